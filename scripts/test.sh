@@ -1,0 +1,23 @@
+#!/bin/bash
+# Sets up, builds and runs every test.
+#   scripts/test.sh             normal build in build/
+#   scripts/test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-san/
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+
+BUILD=build
+FLAGS=()
+if [ "${1:-}" = "--sanitize" ]; then
+  BUILD=build-san
+  FLAGS=(-DPN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
+  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:halt_on_error=1"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+fi
+
+JOBS=$(nproc)
+cmake -S . -B "$BUILD" "${FLAGS[@]}"
+cmake --build "$BUILD" -j "$JOBS"
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$BUILD" --output-on-failure -j "$JOBS"
