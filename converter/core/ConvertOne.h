@@ -1,0 +1,13 @@
+#pragma once
+// Converts one image file (BMP, JPEG or TIFF, recognised by content) into a
+// one-page PDF file, replacing a file of that name.
+#include <cstdint>
+
+namespace ostrel {
+
+// Returns 0 on success and -1 on failure; on failure no partial file is left
+// at the output path and an existing file there is unchanged. Both paths are
+// NUL-terminated byte strings.
+int32_t ConvertOne(const char* inputPath, const char* outputPath);
+
+}  // namespace ostrel
