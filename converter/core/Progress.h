@@ -26,7 +26,7 @@ class ProgressModel {
 public:
     explicit ProgressModel(ConverterUi& ui);
 
-    // Stores the range, keeps the position inside it and sends both.
+    // Stores the range (a position outside it becomes low) and sends both.
     void SetRange(int32_t low, int32_t high);
     void SetStep(int32_t step);
     // Pumps messages, advances the position by the step (back to low past
