@@ -196,6 +196,8 @@ int32_t ConversionDriver::RunConversion(ConversionResults& results, int32_t inpu
         } else {
             for (const std::string& path : request_.droppedPaths) {
                 if (result != 0) break;
+                // Each dropped folder is queued only for image files of its own.
+                found = false;
                 int32_t cls = ClassifyPath(path, false);
                 if (cls == kPathExistingFolder)
                     result = FolderSearch(path, kPathExistingFolder, found, LastPathComponent(path));
@@ -361,10 +363,13 @@ int32_t ConversionDriver::EnsureFolder(const std::string& folder) {
     int32_t cls = ClassifyPath(folder, true);
     if (cls == kPathEmpty) return 0;
     if (cls == kPathExistingFolder) return 1;
+    // "new/." names the folder "new", which mkdir only makes without the "/.".
+    std::string path = CutTrailingDot(folder);
+    if (path.empty()) return 0;
     if (request_.settings.NeNoConf == 0 &&
-        ui_.MessageBox(LoadMessage1(kMsgCreateFolder, folder), MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes)
+        ui_.MessageBox(LoadMessage1(kMsgCreateFolder, path), MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes)
         return 0;
-    return ::mkdir(folder.c_str(), 0777) == 0 ? 1 : 0;
+    return ::mkdir(path.c_str(), 0777) == 0 ? 1 : 0;
 }
 
 }  // namespace ostrel

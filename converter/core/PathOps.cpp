@@ -39,7 +39,9 @@ std::string_view PathBaseName(std::string_view path) {
 }
 
 int32_t ClassifyPath(const std::string& path, bool isOutput) {
-    if (path.empty()) return kPathEmpty;
+    // A NUL byte cannot be part of a host path; such a text counts as not
+    // given rather than naming the shorter path before the NUL.
+    if (path.empty() || path.find('\0') != std::string::npos) return kPathEmpty;
     struct stat st;
     if (::stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? kPathExistingFolder : kPathExistingFile;
     if (::access(path.c_str(), F_OK) == 0) return kPathExistingFolder;

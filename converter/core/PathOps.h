@@ -15,7 +15,7 @@ constexpr int32_t kPathNewFolder = 2;
 constexpr int32_t kPathExistingFile = 3;
 constexpr int32_t kPathExistingFolder = 4;
 
-// Classifies a path: empty, new file, new folder, existing file or existing
+// Classifies a path: empty (or holding a NUL byte), new file, new folder, existing file or existing
 // folder. A path that does not exist is a new file when it has an extension
 // (input, isOutput false) or the extension ".PDF" in any case (output), else a
 // new folder.

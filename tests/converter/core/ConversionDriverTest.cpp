@@ -192,6 +192,11 @@ TEST_F(DriverTest, DecliningOrFailingFolderCreationEndsTheRun) {
     EXPECT_EQ(driver.EnsureFolder(tmp / "made"), 1);
     EXPECT_EQ(driver.EnsureFolder(""), 0);
 
+    // "new/." (typed as "new/") is made as "new".
+    EXPECT_EQ(driver.EnsureFolder(tmp / "typed/."), 1);
+    EXPECT_TRUE(IsDir(tmp / "typed"));
+    EXPECT_EQ(driver.EnsureFolder("/."), 1);
+
     // An output folder that does not exist is asked for before the run.
     req.settings.NeNoConf = 0;
     req.output = tmp / "newout";
@@ -199,6 +204,18 @@ TEST_F(DriverTest, DecliningOrFailingFolderCreationEndsTheRun) {
     driver.OnConvert(req);
     EXPECT_EQ(ui.boxes.size(), 1u);  // the question only, no message after it
     EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(DriverTest, NewOutputFolderTypedWithSlash) {
+    MakeTree();
+    req.output = tmp / "fresh/";
+    ui.answers = {MsgAnswer::Yes, MsgAnswer::Yes, MsgAnswer::Yes};
+    driver.OnConvert(req);
+    EXPECT_EQ(ui.boxes[0].text, LoadMessage1(kMsgCreateFolder, tmp / "fresh"));
+    EXPECT_TRUE(IsDir(tmp / "fresh/sub"));
+    EXPECT_EQ(calls.front().second, tmp / "fresh/a.PDF");
+    ASSERT_EQ(ui.results.size(), 1u);
+    EXPECT_EQ(ui.results[0].converted.size(), 5u);
 }
 
 TEST_F(DriverTest, OverwriteQuestionsInTheLoop) {
@@ -326,6 +343,11 @@ TEST_F(DriverTest, HandlerMessages) {
     EXPECT_EQ(run(tmp / "in", tmp / "o.pdf"), "入力にフォルダを指定して、出力でファイルを選ぶことはできません。");
     EXPECT_EQ(run(tmp / "in", tmp / "a.jpg"), "入力にフォルダを指定して、出力でファイルを選ぶことはできません。");
     EXPECT_EQ(run(tmp / "a.jpg", ""), "出力のファイルまたはフォルダが、入力されていないか不正な文字が使われています。");
+    // A NUL byte is an invalid character, not the end of the path.
+    EXPECT_EQ(run(tmp / std::string("a.jpg\0x", 7), tmp / "out"),
+              "入力のファイルまたはフォルダが、入力されていないか不正な文字が使われています。");
+    EXPECT_EQ(run(tmp / "a.jpg", tmp / std::string("in\0x", 4)),
+              "出力のファイルまたはフォルダが、入力されていないか不正な文字が使われています。");
     EXPECT_EQ(ui.boxes[0].icon, MsgIcon::Exclamation);
 }
 
@@ -392,8 +414,21 @@ TEST_F(DriverTest, DroppedItems) {
     driver.OnConvert(req);
     EXPECT_EQ(CalledOutputs(), (Strings{"/pics/deep/q.PDF", "/pics/p.PDF", "/photo.PDF"}));
     EXPECT_TRUE(IsDir(Out("pics/deep")));
+
     ASSERT_EQ(ui.results.size(), 1u);
     EXPECT_EQ(ui.results[0].converted.size(), 3u);
+
+    // A dropped folder without image files gets no output folder, even after
+    // one that had some.
+    calls.clear();
+    ui = test::FakeConverterUi();
+    tmp.File("z/empty/readme.txt");
+    req.settings.OwNoConf = 1;
+    req.droppedPaths = {tmp / "x/pics", tmp / "z/empty"};
+    driver.OnConvert(req);
+    EXPECT_EQ(calls.size(), 2u);
+    EXPECT_FALSE(IsDir(Out("empty")));
+    EXPECT_EQ(driver.ConversionMap().size(), 2u);
 }
 
 TEST_F(DriverTest, LinksLoopsAndSpecialFiles) {
