@@ -27,6 +27,12 @@ struct CodecResult {
 
 // Stream lengths are 32-bit signed, so no codec produces more than this many
 // bytes; an output that would grow beyond it fails the call.
+//
+// Output relative to input (n bytes): ASCIIHex encodes to 2n + 1 and decodes
+// to at most n / 2 + 1; ASCII85 encodes to at most 5n / 4 + 3 and decodes to
+// at most 4n ('z'); RunLength encodes to at most 2n + 1 and decodes to at
+// most 64n (two bytes repeat one 128 times). Flate decoding has no such
+// bound of its own and takes an explicit limit (CodecFlate.h).
 inline constexpr size_t kCodecMaxOutput = 0x7FFFFFFF;
 
 // Input is read, and output handed to the sink, in pieces of this many bytes.
