@@ -1,0 +1,165 @@
+#include "pdf/object/FileMap.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <utility>
+#include <vector>
+
+#include "platform/SystemError.h"
+
+namespace {
+
+constexpr char kSuffix[] = ".tmp";
+
+// The system's temporary directory, as the C library and shell tools use it.
+std::string SystemTempDirectory() {
+  const char* dir = std::getenv("TMPDIR");
+  return (dir && *dir) ? std::string(dir) : std::string("/tmp");
+}
+
+bool Refuse(int code) {
+  errno = code;
+  platform::SetLastSystemError(code);
+  return false;
+}
+
+}  // namespace
+
+FileMap::~FileMap() { Close(true); }
+
+FileMap::FileMap(FileMap&& other) noexcept
+    : path_(std::move(other.path_)),
+      fd_(std::exchange(other.fd_, -1)),
+      view_(std::exchange(other.view_, nullptr)),
+      size_(std::exchange(other.size_, 0)) {
+  other.path_.clear();
+}
+
+FileMap& FileMap::operator=(FileMap&& other) noexcept {
+  if (this != &other) {
+    Close(true);
+    path_ = std::move(other.path_);
+    other.path_.clear();
+    fd_ = std::exchange(other.fd_, -1);
+    view_ = std::exchange(other.view_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+  }
+  return *this;
+}
+
+bool FileMap::Create(const std::string& directory, const std::string& prefix, size_t size,
+                     bool zero) {
+  Close(true);
+  if (prefix.find('/') != std::string::npos) return Refuse(EINVAL);
+  std::string name = directory.empty() ? SystemTempDirectory() : directory;
+  if (name.back() != '/') name += '/';
+  name += prefix;
+  name += "XXXXXX";
+  name += kSuffix;
+  std::vector<char> pattern(name.begin(), name.end());
+  pattern.push_back('\0');
+  // mkostemps makes the name unique and creates the file (mode 0600) at once.
+  const int fd = mkostemps(pattern.data(), static_cast<int>(sizeof kSuffix - 1), O_CLOEXEC);
+  if (fd < 0) {
+    platform::RecordSystemError();
+    return false;
+  }
+  fd_ = fd;
+  path_ = pattern.data();
+  return MapFile(size, zero);
+}
+
+bool FileMap::Open(const std::string& path, size_t size, bool zero) {
+  Close(true);
+  if (path.empty()) return Refuse(ENOENT);
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    platform::RecordSystemError();
+    return false;
+  }
+  fd_ = fd;
+  path_ = path;
+  return MapFile(size, zero);
+}
+
+// Reserves size bytes of the open file and maps them; the file is new or
+// truncated, so it then holds exactly size bytes.
+bool FileMap::MapFile(size_t size, bool zero) {
+  if (size == 0) {
+    errno = EINVAL;
+    return Fail();
+  }
+  if (size > static_cast<size_t>(std::numeric_limits<off_t>::max())) {
+    errno = EFBIG;
+    return Fail();
+  }
+  if (const int code = posix_fallocate(fd_, 0, static_cast<off_t>(size)); code != 0) {
+    errno = code;
+    return Fail();
+  }
+  void* view = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0);
+  if (view == MAP_FAILED) return Fail();
+  view_ = static_cast<char*>(view);
+  size_ = size;
+  if (zero) std::memset(view_, 0, size_);
+  return true;
+}
+
+bool FileMap::Resize(size_t size, bool zero) {
+  if (view_ == nullptr || fd_ < 0) {
+    errno = EBADF;
+    return Fail();
+  }
+  if (size == 0) {
+    errno = EINVAL;
+    return Fail();
+  }
+  if (size > static_cast<size_t>(std::numeric_limits<off_t>::max())) {
+    errno = EFBIG;
+    return Fail();
+  }
+  // Growing reserves the new blocks first; a smaller size leaves the file as
+  // it is (posix_fallocate never shrinks it).
+  if (size > size_) {
+    if (const int code = posix_fallocate(fd_, 0, static_cast<off_t>(size)); code != 0) {
+      errno = code;
+      return Fail();
+    }
+  }
+  // The new view maps the same file, so the content is kept without copying.
+  void* view = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0);
+  if (view == MAP_FAILED) return Fail();
+  ::munmap(view_, size_);
+  const size_t oldSize = size_;
+  view_ = static_cast<char*>(view);
+  size_ = size;
+  if (zero && size > oldSize) std::memset(view_ + oldSize, 0, size - oldSize);
+  return true;
+}
+
+bool FileMap::Close(bool deleteFile) {
+  if (view_ != nullptr) ::munmap(view_, size_);
+  view_ = nullptr;
+  size_ = 0;
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!path_.empty()) {
+    if (deleteFile) ::unlink(path_.c_str());
+    path_.clear();
+  }
+  return true;
+}
+
+// Closes the half-made map and removes its file, keeping the errno of the
+// step that failed as the last system error.
+bool FileMap::Fail() {
+  const int code = errno;
+  Close(true);
+  return Refuse(code);
+}

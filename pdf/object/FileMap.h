@@ -1,0 +1,58 @@
+#pragma once
+// A temporary file mapped into memory: large stream data lives in one, so its
+// bytes stay addressable as one contiguous block while the system pages them
+// to disk. The map owns its file: the destructor unmaps it and removes it.
+//
+// The file's blocks are reserved (posix_fallocate) before it is mapped, so a
+// full disk makes Create, Open or Resize answer false instead of faulting
+// later when the mapped bytes are written. Every failure leaves the map
+// closed with its file removed, and the failing call's errno recorded as the
+// last system error (platform/SystemError.h).
+#include <cstddef>
+#include <string>
+
+class FileMap {
+ public:
+  FileMap() = default;
+  virtual ~FileMap();
+  FileMap(const FileMap&) = delete;
+  FileMap& operator=(const FileMap&) = delete;
+  FileMap(FileMap&& other) noexcept;
+  FileMap& operator=(FileMap&& other) noexcept;
+
+  // Makes a new file of exactly size bytes with a unique name "<prefix>XXXXXX.tmp"
+  // in directory (with or without a trailing '/'), or in the system's temporary
+  // directory ($TMPDIR, else /tmp) when directory is empty, and maps it.
+  // The prefix must not contain '/'. With zero the bytes are set to 0 (a new
+  // file reads as zeros anyway). Any map held before is closed and removed.
+  bool Create(const std::string& directory, const std::string& prefix, size_t size,
+              bool zero = false);
+
+  // Creates (or truncates) the file at path, sizes it to size bytes and maps it.
+  bool Open(const std::string& path, size_t size, bool zero = false);
+
+  // Maps the open file at a new size, keeping its content: the file grows when
+  // the size is larger and is not cut when it is smaller. With zero, the bytes
+  // from the old size to a larger new size are set to 0. The view moves.
+  bool Resize(size_t size, bool zero = false);
+
+  // Unmaps and closes; removes the file when deleteFile is set. Always true.
+  bool Close(bool deleteFile);
+
+  // The mapped bytes; none while closed.
+  char* GetView() const { return view_; }
+  // The count of mapped bytes; 0 while closed.
+  size_t GetSize() const { return size_; }
+  // The file's path; empty while closed.
+  const std::string& GetPath() const { return path_; }
+  bool IsOpen() const { return fd_ >= 0; }
+
+ private:
+  bool MapFile(size_t size, bool zero);
+  bool Fail();
+
+  std::string path_;
+  int fd_ = -1;
+  char* view_ = nullptr;
+  size_t size_ = 0;
+};

@@ -1,0 +1,158 @@
+#include "pdf/object/CodecFlate.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include "CodecTestUtil.h"
+
+using namespace codec_test;
+
+namespace {
+
+Bytes Encode(const Bytes& in) {
+  Bytes out;
+  EXPECT_TRUE(RunCodec(FlateEncodeBytes, in, out).ok);
+  return out;
+}
+
+CodecResult Decode(const Bytes& in, Bytes& out, const FlateDecodeOptions& options = {}) {
+  VectorSink sink;
+  CodecResult result = FlateDecodeBytes(in.data(), in.size(), sink, options);
+  out = std::move(sink.bytes);
+  return result;
+}
+
+// zlib's own one-call compression at the default level, for comparison.
+Bytes Compress(const Bytes& in) {
+  uLongf size = compressBound(static_cast<uLong>(in.size()));
+  Bytes out(size);
+  EXPECT_EQ(Z_OK, compress2(out.data(), &size, in.data(), static_cast<uLong>(in.size()),
+                            Z_DEFAULT_COMPRESSION));
+  out.resize(size);
+  return out;
+}
+
+}  // namespace
+
+TEST(CodecFlate, EncodesAZlibStreamAtTheDefaultLevel) {
+  const Bytes data = RunnyBytes(50000, 3);
+  const Bytes coded = Encode(data);
+  ASSERT_GE(coded.size(), 6u);
+  EXPECT_EQ(0x78, coded[0]);
+  EXPECT_EQ(0x9C, coded[1]);
+  // Feeding deflate in 4096-byte pieces gives the same bytes as one call.
+  EXPECT_EQ(Compress(data), coded);
+}
+
+TEST(CodecFlate, RoundTrips) {
+  for (size_t n : RoundTripSizes()) {
+    for (const Bytes& data : {RandomBytes(n, static_cast<uint32_t>(n)), RunnyBytes(n, 5)}) {
+      Bytes coded = Encode(data);
+      Bytes decoded;
+      ASSERT_TRUE(Decode(coded, decoded).ok) << n;
+      EXPECT_EQ(data, decoded) << n;
+    }
+  }
+  // Highly compressible data: the output of one input piece fills many
+  // output buffers.
+  const Bytes zeros(3'000'000, 0);
+  Bytes decoded;
+  ASSERT_TRUE(Decode(Encode(zeros), decoded).ok);
+  EXPECT_EQ(zeros, decoded);
+}
+
+TEST(CodecFlate, TrailingBytesAfterTheStreamAreIgnored) {
+  const Bytes data = RandomBytes(5000, 9);
+  Bytes coded = Encode(data);
+  coded.insert(coded.end(), {'\r', '\n', 'j', 'u', 'n', 'k'});
+  coded.insert(coded.end(), 9000, 0xFF);
+  Bytes decoded;
+  ASSERT_TRUE(Decode(coded, decoded).ok);
+  EXPECT_EQ(data, decoded);
+}
+
+TEST(CodecFlate, CorruptAndTruncatedDataFail) {
+  const Bytes data = RunnyBytes(20000, 4);
+  const Bytes coded = Encode(data);
+  Bytes decoded;
+
+  Bytes badHeader = coded;
+  badHeader[0] = 0x00;
+  CodecResult result = Decode(badHeader, decoded);
+  EXPECT_FALSE(result.ok);
+  EXPECT_FALSE(result.message.empty());
+
+  Bytes badChecksum = coded;
+  badChecksum.back() ^= 0x01;
+  EXPECT_FALSE(Decode(badChecksum, decoded).ok);
+
+  Bytes garbage = coded;
+  for (size_t i = 10; i < garbage.size() - 4; i += 3) garbage[i] = 0xFF;
+  EXPECT_FALSE(Decode(garbage, decoded).ok);
+
+  for (size_t keep : {size_t{1}, size_t{2}, coded.size() / 2, coded.size() - 1}) {
+    Bytes truncated(coded.begin(), coded.begin() + static_cast<long>(keep));
+    result = Decode(truncated, decoded);
+    EXPECT_FALSE(result.ok) << keep;
+  }
+  EXPECT_NE(std::string::npos, result.message.find("ends before")) << result.message;
+
+  EXPECT_FALSE(Decode(RandomBytes(4000, 1), decoded).ok);
+
+  // A header that asks for a preset dictionary (flag 0x20, dictionary id 1).
+  result = Decode({0x78, 0xBB, 0x00, 0x00, 0x00, 0x01, 0x03, 0x00}, decoded);
+  EXPECT_FALSE(result.ok);
+  EXPECT_NE(std::string::npos, result.message.find("dictionary")) << result.message;
+}
+
+TEST(CodecFlate, OutputLimitStopsABomb) {
+  // 16 MiB of zeros deflate to about 16 KiB.
+  const Bytes bomb = Encode(Bytes(16u << 20, 0));
+  ASSERT_LT(bomb.size(), 40000u);
+  FlateDecodeOptions options;
+  options.outputLimit = 1u << 20;
+  Bytes decoded;
+  CodecResult result = Decode(bomb, decoded, options);
+  EXPECT_FALSE(result.ok);
+  EXPECT_NE(std::string::npos, result.message.find("limit")) << result.message;
+  EXPECT_LE(decoded.size(), options.outputLimit);
+
+  // Exactly the limit is allowed; one byte less is not.
+  const Bytes data = RunnyBytes(100000, 8);
+  const Bytes coded = Encode(data);
+  options.outputLimit = data.size();
+  ASSERT_TRUE(Decode(coded, decoded, options).ok);
+  EXPECT_EQ(data, decoded);
+  options.outputLimit = data.size() - 1;
+  EXPECT_FALSE(Decode(coded, decoded, options).ok);
+}
+
+TEST(CodecFlate, PredictorsAreRefused) {
+  const Bytes coded = Encode(FromText("plain data"));
+  Bytes decoded;
+  FlateDecodeOptions options;
+  options.predictor = 1;
+  EXPECT_TRUE(Decode(coded, decoded, options).ok);
+  for (int predictor : {2, 10, 12, 15, 0, -1}) {
+    options.predictor = predictor;
+    CodecResult result = Decode(coded, decoded, options);
+    EXPECT_FALSE(result.ok) << predictor;
+    EXPECT_NE(std::string::npos, result.message.find("predictor")) << result.message;
+  }
+}
+
+TEST(CodecFlate, EmptyInputAndFullSink) {
+  VectorSink sink;
+  EXPECT_TRUE(FlateEncodeBytes(nullptr, 0, sink).ok);
+  EXPECT_TRUE(FlateDecodeBytes(nullptr, 0, sink).ok);
+  EXPECT_EQ(0u, sink.Size());
+
+  const Bytes data = RandomBytes(20000, 2);
+  VectorSink small(1000);
+  EXPECT_FALSE(FlateEncodeBytes(data.data(), data.size(), small).ok);
+  const Bytes coded = Encode(data);
+  VectorSink small2(1000);
+  CodecResult result = FlateDecodeBytes(coded.data(), coded.size(), small2);
+  EXPECT_FALSE(result.ok);
+  EXPECT_NE(std::string::npos, result.message.find("could not grow")) << result.message;
+}

@@ -1,0 +1,234 @@
+#include "pdf/object/FileMap.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/SystemError.h"
+
+namespace {
+
+// A fresh directory per test, removed with whatever is left in it.
+class FileMapTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/filemap-test-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(pattern));
+    dir_ = pattern;
+  }
+  void TearDown() override {
+    for (const std::string& name : Entries()) ::unlink((dir_ + "/" + name).c_str());
+    ::rmdir(dir_.c_str());
+  }
+
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    if (DIR* d = ::opendir(dir_.c_str())) {
+      while (dirent* e = ::readdir(d)) {
+        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) {
+          names.push_back(e->d_name);
+        }
+      }
+      ::closedir(d);
+    }
+    return names;
+  }
+
+  static off_t FileSize(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 ? st.st_size : -1;
+  }
+
+  static std::string ReadFile(const std::string& path, size_t n) {
+    std::string bytes(n, '\0');
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return {};
+    const ssize_t got = ::pread(fd, bytes.data(), n, 0);
+    ::close(fd);
+    bytes.resize(got < 0 ? 0 : static_cast<size_t>(got));
+    return bytes;
+  }
+
+  static size_t OpenDescriptors() {
+    size_t count = 0;
+    if (DIR* d = ::opendir("/proc/self/fd")) {
+      while (::readdir(d)) ++count;
+      ::closedir(d);
+    }
+    return count;
+  }
+
+  std::string dir_;
+};
+
+}  // namespace
+
+TEST_F(FileMapTest, CreatesAFileOfExactlyTheRequestedSize) {
+  FileMap map;
+  ASSERT_TRUE(map.Create(dir_, "pn", 40961));
+  ASSERT_TRUE(map.IsOpen());
+  ASSERT_NE(nullptr, map.GetView());
+  EXPECT_EQ(40961u, map.GetSize());
+  EXPECT_EQ(40961, FileSize(map.GetPath()));
+  ASSERT_EQ(1u, Entries().size());
+  const std::string name = Entries()[0];
+  EXPECT_EQ(0u, name.rfind("pn", 0)) << name;
+  EXPECT_EQ(dir_ + "/" + name, map.GetPath());
+  struct stat st;
+  ASSERT_EQ(0, ::stat(map.GetPath().c_str(), &st));
+  EXPECT_EQ(0600u, st.st_mode & 0777u);
+
+  // The view is the file's content, all of it writable.
+  EXPECT_EQ(0, map.GetView()[40960]);
+  std::memcpy(map.GetView(), "hello", 5);
+  map.GetView()[40960] = 'Z';
+  const std::string content = ReadFile(map.GetPath(), 40961);
+  EXPECT_EQ("hello", content.substr(0, 5));
+  EXPECT_EQ('Z', content[40960]);
+}
+
+TEST_F(FileMapTest, NoDirectoryMeansTheSystemTemporaryDirectory) {
+  const char* old = std::getenv("TMPDIR");
+  const std::string saved = old ? old : "";
+  ::setenv("TMPDIR", (dir_ + "/").c_str(), 1);
+  FileMap map;
+  const bool created = map.Create("", "pn", 100);
+  if (old) ::setenv("TMPDIR", saved.c_str(), 1); else ::unsetenv("TMPDIR");
+  ASSERT_TRUE(created);
+  EXPECT_EQ(0u, map.GetPath().rfind(dir_ + "/pn", 0)) << map.GetPath();
+  EXPECT_EQ(1u, Entries().size());
+}
+
+TEST_F(FileMapTest, ResizeKeepsContentAndGrowsTheFile) {
+  FileMap map;
+  ASSERT_TRUE(map.Create(dir_, "pn", 40961));
+  for (size_t i = 0; i < 40961; ++i) map.GetView()[i] = static_cast<char>(i * 31);
+  ASSERT_TRUE(map.Resize(45056));
+  EXPECT_EQ(45056u, map.GetSize());
+  EXPECT_EQ(45056, FileSize(map.GetPath()));
+  for (size_t i = 0; i < 40961; ++i) {
+    ASSERT_EQ(static_cast<char>(i * 31), map.GetView()[i]) << i;
+  }
+  map.GetView()[45055] = 'e';
+
+  // Smaller: the mapping shrinks, the file is not cut.
+  ASSERT_TRUE(map.Resize(8192));
+  EXPECT_EQ(8192u, map.GetSize());
+  EXPECT_EQ(45056, FileSize(map.GetPath()));
+  EXPECT_EQ(static_cast<char>(100 * 31), map.GetView()[100]);
+
+  // Growing again with the zero flag clears the bytes beyond the old size,
+  // including what an earlier, larger mapping left in the file.
+  ASSERT_TRUE(map.Resize(1u << 20, true));
+  EXPECT_EQ(0, map.GetView()[45055]);
+  EXPECT_EQ(0, map.GetView()[8192]);
+  EXPECT_EQ(static_cast<char>(8191 * 31), map.GetView()[8191]);
+  EXPECT_EQ(1 << 20, FileSize(map.GetPath()));
+}
+
+TEST_F(FileMapTest, TheOwnerRemovesTheFileOnDestructionCloseAndMove) {
+  std::string path;
+  {
+    FileMap map;
+    ASSERT_TRUE(map.Create(dir_, "pn", 50000));
+    path = map.GetPath();
+    FileMap moved(std::move(map));
+    EXPECT_FALSE(map.IsOpen());
+    map.Close(true);  // the moved-from map removes nothing
+    EXPECT_EQ(50000, FileSize(path));
+    FileMap other;
+    ASSERT_TRUE(other.Create(dir_, "pn", 10));
+    const std::string otherPath = other.GetPath();
+    other = std::move(moved);  // its own file goes, the moved one is now its
+    EXPECT_NE(0, ::access(otherPath.c_str(), F_OK));
+    EXPECT_EQ(path, other.GetPath());
+  }
+  EXPECT_TRUE(Entries().empty());
+
+  FileMap kept;
+  ASSERT_TRUE(kept.Create(dir_, "pn", 10));
+  path = kept.GetPath();
+  EXPECT_TRUE(kept.Close(false));
+  EXPECT_FALSE(kept.IsOpen());
+  EXPECT_EQ(nullptr, kept.GetView());
+  EXPECT_TRUE(kept.GetPath().empty());
+  EXPECT_TRUE(kept.Close(true));
+  EXPECT_EQ(10, FileSize(path));
+
+  // Open names the file itself, truncating what was there.
+  ASSERT_TRUE(kept.Open(path, 3000, true));
+  EXPECT_EQ(3000, FileSize(path));
+  kept.Close(true);
+  EXPECT_TRUE(Entries().empty());
+}
+
+TEST_F(FileMapTest, FailuresReportErrnoAndLeaveNoFileOrDescriptor) {
+  const size_t descriptors = OpenDescriptors();
+  FileMap map;
+  platform::SetLastSystemError(0);
+  EXPECT_FALSE(map.Create(dir_ + "/missing", "pn", 100));
+  EXPECT_EQ(ENOENT, platform::GetLastSystemError());
+  EXPECT_FALSE(map.IsOpen());
+
+  platform::SetLastSystemError(0);
+  EXPECT_FALSE(map.Create(dir_, "pn", 0));
+  EXPECT_EQ(EINVAL, platform::GetLastSystemError());
+  EXPECT_TRUE(Entries().empty());
+
+  EXPECT_FALSE(map.Create(dir_, "../pn", 100));
+  EXPECT_EQ(EINVAL, platform::GetLastSystemError());
+
+  platform::SetLastSystemError(0);
+  EXPECT_FALSE(map.Resize(100));
+  EXPECT_EQ(EBADF, platform::GetLastSystemError());
+
+  EXPECT_FALSE(map.Open(dir_ + "/missing/file", 100));
+  EXPECT_EQ(ENOENT, platform::GetLastSystemError());
+  EXPECT_FALSE(map.Open("", 100));
+
+  ASSERT_TRUE(map.Create(dir_, "pn", 100));
+  EXPECT_FALSE(map.Resize(0));
+  EXPECT_FALSE(map.IsOpen());
+  EXPECT_TRUE(Entries().empty());
+  EXPECT_EQ(descriptors, OpenDescriptors());
+}
+
+TEST_F(FileMapTest, NoRoomForTheFileFailsCleanly) {
+  // A file size limit stands in for a full disk: reserving the blocks fails
+  // before anything is mapped, and the half-made file is removed.
+  struct rlimit old;
+  ASSERT_EQ(0, ::getrlimit(RLIMIT_FSIZE, &old));
+  void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = old;
+  small.rlim_cur = 1 << 20;
+  ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &small));
+
+  FileMap map;
+  platform::SetLastSystemError(0);
+  const bool created = map.Create(dir_, "pn", 2u << 20);
+  const int createError = platform::GetLastSystemError();
+  const bool smallCreated = map.Create(dir_, "pn", 512u << 10);
+  const bool grown = smallCreated && map.Resize(4u << 20);
+  const int growError = platform::GetLastSystemError();
+
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+
+  EXPECT_FALSE(created);
+  EXPECT_EQ(EFBIG, createError);
+  EXPECT_TRUE(smallCreated);
+  EXPECT_FALSE(grown);
+  EXPECT_EQ(EFBIG, growError);
+  EXPECT_FALSE(map.IsOpen());
+  EXPECT_TRUE(Entries().empty());
+}
