@@ -10,7 +10,12 @@
 
 namespace launcher {
 
-LauncherApp::LauncherApp(int& argc, char** argv) : QApplication(argc, argv) {}
+LauncherApp::LauncherApp(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationVersion(QStringLiteral("1.0.0.12045"));
+  // The program ends when InitInstance returns, not when a window closes: the
+  // closing dialog must not cut short the message box that may follow it.
+  setQuitOnLastWindowClosed(false);
+}
 
 void LauncherApp::SetProgramFolder(std::optional<std::string> folder) { programFolder_ = std::move(folder); }
 

@@ -1,17 +1,12 @@
 #include "launcher/core/InstallerCommand.h"
-#include "launcher/core/LauncherStrings.h"
 #include "launcher/core/ProgramLocation.h"
 
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 namespace {
 
-using launchertest::FakeInstaller;
-using launchertest::ScopedEnv;
 using launchertest::TempFolder;
 
 TEST(ProgramLocation, FindsTheFolderOfTheRunningExecutable) {
@@ -44,15 +39,6 @@ TEST(ProgramLocation, SplitsFolderAndTitle) {
   EXPECT_EQ(".hidden", launcher::FileTitleOf("/a/.hidden"));
 }
 
-TEST(LauncherStrings, HoldsTheThreeTexts) {
-  EXPECT_EQ("バージョン情報(&A)...", launcher::LoadLauncherString(launcher::kIdsAboutBox));
-  EXPECT_EQ("インストール情報ファイルの読み込みに失敗しました。\n強制終了します。",
-            launcher::LoadLauncherString(launcher::kIdsInstallInfoFailed));
-  EXPECT_EQ("インストールの開始に失敗しました。",
-            launcher::LoadLauncherString(launcher::kIdsStartFailed));
-  EXPECT_EQ("", launcher::LoadLauncherString(102));
-}
-
 TEST(InstallerCommand, BuildsTheCommandTextAndTheArgumentVector) {
   EXPECT_EQ("msiexec /i \"/opt/s/setup.msi\" ALLUSERS=2",
             launcher::BuildCommandLine("/opt/s/setup.msi"));
@@ -60,33 +46,6 @@ TEST(InstallerCommand, BuildsTheCommandTextAndTheArgumentVector) {
   EXPECT_EQ("msiexec /i \"" + nasty + "\" ALLUSERS=2", launcher::BuildCommandLine(nasty));
   EXPECT_EQ((std::vector<std::string>{"msiexec", "/i", nasty, "ALLUSERS=2"}),
             launcher::BuildInstallerArguments(nasty));
-}
-
-TEST(InstallerCommand, RunsTheInstallerFoundOnPathAndWaitsForIt) {
-  FakeInstaller installer(/*sleepSeconds=*/1);
-  const std::string package = "/opt/my setup/\"quoted\" パッケージ.msi";
-  const auto start = std::chrono::steady_clock::now();
-  launcher::InstallerRun run = launcher::RunInstaller(package);
-  const auto elapsed = std::chrono::steady_clock::now() - start;
-  EXPECT_TRUE(run.started);
-  EXPECT_TRUE(std::filesystem::exists(installer.FinishedPath()));
-  EXPECT_GE(elapsed, std::chrono::milliseconds(900));
-  EXPECT_EQ((std::vector<std::string>{"/i", package, "ALLUSERS=2"}), installer.Args());
-}
-
-TEST(InstallerCommand, AMissingInstallerIsAFailureToStart) {
-  TempFolder empty;
-  ScopedEnv path("PATH", empty.Path().string());
-  launcher::InstallerRun run = launcher::RunInstaller("/opt/setup.msi");
-  EXPECT_FALSE(run.started);
-  EXPECT_EQ(ENOENT, run.error);
-}
-
-TEST(InstallerCommand, APackagePathWithANulByteStartsNothing) {
-  FakeInstaller installer;
-  launcher::InstallerRun run = launcher::RunInstaller(std::string("/opt/a\0b.msi", 12));
-  EXPECT_FALSE(run.started);
-  EXPECT_FALSE(installer.Ran());
 }
 
 }  // namespace
