@@ -1,0 +1,43 @@
+#include "launcher/LauncherAboutDialog.h"
+
+#include "launcher/DialogUnits.h"
+#include "launcher/LauncherIcon.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+
+namespace launcher {
+
+LauncherAboutDialog::LauncherAboutDialog(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("バージョン情報"));
+  const DialogUnits du(font());
+  setFixedSize(du.Size(175, 61));
+
+  auto* icon = new QLabel(this);
+  icon->setObjectName(QStringLiteral("icon"));
+  const int iconSize = style()->pixelMetric(QStyle::PM_LargeIconSize, nullptr, this);
+  icon->setPixmap(LauncherIcon(this).pixmap(iconSize, iconSize));
+  icon->setGeometry(du.X(7), du.Y(7), iconSize, iconSize);
+
+  // Shown as it stands: no mnemonic, no markup.
+  auto* name = new QLabel(this);
+  name->setObjectName(QStringLiteral("version"));
+  name->setTextFormat(Qt::PlainText);
+  name->setText(QStringLiteral("Tarnwick インストーラ Version 1.00"));
+  name->setGeometry(du.Rect(31, 7, 137, 8));
+
+  auto* maker = new QLabel(this);
+  maker->setObjectName(QStringLiteral("maker"));
+  maker->setTextFormat(Qt::PlainText);
+  maker->setText(QStringLiteral("Copyright (C) Tarnwick"));
+  maker->setGeometry(du.Rect(31, 20, 137, 8));
+
+  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  ok->setObjectName(QStringLiteral("ok"));
+  ok->setDefault(true);
+  ok->setGeometry(du.Rect(62, 40, 50, 14));
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+}  // namespace launcher

@@ -1,0 +1,54 @@
+#pragma once
+// Starting another program as a separate process and waiting for it to end.
+//
+// The program is started from an argument vector, never through a shell: every
+// element reaches the new program as one argument, whatever characters it holds
+// (blanks, quotes, non-ASCII bytes). A program name without '/' is looked up on
+// PATH with the execvp rules. The new process gets the caller's environment and
+// current folder, the standard input, output and error of the caller, and no
+// other open file descriptor; its signal mask is empty and every signal has its
+// default action.
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace platform {
+
+// How a started process ended, as waitpid reports it.
+struct ProcessEnd {
+  enum class Kind {
+    Exited,      // the process called exit(); `code` is its exit status
+    Signalled,   // a signal ended it; `code` is the signal number
+    WaitFailed,  // waitpid failed; `code` is the errno value
+  };
+  Kind kind = Kind::WaitFailed;
+  int code = 0;
+};
+
+// The answer of StartProcess: the new process id, or 0 with `error` set.
+struct ProcessStart {
+  pid_t pid = 0;
+  int error = 0;  // errno value when the process could not be started
+  bool Started() const { return pid > 0; }
+};
+
+// Starts argv[0] with the arguments argv (argv[0] included, as the new program's
+// own name). Fails with EINVAL when argv is empty or an element holds a NUL
+// byte (it could not be passed unchanged), and with the errno of the start
+// otherwise (ENOENT when the program is not found on PATH). A failure is also
+// recorded as the last system error.
+ProcessStart StartProcess(const std::vector<std::string>& argv);
+
+// Waits without a time limit until the process ends and collects it. Stops
+// and resumes of the process do not end the wait, and neither do interrupted
+// waits.
+ProcessEnd WaitForProcess(pid_t pid);
+
+// The whole run: StartProcess, then WaitForProcess when it started.
+struct ProcessRun {
+  ProcessStart start;
+  ProcessEnd end;  // meaningful only when start.Started()
+};
+ProcessRun RunProcess(const std::vector<std::string>& argv);
+
+}  // namespace platform

@@ -1,0 +1,177 @@
+#pragma once
+// Helpers shared by the launcher tests: temporary folders, environment
+// changes, a stand-in installer, and a driver for modal windows.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QSet>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace launchertest {
+
+namespace fs = std::filesystem;
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (fs::temp_directory_path() / "launchertest-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const fs::path& Path() const { return path_; }
+  // The folder as the launcher names folders: ending in '/'.
+  std::string Folder() const { return path_.string() + "/"; }
+
+ private:
+  fs::path path_;
+};
+
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (old_) setenv(name_, old_->c_str(), 1);
+    else unsetenv(name_);
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+inline void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+inline std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A stand-in "msiexec" in a folder of its own, put first on PATH for the
+// length of the object. It writes its arguments, each ended by a NUL byte, to
+// "args" in that folder, sleeps for `sleepSeconds`, writes "finished" and
+// exits with status 5.
+class FakeInstaller {
+ public:
+  explicit FakeInstaller(int sleepSeconds = 0)
+      : path_("PATH", folder_.Path().string() + ":/usr/bin:/bin") {
+    const fs::path script = folder_.Path() / "msiexec";
+    WriteFile(script, "#!/bin/sh\nprintf '%s\\0' \"$@\" > '" + ArgsPath().string() + "'\n" +
+                          "sleep " + std::to_string(sleepSeconds) + "\n" + "echo done > '" +
+                          FinishedPath().string() + "'\nexit 5\n");
+    fs::permissions(script, fs::perms::owner_all);
+  }
+  fs::path ArgsPath() const { return folder_.Path() / "args"; }
+  fs::path FinishedPath() const { return folder_.Path() / "finished"; }
+  bool Ran() const { return fs::exists(ArgsPath()); }
+  std::vector<std::string> Args() const {
+    std::vector<std::string> records;
+    std::string current;
+    for (char c : ReadFile(ArgsPath())) {
+      if (c == '\0') {
+        records.push_back(current);
+        current.clear();
+      } else {
+        current += c;
+      }
+    }
+    return records;
+  }
+
+ private:
+  TempFolder folder_;
+  ScopedEnv path_;
+};
+
+// Hands every top-level window that becomes visible to a handler, once, while
+// modal loops run. Handlers must not block: they queue their clicks. After a
+// time limit every visible dialog is rejected so that a broken test ends.
+class WindowDriver {
+ public:
+  using Handler = std::function<void(QWidget*)>;
+
+  explicit WindowDriver(Handler handler) : handler_(std::move(handler)) {
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
+    clock_.start();
+    timer_.start(10);
+  }
+  bool TimedOut() const { return timedOut_; }
+
+ private:
+  void Tick() {
+    QSet<QWidget*> visible;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (widget->isVisible()) visible.insert(widget);
+    }
+    if (clock_.elapsed() > 15000) {
+      timedOut_ = true;
+      for (QWidget* widget : visible) {
+        if (auto* dialog = qobject_cast<QDialog*>(widget)) {
+          QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
+        }
+      }
+      return;
+    }
+    QSet<QWidget*> handled;
+    for (QWidget* widget : visible) {
+      if (!handled_.contains(widget)) {
+        // A later window may be built at the address of a destroyed one.
+        QObject::connect(widget, &QObject::destroyed, &timer_, [this, widget] { handled_.remove(widget); });
+        handler_(widget);
+      }
+      handled.insert(widget);
+    }
+    handled_ = handled;
+  }
+
+  Handler handler_;
+  QTimer timer_;
+  QElapsedTimer clock_;
+  QSet<QWidget*> handled_;
+  bool timedOut_ = false;
+};
+
+// What a message box showed.
+struct ShownMessage {
+  QString title;
+  QString text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  int buttons = 0;
+};
+
+// Records a message box and presses its OK button (queued).
+inline bool AnswerMessageBox(QWidget* widget, std::vector<ShownMessage>& shown) {
+  auto* box = qobject_cast<QMessageBox*>(widget);
+  if (box == nullptr) return false;
+  shown.push_back({box->windowTitle(), box->text(), box->icon(), int(box->buttons().size())});
+  QMetaObject::invokeMethod(box->button(QMessageBox::Ok), "click", Qt::QueuedConnection);
+  return true;
+}
+
+}  // namespace launchertest
