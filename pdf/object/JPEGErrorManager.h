@@ -9,7 +9,7 @@
 // The function that calls setjmp must keep no object with a destructor alive
 // across the libjpeg calls (a longjmp would skip it): keep such objects in
 // the caller and do the libjpeg work in a function of plain data only.
-// Warnings go through libjpeg's own message output; a fatal error records
+// Warnings are counted by libjpeg and not shown; a fatal error records
 // libjpeg's message text and jumps back.
 #include <csetjmp>
 #include <cstddef>
