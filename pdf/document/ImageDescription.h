@@ -54,6 +54,17 @@ struct ImageDescription {
       default: return 1;
     }
   }
+  // The name of the device colour space ("DeviceGray", "DeviceRGB",
+  // "DeviceCMYK"); nullptr for a mask and for Indexed (whose base is
+  // "DeviceRGB").
+  const char* ColourSpaceName() const {
+    switch (colour) {
+      case ImageColour::DeviceGray: return "DeviceGray";
+      case ImageColour::DeviceRGB: return "DeviceRGB";
+      case ImageColour::DeviceCMYK: return "DeviceCMYK";
+      default: return nullptr;
+    }
+  }
   // The elements of /Decode when decodeInverted: 1 0 repeated per component.
   int DecodeElementCount() const { return decodeInverted ? 2 * Components() : 0; }
 };

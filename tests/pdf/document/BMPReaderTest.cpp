@@ -386,6 +386,20 @@ TEST_F(BMPReaderTest, TruncatedFilesFailCleanly) {
     ImageDescription d;
     EXPECT_FALSE(ReadBMPImage(cutPath.c_str(), out, d, nullptr)) << length;
   }
+  // Every header, palette and first-row byte set to 0x00 and to 0xFF in turn:
+  // a clean failure, or a result of exactly the size described.
+  for (size_t i = 0; i < 54 + 64 + 8; ++i) {
+    for (uint8_t value : {uint8_t{0x00}, uint8_t{0xFF}, uint8_t{0x80}}) {
+      std::vector<uint8_t> changed = whole;
+      changed[i] = value;
+      std::string changedPath = folder.Write("changed.bmp", changed);
+      VectorSink out;
+      ImageDescription d;
+      if (ReadBMPImage(changedPath.c_str(), out, d, nullptr)) {
+        EXPECT_EQ(out.bytes.size(), d.dataSize) << i;
+      }
+    }
+  }
   // Compressed files cut anywhere still decode without reading past the data.
   BMP rle;
   rle.width = 5;

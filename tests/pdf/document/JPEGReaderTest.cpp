@@ -66,6 +66,7 @@ TEST_F(JPEGReaderTest, ColourFileIsEmbeddedUnchanged) {
   spec.yDensity = 300;
   ASSERT_TRUE(Read(spec)) << error;
   EXPECT_EQ(description.colour, ImageColour::DeviceRGB);
+  EXPECT_STREQ(description.ColourSpaceName(), "DeviceRGB");
   EXPECT_EQ(description.bitsPerComponent, 8);
   EXPECT_TRUE(description.dctEncoded);
   EXPECT_FALSE(description.decodeInverted);
