@@ -1,0 +1,332 @@
+#include "pdf/document/BMPReader.h"
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+namespace {
+
+struct FileCloser {
+  void operator()(FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<FILE, FileCloser>;
+
+bool Fail(std::string* error, const char* text) {
+  if (error != nullptr) *error = text;
+  return false;
+}
+
+uint16_t LE16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t LE32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+bool ReadAt(FILE* file, uint64_t offset, uint8_t* buffer, size_t size) {
+  if (offset > static_cast<uint64_t>(INT64_MAX)) return false;
+  if (fseeko(file, static_cast<off_t>(offset), SEEK_SET) != 0) return false;
+  return std::fread(buffer, 1, size, file) == size;
+}
+
+// One colour channel of a 16 or 32-bit pixel: its mask, the shift that brings
+// it down to bit 0, and its largest value after the shift.
+struct Channel {
+  uint32_t mask = 0;
+  int shift = 0;
+  uint32_t max = 0;
+};
+
+Channel MakeChannel(uint32_t mask) {
+  Channel channel;
+  channel.mask = mask;
+  if (mask == 0) return channel;
+  while (((mask >> channel.shift) & 1u) == 0) ++channel.shift;
+  channel.max = mask >> channel.shift;
+  return channel;
+}
+
+// Scales a channel's value to 0..255, rounding to nearest.
+uint8_t Scale(const Channel& channel, uint32_t pixel) {
+  if (channel.max == 0) return 0;
+  uint64_t value = (pixel & channel.mask) >> channel.shift;
+  return static_cast<uint8_t>((value * 255 + channel.max / 2) / channel.max);
+}
+
+// Size in points of one axis: pixels / (pixels per metre x 0.0254) x 72,
+// computed in double precision with single-precision constants and rounded
+// once. No resolution (zero or negative) means one pixel per point.
+float AxisPoints(uint32_t pixels, int32_t pixelsPerMetre) {
+  if (pixelsPerMetre <= 0) return static_cast<float>(pixels);
+  return static_cast<float>(static_cast<double>(pixels) /
+                            (static_cast<double>(pixelsPerMetre) * static_cast<double>(0.0254f)) *
+                            static_cast<double>(72.0f));
+}
+
+// Run-length decoding of 8-bit (RLE8) or 4-bit (RLE4) pixel data into rows of
+// rowBytes bytes in file order (the first row decoded is row 0). Pixels the
+// data never reach stay index 0; pixels beyond the image are dropped.
+void DecodeRLE(const std::vector<uint8_t>& in, int bits, uint32_t width, uint32_t rows,
+               uint64_t rowBytes, std::vector<uint8_t>& image) {
+  auto put = [&](uint32_t x, uint32_t y, uint8_t index) {
+    if (x >= width || y >= rows) return;
+    uint8_t* row = image.data() + y * rowBytes;
+    if (bits == 8) {
+      row[x] = index;
+    } else if ((x & 1u) == 0) {
+      row[x / 2] = static_cast<uint8_t>((row[x / 2] & 0x0F) | (index << 4));
+    } else {
+      row[x / 2] = static_cast<uint8_t>((row[x / 2] & 0xF0) | (index & 0x0F));
+    }
+  };
+  size_t pos = 0;
+  uint64_t x = 0;
+  uint64_t y = 0;
+  while (pos + 2 <= in.size() && y < rows) {
+    uint8_t count = in[pos];
+    uint8_t value = in[pos + 1];
+    pos += 2;
+    if (count > 0) {  // encoded run
+      for (unsigned i = 0; i < count; ++i, ++x) {
+        if (x >= width) continue;
+        uint8_t index = bits == 8 ? value : ((i & 1u) == 0 ? value >> 4 : value & 0x0F);
+        put(static_cast<uint32_t>(x), static_cast<uint32_t>(y), index);
+      }
+      continue;
+    }
+    if (value == 0) {  // end of line
+      x = 0;
+      ++y;
+    } else if (value == 1) {  // end of bitmap
+      break;
+    } else if (value == 2) {  // delta
+      if (pos + 2 > in.size()) break;
+      x += in[pos];
+      y += in[pos + 1];
+      pos += 2;
+    } else {  // absolute run of value pixels, padded to a 16-bit boundary
+      size_t bytes = bits == 8 ? value : (static_cast<size_t>(value) + 1) / 2;
+      size_t padded = (bytes + 1) & ~static_cast<size_t>(1);
+      size_t available = std::min(bytes, in.size() - pos);
+      for (unsigned i = 0; i < value; ++i, ++x) {
+        size_t byte = bits == 8 ? i : i / 2;
+        if (byte >= available) break;
+        uint8_t index = bits == 8 ? in[pos + byte] : ((i & 1u) == 0 ? in[pos + byte] >> 4 : in[pos + byte] & 0x0F);
+        if (x < width) put(static_cast<uint32_t>(x), static_cast<uint32_t>(y), index);
+      }
+      pos += std::min(padded, in.size() - pos);
+    }
+  }
+}
+
+}  // namespace
+
+bool IsBMPFile(const char* path) {
+  if (path == nullptr) return false;
+  File file(std::fopen(path, "rb"));
+  if (!file) return false;
+  uint8_t bytes[2];
+  if (std::fread(bytes, 1, 2, file.get()) != 2) return false;
+  return bytes[0] == 'B' && bytes[1] == 'M';
+}
+
+bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& description,
+                  std::string* error) {
+  try {
+    if (path == nullptr) return Fail(error, "no file name");
+    File file(std::fopen(path, "rb"));
+    if (!file) return Fail(error, "cannot open the file");
+    struct stat info;
+    if (fstat(fileno(file.get()), &info) != 0 || info.st_size < 0) {
+      return Fail(error, "cannot read the file's size");
+    }
+    const uint64_t fileSize = static_cast<uint64_t>(info.st_size);
+
+    uint8_t fileHeader[14];
+    if (!ReadAt(file.get(), 0, fileHeader, sizeof fileHeader)) return Fail(error, "file header cut short");
+    if (fileHeader[0] != 'B' || fileHeader[1] != 'M') return Fail(error, "not a bitmap file");
+    const uint32_t pixelOffsetField = LE32(fileHeader + 10);
+
+    uint8_t header[40];
+    if (!ReadAt(file.get(), 14, header, sizeof header)) return Fail(error, "information header cut short");
+    const uint32_t headerSize = LE32(header);
+    const int32_t width = static_cast<int32_t>(LE32(header + 4));
+    const int32_t height = static_cast<int32_t>(LE32(header + 8));
+    const uint16_t bitCount = LE16(header + 14);
+    const uint32_t compression = LE32(header + 16);
+    const uint32_t imageSize = LE32(header + 20);
+    const int32_t xPixelsPerMetre = static_cast<int32_t>(LE32(header + 24));
+    const int32_t yPixelsPerMetre = static_cast<int32_t>(LE32(header + 28));
+    const uint32_t coloursUsed = LE32(header + 32);
+
+    if (headerSize < 40) return Fail(error, "unsupported information header");
+    if (14 + static_cast<uint64_t>(headerSize) > fileSize) return Fail(error, "information header cut short");
+    if (width < 1) return Fail(error, "bad width");
+    if (height == 0 || height == INT32_MIN) return Fail(error, "bad height");
+    const uint32_t rows = static_cast<uint32_t>(height < 0 ? -static_cast<int64_t>(height) : height);
+    const bool topDown = height < 0;
+    const uint32_t columns = static_cast<uint32_t>(width);
+
+    const bool palette = bitCount == 1 || bitCount == 4 || bitCount == 8;
+    if (!palette && bitCount != 16 && bitCount != 24 && bitCount != 32) {
+      return Fail(error, "unsupported bit count");
+    }
+    const bool rle = compression == 1 || compression == 2;
+    const bool bitFields = compression == 3 || compression == 6;
+    if (compression == 1 && bitCount != 8) return Fail(error, "RLE8 needs 8 bits per pixel");
+    if (compression == 2 && bitCount != 4) return Fail(error, "RLE4 needs 4 bits per pixel");
+    if (bitFields && bitCount != 16 && bitCount != 32) return Fail(error, "bit fields need 16 or 32 bits");
+    if (compression > 3 && compression != 6) return Fail(error, "unsupported compression");
+
+    // Colour masks of 16 and 32-bit pixels.
+    uint64_t paletteStart = 14 + static_cast<uint64_t>(headerSize);
+    uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
+    if (bitCount == 32) {
+      masks[0] = 0x00FF0000;
+      masks[1] = 0x0000FF00;
+      masks[2] = 0x000000FF;
+    }
+    if (bitFields) {
+      uint8_t maskBytes[12];
+      if (headerSize >= 52) {
+        if (!ReadAt(file.get(), 54, maskBytes, sizeof maskBytes)) return Fail(error, "colour masks cut short");
+        for (int i = 0; i < 3; ++i) masks[i] = LE32(maskBytes + 4 * i);
+      } else {
+        // A 40-byte header is followed by the masks (and an alpha mask for
+        // compression 6) when the pixel offset leaves room for them.
+        const uint64_t maskBytesAfter = compression == 6 ? 16 : 12;
+        if (pixelOffsetField >= 54 + maskBytesAfter && 54 + maskBytesAfter <= fileSize) {
+          if (!ReadAt(file.get(), 54, maskBytes, sizeof maskBytes)) return Fail(error, "colour masks cut short");
+          for (int i = 0; i < 3; ++i) masks[i] = LE32(maskBytes + 4 * i);
+          paletteStart += maskBytesAfter;
+        }
+      }
+    }
+
+    // Palette.
+    uint64_t paletteEnd = paletteStart;
+    std::vector<uint8_t> entries;  // 4 bytes per entry as stored
+    uint32_t entryCount = 0;
+    if (palette) {
+      const uint64_t count = coloursUsed != 0 ? coloursUsed : (1u << bitCount);
+      paletteEnd = paletteStart + count * 4;
+      if (paletteEnd > fileSize) return Fail(error, "palette cut short");
+      // A palette longer than the bit depth can index keeps its place in the
+      // file, but only its reachable entries make the lookup table.
+      entryCount = static_cast<uint32_t>(std::min<uint64_t>(count, 1u << bitCount));
+      entries.resize(static_cast<size_t>(entryCount) * 4);
+      if (!ReadAt(file.get(), paletteStart, entries.data(), entries.size())) {
+        return Fail(error, "palette cut short");
+      }
+    } else if (coloursUsed != 0 && paletteStart + static_cast<uint64_t>(coloursUsed) * 4 <= fileSize) {
+      // A colour table that true-colour pixels do not use still comes first.
+      paletteEnd = paletteStart + static_cast<uint64_t>(coloursUsed) * 4;
+    }
+    const uint64_t pixelOffset =
+        (pixelOffsetField >= paletteEnd && pixelOffsetField < fileSize) ? pixelOffsetField : paletteEnd;
+
+    // What the image becomes.
+    ImageDescription result;
+    result.width = columns;
+    result.height = rows;
+    if (palette) {
+      result.bitsPerComponent = bitCount;
+      const uint8_t* e0 = entries.data();
+      const uint8_t* e1 = entries.data() + 4;
+      auto is = [](const uint8_t* e, uint8_t v) { return e[0] == v && e[1] == v && e[2] == v; };
+      if (bitCount == 1 && entryCount >= 2 && is(e0, 0xFF) && is(e1, 0x00)) {
+        result.colour = ImageColour::ImageMask;
+        result.decodeInverted = true;
+      } else if (bitCount == 1 && entryCount >= 2 && is(e0, 0x00) && is(e1, 0xFF)) {
+        result.colour = ImageColour::ImageMask;
+      } else {
+        result.colour = ImageColour::Indexed;
+        result.hival = static_cast<int>(entryCount) - 1;
+        result.palette.resize(static_cast<size_t>(entryCount) * 3);
+        for (uint32_t i = 0; i < entryCount; ++i) {
+          result.palette[3 * i] = entries[4 * i + 2];
+          result.palette[3 * i + 1] = entries[4 * i + 1];
+          result.palette[3 * i + 2] = entries[4 * i];
+        }
+      }
+    } else {
+      result.bitsPerComponent = 8;
+      result.colour = ImageColour::DeviceRGB;
+    }
+
+    const uint64_t inRowBytes = (static_cast<uint64_t>(columns) * bitCount + 7) / 8;
+    const uint64_t paddedRow = (inRowBytes + 3) / 4 * 4;
+    const uint64_t outRowBytes = palette ? inRowBytes : 3 * static_cast<uint64_t>(columns);
+    const uint64_t dataSize = outRowBytes * rows;
+    if (dataSize > kMaxImageDataSize) return Fail(error, "image too large");
+
+    if (rle) {
+      // The compressed data run from the pixel offset to the image size given
+      // (or the end of the file); more than any image of this size can need is
+      // not read.
+      uint64_t available = fileSize - pixelOffset;
+      if (imageSize != 0 && imageSize < available) available = imageSize;
+      const uint64_t useful = 4 * static_cast<uint64_t>(columns) * rows + 4 * static_cast<uint64_t>(rows) + 64;
+      std::vector<uint8_t> compressed(static_cast<size_t>(std::min(available, useful)));
+      if (!ReadAt(file.get(), pixelOffset, compressed.data(), compressed.size())) {
+        return Fail(error, "pixel data cut short");
+      }
+      std::vector<uint8_t> image(static_cast<size_t>(dataSize), 0);
+      DecodeRLE(compressed, bitCount, columns, rows, outRowBytes, image);
+      for (uint32_t r = 0; r < rows; ++r) {
+        const uint32_t fileRow = topDown ? r : rows - 1 - r;
+        if (!sink.Put(image.data() + static_cast<size_t>(fileRow * outRowBytes), static_cast<size_t>(outRowBytes))) {
+          return Fail(error, "out of memory for the image data");
+        }
+      }
+    } else {
+      // Every row must be in the file; the last row may lack its padding.
+      if (pixelOffset + paddedRow * (rows - 1) + inRowBytes > fileSize) {
+        return Fail(error, "pixel data cut short");
+      }
+      std::vector<uint8_t> in(static_cast<size_t>(inRowBytes));
+      std::vector<uint8_t> out(palette ? 0 : static_cast<size_t>(outRowBytes));
+      const Channel red = MakeChannel(masks[0]);
+      const Channel green = MakeChannel(masks[1]);
+      const Channel blue = MakeChannel(masks[2]);
+      for (uint32_t r = 0; r < rows; ++r) {
+        const uint32_t fileRow = topDown ? r : rows - 1 - r;
+        if (!ReadAt(file.get(), pixelOffset + paddedRow * fileRow, in.data(), in.size())) {
+          return Fail(error, "pixel data cut short");
+        }
+        const uint8_t* row = in.data();
+        if (!palette) {
+          uint8_t* o = out.data();
+          for (uint32_t x = 0; x < columns; ++x, o += 3) {
+            if (bitCount == 24) {
+              o[0] = row[3 * x + 2];
+              o[1] = row[3 * x + 1];
+              o[2] = row[3 * x];
+            } else {
+              const uint32_t pixel = bitCount == 16 ? LE16(row + 2 * x) : LE32(row + 4 * x);
+              o[0] = Scale(red, pixel);
+              o[1] = Scale(green, pixel);
+              o[2] = Scale(blue, pixel);
+            }
+          }
+          row = out.data();
+        }
+        if (!sink.Put(row, static_cast<size_t>(outRowBytes))) return Fail(error, "out of memory for the image data");
+      }
+    }
+
+    result.dataSize = dataSize;
+    result.widthPoints = AxisPoints(columns, xPixelsPerMetre);
+    result.heightPoints = AxisPoints(rows, yPixelsPerMetre);
+    description = std::move(result);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return Fail(error, "out of memory");
+  }
+}

@@ -1,0 +1,23 @@
+#pragma once
+// Reading Windows bitmap files for the image importer.
+#include <string>
+
+#include "pdf/document/ImageDescription.h"
+#include "pdf/object/ByteSink.h"
+
+// True when the file can be opened and begins with "BM".
+bool IsBMPFile(const char* path);
+
+// Reads a bitmap file: fills the description and writes the image data into
+// the sink in PDF order (rows from the top; palette images keep their bit
+// depth and their rows as stored; true-colour images become 8-bit red, green,
+// blue). Two-colour black-and-white palettes give image masks, other
+// palettes Indexed images, 16, 24 and 32-bit pixels DeviceRGB.
+//
+// Accepts bit counts 1, 4, 8 (uncompressed, RLE8 for 8 and RLE4 for 4), 24
+// (uncompressed), 16 and 32 (uncompressed or with bit-field masks). Every
+// size is checked against the file's real length and against
+// kMaxImageDataSize. On failure returns false with a reason in *error (when
+// given); the sink may then hold part of the data and is to be discarded.
+bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& description,
+                  std::string* error = nullptr);

@@ -1,0 +1,70 @@
+#pragma once
+// What an image-file reader found out about an image: everything the image
+// XObject's dictionary needs. The pixel data themselves go into a ByteSink,
+// once, in their final order (rows from the top, components interleaved).
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Images whose data would pass this many bytes are refused: stream lengths
+// and offsets in the library are 32-bit signed values.
+inline constexpr uint64_t kMaxImageDataSize = 0x7FFFFFFF;
+
+enum class ImageColour {
+  ImageMask,   // /ImageMask true, no colour space (1 bit per component)
+  DeviceGray,  // /ColorSpace /DeviceGray
+  DeviceRGB,   // /ColorSpace /DeviceRGB
+  DeviceCMYK,  // /ColorSpace /DeviceCMYK
+  Indexed,     // /ColorSpace [/Indexed /DeviceRGB hival lookup]
+};
+
+struct ImageDescription {
+  uint32_t width = 0;   // /Width, pixels
+  uint32_t height = 0;  // /Height, pixels
+  int bitsPerComponent = 0;
+  ImageColour colour = ImageColour::DeviceGray;
+
+  // Indexed only: hival (entries - 1, at most 255) and the lookup table,
+  // (hival + 1) x 3 bytes red, green, blue in entry order.
+  int hival = -1;
+  std::vector<uint8_t> palette;
+
+  // True: /Decode inverts every component, [1 0] for a mask or a grey image
+  // and [1 0 1 0 1 0 1 0] for CMYK. False: no /Decode entry.
+  bool decodeInverted = false;
+
+  // True: the data are the JPEG file itself and the stream's /Filter is
+  // /DCTDecode. False: the data are uncompressed samples, no filter.
+  bool dctEncoded = false;
+
+  // The image's size in points; the importer scales the identity matrix by
+  // these two values.
+  float widthPoints = 0.0f;
+  float heightPoints = 0.0f;
+
+  // Number of bytes written into the sink.
+  uint64_t dataSize = 0;
+
+  // Colour components per pixel (1 for masks, grey and Indexed).
+  int Components() const {
+    switch (colour) {
+      case ImageColour::DeviceRGB: return 3;
+      case ImageColour::DeviceCMYK: return 4;
+      default: return 1;
+    }
+  }
+  // The name of the device colour space ("DeviceGray", "DeviceRGB",
+  // "DeviceCMYK"); nullptr for a mask and for Indexed (whose base is
+  // "DeviceRGB").
+  const char* ColourSpaceName() const {
+    switch (colour) {
+      case ImageColour::DeviceGray: return "DeviceGray";
+      case ImageColour::DeviceRGB: return "DeviceRGB";
+      case ImageColour::DeviceCMYK: return "DeviceCMYK";
+      default: return nullptr;
+    }
+  }
+  // The elements of /Decode when decodeInverted: 1 0 repeated per component.
+  int DecodeElementCount() const { return decodeInverted ? 2 * Components() : 0; }
+};

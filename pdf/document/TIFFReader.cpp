@@ -1,0 +1,360 @@
+#include "pdf/document/TIFFReader.h"
+
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "pdf/object/TIFFErrorCapture.h"
+
+namespace {
+
+struct FileCloser {
+  void operator()(FILE* file) const { std::fclose(file); }
+};
+struct TIFFCloser {
+  void operator()(TIFF* tiff) const { TIFFClose(tiff); }
+};
+using TIFFHandle = std::unique_ptr<TIFF, TIFFCloser>;
+
+bool Fail(std::string* error, const std::string& text) {
+  if (error != nullptr) *error = text;
+  return false;
+}
+
+// Size in points of one axis by the resolution unit: 2 inch, 3 centimetre,
+// any other one pixel per point, as is a missing, zero, negative or
+// non-finite resolution. Double arithmetic with single-precision
+// constants, rounded once.
+float AxisPoints(uint32_t pixels, bool hasResolution, float resolution, uint16_t unit) {
+  const double p = static_cast<double>(pixels);
+  if (!hasResolution || !std::isfinite(resolution) || resolution <= 0.0f) return static_cast<float>(pixels);
+  const double r = static_cast<double>(resolution);
+  if (unit == RESUNIT_INCH) return static_cast<float>(p / r * static_cast<double>(72.0f));
+  if (unit == RESUNIT_CENTIMETER) {
+    return static_cast<float>(p / (r * static_cast<double>(2.54f)) * static_cast<double>(72.0f));
+  }
+  return static_cast<float>(pixels);
+}
+
+// How the samples of one decoded piece become output samples.
+struct Layout {
+  uint32_t width;
+  int bits;           // bits per sample in the file
+  int samples;        // samples per pixel in the file
+  int components;     // colour components kept
+  bool planar;        // one plane per component
+  uint64_t outRowBytes;
+};
+
+// Converts n pixels of one piece row (of plane `plane` when planar) into the
+// output row from pixel x0 on.
+void ConvertRun(const Layout& layout, const uint8_t* in, uint32_t n, int plane, uint8_t* out, uint32_t x0) {
+  const int comps = layout.components;
+  if (layout.bits < 8) {
+    // Neither planar nor with extra samples (refused before): whole bytes;
+    // x0 is 0 or a tile edge, a multiple of 16 pixels, so byte aligned.
+    const uint64_t bitsPerPixel = static_cast<uint64_t>(comps) * layout.bits;
+    const uint64_t start = x0 * bitsPerPixel / 8;
+    const uint64_t bytes = (n * bitsPerPixel + 7) / 8;
+    std::memcpy(out + start, in, static_cast<size_t>(std::min<uint64_t>(bytes, layout.outRowBytes - start)));
+    return;
+  }
+  const int step = layout.bits / 8;
+  if (layout.planar) {
+    for (uint32_t i = 0; i < n; ++i) {
+      const uint8_t* s = in + static_cast<size_t>(i) * step;
+      uint8_t value = *s;
+      if (step == 2) {
+        uint16_t v;
+        std::memcpy(&v, s, 2);
+        value = static_cast<uint8_t>(v >> 8);
+      }
+      out[(static_cast<size_t>(x0) + i) * comps + plane] = value;
+    }
+    return;
+  }
+  for (uint32_t i = 0; i < n; ++i) {
+    const uint8_t* pixel = in + static_cast<size_t>(i) * layout.samples * step;
+    uint8_t* o = out + (static_cast<size_t>(x0) + i) * comps;
+    for (int c = 0; c < comps; ++c) {
+      if (step == 1) {
+        o[c] = pixel[c];
+      } else {
+        uint16_t v;
+        std::memcpy(&v, pixel + 2 * c, 2);  // libtiff hands samples in host order
+        o[c] = static_cast<uint8_t>(v >> 8);
+      }
+    }
+  }
+}
+
+// Bytes of one row of `pixels` pixels of a piece (one plane when planar).
+uint64_t PieceRowBytes(const Layout& layout, uint64_t pixels) {
+  const int perPixel = layout.planar ? 1 : layout.samples;
+  return (pixels * perPixel * layout.bits + 7) / 8;
+}
+
+bool Check(const TIFFErrorCapture& capture, std::string* error, const char* what) {
+  if (!capture.HasError()) return true;
+  return Fail(error, std::string(what) + ": " + capture.Text());
+}
+
+// Strips that are already rows in PDF order: stored as decoded.
+bool ReadDirectStrips(TIFF* tiff, const TIFFErrorCapture& capture, ByteSink& sink, uint64_t& written,
+                      std::string* error) {
+  const uint64_t count = TIFFNumberOfStrips(tiff);
+  const tmsize_t size = TIFFStripSize(tiff);
+  if (!Check(capture, error, "strip size")) return false;
+  if (count == 0 || size <= 0) return Fail(error, "bad strip layout");
+  const uint64_t total = count * static_cast<uint64_t>(size);
+  if (static_cast<uint64_t>(size) > kMaxImageDataSize || total > kMaxImageDataSize) {
+    return Fail(error, "image too large");
+  }
+  std::vector<uint8_t> buffer(static_cast<size_t>(size));
+  written = 0;
+  for (uint64_t strip = 0; strip < count; ++strip) {
+    const tmsize_t n = TIFFReadEncodedStrip(tiff, static_cast<uint32_t>(strip), buffer.data(), size);
+    if (n < 0) return Fail(error, "cannot decode strip" + (capture.HasError() ? ": " + capture.Text() : ""));
+    if (!Check(capture, error, "strip")) return false;
+    if (!sink.Put(buffer.data(), static_cast<size_t>(n))) return Fail(error, "out of memory for the image data");
+    written += static_cast<uint64_t>(n);
+  }
+  // The data are sized to count x size; what the strips did not fill is zero.
+  std::fill(buffer.begin(), buffer.end(), 0);
+  while (written < total) {
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(buffer.size(), total - written));
+    if (!sink.Put(buffer.data(), n)) return Fail(error, "out of memory for the image data");
+    written += n;
+  }
+  return true;
+}
+
+// Strips of planar images, or with samples to convert: assembled row by row.
+bool ReadStripRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout, uint32_t length,
+                   ByteSink& sink, std::string* error) {
+  uint32_t rowsPerStrip = 0;
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+  rowsPerStrip = std::clamp<uint32_t>(rowsPerStrip, 1, length);
+  const tmsize_t size = TIFFStripSize(tiff);
+  if (!Check(capture, error, "strip size")) return false;
+  const uint64_t rowBytes = PieceRowBytes(layout, layout.width);
+  if (size <= 0 || static_cast<uint64_t>(size) > kMaxImageDataSize) return Fail(error, "bad strip layout");
+  const int planes = layout.planar ? layout.components : 1;
+  std::vector<std::vector<uint8_t>> buffers(static_cast<size_t>(planes), std::vector<uint8_t>(static_cast<size_t>(size)));
+  std::vector<uint8_t> out(static_cast<size_t>(layout.outRowBytes));
+  for (uint32_t y0 = 0; y0 < length; y0 += rowsPerStrip) {
+    const uint32_t rows = std::min(rowsPerStrip, length - y0);
+    for (int p = 0; p < planes; ++p) {
+      std::fill(buffers[p].begin(), buffers[p].end(), 0);
+      const uint32_t strip = TIFFComputeStrip(tiff, y0, static_cast<uint16_t>(p));
+      if (TIFFReadEncodedStrip(tiff, strip, buffers[p].data(), size) < 0 || capture.HasError()) {
+        return Fail(error, "cannot decode strip" + (capture.HasError() ? ": " + capture.Text() : ""));
+      }
+    }
+    for (uint32_t r = 0; r < rows; ++r) {
+      std::fill(out.begin(), out.end(), 0);
+      if ((static_cast<uint64_t>(r) + 1) * rowBytes <= static_cast<uint64_t>(size)) {
+        for (int p = 0; p < planes; ++p) {
+          ConvertRun(layout, buffers[p].data() + r * rowBytes, layout.width, p, out.data(), 0);
+        }
+      }
+      if (!sink.Put(out.data(), out.size())) return Fail(error, "out of memory for the image data");
+    }
+  }
+  return true;
+}
+
+// Tiled images: each band of tile rows is assembled, clipped to the image.
+bool ReadTileRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout, uint32_t length,
+                  ByteSink& sink, std::string* error) {
+  uint32_t tileWidth = 0;
+  uint32_t tileLength = 0;
+  if (!TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth) || !TIFFGetField(tiff, TIFFTAG_TILELENGTH, &tileLength) ||
+      tileWidth == 0 || tileLength == 0) {
+    return Fail(error, "bad tile layout");
+  }
+  // Tiles narrower than 16 pixels could start inside a byte at low depths.
+  if (layout.bits < 8 && tileWidth % 16 != 0) return Fail(error, "bad tile width");
+  const tmsize_t size = TIFFTileSize(tiff);
+  if (!Check(capture, error, "tile size")) return false;
+  const uint64_t tileRowBytes = PieceRowBytes(layout, tileWidth);
+  if (size <= 0 || static_cast<uint64_t>(size) > kMaxImageDataSize ||
+      tileRowBytes * tileLength > static_cast<uint64_t>(size)) {
+    return Fail(error, "bad tile layout");
+  }
+  const uint32_t bandRows = std::min(tileLength, length);
+  if (static_cast<uint64_t>(bandRows) * layout.outRowBytes > kMaxImageDataSize) return Fail(error, "image too large");
+  std::vector<uint8_t> tile(static_cast<size_t>(size));
+  std::vector<uint8_t> band(static_cast<size_t>(bandRows * layout.outRowBytes));
+  const int planes = layout.planar ? layout.components : 1;
+  for (uint32_t y0 = 0; y0 < length; y0 += tileLength) {
+    const uint32_t rows = std::min(tileLength, length - y0);
+    std::fill(band.begin(), band.end(), 0);
+    for (uint32_t x0 = 0; x0 < layout.width; x0 += tileWidth) {
+      const uint32_t columns = std::min(tileWidth, layout.width - x0);
+      for (int p = 0; p < planes; ++p) {
+        std::fill(tile.begin(), tile.end(), 0);
+        const uint32_t index = TIFFComputeTile(tiff, x0, y0, 0, static_cast<uint16_t>(p));
+        if (TIFFReadEncodedTile(tiff, index, tile.data(), size) < 0 || capture.HasError()) {
+          return Fail(error, "cannot decode tile" + (capture.HasError() ? ": " + capture.Text() : ""));
+        }
+        for (uint32_t r = 0; r < rows; ++r) {
+          ConvertRun(layout, tile.data() + r * tileRowBytes, columns, p, band.data() + r * layout.outRowBytes, x0);
+        }
+      }
+    }
+    if (!sink.Put(band.data(), static_cast<size_t>(rows * layout.outRowBytes))) {
+      return Fail(error, "out of memory for the image data");
+    }
+  }
+  return true;
+}
+
+bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description, std::string* error) {
+  TIFFErrorCapture capture;
+  TIFFHandle handle(TIFFOpen(path, "r"));
+  if (!handle) return Fail(error, capture.HasError() ? capture.Text() : "cannot open the file");
+  if (!Check(capture, error, "open")) return false;
+  TIFF* tiff = handle.get();
+
+  uint32_t width = 0;
+  uint32_t length = 0;
+  uint16_t compression = 0;
+  uint16_t photometric = 0;
+  if (!TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width)) return Fail(error, "no ImageWidth");
+  if (!TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &length)) return Fail(error, "no ImageLength");
+  if (!TIFFGetField(tiff, TIFFTAG_COMPRESSION, &compression)) return Fail(error, "no Compression");
+  if (!TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric)) return Fail(error, "no PhotometricInterpretation");
+  float xResolution = 0.0f;
+  float yResolution = 0.0f;
+  const bool hasX = TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &xResolution) != 0;
+  const bool hasY = TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &yResolution) != 0;
+  uint16_t planarConfig = PLANARCONFIG_CONTIG;
+  uint16_t bits = 1;
+  uint16_t samples = 1;
+  uint16_t unit = RESUNIT_INCH;
+  uint16_t sampleFormat = SAMPLEFORMAT_UINT;
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planarConfig);
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &sampleFormat);
+  if (!Check(capture, error, "tags")) return false;
+
+  if (width == 0 || length == 0) return Fail(error, "bad image size");
+  if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16) return Fail(error, "unsupported bits per sample");
+  if (sampleFormat != SAMPLEFORMAT_UINT) return Fail(error, "unsupported sample format");
+
+  ImageDescription result;
+  result.width = width;
+  result.height = length;
+  result.bitsPerComponent = bits == 16 ? 8 : bits;
+  int components = 1;
+  switch (photometric) {
+    case PHOTOMETRIC_MINISWHITE:
+    case PHOTOMETRIC_MINISBLACK:
+      result.colour = bits == 1 ? ImageColour::ImageMask : ImageColour::DeviceGray;
+      result.decodeInverted = photometric == PHOTOMETRIC_MINISWHITE;
+      break;
+    case PHOTOMETRIC_RGB:
+      result.colour = ImageColour::DeviceRGB;
+      components = 3;
+      break;
+    case PHOTOMETRIC_PALETTE: {
+      if (bits > 8) return Fail(error, "palette deeper than 8 bits");
+      uint16_t* red = nullptr;
+      uint16_t* green = nullptr;
+      uint16_t* blue = nullptr;
+      if (!TIFFGetField(tiff, TIFFTAG_COLORMAP, &red, &green, &blue) || red == nullptr || green == nullptr ||
+          blue == nullptr) {
+        return Fail(error, "no ColorMap");
+      }
+      const int entries = 1 << bits;
+      result.colour = ImageColour::Indexed;
+      result.hival = entries - 1;
+      result.palette.resize(static_cast<size_t>(entries) * 3);
+      for (int i = 0; i < entries; ++i) {
+        result.palette[3 * i] = static_cast<uint8_t>(red[i] >> 8);
+        result.palette[3 * i + 1] = static_cast<uint8_t>(green[i] >> 8);
+        result.palette[3 * i + 2] = static_cast<uint8_t>(blue[i] >> 8);
+      }
+      break;
+    }
+    case PHOTOMETRIC_SEPARATED:
+      if (samples != 4) return Fail(error, "separated image without four samples");
+      result.colour = ImageColour::DeviceCMYK;
+      components = 4;
+      break;
+    case PHOTOMETRIC_YCBCR:
+      // JPEG-compressed YCbCr is converted to RGB by the codec itself.
+      if (compression != COMPRESSION_JPEG || samples != 3) return Fail(error, "unsupported YCbCr image");
+      if (!TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB)) return Fail(error, "cannot convert YCbCr");
+      result.colour = ImageColour::DeviceRGB;
+      components = 3;
+      break;
+    default:
+      return Fail(error, "unsupported photometric interpretation");
+  }
+  if (samples < components) return Fail(error, "too few samples per pixel");
+  const bool planar = planarConfig == PLANARCONFIG_SEPARATE && samples > 1;
+  if (bits < 8 && (planar || samples != components)) {
+    return Fail(error, "planar or extra samples below 8 bits");
+  }
+  if (!Check(capture, error, "tags")) return false;
+
+  Layout layout;
+  layout.width = width;
+  layout.bits = bits;
+  layout.samples = samples;
+  layout.components = components;
+  layout.planar = planar;
+  layout.outRowBytes = (static_cast<uint64_t>(width) * components * result.bitsPerComponent + 7) / 8;
+  const uint64_t dataSize = layout.outRowBytes * length;
+  if (dataSize > kMaxImageDataSize) return Fail(error, "image too large");
+
+  const bool tiled = TIFFIsTiled(tiff) != 0;
+  if (!tiled && !planar && bits != 16 && samples == components) {
+    uint64_t written = 0;
+    if (!ReadDirectStrips(tiff, capture, sink, written, error)) return false;
+    result.dataSize = written;
+  } else {
+    const bool ok = tiled ? ReadTileRows(tiff, capture, layout, length, sink, error)
+                          : ReadStripRows(tiff, capture, layout, length, sink, error);
+    if (!ok) return false;
+    result.dataSize = dataSize;
+  }
+  if (!Check(capture, error, "read")) return false;
+  handle.reset();
+  if (!Check(capture, error, "close")) return false;
+
+  result.widthPoints = AxisPoints(width, hasX, xResolution, unit);
+  result.heightPoints = AxisPoints(length, hasY, yResolution, unit);
+  description = std::move(result);
+  return true;
+}
+
+}  // namespace
+
+bool IsTIFFFile(const char* path) {
+  if (path == nullptr) return false;
+  std::unique_ptr<FILE, FileCloser> file(std::fopen(path, "rb"));
+  if (!file) return false;
+  uint8_t bytes[2];
+  if (std::fread(bytes, 1, 2, file.get()) != 2) return false;
+  return (bytes[0] == 'I' && bytes[1] == 'I') || (bytes[0] == 'M' && bytes[1] == 'M');
+}
+
+bool ReadTIFFImage(const char* path, ByteSink& sink, ImageDescription& description, std::string* error) {
+  if (path == nullptr) return Fail(error, "no file name");
+  try {
+    return ReadImage(path, sink, description, error);
+  } catch (const std::bad_alloc&) {
+    return Fail(error, "out of memory");
+  }
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Reading TIFF files for the image importer, through libtiff.
+#include <string>
+
+#include "pdf/document/ImageDescription.h"
+#include "pdf/object/ByteSink.h"
+
+// True when the file can be opened and begins with "II" or "MM" (the number
+// 42 that follows is not tested).
+bool IsTIFFFile(const char* path);
+
+// Reads the first image of a TIFF file: fills the description and writes the
+// decoded samples into the sink.
+//
+// Photometric 0 and 1 give image masks (1 bit) or DeviceGray, with the Decode
+// inverted for 0; 2 gives DeviceRGB; 3 an Indexed image from the colour map
+// (at most 8 bits); 5 with four samples DeviceCMYK; JPEG-compressed YCbCr is
+// decoded to RGB. Others are refused, as are signed or floating-point
+// samples and depths other than 1, 2, 4, 8 and 16.
+//
+// Contiguous strips whose samples need no change are stored as decoded, strip
+// after strip, the whole sized as strip count x strip size (so a short last
+// strip leaves zero bytes at the end). Tiled and planar images are assembled
+// into rows, extra (alpha) samples are dropped and 16-bit samples reduced to
+// their high byte (8 bits per component); such images hold exactly their
+// rows. A missing resolution means one pixel per point. libtiff's errors fail
+// the call; the caller's libtiff handlers are in place again afterwards. On
+// failure returns false with a reason in *error (when given); the sink is
+// then to be discarded.
+bool ReadTIFFImage(const char* path, ByteSink& sink, ImageDescription& description,
+                   std::string* error = nullptr);
