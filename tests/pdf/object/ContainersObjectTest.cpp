@@ -344,3 +344,38 @@ TEST(DuplicateTest, ArraysAndClones) {
 }
 
 }  // namespace
+
+namespace {
+
+// Random token soup: the parser answers an object, none, or a thrown
+// CPDFException*, never anything worse (checked under the sanitizers).
+TEST(ParserTest, RandomInputNeverCrashes) {
+  const char* pieces[] = {"<<", ">>", "[", "]", "(", ")", "<", ">", "/N", "/", "1", "0", "R",
+                          "-.5", "true", "null", "tru", "\\", "%c\n", " ", "\r", "#2",
+                          "(a\\", "<4", "{", "\x80", "stream", "1 0 R"};
+  uint32_t seed = 99;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return seed >> 16;
+  };
+  for (int round = 0; round < 2000; ++round) {
+    std::string text;
+    const int n = static_cast<int>(next() % 40);
+    for (int i = 0; i < n; ++i) text += pieces[next() % (sizeof pieces / sizeof *pieces)];
+    CPDFMemInStream in;
+    in.Open(text.data(), static_cast<int32_t>(text.size()), 8);
+    try {
+      std::unique_ptr<CPDFObject> o(CPDFObject::SerializeObject(nullptr, in, nullptr));
+      if (o) {
+        CPDFStrOutStream out;
+        out.Open();
+        o->Write(out, nullptr);
+      }
+    } catch (CPDFException* e) {
+      EXPECT_EQ(e->GetCode() == 4 || e->GetCode() == 5, true) << text;
+      delete e;
+    }
+  }
+}
+
+}  // namespace
