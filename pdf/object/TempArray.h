@@ -6,12 +6,15 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <type_traits>
 #include <utility>
 
 #include "pdf/object/TempDispose.h"
 
 template <class T, class Dispose = TempNoDispose>
 class TempArray {
+  static_assert(std::is_trivially_copyable_v<T>, "slots are moved as raw bytes");
+
  public:
   // Holds (data, count, position); position -1 is the end.
   class Iterator {
