@@ -1,0 +1,74 @@
+#include "pdf/object/CPDFCopyScope.h"
+
+#include "pdf/object/CPDFNull.h"
+#include "pdf/object/CPDFObjRegistry.h"
+#include "pdf/object/CPDFObject.h"
+
+namespace {
+thread_local CPDFObjRefDict* g_map = nullptr;
+thread_local int32_t g_depth = 0;
+}  // namespace
+
+CPDFCopyScope::CPDFCopyScope() {
+  if (!g_map) {
+    owned_ = new CPDFObjRefDict;
+    g_map = owned_;
+  }
+  ++g_depth;
+}
+
+CPDFCopyScope::~CPDFCopyScope() {
+  --g_depth;
+  if (owned_) {
+    g_map = nullptr;
+    delete owned_;
+  }
+}
+
+bool CPDFCopyScope::TooDeep() const { return g_depth > kMaxDepth; }
+
+CPDFObjRefDict& CPDFCopyScope::Map() { return *g_map; }
+
+CPDFCopyScope::Element CPDFCopyScope::CopyElement(CPDFObject* value, const CPDFObjRef& sourceRef,
+                                                  CPDFObjRegistry* doc,
+                                                  CPDFObjRegistry* sourceDoc) {
+  Element e;
+  if (!value) return e;
+  if (!value->IsShared()) {
+    e.step = Step::kSkip;
+    return e;
+  }
+  const bool viaRef = sourceRef.IsDefined() && doc;
+  if (viaRef) {
+    CPDFObjRef mapped;
+    if (Map().Lookup(sourceRef, &mapped)) {
+      e.step = Step::kStoreRef;
+      e.ref = mapped;
+      return e;
+    }
+    // Reserve the destination number before copying, so that a cycle
+    // leading back to this object finds it in the map.
+    CPDFObject* placeholder = new CPDFNull;
+    if (!doc->RegistObj(placeholder, &e.ref)) {
+      delete placeholder;
+      return e;
+    }
+    Map().Insert(sourceRef, e.ref);
+    e.indirect = true;
+  }
+  e.clone = value->Clone(doc, sourceDoc);
+  if (!e.clone) {
+    Abandon(e, doc);
+    e.step = Step::kFail;
+    return e;
+  }
+  e.step = Step::kStoreObject;
+  return e;
+}
+
+void CPDFCopyScope::Abandon(Element& element, CPDFObjRegistry* doc) {
+  delete element.clone;
+  element.clone = nullptr;
+  if (element.indirect && doc && element.ref.IsDefined()) doc->DeleteObj(element.ref);
+  element.step = Step::kFail;
+}

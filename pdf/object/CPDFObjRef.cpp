@@ -1,0 +1,27 @@
+#include "pdf/object/CPDFObjRef.h"
+
+#include <cstring>
+
+#include "pdf/object/CPDFInStream.h"
+#include "pdf/object/CPDFOutStream.h"
+#include "pdf/object/PDFSyntax.h"
+
+void CPDFObjRef::Write(CPDFOutStream& out) const { out.Format("%d %d R", number_, generation_); }
+
+CPDFObjRef* CPDFObjRef::SerializeObject(CPDFInStream& in) {
+  const int32_t start = in.GetPosition();
+  char number[CPDFInStream::kTokenSize];
+  char generation[CPDFInStream::kTokenSize];
+  char keyword[CPDFInStream::kTokenSize];
+  const bool ok = in.ReadToken(number, sizeof number) && number[0] >= '0' && number[0] <= '9' &&
+                  in.ReadToken(generation, sizeof generation) && generation[0] >= '0' &&
+                  generation[0] <= '9' && in.ReadToken(keyword, sizeof keyword) &&
+                  std::strcmp(keyword, "R") == 0;
+  if (!ok) {
+    // Back to where the attempt started (inside the buffer when possible).
+    const int32_t read = in.GetPosition() - start;
+    if (!in.Unget(read)) in.Seek(start);
+    return nullptr;
+  }
+  return new CPDFObjRef(pdfsyntax::ParseLong(number), pdfsyntax::ParseLong(generation));
+}

@@ -1,0 +1,44 @@
+#pragma once
+// What containers need of the document that owns indirect objects. The
+// document class derives from this; tests use a small double.
+#include <cstdint>
+
+#include "pdf/object/CPDFException.h"
+#include "pdf/object/CPDFObjRef.h"
+
+class CPDFObject;
+
+class CPDFObjRegistry {
+ public:
+  virtual ~CPDFObjRegistry() = default;
+
+  // Makes the object indirect. When ref holds a defined reference the object
+  // replaces the one registered under it (which the registry deletes);
+  // otherwise it gets a new number, written to ref when one is given. On
+  // success the registry owns the object; on false the caller keeps it.
+  virtual bool RegistObj(CPDFObject* object, CPDFObjRef* ref) = 0;
+  // The object registered under the reference (loaded on demand), or none.
+  // The registry keeps ownership.
+  virtual CPDFObject* GetObj(const CPDFObjRef& ref) = 0;
+  // Drops (and deletes) the object and frees its number.
+  virtual void DeleteObj(const CPDFObjRef& ref) = 0;
+  // Records the object as changed so that the next save writes it.
+  virtual bool UpdateObj(const CPDFObjRef& ref) = 0;
+  // Writes the object early (during a save) and frees it; a release that is
+  // not forced leaves objects whose releasable flag is clear.
+  virtual bool ReleaseObj(const CPDFObjRef& ref, bool force) = 0;
+  // Moves the object into the linear order.
+  virtual bool LinearizeObj(const CPDFObjRef& ref, bool force) = 0;
+  // The linearisation map: the new reference of an already moved object.
+  virtual bool GetLinearRef(const CPDFObjRef& from, CPDFObjRef* to) = 0;
+  // The path of the document's file ("" for a new document).
+  virtual const char* GetFileName() const = 0;
+
+  // The error record: public operations clear it first and fill it on
+  // failure only while it is still empty, so it keeps the innermost error.
+  CPDFException& GetError() { return error_; }
+  const CPDFException& GetError() const { return error_; }
+
+ private:
+  CPDFException error_;
+};

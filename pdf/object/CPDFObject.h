@@ -1,0 +1,103 @@
+#pragma once
+// The abstract direct PDF object: a type code with its name and four flag
+// bytes (loaded, shared/copy, releasable, linearizable).
+//
+// Type tests are a bitwise and of the type code with a mask; a derived class
+// carries only its own bit (a CPDFInt is 4, not 2).
+#include <cstdint>
+
+#include "pdf/object/CPDFAtom.h"
+
+class CPDFOutStream;
+class CPDFInStream;
+class CPDFObjRegistry;
+
+class CPDFObject : public CPDFAtom {
+ public:
+  enum Type : int32_t {
+    kBool = 1,
+    kNumber = 2,
+    kInteger = 4,
+    kReal = 8,
+    kString = 16,
+    kText = 32,
+    kName = 64,
+    kArray = 128,
+    kDictionary = 256,
+    kStream = 512,
+    kNull = 1024,
+    // Any number, whichever class holds it.
+    kAnyNumber = kNumber | kInteger | kReal,
+  };
+
+  ~CPDFObject() override = default;
+
+  int32_t GetType() const { return type_; }
+  const char* GetTypeName() const { return typeName_; }
+  // True when the type code has a bit of the mask.
+  bool IsType(int32_t mask) const { return (type_ & mask) != 0; }
+
+  // Read by the parser and not yet converted into a typed class.
+  bool IsLoaded() const { return loaded_ != 0; }
+  // The copy flag: a container duplication skips values that have it clear.
+  bool IsShared() const { return shared_ != 0; }
+  // A release that is not forced leaves objects with it clear in memory.
+  bool IsReleasable() const { return releasable_ != 0; }
+  // The linearisation walk descends only into objects that have it set.
+  bool IsLinearizable() const { return linearizable_ != 0; }
+
+  // Writes the object in PDF syntax. The encryption context (10 bytes, or
+  // none) is used by strings and stream data; containers pass it on to
+  // their direct elements.
+  virtual void Write(CPDFOutStream& out, const uint8_t* context) = 0;
+  // A new deep copy for the document, or none on failure (nothing thrown).
+  virtual CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) = 0;
+  // Hands the indirect objects this object refers to back to the document.
+  virtual bool Release(CPDFObjRegistry* doc);
+  // Adds the indirect objects this object refers to to the linear order.
+  virtual bool Linearize(CPDFObjRegistry* doc);
+
+  // Copies the four flag bytes into the destination.
+  bool Duplicate(CPDFObject* dest, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc,
+                 bool overwrite) const;
+  // Takes over the content of a raw object of the matching class; nothing
+  // to take at this level.
+  bool Assign(CPDFObjRegistry*, CPDFObject*) { return true; }
+  // Copies type code, type name and flags.
+  void AssignObject(const CPDFObject& source);
+
+  // The object parser: skips white space and comments, then tries the class
+  // entries in the order dictionary or stream, array, name, string, number,
+  // boolean, null. None when every entry declines; once an entry accepted
+  // its first byte every problem is thrown as a CPDFException*. The caller
+  // owns the result.
+  static CPDFObject* SerializeObject(CPDFObjRegistry* doc, CPDFInStream& in,
+                                     const uint8_t* context);
+  // The deepest nesting of arrays and dictionaries the parser accepts.
+  static constexpr int32_t kMaxNesting = 512;
+
+ protected:
+  CPDFObject(int32_t type, const char* typeName)
+      : CPDFAtom(kObject, "Object"), type_(type), typeName_(typeName) {}
+  CPDFObject(const CPDFObject&) = default;
+  CPDFObject& operator=(const CPDFObject&) = default;
+
+  // The first step of every reader.
+  void Serialize() { loaded_ = 1; }
+  // Constructors of document-structure classes that must not be copied,
+  // released early or linearised clear these.
+  void SetStructureFlags(bool shared, bool releasable, bool linearizable) {
+    shared_ = shared ? 1 : 0;
+    releasable_ = releasable ? 1 : 0;
+    linearizable_ = linearizable ? 1 : 0;
+  }
+  void SetLoaded(bool loaded) { loaded_ = loaded ? 1 : 0; }
+
+ private:
+  int32_t type_ = 0;
+  const char* typeName_ = "";
+  uint8_t loaded_ = 0;
+  uint8_t shared_ = 1;
+  uint8_t releasable_ = 1;
+  uint8_t linearizable_ = 1;
+};
