@@ -1,0 +1,25 @@
+// The converter program: a dialog that turns BMP, JPEG and TIFF files into
+// one-page PDF files.
+#include <clocale>
+#include <string>
+
+#include <QApplication>
+
+#include "converter/ConverterApp.h"
+#include "converter/core/ConvertOne.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    // The toolkit takes the whole locale from the environment; numbers must
+    // not follow it (a decimal comma would break the PDF files written).
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setApplicationName(QStringLiteral("Velmora"));
+    QApplication::setOrganizationName(QStringLiteral("Tarnwick"));
+
+    ostrel::ConverterApp app([](const std::string& input, const std::string& output) {
+        return ostrel::ConvertOne(input.c_str(), output.c_str());
+    });
+    // The toolkit has removed its own options from argv.
+    app.InitInstance(argc, argv);
+    return 0;
+}
