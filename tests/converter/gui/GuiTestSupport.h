@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <ostream>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QObject>
@@ -16,6 +18,9 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+// Lets failing expectations print Qt strings readably.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace ostrel::guitest {
 
