@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -22,6 +23,13 @@ namespace ostrel::guitest {
 namespace {
 
 class GuiRunDialogsTest : public GuiTest {};
+
+std::string fs_list(const QString& dir) {
+    std::string names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.toStdString()))
+        names += entry.path().string() + " ";
+    return names;
+}
 
 TEST_F(GuiRunDialogsTest, ProgressDialogDisablesItsOwnerWhileItExists) {
     QDialog owner;
@@ -252,16 +260,21 @@ TEST_F(GuiRunDialogsTest, SaveButtonRunsTheChooser) {
     results.failed = {"/in/only.tif"};
     ResultDialog dialog(results);
     dialog.show();
-    const QString target = QPath("saved");
     ModalAnswerer answerer;
     answerer.Then([&](QWidget* window) {
         auto* chooser = qobject_cast<QFileDialog*>(window);
         ASSERT_NE(chooser, nullptr);
-        chooser->selectFile(target);
+        // The user goes to the folder and types a name without extension.
+        chooser->setDirectory(m_files.path());
+        auto* name = chooser->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(name, nullptr);
+        name->setText("saved");
         QMetaObject::invokeMethod(chooser, "accept");
     });
     dialog.SaveButton()->click();
-    EXPECT_EQ(ReadFile(Path("saved.txt")), BuildReport(results));
+    ASSERT_EQ(answerer.Seen().size(), 1u);
+    EXPECT_EQ(answerer.Seen()[0].title, "名前を付けて保存");
+    EXPECT_EQ(ReadFile(Path("saved.txt")), BuildReport(results)) << fs_list(m_files.path());
     EXPECT_EQ(BuildReport(results).find("■変換できたファイル"), std::string::npos);
     dialog.hide();
 }
