@@ -261,6 +261,34 @@ TEST_F(GuiMainDialogTest, HelpLineShowsTheControlUnderTheMouse) {
     EXPECT_EQ(MainDialog::HelpText(1012), "出力時にフォルダが存在しない場合、問い合わせずに作成します。");
 }
 
+TEST_F(GuiMainDialogTest, SharedMnemonicOnlyMovesTheFocus) {
+    // "&S" marks both the sub-folder option and the Convert button: the key
+    // only moves the focus between them and neither starts a run nor
+    // toggles the option.
+    Open();
+    m_dialog->activateWindow();
+    ProcessEvents();
+    if (QApplication::activeWindow() != m_dialog.get())
+        GTEST_SKIP() << "the platform gives no active window";
+    ModalAnswerer answerer;
+    auto* subFolder = Control<QCheckBox>(1006);
+    const bool checked = subFolder->isChecked();
+    QWidget* focused = nullptr;
+    for (int i = 0; i < 3; ++i) {
+        QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : m_dialog.get();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_S, Qt::AltModifier, "s");
+        QApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_S, Qt::AltModifier, "s");
+        QApplication::sendEvent(target, &release);
+        ProcessEvents();
+        EXPECT_TRUE(QApplication::focusWidget() == subFolder || QApplication::focusWidget() == Control(1011));
+        EXPECT_NE(QApplication::focusWidget(), focused) << "the focus cycles";
+        focused = QApplication::focusWidget();
+    }
+    EXPECT_EQ(subFolder->isChecked(), checked);
+    EXPECT_TRUE(answerer.Seen().empty()) << "no run was started";
+}
+
 TEST_F(GuiMainDialogTest, BrowseChoosersCarryTheirFiltersAndTitles) {
     Open();
     const auto input = m_dialog->MakeFileDialog(true);
