@@ -1,7 +1,5 @@
 #include "converter/ConverterApp.h"
 
-#include <QFile>
-
 #include "converter/MainDialog.h"
 #include "converter/QtConverterUi.h"
 #include "converter/core/StringTable.h"
@@ -17,7 +15,7 @@ void ConverterApp::ApplyCommandLine(const ConverterCommandLineInfo& info, MainDi
     if (paths.empty()) {
         QtConverterUi::ShowMessage(nullptr, LoadString(kMsgNoDroppedImage), MsgButtons::Ok, MsgIcon::Exclamation);
     } else if (paths.size() == 1) {
-        dialog.SetInputText(QFile::decodeName(QByteArray::fromStdString(paths.front())));
+        dialog.SetInputBytes(paths.front());
     } else {
         dialog.SetDroppedItems(paths);
     }

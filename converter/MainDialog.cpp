@@ -175,6 +175,18 @@ void MainDialog::SetDroppedItems(std::vector<std::string> paths) {
 
 void MainDialog::SetInputText(const QString& text) { m_inputText = text; }
 
+void MainDialog::SetInputBytes(const std::string& path) {
+    m_inputRaw = path;
+    m_inputRawShown = QFile::decodeName(QByteArray::fromStdString(path));
+    m_inputText = m_inputRawShown;
+}
+
+std::string MainDialog::InputBytes(const QString& text) const {
+    if (!m_inputRaw.empty() && text == m_inputRawShown)
+        return m_inputRaw;
+    return Bytes(text);
+}
+
 void MainDialog::LoadSettings() {
     const auto profile = ConverterProfile::Open();
     m_settings = ConverterProfile::ReadSettings(*profile);
@@ -237,7 +249,7 @@ void MainDialog::PostEnableControls() {
 }
 
 void MainDialog::OnEnableControls() {
-    const int32_t inputClass = ClassifyPath(Bytes(m_input->currentText()), false);
+    const int32_t inputClass = ClassifyPath(InputBytes(m_input->currentText()), false);
     const int32_t outputClass = ClassifyPath(Bytes(m_output->currentText()), true);
     // A single input file needs no folder search; with a file as output it
     // needs no naming, no folder creation and no question before creating one.
@@ -266,7 +278,7 @@ void MainDialog::OnConvert() {
         return;
     UpdateData(true);
     ConvertRequest request;
-    request.input = Bytes(m_inputText);
+    request.input = InputBytes(m_inputText);
     request.output = Bytes(m_outputText);
     request.droppedMode = m_droppedMode;
     request.droppedPaths = m_droppedItems;

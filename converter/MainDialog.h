@@ -58,6 +58,10 @@ public:
     // Set by the application before the dialog opens.
     void SetDroppedItems(std::vector<std::string> paths);
     void SetInputText(const QString& text);
+    // Sets the input text from a path's bytes. Bytes that are not UTF-8 are
+    // shown replaced; while the text stays as set, the run and the enabling
+    // use the original bytes.
+    void SetInputBytes(const std::string& path);
     bool DroppedMode() const { return m_droppedMode; }
     const std::vector<std::string>& DroppedItems() const { return m_droppedItems; }
 
@@ -130,6 +134,9 @@ private:
     void OnBrowseCommand(int id);
     void WatchForHelp(QWidget* root);
     void PostEnableControls();
+    // The bytes of the input text (the original bytes of a path set with
+    // SetInputBytes while its text is unchanged).
+    std::string InputBytes(const QString& text) const;
 
     QtConverterUi m_ui;
     ConversionDriver m_driver;
@@ -140,6 +147,8 @@ private:
     ConverterSettings m_settings;
     QString m_inputText;
     QString m_outputText;
+    std::string m_inputRaw;    // bytes given by SetInputBytes
+    QString m_inputRawShown;   // and their text
 
     HistoryComboBox* m_input = nullptr;
     HistoryComboBox* m_output = nullptr;

@@ -257,6 +257,23 @@ TEST_F(GuiConversionTest, OneFileAndTheMessagesOfWrongPaths) {
     EXPECT_EQ(m_calls.size(), 1u);
 }
 
+TEST_F(GuiConversionTest, AnInputNameThatIsNotUtf8KeepsItsBytes) {
+    const std::string name = "photo-\xff\xfe.jpg";
+    MakeFile(name);
+    MakeFolder("out");
+    m_dialog->SetInputBytes(Path(name));
+    Open();
+    EXPECT_FALSE(m_dialog->findChild<QWidget*>("1006")->isEnabled()) << "classified as an existing file";
+    Type(m_dialog->OutputBox(), QPath("out"));
+    ModalAnswerer answerer;
+    ThenResult(answerer);
+    m_dialog->ConvertButton()->click();
+    ProcessEvents();
+    ASSERT_EQ(m_calls.size(), 1u);
+    EXPECT_EQ(m_calls[0].first, Path(name));
+    EXPECT_NE(m_report.find(Path(name)), std::string::npos);
+}
+
 TEST_F(GuiConversionTest, DroppedItemsGoUnderTheOutputFolder) {
     MakeFile("pics/a.jpg");
     MakeFile("pics/deep/b.tif");
