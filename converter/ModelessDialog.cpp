@@ -22,8 +22,12 @@ ModelessDialog::ModelessDialog(const QString& caption) : QDialog(nullptr) {
 }
 
 ModelessDialog::~ModelessDialog() {
-    if (m_disabledOwner && m_owner)
+    if (m_disabledOwner && m_owner) {
         m_owner->setEnabled(true);
+        // As an owned window does, hand the activation back to the owner.
+        if (isActiveWindow())
+            m_owner->activateWindow();
+    }
 }
 
 void ModelessDialog::Create(QWidget* owner) {

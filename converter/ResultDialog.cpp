@@ -35,7 +35,6 @@ ResultDialog::ResultDialog(const ConversionResults& results, QWidget* parent)
 
     m_save = new QPushButton(QStringLiteral("保存(&S)..."), this);
     m_save->setObjectName(QStringLiteral("1014"));
-    m_save->setAutoDefault(false);
     m_close = new QPushButton(QStringLiteral("閉じる(&C)"), this);
     m_close->setObjectName(QStringLiteral("1"));
     m_close->setDefault(true);
