@@ -51,6 +51,8 @@ MainDialog::MainDialog(ConvertFunction convert, QWidget* parent)
     setWindowTitle(AppTitle());
     setWindowIcon(AppIcon());
     setFont(DialogFont());
+    // The program's only window: it can be minimised.
+    setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
     BuildControls();
     WatchForHelp(this);
 }
