@@ -4,6 +4,9 @@
 #include <string>
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include "converter/ConverterApp.h"
 #include "converter/core/ConvertOne.h"
@@ -15,6 +18,13 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setOrganizationName(QStringLiteral("Tarnwick"));
+    // The interface is Japanese whatever the user's locale: the toolkit's
+    // own dialogs (file choosers) speak Japanese too when the system has
+    // their translation.
+    QTranslator toolkitTexts;
+    if (toolkitTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&toolkitTexts);
 
     ostrel::ConverterApp app([](const std::string& input, const std::string& output) {
         return ostrel::ConvertOne(input.c_str(), output.c_str());
