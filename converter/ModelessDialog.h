@@ -1,0 +1,45 @@
+#pragma once
+// Base of the dialogs shown while a conversion runs (file search, progress):
+// shown without a modal loop, the owner window disabled while the dialog
+// exists, and a Cancel button, Esc or the close box that only set a flag the
+// conversion polls.
+#include <QDialog>
+#include <QPointer>
+
+class QPushButton;
+
+namespace ostrel {
+
+class ModelessDialog : public QDialog {
+    Q_OBJECT
+public:
+    // Enables the owner again if this dialog disabled it.
+    ~ModelessDialog() override;
+
+    // Disables the owner (when it is enabled; remembered), then shows the
+    // dialog centred over the owner. The owner may be null.
+    void Create(QWidget* owner);
+
+    // Returns whether Cancel was pressed since the last call and clears the flag.
+    bool TakeCancel();
+    bool CancelPending() const { return m_cancel; }
+
+    QPushButton* CancelButton() const { return m_cancelButton; }
+
+public slots:
+    // The Cancel button and Esc: set the flag; the dialog stays open.
+    void reject() override;
+
+protected:
+    explicit ModelessDialog(const QString& caption);
+    void closeEvent(QCloseEvent* event) override;
+
+    QPushButton* m_cancelButton = nullptr;
+
+private:
+    QPointer<QWidget> m_owner;
+    bool m_disabledOwner = false;
+    bool m_cancel = false;
+};
+
+}  // namespace ostrel

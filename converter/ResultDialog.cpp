@@ -1,0 +1,91 @@
+#include "converter/ResultDialog.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "converter/DialogStyle.h"
+#include "converter/FileFilter.h"
+#include "converter/QtConverterUi.h"
+#include "converter/core/Report.h"
+#include "converter/core/StringTable.h"
+
+namespace ostrel {
+
+ResultDialog::ResultDialog(const ConversionResults& results, QWidget* parent)
+    : QDialog(parent), m_report(BuildReport(results)) {
+    setWindowTitle(QStringLiteral("結果"));
+    setFont(DialogFont());
+
+    auto* label = new QLabel(QStringLiteral("変換が正常に終了しました。"), this);
+    m_edit = new QPlainTextEdit(this);
+    m_edit->setObjectName(QStringLiteral("1013"));
+    m_edit->setReadOnly(true);
+    m_edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QString shown = QtConverterUi::Display(m_report);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    m_edit->setPlainText(shown);
+
+    m_save = new QPushButton(QStringLiteral("保存(&S)..."), this);
+    m_save->setObjectName(QStringLiteral("1014"));
+    m_close = new QPushButton(QStringLiteral("閉じる(&C)"), this);
+    m_close->setObjectName(QStringLiteral("1"));
+    m_close->setDefault(true);
+    connect(m_save, &QPushButton::clicked, this, &ResultDialog::OnSave);
+    connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_save);
+    buttons->addWidget(m_close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addWidget(m_edit, 1);
+    layout->addLayout(buttons);
+
+    resize(DialogUnits(font(), 293, 249).expandedTo(sizeHint()));
+    m_close->setFocus();
+}
+
+ResultDialog::~ResultDialog() = default;
+
+std::unique_ptr<QFileDialog> ResultDialog::MakeSaveDialog() {
+    auto dialog = std::make_unique<QFileDialog>(this, QStringLiteral("名前を付けて保存"));
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setNameFilters(NameFilters(ReportFileFilter()));
+    dialog->setDefaultSuffix(QStringLiteral("txt"));
+    dialog->selectFile(QStringLiteral("result.txt"));
+    return dialog;
+}
+
+bool ResultDialog::SaveTo(const QString& path) {
+    const std::string bytes = AddDefaultExtension(QFile::encodeName(path).toStdString(), "txt");
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool saved = SaveReport(bytes, m_report);
+    QApplication::restoreOverrideCursor();
+    if (!saved)
+        QtConverterUi::ShowMessage(this, LoadString(kMsgReportSaveFailed), MsgButtons::Ok, MsgIcon::Exclamation);
+    return saved;
+}
+
+void ResultDialog::OnSave() {
+    const auto dialog = MakeSaveDialog();
+    if (dialog->exec() != QDialog::Accepted)
+        return;
+    const QStringList files = dialog->selectedFiles();
+    if (files.isEmpty())
+        return;
+    SaveTo(files.first());
+}
+
+}  // namespace ostrel

@@ -1,0 +1,51 @@
+#pragma once
+// The dialog shown after a run that ended normally: the report (counts and
+// the converted and failed paths) in a read-only box, which can be saved as
+// a text file.
+#include <memory>
+#include <string>
+
+#include <QDialog>
+#include <QString>
+
+#include "converter/core/ConverterUi.h"
+
+class QFileDialog;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace ostrel {
+
+class ResultDialog : public QDialog {
+    Q_OBJECT
+public:
+    ResultDialog(const ConversionResults& results, QWidget* parent = nullptr);
+    ~ResultDialog() override;
+
+    // The report's bytes (lines end in "\r\n").
+    const std::string& Report() const { return m_report; }
+
+    QPlainTextEdit* ReportEdit() const { return m_edit; }
+    QPushButton* SaveButton() const { return m_save; }
+    QPushButton* CloseButton() const { return m_close; }
+
+    // The save dialog OnSave runs: default name "result.txt", extension
+    // "txt", the text-file filter, asking before it replaces a file.
+    std::unique_ptr<QFileDialog> MakeSaveDialog();
+
+    // Writes the report to a path (".txt" added when the name has no
+    // extension); a failure shows the save-failed message. True when saved.
+    bool SaveTo(const QString& path);
+
+public slots:
+    // The Save button: asks for a file name and saves the report there.
+    void OnSave();
+
+private:
+    std::string m_report;
+    QPlainTextEdit* m_edit = nullptr;
+    QPushButton* m_save = nullptr;
+    QPushButton* m_close = nullptr;
+};
+
+}  // namespace ostrel
