@@ -8,7 +8,7 @@ PACKAGES=(
   libtiff-dev libjpeg62-turbo-dev zlib1g-dev libmd-dev
   qt6-base-dev
   qpdf
-  fonts-ipafont-gothic
+  fonts-noto-cjk qt6-translations-l10n
 )
 
 missing=()
