@@ -99,13 +99,7 @@ CPDFObject* CPDFArray::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
 bool CPDFArray::Release(CPDFObjRegistry* doc) {
   try {
     for (int32_t i = 0; i < GetCount(); ++i) {
-      CPDFAtom* atom = data_[i];
-      if (!atom) continue;
-      if (atom->GetKind() == CPDFAtom::kIndirectReference) {
-        if (!doc || !doc->ReleaseObj(*static_cast<CPDFObjRef*>(atom), false)) return false;
-      } else if (auto* object = dynamic_cast<CPDFObject*>(atom)) {
-        if (!object->Release(doc)) return false;
-      }
+      if (!ReleaseElement(doc, data_[i])) return false;
     }
     return true;
   } catch (...) {
@@ -116,20 +110,7 @@ bool CPDFArray::Release(CPDFObjRegistry* doc) {
 bool CPDFArray::Linearize(CPDFObjRegistry* doc) {
   try {
     for (int32_t i = 0; i < GetCount(); ++i) {
-      CPDFAtom* atom = data_[i];
-      if (!atom) continue;
-      if (atom->GetKind() == CPDFAtom::kIndirectReference) {
-        if (!doc) return false;
-        auto* ref = static_cast<CPDFObjRef*>(atom);
-        CPDFObjRef mapped;
-        if (doc->GetLinearRef(*ref, &mapped)) {
-          *ref = mapped;
-        } else if (!doc->LinearizeObj(*ref, false)) {
-          return false;
-        }
-      } else if (auto* object = dynamic_cast<CPDFObject*>(atom)) {
-        if (object->IsLinearizable() && !object->Linearize(doc)) return false;
-      }
+      if (!LinearizeElement(doc, data_[i])) return false;
     }
     return true;
   } catch (...) {

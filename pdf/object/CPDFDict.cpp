@@ -109,13 +109,7 @@ CPDFObject* CPDFDict::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
 bool CPDFDict::Release(CPDFObjRegistry* doc) {
   try {
     for (Iterator it = Begin(); !it.IsEnd(); it.Next()) {
-      CPDFAtom* atom = *it.GetValue();
-      if (!atom) continue;
-      if (atom->GetKind() == CPDFAtom::kIndirectReference) {
-        if (!doc || !doc->ReleaseObj(*static_cast<CPDFObjRef*>(atom), false)) return false;
-      } else if (auto* object = dynamic_cast<CPDFObject*>(atom)) {
-        if (!object->Release(doc)) return false;
-      }
+      if (!ReleaseElement(doc, *it.GetValue())) return false;
     }
     return true;
   } catch (...) {
@@ -126,20 +120,7 @@ bool CPDFDict::Release(CPDFObjRegistry* doc) {
 bool CPDFDict::Linearize(CPDFObjRegistry* doc) {
   try {
     for (Iterator it = Begin(); !it.IsEnd(); it.Next()) {
-      CPDFAtom* atom = *it.GetValue();
-      if (!atom) continue;
-      if (atom->GetKind() == CPDFAtom::kIndirectReference) {
-        if (!doc) return false;
-        auto* ref = static_cast<CPDFObjRef*>(atom);
-        CPDFObjRef mapped;
-        if (doc->GetLinearRef(*ref, &mapped)) {
-          *ref = mapped;
-        } else if (!doc->LinearizeObj(*ref, false)) {
-          return false;
-        }
-      } else if (auto* object = dynamic_cast<CPDFObject*>(atom)) {
-        if (object->IsLinearizable() && !object->Linearize(doc)) return false;
-      }
+      if (!LinearizeElement(doc, *it.GetValue())) return false;
     }
     return true;
   } catch (...) {

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "pdf/object/CPDFInStream.h"
+#include "pdf/object/CPDFObjRegistry.h"
+#include "pdf/object/CPDFObject.h"
 #include "pdf/object/CPDFOutStream.h"
 #include "pdf/object/PDFSyntax.h"
 
@@ -24,4 +26,31 @@ CPDFObjRef* CPDFObjRef::SerializeObject(CPDFInStream& in) {
     return nullptr;
   }
   return new CPDFObjRef(pdfsyntax::ParseLong(number), pdfsyntax::ParseLong(generation));
+}
+
+bool ReleaseElement(CPDFObjRegistry* doc, CPDFAtom* atom) {
+  if (!atom) return true;
+  if (atom->GetKind() == CPDFAtom::kIndirectReference) {
+    return doc && doc->ReleaseObj(*static_cast<CPDFObjRef*>(atom), false);
+  }
+  if (auto* object = dynamic_cast<CPDFObject*>(atom)) return object->Release(doc);
+  return true;
+}
+
+bool LinearizeElement(CPDFObjRegistry* doc, CPDFAtom* atom) {
+  if (!atom) return true;
+  if (atom->GetKind() == CPDFAtom::kIndirectReference) {
+    if (!doc) return false;
+    auto* ref = static_cast<CPDFObjRef*>(atom);
+    CPDFObjRef mapped;
+    if (doc->GetLinearRef(*ref, &mapped)) {
+      *ref = mapped;
+      return true;
+    }
+    return doc->LinearizeObj(*ref, false);
+  }
+  if (auto* object = dynamic_cast<CPDFObject*>(atom)) {
+    return !object->IsLinearizable() || object->Linearize(doc);
+  }
+  return true;
 }

@@ -7,6 +7,7 @@
 
 class CPDFOutStream;
 class CPDFInStream;
+class CPDFObjRegistry;
 
 class CPDFObjRef : public CPDFAtom {
  public:
@@ -49,3 +50,10 @@ class CPDFObjRef : public CPDFAtom {
   int32_t number_ = -1;
   int32_t generation_ = -1;
 };
+
+// The per-element steps of an array's or dictionary's Release and Linearize:
+// a reference is handed to the document (released, or mapped to its new
+// number in the linear order); a direct object is walked in turn. False
+// when the document refuses or a reference meets no document.
+bool ReleaseElement(CPDFObjRegistry* doc, CPDFAtom* atom);
+bool LinearizeElement(CPDFObjRegistry* doc, CPDFAtom* atom);
