@@ -1,5 +1,7 @@
 #include "pdf/document/BMPReader.h"
 
+#include "pdf/document/ImageFile.h"
+
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -13,15 +15,7 @@
 
 namespace {
 
-struct FileCloser {
-  void operator()(FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
-
-bool Fail(std::string* error, const char* text) {
-  if (error != nullptr) *error = text;
-  return false;
-}
+bool Fail(std::string* error, const char* text) { return ImageReadFail(error, text); }
 
 uint16_t LE16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 uint32_t LE32(const uint8_t* p) {
@@ -128,33 +122,25 @@ void DecodeRLE(const std::vector<uint8_t>& in, int bits, uint32_t width, uint32_
 }  // namespace
 
 bool IsBMPFile(const char* path) {
-  if (path == nullptr) return false;
-  File file(std::fopen(path, "rb"));
-  if (!file) return false;
-  uint8_t bytes[2];
-  if (std::fread(bytes, 1, 2, file.get()) != 2) return false;
-  return bytes[0] == 'B' && bytes[1] == 'M';
+  static const char* const kSignatures[] = {"BM"};
+  return ImageFile::StartsWith(path, kSignatures, 1);
 }
 
 bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& description,
                   std::string* error) {
   try {
     if (path == nullptr) return Fail(error, "no file name");
-    File file(std::fopen(path, "rb"));
-    if (!file) return Fail(error, "cannot open the file");
-    struct stat info;
-    if (fstat(fileno(file.get()), &info) != 0 || info.st_size < 0) {
-      return Fail(error, "cannot read the file's size");
-    }
-    const uint64_t fileSize = static_cast<uint64_t>(info.st_size);
+    ImageFile file(path);
+    if (!file.IsOpen()) return Fail(error, "cannot open the file");
+    const uint64_t fileSize = file.Size();
 
     uint8_t fileHeader[14];
-    if (!ReadAt(file.get(), 0, fileHeader, sizeof fileHeader)) return Fail(error, "file header cut short");
+    if (!ReadAt(file.Get(), 0, fileHeader, sizeof fileHeader)) return Fail(error, "file header cut short");
     if (fileHeader[0] != 'B' || fileHeader[1] != 'M') return Fail(error, "not a bitmap file");
     const uint32_t pixelOffsetField = LE32(fileHeader + 10);
 
     uint8_t header[40];
-    if (!ReadAt(file.get(), 14, header, sizeof header)) return Fail(error, "information header cut short");
+    if (!ReadAt(file.Get(), 14, header, sizeof header)) return Fail(error, "information header cut short");
     const uint32_t headerSize = LE32(header);
     const int32_t width = static_cast<int32_t>(LE32(header + 4));
     const int32_t height = static_cast<int32_t>(LE32(header + 8));
@@ -195,14 +181,14 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
     if (bitFields) {
       uint8_t maskBytes[12];
       if (headerSize >= 52) {
-        if (!ReadAt(file.get(), 54, maskBytes, sizeof maskBytes)) return Fail(error, "colour masks cut short");
+        if (!ReadAt(file.Get(), 54, maskBytes, sizeof maskBytes)) return Fail(error, "colour masks cut short");
         for (int i = 0; i < 3; ++i) masks[i] = LE32(maskBytes + 4 * i);
       } else {
         // A 40-byte header is followed by the masks (and an alpha mask for
         // compression 6) when the pixel offset leaves room for them.
         const uint64_t maskBytesAfter = compression == 6 ? 16 : 12;
         if (pixelOffsetField >= 54 + maskBytesAfter && 54 + maskBytesAfter <= fileSize) {
-          if (!ReadAt(file.get(), 54, maskBytes, sizeof maskBytes)) return Fail(error, "colour masks cut short");
+          if (!ReadAt(file.Get(), 54, maskBytes, sizeof maskBytes)) return Fail(error, "colour masks cut short");
           for (int i = 0; i < 3; ++i) masks[i] = LE32(maskBytes + 4 * i);
           paletteStart += maskBytesAfter;
         }
@@ -221,7 +207,7 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
       // file, but only its reachable entries make the lookup table.
       entryCount = static_cast<uint32_t>(std::min<uint64_t>(count, 1u << bitCount));
       entries.resize(static_cast<size_t>(entryCount) * 4);
-      if (!ReadAt(file.get(), paletteStart, entries.data(), entries.size())) {
+      if (!ReadAt(file.Get(), paletteStart, entries.data(), entries.size())) {
         return Fail(error, "palette cut short");
       }
     } else if (coloursUsed != 0 && paletteStart + static_cast<uint64_t>(coloursUsed) * 4 <= fileSize) {
@@ -274,7 +260,7 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
       if (imageSize != 0 && imageSize < available) available = imageSize;
       const uint64_t useful = 4 * static_cast<uint64_t>(columns) * rows + 4 * static_cast<uint64_t>(rows) + 64;
       std::vector<uint8_t> compressed(static_cast<size_t>(std::min(available, useful)));
-      if (!ReadAt(file.get(), pixelOffset, compressed.data(), compressed.size())) {
+      if (!ReadAt(file.Get(), pixelOffset, compressed.data(), compressed.size())) {
         return Fail(error, "pixel data cut short");
       }
       std::vector<uint8_t> image(static_cast<size_t>(dataSize), 0);
@@ -297,7 +283,7 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
       const Channel blue = MakeChannel(masks[2]);
       for (uint32_t r = 0; r < rows; ++r) {
         const uint32_t fileRow = topDown ? r : rows - 1 - r;
-        if (!ReadAt(file.get(), pixelOffset + paddedRow * fileRow, in.data(), in.size())) {
+        if (!ReadAt(file.Get(), pixelOffset + paddedRow * fileRow, in.data(), in.size())) {
           return Fail(error, "pixel data cut short");
         }
         const uint8_t* row = in.data();

@@ -1,5 +1,7 @@
 #include "pdf/document/JPEGReader.h"
 
+#include "pdf/document/ImageFile.h"
+
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -16,15 +18,7 @@
 
 namespace {
 
-struct FileCloser {
-  void operator()(FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
-
-bool Fail(std::string* error, const std::string& text) {
-  if (error != nullptr) *error = text;
-  return false;
-}
+bool Fail(std::string* error, const std::string& text) { return ImageReadFail(error, text); }
 
 // APP13 markers are saved with at most this many data bytes; a marker
 // qualifies only when it fills them.
@@ -127,30 +121,22 @@ float AxisPoints(uint32_t pixels, uint16_t app13, uint8_t unit, uint16_t density
 }  // namespace
 
 bool IsJPEGFile(const char* path) {
-  if (path == nullptr) return false;
-  File file(std::fopen(path, "rb"));
-  if (!file) return false;
-  uint8_t bytes[2];
-  if (std::fread(bytes, 1, 2, file.get()) != 2) return false;
-  return bytes[0] == 0xFF && bytes[1] == 0xD8;
+  static const char* const kSignatures[] = {"\xFF\xD8"};
+  return ImageFile::StartsWith(path, kSignatures, 1);
 }
 
 bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& description,
                    std::string* error) {
   try {
     if (path == nullptr) return Fail(error, "no file name");
-    File file(std::fopen(path, "rb"));
-    if (!file) return Fail(error, "cannot open the file");
-    struct stat info;
-    if (fstat(fileno(file.get()), &info) != 0 || info.st_size < 0) {
-      return Fail(error, "cannot read the file's size");
-    }
-    const uint64_t fileSize = static_cast<uint64_t>(info.st_size);
+    ImageFile file(path);
+    if (!file.IsOpen()) return Fail(error, "cannot open the file");
+    const uint64_t fileSize = file.Size();
     if (fileSize > kMaxImageDataSize) return Fail(error, "file too large");
 
     Header header;
     char message[JMSG_LENGTH_MAX] = {};
-    if (!ReadHeader(file.get(), &header, message)) return Fail(error, message);
+    if (!ReadHeader(file.Get(), &header, message)) return Fail(error, message);
     if (header.precision != 8) return Fail(error, "unsupported sample precision");
     if (header.width == 0 || header.height == 0) return Fail(error, "bad image size");
 
@@ -174,12 +160,12 @@ bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& descripti
     result.heightPoints = AxisPoints(header.height, header.app13Y, header.densityUnit, header.yDensity);
 
     // The whole file, unchanged, is the image data.
-    if (fseeko(file.get(), 0, SEEK_SET) != 0) return Fail(error, "cannot read the file");
+    if (fseeko(file.Get(), 0, SEEK_SET) != 0) return Fail(error, "cannot read the file");
     std::vector<uint8_t> block(65536);
     uint64_t copied = 0;
     while (copied < fileSize) {
       const size_t want = static_cast<size_t>(std::min<uint64_t>(block.size(), fileSize - copied));
-      if (std::fread(block.data(), 1, want, file.get()) != want) return Fail(error, "cannot read the file");
+      if (std::fread(block.data(), 1, want, file.Get()) != want) return Fail(error, "cannot read the file");
       if (!sink.Put(block.data(), want)) return Fail(error, "out of memory for the image data");
       copied += want;
     }

@@ -1,5 +1,7 @@
 #include "pdf/document/TIFFReader.h"
 
+#include "pdf/document/ImageFile.h"
+
 #include <tiffio.h>
 
 #include <algorithm>
@@ -14,18 +16,12 @@
 
 namespace {
 
-struct FileCloser {
-  void operator()(FILE* file) const { std::fclose(file); }
-};
 struct TIFFCloser {
   void operator()(TIFF* tiff) const { TIFFClose(tiff); }
 };
 using TIFFHandle = std::unique_ptr<TIFF, TIFFCloser>;
 
-bool Fail(std::string* error, const std::string& text) {
-  if (error != nullptr) *error = text;
-  return false;
-}
+bool Fail(std::string* error, const std::string& text) { return ImageReadFail(error, text); }
 
 // Size in points of one axis by the resolution unit: 2 inch, 3 centimetre,
 // any other one pixel per point, as is a missing, zero, negative or
@@ -342,12 +338,8 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description, 
 }  // namespace
 
 bool IsTIFFFile(const char* path) {
-  if (path == nullptr) return false;
-  std::unique_ptr<FILE, FileCloser> file(std::fopen(path, "rb"));
-  if (!file) return false;
-  uint8_t bytes[2];
-  if (std::fread(bytes, 1, 2, file.get()) != 2) return false;
-  return (bytes[0] == 'I' && bytes[1] == 'I') || (bytes[0] == 'M' && bytes[1] == 'M');
+  static const char* const kSignatures[] = {"II", "MM"};
+  return ImageFile::StartsWith(path, kSignatures, 2);
 }
 
 bool ReadTIFFImage(const char* path, ByteSink& sink, ImageDescription& description, std::string* error) {

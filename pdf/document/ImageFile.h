@@ -1,0 +1,31 @@
+#pragma once
+// The file steps the image readers share: opening an image file for binary
+// reading with its size, reading its first bytes for the format probes, and
+// reporting a reason for a refusal.
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+class ImageFile {
+ public:
+  // Opens the file for reading ("rb") and learns its size; IsOpen() tells.
+  explicit ImageFile(const char* path);
+  bool IsOpen() const { return file_ != nullptr; }
+  FILE* Get() const { return file_.get(); }
+  uint64_t Size() const { return size_; }
+
+  // True when the file starts with the two bytes of one of the signatures
+  // (each two bytes long); a missing or shorter file matches none.
+  static bool StartsWith(const char* path, const char* const* signatures, size_t count);
+
+ private:
+  struct Closer {
+    void operator()(FILE* file) const { std::fclose(file); }
+  };
+  std::unique_ptr<FILE, Closer> file_;
+  uint64_t size_ = 0;
+};
+
+// Stores the reason (when asked for) and answers false.
+bool ImageReadFail(std::string* error, const std::string& text);
