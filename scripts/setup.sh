@@ -3,7 +3,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  cmake g++ make pkg-config
+  cmake g++ make pkg-config tzdata
   libgtest-dev
   libtiff-dev libjpeg62-turbo-dev zlib1g-dev libmd-dev
   qt6-base-dev
