@@ -15,19 +15,6 @@
 
 namespace {
 
-std::string Written(CPDFObject& o, const uint8_t* context = nullptr) {
-  CPDFStrOutStream out;
-  out.Open();
-  o.Write(out, context);
-  const TempString& s = out.GetString();
-  return std::string(s.c_str(), static_cast<size_t>(s.GetLength()));
-}
-
-std::string Data(CPDFStream& s) {
-  const char* p = s.GetData();
-  return p ? std::string(p, static_cast<size_t>(s.GetDataLength())) : "<none>";
-}
-
 struct Parsed {
   std::unique_ptr<CPDFObject> object;
   std::string error;
