@@ -311,6 +311,13 @@ bool CopyDataStream(CPDFStructBase* source, CPDFStructBase* dest, CPDFObjRegistr
 CPDFStream* CPDFStream::SerializeObject(CPDFObjRegistry* doc, CPDFInStream& in, CPDFDict* dict,
                                         const uint8_t* context) {
   if (in.Peek() != 's') return nullptr;
+  // Only the keyword "stream" starts a body: a dictionary followed by
+  // another word (a trailer before "startxref") stays a dictionary.
+  const int32_t at = in.GetPosition();
+  char token[CPDFInStream::kTokenSize];
+  const bool isStream = in.ReadToken(token, sizeof token) && std::strcmp(token, "stream") == 0;
+  if (in.Seek(at) != 0) ThrowSerialize("ioerror");
+  if (!isStream) return nullptr;
   std::unique_ptr<CPDFStream> stream(new CPDFStream);
   stream->Serialize(doc, in, dict, context);
   return stream.release();
