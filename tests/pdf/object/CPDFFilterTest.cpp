@@ -12,20 +12,6 @@
 
 namespace {
 
-std::string Data(CPDFStream& s) {
-  const char* p = s.GetData();
-  return p ? std::string(p, static_cast<size_t>(s.GetDataLength())) : "<none>";
-}
-
-std::string Text(CPDFObject* o) {
-  if (!o) return "<none>";
-  CPDFStrOutStream out;
-  out.Open();
-  o->Write(out, nullptr);
-  const TempString& s = out.GetString();
-  return std::string(s.c_str(), static_cast<size_t>(s.GetLength()));
-}
-
 void SetInt(CPDFDict& d, const char* key, int v) { d.Set(nullptr, CPDFName(key), new CPDFInt(v)); }
 void SetName(CPDFDict& d, const char* key, const char* v) {
   d.Set(nullptr, CPDFName(key), new CPDFName(v));
@@ -85,7 +71,7 @@ TEST(CPDFFilterTest, RoundTripsOfManySizes) {
       ASSERT_TRUE(s->FlateEncode());
       ASSERT_TRUE(s->ASCII85Encode());
       EXPECT_EQ("[/ASCII85Decode /FlateDecode /ASCIIHexDecode /RunLengthDecode]",
-                Text(s->Get_Filter()));
+                Written(s->Get_Filter()));
       ASSERT_TRUE(s->DecodeAllFilter()) << n;
       EXPECT_EQ(data, Data(*s)) << n << " " << alphabet;
     }
@@ -155,8 +141,8 @@ TEST_F(CPDFCCITTFilterTest, ParametersAndRoundTrips) {
     auto s = ImageStream(37, 20, 1, "DeviceGray", rows);
     ASSERT_TRUE(s->CCITTFaxEncode(c.k)) << c.k;
     EXPECT_EQ("<<\r\n/BlackIs1 true\n/Columns 37\n/K " + std::to_string(c.recorded) + "\n>>",
-              Text(s->Get_DecodeParms()));
-    EXPECT_EQ("/CCITTFaxDecode", Text(s->Get_Filter()));
+              Written(s->Get_DecodeParms()));
+    EXPECT_EQ("/CCITTFaxDecode", Written(s->Get_Filter()));
     ASSERT_TRUE(s->DecodeAllFilter()) << c.k;
     EXPECT_EQ(rows, Data(*s));
     EXPECT_FALSE(s->HasKey(CPDFName("Decode")));
@@ -171,16 +157,16 @@ TEST_F(CPDFCCITTFilterTest, ParametersAndRoundTrips) {
   s->Set(nullptr, CPDFName("Decode"), decode);
   ASSERT_TRUE(s->CCITTFaxEncode(-1));
   EXPECT_FALSE(s->HasKey(CPDFName("Decode")));
-  EXPECT_EQ("<<\r\n/Columns 37\n/K -1\n>>", Text(s->Get_DecodeParms()));
+  EXPECT_EQ("<<\r\n/Columns 37\n/K -1\n>>", Written(s->Get_DecodeParms()));
   ASSERT_TRUE(s->DecodeAllFilter());
   EXPECT_EQ(rows, Data(*s));
-  EXPECT_EQ("[1 0]", Text(s->Get(nullptr, CPDFName("Decode"))));
+  EXPECT_EQ("[1 0]", Written(s->Get(nullptr, CPDFName("Decode"))));
 
   // Parameters inside an array are found as element 0; absent ones fail.
   s = ImageStream(37, 20, 1, "DeviceGray", rows);
   ASSERT_TRUE(s->CCITTFaxEncode(-1));
   ASSERT_TRUE(s->ASCIIHexEncode());
-  EXPECT_EQ("[null <<\r\n/BlackIs1 true\n/Columns 37\n/K -1\n>>]", Text(s->Get_DecodeParms()));
+  EXPECT_EQ("[null <<\r\n/BlackIs1 true\n/Columns 37\n/K -1\n>>]", Written(s->Get_DecodeParms()));
   ASSERT_TRUE(s->DecodeAllFilter());
   EXPECT_EQ(rows, Data(*s));
 
@@ -225,7 +211,7 @@ TEST(CPDFDCTFilterTest, EncodingRulesAndDecoding) {
   EXPECT_EQ("\xFF\xD8\xFF\xEE", atZero.substr(0, 4));
   EXPECT_EQ("Adobe", atZero.substr(6, 5));
   EXPECT_EQ(std::string::npos, atZero.find("JFIF"));
-  EXPECT_EQ("/DCTDecode", Text(s->Get_Filter()));
+  EXPECT_EQ("/DCTDecode", Written(s->Get_Filter()));
   auto again = ImageStream(w, h, 8, "DeviceRGB", rgb);
   ASSERT_TRUE(again->DCTEncode(0));
   EXPECT_EQ(atZero, Data(*again));
