@@ -52,13 +52,10 @@ void CPDFTextOperator::Write(CPDFOutStream& out) {
 }
 
 uint32_t CPDFTextOperator::GetCategory() const {
-  const int32_t kind = GetOperator();
-  if (kind < 0) return 0;
-  if (kind <= kET) return kTextObjectOps;
-  if (kind <= kRise) return kTextState;
-  if (kind <= kNextLine) return kTextPositioning;
-  if (kind <= kShowArray) return kTextShowing;
-  return 0;
+  return CategoryOf(GetOperator(), {{kET, kTextObjectOps},
+                                    {kRise, kTextState},
+                                    {kNextLine, kTextPositioning},
+                                    {kShowArray, kTextShowing}});
 }
 
 void CPDFTextOperator::SetFont(const char* fontName, float size) {
@@ -73,11 +70,7 @@ void CPDFTextOperator::SetRenderMode(int32_t mode) {
 }
 
 void CPDFTextOperator::SetTextMatrix(float a, float b, float c, float d, float e, float f) {
-  std::unique_ptr<CPDFObject> ops[] = {
-      std::make_unique<CPDFNumber>(a), std::make_unique<CPDFNumber>(b),
-      std::make_unique<CPDFNumber>(c), std::make_unique<CPDFNumber>(d),
-      std::make_unique<CPDFNumber>(e), std::make_unique<CPDFNumber>(f)};
-  Replace(kTextMatrix, ops, 6);
+  ReplaceNumbers(kTextMatrix, {a, b, c, d, e, f});
 }
 
 void CPDFTextOperator::SetShowText(const char* bytes, int32_t length) {
