@@ -504,6 +504,10 @@ bool CPDFStream::EncodeFilter(const CPDFName& name, CPDFDict* paramsIn, CPDFExce
       if (!array->Insert(value.get(), 0)) fail("CPDFArray::Push_Back()");
       value.release();
     };
+    // An indirect array changed in place must be written again.
+    auto markChanged = [&](const CPDFObjRef& ref) {
+      if (ref.IsDefined() && doc_ && !doc_->UpdateObj(ref)) fail("CPDFDoc::UpdateObj()");
+    };
     auto paramOrNull = [&]() -> std::unique_ptr<CPDFAtom> {
       if (params) return std::unique_ptr<CPDFAtom>(params.release());
       return std::unique_ptr<CPDFAtom>(new CPDFNull);
@@ -514,7 +518,9 @@ bool CPDFStream::EncodeFilter(const CPDFName& name, CPDFDict* paramsIn, CPDFExce
     auto frontParms = [&](bool insertIntoArray) {
       CPDFAtom** slot = Find(Key_DecodeParms()).GetValue();
       if (slot && insertIntoArray) {
-        if (auto* parms = dynamic_cast<CPDFArray*>(Get_DecodeParms())) {
+        CPDFObjRef parmsRef;
+        if (auto* parms = dynamic_cast<CPDFArray*>(Get_DecodeParms(&parmsRef))) {
+          markChanged(parmsRef);
           pushFront(parms, paramOrNull());
           return;
         }
@@ -540,8 +546,10 @@ bool CPDFStream::EncodeFilter(const CPDFName& name, CPDFDict* paramsIn, CPDFExce
       }
       return true;
     }
-    CPDFObject* filter = Get_Filter();
+    CPDFObjRef filterRef;
+    CPDFObject* filter = Get_Filter(&filterRef);
     if (auto* array = dynamic_cast<CPDFArray*>(filter)) {
+      markChanged(filterRef);
       pushFront(array, std::unique_ptr<CPDFAtom>(new CPDFName(name)));
       frontParms(true);
       return true;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "CPDFStreamTestSupport.h"
 #include "TestRegistry.h"
@@ -305,6 +306,26 @@ TEST(CPDFStreamTest, RecordingFilters) {
   EXPECT_EQ("<<\r\n/Filter /FlateDecode\n/Length 0\n>>\r\nstream\r\nendstream", Written(e));
   ASSERT_TRUE(e.DecodeAllFilter());
   EXPECT_EQ("<<\r\n/Length 0\n>>\r\nstream\r\nendstream", Written(e));
+}
+
+TEST(CPDFStreamTest, IndirectFilterArraysAreMarkedChanged) {
+  class UpdateRegistry : public TestRegistry {
+   public:
+    bool UpdateObj(const CPDFObjRef& ref) override {
+      updated.push_back(ref.GetNumber());
+      return true;
+    }
+    std::vector<int32_t> updated;
+  } doc;
+  CPDFObjRef filterRef, parmsRef;
+  ASSERT_TRUE(doc.RegistObj(Parse("[/FlateDecode]").object.release(), &filterRef));
+  ASSERT_TRUE(doc.RegistObj(Parse("[null]").object.release(), &parmsRef));
+  Parsed p = Parse("<</Filter 1 0 R /DecodeParms 2 0 R /Length 0>>stream\nendstream endobj", &doc);
+  ASSERT_TRUE(p.stream()) << p.error;
+  ASSERT_TRUE(p.stream()->EncodeFilter(CPDFName("ASCII85Decode"), nullptr));
+  EXPECT_EQ((std::vector<int32_t>{1, 2}), doc.updated);
+  EXPECT_EQ("[/ASCII85Decode /FlateDecode]", Written(doc.GetObj(filterRef)));
+  EXPECT_EQ("[null null]", Written(doc.GetObj(parmsRef)));
 }
 
 TEST(CPDFStreamTest, FilterErrors) {
