@@ -17,6 +17,7 @@
 #include "pdf/object/CPDFInStream.h"
 #include "pdf/object/CPDFObject.h"
 #include "pdf/object/CPDFOutStream.h"
+#include "pdf/object/CPDFStream.h"
 
 namespace {
 
@@ -120,6 +121,12 @@ CPDFCatalog* CPDFDoc::GetCatalog(CPDFObjRef* ref) {
   return dynamic_cast<CPDFCatalog*>(trailer->Get_Root(ref));
 }
 
+void CPDFDoc::RequireSections(const char* method) const {
+  if (!GetBody()) Throw(method, 5, "CPDFDoc::GetBody()");
+  if (!GetXRef()) Throw(method, 5, "CPDFDoc::GetXRef()");
+  if (!GetTrailer()) Throw(method, 5, "CPDFDoc::GetTrailer()");
+}
+
 void CPDFDoc::SetFileName(const char* path) { fileName_ = path ? path : ""; }
 
 CPDFObject* CPDFDoc::FindObj(const CPDFObjRef& ref, bool skipLatest, CPDFBody** body) {
@@ -151,12 +158,10 @@ bool CPDFDoc::RegistObj(CPDFObject* object, CPDFObjRef* ref) {
   GetError().Clear();
   try {
     if (!object) Throw(kMethod, 5, "no object");
+    RequireSections(kMethod);
     CPDFBody* body = GetBody();
     CPDFXRef* xref = GetXRef();
     CPDFTrailer* trailer = GetTrailer();
-    if (!body) Throw(kMethod, 5, "CPDFDoc::GetBody()");
-    if (!xref) Throw(kMethod, 5, "CPDFDoc::GetXRef()");
-    if (!trailer) Throw(kMethod, 5, "CPDFDoc::GetTrailer()");
 
     if (ref && ref->IsDefined()) {
       CPDFBody* holder = nullptr;
@@ -253,7 +258,17 @@ CPDFObject* CPDFDoc::ReadBack(const CPDFObjRef& ref, int32_t offset) {
   if (save_->out->GetSize() <= offset) Throw("GetObj", 4, "ioerror");
   CPDFFileInStream in;
   if (!in.Open(save_->temp.c_str(), "rb")) Throw("GetObj", 1, nullptr);
-  return LoadFrom(in, ref, offset);
+  std::unique_ptr<CPDFObject> object(LoadFrom(in, ref, offset));
+  // A stream's bytes are read now: its extent lies in the output, not in
+  // the document's file, which is where a stream looks for them later.
+  if (auto* stream = dynamic_cast<CPDFStream*>(object.get()); stream && stream->IsExternal()) {
+    std::string own = save_->temp;
+    fileName_.swap(own);
+    const bool loaded = stream->LoadData();
+    fileName_.swap(own);
+    if (!loaded) Throw("GetObj", 1, nullptr);
+  }
+  return object.release();
 }
 
 CPDFObject* CPDFDoc::LoadFrom(CPDFInStream& in, const CPDFObjRef& ref, int32_t offset) {

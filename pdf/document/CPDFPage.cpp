@@ -106,14 +106,7 @@ bool CPDFPage::Load(CPDFObjRegistry* doc, CPDFDict* source) {
 }
 
 CPDFObject* CPDFPage::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  try {
-    std::unique_ptr<CPDFPage> copy(new CPDFPage);
-    if (!CopyDataStruct(this, copy.get(), doc, sourceDoc)) return nullptr;
-    return copy.release();
-  } catch (...) {
-    CPDFException::Absorb(nullptr, "CPDFPage", "Clone");
-    return nullptr;
-  }
+  return PDFCloneStruct(this, doc, sourceDoc, "CPDFPage");
 }
 
 bool CPDFPage::Set_Type(bool isTemplate) {

@@ -21,6 +21,7 @@
 #include "pdf/document/CPDFXRef.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFRect.h"
+#include "pdf/object/CPDFStream.h"
 #include "pdf/object/CPDFString.h"
 
 namespace {
@@ -190,6 +191,27 @@ TEST(SaveTest, ObjectsReleasedDuringASaveAreReadBack) {
   CheckXRef(text);
   std::string report;
   EXPECT_TRUE(QpdfAccepts(path, &report)) << report;
+}
+
+TEST(SaveTest, StreamsReleasedDuringASaveKeepTheirData) {
+  TempFolder folder;
+  const std::string path = folder.File("stream.pdf");
+  auto doc = OnePageDoc();
+  CPDFStream content;
+  content.SetData("q 0 0 1 rg 0 0 10 10 re f Q", 27);
+  ASSERT_TRUE(doc->GetPage(0)->AddContents(&content));
+  CPDFObjRef ref;
+  doc->GetPage(0)->Get_Contents(&ref);
+  ASSERT_TRUE(doc->Save(path.c_str(), false, false));
+  ASSERT_TRUE(doc->ReleaseObj(ref, true));
+  auto* back = dynamic_cast<CPDFStream*>(doc->GetObj(ref));
+  ASSERT_NE(back, nullptr) << doc->GetError().GetMessage();
+  EXPECT_FALSE(back->IsExternal());
+  EXPECT_EQ(std::string(back->GetData(), back->GetDataLength()), "q 0 0 1 rg 0 0 10 10 re f Q");
+  ASSERT_TRUE(doc->Flush()) << doc->GetError().GetMessage();
+  std::string report;
+  EXPECT_TRUE(QpdfAccepts(path, &report)) << report;
+  EXPECT_NE(ReadText(path).find("/Length 27\n>>\r\nstream\r\nq 0 0 1 rg"), std::string::npos);
 }
 
 TEST(SaveTest, LoadObjChecksTheObjectHeader) {
