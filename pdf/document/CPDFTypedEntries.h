@@ -1,0 +1,81 @@
+#pragma once
+// Typed conversion of raw entries shared by the typed loads: a value read
+// from a file (loaded flag set) of the expected type becomes its typed
+// class, stored back in its place (indirect again under the same reference
+// when it was reached through one). Values already typed, made in memory,
+// or of another type stay as they are. Also the common Clone of typed
+// dictionaries.
+#include <cstdint>
+
+#include "pdf/object/CPDFAccessor.h"
+#include "pdf/object/CPDFArray.h"
+#include "pdf/object/CPDFDataStruct.h"
+#include "pdf/object/CPDFDate.h"
+#include "pdf/object/CPDFDict.h"
+#include "pdf/object/CPDFException.h"
+#include "pdf/object/CPDFNumber.h"
+#include "pdf/object/CPDFString.h"
+
+// The entry under the key. True when there was nothing to convert or the
+// conversion succeeded.
+template <class T>
+bool PDFConvertNumberEntry(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key) {
+  return PDFConvertEntry<T, CPDFNumber>(dict, doc, key, CPDFObject::kNumber,
+                                        [doc](T* typed, CPDFNumber* raw) {
+                                          return typed->Assign(doc, raw);
+                                        });
+}
+
+// The elements first, first + step, ... of the array. An element that
+// cannot be fetched (a reference that does not resolve), or a converted
+// element that cannot be stored, fails.
+template <class T>
+bool PDFConvertNumberElements(CPDFArray* array, CPDFObjRegistry* doc, int32_t first = 0,
+                              int32_t step = 1) {
+  if (!array || step < 1) return false;
+  for (int32_t i = first; i >= 0 && i < array->GetCount(); i += step) {
+    CPDFObjRef ref;
+    CPDFObject* element = array->Get(doc, i, &ref);
+    if (!element) return false;
+    auto* raw = dynamic_cast<CPDFNumber*>(element);
+    if (!raw || !element->IsLoaded() || !element->IsType(CPDFObject::kNumber)) continue;
+    T* typed = new T;
+    if (!typed->Assign(doc, raw) || !array->SetAt(doc, i, typed, ref.IsDefined(), &ref)) {
+      delete typed;
+      return false;
+    }
+  }
+  return true;
+}
+
+// A raw string that passes the date check becomes a CPDFDate.
+inline bool PDFConvertDateEntry(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key) {
+  CPDFObject* value = dict->Get(doc, key);
+  if (!value || !CPDFDate::Check(doc, value)) return true;
+  return PDFConvertEntry<CPDFDate, CPDFString>(
+      dict, doc, key, CPDFObject::kString,
+      [doc](CPDFDate* typed, CPDFString* raw) { return typed->Load(doc, raw); });
+}
+
+// A raw string becomes a CPDFText of the same bytes.
+inline bool PDFConvertTextEntry(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key) {
+  return PDFConvertEntry<CPDFText, CPDFString>(
+      dict, doc, key, CPDFObject::kString,
+      [doc](CPDFText* typed, CPDFString* raw) { return typed->Assign(doc, raw); });
+}
+
+// The Clone of a typed dictionary, array or string T: a new T filled by
+// CopyDataStruct (with the overwrite flag); none when that fails.
+template <class T>
+CPDFObject* PDFCloneStruct(T* source, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc,
+                           bool overwrite = true) {
+  T* copy = nullptr;
+  try {
+    copy = new T;
+    if (CopyDataStruct(source, copy, doc, sourceDoc, overwrite)) return copy;
+  } catch (...) {
+    CPDFException::Absorb(nullptr, "CPDFDataStruct", "Clone");
+  }
+  delete copy;
+  return nullptr;
+}
