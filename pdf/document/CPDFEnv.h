@@ -1,0 +1,96 @@
+#pragma once
+// The library's process-wide environment: the four directories it needs at
+// run time, the name-keyed caches of shared font resources, and the factory
+// through which callers create and close documents. Use the one instance
+// given by CPDFEnv::Global() (built on first use, destroyed at exit).
+//
+// Directory paths are kept with a trailing '/'; an empty or absent path is
+// none. Init also fills the process-wide settings that other parts read
+// (temporary directory and prefix for the stream buffer's temporary files,
+// CMap and AFM directories).
+#include <cstdint>
+#include <string>
+
+#include "pdf/object/TempDict.h"
+#include "pdf/object/TempString.h"
+
+class CPDFDoc;
+class CPDFException;
+
+// Base of every object the environment's caches own.
+class CPDFEnvCacheItem {
+ public:
+  virtual ~CPDFEnvCacheItem() = default;
+};
+
+class CPDFEnv {
+ public:
+  using Cache = TempDict<TempString, CPDFEnvCacheItem*, TempDeleteDispose>;
+
+  CPDFEnv() = default;
+  CPDFEnv(const CPDFEnv&) = delete;
+  CPDFEnv& operator=(const CPDFEnv&) = delete;
+  // Frees the paths, then every cached object (encoding, CMap, AFM,
+  // TrueType caches, in that order).
+  ~CPDFEnv();
+
+  // The global instance.
+  static CPDFEnv& Global();
+
+  // Sets the four paths (each may be none or ""); a none temporary directory
+  // clears the process-wide temporary directory. Always writes the prefix
+  // "pn". True.
+  bool Init(const char* tempDir, const char* cmapDir, const char* afmSearchDir,
+            const char* afmDir);
+
+  // Path setters: the old copy is dropped; none or "" leaves the path none;
+  // otherwise a '/' is appended when the path does not end in one. The CMap
+  // and AFM directory setters also set their process-wide string ("" when
+  // none).
+  void SetTempDirectory(const char* path);
+  void SetCMapDirectory(const char* path);
+  void SetAFMSearchDirectory(const char* path);
+  void SetAFMDirectory(const char* path);
+
+  // The stored paths; none when not set.
+  const char* GetTempDirectory() const { return Path(tempDir_); }
+  const char* GetCMapDirectory() const { return Path(cmapDir_); }
+  const char* GetAFMSearchDirectory() const { return Path(afmSearchDir_); }
+  const char* GetAFMDirectory() const { return Path(afmDir_); }
+
+  // The process-wide settings ("" when not set).
+  static const std::string& TempDirectorySetting();
+  static const std::string& TempPrefixSetting();
+  static const std::string& CMapDirectorySetting();
+  static const std::string& AFMDirectorySetting();
+
+  // A new document (PDF or FDF of the version), owned by the caller until
+  // CloseDoc; none on failure, the document's error copied into *error
+  // when given. Defined with the document class.
+  CPDFDoc* CreateDoc(bool fdf, bool xrefForFdf, int32_t major, int32_t minor,
+                     CPDFException* error);
+  // Closes and deletes the document. True.
+  bool CloseDoc(CPDFDoc* doc);
+
+  Cache& EncodingCache() { return encodings_; }
+  Cache& CMapCache() { return cmaps_; }
+  Cache& AFMCache() { return afms_; }
+  Cache& TrueTypeCache() { return trueTypes_; }
+
+ private:
+  struct OptionalPath {
+    bool set = false;
+    std::string text;
+  };
+  static const char* Path(const OptionalPath& p) { return p.set ? p.text.c_str() : nullptr; }
+  static void Store(OptionalPath& target, const char* path);
+
+  OptionalPath tempDir_;
+  OptionalPath cmapDir_;
+  OptionalPath afmSearchDir_;
+  OptionalPath afmDir_;
+  Cache encodings_;
+  Cache cmaps_;
+  Cache afms_;
+  Cache trueTypes_;
+};

@@ -1,0 +1,251 @@
+#include "pdf/document/CPDFResDict.h"
+
+#include <memory>
+
+#include "pdf/graphics/CPDFExtGState.h"
+#include "pdf/graphics/CPDFProperties.h"
+#include "pdf/graphics/CPDFShading.h"
+#include "pdf/object/CPDFException.h"
+#include "pdf/object/CPDFObjRegistry.h"
+
+namespace {
+
+// Makes the typed resource for one raw entry of a category, or none when no
+// class of the category accepts it (the entry then stays as read).
+using MakeTyped = CPDFObject* (*)(CPDFObjRegistry* doc, CPDFObject* raw);
+
+template <class T, class Source>
+CPDFObject* LoadNew(CPDFObjRegistry* doc, Source* source) {
+  std::unique_ptr<T> typed(new T);
+  if (!typed->Load(doc, source)) return nullptr;
+  return static_cast<CPDFObject*>(typed.release());
+}
+
+CPDFObject* MakeExtGState(CPDFObjRegistry* doc, CPDFObject* raw) {
+  auto* dict = dynamic_cast<CPDFDict*>(raw);
+  if (!dict || !CPDFExtGState::Check(doc, dict)) return nullptr;
+  return LoadNew<CPDFExtGState>(doc, dict);
+}
+
+CPDFObject* MakeProperties(CPDFObjRegistry* doc, CPDFObject* raw) {
+  auto* dict = dynamic_cast<CPDFDict*>(raw);
+  return dict ? LoadNew<CPDFProperties>(doc, dict) : nullptr;
+}
+
+CPDFObject* MakePattern(CPDFObjRegistry* doc, CPDFObject* raw) {
+  return CPDFResource::GetPDFObject(CPDFPattern::CreatePattern(doc, raw, -1));
+}
+
+CPDFObject* MakeShading(CPDFObjRegistry* doc, CPDFObject* raw) {
+  return CPDFResource::GetPDFObject(CPDFShading::CreateShading(doc, raw, -1));
+}
+
+CPDFObject* MakeProcSet(CPDFObjRegistry* doc, CPDFObject* raw) {
+  auto* name = dynamic_cast<CPDFName*>(raw);
+  if (!name || !CPDFProcSet::Check(doc, name)) return nullptr;
+  return LoadNew<CPDFProcSet>(doc, name);
+}
+
+struct CategoryLoader {
+  uint32_t category;
+  int32_t types;  // object types the category converts
+  MakeTyped make; // none: entries of the category stay as read
+};
+
+// In load order.
+constexpr CategoryLoader kLoaders[] = {
+    {CPDFResource::kColorSpace, CPDFObject::kArray, nullptr},
+    {CPDFResource::kXObject, CPDFObject::kStream, nullptr},
+    {CPDFResource::kExtGState, CPDFObject::kDictionary, MakeExtGState},
+    {CPDFResource::kFont, CPDFObject::kDictionary, nullptr},
+    {CPDFResource::kPattern, CPDFObject::kDictionary | CPDFObject::kStream, MakePattern},
+    {CPDFResource::kProcSet, CPDFObject::kName, MakeProcSet},
+    {CPDFResource::kProperties, CPDFObject::kDictionary, MakeProperties},
+    {CPDFResource::kShading, CPDFObject::kDictionary, MakeShading},
+};
+
+// Whether a raw entry is to be converted: read from a file and of a type the
+// category converts.
+bool Convertible(const CPDFObject* value, int32_t types) {
+  return value->IsLoaded() && value->IsType(types);
+}
+
+// Converts every entry of one category dictionary. False when an entry
+// cannot be fetched or a typed entry cannot be stored.
+bool LoadCategoryDict(CPDFObjRegistry* doc, CPDFDict* dict, const CategoryLoader& loader) {
+  for (auto it = dict->Begin(); !it.IsEnd(); it.Next()) {
+    const CPDFName key = *it.GetKey();
+    CPDFObjRef ref;
+    CPDFObject* value = dict->Get(doc, key, &ref);
+    if (!value) return false;
+    if (!loader.make || !Convertible(value, loader.types)) continue;
+    CPDFObject* typed = loader.make(doc, value);
+    if (!typed) continue;
+    if (!dict->Set(doc, key, typed, ref.IsDefined(), &ref)) {
+      delete typed;
+      return false;
+    }
+  }
+  return true;
+}
+
+// The same for the elements of the ProcSet array.
+bool LoadCategoryArray(CPDFObjRegistry* doc, CPDFArray* array, const CategoryLoader& loader) {
+  for (int32_t i = 0; i < array->GetCount(); ++i) {
+    CPDFObjRef ref;
+    CPDFObject* value = array->Get(doc, i, &ref);
+    if (!value) return false;
+    if (!loader.make || !Convertible(value, loader.types)) continue;
+    CPDFObject* typed = loader.make(doc, value);
+    if (!typed) continue;
+    if (!array->SetAt(doc, i, typed, ref.IsDefined(), &ref)) {
+      delete typed;
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool CPDFResDict::Load(CPDFObjRegistry* doc, CPDFDict* source) {
+  if (!source) return false;
+  SetDoc(doc);
+  if (!Assign(doc, source)) return false;
+  try {
+    return LoadCategories();
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, "CPDFResDict", "Load");
+  }
+}
+
+bool CPDFResDict::LoadCategories() {
+  CPDFObjRegistry* doc = GetDoc();
+  for (const CategoryLoader& loader : kLoaders) {
+    const CPDFName& category = CPDFResource::CategoryName(loader.category);
+    if (!HasKey(category)) continue;
+    CPDFObject* value = Get(doc, category);
+    if (!value) return false;
+    if (auto* array = dynamic_cast<CPDFArray*>(value);
+        array && loader.category == CPDFResource::kProcSet) {
+      if (!LoadCategoryArray(doc, array, loader)) return false;
+    } else if (auto* dict = dynamic_cast<CPDFDict*>(value);
+               dict && value->GetType() == kDictionary) {
+      if (!LoadCategoryDict(doc, dict, loader)) return false;
+    }
+  }
+  return true;
+}
+
+CPDFResDict* CPDFResDict::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+  try {
+    std::unique_ptr<CPDFResDict> copy(new CPDFResDict);
+    if (!CopyDataStruct(this, copy.get(), doc, sourceDoc, true)) return nullptr;
+    return copy.release();
+  } catch (...) {
+    CPDFException::Absorb(nullptr, "CPDFResDict", "Clone");
+    return nullptr;
+  }
+}
+
+CPDFDict* CPDFResDict::CategoryDict(const CPDFName& category, CPDFObjRef* ref) {
+  CPDFObject* value = Get(GetDoc(), category, ref);
+  if (!value || value->GetType() != kDictionary) return nullptr;
+  return dynamic_cast<CPDFDict*>(value);
+}
+
+namespace {
+
+// The seven categories listed as dictionaries (ProcSet is an array).
+bool IsDictionaryCategory(const CPDFName& category) {
+  const uint32_t bit = CPDFResource::CategoryOf(category);
+  return bit != CPDFResource::kNoCategory && bit != CPDFResource::kProcSet;
+}
+
+}  // namespace
+
+CPDFResource* CPDFResDict::GetResource(const CPDFName& category, const CPDFName& name) {
+  if (!IsDictionaryCategory(category)) return nullptr;
+  CPDFDict* dict = CategoryDict(category, nullptr);
+  if (!dict) return nullptr;
+  return dynamic_cast<CPDFResource*>(dict->Get(GetDoc(), name));
+}
+
+bool CPDFResDict::HasResource(const CPDFName& category, const CPDFName& name) {
+  if (!IsDictionaryCategory(category)) return false;
+  CPDFDict* dict = CategoryDict(category, nullptr);
+  return dict && dict->HasKey(name);
+}
+
+bool CPDFResDict::MakeUniqueName(CPDFName& out, CPDFResource* resource) {
+  if (!resource) return false;
+  const CPDFName& category = resource->GetCategoryName();
+  // A name counts as taken while its key is listed, typed or not, so a raw
+  // entry read from a file is never overwritten.
+  for (int32_t n = 1; n <= kMaxGeneratedNames; ++n) {
+    resource->MakeName(n, out);
+    if (!HasResource(category, out)) return true;
+  }
+  return false;
+}
+
+bool CPDFResDict::AddResource(const CPDFName& name, CPDFResource* resource, CPDFObjRef* ref) {
+  if (!resource) return false;
+  CPDFObject* object = resource->GetPDFObject();
+  CPDFObjRegistry* doc = GetDoc();
+  if (!object || !doc) return false;
+  const CPDFName& category = resource->GetCategoryName();
+  if (!IsDictionaryCategory(category)) return false;
+  try {
+    CPDFDict* dict = nullptr;
+    if (HasKey(category)) {
+      CPDFObjRef categoryRef;
+      dict = CategoryDict(category, &categoryRef);
+      if (!dict) return false;
+      if (categoryRef.IsDefined() && !doc->UpdateObj(categoryRef)) return false;
+    } else {
+      std::unique_ptr<CPDFDict> fresh(new CPDFDict);
+      if (!Set(doc, category, fresh.get())) return false;
+      dict = fresh.release();
+    }
+    CPDFObjRef stored;
+    if (!dict->Set(doc, name, object, true, &stored)) return false;
+    if (ref) *ref = stored;
+    return true;
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, "CPDFResDict", "AddResource");
+  }
+}
+
+void CPDFResDict::SetDefaultProcSet() {
+  CPDFObjRegistry* doc = GetDoc();
+  try {
+    CPDFObjRef ref;
+    CPDFArray* procSet = Get_ProcSet(&ref);
+    if (!procSet) {
+      // Absent, or a value of another type: a new direct array replaces it.
+      std::unique_ptr<CPDFArray> fresh(new CPDFArray);
+      if (!Set_ProcSet(fresh.get())) return;
+      procSet = fresh.release();
+    } else {
+      if (ref.IsDefined() && (!doc || !doc->UpdateObj(ref))) return;
+      procSet->RemoveAll();
+    }
+    auto append = [&](const char* text) {
+      std::unique_ptr<CPDFProcSet> element(new CPDFProcSet(text));
+      element->SetDoc(doc);
+      if (procSet->Push_Back(doc, element.get())) element.release();
+    };
+    append("PDF");
+    CPDFDict* fonts = CategoryDict(CPDFResource::CategoryName(CPDFResource::kFont), nullptr);
+    if (fonts && fonts->GetCount() > 0) append("Text");
+    CPDFDict* xobjects = CategoryDict(CPDFResource::CategoryName(CPDFResource::kXObject), nullptr);
+    if (xobjects && xobjects->GetCount() > 0) {
+      append("ImageB");
+      append("ImageC");
+      append("ImageI");
+    }
+  } catch (...) {
+    CPDFException::Absorb(nullptr, "CPDFResDict", "SetDefaultProcSet");
+  }
+}

@@ -1,0 +1,200 @@
+#pragma once
+// The PDF stream object: a dictionary together with a body of bytes. The
+// bytes live in a TempHugeString (heap, or a mapped temporary file when
+// large), or still in the document's file (the stream is "external": the
+// source offset and length name the extent, the buffer is empty) until
+// something needs them.
+//
+// Length: the dictionary's /Length names the count of data bytes. A Length
+// read from a file is never trusted beyond the bytes held: writing, the
+// codecs and copies use GetDataLength(), which clamps it to the buffer.
+//
+// Filters: the encode slots run a codec over the data and record its decode
+// filter at the front of /Filter (and /DecodeParms); the decode slots undo
+// one filter; DecodeAllFilter undoes every recorded filter and removes the
+// records. Slots that take an error record fill it on failure (only while it
+// is still empty) and answer false; they throw nothing.
+//
+// Typed stream classes (image XObjects, font files, ...) derive from a
+// CPDFDataStruct and from CPDFStream; both keep a document. Put
+// PDF_STREAM_STRUCT_DOC() in such a class so that GetDoc is unambiguous and
+// SetDoc sets both.
+#include <cstdint>
+#include <memory>
+
+#include "pdf/object/CPDFAccessor.h"
+#include "pdf/object/CPDFArray.h"
+#include "pdf/object/CPDFDict.h"
+#include "pdf/object/CPDFException.h"
+#include "pdf/object/CPDFName.h"
+#include "pdf/object/CPDFNumber.h"
+#include "pdf/object/TempHugeString.h"
+
+class CPDFGraphObjs;
+class CPDFInStream;
+class CPDFOutStream;
+class CPDFObjRegistry;
+class CPDFStructBase;
+
+class CPDFStream : public CPDFDict {
+ public:
+  explicit CPDFStream(CPDFObjRegistry* doc = nullptr);
+  CPDFStream(const CPDFStream&) = delete;
+  CPDFStream& operator=(const CPDFStream&) = delete;
+  // Deletes the data buffer (removing any temporary file), then the entries.
+  ~CPDFStream() override;
+
+  // The owning document (may be none for a free-standing stream).
+  bool SetDoc(CPDFObjRegistry* doc);
+  CPDFObjRegistry* GetDoc() const { return doc_; }
+
+  // The dictionary part is taken over from the source (entries exchanged);
+  // then this stream takes the source's data and extent. The source is left
+  // with a fresh empty buffer and no extent.
+  bool Assign(CPDFObjRegistry* doc, CPDFStream* source);
+
+  // External data: the bytes still lie in the document's file.
+  bool IsExternal() const { return sourceOffset_ != -1 && sourceLength_ != -1; }
+  void ResetExtent() { sourceOffset_ = sourceLength_ = -1; }
+  // Points the stream at an extent of the document's file and empties the
+  // buffer (the document's loader and its save use this).
+  bool SetExtent(int32_t offset, int32_t length);
+  int32_t GetSourceOffset() const { return sourceOffset_; }
+  int32_t GetSourceLength() const { return sourceLength_; }
+  // Reads the extent from the document's file into the buffer and drops the
+  // extent; Length is not touched. False (buffer empty, extent kept) when
+  // the file cannot be opened or holds fewer bytes. True at once when the
+  // stream is not external.
+  bool LoadData();
+
+  // The data bytes (external data loaded first); none when loading fails.
+  // An empty buffer gives "". The pointer is invalid after any change.
+  const char* GetData();
+  // The /Length value (resolved through the document); 0 when absent.
+  int32_t GetLength();
+  // The count of data bytes a reader of this stream may use: Length
+  // clamped to 0 .. the bytes held (external data loaded first).
+  int32_t GetDataLength();
+  // Sets /Length's value (an indirect one is marked changed first), or
+  // stores a new direct integer.
+  bool SetLength(int32_t n);
+
+  // Replace, add or insert data; Length follows the bytes actually held.
+  // A failed growth answers false with the data and Length as before
+  // (SetData: emptied with Length 0). The source bytes may lie inside this
+  // stream's own buffer.
+  bool SetData(const char* bytes, int32_t n);
+  bool SetData(int32_t n, char byte);
+  bool Append(const char* bytes, int32_t n);
+  bool Append(int32_t n, char byte);
+  // position -1 or beyond Length: at the end; another negative position or
+  // n below 1 does nothing (true).
+  bool Insert(int32_t position, const char* bytes, int32_t n);
+  // Removes every entry, drops the extent and empties the data.
+  void Clear();
+
+  // The buffer itself (for codecs and tests).
+  TempHugeString& GetBuffer() { return *data_; }
+
+  // Key accessors. /Filter and /DecodeParms come back untyped (a name, an
+  // array or a dictionary); /F (a file specification) is kept raw.
+  PDF_DICT_ACCESSOR(Length, CPDFInt)
+  PDF_CONST_NAME(Key_Filter, "Filter")
+  PDF_CONST_NAME(Key_DecodeParms, "DecodeParms")
+  PDF_CONST_NAME(Key_F, "F")
+  CPDFObject* Get_Filter(CPDFObjRef* ref = nullptr) {
+    return PDFGetAs<CPDFObject>(this, doc_, Key_Filter(), ref);
+  }
+  bool Set_Filter(CPDFName* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
+    return PDFSetAs(this, doc_, Key_Filter(), value, indirect, ref);
+  }
+  bool Set_Filter(CPDFArray* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
+    return PDFSetAs(this, doc_, Key_Filter(), value, indirect, ref);
+  }
+  CPDFObject* Get_DecodeParms(CPDFObjRef* ref = nullptr) {
+    return PDFGetAs<CPDFObject>(this, doc_, Key_DecodeParms(), ref);
+  }
+  bool Set_DecodeParms(CPDFDict* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
+    return PDFSetAs(this, doc_, Key_DecodeParms(), value, indirect, ref);
+  }
+  bool Set_DecodeParms(CPDFArray* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
+    return PDFSetAs(this, doc_, Key_DecodeParms(), value, indirect, ref);
+  }
+  CPDFObject* Get_F(CPDFObjRef* ref = nullptr) {
+    return PDFGetAs<CPDFObject>(this, doc_, Key_F(), ref);
+  }
+  bool Set_F(CPDFObject* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
+    return PDFSetAs(this, doc_, Key_F(), value, indirect, ref);
+  }
+
+  // Writes the dictionary, CR LF, "stream" CR LF, the data (encrypted with
+  // the context when one is given), CR LF when the data do not end in an end
+  // of line, and "endstream". An external stream without encryption is
+  // copied from the document's file; a failed open throws this stream.
+  void Write(CPDFOutStream& out, const uint8_t* context) override;
+  // A new stream (no document) filled by Duplicate; none on failure.
+  CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
+  // Copies the entries, then the data (or, within one document, the extent).
+  bool Duplicate(CPDFStream* dest, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc,
+                 bool overwrite) const;
+
+  // The parser's step after a dictionary: when "stream" follows, a new
+  // stream that takes over the dictionary's entries; else none (the input
+  // is left where it was).
+  static CPDFStream* SerializeObject(CPDFObjRegistry* doc, CPDFInStream& in, CPDFDict* dict,
+                                     const uint8_t* context);
+  // Reads "stream", the end of line, the body up to the "endstream" that
+  // is followed by "endobj", and leaves the input after "endstream".
+  // Errors are thrown as CPDFException*.
+  void Serialize(CPDFObjRegistry* doc, CPDFInStream& in, CPDFDict* dict,
+                 const uint8_t* context);
+
+  // Encode slots: run the codec, then record the filter.
+  virtual bool ASCIIHexEncode(CPDFException* error = nullptr);
+  virtual bool ASCII85Encode(CPDFException* error = nullptr);
+  virtual bool RunLengthEncode(CPDFException* error = nullptr);
+  virtual bool CCITTFaxEncode(int32_t k, CPDFException* error = nullptr);
+  virtual bool DCTEncode(int32_t quality, CPDFException* error = nullptr);
+  virtual bool FlateEncode(CPDFException* error = nullptr);
+  // Decode slots: run the codec; the filter records are left alone.
+  virtual bool ASCIIHexDecode(CPDFException* error = nullptr);
+  virtual bool ASCII85Decode(CPDFException* error = nullptr);
+  virtual bool RunLengthDecode(CPDFException* error = nullptr);
+  virtual bool CCITTFaxDecode(CPDFException* error = nullptr);
+  virtual bool DCTDecode(CPDFException* error = nullptr);
+  virtual bool FlateDecode(CPDFException* error = nullptr);
+
+  // Records a filter just applied: it goes to the front of /Filter, and its
+  // parameters (taken over, or null) to the front of /DecodeParms.
+  bool EncodeFilter(const CPDFName& name, CPDFDict* params, CPDFException* error = nullptr);
+  // Runs the decode slot of the named filter.
+  bool DecodeFilter(const CPDFName& name, CPDFException* error = nullptr);
+  // Undoes every recorded filter, first to last, and removes the records.
+  bool DecodeAllFilter(CPDFException* error = nullptr);
+  // Replaces the data with the written operator list, unfiltered.
+  bool UpdateGraphObjs(CPDFGraphObjs* list, CPDFException* error = nullptr);
+
+ private:
+  // Cuts the buffer to the Length in force (surplus bytes after a read).
+  bool TrimToLength();
+  // Replaces the data with bytes collected by a codec; Length follows.
+  bool TakeData(TempHugeString& bytes);
+  void WriteData(CPDFOutStream& out, const uint8_t* context);
+
+  CPDFObjRegistry* doc_ = nullptr;
+  std::unique_ptr<TempHugeString> data_;
+  int32_t sourceOffset_ = -1;
+  int32_t sourceLength_ = -1;
+};
+
+// The shared copy step of a stream-based typed structure's Clone: sets the
+// destination's document, then copies the source's stream part into the
+// destination's (entries, and the data or the extent). False when either
+// has no stream part or the copy fails.
+bool CopyDataStream(CPDFStructBase* source, CPDFStructBase* dest, CPDFObjRegistry* doc,
+                    CPDFObjRegistry* sourceDoc);
+
+// For classes derived from a CPDFDataStruct/CPDFDocStruct and CPDFStream.
+#define PDF_STREAM_STRUCT_DOC()                                      \
+  CPDFObjRegistry* GetDoc() const { return CPDFStream::GetDoc(); }   \
+  bool SetDoc(CPDFObjRegistry* doc) { return CPDFStream::SetDoc(doc); }
