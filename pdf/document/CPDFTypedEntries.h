@@ -64,18 +64,27 @@ inline bool PDFConvertTextEntry(CPDFDict* dict, CPDFObjRegistry* doc, const CPDF
       [doc](CPDFText* typed, CPDFString* raw) { return typed->Assign(doc, raw); });
 }
 
-// The Clone of a typed dictionary, array or string T: a new T filled by
-// CopyDataStruct (with the overwrite flag); none when that fails.
-template <class T>
-CPDFObject* PDFCloneStruct(T* source, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc,
-                           bool overwrite = true) {
-  T* copy = nullptr;
+// The Clone of a typed structure T: a new T filled by copy(source, new T);
+// none when that fails or throws.
+template <class T, class Copy>
+T* PDFCloneWith(Copy copy) {
+  T* result = nullptr;
   try {
-    copy = new T;
-    if (CopyDataStruct(source, copy, doc, sourceDoc, overwrite)) return copy;
+    result = new T;
+    if (copy(result)) return result;
   } catch (...) {
     CPDFException::Absorb(nullptr, "CPDFDataStruct", "Clone");
   }
-  delete copy;
+  delete result;
   return nullptr;
+}
+
+// The Clone of a typed dictionary, array or string: CopyDataStruct (with the
+// overwrite flag) into a new T.
+template <class T>
+T* PDFCloneStruct(T* source, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc,
+                  bool overwrite = true) {
+  return PDFCloneWith<T>([&](T* copy) {
+    return CopyDataStruct(source, copy, doc, sourceDoc, overwrite);
+  });
 }
