@@ -1,5 +1,6 @@
 #include "pdf/document/CPDFOPIDict.h"
 
+#include "pdf/document/CPDFFileSpec.h"
 #include "pdf/document/CPDFTypedEntries.h"
 #include "pdf/object/CPDFFamily.h"
 
@@ -51,7 +52,13 @@ bool CPDFOPIDict::LoadVersion(CPDFObjRegistry* doc, CPDFDict* source, Convert co
 
 bool CPDFOPIDict::ConvertF(CPDFDict* version) {
   // Required; a string stays a string.
-  return version->Get(GetDoc(), Key_F()) != nullptr;
+  CPDFObjRegistry* doc = GetDoc();
+  CPDFObject* f = version->Get(doc, Key_F());
+  if (!f) return false;
+  if (!CPDFFileSpec::Check(doc, f)) return true;
+  return PDFConvertEntry<CPDFFileSpec, CPDFDict>(
+      version, doc, Key_F(), kDictionary,
+      [doc](CPDFFileSpec* typed, CPDFDict* raw) { return typed->Load(doc, raw); });
 }
 
 // Version 1.3.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "PeriphTestSupport.h"
+#include "pdf/document/CPDFFileSpec.h"
 #include "pdf/document/CPDFOPIDict.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFString.h"
@@ -137,4 +138,20 @@ TEST(OPIDictTest, Version20InksAndFailedLoads) {
   auto broken = Parse("<< /1.3 << /Type /OPI /Version 1.3 /F (a) /CropRect [] /Position [] /Size [1 99 0 R] >> >>", &doc);
   EXPECT_EQ(CPDFOPIDict::CreateOPIDict(&doc, broken.get(), -1), nullptr);
   EXPECT_EQ(dynamic_cast<CPDFDict*>(broken.get())->GetCount(), 1);
+}
+
+TEST(OPIDictTest, FileSpecificationBecomesTyped) {
+  TestRegistry doc;
+  const std::string text =
+      "<< /2.0 << /Type /OPI /Version 2.0 /F << /Type /Filespec /F (hires.tif) >> >> >>";
+  auto opi = Create(doc, text);
+  ASSERT_TRUE(opi);
+  auto* v20 = dynamic_cast<CPDFOPI20*>(opi.get());
+  ASSERT_NE(v20, nullptr);
+  EXPECT_NE(dynamic_cast<CPDFFileSpec*>(v20->Get_F()), nullptr);
+  EXPECT_EQ(ClonedText(opi.get(), &doc), Written(Parse(text, &doc).get()));
+  // A dictionary that is no file specification stays plain.
+  auto plain = Create(doc, "<< /2.0 << /Type /OPI /Version 2.0 /F << /Type /Other >> >> >>");
+  ASSERT_TRUE(plain);
+  EXPECT_EQ(dynamic_cast<CPDFFileSpec*>(dynamic_cast<CPDFOPI20*>(plain.get())->Get_F()), nullptr);
 }
