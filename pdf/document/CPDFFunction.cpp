@@ -62,7 +62,7 @@ bool CPDFFunction::LoadWith(CPDFObjRegistry* doc, CPDFDict* source, Convert conv
   if (!taken) return false;
   bool ok = false;
   try {
-    ok = HasKey(Key_FunctionType()) &&
+    ok = Get(doc, Key_FunctionType()) &&
          PDFConvertNumberEntry<CPDFInt>(this, doc, Key_FunctionType()) && convert();
   } catch (...) {
     ok = CPDFException::Absorb(nullptr, "CPDFFunction", "Load");
@@ -108,7 +108,7 @@ bool CPDFType0Func::Check(CPDFObjRegistry* doc, CPDFObject* object) {
 
 bool CPDFType0Func::Load(CPDFObjRegistry* doc, CPDFDict* source) {
   return LoadWith(doc, source, [&] {
-    return HasKey(Key_BitsPerSample()) &&
+    return Get(doc, Key_BitsPerSample()) &&
            PDFConvertNumberEntry<CPDFInt>(this, doc, Key_BitsPerSample()) &&
            PDFConvertNumberEntry<CPDFInt>(this, doc, Key_Order());
   });

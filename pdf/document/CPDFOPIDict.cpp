@@ -52,13 +52,8 @@ bool CPDFOPIDict::LoadVersion(CPDFObjRegistry* doc, CPDFDict* source, Convert co
 
 bool CPDFOPIDict::ConvertF(CPDFDict* version) {
   // Required; a string stays a string.
-  CPDFObjRegistry* doc = GetDoc();
-  CPDFObject* f = version->Get(doc, Key_F());
-  if (!f) return false;
-  if (!CPDFFileSpec::Check(doc, f)) return true;
-  return PDFConvertEntry<CPDFFileSpec, CPDFDict>(
-      version, doc, Key_F(), kDictionary,
-      [doc](CPDFFileSpec* typed, CPDFDict* raw) { return typed->Load(doc, raw); });
+  return version->Get(GetDoc(), Key_F()) &&
+         PDFLoadEntry<CPDFFileSpec, CPDFDict>(version, GetDoc(), Key_F(), kDictionary);
 }
 
 // Version 1.3.

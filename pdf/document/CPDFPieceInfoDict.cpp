@@ -18,14 +18,8 @@ bool CPDFPieceInfoDict::Load(CPDFObjRegistry* doc, CPDFDict* source) {
     for (auto it = Begin(); !it.IsEnd(); it.Next()) keys.push_back(*it.GetKey());
     for (const CPDFName& key : keys) {
       // The raw value itself: a typed getter's cast would hide it.
-      CPDFObject* value = Get(doc, key);
-      if (!value) return false;
-      if (!CPDFAppDataDict::Check(doc, value)) continue;
-      if (!PDFConvertEntry<CPDFAppDataDict, CPDFDict>(
-              this, doc, key, kDictionary,
-              [doc](CPDFAppDataDict* typed, CPDFDict* raw) { return typed->Load(doc, raw); })) {
-        return false;
-      }
+      if (!Get(doc, key)) return false;
+      if (!PDFLoadEntry<CPDFAppDataDict, CPDFDict>(this, doc, key, kDictionary)) return false;
     }
     return true;
   });

@@ -48,13 +48,42 @@ bool PDFConvertNumberElements(CPDFArray* array, CPDFObjRegistry* doc, int32_t fi
   return true;
 }
 
+// A raw Source under the key that passes T::Check (when T has one) becomes
+// a new T loaded from it (T::Load).
+template <class T, class Source>
+bool PDFLoadEntry(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key, int32_t mask) {
+  auto* value = dynamic_cast<Source*>(dict->Get(doc, key));
+  if (!value) return true;
+  if constexpr (requires { T::Check(doc, value); }) {
+    if (!T::Check(doc, value)) return true;
+  }
+  return PDFConvertEntry<T, Source>(dict, doc, key, mask, [doc](T* typed, Source* raw) {
+    return typed->Load(doc, raw);
+  });
+}
+
 // A raw string that passes the date check becomes a CPDFDate.
 inline bool PDFConvertDateEntry(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key) {
-  CPDFObject* value = dict->Get(doc, key);
-  if (!value || !CPDFDate::Check(doc, value)) return true;
-  return PDFConvertEntry<CPDFDate, CPDFString>(
-      dict, doc, key, CPDFObject::kString,
-      [doc](CPDFDate* typed, CPDFString* raw) { return typed->Load(doc, raw); });
+  return PDFLoadEntry<CPDFDate, CPDFString>(dict, doc, key, CPDFObject::kString);
+}
+
+// A raw value under the key of a type in the mask goes to a family factory,
+// make(value) -> new T or none. A result is stored back in its place; none
+// leaves the value as read. False when a result cannot be stored (it is
+// deleted).
+template <class T, class Make>
+bool PDFConvertByFactory(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key,
+                         int32_t mask, Make make) {
+  CPDFObjRef ref;
+  CPDFObject* value = dict->Get(doc, key, &ref);
+  if (!value || !value->IsLoaded() || !value->IsType(mask)) return true;
+  T* typed = make(value);
+  if (!typed) return true;
+  if (!dict->Set(doc, key, static_cast<CPDFObject*>(typed), ref.IsDefined(), &ref)) {
+    delete typed;
+    return false;
+  }
+  return true;
 }
 
 // A raw string becomes a CPDFText of the same bytes.
