@@ -62,6 +62,28 @@ bool PDFLoadEntry(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key, int
   });
 }
 
+// The same for every element of an array: each raw Source element that
+// passes T::Check becomes a new T loaded from it, stored at its index. An
+// element that cannot be fetched, or a typed element that cannot be loaded
+// or stored, fails.
+template <class T, class Source>
+bool PDFLoadElements(CPDFArray* array, CPDFObjRegistry* doc, int32_t mask) {
+  if (!array) return true;
+  for (int32_t i = 0; i < array->GetCount(); ++i) {
+    CPDFObjRef ref;
+    CPDFObject* element = array->Get(doc, i, &ref);
+    if (!element) return false;
+    auto* raw = dynamic_cast<Source*>(element);
+    if (!raw || !element->IsLoaded() || !element->IsType(mask) || !T::Check(doc, raw)) continue;
+    T* typed = new T;
+    if (!typed->Load(doc, raw) || !array->SetAt(doc, i, typed, ref.IsDefined(), &ref)) {
+      delete typed;
+      return false;
+    }
+  }
+  return true;
+}
+
 // A raw string that passes the date check becomes a CPDFDate.
 inline bool PDFConvertDateEntry(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key) {
   return PDFLoadEntry<CPDFDate, CPDFString>(dict, doc, key, CPDFObject::kString);
