@@ -61,4 +61,9 @@ class CPDFImageXObj : public CPDFXObject {
   // ("CPDFImageXObj", "CreateImageXObj", 3, "unknown file format: <path>").
   static CPDFImageXObj* CreateImageXObj(CPDFObjRegistry* doc, const char* path,
                                         CPDFMatrix& matrix);
+
+ private:
+  // A ColorSpace array read from a file becomes a colour space when a
+  // family (any but Pattern) accepts it; false when storing it fails.
+  bool LoadColorSpace(CPDFObjRegistry* doc);
 };

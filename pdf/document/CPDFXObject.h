@@ -17,8 +17,11 @@ class CPDFXObject : public CPDFResource, public CPDFStream {
   const char* GetSubtypeName() const { return subtypeName_; }
 
   // The owning document, kept alike in the resource and the stream part.
-  bool SetDoc(CPDFObjRegistry* doc);
-  CPDFObjRegistry* GetDoc() const { return CPDFResource::GetDoc(); }
+  bool SetDoc(CPDFObjRegistry* doc) {
+    CPDFResource::SetDoc(doc);
+    return CPDFStream::SetDoc(doc);
+  }
+  CPDFObjRegistry* GetDoc() const { return CPDFStream::GetDoc(); }
 
   // True when the dictionary's Type is the name XObject.
   static bool Check(CPDFObjRegistry* doc, CPDFDict* dict);
@@ -44,6 +47,9 @@ class CPDFXObject : public CPDFResource, public CPDFStream {
   PDF_CONST_NAME(TypeName, "XObject")
 
  protected:
+  // Stores a new direct value under the key; deletes it when that fails.
+  bool StoreNew(const CPDFName& key, CPDFObject* value);
+
   CPDFXObject(int32_t subtype, const char* subtypeName)
       : CPDFResource(kXObject), subtype_(subtype), subtypeName_(subtypeName) {}
 

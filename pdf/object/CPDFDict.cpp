@@ -9,6 +9,7 @@
 #include "pdf/object/CPDFObjRegistry.h"
 #include "pdf/object/CPDFOutStream.h"
 #include "pdf/object/CPDFParseDepth.h"
+#include "pdf/object/CPDFStream.h"
 #include "pdf/object/CPDFString.h"
 
 namespace {
@@ -16,9 +17,9 @@ namespace {
 // Where the stream reader joins the parser: called after a dictionary when
 // the next byte may start "stream". Answers the stream object (which then
 // owns the dictionary's entries) or none to keep the plain dictionary.
-CPDFObject* ReadStreamAfterDictionary(CPDFObjRegistry*, CPDFInStream&, CPDFDict*,
-                                      const uint8_t*) {
-  return nullptr;
+CPDFObject* ReadStreamAfterDictionary(CPDFObjRegistry* doc, CPDFInStream& in, CPDFDict* dict,
+                                      const uint8_t* context) {
+  return CPDFStream::SerializeObject(doc, in, dict, context);
 }
 
 }  // namespace

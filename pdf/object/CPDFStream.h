@@ -95,6 +95,9 @@ class CPDFStream : public CPDFDict {
 
   // The buffer itself (for codecs and tests).
   TempHugeString& GetBuffer() { return *data_; }
+  // Replaces the data with the given bytes by exchanging buffers (no copy;
+  // the argument receives the old data); drops any extent; Length follows.
+  bool TakeData(TempHugeString& bytes);
 
   // Key accessors. /Filter and /DecodeParms come back untyped (a name, an
   // array or a dictionary); /F (a file specification) is kept raw.
@@ -165,7 +168,8 @@ class CPDFStream : public CPDFDict {
   virtual bool FlateDecode(CPDFException* error = nullptr);
 
   // Records a filter just applied: it goes to the front of /Filter, and its
-  // parameters (taken over, or null) to the front of /DecodeParms.
+  // parameters to the front of /DecodeParms (null when none). The stream
+  // takes the parameters over, also when the call fails.
   bool EncodeFilter(const CPDFName& name, CPDFDict* params, CPDFException* error = nullptr);
   // Runs the decode slot of the named filter.
   bool DecodeFilter(const CPDFName& name, CPDFException* error = nullptr);
@@ -177,8 +181,6 @@ class CPDFStream : public CPDFDict {
  private:
   // Cuts the buffer to the Length in force (surplus bytes after a read).
   bool TrimToLength();
-  // Replaces the data with bytes collected by a codec; Length follows.
-  bool TakeData(TempHugeString& bytes);
   void WriteData(CPDFOutStream& out, const uint8_t* context);
 
   CPDFObjRegistry* doc_ = nullptr;

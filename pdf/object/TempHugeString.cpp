@@ -1,5 +1,13 @@
 #include "pdf/object/TempHugeString.h"
 
+#include <cstring>
+#include <vector>
+
+#include "pdf/document/CPDFEnv.h"
+#include "pdf/object/FileMap.h"
+
+TempHugeString::TempHugeString() = default;
+
 TempHugeString::TempHugeString(const TempHugeString& other) : TempString() {
   Assign(other.c_str(), other.GetLength());
 }
@@ -9,12 +17,29 @@ TempHugeString& TempHugeString::operator=(const TempHugeString& other) {
   return *this;
 }
 
-TempHugeString::~TempHugeString() { FreeLarge(); }
+// The base destructor cannot reach this class's Free, so everything is
+// released here and the base finds no buffer.
+TempHugeString::~TempHugeString() { Free(); }
+
+bool TempHugeString::Assign(const char* bytes, int32_t length) {
+  if (length < 0) length = bytes ? static_cast<int32_t>(std::strlen(bytes)) : 0;
+  if (bytes && length > 0 && buffer_ && bytes >= buffer_ && bytes < buffer_ + capacity_) {
+    // The source is about to be freed with this buffer: copy it first.
+    std::vector<char> copy(bytes, bytes + length);
+    return TempString::Assign(copy.data(), length);
+  }
+  return TempString::Assign(bytes, length);
+}
+
+void TempHugeString::Swap(TempHugeString& other) {
+  TempString::Swap(other);
+  map_.swap(other.map_);
+}
 
 bool TempHugeString::Reserve(int32_t n) {
   if (n < 0) return false;
   if (n <= capacity_) return true;
-  if (n <= kHeapLimit) return ReserveOnHeap(n);
+  if (n <= kHeapLimit && !map_) return ReserveOnHeap(n);
   return ReserveLarge(n);
 }
 
@@ -29,6 +54,55 @@ int32_t TempHugeString::RoundUp(int32_t n) const {
   return rounded > INT32_MAX ? INT32_MAX : static_cast<int32_t>(rounded);
 }
 
-bool TempHugeString::ReserveLarge(int32_t n) { return ReserveOnHeap(n); }
+const char* TempHugeString::GetFilePath() const { return map_ ? map_->GetPath().c_str() : ""; }
 
-void TempHugeString::FreeLarge() {}
+bool TempHugeString::ReserveLarge(int32_t n) {
+  if (map_) {
+    const int32_t capacity = RoundUp(n);
+    if (capacity < n || !map_->Resize(static_cast<size_t>(capacity))) {
+      // The map removed its file: the data is gone.
+      Free();
+      return false;
+    }
+    buffer_ = map_->GetView();
+    capacity_ = capacity;
+    return true;
+  }
+  // A first buffer gets exactly the request; a heap buffer moves into a
+  // file rounded to the block size.
+  const int32_t capacity = buffer_ ? RoundUp(n) : n;
+  if (capacity < n) return false;
+  std::unique_ptr<FileMap> map(new FileMap);
+  std::string prefix = CPDFEnv::TempPrefixSetting();
+  if (prefix.empty()) prefix = "pn";
+  if (!map->Create(CPDFEnv::TempDirectorySetting(), prefix, static_cast<size_t>(capacity))) {
+    return false;  // the heap data, if any, stays as it was
+  }
+  char* view = map->GetView();
+  if (buffer_) {
+    std::memcpy(view, buffer_, static_cast<size_t>(capacity_));
+    const int32_t length = length_;
+    FreeHeap();
+    length_ = length;
+  } else {
+    view[0] = '\0';
+  }
+  map_ = std::move(map);
+  buffer_ = view;
+  capacity_ = capacity;
+  return true;
+}
+
+void TempHugeString::FreeLarge() {
+  if (!map_) return;
+  map_.reset();  // unmaps and removes the file
+  buffer_ = nullptr;
+  capacity_ = 0;
+  length_ = 0;
+}
+
+bool TempHugeStringSink::Put(const uint8_t* data, size_t size) {
+  if (size == 0) return true;
+  if (size > static_cast<size_t>(INT32_MAX - 1 - target_.GetLength())) return false;
+  return target_.Append(reinterpret_cast<const char*>(data), static_cast<int32_t>(size));
+}

@@ -1,29 +1,64 @@
 #pragma once
-// The stream data buffer: a TempString whose growth rounds to 4096 bytes.
-// Requests above 40960 bytes go through ReserveLarge, the one place where
-// large data leaves the heap (memory-mapped temporary storage).
+// The stream data buffer: a TempString whose growth rounds to 4096 bytes and
+// whose large data (requests above 40960 bytes) moves into a temporary file
+// mapped into memory, so the bytes stay one contiguous block while the
+// system pages them to disk. The file is made in the environment's temporary
+// directory (the system's when none is set) with the prefix "pn"; once the
+// data lives there it stays until Free or destruction, which remove the
+// file.
+//
+// A failed move from the heap into a file leaves the heap data as it was; a
+// failed growth of a file loses the data (the buffer is freed and empty).
+// Pointers into the buffer are invalid after any growth.
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 
+#include "pdf/object/ByteSink.h"
 #include "pdf/object/TempString.h"
+
+class FileMap;
 
 class TempHugeString : public TempString {
  public:
   static constexpr int32_t kHeapLimit = 40960;
   static constexpr int32_t kBlock = 4096;
 
-  TempHugeString() = default;
+  TempHugeString();
   TempHugeString(const TempHugeString& other);
   TempHugeString& operator=(const TempHugeString& other);
   ~TempHugeString() override;
+
+  // Like TempString::Assign, also when the bytes lie in this buffer.
+  bool Assign(const char* bytes, int32_t length = -1);
+  // Exchanges buffers, mapped storage included.
+  void Swap(TempHugeString& other);
 
   bool Reserve(int32_t n) override;
   void Free() override;
   int32_t RoundUp(int32_t n) const override;
 
+  // True while the bytes live in a mapped temporary file.
+  bool IsMapped() const { return map_ != nullptr; }
+  // The mapped file's path; "" while on the heap.
+  const char* GetFilePath() const;
+
  private:
-  // Growth beyond kHeapLimit. Large storage replaces the heap block here;
-  // until then the data stays on the heap with the same rounding.
   bool ReserveLarge(int32_t n);
-  // Releases large storage, when there is any, before the heap side.
   void FreeLarge();
+
+  std::unique_ptr<FileMap> map_;
+};
+
+// Lets producers of stream bytes (codecs, image readers) append straight to
+// a buffer. Put fails when the buffer cannot grow or would pass 2^31 - 2
+// bytes; nothing is then appended.
+class TempHugeStringSink : public ByteSink {
+ public:
+  explicit TempHugeStringSink(TempHugeString& target) : target_(target) {}
+  bool Put(const uint8_t* data, size_t size) override;
+  size_t Size() const override { return static_cast<size_t>(target_.GetLength()); }
+
+ private:
+  TempHugeString& target_;
 };

@@ -1,0 +1,24 @@
+#pragma once
+// The catalog, Root of a PDF document: its Type and the page tree.
+#include "pdf/document/CPDFPages.h"
+#include "pdf/interactive/CPDFAcroFormDict.h"
+#include "pdf/object/CPDFAccessor.h"
+#include "pdf/object/CPDFDataStruct.h"
+#include "pdf/object/CPDFDict.h"
+#include "pdf/object/CPDFName.h"
+
+class CPDFCatalog : public CPDFDocStruct, public CPDFDict {
+ public:
+  PDF_CONST_NAME(Name_Catalog, "Catalog")
+
+  CPDFCatalog() : CPDFDocStruct(kCatalog) { SetStructureFlags(false, false, false); }
+  ~CPDFCatalog() override = default;
+
+  PDF_DICT_ACCESSOR(Type, CPDFName)
+  PDF_DICT_ACCESSOR(Pages, CPDFPages)
+  PDF_DICT_ACCESSOR(AcroForm, CPDFAcroFormDict)
+
+  // Type Catalog and a new page-tree root registered as Pages. On failure
+  // nothing registered stays behind.
+  bool Create(CPDFObjRegistry* doc);
+};

@@ -1,0 +1,11 @@
+#include "pdf/document/CPDFFDFCatalog.h"
+
+#include <memory>
+
+bool CPDFFDFCatalog::Create(CPDFObjRegistry* doc) {
+  SetDoc(doc);
+  std::unique_ptr<CPDFDict> fdf(new CPDFDict);
+  if (!Set_FDF(fdf.get())) return false;
+  fdf.release();
+  return true;
+}

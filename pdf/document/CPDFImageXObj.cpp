@@ -1,0 +1,131 @@
+#include "pdf/document/CPDFImageXObj.h"
+
+#include <memory>
+
+#include "pdf/document/CPDFImageImport.h"
+#include "pdf/object/CPDFException.h"
+#include "pdf/object/CPDFNumber.h"
+#include "pdf/object/CPDFObjRegistry.h"
+
+namespace {
+
+// Depth of nested image loads (a Mask is loaded as an image in turn); a
+// file whose masks lead back to the image itself ends here instead of
+// overflowing the stack.
+thread_local int32_t loadDepth = 0;
+
+struct LoadDepthScope {
+  LoadDepthScope() { ++loadDepth; }
+  ~LoadDepthScope() { --loadDepth; }
+  bool TooDeep() const { return loadDepth > CPDFImageXObj::kMaxLoadDepth; }
+};
+
+}  // namespace
+
+bool CPDFImageXObj::Check(CPDFObjRegistry* doc, CPDFDict* dict) {
+  if (!CPDFXObject::Check(doc, dict)) return false;
+  auto* subtype = dynamic_cast<CPDFName*>(dict->Get(doc, Key_Subtype()));
+  if (!subtype || !subtype->IsEqual(SubtypeName())) return false;
+  for (const CPDFName* key : {&Key_Width(), &Key_Height(), &Key_BitsPerComponent()}) {
+    CPDFObject* value = dict->Get(doc, *key);
+    if (!value || value->GetType() != kNumber) return false;
+  }
+  return true;
+}
+
+bool CPDFImageXObj::Set_Subtype() {
+  try {
+    return StoreNew(Key_Subtype(), new CPDFName(SubtypeName()));
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, "CPDFImageXObj", "Set_Subtype");
+  }
+}
+
+bool CPDFImageXObj::Create(CPDFObjRegistry* doc, int32_t width, int32_t height,
+                           int32_t bitsPerComponent) {
+  if (!CPDFXObject::Create(doc)) return false;
+  try {
+    return Set_Subtype() && StoreNew(Key_Width(), new CPDFInt(width)) &&
+           StoreNew(Key_Height(), new CPDFInt(height)) &&
+           StoreNew(Key_BitsPerComponent(), new CPDFInt(bitsPerComponent));
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, "CPDFImageXObj", "Create");
+  }
+}
+
+bool CPDFImageXObj::Set_Mask(CPDFImageXObj* value, bool indirect, CPDFObjRef* ref) {
+  return PDFSetAs(this, GetDoc(), Key_Mask(), static_cast<CPDFStream*>(value), indirect, ref);
+}
+
+bool CPDFImageXObj::Load(CPDFObjRegistry* doc, CPDFStream* source) {
+  LoadDepthScope depth;
+  if (depth.TooDeep()) return false;
+  if (!CPDFXObject::Load(doc, source)) return false;
+  try {
+    // The three numbers must be there; parsed numbers become integers.
+    for (const CPDFName* key : {&Key_Width(), &Key_Height(), &Key_BitsPerComponent()}) {
+      if (!CPDFDict::Get(doc, *key)) return false;
+      if (!PDFConvertEntry<CPDFInt, CPDFNumber>(
+              this, doc, *key, kNumber,
+              [&](CPDFInt* typed, CPDFNumber* raw) { return typed->Assign(doc, raw); })) {
+        return false;
+      }
+    }
+    if (!LoadColorSpace(doc)) return false;
+    // An image mask becomes an image; colour-key arrays and streams that
+    // are not images stay as read.
+    auto* mask = dynamic_cast<CPDFStream*>(CPDFDict::Get(doc, Key_Mask()));
+    if (mask && mask->IsLoaded() && Check(doc, mask) &&
+        !PDFConvertEntry<CPDFImageXObj, CPDFStream>(
+            this, doc, Key_Mask(), kStream,
+            [&](CPDFImageXObj* typed, CPDFStream* raw) { return typed->Load(doc, raw); })) {
+      return false;
+    }
+    // Every alternate image must be reachable; the entries stay as read.
+    if (auto* alternates = dynamic_cast<CPDFArray*>(CPDFDict::Get(doc, Key_Alternates()))) {
+      for (int32_t i = 0; i < alternates->GetCount(); ++i) {
+        if (!alternates->Get(doc, i)) return false;
+      }
+    }
+    return true;
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, "CPDFImageXObj", "Load");
+  }
+}
+
+CPDFImageXObj* CPDFImageXObj::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+  try {
+    std::unique_ptr<CPDFImageXObj> copy(new CPDFImageXObj);
+    if (!Duplicate(copy.get(), doc, sourceDoc, true)) return nullptr;
+    return copy.release();
+  } catch (...) {
+    CPDFException::Absorb(nullptr, "CPDFImageXObj", "Clone");
+    return nullptr;
+  }
+}
+
+bool CPDFImageXObj::LoadColorSpace(CPDFObjRegistry*) { return true; }
+
+const CPDFName& CPDFImageXObj::GetNamePrefix() {
+  static const CPDFName prefix("Im");
+  return prefix;
+}
+
+CPDFImageXObj* CPDFImageXObj::CreateImageXObj(CPDFObjRegistry* doc, const char* path,
+                                              CPDFMatrix& matrix) {
+  CPDFImageXObj* image = nullptr;
+  if (path) {
+    if (IsTIFFFile(path)) {
+      image = CreateTIFFImage(doc, path, matrix);
+    } else if (IsJPEGFile(path)) {
+      image = CreateJPEGImage(doc, path, matrix);
+    } else if (IsBMPFile(path)) {
+      image = CreateBMPImage(doc, path, matrix);
+    }
+  }
+  if (!image && doc) {
+    doc->GetError().SetFormat("CPDFImageXObj", "CreateImageXObj", CPDFException::kUndefined,
+                              "unknown file format: %s", path ? path : "");
+  }
+  return image;
+}

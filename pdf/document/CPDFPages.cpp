@@ -1,0 +1,207 @@
+#include "pdf/document/CPDFPages.h"
+
+#include <memory>
+
+#include "pdf/document/CPDFPage.h"
+#include "pdf/document/CPDFPageTypes.h"
+#include "pdf/object/CPDFException.h"
+#include "pdf/object/CPDFObjRegistry.h"
+
+const CPDFName* CPDFPages::TypeOf(CPDFObjRegistry* doc, CPDFDict* dict) {
+  return dict ? PDFGetAs<CPDFName>(dict, doc, Key_Type()) : nullptr;
+}
+
+bool CPDFPages::Check(CPDFObjRegistry* doc, CPDFDict* dict) {
+  const CPDFName* type = TypeOf(doc, dict);
+  return type && type->IsEqual(Name_Pages()) && PDFGetAs<CPDFArray>(dict, doc, Key_Kids()) &&
+         PDFGetAs<CPDFNumber>(dict, doc, Key_Count());
+}
+
+bool CPDFPages::Create(CPDFObjRegistry* doc, const CPDFObjRef& parent) {
+  SetDoc(doc);
+  std::unique_ptr<CPDFName> type(new CPDFName(Name_Pages()));
+  if (!Set_Type(type.get())) return false;
+  type.release();
+  if (parent.IsDefined() && !SetParentRef(parent)) return false;
+  std::unique_ptr<CPDFArray> kids(new CPDFArray);
+  if (!Set_Kids(kids.get())) return false;
+  kids.release();
+  std::unique_ptr<CPDFInt> count(new CPDFInt(0));
+  if (!Set_Count(count.get())) return false;
+  count.release();
+  return true;
+}
+
+bool CPDFPages::Load(CPDFObjRegistry* doc, CPDFDict* source) {
+  SetDoc(doc);
+  return PDFLoadEntries(this, doc, source, [&] {
+    CPDFObject* count = Get(doc, Key_Count());
+    if (!count) return false;
+    if (!PDFConvertEntry<CPDFInt, CPDFNumber>(this, doc, Key_Count(), CPDFObject::kNumber,
+                                              [](CPDFInt* to, CPDFNumber* from) {
+                                                to->SetInt(from->GetInt());
+                                                return true;
+                                              })) {
+      return false;
+    }
+    return ConvertInheritable(this, doc);
+  });
+}
+
+CPDFObject* CPDFPages::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+  try {
+    std::unique_ptr<CPDFPages> copy(new CPDFPages);
+    if (!CopyDataStruct(this, copy.get(), doc, sourceDoc)) return nullptr;
+    return copy.release();
+  } catch (...) {
+    CPDFException::Absorb(nullptr, "CPDFPages", "Clone");
+    return nullptr;
+  }
+}
+
+bool CPDFPages::SetParentRef(const CPDFObjRef& parent) {
+  if (!parent.IsDefined()) return false;
+  std::unique_ptr<CPDFObjRef> stored(new CPDFObjRef(parent));
+  if (!SetAt(Key_Parent(), stored.get())) return false;
+  stored.release();
+  return true;
+}
+
+CPDFPages* CPDFPages::KidNode(CPDFArray* kids, int32_t index, CPDFDict* kid,
+                              const CPDFObjRef& ref) {
+  if (auto* node = dynamic_cast<CPDFPages*>(kid)) return node;
+  if (!Check(GetDoc(), kid)) return nullptr;
+  std::unique_ptr<CPDFPages> node(new CPDFPages);
+  if (!node->Load(GetDoc(), kid)) return nullptr;
+  CPDFObjRef at = ref;
+  if (!kids->SetAt(GetDoc(), index, node.get(), true, &at)) {
+    kid->Assign(GetDoc(), node.get());  // give the entries back
+    return nullptr;
+  }
+  return node.release();
+}
+
+CPDFPage* CPDFPages::GetPage(int32_t index, CPDFObjRef* ref) {
+  if (ref) ref->Reset();
+  try {
+    return FindPage(index, ref, 0);
+  } catch (...) {
+    CPDFException::Absorb(nullptr, "CPDFPages", "GetPage");
+    return nullptr;
+  }
+}
+
+CPDFPage* CPDFPages::FindPage(int32_t index, CPDFObjRef* ref, int32_t depth) {
+  CPDFObjRegistry* doc = GetDoc();
+  CPDFArray* kids = Get_Kids();
+  CPDFNumber* count = Get_Count();
+  if (!kids || !count || depth >= kMaxDepth) return nullptr;
+  if (index < 0 || index > count->GetInt() - 1) return nullptr;
+  int32_t running = 0;
+  for (int32_t i = 0; i < kids->GetCount(); ++i) {
+    CPDFObjRef kidRef;
+    auto* kid = dynamic_cast<CPDFDict*>(kids->Get(doc, i, &kidRef));
+    if (!kid || !kidRef.IsDefined()) return nullptr;
+    const CPDFName* type = TypeOf(doc, kid);
+    if (!type) return nullptr;
+    if (type->IsEqual(CPDFPage::Name_Page())) {
+      if (running == index) {
+        auto* page = dynamic_cast<CPDFPage*>(kid);
+        if (!page) {
+          if (!CPDFPage::Check(doc, kid)) return nullptr;
+          std::unique_ptr<CPDFPage> typed(new CPDFPage);
+          if (!typed->Load(doc, kid)) return nullptr;
+          CPDFObjRef at = kidRef;
+          if (!kids->SetAt(doc, i, typed.get(), true, &at)) {
+            kid->Assign(doc, typed.get());
+            return nullptr;
+          }
+          page = typed.release();
+        }
+        if (ref) *ref = kidRef;
+        return page;
+      }
+      ++running;
+    } else if (type->IsEqual(Name_Pages())) {
+      CPDFPages* node = KidNode(kids, i, kid, kidRef);
+      if (!node) return nullptr;
+      CPDFNumber* kidCount = node->Get_Count();
+      if (!kidCount || kidCount->GetInt() < 0) return nullptr;
+      if (index < running + kidCount->GetInt()) {
+        return node->FindPage(index - running, ref, depth + 1);
+      }
+      running += kidCount->GetInt();
+    } else {
+      return nullptr;
+    }
+  }
+  return nullptr;
+}
+
+bool CPDFPages::InsertPage(int32_t position, CPDFPage* page, const CPDFObjRef& node,
+                           CPDFObjRef* ref) {
+  if (!page || !node.IsDefined()) return false;
+  try {
+    return Insert(position, page, node, ref, 0);
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, "CPDFPages", "InsertPage");
+  }
+}
+
+bool CPDFPages::Insert(int32_t position, CPDFPage* page, const CPDFObjRef& node, CPDFObjRef* ref,
+                       int32_t depth) {
+  CPDFObjRegistry* doc = GetDoc();
+  CPDFArray* kids = Get_Kids();
+  CPDFNumber* count = Get_Count();
+  if (!doc || !kids || !count || depth >= kMaxDepth) return false;
+  const int32_t total = count->GetInt();
+  if (position == -1) position = total;
+  if (position < 0 || position > total || total == INT32_MAX) return false;
+
+  int32_t at = kids->GetCount();  // the Kids index that receives the page
+  int32_t running = 0;
+  for (int32_t i = 0; i < kids->GetCount(); ++i) {
+    CPDFObjRef kidRef;
+    auto* kid = dynamic_cast<CPDFDict*>(kids->Get(doc, i, &kidRef));
+    if (!kid || !kidRef.IsDefined()) return false;
+    const CPDFName* type = TypeOf(doc, kid);
+    if (!type) return false;
+    if (type->IsEqual(Name_Pages())) {
+      CPDFPages* child = KidNode(kids, i, kid, kidRef);
+      if (!child) return false;
+      CPDFNumber* childCount = child->Get_Count();
+      if (!childCount) return false;
+      if (position < running + childCount->GetInt() || i == kids->GetCount() - 1) {
+        if (!child->Insert(position - running, page, kidRef, ref, depth + 1)) return false;
+        // This node's Count grows too; record it for an incremental save.
+        if (!doc->UpdateObj(node)) return false;
+        count->SetInt(total + 1);
+        return true;
+      }
+      running += childCount->GetInt();
+    } else {
+      if (running == position) {
+        at = i;
+        break;
+      }
+      ++running;
+    }
+  }
+
+  if (!doc->UpdateObj(node)) return false;
+  if (!page->Set_Parent(node)) return false;
+  // The slot is made before the page is registered: once registered the
+  // page is the document's and must end up in the tree.
+  std::unique_ptr<CPDFObjRef> slot(new CPDFObjRef);
+  if (!kids->Insert(slot.get(), at)) return false;
+  CPDFObjRef* placed = slot.release();
+  CPDFObjRef pageRef;
+  if (!doc->RegistObj(page, &pageRef)) {
+    kids->Remove(nullptr, at);
+    return false;
+  }
+  *placed = pageRef;
+  count->SetInt(total + 1);
+  if (ref) *ref = pageRef;
+  return true;
+}

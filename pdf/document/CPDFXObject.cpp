@@ -1,0 +1,56 @@
+#include "pdf/document/CPDFXObject.h"
+
+#include <memory>
+
+#include "pdf/document/CPDFImageXObj.h"
+#include "pdf/object/CPDFException.h"
+#include "pdf/object/CPDFFamily.h"
+
+bool CPDFXObject::Check(CPDFObjRegistry* doc, CPDFDict* dict) {
+  if (!dict) return false;
+  auto* type = dynamic_cast<CPDFName*>(dict->Get(doc, Key_Type()));
+  return type && type->GetType() == kName && type->IsEqual(TypeName());
+}
+
+bool CPDFXObject::Create(CPDFObjRegistry* doc) {
+  try {
+    return SetDoc(doc) && Set_Type();
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, "CPDFXObject", "Create");
+  }
+}
+
+bool CPDFXObject::Load(CPDFObjRegistry* doc, CPDFStream* source) {
+  if (!source) return false;
+  SetDoc(doc);
+  return CPDFStream::Assign(doc, source);
+}
+
+bool CPDFXObject::Duplicate(CPDFXObject* dest, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc,
+                            bool overwrite) const {
+  if (!dest) return false;
+  dest->SetDoc(doc);
+  return CPDFStream::Duplicate(dest, doc, sourceDoc, overwrite);
+}
+
+bool CPDFXObject::StoreNew(const CPDFName& key, CPDFObject* value) {
+  std::unique_ptr<CPDFObject> owned(value);
+  if (!owned || !CPDFDict::Set(GetDoc(), key, owned.get())) return false;
+  owned.release();
+  return true;
+}
+
+bool CPDFXObject::Set_Type() {
+  try {
+    return StoreNew(Key_Type(), new CPDFName(TypeName()));
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, "CPDFXObject", "Set_Type");
+  }
+}
+
+CPDFXObject* CPDFXObject::CreateXObject(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask) {
+  static const CPDFFamilyMember<CPDFXObject> kMembers[] = {
+      MakeFamilyMember<CPDFXObject, CPDFImageXObj, CPDFStream>(kImage),
+  };
+  return CreateFamilyMember(kMembers, doc, object, mask);
+}

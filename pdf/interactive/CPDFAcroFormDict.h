@@ -1,0 +1,11 @@
+#pragma once
+// The interactive form dictionary of a catalog. The library keeps it as
+// read; nothing here interprets its fields.
+#include "pdf/object/CPDFDataStruct.h"
+#include "pdf/object/CPDFDict.h"
+
+class CPDFAcroFormDict : public CPDFDocStruct, public CPDFDict {
+ public:
+  CPDFAcroFormDict() : CPDFDocStruct(kAcroForm) { SetStructureFlags(false, false, false); }
+  ~CPDFAcroFormDict() override = default;
+};

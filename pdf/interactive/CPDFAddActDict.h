@@ -1,0 +1,17 @@
+#pragma once
+// The additional-actions dictionary of a page. Its actions are kept as read.
+#include "pdf/object/CPDFDataStruct.h"
+#include "pdf/object/CPDFDict.h"
+
+class CPDFAddActDict : public CPDFDocStruct, public CPDFDict {
+ public:
+  CPDFAddActDict() : CPDFDocStruct(kAddActions) {}
+  ~CPDFAddActDict() override = default;
+
+  // Sets the document and takes over the source's entries.
+  bool Load(CPDFObjRegistry* doc, CPDFDict* source) {
+    SetDoc(doc);
+    return Assign(doc, source);
+  }
+  CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
+};

@@ -1,0 +1,627 @@
+#include "pdf/object/CPDFStream.h"
+
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include "pdf/object/CPDFCrypt.h"
+#include "pdf/object/CPDFDataStruct.h"
+#include "pdf/object/CPDFFilter.h"
+#include "pdf/object/CPDFInStream.h"
+#include "pdf/object/CPDFNull.h"
+#include "pdf/object/CPDFObjRegistry.h"
+#include "pdf/object/CPDFOutStream.h"
+
+namespace {
+
+constexpr int32_t kPiece = 4096;
+
+// Carries the stream's type code and name into its object part.
+class StreamTypeTag final : public CPDFObject {
+ public:
+  StreamTypeTag() : CPDFObject(kStream, "Stream") {}
+  void Write(CPDFOutStream&, const uint8_t*) override {}
+  CPDFObject* Clone(CPDFObjRegistry*, CPDFObjRegistry*) override { return nullptr; }
+};
+
+[[noreturn]] void ThrowSerialize(const char* message) {
+  CPDFException::Throw("CPDFStream", "Serialize", CPDFException::kSyntax, message);
+}
+
+bool IsEndOfLine(char c) { return c == '\r' || c == '\n'; }
+
+// Reads the two tokens at the input's position: true for "endstream endobj".
+bool AtStreamEnd(CPDFInStream& in) {
+  char token[CPDFInStream::kTokenSize];
+  if (!in.ReadToken(token, sizeof token) || std::strcmp(token, "endstream") != 0) return false;
+  return in.ReadToken(token, sizeof token) && std::strcmp(token, "endobj") == 0;
+}
+
+// Where the data end when a direct Length points at "endstream endobj"
+// (after an optional end of line); -1 otherwise. Lets data that contain
+// "endstream endobj" themselves (an embedded file) be read whole.
+int32_t EndByLength(CPDFInStream& in, CPDFDict* dict, int32_t start) {
+  CPDFAtom* const* slot = dict ? dict->Lookup(CPDFStream::Key_Length()) : nullptr;
+  auto* number = slot ? dynamic_cast<CPDFNumber*>(*slot) : nullptr;
+  if (!number) return -1;
+  const int64_t at = int64_t{start} + number->GetInt();
+  if (number->GetInt() < 0 || at > in.GetSize() || in.Seek(static_cast<int32_t>(at)) != 0) {
+    return -1;
+  }
+  int c = in.Peek();
+  if (c == '\r') {
+    in.Get();
+    c = in.Peek();
+  }
+  if (c == '\n') in.Get();
+  const int32_t end = in.GetPosition();
+  char word[9];
+  if (in.Read(word, 9) != 9 || std::memcmp(word, "endstream", 9) != 0) return -1;
+  if (in.Seek(end) != 0 || !AtStreamEnd(in)) return -1;
+  return end;
+}
+
+}  // namespace
+
+CPDFStream::CPDFStream(CPDFObjRegistry* doc) : data_(new TempHugeString) {
+  AssignObject(StreamTypeTag());
+  doc_ = doc;
+}
+
+CPDFStream::~CPDFStream() = default;
+
+bool CPDFStream::SetDoc(CPDFObjRegistry* doc) {
+  doc_ = doc;
+  // A typed stream keeps the document in its structure part as well.
+  if (auto* typed = dynamic_cast<CPDFStructBase*>(this)) typed->CPDFStructBase::SetDoc(doc);
+  return true;
+}
+
+bool CPDFStream::Assign(CPDFObjRegistry* doc, CPDFStream* source) {
+  if (!source) return false;
+  if (source == this) return true;
+  if (!CPDFDict::Assign(doc, source)) return false;
+  std::unique_ptr<TempHugeString> fresh(new TempHugeString);
+  data_ = std::move(source->data_);
+  source->data_ = std::move(fresh);
+  sourceOffset_ = source->sourceOffset_;
+  sourceLength_ = source->sourceLength_;
+  source->ResetExtent();
+  return true;
+}
+
+bool CPDFStream::SetExtent(int32_t offset, int32_t length) {
+  if (offset < 0 || length < 0) return false;
+  data_->Free();
+  sourceOffset_ = offset;
+  sourceLength_ = length;
+  return true;
+}
+
+bool CPDFStream::LoadData() {
+  if (!IsExternal()) return true;
+  const char* path = doc_ ? doc_->GetFileName() : nullptr;
+  TempHugeString bytes;
+  CPDFFileInStream file;
+  // No file name means no file: standard input is never read here.
+  bool ok = path && *path && bytes.SetLength(sourceLength_) &&
+            file.Open(path, "rb", sourceOffset_, sourceLength_);
+  if (ok) {
+    int32_t got = 0;
+    while (got < sourceLength_) {
+      const int32_t want = sourceLength_ - got < kPiece ? sourceLength_ - got : kPiece;
+      const int32_t n = file.Read(bytes.GetBuffer() + got, want);
+      if (n <= 0) break;
+      got += n;
+    }
+    ok = got == sourceLength_;
+  }
+  file.Close();
+  if (!ok) {
+    // The extent stays, so the data can be asked for again and GetData
+    // answers none meanwhile.
+    data_->Free();
+    return false;
+  }
+  data_->Swap(bytes);
+  ResetExtent();
+  return true;
+}
+
+const char* CPDFStream::GetData() {
+  if (IsExternal() && !LoadData()) return nullptr;
+  return data_->c_str();
+}
+
+int32_t CPDFStream::GetLength() {
+  auto* length = PDFGetAs<CPDFNumber>(this, doc_, Key_Length());
+  return length ? length->GetInt() : 0;
+}
+
+int32_t CPDFStream::GetDataLength() {
+  if (IsExternal() && !LoadData()) return 0;
+  const int32_t length = GetLength();
+  if (length <= 0) return 0;
+  return length < data_->GetLength() ? length : data_->GetLength();
+}
+
+bool CPDFStream::SetLength(int32_t n) {
+  CPDFObjRef ref;
+  CPDFObject* value = Get(doc_, Key_Length(), &ref);
+  if (auto* number = dynamic_cast<CPDFNumber*>(value)) {
+    if (ref.IsDefined() && doc_ && !doc_->UpdateObj(ref)) return false;
+    number->SetInt(n);
+    return true;
+  }
+  // Absent, or not a number (an unresolvable reference, a wrong type):
+  // a direct integer takes its place.
+  std::unique_ptr<CPDFInt> fresh(new CPDFInt(n));
+  if (!Set(doc_, Key_Length(), fresh.get())) return false;
+  fresh.release();
+  return true;
+}
+
+bool CPDFStream::TrimToLength() {
+  const int32_t length = GetLength();
+  if (length >= data_->GetLength()) return true;
+  return data_->Truncate(length < 0 ? 0 : length);
+}
+
+bool CPDFStream::SetData(const char* bytes, int32_t n) {
+  ResetExtent();
+  if (!bytes || n < 1) {
+    data_->Free();
+    return SetLength(0);
+  }
+  const bool ok = data_->Assign(bytes, n);
+  if (!ok) data_->Free();
+  return SetLength(data_->GetLength()) && ok;
+}
+
+bool CPDFStream::SetData(int32_t n, char byte) {
+  ResetExtent();
+  const bool ok = data_->Fill(n, byte);
+  if (!ok) data_->Free();
+  return SetLength(data_->GetLength()) && ok;
+}
+
+bool CPDFStream::TakeData(TempHugeString& bytes) {
+  ResetExtent();
+  data_->Swap(bytes);
+  return SetLength(data_->GetLength());
+}
+
+bool CPDFStream::Append(const char* bytes, int32_t n) {
+  if (IsExternal() && !LoadData()) return false;
+  if (!bytes || n < 1) return true;
+  // Bytes read past Length (the end of line before "endstream") are not
+  // data: new bytes go right after the last data byte.
+  if (!TrimToLength()) return false;
+  const bool ok = data_->Append(bytes, n);
+  return SetLength(data_->GetLength()) && ok;
+}
+
+bool CPDFStream::Append(int32_t n, char byte) {
+  if (IsExternal() && !LoadData()) return false;
+  if (n < 1) return true;
+  if (!TrimToLength()) return false;
+  const bool ok = data_->Append(n, byte);
+  return SetLength(data_->GetLength()) && ok;
+}
+
+bool CPDFStream::Insert(int32_t position, const char* bytes, int32_t n) {
+  if (position < -1 || !bytes || n < 1) return true;
+  if (IsExternal() && !LoadData()) return false;
+  if (!TrimToLength()) return false;
+  const bool ok = data_->Insert(position, bytes, n);
+  return SetLength(data_->GetLength()) && ok;
+}
+
+void CPDFStream::Clear() {
+  RemoveAll();
+  ResetExtent();
+  data_->Free();
+}
+
+void CPDFStream::Write(CPDFOutStream& out, const uint8_t* context) {
+  CPDFDict::Write(out, context);
+  out.Write("\r\nstream\r\n", 10);
+  WriteData(out, context);
+  out.Write("endstream", 9);
+}
+
+void CPDFStream::WriteData(CPDFOutStream& out, const uint8_t* context) {
+  if (!context && IsExternal()) {
+    // Copied unchanged: it already ends where "endstream" stood.
+    const char* path = doc_ ? doc_->GetFileName() : nullptr;
+    CPDFFileInStream file;
+    if (!path || !*path || !file.Open(path, "rb", sourceOffset_, sourceLength_)) throw this;
+    std::vector<char> piece(kPiece);
+    int32_t left = sourceLength_;
+    while (left > 0) {
+      const int32_t n = file.Read(piece.data(), left < kPiece ? left : kPiece);
+      if (n <= 0) break;
+      out.WriteDirect(piece.data(), n);
+      left -= n;
+    }
+    file.Close();
+    if (left > 0) throw this;  // the file is shorter than the extent
+    return;
+  }
+  if (IsExternal() && !LoadData()) throw this;
+  const int32_t length = GetDataLength();
+  const char* data = data_->c_str();
+  char last = '\n';
+  if (context) {
+    // Each call keys a new cipher, so writing twice gives the same bytes;
+    // the stream's own data stay plain.
+    CPDFCrypt crypt(context);
+    std::vector<char> piece(kPiece);
+    for (int32_t at = 0; at < length; at += kPiece) {
+      const int32_t n = length - at < kPiece ? length - at : kPiece;
+      std::memcpy(piece.data(), data + at, static_cast<size_t>(n));
+      crypt.Crypt(piece.data(), n);
+      out.Write(piece.data(), n);
+      last = piece[static_cast<size_t>(n - 1)];
+    }
+  } else if (length > 0) {
+    out.WriteDirect(data, length);
+    last = data[length - 1];
+  }
+  if (length > 0 && !IsEndOfLine(last)) out.Write("\r\n", 2);
+}
+
+CPDFObject* CPDFStream::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+  try {
+    std::unique_ptr<CPDFStream> copy(new CPDFStream);
+    if (!Duplicate(copy.get(), doc, sourceDoc, true)) return nullptr;
+    return copy.release();
+  } catch (...) {
+    CPDFException::Absorb(nullptr, "CPDFStream", "Clone");
+    return nullptr;
+  }
+}
+
+bool CPDFStream::Duplicate(CPDFStream* dest, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc,
+                           bool overwrite) const {
+  if (!dest || dest == this) return false;
+  if (!CPDFDict::Duplicate(dest, doc, sourceDoc, overwrite)) return false;
+  dest->SetDoc(doc);
+  if (doc == sourceDoc && IsExternal()) return dest->SetExtent(sourceOffset_, sourceLength_);
+  // Loading external data changes only the cache of the bytes.
+  auto* self = const_cast<CPDFStream*>(this);
+  const char* data = self->GetData();
+  if (!data) return false;
+  return dest->SetData(data, self->GetDataLength());
+}
+
+bool CopyDataStream(CPDFStructBase* source, CPDFStructBase* dest, CPDFObjRegistry* doc,
+                    CPDFObjRegistry* sourceDoc) {
+  auto* from = dynamic_cast<CPDFStream*>(source);
+  auto* to = dynamic_cast<CPDFStream*>(dest);
+  if (!from || !to) return false;
+  try {
+    CPDFStructBase::Duplicate(dest, doc, sourceDoc);
+    return from->Duplicate(to, doc, sourceDoc, true);
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, "CPDFStream", "CopyDataStream");
+  }
+}
+
+CPDFStream* CPDFStream::SerializeObject(CPDFObjRegistry* doc, CPDFInStream& in, CPDFDict* dict,
+                                        const uint8_t* context) {
+  if (in.Peek() != 's') return nullptr;
+  std::unique_ptr<CPDFStream> stream(new CPDFStream);
+  stream->Serialize(doc, in, dict, context);
+  return stream.release();
+}
+
+void CPDFStream::Serialize(CPDFObjRegistry* doc, CPDFInStream& in, CPDFDict* dict,
+                           const uint8_t* context) {
+  CPDFObject::Serialize();
+  SetDoc(doc);
+  char token[CPDFInStream::kTokenSize];
+  if (!in.ReadToken(token, sizeof token)) ThrowSerialize("ioerror");
+  if (std::strcmp(token, "stream") != 0) {
+    CPDFException::ThrowFormat("CPDFStream", "Serialize", CPDFException::kSyntax,
+                               "invalidtoken: %s", token);
+  }
+  const int eol = in.Get();
+  if (eol < 0) ThrowSerialize("ioerror");
+  if (eol == '\r') {
+    if (in.Peek() == '\n') in.Get();
+  } else if (eol != '\n') {
+    CPDFException::ThrowFormat("CPDFStream", "Serialize", CPDFException::kSyntax,
+                               "invalidtoken: %c", eol);
+  }
+  const int32_t start = in.GetPosition();
+
+  // The end: "endstream" followed by "endobj". A match inside the data is
+  // passed over; the search resumes one byte after it.
+  int32_t end = EndByLength(in, dict, start);
+  if (end < 0) {
+    if (in.Seek(start) != 0) ThrowSerialize("ioerror");
+    for (;;) {
+      const int32_t at = in.Find("endstream", 9);
+      if (at < 0) ThrowSerialize("ioerror");
+      if (AtStreamEnd(in)) {
+        end = at;
+        break;
+      }
+      if (in.Seek(at + 1) != 0) ThrowSerialize("ioerror");
+    }
+  }
+
+  if (in.Seek(start) != 0) ThrowSerialize("ioerror");
+  const int32_t count = end - start;
+  if (context || in.GetStreamKind() == CPDFInStream::kString) {
+    CPDFCrypt crypt(context);
+    std::vector<char> piece(kPiece);
+    for (int32_t done = 0; done < count;) {
+      const int32_t want = count - done < kPiece ? count - done : kPiece;
+      const int32_t n = in.Read(piece.data(), want);
+      if (n <= 0) ThrowSerialize("ioerror");
+      if (context) crypt.Crypt(piece.data(), n);
+      if (!data_->Append(piece.data(), n)) {
+        CPDFException::Throw("CPDFStream", "Serialize", CPDFException::kStepFailed);
+      }
+      done += n;
+    }
+  } else if (in.GetStreamKind() == CPDFInStream::kFile) {
+    const int32_t window = static_cast<CPDFFileInStream&>(in).GetStart();
+    sourceOffset_ = start + (window > 0 ? window : 0);
+    sourceLength_ = count;
+  }
+  if (in.Seek(end) != 0) ThrowSerialize("ioerror");
+  char word[9];
+  if (in.Read(word, 9) != 9) ThrowSerialize("ioerror");
+  const int32_t after = in.GetPosition();
+
+  try {
+    if (!dict || !CPDFDict::Assign(doc, dict)) throw 0;
+    CPDFObjRef ref;
+    CPDFObject* length = Get(doc_, Key_Length(), &ref);
+    if (!length) throw 0;
+    if (length->IsLoaded() && length->GetType() == kNumber) {
+      std::unique_ptr<CPDFInt> typed(new CPDFInt(static_cast<CPDFNumber*>(length)->GetInt()));
+      if (!Set_Length(typed.get(), ref.IsDefined(), &ref)) throw 0;
+      typed.release();
+    }
+  } catch (...) {
+    CPDFException::Absorb(nullptr, "CPDFStream", "Serialize");
+    CPDFException::Throw("CPDFStream", "Serialize", CPDFException::kStepFailed);
+  }
+  if (in.Seek(after) != 0) ThrowSerialize("ioerror");
+}
+
+// ---- Filters -------------------------------------------------------------
+
+namespace {
+
+using Codec = std::function<bool()>;
+
+// Runs one codec for a slot; a false result or anything thrown becomes
+// ("CPDFStream", slot, 5, text) in the record.
+bool RunSlot(CPDFException* error, const char* slot, const char* text, const Codec& codec) {
+  try {
+    if (!codec()) CPDFException::Throw("CPDFStream", slot, CPDFException::kStepFailed, text);
+    return true;
+  } catch (...) {
+    return CPDFException::Absorb(error, "CPDFStream", slot);
+  }
+}
+
+}  // namespace
+
+bool CPDFStream::ASCIIHexEncode(CPDFException* error) {
+  if (!RunSlot(error, "ASCIIHexEncode", "Encode", [&] { return CPDFASCIIHexFilter().Encode(this); }))
+    return false;
+  return EncodeFilter(CPDFName("ASCIIHexDecode"), nullptr, error);
+}
+
+bool CPDFStream::ASCII85Encode(CPDFException* error) {
+  if (!RunSlot(error, "ASCII85Encode", "Encode", [&] { return CPDFASCII85Filter().Encode(this); }))
+    return false;
+  return EncodeFilter(CPDFName("ASCII85Decode"), nullptr, error);
+}
+
+bool CPDFStream::RunLengthEncode(CPDFException* error) {
+  if (!RunSlot(error, "RunLengthEncode", "Encode",
+               [&] { return CPDFRunLengthFilter().Encode(this); }))
+    return false;
+  return EncodeFilter(CPDFName("RunLengthDecode"), nullptr, error);
+}
+
+bool CPDFStream::CCITTFaxEncode(int32_t k, CPDFException* error) {
+  std::unique_ptr<CPDFDict> params(new CPDFDict);
+  if (!RunSlot(error, "CCITTFaxEncode", "Encode",
+               [&] { return CPDFCCITTFaxFilter().Encode(this, k, params.get()); }))
+    return false;
+  return EncodeFilter(CPDFName("CCITTFaxDecode"), params.release(), error);
+}
+
+bool CPDFStream::DCTEncode(int32_t quality, CPDFException* error) {
+  if (!RunSlot(error, "DCTEncode", "Encode", [&] { return CPDFDCTFilter().Encode(this, quality); }))
+    return false;
+  return EncodeFilter(CPDFName("DCTDecode"), nullptr, error);
+}
+
+bool CPDFStream::FlateEncode(CPDFException* error) {
+  if (!RunSlot(error, "FlateEncode", "Encode", [&] { return CPDFFlateFilter().Encode(this); }))
+    return false;
+  return EncodeFilter(CPDFName("FlateDecode"), nullptr, error);
+}
+
+bool CPDFStream::ASCIIHexDecode(CPDFException* error) {
+  return RunSlot(error, "ASCIIHexDecode", "Decode()",
+                 [&] { return CPDFASCIIHexFilter().Decode(this); });
+}
+
+bool CPDFStream::ASCII85Decode(CPDFException* error) {
+  return RunSlot(error, "ASCII85Decode", "Decode()",
+                 [&] { return CPDFASCII85Filter().Decode(this); });
+}
+
+bool CPDFStream::RunLengthDecode(CPDFException* error) {
+  return RunSlot(error, "RunLengthDecode", "Decode()",
+                 [&] { return CPDFRunLengthFilter().Decode(this); });
+}
+
+bool CPDFStream::CCITTFaxDecode(CPDFException* error) {
+  return RunSlot(error, "CCITTFaxDecode", "Decode()",
+                 [&] { return CPDFCCITTFaxFilter().Decode(this); });
+}
+
+bool CPDFStream::DCTDecode(CPDFException* error) {
+  return RunSlot(error, "DCTDecode", "Decode()", [&] { return CPDFDCTFilter().Decode(this); });
+}
+
+bool CPDFStream::FlateDecode(CPDFException* error) {
+  return RunSlot(error, "FlateDecode", "Decode()", [&] { return CPDFFlateFilter().Decode(this); });
+}
+
+bool CPDFStream::EncodeFilter(const CPDFName& name, CPDFDict* paramsIn, CPDFException* error) {
+  std::unique_ptr<CPDFDict> params(paramsIn);
+  try {
+    // Takes over an object for a container slot; a failed store keeps it.
+    auto pushFront = [&](CPDFArray* array, CPDFObject* value) {
+      std::unique_ptr<CPDFObject> owned(value);
+      if (!array->Insert(static_cast<CPDFAtom*>(owned.get()), 0)) {
+        CPDFException::Throw("CPDFStream", "EncodeFilter", CPDFException::kStepFailed,
+                             "CPDFArray::Push_Back()");
+      }
+      owned.release();
+    };
+    auto paramOrNull = [&]() -> CPDFObject* {
+      if (params) return params.release();
+      return new CPDFNull;
+    };
+    // A new array [P or null, old] in place of the old DecodeParms value.
+    auto wrapParms = [&]() {
+      CPDFAtom** slot = Find(Key_DecodeParms()).GetValue();
+      if (!slot) {
+        if (!params) return;
+        std::unique_ptr<CPDFArray> array(new CPDFArray);
+        pushFront(array.get(), params.release());
+        if (!Set_DecodeParms(array.get())) {
+          CPDFException::Throw("CPDFStream", "EncodeFilter", CPDFException::kStepFailed,
+                               "CPDFStream::Set_DecodeParms()");
+        }
+        array.release();
+        return;
+      }
+      std::unique_ptr<CPDFArray> array(new CPDFArray);
+      // The old value (a direct object or a reference atom) moves over.
+      CPDFAtom* old = *slot;
+      *slot = nullptr;
+      std::unique_ptr<CPDFAtom> oldOwned(old);
+      if (!array->Push_Back(old)) {
+        *slot = oldOwned.release();
+        CPDFException::Throw("CPDFStream", "EncodeFilter", CPDFException::kStepFailed,
+                             "CPDFArray::Push_Back()");
+      }
+      oldOwned.release();
+      pushFront(array.get(), paramOrNull());
+      Remove(doc_, Key_DecodeParms());  // the slot is empty: nothing else goes
+      if (!Set_DecodeParms(array.get())) {
+        CPDFException::Throw("CPDFStream", "EncodeFilter", CPDFException::kStepFailed,
+                             "CPDFStream::Set_DecodeParms()");
+      }
+      array.release();
+    };
+
+    if (!HasKey(Key_Filter())) {
+      std::unique_ptr<CPDFName> filter(new CPDFName(name));
+      if (!Set_Filter(filter.get())) {
+        CPDFException::Throw("CPDFStream", "EncodeFilter", CPDFException::kStepFailed,
+                             "CPDFStream::Set_Filter()");
+      }
+      filter.release();
+      if (params) {
+        if (!Set_DecodeParms(params.get())) {
+          CPDFException::Throw("CPDFStream", "EncodeFilter", CPDFException::kStepFailed,
+                               "CPDFStream::Set_DecodeParms()");
+        }
+        params.release();
+      }
+      return true;
+    }
+    CPDFObject* filter = Get_Filter();
+    if (auto* array = dynamic_cast<CPDFArray*>(filter)) {
+      pushFront(array, new CPDFName(name));
+      if (auto* parms = dynamic_cast<CPDFArray*>(Get_DecodeParms())) {
+        pushFront(parms, paramOrNull());
+      } else {
+        wrapParms();
+      }
+      return true;
+    }
+    if (auto* single = dynamic_cast<CPDFName*>(filter)) {
+      std::unique_ptr<CPDFArray> array(new CPDFArray);
+      pushFront(array.get(), new CPDFName(*single));
+      pushFront(array.get(), new CPDFName(name));
+      if (!Set_Filter(array.get())) {
+        CPDFException::Throw("CPDFStream", "EncodeFilter", CPDFException::kStepFailed,
+                             "CPDFStream::Set_Filter()");
+      }
+      array.release();
+      wrapParms();
+      return true;
+    }
+    CPDFException::ThrowFormat("CPDFStream", "EncodeFilter", CPDFException::kSyntax,
+                               "typecheck: %s", filter ? filter->GetTypeName() : "null");
+  } catch (...) {
+    return CPDFException::Absorb(error, "CPDFStream", "EncodeFilter");
+  }
+}
+
+bool CPDFStream::DecodeFilter(const CPDFName& name, CPDFException* error) {
+  if (name.IsEqual("ASCIIHexDecode")) return ASCIIHexDecode(error);
+  if (name.IsEqual("ASCII85Decode")) return ASCII85Decode(error);
+  if (name.IsEqual("RunLengthDecode")) return RunLengthDecode(error);
+  if (name.IsEqual("CCITTFaxDecode")) return CCITTFaxDecode(error);
+  if (name.IsEqual("DCTDecode")) return DCTDecode(error);
+  if (name.IsEqual("FlateDecode")) return FlateDecode(error);
+  try {
+    CPDFException::ThrowFormat("CPDFStream", "DecodeFilter", CPDFException::kSyntax,
+                               "unknown filter: %s", name.c_str());
+  } catch (...) {
+    return CPDFException::Absorb(error, "CPDFStream", "DecodeFilter");
+  }
+}
+
+bool CPDFStream::DecodeAllFilter(CPDFException* error) {
+  try {
+    if (!HasKey(Key_Filter())) return true;
+    CPDFObject* filter = Get_Filter();
+    if (auto* single = dynamic_cast<CPDFName*>(filter)) {
+      if (!DecodeFilter(*single, error)) return false;
+    } else if (auto* array = dynamic_cast<CPDFArray*>(filter)) {
+      CPDFArray* parms = nullptr;
+      if (HasKey(Key_DecodeParms())) {
+        CPDFObject* value = Get_DecodeParms();
+        parms = dynamic_cast<CPDFArray*>(value);
+        if (!parms) {
+          CPDFException::ThrowFormat("CPDFStream", "DecodeAllFilter", CPDFException::kSyntax,
+                                     "typecheck: %s", value ? value->GetTypeName() : "null");
+        }
+      }
+      while (array->GetCount() > 0) {
+        auto* name = dynamic_cast<CPDFName*>(array->Get(doc_, 0));
+        if (!name) {
+          CPDFObject* odd = array->Get(doc_, 0);
+          CPDFException::ThrowFormat("CPDFStream", "DecodeAllFilter", CPDFException::kSyntax,
+                                     "typecheck: %s", odd ? odd->GetTypeName() : "null");
+        }
+        if (!DecodeFilter(*name, error)) return false;
+        array->Remove(doc_, 0);
+        if (parms && parms->GetCount() > 0) parms->Remove(doc_, 0);
+      }
+    }
+    Remove(doc_, Key_Filter());
+    Remove(doc_, Key_DecodeParms());
+    return true;
+  } catch (...) {
+    return CPDFException::Absorb(error, "CPDFStream", "DecodeAllFilter");
+  }
+}

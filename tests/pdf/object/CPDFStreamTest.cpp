@@ -1,0 +1,385 @@
+#include "pdf/object/CPDFStream.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "CPDFStreamTestSupport.h"
+#include "TestRegistry.h"
+#include "pdf/object/CPDFCrypt.h"
+#include "pdf/object/CPDFInStream.h"
+#include "pdf/object/CPDFNull.h"
+#include "pdf/object/CPDFOutStream.h"
+
+namespace {
+
+std::string Written(CPDFObject& o, const uint8_t* context = nullptr) {
+  CPDFStrOutStream out;
+  out.Open();
+  o.Write(out, context);
+  const TempString& s = out.GetString();
+  return std::string(s.c_str(), static_cast<size_t>(s.GetLength()));
+}
+
+std::string Data(CPDFStream& s) {
+  const char* p = s.GetData();
+  return p ? std::string(p, static_cast<size_t>(s.GetDataLength())) : "<none>";
+}
+
+struct Parsed {
+  std::unique_ptr<CPDFObject> object;
+  std::string error;
+  int32_t code = 0;
+  int32_t position = 0;
+  CPDFStream* stream() { return dynamic_cast<CPDFStream*>(object.get()); }
+};
+
+Parsed Parse(const std::string& text, CPDFObjRegistry* doc = nullptr,
+             const uint8_t* context = nullptr) {
+  Parsed p;
+  CPDFMemInStream in;
+  in.Open(text.data(), static_cast<int32_t>(text.size()), 16);
+  try {
+    p.object.reset(CPDFObject::SerializeObject(doc, in, context));
+  } catch (CPDFException* e) {
+    p.error = e->GetMessage();
+    p.code = e->GetCode();
+    delete e;
+  }
+  p.position = in.GetPosition();
+  return p;
+}
+
+// A registry whose document has a file.
+class FileRegistry : public TestRegistry {
+ public:
+  const char* GetFileName() const override { return path.c_str(); }
+  std::string path;
+};
+
+TEST(CPDFStreamTest, WriteLayout) {
+  CPDFStream empty;
+  EXPECT_EQ(512, empty.GetType());
+  EXPECT_STREQ("Stream", empty.GetTypeName());
+  EXPECT_EQ("<<\r\n>>\r\nstream\r\nendstream", Written(empty));
+  ASSERT_TRUE(empty.SetData(nullptr, 0));
+  EXPECT_EQ("<<\r\n/Length 0\n>>\r\nstream\r\nendstream", Written(empty));
+
+  CPDFStream s;
+  ASSERT_TRUE(s.SetData("abc", 3));
+  EXPECT_EQ("<<\r\n/Length 3\n>>\r\nstream\r\nabc\r\nendstream", Written(s));
+  // Data ending in an end of line get none added; Length counts data only.
+  ASSERT_TRUE(s.SetData("ab\n", 3));
+  EXPECT_EQ("<<\r\n/Length 3\n>>\r\nstream\r\nab\nendstream", Written(s));
+  ASSERT_TRUE(s.SetData("ab\r", 3));
+  EXPECT_EQ("<<\r\n/Length 3\n>>\r\nstream\r\nab\rendstream", Written(s));
+
+  ASSERT_TRUE(s.SetData("hello hello hello", 17));
+  ASSERT_TRUE(s.FlateEncode());
+  const std::string flate = Written(s);
+  EXPECT_EQ(0u, flate.find("<<\r\n/Filter /FlateDecode\n/Length " + std::to_string(s.GetLength()) +
+                           "\n>>\r\nstream\r\n\x78\x9C"));
+}
+
+TEST(CPDFStreamTest, DataAndLengthFollowEachOther) {
+  CPDFStream s;
+  ASSERT_TRUE(s.SetData(3, 'x'));
+  ASSERT_TRUE(s.Append("yz", 2));
+  ASSERT_TRUE(s.Insert(0, "<", 1));
+  ASSERT_TRUE(s.Insert(-1, ">", 1));
+  ASSERT_TRUE(s.Insert(100, "!", 1));
+  EXPECT_TRUE(s.Insert(-2, "?", 1));  // does nothing
+  EXPECT_EQ("<xxxyz>!", Data(s));
+  EXPECT_EQ(8, s.GetLength());
+  // Its own bytes as the source.
+  ASSERT_TRUE(s.SetData(s.GetData() + 1, 3));
+  EXPECT_EQ("xxx", Data(s));
+  ASSERT_TRUE(s.Append(s.GetData(), 3));
+  EXPECT_EQ("xxxxxx", Data(s));
+
+  // A Length beyond the bytes held is clamped everywhere; a negative one is 0.
+  s.SetLength(1000);
+  EXPECT_EQ(6, s.GetDataLength());
+  EXPECT_EQ("<<\r\n/Length 1000\n>>\r\nstream\r\nxxxxxx\r\nendstream", Written(s));
+  s.SetLength(-5);
+  EXPECT_EQ(0, s.GetDataLength());
+  EXPECT_EQ("<<\r\n/Length -5\n>>\r\nstream\r\nendstream", Written(s));
+
+  s.Clear();
+  EXPECT_EQ(0, s.GetCount());
+  EXPECT_EQ("", Data(s));
+}
+
+TEST(CPDFStreamTest, ReadingTheBody) {
+  Parsed p = Parse("<< /Length 3 >>\nstream\r\nabc\r\nendstream\r\nendobj");
+  ASSERT_TRUE(p.stream()) << p.error;
+  EXPECT_EQ("abc", Data(*p.stream()));
+  EXPECT_EQ(5, p.stream()->GetBuffer().GetLength());  // the EOL is kept in the buffer
+  EXPECT_TRUE(p.stream()->IsLoaded());
+  EXPECT_EQ(CPDFObject::kInteger, p.stream()->Get_Length()->GetType());
+  EXPECT_EQ(38, p.position);  // just after "endstream"
+
+  // Appending after a read goes right behind the data, not the EOL.
+  ASSERT_TRUE(p.stream()->Append("XY", 2));
+  EXPECT_EQ("<<\r\n/Length 5\n>>\r\nstream\r\nabcXY\r\nendstream", Written(*p.stream()));
+
+  // CR alone ends the keyword's line; LF alone as well.
+  p = Parse("<</Length 2>> stream\rab\nendstream endobj");
+  ASSERT_TRUE(p.stream()) << p.error;
+  EXPECT_EQ("ab\n", std::string(p.stream()->GetBuffer().c_str()));
+  p = Parse("<</Length 2>> stream\nab endstream endobj");
+  ASSERT_TRUE(p.stream());
+  EXPECT_EQ("ab", Data(*p.stream()));
+
+  // A Length shorter than the body: written back with Length bytes + CR LF.
+  p = Parse("<</Length 2>>stream\nabcdef\nendstream\nendobj");
+  ASSERT_TRUE(p.stream());
+  EXPECT_EQ("<<\r\n/Length 2\n>>\r\nstream\r\nab\r\nendstream", Written(*p.stream()));
+
+  // "endstream" inside the data without "endobj" is passed over (the wrong
+  // Length makes the reader search).
+  p = Parse("<</Length 99>>stream\nX endstream Y\nendstream\nendobj");
+  ASSERT_TRUE(p.stream()) << p.error;
+  EXPECT_EQ("X endstream Y\n", std::string(p.stream()->GetBuffer().c_str()));
+  // With a right Length even "endstream endobj" inside the data is kept.
+  const std::string inner = "A\nendstream\nendobj\nB";
+  p = Parse("<</Length " + std::to_string(inner.size()) + ">>stream\n" + inner +
+            "\nendstream\nendobj");
+  ASSERT_TRUE(p.stream()) << p.error;
+  EXPECT_EQ(inner, Data(*p.stream()));
+
+  // Errors.
+  p = Parse("<</Length 1>>streamx\nendstream endobj");
+  EXPECT_EQ("invalidtoken: streamx", p.error);
+  p = Parse("<</Length 1>>stream x\nendstream endobj");
+  EXPECT_EQ("invalidtoken:  ", p.error);
+  EXPECT_EQ(4, p.code);
+  p = Parse("<</Length 1>>stream\nabc endstream");
+  EXPECT_EQ("ioerror", p.error);
+  p = Parse("<</Length 1>>stream");
+  EXPECT_EQ("ioerror", p.error);
+  p = Parse("<</Other 1>>stream\nabc\nendstream endobj");
+  EXPECT_EQ(5, p.code);
+  // A dictionary not followed by "stream" stays a dictionary.
+  p = Parse("<</Length 1>> endobj");
+  ASSERT_TRUE(p.object);
+  EXPECT_EQ(CPDFObject::kDictionary, p.object->GetType());
+}
+
+TEST(CPDFStreamTest, IndirectLengthIsConvertedInPlace) {
+  TestRegistry doc;
+  CPDFObjRef ref;
+  ASSERT_TRUE(doc.RegistObj(Parse("3").object.release(), &ref));
+  Parsed p = Parse("<</Length 1 0 R>>stream\nabc\nendstream\nendobj", &doc);
+  ASSERT_TRUE(p.stream()) << p.error;
+  CPDFObjRef got;
+  ASSERT_TRUE(p.stream()->Get_Length(&got));
+  EXPECT_EQ(1, got.GetNumber());
+  EXPECT_EQ(CPDFObject::kInteger, doc.GetObj(ref)->GetType());
+  EXPECT_EQ("abc", Data(*p.stream()));
+}
+
+class CPDFStreamFileTest : public TempDirTest {
+ protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    doc_.path = dir_ + "/in.pdf";
+    text_ = "1 0 obj\n<</Length 5>>stream\r\nhello\r\nendstream\r\nendobj\r\n";
+    FILE* f = std::fopen(doc_.path.c_str(), "wb");
+    ASSERT_TRUE(f);
+    std::fwrite(text_.data(), 1, text_.size(), f);
+    std::fclose(f);
+  }
+  std::unique_ptr<CPDFStream> ReadFromFile() {
+    CPDFFileInStream in;
+    EXPECT_TRUE(in.Open(doc_.path.c_str(), "rb"));
+    in.Seek(8);
+    std::unique_ptr<CPDFObject> o(CPDFObject::SerializeObject(&doc_, in, nullptr));
+    return std::unique_ptr<CPDFStream>(dynamic_cast<CPDFStream*>(o.release()));
+  }
+  FileRegistry doc_;
+  std::string text_;
+};
+
+TEST_F(CPDFStreamFileTest, ExternalDataStaysInTheFileUntilNeeded) {
+  std::unique_ptr<CPDFStream> s = ReadFromFile();
+  ASSERT_TRUE(s);
+  EXPECT_TRUE(s->IsExternal());
+  EXPECT_EQ(static_cast<int32_t>(text_.find("hello")), s->GetSourceOffset());
+  EXPECT_EQ(7, s->GetSourceLength());
+  EXPECT_EQ(0, s->GetBuffer().GetLength());
+  // Copied unchanged, with no end of line added.
+  EXPECT_EQ("<<\r\n/Length 5\n>>\r\nstream\r\nhello\r\nendstream", Written(*s));
+  EXPECT_TRUE(s->IsExternal());
+
+  // A copy within the document keeps the extent; into another one, the bytes.
+  std::unique_ptr<CPDFObject> same(s->Clone(&doc_, &doc_));
+  ASSERT_TRUE(same);
+  EXPECT_TRUE(static_cast<CPDFStream*>(same.get())->IsExternal());
+  TestRegistry other;
+  std::unique_ptr<CPDFObject> copy(s->Clone(&other, &doc_));
+  ASSERT_TRUE(copy);
+  EXPECT_FALSE(static_cast<CPDFStream*>(copy.get())->IsExternal());
+  EXPECT_EQ("hello", Data(*static_cast<CPDFStream*>(copy.get())));
+
+  ASSERT_TRUE(s->Append("!", 1));
+  EXPECT_FALSE(s->IsExternal());
+  EXPECT_EQ("hello!", Data(*s));
+}
+
+TEST_F(CPDFStreamFileTest, FailedLoadKeepsTheExtent) {
+  std::unique_ptr<CPDFStream> s = ReadFromFile();
+  ASSERT_TRUE(s);
+  doc_.path = dir_ + "/missing.pdf";
+  EXPECT_FALSE(s->LoadData());
+  EXPECT_EQ(nullptr, s->GetData());
+  EXPECT_TRUE(s->IsExternal());
+  EXPECT_EQ(5, s->GetLength());
+  CPDFStrOutStream out;
+  out.Open();
+  bool thrown = false;
+  try {
+    s->Write(out, nullptr);
+  } catch (CPDFStream* failed) {
+    thrown = failed == s.get();
+  }
+  EXPECT_TRUE(thrown);
+  // A file shorter than the extent fails as well.
+  doc_.path = dir_ + "/short.pdf";
+  FILE* f = std::fopen(doc_.path.c_str(), "wb");
+  std::fwrite("abc", 1, 3, f);
+  std::fclose(f);
+  EXPECT_FALSE(s->LoadData());
+  EXPECT_TRUE(s->IsExternal());
+  // A document without a file name never reads standard input.
+  doc_.path = "";
+  EXPECT_FALSE(s->LoadData());
+}
+
+TEST(CPDFStreamTest, EncryptionIsDeterministicAndLeavesDataPlain) {
+  uint8_t key[5] = {1, 2, 3, 4, 5};
+  uint8_t context[kObjKeySize];
+  MakeObjKey(context, key, CPDFObjRef(7, 0));
+  CPDFStream s;
+  const std::string plain = RandomBytes(10000, 11);
+  ASSERT_TRUE(s.SetData(plain.data(), static_cast<int32_t>(plain.size())));
+  const std::string once = Written(s, context);
+  const std::string twice = Written(s, context);
+  EXPECT_EQ(once, twice);
+  EXPECT_EQ(plain, Data(s));
+  EXPECT_EQ(std::string::npos, once.find(plain.substr(0, 64)));
+  // Read back with the same context gives the plain bytes.
+  Parsed p = Parse(once + "\r\nendobj", nullptr, context);
+  ASSERT_TRUE(p.stream()) << p.error;
+  EXPECT_EQ(plain, Data(*p.stream()));
+}
+
+TEST(CPDFStreamTest, RecordingFilters) {
+  // /A with parameters: the new filter and a null go in front.
+  Parsed p = Parse("<</Filter /A /DecodeParms <</X 1>> /Length 0>>stream\nendstream endobj");
+  ASSERT_TRUE(p.stream());
+  CPDFStream& s = *p.stream();
+  ASSERT_TRUE(s.EncodeFilter(CPDFName("N"), nullptr));
+  EXPECT_EQ("<<\r\n/DecodeParms [null <<\r\n/X 1\n>>]\n/Filter [/N /A]\n/Length 0\n>>"
+            "\r\nstream\r\nendstream",
+            Written(s));
+  // Into existing arrays.
+  CPDFDict* params = new CPDFDict;
+  ASSERT_TRUE(s.EncodeFilter(CPDFName("M"), params));
+  EXPECT_EQ("<<\r\n/DecodeParms [<<\r\n>> null <<\r\n/X 1\n>>]\n/Filter [/M /N /A]\n/Length 0\n>>"
+            "\r\nstream\r\nendstream",
+            Written(s));
+
+  // Two encodes: the last one is read first.
+  CPDFStream t;
+  const std::string data = RandomBytes(5000, 5, 4);
+  ASSERT_TRUE(t.SetData(data.data(), static_cast<int32_t>(data.size())));
+  ASSERT_TRUE(t.FlateEncode());
+  ASSERT_TRUE(t.ASCII85Encode());
+  EXPECT_EQ(0u, Written(t).find("<<\r\n/Filter [/ASCII85Decode /FlateDecode]\n/Length "));
+  EXPECT_FALSE(t.HasKey(CPDFStream::Key_DecodeParms()));
+  ASSERT_TRUE(t.DecodeAllFilter());
+  EXPECT_EQ(data, Data(t));
+  EXPECT_FALSE(t.HasKey(CPDFStream::Key_Filter()));
+
+  // An empty stream gains the record and stays empty.
+  CPDFStream e;
+  ASSERT_TRUE(e.SetData(nullptr, 0));
+  ASSERT_TRUE(e.FlateEncode());
+  EXPECT_EQ("<<\r\n/Filter /FlateDecode\n/Length 0\n>>\r\nstream\r\nendstream", Written(e));
+  ASSERT_TRUE(e.DecodeAllFilter());
+  EXPECT_EQ("<<\r\n/Length 0\n>>\r\nstream\r\nendstream", Written(e));
+}
+
+TEST(CPDFStreamTest, FilterErrors) {
+  CPDFException error;
+  Parsed p = Parse("<</Filter [/FlateDecode] /DecodeParms <<>> /Length 3>>stream\nabc\nendstream endobj");
+  ASSERT_TRUE(p.stream());
+  EXPECT_FALSE(p.stream()->DecodeAllFilter(&error));
+  EXPECT_EQ(4, error.GetCode());
+  EXPECT_STREQ("DecodeAllFilter", error.GetMethodName());
+  EXPECT_STREQ("typecheck: Dictionary", error.GetMessage());
+
+  error = CPDFException();
+  p = Parse("<</Filter /Foo /Length 3>>stream\nabc\nendstream endobj");
+  EXPECT_FALSE(p.stream()->DecodeAllFilter(&error));
+  EXPECT_EQ(4, error.GetCode());
+  EXPECT_STREQ("DecodeFilter", error.GetMethodName());
+  EXPECT_STREQ("unknown filter: Foo", error.GetMessage());
+  EXPECT_EQ("abc", Data(*p.stream()));
+  EXPECT_TRUE(p.stream()->HasKey(CPDFStream::Key_Filter()));
+
+  // Corrupt Flate data fail and stay as they were.
+  error = CPDFException();
+  p = Parse("<</Filter /FlateDecode /Length 4>>stream\nxyzw\nendstream endobj");
+  EXPECT_FALSE(p.stream()->DecodeAllFilter(&error));
+  EXPECT_STREQ("CPDFStream", error.GetClassName());
+  EXPECT_STREQ("FlateDecode", error.GetMethodName());
+  EXPECT_EQ(5, error.GetCode());
+  EXPECT_STREQ("Decode()", error.GetMessage());
+  EXPECT_EQ("xyzw", Data(*p.stream()));
+
+  // Encode failures.
+  error = CPDFException();
+  CPDFStream s;
+  s.SetData("abc", 3);
+  EXPECT_FALSE(s.DCTEncode(75, &error));
+  EXPECT_STREQ("DCTEncode", error.GetMethodName());
+  EXPECT_STREQ("Encode", error.GetMessage());
+  EXPECT_FALSE(s.HasKey(CPDFStream::Key_Filter()));
+  EXPECT_EQ("abc", Data(s));
+  EXPECT_FALSE(s.FlateDecode());  // no record: only the result
+}
+
+TEST(CPDFStreamTest, AssignTakesTheBufferAndLeavesAFreshOne) {
+  CPDFStream a, b;
+  ASSERT_TRUE(b.SetData("data", 4));
+  ASSERT_TRUE(a.Assign(nullptr, &b));
+  EXPECT_EQ("data", Data(a));
+  EXPECT_EQ("", std::string(b.GetData()));
+  EXPECT_TRUE(b.Append("x", 1));
+}
+
+class CPDFStreamLargeTest : public TempDirTest {};
+
+TEST_F(CPDFStreamLargeTest, LargeDataMovesToAFileAndBack) {
+  const std::string data = RandomBytes(300000, 21, 16);
+  std::string path;
+  {
+    CPDFStream s;
+    ASSERT_TRUE(s.SetData(data.data(), static_cast<int32_t>(data.size())));
+    ASSERT_TRUE(s.GetBuffer().IsMapped());
+    path = s.GetBuffer().GetFilePath();
+    ASSERT_TRUE(s.FlateEncode());
+    ASSERT_TRUE(s.RunLengthEncode());
+    ASSERT_TRUE(s.ASCIIHexEncode());
+    ASSERT_TRUE(s.DecodeAllFilter());
+    EXPECT_EQ(data, Data(s));
+  }
+  EXPECT_EQ(-1, FileSize(path));
+  EXPECT_TRUE(Entries().empty());
+}
+
+}  // namespace

@@ -1,0 +1,103 @@
+#include "pdf/object/TempHugeString.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "CPDFStreamTestSupport.h"
+
+namespace {
+
+using TempHugeStringMapTest = TempDirTest;
+
+TEST_F(TempHugeStringMapTest, ThresholdsAndFileSizes) {
+  TempHugeString onHeap;
+  ASSERT_TRUE(onHeap.Reserve(40960));
+  EXPECT_FALSE(onHeap.IsMapped());
+  EXPECT_TRUE(Entries().empty());
+
+  // A heap buffer that grows past the limit moves into a rounded file.
+  ASSERT_TRUE(onHeap.Reserve(40961));
+  ASSERT_TRUE(onHeap.IsMapped());
+  EXPECT_EQ(45056, onHeap.GetCapacity());
+  std::string path = onHeap.GetFilePath();
+  EXPECT_EQ(45056, FileSize(path));
+
+  // A first request above the limit gets exactly that size.
+  TempHugeString fresh;
+  ASSERT_TRUE(fresh.Reserve(40961));
+  ASSERT_TRUE(fresh.IsMapped());
+  EXPECT_EQ(40961, FileSize(fresh.GetFilePath()));
+  EXPECT_EQ(2u, Entries().size());
+  for (const std::string& name : Entries()) {
+    EXPECT_EQ(0u, name.rfind("pn", 0)) << name;
+    EXPECT_EQ(dir_ + "/" + name == path || dir_ + "/" + name == fresh.GetFilePath(), true);
+  }
+
+  // Growth of a file rounds to the block size.
+  ASSERT_TRUE(fresh.Reserve(50000));
+  EXPECT_EQ(53248, FileSize(fresh.GetFilePath()));
+}
+
+TEST_F(TempHugeStringMapTest, DataSurvivesTheMoveAndFileIsRemoved) {
+  const std::string data = RandomBytes(200000, 7);
+  std::string path;
+  {
+    TempHugeString s;
+    for (size_t i = 0; i < data.size(); i += 1000) ASSERT_TRUE(s.Append(data.data() + i, 1000));
+    ASSERT_TRUE(s.IsMapped());
+    path = s.GetFilePath();
+    ASSERT_EQ(static_cast<int32_t>(data.size()), s.GetLength());
+    EXPECT_EQ(0, std::memcmp(data.data(), s.c_str(), data.size()));
+    EXPECT_EQ('\0', s.c_str()[data.size()]);
+
+    // Assigning from its own bytes copies them first.
+    ASSERT_TRUE(s.Assign(s.c_str() + 100, 50000));
+    EXPECT_EQ(0, std::memcmp(data.data() + 100, s.c_str(), 50000));
+    EXPECT_TRUE(s.IsMapped());
+
+    // Copies and swaps carry the mapped storage along.
+    TempHugeString copy(s);
+    EXPECT_TRUE(copy.IsEqual(s));
+    TempHugeString other;
+    other.Swap(copy);
+    EXPECT_TRUE(other.IsMapped());
+    EXPECT_FALSE(copy.IsMapped());
+    EXPECT_TRUE(other.IsEqual(s));
+  }
+  EXPECT_EQ(-1, FileSize(path));
+  EXPECT_TRUE(Entries().empty());
+}
+
+TEST_F(TempHugeStringMapTest, FreeRemovesFileAndUnusableDirectoryFailsCleanly) {
+  TempHugeString s;
+  ASSERT_TRUE(s.Append(50000, 'x'));
+  ASSERT_TRUE(s.IsMapped());
+  s.Free();
+  EXPECT_FALSE(s.IsMapped());
+  EXPECT_EQ(0, s.GetLength());
+  EXPECT_TRUE(Entries().empty());
+
+  // A directory that does not exist: the move fails, heap data is kept.
+  CPDFEnv::Global().Init((dir_ + "/missing").c_str(), nullptr, nullptr, nullptr);
+  TempHugeString h;
+  ASSERT_TRUE(h.Append(1000, 'a'));
+  EXPECT_FALSE(h.Reserve(60000));
+  EXPECT_EQ(1000, h.GetLength());
+  EXPECT_FALSE(h.IsMapped());
+  EXPECT_FALSE(TempHugeString().Reserve(60000));
+}
+
+TEST_F(TempHugeStringMapTest, SinkAppends) {
+  TempHugeString s;
+  TempHugeStringSink sink(s);
+  const std::string data = RandomBytes(100000, 3);
+  for (size_t i = 0; i < data.size(); i += 4096) {
+    const size_t n = std::min<size_t>(4096, data.size() - i);
+    ASSERT_TRUE(sink.Put(reinterpret_cast<const uint8_t*>(data.data() + i), n));
+  }
+  EXPECT_EQ(data.size(), sink.Size());
+  EXPECT_EQ(0, std::memcmp(data.data(), s.c_str(), data.size()));
+}
+
+}  // namespace
