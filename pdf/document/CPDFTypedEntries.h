@@ -7,6 +7,7 @@
 // dictionaries.
 #include <cstdint>
 
+#include "pdf/document/CPDFPageTypes.h"
 #include "pdf/object/CPDFAccessor.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFDataStruct.h"
@@ -52,14 +53,13 @@ bool PDFConvertNumberElements(CPDFArray* array, CPDFObjRegistry* doc, int32_t fi
 // a new T loaded from it (T::Load).
 template <class T, class Source>
 bool PDFLoadEntry(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key, int32_t mask) {
-  auto* value = dynamic_cast<Source*>(dict->Get(doc, key));
-  if (!value) return true;
-  if constexpr (requires { T::Check(doc, value); }) {
-    if (!T::Check(doc, value)) return true;
+  if constexpr (requires(Source* raw) { T::Check(doc, raw); }) {
+    return PDFConvertChecked<T, Source>(dict, doc, key, mask);
+  } else {
+    return PDFConvertEntry<T, Source>(dict, doc, key, mask, [doc](T* typed, Source* raw) {
+      return typed->Load(doc, raw);
+    });
   }
-  return PDFConvertEntry<T, Source>(dict, doc, key, mask, [doc](T* typed, Source* raw) {
-    return typed->Load(doc, raw);
-  });
 }
 
 // The same for every element of an array: each raw Source element that
