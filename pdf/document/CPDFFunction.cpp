@@ -82,7 +82,11 @@ bool CPDFFunction::Duplicate(CPDFFunction* dest, CPDFObjRegistry* doc,
                              CPDFObjRegistry* sourceDoc, bool overwrite) const {
   if (!dest) return false;
   CPDFStructBase::Duplicate(dest, doc, sourceDoc);
-  return CPDFStream::Duplicate(dest, doc, sourceDoc, overwrite);
+  if (streamForm_) return CPDFStream::Duplicate(dest, doc, sourceDoc, overwrite);
+  // A dictionary function has no data: copying them would add a Length
+  // that the written dictionary never had.
+  dest->SetDoc(doc);
+  return CPDFDict::Duplicate(dest, doc, sourceDoc, overwrite);
 }
 
 template <class T>
