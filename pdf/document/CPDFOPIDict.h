@@ -20,6 +20,15 @@ class CPDFOPIDict : public CPDFDataStruct, public CPDFDict {
   virtual CPDFDict* Get_OPI(CPDFObjRef* ref = nullptr) = 0;
   virtual bool Set_OPI(CPDFDict* value, bool indirect = false, CPDFObjRef* ref = nullptr) = 0;
 
+  // Keys of both versions, in the version dictionary (none when it is
+  // missing). F is a string or a file specification; Set_F stores a file
+  // specification's dictionary.
+  CPDFObject* Get_F(CPDFObjRef* ref = nullptr) { return GetInVersion<CPDFObject>(Key_F(), ref); }
+  bool Set_F(CPDFDict* fileSpec, bool indirect = false, CPDFObjRef* ref = nullptr) {
+    return SetInVersion(Key_F(), fileSpec, indirect, ref);
+  }
+  CPDFArray* Get_Tags(CPDFObjRef* ref = nullptr) { return GetInVersion<CPDFArray>(Key_Tags(), ref); }
+
   // 1 for version 1.3, 2 for version 2.0.
   int32_t GetVersionBit() const { return versionBit_; }
   const char* GetVersionName() const { return versionName_; }
@@ -77,11 +86,6 @@ class CPDFOPI13 : public CPDFOPIDict {
   CPDFDict* Get_OPI(CPDFObjRef* ref = nullptr) override;
   bool Set_OPI(CPDFDict* value, bool indirect = false, CPDFObjRef* ref = nullptr) override;
 
-  // A string or a file specification.
-  CPDFObject* Get_F(CPDFObjRef* ref = nullptr) { return GetInVersion<CPDFObject>(Key_F(), ref); }
-  bool Set_F(CPDFDict* fileSpec, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return SetInVersion(Key_F(), fileSpec, indirect, ref);
-  }
   CPDFArray* Get_CropRect(CPDFObjRef* ref = nullptr) {
     return GetInVersion<CPDFArray>(Key_CropRect(), ref);
   }
@@ -98,7 +102,6 @@ class CPDFOPI13 : public CPDFOPIDict {
     return GetInVersion<CPDFArray>(Key_ImageType(), ref);
   }
   CPDFArray* Get_Size(CPDFObjRef* ref = nullptr) { return GetInVersion<CPDFArray>(Key_Size(), ref); }
-  CPDFArray* Get_Tags(CPDFObjRef* ref = nullptr) { return GetInVersion<CPDFArray>(Key_Tags(), ref); }
 
   PDF_CONST_NAME(Key_Version13, "1.3")
   PDF_CONST_NAME(Key_CropRect, "CropRect")
@@ -122,17 +125,12 @@ class CPDFOPI20 : public CPDFOPIDict {
   CPDFDict* Get_OPI(CPDFObjRef* ref = nullptr) override;
   bool Set_OPI(CPDFDict* value, bool indirect = false, CPDFObjRef* ref = nullptr) override;
 
-  CPDFObject* Get_F(CPDFObjRef* ref = nullptr) { return GetInVersion<CPDFObject>(Key_F(), ref); }
-  bool Set_F(CPDFDict* fileSpec, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return SetInVersion(Key_F(), fileSpec, indirect, ref);
-  }
   CPDFArray* Get_IncludedImageDimensions(CPDFObjRef* ref = nullptr) {
     return GetInVersion<CPDFArray>(Key_IncludedImageDimensions(), ref);
   }
   CPDFObject* Get_Inks(CPDFObjRef* ref = nullptr) {
     return GetInVersion<CPDFObject>(Key_Inks(), ref);
   }
-  CPDFArray* Get_Tags(CPDFObjRef* ref = nullptr) { return GetInVersion<CPDFArray>(Key_Tags(), ref); }
 
   PDF_CONST_NAME(Key_Version20, "2.0")
   PDF_CONST_NAME(Key_IncludedImageDimensions, "IncludedImageDimensions")
