@@ -4,23 +4,13 @@
 
 namespace {
 
-// The process-wide settings. Function-local statics, so they exist before
-// any use and outlive the environment's users at exit.
-std::string& TempDirectory() {
-  static std::string value;
-  return value;
-}
-std::string& TempPrefix() {
-  static std::string value;
-  return value;
-}
-std::string& CMapDirectory() {
-  static std::string value;
-  return value;
-}
-std::string& AFMDirectory() {
-  static std::string value;
-  return value;
+// The process-wide settings, built on first use so that they exist before
+// any reader and outlive the environment's users at exit.
+enum Setting { kTempDirectory, kTempPrefix, kCMapDirectory, kAFMDirectory, kSettings };
+
+std::string& SettingText(Setting which) {
+  static std::string values[kSettings];
+  return values[which];
 }
 
 }  // namespace
@@ -53,14 +43,14 @@ void CPDFEnv::SetTempDirectory(const char* path) { Store(tempDir_, path); }
 
 void CPDFEnv::SetCMapDirectory(const char* path) {
   Store(cmapDir_, path);
-  CMapDirectory() = cmapDir_.set ? cmapDir_.text : std::string();
+  SettingText(kCMapDirectory) = cmapDir_.set ? cmapDir_.text : std::string();
 }
 
 void CPDFEnv::SetAFMSearchDirectory(const char* path) { Store(afmSearchDir_, path); }
 
 void CPDFEnv::SetAFMDirectory(const char* path) {
   Store(afmDir_, path);
-  AFMDirectory() = afmDir_.set ? afmDir_.text : std::string();
+  SettingText(kAFMDirectory) = afmDir_.set ? afmDir_.text : std::string();
 }
 
 bool CPDFEnv::Init(const char* tempDir, const char* cmapDir, const char* afmSearchDir,
@@ -71,12 +61,12 @@ bool CPDFEnv::Init(const char* tempDir, const char* cmapDir, const char* afmSear
   SetAFMDirectory(afmDir);
   // A dropped temporary directory is cleared rather than kept from an
   // earlier call, so temporary files never go to a stale place.
-  TempDirectory() = tempDir_.set ? tempDir_.text : std::string();
-  TempPrefix() = "pn";
+  SettingText(kTempDirectory) = tempDir_.set ? tempDir_.text : std::string();
+  SettingText(kTempPrefix) = "pn";
   return true;
 }
 
-const std::string& CPDFEnv::TempDirectorySetting() { return TempDirectory(); }
-const std::string& CPDFEnv::TempPrefixSetting() { return TempPrefix(); }
-const std::string& CPDFEnv::CMapDirectorySetting() { return CMapDirectory(); }
-const std::string& CPDFEnv::AFMDirectorySetting() { return AFMDirectory(); }
+const std::string& CPDFEnv::TempDirectorySetting() { return SettingText(kTempDirectory); }
+const std::string& CPDFEnv::TempPrefixSetting() { return SettingText(kTempPrefix); }
+const std::string& CPDFEnv::CMapDirectorySetting() { return SettingText(kCMapDirectory); }
+const std::string& CPDFEnv::AFMDirectorySetting() { return SettingText(kAFMDirectory); }

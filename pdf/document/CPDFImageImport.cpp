@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "pdf/document/CPDFColorSpace.h"
 #include "pdf/object/ByteSink.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFBool.h"
@@ -14,23 +15,21 @@
 namespace {
 
 // Lets a reader write straight into a stream's data buffer. The buffer grows
-// geometrically, so an image written row by row is copied a bounded number
-// of times.
-class StreamBufferSink : public ByteSink {
+// geometrically, so an image written row by row is moved a bounded number
+// of times whatever its size.
+class StreamBufferSink : public TempHugeStringSink {
  public:
-  explicit StreamBufferSink(TempHugeString& buffer) : buffer_(buffer) {}
+  explicit StreamBufferSink(TempHugeString& buffer)
+      : TempHugeStringSink(buffer), buffer_(buffer) {}
   bool Put(const uint8_t* data, size_t size) override {
-    if (size == 0) return true;
     const int64_t need = int64_t{buffer_.GetLength()} + static_cast<int64_t>(size) + 1;
-    if (need > INT32_MAX) return false;
-    if (need > buffer_.GetCapacity()) {
+    if (need > buffer_.GetCapacity() && need <= INT32_MAX) {
       const int64_t doubled = int64_t{buffer_.GetCapacity()} * 2;
-      const int64_t target = doubled > need ? (doubled > INT32_MAX ? need : doubled) : need;
+      const int64_t target = doubled > need && doubled <= INT32_MAX ? doubled : need;
       if (!buffer_.Reserve(static_cast<int32_t>(target))) return false;
     }
-    return buffer_.Append(reinterpret_cast<const char*>(data), static_cast<int32_t>(size));
+    return TempHugeStringSink::Put(data, size);
   }
-  size_t Size() const override { return static_cast<size_t>(buffer_.GetLength()); }
 
  private:
   TempHugeString& buffer_;
@@ -42,8 +41,24 @@ using ImageReader = bool (*)(const char* path, ByteSink& sink, ImageDescription&
 // The Indexed colour space [/Indexed /DeviceRGB hival lookup] of a palette;
 // the lookup stream is registered with the document (its reference goes to
 // *lookupRef). None on failure, with nothing registered.
-CPDFObject* MakeIndexedColourSpace(CPDFObjRegistry*, const ImageDescription&, CPDFObjRef*) {
-  return nullptr;
+CPDFObject* MakeIndexedColourSpace(CPDFObjRegistry* doc, const ImageDescription& d,
+                                   CPDFObjRef* lookupRef) {
+  if (!doc || d.hival < 0 || d.hival > 255 ||
+      d.palette.size() != static_cast<size_t>(d.hival + 1) * 3) {
+    return nullptr;
+  }
+  std::unique_ptr<CPDFStream> lookup(new CPDFStream(doc));
+  if (!lookup->SetData(reinterpret_cast<const char*>(d.palette.data()),
+                       static_cast<int32_t>(d.palette.size())) ||
+      !lookup->FlateEncode(nullptr) || !lookup->ASCII85Encode(nullptr)) {
+    return nullptr;
+  }
+  std::unique_ptr<CPDFIndexedCS> space(new CPDFIndexedCS);
+  // A failed build leaves the lookup stream unregistered and ours.
+  if (!space->Build(doc, CPDFName("DeviceRGB"), CPDFInt(d.hival), lookup.get())) return nullptr;
+  lookup.release();
+  space->Get(doc, 3, lookupRef);
+  return static_cast<CPDFArray*>(space.release());
 }
 
 // [1 0] per colour component.

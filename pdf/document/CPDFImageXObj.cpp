@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "pdf/document/CPDFAltImageDict.h"
+#include "pdf/document/CPDFColorSpace.h"
 #include "pdf/document/CPDFImageImport.h"
 #include "pdf/document/CPDFOPIDict.h"
 #include "pdf/document/CPDFTypedEntries.h"
@@ -109,7 +110,22 @@ CPDFImageXObj* CPDFImageXObj::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourc
   }
 }
 
-bool CPDFImageXObj::LoadColorSpace(CPDFObjRegistry*) { return true; }
+bool CPDFImageXObj::LoadColorSpace(CPDFObjRegistry* doc) {
+  CPDFObjRef ref;
+  CPDFObject* value = CPDFDict::Get(doc, Key_ColorSpace(), &ref);
+  if (!value || !value->IsLoaded() || value->GetType() != kArray) return true;
+  std::unique_ptr<CPDFColorSpace> space(
+      CPDFColorSpace::CreateColorSpace(doc, value, CPDFColorSpace::kAllButPattern));
+  if (!space) return true;  // no family accepts it: it stays as read
+  if (!Set_ColorSpace(space.get(), ref.IsDefined(), &ref)) return false;
+  space.release();
+  return true;
+}
+
+bool CPDFImageXObj::Set_ColorSpace(CPDFColorSpace* value, bool indirect, CPDFObjRef* ref) {
+  return PDFSetAs(this, GetDoc(), Key_ColorSpace(), static_cast<CPDFArray*>(value), indirect,
+                  ref);
+}
 
 const CPDFName& CPDFImageXObj::GetNamePrefix() {
   static const CPDFName prefix("Im");

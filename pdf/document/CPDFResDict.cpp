@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "pdf/document/CPDFColorSpace.h"
+#include "pdf/document/CPDFXObject.h"
 #include "pdf/graphics/CPDFExtGState.h"
 #include "pdf/graphics/CPDFProperties.h"
 #include "pdf/graphics/CPDFShading.h"
@@ -19,6 +21,15 @@ CPDFObject* LoadNew(CPDFObjRegistry* doc, Source* source) {
   std::unique_ptr<T> typed(new T);
   if (!typed->Load(doc, source)) return nullptr;
   return static_cast<CPDFObject*>(typed.release());
+}
+
+CPDFObject* MakeColorSpace(CPDFObjRegistry* doc, CPDFObject* raw) {
+  return static_cast<CPDFArray*>(
+      CPDFColorSpace::CreateColorSpace(doc, raw, CPDFColorSpace::kAllFamilies));
+}
+
+CPDFObject* MakeXObject(CPDFObjRegistry* doc, CPDFObject* raw) {
+  return static_cast<CPDFStream*>(CPDFXObject::CreateXObject(doc, raw, -1));
 }
 
 CPDFObject* MakeExtGState(CPDFObjRegistry* doc, CPDFObject* raw) {
@@ -54,8 +65,8 @@ struct CategoryLoader {
 
 // In load order.
 constexpr CategoryLoader kLoaders[] = {
-    {CPDFResource::kColorSpace, CPDFObject::kArray, nullptr},
-    {CPDFResource::kXObject, CPDFObject::kStream, nullptr},
+    {CPDFResource::kColorSpace, CPDFObject::kArray, MakeColorSpace},
+    {CPDFResource::kXObject, CPDFObject::kStream, MakeXObject},
     {CPDFResource::kExtGState, CPDFObject::kDictionary, MakeExtGState},
     {CPDFResource::kFont, CPDFObject::kDictionary, nullptr},
     {CPDFResource::kPattern, CPDFObject::kDictionary | CPDFObject::kStream, MakePattern},

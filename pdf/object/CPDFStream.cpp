@@ -411,45 +411,47 @@ bool RunSlot(CPDFException* error, const char* slot, const char* text, const Cod
   }
 }
 
+// An encode slot: the codec, then the record of its decode filter. The
+// parameters (or none) go to the record; they are deleted on failure.
+bool EncodeSlot(CPDFStream* stream, CPDFException* error, const char* slot,
+                const char* decodeName, CPDFDict* params, const Codec& codec) {
+  std::unique_ptr<CPDFDict> owned(params);
+  if (!RunSlot(error, slot, "Encode", codec)) return false;
+  return stream->EncodeFilter(CPDFName(decodeName), owned.release(), error);
+}
+
 }  // namespace
 
 bool CPDFStream::ASCIIHexEncode(CPDFException* error) {
-  if (!RunSlot(error, "ASCIIHexEncode", "Encode", [&] { return CPDFASCIIHexFilter().Encode(this); }))
-    return false;
-  return EncodeFilter(CPDFName("ASCIIHexDecode"), nullptr, error);
+  return EncodeSlot(this, error, "ASCIIHexEncode", "ASCIIHexDecode", nullptr,
+                    [&] { return CPDFASCIIHexFilter().Encode(this); });
 }
 
 bool CPDFStream::ASCII85Encode(CPDFException* error) {
-  if (!RunSlot(error, "ASCII85Encode", "Encode", [&] { return CPDFASCII85Filter().Encode(this); }))
-    return false;
-  return EncodeFilter(CPDFName("ASCII85Decode"), nullptr, error);
+  return EncodeSlot(this, error, "ASCII85Encode", "ASCII85Decode", nullptr,
+                    [&] { return CPDFASCII85Filter().Encode(this); });
 }
 
 bool CPDFStream::RunLengthEncode(CPDFException* error) {
-  if (!RunSlot(error, "RunLengthEncode", "Encode",
-               [&] { return CPDFRunLengthFilter().Encode(this); }))
-    return false;
-  return EncodeFilter(CPDFName("RunLengthDecode"), nullptr, error);
+  return EncodeSlot(this, error, "RunLengthEncode", "RunLengthDecode", nullptr,
+                    [&] { return CPDFRunLengthFilter().Encode(this); });
 }
 
 bool CPDFStream::CCITTFaxEncode(int32_t k, CPDFException* error) {
-  std::unique_ptr<CPDFDict> params(new CPDFDict);
-  if (!RunSlot(error, "CCITTFaxEncode", "Encode",
-               [&] { return CPDFCCITTFaxFilter().Encode(this, k, params.get()); }))
-    return false;
-  return EncodeFilter(CPDFName("CCITTFaxDecode"), params.release(), error);
+  // The codec fills the parameters that the record then keeps.
+  auto* params = new CPDFDict;
+  return EncodeSlot(this, error, "CCITTFaxEncode", "CCITTFaxDecode", params,
+                    [&] { return CPDFCCITTFaxFilter().Encode(this, k, params); });
 }
 
 bool CPDFStream::DCTEncode(int32_t quality, CPDFException* error) {
-  if (!RunSlot(error, "DCTEncode", "Encode", [&] { return CPDFDCTFilter().Encode(this, quality); }))
-    return false;
-  return EncodeFilter(CPDFName("DCTDecode"), nullptr, error);
+  return EncodeSlot(this, error, "DCTEncode", "DCTDecode", nullptr,
+                    [&] { return CPDFDCTFilter().Encode(this, quality); });
 }
 
 bool CPDFStream::FlateEncode(CPDFException* error) {
-  if (!RunSlot(error, "FlateEncode", "Encode", [&] { return CPDFFlateFilter().Encode(this); }))
-    return false;
-  return EncodeFilter(CPDFName("FlateDecode"), nullptr, error);
+  return EncodeSlot(this, error, "FlateEncode", "FlateDecode", nullptr,
+                    [&] { return CPDFFlateFilter().Encode(this); });
 }
 
 bool CPDFStream::ASCIIHexDecode(CPDFException* error) {
@@ -483,89 +485,66 @@ bool CPDFStream::FlateDecode(CPDFException* error) {
 bool CPDFStream::EncodeFilter(const CPDFName& name, CPDFDict* paramsIn, CPDFException* error) {
   std::unique_ptr<CPDFDict> params(paramsIn);
   try {
-    // Takes over an object for a container slot; a failed store keeps it.
-    auto pushFront = [&](CPDFArray* array, CPDFObject* value) {
-      std::unique_ptr<CPDFObject> owned(value);
-      if (!array->Insert(static_cast<CPDFAtom*>(owned.get()), 0)) {
-        CPDFException::Throw("CPDFStream", "EncodeFilter", CPDFException::kStepFailed,
-                             "CPDFArray::Push_Back()");
-      }
-      owned.release();
+    auto fail = [](const char* what) {
+      CPDFException::Throw("CPDFStream", "EncodeFilter", CPDFException::kStepFailed, what);
     };
-    auto paramOrNull = [&]() -> CPDFObject* {
-      if (params) return params.release();
-      return new CPDFNull;
+    // Each helper takes the value over; a failed store deletes it.
+    auto store = [&](const CPDFName& key, std::unique_ptr<CPDFObject> value, const char* what) {
+      if (!Set(doc_, key, value.get())) fail(what);
+      value.release();
     };
-    // A new array [P or null, old] in place of the old DecodeParms value.
-    auto wrapParms = [&]() {
+    auto pushFront = [&](CPDFArray* array, std::unique_ptr<CPDFAtom> value) {
+      if (!array->Insert(value.get(), 0)) fail("CPDFArray::Push_Back()");
+      value.release();
+    };
+    auto paramOrNull = [&]() -> std::unique_ptr<CPDFAtom> {
+      if (params) return std::unique_ptr<CPDFAtom>(params.release());
+      return std::unique_ptr<CPDFAtom>(new CPDFNull);
+    };
+    // DecodeParms beside a filter array: an existing array gains P or null in
+    // front (only when the filters already were an array); any other value
+    // becomes [P or null, old value]; an absent one [P] when P is given.
+    auto frontParms = [&](bool insertIntoArray) {
       CPDFAtom** slot = Find(Key_DecodeParms()).GetValue();
-      if (!slot) {
-        if (!params) return;
-        std::unique_ptr<CPDFArray> array(new CPDFArray);
-        pushFront(array.get(), params.release());
-        if (!Set_DecodeParms(array.get())) {
-          CPDFException::Throw("CPDFStream", "EncodeFilter", CPDFException::kStepFailed,
-                               "CPDFStream::Set_DecodeParms()");
+      if (slot && insertIntoArray) {
+        if (auto* parms = dynamic_cast<CPDFArray*>(Get_DecodeParms())) {
+          pushFront(parms, paramOrNull());
+          return;
         }
-        array.release();
-        return;
       }
+      if (!slot && !params) return;
       std::unique_ptr<CPDFArray> array(new CPDFArray);
-      // The old value (a direct object or a reference atom) moves over.
-      CPDFAtom* old = *slot;
-      *slot = nullptr;
-      std::unique_ptr<CPDFAtom> oldOwned(old);
-      if (!array->Push_Back(old)) {
-        *slot = oldOwned.release();
-        CPDFException::Throw("CPDFStream", "EncodeFilter", CPDFException::kStepFailed,
-                             "CPDFArray::Push_Back()");
+      if (slot) {
+        // The old value (a direct object or a reference) moves over as it is.
+        std::unique_ptr<CPDFAtom> old(*slot);
+        *slot = nullptr;
+        Remove(doc_, Key_DecodeParms());  // an empty slot: nothing else goes
+        pushFront(array.get(), std::move(old));
       }
-      oldOwned.release();
       pushFront(array.get(), paramOrNull());
-      Remove(doc_, Key_DecodeParms());  // the slot is empty: nothing else goes
-      if (!Set_DecodeParms(array.get())) {
-        CPDFException::Throw("CPDFStream", "EncodeFilter", CPDFException::kStepFailed,
-                             "CPDFStream::Set_DecodeParms()");
-      }
-      array.release();
+      store(Key_DecodeParms(), std::move(array), "CPDFStream::Set_DecodeParms()");
     };
 
     if (!HasKey(Key_Filter())) {
-      std::unique_ptr<CPDFName> filter(new CPDFName(name));
-      if (!Set_Filter(filter.get())) {
-        CPDFException::Throw("CPDFStream", "EncodeFilter", CPDFException::kStepFailed,
-                             "CPDFStream::Set_Filter()");
-      }
-      filter.release();
+      store(Key_Filter(), std::unique_ptr<CPDFObject>(new CPDFName(name)),
+            "CPDFStream::Set_Filter()");
       if (params) {
-        if (!Set_DecodeParms(params.get())) {
-          CPDFException::Throw("CPDFStream", "EncodeFilter", CPDFException::kStepFailed,
-                               "CPDFStream::Set_DecodeParms()");
-        }
-        params.release();
+        store(Key_DecodeParms(), std::move(params), "CPDFStream::Set_DecodeParms()");
       }
       return true;
     }
     CPDFObject* filter = Get_Filter();
     if (auto* array = dynamic_cast<CPDFArray*>(filter)) {
-      pushFront(array, new CPDFName(name));
-      if (auto* parms = dynamic_cast<CPDFArray*>(Get_DecodeParms())) {
-        pushFront(parms, paramOrNull());
-      } else {
-        wrapParms();
-      }
+      pushFront(array, std::unique_ptr<CPDFAtom>(new CPDFName(name)));
+      frontParms(true);
       return true;
     }
     if (auto* single = dynamic_cast<CPDFName*>(filter)) {
       std::unique_ptr<CPDFArray> array(new CPDFArray);
-      pushFront(array.get(), new CPDFName(*single));
-      pushFront(array.get(), new CPDFName(name));
-      if (!Set_Filter(array.get())) {
-        CPDFException::Throw("CPDFStream", "EncodeFilter", CPDFException::kStepFailed,
-                             "CPDFStream::Set_Filter()");
-      }
-      array.release();
-      wrapParms();
+      pushFront(array.get(), std::unique_ptr<CPDFAtom>(new CPDFName(*single)));
+      pushFront(array.get(), std::unique_ptr<CPDFAtom>(new CPDFName(name)));
+      store(Key_Filter(), std::move(array), "CPDFStream::Set_Filter()");
+      frontParms(false);
       return true;
     }
     CPDFException::ThrowFormat("CPDFStream", "EncodeFilter", CPDFException::kSyntax,

@@ -104,5 +104,14 @@ void TempHugeString::FreeLarge() {
 bool TempHugeStringSink::Put(const uint8_t* data, size_t size) {
   if (size == 0) return true;
   if (size > static_cast<size_t>(INT32_MAX - 1 - target_.GetLength())) return false;
+  const int32_t need = target_.GetLength() + static_cast<int32_t>(size) + 1;
+  if (need > target_.GetCapacity() && target_.IsMapped()) {
+    // A producer appends many small pieces: grow mapped storage by a quarter
+    // at a time rather than remapping the file for every piece.
+    const int64_t grown = int64_t{target_.GetCapacity()} + target_.GetCapacity() / 4;
+    if (grown > need && grown < INT32_MAX && !target_.Reserve(static_cast<int32_t>(grown))) {
+      return false;  // a failed growth of mapped storage has dropped the data
+    }
+  }
   return target_.Append(reinterpret_cast<const char*>(data), static_cast<int32_t>(size));
 }

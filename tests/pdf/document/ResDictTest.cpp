@@ -4,6 +4,8 @@
 #include <string>
 
 #include "ResourceTestSupport.h"
+#include "pdf/document/CPDFColorSpace.h"
+#include "pdf/document/CPDFImageXObj.h"
 #include "pdf/document/CPDFResDict.h"
 #include "pdf/graphics/CPDFExtGState.h"
 #include "pdf/graphics/CPDFProperties.h"
@@ -178,6 +180,34 @@ TEST(ResDictTest, LoadFailsOnADanglingEntry) {
   // The typed object replaced the one registered under the same reference.
   EXPECT_NE(dynamic_cast<CPDFExtGState*>(doc.GetObj(ref)), nullptr);
   EXPECT_EQ(WrittenText(*loaded.Get_ExtGState()), "<<\r\n/GS0 5 0 R\n>>");
+}
+
+TEST(ResDictTest, LoadMakesColourSpacesAndImages) {
+  TestRegistry doc;
+  auto image = ParseText(
+      "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 8"
+      " /ColorSpace /DeviceGray /Length 1 >>\nstream\r\nx\r\nendstream\nendobj",
+      &doc);
+  ASSERT_TRUE(image);
+  doc.objects[4] = image.release();
+  auto source = ParseAs<CPDFDict>(
+      "<< /ColorSpace << /CS1 [/DeviceRGB] /CS2 [/CalRGB << >>] >> /XObject << /Im7 4 0 R >> >>",
+      &doc);
+  ASSERT_TRUE(source);
+  CPDFResDict res;
+  ASSERT_TRUE(res.Load(&doc, source.get()));
+  EXPECT_NE(dynamic_cast<CPDFDevRGBCS*>(res.GetResource("ColorSpace", "CS1")), nullptr);
+  // A CalRGB array without WhitePoint fits no family and stays as read.
+  EXPECT_EQ(res.GetResource("ColorSpace", "CS2"), nullptr);
+  EXPECT_EQ(WrittenText(*res.Get_ColorSpace()->Get(&doc, "CS2")), "[/CalRGB <<\r\n>>]");
+  auto* im = dynamic_cast<CPDFImageXObj*>(res.GetResource("XObject", "Im7"));
+  ASSERT_NE(im, nullptr);
+  EXPECT_EQ(doc.GetObj(CPDFObjRef(4, 0)), static_cast<CPDFObject*>(im));
+  // A new image is named after the ones listed.
+  CPDFImageXObj fresh;
+  CPDFName name;
+  ASSERT_TRUE(res.MakeUniqueName(name, &fresh));
+  EXPECT_STREQ(name.c_str(), "Im1");
 }
 
 }  // namespace

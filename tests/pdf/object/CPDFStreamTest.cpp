@@ -1,6 +1,9 @@
 #include "pdf/object/CPDFStream.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <memory>
@@ -14,19 +17,6 @@
 #include "pdf/object/CPDFOutStream.h"
 
 namespace {
-
-std::string Written(CPDFObject& o, const uint8_t* context = nullptr) {
-  CPDFStrOutStream out;
-  out.Open();
-  o.Write(out, context);
-  const TempString& s = out.GetString();
-  return std::string(s.c_str(), static_cast<size_t>(s.GetLength()));
-}
-
-std::string Data(CPDFStream& s) {
-  const char* p = s.GetData();
-  return p ? std::string(p, static_cast<size_t>(s.GetDataLength())) : "<none>";
-}
 
 struct Parsed {
   std::unique_ptr<CPDFObject> object;
@@ -380,6 +370,42 @@ TEST_F(CPDFStreamLargeTest, LargeDataMovesToAFileAndBack) {
   }
   EXPECT_EQ(-1, FileSize(path));
   EXPECT_TRUE(Entries().empty());
+}
+
+TEST_F(CPDFStreamLargeTest, FullDiskFailsCleanly) {
+  // A file size limit stands in for a full disk.
+  struct rlimit old;
+  ASSERT_EQ(0, ::getrlimit(RLIMIT_FSIZE, &old));
+  void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = old;
+  small.rlim_cur = 1 << 20;
+  ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &small));
+
+  // Growing mapped data past the limit loses them: Length follows (0).
+  CPDFStream s;
+  const bool first = s.Append(512 << 10, 'a');
+  const bool second = s.Append(1 << 20, 'b');
+  const int32_t lengthAfter = s.GetLength();
+  const std::string dataAfter = Data(s);
+  const bool emptyDir = Entries().empty();
+  // A first reservation beyond the limit fails and keeps the heap data.
+  CPDFStream t;
+  const bool small1 = t.SetData("abc", 3);
+  const bool big = t.Append(2 << 20, 'x');
+  const std::string tData = Data(t);
+
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+
+  EXPECT_TRUE(first);
+  EXPECT_FALSE(second);
+  EXPECT_EQ(0, lengthAfter);
+  EXPECT_EQ("", dataAfter);
+  EXPECT_TRUE(emptyDir);
+  EXPECT_TRUE(small1);
+  EXPECT_FALSE(big);
+  EXPECT_EQ("abc", tData);
+  EXPECT_EQ(3, t.GetLength());
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "pdf/document/CPDFEnv.h"
+#include "pdf/object/CPDFOutStream.h"
+#include "pdf/object/CPDFStream.h"
 
 class TempDirTest : public ::testing::Test {
  protected:
@@ -55,4 +57,23 @@ inline std::string RandomBytes(size_t n, uint32_t seed, int alphabet = 256) {
   std::string s(n, '\0');
   for (auto& c : s) c = static_cast<char>(rng() % static_cast<uint32_t>(alphabet));
   return s;
+}
+
+// The data a reader of the stream gets; "<none>" when they cannot be loaded.
+inline std::string Data(CPDFStream& s) {
+  const char* p = s.GetData();
+  return p ? std::string(p, static_cast<size_t>(s.GetDataLength())) : "<none>";
+}
+
+// The object as written (with the encryption context when given).
+inline std::string Written(CPDFObject* o, const uint8_t* context = nullptr) {
+  if (!o) return "<none>";
+  CPDFStrOutStream out;
+  out.Open();
+  o->Write(out, context);
+  const TempString& s = out.GetString();
+  return std::string(s.c_str(), static_cast<size_t>(s.GetLength()));
+}
+inline std::string Written(CPDFObject& o, const uint8_t* context = nullptr) {
+  return Written(&o, context);
 }

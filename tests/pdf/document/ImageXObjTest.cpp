@@ -1,0 +1,222 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ImageFileMaker.h"
+#include "ImageTestSupport.h"
+#include "JPEGTestWriter.h"
+#include "ResourceTestSupport.h"
+#include "pdf/document/CPDFColorSpace.h"
+#include "pdf/document/CPDFImageImport.h"
+#include "pdf/document/CPDFImageXObj.h"
+#include "pdf/object/CPDFNumber.h"
+#include "pdf/object/CPDFStream.h"
+#include "pdf/object/TestRegistry.h"
+
+namespace {
+
+std::string DataOf(CPDFStream& s) {
+  const char* data = s.GetData();
+  return data ? std::string(data, static_cast<size_t>(s.GetDataLength())) : std::string();
+}
+
+std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
+
+// The dictionary text of an image (the stream's data left out).
+std::string DictText(CPDFImageXObj& image) {
+  CPDFDict copy;
+  EXPECT_TRUE(image.CPDFDict::Duplicate(&copy, image.GetDoc(), image.GetDoc(), true));
+  return WrittenText(copy);
+}
+
+// The decoded lookup table of an Indexed image.
+std::string LookupOf(TestRegistry& doc, CPDFImageXObj& image) {
+  auto* space = dynamic_cast<CPDFIndexedCS*>(image.Get_ColorSpace());
+  if (!space) return "no Indexed colour space";
+  auto* lookup = dynamic_cast<CPDFStream*>(space->Get(&doc, 3));
+  if (!lookup) return "no lookup stream";
+  CPDFStream copy;
+  if (!lookup->Duplicate(&copy, &doc, &doc, true) || !copy.DecodeAllFilter()) return "undecodable";
+  return DataOf(copy);
+}
+
+class ImageXObjTest : public ::testing::Test {
+ protected:
+  TempFolder folder;
+  TestRegistry doc;
+  CPDFMatrix matrix;
+
+  std::unique_ptr<CPDFImageXObj> Import(const std::string& path) {
+    return std::unique_ptr<CPDFImageXObj>(CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix));
+  }
+  void ExpectUnknown(const std::string& path) {
+    doc.GetError().Clear();
+    matrix.SetIdentity();
+    EXPECT_EQ(Import(path), nullptr) << path;
+    EXPECT_STREQ(doc.GetError().GetClassName(), "CPDFImageXObj");
+    EXPECT_STREQ(doc.GetError().GetMethodName(), "CreateImageXObj");
+    EXPECT_EQ(doc.GetError().GetCode(), 3);
+    EXPECT_EQ(std::string(doc.GetError().GetMessage()), "unknown file format: " + path);
+    EXPECT_EQ(WrittenText(matrix), "[1 0 0 1 0 0]");
+    EXPECT_TRUE(doc.objects.empty()) << "nothing may stay registered";
+  }
+};
+
+TEST_F(ImageXObjTest, UnreadableFilesAreUnknownFormats) {
+  ExpectUnknown(folder.Write("empty", {}));
+  ExpectUnknown(folder.Write("one", {'B'}));
+  ExpectUnknown(folder.Write("text.jpg", {'h', 'e', 'l', 'l', 'o'}));
+  ExpectUnknown(folder.Write("fake.tif", {'I', 'I', 0, 0, 1, 2, 3}));
+  ExpectUnknown(folder.File("missing.bmp"));
+  std::vector<uint8_t> twoBit = imagefile::Bitmap(4, 2);
+  twoBit[28] = 2;  // bits per pixel
+  ExpectUnknown(folder.Write("two.bmp", twoBit));
+  // A palette bitmap whose rows end early.
+  std::vector<uint8_t> cut = imagefile::Bitmap(8, 8, 8);
+  cut.resize(cut.size() - 10);
+  ExpectUnknown(folder.Write("cut.bmp", cut));
+}
+
+TEST_F(ImageXObjTest, TrueColourBitmap) {
+  auto image = Import(folder.Write("a.bmp", imagefile::Bitmap(3, 2)));
+  ASSERT_TRUE(image);
+  EXPECT_EQ(DictText(*image),
+            "<<\r\n/BitsPerComponent 8\n/ColorSpace /DeviceRGB\n/Height 2\n/Length 18\n"
+            "/Subtype /Image\n/Type /XObject\n/Width 3\n>>");
+  EXPECT_EQ(DataOf(*image), Bytes(imagefile::RGBRows(3, 2)));
+  EXPECT_EQ(WrittenText(matrix), "[3 0 0 2 0 0]");
+  EXPECT_EQ(image->GetDoc(), &doc);
+  EXPECT_TRUE(doc.objects.empty());
+
+  // 2835 pixels per metre is not exactly 72 dots per inch.
+  image = Import(folder.Write("b.bmp", imagefile::Bitmap(640, 480, 24, 2835)));
+  ASSERT_TRUE(image);
+  EXPECT_EQ(WrittenText(matrix), "[639.920044 0 0 479.940002 0 0]");
+}
+
+TEST_F(ImageXObjTest, PaletteBitmapGetsAnIndexedColourSpace) {
+  auto image = Import(folder.Write("p.bmp", imagefile::Bitmap(5, 3, 8, 0, 16)));
+  ASSERT_TRUE(image);
+  ASSERT_EQ(doc.objects.size(), 1u);  // the lookup stream
+  EXPECT_EQ(WrittenText(*image->Get_ColorSpace()), "[/Indexed /DeviceRGB 15 1 0 R]");
+  auto* lookup = dynamic_cast<CPDFStream*>(doc.objects.begin()->second);
+  ASSERT_NE(lookup, nullptr);
+  EXPECT_EQ(WrittenText(*lookup->Get_Filter()), "[/ASCII85Decode /FlateDecode]");
+  EXPECT_EQ(LookupOf(doc, *image), Bytes(imagefile::BitmapPalette(16)));
+  EXPECT_EQ(DataOf(*image).size(), 15u);
+}
+
+TEST_F(ImageXObjTest, JPEGDataAreTheFile) {
+  const std::string path = folder.File("a.jpg");
+  JPEGSpec spec;
+  spec.width = 600;
+  spec.height = 300;
+  spec.densityUnit = 1;
+  spec.xDensity = spec.yDensity = 300;
+  ASSERT_TRUE(WriteJPEG(path, spec));
+  auto image = Import(path);
+  ASSERT_TRUE(image);
+  const std::vector<uint8_t> file = TempFolder::Read(path);
+  EXPECT_EQ(DataOf(*image), Bytes(file));
+  EXPECT_EQ(image->GetLength(), static_cast<int32_t>(file.size()));
+  EXPECT_EQ(WrittenText(*image->Get_Filter()), "/DCTDecode");
+  EXPECT_EQ(WrittenText(*image->Get_ColorSpace()), "/DeviceRGB");
+  EXPECT_EQ(WrittenText(matrix), "[144 0 0 72 0 0]");
+}
+
+TEST_F(ImageXObjTest, TIFFImages) {
+  auto image = Import(folder.File("rgb.tif"));
+  EXPECT_EQ(image, nullptr);
+  ASSERT_TRUE(imagefile::RGBTiff(folder.File("rgb.tif"), 100, 50, 144));
+  image = Import(folder.File("rgb.tif"));
+  ASSERT_TRUE(image);
+  EXPECT_EQ(DataOf(*image), Bytes(imagefile::RGBRows(100, 50)));
+  EXPECT_EQ(WrittenText(matrix), "[50 0 0 25 0 0]");
+  EXPECT_EQ(image->Get_Filter(), nullptr);
+
+  ASSERT_TRUE(imagefile::PaletteTiff(folder.File("pal.tif"), 7, 2));
+  image = Import(folder.File("pal.tif"));
+  ASSERT_TRUE(image);
+  std::string table;
+  for (int i = 0; i < 16; ++i) {
+    table += static_cast<char>(i * 17);
+    table += static_cast<char>(255 - i * 17);
+    table += static_cast<char>(0x80);
+  }
+  EXPECT_EQ(LookupOf(doc, *image), table);
+  EXPECT_EQ(WrittenText(*image->Get_BitsPerComponent()), "4");
+}
+
+TEST_F(ImageXObjTest, CheckAndLoadOfParsedImages) {
+  const std::string head = "<< /Type /XObject /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8 ";
+  const std::string body = " /Length 2 >>\nstream\r\nab\r\nendstream\nendobj";
+  auto parsed = ParseAs<CPDFStream>(head + "/ColorSpace [/Indexed /DeviceRGB 1 <000000FFFFFF>]"
+                                           " /Mask [0 1] /Decode [1 0]" + body, &doc);
+  ASSERT_TRUE(parsed);
+  std::unique_ptr<CPDFXObject> x(CPDFXObject::CreateXObject(&doc, parsed.get(), -1));
+  auto* image = dynamic_cast<CPDFImageXObj*>(x.get());
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->Get_Width()->GetType(), CPDFObject::kInteger);
+  EXPECT_NE(dynamic_cast<CPDFIndexedCS*>(image->Get_ColorSpace()), nullptr);
+  EXPECT_EQ(image->Get_Mask()->GetType(), CPDFObject::kArray);
+  EXPECT_EQ(DataOf(*image), "ab");
+  EXPECT_EQ(image->GetDoc(), &doc);
+
+  // A name stays a name; a Pattern array stays raw.
+  for (const char* cs : {"/DeviceRGB", "[/Pattern /DeviceRGB]"}) {
+    parsed = ParseAs<CPDFStream>(head + "/ColorSpace " + cs + body, &doc);
+    ASSERT_TRUE(parsed);
+    x.reset(CPDFXObject::CreateXObject(&doc, parsed.get(), -1));
+    ASSERT_TRUE(x);
+    CPDFObject* value = static_cast<CPDFImageXObj*>(x.get())->Get_ColorSpace();
+    EXPECT_EQ(dynamic_cast<CPDFColorSpace*>(value), nullptr) << cs;
+    EXPECT_EQ(WrittenText(*value), cs);
+  }
+
+  // Without /Type, or outside the mask, nothing is made.
+  parsed = ParseAs<CPDFStream>("<< /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8" + body, &doc);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(CPDFXObject::CreateXObject(&doc, parsed.get(), -1), nullptr);
+  parsed = ParseAs<CPDFStream>(head + body, &doc);
+  EXPECT_EQ(CPDFXObject::CreateXObject(&doc, parsed.get(), 2), nullptr);
+
+  // An image made in memory holds integers, not parsed numbers.
+  CPDFImageXObj made;
+  ASSERT_TRUE(made.Create(&doc, 2, 1, 8));
+  EXPECT_FALSE(CPDFImageXObj::Check(&doc, &made));
+  ASSERT_TRUE(made.SetData("ab", 2));
+  EXPECT_EQ(WrittenText(made), "<<\r\n/BitsPerComponent 8\n/Height 1\n/Length 2\n/Subtype /Image\n"
+                               "/Type /XObject\n/Width 2\n>>\r\nstream\r\nab\r\nendstream");
+  std::unique_ptr<CPDFImageXObj> copy(made.Clone(&doc, &doc));
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(WrittenText(*copy), WrittenText(made));
+}
+
+TEST_F(ImageXObjTest, MasksAreLoadedAsImagesAndLoopsEnd) {
+  const std::string head = "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 1 ";
+  const std::string body = " /Length 1 >>\nstream\r\nx\r\nendstream\nendobj";
+  auto mask = ParseText(head + "/ImageMask true" + body, &doc);
+  ASSERT_TRUE(mask);
+  doc.objects[7] = mask.release();
+  auto parsed = ParseAs<CPDFStream>(head + "/Mask 7 0 R" + body, &doc);
+  ASSERT_TRUE(parsed);
+  std::unique_ptr<CPDFXObject> x(CPDFXObject::CreateXObject(&doc, parsed.get(), 1));
+  ASSERT_TRUE(x);
+  CPDFObjRef ref;
+  EXPECT_NE(dynamic_cast<CPDFImageXObj*>(static_cast<CPDFImageXObj*>(x.get())->Get_Mask(&ref)),
+            nullptr);
+  EXPECT_EQ(ref.GetNumber(), 7);
+
+  // An image whose mask is itself: the nesting limit ends the load.
+  auto self = ParseText(head + "/Mask 9 0 R" + body, &doc);
+  ASSERT_TRUE(self);
+  doc.objects[9] = self.release();
+  parsed = ParseAs<CPDFStream>(head + "/Mask 9 0 R" + body, &doc);
+  ASSERT_TRUE(parsed);
+  x.reset(CPDFXObject::CreateXObject(&doc, parsed.get(), 1));
+  SUCCEED();
+}
+
+}  // namespace
