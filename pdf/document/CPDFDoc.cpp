@@ -245,9 +245,12 @@ CPDFObject* CPDFDoc::LoadObj(const CPDFObjRef& ref, int32_t offset) {
 }
 
 CPDFObject* CPDFDoc::ReadBack(const CPDFObjRef& ref, int32_t offset) {
+  // Flush hands the buffer to the file; GetSize then pushes the file's own
+  // buffer to the device so that a second reader sees every byte.
   if (!save_ || !save_->out || !save_->out->Flush() || save_->out->Failed()) {
     Throw("GetObj", 1, nullptr);
   }
+  if (save_->out->GetSize() <= offset) Throw("GetObj", 4, "ioerror");
   CPDFFileInStream in;
   if (!in.Open(save_->temp.c_str(), "rb")) Throw("GetObj", 1, nullptr);
   return LoadFrom(in, ref, offset);

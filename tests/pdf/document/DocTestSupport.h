@@ -1,0 +1,46 @@
+#pragma once
+// Helpers of the document tests: whole-file reading, the xref table of a
+// written file, and an independent check of the file.
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ImageTestSupport.h"
+
+inline std::string ReadText(const std::string& path) {
+  std::vector<uint8_t> bytes = TempFolder::Read(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+inline std::string Folder(const TempFolder& folder) {
+  std::string path = folder.File("");
+  path.pop_back();
+  return path;
+}
+
+// The names in the folder that start with "pn".
+inline int CountTempFiles(const std::string& folder) {
+  int count = 0;
+  if (DIR* dir = opendir(folder.c_str())) {
+    while (dirent* entry = readdir(dir)) {
+      if (std::string(entry->d_name).rfind("pn", 0) == 0) ++count;
+    }
+    closedir(dir);
+  }
+  return count;
+}
+
+// Runs qpdf --check; true when it reports no error or warning.
+inline bool QpdfAccepts(const std::string& path, std::string* report = nullptr) {
+  const std::string command = "qpdf --check '" + path + "' 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return false;
+  std::string text;
+  char block[512];
+  size_t n;
+  while ((n = fread(block, 1, sizeof block, pipe)) > 0) text.append(block, n);
+  const int status = pclose(pipe);
+  if (report) *report = text;
+  return status == 0 && text.find("WARNING") == std::string::npos &&
+         text.find("No syntax or stream encoding errors found") != std::string::npos;
+}

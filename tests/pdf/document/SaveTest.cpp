@@ -1,0 +1,279 @@
+// Saving and flushing: the written file, revisions, and failures that must
+// leave an existing file as it was.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <memory>
+#include <regex>
+#include <string>
+
+#include "DocTestSupport.h"
+#include "pdf/document/CPDFCatalog.h"
+#include "pdf/document/CPDFDoc.h"
+#include "pdf/document/CPDFInfoDict.h"
+#include "pdf/document/CPDFPage.h"
+#include "pdf/document/CPDFTrailer.h"
+#include "pdf/document/CPDFXRef.h"
+#include "pdf/object/CPDFNumber.h"
+#include "pdf/object/CPDFRect.h"
+#include "pdf/object/CPDFString.h"
+
+namespace {
+
+std::unique_ptr<CPDFDoc> OnePageDoc() {
+  auto doc = std::make_unique<CPDFDoc>();
+  EXPECT_TRUE(doc->Create(false, false, 1, 3));
+  EXPECT_TRUE(doc->CreatePage(-1, 1));
+  CPDFPage* page = doc->GetPage(0);
+  EXPECT_NE(page, nullptr);
+  if (page) page->Set_MediaBox(new CPDFRect(0, 0, 612, 792));
+  return doc;
+}
+
+// Checks every xref line of the last table: 20 bytes, and each in-use
+// offset at the first digit of "N G obj\r\n". Answers the table's header.
+std::string CheckXRef(const std::string& text) {
+  size_t xref = text.rfind("\nxref\r\n");
+  EXPECT_NE(xref, std::string::npos);
+  if (xref == std::string::npos) return "";
+  ++xref;
+  const size_t startxref = text.rfind("startxref\r\n");
+  EXPECT_EQ(std::stoul(text.substr(startxref + 11)), xref);
+  size_t at = xref + 6;
+  const size_t end = text.find("trailer\r\n", at);
+  const std::string first = text.substr(at, text.find("\r\n", at) - at);
+  while (at < end) {
+    const size_t eol = text.find("\r\n", at);
+    int32_t number = 0;
+    int32_t count = 0;
+    if (std::sscanf(text.c_str() + at, "%d %d", &number, &count) != 2) {
+      ADD_FAILURE() << "subsection header expected at " << at;
+      break;
+    }
+    at = eol + 2;
+    for (int32_t i = 0; i < count; ++i, at += 20) {
+      const std::string line = text.substr(at, 20);
+      EXPECT_TRUE(std::regex_match(line, std::regex("[0-9]{10} [0-9]{5} [nf] \n"))) << line;
+      if (line[17] != 'n') continue;
+      const size_t offset = std::stoul(line.substr(0, 10));
+      const std::string head = std::to_string(number + i) + " " +
+                               std::to_string(std::stoi(line.substr(11, 5))) + " obj\r\n";
+      EXPECT_EQ(text.compare(offset, head.size(), head), 0) << head;
+    }
+  }
+  return first;
+}
+
+TEST(SaveTest, OnePageDocumentLayoutAndIndependentCheck) {
+  TempFolder folder;
+  const std::string path = folder.File("one.pdf");
+  auto doc = OnePageDoc();
+  ASSERT_TRUE(doc->Save(path.c_str(), false, false)) << doc->GetError().GetMessage();
+  ASSERT_TRUE(doc->Flush()) << doc->GetError().GetMessage();
+  EXPECT_STREQ(doc->GetFileName(), path.c_str());
+  EXPECT_EQ(CountTempFiles(Folder(folder)), 0);
+
+  const std::string text = ReadText(path);
+  EXPECT_EQ(text.substr(0, 17), "%PDF-1.3\r\n%\xE2\xE3\xCF\xD3\r\n");
+  EXPECT_EQ(text.substr(17, 11), "1 0 obj\r\n<<");
+  // Pages, catalog, the page's resources, the page, the information.
+  EXPECT_EQ(CheckXRef(text), "0 6");
+  EXPECT_NE(text.find("1 0 obj\r\n<<\r\n/Count 1\n/Kids [4 0 R]\n/Type /Pages\n>>\r\nendobj\r\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("/Parent 1 0 R\n/Resources 3 0 R\n/Type /Page\n"), std::string::npos);
+  EXPECT_NE(text.find("trailer\r\n<<\r\n/Info 5 0 R\n/Root 2 0 R\n/Size 6\n>>\r\nstartxref\r\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("/Producer (Pennaform)"), std::string::npos);
+  EXPECT_NE(text.find("/CreationDate (D:"), std::string::npos);
+  EXPECT_EQ(text.find("/ModDate"), std::string::npos);
+  EXPECT_EQ(text.substr(text.size() - 7), "%%EOF\r\n");
+  std::string report;
+  EXPECT_TRUE(QpdfAccepts(path, &report)) << report;
+
+  // A second full save over the same file replaces it and dates the change.
+  CPDFObjRef ref;
+  ASSERT_TRUE(doc->RegistObj(new CPDFString("later"), &ref));
+  ASSERT_TRUE(doc->Save(path.c_str(), false, false));
+  ASSERT_TRUE(doc->Flush()) << doc->GetError().GetMessage();
+  const std::string second = ReadText(path);
+  EXPECT_EQ(CheckXRef(second), "0 7");
+  EXPECT_NE(second.find("/ModDate (D:"), std::string::npos);
+  EXPECT_EQ(second.find("/Prev"), std::string::npos);
+  const auto creation = [](const std::string& t) { return t.substr(t.find("/CreationDate"), 32); };
+  EXPECT_EQ(creation(second), creation(text));
+  EXPECT_TRUE(QpdfAccepts(path, &report)) << report;
+  EXPECT_EQ(CountTempFiles(Folder(folder)), 0);
+}
+
+TEST(SaveTest, IncrementalSaveAppendsTheChangedObjectsOnly) {
+  TempFolder folder;
+  const std::string path = folder.File("inc.pdf");
+  auto doc = OnePageDoc();
+  ASSERT_TRUE(doc->Save(path.c_str(), false, false));
+  ASSERT_TRUE(doc->Flush());
+  const std::string first = ReadText(path);
+
+  CPDFObjRef ref;
+  ASSERT_TRUE(doc->RegistObj(new CPDFString("added"), &ref));
+  EXPECT_EQ(ref.GetNumber(), 6);
+  ASSERT_TRUE(doc->Save(path.c_str(), true, false));
+  ASSERT_TRUE(doc->Flush()) << doc->GetError().GetMessage();
+  const std::string text = ReadText(path);
+  ASSERT_GT(text.size(), first.size());
+  EXPECT_EQ(text.compare(0, first.size(), first), 0);
+  const std::string appended = text.substr(first.size());
+  // The information dictionary (changed) and the new object, plus object 0.
+  EXPECT_NE(appended.find("xref\r\n0 1\r\n0000000000 65535 f \n5 2\r\n"), std::string::npos);
+  const size_t prev = first.rfind("startxref\r\n") + 11;
+  EXPECT_NE(appended.find("/Prev " + std::to_string(std::stoul(first.substr(prev))) + "\n"),
+            std::string::npos);
+  EXPECT_EQ(appended.find("1 0 obj"), std::string::npos);
+  CheckXRef(text);
+  std::string report;
+  EXPECT_TRUE(QpdfAccepts(path, &report)) << report;
+
+  // The reopened file serves objects of the earlier revisions.
+  EXPECT_EQ(doc->GetPageCount(), 1);
+  auto* added = dynamic_cast<CPDFString*>(doc->GetObj(ref));
+  ASSERT_NE(added, nullptr);
+  EXPECT_STREQ(added->c_str(), "added");
+}
+
+TEST(SaveTest, ErrorsOfTheSaveProtocol) {
+  auto doc = OnePageDoc();
+  EXPECT_FALSE(doc->Flush());
+  EXPECT_EQ(doc->GetError().GetCode(), 3);
+  EXPECT_STREQ(doc->GetError().GetMessage(), "CPDFDoc::Save() has not been called.");
+  EXPECT_FALSE(doc->Save("", false, false));
+  EXPECT_EQ(doc->GetError().GetCode(), 3);
+  EXPECT_FALSE(doc->Save(nullptr, false, false));
+  EXPECT_FALSE(doc->Flush());
+
+  TempFolder folder;
+  const std::string missing = folder.File("no/such/folder/x.pdf");
+  EXPECT_FALSE(doc->Save(missing.c_str(), false, false));
+  EXPECT_EQ(doc->GetError().GetCode(), 1);
+  EXPECT_STRNE(doc->GetError().GetMessage(), "");
+}
+
+TEST(SaveTest, ObjectsReleasedDuringASaveAreReadBack) {
+  TempFolder folder;
+  const std::string path = folder.File("rel.pdf");
+  auto doc = OnePageDoc();
+  CPDFObjRef ref;
+  auto* dict = new CPDFDict;
+  dict->Set(doc.get(), CPDFName("Key"), new CPDFString("value"));
+  ASSERT_TRUE(doc->RegistObj(dict, &ref));
+
+  // Without a save a new object stays: nothing could bring it back.
+  ASSERT_TRUE(doc->ReleaseObj(ref, true));
+  ASSERT_EQ(doc->GetObj(ref), dict);
+
+  ASSERT_TRUE(doc->Save(path.c_str(), false, false));
+  ASSERT_TRUE(doc->ReleaseObj(ref, true));
+  auto* back = dynamic_cast<CPDFDict*>(doc->GetObj(ref));
+  ASSERT_NE(back, nullptr) << doc->GetError().GetMessage();
+  EXPECT_EQ(doc->GetError().GetCode(), 0);
+  auto* value = dynamic_cast<CPDFString*>(back->Get(doc.get(), CPDFName("Key")));
+  ASSERT_NE(value, nullptr);
+  EXPECT_STREQ(value->c_str(), "value");
+  // A change after the read-back is what the file gets.
+  back->Set(doc.get(), CPDFName("Key"), new CPDFString("changed"));
+  ASSERT_TRUE(doc->Flush()) << doc->GetError().GetMessage();
+  const std::string text = ReadText(path);
+  EXPECT_NE(text.find("(changed)"), std::string::npos);
+  CheckXRef(text);
+  std::string report;
+  EXPECT_TRUE(QpdfAccepts(path, &report)) << report;
+}
+
+TEST(SaveTest, LoadObjChecksTheObjectHeader) {
+  TempFolder folder;
+  const std::string path = folder.File("load.pdf");
+  auto doc = OnePageDoc();
+  ASSERT_TRUE(doc->Save(path.c_str(), false, false));
+  ASSERT_TRUE(doc->Flush());
+  const std::string text = ReadText(path);
+  const int32_t offset = static_cast<int32_t>(text.find("4 0 obj"));
+  std::unique_ptr<CPDFObject> page(doc->LoadObj(CPDFObjRef(4, 0), offset));
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(page->GetType(), CPDFObject::kDictionary);
+  EXPECT_EQ(doc->LoadObj(CPDFObjRef(5, 0), offset), nullptr);
+  EXPECT_EQ(doc->GetError().GetCode(), 4);
+  EXPECT_STREQ(doc->GetError().GetMessage(), "invalidobjref: 4 0");
+  EXPECT_EQ(doc->LoadObj(CPDFObjRef(4, 0), offset + 2), nullptr);
+  EXPECT_EQ(doc->GetError().GetCode(), 4);
+  EXPECT_STREQ(doc->GetError().GetMessage(), "invalidtoken: obj");
+  EXPECT_EQ(doc->LoadObj(CPDFObjRef(4, 0), static_cast<int32_t>(text.size()) + 10), nullptr);
+  EXPECT_EQ(doc->GetError().GetCode(), 4);
+}
+
+// Runs the body in a child process; true when it exits with 0.
+template <class F>
+bool InChild(F body) {
+  const pid_t pid = fork();
+  if (pid == 0) _exit(body() ? 0 : 1);
+  int status = 0;
+  if (pid < 0 || waitpid(pid, &status, 0) != pid) return false;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(SaveTest, FailedWritesLeaveTheExistingFileUnchanged) {
+  TempFolder folder;
+  const std::string path = folder.File("keep.pdf");
+  const std::string old = "an earlier file that must survive";
+  folder.Write("keep.pdf", std::vector<uint8_t>(old.begin(), old.end()));
+
+  // A file-size limit below what the document needs: the write fails.
+  EXPECT_TRUE(InChild([&] {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{600, 600};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return false;
+    auto doc = OnePageDoc();
+    for (int i = 0; i < 40; ++i) doc->RegistObj(new CPDFString("padding padding padding"), nullptr);
+    const bool saved = doc->Save(path.c_str(), false, false) && doc->Flush();
+    return !saved && doc->GetError().GetCode() != 0;
+  }));
+  EXPECT_EQ(ReadText(path), old);
+  EXPECT_EQ(CountTempFiles(Folder(folder)), 0);
+
+  // A folder without write permission.
+  if (geteuid() != 0) {
+    ASSERT_EQ(chmod(Folder(folder).c_str(), 0555), 0);
+    auto doc = OnePageDoc();
+    EXPECT_FALSE(doc->Save(path.c_str(), false, false));
+    EXPECT_EQ(doc->GetError().GetCode(), 1);
+    EXPECT_FALSE(doc->Flush());
+    chmod(Folder(folder).c_str(), 0755);
+    EXPECT_EQ(ReadText(path), old);
+  }
+
+  // A save that is never flushed leaves no temporary file behind.
+  {
+    auto doc = OnePageDoc();
+    ASSERT_TRUE(doc->Save(path.c_str(), false, false));
+    EXPECT_EQ(CountTempFiles(Folder(folder)), 1);
+  }
+  EXPECT_EQ(CountTempFiles(Folder(folder)), 0);
+  EXPECT_EQ(ReadText(path), old);
+}
+
+TEST(SaveTest, NewFileGetsTheUsualPermissions) {
+  TempFolder folder;
+  const std::string path = folder.File("mode.pdf");
+  const mode_t old = umask(022);
+  auto doc = OnePageDoc();
+  ASSERT_TRUE(doc->Save(path.c_str(), false, false));
+  ASSERT_TRUE(doc->Flush());
+  umask(old);
+  struct stat info {};
+  ASSERT_EQ(stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0644u);
+}
+
+}  // namespace
