@@ -33,15 +33,6 @@ bool IsFunctionShape(const CPDFObject* o) {
 // A raw value read from a file with a type of the mask.
 bool IsRaw(const CPDFObject* o, int32_t mask) { return o && o->IsLoaded() && o->IsType(mask); }
 
-// The dictionary of a CIE-based family holds WhitePoint as an array.
-bool CheckWhitePoint(CPDFObjRegistry* doc, CPDFArray* array) {
-  auto* dict = array->Get(doc, 1);
-  if (!dict || !dict->IsType(CPDFObject::kDictionary)) return false;
-  static const CPDFName kWhitePoint("WhitePoint");
-  CPDFObject* white = static_cast<CPDFDict*>(dict)->Get(doc, kWhitePoint);
-  return white && white->IsType(CPDFObject::kArray);
-}
-
 // A new integer holding the raw number's value.
 std::unique_ptr<CPDFInt> ToInt(CPDFObjRegistry* doc, CPDFObject* number) {
   auto value = std::make_unique<CPDFInt>();
@@ -157,66 +148,12 @@ bool CPDFColorSpace::ConvertFunctionElement(int32_t index, bool required) {
   return GetElement(index) != nullptr || !required;
 }
 
-template <class F>
-F* CPDFColorSpace::CloneAs(const F* self, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  try {
-    std::unique_ptr<F> copy(new F);
-    if (!self->Duplicate(copy.get(), doc, sourceDoc)) return nullptr;
-    return copy.release();
-  } catch (...) {
-    CPDFException::Absorb(nullptr, "CPDFColorSpace", "Clone");
-    return nullptr;
-  }
-}
-
-// ---- families without parameters, CIE-based families ------------------------
-
-bool CPDFDevGrayCS::Check(CPDFObjRegistry* doc, CPDFArray* array) {
-  return CheckFamilyName(doc, array, FamilyName());
-}
-
-bool CPDFDevRGBCS::Check(CPDFObjRegistry* doc, CPDFArray* array) {
-  return CheckFamilyName(doc, array, FamilyName());
-}
-
-bool CPDFDevCMYKCS::Check(CPDFObjRegistry* doc, CPDFArray* array) {
-  return CheckFamilyName(doc, array, FamilyName());
-}
-
-bool CPDFCalGrayCS::Check(CPDFObjRegistry* doc, CPDFArray* array) {
-  return CheckFamilyName(doc, array, FamilyName()) && CheckWhitePoint(doc, array);
-}
-
-bool CPDFCalRGBCS::Check(CPDFObjRegistry* doc, CPDFArray* array) {
-  return CheckFamilyName(doc, array, FamilyName()) && CheckWhitePoint(doc, array);
-}
-
-bool CPDFLabCS::Check(CPDFObjRegistry* doc, CPDFArray* array) {
-  return CheckFamilyName(doc, array, FamilyName()) && CheckWhitePoint(doc, array);
-}
-
-CPDFDevGrayCS* CPDFDevGrayCS::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return CloneAs(this, doc, sourceDoc);
-}
-
-CPDFDevRGBCS* CPDFDevRGBCS::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return CloneAs(this, doc, sourceDoc);
-}
-
-CPDFDevCMYKCS* CPDFDevCMYKCS::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return CloneAs(this, doc, sourceDoc);
-}
-
-CPDFCalGrayCS* CPDFCalGrayCS::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return CloneAs(this, doc, sourceDoc);
-}
-
-CPDFCalRGBCS* CPDFCalRGBCS::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return CloneAs(this, doc, sourceDoc);
-}
-
-CPDFLabCS* CPDFLabCS::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return CloneAs(this, doc, sourceDoc);
+bool CPDFColorSpace::CheckWhitePoint(CPDFObjRegistry* doc, CPDFArray* array) {
+  CPDFObject* dict = array ? array->Get(doc, 1) : nullptr;
+  if (!dict || !dict->IsType(kDictionary)) return false;
+  static const CPDFName kWhitePoint("WhitePoint");
+  CPDFObject* white = static_cast<CPDFDict*>(dict)->Get(doc, kWhitePoint);
+  return white && white->IsType(kArray);
 }
 
 // ---- ICCBased -------------------------------------------------------------

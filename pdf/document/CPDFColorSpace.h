@@ -11,11 +11,13 @@
 // loop. CreateColorSpace therefore nests at most kMaxDepth deep; beyond
 // that it answers none and the value stays as it was read.
 #include <cstdint>
+#include <memory>
 
 #include "pdf/document/CPDFResource.h"
 #include "pdf/object/CPDFAccessor.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFDict.h"
+#include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFName.h"
 #include "pdf/object/CPDFNumber.h"
 
@@ -77,8 +79,27 @@ class CPDFColorSpace : public CPDFResource, public CPDFArray {
   CPDFColorSpace(int32_t family, const char* familyName)
       : CPDFResource(kColorSpace), family_(family), familyName_(familyName) {}
 
+  // The name of a family bit ("DeviceRGB" for kDeviceRGB); "" for others.
+  static constexpr const char* FamilyNameOf(int32_t family) {
+    switch (family) {
+      case kDeviceGray: return "DeviceGray";
+      case kDeviceRGB: return "DeviceRGB";
+      case kDeviceCMYK: return "DeviceCMYK";
+      case kCalGray: return "CalGray";
+      case kCalRGB: return "CalRGB";
+      case kLab: return "Lab";
+      case kICCBased: return "ICCBased";
+      case kSeparation: return "Separation";
+      case kDeviceN: return "DeviceN";
+      case kIndexed: return "Indexed";
+      case kPattern: return "Pattern";
+      default: return "";
+    }
+  }
   // Element 0, resolved, is a name equal to the family name.
   static bool CheckFamilyName(CPDFObjRegistry* doc, CPDFArray* array, const CPDFName& name);
+  // Element 1, resolved, is a dictionary holding WhitePoint as an array.
+  static bool CheckWhitePoint(CPDFObjRegistry* doc, CPDFArray* array);
 
   // The element at the index, resolved through the document; none when it
   // is missing.
@@ -102,73 +123,53 @@ class CPDFColorSpace : public CPDFResource, public CPDFArray {
   // from a file). A missing element fails only when required.
   bool ConvertFunctionElement(int32_t index, bool required);
 
-  // A new object of the family's class duplicated from this one.
+  // A new object of the family's class duplicated from this one; none on
+  // failure.
   template <class F>
-  static F* CloneAs(const F* self, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc);
+  static F* CloneAs(const F* self, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+    try {
+      std::unique_ptr<F> copy(new F);
+      if (!self->Duplicate(copy.get(), doc, sourceDoc)) return nullptr;
+      return copy.release();
+    } catch (...) {
+      CPDFException::Absorb(nullptr, "CPDFColorSpace", "Clone");
+      return nullptr;
+    }
+  }
 
  private:
   int32_t family_ = 0;
   const char* familyName_ = "";
 };
 
-// The families without parameters: [/DeviceGray], [/DeviceRGB],
-// [/DeviceCMYK]. Their Load converts nothing.
-class CPDFDevGrayCS : public CPDFColorSpace {
+// The families whose Load converts nothing: the device families
+// [/DeviceGray], [/DeviceRGB], [/DeviceCMYK], and the CIE-based families
+// [/CalGray <<..>>], [/CalRGB <<..>>], [/Lab <<..>>], whose element 1 is a
+// dictionary holding WhitePoint as an array.
+template <int32_t Bit, bool CIEBased>
+class CPDFPlainCS : public CPDFColorSpace {
  public:
-  PDF_CONST_NAME(FamilyName, "DeviceGray")
-  CPDFDevGrayCS() : CPDFColorSpace(kDeviceGray, "DeviceGray") {}
-  static bool Check(CPDFObjRegistry* doc, CPDFArray* array);
+  static const CPDFName& FamilyName() {
+    static const CPDFName name(FamilyNameOf(Bit));
+    return name;
+  }
+  CPDFPlainCS() : CPDFColorSpace(Bit, FamilyNameOf(Bit)) {}
+  static bool Check(CPDFObjRegistry* doc, CPDFArray* array) {
+    return CheckFamilyName(doc, array, FamilyName()) &&
+           (!CIEBased || CheckWhitePoint(doc, array));
+  }
   bool Load(CPDFObjRegistry* doc, CPDFArray* source) { return CPDFColorSpace::Load(doc, source); }
-  CPDFDevGrayCS* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
+  CPDFPlainCS* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override {
+    return CloneAs(this, doc, sourceDoc);
+  }
 };
 
-class CPDFDevRGBCS : public CPDFColorSpace {
- public:
-  PDF_CONST_NAME(FamilyName, "DeviceRGB")
-  CPDFDevRGBCS() : CPDFColorSpace(kDeviceRGB, "DeviceRGB") {}
-  static bool Check(CPDFObjRegistry* doc, CPDFArray* array);
-  bool Load(CPDFObjRegistry* doc, CPDFArray* source) { return CPDFColorSpace::Load(doc, source); }
-  CPDFDevRGBCS* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
-};
-
-class CPDFDevCMYKCS : public CPDFColorSpace {
- public:
-  PDF_CONST_NAME(FamilyName, "DeviceCMYK")
-  CPDFDevCMYKCS() : CPDFColorSpace(kDeviceCMYK, "DeviceCMYK") {}
-  static bool Check(CPDFObjRegistry* doc, CPDFArray* array);
-  bool Load(CPDFObjRegistry* doc, CPDFArray* source) { return CPDFColorSpace::Load(doc, source); }
-  CPDFDevCMYKCS* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
-};
-
-// The CIE-based families [/CalGray <<..>>], [/CalRGB <<..>>], [/Lab <<..>>]:
-// element 1 a dictionary holding WhitePoint as an array. Load converts
-// nothing.
-class CPDFCalGrayCS : public CPDFColorSpace {
- public:
-  PDF_CONST_NAME(FamilyName, "CalGray")
-  CPDFCalGrayCS() : CPDFColorSpace(kCalGray, "CalGray") {}
-  static bool Check(CPDFObjRegistry* doc, CPDFArray* array);
-  bool Load(CPDFObjRegistry* doc, CPDFArray* source) { return CPDFColorSpace::Load(doc, source); }
-  CPDFCalGrayCS* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
-};
-
-class CPDFCalRGBCS : public CPDFColorSpace {
- public:
-  PDF_CONST_NAME(FamilyName, "CalRGB")
-  CPDFCalRGBCS() : CPDFColorSpace(kCalRGB, "CalRGB") {}
-  static bool Check(CPDFObjRegistry* doc, CPDFArray* array);
-  bool Load(CPDFObjRegistry* doc, CPDFArray* source) { return CPDFColorSpace::Load(doc, source); }
-  CPDFCalRGBCS* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
-};
-
-class CPDFLabCS : public CPDFColorSpace {
- public:
-  PDF_CONST_NAME(FamilyName, "Lab")
-  CPDFLabCS() : CPDFColorSpace(kLab, "Lab") {}
-  static bool Check(CPDFObjRegistry* doc, CPDFArray* array);
-  bool Load(CPDFObjRegistry* doc, CPDFArray* source) { return CPDFColorSpace::Load(doc, source); }
-  CPDFLabCS* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
-};
+using CPDFDevGrayCS = CPDFPlainCS<CPDFColorSpace::kDeviceGray, false>;
+using CPDFDevRGBCS = CPDFPlainCS<CPDFColorSpace::kDeviceRGB, false>;
+using CPDFDevCMYKCS = CPDFPlainCS<CPDFColorSpace::kDeviceCMYK, false>;
+using CPDFCalGrayCS = CPDFPlainCS<CPDFColorSpace::kCalGray, true>;
+using CPDFCalRGBCS = CPDFPlainCS<CPDFColorSpace::kCalRGB, true>;
+using CPDFLabCS = CPDFPlainCS<CPDFColorSpace::kLab, true>;
 
 // [/ICCBased stream]: the stream's dictionary holds N as a number. Load
 // makes N an integer and converts an Alternate array (any family but
@@ -178,7 +179,7 @@ class CPDFICCBasedCS : public CPDFColorSpace {
   PDF_CONST_NAME(FamilyName, "ICCBased")
   PDF_CONST_NAME(Key_N, "N")
   PDF_CONST_NAME(Key_Alternate, "Alternate")
-  CPDFICCBasedCS() : CPDFColorSpace(kICCBased, "ICCBased") {}
+  CPDFICCBasedCS() : CPDFColorSpace(kICCBased, FamilyNameOf(kICCBased)) {}
   static bool Check(CPDFObjRegistry* doc, CPDFArray* array);
   bool Load(CPDFObjRegistry* doc, CPDFArray* source);
   CPDFICCBasedCS* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
@@ -197,7 +198,7 @@ class CPDFICCBasedCS : public CPDFColorSpace {
 class CPDFSeparationCS : public CPDFColorSpace {
  public:
   PDF_CONST_NAME(FamilyName, "Separation")
-  CPDFSeparationCS() : CPDFColorSpace(kSeparation, "Separation") {}
+  CPDFSeparationCS() : CPDFColorSpace(kSeparation, FamilyNameOf(kSeparation)) {}
   static bool Check(CPDFObjRegistry* doc, CPDFArray* array);
   bool Load(CPDFObjRegistry* doc, CPDFArray* source);
   CPDFSeparationCS* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
@@ -223,7 +224,7 @@ class CPDFSeparationCS : public CPDFColorSpace {
 class CPDFDeviceNCS : public CPDFSeparationCS {
  public:
   PDF_CONST_NAME(FamilyName, "DeviceN")
-  CPDFDeviceNCS() : CPDFSeparationCS(kDeviceN, "DeviceN") {}
+  CPDFDeviceNCS() : CPDFSeparationCS(kDeviceN, FamilyNameOf(kDeviceN)) {}
   static bool Check(CPDFObjRegistry* doc, CPDFArray* array);
   bool Load(CPDFObjRegistry* doc, CPDFArray* source);
   CPDFDeviceNCS* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
@@ -238,7 +239,7 @@ class CPDFDeviceNCS : public CPDFSeparationCS {
 class CPDFIndexedCS : public CPDFColorSpace {
  public:
   PDF_CONST_NAME(FamilyName, "Indexed")
-  CPDFIndexedCS() : CPDFColorSpace(kIndexed, "Indexed") {}
+  CPDFIndexedCS() : CPDFColorSpace(kIndexed, FamilyNameOf(kIndexed)) {}
   static bool Check(CPDFObjRegistry* doc, CPDFArray* array);
   bool Load(CPDFObjRegistry* doc, CPDFArray* source);
   CPDFIndexedCS* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
@@ -272,7 +273,7 @@ class CPDFIndexedCS : public CPDFColorSpace {
 class CPDFPatternCS : public CPDFColorSpace {
  public:
   PDF_CONST_NAME(FamilyName, "Pattern")
-  CPDFPatternCS() : CPDFColorSpace(kPattern, "Pattern") {}
+  CPDFPatternCS() : CPDFColorSpace(kPattern, FamilyNameOf(kPattern)) {}
   static bool Check(CPDFObjRegistry* doc, CPDFArray* array);
   bool Load(CPDFObjRegistry* doc, CPDFArray* source);
   CPDFPatternCS* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;

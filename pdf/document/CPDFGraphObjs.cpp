@@ -47,6 +47,16 @@ void CPDFGraphOperator::Replace(int32_t kind, std::unique_ptr<CPDFObject>* opera
   }
 }
 
+void CPDFGraphOperator::ReplaceNumbers(int32_t kind, std::initializer_list<float> values) {
+  std::unique_ptr<CPDFObject> owned[kSlots];
+  int32_t count = 0;
+  for (float value : values) {
+    if (count == kSlots) break;
+    owned[count++] = std::make_unique<CPDFNumber>(value);
+  }
+  Replace(kind, owned, count);
+}
+
 void CPDFGraphOperator::ReplaceBytes(int32_t kind, const char* bytes, int32_t length) {
   TempString copy;
   if (bytes && length > 0 && !copy.Assign(bytes, length)) throw std::bad_alloc();

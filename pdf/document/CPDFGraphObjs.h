@@ -93,6 +93,8 @@ class CPDFGraphOperator : public CPDFGraphObj {
 
   // The same with operands already owned; never throws.
   void Replace(int32_t kind, std::unique_ptr<CPDFObject>* operands, int32_t count);
+  // The same with new number operands of the values.
+  void ReplaceNumbers(int32_t kind, std::initializer_list<float> values);
   // The same for a kind whose operand is raw bytes (copied).
   void ReplaceBytes(int32_t kind, const char* bytes, int32_t length);
   // Deletes the operands and the bytes; the kind becomes -1.
@@ -146,14 +148,27 @@ class CPDFGraphObjList {
   List list_;
 };
 
-// A text object: the text operators between BT and ET. It writes no BT or
-// ET of its own; the caller appends AddBT first and AddET last.
-class CPDFTextObject : public CPDFGraphObj {
+// The shared part of text objects and external objects: an owned list of
+// operators, written as a list.
+class CPDFGraphObjGroup : public CPDFGraphObj {
  public:
-  CPDFTextObject() : CPDFGraphObj(kTextObject, "Text Object") {}
-  ~CPDFTextObject() override = default;
+  ~CPDFGraphObjGroup() override = default;
 
   void Write(CPDFOutStream& out) override { operators_.Write(out); }
+  CPDFGraphObjList& GetOperators() { return operators_; }
+
+ protected:
+  CPDFGraphObjGroup(int32_t type, const char* typeName) : CPDFGraphObj(type, typeName) {}
+
+  CPDFGraphObjList operators_;
+};
+
+// A text object: the text operators between BT and ET. It writes no BT or
+// ET of its own; the caller appends AddBT first and AddET last.
+class CPDFTextObject : public CPDFGraphObjGroup {
+ public:
+  CPDFTextObject() : CPDFGraphObjGroup(kTextObject, "Text Object") {}
+  ~CPDFTextObject() override = default;
 
   // Each appends one text operator and answers this text object.
   CPDFTextObject* AddBT();
@@ -166,28 +181,16 @@ class CPDFTextObject : public CPDFGraphObj {
   CPDFTextObject* AddShowText(const char* bytes, int32_t length);
   // Appends a text operator made by the caller (the object takes it).
   CPDFTextObject* AddOperator(CPDFTextOperator* op);
-
-  CPDFGraphObjList& GetOperators() { return operators_; }
-
- private:
-  CPDFGraphObjList operators_;
 };
 
 // An external object: the external operators that paint XObjects.
-class CPDFExternalObject : public CPDFGraphObj {
+class CPDFExternalObject : public CPDFGraphObjGroup {
  public:
-  CPDFExternalObject() : CPDFGraphObj(kExternalObject, "External Object") {}
+  CPDFExternalObject() : CPDFGraphObjGroup(kExternalObject, "External Object") {}
   ~CPDFExternalObject() override = default;
-
-  void Write(CPDFOutStream& out) override { operators_.Write(out); }
 
   // Appends an external operator made by the caller (the object takes it).
   CPDFExternalObject* AddOperator(CPDFExternalOperator* op);
-
-  CPDFGraphObjList& GetOperators() { return operators_; }
-
- private:
-  CPDFGraphObjList operators_;
 };
 
 // The content of a page: the elements in drawing order with the appenders

@@ -1,11 +1,8 @@
 #include "pdf/document/CPDFPageDescOp.h"
 
 #include <iterator>
-#include <memory>
-#include <new>
 
 #include "pdf/object/CPDFArray.h"
-#include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFOutStream.h"
 
 namespace {
@@ -80,19 +77,9 @@ uint32_t CPDFPageDescOp::GetCategory() const {
 }
 
 void CPDFPageDescOp::SetMatrix(float a, float b, float c, float d, float e, float f) {
-  std::unique_ptr<CPDFObject> ops[] = {
-      std::make_unique<CPDFNumber>(a), std::make_unique<CPDFNumber>(b),
-      std::make_unique<CPDFNumber>(c), std::make_unique<CPDFNumber>(d),
-      std::make_unique<CPDFNumber>(e), std::make_unique<CPDFNumber>(f)};
-  Replace(kConcat, ops, 6);
+  ReplaceNumbers(kConcat, {a, b, c, d, e, f});
 }
 
-void CPDFPageDescOp::SetLineWidth(float width) {
-  std::unique_ptr<CPDFObject> ops[] = {std::make_unique<CPDFNumber>(width)};
-  Replace(kLineWidth, ops, 1);
-}
+void CPDFPageDescOp::SetLineWidth(float width) { ReplaceNumbers(kLineWidth, {width}); }
 
-void CPDFPageDescOp::SetStrokeGray(float gray) {
-  std::unique_ptr<CPDFObject> ops[] = {std::make_unique<CPDFNumber>(gray)};
-  Replace(kStrokeGray, ops, 1);
-}
+void CPDFPageDescOp::SetStrokeGray(float gray) { ReplaceNumbers(kStrokeGray, {gray}); }

@@ -73,11 +73,7 @@ void CPDFTextOperator::SetRenderMode(int32_t mode) {
 }
 
 void CPDFTextOperator::SetTextMatrix(float a, float b, float c, float d, float e, float f) {
-  std::unique_ptr<CPDFObject> ops[] = {
-      std::make_unique<CPDFNumber>(a), std::make_unique<CPDFNumber>(b),
-      std::make_unique<CPDFNumber>(c), std::make_unique<CPDFNumber>(d),
-      std::make_unique<CPDFNumber>(e), std::make_unique<CPDFNumber>(f)};
-  Replace(kTextMatrix, ops, 6);
+  ReplaceNumbers(kTextMatrix, {a, b, c, d, e, f});
 }
 
 void CPDFTextOperator::SetShowText(const char* bytes, int32_t length) {

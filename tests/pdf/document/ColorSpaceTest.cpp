@@ -7,6 +7,7 @@
 #include "pdf/document/ResourceTestSupport.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFNumber.h"
+#include "pdf/object/CPDFStream.h"
 #include "pdf/object/CPDFString.h"
 #include "pdf/object/TestRegistry.h"
 
@@ -267,6 +268,134 @@ TEST(ColorSpaceTest, ResourceSideAndElementSetters) {
   EXPECT_TRUE(ix.Set_Lookup(new CPDFString("ab")));
   EXPECT_TRUE(ix.Set_Base(new CPDFName("DeviceRGB")));  // replaces
   EXPECT_EQ(Written(&ix), "[/Indexed /DeviceRGB 1 (ab)]");
+}
+
+// A profile stream as a file holds it.
+std::string Profile(const std::string& extra) {
+  return "<< /N 3 /Length 4" + extra + " >>\nstream\nabcd\nendstream\nendobj";
+}
+
+TEST(ColorSpaceTest, ICCBasedStreams) {
+  TestRegistry doc;
+  Put(doc, 5, Profile(" /Alternate /DeviceRGB"));
+  Put(doc, 6, Profile(" /Alternate [/CalRGB << /WhitePoint [1 1 1] >>]"));
+  Put(doc, 7, Profile(" /Alternate [/Pattern]"));
+  Put(doc, 8, "<< /N 3 /Length 0 >>\nstream\n\nendstream\nendobj");
+  Put(doc, 9, "<< /N 11 0 R /Length 0 >>\nstream\n\nendstream\nendobj");
+  Put(doc, 10, "<< /Length 0 >>\nstream\n\nendstream\nendobj");
+  Put(doc, 11, "4");
+
+  const std::string before = Written(doc.objects[5]);
+  Made plain = Make(doc, "[/ICCBased 5 0 R]");
+  auto* icc = dynamic_cast<CPDFICCBasedCS*>(plain.space.get());
+  ASSERT_NE(icc, nullptr);
+  EXPECT_EQ(Written(icc), "[/ICCBased 5 0 R]");
+  EXPECT_EQ(Written(doc.objects[5]), before);  // the profile writes back unchanged
+  ASSERT_NE(icc->Get_N(), nullptr);
+  EXPECT_EQ(icc->Get_N()->GetType(), CPDFObject::kInteger);
+  EXPECT_EQ(icc->Get_Alternate()->GetType(), CPDFObject::kName);
+  EXPECT_EQ(icc->Get_Stream(), doc.objects[5]);
+
+  Made cal = Make(doc, "[/ICCBased 6 0 R]");
+  auto* withCal = dynamic_cast<CPDFICCBasedCS*>(cal.space.get());
+  ASSERT_NE(withCal, nullptr);
+  EXPECT_NE(dynamic_cast<CPDFCalRGBCS*>(withCal->Get_Alternate()), nullptr);
+
+  // The alternate may not be a Pattern space: it stays raw.
+  Made pattern = Make(doc, "[/ICCBased 7 0 R]");
+  auto* withPattern = dynamic_cast<CPDFICCBasedCS*>(pattern.space.get());
+  ASSERT_NE(withPattern, nullptr);
+  EXPECT_EQ(dynamic_cast<CPDFColorSpace*>(withPattern->Get_Alternate()), nullptr);
+
+  // No Alternate at all is fine; an N behind a reference is converted in
+  // the document.
+  EXPECT_NE(Make(doc, "[/ICCBased 8 0 R]").space, nullptr);
+  Made indirectN = Make(doc, "[/ICCBased 9 0 R]");
+  ASSERT_NE(indirectN.space, nullptr);
+  EXPECT_EQ(doc.objects[11]->GetType(), CPDFObject::kInteger);
+  EXPECT_NE(Written(doc.objects[9]).find("/N 11 0 R"), std::string::npos);
+
+  // Refused: no N, no stream.
+  EXPECT_EQ(Make(doc, "[/ICCBased 10 0 R]").space, nullptr);
+  EXPECT_EQ(Make(doc, "[/ICCBased]").space, nullptr);
+
+  // The accessors answer none and false without the stream.
+  CPDFICCBasedCS empty;
+  EXPECT_EQ(empty.Get_N(), nullptr);
+  EXPECT_EQ(empty.Get_Alternate(), nullptr);
+  CPDFInt n(3);
+  EXPECT_FALSE(empty.Set_N(&n));
+}
+
+TEST(ColorSpaceTest, LoopsAndLongChainsEnd) {
+  // A chain of profiles, each naming the next as its alternate: the
+  // factory nests only so deep, and the rest stays as read.
+  TestRegistry doc;
+  const int32_t kChain = 3 * CPDFColorSpace::kMaxDepth;
+  for (int32_t i = 1; i <= kChain; ++i) {
+    const std::string alternate =
+        i < kChain ? " /Alternate [/ICCBased " + std::to_string(i + 1) + " 0 R]" : "";
+    Put(doc, i, Profile(alternate));
+  }
+  Made chain = Make(doc, "[/ICCBased 1 0 R]");
+  ASSERT_NE(chain.space, nullptr);
+  int32_t typed = 0;
+  for (CPDFObject* at = chain.space.get(); auto* cs = dynamic_cast<CPDFICCBasedCS*>(at);) {
+    at = cs->Get_Alternate();
+    if (dynamic_cast<CPDFICCBasedCS*>(at)) ++typed;
+  }
+  EXPECT_EQ(typed, CPDFColorSpace::kMaxDepth - 1);
+
+  // Loops through references: a profile whose alternate uses the profile
+  // again, and a Separation whose alternate leads back to itself.
+  TestRegistry loop;
+  Put(loop, 5, Profile(" /Alternate [/ICCBased 5 0 R]"));
+  Made self = Make(loop, "[/ICCBased 5 0 R]");
+  EXPECT_NE(self.space, nullptr);
+  Put(loop, 6, Profile(" /Alternate 9 0 R"));
+  Put(loop, 9, std::string("[/Separation /S [/ICCBased 6 0 R] ") + kTint + "]");
+  std::unique_ptr<CPDFColorSpace> sep(CPDFColorSpace::CreateColorSpace(&loop, loop.objects[9], -1));
+  EXPECT_NE(sep, nullptr);
+}
+
+TEST(ColorSpaceTest, IndexedBuild) {
+  TestRegistry doc;
+  auto lookup = std::make_unique<CPDFStream>();
+  lookup->SetData("\xff\x00\x00\x00\x00\xff", 6);
+  CPDFIndexedCS cs;
+  ASSERT_TRUE(cs.Build(&doc, CPDFName("DeviceRGB"), CPDFInt(1), lookup.get()));
+  CPDFStream* stored = lookup.release();  // the document's now
+  EXPECT_EQ(Written(&cs), "[/Indexed /DeviceRGB 1 1 0 R]");
+  EXPECT_EQ(doc.objects[1], stored);
+  EXPECT_EQ(cs.GetDoc(), &doc);
+  EXPECT_EQ(cs.Get_HiVal()->GetType(), CPDFObject::kInteger);
+  // Only once on one object.
+  auto second = std::make_unique<CPDFStream>();
+  EXPECT_FALSE(cs.Build(&doc, CPDFName("DeviceRGB"), CPDFInt(1), second.get()));
+  EXPECT_EQ(doc.objects.size(), 1u);
+
+  // Written and read back, it loads as an Indexed space over the stream.
+  std::unique_ptr<CPDFArray> parsed = ParseAs<CPDFArray>(Written(&cs), &doc);
+  ASSERT_NE(parsed, nullptr);
+  std::unique_ptr<CPDFColorSpace> loaded(CPDFColorSpace::CreateColorSpace(&doc, parsed.get(), -1));
+  ASSERT_NE(dynamic_cast<CPDFIndexedCS*>(loaded.get()), nullptr);
+  EXPECT_EQ(Written(loaded.get()), "[/Indexed /DeviceRGB 1 1 0 R]");
+
+  // A deep copy: the lookup stream is copied and registered too.
+  std::unique_ptr<CPDFIndexedCS> copy(cs.Clone(&doc, &doc));
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(Written(copy.get()), "[/Indexed /DeviceRGB 1 2 0 R]");
+  EXPECT_EQ(Written(doc.objects[2]), Written(stored));
+
+  // When the document cannot take the stream, the caller keeps it.
+  TestRegistry full;
+  full.failRegist = true;
+  CPDFIndexedCS refused;
+  auto kept = std::make_unique<CPDFStream>();
+  EXPECT_FALSE(refused.Build(&full, CPDFName("DeviceGray"), CPDFInt(0), kept.get()));
+  EXPECT_TRUE(full.objects.empty());
+  CPDFIndexedCS none;
+  EXPECT_FALSE(none.Build(&doc, CPDFName("DeviceRGB"), CPDFInt(1), nullptr));
 }
 
 }  // namespace
