@@ -85,42 +85,48 @@ inline std::vector<uint8_t> RGBRows(uint32_t w, uint32_t h) {
   return rows;
 }
 
+// Opens a new TIFF for one contiguous strip of w x h pixels.
+inline TIFF* NewTiff(const std::string& path, uint32_t w, uint32_t h, int bits, int samples,
+                     int photometric) {
+  TIFF* tiff = TIFFOpen(path.c_str(), "w");
+  if (!tiff) return nullptr;
+  TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, w);
+  TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, h);
+  TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, bits);
+  TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, samples);
+  TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, photometric);
+  TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, h);
+  return tiff;
+}
+
+// Writes the strip and closes the file.
+inline bool FinishTiff(TIFF* tiff, std::vector<uint8_t>& rows) {
+  const bool ok = TIFFWriteEncodedStrip(tiff, 0, rows.data(), static_cast<tmsize_t>(rows.size())) >= 0;
+  TIFFClose(tiff);
+  return ok;
+}
+
 // An 8-bit RGB TIFF of the true-colour pattern (one strip), with a
 // resolution in dots per inch when dpi > 0.
 inline bool RGBTiff(const std::string& path, uint32_t w, uint32_t h, float dpi = 0) {
-  TIFF* tiff = TIFFOpen(path.c_str(), "w");
+  TIFF* tiff = NewTiff(path, w, h, 8, 3, PHOTOMETRIC_RGB);
   if (!tiff) return false;
-  TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, w);
-  TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, h);
-  TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
-  TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
-  TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-  TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
   TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
-  TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, h);
   if (dpi > 0) {
     TIFFSetField(tiff, TIFFTAG_XRESOLUTION, dpi);
     TIFFSetField(tiff, TIFFTAG_YRESOLUTION, dpi);
     TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
   }
   std::vector<uint8_t> rows = RGBRows(w, h);
-  const bool ok = TIFFWriteEncodedStrip(tiff, 0, rows.data(), static_cast<tmsize_t>(rows.size())) >= 0;
-  TIFFClose(tiff);
-  return ok;
+  return FinishTiff(tiff, rows);
 }
 
 // A 4-bit palette TIFF whose colour map entry i is (i * 4369, 65535 - i * 4369,
 // 32768); pixel index (x + y) % 16.
 inline bool PaletteTiff(const std::string& path, uint32_t w, uint32_t h) {
-  TIFF* tiff = TIFFOpen(path.c_str(), "w");
+  TIFF* tiff = NewTiff(path, w, h, 4, 1, PHOTOMETRIC_PALETTE);
   if (!tiff) return false;
-  TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, w);
-  TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, h);
-  TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 4);
-  TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
-  TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_PALETTE);
-  TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, h);
   std::vector<uint16_t> r(16), g(16), b(16);
   for (int i = 0; i < 16; ++i) {
     r[i] = static_cast<uint16_t>(i * 4369);
@@ -135,9 +141,7 @@ inline bool PaletteTiff(const std::string& path, uint32_t w, uint32_t h) {
       const uint8_t v = static_cast<uint8_t>((x + y) % 16);
       rows[y * rowBytes + x / 2] |= static_cast<uint8_t>(x % 2 == 0 ? v << 4 : v);
     }
-  const bool ok = TIFFWriteEncodedStrip(tiff, 0, rows.data(), static_cast<tmsize_t>(rows.size())) >= 0;
-  TIFFClose(tiff);
-  return ok;
+  return FinishTiff(tiff, rows);
 }
 
 }  // namespace imagefile

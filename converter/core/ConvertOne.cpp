@@ -1,0 +1,129 @@
+#include "converter/core/ConvertOne.h"
+
+#include <memory>
+
+#include "pdf/document/CPDFColorSpace.h"
+#include "pdf/document/CPDFDoc.h"
+#include "pdf/document/CPDFEnv.h"
+#include "pdf/document/CPDFGraphObjs.h"
+#include "pdf/document/CPDFImageXObj.h"
+#include "pdf/document/CPDFPage.h"
+#include "pdf/document/CPDFResDict.h"
+#include "pdf/object/CPDFMatrix.h"
+#include "pdf/object/CPDFRect.h"
+#include "pdf/object/CPDFStream.h"
+
+namespace ostrel {
+
+namespace {
+
+// Gives the document back to the environment on every way out of a
+// conversion, exceptions included.
+class DocumentScope {
+ public:
+  explicit DocumentScope(CPDFDoc* doc) : doc_(doc) {}
+  DocumentScope(const DocumentScope&) = delete;
+  DocumentScope& operator=(const DocumentScope&) = delete;
+  ~DocumentScope() {
+    if (doc_) CPDFEnv::Global().CloseDoc(doc_);
+  }
+
+ private:
+  CPDFDoc* doc_;
+};
+
+// The palette image made only to learn the size has registered its lookup
+// stream with the document; nothing refers to it once the image is gone.
+void DropLookupStream(CPDFDoc* doc, CPDFImageXObj* image) {
+  auto* indexed = dynamic_cast<CPDFIndexedCS*>(image->Get_ColorSpace());
+  if (!indexed) return;
+  CPDFObjRef ref;
+  indexed->Get(doc, 3, &ref);
+  if (ref.IsDefined()) doc->DeleteObj(ref);
+}
+
+// The page's resource dictionary as a typed one: a plain dictionary is
+// converted and stored back in its place. None when there is none.
+CPDFResDict* PageResources(CPDFDoc* doc, CPDFPage* page) {
+  CPDFObjRef ref;
+  CPDFDict* raw = page->Get_Resources(&ref);
+  if (!raw) return nullptr;
+  if (auto* typed = dynamic_cast<CPDFResDict*>(raw)) return typed;
+  std::unique_ptr<CPDFResDict> typed(new CPDFResDict);
+  if (!typed->Load(doc, raw) || !page->Set_Resources(typed.get(), ref.IsDefined(), &ref)) {
+    raw->Assign(doc, typed.get());  // the entries go back where they were
+    return nullptr;
+  }
+  return typed.release();
+}
+
+// Loads the image file as an image XObject of the document, lists it in the
+// resources under a new name and appends the operators that paint it with
+// its lower-left corner at (x, y). 0, or -1 when the image cannot be loaded
+// or listed.
+int32_t DrawImage(CPDFDoc* doc, CPDFResDict* resources, CPDFGraphObjs& content, float x,
+                  float y, const char* path) {
+  CPDFMatrix matrix;
+  CPDFName name;
+  std::unique_ptr<CPDFImageXObj> image(CPDFImageXObj::CreateImageXObj(doc, path, matrix));
+  if (!image) return -1;
+  if (!resources->MakeUniqueName(name, image.get())) return -1;
+  if (!resources->AddResource(name, image.get(), nullptr)) return -1;
+  CPDFImageXObj* listed = image.release();  // the document owns it now
+  // Samples read from BMP and TIFF files are stored compressed; JPEG data
+  // keep their DCT encoding. A failed compression leaves the data as they
+  // were, which is still a valid image.
+  if (!listed->Get_Filter()) listed->FlateEncode(nullptr);
+  content.AddGSave();
+  content.AddTranslate(x, y);
+  content.AddMatrix(matrix);
+  content.AddXObject(name.c_str());
+  content.AddGRestore();
+  return 0;
+}
+
+}  // namespace
+
+int32_t ConvertOne(const char* inputPath, const char* outputPath) {
+  CPDFMatrix matrix;
+  CPDFGraphObjs content;
+  CPDFStream stream(nullptr);
+
+  // Text conversion goes through an explicit code page and numbers are
+  // written independently of the locale, so the locale is left alone.
+  CPDFEnv& env = CPDFEnv::Global();
+  env.Init(nullptr, nullptr, nullptr, nullptr);
+  CPDFDoc* doc = env.CreateDoc(false, false, 1, 3, nullptr);
+  if (!doc) return -1;
+  DocumentScope scope(doc);
+
+  if (!doc->CreatePage(-1, 1)) return -1;
+  CPDFPage* page = doc->GetPage(0, nullptr);
+  if (!page) return -1;
+  CPDFResDict* resources = PageResources(doc, page);
+  if (!resources) return -1;
+
+  // The first image serves only to learn the size in points.
+  {
+    std::unique_ptr<CPDFImageXObj> sizing(CPDFImageXObj::CreateImageXObj(doc, inputPath, matrix));
+    if (!sizing) return -1;
+    DropLookupStream(doc, sizing.get());
+  }
+  CPDFNumber* width = matrix.GetA();
+  CPDFNumber* height = matrix.GetD();
+  if (!width || !height) return -1;
+  std::unique_ptr<CPDFRect> mediaBox(new CPDFRect(0, 0, width->GetFloat(), height->GetFloat()));
+  if (!page->Set_MediaBox(mediaBox.get(), false, nullptr)) return -1;
+  mediaBox.release();
+
+  if (DrawImage(doc, resources, content, 0, 0, inputPath) != 0) return -1;
+  if (!stream.UpdateGraphObjs(&content, nullptr)) return -1;
+  if (!page->AddContents(&stream)) return -1;
+  resources->SetDefaultProcSet();
+
+  if (!doc->Save(outputPath, false, false)) return -1;
+  if (!doc->Flush()) return -1;
+  return 0;
+}
+
+}  // namespace ostrel
