@@ -119,7 +119,7 @@ TEST(AltImageDictTest, CheckWantsAnImageStream) {
   EXPECT_NE(copied->Get_Image(), nullptr);
 }
 
-TEST(ImageXObjTest, OPIAndAlternatesAreTyped) {
+TEST(ImageXObjPeripheryTest, OPIAndAlternatesAreTyped) {
   TestRegistry doc;
   const int32_t alternate = Register(doc, kImage);
   const std::string text =
