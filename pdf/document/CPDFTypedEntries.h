@@ -15,6 +15,7 @@
 #include "pdf/object/CPDFDict.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFNumber.h"
+#include "pdf/object/CPDFStream.h"
 #include "pdf/object/CPDFString.h"
 
 // The entry under the key. True when there was nothing to convert or the
@@ -49,6 +50,19 @@ bool PDFConvertNumberElements(CPDFArray* array, CPDFObjRegistry* doc, int32_t fi
   return true;
 }
 
+// After a typed object took over a raw one's content but could not be
+// stored in its place: the content goes back to the raw object, which is
+// still where the file had it.
+inline void PDFGiveBack(CPDFObject* typed, CPDFObject* raw, CPDFObjRegistry* doc) {
+  if (auto* from = dynamic_cast<CPDFStream*>(typed)) {
+    if (auto* to = dynamic_cast<CPDFStream*>(raw)) to->Assign(doc, from);
+  } else if (auto* from = dynamic_cast<CPDFDict*>(typed)) {
+    if (auto* to = dynamic_cast<CPDFDict*>(raw)) to->Assign(doc, from);
+  } else if (auto* from = dynamic_cast<CPDFArray*>(typed)) {
+    if (auto* to = dynamic_cast<CPDFArray*>(raw)) to->Assign(doc, from);
+  }
+}
+
 // A raw Source under the key that passes T::Check (when T has one) becomes
 // a new T loaded from it (T::Load).
 template <class T, class Source>
@@ -76,7 +90,12 @@ bool PDFLoadElements(CPDFArray* array, CPDFObjRegistry* doc, int32_t mask) {
     auto* raw = dynamic_cast<Source*>(element);
     if (!raw || !element->IsLoaded() || !element->IsType(mask) || !T::Check(doc, raw)) continue;
     T* typed = new T;
-    if (!typed->Load(doc, raw) || !array->SetAt(doc, i, typed, ref.IsDefined(), &ref)) {
+    if (!typed->Load(doc, raw)) {
+      delete typed;
+      return false;
+    }
+    if (!array->SetAt(doc, i, typed, ref.IsDefined(), &ref)) {
+      PDFGiveBack(typed, raw, doc);
       delete typed;
       return false;
     }
@@ -102,6 +121,7 @@ bool PDFConvertByFactory(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& k
   T* typed = make(value);
   if (!typed) return true;
   if (!dict->Set(doc, key, static_cast<CPDFObject*>(typed), ref.IsDefined(), &ref)) {
+    PDFGiveBack(static_cast<CPDFObject*>(typed), value, doc);
     delete typed;
     return false;
   }

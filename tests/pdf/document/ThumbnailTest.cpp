@@ -191,3 +191,21 @@ TEST(PagePeripheryTest, PageLoadTypesThumbPiecesAndSeparation) {
   EXPECT_NE(dynamic_cast<CPDFPieceInfoDict*>(page->Get(&doc, "PieceInfo")), nullptr);
   EXPECT_NE(dynamic_cast<CPDFSepInfoDict*>(page->Get(&doc, "SeparationInfo")), nullptr);
 }
+
+TEST(SepInfoDictTest, FailedStoreGivesTheEntriesBack) {
+  TestRegistry doc;
+  const int32_t space = Register(doc,
+                                 "[/Separation /Spot /DeviceGray << /FunctionType 2 /Domain [0 1] "
+                                 "/C0 [0] /C1 [1] /N 1 >>]");
+  auto raw = Parse("<< /Pages [] /DeviceColorant /Spot /ColorSpace " + Ref(space) + " >>", &doc);
+  const std::string before = Written(raw.get());
+  doc.failRegist = true;  // the typed colour space cannot be stored under its number
+  CPDFSepInfoDict info;
+  EXPECT_FALSE(info.Load(&doc, dynamic_cast<CPDFDict*>(raw.get())));
+  EXPECT_EQ(Written(raw.get()), before);
+  EXPECT_EQ(info.GetCount(), 0);
+  // The colour space the file holds under its number keeps its elements.
+  auto* stored = dynamic_cast<CPDFArray*>(doc.GetObj(CPDFObjRef(space, 0)));
+  ASSERT_NE(stored, nullptr);
+  EXPECT_EQ(stored->GetCount(), 4);
+}
