@@ -195,28 +195,6 @@ CPDFDict* CPDFICCBasedCS::Get_Stream(CPDFObjRef* ref) {
   return stream && stream->IsType(kStream) ? static_cast<CPDFDict*>(stream) : nullptr;
 }
 
-CPDFObject* CPDFICCBasedCS::Get_N(CPDFObjRef* ref) {
-  if (ref) ref->Reset();
-  CPDFDict* stream = Get_Stream();
-  return stream ? stream->Get(GetDoc(), Key_N(), ref) : nullptr;
-}
-
-bool CPDFICCBasedCS::Set_N(CPDFObject* value, bool indirect, CPDFObjRef* ref) {
-  CPDFDict* stream = Get_Stream();
-  return stream && stream->Set(GetDoc(), Key_N(), value, indirect, ref);
-}
-
-CPDFObject* CPDFICCBasedCS::Get_Alternate(CPDFObjRef* ref) {
-  if (ref) ref->Reset();
-  CPDFDict* stream = Get_Stream();
-  return stream ? stream->Get(GetDoc(), Key_Alternate(), ref) : nullptr;
-}
-
-bool CPDFICCBasedCS::Set_Alternate(CPDFColorSpace* value, bool indirect, CPDFObjRef* ref) {
-  CPDFDict* stream = Get_Stream();
-  return stream && PDFSetAs(stream, GetDoc(), Key_Alternate(), value, indirect, ref);
-}
-
 // ---- Separation and DeviceN ------------------------------------------------
 
 bool CPDFSeparationCS::Check(CPDFObjRegistry* doc, CPDFArray* array) {

@@ -187,10 +187,18 @@ class CPDFICCBasedCS : public CPDFColorSpace {
   // Element 1 (the profile stream), or none.
   CPDFDict* Get_Stream(CPDFObjRef* ref = nullptr);
   // N and Alternate of the stream; none or false without the stream.
-  CPDFObject* Get_N(CPDFObjRef* ref = nullptr);
-  bool Set_N(CPDFObject* value, bool indirect = false, CPDFObjRef* ref = nullptr);
-  CPDFObject* Get_Alternate(CPDFObjRef* ref = nullptr);
-  bool Set_Alternate(CPDFColorSpace* value, bool indirect = false, CPDFObjRef* ref = nullptr);
+  CPDFObject* Get_N(CPDFObjRef* ref = nullptr) {
+    return PDFGetAs<CPDFObject>(Get_Stream(), GetDoc(), Key_N(), ref);
+  }
+  bool Set_N(CPDFObject* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
+    return PDFSetAs(Get_Stream(), GetDoc(), Key_N(), value, indirect, ref);
+  }
+  CPDFObject* Get_Alternate(CPDFObjRef* ref = nullptr) {
+    return PDFGetAs<CPDFObject>(Get_Stream(), GetDoc(), Key_Alternate(), ref);
+  }
+  bool Set_Alternate(CPDFColorSpace* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
+    return PDFSetAs(Get_Stream(), GetDoc(), Key_Alternate(), value, indirect, ref);
+  }
 };
 
 // [/Separation /name alternate tintTransform]. Load converts an alternate

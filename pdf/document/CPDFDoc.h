@@ -119,6 +119,7 @@ class CPDFDoc : public CPDFObjRegistry {
   CPDFObject* ReadBack(const CPDFObjRef& ref, int32_t offset);
   void GatherRevisions();
   void StartRevision();
+  void LoadExternalData();
 
   std::unique_ptr<CPDFHeader> header_;
   std::vector<std::unique_ptr<CPDFBody>> bodies_;

@@ -25,6 +25,7 @@
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFInStream.h"
 #include "pdf/object/CPDFOutStream.h"
+#include "pdf/object/CPDFStream.h"
 #include "pdf/object/CPDFString.h"
 #include "platform/SystemError.h"
 
@@ -315,6 +316,7 @@ bool CPDFDoc::Flush() {
     if (!save_->out->Close()) ThrowErrno(kMethod, save_->out->GetLastError());
     save_->out.reset();
     if (int error = SyncFile(save_->temp, false)) ThrowErrno(kMethod, error);
+    if (!incremental_) LoadExternalData();
     if (rename(save_->temp.c_str(), save_->target.c_str()) != 0) ThrowErrno(kMethod, errno);
     save_->temp.clear();  // it is the target now
     SyncFile(FolderOf(save_->target), true);
@@ -344,6 +346,20 @@ bool CPDFDoc::Flush() {
       released_->Create(this, nullptr);
     }
     return false;
+  }
+}
+
+// Stream data still lying in the document's file is read in before a full
+// save replaces that file: its offsets would not hold in the new one. An
+// incremental save keeps every byte where it was.
+void CPDFDoc::LoadExternalData() {
+  for (auto& body : bodies_) {
+    for (int32_t n = 1; n <= body->GetCount(); ++n) {
+      auto* stream = dynamic_cast<CPDFStream*>(body->GetSlot(n));
+      if (stream && stream->IsExternal() && !stream->LoadData()) {
+        Throw("Flush", 1, "CPDFStream::LoadData()");
+      }
+    }
   }
 }
 

@@ -19,8 +19,7 @@ void CPDFExternalOperator::Write(CPDFOutStream& out) {
 }
 
 uint32_t CPDFExternalOperator::GetCategory() const {
-  const int32_t kind = GetOperator();
-  return kind == kDo || kind == kPS ? static_cast<uint32_t>(kXObjectOps) : 0u;
+  return CategoryOf(GetOperator(), {{kPS, kXObjectOps}});
 }
 
 void CPDFExternalOperator::SetDo(const char* name) {

@@ -94,6 +94,15 @@ void CPDFGraphOperator::WriteOperands(CPDFOutStream& out, int32_t count,
   out.WriteText(keyword);
 }
 
+uint32_t CPDFGraphOperator::CategoryOf(int32_t kind,
+                                       std::initializer_list<CategoryRange> ranges) {
+  if (kind < 0) return 0;
+  for (const CategoryRange& range : ranges) {
+    if (kind <= range.lastKind) return range.category;
+  }
+  return 0;
+}
+
 bool CPDFGraphOperator::GetFlag(int32_t slot) const {
   auto* flag = dynamic_cast<CPDFBool*>(GetOperand(slot));
   return flag && flag->GetValue();

@@ -106,6 +106,13 @@ class CPDFGraphOperator : public CPDFGraphObj {
   // Writes one operand followed by a blank; false (nothing written) when
   // the slot is empty.
   bool WriteOperand(CPDFOutStream& out, int32_t slot) const;
+  // The category of a kind from the last kind of each category, in
+  // ascending order: {{2, 1}, {9, 2}} gives 1 for 0..2, 2 for 3..9, else 0.
+  struct CategoryRange {
+    int32_t lastKind;
+    uint32_t category;
+  };
+  static uint32_t CategoryOf(int32_t kind, std::initializer_list<CategoryRange> ranges);
   // The flag operand in the slot: true only for a CPDFBool holding true.
   bool GetFlag(int32_t slot) const;
   const TempString& GetBytes() const { return bytes_; }
@@ -194,7 +201,8 @@ class CPDFExternalObject : public CPDFGraphObjGroup {
 };
 
 // The content of a page: the elements in drawing order with the appenders
-// of the common operators.
+// of the common operators. An appender that runs out of memory throws
+// std::bad_alloc and appends nothing.
 class CPDFGraphObjs : public CPDFGraphObjList {
  public:
   CPDFGraphObjs() = default;

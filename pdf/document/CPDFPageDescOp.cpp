@@ -66,14 +66,11 @@ void CPDFPageDescOp::Write(CPDFOutStream& out) {
 }
 
 uint32_t CPDFPageDescOp::GetCategory() const {
-  const int32_t kind = GetOperator();
-  if (kind < 0) return 0;
-  if (kind <= kConcat) return kSpecialGraphicsState;
-  if (kind <= kExtGState) return kGeneralGraphicsState;
-  if (kind <= kIntent) return kColor;
-  if (kind <= kEndCompat) return kCompatibility;
-  if (kind <= kMarkPointProps) return kMarkedContent;
-  return 0;
+  return CategoryOf(GetOperator(), {{kConcat, kSpecialGraphicsState},
+                                    {kExtGState, kGeneralGraphicsState},
+                                    {kIntent, kColor},
+                                    {kEndCompat, kCompatibility},
+                                    {kMarkPointProps, kMarkedContent}});
 }
 
 void CPDFPageDescOp::SetMatrix(float a, float b, float c, float d, float e, float f) {

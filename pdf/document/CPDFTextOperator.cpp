@@ -52,13 +52,10 @@ void CPDFTextOperator::Write(CPDFOutStream& out) {
 }
 
 uint32_t CPDFTextOperator::GetCategory() const {
-  const int32_t kind = GetOperator();
-  if (kind < 0) return 0;
-  if (kind <= kET) return kTextObjectOps;
-  if (kind <= kRise) return kTextState;
-  if (kind <= kNextLine) return kTextPositioning;
-  if (kind <= kShowArray) return kTextShowing;
-  return 0;
+  return CategoryOf(GetOperator(), {{kET, kTextObjectOps},
+                                    {kRise, kTextState},
+                                    {kNextLine, kTextPositioning},
+                                    {kShowArray, kTextShowing}});
 }
 
 void CPDFTextOperator::SetFont(const char* fontName, float size) {
