@@ -120,6 +120,12 @@ CPDFCatalog* CPDFDoc::GetCatalog(CPDFObjRef* ref) {
   return dynamic_cast<CPDFCatalog*>(trailer->Get_Root(ref));
 }
 
+void CPDFDoc::RequireSections(const char* method) const {
+  if (!GetBody()) Throw(method, 5, "CPDFDoc::GetBody()");
+  if (!GetXRef()) Throw(method, 5, "CPDFDoc::GetXRef()");
+  if (!GetTrailer()) Throw(method, 5, "CPDFDoc::GetTrailer()");
+}
+
 void CPDFDoc::SetFileName(const char* path) { fileName_ = path ? path : ""; }
 
 CPDFObject* CPDFDoc::FindObj(const CPDFObjRef& ref, bool skipLatest, CPDFBody** body) {
@@ -151,12 +157,10 @@ bool CPDFDoc::RegistObj(CPDFObject* object, CPDFObjRef* ref) {
   GetError().Clear();
   try {
     if (!object) Throw(kMethod, 5, "no object");
+    RequireSections(kMethod);
     CPDFBody* body = GetBody();
     CPDFXRef* xref = GetXRef();
     CPDFTrailer* trailer = GetTrailer();
-    if (!body) Throw(kMethod, 5, "CPDFDoc::GetBody()");
-    if (!xref) Throw(kMethod, 5, "CPDFDoc::GetXRef()");
-    if (!trailer) Throw(kMethod, 5, "CPDFDoc::GetTrailer()");
 
     if (ref && ref->IsDefined()) {
       CPDFBody* holder = nullptr;

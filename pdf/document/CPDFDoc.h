@@ -114,6 +114,8 @@ class CPDFDoc : public CPDFObjRegistry {
   struct SaveState;
 
   void ResetSave();
+  // Throws code 5 naming the first missing latest section.
+  void RequireSections(const char* method) const;
   void Fail(const char* method);
   CPDFObject* LoadFrom(CPDFInStream& in, const CPDFObjRef& ref, int32_t offset);
   CPDFObject* ReadBack(const CPDFObjRef& ref, int32_t offset);

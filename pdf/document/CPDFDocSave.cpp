@@ -133,9 +133,7 @@ bool CPDFDoc::Save(const char* path, bool incremental, bool linearize) {
   static constexpr const char* kMethod = "Save";
   GetError().Clear();
   try {
-    if (!GetBody()) Throw(kMethod, 5, "CPDFDoc::GetBody()");
-    if (!GetXRef()) Throw(kMethod, 5, "CPDFDoc::GetXRef()");
-    if (!GetTrailer()) Throw(kMethod, 5, "CPDFDoc::GetTrailer()");
+    RequireSections(kMethod);
     if (!path || !*path) Throw(kMethod, 3, "No file name was given.");
     save_.reset();
     saveCalled_ = true;
@@ -216,12 +214,10 @@ bool CPDFDoc::Serialize(CPDFOutStream& out) {
   static constexpr const char* kMethod = "Serialize";
   GetError().Clear();
   try {
+    RequireSections(kMethod);
     CPDFBody* body = GetBody();
     CPDFXRef* xref = GetXRef();
     CPDFTrailer* trailer = GetTrailer();
-    if (!body) Throw(kMethod, 5, "CPDFDoc::GetBody()");
-    if (!xref) Throw(kMethod, 5, "CPDFDoc::GetXRef()");
-    if (!trailer) Throw(kMethod, 5, "CPDFDoc::GetTrailer()");
     for (int32_t n = 1; n <= xref->GetCount(); ++n) {
       CPDFXRefEntry* entry = xref->GetEntry(n);
       if (!entry || !entry->inUse) continue;

@@ -5,6 +5,7 @@
 #include "pdf/document/CPDFPageTypes.h"
 #include "pdf/document/CPDFPages.h"
 #include "pdf/document/CPDFPieceInfoDict.h"
+#include "pdf/document/CPDFResDict.h"
 #include "pdf/document/CPDFSepInfoDict.h"
 #include "pdf/document/CPDFThumbnail.h"
 #include "pdf/interactive/CPDFAddActDict.h"
@@ -56,7 +57,9 @@ bool ConvertInheritable(CPDFDict* dict, CPDFObjRegistry* doc) {
       return false;
     }
   }
-  return true;
+  return PDFConvertEntry<CPDFResDict, CPDFDict>(
+      dict, doc, CPDFPage::Key_Resources(), CPDFObject::kDictionary,
+      [doc](CPDFResDict* typed, CPDFDict* raw) { return typed->Load(doc, raw); });
 }
 
 bool CPDFPage::Check(CPDFObjRegistry* doc, CPDFDict* dict) {
@@ -72,7 +75,8 @@ bool CPDFPage::Create(CPDFObjRegistry* doc, bool isTemplate, const CPDFObjRef& p
   SetDoc(doc);
   if (!Set_Type(isTemplate)) return false;
   if (!isTemplate && parent.IsDefined() && !Set_Parent(parent)) return false;
-  std::unique_ptr<CPDFDict> resources(new CPDFDict);
+  std::unique_ptr<CPDFResDict> resources(new CPDFResDict);
+  resources->SetDoc(doc);
   if (!Set_Resources(resources.get(), true)) return false;
   resources.release();
   return true;
@@ -112,14 +116,7 @@ bool CPDFPage::Load(CPDFObjRegistry* doc, CPDFDict* source) {
 }
 
 CPDFObject* CPDFPage::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  try {
-    std::unique_ptr<CPDFPage> copy(new CPDFPage);
-    if (!CopyDataStruct(this, copy.get(), doc, sourceDoc)) return nullptr;
-    return copy.release();
-  } catch (...) {
-    CPDFException::Absorb(nullptr, "CPDFPage", "Clone");
-    return nullptr;
-  }
+  return PDFCloneStruct(this, doc, sourceDoc, "CPDFPage");
 }
 
 bool CPDFPage::Set_Type(bool isTemplate) {

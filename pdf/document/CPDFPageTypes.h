@@ -4,7 +4,9 @@
 #include <cstdint>
 
 #include "pdf/object/CPDFAccessor.h"
+#include "pdf/object/CPDFDataStruct.h"
 #include "pdf/object/CPDFDict.h"
+#include "pdf/object/CPDFException.h"
 
 // Converts the raw value under the key into T (through T::Check and
 // T::Load) when it was read from a file and has a type of the mask. A value
@@ -19,6 +21,22 @@ bool PDFConvertChecked(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key
   if (!source || !T::Check(doc, source)) return true;
   return PDFConvertEntry<T, Source>(dict, doc, key, mask,
                                     [doc](T* typed, Source* raw) { return typed->Load(doc, raw); });
+}
+
+// The Clone of a typed dictionary class: a new T filled by the shared copy
+// step; none on failure (nothing thrown).
+template <class T>
+CPDFObject* PDFCloneStruct(T* self, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc,
+                           const char* className) {
+  T* copy = nullptr;
+  try {
+    copy = new T;
+    if (CopyDataStruct(self, copy, doc, sourceDoc)) return copy;
+  } catch (...) {
+    CPDFException::Absorb(nullptr, className, "Clone");
+  }
+  delete copy;
+  return nullptr;
 }
 
 // MediaBox, CropBox, ArtBox, TrimBox and BleedBox as rectangles and

@@ -49,14 +49,7 @@ bool CPDFPages::Load(CPDFObjRegistry* doc, CPDFDict* source) {
 }
 
 CPDFObject* CPDFPages::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  try {
-    std::unique_ptr<CPDFPages> copy(new CPDFPages);
-    if (!CopyDataStruct(this, copy.get(), doc, sourceDoc)) return nullptr;
-    return copy.release();
-  } catch (...) {
-    CPDFException::Absorb(nullptr, "CPDFPages", "Clone");
-    return nullptr;
-  }
+  return PDFCloneStruct(this, doc, sourceDoc, "CPDFPages");
 }
 
 bool CPDFPages::SetParentRef(const CPDFObjRef& parent) {
