@@ -9,6 +9,7 @@
 #include "pdf/document/CPDFImageXObj.h"
 #include "pdf/document/CPDFPage.h"
 #include "pdf/document/CPDFResDict.h"
+#include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFMatrix.h"
 #include "pdf/object/CPDFRect.h"
 #include "pdf/object/CPDFStream.h"
@@ -25,7 +26,12 @@ class DocumentScope {
   DocumentScope(const DocumentScope&) = delete;
   DocumentScope& operator=(const DocumentScope&) = delete;
   ~DocumentScope() {
-    if (doc_) CPDFEnv::Global().CloseDoc(doc_);
+    if (!doc_) return;
+    try {
+      CPDFEnv::Global().CloseDoc(doc_);
+    } catch (...) {
+      CPDFException::Absorb(nullptr, "ConvertOne", "CloseDoc");
+    }
   }
 
  private:
