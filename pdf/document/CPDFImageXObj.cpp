@@ -2,8 +2,11 @@
 
 #include <memory>
 
+#include "pdf/document/CPDFAltImageDict.h"
 #include "pdf/document/CPDFColorSpace.h"
 #include "pdf/document/CPDFImageImport.h"
+#include "pdf/document/CPDFOPIDict.h"
+#include "pdf/document/CPDFTypedEntries.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFObjRegistry.h"
@@ -82,13 +85,15 @@ bool CPDFImageXObj::Load(CPDFObjRegistry* doc, CPDFStream* source) {
             [&](CPDFImageXObj* typed, CPDFStream* raw) { return typed->Load(doc, raw); })) {
       return false;
     }
-    // Every alternate image must be reachable; the entries stay as read.
-    if (auto* alternates = dynamic_cast<CPDFArray*>(CPDFDict::Get(doc, Key_Alternates()))) {
-      for (int32_t i = 0; i < alternates->GetCount(); ++i) {
-        if (!alternates->Get(doc, i)) return false;
-      }
+    // OPI dictionaries and alternate images become typed where they fit;
+    // every alternate image must be reachable.
+    if (!PDFConvertByFactory<CPDFOPIDict>(this, doc, Key_OPI(), kDictionary, [doc](CPDFObject* raw) {
+          return CPDFOPIDict::CreateOPIDict(doc, raw, -1);
+        })) {
+      return false;
     }
-    return true;
+    return PDFLoadElements<CPDFAltImageDict, CPDFDict>(
+        dynamic_cast<CPDFArray*>(CPDFDict::Get(doc, Key_Alternates())), doc, kDictionary);
   } catch (...) {
     return CPDFException::Absorb(nullptr, "CPDFImageXObj", "Load");
   }

@@ -4,7 +4,10 @@
 
 #include "pdf/document/CPDFPageTypes.h"
 #include "pdf/document/CPDFPages.h"
+#include "pdf/document/CPDFPieceInfoDict.h"
 #include "pdf/document/CPDFResDict.h"
+#include "pdf/document/CPDFSepInfoDict.h"
+#include "pdf/document/CPDFThumbnail.h"
 #include "pdf/interactive/CPDFAddActDict.h"
 #include "pdf/interactive/CPDFAnnotation.h"
 #include "pdf/object/CPDFDate.h"
@@ -98,6 +101,13 @@ bool CPDFPage::Load(CPDFObjRegistry* doc, CPDFDict* source) {
     if (!PDFConvertEntry<CPDFAddActDict, CPDFDict>(
             this, doc, Key_AA(), CPDFObject::kDictionary,
             [doc](CPDFAddActDict* to, CPDFDict* from) { return to->Load(doc, from); })) {
+      return false;
+    }
+    if (!PDFConvertChecked<CPDFThumbnail, CPDFStream>(this, doc, "Thumb", CPDFObject::kStream) ||
+        !PDFConvertChecked<CPDFPieceInfoDict, CPDFDict>(this, doc, "PieceInfo",
+                                                        CPDFObject::kDictionary) ||
+        !PDFConvertChecked<CPDFSepInfoDict, CPDFDict>(this, doc, "SeparationInfo",
+                                                      CPDFObject::kDictionary)) {
       return false;
     }
     return PDFConvertChecked<CPDFDate, CPDFString>(this, doc, Key_LastModified(),

@@ -2,7 +2,9 @@
 
 #include <memory>
 
+#include "pdf/document/CPDFFormXObj.h"
 #include "pdf/document/CPDFImageXObj.h"
+#include "pdf/document/CPDFPSXObj.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFFamily.h"
 
@@ -51,6 +53,8 @@ bool CPDFXObject::Set_Type() {
 CPDFXObject* CPDFXObject::CreateXObject(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask) {
   static const CPDFFamilyMember<CPDFXObject> kMembers[] = {
       MakeFamilyMember<CPDFXObject, CPDFImageXObj, CPDFStream>(kImage),
+      MakeFamilyMember<CPDFXObject, CPDFFormXObj, CPDFStream>(kForm),
+      MakeFamilyMember<CPDFXObject, CPDFPSXObj, CPDFStream>(kPostScript),
   };
   return CreateFamilyMember(kMembers, doc, object, mask);
 }

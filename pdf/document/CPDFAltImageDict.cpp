@@ -1,0 +1,30 @@
+#include "pdf/document/CPDFAltImageDict.h"
+
+#include "pdf/document/CPDFImageXObj.h"
+#include "pdf/document/CPDFTypedEntries.h"
+#include "pdf/object/CPDFStream.h"
+
+bool CPDFAltImageDict::Check(CPDFObjRegistry* doc, CPDFObject* object) {
+  auto* dict = dynamic_cast<CPDFDict*>(object);
+  return dict && PDFGetAs<CPDFStream>(dict, doc, Key_Image()) != nullptr;
+}
+
+bool CPDFAltImageDict::Load(CPDFObjRegistry* doc, CPDFDict* source) {
+  SetDoc(doc);
+  return PDFLoadEntries(this, doc, source, [&] {
+    return Get(doc, Key_Image()) &&
+           PDFLoadEntry<CPDFImageXObj, CPDFStream>(this, doc, Key_Image(), kStream);
+  });
+}
+
+CPDFObject* CPDFAltImageDict::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+  return PDFCloneStruct<CPDFAltImageDict>(this, doc, sourceDoc);
+}
+
+CPDFImageXObj* CPDFAltImageDict::Get_Image(CPDFObjRef* ref) {
+  return PDFGetAs<CPDFImageXObj>(this, GetDoc(), Key_Image(), ref);
+}
+
+bool CPDFAltImageDict::Set_Image(CPDFImageXObj* value, bool indirect, CPDFObjRef* ref) {
+  return PDFSetAs(this, GetDoc(), Key_Image(), value, indirect, ref);
+}

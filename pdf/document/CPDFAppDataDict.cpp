@@ -1,0 +1,19 @@
+#include "pdf/document/CPDFAppDataDict.h"
+
+#include "pdf/document/CPDFTypedEntries.h"
+#include "pdf/object/CPDFString.h"
+
+bool CPDFAppDataDict::Check(CPDFObjRegistry* doc, CPDFObject* object) {
+  auto* dict = dynamic_cast<CPDFDict*>(object);
+  return dict && PDFGetAs<CPDFString>(dict, doc, Key_LastModified()) != nullptr;
+}
+
+bool CPDFAppDataDict::Load(CPDFObjRegistry* doc, CPDFDict* source) {
+  SetDoc(doc);
+  return PDFLoadEntries(this, doc, source,
+                        [&] { return PDFConvertDateEntry(this, doc, Key_LastModified()); });
+}
+
+CPDFObject* CPDFAppDataDict::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+  return PDFCloneStruct<CPDFAppDataDict>(this, doc, sourceDoc);
+}

@@ -1,0 +1,23 @@
+#pragma once
+// The application-data dictionary of a page-piece dictionary: the private
+// data of one application, with the date it was last changed.
+#include "pdf/object/CPDFAccessor.h"
+#include "pdf/object/CPDFDataStruct.h"
+#include "pdf/object/CPDFDate.h"
+#include "pdf/object/CPDFDict.h"
+
+class CPDFAppDataDict : public CPDFDataStruct, public CPDFDict {
+ public:
+  CPDFAppDataDict() : CPDFDataStruct(kAppData) {}
+  ~CPDFAppDataDict() override = default;
+
+  // True when LastModified is present and a string.
+  static bool Check(CPDFObjRegistry* doc, CPDFObject* object);
+  // Takes over the entries; a raw LastModified that is a date becomes a
+  // CPDFDate. False (entries given back) on failure.
+  bool Load(CPDFObjRegistry* doc, CPDFDict* source);
+
+  CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
+
+  PDF_DICT_ACCESSOR(LastModified, CPDFString)
+};

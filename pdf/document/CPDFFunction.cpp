@@ -1,0 +1,177 @@
+#include "pdf/document/CPDFFunction.h"
+
+#include "pdf/document/CPDFLoadDepth.h"
+#include "pdf/document/CPDFTypedEntries.h"
+#include "pdf/object/CPDFFamily.h"
+
+namespace {
+
+const CPDFFamilyMember<CPDFFunction> kMembers[] = {
+    MakeFamilyMember<CPDFFunction, CPDFType0Func, CPDFDict>(CPDFFunction::kType0),
+    MakeFamilyMember<CPDFFunction, CPDFType2Func, CPDFDict>(CPDFFunction::kType2),
+    MakeFamilyMember<CPDFFunction, CPDFType3Func, CPDFDict>(CPDFFunction::kType3),
+    MakeFamilyMember<CPDFFunction, CPDFType4Func, CPDFDict>(CPDFFunction::kType4),
+};
+
+// The FunctionType values the checks compare with.
+const CPDFInt& TypeValue(int32_t type) {
+  static const CPDFInt values[] = {CPDFInt(0), CPDFInt(2), CPDFInt(3), CPDFInt(4)};
+  return values[type == 0 ? 0 : type - 1];
+}
+
+bool HasArray(CPDFObjRegistry* doc, CPDFDict* dict, const CPDFName& key) {
+  return PDFGetAs<CPDFArray>(dict, doc, key) != nullptr;
+}
+
+bool HasNumber(CPDFObjRegistry* doc, CPDFDict* dict, const CPDFName& key) {
+  CPDFObject* value = dict->Get(doc, key);
+  return value && value->IsType(CPDFObject::kNumber);
+}
+
+}  // namespace
+
+CPDFFunction* CPDFFunction::CreateFunction(CPDFObjRegistry* doc, CPDFObject* object,
+                                           int32_t mask) {
+  CPDFLoadDepth depth;
+  if (depth.TooDeep()) return nullptr;
+  return CreateFamilyMember(kMembers, doc, object, mask);
+}
+
+bool CPDFFunction::Check(CPDFObjRegistry* doc, CPDFObject* object) {
+  auto* dict = dynamic_cast<CPDFDict*>(object);
+  return dict && HasArray(doc, dict, Key_Domain());
+}
+
+bool CPDFFunction::CheckType(CPDFObjRegistry* doc, CPDFObject* object, const CPDFInt& value) {
+  if (!CPDFFunction::Check(doc, object)) return false;
+  auto* type = PDFGetAs<CPDFNumber>(static_cast<CPDFDict*>(object), doc, Key_FunctionType());
+  return type && type->IsType(kNumber) && !value.IsNotEqual(*type);
+}
+
+bool CPDFFunction::Load(CPDFObjRegistry* doc, CPDFDict* source) {
+  return LoadWith(doc, source, [] { return true; });
+}
+
+template <class Convert>
+bool CPDFFunction::LoadWith(CPDFObjRegistry* doc, CPDFDict* source, Convert convert) {
+  if (!source) return false;
+  CPDFStructBase::SetDoc(doc);
+  SetDoc(doc);
+  auto* stream = dynamic_cast<CPDFStream*>(source);
+  const bool taken = stream ? CPDFStream::Assign(doc, stream) : CPDFDict::Assign(doc, source);
+  if (!taken) return false;
+  bool ok = false;
+  try {
+    ok = Get(doc, Key_FunctionType()) &&
+         PDFConvertNumberEntry<CPDFInt>(this, doc, Key_FunctionType()) && convert();
+  } catch (...) {
+    ok = CPDFException::Absorb(nullptr, "CPDFFunction", "Load");
+  }
+  if (!ok) {
+    // Everything goes back to the source.
+    if (stream) {
+      stream->Assign(doc, this);
+    } else {
+      source->CPDFDict::Assign(doc, this);
+    }
+  }
+  return ok;
+}
+
+bool CPDFFunction::Duplicate(CPDFFunction* dest, CPDFObjRegistry* doc,
+                             CPDFObjRegistry* sourceDoc, bool overwrite) const {
+  if (!dest) return false;
+  CPDFStructBase::Duplicate(dest, doc, sourceDoc);
+  if (streamForm_) return CPDFStream::Duplicate(dest, doc, sourceDoc, overwrite);
+  // A dictionary function has no data: copying them would add a Length
+  // that the written dictionary never had.
+  dest->SetDoc(doc);
+  return CPDFDict::Duplicate(dest, doc, sourceDoc, overwrite);
+}
+
+template <class T>
+T* CPDFFunction::CloneAs(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+  return PDFCloneWith<T>([&](T* copy) { return Duplicate(copy, doc, sourceDoc, true); });
+}
+
+void CPDFFunction::Write(CPDFOutStream& out, const uint8_t* context) {
+  if (streamForm_) {
+    CPDFStream::Write(out, context);
+  } else {
+    CPDFDict::Write(out, context);
+  }
+}
+
+// Type 0.
+
+bool CPDFType0Func::Check(CPDFObjRegistry* doc, CPDFObject* object) {
+  if (!CheckType(doc, object, TypeValue(0))) return false;
+  auto* dict = static_cast<CPDFDict*>(object);
+  return HasArray(doc, dict, Key_Size()) && HasNumber(doc, dict, Key_BitsPerSample());
+}
+
+bool CPDFType0Func::Load(CPDFObjRegistry* doc, CPDFDict* source) {
+  return LoadWith(doc, source, [&] {
+    return Get(doc, Key_BitsPerSample()) &&
+           PDFConvertNumberEntry<CPDFInt>(this, doc, Key_BitsPerSample()) &&
+           PDFConvertNumberEntry<CPDFInt>(this, doc, Key_Order());
+  });
+}
+
+CPDFObject* CPDFType0Func::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+  return CloneAs<CPDFType0Func>(doc, sourceDoc);
+}
+
+// Type 2.
+
+bool CPDFType2Func::Check(CPDFObjRegistry* doc, CPDFObject* object) {
+  return CheckType(doc, object, TypeValue(2)) &&
+         HasNumber(doc, static_cast<CPDFDict*>(object), Key_N());
+}
+
+CPDFObject* CPDFType2Func::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+  return CloneAs<CPDFType2Func>(doc, sourceDoc);
+}
+
+// Type 3.
+
+bool CPDFType3Func::Check(CPDFObjRegistry* doc, CPDFObject* object) {
+  if (!CheckType(doc, object, TypeValue(3))) return false;
+  auto* dict = static_cast<CPDFDict*>(object);
+  return HasArray(doc, dict, Key_Functions()) && HasArray(doc, dict, Key_Bounds()) &&
+         HasArray(doc, dict, Key_Encode());
+}
+
+bool CPDFType3Func::Load(CPDFObjRegistry* doc, CPDFDict* source) {
+  return LoadWith(doc, source, [&] {
+    CPDFArray* functions = Get_Functions();
+    if (!functions) return false;
+    for (int32_t i = 0; i < functions->GetCount(); ++i) {
+      CPDFObjRef ref;
+      CPDFObject* element = functions->Get(doc, i, &ref);
+      if (!element) return false;
+      if (!element->IsLoaded() || !element->IsType(kDictionary | kStream)) continue;
+      CPDFFunction* function = CreateFunction(doc, element, -1);
+      if (!function) continue;
+      if (!functions->SetAt(doc, i, function, ref.IsDefined(), &ref)) {
+        delete function;
+        return false;
+      }
+    }
+    return true;
+  });
+}
+
+CPDFObject* CPDFType3Func::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+  return CloneAs<CPDFType3Func>(doc, sourceDoc);
+}
+
+// Type 4.
+
+bool CPDFType4Func::Check(CPDFObjRegistry* doc, CPDFObject* object) {
+  return CheckType(doc, object, TypeValue(4));
+}
+
+CPDFObject* CPDFType4Func::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+  return CloneAs<CPDFType4Func>(doc, sourceDoc);
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Nesting guard of the typed loads that call family factories recursively
+// (functions holding functions, colour spaces holding colour spaces or
+// functions, images holding masks or alternates). A file can make such
+// values refer back to themselves; past kMaxDepth nested loads the guard
+// reports TooDeep and the caller answers none, so the value stays raw
+// instead of the stack overflowing. One counter serves every family, so a
+// cycle that passes through several families ends as well.
+#include <cstdint>
+
+class CPDFLoadDepth {
+ public:
+  static constexpr int32_t kMaxDepth = 32;
+
+  CPDFLoadDepth() { ++Depth(); }
+  ~CPDFLoadDepth() { --Depth(); }
+  CPDFLoadDepth(const CPDFLoadDepth&) = delete;
+  CPDFLoadDepth& operator=(const CPDFLoadDepth&) = delete;
+
+  // True when this guard is nested deeper than kMaxDepth.
+  bool TooDeep() const { return Depth() > kMaxDepth; }
+
+ private:
+  static int32_t& Depth() {
+    thread_local int32_t depth = 0;
+    return depth;
+  }
+};

@@ -1,0 +1,161 @@
+#pragma once
+// Typed conversion of raw entries shared by the typed loads: a value read
+// from a file (loaded flag set) of the expected type becomes its typed
+// class, stored back in its place (indirect again under the same reference
+// when it was reached through one). Values already typed, made in memory,
+// or of another type stay as they are. Also the common Clone of typed
+// dictionaries.
+#include <cstdint>
+
+#include "pdf/document/CPDFPageTypes.h"
+#include "pdf/object/CPDFAccessor.h"
+#include "pdf/object/CPDFArray.h"
+#include "pdf/object/CPDFDataStruct.h"
+#include "pdf/object/CPDFDate.h"
+#include "pdf/object/CPDFDict.h"
+#include "pdf/object/CPDFException.h"
+#include "pdf/object/CPDFNumber.h"
+#include "pdf/object/CPDFStream.h"
+#include "pdf/object/CPDFString.h"
+
+// The entry under the key. True when there was nothing to convert or the
+// conversion succeeded.
+template <class T>
+bool PDFConvertNumberEntry(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key) {
+  return PDFConvertEntry<T, CPDFNumber>(dict, doc, key, CPDFObject::kNumber,
+                                        [doc](T* typed, CPDFNumber* raw) {
+                                          return typed->Assign(doc, raw);
+                                        });
+}
+
+// The elements first, first + step, ... of the array. An element that
+// cannot be fetched (a reference that does not resolve), or a converted
+// element that cannot be stored, fails.
+template <class T>
+bool PDFConvertNumberElements(CPDFArray* array, CPDFObjRegistry* doc, int32_t first = 0,
+                              int32_t step = 1) {
+  if (!array || step < 1) return false;
+  for (int32_t i = first; i >= 0 && i < array->GetCount(); i += step) {
+    CPDFObjRef ref;
+    CPDFObject* element = array->Get(doc, i, &ref);
+    if (!element) return false;
+    auto* raw = dynamic_cast<CPDFNumber*>(element);
+    if (!raw || !element->IsLoaded() || !element->IsType(CPDFObject::kNumber)) continue;
+    T* typed = new T;
+    if (!typed->Assign(doc, raw) || !array->SetAt(doc, i, typed, ref.IsDefined(), &ref)) {
+      delete typed;
+      return false;
+    }
+  }
+  return true;
+}
+
+// After a typed object took over a raw one's content but could not be
+// stored in its place: the content goes back to the raw object, which is
+// still where the file had it.
+inline void PDFGiveBack(CPDFObject* typed, CPDFObject* raw, CPDFObjRegistry* doc) {
+  if (auto* from = dynamic_cast<CPDFStream*>(typed)) {
+    if (auto* to = dynamic_cast<CPDFStream*>(raw)) to->Assign(doc, from);
+  } else if (auto* from = dynamic_cast<CPDFDict*>(typed)) {
+    if (auto* to = dynamic_cast<CPDFDict*>(raw)) to->Assign(doc, from);
+  } else if (auto* from = dynamic_cast<CPDFArray*>(typed)) {
+    if (auto* to = dynamic_cast<CPDFArray*>(raw)) to->Assign(doc, from);
+  }
+}
+
+// A raw Source under the key that passes T::Check (when T has one) becomes
+// a new T loaded from it (T::Load).
+template <class T, class Source>
+bool PDFLoadEntry(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key, int32_t mask) {
+  if constexpr (requires(Source* raw) { T::Check(doc, raw); }) {
+    return PDFConvertChecked<T, Source>(dict, doc, key, mask);
+  } else {
+    return PDFConvertEntry<T, Source>(dict, doc, key, mask, [doc](T* typed, Source* raw) {
+      return typed->Load(doc, raw);
+    });
+  }
+}
+
+// The same for every element of an array: each raw Source element that
+// passes T::Check becomes a new T loaded from it, stored at its index. An
+// element that cannot be fetched, or a typed element that cannot be loaded
+// or stored, fails.
+template <class T, class Source>
+bool PDFLoadElements(CPDFArray* array, CPDFObjRegistry* doc, int32_t mask) {
+  if (!array) return true;
+  for (int32_t i = 0; i < array->GetCount(); ++i) {
+    CPDFObjRef ref;
+    CPDFObject* element = array->Get(doc, i, &ref);
+    if (!element) return false;
+    auto* raw = dynamic_cast<Source*>(element);
+    if (!raw || !element->IsLoaded() || !element->IsType(mask) || !T::Check(doc, raw)) continue;
+    T* typed = new T;
+    if (!typed->Load(doc, raw)) {
+      delete typed;
+      return false;
+    }
+    if (!array->SetAt(doc, i, typed, ref.IsDefined(), &ref)) {
+      PDFGiveBack(typed, raw, doc);
+      delete typed;
+      return false;
+    }
+  }
+  return true;
+}
+
+// A raw string that passes the date check becomes a CPDFDate.
+inline bool PDFConvertDateEntry(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key) {
+  return PDFLoadEntry<CPDFDate, CPDFString>(dict, doc, key, CPDFObject::kString);
+}
+
+// A raw value under the key of a type in the mask goes to a family factory,
+// make(value) -> new T or none. A result is stored back in its place; none
+// leaves the value as read. False when a result cannot be stored (it is
+// deleted).
+template <class T, class Make>
+bool PDFConvertByFactory(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key,
+                         int32_t mask, Make make) {
+  CPDFObjRef ref;
+  CPDFObject* value = dict->Get(doc, key, &ref);
+  if (!value || !value->IsLoaded() || !value->IsType(mask)) return true;
+  T* typed = make(value);
+  if (!typed) return true;
+  if (!dict->Set(doc, key, static_cast<CPDFObject*>(typed), ref.IsDefined(), &ref)) {
+    PDFGiveBack(static_cast<CPDFObject*>(typed), value, doc);
+    delete typed;
+    return false;
+  }
+  return true;
+}
+
+// A raw string becomes a CPDFText of the same bytes.
+inline bool PDFConvertTextEntry(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key) {
+  return PDFConvertEntry<CPDFText, CPDFString>(
+      dict, doc, key, CPDFObject::kString,
+      [doc](CPDFText* typed, CPDFString* raw) { return typed->Assign(doc, raw); });
+}
+
+// The Clone of a typed structure T: a new T filled by copy(source, new T);
+// none when that fails or throws.
+template <class T, class Copy>
+T* PDFCloneWith(Copy copy) {
+  T* result = nullptr;
+  try {
+    result = new T;
+    if (copy(result)) return result;
+  } catch (...) {
+    CPDFException::Absorb(nullptr, "CPDFDataStruct", "Clone");
+  }
+  delete result;
+  return nullptr;
+}
+
+// The Clone of a typed dictionary, array or string: CopyDataStruct (with the
+// overwrite flag) into a new T.
+template <class T>
+T* PDFCloneStruct(T* source, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc,
+                  bool overwrite = true) {
+  return PDFCloneWith<T>([&](T* copy) {
+    return CopyDataStruct(source, copy, doc, sourceDoc, overwrite);
+  });
+}
