@@ -214,6 +214,23 @@ TEST(SaveTest, StreamsReleasedDuringASaveKeepTheirData) {
   EXPECT_NE(ReadText(path).find("/Length 27\n>>\r\nstream\r\nq 0 0 1 rg"), std::string::npos);
 }
 
+TEST(SaveTest, AReferenceCycleWhileLoadingIsRefused) {
+  TempFolder folder;
+  const std::string path = folder.File("cycle.pdf");
+  auto doc = OnePageDoc();
+  auto* stream = new CPDFStream(doc.get());
+  stream->SetData("abc", 3);
+  CPDFObjRef ref;
+  ASSERT_TRUE(doc->RegistObj(stream, &ref));
+  // Its Length names the stream itself.
+  stream->SetAt(CPDFName("Length"), new CPDFObjRef(ref));
+  ASSERT_TRUE(doc->Save(path.c_str(), false, false));
+  ASSERT_TRUE(doc->ReleaseObj(ref, true));
+  EXPECT_EQ(doc->GetObj(ref), nullptr);
+  EXPECT_EQ(doc->GetError().GetCode(), 4);
+  EXPECT_EQ(std::string(doc->GetError().GetMessage()), "circular reference: " + std::to_string(ref.GetNumber()) + " 0");
+}
+
 TEST(SaveTest, LoadObjChecksTheObjectHeader) {
   TempFolder folder;
   const std::string path = folder.File("load.pdf");
