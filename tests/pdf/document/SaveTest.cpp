@@ -143,6 +143,14 @@ TEST(SaveTest, IncrementalSaveAppendsTheChangedObjectsOnly) {
   auto* added = dynamic_cast<CPDFString*>(doc->GetObj(ref));
   ASSERT_NE(added, nullptr);
   EXPECT_STREQ(added->c_str(), "added");
+
+  // An unchanged object of a flushed revision may go without a save: it is
+  // read again from the file when asked for.
+  ASSERT_TRUE(doc->ReleaseObj(ref, true));
+  EXPECT_EQ(doc->FindObj(ref, false), nullptr);
+  auto* again = dynamic_cast<CPDFString*>(doc->GetObj(ref));
+  ASSERT_NE(again, nullptr);
+  EXPECT_STREQ(again->c_str(), "added");
 }
 
 TEST(SaveTest, ErrorsOfTheSaveProtocol) {
@@ -228,7 +236,8 @@ TEST(SaveTest, AReferenceCycleWhileLoadingIsRefused) {
   ASSERT_TRUE(doc->ReleaseObj(ref, true));
   EXPECT_EQ(doc->GetObj(ref), nullptr);
   EXPECT_EQ(doc->GetError().GetCode(), 4);
-  EXPECT_EQ(std::string(doc->GetError().GetMessage()), "circular reference: " + std::to_string(ref.GetNumber()) + " 0");
+  EXPECT_EQ(std::string(doc->GetError().GetMessage()),
+            "circular reference: " + std::to_string(ref.GetNumber()) + " 0");
 }
 
 TEST(SaveTest, LoadObjChecksTheObjectHeader) {
