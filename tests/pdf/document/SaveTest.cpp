@@ -153,6 +153,30 @@ TEST(SaveTest, IncrementalSaveAppendsTheChangedObjectsOnly) {
   EXPECT_STREQ(again->c_str(), "added");
 }
 
+TEST(SaveTest, LinearizingRecordsTheLaterPagesOnly) {
+  TempFolder folder;
+  const std::string path = folder.File("lin.pdf");
+  auto doc = OnePageDoc();
+  ASSERT_TRUE(doc->CreatePage(-1, 2));
+  CPDFObjRef refs[3];
+  for (int32_t i = 0; i < 3; ++i) doc->GetPage(i, &refs[i]);
+  ASSERT_TRUE(doc->Save(path.c_str(), true, true));
+  ASSERT_TRUE(doc->Flush()) << doc->GetError().GetMessage();
+  CPDFObjRef mapped;
+  EXPECT_FALSE(doc->GetLinearRef(refs[0], &mapped));
+  ASSERT_TRUE(doc->GetLinearRef(refs[1], &mapped));
+  EXPECT_EQ(mapped, CPDFObjRef(1, 0));
+  ASSERT_TRUE(doc->GetLinearRef(refs[2], &mapped));
+  EXPECT_EQ(mapped, CPDFObjRef(2, 0));
+  // The document itself is untouched by it.
+  EXPECT_EQ(doc->GetPageCount(), 3);
+  CPDFObjRef again;
+  doc->GetPage(1, &again);
+  EXPECT_EQ(again, refs[1]);
+  std::string report;
+  EXPECT_TRUE(QpdfAccepts(path, &report)) << report;
+}
+
 TEST(SaveTest, ErrorsOfTheSaveProtocol) {
   auto doc = OnePageDoc();
   EXPECT_FALSE(doc->Flush());
@@ -290,16 +314,17 @@ TEST(SaveTest, FailedWritesLeaveTheExistingFileUnchanged) {
   EXPECT_EQ(ReadText(path), old);
   EXPECT_EQ(CountTempFiles(Folder(folder)), 0);
 
-  // A folder without write permission.
-  if (geteuid() != 0) {
-    ASSERT_EQ(chmod(Folder(folder).c_str(), 0555), 0);
+  // A folder without write permission (as root the child drops to an
+  // ordinary user first, for whom the permission bits count).
+  ASSERT_EQ(chmod(Folder(folder).c_str(), 0555), 0);
+  EXPECT_TRUE(InChild([&] {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return false;
     auto doc = OnePageDoc();
-    EXPECT_FALSE(doc->Save(path.c_str(), false, false));
-    EXPECT_EQ(doc->GetError().GetCode(), 1);
-    EXPECT_FALSE(doc->Flush());
-    chmod(Folder(folder).c_str(), 0755);
-    EXPECT_EQ(ReadText(path), old);
-  }
+    const bool saved = doc->Save(path.c_str(), false, false);
+    return !saved && doc->GetError().GetCode() == 1 && !doc->Flush();
+  }));
+  chmod(Folder(folder).c_str(), 0755);
+  EXPECT_EQ(ReadText(path), old);
 
   // A save that is never flushed leaves no temporary file behind.
   {
