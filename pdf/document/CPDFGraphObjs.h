@@ -201,7 +201,8 @@ class CPDFExternalObject : public CPDFGraphObjGroup {
 };
 
 // The content of a page: the elements in drawing order with the appenders
-// of the common operators.
+// of the common operators. An appender that runs out of memory throws
+// std::bad_alloc and appends nothing.
 class CPDFGraphObjs : public CPDFGraphObjList {
  public:
   CPDFGraphObjs() = default;

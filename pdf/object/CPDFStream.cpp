@@ -311,6 +311,13 @@ bool CopyDataStream(CPDFStructBase* source, CPDFStructBase* dest, CPDFObjRegistr
 CPDFStream* CPDFStream::SerializeObject(CPDFObjRegistry* doc, CPDFInStream& in, CPDFDict* dict,
                                         const uint8_t* context) {
   if (in.Peek() != 's') return nullptr;
+  // Only the keyword "stream" starts a body: a dictionary followed by
+  // another word (a trailer before "startxref") stays a dictionary.
+  const int32_t at = in.GetPosition();
+  char token[CPDFInStream::kTokenSize];
+  const bool isStream = in.ReadToken(token, sizeof token) && std::strcmp(token, "stream") == 0;
+  if (in.Seek(at) != 0) ThrowSerialize("ioerror");
+  if (!isStream) return nullptr;
   std::unique_ptr<CPDFStream> stream(new CPDFStream);
   stream->Serialize(doc, in, dict, context);
   return stream.release();
@@ -497,6 +504,10 @@ bool CPDFStream::EncodeFilter(const CPDFName& name, CPDFDict* paramsIn, CPDFExce
       if (!array->Insert(value.get(), 0)) fail("CPDFArray::Push_Back()");
       value.release();
     };
+    // An indirect array changed in place must be written again.
+    auto markChanged = [&](const CPDFObjRef& ref) {
+      if (ref.IsDefined() && doc_ && !doc_->UpdateObj(ref)) fail("CPDFDoc::UpdateObj()");
+    };
     auto paramOrNull = [&]() -> std::unique_ptr<CPDFAtom> {
       if (params) return std::unique_ptr<CPDFAtom>(params.release());
       return std::unique_ptr<CPDFAtom>(new CPDFNull);
@@ -507,7 +518,9 @@ bool CPDFStream::EncodeFilter(const CPDFName& name, CPDFDict* paramsIn, CPDFExce
     auto frontParms = [&](bool insertIntoArray) {
       CPDFAtom** slot = Find(Key_DecodeParms()).GetValue();
       if (slot && insertIntoArray) {
-        if (auto* parms = dynamic_cast<CPDFArray*>(Get_DecodeParms())) {
+        CPDFObjRef parmsRef;
+        if (auto* parms = dynamic_cast<CPDFArray*>(Get_DecodeParms(&parmsRef))) {
+          markChanged(parmsRef);
           pushFront(parms, paramOrNull());
           return;
         }
@@ -533,8 +546,10 @@ bool CPDFStream::EncodeFilter(const CPDFName& name, CPDFDict* paramsIn, CPDFExce
       }
       return true;
     }
-    CPDFObject* filter = Get_Filter();
+    CPDFObjRef filterRef;
+    CPDFObject* filter = Get_Filter(&filterRef);
     if (auto* array = dynamic_cast<CPDFArray*>(filter)) {
+      markChanged(filterRef);
       pushFront(array, std::unique_ptr<CPDFAtom>(new CPDFName(name)));
       frontParms(true);
       return true;

@@ -270,6 +270,46 @@ TEST(ColorSpaceTest, ResourceSideAndElementSetters) {
   EXPECT_EQ(Written(&ix), "[/Indexed /DeviceRGB 1 (ab)]");
 }
 
+TEST(ColorSpaceTest, ColorDictCheckAndLoad) {
+  TestRegistry doc;
+  const std::string sep = std::string("[/Separation /Spot /DeviceCMYK ") + kTint + "]";
+  Put(doc, 4, sep);
+  std::unique_ptr<CPDFDict> good =
+      ParseAs<CPDFDict>("<< /Colorants << /Spot 4 0 R /Other " + sep + " >> /X 1 >>", &doc);
+  ASSERT_NE(good, nullptr);
+  EXPECT_TRUE(CPDFColorDict::Check(&doc, good.get()));
+  CPDFColorDict attributes;
+  ASSERT_TRUE(attributes.Load(&doc, good.get()));
+  EXPECT_EQ(attributes.GetStructKind(), CPDFDataStruct::kColorDict);
+  EXPECT_NE(dynamic_cast<CPDFSeparationCS*>(doc.objects[4]), nullptr);  // indirect stays so
+  CPDFObjRef ref;
+  EXPECT_EQ(attributes.Get_Colorants()->Get(&doc, CPDFName("Spot"), &ref), doc.objects[4]);
+  EXPECT_EQ(ref.GetNumber(), 4);
+  EXPECT_NE(dynamic_cast<CPDFSeparationCS*>(
+                attributes.Get_Colorants()->Get(&doc, CPDFName("Other"))),
+            nullptr);
+  std::unique_ptr<CPDFColorDict> copy(attributes.Clone(&doc, &doc));
+  ASSERT_NE(copy, nullptr);
+  EXPECT_NE(Written(copy.get()).find("/Separation"), std::string::npos);
+
+  for (const char* bad : {"<< /X 1 >>", "<< /Colorants [/Spot] >>",
+                          "<< /Colorants << /Spot /DeviceRGB >> >>",
+                          "<< /Colorants << /Spot 99 0 R >> >>"}) {
+    std::unique_ptr<CPDFDict> dict = ParseAs<CPDFDict>(bad, &doc);
+    ASSERT_NE(dict, nullptr) << bad;
+    EXPECT_FALSE(CPDFColorDict::Check(&doc, dict.get())) << bad;
+  }
+  // Without Colorants, or with one that cannot be got, the load fails and
+  // the entries go back.
+  for (const char* bad : {"<< /X 1 >>", "<< /Colorants << /Spot 99 0 R >> >>"}) {
+    std::unique_ptr<CPDFDict> dict = ParseAs<CPDFDict>(bad, &doc);
+    const std::string before = Written(dict.get());
+    CPDFColorDict failed;
+    EXPECT_FALSE(failed.Load(&doc, dict.get())) << bad;
+    EXPECT_EQ(Written(dict.get()), before);
+  }
+}
+
 // A profile stream as a file holds it.
 std::string Profile(const std::string& extra) {
   return "<< /N 3 /Length 4" + extra + " >>\nstream\nabcd\nendstream\nendobj";
