@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+#include <dirent.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "converter/core/ConvertOne.h"
+#include "pdf/document/ImageFileMaker.h"
+#include "pdf/document/ImageTestSupport.h"
+#include "pdf/document/JPEGTestWriter.h"
+
+namespace {
+
+std::string Text(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+bool HaveQpdf() { return std::system("qpdf --version >/dev/null 2>&1") == 0; }
+
+// Runs qpdf with the arguments; its standard output, and whether it exited 0.
+std::string Qpdf(const std::string& args, bool* ok = nullptr) {
+  std::string out;
+  FILE* pipe = popen(("qpdf " + args + " 2>&1").c_str(), "r");
+  if (!pipe) return out;
+  char block[4096];
+  size_t n;
+  while ((n = std::fread(block, 1, sizeof block, pipe)) > 0) out.append(block, n);
+  const int status = pclose(pipe);
+  if (ok) *ok = status == 0;
+  return out;
+}
+
+std::vector<std::string> FolderEntries(const std::string& path) {
+  std::vector<std::string> names;
+  if (DIR* dir = opendir(path.c_str())) {
+    while (dirent* e = readdir(dir)) {
+      const std::string name = e->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(dir);
+  }
+  return names;
+}
+
+class ConvertOneTest : public ::testing::Test {
+ protected:
+  TempFolder folder;
+
+  // Converts and checks the file with qpdf; answers the PDF's bytes.
+  std::string Convert(const std::string& input, const std::string& output) {
+    EXPECT_EQ(ostrel::ConvertOne(input.c_str(), output.c_str()), 0) << input;
+    bool ok = false;
+    const std::string report = Qpdf("--check '" + output + "'", &ok);
+    EXPECT_TRUE(ok) << report;
+    return Text(TempFolder::Read(output));
+  }
+  // The decoded data of an object of the output.
+  std::string Decoded(const std::string& output, int object) {
+    return Qpdf("--show-object=" + std::to_string(object) + " --filtered-stream-data '" + output + "'");
+  }
+  std::string Raw(const std::string& output, int object) {
+    return Qpdf("--show-object=" + std::to_string(object) + " --raw-stream-data '" + output + "'");
+  }
+};
+
+TEST_F(ConvertOneTest, BitmapPage) {
+  if (!HaveQpdf()) GTEST_SKIP() << "qpdf is not installed";
+  const std::string input = folder.Write("a.bmp", imagefile::Bitmap(100, 50));
+  const std::string output = folder.File("a.pdf");
+  const std::string pdf = Convert(input, output);
+
+  EXPECT_EQ(pdf.rfind("%PDF-1.3", 0), 0u);
+  EXPECT_NE(pdf.find("/MediaBox [0 0 100 50]"), std::string::npos);
+  EXPECT_NE(pdf.find("/ProcSet [/PDF /ImageB /ImageC /ImageI]"), std::string::npos);
+  EXPECT_NE(pdf.find("/XObject <<\r\n/Im1 5 0 R\n>>"), std::string::npos);
+  EXPECT_NE(pdf.find("stream\r\nq 1 0 0 1 0 0 cm 100 0 0 50 0 0 cm /Im1 Do Q\r\nendstream"),
+            std::string::npos);
+  // 1 Pages, 2 Catalog, 3 Resources, 4 Page, 5 image, 6 Contents, 7 Info.
+  EXPECT_NE(pdf.find("xref\r\n0 8\r\n"), std::string::npos);
+  EXPECT_NE(pdf.find("trailer\r\n<<\r\n/Info 7 0 R\n/Root 2 0 R\n/Size 8\n>>"), std::string::npos);
+  EXPECT_NE(pdf.find("5 0 obj\r\n<<\r\n/BitsPerComponent 8\n/ColorSpace /DeviceRGB\n"
+                     "/Filter /FlateDecode\n/Height 50\n/Length "),
+            std::string::npos);
+  // The image's samples are the bitmap's pixels, top row first.
+  EXPECT_EQ(Decoded(output, 5), Text(imagefile::RGBRows(100, 50)));
+}
+
+TEST_F(ConvertOneTest, PaletteImagesAndResolution) {
+  if (!HaveQpdf()) GTEST_SKIP() << "qpdf is not installed";
+  const std::string output = folder.File("p.pdf");
+  std::string pdf = Convert(folder.Write("p.bmp", imagefile::Bitmap(30, 20, 8, 3780, 40)), output);
+  EXPECT_NE(pdf.find("/MediaBox [0 0 22.497189 14.998125]"), std::string::npos);
+  EXPECT_NE(pdf.find("q 1 0 0 1 0 0 cm 22.497189 0 0 14.998125 0 0 cm /Im1 Do Q"),
+            std::string::npos);
+  EXPECT_NE(pdf.find("/ColorSpace [/Indexed /DeviceRGB 39 "), std::string::npos);
+  EXPECT_EQ(pdf.find(" 0 obj\r\n<<\r\n/Filter [/ASCII85Decode /FlateDecode]"),
+            pdf.rfind(" 0 obj\r\n<<\r\n/Filter [/ASCII85Decode /FlateDecode]"))
+      << "one lookup stream only";
+
+  ASSERT_TRUE(imagefile::PaletteTiff(folder.File("p.tif"), 9, 4));
+  pdf = Convert(folder.File("p.tif"), output);
+  EXPECT_NE(pdf.find("/MediaBox [0 0 9 4]"), std::string::npos);
+  EXPECT_NE(pdf.find("/ColorSpace [/Indexed /DeviceRGB 15 "), std::string::npos);
+
+  ASSERT_TRUE(imagefile::RGBTiff(folder.File("r.tif"), 40, 30, 144));
+  pdf = Convert(folder.File("r.tif"), output);
+  EXPECT_NE(pdf.find("q 1 0 0 1 0 0 cm 20 0 0 15 0 0 cm /Im1 Do Q"), std::string::npos);
+  EXPECT_EQ(Decoded(output, 5), Text(imagefile::RGBRows(40, 30)));
+}
+
+TEST_F(ConvertOneTest, JPEGDataStayAsTheyAre) {
+  if (!HaveQpdf()) GTEST_SKIP() << "qpdf is not installed";
+  const std::string input = folder.File("j.jpg");
+  JPEGSpec spec;
+  spec.width = 600;
+  spec.height = 300;
+  spec.densityUnit = 1;
+  spec.xDensity = spec.yDensity = 300;
+  ASSERT_TRUE(WriteJPEG(input, spec));
+  const std::string output = folder.File("j.pdf");
+  const std::string pdf = Convert(input, output);
+  EXPECT_NE(pdf.find("/MediaBox [0 0 144 72]"), std::string::npos);
+  EXPECT_NE(pdf.find("/Filter /DCTDecode"), std::string::npos);
+  EXPECT_EQ(pdf.find("/FlateDecode"), std::string::npos);
+  EXPECT_EQ(Raw(output, 5), Text(TempFolder::Read(input)));
+}
+
+TEST_F(ConvertOneTest, FailuresLeaveNoFile) {
+  const std::string output = folder.File("out.pdf");
+  const std::string text = folder.Write("x.jpg", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm'});
+  EXPECT_EQ(ostrel::ConvertOne(text.c_str(), output.c_str()), -1);
+  std::vector<uint8_t> cut = imagefile::Bitmap(20, 20);
+  cut.resize(cut.size() / 2);
+  const std::string damaged = folder.Write("cut.bmp", cut);
+  EXPECT_EQ(ostrel::ConvertOne(damaged.c_str(), output.c_str()), -1);
+  EXPECT_EQ(ostrel::ConvertOne(folder.File("missing.tif").c_str(), output.c_str()), -1);
+  std::vector<std::string> names = FolderEntries(folder.File(""));
+  EXPECT_EQ(names.size(), 2u) << "only the two inputs";
+
+  // An existing output survives a failed conversion unchanged, and a good
+  // one replaces it.
+  folder.Write("out.pdf", {'o', 'l', 'd'});
+  EXPECT_EQ(ostrel::ConvertOne(damaged.c_str(), output.c_str()), -1);
+  EXPECT_EQ(Text(TempFolder::Read(output)), "old");
+  const std::string good = folder.Write("good.bmp", imagefile::Bitmap(4, 4));
+  EXPECT_EQ(ostrel::ConvertOne(good.c_str(), output.c_str()), 0);
+  EXPECT_EQ(Text(TempFolder::Read(output)).rfind("%PDF-1.3", 0), 0u);
+
+  // An output folder that does not exist.
+  EXPECT_EQ(ostrel::ConvertOne(good.c_str(), folder.File("no/such/out.pdf").c_str()), -1);
+  EXPECT_EQ(FolderEntries(folder.File("")).size(), 4u);
+}
+
+}  // namespace
