@@ -9,6 +9,7 @@
 #include "pdf/document/CPDFImageXObj.h"
 #include "pdf/document/CPDFPage.h"
 #include "pdf/document/CPDFResDict.h"
+#include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFMatrix.h"
 #include "pdf/object/CPDFRect.h"
 #include "pdf/object/CPDFStream.h"
@@ -25,7 +26,12 @@ class DocumentScope {
   DocumentScope(const DocumentScope&) = delete;
   DocumentScope& operator=(const DocumentScope&) = delete;
   ~DocumentScope() {
-    if (doc_) CPDFEnv::Global().CloseDoc(doc_);
+    if (!doc_) return;
+    try {
+      CPDFEnv::Global().CloseDoc(doc_);
+    } catch (...) {
+      CPDFException::Absorb(nullptr, "ConvertOne", "CloseDoc");
+    }
   }
 
  private:
@@ -40,21 +46,6 @@ void DropLookupStream(CPDFDoc* doc, CPDFImageXObj* image) {
   CPDFObjRef ref;
   indexed->Get(doc, 3, &ref);
   if (ref.IsDefined()) doc->DeleteObj(ref);
-}
-
-// The page's resource dictionary as a typed one: a plain dictionary is
-// converted and stored back in its place. None when there is none.
-CPDFResDict* PageResources(CPDFDoc* doc, CPDFPage* page) {
-  CPDFObjRef ref;
-  CPDFDict* raw = page->Get_Resources(&ref);
-  if (!raw) return nullptr;
-  if (auto* typed = dynamic_cast<CPDFResDict*>(raw)) return typed;
-  std::unique_ptr<CPDFResDict> typed(new CPDFResDict);
-  if (!typed->Load(doc, raw) || !page->Set_Resources(typed.get(), ref.IsDefined(), &ref)) {
-    raw->Assign(doc, typed.get());  // the entries go back where they were
-    return nullptr;
-  }
-  return typed.release();
 }
 
 // Loads the image file as an image XObject of the document, lists it in the
@@ -100,7 +91,7 @@ int32_t ConvertOne(const char* inputPath, const char* outputPath) {
   if (!doc->CreatePage(-1, 1)) return -1;
   CPDFPage* page = doc->GetPage(0, nullptr);
   if (!page) return -1;
-  CPDFResDict* resources = PageResources(doc, page);
+  auto* resources = dynamic_cast<CPDFResDict*>(page->Get_Resources(nullptr));
   if (!resources) return -1;
 
   // The first image serves only to learn the size in points.

@@ -9,7 +9,6 @@
 #include "converter/core/ConvertOne.h"
 #include "pdf/document/ImageFileMaker.h"
 #include "pdf/document/ImageTestSupport.h"
-#include "pdf/document/JPEGTestWriter.h"
 
 namespace {
 
@@ -111,12 +110,7 @@ TEST_F(ConvertOneTest, PaletteImagesAndResolution) {
 TEST_F(ConvertOneTest, JPEGDataStayAsTheyAre) {
   if (!HaveQpdf()) GTEST_SKIP() << "qpdf is not installed";
   const std::string input = folder.File("j.jpg");
-  JPEGSpec spec;
-  spec.width = 600;
-  spec.height = 300;
-  spec.densityUnit = 1;
-  spec.xDensity = spec.yDensity = 300;
-  ASSERT_TRUE(WriteJPEG(input, spec));
+  ASSERT_TRUE(imagefile::DenseJpeg(input, 600, 300, 300));
   const std::string output = folder.File("j.pdf");
   const std::string pdf = Convert(input, output);
   EXPECT_NE(pdf.find("/MediaBox [0 0 144 72]"), std::string::npos);

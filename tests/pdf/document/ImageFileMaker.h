@@ -4,6 +4,8 @@
 // through libtiff. Pixel values follow simple patterns the tests recompute.
 #include <tiffio.h>
 
+#include "JPEGTestWriter.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -142,6 +144,16 @@ inline bool PaletteTiff(const std::string& path, uint32_t w, uint32_t h) {
       rows[y * rowBytes + x / 2] |= static_cast<uint8_t>(x % 2 == 0 ? v << 4 : v);
     }
   return FinishTiff(tiff, rows);
+}
+
+// A colour JPEG of w x h pixels whose JFIF header gives dpi dots per inch.
+inline bool DenseJpeg(const std::string& path, int w, int h, int dpi) {
+  JPEGSpec spec;
+  spec.width = w;
+  spec.height = h;
+  spec.densityUnit = 1;
+  spec.xDensity = spec.yDensity = dpi;
+  return WriteJPEG(path, spec);
 }
 
 }  // namespace imagefile

@@ -6,7 +6,6 @@
 
 #include "ImageFileMaker.h"
 #include "ImageTestSupport.h"
-#include "JPEGTestWriter.h"
 #include "ResourceTestSupport.h"
 #include "pdf/document/CPDFColorSpace.h"
 #include "pdf/document/CPDFImageImport.h"
@@ -110,12 +109,7 @@ TEST_F(ImageXObjTest, PaletteBitmapGetsAnIndexedColourSpace) {
 
 TEST_F(ImageXObjTest, JPEGDataAreTheFile) {
   const std::string path = folder.File("a.jpg");
-  JPEGSpec spec;
-  spec.width = 600;
-  spec.height = 300;
-  spec.densityUnit = 1;
-  spec.xDensity = spec.yDensity = 300;
-  ASSERT_TRUE(WriteJPEG(path, spec));
+  ASSERT_TRUE(imagefile::DenseJpeg(path, 600, 300, 300));
   auto image = Import(path);
   ASSERT_TRUE(image);
   const std::vector<uint8_t> file = TempFolder::Read(path);
