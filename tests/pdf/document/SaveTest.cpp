@@ -143,6 +143,38 @@ TEST(SaveTest, IncrementalSaveAppendsTheChangedObjectsOnly) {
   auto* added = dynamic_cast<CPDFString*>(doc->GetObj(ref));
   ASSERT_NE(added, nullptr);
   EXPECT_STREQ(added->c_str(), "added");
+
+  // An unchanged object of a flushed revision may go without a save: it is
+  // read again from the file when asked for.
+  ASSERT_TRUE(doc->ReleaseObj(ref, true));
+  EXPECT_EQ(doc->FindObj(ref, false), nullptr);
+  auto* again = dynamic_cast<CPDFString*>(doc->GetObj(ref));
+  ASSERT_NE(again, nullptr);
+  EXPECT_STREQ(again->c_str(), "added");
+}
+
+TEST(SaveTest, LinearizingRecordsTheLaterPagesOnly) {
+  TempFolder folder;
+  const std::string path = folder.File("lin.pdf");
+  auto doc = OnePageDoc();
+  ASSERT_TRUE(doc->CreatePage(-1, 2));
+  CPDFObjRef refs[3];
+  for (int32_t i = 0; i < 3; ++i) doc->GetPage(i, &refs[i]);
+  ASSERT_TRUE(doc->Save(path.c_str(), true, true));
+  ASSERT_TRUE(doc->Flush()) << doc->GetError().GetMessage();
+  CPDFObjRef mapped;
+  EXPECT_FALSE(doc->GetLinearRef(refs[0], &mapped));
+  ASSERT_TRUE(doc->GetLinearRef(refs[1], &mapped));
+  EXPECT_EQ(mapped, CPDFObjRef(1, 0));
+  ASSERT_TRUE(doc->GetLinearRef(refs[2], &mapped));
+  EXPECT_EQ(mapped, CPDFObjRef(2, 0));
+  // The document itself is untouched by it.
+  EXPECT_EQ(doc->GetPageCount(), 3);
+  CPDFObjRef again;
+  doc->GetPage(1, &again);
+  EXPECT_EQ(again, refs[1]);
+  std::string report;
+  EXPECT_TRUE(QpdfAccepts(path, &report)) << report;
 }
 
 TEST(SaveTest, ErrorsOfTheSaveProtocol) {
@@ -214,6 +246,24 @@ TEST(SaveTest, StreamsReleasedDuringASaveKeepTheirData) {
   EXPECT_NE(ReadText(path).find("/Length 27\n>>\r\nstream\r\nq 0 0 1 rg"), std::string::npos);
 }
 
+TEST(SaveTest, AReferenceCycleWhileLoadingIsRefused) {
+  TempFolder folder;
+  const std::string path = folder.File("cycle.pdf");
+  auto doc = OnePageDoc();
+  auto* stream = new CPDFStream(doc.get());
+  stream->SetData("abc", 3);
+  CPDFObjRef ref;
+  ASSERT_TRUE(doc->RegistObj(stream, &ref));
+  // Its Length names the stream itself.
+  stream->SetAt(CPDFName("Length"), new CPDFObjRef(ref));
+  ASSERT_TRUE(doc->Save(path.c_str(), false, false));
+  ASSERT_TRUE(doc->ReleaseObj(ref, true));
+  EXPECT_EQ(doc->GetObj(ref), nullptr);
+  EXPECT_EQ(doc->GetError().GetCode(), 4);
+  EXPECT_EQ(std::string(doc->GetError().GetMessage()),
+            "circular reference: " + std::to_string(ref.GetNumber()) + " 0");
+}
+
 TEST(SaveTest, LoadObjChecksTheObjectHeader) {
   TempFolder folder;
   const std::string path = folder.File("load.pdf");
@@ -264,16 +314,17 @@ TEST(SaveTest, FailedWritesLeaveTheExistingFileUnchanged) {
   EXPECT_EQ(ReadText(path), old);
   EXPECT_EQ(CountTempFiles(Folder(folder)), 0);
 
-  // A folder without write permission.
-  if (geteuid() != 0) {
-    ASSERT_EQ(chmod(Folder(folder).c_str(), 0555), 0);
+  // A folder without write permission (as root the child drops to an
+  // ordinary user first, for whom the permission bits count).
+  ASSERT_EQ(chmod(Folder(folder).c_str(), 0555), 0);
+  EXPECT_TRUE(InChild([&] {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return false;
     auto doc = OnePageDoc();
-    EXPECT_FALSE(doc->Save(path.c_str(), false, false));
-    EXPECT_EQ(doc->GetError().GetCode(), 1);
-    EXPECT_FALSE(doc->Flush());
-    chmod(Folder(folder).c_str(), 0755);
-    EXPECT_EQ(ReadText(path), old);
-  }
+    const bool saved = doc->Save(path.c_str(), false, false);
+    return !saved && doc->GetError().GetCode() == 1 && !doc->Flush();
+  }));
+  chmod(Folder(folder).c_str(), 0755);
+  EXPECT_EQ(ReadText(path), old);
 
   // A save that is never flushed leaves no temporary file behind.
   {
