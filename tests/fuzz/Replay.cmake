@@ -1,6 +1,7 @@
 # Replay runners: every fuzz target linked with ReplayMain.cpp instead of
-# libFuzzer, registered with CTest to run the target's seed list and the
-# inputs kept under tests/fuzz/crashes/<name>/. Included from
+# libFuzzer, registered with CTest to run the target's seed corpus (written
+# at test time by the runner itself) and the inputs kept under
+# tests/fuzz/crashes/<name>/. Included from
 # tests/CMakeLists.txt, so they build with the normal and sanitizer builds.
 set(PN_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR})
 
@@ -13,8 +14,11 @@ function(pn_fuzz_target name)
   endforeach()
   add_executable(fuzz_replay_${name} ${PN_FUZZ_DIR}/fuzz_${name}.cpp ${PN_FUZZ_DIR}/ReplayMain.cpp)
   target_link_libraries(fuzz_replay_${name} PRIVATE ${ARGN})
+  # The seeds are written as files and read back, as the fuzzer reads them.
+  set(seeds ${CMAKE_CURRENT_BINARY_DIR}/fuzz-seeds/${name})
   add_test(NAME fuzz_replay.${name}
-           COMMAND fuzz_replay_${name} --seeds --allow-missing ${PN_FUZZ_DIR}/crashes/${name})
+           COMMAND fuzz_replay_${name} --write-seeds ${seeds} --allow-missing
+                   ${seeds} ${PN_FUZZ_DIR}/crashes/${name})
   set_tests_properties(fuzz_replay.${name} PROPERTIES TIMEOUT 300)
 endfunction()
 

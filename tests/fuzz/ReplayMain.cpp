@@ -6,7 +6,7 @@
 //
 // --seeds          also runs the target's own seed list (FuzzSeeds)
 // --write-seeds    writes the seed list as files into DIR (made if missing)
-//                  and runs nothing else unless paths or --seeds are given
+//                  before running the paths; alone, it runs nothing
 // --allow-missing  a PATH that does not exist is passed over (a target with
 //                  no kept crash inputs has no folder for them)
 // --timeout        an input running longer than this many seconds (default
@@ -24,6 +24,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -118,8 +119,13 @@ bool WriteSeeds(const FuzzSeedList& seeds, const fs::path& dir) {
     std::fprintf(stderr, "replay: cannot make %s: %s\n", dir.c_str(), error.message().c_str());
     return false;
   }
+  std::set<std::string> written;
   for (const auto& [name, bytes] : seeds.Items()) {
     const fs::path path = dir / FileName(name);
+    if (!written.insert(path.filename().string()).second) {
+      std::fprintf(stderr, "replay: two seeds named %s\n", path.filename().c_str());
+      return false;
+    }
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
