@@ -130,8 +130,10 @@ void CheckLimitedSink(Decode decode, const Bytes& full, size_t limit) {
 //   output turns the call into a failure;
 // - the input, encoded and decoded again, comes back unchanged, and the
 //   encoding stays within maxEncoded(n) bytes.
+// Answers the decoded input when decoding succeeded (empty otherwise), for
+// checks of the target's own.
 template <typename Decode, typename MaxDecoded, typename MaxEncoded>
-void CheckCodec(const uint8_t* data, size_t size, CodecFunction encode, Decode decode,
+Bytes CheckCodec(const uint8_t* data, size_t size, CodecFunction encode, Decode decode,
                 MaxDecoded maxDecoded, MaxEncoded maxEncoded) {
   VectorSink decodedSink;
   const CodecResult decoded = decode(data, size, decodedSink);
@@ -157,6 +159,7 @@ void CheckCodec(const uint8_t* data, size_t size, CodecFunction encode, Decode d
   FUZZ_CHECK(back.ok);
   FUZZ_CHECK(roundTrip.bytes.size() == size);
   FUZZ_CHECK(size == 0 || std::equal(roundTrip.bytes.begin(), roundTrip.bytes.end(), data));
+  return decoded.ok ? std::move(decodedSink.bytes) : Bytes{};
 }
 
 }  // namespace fuzz
