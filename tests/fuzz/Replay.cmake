@@ -14,6 +14,7 @@ function(pn_fuzz_target name)
   endforeach()
   add_executable(fuzz_replay_${name} ${PN_FUZZ_DIR}/fuzz_${name}.cpp ${PN_FUZZ_DIR}/ReplayMain.cpp)
   target_link_libraries(fuzz_replay_${name} PRIVATE ${ARGN})
+  set_target_properties(fuzz_replay_${name} PROPERTIES AUTOMOC OFF)
   # The seeds are written as files and read back, as the fuzzer reads them.
   set(seeds ${CMAKE_CURRENT_BINARY_DIR}/fuzz-seeds/${name})
   add_test(NAME fuzz_replay.${name}
