@@ -171,7 +171,9 @@ CodecResult ASCII85DecodeBytes(const uint8_t* in, size_t n, ByteSink& out) {
         marked = true;
         continue;
       }
-      if (c == '>' && marked) {
+      if (marked) {
+        // '~' only starts the end marker: what follows it must be '>'.
+        if (c != '>') return CodecResult::Failure(InvalidCharacter(c, start + i));
         ended = true;
         break;
       }

@@ -24,6 +24,7 @@ CodecResult ASCII85EncodeBytes(const uint8_t* in, size_t n, ByteSink& out);
 // The reverse: white space is skipped, "~>" ends the data, 'z' outside a group
 // gives four zero bytes, a final partial group of k digits (2 to 4) is
 // completed with 'u' and gives k - 1 bytes. Fails on any other character, on
-// 'z' inside a group, on a second '~', on a single trailing digit and on a
-// group whose value does not fit in 32 bits.
+// 'z' inside a group, on a '~' followed by anything but white space and '>',
+// on a single trailing digit and on a group whose value does not fit in 32
+// bits.
 CodecResult ASCII85DecodeBytes(const uint8_t* in, size_t n, ByteSink& out);

@@ -115,6 +115,8 @@ TEST(CodecASCII85, MalformedInputFails) {
   EXPECT_FALSE(A85Decode("87cUR!~>", out).ok) << "a single digit in the last group";
   EXPECT_FALSE(A85Decode("!", out).ok);
   EXPECT_FALSE(A85Decode("@:~~>", out).ok) << "second '~'";
+  EXPECT_FALSE(A85Decode("@:~E^", out).ok) << "'~' inside the data";
+  EXPECT_FALSE(A85Decode("@:E^~ z~>", out).ok) << "'~' followed by 'z'";
   EXPECT_FALSE(A85Decode("@:v~>", out).ok) << "'v' is no digit";
   EXPECT_FALSE(A85Decode("@:\x7F", out).ok);
 }

@@ -1,0 +1,8 @@
+# The fuzz targets, one line each: pn_fuzz_target(<name> <libraries>...)
+# builds tests/fuzz/fuzz_<name>.cpp against the libraries it reads through.
+# Included by tests/fuzz/Replay.cmake (the replay runners of the normal test
+# build) and by tests/fuzz/CMakeLists.txt (the libFuzzer programs, PN_FUZZ).
+pn_fuzz_target(ascii_hex Pennaform)
+pn_fuzz_target(ascii85 Pennaform)
+pn_fuzz_target(run_length Pennaform)
+pn_fuzz_target(flate Pennaform)
