@@ -7,7 +7,7 @@ PACKAGES=(
   libgtest-dev
   libtiff-dev libjpeg62-turbo-dev zlib1g-dev libmd-dev
   qt6-base-dev
-  qpdf
+  qpdf mupdf-tools
   fonts-noto-cjk qt6-translations-l10n
 )
 
