@@ -3,10 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-if [ ! -f converter/main.cpp ]; then
-  echo "The converter program is not part of this build yet."
-  exit 0
-fi
 cmake -S . -B build
 cmake --build build -j "$(nproc)" --target Ostrel
 exec ./build/converter/Ostrel "$@"

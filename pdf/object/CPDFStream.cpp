@@ -4,6 +4,8 @@
 #include <functional>
 #include <vector>
 
+#include "pdf/document/CPDFFileSpec.h"
+#include "pdf/document/CPDFTypedEntries.h"
 #include "pdf/object/CPDFCrypt.h"
 #include "pdf/object/CPDFDataStruct.h"
 #include "pdf/object/CPDFFilter.h"
@@ -394,6 +396,9 @@ void CPDFStream::Serialize(CPDFObjRegistry* doc, CPDFInStream& in, CPDFDict* dic
       if (!Set_Length(typed.get(), ref.IsDefined(), &ref)) throw 0;
       typed.release();
     }
+    // A file specification read with the stream becomes typed; any other
+    // value of F stays as read.
+    if (!PDFLoadEntry<CPDFFileSpec, CPDFDict>(this, doc_, Key_F(), kDictionary)) throw 0;
   } catch (...) {
     CPDFException::Absorb(nullptr, "CPDFStream", "Serialize");
     CPDFException::Throw("CPDFStream", "Serialize", CPDFException::kStepFailed);
