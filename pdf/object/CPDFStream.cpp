@@ -226,6 +226,13 @@ void CPDFStream::Clear() {
 }
 
 void CPDFStream::Write(CPDFOutStream& out, const uint8_t* context) {
+  if (!IsExternal()) {
+    // A Length read from a file may promise more bytes than the stream
+    // holds (or be negative); the file gets the count actually written, so
+    // a reader never runs past "endstream".
+    const int32_t held = GetDataLength();
+    if (GetLength() != held && !SetLength(held)) throw this;
+  }
   CPDFDict::Write(out, context);
   out.Write("\r\nstream\r\n", 10);
   WriteData(out, context);

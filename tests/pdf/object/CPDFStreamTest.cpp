@@ -91,13 +91,15 @@ TEST(CPDFStreamTest, DataAndLengthFollowEachOther) {
   ASSERT_TRUE(s.Append(s.GetData(), 3));
   EXPECT_EQ("xxxxxx", Data(s));
 
-  // A Length beyond the bytes held is clamped everywhere; a negative one is 0.
+  // A Length beyond the bytes held is clamped everywhere; a negative one is
+  // 0. The written file states the count actually written.
   s.SetLength(1000);
   EXPECT_EQ(6, s.GetDataLength());
-  EXPECT_EQ("<<\r\n/Length 1000\n>>\r\nstream\r\nxxxxxx\r\nendstream", Written(s));
+  EXPECT_EQ("<<\r\n/Length 6\n>>\r\nstream\r\nxxxxxx\r\nendstream", Written(s));
+  EXPECT_EQ(6, s.GetLength());
   s.SetLength(-5);
   EXPECT_EQ(0, s.GetDataLength());
-  EXPECT_EQ("<<\r\n/Length -5\n>>\r\nstream\r\nendstream", Written(s));
+  EXPECT_EQ("<<\r\n/Length 0\n>>\r\nstream\r\nendstream", Written(s));
 
   s.Clear();
   EXPECT_EQ(0, s.GetCount());
