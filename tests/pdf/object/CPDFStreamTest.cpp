@@ -425,12 +425,8 @@ TEST_F(CPDFStreamLargeTest, LargeDataMovesToAFileAndBack) {
 
 TEST_F(CPDFStreamLargeTest, FullDiskFailsCleanly) {
   // A file size limit stands in for a full disk.
-  struct rlimit old;
-  ASSERT_EQ(0, ::getrlimit(RLIMIT_FSIZE, &old));
-  void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit small = old;
-  small.rlim_cur = 1 << 20;
-  ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &small));
+  FileSizeLimit limit(1 << 20);
+  ASSERT_TRUE(limit.IsSet());
 
   // Growing mapped data past the limit loses them: Length follows (0).
   CPDFStream s;
@@ -445,8 +441,7 @@ TEST_F(CPDFStreamLargeTest, FullDiskFailsCleanly) {
   const bool big = t.Append(2 << 20, 'x');
   const std::string tData = Data(t);
 
-  ::setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, oldHandler);
+  limit.Lift();
 
   EXPECT_TRUE(first);
   EXPECT_FALSE(second);
