@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "CPDFStreamTestSupport.h"
+#include "TestDoc.h"
 #include "TestRegistry.h"
 #include "pdf/object/CPDFCrypt.h"
 #include "pdf/object/CPDFInStream.h"
@@ -164,14 +165,16 @@ TEST(CPDFStreamTest, ReadingTheBody) {
 }
 
 TEST(CPDFStreamTest, IndirectLengthIsConvertedInPlace) {
-  TestRegistry doc;
+  TestDoc doc;
   CPDFObjRef ref;
   ASSERT_TRUE(doc.RegistObj(Parse("3").object.release(), &ref));
-  Parsed p = Parse("<</Length 1 0 R>>stream\nabc\nendstream\nendobj", &doc);
+  Parsed p = Parse("<</Length " + std::to_string(ref.GetNumber()) +
+                       " 0 R>>stream\nabc\nendstream\nendobj",
+                   &doc);
   ASSERT_TRUE(p.stream()) << p.error;
   CPDFObjRef got;
   ASSERT_TRUE(p.stream()->Get_Length(&got));
-  EXPECT_EQ(1, got.GetNumber());
+  EXPECT_EQ(ref.GetNumber(), got.GetNumber());
   EXPECT_EQ(CPDFObject::kInteger, doc.GetObj(ref)->GetType());
   EXPECT_EQ("abc", Data(*p.stream()));
 }
@@ -213,7 +216,7 @@ TEST_F(CPDFStreamFileTest, ExternalDataStaysInTheFileUntilNeeded) {
   std::unique_ptr<CPDFObject> same(s->Clone(&doc_, &doc_));
   ASSERT_TRUE(same);
   EXPECT_TRUE(static_cast<CPDFStream*>(same.get())->IsExternal());
-  TestRegistry other;
+  TestDoc other;
   std::unique_ptr<CPDFObject> copy(s->Clone(&other, &doc_));
   ASSERT_TRUE(copy);
   EXPECT_FALSE(static_cast<CPDFStream*>(copy.get())->IsExternal());
