@@ -41,7 +41,7 @@ bool ConvertRawSpace(CPDFObjRegistry* doc, CPDFObject* raw, int32_t mask, Store 
     space.release();
     return true;
   }
-  static_cast<CPDFArray*>(raw)->Assign(doc, space.get());
+  PDFGiveBack(static_cast<CPDFArray*>(space.get()), raw, doc);
   return false;
 }
 
@@ -240,7 +240,7 @@ bool CPDFDeviceNCS::Load(CPDFObjRegistry* doc, CPDFArray* source) {
     // A dictionary that does not load stays as read.
     if (!attributes->Load(GetDoc(), raw)) return true;
     if (!Set_Attributes(attributes.get(), ref.IsDefined(), &ref)) {
-      raw->Assign(GetDoc(), attributes.get());
+      PDFGiveBack(static_cast<CPDFDict*>(attributes.get()), raw, GetDoc());
       return false;
     }
     attributes.release();
