@@ -53,6 +53,19 @@ bool PDFSetAs(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key, T* valu
     return PDFSetAs<Type>(this, GetDoc(), Key_##Key(), value, indirect, ref);        \
   }
 
+// The out-of-line bodies of a Get_<Key>/Set_<Key> pair that a class declares
+// itself (its header only forward-declares Type), in the class's .cpp:
+//   PDF_DICT_ACCESSOR_BODIES(CPDFFormXObj, BBox, CPDFRect)
+#define PDF_DICT_GETTER_BODY(Class, Key, Type)                                      \
+  Type* Class::Get_##Key(CPDFObjRef* ref) {                                         \
+    return PDFGetAs<Type>(this, GetDoc(), Key_##Key(), ref);                        \
+  }
+#define PDF_DICT_ACCESSOR_BODIES(Class, Key, Type)                                  \
+  PDF_DICT_GETTER_BODY(Class, Key, Type)                                            \
+  bool Class::Set_##Key(Type* value, bool indirect, CPDFObjRef* ref) {              \
+    return PDFSetAs(this, GetDoc(), Key_##Key(), value, indirect, ref);             \
+  }
+
 // The first steps of a typed dictionary's Load: takes over the source's
 // entries (Assign), then runs convert(). When convert answers false or
 // throws, the entries go back to the source and the answer is false.
