@@ -21,10 +21,4 @@ CPDFObject* CPDFAltImageDict::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourc
   return PDFCloneStruct<CPDFAltImageDict>(this, doc, sourceDoc);
 }
 
-CPDFImageXObj* CPDFAltImageDict::Get_Image(CPDFObjRef* ref) {
-  return PDFGetAs<CPDFImageXObj>(this, GetDoc(), Key_Image(), ref);
-}
-
-bool CPDFAltImageDict::Set_Image(CPDFImageXObj* value, bool indirect, CPDFObjRef* ref) {
-  return PDFSetAs(this, GetDoc(), Key_Image(), value, indirect, ref);
-}
+PDF_DICT_ACCESSOR_BODIES(CPDFAltImageDict, Image, CPDFImageXObj)

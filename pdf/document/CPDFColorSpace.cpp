@@ -3,24 +3,13 @@
 #include <memory>
 #include <vector>
 
+#include "pdf/document/CPDFFunction.h"
+#include "pdf/document/CPDFLoadDepth.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFFamily.h"
 #include "pdf/object/CPDFStream.h"
 
 namespace {
-
-// Nesting of CreateColorSpace calls in progress (loads call the factory
-// again for the colour spaces they hold).
-int32_t gDepth = 0;
-
-class DepthScope {
- public:
-  DepthScope() { ++gDepth; }
-  ~DepthScope() { --gDepth; }
-  DepthScope(const DepthScope&) = delete;
-  DepthScope& operator=(const DepthScope&) = delete;
-  bool TooDeep() const { return gDepth > CPDFColorSpace::kMaxDepth; }
-};
 
 bool IsArrayOrName(const CPDFObject* o) {
   return o && o->IsType(CPDFObject::kArray | CPDFObject::kName);
@@ -52,7 +41,7 @@ bool ConvertRawSpace(CPDFObjRegistry* doc, CPDFObject* raw, int32_t mask, Store 
     space.release();
     return true;
   }
-  static_cast<CPDFArray*>(raw)->Assign(doc, space.get());
+  PDFGiveBack(static_cast<CPDFArray*>(space.get()), raw, doc);
   return false;
 }
 
@@ -76,7 +65,7 @@ CPDFColorSpace* CPDFColorSpace::CreateColorSpace(CPDFObjRegistry* doc, CPDFObjec
       MakeFamilyMember<CPDFColorSpace, CPDFPatternCS, CPDFArray>(kPattern),
   };
   if (!object || !object->IsType(kArray)) return nullptr;
-  DepthScope depth;
+  CPDFLoadDepth depth;
   if (depth.TooDeep()) return nullptr;
   return CreateFamilyMember(kMembers, doc, object, mask);
 }
@@ -143,9 +132,19 @@ bool CPDFColorSpace::ConvertColorSpaceElement(int32_t index, int32_t mask, bool 
 }
 
 bool CPDFColorSpace::ConvertFunctionElement(int32_t index, bool required) {
-  // Tint transforms stay as they were read: no function family converts
-  // them (a factory that makes nothing leaves the element unchanged).
-  return GetElement(index) != nullptr || !required;
+  CPDFObjRef ref;
+  CPDFObject* value = GetElement(index, &ref);
+  if (!value) return !required;
+  if (!IsRaw(value, kDictionary | kStream)) return true;
+  std::unique_ptr<CPDFFunction> function(CPDFFunction::CreateFunction(GetDoc(), value, -1));
+  if (!function) return true;  // no function type accepts it: it stays as read
+  if (SetElement(index, function.get(), ref.IsDefined(), &ref)) {
+    function.release();
+    return true;
+  }
+  // The store failed: the raw value gets its entries (and data) back.
+  PDFGiveBack(static_cast<CPDFStream*>(function.get()), value, GetDoc());
+  return false;
 }
 
 bool CPDFColorSpace::CheckWhitePoint(CPDFObjRegistry* doc, CPDFArray* array) {
@@ -241,7 +240,7 @@ bool CPDFDeviceNCS::Load(CPDFObjRegistry* doc, CPDFArray* source) {
     // A dictionary that does not load stays as read.
     if (!attributes->Load(GetDoc(), raw)) return true;
     if (!Set_Attributes(attributes.get(), ref.IsDefined(), &ref)) {
-      raw->Assign(GetDoc(), attributes.get());
+      PDFGiveBack(static_cast<CPDFDict*>(attributes.get()), raw, GetDoc());
       return false;
     }
     attributes.release();
@@ -379,12 +378,5 @@ bool CPDFColorDict::Load(CPDFObjRegistry* doc, CPDFDict* source) {
 }
 
 CPDFColorDict* CPDFColorDict::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  try {
-    std::unique_ptr<CPDFColorDict> copy(new CPDFColorDict);
-    if (!CopyDataStruct(this, copy.get(), doc, sourceDoc, true)) return nullptr;
-    return copy.release();
-  } catch (...) {
-    CPDFException::Absorb(nullptr, "CPDFColorDict", "Clone");
-    return nullptr;
-  }
+  return PDFCloneStruct(this, doc, sourceDoc, "CPDFColorDict");
 }

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "pdf/document/CPDFLoadDepth.h"
 #include "pdf/document/CPDFResource.h"
 #include "pdf/object/CPDFAccessor.h"
 #include "pdf/object/CPDFArray.h"
@@ -48,7 +49,7 @@ class CPDFColorSpace : public CPDFResource, public CPDFArray {
   static constexpr int32_t kAlternateFamilies =
       ~int32_t{kSeparation | kDeviceN | kIndexed | kPattern};
   // The deepest nesting of colour spaces that CreateColorSpace builds.
-  static constexpr int32_t kMaxDepth = 32;
+  static constexpr int32_t kMaxDepth = CPDFLoadDepth::kMaxDepth;
 
   ~CPDFColorSpace() override = default;
 
@@ -119,22 +120,19 @@ class CPDFColorSpace : public CPDFResource, public CPDFArray {
   // required. True when nothing was to be done, when no family accepts the
   // array (it stays as read), and when the result was stored.
   bool ConvertColorSpaceElement(int32_t index, int32_t mask, bool required);
-  // Converts element `index` into a function (a dictionary or stream read
-  // from a file). A missing element fails only when required.
+  // Converts element `index` into a function when it was read from a file
+  // and is a dictionary or stream. A missing element fails only when
+  // required. True when nothing was to be done, when no function type
+  // accepts it (it stays as read), and when the result was stored; when
+  // the store fails the element gets its entries back.
   bool ConvertFunctionElement(int32_t index, bool required);
 
   // A new object of the family's class duplicated from this one; none on
   // failure.
   template <class F>
   static F* CloneAs(const F* self, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-    try {
-      std::unique_ptr<F> copy(new F);
-      if (!self->Duplicate(copy.get(), doc, sourceDoc)) return nullptr;
-      return copy.release();
-    } catch (...) {
-      CPDFException::Absorb(nullptr, "CPDFColorSpace", "Clone");
-      return nullptr;
-    }
+    return PDFCloneWith<F>([&](F* copy) { return self->Duplicate(copy, doc, sourceDoc); },
+                           "CPDFColorSpace");
   }
 
  private:

@@ -75,42 +75,10 @@ bool CPDFFormXObj::Set_FormType() {
   return true;
 }
 
-CPDFRect* CPDFFormXObj::Get_BBox(CPDFObjRef* ref) {
-  return PDFGetAs<CPDFRect>(this, GetDoc(), Key_BBox(), ref);
-}
-bool CPDFFormXObj::Set_BBox(CPDFRect* value, bool indirect, CPDFObjRef* ref) {
-  return PDFSetAs(this, GetDoc(), Key_BBox(), value, indirect, ref);
-}
-CPDFMatrix* CPDFFormXObj::Get_Matrix(CPDFObjRef* ref) {
-  return PDFGetAs<CPDFMatrix>(this, GetDoc(), Key_Matrix(), ref);
-}
-bool CPDFFormXObj::Set_Matrix(CPDFMatrix* value, bool indirect, CPDFObjRef* ref) {
-  return PDFSetAs(this, GetDoc(), Key_Matrix(), value, indirect, ref);
-}
-CPDFResDict* CPDFFormXObj::Get_Resources(CPDFObjRef* ref) {
-  return PDFGetAs<CPDFResDict>(this, GetDoc(), Key_Resources(), ref);
-}
-bool CPDFFormXObj::Set_Resources(CPDFResDict* value, bool indirect, CPDFObjRef* ref) {
-  return PDFSetAs(this, GetDoc(), Key_Resources(), value, indirect, ref);
-}
-CPDFArray* CPDFFormXObj::Get_XUID(CPDFObjRef* ref) {
-  return PDFGetAs<CPDFArray>(this, GetDoc(), Key_XUID(), ref);
-}
-CPDFOPIDict* CPDFFormXObj::Get_OPI(CPDFObjRef* ref) {
-  return PDFGetAs<CPDFOPIDict>(this, GetDoc(), Key_OPI(), ref);
-}
-bool CPDFFormXObj::Set_OPI(CPDFOPIDict* value, bool indirect, CPDFObjRef* ref) {
-  return PDFSetAs(this, GetDoc(), Key_OPI(), value, indirect, ref);
-}
-CPDFPieceInfoDict* CPDFFormXObj::Get_PieceInfo(CPDFObjRef* ref) {
-  return PDFGetAs<CPDFPieceInfoDict>(this, GetDoc(), Key_PieceInfo(), ref);
-}
-bool CPDFFormXObj::Set_PieceInfo(CPDFPieceInfoDict* value, bool indirect, CPDFObjRef* ref) {
-  return PDFSetAs(this, GetDoc(), Key_PieceInfo(), value, indirect, ref);
-}
-CPDFDate* CPDFFormXObj::Get_LastModified(CPDFObjRef* ref) {
-  return PDFGetAs<CPDFDate>(this, GetDoc(), Key_LastModified(), ref);
-}
-bool CPDFFormXObj::Set_LastModified(CPDFDate* value, bool indirect, CPDFObjRef* ref) {
-  return PDFSetAs(this, GetDoc(), Key_LastModified(), value, indirect, ref);
-}
+PDF_DICT_ACCESSOR_BODIES(CPDFFormXObj, BBox, CPDFRect)
+PDF_DICT_ACCESSOR_BODIES(CPDFFormXObj, Matrix, CPDFMatrix)
+PDF_DICT_ACCESSOR_BODIES(CPDFFormXObj, Resources, CPDFResDict)
+PDF_DICT_GETTER_BODY(CPDFFormXObj, XUID, CPDFArray)
+PDF_DICT_ACCESSOR_BODIES(CPDFFormXObj, OPI, CPDFOPIDict)
+PDF_DICT_ACCESSOR_BODIES(CPDFFormXObj, PieceInfo, CPDFPieceInfoDict)
+PDF_DICT_ACCESSOR_BODIES(CPDFFormXObj, LastModified, CPDFDate)

@@ -154,6 +154,7 @@ bool CPDFType3Func::Load(CPDFObjRegistry* doc, CPDFDict* source) {
       CPDFFunction* function = CreateFunction(doc, element, -1);
       if (!function) continue;
       if (!functions->SetAt(doc, i, function, ref.IsDefined(), &ref)) {
+        PDFGiveBack(static_cast<CPDFStream*>(function), element, doc);
         delete function;
         return false;
       }

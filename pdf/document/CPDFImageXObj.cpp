@@ -5,26 +5,12 @@
 #include "pdf/document/CPDFAltImageDict.h"
 #include "pdf/document/CPDFColorSpace.h"
 #include "pdf/document/CPDFImageImport.h"
+#include "pdf/document/CPDFLoadDepth.h"
 #include "pdf/document/CPDFOPIDict.h"
 #include "pdf/document/CPDFTypedEntries.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFObjRegistry.h"
-
-namespace {
-
-// Depth of nested image loads (a Mask is loaded as an image in turn); a
-// file whose masks lead back to the image itself ends here instead of
-// overflowing the stack.
-thread_local int32_t loadDepth = 0;
-
-struct LoadDepthScope {
-  LoadDepthScope() { ++loadDepth; }
-  ~LoadDepthScope() { --loadDepth; }
-  bool TooDeep() const { return loadDepth > CPDFImageXObj::kMaxLoadDepth; }
-};
-
-}  // namespace
 
 bool CPDFImageXObj::Check(CPDFObjRegistry* doc, CPDFDict* dict) {
   if (!CPDFXObject::Check(doc, dict)) return false;
@@ -62,52 +48,55 @@ bool CPDFImageXObj::Set_Mask(CPDFImageXObj* value, bool indirect, CPDFObjRef* re
 }
 
 bool CPDFImageXObj::Load(CPDFObjRegistry* doc, CPDFStream* source) {
-  LoadDepthScope depth;
+  // A Mask is loaded as an image in turn; masks that lead back to the
+  // image itself end here instead of overflowing the stack.
+  CPDFLoadDepth depth;
   if (depth.TooDeep()) return false;
   if (!CPDFXObject::Load(doc, source)) return false;
+  bool ok = false;
   try {
-    // The three numbers must be there; parsed numbers become integers.
-    for (const CPDFName* key : {&Key_Width(), &Key_Height(), &Key_BitsPerComponent()}) {
-      if (!CPDFDict::Get(doc, *key)) return false;
-      if (!PDFConvertEntry<CPDFInt, CPDFNumber>(
-              this, doc, *key, kNumber,
-              [&](CPDFInt* typed, CPDFNumber* raw) { return typed->Assign(doc, raw); })) {
-        return false;
-      }
-    }
-    if (!LoadColorSpace(doc)) return false;
-    // An image mask becomes an image; colour-key arrays and streams that
-    // are not images stay as read.
-    auto* mask = dynamic_cast<CPDFStream*>(CPDFDict::Get(doc, Key_Mask()));
-    if (mask && mask->IsLoaded() && Check(doc, mask) &&
-        !PDFConvertEntry<CPDFImageXObj, CPDFStream>(
-            this, doc, Key_Mask(), kStream,
-            [&](CPDFImageXObj* typed, CPDFStream* raw) { return typed->Load(doc, raw); })) {
-      return false;
-    }
-    // OPI dictionaries and alternate images become typed where they fit;
-    // every alternate image must be reachable.
-    if (!PDFConvertByFactory<CPDFOPIDict>(this, doc, Key_OPI(), kDictionary, [doc](CPDFObject* raw) {
-          return CPDFOPIDict::CreateOPIDict(doc, raw, -1);
-        })) {
-      return false;
-    }
-    return PDFLoadElements<CPDFAltImageDict, CPDFDict>(
-        dynamic_cast<CPDFArray*>(CPDFDict::Get(doc, Key_Alternates())), doc, kDictionary);
+    ok = LoadEntries(doc);
   } catch (...) {
-    return CPDFException::Absorb(nullptr, "CPDFImageXObj", "Load");
+    ok = CPDFException::Absorb(nullptr, "CPDFImageXObj", "Load");
   }
+  if (!ok) source->Assign(doc, this);  // entries and data go back
+  return ok;
+}
+
+bool CPDFImageXObj::LoadEntries(CPDFObjRegistry* doc) {
+  // The three numbers must be there; parsed numbers become integers.
+  for (const CPDFName* key : {&Key_Width(), &Key_Height(), &Key_BitsPerComponent()}) {
+    if (!CPDFDict::Get(doc, *key)) return false;
+    if (!PDFConvertEntry<CPDFInt, CPDFNumber>(
+            this, doc, *key, kNumber,
+            [&](CPDFInt* typed, CPDFNumber* raw) { return typed->Assign(doc, raw); })) {
+      return false;
+    }
+  }
+  if (!LoadColorSpace(doc)) return false;
+  // An image mask becomes an image; colour-key arrays and streams that
+  // are not images stay as read.
+  auto* mask = dynamic_cast<CPDFStream*>(CPDFDict::Get(doc, Key_Mask()));
+  if (mask && mask->IsLoaded() && Check(doc, mask) &&
+      !PDFConvertEntry<CPDFImageXObj, CPDFStream>(
+          this, doc, Key_Mask(), kStream,
+          [&](CPDFImageXObj* typed, CPDFStream* raw) { return typed->Load(doc, raw); })) {
+    return false;
+  }
+  // OPI dictionaries and alternate images become typed where they fit;
+  // every alternate image must be reachable.
+  if (!PDFConvertByFactory<CPDFOPIDict>(this, doc, Key_OPI(), kDictionary, [doc](CPDFObject* raw) {
+        return CPDFOPIDict::CreateOPIDict(doc, raw, -1);
+      })) {
+    return false;
+  }
+  return PDFLoadElements<CPDFAltImageDict, CPDFDict>(
+      dynamic_cast<CPDFArray*>(CPDFDict::Get(doc, Key_Alternates())), doc, kDictionary);
 }
 
 CPDFImageXObj* CPDFImageXObj::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  try {
-    std::unique_ptr<CPDFImageXObj> copy(new CPDFImageXObj);
-    if (!Duplicate(copy.get(), doc, sourceDoc, true)) return nullptr;
-    return copy.release();
-  } catch (...) {
-    CPDFException::Absorb(nullptr, "CPDFImageXObj", "Clone");
-    return nullptr;
-  }
+  return PDFCloneWith<CPDFImageXObj>(
+      [&](CPDFImageXObj* copy) { return Duplicate(copy, doc, sourceDoc, true); }, "CPDFImageXObj");
 }
 
 bool CPDFImageXObj::LoadColorSpace(CPDFObjRegistry* doc) {
@@ -117,7 +106,11 @@ bool CPDFImageXObj::LoadColorSpace(CPDFObjRegistry* doc) {
   std::unique_ptr<CPDFColorSpace> space(
       CPDFColorSpace::CreateColorSpace(doc, value, CPDFColorSpace::kAllButPattern));
   if (!space) return true;  // no family accepts it: it stays as read
-  if (!Set_ColorSpace(space.get(), ref.IsDefined(), &ref)) return false;
+  if (!Set_ColorSpace(space.get(), ref.IsDefined(), &ref)) {
+    // The array read from the file gets its elements back.
+    PDFGiveBack(static_cast<CPDFArray*>(space.get()), value, doc);
+    return false;
+  }
   space.release();
   return true;
 }

@@ -5,6 +5,7 @@
 // JPEG or BMP, recognised by its first bytes) into one.
 #include <cstdint>
 
+#include "pdf/document/CPDFLoadDepth.h"
 #include "pdf/document/CPDFXObject.h"
 #include "pdf/object/CPDFAccessor.h"
 #include "pdf/object/CPDFMatrix.h"
@@ -14,7 +15,7 @@ class CPDFColorSpace;
 class CPDFImageXObj : public CPDFXObject {
  public:
   // The deepest chain of image masks that Load follows.
-  static constexpr int32_t kMaxLoadDepth = 32;
+  static constexpr int32_t kMaxLoadDepth = CPDFLoadDepth::kMaxDepth;
 
   CPDFImageXObj() : CPDFXObject(kImage, "Image") {}
   ~CPDFImageXObj() override = default;
@@ -28,7 +29,8 @@ class CPDFImageXObj : public CPDFXObject {
   // Takes over a stream read from a file and converts its raw entries:
   // Width, Height and BitsPerComponent into integers, a ColorSpace array into
   // a colour space (when a family accepts it), an image Mask into an image.
-  // Decode, ImageMask and anything no class accepts stay as read.
+  // Decode, ImageMask and anything no class accepts stay as read. When a
+  // conversion fails the source gets its entries and data back.
   bool Load(CPDFObjRegistry* doc, CPDFStream* source);
   // A new image duplicated from this one; none on failure.
   CPDFImageXObj* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
@@ -63,7 +65,11 @@ class CPDFImageXObj : public CPDFXObject {
                                         CPDFMatrix& matrix);
 
  private:
+  // The conversions of Load once the stream's entries are taken over;
+  // false when one fails (Load then gives the entries back).
+  bool LoadEntries(CPDFObjRegistry* doc);
   // A ColorSpace array read from a file becomes a colour space when a
-  // family (any but Pattern) accepts it; false when storing it fails.
+  // family (any but Pattern) accepts it; false when storing it fails (the
+  // array then has its elements back).
   bool LoadColorSpace(CPDFObjRegistry* doc);
 };

@@ -44,7 +44,10 @@ bool ConvertAnnots(CPDFArray* annots, CPDFObjRegistry* doc) {
     if (!raw || !raw->IsLoaded()) continue;
     std::unique_ptr<CPDFAnnotation> annot(CPDFAnnotation::CreateAnnotation(doc, raw, -1));
     if (!annot) continue;
-    if (!annots->SetAt(doc, i, annot.get(), ref.IsDefined(), &ref)) return false;
+    if (!annots->SetAt(doc, i, annot.get(), ref.IsDefined(), &ref)) {
+      PDFGiveBack(static_cast<CPDFDict*>(annot.get()), raw, doc);
+      return false;
+    }
     annot.release();
   }
   return true;

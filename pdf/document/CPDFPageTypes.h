@@ -23,22 +23,6 @@ bool PDFConvertChecked(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key
                                     [doc](T* typed, Source* raw) { return typed->Load(doc, raw); });
 }
 
-// The Clone of a typed dictionary class: a new T filled by the shared copy
-// step; none on failure (nothing thrown).
-template <class T>
-CPDFObject* PDFCloneStruct(T* self, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc,
-                           const char* className) {
-  T* copy = nullptr;
-  try {
-    copy = new T;
-    if (CopyDataStruct(self, copy, doc, sourceDoc)) return copy;
-  } catch (...) {
-    CPDFException::Absorb(nullptr, className, "Clone");
-  }
-  delete copy;
-  return nullptr;
-}
-
 // MediaBox, CropBox, ArtBox, TrimBox and BleedBox as rectangles and
 // Resources as a resource dictionary, where they were read from a file.
 bool ConvertInheritable(CPDFDict* dict, CPDFObjRegistry* doc);

@@ -149,14 +149,7 @@ bool CPDFResDict::LoadCategories() {
 }
 
 CPDFResDict* CPDFResDict::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  try {
-    std::unique_ptr<CPDFResDict> copy(new CPDFResDict);
-    if (!CopyDataStruct(this, copy.get(), doc, sourceDoc, true)) return nullptr;
-    return copy.release();
-  } catch (...) {
-    CPDFException::Absorb(nullptr, "CPDFResDict", "Clone");
-    return nullptr;
-  }
+  return PDFCloneStruct(this, doc, sourceDoc, "CPDFResDict");
 }
 
 CPDFDict* CPDFResDict::CategoryDict(const CPDFName& category, CPDFObjRef* ref) {

@@ -48,21 +48,6 @@ CPDFObject* CPDFThumbnail::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDo
       [&](CPDFThumbnail* copy) { return CopyDataStream(this, copy, doc, sourceDoc); });
 }
 
-CPDFColorSpace* CPDFThumbnail::Get_ColorSpace(CPDFObjRef* ref) {
-  return PDFGetAs<CPDFColorSpace>(this, GetDoc(), Key_ColorSpace(), ref);
-}
-bool CPDFThumbnail::Set_ColorSpace(CPDFColorSpace* value, bool indirect, CPDFObjRef* ref) {
-  return PDFSetAs(this, GetDoc(), Key_ColorSpace(), value, indirect, ref);
-}
-CPDFOPIDict* CPDFThumbnail::Get_OPI(CPDFObjRef* ref) {
-  return PDFGetAs<CPDFOPIDict>(this, GetDoc(), Key_OPI(), ref);
-}
-bool CPDFThumbnail::Set_OPI(CPDFOPIDict* value, bool indirect, CPDFObjRef* ref) {
-  return PDFSetAs(this, GetDoc(), Key_OPI(), value, indirect, ref);
-}
-CPDFImageXObj* CPDFThumbnail::Get_Mask(CPDFObjRef* ref) {
-  return PDFGetAs<CPDFImageXObj>(this, GetDoc(), Key_Mask(), ref);
-}
-bool CPDFThumbnail::Set_Mask(CPDFImageXObj* value, bool indirect, CPDFObjRef* ref) {
-  return PDFSetAs(this, GetDoc(), Key_Mask(), value, indirect, ref);
-}
+PDF_DICT_ACCESSOR_BODIES(CPDFThumbnail, ColorSpace, CPDFColorSpace)
+PDF_DICT_ACCESSOR_BODIES(CPDFThumbnail, OPI, CPDFOPIDict)
+PDF_DICT_ACCESSOR_BODIES(CPDFThumbnail, Mask, CPDFImageXObj)

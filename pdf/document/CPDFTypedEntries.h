@@ -3,8 +3,7 @@
 // from a file (loaded flag set) of the expected type becomes its typed
 // class, stored back in its place (indirect again under the same reference
 // when it was reached through one). Values already typed, made in memory,
-// or of another type stay as they are. Also the common Clone of typed
-// dictionaries.
+// or of another type stay as they are.
 #include <cstdint>
 
 #include "pdf/document/CPDFPageTypes.h"
@@ -48,19 +47,6 @@ bool PDFConvertNumberElements(CPDFArray* array, CPDFObjRegistry* doc, int32_t fi
     }
   }
   return true;
-}
-
-// After a typed object took over a raw one's content but could not be
-// stored in its place: the content goes back to the raw object, which is
-// still where the file had it.
-inline void PDFGiveBack(CPDFObject* typed, CPDFObject* raw, CPDFObjRegistry* doc) {
-  if (auto* from = dynamic_cast<CPDFStream*>(typed)) {
-    if (auto* to = dynamic_cast<CPDFStream*>(raw)) to->Assign(doc, from);
-  } else if (auto* from = dynamic_cast<CPDFDict*>(typed)) {
-    if (auto* to = dynamic_cast<CPDFDict*>(raw)) to->Assign(doc, from);
-  } else if (auto* from = dynamic_cast<CPDFArray*>(typed)) {
-    if (auto* to = dynamic_cast<CPDFArray*>(raw)) to->Assign(doc, from);
-  }
 }
 
 // A raw Source under the key that passes T::Check (when T has one) becomes
@@ -133,29 +119,4 @@ inline bool PDFConvertTextEntry(CPDFDict* dict, CPDFObjRegistry* doc, const CPDF
   return PDFConvertEntry<CPDFText, CPDFString>(
       dict, doc, key, CPDFObject::kString,
       [doc](CPDFText* typed, CPDFString* raw) { return typed->Assign(doc, raw); });
-}
-
-// The Clone of a typed structure T: a new T filled by copy(source, new T);
-// none when that fails or throws.
-template <class T, class Copy>
-T* PDFCloneWith(Copy copy) {
-  T* result = nullptr;
-  try {
-    result = new T;
-    if (copy(result)) return result;
-  } catch (...) {
-    CPDFException::Absorb(nullptr, "CPDFDataStruct", "Clone");
-  }
-  delete result;
-  return nullptr;
-}
-
-// The Clone of a typed dictionary, array or string: CopyDataStruct (with the
-// overwrite flag) into a new T.
-template <class T>
-T* PDFCloneStruct(T* source, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc,
-                  bool overwrite = true) {
-  return PDFCloneWith<T>([&](T* copy) {
-    return CopyDataStruct(source, copy, doc, sourceDoc, overwrite);
-  });
 }

@@ -20,47 +20,17 @@
 #include <string>
 #include <vector>
 
+#include "tests/platform/ScopedTestState.h"
+
 namespace launchertest {
 
 namespace fs = std::filesystem;
 
-class TempFolder {
+using pntest::ScopedEnv;
+
+class TempFolder : public pntest::TempFolder {
  public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "launchertest-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const fs::path& Path() const { return path_; }
-  // The folder as the launcher names folders: ending in '/'.
-  std::string Folder() const { return path_.string() + "/"; }
-
- private:
-  fs::path path_;
-};
-
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (old_) setenv(name_, old_->c_str(), 1);
-    else unsetenv(name_);
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
+  TempFolder() : pntest::TempFolder("launchertest") {}
 };
 
 inline void WriteFile(const fs::path& path, const std::string& bytes) {

@@ -1,6 +1,7 @@
 #include "platform/Process.h"
 
 #include "platform/SystemError.h"
+#include "tests/platform/ScopedTestState.h"
 
 #include <gtest/gtest.h>
 
@@ -24,39 +25,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using pntest::ScopedEnv;
+
 // A folder of its own for one test, removed with everything in it afterwards.
-class TempFolder {
+class TempFolder : public pntest::TempFolder {
  public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "proctest-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  const fs::path& Path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-// Sets an environment variable for the length of one scope.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (old_) setenv(name_, old_->c_str(), 1);
-    else unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
+  TempFolder() : pntest::TempFolder("proctest") {}
 };
 
 void WriteScript(const fs::path& path, const std::string& body, bool executable = true) {

@@ -86,19 +86,12 @@ std::vector<uint8_t> Join(const std::vector<std::vector<uint8_t>>& rows) {
   return out;
 }
 
-class BMPReaderTest : public ::testing::Test {
+class BMPReaderTest : public ImageReaderTest {
  protected:
   bool Read(const BMP& bmp, std::string name = "image.bmp") {
     path = folder.Write(name, bmp.Bytes());
-    sink = VectorSink();
-    error.clear();
-    return ReadBMPImage(path.c_str(), sink, description, &error);
+    return RunReader(ReadBMPImage, path);
   }
-  TempFolder folder;
-  std::string path;
-  VectorSink sink;
-  ImageDescription description;
-  std::string error;
 };
 
 TEST_F(BMPReaderTest, ProbeAcceptsOnlyBMSignature) {

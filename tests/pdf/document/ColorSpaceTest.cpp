@@ -4,6 +4,7 @@
 #include <string>
 
 #include "pdf/document/CPDFColorSpace.h"
+#include "pdf/document/CPDFFunction.h"
 #include "pdf/document/ResourceTestSupport.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFNumber.h"
@@ -110,13 +111,18 @@ TEST(ColorSpaceTest, ElementsBecomeTyped) {
   EXPECT_EQ(static_cast<CPDFPatternCS*>(bare.space.get())->Get_Base(), nullptr);
 
   // Separation: the alternate array becomes a colour space, the tint
-  // transform stays the dictionary that was read.
+  // transform a function; one that no function type accepts stays raw.
   Made sep = Make(doc, std::string("[/Separation /Spot [/DeviceCMYK] ") + kTint + "]");
   auto* ss = dynamic_cast<CPDFSeparationCS*>(sep.space.get());
   ASSERT_NE(ss, nullptr);
   EXPECT_NE(dynamic_cast<CPDFDevCMYKCS*>(ss->Get_Alternate()), nullptr);
-  ASSERT_NE(ss->Get_TintTransform(), nullptr);
-  EXPECT_EQ(ss->Get_TintTransform()->GetType(), CPDFObject::kDictionary);
+  EXPECT_NE(dynamic_cast<CPDFType2Func*>(ss->Get_TintTransform()), nullptr);
+  Made rawTint = Make(doc, "[/Separation /Spot /DeviceCMYK << /Domain [0 1] /FunctionType 7 >>]");
+  auto* os = dynamic_cast<CPDFSeparationCS*>(rawTint.space.get());
+  ASSERT_NE(os, nullptr);
+  ASSERT_NE(os->Get_TintTransform(), nullptr);
+  EXPECT_EQ(dynamic_cast<CPDFFunction*>(os->Get_TintTransform()), nullptr);
+  EXPECT_EQ(os->Get_TintTransform()->GetType(), CPDFObject::kDictionary);
 
   // DeviceN attributes, with a Separation colourant.
   Made devn = Make(doc, std::string("[/DeviceN [/Spot] /DeviceCMYK ") + kTint +
@@ -240,6 +246,32 @@ TEST(ColorSpaceTest, FailedLoadGivesElementsBack) {
   EXPECT_EQ(Written(source.get()), text);
   EXPECT_EQ(Written(doc.objects[7]), "[/DeviceRGB]");
   EXPECT_TRUE(doc.objects[7]->IsLoaded());
+}
+
+TEST(ColorSpaceTest, TintTransformThatCannotBeStoredIsGivenBack) {
+  TestRegistry doc;
+  const std::string tint = "<< /FunctionType 4 /Domain [0 1] /Range [0 1] /Length 5 >>";
+  const std::string text = "[/Separation /Spot /DeviceGray 7 0 R]";
+  Put(doc, 7, tint + "stream\r\n{dup}\nendstream\nendobj");
+  std::unique_ptr<CPDFArray> source = ParseAs<CPDFArray>(text, &doc);
+  ASSERT_NE(source, nullptr);
+  doc.failRegist = true;
+  EXPECT_EQ(CPDFColorSpace::CreateColorSpace(&doc, source.get(), -1), nullptr);
+  EXPECT_EQ(Written(source.get()), text);
+  auto* raw = dynamic_cast<CPDFStream*>(doc.objects[7]);
+  ASSERT_NE(raw, nullptr);
+  EXPECT_EQ(dynamic_cast<CPDFFunction*>(raw), nullptr);
+  EXPECT_TRUE(raw->IsLoaded());
+  EXPECT_NE(Written(raw).find("/FunctionType 4"), std::string::npos);
+  EXPECT_NE(Written(raw).find("{dup}"), std::string::npos);
+
+  // Stored, an indirect tint transform becomes a function in place.
+  doc.failRegist = false;
+  Put(doc, 8, tint + "stream\r\n{dup}\nendstream\nendobj");
+  Made made = Make(doc, "[/Separation /Spot /DeviceGray 8 0 R]");
+  ASSERT_NE(made.space, nullptr);
+  EXPECT_NE(dynamic_cast<CPDFType4Func*>(doc.objects[8]), nullptr);
+  EXPECT_EQ(Written(made.space.get()), "[/Separation /Spot /DeviceGray 8 0 R]");
 }
 
 TEST(ColorSpaceTest, ResourceSideAndElementSetters) {

@@ -18,6 +18,7 @@
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFOutStream.h"
 #include "pdf/object/CPDFString.h"
+#include "tests/pdf/object/WrittenText.h"
 
 namespace {
 
@@ -29,13 +30,7 @@ std::string Written(CPDFFileStruct& section) {
   return std::string(text.c_str(), static_cast<size_t>(text.GetLength()));
 }
 
-std::string WrittenObject(CPDFObject& object) {
-  CPDFStrOutStream out;
-  out.Open();
-  object.Write(out, nullptr);
-  const TempString& text = out.GetString();
-  return std::string(text.c_str(), static_cast<size_t>(text.GetLength()));
-}
+std::string WrittenObject(CPDFObject& object) { return WrittenText(object); }
 
 std::unique_ptr<CPDFDoc> NewPDF() {
   auto doc = std::make_unique<CPDFDoc>();

@@ -188,6 +188,36 @@ TEST_F(ImageXObjTest, CheckAndLoadOfParsedImages) {
   EXPECT_EQ(WrittenText(*copy), WrittenText(made));
 }
 
+TEST_F(ImageXObjTest, ValuesThatCannotBeStoredBackStayAsRead) {
+  // An indirect colour space and an indirect mask, converted but refused
+  // when stored back under their references: each object keeps what the
+  // file held, and so does the image's own stream.
+  const std::string head = "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 1 ";
+  const std::string body = " /Length 1 >>\nstream\r\nx\r\nendstream\nendobj";
+  const std::string space = "[/CalGray << /WhitePoint [1 1 1] >>]";
+  doc.objects[5] = ParseText(space + " ", &doc).release();
+  doc.objects[7] = ParseText(head + "/ImageMask true" + body, &doc).release();
+  const std::string spaceBefore = WrittenText(*doc.objects[5]);
+  const std::string maskBefore = WrittenText(*doc.objects[7]);
+  for (const char* entry : {"/ColorSpace 5 0 R", "/Mask 7 0 R"}) {
+    auto parsed = ParseAs<CPDFStream>(head + entry + body, &doc);
+    ASSERT_TRUE(parsed);
+    const std::string before = WrittenText(*parsed);
+    doc.failRegist = true;
+    EXPECT_EQ(CPDFXObject::CreateXObject(&doc, parsed.get(), -1), nullptr) << entry;
+    doc.failRegist = false;
+    EXPECT_EQ(WrittenText(*parsed), before) << entry;
+  }
+  ASSERT_NE(doc.objects[5], nullptr);
+  EXPECT_EQ(dynamic_cast<CPDFColorSpace*>(doc.objects[5]), nullptr);
+  EXPECT_EQ(WrittenText(*doc.objects[5]), spaceBefore);
+  auto* mask = dynamic_cast<CPDFStream*>(doc.objects[7]);
+  ASSERT_NE(mask, nullptr);
+  EXPECT_EQ(dynamic_cast<CPDFImageXObj*>(mask), nullptr);
+  EXPECT_EQ(WrittenText(*mask), maskBefore);
+  EXPECT_EQ(DataOf(*mask), "x");
+}
+
 TEST_F(ImageXObjTest, MasksAreLoadedAsImagesAndLoopsEnd) {
   const std::string head = "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 1 ";
   const std::string body = " /Length 1 >>\nstream\r\nx\r\nendstream\nendobj";

@@ -31,23 +31,13 @@ std::vector<unsigned char> App13(unsigned char selector, unsigned x, uint16_t xR
   return data;
 }
 
-class JPEGReaderTest : public ::testing::Test {
+class JPEGReaderTest : public ImageReaderTest {
  protected:
   bool Read(const JPEGSpec& spec) {
     path = folder.File("image.jpg");
     if (!WriteJPEG(path, spec)) return false;
-    sink = VectorSink();
-    error.clear();
-    return ReadJPEGImage(path.c_str(), sink, description, &error);
+    return RunReader(ReadJPEGImage, path);
   }
-  std::string Size() const {
-    return FloatText(description.widthPoints) + " " + FloatText(description.heightPoints);
-  }
-  TempFolder folder;
-  std::string path;
-  VectorSink sink;
-  ImageDescription description;
-  std::string error;
 };
 
 TEST_F(JPEGReaderTest, ProbeAcceptsStartOfImage) {

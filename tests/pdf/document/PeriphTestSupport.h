@@ -9,6 +9,7 @@
 #include "pdf/object/CPDFObject.h"
 #include "pdf/object/CPDFOutStream.h"
 #include "tests/pdf/object/TestRegistry.h"
+#include "tests/pdf/object/WrittenText.h"
 
 namespace periph {
 
@@ -39,12 +40,7 @@ inline int32_t Register(TestRegistry& doc, const std::string& text) {
 }
 
 inline std::string Written(CPDFObject* object) {
-  if (!object) return "<none>";
-  CPDFStrOutStream out;
-  out.Open();
-  object->Write(out, nullptr);
-  const TempString& s = out.GetString();
-  return std::string(s.c_str(), static_cast<size_t>(s.GetLength()));
+  return object ? WrittenText(*object) : "<none>";
 }
 
 // A typed T loaded from the raw object (none when the object is not a

@@ -9,14 +9,8 @@
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFInStream.h"
 #include "pdf/object/CPDFOutStream.h"
+#include "tests/pdf/object/WrittenText.h"
 
-inline std::string WrittenText(CPDFObject& o) {
-  CPDFStrOutStream out;
-  out.Open();
-  o.Write(out, nullptr);
-  const TempString& s = out.GetString();
-  return std::string(s.c_str(), static_cast<size_t>(s.GetLength()));
-}
 
 // Parses one object as the file reader would (values marked loaded).
 inline std::unique_ptr<CPDFObject> ParseText(const std::string& text,

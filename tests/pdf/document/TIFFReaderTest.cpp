@@ -165,7 +165,7 @@ std::vector<uint8_t> Expected(const std::vector<uint8_t>& image, const TIFFSpec&
   return out;
 }
 
-class TIFFReaderTest : public ::testing::Test {
+class TIFFReaderTest : public ImageReaderTest {
  protected:
   bool Read(const TIFFSpec& spec, const std::vector<uint8_t>& image) {
     path = folder.File("image.tif");
@@ -175,19 +175,7 @@ class TIFFReaderTest : public ::testing::Test {
     }
     return ReadFile(path);
   }
-  bool ReadFile(const std::string& file) {
-    sink = VectorSink();
-    error.clear();
-    return ReadTIFFImage(file.c_str(), sink, description, &error);
-  }
-  std::string Size() const {
-    return FloatText(description.widthPoints) + " " + FloatText(description.heightPoints);
-  }
-  TempFolder folder;
-  std::string path;
-  VectorSink sink;
-  ImageDescription description;
-  std::string error;
+  bool ReadFile(const std::string& file) { return RunReader(ReadTIFFImage, file); }
 };
 
 TEST_F(TIFFReaderTest, ProbeAcceptsByteOrderMarks) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "CPDFStreamTestSupport.h"
+#include "TestDoc.h"
 #include "TestRegistry.h"
 #include "pdf/object/CPDFCrypt.h"
 #include "pdf/object/CPDFInStream.h"
@@ -166,14 +167,16 @@ TEST(CPDFStreamTest, ReadingTheBody) {
 }
 
 TEST(CPDFStreamTest, IndirectLengthIsConvertedInPlace) {
-  TestRegistry doc;
+  TestDoc doc;
   CPDFObjRef ref;
   ASSERT_TRUE(doc.RegistObj(Parse("3").object.release(), &ref));
-  Parsed p = Parse("<</Length 1 0 R>>stream\nabc\nendstream\nendobj", &doc);
+  Parsed p = Parse("<</Length " + std::to_string(ref.GetNumber()) +
+                       " 0 R>>stream\nabc\nendstream\nendobj",
+                   &doc);
   ASSERT_TRUE(p.stream()) << p.error;
   CPDFObjRef got;
   ASSERT_TRUE(p.stream()->Get_Length(&got));
-  EXPECT_EQ(1, got.GetNumber());
+  EXPECT_EQ(ref.GetNumber(), got.GetNumber());
   EXPECT_EQ(CPDFObject::kInteger, doc.GetObj(ref)->GetType());
   EXPECT_EQ("abc", Data(*p.stream()));
 }
@@ -215,7 +218,7 @@ TEST_F(CPDFStreamFileTest, ExternalDataStaysInTheFileUntilNeeded) {
   std::unique_ptr<CPDFObject> same(s->Clone(&doc_, &doc_));
   ASSERT_TRUE(same);
   EXPECT_TRUE(static_cast<CPDFStream*>(same.get())->IsExternal());
-  TestRegistry other;
+  TestDoc other;
   std::unique_ptr<CPDFObject> copy(s->Clone(&other, &doc_));
   ASSERT_TRUE(copy);
   EXPECT_FALSE(static_cast<CPDFStream*>(copy.get())->IsExternal());
@@ -427,12 +430,8 @@ TEST_F(CPDFStreamLargeTest, LargeDataMovesToAFileAndBack) {
 
 TEST_F(CPDFStreamLargeTest, FullDiskFailsCleanly) {
   // A file size limit stands in for a full disk.
-  struct rlimit old;
-  ASSERT_EQ(0, ::getrlimit(RLIMIT_FSIZE, &old));
-  void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit small = old;
-  small.rlim_cur = 1 << 20;
-  ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &small));
+  FileSizeLimit limit(1 << 20);
+  ASSERT_TRUE(limit.IsSet());
 
   // Growing mapped data past the limit loses them: Length follows (0).
   CPDFStream s;
@@ -447,8 +446,7 @@ TEST_F(CPDFStreamLargeTest, FullDiskFailsCleanly) {
   const bool big = t.Append(2 << 20, 'x');
   const std::string tData = Data(t);
 
-  ::setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, oldHandler);
+  limit.Lift();
 
   EXPECT_TRUE(first);
   EXPECT_FALSE(second);

@@ -3,9 +3,11 @@
 // directory set as the environment's temporary directory, and random data.
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -16,19 +18,19 @@
 #include "pdf/document/CPDFEnv.h"
 #include "pdf/object/CPDFOutStream.h"
 #include "pdf/object/CPDFStream.h"
+#include "tests/pdf/object/WrittenText.h"
 
-class TempDirTest : public ::testing::Test {
+// A fresh directory per test, removed with whatever is left in it.
+class TempDirFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/pn-stream-test-XXXXXX";
+    char pattern[] = "/tmp/pn-object-test-XXXXXX";
     ASSERT_NE(nullptr, mkdtemp(pattern));
     dir_ = pattern;
-    CPDFEnv::Global().Init(dir_.c_str(), nullptr, nullptr, nullptr);
   }
   void TearDown() override {
     for (const std::string& name : Entries()) ::unlink((dir_ + "/" + name).c_str());
     ::rmdir(dir_.c_str());
-    CPDFEnv::Global().Init(nullptr, nullptr, nullptr, nullptr);
   }
 
   std::vector<std::string> Entries() const {
@@ -52,6 +54,51 @@ class TempDirTest : public ::testing::Test {
   std::string dir_;
 };
 
+// The same, with the directory as the environment's temporary folder.
+class TempDirTest : public TempDirFixture {
+ protected:
+  void SetUp() override {
+    TempDirFixture::SetUp();
+    if (HasFatalFailure()) return;
+    CPDFEnv::Global().Init(dir_.c_str(), nullptr, nullptr, nullptr);
+  }
+  void TearDown() override {
+    TempDirFixture::TearDown();
+    CPDFEnv::Global().Init(nullptr, nullptr, nullptr, nullptr);
+  }
+};
+
+// A file size limit standing in for a full disk (SIGXFSZ ignored) until
+// Lift or the end of the object's life.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    got_ = ::getrlimit(RLIMIT_FSIZE, &old_) == 0;
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old_;
+    small.rlim_cur = bytes;
+    set_ = got_ && ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+  }
+  ~FileSizeLimit() { Lift(); }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  bool IsSet() const { return set_; }
+  void Lift() {
+    if (lifted_) return;
+    lifted_ = true;
+    if (got_) ::setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+
+ private:
+  rlimit old_{};
+  void (*oldHandler_)(int) = nullptr;
+  bool got_ = false;
+  bool set_ = false;
+  bool lifted_ = false;
+};
+
 inline std::string RandomBytes(size_t n, uint32_t seed, int alphabet = 256) {
   std::mt19937 rng(seed);
   std::string s(n, '\0');
@@ -67,12 +114,7 @@ inline std::string Data(CPDFStream& s) {
 
 // The object as written (with the encryption context when given).
 inline std::string Written(CPDFObject* o, const uint8_t* context = nullptr) {
-  if (!o) return "<none>";
-  CPDFStrOutStream out;
-  out.Open();
-  o->Write(out, context);
-  const TempString& s = out.GetString();
-  return std::string(s.c_str(), static_cast<size_t>(s.GetLength()));
+  return o ? WrittenText(*o, context) : "<none>";
 }
 inline std::string Written(CPDFObject& o, const uint8_t* context = nullptr) {
   return Written(&o, context);

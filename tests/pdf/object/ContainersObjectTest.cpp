@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "TestDoc.h"
 #include "TestRegistry.h"
 #include "pdf/object/CPDFAccessor.h"
 #include "pdf/object/CPDFArray.h"
@@ -16,16 +17,11 @@
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFOutStream.h"
 #include "pdf/object/CPDFString.h"
+#include "tests/pdf/object/WrittenText.h"
 
 namespace {
 
-std::string Written(CPDFObject& o) {
-  CPDFStrOutStream out;
-  out.Open();
-  o.Write(out, nullptr);
-  const TempString& s = out.GetString();
-  return std::string(s.c_str(), static_cast<size_t>(s.GetLength()));
-}
+std::string Written(CPDFObject& o) { return WrittenText(o); }
 
 struct Parsed {
   std::unique_ptr<CPDFObject> object;
@@ -50,13 +46,14 @@ Parsed Parse(const std::string& text, CPDFObjRegistry* doc = nullptr) {
 }
 
 TEST(DictTest, ExactLayoutAndKeyOrder) {
-  TestRegistry doc;
+  TestDoc doc;
   CPDFDict catalog;
   ASSERT_TRUE(catalog.Set(&doc, "Type", new CPDFName("Catalog")));
   CPDFObjRef pagesRef;
   ASSERT_TRUE(catalog.Set(&doc, "Pages", new CPDFDict, true, &pagesRef));
-  EXPECT_EQ(pagesRef.GetNumber(), 1);
-  EXPECT_EQ(Written(catalog), "<<\r\n/Pages 1 0 R\n/Type /Catalog\n>>");
+  ASSERT_TRUE(pagesRef.IsDefined());
+  EXPECT_EQ(Written(catalog), "<<\r\n/Pages " + std::to_string(pagesRef.GetNumber()) +
+                                  " 0 R\n/Type /Catalog\n>>");
 
   CPDFDict image;
   for (const char* key : {"Width", "a", "Type", "Subtype", "Length", "Height", "Filter",
@@ -69,7 +66,7 @@ TEST(DictTest, ExactLayoutAndKeyOrder) {
 }
 
 TEST(DictTest, GetSetRemoveWithRegistry) {
-  TestRegistry doc;
+  TestDoc doc;
   CPDFDict dict;
   CPDFObjRef ref(7, 7);
   // A direct value resets the out reference.
@@ -88,8 +85,9 @@ TEST(DictTest, GetSetRemoveWithRegistry) {
   EXPECT_EQ(seen.GetNumber(), r.GetNumber());
   // Setting again under the defined reference re-registers in place.
   auto* replacement = new CPDFInt(3);
+  const CPDFObjRef first = r;
   ASSERT_TRUE(dict.Set(&doc, "B", replacement, true, &r));
-  EXPECT_EQ(doc.objects.size(), 1u);
+  EXPECT_EQ(r.GetNumber(), first.GetNumber());
   EXPECT_EQ(doc.GetObj(r), replacement);
   // The indirect flag needs a document; the value stays the caller's.
   auto* orphan = new CPDFInt(4);
@@ -102,8 +100,7 @@ TEST(DictTest, GetSetRemoveWithRegistry) {
   EXPECT_EQ(Written(*dict.Get(&doc, "A")), "1");
 
   dict.Remove(&doc, "B");
-  EXPECT_TRUE(doc.objects.empty());
-  EXPECT_EQ(doc.deleted.size(), 1u);
+  EXPECT_EQ(doc.GetObj(r), nullptr);
   dict.Remove(&doc, "Nothing");
   EXPECT_EQ(dict.GetCount(), 1);
 
@@ -114,7 +111,7 @@ TEST(DictTest, GetSetRemoveWithRegistry) {
 }
 
 TEST(ArrayTest, LayoutGetSetAndReferences) {
-  TestRegistry doc;
+  TestDoc doc;
   CPDFArray array;
   EXPECT_EQ(Written(array), "[]");
   array.Push_Back(&doc, new CPDFInt(1));
@@ -122,7 +119,8 @@ TEST(ArrayTest, LayoutGetSetAndReferences) {
   array.Push_Back(&doc, new CPDFName("X"), true, &ref);
   array.Push_Back(new CPDFObjRef());  // undefined reference
   array.Elements::Push_Back(nullptr);   // an empty slot
-  EXPECT_EQ(Written(array), "[1 1 0 R -1 -1 R null]");
+  const CPDFObjRef named = ref;
+  EXPECT_EQ(Written(array), "[1 " + std::to_string(named.GetNumber()) + " 0 R -1 -1 R null]");
   EXPECT_EQ(array.Get(&doc, 1), doc.GetObj(ref));
   EXPECT_EQ(array.Get(&doc, 9, &ref), nullptr);
   EXPECT_FALSE(ref.IsDefined());
@@ -131,7 +129,7 @@ TEST(ArrayTest, LayoutGetSetAndReferences) {
   delete v;
   ASSERT_TRUE(array.SetAt(&doc, 0, new CPDFBool(true)));
   array.Remove(&doc, 1);
-  EXPECT_TRUE(doc.objects.empty());
+  EXPECT_EQ(doc.GetObj(named), nullptr);
   EXPECT_EQ(Written(array), "[true -1 -1 R null]");
 }
 
@@ -230,7 +228,7 @@ class Sample : public CPDFDataStruct, public CPDFDict {
 };
 
 TEST(TypedTest, AccessorsLoadAndRollback) {
-  TestRegistry doc;
+  TestDoc doc;
   Parsed p = Parse("<< /Count 3 /When (D:2001) /Other /X >>");
   auto* raw = dynamic_cast<CPDFDict*>(p.object.get());
   ASSERT_TRUE(raw);

@@ -14,41 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "CPDFStreamTestSupport.h"
 #include "platform/SystemError.h"
 
 namespace {
 
-// A fresh directory per test, removed with whatever is left in it.
-class FileMapTest : public ::testing::Test {
+class FileMapTest : public TempDirFixture {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/filemap-test-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(pattern));
-    dir_ = pattern;
-  }
-  void TearDown() override {
-    for (const std::string& name : Entries()) ::unlink((dir_ + "/" + name).c_str());
-    ::rmdir(dir_.c_str());
-  }
-
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    if (DIR* d = ::opendir(dir_.c_str())) {
-      while (dirent* e = ::readdir(d)) {
-        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) {
-          names.push_back(e->d_name);
-        }
-      }
-      ::closedir(d);
-    }
-    return names;
-  }
-
-  static off_t FileSize(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 ? st.st_size : -1;
-  }
-
   static std::string ReadFile(const std::string& path, size_t n) {
     std::string bytes(n, '\0');
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -67,8 +39,6 @@ class FileMapTest : public ::testing::Test {
     }
     return count;
   }
-
-  std::string dir_;
 };
 
 }  // namespace
@@ -206,12 +176,8 @@ TEST_F(FileMapTest, FailuresReportErrnoAndLeaveNoFileOrDescriptor) {
 TEST_F(FileMapTest, NoRoomForTheFileFailsCleanly) {
   // A file size limit stands in for a full disk: reserving the blocks fails
   // before anything is mapped, and the half-made file is removed.
-  struct rlimit old;
-  ASSERT_EQ(0, ::getrlimit(RLIMIT_FSIZE, &old));
-  void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit small = old;
-  small.rlim_cur = 1 << 20;
-  ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &small));
+  FileSizeLimit limit(1 << 20);
+  ASSERT_TRUE(limit.IsSet());
 
   FileMap map;
   platform::SetLastSystemError(0);
@@ -221,8 +187,7 @@ TEST_F(FileMapTest, NoRoomForTheFileFailsCleanly) {
   const bool grown = smallCreated && map.Resize(4u << 20);
   const int growError = platform::GetLastSystemError();
 
-  ::setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, oldHandler);
+  limit.Lift();
 
   EXPECT_FALSE(created);
   EXPECT_EQ(EFBIG, createError);

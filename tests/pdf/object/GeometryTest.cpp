@@ -3,22 +3,17 @@
 #include <memory>
 #include <string>
 
-#include "TestRegistry.h"
+#include "TestDoc.h"
 #include "pdf/object/CPDFInStream.h"
 #include "pdf/object/CPDFMatrix.h"
 #include "pdf/object/CPDFName.h"
 #include "pdf/object/CPDFOutStream.h"
 #include "pdf/object/CPDFRect.h"
+#include "tests/pdf/object/WrittenText.h"
 
 namespace {
 
-std::string Written(CPDFObject& o) {
-  CPDFStrOutStream out;
-  out.Open();
-  o.Write(out, nullptr);
-  const TempString& s = out.GetString();
-  return std::string(s.c_str(), static_cast<size_t>(s.GetLength()));
-}
+std::string Written(CPDFObject& o) { return WrittenText(o); }
 
 std::unique_ptr<CPDFArray> ParseArray(const std::string& text) {
   CPDFMemInStream in;
@@ -100,7 +95,7 @@ TEST(RectTest, SizesCopyAndChecks) {
   EXPECT_EQ(Written(broken), "[1 2 3 4]");
 
   // References resolve through the document.
-  TestRegistry doc;
+  TestDoc doc;
   CPDFRect viaRef;
   viaRef.SetDoc(&doc);
   ASSERT_TRUE(viaRef.SetAt(&doc, 2, new CPDFNumber(100), true));

@@ -18,16 +18,11 @@
 #include "pdf/object/CPDFObjRef.h"
 #include "pdf/object/CPDFOutStream.h"
 #include "pdf/object/CPDFString.h"
+#include "tests/pdf/object/WrittenText.h"
 
 namespace {
 
-std::string Written(CPDFObject& o, const uint8_t* context = nullptr) {
-  CPDFStrOutStream out;
-  out.Open();
-  o.Write(out, context);
-  const TempString& s = out.GetString();
-  return std::string(s.c_str(), static_cast<size_t>(s.GetLength()));
-}
+std::string Written(CPDFObject& o, const uint8_t* context = nullptr) { return WrittenText(o, context); }
 
 // Runs a reader entry on the text; answers the object or the error message.
 template <class T>

@@ -1,5 +1,8 @@
 #pragma once
-// A small stand-in for the document's indirect-object registry.
+// A small stand-in for the document's indirect-object registry, for tests
+// that make a store fail (failRegist), count releases and linearisations,
+// or place objects under chosen numbers as a file would. Other tests use a
+// real document (TestDoc.h).
 #include <map>
 #include <memory>
 #include <string>
