@@ -2,6 +2,7 @@
 
 #include "pdf/document/ImageFile.h"
 
+#include <sys/stat.h>
 #include <tiffio.h>
 
 #include <algorithm>
@@ -313,6 +314,12 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description, 
   layout.outRowBytes = (static_cast<uint64_t>(width) * components * result.bitsPerComponent + 7) / 8;
   const uint64_t dataSize = layout.outRowBytes * length;
   if (dataSize > kMaxImageDataSize) return Fail(error, "image too large");
+  if (dataSize > kTIFFSmallImage) {
+    struct stat info {};
+    if (::stat(path, &info) != 0 || dataSize / kTIFFMaxExpansion > static_cast<uint64_t>(info.st_size)) {
+      return Fail(error, "image too large for its data");
+    }
+  }
 
   const bool tiled = TIFFIsTiled(tiff) != 0;
   if (!tiled && !planar && bits != 16 && samples == components) {

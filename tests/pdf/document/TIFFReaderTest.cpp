@@ -302,6 +302,26 @@ TEST_F(TIFFReaderTest, CodecsDecodeToTheSameSamples) {
   }
 }
 
+TEST_F(TIFFReaderTest, CompressedDataMustCarryTheirImage) {
+  // A Group 4 image of 8000 x 20000 pixels (20 MB decoded) from a file of a
+  // few hundred bytes is refused before anything is decoded.
+  const std::string file = folder.File("huge.tif");
+  TIFF* tiff = TIFFOpen(file.c_str(), "w");
+  ASSERT_NE(tiff, nullptr);
+  TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, 8000u);
+  TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, 20000u);
+  TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 1);
+  TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
+  TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+  TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+  TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 20000u);
+  uint8_t raw[64] = {};
+  ASSERT_GE(TIFFWriteRawStrip(tiff, 0, raw, sizeof raw), 0);
+  TIFFClose(tiff);
+  EXPECT_FALSE(ReadFile(file));
+  EXPECT_EQ(error, "image too large for its data");
+}
+
 TEST_F(TIFFReaderTest, JPEGCompressedImages) {
   TIFFSpec spec;
   spec.width = 32;
