@@ -10,9 +10,10 @@
 bool IsTIFFFile(const char* path);
 
 // Compressed strips may stand for far more data than the file holds (Group 4
-// codes a blank row in one bit). An image whose decoded data pass
-// kTIFFSmallImage bytes is refused ("image too large for its data") when they
-// are more than kTIFFMaxExpansion times the file's size.
+// codes a blank row in one bit). An image whose decoded data (the image's
+// rows, or every strip or tile in full with extra samples when that is more)
+// pass kTIFFSmallImage bytes is refused ("image too large for its data") when
+// they are more than kTIFFMaxExpansion times the file's size.
 inline constexpr uint64_t kTIFFMaxExpansion = 4096;
 inline constexpr uint64_t kTIFFSmallImage = uint64_t{16} << 20;
 
