@@ -259,7 +259,11 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
       uint64_t available = fileSize - pixelOffset;
       if (imageSize != 0 && imageSize < available) available = imageSize;
       const uint64_t useful = 4 * static_cast<uint64_t>(columns) * rows + 4 * static_cast<uint64_t>(rows) + 64;
-      std::vector<uint8_t> compressed(static_cast<size_t>(std::min(available, useful)));
+      const uint64_t compressedSize = std::min(available, useful);
+      if (dataSize > kBMPRLESmallImage && dataSize / kBMPRLEMaxExpansion > compressedSize) {
+        return Fail(error, "image too large for its data");
+      }
+      std::vector<uint8_t> compressed(static_cast<size_t>(compressedSize));
       if (!ReadAt(file.Get(), pixelOffset, compressed.data(), compressed.size())) {
         return Fail(error, "pixel data cut short");
       }

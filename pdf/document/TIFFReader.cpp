@@ -2,9 +2,11 @@
 
 #include "pdf/document/ImageFile.h"
 
+#include <sys/stat.h>
 #include <tiffio.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -313,8 +315,20 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description, 
   layout.outRowBytes = (static_cast<uint64_t>(width) * components * result.bitsPerComponent + 7) / 8;
   const uint64_t dataSize = layout.outRowBytes * length;
   if (dataSize > kMaxImageDataSize) return Fail(error, "image too large");
-
   const bool tiled = TIFFIsTiled(tiff) != 0;
+  // What libtiff decodes: every strip or tile in full, extra samples and
+  // planes included, which can be far more than the rows kept.
+  const uint64_t pieceSize = tiled ? TIFFTileSize64(tiff) : TIFFStripSize64(tiff);
+  const uint64_t pieces = tiled ? TIFFNumberOfTiles(tiff) : TIFFNumberOfStrips(tiff);
+  const uint64_t decoded = pieces != 0 && pieceSize > UINT64_MAX / pieces ? UINT64_MAX : pieceSize * pieces;
+  const uint64_t largest = std::max(dataSize, decoded);
+  if (largest > kTIFFSmallImage) {
+    struct stat info {};
+    if (::stat(path, &info) != 0 || largest / kTIFFMaxExpansion > static_cast<uint64_t>(info.st_size)) {
+      return Fail(error, "image too large for its data");
+    }
+  }
+
   if (!tiled && !planar && bits != 16 && samples == components) {
     uint64_t written = 0;
     if (!ReadDirectStrips(tiff, capture, sink, written, error)) return false;

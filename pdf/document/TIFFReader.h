@@ -9,6 +9,14 @@
 // 42 that follows is not tested).
 bool IsTIFFFile(const char* path);
 
+// Compressed strips may stand for far more data than the file holds (Group 4
+// codes a blank row in one bit). An image whose decoded data (the image's
+// rows, or every strip or tile in full with extra samples when that is more)
+// pass kTIFFSmallImage bytes is refused ("image too large for its data") when
+// they are more than kTIFFMaxExpansion times the file's size.
+inline constexpr uint64_t kTIFFMaxExpansion = 4096;
+inline constexpr uint64_t kTIFFSmallImage = uint64_t{16} << 20;
+
 // Reads the first image of a TIFF file: fills the description and writes the
 // decoded samples into the sink.
 //

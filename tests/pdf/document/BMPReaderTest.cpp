@@ -292,6 +292,36 @@ TEST_F(BMPReaderTest, RunLengthEncodedPixels) {
   EXPECT_EQ(sink.bytes, (std::vector<uint8_t>{0x11, 0x00, 0x00, 0x77, 0x77, 0x70}));
 }
 
+TEST_F(BMPReaderTest, RunLengthDataMustCarryTheirImage) {
+  // A few bytes of RLE8 (end of bitmap at once) claiming 3 x 452984834
+  // pixels: 1.3 GB of blank image from 2 bytes is refused before anything
+  // of that size is allocated.
+  BMP bmp;
+  bmp.width = 3;
+  bmp.height = 452984834;
+  bmp.bits = 8;
+  bmp.compression = 1;
+  bmp.coloursUsed = 2;
+  bmp.palette = {0, 0xFFFFFF};
+  bmp.pixels = {0, 1};
+  EXPECT_FALSE(Read(bmp));
+  EXPECT_EQ(error, "image too large for its data");
+
+  // Up to 1 MiB the ratio does not matter; above it the compressed data must
+  // be at least 1/1024 of the image: 2048 x 1024 needs 2 KiB.
+  bmp.height = 1024;
+  bmp.width = 1024;
+  ASSERT_TRUE(Read(bmp)) << error;
+  EXPECT_EQ(sink.bytes.size(), 1024u * 1024u);
+  bmp.width = 2048;
+  EXPECT_FALSE(Read(bmp));
+  bmp.pixels.assign(2048, 0);  // an end of line for every row
+  bmp.pixels.push_back(0);
+  bmp.pixels.push_back(1);
+  ASSERT_TRUE(Read(bmp)) << error;
+  EXPECT_EQ(sink.bytes.size(), 2048u * 1024u);
+}
+
 TEST_F(BMPReaderTest, SizeInPoints) {
   BMP bmp;
   bmp.bits = 24;

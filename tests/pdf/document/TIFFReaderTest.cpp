@@ -290,6 +290,48 @@ TEST_F(TIFFReaderTest, CodecsDecodeToTheSameSamples) {
   }
 }
 
+TEST_F(TIFFReaderTest, CompressedDataMustCarryTheirImage) {
+  // A Group 4 image of 8000 x 20000 pixels (20 MB decoded) from a file of a
+  // few hundred bytes is refused before anything is decoded.
+  const std::string file = folder.File("huge.tif");
+  TIFF* tiff = TIFFOpen(file.c_str(), "w");
+  ASSERT_NE(tiff, nullptr);
+  TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, 8000u);
+  TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, 20000u);
+  TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 1);
+  TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
+  TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+  TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+  TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 20000u);
+  uint8_t raw[64] = {};
+  ASSERT_GE(TIFFWriteRawStrip(tiff, 0, raw, sizeof raw), 0);
+  TIFFClose(tiff);
+  EXPECT_FALSE(ReadFile(file));
+  EXPECT_EQ(error, "image too large for its data");
+
+  // 4 x 8195 grey pixels kept from 22017 samples each: the rows are small
+  // but the strip libtiff would decode is 721 MB, from a file of 12 data bytes.
+  std::vector<uint8_t> bytes = {'I', 'I', 42, 0, 8, 0, 0, 0};
+  const std::vector<std::pair<uint16_t, uint32_t>> entries = {
+      {256, 4}, {257, 8195}, {258, 8}, {259, 1}, {262, 1}, {273, 200}, {277, 22017}, {279, 12}};
+  auto put = [&](uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  };
+  put(static_cast<uint32_t>(entries.size()), 2);
+  for (const auto& [tag, value] : entries) {
+    const bool isLong = tag == 273 || tag == 279;
+    put(tag, 2);
+    put(isLong ? 4 : 3, 2);  // LONG or SHORT
+    put(1, 4);
+    put(value, 4);
+  }
+  put(0, 4);
+  bytes.resize(212, 0x55);
+  const std::string wide = folder.Write("wide.tif", bytes);
+  EXPECT_FALSE(ReadFile(wide));
+  EXPECT_EQ(error, "image too large for its data");
+}
+
 TEST_F(TIFFReaderTest, JPEGCompressedImages) {
   TIFFSpec spec;
   spec.width = 32;
