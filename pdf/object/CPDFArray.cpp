@@ -139,29 +139,16 @@ bool CPDFArray::Duplicate(CPDFArray* dest, CPDFObjRegistry* doc, CPDFObjRegistry
       CPDFObjRef sourceRef;
       CPDFObject* value = self->Get(sourceDoc, i, &sourceRef);
       if (!value) return false;
-      CPDFCopyScope::Element e = scope.CopyElement(value, sourceRef, doc, sourceDoc);
-      bool stored = false;
-      switch (e.step) {
-        case CPDFCopyScope::Step::kSkip:
-          continue;
-        case CPDFCopyScope::Step::kFail:
-          return false;
-        case CPDFCopyScope::Step::kStoreRef: {
-          auto* ref = new CPDFObjRef(e.ref);
-          stored = exists ? dest->Elements::SetAt(i, ref) : dest->Elements::Push_Back(ref);
-          if (!stored) delete ref;
-          break;
-        }
-        case CPDFCopyScope::Step::kStoreObject:
-          stored = exists ? dest->SetAt(doc, i, e.clone, e.indirect, &e.ref)
+      const bool ok = scope.CopyAndStore(
+          value, sourceRef, doc, sourceDoc,
+          [&](CPDFObjRef* ref) {
+            return exists ? dest->Elements::SetAt(i, ref) : dest->Elements::Push_Back(ref);
+          },
+          [&](CPDFCopyScope::Element& e) {
+            return exists ? dest->SetAt(doc, i, e.clone, e.indirect, &e.ref)
                           : dest->Push_Back(doc, e.clone, e.indirect, &e.ref);
-          if (stored) e.clone = nullptr;
-          break;
-      }
-      if (!stored) {
-        CPDFCopyScope::Abandon(e, doc);
-        return false;
-      }
+          });
+      if (!ok) return false;
     }
     return true;
   } catch (...) {

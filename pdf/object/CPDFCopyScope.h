@@ -5,7 +5,9 @@
 // reached twice is copied once and reference cycles end. A depth guard stops
 // copies that recurse without references (no destination document).
 #include <cstdint>
+#include <memory>
 
+#include "pdf/object/CPDFObjRef.h"
 #include "pdf/object/CPDFObjRefDict.h"
 
 class CPDFObject;
@@ -43,6 +45,36 @@ class CPDFCopyScope {
                       CPDFObjRegistry* sourceDoc);
   // Drops a reservation after a failed store.
   static void Abandon(Element& element, CPDFObjRegistry* doc);
+
+  // Copies one element and stores it through the container's own steps:
+  // storeRef(CPDFObjRef*) takes a new reference (false leaves it with the
+  // caller), storeObject(Element&) stores e.clone (registered under e.ref
+  // when e.indirect). False when the copy or the store fails (a reservation
+  // is then dropped); true also when the element is skipped.
+  template <class StoreRef, class StoreObject>
+  bool CopyAndStore(CPDFObject* value, const CPDFObjRef& sourceRef, CPDFObjRegistry* doc,
+                    CPDFObjRegistry* sourceDoc, StoreRef storeRef, StoreObject storeObject) {
+    Element e = CopyElement(value, sourceRef, doc, sourceDoc);
+    bool stored = false;
+    switch (e.step) {
+      case Step::kSkip:
+        return true;
+      case Step::kFail:
+        return false;
+      case Step::kStoreRef: {
+        std::unique_ptr<CPDFObjRef> ref(new CPDFObjRef(e.ref));
+        stored = storeRef(ref.get());
+        if (stored) ref.release();
+        break;
+      }
+      case Step::kStoreObject:
+        stored = storeObject(e);
+        if (stored) e.clone = nullptr;
+        break;
+    }
+    if (!stored) Abandon(e, doc);
+    return stored;
+  }
 
  private:
   CPDFObjRefDict* owned_ = nullptr;

@@ -142,28 +142,12 @@ bool CPDFDict::Duplicate(CPDFDict* dest, CPDFObjRegistry* doc, CPDFObjRegistry* 
       CPDFObjRef sourceRef;
       CPDFObject* value = Get(sourceDoc, key, &sourceRef);
       if (!value) return false;
-      CPDFCopyScope::Element e = scope.CopyElement(value, sourceRef, doc, sourceDoc);
-      bool stored = false;
-      switch (e.step) {
-        case CPDFCopyScope::Step::kSkip:
-          continue;
-        case CPDFCopyScope::Step::kFail:
-          return false;
-        case CPDFCopyScope::Step::kStoreRef: {
-          std::unique_ptr<CPDFObjRef> ref(new CPDFObjRef(e.ref));
-          stored = dest->SetAt(key, ref.get());
-          if (stored) ref.release();
-          break;
-        }
-        case CPDFCopyScope::Step::kStoreObject:
-          stored = dest->Set(doc, key, e.clone, e.indirect, &e.ref);
-          if (stored) e.clone = nullptr;
-          break;
-      }
-      if (!stored) {
-        CPDFCopyScope::Abandon(e, doc);
-        return false;
-      }
+      const bool ok = scope.CopyAndStore(
+          value, sourceRef, doc, sourceDoc, [&](CPDFObjRef* ref) { return dest->SetAt(key, ref); },
+          [&](CPDFCopyScope::Element& e) {
+            return dest->Set(doc, key, e.clone, e.indirect, &e.ref);
+          });
+      if (!ok) return false;
     }
     return true;
   } catch (...) {
