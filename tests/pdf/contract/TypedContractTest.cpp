@@ -200,11 +200,34 @@ class TypedContract : public testing::TestWithParam<Row> {
   }
   bool Loads() const { return !(row().flags & kNoMember); }
 
+  // The sample read into the document, then loaded (none when it does not
+  // parse or load).
+  std::unique_ptr<CPDFObject> Loaded(CPDFObjRegistry* doc, World* world) {
+    *world = Build(doc, row().sample);
+    return world->subject ? Load(doc, world->subject.get()) : nullptr;
+  }
+
+  // A loaded sample to clone: what it writes, and what a clone must write.
+  struct Original {
+    World world;
+    std::unique_ptr<CPDFObject> typed;
+    std::string text, cloneText;
+  };
+  Original Prepare(CPDFObjRegistry* doc) {
+    Original o;
+    o.typed = Loaded(doc, &o.world);
+    if (o.typed) {
+      o.text = DeepText(o.typed.get(), doc);
+      o.cloneText = CloneText(doc);
+    }
+    return o;
+  }
+
   // What a clone of the sample writes: the loaded sample, less the key the
   // class's Clone leaves out.
   std::string CloneText(CPDFObjRegistry* doc) {
-    World world = Build(doc, row().sample);
-    std::unique_ptr<CPDFObject> typed = Load(doc, world.subject.get());
+    World world;
+    std::unique_ptr<CPDFObject> typed = Loaded(doc, &world);
     if (!typed) return "<none>";
     if (!row().cloneDrops.empty()) {
       auto* dict = dynamic_cast<CPDFDict*>(typed.get());
@@ -241,25 +264,23 @@ TEST_P(TypedContract, LoadWritesTheBytesThatWereRead) {
 TEST_P(TypedContract, CloneWritesTheSameBytesInAnyDocument) {
   if (!Loads()) GTEST_SKIP() << "the family has no member to clone";
   TestDoc doc;
-  World world = Build(&doc, row().sample);
-  ASSERT_TRUE(world.subject);
-  std::unique_ptr<CPDFObject> typed = Load(&doc, world.subject.get());
-  ASSERT_TRUE(typed);
-  const std::string original = DeepText(typed.get(), &doc);
-  const std::string text = CloneText(&doc);
+  Original o = Prepare(&doc);
+  ASSERT_TRUE(o.typed);
+  CPDFObject* typed = o.typed.get();
+  const std::string& text = o.cloneText;
 
-  std::unique_ptr<CPDFObject> same = Clone(typed.get(), &doc, &doc);
+  std::unique_ptr<CPDFObject> same = Clone(typed, &doc, &doc);
   ASSERT_TRUE(same);
   EXPECT_EQ(typeid(*same), typeid(*typed));
   EXPECT_EQ(DeepText(same.get(), &doc), text);
 
   TestDoc other;
-  std::unique_ptr<CPDFObject> copy = Clone(typed.get(), &other, &doc);
+  std::unique_ptr<CPDFObject> copy = Clone(typed, &other, &doc);
   ASSERT_TRUE(copy);
   EXPECT_EQ(typeid(*copy), typeid(*typed));
   EXPECT_EQ(DeepText(copy.get(), &other), text);
   // The original is untouched by its copies.
-  EXPECT_EQ(DeepText(typed.get(), &doc), original);
+  EXPECT_EQ(DeepText(typed, &doc), o.text);
 }
 
 // Every store and every fetch of a load fails in turn (the n-th store is
@@ -310,23 +331,19 @@ TEST_P(TypedContract, CloneUnderFaultsAnswersNoneOrACopy) {
         SCOPED_TRACE(std::string(side ? "source" : "target") + (kind ? " fetch " : " store ") +
                      std::to_string(n));
         FaultRegistry source;
-        World world = Build(&source, row().sample);
-        ASSERT_TRUE(world.subject);
-        std::unique_ptr<CPDFObject> typed = Load(&source, world.subject.get());
-        ASSERT_TRUE(typed);
-        const std::string original = DeepText(typed.get(), &source);
-        const std::string text = CloneText(&source);
+        Original o = Prepare(&source);
+        ASSERT_TRUE(o.typed);
         FaultRegistry target;
         FaultRegistry& armed = side ? source : target;
         armed.Arm(kind ? 0 : n, kind ? n : 0);
-        std::unique_ptr<CPDFObject> copy = Clone(typed.get(), &target, &source);
+        std::unique_ptr<CPDFObject> copy = Clone(o.typed.get(), &target, &source);
         const bool hit = armed.Hit();
         armed.Disarm();
         if (copy) {
-          EXPECT_EQ(typeid(*copy), typeid(*typed));
-          EXPECT_EQ(DeepText(copy.get(), &target), text);
+          EXPECT_EQ(typeid(*copy), typeid(*o.typed));
+          EXPECT_EQ(DeepText(copy.get(), &target), o.cloneText);
         }
-        EXPECT_EQ(DeepText(typed.get(), &source), original);
+        EXPECT_EQ(DeepText(o.typed.get(), &source), o.text);
         if (!hit) break;  // the clone makes fewer calls of this kind
       }
     }
