@@ -25,6 +25,17 @@ class CPDFObjRegistry {
   // The object registered under the reference (loaded on demand), or none.
   // The registry keeps ownership.
   virtual CPDFObject* GetObj(const CPDFObjRef& ref) = 0;
+  // GetObj for the getters of arrays and dictionaries: a registry that
+  // throws is taken as one that answered none, so no getter (and no typed
+  // Check built on getters) lets the exception out.
+  CPDFObject* Fetch(const CPDFObjRef& ref) {
+    try {
+      return GetObj(ref);
+    } catch (...) {
+      CPDFException::Absorb(nullptr, "CPDFObjRegistry", "GetObj");
+      return nullptr;
+    }
+  }
   // Drops (and deletes) the object and frees its number.
   virtual void DeleteObj(const CPDFObjRef& ref) = 0;
   // Records the object as changed so that the next save writes it.
