@@ -18,13 +18,16 @@
 #include <vector>
 
 #include "DocTestSupport.h"
+#include "ImageFileMaker.h"
 #include "pdf/document/CPDFCatalog.h"
 #include "pdf/document/CPDFDoc.h"
 #include "pdf/document/CPDFEnv.h"
+#include "pdf/document/CPDFImageXObj.h"
 #include "pdf/document/CPDFInfoDict.h"
 #include "pdf/document/CPDFPage.h"
 #include "pdf/document/CPDFTrailer.h"
 #include "pdf/document/CPDFXRef.h"
+#include "pdf/object/CPDFMatrix.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFRect.h"
 #include "pdf/object/CPDFStream.h"
@@ -435,14 +438,14 @@ TEST(SaveTest, AMissingTmpdirStillSavesLargeData) {
 // Where a child conversion is stopped: a kill at any of these moments must
 // leave nothing in the temporary folder and, in the output folder, nothing
 // but the earlier file or the complete new one.
-enum class Moment { DataStored, Filtering, Saved, Flushing };
+enum class Moment { Importing, DataStored, Filtering, Saved, Flushing };
 
 // The child: a document with a large stream saved over out. It tells the
 // parent through the pipe when it reaches the moment; at the moments that
 // are steps (not work in progress) it waits there to be killed, and it
 // waits at the end in any case.
-[[noreturn]] void ConvertUntilKilled(Moment moment, const std::string& tmpdir,
-                                     const std::string& out, int ready) {
+[[noreturn]] void ConvertUntilKilled(Moment moment, const std::string& image,
+                                     const std::string& tmpdir, const std::string& out, int ready) {
   setenv("TMPDIR", tmpdir.c_str(), 1);
   CPDFEnv::Global().Init(nullptr, nullptr, nullptr, nullptr);
   const auto tell = [&](Moment reached, bool wait) {
@@ -451,6 +454,12 @@ enum class Moment { DataStored, Filtering, Saved, Flushing };
     while (wait) pause();
   };
   auto doc = OnePageDoc();
+  tell(Moment::Importing, false);
+  if (moment == Moment::Importing) {
+    CPDFMatrix matrix;
+    CPDFImageXObj* xobj = CPDFImageXObj::CreateImageXObj(doc.get(), image.c_str(), matrix);
+    if (!xobj || !doc->RegistObj(xobj, nullptr) || !xobj->FlateEncode()) _exit(7);
+  }
   auto* stream = new CPDFStream(doc.get());
   std::string chunk(1 << 20, '\0');
   uint32_t x = 12345;
@@ -474,7 +483,16 @@ TEST(SaveTest, AKilledConversionLeavesNoFileBehind) {
     Moment moment;
     int signal;
   };
-  const Case cases[] = {{Moment::DataStored, SIGKILL}, {Moment::Filtering, SIGKILL},
+  // A bitmap of 15 MB: its pixels go through mapped storage and Flate.
+  pntest::TempFolder source("pnkillsrc");
+  const std::string image = (source.Path() / "big.bmp").string();
+  {
+    const std::vector<uint8_t> bitmap = imagefile::Bitmap(2500, 2000);
+    std::ofstream(image, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bitmap.data()), static_cast<std::streamsize>(bitmap.size()));
+  }
+  const Case cases[] = {{Moment::Importing, SIGKILL},  {Moment::DataStored, SIGKILL},
+                        {Moment::Filtering, SIGKILL},
                         {Moment::Saved, SIGKILL},      {Moment::Saved, SIGTERM},
                         {Moment::Flushing, SIGKILL},   {Moment::Flushing, SIGTERM}};
   for (const Case& c : cases) {
@@ -496,7 +514,7 @@ TEST(SaveTest, AKilledConversionLeavesNoFileBehind) {
     ASSERT_GE(pid, 0);
     if (pid == 0) {
       close(ready[0]);
-      ConvertUntilKilled(c.moment, tmp.string(), out, ready[1]);
+      ConvertUntilKilled(c.moment, image, tmp.string(), out, ready[1]);
     }
     close(ready[1]);
     char byte = 0;
