@@ -164,23 +164,4 @@ TEST(TempFile, ReplacementAppearsOnlyWhenCommitted) {
   EXPECT_FALSE(file.Commit());
 }
 
-TEST(TempFile, ReplacementWritesThroughSymbolicLinks) {
-  pntest::TempFolder folder;
-  const fs::path root = folder.Path();
-  fs::create_directory(root / "links");
-  fs::create_directory(root / "files");
-  ASSERT_TRUE(WriteAll((root / "files" / "a.pdf").string(), "old"));
-  fs::create_symlink("../files/a.pdf", root / "links" / "a.pdf");
-  fs::create_symlink(root / "files" / "b.pdf", root / "links" / "b.pdf");  // dangling
-
-  ASSERT_TRUE(Replace((root / "links" / "a.pdf").string(), "new a"));
-  ASSERT_TRUE(Replace((root / "links" / "b.pdf").string(), "new b"));
-  EXPECT_TRUE(fs::is_symlink(root / "links" / "a.pdf"));
-  EXPECT_TRUE(fs::is_symlink(root / "links" / "b.pdf"));
-  EXPECT_EQ("new a", ReadAll((root / "files" / "a.pdf").string()));
-  EXPECT_EQ("new b", ReadAll((root / "files" / "b.pdf").string()));
-  EXPECT_EQ(2u, Entries(root / "links").size());
-  EXPECT_EQ(2u, Entries(root / "files").size());
-}
-
 }  // namespace

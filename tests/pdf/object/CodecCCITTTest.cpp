@@ -208,29 +208,4 @@ TEST_F(CodecCCITTTest, DamagedDataFailsCleanlyAndHandlersComeBack) {
   EXPECT_FALSE(CodecCCITT::Encode(rows.data(), rows.size(), p, 0, out, result));
 }
 
-TEST_F(CodecCCITTTest, WithoutAFolderAMissingTmpdirGivesWayToTmp) {
-  const auto rows = Bilevel(40, 30);
-  CCITTParameters p = Params(40, 30);
-  p.tempDirectory.clear();
-  const char* old = getenv("TMPDIR");
-  const std::string saved = old != nullptr ? old : "";
-  setenv("TMPDIR", (work.path + "/missing").c_str(), 1);
-  VectorSink coded;
-  CCITTEncodeResult result;
-  std::string error;
-  const bool encoded = CodecCCITT::Encode(rows.data(), rows.size(), p, -1, coded, result, &error);
-  p.hasK = true;
-  p.k = -1;
-  p.blackIs1 = true;
-  VectorSink decoded;
-  bool setDecode = false;
-  const bool decodedOk =
-      encoded && CodecCCITT::Decode(coded.bytes.data(), coded.bytes.size(), p, decoded, setDecode, &error);
-  if (old != nullptr) setenv("TMPDIR", saved.c_str(), 1); else unsetenv("TMPDIR");
-  ASSERT_TRUE(encoded) << error;
-  ASSERT_TRUE(decodedOk) << error;
-  EXPECT_EQ(decoded.bytes, rows);
-  EXPECT_TRUE(work.Entries().empty());
-}
-
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "CPDFStreamTestSupport.h"
@@ -87,20 +86,6 @@ TEST_F(TempHugeStringMapTest, FreeRemovesFileAndUnusableDirectoryFailsCleanly) {
   EXPECT_EQ(1000, h.GetLength());
   EXPECT_FALSE(h.IsMapped());
   EXPECT_FALSE(TempHugeString().Reserve(60000));
-}
-
-TEST_F(TempHugeStringMapTest, WithoutAChosenFolderAMissingTmpdirGivesWayToTmp) {
-  CPDFEnv::Global().Init(nullptr, nullptr, nullptr, nullptr);
-  const char* old = std::getenv("TMPDIR");
-  const std::string saved = old ? old : "";
-  ::setenv("TMPDIR", (dir_ + "/missing").c_str(), 1);
-  TempHugeString s;
-  const bool appended = s.Append(100000, 'm');
-  if (old) ::setenv("TMPDIR", saved.c_str(), 1); else ::unsetenv("TMPDIR");
-  ASSERT_TRUE(appended);
-  EXPECT_TRUE(s.IsMapped());
-  EXPECT_EQ(100000, s.GetLength());
-  EXPECT_EQ('m', s.c_str()[99999]);
 }
 
 TEST_F(TempHugeStringMapTest, SinkAppends) {
