@@ -257,12 +257,12 @@ CPDFObject* CPDFDoc::ReadBack(const CPDFObjRef& ref, int32_t offset) {
   }
   if (save_->out->GetSize() <= offset) Throw("GetObj", 4, "ioerror");
   CPDFFileInStream in;
-  if (!in.Open(save_->temp.c_str(), "rb")) Throw("GetObj", 1, nullptr);
+  if (!in.Open(save_->file.OpenPath().c_str(), "rb")) Throw("GetObj", 1, nullptr);
   std::unique_ptr<CPDFObject> object(LoadFrom(in, ref, offset));
   // A stream's bytes are read now: its extent lies in the output, not in
   // the document's file, which is where a stream looks for them later.
   if (auto* stream = dynamic_cast<CPDFStream*>(object.get()); stream && stream->IsExternal()) {
-    std::string own = save_->temp;
+    std::string own = save_->file.OpenPath();
     fileName_.swap(own);
     const bool loaded = stream->LoadData();
     fileName_.swap(own);

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +27,7 @@
 #include "pdf/object/CPDFStream.h"
 #include "pdf/object/CPDFString.h"
 #include "platform/SystemError.h"
+#include "platform/TempFile.h"
 
 namespace {
 
@@ -42,30 +42,6 @@ constexpr const char* kProducer = "Pennaform";
 [[noreturn]] void ThrowErrno(const char* method, int error) {
   platform::SetLastSystemError(error);
   Throw(method, 1, platform::SystemErrorText(error).c_str());
-}
-
-// The folder of a path: up to its last '/', "/" for a file in the root,
-// "." without one.
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-// The permission bits a new file of the process gets (0666 less the
-// umask), read without changing the umask.
-mode_t NewFileMode() {
-  mode_t mask = 022;
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("Umask:", 0) == 0) {
-      mask = static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
-      break;
-    }
-  }
-  return 0666 & ~mask;
 }
 
 // Copies the whole file into the descriptor; the error number, or 0.
@@ -97,15 +73,6 @@ int CopyInto(const std::string& path, int fd) {
   return error;
 }
 
-// Forces the file's data to the device; the error number, or 0.
-int SyncFile(const std::string& path, bool directory) {
-  const int fd = open(path.c_str(), (directory ? O_DIRECTORY : 0) | O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno;
-  const int error = fsync(fd) == 0 ? 0 : errno;
-  close(fd);
-  return error;
-}
-
 bool SameFile(const std::string& a, const std::string& b) {
   if (a.empty() || b.empty()) return false;
   if (a == b) return true;
@@ -120,7 +87,7 @@ bool SameFile(const std::string& a, const std::string& b) {
 CPDFDoc::SaveState::~SaveState() {
   if (out) out->Close();
   out.reset();
-  if (!temp.empty()) unlink(temp.c_str());
+  file.Discard();
 }
 
 void CPDFDoc::ResetSave() {
@@ -150,26 +117,24 @@ bool CPDFDoc::Save(const char* path, bool incremental, bool linearize) {
     state->target = path;
     if (!SameFile(state->target, fileName_)) incremental = false;
 
-    // The new file is built beside the target and renamed over it by Flush.
-    std::string name = FolderOf(state->target) + "/pnXXXXXX.pdf";
-    std::vector<char> buffer(name.begin(), name.end());
-    buffer.push_back('\0');
-    const int fd = mkstemps(buffer.data(), 4);
-    if (fd < 0) ThrowErrno(kMethod, errno);
-    state->temp = buffer.data();
+    // The new file is built in the folder of the file it replaces (through
+    // a symbolic link, which stays) and renamed over it by Flush; until
+    // then it has no name there where the file system allows it, so an
+    // interrupted save leaves nothing behind.
     struct stat existing {};
-    const mode_t mode =
-        stat(state->target.c_str(), &existing) == 0 ? existing.st_mode & 07777 : NewFileMode();
-    int error = fchmod(fd, mode) == 0 ? 0 : errno;
-    if (!error && incremental) error = CopyInto(state->target, fd);
-    if (close(fd) != 0 && !error) error = errno;
+    const mode_t mode = stat(state->target.c_str(), &existing) == 0 ? existing.st_mode & 07777
+                                                                    : platform::NewFileMode();
+    if (!state->file.Create(state->target, "pn", ".pdf", mode)) {
+      ThrowErrno(kMethod, platform::GetLastSystemError());
+    }
+    const int error = incremental ? CopyInto(state->target, state->file.Descriptor()) : 0;
     save_ = std::move(state);
     if (error) ThrowErrno(kMethod, error);
 
     incremental_ = incremental;
     linearize_ = linearize;
     save_->out = std::make_unique<CPDFFileOutStream>();
-    if (!save_->out->Open(save_->temp.c_str(), incremental ? "ab" : "wb")) {
+    if (!save_->out->Open(save_->file.OpenPath().c_str(), incremental ? "ab" : "wb")) {
       ThrowErrno(kMethod, save_->out->GetLastError());
     }
     if (!IsFDF() && !incremental) GatherRevisions();
@@ -311,11 +276,8 @@ bool CPDFDoc::Flush() {
     if (save_->out->Failed()) ThrowErrno(kMethod, save_->out->GetLastError());
     if (!save_->out->Close()) ThrowErrno(kMethod, save_->out->GetLastError());
     save_->out.reset();
-    if (int error = SyncFile(save_->temp, false)) ThrowErrno(kMethod, error);
     if (!incremental_) LoadExternalData();
-    if (rename(save_->temp.c_str(), save_->target.c_str()) != 0) ThrowErrno(kMethod, errno);
-    save_->temp.clear();  // it is the target now
-    SyncFile(FolderOf(save_->target), true);
+    if (!save_->file.Commit()) ThrowErrno(kMethod, platform::GetLastSystemError());
 
     released_.reset();
     if (input_) input_->Close();

@@ -1,17 +1,18 @@
 #pragma once
-// The state of a save in progress: the temporary file beside the target
-// and the output stream on it.
+// The state of a save in progress: the replacement file in the target's
+// folder and the output stream on it.
 #include <memory>
 #include <string>
 
 #include "pdf/document/CPDFDoc.h"
 #include "pdf/object/CPDFOutStream.h"
+#include "platform/TempFile.h"
 
 struct CPDFDoc::SaveState {
-  // The file the save replaces (or creates).
+  // The file the save replaces (or creates), as the caller named it.
   std::string target;
-  // Our own temporary file; removed unless it was renamed into place.
-  std::string temp;
+  // The new file; dropped unless the commit put it in place.
+  platform::ReplacementFile file;
   std::unique_ptr<CPDFFileOutStream> out;
 
   ~SaveState();

@@ -2,11 +2,15 @@
 
 #include <cstring>
 
+#include "platform/TempFile.h"
+
 namespace {
 
 // The process-wide settings, built on first use so that they exist before
-// any reader and outlive the environment's users at exit.
-enum Setting { kTempDirectory, kTempPrefix, kCMapDirectory, kAFMDirectory, kSettings };
+// any reader and outlive the environment's users at exit. The temporary
+// folder and prefix are the platform's work-file settings, which the object
+// layer reads.
+enum Setting { kCMapDirectory, kAFMDirectory, kSettings };
 
 std::string& SettingText(Setting which) {
   static std::string values[kSettings];
@@ -61,12 +65,12 @@ bool CPDFEnv::Init(const char* tempDir, const char* cmapDir, const char* afmSear
   SetAFMDirectory(afmDir);
   // A dropped temporary directory is cleared rather than kept from an
   // earlier call, so temporary files never go to a stale place.
-  SettingText(kTempDirectory) = tempDir_.set ? tempDir_.text : std::string();
-  SettingText(kTempPrefix) = "pn";
+  platform::SetWorkFolder(tempDir_.set ? tempDir_.text : std::string());
+  platform::SetWorkFilePrefix("pn");
   return true;
 }
 
-const std::string& CPDFEnv::TempDirectorySetting() { return SettingText(kTempDirectory); }
-const std::string& CPDFEnv::TempPrefixSetting() { return SettingText(kTempPrefix); }
+const std::string& CPDFEnv::TempDirectorySetting() { return platform::WorkFolder(); }
+const std::string& CPDFEnv::TempPrefixSetting() { return platform::WorkFilePrefix(); }
 const std::string& CPDFEnv::CMapDirectorySetting() { return SettingText(kCMapDirectory); }
 const std::string& CPDFEnv::AFMDirectorySetting() { return SettingText(kAFMDirectory); }

@@ -6,8 +6,8 @@
 //
 // Directory paths are kept with a trailing '/'; an empty or absent path is
 // none. Init also fills the process-wide settings that other parts read
-// (temporary directory and prefix for the stream buffer's temporary files,
-// CMap and AFM directories).
+// (the platform's work folder and prefix for the work files of stream
+// buffers and filters, platform/TempFile.h; CMap and AFM directories).
 #include <cstdint>
 #include <string>
 
@@ -58,7 +58,8 @@ class CPDFEnv {
   const char* GetAFMSearchDirectory() const { return Path(afmSearchDir_); }
   const char* GetAFMDirectory() const { return Path(afmDir_); }
 
-  // The process-wide settings ("" when not set).
+  // The process-wide settings ("" when not set); the first two are the
+  // platform's work-file settings.
   static const std::string& TempDirectorySetting();
   static const std::string& TempPrefixSetting();
   static const std::string& CMapDirectorySetting();

@@ -4,7 +4,6 @@
 #include <memory>
 #include <string>
 
-#include "pdf/document/CPDFEnv.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFBool.h"
 #include "pdf/object/CPDFNumber.h"
@@ -14,6 +13,7 @@
 #include "pdf/object/CodecDCT.h"
 #include "pdf/object/CodecFlate.h"
 #include "pdf/object/CodecRunLength.h"
+#include "platform/TempFile.h"
 
 namespace {
 
@@ -133,7 +133,7 @@ bool CPDFCCITTFaxFilter::Encode(CPDFStream* s, int32_t k, CPDFDict* params) {
   CPDFObjRegistry* doc = s->GetDoc();
   CCITTParameters p;
   if (!ReadGeometry(s, p.width, p.height, p.bitsPerComponent, p.colorSpace)) return false;
-  p.tempDirectory = CPDFEnv::TempDirectorySetting();
+  p.tempDirectory = platform::WorkFolder();
   if (CPDFObject* decode = s->Get(doc, CPDFName("Decode"))) {
     p.decode = CCITTParameters::DecodeArray::Other;
     auto* array = dynamic_cast<CPDFArray*>(decode);
@@ -169,7 +169,7 @@ bool CPDFCCITTFaxFilter::Decode(CPDFStream* s) {
   CPDFObjRegistry* doc = s->GetDoc();
   CCITTParameters p;
   if (!ReadGeometry(s, p.width, p.height, p.bitsPerComponent, p.colorSpace)) return false;
-  p.tempDirectory = CPDFEnv::TempDirectorySetting();
+  p.tempDirectory = platform::WorkFolder();
   if (s->GetDataLength() == 0 && s->GetData()) return true;
   bool wrongType = false;
   CPDFDict* params = CurrentParams(s, &wrongType);

@@ -1,6 +1,6 @@
 #include "pdf/object/CodecCCITT.h"
 
-#include <stdlib.h>
+#include <fcntl.h>
 #include <tiffio.h>
 #include <unistd.h>
 
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pdf/object/TIFFErrorCapture.h"
+#include "platform/TempFile.h"
 
 namespace {
 
@@ -24,40 +25,30 @@ struct TIFFCloser {
 };
 using TIFFHandle = std::unique_ptr<TIFF, TIFFCloser>;
 
-// A work file made with mkstemp and removed when the object goes.
+// A work file without a name (platform/TempFile.h); libtiff works on
+// copies of its descriptor, each read from the start.
 class WorkFile {
  public:
-  explicit WorkFile(const std::string& directory) {
-    std::string folder = directory;
-    if (folder.empty()) {
-      const char* tmp = getenv("TMPDIR");
-      folder = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
-    }
-    if (folder.back() != '/') folder += '/';
-    std::string pattern = folder + "pnXXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    fd_ = mkstemp(name.data());
-    if (fd_ >= 0) path_ = name.data();
-  }
+  explicit WorkFile(const std::string& folder) : fd_(platform::CreateWorkFile(folder, platform::WorkFilePrefix(), 0)) {}
   ~WorkFile() {
     if (fd_ >= 0) close(fd_);
-    if (!path_.empty()) unlink(path_.c_str());
   }
   WorkFile(const WorkFile&) = delete;
   WorkFile& operator=(const WorkFile&) = delete;
   bool Ok() const { return fd_ >= 0; }
-  const std::string& Path() const { return path_; }
-  // Hands the descriptor over (to libtiff, which closes it).
-  int Release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
+  // libtiff over a new descriptor of the file (libtiff closes it), at
+  // offset 0; none on failure.
+  TIFF* Open(const char* mode) const {
+    if (lseek(fd_, 0, SEEK_SET) != 0) return nullptr;
+    const int fd = fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) return nullptr;
+    TIFF* tiff = TIFFFdOpen(fd, "CCITT work file", mode);
+    if (tiff == nullptr) close(fd);
+    return tiff;
   }
 
  private:
   int fd_ = -1;
-  std::string path_;
 };
 
 struct Scheme {
@@ -77,13 +68,9 @@ std::string LibraryError(const TIFFErrorCapture& capture, const char* what) {
 }
 
 // Creates the one-strip work file with the image's fields.
-TIFF* OpenForWriting(WorkFile& file, uint32_t width, uint32_t height, const Scheme& scheme) {
-  const int fd = file.Release();
-  TIFF* tiff = TIFFFdOpen(fd, file.Path().c_str(), "w");
-  if (tiff == nullptr) {
-    close(fd);
-    return nullptr;
-  }
+TIFF* OpenForWriting(const WorkFile& file, uint32_t width, uint32_t height, const Scheme& scheme) {
+  TIFF* tiff = file.Open("w");
+  if (tiff == nullptr) return nullptr;
   TIFFHandle handle(tiff);
   const bool ok = TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width) && TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height) &&
                   TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 1) &&
@@ -151,7 +138,7 @@ bool DoEncode(const uint8_t* data, size_t size, const CCITTParameters& p, int32_
     tiff.reset();
     if (capture.HasError()) return Fail(error, LibraryError(capture, "cannot write the work file"));
   }
-  TIFFHandle tiff(TIFFOpen(file.Path().c_str(), "r"));
+  TIFFHandle tiff(file.Open("r"));
   if (!tiff || capture.HasError()) return Fail(error, LibraryError(capture, "cannot read the work file"));
   uint64_t* counts = nullptr;
   if (!TIFFGetField(tiff.get(), TIFFTAG_STRIPBYTECOUNTS, &counts) || counts == nullptr) {
@@ -196,7 +183,7 @@ bool DoDecode(const uint8_t* data, size_t size, const CCITTParameters& p, ByteSi
     tiff.reset();
     if (capture.HasError()) return Fail(error, LibraryError(capture, "cannot write the work file"));
   }
-  TIFFHandle tiff(TIFFOpen(file.Path().c_str(), "r"));
+  TIFFHandle tiff(file.Open("r"));
   if (!tiff || capture.HasError()) return Fail(error, LibraryError(capture, "cannot read the work file"));
   const tmsize_t stripSize = TIFFStripSize(tiff.get());
   if (stripSize <= 0 || static_cast<uint64_t>(stripSize) != imageBytes) {

@@ -1,8 +1,8 @@
 #pragma once
 // The CCITT fax stream codec (Group 3 one- and two-dimensional, Group 4) for
 // 1-bit images. libtiff does the coding: the codec writes a one-strip TIFF
-// work file and reads it back. Work files are made with mkstemp and always
-// removed. libtiff's errors fail the call (they are captured, never thrown
+// work file and reads it back. Work files have no name (platform/TempFile.h),
+// so nothing is left of them however the process ends. libtiff's errors fail the call (they are captured, never thrown
 // through libtiff); the caller's libtiff handlers are in place again
 // afterwards. The codec writes its output into a sink and reports the
 // dictionary changes in a result, so the caller changes the stream only on
@@ -29,7 +29,8 @@ struct CCITTParameters {
   bool hasK = false;
   int32_t k = 0;
   bool blackIs1 = false;
-  // Folder for the work file; empty: $TMPDIR, else /tmp.
+  // Folder for the work file; empty: the system's temporary folder ($TMPDIR,
+  // and /tmp when that cannot take it).
   std::string tempDirectory;
 };
 

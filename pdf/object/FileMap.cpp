@@ -5,23 +5,14 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <utility>
-#include <vector>
 
 #include "platform/SystemError.h"
+#include "platform/TempFile.h"
 
 namespace {
-
-constexpr char kSuffix[] = ".tmp";
-
-// The system's temporary directory, as the C library and shell tools use it.
-std::string SystemTempDirectory() {
-  const char* dir = std::getenv("TMPDIR");
-  return (dir && *dir) ? std::string(dir) : std::string("/tmp");
-}
 
 bool Refuse(int code) {
   errno = code;
@@ -56,23 +47,13 @@ FileMap& FileMap::operator=(FileMap&& other) noexcept {
 bool FileMap::Create(const std::string& directory, const std::string& prefix, size_t size,
                      bool zero) {
   Close(true);
-  if (prefix.find('/') != std::string::npos) return Refuse(EINVAL);
-  std::string name = directory.empty() ? SystemTempDirectory() : directory;
-  if (name.back() != '/') name += '/';
-  name += prefix;
-  name += "XXXXXX";
-  name += kSuffix;
-  std::vector<char> pattern(name.begin(), name.end());
-  pattern.push_back('\0');
-  // mkostemps makes the name unique and creates the file (mode 0600) at once.
-  const int fd = mkostemps(pattern.data(), static_cast<int>(sizeof kSuffix - 1), O_CLOEXEC);
-  if (fd < 0) {
-    platform::RecordSystemError();
-    return false;
-  }
+  if (size == 0) return Refuse(EINVAL);
+  // The work file has no name from the start, so nothing is left behind
+  // however the process ends; its blocks are reserved as it is made.
+  const int fd = platform::CreateWorkFile(directory, prefix, size);
+  if (fd < 0) return false;
   fd_ = fd;
-  path_ = pattern.data();
-  return MapFile(size, zero);
+  return MapFile(size, zero, true);
 }
 
 bool FileMap::Open(const std::string& path, size_t size, bool zero) {
@@ -85,12 +66,12 @@ bool FileMap::Open(const std::string& path, size_t size, bool zero) {
   }
   fd_ = fd;
   path_ = path;
-  return MapFile(size, zero);
+  return MapFile(size, zero, false);
 }
 
-// Reserves size bytes of the open file and maps them; the file is new or
-// truncated, so it then holds exactly size bytes.
-bool FileMap::MapFile(size_t size, bool zero) {
+// Reserves size bytes of the open file (unless that was done) and maps
+// them; the file is new or truncated, so it then holds exactly size bytes.
+bool FileMap::MapFile(size_t size, bool zero, bool reserved) {
   if (size == 0) {
     errno = EINVAL;
     return Fail();
@@ -99,9 +80,11 @@ bool FileMap::MapFile(size_t size, bool zero) {
     errno = EFBIG;
     return Fail();
   }
-  if (const int code = posix_fallocate(fd_, 0, static_cast<off_t>(size)); code != 0) {
-    errno = code;
-    return Fail();
+  if (!reserved) {
+    if (const int code = posix_fallocate(fd_, 0, static_cast<off_t>(size)); code != 0) {
+      errno = code;
+      return Fail();
+    }
   }
   void* view = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0);
   if (view == MAP_FAILED) return Fail();

@@ -2,6 +2,8 @@
 // A temporary file mapped into memory: large stream data lives in one, so its
 // bytes stay addressable as one contiguous block while the system pages them
 // to disk. The map owns its file: the destructor unmaps it and removes it.
+// A map made by Create holds a work file that has no name in its folder
+// (platform/TempFile.h), so not even a killed process leaves it behind.
 //
 // The file's blocks are reserved (posix_fallocate) before it is mapped, so a
 // full disk makes Create, Open or Resize answer false instead of faulting
@@ -20,15 +22,18 @@ class FileMap {
   FileMap(FileMap&& other) noexcept;
   FileMap& operator=(FileMap&& other) noexcept;
 
-  // Makes a new file of exactly size bytes with a unique name "<prefix>XXXXXX.tmp"
-  // in directory (with or without a trailing '/'), or in the system's temporary
-  // directory ($TMPDIR, else /tmp) when directory is empty, and maps it.
-  // The prefix must not contain '/'. With zero the bytes are set to 0 (a new
-  // file reads as zeros anyway). Any map held before is closed and removed.
+  // Makes a new work file of exactly size bytes in directory (with or without
+  // a trailing '/'), or, when directory is empty, in the system's temporary
+  // folder ($TMPDIR, and /tmp when that cannot take it), and maps it. The
+  // file has no name (GetPath is empty); where the file system needs one
+  // for a moment it is "<prefix>XXXXXX.tmp", so the prefix must not contain
+  // '/'. With zero the bytes are set to 0 (a new file reads as zeros
+  // anyway). Any map held before is closed and removed.
   bool Create(const std::string& directory, const std::string& prefix, size_t size,
               bool zero = false);
 
-  // Creates (or truncates) the file at path, sizes it to size bytes and maps it.
+  // Creates (or truncates) the file at path, sizes it to size bytes and maps
+  // it. The file keeps its name until Close.
   bool Open(const std::string& path, size_t size, bool zero = false);
 
   // Maps the open file at a new size, keeping its content: the file grows when
@@ -43,12 +48,12 @@ class FileMap {
   char* GetView() const { return view_; }
   // The count of mapped bytes; 0 while closed.
   size_t GetSize() const { return size_; }
-  // The file's path; empty while closed.
+  // The file's path; empty while closed and for a work file of Create.
   const std::string& GetPath() const { return path_; }
   bool IsOpen() const { return fd_ >= 0; }
 
  private:
-  bool MapFile(size_t size, bool zero);
+  bool MapFile(size_t size, bool zero, bool reserved);
   bool Fail();
 
   std::string path_;

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "pdf/document/CPDFEnv.h"
 #include "pdf/object/FileMap.h"
+#include "platform/TempFile.h"
 
 TempHugeString::TempHugeString() = default;
 
@@ -73,9 +73,9 @@ bool TempHugeString::ReserveLarge(int32_t n) {
   const int32_t capacity = buffer_ ? RoundUp(n) : n;
   if (capacity < n) return false;
   std::unique_ptr<FileMap> map(new FileMap);
-  std::string prefix = CPDFEnv::TempPrefixSetting();
+  std::string prefix = platform::WorkFilePrefix();
   if (prefix.empty()) prefix = "pn";
-  if (!map->Create(CPDFEnv::TempDirectorySetting(), prefix, static_cast<size_t>(capacity))) {
+  if (!map->Create(platform::WorkFolder(), prefix, static_cast<size_t>(capacity))) {
     return false;  // the heap data, if any, stays as it was
   }
   char* view = map->GetView();
@@ -95,7 +95,7 @@ bool TempHugeString::ReserveLarge(int32_t n) {
 
 void TempHugeString::FreeLarge() {
   if (!map_) return;
-  map_.reset();  // unmaps and removes the file
+  map_.reset();  // unmaps and closes the file, which goes with it
   buffer_ = nullptr;
   capacity_ = 0;
   length_ = 0;

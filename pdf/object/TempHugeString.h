@@ -2,10 +2,10 @@
 // The stream data buffer: a TempString whose growth rounds to 4096 bytes and
 // whose large data (requests above 40960 bytes) moves into a temporary file
 // mapped into memory, so the bytes stay one contiguous block while the
-// system pages them to disk. The file is made in the environment's temporary
-// directory (the system's when none is set) with the prefix "pn"; once the
-// data lives there it stays until Free or destruction, which remove the
-// file.
+// system pages them to disk. The file is a work file without a name
+// (platform/TempFile.h) in the work folder that the environment sets (the
+// system's temporary folder when none is set); once the data lives there it
+// stays until Free or destruction, which release the file.
 //
 // A failed move from the heap into a file leaves the heap data as it was; a
 // failed growth of a file loses the data (the buffer is freed and empty).
@@ -40,7 +40,8 @@ class TempHugeString : public TempString {
 
   // True while the bytes live in a mapped temporary file.
   bool IsMapped() const { return map_ != nullptr; }
-  // The mapped file's path; "" while on the heap.
+  // The mapped file's path: "" while on the heap, and "" for the work files
+  // the buffer makes, which have no name.
   const char* GetFilePath() const;
 
  private:

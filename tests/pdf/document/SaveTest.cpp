@@ -1,5 +1,6 @@
 // Saving and flushing: the written file, revisions, and failures that must
 // leave an existing file as it was.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -7,22 +8,31 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "DocTestSupport.h"
+#include "ImageFileMaker.h"
 #include "pdf/document/CPDFCatalog.h"
 #include "pdf/document/CPDFDoc.h"
+#include "pdf/document/CPDFEnv.h"
+#include "pdf/document/CPDFImageXObj.h"
 #include "pdf/document/CPDFInfoDict.h"
 #include "pdf/document/CPDFPage.h"
 #include "pdf/document/CPDFTrailer.h"
 #include "pdf/document/CPDFXRef.h"
+#include "pdf/object/CPDFMatrix.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFRect.h"
 #include "pdf/object/CPDFStream.h"
 #include "pdf/object/CPDFString.h"
+#include "tests/platform/ScopedTestState.h"
 
 namespace {
 
@@ -285,6 +295,14 @@ TEST(SaveTest, LoadObjChecksTheObjectHeader) {
   EXPECT_EQ(doc->GetError().GetCode(), 4);
 }
 
+// True when the folder's file system makes files without a name.
+bool MakesUnnamedFiles(const std::string& folder) {
+  const int fd = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  close(fd);
+  return true;
+}
+
 // Runs the body in a child process; true when it exits with 0.
 template <class F>
 bool InChild(F body) {
@@ -326,11 +344,12 @@ TEST(SaveTest, FailedWritesLeaveTheExistingFileUnchanged) {
   chmod(Folder(folder).c_str(), 0755);
   EXPECT_EQ(ReadText(path), old);
 
-  // A save that is never flushed leaves no temporary file behind.
+  // A save that is never flushed leaves no temporary file behind; where the
+  // file system allows it there is none to see even while it runs.
   {
     auto doc = OnePageDoc();
     ASSERT_TRUE(doc->Save(path.c_str(), false, false));
-    EXPECT_EQ(CountTempFiles(Folder(folder)), 1);
+    EXPECT_EQ(CountTempFiles(Folder(folder)), MakesUnnamedFiles(Folder(folder)) ? 0 : 1);
   }
   EXPECT_EQ(CountTempFiles(Folder(folder)), 0);
   EXPECT_EQ(ReadText(path), old);
@@ -347,6 +366,174 @@ TEST(SaveTest, NewFileGetsTheUsualPermissions) {
   struct stat info {};
   ASSERT_EQ(stat(path.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0644u);
+}
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> Names(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool IsCompletePdf(const std::string& path) {
+  const std::string text = ReadText(path);
+  return text.rfind("%PDF-1.3", 0) == 0 && text.size() > 7 && text.substr(text.size() - 7) == "%%EOF\r\n";
+}
+
+TEST(SaveTest, AnOutputThatIsASymbolicLinkIsWrittenThrough) {
+  pntest::TempFolder root("pnsave");
+  const fs::path links = root.Path() / "links";
+  const fs::path files = root.Path() / "files";
+  fs::create_directory(links);
+  fs::create_directory(files);
+  const std::string old = "an earlier file";
+  {
+    std::ofstream(files / "old.pdf", std::ios::binary) << old;
+  }
+  fs::create_symlink("../files/old.pdf", links / "old.pdf");  // relative
+  fs::create_symlink(files / "new.pdf", links / "new.pdf");    // target not there yet
+
+  for (const char* name : {"old.pdf", "new.pdf"}) {
+    const std::string link = (links / name).string();
+    auto doc = OnePageDoc();
+    ASSERT_TRUE(doc->Save(link.c_str(), false, false)) << doc->GetError().GetMessage();
+    ASSERT_TRUE(doc->Flush()) << doc->GetError().GetMessage();
+    EXPECT_TRUE(fs::is_symlink(link)) << name;
+    EXPECT_TRUE(IsCompletePdf((files / name).string())) << name;
+    std::string report;
+    EXPECT_TRUE(QpdfAccepts((files / name).string(), &report)) << report;
+
+    // An incremental save goes through the link as well.
+    const auto before = fs::file_size(files / name);
+    ASSERT_TRUE(doc->RegistObj(new CPDFString("more"), nullptr));
+    ASSERT_TRUE(doc->Save(link.c_str(), true, false)) << doc->GetError().GetMessage();
+    ASSERT_TRUE(doc->Flush()) << doc->GetError().GetMessage();
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_GT(fs::file_size(files / name), before);
+    EXPECT_TRUE(QpdfAccepts((files / name).string(), &report)) << report;
+  }
+  EXPECT_EQ(Names(links), (std::vector<std::string>{"new.pdf", "old.pdf"}));
+  EXPECT_EQ(Names(files), (std::vector<std::string>{"new.pdf", "old.pdf"}));
+}
+
+TEST(SaveTest, AMissingTmpdirStillSavesLargeData) {
+  pntest::TempFolder root("pnsave");
+  const std::string path = (root.Path() / "big.pdf").string();
+  pntest::ScopedEnv tmpdir("TMPDIR", (root.Path() / "missing").string());
+  CPDFEnv::Global().Init(nullptr, nullptr, nullptr, nullptr);
+  auto doc = OnePageDoc();
+  auto* stream = new CPDFStream(doc.get());
+  ASSERT_TRUE(stream->SetData(300000, 'z'));  // stored in a mapped work file
+  ASSERT_TRUE(stream->FlateEncode());
+  ASSERT_TRUE(doc->RegistObj(stream, nullptr));
+  ASSERT_TRUE(doc->Save(path.c_str(), false, false)) << doc->GetError().GetMessage();
+  ASSERT_TRUE(doc->Flush()) << doc->GetError().GetMessage();
+  std::string report;
+  EXPECT_TRUE(QpdfAccepts(path, &report)) << report;
+  EXPECT_EQ(Names(root.Path()), std::vector<std::string>{"big.pdf"});
+}
+
+// Where a child conversion is stopped: a kill at any of these moments must
+// leave nothing in the temporary folder and, in the output folder, nothing
+// but the earlier file or the complete new one.
+enum class Moment { Importing, DataStored, Filtering, Saved, Flushing };
+
+// The child: a document with a large stream saved over out. It tells the
+// parent through the pipe when it reaches the moment; at the moments that
+// are steps (not work in progress) it waits there to be killed, and it
+// waits at the end in any case.
+[[noreturn]] void ConvertUntilKilled(Moment moment, const std::string& image,
+                                     const std::string& tmpdir, const std::string& out, int ready) {
+  setenv("TMPDIR", tmpdir.c_str(), 1);
+  CPDFEnv::Global().Init(nullptr, nullptr, nullptr, nullptr);
+  const auto tell = [&](Moment reached, bool wait) {
+    if (reached != moment) return;
+    if (write(ready, "!", 1) != 1) _exit(2);
+    while (wait) pause();
+  };
+  auto doc = OnePageDoc();
+  tell(Moment::Importing, false);
+  if (moment == Moment::Importing) {
+    CPDFMatrix matrix;
+    CPDFImageXObj* xobj = CPDFImageXObj::CreateImageXObj(doc.get(), image.c_str(), matrix);
+    if (!xobj || !doc->RegistObj(xobj, nullptr) || !xobj->FlateEncode()) _exit(7);
+  }
+  auto* stream = new CPDFStream(doc.get());
+  std::string chunk(1 << 20, '\0');
+  uint32_t x = 12345;
+  for (char& c : chunk) c = static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
+  for (int i = 0; i < 16; ++i) {
+    if (!stream->Append(chunk.data(), static_cast<int32_t>(chunk.size()))) _exit(3);
+  }
+  if (!doc->RegistObj(stream, nullptr)) _exit(3);
+  tell(Moment::DataStored, true);
+  tell(Moment::Filtering, false);
+  if (moment == Moment::Filtering && !stream->FlateEncode()) _exit(4);
+  if (!doc->Save(out.c_str(), false, false)) _exit(5);
+  tell(Moment::Saved, true);
+  tell(Moment::Flushing, false);
+  if (!doc->Flush()) _exit(6);
+  for (;;) pause();
+}
+
+TEST(SaveTest, AKilledConversionLeavesNoFileBehind) {
+  struct Case {
+    Moment moment;
+    int signal;
+  };
+  // A bitmap of 15 MB: its pixels go through mapped storage and Flate.
+  pntest::TempFolder source("pnkillsrc");
+  const std::string image = (source.Path() / "big.bmp").string();
+  {
+    const std::vector<uint8_t> bitmap = imagefile::Bitmap(2500, 2000);
+    std::ofstream(image, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bitmap.data()), static_cast<std::streamsize>(bitmap.size()));
+  }
+  const Case cases[] = {{Moment::Importing, SIGKILL},  {Moment::DataStored, SIGKILL},
+                        {Moment::Filtering, SIGKILL},
+                        {Moment::Saved, SIGKILL},      {Moment::Saved, SIGTERM},
+                        {Moment::Flushing, SIGKILL},   {Moment::Flushing, SIGTERM}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "moment " << static_cast<int>(c.moment) << " signal "
+                                    << c.signal);
+    pntest::TempFolder root("pnkill");
+    const fs::path tmp = root.Path() / "tmp";
+    const fs::path output = root.Path() / "out";
+    fs::create_directory(tmp);
+    fs::create_directory(output);
+    const std::string out = (output / "out.pdf").string();
+    const std::string old = "the good file of an earlier run";
+    {
+      std::ofstream(out, std::ios::binary) << old;
+    }
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      close(ready[0]);
+      ConvertUntilKilled(c.moment, image, tmp.string(), out, ready[1]);
+    }
+    close(ready[1]);
+    char byte = 0;
+    const ssize_t got = read(ready[0], &byte, 1);
+    close(ready[0]);
+    kill(pid, c.signal);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_EQ(got, 1) << "the child stopped early, status " << status;
+    EXPECT_TRUE(WIFSIGNALED(status));
+
+    EXPECT_TRUE(Names(tmp).empty());
+    ASSERT_EQ(Names(output), std::vector<std::string>{"out.pdf"});
+    if (c.moment != Moment::Flushing) {
+      EXPECT_EQ(ReadText(out), old);
+    } else {
+      EXPECT_TRUE(ReadText(out) == old || IsCompletePdf(out));
+    }
+  }
 }
 
 }  // namespace

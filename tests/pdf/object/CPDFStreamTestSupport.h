@@ -46,6 +46,31 @@ class TempDirFixture : public ::testing::Test {
     return names;
   }
 
+  // The files of the folder that this process holds open, named by their
+  // /proc/self/fd entries (work files have no name in the folder itself).
+  std::vector<std::string> OpenFiles() const {
+    std::vector<std::string> found;
+    if (DIR* d = ::opendir("/proc/self/fd")) {
+      while (dirent* e = ::readdir(d)) {
+        const std::string entry = std::string("/proc/self/fd/") + e->d_name;
+        char target[4096];
+        const ssize_t n = ::readlink(entry.c_str(), target, sizeof target - 1);
+        if (n <= 0) continue;
+        target[n] = '\0';
+        if (std::string(target).rfind(dir_ + "/", 0) == 0) found.push_back(entry);
+      }
+      ::closedir(d);
+    }
+    return found;
+  }
+
+  // The size of the one file of the folder that is held open; -1 unless
+  // there is exactly one.
+  long OpenFileSize() const {
+    const std::vector<std::string> files = OpenFiles();
+    return files.size() == 1 ? FileSize(files[0]) : -1;
+  }
+
   static long FileSize(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 ? static_cast<long>(st.st_size) : -1;

@@ -49,20 +49,21 @@ TEST_F(FileMapTest, CreatesAFileOfExactlyTheRequestedSize) {
   ASSERT_TRUE(map.IsOpen());
   ASSERT_NE(nullptr, map.GetView());
   EXPECT_EQ(40961u, map.GetSize());
-  EXPECT_EQ(40961, FileSize(map.GetPath()));
-  ASSERT_EQ(1u, Entries().size());
-  const std::string name = Entries()[0];
-  EXPECT_EQ(0u, name.rfind("pn", 0)) << name;
-  EXPECT_EQ(dir_ + "/" + name, map.GetPath());
+  // The work file lives in the folder but has no name there.
+  EXPECT_TRUE(map.GetPath().empty());
+  EXPECT_TRUE(Entries().empty());
+  ASSERT_EQ(1u, OpenFiles().size());
+  const std::string file = OpenFiles()[0];
+  EXPECT_EQ(40961, FileSize(file));
   struct stat st;
-  ASSERT_EQ(0, ::stat(map.GetPath().c_str(), &st));
+  ASSERT_EQ(0, ::stat(file.c_str(), &st));
   EXPECT_EQ(0600u, st.st_mode & 0777u);
 
   // The view is the file's content, all of it writable.
   EXPECT_EQ(0, map.GetView()[40960]);
   std::memcpy(map.GetView(), "hello", 5);
   map.GetView()[40960] = 'Z';
-  const std::string content = ReadFile(map.GetPath(), 40961);
+  const std::string content = ReadFile(file, 40961);
   EXPECT_EQ("hello", content.substr(0, 5));
   EXPECT_EQ('Z', content[40960]);
 }
@@ -73,10 +74,16 @@ TEST_F(FileMapTest, NoDirectoryMeansTheSystemTemporaryDirectory) {
   ::setenv("TMPDIR", (dir_ + "/").c_str(), 1);
   FileMap map;
   const bool created = map.Create("", "pn", 100);
+  // A TMPDIR that cannot take the file gives way to /tmp.
+  ::setenv("TMPDIR", (dir_ + "/missing").c_str(), 1);
+  FileMap fallback;
+  const bool fellBack = fallback.Create("", "pn", 100);
   if (old) ::setenv("TMPDIR", saved.c_str(), 1); else ::unsetenv("TMPDIR");
   ASSERT_TRUE(created);
-  EXPECT_EQ(0u, map.GetPath().rfind(dir_ + "/pn", 0)) << map.GetPath();
-  EXPECT_EQ(1u, Entries().size());
+  EXPECT_EQ(100, OpenFileSize());
+  EXPECT_TRUE(Entries().empty());
+  ASSERT_TRUE(fellBack);
+  EXPECT_NE(nullptr, fallback.GetView());
 }
 
 TEST_F(FileMapTest, ResizeKeepsContentAndGrowsTheFile) {
@@ -85,7 +92,7 @@ TEST_F(FileMapTest, ResizeKeepsContentAndGrowsTheFile) {
   for (size_t i = 0; i < 40961; ++i) map.GetView()[i] = static_cast<char>(i * 31);
   ASSERT_TRUE(map.Resize(45056));
   EXPECT_EQ(45056u, map.GetSize());
-  EXPECT_EQ(45056, FileSize(map.GetPath()));
+  EXPECT_EQ(45056, OpenFileSize());
   for (size_t i = 0; i < 40961; ++i) {
     ASSERT_EQ(static_cast<char>(i * 31), map.GetView()[i]) << i;
   }
@@ -94,7 +101,7 @@ TEST_F(FileMapTest, ResizeKeepsContentAndGrowsTheFile) {
   // Smaller: the mapping shrinks, the file is not cut.
   ASSERT_TRUE(map.Resize(8192));
   EXPECT_EQ(8192u, map.GetSize());
-  EXPECT_EQ(45056, FileSize(map.GetPath()));
+  EXPECT_EQ(45056, OpenFileSize());
   EXPECT_EQ(static_cast<char>(100 * 31), map.GetView()[100]);
 
   // Growing again with the zero flag clears the bytes beyond the old size,
@@ -103,41 +110,47 @@ TEST_F(FileMapTest, ResizeKeepsContentAndGrowsTheFile) {
   EXPECT_EQ(0, map.GetView()[45055]);
   EXPECT_EQ(0, map.GetView()[8192]);
   EXPECT_EQ(static_cast<char>(8191 * 31), map.GetView()[8191]);
-  EXPECT_EQ(1 << 20, FileSize(map.GetPath()));
+  EXPECT_EQ(1 << 20, OpenFileSize());
 }
 
 TEST_F(FileMapTest, TheOwnerRemovesTheFileOnDestructionCloseAndMove) {
-  std::string path;
   {
     FileMap map;
     ASSERT_TRUE(map.Create(dir_, "pn", 50000));
-    path = map.GetPath();
     FileMap moved(std::move(map));
     EXPECT_FALSE(map.IsOpen());
-    map.Close(true);  // the moved-from map removes nothing
-    EXPECT_EQ(50000, FileSize(path));
+    map.Close(true);  // the moved-from map closes nothing
+    EXPECT_EQ(50000, OpenFileSize());
     FileMap other;
     ASSERT_TRUE(other.Create(dir_, "pn", 10));
-    const std::string otherPath = other.GetPath();
+    EXPECT_EQ(2u, OpenFiles().size());
     other = std::move(moved);  // its own file goes, the moved one is now its
-    EXPECT_NE(0, ::access(otherPath.c_str(), F_OK));
-    EXPECT_EQ(path, other.GetPath());
+    EXPECT_EQ(50000, OpenFileSize());
+    EXPECT_EQ(50000u, other.GetSize());
   }
+  EXPECT_TRUE(OpenFiles().empty());
   EXPECT_TRUE(Entries().empty());
 
+  // A work file goes when it is closed, whatever the flag says.
   FileMap kept;
   ASSERT_TRUE(kept.Create(dir_, "pn", 10));
-  path = kept.GetPath();
   EXPECT_TRUE(kept.Close(false));
   EXPECT_FALSE(kept.IsOpen());
   EXPECT_EQ(nullptr, kept.GetView());
-  EXPECT_TRUE(kept.GetPath().empty());
-  EXPECT_TRUE(kept.Close(true));
-  EXPECT_EQ(10, FileSize(path));
+  EXPECT_TRUE(OpenFiles().empty());
+  EXPECT_TRUE(Entries().empty());
 
-  // Open names the file itself, truncating what was there.
+  // Open names the file itself, truncating what was there; the flag decides
+  // whether that file stays.
+  const std::string path = dir_ + "/named";
   ASSERT_TRUE(kept.Open(path, 3000, true));
+  EXPECT_EQ(path, kept.GetPath());
   EXPECT_EQ(3000, FileSize(path));
+  EXPECT_TRUE(kept.Close(false));
+  EXPECT_TRUE(kept.GetPath().empty());
+  EXPECT_EQ(3000, FileSize(path));
+  ASSERT_TRUE(kept.Open(path, 100));
+  EXPECT_EQ(100, FileSize(path));
   kept.Close(true);
   EXPECT_TRUE(Entries().empty());
 }
