@@ -21,7 +21,6 @@
 #include <QRadioButton>
 #include <QSpacerItem>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
 
