@@ -78,7 +78,8 @@ TEST_F(GuiDialogSizeTest, TheUnitIsTakenFromTheLatinLettersOfTheFont) {
     // A CJK font reports a full em as its average character width; the unit
     // stays well below that.
     EXPECT_LT(du.BaseX(), metrics.horizontalAdvance(QStringLiteral("あ")));
-    EXPECT_NEAR(du.BaseX() * 52, metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")), 26);
+    const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    EXPECT_NEAR(du.BaseX() * 52, metrics.horizontalAdvance(letters), 26);
     EXPECT_EQ(du.BaseY(), metrics.height());
     EXPECT_EQ(du.X(4), du.BaseX());
     EXPECT_EQ(du.Y(8), du.BaseY());
@@ -124,7 +125,7 @@ TEST_F(GuiDialogSizeTest, RunDialogsResultAboutAndMessagesAreFixed) {
     owner.hide();
     {
         ConversionResults results;
-        results.converted.assign(200, "/home/user/写真/とても長い名前のフォルダ/その下のフォルダ/画像ファイル.jpg");
+        results.converted.assign(200, "/home/user/写真/とても長い名前のフォルダ/画像ファイル.jpg");
         ResultDialog result(results);
         result.show();
         ProcessEvents();

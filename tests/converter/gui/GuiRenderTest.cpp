@@ -39,7 +39,9 @@ protected:
             if (!child->isVisibleTo(window) || child->isWindow())
                 continue;
             const auto* button = qobject_cast<QAbstractButton*>(child);
-            const bool text = qobject_cast<QLabel*>(child) != nullptr || (button != nullptr && !button->text().isEmpty()) ||
+            // Buttons without text (the chooser's tool buttons) have nothing to cut.
+            const bool text = qobject_cast<QLabel*>(child) != nullptr ||
+                              (button != nullptr && !button->text().isEmpty()) ||
                               qobject_cast<QGroupBox*>(child) != nullptr;
             const QString what = name + "/" + child->metaObject()->className() + "/" + child->objectName();
             if (text) {
