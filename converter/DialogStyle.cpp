@@ -1,6 +1,5 @@
 #include "converter/DialogStyle.h"
 
-#include <QFontMetrics>
 #include <QPainter>
 #include <QPixmap>
 #include <QStringList>
@@ -19,11 +18,6 @@ QFont DialogFont() {
                       QStringLiteral("Takao PGothic"), QStringLiteral("Sans Serif")});
     font.setPointSize(9);
     return font;
-}
-
-QSize DialogUnits(const QFont& font, int width, int height) {
-    const QFontMetrics metrics(font);
-    return QSize(width * metrics.averageCharWidth() / 4, height * metrics.height() / 8);
 }
 
 static QPixmap DrawIcon(int size) {

@@ -3,7 +3,6 @@
 // icon and the application title used for window and message-box captions.
 #include <QFont>
 #include <QIcon>
-#include <QSize>
 #include <QString>
 
 namespace ostrel {
@@ -15,10 +14,6 @@ QString AppTitle();
 // The font of every dialog: a Japanese proportional gothic face at 9 pt, the
 // first of the usual families that the system has.
 QFont DialogFont();
-
-// Converts a size in dialog units (a quarter of the font's average character
-// width, an eighth of its height) into pixels.
-QSize DialogUnits(const QFont& font, int width, int height);
 
 // The program's icon, drawn at run time (a page with an arrow).
 QIcon AppIcon();

@@ -32,6 +32,10 @@ QString FirstDroppedPath(const QMimeData* mime) {
 HistoryComboBox::HistoryComboBox(const QString& section, QWidget* parent)
     : QComboBox(parent), m_section(section) {
     setEditable(true);
+    // The text is taken as typed: the editable box's own completer would
+    // complete a prefix from the history (ignoring case) as soon as the user
+    // leaves the field or presses Enter, turning a folder into a file path.
+    setCompleter(nullptr);
     setInsertPolicy(QComboBox::NoInsert);
     setMaxVisibleItems(ConverterProfile::kHistorySize);
     setAcceptDrops(true);

@@ -1,11 +1,15 @@
 #include "converter/MainDialog.h"
 
+#include <algorithm>
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,8 +19,9 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpacerItem>
 #include <QStatusBar>
-#include <QStyle>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "converter/AboutDialog.h"
@@ -26,6 +31,7 @@
 #include "converter/FileFilter.h"
 #include "converter/HistoryComboBox.h"
 #include "converter/core/PathOps.h"
+#include "platform/qt/DialogUnits.h"
 
 namespace ostrel {
 
@@ -44,6 +50,19 @@ W* Identify(W* widget, int id) {
 
 std::string Bytes(const QString& text) { return QFile::encodeName(text).toStdString(); }
 
+// The folder a chooser opens in: the path of the field when it is a folder,
+// else the folder that holds it when that exists; empty (the chooser's own
+// choice) otherwise.
+QString StartFolder(const QString& path) {
+    if (path.isEmpty())
+        return QString();
+    const QFileInfo info(path);
+    if (info.isDir())
+        return info.absoluteFilePath();
+    const QFileInfo parent(info.absolutePath());
+    return parent.isDir() ? parent.absoluteFilePath() : QString();
+}
+
 }  // namespace
 
 MainDialog::MainDialog(ConvertFunction convert, QWidget* parent)
@@ -51,8 +70,6 @@ MainDialog::MainDialog(ConvertFunction convert, QWidget* parent)
     setWindowTitle(AppTitle());
     setWindowIcon(AppIcon());
     setFont(DialogFont());
-    // The program's only window: it can be minimised.
-    setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
     BuildControls();
     WatchForHelp(this);
 }
@@ -62,7 +79,7 @@ MainDialog::~MainDialog() = default;
 void MainDialog::BuildControls() {
     // Input.
     auto* inputTitle = new QLabel(QStringLiteral("入力　（変換元の画像ファイル）"), this);
-    auto* inputLabel = new QLabel(QStringLiteral("ファイル／フォルダ(&I)"), this);
+    auto* inputLabel = m_inputLabel = new QLabel(QStringLiteral("ファイル／フォルダ(&I)"), this);
     m_input = Identify(new HistoryComboBox(QStringLiteral("Src"), this), kIdInput);
     m_inputBrowse = Identify(new BrowseButton(this), kIdInputBrowse);
     m_dropped = Identify(new QLabel(QStringLiteral("≪ ドロップされたファイルまたはフォルダ ≫"), this), kIdDropped);
@@ -111,8 +128,19 @@ void MainDialog::BuildControls() {
     m_status = new QStatusBar(this);
     m_status->setSizeGripEnabled(false);
 
-    // Layout, in the order of the controls.
+    // Layout, in the order of the controls, in dialog units: margins of 7,
+    // rows at least 3 apart. The height the rows do not need is shared out
+    // between the gaps (twice as much between the sections), so the dialog
+    // keeps its size without an empty band.
+    const platform::DialogUnits du(font());
+    const int labelWidth = std::max(inputLabel->sizeHint().width(), outputLabel->sizeHint().width());
+    inputLabel->setMinimumWidth(labelWidth);
+    outputLabel->setMinimumWidth(labelWidth);
+    // The dropped-items label stands where the input box is, at its height.
+    m_dropped->setMinimumHeight(m_input->sizeHint().height());
+
     auto* inputRow = new QGridLayout;
+    inputRow->setHorizontalSpacing(du.X(4));
     inputRow->addWidget(inputLabel, 0, 0);
     inputRow->addWidget(m_input, 0, 1);
     inputRow->addWidget(m_dropped, 0, 1);
@@ -120,6 +148,7 @@ void MainDialog::BuildControls() {
     inputRow->setColumnStretch(1, 1);
 
     auto* outputRow = new QGridLayout;
+    outputRow->setHorizontalSpacing(du.X(4));
     outputRow->addWidget(outputLabel, 0, 0);
     outputRow->addWidget(m_output, 0, 1);
     outputRow->addWidget(m_outputBrowse, 0, 2);
@@ -129,31 +158,47 @@ void MainDialog::BuildControls() {
     m_inputBrowse->setFixedWidth(browseWidth);
     m_outputBrowse->setFixedWidth(browseWidth);
 
+    const int buttonWidth = du.X(50);
+    m_convert->setMinimumWidth(buttonWidth);
+    m_close->setMinimumWidth(buttonWidth);
     auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(du.X(4));
     buttons->addStretch();
     buttons->addWidget(m_convert);
     buttons->addWidget(m_close);
 
     auto* body = new QVBoxLayout;
+    body->setSpacing(0);
+    const auto gap = [&](int share) {
+        body->addSpacerItem(new QSpacerItem(0, du.Y(3), QSizePolicy::Minimum, QSizePolicy::Expanding));
+        body->setStretch(body->count() - 1, share);
+    };
     body->addWidget(inputTitle);
+    gap(1);
     body->addLayout(inputRow);
+    gap(1);
     body->addWidget(m_subFolder);
+    gap(1);
     body->addWidget(typeGroup);
-    body->addSpacing(6);
+    gap(2);
     body->addWidget(outputTitle);
+    gap(1);
     body->addLayout(outputRow);
+    gap(1);
     body->addWidget(nameGroup);
+    gap(1);
     body->addWidget(m_makeFolder);
+    gap(1);
     body->addWidget(m_owNoConf);
+    gap(1);
     body->addWidget(m_neNoConf);
-    body->addStretch();
+    gap(2);
     body->addLayout(buttons);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    const int margin = style()->pixelMetric(QStyle::PM_LayoutLeftMargin);
-    body->setContentsMargins(margin, margin, margin, margin / 2);
+    body->setContentsMargins(du.X(7), du.Y(7), du.X(7), du.Y(4));
     layout->addLayout(body, 1);
     layout->addWidget(m_status);
 
@@ -167,7 +212,7 @@ void MainDialog::BuildControls() {
     connect(m_convert, &QPushButton::clicked, this, &MainDialog::OnConvert);
     connect(m_close, &QPushButton::clicked, this, &MainDialog::reject);
 
-    resize(DialogUnits(font(), 271, 287).expandedTo(sizeHint()));
+    platform::MakeFixedDialog(this, 271, 287);
 }
 
 void MainDialog::SetDroppedItems(std::vector<std::string> paths) {
@@ -242,6 +287,9 @@ void MainDialog::OnInitDialog() {
     m_dropped->setVisible(m_droppedMode);
     m_input->setVisible(!m_droppedMode);
     m_inputBrowse->setVisible(!m_droppedMode);
+    // Without the input box the label's mnemonic leads to the next control,
+    // as focus would move on past a hidden control.
+    m_inputLabel->setBuddy(m_droppedMode ? static_cast<QWidget*>(m_subFolder) : m_input);
     UpdateData(false);
     PostEnableControls();
 }
@@ -304,6 +352,7 @@ std::unique_ptr<QFileDialog> MainDialog::MakeFileDialog(bool forInput) {
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setNameFilters(NameFilters(forInput ? InputFileFilter() : OutputFileFilter()));
     dialog->setSizeGripEnabled(true);
+    PrepareChooser(dialog.get(), forInput);
     return dialog;
 }
 
@@ -314,7 +363,25 @@ std::unique_ptr<QFileDialog> MainDialog::MakeFolderDialog(bool forInput) {
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
+    PrepareChooser(dialog.get(), forInput);
     return dialog;
+}
+
+void MainDialog::PrepareChooser(QFileDialog* dialog, bool forInput) {
+    // Size, type and date are read whole: once a folder has been read, those
+    // columns of the detail view take the width of their contents.
+    auto* view = dialog->findChild<QTreeView*>();
+    auto* model = dialog->findChild<QFileSystemModel*>();
+    if (view != nullptr && model != nullptr) {
+        connect(model, &QFileSystemModel::directoryLoaded, view, [view](const QString&) {
+            for (int column = 1; column < view->model()->columnCount(view->rootIndex()); ++column)
+                view->resizeColumnToContents(column);
+        });
+    }
+    dialog->resize(platform::DialogUnits(dialog->font()).Size(420, 220));
+    const QString folder = StartFolder((forInput ? m_input : m_output)->currentText());
+    if (!folder.isEmpty())
+        dialog->setDirectory(folder);
 }
 
 void MainDialog::ApplyBrowseResult(bool forInput, const QString& path) {

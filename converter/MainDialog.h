@@ -134,6 +134,9 @@ private:
     void OnBrowseCommand(int id);
     void WatchForHelp(QWidget* root);
     void PostEnableControls();
+    // Opens a chooser at the folder of its path box's text and makes it wide
+    // enough to read its columns.
+    void PrepareChooser(QFileDialog* dialog, bool forInput);
     // The bytes of the input text (the original bytes of a path set with
     // SetInputBytes while its text is unchanged).
     std::string InputBytes(const QString& text) const;
@@ -154,6 +157,7 @@ private:
     HistoryComboBox* m_output = nullptr;
     BrowseButton* m_inputBrowse = nullptr;
     BrowseButton* m_outputBrowse = nullptr;
+    QLabel* m_inputLabel = nullptr;
     QLabel* m_dropped = nullptr;
     QCheckBox* m_subFolder = nullptr;
     QCheckBox* m_objBMP = nullptr;

@@ -4,10 +4,12 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QVBoxLayout>
 
 #include "converter/DialogStyle.h"
 #include "converter/PathLabel.h"
+#include "platform/qt/DialogUnits.h"
 
 namespace ostrel {
 
@@ -29,15 +31,25 @@ ProgressDialog::ProgressDialog(const QString& caption)
     buttons->addWidget(m_cancelButton);
     buttons->addStretch();
 
+    // Margins of 7 dialog units; the height the rows do not need is shared
+    // out between them.
+    const platform::DialogUnits du(font());
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(du.X(7), du.Y(7), du.X(7), du.Y(7));
+    layout->setSpacing(0);
+    const auto gap = [&] {
+        layout->addSpacerItem(new QSpacerItem(0, du.Y(3), QSizePolicy::Minimum, QSizePolicy::Expanding));
+    };
     layout->addWidget(m_file);
+    gap();
     layout->addWidget(m_bar);
+    gap();
     layout->addWidget(m_percent);
+    gap();
     layout->addLayout(buttons);
 
-    const QSize size = DialogUnits(font(), 253, 75);
-    setMinimumWidth(size.width());
-    resize(size.expandedTo(sizeHint()));
+    m_cancelButton->setMinimumWidth(du.X(50));
+    platform::MakeFixedDialog(this, 253, 75);
 }
 
 void ProgressDialog::SetRange(int32_t low, int32_t high) {

@@ -8,6 +8,7 @@
 #include "converter/ProgressDialog.h"
 #include "converter/ResultDialog.h"
 #include "converter/SearchDialog.h"
+#include "platform/qt/DialogUnits.h"
 
 namespace ostrel {
 
@@ -29,6 +30,7 @@ std::unique_ptr<QMessageBox> QtConverterUi::MakeMessageBox(QWidget* parent, cons
         case MsgIcon::Stop: boxIcon = QMessageBox::Critical; break;
     }
     auto box = std::make_unique<QMessageBox>(parent);
+    box->setWindowFlags(platform::FixedDialogFlags());
     box->setIcon(boxIcon);
     box->setWindowTitle(AppTitle());
     box->setWindowIcon(AppIcon());

@@ -14,6 +14,7 @@
 #include "converter/QtConverterUi.h"
 #include "converter/core/Report.h"
 #include "converter/core/StringTable.h"
+#include "platform/qt/DialogUnits.h"
 
 namespace ostrel {
 
@@ -41,17 +42,25 @@ ResultDialog::ResultDialog(const ConversionResults& results, QWidget* parent)
     connect(m_save, &QPushButton::clicked, this, &ResultDialog::OnSave);
     connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
 
+    // Margins of 7 dialog units; the report takes the height the other rows
+    // do not need.
+    const platform::DialogUnits du(font());
+    m_save->setMinimumWidth(du.X(50));
+    m_close->setMinimumWidth(du.X(50));
     auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(du.X(4));
     buttons->addStretch();
     buttons->addWidget(m_save);
     buttons->addWidget(m_close);
 
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(du.X(7), du.Y(7), du.X(7), du.Y(7));
+    layout->setSpacing(du.Y(4));
     layout->addWidget(label);
     layout->addWidget(m_edit, 1);
     layout->addLayout(buttons);
 
-    resize(DialogUnits(font(), 293, 249).expandedTo(sizeHint()));
+    platform::MakeFixedDialog(this, 293, 249);
     m_close->setFocus();
 }
 

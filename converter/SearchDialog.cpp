@@ -2,10 +2,12 @@
 
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QVBoxLayout>
 
 #include "converter/DialogStyle.h"
 #include "converter/PathLabel.h"
+#include "platform/qt/DialogUnits.h"
 
 namespace ostrel {
 
@@ -18,13 +20,18 @@ SearchDialog::SearchDialog() : ModelessDialog(QStringLiteral("ファイル検索
     buttons->addWidget(m_cancelButton);
     buttons->addStretch();
 
+    // Margins of 7 dialog units; the height the rows do not need lies
+    // between the folder and the button.
+    const platform::DialogUnits du(font());
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(du.X(7), du.Y(7), du.X(7), du.Y(7));
+    layout->setSpacing(0);
     layout->addWidget(m_state);
+    layout->addSpacerItem(new QSpacerItem(0, du.Y(3), QSizePolicy::Minimum, QSizePolicy::Expanding));
     layout->addLayout(buttons);
 
-    const QSize size = DialogUnits(font(), 254, 47);
-    setMinimumWidth(size.width());
-    resize(size.expandedTo(sizeHint()));
+    m_cancelButton->setMinimumWidth(du.X(50));
+    platform::MakeFixedDialog(this, 254, 47);
 }
 
 void SearchDialog::SetStateText(const QString& folder) { m_state->SetText(folder); }

@@ -1,7 +1,7 @@
 #include "launcher/LauncherAboutDialog.h"
 
-#include "launcher/DialogUnits.h"
 #include "launcher/LauncherIcon.h"
+#include "platform/qt/DialogUnits.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -11,8 +11,8 @@ namespace launcher {
 
 LauncherAboutDialog::LauncherAboutDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("バージョン情報"));
-  const DialogUnits du(font());
-  setFixedSize(du.Size(175, 61));
+  const platform::DialogUnits du(font());
+  platform::MakeFixedDialog(this, 175, 61);
 
   auto* icon = new QLabel(this);
   icon->setObjectName(QStringLiteral("icon"));

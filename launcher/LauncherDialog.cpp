@@ -1,12 +1,12 @@
 #include "launcher/LauncherDialog.h"
 
-#include "launcher/DialogUnits.h"
 #include "launcher/LauncherAboutDialog.h"
 #include "launcher/LauncherIcon.h"
 #include "launcher/LauncherMessage.h"
 #include "launcher/core/InstallInfo.h"
 #include "launcher/core/LauncherStrings.h"
 #include "launcher/core/ProgramLocation.h"
+#include "platform/qt/DialogUnits.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -28,11 +28,10 @@ QString FromUtf8(std::string_view text) {
 }  // namespace
 
 LauncherDialog::LauncherDialog(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+    : QDialog(parent, platform::FixedDialogFlags()) {
   m_hIcon = LauncherIcon(this);
   setWindowTitle(QStringLiteral("Tarnwick インストーラ"));
-  const DialogUnits du(font());
+  const platform::DialogUnits du(font());
   setFixedSize(du.Size(247, 211));
 
   captionLabel_ = new QLabel(this);

@@ -98,6 +98,7 @@ TEST_F(LauncherAppTest, AMissingInstallerGivesMessage1001AndANormalEnd) {
   EXPECT_EQ(QStringLiteral("インストールの開始に失敗しました。"), messages_[0].text);
   EXPECT_EQ(QStringLiteral("launcher_tests"), messages_[0].title);
   EXPECT_EQ(QMessageBox::Critical, messages_[0].icon);
+  EXPECT_FALSE(messages_[0].windowIcon.isNull());
 }
 
 TEST_F(LauncherAppTest, ATwoLineFileEndsWithMessage1000AndStatus3) {

@@ -1,5 +1,7 @@
 #include "launcher/LauncherAboutDialog.h"
 #include "launcher/LauncherDialog.h"
+#include "launcher/LauncherIcon.h"
+#include "platform/qt/DialogUnits.h"
 
 #include "TestSupport.h"
 
@@ -119,6 +121,33 @@ TEST_F(LauncherDialogTest, AnUnusableFileShowsMessage1000AndNoDialog) {
             shown[0].text);
   EXPECT_EQ(QMessageBox::Critical, shown[0].icon);
   EXPECT_EQ(1, shown[0].buttons);
+  // Without an owner the box still carries the program's icon, and it has a
+  // fixed size without minimise or maximise buttons.
+  EXPECT_FALSE(shown[0].windowIcon.isNull());
+  EXPECT_EQ(launcher::LauncherIcon(&dialog).pixmap(16, 16).toImage(), shown[0].windowIcon);
+  EXPECT_TRUE(shown[0].fixedSize);
+  EXPECT_FALSE(shown[0].flags.testFlag(Qt::WindowMinimizeButtonHint));
+  EXPECT_FALSE(shown[0].flags.testFlag(Qt::WindowMaximizeButtonHint));
+}
+
+TEST_F(LauncherDialogTest, DialogsHaveTheirFixedSizesInDialogUnits) {
+  LauncherDialog dialog;
+  launcher::LauncherAboutDialog about(&dialog);
+  const struct {
+    QWidget* window;
+    QSize units;
+  } cases[] = {{&dialog, QSize(247, 211)}, {&about, QSize(175, 61)}};
+  for (const auto& c : cases) {
+    const platform::DialogUnits du(c.window->font());
+    const QSize size = du.Size(c.units.width(), c.units.height());
+    const char* name = c.window->metaObject()->className();
+    EXPECT_EQ(size, c.window->minimumSize()) << name;
+    EXPECT_EQ(size, c.window->maximumSize()) << name;
+    const Qt::WindowFlags flags = c.window->windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint)) << name;
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint)) << name;
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint)) << name;
+  }
 }
 
 TEST_F(LauncherDialogTest, ButtonsKeysAndCloseEndTheDialog) {

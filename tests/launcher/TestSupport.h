@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QMessageBox>
 #include <QSet>
 #include <QTimer>
@@ -133,13 +134,18 @@ struct ShownMessage {
   QString text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   int buttons = 0;
+  QImage windowIcon;  // the window icon at 16 x 16 pixels
+  Qt::WindowFlags flags;
+  bool fixedSize = false;
 };
 
 // Records a message box and presses its OK button (queued).
 inline bool AnswerMessageBox(QWidget* widget, std::vector<ShownMessage>& shown) {
   auto* box = qobject_cast<QMessageBox*>(widget);
   if (box == nullptr) return false;
-  shown.push_back({box->windowTitle(), box->text(), box->icon(), int(box->buttons().size())});
+  shown.push_back({box->windowTitle(), box->text(), box->icon(), int(box->buttons().size()),
+                   box->windowIcon().pixmap(16, 16).toImage(), box->windowFlags(),
+                   box->minimumSize() == box->maximumSize()});
   QMetaObject::invokeMethod(box->button(QMessageBox::Ok), "click", Qt::QueuedConnection);
   return true;
 }

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -356,6 +357,83 @@ TEST_F(GuiMainDialogTest, BrowseButtonMenuLeadsToTheFolderChooser) {
     EXPECT_EQ(title, "入力フォルダを指定してください。");
     EXPECT_EQ(m_dialog->InputBox()->currentText(), folder);
     EXPECT_EQ(m_dialog->InputBox()->itemText(0), folder);
+}
+
+// Presses and releases a key on a widget, as the keyboard does.
+void Key(QWidget* target, int key, const QString& text = QString()) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &release);
+}
+
+// Types a text key by key (ASCII only).
+void Keys(QWidget* target, const QString& text) {
+    for (QChar ch : text)
+        Key(target, ch.toUpper().unicode(), QString(ch));
+    ProcessEvents();
+}
+
+TEST_F(GuiMainDialogTest, TypedPathsStayAsTypedWithAHistory) {
+    MakeFile("in/top.bmp");
+    MakeFile("in/pic.bmp");
+    MakeFolder("out");
+    {
+        auto profile = Profile();
+        profile->setValue("Src/Hist0", QPath("in/top.bmp"));
+        profile->setValue("Dest/Hist0", QPath("out/top.PDF"));
+        profile->sync();
+    }
+    std::vector<std::pair<std::string, std::string>> calls;
+    m_dialog = std::make_unique<MainDialog>([&calls](const std::string& in, const std::string& out) {
+        calls.emplace_back(in, out);
+        return -1;
+    });
+    Open();
+    m_dialog->activateWindow();
+    ProcessEvents();
+    HistoryComboBox* input = m_dialog->InputBox();
+    HistoryComboBox* output = m_dialog->OutputBox();
+    ASSERT_EQ(input->Entries(), QStringList{QPath("in/top.bmp")});
+
+    // A folder that is a prefix of a history entry, left with Tab: the folder
+    // stays, and it is the folder that enters the history.
+    input->setFocus(Qt::TabFocusReason);
+    input->setEditText(QString());
+    Keys(input->lineEdit(), QPath("in"));
+    EXPECT_EQ(input->currentText(), QPath("in"));
+    EXPECT_FALSE(input->lineEdit()->hasSelectedText());
+    Key(input->lineEdit(), Qt::Key_Tab);
+    ProcessEvents();
+    EXPECT_FALSE(input->lineEdit()->hasFocus());
+    EXPECT_EQ(input->currentText(), QPath("in"));
+    EXPECT_EQ(input->Entries().value(0), QPath("in"));
+
+    // The prefix of an entry in other case keeps the user's case.
+    input->setFocus(Qt::TabFocusReason);
+    input->setEditText(QString());
+    const QString otherCase = QPath("in/TO");
+    Keys(input->lineEdit(), otherCase);
+    Key(input->lineEdit(), Qt::Key_Tab);
+    ProcessEvents();
+    EXPECT_EQ(input->currentText(), otherCase);
+    EXPECT_EQ(input->Entries().value(0), otherCase);
+
+    // One Enter in the output box starts the run with the folder as typed, so
+    // the file goes to out/pic.PDF and not to the history's out/top.PDF.
+    m_dialog->SetInputText(QPath("in/pic.bmp"));
+    m_dialog->UpdateData(false);
+    output->setFocus(Qt::TabFocusReason);
+    output->setEditText(QString());
+    Keys(output->lineEdit(), QPath("out"));
+    EXPECT_EQ(output->currentText(), QPath("out"));
+    ModalAnswerer answerer;  // closes the result dialog
+    Key(output->lineEdit(), Qt::Key_Return);
+    ProcessEvents();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].first, Path("in/pic.bmp"));
+    EXPECT_EQ(calls[0].second, Path("out/pic.PDF"));
+    EXPECT_EQ(output->currentText(), QPath("out"));
 }
 
 TEST_F(GuiMainDialogTest, AboutBoxFromTheContextMenu) {

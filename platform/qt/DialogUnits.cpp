@@ -1,10 +1,12 @@
-#include "launcher/DialogUnits.h"
+#include "platform/qt/DialogUnits.h"
 
 #include <QFontMetrics>
+#include <QLayout>
 #include <QString>
+#include <QWidget>
 #include <algorithm>
 
-namespace launcher {
+namespace platform {
 
 namespace {
 // Scales and rounds to the nearest pixel.
@@ -32,4 +34,21 @@ QRect DialogUnits::Rect(int x, int y, int width, int height) const {
 
 QSize DialogUnits::Size(int width, int height) const { return QSize(X(width), Y(height)); }
 
-}  // namespace launcher
+Qt::WindowFlags FixedDialogFlags() {
+  return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+}
+
+void MakeFixedDialog(QWidget* dialog, int width, int height) {
+  dialog->setWindowFlags(FixedDialogFlags());
+  dialog->ensurePolished();
+  QSize size = DialogUnits(dialog->font()).Size(width, height);
+  if (QLayout* layout = dialog->layout()) {
+    // The layout must not raise the minimum again or shrink the window.
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
+    size = size.expandedTo(layout->minimumSize());
+  }
+  dialog->setFixedSize(size);
+}
+
+}  // namespace platform
