@@ -3,11 +3,13 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "pdf/document/CPDFColorSpace.h"
 #include "pdf/object/ByteSink.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFBool.h"
+#include "pdf/object/CPDFDict.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFObjRegistry.h"
@@ -29,6 +31,20 @@ class StreamBufferSink : public TempHugeStringSink {
       if (!buffer_.Reserve(static_cast<int32_t>(target))) return false;
     }
     return TempHugeStringSink::Put(data, size);
+  }
+  // A first request above the heap limit gets a new mapped file, which reads
+  // as zeros without a byte written: what the reader leaves blank costs
+  // neither time nor memory.
+  uint8_t* PutZeros(size_t size) override {
+    const int32_t start = buffer_.GetLength();
+    if (size > static_cast<size_t>(INT32_MAX - 1 - start)) return nullptr;
+    const int32_t n = static_cast<int32_t>(size);
+    if (start == 0 && buffer_.GetCapacity() == 0 && n > TempHugeString::kHeapLimit) {
+      if (!buffer_.Reserve(n + 1) || !buffer_.IsMapped() || !buffer_.Truncate(n)) return nullptr;
+    } else if (n > 0 && !buffer_.Append(n, '\0')) {
+      return nullptr;
+    }
+    return reinterpret_cast<uint8_t*>(buffer_.GetBuffer()) + start;
   }
 
  private:
@@ -105,29 +121,44 @@ bool SetColourKeys(CPDFImageXObj& image, CPDFObjRegistry* doc, const ImageDescri
   return true;
 }
 
+// The decode parameters << /ColorTransform 0 >> of DCT data holding RGB
+// samples; none on failure.
+CPDFDict* NoColourTransform(CPDFObjRegistry* doc) {
+  std::unique_ptr<CPDFDict> params(new CPDFDict);
+  std::unique_ptr<CPDFNumber> zero(new CPDFNumber(0));
+  if (!params->Set(doc, CPDFName("ColorTransform"), zero.get())) return nullptr;
+  zero.release();
+  return params.release();
+}
+
 // Reads the file with the reader into a new image XObject of the document.
 // The matrix is set only on success.
 CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                           ImageReader read) {
+                           ImageReader read, std::string* reason) {
   if (!path) return nullptr;
   CPDFObjRef lookupRef;
   try {
     std::unique_ptr<CPDFImageXObj> image(new CPDFImageXObj);
     ImageDescription d;
     StreamBufferSink sink(image->GetBuffer());
-    if (!read(path, sink, d, nullptr)) return nullptr;
+    if (!read(path, sink, d, reason)) return nullptr;
     if (d.width < 1 || d.width > INT32_MAX || d.height < 1 || d.height > INT32_MAX ||
         d.dataSize != sink.Size() || !image->SetLength(static_cast<int32_t>(d.dataSize))) {
+      if (reason) *reason = "bad image description";
       return nullptr;
     }
     bool ok = image->Create(doc, static_cast<int32_t>(d.width), static_cast<int32_t>(d.height),
                             d.bitsPerComponent) &&
               SetColourKeys(*image, doc, d, &lookupRef);
-    if (ok && d.dctEncoded) ok = image->EncodeFilter(CPDFName("DCTDecode"), nullptr, nullptr);
+    if (ok && d.dctEncoded) {
+      CPDFDict* params = d.rgbWithoutTransform ? NoColourTransform(doc) : nullptr;
+      ok = (params || !d.rgbWithoutTransform) && image->EncodeFilter(CPDFName("DCTDecode"), params, nullptr);
+    }
     if (!ok) {
       // The lookup stream belongs to the document once registered: it is
       // dropped there, not deleted here.
       if (lookupRef.IsDefined() && doc) doc->DeleteObj(lookupRef);
+      if (reason) *reason = "cannot build the image object";
       return nullptr;
     }
     matrix.SetIdentity();
@@ -135,21 +166,26 @@ CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& m
     return image.release();
   } catch (...) {
     if (lookupRef.IsDefined() && doc) doc->DeleteObj(lookupRef);
-    CPDFException::Absorb(nullptr, "CPDFImageXObj", "Import");
+    CPDFException record;
+    CPDFException::Absorb(&record, "CPDFImageXObj", "Import");
+    if (reason) *reason = record.GetMessage();
     return nullptr;
   }
 }
 
 }  // namespace
 
-CPDFImageXObj* CreateBMPImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix) {
-  return ImportImage(doc, path, matrix, ReadBMPImage);
+CPDFImageXObj* CreateBMPImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
+                              std::string* reason) {
+  return ImportImage(doc, path, matrix, ReadBMPImage, reason);
 }
 
-CPDFImageXObj* CreateJPEGImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix) {
-  return ImportImage(doc, path, matrix, ReadJPEGImage);
+CPDFImageXObj* CreateJPEGImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
+                              std::string* reason) {
+  return ImportImage(doc, path, matrix, ReadJPEGImage, reason);
 }
 
-CPDFImageXObj* CreateTIFFImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix) {
-  return ImportImage(doc, path, matrix, ReadTIFFImage);
+CPDFImageXObj* CreateTIFFImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
+                              std::string* reason) {
+  return ImportImage(doc, path, matrix, ReadTIFFImage, reason);
 }

@@ -60,7 +60,9 @@ class CPDFImageXObj : public CPDFXObject {
   // select (TIFF, JPEG, BMP). On success the matrix is the identity scaled
   // by the image's width and height in points and the caller owns the
   // result. Otherwise none, and the document's error record holds
-  // ("CPDFImageXObj", "CreateImageXObj", 3, "unknown file format: <path>").
+  // ("CPDFImageXObj", "CreateImageXObj", 3, "unknown file format: <path>"),
+  // the reader's reason following in brackets when the file was of a known
+  // kind.
   static CPDFImageXObj* CreateImageXObj(CPDFObjRegistry* doc, const char* path,
                                         CPDFMatrix& matrix);
 
