@@ -4,8 +4,5 @@
 
 bool CPDFFDFCatalog::Create(CPDFObjRegistry* doc) {
   SetDoc(doc);
-  std::unique_ptr<CPDFDict> fdf(new CPDFDict);
-  if (!Set_FDF(fdf.get())) return false;
-  fdf.release();
-  return true;
+  return Set(doc, Key_FDF(), std::make_unique<CPDFDict>());
 }
