@@ -83,7 +83,7 @@ bool CPDFPage::Set_Type(bool isTemplate) {
 }
 
 bool CPDFPage::Set_Parent(const CPDFObjRef& parent) {
-  return !IsTemplate() && PDFSetRef(this, Key_Parent(), parent);
+  return !IsTemplate() && parent.IsDefined() && PDFSetRef(this, Key_Parent(), parent);
 }
 
 bool CPDFPage::IsTemplate() {

@@ -45,7 +45,7 @@ CPDFObject* CPDFPages::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
 }
 
 bool CPDFPages::SetParentRef(const CPDFObjRef& parent) {
-  return PDFSetRef(this, Key_Parent(), parent);
+  return parent.IsDefined() && PDFSetRef(this, Key_Parent(), parent);
 }
 
 namespace {

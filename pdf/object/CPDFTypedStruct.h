@@ -135,10 +135,10 @@ bool PDFSetElementAs(CPDFArray* array, CPDFObjRegistry* doc, int32_t index, T* v
   }
 
 // Stores a copy of the reference under the key (a link to an object the
-// document already holds, such as a page's Parent). False for an undefined
-// reference or a failed store; nothing is left behind.
+// document already holds, such as a page's Parent). False when the store
+// fails; nothing is left behind.
 inline bool PDFSetRef(CPDFDict* dict, const CPDFName& key, const CPDFObjRef& ref) {
-  if (!dict || !ref.IsDefined()) return false;
+  if (!dict) return false;
   std::unique_ptr<CPDFObjRef> stored(new CPDFObjRef(ref));
   if (!dict->SetAt(key, stored.get())) return false;
   stored.release();
