@@ -134,6 +134,17 @@ bool PDFSetElementAs(CPDFArray* array, CPDFObjRegistry* doc, int32_t index, T* v
     return PDFSetElementAs(this, GetDoc(), Index, value, indirect, ref);                      \
   }
 
+// Stores a copy of the reference under the key (a link to an object the
+// document already holds, such as a page's Parent). False when the store
+// fails; nothing is left behind.
+inline bool PDFSetRef(CPDFDict* dict, const CPDFName& key, const CPDFObjRef& ref) {
+  if (!dict) return false;
+  std::unique_ptr<CPDFObjRef> stored(new CPDFObjRef(ref));
+  if (!dict->SetAt(key, stored.get())) return false;
+  stored.release();
+  return true;
+}
+
 // ---------------------------------------------------------------- give back
 
 // After a typed object took over a raw one's content (the Assign exchange
@@ -276,6 +287,19 @@ bool TypeSlotBy(const Slot& slot, CPDFObjRegistry* doc, int32_t mask, Make make,
 }
 
 }  // namespace pdf_kit
+
+// Stores a typed value made from the raw element at the index in its place,
+// indirect again under the reference when it is defined. On failure the raw
+// element gets back the content the typed value took over, and the typed
+// value is deleted. For code that types an element on demand, outside a
+// Load (a page-tree walk typing the kid it reaches).
+inline bool PDFStoreTypedElement(CPDFArray* array, CPDFObjRegistry* doc, int32_t index,
+                                 std::unique_ptr<CPDFObject> typed, CPDFObject* raw,
+                                 const CPDFObjRef& ref) {
+  if (!array || !typed) return false;
+  return pdf_kit::StoreTyped(pdf_kit::Slot{nullptr, nullptr, array, index}, doc, typed.release(),
+                             raw, ref);
+}
 
 // Types the value under the key as class T: when it was read from a file,
 // is of T's raw class and passes T::Check (where T has one), a new T is
