@@ -19,5 +19,5 @@ bool CPDFCatalog::Create(CPDFObjRegistry* doc) {
 }
 
 CPDFObject* CPDFCatalog::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return PDFCloneStruct(this, doc, sourceDoc, "CPDFCatalog");
+  return PDFClone(this, doc, sourceDoc);
 }

@@ -11,5 +11,5 @@ bool CPDFEncryptDict::IsStandardR2V1(CPDFObjRegistry* doc, CPDFDict* dict) {
 }
 
 CPDFObject* CPDFEncryptDict::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return PDFCloneStruct(this, doc, sourceDoc, "CPDFEncryptDict");
+  return PDFClone(this, doc, sourceDoc);
 }

@@ -8,5 +8,5 @@ bool CPDFFDFCatalog::Create(CPDFObjRegistry* doc) {
 }
 
 CPDFObject* CPDFFDFCatalog::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return PDFCloneStruct(this, doc, sourceDoc, "CPDFFDFCatalog");
+  return PDFClone(this, doc, sourceDoc);
 }
