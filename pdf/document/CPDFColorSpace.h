@@ -163,7 +163,8 @@ class CPDFICCBasedCS : public CPDFColorSpace {
   bool Load(CPDFObjRegistry* doc, CPDFArray* source);
   CPDFICCBasedCS* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
 
-  // Element 1 (the profile stream), or none.
+  // Element 1 (the profile stream), or none. Written by hand: only a stream
+  // answers, a plain dictionary at element 1 does not.
   CPDFDict* Get_Stream(CPDFObjRef* ref = nullptr);
   // N and Alternate (a name or a colour space) live in the stream's
   // dictionary.
