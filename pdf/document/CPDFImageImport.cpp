@@ -88,34 +88,32 @@ CPDFArray* MakeInvertedDecode(CPDFObjRegistry* doc, int count) {
   return decode.release();
 }
 
-// Stores the value with the setter, or deletes it.
-template <class Setter>
-bool StoreOrDelete(CPDFObject* value, Setter set) {
-  std::unique_ptr<CPDFObject> owned(value);
-  if (!owned || !set(owned.get())) return false;
-  owned.release();
-  return true;
-}
-
 // The image keys of the description: colour space or image mask, Decode.
+// A value the image does not take is deleted.
 bool SetColourKeys(CPDFImageXObj& image, CPDFObjRegistry* doc, const ImageDescription& d,
                    CPDFObjRef* lookupRef) {
-  auto setColourSpace = [&](CPDFObject* v) { return image.Set_ColorSpace(v); };
   switch (d.colour) {
     case ImageColour::ImageMask:
-      if (!StoreOrDelete(new CPDFBool(true), [&](CPDFObject* v) { return image.Set_ImageMask(v); }))
+      if (!image.Set(doc, image.Key_ImageMask(), std::make_unique<CPDFBool>(true))) {
         return false;
+      }
       break;
     case ImageColour::Indexed:
-      if (!StoreOrDelete(MakeIndexedColourSpace(doc, d, lookupRef), setColourSpace)) return false;
+      if (!image.Set(doc, image.Key_ColorSpace(),
+                     std::unique_ptr<CPDFObject>(MakeIndexedColourSpace(doc, d, lookupRef)))) {
+        return false;
+      }
       break;
     default:
-      if (!StoreOrDelete(new CPDFName(d.ColourSpaceName()), setColourSpace)) return false;
+      if (!image.Set(doc, image.Key_ColorSpace(),
+                     std::make_unique<CPDFName>(d.ColourSpaceName()))) {
+        return false;
+      }
       break;
   }
   if (d.DecodeElementCount() > 0 &&
-      !StoreOrDelete(MakeInvertedDecode(doc, d.DecodeElementCount()),
-                     [&](CPDFObject* v) { return image.Set_Decode(v); })) {
+      !image.Set(doc, image.Key_Decode(),
+                 std::unique_ptr<CPDFObject>(MakeInvertedDecode(doc, d.DecodeElementCount())))) {
     return false;
   }
   return true;
