@@ -55,7 +55,8 @@ uint8_t Scale(const Channel& channel, uint32_t pixel) {
 
 // Size in points of one axis: pixels / (pixels per metre x 0.0254) x 72,
 // computed in double precision with single-precision constants and rounded
-// once. No resolution (zero or negative) means one pixel per point.
+// once. The caller passes 0 for both axes when either has no resolution:
+// the page is then one pixel per point on both.
 float AxisPoints(uint32_t pixels, int32_t pixelsPerMetre) {
   if (pixelsPerMetre <= 0) return static_cast<float>(pixels);
   return static_cast<float>(static_cast<double>(pixels) /
@@ -65,8 +66,10 @@ float AxisPoints(uint32_t pixels, int32_t pixelsPerMetre) {
 
 // Run-length decoding of 8-bit (RLE8) or 4-bit (RLE4) pixel data into rows of
 // rowBytes bytes in file order (the first row decoded is row 0). Pixels the
-// data never reach stay index 0; pixels beyond the image are dropped.
-void DecodeRLE(const std::vector<uint8_t>& in, int bits, uint32_t width, uint32_t rows,
+// codes skip (end of line, delta, end of bitmap) stay index 0; pixels beyond
+// the image are dropped. False when the data end before an end-of-bitmap
+// code while rows remain, or inside a code: the file was cut short.
+bool DecodeRLE(const std::vector<uint8_t>& in, int bits, uint32_t width, uint32_t rows,
                uint64_t rowBytes, std::vector<uint8_t>& image) {
   auto put = [&](uint32_t x, uint32_t y, uint8_t index) {
     if (x >= width || y >= rows) return;
@@ -82,7 +85,8 @@ void DecodeRLE(const std::vector<uint8_t>& in, int bits, uint32_t width, uint32_
   size_t pos = 0;
   uint64_t x = 0;
   uint64_t y = 0;
-  while (pos + 2 <= in.size() && y < rows) {
+  while (y < rows) {
+    if (pos + 2 > in.size()) return false;
     uint8_t count = in[pos];
     uint8_t value = in[pos + 1];
     pos += 2;
@@ -98,25 +102,25 @@ void DecodeRLE(const std::vector<uint8_t>& in, int bits, uint32_t width, uint32_
       x = 0;
       ++y;
     } else if (value == 1) {  // end of bitmap
-      break;
+      return true;
     } else if (value == 2) {  // delta
-      if (pos + 2 > in.size()) break;
+      if (pos + 2 > in.size()) return false;
       x += in[pos];
       y += in[pos + 1];
       pos += 2;
     } else {  // absolute run of value pixels, padded to a 16-bit boundary
       size_t bytes = bits == 8 ? value : (static_cast<size_t>(value) + 1) / 2;
       size_t padded = (bytes + 1) & ~static_cast<size_t>(1);
-      size_t available = std::min(bytes, in.size() - pos);
+      if (bytes > in.size() - pos) return false;
       for (unsigned i = 0; i < value; ++i, ++x) {
         size_t byte = bits == 8 ? i : i / 2;
-        if (byte >= available) break;
         uint8_t index = bits == 8 ? in[pos + byte] : ((i & 1u) == 0 ? in[pos + byte] >> 4 : in[pos + byte] & 0x0F);
         if (x < width) put(static_cast<uint32_t>(x), static_cast<uint32_t>(y), index);
       }
       pos += std::min(padded, in.size() - pos);
     }
   }
+  return true;
 }
 
 }  // namespace
@@ -257,7 +261,8 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
       // (or the end of the file); more than any image of this size can need is
       // not read.
       uint64_t available = fileSize - pixelOffset;
-      if (imageSize != 0 && imageSize < available) available = imageSize;
+      if (imageSize > available) return Fail(error, "pixel data cut short");
+      if (imageSize != 0) available = imageSize;
       const uint64_t useful = 4 * static_cast<uint64_t>(columns) * rows + 4 * static_cast<uint64_t>(rows) + 64;
       const uint64_t compressedSize = std::min(available, useful);
       if (dataSize > kBMPRLESmallImage && dataSize / kBMPRLEMaxExpansion > compressedSize) {
@@ -268,7 +273,9 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
         return Fail(error, "pixel data cut short");
       }
       std::vector<uint8_t> image(static_cast<size_t>(dataSize), 0);
-      DecodeRLE(compressed, bitCount, columns, rows, outRowBytes, image);
+      if (!DecodeRLE(compressed, bitCount, columns, rows, outRowBytes, image)) {
+        return Fail(error, "pixel data cut short");
+      }
       for (uint32_t r = 0; r < rows; ++r) {
         const uint32_t fileRow = topDown ? r : rows - 1 - r;
         if (!sink.Put(image.data() + static_cast<size_t>(fileRow * outRowBytes), static_cast<size_t>(outRowBytes))) {
@@ -312,8 +319,9 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
     }
 
     result.dataSize = dataSize;
-    result.widthPoints = AxisPoints(columns, xPixelsPerMetre);
-    result.heightPoints = AxisPoints(rows, yPixelsPerMetre);
+    const bool resolution = xPixelsPerMetre > 0 && yPixelsPerMetre > 0;
+    result.widthPoints = AxisPoints(columns, resolution ? xPixelsPerMetre : 0);
+    result.heightPoints = AxisPoints(rows, resolution ? yPixelsPerMetre : 0);
     description = std::move(result);
     return true;
   } catch (const std::bad_alloc&) {

@@ -3,11 +3,13 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "pdf/document/CPDFColorSpace.h"
 #include "pdf/object/ByteSink.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFBool.h"
+#include "pdf/object/CPDFDict.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFObjRegistry.h"
@@ -105,29 +107,44 @@ bool SetColourKeys(CPDFImageXObj& image, CPDFObjRegistry* doc, const ImageDescri
   return true;
 }
 
+// The decode parameters << /ColorTransform 0 >> of DCT data holding RGB
+// samples; none on failure.
+CPDFDict* NoColourTransform(CPDFObjRegistry* doc) {
+  std::unique_ptr<CPDFDict> params(new CPDFDict);
+  std::unique_ptr<CPDFNumber> zero(new CPDFNumber(0));
+  if (!params->Set(doc, CPDFName("ColorTransform"), zero.get())) return nullptr;
+  zero.release();
+  return params.release();
+}
+
 // Reads the file with the reader into a new image XObject of the document.
 // The matrix is set only on success.
 CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                           ImageReader read) {
+                           ImageReader read, std::string* reason) {
   if (!path) return nullptr;
   CPDFObjRef lookupRef;
   try {
     std::unique_ptr<CPDFImageXObj> image(new CPDFImageXObj);
     ImageDescription d;
     StreamBufferSink sink(image->GetBuffer());
-    if (!read(path, sink, d, nullptr)) return nullptr;
+    if (!read(path, sink, d, reason)) return nullptr;
     if (d.width < 1 || d.width > INT32_MAX || d.height < 1 || d.height > INT32_MAX ||
         d.dataSize != sink.Size() || !image->SetLength(static_cast<int32_t>(d.dataSize))) {
+      if (reason) *reason = "bad image description";
       return nullptr;
     }
     bool ok = image->Create(doc, static_cast<int32_t>(d.width), static_cast<int32_t>(d.height),
                             d.bitsPerComponent) &&
               SetColourKeys(*image, doc, d, &lookupRef);
-    if (ok && d.dctEncoded) ok = image->EncodeFilter(CPDFName("DCTDecode"), nullptr, nullptr);
+    if (ok && d.dctEncoded) {
+      CPDFDict* params = d.rgbWithoutTransform ? NoColourTransform(doc) : nullptr;
+      ok = (params || !d.rgbWithoutTransform) && image->EncodeFilter(CPDFName("DCTDecode"), params, nullptr);
+    }
     if (!ok) {
       // The lookup stream belongs to the document once registered: it is
       // dropped there, not deleted here.
       if (lookupRef.IsDefined() && doc) doc->DeleteObj(lookupRef);
+      if (reason) *reason = "cannot build the image object";
       return nullptr;
     }
     matrix.SetIdentity();
@@ -135,21 +152,26 @@ CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& m
     return image.release();
   } catch (...) {
     if (lookupRef.IsDefined() && doc) doc->DeleteObj(lookupRef);
-    CPDFException::Absorb(nullptr, "CPDFImageXObj", "Import");
+    CPDFException record;
+    CPDFException::Absorb(&record, "CPDFImageXObj", "Import");
+    if (reason) *reason = record.GetMessage();
     return nullptr;
   }
 }
 
 }  // namespace
 
-CPDFImageXObj* CreateBMPImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix) {
-  return ImportImage(doc, path, matrix, ReadBMPImage);
+CPDFImageXObj* CreateBMPImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
+                              std::string* reason) {
+  return ImportImage(doc, path, matrix, ReadBMPImage, reason);
 }
 
-CPDFImageXObj* CreateJPEGImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix) {
-  return ImportImage(doc, path, matrix, ReadJPEGImage);
+CPDFImageXObj* CreateJPEGImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
+                              std::string* reason) {
+  return ImportImage(doc, path, matrix, ReadJPEGImage, reason);
 }
 
-CPDFImageXObj* CreateTIFFImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix) {
-  return ImportImage(doc, path, matrix, ReadTIFFImage);
+CPDFImageXObj* CreateTIFFImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
+                              std::string* reason) {
+  return ImportImage(doc, path, matrix, ReadTIFFImage, reason);
 }

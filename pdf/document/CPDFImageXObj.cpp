@@ -1,6 +1,7 @@
 #include "pdf/document/CPDFImageXObj.h"
 
 #include <memory>
+#include <string>
 
 #include "pdf/document/CPDFAltImageDict.h"
 #include "pdf/document/CPDFColorSpace.h"
@@ -128,18 +129,20 @@ const CPDFName& CPDFImageXObj::GetNamePrefix() {
 CPDFImageXObj* CPDFImageXObj::CreateImageXObj(CPDFObjRegistry* doc, const char* path,
                                               CPDFMatrix& matrix) {
   CPDFImageXObj* image = nullptr;
+  std::string reason;  // why a recognised file was refused
   if (path) {
     if (IsTIFFFile(path)) {
-      image = CreateTIFFImage(doc, path, matrix);
+      image = CreateTIFFImage(doc, path, matrix, &reason);
     } else if (IsJPEGFile(path)) {
-      image = CreateJPEGImage(doc, path, matrix);
+      image = CreateJPEGImage(doc, path, matrix, &reason);
     } else if (IsBMPFile(path)) {
-      image = CreateBMPImage(doc, path, matrix);
+      image = CreateBMPImage(doc, path, matrix, &reason);
     }
   }
   if (!image && doc) {
+    if (!reason.empty()) reason = " (" + reason + ")";
     doc->GetError().SetFormat("CPDFImageXObj", "CreateImageXObj", CPDFException::kUndefined,
-                              "unknown file format: %s", path ? path : "");
+                              "unknown file format: %s%s", path ? path : "", reason.c_str());
   }
   return image;
 }

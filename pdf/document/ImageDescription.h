@@ -37,6 +37,10 @@ struct ImageDescription {
   // True: the data are the JPEG file itself and the stream's /Filter is
   // /DCTDecode. False: the data are uncompressed samples, no filter.
   bool dctEncoded = false;
+  // DCT data only: three components stored as red, green, blue rather than
+  // YCbCr, which PDF readers assume unless /DecodeParms << /ColorTransform 0 >>
+  // says otherwise.
+  bool rgbWithoutTransform = false;
 
   // The image's size in points; the importer scales the identity matrix by
   // these two values.

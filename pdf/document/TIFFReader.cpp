@@ -2,8 +2,8 @@
 
 #include "pdf/document/ImageFile.h"
 
-#include <sys/stat.h>
 #include <tiffio.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -38,6 +38,24 @@ float AxisPoints(uint32_t pixels, bool hasResolution, float resolution, uint16_t
     return static_cast<float>(p / (r * static_cast<double>(2.54f)) * static_cast<double>(72.0f));
   }
   return static_cast<float>(pixels);
+}
+
+// The lookup table of a colour map of n entries: red, green, blue per entry.
+// The map holds 16-bit values, of which the high byte is kept; many writers
+// store 8-bit values instead, which would all become 0, so a map whose
+// entries are all below 256 is taken as 8-bit.
+std::vector<uint8_t> PaletteBytes(const uint16_t* red, const uint16_t* green, const uint16_t* blue, int n) {
+  const uint16_t* maps[3] = {red, green, blue};
+  bool eightBit = true;
+  for (const uint16_t* map : maps) {
+    for (int i = 0; i < n && eightBit; ++i) eightBit = map[i] < 256;
+  }
+  const int shift = eightBit ? 0 : 8;
+  std::vector<uint8_t> palette(static_cast<size_t>(n) * 3);
+  for (int i = 0; i < n; ++i) {
+    for (int c = 0; c < 3; ++c) palette[3 * static_cast<size_t>(i) + c] = static_cast<uint8_t>(maps[c][i] >> shift);
+  }
+  return palette;
 }
 
 // How the samples of one decoded piece become output samples.
@@ -216,8 +234,15 @@ bool ReadTileRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& lay
 
 bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description, std::string* error) {
   TIFFErrorCapture capture;
-  TIFFHandle handle(TIFFOpen(path, "r"));
-  if (!handle) return Fail(error, capture.HasError() ? capture.Text() : "cannot open the file");
+  uint64_t fileSize = 0;
+  const int fd = ImageFile::OpenRegular(path, &fileSize);
+  if (fd < 0) return Fail(error, "cannot open the file");
+  // libtiff closes the descriptor with the handle, but not when the open fails.
+  TIFFHandle handle(TIFFFdOpen(fd, path, "r"));
+  if (!handle) {
+    ::close(fd);
+    return Fail(error, capture.HasError() ? capture.Text() : "cannot open the file");
+  }
   if (!Check(capture, error, "open")) return false;
   TIFF* tiff = handle.get();
 
@@ -276,12 +301,7 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description, 
       const int entries = 1 << bits;
       result.colour = ImageColour::Indexed;
       result.hival = entries - 1;
-      result.palette.resize(static_cast<size_t>(entries) * 3);
-      for (int i = 0; i < entries; ++i) {
-        result.palette[3 * i] = static_cast<uint8_t>(red[i] >> 8);
-        result.palette[3 * i + 1] = static_cast<uint8_t>(green[i] >> 8);
-        result.palette[3 * i + 2] = static_cast<uint8_t>(blue[i] >> 8);
-      }
+      result.palette = PaletteBytes(red, green, blue, entries);
       break;
     }
     case PHOTOMETRIC_SEPARATED:
@@ -323,8 +343,7 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description, 
   const uint64_t decoded = pieces != 0 && pieceSize > UINT64_MAX / pieces ? UINT64_MAX : pieceSize * pieces;
   const uint64_t largest = std::max(dataSize, decoded);
   if (largest > kTIFFSmallImage) {
-    struct stat info {};
-    if (::stat(path, &info) != 0 || largest / kTIFFMaxExpansion > static_cast<uint64_t>(info.st_size)) {
+    if (largest / kTIFFMaxExpansion > fileSize) {
       return Fail(error, "image too large for its data");
     }
   }

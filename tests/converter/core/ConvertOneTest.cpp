@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 #include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include <cstdio>
 #include <cstdlib>
@@ -143,6 +147,42 @@ TEST_F(ConvertOneTest, FailuresLeaveNoFile) {
   // An output folder that does not exist.
   EXPECT_EQ(ostrel::ConvertOne(good.c_str(), folder.File("no/such/out.pdf").c_str()), -1);
   EXPECT_EQ(FolderEntries(folder.File("")).size(), 4u);
+}
+
+TEST_F(ConvertOneTest, DamagedAndSpecialInputsFailAtOnceSayingWhy) {
+  const std::string output = folder.File("out.pdf");
+  // A JPEG cut in its scan data, an RLE bitmap cut before its end.
+  const std::string jpeg = folder.File("cut.jpg");
+  ASSERT_TRUE(imagefile::DenseJpeg(jpeg, 64, 64, 72));
+  std::vector<uint8_t> bytes = TempFolder::Read(jpeg);
+  bytes.resize(bytes.size() * 3 / 4);
+  folder.Write("cut.jpg", bytes);
+  std::vector<uint8_t> rle = imagefile::Bitmap(4, 4, 8);
+  rle[30] = 1;                        // RLE8
+  rle.resize(14 + 40 + 4 * 16);       // the palette, then
+  for (uint8_t b : {4, 1, 0, 0}) rle.push_back(b);  // one row and an end of line
+  rle[34] = 4;                        // image size: the four bytes there are
+  rle[35] = rle[36] = rle[37] = 0;
+  const std::string bitmap = folder.Write("cut.bmp", rle);
+  // A FIFO would block a plain open for ever; the alarm ends the test
+  // program should that happen.
+  const std::string fifo = folder.File("pipe.tif");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  alarm(60);
+  for (const std::string& input : {jpeg, bitmap, fifo}) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ostrel::ConvertOne(input.c_str(), output.c_str()), -1) << input;
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.rfind(input + ": CPDFImageXObj::CreateImageXObj: unknown file format: " + input, 0), 0u) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  }
+  alarm(0);
+  EXPECT_EQ(FolderEntries(folder.File("")).size(), 3u) << "no output";
+
+  // A conversion that succeeds says nothing.
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(ostrel::ConvertOne(folder.Write("good.bmp", imagefile::Bitmap(4, 4)).c_str(), output.c_str()), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 }  // namespace

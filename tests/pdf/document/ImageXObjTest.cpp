@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,7 +60,10 @@ class ImageXObjTest : public ::testing::Test {
     EXPECT_STREQ(doc.GetError().GetClassName(), "CPDFImageXObj");
     EXPECT_STREQ(doc.GetError().GetMethodName(), "CreateImageXObj");
     EXPECT_EQ(doc.GetError().GetCode(), 3);
-    EXPECT_EQ(std::string(doc.GetError().GetMessage()), "unknown file format: " + path);
+    // A file of a known kind that the reader refused gets the reason after
+    // the path.
+    const std::string message = doc.GetError().GetMessage();
+    EXPECT_EQ(message.substr(0, message.find(" (")), "unknown file format: " + path);
     EXPECT_EQ(WrittenText(matrix), "[1 0 0 1 0 0]");
     EXPECT_TRUE(doc.objects.empty()) << "nothing may stay registered";
   }
@@ -76,6 +82,28 @@ TEST_F(ImageXObjTest, UnreadableFilesAreUnknownFormats) {
   std::vector<uint8_t> cut = imagefile::Bitmap(8, 8, 8);
   cut.resize(cut.size() - 10);
   ExpectUnknown(folder.Write("cut.bmp", cut));
+  EXPECT_EQ(std::string(doc.GetError().GetMessage()),
+            "unknown file format: " + folder.File("cut.bmp") + " (pixel data cut short)");
+  ExpectUnknown(folder.File("missing.bmp"));
+  EXPECT_EQ(std::string(doc.GetError().GetMessage()), "unknown file format: " + folder.File("missing.bmp"));
+}
+
+TEST_F(ImageXObjTest, SpecialFilesAreRefusedWithoutWaiting) {
+  // A FIFO without a writer would block a plain open for ever; the alarm
+  // ends the test program should that happen.
+  const std::string fifo = folder.File("pipe.jpg");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  alarm(60);
+  for (const std::string& path : {fifo, folder.File(""), std::string("/dev/null")}) {
+    EXPECT_FALSE(IsBMPFile(path.c_str()) || IsJPEGFile(path.c_str()) || IsTIFFFile(path.c_str())) << path;
+    VectorSink sink;
+    ImageDescription d;
+    EXPECT_FALSE(ReadBMPImage(path.c_str(), sink, d));
+    EXPECT_FALSE(ReadJPEGImage(path.c_str(), sink, d));
+    EXPECT_FALSE(ReadTIFFImage(path.c_str(), sink, d));
+    ExpectUnknown(path);
+  }
+  alarm(0);
 }
 
 TEST_F(ImageXObjTest, TrueColourBitmap) {
@@ -118,6 +146,20 @@ TEST_F(ImageXObjTest, JPEGDataAreTheFile) {
   EXPECT_EQ(WrittenText(*image->Get_Filter()), "/DCTDecode");
   EXPECT_EQ(WrittenText(*image->Get_ColorSpace()), "/DeviceRGB");
   EXPECT_EQ(WrittenText(matrix), "[144 0 0 72 0 0]");
+  EXPECT_EQ(image->Get_DecodeParms(), nullptr);
+
+  // Red, green and blue components are not to be converted from YCbCr.
+  JPEGSpec spec;
+  spec.setFileSpace = true;
+  spec.fileSpace = JCS_RGB;
+  spec.jfif = false;
+  spec.adobe = 0;
+  ASSERT_TRUE(WriteJPEG(path, spec));
+  image = Import(path);
+  ASSERT_TRUE(image);
+  EXPECT_EQ(WrittenText(*image->Get_Filter()), "/DCTDecode");
+  ASSERT_NE(image->Get_DecodeParms(), nullptr);
+  EXPECT_EQ(WrittenText(*image->Get_DecodeParms()), "<<\r\n/ColorTransform 0\n>>");
 }
 
 TEST_F(ImageXObjTest, TIFFImages) {

@@ -243,6 +243,23 @@ TEST_F(TIFFReaderTest, PaletteBecomesIndexed) {
   EXPECT_EQ(description.bitsPerComponent, 4);
   EXPECT_EQ(sink.bytes, image);
 
+  // A map whose entries all lie below 256 holds 8-bit values; one entry of
+  // 256 makes the whole map 16-bit again.
+  for (int i = 0; i < 16; ++i) {
+    spec.colourMap[i] = static_cast<uint16_t>(i * 16);
+    spec.colourMap[16 + i] = 255;
+    spec.colourMap[32 + i] = static_cast<uint16_t>(i);
+  }
+  ASSERT_TRUE(Read(spec, image)) << error;
+  EXPECT_EQ(description.palette[3 * 5], 80);
+  EXPECT_EQ(description.palette[3 * 5 + 1], 255);
+  EXPECT_EQ(description.palette[3 * 5 + 2], 5);
+  spec.colourMap[47] = 256;
+  ASSERT_TRUE(Read(spec, image)) << error;
+  EXPECT_EQ(description.palette[3 * 5], 0);
+  EXPECT_EQ(description.palette[3 * 5 + 1], 0);
+  EXPECT_EQ(description.palette[47], 1);
+
   // A 16-bit palette cannot be indexed by PDF.
   spec.bits = 16;
   spec.colourMap.assign(3 * 65536, 0);
