@@ -287,6 +287,7 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
       if (pixelOffset + paddedRow * (rows - 1) + inRowBytes > fileSize) {
         return Fail(error, "pixel data cut short");
       }
+      sink.Expect(static_cast<size_t>(dataSize));
       std::vector<uint8_t> in(static_cast<size_t>(inRowBytes));
       std::vector<uint8_t> out(palette ? 0 : static_cast<size_t>(outRowBytes));
       const Channel red = MakeChannel(masks[0]);

@@ -32,6 +32,13 @@ class StreamBufferSink : public TempHugeStringSink {
     }
     return TempHugeStringSink::Put(data, size);
   }
+  void Expect(size_t more) override {
+    // Only storage not yet in a file: a failed reservation then leaves the
+    // buffer as it was (a mapped one would lose its data), and Put grows it.
+    const int64_t need = int64_t{buffer_.GetLength()} + 1;
+    if (buffer_.IsMapped() || more > static_cast<size_t>(INT32_MAX - need)) return;
+    buffer_.Reserve(static_cast<int32_t>(need + static_cast<int64_t>(more)));
+  }
 
  private:
   TempHugeString& buffer_;

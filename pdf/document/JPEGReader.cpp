@@ -285,6 +285,7 @@ bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& descripti
     // checked on the way, so that a file cut short is refused.
     if (fseeko(file.Get(), 0, SEEK_SET) != 0) return Fail(error, "cannot read the file");
     std::vector<uint8_t> block(65536);
+    sink.Expect(static_cast<size_t>(fileSize));
     MarkerWalk walk;
     uint64_t copied = 0;
     while (copied < fileSize) {

@@ -14,6 +14,11 @@ class ByteSink {
   virtual bool Put(const uint8_t* data, size_t size) = 0;
   // Bytes appended so far.
   virtual size_t Size() const = 0;
+  // Tells the sink that about `more` bytes are to follow, so that storage
+  // grows once to its final size rather than step by step. Only a hint:
+  // callers give it when the size is known and backed by data already seen
+  // (a crafted header alone must not reserve storage), and Put decides.
+  virtual void Expect(size_t more) { (void)more; }
 };
 
 class VectorSink : public ByteSink {

@@ -121,6 +121,9 @@ TEST_F(ImageXObjTest, TrueColourBitmap) {
   image = Import(folder.Write("b.bmp", imagefile::Bitmap(640, 480, 24, 2835)));
   ASSERT_TRUE(image);
   EXPECT_EQ(WrittenText(matrix), "[639.920044 0 0 479.940002 0 0]");
+  // The rows checked to be in the file, the storage is reserved once for all
+  // of them (not doubled row by row).
+  EXPECT_EQ(image->GetBuffer().GetCapacity(), 640 * 480 * 3 + 1);
 }
 
 TEST_F(ImageXObjTest, PaletteBitmapGetsAnIndexedColourSpace) {
@@ -147,6 +150,9 @@ TEST_F(ImageXObjTest, JPEGDataAreTheFile) {
   EXPECT_EQ(WrittenText(*image->Get_ColorSpace()), "/DeviceRGB");
   EXPECT_EQ(WrittenText(matrix), "[144 0 0 72 0 0]");
   EXPECT_EQ(image->Get_DecodeParms(), nullptr);
+  // The file's size is known before its bytes are copied: the storage grows
+  // once, to the data and the terminating zero.
+  EXPECT_EQ(image->GetBuffer().GetCapacity(), static_cast<int32_t>(file.size()) + 1);
 
   // Red, green and blue components are not to be converted from YCbCr.
   JPEGSpec spec;
