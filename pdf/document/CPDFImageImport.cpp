@@ -44,6 +44,14 @@ class StreamBufferSink : public TempHugeStringSink {
   TempHugeString& buffer_;
 };
 
+// Takes no data: the readers stop at the description.
+class NoDataSink : public ByteSink {
+ public:
+  bool Put(const uint8_t*, size_t) override { return false; }
+  size_t Size() const override { return 0; }
+  bool WantsData() const override { return false; }
+};
+
 using ImageReader = bool (*)(const char* path, ByteSink& sink, ImageDescription& description,
                              std::string* error);
 
@@ -127,16 +135,18 @@ CPDFDict* NoColourTransform(CPDFObjRegistry* doc) {
 // Reads the file with the reader into a new image XObject of the document.
 // The matrix is set only on success.
 CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                           ImageReader read, std::string* reason) {
+                           ImageReader read, std::string* reason, bool withData) {
   if (!path) return nullptr;
   CPDFObjRef lookupRef;
   try {
     std::unique_ptr<CPDFImageXObj> image(new CPDFImageXObj);
     ImageDescription d;
     StreamBufferSink sink(image->GetBuffer());
-    if (!read(path, sink, d, reason)) return nullptr;
+    NoDataSink noData;
+    if (!read(path, withData ? static_cast<ByteSink&>(sink) : noData, d, reason)) return nullptr;
+    const size_t length = withData ? d.dataSize : 0;
     if (d.width < 1 || d.width > INT32_MAX || d.height < 1 || d.height > INT32_MAX ||
-        d.dataSize != sink.Size() || !image->SetLength(static_cast<int32_t>(d.dataSize))) {
+        (withData && d.dataSize != sink.Size()) || !image->SetLength(static_cast<int32_t>(length))) {
       if (reason) *reason = "bad image description";
       return nullptr;
     }
@@ -169,16 +179,16 @@ CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& m
 }  // namespace
 
 CPDFImageXObj* CreateBMPImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                              std::string* reason) {
-  return ImportImage(doc, path, matrix, ReadBMPImage, reason);
+                              std::string* reason, bool withData) {
+  return ImportImage(doc, path, matrix, ReadBMPImage, reason, withData);
 }
 
 CPDFImageXObj* CreateJPEGImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                              std::string* reason) {
-  return ImportImage(doc, path, matrix, ReadJPEGImage, reason);
+                              std::string* reason, bool withData) {
+  return ImportImage(doc, path, matrix, ReadJPEGImage, reason, withData);
 }
 
 CPDFImageXObj* CreateTIFFImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                              std::string* reason) {
-  return ImportImage(doc, path, matrix, ReadTIFFImage, reason);
+                              std::string* reason, bool withData) {
+  return ImportImage(doc, path, matrix, ReadTIFFImage, reason, withData);
 }

@@ -61,8 +61,10 @@ class CPDFImageXObj : public CPDFXObject {
   // by the image's width and height in points and the caller owns the
   // result. Otherwise none, and the document's error record holds
   // ("CPDFImageXObj", "CreateImageXObj", 3, "unknown file format: <path>").
+  // Without data, the image has its dictionary only and no pixel is read:
+  // enough to learn the size.
   static CPDFImageXObj* CreateImageXObj(CPDFObjRegistry* doc, const char* path,
-                                        CPDFMatrix& matrix);
+                                        CPDFMatrix& matrix, bool withData = true);
 
  private:
   // The conversions of Load once the stream's entries are taken over;

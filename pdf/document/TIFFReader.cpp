@@ -348,6 +348,14 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description, 
     }
   }
 
+  result.widthPoints = AxisPoints(width, hasX, xResolution, unit);
+  result.heightPoints = AxisPoints(length, hasY, yResolution, unit);
+  if (!sink.WantsData()) {
+    result.dataSize = dataSize;
+    description = std::move(result);
+    return true;
+  }
+
   if (!tiled && !planar && bits != 16 && samples == components) {
     uint64_t written = 0;
     if (!ReadDirectStrips(tiff, capture, sink, written, error)) return false;
@@ -362,8 +370,6 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description, 
   handle.reset();
   if (!Check(capture, error, "close")) return false;
 
-  result.widthPoints = AxisPoints(width, hasX, xResolution, unit);
-  result.heightPoints = AxisPoints(length, hasY, yResolution, unit);
   description = std::move(result);
   return true;
 }

@@ -19,6 +19,9 @@ class ByteSink {
   // callers give it when the size is known and backed by data already seen
   // (a crafted header alone must not reserve storage), and Put decides.
   virtual void Expect(size_t more) { (void)more; }
+  // False for a sink that takes no data: an image reader then stops once the
+  // description is complete, without reading or decoding any pixel.
+  virtual bool WantsData() const { return true; }
 };
 
 class VectorSink : public ByteSink {
