@@ -64,16 +64,38 @@ float AxisPoints(uint32_t pixels, int32_t pixelsPerMetre) {
                             static_cast<double>(72.0f));
 }
 
-// Run-length decoding of 8-bit (RLE8) or 4-bit (RLE4) pixel data into rows of
-// rowBytes bytes in file order (the first row decoded is row 0). Pixels the
-// codes skip (end of line, delta, end of bitmap) stay index 0; pixels beyond
-// the image are dropped. False when the data end before an end-of-bitmap
-// code while rows remain, or inside a code: the file was cut short.
-bool DecodeRLE(const std::vector<uint8_t>& in, int bits, uint32_t width, uint32_t rows,
-               uint64_t rowBytes, std::vector<uint8_t>& image) {
-  auto put = [&](uint32_t x, uint32_t y, uint8_t index) {
+// The compressed pixel data, read byte by byte through the file's buffer;
+// no more than their length is ever taken.
+class RLEInput {
+ public:
+  RLEInput(FILE* file, uint64_t length) : file_(file), left_(length) {}
+  bool Get(uint8_t& byte) {
+    if (left_ == 0) return false;
+    const int c = std::getc(file_);
+    if (c == EOF) return false;
+    --left_;
+    byte = static_cast<uint8_t>(c);
+    return true;
+  }
+
+ private:
+  FILE* file_;
+  uint64_t left_;
+};
+
+// Run-length decoding of 8-bit (RLE8) or 4-bit (RLE4) pixel data straight
+// into the image's rows of rowBytes bytes, which start zero; the first row
+// decoded is the bottom row unless topDown. Pixels the codes skip (end of
+// line, delta, end of bitmap) stay index 0; pixels beyond the image are
+// dropped. False when the data end before an end-of-bitmap code while rows
+// remain, or inside a code: the file was cut short. Time grows with the
+// data, not with the image: every code covers at most 255 pixels.
+bool DecodeRLE(RLEInput& in, int bits, uint32_t width, uint32_t rows, uint64_t rowBytes, bool topDown,
+               uint8_t* image) {
+  auto put = [&](uint64_t x, uint64_t y, uint8_t index) {
     if (x >= width || y >= rows) return;
-    uint8_t* row = image.data() + y * rowBytes;
+    const uint64_t imageRow = topDown ? y : rows - 1 - y;
+    uint8_t* row = image + imageRow * rowBytes;
     if (bits == 8) {
       row[x] = index;
     } else if ((x & 1u) == 0) {
@@ -82,20 +104,17 @@ bool DecodeRLE(const std::vector<uint8_t>& in, int bits, uint32_t width, uint32_
       row[x / 2] = static_cast<uint8_t>((row[x / 2] & 0xF0) | (index & 0x0F));
     }
   };
-  size_t pos = 0;
   uint64_t x = 0;
   uint64_t y = 0;
   while (y < rows) {
-    if (pos + 2 > in.size()) return false;
-    uint8_t count = in[pos];
-    uint8_t value = in[pos + 1];
-    pos += 2;
+    uint8_t count;
+    uint8_t value;
+    if (!in.Get(count) || !in.Get(value)) return false;
     if (count > 0) {  // encoded run
-      for (unsigned i = 0; i < count; ++i, ++x) {
-        if (x >= width) continue;
-        uint8_t index = bits == 8 ? value : ((i & 1u) == 0 ? value >> 4 : value & 0x0F);
-        put(static_cast<uint32_t>(x), static_cast<uint32_t>(y), index);
+      for (unsigned i = 0; i < count; ++i) {
+        put(x + i, y, bits == 8 ? value : ((i & 1u) == 0 ? value >> 4 : value & 0x0F));
       }
+      x += count;
       continue;
     }
     if (value == 0) {  // end of line
@@ -104,20 +123,19 @@ bool DecodeRLE(const std::vector<uint8_t>& in, int bits, uint32_t width, uint32_
     } else if (value == 1) {  // end of bitmap
       return true;
     } else if (value == 2) {  // delta
-      if (pos + 2 > in.size()) return false;
-      x += in[pos];
-      y += in[pos + 1];
-      pos += 2;
+      uint8_t right;
+      uint8_t up;
+      if (!in.Get(right) || !in.Get(up)) return false;
+      x += right;
+      y += up;
     } else {  // absolute run of value pixels, padded to a 16-bit boundary
-      size_t bytes = bits == 8 ? value : (static_cast<size_t>(value) + 1) / 2;
-      size_t padded = (bytes + 1) & ~static_cast<size_t>(1);
-      if (bytes > in.size() - pos) return false;
+      const unsigned bytes = bits == 8 ? value : (value + 1u) / 2;
+      uint8_t byte = 0;
       for (unsigned i = 0; i < value; ++i, ++x) {
-        size_t byte = bits == 8 ? i : i / 2;
-        uint8_t index = bits == 8 ? in[pos + byte] : ((i & 1u) == 0 ? in[pos + byte] >> 4 : in[pos + byte] & 0x0F);
-        if (x < width) put(static_cast<uint32_t>(x), static_cast<uint32_t>(y), index);
+        if ((bits == 8 || (i & 1u) == 0) && !in.Get(byte)) return false;
+        put(x, y, bits == 8 ? byte : ((i & 1u) == 0 ? byte >> 4 : byte & 0x0F));
       }
-      pos += std::min(padded, in.size() - pos);
+      if (bytes % 2 != 0) in.Get(byte);  // padding; a missing one ends the data anyway
     }
   }
   return true;
@@ -266,29 +284,20 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
 
     if (rle) {
       // The compressed data run from the pixel offset to the image size given
-      // (or the end of the file); more than any image of this size can need is
-      // not read.
+      // (or the end of the file). They are decoded straight into the image
+      // data, which start zero: a blank image from a few bytes costs no more
+      // than its size in the stream's storage.
       uint64_t available = fileSize - pixelOffset;
       if (imageSize > available) return Fail(error, "pixel data cut short");
       if (imageSize != 0) available = imageSize;
-      const uint64_t useful = 4 * static_cast<uint64_t>(columns) * rows + 4 * static_cast<uint64_t>(rows) + 64;
-      const uint64_t compressedSize = std::min(available, useful);
-      if (dataSize > kBMPRLESmallImage && dataSize / kBMPRLEMaxExpansion > compressedSize) {
-        return Fail(error, "image too large for its data");
-      }
-      std::vector<uint8_t> compressed(static_cast<size_t>(compressedSize));
-      if (!ReadAt(file.Get(), pixelOffset, compressed.data(), compressed.size())) {
+      if (fseeko(file.Get(), static_cast<off_t>(pixelOffset), SEEK_SET) != 0) {
         return Fail(error, "pixel data cut short");
       }
-      std::vector<uint8_t> image(static_cast<size_t>(dataSize), 0);
-      if (!DecodeRLE(compressed, bitCount, columns, rows, outRowBytes, image)) {
+      uint8_t* image = sink.PutZeros(static_cast<size_t>(dataSize));
+      if (image == nullptr) return Fail(error, "out of memory for the image data");
+      RLEInput input(file.Get(), available);
+      if (!DecodeRLE(input, bitCount, columns, rows, outRowBytes, topDown, image)) {
         return Fail(error, "pixel data cut short");
-      }
-      for (uint32_t r = 0; r < rows; ++r) {
-        const uint32_t fileRow = topDown ? r : rows - 1 - r;
-        if (!sink.Put(image.data() + static_cast<size_t>(fileRow * outRowBytes), static_cast<size_t>(outRowBytes))) {
-          return Fail(error, "out of memory for the image data");
-        }
       }
     } else {
       // Every row must be in the file; the last row may lack its padding.

@@ -39,6 +39,20 @@ class StreamBufferSink : public TempHugeStringSink {
     if (buffer_.IsMapped() || more > static_cast<size_t>(INT32_MAX - need)) return;
     buffer_.Reserve(static_cast<int32_t>(need + static_cast<int64_t>(more)));
   }
+  // A first request above the heap limit gets a new mapped file, which reads
+  // as zeros without a byte written: what the reader leaves blank costs
+  // neither time nor memory.
+  uint8_t* PutZeros(size_t size) override {
+    const int32_t start = buffer_.GetLength();
+    if (size > static_cast<size_t>(INT32_MAX - 1 - start)) return nullptr;
+    const int32_t n = static_cast<int32_t>(size);
+    if (start == 0 && buffer_.GetCapacity() == 0 && n > TempHugeString::kHeapLimit) {
+      if (!buffer_.Reserve(n + 1) || !buffer_.IsMapped() || !buffer_.Truncate(n)) return nullptr;
+    } else if (n > 0 && !buffer_.Append(n, '\0')) {
+      return nullptr;
+    }
+    return reinterpret_cast<uint8_t*>(buffer_.GetBuffer()) + start;
+  }
 
  private:
   TempHugeString& buffer_;
