@@ -31,8 +31,12 @@ class Deflater {
   Deflater(const Deflater&) = delete;
   Deflater& operator=(const Deflater&) = delete;
 
-  int Init() {
-    const int ret = deflateInit(&zs_, Z_DEFAULT_COMPRESSION);
+  // A zlib stream at the default level; a negative windowBits makes raw
+  // deflate data (no header, no checksum). Once open, a stream is reset
+  // instead, which forgets all it has compressed.
+  int Init(int windowBits = MAX_WBITS) {
+    if (open_) return deflateReset(&zs_);
+    const int ret = deflateInit2(&zs_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY);
     open_ = ret == Z_OK;
     return ret;
   }
@@ -93,13 +97,6 @@ struct DeflatedPiece {
 // compressed before it with the same stream.
 class PieceDeflater {
  public:
-  PieceDeflater() : zs_{} {}
-  ~PieceDeflater() {
-    if (open_) deflateEnd(&zs_);
-  }
-  PieceDeflater(const PieceDeflater&) = delete;
-  PieceDeflater& operator=(const PieceDeflater&) = delete;
-
   // Piece `index` of the n bytes at `in`.
   DeflatedPiece Run(const uint8_t* in, size_t n, size_t index) {
     DeflatedPiece piece;
@@ -117,49 +114,43 @@ class PieceDeflater {
     const size_t start = index * kFlatePieceSize;
     const size_t count = std::min(kFlatePieceSize, n - start);
     const bool last = start + count == n;
-    int ret = Z_OK;
-    if (open_) {
-      ret = deflateReset(&zs_);
-    } else {
-      ret = deflateInit2(&zs_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-      open_ = ret == Z_OK;
-    }
+    z_stream& zs = deflater_.zs();
+    int ret = deflater_.Init(-MAX_WBITS);
     if (ret != Z_OK) {
-      piece.error = ZlibText("deflateInit", ret, zs_);
+      piece.error = ZlibText("deflateInit", ret, zs);
       return;
     }
     if (start > 0) {
-      ret = deflateSetDictionary(&zs_, in + start - kFlateWindow, static_cast<uInt>(kFlateWindow));
+      ret = deflateSetDictionary(&zs, in + start - kFlateWindow, static_cast<uInt>(kFlateWindow));
       if (ret != Z_OK) {
-        piece.error = ZlibText("deflateSetDictionary", ret, zs_);
+        piece.error = ZlibText("deflateSetDictionary", ret, zs);
         return;
       }
     }
-    zs_.next_in = const_cast<Bytef*>(in + start);
-    zs_.avail_in = static_cast<uInt>(count);
+    zs.next_in = const_cast<Bytef*>(in + start);
+    zs.avail_in = static_cast<uInt>(count);
     // The bound covers the data and the end of the stream; the full flush's
     // empty block adds a few bytes, and a short buffer only means a round more.
-    piece.data.resize(deflateBound(&zs_, static_cast<uLong>(count)) + 64);
+    piece.data.resize(deflateBound(&zs, static_cast<uLong>(count)) + 64);
     size_t produced = 0;
     const int flush = last ? Z_FINISH : Z_FULL_FLUSH;
     for (;;) {
-      zs_.next_out = piece.data.data() + produced;
-      zs_.avail_out = static_cast<uInt>(piece.data.size() - produced);
-      ret = deflate(&zs_, flush);
-      produced = piece.data.size() - zs_.avail_out;
+      zs.next_out = piece.data.data() + produced;
+      zs.avail_out = static_cast<uInt>(piece.data.size() - produced);
+      ret = deflate(&zs, flush);
+      produced = piece.data.size() - zs.avail_out;
       if (ret == Z_STREAM_ERROR) {
-        piece.error = ZlibText("deflate", ret, zs_);
+        piece.error = ZlibText("deflate", ret, zs);
         return;
       }
-      if (last ? ret == Z_STREAM_END : zs_.avail_out != 0) break;
+      if (last ? ret == Z_STREAM_END : zs.avail_out != 0) break;
       piece.data.resize(piece.data.size() + kFlateWindow);
     }
     piece.data.resize(produced);
     piece.adler = adler32(adler32(0, Z_NULL, 0), in + start, static_cast<uInt>(count));
   }
 
-  z_stream zs_;
-  bool open_ = false;
+  Deflater deflater_;
 };
 
 // Hands the pieces to worker threads and back to the caller in order. The
