@@ -99,9 +99,10 @@ int32_t ConvertInto(CPDFDoc* doc, const char* inputPath, const char* outputPath)
   auto* resources = dynamic_cast<CPDFResDict*>(page->Get_Resources(nullptr));
   if (!resources) return -1;
 
-  // The first image serves only to learn the size in points.
+  // The first image serves only to learn the size in points: it is read
+  // without its pixels.
   {
-    std::unique_ptr<CPDFImageXObj> sizing(CPDFImageXObj::CreateImageXObj(doc, inputPath, matrix));
+    std::unique_ptr<CPDFImageXObj> sizing(CPDFImageXObj::CreateImageXObj(doc, inputPath, matrix, false));
     if (!sizing) return -1;
     DropLookupStream(doc, sizing.get());
   }

@@ -273,6 +273,14 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
     const uint64_t outRowBytes = palette ? inRowBytes : 3 * static_cast<uint64_t>(columns);
     const uint64_t dataSize = outRowBytes * rows;
     if (dataSize > kMaxImageDataSize) return Fail(error, "image too large");
+    result.dataSize = dataSize;
+    const bool resolution = xPixelsPerMetre > 0 && yPixelsPerMetre > 0;
+    result.widthPoints = AxisPoints(columns, resolution ? xPixelsPerMetre : 0);
+    result.heightPoints = AxisPoints(rows, resolution ? yPixelsPerMetre : 0);
+    if (!sink.WantsData()) {
+      description = std::move(result);
+      return true;
+    }
 
     if (rle) {
       // The compressed data run from the pixel offset to the image size given
@@ -296,6 +304,7 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
       if (pixelOffset + paddedRow * (rows - 1) + inRowBytes > fileSize) {
         return Fail(error, "pixel data cut short");
       }
+      sink.Expect(static_cast<size_t>(dataSize));
       std::vector<uint8_t> in(static_cast<size_t>(inRowBytes));
       std::vector<uint8_t> out(palette ? 0 : static_cast<size_t>(outRowBytes));
       const Channel red = MakeChannel(masks[0]);
@@ -327,10 +336,6 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
       }
     }
 
-    result.dataSize = dataSize;
-    const bool resolution = xPixelsPerMetre > 0 && yPixelsPerMetre > 0;
-    result.widthPoints = AxisPoints(columns, resolution ? xPixelsPerMetre : 0);
-    result.heightPoints = AxisPoints(rows, resolution ? yPixelsPerMetre : 0);
     description = std::move(result);
     return true;
   } catch (const std::bad_alloc&) {

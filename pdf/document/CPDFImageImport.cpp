@@ -32,6 +32,13 @@ class StreamBufferSink : public TempHugeStringSink {
     }
     return TempHugeStringSink::Put(data, size);
   }
+  void Expect(size_t more) override {
+    // Only storage not yet in a file: a failed reservation then leaves the
+    // buffer as it was (a mapped one would lose its data), and Put grows it.
+    const int64_t need = int64_t{buffer_.GetLength()} + 1;
+    if (buffer_.IsMapped() || more > static_cast<size_t>(INT32_MAX - need)) return;
+    buffer_.Reserve(static_cast<int32_t>(need + static_cast<int64_t>(more)));
+  }
   // A first request above the heap limit gets a new mapped file, which reads
   // as zeros without a byte written: what the reader leaves blank costs
   // neither time nor memory.
@@ -49,6 +56,14 @@ class StreamBufferSink : public TempHugeStringSink {
 
  private:
   TempHugeString& buffer_;
+};
+
+// Takes no data: the readers stop at the description.
+class NoDataSink : public ByteSink {
+ public:
+  bool Put(const uint8_t*, size_t) override { return false; }
+  size_t Size() const override { return 0; }
+  bool WantsData() const override { return false; }
 };
 
 using ImageReader = bool (*)(const char* path, ByteSink& sink, ImageDescription& description,
@@ -132,16 +147,18 @@ CPDFDict* NoColourTransform(CPDFObjRegistry* doc) {
 // Reads the file with the reader into a new image XObject of the document.
 // The matrix is set only on success.
 CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                           ImageReader read, std::string* reason) {
+                           ImageReader read, std::string* reason, bool withData) {
   if (!path) return nullptr;
   CPDFObjRef lookupRef;
   try {
     std::unique_ptr<CPDFImageXObj> image(new CPDFImageXObj);
     ImageDescription d;
     StreamBufferSink sink(image->GetBuffer());
-    if (!read(path, sink, d, reason)) return nullptr;
+    NoDataSink noData;
+    if (!read(path, withData ? static_cast<ByteSink&>(sink) : noData, d, reason)) return nullptr;
+    const size_t length = withData ? d.dataSize : 0;
     if (d.width < 1 || d.width > INT32_MAX || d.height < 1 || d.height > INT32_MAX ||
-        d.dataSize != sink.Size() || !image->SetLength(static_cast<int32_t>(d.dataSize))) {
+        (withData && d.dataSize != sink.Size()) || !image->SetLength(static_cast<int32_t>(length))) {
       if (reason) *reason = "bad image description";
       return nullptr;
     }
@@ -174,16 +191,16 @@ CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& m
 }  // namespace
 
 CPDFImageXObj* CreateBMPImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                              std::string* reason) {
-  return ImportImage(doc, path, matrix, ReadBMPImage, reason);
+                              std::string* reason, bool withData) {
+  return ImportImage(doc, path, matrix, ReadBMPImage, reason, withData);
 }
 
 CPDFImageXObj* CreateJPEGImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                              std::string* reason) {
-  return ImportImage(doc, path, matrix, ReadJPEGImage, reason);
+                              std::string* reason, bool withData) {
+  return ImportImage(doc, path, matrix, ReadJPEGImage, reason, withData);
 }
 
 CPDFImageXObj* CreateTIFFImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                              std::string* reason) {
-  return ImportImage(doc, path, matrix, ReadTIFFImage, reason);
+                              std::string* reason, bool withData) {
+  return ImportImage(doc, path, matrix, ReadTIFFImage, reason, withData);
 }

@@ -79,16 +79,16 @@ const CPDFName& CPDFImageXObj::GetNamePrefix() {
 }
 
 CPDFImageXObj* CPDFImageXObj::CreateImageXObj(CPDFObjRegistry* doc, const char* path,
-                                              CPDFMatrix& matrix) {
+                                              CPDFMatrix& matrix, bool withData) {
   CPDFImageXObj* image = nullptr;
   std::string reason;  // why a recognised file was refused
   if (path) {
     if (IsTIFFFile(path)) {
-      image = CreateTIFFImage(doc, path, matrix, &reason);
+      image = CreateTIFFImage(doc, path, matrix, &reason, withData);
     } else if (IsJPEGFile(path)) {
-      image = CreateJPEGImage(doc, path, matrix, &reason);
+      image = CreateJPEGImage(doc, path, matrix, &reason, withData);
     } else if (IsBMPFile(path)) {
-      image = CreateBMPImage(doc, path, matrix, &reason);
+      image = CreateBMPImage(doc, path, matrix, &reason, withData);
     }
   }
   if (!image && doc) {

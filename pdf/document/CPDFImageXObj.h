@@ -70,6 +70,8 @@ class CPDFImageXObj : public CPDFXObject {
   // result. Otherwise none, and the document's error record holds
   // ("CPDFImageXObj", "CreateImageXObj", 3, "unknown file format: <path>"),
   // the reader's reason following in brackets when the file was of a known
-  // kind.
-  static CPDFImageXObj* CreateImageXObj(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix);
+  // kind. Without data, the image has its dictionary only and no pixel is
+  // read: enough to learn the size.
+  static CPDFImageXObj* CreateImageXObj(CPDFObjRegistry* doc, const char* path,
+                                        CPDFMatrix& matrix, bool withData = true);
 };

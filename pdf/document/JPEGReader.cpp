@@ -281,10 +281,17 @@ bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& descripti
     // a PDF reader does to three-component data unless told otherwise.
     result.rgbWithoutTransform = header.fileSpace == JCS_RGB && !header.adobeMarker;
 
+    if (!sink.WantsData()) {
+      result.dataSize = fileSize;
+      description = std::move(result);
+      return true;
+    }
+
     // The whole file, unchanged, is the image data; its marker structure is
     // checked on the way, so that a file cut short is refused.
     if (fseeko(file.Get(), 0, SEEK_SET) != 0) return Fail(error, "cannot read the file");
     std::vector<uint8_t> block(65536);
+    sink.Expect(static_cast<size_t>(fileSize));
     MarkerWalk walk;
     uint64_t copied = 0;
     while (copied < fileSize) {

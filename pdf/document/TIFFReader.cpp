@@ -316,6 +316,14 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description, 
   if (dataSize > kMaxImageDataSize) return Fail(error, "image too large");
   const bool tiled = TIFFIsTiled(tiff) != 0;
 
+  result.widthPoints = AxisPoints(width, hasX, xResolution, unit);
+  result.heightPoints = AxisPoints(length, hasY, yResolution, unit);
+  if (!sink.WantsData()) {
+    result.dataSize = dataSize;
+    description = std::move(result);
+    return true;
+  }
+
   // Nothing of the image's size is held besides the image data themselves:
   // strips are decoded straight into them, other images a row or a tile at
   // a time (at most kImageDecodeBudget bytes).
@@ -335,8 +343,6 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description, 
   handle.reset();
   if (!Check(capture, error, "close")) return false;
 
-  result.widthPoints = AxisPoints(width, hasX, xResolution, unit);
-  result.heightPoints = AxisPoints(length, hasY, yResolution, unit);
   description = std::move(result);
   return true;
 }
