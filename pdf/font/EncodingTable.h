@@ -26,8 +26,8 @@ class EncodingTable : public CPDFEnvCacheItem {
 
   // code -> name replaces the code's name; name -> code replaces the name's
   // code. The name a replaced code had stays in the name map, still leading
-  // to that code. False for no name or when memory runs out (the table may
-  // then hold the code's new name without its way back).
+  // to that code. False for no name or when memory runs out; a failed Add
+  // changes nothing.
   bool Add(uint8_t code, const char* glyphName);
 
   // The code's name: true. Otherwise out receives "G%02X" of the code
@@ -49,7 +49,8 @@ class EncodingTable : public CPDFEnvCacheItem {
   // WinAnsiEncoding, MacRomanEncoding, MacExpertEncoding, PDFDocEncoding.
   // Adds to what the table holds. The codes go in from the highest down, so
   // a name that stands at several codes leads back to the lowest. Any other
-  // name answers false and changes nothing.
+  // name answers false and changes nothing. A fill that runs out of memory
+  // answers false and keeps the rows it added.
   bool LoadStandard(const char* encodingName);
   // The encoding cache's entry; the same as LoadStandard.
   bool LoadByName(const char* encodingName) { return LoadStandard(encodingName); }
