@@ -43,6 +43,7 @@
 #include "pdf/document/CPDFResource.h"
 #include "pdf/document/CPDFSepInfoDict.h"
 #include "pdf/document/CPDFThumbnail.h"
+#include "pdf/font/CPDFEncoding.h"
 #include "pdf/graphics/CPDFExtGState.h"
 #include "pdf/graphics/CPDFProperties.h"
 #include "pdf/graphics/CPDFShading.h"
@@ -155,6 +156,8 @@ std::vector<Row> Rows() {
       {"Type3Func", Typed<CPDFType3Func>(), "<< /FunctionType 3 /Domain [0 1] /Functions [@1 @2] /Bounds [0.5] /Encode [0 1 0 1] >>" + _ + kTint + _ + kCalc, "<< /FunctionType 3 /Domain [0 1] /Functions [] /Encode [] >>"},
       {"Type4Func", Typed<CPDFType4Func>(), kCalc, "<< /FunctionType 4 /Length 1 >> stream\r\nx\r\nendstream"},
       {"FunctionFamily", Family<&CPDFFunction::CreateFunction>(), "<< /FunctionType 3 /Domain [0 1] /Functions [" + kTint + "] /Bounds [] /Encode [0 1] >>", "<< /FunctionType 9 /Domain [0 1] >>"},
+      // pdf/font
+      {"Encoding", Typed<CPDFEncoding>(), "<< /Type /Encoding /BaseEncoding /MacRomanEncoding /Differences [32 /space @1 /a /b @2] >>" + _ + "65" + _ + "[/c 70 /d]", "<< /BaseEncoding /WinAnsiEncoding /Differences [32 /space] >>"},
       // pdf/graphics
       {"ExtGState", Typed<CPDFExtGState>(), "<< /Type /ExtGState /LW 2 /Font [@1 12] >>" + _ + kFont, "<< /LW 2 >>"},
       {"Properties", Typed<CPDFProperties>(), "<< /Metadata @1 /A [1 2] >>" + _ + kData, ""},
