@@ -13,6 +13,7 @@
 #include "pdf/document/CPDFTrailer.h"
 #include "pdf/document/CPDFXRef.h"
 #include "pdf/object/CPDFCrypt.h"
+#include "pdf/object/CPDFDepthGuard.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFInStream.h"
 #include "pdf/object/CPDFObject.h"
@@ -278,7 +279,8 @@ CPDFObject* CPDFDoc::LoadFrom(CPDFInStream& in, const CPDFObjRef& ref, int32_t o
     CPDFException::ThrowFormat(kClass, kMethod, 4, "circular reference: %d %d", ref.GetNumber(),
                                ref.GetGeneration());
   }
-  if (static_cast<int32_t>(loading_.size()) >= kMaxLoadDepth) Throw(kMethod, 4, "too deep");
+  CPDFDepthGuard depth(loadDepth_, kMaxLoadDepth);
+  if (depth.TooDeep()) Throw(kMethod, 4, "too deep");
   // A load nested in another one (an indirect Length) goes back to where
   // the outer read stood.
   const int32_t resume = loading_.empty() ? -1 : in.GetPosition();

@@ -62,9 +62,9 @@ class CPDFPages : public CPDFDocStruct, public CPDFDict {
   static const CPDFName* TypeOf(CPDFObjRegistry* doc, CPDFDict* dict);
 
  private:
-  CPDFPage* FindPage(int32_t index, CPDFObjRef* ref, int32_t depth);
-  bool Insert(int32_t position, CPDFPage* page, const CPDFObjRef& node, CPDFObjRef* ref,
-              int32_t depth);
+  // Both descend the tree recursively, at most kMaxDepth nodes deep.
+  CPDFPage* FindPage(int32_t index, CPDFObjRef* ref);
+  bool Insert(int32_t position, CPDFPage* page, const CPDFObjRef& node, CPDFObjRef* ref);
   // The kid at the index as a typed node, converting a raw one and storing
   // it back under its reference.
   CPDFPages* KidNode(CPDFArray* kids, int32_t index, CPDFDict* kid, const CPDFObjRef& ref);

@@ -17,14 +17,12 @@ namespace {
 thread_local int32_t g_parseDepth = 0;
 }  // namespace
 
-CPDFParseDepth::CPDFParseDepth(const char* className) {
-  if (g_parseDepth >= CPDFObject::kMaxNesting) {
+CPDFParseDepth::CPDFParseDepth(const char* className)
+    : depth_(g_parseDepth, CPDFObject::kMaxNesting) {
+  if (depth_.TooDeep()) {
     CPDFException::Throw(className, "Serialize", CPDFException::kSyntax, "ioerror");
   }
-  ++g_parseDepth;
 }
-
-CPDFParseDepth::~CPDFParseDepth() { --g_parseDepth; }
 
 void CPDFParseDepth::ThrowInvalidToken(const char* className, CPDFInStream& in) {
   char token[CPDFInStream::kTokenSize];
