@@ -51,7 +51,7 @@ bool ConvertRawSpace(CPDFObjRegistry* doc, CPDFObject* raw, int32_t mask, Store 
 
 CPDFColorSpace* CPDFColorSpace::CreateColorSpace(CPDFObjRegistry* doc, CPDFObject* object,
                                                  int32_t mask) {
-  static const CPDFFamilyMember<CPDFColorSpace> kMembers[] = {
+  static constexpr CPDFFamilyMember<CPDFColorSpace> kMembers[] = {
       MakeFamilyMember<CPDFColorSpace, CPDFDevGrayCS, CPDFArray>(kDeviceGray),
       MakeFamilyMember<CPDFColorSpace, CPDFDevRGBCS, CPDFArray>(kDeviceRGB),
       MakeFamilyMember<CPDFColorSpace, CPDFDevCMYKCS, CPDFArray>(kDeviceCMYK),
@@ -67,7 +67,7 @@ CPDFColorSpace* CPDFColorSpace::CreateColorSpace(CPDFObjRegistry* doc, CPDFObjec
   if (!object || !object->IsType(kArray)) return nullptr;
   CPDFLoadDepth depth;
   if (depth.TooDeep()) return nullptr;
-  return CreateFamilyMember(kMembers, doc, object, mask);
+  return CreateFamilyMember<kMembers>(doc, object, mask);
 }
 
 const CPDFName& CPDFColorSpace::GetNamePrefix() {
