@@ -7,6 +7,7 @@
 #include "pdf/document/CPDFBody.h"
 #include "pdf/document/CPDFCatalog.h"
 #include "pdf/document/CPDFDocSave.h"
+#include "pdf/document/CPDFFactoryRegistration.h"
 #include "pdf/document/CPDFHeader.h"
 #include "pdf/document/CPDFPage.h"
 #include "pdf/document/CPDFPages.h"
@@ -50,7 +51,9 @@ bool ParseHeaderNumber(const char* token, int32_t* value) {
 
 }  // namespace
 
-CPDFDoc::CPDFDoc() = default;
+// Before the first document reads anything, the layers above the object
+// layer and the document core register the factories those consult.
+CPDFDoc::CPDFDoc() { PDFRegisterFactories(); }
 
 CPDFDoc::~CPDFDoc() { Close(); }
 

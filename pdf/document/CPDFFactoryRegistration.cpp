@@ -1,0 +1,26 @@
+#include "pdf/document/CPDFFactoryRegistration.h"
+
+#include <mutex>
+
+#include "pdf/document/CPDFFileSpec.h"
+#include "pdf/document/CPDFTypedEntries.h"
+#include "pdf/graphics/GraphicsFactories.h"
+#include "pdf/object/CPDFEntryFactories.h"
+#include "pdf/object/CPDFStream.h"
+
+namespace {
+
+bool TypeStreamFileSpec(CPDFDict* dict, CPDFObjRegistry* doc) {
+  return PDFLoadEntry<CPDFFileSpec, CPDFDict>(dict, doc, CPDFStream::Key_F(),
+                                              CPDFObject::kDictionary);
+}
+
+}  // namespace
+
+void PDFRegisterFactories() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    PDFSetEntryFactory(CPDFTypedEntry::kStreamF, TypeStreamFileSpec);
+    PDFRegisterGraphicsFactories();
+  });
+}
