@@ -1,7 +1,6 @@
 #include "pdf/document/CPDFAltImageDict.h"
 
 #include "pdf/document/CPDFImageXObj.h"
-#include "pdf/document/CPDFTypedEntries.h"
 #include "pdf/object/CPDFStream.h"
 
 bool CPDFAltImageDict::Check(CPDFObjRegistry* doc, CPDFObject* object) {
@@ -10,15 +9,13 @@ bool CPDFAltImageDict::Check(CPDFObjRegistry* doc, CPDFObject* object) {
 }
 
 bool CPDFAltImageDict::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  SetDoc(doc);
-  return PDFLoadEntries(this, doc, source, [&] {
-    return Get(doc, Key_Image()) &&
-           PDFLoadEntry<CPDFImageXObj, CPDFStream>(this, doc, Key_Image(), kStream);
+  return PDFLoadFrame(this, doc, source, [&] {
+    return PDFTypeEntry<CPDFImageXObj>(this, doc, Key_Image(), PDFEntry::kRequired);
   });
 }
 
 CPDFObject* CPDFAltImageDict::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return PDFCloneStruct<CPDFAltImageDict>(this, doc, sourceDoc);
+  return PDFClone(this, doc, sourceDoc);
 }
 
-PDF_DICT_ACCESSOR_BODIES(CPDFAltImageDict, Image, CPDFImageXObj)
+PDF_ACCESSOR_DEF(CPDFAltImageDict, Image, CPDFImageXObj)

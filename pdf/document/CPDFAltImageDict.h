@@ -1,9 +1,9 @@
 #pragma once
 // The alternate image dictionary: an element of an image's Alternates
 // array, naming another image XObject to use in place of the base image.
-#include "pdf/object/CPDFAccessor.h"
 #include "pdf/object/CPDFDataStruct.h"
 #include "pdf/object/CPDFDict.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 class CPDFImageXObj;
 
@@ -20,7 +20,5 @@ class CPDFAltImageDict : public CPDFDataStruct, public CPDFDict {
   CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
 
   // The image, when it is typed.
-  CPDFImageXObj* Get_Image(CPDFObjRef* ref = nullptr);
-  bool Set_Image(CPDFImageXObj* value, bool indirect = false, CPDFObjRef* ref = nullptr);
-  PDF_CONST_NAME(Key_Image, "Image")
+  PDF_ACCESSOR_DECL(Image, CPDFImageXObj)
 };

@@ -21,3 +21,7 @@ bool CPDFCatalog::Create(CPDFObjRegistry* doc) {
     return CPDFException::Absorb(nullptr, "CPDFCatalog", "Create");
   }
 }
+
+CPDFObject* CPDFCatalog::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+  return PDFCloneStruct(this, doc, sourceDoc, "CPDFCatalog");
+}

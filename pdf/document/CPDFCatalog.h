@@ -21,4 +21,6 @@ class CPDFCatalog : public CPDFDocStruct, public CPDFDict {
   // Type Catalog and a new page-tree root registered as Pages. On failure
   // nothing registered stays behind.
   bool Create(CPDFObjRegistry* doc);
+  // A new catalog with a deep copy of the entries; none on failure.
+  CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
 };

@@ -62,6 +62,7 @@ class CPDFDoc : public CPDFObjRegistry {
   CPDFCatalog* GetCatalog(CPDFObjRef* ref = nullptr);
 
   // The registry.
+  using CPDFObjRegistry::RegistObj;
   bool RegistObj(CPDFObject* object, CPDFObjRef* ref) override;
   CPDFObject* GetObj(const CPDFObjRef& ref) override;
   void DeleteObj(const CPDFObjRef& ref) override;

@@ -9,3 +9,7 @@ bool CPDFEncryptDict::IsStandardR2V1(CPDFObjRegistry* doc, CPDFDict* dict) {
   return r && v && r->GetInt() == 2 && r->GetFloat() == 2.0f && v->GetInt() == 1 &&
          v->GetFloat() == 1.0f;
 }
+
+CPDFObject* CPDFEncryptDict::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+  return PDFCloneStruct(this, doc, sourceDoc, "CPDFEncryptDict");
+}

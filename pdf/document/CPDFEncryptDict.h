@@ -18,6 +18,10 @@ class CPDFEncryptDict : public CPDFDocStruct, public CPDFDict {
   PDF_DICT_ACCESSOR(R, CPDFNumber)
   PDF_DICT_ACCESSOR(V, CPDFNumber)
 
+  // A new Encrypt dictionary with a deep copy of the entries; none on
+  // failure.
+  CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
+
   // Filter Standard, R 2 and V 1, all present.
   bool IsStandardR2V1() { return IsStandardR2V1(GetDoc(), this); }
   // The same test for any dictionary (an Encrypt entry as read).

@@ -9,3 +9,7 @@ bool CPDFFDFCatalog::Create(CPDFObjRegistry* doc) {
   fdf.release();
   return true;
 }
+
+CPDFObject* CPDFFDFCatalog::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+  return PDFCloneStruct(this, doc, sourceDoc, "CPDFFDFCatalog");
+}

@@ -13,4 +13,6 @@ class CPDFFDFCatalog : public CPDFDocStruct, public CPDFDict {
 
   // FDF set to a new empty dictionary, written inline.
   bool Create(CPDFObjRegistry* doc);
+  // A new FDF catalog with a deep copy of the entries; none on failure.
+  CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
 };

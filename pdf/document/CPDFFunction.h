@@ -17,7 +17,6 @@ class CPDFFunction : public CPDFDataStruct, public CPDFStream {
   enum TypeBit : int32_t { kType0 = 1, kType2 = 2, kType3 = 4, kType4 = 8 };
 
   ~CPDFFunction() override = default;
-  PDF_STREAM_STRUCT_DOC()
 
   int32_t GetTypeBit() const { return typeBit_; }
   const char* GetFunctionTypeName() const { return functionTypeName_; }

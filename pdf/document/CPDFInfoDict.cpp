@@ -1,9 +1,5 @@
 #include "pdf/document/CPDFInfoDict.h"
 
-#include <memory>
-
-#include "pdf/object/CPDFException.h"
-
 bool CPDFInfoDict::Create(CPDFObjRegistry* doc) { return SetDoc(doc); }
 
 bool CPDFInfoDict::Load(CPDFObjRegistry* doc, CPDFDict* source) {
@@ -21,10 +17,5 @@ bool CPDFInfoDict::Load(CPDFObjRegistry* doc, CPDFDict* source) {
 }
 
 CPDFObject* CPDFInfoDict::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  std::unique_ptr<CPDFInfoDict> copy(new CPDFInfoDict);
-  if (!CopyDataStruct(this, copy.get(), doc, sourceDoc)) {
-    CPDFException::Throw("CPDFInfoDict", "Clone", CPDFException::kStepFailed,
-                         "CPDFDict::Duplicate()");
-  }
-  return copy.release();
+  return PDFCloneStruct(this, doc, sourceDoc, "CPDFInfoDict");
 }

@@ -81,6 +81,7 @@ bool LoadCategoryDict(CPDFObjRegistry* doc, CPDFDict* dict, const CategoryLoader
     CPDFObject* typed = make(doc, value);
     if (!typed) continue;
     if (!dict->Set(doc, key, typed, ref.IsDefined(), &ref)) {
+      PDFGiveBack(typed, value, doc);
       delete typed;
       return false;
     }
@@ -99,6 +100,7 @@ bool LoadCategoryArray(CPDFObjRegistry* doc, CPDFArray* array, const CategoryLoa
     CPDFObject* typed = make(doc, value);
     if (!typed) continue;
     if (!array->SetAt(doc, i, typed, ref.IsDefined(), &ref)) {
+      PDFGiveBack(typed, value, doc);
       delete typed;
       return false;
     }
@@ -112,11 +114,14 @@ bool CPDFResDict::Load(CPDFObjRegistry* doc, CPDFDict* source) {
   if (!source) return false;
   SetDoc(doc);
   if (!Assign(doc, source)) return false;
+  bool ok = false;
   try {
-    return LoadCategories();
+    ok = LoadCategories();
   } catch (...) {
-    return CPDFException::Absorb(nullptr, "CPDFResDict", "Load");
+    ok = CPDFException::Absorb(nullptr, "CPDFResDict", "Load");
   }
+  if (!ok) source->Assign(doc, this);  // the entries go back as read
+  return ok;
 }
 
 bool CPDFResDict::LoadCategories() {

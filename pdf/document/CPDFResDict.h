@@ -33,8 +33,8 @@ class CPDFResDict : public CPDFDataStruct, public CPDFDict {
   // Sets the document, takes over the source's entries and converts the
   // entries read from a file into typed resources, category by category.
   // An entry no family accepts stays as read. False when an entry cannot be
-  // fetched or a typed entry cannot be stored; the entries converted so far
-  // stay converted.
+  // fetched or a typed entry cannot be stored; the entries then go back to
+  // the source, written as they were read.
   bool Load(CPDFObjRegistry* doc, CPDFDict* source);
   // A new resource dictionary duplicated from this one; none on failure.
   CPDFResDict* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;

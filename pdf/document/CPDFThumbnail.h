@@ -13,7 +13,6 @@ class CPDFThumbnail : public CPDFDocStruct, public CPDFStream {
  public:
   CPDFThumbnail() : CPDFDocStruct(kThumbnail) {}
   ~CPDFThumbnail() override = default;
-  PDF_STREAM_STRUCT_DOC()
 
   // True when Width, Height and BitsPerComponent are parsed numbers.
   static bool Check(CPDFObjRegistry* doc, CPDFObject* object);

@@ -16,13 +16,6 @@ class CPDFXObject : public CPDFResource, public CPDFStream {
   int32_t GetSubtype() const { return subtype_; }
   const char* GetSubtypeName() const { return subtypeName_; }
 
-  // The owning document, kept alike in the resource and the stream part.
-  bool SetDoc(CPDFObjRegistry* doc) {
-    CPDFResource::SetDoc(doc);
-    return CPDFStream::SetDoc(doc);
-  }
-  CPDFObjRegistry* GetDoc() const { return CPDFStream::GetDoc(); }
-
   // True when the dictionary's Type is the name XObject.
   static bool Check(CPDFObjRegistry* doc, CPDFDict* dict);
   // Sets the document and Type /XObject; false on any failure.

@@ -1,4 +1,6 @@
 #pragma once
+// Earlier load and accessor helpers, kept until every typed class uses the
+// kit in CPDFTypedStruct.h; nothing new uses them.
 // The typed-accessor pattern: every Get_<Key>/Set_<Key> pair of a typed
 // dictionary goes through CPDFDict::Get/Set with the class's own document.
 // A stored value of another class than the accessor's answers none (a
@@ -21,28 +23,7 @@
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFName.h"
 #include "pdf/object/CPDFObjRef.h"
-
-// The value under the key as class T, or none (absent, unresolved, or of
-// another class). The out reference receives the reference of an indirect
-// value.
-template <class T>
-T* PDFGetAs(const CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key,
-            CPDFObjRef* ref = nullptr) {
-  if (!dict) {
-    if (ref) ref->Reset();
-    return nullptr;
-  }
-  return dynamic_cast<T*>(dict->Get(doc, key, ref));
-}
-
-// Stores the value (its object part) under the key; see CPDFDict::Set.
-template <class T>
-bool PDFSetAs(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key, T* value,
-              bool indirect = false, CPDFObjRef* ref = nullptr) {
-  static_assert(std::is_base_of_v<CPDFObject, T>, "the value must have an object part");
-  if (!dict) return false;
-  return dict->Set(doc, key, static_cast<CPDFObject*>(value), indirect, ref);
-}
+#include "pdf/object/CPDFTypedStruct.h"
 
 #define PDF_DICT_ACCESSOR(Key, Type)                                                 \
   PDF_CONST_NAME(Key_##Key, #Key)                                                    \
@@ -83,11 +64,6 @@ bool PDFLoadEntries(CPDFDict* self, CPDFObjRegistry* doc, CPDFDict* source, Conv
   return ok;
 }
 
-// After a typed object took over a raw one's content (the Assign exchange
-// of dictionaries, streams and arrays) but could not be stored in its
-// place: the content goes back to the raw object, which is still where the
-// file had it. Values that were copied rather than taken need nothing.
-void PDFGiveBack(CPDFObject* typed, CPDFObject* raw, CPDFObjRegistry* doc);
 
 // Converts the raw value under the key into class T when it was read from a
 // file (loaded flag set) and has a type bit of the mask: a new T made from

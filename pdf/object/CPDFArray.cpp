@@ -17,7 +17,7 @@ CPDFObject* CPDFArray::Get(CPDFObjRegistry* doc, int32_t index, CPDFObjRef* ref)
   if (atom->GetKind() == CPDFAtom::kIndirectReference) {
     const auto* r = static_cast<CPDFObjRef*>(atom);
     if (ref) *ref = *r;
-    return doc ? doc->GetObj(*r) : nullptr;
+    return doc ? doc->Fetch(*r) : nullptr;
   }
   return dynamic_cast<CPDFObject*>(atom);
 }

@@ -2,6 +2,7 @@
 // The PDF array: an ordered list of atoms (direct objects, references or
 // empty slots) that it owns.
 #include <cstdint>
+#include <memory>
 
 #include "pdf/object/CPDFObject.h"
 #include "pdf/object/CPDFObjRef.h"
@@ -33,6 +34,21 @@ class CPDFArray : public CPDFObject, public TempArray<CPDFAtom*, TempDeleteDispo
              CPDFObjRef* ref = nullptr);
   bool Push_Back(CPDFObjRegistry* doc, CPDFObject* value, bool indirect = false,
                  CPDFObjRef* ref = nullptr);
+  // The same with the ownership in the signature: the array (or the
+  // document) takes the value when the store succeeds; otherwise it is
+  // deleted here.
+  bool SetAt(CPDFObjRegistry* doc, int32_t index, std::unique_ptr<CPDFObject> value,
+             bool indirect = false, CPDFObjRef* ref = nullptr) {
+    if (!SetAt(doc, index, value.get(), indirect, ref)) return false;
+    value.release();
+    return true;
+  }
+  bool Push_Back(CPDFObjRegistry* doc, std::unique_ptr<CPDFObject> value, bool indirect = false,
+                 CPDFObjRef* ref = nullptr) {
+    if (!Push_Back(doc, value.get(), indirect, ref)) return false;
+    value.release();
+    return true;
+  }
   // Deletes the element (an indirect one is dropped from the document) and
   // erases its slot.
   void Remove(CPDFObjRegistry* doc, int32_t index);

@@ -12,15 +12,30 @@ class CPDFName;
 class CPDFObjRef;
 class CPDFOutStream;
 
-class CPDFStructBase {
+// The owning document of a typed structure or a stream. Both derive from it
+// virtually, so a typed stream (a CPDFDataStruct and a CPDFStream at once)
+// has exactly one document pointer, whichever part sets it.
+class CPDFDocHolder {
  public:
-  virtual ~CPDFStructBase() = default;
-
   bool SetDoc(CPDFObjRegistry* doc) {
     doc_ = doc;
     return true;
   }
   CPDFObjRegistry* GetDoc() const { return doc_; }
+
+ protected:
+  CPDFDocHolder() = default;
+  CPDFDocHolder(const CPDFDocHolder&) = default;
+  CPDFDocHolder& operator=(const CPDFDocHolder&) = default;
+  ~CPDFDocHolder() = default;
+
+  CPDFObjRegistry* doc_ = nullptr;
+};
+
+class CPDFStructBase : public virtual CPDFDocHolder {
+ public:
+  virtual ~CPDFStructBase() = default;
+
   int32_t GetStructKind() const { return structKind_; }
 
   // Stores the document in the destination.
@@ -53,7 +68,6 @@ class CPDFStructBase {
   void SetStructKind(int32_t kind) { structKind_ = kind; }
 
  private:
-  CPDFObjRegistry* doc_ = nullptr;
   int32_t structKind_ = -1;
 };
 
@@ -126,6 +140,13 @@ class CPDFDocStruct : public CPDFStructBase {
 // structures copy their data with the stream's own step.
 bool CopyDataStruct(CPDFStructBase* source, CPDFStructBase* dest, CPDFObjRegistry* doc,
                     CPDFObjRegistry* sourceDoc, bool overwrite = true);
+
+// The shared copy step of a stream-based typed structure's Clone: sets the
+// destination's document, then copies the source's stream part into the
+// destination's (entries, and the data or the extent). False when either
+// has no stream part or the copy fails. Defined with the stream.
+bool CopyDataStream(CPDFStructBase* source, CPDFStructBase* dest, CPDFObjRegistry* doc,
+                    CPDFObjRegistry* sourceDoc);
 
 // The file sections of a document (header 0, body 1, cross-reference 2,
 // trailer 3). Serialize writes the section; failures are thrown.

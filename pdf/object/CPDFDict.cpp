@@ -32,7 +32,7 @@ CPDFObject* CPDFDict::Get(CPDFObjRegistry* doc, const CPDFName& key, CPDFObjRef*
   if (atom->GetKind() == CPDFAtom::kIndirectReference) {
     const auto* r = static_cast<CPDFObjRef*>(atom);
     if (ref) *ref = *r;
-    return doc ? doc->GetObj(*r) : nullptr;
+    return doc ? doc->Fetch(*r) : nullptr;
   }
   return dynamic_cast<CPDFObject*>(atom);
 }

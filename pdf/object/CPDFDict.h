@@ -4,6 +4,7 @@
 // value with the document and store a reference instead. Every typed
 // accessor (Get_/Set_ followed by the key) works through Get and Set.
 #include <cstdint>
+#include <memory>
 
 #include "pdf/object/CPDFName.h"
 #include "pdf/object/CPDFObject.h"
@@ -34,6 +35,15 @@ class CPDFDict : public CPDFObject, public TempDict<CPDFName, CPDFAtom*, TempDel
   // or for no value; the value then stays the caller's.
   bool Set(CPDFObjRegistry* doc, const CPDFName& key, CPDFObject* value, bool indirect = false,
            CPDFObjRef* ref = nullptr);
+  // The same with the ownership in the signature: the dictionary (or the
+  // document) takes the value when the store succeeds; otherwise it is
+  // deleted here.
+  bool Set(CPDFObjRegistry* doc, const CPDFName& key, std::unique_ptr<CPDFObject> value,
+           bool indirect = false, CPDFObjRef* ref = nullptr) {
+    if (!Set(doc, key, value.get(), indirect, ref)) return false;
+    value.release();
+    return true;
+  }
   // Erases the key: an indirect value is dropped from the document, a direct
   // one deleted. An absent key is no error.
   void Remove(CPDFObjRegistry* doc, const CPDFName& key);

@@ -2,6 +2,7 @@
 // What containers need of the document that owns indirect objects. The
 // document class derives from this; tests use a small double.
 #include <cstdint>
+#include <memory>
 
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFObjRef.h"
@@ -17,9 +18,24 @@ class CPDFObjRegistry {
   // otherwise it gets a new number, written to ref when one is given. On
   // success the registry owns the object; on false the caller keeps it.
   virtual bool RegistObj(CPDFObject* object, CPDFObjRef* ref) = 0;
+  // The same with the ownership in the signature: the registry takes the
+  // object on success; otherwise it is deleted here. A class that overrides
+  // RegistObj brings this overload in with a using-declaration.
+  bool RegistObj(std::unique_ptr<CPDFObject> object, CPDFObjRef* ref);
   // The object registered under the reference (loaded on demand), or none.
   // The registry keeps ownership.
   virtual CPDFObject* GetObj(const CPDFObjRef& ref) = 0;
+  // GetObj for the getters of arrays and dictionaries: a registry that
+  // throws is taken as one that answered none, so no getter (and no typed
+  // Check built on getters) lets the exception out.
+  CPDFObject* Fetch(const CPDFObjRef& ref) {
+    try {
+      return GetObj(ref);
+    } catch (...) {
+      CPDFException::Absorb(nullptr, "CPDFObjRegistry", "GetObj");
+      return nullptr;
+    }
+  }
   // Drops (and deletes) the object and frees its number.
   virtual void DeleteObj(const CPDFObjRef& ref) = 0;
   // Records the object as changed so that the next save writes it.

@@ -71,12 +71,6 @@ CPDFStream::CPDFStream(CPDFObjRegistry* doc) : data_(new TempHugeString) {
 
 CPDFStream::~CPDFStream() = default;
 
-bool CPDFStream::SetDoc(CPDFObjRegistry* doc) {
-  doc_ = doc;
-  // A typed stream keeps the document in its structure part as well.
-  if (auto* typed = dynamic_cast<CPDFStructBase*>(this)) typed->CPDFStructBase::SetDoc(doc);
-  return true;
-}
 
 bool CPDFStream::Assign(CPDFObjRegistry* doc, CPDFStream* source) {
   if (!source) return false;

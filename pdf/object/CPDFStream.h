@@ -16,9 +16,8 @@
 // is still empty) and answer false; they throw nothing.
 //
 // Typed stream classes (image XObjects, font files, ...) derive from a
-// CPDFDataStruct and from CPDFStream; both keep a document. Put
-// PDF_STREAM_STRUCT_DOC() in such a class so that GetDoc is unambiguous and
-// SetDoc sets both.
+// CPDFDataStruct and from CPDFStream; the two share one document pointer
+// (CPDFDocHolder, a virtual base of both).
 #include <cstdint>
 #include <memory>
 
@@ -36,7 +35,7 @@ class CPDFOutStream;
 class CPDFObjRegistry;
 class CPDFStructBase;
 
-class CPDFStream : public CPDFDict {
+class CPDFStream : public CPDFDict, public virtual CPDFDocHolder {
  public:
   explicit CPDFStream(CPDFObjRegistry* doc = nullptr);
   CPDFStream(const CPDFStream&) = delete;
@@ -44,9 +43,8 @@ class CPDFStream : public CPDFDict {
   // Deletes the data buffer (removing any temporary file), then the entries.
   ~CPDFStream() override;
 
-  // The owning document (may be none for a free-standing stream).
-  bool SetDoc(CPDFObjRegistry* doc);
-  CPDFObjRegistry* GetDoc() const { return doc_; }
+  // The owning document (may be none for a free-standing stream): SetDoc
+  // and GetDoc of CPDFDocHolder.
 
   // The dictionary part is taken over from the source (entries exchanged);
   // then this stream takes the source's data and extent. The source is left
@@ -183,20 +181,8 @@ class CPDFStream : public CPDFDict {
   bool TrimToLength();
   void WriteData(CPDFOutStream& out, const uint8_t* context);
 
-  CPDFObjRegistry* doc_ = nullptr;
   std::unique_ptr<TempHugeString> data_;
   int32_t sourceOffset_ = -1;
   int32_t sourceLength_ = -1;
 };
 
-// The shared copy step of a stream-based typed structure's Clone: sets the
-// destination's document, then copies the source's stream part into the
-// destination's (entries, and the data or the extent). False when either
-// has no stream part or the copy fails.
-bool CopyDataStream(CPDFStructBase* source, CPDFStructBase* dest, CPDFObjRegistry* doc,
-                    CPDFObjRegistry* sourceDoc);
-
-// For classes derived from a CPDFDataStruct/CPDFDocStruct and CPDFStream.
-#define PDF_STREAM_STRUCT_DOC()                                      \
-  CPDFObjRegistry* GetDoc() const { return CPDFStream::GetDoc(); }   \
-  bool SetDoc(CPDFObjRegistry* doc) { return CPDFStream::SetDoc(doc); }

@@ -5,7 +5,7 @@
 
 #include "TestDoc.h"
 #include "TestRegistry.h"
-#include "pdf/object/CPDFAccessor.h"
+#include "pdf/object/CPDFTypedStruct.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFBool.h"
 #include "pdf/object/CPDFDate.h"
@@ -199,30 +199,20 @@ TEST(ParserTest, Errors) {
   EXPECT_TRUE(p.object);
 }
 
-// A typed dictionary built on the accessor pattern.
+// A typed dictionary built with the typed-structure kit; When must be a
+// date, so a string that is none fails the load.
 class Sample : public CPDFDataStruct, public CPDFDict {
  public:
   Sample() : CPDFDataStruct(kAppData) {}
-  PDF_DICT_ACCESSOR(Count, CPDFInt)
-  PDF_DICT_ACCESSOR(When, CPDFDate)
+  PDF_ACCESSOR(Count, CPDFInt)
+  PDF_ACCESSOR(When, CPDFDate)
   CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override {
-    auto* copy = new Sample;
-    if (!CopyDataStruct(this, copy, doc, sourceDoc)) {
-      delete copy;
-      return nullptr;
-    }
-    return copy;
+    return PDFClone(this, doc, sourceDoc);
   }
   bool Load(CPDFObjRegistry* doc, CPDFDict* source) {
-    SetDoc(doc);
-    return PDFLoadEntries(this, doc, source, [&] {
-      return PDFConvertEntry<CPDFInt, CPDFNumber>(
-                 this, doc, Key_Count(), kNumber,
-                 [&](CPDFInt* i, CPDFNumber* n) { return i->Assign(doc, n); }) &&
-             PDFConvertEntry<CPDFDate, CPDFString>(
-                 this, doc, Key_When(), kString, [&](CPDFDate* d, CPDFString* s) {
-                   return CPDFDate::Check(doc, s) && d->Load(doc, s);
-                 });
+    return PDFLoadFrame(this, doc, source, [&] {
+      return PDFTypeEntry<CPDFInt>(this, doc, Key_Count()) &&
+             PDFTypeEntry<CPDFDate>(this, doc, Key_When()) && Get_When() != nullptr;
     });
   }
 };

@@ -17,6 +17,7 @@ class TestRegistry : public CPDFObjRegistry {
   ~TestRegistry() override {
     for (auto& [n, o] : objects) delete o;
   }
+  using CPDFObjRegistry::RegistObj;
   bool RegistObj(CPDFObject* object, CPDFObjRef* ref) override {
     if (!object || failRegist) return false;
     if (ref && ref->IsDefined()) {

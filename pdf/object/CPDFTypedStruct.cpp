@@ -1,7 +1,5 @@
-#include "pdf/object/CPDFAccessor.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
-#include "pdf/object/CPDFArray.h"
-#include "pdf/object/CPDFDict.h"
 #include "pdf/object/CPDFStream.h"
 
 void PDFGiveBack(CPDFObject* typed, CPDFObject* raw, CPDFObjRegistry* doc) {
@@ -19,3 +17,21 @@ void PDFGiveBack(CPDFObject* typed, CPDFObject* raw, CPDFObjRegistry* doc) {
     if (auto* to = dynamic_cast<CPDFArray*>(raw)) to->Assign(doc, from);
   }
 }
+
+namespace pdf_kit {
+
+bool StoreTyped(const Slot& slot, CPDFObjRegistry* doc, CPDFObject* typed, CPDFObject* raw,
+                const CPDFObjRef& ref) {
+  bool stored = false;
+  try {
+    stored = slot.Set(doc, typed, ref);
+  } catch (...) {
+    CPDFException::Absorb(nullptr, "CPDFDataStruct", "Load");
+  }
+  if (stored) return true;
+  PDFGiveBack(typed, raw, doc);
+  delete typed;
+  return false;
+}
+
+}  // namespace pdf_kit

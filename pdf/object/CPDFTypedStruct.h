@@ -1,0 +1,374 @@
+#pragma once
+// The typed-structure kit: everything a typed dictionary, array, string or
+// stream class needs to read its entries, type them, copy itself and offer
+// Get_/Set_ accessors. docs/typed-classes.md shows a class written with it.
+//
+// Five verbs:
+//   PDFLoadFrame      the frame of a Load: take the raw object's content
+//                     over, run the conversions, give everything back to the
+//                     raw object when one fails or throws.
+//   PDFTypeEntry      type the value under one key: as class T (the kit
+//                     picks Check + Load or Assign from T), or through a
+//                     family factory.
+//   PDFTypeElement    the same for one element of an array.
+//   PDFTypeElements   the same for every element of an array (or every
+//                     step-th from first).
+//   PDFClone          the Clone of a typed structure: a new object, the
+//                     shared copy step (or the class's own), none on failure.
+//                     Never throws.
+//
+// One give-back rule: when a typed object took over a raw object's content
+// (the Assign exchange of dictionaries, arrays and streams) and is then not
+// stored, the content goes back to the raw object, which is still where the
+// file had it. Nothing the file held is lost and nothing is left emptied.
+//
+// Typed conversion rule: a value is converted only when it was read from a
+// file (loaded flag set), has the raw type the target is made from, and
+// passes the target's Check (when the target has one). Values made in
+// memory, values already typed and values of another type stay as they are.
+// The converted value is stored in the raw one's place, indirect again under
+// the same reference when it was reached through one.
+#include <cstdint>
+#include <memory>
+#include <type_traits>
+
+#include "pdf/object/CPDFArray.h"
+#include "pdf/object/CPDFDataStruct.h"
+#include "pdf/object/CPDFDict.h"
+#include "pdf/object/CPDFException.h"
+#include "pdf/object/CPDFName.h"
+#include "pdf/object/CPDFNumber.h"
+#include "pdf/object/CPDFObjRef.h"
+#include "pdf/object/CPDFString.h"
+
+class CPDFStream;
+
+// ---------------------------------------------------------------- accessors
+
+// The value under the key as class T, or none (absent, unresolved, or of
+// another class). The out reference receives the reference of an indirect
+// value.
+template <class T>
+T* PDFGetAs(const CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key,
+            CPDFObjRef* ref = nullptr) {
+  if (!dict) {
+    if (ref) ref->Reset();
+    return nullptr;
+  }
+  return dynamic_cast<T*>(dict->Get(doc, key, ref));
+}
+
+// Stores the value (its object part) under the key; see CPDFDict::Set.
+template <class T>
+bool PDFSetAs(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key, T* value,
+              bool indirect = false, CPDFObjRef* ref = nullptr) {
+  static_assert(std::is_base_of_v<CPDFObject, T>, "the value must have an object part");
+  if (!dict) return false;
+  return dict->Set(doc, key, static_cast<CPDFObject*>(value), indirect, ref);
+}
+
+// The element at the index as class T, or none; see CPDFArray::Get.
+template <class T>
+T* PDFGetElementAs(CPDFArray* array, CPDFObjRegistry* doc, int32_t index,
+                   CPDFObjRef* ref = nullptr) {
+  if (!array) {
+    if (ref) ref->Reset();
+    return nullptr;
+  }
+  return dynamic_cast<T*>(array->Get(doc, index, ref));
+}
+
+// Stores the value (its object part) at the index; see CPDFArray::SetAt.
+template <class T>
+bool PDFSetElementAs(CPDFArray* array, CPDFObjRegistry* doc, int32_t index, T* value,
+                     bool indirect = false, CPDFObjRef* ref = nullptr) {
+  static_assert(std::is_base_of_v<CPDFObject, T>, "the value must have an object part");
+  if (!array) return false;
+  return array->SetAt(doc, index, static_cast<CPDFObject*>(value), indirect, ref);
+}
+
+// One accessor form. Inside a typed class (one with GetDoc()):
+//   PDF_ACCESSOR(Pages, CPDFPages)              getter and setter of one type
+//   PDF_ACCESSOR(ColorSpace, CPDFObject)        a name is a valid value too
+//   PDF_ACCESSOR(Alternate, CPDFObject, CPDFColorSpace)   getter, setter type
+// declares Key_<Key>() (the constant name), Get_<Key>(ref) and
+// Set_<Key>(value, indirect, ref). The getter answers none for a value of
+// another class (a checked cast). A header that only forward-declares the
+// types declares the pair with PDF_ACCESSOR_DECL and the .cpp defines it with
+// PDF_ACCESSOR_DEF(Class, Key, ...). Positional entries of a typed array
+// (colour-space families) use PDF_ELEMENT_ACCESSOR(Name, index, ...).
+#define PDF_ACCESSOR_GET_(GetType, ...) GetType
+#define PDF_ACCESSOR_SET_(GetType, SetType, ...) SetType
+
+#define PDF_ACCESSOR(Key, ...)                                                               \
+  PDF_CONST_NAME(Key_##Key, #Key)                                                            \
+  PDF_ACCESSOR_GET_(__VA_ARGS__) * Get_##Key(CPDFObjRef* ref = nullptr) {                    \
+    return PDFGetAs<PDF_ACCESSOR_GET_(__VA_ARGS__)>(this, GetDoc(), Key_##Key(), ref);       \
+  }                                                                                          \
+  bool Set_##Key(PDF_ACCESSOR_SET_(__VA_ARGS__, __VA_ARGS__) * value, bool indirect = false, \
+                 CPDFObjRef* ref = nullptr) {                                                \
+    return PDFSetAs(this, GetDoc(), Key_##Key(), value, indirect, ref);                      \
+  }
+
+#define PDF_ACCESSOR_DECL(Key, ...)                                                          \
+  PDF_CONST_NAME(Key_##Key, #Key)                                                            \
+  PDF_ACCESSOR_GET_(__VA_ARGS__) * Get_##Key(CPDFObjRef* ref = nullptr);                     \
+  bool Set_##Key(PDF_ACCESSOR_SET_(__VA_ARGS__, __VA_ARGS__) * value, bool indirect = false, \
+                 CPDFObjRef* ref = nullptr);
+
+#define PDF_ACCESSOR_DEF(Class, Key, ...)                                                   \
+  PDF_ACCESSOR_GET_(__VA_ARGS__) * Class::Get_##Key(CPDFObjRef* ref) {                      \
+    return PDFGetAs<PDF_ACCESSOR_GET_(__VA_ARGS__)>(this, GetDoc(), Key_##Key(), ref);      \
+  }                                                                                         \
+  bool Class::Set_##Key(PDF_ACCESSOR_SET_(__VA_ARGS__, __VA_ARGS__) * value, bool indirect, \
+                        CPDFObjRef* ref) {                                                  \
+    return PDFSetAs(this, GetDoc(), Key_##Key(), value, indirect, ref);                     \
+  }
+
+#define PDF_ELEMENT_ACCESSOR(Name, Index, ...)                                                \
+  PDF_ACCESSOR_GET_(__VA_ARGS__) * Get_##Name(CPDFObjRef* ref = nullptr) {                    \
+    return PDFGetElementAs<PDF_ACCESSOR_GET_(__VA_ARGS__)>(this, GetDoc(), Index, ref);       \
+  }                                                                                           \
+  bool Set_##Name(PDF_ACCESSOR_SET_(__VA_ARGS__, __VA_ARGS__) * value, bool indirect = false, \
+                  CPDFObjRef* ref = nullptr) {                                                \
+    return PDFSetElementAs(this, GetDoc(), Index, value, indirect, ref);                      \
+  }
+
+// ---------------------------------------------------------------- give back
+
+// After a typed object took over a raw one's content (the Assign exchange
+// of dictionaries, streams and arrays) but could not be stored in its
+// place: the content goes back to the raw object. Values that were copied
+// rather than taken need nothing.
+void PDFGiveBack(CPDFObject* typed, CPDFObject* raw, CPDFObjRegistry* doc);
+
+// ---------------------------------------------------------------- load frame
+
+// The frame of a typed Load: sets the document, takes over the source's
+// content (Assign), then runs convert(). When convert answers false or
+// throws, the content goes back to the source and the answer is false.
+// Nothing is thrown.
+template <class Self, class Source, class Convert>
+bool PDFLoadFrame(Self* self, CPDFObjRegistry* doc, Source* source, Convert convert) {
+  if (!self || !source) return false;
+  try {
+    self->SetDoc(doc);
+    if (!self->Assign(doc, source)) return false;
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, "CPDFDataStruct", "Load");
+  }
+  bool ok = false;
+  try {
+    ok = convert();
+  } catch (...) {
+    ok = CPDFException::Absorb(nullptr, "CPDFDataStruct", "Load");
+  }
+  if (!ok) {
+    try {
+      source->Assign(doc, self);
+    } catch (...) {
+      CPDFException::Absorb(nullptr, "CPDFDataStruct", "Load");
+    }
+  }
+  return ok;
+}
+
+// The frame with nothing to convert.
+template <class Self, class Source>
+bool PDFLoadFrame(Self* self, CPDFObjRegistry* doc, Source* source) {
+  return PDFLoadFrame(self, doc, source, [] { return true; });
+}
+
+// ---------------------------------------------------------------- typing
+
+// Whether a typed entry must be present.
+enum class PDFEntry { kOptional, kRequired };
+
+namespace pdf_kit {
+
+// The raw class a typed class T is made from, and its type bit: the object
+// class T derives from (a stream before a dictionary, a string for text and
+// dates, a number for integers and reals). Only T must be complete here.
+template <class T>
+struct RawOf {
+  using Type = std::conditional_t<
+      std::is_base_of_v<CPDFStream, T>, CPDFStream,
+      std::conditional_t<
+          std::is_base_of_v<CPDFDict, T>, CPDFDict,
+          std::conditional_t<std::is_base_of_v<CPDFArray, T>, CPDFArray,
+                             std::conditional_t<std::is_base_of_v<CPDFString, T>, CPDFString,
+                                                std::conditional_t<std::is_base_of_v<CPDFNumber, T>,
+                                                                   CPDFNumber, CPDFName>>>>>;
+  static constexpr int32_t kMask = std::is_same_v<Type, CPDFStream>   ? CPDFObject::kStream
+                                   : std::is_same_v<Type, CPDFDict>   ? CPDFObject::kDictionary
+                                   : std::is_same_v<Type, CPDFArray>  ? CPDFObject::kArray
+                                   : std::is_same_v<Type, CPDFString> ? CPDFObject::kString
+                                   : std::is_same_v<Type, CPDFNumber> ? CPDFObject::kNumber
+                                                                      : CPDFObject::kName;
+};
+
+// A slot of a container: an entry of a dictionary or an element of an array.
+struct Slot {
+  CPDFDict* dict = nullptr;
+  const CPDFName* key = nullptr;
+  CPDFArray* array = nullptr;
+  int32_t index = 0;
+
+  CPDFObject* Get(CPDFObjRegistry* doc, CPDFObjRef* ref) const {
+    return dict ? dict->Get(doc, *key, ref) : array->Get(doc, index, ref);
+  }
+  bool Set(CPDFObjRegistry* doc, CPDFObject* value, const CPDFObjRef& ref) const {
+    CPDFObjRef where = ref;
+    return dict ? dict->Set(doc, *key, value, ref.IsDefined(), &where)
+                : array->SetAt(doc, index, value, ref.IsDefined(), &where);
+  }
+};
+
+// Stores the typed value in the slot of the raw one; on failure gives the
+// raw value its content back and deletes the typed value.
+bool StoreTyped(const Slot& slot, CPDFObjRegistry* doc, CPDFObject* typed, CPDFObject* raw,
+                const CPDFObjRef& ref);
+
+// Types the slot as class T. A value that cannot be fetched answers
+// `missing`; one that is absent answers false only when required.
+template <class T>
+bool TypeSlot(const Slot& slot, CPDFObjRegistry* doc, PDFEntry rule) {
+  using Raw = typename RawOf<T>::Type;
+  try {
+    CPDFObjRef ref;
+    CPDFObject* value = slot.Get(doc, &ref);
+    if (!value) return rule == PDFEntry::kOptional;
+    if (!value->IsLoaded() || !value->IsType(RawOf<T>::kMask)) return true;
+    auto* raw = dynamic_cast<Raw*>(value);
+    if (!raw) return true;
+    if constexpr (requires(Raw * r) { T::Check(doc, r); }) {
+      if (!T::Check(doc, raw)) return true;
+    }
+    std::unique_ptr<T> typed(new T);
+    bool filled;
+    if constexpr (requires(T * t, Raw * r) { t->Load(doc, r); }) {
+      filled = typed->Load(doc, raw);
+    } else {
+      filled = typed->Assign(doc, raw);
+    }
+    if (!filled) return false;
+    return StoreTyped(slot, doc, static_cast<CPDFObject*>(typed.release()), value, ref);
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, "CPDFDataStruct", "Load");
+  }
+}
+
+// Types the slot through a family factory: make(CPDFObject*) answers a new
+// typed object or none. None leaves the value as read (true).
+template <class Make>
+bool TypeSlotBy(const Slot& slot, CPDFObjRegistry* doc, int32_t mask, Make make, PDFEntry rule) {
+  try {
+    CPDFObjRef ref;
+    CPDFObject* value = slot.Get(doc, &ref);
+    if (!value) return rule == PDFEntry::kOptional;
+    if (!value->IsLoaded() || !value->IsType(mask)) return true;
+    auto* typed = make(value);
+    if (!typed) return true;
+    return StoreTyped(slot, doc, static_cast<CPDFObject*>(typed), value, ref);
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, "CPDFDataStruct", "Load");
+  }
+}
+
+}  // namespace pdf_kit
+
+// Types the value under the key as class T: when it was read from a file,
+// is of T's raw class and passes T::Check (where T has one), a new T is
+// filled from it (T::Load where T has one, else T::Assign) and stored in
+// its place. True when there was nothing to convert or the conversion
+// succeeded; false when a required value is absent or cannot be fetched, or
+// when filling or storing fails (the raw value then keeps its content).
+template <class T>
+bool PDFTypeEntry(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key,
+                  PDFEntry rule = PDFEntry::kOptional) {
+  if (!dict) return rule == PDFEntry::kOptional;
+  return pdf_kit::TypeSlot<T>(pdf_kit::Slot{dict, &key, nullptr, 0}, doc, rule);
+}
+
+// Types the value under the key through a family factory: a value read from
+// a file of a type in the mask goes to make(CPDFObject*), which answers a
+// new typed object or none. None leaves the value as read; a result is
+// stored in the value's place. False as above.
+template <class Make>
+bool PDFTypeEntry(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key, int32_t mask,
+                  Make make, PDFEntry rule = PDFEntry::kOptional) {
+  if (!dict) return rule == PDFEntry::kOptional;
+  return pdf_kit::TypeSlotBy(pdf_kit::Slot{dict, &key, nullptr, 0}, doc, mask, make, rule);
+}
+
+// The same for the element at the index of an array (absent: past the end).
+template <class T>
+bool PDFTypeElement(CPDFArray* array, CPDFObjRegistry* doc, int32_t index,
+                    PDFEntry rule = PDFEntry::kOptional) {
+  if (!array || index < 0 || index >= array->GetCount()) return rule == PDFEntry::kOptional;
+  return pdf_kit::TypeSlot<T>(pdf_kit::Slot{nullptr, nullptr, array, index}, doc, rule);
+}
+
+template <class Make>
+bool PDFTypeElement(CPDFArray* array, CPDFObjRegistry* doc, int32_t index, int32_t mask, Make make,
+                    PDFEntry rule = PDFEntry::kOptional) {
+  if (!array || index < 0 || index >= array->GetCount()) return rule == PDFEntry::kOptional;
+  return pdf_kit::TypeSlotBy(pdf_kit::Slot{nullptr, nullptr, array, index}, doc, mask, make, rule);
+}
+
+// Every element first, first + step, ... of the array as class T. An
+// element that cannot be fetched (a reference that does not resolve) fails,
+// and so does one that cannot be filled or stored. No array: nothing to do.
+template <class T>
+bool PDFTypeElements(CPDFArray* array, CPDFObjRegistry* doc, int32_t first = 0, int32_t step = 1) {
+  if (!array) return true;
+  if (step < 1) return false;
+  for (int32_t i = first; i >= 0 && i < array->GetCount(); i += step) {
+    if (!PDFTypeElement<T>(array, doc, i, PDFEntry::kRequired)) return false;
+  }
+  return true;
+}
+
+// Every element through a family factory.
+template <class Make>
+bool PDFTypeElements(CPDFArray* array, CPDFObjRegistry* doc, int32_t mask, Make make,
+                     int32_t first = 0, int32_t step = 1) {
+  if (!array) return true;
+  if (step < 1) return false;
+  for (int32_t i = first; i >= 0 && i < array->GetCount(); i += step) {
+    if (!PDFTypeElement(array, doc, i, mask, make, PDFEntry::kRequired)) return false;
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------- clone
+
+// The Clone of a typed structure T: a new T filled by copy(T*), by default
+// the shared copy step of T's object part (CopyDataStream for streams,
+// CopyDataStruct for dictionaries, arrays and strings). None when the copy
+// fails or throws; nothing is thrown.
+template <class T, class Copy>
+T* PDFClone(T* self, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc, Copy copy) {
+  T* result = nullptr;
+  try {
+    result = new T;
+    if (self && copy(result)) return result;
+  } catch (...) {
+    CPDFException::Absorb(nullptr, "CPDFDataStruct", "Clone");
+  }
+  delete result;
+  (void)doc;
+  (void)sourceDoc;
+  return nullptr;
+}
+
+template <class T>
+T* PDFClone(T* self, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+  return PDFClone(self, doc, sourceDoc, [&](T* copy) {
+    if constexpr (std::is_base_of_v<CPDFStream, T>) {
+      return CopyDataStream(self, copy, doc, sourceDoc);
+    } else {
+      return CopyDataStruct(self, copy, doc, sourceDoc, true);
+    }
+  });
+}

@@ -1,0 +1,387 @@
+// The contract every typed class keeps, asserted for each class of the
+// library from one table. A new typed class is one row: its adapter
+// (Typed<Class>() or Family<&Class::CreateFamily>()), a sample it accepts
+// written as PDF text, and a sample its Check refuses.
+//
+// For each row:
+// - the sample, read into a document, loads and writes back the bytes it
+//   was read as (the objects it refers to included);
+// - a load that fails (a store that the document refuses, a fetch that
+//   throws, a reference that does not resolve) leaves the source and the
+//   objects it refers to as they were read;
+// - a clone, into the same document and into another, writes the same
+//   bytes and is of the same class;
+// - Check refuses the bad sample and leaves it as it was; Load, Clone and
+//   Check let no exception out, whatever the document does.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+#include <string>
+#include <typeinfo>
+#include <utility>
+#include <vector>
+
+#include "TypedContract.h"
+#include "pdf/document/CPDFAltImageDict.h"
+#include "pdf/document/CPDFAppDataDict.h"
+#include "pdf/document/CPDFCatalog.h"
+#include "pdf/document/CPDFColorSpace.h"
+#include "pdf/document/CPDFEncryptDict.h"
+#include "pdf/document/CPDFFDFCatalog.h"
+#include "pdf/document/CPDFFileSpec.h"
+#include "pdf/document/CPDFFormXObj.h"
+#include "pdf/document/CPDFFunction.h"
+#include "pdf/document/CPDFImageXObj.h"
+#include "pdf/document/CPDFInfoDict.h"
+#include "pdf/document/CPDFOPIDict.h"
+#include "pdf/document/CPDFPSXObj.h"
+#include "pdf/document/CPDFPage.h"
+#include "pdf/document/CPDFPages.h"
+#include "pdf/document/CPDFPieceInfoDict.h"
+#include "pdf/document/CPDFResDict.h"
+#include "pdf/document/CPDFResource.h"
+#include "pdf/document/CPDFSepInfoDict.h"
+#include "pdf/document/CPDFThumbnail.h"
+#include "pdf/graphics/CPDFExtGState.h"
+#include "pdf/graphics/CPDFProperties.h"
+#include "pdf/graphics/CPDFShading.h"
+#include "pdf/interactive/CPDFAcroFormDict.h"
+#include "pdf/interactive/CPDFAddActDict.h"
+#include "pdf/interactive/CPDFAnnotation.h"
+#include "pdf/object/CPDFDate.h"
+#include "pdf/object/CPDFMatrix.h"
+#include "pdf/object/CPDFRect.h"
+#include "tests/pdf/object/TestDoc.h"
+
+namespace {
+
+using contract::Build;
+using contract::DeepText;
+using contract::Escaped;
+using contract::Family;
+using contract::FaultRegistry;
+using contract::Ops;
+using contract::Typed;
+using contract::World;
+
+// Row flags.
+enum : unsigned {
+  // The family has no member yet: the factory answers none, and the
+  // source stays as read.
+  kNoMember = 1,
+};
+
+struct Row {
+  Row(std::string name, Ops ops, std::string sample, std::string bad, unsigned flags = 0,
+      std::string cloneDrops = "")
+      : name(std::move(name)), ops(ops), sample(std::move(sample)), bad(std::move(bad)),
+        flags(flags), cloneDrops(std::move(cloneDrops)) {}
+
+  std::string name;
+  Ops ops;
+  std::string sample;  // accepted; see contract::Build
+  std::string bad;     // refused by Check (or by the factory); "" when nothing is refused
+  unsigned flags;
+  // A key the class's Clone leaves out by design ("" for none).
+  std::string cloneDrops;
+};
+
+void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
+
+// Objects several samples refer to.
+const std::string kImage =
+    "<< /Type /XObject /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8 "
+    "/ColorSpace /DeviceGray /Length 2 >> stream\r\nab\r\nendstream";
+const std::string kMask =
+    "<< /Type /XObject /Subtype /Image /Width 8 /Height 1 /BitsPerComponent 1 /ImageMask true "
+    "/Length 1 >> stream\r\nx\r\nendstream";
+const std::string kForm =
+    "<< /Type /XObject /Subtype /Form /FormType 1 /BBox [0 0 10 10] /Matrix [1 0 0 1 0 0] "
+    "/Resources << >> /Length 3 >> stream\r\nq Q\r\nendstream";
+const std::string kTint = "<< /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0 1 0 0] /N 1 >>";
+const std::string kCalc =
+    "<< /FunctionType 4 /Domain [0 1] /Range [0 1 0 1 0 1 0 1] /Length 13 >> "
+    "stream\r\n{ dup dup 0 }\r\nendstream";
+const std::string kICC = "<< /N 3 /Alternate /DeviceRGB /Length 4 >> stream\r\nabcd\r\nendstream";
+const std::string kCal = "<< /WhitePoint [0.9505 1 1.089] /Gamma [2.2 2.2 2.2] >>";
+const std::string kFont = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>";
+const std::string kData = "<< /Length 3 >> stream\r\nxyz\r\nendstream";
+
+std::vector<Row> Rows() {
+  const std::string _ = " ;; ";
+  return {
+      // pdf/object
+      {"Rect", Typed<CPDFRect>(), "[0 0 612.5 792]", "[0 0 612]"},
+      {"Matrix", Typed<CPDFMatrix>(), "[1 0 0 1 10 20.5]", "[1 0 0 1]"},
+      {"Date", Typed<CPDFDate>(), "(D:20200102030405+01'00')", "(yesterday)"},
+      // pdf/document
+      {"Catalog", Typed<CPDFCatalog>(), "<< /Type /Catalog /Pages @1 /PageMode /UseNone >>" + _ + "<< /Type /Pages /Kids [] /Count 0 >>", ""},
+      {"FDFCatalog", Typed<CPDFFDFCatalog>(), "<< /FDF << /F (a.pdf) /Fields [] >> >>", ""},
+      {"InfoDict", Typed<CPDFInfoDict>(), "<< /Title (t) /CreationDate (D:20200101000000) /ModDate @1 /Producer (p) >>" + _ + "(D:20210101)", ""},
+      {"EncryptDict", Typed<CPDFEncryptDict>(), "<< /Filter /Standard /R 2 /V 1 /P -44 /O <00ff> /U <ff00> >>", ""},
+      {"FileSpec", Typed<CPDFFileSpec>(), "<< /Type /Filespec /F (data.bin) /EF << /F @1 >> >>" + _ + kData, "<< /F (data.bin) >>"},
+      {"Pages", Typed<CPDFPages>(), "<< /Type /Pages /Kids [] /Count 0 /MediaBox @1 /Resources @2 >>" + _ + "[0 0 612 792]" + _ + "<< /ProcSet [/PDF] >>", "<< /Type /Pages /Kids [] >>"},
+      {"Page", Typed<CPDFPage>(), "<< /Type /Page /Parent @1 /MediaBox [0 0 612 792] /CropBox @2 /Resources @3 /Rotate 90 /Contents @4 /Thumb @5 /Annots [<< /Type /Annot /Subtype /Text /Rect [0 0 1 1] >>] /Trans << /S /Wipe >> /AA << /O << /S /Named /N /NextPage >> >> /Dur 2.5 /PieceInfo << /App << /LastModified (D:2020) >> >> /SeparationInfo << /Pages [] /DeviceColorant /Cyan >> /LastModified (D:20200101) >>" + _ + "<< /Type /Pages /Kids [] /Count 0 >>" + _ + "[0 0 600 700]" + _ + "<< /XObject << /Im1 @6 >> /ProcSet [/PDF /ImageB] >>" + _ + kData + _ + "<< /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray /Length 2 >> stream\r\nab\r\nendstream" + _ + kImage, "<< /Type /Page /MediaBox [0 0 1 1] >>", 0, "SeparationInfo"},
+      {"ResDict", Typed<CPDFResDict>(), "<< /ProcSet [/PDF /ImageC] /XObject << /Im1 @1 /Fm1 @2 >> /ColorSpace << /CS1 @3 /CS2 [/CalRGB " + kCal + "] >> /ExtGState << /GS1 << /Type /ExtGState /LW 2 >> >> /Properties << /Pr1 << /A 1 >> >> /Font << /F1 @4 >> /Shading << /Sh1 << /ShadingType 2 >> >> >>" + _ + kImage + _ + kForm + _ + "[/ICCBased @5]" + _ + kFont + _ + kICC, ""},
+      {"ProcSet", Typed<CPDFProcSet>(), "/ImageC", ""},
+      {"ImageXObj", Typed<CPDFImageXObj>(), "<< /Type /XObject /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace @1 /Mask @2 /OPI << /2.0 << /Type /OPI /Version 2 /F (a.eps) >> >> /Alternates [<< /Image @3 >>] /Length 6 >> stream\r\nabcdef\r\nendstream" + _ + "[/Indexed /DeviceRGB 1 <FF000000FF00>]" + _ + kMask + _ + kImage, "<< /Type /XObject /Subtype /Image /Height 1 /BitsPerComponent 8 /Length 2 >> stream\r\nab\r\nendstream"},
+      {"FormXObj", Typed<CPDFFormXObj>(), "<< /Type /XObject /Subtype /Form /FormType 1 /BBox [0 0 10 10] /Matrix [1 0 0 1 0 0] /Resources @1 /LastModified (D:2020) /Length 3 >> stream\r\nq Q\r\nendstream" + _ + "<< /XObject << /Im1 @2 >> >>" + _ + kImage, "<< /Type /XObject /Subtype /Form /FormType 1 /Matrix [1 0 0 1 0 0] /Length 3 >> stream\r\nq Q\r\nendstream"},
+      {"PSXObj", Typed<CPDFPSXObj>(), "<< /Type /XObject /Subtype /PS /Level1 @1 /Length 6 >> stream\r\nmoveto\r\nendstream" + _ + kData, "<< /Type /XObject /Length 1 >> stream\r\nx\r\nendstream"},
+      {"XObjectFamily", Family<&CPDFXObject::CreateXObject>(), kForm, "<< /Type /XObject /Subtype /Other /Length 1 >> stream\r\nx\r\nendstream"},
+      {"Thumbnail", Typed<CPDFThumbnail>(), "<< /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace @1 /Length 6 >> stream\r\nabcdef\r\nendstream" + _ + "[/CalRGB " + kCal + "]", "<< /Width 2 /BitsPerComponent 8 /Length 1 >> stream\r\nx\r\nendstream"},
+      {"AltImageDict", Typed<CPDFAltImageDict>(), "<< /Image @1 /DefaultForPrinting true >>" + _ + kImage, "<< /DefaultForPrinting true >>"},
+      {"OPI13", Typed<CPDFOPI13>(), "<< /1.3 << /Type /OPI /Version 1.3 /F (proxy.tif) /CropRect [0 0 10 20] /Position [0 0 1 0 1 1 0 1] /Size @1 /Comments (c) /Tags [1 (a)] >> >>" + _ + "[100 200]", "<< /1.3 << /Type /OPI /Version 1.3 /CropRect [] /Position [] /Size [] >> >>"},
+      {"OPI20", Typed<CPDFOPI20>(), "<< /2.0 << /Type /OPI /Version 2.0 /F @1 /Inks [/monochrome /Black 0.5] /IncludedImageDimensions [640 480] >> >>" + _ + "<< /Type /Filespec /F (hires.eps) >>", "<< /2.0 << /Type /OPI /Version 2.5 /F (a) >> >>"},
+      {"OPIFamily", Family<&CPDFOPIDict::CreateOPIDict>(), "<< /2.0 @1 >>" + _ + "<< /Type /OPI /Version 2 /F (a.eps) >>", "<< /3.0 << /Type /OPI >> >>"},
+      {"AppDataDict", Typed<CPDFAppDataDict>(), "<< /LastModified (D:20200101) /Private @1 >>" + _ + "[1 2 3]", "<< /Private 1 >>"},
+      {"PieceInfoDict", Typed<CPDFPieceInfoDict>(), "<< /AppA << /LastModified (D:20200101) /Private 5 >> /AppC @1 /AppD 7 >>" + _ + "<< /LastModified (D:2021) /Private [1 2] >>", "[1]"},
+      {"SepInfoDict", Typed<CPDFSepInfoDict>(), "<< /Pages [] /DeviceColorant /Cyan /ColorSpace @1 >>" + _ + "[/Separation /Cyan /DeviceCMYK @2]" + _ + kTint, "<< /Pages [] >>", 0, "Pages"},
+      {"DevGrayCS", Typed<CPDFDevGrayCS>(), "[/DeviceGray]", "[/DeviceRGB]"},
+      {"DevRGBCS", Typed<CPDFDevRGBCS>(), "[/DeviceRGB]", "[/Unknown]"},
+      {"DevCMYKCS", Typed<CPDFDevCMYKCS>(), "[/DeviceCMYK]", "[(DeviceCMYK)]"},
+      {"CalGrayCS", Typed<CPDFCalGrayCS>(), "[/CalGray << /WhitePoint [0.9505 1 1.089] /Gamma 2.2 >>]", "[/CalGray [1 1 1]]"},
+      {"CalRGBCS", Typed<CPDFCalRGBCS>(), "[/CalRGB @1]" + _ + kCal, "[/CalRGB << /Gamma 2.2 >>]"},
+      {"LabCS", Typed<CPDFLabCS>(), "[/Lab << /WhitePoint [0.9 1 1] /Range [-100 100 -100 100] >>]", "[/Lab]"},
+      {"ICCBasedCS", Typed<CPDFICCBasedCS>(), "[/ICCBased @1]" + _ + kICC, "[/ICCBased << /N 3 >>]"},
+      {"SeparationCS", Typed<CPDFSeparationCS>(), "[/Separation /Spot @1 @2]" + _ + "[/DeviceCMYK]" + _ + kTint, "[/Separation /Spot /DeviceCMYK]"},
+      {"DeviceNCS", Typed<CPDFDeviceNCS>(), "[/DeviceN [/Cyan /Spot] /DeviceCMYK @1 << /Colorants << /Spot [/Separation /Spot /DeviceCMYK @1] >> >>]" + _ + kCalc, "[/DeviceN /Spot /DeviceCMYK << >>]"},
+      {"IndexedCS", Typed<CPDFIndexedCS>(), "[/Indexed @1 1 @2]" + _ + "[/CalRGB " + kCal + "]" + _ + "<< /Length 6 >> stream\r\nabcdef\r\nendstream", "[/Indexed /DeviceRGB 1]"},
+      {"PatternCS", Typed<CPDFPatternCS>(), "[/Pattern @1]" + _ + "[/DeviceRGB]", "[/Unknown]"},
+      {"ColorDict", Typed<CPDFColorDict>(), "<< /Colorants << /Spot @1 >> >>" + _ + "[/Separation /Spot /DeviceCMYK " + kTint + "]", "<< /Colorants [/Spot] >>"},
+      {"ColorSpaceFamily", Family<&CPDFColorSpace::CreateColorSpace>(), "[/Indexed [/ICCBased @1] 1 (abcdef)]" + _ + kICC, "[/Indexed /DeviceRGB (1) (abc)]"},
+      {"Type0Func", Typed<CPDFType0Func>(), "<< /FunctionType 0 /Domain [0 1] /Range [0 1] /Size [2] /BitsPerSample 8 /Order 1 /Length 2 >> stream\r\nab\r\nendstream", "<< /FunctionType 0 /Domain [0 1] /BitsPerSample 8 /Length 2 >> stream\r\nab\r\nendstream"},
+      {"Type2Func", Typed<CPDFType2Func>(), kTint, "<< /FunctionType 2 /Domain [0 1] >>"},
+      {"Type3Func", Typed<CPDFType3Func>(), "<< /FunctionType 3 /Domain [0 1] /Functions [@1 @2] /Bounds [0.5] /Encode [0 1 0 1] >>" + _ + kTint + _ + kCalc, "<< /FunctionType 3 /Domain [0 1] /Functions [] /Encode [] >>"},
+      {"Type4Func", Typed<CPDFType4Func>(), kCalc, "<< /FunctionType 4 /Length 1 >> stream\r\nx\r\nendstream"},
+      {"FunctionFamily", Family<&CPDFFunction::CreateFunction>(), "<< /FunctionType 3 /Domain [0 1] /Functions [" + kTint + "] /Bounds [] /Encode [0 1] >>", "<< /FunctionType 9 /Domain [0 1] >>"},
+      // pdf/graphics
+      {"ExtGState", Typed<CPDFExtGState>(), "<< /Type /ExtGState /LW 2 /Font [@1 12] >>" + _ + kFont, "<< /LW 2 >>"},
+      {"Properties", Typed<CPDFProperties>(), "<< /Metadata @1 /A [1 2] >>" + _ + kData, ""},
+      {"ShadingFamily", Family<&CPDFShading::CreateShading>(), "<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 1 1] /Function @1 >>" + _ + kTint, "", kNoMember},
+      {"PatternFamily", Family<&CPDFPattern::CreatePattern>(), "<< /PatternType 2 /Shading << /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 1 1] /Function " + kTint + " >> >>", "", kNoMember},
+      // pdf/interactive
+      {"AcroFormDict", Typed<CPDFAcroFormDict>(), "<< /Fields [] /DR << /Font << /Helv @1 >> >> /DA (/Helv 0 Tf 0 g) >>" + _ + kFont, ""},
+      {"AddActDict", Typed<CPDFAddActDict>(), "<< /O << /S /JavaScript /JS @1 >> /C << /S /Named /N /NextPage >> >>" + _ + "(app.alert\\(1\\))", ""},
+      {"AnnotationFamily", Family<&CPDFAnnotation::CreateAnnotation>(), "<< /Type /Annot /Subtype /Text /Rect [0 0 10 10] /Contents (note) /Popup @1 >>" + _ + "<< /Type /Annot /Subtype /Popup >>", "", kNoMember},
+      {"TransitionFamily", Family<&CPDFTransition::CreateTransition>(), "<< /Type /Trans /S /Wipe /D 1.5 /Di 90 >>", "", kNoMember},
+  };
+}
+
+class TypedContract : public testing::TestWithParam<Row> {
+ protected:
+  const Row& row() const { return GetParam(); }
+
+  // Load without letting an exception pass unnoticed.
+  std::unique_ptr<CPDFObject> Load(CPDFObjRegistry* doc, CPDFObject* raw) {
+    try {
+      return std::unique_ptr<CPDFObject>(row().ops.load(doc, raw));
+    } catch (...) {
+      Escaped("Load");
+    }
+    return nullptr;
+  }
+  bool Check(CPDFObjRegistry* doc, CPDFObject* raw) {
+    try {
+      return row().ops.check(doc, raw);
+    } catch (...) {
+      Escaped("Check");
+    }
+    return false;
+  }
+  std::unique_ptr<CPDFObject> Clone(CPDFObject* typed, CPDFObjRegistry* doc,
+                                    CPDFObjRegistry* sourceDoc) {
+    try {
+      return std::unique_ptr<CPDFObject>(typed->Clone(doc, sourceDoc));
+    } catch (...) {
+      Escaped("Clone");
+    }
+    return nullptr;
+  }
+  bool Loads() const { return !(row().flags & kNoMember); }
+
+  // The sample read into the document, then loaded (none when it does not
+  // parse or load).
+  std::unique_ptr<CPDFObject> Loaded(CPDFObjRegistry* doc, World* world) {
+    *world = Build(doc, row().sample);
+    return world->subject ? Load(doc, world->subject.get()) : nullptr;
+  }
+
+  // A loaded sample to clone: what it writes, and what a clone must write.
+  struct Original {
+    World world;
+    std::unique_ptr<CPDFObject> typed;
+    std::string text, cloneText;
+  };
+  Original Prepare(CPDFObjRegistry* doc) {
+    Original o;
+    o.typed = Loaded(doc, &o.world);
+    if (o.typed) {
+      o.text = DeepText(o.typed.get(), doc);
+      o.cloneText = CloneText(doc);
+    }
+    return o;
+  }
+
+  // What a clone of the sample writes: the loaded sample, less the key the
+  // class's Clone leaves out.
+  std::string CloneText(CPDFObjRegistry* doc) {
+    World world;
+    std::unique_ptr<CPDFObject> typed = Loaded(doc, &world);
+    if (!typed) return "<none>";
+    if (!row().cloneDrops.empty()) {
+      auto* dict = dynamic_cast<CPDFDict*>(typed.get());
+      if (!dict) return "<not a dictionary>";
+      dict->Remove(doc, CPDFName(row().cloneDrops.c_str()));
+    }
+    return DeepText(typed.get(), doc);
+  }
+};
+
+TEST_P(TypedContract, LoadWritesTheBytesThatWereRead) {
+  TestDoc doc;
+  World world = Build(&doc, row().sample);
+  ASSERT_TRUE(world.subject);
+  ASSERT_TRUE(world.subject->IsLoaded());
+  const std::string read = DeepText(world.subject.get(), &doc);
+  if (row().ops.check) {
+    EXPECT_TRUE(Check(&doc, world.subject.get()));
+    EXPECT_EQ(DeepText(world.subject.get(), &doc), read) << "Check changed what it looked at";
+  }
+  std::unique_ptr<CPDFObject> typed = Load(&doc, world.subject.get());
+  if (!Loads()) {
+    EXPECT_FALSE(typed);
+    EXPECT_EQ(DeepText(world.subject.get(), &doc), read);
+    return;
+  }
+  ASSERT_TRUE(typed);
+  if (row().ops.isClass) {
+    EXPECT_TRUE(row().ops.isClass(typed.get()));
+  }
+  EXPECT_EQ(DeepText(typed.get(), &doc), read);
+}
+
+TEST_P(TypedContract, CloneWritesTheSameBytesInAnyDocument) {
+  if (!Loads()) GTEST_SKIP() << "the family has no member to clone";
+  TestDoc doc;
+  Original o = Prepare(&doc);
+  ASSERT_TRUE(o.typed);
+  CPDFObject* typed = o.typed.get();
+  const std::string& text = o.cloneText;
+
+  std::unique_ptr<CPDFObject> same = Clone(typed, &doc, &doc);
+  ASSERT_TRUE(same);
+  EXPECT_EQ(typeid(*same), typeid(*typed));
+  EXPECT_EQ(DeepText(same.get(), &doc), text);
+
+  TestDoc other;
+  std::unique_ptr<CPDFObject> copy = Clone(typed, &other, &doc);
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(typeid(*copy), typeid(*typed));
+  EXPECT_EQ(DeepText(copy.get(), &other), text);
+  // The original is untouched by its copies.
+  EXPECT_EQ(DeepText(typed, &doc), o.text);
+}
+
+// Every store and every fetch of a load fails in turn (the n-th store is
+// refused, or the n-th fetch throws, which the getters take as nothing
+// found); every object of the sample goes missing in turn. A load that fails leaves the sample as read; a load
+// that copes writes what was read.
+TEST_P(TypedContract, FailedLoadLeavesTheSourceAsRead) {
+  struct Fault {
+    int store = 0, fetch = 0;
+    size_t missing = 0;
+  };
+  std::vector<Fault> faults;
+  for (int n = 1; n <= 64; ++n) faults.push_back({n, 0, 0});
+  for (int n = 1; n <= 64; ++n) faults.push_back({0, n, 0});
+  for (size_t i = 1; i < contract::Split(row().sample).size(); ++i) faults.push_back({0, 0, i});
+
+  int failed = 0;
+  for (const Fault& fault : faults) {
+    SCOPED_TRACE("store " + std::to_string(fault.store) + " fetch " + std::to_string(fault.fetch) +
+                 " missing " + std::to_string(fault.missing));
+    FaultRegistry doc;
+    World world = Build(&doc, row().sample, fault.missing);
+    ASSERT_TRUE(world.subject);
+    const std::string read = DeepText(world.subject.get(), &doc);
+    doc.Arm(fault.store, fault.fetch);
+    std::unique_ptr<CPDFObject> typed = Load(&doc, world.subject.get());
+    const bool hit = doc.Hit() || fault.missing;
+    doc.Disarm();
+    if (!hit) continue;  // the load makes fewer calls
+    if (typed) {
+      EXPECT_EQ(DeepText(typed.get(), &doc), read);
+    } else {
+      ++failed;
+      EXPECT_EQ(DeepText(world.subject.get(), &doc), read);
+    }
+  }
+  RecordProperty("failed_loads", failed);
+}
+
+// A clone whose stores fail or whose fetches throw, in the source or the
+// target document, answers none or a full copy, and leaves the original
+// as it was.
+TEST_P(TypedContract, CloneUnderFaultsAnswersNoneOrACopy) {
+  if (!Loads()) GTEST_SKIP() << "the family has no member to clone";
+  for (int side = 0; side < 2; ++side) {
+    for (int n = 1; n <= 64; ++n) {
+      for (int kind = 0; kind < 2; ++kind) {
+        SCOPED_TRACE(std::string(side ? "source" : "target") + (kind ? " fetch " : " store ") +
+                     std::to_string(n));
+        FaultRegistry source;
+        Original o = Prepare(&source);
+        ASSERT_TRUE(o.typed);
+        FaultRegistry target;
+        FaultRegistry& armed = side ? source : target;
+        armed.Arm(kind ? 0 : n, kind ? n : 0);
+        std::unique_ptr<CPDFObject> copy = Clone(o.typed.get(), &target, &source);
+        const bool hit = armed.Hit();
+        armed.Disarm();
+        if (copy) {
+          EXPECT_EQ(typeid(*copy), typeid(*o.typed));
+          EXPECT_EQ(DeepText(copy.get(), &target), o.cloneText);
+        }
+        EXPECT_EQ(DeepText(o.typed.get(), &source), o.text);
+        if (!hit) break;  // the clone makes fewer calls of this kind
+      }
+    }
+  }
+}
+
+// Check refuses the bad sample and leaves it as read; a Check whose
+// fetches throw answers without letting the exception out.
+TEST_P(TypedContract, CheckRefusesWithoutTouching) {
+  if (!row().bad.empty()) {
+    TestDoc doc;
+    World world = Build(&doc, row().bad);
+    ASSERT_TRUE(world.subject);
+    const std::string read = DeepText(world.subject.get(), &doc);
+    if (row().ops.check) {
+      EXPECT_FALSE(Check(&doc, world.subject.get()));
+    } else {
+      // A family row: the factory refuses it.
+      EXPECT_FALSE(Load(&doc, world.subject.get()));
+    }
+    EXPECT_EQ(DeepText(world.subject.get(), &doc), read);
+  }
+  if (!row().ops.check) return;
+  for (int n = 1; n <= 16; ++n) {
+    FaultRegistry doc;
+    World world = Build(&doc, row().sample);
+    ASSERT_TRUE(world.subject);
+    const std::string read = DeepText(world.subject.get(), &doc);
+    doc.Arm(0, n);
+    Check(&doc, world.subject.get());
+    const bool hit = doc.Hit();
+    doc.Disarm();
+    EXPECT_EQ(DeepText(world.subject.get(), &doc), read);
+    if (!hit) break;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryTypedClass, TypedContract, testing::ValuesIn(Rows()),
+                         [](const testing::TestParamInfo<Row>& info) { return info.param.name; });
+
+}  // namespace
