@@ -3,16 +3,15 @@
 #include <mutex>
 
 #include "pdf/document/CPDFFileSpec.h"
-#include "pdf/document/CPDFTypedEntries.h"
 #include "pdf/graphics/GraphicsFactories.h"
 #include "pdf/object/CPDFEntryFactories.h"
 #include "pdf/object/CPDFStream.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 namespace {
 
 bool TypeStreamFileSpec(CPDFDict* dict, CPDFObjRegistry* doc) {
-  return PDFLoadEntry<CPDFFileSpec, CPDFDict>(dict, doc, CPDFStream::Key_F(),
-                                              CPDFObject::kDictionary);
+  return PDFTypeEntry<CPDFFileSpec>(dict, doc, CPDFStream::Key_F());
 }
 
 }  // namespace

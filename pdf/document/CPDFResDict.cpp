@@ -7,6 +7,7 @@
 #include "pdf/document/CPDFXObject.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFObjRegistry.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 namespace {
 
@@ -62,48 +63,21 @@ MakeTyped FactoryOf(const CategoryLoader& loader) {
   return loader.make ? loader.make : PDFGetResourceFactory(loader.category);
 }
 
-// Whether a raw entry is to be converted: read from a file and of a type the
-// category converts.
-bool Convertible(const CPDFObject* value, int32_t types) {
-  return value->IsLoaded() && value->IsType(types);
+// Types one entry (or ProcSet element) through the category's factory. A
+// value that cannot be fetched fails, in every category; a category without
+// a factory leaves its values as read.
+auto TypeThrough(CPDFObjRegistry* doc, MakeTyped make) {
+  return [doc, make](CPDFObject* raw) -> CPDFObject* { return make ? make(doc, raw) : nullptr; };
 }
 
 // Converts every entry of one category dictionary. False when an entry
-// cannot be fetched or a typed entry cannot be stored.
+// cannot be fetched or a typed entry cannot be stored (its raw value then
+// keeps its content).
 bool LoadCategoryDict(CPDFObjRegistry* doc, CPDFDict* dict, const CategoryLoader& loader) {
-  const MakeTyped make = FactoryOf(loader);
+  const auto make = TypeThrough(doc, FactoryOf(loader));
   for (auto it = dict->Begin(); !it.IsEnd(); it.Next()) {
     const CPDFName key = *it.GetKey();
-    CPDFObjRef ref;
-    CPDFObject* value = dict->Get(doc, key, &ref);
-    if (!value) return false;
-    if (!make || !Convertible(value, loader.types)) continue;
-    CPDFObject* typed = make(doc, value);
-    if (!typed) continue;
-    if (!dict->Set(doc, key, typed, ref.IsDefined(), &ref)) {
-      PDFGiveBack(typed, value, doc);
-      delete typed;
-      return false;
-    }
-  }
-  return true;
-}
-
-// The same for the elements of the ProcSet array.
-bool LoadCategoryArray(CPDFObjRegistry* doc, CPDFArray* array, const CategoryLoader& loader) {
-  const MakeTyped make = FactoryOf(loader);
-  for (int32_t i = 0; i < array->GetCount(); ++i) {
-    CPDFObjRef ref;
-    CPDFObject* value = array->Get(doc, i, &ref);
-    if (!value) return false;
-    if (!make || !Convertible(value, loader.types)) continue;
-    CPDFObject* typed = make(doc, value);
-    if (!typed) continue;
-    if (!array->SetAt(doc, i, typed, ref.IsDefined(), &ref)) {
-      PDFGiveBack(typed, value, doc);
-      delete typed;
-      return false;
-    }
+    if (!PDFTypeEntry(dict, doc, key, loader.types, make, PDFEntry::kRequired)) return false;
   }
   return true;
 }
@@ -111,17 +85,7 @@ bool LoadCategoryArray(CPDFObjRegistry* doc, CPDFArray* array, const CategoryLoa
 }  // namespace
 
 bool CPDFResDict::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  if (!source) return false;
-  SetDoc(doc);
-  if (!Assign(doc, source)) return false;
-  bool ok = false;
-  try {
-    ok = LoadCategories();
-  } catch (...) {
-    ok = CPDFException::Absorb(nullptr, "CPDFResDict", "Load");
-  }
-  if (!ok) source->Assign(doc, this);  // the entries go back as read
-  return ok;
+  return PDFLoadFrame(this, doc, source, [this] { return LoadCategories(); });
 }
 
 bool CPDFResDict::LoadCategories() {
@@ -133,7 +97,9 @@ bool CPDFResDict::LoadCategories() {
     if (!value) return false;
     if (auto* array = dynamic_cast<CPDFArray*>(value);
         array && loader.category == CPDFResource::kProcSet) {
-      if (!LoadCategoryArray(doc, array, loader)) return false;
+      if (!PDFTypeElements(array, doc, loader.types, TypeThrough(doc, FactoryOf(loader)))) {
+        return false;
+      }
     } else if (auto* dict = dynamic_cast<CPDFDict*>(value);
                dict && value->GetType() == kDictionary) {
       if (!LoadCategoryDict(doc, dict, loader)) return false;
@@ -143,7 +109,7 @@ bool CPDFResDict::LoadCategories() {
 }
 
 CPDFResDict* CPDFResDict::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return PDFCloneStruct(this, doc, sourceDoc, "CPDFResDict");
+  return PDFClone(this, doc, sourceDoc);
 }
 
 CPDFDict* CPDFResDict::CategoryDict(const CPDFName& category, CPDFObjRef* ref) {
