@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "pdf/document/CPDFColorSpace.h"
-#include "pdf/object/ByteSink.h"
+#include "pdf/object/internal/ByteSink.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFBool.h"
 #include "pdf/object/CPDFException.h"

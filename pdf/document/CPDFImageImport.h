@@ -5,10 +5,10 @@
 // (nothing recorded, the matrix unchanged); the caller owns the result.
 // Palette images get an Indexed colour space whose lookup stream is
 // registered with the document.
-#include "pdf/document/BMPReader.h"
+#include "pdf/document/internal/BMPReader.h"
 #include "pdf/document/CPDFImageXObj.h"
-#include "pdf/document/JPEGReader.h"
-#include "pdf/document/TIFFReader.h"
+#include "pdf/document/internal/JPEGReader.h"
+#include "pdf/document/internal/TIFFReader.h"
 
 CPDFImageXObj* CreateBMPImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix);
 CPDFImageXObj* CreateJPEGImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix);

@@ -10,7 +10,7 @@
 #include "pdf/object/CPDFNull.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFObject.h"
-#include "pdf/object/CPDFParseDepth.h"
+#include "pdf/object/internal/CPDFParseDepth.h"
 #include "pdf/object/CPDFString.h"
 
 namespace {

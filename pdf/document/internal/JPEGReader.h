@@ -3,8 +3,8 @@
 // file itself, byte for byte, becomes the image data under /DCTDecode.
 #include <string>
 
-#include "pdf/document/ImageDescription.h"
-#include "pdf/object/ByteSink.h"
+#include "pdf/document/internal/ImageDescription.h"
+#include "pdf/object/internal/ByteSink.h"
 
 // True when the file can be opened and begins with FF D8.
 bool IsJPEGFile(const char* path);
