@@ -16,7 +16,7 @@
 
 #include "pdf/document/CPDFEnv.h"
 #include "pdf/object/CPDFStream.h"
-#include "pdf/object/CodecFlate.h"
+#include "pdf/object/internal/CodecFlate.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "pdf/document/BMPReader.h"
+#include "pdf/document/internal/BMPReader.h"
 
-#include "pdf/document/ImageFile.h"
+#include "pdf/document/internal/ImageFile.h"
 
 #include <sys/stat.h>
 #include <sys/types.h>

@@ -30,7 +30,7 @@ auto FunctionFactory(CPDFObjRegistry* doc) {
 
 CPDFColorSpace* CPDFColorSpace::CreateColorSpace(CPDFObjRegistry* doc, CPDFObject* object,
                                                  int32_t mask) {
-  static const CPDFFamilyMember<CPDFColorSpace> kMembers[] = {
+  static constexpr CPDFFamilyMember<CPDFColorSpace> kMembers[] = {
       MakeFamilyMember<CPDFColorSpace, CPDFDevGrayCS, CPDFArray>(kDeviceGray),
       MakeFamilyMember<CPDFColorSpace, CPDFDevRGBCS, CPDFArray>(kDeviceRGB),
       MakeFamilyMember<CPDFColorSpace, CPDFDevCMYKCS, CPDFArray>(kDeviceCMYK),
@@ -46,7 +46,7 @@ CPDFColorSpace* CPDFColorSpace::CreateColorSpace(CPDFObjRegistry* doc, CPDFObjec
   if (!object || !object->IsType(kArray)) return nullptr;
   CPDFLoadDepth depth;
   if (depth.TooDeep()) return nullptr;
-  return CreateFamilyMember(kMembers, doc, object, mask);
+  return CreateFamilyMember<kMembers>(doc, object, mask);
 }
 
 const CPDFName& CPDFColorSpace::GetNamePrefix() {

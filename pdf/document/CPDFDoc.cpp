@@ -7,12 +7,14 @@
 #include "pdf/document/CPDFBody.h"
 #include "pdf/document/CPDFCatalog.h"
 #include "pdf/document/CPDFDocSave.h"
+#include "pdf/document/CPDFFactoryRegistration.h"
 #include "pdf/document/CPDFHeader.h"
 #include "pdf/document/CPDFPage.h"
 #include "pdf/document/CPDFPages.h"
 #include "pdf/document/CPDFTrailer.h"
 #include "pdf/document/CPDFXRef.h"
 #include "pdf/object/CPDFCrypt.h"
+#include "pdf/object/CPDFDepthGuard.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFInStream.h"
 #include "pdf/object/CPDFObject.h"
@@ -49,7 +51,9 @@ bool ParseHeaderNumber(const char* token, int32_t* value) {
 
 }  // namespace
 
-CPDFDoc::CPDFDoc() = default;
+// Before the first document reads anything, the layers above the object
+// layer and the document core register the factories those consult.
+CPDFDoc::CPDFDoc() { PDFRegisterFactories(); }
 
 CPDFDoc::~CPDFDoc() { Close(); }
 
@@ -278,7 +282,8 @@ CPDFObject* CPDFDoc::LoadFrom(CPDFInStream& in, const CPDFObjRef& ref, int32_t o
     CPDFException::ThrowFormat(kClass, kMethod, 4, "circular reference: %d %d", ref.GetNumber(),
                                ref.GetGeneration());
   }
-  if (static_cast<int32_t>(loading_.size()) >= kMaxLoadDepth) Throw(kMethod, 4, "too deep");
+  CPDFDepthGuard depth(loadDepth_, kMaxLoadDepth);
+  if (depth.TooDeep()) Throw(kMethod, 4, "too deep");
   // A load nested in another one (an indirect Length) goes back to where
   // the outer read stood.
   const int32_t resume = loading_.empty() ? -1 : in.GetPosition();

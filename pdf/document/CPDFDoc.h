@@ -143,4 +143,6 @@ class CPDFDoc : public CPDFObjRegistry {
   std::vector<uint8_t> outKey_;
   // Numbers being loaded (a reference cycle is refused).
   std::set<int32_t> loading_;
+  // Loads under way, nested (the guard of kMaxLoadDepth).
+  int32_t loadDepth_ = 0;
 };

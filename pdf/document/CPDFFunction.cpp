@@ -5,7 +5,7 @@
 
 namespace {
 
-const CPDFFamilyMember<CPDFFunction> kMembers[] = {
+constexpr CPDFFamilyMember<CPDFFunction> kMembers[] = {
     MakeFamilyMember<CPDFFunction, CPDFType0Func, CPDFDict>(CPDFFunction::kType0),
     MakeFamilyMember<CPDFFunction, CPDFType2Func, CPDFDict>(CPDFFunction::kType2),
     MakeFamilyMember<CPDFFunction, CPDFType3Func, CPDFDict>(CPDFFunction::kType3),
@@ -32,7 +32,7 @@ bool HasNumber(CPDFObjRegistry* doc, CPDFDict* dict, const CPDFName& key) {
 CPDFFunction* CPDFFunction::CreateFunction(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask) {
   CPDFLoadDepth depth;
   if (depth.TooDeep()) return nullptr;
-  return CreateFamilyMember(kMembers, doc, object, mask);
+  return CreateFamilyMember<kMembers>(doc, object, mask);
 }
 
 bool CPDFFunction::Check(CPDFObjRegistry* doc, CPDFObject* object) {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "pdf/document/CPDFColorSpace.h"
-#include "pdf/object/ByteSink.h"
+#include "pdf/object/internal/ByteSink.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFBool.h"
 #include "pdf/object/CPDFDict.h"

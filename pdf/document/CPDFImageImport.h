@@ -10,10 +10,10 @@
 // pixel data are damaged may still be described.
 #include <string>
 
-#include "pdf/document/BMPReader.h"
+#include "pdf/document/internal/BMPReader.h"
 #include "pdf/document/CPDFImageXObj.h"
-#include "pdf/document/JPEGReader.h"
-#include "pdf/document/TIFFReader.h"
+#include "pdf/document/internal/JPEGReader.h"
+#include "pdf/document/internal/TIFFReader.h"
 
 CPDFImageXObj* CreateBMPImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
                               std::string* reason = nullptr, bool withData = true);

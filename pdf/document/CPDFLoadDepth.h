@@ -8,17 +8,13 @@
 // cycle that passes through several families ends as well.
 #include <cstdint>
 
-class CPDFLoadDepth {
+#include "pdf/object/CPDFDepthGuard.h"
+
+class CPDFLoadDepth : public CPDFDepthGuard {
  public:
   static constexpr int32_t kMaxDepth = 32;
 
-  CPDFLoadDepth() { ++Depth(); }
-  ~CPDFLoadDepth() { --Depth(); }
-  CPDFLoadDepth(const CPDFLoadDepth&) = delete;
-  CPDFLoadDepth& operator=(const CPDFLoadDepth&) = delete;
-
-  // True when this guard is nested deeper than kMaxDepth.
-  bool TooDeep() const { return Depth() > kMaxDepth; }
+  CPDFLoadDepth() noexcept : CPDFDepthGuard(Depth(), kMaxDepth) {}
 
  private:
   static int32_t& Depth() {

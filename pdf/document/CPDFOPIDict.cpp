@@ -5,7 +5,7 @@
 
 namespace {
 
-const CPDFFamilyMember<CPDFOPIDict> kVersions[] = {
+constexpr CPDFFamilyMember<CPDFOPIDict> kVersions[] = {
     MakeFamilyMember<CPDFOPIDict, CPDFOPI13, CPDFDict>(1),
     MakeFamilyMember<CPDFOPIDict, CPDFOPI20, CPDFDict>(2),
 };
@@ -13,7 +13,7 @@ const CPDFFamilyMember<CPDFOPIDict> kVersions[] = {
 }  // namespace
 
 CPDFOPIDict* CPDFOPIDict::CreateOPIDict(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask) {
-  return CreateFamilyMember(kVersions, doc, object, mask);
+  return CreateFamilyMember<kVersions>(doc, object, mask);
 }
 
 CPDFDict* CPDFOPIDict::CheckVersion(CPDFObjRegistry* doc, CPDFObject* object,

@@ -4,8 +4,14 @@
 
 #include "pdf/document/CPDFPage.h"
 #include "pdf/document/CPDFResDict.h"
+#include "pdf/object/CPDFDepthGuard.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFObjRegistry.h"
+
+namespace {
+// Nodes of the page tree being descended (FindPage, Insert).
+thread_local int32_t g_treeDepth = 0;
+}  // namespace
 
 const CPDFName* CPDFPages::TypeOf(CPDFObjRegistry* doc, CPDFDict* dict) {
   return dict ? PDFGetAs<CPDFName>(dict, doc, Key_Type()) : nullptr;
@@ -71,18 +77,19 @@ T* TypedKid(CPDFArray* kids, CPDFObjRegistry* doc, int32_t index, CPDFDict* kid,
 CPDFPage* CPDFPages::GetPage(int32_t index, CPDFObjRef* ref) {
   if (ref) ref->Reset();
   try {
-    return FindPage(index, ref, 0);
+    return FindPage(index, ref);
   } catch (...) {
     CPDFException::Absorb(nullptr, "CPDFPages", "GetPage");
     return nullptr;
   }
 }
 
-CPDFPage* CPDFPages::FindPage(int32_t index, CPDFObjRef* ref, int32_t depth) {
+CPDFPage* CPDFPages::FindPage(int32_t index, CPDFObjRef* ref) {
+  CPDFDepthGuard depth(g_treeDepth, kMaxDepth);
   CPDFObjRegistry* doc = GetDoc();
   CPDFArray* kids = Get_Kids();
   CPDFNumber* count = Get_Count();
-  if (!kids || !count || depth >= kMaxDepth) return nullptr;
+  if (!kids || !count || depth.TooDeep()) return nullptr;
   if (index < 0 || index > count->GetInt() - 1) return nullptr;
   int32_t running = 0;
   for (int32_t i = 0; i < kids->GetCount(); ++i) {
@@ -105,7 +112,7 @@ CPDFPage* CPDFPages::FindPage(int32_t index, CPDFObjRef* ref, int32_t depth) {
       CPDFNumber* kidCount = node->Get_Count();
       if (!kidCount || kidCount->GetInt() < 0) return nullptr;
       if (index < running + kidCount->GetInt()) {
-        return node->FindPage(index - running, ref, depth + 1);
+        return node->FindPage(index - running, ref);
       }
       running += kidCount->GetInt();
     } else {
@@ -119,18 +126,19 @@ bool CPDFPages::InsertPage(int32_t position, CPDFPage* page, const CPDFObjRef& n
                            CPDFObjRef* ref) {
   if (!page || !node.IsDefined()) return false;
   try {
-    return Insert(position, page, node, ref, 0);
+    return Insert(position, page, node, ref);
   } catch (...) {
     return CPDFException::Absorb(nullptr, "CPDFPages", "InsertPage");
   }
 }
 
-bool CPDFPages::Insert(int32_t position, CPDFPage* page, const CPDFObjRef& node, CPDFObjRef* ref,
-                       int32_t depth) {
+bool CPDFPages::Insert(int32_t position, CPDFPage* page, const CPDFObjRef& node,
+                       CPDFObjRef* ref) {
+  CPDFDepthGuard depth(g_treeDepth, kMaxDepth);
   CPDFObjRegistry* doc = GetDoc();
   CPDFArray* kids = Get_Kids();
   CPDFNumber* count = Get_Count();
-  if (!doc || !kids || !count || depth >= kMaxDepth) return false;
+  if (!doc || !kids || !count || depth.TooDeep()) return false;
   const int32_t total = count->GetInt();
   if (position == -1) position = total;
   if (position < 0 || position > total || total == INT32_MAX) return false;
@@ -149,7 +157,7 @@ bool CPDFPages::Insert(int32_t position, CPDFPage* page, const CPDFObjRef& node,
       CPDFNumber* childCount = child->Get_Count();
       if (!childCount) return false;
       if (position < running + childCount->GetInt() || i == kids->GetCount() - 1) {
-        if (!child->Insert(position - running, page, kidRef, ref, depth + 1)) return false;
+        if (!child->Insert(position - running, page, kidRef, ref)) return false;
         // This node's Count grows too; record it for an incremental save.
         if (!doc->UpdateObj(node)) return false;
         count->SetInt(total + 1);

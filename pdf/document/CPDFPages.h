@@ -67,7 +67,7 @@ class CPDFPages : public CPDFDocStruct, public CPDFDict {
   static bool TypeInheritable(CPDFDict* dict, CPDFObjRegistry* doc);
 
  private:
-  CPDFPage* FindPage(int32_t index, CPDFObjRef* ref, int32_t depth);
-  bool Insert(int32_t position, CPDFPage* page, const CPDFObjRef& node, CPDFObjRef* ref,
-              int32_t depth);
+  // Both descend the tree recursively, at most kMaxDepth nodes deep.
+  CPDFPage* FindPage(int32_t index, CPDFObjRef* ref);
+  bool Insert(int32_t position, CPDFPage* page, const CPDFObjRef& node, CPDFObjRef* ref);
 };

@@ -3,18 +3,17 @@
 #include <memory>
 
 #include "pdf/document/CPDFColorSpace.h"
+#include "pdf/document/CPDFResourceFactories.h"
 #include "pdf/document/CPDFXObject.h"
-#include "pdf/graphics/CPDFExtGState.h"
-#include "pdf/graphics/CPDFProperties.h"
-#include "pdf/graphics/CPDFShading.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFObjRegistry.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 namespace {
 
 // Makes the typed resource for one raw entry of a category, or none when no
 // class of the category accepts it (the entry then stays as read).
-using MakeTyped = CPDFObject* (*)(CPDFObjRegistry* doc, CPDFObject* raw);
+using MakeTyped = CPDFResourceFactory;
 
 template <class T, class Source>
 CPDFObject* LoadNew(CPDFObjRegistry* doc, Source* source) {
@@ -32,25 +31,6 @@ CPDFObject* MakeXObject(CPDFObjRegistry* doc, CPDFObject* raw) {
   return static_cast<CPDFStream*>(CPDFXObject::CreateXObject(doc, raw, -1));
 }
 
-CPDFObject* MakeExtGState(CPDFObjRegistry* doc, CPDFObject* raw) {
-  auto* dict = dynamic_cast<CPDFDict*>(raw);
-  if (!dict || !CPDFExtGState::Check(doc, dict)) return nullptr;
-  return LoadNew<CPDFExtGState>(doc, dict);
-}
-
-CPDFObject* MakeProperties(CPDFObjRegistry* doc, CPDFObject* raw) {
-  auto* dict = dynamic_cast<CPDFDict*>(raw);
-  return dict ? LoadNew<CPDFProperties>(doc, dict) : nullptr;
-}
-
-CPDFObject* MakePattern(CPDFObjRegistry* doc, CPDFObject* raw) {
-  return CPDFResource::GetPDFObject(CPDFPattern::CreatePattern(doc, raw, -1));
-}
-
-CPDFObject* MakeShading(CPDFObjRegistry* doc, CPDFObject* raw) {
-  return CPDFResource::GetPDFObject(CPDFShading::CreateShading(doc, raw, -1));
-}
-
 CPDFObject* MakeProcSet(CPDFObjRegistry* doc, CPDFObject* raw) {
   auto* name = dynamic_cast<CPDFName*>(raw);
   if (!name || !CPDFProcSet::Check(doc, name)) return nullptr;
@@ -60,61 +40,44 @@ CPDFObject* MakeProcSet(CPDFObjRegistry* doc, CPDFObject* raw) {
 struct CategoryLoader {
   uint32_t category;
   int32_t types;  // object types the category converts
-  MakeTyped make; // none: entries of the category stay as read
+  // The core's own factory; none: the one registered for the category in
+  // the factory table (CPDFResourceFactories.h), if any.
+  MakeTyped make;
 };
 
 // In load order.
 constexpr CategoryLoader kLoaders[] = {
     {CPDFResource::kColorSpace, CPDFObject::kArray, MakeColorSpace},
     {CPDFResource::kXObject, CPDFObject::kStream, MakeXObject},
-    {CPDFResource::kExtGState, CPDFObject::kDictionary, MakeExtGState},
+    {CPDFResource::kExtGState, CPDFObject::kDictionary, nullptr},
     {CPDFResource::kFont, CPDFObject::kDictionary, nullptr},
-    {CPDFResource::kPattern, CPDFObject::kDictionary | CPDFObject::kStream, MakePattern},
+    {CPDFResource::kPattern, CPDFObject::kDictionary | CPDFObject::kStream, nullptr},
     {CPDFResource::kProcSet, CPDFObject::kName, MakeProcSet},
-    {CPDFResource::kProperties, CPDFObject::kDictionary, MakeProperties},
-    {CPDFResource::kShading, CPDFObject::kDictionary, MakeShading},
+    {CPDFResource::kProperties, CPDFObject::kDictionary, nullptr},
+    {CPDFResource::kShading, CPDFObject::kDictionary, nullptr},
 };
 
-// Whether a raw entry is to be converted: read from a file and of a type the
-// category converts.
-bool Convertible(const CPDFObject* value, int32_t types) {
-  return value->IsLoaded() && value->IsType(types);
+// The factory of a category: the core's own or the registered one; none
+// leaves the category's entries as read.
+MakeTyped FactoryOf(const CategoryLoader& loader) {
+  return loader.make ? loader.make : PDFGetResourceFactory(loader.category);
+}
+
+// Types one entry (or ProcSet element) through the category's factory. A
+// value that cannot be fetched fails, in every category; a category without
+// a factory leaves its values as read.
+auto TypeThrough(CPDFObjRegistry* doc, MakeTyped make) {
+  return [doc, make](CPDFObject* raw) -> CPDFObject* { return make ? make(doc, raw) : nullptr; };
 }
 
 // Converts every entry of one category dictionary. False when an entry
-// cannot be fetched or a typed entry cannot be stored.
+// cannot be fetched or a typed entry cannot be stored (its raw value then
+// keeps its content).
 bool LoadCategoryDict(CPDFObjRegistry* doc, CPDFDict* dict, const CategoryLoader& loader) {
+  const auto make = TypeThrough(doc, FactoryOf(loader));
   for (auto it = dict->Begin(); !it.IsEnd(); it.Next()) {
     const CPDFName key = *it.GetKey();
-    CPDFObjRef ref;
-    CPDFObject* value = dict->Get(doc, key, &ref);
-    if (!value) return false;
-    if (!loader.make || !Convertible(value, loader.types)) continue;
-    CPDFObject* typed = loader.make(doc, value);
-    if (!typed) continue;
-    if (!dict->Set(doc, key, typed, ref.IsDefined(), &ref)) {
-      PDFGiveBack(typed, value, doc);
-      delete typed;
-      return false;
-    }
-  }
-  return true;
-}
-
-// The same for the elements of the ProcSet array.
-bool LoadCategoryArray(CPDFObjRegistry* doc, CPDFArray* array, const CategoryLoader& loader) {
-  for (int32_t i = 0; i < array->GetCount(); ++i) {
-    CPDFObjRef ref;
-    CPDFObject* value = array->Get(doc, i, &ref);
-    if (!value) return false;
-    if (!loader.make || !Convertible(value, loader.types)) continue;
-    CPDFObject* typed = loader.make(doc, value);
-    if (!typed) continue;
-    if (!array->SetAt(doc, i, typed, ref.IsDefined(), &ref)) {
-      PDFGiveBack(typed, value, doc);
-      delete typed;
-      return false;
-    }
+    if (!PDFTypeEntry(dict, doc, key, loader.types, make, PDFEntry::kRequired)) return false;
   }
   return true;
 }
@@ -122,17 +85,7 @@ bool LoadCategoryArray(CPDFObjRegistry* doc, CPDFArray* array, const CategoryLoa
 }  // namespace
 
 bool CPDFResDict::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  if (!source) return false;
-  SetDoc(doc);
-  if (!Assign(doc, source)) return false;
-  bool ok = false;
-  try {
-    ok = LoadCategories();
-  } catch (...) {
-    ok = CPDFException::Absorb(nullptr, "CPDFResDict", "Load");
-  }
-  if (!ok) source->Assign(doc, this);  // the entries go back as read
-  return ok;
+  return PDFLoadFrame(this, doc, source, [this] { return LoadCategories(); });
 }
 
 bool CPDFResDict::LoadCategories() {
@@ -144,7 +97,9 @@ bool CPDFResDict::LoadCategories() {
     if (!value) return false;
     if (auto* array = dynamic_cast<CPDFArray*>(value);
         array && loader.category == CPDFResource::kProcSet) {
-      if (!LoadCategoryArray(doc, array, loader)) return false;
+      if (!PDFTypeElements(array, doc, loader.types, TypeThrough(doc, FactoryOf(loader)))) {
+        return false;
+      }
     } else if (auto* dict = dynamic_cast<CPDFDict*>(value);
                dict && value->GetType() == kDictionary) {
       if (!LoadCategoryDict(doc, dict, loader)) return false;
@@ -154,7 +109,7 @@ bool CPDFResDict::LoadCategories() {
 }
 
 CPDFResDict* CPDFResDict::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return PDFCloneStruct(this, doc, sourceDoc, "CPDFResDict");
+  return PDFClone(this, doc, sourceDoc);
 }
 
 CPDFDict* CPDFResDict::CategoryDict(const CPDFName& category, CPDFObjRef* ref) {

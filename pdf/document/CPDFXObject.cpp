@@ -42,10 +42,10 @@ bool CPDFXObject::Set_Type() {
 }
 
 CPDFXObject* CPDFXObject::CreateXObject(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask) {
-  static const CPDFFamilyMember<CPDFXObject> kMembers[] = {
+  static constexpr CPDFFamilyMember<CPDFXObject> kMembers[] = {
       MakeFamilyMember<CPDFXObject, CPDFImageXObj, CPDFStream>(kImage),
       MakeFamilyMember<CPDFXObject, CPDFFormXObj, CPDFStream>(kForm),
       MakeFamilyMember<CPDFXObject, CPDFPSXObj, CPDFStream>(kPostScript),
   };
-  return CreateFamilyMember(kMembers, doc, object, mask);
+  return CreateFamilyMember<kMembers>(doc, object, mask);
 }

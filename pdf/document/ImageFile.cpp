@@ -1,4 +1,4 @@
-#include "pdf/document/ImageFile.h"
+#include "pdf/document/internal/ImageFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
-#include "pdf/document/JPEGReader.h"
+#include "pdf/document/internal/JPEGReader.h"
 
-#include "pdf/document/ImageFile.h"
+#include "pdf/document/internal/ImageFile.h"
 
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -14,7 +14,7 @@
 #include <new>
 #include <vector>
 
-#include "pdf/object/JPEGErrorManager.h"
+#include "pdf/object/internal/JPEGErrorManager.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "pdf/document/TIFFReader.h"
+#include "pdf/document/internal/TIFFReader.h"
 
-#include "pdf/document/ImageFile.h"
+#include "pdf/document/internal/ImageFile.h"
 
 #include <tiffio.h>
 #include <unistd.h>
@@ -14,7 +14,7 @@
 #include <new>
 #include <vector>
 
-#include "pdf/object/TIFFErrorCapture.h"
+#include "pdf/object/internal/TIFFErrorCapture.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "pdf/object/CPDFInStream.h"
 #include "pdf/object/CPDFObjRegistry.h"
 #include "pdf/object/CPDFOutStream.h"
-#include "pdf/object/CPDFParseDepth.h"
+#include "pdf/object/internal/CPDFParseDepth.h"
 
 CPDFObject* CPDFArray::Get(CPDFObjRegistry* doc, int32_t index, CPDFObjRef* ref) {
   if (ref) ref->Reset();

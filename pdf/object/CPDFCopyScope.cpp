@@ -9,23 +9,19 @@ thread_local CPDFObjRefDict* g_map = nullptr;
 thread_local int32_t g_depth = 0;
 }  // namespace
 
-CPDFCopyScope::CPDFCopyScope() {
+CPDFCopyScope::CPDFCopyScope() : depth_(g_depth, kMaxDepth) {
   if (!g_map) {
     owned_ = new CPDFObjRefDict;
     g_map = owned_;
   }
-  ++g_depth;
 }
 
 CPDFCopyScope::~CPDFCopyScope() {
-  --g_depth;
   if (owned_) {
     g_map = nullptr;
     delete owned_;
   }
 }
-
-bool CPDFCopyScope::TooDeep() const { return g_depth > kMaxDepth; }
 
 CPDFObjRefDict& CPDFCopyScope::Map() { return *g_map; }
 

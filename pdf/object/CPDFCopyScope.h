@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "pdf/object/CPDFDepthGuard.h"
 #include "pdf/object/CPDFObjRef.h"
 #include "pdf/object/CPDFObjRefDict.h"
 
@@ -22,7 +23,8 @@ class CPDFCopyScope {
   CPDFCopyScope(const CPDFCopyScope&) = delete;
   CPDFCopyScope& operator=(const CPDFCopyScope&) = delete;
 
-  bool TooDeep() const;
+  // True when this copy is nested deeper than kMaxDepth.
+  bool TooDeep() const { return depth_.TooDeep(); }
   CPDFObjRefDict& Map();
 
   // What to store for one source element.
@@ -78,4 +80,5 @@ class CPDFCopyScope {
 
  private:
   CPDFObjRefDict* owned_ = nullptr;
+  CPDFDepthGuard depth_;
 };

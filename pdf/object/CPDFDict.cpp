@@ -8,7 +8,7 @@
 #include "pdf/object/CPDFInStream.h"
 #include "pdf/object/CPDFObjRegistry.h"
 #include "pdf/object/CPDFOutStream.h"
-#include "pdf/object/CPDFParseDepth.h"
+#include "pdf/object/internal/CPDFParseDepth.h"
 #include "pdf/object/CPDFStream.h"
 #include "pdf/object/CPDFString.h"
 

@@ -1,23 +1,25 @@
 #pragma once
 // The one family factory that every Create<Family> uses.
 //
-// A family lists its members with their family bits. The factory tries the
-// members in ascending bit order; a member is tried only when its bit is in
-// the caller's mask and its Check accepts the object. The first member tried
-// is built and loaded: the factory answers it when the load succeeds, and
-// none (without trying further members) when it fails. None when no member
-// is tried. Nothing is thrown; the caller owns the result.
+// A family lists its members with their family bits, in ascending bit
+// order (checked when the table is compiled). The factory tries the members
+// in that order; a member is tried only when its bit is in the caller's mask
+// and its Check accepts the object. The first member tried is built and
+// loaded: the factory answers it when the load succeeds, and none (without
+// trying further members) when it fails. None when no member is tried.
+// Nothing is thrown; the caller owns the result.
 //
-//   static const CPDFFamilyMember<CPDFXObject> kMembers[] = {
+//   static constexpr CPDFFamilyMember<CPDFXObject> kMembers[] = {
 //       MakeFamilyMember<CPDFXObject, CPDFImageXObj, CPDFStream>(1),
 //       MakeFamilyMember<CPDFXObject, CPDFFormXObj, CPDFStream>(2),
 //   };
-//   return CreateFamilyMember(kMembers, doc, object, mask);
+//   return CreateFamilyMember<kMembers>(doc, object, mask);
 //
 // Member must provide a default constructor, a static
 // Check(CPDFObjRegistry*, Source*) and Load(CPDFObjRegistry*, Source*).
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFObject.h"
@@ -26,6 +28,7 @@ class CPDFObjRegistry;
 
 template <class Base>
 struct CPDFFamilyMember {
+  using BaseType = Base;
   uint32_t bit;
   bool (*check)(CPDFObjRegistry* doc, CPDFObject* object);
   // Builds and loads a member; none when the load fails.
@@ -60,27 +63,27 @@ constexpr CPDFFamilyMember<Base> MakeFamilyMember(uint32_t bit) {
       }};
 }
 
+// True when the bits of the table rise strictly from member to member.
 template <class Base, size_t N>
-Base* CreateFamilyMember(const CPDFFamilyMember<Base> (&members)[N], CPDFObjRegistry* doc,
-                         CPDFObject* object, int32_t mask) {
+constexpr bool FamilyBitsAscending(const CPDFFamilyMember<Base> (&members)[N]) {
+  for (size_t i = 1; i < N; ++i) {
+    if (members[i].bit <= members[i - 1].bit) return false;
+  }
+  return true;
+}
+
+// kMembers: a constexpr table of CPDFFamilyMember (static storage).
+template <const auto& kMembers, class Base = typename std::remove_cvref_t<
+                                    decltype(kMembers[0])>::BaseType>
+Base* CreateFamilyMember(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask) {
+  static_assert(FamilyBitsAscending(kMembers),
+                "a family table lists its members in ascending bit order");
   if (!object) return nullptr;
   const uint32_t allowed = static_cast<uint32_t>(mask);
-  uint32_t lastBit = 0;
-  bool first = true;
-  // Ascending bit order, whatever the order of the table.
-  for (size_t round = 0; round < N; ++round) {
-    const CPDFFamilyMember<Base>* next = nullptr;
-    for (size_t i = 0; i < N; ++i) {
-      const auto& m = members[i];
-      if (!first && m.bit <= lastBit) continue;
-      if (!next || m.bit < next->bit) next = &m;
-    }
-    if (!next) break;
-    first = false;
-    lastBit = next->bit;
-    if ((next->bit & allowed) == 0) continue;
-    if (!next->check(doc, object)) continue;
-    return next->build(doc, object);
+  for (const auto& member : kMembers) {
+    if ((member.bit & allowed) == 0) continue;
+    if (!member.check(doc, object)) continue;
+    return member.build(doc, object);
   }
   return nullptr;
 }

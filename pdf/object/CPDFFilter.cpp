@@ -8,11 +8,11 @@
 #include "pdf/object/CPDFBool.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFStream.h"
-#include "pdf/object/CodecASCII.h"
-#include "pdf/object/CodecCCITT.h"
-#include "pdf/object/CodecDCT.h"
-#include "pdf/object/CodecFlate.h"
-#include "pdf/object/CodecRunLength.h"
+#include "pdf/object/internal/CodecASCII.h"
+#include "pdf/object/internal/CodecCCITT.h"
+#include "pdf/object/internal/CodecDCT.h"
+#include "pdf/object/internal/CodecFlate.h"
+#include "pdf/object/internal/CodecRunLength.h"
 #include "platform/TempFile.h"
 
 namespace {

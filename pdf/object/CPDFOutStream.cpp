@@ -7,7 +7,7 @@
 #include <cstring>
 #include <new>
 
-#include "pdf/object/PDFSyntax.h"
+#include "pdf/object/internal/PDFSyntax.h"
 #include "platform/SystemError.h"
 
 CPDFOutStream::~CPDFOutStream() { FreeBuffer(); }

@@ -10,21 +10,19 @@
 #include "pdf/object/CPDFNull.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFObject.h"
-#include "pdf/object/CPDFParseDepth.h"
+#include "pdf/object/internal/CPDFParseDepth.h"
 #include "pdf/object/CPDFString.h"
 
 namespace {
 thread_local int32_t g_parseDepth = 0;
 }  // namespace
 
-CPDFParseDepth::CPDFParseDepth(const char* className) {
-  if (g_parseDepth >= CPDFObject::kMaxNesting) {
+CPDFParseDepth::CPDFParseDepth(const char* className)
+    : depth_(g_parseDepth, CPDFObject::kMaxNesting) {
+  if (depth_.TooDeep()) {
     CPDFException::Throw(className, "Serialize", CPDFException::kSyntax, "ioerror");
   }
-  ++g_parseDepth;
 }
-
-CPDFParseDepth::~CPDFParseDepth() { --g_parseDepth; }
 
 void CPDFParseDepth::ThrowInvalidToken(const char* className, CPDFInStream& in) {
   char token[CPDFInStream::kTokenSize];

@@ -4,10 +4,9 @@
 #include <functional>
 #include <vector>
 
-#include "pdf/document/CPDFFileSpec.h"
-#include "pdf/document/CPDFTypedEntries.h"
 #include "pdf/object/CPDFCrypt.h"
 #include "pdf/object/CPDFDataStruct.h"
+#include "pdf/object/CPDFEntryFactories.h"
 #include "pdf/object/CPDFFilter.h"
 #include "pdf/object/CPDFInStream.h"
 #include "pdf/object/CPDFNull.h"
@@ -398,8 +397,11 @@ void CPDFStream::Serialize(CPDFObjRegistry* doc, CPDFInStream& in, CPDFDict* dic
       typed.release();
     }
     // A file specification read with the stream becomes typed; any other
-    // value of F stays as read.
-    if (!PDFLoadEntry<CPDFFileSpec, CPDFDict>(this, doc_, Key_F(), kDictionary)) throw 0;
+    // value of F stays as read. Its class lives in the document layer, which
+    // registers the factory.
+    if (CPDFEntryFactory typeF = PDFGetEntryFactory(CPDFTypedEntry::kStreamF)) {
+      if (!typeF(this, doc_)) throw 0;
+    }
   } catch (...) {
     CPDFException::Absorb(nullptr, "CPDFStream", "Serialize");
     CPDFException::Throw("CPDFStream", "Serialize", CPDFException::kStepFailed);

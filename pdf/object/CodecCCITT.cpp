@@ -1,4 +1,4 @@
-#include "pdf/object/CodecCCITT.h"
+#include "pdf/object/internal/CodecCCITT.h"
 
 #include <fcntl.h>
 #include <tiffio.h>
@@ -8,7 +8,7 @@
 #include <new>
 #include <vector>
 
-#include "pdf/object/TIFFErrorCapture.h"
+#include "pdf/object/internal/TIFFErrorCapture.h"
 #include "platform/TempFile.h"
 
 namespace {

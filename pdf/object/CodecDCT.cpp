@@ -1,10 +1,10 @@
-#include "pdf/object/CodecDCT.h"
+#include "pdf/object/internal/CodecDCT.h"
 
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 
-#include "pdf/object/JPEGErrorManager.h"
+#include "pdf/object/internal/JPEGErrorManager.h"
 
 #include <jerror.h>
 

@@ -1,4 +1,4 @@
-#include "pdf/object/JPEGErrorManager.h"
+#include "pdf/object/internal/JPEGErrorManager.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "pdf/object/PDFSyntax.h"
+#include "pdf/object/internal/PDFSyntax.h"
 
 #include <charconv>
 #include <cmath>

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "pdf/object/ByteSink.h"
+#include "pdf/object/internal/ByteSink.h"
 #include "pdf/object/TempString.h"
 
 class FileMap;

@@ -1,5 +1,5 @@
 // ASCIIHex decoding of any bytes, and encode-decode round trips.
-#include "pdf/object/CodecASCII.h"
+#include "pdf/object/internal/CodecASCII.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -6,7 +6,7 @@
 //   bytes 2-3: columns 1..1024, rows 1..256 (byte 3)
 #include <string>
 
-#include "pdf/object/CodecCCITT.h"
+#include "pdf/object/internal/CodecCCITT.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tests/fuzz/FuzzTemp.h"
 

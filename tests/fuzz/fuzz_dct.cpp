@@ -6,7 +6,7 @@
 //                the samples, which are encoded and decoded again.
 #include <string>
 
-#include "pdf/object/CodecDCT.h"
+#include "pdf/object/internal/CodecDCT.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 namespace {

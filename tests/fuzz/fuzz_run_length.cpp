@@ -1,5 +1,5 @@
 // RunLength decoding of any bytes, and encode-decode round trips.
-#include "pdf/object/CodecRunLength.h"
+#include "pdf/object/internal/CodecRunLength.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -1,4 +1,4 @@
-#include "pdf/document/BMPReader.h"
+#include "pdf/document/internal/BMPReader.h"
 
 #include <gtest/gtest.h>
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "pdf/document/ImageDescription.h"
-#include "pdf/object/ByteSink.h"
+#include "pdf/document/internal/ImageDescription.h"
+#include "pdf/object/internal/ByteSink.h"
 
 class TempFolder {
  public:

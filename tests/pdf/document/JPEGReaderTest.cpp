@@ -1,4 +1,4 @@
-#include "pdf/document/JPEGReader.h"
+#include "pdf/document/internal/JPEGReader.h"
 
 #include <gtest/gtest.h>
 

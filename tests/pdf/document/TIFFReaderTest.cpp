@@ -1,4 +1,4 @@
-#include "pdf/document/TIFFReader.h"
+#include "pdf/document/internal/TIFFReader.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>

@@ -1,4 +1,4 @@
-#include "pdf/object/CodecASCII.h"
+#include "pdf/object/internal/CodecASCII.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "pdf/object/CodecCCITT.h"
+#include "pdf/object/internal/CodecCCITT.h"
 
 #include <dirent.h>
 #include <gtest/gtest.h>

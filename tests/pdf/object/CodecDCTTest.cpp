@@ -1,4 +1,4 @@
-#include "pdf/object/CodecDCT.h"
+#include "pdf/object/internal/CodecDCT.h"
 
 #include <gtest/gtest.h>
 

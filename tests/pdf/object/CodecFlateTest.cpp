@@ -1,4 +1,4 @@
-#include "pdf/object/CodecFlate.h"
+#include "pdf/object/internal/CodecFlate.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

@@ -1,4 +1,4 @@
-#include "pdf/object/CodecRunLength.h"
+#include "pdf/object/internal/CodecRunLength.h"
 
 #include <gtest/gtest.h>
 

@@ -55,15 +55,28 @@ class High : public Family {
   int Which() const override { return 2; }
 };
 
-// Listed out of bit order on purpose: the factory sorts by bit.
-const CPDFFamilyMember<Family> kMembers[] = {
+constexpr CPDFFamilyMember<Family> kMembers[] = {
+    MakeFamilyMember<Family, Low, Probe>(1),
+    MakeFamilyMember<Family, High, Probe>(4),
+};
+
+// The bit order is checked when a table is compiled: a table out of order,
+// or with a bit listed twice, does not build.
+constexpr CPDFFamilyMember<Family> kOutOfOrder[] = {
     MakeFamilyMember<Family, High, Probe>(4),
     MakeFamilyMember<Family, Low, Probe>(1),
 };
+constexpr CPDFFamilyMember<Family> kTwice[] = {
+    MakeFamilyMember<Family, Low, Probe>(2),
+    MakeFamilyMember<Family, High, Probe>(2),
+};
+static_assert(FamilyBitsAscending(kMembers));
+static_assert(!FamilyBitsAscending(kOutOfOrder));
+static_assert(!FamilyBitsAscending(kTwice));
 
 int Create(int value, int32_t mask) {
   Probe p(value);
-  Family* f = CreateFamilyMember(kMembers, nullptr, &p, mask);
+  Family* f = CreateFamilyMember<kMembers>(nullptr, &p, mask);
   const int which = f ? f->Which() : 0;
   delete f;
   return which;

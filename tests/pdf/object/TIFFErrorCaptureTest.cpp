@@ -1,4 +1,4 @@
-#include "pdf/object/TIFFErrorCapture.h"
+#include "pdf/object/internal/TIFFErrorCapture.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // Reading TIFF files for the image importer, through libtiff.
 #include <string>
 
-#include "pdf/document/ImageDescription.h"
-#include "pdf/object/ByteSink.h"
+#include "pdf/document/internal/ImageDescription.h"
+#include "pdf/object/internal/ByteSink.h"
 
 // True when the file can be opened and begins with "II" or "MM" (the number
 // 42 that follows is not tested).

@@ -14,7 +14,7 @@
 #include <string>
 #include <utility>
 
-#include "pdf/object/ByteSink.h"
+#include "pdf/object/internal/ByteSink.h"
 
 struct CodecResult {
   bool ok = true;

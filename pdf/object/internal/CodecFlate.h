@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "pdf/object/ByteSink.h"
-#include "pdf/object/CodecResult.h"
+#include "pdf/object/internal/ByteSink.h"
+#include "pdf/object/internal/CodecResult.h"
 
 // Default for FlateDecodeOptions::outputLimit: 1 GiB. Deflate data expands at
 // most about 1032 to 1, so inputs below 1 MiB cannot reach it; the limit stops

@@ -4,8 +4,8 @@
 // a walk over its marker structure.
 #include <string>
 
-#include "pdf/document/ImageDescription.h"
-#include "pdf/object/ByteSink.h"
+#include "pdf/document/internal/ImageDescription.h"
+#include "pdf/object/internal/ByteSink.h"
 
 // True when the file can be opened and begins with FF D8.
 bool IsJPEGFile(const char* path);

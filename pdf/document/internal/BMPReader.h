@@ -2,8 +2,8 @@
 // Reading Windows bitmap files for the image importer.
 #include <string>
 
-#include "pdf/document/ImageDescription.h"
-#include "pdf/object/ByteSink.h"
+#include "pdf/document/internal/ImageDescription.h"
+#include "pdf/object/internal/ByteSink.h"
 
 // True when the file can be opened and begins with "BM".
 bool IsBMPFile(const char* path);

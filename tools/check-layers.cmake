@@ -1,0 +1,92 @@
+# Checks that every file of the library includes only headers of its own
+# layer and of the layers below it (cmake/Layers.cmake). Run by the build
+# before any layer compiles; fails naming each file, include and rule broken.
+#
+#   cmake -DPN_LAYER_ROOT=<source root> [-DPN_LAYER_STAMP=<file>] -P tools/check-layers.cmake
+#
+# PN_LAYER_ROOT defaults to the folder above this script; the layer table is
+# read from <root>/cmake/Layers.cmake. The stamp file is touched on success.
+cmake_minimum_required(VERSION 3.22)
+
+if(NOT PN_LAYER_ROOT)
+  get_filename_component(PN_LAYER_ROOT "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
+endif()
+include("${PN_LAYER_ROOT}/cmake/Layers.cmake")
+
+# The number of a layer, bottom 0.
+function(pn_layer_rank layer out)
+  list(FIND PN_LAYERS "${layer}" rank)
+  set(${out} ${rank} PARENT_SCOPE)
+endfunction()
+
+# "object and platform" for the object layer: what a layer may include.
+function(pn_layer_allowed layer out)
+  pn_layer_rank(${layer} rank)
+  set(names)
+  foreach(other IN LISTS PN_LAYERS)
+    pn_layer_rank(${other} otherRank)
+    if(otherRank LESS_EQUAL rank)
+      list(PREPEND names ${other})
+    endif()
+  endforeach()
+  list(JOIN names ", " text)
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+set(problems)
+set(seenExceptions)
+pn_layer_files("${PN_LAYER_ROOT}" files)
+foreach(file IN LISTS files)
+  pn_layer_of("${file}" layer)
+  pn_layer_rank(${layer} rank)
+  file(STRINGS "${PN_LAYER_ROOT}/${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+  foreach(line IN LISTS lines)
+    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\".*$" "\\1" written "${line}")
+    set(header "${written}")
+    if(NOT header MATCHES "/")
+      # A name without a folder is looked up beside the including file.
+      get_filename_component(dir "${file}" DIRECTORY)
+      set(header "${dir}/${header}")
+    endif()
+    if("${file}>${header}" IN_LIST PN_LAYER_EXCEPTIONS)
+      list(APPEND seenExceptions "${file}>${header}")
+      continue()
+    endif()
+    pn_layer_of("${header}" target)
+    pn_layer_allowed(${layer} allowed)
+    if(target STREQUAL "")
+      list(APPEND problems
+           "${file} includes \"${written}\", which lies in no layer: ${PN_LAYER_${layer}_TITLE} may include only ${allowed}")
+      continue()
+    endif()
+    pn_layer_rank(${target} targetRank)
+    if(targetRank GREATER rank)
+      list(APPEND problems
+           "${file} includes \"${written}\" of ${PN_LAYER_${target}_TITLE}: ${PN_LAYER_${layer}_TITLE} may include only ${allowed}")
+    endif()
+  endforeach()
+endforeach()
+
+# A listed exception that no longer occurs is stale: take it out of the list.
+foreach(exception IN LISTS PN_LAYER_EXCEPTIONS)
+  if(NOT exception IN_LIST seenExceptions)
+    list(APPEND problems "the exception \"${exception}\" in cmake/Layers.cmake no longer occurs: remove it")
+  endif()
+endforeach()
+
+# Every listed composite must exist, or the list has gone stale.
+foreach(name IN LISTS PN_COMPOSITE_NAMES)
+  file(GLOB named "${PN_LAYER_ROOT}/pdf/document/${name}.*")
+  if(NOT named)
+    list(APPEND problems "PN_COMPOSITE_NAMES in cmake/Layers.cmake lists ${name}, but pdf/document has no such file")
+  endif()
+endforeach()
+
+if(problems)
+  list(LENGTH problems count)
+  list(JOIN problems "\n  " text)
+  message(FATAL_ERROR "Layer check failed (${count}); the order is in cmake/Layers.cmake and docs/layers.md:\n  ${text}\n")
+endif()
+if(PN_LAYER_STAMP)
+  file(TOUCH "${PN_LAYER_STAMP}")
+endif()
