@@ -96,9 +96,7 @@ CPDFObject* MakeIndexedColourSpace(CPDFObjRegistry* doc, const ImageDescription&
 CPDFArray* MakeInvertedDecode(CPDFObjRegistry* doc, int count) {
   std::unique_ptr<CPDFArray> decode(new CPDFArray);
   for (int i = 0; i < count; ++i) {
-    std::unique_ptr<CPDFNumber> n(new CPDFNumber(i % 2 == 0 ? 1 : 0));
-    if (!decode->Push_Back(doc, n.get())) return nullptr;
-    n.release();
+    if (!decode->Push_Back(doc, std::make_unique<CPDFNumber>(i % 2 == 0 ? 1 : 0))) return nullptr;
   }
   return decode.release();
 }
@@ -138,9 +136,7 @@ bool SetColourKeys(CPDFImageXObj& image, CPDFObjRegistry* doc, const ImageDescri
 // samples; none on failure.
 CPDFDict* NoColourTransform(CPDFObjRegistry* doc) {
   std::unique_ptr<CPDFDict> params(new CPDFDict);
-  std::unique_ptr<CPDFNumber> zero(new CPDFNumber(0));
-  if (!params->Set(doc, CPDFName("ColorTransform"), zero.get())) return nullptr;
-  zero.release();
+  if (!params->Set(doc, CPDFName("ColorTransform"), std::make_unique<CPDFNumber>(0))) return nullptr;
   return params.release();
 }
 

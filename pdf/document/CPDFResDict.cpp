@@ -198,7 +198,7 @@ void CPDFResDict::SetDefaultProcSet() {
     auto append = [&](const char* text) {
       std::unique_ptr<CPDFProcSet> element(new CPDFProcSet(text));
       element->SetDoc(doc);
-      if (procSet->Push_Back(doc, element.get())) element.release();
+      procSet->Push_Back(doc, std::move(element));
     };
     append("PDF");
     CPDFDict* fonts = CategoryDict(CPDFResource::CategoryName(CPDFResource::kFont), nullptr);

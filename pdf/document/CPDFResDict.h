@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "pdf/document/CPDFResource.h"
-#include "pdf/object/CPDFAccessor.h"
+#include "pdf/object/CPDFTypedStruct.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFDataStruct.h"
 #include "pdf/object/CPDFDict.h"
@@ -21,14 +21,14 @@ class CPDFResDict : public CPDFDataStruct, public CPDFDict {
 
   // The category values (references resolved); none when absent or of
   // another type.
-  PDF_DICT_ACCESSOR(ColorSpace, CPDFDict)
-  PDF_DICT_ACCESSOR(XObject, CPDFDict)
-  PDF_DICT_ACCESSOR(ExtGState, CPDFDict)
-  PDF_DICT_ACCESSOR(Font, CPDFDict)
-  PDF_DICT_ACCESSOR(Pattern, CPDFDict)
-  PDF_DICT_ACCESSOR(ProcSet, CPDFArray)
-  PDF_DICT_ACCESSOR(Properties, CPDFDict)
-  PDF_DICT_ACCESSOR(Shading, CPDFDict)
+  PDF_ACCESSOR(ColorSpace, CPDFDict)
+  PDF_ACCESSOR(XObject, CPDFDict)
+  PDF_ACCESSOR(ExtGState, CPDFDict)
+  PDF_ACCESSOR(Font, CPDFDict)
+  PDF_ACCESSOR(Pattern, CPDFDict)
+  PDF_ACCESSOR(ProcSet, CPDFArray)
+  PDF_ACCESSOR(Properties, CPDFDict)
+  PDF_ACCESSOR(Shading, CPDFDict)
 
   // Sets the document, takes over the source's entries and converts the
   // entries read from a file into typed resources, category by category.

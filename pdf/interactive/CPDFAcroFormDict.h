@@ -1,7 +1,7 @@
 #pragma once
 // The interactive form dictionary of a catalog. The library keeps it as
 // read; nothing here interprets its fields.
-#include "pdf/object/CPDFAccessor.h"
+#include "pdf/object/CPDFTypedStruct.h"
 #include "pdf/object/CPDFDataStruct.h"
 #include "pdf/object/CPDFDict.h"
 

@@ -187,12 +187,8 @@ bool CPDFCCITTFaxFilter::Decode(CPDFStream* s) {
         if (!setDecode) return true;
         std::unique_ptr<CPDFArray> decode(new CPDFArray);
         for (int v : {1, 0}) {
-          std::unique_ptr<CPDFInt> n(new CPDFInt(v));
-          if (!decode->Push_Back(nullptr, n.get())) return false;
-          n.release();
+          if (!decode->Push_Back(nullptr, std::make_unique<CPDFInt>(v))) return false;
         }
-        if (!s->Set(doc, CPDFName("Decode"), decode.get())) return false;
-        decode.release();
-        return true;
+        return s->Set(doc, CPDFName("Decode"), std::move(decode));
       });
 }

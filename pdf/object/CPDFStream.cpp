@@ -150,10 +150,7 @@ bool CPDFStream::SetLength(int32_t n) {
   }
   // Absent, or not a number (an unresolvable reference, a wrong type):
   // a direct integer takes its place.
-  std::unique_ptr<CPDFInt> fresh(new CPDFInt(n));
-  if (!Set(doc_, Key_Length(), fresh.get())) return false;
-  fresh.release();
-  return true;
+  return Set(doc_, Key_Length(), std::make_unique<CPDFInt>(n));
 }
 
 bool CPDFStream::TrimToLength() {
@@ -505,8 +502,7 @@ bool CPDFStream::EncodeFilter(const CPDFName& name, CPDFDict* paramsIn, CPDFExce
     };
     // Each helper takes the value over; a failed store deletes it.
     auto store = [&](const CPDFName& key, std::unique_ptr<CPDFObject> value, const char* what) {
-      if (!Set(doc_, key, value.get())) fail(what);
-      value.release();
+      if (!Set(doc_, key, std::move(value))) fail(what);
     };
     auto pushFront = [&](CPDFArray* array, std::unique_ptr<CPDFAtom> value) {
       if (!array->Insert(value.get(), 0)) fail("CPDFArray::Push_Back()");
