@@ -5,12 +5,12 @@
 namespace ostrel {
 
 class AboutDialog : public QDialog {
-    Q_OBJECT
-public:
-    explicit AboutDialog(QWidget* parent = nullptr);
+  Q_OBJECT
+ public:
+  explicit AboutDialog(QWidget* parent = nullptr);
 
-    // The version shown.
-    static QString Version() { return QStringLiteral("1.00"); }
+  // The version shown.
+  static QString Version() { return QStringLiteral("1.00"); }
 };
 
 }  // namespace ostrel

@@ -17,116 +17,105 @@ namespace {
 
 // The first local file among the dropped items, or an empty string.
 QString FirstDroppedPath(const QMimeData* mime) {
-    if (mime == nullptr || !mime->hasUrls())
-        return QString();
-    for (const QUrl& url : mime->urls()) {
-        if (url.isLocalFile())
-            return url.toLocalFile();
-        break;  // only the first dropped item counts
-    }
-    return QString();
+  if (mime == nullptr || !mime->hasUrls()) return QString();
+  for (const QUrl& url : mime->urls()) {
+    if (url.isLocalFile()) return url.toLocalFile();
+    break;  // only the first dropped item counts
+  }
+  return QString();
 }
 
 }  // namespace
 
 HistoryComboBox::HistoryComboBox(const QString& section, QWidget* parent)
-    : QComboBox(parent), m_section(section) {
-    setEditable(true);
-    // The text is taken as typed: the editable box's own completer would
-    // complete a prefix from the history (ignoring case) as soon as the user
-    // leaves the field or presses Enter, turning a folder into a file path.
-    setCompleter(nullptr);
-    setInsertPolicy(QComboBox::NoInsert);
-    setMaxVisibleItems(ConverterProfile::kHistorySize);
-    setAcceptDrops(true);
-    // Drops on the edit field go to the combo box, which takes files, rather
-    // than into the text as plain text.
-    lineEdit()->setAcceptDrops(false);
-    connect(this, &QComboBox::editTextChanged, this, [this](const QString&) { RequestEnable(); });
-    connect(this, &QComboBox::activated, this, [this](int) { RequestEnable(); });
+    : QComboBox(parent), section_(section) {
+  setEditable(true);
+  // The text is taken as typed: the editable box's own completer would
+  // complete a prefix from the history (ignoring case) as soon as the user
+  // leaves the field or presses Enter, turning a folder into a file path.
+  setCompleter(nullptr);
+  setInsertPolicy(QComboBox::NoInsert);
+  setMaxVisibleItems(ConverterProfile::kHistorySize);
+  setAcceptDrops(true);
+  // Drops on the edit field go to the combo box, which takes files, rather
+  // than into the text as plain text.
+  lineEdit()->setAcceptDrops(false);
+  connect(this, &QComboBox::editTextChanged, this, [this](const QString&) { RequestEnable(); });
+  connect(this, &QComboBox::activated, this, [this](int) { RequestEnable(); });
 }
 
 HistoryComboBox::~HistoryComboBox() {
-    if (m_loaded)
-        SaveHistory();
+  if (loaded_) SaveHistory();
 }
 
 void HistoryComboBox::LoadHistory() {
-    if (m_section.isEmpty())
-        return;
-    const auto profile = ConverterProfile::Open();
-    const QStringList entries = ConverterProfile::ReadHistory(*profile, m_section);
-    const QString text = currentText();
-    clear();
-    addItems(entries);
-    setEditText(text);
-    m_loaded = true;
+  if (section_.isEmpty()) return;
+  const auto profile = ConverterProfile::Open();
+  const QStringList entries = ConverterProfile::ReadHistory(*profile, section_);
+  const QString text = currentText();
+  clear();
+  addItems(entries);
+  setEditText(text);
+  loaded_ = true;
 }
 
 void HistoryComboBox::AddToHistory(const QString& text) {
-    if (text.isEmpty())
-        return;
-    const int found = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (found >= 0)
-        removeItem(found);
-    insertItem(0, text);
-    while (count() > ConverterProfile::kHistorySize)
-        removeItem(count() - 1);
-    setCurrentIndex(0);
-    RequestEnable();
+  if (text.isEmpty()) return;
+  const int found = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  if (found >= 0) removeItem(found);
+  insertItem(0, text);
+  while (count() > ConverterProfile::kHistorySize) removeItem(count() - 1);
+  setCurrentIndex(0);
+  RequestEnable();
 }
 
 void HistoryComboBox::SaveHistory() {
-    if (m_section.isEmpty())
-        return;
-    const auto profile = ConverterProfile::Open();
-    ConverterProfile::WriteHistory(*profile, m_section, Entries());
-    profile->sync();
+  if (section_.isEmpty()) return;
+  const auto profile = ConverterProfile::Open();
+  ConverterProfile::WriteHistory(*profile, section_, Entries());
+  profile->sync();
 }
 
 QStringList HistoryComboBox::Entries() const {
-    QStringList entries;
-    const int n = std::min(count(), ConverterProfile::kHistorySize);
-    for (int i = 0; i < n; ++i)
-        entries.append(itemText(i));
-    return entries;
+  QStringList entries;
+  const int n = std::min(count(), ConverterProfile::kHistorySize);
+  for (int i = 0; i < n; ++i) entries.append(itemText(i));
+  return entries;
 }
 
 void HistoryComboBox::RequestEnable() { emit EnableControlsRequested(this); }
 
 void HistoryComboBox::focusOutEvent(QFocusEvent* event) {
-    QComboBox::focusOutEvent(event);
-    // Opening the drop-down list moves the focus to the list for a moment;
-    // that is not leaving the field.
-    if (event->reason() != Qt::PopupFocusReason)
-        AddToHistory(currentText());
+  QComboBox::focusOutEvent(event);
+  // Opening the drop-down list moves the focus to the list for a moment;
+  // that is not leaving the field.
+  if (event->reason() != Qt::PopupFocusReason) AddToHistory(currentText());
 }
 
 void HistoryComboBox::dragEnterEvent(QDragEnterEvent* event) {
-    if (!FirstDroppedPath(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
-    else
-        event->ignore();
+  if (!FirstDroppedPath(event->mimeData()).isEmpty())
+    event->acceptProposedAction();
+  else
+    event->ignore();
 }
 
 void HistoryComboBox::dragMoveEvent(QDragMoveEvent* event) {
-    if (!FirstDroppedPath(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
-    else
-        event->ignore();
+  if (!FirstDroppedPath(event->mimeData()).isEmpty())
+    event->acceptProposedAction();
+  else
+    event->ignore();
 }
 
 void HistoryComboBox::dropEvent(QDropEvent* event) {
-    const QString path = FirstDroppedPath(event->mimeData());
-    if (path.isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
-    setEditText(path);
-    AddToHistory(path);
-    RequestEnable();
+  const QString path = FirstDroppedPath(event->mimeData());
+  if (path.isEmpty()) {
+    event->ignore();
+    return;
+  }
+  event->acceptProposedAction();
+  setEditText(path);
+  AddToHistory(path);
+  RequestEnable();
 }
 
 }  // namespace ostrel
-

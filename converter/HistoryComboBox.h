@@ -10,43 +10,43 @@
 namespace ostrel {
 
 class HistoryComboBox : public QComboBox {
-    Q_OBJECT
-public:
-    // section: the profile section of the history ("Src" or "Dest"); an empty
-    // section keeps no history in the profile.
-    explicit HistoryComboBox(const QString& section, QWidget* parent = nullptr);
-    // Writes the history to the profile when it was loaded from there.
-    ~HistoryComboBox() override;
+  Q_OBJECT
+ public:
+  // section: the profile section of the history ("Src" or "Dest"); an empty
+  // section keeps no history in the profile.
+  explicit HistoryComboBox(const QString& section, QWidget* parent = nullptr);
+  // Writes the history to the profile when it was loaded from there.
+  ~HistoryComboBox() override;
 
-    const QString& Section() const { return m_section; }
+  const QString& Section() const { return section_; }
 
-    // Fills the list from the profile.
-    void LoadHistory();
-    // Puts a text at the top of the list (moving an equal entry there),
-    // keeps at most 20 entries, selects the text and asks for the enabling.
-    // An empty text changes nothing.
-    void AddToHistory(const QString& text);
-    // Writes the entries to the profile.
-    void SaveHistory();
-    // The entries, most recent first.
-    QStringList Entries() const;
+  // Fills the list from the profile.
+  void LoadHistory();
+  // Puts a text at the top of the list (moving an equal entry there),
+  // keeps at most 20 entries, selects the text and asks for the enabling.
+  // An empty text changes nothing.
+  void AddToHistory(const QString& text);
+  // Writes the entries to the profile.
+  void SaveHistory();
+  // The entries, most recent first.
+  QStringList Entries() const;
 
-signals:
-    // The text may have changed; connected queued, so the receiver runs after
-    // the current event has been handled.
-    void EnableControlsRequested(ostrel::HistoryComboBox* sender);
+ signals:
+  // The text may have changed; connected queued, so the receiver runs after
+  // the current event has been handled.
+  void EnableControlsRequested(ostrel::HistoryComboBox* sender);
 
-protected:
-    void focusOutEvent(QFocusEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
+ protected:
+  void focusOutEvent(QFocusEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
-private:
-    void RequestEnable();
+ private:
+  void RequestEnable();
 
-    QString m_section;
-    bool m_loaded = false;
+  QString section_;
+  bool loaded_ = false;
 };
 
 }  // namespace ostrel

@@ -11,35 +11,35 @@ class QPushButton;
 namespace ostrel {
 
 class ModelessDialog : public QDialog {
-    Q_OBJECT
-public:
-    // Enables the owner again if this dialog disabled it.
-    ~ModelessDialog() override;
+  Q_OBJECT
+ public:
+  // Enables the owner again if this dialog disabled it.
+  ~ModelessDialog() override;
 
-    // Disables the owner (when it is enabled; remembered), then shows the
-    // dialog centred over the owner. The owner may be null.
-    void Create(QWidget* owner);
+  // Disables the owner (when it is enabled; remembered), then shows the
+  // dialog centred over the owner. The owner may be null.
+  void Create(QWidget* owner);
 
-    // Returns whether Cancel was pressed since the last call and clears the flag.
-    bool TakeCancel();
-    bool CancelPending() const { return m_cancel; }
+  // Returns whether Cancel was pressed since the last call and clears the flag.
+  bool TakeCancel();
+  bool CancelPending() const { return cancel_; }
 
-    QPushButton* CancelButton() const { return m_cancelButton; }
+  QPushButton* CancelButton() const { return cancelButton_; }
 
-public slots:
-    // The Cancel button and Esc: set the flag; the dialog stays open.
-    void reject() override;
+ public slots:
+  // The Cancel button and Esc: set the flag; the dialog stays open.
+  void reject() override;
 
-protected:
-    explicit ModelessDialog(const QString& caption);
-    void closeEvent(QCloseEvent* event) override;
+ protected:
+  explicit ModelessDialog(const QString& caption);
+  void closeEvent(QCloseEvent* event) override;
 
-    QPushButton* m_cancelButton = nullptr;
+  QPushButton* cancelButton_ = nullptr;
 
-private:
-    QPointer<QWidget> m_owner;
-    bool m_disabledOwner = false;
-    bool m_cancel = false;
+ private:
+  QPointer<QWidget> owner_;
+  bool disabledOwner_ = false;
+  bool cancel_ = false;
 };
 
 }  // namespace ostrel

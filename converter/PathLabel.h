@@ -8,29 +8,29 @@
 namespace ostrel {
 
 class PathLabel : public QWidget {
-    Q_OBJECT
-public:
-    explicit PathLabel(QWidget* parent = nullptr);
+  Q_OBJECT
+ public:
+  explicit PathLabel(QWidget* parent = nullptr);
 
-    void SetText(const QString& text);
-    const QString& Text() const { return m_text; }
-    // The text as it is drawn at the current width.
-    QString DisplayedText() const;
+  void SetText(const QString& text);
+  const QString& Text() const { return text_; }
+  // The text as it is drawn at the current width.
+  QString DisplayedText() const;
 
-    // Shortens a path to at most width pixels: the text after the last '/'
-    // is kept whole when it fits, and the front of the path is cut, with an
-    // ellipsis in its place; a last component that alone is too wide is cut
-    // in the middle.
-    static QString ElidePath(const QString& path, const QFontMetrics& metrics, int width);
+  // Shortens a path to at most width pixels: the text after the last '/'
+  // is kept whole when it fits, and the front of the path is cut, with an
+  // ellipsis in its place; a last component that alone is too wide is cut
+  // in the middle.
+  static QString ElidePath(const QString& path, const QFontMetrics& metrics, int width);
 
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
+ protected:
+  void paintEvent(QPaintEvent* event) override;
 
-private:
-    QString m_text;
+ private:
+  QString text_;
 };
 
 }  // namespace ostrel

@@ -12,148 +12,142 @@
 
 namespace ostrel {
 
-QtConverterUi::QtConverterUi(QWidget* owner) : m_owner(owner) {}
+QtConverterUi::QtConverterUi(QWidget* owner) : owner_(owner) {}
 
 QtConverterUi::~QtConverterUi() = default;
 
 QString QtConverterUi::Display(const std::string& bytes) {
-    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
 std::unique_ptr<QMessageBox> QtConverterUi::MakeMessageBox(QWidget* parent, const std::string& text,
                                                            MsgButtons buttons, MsgIcon icon) {
-    QMessageBox::Icon boxIcon = QMessageBox::Warning;
-    switch (icon) {
-        case MsgIcon::Exclamation: boxIcon = QMessageBox::Warning; break;
-        case MsgIcon::Information: boxIcon = QMessageBox::Information; break;
-        case MsgIcon::Question: boxIcon = QMessageBox::Question; break;
-        case MsgIcon::Stop: boxIcon = QMessageBox::Critical; break;
+  QMessageBox::Icon boxIcon = QMessageBox::Warning;
+  switch (icon) {
+    case MsgIcon::Exclamation: boxIcon = QMessageBox::Warning; break;
+    case MsgIcon::Information: boxIcon = QMessageBox::Information; break;
+    case MsgIcon::Question: boxIcon = QMessageBox::Question; break;
+    case MsgIcon::Stop: boxIcon = QMessageBox::Critical; break;
+  }
+  auto box = std::make_unique<QMessageBox>(parent);
+  box->setWindowFlags(platform::FixedDialogFlags());
+  box->setIcon(boxIcon);
+  box->setWindowTitle(AppTitle());
+  box->setWindowIcon(AppIcon());
+  box->setFont(DialogFont());
+  // Paths can hold anything; never read them as markup.
+  box->setTextFormat(Qt::PlainText);
+  box->setText(Display(text));
+  switch (buttons) {
+    case MsgButtons::Ok: {
+      QPushButton* ok = box->addButton(QMessageBox::Ok);
+      ok->setText(QStringLiteral("OK"));
+      box->setDefaultButton(ok);
+      box->setEscapeButton(ok);
+      break;
     }
-    auto box = std::make_unique<QMessageBox>(parent);
-    box->setWindowFlags(platform::FixedDialogFlags());
-    box->setIcon(boxIcon);
-    box->setWindowTitle(AppTitle());
-    box->setWindowIcon(AppIcon());
-    box->setFont(DialogFont());
-    // Paths can hold anything; never read them as markup.
-    box->setTextFormat(Qt::PlainText);
-    box->setText(Display(text));
-    switch (buttons) {
-        case MsgButtons::Ok: {
-            QPushButton* ok = box->addButton(QMessageBox::Ok);
-            ok->setText(QStringLiteral("OK"));
-            box->setDefaultButton(ok);
-            box->setEscapeButton(ok);
-            break;
-        }
-        case MsgButtons::YesNo: {
-            QPushButton* yes = box->addButton(QMessageBox::Yes);
-            QPushButton* no = box->addButton(QMessageBox::No);
-            yes->setText(QStringLiteral("はい(&Y)"));
-            no->setText(QStringLiteral("いいえ(&N)"));
-            box->setDefaultButton(yes);
-            box->setEscapeButton(no);
-            break;
-        }
-        case MsgButtons::YesNoCancel: {
-            QPushButton* yes = box->addButton(QMessageBox::Yes);
-            QPushButton* no = box->addButton(QMessageBox::No);
-            QPushButton* cancel = box->addButton(QMessageBox::Cancel);
-            yes->setText(QStringLiteral("はい(&Y)"));
-            no->setText(QStringLiteral("いいえ(&N)"));
-            cancel->setText(QStringLiteral("キャンセル"));
-            box->setDefaultButton(yes);
-            box->setEscapeButton(cancel);
-            break;
-        }
+    case MsgButtons::YesNo: {
+      QPushButton* yes = box->addButton(QMessageBox::Yes);
+      QPushButton* no = box->addButton(QMessageBox::No);
+      yes->setText(QStringLiteral("はい(&Y)"));
+      no->setText(QStringLiteral("いいえ(&N)"));
+      box->setDefaultButton(yes);
+      box->setEscapeButton(no);
+      break;
     }
-    return box;
+    case MsgButtons::YesNoCancel: {
+      QPushButton* yes = box->addButton(QMessageBox::Yes);
+      QPushButton* no = box->addButton(QMessageBox::No);
+      QPushButton* cancel = box->addButton(QMessageBox::Cancel);
+      yes->setText(QStringLiteral("はい(&Y)"));
+      no->setText(QStringLiteral("いいえ(&N)"));
+      cancel->setText(QStringLiteral("キャンセル"));
+      box->setDefaultButton(yes);
+      box->setEscapeButton(cancel);
+      break;
+    }
+  }
+  return box;
 }
 
-MsgAnswer QtConverterUi::ShowMessage(QWidget* parent, const std::string& text, MsgButtons buttons, MsgIcon icon) {
-    const auto box = MakeMessageBox(parent, text, buttons, icon);
-    box->exec();
-    QAbstractButton* clicked = box->clickedButton();
-    const QMessageBox::StandardButton answer =
-        clicked != nullptr ? box->standardButton(clicked) : QMessageBox::NoButton;
-    switch (answer) {
-        case QMessageBox::Yes: return MsgAnswer::Yes;
-        case QMessageBox::No: return MsgAnswer::No;
-        case QMessageBox::Cancel: return MsgAnswer::Cancel;
-        case QMessageBox::Ok: return MsgAnswer::Ok;
-        default: break;
-    }
-    // Closed without a button: the answer of Esc.
-    switch (buttons) {
-        case MsgButtons::Ok: return MsgAnswer::Ok;
-        case MsgButtons::YesNo: return MsgAnswer::No;
-        case MsgButtons::YesNoCancel: return MsgAnswer::Cancel;
-    }
-    return MsgAnswer::Cancel;
+MsgAnswer QtConverterUi::ShowMessage(QWidget* parent, const std::string& text, MsgButtons buttons,
+                                     MsgIcon icon) {
+  const auto box = MakeMessageBox(parent, text, buttons, icon);
+  box->exec();
+  QAbstractButton* clicked = box->clickedButton();
+  const QMessageBox::StandardButton answer =
+      clicked != nullptr ? box->standardButton(clicked) : QMessageBox::NoButton;
+  switch (answer) {
+    case QMessageBox::Yes: return MsgAnswer::Yes;
+    case QMessageBox::No: return MsgAnswer::No;
+    case QMessageBox::Cancel: return MsgAnswer::Cancel;
+    case QMessageBox::Ok: return MsgAnswer::Ok;
+    default: break;
+  }
+  // Closed without a button: the answer of Esc.
+  switch (buttons) {
+    case MsgButtons::Ok: return MsgAnswer::Ok;
+    case MsgButtons::YesNo: return MsgAnswer::No;
+    case MsgButtons::YesNoCancel: return MsgAnswer::Cancel;
+  }
+  return MsgAnswer::Cancel;
 }
 
 QWidget* QtConverterUi::MessageParent() const {
-    if (m_progress)
-        return m_progress.get();
-    if (m_search)
-        return m_search.get();
-    return m_owner;
+  if (progress_) return progress_.get();
+  if (search_) return search_.get();
+  return owner_;
 }
 
 MsgAnswer QtConverterUi::MessageBox(const std::string& text, MsgButtons buttons, MsgIcon icon) {
-    return ShowMessage(MessageParent(), text, buttons, icon);
+  return ShowMessage(MessageParent(), text, buttons, icon);
 }
 
 void QtConverterUi::PumpMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
 void QtConverterUi::ShowSearchDialog() {
-    m_search.reset();
-    m_search = std::make_unique<SearchDialog>();
-    m_search->Create(m_owner);
+  search_.reset();
+  search_ = std::make_unique<SearchDialog>();
+  search_->Create(owner_);
 }
 
-void QtConverterUi::HideSearchDialog() { m_search.reset(); }
+void QtConverterUi::HideSearchDialog() { search_.reset(); }
 
 void QtConverterUi::SetSearchStateText(const std::string& folder) {
-    if (m_search)
-        m_search->SetStateText(Display(folder));
+  if (search_) search_->SetStateText(Display(folder));
 }
 
-bool QtConverterUi::TakeSearchCancel() { return m_search ? m_search->TakeCancel() : false; }
+bool QtConverterUi::TakeSearchCancel() { return search_ ? search_->TakeCancel() : false; }
 
 void QtConverterUi::ShowProgressDialog() {
-    m_progress.reset();
-    m_progress = std::make_unique<ProgressDialog>();
-    m_progress->Create(m_owner);
+  progress_.reset();
+  progress_ = std::make_unique<ProgressDialog>();
+  progress_->Create(owner_);
 }
 
-void QtConverterUi::HideProgressDialog() { m_progress.reset(); }
+void QtConverterUi::HideProgressDialog() { progress_.reset(); }
 
 void QtConverterUi::SetProgressRange(int32_t low, int32_t high) {
-    if (m_progress)
-        m_progress->SetRange(low, high);
+  if (progress_) progress_->SetRange(low, high);
 }
 
 void QtConverterUi::SetProgressPos(int32_t pos) {
-    if (m_progress)
-        m_progress->SetPos(pos);
+  if (progress_) progress_->SetPos(pos);
 }
 
 void QtConverterUi::SetProgressPercentText(const std::string& text) {
-    if (m_progress)
-        m_progress->SetPercentText(Display(text));
+  if (progress_) progress_->SetPercentText(Display(text));
 }
 
 void QtConverterUi::SetProgressFileText(const std::string& path) {
-    if (m_progress)
-        m_progress->SetFileText(Display(path));
+  if (progress_) progress_->SetFileText(Display(path));
 }
 
-bool QtConverterUi::TakeProgressCancel() { return m_progress ? m_progress->TakeCancel() : false; }
+bool QtConverterUi::TakeProgressCancel() { return progress_ ? progress_->TakeCancel() : false; }
 
 void QtConverterUi::ShowResultDialog(const ConversionResults& results) {
-    ResultDialog dialog(results, m_owner);
-    dialog.exec();
+  ResultDialog dialog(results, owner_);
+  dialog.exec();
 }
 
 }  // namespace ostrel

@@ -19,82 +19,81 @@
 namespace ostrel {
 
 ResultDialog::ResultDialog(const ConversionResults& results, QWidget* parent)
-    : QDialog(parent), m_report(BuildReport(results)) {
-    setWindowTitle(QStringLiteral("結果"));
-    setFont(DialogFont());
+    : QDialog(parent), report_(BuildReport(results)) {
+  setWindowTitle(QStringLiteral("結果"));
+  setFont(DialogFont());
 
-    auto* label = new QLabel(QStringLiteral("変換が正常に終了しました。"), this);
-    m_edit = new QPlainTextEdit(this);
-    m_edit->setObjectName(QStringLiteral("1013"));
-    m_edit->setReadOnly(true);
-    m_edit->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QString shown = QtConverterUi::Display(m_report);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    m_edit->setPlainText(shown);
+  auto* label = new QLabel(QStringLiteral("変換が正常に終了しました。"), this);
+  edit_ = new QPlainTextEdit(this);
+  edit_->setObjectName(QStringLiteral("1013"));
+  edit_->setReadOnly(true);
+  edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  edit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  QString shown = QtConverterUi::Display(report_);
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  edit_->setPlainText(shown);
 
-    m_save = new QPushButton(QStringLiteral("保存(&S)..."), this);
-    m_save->setObjectName(QStringLiteral("1014"));
-    m_close = new QPushButton(QStringLiteral("閉じる(&C)"), this);
-    m_close->setObjectName(QStringLiteral("1"));
-    m_close->setDefault(true);
-    connect(m_save, &QPushButton::clicked, this, &ResultDialog::OnSave);
-    connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
+  save_ = new QPushButton(QStringLiteral("保存(&S)..."), this);
+  save_->setObjectName(QStringLiteral("1014"));
+  close_ = new QPushButton(QStringLiteral("閉じる(&C)"), this);
+  close_->setObjectName(QStringLiteral("1"));
+  close_->setDefault(true);
+  connect(save_, &QPushButton::clicked, this, &ResultDialog::OnSave);
+  connect(close_, &QPushButton::clicked, this, &QDialog::accept);
 
-    // Margins of 7 dialog units; the report takes the height the other rows
-    // do not need.
-    const platform::DialogUnits du(font());
-    m_save->setMinimumWidth(du.X(50));
-    m_close->setMinimumWidth(du.X(50));
-    auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(du.X(4));
-    buttons->addStretch();
-    buttons->addWidget(m_save);
-    buttons->addWidget(m_close);
+  // Margins of 7 dialog units; the report takes the height the other rows
+  // do not need.
+  const platform::DialogUnits du(font());
+  save_->setMinimumWidth(du.X(50));
+  close_->setMinimumWidth(du.X(50));
+  auto* buttons = new QHBoxLayout;
+  buttons->setSpacing(du.X(4));
+  buttons->addStretch();
+  buttons->addWidget(save_);
+  buttons->addWidget(close_);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(du.X(7), du.Y(7), du.X(7), du.Y(7));
-    layout->setSpacing(du.Y(4));
-    layout->addWidget(label);
-    layout->addWidget(m_edit, 1);
-    layout->addLayout(buttons);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(du.X(7), du.Y(7), du.X(7), du.Y(7));
+  layout->setSpacing(du.Y(4));
+  layout->addWidget(label);
+  layout->addWidget(edit_, 1);
+  layout->addLayout(buttons);
 
-    platform::MakeFixedDialog(this, 293, 249);
-    m_close->setFocus();
+  platform::MakeFixedDialog(this, 293, 249);
+  close_->setFocus();
 }
 
 ResultDialog::~ResultDialog() = default;
 
 std::unique_ptr<QFileDialog> ResultDialog::MakeSaveDialog() {
-    auto dialog = std::make_unique<QFileDialog>(this, QStringLiteral("名前を付けて保存"));
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setNameFilters(NameFilters(ReportFileFilter()));
-    dialog->setDefaultSuffix(QStringLiteral("txt"));
-    dialog->selectFile(QStringLiteral("result.txt"));
-    return dialog;
+  auto dialog = std::make_unique<QFileDialog>(this, QStringLiteral("名前を付けて保存"));
+  dialog->setOption(QFileDialog::DontUseNativeDialog);
+  dialog->setAcceptMode(QFileDialog::AcceptSave);
+  dialog->setFileMode(QFileDialog::AnyFile);
+  dialog->setNameFilters(NameFilters(ReportFileFilter()));
+  dialog->setDefaultSuffix(QStringLiteral("txt"));
+  dialog->selectFile(QStringLiteral("result.txt"));
+  return dialog;
 }
 
 bool ResultDialog::SaveTo(const QString& path) {
-    const std::string bytes = AddDefaultExtension(QFile::encodeName(path).toStdString(), "txt");
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool saved = SaveReport(bytes, m_report);
-    QApplication::restoreOverrideCursor();
-    if (!saved)
-        QtConverterUi::ShowMessage(this, LoadString(kMsgReportSaveFailed), MsgButtons::Ok, MsgIcon::Exclamation);
-    return saved;
+  const std::string bytes = AddDefaultExtension(QFile::encodeName(path).toStdString(), "txt");
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const bool saved = SaveReport(bytes, report_);
+  QApplication::restoreOverrideCursor();
+  if (!saved)
+    QtConverterUi::ShowMessage(this, LoadString(kMsgReportSaveFailed), MsgButtons::Ok,
+                               MsgIcon::Exclamation);
+  return saved;
 }
 
 void ResultDialog::OnSave() {
-    const auto dialog = MakeSaveDialog();
-    if (dialog->exec() != QDialog::Accepted)
-        return;
-    const QStringList files = dialog->selectedFiles();
-    if (files.isEmpty())
-        return;
-    SaveTo(files.first());
+  const auto dialog = MakeSaveDialog();
+  if (dialog->exec() != QDialog::Accepted) return;
+  const QStringList files = dialog->selectedFiles();
+  if (files.isEmpty()) return;
+  SaveTo(files.first());
 }
 
 }  // namespace ostrel

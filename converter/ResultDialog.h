@@ -17,35 +17,35 @@ class QPushButton;
 namespace ostrel {
 
 class ResultDialog : public QDialog {
-    Q_OBJECT
-public:
-    ResultDialog(const ConversionResults& results, QWidget* parent = nullptr);
-    ~ResultDialog() override;
+  Q_OBJECT
+ public:
+  ResultDialog(const ConversionResults& results, QWidget* parent = nullptr);
+  ~ResultDialog() override;
 
-    // The report's bytes (lines end in "\r\n").
-    const std::string& Report() const { return m_report; }
+  // The report's bytes (lines end in "\r\n").
+  const std::string& Report() const { return report_; }
 
-    QPlainTextEdit* ReportEdit() const { return m_edit; }
-    QPushButton* SaveButton() const { return m_save; }
-    QPushButton* CloseButton() const { return m_close; }
+  QPlainTextEdit* ReportEdit() const { return edit_; }
+  QPushButton* SaveButton() const { return save_; }
+  QPushButton* CloseButton() const { return close_; }
 
-    // The save dialog OnSave runs: default name "result.txt", extension
-    // "txt", the text-file filter, asking before it replaces a file.
-    std::unique_ptr<QFileDialog> MakeSaveDialog();
+  // The save dialog OnSave runs: default name "result.txt", extension
+  // "txt", the text-file filter, asking before it replaces a file.
+  std::unique_ptr<QFileDialog> MakeSaveDialog();
 
-    // Writes the report to a path (".txt" added when the name has no
-    // extension); a failure shows the save-failed message. True when saved.
-    bool SaveTo(const QString& path);
+  // Writes the report to a path (".txt" added when the name has no
+  // extension); a failure shows the save-failed message. True when saved.
+  bool SaveTo(const QString& path);
 
-public slots:
-    // The Save button: asks for a file name and saves the report there.
-    void OnSave();
+ public slots:
+  // The Save button: asks for a file name and saves the report there.
+  void OnSave();
 
-private:
-    std::string m_report;
-    QPlainTextEdit* m_edit = nullptr;
-    QPushButton* m_save = nullptr;
-    QPushButton* m_close = nullptr;
+ private:
+  std::string report_;
+  QPlainTextEdit* edit_ = nullptr;
+  QPushButton* save_ = nullptr;
+  QPushButton* close_ = nullptr;
 };
 
 }  // namespace ostrel

@@ -12,28 +12,28 @@
 namespace ostrel {
 
 SearchDialog::SearchDialog() : ModelessDialog(QStringLiteral("ファイル検索中")) {
-    m_state = new PathLabel(this);
-    m_state->setObjectName(QStringLiteral("1012"));
+  state_ = new PathLabel(this);
+  state_->setObjectName(QStringLiteral("1012"));
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_cancelButton);
-    buttons->addStretch();
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(cancelButton_);
+  buttons->addStretch();
 
-    // Margins of 7 dialog units; the height the rows do not need lies
-    // between the folder and the button.
-    const platform::DialogUnits du(font());
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(du.X(7), du.Y(7), du.X(7), du.Y(7));
-    layout->setSpacing(0);
-    layout->addWidget(m_state);
-    layout->addSpacerItem(new QSpacerItem(0, du.Y(3), QSizePolicy::Minimum, QSizePolicy::Expanding));
-    layout->addLayout(buttons);
+  // Margins of 7 dialog units; the height the rows do not need lies
+  // between the folder and the button.
+  const platform::DialogUnits du(font());
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(du.X(7), du.Y(7), du.X(7), du.Y(7));
+  layout->setSpacing(0);
+  layout->addWidget(state_);
+  layout->addSpacerItem(new QSpacerItem(0, du.Y(3), QSizePolicy::Minimum, QSizePolicy::Expanding));
+  layout->addLayout(buttons);
 
-    m_cancelButton->setMinimumWidth(du.X(50));
-    platform::MakeFixedDialog(this, 254, 47);
+  cancelButton_->setMinimumWidth(du.X(50));
+  platform::MakeFixedDialog(this, 254, 47);
 }
 
-void SearchDialog::SetStateText(const QString& folder) { m_state->SetText(folder); }
+void SearchDialog::SetStateText(const QString& folder) { state_->SetText(folder); }
 
 }  // namespace ostrel

@@ -10,15 +10,15 @@ namespace ostrel {
 class PathLabel;
 
 class SearchDialog : public ModelessDialog {
-    Q_OBJECT
-public:
-    SearchDialog();
+  Q_OBJECT
+ public:
+  SearchDialog();
 
-    void SetStateText(const QString& folder);
-    PathLabel* StateLabel() const { return m_state; }
+  void SetStateText(const QString& folder);
+  PathLabel* StateLabel() const { return state_; }
 
-private:
-    PathLabel* m_state = nullptr;
+ private:
+  PathLabel* state_ = nullptr;
 };
 
 }  // namespace ostrel

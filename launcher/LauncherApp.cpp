@@ -17,7 +17,9 @@ LauncherApp::LauncherApp(int& argc, char** argv) : QApplication(argc, argv) {
   setQuitOnLastWindowClosed(false);
 }
 
-void LauncherApp::SetProgramFolder(std::optional<std::string> folder) { programFolder_ = std::move(folder); }
+void LauncherApp::SetProgramFolder(std::optional<std::string> folder) {
+  programFolder_ = std::move(folder);
+}
 
 int LauncherApp::InitInstance() {
   std::string packagePath;

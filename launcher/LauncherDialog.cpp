@@ -27,9 +27,8 @@ QString FromUtf8(std::string_view text) {
 
 }  // namespace
 
-LauncherDialog::LauncherDialog(QWidget* parent)
-    : QDialog(parent, platform::FixedDialogFlags()) {
-  m_hIcon = LauncherIcon(this);
+LauncherDialog::LauncherDialog(QWidget* parent) : QDialog(parent, platform::FixedDialogFlags()) {
+  hIcon_ = LauncherIcon(this);
   setWindowTitle(QStringLiteral("Tarnwick インストーラ"));
   const platform::DialogUnits du(font());
   setFixedSize(du.Size(247, 211));
@@ -44,7 +43,8 @@ LauncherDialog::LauncherDialog(QWidget* parent)
   descriptionEdit_ = new QPlainTextEdit(this);
   descriptionEdit_->setObjectName(QStringLiteral("description"));
   descriptionEdit_->setReadOnly(true);
-  descriptionEdit_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  descriptionEdit_->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                            Qt::TextSelectableByKeyboard);
   descriptionEdit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   descriptionEdit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   descriptionEdit_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -85,7 +85,7 @@ int LauncherDialog::DoModal() {
 
 bool LauncherDialog::OnInitDialog() {
   DoDataExchange(false);
-  setWindowIcon(m_hIcon);
+  setWindowIcon(hIcon_);
   if (!ReadInstallInfo()) {
     ShowStopMessage(nullptr, kIdsInstallInfoFailed);
     return false;
@@ -97,27 +97,29 @@ bool LauncherDialog::OnInitDialog() {
 
 bool LauncherDialog::ReadInstallInfo() {
   std::optional<std::string> folder;
-  if (programFolderSet_) folder = programFolder_;
-  else folder = ProgramFolder();
+  if (programFolderSet_)
+    folder = programFolder_;
+  else
+    folder = ProgramFolder();
   if (!folder) return false;
   std::optional<InstallInfo> info = ReadInstallInfoFile(*folder);
   if (!info) return false;
-  m_strCaption = FromUtf8(info->caption);
-  m_strPackagePath = std::move(info->packagePath);
-  m_strDescription = FromUtf8(info->description);
-  return !m_strDescription.isEmpty();
+  strCaption_ = FromUtf8(info->caption);
+  strPackagePath_ = std::move(info->packagePath);
+  strDescription_ = FromUtf8(info->description);
+  return !strDescription_.isEmpty();
 }
 
 void LauncherDialog::DoDataExchange(bool saveAndValidate) {
   // The description keeps CR LF line ends; the text control uses LF.
   if (saveAndValidate) {
-    m_strCaption = captionLabel_->text();
+    strCaption_ = captionLabel_->text();
     QString text = descriptionEdit_->toPlainText();
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    m_strDescription = text;
+    strDescription_ = text;
   } else {
-    captionLabel_->setText(m_strCaption);
-    QString text = m_strDescription;
+    captionLabel_->setText(strCaption_);
+    QString text = strDescription_;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     descriptionEdit_->setPlainText(text);
   }

@@ -52,9 +52,9 @@ class LauncherDialog : public QDialog {
   // box; every other command is left alone.
   void OnSysCommand(int id);
 
-  const std::string& PackagePath() const { return m_strPackagePath; }
-  const QString& Caption() const { return m_strCaption; }
-  const QString& Description() const { return m_strDescription; }
+  const std::string& PackagePath() const { return strPackagePath_; }
+  const QString& Caption() const { return strCaption_; }
+  const QString& Description() const { return strDescription_; }
 
   // The About item of the window menu; none when its text is empty.
   QAction* AboutAction() const { return aboutAction_; }
@@ -67,10 +67,10 @@ class LauncherDialog : public QDialog {
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
-  std::string m_strPackagePath;
-  QString m_strCaption;
-  QString m_strDescription;
-  QIcon m_hIcon;
+  std::string strPackagePath_;
+  QString strCaption_;
+  QString strDescription_;
+  QIcon hIcon_;
 
   std::string programFolder_;
   bool programFolderSet_ = false;

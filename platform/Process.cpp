@@ -2,12 +2,12 @@
 
 #include "platform/SystemError.h"
 
-#include <cerrno>
-#include <csignal>
-#include <cstring>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 
 extern char** environ;
 

@@ -8,8 +8,8 @@
 // current folder, the standard input, output and error of the caller, and no
 // other open file descriptor; its signal mask is empty and every signal has its
 // default action.
-#include <string>
 #include <sys/types.h>
+#include <string>
 #include <vector>
 
 namespace platform {

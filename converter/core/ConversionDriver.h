@@ -3,13 +3,13 @@
 // forming output names, searching folders, creating output folders, asking
 // before overwriting and converting every file with a cancellable progress
 // dialog, then showing the outcome.
+#include <sys/types.h>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 #include <utility>
 #include <vector>
 
@@ -23,11 +23,11 @@ using ConvertFunction = std::function<int32_t(const std::string& input, const st
 
 // The main dialog's values that a run reads.
 struct ConvertRequest {
-    std::string input;                       // the input combo's text
-    std::string output;                      // the output combo's text
-    bool droppedMode = false;                // started with two or more accepted paths
-    std::vector<std::string> droppedPaths;   // those paths, in command-line order
-    ConverterSettings settings;
+  std::string input;                      // the input combo's text
+  std::string output;                     // the output combo's text
+  bool droppedMode = false;               // started with two or more accepted paths
+  std::vector<std::string> droppedPaths;  // those paths, in command-line order
+  ConverterSettings settings;
 };
 
 // Results of RunConversion.
@@ -39,66 +39,69 @@ constexpr int32_t kRunCancelled = 2;
 constexpr int kMaxSearchDepth = 1024;
 
 class ConversionDriver {
-public:
-    ConversionDriver(ConverterUi& ui, ConvertFunction convert);
+ public:
+  ConversionDriver(ConverterUi& ui, ConvertFunction convert);
 
-    // The Convert handler: checks the request's paths, runs the conversion
-    // and shows the outcome (result dialog or message). Never throws; out of
-    // memory shows 20004 and any other exception 20005. A call made while a
-    // run is active (from the message pump) is ignored.
-    void OnConvert(const ConvertRequest& request);
+  // The Convert handler: checks the request's paths, runs the conversion
+  // and shows the outcome (result dialog or message). Never throws; out of
+  // memory shows 20004 and any other exception 20005. A call made while a
+  // run is active (from the message pump) is ignored.
+  void OnConvert(const ConvertRequest& request);
 
-    // Whether a run is active; the main dialog ignores Close while it is.
-    bool Running() const { return running_; }
+  // Whether a run is active; the main dialog ignores Close while it is.
+  bool Running() const { return running_; }
 
-    // The values the steps below read (OnConvert sets them from its request).
-    void SetRequest(const ConvertRequest& request) { request_ = request; }
-    const ConvertRequest& Request() const { return request_; }
+  // The values the steps below read (OnConvert sets them from its request).
+  void SetRequest(const ConvertRequest& request) { request_ = request; }
+  const ConvertRequest& Request() const { return request_; }
 
-    // Runs a conversion: one file at once (input class 3), else searches and
-    // converts every file found. kRunDone, kRunAbnormal or kRunCancelled.
-    int32_t RunConversion(ConversionResults& results, int32_t inputClass, const std::string& inputPath,
-                          int32_t outputClass, const std::string& outputPath);
+  // Runs a conversion: one file at once (input class 3), else searches and
+  // converts every file found. kRunDone, kRunAbnormal or kRunCancelled.
+  int32_t RunConversion(ConversionResults& results, int32_t inputClass,
+                        const std::string& inputPath, int32_t outputClass,
+                        const std::string& outputPath);
 
-    // Searches a folder (class 4) or a file (class 3) and enters the image
-    // files found into the conversion map under the relative output folder.
-    // 0, or kRunCancelled when the user cancelled. Needs the search dialog
-    // shown. Sets found when an image file was entered.
-    int32_t FolderSearch(const std::string& path, int32_t pathClass, bool& found,
-                         const std::string& relativeFolder);
+  // Searches a folder (class 4) or a file (class 3) and enters the image
+  // files found into the conversion map under the relative output folder.
+  // 0, or kRunCancelled when the user cancelled. Needs the search dialog
+  // shown. Sets found when an image file was entered.
+  int32_t FolderSearch(const std::string& path, int32_t pathClass, bool& found,
+                       const std::string& relativeFolder);
 
-    // Forms the output file name for one input file: the output path, or,
-    // when inputFile is given (the output is an existing folder), that folder
-    // and the input's name as a folder search forms it. Asks before
-    // overwriting an existing file; 1 go on, 0 the user declined.
-    int32_t MakeOutputName(const std::string& output, std::string& name, const std::string& inputFile);
+  // Forms the output file name for one input file: the output path, or,
+  // when inputFile is given (the output is an existing folder), that folder
+  // and the input's name as a folder search forms it. Asks before
+  // overwriting an existing file; 1 go on, 0 the user declined.
+  int32_t MakeOutputName(const std::string& output, std::string& name,
+                         const std::string& inputFile);
 
-    // Makes sure a folder exists, creating it (one level) after asking unless
-    // NeNoConf is set. 1 the folder exists or was made, 0 otherwise; a folder
-    // that cannot be made is named with the reason on standard error.
-    int32_t EnsureFolder(const std::string& folder);
+  // Makes sure a folder exists, creating it (one level) after asking unless
+  // NeNoConf is set. 1 the folder exists or was made, 0 otherwise; a folder
+  // that cannot be made is named with the reason on standard error.
+  int32_t EnsureFolder(const std::string& folder);
 
-    // The conversion map (input path to relative output path, in byte order)
-    // and the folder queue of the last search.
-    const std::map<std::string, std::string>& ConversionMap() const { return map_; }
-    const std::deque<std::string>& FolderQueue() const { return folderQueue_; }
+  // The conversion map (input path to relative output path, in byte order)
+  // and the folder queue of the last search.
+  const std::map<std::string, std::string>& ConversionMap() const { return map_; }
+  const std::deque<std::string>& FolderQueue() const { return folderQueue_; }
 
-private:
-    int32_t SearchFolder(const std::string& path, bool& found, const std::string& relativeFolder, int depth);
-    void AddFile(const std::string& inputPath, std::string_view name, bool& found,
-                 const std::string& relativeFolder);
-    bool SearchCancelConfirmed();
-    bool ProgressCancelConfirmed();
-    void ShowMessage(const std::string& text, MsgIcon icon);
+ private:
+  int32_t SearchFolder(const std::string& path, bool& found, const std::string& relativeFolder,
+                       int depth);
+  void AddFile(const std::string& inputPath, std::string_view name, bool& found,
+               const std::string& relativeFolder);
+  bool SearchCancelConfirmed();
+  bool ProgressCancelConfirmed();
+  void ShowMessage(const std::string& text, MsgIcon icon);
 
-    ConverterUi& ui_;
-    ConvertFunction convert_;
-    ConvertRequest request_;
-    std::map<std::string, std::string> map_;
-    std::deque<std::string> folderQueue_;
-    std::vector<std::pair<dev_t, ino_t>> searchStack_;  // folders on the current search path
-    bool running_ = false;
-    bool folderFailed_ = false;  // the last EnsureFolder could not make its folder
+  ConverterUi& ui_;
+  ConvertFunction convert_;
+  ConvertRequest request_;
+  std::map<std::string, std::string> map_;
+  std::deque<std::string> folderQueue_;
+  std::vector<std::pair<dev_t, ino_t>> searchStack_;  // folders on the current search path
+  bool running_ = false;
+  bool folderFailed_ = false;  // the last EnsureFolder could not make its folder
 };
 
 }  // namespace ostrel

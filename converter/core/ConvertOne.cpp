@@ -53,8 +53,8 @@ void DropLookupStream(CPDFDoc* doc, CPDFImageXObj* image) {
 // resources under a new name and appends the operators that paint it with
 // its lower-left corner at (x, y). 0, or -1 when the image cannot be loaded
 // or listed.
-int32_t DrawImage(CPDFDoc* doc, CPDFResDict* resources, CPDFGraphObjs& content, float x,
-                  float y, const char* path) {
+int32_t DrawImage(CPDFDoc* doc, CPDFResDict* resources, CPDFGraphObjs& content, float x, float y,
+                  const char* path) {
   CPDFMatrix matrix;
   CPDFName name;
   std::unique_ptr<CPDFImageXObj> image(CPDFImageXObj::CreateImageXObj(doc, path, matrix));
@@ -102,7 +102,8 @@ int32_t ConvertInto(CPDFDoc* doc, const char* inputPath, const char* outputPath)
   // The first image serves only to learn the size in points: it is read
   // without its pixels.
   {
-    std::unique_ptr<CPDFImageXObj> sizing(CPDFImageXObj::CreateImageXObj(doc, inputPath, matrix, false));
+    std::unique_ptr<CPDFImageXObj> sizing(
+        CPDFImageXObj::CreateImageXObj(doc, inputPath, matrix, false));
     if (!sizing) return -1;
     DropLookupStream(doc, sizing.get());
   }

@@ -11,8 +11,8 @@ namespace ostrel {
 enum class ImageType { Bmp, Jpeg, Tiff };
 
 struct ExtensionRow {
-    std::string_view extension;  // with its dot, upper case
-    ImageType type;
+  std::string_view extension;  // with its dot, upper case
+  ImageType type;
 };
 
 // ".BMP", ".JPG", ".JPEG", ".TIF", ".TIFF" in this order.

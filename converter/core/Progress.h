@@ -23,28 +23,28 @@ int32_t ProgressRangeHigh(uint64_t fileCount);
 // The state of the progress dialog's bar and label. Starts as the dialog
 // does: range 0..100, step 10, position 0, label " 0 %".
 class ProgressModel {
-public:
-    explicit ProgressModel(ConverterUi& ui);
+ public:
+  explicit ProgressModel(ConverterUi& ui);
 
-    // Stores the range (a position outside it becomes low) and sends both.
-    void SetRange(int32_t low, int32_t high);
-    void SetStep(int32_t step);
-    // Pumps messages, advances the position by the step (back to low past
-    // high) and rewrites the label when its text changes.
-    void StepIt();
+  // Stores the range (a position outside it becomes low) and sends both.
+  void SetRange(int32_t low, int32_t high);
+  void SetStep(int32_t step);
+  // Pumps messages, advances the position by the step (back to low past
+  // high) and rewrites the label when its text changes.
+  void StepIt();
 
-    int32_t Low() const { return low_; }
-    int32_t High() const { return high_; }
-    int32_t Pos() const { return pos_; }
-    const std::string& Label() const { return label_; }
+  int32_t Low() const { return low_; }
+  int32_t High() const { return high_; }
+  int32_t Pos() const { return pos_; }
+  const std::string& Label() const { return label_; }
 
-private:
-    ConverterUi& ui_;
-    int32_t low_ = 0;
-    int32_t high_ = 100;
-    int32_t step_ = 10;
-    int32_t pos_ = 0;
-    std::string label_ = " 0 %";
+ private:
+  ConverterUi& ui_;
+  int32_t low_ = 0;
+  int32_t high_ = 100;
+  int32_t step_ = 10;
+  int32_t pos_ = 0;
+  std::string label_ = " 0 %";
 };
 
 }  // namespace ostrel

@@ -5,8 +5,8 @@ namespace ostrel {
 namespace {
 
 struct Entry {
-    int32_t id;
-    const char* text;
+  int32_t id;
+  const char* text;
 };
 
 const Entry kTable[] = {
@@ -29,31 +29,31 @@ const Entry kTable[] = {
 }  // namespace
 
 std::string LoadString(int32_t id) {
-    for (const Entry& e : kTable) {
-        if (e.id == id) return e.text;
-    }
-    return {};
+  for (const Entry& e : kTable) {
+    if (e.id == id) return e.text;
+  }
+  return {};
 }
 
 std::string FormatString1(std::string_view text, std::string_view arg) {
-    std::string out;
-    out.reserve(text.size() + arg.size());
-    size_t i = 0;
-    while (i < text.size()) {
-        size_t at = text.find("%1", i);
-        if (at == std::string_view::npos) {
-            out.append(text.substr(i));
-            break;
-        }
-        out.append(text.substr(i, at - i));
-        out.append(arg);
-        i = at + 2;
+  std::string out;
+  out.reserve(text.size() + arg.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t at = text.find("%1", i);
+    if (at == std::string_view::npos) {
+      out.append(text.substr(i));
+      break;
     }
-    return out;
+    out.append(text.substr(i, at - i));
+    out.append(arg);
+    i = at + 2;
+  }
+  return out;
 }
 
 std::string LoadMessage1(int32_t id, std::string_view arg) {
-    return FormatString1(LoadString(id), arg);
+  return FormatString1(LoadString(id), arg);
 }
 
 }  // namespace ostrel

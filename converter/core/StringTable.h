@@ -7,13 +7,13 @@
 namespace ostrel {
 
 // Message ids of the string table.
-constexpr int32_t kMsgAbnormalEnd = 15001;      // "異常終了。"
-constexpr int32_t kMsgCancelled = 15002;        // "変換を中断しました。"
-constexpr int32_t kMsgCreateFolder = 15003;     // "フォルダ %1 を作成します。\nよろしいですか？"
-constexpr int32_t kMsgOverwrite = 15004;        // "ファイル %1 を上書きします。\nよろしいですか？"
-constexpr int32_t kMsgStopConversion = 15005;   // "変換作業を中止しますか？"
-constexpr int32_t kMsgNoDroppedImage = 15006;   // no accepted command-line path
-constexpr int32_t kMsgPathEmpty = 20000;        // "%1のファイルまたはフォルダが…"
+constexpr int32_t kMsgAbnormalEnd = 15001;  // "異常終了。"
+constexpr int32_t kMsgCancelled = 15002;    // "変換を中断しました。"
+constexpr int32_t kMsgCreateFolder = 15003;  // "フォルダ %1 を作成します。\nよろしいですか？"
+constexpr int32_t kMsgOverwrite = 15004;  // "ファイル %1 を上書きします。\nよろしいですか？"
+constexpr int32_t kMsgStopConversion = 15005;  // "変換作業を中止しますか？"
+constexpr int32_t kMsgNoDroppedImage = 15006;  // no accepted command-line path
+constexpr int32_t kMsgPathEmpty = 20000;       // "%1のファイルまたはフォルダが…"
 constexpr int32_t kMsgInputMissing = 20001;
 constexpr int32_t kMsgFolderToFile = 20002;
 constexpr int32_t kMsgNoFileType = 20003;

@@ -2,12 +2,12 @@
 
 #include "platform/SystemError.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <fcntl.h>
 #include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
 #include <vector>
 
 namespace launcher {
@@ -159,7 +159,8 @@ std::optional<InstallInfo> ReadInstallInfoFile(const std::string& folder, size_t
     return std::nullopt;
   }
   std::string bytes;
-  if (status.st_size > 0) bytes.reserve(std::min(static_cast<size_t>(status.st_size), maxBytes) + 1);
+  if (status.st_size > 0)
+    bytes.reserve(std::min(static_cast<size_t>(status.st_size), maxBytes) + 1);
   std::vector<char> chunk(64 * 1024);
   for (;;) {
     const ssize_t got = ::read(file.Get(), chunk.data(), chunk.size());

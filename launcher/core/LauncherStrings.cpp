@@ -4,14 +4,11 @@ namespace launcher {
 
 std::string_view LoadLauncherString(int id) {
   switch (id) {
-    case kIdsAboutBox:
-      return "バージョン情報(&A)...";
+    case kIdsAboutBox: return "バージョン情報(&A)...";
     case kIdsInstallInfoFailed:
       return "インストール情報ファイルの読み込みに失敗しました。\n強制終了します。";
-    case kIdsStartFailed:
-      return "インストールの開始に失敗しました。";
-    default:
-      return {};
+    case kIdsStartFailed: return "インストールの開始に失敗しました。";
+    default: return {};
   }
 }
 

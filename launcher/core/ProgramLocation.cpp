@@ -2,8 +2,8 @@
 
 #include "platform/SystemError.h"
 
-#include <cerrno>
 #include <unistd.h>
+#include <cerrno>
 #include <vector>
 
 namespace launcher {

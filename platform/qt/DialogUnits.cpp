@@ -17,8 +17,8 @@ int Scale(int units, int base, int divisor) {
 
 DialogUnits::DialogUnits(const QFont& font) {
   const QFontMetrics metrics(font);
-  const int alphabet =
-      metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  const int alphabet = metrics.horizontalAdvance(
+      QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
   // The rounded average over the 52 letters.
   baseX_ = std::max(1, (alphabet / 26 + 1) / 2);
   baseY_ = std::max(1, metrics.height());

@@ -43,13 +43,13 @@ class EndToEndGuiTest : public GuiTest {
 protected:
     void SetUp() override {
         GuiTest::SetUp();
-        m_dialog = std::make_unique<MainDialog>([](const std::string& in, const std::string& out) {
+        dialog_ = std::make_unique<MainDialog>([](const std::string& in, const std::string& out) {
             return ConvertOne(in.c_str(), out.c_str());
         });
     }
     void TearDown() override {
-        m_dialog->hide();
-        m_dialog.reset();
+        dialog_->hide();
+        dialog_.reset();
         GuiTest::TearDown();
     }
     void Type(HistoryComboBox* box, const QString& text) {
@@ -59,7 +59,7 @@ protected:
         ProcessEvents();
     }
 
-    std::unique_ptr<MainDialog> m_dialog;
+    std::unique_ptr<MainDialog> dialog_;
 };
 
 TEST_F(EndToEndGuiTest, FolderOfRealImagesConvertedThroughTheDialog) {
@@ -77,10 +77,10 @@ TEST_F(EndToEndGuiTest, FolderOfRealImagesConvertedThroughTheDialog) {
     MakeFile("in/bad.tif", "II* damaged");
     MakeFile("in/notes.txt", "not an image");
 
-    m_dialog->show();
+    dialog_->show();
     ProcessEvents();
-    Type(m_dialog->InputBox(), QPath("in"));
-    Type(m_dialog->OutputBox(), QPath("out"));
+    Type(dialog_->InputBox(), QPath("in"));
+    Type(dialog_->OutputBox(), QPath("out"));
 
     ModalAnswerer answerer;
     answerer.ThenClick(QMessageBox::Yes);  // create out
@@ -95,7 +95,7 @@ TEST_F(EndToEndGuiTest, FolderOfRealImagesConvertedThroughTheDialog) {
         EXPECT_TRUE(result->SaveTo(QPath("report.txt")));
         result->CloseButton()->click();
     });
-    m_dialog->ConvertButton()->click();
+    dialog_->ConvertButton()->click();
     ProcessEvents();
 
     ASSERT_EQ(answerer.Seen().size(), 3u);
@@ -122,8 +122,8 @@ TEST_F(EndToEndGuiTest, FolderOfRealImagesConvertedThroughTheDialog) {
     }
     EXPECT_FALSE(fs::exists(Path("out/bad.PDF")));
     EXPECT_FALSE(fs::exists(Path("out/notes.PDF")));
-    EXPECT_TRUE(m_dialog->isEnabled());
-    EXPECT_FALSE(m_dialog->Driver().Running());
+    EXPECT_TRUE(dialog_->isEnabled());
+    EXPECT_FALSE(dialog_->Driver().Running());
 }
 
 }  // namespace

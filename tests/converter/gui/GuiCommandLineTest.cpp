@@ -67,7 +67,7 @@ TEST_F(GuiCommandLineTest, OnlyAHyphenStartsASwitch) {
     EXPECT_EQ(absolute.Paths(), std::vector<std::string>{Path("a.bmp")});
 
     // A file whose name begins with '-' is reached through its folder.
-    const std::string dashed = m_files.path().toStdString() + "/./-x.jpg";
+    const std::string dashed = files_.path().toStdString() + "/./-x.jpg";
     EXPECT_EQ(Parse({dashed}).Paths(), std::vector<std::string>{dashed});
     EXPECT_TRUE(ConverterCommandLineInfo::IsSwitch("-x.jpg"));
     EXPECT_FALSE(ConverterCommandLineInfo::IsSwitch("/x.jpg"));

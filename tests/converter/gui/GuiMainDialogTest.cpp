@@ -29,21 +29,21 @@ class GuiMainDialogTest : public GuiTest {
 protected:
     void SetUp() override {
         GuiTest::SetUp();
-        m_dialog = std::make_unique<MainDialog>(NoConversion);
+        dialog_ = std::make_unique<MainDialog>(NoConversion);
     }
     void TearDown() override {
-        if (m_dialog)
-            m_dialog->hide();
-        m_dialog.reset();
+        if (dialog_)
+            dialog_->hide();
+        dialog_.reset();
         GuiTest::TearDown();
     }
     void Open() {
-        m_dialog->show();
+        dialog_->show();
         ProcessEvents();
     }
     template <typename W = QWidget>
     W* Control(int id) const {
-        return m_dialog->findChild<W*>(QString::number(id));
+        return dialog_->findChild<W*>(QString::number(id));
     }
     // Types a text into a path box and leaves the field.
     void Type(HistoryComboBox* box, const QString& text) {
@@ -60,12 +60,12 @@ protected:
         return states;
     }
 
-    std::unique_ptr<MainDialog> m_dialog;
+    std::unique_ptr<MainDialog> dialog_;
 };
 
 TEST_F(GuiMainDialogTest, ControlsTextsAndIds) {
     Open();
-    EXPECT_EQ(m_dialog->windowTitle(), "Velmora");
+    EXPECT_EQ(dialog_->windowTitle(), "Velmora");
     const std::vector<std::pair<int, QString>> buttons = {
         {1001, "..."},
         {1006, "サブフォルダも検索する(&S)"},
@@ -93,26 +93,26 @@ TEST_F(GuiMainDialogTest, ControlsTextsAndIds) {
     EXPECT_FALSE(Control<QLabel>(1017)->isVisible());
 
     QStringList labels;
-    for (QLabel* label : m_dialog->findChildren<QLabel*>())
+    for (QLabel* label : dialog_->findChildren<QLabel*>())
         labels << label->text();
     for (const char* text : {"入力　（変換元の画像ファイル）", "ファイル／フォルダ(&I)", "出力　（変換先の PDF ファイル）",
                              "ファイル／フォルダ(&O)", "≪ ドロップされたファイルまたはフォルダ ≫"})
         EXPECT_TRUE(labels.contains(QString::fromUtf8(text))) << text;
     QStringList groups;
-    for (QGroupBox* group : m_dialog->findChildren<QGroupBox*>())
+    for (QGroupBox* group : dialog_->findChildren<QGroupBox*>())
         groups << group->title();
     EXPECT_EQ(groups, (QStringList{"対象", "ファイル名"}));
 
     // The path labels lead to their boxes.
-    for (QLabel* label : m_dialog->findChildren<QLabel*>()) {
+    for (QLabel* label : dialog_->findChildren<QLabel*>()) {
         if (label->text() == QStringLiteral("ファイル／フォルダ(&I)")) {
-            EXPECT_EQ(label->buddy(), m_dialog->InputBox());
+            EXPECT_EQ(label->buddy(), dialog_->InputBox());
         }
         if (label->text() == QStringLiteral("ファイル／フォルダ(&O)")) {
-            EXPECT_EQ(label->buddy(), m_dialog->OutputBox());
+            EXPECT_EQ(label->buddy(), dialog_->OutputBox());
         }
     }
-    EXPECT_NE(m_dialog->StatusBar(), nullptr);
+    EXPECT_NE(dialog_->StatusBar(), nullptr);
 }
 
 TEST_F(GuiMainDialogTest, SettingsAreReadOnOpenAndWrittenOnlyOnClose) {
@@ -143,8 +143,8 @@ TEST_F(GuiMainDialogTest, SettingsAreReadOnOpenAndWrittenOnlyOnClose) {
 
     // The Close button saves and ends the dialog.
     Control<QPushButton>(2)->click();
-    EXPECT_FALSE(m_dialog->isVisible());
-    EXPECT_EQ(m_dialog->result(), QDialog::Rejected);
+    EXPECT_FALSE(dialog_->isVisible());
+    EXPECT_EQ(dialog_->result(), QDialog::Rejected);
     auto profile = Profile();
     const ConverterSettings s = ConverterProfile::ReadSettings(*profile);
     EXPECT_EQ(s.SubFolder, 0);
@@ -160,16 +160,16 @@ TEST_F(GuiMainDialogTest, SettingsAreReadOnOpenAndWrittenOnlyOnClose) {
 TEST_F(GuiMainDialogTest, EscAndTheCloseBoxSaveToo) {
     Open();
     Control<QCheckBox>(1008)->setChecked(true);
-    m_dialog->close();  // the window's close box
-    EXPECT_FALSE(m_dialog->isVisible());
+    dialog_->close();  // the window's close box
+    EXPECT_FALSE(dialog_->isVisible());
     EXPECT_EQ(ConverterProfile::ReadSettings(*Profile()).OwNoConf, 1);
 
-    m_dialog->show();
+    dialog_->show();
     ProcessEvents();
     Control<QCheckBox>(1008)->setChecked(false);
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(m_dialog.get(), &esc);
-    EXPECT_FALSE(m_dialog->isVisible());
+    QApplication::sendEvent(dialog_.get(), &esc);
+    EXPECT_FALSE(dialog_->isVisible());
     EXPECT_EQ(ConverterProfile::ReadSettings(*Profile()).OwNoConf, 0);
 }
 
@@ -181,13 +181,13 @@ TEST_F(GuiMainDialogTest, HistoriesAreLoadedAndSavedWithTheDialog) {
         profile->sync();
     }
     Open();
-    EXPECT_EQ(m_dialog->InputBox()->Entries(), QStringList{"/in/old"});
-    EXPECT_EQ(m_dialog->OutputBox()->Entries(), QStringList{"/out/old"});
-    EXPECT_TRUE(m_dialog->InputBox()->currentText().isEmpty());
-    Type(m_dialog->InputBox(), "/in/new");
-    Type(m_dialog->OutputBox(), "/out/new");
+    EXPECT_EQ(dialog_->InputBox()->Entries(), QStringList{"/in/old"});
+    EXPECT_EQ(dialog_->OutputBox()->Entries(), QStringList{"/out/old"});
+    EXPECT_TRUE(dialog_->InputBox()->currentText().isEmpty());
+    Type(dialog_->InputBox(), "/in/new");
+    Type(dialog_->OutputBox(), "/out/new");
     Control<QPushButton>(2)->click();
-    m_dialog.reset();
+    dialog_.reset();
     auto profile = Profile();
     EXPECT_EQ(ConverterProfile::ReadHistory(*profile, "Src"), (QStringList{"/in/new", "/in/old"}));
     EXPECT_EQ(ConverterProfile::ReadHistory(*profile, "Dest"), (QStringList{"/out/new", "/out/old"}));
@@ -203,21 +203,21 @@ TEST_F(GuiMainDialogTest, EnablingFollowsThePathClasses) {
 
     // An input file and an output PDF file: no search options, no naming,
     // no folder options; overwriting stays.
-    Type(m_dialog->InputBox(), QPath("a.jpg"));
-    Type(m_dialog->OutputBox(), QPath("x.pdf"));
+    Type(dialog_->InputBox(), QPath("a.jpg"));
+    Type(dialog_->OutputBox(), QPath("x.pdf"));
     EXPECT_EQ(Enabled(), (std::vector<bool>{false, false, false, false, false, false, false, true, false}));
-    EXPECT_EQ(m_dialog->InputBox()->itemText(0), QPath("a.jpg"));
+    EXPECT_EQ(dialog_->InputBox()->itemText(0), QPath("a.jpg"));
 
     // An input file and an existing output folder: naming comes back.
-    Type(m_dialog->OutputBox(), QPath("outdir"));
+    Type(dialog_->OutputBox(), QPath("outdir"));
     EXPECT_EQ(Enabled(), (std::vector<bool>{false, false, false, false, true, true, false, true, true}));
 
     // "out" (a new folder, or a file name for one input file) while the
     // input is a file, then the input becomes a folder: every option is
     // recomputed.
-    Type(m_dialog->OutputBox(), QPath("out"));
+    Type(dialog_->OutputBox(), QPath("out"));
     EXPECT_EQ(Enabled(), (std::vector<bool>{false, false, false, false, false, false, false, true, false}));
-    Type(m_dialog->InputBox(), QPath("pics"));
+    Type(dialog_->InputBox(), QPath("pics"));
     EXPECT_EQ(Enabled(), std::vector<bool>(9, true));
 
     // Folder creation for sub-folders needs the sub-folder search.
@@ -227,7 +227,7 @@ TEST_F(GuiMainDialogTest, EnablingFollowsThePathClasses) {
     EXPECT_TRUE(Control(1007)->isEnabled());
 
     // Typing alone (without leaving the field) updates the enabling too.
-    m_dialog->InputBox()->lineEdit()->setText(QPath("a.jpg"));
+    dialog_->InputBox()->lineEdit()->setText(QPath("a.jpg"));
     ProcessEvents();
     EXPECT_FALSE(Control(1006)->isEnabled());
 }
@@ -239,22 +239,22 @@ TEST_F(GuiMainDialogTest, HelpLineShowsTheControlUnderTheMouse) {
         QApplication::sendEvent(widget, &event);
     };
     enter(Control(1006));
-    EXPECT_EQ(m_dialog->HelpLine(), "入力の「ファイル／フォルダ(I)」にフォルダ指定時、サブフォルダも検索します。");
-    EXPECT_EQ(m_dialog->StatusBar()->currentMessage(), m_dialog->HelpLine());
+    EXPECT_EQ(dialog_->HelpLine(), "入力の「ファイル／フォルダ(I)」にフォルダ指定時、サブフォルダも検索します。");
+    EXPECT_EQ(dialog_->StatusBar()->currentMessage(), dialog_->HelpLine());
     // The edit field inside the box counts as the box.
-    enter(m_dialog->InputBox()->lineEdit());
-    EXPECT_EQ(m_dialog->HelpLine(), "変換元の画像ファイルか、画像ファイルのあるフォルダを指定します。");
+    enter(dialog_->InputBox()->lineEdit());
+    EXPECT_EQ(dialog_->HelpLine(), "変換元の画像ファイルか、画像ファイルのあるフォルダを指定します。");
     enter(Control(1015));
-    EXPECT_EQ(m_dialog->HelpLine(), "出力時のファイル名を「入力ファイル名．PDF」 にします。");
+    EXPECT_EQ(dialog_->HelpLine(), "出力時のファイル名を「入力ファイル名．PDF」 にします。");
     enter(Control(2));
-    EXPECT_EQ(m_dialog->HelpLine(), "このアプリケーションを終了します。");
+    EXPECT_EQ(dialog_->HelpLine(), "このアプリケーションを終了します。");
     // A group box or a label has no text of its own: an empty line.
-    enter(m_dialog->findChildren<QGroupBox*>().front());
-    EXPECT_EQ(m_dialog->HelpLine(), "");
+    enter(dialog_->findChildren<QGroupBox*>().front());
+    EXPECT_EQ(dialog_->HelpLine(), "");
     enter(Control(1010));
-    EXPECT_EQ(m_dialog->HelpLine(), "出力の「ファイル／フォルダ(O)」を選択するダイアログを開きます。");
-    enter(m_dialog->findChildren<QLabel*>().front());
-    EXPECT_EQ(m_dialog->HelpLine(), "");
+    EXPECT_EQ(dialog_->HelpLine(), "出力の「ファイル／フォルダ(O)」を選択するダイアログを開きます。");
+    enter(dialog_->findChildren<QLabel*>().front());
+    EXPECT_EQ(dialog_->HelpLine(), "");
 
     for (int id : {1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009, 1010, 1011, 1012, 1015, 1016, 2})
         EXPECT_FALSE(MainDialog::HelpText(id).isEmpty()) << id;
@@ -267,16 +267,16 @@ TEST_F(GuiMainDialogTest, SharedMnemonicOnlyMovesTheFocus) {
     // only moves the focus between them and neither starts a run nor
     // toggles the option.
     Open();
-    m_dialog->activateWindow();
+    dialog_->activateWindow();
     ProcessEvents();
-    if (QApplication::activeWindow() != m_dialog.get())
+    if (QApplication::activeWindow() != dialog_.get())
         GTEST_SKIP() << "the platform gives no active window";
     ModalAnswerer answerer;
     auto* subFolder = Control<QCheckBox>(1006);
     const bool checked = subFolder->isChecked();
     QWidget* focused = nullptr;
     for (int i = 0; i < 3; ++i) {
-        QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : m_dialog.get();
+        QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : dialog_.get();
         QKeyEvent press(QEvent::KeyPress, Qt::Key_S, Qt::AltModifier, "s");
         QApplication::sendEvent(target, &press);
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_S, Qt::AltModifier, "s");
@@ -292,19 +292,19 @@ TEST_F(GuiMainDialogTest, SharedMnemonicOnlyMovesTheFocus) {
 
 TEST_F(GuiMainDialogTest, BrowseChoosersCarryTheirFiltersAndTitles) {
     Open();
-    const auto input = m_dialog->MakeFileDialog(true);
+    const auto input = dialog_->MakeFileDialog(true);
     EXPECT_EQ(input->nameFilters(),
               (QStringList{"画像ファイル (*.bmp *.jpeg *.jpg *.tiff *.tif)", "ビットマップ ファイル (*.bmp)",
                            "JPEG ファイル (*.jpeg *.jpg)", "TIFF ファイル (*.tiff *.tif)", "すべてのファイル (*)"}));
     EXPECT_EQ(input->acceptMode(), QFileDialog::AcceptOpen);
     EXPECT_EQ(input->fileMode(), QFileDialog::AnyFile);
-    const auto output = m_dialog->MakeFileDialog(false);
+    const auto output = dialog_->MakeFileDialog(false);
     EXPECT_EQ(output->nameFilters(), (QStringList{"PDF ファイル (*.pdf)", "すべてのファイル (*)"}));
-    const auto inFolder = m_dialog->MakeFolderDialog(true);
+    const auto inFolder = dialog_->MakeFolderDialog(true);
     EXPECT_EQ(inFolder->windowTitle(), "入力フォルダを指定してください。");
     EXPECT_EQ(inFolder->fileMode(), QFileDialog::Directory);
     EXPECT_TRUE(inFolder->testOption(QFileDialog::ShowDirsOnly));
-    EXPECT_EQ(m_dialog->MakeFolderDialog(false)->windowTitle(), "出力フォルダを指定してください。");
+    EXPECT_EQ(dialog_->MakeFolderDialog(false)->windowTitle(), "出力フォルダを指定してください。");
 
     // The string-table form of the filters ends with an empty pair.
     EXPECT_TRUE(InputFileFilter().endsWith("||"));
@@ -312,10 +312,10 @@ TEST_F(GuiMainDialogTest, BrowseChoosersCarryTheirFiltersAndTitles) {
     EXPECT_EQ(NameFilters("Plain|*.p;*.q||"), QStringList{"Plain (*.p *.q)"});
 
     MakeFolder("chosen");
-    m_dialog->ApplyBrowseResult(false, QPath("chosen"));
+    dialog_->ApplyBrowseResult(false, QPath("chosen"));
     ProcessEvents();
-    EXPECT_EQ(m_dialog->OutputBox()->currentText(), QPath("chosen"));
-    EXPECT_EQ(m_dialog->OutputBox()->itemText(0), QPath("chosen"));
+    EXPECT_EQ(dialog_->OutputBox()->currentText(), QPath("chosen"));
+    EXPECT_EQ(dialog_->OutputBox()->itemText(0), QPath("chosen"));
 }
 
 TEST_F(GuiMainDialogTest, BrowseButtonMenuLeadsToTheFolderChooser) {
@@ -351,12 +351,12 @@ TEST_F(GuiMainDialogTest, BrowseButtonMenuLeadsToTheFolderChooser) {
         chooser->setDirectory(folder);
         QMetaObject::invokeMethod(chooser, "accept");
     });
-    m_dialog->InputBrowse()->click();
+    dialog_->InputBrowse()->click();
     ProcessEvents();
-    EXPECT_EQ(BrowseButton::LastClicked(), m_dialog->InputBrowse());
+    EXPECT_EQ(BrowseButton::LastClicked(), dialog_->InputBrowse());
     EXPECT_EQ(title, "入力フォルダを指定してください。");
-    EXPECT_EQ(m_dialog->InputBox()->currentText(), folder);
-    EXPECT_EQ(m_dialog->InputBox()->itemText(0), folder);
+    EXPECT_EQ(dialog_->InputBox()->currentText(), folder);
+    EXPECT_EQ(dialog_->InputBox()->itemText(0), folder);
 }
 
 // Presses and releases a key on a widget, as the keyboard does.
@@ -385,15 +385,15 @@ TEST_F(GuiMainDialogTest, TypedPathsStayAsTypedWithAHistory) {
         profile->sync();
     }
     std::vector<std::pair<std::string, std::string>> calls;
-    m_dialog = std::make_unique<MainDialog>([&calls](const std::string& in, const std::string& out) {
+    dialog_ = std::make_unique<MainDialog>([&calls](const std::string& in, const std::string& out) {
         calls.emplace_back(in, out);
         return -1;
     });
     Open();
-    m_dialog->activateWindow();
+    dialog_->activateWindow();
     ProcessEvents();
-    HistoryComboBox* input = m_dialog->InputBox();
-    HistoryComboBox* output = m_dialog->OutputBox();
+    HistoryComboBox* input = dialog_->InputBox();
+    HistoryComboBox* output = dialog_->OutputBox();
     ASSERT_EQ(input->Entries(), QStringList{QPath("in/top.bmp")});
 
     // A folder that is a prefix of a history entry, left with Tab: the folder
@@ -421,8 +421,8 @@ TEST_F(GuiMainDialogTest, TypedPathsStayAsTypedWithAHistory) {
 
     // One Enter in the output box starts the run with the folder as typed, so
     // the file goes to out/pic.PDF and not to the history's out/top.PDF.
-    m_dialog->SetInputText(QPath("in/pic.bmp"));
-    m_dialog->UpdateData(false);
+    dialog_->SetInputText(QPath("in/pic.bmp"));
+    dialog_->UpdateData(false);
     output->setFocus(Qt::TabFocusReason);
     output->setEditText(QString());
     Keys(output->lineEdit(), QPath("out"));
@@ -438,7 +438,7 @@ TEST_F(GuiMainDialogTest, TypedPathsStayAsTypedWithAHistory) {
 
 TEST_F(GuiMainDialogTest, AboutBoxFromTheContextMenu) {
     Open();
-    std::unique_ptr<QMenu> menu(m_dialog->CreateContextMenu(nullptr));
+    std::unique_ptr<QMenu> menu(dialog_->CreateContextMenu(nullptr));
     ASSERT_EQ(menu->actions().size(), 1);
     EXPECT_EQ(menu->actions()[0]->text(), "バージョン情報(&A)...");
     QStringList texts;

@@ -265,7 +265,7 @@ TEST_F(GuiRunDialogsTest, SaveButtonRunsTheChooser) {
         auto* chooser = qobject_cast<QFileDialog*>(window);
         ASSERT_NE(chooser, nullptr);
         // The user goes to the folder and types a name without extension.
-        chooser->setDirectory(m_files.path());
+        chooser->setDirectory(files_.path());
         auto* name = chooser->findChild<QLineEdit*>("fileNameEdit");
         ASSERT_NE(name, nullptr);
         name->setText("saved");
@@ -274,7 +274,7 @@ TEST_F(GuiRunDialogsTest, SaveButtonRunsTheChooser) {
     dialog.SaveButton()->click();
     ASSERT_EQ(answerer.Seen().size(), 1u);
     EXPECT_EQ(answerer.Seen()[0].title, "名前を付けて保存");
-    EXPECT_EQ(ReadFile(Path("saved.txt")), BuildReport(results)) << fs_list(m_files.path());
+    EXPECT_EQ(ReadFile(Path("saved.txt")), BuildReport(results)) << fs_list(files_.path());
     EXPECT_EQ(BuildReport(results).find("■変換できたファイル"), std::string::npos);
     dialog.hide();
 }

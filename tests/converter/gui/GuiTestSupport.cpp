@@ -32,16 +32,16 @@ void ProcessEvents() {
 
 void GuiTest::SetUp() {
     EnsureApp();
-    ASSERT_TRUE(m_profileDir.isValid());
-    ASSERT_TRUE(m_files.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_profileDir.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_profileDir.path());
+    ASSERT_TRUE(profileDir_.isValid());
+    ASSERT_TRUE(files_.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, profileDir_.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, profileDir_.path());
     BrowseButton::ResetLastClicked();
 }
 
 void GuiTest::TearDown() { ProcessEvents(); }
 
-std::string GuiTest::Path(const std::string& name) const { return m_files.path().toStdString() + "/" + name; }
+std::string GuiTest::Path(const std::string& name) const { return files_.path().toStdString() + "/" + name; }
 
 void GuiTest::MakeFile(const std::string& name, const std::string& bytes) {
     const std::filesystem::path path(Path(name));
@@ -55,12 +55,12 @@ void GuiTest::MakeFolder(const std::string& name) { std::filesystem::create_dire
 std::unique_ptr<QSettings> GuiTest::Profile() const { return ConverterProfile::Open(); }
 
 ModalAnswerer::ModalAnswerer() {
-    m_timer.setInterval(10);
-    QObject::connect(&m_timer, &QTimer::timeout, this, &ModalAnswerer::Poll);
-    m_timer.start();
+    timer_.setInterval(10);
+    QObject::connect(&timer_, &QTimer::timeout, this, &ModalAnswerer::Poll);
+    timer_.start();
 }
 
-ModalAnswerer::~ModalAnswerer() { m_timer.stop(); }
+ModalAnswerer::~ModalAnswerer() { timer_.stop(); }
 
 void ModalAnswerer::ThenClick(QMessageBox::StandardButton button) {
     Then([button](QWidget* window) {
@@ -86,16 +86,16 @@ void ModalAnswerer::Poll() {
         for (QAbstractButton* button : box->buttons())
             seen.buttons.push_back(button->text());
     }
-    m_seen.push_back(seen);
-    if (m_handlers.empty()) {
+    seen_.push_back(seen);
+    if (handlers_.empty()) {
         if (auto* dialog = qobject_cast<QDialog*>(window))
             dialog->reject();
         else
             window->close();
         return;
     }
-    Handler handler = std::move(m_handlers.front());
-    m_handlers.pop_front();
+    Handler handler = std::move(handlers_.front());
+    handlers_.pop_front();
     handler(window);
 }
 

@@ -47,8 +47,8 @@ protected:
     // The profile as the program opens it.
     std::unique_ptr<QSettings> Profile() const;
 
-    QTemporaryDir m_profileDir;
-    QTemporaryDir m_files;
+    QTemporaryDir profileDir_;
+    QTemporaryDir files_;
 };
 
 // What a modal window looked like when it was answered.
@@ -70,19 +70,19 @@ public:
     ModalAnswerer();
     ~ModalAnswerer() override;
 
-    void Then(Handler handler) { m_handlers.push_back(std::move(handler)); }
+    void Then(Handler handler) { handlers_.push_back(std::move(handler)); }
     // Clicks the message box's button of this standard kind.
     void ThenClick(QMessageBox::StandardButton button);
 
-    const std::vector<SeenModal>& Seen() const { return m_seen; }
-    size_t Pending() const { return m_handlers.size(); }
+    const std::vector<SeenModal>& Seen() const { return seen_; }
+    size_t Pending() const { return handlers_.size(); }
 
 private:
     void Poll();
 
-    QTimer m_timer;
-    std::deque<Handler> m_handlers;
-    std::vector<SeenModal> m_seen;
+    QTimer timer_;
+    std::deque<Handler> handlers_;
+    std::vector<SeenModal> seen_;
 };
 
 // Reads a whole file ("" when it cannot be read).
