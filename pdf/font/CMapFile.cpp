@@ -297,6 +297,7 @@ bool CMapFile::LoadUseCMap() {
     parent_.reset();
     if (useCMapName_.IsEmpty()) return false;
     const std::string wanted(useCMapName_.c_str(), static_cast<size_t>(useCMapName_.GetLength()));
+    if (wanted.find('\0') != std::string::npos) return false;  // a #00 escape cuts no name short
     const Chain here{loadName_, cmapName_.c_str(), chain_, chain_ ? chain_->depth + 1 : 1};
     if (here.depth >= kMaxChain) return false;
     for (const Chain* c = &here; c; c = c->outer) {

@@ -272,6 +272,7 @@ TEST(CMapReader, UseCMapInStreams) {
   EXPECT_EQ(CodeToCID(*vertical, {0xAB, 0xCD}), (Bytes{0xAB, 0xCD}));
   EXPECT_FALSE(FromText("/Nowhere-H usecmap\n"));
   EXPECT_FALSE(FromText("/CMapName /Self def\n/Self usecmap\n"));
+  EXPECT_FALSE(FromText("/Identity-H#00x usecmap\n"));
 }
 
 TEST(CMapReader, EveryLookupKeepsToItsCapacity) {
