@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "pdf/font/internal/CMapIndex.h"
 #include "pdf/object/CPDFInStream.h"
 #include "pdf/object/PDFSyntax.h"
 
@@ -198,7 +199,13 @@ CMapBfRange::CMapBfRange(const char* low, const char* high, const char* dest) {
 
 // ---------------------------------------------------------------- loading
 
-CMapFile::CMapFile() = default;
+struct CMapFile::Indexes {
+  CMapListIndex notdef, cid, bfChar, bfRange;
+  bool oneByteCodespace[256] = {};
+  bool stale = true;
+};
+
+CMapFile::CMapFile() : indexes_(std::make_unique<Indexes>()) {}
 CMapFile::~CMapFile() = default;
 
 void CMapFile::Reset() {
@@ -213,7 +220,7 @@ void CMapFile::Reset() {
   cidRanges_.clear();
   bfChars_.clear();
   bfRanges_.clear();
-  indexes_.stale = true;
+  indexes_->stale = true;
 }
 
 bool CMapFile::IsSafeName(const char* name) {
@@ -339,7 +346,7 @@ bool CMapFile::Parse(CPDFInStream& in, bool stream) {
     ordering_.Assign(ordering.data(), static_cast<int32_t>(ordering.size()));
     supplement_ = supplement;
   }
-  indexes_.stale = true;
+  indexes_->stale = true;
   if (!useCMapName_.IsEmpty() && !LoadUseCMap()) return false;
   return true;
 }
@@ -477,60 +484,59 @@ void CMapFile::ReserveBfRanges(int32_t n) { Reserve(bfRanges_, n); }
 
 void CMapFile::AddCodespaceRange(const char* low, const char* high) {
   codespaceRanges_.emplace_back(low, high, nullptr, false);
-  indexes_.stale = true;
+  indexes_->stale = true;
 }
 
 void CMapFile::AddCodespaceRange(uint16_t low, uint16_t high, int32_t codeLength) {
   codespaceRanges_.emplace_back(low, high, codeLength, 0, false);
-  indexes_.stale = true;
+  indexes_->stale = true;
 }
 
 void CMapFile::AddNotdefRange(const char* low, const char* high, const char* cid) {
   notdefRanges_.emplace_back(low, high, cid, false);
-  indexes_.stale = true;
+  indexes_->stale = true;
 }
 
 void CMapFile::AddCIDRange(const char* low, const char* high, const char* cid) {
   cidRanges_.emplace_back(low, high, cid, true);
-  indexes_.stale = true;
+  indexes_->stale = true;
 }
 
 void CMapFile::AddCIDRange(uint16_t low, uint16_t high, int32_t codeLength, uint16_t firstCID) {
   cidRanges_.emplace_back(low, high, codeLength, firstCID, true);
-  indexes_.stale = true;
+  indexes_->stale = true;
 }
 
 void CMapFile::AddBfChar(const char* code, const char* dest) {
   bfChars_.emplace_back(code, dest);
-  indexes_.stale = true;
+  indexes_->stale = true;
 }
 
 void CMapFile::AddBfRange(const char* low, const char* high, const char* dest) {
   bfRanges_.emplace_back(low, high, dest);
-  indexes_.stale = true;
+  indexes_->stale = true;
 }
 
 // ---------------------------------------------------------------- searches
 
 void CMapFile::Index() const {
-  if (!indexes_.stale) return;
-  indexes_.notdef.Build(SpansOf(notdefRanges_));
-  indexes_.cid.Build(SpansOf(cidRanges_));
-  indexes_.bfChar.Build(SpansOf(bfChars_));
-  indexes_.bfRange.Build(SpansOf(bfRanges_));
-  std::fill(std::begin(indexes_.oneByteCodespace), std::end(indexes_.oneByteCodespace), false);
-  indexes_.anyCodespace = !codespaceRanges_.empty();
+  if (!indexes_->stale) return;
+  indexes_->notdef.Build(SpansOf(notdefRanges_));
+  indexes_->cid.Build(SpansOf(cidRanges_));
+  indexes_->bfChar.Build(SpansOf(bfChars_));
+  indexes_->bfRange.Build(SpansOf(bfRanges_));
+  std::fill(std::begin(indexes_->oneByteCodespace), std::end(indexes_->oneByteCodespace), false);
   for (const CMapRange& r : codespaceRanges_) {
     if (r.GetCodeLength() != 1) continue;
-    for (uint32_t b = r.GetLow(); b <= r.GetHigh(); ++b) indexes_.oneByteCodespace[b] = true;
+    for (uint32_t b = r.GetLow(); b <= r.GetHigh(); ++b) indexes_->oneByteCodespace[b] = true;
   }
-  indexes_.stale = false;
+  indexes_->stale = false;
 }
 
 const CMapRange* CMapFile::FindNotdefRange(const uint8_t* code, int32_t length) const {
   for (const CMapFile* m = this; m; m = m->parent_.get()) {
     m->Index();
-    if (const CMapRange* r = At(m->notdefRanges_, m->indexes_.notdef.FindCode(code, length))) {
+    if (const CMapRange* r = At(m->notdefRanges_, m->indexes_->notdef.FindCode(code, length))) {
       return r;
     }
   }
@@ -540,7 +546,7 @@ const CMapRange* CMapFile::FindNotdefRange(const uint8_t* code, int32_t length) 
 const CMapRange* CMapFile::FindCIDRange(const uint8_t* code, int32_t length) const {
   for (const CMapFile* m = this; m; m = m->parent_.get()) {
     m->Index();
-    if (const CMapRange* r = At(m->cidRanges_, m->indexes_.cid.FindCode(code, length))) return r;
+    if (const CMapRange* r = At(m->cidRanges_, m->indexes_->cid.FindCode(code, length))) return r;
   }
   return nullptr;
 }
@@ -548,35 +554,35 @@ const CMapRange* CMapFile::FindCIDRange(const uint8_t* code, int32_t length) con
 const CMapRange* CMapFile::FindCIDRangeByCID(const uint8_t* cid, int32_t length) const {
   for (const CMapFile* m = this; m; m = m->parent_.get()) {
     m->Index();
-    if (const CMapRange* r = At(m->cidRanges_, m->indexes_.cid.FindDest(cid, length))) return r;
+    if (const CMapRange* r = At(m->cidRanges_, m->indexes_->cid.FindDest(cid, length))) return r;
   }
   return nullptr;
 }
 
 const CMapBfRange* CMapFile::FindBfChar(const uint8_t* code, int32_t length) const {
   Index();
-  return At(bfChars_, indexes_.bfChar.FindCode(code, length));
+  return At(bfChars_, indexes_->bfChar.FindCode(code, length));
 }
 
 const CMapBfRange* CMapFile::FindBfCharByDest(const uint8_t* dest, int32_t length) const {
   Index();
-  return At(bfChars_, indexes_.bfChar.FindDest(dest, length));
+  return At(bfChars_, indexes_->bfChar.FindDest(dest, length));
 }
 
 const CMapBfRange* CMapFile::FindBfRange(const uint8_t* code, int32_t length) const {
   Index();
-  return At(bfRanges_, indexes_.bfRange.FindCode(code, length));
+  return At(bfRanges_, indexes_->bfRange.FindCode(code, length));
 }
 
 const CMapBfRange* CMapFile::FindBfRangeByDest(const uint8_t* dest, int32_t length) const {
   Index();
-  return At(bfRanges_, indexes_.bfRange.FindDest(dest, length));
+  return At(bfRanges_, indexes_->bfRange.FindDest(dest, length));
 }
 
 int32_t CMapFile::BfCodeLength(uint8_t lead) const {
   for (const CMapFile* m = this; m; m = m->parent_.get()) {
     m->Index();
-    if (m->indexes_.oneByteCodespace[lead]) return 1;
+    if (m->indexes_->oneByteCodespace[lead]) return 1;
   }
   return 2;
 }
@@ -629,8 +635,8 @@ int32_t CMapFile::CodeToUnicode(uint8_t* out, int32_t capacity, const uint8_t* i
       const uint8_t* code = in + read;
       const int32_t codeLength = BfCodeLength(code[0]);
       if (length - read < codeLength) break;
-      const CMapRange* r = At(bfChars_, indexes_.bfChar.FindCode(code, codeLength, codeLength));
-      if (!r) r = At(bfRanges_, indexes_.bfRange.FindCode(code, codeLength, codeLength));
+      const CMapRange* r = At(bfChars_, indexes_->bfChar.FindCode(code, codeLength, codeLength));
+      if (!r) r = At(bfRanges_, indexes_->bfRange.FindCode(code, codeLength, codeLength));
       if (!r) break;
       const int32_t used = r->Map(out + written, code);
       if (used <= 0) break;

@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "pdf/document/CPDFEnv.h"
-#include "pdf/font/internal/CMapIndex.h"
 #include "pdf/object/TempString.h"
 
 class CPDFInStream;
@@ -209,13 +208,8 @@ class CMapFile : public CPDFEnvCacheItem {
   std::vector<CMapBfRange> bfRanges_;
 
   // Search indexes, rebuilt on the first search after a change.
-  struct Indexes {
-    CMapListIndex notdef, cid, bfChar, bfRange;
-    bool oneByteCodespace[256] = {};
-    bool anyCodespace = false;
-    bool stale = true;
-  };
-  mutable Indexes indexes_;
+  struct Indexes;
+  std::unique_ptr<Indexes> indexes_;
 
   // The name Load was given, and the chain of CMaps being loaded.
   std::string loadName_;
