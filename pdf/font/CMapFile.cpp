@@ -589,17 +589,18 @@ int32_t CMapFile::BfCodeLength(uint8_t lead) const {
 
 // ---------------------------------------------------------------- lookups
 
-int32_t CMapFile::CodeToCID(uint8_t* out, int32_t capacity, const uint8_t* in,
-                            int32_t length) const {
+namespace {
+
+// Codes to two-byte values: find(code, bytes left) answers the entry of
+// the code at the front, or none, which ends the walk.
+template <class Find>
+int32_t MapCodes(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t length, Find find) {
   if (!out || !in) return 0;
   int32_t read = 0, written = 0;
   try {
     while (read < length && written + 2 <= capacity) {
-      const uint8_t* code = in + read;
-      const CMapRange* r = FindNotdefRange(code, length - read);
-      if (!r) r = FindCIDRange(code, length - read);
-      if (!r) break;
-      const int32_t used = r->Map(out + written, code);
+      const CMapRange* r = find(in + read, length - read);
+      const int32_t used = r ? r->Map(out + written, in + read) : 0;
       if (used <= 0) break;
       written += 2;
       read += used;
@@ -607,60 +608,58 @@ int32_t CMapFile::CodeToCID(uint8_t* out, int32_t capacity, const uint8_t* in,
   } catch (...) {
   }
   return written;
+}
+
+// Two-byte values back to codes: find(value) answers the entry, or none,
+// which skips the value. An odd trailing byte is ignored.
+template <class Find>
+int32_t UnmapValues(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t length, Find find) {
+  if (!out || !in) return 0;
+  int32_t written = 0;
+  try {
+    for (int32_t read = 0; read + 2 <= length; read += 2) {
+      const CMapRange* r = find(in + read);
+      if (!r) continue;
+      if (written + r->GetCodeLength() > capacity) break;
+      written += r->Unmap(out + written, in + read);
+    }
+  } catch (...) {
+  }
+  return written;
+}
+
+}  // namespace
+
+int32_t CMapFile::CodeToCID(uint8_t* out, int32_t capacity, const uint8_t* in,
+                            int32_t length) const {
+  return MapCodes(out, capacity, in, length, [this](const uint8_t* code, int32_t left) {
+    const CMapRange* r = FindNotdefRange(code, left);
+    return r ? r : FindCIDRange(code, left);
+  });
 }
 
 int32_t CMapFile::CIDToCode(uint8_t* out, int32_t capacity, const uint8_t* in,
                             int32_t length) const {
-  if (!out || !in) return 0;
-  int32_t written = 0;
-  try {
-    for (int32_t read = 0; read + 2 <= length; read += 2) {
-      const CMapRange* r = FindCIDRangeByCID(in + read, 2);
-      if (!r) continue;
-      if (written + r->GetCodeLength() > capacity) break;
-      written += r->Unmap(out + written, in + read);
-    }
-  } catch (...) {
-  }
-  return written;
+  return UnmapValues(out, capacity, in, length,
+                     [this](const uint8_t* cid) { return FindCIDRangeByCID(cid, 2); });
 }
 
 int32_t CMapFile::CodeToUnicode(uint8_t* out, int32_t capacity, const uint8_t* in,
                                 int32_t length) const {
-  if (!out || !in) return 0;
-  int32_t read = 0, written = 0;
-  try {
-    Index();
-    while (read < length && written + 2 <= capacity) {
-      const uint8_t* code = in + read;
-      const int32_t codeLength = BfCodeLength(code[0]);
-      if (length - read < codeLength) break;
-      const CMapRange* r = At(bfChars_, indexes_->bfChar.FindCode(code, codeLength, codeLength));
-      if (!r) r = At(bfRanges_, indexes_->bfRange.FindCode(code, codeLength, codeLength));
-      if (!r) break;
-      const int32_t used = r->Map(out + written, code);
-      if (used <= 0) break;
-      written += 2;
-      read += used;
-    }
-  } catch (...) {
-  }
-  return written;
+  return MapCodes(
+      out, capacity, in, length, [this](const uint8_t* code, int32_t left) -> const CMapRange* {
+        Index();
+        const int32_t codeLength = BfCodeLength(code[0]);
+        if (left < codeLength) return nullptr;
+        const CMapRange* r = At(bfChars_, indexes_->bfChar.FindCode(code, codeLength, codeLength));
+        return r ? r : At(bfRanges_, indexes_->bfRange.FindCode(code, codeLength, codeLength));
+      });
 }
 
 int32_t CMapFile::UnicodeToCode(uint8_t* out, int32_t capacity, const uint8_t* in,
                                 int32_t length) const {
-  if (!out || !in) return 0;
-  int32_t written = 0;
-  try {
-    for (int32_t read = 0; read + 2 <= length; read += 2) {
-      const CMapRange* r = FindBfCharByDest(in + read, 2);
-      if (!r) r = FindBfRangeByDest(in + read, 2);
-      if (!r) continue;
-      if (written + r->GetCodeLength() > capacity) break;
-      written += r->Unmap(out + written, in + read);
-    }
-  } catch (...) {
-  }
-  return written;
+  return UnmapValues(out, capacity, in, length, [this](const uint8_t* value) -> const CMapRange* {
+    const CMapRange* r = FindBfCharByDest(value, 2);
+    return r ? r : FindBfRangeByDest(value, 2);
+  });
 }
