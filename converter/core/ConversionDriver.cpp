@@ -1,6 +1,9 @@
 #include "converter/core/ConversionDriver.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <new>
 #include <sys/stat.h>
@@ -136,6 +139,9 @@ void ConversionDriver::OnConvert(const ConvertRequest& request) {
                 if (inputClass == kPathExistingFile) {
                     if (MakeOutputName(outputPath, name, std::string()) == 0) return;
                 } else if (EnsureFolder(outputPath) == 0) {
+                    // Declining ends quietly; a folder that cannot be made
+                    // ends the run as abnormal, as it does inside the run.
+                    if (folderFailed_) ShowMessage(LoadString(kMsgAbnormalEnd), MsgIcon::Information);
                     return;
                 }
                 break;
@@ -360,6 +366,7 @@ int32_t ConversionDriver::MakeOutputName(const std::string& output, std::string&
 }
 
 int32_t ConversionDriver::EnsureFolder(const std::string& folder) {
+    folderFailed_ = false;
     int32_t cls = ClassifyPath(folder, true);
     if (cls == kPathEmpty) return 0;
     if (cls == kPathExistingFolder) return 1;
@@ -369,7 +376,10 @@ int32_t ConversionDriver::EnsureFolder(const std::string& folder) {
     if (request_.settings.NeNoConf == 0 &&
         ui_.MessageBox(LoadMessage1(kMsgCreateFolder, path), MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes)
         return 0;
-    return ::mkdir(path.c_str(), 0777) == 0 ? 1 : 0;
+    if (::mkdir(path.c_str(), 0777) == 0) return 1;
+    folderFailed_ = true;
+    std::fprintf(stderr, "%s: cannot create the folder: %s\n", path.c_str(), std::strerror(errno));
+    return 0;
 }
 
 }  // namespace ostrel

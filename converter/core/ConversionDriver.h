@@ -74,7 +74,8 @@ public:
     int32_t MakeOutputName(const std::string& output, std::string& name, const std::string& inputFile);
 
     // Makes sure a folder exists, creating it (one level) after asking unless
-    // NeNoConf is set. 1 the folder exists or was made, 0 otherwise.
+    // NeNoConf is set. 1 the folder exists or was made, 0 otherwise; a folder
+    // that cannot be made is named with the reason on standard error.
     int32_t EnsureFolder(const std::string& folder);
 
     // The conversion map (input path to relative output path, in byte order)
@@ -97,6 +98,7 @@ private:
     std::deque<std::string> folderQueue_;
     std::vector<std::pair<dev_t, ino_t>> searchStack_;  // folders on the current search path
     bool running_ = false;
+    bool folderFailed_ = false;  // the last EnsureFolder could not make its folder
 };
 
 }  // namespace ostrel

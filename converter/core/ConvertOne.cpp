@@ -1,5 +1,6 @@
 #include "converter/core/ConvertOne.h"
 
+#include <cstdio>
 #include <memory>
 
 #include "pdf/document/CPDFColorSpace.h"
@@ -73,20 +74,24 @@ int32_t DrawImage(CPDFDoc* doc, CPDFResDict* resources, CPDFGraphObjs& content, 
   return 0;
 }
 
-}  // namespace
+// Writes the one line that tells why the conversion of the input failed:
+// the input path and the error record's class, method and message.
+void ReportFailure(const char* inputPath, const CPDFException& record) {
+  const char* path = inputPath ? inputPath : "";
+  if (record.IsError()) {
+    std::fprintf(stderr, "%s: %s::%s: %s\n", path, record.GetClassName(), record.GetMethodName(),
+                 record.GetMessage());
+  } else {
+    std::fprintf(stderr, "%s: conversion failed (no reason recorded)\n", path);
+  }
+}
 
-int32_t ConvertOne(const char* inputPath, const char* outputPath) {
+// The conversion into the document; 0 or -1, the document's error record
+// then telling why when the failing step recorded it.
+int32_t ConvertInto(CPDFDoc* doc, const char* inputPath, const char* outputPath) {
   CPDFMatrix matrix;
   CPDFGraphObjs content;
   CPDFStream stream(nullptr);
-
-  // Text conversion goes through an explicit code page and numbers are
-  // written independently of the locale, so the locale is left alone.
-  CPDFEnv& env = CPDFEnv::Global();
-  env.Init(nullptr, nullptr, nullptr, nullptr);
-  CPDFDoc* doc = env.CreateDoc(false, false, 1, 3, nullptr);
-  if (!doc) return -1;
-  DocumentScope scope(doc);
 
   if (!doc->CreatePage(-1, 1)) return -1;
   CPDFPage* page = doc->GetPage(0, nullptr);
@@ -94,9 +99,10 @@ int32_t ConvertOne(const char* inputPath, const char* outputPath) {
   auto* resources = dynamic_cast<CPDFResDict*>(page->Get_Resources(nullptr));
   if (!resources) return -1;
 
-  // The first image serves only to learn the size in points.
+  // The first image serves only to learn the size in points: it is read
+  // without its pixels.
   {
-    std::unique_ptr<CPDFImageXObj> sizing(CPDFImageXObj::CreateImageXObj(doc, inputPath, matrix));
+    std::unique_ptr<CPDFImageXObj> sizing(CPDFImageXObj::CreateImageXObj(doc, inputPath, matrix, false));
     if (!sizing) return -1;
     DropLookupStream(doc, sizing.get());
   }
@@ -115,6 +121,25 @@ int32_t ConvertOne(const char* inputPath, const char* outputPath) {
   if (!doc->Save(outputPath, false, false)) return -1;
   if (!doc->Flush()) return -1;
   return 0;
+}
+
+}  // namespace
+
+int32_t ConvertOne(const char* inputPath, const char* outputPath) {
+  // Text conversion goes through an explicit code page and numbers are
+  // written independently of the locale, so the locale is left alone.
+  CPDFEnv& env = CPDFEnv::Global();
+  env.Init(nullptr, nullptr, nullptr, nullptr);
+  CPDFException record;
+  CPDFDoc* doc = env.CreateDoc(false, false, 1, 3, &record);
+  if (!doc) {
+    ReportFailure(inputPath, record);
+    return -1;
+  }
+  DocumentScope scope(doc);
+  const int32_t result = ConvertInto(doc, inputPath, outputPath);
+  if (result != 0) ReportFailure(inputPath, doc->GetError());
+  return result;
 }
 
 }  // namespace ostrel

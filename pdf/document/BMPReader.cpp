@@ -55,7 +55,8 @@ uint8_t Scale(const Channel& channel, uint32_t pixel) {
 
 // Size in points of one axis: pixels / (pixels per metre x 0.0254) x 72,
 // computed in double precision with single-precision constants and rounded
-// once. No resolution (zero or negative) means one pixel per point.
+// once. The caller passes 0 for both axes when either has no resolution:
+// the page is then one pixel per point on both.
 float AxisPoints(uint32_t pixels, int32_t pixelsPerMetre) {
   if (pixelsPerMetre <= 0) return static_cast<float>(pixels);
   return static_cast<float>(static_cast<double>(pixels) /
@@ -63,14 +64,38 @@ float AxisPoints(uint32_t pixels, int32_t pixelsPerMetre) {
                             static_cast<double>(72.0f));
 }
 
-// Run-length decoding of 8-bit (RLE8) or 4-bit (RLE4) pixel data into rows of
-// rowBytes bytes in file order (the first row decoded is row 0). Pixels the
-// data never reach stay index 0; pixels beyond the image are dropped.
-void DecodeRLE(const std::vector<uint8_t>& in, int bits, uint32_t width, uint32_t rows,
-               uint64_t rowBytes, std::vector<uint8_t>& image) {
-  auto put = [&](uint32_t x, uint32_t y, uint8_t index) {
+// The compressed pixel data, read byte by byte through the file's buffer;
+// no more than their length is ever taken.
+class RLEInput {
+ public:
+  RLEInput(FILE* file, uint64_t length) : file_(file), left_(length) {}
+  bool Get(uint8_t& byte) {
+    if (left_ == 0) return false;
+    const int c = std::getc(file_);
+    if (c == EOF) return false;
+    --left_;
+    byte = static_cast<uint8_t>(c);
+    return true;
+  }
+
+ private:
+  FILE* file_;
+  uint64_t left_;
+};
+
+// Run-length decoding of 8-bit (RLE8) or 4-bit (RLE4) pixel data straight
+// into the image's rows of rowBytes bytes, which start zero; the first row
+// decoded is the bottom row unless topDown. Pixels the codes skip (end of
+// line, delta, end of bitmap) stay index 0; pixels beyond the image are
+// dropped. False when the data end before an end-of-bitmap code while rows
+// remain, or inside a code: the file was cut short. Time grows with the
+// data, not with the image: every code covers at most 255 pixels.
+bool DecodeRLE(RLEInput& in, int bits, uint32_t width, uint32_t rows, uint64_t rowBytes, bool topDown,
+               uint8_t* image) {
+  auto put = [&](uint64_t x, uint64_t y, uint8_t index) {
     if (x >= width || y >= rows) return;
-    uint8_t* row = image.data() + y * rowBytes;
+    const uint64_t imageRow = topDown ? y : rows - 1 - y;
+    uint8_t* row = image + imageRow * rowBytes;
     if (bits == 8) {
       row[x] = index;
     } else if ((x & 1u) == 0) {
@@ -79,44 +104,41 @@ void DecodeRLE(const std::vector<uint8_t>& in, int bits, uint32_t width, uint32_
       row[x / 2] = static_cast<uint8_t>((row[x / 2] & 0xF0) | (index & 0x0F));
     }
   };
-  size_t pos = 0;
   uint64_t x = 0;
   uint64_t y = 0;
-  while (pos + 2 <= in.size() && y < rows) {
-    uint8_t count = in[pos];
-    uint8_t value = in[pos + 1];
-    pos += 2;
+  while (y < rows) {
+    uint8_t count;
+    uint8_t value;
+    if (!in.Get(count) || !in.Get(value)) return false;
     if (count > 0) {  // encoded run
-      for (unsigned i = 0; i < count; ++i, ++x) {
-        if (x >= width) continue;
-        uint8_t index = bits == 8 ? value : ((i & 1u) == 0 ? value >> 4 : value & 0x0F);
-        put(static_cast<uint32_t>(x), static_cast<uint32_t>(y), index);
+      for (unsigned i = 0; i < count; ++i) {
+        put(x + i, y, bits == 8 ? value : ((i & 1u) == 0 ? value >> 4 : value & 0x0F));
       }
+      x += count;
       continue;
     }
     if (value == 0) {  // end of line
       x = 0;
       ++y;
     } else if (value == 1) {  // end of bitmap
-      break;
+      return true;
     } else if (value == 2) {  // delta
-      if (pos + 2 > in.size()) break;
-      x += in[pos];
-      y += in[pos + 1];
-      pos += 2;
+      uint8_t right;
+      uint8_t up;
+      if (!in.Get(right) || !in.Get(up)) return false;
+      x += right;
+      y += up;
     } else {  // absolute run of value pixels, padded to a 16-bit boundary
-      size_t bytes = bits == 8 ? value : (static_cast<size_t>(value) + 1) / 2;
-      size_t padded = (bytes + 1) & ~static_cast<size_t>(1);
-      size_t available = std::min(bytes, in.size() - pos);
+      const unsigned bytes = bits == 8 ? value : (value + 1u) / 2;
+      uint8_t byte = 0;
       for (unsigned i = 0; i < value; ++i, ++x) {
-        size_t byte = bits == 8 ? i : i / 2;
-        if (byte >= available) break;
-        uint8_t index = bits == 8 ? in[pos + byte] : ((i & 1u) == 0 ? in[pos + byte] >> 4 : in[pos + byte] & 0x0F);
-        if (x < width) put(static_cast<uint32_t>(x), static_cast<uint32_t>(y), index);
+        if ((bits == 8 || (i & 1u) == 0) && !in.Get(byte)) return false;
+        put(x, y, bits == 8 ? byte : ((i & 1u) == 0 ? byte >> 4 : byte & 0x0F));
       }
-      pos += std::min(padded, in.size() - pos);
+      if (bytes % 2 != 0) in.Get(byte);  // padding; a missing one ends the data anyway
     }
   }
+  return true;
 }
 
 }  // namespace
@@ -251,35 +273,38 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
     const uint64_t outRowBytes = palette ? inRowBytes : 3 * static_cast<uint64_t>(columns);
     const uint64_t dataSize = outRowBytes * rows;
     if (dataSize > kMaxImageDataSize) return Fail(error, "image too large");
+    result.dataSize = dataSize;
+    const bool resolution = xPixelsPerMetre > 0 && yPixelsPerMetre > 0;
+    result.widthPoints = AxisPoints(columns, resolution ? xPixelsPerMetre : 0);
+    result.heightPoints = AxisPoints(rows, resolution ? yPixelsPerMetre : 0);
+    if (!sink.WantsData()) {
+      description = std::move(result);
+      return true;
+    }
 
     if (rle) {
       // The compressed data run from the pixel offset to the image size given
-      // (or the end of the file); more than any image of this size can need is
-      // not read.
+      // (or the end of the file). They are decoded straight into the image
+      // data, which start zero: a blank image from a few bytes costs no more
+      // than its size in the stream's storage.
       uint64_t available = fileSize - pixelOffset;
-      if (imageSize != 0 && imageSize < available) available = imageSize;
-      const uint64_t useful = 4 * static_cast<uint64_t>(columns) * rows + 4 * static_cast<uint64_t>(rows) + 64;
-      const uint64_t compressedSize = std::min(available, useful);
-      if (dataSize > kBMPRLESmallImage && dataSize / kBMPRLEMaxExpansion > compressedSize) {
-        return Fail(error, "image too large for its data");
-      }
-      std::vector<uint8_t> compressed(static_cast<size_t>(compressedSize));
-      if (!ReadAt(file.Get(), pixelOffset, compressed.data(), compressed.size())) {
+      if (imageSize > available) return Fail(error, "pixel data cut short");
+      if (imageSize != 0) available = imageSize;
+      if (fseeko(file.Get(), static_cast<off_t>(pixelOffset), SEEK_SET) != 0) {
         return Fail(error, "pixel data cut short");
       }
-      std::vector<uint8_t> image(static_cast<size_t>(dataSize), 0);
-      DecodeRLE(compressed, bitCount, columns, rows, outRowBytes, image);
-      for (uint32_t r = 0; r < rows; ++r) {
-        const uint32_t fileRow = topDown ? r : rows - 1 - r;
-        if (!sink.Put(image.data() + static_cast<size_t>(fileRow * outRowBytes), static_cast<size_t>(outRowBytes))) {
-          return Fail(error, "out of memory for the image data");
-        }
+      uint8_t* image = sink.PutZeros(static_cast<size_t>(dataSize));
+      if (image == nullptr) return Fail(error, "out of memory for the image data");
+      RLEInput input(file.Get(), available);
+      if (!DecodeRLE(input, bitCount, columns, rows, outRowBytes, topDown, image)) {
+        return Fail(error, "pixel data cut short");
       }
     } else {
       // Every row must be in the file; the last row may lack its padding.
       if (pixelOffset + paddedRow * (rows - 1) + inRowBytes > fileSize) {
         return Fail(error, "pixel data cut short");
       }
+      sink.Expect(static_cast<size_t>(dataSize));
       std::vector<uint8_t> in(static_cast<size_t>(inRowBytes));
       std::vector<uint8_t> out(palette ? 0 : static_cast<size_t>(outRowBytes));
       const Channel red = MakeChannel(masks[0]);
@@ -311,9 +336,6 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
       }
     }
 
-    result.dataSize = dataSize;
-    result.widthPoints = AxisPoints(columns, xPixelsPerMetre);
-    result.heightPoints = AxisPoints(rows, yPixelsPerMetre);
     description = std::move(result);
     return true;
   } catch (const std::bad_alloc&) {

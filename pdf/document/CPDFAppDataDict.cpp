@@ -1,6 +1,5 @@
 #include "pdf/document/CPDFAppDataDict.h"
 
-#include "pdf/document/CPDFTypedEntries.h"
 #include "pdf/object/CPDFString.h"
 
 bool CPDFAppDataDict::Check(CPDFObjRegistry* doc, CPDFObject* object) {
@@ -9,11 +8,10 @@ bool CPDFAppDataDict::Check(CPDFObjRegistry* doc, CPDFObject* object) {
 }
 
 bool CPDFAppDataDict::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  SetDoc(doc);
-  return PDFLoadEntries(this, doc, source,
-                        [&] { return PDFConvertDateEntry(this, doc, Key_LastModified()); });
+  return PDFLoadFrame(this, doc, source,
+                      [&] { return PDFTypeEntry<CPDFDate>(this, doc, Key_LastModified()); });
 }
 
 CPDFObject* CPDFAppDataDict::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return PDFCloneStruct<CPDFAppDataDict>(this, doc, sourceDoc);
+  return PDFClone(this, doc, sourceDoc);
 }

@@ -1,10 +1,10 @@
 #pragma once
 // The application-data dictionary of a page-piece dictionary: the private
 // data of one application, with the date it was last changed.
-#include "pdf/object/CPDFAccessor.h"
 #include "pdf/object/CPDFDataStruct.h"
 #include "pdf/object/CPDFDate.h"
 #include "pdf/object/CPDFDict.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 class CPDFAppDataDict : public CPDFDataStruct, public CPDFDict {
  public:
@@ -19,5 +19,6 @@ class CPDFAppDataDict : public CPDFDataStruct, public CPDFDict {
 
   CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
 
-  PDF_DICT_ACCESSOR(LastModified, CPDFString)
+  // The date of the last change; a value that is no date answers none.
+  PDF_ACCESSOR(LastModified, CPDFDate)
 };

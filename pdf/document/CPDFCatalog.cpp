@@ -8,20 +8,16 @@
 bool CPDFCatalog::Create(CPDFObjRegistry* doc) {
   SetDoc(doc);
   try {
-    std::unique_ptr<CPDFName> type(new CPDFName(Name_Catalog()));
-    if (!Set_Type(type.get())) return false;
-    type.release();
+    if (!Set(doc, Key_Type(), std::make_unique<CPDFName>(Name_Catalog()))) return false;
     std::unique_ptr<CPDFPages> root(new CPDFPages);
     if (!root->Create(doc, CPDFObjRef())) return false;
     CPDFObjRef ref;
-    if (!Set_Pages(root.get(), true, &ref)) return false;
-    root.release();
-    return true;
+    return Set(doc, Key_Pages(), std::move(root), true, &ref);
   } catch (...) {
     return CPDFException::Absorb(nullptr, "CPDFCatalog", "Create");
   }
 }
 
 CPDFObject* CPDFCatalog::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return PDFCloneStruct(this, doc, sourceDoc, "CPDFCatalog");
+  return PDFClone(this, doc, sourceDoc);
 }

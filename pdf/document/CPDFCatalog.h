@@ -2,10 +2,10 @@
 // The catalog, Root of a PDF document: its Type and the page tree.
 #include "pdf/document/CPDFPages.h"
 #include "pdf/interactive/CPDFAcroFormDict.h"
-#include "pdf/object/CPDFAccessor.h"
 #include "pdf/object/CPDFDataStruct.h"
 #include "pdf/object/CPDFDict.h"
 #include "pdf/object/CPDFName.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 class CPDFCatalog : public CPDFDocStruct, public CPDFDict {
  public:
@@ -14,9 +14,9 @@ class CPDFCatalog : public CPDFDocStruct, public CPDFDict {
   CPDFCatalog() : CPDFDocStruct(kCatalog) { SetStructureFlags(false, false, false); }
   ~CPDFCatalog() override = default;
 
-  PDF_DICT_ACCESSOR(Type, CPDFName)
-  PDF_DICT_ACCESSOR(Pages, CPDFPages)
-  PDF_DICT_ACCESSOR(AcroForm, CPDFAcroFormDict)
+  PDF_ACCESSOR(Type, CPDFName)
+  PDF_ACCESSOR(Pages, CPDFPages)
+  PDF_ACCESSOR(AcroForm, CPDFAcroFormDict)
 
   // Type Catalog and a new page-tree root registered as Pages. On failure
   // nothing registered stays behind.

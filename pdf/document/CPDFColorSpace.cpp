@@ -19,30 +19,9 @@ bool IsFunctionShape(const CPDFObject* o) {
   return o && o->IsType(CPDFObject::kDictionary | CPDFObject::kStream);
 }
 
-// A raw value read from a file with a type of the mask.
-bool IsRaw(const CPDFObject* o, int32_t mask) { return o && o->IsLoaded() && o->IsType(mask); }
-
-// A new integer holding the raw number's value.
-std::unique_ptr<CPDFInt> ToInt(CPDFObjRegistry* doc, CPDFObject* number) {
-  auto value = std::make_unique<CPDFInt>();
-  value->Assign(doc, static_cast<CPDFNumber*>(number));
-  return value;
-}
-
-// Makes a colour space of the mask from a raw array and hands it to
-// store(space). True when no family accepts the array (it stays as read) or
-// the store succeeded. When the store fails the array gets its elements
-// back and the answer is false.
-template <class Store>
-bool ConvertRawSpace(CPDFObjRegistry* doc, CPDFObject* raw, int32_t mask, Store store) {
-  std::unique_ptr<CPDFColorSpace> space(CPDFColorSpace::CreateColorSpace(doc, raw, mask));
-  if (!space) return true;
-  if (store(space.get())) {
-    space.release();
-    return true;
-  }
-  PDFGiveBack(static_cast<CPDFArray*>(space.get()), raw, doc);
-  return false;
+// The function factory for the tint transforms.
+auto FunctionFactory(CPDFObjRegistry* doc) {
+  return PDFFactory(&CPDFFunction::CreateFunction, doc);
 }
 
 }  // namespace
@@ -78,9 +57,8 @@ const CPDFName& CPDFColorSpace::GetNamePrefix() {
 const CPDFName& CPDFColorSpace::GetCategoryName() { return CategoryName(kColorSpace); }
 
 bool CPDFColorSpace::Load(CPDFObjRegistry* doc, CPDFArray* source) {
-  if (!source || source == this) return false;
-  SetDoc(doc);
-  return CPDFArray::Assign(doc, source);
+  if (source == this) return false;
+  return PDFLoadFrame(this, doc, source);
 }
 
 bool CPDFColorSpace::Duplicate(CPDFColorSpace* dest, CPDFObjRegistry* doc,
@@ -88,63 +66,10 @@ bool CPDFColorSpace::Duplicate(CPDFColorSpace* dest, CPDFObjRegistry* doc,
   return CopyDataStruct(const_cast<CPDFColorSpace*>(this), dest, doc, sourceDoc, true);
 }
 
-bool CPDFColorSpace::CheckFamilyName(CPDFObjRegistry* doc, CPDFArray* array,
-                                     const CPDFName& name) {
+bool CPDFColorSpace::CheckFamilyName(CPDFObjRegistry* doc, CPDFArray* array, const CPDFName& name) {
   if (!array) return false;
   auto* first = dynamic_cast<CPDFName*>(array->Get(doc, 0));
   return first && first->IsEqual(name);
-}
-
-CPDFObject* CPDFColorSpace::GetElement(int32_t index, CPDFObjRef* ref) {
-  return CPDFArray::Get(GetDoc(), index, ref);
-}
-
-bool CPDFColorSpace::SetElement(int32_t index, CPDFObject* value, bool indirect,
-                                CPDFObjRef* ref) {
-  if (!value || index < 0) return false;
-  if (index == GetCount()) return CPDFArray::Push_Back(GetDoc(), value, indirect, ref);
-  if (index > GetCount()) return false;
-  return CPDFArray::SetAt(GetDoc(), index, value, indirect, ref);
-}
-
-template <class Convert>
-bool CPDFColorSpace::LoadWith(CPDFObjRegistry* doc, CPDFArray* source, Convert convert) {
-  if (!CPDFColorSpace::Load(doc, source)) return false;
-  bool ok = false;
-  try {
-    ok = convert();
-  } catch (...) {
-    ok = CPDFException::Absorb(nullptr, "CPDFColorSpace", "Load");
-  }
-  // Nothing the file held is lost: the elements go back to the source.
-  if (!ok) source->Assign(doc, this);
-  return ok;
-}
-
-bool CPDFColorSpace::ConvertColorSpaceElement(int32_t index, int32_t mask, bool required) {
-  CPDFObjRef ref;
-  CPDFObject* value = GetElement(index, &ref);
-  if (!value) return !required;
-  if (!IsRaw(value, kArray)) return true;
-  return ConvertRawSpace(GetDoc(), value, mask, [&](CPDFColorSpace* space) {
-    return SetElement(index, space, ref.IsDefined(), &ref);
-  });
-}
-
-bool CPDFColorSpace::ConvertFunctionElement(int32_t index, bool required) {
-  CPDFObjRef ref;
-  CPDFObject* value = GetElement(index, &ref);
-  if (!value) return !required;
-  if (!IsRaw(value, kDictionary | kStream)) return true;
-  std::unique_ptr<CPDFFunction> function(CPDFFunction::CreateFunction(GetDoc(), value, -1));
-  if (!function) return true;  // no function type accepts it: it stays as read
-  if (SetElement(index, function.get(), ref.IsDefined(), &ref)) {
-    function.release();
-    return true;
-  }
-  // The store failed: the raw value gets its entries (and data) back.
-  PDFGiveBack(static_cast<CPDFStream*>(function.get()), value, GetDoc());
-  return false;
 }
 
 bool CPDFColorSpace::CheckWhitePoint(CPDFObjRegistry* doc, CPDFArray* array) {
@@ -166,31 +91,20 @@ bool CPDFICCBasedCS::Check(CPDFObjRegistry* doc, CPDFArray* array) {
 }
 
 bool CPDFICCBasedCS::Load(CPDFObjRegistry* doc, CPDFArray* source) {
-  return LoadWith(doc, source, [this] {
+  return PDFLoadFrame(this, doc, source, [&] {
     CPDFDict* stream = Get_Stream();
-    if (!stream) return false;
-    CPDFObjRef ref;
-    CPDFObject* n = Get_N(&ref);
-    if (!n) return false;
-    if (IsRaw(n, kNumber)) {
-      std::unique_ptr<CPDFInt> value = ToInt(GetDoc(), n);
-      if (!Set_N(value.get(), ref.IsDefined(), &ref)) return false;
-      value.release();
-    }
-    CPDFObject* alternate = Get_Alternate(&ref);
-    if (!IsRaw(alternate, kArray)) return true;
-    return ConvertRawSpace(GetDoc(), alternate, kAllButPattern, [&](CPDFColorSpace* space) {
-      return Set_Alternate(space, ref.IsDefined(), &ref);
-    });
+    return stream && PDFTypeEntry<CPDFInt>(stream, doc, Key_N(), PDFEntry::kRequired) &&
+           PDFTypeEntry(stream, doc, Key_Alternate(), kArray,
+                        PDFFactory(&CreateColorSpace, doc, kAllButPattern));
   });
 }
 
 CPDFICCBasedCS* CPDFICCBasedCS::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return CloneAs(this, doc, sourceDoc);
+  return PDFClone(this, doc, sourceDoc);
 }
 
 CPDFDict* CPDFICCBasedCS::Get_Stream(CPDFObjRef* ref) {
-  CPDFObject* stream = GetElement(1, ref);
+  CPDFObject* stream = CPDFArray::Get(GetDoc(), 1, ref);
   return stream && stream->IsType(kStream) ? static_cast<CPDFDict*>(stream) : nullptr;
 }
 
@@ -203,20 +117,21 @@ bool CPDFSeparationCS::Check(CPDFObjRegistry* doc, CPDFArray* array) {
          IsFunctionShape(array->Get(doc, 3));
 }
 
-bool CPDFSeparationCS::ConvertAlternateAndTint() {
-  return ConvertColorSpaceElement(2, kAlternateFamilies, true) && ConvertFunctionElement(3, true);
+bool CPDFSeparationCS::TypeAlternateAndTint() {
+  CPDFObjRegistry* doc = GetDoc();
+  return PDFTypeElement(this, doc, 2, kArray,
+                        PDFFactory(&CreateColorSpace, doc, kAlternateFamilies),
+                        PDFEntry::kRequired) &&
+         PDFTypeElement(this, doc, 3, kDictionary | kStream, FunctionFactory(doc),
+                        PDFEntry::kRequired);
 }
 
 bool CPDFSeparationCS::Load(CPDFObjRegistry* doc, CPDFArray* source) {
-  return LoadWith(doc, source, [this] { return ConvertAlternateAndTint(); });
+  return PDFLoadFrame(this, doc, source, [this] { return TypeAlternateAndTint(); });
 }
 
 CPDFSeparationCS* CPDFSeparationCS::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return CloneAs(this, doc, sourceDoc);
-}
-
-bool CPDFSeparationCS::Set_Alternate(CPDFColorSpace* value, bool indirect, CPDFObjRef* ref) {
-  return SetElement(2, value, indirect, ref);
+  return PDFClone(this, doc, sourceDoc);
 }
 
 bool CPDFDeviceNCS::Check(CPDFObjRegistry* doc, CPDFArray* array) {
@@ -229,35 +144,13 @@ bool CPDFDeviceNCS::Check(CPDFObjRegistry* doc, CPDFArray* array) {
 }
 
 bool CPDFDeviceNCS::Load(CPDFObjRegistry* doc, CPDFArray* source) {
-  return LoadWith(doc, source, [this] {
-    if (!ConvertAlternateAndTint()) return false;
-    CPDFObjRef ref;
-    CPDFObject* value = GetElement(4, &ref);
-    if (!IsRaw(value, kDictionary)) return true;
-    auto* raw = static_cast<CPDFDict*>(value);
-    if (!CPDFColorDict::Check(GetDoc(), raw)) return true;
-    auto attributes = std::make_unique<CPDFColorDict>();
-    // A dictionary that does not load stays as read.
-    if (!attributes->Load(GetDoc(), raw)) return true;
-    if (!Set_Attributes(attributes.get(), ref.IsDefined(), &ref)) {
-      PDFGiveBack(static_cast<CPDFDict*>(attributes.get()), raw, GetDoc());
-      return false;
-    }
-    attributes.release();
-    return true;
+  return PDFLoadFrame(this, doc, source, [&] {
+    return TypeAlternateAndTint() && PDFTypeElement<CPDFColorDict>(this, doc, 4);
   });
 }
 
 CPDFDeviceNCS* CPDFDeviceNCS::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return CloneAs(this, doc, sourceDoc);
-}
-
-CPDFColorDict* CPDFDeviceNCS::Get_Attributes(CPDFObjRef* ref) {
-  return dynamic_cast<CPDFColorDict*>(GetElement(4, ref));
-}
-
-bool CPDFDeviceNCS::Set_Attributes(CPDFColorDict* value, bool indirect, CPDFObjRef* ref) {
-  return SetElement(4, value, indirect, ref);
+  return PDFClone(this, doc, sourceDoc);
 }
 
 // ---- Indexed --------------------------------------------------------------
@@ -271,22 +164,16 @@ bool CPDFIndexedCS::Check(CPDFObjRegistry* doc, CPDFArray* array) {
 }
 
 bool CPDFIndexedCS::Load(CPDFObjRegistry* doc, CPDFArray* source) {
-  return LoadWith(doc, source, [this] {
-    if (!ConvertColorSpaceElement(1, kAllButIndexedPattern, true)) return false;
-    CPDFObjRef ref;
-    CPDFObject* hival = Get_HiVal(&ref);
-    if (!hival) return false;
-    if (IsRaw(hival, kNumber)) {
-      std::unique_ptr<CPDFInt> value = ToInt(GetDoc(), hival);
-      if (!Set_HiVal(value.get(), ref.IsDefined(), &ref)) return false;
-      value.release();
-    }
-    return true;
+  return PDFLoadFrame(this, doc, source, [&] {
+    return PDFTypeElement(this, doc, 1, kArray,
+                          PDFFactory(&CreateColorSpace, doc, kAllButIndexedPattern),
+                          PDFEntry::kRequired) &&
+           PDFTypeElement<CPDFInt>(this, doc, 2, PDFEntry::kRequired);
   });
 }
 
 CPDFIndexedCS* CPDFIndexedCS::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return CloneAs(this, doc, sourceDoc);
+  return PDFClone(this, doc, sourceDoc);
 }
 
 bool CPDFIndexedCS::Create(CPDFObjRegistry* doc) {
@@ -294,10 +181,7 @@ bool CPDFIndexedCS::Create(CPDFObjRegistry* doc) {
     // Element 0 only of an empty array.
     if (GetCount() != 0) return false;
     SetDoc(doc);
-    auto name = std::make_unique<CPDFName>(FamilyName());
-    if (!SetElement(0, name.get(), false, nullptr)) return false;
-    name.release();
-    return true;
+    return Push_Back(doc, std::make_unique<CPDFName>(FamilyName()));
   } catch (...) {
     return CPDFException::Absorb(nullptr, "CPDFIndexedCS", "Create");
   }
@@ -308,12 +192,9 @@ bool CPDFIndexedCS::Build(CPDFObjRegistry* doc, const CPDFName& base, const CPDF
   try {
     if (!lookup || !Create(doc)) return false;
     auto baseName = std::make_unique<CPDFName>();
-    if (!Set_Base(baseName.get())) return false;
-    CPDFName* storedBase = baseName.release();
-    if (!storedBase->TempString::Assign(base)) return false;
-    auto value = std::make_unique<CPDFInt>();
-    if (!Set_HiVal(value.get())) return false;
-    value.release()->SetInt(hival.GetInt());
+    if (!baseName->TempString::Assign(base)) return false;
+    if (!Push_Back(doc, std::move(baseName))) return false;
+    if (!Push_Back(doc, std::make_unique<CPDFInt>(hival.GetInt()))) return false;
     CPDFObjRef ref;
     return Set_Lookup(lookup, true, &ref);
   } catch (...) {
@@ -328,16 +209,13 @@ bool CPDFPatternCS::Check(CPDFObjRegistry* doc, CPDFArray* array) {
 }
 
 bool CPDFPatternCS::Load(CPDFObjRegistry* doc, CPDFArray* source) {
-  return LoadWith(doc, source,
-                  [this] { return ConvertColorSpaceElement(1, kAllButPattern, false); });
+  return PDFLoadFrame(this, doc, source, [&] {
+    return PDFTypeElement(this, doc, 1, kArray, PDFFactory(&CreateColorSpace, doc, kAllButPattern));
+  });
 }
 
 CPDFPatternCS* CPDFPatternCS::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return CloneAs(this, doc, sourceDoc);
-}
-
-bool CPDFPatternCS::Set_Base(CPDFColorSpace* value, bool indirect, CPDFObjRef* ref) {
-  return SetElement(1, value, indirect, ref);
+  return PDFClone(this, doc, sourceDoc);
 }
 
 // ---- CPDFColorDict --------------------------------------------------------
@@ -354,8 +232,7 @@ bool CPDFColorDict::Check(CPDFObjRegistry* doc, CPDFDict* dict) {
 }
 
 bool CPDFColorDict::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  SetDoc(doc);
-  return PDFLoadEntries(this, doc, source, [this, doc] {
+  return PDFLoadFrame(this, doc, source, [&] {
     CPDFDict* colorants = Get_Colorants();
     if (!colorants) return false;
     // The keys first: storing a value must not disturb the walk.
@@ -363,20 +240,17 @@ bool CPDFColorDict::Load(CPDFObjRegistry* doc, CPDFDict* source) {
     keys.reserve(static_cast<size_t>(colorants->GetCount()));
     for (auto it = colorants->Begin(); !it.IsEnd(); it.Next()) keys.push_back(*it.GetKey());
     for (const CPDFName& key : keys) {
-      CPDFObjRef ref;
-      CPDFObject* value = colorants->Get(doc, key, &ref);
-      if (!value) return false;
-      if (!IsRaw(value, kArray)) continue;
-      const bool stored = ConvertRawSpace(
-          doc, value, CPDFColorSpace::kSeparation, [&](CPDFColorSpace* space) {
-            return PDFSetAs(colorants, doc, key, space, ref.IsDefined(), &ref);
-          });
-      if (!stored) return false;
+      if (!PDFTypeEntry(
+              colorants, doc, key, kArray,
+              PDFFactory(&CPDFColorSpace::CreateColorSpace, doc, CPDFColorSpace::kSeparation),
+              PDFEntry::kRequired)) {
+        return false;
+      }
     }
     return true;
   });
 }
 
 CPDFColorDict* CPDFColorDict::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return PDFCloneStruct(this, doc, sourceDoc, "CPDFColorDict");
+  return PDFClone(this, doc, sourceDoc);
 }

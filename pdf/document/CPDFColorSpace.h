@@ -15,15 +15,33 @@
 
 #include "pdf/document/CPDFLoadDepth.h"
 #include "pdf/document/CPDFResource.h"
-#include "pdf/object/CPDFAccessor.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFDict.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFName.h"
 #include "pdf/object/CPDFNumber.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 class CPDFStream;
-class CPDFColorDict;
+
+// The attributes dictionary of DeviceN: Colorants maps colourant names to
+// Separation colour spaces.
+class CPDFColorDict : public CPDFDataStruct, public CPDFDict {
+ public:
+  CPDFColorDict() : CPDFDataStruct(kColorDict) {}
+  ~CPDFColorDict() override = default;
+
+  // Colorants present and a dictionary whose every value is an array.
+  static bool Check(CPDFObjRegistry* doc, CPDFDict* dict);
+  // Takes over the entries; each Colorants value read from a file as an
+  // array becomes a Separation colour space (others stay as read). False
+  // without Colorants, for a value that cannot be got, or when a store
+  // fails (the entries then go back to the source).
+  bool Load(CPDFObjRegistry* doc, CPDFDict* source);
+  CPDFColorDict* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
+
+  PDF_ACCESSOR(Colorants, CPDFDict)
+};
 
 class CPDFColorSpace : public CPDFResource, public CPDFArray {
  public:
@@ -58,8 +76,7 @@ class CPDFColorSpace : public CPDFResource, public CPDFArray {
   // when no family accepts, when that family's load fails, for an object
   // that is not an array, or beyond kMaxDepth. Never throws; the caller
   // owns the result.
-  static CPDFColorSpace* CreateColorSpace(CPDFObjRegistry* doc, CPDFObject* object,
-                                          int32_t mask);
+  static CPDFColorSpace* CreateColorSpace(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask);
 
   int32_t GetFamily() const { return family_; }
   const char* GetFamilyName() const { return familyName_; }
@@ -102,39 +119,6 @@ class CPDFColorSpace : public CPDFResource, public CPDFArray {
   // Element 1, resolved, is a dictionary holding WhitePoint as an array.
   static bool CheckWhitePoint(CPDFObjRegistry* doc, CPDFArray* array);
 
-  // The element at the index, resolved through the document; none when it
-  // is missing.
-  CPDFObject* GetElement(int32_t index, CPDFObjRef* ref = nullptr);
-  // Replaces the element at the index, or appends when the index is the
-  // element count; false for a later index (values never land at another
-  // index) and when the store fails (the value then stays the caller's).
-  bool SetElement(int32_t index, CPDFObject* value, bool indirect, CPDFObjRef* ref);
-
-  // The load of a family: Load, then convert(). When convert answers false
-  // or throws, the elements go back to the source and the answer is false.
-  template <class Convert>
-  bool LoadWith(CPDFObjRegistry* doc, CPDFArray* source, Convert convert);
-
-  // Converts element `index` into a colour space of the mask when it was
-  // read from a file and is an array. A missing element fails only when
-  // required. True when nothing was to be done, when no family accepts the
-  // array (it stays as read), and when the result was stored.
-  bool ConvertColorSpaceElement(int32_t index, int32_t mask, bool required);
-  // Converts element `index` into a function when it was read from a file
-  // and is a dictionary or stream. A missing element fails only when
-  // required. True when nothing was to be done, when no function type
-  // accepts it (it stays as read), and when the result was stored; when
-  // the store fails the element gets its entries back.
-  bool ConvertFunctionElement(int32_t index, bool required);
-
-  // A new object of the family's class duplicated from this one; none on
-  // failure.
-  template <class F>
-  static F* CloneAs(const F* self, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-    return PDFCloneWith<F>([&](F* copy) { return self->Duplicate(copy, doc, sourceDoc); },
-                           "CPDFColorSpace");
-  }
-
  private:
   int32_t family_ = 0;
   const char* familyName_ = "";
@@ -153,12 +137,11 @@ class CPDFPlainCS : public CPDFColorSpace {
   }
   CPDFPlainCS() : CPDFColorSpace(Bit, FamilyNameOf(Bit)) {}
   static bool Check(CPDFObjRegistry* doc, CPDFArray* array) {
-    return CheckFamilyName(doc, array, FamilyName()) &&
-           (!CIEBased || CheckWhitePoint(doc, array));
+    return CheckFamilyName(doc, array, FamilyName()) && (!CIEBased || CheckWhitePoint(doc, array));
   }
   bool Load(CPDFObjRegistry* doc, CPDFArray* source) { return CPDFColorSpace::Load(doc, source); }
   CPDFPlainCS* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override {
-    return CloneAs(this, doc, sourceDoc);
+    return PDFClone(this, doc, sourceDoc);
   }
 };
 
@@ -175,28 +158,18 @@ using CPDFLabCS = CPDFPlainCS<CPDFColorSpace::kLab, true>;
 class CPDFICCBasedCS : public CPDFColorSpace {
  public:
   PDF_CONST_NAME(FamilyName, "ICCBased")
-  PDF_CONST_NAME(Key_N, "N")
-  PDF_CONST_NAME(Key_Alternate, "Alternate")
   CPDFICCBasedCS() : CPDFColorSpace(kICCBased, FamilyNameOf(kICCBased)) {}
   static bool Check(CPDFObjRegistry* doc, CPDFArray* array);
   bool Load(CPDFObjRegistry* doc, CPDFArray* source);
   CPDFICCBasedCS* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
 
-  // Element 1 (the profile stream), or none.
+  // Element 1 (the profile stream), or none. Written by hand: only a stream
+  // answers, a plain dictionary at element 1 does not.
   CPDFDict* Get_Stream(CPDFObjRef* ref = nullptr);
-  // N and Alternate of the stream; none or false without the stream.
-  CPDFObject* Get_N(CPDFObjRef* ref = nullptr) {
-    return PDFGetAs<CPDFObject>(Get_Stream(), GetDoc(), Key_N(), ref);
-  }
-  bool Set_N(CPDFObject* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return PDFSetAs(Get_Stream(), GetDoc(), Key_N(), value, indirect, ref);
-  }
-  CPDFObject* Get_Alternate(CPDFObjRef* ref = nullptr) {
-    return PDFGetAs<CPDFObject>(Get_Stream(), GetDoc(), Key_Alternate(), ref);
-  }
-  bool Set_Alternate(CPDFColorSpace* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return PDFSetAs(Get_Stream(), GetDoc(), Key_Alternate(), value, indirect, ref);
-  }
+  // N and Alternate (a name or a colour space) live in the stream's
+  // dictionary.
+  PDF_NESTED_ACCESSOR(N, Get_Stream, CPDFObject)
+  PDF_NESTED_ACCESSOR(Alternate, Get_Stream, CPDFObject)
 };
 
 // [/Separation /name alternate tintTransform]. Load converts an alternate
@@ -210,19 +183,14 @@ class CPDFSeparationCS : public CPDFColorSpace {
   CPDFSeparationCS* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
 
   // Element 2: a name or a colour space.
-  CPDFObject* Get_Alternate(CPDFObjRef* ref = nullptr) { return GetElement(2, ref); }
-  bool Set_Alternate(CPDFColorSpace* value, bool indirect = false, CPDFObjRef* ref = nullptr);
+  PDF_ELEMENT_ACCESSOR(Alternate, 2, CPDFObject)
   // Element 3: a dictionary or stream (a function).
-  CPDFObject* Get_TintTransform(CPDFObjRef* ref = nullptr) { return GetElement(3, ref); }
-  bool Set_TintTransform(CPDFObject* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return SetElement(3, value, indirect, ref);
-  }
+  PDF_ELEMENT_ACCESSOR(TintTransform, 3, CPDFObject)
 
  protected:
-  CPDFSeparationCS(int32_t family, const char* familyName)
-      : CPDFColorSpace(family, familyName) {}
+  CPDFSeparationCS(int32_t family, const char* familyName) : CPDFColorSpace(family, familyName) {}
   // The alternate and the tint transform, both required.
-  bool ConvertAlternateAndTint();
+  bool TypeAlternateAndTint();
 };
 
 // [/DeviceN [names] alternate tintTransform attributes?]: as Separation,
@@ -235,8 +203,8 @@ class CPDFDeviceNCS : public CPDFSeparationCS {
   bool Load(CPDFObjRegistry* doc, CPDFArray* source);
   CPDFDeviceNCS* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
 
-  CPDFColorDict* Get_Attributes(CPDFObjRef* ref = nullptr);
-  bool Set_Attributes(CPDFColorDict* value, bool indirect = false, CPDFObjRef* ref = nullptr);
+  // Element 4: the attributes dictionary, when it is typed.
+  PDF_ELEMENT_ACCESSOR(Attributes, 4, CPDFColorDict)
 };
 
 // [/Indexed base hival lookup]: the base a name or an array, hival a
@@ -258,20 +226,13 @@ class CPDFIndexedCS : public CPDFColorSpace {
   // the lookup stream; when it failed before the stream was stored (the
   // stream is then not registered) the stream stays the caller's. Never
   // throws.
-  bool Build(CPDFObjRegistry* doc, const CPDFName& base, const CPDFInt& hival,
-             CPDFStream* lookup);
+  bool Build(CPDFObjRegistry* doc, const CPDFName& base, const CPDFInt& hival, CPDFStream* lookup);
 
-  CPDFObject* Get_Base(CPDFObjRef* ref = nullptr) { return GetElement(1, ref); }
-  bool Set_Base(CPDFObject* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return SetElement(1, value, indirect, ref);
-  }
-  CPDFObject* Get_HiVal(CPDFObjRef* ref = nullptr) { return GetElement(2, ref); }
-  bool Set_HiVal(CPDFObject* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return SetElement(2, value, indirect, ref);
-  }
-  bool Set_Lookup(CPDFObject* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return SetElement(3, value, indirect, ref);
-  }
+  // Element 1: a name or a colour space; 2: hival; 3: the lookup string or
+  // stream.
+  PDF_ELEMENT_ACCESSOR(Base, 1, CPDFObject)
+  PDF_ELEMENT_ACCESSOR(HiVal, 2, CPDFObject)
+  PDF_ELEMENT_ACCESSOR(Lookup, 3, CPDFObject)
 };
 
 // [/Pattern] or [/Pattern underlying]: Load converts an underlying array
@@ -285,25 +246,5 @@ class CPDFPatternCS : public CPDFColorSpace {
   CPDFPatternCS* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
 
   // Element 1: a name or a colour space, or none.
-  CPDFObject* Get_Base(CPDFObjRef* ref = nullptr) { return GetElement(1, ref); }
-  bool Set_Base(CPDFColorSpace* value, bool indirect = false, CPDFObjRef* ref = nullptr);
-};
-
-// The attributes dictionary of DeviceN: Colorants maps colourant names to
-// Separation colour spaces.
-class CPDFColorDict : public CPDFDataStruct, public CPDFDict {
- public:
-  CPDFColorDict() : CPDFDataStruct(kColorDict) {}
-  ~CPDFColorDict() override = default;
-
-  // Colorants present and a dictionary whose every value is an array.
-  static bool Check(CPDFObjRegistry* doc, CPDFDict* dict);
-  // Takes over the entries; each Colorants value read from a file as an
-  // array becomes a Separation colour space (others stay as read). False
-  // without Colorants, for a value that cannot be got, or when a store
-  // fails (the entries then go back to the source).
-  bool Load(CPDFObjRegistry* doc, CPDFDict* source);
-  CPDFColorDict* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
-
-  PDF_DICT_ACCESSOR(Colorants, CPDFDict)
+  PDF_ELEMENT_ACCESSOR(Base, 1, CPDFObject)
 };

@@ -1,11 +1,11 @@
 #pragma once
 // The Encrypt dictionary of a trailer, and the test for the one security
 // handler whose objects the library can write under the document key.
-#include "pdf/object/CPDFAccessor.h"
 #include "pdf/object/CPDFDataStruct.h"
 #include "pdf/object/CPDFDict.h"
 #include "pdf/object/CPDFName.h"
 #include "pdf/object/CPDFNumber.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 class CPDFEncryptDict : public CPDFDocStruct, public CPDFDict {
  public:
@@ -14,9 +14,9 @@ class CPDFEncryptDict : public CPDFDocStruct, public CPDFDict {
   CPDFEncryptDict() = default;
   ~CPDFEncryptDict() override = default;
 
-  PDF_DICT_ACCESSOR(Filter, CPDFName)
-  PDF_DICT_ACCESSOR(R, CPDFNumber)
-  PDF_DICT_ACCESSOR(V, CPDFNumber)
+  PDF_ACCESSOR(Filter, CPDFName)
+  PDF_ACCESSOR(R, CPDFNumber)
+  PDF_ACCESSOR(V, CPDFNumber)
 
   // A new Encrypt dictionary with a deep copy of the entries; none on
   // failure.

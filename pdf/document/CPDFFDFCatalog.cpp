@@ -4,12 +4,9 @@
 
 bool CPDFFDFCatalog::Create(CPDFObjRegistry* doc) {
   SetDoc(doc);
-  std::unique_ptr<CPDFDict> fdf(new CPDFDict);
-  if (!Set_FDF(fdf.get())) return false;
-  fdf.release();
-  return true;
+  return Set(doc, Key_FDF(), std::make_unique<CPDFDict>());
 }
 
 CPDFObject* CPDFFDFCatalog::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return PDFCloneStruct(this, doc, sourceDoc, "CPDFFDFCatalog");
+  return PDFClone(this, doc, sourceDoc);
 }

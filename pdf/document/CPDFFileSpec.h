@@ -2,9 +2,9 @@
 // The file-specification dictionary (Type /Filespec): names a file outside
 // the document, such as the high-resolution original of an OPI proxy. Its
 // entries (embedded files included) are carried as read.
-#include "pdf/object/CPDFAccessor.h"
 #include "pdf/object/CPDFDataStruct.h"
 #include "pdf/object/CPDFDict.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 class CPDFFileSpec : public CPDFDataStruct, public CPDFDict {
  public:

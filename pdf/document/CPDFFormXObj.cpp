@@ -1,9 +1,10 @@
 #include "pdf/document/CPDFFormXObj.h"
 
+#include <memory>
+
 #include "pdf/document/CPDFOPIDict.h"
 #include "pdf/document/CPDFPieceInfoDict.h"
 #include "pdf/document/CPDFResDict.h"
-#include "pdf/document/CPDFTypedEntries.h"
 #include "pdf/object/CPDFDate.h"
 #include "pdf/object/CPDFMatrix.h"
 #include "pdf/object/CPDFRect.h"
@@ -27,38 +28,20 @@ bool CPDFFormXObj::Check(CPDFObjRegistry* doc, CPDFDict* dict) {
 }
 
 bool CPDFFormXObj::Load(CPDFObjRegistry* doc, CPDFStream* source) {
-  if (!source || !CPDFXObject::Load(doc, source)) return false;
-  bool ok = false;
-  try {
-    ok = Set_FormType() &&
-         // Required.
-         Get(doc, Key_BBox()) && PDFLoadEntry<CPDFRect, CPDFArray>(this, doc, Key_BBox(), kArray) &&
-         Get(doc, Key_Matrix()) &&
-         PDFLoadEntry<CPDFMatrix, CPDFArray>(this, doc, Key_Matrix(), kArray) &&
-         Get(doc, Key_Resources()) &&
-         PDFLoadEntry<CPDFResDict, CPDFDict>(this, doc, Key_Resources(), kDictionary);
-    // Optional.
-    if (ok) {
-      auto* xuid = PDFGetAs<CPDFArray>(this, doc, Key_XUID());
-      ok = !xuid || PDFConvertNumberElements<CPDFInt>(xuid, doc);
-    }
-    ok = ok && PDFConvertByFactory<CPDFOPIDict>(this, doc, Key_OPI(), kDictionary,
-                                                [doc](CPDFObject* raw) {
-                                                  return CPDFOPIDict::CreateOPIDict(doc, raw, -1);
-                                                });
-    ok = ok &&
-         PDFLoadEntry<CPDFPieceInfoDict, CPDFDict>(this, doc, Key_PieceInfo(), kDictionary) &&
-         PDFConvertDateEntry(this, doc, Key_LastModified());
-  } catch (...) {
-    ok = CPDFException::Absorb(nullptr, "CPDFFormXObj", "Load");
-  }
-  if (!ok) source->Assign(doc, this);  // entries and data go back
-  return ok;
+  return PDFLoadFrame(this, doc, source, [&] {
+    return Set_FormType() && PDFTypeEntry<CPDFRect>(this, doc, Key_BBox(), PDFEntry::kRequired) &&
+           PDFTypeEntry<CPDFMatrix>(this, doc, Key_Matrix(), PDFEntry::kRequired) &&
+           PDFTypeEntry<CPDFResDict>(this, doc, Key_Resources(), PDFEntry::kRequired) &&
+           PDFTypeElements<CPDFInt>(Get_XUID(), doc) &&
+           PDFTypeEntry(this, doc, Key_OPI(), kDictionary,
+                        PDFFactory(&CPDFOPIDict::CreateOPIDict, doc)) &&
+           PDFTypeEntry<CPDFPieceInfoDict>(this, doc, Key_PieceInfo()) &&
+           PDFTypeEntry<CPDFDate>(this, doc, Key_LastModified());
+  });
 }
 
 CPDFFormXObj* CPDFFormXObj::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return PDFCloneWith<CPDFFormXObj>(
-      [&](CPDFFormXObj* copy) { return Duplicate(copy, doc, sourceDoc, true); });
+  return PDFClone(this, doc, sourceDoc);
 }
 
 const CPDFName& CPDFFormXObj::GetNamePrefix() {
@@ -67,18 +50,13 @@ const CPDFName& CPDFFormXObj::GetNamePrefix() {
 }
 
 bool CPDFFormXObj::Set_FormType() {
-  auto* one = new CPDFInt(FormTypeOne());
-  if (!Set(GetDoc(), Key_FormType(), one)) {
-    delete one;
-    return false;
-  }
-  return true;
+  return Set(GetDoc(), Key_FormType(), std::make_unique<CPDFInt>(FormTypeOne()));
 }
 
-PDF_DICT_ACCESSOR_BODIES(CPDFFormXObj, BBox, CPDFRect)
-PDF_DICT_ACCESSOR_BODIES(CPDFFormXObj, Matrix, CPDFMatrix)
-PDF_DICT_ACCESSOR_BODIES(CPDFFormXObj, Resources, CPDFResDict)
-PDF_DICT_GETTER_BODY(CPDFFormXObj, XUID, CPDFArray)
-PDF_DICT_ACCESSOR_BODIES(CPDFFormXObj, OPI, CPDFOPIDict)
-PDF_DICT_ACCESSOR_BODIES(CPDFFormXObj, PieceInfo, CPDFPieceInfoDict)
-PDF_DICT_ACCESSOR_BODIES(CPDFFormXObj, LastModified, CPDFDate)
+PDF_ACCESSOR_DEF(CPDFFormXObj, BBox, CPDFRect)
+PDF_ACCESSOR_DEF(CPDFFormXObj, Matrix, CPDFMatrix)
+PDF_ACCESSOR_DEF(CPDFFormXObj, Resources, CPDFResDict)
+PDF_ACCESSOR_DEF(CPDFFormXObj, XUID, CPDFArray)
+PDF_ACCESSOR_DEF(CPDFFormXObj, OPI, CPDFOPIDict)
+PDF_ACCESSOR_DEF(CPDFFormXObj, PieceInfo, CPDFPieceInfoDict)
+PDF_ACCESSOR_DEF(CPDFFormXObj, LastModified, CPDFDate)

@@ -2,7 +2,7 @@
 // The form XObject: a self-contained content stream with its own resources,
 // bounding box and matrix, painted by name like an image.
 #include "pdf/document/CPDFXObject.h"
-#include "pdf/object/CPDFAccessor.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 class CPDFRect;
 class CPDFMatrix;
@@ -31,29 +31,17 @@ class CPDFFormXObj : public CPDFXObject {
   // "Fm": generated resource names Fm1, Fm2, ...
   const CPDFName& GetNamePrefix() override;
 
-  CPDFRect* Get_BBox(CPDFObjRef* ref = nullptr);
-  bool Set_BBox(CPDFRect* value, bool indirect = false, CPDFObjRef* ref = nullptr);
-  CPDFMatrix* Get_Matrix(CPDFObjRef* ref = nullptr);
-  bool Set_Matrix(CPDFMatrix* value, bool indirect = false, CPDFObjRef* ref = nullptr);
-  CPDFResDict* Get_Resources(CPDFObjRef* ref = nullptr);
-  bool Set_Resources(CPDFResDict* value, bool indirect = false, CPDFObjRef* ref = nullptr);
-  CPDFArray* Get_XUID(CPDFObjRef* ref = nullptr);
-  CPDFOPIDict* Get_OPI(CPDFObjRef* ref = nullptr);
-  bool Set_OPI(CPDFOPIDict* value, bool indirect = false, CPDFObjRef* ref = nullptr);
-  CPDFPieceInfoDict* Get_PieceInfo(CPDFObjRef* ref = nullptr);
-  bool Set_PieceInfo(CPDFPieceInfoDict* value, bool indirect = false, CPDFObjRef* ref = nullptr);
-  CPDFDate* Get_LastModified(CPDFObjRef* ref = nullptr);
-  bool Set_LastModified(CPDFDate* value, bool indirect = false, CPDFObjRef* ref = nullptr);
-  // Stores a new integer 1 under FormType, replacing any value.
+  PDF_ACCESSOR_DECL(BBox, CPDFRect)
+  PDF_ACCESSOR_DECL(Matrix, CPDFMatrix)
+  PDF_ACCESSOR_DECL(Resources, CPDFResDict)
+  PDF_ACCESSOR_DECL(XUID, CPDFArray)
+  PDF_ACCESSOR_DECL(OPI, CPDFOPIDict)
+  PDF_ACCESSOR_DECL(PieceInfo, CPDFPieceInfoDict)
+  PDF_ACCESSOR_DECL(LastModified, CPDFDate)
+  // Stores a new integer 1 under FormType, replacing any value: a setter
+  // without an argument, 1 is the only form type there is.
   bool Set_FormType();
 
   PDF_CONST_NAME(SubtypeName, "Form")
   PDF_CONST_NAME(Key_FormType, "FormType")
-  PDF_CONST_NAME(Key_BBox, "BBox")
-  PDF_CONST_NAME(Key_Matrix, "Matrix")
-  PDF_CONST_NAME(Key_Resources, "Resources")
-  PDF_CONST_NAME(Key_XUID, "XUID")
-  PDF_CONST_NAME(Key_OPI, "OPI")
-  PDF_CONST_NAME(Key_PieceInfo, "PieceInfo")
-  PDF_CONST_NAME(Key_LastModified, "LastModified")
 };

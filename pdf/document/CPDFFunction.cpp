@@ -1,7 +1,6 @@
 #include "pdf/document/CPDFFunction.h"
 
 #include "pdf/document/CPDFLoadDepth.h"
-#include "pdf/document/CPDFTypedEntries.h"
 #include "pdf/object/CPDFFamily.h"
 
 namespace {
@@ -30,8 +29,7 @@ bool HasNumber(CPDFObjRegistry* doc, CPDFDict* dict, const CPDFName& key) {
 
 }  // namespace
 
-CPDFFunction* CPDFFunction::CreateFunction(CPDFObjRegistry* doc, CPDFObject* object,
-                                           int32_t mask) {
+CPDFFunction* CPDFFunction::CreateFunction(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask) {
   CPDFLoadDepth depth;
   if (depth.TooDeep()) return nullptr;
   return CreateFamilyMember(kMembers, doc, object, mask);
@@ -49,37 +47,20 @@ bool CPDFFunction::CheckType(CPDFObjRegistry* doc, CPDFObject* object, const CPD
 }
 
 bool CPDFFunction::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  return LoadWith(doc, source, [] { return true; });
+  return PDFLoadFrame(this, doc, source, [&] { return TypeFunctionType(doc); });
 }
 
-template <class Convert>
-bool CPDFFunction::LoadWith(CPDFObjRegistry* doc, CPDFDict* source, Convert convert) {
-  if (!source) return false;
-  CPDFStructBase::SetDoc(doc);
-  SetDoc(doc);
-  auto* stream = dynamic_cast<CPDFStream*>(source);
-  const bool taken = stream ? CPDFStream::Assign(doc, stream) : CPDFDict::Assign(doc, source);
-  if (!taken) return false;
-  bool ok = false;
-  try {
-    ok = Get(doc, Key_FunctionType()) &&
-         PDFConvertNumberEntry<CPDFInt>(this, doc, Key_FunctionType()) && convert();
-  } catch (...) {
-    ok = CPDFException::Absorb(nullptr, "CPDFFunction", "Load");
-  }
-  if (!ok) {
-    // Everything goes back to the source.
-    if (stream) {
-      stream->Assign(doc, this);
-    } else {
-      source->CPDFDict::Assign(doc, this);
-    }
-  }
-  return ok;
+bool CPDFFunction::Assign(CPDFObjRegistry* doc, CPDFDict* source) {
+  if (auto* stream = dynamic_cast<CPDFStream*>(source)) return CPDFStream::Assign(doc, stream);
+  return CPDFDict::Assign(doc, source);
 }
 
-bool CPDFFunction::Duplicate(CPDFFunction* dest, CPDFObjRegistry* doc,
-                             CPDFObjRegistry* sourceDoc, bool overwrite) const {
+bool CPDFFunction::TypeFunctionType(CPDFObjRegistry* doc) {
+  return PDFTypeEntry<CPDFInt>(this, doc, Key_FunctionType(), PDFEntry::kRequired);
+}
+
+bool CPDFFunction::Duplicate(CPDFFunction* dest, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc,
+                             bool overwrite) const {
   if (!dest) return false;
   CPDFStructBase::Duplicate(dest, doc, sourceDoc);
   if (streamForm_) return CPDFStream::Duplicate(dest, doc, sourceDoc, overwrite);
@@ -87,11 +68,6 @@ bool CPDFFunction::Duplicate(CPDFFunction* dest, CPDFObjRegistry* doc,
   // that the written dictionary never had.
   dest->SetDoc(doc);
   return CPDFDict::Duplicate(dest, doc, sourceDoc, overwrite);
-}
-
-template <class T>
-T* CPDFFunction::CloneAs(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return PDFCloneWith<T>([&](T* copy) { return Duplicate(copy, doc, sourceDoc, true); });
 }
 
 void CPDFFunction::Write(CPDFOutStream& out, const uint8_t* context) {
@@ -111,15 +87,15 @@ bool CPDFType0Func::Check(CPDFObjRegistry* doc, CPDFObject* object) {
 }
 
 bool CPDFType0Func::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  return LoadWith(doc, source, [&] {
-    return Get(doc, Key_BitsPerSample()) &&
-           PDFConvertNumberEntry<CPDFInt>(this, doc, Key_BitsPerSample()) &&
-           PDFConvertNumberEntry<CPDFInt>(this, doc, Key_Order());
+  return PDFLoadFrame(this, doc, source, [&] {
+    return TypeFunctionType(doc) &&
+           PDFTypeEntry<CPDFInt>(this, doc, Key_BitsPerSample(), PDFEntry::kRequired) &&
+           PDFTypeEntry<CPDFInt>(this, doc, Key_Order());
   });
 }
 
 CPDFObject* CPDFType0Func::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return CloneAs<CPDFType0Func>(doc, sourceDoc);
+  return PDFClone(this, doc, sourceDoc, DuplicateWith(doc, sourceDoc));
 }
 
 // Type 2.
@@ -130,7 +106,7 @@ bool CPDFType2Func::Check(CPDFObjRegistry* doc, CPDFObject* object) {
 }
 
 CPDFObject* CPDFType2Func::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return CloneAs<CPDFType2Func>(doc, sourceDoc);
+  return PDFClone(this, doc, sourceDoc, DuplicateWith(doc, sourceDoc));
 }
 
 // Type 3.
@@ -143,28 +119,15 @@ bool CPDFType3Func::Check(CPDFObjRegistry* doc, CPDFObject* object) {
 }
 
 bool CPDFType3Func::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  return LoadWith(doc, source, [&] {
+  return PDFLoadFrame(this, doc, source, [&] {
     CPDFArray* functions = Get_Functions();
-    if (!functions) return false;
-    for (int32_t i = 0; i < functions->GetCount(); ++i) {
-      CPDFObjRef ref;
-      CPDFObject* element = functions->Get(doc, i, &ref);
-      if (!element) return false;
-      if (!element->IsLoaded() || !element->IsType(kDictionary | kStream)) continue;
-      CPDFFunction* function = CreateFunction(doc, element, -1);
-      if (!function) continue;
-      if (!functions->SetAt(doc, i, function, ref.IsDefined(), &ref)) {
-        PDFGiveBack(static_cast<CPDFStream*>(function), element, doc);
-        delete function;
-        return false;
-      }
-    }
-    return true;
+    return TypeFunctionType(doc) && functions &&
+           PDFTypeElements(functions, doc, kDictionary | kStream, PDFFactory(&CreateFunction, doc));
   });
 }
 
 CPDFObject* CPDFType3Func::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return CloneAs<CPDFType3Func>(doc, sourceDoc);
+  return PDFClone(this, doc, sourceDoc, DuplicateWith(doc, sourceDoc));
 }
 
 // Type 4.
@@ -174,5 +137,5 @@ bool CPDFType4Func::Check(CPDFObjRegistry* doc, CPDFObject* object) {
 }
 
 CPDFObject* CPDFType4Func::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return CloneAs<CPDFType4Func>(doc, sourceDoc);
+  return PDFClone(this, doc, sourceDoc, DuplicateWith(doc, sourceDoc));
 }

@@ -6,11 +6,11 @@
 // are written as a dictionary.
 #include <cstdint>
 
-#include "pdf/object/CPDFAccessor.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFDataStruct.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFStream.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 class CPDFFunction : public CPDFDataStruct, public CPDFStream {
  public:
@@ -39,16 +39,16 @@ class CPDFFunction : public CPDFDataStruct, public CPDFStream {
   bool Load(CPDFObjRegistry* doc, CPDFDict* source);
   bool Duplicate(CPDFFunction* dest, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc,
                  bool overwrite) const;
+  // The exchange of a load: a stream's entries and data, or a dictionary's
+  // entries (a dictionary-form function has no data).
+  bool Assign(CPDFObjRegistry* doc, CPDFDict* source);
 
   // Types 0 and 4: the stream; types 2 and 3: the dictionary alone.
   void Write(CPDFOutStream& out, const uint8_t* context) override;
 
   PDF_CONST_NAME(Key_Domain, "Domain")
   PDF_CONST_NAME(Key_Range, "Range")
-  PDF_CONST_NAME(Key_FunctionType, "FunctionType")
-  bool Set_FunctionType(CPDFInt* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return PDFSetAs(this, GetDoc(), Key_FunctionType(), value, indirect, ref);
-  }
+  PDF_ACCESSOR(FunctionType, CPDFNumber, CPDFInt)
 
  protected:
   CPDFFunction(int32_t typeBit, const char* typeName, bool streamForm)
@@ -60,13 +60,15 @@ class CPDFFunction : public CPDFDataStruct, public CPDFStream {
   // The common part of the members' checks: Check, then FunctionType a
   // parsed number equal to the value.
   static bool CheckType(CPDFObjRegistry* doc, CPDFObject* object, const CPDFInt& value);
-  // Load, then convert() on the loaded entries; the source gets everything
-  // back when convert fails.
-  template <class Convert>
-  bool LoadWith(CPDFObjRegistry* doc, CPDFDict* source, Convert convert);
-  // The shared Clone: a new T and Duplicate.
-  template <class T>
-  T* CloneAs(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc);
+  // FunctionType (required) as an integer: the first conversion of every
+  // member's Load.
+  bool TypeFunctionType(CPDFObjRegistry* doc);
+  // The copy step of every member's Clone: Duplicate with overwrite.
+  auto DuplicateWith(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+    return [this, doc, sourceDoc](CPDFFunction* copy) {
+      return Duplicate(copy, doc, sourceDoc, true);
+    };
+  }
 
  private:
   int32_t typeBit_ = 0;
@@ -84,8 +86,8 @@ class CPDFType0Func : public CPDFFunction {
   bool Load(CPDFObjRegistry* doc, CPDFDict* source);
   CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
 
-  PDF_DICT_ACCESSOR(BitsPerSample, CPDFNumber)
-  PDF_DICT_ACCESSOR(Order, CPDFNumber)
+  PDF_ACCESSOR(BitsPerSample, CPDFNumber)
+  PDF_ACCESSOR(Order, CPDFNumber)
   PDF_CONST_NAME(Key_Size, "Size")
 };
 
@@ -111,10 +113,7 @@ class CPDFType3Func : public CPDFFunction {
   bool Load(CPDFObjRegistry* doc, CPDFDict* source);
   CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
 
-  CPDFArray* Get_Functions(CPDFObjRef* ref = nullptr) {
-    return PDFGetAs<CPDFArray>(this, GetDoc(), Key_Functions(), ref);
-  }
-  PDF_CONST_NAME(Key_Functions, "Functions")
+  PDF_ACCESSOR(Functions, CPDFArray)
   PDF_CONST_NAME(Key_Bounds, "Bounds")
   PDF_CONST_NAME(Key_Encode, "Encode")
 };

@@ -3,11 +3,13 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "pdf/document/CPDFColorSpace.h"
 #include "pdf/object/ByteSink.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFBool.h"
+#include "pdf/object/CPDFDict.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFObjRegistry.h"
@@ -30,9 +32,38 @@ class StreamBufferSink : public TempHugeStringSink {
     }
     return TempHugeStringSink::Put(data, size);
   }
+  void Expect(size_t more) override {
+    // Only storage not yet in a file: a failed reservation then leaves the
+    // buffer as it was (a mapped one would lose its data), and Put grows it.
+    const int64_t need = int64_t{buffer_.GetLength()} + 1;
+    if (buffer_.IsMapped() || more > static_cast<size_t>(INT32_MAX - need)) return;
+    buffer_.Reserve(static_cast<int32_t>(need + static_cast<int64_t>(more)));
+  }
+  // A first request above the heap limit gets a new mapped file, which reads
+  // as zeros without a byte written: what the reader leaves blank costs
+  // neither time nor memory.
+  uint8_t* PutZeros(size_t size) override {
+    const int32_t start = buffer_.GetLength();
+    if (size > static_cast<size_t>(INT32_MAX - 1 - start)) return nullptr;
+    const int32_t n = static_cast<int32_t>(size);
+    if (start == 0 && buffer_.GetCapacity() == 0 && n > TempHugeString::kHeapLimit) {
+      if (!buffer_.Reserve(n + 1) || !buffer_.IsMapped() || !buffer_.Truncate(n)) return nullptr;
+    } else if (n > 0 && !buffer_.Append(n, '\0')) {
+      return nullptr;
+    }
+    return reinterpret_cast<uint8_t*>(buffer_.GetBuffer()) + start;
+  }
 
  private:
   TempHugeString& buffer_;
+};
+
+// Takes no data: the readers stop at the description.
+class NoDataSink : public ByteSink {
+ public:
+  bool Put(const uint8_t*, size_t) override { return false; }
+  size_t Size() const override { return 0; }
+  bool WantsData() const override { return false; }
 };
 
 using ImageReader = bool (*)(const char* path, ByteSink& sink, ImageDescription& description,
@@ -72,62 +103,77 @@ CPDFArray* MakeInvertedDecode(CPDFObjRegistry* doc, int count) {
   return decode.release();
 }
 
-// Stores the value with the setter, or deletes it.
-template <class Setter>
-bool StoreOrDelete(CPDFObject* value, Setter set) {
-  std::unique_ptr<CPDFObject> owned(value);
-  if (!owned || !set(owned.get())) return false;
-  owned.release();
-  return true;
-}
-
 // The image keys of the description: colour space or image mask, Decode.
+// A value the image does not take is deleted.
 bool SetColourKeys(CPDFImageXObj& image, CPDFObjRegistry* doc, const ImageDescription& d,
                    CPDFObjRef* lookupRef) {
-  auto setColourSpace = [&](CPDFObject* v) { return image.Set_ColorSpace(v); };
   switch (d.colour) {
     case ImageColour::ImageMask:
-      if (!StoreOrDelete(new CPDFBool(true), [&](CPDFObject* v) { return image.Set_ImageMask(v); }))
+      if (!image.Set(doc, image.Key_ImageMask(), std::make_unique<CPDFBool>(true))) {
         return false;
+      }
       break;
     case ImageColour::Indexed:
-      if (!StoreOrDelete(MakeIndexedColourSpace(doc, d, lookupRef), setColourSpace)) return false;
+      if (!image.Set(doc, image.Key_ColorSpace(),
+                     std::unique_ptr<CPDFObject>(MakeIndexedColourSpace(doc, d, lookupRef)))) {
+        return false;
+      }
       break;
     default:
-      if (!StoreOrDelete(new CPDFName(d.ColourSpaceName()), setColourSpace)) return false;
+      if (!image.Set(doc, image.Key_ColorSpace(),
+                     std::make_unique<CPDFName>(d.ColourSpaceName()))) {
+        return false;
+      }
       break;
   }
   if (d.DecodeElementCount() > 0 &&
-      !StoreOrDelete(MakeInvertedDecode(doc, d.DecodeElementCount()),
-                     [&](CPDFObject* v) { return image.Set_Decode(v); })) {
+      !image.Set(doc, image.Key_Decode(),
+                 std::unique_ptr<CPDFObject>(MakeInvertedDecode(doc, d.DecodeElementCount())))) {
     return false;
   }
   return true;
 }
 
+// The decode parameters << /ColorTransform 0 >> of DCT data holding RGB
+// samples; none on failure.
+CPDFDict* NoColourTransform(CPDFObjRegistry* doc) {
+  std::unique_ptr<CPDFDict> params(new CPDFDict);
+  std::unique_ptr<CPDFNumber> zero(new CPDFNumber(0));
+  if (!params->Set(doc, CPDFName("ColorTransform"), zero.get())) return nullptr;
+  zero.release();
+  return params.release();
+}
+
 // Reads the file with the reader into a new image XObject of the document.
 // The matrix is set only on success.
 CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                           ImageReader read) {
+                           ImageReader read, std::string* reason, bool withData) {
   if (!path) return nullptr;
   CPDFObjRef lookupRef;
   try {
     std::unique_ptr<CPDFImageXObj> image(new CPDFImageXObj);
     ImageDescription d;
     StreamBufferSink sink(image->GetBuffer());
-    if (!read(path, sink, d, nullptr)) return nullptr;
+    NoDataSink noData;
+    if (!read(path, withData ? static_cast<ByteSink&>(sink) : noData, d, reason)) return nullptr;
+    const size_t length = withData ? d.dataSize : 0;
     if (d.width < 1 || d.width > INT32_MAX || d.height < 1 || d.height > INT32_MAX ||
-        d.dataSize != sink.Size() || !image->SetLength(static_cast<int32_t>(d.dataSize))) {
+        (withData && d.dataSize != sink.Size()) || !image->SetLength(static_cast<int32_t>(length))) {
+      if (reason) *reason = "bad image description";
       return nullptr;
     }
     bool ok = image->Create(doc, static_cast<int32_t>(d.width), static_cast<int32_t>(d.height),
                             d.bitsPerComponent) &&
               SetColourKeys(*image, doc, d, &lookupRef);
-    if (ok && d.dctEncoded) ok = image->EncodeFilter(CPDFName("DCTDecode"), nullptr, nullptr);
+    if (ok && d.dctEncoded) {
+      CPDFDict* params = d.rgbWithoutTransform ? NoColourTransform(doc) : nullptr;
+      ok = (params || !d.rgbWithoutTransform) && image->EncodeFilter(CPDFName("DCTDecode"), params, nullptr);
+    }
     if (!ok) {
       // The lookup stream belongs to the document once registered: it is
       // dropped there, not deleted here.
       if (lookupRef.IsDefined() && doc) doc->DeleteObj(lookupRef);
+      if (reason) *reason = "cannot build the image object";
       return nullptr;
     }
     matrix.SetIdentity();
@@ -135,21 +181,26 @@ CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& m
     return image.release();
   } catch (...) {
     if (lookupRef.IsDefined() && doc) doc->DeleteObj(lookupRef);
-    CPDFException::Absorb(nullptr, "CPDFImageXObj", "Import");
+    CPDFException record;
+    CPDFException::Absorb(&record, "CPDFImageXObj", "Import");
+    if (reason) *reason = record.GetMessage();
     return nullptr;
   }
 }
 
 }  // namespace
 
-CPDFImageXObj* CreateBMPImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix) {
-  return ImportImage(doc, path, matrix, ReadBMPImage);
+CPDFImageXObj* CreateBMPImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
+                              std::string* reason, bool withData) {
+  return ImportImage(doc, path, matrix, ReadBMPImage, reason, withData);
 }
 
-CPDFImageXObj* CreateJPEGImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix) {
-  return ImportImage(doc, path, matrix, ReadJPEGImage);
+CPDFImageXObj* CreateJPEGImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
+                              std::string* reason, bool withData) {
+  return ImportImage(doc, path, matrix, ReadJPEGImage, reason, withData);
 }
 
-CPDFImageXObj* CreateTIFFImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix) {
-  return ImportImage(doc, path, matrix, ReadTIFFImage);
+CPDFImageXObj* CreateTIFFImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
+                              std::string* reason, bool withData) {
+  return ImportImage(doc, path, matrix, ReadTIFFImage, reason, withData);
 }

@@ -7,10 +7,12 @@
 
 #include "pdf/document/CPDFLoadDepth.h"
 #include "pdf/document/CPDFXObject.h"
-#include "pdf/object/CPDFAccessor.h"
+#include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFMatrix.h"
+#include "pdf/object/CPDFNumber.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
-class CPDFColorSpace;
+class CPDFOPIDict;
 
 class CPDFImageXObj : public CPDFXObject {
  public:
@@ -37,22 +39,28 @@ class CPDFImageXObj : public CPDFXObject {
 
   const CPDFName& GetNamePrefix() override;
 
-  // Stores the name Image under Subtype (replacing any value).
+  // Stores the name Image under Subtype (replacing any value): a setter
+  // without an argument, the value is the class's constant.
   bool Set_Subtype();
 
-  PDF_DICT_ACCESSOR(Width, CPDFObject)
-  PDF_DICT_ACCESSOR(Height, CPDFObject)
-  PDF_DICT_ACCESSOR(BitsPerComponent, CPDFObject)
-  PDF_DICT_ACCESSOR(ColorSpace, CPDFObject)
-  PDF_DICT_ACCESSOR(Decode, CPDFObject)
-  PDF_DICT_ACCESSOR(ImageMask, CPDFObject)
-  PDF_DICT_ACCESSOR(OPI, CPDFObject)
-  PDF_DICT_ACCESSOR(Mask, CPDFObject)
-  PDF_DICT_ACCESSOR(Alternates, CPDFObject)
-  // Stores a colour space as its array part.
-  bool Set_ColorSpace(CPDFColorSpace* value, bool indirect = false, CPDFObjRef* ref = nullptr);
-  // Stores a mask image as its stream part.
-  bool Set_Mask(CPDFImageXObj* value, bool indirect = false, CPDFObjRef* ref = nullptr);
+  // The typed entries an image and a thumbnail share, on a dictionary whose
+  // entries were taken over: Width, Height and BitsPerComponent (required)
+  // as integers, a ColorSpace array as a colour space (any family but
+  // Pattern), an image Mask as an image, OPI and the Alternates elements.
+  // False when one fails.
+  static bool TypeImageEntries(CPDFDict* dict, CPDFObjRegistry* doc);
+
+  PDF_ACCESSOR(Width, CPDFNumber)
+  PDF_ACCESSOR(Height, CPDFNumber)
+  PDF_ACCESSOR(BitsPerComponent, CPDFNumber)
+  // A name or a colour space.
+  PDF_ACCESSOR(ColorSpace, CPDFObject)
+  PDF_ACCESSOR(Decode, CPDFObject)
+  PDF_ACCESSOR(ImageMask, CPDFObject)
+  PDF_ACCESSOR_DECL(OPI, CPDFOPIDict)
+  // An image, or a colour-key array.
+  PDF_ACCESSOR(Mask, CPDFObject)
+  PDF_ACCESSOR(Alternates, CPDFArray)
 
   PDF_CONST_NAME(SubtypeName, "Image")
 
@@ -60,16 +68,10 @@ class CPDFImageXObj : public CPDFXObject {
   // select (TIFF, JPEG, BMP). On success the matrix is the identity scaled
   // by the image's width and height in points and the caller owns the
   // result. Otherwise none, and the document's error record holds
-  // ("CPDFImageXObj", "CreateImageXObj", 3, "unknown file format: <path>").
+  // ("CPDFImageXObj", "CreateImageXObj", 3, "unknown file format: <path>"),
+  // the reader's reason following in brackets when the file was of a known
+  // kind. Without data, the image has its dictionary only and no pixel is
+  // read: enough to learn the size.
   static CPDFImageXObj* CreateImageXObj(CPDFObjRegistry* doc, const char* path,
-                                        CPDFMatrix& matrix);
-
- private:
-  // The conversions of Load once the stream's entries are taken over;
-  // false when one fails (Load then gives the entries back).
-  bool LoadEntries(CPDFObjRegistry* doc);
-  // A ColorSpace array read from a file becomes a colour space when a
-  // family (any but Pattern) accepts it; false when storing it fails (the
-  // array then has its elements back).
-  bool LoadColorSpace(CPDFObjRegistry* doc);
+                                        CPDFMatrix& matrix, bool withData = true);
 };

@@ -3,19 +3,12 @@
 bool CPDFInfoDict::Create(CPDFObjRegistry* doc) { return SetDoc(doc); }
 
 bool CPDFInfoDict::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  SetDoc(doc);
-  return PDFLoadEntries(this, doc, source, [&] {
-    for (const CPDFName* key : {&Key_CreationDate(), &Key_ModDate()}) {
-      if (!CPDFDate::Check(doc, Get(doc, *key))) continue;
-      const bool ok = PDFConvertEntry<CPDFDate, CPDFString>(
-          this, doc, *key, CPDFObject::kString,
-          [&](CPDFDate* date, CPDFString* raw) { return date->Load(doc, raw); });
-      if (!ok) return false;
-    }
-    return true;
+  return PDFLoadFrame(this, doc, source, [&] {
+    return PDFTypeEntry<CPDFDate>(this, doc, Key_CreationDate()) &&
+           PDFTypeEntry<CPDFDate>(this, doc, Key_ModDate());
   });
 }
 
 CPDFObject* CPDFInfoDict::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return PDFCloneStruct(this, doc, sourceDoc, "CPDFInfoDict");
+  return PDFClone(this, doc, sourceDoc);
 }

@@ -1,20 +1,20 @@
 #pragma once
 // The document information dictionary. The library keeps CreationDate,
 // ModDate and Producer; other keys stay as read.
-#include "pdf/object/CPDFAccessor.h"
 #include "pdf/object/CPDFDataStruct.h"
 #include "pdf/object/CPDFDate.h"
 #include "pdf/object/CPDFDict.h"
 #include "pdf/object/CPDFString.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 class CPDFInfoDict : public CPDFDocStruct, public CPDFDict {
  public:
   CPDFInfoDict() : CPDFDocStruct(kInfo) {}
   ~CPDFInfoDict() override = default;
 
-  PDF_DICT_ACCESSOR(CreationDate, CPDFDate)
-  PDF_DICT_ACCESSOR(ModDate, CPDFDate)
-  PDF_DICT_ACCESSOR(Producer, CPDFText)
+  PDF_ACCESSOR(CreationDate, CPDFDate)
+  PDF_ACCESSOR(ModDate, CPDFDate)
+  PDF_ACCESSOR(Producer, CPDFText)
 
   // An empty dictionary for the document.
   bool Create(CPDFObjRegistry* doc);

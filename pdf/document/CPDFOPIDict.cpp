@@ -1,7 +1,6 @@
 #include "pdf/document/CPDFOPIDict.h"
 
 #include "pdf/document/CPDFFileSpec.h"
-#include "pdf/document/CPDFTypedEntries.h"
 #include "pdf/object/CPDFFamily.h"
 
 namespace {
@@ -10,15 +9,6 @@ const CPDFFamilyMember<CPDFOPIDict> kVersions[] = {
     MakeFamilyMember<CPDFOPIDict, CPDFOPI13, CPDFDict>(1),
     MakeFamilyMember<CPDFOPIDict, CPDFOPI20, CPDFDict>(2),
 };
-
-// The array under the key: its elements first, first + step, ... to numbers
-// of class T. True when the key is absent or not an array.
-template <class T>
-bool ConvertElements(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key,
-                     int32_t first = 0, int32_t step = 1) {
-  auto* array = PDFGetAs<CPDFArray>(dict, doc, key);
-  return !array || PDFConvertNumberElements<T>(array, doc, first, step);
-}
 
 }  // namespace
 
@@ -41,21 +31,6 @@ CPDFDict* CPDFOPIDict::CheckVersion(CPDFObjRegistry* doc, CPDFObject* object,
   return dict;
 }
 
-template <class Convert>
-bool CPDFOPIDict::LoadVersion(CPDFObjRegistry* doc, CPDFDict* source, Convert convert) {
-  SetDoc(doc);
-  return PDFLoadEntries(this, doc, source, [&] {
-    CPDFDict* version = Get_OPI();
-    return version && ConvertF(version) && convert(version);
-  });
-}
-
-bool CPDFOPIDict::ConvertF(CPDFDict* version) {
-  // Required; a string stays a string.
-  return version->Get(GetDoc(), Key_F()) &&
-         PDFLoadEntry<CPDFFileSpec, CPDFDict>(version, GetDoc(), Key_F(), kDictionary);
-}
-
 // Version 1.3.
 
 const CPDFNumber& CPDFOPI13::Version() {
@@ -73,21 +48,21 @@ bool CPDFOPI13::Check(CPDFObjRegistry* doc, CPDFObject* object) {
 }
 
 bool CPDFOPI13::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  return LoadVersion(doc, source, [&](CPDFDict* v) {
-    // CropRect and Size are required.
-    if (!PDFGetAs<CPDFArray>(v, doc, Key_CropRect())) return false;
-    if (!ConvertElements<CPDFInt>(v, doc, Key_CropRect())) return false;
-    if (!PDFConvertTextEntry(v, doc, Key_Comments())) return false;
-    if (!ConvertElements<CPDFReal>(v, doc, Key_CropFixed())) return false;
-    if (!ConvertElements<CPDFInt>(v, doc, Key_ImageType())) return false;
-    if (!PDFGetAs<CPDFArray>(v, doc, Key_Size())) return false;
-    if (!ConvertElements<CPDFInt>(v, doc, Key_Size())) return false;
-    return ConvertElements<CPDFInt>(v, doc, Key_Tags(), 0, 2);
+  return PDFLoadFrame(this, doc, source, [&] {
+    CPDFDict* version = Get_OPI();
+    // F, CropRect and Size are required; an F string stays a string.
+    return version && PDFTypeEntry<CPDFFileSpec>(version, doc, Key_F(), PDFEntry::kRequired) &&
+           Get_CropRect() && Get_Size() && PDFTypeElements<CPDFInt>(Get_CropRect(), doc) &&
+           PDFTypeEntry<CPDFText>(version, doc, Key_Comments()) &&
+           PDFTypeElements<CPDFReal>(Get_CropFixed(), doc) &&
+           PDFTypeElements<CPDFInt>(Get_ImageType(), doc) &&
+           PDFTypeElements<CPDFInt>(Get_Size(), doc) &&
+           PDFTypeElements<CPDFInt>(Get_Tags(), doc, 0, 2);
   });
 }
 
 CPDFObject* CPDFOPI13::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return PDFCloneStruct<CPDFOPI13>(this, doc, sourceDoc);
+  return PDFClone(this, doc, sourceDoc);
 }
 
 CPDFDict* CPDFOPI13::Get_OPI(CPDFObjRef* ref) {
@@ -110,20 +85,24 @@ bool CPDFOPI20::Check(CPDFObjRegistry* doc, CPDFObject* object) {
 }
 
 bool CPDFOPI20::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  return LoadVersion(doc, source, [&](CPDFDict* v) {
-    if (!ConvertElements<CPDFInt>(v, doc, Key_IncludedImageDimensions())) return false;
+  return PDFLoadFrame(this, doc, source, [&] {
+    CPDFDict* version = Get_OPI();
+    if (!version || !PDFTypeEntry<CPDFFileSpec>(version, doc, Key_F(), PDFEntry::kRequired) ||
+        !PDFTypeElements<CPDFInt>(Get_IncludedImageDimensions(), doc)) {
+      return false;
+    }
     // Inks: the ink kind, then pairs of ink name and tint. A pair without
     // its tint fails.
-    if (auto* inks = PDFGetAs<CPDFArray>(v, doc, Key_Inks())) {
+    if (auto* inks = dynamic_cast<CPDFArray*>(Get_Inks())) {
       if (inks->GetCount() > 1 && inks->GetCount() % 2 == 0) return false;
-      if (!PDFConvertNumberElements<CPDFReal>(inks, doc, 2, 2)) return false;
+      if (!PDFTypeElements<CPDFReal>(inks, doc, 2, 2)) return false;
     }
-    return ConvertElements<CPDFInt>(v, doc, Key_Tags(), 0, 2);
+    return PDFTypeElements<CPDFInt>(Get_Tags(), doc, 0, 2);
   });
 }
 
 CPDFObject* CPDFOPI20::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return PDFCloneStruct<CPDFOPI20>(this, doc, sourceDoc);
+  return PDFClone(this, doc, sourceDoc);
 }
 
 CPDFDict* CPDFOPI20::Get_OPI(CPDFObjRef* ref) {

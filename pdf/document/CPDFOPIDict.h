@@ -5,29 +5,26 @@
 // form stands for. Every other key lives in the version dictionary.
 #include <cstdint>
 
-#include "pdf/object/CPDFAccessor.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFDataStruct.h"
 #include "pdf/object/CPDFDict.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFString.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 class CPDFOPIDict : public CPDFDataStruct, public CPDFDict {
  public:
   ~CPDFOPIDict() override = default;
 
-  // The version dictionary (resolved through the document), or none.
+  // The version dictionary (resolved through the document), or none. Written
+  // by hand: the key is the version's own ("1.3" or "2.0").
   virtual CPDFDict* Get_OPI(CPDFObjRef* ref = nullptr) = 0;
   virtual bool Set_OPI(CPDFDict* value, bool indirect = false, CPDFObjRef* ref = nullptr) = 0;
 
-  // Keys of both versions, in the version dictionary (none when it is
-  // missing). F is a string or a file specification; Set_F stores a file
-  // specification's dictionary.
-  CPDFObject* Get_F(CPDFObjRef* ref = nullptr) { return GetInVersion<CPDFObject>(Key_F(), ref); }
-  bool Set_F(CPDFDict* fileSpec, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return SetInVersion(Key_F(), fileSpec, indirect, ref);
-  }
-  CPDFArray* Get_Tags(CPDFObjRef* ref = nullptr) { return GetInVersion<CPDFArray>(Key_Tags(), ref); }
+  // Keys of both versions, in the version dictionary (none or false when it
+  // is missing). F is a string or a file specification.
+  PDF_NESTED_ACCESSOR(F, Get_OPI, CPDFObject)
+  PDF_NESTED_ACCESSOR(Tags, Get_OPI, CPDFArray)
 
   // 1 for version 1.3, 2 for version 2.0.
   int32_t GetVersionBit() const { return versionBit_; }
@@ -40,8 +37,6 @@ class CPDFOPIDict : public CPDFDataStruct, public CPDFDict {
 
   PDF_CONST_NAME(Key_Type, "Type")
   PDF_CONST_NAME(Key_Version, "Version")
-  PDF_CONST_NAME(Key_F, "F")
-  PDF_CONST_NAME(Key_Tags, "Tags")
   PDF_CONST_NAME(Name_OPI, "OPI")
 
  protected:
@@ -53,21 +48,6 @@ class CPDFOPIDict : public CPDFDataStruct, public CPDFDict {
   // a dictionary. The version dictionary, or none.
   static CPDFDict* CheckVersion(CPDFObjRegistry* doc, CPDFObject* object,
                                 const CPDFName& versionKey, const CPDFNumber& version);
-  // SetDoc, take over the entries, then convert(version dictionary).
-  template <class Convert>
-  bool LoadVersion(CPDFObjRegistry* doc, CPDFDict* source, Convert convert);
-  // F: a file-specification dictionary becomes a typed file specification.
-  bool ConvertF(CPDFDict* version);
-
-  // The value under the key of the version dictionary, or none.
-  template <class T>
-  T* GetInVersion(const CPDFName& key, CPDFObjRef* ref) {
-    return PDFGetAs<T>(Get_OPI(), GetDoc(), key, ref);
-  }
-  template <class T>
-  bool SetInVersion(const CPDFName& key, T* value, bool indirect, CPDFObjRef* ref) {
-    return PDFSetAs<T>(Get_OPI(), GetDoc(), key, value, indirect, ref);
-  }
 
  private:
   int32_t versionBit_ = 0;
@@ -86,30 +66,14 @@ class CPDFOPI13 : public CPDFOPIDict {
   CPDFDict* Get_OPI(CPDFObjRef* ref = nullptr) override;
   bool Set_OPI(CPDFDict* value, bool indirect = false, CPDFObjRef* ref = nullptr) override;
 
-  CPDFArray* Get_CropRect(CPDFObjRef* ref = nullptr) {
-    return GetInVersion<CPDFArray>(Key_CropRect(), ref);
-  }
-  CPDFString* Get_Comments(CPDFObjRef* ref = nullptr) {
-    return GetInVersion<CPDFString>(Key_Comments(), ref);
-  }
-  bool Set_Comments(CPDFString* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return SetInVersion(Key_Comments(), value, indirect, ref);
-  }
-  CPDFArray* Get_CropFixed(CPDFObjRef* ref = nullptr) {
-    return GetInVersion<CPDFArray>(Key_CropFixed(), ref);
-  }
-  CPDFArray* Get_ImageType(CPDFObjRef* ref = nullptr) {
-    return GetInVersion<CPDFArray>(Key_ImageType(), ref);
-  }
-  CPDFArray* Get_Size(CPDFObjRef* ref = nullptr) { return GetInVersion<CPDFArray>(Key_Size(), ref); }
+  PDF_NESTED_ACCESSOR(CropRect, Get_OPI, CPDFArray)
+  PDF_NESTED_ACCESSOR(Comments, Get_OPI, CPDFString)
+  PDF_NESTED_ACCESSOR(CropFixed, Get_OPI, CPDFArray)
+  PDF_NESTED_ACCESSOR(ImageType, Get_OPI, CPDFArray)
+  PDF_NESTED_ACCESSOR(Size, Get_OPI, CPDFArray)
 
   PDF_CONST_NAME(Key_Version13, "1.3")
-  PDF_CONST_NAME(Key_CropRect, "CropRect")
   PDF_CONST_NAME(Key_Position, "Position")
-  PDF_CONST_NAME(Key_Size, "Size")
-  PDF_CONST_NAME(Key_Comments, "Comments")
-  PDF_CONST_NAME(Key_CropFixed, "CropFixed")
-  PDF_CONST_NAME(Key_ImageType, "ImageType")
   static const CPDFNumber& Version();
 };
 
@@ -125,15 +89,10 @@ class CPDFOPI20 : public CPDFOPIDict {
   CPDFDict* Get_OPI(CPDFObjRef* ref = nullptr) override;
   bool Set_OPI(CPDFDict* value, bool indirect = false, CPDFObjRef* ref = nullptr) override;
 
-  CPDFArray* Get_IncludedImageDimensions(CPDFObjRef* ref = nullptr) {
-    return GetInVersion<CPDFArray>(Key_IncludedImageDimensions(), ref);
-  }
-  CPDFObject* Get_Inks(CPDFObjRef* ref = nullptr) {
-    return GetInVersion<CPDFObject>(Key_Inks(), ref);
-  }
+  PDF_NESTED_ACCESSOR(IncludedImageDimensions, Get_OPI, CPDFArray)
+  // The ink kind (a name) or an array of it and name-tint pairs.
+  PDF_NESTED_ACCESSOR(Inks, Get_OPI, CPDFObject)
 
   PDF_CONST_NAME(Key_Version20, "2.0")
-  PDF_CONST_NAME(Key_IncludedImageDimensions, "IncludedImageDimensions")
-  PDF_CONST_NAME(Key_Inks, "Inks")
   static const CPDFNumber& Version();
 };

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "pdf/document/CPDFPageTypes.h"
 #include "pdf/document/CPDFPages.h"
 #include "pdf/document/CPDFPieceInfoDict.h"
 #include "pdf/document/CPDFResDict.h"
@@ -16,54 +15,28 @@
 
 namespace {
 PDF_CONST_NAME(Key_B, "B")
+PDF_CONST_NAME(Key_Thumb, "Thumb")
 PDF_CONST_NAME(Key_Dur, "Dur")
 PDF_CONST_NAME(Key_Trans, "Trans")
 PDF_CONST_NAME(Key_AA, "AA")
+PDF_CONST_NAME(Key_PieceInfo, "PieceInfo")
 PDF_CONST_NAME(Key_LastModified, "LastModified")
+PDF_CONST_NAME(Key_SeparationInfo, "SeparationInfo")
 
-// A number read from a file becomes an integer or a real.
-template <class T>
-bool ConvertNumber(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key) {
-  return PDFConvertEntry<T, CPDFNumber>(dict, doc, key, CPDFObject::kNumber,
-                                        [](T* to, CPDFNumber* from) {
-                                          if constexpr (std::is_same_v<T, CPDFInt>) {
-                                            to->SetInt(from->GetInt());
-                                          } else {
-                                            to->SetReal(static_cast<float>(from->GetReal()));
-                                          }
-                                          return true;
-                                        });
-}
-
-// Hands each dictionary element of the array to the annotation factory; an
-// element the factory does not take stays as read.
-bool ConvertAnnots(CPDFArray* annots, CPDFObjRegistry* doc) {
+// Each dictionary element of the array read from a file goes to the
+// annotation factory; an element that cannot be fetched or that the factory
+// does not take stays as read.
+bool TypeAnnots(CPDFArray* annots, CPDFObjRegistry* doc) {
+  if (!annots) return true;
+  auto make = [doc](CPDFObject* value) {
+    return CPDFAnnotation::CreateAnnotation(doc, dynamic_cast<CPDFDict*>(value), -1);
+  };
   for (int32_t i = 0; i < annots->GetCount(); ++i) {
-    CPDFObjRef ref;
-    auto* raw = dynamic_cast<CPDFDict*>(annots->Get(doc, i, &ref));
-    if (!raw || !raw->IsLoaded()) continue;
-    std::unique_ptr<CPDFAnnotation> annot(CPDFAnnotation::CreateAnnotation(doc, raw, -1));
-    if (!annot) continue;
-    if (!annots->SetAt(doc, i, annot.get(), ref.IsDefined(), &ref)) {
-      PDFGiveBack(static_cast<CPDFDict*>(annot.get()), raw, doc);
-      return false;
-    }
-    annot.release();
+    if (!PDFTypeElement(annots, doc, i, CPDFObject::kDictionary, make)) return false;
   }
   return true;
 }
 }  // namespace
-
-bool ConvertInheritable(CPDFDict* dict, CPDFObjRegistry* doc) {
-  for (const char* key : {"MediaBox", "CropBox", "ArtBox", "TrimBox", "BleedBox"}) {
-    if (!PDFConvertChecked<CPDFRect, CPDFArray>(dict, doc, CPDFName(key), CPDFObject::kArray)) {
-      return false;
-    }
-  }
-  return PDFConvertEntry<CPDFResDict, CPDFDict>(
-      dict, doc, CPDFPage::Key_Resources(), CPDFObject::kDictionary,
-      [doc](CPDFResDict* typed, CPDFDict* raw) { return typed->Load(doc, raw); });
-}
 
 bool CPDFPage::Check(CPDFObjRegistry* doc, CPDFDict* dict) {
   const CPDFName* type = CPDFPages::TypeOf(doc, dict);
@@ -80,61 +53,37 @@ bool CPDFPage::Create(CPDFObjRegistry* doc, bool isTemplate, const CPDFObjRef& p
   if (!isTemplate && parent.IsDefined() && !Set_Parent(parent)) return false;
   std::unique_ptr<CPDFResDict> resources(new CPDFResDict);
   resources->SetDoc(doc);
-  if (!Set_Resources(resources.get(), true)) return false;
-  resources.release();
-  return true;
+  return Set(doc, Key_Resources(), std::move(resources), true);
 }
 
 bool CPDFPage::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  SetDoc(doc);
-  return PDFLoadEntries(this, doc, source, [&] {
-    if (!ConvertInheritable(this, doc)) return false;
-    if (!ConvertNumber<CPDFInt>(this, doc, Key_Rotate())) return false;
-    if (CPDFArray* annots = Get_Annots(); annots && !ConvertAnnots(annots, doc)) return false;
-    if (!ConvertNumber<CPDFReal>(this, doc, Key_Dur())) return false;
-    CPDFObjRef ref;
-    if (auto* trans = dynamic_cast<CPDFDict*>(Get(doc, Key_Trans(), &ref));
-        trans && trans->IsLoaded()) {
-      std::unique_ptr<CPDFTransition> typed(CPDFTransition::CreateTransition(doc, trans, -1));
-      if (typed) {
-        if (!Set(doc, Key_Trans(), typed.get(), ref.IsDefined(), &ref)) return false;
-        typed.release();
-      }
-    }
-    if (!PDFConvertEntry<CPDFAddActDict, CPDFDict>(
-            this, doc, Key_AA(), CPDFObject::kDictionary,
-            [doc](CPDFAddActDict* to, CPDFDict* from) { return to->Load(doc, from); })) {
-      return false;
-    }
-    if (!PDFConvertChecked<CPDFThumbnail, CPDFStream>(this, doc, "Thumb", CPDFObject::kStream) ||
-        !PDFConvertChecked<CPDFPieceInfoDict, CPDFDict>(this, doc, "PieceInfo",
-                                                        CPDFObject::kDictionary) ||
-        !PDFConvertChecked<CPDFSepInfoDict, CPDFDict>(this, doc, "SeparationInfo",
-                                                      CPDFObject::kDictionary)) {
-      return false;
-    }
-    return PDFConvertChecked<CPDFDate, CPDFString>(this, doc, Key_LastModified(),
-                                                   CPDFObject::kString);
+  auto makeTransition = [doc](CPDFObject* value) {
+    return CPDFTransition::CreateTransition(doc, dynamic_cast<CPDFDict*>(value), -1);
+  };
+  return PDFLoadFrame(this, doc, source, [&] {
+    return CPDFPages::TypeInheritable(this, doc) &&
+           PDFTypeEntry<CPDFInt>(this, doc, Key_Rotate()) &&
+           PDFTypeEntry<CPDFThumbnail>(this, doc, Key_Thumb()) && TypeAnnots(Get_Annots(), doc) &&
+           PDFTypeEntry<CPDFReal>(this, doc, Key_Dur()) &&
+           PDFTypeEntry(this, doc, Key_Trans(), kDictionary, makeTransition) &&
+           PDFTypeEntry<CPDFAddActDict>(this, doc, Key_AA()) &&
+           PDFTypeEntry<CPDFPieceInfoDict>(this, doc, Key_PieceInfo()) &&
+           PDFTypeEntry<CPDFDate>(this, doc, Key_LastModified()) &&
+           PDFTypeEntry<CPDFSepInfoDict>(this, doc, Key_SeparationInfo());
   });
 }
 
 CPDFObject* CPDFPage::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return PDFCloneStruct(this, doc, sourceDoc, "CPDFPage");
+  return PDFClone(this, doc, sourceDoc);
 }
 
 bool CPDFPage::Set_Type(bool isTemplate) {
-  std::unique_ptr<CPDFName> type(new CPDFName(isTemplate ? Name_Template() : Name_Page()));
-  if (!PDFSetAs<CPDFName>(this, GetDoc(), Key_Type(), type.get())) return false;
-  type.release();
-  return true;
+  return Set(GetDoc(), Key_Type(),
+             std::make_unique<CPDFName>(isTemplate ? Name_Template() : Name_Page()));
 }
 
 bool CPDFPage::Set_Parent(const CPDFObjRef& parent) {
-  if (IsTemplate() || !parent.IsDefined()) return false;
-  std::unique_ptr<CPDFObjRef> stored(new CPDFObjRef(parent));
-  if (!SetAt(Key_Parent(), stored.get())) return false;
-  stored.release();
-  return true;
+  return !IsTemplate() && parent.IsDefined() && PDFSetRef(this, Key_Parent(), parent);
 }
 
 bool CPDFPage::IsTemplate() {
@@ -171,10 +120,8 @@ bool CPDFPage::Uninherit() {
       CPDFObject* inherited = GetInherited(*key, &ref);
       if (!inherited) return false;
       std::unique_ptr<CPDFObject> copy(inherited->Clone(doc, doc));
-      if (!copy) return false;
       CPDFObjRef fresh;
-      if (!Set(doc, *key, copy.get(), ref.IsDefined(), &fresh)) return false;
-      copy.release();
+      if (!copy || !Set(doc, *key, std::move(copy), ref.IsDefined(), &fresh)) return false;
     }
     return true;
   } catch (...) {

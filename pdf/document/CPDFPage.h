@@ -2,7 +2,6 @@
 // A page (or page template) of the page tree.
 #include <cstdint>
 
-#include "pdf/object/CPDFAccessor.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFDataStruct.h"
 #include "pdf/object/CPDFDict.h"
@@ -10,6 +9,7 @@
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFObjRef.h"
 #include "pdf/object/CPDFRect.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 class CPDFStream;
 
@@ -21,16 +21,16 @@ class CPDFPage : public CPDFDocStruct, public CPDFDict {
   CPDFPage() : CPDFDocStruct(kPage) { SetStructureFlags(false, false, false); }
   ~CPDFPage() override = default;
 
-  PDF_DICT_ACCESSOR(Type, CPDFName)
-  PDF_DICT_ACCESSOR(Parent, CPDFDict)
+  PDF_ACCESSOR(Type, CPDFName)
+  PDF_ACCESSOR(Parent, CPDFDict)
   // A content stream or an array of them.
-  PDF_DICT_ACCESSOR(Contents, CPDFObject)
-  PDF_DICT_ACCESSOR(CropBox, CPDFRect)
-  PDF_DICT_ACCESSOR(Rotate, CPDFNumber)
-  PDF_DICT_ACCESSOR(Annots, CPDFArray)
-  PDF_DICT_ACCESSOR(ArtBox, CPDFRect)
-  PDF_DICT_ACCESSOR(TrimBox, CPDFRect)
-  PDF_DICT_ACCESSOR(BleedBox, CPDFRect)
+  PDF_ACCESSOR(Contents, CPDFObject)
+  PDF_ACCESSOR(CropBox, CPDFRect)
+  PDF_ACCESSOR(Rotate, CPDFNumber)
+  PDF_ACCESSOR(Annots, CPDFArray)
+  PDF_ACCESSOR(ArtBox, CPDFRect)
+  PDF_ACCESSOR(TrimBox, CPDFRect)
+  PDF_ACCESSOR(BleedBox, CPDFRect)
   PDF_CONST_NAME(Key_MediaBox, "MediaBox")
   PDF_CONST_NAME(Key_Resources, "Resources")
 
@@ -46,19 +46,21 @@ class CPDFPage : public CPDFDocStruct, public CPDFDict {
   bool Load(CPDFObjRegistry* doc, CPDFDict* source);
   CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
 
-  // MediaBox and Resources: the page's own value or else the nearest
-  // ancestor's (its reference reported); none when no node has it.
+  // Written by hand: MediaBox and Resources are inherited, so the getters
+  // answer the page's own value or else the nearest ancestor's (its
+  // reference reported); none when no node has it.
   CPDFRect* Get_MediaBox(CPDFObjRef* ref = nullptr);
   CPDFDict* Get_Resources(CPDFObjRef* ref = nullptr);
   bool Set_MediaBox(CPDFRect* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return PDFSetAs<CPDFRect>(this, GetDoc(), Key_MediaBox(), value, indirect, ref);
+    return PDFSetAs(this, GetDoc(), Key_MediaBox(), value, indirect, ref);
   }
   bool Set_Resources(CPDFDict* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return PDFSetAs<CPDFDict>(this, GetDoc(), Key_Resources(), value, indirect, ref);
+    return PDFSetAs(this, GetDoc(), Key_Resources(), value, indirect, ref);
   }
-  // Type Page or Template.
+  // Written by hand: stores the name Page or Template for the flag.
   bool Set_Type(bool isTemplate);
-  // Stores a copy of the parent reference; refused for a template.
+  // Written by hand: stores a copy of the parent reference; refused for a
+  // template.
   bool Set_Parent(const CPDFObjRef& parent);
   bool IsTemplate();
 

@@ -26,9 +26,7 @@ bool CPDFPage::AddContents(CPDFStream* stream) {
     if (contents && ref.IsDefined() && !doc->UpdateObj(ref)) return false;
     if (!contents) {
       std::unique_ptr<CPDFStream> copy = CopyOf(stream, doc);
-      if (!copy || !Set_Contents(copy.get(), true)) return false;
-      copy.release();
-      return true;
+      return copy && Set(doc, Key_Contents(), std::move(copy), true);
     }
     if (auto* single = dynamic_cast<CPDFStream*>(contents)) {
       // Built aside first, so that a failed copy leaves the page as it was.
@@ -41,9 +39,7 @@ bool CPDFPage::AddContents(CPDFStream* stream) {
       std::unique_ptr<CPDFStream> copy = CopyOf(stream, doc);
       if (!copy) return false;
       while (array->GetCount() > 0) array->Remove(doc, array->GetCount() - 1);
-      if (!array->Push_Back(doc, copy.get(), true)) return false;
-      copy.release();
-      return true;
+      return array->Push_Back(doc, std::move(copy), true);
     }
     return false;
   } catch (...) {

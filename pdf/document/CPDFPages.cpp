@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "pdf/document/CPDFPage.h"
-#include "pdf/document/CPDFPageTypes.h"
+#include "pdf/document/CPDFResDict.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFObjRegistry.h"
 
@@ -19,60 +19,54 @@ bool CPDFPages::Check(CPDFObjRegistry* doc, CPDFDict* dict) {
 
 bool CPDFPages::Create(CPDFObjRegistry* doc, const CPDFObjRef& parent) {
   SetDoc(doc);
-  std::unique_ptr<CPDFName> type(new CPDFName(Name_Pages()));
-  if (!Set_Type(type.get())) return false;
-  type.release();
+  if (!Set(doc, Key_Type(), std::make_unique<CPDFName>(Name_Pages()))) return false;
   if (parent.IsDefined() && !SetParentRef(parent)) return false;
-  std::unique_ptr<CPDFArray> kids(new CPDFArray);
-  if (!Set_Kids(kids.get())) return false;
-  kids.release();
-  std::unique_ptr<CPDFInt> count(new CPDFInt(0));
-  if (!Set_Count(count.get())) return false;
-  count.release();
-  return true;
+  return Set(doc, Key_Kids(), std::make_unique<CPDFArray>()) &&
+         Set(doc, Key_Count(), std::make_unique<CPDFInt>(0));
+}
+
+bool CPDFPages::TypeInheritable(CPDFDict* dict, CPDFObjRegistry* doc) {
+  for (const CPDFName* key :
+       {&Key_MediaBox(), &Key_CropBox(), &Key_ArtBox(), &Key_TrimBox(), &Key_BleedBox()}) {
+    if (!PDFTypeEntry<CPDFRect>(dict, doc, *key)) return false;
+  }
+  return PDFTypeEntry<CPDFResDict>(dict, doc, Key_Resources());
 }
 
 bool CPDFPages::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  SetDoc(doc);
-  return PDFLoadEntries(this, doc, source, [&] {
-    CPDFObject* count = Get(doc, Key_Count());
-    if (!count) return false;
-    if (!PDFConvertEntry<CPDFInt, CPDFNumber>(this, doc, Key_Count(), CPDFObject::kNumber,
-                                              [](CPDFInt* to, CPDFNumber* from) {
-                                                to->SetInt(from->GetInt());
-                                                return true;
-                                              })) {
-      return false;
-    }
-    return ConvertInheritable(this, doc);
+  return PDFLoadFrame(this, doc, source, [&] {
+    return PDFTypeEntry<CPDFInt>(this, doc, Key_Count(), PDFEntry::kRequired) &&
+           TypeInheritable(this, doc);
   });
 }
 
 CPDFObject* CPDFPages::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return PDFCloneStruct(this, doc, sourceDoc, "CPDFPages");
+  return PDFClone(this, doc, sourceDoc);
 }
 
 bool CPDFPages::SetParentRef(const CPDFObjRef& parent) {
-  if (!parent.IsDefined()) return false;
-  std::unique_ptr<CPDFObjRef> stored(new CPDFObjRef(parent));
-  if (!SetAt(Key_Parent(), stored.get())) return false;
-  stored.release();
-  return true;
+  return parent.IsDefined() && PDFSetRef(this, Key_Parent(), parent);
 }
 
-CPDFPages* CPDFPages::KidNode(CPDFArray* kids, int32_t index, CPDFDict* kid,
-                              const CPDFObjRef& ref) {
-  if (auto* node = dynamic_cast<CPDFPages*>(kid)) return node;
-  if (!Check(GetDoc(), kid)) return nullptr;
-  std::unique_ptr<CPDFPages> node(new CPDFPages);
-  if (!node->Load(GetDoc(), kid)) return nullptr;
-  CPDFObjRef at = ref;
-  if (!kids->SetAt(GetDoc(), index, node.get(), true, &at)) {
-    kid->Assign(GetDoc(), node.get());  // give the entries back
-    return nullptr;
-  }
-  return node.release();
+namespace {
+
+// The kid at the index as a typed T: a raw kid that passes T's check is
+// loaded into a new T and stored back under its reference (made in memory
+// or read from a file alike). None when the check, the load or the store
+// fails; the kid then keeps its content.
+template <class T>
+T* TypedKid(CPDFArray* kids, CPDFObjRegistry* doc, int32_t index, CPDFDict* kid,
+            const CPDFObjRef& ref) {
+  if (auto* typed = dynamic_cast<T*>(kid)) return typed;
+  if (!T::Check(doc, kid)) return nullptr;
+  std::unique_ptr<T> typed(new T);
+  if (!typed->Load(doc, kid)) return nullptr;
+  T* result = typed.get();
+  if (!PDFStoreTypedElement(kids, doc, index, std::move(typed), kid, ref)) return nullptr;
+  return result;
 }
+
+}  // namespace
 
 CPDFPage* CPDFPages::GetPage(int32_t index, CPDFObjRef* ref) {
   if (ref) ref->Reset();
@@ -99,24 +93,14 @@ CPDFPage* CPDFPages::FindPage(int32_t index, CPDFObjRef* ref, int32_t depth) {
     if (!type) return nullptr;
     if (type->IsEqual(CPDFPage::Name_Page())) {
       if (running == index) {
-        auto* page = dynamic_cast<CPDFPage*>(kid);
-        if (!page) {
-          if (!CPDFPage::Check(doc, kid)) return nullptr;
-          std::unique_ptr<CPDFPage> typed(new CPDFPage);
-          if (!typed->Load(doc, kid)) return nullptr;
-          CPDFObjRef at = kidRef;
-          if (!kids->SetAt(doc, i, typed.get(), true, &at)) {
-            kid->Assign(doc, typed.get());
-            return nullptr;
-          }
-          page = typed.release();
-        }
+        CPDFPage* page = TypedKid<CPDFPage>(kids, doc, i, kid, kidRef);
+        if (!page) return nullptr;
         if (ref) *ref = kidRef;
         return page;
       }
       ++running;
     } else if (type->IsEqual(Name_Pages())) {
-      CPDFPages* node = KidNode(kids, i, kid, kidRef);
+      CPDFPages* node = TypedKid<CPDFPages>(kids, doc, i, kid, kidRef);
       if (!node) return nullptr;
       CPDFNumber* kidCount = node->Get_Count();
       if (!kidCount || kidCount->GetInt() < 0) return nullptr;
@@ -160,7 +144,7 @@ bool CPDFPages::Insert(int32_t position, CPDFPage* page, const CPDFObjRef& node,
     const CPDFName* type = TypeOf(doc, kid);
     if (!type) return false;
     if (type->IsEqual(Name_Pages())) {
-      CPDFPages* child = KidNode(kids, i, kid, kidRef);
+      CPDFPages* child = TypedKid<CPDFPages>(kids, doc, i, kid, kidRef);
       if (!child) return false;
       CPDFNumber* childCount = child->Get_Count();
       if (!childCount) return false;

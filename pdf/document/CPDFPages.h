@@ -3,7 +3,6 @@
 // pages below it) and the attributes its pages inherit.
 #include <cstdint>
 
-#include "pdf/object/CPDFAccessor.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFDataStruct.h"
 #include "pdf/object/CPDFDict.h"
@@ -11,6 +10,7 @@
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFObjRef.h"
 #include "pdf/object/CPDFRect.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 class CPDFPage;
 
@@ -24,16 +24,16 @@ class CPDFPages : public CPDFDocStruct, public CPDFDict {
   CPDFPages() : CPDFDocStruct(kPages) { SetStructureFlags(false, false, false); }
   ~CPDFPages() override = default;
 
-  PDF_DICT_ACCESSOR(Type, CPDFName)
-  PDF_DICT_ACCESSOR(Parent, CPDFDict)
-  PDF_DICT_ACCESSOR(Kids, CPDFArray)
-  PDF_DICT_ACCESSOR(Count, CPDFNumber)
-  PDF_DICT_ACCESSOR(MediaBox, CPDFRect)
-  PDF_DICT_ACCESSOR(Resources, CPDFDict)
-  PDF_DICT_ACCESSOR(CropBox, CPDFRect)
-  PDF_DICT_ACCESSOR(ArtBox, CPDFRect)
-  PDF_DICT_ACCESSOR(TrimBox, CPDFRect)
-  PDF_DICT_ACCESSOR(BleedBox, CPDFRect)
+  PDF_ACCESSOR(Type, CPDFName)
+  PDF_ACCESSOR(Parent, CPDFDict)
+  PDF_ACCESSOR(Kids, CPDFArray)
+  PDF_ACCESSOR(Count, CPDFNumber)
+  PDF_ACCESSOR(MediaBox, CPDFRect)
+  PDF_ACCESSOR(Resources, CPDFDict)
+  PDF_ACCESSOR(CropBox, CPDFRect)
+  PDF_ACCESSOR(ArtBox, CPDFRect)
+  PDF_ACCESSOR(TrimBox, CPDFRect)
+  PDF_ACCESSOR(BleedBox, CPDFRect)
 
   // Type Pages, Kids and Count.
   static bool Check(CPDFObjRegistry* doc, CPDFDict* dict);
@@ -60,12 +60,14 @@ class CPDFPages : public CPDFDocStruct, public CPDFDict {
 
   // The Type name of a kid dictionary, or none.
   static const CPDFName* TypeOf(CPDFObjRegistry* doc, CPDFDict* dict);
+  // The step of a Load that nodes and pages share: MediaBox, CropBox,
+  // ArtBox, TrimBox and BleedBox read from a file become rectangles,
+  // Resources a resource dictionary. False when a typed value cannot be
+  // loaded or stored.
+  static bool TypeInheritable(CPDFDict* dict, CPDFObjRegistry* doc);
 
  private:
   CPDFPage* FindPage(int32_t index, CPDFObjRef* ref, int32_t depth);
   bool Insert(int32_t position, CPDFPage* page, const CPDFObjRef& node, CPDFObjRef* ref,
               int32_t depth);
-  // The kid at the index as a typed node, converting a raw one and storing
-  // it back under its reference.
-  CPDFPages* KidNode(CPDFArray* kids, int32_t index, CPDFDict* kid, const CPDFObjRef& ref);
 };

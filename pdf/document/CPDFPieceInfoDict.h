@@ -4,6 +4,7 @@
 // dictionary.
 #include "pdf/object/CPDFDataStruct.h"
 #include "pdf/object/CPDFDict.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 class CPDFPieceInfoDict : public CPDFDataStruct, public CPDFDict {
  public:

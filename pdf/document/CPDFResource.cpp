@@ -1,8 +1,6 @@
 #include "pdf/document/CPDFResource.h"
 
-#include <memory>
-
-#include "pdf/object/CPDFException.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 namespace {
 
@@ -26,8 +24,8 @@ void CPDFResource::MakeName(int32_t n, CPDFName& out) {
 
 const CPDFName& CPDFResource::CategoryName(uint32_t category) {
   // Built on first use, one name per category.
-  static const CPDFName names[] = {"ColorSpace", "XObject",  "ExtGState",  "Font",
-                                   "Pattern",    "ProcSet",  "Properties", "Shading"};
+  static const CPDFName names[] = {"ColorSpace", "XObject", "ExtGState",  "Font",
+                                   "Pattern",    "ProcSet", "Properties", "Shading"};
   for (size_t i = 0; i < sizeof kCategories / sizeof kCategories[0]; ++i) {
     if (kCategories[i].bit == category) return names[i];
   }
@@ -54,16 +52,11 @@ bool CPDFProcSet::Load(CPDFObjRegistry* doc, CPDFName* source) {
   return TempString::Assign(*source);
 }
 
-CPDFProcSet* CPDFProcSet::Clone(CPDFObjRegistry* doc, CPDFObjRegistry*) {
-  try {
-    std::unique_ptr<CPDFProcSet> copy(new CPDFProcSet);
+CPDFProcSet* CPDFProcSet::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+  return PDFClone(this, doc, sourceDoc, [&](CPDFProcSet* copy) {
     copy->SetDoc(doc);
-    if (!copy->TempString::Assign(*this)) return nullptr;
-    return copy.release();
-  } catch (...) {
-    CPDFException::Absorb(nullptr, "CPDFProcSet", "Clone");
-    return nullptr;
-  }
+    return copy->TempString::Assign(*this);
+  });
 }
 
 bool CopyResource(CPDFResource* source, CPDFResource* dest, CPDFObjRegistry* doc,

@@ -1,7 +1,8 @@
 #include "pdf/document/CPDFSepInfoDict.h"
 
+#include <memory>
+
 #include "pdf/document/CPDFColorSpace.h"
-#include "pdf/document/CPDFTypedEntries.h"
 #include "pdf/object/CPDFNull.h"
 
 bool CPDFSepInfoDict::Check(CPDFObjRegistry* doc, CPDFObject* object) {
@@ -13,13 +14,10 @@ bool CPDFSepInfoDict::Check(CPDFObjRegistry* doc, CPDFObject* object) {
 }
 
 bool CPDFSepInfoDict::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  SetDoc(doc);
-  return PDFLoadEntries(this, doc, source, [&] {
-    return PDFConvertByFactory<CPDFColorSpace>(
-        this, doc, Key_ColorSpace(), kArray, [doc](CPDFObject* raw) {
-          return CPDFColorSpace::CreateColorSpace(
-              doc, raw, CPDFColorSpace::kSeparation | CPDFColorSpace::kDeviceN);
-        });
+  return PDFLoadFrame(this, doc, source, [&] {
+    return PDFTypeEntry(this, doc, Key_ColorSpace(), kArray,
+                        PDFFactory(&CPDFColorSpace::CreateColorSpace, doc,
+                                   CPDFColorSpace::kSeparation | CPDFColorSpace::kDeviceN));
   });
 }
 
@@ -28,25 +26,13 @@ bool CPDFSepInfoDict::Duplicate(CPDFSepInfoDict* dest, CPDFObjRegistry* doc,
   if (!dest) return false;
   CPDFStructBase::Duplicate(dest, doc, sourceDoc);
   // A placeholder keeps the copy without overwrite from taking Pages along.
-  auto* placeholder = new CPDFNull;
-  if (!dest->Set(doc, Key_Pages(), placeholder)) {
-    delete placeholder;
-    return false;
-  }
+  if (!dest->Set(doc, Key_Pages(), std::make_unique<CPDFNull>())) return false;
   if (!CPDFDict::Duplicate(dest, doc, sourceDoc, false)) return false;
   dest->Remove(doc, Key_Pages());
   return true;
 }
 
 CPDFObject* CPDFSepInfoDict::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return PDFCloneWith<CPDFSepInfoDict>(
-      [&](CPDFSepInfoDict* copy) { return Duplicate(copy, doc, sourceDoc); });
-}
-
-CPDFColorSpace* CPDFSepInfoDict::Get_ColorSpace(CPDFObjRef* ref) {
-  return PDFGetAs<CPDFColorSpace>(this, GetDoc(), Key_ColorSpace(), ref);
-}
-
-bool CPDFSepInfoDict::Set_ColorSpace(CPDFColorSpace* value, bool indirect, CPDFObjRef* ref) {
-  return PDFSetAs(this, GetDoc(), Key_ColorSpace(), value, indirect, ref);
+  return PDFClone(this, doc, sourceDoc,
+                  [&](CPDFSepInfoDict* copy) { return Duplicate(copy, doc, sourceDoc); });
 }

@@ -2,12 +2,10 @@
 // The separation information of a page that is one colour separation of a
 // document: the pages of all its separations, the colorant of this one and
 // its colour space.
-#include "pdf/object/CPDFAccessor.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFDataStruct.h"
 #include "pdf/object/CPDFDict.h"
-
-class CPDFColorSpace;
+#include "pdf/object/CPDFTypedStruct.h"
 
 class CPDFSepInfoDict : public CPDFDocStruct, public CPDFDict {
  public:
@@ -26,9 +24,9 @@ class CPDFSepInfoDict : public CPDFDocStruct, public CPDFDict {
   CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
   bool Duplicate(CPDFSepInfoDict* dest, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) const;
 
-  CPDFColorSpace* Get_ColorSpace(CPDFObjRef* ref = nullptr);
-  bool Set_ColorSpace(CPDFColorSpace* value, bool indirect = false, CPDFObjRef* ref = nullptr);
-  PDF_DICT_ACCESSOR(Pages, CPDFArray)
-  PDF_DICT_ACCESSOR(DeviceColorant, CPDFObject)
-  PDF_CONST_NAME(Key_ColorSpace, "ColorSpace")
+  PDF_ACCESSOR(Pages, CPDFArray)
+  // A name or a string.
+  PDF_ACCESSOR(DeviceColorant, CPDFObject)
+  // A name or a colour space.
+  PDF_ACCESSOR(ColorSpace, CPDFObject)
 };

@@ -16,43 +16,32 @@ bool CPDFTrailer::Create(CPDFObjRegistry* doc, const CPDFTrailer* previous) {
   try {
     if (owner->IsFDF()) {
       std::unique_ptr<CPDFFDFCatalog> root(new CPDFFDFCatalog);
-      if (!root->Create(doc)) return false;
-      if (!Set_Root(root.get(), true)) return false;
-      root.release();
-      return true;
+      return root->Create(doc) && Set(doc, Key_Root(), std::move(root), true);
     }
     if (previous) {
       for (Iterator it = previous->Begin(); !it.IsEnd(); it.Next()) {
         CPDFAtom* atom = *it.GetValue();
         if (!atom) continue;
-        std::unique_ptr<CPDFAtom> copy;
+        bool copied = false;
         if (atom->GetKind() == CPDFAtom::kIndirectReference) {
-          copy.reset(new CPDFObjRef(*static_cast<CPDFObjRef*>(atom)));
+          copied = PDFSetRef(this, *it.GetKey(), *static_cast<CPDFObjRef*>(atom));
         } else if (auto* object = dynamic_cast<CPDFObject*>(atom)) {
-          copy.reset(object->Clone(doc, doc));
+          copied = Set(doc, *it.GetKey(), std::unique_ptr<CPDFObject>(object->Clone(doc, doc)));
         }
-        if (!copy || !SetAt(*it.GetKey(), copy.get())) {
+        if (!copied) {
           RemoveAll();
           return false;
         }
-        copy.release();
       }
-      std::unique_ptr<CPDFInt> prev(new CPDFInt(previous->GetStartXRef()));
-      if (!Set_Prev(prev.get())) {
+      if (!Set(doc, Key_Prev(), std::make_unique<CPDFInt>(previous->GetStartXRef()))) {
         RemoveAll();
         return false;
       }
-      prev.release();
       return true;
     }
-    std::unique_ptr<CPDFInt> size(new CPDFInt(1));
-    if (!Set_Size(size.get())) return false;
-    size.release();
+    if (!Set(doc, Key_Size(), std::make_unique<CPDFInt>(1))) return false;
     std::unique_ptr<CPDFCatalog> catalog(new CPDFCatalog);
-    if (!catalog->Create(doc)) return false;
-    if (!Set_Root(catalog.get(), true)) return false;
-    catalog.release();
-    return true;
+    return catalog->Create(doc) && Set(doc, Key_Root(), std::move(catalog), true);
   } catch (...) {
     return CPDFException::Absorb(nullptr, "CPDFTrailer", "Create");
   }

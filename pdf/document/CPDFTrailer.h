@@ -4,10 +4,10 @@
 // offset of the revision's cross-reference table.
 #include <cstdint>
 
-#include "pdf/object/CPDFAccessor.h"
 #include "pdf/object/CPDFDataStruct.h"
 #include "pdf/object/CPDFDict.h"
 #include "pdf/object/CPDFNumber.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 class CPDFTrailer : public CPDFFileStruct, public CPDFDict {
  public:
@@ -16,12 +16,12 @@ class CPDFTrailer : public CPDFFileStruct, public CPDFDict {
 
   using CPDFFileStruct::GetDoc;
 
-  PDF_DICT_ACCESSOR(Size, CPDFNumber)
-  PDF_DICT_ACCESSOR(Prev, CPDFNumber)
+  PDF_ACCESSOR(Size, CPDFNumber)
+  PDF_ACCESSOR(Prev, CPDFNumber)
   // The catalog of a PDF, the FDF catalog of an FDF.
-  PDF_DICT_ACCESSOR(Root, CPDFDict)
-  PDF_DICT_ACCESSOR(Info, CPDFDict)
-  PDF_DICT_ACCESSOR(Encrypt, CPDFDict)
+  PDF_ACCESSOR(Root, CPDFDict)
+  PDF_ACCESSOR(Info, CPDFDict)
+  PDF_ACCESSOR(Encrypt, CPDFDict)
 
   // For an FDF: a new FDF catalog as Root, nothing else. For a PDF with a
   // previous trailer: its keys (references as references to the same

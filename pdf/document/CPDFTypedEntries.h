@@ -6,7 +6,6 @@
 // or of another type stay as they are.
 #include <cstdint>
 
-#include "pdf/document/CPDFPageTypes.h"
 #include "pdf/object/CPDFAccessor.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFDataStruct.h"
@@ -16,6 +15,21 @@
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFStream.h"
 #include "pdf/object/CPDFString.h"
+
+// Converts the raw value under the key into T (through T::Check and
+// T::Load) when it was read from a file and has a type of the mask. A value
+// that fails the check stays as read (true); false only when a value that
+// passed the check could not be loaded or stored.
+template <class T, class Source>
+bool PDFConvertChecked(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key,
+                       int32_t mask) {
+  CPDFObject* value = dict->Get(doc, key);
+  if (!value || !value->IsLoaded() || !value->IsType(mask)) return true;
+  auto* source = dynamic_cast<Source*>(value);
+  if (!source || !T::Check(doc, source)) return true;
+  return PDFConvertEntry<T, Source>(dict, doc, key, mask,
+                                    [doc](T* typed, Source* raw) { return typed->Load(doc, raw); });
+}
 
 // The entry under the key. True when there was nothing to convert or the
 // conversion succeeded.

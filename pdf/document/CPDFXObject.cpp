@@ -23,9 +23,7 @@ bool CPDFXObject::Create(CPDFObjRegistry* doc) {
 }
 
 bool CPDFXObject::Load(CPDFObjRegistry* doc, CPDFStream* source) {
-  if (!source) return false;
-  SetDoc(doc);
-  return CPDFStream::Assign(doc, source);
+  return PDFLoadFrame(this, doc, source);
 }
 
 bool CPDFXObject::Duplicate(CPDFXObject* dest, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc,
@@ -35,16 +33,9 @@ bool CPDFXObject::Duplicate(CPDFXObject* dest, CPDFObjRegistry* doc, CPDFObjRegi
   return CPDFStream::Duplicate(dest, doc, sourceDoc, overwrite);
 }
 
-bool CPDFXObject::StoreNew(const CPDFName& key, CPDFObject* value) {
-  std::unique_ptr<CPDFObject> owned(value);
-  if (!owned || !CPDFDict::Set(GetDoc(), key, owned.get())) return false;
-  owned.release();
-  return true;
-}
-
 bool CPDFXObject::Set_Type() {
   try {
-    return StoreNew(Key_Type(), new CPDFName(TypeName()));
+    return CPDFDict::Set(GetDoc(), Key_Type(), std::make_unique<CPDFName>(TypeName()));
   } catch (...) {
     return CPDFException::Absorb(nullptr, "CPDFXObject", "Set_Type");
   }

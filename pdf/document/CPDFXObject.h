@@ -6,6 +6,7 @@
 
 #include "pdf/document/CPDFResource.h"
 #include "pdf/object/CPDFStream.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 class CPDFXObject : public CPDFResource, public CPDFStream {
  public:
@@ -25,7 +26,8 @@ class CPDFXObject : public CPDFResource, public CPDFStream {
   // Copies document, dictionary and data into the destination.
   bool Duplicate(CPDFXObject* dest, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc,
                  bool overwrite) const;
-  // Stores the name XObject under Type (replacing any value).
+  // Stores the name XObject under Type (replacing any value): a setter
+  // without an argument, the value is the family's constant.
   bool Set_Type();
 
   // The family factory: the first member whose bit is in the mask and whose
@@ -40,9 +42,6 @@ class CPDFXObject : public CPDFResource, public CPDFStream {
   PDF_CONST_NAME(TypeName, "XObject")
 
  protected:
-  // Stores a new direct value under the key; deletes it when that fails.
-  bool StoreNew(const CPDFName& key, CPDFObject* value);
-
   CPDFXObject(int32_t subtype, const char* subtypeName)
       : CPDFResource(kXObject), subtype_(subtype), subtypeName_(subtypeName) {}
 

@@ -11,6 +11,12 @@
 // and offsets in the library are 32-bit signed values.
 inline constexpr uint64_t kMaxImageDataSize = 0x7FFFFFFF;
 
+// The most decoded bytes a reader holds at once besides the image data: the
+// readers decode straight into the image data, or one row or one tile at a
+// time, so that an image costs memory once whatever its compression; a tile
+// or row larger than this is refused.
+inline constexpr uint64_t kImageDecodeBudget = uint64_t{64} << 20;
+
 enum class ImageColour {
   ImageMask,   // /ImageMask true, no colour space (1 bit per component)
   DeviceGray,  // /ColorSpace /DeviceGray
@@ -37,6 +43,10 @@ struct ImageDescription {
   // True: the data are the JPEG file itself and the stream's /Filter is
   // /DCTDecode. False: the data are uncompressed samples, no filter.
   bool dctEncoded = false;
+  // DCT data only: three components stored as red, green, blue rather than
+  // YCbCr, which PDF readers assume unless /DecodeParms << /ColorTransform 0 >>
+  // says otherwise.
+  bool rgbWithoutTransform = false;
 
   // The image's size in points; the importer scales the identity matrix by
   // these two values.

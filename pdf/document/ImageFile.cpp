@@ -1,19 +1,38 @@
 #include "pdf/document/ImageFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 
-ImageFile::ImageFile(const char* path) {
-  if (path == nullptr) return;
-  file_.reset(std::fopen(path, "rb"));
-  if (!file_) return;
+int ImageFile::OpenRegular(const char* path, uint64_t* size) {
+  if (path == nullptr) return -1;
+  // Without O_NONBLOCK, opening a FIFO waits for a writer that may never
+  // come; the type is known only once the file is open.
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return -1;
   struct stat info;
-  if (fstat(fileno(file_.get()), &info) != 0 || info.st_size < 0) {
-    file_.reset();
-    return;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
+    ::close(fd);
+    return -1;
   }
-  size_ = static_cast<uint64_t>(info.st_size);
+  // Reads of a regular file never wait anyway; the flag goes so that nothing
+  // later mistakes it for a non-blocking stream.
+  const int flags = fcntl(fd, F_GETFL);
+  if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  if (size != nullptr) *size = static_cast<uint64_t>(info.st_size);
+  return fd;
+}
+
+ImageFile::ImageFile(const char* path) {
+  const int fd = OpenRegular(path, &size_);
+  if (fd < 0) return;
+  file_.reset(fdopen(fd, "rb"));
+  if (!file_) ::close(fd);
 }
 
 bool ImageFile::StartsWith(const char* path, const char* const* signatures, size_t count) {

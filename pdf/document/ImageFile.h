@@ -1,7 +1,9 @@
 #pragma once
 // The file steps the image readers share: opening an image file for binary
 // reading with its size, reading its first bytes for the format probes, and
-// reporting a reason for a refusal.
+// reporting a reason for a refusal. Every reader opens its file here, so
+// only regular files are ever read: a FIFO, a device or a folder is refused
+// at once instead of blocking or reading without end.
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -10,6 +12,7 @@
 class ImageFile {
  public:
   // Opens the file for reading ("rb") and learns its size; IsOpen() tells.
+  // A path that does not name a regular file is not opened.
   explicit ImageFile(const char* path);
   bool IsOpen() const { return file_ != nullptr; }
   FILE* Get() const { return file_.get(); }
@@ -18,6 +21,12 @@ class ImageFile {
   // True when the file starts with the two bytes of one of the signatures
   // (each two bytes long); a missing or shorter file matches none.
   static bool StartsWith(const char* path, const char* const* signatures, size_t count);
+
+  // Opens a regular file read-only without ever waiting (a FIFO is opened
+  // non-blocking and refused once its type is known) and learns its size.
+  // The descriptor, or -1 when the file cannot be opened or is not a
+  // regular file; the caller closes it.
+  static int OpenRegular(const char* path, uint64_t* size);
 
  private:
   struct Closer {

@@ -20,9 +20,9 @@ namespace {
 
 bool Fail(std::string* error, const std::string& text) { return ImageReadFail(error, text); }
 
-// APP13 markers are saved with at most this many data bytes; a marker
-// qualifies only when it fills them.
-constexpr unsigned kApp13Limit = 168;
+// APP13 markers are saved whole (a marker segment holds at most 65533 data
+// bytes); Photoshop puts captions and keywords before the resolution.
+constexpr unsigned kApp13Limit = 65533;
 
 // What the header says, gathered by a function that holds plain data only
 // (libjpeg errors jump back into it).
@@ -37,31 +37,148 @@ struct Header {
   uint8_t densityUnit;
   uint16_t xDensity;
   uint16_t yDensity;
-  // Resolution from the first APP13 marker when it qualifies (0: none).
-  uint16_t app13X;
-  uint16_t app13Y;
+  // Resolution in dots per inch from the first APP13 marker (0: none).
+  double app13X;
+  double app13Y;
 };
 
 uint16_t BE16(const JOCTET* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
-
-// Reads the resolution record of a "Photoshop 3.0" marker. The byte at 19 is
-// the low byte of the first resource's id and tells where the ResolutionInfo
-// values lie: first (0xED), after a 120-byte 0x03E9 record (0xE9) or after a
-// 38-byte IPTC record (0x04). Each value's integer part is a big-endian
-// 16-bit number; the horizontal and vertical values lie 8 bytes apart.
-void ReadApp13(const jpeg_saved_marker_ptr marker, Header* header) {
-  if (marker->data_length < kApp13Limit) return;
-  if (std::memcmp(marker->data, "Photoshop 3.0", 13) != 0) return;
-  unsigned x;
-  switch (marker->data[19]) {
-    case 0xED: x = 26; break;
-    case 0xE9: x = 158; break;
-    case 0x04: x = 76; break;
-    default: return;  // unknown layout: no resolution from here
-  }
-  header->app13X = BE16(marker->data + x);
-  header->app13Y = BE16(marker->data + x + 8);
+uint32_t BE32(const JOCTET* p) {
+  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+         (static_cast<uint32_t>(p[2]) << 8) | p[3];
 }
+
+// Reads the resolution of a "Photoshop 3.0" marker: its image resources are
+// walked to ResolutionInfo (0x03ED), whose horizontal and vertical values,
+// 16.16 fixed-point pixels per inch, lie at 0 and 8 of its data (the unit
+// fields that follow each name only the unit shown to the user). Each
+// resource is "8BIM", a 16-bit id, a name (length byte and text, padded to
+// an even length), a 32-bit data length and the data, padded to an even
+// length. A marker without that resource, or one cut inside it, gives no
+// resolution.
+void ReadApp13(const jpeg_saved_marker_ptr marker, Header* header) {
+  static const char kSignature[] = "Photoshop 3.0";  // with its NUL: 14 bytes
+  const JOCTET* data = marker->data;
+  const size_t length = marker->data_length;
+  if (length < sizeof kSignature || std::memcmp(data, kSignature, sizeof kSignature) != 0) return;
+  size_t pos = sizeof kSignature;
+  while (length - pos >= 12 && std::memcmp(data + pos, "8BIM", 4) == 0) {
+    const uint16_t id = BE16(data + pos + 4);
+    const size_t nameBytes = (static_cast<size_t>(data[pos + 6]) + 2) & ~static_cast<size_t>(1);
+    if (length - pos - 6 < nameBytes + 4) return;
+    pos += 6 + nameBytes;
+    const uint32_t size = BE32(data + pos);
+    pos += 4;
+    if (size > length - pos) return;
+    if (id == 0x03ED) {
+      if (size < 16) return;
+      header->app13X = BE32(data + pos) / 65536.0;
+      header->app13Y = BE32(data + pos + 8) / 65536.0;
+      return;
+    }
+    pos += size;
+    if (size % 2 != 0 && pos < length) ++pos;
+  }
+}
+
+// Checks the marker structure of a JPEG file fed to it in pieces: every
+// marker segment lies inside the file, at least one scan (SOS) comes, and
+// an EOI marker ends the entropy-coded data. Bytes after the EOI are not
+// looked at. Bytes outside segments are passed over up to the next marker,
+// as decoders do. A linear scan: the entropy-coded data are searched for
+// FF bytes only.
+class MarkerWalk {
+ public:
+  void Feed(const uint8_t* data, size_t size) {
+    const uint8_t* p = data;
+    const uint8_t* end = data + size;
+    while (p < end && state_ != State::kDone && state_ != State::kFailed) {
+      switch (state_) {
+        case State::kStart0:
+          state_ = *p++ == 0xFF ? State::kStart1 : State::kFailed;
+          break;
+        case State::kStart1:
+          state_ = *p++ == 0xD8 ? State::kSeek : State::kFailed;
+          break;
+        case State::kSeek: {
+          const void* ff = std::memchr(p, 0xFF, static_cast<size_t>(end - p));
+          if (ff == nullptr) {
+            p = end;
+          } else {
+            p = static_cast<const uint8_t*>(ff) + 1;
+            state_ = State::kCode;
+          }
+          break;
+        }
+        case State::kCode: {
+          const uint8_t code = *p++;
+          if (code == 0xFF) break;  // fill byte
+          if (code == 0x00 || code == 0x01 || (code >= 0xD0 && code <= 0xD7)) {
+            state_ = State::kSeek;  // stuffed byte, TEM, restart marker
+          } else if (code == 0xD8) {
+            Fail("a second start of image");
+          } else if (code == 0xD9) {
+            if (scans_ == 0) {
+              Fail("no scan before the end of image");
+            } else {
+              state_ = State::kDone;
+            }
+          } else {
+            if (code == 0xDA) ++scans_;
+            state_ = State::kLength0;
+          }
+          break;
+        }
+        case State::kLength0:
+          remaining_ = static_cast<uint32_t>(*p++) << 8;
+          state_ = State::kLength1;
+          break;
+        case State::kLength1:
+          remaining_ |= *p++;
+          if (remaining_ < 2) {
+            Fail("bad marker segment length");
+          } else {
+            remaining_ -= 2;
+            state_ = remaining_ == 0 ? State::kSeek : State::kSkip;
+          }
+          break;
+        case State::kSkip: {
+          const uint32_t n = static_cast<uint32_t>(std::min<size_t>(remaining_, static_cast<size_t>(end - p)));
+          p += n;
+          remaining_ -= n;
+          if (remaining_ == 0) state_ = State::kSeek;
+          break;
+        }
+        default:
+          break;
+      }
+    }
+  }
+  bool Failed() const { return state_ == State::kFailed; }
+  // The verdict once the whole file has been fed: nullptr when the structure
+  // is sound, else the reason.
+  const char* Problem() const {
+    switch (state_) {
+      case State::kDone: return nullptr;
+      case State::kFailed: return problem_;
+      case State::kLength0:
+      case State::kLength1:
+      case State::kSkip: return "marker segment cut short";
+      default: return scans_ == 0 ? "no scan in the file" : "scan data cut short (no end of image)";
+    }
+  }
+
+ private:
+  enum class State { kStart0, kStart1, kSeek, kCode, kLength0, kLength1, kSkip, kDone, kFailed };
+  void Fail(const char* why) {
+    state_ = State::kFailed;
+    problem_ = why;
+  }
+  State state_ = State::kStart0;
+  uint32_t remaining_ = 0;
+  uint32_t scans_ = 0;
+  const char* problem_ = nullptr;
+};
 
 bool ReadHeader(FILE* file, Header* header, char* message) {
   jpeg_decompress_struct info;
@@ -91,8 +208,8 @@ bool ReadHeader(FILE* file, Header* header, char* message) {
   header->densityUnit = info.density_unit;
   header->xDensity = info.X_density;
   header->yDensity = info.Y_density;
-  header->app13X = 0;
-  header->app13Y = 0;
+  header->app13X = 0.0;
+  header->app13Y = 0.0;
   // The first APP13 marker decides, whether it qualifies or not.
   for (jpeg_saved_marker_ptr marker = info.marker_list; marker != nullptr; marker = marker->next) {
     if (marker->marker != JPEG_APP0 + 13) continue;
@@ -107,10 +224,10 @@ bool ReadHeader(FILE* file, Header* header, char* message) {
 // has one, else the JFIF density (dots per inch or per centimetre), else one
 // pixel per point. Double arithmetic with single-precision constants, rounded
 // once.
-float AxisPoints(uint32_t pixels, uint16_t app13, uint8_t unit, uint16_t density) {
+float AxisPoints(uint32_t pixels, double app13, uint8_t unit, uint16_t density) {
   const double p = static_cast<double>(pixels);
   const double points = static_cast<double>(72.0f);
-  if (app13 > 0) return static_cast<float>(p / static_cast<double>(static_cast<float>(app13)) * points);
+  if (app13 > 0.0) return static_cast<float>(p / app13 * points);
   if (density > 0 && unit == 1) return static_cast<float>(p / static_cast<double>(density) * points);
   if (density > 0 && unit == 2) {
     return static_cast<float>(p / (static_cast<double>(density) * static_cast<double>(2.54f)) * points);
@@ -159,16 +276,33 @@ bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& descripti
     result.widthPoints = AxisPoints(header.width, header.app13X, header.densityUnit, header.xDensity);
     result.heightPoints = AxisPoints(header.height, header.app13Y, header.densityUnit, header.yDensity);
 
-    // The whole file, unchanged, is the image data.
+    // Three components that libjpeg takes as RGB without an Adobe marker
+    // (component ids 'R', 'G', 'B') must not be converted from YCbCr, which
+    // a PDF reader does to three-component data unless told otherwise.
+    result.rgbWithoutTransform = header.fileSpace == JCS_RGB && !header.adobeMarker;
+
+    if (!sink.WantsData()) {
+      result.dataSize = fileSize;
+      description = std::move(result);
+      return true;
+    }
+
+    // The whole file, unchanged, is the image data; its marker structure is
+    // checked on the way, so that a file cut short is refused.
     if (fseeko(file.Get(), 0, SEEK_SET) != 0) return Fail(error, "cannot read the file");
     std::vector<uint8_t> block(65536);
+    sink.Expect(static_cast<size_t>(fileSize));
+    MarkerWalk walk;
     uint64_t copied = 0;
     while (copied < fileSize) {
       const size_t want = static_cast<size_t>(std::min<uint64_t>(block.size(), fileSize - copied));
       if (std::fread(block.data(), 1, want, file.Get()) != want) return Fail(error, "cannot read the file");
+      walk.Feed(block.data(), want);
+      if (walk.Failed()) break;
       if (!sink.Put(block.data(), want)) return Fail(error, "out of memory for the image data");
       copied += want;
     }
+    if (const char* problem = walk.Problem()) return Fail(error, problem);
     result.dataSize = fileSize;
     description = std::move(result);
     return true;

@@ -2,8 +2,8 @@
 
 #include "pdf/document/ImageFile.h"
 
-#include <sys/stat.h>
 #include <tiffio.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -38,6 +38,24 @@ float AxisPoints(uint32_t pixels, bool hasResolution, float resolution, uint16_t
     return static_cast<float>(p / (r * static_cast<double>(2.54f)) * static_cast<double>(72.0f));
   }
   return static_cast<float>(pixels);
+}
+
+// The lookup table of a colour map of n entries: red, green, blue per entry.
+// The map holds 16-bit values, of which the high byte is kept; many writers
+// store 8-bit values instead, which would all become 0, so a map whose
+// entries are all below 256 is taken as 8-bit.
+std::vector<uint8_t> PaletteBytes(const uint16_t* red, const uint16_t* green, const uint16_t* blue, int n) {
+  const uint16_t* maps[3] = {red, green, blue};
+  bool eightBit = true;
+  for (const uint16_t* map : maps) {
+    for (int i = 0; i < n && eightBit; ++i) eightBit = map[i] < 256;
+  }
+  const int shift = eightBit ? 0 : 8;
+  std::vector<uint8_t> palette(static_cast<size_t>(n) * 3);
+  for (int i = 0; i < n; ++i) {
+    for (int c = 0; c < 3; ++c) palette[3 * static_cast<size_t>(i) + c] = static_cast<uint8_t>(maps[c][i] >> shift);
+  }
+  return palette;
 }
 
 // How the samples of one decoded piece become output samples.
@@ -103,7 +121,8 @@ bool Check(const TIFFErrorCapture& capture, std::string* error, const char* what
   return Fail(error, std::string(what) + ": " + capture.Text());
 }
 
-// Strips that are already rows in PDF order: stored as decoded.
+// Strips that are already rows in PDF order: each is decoded straight into
+// the image data, where the previous one ended.
 bool ReadDirectStrips(TIFF* tiff, const TIFFErrorCapture& capture, ByteSink& sink, uint64_t& written,
                       std::string* error) {
   const uint64_t count = TIFFNumberOfStrips(tiff);
@@ -114,63 +133,48 @@ bool ReadDirectStrips(TIFF* tiff, const TIFFErrorCapture& capture, ByteSink& sin
   if (static_cast<uint64_t>(size) > kMaxImageDataSize || total > kMaxImageDataSize) {
     return Fail(error, "image too large");
   }
-  std::vector<uint8_t> buffer(static_cast<size_t>(size));
-  written = 0;
+  // The data are sized to count x size; what the strips do not fill stays zero.
+  uint8_t* data = sink.PutZeros(static_cast<size_t>(total));
+  if (data == nullptr) return Fail(error, "out of memory for the image data");
+  uint64_t position = 0;
   for (uint64_t strip = 0; strip < count; ++strip) {
-    const tmsize_t n = TIFFReadEncodedStrip(tiff, static_cast<uint32_t>(strip), buffer.data(), size);
+    const tmsize_t n = TIFFReadEncodedStrip(tiff, static_cast<uint32_t>(strip), data + position, size);
     if (n < 0) return Fail(error, "cannot decode strip" + (capture.HasError() ? ": " + capture.Text() : ""));
     if (!Check(capture, error, "strip")) return false;
-    if (!sink.Put(buffer.data(), static_cast<size_t>(n))) return Fail(error, "out of memory for the image data");
-    written += static_cast<uint64_t>(n);
+    position += static_cast<uint64_t>(std::min(n, size));
   }
-  // The data are sized to count x size; what the strips did not fill is zero.
-  std::fill(buffer.begin(), buffer.end(), 0);
-  while (written < total) {
-    const size_t n = static_cast<size_t>(std::min<uint64_t>(buffer.size(), total - written));
-    if (!sink.Put(buffer.data(), n)) return Fail(error, "out of memory for the image data");
-    written += n;
-  }
+  written = total;
   return true;
 }
 
-// Strips of planar images, or with samples to convert: assembled row by row.
+// Strips of planar images, or with samples to convert: decoded one row at a
+// time (one plane after another) into the image's rows.
 bool ReadStripRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout, uint32_t length,
-                   ByteSink& sink, std::string* error) {
-  uint32_t rowsPerStrip = 0;
-  TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
-  rowsPerStrip = std::clamp<uint32_t>(rowsPerStrip, 1, length);
-  const tmsize_t size = TIFFStripSize(tiff);
-  if (!Check(capture, error, "strip size")) return false;
-  const uint64_t rowBytes = PieceRowBytes(layout, layout.width);
-  if (size <= 0 || static_cast<uint64_t>(size) > kMaxImageDataSize) return Fail(error, "bad strip layout");
+                   uint8_t* image, std::string* error) {
+  const tmsize_t size = TIFFScanlineSize(tiff);
+  if (!Check(capture, error, "row size")) return false;
+  if (size <= 0 || static_cast<uint64_t>(size) < PieceRowBytes(layout, layout.width)) {
+    return Fail(error, "bad strip layout");
+  }
+  if (static_cast<uint64_t>(size) > kImageDecodeBudget) return Fail(error, "row too large");
+  std::vector<uint8_t> row(static_cast<size_t>(size));
   const int planes = layout.planar ? layout.components : 1;
-  std::vector<std::vector<uint8_t>> buffers(static_cast<size_t>(planes), std::vector<uint8_t>(static_cast<size_t>(size)));
-  std::vector<uint8_t> out(static_cast<size_t>(layout.outRowBytes));
-  for (uint32_t y0 = 0; y0 < length; y0 += rowsPerStrip) {
-    const uint32_t rows = std::min(rowsPerStrip, length - y0);
-    for (int p = 0; p < planes; ++p) {
-      std::fill(buffers[p].begin(), buffers[p].end(), 0);
-      const uint32_t strip = TIFFComputeStrip(tiff, y0, static_cast<uint16_t>(p));
-      if (TIFFReadEncodedStrip(tiff, strip, buffers[p].data(), size) < 0 || capture.HasError()) {
+  // Rows are read in order within each plane, so no strip is decoded twice.
+  for (int p = 0; p < planes; ++p) {
+    for (uint32_t y = 0; y < length; ++y) {
+      if (TIFFReadScanline(tiff, row.data(), y, static_cast<uint16_t>(p)) < 0 || capture.HasError()) {
         return Fail(error, "cannot decode strip" + (capture.HasError() ? ": " + capture.Text() : ""));
       }
-    }
-    for (uint32_t r = 0; r < rows; ++r) {
-      std::fill(out.begin(), out.end(), 0);
-      if ((static_cast<uint64_t>(r) + 1) * rowBytes <= static_cast<uint64_t>(size)) {
-        for (int p = 0; p < planes; ++p) {
-          ConvertRun(layout, buffers[p].data() + r * rowBytes, layout.width, p, out.data(), 0);
-        }
-      }
-      if (!sink.Put(out.data(), out.size())) return Fail(error, "out of memory for the image data");
+      ConvertRun(layout, row.data(), layout.width, p, image + y * layout.outRowBytes, 0);
     }
   }
   return true;
 }
 
-// Tiled images: each band of tile rows is assembled, clipped to the image.
+// Tiled images: each tile is decoded on its own and its rows, clipped to
+// the image, placed in the image's rows.
 bool ReadTileRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout, uint32_t length,
-                  ByteSink& sink, std::string* error) {
+                  uint8_t* image, std::string* error) {
   uint32_t tileWidth = 0;
   uint32_t tileLength = 0;
   if (!TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth) || !TIFFGetField(tiff, TIFFTAG_TILELENGTH, &tileLength) ||
@@ -182,18 +186,12 @@ bool ReadTileRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& lay
   const tmsize_t size = TIFFTileSize(tiff);
   if (!Check(capture, error, "tile size")) return false;
   const uint64_t tileRowBytes = PieceRowBytes(layout, tileWidth);
-  if (size <= 0 || static_cast<uint64_t>(size) > kMaxImageDataSize ||
-      tileRowBytes * tileLength > static_cast<uint64_t>(size)) {
-    return Fail(error, "bad tile layout");
-  }
-  const uint32_t bandRows = std::min(tileLength, length);
-  if (static_cast<uint64_t>(bandRows) * layout.outRowBytes > kMaxImageDataSize) return Fail(error, "image too large");
+  if (size <= 0 || tileRowBytes * tileLength > static_cast<uint64_t>(size)) return Fail(error, "bad tile layout");
+  if (static_cast<uint64_t>(size) > kImageDecodeBudget) return Fail(error, "tile too large");
   std::vector<uint8_t> tile(static_cast<size_t>(size));
-  std::vector<uint8_t> band(static_cast<size_t>(bandRows * layout.outRowBytes));
   const int planes = layout.planar ? layout.components : 1;
   for (uint32_t y0 = 0; y0 < length; y0 += tileLength) {
     const uint32_t rows = std::min(tileLength, length - y0);
-    std::fill(band.begin(), band.end(), 0);
     for (uint32_t x0 = 0; x0 < layout.width; x0 += tileWidth) {
       const uint32_t columns = std::min(tileWidth, layout.width - x0);
       for (int p = 0; p < planes; ++p) {
@@ -203,21 +201,27 @@ bool ReadTileRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& lay
           return Fail(error, "cannot decode tile" + (capture.HasError() ? ": " + capture.Text() : ""));
         }
         for (uint32_t r = 0; r < rows; ++r) {
-          ConvertRun(layout, tile.data() + r * tileRowBytes, columns, p, band.data() + r * layout.outRowBytes, x0);
+          ConvertRun(layout, tile.data() + r * tileRowBytes, columns, p,
+                     image + (static_cast<uint64_t>(y0) + r) * layout.outRowBytes, x0);
         }
       }
+      if (layout.width - x0 <= tileWidth) break;  // x0 + tileWidth would wrap
     }
-    if (!sink.Put(band.data(), static_cast<size_t>(rows * layout.outRowBytes))) {
-      return Fail(error, "out of memory for the image data");
-    }
+    if (length - y0 <= tileLength) break;
   }
   return true;
 }
 
 bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description, std::string* error) {
   TIFFErrorCapture capture;
-  TIFFHandle handle(TIFFOpen(path, "r"));
-  if (!handle) return Fail(error, capture.HasError() ? capture.Text() : "cannot open the file");
+  const int fd = ImageFile::OpenRegular(path, nullptr);
+  if (fd < 0) return Fail(error, "cannot open the file");
+  // libtiff closes the descriptor with the handle, but not when the open fails.
+  TIFFHandle handle(TIFFFdOpen(fd, path, "r"));
+  if (!handle) {
+    ::close(fd);
+    return Fail(error, capture.HasError() ? capture.Text() : "cannot open the file");
+  }
   if (!Check(capture, error, "open")) return false;
   TIFF* tiff = handle.get();
 
@@ -276,12 +280,7 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description, 
       const int entries = 1 << bits;
       result.colour = ImageColour::Indexed;
       result.hival = entries - 1;
-      result.palette.resize(static_cast<size_t>(entries) * 3);
-      for (int i = 0; i < entries; ++i) {
-        result.palette[3 * i] = static_cast<uint8_t>(red[i] >> 8);
-        result.palette[3 * i + 1] = static_cast<uint8_t>(green[i] >> 8);
-        result.palette[3 * i + 2] = static_cast<uint8_t>(blue[i] >> 8);
-      }
+      result.palette = PaletteBytes(red, green, blue, entries);
       break;
     }
     case PHOTOMETRIC_SEPARATED:
@@ -316,26 +315,27 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description, 
   const uint64_t dataSize = layout.outRowBytes * length;
   if (dataSize > kMaxImageDataSize) return Fail(error, "image too large");
   const bool tiled = TIFFIsTiled(tiff) != 0;
-  // What libtiff decodes: every strip or tile in full, extra samples and
-  // planes included, which can be far more than the rows kept.
-  const uint64_t pieceSize = tiled ? TIFFTileSize64(tiff) : TIFFStripSize64(tiff);
-  const uint64_t pieces = tiled ? TIFFNumberOfTiles(tiff) : TIFFNumberOfStrips(tiff);
-  const uint64_t decoded = pieces != 0 && pieceSize > UINT64_MAX / pieces ? UINT64_MAX : pieceSize * pieces;
-  const uint64_t largest = std::max(dataSize, decoded);
-  if (largest > kTIFFSmallImage) {
-    struct stat info {};
-    if (::stat(path, &info) != 0 || largest / kTIFFMaxExpansion > static_cast<uint64_t>(info.st_size)) {
-      return Fail(error, "image too large for its data");
-    }
+
+  result.widthPoints = AxisPoints(width, hasX, xResolution, unit);
+  result.heightPoints = AxisPoints(length, hasY, yResolution, unit);
+  if (!sink.WantsData()) {
+    result.dataSize = dataSize;
+    description = std::move(result);
+    return true;
   }
 
+  // Nothing of the image's size is held besides the image data themselves:
+  // strips are decoded straight into them, other images a row or a tile at
+  // a time (at most kImageDecodeBudget bytes).
   if (!tiled && !planar && bits != 16 && samples == components) {
     uint64_t written = 0;
     if (!ReadDirectStrips(tiff, capture, sink, written, error)) return false;
     result.dataSize = written;
   } else {
-    const bool ok = tiled ? ReadTileRows(tiff, capture, layout, length, sink, error)
-                          : ReadStripRows(tiff, capture, layout, length, sink, error);
+    uint8_t* image = sink.PutZeros(static_cast<size_t>(dataSize));
+    if (image == nullptr) return Fail(error, "out of memory for the image data");
+    const bool ok = tiled ? ReadTileRows(tiff, capture, layout, length, image, error)
+                          : ReadStripRows(tiff, capture, layout, length, image, error);
     if (!ok) return false;
     result.dataSize = dataSize;
   }
@@ -343,8 +343,6 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description, 
   handle.reset();
   if (!Check(capture, error, "close")) return false;
 
-  result.widthPoints = AxisPoints(width, hasX, xResolution, unit);
-  result.heightPoints = AxisPoints(length, hasY, yResolution, unit);
   description = std::move(result);
   return true;
 }

@@ -9,14 +9,6 @@
 // 42 that follows is not tested).
 bool IsTIFFFile(const char* path);
 
-// Compressed strips may stand for far more data than the file holds (Group 4
-// codes a blank row in one bit). An image whose decoded data (the image's
-// rows, or every strip or tile in full with extra samples when that is more)
-// pass kTIFFSmallImage bytes is refused ("image too large for its data") when
-// they are more than kTIFFMaxExpansion times the file's size.
-inline constexpr uint64_t kTIFFMaxExpansion = 4096;
-inline constexpr uint64_t kTIFFSmallImage = uint64_t{16} << 20;
-
 // Reads the first image of a TIFF file: fills the description and writes the
 // decoded samples into the sink.
 //
@@ -31,7 +23,11 @@ inline constexpr uint64_t kTIFFSmallImage = uint64_t{16} << 20;
 // strip leaves zero bytes at the end). Tiled and planar images are assembled
 // into rows, extra (alpha) samples are dropped and 16-bit samples reduced to
 // their high byte (8 bits per component); such images hold exactly their
-// rows. A missing resolution means one pixel per point. libtiff's errors fail
+// rows. Strips are decoded straight into the image data, other images one
+// row or one tile at a time (the sink needs PutZeros): nothing of the image's
+// size is held twice, and a tile or row above kImageDecodeBudget bytes is
+// refused. A colour map whose entries all lie below 256 is taken as 8-bit
+// values. A missing resolution means one pixel per point. libtiff's errors fail
 // the call; the caller's libtiff handlers are in place again afterwards. On
 // failure returns false with a reason in *error (when given); the sink is
 // then to be discarded.

@@ -1,20 +1,16 @@
 #include "pdf/graphics/CPDFExtGState.h"
 
-#include "pdf/graphics/DictResource.h"
-
 bool CPDFExtGState::Check(CPDFObjRegistry* doc, CPDFDict* dict) {
-  static const CPDFName kType("Type");
-  if (!dict) return false;
-  auto* type = dynamic_cast<CPDFName*>(dict->Get(doc, kType));
-  return type && type->IsEqual("ExtGState");
+  auto* type = PDFGetAs<CPDFName>(dict, doc, Key_Type());
+  return type && type->IsEqual(TypeName());
 }
 
 bool CPDFExtGState::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  return LoadDictResource(this, this, doc, source);
+  return PDFLoadFrame(this, doc, source);
 }
 
 CPDFExtGState* CPDFExtGState::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return CloneDictResource(this, doc, sourceDoc, "CPDFExtGState");
+  return PDFClone(this, doc, sourceDoc);
 }
 
 const CPDFName& CPDFExtGState::GetNamePrefix() {

@@ -2,9 +2,13 @@
 // The graphics-state parameter dictionary resource (/Type /ExtGState).
 #include "pdf/document/CPDFResource.h"
 #include "pdf/object/CPDFDict.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 class CPDFExtGState : public CPDFResource, public CPDFDict {
  public:
+  PDF_CONST_NAME(Key_Type, "Type")
+  PDF_CONST_NAME(TypeName, "ExtGState")
+
   CPDFExtGState() : CPDFResource(kExtGState) {}
   ~CPDFExtGState() override = default;
 

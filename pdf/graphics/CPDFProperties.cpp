@@ -1,13 +1,11 @@
 #include "pdf/graphics/CPDFProperties.h"
 
-#include "pdf/graphics/DictResource.h"
-
 bool CPDFProperties::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  return LoadDictResource(this, this, doc, source);
+  return PDFLoadFrame(this, doc, source);
 }
 
 CPDFProperties* CPDFProperties::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return CloneDictResource(this, doc, sourceDoc, "CPDFProperties");
+  return PDFClone(this, doc, sourceDoc);
 }
 
 const CPDFName& CPDFProperties::GetNamePrefix() {

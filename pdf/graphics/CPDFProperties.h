@@ -2,6 +2,7 @@
 // The marked-content property-list resource: a dictionary carried as read.
 #include "pdf/document/CPDFResource.h"
 #include "pdf/object/CPDFDict.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 class CPDFProperties : public CPDFResource, public CPDFDict {
  public:

@@ -12,6 +12,6 @@ class CPDFAcroFormDict : public CPDFDocStruct, public CPDFDict {
 
   // A new form dictionary with a deep copy of the entries; none on failure.
   CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override {
-    return PDFCloneStruct(this, doc, sourceDoc, "CPDFAcroFormDict");
+    return PDFClone(this, doc, sourceDoc);
   }
 };

@@ -1,7 +1,9 @@
 #include "pdf/interactive/CPDFAddActDict.h"
 
-#include "pdf/document/CPDFPageTypes.h"
+bool CPDFAddActDict::Load(CPDFObjRegistry* doc, CPDFDict* source) {
+  return PDFLoadFrame(this, doc, source);
+}
 
 CPDFObject* CPDFAddActDict::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return PDFCloneStruct(this, doc, sourceDoc, "CPDFAddActDict");
+  return PDFClone(this, doc, sourceDoc);
 }

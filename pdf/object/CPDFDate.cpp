@@ -1,9 +1,8 @@
 #include "pdf/object/CPDFDate.h"
 
 #include <ctime>
-#include <memory>
 
-#include "pdf/object/CPDFException.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 bool CPDFDate::Check(CPDFObjRegistry*, CPDFObject* object) {
   auto* text = dynamic_cast<CPDFString*>(object);
@@ -12,11 +11,12 @@ bool CPDFDate::Check(CPDFObjRegistry*, CPDFObject* object) {
 }
 
 bool CPDFDate::Load(CPDFObjRegistry* doc, CPDFString* source) {
-  SetDoc(doc);
-  return Assign(doc, source);
+  return PDFLoadFrame(this, doc, source);
 }
 
-bool CPDFDate::SetNow(bool withZone) { return SetTime(static_cast<int64_t>(std::time(nullptr)), withZone); }
+bool CPDFDate::SetNow(bool withZone) {
+  return SetTime(static_cast<int64_t>(std::time(nullptr)), withZone);
+}
 
 bool CPDFDate::SetTime(int64_t seconds, bool withZone) {
   const time_t t = static_cast<time_t>(seconds);
@@ -37,14 +37,7 @@ bool CPDFDate::SetTime(int64_t seconds, bool withZone) {
 }
 
 CPDFObject* CPDFDate::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  try {
-    std::unique_ptr<CPDFDate> copy(new CPDFDate);
-    if (!Duplicate(copy.get(), doc, sourceDoc, true)) return nullptr;
-    return copy.release();
-  } catch (...) {
-    CPDFException::Absorb(nullptr, "CPDFDate", "Clone");
-    return nullptr;
-  }
+  return PDFClone(this, doc, sourceDoc);
 }
 
 bool CPDFDate::Duplicate(CPDFDate* dest, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc,

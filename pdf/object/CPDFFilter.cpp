@@ -71,13 +71,6 @@ CPDFDict* CurrentParams(CPDFStream* stream, bool* wrongType = nullptr) {
   return dict;
 }
 
-bool SetOwned(CPDFDict* dict, const char* key, CPDFObject* value) {
-  std::unique_ptr<CPDFObject> owned(value);
-  if (!dict->Set(nullptr, CPDFName(key), owned.get())) return false;
-  owned.release();
-  return true;
-}
-
 bool ReadGeometry(CPDFStream* s, int64_t& width, int64_t& height, int64_t& bits,
                   std::string& colorSpace) {
   CPDFObjRegistry* doc = s->GetDoc();
@@ -154,11 +147,15 @@ bool CPDFCCITTFaxFilter::Encode(CPDFStream* s, int32_t k, CPDFDict* params) {
         return CodecCCITT::Encode(in, n, p, k, out, result);
       },
       [&] {
-        if (!SetOwned(params, "K", new CPDFInt(result.k)) ||
-            !SetOwned(params, "Columns", new CPDFInt(static_cast<long>(result.columns)))) {
+        if (!params->Set(nullptr, CPDFName("K"), std::make_unique<CPDFInt>(result.k)) ||
+            !params->Set(nullptr, CPDFName("Columns"),
+                         std::make_unique<CPDFInt>(static_cast<long>(result.columns)))) {
           return false;
         }
-        if (result.blackIs1 && !SetOwned(params, "BlackIs1", new CPDFBool(true))) return false;
+        if (result.blackIs1 &&
+            !params->Set(nullptr, CPDFName("BlackIs1"), std::make_unique<CPDFBool>(true))) {
+          return false;
+        }
         if (result.removeDecode) s->Remove(doc, CPDFName("Decode"));
         return true;
       });

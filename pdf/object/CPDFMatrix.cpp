@@ -1,10 +1,7 @@
 #include "pdf/object/CPDFMatrix.h"
 
-#include <memory>
-
-#include "pdf/object/CPDFException.h"
-
 #include "pdf/object/CPDFRect.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 using pdfgeometry::HasNumbers;
 using pdfgeometry::Rebuild;
@@ -24,11 +21,7 @@ bool CPDFMatrix::Assign(CPDFObjRegistry* doc, CPDFArray* source) {
 }
 
 bool CPDFMatrix::Load(CPDFObjRegistry* doc, CPDFArray* source) {
-  SetDoc(doc);
-  if (!Assign(doc, source)) return false;
-  if (IsWellFormed()) return true;
-  CPDFArray::Assign(doc, source);
-  return false;
+  return PDFLoadFrame(this, doc, source, [&] { return IsWellFormed(); });
 }
 
 bool CPDFMatrix::IsWellFormed() const {
@@ -55,23 +48,19 @@ CPDFMatrix& CPDFMatrix::Concat(float A, float B, float C, float D, float E, floa
   const double a = GetA()->GetReal(), b = GetB()->GetReal(), c = GetC()->GetReal();
   const double d = GetD()->GetReal(), e = GetE()->GetReal(), f = GetF()->GetReal();
   const double result[6] = {
-      a * A + b * C, a * B + b * D, c * A + d * C, c * B + d * D,
-      e * A + f * C + E, e * B + f * D + F,
+      a * A + b * C, a * B + b * D,     c * A + d * C,
+      c * B + d * D, e * A + f * C + E, e * B + f * D + F,
   };
   for (int32_t i = 0; i < 6; ++i) GetNumber(i)->SetReal(static_cast<float>(result[i]));
   return *this;
 }
 
 CPDFObject* CPDFMatrix::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  try {
-    std::unique_ptr<CPDFMatrix> copy(new CPDFMatrix);
+  // The copy starts empty: the made-up elements of a new one must not stay.
+  return PDFClone(this, doc, sourceDoc, [&](CPDFMatrix* copy) {
     copy->RemoveAll();
-    if (!Duplicate(copy.get(), doc, sourceDoc, true)) return nullptr;
-    return copy.release();
-  } catch (...) {
-    CPDFException::Absorb(nullptr, "CPDFMatrix", "Clone");
-    return nullptr;
-  }
+    return Duplicate(copy, doc, sourceDoc, true);
+  });
 }
 
 bool CPDFMatrix::Duplicate(CPDFMatrix* dest, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc,

@@ -6,6 +6,7 @@
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFInStream.h"
 #include "pdf/object/CPDFOutStream.h"
+#include "pdf/object/CPDFTypedStruct.h"
 #include "pdf/object/PDFSyntax.h"
 
 int32_t CPDFNumber::Truncate(double value) {
@@ -29,22 +30,9 @@ void CPDFNumber::Write(CPDFOutStream& out, const uint8_t*) {
   }
 }
 
-namespace {
-template <class T>
-CPDFObject* CloneNumber(const T& self, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  try {
-    std::unique_ptr<T> copy(new T);
-    if (!self.Duplicate(copy.get(), doc, sourceDoc, true)) return nullptr;
-    return copy.release();
-  } catch (...) {
-    CPDFException::Absorb(nullptr, "CPDFNumber", "Clone");
-    return nullptr;
-  }
-}
-}  // namespace
-
 CPDFObject* CPDFNumber::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return CloneNumber(*this, doc, sourceDoc);
+  return PDFClone(this, doc, sourceDoc,
+                  [&](CPDFNumber* copy) { return Duplicate(copy, doc, sourceDoc, true); });
 }
 
 bool CPDFNumber::Duplicate(CPDFNumber* dest, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc,
@@ -84,11 +72,13 @@ void CPDFNumber::Serialize(CPDFObjRegistry*, CPDFInStream& in, const uint8_t*) {
 void CPDFInt::Write(CPDFOutStream& out, const uint8_t*) { out.WriteInt(GetInt()); }
 
 CPDFObject* CPDFInt::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return CloneNumber(*this, doc, sourceDoc);
+  return PDFClone(this, doc, sourceDoc,
+                  [&](CPDFInt* copy) { return Duplicate(copy, doc, sourceDoc, true); });
 }
 
 void CPDFReal::Write(CPDFOutStream& out, const uint8_t*) { out.WriteReal(GetFloat()); }
 
 CPDFObject* CPDFReal::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  return CloneNumber(*this, doc, sourceDoc);
+  return PDFClone(this, doc, sourceDoc,
+                  [&](CPDFReal* copy) { return Duplicate(copy, doc, sourceDoc, true); });
 }

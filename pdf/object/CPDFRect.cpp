@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "pdf/object/CPDFException.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 namespace pdfgeometry {
 
@@ -18,11 +18,7 @@ bool HasNumbers(CPDFObjRegistry* doc, CPDFObject* object, int32_t count) {
 bool Rebuild(CPDFArray& array, const float* values, int32_t count) {
   array.RemoveAll();
   for (int32_t i = 0; i < count; ++i) {
-    auto* n = new CPDFNumber(values[i]);
-    if (!array.Elements::Push_Back(n)) {
-      delete n;
-      return false;
-    }
+    if (!array.Push_Back(nullptr, std::make_unique<CPDFNumber>(values[i]))) return false;
   }
   return true;
 }
@@ -51,16 +47,10 @@ bool CPDFRect::Assign(CPDFObjRegistry* doc, CPDFArray* source) {
 }
 
 bool CPDFRect::Load(CPDFObjRegistry* doc, CPDFArray* source) {
-  SetDoc(doc);
-  if (!Assign(doc, source)) return false;
-  if (IsWellFormed()) return true;
-  CPDFArray::Assign(doc, source);  // give the elements back
-  return false;
+  return PDFLoadFrame(this, doc, source, [&] { return IsWellFormed(); });
 }
 
-bool CPDFRect::IsWellFormed() const {
-  return HasNumbers(GetDoc(), const_cast<CPDFRect*>(this), 4);
-}
+bool CPDFRect::IsWellFormed() const { return HasNumbers(GetDoc(), const_cast<CPDFRect*>(this), 4); }
 
 CPDFNumber* CPDFRect::GetNumber(int32_t index) const {
   if (GetCount() != 4) return nullptr;
@@ -84,27 +74,20 @@ bool CPDFRect::Copy(const CPDFRect& source) {
   if (!source.IsWellFormed()) return false;
   CPDFArray fresh;
   for (int32_t i = 0; i < 4; ++i) {
-    auto* n = new CPDFNumber;
-    source.GetNumber(i)->Duplicate(n, GetDoc(), source.GetDoc(), true);
-    if (!fresh.Elements::Push_Back(n)) {
-      delete n;
-      return false;
-    }
+    auto n = std::make_unique<CPDFNumber>();
+    source.GetNumber(i)->Duplicate(n.get(), GetDoc(), source.GetDoc(), true);
+    if (!fresh.Push_Back(nullptr, std::move(n))) return false;
   }
   Swap(fresh);
   return true;
 }
 
 CPDFObject* CPDFRect::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
-  try {
-    std::unique_ptr<CPDFRect> copy(new CPDFRect);
+  // The copy starts empty: the made-up elements of a new one must not stay.
+  return PDFClone(this, doc, sourceDoc, [&](CPDFRect* copy) {
     copy->RemoveAll();
-    if (!Duplicate(copy.get(), doc, sourceDoc, true)) return nullptr;
-    return copy.release();
-  } catch (...) {
-    CPDFException::Absorb(nullptr, "CPDFRect", "Clone");
-    return nullptr;
-  }
+    return Duplicate(copy, doc, sourceDoc, true);
+  });
 }
 
 bool CPDFRect::Duplicate(CPDFRect* dest, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc,

@@ -21,12 +21,12 @@
 #include <cstdint>
 #include <memory>
 
-#include "pdf/object/CPDFAccessor.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFDict.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFName.h"
 #include "pdf/object/CPDFNumber.h"
+#include "pdf/object/CPDFTypedStruct.h"
 #include "pdf/object/TempHugeString.h"
 
 class CPDFGraphObjs;
@@ -97,36 +97,13 @@ class CPDFStream : public CPDFDict, public virtual CPDFDocHolder {
   // the argument receives the old data); drops any extent; Length follows.
   bool TakeData(TempHugeString& bytes);
 
-  // Key accessors. /Filter and /DecodeParms come back untyped (a name, an
-  // array or a dictionary); /F (a file specification) is kept raw.
-  PDF_DICT_ACCESSOR(Length, CPDFInt)
-  PDF_CONST_NAME(Key_Filter, "Filter")
-  PDF_CONST_NAME(Key_DecodeParms, "DecodeParms")
-  PDF_CONST_NAME(Key_F, "F")
-  CPDFObject* Get_Filter(CPDFObjRef* ref = nullptr) {
-    return PDFGetAs<CPDFObject>(this, doc_, Key_Filter(), ref);
-  }
-  bool Set_Filter(CPDFName* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return PDFSetAs(this, doc_, Key_Filter(), value, indirect, ref);
-  }
-  bool Set_Filter(CPDFArray* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return PDFSetAs(this, doc_, Key_Filter(), value, indirect, ref);
-  }
-  CPDFObject* Get_DecodeParms(CPDFObjRef* ref = nullptr) {
-    return PDFGetAs<CPDFObject>(this, doc_, Key_DecodeParms(), ref);
-  }
-  bool Set_DecodeParms(CPDFDict* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return PDFSetAs(this, doc_, Key_DecodeParms(), value, indirect, ref);
-  }
-  bool Set_DecodeParms(CPDFArray* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return PDFSetAs(this, doc_, Key_DecodeParms(), value, indirect, ref);
-  }
-  CPDFObject* Get_F(CPDFObjRef* ref = nullptr) {
-    return PDFGetAs<CPDFObject>(this, doc_, Key_F(), ref);
-  }
-  bool Set_F(CPDFObject* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return PDFSetAs(this, doc_, Key_F(), value, indirect, ref);
-  }
+  // Key accessors. /Filter (a name or an array) and /DecodeParms (a
+  // dictionary or an array) are general objects; /F (a file specification)
+  // is kept as read.
+  PDF_ACCESSOR(Length, CPDFInt)
+  PDF_ACCESSOR(Filter, CPDFObject)
+  PDF_ACCESSOR(DecodeParms, CPDFObject)
+  PDF_ACCESSOR(F, CPDFObject)
 
   // Writes the dictionary, CR LF, "stream" CR LF, the data (encrypted with
   // the context when one is given), CR LF when the data do not end in an end
@@ -147,8 +124,7 @@ class CPDFStream : public CPDFDict, public virtual CPDFDocHolder {
   // Reads "stream", the end of line, the body up to the "endstream" that
   // is followed by "endobj", and leaves the input after "endstream".
   // Errors are thrown as CPDFException*.
-  void Serialize(CPDFObjRegistry* doc, CPDFInStream& in, CPDFDict* dict,
-                 const uint8_t* context);
+  void Serialize(CPDFObjRegistry* doc, CPDFInStream& in, CPDFDict* dict, const uint8_t* context);
 
   // Encode slots: run the codec, then record the filter.
   virtual bool ASCIIHexEncode(CPDFException* error = nullptr);
@@ -185,4 +161,3 @@ class CPDFStream : public CPDFDict, public virtual CPDFDocHolder {
   int32_t sourceOffset_ = -1;
   int32_t sourceLength_ = -1;
 };
-

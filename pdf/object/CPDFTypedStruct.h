@@ -78,13 +78,17 @@ T* PDFGetElementAs(CPDFArray* array, CPDFObjRegistry* doc, int32_t index,
   return dynamic_cast<T*>(array->Get(doc, index, ref));
 }
 
-// Stores the value (its object part) at the index; see CPDFArray::SetAt.
+// Stores the value (its object part) at the index, or appends it when the
+// index is the element count (positional entries are filled in order); see
+// CPDFArray::SetAt. False for a later index: a value never lands elsewhere.
 template <class T>
 bool PDFSetElementAs(CPDFArray* array, CPDFObjRegistry* doc, int32_t index, T* value,
                      bool indirect = false, CPDFObjRef* ref = nullptr) {
   static_assert(std::is_base_of_v<CPDFObject, T>, "the value must have an object part");
   if (!array) return false;
-  return array->SetAt(doc, index, static_cast<CPDFObject*>(value), indirect, ref);
+  auto* object = static_cast<CPDFObject*>(value);
+  if (index == array->GetCount()) return array->Push_Back(doc, object, indirect, ref);
+  return array->SetAt(doc, index, object, indirect, ref);
 }
 
 // One accessor form. Inside a typed class (one with GetDoc()):
@@ -96,7 +100,8 @@ bool PDFSetElementAs(CPDFArray* array, CPDFObjRegistry* doc, int32_t index, T* v
 // another class (a checked cast). A header that only forward-declares the
 // types declares the pair with PDF_ACCESSOR_DECL and the .cpp defines it with
 // PDF_ACCESSOR_DEF(Class, Key, ...). Positional entries of a typed array
-// (colour-space families) use PDF_ELEMENT_ACCESSOR(Name, index, ...).
+// (colour-space families) use PDF_ELEMENT_ACCESSOR(Name, index, ...), entries
+// of a dictionary the class holds inside PDF_NESTED_ACCESSOR(Key, holder, ...).
 #define PDF_ACCESSOR_GET_(GetType, ...) GetType
 #define PDF_ACCESSOR_SET_(GetType, SetType, ...) SetType
 
@@ -125,6 +130,20 @@ bool PDFSetElementAs(CPDFArray* array, CPDFObjRegistry* doc, int32_t index, T* v
     return PDFSetAs(this, GetDoc(), Key_##Key(), value, indirect, ref);                     \
   }
 
+// An entry of a dictionary the class reaches through a member function of
+// its own (the profile stream of an ICCBased space, the version dictionary
+// of an OPI dictionary): PDF_NESTED_ACCESSOR(N, Get_Stream, CPDFObject).
+// Without that dictionary the getter answers none and the setter false.
+#define PDF_NESTED_ACCESSOR(Key, Holder, ...)                                                \
+  PDF_CONST_NAME(Key_##Key, #Key)                                                            \
+  PDF_ACCESSOR_GET_(__VA_ARGS__) * Get_##Key(CPDFObjRef* ref = nullptr) {                    \
+    return PDFGetAs<PDF_ACCESSOR_GET_(__VA_ARGS__)>(Holder(), GetDoc(), Key_##Key(), ref);   \
+  }                                                                                          \
+  bool Set_##Key(PDF_ACCESSOR_SET_(__VA_ARGS__, __VA_ARGS__) * value, bool indirect = false, \
+                 CPDFObjRef* ref = nullptr) {                                                \
+    return PDFSetAs(Holder(), GetDoc(), Key_##Key(), value, indirect, ref);                  \
+  }
+
 #define PDF_ELEMENT_ACCESSOR(Name, Index, ...)                                                \
   PDF_ACCESSOR_GET_(__VA_ARGS__) * Get_##Name(CPDFObjRef* ref = nullptr) {                    \
     return PDFGetElementAs<PDF_ACCESSOR_GET_(__VA_ARGS__)>(this, GetDoc(), Index, ref);       \
@@ -133,6 +152,17 @@ bool PDFSetElementAs(CPDFArray* array, CPDFObjRegistry* doc, int32_t index, T* v
                   CPDFObjRef* ref = nullptr) {                                                \
     return PDFSetElementAs(this, GetDoc(), Index, value, indirect, ref);                      \
   }
+
+// Stores a copy of the reference under the key (a link to an object the
+// document already holds, such as a page's Parent). False when the store
+// fails; nothing is left behind.
+inline bool PDFSetRef(CPDFDict* dict, const CPDFName& key, const CPDFObjRef& ref) {
+  if (!dict) return false;
+  std::unique_ptr<CPDFObjRef> stored(new CPDFObjRef(ref));
+  if (!dict->SetAt(key, stored.get())) return false;
+  stored.release();
+  return true;
+}
 
 // ---------------------------------------------------------------- give back
 
@@ -165,7 +195,9 @@ bool PDFLoadFrame(Self* self, CPDFObjRegistry* doc, Source* source, Convert conv
   }
   if (!ok) {
     try {
-      source->Assign(doc, self);
+      // The one give-back rule (a stream-held typed object gives a plain
+      // dictionary source its entries back).
+      PDFGiveBack(self, source, doc);
     } catch (...) {
       CPDFException::Absorb(nullptr, "CPDFDataStruct", "Load");
     }
@@ -277,6 +309,19 @@ bool TypeSlotBy(const Slot& slot, CPDFObjRegistry* doc, int32_t mask, Make make,
 
 }  // namespace pdf_kit
 
+// Stores a typed value made from the raw element at the index in its place,
+// indirect again under the reference when it is defined. On failure the raw
+// element gets back the content the typed value took over, and the typed
+// value is deleted. For code that types an element on demand, outside a
+// Load (a page-tree walk typing the kid it reaches).
+inline bool PDFStoreTypedElement(CPDFArray* array, CPDFObjRegistry* doc, int32_t index,
+                                 std::unique_ptr<CPDFObject> typed, CPDFObject* raw,
+                                 const CPDFObjRef& ref) {
+  if (!array || !typed) return false;
+  return pdf_kit::StoreTyped(pdf_kit::Slot{nullptr, nullptr, array, index}, doc, typed.release(),
+                             raw, ref);
+}
+
 // Types the value under the key as class T: when it was read from a file,
 // is of T's raw class and passes T::Check (where T has one), a new T is
 // filled from it (T::Load where T has one, else T::Assign) and stored in
@@ -339,6 +384,16 @@ bool PDFTypeElements(CPDFArray* array, CPDFObjRegistry* doc, int32_t mask, Make 
     if (!PDFTypeElement(array, doc, i, mask, make, PDFEntry::kRequired)) return false;
   }
   return true;
+}
+
+// A family factory Create(doc, object, members) bound to the document and
+// the member mask: the make of PDFTypeEntry / PDFTypeElement(s), as in
+//   PDFTypeEntry(this, doc, Key_OPI(), CPDFObject::kDictionary,
+//                PDFFactory(&CPDFOPIDict::CreateOPIDict, doc));
+template <class T>
+auto PDFFactory(T* (*create)(CPDFObjRegistry*, CPDFObject*, int32_t), CPDFObjRegistry* doc,
+                int32_t members = -1) {
+  return [create, doc, members](CPDFObject* object) { return create(doc, object, members); };
 }
 
 // ---------------------------------------------------------------- clone

@@ -204,6 +204,18 @@ TEST_F(DriverTest, DecliningOrFailingFolderCreationEndsTheRun) {
     driver.OnConvert(req);
     EXPECT_EQ(ui.boxes.size(), 1u);  // the question only, no message after it
     EXPECT_TRUE(calls.empty());
+
+    // One that cannot be made ends the run with the message, and standard
+    // error tells why.
+    req.settings.NeNoConf = 1;
+    req.output = tmp / "none/newout";
+    ui.boxes.clear();
+    testing::internal::CaptureStderr();
+    driver.OnConvert(req);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(ui.BoxTexts(), (Strings{"異常終了。"}));
+    EXPECT_EQ(said.rfind(tmp / "none/newout: cannot create the folder: ", 0), 0u) << said;
+    EXPECT_TRUE(calls.empty());
 }
 
 TEST_F(DriverTest, NewOutputFolderTypedWithSlash) {

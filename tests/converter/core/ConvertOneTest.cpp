@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
 #include <dirent.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <tiffio.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include <cstdio>
 #include <cstdlib>
@@ -143,6 +150,88 @@ TEST_F(ConvertOneTest, FailuresLeaveNoFile) {
   // An output folder that does not exist.
   EXPECT_EQ(ostrel::ConvertOne(good.c_str(), folder.File("no/such/out.pdf").c_str()), -1);
   EXPECT_EQ(FolderEntries(folder.File("")).size(), 4u);
+}
+
+TEST_F(ConvertOneTest, BlankLargeScanConvertsInLittleMemory) {
+  // The blank back of an A0 page scanned at 600 dpi in Group 4: 70 MB of
+  // pixels in a few kilobytes. It converts, the pixels held once.
+  const std::string input = folder.File("blank.tif");
+  const uint32_t width = 19866;
+  const uint32_t height = 28087;
+  const uint32_t rowsPerStrip = 256;
+  TIFF* tiff = TIFFOpen(input.c_str(), "w");
+  ASSERT_NE(tiff, nullptr);
+  TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
+  TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height);
+  TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 1);
+  TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
+  TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+  TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+  TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
+  TIFFSetField(tiff, TIFFTAG_XRESOLUTION, 600.0f);
+  TIFFSetField(tiff, TIFFTAG_YRESOLUTION, 600.0f);
+  TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+  {
+    const uint32_t rowBytes = (width + 7) / 8;
+    std::vector<uint8_t> strip(size_t{rowBytes} * rowsPerStrip, 0);
+    for (uint32_t y = 0, s = 0; y < height; y += rowsPerStrip, ++s) {
+      const uint32_t rows = std::min(rowsPerStrip, height - y);
+      ASSERT_GE(TIFFWriteEncodedStrip(tiff, s, strip.data(), static_cast<tmsize_t>(size_t{rowBytes} * rows)), 0);
+    }
+  }
+  TIFFClose(tiff);
+  const std::string output = folder.File("blank.pdf");
+  // The conversion runs in a child process, whose peak memory is its own.
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    alarm(120);
+    _exit(ostrel::ConvertOne(input.c_str(), output.c_str()) == 0 ? 0 : 1);
+  }
+  int status = 0;
+  struct rusage usage {};
+  ASSERT_EQ(wait4(child, &status, 0, &usage), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_LT(usage.ru_maxrss, 200 * 1024) << "peak kilobytes";
+  const std::string pdf = Text(TempFolder::Read(output));
+  EXPECT_NE(pdf.find("/MediaBox [0 0 2383.919922 3370.439941]"), std::string::npos);
+  EXPECT_LT(pdf.size(), size_t{1} << 20);
+}
+
+TEST_F(ConvertOneTest, DamagedAndSpecialInputsFailAtOnceSayingWhy) {
+  const std::string output = folder.File("out.pdf");
+  // A JPEG cut in its scan data, an RLE bitmap cut before its end.
+  const std::string jpeg = folder.File("cut.jpg");
+  ASSERT_TRUE(imagefile::DenseJpeg(jpeg, 64, 64, 72));
+  std::vector<uint8_t> bytes = TempFolder::Read(jpeg);
+  bytes.resize(bytes.size() * 3 / 4);
+  folder.Write("cut.jpg", bytes);
+  std::vector<uint8_t> rle = imagefile::Bitmap(4, 4, 8);
+  rle[30] = 1;                        // RLE8
+  rle.resize(14 + 40 + 4 * 16);       // the palette, then
+  for (uint8_t b : {4, 1, 0, 0}) rle.push_back(b);  // one row and an end of line
+  rle[34] = 4;                        // image size: the four bytes there are
+  rle[35] = rle[36] = rle[37] = 0;
+  const std::string bitmap = folder.Write("cut.bmp", rle);
+  // A FIFO would block a plain open for ever; the alarm ends the test
+  // program should that happen.
+  const std::string fifo = folder.File("pipe.tif");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  alarm(60);
+  for (const std::string& input : {jpeg, bitmap, fifo}) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ostrel::ConvertOne(input.c_str(), output.c_str()), -1) << input;
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.rfind(input + ": CPDFImageXObj::CreateImageXObj: unknown file format: " + input, 0), 0u) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  }
+  alarm(0);
+  EXPECT_EQ(FolderEntries(folder.File("")).size(), 3u) << "no output";
+
+  // A conversion that succeeds says nothing.
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(ostrel::ConvertOne(folder.Write("good.bmp", imagefile::Bitmap(4, 4)).c_str(), output.c_str()), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 }  // namespace

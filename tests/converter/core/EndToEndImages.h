@@ -240,6 +240,7 @@ struct JpegSpec {
   bool progressive = false;
   int densityUnit = 1;  // 0 aspect only, 1 per inch, 2 per centimetre
   int density = 72;
+  bool rgbComponents = false;  // RGB stored as components 'R', 'G', 'B', no JFIF or Adobe marker
 };
 
 struct JpegError {
@@ -280,6 +281,11 @@ inline bool WriteJpeg(const std::string& path, const JpegSpec& spec,
   c.density_unit = static_cast<UINT8>(spec.densityUnit);
   c.X_density = c.Y_density = static_cast<UINT16>(spec.density);
   if (spec.progressive) jpeg_simple_progression(&c);
+  if (spec.rgbComponents) {
+    jpeg_set_colorspace(&c, JCS_RGB);
+    c.write_JFIF_header = FALSE;
+    c.write_Adobe_marker = FALSE;
+  }
   jpeg_start_compress(&c, TRUE);
   row.resize(size_t{spec.width} * components);
   while (c.next_scanline < c.image_height) {

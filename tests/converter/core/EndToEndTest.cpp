@@ -199,6 +199,8 @@ class EndToEndTest : public ::testing::Test {
     Jpeg("jpeg/rgb.jpeg", {.width = 64, .height = 48, .input = JCS_RGB, .density = 144}, "rgb");
     Jpeg("jpeg/progressive.JPG", {.width = 50, .height = 30, .input = JCS_RGB, .progressive = true}, "rgb");
     Jpeg("jpeg/cmyk.jpg", {.width = 24, .height = 16, .input = JCS_CMYK, .density = 72}, "cmyk");
+    // Red, green and blue components rather than YCbCr, no resolution.
+    Jpeg("jpeg/rgb-components.jpg", {.width = 40, .height = 32, .input = JCS_RGB, .rgbComponents = true}, "rgb");
 
     // TIFF files: bilevel, grey, RGB (strips, tiles, planes, 16 bits),
     // palette and CMYK, uncompressed or LZW, PackBits, Deflate or G4.
@@ -264,6 +266,13 @@ class EndToEndTest : public ::testing::Test {
          {.width = 23, .height = 9, .bits = 4, .photometric = PHOTOMETRIC_PALETTE, .colourMap = map4},
          [](uint32_t x, uint32_t y, int) { return (x + y) % 16; }, "rgb",
          Samples(23, 9, 3, [&](uint32_t x, uint32_t y, int c) { return static_cast<uint8_t>(map4[c * 16 + (x + y) % 16] >> 8); }));
+    // A colour map written with 8-bit values.
+    std::vector<uint16_t> small8(3 * 256);
+    for (uint32_t i = 0; i < 3 * 256; ++i) small8[i] = static_cast<uint16_t>(i * 5 % 256);
+    Tiff("tiff/palette8-small-map.tif",
+         {.width = 25, .height = 16, .photometric = PHOTOMETRIC_PALETTE, .compression = COMPRESSION_LZW, .colourMap = small8},
+         [&](uint32_t x, uint32_t y, int) { return index8(x, y); }, "rgb",
+         Samples(25, 16, 3, [&](uint32_t x, uint32_t y, int c) { return static_cast<uint8_t>(small8[c * 256 + index8(x, y)]); }));
     auto ink = [](uint32_t x, uint32_t y, int c) { return static_cast<uint8_t>(x * 9 + y * 4 + c * 50); };
     Tiff("tiff/cmyk-lzw.tif",
          {.width = 26, .height = 14, .samples = 4, .photometric = PHOTOMETRIC_SEPARATED, .compression = COMPRESSION_LZW},
@@ -281,7 +290,21 @@ class EndToEndTest : public ::testing::Test {
     std::vector<uint8_t> tiff = e2e::ReadBytes(In("damaged/cut.tif"));
     tiff.resize(tiff.size() - 200);  // the directory is at the end
     ASSERT_TRUE(e2e::WriteBytes(In("damaged/cut.tif"), tiff));
-    damaged = {"damaged/cut.bmp", "damaged/cut.tif", "damaged/empty.jpeg", "damaged/noise.jpg", "damaged/text.tif"};
+    // A JPEG cut in its scan data, a run-length bitmap whose data end early.
+    ASSERT_TRUE(e2e::WriteJpeg(In("damaged/cut.jpg"), {.width = 64, .height = 64},
+                               [](uint32_t x, uint32_t y, int k) { return static_cast<uint8_t>(x * y + k); }));
+    std::vector<uint8_t> jpeg = e2e::ReadBytes(In("damaged/cut.jpg"));
+    jpeg.resize(jpeg.size() - jpeg.size() / 4);
+    ASSERT_TRUE(e2e::WriteBytes(In("damaged/cut.jpg"), jpeg));
+    std::vector<uint8_t> rle = e2e::MakeBitmap(8, 8, 8, false, many, [](uint32_t, uint32_t) { return 3u; }, e2e::Pattern);
+    rle[30] = 1;  // RLE8 of 8 x 8 pixels, of which only two rows are there
+    rle.resize(rle[10] | rle[11] << 8);
+    for (uint8_t b : {8, 3, 0, 0, 8, 3, 0, 0}) rle.push_back(b);
+    rle[34] = 8;
+    rle[35] = rle[36] = rle[37] = 0;
+    tmp.File("in/damaged/cut-rle.bmp", Text(rle));
+    damaged = {"damaged/cut-rle.bmp", "damaged/cut.bmp", "damaged/cut.jpg", "damaged/cut.tif",
+               "damaged/empty.jpeg", "damaged/noise.jpg", "damaged/text.tif"};
     tmp.File("in/readme.txt", "not searched");
     tmp.File("in/bmp/picture.png", "not searched");
   }

@@ -45,6 +45,7 @@
 #include "pdf/document/CPDFThumbnail.h"
 #include "pdf/font/CPDFCIDSysInfo.h"
 #include "pdf/font/CPDFCMap.h"
+#include "pdf/font/CPDFEncoding.h"
 #include "pdf/graphics/CPDFExtGState.h"
 #include "pdf/graphics/CPDFProperties.h"
 #include "pdf/graphics/CPDFShading.h"
@@ -160,6 +161,7 @@ std::vector<Row> Rows() {
       // pdf/font
       {"CIDSysInfo", Typed<CPDFCIDSysInfo>(), "<< /Registry (Adobe) /Ordering @1 /Supplement @2 >>" + _ + "(Japan1)" + _ + "2", "<< /Registry /Adobe /Ordering (Japan1) /Supplement 2 >>"},
       {"CMap", Typed<CPDFCMap>(), "<< /Type /CMap /CMapName /Test-V /CIDSystemInfo @1 /WMode 1 /UseCMap @2 /Length 46 >> stream\r\n1 begincidrange <8141> <8141> 7887 endcidrange\r\nendstream" + _ + "<< /Registry (Adobe) /Ordering (Japan1) /Supplement 2 >>" + _ + "<< /Type /CMap /CMapName /Test-H /CIDSystemInfo [(Adobe) (Japan1) 2] /UseCMap /Identity-H /Length 3 >> stream\r\nabc\r\nendstream", "<< /Type /CMap /CIDSystemInfo << >> /Length 1 >> stream\r\nx\r\nendstream"},
+      {"Encoding", Typed<CPDFEncoding>(), "<< /Type /Encoding /BaseEncoding /MacRomanEncoding /Differences [32 /space @1 /a /b @2] >>" + _ + "65" + _ + "[/c 70 /d]", "<< /BaseEncoding /WinAnsiEncoding /Differences [32 /space] >>"},
       // pdf/graphics
       {"ExtGState", Typed<CPDFExtGState>(), "<< /Type /ExtGState /LW 2 /Font [@1 12] >>" + _ + kFont, "<< /LW 2 >>"},
       {"Properties", Typed<CPDFProperties>(), "<< /Metadata @1 /A [1 2] >>" + _ + kData, ""},

@@ -286,16 +286,47 @@ TEST_F(BMPReaderTest, RunLengthEncodedPixels) {
   EXPECT_EQ(description.bitsPerComponent, 4);
   EXPECT_EQ(sink.bytes, (std::vector<uint8_t>{0x34, 0x50, 0x00, 0x12, 0x12, 0x10}));
 
-  // Runs past the right edge and past the data's end are dropped safely.
-  bmp.pixels = {255, 0x77, 0, 0, 0, 255, 0x11};
+  // A run past the right edge is cut there.
+  bmp.pixels = {255, 0x77, 0, 0, 2, 0x11, 0, 1};
   ASSERT_TRUE(Read(bmp)) << error;
   EXPECT_EQ(sink.bytes, (std::vector<uint8_t>{0x11, 0x00, 0x00, 0x77, 0x77, 0x70}));
+  // The last row ended by an end of line needs no end of bitmap.
+  bmp.pixels = {5, 0x12, 0, 0, 5, 0x34, 0, 0};
+  ASSERT_TRUE(Read(bmp)) << error;
+  EXPECT_EQ(sink.bytes, (std::vector<uint8_t>{0x34, 0x34, 0x30, 0x12, 0x12, 0x10}));
 }
 
-TEST_F(BMPReaderTest, RunLengthDataMustCarryTheirImage) {
-  // A few bytes of RLE8 (end of bitmap at once) claiming 3 x 452984834
-  // pixels: 1.3 GB of blank image from 2 bytes is refused before anything
-  // of that size is allocated.
+TEST_F(BMPReaderTest, RunLengthDataCutShortAreRefused) {
+  BMP bmp;
+  bmp.width = 5;
+  bmp.height = 3;
+  bmp.bits = 8;
+  bmp.compression = 1;
+  bmp.coloursUsed = 4;
+  bmp.palette.assign(4, 0);
+  // Rows remain when the data end: no end of bitmap, or one code cut.
+  for (const std::vector<uint8_t>& pixels : std::vector<std::vector<uint8_t>>{
+           {3, 1, 0, 0},                    // one row, then nothing
+           {3, 1, 0, 0, 0, 4, 1, 2, 3},     // an absolute run short of its 4 bytes
+           {3, 1, 0, 0, 0, 2, 1},           // a delta without its offsets
+           {3, 1, 0, 0, 2}}) {              // half a code
+    bmp.pixels = pixels;
+    EXPECT_FALSE(Read(bmp));
+    EXPECT_EQ(error, "pixel data cut short");
+  }
+  // The image size field claims more data than the file holds.
+  bmp.pixels = {3, 1, 0, 1};
+  std::vector<uint8_t> bytes = bmp.Bytes();
+  ASSERT_TRUE(RunReader(ReadBMPImage, folder.Write("whole.bmp", bytes))) << error;
+  bytes[34] = 5;
+  EXPECT_FALSE(RunReader(ReadBMPImage, folder.Write("short.bmp", bytes)));
+  EXPECT_EQ(error, "pixel data cut short");
+}
+
+TEST_F(BMPReaderTest, RunLengthDataDecodeIntoTheImageOnly) {
+  // Two bytes of RLE8 (end of bitmap at once) for 3 x 452984834 pixels:
+  // 1.3 GB of blank image asks the sink for its size once, and nothing of
+  // that size is held by the reader (the sink here refuses above 1 MiB).
   BMP bmp;
   bmp.width = 3;
   bmp.height = 452984834;
@@ -304,20 +335,19 @@ TEST_F(BMPReaderTest, RunLengthDataMustCarryTheirImage) {
   bmp.coloursUsed = 2;
   bmp.palette = {0, 0xFFFFFF};
   bmp.pixels = {0, 1};
-  EXPECT_FALSE(Read(bmp));
-  EXPECT_EQ(error, "image too large for its data");
+  path = folder.Write("bomb.bmp", bmp.Bytes());
+  VectorSink small(1 << 20);
+  EXPECT_FALSE(ReadBMPImage(path.c_str(), small, description, &error));
+  EXPECT_EQ(error, "out of memory for the image data");
+  EXPECT_EQ(small.bytes.size(), 0u);
 
-  // Up to 1 MiB the ratio does not matter; above it the compressed data must
-  // be at least 1/1024 of the image: 2048 x 1024 needs 2 KiB.
+  // Within what the sink takes, a blank image of any expansion converts:
+  // 2048 x 1024 from two bytes, then from an end of line per row.
   bmp.height = 1024;
-  bmp.width = 1024;
-  ASSERT_TRUE(Read(bmp)) << error;
-  EXPECT_EQ(sink.bytes.size(), 1024u * 1024u);
   bmp.width = 2048;
-  EXPECT_FALSE(Read(bmp));
-  bmp.pixels.assign(2048, 0);  // an end of line for every row
-  bmp.pixels.push_back(0);
-  bmp.pixels.push_back(1);
+  ASSERT_TRUE(Read(bmp)) << error;
+  EXPECT_EQ(sink.bytes, std::vector<uint8_t>(2048u * 1024u, 0));
+  bmp.pixels.assign(2048, 0);
   ASSERT_TRUE(Read(bmp)) << error;
   EXPECT_EQ(sink.bytes.size(), 2048u * 1024u);
 }
@@ -338,9 +368,11 @@ TEST_F(BMPReaderTest, SizeInPoints) {
   EXPECT_EQ(size(300, 150, 11811, 11811), "72.000145 36.000072");
   EXPECT_EQ(size(100, 50, 3780, 3780), "74.990623 37.495312");
   EXPECT_EQ(size(100, 50, 0, 0), "100.000000 50.000000");
-  // No resolution, or a nonsensical one, is one pixel per point on that axis.
-  EXPECT_EQ(size(100, 50, -3780, 3780), "100.000000 37.495312");
-  EXPECT_EQ(size(100, 50, 3780, 0), "74.990623 50.000000");
+  // No resolution, or a nonsensical one, on either axis is one pixel per
+  // point on both.
+  EXPECT_EQ(size(100, 50, -3780, 3780), "100.000000 50.000000");
+  EXPECT_EQ(size(60, 40, 0, 3780), "60.000000 40.000000");
+  EXPECT_EQ(size(100, 50, 3780, 0), "100.000000 50.000000");
 }
 
 TEST_F(BMPReaderTest, RefusesUnsupportedAndInvalidHeaders) {
@@ -423,7 +455,7 @@ TEST_F(BMPReaderTest, TruncatedFilesFailCleanly) {
       }
     }
   }
-  // Compressed files cut anywhere still decode without reading past the data.
+  // Compressed files cut anywhere are refused without reading past the data.
   BMP rle;
   rle.width = 5;
   rle.height = 3;
@@ -439,6 +471,7 @@ TEST_F(BMPReaderTest, TruncatedFilesFailCleanly) {
     VectorSink out;
     ImageDescription d;
     bool ok = ReadBMPImage(cutPath.c_str(), out, d, nullptr);
+    EXPECT_EQ(ok, length == rleBytes.size()) << length;
     if (ok) {
       EXPECT_EQ(out.bytes.size(), 15u);
     }

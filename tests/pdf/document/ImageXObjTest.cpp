@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -57,7 +61,10 @@ class ImageXObjTest : public ::testing::Test {
     EXPECT_STREQ(doc.GetError().GetClassName(), "CPDFImageXObj");
     EXPECT_STREQ(doc.GetError().GetMethodName(), "CreateImageXObj");
     EXPECT_EQ(doc.GetError().GetCode(), 3);
-    EXPECT_EQ(std::string(doc.GetError().GetMessage()), "unknown file format: " + path);
+    // A file of a known kind that the reader refused gets the reason after
+    // the path.
+    const std::string message = doc.GetError().GetMessage();
+    EXPECT_EQ(message.substr(0, message.find(" (")), "unknown file format: " + path);
     EXPECT_EQ(WrittenText(matrix), "[1 0 0 1 0 0]");
     EXPECT_TRUE(doc.objects.empty()) << "nothing may stay registered";
   }
@@ -76,6 +83,28 @@ TEST_F(ImageXObjTest, UnreadableFilesAreUnknownFormats) {
   std::vector<uint8_t> cut = imagefile::Bitmap(8, 8, 8);
   cut.resize(cut.size() - 10);
   ExpectUnknown(folder.Write("cut.bmp", cut));
+  EXPECT_EQ(std::string(doc.GetError().GetMessage()),
+            "unknown file format: " + folder.File("cut.bmp") + " (pixel data cut short)");
+  ExpectUnknown(folder.File("missing.bmp"));
+  EXPECT_EQ(std::string(doc.GetError().GetMessage()), "unknown file format: " + folder.File("missing.bmp"));
+}
+
+TEST_F(ImageXObjTest, SpecialFilesAreRefusedWithoutWaiting) {
+  // A FIFO without a writer would block a plain open for ever; the alarm
+  // ends the test program should that happen.
+  const std::string fifo = folder.File("pipe.jpg");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  alarm(60);
+  for (const std::string& path : {fifo, folder.File(""), std::string("/dev/null")}) {
+    EXPECT_FALSE(IsBMPFile(path.c_str()) || IsJPEGFile(path.c_str()) || IsTIFFFile(path.c_str())) << path;
+    VectorSink sink;
+    ImageDescription d;
+    EXPECT_FALSE(ReadBMPImage(path.c_str(), sink, d));
+    EXPECT_FALSE(ReadJPEGImage(path.c_str(), sink, d));
+    EXPECT_FALSE(ReadTIFFImage(path.c_str(), sink, d));
+    ExpectUnknown(path);
+  }
+  alarm(0);
 }
 
 TEST_F(ImageXObjTest, TrueColourBitmap) {
@@ -93,6 +122,9 @@ TEST_F(ImageXObjTest, TrueColourBitmap) {
   image = Import(folder.Write("b.bmp", imagefile::Bitmap(640, 480, 24, 2835)));
   ASSERT_TRUE(image);
   EXPECT_EQ(WrittenText(matrix), "[639.920044 0 0 479.940002 0 0]");
+  // The rows checked to be in the file, the storage is reserved once for all
+  // of them (not doubled row by row).
+  EXPECT_EQ(image->GetBuffer().GetCapacity(), 640 * 480 * 3 + 1);
 }
 
 TEST_F(ImageXObjTest, PaletteBitmapGetsAnIndexedColourSpace) {
@@ -118,6 +150,23 @@ TEST_F(ImageXObjTest, JPEGDataAreTheFile) {
   EXPECT_EQ(WrittenText(*image->Get_Filter()), "/DCTDecode");
   EXPECT_EQ(WrittenText(*image->Get_ColorSpace()), "/DeviceRGB");
   EXPECT_EQ(WrittenText(matrix), "[144 0 0 72 0 0]");
+  EXPECT_EQ(image->Get_DecodeParms(), nullptr);
+  // The file's size is known before its bytes are copied: the storage grows
+  // once, to the data and the terminating zero.
+  EXPECT_EQ(image->GetBuffer().GetCapacity(), static_cast<int32_t>(file.size()) + 1);
+
+  // Red, green and blue components are not to be converted from YCbCr.
+  JPEGSpec spec;
+  spec.setFileSpace = true;
+  spec.fileSpace = JCS_RGB;
+  spec.jfif = false;
+  spec.adobe = 0;
+  ASSERT_TRUE(WriteJPEG(path, spec));
+  image = Import(path);
+  ASSERT_TRUE(image);
+  EXPECT_EQ(WrittenText(*image->Get_Filter()), "/DCTDecode");
+  ASSERT_NE(image->Get_DecodeParms(), nullptr);
+  EXPECT_EQ(WrittenText(*image->Get_DecodeParms()), "<<\r\n/ColorTransform 0\n>>");
 }
 
 TEST_F(ImageXObjTest, TIFFImages) {
@@ -244,3 +293,45 @@ TEST_F(ImageXObjTest, MasksAreLoadedAsImagesAndLoopsEnd) {
 }
 
 }  // namespace
+
+// An image read without its data has the dictionary and the size of the
+// full one, and reads no pixel: pixel data cut short are not noticed.
+TEST_F(ImageXObjTest, WithoutDataTheDescriptionIsTheSame) {
+  const std::string jpeg = folder.File("a.jpg");
+  ASSERT_TRUE(imagefile::DenseJpeg(jpeg, 600, 300, 300));
+  ASSERT_TRUE(imagefile::RGBTiff(folder.File("rgb.tif"), 100, 50, 144));
+  const std::vector<std::string> paths = {folder.Write("a.bmp", imagefile::Bitmap(640, 480, 24, 2835)),
+                                          folder.Write("p.bmp", imagefile::Bitmap(5, 3, 8, 0, 16)), jpeg,
+                                          folder.File("rgb.tif")};
+  for (const std::string& path : paths) {
+    auto full = Import(path);
+    ASSERT_TRUE(full) << path;
+    const std::string fullMatrix = WrittenText(matrix);
+    std::string expected = DictText(*full);
+    const std::string length = "/Length " + std::to_string(full->GetLength());
+    expected.replace(expected.find(length), length.size(), "/Length 0");
+    matrix.SetIdentity();
+    std::unique_ptr<CPDFImageXObj> bare(CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, false));
+    ASSERT_TRUE(bare) << path;
+    // A palette's lookup stream is another object of the same content.
+    EXPECT_EQ(std::regex_replace(DictText(*bare), std::regex("\\d+ 0 R"), "R"),
+              std::regex_replace(expected, std::regex("\\d+ 0 R"), "R"))
+        << path;
+    EXPECT_EQ(LookupOf(doc, *bare), LookupOf(doc, *full)) << path;
+    EXPECT_EQ(WrittenText(matrix), fullMatrix) << path;
+    EXPECT_EQ(bare->GetDataLength(), 0) << path;
+    EXPECT_FALSE(bare->GetBuffer().IsMapped()) << path;
+  }
+
+  // Files whose pixel data are cut short: refused with data, described
+  // without.
+  std::vector<uint8_t> bitmap = imagefile::Bitmap(64, 64);
+  bitmap.resize(bitmap.size() - 1000);
+  std::vector<uint8_t> photo = TempFolder::Read(jpeg);
+  photo.resize(photo.size() / 2);
+  for (const std::string& path : {folder.Write("cut.bmp", bitmap), folder.Write("cut.jpg", photo)}) {
+    EXPECT_EQ(Import(path), nullptr) << path;
+    std::unique_ptr<CPDFImageXObj> bare(CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, false));
+    EXPECT_TRUE(bare) << path;
+  }
+}

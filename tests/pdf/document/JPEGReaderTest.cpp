@@ -9,26 +9,47 @@
 
 namespace {
 
-// A "Photoshop 3.0" APP13 marker body: signature, then "8BIM" and the low
-// byte of the first resource id at 19, and the two resolutions (16-bit
-// integer parts) at x and x + 8.
-std::vector<unsigned char> App13(unsigned char selector, unsigned x, uint16_t xRes, uint16_t yRes,
-                                 size_t length = 200) {
-  std::vector<unsigned char> data(length, 0);
-  const char* signature = "Photoshop 3.0";
-  std::memcpy(data.data(), signature, 13);
-  if (length > 19) {
-    std::memcpy(data.data() + 14, "8BIM", 4);
-    data[18] = 0x03;
-    data[19] = selector;
+using Bytes = std::vector<unsigned char>;
+
+// One image resource of a "Photoshop 3.0" marker: "8BIM", the id, the name
+// (length byte and text, padded to an even length), the data length and the
+// data (padded to an even length).
+Bytes Resource(uint16_t id, const Bytes& data, const std::string& name = "") {
+  Bytes r = {'8', 'B', 'I', 'M', static_cast<unsigned char>(id >> 8), static_cast<unsigned char>(id & 0xFF)};
+  r.push_back(static_cast<unsigned char>(name.size()));
+  r.insert(r.end(), name.begin(), name.end());
+  if (r.size() % 2 != 0) r.push_back(0);
+  const uint32_t size = static_cast<uint32_t>(data.size());
+  for (int shift = 24; shift >= 0; shift -= 8) r.push_back(static_cast<unsigned char>(size >> shift));
+  r.insert(r.end(), data.begin(), data.end());
+  if (r.size() % 2 != 0) r.push_back(0);
+  return r;
+}
+
+// The data of a ResolutionInfo resource: horizontal and vertical pixels per
+// inch as 16.16 fixed-point values, each followed by its unit fields.
+Bytes Resolution(uint32_t x, uint32_t y) {
+  Bytes d;
+  for (uint32_t v : {x, y}) {
+    for (int shift = 24; shift >= 0; shift -= 8) d.push_back(static_cast<unsigned char>(v >> shift));
+    d.insert(d.end(), {0, 1, 0, 1});  // pixels per inch, shown in inches
   }
-  if (x + 9 < length) {
-    data[x] = xRes >> 8;
-    data[x + 1] = xRes & 0xFF;
-    data[x + 8] = yRes >> 8;
-    data[x + 9] = yRes & 0xFF;
-  }
+  return d;
+}
+
+// An APP13 marker body: the signature and the resources in order.
+Bytes App13(const std::vector<Bytes>& resources) {
+  const char signature[] = "Photoshop 3.0";
+  Bytes data(signature, signature + sizeof signature);
+  for (const Bytes& r : resources) data.insert(data.end(), r.begin(), r.end());
   return data;
+}
+
+// An IPTC record of captions: text that must never be read as a resolution.
+Bytes Captions(size_t length) {
+  Bytes d(length);
+  for (size_t i = 0; i < length; ++i) d[i] = static_cast<unsigned char>('A' + i % 26);
+  return d;
 }
 
 class JPEGReaderTest : public ImageReaderTest {
@@ -118,51 +139,117 @@ TEST_F(JPEGReaderTest, ColourModels) {
   EXPECT_FALSE(Read(spec));
 }
 
-TEST_F(JPEGReaderTest, PhotoshopResolutionMarker) {
+TEST_F(JPEGReaderTest, PhotoshopResolutionResource) {
   JPEGSpec spec;
   spec.width = 300;
   spec.height = 150;
   spec.densityUnit = 1;
   spec.xDensity = 150;
   spec.yDensity = 150;
+  const uint32_t one = 65536;
 
-  spec.app13 = {App13(0xED, 26, 72, 72)};
+  // The resolution first, after print information, after a short IPTC
+  // record: the layouts of the usual files.
+  spec.app13 = {App13({Resource(0x03ED, Resolution(72 * one, 72 * one))})};
   ASSERT_TRUE(Read(spec)) << error;
   EXPECT_EQ(Size(), "300.000000 150.000000");
-
-  spec.app13 = {App13(0xE9, 158, 300, 600)};
+  spec.app13 = {App13({Resource(0x03E9, Bytes(120)), Resource(0x03ED, Resolution(300 * one, 600 * one))})};
   ASSERT_TRUE(Read(spec)) << error;
   EXPECT_EQ(Size(), "72.000000 18.000000");
-
-  spec.app13 = {App13(0x04, 76, 144, 36)};
+  spec.app13 = {App13({Resource(0x0404, Bytes(38)), Resource(0x03ED, Resolution(144 * one, 36 * one))})};
   ASSERT_TRUE(Read(spec)) << error;
   EXPECT_EQ(Size(), "150.000000 300.000000");
 
-  // A first APP13 shorter than 168 bytes: the JFIF density is used even
-  // though a later marker qualifies.
-  spec.app13 = {App13(0xED, 26, 72, 72, 167), App13(0xED, 26, 72, 72)};
+  // Captions of odd length and a named resource come first; the fraction
+  // of the fixed-point value counts.
+  spec.app13 = {App13({Resource(0x0404, Captions(301)), Resource(0x0425, Bytes(16), "digest"),
+                       Resource(0x03ED, Resolution(300 * one + one / 2, 300 * one))})};
   ASSERT_TRUE(Read(spec)) << error;
-  EXPECT_EQ(Size(), "144.000000 72.000000");
+  EXPECT_EQ(Size(), FloatText(static_cast<float>(300 / 300.5 * 72)) + " 36.000000");
 
-  // Exactly 168 bytes qualifies.
-  spec.app13 = {App13(0xED, 26, 72, 72, 168)};
-  ASSERT_TRUE(Read(spec)) << error;
-  EXPECT_EQ(Size(), "300.000000 150.000000");
+  // No resolution resource, one cut short, or one whose length runs past
+  // the marker: the JFIF density.
+  for (const Bytes& marker : {App13({Resource(0x0404, Captions(200))}),
+                              App13({Resource(0x03ED, Bytes(8))}),
+                              App13({Resource(0x0404, Captions(40)), Bytes{'8', 'B', 'I', 'M', 3, 0xED, 0, 0, 0, 0, 1, 0}})}) {
+    spec.app13 = {marker};
+    ASSERT_TRUE(Read(spec)) << error;
+    EXPECT_EQ(Size(), "144.000000 72.000000");
+  }
 
-  // An unknown layout, or a zero resolution, falls through to JFIF.
-  spec.app13 = {App13(0x77, 26, 72, 72)};
-  ASSERT_TRUE(Read(spec)) << error;
-  EXPECT_EQ(Size(), "144.000000 72.000000");
-  spec.app13 = {App13(0xED, 26, 72, 0)};
+  // A zero resolution falls through to JFIF on that axis.
+  spec.app13 = {App13({Resource(0x03ED, Resolution(72 * one, 0))})};
   ASSERT_TRUE(Read(spec)) << error;
   EXPECT_EQ(Size(), "300.000000 72.000000");
 
-  // Not "Photoshop 3.0".
-  auto other = App13(0xED, 26, 72, 72);
+  // The first APP13 marker decides: one that is not "Photoshop 3.0" leaves
+  // the JFIF density even though a later marker has a resolution.
+  Bytes other = App13({Resource(0x03ED, Resolution(72 * one, 72 * one))});
   other[0] = 'X';
   spec.app13 = {other};
   ASSERT_TRUE(Read(spec)) << error;
   EXPECT_EQ(Size(), "144.000000 72.000000");
+  spec.app13 = {other, App13({Resource(0x03ED, Resolution(72 * one, 72 * one))})};
+  ASSERT_TRUE(Read(spec)) << error;
+  EXPECT_EQ(Size(), "144.000000 72.000000");
+}
+
+TEST_F(JPEGReaderTest, RGBComponentsAreMarked) {
+  JPEGSpec spec;
+  ASSERT_TRUE(Read(spec)) << error;
+  EXPECT_FALSE(description.rgbWithoutTransform);  // YCbCr
+  // Components 'R', 'G', 'B' without JFIF or Adobe marker.
+  spec.setFileSpace = true;
+  spec.fileSpace = JCS_RGB;
+  spec.jfif = false;
+  spec.adobe = 0;
+  ASSERT_TRUE(Read(spec)) << error;
+  EXPECT_EQ(description.colour, ImageColour::DeviceRGB);
+  EXPECT_TRUE(description.rgbWithoutTransform);
+  // An Adobe marker tells readers itself.
+  spec.adobe = 1;
+  ASSERT_TRUE(Read(spec)) << error;
+  EXPECT_FALSE(description.rgbWithoutTransform);
+}
+
+TEST_F(JPEGReaderTest, MarkerStructureIsWalkedToTheEnd) {
+  JPEGSpec spec;
+  spec.width = 64;
+  spec.height = 48;
+  ASSERT_TRUE(Read(spec)) << error;
+  const Bytes whole = TempFolder::Read(path);
+  ASSERT_GE(whole.size(), 4u);
+  ASSERT_EQ(whole[whole.size() - 2], 0xFF);
+  ASSERT_EQ(whole[whole.size() - 1], 0xD9);
+  size_t sos = 0;
+  for (size_t i = 2; i + 1 < whole.size() && sos == 0; ++i) {
+    if (whole[i] == 0xFF && whole[i + 1] == 0xDA) sos = i;
+  }
+  ASSERT_GT(sos, 0u);
+  // Cut anywhere from the scan on (every seventh length, then the last
+  // bytes one by one): refused, nothing decoded.
+  for (size_t length = sos; length < whole.size(); length += whole.size() - length > 8 ? 7 : 1) {
+    const std::string cut = folder.Write("cut.jpg", Bytes(whole.begin(), whole.begin() + static_cast<long>(length)));
+    EXPECT_FALSE(RunReader(ReadJPEGImage, cut)) << length;
+    EXPECT_FALSE(error.empty());
+  }
+  // Bytes after the end of image are allowed and kept.
+  Bytes trailing = whole;
+  trailing.insert(trailing.end(), {0, 0, 'x', 0xFF, 0xD8});
+  ASSERT_TRUE(RunReader(ReadJPEGImage, folder.Write("trailing.jpg", trailing))) << error;
+  EXPECT_EQ(sink.bytes, trailing);
+  // A segment after the scan that runs past the end of the file.
+  Bytes segment(whole.begin(), whole.end() - 2);
+  segment.insert(segment.end(), {0xFF, 0xFE, 0x01, 0x00, 'c', 'u', 't', 0xFF, 0xD9});
+  EXPECT_FALSE(RunReader(ReadJPEGImage, folder.Write("segment.jpg", segment)));
+  EXPECT_EQ(error, "marker segment cut short");
+  // A bad segment length.
+  Bytes length(whole.begin(), whole.end() - 2);
+  length.insert(length.end(), {0xFF, 0xFE, 0x00, 0x01, 0xFF, 0xD9});
+  EXPECT_FALSE(RunReader(ReadJPEGImage, folder.Write("length.jpg", length)));
+  // Progressive files: many scans, tables between them.
+  spec.progressive = true;
+  ASSERT_TRUE(Read(spec)) << error;
 }
 
 TEST_F(JPEGReaderTest, DamagedFilesFailWithoutEndingTheProcess) {

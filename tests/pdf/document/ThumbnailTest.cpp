@@ -71,7 +71,7 @@ TEST(ThumbnailTest, NamesStayAndCopiesMatch) {
   auto raw = Parse(text, &doc);
   auto thumb = LoadAs<CPDFThumbnail, CPDFStream>(&doc, raw.get());
   ASSERT_TRUE(thumb);
-  EXPECT_EQ(thumb->Get_ColorSpace(), nullptr);
+  EXPECT_EQ(dynamic_cast<CPDFColorSpace*>(thumb->Get_ColorSpace()), nullptr);
   EXPECT_NE(PDFGetAs<CPDFName>(thumb.get(), &doc, "ColorSpace"), nullptr);
   const std::string before = Written(Parse(text, &doc).get());
   EXPECT_EQ(Written(thumb.get()), before);
@@ -172,7 +172,7 @@ TEST(SepInfoDictTest, CheckLoadAndCopyWithoutPages) {
   auto rgb = Parse("<< /Pages [] /DeviceColorant /Spot /ColorSpace [/DeviceRGB] >>", &doc);
   info = LoadAs<CPDFSepInfoDict, CPDFDict>(&doc, rgb.get());
   ASSERT_TRUE(info);
-  EXPECT_EQ(info->Get_ColorSpace(), nullptr);
+  EXPECT_EQ(dynamic_cast<CPDFColorSpace*>(info->Get_ColorSpace()), nullptr);
   EXPECT_NE(PDFGetAs<CPDFArray>(info.get(), &doc, "ColorSpace"), nullptr);
 }
 

@@ -156,3 +156,89 @@ TEST(CodecFlate, EmptyInputAndFullSink) {
   EXPECT_FALSE(result.ok);
   EXPECT_NE(std::string::npos, result.message.find("could not grow")) << result.message;
 }
+
+namespace {
+
+Bytes EncodePieces(const Bytes& in, unsigned threads) {
+  VectorSink sink;
+  EXPECT_TRUE(FlateEncodePieces(in.data(), in.size(), sink, threads).ok);
+  return std::move(sink.bytes);
+}
+
+// zlib's own one-call decompression, independent of the library's decoder.
+bool Uncompress(const Bytes& coded, size_t size, Bytes& out) {
+  out.assign(size + 1, 0);
+  uLongf length = static_cast<uLongf>(out.size());
+  if (uncompress(out.data(), &length, coded.data(), static_cast<uLong>(coded.size())) != Z_OK) return false;
+  out.resize(length);
+  return true;
+}
+
+// Runs of bytes with repeats reaching back across piece boundaries: a piece
+// whose dictionary were missing or wrong would decode differently.
+Bytes Repeating(size_t n, uint32_t seed) {
+  const Bytes motif = RunnyBytes(5000, seed);
+  Bytes bytes = RandomBytes(n, seed);
+  for (size_t i = 0; i < n; ++i)
+    if ((i / 3000) % 3 != 0) bytes[i] = motif[i % motif.size()];
+  return bytes;
+}
+
+}  // namespace
+
+TEST(CodecFlatePieces, OutputIsTheSameForEveryThreadCount) {
+  const Bytes data = Repeating(6 * kFlatePieceSize + 12345, 21);
+  const Bytes one = EncodePieces(data, 1);
+  for (unsigned threads : {2u, 3u, 8u, 0u}) EXPECT_EQ(one, EncodePieces(data, threads)) << threads;
+  // Above the threshold the plain entry point takes the pieces.
+  const Bytes big = Repeating(kFlateParallelThreshold + 1, 22);
+  EXPECT_EQ(EncodePieces(big, 1), Encode(big));
+  // Up to it, one deflate call over the whole data.
+  const Bytes small = Repeating(kFlateParallelThreshold, 23);
+  EXPECT_EQ(Compress(small), Encode(small));
+}
+
+TEST(CodecFlatePieces, DecodesAroundEveryPieceBoundary) {
+  const size_t p = kFlatePieceSize;
+  for (size_t n : {size_t{0}, size_t{1}, p - 1, p, p + 1, 2 * p - 1, 2 * p, 2 * p + 1, 5 * p + 777}) {
+    const Bytes data = Repeating(n, static_cast<uint32_t>(n));
+    const Bytes coded = EncodePieces(data, 3);
+    if (n == 0) {
+      EXPECT_TRUE(coded.empty());
+      continue;
+    }
+    ASSERT_GE(coded.size(), 6u) << n;
+    EXPECT_EQ(0x78, coded[0]);
+    EXPECT_EQ(0x9C, coded[1]);
+    Bytes decoded;
+    ASSERT_TRUE(Decode(coded, decoded).ok) << n;
+    EXPECT_EQ(data, decoded) << n;
+    ASSERT_TRUE(Uncompress(coded, n, decoded)) << n;
+    EXPECT_EQ(data, decoded) << n;
+  }
+  // Zeros across many pieces: every piece's output is tiny, the joins and
+  // the combined checksum still hold.
+  const Bytes zeros(9 * p + 5, 0);
+  Bytes decoded;
+  ASSERT_TRUE(Uncompress(EncodePieces(zeros, 4), zeros.size(), decoded));
+  EXPECT_EQ(zeros, decoded);
+}
+
+TEST(CodecFlatePieces, SizeStaysWithinOnePercentOfOneCall) {
+  for (uint32_t seed : {31u, 32u}) {
+    const Bytes data = seed == 31 ? RunnyBytes(8 * kFlatePieceSize, seed) : Repeating(8 * kFlatePieceSize, seed);
+    const double whole = static_cast<double>(Compress(data).size());
+    const double pieces = static_cast<double>(EncodePieces(data, 0).size());
+    EXPECT_LT(pieces, whole * 1.01) << seed;
+  }
+}
+
+TEST(CodecFlatePieces, AFullSinkStopsTheWorkers) {
+  const Bytes data = RandomBytes(12 * kFlatePieceSize, 41);
+  for (unsigned threads : {1u, 4u}) {
+    VectorSink small(kFlatePieceSize);
+    CodecResult result = FlateEncodePieces(data.data(), data.size(), small, threads);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(std::string::npos, result.message.find("could not grow")) << result.message;
+  }
+}

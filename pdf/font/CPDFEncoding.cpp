@@ -1,0 +1,40 @@
+#include "pdf/font/CPDFEncoding.h"
+
+#include <memory>
+
+#include "pdf/object/CPDFException.h"
+#include "pdf/object/CPDFNumber.h"
+
+bool CPDFEncoding::Check(CPDFObjRegistry*, CPDFObject* object) {
+  auto* dict = dynamic_cast<CPDFDict*>(object);
+  if (!dict || dict->GetType() != kDictionary) return false;
+  CPDFAtom* const* slot = dict->Lookup(Key_Type());
+  auto* type = slot ? dynamic_cast<CPDFName*>(*slot) : nullptr;
+  return type && type->IsEqual(TypeName());
+}
+
+bool CPDFEncoding::Create(CPDFObjRegistry* doc) { return SetDoc(doc) && Set_Type(); }
+
+bool CPDFEncoding::Load(CPDFObjRegistry* doc, CPDFDict* source) {
+  return PDFLoadFrame(this, doc, source, [&] {
+    // No /Differences, or one that is not an array: nothing to type.
+    return PDFTypeElements<CPDFInt>(Get_Differences(), doc);
+  });
+}
+
+CPDFEncoding* CPDFEncoding::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+  return PDFClone(this, doc, sourceDoc);
+}
+
+const char* CPDFEncoding::Get_BaseEncoding() {
+  const CPDFName* name = Get_BaseEncodingEntry();
+  return name ? name->c_str() : "StandardEncoding";
+}
+
+bool CPDFEncoding::Set_Type() {
+  try {
+    return Set(GetDoc(), Key_Type(), std::make_unique<CPDFName>(TypeName()));
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, "CPDFEncoding", "Set_Type");
+  }
+}
