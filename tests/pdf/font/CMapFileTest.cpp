@@ -326,13 +326,15 @@ TEST(CMapReader, LookupsAreNotLinear) {
     cids.push_back(static_cast<uint8_t>(code + 1));
   }
   CodeToCID(*cmap, {0x00, 0x00});  // the index is built on the first search
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(CodeToCID(*cmap, codes), cids);
-  EXPECT_EQ(CIDToCode(*cmap, cids), codes);
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                      std::chrono::steady_clock::now() - start)
-                      .count();
-  EXPECT_LT(ms, 400);  // 200 ms for each direction
+  auto timed = [](auto run) {
+    const auto start = std::chrono::steady_clock::now();
+    run();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start)
+        .count();
+  };
+  EXPECT_LT(timed([&] { EXPECT_EQ(CodeToCID(*cmap, codes), cids); }), 200);
+  EXPECT_LT(timed([&] { EXPECT_EQ(CIDToCode(*cmap, cids), codes); }), 200);
 
   // Many one-entry sections load in linear time as well.
   std::string sections;
@@ -418,8 +420,9 @@ TEST_F(CMapFolderTest, NamesStayInsideTheFolder) {
   Write("a/b", kTwoByte);
   const std::string tooLong(300, 'n');
   Write(tooLong.substr(0, 200), kTwoByte);
-  for (const std::string& name : {up, std::string("a/b"), std::string(".hidden"), tooLong,
-                                  std::string("a\\b"), std::string("..")}) {
+  for (const std::string& name :
+       {up, std::string("../x"), std::string("a/b"), std::string(".hidden"), tooLong,
+        std::string("a\\b"), std::string("..")}) {
     CMapFile cmap;
     EXPECT_FALSE(cmap.Load(name.c_str())) << name;
     EXPECT_EQ(cmap.GetCIDRangeCount(), 0) << name;
