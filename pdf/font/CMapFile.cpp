@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 
 #include "pdf/font/internal/CMapIndex.h"
 #include "pdf/object/CPDFInStream.h"

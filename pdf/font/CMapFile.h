@@ -89,8 +89,8 @@ class CMapFile : public CPDFEnvCacheItem {
 
   // By name: the file of that name in the CMap directory (when one is set),
   // else the built-in CMaps. A name that could leave the directory (empty,
-  // longer than kMaxNameLength, holding '/', '\\' or NUL, or starting with
-  // '.') skips the file step.
+  // longer than kMaxNameLength, holding '/' or '\\', or starting with '.')
+  // skips the file step.
   bool Load(const char* name);
   // "Identity-H" or "Identity-V" (exact); false for any other name.
   bool LoadPredefined(const char* name);
@@ -100,7 +100,8 @@ class CMapFile : public CPDFEnvCacheItem {
   // Decoded bytes (at most kMaxDataSize).
   bool LoadStream(const char* data, int32_t length, bool stream);
   // The reader. False on a missing header (files), data over the size
-  // limit or a usecmap that cannot be loaded.
+  // limit or a usecmap that cannot be loaded. A failed allocation throws;
+  // the load operations catch it.
   bool Parse(CPDFInStream& in, bool stream);
   // Loads the CMap named by usecmap as the parent. False when the name is
   // already in the chain of CMaps being loaded, when the chain would hold
