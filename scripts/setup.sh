@@ -9,6 +9,7 @@ PACKAGES=(
   qt6-base-dev
   qpdf mupdf-tools
   fonts-noto-cjk qt6-translations-l10n
+  poppler-data
 )
 
 missing=()

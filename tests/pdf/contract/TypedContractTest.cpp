@@ -43,6 +43,8 @@
 #include "pdf/document/CPDFResource.h"
 #include "pdf/document/CPDFSepInfoDict.h"
 #include "pdf/document/CPDFThumbnail.h"
+#include "pdf/font/CPDFCIDSysInfo.h"
+#include "pdf/font/CPDFCMap.h"
 #include "pdf/font/CPDFEncoding.h"
 #include "pdf/graphics/CPDFExtGState.h"
 #include "pdf/graphics/CPDFProperties.h"
@@ -157,6 +159,8 @@ std::vector<Row> Rows() {
       {"Type4Func", Typed<CPDFType4Func>(), kCalc, "<< /FunctionType 4 /Length 1 >> stream\r\nx\r\nendstream"},
       {"FunctionFamily", Family<&CPDFFunction::CreateFunction>(), "<< /FunctionType 3 /Domain [0 1] /Functions [" + kTint + "] /Bounds [] /Encode [0 1] >>", "<< /FunctionType 9 /Domain [0 1] >>"},
       // pdf/font
+      {"CIDSysInfo", Typed<CPDFCIDSysInfo>(), "<< /Registry (Adobe) /Ordering @1 /Supplement @2 >>" + _ + "(Japan1)" + _ + "2", "<< /Registry /Adobe /Ordering (Japan1) /Supplement 2 >>"},
+      {"CMap", Typed<CPDFCMap>(), "<< /Type /CMap /CMapName /Test-V /CIDSystemInfo @1 /WMode 1 /UseCMap @2 /Length 46 >> stream\r\n1 begincidrange <8141> <8141> 7887 endcidrange\r\nendstream" + _ + "<< /Registry (Adobe) /Ordering (Japan1) /Supplement 2 >>" + _ + "<< /Type /CMap /CMapName /Test-H /CIDSystemInfo [(Adobe) (Japan1) 2] /UseCMap /Identity-H /Length 3 >> stream\r\nabc\r\nendstream", "<< /Type /CMap /CIDSystemInfo << >> /Length 1 >> stream\r\nx\r\nendstream"},
       {"Encoding", Typed<CPDFEncoding>(), "<< /Type /Encoding /BaseEncoding /MacRomanEncoding /Differences [32 /space @1 /a /b @2] >>" + _ + "65" + _ + "[/c 70 /d]", "<< /BaseEncoding /WinAnsiEncoding /Differences [32 /space] >>"},
       // pdf/graphics
       {"ExtGState", Typed<CPDFExtGState>(), "<< /Type /ExtGState /LW 2 /Font [@1 12] >>" + _ + kFont, "<< /LW 2 >>"},

@@ -1,0 +1,664 @@
+#include "pdf/font/CMapFile.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "pdf/font/internal/CMapIndex.h"
+#include "pdf/object/CPDFInStream.h"
+#include "pdf/object/PDFSyntax.h"
+
+namespace {
+
+constexpr char kHeader[] = "%!PS-Adobe-3.0 Resource-CMap";
+
+// The sections of a CMap program.
+enum Section : int32_t {
+  kOutside,
+  kCodespace,
+  kNotdef,
+  kCIDRange,
+  kCIDChar,
+  kBfChar,
+  kBfRange,
+};
+
+struct SectionWords {
+  Section section;
+  const char* begin;
+  const char* end;
+  int32_t operands;  // tokens of one entry after its first
+};
+
+constexpr SectionWords kSections[] = {
+    {kCodespace, "begincodespacerange", "endcodespacerange", 1},
+    {kNotdef, "beginnotdefrange", "endnotdefrange", 2},
+    {kCIDRange, "begincidrange", "endcidrange", 2},
+    {kCIDChar, "begincidchar", "endcidchar", 1},
+    {kBfChar, "beginbfchar", "endbfchar", 1},
+    {kBfRange, "beginbfrange", "endbfrange", 2},
+};
+
+const SectionWords* WordsOf(int32_t section) {
+  for (const SectionWords& w : kSections) {
+    if (w.section == section) return &w;
+  }
+  return nullptr;
+}
+
+bool HasPrefix(const char* token, const char* key) {
+  return std::strncmp(token, key, std::strlen(key)) == 0;
+}
+
+// The bytes of a <hex> or (literal) token; none for other text.
+TempString TokenBytes(const char* text) {
+  TempString bytes;
+  if (text) pdfsyntax::UnescapeString(bytes, text, static_cast<int32_t>(std::strlen(text)));
+  return bytes;
+}
+
+// A code of 1 or 2 bytes; false for other lengths.
+bool CodeOf(const TempString& bytes, uint32_t& code, int32_t& length) {
+  const auto* b = reinterpret_cast<const uint8_t*>(bytes.c_str());
+  length = bytes.GetLength();
+  if (length == 1) {
+    code = b[0];
+    return true;
+  }
+  if (length == 2) {
+    code = static_cast<uint32_t>(b[0] << 8 | b[1]);
+    return true;
+  }
+  return false;
+}
+
+// The bf destination: the first two bytes big-endian (one byte: times 256).
+uint32_t BfDestOf(const char* text) {
+  const TempString bytes = TokenBytes(text);
+  const auto* b = reinterpret_cast<const uint8_t*>(bytes.c_str());
+  if (bytes.GetLength() >= 2) return static_cast<uint32_t>(b[0] << 8 | b[1]);
+  if (bytes.GetLength() == 1) return static_cast<uint32_t>(b[0] << 8);
+  return 0;
+}
+
+// A name token ("/Name" with #XX escapes) as text; false for other tokens.
+bool NameOf(const char* token, TempString& out) {
+  TempString name;
+  if (!token || !pdfsyntax::UnescapeName(name, token, static_cast<int32_t>(std::strlen(token)))) {
+    return false;
+  }
+  out = name;
+  return true;
+}
+
+template <class R>
+std::vector<CMapSpan> SpansOf(const std::vector<R>& list) {
+  std::vector<CMapSpan> spans;
+  spans.reserve(list.size());
+  for (const R& r : list) {
+    spans.push_back({r.GetLow(), r.GetHigh(), r.GetDestStart(), r.GetDestEnd(), r.GetCodeLength()});
+  }
+  return spans;
+}
+
+template <class R>
+const R* At(const std::vector<R>& list, int32_t index) {
+  return index < 0 ? nullptr : &list[static_cast<size_t>(index)];
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- entries
+
+CMapRange::CMapRange(const char* low, const char* high, const char* dest, bool destIsRange) {
+  uint32_t lowCode = 0, highCode = 0;
+  int32_t lowLength = 0, highLength = 0;
+  const bool ok = CodeOf(TokenBytes(low), lowCode, lowLength) &&
+                  CodeOf(TokenBytes(high), highCode, highLength) && lowLength == highLength;
+  const int64_t cid = dest ? pdfsyntax::ParseLong(dest) : 0;
+  Set(lowCode, highCode, ok ? lowLength : 0, cid, destIsRange);
+}
+
+CMapRange::CMapRange(uint16_t low, uint16_t high, int32_t codeLength, uint16_t destStart,
+                     bool destIsRange) {
+  Set(low, high, codeLength, destStart, destIsRange);
+}
+
+void CMapRange::Set(uint32_t low, uint32_t high, int32_t codeLength, int64_t destStart,
+                    bool destIsRange) {
+  const uint32_t maxCode = codeLength == 1 ? 0xFF : 0xFFFF;
+  const int64_t destEnd = destIsRange ? destStart + (int64_t{high} - int64_t{low}) : destStart;
+  if ((codeLength != 1 && codeLength != 2) || high < low || high > maxCode || destStart < 0 ||
+      destEnd > 0xFFFF) {
+    return;  // unusable: matches nothing
+  }
+  low_ = static_cast<uint16_t>(low);
+  high_ = static_cast<uint16_t>(high);
+  destStart_ = static_cast<uint16_t>(destStart);
+  destEnd_ = static_cast<uint16_t>(destEnd);
+  codeLength_ = codeLength;
+}
+
+bool CMapRange::ContainsCode(const uint8_t* bytes, int32_t length) const {
+  if (!bytes) return false;
+  uint32_t code;
+  if (codeLength_ == 1 && length >= 1) {
+    code = bytes[0];
+  } else if (codeLength_ == 2 && length >= 2) {
+    code = static_cast<uint32_t>(bytes[0] << 8 | bytes[1]);
+  } else {
+    return false;
+  }
+  return code >= low_ && code <= high_;
+}
+
+bool CMapRange::ContainsDest(const uint8_t* bytes, int32_t length) const {
+  if (!bytes || length < 2 || !IsUsable()) return false;
+  const auto value = static_cast<uint32_t>(bytes[0] << 8 | bytes[1]);
+  return value >= destStart_ && value <= destEnd_;
+}
+
+int32_t CMapRange::Map(uint8_t* out, const uint8_t* in) const {
+  if (!IsUsable()) return 0;
+  const uint32_t code = codeLength_ == 1 ? in[0] : static_cast<uint32_t>(in[0] << 8 | in[1]);
+  const uint32_t value = destStart_ == destEnd_ ? destStart_ : (code - low_ + destStart_) & 0xFFFF;
+  out[0] = static_cast<uint8_t>(value >> 8);
+  out[1] = static_cast<uint8_t>(value);
+  return codeLength_;
+}
+
+int32_t CMapRange::Unmap(uint8_t* out, const uint8_t* in) const {
+  if (!IsUsable()) return 0;
+  const auto value = static_cast<uint32_t>(in[0] << 8 | in[1]);
+  const uint32_t code = (value - destStart_ + low_) & 0xFFFF;
+  if (codeLength_ == 1) {
+    out[0] = static_cast<uint8_t>(code);
+    return 1;
+  }
+  out[0] = static_cast<uint8_t>(code >> 8);
+  out[1] = static_cast<uint8_t>(code);
+  return 2;
+}
+
+CMapBfRange::CMapBfRange(const char* code, const char* dest) {
+  uint32_t value = 0;
+  int32_t length = 0;
+  const bool ok = CodeOf(TokenBytes(code), value, length);
+  Set(value, value, ok ? length : 0, BfDestOf(dest), false);
+}
+
+CMapBfRange::CMapBfRange(const char* low, const char* high, const char* dest) {
+  uint32_t lowCode = 0, highCode = 0;
+  int32_t lowLength = 0, highLength = 0;
+  const bool ok = CodeOf(TokenBytes(low), lowCode, lowLength) &&
+                  CodeOf(TokenBytes(high), highCode, highLength) && lowLength == highLength;
+  Set(lowCode, highCode, ok ? lowLength : 0, BfDestOf(dest), true);
+}
+
+// ---------------------------------------------------------------- loading
+
+struct CMapFile::Indexes {
+  CMapListIndex notdef, cid, bfChar, bfRange;
+  bool oneByteCodespace[256] = {};
+  bool stale = true;
+};
+
+CMapFile::CMapFile() : indexes_(std::make_unique<Indexes>()) {}
+CMapFile::~CMapFile() = default;
+
+void CMapFile::Reset() {
+  cmapName_.Clear();
+  registry_.Clear();
+  ordering_.Clear();
+  supplement_ = cmapVersion_ = cmapMode_ = wmode_ = 0;
+  useCMapName_.Clear();
+  parent_.reset();
+  codespaceRanges_.clear();
+  notdefRanges_.clear();
+  cidRanges_.clear();
+  bfChars_.clear();
+  bfRanges_.clear();
+  indexes_->stale = true;
+}
+
+bool CMapFile::IsSafeName(const char* name) {
+  if (!name || !*name || name[0] == '.') return false;
+  const size_t length = ::strnlen(name, kMaxNameLength + 1);
+  if (length > static_cast<size_t>(kMaxNameLength)) return false;
+  return std::strpbrk(name, "/\\") == nullptr;
+}
+
+bool CMapFile::Load(const char* name) {
+  try {
+    loadName_ = name ? name : "";
+    const std::string& folder = CPDFEnv::CMapDirectorySetting();
+    if (IsSafeName(name) && !folder.empty()) {
+      if (LoadFile((folder + name).c_str(), false)) return true;
+      Reset();
+    }
+    return LoadPredefined(name);
+  } catch (...) {
+    return false;
+  }
+}
+
+bool CMapFile::LoadPredefined(const char* name) {
+  if (!name) return false;
+  try {
+    const bool horizontal = std::strcmp(name, "Identity-H") == 0;
+    if (!horizontal && std::strcmp(name, "Identity-V") != 0) return false;
+    cmapName_ = name;
+    registry_ = "Adobe";
+    ordering_ = "Identity";
+    supplement_ = 0;
+    if (horizontal) {
+      wmode_ = 0;
+      ReserveCodespaceRanges(1);
+      AddCodespaceRange(0x0000, 0xFFFF, 2);
+      ReserveCIDRanges(1);
+      AddCIDRange(0x0000, 0xFFFF, 2, 0);
+      return true;
+    }
+    wmode_ = 1;
+    useCMapName_ = "Identity-H";
+    return LoadUseCMap();
+  } catch (...) {
+    return false;
+  }
+}
+
+bool CMapFile::LoadFile(const char* path, bool stream) {
+  if (!path) return false;
+  try {
+    struct stat info;
+    if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxDataSize) {
+      return false;
+    }
+    CPDFFileInStream in;
+    if (!in.Open(path, "rb")) return false;
+    const bool ok = Parse(in, stream);
+    in.Close();
+    return ok;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool CMapFile::LoadStream(const char* data, int32_t length, bool stream) {
+  if (!data || length < 0 || length > kMaxDataSize) return false;
+  try {
+    CPDFMemInStream in;
+    if (!in.Open(data, length)) return false;
+    const bool ok = Parse(in, stream);
+    in.Close();
+    return ok;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool CMapFile::LoadUseCMap() {
+  try {
+    parent_.reset();
+    if (useCMapName_.IsEmpty()) return false;
+    const std::string wanted(useCMapName_.c_str(), static_cast<size_t>(useCMapName_.GetLength()));
+    if (wanted.find('\0') != std::string::npos) return false;  // a #00 escape cuts no name short
+    const Chain here{loadName_, cmapName_.c_str(), chain_, chain_ ? chain_->depth + 1 : 1};
+    if (here.depth >= kMaxChain) return false;
+    for (const Chain* c = &here; c; c = c->outer) {
+      if (wanted == c->loadName || wanted == c->cmapName) return false;
+    }
+    auto parent = std::make_unique<CMapFile>();
+    parent->chain_ = &here;
+    const bool ok = parent->Load(wanted.c_str());
+    parent->chain_ = nullptr;
+    if (!ok) return false;
+    parent_ = std::move(parent);
+    return true;
+  } catch (...) {
+    parent_.reset();
+    return false;
+  }
+}
+
+bool CMapFile::Parse(CPDFInStream& in, bool stream) {
+  if (in.GetSize() > kMaxDataSize) return false;
+  char line[kLineSize];
+  std::string registry, ordering;
+  int32_t supplement = -1;
+  int32_t section = kOutside;
+  if (!stream) {
+    if (in.ReadLine(line, kLineSize) <= 0 || std::strcmp(line, kHeader) != 0) return false;
+  }
+  while (in.ReadLine(line, kLineSize) > 0) {
+    if (std::strncmp(line, "%%Title:", 8) == 0) {
+      ParseTitle(line + 8);
+    } else if (std::strcmp(line, "%%EOF") == 0) {
+      break;
+    } else if (line[0] != '%') {
+      ParseLine(line, section, registry, ordering, supplement);
+    }
+  }
+  if (!registry.empty() && !ordering.empty() && supplement >= 0) {
+    registry_.Assign(registry.data(), static_cast<int32_t>(registry.size()));
+    ordering_.Assign(ordering.data(), static_cast<int32_t>(ordering.size()));
+    supplement_ = supplement;
+  }
+  indexes_->stale = true;
+  if (!useCMapName_.IsEmpty() && !LoadUseCMap()) return false;
+  return true;
+}
+
+void CMapFile::ParseTitle(char* rest) {
+  char* text = const_cast<char*>(pdfsyntax::SkipBlanks(rest));
+  if (!text || text[0] != '(') return;
+  const size_t length = std::strlen(text);
+  if (length < 2 || text[length - 1] != ')') return;
+  text[length - 1] = '\0';
+  char* state = nullptr;
+  char* words[4];
+  for (int i = 0; i < 4; ++i) {
+    words[i] = pdfsyntax::NextBlankToken(i == 0 ? text + 1 : nullptr, &state);
+    if (!words[i]) return;
+  }
+  cmapName_ = words[0];
+  registry_ = words[1];
+  ordering_ = words[2];
+  supplement_ = pdfsyntax::ParseLong(words[3]);
+}
+
+void CMapFile::ParseLine(char* line, int32_t& section, std::string& registry, std::string& ordering,
+                         int32_t& supplement) {
+  // At most 127 tokens fit a line of 254 bytes.
+  char* tokens[kLineSize / 2 + 1];
+  int32_t count = 0;
+  char* state = nullptr;
+  for (char* t = pdfsyntax::NextBlankToken(line, &state); t && count < kLineSize / 2 + 1;
+       t = pdfsyntax::NextBlankToken(nullptr, &state)) {
+    tokens[count++] = t;
+  }
+  auto text = [](const char* token) {
+    const TempString bytes = TokenBytes(token);
+    return std::string(bytes.c_str(), static_cast<size_t>(bytes.GetLength()));
+  };
+  int32_t i = 0;
+  while (i < count) {
+    const char* token = tokens[i];
+    if (section != kOutside) {
+      const SectionWords* words = WordsOf(section);
+      if (std::strcmp(token, words->end) == 0) {
+        section = kOutside;
+        ++i;
+        continue;
+      }
+      if (i + words->operands >= count) return;  // an entry cut by the end of the line
+      const char* a = tokens[i + 1];
+      const char* b = words->operands == 2 ? tokens[i + 2] : nullptr;
+      switch (section) {
+        case kCodespace: AddCodespaceRange(token, a); break;
+        case kNotdef: AddNotdefRange(token, a, b); break;
+        case kCIDRange: AddCIDRange(token, a, b); break;
+        case kCIDChar: AddCIDRange(token, token, a); break;
+        case kBfChar: AddBfChar(token, a); break;
+        case kBfRange: AddBfRange(token, a, b); break;
+        default: break;
+      }
+      i += 1 + words->operands;
+      continue;
+    }
+    // Keys with one value, no "def".
+    if (HasPrefix(token, "/Registry") || HasPrefix(token, "/Ordering") ||
+        HasPrefix(token, "/Supplement")) {
+      if (i + 1 >= count) return;
+      if (token[1] == 'R') {
+        registry = text(tokens[i + 1]);
+      } else if (token[1] == 'O') {
+        ordering = text(tokens[i + 1]);
+      } else {
+        supplement = pdfsyntax::ParseLong(tokens[i + 1]);
+      }
+      i += 2;
+      continue;
+    }
+    // Keys with a value and "def".
+    if (HasPrefix(token, "/CMapName") || HasPrefix(token, "/CMapVersion") ||
+        HasPrefix(token, "/CMapMode") || HasPrefix(token, "/WMode")) {
+      if (i + 2 >= count) return;
+      const char* value = tokens[i + 1];
+      if (std::strcmp(tokens[i + 2], "def") == 0) {
+        if (HasPrefix(token, "/CMapName")) {
+          NameOf(value, cmapName_);
+        } else if (HasPrefix(token, "/CMapVersion")) {
+          cmapVersion_ = pdfsyntax::ParseLong(value);
+        } else if (HasPrefix(token, "/CMapMode")) {
+          cmapMode_ = pdfsyntax::ParseLong(value);
+        } else {
+          wmode_ = pdfsyntax::ParseLong(value);
+        }
+      }
+      i += 3;
+      continue;
+    }
+    if (i + 1 >= count) return;
+    const char* next = tokens[i + 1];
+    if (std::strcmp(next, "usecmap") == 0) {
+      NameOf(token, useCMapName_);
+    } else {
+      for (const SectionWords& w : kSections) {
+        if (std::strcmp(next, w.begin) != 0) continue;
+        const int32_t n = pdfsyntax::ParseLong(token);
+        switch (w.section) {
+          case kCodespace: ReserveCodespaceRanges(n); break;
+          case kNotdef: ReserveNotdefRanges(n); break;
+          case kBfChar: ReserveBfChars(n); break;
+          case kBfRange: ReserveBfRanges(n); break;
+          default: ReserveCIDRanges(n); break;
+        }
+        section = w.section;
+        i += 2;
+        break;
+      }
+      if (section != kOutside) continue;
+    }
+    ++i;
+  }
+}
+
+// ---------------------------------------------------------------- building
+
+template <class T>
+void CMapFile::Reserve(std::vector<T>& list, int32_t n) {
+  if (n <= 0) return;
+  const size_t wanted = list.size() + static_cast<size_t>(std::min(n, kMaxReserve));
+  // Grows geometrically, so that many small sections stay linear.
+  if (wanted > list.capacity()) list.reserve(std::max(wanted, list.capacity() * 2));
+}
+
+void CMapFile::ReserveCodespaceRanges(int32_t n) { Reserve(codespaceRanges_, n); }
+void CMapFile::ReserveNotdefRanges(int32_t n) { Reserve(notdefRanges_, n); }
+void CMapFile::ReserveCIDRanges(int32_t n) { Reserve(cidRanges_, n); }
+void CMapFile::ReserveBfChars(int32_t n) { Reserve(bfChars_, n); }
+void CMapFile::ReserveBfRanges(int32_t n) { Reserve(bfRanges_, n); }
+
+void CMapFile::AddCodespaceRange(const char* low, const char* high) {
+  codespaceRanges_.emplace_back(low, high, nullptr, false);
+  indexes_->stale = true;
+}
+
+void CMapFile::AddCodespaceRange(uint16_t low, uint16_t high, int32_t codeLength) {
+  codespaceRanges_.emplace_back(low, high, codeLength, 0, false);
+  indexes_->stale = true;
+}
+
+void CMapFile::AddNotdefRange(const char* low, const char* high, const char* cid) {
+  notdefRanges_.emplace_back(low, high, cid, false);
+  indexes_->stale = true;
+}
+
+void CMapFile::AddCIDRange(const char* low, const char* high, const char* cid) {
+  cidRanges_.emplace_back(low, high, cid, true);
+  indexes_->stale = true;
+}
+
+void CMapFile::AddCIDRange(uint16_t low, uint16_t high, int32_t codeLength, uint16_t firstCID) {
+  cidRanges_.emplace_back(low, high, codeLength, firstCID, true);
+  indexes_->stale = true;
+}
+
+void CMapFile::AddBfChar(const char* code, const char* dest) {
+  bfChars_.emplace_back(code, dest);
+  indexes_->stale = true;
+}
+
+void CMapFile::AddBfRange(const char* low, const char* high, const char* dest) {
+  bfRanges_.emplace_back(low, high, dest);
+  indexes_->stale = true;
+}
+
+// ---------------------------------------------------------------- searches
+
+void CMapFile::Index() const {
+  if (!indexes_->stale) return;
+  indexes_->notdef.Build(SpansOf(notdefRanges_));
+  indexes_->cid.Build(SpansOf(cidRanges_));
+  indexes_->bfChar.Build(SpansOf(bfChars_));
+  indexes_->bfRange.Build(SpansOf(bfRanges_));
+  std::fill(std::begin(indexes_->oneByteCodespace), std::end(indexes_->oneByteCodespace), false);
+  for (const CMapRange& r : codespaceRanges_) {
+    if (r.GetCodeLength() != 1) continue;
+    for (uint32_t b = r.GetLow(); b <= r.GetHigh(); ++b) indexes_->oneByteCodespace[b] = true;
+  }
+  indexes_->stale = false;
+}
+
+const CMapRange* CMapFile::FindNotdefRange(const uint8_t* code, int32_t length) const {
+  for (const CMapFile* m = this; m; m = m->parent_.get()) {
+    m->Index();
+    if (const CMapRange* r = At(m->notdefRanges_, m->indexes_->notdef.FindCode(code, length))) {
+      return r;
+    }
+  }
+  return nullptr;
+}
+
+const CMapRange* CMapFile::FindCIDRange(const uint8_t* code, int32_t length) const {
+  for (const CMapFile* m = this; m; m = m->parent_.get()) {
+    m->Index();
+    if (const CMapRange* r = At(m->cidRanges_, m->indexes_->cid.FindCode(code, length))) return r;
+  }
+  return nullptr;
+}
+
+const CMapRange* CMapFile::FindCIDRangeByCID(const uint8_t* cid, int32_t length) const {
+  for (const CMapFile* m = this; m; m = m->parent_.get()) {
+    m->Index();
+    if (const CMapRange* r = At(m->cidRanges_, m->indexes_->cid.FindDest(cid, length))) return r;
+  }
+  return nullptr;
+}
+
+const CMapBfRange* CMapFile::FindBfChar(const uint8_t* code, int32_t length) const {
+  Index();
+  return At(bfChars_, indexes_->bfChar.FindCode(code, length));
+}
+
+const CMapBfRange* CMapFile::FindBfCharByDest(const uint8_t* dest, int32_t length) const {
+  Index();
+  return At(bfChars_, indexes_->bfChar.FindDest(dest, length));
+}
+
+const CMapBfRange* CMapFile::FindBfRange(const uint8_t* code, int32_t length) const {
+  Index();
+  return At(bfRanges_, indexes_->bfRange.FindCode(code, length));
+}
+
+const CMapBfRange* CMapFile::FindBfRangeByDest(const uint8_t* dest, int32_t length) const {
+  Index();
+  return At(bfRanges_, indexes_->bfRange.FindDest(dest, length));
+}
+
+int32_t CMapFile::BfCodeLength(uint8_t lead) const {
+  for (const CMapFile* m = this; m; m = m->parent_.get()) {
+    m->Index();
+    if (m->indexes_->oneByteCodespace[lead]) return 1;
+  }
+  return 2;
+}
+
+// ---------------------------------------------------------------- lookups
+
+namespace {
+
+// Codes to two-byte values: find(code, bytes left) answers the entry of
+// the code at the front, or none, which ends the walk.
+template <class Find>
+int32_t MapCodes(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t length, Find find) {
+  if (!out || !in) return 0;
+  int32_t read = 0, written = 0;
+  try {
+    while (read < length && written + 2 <= capacity) {
+      const CMapRange* r = find(in + read, length - read);
+      const int32_t used = r ? r->Map(out + written, in + read) : 0;
+      if (used <= 0) break;
+      written += 2;
+      read += used;
+    }
+  } catch (...) {
+  }
+  return written;
+}
+
+// Two-byte values back to codes: find(value) answers the entry, or none,
+// which skips the value. An odd trailing byte is ignored.
+template <class Find>
+int32_t UnmapValues(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t length, Find find) {
+  if (!out || !in) return 0;
+  int32_t written = 0;
+  try {
+    for (int32_t read = 0; read + 2 <= length; read += 2) {
+      const CMapRange* r = find(in + read);
+      if (!r) continue;
+      if (written + r->GetCodeLength() > capacity) break;
+      written += r->Unmap(out + written, in + read);
+    }
+  } catch (...) {
+  }
+  return written;
+}
+
+}  // namespace
+
+int32_t CMapFile::CodeToCID(uint8_t* out, int32_t capacity, const uint8_t* in,
+                            int32_t length) const {
+  return MapCodes(out, capacity, in, length, [this](const uint8_t* code, int32_t left) {
+    const CMapRange* r = FindNotdefRange(code, left);
+    return r ? r : FindCIDRange(code, left);
+  });
+}
+
+int32_t CMapFile::CIDToCode(uint8_t* out, int32_t capacity, const uint8_t* in,
+                            int32_t length) const {
+  return UnmapValues(out, capacity, in, length,
+                     [this](const uint8_t* cid) { return FindCIDRangeByCID(cid, 2); });
+}
+
+int32_t CMapFile::CodeToUnicode(uint8_t* out, int32_t capacity, const uint8_t* in,
+                                int32_t length) const {
+  return MapCodes(
+      out, capacity, in, length, [this](const uint8_t* code, int32_t left) -> const CMapRange* {
+        Index();
+        const int32_t codeLength = BfCodeLength(code[0]);
+        if (left < codeLength) return nullptr;
+        const CMapRange* r = At(bfChars_, indexes_->bfChar.FindCode(code, codeLength, codeLength));
+        return r ? r : At(bfRanges_, indexes_->bfRange.FindCode(code, codeLength, codeLength));
+      });
+}
+
+int32_t CMapFile::UnicodeToCode(uint8_t* out, int32_t capacity, const uint8_t* in,
+                                int32_t length) const {
+  return UnmapValues(out, capacity, in, length, [this](const uint8_t* value) -> const CMapRange* {
+    const CMapRange* r = FindBfCharByDest(value, 2);
+    return r ? r : FindBfRangeByDest(value, 2);
+  });
+}
