@@ -7,7 +7,7 @@
 
 #include "pdf/font/internal/CMapIndex.h"
 #include "pdf/object/CPDFInStream.h"
-#include "pdf/object/PDFSyntax.h"
+#include "pdf/object/internal/PDFSyntax.h"
 
 namespace {
 
