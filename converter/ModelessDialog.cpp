@@ -1,10 +1,12 @@
 #include "converter/ModelessDialog.h"
 
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QPushButton>
 #include <QWindow>
 
 #include "converter/DialogStyle.h"
+#include "platform/qt/DialogUnits.h"
 
 namespace ostrel {
 
@@ -60,6 +62,21 @@ void ModelessDialog::reject() { cancel_ = true; }
 void ModelessDialog::closeEvent(QCloseEvent* event) {
   cancel_ = true;
   event->ignore();
+}
+
+QVBoxLayout* ModelessDialog::MakeColumn(const platform::DialogUnits& du) {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(du.X(7), du.Y(7), du.X(7), du.Y(7));
+  layout->setSpacing(0);
+  return layout;
+}
+
+void ModelessDialog::AddCancelRow(QBoxLayout* column) {
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(cancelButton_);
+  buttons->addStretch();
+  column->addLayout(buttons);
 }
 
 }  // namespace ostrel

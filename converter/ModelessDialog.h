@@ -6,7 +6,13 @@
 #include <QDialog>
 #include <QPointer>
 
+class QBoxLayout;
 class QPushButton;
+class QVBoxLayout;
+
+namespace platform {
+class DialogUnits;
+}
 
 namespace ostrel {
 
@@ -33,6 +39,10 @@ class ModelessDialog : public QDialog {
  protected:
   explicit ModelessDialog(const QString& caption);
   void closeEvent(QCloseEvent* event) override;
+  // The dialog's column of rows: margins of 7 dialog units, no spacing.
+  QVBoxLayout* MakeColumn(const platform::DialogUnits& du);
+  // Appends the Cancel button centred in a row of its own.
+  void AddCancelRow(QBoxLayout* column);
 
   QPushButton* cancelButton_ = nullptr;
 

@@ -26,17 +26,10 @@ ProgressDialog::ProgressDialog(const QString& caption)
   percent_->setObjectName(QStringLiteral("1004"));
   percent_->setAlignment(Qt::AlignCenter);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(cancelButton_);
-  buttons->addStretch();
-
   // Margins of 7 dialog units; the height the rows do not need is shared
   // out between them.
   const platform::DialogUnits du(font());
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(du.X(7), du.Y(7), du.X(7), du.Y(7));
-  layout->setSpacing(0);
+  QVBoxLayout* layout = MakeColumn(du);
   const auto gap = [&] {
     layout->addSpacerItem(
         new QSpacerItem(0, du.Y(3), QSizePolicy::Minimum, QSizePolicy::Expanding));
@@ -47,7 +40,7 @@ ProgressDialog::ProgressDialog(const QString& caption)
   gap();
   layout->addWidget(percent_);
   gap();
-  layout->addLayout(buttons);
+  AddCancelRow(layout);
 
   cancelButton_->setMinimumWidth(du.X(50));
   platform::MakeFixedDialog(this, 253, 75);

@@ -15,20 +15,13 @@ SearchDialog::SearchDialog() : ModelessDialog(QStringLiteral("ファイル検索
   state_ = new PathLabel(this);
   state_->setObjectName(QStringLiteral("1012"));
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(cancelButton_);
-  buttons->addStretch();
-
   // Margins of 7 dialog units; the height the rows do not need lies
   // between the folder and the button.
   const platform::DialogUnits du(font());
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(du.X(7), du.Y(7), du.X(7), du.Y(7));
-  layout->setSpacing(0);
+  QVBoxLayout* layout = MakeColumn(du);
   layout->addWidget(state_);
   layout->addSpacerItem(new QSpacerItem(0, du.Y(3), QSizePolicy::Minimum, QSizePolicy::Expanding));
-  layout->addLayout(buttons);
+  AddCancelRow(layout);
 
   cancelButton_->setMinimumWidth(du.X(50));
   platform::MakeFixedDialog(this, 254, 47);
