@@ -192,7 +192,13 @@ TEST_F(ConvertOneTest, BlankLargeScanConvertsInLittleMemory) {
   struct rusage usage {};
   ASSERT_EQ(wait4(child, &status, 0, &usage), child);
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+#if defined(__SANITIZE_ADDRESS__)
+  // Under AddressSanitizer the shadow memory and the quarantine of freed
+  // blocks count in the peak as well: only the conversion itself is checked.
+  (void)usage;
+#else
   EXPECT_LT(usage.ru_maxrss, 200 * 1024) << "peak kilobytes";
+#endif
   const std::string pdf = Text(TempFolder::Read(output));
   EXPECT_NE(pdf.find("/MediaBox [0 0 2383.919922 3370.439941]"), std::string::npos);
   EXPECT_LT(pdf.size(), size_t{1} << 20);
