@@ -48,6 +48,14 @@ TEST(HalftoneTest, FactoryPicksTheTypeByItsNumberAndMask) {
     EXPECT_EQ(made ? made->GetTypeBit() : 0u, c.bit) << c.text << " mask " << c.mask;
   }
 
+  // Without /Type no mask makes a halftone.
+  for (int32_t mask : {-1, 0x1, 0x20}) {
+    TestRegistry doc;
+    EXPECT_EQ(
+        Create(doc, "<< /HalftoneType 1 /Frequency 60 /Angle 45 /SpotFunction /Round >>", mask),
+        nullptr);
+  }
+
   // Default a stream: the type 5 check refuses it.
   TestRegistry streams;
   const int32_t stream = Register(streams, "<< /Length 1 >> stream\r\nx\r\nendstream\r\nendobj");

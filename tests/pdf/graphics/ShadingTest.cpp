@@ -55,6 +55,13 @@ TEST(ShadingTest, FactoryPicksTheTypeByItsNumberAndMask) {
     EXPECT_EQ(made ? made->GetTypeBit() : 0u, c.bit) << c.text << " mask " << c.mask;
   }
 
+  // Without ColorSpace no mask makes a shading.
+  for (int32_t mask : {-1, 1, 2, 4, 8, 16, 32, 64}) {
+    TestRegistry doc;
+    EXPECT_EQ(Create(doc, "<< /ShadingType 2 /Coords [0 0 1 1] /Function " + kTint + " >>", mask),
+              nullptr);
+  }
+
   // A typed shading's ShadingType was made in memory: the factory refuses it.
   TestRegistry doc;
   auto made = Create(doc, "<< /ShadingType 2.0 " + kAxial + " >>", -1);
