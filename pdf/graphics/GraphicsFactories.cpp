@@ -5,6 +5,7 @@
 #include "pdf/document/CPDFResource.h"
 #include "pdf/document/CPDFResourceFactories.h"
 #include "pdf/graphics/CPDFExtGState.h"
+#include "pdf/graphics/CPDFPattern.h"
 #include "pdf/graphics/CPDFProperties.h"
 #include "pdf/graphics/CPDFShading.h"
 

@@ -47,6 +47,8 @@
 #include "pdf/font/CPDFCMap.h"
 #include "pdf/font/CPDFEncoding.h"
 #include "pdf/graphics/CPDFExtGState.h"
+#include "pdf/graphics/CPDFHalftone.h"
+#include "pdf/graphics/CPDFPattern.h"
 #include "pdf/graphics/CPDFProperties.h"
 #include "pdf/graphics/CPDFShading.h"
 #include "pdf/interactive/CPDFAcroFormDict.h"
@@ -165,7 +167,21 @@ std::vector<Row> Rows() {
       // pdf/graphics
       {"ExtGState", Typed<CPDFExtGState>(), "<< /Type /ExtGState /LW 2 /Font [@1 12] >>" + _ + kFont, "<< /LW 2 >>"},
       {"Properties", Typed<CPDFProperties>(), "<< /Metadata @1 /A [1 2] >>" + _ + kData, ""},
-      {"ShadingFamily", Family<&CPDFShading::CreateShading>(), "<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 1 1] /Function @1 >>" + _ + kTint, "", kNoMember},
+      {"Type1Sh", Typed<CPDFType1Sh>(), "<< /ShadingType 1 /ColorSpace /DeviceRGB /Domain [0 1 0 1] /Matrix [1 0 0 1 0 0] /Function [@1 " + kTint + "] >>" + _ + kTint, "<< /ShadingType 1 /ColorSpace /DeviceRGB /Function /Identity >>"},
+      {"Type2Sh", Typed<CPDFType2Sh>(), "<< /ShadingType 2 /ColorSpace @1 /BBox [0 0 10 10] /Coords [0 0 1 1] /Function @2 >>" + _ + "[/Indexed /DeviceRGB 1 <FF000000FF00>]" + _ + kTint, "<< /ShadingType 2.5 /ColorSpace /DeviceRGB /Coords [0 0 1 1] /Function << >> >>"},
+      {"Type3Sh", Typed<CPDFType3Sh>(), "<< /ShadingType 3 /ColorSpace /DeviceCMYK /Coords [0 0 0 0 0 1] /Function " + kTint + " /Extend [true true] >>", "<< /ShadingType 3 /ColorSpace /DeviceCMYK /Function " + kTint + " >>"},
+      {"Type4Sh", Typed<CPDFType4Sh>(), "<< /ShadingType 4 /ColorSpace /DeviceRGB /BitsPerCoordinate @1 /BitsPerComponent 8 /BitsPerFlag 8 /Decode [0 1 0 1 0 1 0 1 0 1] /Function [@2] >>" + _ + "16" + _ + kTint, "<< /ShadingType 4 /ColorSpace /DeviceRGB /BitsPerCoordinate 16 /BitsPerComponent 8 /Decode [] >>"},
+      {"Type5Sh", Typed<CPDFType5Sh>(), "<< /ShadingType 5 /ColorSpace /DeviceGray /BitsPerCoordinate @1 /BitsPerComponent 8 /Decode [0 1 0 1 0 1] /VerticesPerRow 4 /BitsPerFlag 2 >>" + _ + "16", "<< /ShadingType 5 /ColorSpace /DeviceGray /BitsPerCoordinate 16 /BitsPerComponent 8 /Decode [] >>"},
+      {"Type6Sh", Typed<CPDFType6Sh>(), "<< /ShadingType 6 /ColorSpace /DeviceRGB /BitsPerCoordinate @1 /BitsPerComponent 8 /BitsPerFlag 8 /Decode [0 1 0 1 0 1 0 1 0 1] /Function [@2] >>" + _ + "16" + _ + kTint, "<< /ShadingType 6 /ColorSpace /DeviceRGB /BitsPerCoordinate 16 /BitsPerComponent 8 /BitsPerFlag 8 /Decode 1 >>"},
+      {"Type7Sh", Typed<CPDFType7Sh>(), "<< /ShadingType 7 /ColorSpace /DeviceRGB /BitsPerCoordinate @1 /BitsPerComponent 8 /BitsPerFlag 8 /Decode [0 1 0 1 0 1 0 1 0 1] /Function [@2] >>" + _ + "16" + _ + kTint, "<< /ShadingType 7 /BitsPerCoordinate 16 /BitsPerComponent 8 /BitsPerFlag 8 /Decode [] >>"},
+      {"ShadingFamily", Family<&CPDFShading::CreateShading>(), "<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 1 1] /Function @1 >>" + _ + kTint, "<< /ShadingType 2 /Coords [0 0 1 1] /Function << >> >>"},
+      {"Halftone", Typed<CPDFHalftone>(), "<< /Type /Halftone /HalftoneType 3 /TransferFunction @1 >>" + _ + kTint, "<< /HalftoneType 1 >>"},
+      {"Type1Ht", Typed<CPDFType1Ht>(), "<< /Type /Halftone /HalftoneType 1 /Frequency 60 /Angle 45 /SpotFunction @1 /TransferFunction " + kTint + " >>" + _ + kTint, "<< /Type /Halftone /HalftoneType 1 /Frequency 60 /Angle 45 /SpotFunction [] >>"},
+      {"Type5Ht", Typed<CPDFType5Ht>(), "<< /Type /Halftone /HalftoneType 5 /Default @1 /Cyan << /Type /Halftone /HalftoneType 6 /Width 2 /Height 2 >> /Spot << /A 1 >> >>" + _ + "<< /Type /Halftone /HalftoneType 1 /Frequency 60 /Angle 45 /SpotFunction /Round >>", "<< /Type /Halftone /HalftoneType 5 >>"},
+      {"Type6Ht", Typed<CPDFType6Ht>(), "<< /Type /Halftone /HalftoneType 6 /Width @1 /Height 2 /TransferFunction @2 >>" + _ + "2" + _ + kTint, "<< /Type /Halftone /HalftoneType 6 /Width 2 >>"},
+      {"Type10Ht", Typed<CPDFType10Ht>(), "<< /Type /Halftone /HalftoneType 10 /Xsquare 2 /Ysquare 3 >>", "<< /Type /Halftone /HalftoneType 10 /Xsquare 2 /Ysquare /Y >>"},
+      {"Type16Ht", Typed<CPDFType16Ht>(), "<< /Type /Halftone /HalftoneType 16 /Width 2 /Height 2 /Width2 1 /Height2 @1 >>" + _ + "1", "<< /Type /Halftone /HalftoneType 16 /Height 2 >>"},
+      {"HalftoneFamily", Family<&CPDFHalftone::CreateHalftone>(), "<< /Type /Halftone /HalftoneType 5 /Default @1 >>" + _ + "<< /Type /Halftone /HalftoneType 1 /Frequency 60 /Angle 45 /SpotFunction @2 >>" + _ + kTint, "<< /HalftoneType 1 >>"},
       {"PatternFamily", Family<&CPDFPattern::CreatePattern>(), "<< /PatternType 2 /Shading << /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 1 1] /Function " + kTint + " >> >>", "", kNoMember},
       // pdf/interactive
       {"AcroFormDict", Typed<CPDFAcroFormDict>(), "<< /Fields [] /DR << /Font << /Helv @1 >> >> /DA (/Helv 0 Tf 0 g) >>" + _ + kFont, ""},

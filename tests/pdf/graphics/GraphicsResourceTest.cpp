@@ -4,8 +4,8 @@
 
 #include "pdf/document/ResourceTestSupport.h"
 #include "pdf/graphics/CPDFExtGState.h"
+#include "pdf/graphics/CPDFPattern.h"
 #include "pdf/graphics/CPDFProperties.h"
-#include "pdf/graphics/CPDFShading.h"
 #include "pdf/object/TestRegistry.h"
 
 namespace {
@@ -42,8 +42,7 @@ TEST(GraphicsResourceTest, GraphicsStatesAndPropertyLists) {
   EXPECT_EQ(CPDFResource::GetPDFObject(&props), static_cast<CPDFObject*>(&props));
   EXPECT_EQ(CPDFResource::GetPDFObject(nullptr), nullptr);
 
-  // No shading or pattern type is built: their entries stay as read.
-  EXPECT_EQ(CPDFShading::CreateShading(&doc, other.get(), -1), nullptr);
+  // No pattern type is built: pattern entries stay as read.
   EXPECT_EQ(CPDFPattern::CreatePattern(&doc, other.get(), -1), nullptr);
 }
 
