@@ -50,7 +50,18 @@ void CPDFEnv::SetCMapDirectory(const char* path) {
   SettingText(kCMapDirectory) = cmapDir_.set ? cmapDir_.text : std::string();
 }
 
-void CPDFEnv::SetAFMSearchDirectory(const char* path) { Store(afmSearchDir_, path); }
+void CPDFEnv::SetAFMSearchDirectory(const char* path) {
+  Store(afmSearchDir_, path);
+  afmScanned_ = false;
+}
+
+void CPDFEnv::ReleaseFontCaches() {
+  encodings_.RemoveAll();
+  cmaps_.RemoveAll();
+  afms_.RemoveAll();
+  trueTypes_.RemoveAll();
+  afmScanned_ = false;
+}
 
 void CPDFEnv::SetAFMDirectory(const char* path) {
   Store(afmDir_, path);

@@ -14,8 +14,11 @@
 #include "pdf/object/TempDict.h"
 #include "pdf/object/TempString.h"
 
+class AFMFile;
+class CMapFile;
 class CPDFDoc;
 class CPDFException;
+class EncodingTable;
 
 // Base of every object the environment's caches own.
 class CPDFEnvCacheItem {
@@ -40,8 +43,7 @@ class CPDFEnv {
   // Sets the four paths (each may be none or ""); a none temporary directory
   // clears the process-wide temporary directory. Always writes the prefix
   // "pn". True.
-  bool Init(const char* tempDir, const char* cmapDir, const char* afmSearchDir,
-            const char* afmDir);
+  bool Init(const char* tempDir, const char* cmapDir, const char* afmSearchDir, const char* afmDir);
 
   // Path setters: the old copy is dropped; none or "" leaves the path none;
   // otherwise a '/' is appended when the path does not end in one. The CMap
@@ -68,10 +70,29 @@ class CPDFEnv {
   // A new document (PDF or FDF of the version), owned by the caller until
   // CloseDoc; none on failure, the document's error copied into *error
   // when given. Defined with the document class.
-  CPDFDoc* CreateDoc(bool fdf, bool xrefForFdf, int32_t major, int32_t minor,
-                     CPDFException* error);
+  CPDFDoc* CreateDoc(bool fdf, bool xrefForFdf, int32_t major, int32_t minor, CPDFException* error);
   // Closes and deletes the document. True.
   bool CloseDoc(CPDFDoc* doc);
+
+  // Font resources by name, loaded on first use and kept in their cache;
+  // none when the name cannot be resolved (a miss is not remembered). The
+  // cache owns every answer. Defined with the font classes; nothing here
+  // throws.
+  EncodingTable* GetEncoding(const char* name);
+  CMapFile* GetCMap(const char* name);
+  // The AFM search directory is scanned once (until it is set again): each
+  // regular file, in name order, that reads as AFM goes in under its
+  // FontName; a file that does not is skipped. Then the cache, then the AFM
+  // directory and the built-in metrics.
+  AFMFile* GetAFM(const char* name);
+  // The AFM search directory, "" when not set.
+  const char* GetAFMSearchDir() const {
+    const char* dir = GetAFMSearchDirectory();
+    return dir ? dir : "";
+  }
+  // Frees everything in the four caches and forgets the AFM scan, so that
+  // the next lookups load again (tests; a host that changes directories).
+  void ReleaseFontCaches();
 
   Cache& EncodingCache() { return encodings_; }
   Cache& CMapCache() { return cmaps_; }
@@ -94,4 +115,5 @@ class CPDFEnv {
   Cache cmaps_;
   Cache afms_;
   Cache trueTypes_;
+  bool afmScanned_ = false;  // the AFM search directory was scanned
 };
