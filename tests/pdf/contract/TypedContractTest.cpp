@@ -55,6 +55,10 @@
 #include "pdf/interactive/CPDFAcroFormDict.h"
 #include "pdf/interactive/CPDFAddActDict.h"
 #include "pdf/interactive/CPDFAnnotation.h"
+#include "pdf/interactive/CPDFMovieActiv.h"
+#include "pdf/interactive/CPDFMovieDict.h"
+#include "pdf/interactive/CPDFSound.h"
+#include "pdf/interactive/CPDFWinLaunch.h"
 #include "pdf/object/CPDFDate.h"
 #include "pdf/object/CPDFMatrix.h"
 #include "pdf/object/CPDFRect.h"
@@ -178,6 +182,10 @@ std::vector<Row> Rows() {
       // pdf/interactive
       {"AcroFormDict", Typed<CPDFAcroFormDict>(), "<< /Fields [] /DR << /Font << /Helv @1 >> >> /DA (/Helv 0 Tf 0 g) >>" + _ + kFont, ""},
       {"AddActDict", Typed<CPDFAddActDict>(), "<< /O << /S /JavaScript /JS @1 >> /C << /S /Named /N /NextPage >> >>" + _ + "(app.alert\\(1\\))", ""},
+      {"Sound", Typed<CPDFSound>(), "<< /Type /Sound /R 22050 /C @1 /B 16 /E /Signed /Length 3 >> stream\r\nxyz\r\nendstream" + _ + "2", "<< /Type /Sound /Length 1 >> stream\r\nx\r\nendstream"},
+      {"MovieDict", Typed<CPDFMovieDict>(), "<< /F @1 /Aspect [640 480] /Rotate @2 /Poster @3 >>" + _ + "<< /Type /Filespec /F (movie.avi) /EF << /F @4 >> >>" + _ + "90" + _ + kImage + _ + kEmbedded, "<< /F 3 >>"},
+      {"MovieActiv", Typed<CPDFMovieActiv>(), "<< /Start [10 @1] /Duration 5 /FWScale [2 1] /Mode /Once >>" + _ + "600", ""},
+      {"WinLaunch", Typed<CPDFWinLaunch>(), "<< /F (a.exe) /P @1 >>" + _ + "(-x)", ""},
       {"AnnotationFamily", Family<&CPDFAnnotation::CreateAnnotation>(), "<< /Type /Annot /Subtype /Text /Rect [0 0 10 10] /Contents (note) /Popup @1 >>" + _ + "<< /Type /Annot /Subtype /Popup >>", "", kNoMember},
       {"TransitionFamily", Family<&CPDFTransition::CreateTransition>(), "<< /Type /Trans /S /Wipe /D 1.5 /Di 90 >>", "", kNoMember},
   };
