@@ -106,4 +106,19 @@ TEST(FileSpecTest, EmbeddedAndRelatedFilesAreTypedAsTheTableSays) {
   }
 }
 
+// A file specification that cannot load (an RF name without its stream)
+// makes the stream that holds it unreadable.
+TEST(FileSpecTest, AStreamWhoseFileSpecificationFailsIsRefused) {
+  TestRegistry doc;
+  std::string error;
+  EXPECT_EQ(periph::Parse("<< /F << /Type /Filespec /RF << /F [(a)] >> >> /Length 3 >> "
+                          "stream\r\nabc\r\nendstream\r\nendobj",
+                          &doc, &error),
+            nullptr);
+  EXPECT_NE(periph::Parse("<< /F << /Type /Filespec /RF << /F [] >> >> /Length 3 >> "
+                          "stream\r\nabc\r\nendstream\r\nendobj",
+                          &doc),
+            nullptr);
+}
+
 }  // namespace
