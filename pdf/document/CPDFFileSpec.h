@@ -1,7 +1,8 @@
 #pragma once
 // The file-specification dictionary (Type /Filespec): names a file outside
-// the document, such as the high-resolution original of an OPI proxy. Its
-// entries (embedded files included) are carried as read.
+// the document, such as the high-resolution original of an OPI proxy, and
+// may carry the file itself (EF) and files related to it (RF). Loading types
+// those embedded files; every other entry is carried as read.
 #include "pdf/object/CPDFDataStruct.h"
 #include "pdf/object/CPDFDict.h"
 #include "pdf/object/CPDFTypedStruct.h"
@@ -13,10 +14,28 @@ class CPDFFileSpec : public CPDFDataStruct, public CPDFDict {
 
   // True when Type (references resolved) is the name Filespec.
   static bool Check(CPDFObjRegistry* doc, CPDFObject* object);
-  // Sets the document and takes over the entries.
+  // Takes over the entries, then types the embedded files: the F, Mac, DOS
+  // and Unix streams of an EF dictionary, and the streams of the name and
+  // stream pairs of the same keys in an RF dictionary. An RF array of odd
+  // length, an RF stream that cannot be fetched, or a typed file that cannot
+  // be stored fails the load (entries given back).
   bool Load(CPDFObjRegistry* doc, CPDFDict* source);
   CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
 
   PDF_CONST_NAME(Key_Type, "Type")
   PDF_CONST_NAME(TypeName, "Filespec")
+
+  // The embedded-file and related-file dictionaries as stored (no setters).
+  PDF_CONST_NAME(Key_EF, "EF")
+  PDF_CONST_NAME(Key_RF, "RF")
+  CPDFDict* Get_EF(CPDFObjRef* ref = nullptr) {
+    return PDFGetAs<CPDFDict>(this, GetDoc(), Key_EF(), ref);
+  }
+  CPDFDict* Get_RF(CPDFObjRef* ref = nullptr) {
+    return PDFGetAs<CPDFDict>(this, GetDoc(), Key_RF(), ref);
+  }
+
+ private:
+  bool TypeEmbeddedFiles(CPDFObjRegistry* doc);
+  bool TypeRelatedFiles(CPDFObjRegistry* doc);
 };

@@ -27,6 +27,8 @@
 #include "pdf/document/CPDFAppDataDict.h"
 #include "pdf/document/CPDFCatalog.h"
 #include "pdf/document/CPDFColorSpace.h"
+#include "pdf/document/CPDFEmbedFile.h"
+#include "pdf/document/CPDFEmbedFileParams.h"
 #include "pdf/document/CPDFEncryptDict.h"
 #include "pdf/document/CPDFFDFCatalog.h"
 #include "pdf/document/CPDFFileSpec.h"
@@ -34,6 +36,7 @@
 #include "pdf/document/CPDFFunction.h"
 #include "pdf/document/CPDFImageXObj.h"
 #include "pdf/document/CPDFInfoDict.h"
+#include "pdf/document/CPDFMacFileInfo.h"
 #include "pdf/document/CPDFOPIDict.h"
 #include "pdf/document/CPDFPSXObj.h"
 #include "pdf/document/CPDFPage.h"
@@ -54,6 +57,10 @@
 #include "pdf/interactive/CPDFAcroFormDict.h"
 #include "pdf/interactive/CPDFAddActDict.h"
 #include "pdf/interactive/CPDFAnnotation.h"
+#include "pdf/interactive/CPDFMovieActiv.h"
+#include "pdf/interactive/CPDFMovieDict.h"
+#include "pdf/interactive/CPDFSound.h"
+#include "pdf/interactive/CPDFWinLaunch.h"
 #include "pdf/object/CPDFDate.h"
 #include "pdf/object/CPDFMatrix.h"
 #include "pdf/object/CPDFRect.h"
@@ -112,6 +119,8 @@ const std::string kICC = "<< /N 3 /Alternate /DeviceRGB /Length 4 >> stream\r\na
 const std::string kCal = "<< /WhitePoint [0.9505 1 1.089] /Gamma [2.2 2.2 2.2] >>";
 const std::string kFont = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>";
 const std::string kData = "<< /Length 3 >> stream\r\nxyz\r\nendstream";
+const std::string kEmbedded =
+    "<< /Type /EmbeddedFile /Params << /Size 3 >> /Length 3 >> stream\r\nxyz\r\nendstream";
 
 std::vector<Row> Rows() {
   const std::string _ = " ;; ";
@@ -125,7 +134,10 @@ std::vector<Row> Rows() {
       {"FDFCatalog", Typed<CPDFFDFCatalog>(), "<< /FDF << /F (a.pdf) /Fields [] >> >>", ""},
       {"InfoDict", Typed<CPDFInfoDict>(), "<< /Title (t) /CreationDate (D:20200101000000) /ModDate @1 /Producer (p) >>" + _ + "(D:20210101)", ""},
       {"EncryptDict", Typed<CPDFEncryptDict>(), "<< /Filter /Standard /R 2 /V 1 /P -44 /O <00ff> /U <ff00> >>", ""},
-      {"FileSpec", Typed<CPDFFileSpec>(), "<< /Type /Filespec /F (data.bin) /EF << /F @1 >> >>" + _ + kData, "<< /F (data.bin) >>"},
+      {"FileSpec", Typed<CPDFFileSpec>(), "<< /Type /Filespec /F (data.bin) /EF << /F @1 /DOS @2 >> /RF << /F [(a.bin) @3 (b.bin) @2] >> >>" + _ + kData + _ + kEmbedded + _ + kEmbedded, "<< /F (data.bin) >>"},
+      {"EmbedFile", Typed<CPDFEmbedFile>(), "<< /Type /EmbeddedFile /Subtype /text#2Fplain /Params @1 /Length 3 >> stream\r\nxyz\r\nendstream" + _ + "<< /Size @2 /ModDate (D:20200101) /Mac << /Creator (ab) >> >>" + _ + "3", "<< /Type /Other /Length 1 >> stream\r\nx\r\nendstream"},
+      {"EmbedFileParams", Typed<CPDFEmbedFileParams>(), "<< /Size @1 /CreationDate (D:20200101) /ModDate @2 /Mac @3 /CheckSum <00ff> >>" + _ + "3" + _ + "(D:2021)" + _ + "<< /Creator (ab) /Type (cd) >>", ""},
+      {"MacFileInfo", Typed<CPDFMacFileInfo>(), "<< /Creator (ab) /Type (cd) /ResFork @1 >>" + _ + kData, ""},
       {"Pages", Typed<CPDFPages>(), "<< /Type /Pages /Kids [] /Count 0 /MediaBox @1 /Resources @2 >>" + _ + "[0 0 612 792]" + _ + "<< /ProcSet [/PDF] >>", "<< /Type /Pages /Kids [] >>"},
       {"Page", Typed<CPDFPage>(), "<< /Type /Page /Parent @1 /MediaBox [0 0 612 792] /CropBox @2 /Resources @3 /Rotate 90 /Contents @4 /Thumb @5 /Annots [<< /Type /Annot /Subtype /Text /Rect [0 0 1 1] >>] /Trans << /S /Wipe >> /AA << /O << /S /Named /N /NextPage >> >> /Dur 2.5 /PieceInfo << /App << /LastModified (D:2020) >> >> /SeparationInfo << /Pages [] /DeviceColorant /Cyan >> /LastModified (D:20200101) >>" + _ + "<< /Type /Pages /Kids [] /Count 0 >>" + _ + "[0 0 600 700]" + _ + "<< /XObject << /Im1 @6 >> /ProcSet [/PDF /ImageB] >>" + _ + kData + _ + "<< /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray /Length 2 >> stream\r\nab\r\nendstream" + _ + kImage, "<< /Type /Page /MediaBox [0 0 1 1] >>", 0, "SeparationInfo"},
       {"ResDict", Typed<CPDFResDict>(), "<< /ProcSet [/PDF /ImageC] /XObject << /Im1 @1 /Fm1 @2 >> /ColorSpace << /CS1 @3 /CS2 [/CalRGB " + kCal + "] >> /ExtGState << /GS1 << /Type /ExtGState /LW 2 >> >> /Properties << /Pr1 << /A 1 >> >> /Font << /F1 @4 >> /Shading << /Sh1 << /ShadingType 2 >> >> >>" + _ + kImage + _ + kForm + _ + "[/ICCBased @5]" + _ + kFont + _ + kICC, ""},
@@ -186,6 +198,10 @@ std::vector<Row> Rows() {
       // pdf/interactive
       {"AcroFormDict", Typed<CPDFAcroFormDict>(), "<< /Fields [] /DR << /Font << /Helv @1 >> >> /DA (/Helv 0 Tf 0 g) >>" + _ + kFont, ""},
       {"AddActDict", Typed<CPDFAddActDict>(), "<< /O << /S /JavaScript /JS @1 >> /C << /S /Named /N /NextPage >> >>" + _ + "(app.alert\\(1\\))", ""},
+      {"Sound", Typed<CPDFSound>(), "<< /Type /Sound /R 22050 /C @1 /B 16 /E /Signed /Length 3 >> stream\r\nxyz\r\nendstream" + _ + "2", "<< /Type /Sound /Length 1 >> stream\r\nx\r\nendstream"},
+      {"MovieDict", Typed<CPDFMovieDict>(), "<< /F @1 /Aspect [640 480] /Rotate @2 /Poster @3 >>" + _ + "<< /Type /Filespec /F (movie.avi) /EF << /F @4 >> >>" + _ + "90" + _ + kImage + _ + kEmbedded, "<< /F 3 >>"},
+      {"MovieActiv", Typed<CPDFMovieActiv>(), "<< /Start [10 @1] /Duration 5 /FWScale [2 1] /Mode /Once >>" + _ + "600", ""},
+      {"WinLaunch", Typed<CPDFWinLaunch>(), "<< /F (a.exe) /P @1 >>" + _ + "(-x)", ""},
       {"AnnotationFamily", Family<&CPDFAnnotation::CreateAnnotation>(), "<< /Type /Annot /Subtype /Text /Rect [0 0 10 10] /Contents (note) /Popup @1 >>" + _ + "<< /Type /Annot /Subtype /Popup >>", "", kNoMember},
       {"TransitionFamily", Family<&CPDFTransition::CreateTransition>(), "<< /Type /Trans /S /Wipe /D 1.5 /Di 90 >>", "", kNoMember},
   };
