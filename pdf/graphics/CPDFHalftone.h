@@ -58,17 +58,6 @@ class CPDFHalftone : public CPDFDataStruct, public CPDFDict {
   const char* typeName_ = "";
 };
 
-// An accessor pair that only the types meeting the condition have.
-#define PDF_HALFTONE_ACCESSOR(Key, GetType, SetType, Cond)              \
-  PDF_CONST_NAME(Key_##Key, #Key)                                       \
-  GetType* Get_##Key(CPDFObjRef* ref = nullptr) requires(Cond) {        \
-    return PDFGetAs<GetType>(this, GetDoc(), Key_##Key(), ref);         \
-  }                                                                     \
-  bool Set_##Key(SetType* value, bool indirect = false,                 \
-                 CPDFObjRef* ref = nullptr) requires(Cond) {            \
-    return PDFSetAs(this, GetDoc(), Key_##Key(), value, indirect, ref); \
-  }
-
 // The halftone type classes CPDFType1Ht, CPDFType5Ht, CPDFType6Ht,
 // CPDFType10Ht and CPDFType16Ht.
 template <int32_t N>
@@ -101,15 +90,15 @@ class CPDFTypedHalftone : public CPDFHalftone {
   bool Set_HalftoneType() { return StoreHalftoneType(TypeValue()); }
 
   // Functions (or a name, for SpotFunction) as stored.
-  PDF_HALFTONE_ACCESSOR(SpotFunction, CPDFObject, CPDFFunction, N == 1)
-  PDF_HALFTONE_ACCESSOR(TransferFunction, CPDFObject, CPDFFunction, N != 5)
+  PDF_ACCESSOR_WHERE(N == 1, SpotFunction, CPDFObject, CPDFFunction)
+  PDF_ACCESSOR_WHERE(N != 5, TransferFunction, CPDFObject, CPDFFunction)
   // Numbers as stored; the setters take integers.
-  PDF_HALFTONE_ACCESSOR(Width, CPDFNumber, CPDFInt, N == 6 || N == 16)
-  PDF_HALFTONE_ACCESSOR(Height, CPDFNumber, CPDFInt, N == 6 || N == 16)
-  PDF_HALFTONE_ACCESSOR(Width2, CPDFNumber, CPDFInt, N == 16)
-  PDF_HALFTONE_ACCESSOR(Height2, CPDFNumber, CPDFInt, N == 16)
-  PDF_HALFTONE_ACCESSOR(Xsquare, CPDFNumber, CPDFInt, N == 10)
-  PDF_HALFTONE_ACCESSOR(Ysquare, CPDFNumber, CPDFInt, N == 10)
+  PDF_ACCESSOR_WHERE(N == 6 || N == 16, Width, CPDFNumber, CPDFInt)
+  PDF_ACCESSOR_WHERE(N == 6 || N == 16, Height, CPDFNumber, CPDFInt)
+  PDF_ACCESSOR_WHERE(N == 16, Width2, CPDFNumber, CPDFInt)
+  PDF_ACCESSOR_WHERE(N == 16, Height2, CPDFNumber, CPDFInt)
+  PDF_ACCESSOR_WHERE(N == 10, Xsquare, CPDFNumber, CPDFInt)
+  PDF_ACCESSOR_WHERE(N == 10, Ysquare, CPDFNumber, CPDFInt)
 
  private:
   static constexpr const char* TypeNameOf() {

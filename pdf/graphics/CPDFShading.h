@@ -66,17 +66,6 @@ class CPDFShading : public CPDFResource, public CPDFDict {
   const char* typeName_ = "";
 };
 
-// An accessor pair that only the types meeting the condition have.
-#define PDF_SHADING_ACCESSOR(Key, GetType, SetType, Cond)               \
-  PDF_CONST_NAME(Key_##Key, #Key)                                       \
-  GetType* Get_##Key(CPDFObjRef* ref = nullptr) requires(Cond) {        \
-    return PDFGetAs<GetType>(this, GetDoc(), Key_##Key(), ref);         \
-  }                                                                     \
-  bool Set_##Key(SetType* value, bool indirect = false,                 \
-                 CPDFObjRef* ref = nullptr) requires(Cond) {            \
-    return PDFSetAs(this, GetDoc(), Key_##Key(), value, indirect, ref); \
-  }
-
 // The shading type classes CPDFType1Sh ... CPDFType7Sh.
 template <int32_t N>
 class CPDFTypedShading : public CPDFShading {
@@ -104,13 +93,13 @@ class CPDFTypedShading : public CPDFShading {
   bool Set_ShadingType() { return StoreShadingType(TypeValue()); }
 
   // Type 1: the domain's mapping into the shading's space.
-  PDF_SHADING_ACCESSOR(Matrix, CPDFMatrix, CPDFMatrix, N == 1)
+  PDF_ACCESSOR_WHERE(N == 1, Matrix, CPDFMatrix, CPDFMatrix)
   // The mesh types' integers: the getter answers the number as stored, the
   // setter takes an integer.
-  PDF_SHADING_ACCESSOR(BitsPerCoordinate, CPDFNumber, CPDFInt, N >= 4)
-  PDF_SHADING_ACCESSOR(BitsPerComponent, CPDFNumber, CPDFInt, N >= 4)
-  PDF_SHADING_ACCESSOR(BitsPerFlag, CPDFNumber, CPDFInt, N >= 4 && N != 5)
-  PDF_SHADING_ACCESSOR(VerticesPerRow, CPDFNumber, CPDFInt, N == 5)
+  PDF_ACCESSOR_WHERE(N >= 4, BitsPerCoordinate, CPDFNumber, CPDFInt)
+  PDF_ACCESSOR_WHERE(N >= 4, BitsPerComponent, CPDFNumber, CPDFInt)
+  PDF_ACCESSOR_WHERE(N >= 4 && N != 5, BitsPerFlag, CPDFNumber, CPDFInt)
+  PDF_ACCESSOR_WHERE(N == 5, VerticesPerRow, CPDFNumber, CPDFInt)
 
  private:
   static constexpr const char* TypeNameOf() {
