@@ -44,9 +44,7 @@ CPDFColorSpace* CPDFColorSpace::CreateColorSpace(CPDFObjRegistry* doc, CPDFObjec
       MakeFamilyMember<CPDFColorSpace, CPDFPatternCS, CPDFArray>(kPattern),
   };
   if (!object || !object->IsType(kArray)) return nullptr;
-  CPDFLoadDepth depth;
-  if (depth.TooDeep()) return nullptr;
-  return CreateFamilyMember<kMembers>(doc, object, mask);
+  return CreateNestedFamilyMember<kMembers>(doc, object, mask);
 }
 
 const CPDFName& CPDFColorSpace::GetNamePrefix() {

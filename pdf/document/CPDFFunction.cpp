@@ -30,9 +30,7 @@ bool HasNumber(CPDFObjRegistry* doc, CPDFDict* dict, const CPDFName& key) {
 }  // namespace
 
 CPDFFunction* CPDFFunction::CreateFunction(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask) {
-  CPDFLoadDepth depth;
-  if (depth.TooDeep()) return nullptr;
-  return CreateFamilyMember<kMembers>(doc, object, mask);
+  return CreateNestedFamilyMember<kMembers>(doc, object, mask);
 }
 
 bool CPDFFunction::Check(CPDFObjRegistry* doc, CPDFObject* object) {

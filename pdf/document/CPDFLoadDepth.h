@@ -7,8 +7,10 @@
 // instead of the stack overflowing. One counter serves every family, so a
 // cycle that passes through several families ends as well.
 #include <cstdint>
+#include <type_traits>
 
 #include "pdf/object/CPDFDepthGuard.h"
+#include "pdf/object/CPDFFamily.h"
 
 class CPDFLoadDepth : public CPDFDepthGuard {
  public:
@@ -22,3 +24,14 @@ class CPDFLoadDepth : public CPDFDepthGuard {
     return depth;
   }
 };
+
+// The factory of a family whose members can hold members of a family in
+// turn (functions, colour spaces, shadings, halftones): the shared family
+// choice behind one level of the nesting guard; none past the limit.
+template <const auto& Members,
+          class Base = typename std::remove_cvref_t<decltype(Members[0])>::BaseType>
+Base* CreateNestedFamilyMember(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask) {
+  CPDFLoadDepth depth;
+  if (depth.TooDeep()) return nullptr;
+  return CreateFamilyMember<Members>(doc, object, mask);
+}

@@ -94,9 +94,7 @@ bool TypeKey(CPDFDict* dict, CPDFObjRegistry* doc, const TypeKeys::Converted& wh
 }  // namespace
 
 CPDFHalftone* CPDFHalftone::CreateHalftone(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask) {
-  CPDFLoadDepth depth;
-  if (depth.TooDeep()) return nullptr;
-  return CreateFamilyMember<kMembers>(doc, object, mask);
+  return CreateNestedFamilyMember<kMembers>(doc, object, mask);
 }
 
 bool CPDFHalftone::Check(CPDFObjRegistry* doc, CPDFDict* dict) {
@@ -124,13 +122,7 @@ bool CPDFHalftone::StoreHalftoneType(const CPDFInt& value) {
 
 template <int32_t N>
 bool CPDFTypedHalftone<N>::Check(CPDFObjRegistry* doc, CPDFDict* dict) {
-  if (!CheckTyped(doc, dict, TypeValue())) return false;
-  for (const auto& required : KeysOf<N>().required) {
-    if (!required.key) break;
-    CPDFObject* value = dict->Get(doc, CPDFName(required.key));
-    if (!value || !value->IsType(required.types)) return false;
-  }
-  return true;
+  return CheckTyped(doc, dict, TypeValue()) && PDFHasRequired(dict, doc, KeysOf<N>().required);
 }
 
 template <int32_t N>

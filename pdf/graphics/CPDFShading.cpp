@@ -64,9 +64,7 @@ constexpr TypeKeys kTypes[] = {
 }  // namespace
 
 CPDFShading* CPDFShading::CreateShading(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask) {
-  CPDFLoadDepth depth;
-  if (depth.TooDeep()) return nullptr;
-  return CreateFamilyMember<kMembers>(doc, object, mask);
+  return CreateNestedFamilyMember<kMembers>(doc, object, mask);
 }
 
 bool CPDFShading::Check(CPDFObjRegistry* doc, CPDFDict* dict) {
@@ -107,13 +105,8 @@ bool CPDFShading::TypeFunction(CPDFObjRegistry* doc, PDFEntry rule) {
 
 template <int32_t N>
 bool CPDFTypedShading<N>::Check(CPDFObjRegistry* doc, CPDFDict* dict) {
-  if (!CPDFShading::Check(doc, dict) || !CheckShadingType(doc, dict, TypeValue())) return false;
-  for (const auto& required : kTypes[N - 1].required) {
-    if (!required.key) break;
-    CPDFObject* value = dict->Get(doc, CPDFName(required.key));
-    if (!value || !value->IsType(required.types)) return false;
-  }
-  return true;
+  return CPDFShading::Check(doc, dict) && CheckShadingType(doc, dict, TypeValue()) &&
+         PDFHasRequired(dict, doc, kTypes[N - 1].required);
 }
 
 template <int32_t N>

@@ -166,6 +166,20 @@ bool PDFSetElementAs(CPDFArray* array, CPDFObjRegistry* doc, int32_t index, T* v
     return PDFSetAs(this, GetDoc(), Key_##Key(), value, indirect, ref);                     \
   }
 
+// True when every key of a table of required keys (rows with a key text,
+// or a null key ending the table early, and the type bits it must have) is
+// present in the dictionary with one of its types; references resolved.
+template <class Rows>
+bool PDFHasRequired(CPDFDict* dict, CPDFObjRegistry* doc, const Rows& rows) {
+  if (!dict) return false;
+  for (const auto& row : rows) {
+    if (!row.key) break;
+    CPDFObject* value = dict->Get(doc, CPDFName(row.key));
+    if (!value || !value->IsType(row.types)) return false;
+  }
+  return true;
+}
+
 // Stores a copy of the reference under the key (a link to an object the
 // document already holds, such as a page's Parent). False when the store
 // fails; nothing is left behind.
