@@ -475,6 +475,12 @@ def check(font, widths, boxes):
                  or font.header.get("Descender") != bbox[1]):
         fail(None, "header", "CapHeight and Ascender must be the FontBBox top, Descender its "
              "bottom")
+    for key in HEADER_NUMBERS[1:] + ("FontBBox",):
+        values = font.header.get(key, ())
+        if not all(-32768 <= v <= 32767 for v in (values if key == "FontBBox" else (values,))):
+            fail(None, "header", f"{key} does not fit 16 bits")
+    if not all(-32768 <= w <= 32767 for w in widths):
+        fail(None, "header", "a width does not fit 16 bits")
     all_classed = sorted(c for cids in font.classes.values() for c in cids)
     if all_classed != list(range(CID_COUNT)):
         fail(None, "class", "the classes must hold every CID once")
@@ -677,6 +683,10 @@ def generate(data_dir):
             font.failures.append(f"{stem}: {refusal}")
         except OSError as error:
             font.failures.append(f"{stem}: rule input: {error}")
+        except (ValueError, KeyError, IndexError) as error:
+            # A line of the right kind with the wrong parts (a missing bound,
+            # an unknown coordinate, a class with no inked box).
+            font.failures.append(f"{stem}: rule syntax: {error!r}")
         failures.extend(font.failures)
         if not font.failures:
             results.append((cname, font, widths, boxes))
