@@ -13,23 +13,36 @@
 #include "tests/pdf/metrics/CIDMetricsTestSupport.h"
 
 // Allocation failure on demand: while gFailAt is not negative, it counts
-// the allocations down and the one that reaches zero throws. Every other
-// test of this program allocates normally.
+// the allocations down and the one that reaches zero fails. Every other test
+// of this program allocates normally. All the plain forms are replaced, so
+// that the nothrow ones (the library's strings) count too.
 namespace {
 thread_local long gFailAt = -1;
-}  // namespace
 
-void* operator new(std::size_t size) {
-  if (gFailAt >= 0 && gFailAt-- == 0) throw std::bad_alloc();
-  if (void* p = std::malloc(size ? size : 1)) return p;
+void* Allocate(std::size_t size) noexcept {
+  if (gFailAt >= 0 && gFailAt-- == 0) return nullptr;
+  return std::malloc(size ? size : 1);
+}
+void* AllocateOrThrow(std::size_t size) {
+  if (void* p = Allocate(size)) return p;
   throw std::bad_alloc();
 }
+}  // namespace
+
+void* operator new(std::size_t size) { return AllocateOrThrow(size); }
+void* operator new[](std::size_t size) { return AllocateOrThrow(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
 // The compiler cannot see that these replace the deallocation that pairs
-// with the operator new above.
+// with the allocations above.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 #pragma GCC diagnostic pop
 
 namespace {
