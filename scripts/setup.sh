@@ -10,6 +10,7 @@ PACKAGES=(
   qpdf mupdf-tools
   fonts-noto-cjk qt6-translations-l10n
   poppler-data
+  python3
 )
 
 missing=()
