@@ -90,6 +90,12 @@ class TempDict {
       node = left ? node->left : node->right;
     }
     Node* fresh = new Node(key, value, parent);
+    // A string key whose copy could not get its memory comes out empty
+    // rather than throwing: store nothing rather than under a wrong key.
+    if (!Order::Equal(key, fresh->key)) {
+      delete fresh;
+      return false;
+    }
     if (!parent) {
       root_ = fresh;
     } else if (left) {

@@ -233,15 +233,16 @@ TEST(AFMReader, AddersReplaceAndOrderTheirEntries) {
   EXPECT_EQ(expected, 8720);
 }
 
-TEST(AFMBuiltIns, NamesAreExactAndTheTablesAreNotThereYet) {
+TEST(AFMBuiltIns, NamesAreExactAndEveryTableFills) {
   AFMFile afm;
   EXPECT_FALSE(afm.LoadBuiltIn("helvetica"));
   EXPECT_FALSE(afm.LoadBuiltIn("Arial"));
   EXPECT_FALSE(afm.LoadBuiltIn(nullptr));
-  // The sixteen names dispatch to their fills, which answer false until the
-  // metric tables land (the CID tables have: tests/pdf/metrics).
-  for (const char* name : {"Courier", "Helvetica", "Times-Roman", "Symbol", "ZapfDingbats"}) {
-    EXPECT_FALSE(afm.LoadBuiltIn(name)) << name;
+  // The sixteen names dispatch to their fills (the tables: tests/pdf/metrics).
+  for (const char* name : {"Courier", "Helvetica", "Times-Roman", "Symbol", "ZapfDingbats",
+                           "HeiseiMin-W3", "HeiseiKakuGo-W5"}) {
+    AFMFile font;
+    EXPECT_TRUE(font.LoadBuiltIn(name)) << name;
   }
 }
 
@@ -299,13 +300,13 @@ TEST_F(AFMDirectoryTest, FailedFileLeavesAFreshRecordForTheBuiltIns) {
             "IsCIDFont true\n");
   CPDFEnv::Global().SetAFMDirectory(dir.c_str());
   AFMFile afm;
-  EXPECT_FALSE(afm.FindOrLoad("Helvetica"));  // the built-in table is still a stub
+  EXPECT_TRUE(afm.FindOrLoad("Helvetica"));  // the built-in table, on a fresh record
   EXPECT_FALSE(afm.GetCharMetric("zzz"));
-  EXPECT_EQ(afm.GetCharMetricCount(), 0);
+  EXPECT_EQ(afm.GetCharMetricCount(), 228);
   EXPECT_EQ(afm.GetCIDMetricCount(), 0);
   EXPECT_FALSE(afm.IsCIDFont);
   EXPECT_FALSE(afm.IsFixedPitch);
-  EXPECT_TRUE(afm.FontName.IsEmpty());
+  EXPECT_STREQ(afm.FontName.c_str(), "Helvetica");
 }
 
 TEST_F(AFMDirectoryTest, LoadFileTakesOnlyRegularFilesOfBoundedSize) {

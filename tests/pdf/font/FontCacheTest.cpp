@@ -127,9 +127,12 @@ TEST_F(FontCacheTest, SingleFilesAreCachedUnderTheRequestedName) {
   std::filesystem::remove(folder_.Folder() + "Alias.afm");
   EXPECT_EQ(env_.GetAFM("Alias"), afm);
   EXPECT_FALSE(env_.GetAFM("Real-Name"));
-  // The built-in tables are not there yet, so the standard names miss.
-  EXPECT_FALSE(env_.GetAFM("Helvetica"));
-  EXPECT_EQ(env_.AFMCache().GetCount(), 1);
+  // A standard name without a file takes the built-in table and is cached.
+  AFMFile* helvetica = env_.GetAFM("Helvetica");
+  ASSERT_TRUE(helvetica);
+  EXPECT_EQ(helvetica->GetCharMetricCount(), 228);
+  EXPECT_EQ(env_.GetAFM("Helvetica"), helvetica);
+  EXPECT_EQ(env_.AFMCache().GetCount(), 2);
 
   env_.ReleaseFontCaches();
   EXPECT_EQ(env_.AFMCache().GetCount(), 0);
