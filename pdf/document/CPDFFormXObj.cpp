@@ -22,8 +22,9 @@ bool CPDFFormXObj::Check(CPDFObjRegistry* doc, CPDFDict* dict) {
   if (!dict || !CPDFXObject::Check(doc, dict)) return false;
   auto* subtype = PDFGetAs<CPDFName>(dict, doc, Key_Subtype());
   if (!subtype || !subtype->IsEqual(SubtypeName())) return false;
-  auto* formType = PDFGetAs<CPDFNumber>(dict, doc, Key_FormType());
-  if (!formType || !formType->IsType(kNumber) || formType->NotEqual(FormTypeOne())) return false;
+  if (!PDFCheckTypeNumber(dict, doc, Key_FormType(), FormTypeOne(), PDFTypeMatch::kValue)) {
+    return false;
+  }
   return PDFGetAs<CPDFArray>(dict, doc, Key_BBox()) && PDFGetAs<CPDFArray>(dict, doc, Key_Matrix());
 }
 
@@ -50,7 +51,7 @@ const CPDFName& CPDFFormXObj::GetNamePrefix() {
 }
 
 bool CPDFFormXObj::Set_FormType() {
-  return Set(GetDoc(), Key_FormType(), std::make_unique<CPDFInt>(FormTypeOne()));
+  return PDFSetTypeNumber(this, GetDoc(), Key_FormType(), FormTypeOne());
 }
 
 PDF_ACCESSOR_DEF(CPDFFormXObj, BBox, CPDFRect)

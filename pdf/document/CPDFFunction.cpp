@@ -40,8 +40,8 @@ bool CPDFFunction::Check(CPDFObjRegistry* doc, CPDFObject* object) {
 
 bool CPDFFunction::CheckType(CPDFObjRegistry* doc, CPDFObject* object, const CPDFInt& value) {
   if (!CPDFFunction::Check(doc, object)) return false;
-  auto* type = PDFGetAs<CPDFNumber>(static_cast<CPDFDict*>(object), doc, Key_FunctionType());
-  return type && type->IsType(kNumber) && !value.IsNotEqual(*type);
+  return PDFCheckTypeNumber(static_cast<CPDFDict*>(object), doc, Key_FunctionType(), value,
+                            PDFTypeMatch::kInteger);
 }
 
 bool CPDFFunction::Load(CPDFObjRegistry* doc, CPDFDict* source) {
@@ -118,9 +118,9 @@ bool CPDFType3Func::Check(CPDFObjRegistry* doc, CPDFObject* object) {
 
 bool CPDFType3Func::Load(CPDFObjRegistry* doc, CPDFDict* source) {
   return PDFLoadFrame(this, doc, source, [&] {
-    CPDFArray* functions = Get_Functions();
-    return TypeFunctionType(doc) && functions &&
-           PDFTypeElements(functions, doc, kDictionary | kStream, PDFFactory(&CreateFunction, doc));
+    return TypeFunctionType(doc) && Get_Functions() &&
+           PDFTypeEntryOrElements(this, doc, Key_Functions(), kDictionary | kStream,
+                                  PDFFactory(&CreateFunction, doc), PDFEntry::kRequired);
   });
 }
 

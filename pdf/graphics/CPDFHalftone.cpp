@@ -112,12 +112,7 @@ CPDFHalftone* CPDFHalftone::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceD
 
 bool CPDFHalftone::CheckTyped(CPDFObjRegistry* doc, CPDFDict* dict, const CPDFInt& value) {
   if (!Check(doc, dict) || dict->Get(doc, Key_HalftoneName())) return false;
-  auto* type = PDFGetAs<CPDFNumber>(dict, doc, Key_HalftoneType());
-  return type && type->IsType(kNumber) && !value.IsNotEqual(*type);
-}
-
-bool CPDFHalftone::StoreHalftoneType(const CPDFInt& value) {
-  return Set(GetDoc(), Key_HalftoneType(), std::make_unique<CPDFInt>(value));
+  return PDFCheckTypeNumber(dict, doc, Key_HalftoneType(), value, PDFTypeMatch::kInteger);
 }
 
 template <int32_t N>

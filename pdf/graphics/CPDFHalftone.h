@@ -50,8 +50,6 @@ class CPDFHalftone : public CPDFDataStruct, public CPDFDict {
   // The base check, no HalftoneName, and HalftoneType read from the file as
   // a number whose integer value is the value's.
   static bool CheckTyped(CPDFObjRegistry* doc, CPDFDict* dict, const CPDFInt& value);
-  // A direct copy of the value under HalftoneType, replacing what was there.
-  bool StoreHalftoneType(const CPDFInt& value);
 
  private:
   uint32_t typeBit_ = 0;
@@ -87,7 +85,9 @@ class CPDFTypedHalftone : public CPDFHalftone {
   }
 
   // Stores a direct copy of the HalftoneType constant.
-  bool Set_HalftoneType() { return StoreHalftoneType(TypeValue()); }
+  bool Set_HalftoneType() {
+    return PDFSetTypeNumber(this, GetDoc(), Key_HalftoneType(), TypeValue());
+  }
 
   // Functions (or a name, for SpotFunction) as stored.
   PDF_ACCESSOR_WHERE(N == 1, SpotFunction, CPDFObject, CPDFFunction)

@@ -85,27 +85,10 @@ bool CPDFShading::LoadBase(CPDFObjRegistry* doc) {
          PDFTypeEntry<CPDFRect>(this, doc, Key_BBox());
 }
 
-bool CPDFShading::CheckShadingType(CPDFObjRegistry* doc, CPDFDict* dict, const CPDFInt& value) {
-  auto* type = PDFGetAs<CPDFNumber>(dict, doc, Key_ShadingType());
-  return type && type->IsType(kNumber) && !type->NotEqual(value);
-}
-
-bool CPDFShading::StoreShadingType(const CPDFInt& value) {
-  return Set(GetDoc(), Key_ShadingType(), std::make_unique<CPDFInt>(value));
-}
-
-bool CPDFShading::TypeFunction(CPDFObjRegistry* doc, PDFEntry rule) {
-  auto make = PDFFactory(&CPDFFunction::CreateFunction, doc);
-  if (auto* array = PDFGetAs<CPDFArray>(this, doc, Key_Function())) {
-    // An array read from the file: each dictionary or stream element in place.
-    return !array->IsLoaded() || PDFTypeElements(array, doc, kDictionary | kStream, make);
-  }
-  return PDFTypeEntry(this, doc, Key_Function(), kDictionary | kStream, make, rule);
-}
-
 template <int32_t N>
 bool CPDFTypedShading<N>::Check(CPDFObjRegistry* doc, CPDFDict* dict) {
-  return CPDFShading::Check(doc, dict) && CheckShadingType(doc, dict, TypeValue()) &&
+  return CPDFShading::Check(doc, dict) &&
+         PDFCheckTypeNumber(dict, doc, Key_ShadingType(), TypeValue(), PDFTypeMatch::kValue) &&
          PDFHasRequired(dict, doc, kTypes[N - 1].required);
 }
 
@@ -119,7 +102,10 @@ bool CPDFTypedShading<N>::Load(CPDFObjRegistry* doc, CPDFDict* source) {
       if (!key) break;
       if (!PDFTypeEntry<CPDFInt>(this, doc, CPDFName(key), PDFEntry::kRequired)) return false;
     }
-    return TypeFunction(doc, keys.functionRequired ? PDFEntry::kRequired : PDFEntry::kOptional);
+    return PDFTypeEntryOrElements(
+        this, doc, Key_Function(), kDictionary | kStream,
+        PDFFactory(&CPDFFunction::CreateFunction, doc),
+        keys.functionRequired ? PDFEntry::kRequired : PDFEntry::kOptional);
   });
 }
 

@@ -53,13 +53,6 @@ class CPDFShading : public CPDFResource, public CPDFDict {
   // The conversions every type runs first, inside its load frame: ColorSpace
   // (required) and BBox.
   bool LoadBase(CPDFObjRegistry* doc);
-  // ShadingType present, read from the file as a number, and equal to the
-  // value in both its integer and its real value.
-  static bool CheckShadingType(CPDFObjRegistry* doc, CPDFDict* dict, const CPDFInt& value);
-  // A direct copy of the value under ShadingType, replacing what was there.
-  bool StoreShadingType(const CPDFInt& value);
-  // The function, or each dictionary or stream element of a function array.
-  bool TypeFunction(CPDFObjRegistry* doc, PDFEntry rule);
 
  private:
   uint32_t typeBit_ = 0;
@@ -90,7 +83,9 @@ class CPDFTypedShading : public CPDFShading {
   }
 
   // Stores a direct copy of the ShadingType constant.
-  bool Set_ShadingType() { return StoreShadingType(TypeValue()); }
+  bool Set_ShadingType() {
+    return PDFSetTypeNumber(this, GetDoc(), Key_ShadingType(), TypeValue());
+  }
 
   // Type 1: the domain's mapping into the shading's space.
   PDF_ACCESSOR_WHERE(N == 1, Matrix, CPDFMatrix, CPDFMatrix)

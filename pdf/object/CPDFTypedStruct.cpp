@@ -18,6 +18,18 @@ void PDFGiveBack(CPDFObject* typed, CPDFObject* raw, CPDFObjRegistry* doc) {
   }
 }
 
+bool PDFCheckTypeNumber(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key,
+                        const CPDFInt& value, PDFTypeMatch match) {
+  auto* type = PDFGetAs<CPDFNumber>(dict, doc, key);
+  if (!type || !type->IsType(CPDFObject::kNumber)) return false;
+  return match == PDFTypeMatch::kValue ? !type->NotEqual(value) : !value.IsNotEqual(*type);
+}
+
+bool PDFSetTypeNumber(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key,
+                      const CPDFInt& value) {
+  return dict && dict->Set(doc, key, std::make_unique<CPDFInt>(value));
+}
+
 namespace pdf_kit {
 
 bool StoreTyped(const Slot& slot, CPDFObjRegistry* doc, CPDFObject* typed, CPDFObject* raw,

@@ -29,6 +29,7 @@
 // The converted value is stored in the raw one's place, indirect again under
 // the same reference when it was reached through one.
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <type_traits>
 
@@ -37,6 +38,7 @@
 #include "pdf/object/CPDFDict.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFName.h"
+#include "pdf/object/CPDFNull.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFObjRef.h"
 #include "pdf/object/CPDFString.h"
@@ -413,6 +415,39 @@ bool PDFTypeElements(CPDFArray* array, CPDFObjRegistry* doc, int32_t mask, Make 
   return true;
 }
 
+// The value under the key typed through a family factory, or, when it is an
+// array, each of its elements of a type in the mask (in place, as
+// PDFTypeElements does): a key that holds one function or an array of
+// functions (a shading's Function, a stitching function's Functions, a
+// graphics state's TR).
+template <class Make>
+bool PDFTypeEntryOrElements(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key, int32_t mask,
+                            Make make, PDFEntry rule = PDFEntry::kOptional) {
+  if (auto* array = PDFGetAs<CPDFArray>(dict, doc, key)) {
+    return PDFTypeElements(array, doc, mask, make);
+  }
+  return PDFTypeEntry(dict, doc, key, mask, make, rule);
+}
+
+// ---------------------------------------------------------------- type numbers
+
+// How a type number (ShadingType, HalftoneType, FunctionType ...) is
+// compared with a class's constant: by its integer and its real value (2.0
+// is 2, 2.5 is nothing), or by its integer value only (6.5 is 6).
+enum class PDFTypeMatch { kValue, kInteger };
+
+// True when the value under the key is a number as the parser makes it
+// (an integer made in memory is not: a typed object is never taken for raw
+// again) and equal to the constant as the match says.
+bool PDFCheckTypeNumber(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key,
+                        const CPDFInt& value, PDFTypeMatch match);
+
+// Stores a new direct copy of the constant under the key, replacing what
+// was there (an indirect number read from the file stays registered and
+// unreferenced). False when the store fails.
+bool PDFSetTypeNumber(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key,
+                      const CPDFInt& value);
+
 // A family factory Create(doc, object, members) bound to the document and
 // the member mask: the make of PDFTypeEntry / PDFTypeElement(s), as in
 //   PDFTypeEntry(this, doc, Key_OPI(), CPDFObject::kDictionary,
@@ -442,6 +477,24 @@ T* PDFClone(T* self, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc, Copy copy
   (void)doc;
   (void)sourceDoc;
   return nullptr;
+}
+
+// The Clone of a typed dictionary without some of its keys: each key to
+// leave out is held by a null placeholder while the entries are copied
+// without overwrite, so the source's values under those keys are never
+// copied (a dangling one cannot fail the copy), and the placeholders are
+// removed afterwards. None on failure.
+template <class T>
+T* PDFCloneLeaving(T* self, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc,
+                   std::initializer_list<const char*> leaveOut) {
+  return PDFClone(self, doc, sourceDoc, [&](T* copy) {
+    for (const char* key : leaveOut) {
+      if (!copy->CPDFDict::Set(doc, CPDFName(key), std::make_unique<CPDFNull>())) return false;
+    }
+    if (!CopyDataStruct(self, copy, doc, sourceDoc, false)) return false;
+    for (const char* key : leaveOut) copy->CPDFDict::Remove(doc, CPDFName(key));
+    return true;
+  });
 }
 
 template <class T>

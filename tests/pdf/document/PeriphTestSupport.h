@@ -30,7 +30,7 @@ inline std::unique_ptr<CPDFObject> Parse(const std::string& text, CPDFObjRegistr
 
 // Parses the text and registers the object under the next number, which is
 // returned (-1 when the text does not parse).
-inline int32_t Register(TestRegistry& doc, const std::string& text) {
+inline int32_t Register(CPDFObjRegistry& doc, const std::string& text) {
   std::unique_ptr<CPDFObject> object = Parse(text, &doc);
   if (!object) return -1;
   CPDFObjRef ref;

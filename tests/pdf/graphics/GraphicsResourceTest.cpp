@@ -42,7 +42,7 @@ TEST(GraphicsResourceTest, GraphicsStatesAndPropertyLists) {
   EXPECT_EQ(CPDFResource::GetPDFObject(&props), static_cast<CPDFObject*>(&props));
   EXPECT_EQ(CPDFResource::GetPDFObject(nullptr), nullptr);
 
-  // No pattern type is built: pattern entries stay as read.
+  // A dictionary that is no pattern is not typed as one.
   EXPECT_EQ(CPDFPattern::CreatePattern(&doc, other.get(), -1), nullptr);
 }
 

@@ -136,4 +136,25 @@ TEST(HalftoneTest, CloneKeepsTheType) {
   EXPECT_EQ(Written(copy.get()), Written(made.get()));
 }
 
+// The clone that leaves keys out never copies their values: the dangling
+// D would make a full copy fail.
+TEST(HalftoneTest, CloneLeavingKeysOutSkipsTheirValues) {
+  TestRegistry doc;
+  auto raw = Parse("<< /Type /Halftone /A 1 /D 99 0 R /B 2 >>", &doc);
+  ASSERT_TRUE(raw);
+  CPDFHalftone halftone;
+  ASSERT_TRUE(halftone.Load(&doc, static_cast<CPDFDict*>(raw.get())));
+  TestRegistry other;
+  EXPECT_EQ(halftone.Clone(&other, &doc), nullptr);
+
+  std::unique_ptr<CPDFHalftone> copy(PDFCloneLeaving(&halftone, &other, &doc, {"D", "B"}));
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(Written(copy.get()), "<<\r\n/A 1\n/Type /Halftone\n>>");
+  EXPECT_EQ(copy->GetTypeBit(), CPDFHalftone::kNamedBit);
+  // Leaving out a key the source lacks adds nothing.
+  std::unique_ptr<CPDFHalftone> plain(PDFCloneLeaving(&halftone, &other, &doc, {"D", "Z"}));
+  ASSERT_TRUE(plain);
+  EXPECT_EQ(Written(plain.get()), "<<\r\n/A 1\n/B 2\n/Type /Halftone\n>>");
+}
+
 }  // namespace
