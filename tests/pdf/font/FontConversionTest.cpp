@@ -314,6 +314,28 @@ TEST(FontConversion, ToUnicodeCMap) {
   EXPECT_EQ(Record(doc), "5 CPDFFont ToHostEncoding CPDFStream::Duplicate()");
 }
 
+// The CMap is read from a private copy of the stream: nothing the stream
+// refers to is copied into the document, however often text is converted.
+TEST(FontConversion, ToUnicodeLeavesTheDocumentAlone) {
+  TestRegistry doc;
+  const int32_t filters = Register(doc, "[/FlateDecode]");
+  auto stream = std::make_unique<CPDFStream>(&doc);
+  ASSERT_TRUE(stream->SetData(kCMap.data(), static_cast<int32_t>(kCMap.size())));
+  ASSERT_TRUE(stream->FlateEncode());
+  CPDFObjRef ref;
+  ASSERT_TRUE(doc.RegistObj(std::unique_ptr<CPDFObject>(stream.release()), &ref));
+  auto* stored = dynamic_cast<CPDFStream*>(doc.GetObj(ref));
+  ASSERT_TRUE(PDFSetRef(stored, CPDFStream::Key_Filter(), CPDFObjRef(filters, 0)));
+  std::unique_ptr<TestFont> font =
+      FontOf(doc, FontText("/ToUnicode " + std::to_string(ref.GetNumber()) + " 0 R"));
+  ASSERT_TRUE(font);
+  const size_t objects = doc.objects.size();
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(ToUnicode(*font, "A"), u"A");
+  EXPECT_EQ(doc.objects.size(), objects);
+  EXPECT_NE(WrittenText(*doc.GetObj(ref)).find("/Filter " + std::to_string(filters) + " 0 R"),
+            std::string::npos);
+}
+
 // Every conversion given exactly one unit too little room fails and leaves
 // the bytes after that room alone.
 TEST(FontConversion, CapacityIsNeverPassed) {
