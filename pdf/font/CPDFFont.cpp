@@ -16,9 +16,14 @@
 #include "pdf/object/CPDFObjRegistry.h"
 #include "platform/HostText.h"
 
-// The members of CreateFont, in ascending bit order, as
-//   MakeFamilyMember<CPDFFont, CPDFType1Font, CPDFDict>(kType1Font),
-// The table cannot be empty; until it has a row CreateFont answers none.
+// The font kinds CreateFont tries go in a member table here, in ascending
+// bit order:
+//   constexpr CPDFFamilyMember<CPDFFont> kMembers[] = {
+//       MakeFamilyMember<CPDFFont, CPDFType1Font, CPDFDict>(CPDFFont::kType1Font),
+//       ...
+//   };
+// An array cannot be empty: until the first kind exists there is no table
+// and CreateFont answers none.
 
 namespace {
 
@@ -252,7 +257,8 @@ int32_t Convert(CPDFFont* font, const char* method, Body body) {
 }  // namespace
 
 CPDFFont* CPDFFont::CreateFont(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask) {
-  // No member yet: every object stays as read. With the member table:
+  // No font kind yet: every object stays as read. With the member table
+  // (the nesting guard included):
   //   return CreateNestedFamilyMember<kMembers>(doc, object, mask);
   (void)doc;
   (void)object;
