@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
@@ -14,6 +15,8 @@
 #include "pdf/font/AFMFile.h"
 #include "pdf/font/CMapFile.h"
 #include "pdf/font/EncodingTable.h"
+#include "pdf/font/FontconfigFontSource.h"
+#include "pdf/font/TrueTypeFontInfo.h"
 
 namespace {
 
@@ -48,7 +51,34 @@ std::vector<std::string> RegularFiles(const std::string& folder) {
   return names;
 }
 
+// The longest name GetTrueTypeFontInfo accepts.
+constexpr size_t kMaxTrueTypeNameLength = 255;
+
+// The name with a blank before every upper-case ASCII letter but the first
+// character ("ArialBlack" gives "Arial Black"). Bytes of a multibyte name
+// are never letters here.
+bool SpacedName(const char* name, TempString& spaced) {
+  spaced.Clear();
+  for (const char* p = name; *p; ++p) {
+    const unsigned char byte = static_cast<unsigned char>(*p);
+    if (p != name && byte >= 'A' && byte <= 'Z' && !spaced.Append(1, ' ')) return false;
+    if (!spaced.Append(1, *p)) return false;
+  }
+  return true;
+}
+
+bool IsKeptCharSet(uint8_t charSet) {
+  return charSet == kAnsiCharSet || charSet == kMacCharSet || charSet == kShiftJISCharSet;
+}
+
+// The system's installed faces.
+std::unique_ptr<TrueTypeFontSource> MakeDefaultFontSource() {
+  return std::make_unique<FontconfigFontSource>();
+}
+
 }  // namespace
+
+void CPDFEnv::FontSourceDeleter::operator()(TrueTypeFontSource* source) const { delete source; }
 
 EncodingTable* CPDFEnv::GetEncoding(const char* name) {
   if (!name) return nullptr;
@@ -96,4 +126,38 @@ AFMFile* CPDFEnv::GetAFM(const char* name) {
   } catch (...) {
     return nullptr;
   }
+}
+
+TrueTypeFontInfo* CPDFEnv::GetTrueTypeFontInfo(const char* name) {
+  if (!name || std::strlen(name) > kMaxTrueTypeNameLength) return nullptr;
+  try {
+    if (!trueTypeEnumerated_) {
+      // Marked first: a source that fails part way is not asked again.
+      trueTypeEnumerated_ = true;
+      if (!fontSource_) fontSource_.reset(MakeDefaultFontSource().release());
+      fontSource_->Enumerate([this](std::unique_ptr<TrueTypeFontInfo> info) {
+        if (!info || !IsKeptCharSet(info->logFont.lfCharSet)) return;
+        if (info->logFont.elfFullName.IsEmpty()) return;
+        // A record of the same full name, the same face under another
+        // character set, is replaced: the last one delivered stays.
+        const TempString key = info->logFont.elfFullName;
+        Insert(trueTypes_, key.c_str(), std::move(info));
+      });
+    }
+    if (auto* hit = Cached<TrueTypeFontInfo>(trueTypes_, name)) return hit;
+    TempString spaced;
+    if (!SpacedName(name, spaced)) return nullptr;
+    if (auto* hit = Cached<TrueTypeFontInfo>(trueTypes_, spaced.c_str())) return hit;
+    std::unique_ptr<TrueTypeFontInfo> fixed = TrueTypeFontInfo::MakeFixed(name);
+    if (!fixed) return nullptr;
+    return Insert(trueTypes_, name, std::move(fixed));
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+void CPDFEnv::SetTrueTypeFontSource(std::unique_ptr<TrueTypeFontSource> source) {
+  trueTypes_.RemoveAll();
+  trueTypeEnumerated_ = false;
+  fontSource_.reset(source.release());
 }
