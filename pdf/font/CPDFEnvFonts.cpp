@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <new>
 #include <string>
@@ -69,6 +70,30 @@ bool SpacedName(const char* name, TempString& spaced) {
 
 bool IsKeptCharSet(uint8_t charSet) {
   return charSet == kAnsiCharSet || charSet == kMacCharSet || charSet == kShiftJISCharSet;
+}
+
+using FaceRecords = std::map<std::string, std::unique_ptr<TrueTypeFontInfo>>;
+
+// Inserts the records, in name order, middle first: the cache's tree is
+// not balanced, and names arriving in order would make it a list.
+void InsertBalanced(CPDFEnv::Cache& cache, FaceRecords& records) {
+  std::vector<FaceRecords::iterator> sorted;
+  sorted.reserve(records.size());
+  for (auto it = records.begin(); it != records.end(); ++it) sorted.push_back(it);
+  struct Span {
+    size_t begin;
+    size_t end;
+  };
+  std::vector<Span> spans{{0, sorted.size()}};
+  while (!spans.empty()) {
+    const Span span = spans.back();
+    spans.pop_back();
+    if (span.begin >= span.end) continue;
+    const size_t middle = span.begin + (span.end - span.begin) / 2;
+    Insert(cache, sorted[middle]->first.c_str(), std::move(sorted[middle]->second));
+    spans.push_back({middle + 1, span.end});
+    spans.push_back({span.begin, middle});
+  }
 }
 
 // The system's installed faces.
@@ -135,14 +160,20 @@ TrueTypeFontInfo* CPDFEnv::GetTrueTypeFontInfo(const char* name) {
       // Marked first: a source that fails part way is not asked again.
       trueTypeEnumerated_ = true;
       if (!fontSource_) fontSource_.reset(MakeDefaultFontSource().release());
-      fontSource_->Enumerate([this](std::unique_ptr<TrueTypeFontInfo> info) {
-        if (!info || !IsKeptCharSet(info->logFont.lfCharSet)) return;
-        if (info->logFont.elfFullName.IsEmpty()) return;
-        // A record of the same full name, the same face under another
-        // character set, is replaced: the last one delivered stays.
-        const TempString key = info->logFont.elfFullName;
-        Insert(trueTypes_, key.c_str(), std::move(info));
-      });
+      // A record of the same full name, the same face under another
+      // character set, is replaced: the last one delivered stays.
+      FaceRecords records;
+      try {
+        fontSource_->Enumerate([&records](std::unique_ptr<TrueTypeFontInfo> info) {
+          if (!info || !IsKeptCharSet(info->logFont.lfCharSet)) return;
+          if (info->logFont.elfFullName.IsEmpty()) return;
+          std::string key = info->logFont.elfFullName.c_str();
+          records[std::move(key)] = std::move(info);
+        });
+      } catch (...) {
+        // What arrived before the failure is kept.
+      }
+      InsertBalanced(trueTypes_, records);
     }
     if (auto* hit = Cached<TrueTypeFontInfo>(trueTypes_, name)) return hit;
     TempString spaced;
