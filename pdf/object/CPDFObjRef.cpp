@@ -8,7 +8,15 @@
 #include "pdf/object/CPDFOutStream.h"
 #include "pdf/object/internal/PDFSyntax.h"
 
-void CPDFObjRef::Write(CPDFOutStream& out) const { out.Format("%d %d R", number_, generation_); }
+void CPDFObjRef::Write(CPDFOutStream& out) const {
+  // An undefined reference (a copied destination's page, not yet pointed at
+  // a page of its new document) names no object: null is what it means.
+  if (!IsDefined()) {
+    out.Format("null");
+    return;
+  }
+  out.Format("%d %d R", number_, generation_);
+}
 
 CPDFObjRef* CPDFObjRef::SerializeObject(CPDFInStream& in) {
   const int32_t start = in.GetPosition();
@@ -42,6 +50,8 @@ bool LinearizeElement(CPDFObjRegistry* doc, CPDFAtom* atom) {
   if (atom->GetKind() == CPDFAtom::kIndirectReference) {
     if (!doc) return false;
     auto* ref = static_cast<CPDFObjRef*>(atom);
+    // Written as null: there is no object to put in the linear order.
+    if (!ref->IsDefined()) return true;
     CPDFObjRef mapped;
     if (doc->GetLinearRef(*ref, &mapped)) {
       *ref = mapped;

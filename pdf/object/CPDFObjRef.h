@@ -38,7 +38,7 @@ class CPDFObjRef : public CPDFAtom {
   bool operator==(const CPDFObjRef& o) const { return IsEqual(o); }
   bool operator!=(const CPDFObjRef& o) const { return !IsEqual(o); }
 
-  // Writes "number generation R".
+  // Writes "number generation R", or "null" when undefined.
   void Write(CPDFOutStream& out) const;
 
   // Tries to read "number generation R" at the stream's position: the first

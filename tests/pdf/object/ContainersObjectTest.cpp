@@ -117,10 +117,10 @@ TEST(ArrayTest, LayoutGetSetAndReferences) {
   array.Push_Back(&doc, new CPDFInt(1));
   CPDFObjRef ref;
   array.Push_Back(&doc, new CPDFName("X"), true, &ref);
-  array.Push_Back(new CPDFObjRef());  // undefined reference
+  array.Push_Back(new CPDFObjRef());  // undefined reference, written null
   array.Elements::Push_Back(nullptr);   // an empty slot
   const CPDFObjRef named = ref;
-  EXPECT_EQ(Written(array), "[1 " + std::to_string(named.GetNumber()) + " 0 R -1 -1 R null]");
+  EXPECT_EQ(Written(array), "[1 " + std::to_string(named.GetNumber()) + " 0 R null null]");
   EXPECT_EQ(array.Get(&doc, 1), doc.GetObj(ref));
   EXPECT_EQ(array.Get(&doc, 9, &ref), nullptr);
   EXPECT_FALSE(ref.IsDefined());
@@ -130,7 +130,7 @@ TEST(ArrayTest, LayoutGetSetAndReferences) {
   ASSERT_TRUE(array.SetAt(&doc, 0, new CPDFBool(true)));
   array.Remove(&doc, 1);
   EXPECT_EQ(doc.GetObj(named), nullptr);
-  EXPECT_EQ(Written(array), "[true -1 -1 R null]");
+  EXPECT_EQ(Written(array), "[true null null]");
 }
 
 TEST(ParserTest, RoundTripsAndReferences) {
