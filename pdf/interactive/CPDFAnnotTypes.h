@@ -8,6 +8,8 @@
 
 #include "pdf/interactive/CPDFAnnotation.h"
 
+class CPDFAction;
+class CPDFDestination;
 class CPDFFileSpec;
 class CPDFMovieActiv;
 class CPDFMovieDict;
@@ -82,8 +84,16 @@ class CPDFInkAnnot final : public CPDFAnnotSubtype<CPDFInkAnnot, annot_spec::kIn
 // A link: its destination (Dest) and the actions it runs (A, PA).
 class CPDFLinkAnnot final : public CPDFAnnotSubtype<CPDFLinkAnnot, annot_spec::kLink> {
  public:
-  // The shared keys, then Dest, A and PA.
+  // The shared keys, then Dest (an explicit destination array; a named
+  // destination stays as read), A and PA (through the action factory; a
+  // dictionary it does not take stays as read).
   bool Load(CPDFObjRegistry* doc, CPDFDict* source);
+
+  // The stored destination, typed or not (a name or string names one).
+  PDF_ACCESSOR_DECL(Dest, CPDFObject, CPDFDestination)
+  // The actions; a value that stayed raw answers none.
+  PDF_ACCESSOR_DECL(A, CPDFAction)
+  PDF_ACCESSOR_DECL(PA, CPDFAction)
 };
 
 // A movie: its movie dictionary (required) and how it is played (A, a
