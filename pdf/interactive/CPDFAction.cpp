@@ -31,6 +31,9 @@ constexpr CPDFFamilyMember<CPDFAction> kMembers[] = {
 }  // namespace
 
 CPDFAction* CPDFAction::CreateAction(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask) {
+  // Only a dictionary is an action: a stream handed over would lose its
+  // dictionary to the action and keep its data.
+  if (!object || !object->IsType(kDictionary)) return nullptr;
   // The guard ends long /Next chains and chains that run through
   // annotations and additional actions: past the limit the rest stays raw.
   return CreateNestedFamilyMember<kMembers>(doc, object, mask);

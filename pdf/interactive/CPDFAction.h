@@ -20,8 +20,9 @@ class CPDFAction : public CPDFDocStruct, public CPDFDict {
   // Hide, 0x200 Named, 0x400 NOP, 0x800 SubmitForm, 0x1000 ResetForm,
   // 0x2000 ImportData, 0x4000 JavaScript), built and loaded. None when no
   // type accepts it, when that type's load fails (the dictionary keeps
-  // its entries) or when typed loads nest too deep. Never throws; the
-  // caller owns the result.
+  // its entries), for anything but a dictionary (a stream included), or
+  // when typed loads nest too deep. Never throws; the caller owns the
+  // result.
   static CPDFAction* CreateAction(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask);
 
   // Type is absent or the name Action. Looks at nothing else.

@@ -55,10 +55,13 @@
 #include "pdf/graphics/CPDFProperties.h"
 #include "pdf/graphics/CPDFShading.h"
 #include "pdf/interactive/CPDFAcroFormDict.h"
+#include "pdf/interactive/CPDFAction.h"
+#include "pdf/interactive/CPDFActionTypes.h"
 #include "pdf/interactive/CPDFAddActDict.h"
 #include "pdf/interactive/CPDFAnnotTypes.h"
 #include "pdf/interactive/CPDFAnnotation.h"
 #include "pdf/interactive/CPDFAppearDict.h"
+#include "pdf/interactive/CPDFDestination.h"
 #include "pdf/interactive/CPDFMovieActiv.h"
 #include "pdf/interactive/CPDFMovieDict.h"
 #include "pdf/interactive/CPDFSound.h"
@@ -205,6 +208,23 @@ std::vector<Row> Rows() {
       {"MovieDict", Typed<CPDFMovieDict>(), "<< /F @1 /Aspect [640 480] /Rotate @2 /Poster @3 >>" + _ + "<< /Type /Filespec /F (movie.avi) /EF << /F @4 >> >>" + _ + "90" + _ + kImage + _ + kEmbedded, "<< /F 3 >>"},
       {"MovieActiv", Typed<CPDFMovieActiv>(), "<< /Start [10 @1] /Duration 5 /FWScale [2 1] /Mode /Once >>" + _ + "600", ""},
       {"WinLaunch", Typed<CPDFWinLaunch>(), "<< /F (a.exe) /P @1 >>" + _ + "(-x)", ""},
+      {"Destination", Typed<CPDFDestination>(), "[0 /FitH @1]" + _ + "700", "[0 (Fit)]"},
+      {"GoToAct", Typed<CPDFGoToAct>(), "<< /S /GoTo /D @1 /Next @2 >>" + _ + "[0 /XYZ 0 792 @3]" + _ + "<< /S /URI /URI (http://example.org/) >>" + _ + "0", "<< /S /GoTo /D (Chapter1) >>"},
+      {"GoToRAct", Typed<CPDFGoToRAct>(), "<< /S /GoToR /D [0 /Fit] /F @1 /NewWindow true >>" + _ + "<< /Type /Filespec /F (other.pdf) >>", "<< /S /GoToR /D [0 /Fit] >>"},
+      {"LaunchAct", Typed<CPDFLaunchAct>(), "<< /S /Launch /F (a.pdf) /Win @1 >>" + _ + "<< /F (a.exe) /P (-x) >>", "<< /Type /Annot /S /Launch >>"},
+      {"ThreadAct", Typed<CPDFThreadAct>(), "<< /S /Thread /D 1 /F @1 >>" + _ + "<< /Type /Filespec /F (other.pdf) >>", "<< /S /Thread /D /T1 >>", 0, "D"},
+      {"URIAct", Typed<CPDFURIAct>(), "<< /Type /Action /S /URI /URI @1 >>" + _ + "(http://example.org/)", "<< /S /URI /URI /x >>"},
+      {"SoundAct", Typed<CPDFSoundAct>(), "<< /S /Sound /Sound @1 /Volume 0.5 >>" + _ + "<< /Type /Sound /R 8000 /Length 3 >> stream\r\nxyz\r\nendstream", "<< /S /Sound /Sound << /Type /Sound /R 8000 >> >>"},
+      {"MovieAct", Typed<CPDFMovieAct>(), "<< /S /Movie /T @1 /Operation /Play /Annot @2 >>" + _ + "(clip)" + _ + "<< /Type /Annot /Subtype /Movie >>", "<< /S /Movie /Type /Annot >>", 0, "Annot"},
+      {"SetStateAct", Typed<CPDFSetStateAct>(), "<< /S /SetState /T @1 /AS /On >>" + _ + "(f1)", "<< /S /SetState >>"},
+      {"HideAct", Typed<CPDFHideAct>(), "<< /S /Hide /T (a1) /H false >>", "<< /S /Hide /T [(a1)] >>"},
+      {"NamedAct", Typed<CPDFNamedAct>(), "<< /S /Named /N /NextPage >>", "<< /S /Named /N (NextPage) >>"},
+      {"NOPAct", Typed<CPDFNOPAct>(), "<< /S /NOP >>", "<< /S /Nop >>"},
+      {"SubmitFormAct", Typed<CPDFSubmitFormAct>(), "<< /S /SubmitForm /F @1 /Flags @2 /Fields [(a)] >>" + _ + "<< /FS /URL /F (http://example.org/) >>" + _ + "4", "<< /S /SubmitForm /Flags 4 >>", 0, "Fields"},
+      {"ResetFormAct", Typed<CPDFResetFormAct>(), "<< /S /ResetForm /Fields [(a)] /Flags 1 >>", "<< /S /ResetForm /Type /Annot >>", 0, "Fields"},
+      {"ImportDataAct", Typed<CPDFImportDataAct>(), "<< /S /ImportData /F (data.fdf) >>", "<< /S /ImportData /F 1 >>"},
+      {"JavaScriptAct", Typed<CPDFJavaScriptAct>(), "<< /S /JavaScript /JS @1 >>" + _ + kData, "<< /S /JavaScript >>"},
+      {"ActionFamily", Family<&CPDFAction::CreateAction>(), "<< /S /GoTo /D [0 /Fit] /Next [@1 << /S /Unknown >> 3] >>" + _ + "<< /S /Named /N /NextPage /Next @2 >>" + _ + "<< /S /JavaScript /JS (1) >>", "<< /S /Unknown >>"},
       {"AppearDict", Typed<CPDFAppearDict>(), "<< /N @1 /D << /On @1 /Off @2 >> >>" + _ + kForm + _ + kForm, "<< /N /On >>"},
       {"BorderStyle", Typed<CPDFBorderStyle>(), "<< /Type /Border /W @1 /S /D /D [3 2] >>" + _ + "2", "<< /Type /Annot /W 1 >>"},
       {"AnnotationFamily", Family<&CPDFAnnotation::CreateAnnotation>(), "<< /Type /Annot /Subtype /Square /Rect [0 0 10 10] /T @1 /M (D:20200101) /F 4 /BS << /W @2 >> /AP << /N @3 >> /AA << /E << /S /URI /URI (x) >> >> /Contents (note) /Page 0 /Popup @4 >>" + _ + "(author)" + _ + "1" + _ + kForm + _ + "<< /Type /Annot /Subtype /Popup /Rect [0 0 1 1] >>", "<< /Subtype /Text /Rect [0 0 10 10] >>"},
