@@ -8,8 +8,9 @@ bool CPDFAppDataDict::Check(CPDFObjRegistry* doc, CPDFObject* object) {
 }
 
 bool CPDFAppDataDict::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  return PDFLoadFrame(this, doc, source,
-                      [&] { return PDFTypeEntry<CPDFDate>(this, doc, Key_LastModified()); });
+  return PDFLoadFrame(this, doc, source, [&] {
+    return PDFTypeEntry<CPDFDate>(this, doc, Key_LastModified(), PDFEntry::kRequired);
+  });
 }
 
 CPDFObject* CPDFAppDataDict::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {

@@ -14,7 +14,8 @@ class CPDFAppDataDict : public CPDFDataStruct, public CPDFDict {
   // True when LastModified is present and a string.
   static bool Check(CPDFObjRegistry* doc, CPDFObject* object);
   // Takes over the entries; a raw LastModified that is a date becomes a
-  // CPDFDate. False (entries given back) on failure.
+  // CPDFDate. False (entries given back) when LastModified is absent or
+  // cannot be fetched, or the date cannot be stored.
   bool Load(CPDFObjRegistry* doc, CPDFDict* source);
 
   CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;

@@ -51,7 +51,7 @@ class CPDFDoc : public CPDFObjRegistry {
   // Drops everything; the document can be created again.
   void Close();
 
-  bool IsFDF() const;
+  bool IsFDF() const override;
   bool WritesXRef() const { return writeXRef_; }
   CPDFHeader* GetHeader() const { return header_.get(); }
   // The latest sections, or none.

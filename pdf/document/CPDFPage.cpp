@@ -9,6 +9,7 @@
 #include "pdf/document/CPDFThumbnail.h"
 #include "pdf/interactive/CPDFAddActDict.h"
 #include "pdf/interactive/CPDFAnnotation.h"
+#include "pdf/interactive/CPDFTransition.h"
 #include "pdf/object/CPDFDate.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFObjRegistry.h"

@@ -7,7 +7,9 @@
 // and its Check accepts the object. The first member tried is built and
 // loaded: the factory answers it when the load succeeds, and none (without
 // trying further members) when it fails. None when no member is tried.
-// Nothing is thrown; the caller owns the result.
+// Nothing is thrown; the caller owns the result. A caller that must tell
+// "no member accepted the object" from "the accepted member failed to
+// load" passes `tried`, set when a member's Check passed.
 //
 //   static constexpr CPDFFamilyMember<CPDFXObject> kMembers[] = {
 //       MakeFamilyMember<CPDFXObject, CPDFImageXObj, CPDFStream>(1),
@@ -75,14 +77,17 @@ constexpr bool FamilyBitsAscending(const CPDFFamilyMember<Base> (&members)[N]) {
 // kMembers: a constexpr table of CPDFFamilyMember (static storage).
 template <const auto& kMembers, class Base = typename std::remove_cvref_t<
                                     decltype(kMembers[0])>::BaseType>
-Base* CreateFamilyMember(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask) {
+Base* CreateFamilyMember(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask,
+                         bool* tried = nullptr) {
   static_assert(FamilyBitsAscending(kMembers),
                 "a family table lists its members in ascending bit order");
+  if (tried) *tried = false;
   if (!object) return nullptr;
   const uint32_t allowed = static_cast<uint32_t>(mask);
   for (const auto& member : kMembers) {
     if ((member.bit & allowed) == 0) continue;
     if (!member.check(doc, object)) continue;
+    if (tried) *tried = true;
     return member.build(doc, object);
   }
   return nullptr;

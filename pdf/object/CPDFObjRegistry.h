@@ -49,6 +49,9 @@ class CPDFObjRegistry {
   virtual bool GetLinearRef(const CPDFObjRef& from, CPDFObjRef* to) = 0;
   // The path of the document's file ("" for a new document).
   virtual const char* GetFileName() const = 0;
+  // True for a document created or read as an FDF document; a registry
+  // that is no document answers false.
+  virtual bool IsFDF() const { return false; }
 
   // The error record: public operations clear it first and fill it on
   // failure only while it is still empty, so it keeps the innermost error.

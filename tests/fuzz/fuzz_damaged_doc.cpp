@@ -1,7 +1,9 @@
 // Reading a PDF file written by the library and then damaged. Each run
 // writes the same small document (two pages, content streams plain and
 // Flate-encoded, a resource dictionary, nested containers, a stream whose
-// Length is indirect, the information dictionary), releases every object it
+// Length is indirect, the information dictionary; a third page with
+// annotations, a transition and additional actions that reading types),
+// releases every object it
 // can, puts the fuzzed bytes in place of the file and then loads every
 // object, every stream's data and every page, and saves the document to a
 // second file. Nothing may crash or hang; every failure fills the error
@@ -15,6 +17,7 @@
 #include "pdf/document/CPDFXRef.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFDict.h"
+#include "pdf/object/CPDFInStream.h"
 #include "pdf/object/CPDFName.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFStream.h"
@@ -29,11 +32,59 @@ struct DocCloser {
 };
 using DocPtr = std::unique_ptr<CPDFDoc, DocCloser>;
 
+// The object parsed from PDF text, registered as an indirect object when
+// ref is given.
+CPDFObject* Parsed(CPDFDoc* doc, const std::string& text, CPDFObjRef* ref = nullptr) {
+  CPDFMemInStream in;
+  in.Open(text.data(), static_cast<int32_t>(text.size()), 64);
+  CPDFObject* object = CPDFObject::SerializeObject(doc, in, nullptr);
+  FUZZ_CHECK(object != nullptr);
+  if (ref) FUZZ_CHECK(doc->RegistObj(object, ref));
+  return object;
+}
+
+std::string Ref(const CPDFObjRef& ref) { return std::to_string(ref.GetNumber()) + " 0 R"; }
+
+// The third page: a link with an action chain, a square with its
+// appearance and border style, a file attachment with an embedded file, a
+// transition and additional actions.
+void AddInteractivePage(CPDFDoc* d, CPDFPage* page) {
+  CPDFObjRef form, file, spec, link, square, attachment;
+  Parsed(d,
+         "<< /Type /XObject /Subtype /Form /BBox [0 0 10 10] /Length 21 >> stream\r\n"
+         "1 0 0 rg 0 0 5 5 re f\r\nendstream\r\nendobj",
+         &form);
+  Parsed(d,
+         "<< /Type /EmbeddedFile /Params << /Size 2 >> /Length 2 >> stream\r\nhi\r\n"
+         "endstream\r\nendobj",
+         &file);
+  Parsed(d, "<< /Type /Filespec /F (hi.txt) /EF << /F " + Ref(file) + " >> >>", &spec);
+  Parsed(d,
+         "<< /Type /Annot /Subtype /Link /Rect [0 0 10 10] /Dest [0 /Fit] /A << /S /URI /URI "
+         "(https://example.org/) /Next [<< /S /Named /N /NextPage >>] >> >>",
+         &link);
+  Parsed(d,
+         "<< /Type /Annot /Subtype /Square /Rect [0 0 10 10] /T (t) /M (D:20200101) /F 4 "
+         "/AP << /N " +
+             Ref(form) + " >> /BS << /W 2 /S /D >> >>",
+         &square);
+  Parsed(d, "<< /Type /Annot /Subtype /FileAttachment /Rect [0 0 10 10] /FS " + Ref(spec) + " >>",
+         &attachment);
+  FUZZ_CHECK(page->Set(d, CPDFName("Annots"),
+                       Parsed(d, "[" + Ref(link) + " " + Ref(square) + " " + Ref(attachment) + "]"),
+                       false, nullptr));
+  FUZZ_CHECK(page->Set(d, CPDFName("Trans"), Parsed(d, "<< /Type /Trans /S /Wipe /Di 90 >>"), false,
+                       nullptr));
+  FUZZ_CHECK(page->Set(d, CPDFName("AA"),
+                       Parsed(d, "<< /O << /S /URI /URI (o) >> /C << /S /Bogus >> >>"), false,
+                       nullptr));
+}
+
 // Writes the document to the path and answers it, open on that file.
 DocPtr WriteDocument(const std::string& path) {
   DocPtr doc(CPDFEnv::Global().CreateDoc(false, false, 1, 3, nullptr));
   FUZZ_CHECK(doc != nullptr);
-  FUZZ_CHECK(doc->CreatePage(-1, 2));
+  FUZZ_CHECK(doc->CreatePage(-1, 3));
   CPDFDoc* d = doc.get();
   for (int32_t i = 0; i < 2; ++i) {
     CPDFPage* page = d->GetPage(i);
@@ -44,6 +95,9 @@ DocPtr WriteDocument(const std::string& path) {
     if (i == 1) FUZZ_CHECK(content.FlateEncode());
     FUZZ_CHECK(page->AddContents(&content));
   }
+  CPDFPage* third = d->GetPage(2);
+  FUZZ_CHECK(third != nullptr);
+  AddInteractivePage(d, third);
   auto* extra = new CPDFDict;
   auto* array = new CPDFArray;
   array->Push_Back(d, new CPDFNumber(1.5f));

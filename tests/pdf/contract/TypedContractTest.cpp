@@ -61,11 +61,14 @@
 #include "pdf/interactive/CPDFAction.h"
 #include "pdf/interactive/CPDFActionTypes.h"
 #include "pdf/interactive/CPDFAddActDict.h"
+#include "pdf/interactive/CPDFAnnotTypes.h"
 #include "pdf/interactive/CPDFAnnotation.h"
+#include "pdf/interactive/CPDFAppearDict.h"
 #include "pdf/interactive/CPDFDestination.h"
 #include "pdf/interactive/CPDFMovieActiv.h"
 #include "pdf/interactive/CPDFMovieDict.h"
 #include "pdf/interactive/CPDFSound.h"
+#include "pdf/interactive/CPDFTransition.h"
 #include "pdf/interactive/CPDFWinLaunch.h"
 #include "pdf/object/CPDFDate.h"
 #include "pdf/object/CPDFMatrix.h"
@@ -145,7 +148,7 @@ std::vector<Row> Rows() {
       {"EmbedFileParams", Typed<CPDFEmbedFileParams>(), "<< /Size @1 /CreationDate (D:20200101) /ModDate @2 /Mac @3 /CheckSum <00ff> >>" + _ + "3" + _ + "(D:2021)" + _ + "<< /Creator (ab) /Type (cd) >>", ""},
       {"MacFileInfo", Typed<CPDFMacFileInfo>(), "<< /Creator (ab) /Type (cd) /ResFork @1 >>" + _ + kData, ""},
       {"Pages", Typed<CPDFPages>(), "<< /Type /Pages /Kids [] /Count 0 /MediaBox @1 /Resources @2 >>" + _ + "[0 0 612 792]" + _ + "<< /ProcSet [/PDF] >>", "<< /Type /Pages /Kids [] >>"},
-      {"Page", Typed<CPDFPage>(), "<< /Type /Page /Parent @1 /MediaBox [0 0 612 792] /CropBox @2 /Resources @3 /Rotate 90 /Contents @4 /Thumb @5 /Annots [<< /Type /Annot /Subtype /Text /Rect [0 0 1 1] >>] /Trans << /S /Wipe >> /AA << /O << /S /Named /N /NextPage >> >> /Dur 2.5 /PieceInfo << /App << /LastModified (D:2020) >> >> /SeparationInfo << /Pages [] /DeviceColorant /Cyan >> /LastModified (D:20200101) >>" + _ + "<< /Type /Pages /Kids [] /Count 0 >>" + _ + "[0 0 600 700]" + _ + "<< /XObject << /Im1 @6 >> /ProcSet [/PDF /ImageB] >>" + _ + kData + _ + "<< /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray /Length 2 >> stream\r\nab\r\nendstream" + _ + kImage, "<< /Type /Page /MediaBox [0 0 1 1] >>", 0, "SeparationInfo"},
+      {"Page", Typed<CPDFPage>(), "<< /Type /Page /Parent @1 /MediaBox [0 0 612 792] /CropBox @2 /Resources @3 /Rotate 90 /Contents @4 /Thumb @5 /Annots [<< /Subtype /Widget /Rect [0 0 1 1] /FT /Btn >>] /Trans << /S /Wipe >> /AA << /O << /S /Named /N /NextPage >> >> /Dur 2.5 /PieceInfo << /App << /LastModified (D:2020) >> >> /SeparationInfo << /Pages [] /DeviceColorant /Cyan >> /LastModified (D:20200101) >>" + _ + "<< /Type /Pages /Kids [] /Count 0 >>" + _ + "[0 0 600 700]" + _ + "<< /XObject << /Im1 @6 >> /ProcSet [/PDF /ImageB] >>" + _ + kData + _ + "<< /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray /Length 2 >> stream\r\nab\r\nendstream" + _ + kImage, "<< /Type /Page /MediaBox [0 0 1 1] >>", 0, "SeparationInfo"},
       {"ResDict", Typed<CPDFResDict>(), "<< /ProcSet [/PDF /ImageC] /XObject << /Im1 @1 /Fm1 @2 >> /ColorSpace << /CS1 @3 /CS2 [/CalRGB " + kCal + "] >> /ExtGState << /GS1 << /Type /ExtGState /LW 2 >> >> /Properties << /Pr1 << /A 1 >> >> /Font << /F1 @4 >> /Shading << /Sh1 << /ShadingType 2 >> >> >>" + _ + kImage + _ + kForm + _ + "[/ICCBased @5]" + _ + kFont + _ + kICC, ""},
       {"ProcSet", Typed<CPDFProcSet>(), "/ImageC", ""},
       {"ImageXObj", Typed<CPDFImageXObj>(), "<< /Type /XObject /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace @1 /Mask @2 /OPI << /2.0 << /Type /OPI /Version 2 /F (a.eps) >> >> /Alternates [<< /Image @3 >>] /Length 6 >> stream\r\nabcdef\r\nendstream" + _ + "[/Indexed /DeviceRGB 1 <FF000000FF00>]" + _ + kMask + _ + kImage, "<< /Type /XObject /Subtype /Image /Height 1 /BitsPerComponent 8 /Length 2 >> stream\r\nab\r\nendstream"},
@@ -230,8 +233,18 @@ std::vector<Row> Rows() {
       {"ImportDataAct", Typed<CPDFImportDataAct>(), "<< /S /ImportData /F (data.fdf) >>", "<< /S /ImportData /F 1 >>"},
       {"JavaScriptAct", Typed<CPDFJavaScriptAct>(), "<< /S /JavaScript /JS @1 >>" + _ + kData, "<< /S /JavaScript >>"},
       {"ActionFamily", Family<&CPDFAction::CreateAction>(), "<< /S /GoTo /D [0 /Fit] /Next [@1 << /S /Unknown >> 3] >>" + _ + "<< /S /Named /N /NextPage /Next @2 >>" + _ + "<< /S /JavaScript /JS (1) >>", "<< /S /Unknown >>"},
-      {"AnnotationFamily", Family<&CPDFAnnotation::CreateAnnotation>(), "<< /Type /Annot /Subtype /Text /Rect [0 0 10 10] /Contents (note) /Popup @1 >>" + _ + "<< /Type /Annot /Subtype /Popup >>", "", kNoMember},
-      {"TransitionFamily", Family<&CPDFTransition::CreateTransition>(), "<< /Type /Trans /S /Wipe /D 1.5 /Di 90 >>", "", kNoMember},
+      {"AppearDict", Typed<CPDFAppearDict>(), "<< /N @1 /D << /On @1 /Off @2 >> >>" + _ + kForm + _ + kForm, "<< /N /On >>"},
+      {"BorderStyle", Typed<CPDFBorderStyle>(), "<< /Type /Border /W @1 /S /D /D [3 2] >>" + _ + "2", "<< /Type /Annot /W 1 >>"},
+      {"AnnotationFamily", Family<&CPDFAnnotation::CreateAnnotation>(), "<< /Type /Annot /Subtype /Square /Rect [0 0 10 10] /T @1 /M (D:20200101) /F 4 /BS << /W @2 >> /AP << /N @3 >> /AA << /E << /S /URI /URI (x) >> >> /Contents (note) /Page 0 /Popup @4 >>" + _ + "(author)" + _ + "1" + _ + kForm + _ + "<< /Type /Annot /Subtype /Popup /Rect [0 0 1 1] >>", "<< /Subtype /Text /Rect [0 0 10 10] >>"},
+      {"PopupAnnot", Typed<CPDFPopupAnnot>(), "<< /Type /Annot /Subtype /Popup /Rect @1 /Open true >>" + _ + "[0 0 20 20]", "<< /Type /Annot /Subtype /Popup >>"},
+      {"FreeTextAnnot", Typed<CPDFFreeTextAnnot>(), "<< /Type /Annot /Subtype /FreeText /Rect [0 0 10 10] /DA @1 /Contents (t) >>" + _ + "(/Helv 12 Tf 0 g)", "<< /Type /Annot /Subtype /FreeText /Rect [0 0 10 10] /DA /Helv >>"},
+      {"InkAnnot", Typed<CPDFInkAnnot>(), "<< /Type /Annot /Subtype /Ink /Rect [0 0 10 10] /InkList [@1] >>" + _ + "[1 1 2 2]", "<< /Type /Annot /Subtype /Ink /Rect [0 0 10 10] /InkList 3 >>"},
+      {"LinkAnnot", Typed<CPDFLinkAnnot>(), "<< /Type /Annot /Subtype /Link /Rect [0 0 10 10] /Dest @1 /A << /S /URI /URI (https://example.org/) /Next @2 >> /PA @3 /Border [0 0 1] >>" + _ + "[0 /FitH 700]" + _ + "<< /S /Named /N /NextPage >>" + _ + "<< /S /Bogus /X 1 >>", "<< /Subtype /Link /Rect [0 0 10 10] >>"},
+      {"MovieAnnot", Typed<CPDFMovieAnnot>(), "<< /Type /Annot /Subtype /Movie /Rect [0 0 10 10] /Movie @1 /A << /Start [0 @2] >> >>" + _ + "<< /F (m.avi) /Rotate 90 >>" + _ + "600", "<< /Type /Annot /Subtype /Movie /Rect [0 0 10 10] /Movie (m.avi) >>"},
+      {"SoundAnnot", Typed<CPDFSoundAnnot>(), "<< /Type /Annot /Subtype /Sound /Rect [0 0 10 10] /Sound @1 /Name /Speaker >>" + _ + "<< /Type /Sound /R 8000 /C 1 /Length 3 >> stream\r\nxyz\r\nendstream", "<< /Type /Annot /Subtype /Sound /Rect [0 0 10 10] /Sound << /Type /Sound /R 8000 >> >>"},
+      {"FileAttachAnnot", Typed<CPDFFileAttachAnnot>(), "<< /Type /Annot /Subtype /FileAttachment /Rect [0 0 10 10] /FS @1 >>" + _ + "<< /Type /Filespec /F (data.bin) /EF << /F @2 >> >>" + _ + kEmbedded, "<< /Type /Annot /Subtype /FileAttachment /Rect [0 0 10 10] /FS 3 >>"},
+      {"Transition", Typed<CPDFTransition>(), "<< /Type /Trans /S /Fade /D @1 >>" + _ + "2", "<< /S /Wipe >>"},
+      {"TransitionFamily", Family<&CPDFTransition::CreateTransition>(), "<< /Type /Trans /S /Wipe /D 1.5 /Di 90 >>", "<< /S /Wipe /D 1.5 >>"},
   };
 }
 

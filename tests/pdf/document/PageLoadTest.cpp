@@ -9,6 +9,8 @@
 #include "pdf/document/CPDFInfoDict.h"
 #include "pdf/document/CPDFPage.h"
 #include "pdf/interactive/CPDFAddActDict.h"
+#include "pdf/interactive/CPDFAnnotation.h"
+#include "pdf/interactive/CPDFTransition.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFTypedStruct.h"
 
@@ -33,10 +35,10 @@ TEST(PageLoadTest, AFailedStoreGivesTheRawValueBack) {
   EXPECT_EQ(Written(actions), actionsBefore);
 }
 
-// The page's Trans goes through a family factory; the transition factory
-// builds no style yet, so the same path is driven here with a factory of
-// its own: a typed value that took the raw one's entries and cannot be
-// stored gives them back instead of leaving an emptied dictionary.
+// The page's Trans goes through a family factory; the same path is driven
+// here with a factory of its own: a typed value that took the raw one's
+// entries and cannot be stored gives them back instead of leaving an
+// emptied dictionary.
 TEST(PageLoadTest, AFactoryValueThatCannotBeStoredGivesItsContentBack) {
   TestRegistry doc;
   const int32_t trans = Register(doc, "<< /S /Fade /D 2 >>");
@@ -50,6 +52,40 @@ TEST(PageLoadTest, AFactoryValueThatCannotBeStoredGivesItsContentBack) {
   EXPECT_FALSE(PDFTypeEntry(dynamic_cast<CPDFDict*>(raw.get()), &doc, CPDFName("Trans"),
                             CPDFObject::kDictionary, make));
   EXPECT_EQ(Written(doc.GetObj(CPDFObjRef(trans, 0))), before);
+}
+
+// Only dictionaries go to the annotation and transition factories: a
+// stream with the same entries stays as read. A transition that cannot be
+// stored under its number gives its entries back and fails the page.
+TEST(PageLoadTest, AnnotationsAndTransitionsMustBeDictionaries) {
+  TestRegistry doc;
+  const int32_t stream =
+      Register(doc,
+               "<< /Type /Annot /Subtype /Square /Rect [0 0 1 1] /Length 1 >> stream\r\nx\r\n"
+               "endstream\r\nendobj");
+  const int32_t trans =
+      Register(doc, "<< /Type /Trans /S /Box /Length 1 >> stream\r\nx\r\nendstream\r\nendobj");
+  auto raw = Parse("<< /Type /Page /Annots [" + std::to_string(stream) +
+                       " 0 R << /Type /Annot /Subtype /Square /Rect [0 0 1 1] >>] /Trans " +
+                       std::to_string(trans) + " 0 R >>",
+                   &doc);
+  auto page = LoadAs<CPDFPage, CPDFDict>(&doc, raw.get());
+  ASSERT_TRUE(page);
+  EXPECT_EQ(dynamic_cast<CPDFAnnotation*>(doc.GetObj(CPDFObjRef(stream, 0))), nullptr);
+  EXPECT_NE(dynamic_cast<CPDFAnnotation*>(page->Get_Annots()->Get(&doc, 1)), nullptr);
+  EXPECT_EQ(dynamic_cast<CPDFTransition*>(doc.GetObj(CPDFObjRef(trans, 0))), nullptr);
+
+  const int32_t dict = Register(doc, "<< /Type /Trans /S /Box /D 2 >>");
+  raw = Parse("<< /Type /Page /Trans " + std::to_string(dict) + " 0 R >>", &doc);
+  const std::string before = Written(doc.GetObj(CPDFObjRef(dict, 0)));
+  doc.failRegist = true;
+  EXPECT_FALSE((LoadAs<CPDFPage, CPDFDict>(&doc, raw.get())));
+  doc.failRegist = false;
+  EXPECT_EQ(dynamic_cast<CPDFTransition*>(doc.GetObj(CPDFObjRef(dict, 0))), nullptr);
+  EXPECT_EQ(Written(doc.GetObj(CPDFObjRef(dict, 0))), before);
+  page = LoadAs<CPDFPage, CPDFDict>(&doc, raw.get());
+  ASSERT_TRUE(page);
+  EXPECT_NE(dynamic_cast<CPDFBoxTrans*>(doc.GetObj(CPDFObjRef(dict, 0))), nullptr);
 }
 
 TEST(PageLoadTest, AnUnresolvableAnnotationStaysAndThePageLoads) {

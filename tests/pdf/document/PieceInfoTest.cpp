@@ -29,6 +29,30 @@ TEST(AppDataDictTest, CheckWantsAStringLastModified) {
   EXPECT_EQ(dynamic_cast<CPDFDate*>(app->Get_LastModified()), nullptr);
 }
 
+// LastModified is required by the load, not only by Check; an indirect
+// date is typed under its own number; the setter refuses none.
+TEST(AppDataDictTest, LastModifiedIsRequiredAndKeepsItsNumber) {
+  TestRegistry doc;
+  auto none = Parse("<< /Private 1 >>", &doc);
+  const std::string before = Written(none.get());
+  EXPECT_FALSE((LoadAs<CPDFAppDataDict, CPDFDict>(&doc, none.get())));
+  EXPECT_EQ(Written(none.get()), before);
+
+  const int32_t date = Register(doc, "(D:20200102030405)");
+  auto indirect = Parse("<< /LastModified " + std::to_string(date) + " 0 R >>", &doc);
+  auto app = LoadAs<CPDFAppDataDict, CPDFDict>(&doc, indirect.get());
+  ASSERT_TRUE(app);
+  CPDFObjRef ref;
+  CPDFDate* typed = app->Get_LastModified(&ref);
+  ASSERT_NE(typed, nullptr);
+  EXPECT_EQ(ref, CPDFObjRef(date, 0));
+  EXPECT_EQ(doc.GetObj(ref), static_cast<CPDFObject*>(typed));
+  EXPECT_EQ(Written(typed), "(D:20200102030405)");
+
+  EXPECT_FALSE(app->Set_LastModified(nullptr));
+  EXPECT_EQ(app->Get_LastModified(), typed);
+}
+
 TEST(PieceInfoDictTest, TypesApplicationDataAndKeepsTheRest) {
   TestRegistry doc;
   const int32_t n = Register(doc, "<< /LastModified (D:2021) /Private [1 2] >>");

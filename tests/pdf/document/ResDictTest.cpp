@@ -182,6 +182,25 @@ TEST(ResDictTest, LoadFailsOnADanglingEntry) {
   EXPECT_EQ(WrittenText(*loaded.Get_ExtGState()), "<<\r\n/GS0 5 0 R\n>>");
 }
 
+// A category that fails after others were typed gives every entry back:
+// the page (or appearance stream) keeps its resources as read.
+TEST(ResDictTest, AFailedLoadGivesTheEntriesBack) {
+  TestRegistry doc;
+  auto state = ParseText("<< /Type /ExtGState /LW 2 >>", &doc);
+  ASSERT_TRUE(state);
+  doc.objects[5] = state.release();
+  auto source = ParseAs<CPDFDict>(
+      "<< /ProcSet [/PDF] /ColorSpace << /CS0 [/CalGray << /WhitePoint [1 1 1] >>] >> "
+      "/ExtGState << /GS0 5 0 R /GS1 9 0 R >> >>",
+      &doc);
+  ASSERT_TRUE(source);
+  const std::string before = WrittenText(*source);
+  CPDFResDict res;
+  EXPECT_FALSE(res.Load(&doc, source.get()));
+  EXPECT_EQ(WrittenText(*source), before);
+  EXPECT_EQ(res.GetCount(), 0);
+}
+
 TEST(ResDictTest, LoadMakesColourSpacesAndImages) {
   TestRegistry doc;
   auto image = ParseText(
