@@ -3,47 +3,14 @@
 // something or cannot get memory.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <map>
-#include <new>
 #include <string>
 
 #include "pdf/document/CPDFEnv.h"
 #include "pdf/font/AFMFile.h"
+#include "tests/pdf/metrics/AllocationFailure.h"
 #include "tests/pdf/metrics/CIDMetricsTestSupport.h"
 
-// Allocation failure on demand: while gFailAt is not negative, it counts
-// the allocations down and the one that reaches zero fails. Every other test
-// of this program allocates normally. All the plain forms are replaced, so
-// that the nothrow ones (the library's strings) count too.
-namespace {
-thread_local long gFailAt = -1;
-
-void* Allocate(std::size_t size) noexcept {
-  if (gFailAt >= 0 && gFailAt-- == 0) return nullptr;
-  return std::malloc(size ? size : 1);
-}
-void* AllocateOrThrow(std::size_t size) {
-  if (void* p = Allocate(size)) return p;
-  throw std::bad_alloc();
-}
-}  // namespace
-
-void* operator new(std::size_t size) { return AllocateOrThrow(size); }
-void* operator new[](std::size_t size) { return AllocateOrThrow(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-// The compiler cannot see that these replace the deallocation that pairs
-// with the allocations above.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
 
 namespace {
 
@@ -161,17 +128,21 @@ TEST(CIDRecords, AFillThatRunsOutOfMemoryAnswersFalse) {
     SCOPED_TRACE(h.name);
     {
       AFMFile afm;
-      gFailAt = 2000;  // among the rows
-      const bool answer = afm.LoadBuiltIn(h.name);
-      gFailAt = -1;
+      bool answer;
+      {
+        pntest::FailAllocation fail(2000);  // among the rows
+        answer = afm.LoadBuiltIn(h.name);
+      }
       EXPECT_FALSE(answer);
       EXPECT_EQ(afm.GetCIDMetricCount(), kCIDCount - 1);
     }
     {
       AFMFile afm;
-      gFailAt = 0;  // the FontName text
-      const bool answer = afm.LoadBuiltIn(h.name);
-      gFailAt = -1;
+      bool answer;
+      {
+        pntest::FailAllocation fail(0);  // the FontName text
+        answer = afm.LoadBuiltIn(h.name);
+      }
       EXPECT_FALSE(answer);
       EXPECT_TRUE(afm.FontName.IsEmpty());
     }
