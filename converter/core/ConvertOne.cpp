@@ -57,14 +57,16 @@ int32_t DrawImage(CPDFDoc* doc, CPDFResDict* resources, CPDFGraphObjs& content, 
                   const char* path) {
   CPDFMatrix matrix;
   CPDFName name;
-  std::unique_ptr<CPDFImageXObj> image(CPDFImageXObj::CreateImageXObj(doc, path, matrix));
+  // BMP and TIFF samples are compressed as they are read, so the image is
+  // never held uncompressed; JPEG data keep their DCT encoding.
+  std::unique_ptr<CPDFImageXObj> image(
+      CPDFImageXObj::CreateImageXObj(doc, path, matrix, true, true));
   if (!image) return -1;
   if (!resources->MakeUniqueName(name, image.get())) return -1;
   if (!resources->AddResource(name, image.get(), nullptr)) return -1;
   CPDFImageXObj* listed = image.release();  // the document owns it now
-  // Samples read from BMP and TIFF files are stored compressed; JPEG data
-  // keep their DCT encoding. A failed compression leaves the data as they
-  // were, which is still a valid image.
+  // Data without a filter are stored compressed. A failed compression
+  // leaves the data as they were, which is still a valid image.
   if (!listed->Get_Filter()) listed->FlateEncode(nullptr);
   content.AddGSave();
   content.AddTranslate(x, y);

@@ -6,26 +6,44 @@
 #include <string>
 
 #include "pdf/document/CPDFColorSpace.h"
-#include "pdf/object/internal/ByteSink.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFBool.h"
 #include "pdf/object/CPDFDict.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFObjRegistry.h"
+#include "pdf/object/internal/ByteSink.h"
+#include "pdf/object/internal/CodecFlate.h"
 
 namespace {
 
-// Lets a reader write straight into a stream's data buffer. The buffer grows
-// geometrically, so an image written row by row is moved a bounded number
-// of times whatever its size.
+// Appends size zero bytes to the buffer for a producer that fills them in
+// place; where they begin, or none when the buffer cannot grow. A first
+// request above the heap limit gets a new mapped file, which reads as zeros
+// without a byte written: what the reader leaves blank costs neither time
+// nor memory.
+uint8_t* AppendZeros(TempHugeString& buffer, size_t size) {
+  const int32_t start = buffer.GetLength();
+  if (size > static_cast<size_t>(INT32_MAX - 1 - start)) return nullptr;
+  const int32_t n = static_cast<int32_t>(size);
+  if (start == 0 && buffer.GetCapacity() == 0 && n > TempHugeString::kHeapLimit) {
+    if (!buffer.Reserve(n + 1) || !buffer.IsMapped() || !buffer.Truncate(n)) return nullptr;
+  } else if (n > 0 && !buffer.Append(n, '\0')) {
+    return nullptr;
+  }
+  return reinterpret_cast<uint8_t*>(buffer.GetBuffer()) + start;
+}
+
+// Lets a reader write the samples straight into a stream's data buffer. A
+// heap buffer grows geometrically, so an image written row by row is moved
+// a bounded number of times whatever its size; the readers announce the
+// image's size first, so that large data are given their file once.
 class StreamBufferSink : public TempHugeStringSink {
  public:
-  explicit StreamBufferSink(TempHugeString& buffer)
-      : TempHugeStringSink(buffer), buffer_(buffer) {}
+  explicit StreamBufferSink(TempHugeString& buffer) : TempHugeStringSink(buffer), buffer_(buffer) {}
   bool Put(const uint8_t* data, size_t size) override {
     const int64_t need = int64_t{buffer_.GetLength()} + static_cast<int64_t>(size) + 1;
-    if (need > buffer_.GetCapacity() && need <= INT32_MAX) {
+    if (!buffer_.IsMapped() && need > buffer_.GetCapacity() && need <= INT32_MAX) {
       const int64_t doubled = int64_t{buffer_.GetCapacity()} * 2;
       const int64_t target = doubled > need && doubled <= INT32_MAX ? doubled : need;
       if (!buffer_.Reserve(static_cast<int32_t>(target))) return false;
@@ -39,23 +57,53 @@ class StreamBufferSink : public TempHugeStringSink {
     if (buffer_.IsMapped() || more > static_cast<size_t>(INT32_MAX - need)) return;
     buffer_.Reserve(static_cast<int32_t>(need + static_cast<int64_t>(more)));
   }
-  // A first request above the heap limit gets a new mapped file, which reads
-  // as zeros without a byte written: what the reader leaves blank costs
-  // neither time nor memory.
-  uint8_t* PutZeros(size_t size) override {
-    const int32_t start = buffer_.GetLength();
-    if (size > static_cast<size_t>(INT32_MAX - 1 - start)) return nullptr;
-    const int32_t n = static_cast<int32_t>(size);
-    if (start == 0 && buffer_.GetCapacity() == 0 && n > TempHugeString::kHeapLimit) {
-      if (!buffer_.Reserve(n + 1) || !buffer_.IsMapped() || !buffer_.Truncate(n)) return nullptr;
-    } else if (n > 0 && !buffer_.Append(n, '\0')) {
-      return nullptr;
-    }
-    return reinterpret_cast<uint8_t*>(buffer_.GetBuffer()) + start;
-  }
+  uint8_t* PutZeros(size_t size) override { return AppendZeros(buffer_, size); }
 
  private:
   TempHugeString& buffer_;
+};
+
+// Compresses the samples a reader hands over into a stream's data buffer as
+// they come, so the image is never held uncompressed: the buffer receives
+// the same bytes as FlateEncodeBytes over the whole samples would give.
+// Size counts the samples. A reader that fills its samples in place
+// (PutZeros) has them held in scratch storage until the next call or Finish,
+// which compress them then.
+class FlateBufferSink : public ByteSink {
+ public:
+  explicit FlateBufferSink(TempHugeString& buffer) : out_(buffer), encoder_(out_) {}
+  bool Put(const uint8_t* data, size_t size) override {
+    if (!CompressScratch() || size > SIZE_MAX - size_ || !encoder_.Put(data, size).ok) return false;
+    size_ += size;
+    return true;
+  }
+  size_t Size() const override { return size_ + static_cast<size_t>(scratch_.GetLength()); }
+  uint8_t* PutZeros(size_t size) override {
+    if (!CompressScratch()) return nullptr;
+    return AppendZeros(scratch_, size);
+  }
+  // Ends the compressed data; false when they could not be completed.
+  bool Finish() { return CompressScratch() && encoder_.Finish().ok; }
+
+ private:
+  bool CompressScratch() {
+    const int32_t length = scratch_.GetLength();
+    const auto* bytes = reinterpret_cast<const uint8_t*>(scratch_.c_str());
+    constexpr int32_t kPart = int32_t{4} << 20;
+    for (int32_t at = 0; at < length; at += kPart) {
+      const int32_t n = length - at < kPart ? length - at : kPart;
+      if (!encoder_.Put(bytes + at, static_cast<size_t>(n)).ok) return false;
+      scratch_.ReleasePages(at, at + n);
+    }
+    size_ += static_cast<size_t>(length);
+    scratch_.Free();
+    return true;
+  }
+
+  TempHugeStringSink out_;
+  FlateEncoder encoder_;
+  TempHugeString scratch_;
+  size_t size_ = 0;  // samples compressed so far
 };
 
 // Takes no data: the readers stop at the description.
@@ -136,25 +184,42 @@ bool SetColourKeys(CPDFImageXObj& image, CPDFObjRegistry* doc, const ImageDescri
 // samples; none on failure.
 CPDFDict* NoColourTransform(CPDFObjRegistry* doc) {
   std::unique_ptr<CPDFDict> params(new CPDFDict);
-  if (!params->Set(doc, CPDFName("ColorTransform"), std::make_unique<CPDFNumber>(0))) return nullptr;
+  if (!params->Set(doc, CPDFName("ColorTransform"), std::make_unique<CPDFNumber>(0)))
+    return nullptr;
   return params.release();
 }
 
-// Reads the file with the reader into a new image XObject of the document.
-// The matrix is set only on success.
+// Reads the file with the reader into a new image XObject of the document;
+// with compress, the samples are compressed as they are read and the image
+// gets the filter FlateDecode. The matrix is set only on success.
 CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                           ImageReader read, std::string* reason, bool withData) {
+                           ImageReader read, std::string* reason, bool withData, bool compress) {
   if (!path) return nullptr;
   CPDFObjRef lookupRef;
   try {
     std::unique_ptr<CPDFImageXObj> image(new CPDFImageXObj);
     ImageDescription d;
-    StreamBufferSink sink(image->GetBuffer());
+    StreamBufferSink raw(image->GetBuffer());
+    std::unique_ptr<FlateBufferSink> flate;
+    if (withData && compress) flate = std::make_unique<FlateBufferSink>(image->GetBuffer());
     NoDataSink noData;
-    if (!read(path, withData ? static_cast<ByteSink&>(sink) : noData, d, reason)) return nullptr;
-    const size_t length = withData ? d.dataSize : 0;
+    ByteSink& sink = !withData ? static_cast<ByteSink&>(noData)
+                     : flate   ? static_cast<ByteSink&>(*flate)
+                               : static_cast<ByteSink&>(raw);
+    if (!read(path, sink, d, reason)) return nullptr;
+    if (withData && d.dataSize != sink.Size()) {
+      if (reason) *reason = "bad image description";
+      return nullptr;
+    }
+    if (flate && !flate->Finish()) {
+      if (reason) *reason = "cannot compress the image data";
+      return nullptr;
+    }
+    const size_t length = !withData ? 0
+                          : flate   ? static_cast<size_t>(image->GetBuffer().GetLength())
+                                    : d.dataSize;
     if (d.width < 1 || d.width > INT32_MAX || d.height < 1 || d.height > INT32_MAX ||
-        (withData && d.dataSize != sink.Size()) || !image->SetLength(static_cast<int32_t>(length))) {
+        length > INT32_MAX || !image->SetLength(static_cast<int32_t>(length))) {
       if (reason) *reason = "bad image description";
       return nullptr;
     }
@@ -163,7 +228,10 @@ CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& m
               SetColourKeys(*image, doc, d, &lookupRef);
     if (ok && d.dctEncoded) {
       CPDFDict* params = d.rgbWithoutTransform ? NoColourTransform(doc) : nullptr;
-      ok = (params || !d.rgbWithoutTransform) && image->EncodeFilter(CPDFName("DCTDecode"), params, nullptr);
+      ok = (params || !d.rgbWithoutTransform) &&
+           image->EncodeFilter(CPDFName("DCTDecode"), params, nullptr);
+    } else if (ok && flate) {
+      ok = image->EncodeFilter(CPDFName("FlateDecode"), nullptr, nullptr);
     }
     if (!ok) {
       // The lookup stream belongs to the document once registered: it is
@@ -187,16 +255,17 @@ CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& m
 }  // namespace
 
 CPDFImageXObj* CreateBMPImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                              std::string* reason, bool withData) {
-  return ImportImage(doc, path, matrix, ReadBMPImage, reason, withData);
+                              std::string* reason, bool withData, bool compress) {
+  return ImportImage(doc, path, matrix, ReadBMPImage, reason, withData, compress);
 }
 
 CPDFImageXObj* CreateJPEGImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                              std::string* reason, bool withData) {
-  return ImportImage(doc, path, matrix, ReadJPEGImage, reason, withData);
+                               std::string* reason, bool withData) {
+  // The data keep their own DCT encoding.
+  return ImportImage(doc, path, matrix, ReadJPEGImage, reason, withData, false);
 }
 
 CPDFImageXObj* CreateTIFFImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                              std::string* reason, bool withData) {
-  return ImportImage(doc, path, matrix, ReadTIFFImage, reason, withData);
+                               std::string* reason, bool withData, bool compress) {
+  return ImportImage(doc, path, matrix, ReadTIFFImage, reason, withData, compress);
 }

@@ -7,17 +7,22 @@
 // Palette images get an Indexed colour space whose lookup stream is
 // registered with the document. Without data (withData false) the image has
 // its dictionary and no data: no pixel is read or decoded, and a file whose
-// pixel data are damaged may still be described.
+// pixel data are damaged may still be described. With compress, BMP and TIFF
+// samples are compressed as they are read (Filter FlateDecode; the data are
+// those FlateEncode would make of the samples), so the image is never held
+// uncompressed; JPEG data keep their DCT encoding either way.
 #include <string>
 
-#include "pdf/document/internal/BMPReader.h"
 #include "pdf/document/CPDFImageXObj.h"
+#include "pdf/document/internal/BMPReader.h"
 #include "pdf/document/internal/JPEGReader.h"
 #include "pdf/document/internal/TIFFReader.h"
 
 CPDFImageXObj* CreateBMPImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                              std::string* reason = nullptr, bool withData = true);
+                              std::string* reason = nullptr, bool withData = true,
+                              bool compress = false);
 CPDFImageXObj* CreateJPEGImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                              std::string* reason = nullptr, bool withData = true);
+                               std::string* reason = nullptr, bool withData = true);
 CPDFImageXObj* CreateTIFFImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                              std::string* reason = nullptr, bool withData = true);
+                               std::string* reason = nullptr, bool withData = true,
+                               bool compress = false);

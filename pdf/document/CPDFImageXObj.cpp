@@ -79,16 +79,16 @@ const CPDFName& CPDFImageXObj::GetNamePrefix() {
 }
 
 CPDFImageXObj* CPDFImageXObj::CreateImageXObj(CPDFObjRegistry* doc, const char* path,
-                                              CPDFMatrix& matrix, bool withData) {
+                                              CPDFMatrix& matrix, bool withData, bool compress) {
   CPDFImageXObj* image = nullptr;
   std::string reason;  // why a recognised file was refused
   if (path) {
     if (IsTIFFFile(path)) {
-      image = CreateTIFFImage(doc, path, matrix, &reason, withData);
+      image = CreateTIFFImage(doc, path, matrix, &reason, withData, compress);
     } else if (IsJPEGFile(path)) {
       image = CreateJPEGImage(doc, path, matrix, &reason, withData);
     } else if (IsBMPFile(path)) {
-      image = CreateBMPImage(doc, path, matrix, &reason, withData);
+      image = CreateBMPImage(doc, path, matrix, &reason, withData, compress);
     }
   }
   if (!image && doc) {

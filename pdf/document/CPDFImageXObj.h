@@ -71,7 +71,9 @@ class CPDFImageXObj : public CPDFXObject {
   // ("CPDFImageXObj", "CreateImageXObj", 3, "unknown file format: <path>"),
   // the reader's reason following in brackets when the file was of a known
   // kind. Without data, the image has its dictionary only and no pixel is
-  // read: enough to learn the size.
-  static CPDFImageXObj* CreateImageXObj(CPDFObjRegistry* doc, const char* path,
-                                        CPDFMatrix& matrix, bool withData = true);
+  // read: enough to learn the size. With compress, BMP and TIFF samples are
+  // compressed as they are read (Filter FlateDecode, the same data as a
+  // later FlateEncode), so the image is never held uncompressed.
+  static CPDFImageXObj* CreateImageXObj(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
+                                        bool withData = true, bool compress = false);
 };

@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -31,7 +31,8 @@ bool Fail(std::string* error, const std::string& text) { return ImageReadFail(er
 // constants, rounded once.
 float AxisPoints(uint32_t pixels, bool hasResolution, float resolution, uint16_t unit) {
   const double p = static_cast<double>(pixels);
-  if (!hasResolution || !std::isfinite(resolution) || resolution <= 0.0f) return static_cast<float>(pixels);
+  if (!hasResolution || !std::isfinite(resolution) || resolution <= 0.0f)
+    return static_cast<float>(pixels);
   const double r = static_cast<double>(resolution);
   if (unit == RESUNIT_INCH) return static_cast<float>(p / r * static_cast<double>(72.0f));
   if (unit == RESUNIT_CENTIMETER) {
@@ -44,7 +45,8 @@ float AxisPoints(uint32_t pixels, bool hasResolution, float resolution, uint16_t
 // The map holds 16-bit values, of which the high byte is kept; many writers
 // store 8-bit values instead, which would all become 0, so a map whose
 // entries are all below 256 is taken as 8-bit.
-std::vector<uint8_t> PaletteBytes(const uint16_t* red, const uint16_t* green, const uint16_t* blue, int n) {
+std::vector<uint8_t> PaletteBytes(const uint16_t* red, const uint16_t* green, const uint16_t* blue,
+                                  int n) {
   const uint16_t* maps[3] = {red, green, blue};
   bool eightBit = true;
   for (const uint16_t* map : maps) {
@@ -53,7 +55,8 @@ std::vector<uint8_t> PaletteBytes(const uint16_t* red, const uint16_t* green, co
   const int shift = eightBit ? 0 : 8;
   std::vector<uint8_t> palette(static_cast<size_t>(n) * 3);
   for (int i = 0; i < n; ++i) {
-    for (int c = 0; c < 3; ++c) palette[3 * static_cast<size_t>(i) + c] = static_cast<uint8_t>(maps[c][i] >> shift);
+    for (int c = 0; c < 3; ++c)
+      palette[3 * static_cast<size_t>(i) + c] = static_cast<uint8_t>(maps[c][i] >> shift);
   }
   return palette;
 }
@@ -61,16 +64,17 @@ std::vector<uint8_t> PaletteBytes(const uint16_t* red, const uint16_t* green, co
 // How the samples of one decoded piece become output samples.
 struct Layout {
   uint32_t width;
-  int bits;           // bits per sample in the file
-  int samples;        // samples per pixel in the file
-  int components;     // colour components kept
-  bool planar;        // one plane per component
+  int bits;        // bits per sample in the file
+  int samples;     // samples per pixel in the file
+  int components;  // colour components kept
+  bool planar;     // one plane per component
   uint64_t outRowBytes;
 };
 
 // Converts n pixels of one piece row (of plane `plane` when planar) into the
 // output row from pixel x0 on.
-void ConvertRun(const Layout& layout, const uint8_t* in, uint32_t n, int plane, uint8_t* out, uint32_t x0) {
+void ConvertRun(const Layout& layout, const uint8_t* in, uint32_t n, int plane, uint8_t* out,
+                uint32_t x0) {
   const int comps = layout.components;
   if (layout.bits < 8) {
     // Neither planar nor with extra samples (refused before): whole bytes;
@@ -78,7 +82,8 @@ void ConvertRun(const Layout& layout, const uint8_t* in, uint32_t n, int plane, 
     const uint64_t bitsPerPixel = static_cast<uint64_t>(comps) * layout.bits;
     const uint64_t start = x0 * bitsPerPixel / 8;
     const uint64_t bytes = (n * bitsPerPixel + 7) / 8;
-    std::memcpy(out + start, in, static_cast<size_t>(std::min<uint64_t>(bytes, layout.outRowBytes - start)));
+    std::memcpy(out + start, in,
+                static_cast<size_t>(std::min<uint64_t>(bytes, layout.outRowBytes - start)));
     return;
   }
   const int step = layout.bits / 8;
@@ -121,10 +126,25 @@ bool Check(const TIFFErrorCapture& capture, std::string* error, const char* what
   return Fail(error, std::string(what) + ": " + capture.Text());
 }
 
-// Strips that are already rows in PDF order: each is decoded straight into
-// the image data, where the previous one ended.
-bool ReadDirectStrips(TIFF* tiff, const TIFFErrorCapture& capture, ByteSink& sink, uint64_t& written,
-                      std::string* error) {
+// Hands n zero bytes to the sink, a block at a time.
+bool PutZeros(ByteSink& sink, uint64_t n) {
+  const std::vector<uint8_t> zeros(static_cast<size_t>(std::min<uint64_t>(n, uint64_t{1} << 16)),
+                                   0);
+  while (n > 0) {
+    const size_t part = static_cast<size_t>(std::min<uint64_t>(n, zeros.size()));
+    if (!sink.Put(zeros.data(), part)) return false;
+    n -= part;
+  }
+  return true;
+}
+
+// Strips that are already rows in PDF order, handed to the sink one after
+// another as they are decoded. The data are sized to count x strip size: what
+// the strips do not fill (the rows missing from a short last strip) follows
+// as zeros. A strip above the decode budget (a whole image in one strip) is
+// decoded a row at a time instead, which gives the same bytes.
+bool ReadDirectStrips(TIFF* tiff, const TIFFErrorCapture& capture, ByteSink& sink, uint32_t length,
+                      uint64_t& written, std::string* error) {
   const uint64_t count = TIFFNumberOfStrips(tiff);
   const tmsize_t size = TIFFStripSize(tiff);
   if (!Check(capture, error, "strip size")) return false;
@@ -133,24 +153,48 @@ bool ReadDirectStrips(TIFF* tiff, const TIFFErrorCapture& capture, ByteSink& sin
   if (static_cast<uint64_t>(size) > kMaxImageDataSize || total > kMaxImageDataSize) {
     return Fail(error, "image too large");
   }
-  // The data are sized to count x size; what the strips do not fill stays zero.
-  uint8_t* data = sink.PutZeros(static_cast<size_t>(total));
-  if (data == nullptr) return Fail(error, "out of memory for the image data");
+  sink.Expect(static_cast<size_t>(total));
   uint64_t position = 0;
-  for (uint64_t strip = 0; strip < count; ++strip) {
-    const tmsize_t n = TIFFReadEncodedStrip(tiff, static_cast<uint32_t>(strip), data + position, size);
-    if (n < 0) return Fail(error, "cannot decode strip" + (capture.HasError() ? ": " + capture.Text() : ""));
-    if (!Check(capture, error, "strip")) return false;
-    position += static_cast<uint64_t>(std::min(n, size));
+  if (static_cast<uint64_t>(size) <= kImageDecodeBudget) {
+    std::vector<uint8_t> strip(static_cast<size_t>(size));
+    for (uint64_t index = 0; index < count; ++index) {
+      const tmsize_t n =
+          TIFFReadEncodedStrip(tiff, static_cast<uint32_t>(index), strip.data(), size);
+      if (n < 0)
+        return Fail(error,
+                    "cannot decode strip" + (capture.HasError() ? ": " + capture.Text() : ""));
+      if (!Check(capture, error, "strip")) return false;
+      const size_t part = static_cast<size_t>(std::min(n, size));
+      if (!sink.Put(strip.data(), part)) return Fail(error, "out of memory for the image data");
+      position += part;
+    }
+  } else {
+    const tmsize_t rowSize = TIFFScanlineSize(tiff);
+    if (!Check(capture, error, "row size")) return false;
+    if (rowSize <= 0 || static_cast<uint64_t>(rowSize) * length > total)
+      return Fail(error, "bad strip layout");
+    if (static_cast<uint64_t>(rowSize) > kImageDecodeBudget) return Fail(error, "row too large");
+    std::vector<uint8_t> row(static_cast<size_t>(rowSize));
+    for (uint32_t y = 0; y < length; ++y) {
+      if (TIFFReadScanline(tiff, row.data(), y, 0) < 0 || capture.HasError()) {
+        return Fail(error,
+                    "cannot decode strip" + (capture.HasError() ? ": " + capture.Text() : ""));
+      }
+      if (!sink.Put(row.data(), row.size())) return Fail(error, "out of memory for the image data");
+      position += row.size();
+    }
   }
+  if (!PutZeros(sink, total - position)) return Fail(error, "out of memory for the image data");
   written = total;
   return true;
 }
 
 // Strips of planar images, or with samples to convert: decoded one row at a
-// time (one plane after another) into the image's rows.
-bool ReadStripRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout, uint32_t length,
-                   uint8_t* image, std::string* error) {
+// time. Rows of contiguous samples go to the sink as they are converted;
+// planes (one after another in the file) are assembled in the image data,
+// which the sink then offers in place (PutZeros).
+bool ReadStripRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout,
+                   uint32_t length, ByteSink& sink, std::string* error) {
   const tmsize_t size = TIFFScanlineSize(tiff);
   if (!Check(capture, error, "row size")) return false;
   if (size <= 0 || static_cast<uint64_t>(size) < PieceRowBytes(layout, layout.width)) {
@@ -158,12 +202,29 @@ bool ReadStripRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& la
   }
   if (static_cast<uint64_t>(size) > kImageDecodeBudget) return Fail(error, "row too large");
   std::vector<uint8_t> row(static_cast<size_t>(size));
-  const int planes = layout.planar ? layout.components : 1;
-  // Rows are read in order within each plane, so no strip is decoded twice.
-  for (int p = 0; p < planes; ++p) {
+  const uint64_t dataSize = layout.outRowBytes * length;
+  if (!layout.planar) {
+    sink.Expect(static_cast<size_t>(dataSize));
+    std::vector<uint8_t> out(static_cast<size_t>(layout.outRowBytes));
     for (uint32_t y = 0; y < length; ++y) {
-      if (TIFFReadScanline(tiff, row.data(), y, static_cast<uint16_t>(p)) < 0 || capture.HasError()) {
-        return Fail(error, "cannot decode strip" + (capture.HasError() ? ": " + capture.Text() : ""));
+      if (TIFFReadScanline(tiff, row.data(), y, 0) < 0 || capture.HasError()) {
+        return Fail(error,
+                    "cannot decode strip" + (capture.HasError() ? ": " + capture.Text() : ""));
+      }
+      ConvertRun(layout, row.data(), layout.width, 0, out.data(), 0);
+      if (!sink.Put(out.data(), out.size())) return Fail(error, "out of memory for the image data");
+    }
+    return true;
+  }
+  uint8_t* image = sink.PutZeros(static_cast<size_t>(dataSize));
+  if (image == nullptr) return Fail(error, "out of memory for the image data");
+  // Rows are read in order within each plane, so no strip is decoded twice.
+  for (int p = 0; p < layout.components; ++p) {
+    for (uint32_t y = 0; y < length; ++y) {
+      if (TIFFReadScanline(tiff, row.data(), y, static_cast<uint16_t>(p)) < 0 ||
+          capture.HasError()) {
+        return Fail(error,
+                    "cannot decode strip" + (capture.HasError() ? ": " + capture.Text() : ""));
       }
       ConvertRun(layout, row.data(), layout.width, p, image + y * layout.outRowBytes, 0);
     }
@@ -173,12 +234,12 @@ bool ReadStripRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& la
 
 // Tiled images: each tile is decoded on its own and its rows, clipped to
 // the image, placed in the image's rows.
-bool ReadTileRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout, uint32_t length,
-                  uint8_t* image, std::string* error) {
+bool ReadTileRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout,
+                  uint32_t length, uint8_t* image, std::string* error) {
   uint32_t tileWidth = 0;
   uint32_t tileLength = 0;
-  if (!TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth) || !TIFFGetField(tiff, TIFFTAG_TILELENGTH, &tileLength) ||
-      tileWidth == 0 || tileLength == 0) {
+  if (!TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth) ||
+      !TIFFGetField(tiff, TIFFTAG_TILELENGTH, &tileLength) || tileWidth == 0 || tileLength == 0) {
     return Fail(error, "bad tile layout");
   }
   // Tiles narrower than 16 pixels could start inside a byte at low depths.
@@ -186,7 +247,8 @@ bool ReadTileRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& lay
   const tmsize_t size = TIFFTileSize(tiff);
   if (!Check(capture, error, "tile size")) return false;
   const uint64_t tileRowBytes = PieceRowBytes(layout, tileWidth);
-  if (size <= 0 || tileRowBytes * tileLength > static_cast<uint64_t>(size)) return Fail(error, "bad tile layout");
+  if (size <= 0 || tileRowBytes * tileLength > static_cast<uint64_t>(size))
+    return Fail(error, "bad tile layout");
   if (static_cast<uint64_t>(size) > kImageDecodeBudget) return Fail(error, "tile too large");
   std::vector<uint8_t> tile(static_cast<size_t>(size));
   const int planes = layout.planar ? layout.components : 1;
@@ -198,7 +260,8 @@ bool ReadTileRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& lay
         std::fill(tile.begin(), tile.end(), 0);
         const uint32_t index = TIFFComputeTile(tiff, x0, y0, 0, static_cast<uint16_t>(p));
         if (TIFFReadEncodedTile(tiff, index, tile.data(), size) < 0 || capture.HasError()) {
-          return Fail(error, "cannot decode tile" + (capture.HasError() ? ": " + capture.Text() : ""));
+          return Fail(error,
+                      "cannot decode tile" + (capture.HasError() ? ": " + capture.Text() : ""));
         }
         for (uint32_t r = 0; r < rows; ++r) {
           ConvertRun(layout, tile.data() + r * tileRowBytes, columns, p,
@@ -212,12 +275,15 @@ bool ReadTileRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& lay
   return true;
 }
 
-bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description, std::string* error) {
+bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description,
+               std::string* error) {
   TIFFErrorCapture capture;
   const int fd = ImageFile::OpenRegular(path, nullptr);
   if (fd < 0) return Fail(error, "cannot open the file");
   // libtiff closes the descriptor with the handle, but not when the open fails.
-  TIFFHandle handle(TIFFFdOpen(fd, path, "r"));
+  // Read, not mapped ("m"): the strips pass through the decoder's buffers
+  // only, and the file's pages do not stay in the process's memory.
+  TIFFHandle handle(TIFFFdOpen(fd, path, "rm"));
   if (!handle) {
     ::close(fd);
     return Fail(error, capture.HasError() ? capture.Text() : "cannot open the file");
@@ -232,7 +298,8 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description, 
   if (!TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width)) return Fail(error, "no ImageWidth");
   if (!TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &length)) return Fail(error, "no ImageLength");
   if (!TIFFGetField(tiff, TIFFTAG_COMPRESSION, &compression)) return Fail(error, "no Compression");
-  if (!TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric)) return Fail(error, "no PhotometricInterpretation");
+  if (!TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric))
+    return Fail(error, "no PhotometricInterpretation");
   float xResolution = 0.0f;
   float yResolution = 0.0f;
   const bool hasX = TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &xResolution) != 0;
@@ -250,7 +317,8 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description, 
   if (!Check(capture, error, "tags")) return false;
 
   if (width == 0 || length == 0) return Fail(error, "bad image size");
-  if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16) return Fail(error, "unsupported bits per sample");
+  if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16)
+    return Fail(error, "unsupported bits per sample");
   if (sampleFormat != SAMPLEFORMAT_UINT) return Fail(error, "unsupported sample format");
 
   ImageDescription result;
@@ -273,8 +341,8 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description, 
       uint16_t* red = nullptr;
       uint16_t* green = nullptr;
       uint16_t* blue = nullptr;
-      if (!TIFFGetField(tiff, TIFFTAG_COLORMAP, &red, &green, &blue) || red == nullptr || green == nullptr ||
-          blue == nullptr) {
+      if (!TIFFGetField(tiff, TIFFTAG_COLORMAP, &red, &green, &blue) || red == nullptr ||
+          green == nullptr || blue == nullptr) {
         return Fail(error, "no ColorMap");
       }
       const int entries = 1 << bits;
@@ -290,13 +358,14 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description, 
       break;
     case PHOTOMETRIC_YCBCR:
       // JPEG-compressed YCbCr is converted to RGB by the codec itself.
-      if (compression != COMPRESSION_JPEG || samples != 3) return Fail(error, "unsupported YCbCr image");
-      if (!TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB)) return Fail(error, "cannot convert YCbCr");
+      if (compression != COMPRESSION_JPEG || samples != 3)
+        return Fail(error, "unsupported YCbCr image");
+      if (!TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB))
+        return Fail(error, "cannot convert YCbCr");
       result.colour = ImageColour::DeviceRGB;
       components = 3;
       break;
-    default:
-      return Fail(error, "unsupported photometric interpretation");
+    default: return Fail(error, "unsupported photometric interpretation");
   }
   if (samples < components) return Fail(error, "too few samples per pixel");
   const bool planar = planarConfig == PLANARCONFIG_SEPARATE && samples > 1;
@@ -311,7 +380,8 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description, 
   layout.samples = samples;
   layout.components = components;
   layout.planar = planar;
-  layout.outRowBytes = (static_cast<uint64_t>(width) * components * result.bitsPerComponent + 7) / 8;
+  layout.outRowBytes =
+      (static_cast<uint64_t>(width) * components * result.bitsPerComponent + 7) / 8;
   const uint64_t dataSize = layout.outRowBytes * length;
   if (dataSize > kMaxImageDataSize) return Fail(error, "image too large");
   const bool tiled = TIFFIsTiled(tiff) != 0;
@@ -324,19 +394,21 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description, 
     return true;
   }
 
-  // Nothing of the image's size is held besides the image data themselves:
-  // strips are decoded straight into them, other images a row or a tile at
-  // a time (at most kImageDecodeBudget bytes).
+  // Nothing of the image's size is held twice: strips and rows of
+  // contiguous samples go to the sink as they are decoded, planar and tiled
+  // images are assembled in the image data a row or a tile at a time (at
+  // most kImageDecodeBudget bytes held besides).
   if (!tiled && !planar && bits != 16 && samples == components) {
     uint64_t written = 0;
-    if (!ReadDirectStrips(tiff, capture, sink, written, error)) return false;
+    if (!ReadDirectStrips(tiff, capture, sink, length, written, error)) return false;
     result.dataSize = written;
+  } else if (!tiled) {
+    if (!ReadStripRows(tiff, capture, layout, length, sink, error)) return false;
+    result.dataSize = dataSize;
   } else {
     uint8_t* image = sink.PutZeros(static_cast<size_t>(dataSize));
     if (image == nullptr) return Fail(error, "out of memory for the image data");
-    const bool ok = tiled ? ReadTileRows(tiff, capture, layout, length, image, error)
-                          : ReadStripRows(tiff, capture, layout, length, image, error);
-    if (!ok) return false;
+    if (!ReadTileRows(tiff, capture, layout, length, image, error)) return false;
     result.dataSize = dataSize;
   }
   if (!Check(capture, error, "read")) return false;
@@ -354,7 +426,8 @@ bool IsTIFFFile(const char* path) {
   return ImageFile::StartsWith(path, kSignatures, 2);
 }
 
-bool ReadTIFFImage(const char* path, ByteSink& sink, ImageDescription& description, std::string* error) {
+bool ReadTIFFImage(const char* path, ByteSink& sink, ImageDescription& description,
+                   std::string* error) {
   if (path == nullptr) return Fail(error, "no file name");
   try {
     return ReadImage(path, sink, description, error);

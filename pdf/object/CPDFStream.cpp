@@ -16,6 +16,7 @@
 namespace {
 
 constexpr int32_t kPiece = 4096;
+constexpr int32_t kMappedWritePart = int32_t{4} << 20;
 
 // Carries the stream's type code and name into its object part.
 class StreamTypeTag final : public CPDFObject {
@@ -70,7 +71,6 @@ CPDFStream::CPDFStream(CPDFObjRegistry* doc) : data_(new TempHugeString) {
 }
 
 CPDFStream::~CPDFStream() = default;
-
 
 bool CPDFStream::Assign(CPDFObjRegistry* doc, CPDFStream* source) {
   if (!source) return false;
@@ -264,7 +264,14 @@ void CPDFStream::WriteData(CPDFOutStream& out, const uint8_t* context) {
       last = piece[static_cast<size_t>(n - 1)];
     }
   } else if (length > 0) {
-    out.WriteDirect(data, length);
+    // Mapped data are written a part at a time, each part's pages handed
+    // back once written, so a large stream does not stay resident.
+    const int32_t part = data_->IsMapped() ? kMappedWritePart : length;
+    for (int32_t at = 0; at < length; at += part) {
+      const int32_t n = length - at < part ? length - at : part;
+      out.WriteDirect(data + at, n);
+      data_->ReleasePages(at, at + n);
+    }
     last = data[length - 1];
   }
   if (length > 0 && !IsEndOfLine(last)) out.Write("\r\n", 2);
@@ -425,8 +432,8 @@ bool RunSlot(CPDFException* error, const char* slot, const char* text, const Cod
 
 // An encode slot: the codec, then the record of its decode filter. The
 // parameters (or none) go to the record; they are deleted on failure.
-bool EncodeSlot(CPDFStream* stream, CPDFException* error, const char* slot,
-                const char* decodeName, CPDFDict* params, const Codec& codec) {
+bool EncodeSlot(CPDFStream* stream, CPDFException* error, const char* slot, const char* decodeName,
+                CPDFDict* params, const Codec& codec) {
   std::unique_ptr<CPDFDict> owned(params);
   if (!RunSlot(error, slot, "Encode", codec)) return false;
   return stream->EncodeFilter(CPDFName(decodeName), owned.release(), error);

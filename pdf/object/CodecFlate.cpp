@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <string>
@@ -36,7 +39,8 @@ class Deflater {
   // instead, which forgets all it has compressed.
   int Init(int windowBits = MAX_WBITS) {
     if (open_) return deflateReset(&zs_);
-    const int ret = deflateInit2(&zs_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY);
+    const int ret =
+        deflateInit2(&zs_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY);
     open_ = ret == Z_OK;
     return ret;
   }
@@ -83,13 +87,22 @@ constexpr size_t kFlateWindow = size_t{1} << MAX_WBITS;
 // More threads than this gain nothing on the pieces' sizes that occur.
 constexpr unsigned kFlateMaxThreads = 32;
 
-// One piece compressed: raw deflate data ending on a byte boundary, and the
-// Adler-32 of the piece's input.
-struct DeflatedPiece {
-  std::vector<uint8_t> data;
+// One piece to compress: its bytes with the window before them (none for the
+// first piece), whether it ends the data, and once done its raw deflate
+// data ending on a byte boundary and the Adler-32 of its bytes. The bytes
+// lie in the caller's input or, for data fed in pieces, in the piece itself.
+struct PieceJob {
+  std::vector<uint8_t> owned;  // window and bytes, when the piece holds them
+  const uint8_t* window = nullptr;
+  size_t windowSize = 0;
+  const uint8_t* data = nullptr;
+  size_t count = 0;
+  bool last = false;
+  bool taken = false;  // a thread compresses it (or has)
+  bool done = false;
+  std::vector<uint8_t> out;
   uLong adler = 0;
   std::string error;  // empty on success
-  bool done = false;
 };
 
 // A raw deflate stream (no header, no checksum) that compresses piece after
@@ -97,167 +110,311 @@ struct DeflatedPiece {
 // compressed before it with the same stream.
 class PieceDeflater {
  public:
-  // Piece `index` of the n bytes at `in`.
-  DeflatedPiece Run(const uint8_t* in, size_t n, size_t index) {
-    DeflatedPiece piece;
+  void Run(PieceJob& job) {
     try {
-      Deflate(in, n, index, piece);
+      Deflate(job);
     } catch (const std::bad_alloc&) {
-      piece.error = "deflate failed: out of memory";
+      job.error = "deflate failed: out of memory";
     }
-    piece.done = true;
-    return piece;
   }
 
  private:
-  void Deflate(const uint8_t* in, size_t n, size_t index, DeflatedPiece& piece) {
-    const size_t start = index * kFlatePieceSize;
-    const size_t count = std::min(kFlatePieceSize, n - start);
-    const bool last = start + count == n;
+  void Deflate(PieceJob& job) {
     z_stream& zs = deflater_.zs();
     int ret = deflater_.Init(-MAX_WBITS);
     if (ret != Z_OK) {
-      piece.error = ZlibText("deflateInit", ret, zs);
+      job.error = ZlibText("deflateInit", ret, zs);
       return;
     }
-    if (start > 0) {
-      ret = deflateSetDictionary(&zs, in + start - kFlateWindow, static_cast<uInt>(kFlateWindow));
+    if (job.windowSize > 0) {
+      ret = deflateSetDictionary(&zs, job.window, static_cast<uInt>(job.windowSize));
       if (ret != Z_OK) {
-        piece.error = ZlibText("deflateSetDictionary", ret, zs);
+        job.error = ZlibText("deflateSetDictionary", ret, zs);
         return;
       }
     }
-    zs.next_in = const_cast<Bytef*>(in + start);
-    zs.avail_in = static_cast<uInt>(count);
+    zs.next_in = const_cast<Bytef*>(job.data);
+    zs.avail_in = static_cast<uInt>(job.count);
     // The bound covers the data and the end of the stream; the full flush's
     // empty block adds a few bytes, and a short buffer only means a round more.
-    piece.data.resize(deflateBound(&zs, static_cast<uLong>(count)) + 64);
+    job.out.resize(deflateBound(&zs, static_cast<uLong>(job.count)) + 64);
     size_t produced = 0;
-    const int flush = last ? Z_FINISH : Z_FULL_FLUSH;
+    const int flush = job.last ? Z_FINISH : Z_FULL_FLUSH;
     for (;;) {
-      zs.next_out = piece.data.data() + produced;
-      zs.avail_out = static_cast<uInt>(piece.data.size() - produced);
+      zs.next_out = job.out.data() + produced;
+      zs.avail_out = static_cast<uInt>(job.out.size() - produced);
       ret = deflate(&zs, flush);
-      produced = piece.data.size() - zs.avail_out;
+      produced = job.out.size() - zs.avail_out;
       if (ret == Z_STREAM_ERROR) {
-        piece.error = ZlibText("deflate", ret, zs);
+        job.error = ZlibText("deflate", ret, zs);
         return;
       }
-      if (last ? ret == Z_STREAM_END : zs.avail_out != 0) break;
-      piece.data.resize(piece.data.size() + kFlateWindow);
+      if (job.last ? ret == Z_STREAM_END : zs.avail_out != 0) break;
+      job.out.resize(job.out.size() + kFlateWindow);
     }
-    piece.data.resize(produced);
-    piece.adler = adler32(adler32(0, Z_NULL, 0), in + start, static_cast<uInt>(count));
+    job.out.resize(produced);
+    job.adler = adler32(adler32(0, Z_NULL, 0), job.data, static_cast<uInt>(job.count));
   }
 
   Deflater deflater_;
 };
 
-// Hands the pieces to worker threads and back to the caller in order. The
-// workers run at most `ahead` pieces before the one the caller waits for, so
-// the compressed data held at once stays bounded whatever the input size.
-class PieceSchedule {
+// Compresses pieces on worker threads and writes their output in the order
+// they were queued: a zlib header, the pieces' deflate data, one Adler-32
+// over all of them. The queue holds at most `ahead` pieces, so the memory
+// held stays bounded whatever the input size; the caller compresses pieces
+// itself while it waits, so it is never idle and one worker fewer is needed.
+class PieceEncoder {
  public:
-  PieceSchedule(const uint8_t* in, size_t n, size_t count, size_t ahead)
-      : in_(in), n_(n), pieces_(count), ahead_(ahead) {}
+  PieceEncoder(ByteSink& out, unsigned threads)
+      : output_(out, kCodecMaxOutput), threads_(threads), ahead_(size_t{2} * threads) {}
 
   // Ends the workers on every way out: they stop taking pieces and are joined.
-  ~PieceSchedule() {
+  ~PieceEncoder() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       stop_ = true;
     }
     changed_.notify_all();
-    for (std::thread& t : threads_) t.join();
+    for (std::thread& t : workers_) t.join();
   }
-  PieceSchedule(const PieceSchedule&) = delete;
-  PieceSchedule& operator=(const PieceSchedule&) = delete;
+  PieceEncoder(const PieceEncoder&) = delete;
+  PieceEncoder& operator=(const PieceEncoder&) = delete;
 
-  // Starts up to `count` workers; fewer when the system has no more threads
-  // to give (the caller then compresses the pieces nobody took).
-  void Start(unsigned count) {
+  // Queues the next piece; writes the oldest ones while the queue is full.
+  CodecResult Add(std::unique_ptr<PieceJob> job) {
+    if (!started_) {
+      started_ = true;
+      // The zlib header of the default level: deflate, 32 KiB window, no
+      // dictionary, check bits making 0x789C a multiple of 31.
+      static const uint8_t header[2] = {0x78, 0x9C};
+      if (CodecResult r = output_.Put(header, sizeof header); !r.ok) return r;
+      StartWorkers();
+    }
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      queue_.push_back(std::move(job));
+    }
+    changed_.notify_all();
+    while (queue_.size() > ahead_) {
+      if (CodecResult r = WriteOldest(); !r.ok) return r;
+    }
+    return CodecResult::Success();
+  }
+
+  // Writes every queued piece and the checksum; the last piece queued must
+  // end the data.
+  CodecResult Finish() {
+    while (!queue_.empty()) {
+      if (CodecResult r = WriteOldest(); !r.ok) return r;
+    }
+    const uint8_t trailer[4] = {static_cast<uint8_t>(adler_ >> 24),
+                                static_cast<uint8_t>(adler_ >> 16),
+                                static_cast<uint8_t>(adler_ >> 8), static_cast<uint8_t>(adler_)};
+    return output_.Put(trailer, sizeof trailer);
+  }
+
+ private:
+  // Starts up to threads - 1 workers; fewer when the system has no more
+  // threads to give (the caller then compresses the pieces nobody took).
+  void StartWorkers() {
     try {
-      for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { Work(); });
+      for (unsigned i = 1; i < threads_; ++i) workers_.emplace_back([this] { Work(); });
     } catch (const std::system_error&) {
     }
   }
 
-  // Piece `index`, once compressed; the caller takes it in order 0, 1, ...
-  DeflatedPiece Take(size_t index) {
+  CodecResult WriteOldest() {
     std::unique_lock<std::mutex> lock(mutex_);
-    written_ = index;
-    changed_.notify_all();
-    if (next_ == index) {
-      // Nobody has taken it: compress it here.
-      ++next_;
+    PieceJob* job = queue_.front().get();
+    if (!job->taken) {
+      job->taken = true;
       lock.unlock();
-      return own_.Run(in_, n_, index);
+      own_.Run(*job);
+      lock.lock();
+      job->done = true;
     }
-    changed_.wait(lock, [&] { return pieces_[index].done; });
-    return std::move(pieces_[index]);
+    changed_.wait(lock, [&] { return job->done; });
+    std::unique_ptr<PieceJob> oldest = std::move(queue_.front());
+    queue_.pop_front();
+    lock.unlock();
+    changed_.notify_all();  // room in the queue for the workers
+    if (!oldest->error.empty()) return CodecResult::Failure(oldest->error);
+    if (CodecResult r = output_.Put(oldest->out.data(), oldest->out.size()); !r.ok) return r;
+    adler_ = first_ ? oldest->adler
+                    : adler32_combine(adler_, oldest->adler, static_cast<z_off_t>(oldest->count));
+    first_ = false;
+    return CodecResult::Success();
   }
 
- private:
   void Work() {
     PieceDeflater deflater;
+    std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-      size_t index = 0;
-      {
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [&] {
-          return stop_ || next_ == pieces_.size() || next_ < written_ + ahead_;
-        });
-        if (stop_ || next_ == pieces_.size()) return;
-        index = next_++;
-      }
-      DeflatedPiece piece = deflater.Run(in_, n_, index);
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        pieces_[index] = std::move(piece);
-      }
+      PieceJob* job = nullptr;
+      changed_.wait(lock, [&] {
+        if (stop_) return true;
+        for (const auto& queued : queue_) {
+          if (!queued->taken) {
+            job = queued.get();
+            return true;
+          }
+        }
+        return false;
+      });
+      if (stop_) return;
+      job->taken = true;
+      lock.unlock();
+      deflater.Run(*job);
+      lock.lock();
+      job->done = true;
       changed_.notify_all();
     }
   }
 
-  const uint8_t* in_;
-  size_t n_;
-  std::vector<DeflatedPiece> pieces_;
+  codec_detail::CodecOutput output_;
+  unsigned threads_;
   size_t ahead_;
+  bool started_ = false;
+  bool first_ = true;
+  uLong adler_ = 0;
   PieceDeflater own_;  // the caller's, for pieces it compresses itself
   std::mutex mutex_;
   std::condition_variable changed_;
-  size_t next_ = 0;     // the first piece no thread has taken
-  size_t written_ = 0;  // the piece the caller waits for or writes next
+  std::deque<std::unique_ptr<PieceJob>> queue_;  // oldest first
   bool stop_ = false;
-  std::vector<std::thread> threads_;
+  std::vector<std::thread> workers_;
 };
+
+unsigned ThreadCount(unsigned threads) {
+  if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+  return std::min(threads, kFlateMaxThreads);
+}
 
 }  // namespace
 
 CodecResult FlateEncodePieces(const uint8_t* in, size_t n, ByteSink& out, unsigned threads) {
   if (n == 0) return CodecResult::Success();
   const size_t count = (n - 1) / kFlatePieceSize + 1;
-  if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
-  threads = static_cast<unsigned>(std::min<size_t>({threads, kFlateMaxThreads, count}));
-  CodecOutput output(out, kCodecMaxOutput);
-  // The zlib header of the default level: deflate, 32 KiB window, no
-  // dictionary, check bits making 0x789C a multiple of 31.
-  static const uint8_t header[2] = {0x78, 0x9C};
-  if (CodecResult r = output.Put(header, sizeof header); !r.ok) return r;
-  PieceSchedule schedule(in, n, count, size_t{2} * threads);
-  // The caller compresses too, so one thread fewer is started.
-  schedule.Start(threads - 1);
-  uLong adler = adler32(0, Z_NULL, 0);
-  for (size_t i = 0; i < count; ++i) {
-    DeflatedPiece piece = schedule.Take(i);
-    if (!piece.error.empty()) return CodecResult::Failure(piece.error);
-    if (CodecResult r = output.Put(piece.data.data(), piece.data.size()); !r.ok) return r;
-    const size_t length = std::min(kFlatePieceSize, n - i * kFlatePieceSize);
-    adler = i == 0 ? piece.adler : adler32_combine(adler, piece.adler, static_cast<z_off_t>(length));
+  try {
+    PieceEncoder encoder(out, static_cast<unsigned>(std::min<size_t>(ThreadCount(threads), count)));
+    for (size_t i = 0; i < count; ++i) {
+      auto job = std::make_unique<PieceJob>();
+      const size_t start = i * kFlatePieceSize;
+      job->data = in + start;
+      job->count = std::min(kFlatePieceSize, n - start);
+      job->last = start + job->count == n;
+      if (start > 0) {
+        job->window = in + start - kFlateWindow;
+        job->windowSize = kFlateWindow;
+      }
+      if (CodecResult r = encoder.Add(std::move(job)); !r.ok) return r;
+    }
+    return encoder.Finish();
+  } catch (const std::bad_alloc&) {
+    return CodecResult::Failure("deflate failed: out of memory");
   }
-  const uint8_t trailer[4] = {static_cast<uint8_t>(adler >> 24), static_cast<uint8_t>(adler >> 16),
-                              static_cast<uint8_t>(adler >> 8), static_cast<uint8_t>(adler)};
-  return output.Put(trailer, sizeof trailer);
+}
+
+struct FlateEncoder::Impl {
+  Impl(ByteSink& sink, unsigned threadCount) : out(sink), threads(threadCount) {}
+
+  // A piece to fill, primed with the window that ends at `before`.
+  static std::unique_ptr<PieceJob> NewPiece(const uint8_t* before) {
+    auto job = std::make_unique<PieceJob>();
+    job->owned.resize(kFlateWindow + kFlatePieceSize);
+    std::memcpy(job->owned.data(), before - kFlateWindow, kFlateWindow);
+    job->window = job->owned.data();
+    job->windowSize = kFlateWindow;
+    job->data = job->owned.data() + kFlateWindow;
+    return job;
+  }
+
+  // The held data have reached the threshold and more follow: they become
+  // the first pieces, compressed while the rest arrives.
+  CodecResult StartPieces() {
+    pieces = std::make_unique<PieceEncoder>(out, ThreadCount(threads));
+    for (size_t start = 0; start < head.size(); start += kFlatePieceSize) {
+      auto job = std::make_unique<PieceJob>();
+      const size_t windowSize = start == 0 ? 0 : kFlateWindow;
+      job->owned.assign(head.begin() + static_cast<std::ptrdiff_t>(start - windowSize),
+                        head.begin() + static_cast<std::ptrdiff_t>(start + kFlatePieceSize));
+      job->window = job->owned.data();
+      job->windowSize = windowSize;
+      job->data = job->owned.data() + windowSize;
+      job->count = kFlatePieceSize;
+      if (CodecResult r = pieces->Add(std::move(job)); !r.ok) return r;
+    }
+    current = NewPiece(head.data() + head.size());
+    std::vector<uint8_t>().swap(head);
+    return CodecResult::Success();
+  }
+
+  CodecResult Put(const uint8_t* data, size_t n) {
+    while (n > 0) {
+      size_t take = 0;
+      if (!pieces) {
+        if (head.size() == kFlateParallelThreshold) {
+          if (CodecResult r = StartPieces(); !r.ok) return r;
+          continue;
+        }
+        take = std::min(n, kFlateParallelThreshold - head.size());
+        head.insert(head.end(), data, data + take);
+      } else {
+        if (current->count == kFlatePieceSize) {
+          // Full, and more data follow: it is not the last piece.
+          std::unique_ptr<PieceJob> next = NewPiece(current->data + current->count);
+          if (CodecResult r = pieces->Add(std::move(current)); !r.ok) return r;
+          current = std::move(next);
+        }
+        take = std::min(n, kFlatePieceSize - current->count);
+        std::memcpy(const_cast<uint8_t*>(current->data) + current->count, data, take);
+        current->count += take;
+      }
+      data += take;
+      n -= take;
+    }
+    return CodecResult::Success();
+  }
+
+  CodecResult Finish() {
+    if (!pieces) return FlateEncodeBytes(head.data(), head.size(), out);
+    current->last = true;
+    if (CodecResult r = pieces->Add(std::move(current)); !r.ok) return r;
+    return pieces->Finish();
+  }
+
+  ByteSink& out;
+  unsigned threads;
+  std::vector<uint8_t> head;  // the data, until they pass the threshold
+  std::unique_ptr<PieceEncoder> pieces;
+  std::unique_ptr<PieceJob> current;  // the piece being filled
+};
+
+FlateEncoder::FlateEncoder(ByteSink& out, unsigned threads) : impl_(new Impl(out, threads)) {}
+
+FlateEncoder::~FlateEncoder() = default;
+
+CodecResult FlateEncoder::Put(const uint8_t* data, size_t n) {
+  if (!state_.ok) return state_;
+  if (finished_) return state_ = CodecResult::Failure("deflate failed: data after the end");
+  try {
+    state_ = impl_->Put(data, n);
+  } catch (const std::bad_alloc&) {
+    state_ = CodecResult::Failure("deflate failed: out of memory");
+  }
+  return state_;
+}
+
+CodecResult FlateEncoder::Finish() {
+  if (!state_.ok || finished_) return state_;
+  finished_ = true;
+  try {
+    state_ = impl_->Finish();
+  } catch (const std::bad_alloc&) {
+    state_ = CodecResult::Failure("deflate failed: out of memory");
+  }
+  return state_;
 }
 
 CodecResult FlateEncodeBytes(const uint8_t* in, size_t n, ByteSink& out) {
@@ -267,7 +424,8 @@ CodecResult FlateEncodeBytes(const uint8_t* in, size_t n, ByteSink& out) {
   Deflater deflater;
   z_stream& zs = deflater.zs();
   // The version check inside deflateInit refuses an incompatible zlib.
-  if (int ret = deflater.Init(); ret != Z_OK) return CodecResult::Failure(ZlibText("deflateInit", ret, zs));
+  if (int ret = deflater.Init(); ret != Z_OK)
+    return CodecResult::Failure(ZlibText("deflateInit", ret, zs));
   uint8_t work[kCodecPieceSize];
   size_t start = 0;
   bool finished = false;
@@ -288,7 +446,8 @@ CodecResult FlateEncodeBytes(const uint8_t* in, size_t n, ByteSink& out) {
       if (ret == Z_STREAM_END) finished = true;
     } while (!finished && (zs.avail_out == 0 || (flush == Z_FINISH)));
   }
-  if (int ret = deflater.End(); ret != Z_OK) return CodecResult::Failure(ZlibText("deflateEnd", ret, zs));
+  if (int ret = deflater.End(); ret != Z_OK)
+    return CodecResult::Failure(ZlibText("deflateEnd", ret, zs));
   return CodecResult::Success();
 }
 
@@ -302,7 +461,8 @@ CodecResult FlateDecodeBytes(const uint8_t* in, size_t n, ByteSink& out,
   CodecOutput output(out, std::min(options.outputLimit, kCodecMaxOutput));
   Inflater inflater;
   z_stream& zs = inflater.zs();
-  if (int ret = inflater.Init(); ret != Z_OK) return CodecResult::Failure(ZlibText("inflateInit", ret, zs));
+  if (int ret = inflater.Init(); ret != Z_OK)
+    return CodecResult::Failure(ZlibText("inflateInit", ret, zs));
   uint8_t work[kCodecPieceSize];
   bool ended = false;
   for (size_t start = 0; start < n && !ended; start += kCodecPieceSize) {
@@ -315,7 +475,8 @@ CodecResult FlateDecodeBytes(const uint8_t* in, size_t n, ByteSink& out,
       zs.next_out = work;
       zs.avail_out = sizeof work;
       const int ret = inflate(&zs, Z_NO_FLUSH);
-      if (ret == Z_NEED_DICT) return CodecResult::Failure("inflate failed: a preset dictionary is needed");
+      if (ret == Z_NEED_DICT)
+        return CodecResult::Failure("inflate failed: a preset dictionary is needed");
       if (ret == Z_DATA_ERROR || ret == Z_MEM_ERROR || ret == Z_STREAM_ERROR) {
         return CodecResult::Failure(ZlibText("inflate", ret, zs));
       }
@@ -323,7 +484,9 @@ CodecResult FlateDecodeBytes(const uint8_t* in, size_t n, ByteSink& out,
       if (ret == Z_STREAM_END) ended = true;
     } while (!ended && zs.avail_out == 0);
   }
-  if (!ended) return CodecResult::Failure("inflate failed: the data ends before the end of the stream");
-  if (int ret = inflater.End(); ret != Z_OK) return CodecResult::Failure(ZlibText("inflateEnd", ret, zs));
+  if (!ended)
+    return CodecResult::Failure("inflate failed: the data ends before the end of the stream");
+  if (int ret = inflater.End(); ret != Z_OK)
+    return CodecResult::Failure(ZlibText("inflateEnd", ret, zs));
   return CodecResult::Success();
 }

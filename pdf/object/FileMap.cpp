@@ -4,6 +4,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -124,6 +125,17 @@ bool FileMap::Resize(size_t size, bool zero) {
   size_ = size;
   if (zero && size > oldSize) std::memset(view_ + oldSize, 0, size - oldSize);
   return true;
+}
+
+void FileMap::ReleasePages(size_t offset, size_t length) {
+  if (view_ == nullptr || offset >= size_) return;
+  length = std::min(length, size_ - offset);
+  const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+  const size_t first = (offset + page - 1) / page * page;
+  const size_t end = (offset + length) / page * page;
+  // A shared mapping of a file keeps its bytes in the file: the pages are
+  // only dropped from the process, written bytes included.
+  if (end > first) ::madvise(view_ + first, end - first, MADV_DONTNEED);
 }
 
 bool FileMap::Close(bool deleteFile) {

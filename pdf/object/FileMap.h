@@ -41,6 +41,12 @@ class FileMap {
   // from the old size to a larger new size are set to 0. The view moves.
   bool Resize(size_t size, bool zero = false);
 
+  // Lets the system take back the memory of the mapped bytes [offset,
+  // offset + length) (whole pages inside the range only). The bytes stay in
+  // the file and read back the same: this only keeps bytes that are done
+  // with from counting in the process's resident memory.
+  void ReleasePages(size_t offset, size_t length);
+
   // Unmaps and closes; removes the file when deleteFile is set. Always true.
   bool Close(bool deleteFile);
 

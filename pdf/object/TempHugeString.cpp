@@ -54,6 +54,11 @@ int32_t TempHugeString::RoundUp(int32_t n) const {
   return rounded > INT32_MAX ? INT32_MAX : static_cast<int32_t>(rounded);
 }
 
+void TempHugeString::ReleasePages(int32_t from, int32_t to) {
+  if (!map_ || from < 0 || to <= from) return;
+  map_->ReleasePages(static_cast<size_t>(from), static_cast<size_t>(to - from));
+}
+
 const char* TempHugeString::GetFilePath() const { return map_ ? map_->GetPath().c_str() : ""; }
 
 bool TempHugeString::ReserveLarge(int32_t n) {
@@ -106,12 +111,19 @@ bool TempHugeStringSink::Put(const uint8_t* data, size_t size) {
   if (size > static_cast<size_t>(INT32_MAX - 1 - target_.GetLength())) return false;
   const int32_t need = target_.GetLength() + static_cast<int32_t>(size) + 1;
   if (need > target_.GetCapacity() && target_.IsMapped()) {
-    // A producer appends many small pieces: grow mapped storage by a quarter
+    // A producer appends many small pieces: grow mapped storage by an eighth
     // at a time rather than remapping the file for every piece.
-    const int64_t grown = int64_t{target_.GetCapacity()} + target_.GetCapacity() / 4;
+    const int64_t grown = int64_t{target_.GetCapacity()} + target_.GetCapacity() / 8;
     if (grown > need && grown < INT32_MAX && !target_.Reserve(static_cast<int32_t>(grown))) {
       return false;  // a failed growth of mapped storage has dropped the data
     }
   }
-  return target_.Append(reinterpret_cast<const char*>(data), static_cast<int32_t>(size));
+  if (!target_.Append(reinterpret_cast<const char*>(data), static_cast<int32_t>(size)))
+    return false;
+  if (released_ > target_.GetLength()) released_ = 0;  // the buffer was emptied meanwhile
+  if (target_.IsMapped() && target_.GetLength() - released_ >= kReleaseStep) {
+    target_.ReleasePages(released_, target_.GetLength());
+    released_ = target_.GetLength();
+  }
+  return true;
 }

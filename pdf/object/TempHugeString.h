@@ -14,8 +14,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "pdf/object/internal/ByteSink.h"
 #include "pdf/object/TempString.h"
+#include "pdf/object/internal/ByteSink.h"
 
 class FileMap;
 
@@ -38,6 +38,11 @@ class TempHugeString : public TempString {
   void Free() override;
   int32_t RoundUp(int32_t n) const override;
 
+  // Lets the system take back the memory that the mapped bytes [from, to)
+  // occupy; they stay in the file and read back the same. Nothing for data
+  // on the heap.
+  void ReleasePages(int32_t from, int32_t to);
+
   // True while the bytes live in a mapped temporary file.
   bool IsMapped() const { return map_ != nullptr; }
   // The mapped file's path: "" while on the heap, and "" for the work files
@@ -53,13 +58,19 @@ class TempHugeString : public TempString {
 
 // Lets producers of stream bytes (codecs, image readers) append straight to
 // a buffer. Put fails when the buffer cannot grow or would pass 2^31 - 2
-// bytes; nothing is then appended.
+// bytes; nothing is then appended. Mapped storage grows by an eighth at a
+// time, so a file holds little more than its data, and the pages written
+// are handed back to the system every kReleaseStep bytes: a large output
+// costs the process little resident memory.
 class TempHugeStringSink : public ByteSink {
  public:
+  static constexpr int32_t kReleaseStep = int32_t{8} << 20;
+
   explicit TempHugeStringSink(TempHugeString& target) : target_(target) {}
   bool Put(const uint8_t* data, size_t size) override;
   size_t Size() const override { return static_cast<size_t>(target_.GetLength()); }
 
  private:
   TempHugeString& target_;
+  int32_t released_ = 0;  // the bytes before this are handed back
 };

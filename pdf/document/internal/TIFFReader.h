@@ -23,11 +23,12 @@ bool IsTIFFFile(const char* path);
 // strip leaves zero bytes at the end). Tiled and planar images are assembled
 // into rows, extra (alpha) samples are dropped and 16-bit samples reduced to
 // their high byte (8 bits per component); such images hold exactly their
-// rows. Strips are decoded straight into the image data, other images one
-// row or one tile at a time (the sink needs PutZeros): nothing of the image's
-// size is held twice, and a tile or row above kImageDecodeBudget bytes is
-// refused. A colour map whose entries all lie below 256 is taken as 8-bit
-// values. A missing resolution means one pixel per point. libtiff's errors fail
+// rows. Strips and rows of contiguous samples go to the sink as they are
+// decoded (a strip above kImageDecodeBudget bytes a row at a time); planar
+// and tiled images are assembled in the image data a row or a tile at a
+// time (the sink needs PutZeros). A tile or row above kImageDecodeBudget
+// bytes is refused. A colour map whose entries all lie below 256 is taken as
+// 8-bit values. A missing resolution means one pixel per point. libtiff's errors fail
 // the call; the caller's libtiff handlers are in place again afterwards. On
 // failure returns false with a reason in *error (when given); the sink is
 // then to be discarded.

@@ -3,6 +3,7 @@
 // See CodecResult.h for the conventions all codecs share.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "pdf/object/internal/ByteSink.h"
 #include "pdf/object/internal/CodecResult.h"
@@ -43,6 +44,33 @@ CodecResult FlateEncodeBytes(const uint8_t* in, size_t n, ByteSink& out);
 // of one deflate call over the whole data, and the same for every thread
 // count.
 CodecResult FlateEncodePieces(const uint8_t* in, size_t n, ByteSink& out, unsigned threads = 0);
+
+// Compresses data handed over in parts as they come, for a producer that
+// never holds the whole (an image read row by row): the output is the same as
+// FlateEncodeBytes over the whole data, whatever the sizes of the parts. Up
+// to kFlateParallelThreshold bytes are held until Finish; past that, pieces
+// of kFlatePieceSize bytes are compressed on up to `threads` threads (0: one
+// per core) while more data arrive, and only the pieces in work are held.
+// The output goes to the sink as pieces complete. After a failure every
+// call answers the same failure; the sink may hold part of the output.
+class FlateEncoder {
+ public:
+  explicit FlateEncoder(ByteSink& out, unsigned threads = 0);
+  ~FlateEncoder();
+  FlateEncoder(const FlateEncoder&) = delete;
+  FlateEncoder& operator=(const FlateEncoder&) = delete;
+
+  CodecResult Put(const uint8_t* data, size_t n);
+  // Compresses what is held and ends the stream; nothing may follow. No
+  // data at all give no output, as FlateEncodeBytes does.
+  CodecResult Finish();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+  CodecResult state_;
+  bool finished_ = false;
+};
 
 // Decompresses one zlib data stream; bytes after its end are ignored. Damaged
 // data, a preset dictionary, input that ends before the stream's end and

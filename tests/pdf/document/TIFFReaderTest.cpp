@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstring>
 
@@ -110,14 +111,16 @@ bool WriteTIFF(const std::string& path, const TIFFSpec& spec, const std::vector<
         for (uint32_t x0 = 0; x0 < spec.width; x0 += spec.tileWidth) {
           std::fill(tile.begin(), tile.end(), 0xCD);  // padding that must not show
           for (uint32_t r = 0; r < spec.tileLength && y0 + r < spec.length; ++r) {
-            pieceRow(y0 + r, p, x0, std::min(spec.tileWidth, spec.width - x0), tile.data() + r * tileRow);
+            pieceRow(y0 + r, p, x0, std::min(spec.tileWidth, spec.width - x0),
+                     tile.data() + r * tileRow);
           }
           ok = ok && TIFFWriteTile(tiff, tile.data(), x0, y0, 0, static_cast<uint16_t>(p)) >= 0;
         }
       }
     }
   } else {
-    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, spec.rowsPerStrip != 0 ? spec.rowsPerStrip : spec.length);
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP,
+                 spec.rowsPerStrip != 0 ? spec.rowsPerStrip : spec.length);
     std::vector<uint8_t> row(static_cast<size_t>(spec.RowBytes()) + 16);
     for (int p = 0; p < planes; ++p) {
       for (uint32_t y = 0; y < spec.length; ++y) {
@@ -133,7 +136,8 @@ bool WriteTIFF(const std::string& path, const TIFFSpec& spec, const std::vector<
 // A test image: sample bytes from a pattern.
 std::vector<uint8_t> Pattern(const TIFFSpec& spec, int seed = 0) {
   std::vector<uint8_t> image(static_cast<size_t>(spec.RowBytes() * spec.length));
-  for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>((i * 37 + seed * 11 + i / 7) & 0xFF);
+  for (size_t i = 0; i < image.size(); ++i)
+    image[i] = static_cast<uint8_t>((i * 37 + seed * 11 + i / 7) & 0xFF);
   return image;
 }
 
@@ -143,7 +147,8 @@ std::vector<uint8_t> Smooth(const TIFFSpec& spec) {
   for (uint32_t y = 0; y < spec.length; ++y) {
     for (uint32_t x = 0; x < spec.width; ++x) {
       for (int c = 0; c < spec.samples; ++c) {
-        image[(y * spec.width + x) * spec.samples + c] = static_cast<uint8_t>(40 + x * 2 + y + c * 30);
+        image[(y * spec.width + x) * spec.samples + c] =
+            static_cast<uint8_t>(40 + x * 2 + y + c * 30);
       }
     }
   }
@@ -152,7 +157,8 @@ std::vector<uint8_t> Smooth(const TIFFSpec& spec) {
 
 // The rows PDF wants: the first `components` samples of each pixel, 16-bit
 // samples reduced to their high byte.
-std::vector<uint8_t> Expected(const std::vector<uint8_t>& image, const TIFFSpec& spec, int components) {
+std::vector<uint8_t> Expected(const std::vector<uint8_t>& image, const TIFFSpec& spec,
+                              int components) {
   std::vector<uint8_t> out;
   for (uint32_t y = 0; y < spec.length; ++y) {
     for (uint32_t x = 0; x < spec.width; ++x) {
@@ -295,10 +301,13 @@ TEST_F(TIFFReaderTest, CodecsDecodeToTheSameSamples) {
   spec.photometric = PHOTOMETRIC_RGB;
   spec.rowsPerStrip = 5;
   const auto image = Pattern(spec);
-  for (uint16_t compression : {COMPRESSION_NONE, COMPRESSION_PACKBITS, COMPRESSION_LZW, COMPRESSION_ADOBE_DEFLATE}) {
+  for (uint16_t compression :
+       {COMPRESSION_NONE, COMPRESSION_PACKBITS, COMPRESSION_LZW, COMPRESSION_ADOBE_DEFLATE}) {
     spec.compression = compression;
     for (uint16_t predictor : {0, 2}) {
-      if (predictor != 0 && (compression == COMPRESSION_NONE || compression == COMPRESSION_PACKBITS)) continue;
+      if (predictor != 0 &&
+          (compression == COMPRESSION_NONE || compression == COMPRESSION_PACKBITS))
+        continue;
       spec.predictor = predictor;
       ASSERT_TRUE(Read(spec, image)) << compression << " " << error;
       EXPECT_EQ(description.colour, ImageColour::DeviceRGB);
@@ -316,7 +325,8 @@ TEST_F(TIFFReaderTest, CodecsDecodeToTheSameSamples) {
   fax.bits = 1;
   fax.photometric = PHOTOMETRIC_MINISWHITE;
   const auto bilevel = Pattern(fax);
-  for (uint16_t compression : {COMPRESSION_CCITTRLE, COMPRESSION_CCITTFAX3, COMPRESSION_CCITTFAX4}) {
+  for (uint16_t compression :
+       {COMPRESSION_CCITTRLE, COMPRESSION_CCITTFAX3, COMPRESSION_CCITTFAX4}) {
     fax.compression = compression;
     ASSERT_TRUE(Read(fax, bilevel)) << compression << " " << error;
     // Padding bits after the last pixel of a row carry no pixels.
@@ -347,24 +357,75 @@ TEST_F(TIFFReaderTest, DecodedBytesAreHeldOnce) {
   ASSERT_LT(TempFolder::Read(file).size(), 16384u);
   ASSERT_TRUE(ReadFile(file)) << error;
   EXPECT_EQ(sink.bytes, blank);
-  // The strip is decoded into the sink's own storage: a sink that cannot
-  // hold the image fails before anything is decoded.
+  // The strip goes to the sink as it is decoded: a sink that cannot hold
+  // the image fails the read.
   VectorSink small(1 << 20);
   EXPECT_FALSE(ReadTIFFImage(file.c_str(), small, description, &error));
   EXPECT_EQ(error, "out of memory for the image data");
 
+  // One strip of 20000 x 28000 blank pixels (70 MB, above the decoding
+  // budget) is decoded a row at a time: the sink gets every row, and the
+  // reader never holds the strip.
+  class CountingSink : public ByteSink {
+   public:
+    bool Put(const uint8_t* data, size_t size) override {
+      for (size_t i = 0; i < size; ++i) nonZero += data[i] != 0;
+      size_ += size;
+      largest = std::max(largest, size);
+      return true;
+    }
+    size_t Size() const override { return size_; }
+    size_t nonZero = 0;
+    size_t largest = 0;
+
+   private:
+    size_t size_ = 0;
+  };
+  const std::string single = folder.File("single.tif");
+  tiff = TIFFOpen(single.c_str(), "w");
+  ASSERT_NE(tiff, nullptr);
+  TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, 20000u);
+  TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, 28000u);
+  TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 1);
+  TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
+  TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+  TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+  TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 28000u);
+  std::vector<uint8_t> rows(28000 / 8, 0xFF);  // one V0 code, a white row, per row
+  ASSERT_GE(TIFFWriteRawStrip(tiff, 0, rows.data(), static_cast<tmsize_t>(rows.size())), 0);
+  TIFFClose(tiff);
+  CountingSink counting;
+  ASSERT_TRUE(ReadTIFFImage(single.c_str(), counting, description, &error)) << error;
+  EXPECT_EQ(counting.Size(), size_t{2500} * 28000);
+  EXPECT_EQ(description.dataSize, counting.Size());
+  EXPECT_EQ(counting.nonZero, 0u);
+  EXPECT_LE(counting.largest, size_t{1} << 16);
+
   // 4 x 8195 grey pixels kept from 22017 samples each: the strip libtiff
   // would decode whole is 721 MB, from a file of 12 data bytes. Read a row
   // at a time, it fails on the missing data without that allocation.
-  EXPECT_FALSE(ReadFile(folder.Write("wide.tif", TinyTIFF({{256, 4}, {257, 8195}, {258, 8}, {259, 1}, {262, 1},
-                                                            {273, 200}, {277, 22017}, {279, 12}}))));
+  EXPECT_FALSE(ReadFile(folder.Write("wide.tif", TinyTIFF({{256, 4},
+                                                           {257, 8195},
+                                                           {258, 8},
+                                                           {259, 1},
+                                                           {262, 1},
+                                                           {273, 200},
+                                                           {277, 22017},
+                                                           {279, 12}}))));
   EXPECT_EQ(error.rfind("cannot decode strip", 0), 0u) << error;
 
   // A tile above the decoding budget (8192 x 8208 grey pixels, 64.1 MiB) is
   // refused before it is decoded.
-  EXPECT_FALSE(ReadFile(folder.Write("tile.tif", TinyTIFF({{256, 64}, {257, 64}, {258, 8}, {259, 1}, {262, 1},
-                                                            {277, 1}, {322, 8192}, {323, 8208}, {324, 200},
-                                                            {325, 12}}))));
+  EXPECT_FALSE(ReadFile(folder.Write("tile.tif", TinyTIFF({{256, 64},
+                                                           {257, 64},
+                                                           {258, 8},
+                                                           {259, 1},
+                                                           {262, 1},
+                                                           {277, 1},
+                                                           {322, 8192},
+                                                           {323, 8208},
+                                                           {324, 200},
+                                                           {325, 12}}))));
   EXPECT_EQ(error, "tile too large");
 }
 
@@ -438,7 +499,8 @@ TEST_F(TIFFReaderTest, ShortLastStripLeavesZeroRows) {
   ASSERT_TRUE(Read(spec, image)) << error;
   ASSERT_EQ(sink.bytes.size(), 4u * 30u);
   EXPECT_TRUE(std::equal(image.begin(), image.end(), sink.bytes.begin()));
-  EXPECT_TRUE(std::all_of(sink.bytes.begin() + 100, sink.bytes.end(), [](uint8_t b) { return b == 0; }));
+  EXPECT_TRUE(
+      std::all_of(sink.bytes.begin() + 100, sink.bytes.end(), [](uint8_t b) { return b == 0; }));
 }
 
 TEST_F(TIFFReaderTest, SizeInPoints) {
@@ -448,7 +510,9 @@ TEST_F(TIFFReaderTest, SizeInPoints) {
   spec.bits = 1;
   spec.xResolution = 200;
   spec.yResolution = 200;
-  ASSERT_TRUE(Read(spec, std::vector<uint8_t>(static_cast<size_t>(spec.RowBytes() * spec.length), 0x55))) << error;
+  ASSERT_TRUE(
+      Read(spec, std::vector<uint8_t>(static_cast<size_t>(spec.RowBytes() * spec.length), 0x55)))
+      << error;
   EXPECT_EQ(Size(), "612.000000 792.000000");
 
   spec.width = 254;
@@ -589,7 +653,8 @@ TEST_F(TIFFReaderTest, DamagedFilesFailAndHandlersAreRestored) {
   // Cut anywhere: a clean failure or (when only strip data were lost) a
   // clean result, never a crash.
   for (size_t length = 0; length < whole.size(); length += 7) {
-    std::string cut = folder.Write("cut.tif", std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<long>(length)));
+    std::string cut = folder.Write(
+        "cut.tif", std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<long>(length)));
     ReadFile(cut);
   }
   // Damaged compressed data.

@@ -169,7 +169,8 @@ Bytes EncodePieces(const Bytes& in, unsigned threads) {
 bool Uncompress(const Bytes& coded, size_t size, Bytes& out) {
   out.assign(size + 1, 0);
   uLongf length = static_cast<uLongf>(out.size());
-  if (uncompress(out.data(), &length, coded.data(), static_cast<uLong>(coded.size())) != Z_OK) return false;
+  if (uncompress(out.data(), &length, coded.data(), static_cast<uLong>(coded.size())) != Z_OK)
+    return false;
   out.resize(length);
   return true;
 }
@@ -200,7 +201,8 @@ TEST(CodecFlatePieces, OutputIsTheSameForEveryThreadCount) {
 
 TEST(CodecFlatePieces, DecodesAroundEveryPieceBoundary) {
   const size_t p = kFlatePieceSize;
-  for (size_t n : {size_t{0}, size_t{1}, p - 1, p, p + 1, 2 * p - 1, 2 * p, 2 * p + 1, 5 * p + 777}) {
+  for (size_t n :
+       {size_t{0}, size_t{1}, p - 1, p, p + 1, 2 * p - 1, 2 * p, 2 * p + 1, 5 * p + 777}) {
     const Bytes data = Repeating(n, static_cast<uint32_t>(n));
     const Bytes coded = EncodePieces(data, 3);
     if (n == 0) {
@@ -226,7 +228,8 @@ TEST(CodecFlatePieces, DecodesAroundEveryPieceBoundary) {
 
 TEST(CodecFlatePieces, SizeStaysWithinOnePercentOfOneCall) {
   for (uint32_t seed : {31u, 32u}) {
-    const Bytes data = seed == 31 ? RunnyBytes(8 * kFlatePieceSize, seed) : Repeating(8 * kFlatePieceSize, seed);
+    const Bytes data =
+        seed == 31 ? RunnyBytes(8 * kFlatePieceSize, seed) : Repeating(8 * kFlatePieceSize, seed);
     const double whole = static_cast<double>(Compress(data).size());
     const double pieces = static_cast<double>(EncodePieces(data, 0).size());
     EXPECT_LT(pieces, whole * 1.01) << seed;
@@ -241,4 +244,60 @@ TEST(CodecFlatePieces, AFullSinkStopsTheWorkers) {
     EXPECT_FALSE(result.ok);
     EXPECT_NE(std::string::npos, result.message.find("could not grow")) << result.message;
   }
+}
+
+namespace {
+
+// The data fed to the streaming encoder in parts of `part` bytes.
+Bytes EncodeInParts(const Bytes& in, size_t part, unsigned threads) {
+  VectorSink sink;
+  FlateEncoder encoder(sink, threads);
+  for (size_t at = 0; at < in.size(); at += part) {
+    EXPECT_TRUE(encoder.Put(in.data() + at, std::min(part, in.size() - at)).ok);
+  }
+  EXPECT_TRUE(encoder.Finish().ok);
+  return std::move(sink.bytes);
+}
+
+}  // namespace
+
+TEST(CodecFlateStream, OutputEqualsTheOneCallEncoderForAnyParts) {
+  const size_t p = kFlatePieceSize;
+  const size_t t = kFlateParallelThreshold;
+  for (size_t n : {size_t{0}, size_t{1}, t - 1, t, t + 1, t + p, t + p + 1, 6 * p + 12345}) {
+    const Bytes data = Repeating(n, static_cast<uint32_t>(n + 7));
+    const Bytes whole = Encode(data);
+    for (size_t part : {size_t{4093}, p, t + 3, n + 1}) {
+      EXPECT_EQ(whole, EncodeInParts(data, part, 3)) << n << " in parts of " << part;
+    }
+  }
+  // Single bytes across the switch to pieces, and every thread count.
+  const Bytes data = Repeating(t + p + 5, 9);
+  EXPECT_EQ(Encode(data), EncodeInParts(data, 1, 2));
+  for (unsigned threads : {1u, 8u, 0u})
+    EXPECT_EQ(Encode(data), EncodeInParts(data, 65536, threads)) << threads;
+}
+
+TEST(CodecFlateStream, AFailureSticksAndNothingFollowsTheEnd) {
+  const Bytes data = RandomBytes(8 * kFlatePieceSize, 43);
+  VectorSink small(kFlatePieceSize);
+  FlateEncoder encoder(small, 4);
+  CodecResult result;
+  for (size_t at = 0; at < data.size() && result.ok; at += 100000) {
+    result = encoder.Put(data.data() + at, std::min<size_t>(100000, data.size() - at));
+  }
+  if (result.ok) result = encoder.Finish();
+  EXPECT_FALSE(result.ok);
+  EXPECT_NE(std::string::npos, result.message.find("could not grow")) << result.message;
+  EXPECT_FALSE(encoder.Put(data.data(), 1).ok);
+  EXPECT_FALSE(encoder.Finish().ok);
+
+  VectorSink sink;
+  FlateEncoder done(sink);
+  ASSERT_TRUE(done.Put(data.data(), 10).ok);
+  ASSERT_TRUE(done.Finish().ok);
+  EXPECT_FALSE(done.Put(data.data(), 1).ok);
+  Bytes decoded;
+  ASSERT_TRUE(Decode(sink.bytes, decoded).ok);
+  EXPECT_EQ(Bytes(data.begin(), data.begin() + 10), decoded);
 }

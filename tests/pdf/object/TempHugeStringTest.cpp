@@ -100,4 +100,27 @@ TEST_F(TempHugeStringMapTest, SinkAppends) {
   EXPECT_EQ(0, std::memcmp(data.data(), s.c_str(), data.size()));
 }
 
+TEST_F(TempHugeStringMapTest, LargeSinkOutputKeepsItsBytesInLittleMoreRoom) {
+  // Past the release step the written pages are handed back to the system;
+  // the bytes stay in the file. The file grows by an eighth at a time.
+  TempHugeString s;
+  TempHugeStringSink sink(s);
+  const std::string part = RandomBytes(65536 + 13, 5);
+  const size_t parts = (size_t{3} * TempHugeStringSink::kReleaseStep) / part.size();
+  for (size_t i = 0; i < parts; ++i) {
+    ASSERT_TRUE(sink.Put(reinterpret_cast<const uint8_t*>(part.data()), part.size()));
+  }
+  ASSERT_TRUE(s.IsMapped());
+  ASSERT_EQ(parts * part.size(), static_cast<size_t>(s.GetLength()));
+  EXPECT_LE(s.GetCapacity(), s.GetLength() + s.GetLength() / 8 + TempHugeString::kBlock +
+                                 static_cast<int32_t>(part.size()));
+  for (size_t i = 0; i < parts; ++i) {
+    ASSERT_EQ(0, std::memcmp(part.data(), s.c_str() + i * part.size(), part.size())) << i;
+  }
+  // Releasing again, or beyond the data, changes nothing.
+  s.ReleasePages(0, s.GetLength());
+  s.ReleasePages(s.GetLength() - 10, s.GetCapacity() + 100000);
+  EXPECT_EQ(0, std::memcmp(part.data(), s.c_str() + (parts - 1) * part.size(), part.size()));
+}
+
 }  // namespace
