@@ -93,24 +93,6 @@ std::vector<uint8_t> UnitsToHost(const char16_t* units, size_t n) {
   return bytes;
 }
 
-// Big-endian pairs to units and back: the CMap lookups work in pairs.
-std::vector<char16_t> PairsToUnits(const std::vector<uint8_t>& pairs, size_t bytes) {
-  std::vector<char16_t> units(bytes / 2);
-  for (size_t i = 0; i < units.size(); ++i) {
-    units[i] = static_cast<char16_t>((pairs[2 * i] << 8) | pairs[2 * i + 1]);
-  }
-  return units;
-}
-
-std::vector<uint8_t> UnitsToPairs(const char16_t* units, size_t n) {
-  std::vector<uint8_t> pairs(n * 2);
-  for (size_t i = 0; i < n; ++i) {
-    pairs[2 * i] = static_cast<uint8_t>(units[i] >> 8);
-    pairs[2 * i + 1] = static_cast<uint8_t>(units[i] & 0xFF);
-  }
-  return pairs;
-}
-
 // What a conversion works from: the case, and its CMap or tables.
 struct Source {
   Case kind = Case::kOther;
@@ -119,6 +101,33 @@ struct Source {
   EncodingTable* table = nullptr;              // (c) the font table, (d) the base table
   std::unique_ptr<EncodingTable> differences;  // (d) with a Differences array
 };
+
+// Font codes to Unicode units through a ToUnicode CMap, and back; the CMap
+// lookups work in big-endian pairs.
+std::vector<char16_t> CMapCodesToUnits(const CMapFile& cmap, const uint8_t* codes, size_t n) {
+  std::vector<uint8_t> pairs(n * 2);
+  const int32_t m = cmap.CodeToUnicode(pairs.data(), Capacity(pairs.size()), codes, Capacity(n));
+  if (m < 0) StepFailed();
+  std::vector<char16_t> units(static_cast<size_t>(m) / 2);
+  for (size_t i = 0; i < units.size(); ++i) {
+    units[i] = static_cast<char16_t>((pairs[2 * i] << 8) | pairs[2 * i + 1]);
+  }
+  return units;
+}
+
+std::vector<uint8_t> CMapUnitsToCodes(const CMapFile& cmap, const char16_t* units, size_t n) {
+  std::vector<uint8_t> pairs(n * 2);
+  for (size_t i = 0; i < n; ++i) {
+    pairs[2 * i] = static_cast<uint8_t>(units[i] >> 8);
+    pairs[2 * i + 1] = static_cast<uint8_t>(units[i] & 0xFF);
+  }
+  std::vector<uint8_t> codes(pairs.size());
+  const int32_t m = cmap.UnicodeToCode(codes.data(), Capacity(codes.size()), pairs.data(),
+                                       Capacity(pairs.size()));
+  if (m < 0) StepFailed();
+  codes.resize(static_cast<size_t>(m));
+  return codes;
+}
 
 EncodingTable* FindEncoding(const char* name, const char* method) {
   EncodingTable* table = CPDFEnv::Global().GetEncoding(name);
@@ -328,14 +337,7 @@ int32_t CPDFFont::ToUnicode(char16_t* out, int32_t capacity, const uint8_t* text
     Source source = Prepare(this, kMethod, true);
     std::vector<char16_t> units;
     switch (source.kind) {
-      case Case::kCMap: {
-        std::vector<uint8_t> pairs(n * 2);
-        const int32_t m =
-            source.cmap->CodeToUnicode(pairs.data(), Capacity(pairs.size()), text, Capacity(n));
-        if (m < 0) StepFailed();
-        units = PairsToUnits(pairs, static_cast<size_t>(m));
-        break;
-      }
+      case Case::kCMap: units = CMapCodesToUnits(*source.cmap, text, n); break;
       case Case::kHost: units = HostToUnits(text, n); break;
       case Case::kNamed:
       case Case::kDict: {
@@ -358,11 +360,7 @@ int32_t CPDFFont::ToHostEncoding(uint8_t* out, int32_t capacity, const uint8_t* 
     switch (source.kind) {
       case Case::kCMap: {
         // Font codes to Unicode through the CMap, then to host bytes.
-        std::vector<uint8_t> pairs(n * 2);
-        const int32_t m =
-            source.cmap->CodeToUnicode(pairs.data(), Capacity(pairs.size()), text, Capacity(n));
-        if (m < 0) StepFailed();
-        const std::vector<char16_t> units = PairsToUnits(pairs, static_cast<size_t>(m));
+        const std::vector<char16_t> units = CMapCodesToUnits(*source.cmap, text, n);
         const std::vector<uint8_t> host = UnitsToHost(units.data(), units.size());
         return Emit(out, capacity, host.data(), host.size(), kMethod);
       }
@@ -400,15 +398,7 @@ int32_t CPDFFont::FromUnicode(uint8_t* out, int32_t capacity, const char16_t* te
     Source source = Prepare(this, kMethod, true);
     std::vector<uint8_t> codes;
     switch (source.kind) {
-      case Case::kCMap: {
-        const std::vector<uint8_t> pairs = UnitsToPairs(text, n);
-        codes.resize(n * 2);
-        const int32_t m = source.cmap->UnicodeToCode(codes.data(), Capacity(codes.size()),
-                                                     pairs.data(), Capacity(pairs.size()));
-        if (m < 0) StepFailed();
-        codes.resize(static_cast<size_t>(m));
-        break;
-      }
+      case Case::kCMap: codes = CMapUnitsToCodes(*source.cmap, text, n); break;
       case Case::kHost: codes = UnitsToHost(text, n); break;
       case Case::kNamed: {
         // Host bytes the font table names, as their codes.
@@ -440,12 +430,9 @@ int32_t CPDFFont::FromHostEncoding(uint8_t* out, int32_t capacity, const uint8_t
       case Case::kCMap: {
         // Host text to Unicode, then to font codes through the CMap.
         const std::vector<char16_t> units = HostToUnits(text, n);
-        const std::vector<uint8_t> pairs = UnitsToPairs(units.data(), units.size());
-        std::vector<uint8_t> codes(pairs.size());
-        const int32_t m = source.cmap->UnicodeToCode(codes.data(), Capacity(codes.size()),
-                                                     pairs.data(), Capacity(pairs.size()));
-        if (m < 0) StepFailed();
-        return Emit(out, capacity, codes.data(), static_cast<size_t>(m), kMethod);
+        const std::vector<uint8_t> codes =
+            CMapUnitsToCodes(*source.cmap, units.data(), units.size());
+        return Emit(out, capacity, codes.data(), codes.size(), kMethod);
       }
       case Case::kDict: {
         const std::vector<uint8_t> codes = HostToDictCodes(source, text, n);
