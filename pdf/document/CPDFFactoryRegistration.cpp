@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "pdf/document/CPDFFileSpec.h"
+#include "pdf/font/FontFactories.h"
 #include "pdf/graphics/GraphicsFactories.h"
 #include "pdf/object/CPDFEntryFactories.h"
 #include "pdf/object/CPDFStream.h"
@@ -21,5 +22,6 @@ void PDFRegisterFactories() {
   std::call_once(once, [] {
     PDFSetEntryFactory(CPDFTypedEntry::kStreamF, TypeStreamFileSpec);
     PDFRegisterGraphicsFactories();
+    PDFRegisterFontFactories();
   });
 }

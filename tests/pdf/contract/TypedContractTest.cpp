@@ -49,6 +49,9 @@
 #include "pdf/font/CPDFCIDSysInfo.h"
 #include "pdf/font/CPDFCMap.h"
 #include "pdf/font/CPDFEncoding.h"
+#include "pdf/font/CPDFFont.h"
+#include "pdf/font/CPDFFontDesc.h"
+#include "pdf/font/CPDFFontFile.h"
 #include "pdf/graphics/CPDFExtGState.h"
 #include "pdf/graphics/CPDFHalftone.h"
 #include "pdf/graphics/CPDFPattern.h"
@@ -179,6 +182,9 @@ std::vector<Row> Rows() {
       {"CIDSysInfo", Typed<CPDFCIDSysInfo>(), "<< /Registry (Adobe) /Ordering @1 /Supplement @2 >>" + _ + "(Japan1)" + _ + "2", "<< /Registry /Adobe /Ordering (Japan1) /Supplement 2 >>"},
       {"CMap", Typed<CPDFCMap>(), "<< /Type /CMap /CMapName /Test-V /CIDSystemInfo @1 /WMode 1 /UseCMap @2 /Length 46 >> stream\r\n1 begincidrange <8141> <8141> 7887 endcidrange\r\nendstream" + _ + "<< /Registry (Adobe) /Ordering (Japan1) /Supplement 2 >>" + _ + "<< /Type /CMap /CMapName /Test-H /CIDSystemInfo [(Adobe) (Japan1) 2] /UseCMap /Identity-H /Length 3 >> stream\r\nabc\r\nendstream", "<< /Type /CMap /CIDSystemInfo << >> /Length 1 >> stream\r\nx\r\nendstream"},
       {"Encoding", Typed<CPDFEncoding>(), "<< /Type /Encoding /BaseEncoding /MacRomanEncoding /Differences [32 /space @1 /a /b @2] >>" + _ + "65" + _ + "[/c 70 /d]", "<< /BaseEncoding /WinAnsiEncoding /Differences [32 /space] >>"},
+      {"FontDesc", Typed<CPDFFontDesc>(), "<< /Type /FontDescriptor /Ascent @1 /CapHeight 718 /Descent -207 /Flags 32 /FontBBox [-166 -225 1000 931] /FontName /Helvetica /ItalicAngle 0 /StemV 88 /MissingWidth 250 /FontFile @2 /FontFile3 @3 /FD << /A @4 >> >>" + _ + "718" + _ + "<< /Length1 3 /Length2 0 /Length 3 >> stream\r\nabc\r\nendstream" + _ + kData + _ + "<< /Type /FontDescriptor /Ascent 1 /CapHeight 1 /Descent 0 /Flags 4 /FontBBox [0 0 1] /FontName /X /ItalicAngle 0 /StemV 0 >>", "<< /Type /FontDescriptor /Ascent 718 /CapHeight 718 /Descent -207 /Flags 32 /FontBBox [0 0 1 1] /FontName /Helvetica /ItalicAngle 0 >>"},
+      {"FontFile", Typed<CPDFFontFile>(), "<< /Length1 @1 /Length3 0 /Subtype /Type1C /Length 3 >> stream\r\nabc\r\nendstream" + _ + "3", "<< /Length 3 >> stream\r\nabc\r\nendstream"},
+      {"FontFamily", Family<&CPDFFont::CreateFont>(), kFont, "", kNoMember},
       // pdf/graphics
       {"ExtGState", Typed<CPDFExtGState>(), "<< /Type /ExtGState /LW 2 /Font [@1 12] /OPM @2 /BG " + kTint + " /TR [@3 /Identity @5] /HT @4 /HTP [0 @2] /LC 1 /LJ 2 >>" + _ + kFont + _ + "1" + _ + kTint + _ + "<< /Type /Halftone /HalftoneType 1 /Frequency 60 /Angle 45 /SpotFunction " + kTint + " >>" + _ + kCalc, "<< /LW 2 >>"},
       {"Properties", Typed<CPDFProperties>(), "<< /Metadata @1 /A [1 2] >>" + _ + kData, ""},

@@ -1,0 +1,456 @@
+#include "pdf/font/CPDFFont.h"
+
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "pdf/document/CPDFEnv.h"
+#include "pdf/document/CPDFLoadDepth.h"
+#include "pdf/font/CMapFile.h"
+#include "pdf/font/CPDFEncoding.h"
+#include "pdf/font/EncodingTable.h"
+#include "pdf/object/CPDFException.h"
+#include "pdf/object/CPDFFamily.h"
+#include "pdf/object/CPDFNumber.h"
+#include "pdf/object/CPDFObjRegistry.h"
+#include "platform/HostText.h"
+
+// The members of CreateFont, in ascending bit order, as
+//   MakeFamilyMember<CPDFFont, CPDFType1Font, CPDFDict>(kType1Font),
+// The table cannot be empty; until it has a row CreateFont answers none.
+
+namespace {
+
+// The five cases of a conversion, in the order they are tried.
+enum class Case { kCMap, kHost, kNamed, kDict, kOther };
+
+// A step that failed without an error of its own: recorded as code 5 with
+// no message (CPDFException::Absorb turns any other thrown value into that).
+struct StepFailure {};
+
+[[noreturn]] void StepFailed() { throw StepFailure{}; }
+
+// Copies n units into the caller's buffer, or fails when they do not fit.
+template <class Unit>
+int32_t Emit(Unit* out, int32_t capacity, const Unit* data, size_t n, const char* method) {
+  if (n > static_cast<size_t>(capacity < 0 ? 0 : capacity)) {
+    CPDFException::Throw("CPDFFont", method, CPDFException::kStepFailed, "output buffer too small");
+  }
+  if (n > 0) std::memcpy(out, data, n * sizeof(Unit));
+  return static_cast<int32_t>(n);
+}
+
+// The length of a text given with -1 (up to its terminating 0) or with a
+// count (up to its first 0 inside the count).
+template <class Unit>
+size_t TextLength(const Unit* text, int32_t length) {
+  if (!text) return 0;
+  size_t n = 0;
+  if (length < 0) {
+    while (text[n] != 0) ++n;
+  } else {
+    while (n < static_cast<size_t>(length) && text[n] != 0) ++n;
+  }
+  return n;
+}
+
+// The length of a code text, which may hold 0 bytes; a negative length is a
+// step failure.
+size_t CodeLength(const uint8_t* text, int32_t length) {
+  if (length < 0 || (length > 0 && !text)) StepFailed();
+  return static_cast<size_t>(length);
+}
+
+// An int32_t capacity for a work buffer of n elements.
+int32_t Capacity(size_t n) {
+  return n > static_cast<size_t>(std::numeric_limits<int32_t>::max())
+             ? std::numeric_limits<int32_t>::max()
+             : static_cast<int32_t>(n);
+}
+
+// Host text to UTF-16 through the host codec; a failure is a step failure.
+std::vector<char16_t> HostToUnits(const uint8_t* text, size_t n) {
+  std::vector<char16_t> units(n);
+  const int32_t count = platform::HostToUtf16(text, Capacity(n), units.data(), Capacity(n));
+  if (count < 0) StepFailed();
+  units.resize(static_cast<size_t>(count));
+  return units;
+}
+
+// UTF-16 to host bytes (at most two per unit); a failure is a step failure.
+std::vector<uint8_t> UnitsToHost(const char16_t* units, size_t n) {
+  std::vector<uint8_t> bytes(n * 2);
+  const int32_t count =
+      platform::Utf16ToHost(units, Capacity(n), bytes.data(), Capacity(bytes.size()));
+  if (count < 0) StepFailed();
+  bytes.resize(static_cast<size_t>(count));
+  return bytes;
+}
+
+// Big-endian pairs to units and back: the CMap lookups work in pairs.
+std::vector<char16_t> PairsToUnits(const std::vector<uint8_t>& pairs, size_t bytes) {
+  std::vector<char16_t> units(bytes / 2);
+  for (size_t i = 0; i < units.size(); ++i) {
+    units[i] = static_cast<char16_t>((pairs[2 * i] << 8) | pairs[2 * i + 1]);
+  }
+  return units;
+}
+
+std::vector<uint8_t> UnitsToPairs(const char16_t* units, size_t n) {
+  std::vector<uint8_t> pairs(n * 2);
+  for (size_t i = 0; i < n; ++i) {
+    pairs[2 * i] = static_cast<uint8_t>(units[i] >> 8);
+    pairs[2 * i + 1] = static_cast<uint8_t>(units[i] & 0xFF);
+  }
+  return pairs;
+}
+
+// What a conversion works from: the case, and its CMap or tables.
+struct Source {
+  Case kind = Case::kOther;
+  const char* typeName = "Null";               // case (e): the entry's type
+  std::unique_ptr<CMapFile> cmap;              // case (a)
+  EncodingTable* table = nullptr;              // (c) the font table, (d) the base table
+  std::unique_ptr<EncodingTable> differences;  // (d) with a Differences array
+};
+
+EncodingTable* FindEncoding(const char* name, const char* method) {
+  EncodingTable* table = CPDFEnv::Global().GetEncoding(name);
+  if (!table) {
+    CPDFException::ThrowFormat("CPDFFont", method, CPDFException::kUndefined,
+                               "undefined Font Encoding: %s", name);
+  }
+  return table;
+}
+
+// The ToUnicode CMap, parsed afresh from a decoded copy of the stream. The
+// copy goes to no document, so that nothing it refers to is registered.
+std::unique_ptr<CMapFile> LoadToUnicode(CPDFFont* font, const char* method) {
+  CPDFObjRegistry* doc = font->GetDoc();
+  CPDFStream* stream = font->Get_ToUnicode();
+  CPDFStream local;
+  if (!stream || !stream->Duplicate(&local, nullptr, doc, true)) {
+    CPDFException::Throw("CPDFFont", method, CPDFException::kStepFailed, "CPDFStream::Duplicate()");
+  }
+  CPDFException error;
+  if (!local.DecodeAllFilter(&error)) {
+    if (error.IsError()) throw new CPDFException(error);
+    StepFailed();
+  }
+  auto cmap = std::make_unique<CMapFile>();
+  const char* data = local.GetData();
+  if (!data || !cmap->LoadStream(data, local.GetDataLength(), true)) {
+    CPDFException::Throw("CPDFFont", method, CPDFException::kStepFailed,
+                         "invalid ToUnicode stream");
+  }
+  return cmap;
+}
+
+// Finds the case of the font and prepares what it needs. The host
+// directions copy the text under a named encoding without looking it up
+// (namedTable false).
+Source Prepare(CPDFFont* font, const char* method, bool namedTable) {
+  CPDFObjRegistry* doc = font->GetDoc();
+  Source source;
+  if (font->HasKey(CPDFFont::Key_ToUnicode())) {
+    source.kind = Case::kCMap;
+    source.cmap = LoadToUnicode(font, method);
+    return source;
+  }
+  if (!font->HasKey(CPDFFont::Key_Encoding())) {
+    source.kind = Case::kHost;
+    return source;
+  }
+  CPDFObject* encoding = font->Get_Encoding();
+  if (auto* name = dynamic_cast<CPDFName*>(encoding)) {
+    source.kind = Case::kNamed;
+    if (namedTable) source.table = FindEncoding(name->c_str(), method);
+    return source;
+  }
+  auto* dict = dynamic_cast<CPDFDict*>(encoding);
+  if (dict && dict->GetType() == CPDFObject::kDictionary) {
+    // Typed as an encoding dictionary or left plain (no /Type): read alike.
+    source.kind = Case::kDict;
+    auto* base = PDFGetAs<CPDFName>(dict, doc, CPDFEncoding::Key_BaseEncoding());
+    source.table = FindEncoding(base ? base->c_str() : "StandardEncoding", method);
+    if (auto* differences = PDFGetAs<CPDFArray>(dict, doc, CPDFEncoding::Key_Differences())) {
+      source.differences = std::make_unique<EncodingTable>();
+      if (!CPDFFont::ApplyDifferences(doc, differences, *source.differences)) StepFailed();
+    }
+    return source;
+  }
+  source.kind = Case::kOther;
+  source.typeName = encoding ? encoding->GetTypeName() : "Null";
+  return source;
+}
+
+[[noreturn]] void TypeCheck(const Source& source, const char* method) {
+  CPDFException::ThrowFormat("CPDFFont", method, CPDFException::kSyntax, "typecheck: %s",
+                             source.typeName);
+}
+
+// The code the table gives the byte's glyph name, if any.
+bool Recode(const EncodingTable& names, const EncodingTable& codes, uint8_t byte, uint8_t& out) {
+  TempString name;
+  return names.GetGlyphName(byte, name) && codes.GetCode(name.c_str(), out);
+}
+
+// Font codes to host bytes through the tables: case (c) keeps the bytes the
+// font table names (as their codes), case (d) maps a byte the differences
+// name to the base code of that name (nothing when the base has none) and
+// other bytes through the base table; bytes without a name are dropped.
+std::vector<uint8_t> CodesToHost(const Source& source, const uint8_t* text, size_t n) {
+  std::vector<uint8_t> host;
+  host.reserve(n);
+  for (size_t i = 0; i < n; ++i) {
+    const uint8_t byte = text[i];
+    uint8_t code = 0;
+    if (source.differences) {
+      TempString name;
+      if (source.differences->GetGlyphName(byte, name)) {
+        if (source.table->GetCode(name.c_str(), code)) host.push_back(code);
+        continue;
+      }
+    }
+    if (Recode(*source.table, *source.table, byte, code)) host.push_back(code);
+  }
+  return host;
+}
+
+// Host bytes to font codes in case (d): a byte the base table names gets the
+// differences' code of that name, else stays; a byte the base table does not
+// name is dropped. Without differences the bytes stay as they are.
+std::vector<uint8_t> HostToDictCodes(const Source& source, const uint8_t* text, size_t n) {
+  if (!source.differences) return std::vector<uint8_t>(text, text + n);
+  std::vector<uint8_t> codes;
+  codes.reserve(n);
+  for (size_t i = 0; i < n; ++i) {
+    TempString name;
+    if (!source.table->GetGlyphName(text[i], name)) continue;
+    uint8_t code = 0;
+    codes.push_back(source.differences->GetCode(name.c_str(), code) ? code : text[i]);
+  }
+  return codes;
+}
+
+// Runs one conversion: clears the record, and turns any failure into -1
+// with the record filled while it is still empty.
+template <class Body>
+int32_t Convert(CPDFFont* font, const char* method, Body body) {
+  CPDFObjRegistry* doc = font->GetDoc();
+  CPDFException* record = doc ? &doc->GetError() : nullptr;
+  if (record) record->Clear();
+  try {
+    return body();
+  } catch (...) {
+    CPDFException::Absorb(record, "CPDFFont", method);
+  }
+  return -1;
+}
+
+}  // namespace
+
+CPDFFont* CPDFFont::CreateFont(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask) {
+  // No member yet: every object stays as read. With the member table:
+  //   return CreateNestedFamilyMember<kMembers>(doc, object, mask);
+  (void)doc;
+  (void)object;
+  (void)mask;
+  return nullptr;
+}
+
+bool CPDFFont::Check(CPDFObjRegistry* doc, CPDFObject* object) {
+  try {
+    auto* dict = dynamic_cast<CPDFDict*>(object);
+    if (!dict) return false;
+    auto* type = PDFGetAs<CPDFName>(dict, doc, Key_Type());
+    return type && type->IsEqual(TypeName()) && PDFGetAs<CPDFName>(dict, doc, Key_BaseFont());
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, "CPDFFont", "Check");
+  }
+}
+
+bool CPDFFont::Load(CPDFObjRegistry* doc, CPDFDict* source) {
+  return PDFLoadFrame(this, doc, source);
+}
+
+bool CPDFFont::Create(CPDFObjRegistry* doc, const char* baseFont) {
+  if (!baseFont || !SetDoc(doc)) return false;
+  try {
+    return Set_Type() && Set(doc, Key_BaseFont(), std::make_unique<CPDFName>(baseFont));
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, "CPDFFont", "Create");
+  }
+}
+
+bool CPDFFont::Set_Type() {
+  try {
+    return Set(GetDoc(), Key_Type(), std::make_unique<CPDFName>(TypeName()));
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, "CPDFFont", "Set_Type");
+  }
+}
+
+bool CPDFFont::ApplyDifferences(CPDFObjRegistry* doc, CPDFArray* differences,
+                                EncodingTable& table) {
+  if (!differences || differences->GetCount() < 2) return true;
+  bool haveCode = false;
+  uint8_t code = 0;
+  for (int32_t i = 0; i < differences->GetCount(); ++i) {
+    CPDFObject* element = differences->Get(doc, i);
+    if (!element) continue;
+    if (element->IsType(kNumber | kInteger)) {
+      auto* number = dynamic_cast<CPDFNumber*>(element);
+      if (!number) continue;
+      code = static_cast<uint8_t>(static_cast<uint32_t>(number->GetInt()) & 0xFF);
+      haveCode = true;
+    } else if (auto* name = dynamic_cast<CPDFName*>(element)) {
+      // Names before the first number have no code to go to.
+      if (!haveCode) continue;
+      if (!table.Add(code, name->c_str())) return false;
+      code = static_cast<uint8_t>(code + 1);
+    }
+  }
+  return true;
+}
+
+int32_t CPDFFont::ToUnicode(char16_t* out, int32_t capacity, const uint8_t* text, int32_t length) {
+  static constexpr const char* kMethod = "ToUnicode";
+  return Convert(this, kMethod, [&]() -> int32_t {
+    const size_t n = CodeLength(text, length);
+    Source source = Prepare(this, kMethod, true);
+    std::vector<char16_t> units;
+    switch (source.kind) {
+      case Case::kCMap: {
+        std::vector<uint8_t> pairs(n * 2);
+        const int32_t m =
+            source.cmap->CodeToUnicode(pairs.data(), Capacity(pairs.size()), text, Capacity(n));
+        if (m < 0) StepFailed();
+        units = PairsToUnits(pairs, static_cast<size_t>(m));
+        break;
+      }
+      case Case::kHost: units = HostToUnits(text, n); break;
+      case Case::kNamed:
+      case Case::kDict: {
+        const std::vector<uint8_t> host = CodesToHost(source, text, n);
+        units = HostToUnits(host.data(), host.size());
+        break;
+      }
+      case Case::kOther: TypeCheck(source, kMethod);
+    }
+    return Emit(out, capacity, units.data(), units.size(), kMethod);
+  });
+}
+
+int32_t CPDFFont::ToHostEncoding(uint8_t* out, int32_t capacity, const uint8_t* text,
+                                 int32_t length) {
+  static constexpr const char* kMethod = "ToHostEncoding";
+  return Convert(this, kMethod, [&]() -> int32_t {
+    const size_t n = CodeLength(text, length);
+    Source source = Prepare(this, kMethod, false);
+    switch (source.kind) {
+      case Case::kCMap: {
+        // Font codes to Unicode through the CMap, then to host bytes.
+        std::vector<uint8_t> pairs(n * 2);
+        const int32_t m =
+            source.cmap->CodeToUnicode(pairs.data(), Capacity(pairs.size()), text, Capacity(n));
+        if (m < 0) StepFailed();
+        const std::vector<char16_t> units = PairsToUnits(pairs, static_cast<size_t>(m));
+        const std::vector<uint8_t> host = UnitsToHost(units.data(), units.size());
+        return Emit(out, capacity, host.data(), host.size(), kMethod);
+      }
+      case Case::kDict:
+        if (source.differences) {
+          // A byte the differences name becomes the base code of that name
+          // (nothing when the base has none); other bytes stay.
+          std::vector<uint8_t> host;
+          host.reserve(n);
+          for (size_t i = 0; i < n; ++i) {
+            TempString name;
+            uint8_t code = 0;
+            if (!source.differences->GetGlyphName(text[i], name)) {
+              host.push_back(text[i]);
+            } else if (source.table->GetCode(name.c_str(), code)) {
+              host.push_back(code);
+            }
+          }
+          return Emit(out, capacity, host.data(), host.size(), kMethod);
+        }
+        [[fallthrough]];
+      case Case::kHost:
+      case Case::kNamed:
+      case Case::kOther: return Emit(out, capacity, text, n, kMethod);
+    }
+    StepFailed();
+  });
+}
+
+int32_t CPDFFont::FromUnicode(uint8_t* out, int32_t capacity, const char16_t* text,
+                              int32_t length) {
+  static constexpr const char* kMethod = "FromUnicode";
+  return Convert(this, kMethod, [&]() -> int32_t {
+    const size_t n = TextLength(text, length);
+    Source source = Prepare(this, kMethod, true);
+    std::vector<uint8_t> codes;
+    switch (source.kind) {
+      case Case::kCMap: {
+        const std::vector<uint8_t> pairs = UnitsToPairs(text, n);
+        codes.resize(n * 2);
+        const int32_t m = source.cmap->UnicodeToCode(codes.data(), Capacity(codes.size()),
+                                                     pairs.data(), Capacity(pairs.size()));
+        if (m < 0) StepFailed();
+        codes.resize(static_cast<size_t>(m));
+        break;
+      }
+      case Case::kHost: codes = UnitsToHost(text, n); break;
+      case Case::kNamed: {
+        // Host bytes the font table names, as their codes.
+        const std::vector<uint8_t> host = UnitsToHost(text, n);
+        for (const uint8_t byte : host) {
+          uint8_t code = 0;
+          if (Recode(*source.table, *source.table, byte, code)) codes.push_back(code);
+        }
+        break;
+      }
+      case Case::kDict: {
+        const std::vector<uint8_t> host = UnitsToHost(text, n);
+        codes = HostToDictCodes(source, host.data(), host.size());
+        break;
+      }
+      case Case::kOther: TypeCheck(source, kMethod);
+    }
+    return Emit(out, capacity, codes.data(), codes.size(), kMethod);
+  });
+}
+
+int32_t CPDFFont::FromHostEncoding(uint8_t* out, int32_t capacity, const uint8_t* text,
+                                   int32_t length) {
+  static constexpr const char* kMethod = "FromHostEncoding";
+  return Convert(this, kMethod, [&]() -> int32_t {
+    const size_t n = TextLength(text, length);
+    Source source = Prepare(this, kMethod, false);
+    switch (source.kind) {
+      case Case::kCMap: {
+        // Host text to Unicode, then to font codes through the CMap.
+        const std::vector<char16_t> units = HostToUnits(text, n);
+        const std::vector<uint8_t> pairs = UnitsToPairs(units.data(), units.size());
+        std::vector<uint8_t> codes(pairs.size());
+        const int32_t m = source.cmap->UnicodeToCode(codes.data(), Capacity(codes.size()),
+                                                     pairs.data(), Capacity(pairs.size()));
+        if (m < 0) StepFailed();
+        return Emit(out, capacity, codes.data(), static_cast<size_t>(m), kMethod);
+      }
+      case Case::kDict: {
+        const std::vector<uint8_t> codes = HostToDictCodes(source, text, n);
+        return Emit(out, capacity, codes.data(), codes.size(), kMethod);
+      }
+      case Case::kHost:
+      case Case::kNamed:
+      case Case::kOther: return Emit(out, capacity, text, n, kMethod);
+    }
+    StepFailed();
+  });
+}
+
+int32_t CPDFFont::CalcStringWidth(const uint8_t*, int32_t) { return 0; }

@@ -1,0 +1,83 @@
+#pragma once
+// The font descriptor dictionary (/Type /FontDescriptor): a font's metrics
+// and flags, and the streams of its embedded program. The fonts read
+// descriptors from documents through this class; BuildFontDescriptor makes
+// one from AFM metrics for the standard fonts.
+#include <cstdint>
+
+#include "pdf/font/CPDFFontFile.h"
+#include "pdf/object/CPDFDataStruct.h"
+#include "pdf/object/CPDFDict.h"
+#include "pdf/object/CPDFName.h"
+#include "pdf/object/CPDFNumber.h"
+#include "pdf/object/CPDFRect.h"
+#include "pdf/object/CPDFTypedStruct.h"
+
+class AFMFile;
+
+class CPDFFontDesc : public CPDFDataStruct, public CPDFDict {
+ public:
+  CPDFFontDesc() : CPDFDataStruct(kFontDescriptor) {}
+  ~CPDFFontDesc() override = default;
+
+  PDF_CONST_NAME(TypeName, "FontDescriptor")
+  PDF_CONST_NAME(Key_Type, "Type")
+  PDF_CONST_NAME(Key_FontName, "FontName")
+  PDF_CONST_NAME(Key_FD, "FD")
+
+  // Type the name FontDescriptor; Ascent, CapHeight, Descent, Flags,
+  // ItalicAngle and StemV numbers read from a file (an integer made in
+  // memory does not count); FontBBox an array; FontName a name. References
+  // are resolved.
+  static bool Check(CPDFObjRegistry* doc, CPDFObject* object);
+  // Takes over the source's entries. The required Ascent, CapHeight,
+  // Descent, Flags, ItalicAngle and StemV and the optional AvgWidth,
+  // Leading, MaxWidth, MissingWidth, StemH and XHeight become integers;
+  // FontBBox (required) a rectangle when it holds four numbers; FontFile,
+  // FontFile2 and FontFile3 font files when they pass that Check; each
+  // entry of FD a descriptor when it passes Check (unless the typed loads
+  // already nest too deep: the entries then stay raw). False, every entry
+  // given back, when a required key is absent or a conversion fails.
+  bool Load(CPDFObjRegistry* doc, CPDFDict* source);
+  // Sets the document, /Type and the eight keys as direct values. False on
+  // the first failure, leaving the keys stored so far.
+  bool Create(CPDFObjRegistry* doc, int32_t ascent, int32_t capHeight, int32_t descent,
+              int32_t flags, const CPDFRect& fontBBox, const char* fontName, int32_t italicAngle,
+              int32_t stemV);
+  CPDFFontDesc* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
+
+  PDF_ACCESSOR(Ascent, CPDFInt)
+  PDF_ACCESSOR(CapHeight, CPDFInt)
+  PDF_ACCESSOR(Descent, CPDFInt)
+  PDF_ACCESSOR(Flags, CPDFInt)
+  PDF_ACCESSOR(ItalicAngle, CPDFInt)
+  PDF_ACCESSOR(StemV, CPDFInt)
+  PDF_ACCESSOR(AvgWidth, CPDFInt)
+  PDF_ACCESSOR(Leading, CPDFInt)
+  PDF_ACCESSOR(MaxWidth, CPDFInt)
+  PDF_ACCESSOR(MissingWidth, CPDFInt)
+  PDF_ACCESSOR(StemH, CPDFInt)
+  PDF_ACCESSOR(XHeight, CPDFInt)
+  PDF_ACCESSOR(FontBBox, CPDFRect)
+  PDF_ACCESSOR(FontFile, CPDFFontFile)
+  PDF_ACCESSOR(FontFile2, CPDFFontFile)
+  PDF_ACCESSOR(FontFile3, CPDFFontFile)
+
+  CPDFDict* Get_FD(CPDFObjRef* ref = nullptr) {
+    return PDFGetAs<CPDFDict>(this, GetDoc(), Key_FD(), ref);
+  }
+  bool Set_FontName(CPDFName* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
+    return PDFSetAs(this, GetDoc(), Key_FontName(), value, indirect, ref);
+  }
+  // Stores a new name FontDescriptor under /Type.
+  bool Set_Type();
+};
+
+// A new descriptor (the caller owns it) for a font of the metrics, named
+// baseFont: Ascent, CapHeight, Descent, ItalicAngle and StemV (the
+// lower-case stemV) from the metrics, the FontBBox integers as reals, and
+// Flags non-symbolic (symbolic for Symbol and ZapfDingbats), plus fixed
+// pitch when the metrics say so. None for the metrics of a CID font or on
+// failure.
+CPDFFontDesc* BuildFontDescriptor(CPDFObjRegistry* doc, const AFMFile& metrics,
+                                  const char* baseFont);

@@ -1,0 +1,152 @@
+// Fonts read from one PDF object, with a real document as the registry: a
+// dictionary goes to the font factory (and, when no font kind takes it, to
+// the font base), a descriptor dictionary to the descriptor load, and a
+// stream becomes the /ToUnicode CMap of a font. Every font then runs the
+// four text conversions into buffers of exactly the room they promise: an
+// answer is -1 with the document's error record filled, or fits.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pdf/document/CPDFDoc.h"
+#include "pdf/document/CPDFEnv.h"
+#include "pdf/font/CPDFFont.h"
+#include "pdf/font/CPDFFontDesc.h"
+#include "pdf/object/CPDFException.h"
+#include "pdf/object/CPDFInStream.h"
+#include "pdf/object/CPDFObject.h"
+#include "pdf/object/CPDFStream.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+namespace {
+
+CPDFDoc* Doc() {
+  static CPDFDoc* doc = [] {
+    CPDFDoc* d = CPDFEnv::Global().CreateDoc(false, false, 1, 3, nullptr);
+    FUZZ_CHECK(d != nullptr);
+    return d;
+  }();
+  return doc;
+}
+
+// The font base alone, for dictionaries no font kind accepts.
+class BaseFont : public CPDFFont {
+ public:
+  BaseFont* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override {
+    return PDFClone(this, doc, sourceDoc);
+  }
+  const CPDFName& GetNamePrefix() override {
+    static const CPDFName prefix("F");
+    return prefix;
+  }
+};
+
+void CheckAnswer(int32_t n, int32_t capacity) {
+  FUZZ_CHECK(n == -1 || (n >= 0 && n <= capacity));
+  if (n == -1) FUZZ_CHECK(Doc()->GetError().IsError());
+}
+
+void Exercise(CPDFFont& font) {
+  static const uint8_t kCodes[] = {'A', 0x00, 0x82, 0xA0, 0xFF, 0x41, 0xC8};
+  static const uint8_t kHost[] = {'A', 0x82, 0xA0, 'b', 0xB1};
+  static const char16_t kUnits[] = {u'A', u'\x3042', u'\xFF71', u'b'};
+  const int32_t codes = static_cast<int32_t>(sizeof kCodes);
+  const int32_t host = static_cast<int32_t>(sizeof kHost);
+  const int32_t units = static_cast<int32_t>(sizeof kUnits / sizeof kUnits[0]);
+  // Exact-size heap buffers, so that a write past the promised room is seen.
+  {
+    std::vector<char16_t> out(static_cast<size_t>(codes));
+    CheckAnswer(font.ToUnicode(out.data(), codes, kCodes, codes), codes);
+  }
+  {
+    std::vector<uint8_t> out(static_cast<size_t>(codes) * 2);
+    CheckAnswer(font.ToHostEncoding(out.data(), codes * 2, kCodes, codes), codes * 2);
+  }
+  {
+    std::vector<uint8_t> out(static_cast<size_t>(units) * 2);
+    CheckAnswer(font.FromUnicode(out.data(), units * 2, kUnits, units), units * 2);
+  }
+  {
+    std::vector<uint8_t> out(static_cast<size_t>(host) * 2);
+    CheckAnswer(font.FromHostEncoding(out.data(), host * 2, kHost, host), host * 2);
+  }
+  font.CalcStringWidth(kCodes, codes);
+  font.UpdateCharWidth();
+}
+
+void Dictionary(CPDFDict* dict) {
+  CPDFDoc* doc = Doc();
+  if (CPDFFontDesc::Check(doc, dict)) {
+    CPDFFontDesc desc;
+    desc.Load(doc, dict);
+    return;
+  }
+  std::unique_ptr<CPDFFont> font(CPDFFont::CreateFont(doc, dict, -1));
+  if (font) {
+    Exercise(*font);
+    return;
+  }
+  BaseFont base;
+  if (base.Load(doc, dict)) Exercise(base);
+}
+
+void ToUnicodeStream(std::unique_ptr<CPDFObject> stream) {
+  CPDFDoc* doc = Doc();
+  CPDFObjRef ref;
+  if (!doc->RegistObj(stream.get(), &ref)) return;
+  stream.release();
+  BaseFont font;
+  if (font.Create(doc, "Fuzz") && PDFSetRef(&font, CPDFFont::Key_ToUnicode(), ref)) {
+    Exercise(font);
+  }
+  font.Remove(nullptr, CPDFFont::Key_ToUnicode());
+  doc->DeleteObj(ref);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size > (size_t{1} << 20)) return 0;
+  CPDFMemInStream in;
+  FUZZ_CHECK(in.Open(data, static_cast<int32_t>(size), 0));
+  std::unique_ptr<CPDFObject> object;
+  try {
+    object.reset(CPDFObject::SerializeObject(Doc(), in, nullptr));
+  } catch (CPDFException* e) {
+    delete e;
+    return 0;
+  }
+  if (dynamic_cast<CPDFStream*>(object.get())) {
+    ToUnicodeStream(std::move(object));
+  } else if (auto* dict = dynamic_cast<CPDFDict*>(object.get())) {
+    Dictionary(dict);
+  }
+  return 0;
+}
+
+void FuzzSeeds(FuzzSeedList& seeds) {
+  const std::string font = "<< /Type /Font /Subtype /Type1 /BaseFont /Test ";
+  seeds.Add("no-encoding", font + ">>");
+  seeds.Add("named", font + "/Encoding /WinAnsiEncoding >>");
+  seeds.Add("unknown-name", font + "/Encoding /FooEncoding >>");
+  seeds.Add("dict", font + "/Encoding << /Type /Encoding /Differences [65 /B 200 /A] >>");
+  seeds.Add("plain-dict",
+            font + "/Encoding << /BaseEncoding /StandardEncoding /Differences [254 /a /b /c] >>");
+  seeds.Add("array", font + "/Encoding [1 2] >>");
+  seeds.Add("not-stream", font + "/ToUnicode 5 >>");
+  auto stream = [](const std::string& entries, const std::string& data) {
+    return "<< " + entries + "/Length " + std::to_string(data.size()) + " >>\nstream\n" + data +
+           "\nendstream\nendobj";
+  };
+  seeds.Add("cmap", stream("",
+                           "1 begincodespacerange\n<00> <FF>\nendcodespacerange\n"
+                           "1 beginbfchar\n<41> <0041>\nendbfchar\n"));
+  seeds.Add("cmap-usecmap", stream("", "/Nope usecmap\n"));
+  seeds.Add("cmap-flate", stream("/Filter /FlateDecode ", "xxxxx"));
+  seeds.Add("descriptor",
+            "<< /Type /FontDescriptor /Ascent 718 /CapHeight 718 /Descent -207 /Flags 32 "
+            "/FontBBox [-166 -225 1000 931] /FontName /Helvetica /ItalicAngle 0 /StemV 88 "
+            "/AvgWidth 500 /FD << /Sub << /Type /FontDescriptor /Ascent 1 /CapHeight 1 "
+            "/Descent 1 /Flags 4 /FontBBox [0 0 1] /FontName /X /ItalicAngle 0 /StemV 0 >> >> "
+            ">>");
+}

@@ -1,0 +1,372 @@
+// The font base: its Check, Load and Create, the Differences walk, and the
+// four text conversions of single-byte fonts over each kind of /Encoding and
+// over a /ToUnicode CMap.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pdf/font/CPDFFont.h"
+#include "pdf/font/EncodingTable.h"
+#include "pdf/object/CPDFNumber.h"
+#include "pdf/object/CPDFStream.h"
+#include "tests/pdf/document/PeriphTestSupport.h"
+#include "tests/pdf/object/TestRegistry.h"
+
+namespace {
+
+using periph::Parse;
+using periph::Register;
+using periph::Written;
+
+// The smallest concrete font: the base's Check and Load.
+class TestFont : public CPDFFont {
+ public:
+  TestFont* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override {
+    return PDFClone(this, doc, sourceDoc);
+  }
+  const CPDFName& GetNamePrefix() override {
+    static const CPDFName prefix("F");
+    return prefix;
+  }
+};
+
+// A font loaded from the text of its dictionary.
+std::unique_ptr<TestFont> FontOf(TestRegistry& doc, const std::string& text) {
+  std::unique_ptr<CPDFObject> raw = Parse(text, &doc);
+  auto* dict = dynamic_cast<CPDFDict*>(raw.get());
+  if (!dict) return nullptr;
+  auto font = std::make_unique<TestFont>();
+  if (!font->Load(&doc, dict)) return nullptr;
+  return font;
+}
+
+std::string Bytes(const std::vector<uint8_t>& bytes, int32_t n) {
+  if (n < 0) return "<fail>";
+  return std::string(bytes.begin(), bytes.begin() + n);
+}
+
+// Each conversion with room to spare, answering the text written or
+// "<fail>".
+std::string ToHost(CPDFFont& font, const std::string& text) {
+  std::vector<uint8_t> out(text.size() * 2 + 2);
+  return Bytes(out, font.ToHostEncoding(out.data(), static_cast<int32_t>(out.size()),
+                                        reinterpret_cast<const uint8_t*>(text.data()),
+                                        static_cast<int32_t>(text.size())));
+}
+std::u16string ToUnicode(CPDFFont& font, const std::string& text) {
+  std::vector<char16_t> out(text.size() + 2);
+  const int32_t n = font.ToUnicode(out.data(), static_cast<int32_t>(out.size()),
+                                   reinterpret_cast<const uint8_t*>(text.data()),
+                                   static_cast<int32_t>(text.size()));
+  return n < 0 ? u"<fail>" : std::u16string(out.data(), static_cast<size_t>(n));
+}
+std::string FromUnicode(CPDFFont& font, const std::u16string& text) {
+  std::vector<uint8_t> out(text.size() * 2 + 2);
+  return Bytes(out, font.FromUnicode(out.data(), static_cast<int32_t>(out.size()), text.c_str()));
+}
+std::string FromHost(CPDFFont& font, const std::string& text) {
+  std::vector<uint8_t> out(text.size() * 2 + 2);
+  return Bytes(out, font.FromHostEncoding(out.data(), static_cast<int32_t>(out.size()),
+                                          reinterpret_cast<const uint8_t*>(text.c_str())));
+}
+
+// The document's error record, as "code class method message".
+std::string Record(TestRegistry& doc) {
+  const CPDFException& e = doc.GetError();
+  if (!e.IsError()) return "";
+  return std::to_string(e.GetCode()) + " " + e.GetClassName() + " " + e.GetMethodName() + " " +
+         e.GetMessage();
+}
+
+std::string FontText(const std::string& entries) {
+  return "<< /Type /Font /BaseFont /Test " + entries + " >>";
+}
+
+// A ToUnicode stream with the CMap program, Flate-compressed, registered;
+// the text of its reference.
+std::string ToUnicodeRef(TestRegistry& doc, const std::string& program, bool compress = true) {
+  auto stream = std::make_unique<CPDFStream>(&doc);
+  EXPECT_TRUE(stream->SetData(program.data(), static_cast<int32_t>(program.size())));
+  if (compress) {
+    EXPECT_TRUE(stream->FlateEncode());
+  }
+  CPDFObjRef ref;
+  EXPECT_TRUE(doc.RegistObj(std::unique_ptr<CPDFObject>(stream.release()), &ref));
+  return std::to_string(ref.GetNumber()) + " 0 R";
+}
+
+const std::string kCMap =
+    "1 begincodespacerange\n<00> <FF>\nendcodespacerange\n1 beginbfchar\n<41> <0041>\n"
+    "endbfchar\n";
+
+TEST(FontBase, CheckLoadAndCreate) {
+  TestRegistry doc;
+  auto accepts = [&](const std::string& text) {
+    std::unique_ptr<CPDFObject> o = Parse(text, &doc);
+    return CPDFFont::Check(&doc, o.get());
+  };
+  EXPECT_TRUE(accepts("<< /Type /Font /BaseFont /Helvetica >>"));
+  const int32_t type = Register(doc, "/Font ");
+  EXPECT_TRUE(accepts("<< /Type " + std::to_string(type) + " 0 R /BaseFont /Helvetica >>"));
+  EXPECT_FALSE(accepts("<< /Type /Font >>"));
+  EXPECT_FALSE(accepts("<< /Type /Font /BaseFont (Helvetica) >>"));
+  EXPECT_FALSE(accepts("<< /Type /FontX /BaseFont /Helvetica >>"));
+  EXPECT_FALSE(accepts("[/Font]"));
+  EXPECT_FALSE(CPDFFont::Check(&doc, nullptr));
+
+  const std::string text = "<< /Type /Font /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>";
+  std::unique_ptr<TestFont> font = FontOf(doc, text);
+  ASSERT_TRUE(font);
+  EXPECT_EQ(Written(font.get()), Written(Parse(text, &doc).get()));
+  ASSERT_TRUE(font->Get_BaseFont());
+  EXPECT_STREQ(font->Get_BaseFont()->c_str(), "Helvetica");
+  EXPECT_EQ(font->GetCategory(), CPDFResource::kFont);
+  EXPECT_TRUE(font->GetCategoryName().IsEqual(CPDFName("Font")));
+  EXPECT_EQ(font->GetFontKind(), 0u);
+  EXPECT_STREQ(font->GetSubtypeText(), "");
+  EXPECT_EQ(font->GetFontDescriptor(), nullptr);
+  EXPECT_EQ(font->CalcStringWidth(reinterpret_cast<const uint8_t*>("ab"), 2), 0);
+  EXPECT_FALSE(font->UpdateCharWidth());
+
+  TestFont made;
+  ASSERT_TRUE(made.Create(&doc, "Courier"));
+  EXPECT_EQ(Written(&made), "<<\r\n/BaseFont /Courier\n/Type /Font\n>>");
+  TestFont none;
+  EXPECT_FALSE(none.Create(&doc, nullptr));
+}
+
+TEST(FontBase, CreateFontHasNoMemberYet) {
+  TestRegistry doc;
+  for (const char* text : {"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
+                           "<< /Type /Font /Subtype /TrueType /BaseFont /Arial >>",
+                           "<< /Type /Font /Subtype /Type0 /BaseFont /X >>", "[1 2]"}) {
+    std::unique_ptr<CPDFObject> raw = Parse(text, &doc);
+    const std::string read = Written(raw.get());
+    EXPECT_EQ(CPDFFont::CreateFont(&doc, raw.get(), -1), nullptr) << text;
+    EXPECT_EQ(Written(raw.get()), read);
+  }
+  EXPECT_EQ(CPDFFont::CreateFont(&doc, nullptr, -1), nullptr);
+}
+
+// The glyph names of a table at the codes, "-" for none.
+std::string NamesAt(const EncodingTable& table, std::initializer_list<int> codes) {
+  std::string names;
+  for (const int code : codes) {
+    const char* name = table.FindGlyphName(static_cast<uint8_t>(code));
+    names += std::string(name ? name : "-") + " ";
+  }
+  return names;
+}
+
+TEST(FontBase, ApplyDifferences) {
+  TestRegistry doc;
+  auto apply = [&](const std::string& text, EncodingTable& table) {
+    std::unique_ptr<CPDFObject> raw = Parse(text, &doc);
+    return CPDFFont::ApplyDifferences(&doc, dynamic_cast<CPDFArray*>(raw.get()), table);
+  };
+  EncodingTable wraps;
+  ASSERT_TRUE(apply("[254 /a /b /c]", wraps));
+  EXPECT_EQ(NamesAt(wraps, {254, 255, 0, 1}), "a b c - ");
+
+  EncodingTable single;
+  ASSERT_TRUE(apply("[65]", single));
+  ASSERT_TRUE(apply("[/A]", single));
+  EXPECT_EQ(NamesAt(single, {0, 65}), "- - ");
+
+  // Names before the first number have no code.
+  EncodingTable late;
+  ASSERT_TRUE(apply("[/x 65 /A (s) /B]", late));
+  EXPECT_EQ(NamesAt(late, {0, 65, 66}), "- A B ");
+
+  // Integers made by the encoding dictionary, references and numbers past a
+  // byte behave like parsed numbers.
+  EncodingTable typed;
+  const int32_t ref = Register(doc, "/r ");
+  std::unique_ptr<CPDFObject> raw = Parse("[0 /q " + std::to_string(ref) + " 0 R]", &doc);
+  auto* array = dynamic_cast<CPDFArray*>(raw.get());
+  ASSERT_TRUE(array);
+  ASSERT_TRUE(array->SetAt(&doc, 0, new CPDFInt(321)));
+  ASSERT_TRUE(CPDFFont::ApplyDifferences(&doc, array, typed));
+  EXPECT_EQ(NamesAt(typed, {65, 66}), "q r ");
+}
+
+TEST(FontConversion, NamedEncoding) {
+  TestRegistry doc;
+  std::unique_ptr<TestFont> font = FontOf(doc, FontText("/Encoding /WinAnsiEncoding"));
+  ASSERT_TRUE(font);
+  EXPECT_EQ(ToHost(*font,
+                   "A\x1F"
+                   "B"),
+            "A\x1F"
+            "B");
+  EXPECT_EQ(ToUnicode(*font,
+                      "A\x1F"
+                      "B"),
+            u"AB");  // 31 has no WinAnsi name
+  EXPECT_EQ(FromUnicode(*font, u"AB"), "AB");
+  EXPECT_EQ(FromHost(*font, "A\x1F"), "A\x1F");
+  EXPECT_EQ(Record(doc), "");
+  // Latin text goes through the host code page: E9 starts a double-byte
+  // character there, and the text ends inside it.
+  EXPECT_EQ(ToUnicode(*font, "caf\xE9"), u"<fail>");
+  EXPECT_EQ(Record(doc), "5 CPDFFont ToUnicode ");
+
+  std::unique_ptr<TestFont> unknown = FontOf(doc, FontText("/Encoding /FooEncoding"));
+  ASSERT_TRUE(unknown);
+  EXPECT_EQ(ToUnicode(*unknown, "A"), u"<fail>");
+  EXPECT_EQ(Record(doc), "3 CPDFFont ToUnicode undefined Font Encoding: FooEncoding");
+  // The host directions do not look the name up.
+  EXPECT_EQ(ToHost(*unknown, "A"), "A");
+  EXPECT_EQ(Record(doc), "");
+}
+
+TEST(FontConversion, EncodingDictionary) {
+  TestRegistry doc;
+  for (const char* type : {"/Type /Encoding ", ""}) {
+    SCOPED_TRACE(type);
+    std::unique_ptr<TestFont> replaced =
+        FontOf(doc, FontText(std::string("/Encoding << ") + type + "/Differences [65 /B] >>"));
+    ASSERT_TRUE(replaced);
+    EXPECT_EQ(ToHost(*replaced, "AC"), "BC");
+    EXPECT_EQ(ToUnicode(*replaced, "AC"), u"BC");
+
+    std::unique_ptr<TestFont> moved =
+        FontOf(doc, FontText(std::string("/Encoding << ") + type +
+                             "/BaseEncoding /StandardEncoding /Differences [200 /A] >>"));
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(FromHost(*moved, "A\x1F"), "\xC8");  // 31 has no standard name
+    EXPECT_EQ(FromUnicode(*moved, u"A"), "\xC8");
+    EXPECT_EQ(ToHost(*moved, "\xC8"), "A");
+    EXPECT_EQ(Record(doc), "");
+  }
+  // Without Differences the host directions copy.
+  std::unique_ptr<TestFont> plain =
+      FontOf(doc, FontText("/Encoding << /BaseEncoding /WinAnsiEncoding >>"));
+  ASSERT_TRUE(plain);
+  EXPECT_EQ(ToHost(*plain, "A\x1F"), "A\x1F");
+  EXPECT_EQ(FromHost(*plain, "A\x1F"), "A\x1F");
+  EXPECT_EQ(ToUnicode(*plain, "A\x1F"), u"A");
+}
+
+TEST(FontConversion, OtherEncodingValues) {
+  TestRegistry doc;
+  std::unique_ptr<TestFont> font = FontOf(doc, FontText("/Encoding [1 2]"));
+  ASSERT_TRUE(font);
+  EXPECT_EQ(ToUnicode(*font, "A"), u"<fail>");
+  EXPECT_EQ(Record(doc), "4 CPDFFont ToUnicode typecheck: Array");
+  EXPECT_EQ(FromUnicode(*font, u"A"), "<fail>");
+  EXPECT_EQ(Record(doc), "4 CPDFFont FromUnicode typecheck: Array");
+  EXPECT_EQ(ToHost(*font, "A\x80"), "A\x80");
+  EXPECT_EQ(FromHost(*font, "A\x80"), "A\x80");
+  EXPECT_EQ(Record(doc), "");
+}
+
+TEST(FontConversion, NoEncodingIsHostText) {
+  TestRegistry doc;
+  std::unique_ptr<TestFont> font = FontOf(doc, FontText(""));
+  ASSERT_TRUE(font);
+  EXPECT_EQ(ToUnicode(*font, "\x82\xA0"), u"\x3042");
+  EXPECT_EQ(FromUnicode(*font, u"\x3042"), "\x82\xA0");
+  EXPECT_EQ(ToHost(*font, "\x82\xA0"), "\x82\xA0");
+  EXPECT_EQ(Record(doc), "");
+  EXPECT_EQ(ToUnicode(*font, "\x80"), u"<fail>");
+  EXPECT_EQ(Record(doc), "5 CPDFFont ToUnicode ");
+  // The next conversion starts with a clean record.
+  EXPECT_EQ(ToUnicode(*font, "A"), u"A");
+  EXPECT_EQ(Record(doc), "");
+  EXPECT_EQ(FromUnicode(*font, u"\xD800"), "<fail>");
+  EXPECT_EQ(Record(doc), "5 CPDFFont FromUnicode ");
+}
+
+TEST(FontConversion, ToUnicodeCMap) {
+  TestRegistry doc;
+  std::unique_ptr<TestFont> font = FontOf(doc, FontText("/ToUnicode " + ToUnicodeRef(doc, kCMap)));
+  ASSERT_TRUE(font);
+  EXPECT_EQ(ToUnicode(*font, "A"), u"A");
+  // Host bytes, not big-endian Unicode pairs.
+  EXPECT_EQ(ToHost(*font, "A"), "A");
+  EXPECT_EQ(FromHost(*font, "A"), "A");
+  EXPECT_EQ(FromUnicode(*font, u"A"), "A");
+  EXPECT_EQ(Record(doc), "");
+
+  std::unique_ptr<TestFont> bad =
+      FontOf(doc, FontText("/ToUnicode " + ToUnicodeRef(doc, "/Nope usecmap\n" + kCMap, false)));
+  ASSERT_TRUE(bad);
+  EXPECT_EQ(ToUnicode(*bad, "A"), u"<fail>");
+  EXPECT_EQ(Record(doc), "5 CPDFFont ToUnicode invalid ToUnicode stream");
+
+  // Damaged compressed data keeps the stream's own record.
+  const int32_t damaged =
+      Register(doc, "<< /Length 5 /Filter /FlateDecode >>\nstream\nxxxxx\nendstream\nendobj");
+  ASSERT_GT(damaged, 0);
+  std::unique_ptr<TestFont> broken =
+      FontOf(doc, FontText("/ToUnicode " + std::to_string(damaged) + " 0 R"));
+  ASSERT_TRUE(broken);
+  EXPECT_EQ(ToUnicode(*broken, "A"), u"<fail>");
+  EXPECT_TRUE(doc.GetError().IsError());
+  EXPECT_STRNE(doc.GetError().GetClassName(), "CPDFFont");
+
+  std::unique_ptr<TestFont> notStream = FontOf(doc, FontText("/ToUnicode 5"));
+  ASSERT_TRUE(notStream);
+  EXPECT_EQ(ToHost(*notStream, "A"), "<fail>");
+  EXPECT_EQ(Record(doc), "5 CPDFFont ToHostEncoding CPDFStream::Duplicate()");
+}
+
+// The CMap is read from a private copy of the stream: nothing the stream
+// refers to is copied into the document, however often text is converted.
+TEST(FontConversion, ToUnicodeLeavesTheDocumentAlone) {
+  TestRegistry doc;
+  const int32_t filters = Register(doc, "[/FlateDecode]");
+  auto stream = std::make_unique<CPDFStream>(&doc);
+  ASSERT_TRUE(stream->SetData(kCMap.data(), static_cast<int32_t>(kCMap.size())));
+  ASSERT_TRUE(stream->FlateEncode());
+  CPDFObjRef ref;
+  ASSERT_TRUE(doc.RegistObj(std::unique_ptr<CPDFObject>(stream.release()), &ref));
+  auto* stored = dynamic_cast<CPDFStream*>(doc.GetObj(ref));
+  ASSERT_TRUE(PDFSetRef(stored, CPDFStream::Key_Filter(), CPDFObjRef(filters, 0)));
+  std::unique_ptr<TestFont> font =
+      FontOf(doc, FontText("/ToUnicode " + std::to_string(ref.GetNumber()) + " 0 R"));
+  ASSERT_TRUE(font);
+  const size_t objects = doc.objects.size();
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(ToUnicode(*font, "A"), u"A");
+  EXPECT_EQ(doc.objects.size(), objects);
+  EXPECT_NE(WrittenText(*doc.GetObj(ref)).find("/Filter " + std::to_string(filters) + " 0 R"),
+            std::string::npos);
+}
+
+// Every conversion given exactly one unit too little room fails and leaves
+// the bytes after that room alone.
+TEST(FontConversion, CapacityIsNeverPassed) {
+  TestRegistry doc;
+  const std::vector<std::string> fonts = {FontText(""), FontText("/Encoding /WinAnsiEncoding"),
+                                          FontText("/Encoding << /Differences [65 /B] >>"),
+                                          FontText("/ToUnicode " + ToUnicodeRef(doc, kCMap))};
+  for (const std::string& text : fonts) {
+    SCOPED_TRACE(text);
+    std::unique_ptr<TestFont> font = FontOf(doc, text);
+    ASSERT_TRUE(font);
+    const auto* in = reinterpret_cast<const uint8_t*>("AA");
+    std::vector<uint8_t> bytes(8, 0xEE);
+    std::vector<char16_t> units(8, u'x');
+    auto tooSmall = [&](int32_t n, int32_t size, const char* method) {
+      EXPECT_EQ(n, -1) << method;
+      EXPECT_EQ(Record(doc), std::string("5 CPDFFont ") + method + " output buffer too small");
+      EXPECT_EQ(bytes[static_cast<size_t>(size)], 0xEE) << method;
+      EXPECT_EQ(units[static_cast<size_t>(size)], u'x') << method;
+    };
+    ASSERT_EQ(font->ToUnicode(units.data(), 2, in, 2), 2);
+    ASSERT_EQ(font->ToHostEncoding(bytes.data(), 2, in, 2), 2);
+    ASSERT_EQ(font->FromUnicode(bytes.data(), 2, u"AA"), 2);
+    ASSERT_EQ(font->FromHostEncoding(bytes.data(), 2, in, 2), 2);
+    std::fill(bytes.begin(), bytes.end(), 0xEE);
+    std::fill(units.begin(), units.end(), u'x');
+    tooSmall(font->ToUnicode(units.data(), 1, in, 2), 1, "ToUnicode");
+    tooSmall(font->ToHostEncoding(bytes.data(), 1, in, 2), 1, "ToHostEncoding");
+    tooSmall(font->FromUnicode(bytes.data(), 1, u"AA"), 1, "FromUnicode");
+    tooSmall(font->FromHostEncoding(bytes.data(), 1, in, 2), 1, "FromHostEncoding");
+  }
+}
+
+}  // namespace
