@@ -9,6 +9,9 @@
 #include "pdf/document/CPDFLoadDepth.h"
 #include "pdf/font/CMapFile.h"
 #include "pdf/font/CPDFEncoding.h"
+#include "pdf/font/CPDFTrueTypeFont.h"
+#include "pdf/font/CPDFType1Font.h"
+#include "pdf/font/CPDFType3Font.h"
 #include "pdf/font/EncodingTable.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFFamily.h"
@@ -16,11 +19,15 @@
 #include "pdf/object/CPDFObjRegistry.h"
 #include "platform/HostText.h"
 
-// The members of CreateFont, in ascending bit order, as
-//   MakeFamilyMember<CPDFFont, CPDFType1Font, CPDFDict>(kType1Font),
-// The table cannot be empty; until it has a row CreateFont answers none.
-
 namespace {
+
+// The members of CreateFont, in ascending bit order.
+constexpr CPDFFamilyMember<CPDFFont> kMembers[] = {
+    MakeFamilyMember<CPDFFont, CPDFType1Font, CPDFDict>(CPDFFont::kType1Font),
+    MakeFamilyMember<CPDFFont, CPDFTrueTypeFont, CPDFDict>(CPDFFont::kTrueTypeFont),
+    MakeFamilyMember<CPDFFont, CPDFMMType1Font, CPDFDict>(CPDFFont::kMMType1Font),
+    MakeFamilyMember<CPDFFont, CPDFType3Font, CPDFDict>(CPDFFont::kType3Font),
+};
 
 // The five cases of a conversion, in the order they are tried.
 enum class Case { kCMap, kHost, kNamed, kDict, kOther };
@@ -252,12 +259,7 @@ int32_t Convert(CPDFFont* font, const char* method, Body body) {
 }  // namespace
 
 CPDFFont* CPDFFont::CreateFont(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask) {
-  // No member yet: every object stays as read. With the member table:
-  //   return CreateNestedFamilyMember<kMembers>(doc, object, mask);
-  (void)doc;
-  (void)object;
-  (void)mask;
-  return nullptr;
+  return CreateNestedFamilyMember<kMembers>(doc, object, mask);
 }
 
 bool CPDFFont::Check(CPDFObjRegistry* doc, CPDFObject* object) {
