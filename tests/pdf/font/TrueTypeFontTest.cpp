@@ -139,3 +139,32 @@ TEST_F(TrueTypeFontTest, UpdateCharWidthWritesTheRangeAndTheWidths) {
 }
 
 }  // namespace
+
+namespace {
+
+// The installed faces of the machine (fontconfig and FreeType), measured
+// unhinted at 1000 units per em. Skipped where DejaVu is not installed.
+class InstalledTrueTypeFontTest : public TrueTypeFontTest {
+ protected:
+  void SetUp() override {
+    CPDFEnv::Global().SetTrueTypeFontSource(nullptr);
+    CPDFEnv::Global().ReleaseFontCaches();
+    if (!CPDFEnv::Global().GetTrueTypeFontInfo("DejaVu Sans Mono")) {
+      GTEST_SKIP() << "DejaVu Sans Mono is not installed";
+    }
+  }
+};
+
+TEST_F(InstalledTrueTypeFontTest, MeasuresWithTheInstalledDejaVuFaces) {
+  auto mono = Font("/BaseFont /DejaVu#20Sans#20Mono");
+  ASSERT_TRUE(mono);
+  EXPECT_EQ(Width(*mono, "Hello"), 3010);
+  auto sans = Font("/BaseFont /DejaVu#20Sans,Bold");
+  EXPECT_EQ(Width(*sans, "Hello"), 2535);
+  EXPECT_EQ(Width(*sans, "A"), 684);
+  auto joined = Font("/BaseFont /DejaVuSans");
+  EXPECT_EQ(Width(*joined, "A"), -1);
+  EXPECT_EQ(Message(), "undefined TrueType font: DejaVuSans");
+}
+
+}  // namespace
