@@ -136,6 +136,8 @@ TEST_F(Type1FontTest, WidthsFromTheBuiltInMetrics) {
   // Codes outside FirstChar..LastChar add 0.
   auto range = Font("/BaseFont /Helvetica /FirstChar 101 /LastChar 108");
   EXPECT_EQ(Width(*range, "Hello"), 556 + 222 + 222);
+  auto times = Font("/BaseFont /Times-Roman");
+  EXPECT_EQ(Width(*times, "Hello"), 2222);
   auto courier = Font("/BaseFont /Courier-Bold");
   EXPECT_EQ(Width(*courier, "Hello"), 3000);
 }
@@ -217,6 +219,12 @@ TEST_F(Type1FontTest, UpdateCharWidthWritesWidthsWithTheirCodeRange) {
   EXPECT_EQ(at(101), 556);
   EXPECT_EQ(at(39), 222);
   EXPECT_EQ(at(128), 0);
+  EXPECT_EQ(at(32), 278);
+  EXPECT_EQ(at(96), 222);
+  EXPECT_EQ(at(127), 0);
+  EXPECT_EQ(at(161), 333);
+  EXPECT_EQ(at(174), 500);
+  EXPECT_EQ(at(251), 611);
   // The font measures with what it wrote.
   EXPECT_EQ(Width(font, "Hello"), 2278);
 
