@@ -43,10 +43,11 @@ struct StepFailure {};
 
 // A code bound read from the font, clamped to the byte range; none when
 // absent or not a number.
-bool ReadCode(CPDFFont* font, const CPDFName& key, int32_t& out) {
+bool ReadCode(CPDFFont* font, const CPDFName& key, int32_t& out, bool& inRange) {
   auto* number = dynamic_cast<CPDFNumber*>(font->Get(font->GetDoc(), key));
   if (!number) return false;
   out = std::clamp(number->GetInt(), 0, 255);
+  inRange = out == number->GetInt();
   return true;
 }
 
@@ -54,6 +55,8 @@ bool ReadCode(CPDFFont* font, const CPDFName& key, int32_t& out) {
 struct Range {
   int32_t first = 0;
   int32_t last = 255;
+  bool firstInRange = true;
+  bool lastInRange = true;
   CPDFArray* widths = nullptr;
   CPDFObjRef widthsRef;
 };
@@ -64,9 +67,9 @@ Range FindRange(CPDFFont* font, const Names& names, const char* method) {
   }
   Range range;
   range.widths = PDFGetAs<CPDFArray>(font, font->GetDoc(), WidthsKey(), &range.widthsRef);
-  const bool haveFirst = ReadCode(font, FirstCharKey(), range.first);
+  const bool haveFirst = ReadCode(font, FirstCharKey(), range.first, range.firstInRange);
   if (range.widths && !haveFirst) Missing(names, method, names.firstCharMessage);
-  const bool haveLast = ReadCode(font, LastCharKey(), range.last);
+  const bool haveLast = ReadCode(font, LastCharKey(), range.last, range.lastInRange);
   if (range.widths && !haveLast) Missing(names, method, names.lastCharMessage);
   return range;
 }
@@ -141,6 +144,10 @@ bool UpdateWidths(CPDFFont* font, const Names& names, const char* method,
         StepFailed();
       }
       for (int32_t i = widths->GetCount() - 1; i >= 0; --i) widths->Remove(doc, i);
+      // A bound outside the byte range was clamped: the dictionary gets the
+      // bound the new elements start and end at.
+      if (!range.firstInRange && !StoreInt(font, FirstCharKey(), range.first)) StepFailed();
+      if (!range.lastInRange && !StoreInt(font, LastCharKey(), range.last)) StepFailed();
     } else {
       // A new array: the dictionary gets the code range it covers as well,
       // since /Widths is read against FirstChar and LastChar.

@@ -246,6 +246,14 @@ TEST_F(Type1FontTest, UpdateCharWidthWritesWidthsWithTheirCodeRange) {
   EXPECT_EQ(clamped->Get_LastChar()->GetInt(), 255);
   EXPECT_EQ(clamped->Get_Widths()->GetCount(), 256);
 
+  // With /Widths the clamped bounds are written with the new elements.
+  auto clampedWidths = Font("/BaseFont /Helvetica /FirstChar -5 /LastChar 300 /Widths [1]");
+  ASSERT_TRUE(clampedWidths->UpdateCharWidth());
+  EXPECT_EQ(clampedWidths->Get_FirstChar()->GetInt(), 0);
+  EXPECT_EQ(clampedWidths->Get_LastChar()->GetInt(), 255);
+  EXPECT_EQ(clampedWidths->Get_Widths()->GetCount(), 256);
+  EXPECT_EQ(Width(*clampedWidths, "H"), 722);
+
   auto narrow = Font("/BaseFont /Helvetica /FirstChar 72 /LastChar 72");
   ASSERT_TRUE(narrow->UpdateCharWidth());
   EXPECT_EQ(Written(narrow->Get_Widths()), "[722]");
