@@ -89,6 +89,7 @@ bool CPDFDoc::Create(bool fdf, bool xrefForFDF, int32_t major, int32_t minor) {
 }
 
 void CPDFDoc::Close() {
+  DropAttachments();
   GetError().Clear();
   save_.reset();  // removes an unfinished temporary file
   trailers_.clear();

@@ -9,6 +9,9 @@
 #include "pdf/document/CPDFLoadDepth.h"
 #include "pdf/font/CMapFile.h"
 #include "pdf/font/CPDFEncoding.h"
+#include "pdf/font/CPDFTrueTypeFont.h"
+#include "pdf/font/CPDFType1Font.h"
+#include "pdf/font/CPDFType3Font.h"
 #include "pdf/font/EncodingTable.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFFamily.h"
@@ -16,16 +19,15 @@
 #include "pdf/object/CPDFObjRegistry.h"
 #include "platform/HostText.h"
 
-// The font kinds CreateFont tries go in a member table here, in ascending
-// bit order:
-//   constexpr CPDFFamilyMember<CPDFFont> kMembers[] = {
-//       MakeFamilyMember<CPDFFont, CPDFType1Font, CPDFDict>(CPDFFont::kType1Font),
-//       ...
-//   };
-// An array cannot be empty: until the first kind exists there is no table
-// and CreateFont answers none.
-
 namespace {
+
+// The members of CreateFont, in ascending bit order.
+constexpr CPDFFamilyMember<CPDFFont> kMembers[] = {
+    MakeFamilyMember<CPDFFont, CPDFType1Font, CPDFDict>(CPDFFont::kType1Font),
+    MakeFamilyMember<CPDFFont, CPDFTrueTypeFont, CPDFDict>(CPDFFont::kTrueTypeFont),
+    MakeFamilyMember<CPDFFont, CPDFMMType1Font, CPDFDict>(CPDFFont::kMMType1Font),
+    MakeFamilyMember<CPDFFont, CPDFType3Font, CPDFDict>(CPDFFont::kType3Font),
+};
 
 // The five cases of a conversion, in the order they are tried.
 enum class Case { kCMap, kHost, kNamed, kDict, kOther };
@@ -266,13 +268,7 @@ int32_t Convert(CPDFFont* font, const char* method, Body body) {
 }  // namespace
 
 CPDFFont* CPDFFont::CreateFont(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask) {
-  // No font kind yet: every object stays as read. With the member table
-  // (the nesting guard included):
-  //   return CreateNestedFamilyMember<kMembers>(doc, object, mask);
-  (void)doc;
-  (void)object;
-  (void)mask;
-  return nullptr;
+  return CreateNestedFamilyMember<kMembers>(doc, object, mask);
 }
 
 bool CPDFFont::Check(CPDFObjRegistry* doc, CPDFObject* object) {

@@ -2,12 +2,20 @@
 // What containers need of the document that owns indirect objects. The
 // document class derives from this; tests use a small double.
 #include <cstdint>
+#include <map>
 #include <memory>
 
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFObjRef.h"
 
 class CPDFObject;
+
+// Data that another part of the library keeps per document (a cache of
+// objects made for this document, say). The registry owns it.
+class CPDFRegistryAttachment {
+ public:
+  virtual ~CPDFRegistryAttachment() = default;
+};
 
 class CPDFObjRegistry {
  public:
@@ -58,6 +66,26 @@ class CPDFObjRegistry {
   CPDFException& GetError() { return error_; }
   const CPDFException& GetError() const { return error_; }
 
+  // Data kept per document by other parts, found by a tag of their own (the
+  // address of a static). None when nothing is kept under the tag.
+  CPDFRegistryAttachment* GetAttachment(const void* tag) const {
+    auto it = attachments_.find(tag);
+    return it == attachments_.end() ? nullptr : it->second.get();
+  }
+  // Keeps the data under the tag, replacing (and freeing) what was there;
+  // none just frees it.
+  void SetAttachment(const void* tag, std::unique_ptr<CPDFRegistryAttachment> data) {
+    if (data) {
+      attachments_[tag] = std::move(data);
+    } else {
+      attachments_.erase(tag);
+    }
+  }
+  // Frees everything kept. A document calls it when it closes, before its
+  // objects go, so that nothing kept refers to a closed document.
+  void DropAttachments() { attachments_.clear(); }
+
  private:
   CPDFException error_;
+  std::map<const void*, std::unique_ptr<CPDFRegistryAttachment>> attachments_;
 };

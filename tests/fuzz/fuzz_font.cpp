@@ -143,6 +143,20 @@ void FuzzSeeds(FuzzSeedList& seeds) {
                            "1 beginbfchar\n<41> <0041>\nendbfchar\n"));
   seeds.Add("cmap-usecmap", stream("", "/Nope usecmap\n"));
   seeds.Add("cmap-flate", stream("/Filter /FlateDecode ", "xxxxx"));
+  seeds.Add("type1-standard", "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+  seeds.Add("type1-widths",
+            font + "/FirstChar -5 /LastChar 300 /Widths [250 300] /FontDescriptor << >> >>");
+  seeds.Add("truetype",
+            "<< /Type /Font /Subtype /TrueType /BaseFont /DejaVu#20Sans,Bold /FirstChar 200 "
+            "/LastChar 100 >>");
+  seeds.Add("mmtype1",
+            "<< /Type /Font /Subtype /MMType1 /BaseFont /MM_400_ /FirstChar 32 /LastChar 32 "
+            "/Widths [212] /FontDescriptor << >> >>");
+  seeds.Add("type3",
+            "<< /Type /Font /Subtype /Type3 /FirstChar 97 /LastChar 97 /Widths [500] /FontBBox "
+            "[0 0 750 750] /FontMatrix [0.001 0 0 0.001 0 0] /CharProcs << >> /Resources << "
+            "/Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Symbol >> >> >> /Encoding "
+            "<< /Type /Encoding /Differences [97 /a] >> >>");
   seeds.Add("descriptor",
             "<< /Type /FontDescriptor /Ascent 718 /CapHeight 718 /Descent -207 /Flags 32 "
             "/FontBBox [-166 -225 1000 931] /FontName /Helvetica /ItalicAngle 0 /StemV 88 "

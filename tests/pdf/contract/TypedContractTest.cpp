@@ -52,6 +52,9 @@
 #include "pdf/font/CPDFFont.h"
 #include "pdf/font/CPDFFontDesc.h"
 #include "pdf/font/CPDFFontFile.h"
+#include "pdf/font/CPDFTrueTypeFont.h"
+#include "pdf/font/CPDFType1Font.h"
+#include "pdf/font/CPDFType3Font.h"
 #include "pdf/graphics/CPDFExtGState.h"
 #include "pdf/graphics/CPDFHalftone.h"
 #include "pdf/graphics/CPDFPattern.h"
@@ -187,7 +190,11 @@ std::vector<Row> Rows() {
       {"Encoding", Typed<CPDFEncoding>(), "<< /Type /Encoding /BaseEncoding /MacRomanEncoding /Differences [32 /space @1 /a /b @2] >>" + _ + "65" + _ + "[/c 70 /d]", "<< /BaseEncoding /WinAnsiEncoding /Differences [32 /space] >>"},
       {"FontDesc", Typed<CPDFFontDesc>(), "<< /Type /FontDescriptor /Ascent @1 /CapHeight 718 /Descent -207 /Flags 32 /FontBBox [-166 -225 1000 931] /FontName /Helvetica /ItalicAngle 0 /StemV 88 /MissingWidth 250 /FontFile @2 /FontFile3 @3 /FD << /A @4 >> >>" + _ + "718" + _ + "<< /Length1 3 /Length2 0 /Length 3 >> stream\r\nabc\r\nendstream" + _ + kData + _ + "<< /Type /FontDescriptor /Ascent 1 /CapHeight 1 /Descent 0 /Flags 4 /FontBBox [0 0 1] /FontName /X /ItalicAngle 0 /StemV 0 >>", "<< /Type /FontDescriptor /Ascent 718 /CapHeight 718 /Descent -207 /Flags 32 /FontBBox [0 0 1 1] /FontName /Helvetica /ItalicAngle 0 >>"},
       {"FontFile", Typed<CPDFFontFile>(), "<< /Length1 @1 /Length3 0 /Subtype /Type1C /Length 3 >> stream\r\nabc\r\nendstream" + _ + "3", "<< /Length 3 >> stream\r\nabc\r\nendstream"},
-      {"FontFamily", Family<&CPDFFont::CreateFont>(), kFont, "", kNoMember},
+      {"FontFamily", Family<&CPDFFont::CreateFont>(), kFont, "<< /Type /Font /Subtype /Type2 /BaseFont /X >>"},
+      {"Type1Font", Typed<CPDFType1Font>(), "<< /Type /Font /Subtype /Type1 /BaseFont /Foo /FirstChar @1 /LastChar 66 /Widths [@2 600] /Encoding << /Type /Encoding /Differences [65 /B] >> /FontDescriptor @3 >>" + _ + "65" + _ + "722" + _ + "<< /Type /FontDescriptor /Ascent 718 /CapHeight 718 /Descent -207 /Flags 32 /FontBBox [0 0 1 1] /FontName /Foo /ItalicAngle 0 /StemV 88 >>", "<< /Type /Font /Subtype /Type1 /BaseFont /Foo >>"},
+      {"TrueTypeFont", Typed<CPDFTrueTypeFont>(), "<< /Type /Font /Subtype /TrueType /BaseFont /Arial,Bold /FirstChar 32 /LastChar @1 /Widths @2 /Encoding /WinAnsiEncoding >>" + _ + "33" + _ + "[250 @1]", "<< /Type /Font /Subtype /Type1 /BaseFont /Arial >>"},
+      {"MMType1Font", Typed<CPDFMMType1Font>(), "<< /Type /Font /Subtype /MMType1 /BaseFont /MM_400_ /FirstChar 32 /LastChar 32 /Widths [@1] /FontDescriptor << /Type /FontDescriptor >> >>" + _ + "212", "<< /Type /Font /Subtype /MMType1 /BaseFont /MM_400_ >>"},
+      {"Type3Font", Typed<CPDFType3Font>(), "<< /Type /Font /Subtype /Type3 /FirstChar 97 /LastChar 97 /Widths [@1] /FontBBox @2 /FontMatrix [0.001 0 0 0.001 0 0] /CharProcs << /a @3 >> /Resources << /Font << /F1 @4 >> >> /Encoding << /Type /Encoding /Differences [97 /a] >> >>" + _ + "500" + _ + "[0 0 750 750]" + _ + kData + _ + kFont, "<< /Type /Font /Subtype /Type3 /FirstChar 97 /LastChar 97 /Widths [500] /FontBBox [0 0 1 1] /FontMatrix [1 0 0 1 0 0] /Encoding /StandardEncoding >>"},
       // pdf/graphics
       {"ExtGState", Typed<CPDFExtGState>(), "<< /Type /ExtGState /LW 2 /Font [@1 12] /OPM @2 /BG " + kTint + " /TR [@3 /Identity @5] /HT @4 /HTP [0 @2] /LC 1 /LJ 2 >>" + _ + kFont + _ + "1" + _ + kTint + _ + "<< /Type /Halftone /HalftoneType 1 /Frequency 60 /Angle 45 /SpotFunction " + kTint + " >>" + _ + kCalc, "<< /LW 2 >>"},
       {"Properties", Typed<CPDFProperties>(), "<< /Metadata @1 /A [1 2] >>" + _ + kData, ""},

@@ -137,10 +137,10 @@ TEST(FontBase, CheckLoadAndCreate) {
   EXPECT_FALSE(none.Create(&doc, nullptr));
 }
 
-TEST(FontBase, CreateFontHasNoMemberYet) {
+TEST(FontBase, CreateFontLeavesWhatNoKindTakes) {
   TestRegistry doc;
-  for (const char* text : {"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
-                           "<< /Type /Font /Subtype /TrueType /BaseFont /Arial >>",
+  for (const char* text : {"<< /Type /Font /Subtype /Type2 /BaseFont /Helvetica >>",
+                           "<< /Type /Font /Subtype /Type1 /BaseFont /Arial >>",
                            "<< /Type /Font /Subtype /Type0 /BaseFont /X >>", "[1 2]"}) {
     std::unique_ptr<CPDFObject> raw = Parse(text, &doc);
     const std::string read = Written(raw.get());

@@ -1,0 +1,174 @@
+#include "pdf/font/CPDFType1Font.h"
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "pdf/document/CPDFEnv.h"
+#include "pdf/font/AFMFile.h"
+#include "pdf/font/EncodingTable.h"
+#include "pdf/font/internal/SimpleFontWidths.h"
+#include "pdf/object/CPDFException.h"
+#include "pdf/object/CPDFObjRegistry.h"
+
+namespace {
+
+constexpr const char* kClass = "CPDFType1Font";
+
+const simplefont::Names kNames{kClass, "CPDFType1Font::Get_BaseFont()",
+                               "CPDFType1Font::Get_FirstChar()", "CPDFType1Font::Get_LastChar()"};
+
+// The descriptors built for the standard fonts of one document, by BaseFont.
+class StandardDescriptors : public CPDFRegistryAttachment {
+ public:
+  std::map<std::string, std::unique_ptr<CPDFFontDesc>> byName;
+};
+
+// The attachment tag: the address of this object.
+const char kDescriptorsTag = 0;
+
+// The widths of a font without /Widths: the WX of the glyph the encoding
+// names for a code, 0 when it names none or the metrics lack the glyph.
+simplefont::CodeWidth MetricWidths(CPDFType1Font* font, const char* method) {
+  const char* baseFont = font->Get_BaseFont()->c_str();
+  AFMFile* metrics = CPDFEnv::Global().GetAFM(baseFont);
+  if (!metrics) {
+    CPDFException::ThrowFormat(kClass, method, CPDFException::kUndefined, "undefined AFM: %s",
+                               baseFont);
+  }
+  if (metrics->IsCIDFont ||
+      std::strcmp(metrics->EncodingScheme.c_str(), "AdobeStandardEncoding") != 0) {
+    CPDFException::ThrowFormat(kClass, method, CPDFException::kUndefined, "invalid AFM: %s",
+                               baseFont);
+  }
+  EncodingTable* table = nullptr;
+  if (!font->HasKey(CPDFFont::Key_Encoding())) {
+    table = CPDFEnv::Global().GetEncoding("StandardEncoding");
+    if (!table) {
+      CPDFException::Throw(kClass, method, CPDFException::kUndefined,
+                           "undefined Font Encoding: StandardEncoding");
+    }
+  } else {
+    CPDFObject* encoding = font->Get_Encoding();
+    auto* name = dynamic_cast<CPDFName*>(encoding);
+    if (!name) {
+      CPDFException::ThrowFormat(kClass, method, CPDFException::kSyntax, "typecheck: %s",
+                                 encoding ? encoding->GetTypeName() : "Null");
+    }
+    table = CPDFEnv::Global().GetEncoding(name->c_str());
+    if (!table) {
+      CPDFException::ThrowFormat(kClass, method, CPDFException::kUndefined,
+                                 "undefined Font Encoding: %s", name->c_str());
+    }
+  }
+  return [metrics, table](uint8_t code) -> int32_t {
+    TempString glyph;
+    if (!table->GetGlyphName(code, glyph)) return 0;
+    const AFMCharMetric* metric = metrics->GetCharMetric(glyph.c_str());
+    return metric ? metric->WX : 0;
+  };
+}
+
+}  // namespace
+
+bool CPDFType1Font::IsStandardFont(const char* baseFont) {
+  static constexpr const char* kStandard[] = {
+      "Courier",     "Courier-Bold",   "Courier-BoldOblique",   "Courier-Oblique",
+      "Helvetica",   "Helvetica-Bold", "Helvetica-BoldOblique", "Helvetica-Oblique",
+      "Times-Roman", "Times-Bold",     "Times-Italic",          "Times-BoldItalic",
+      "Symbol",      "ZapfDingbats"};
+  if (!baseFont) return false;
+  for (const char* name : kStandard) {
+    if (std::strcmp(name, baseFont) == 0) return true;
+  }
+  return false;
+}
+
+bool CPDFType1Font::Check(CPDFObjRegistry* doc, CPDFObject* object) {
+  try {
+    if (!CPDFFont::Check(doc, object)) return false;
+    auto* dict = static_cast<CPDFDict*>(object);
+    auto* subtype = PDFGetAs<CPDFName>(dict, doc, Key_Subtype());
+    if (!subtype || !subtype->IsEqual(SubtypeName())) return false;
+    if (IsStandardFont(PDFGetAs<CPDFName>(dict, doc, Key_BaseFont())->c_str())) return true;
+    auto isNumber = [&](const CPDFName& key) {
+      CPDFObject* value = dict->Get(doc, key);
+      return value && value->IsType(kNumber);
+    };
+    return isNumber(Key_FirstChar()) && isNumber(Key_LastChar()) &&
+           PDFGetAs<CPDFArray>(dict, doc, Key_Widths()) &&
+           PDFGetAs<CPDFDict>(dict, doc, Key_FontDescriptor());
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, kClass, "Check");
+  }
+}
+
+bool CPDFType1Font::Load(CPDFObjRegistry* doc, CPDFDict* source) {
+  return PDFLoadFrame(this, doc, source,
+                      [&] { return simplefont::TypeWidthKeys(this, doc, true); });
+}
+
+bool CPDFType1Font::Create(CPDFObjRegistry* doc, const char* baseFont) {
+  return CPDFFont::Create(doc, baseFont) && Set_Subtype();
+}
+
+CPDFType1Font* CPDFType1Font::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+  return PDFClone(this, doc, sourceDoc);
+}
+
+const CPDFName& CPDFType1Font::GetNamePrefix() {
+  static const CPDFName prefix("F");
+  return prefix;
+}
+
+bool CPDFType1Font::Set_Subtype() {
+  try {
+    return Set(GetDoc(), Key_Subtype(), std::make_unique<CPDFName>(SubtypeName()));
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, kClass, "Set_Subtype");
+  }
+}
+
+CPDFFontDesc* CPDFType1Font::GetFontDescriptor() {
+  try {
+    CPDFName* baseFont = Get_BaseFont();
+    if (!baseFont) return nullptr;
+    if (!IsStandardFont(baseFont->c_str())) return Get_FontDescriptor();
+    CPDFObjRegistry* doc = GetDoc();
+    if (!doc) return nullptr;
+    auto* cache = static_cast<StandardDescriptors*>(doc->GetAttachment(&kDescriptorsTag));
+    if (cache) {
+      auto it = cache->byName.find(baseFont->c_str());
+      if (it != cache->byName.end()) return it->second.get();
+    }
+    AFMFile* metrics = CPDFEnv::Global().GetAFM(baseFont->c_str());
+    if (!metrics || metrics->IsCIDFont) return nullptr;
+    std::unique_ptr<CPDFFontDesc> desc(BuildFontDescriptor(doc, *metrics, baseFont->c_str()));
+    if (!desc ||
+        !desc->Set(doc, CPDFFontDesc::Key_XHeight(), std::make_unique<CPDFInt>(metrics->XHeight))) {
+      return nullptr;
+    }
+    if (!cache) {
+      auto made = std::make_unique<StandardDescriptors>();
+      cache = made.get();
+      doc->SetAttachment(&kDescriptorsTag, std::move(made));
+    }
+    CPDFFontDesc* answer = desc.get();
+    cache->byName[baseFont->c_str()] = std::move(desc);
+    return answer;
+  } catch (...) {
+    CPDFException::Absorb(nullptr, kClass, "GetFontDescriptor");
+  }
+  return nullptr;
+}
+
+int32_t CPDFType1Font::CalcStringWidth(const uint8_t* text, int32_t length) {
+  return simplefont::MeasureText(this, kNames, text, length,
+                                 [&] { return MetricWidths(this, "CalcStringWidth"); });
+}
+
+bool CPDFType1Font::UpdateCharWidth() {
+  return simplefont::UpdateWidths(this, kNames, "UpdateCharWidth",
+                                  [&] { return MetricWidths(this, "UpdateCharWidth"); });
+}

@@ -1,0 +1,318 @@
+// Type 1 fonts: the check, the typed load, widths measured and written from
+// the built-in metrics of the standard fonts (and from an AFM file), and the
+// descriptors of the standard fonts, kept per document.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "pdf/document/CPDFDoc.h"
+#include "pdf/document/CPDFEnv.h"
+#include "pdf/font/CPDFEncoding.h"
+#include "pdf/font/CPDFType1Font.h"
+#include "pdf/object/CPDFNumber.h"
+#include "tests/pdf/document/PeriphTestSupport.h"
+#include "tests/pdf/object/TestDoc.h"
+#include "tests/platform/ScopedTestState.h"
+
+namespace {
+
+using periph::LoadAs;
+using periph::Parse;
+using periph::Register;
+using periph::Written;
+
+class Type1FontTest : public ::testing::Test {
+ protected:
+  void SetUp() override { CPDFEnv::Global().ReleaseFontCaches(); }
+  void TearDown() override { CPDFEnv::Global().ReleaseFontCaches(); }
+
+  std::unique_ptr<CPDFObject> Raw(const std::string& entries) {
+    return Parse("<< /Type /Font /Subtype /Type1 " + entries + " >>", &doc_);
+  }
+  bool Accepts(const std::string& entries) {
+    std::unique_ptr<CPDFObject> raw = Raw(entries);
+    return CPDFType1Font::Check(&doc_, raw.get());
+  }
+  std::unique_ptr<CPDFType1Font> Font(const std::string& entries) {
+    std::unique_ptr<CPDFObject> raw = Raw(entries);
+    return LoadAs<CPDFType1Font, CPDFDict>(&doc_, raw.get());
+  }
+  static int32_t Width(CPDFType1Font& font, const std::string& text) {
+    return font.CalcStringWidth(reinterpret_cast<const uint8_t*>(text.data()),
+                                static_cast<int32_t>(text.size()));
+  }
+  std::string Message() const { return doc_.GetError().GetMessage(); }
+  int32_t Code() const { return doc_.GetError().GetCode(); }
+
+  TestDoc doc_;
+};
+
+TEST_F(Type1FontTest, CheckKnowsTheStandardFontsByExactName) {
+  EXPECT_TRUE(CPDFType1Font::IsStandardFont("Helvetica"));
+  EXPECT_TRUE(CPDFType1Font::IsStandardFont("ZapfDingbats"));
+  EXPECT_FALSE(CPDFType1Font::IsStandardFont("helvetica"));
+  EXPECT_FALSE(CPDFType1Font::IsStandardFont("Arial"));
+  EXPECT_FALSE(CPDFType1Font::IsStandardFont(nullptr));
+
+  EXPECT_TRUE(Accepts("/BaseFont /Helvetica"));
+  EXPECT_FALSE(Accepts("/BaseFont /helvetica"));
+  EXPECT_FALSE(Accepts("/BaseFont /Foo"));
+  const std::string full =
+      "/FirstChar 32 /LastChar 33 /Widths [250 300] /FontDescriptor << /Type /FontDescriptor >>";
+  EXPECT_TRUE(Accepts("/BaseFont /Foo " + full));
+  EXPECT_FALSE(Accepts("/BaseFont /Foo /FirstChar 32 /LastChar 33 /Widths [1 2]"));
+  std::unique_ptr<CPDFObject> other =
+      Parse("<< /Type /Font /Subtype /TrueType /BaseFont /Helvetica >>", &doc_);
+  EXPECT_FALSE(CPDFType1Font::Check(&doc_, other.get()));
+
+  // An integer made in memory is not a number read from a file.
+  std::unique_ptr<CPDFObject> raw = Raw("/BaseFont /Foo " + full);
+  auto* dict = dynamic_cast<CPDFDict*>(raw.get());
+  ASSERT_TRUE(dict->Set(&doc_, CPDFType1Font::Key_FirstChar(), std::make_unique<CPDFInt>(32)));
+  EXPECT_FALSE(CPDFType1Font::Check(&doc_, dict));
+}
+
+TEST_F(Type1FontTest, LoadTypesItsKeysAndWritesWhatItRead) {
+  const int32_t widths = Register(doc_, "[722 600]");
+  const int32_t first = Register(doc_, "65");
+  std::unique_ptr<CPDFObject> raw =
+      Raw("/BaseFont /Foo /FirstChar " + std::to_string(first) + " 0 R /LastChar 66 /Widths " +
+          std::to_string(widths) +
+          " 0 R /Encoding << /Type /Encoding /Differences [65 /B] >> /FontDescriptor << /Type "
+          "/FontDescriptor /Ascent 718 /CapHeight 718 /Descent -207 /Flags 32 /FontBBox [0 0 1 "
+          "1] /FontName /Foo /ItalicAngle 0 /StemV 88 >>");
+  ASSERT_TRUE(raw);
+  const std::string read = Written(raw.get());
+  auto font = LoadAs<CPDFType1Font, CPDFDict>(&doc_, raw.get());
+  ASSERT_TRUE(font);
+  EXPECT_EQ(Written(font.get()), read);
+  ASSERT_TRUE(font->Get_FirstChar());
+  EXPECT_TRUE(dynamic_cast<CPDFInt*>(font->Get_FirstChar()));
+  EXPECT_EQ(font->Get_LastChar()->GetInt(), 66);
+  EXPECT_TRUE(dynamic_cast<CPDFEncoding*>(font->Get_Encoding()));
+  ASSERT_TRUE(font->Get_FontDescriptor());
+  // Not a standard font: the descriptor is the font's own.
+  EXPECT_EQ(font->GetFontDescriptor(), font->Get_FontDescriptor());
+  EXPECT_STREQ(font->GetNamePrefix().c_str(), "F");
+}
+
+TEST_F(Type1FontTest, LoadFailsOnAWidthThatDoesNotResolveAndGivesEverythingBack) {
+  std::unique_ptr<CPDFObject> raw =
+      Raw("/BaseFont /Helvetica /FirstChar 32 /LastChar 33 /Widths [250 999 0 R]");
+  const std::string read = Written(raw.get());
+  EXPECT_EQ((LoadAs<CPDFType1Font, CPDFDict>(&doc_, raw.get())), nullptr);
+  EXPECT_EQ(Written(raw.get()), read);
+  EXPECT_EQ(CPDFFont::CreateFont(&doc_, raw.get(), -1), nullptr);
+  EXPECT_EQ(Written(raw.get()), read);
+}
+
+TEST_F(Type1FontTest, WidthsFromTheWidthsArray) {
+  auto font = Font("/BaseFont /Foo /FirstChar 65 /LastChar 65 /Widths [722]");
+  ASSERT_TRUE(font);
+  EXPECT_EQ(Width(*font, "AB"), 722);
+  EXPECT_EQ(Width(*font, ""), 0);
+  // An element missing in the range is a step failure.
+  auto shortWidths = Font("/BaseFont /Foo /FirstChar 65 /LastChar 66 /Widths [722]");
+  EXPECT_EQ(Width(*shortWidths, "AB"), -1);
+  EXPECT_EQ(Code(), CPDFException::kStepFailed);
+  EXPECT_STREQ(doc_.GetError().GetClassName(), "CPDFType1Font");
+  // FirstChar and LastChar beyond a byte are clamped, not used to index.
+  auto wide = Font("/BaseFont /Foo /FirstChar -5 /LastChar 300 /Widths [1 2 3]");
+  EXPECT_EQ(Width(*wide, std::string("\x00\x01\x02", 3)), 6);
+}
+
+TEST_F(Type1FontTest, WidthsFromTheBuiltInMetrics) {
+  auto font = Font("/BaseFont /Helvetica");
+  ASSERT_TRUE(font);
+  EXPECT_EQ(Width(*font, "Hello"), 722 + 556 + 222 + 222 + 556);
+  // 39 is quoteright in StandardEncoding.
+  EXPECT_EQ(Width(*font, "It's"), 278 + 278 + 222 + 500);
+  EXPECT_EQ(Width(*font, "H\x80"), 722);
+  // A named encoding: 39 is quotesingle in WinAnsiEncoding.
+  auto ansi = Font("/BaseFont /Helvetica /Encoding /WinAnsiEncoding");
+  EXPECT_EQ(Width(*ansi, "'"), 191);
+  // Codes outside FirstChar..LastChar add 0.
+  auto range = Font("/BaseFont /Helvetica /FirstChar 101 /LastChar 108");
+  EXPECT_EQ(Width(*range, "Hello"), 556 + 222 + 222);
+  auto times = Font("/BaseFont /Times-Roman");
+  EXPECT_EQ(Width(*times, "Hello"), 2222);
+  auto courier = Font("/BaseFont /Courier-Bold");
+  EXPECT_EQ(Width(*courier, "Hello"), 3000);
+}
+
+TEST_F(Type1FontTest, MeasuringFailuresAreRecorded) {
+  struct Case {
+    std::string entries;
+    int32_t code;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"/BaseFont /Symbol", CPDFException::kUndefined, "invalid AFM: Symbol"},
+      {"/BaseFont /ZapfDingbats", CPDFException::kUndefined, "invalid AFM: ZapfDingbats"},
+      {"/BaseFont /HeiseiMin-W3", CPDFException::kUndefined, "invalid AFM: HeiseiMin-W3"},
+      {"/BaseFont /Foo", CPDFException::kUndefined, "undefined AFM: Foo"},
+      {"/BaseFont /Helvetica /Encoding << /Type /Encoding >>", CPDFException::kSyntax,
+       "typecheck: Dictionary"},
+      {"/BaseFont /Helvetica /Encoding [1]", CPDFException::kSyntax, "typecheck: Array"},
+      {"/BaseFont /Helvetica /Encoding /NoSuchEncoding", CPDFException::kUndefined,
+       "undefined Font Encoding: NoSuchEncoding"},
+      {"", CPDFException::kStepFailed, "CPDFType1Font::Get_BaseFont()"},
+      {"/BaseFont /Helvetica /Widths [1]", CPDFException::kStepFailed,
+       "CPDFType1Font::Get_FirstChar()"},
+      {"/BaseFont /Helvetica /FirstChar 0 /Widths [1]", CPDFException::kStepFailed,
+       "CPDFType1Font::Get_LastChar()"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.entries);
+    std::unique_ptr<CPDFObject> raw = Raw(c.entries);
+    CPDFType1Font font;
+    ASSERT_TRUE(font.Load(&doc_, dynamic_cast<CPDFDict*>(raw.get())));
+    EXPECT_EQ(Width(font, "Hi"), -1);
+    EXPECT_EQ(Code(), c.code);
+    EXPECT_STREQ(Message().c_str(), c.message);
+    EXPECT_FALSE(font.UpdateCharWidth());
+    EXPECT_STREQ(Message().c_str(), c.message);
+  }
+  // The record is cleared by the next call that succeeds.
+  auto font = Font("/BaseFont /Helvetica");
+  EXPECT_EQ(Width(*font, "H"), 722);
+  EXPECT_FALSE(doc_.GetError().IsError());
+}
+
+TEST_F(Type1FontTest, WidthsFromAnAFMFileAndGlyphsItLacks) {
+  pntest::TempFolder folder;
+  {
+    std::ofstream out(folder.Path() / "test.afm", std::ios::binary);
+    out << "StartFontMetrics 4.1\nFontName Test-Font\nEncodingScheme AdobeStandardEncoding\n"
+           "FontBBox -10 -20 1000 900\nStartCharMetrics 2\nC 65 ; WX 600 ; N A ;\n"
+           "C -1 ; WX 400 ; N Euro ;\nEndCharMetrics\nEndFontMetrics\n";
+  }
+  CPDFEnv::Global().SetAFMSearchDirectory(folder.Path().c_str());
+  auto font = Font("/BaseFont /Test-Font");
+  ASSERT_TRUE(font);
+  EXPECT_EQ(Width(*font, "AAB"), 1200);
+  ASSERT_TRUE(font->UpdateCharWidth());
+  CPDFArray* widths = font->Get_Widths();
+  ASSERT_TRUE(widths);
+  EXPECT_EQ(dynamic_cast<CPDFNumber*>(widths->Get(&doc_, 65))->GetInt(), 600);
+  EXPECT_EQ(dynamic_cast<CPDFNumber*>(widths->Get(&doc_, 66))->GetInt(), 0);
+  // Not a standard font and no /FontDescriptor: none.
+  EXPECT_EQ(font->GetFontDescriptor(), nullptr);
+  CPDFEnv::Global().SetAFMSearchDirectory(nullptr);
+}
+
+TEST_F(Type1FontTest, UpdateCharWidthWritesWidthsWithTheirCodeRange) {
+  CPDFType1Font font;
+  ASSERT_TRUE(font.Create(&doc_, "Helvetica"));
+  ASSERT_TRUE(font.UpdateCharWidth());
+  EXPECT_EQ(Written(&font),
+            "<<\r\n/BaseFont /Helvetica\n/FirstChar 0\n/LastChar 255\n/Subtype /Type1\n/Type "
+            "/Font\n/Widths 3 0 R\n>>");
+  CPDFObject* object = doc_.GetObj(CPDFObjRef(3, 0));
+  auto* widths = dynamic_cast<CPDFArray*>(object);
+  ASSERT_TRUE(widths);
+  ASSERT_EQ(widths->GetCount(), 256);
+  auto at = [&](int32_t i) { return dynamic_cast<CPDFNumber*>(widths->Get(&doc_, i))->GetInt(); };
+  EXPECT_EQ(at(72), 722);
+  EXPECT_EQ(at(101), 556);
+  EXPECT_EQ(at(39), 222);
+  EXPECT_EQ(at(128), 0);
+  EXPECT_EQ(at(32), 278);
+  EXPECT_EQ(at(96), 222);
+  EXPECT_EQ(at(127), 0);
+  EXPECT_EQ(at(161), 333);
+  EXPECT_EQ(at(174), 500);
+  EXPECT_EQ(at(251), 611);
+  // The font measures with what it wrote.
+  EXPECT_EQ(Width(font, "Hello"), 2278);
+
+  // A second call refills object 3 in place.
+  ASSERT_TRUE(font.UpdateCharWidth());
+  EXPECT_EQ(doc_.GetObj(CPDFObjRef(3, 0)), object);
+  EXPECT_EQ(widths->GetCount(), 256);
+  EXPECT_EQ(at(72), 722);
+  EXPECT_EQ(Written(&font).find("/Widths 3 0 R"), Written(&font).rfind("/Widths 3 0 R"));
+
+  auto inverted = Font("/BaseFont /Helvetica /FirstChar 100 /LastChar 50 /Widths [1]");
+  EXPECT_FALSE(inverted->UpdateCharWidth());
+  EXPECT_EQ(Code(), CPDFException::kStepFailed);
+  EXPECT_EQ(Width(*inverted, "d"), 0);
+
+  auto clamped = Font("/BaseFont /Helvetica /FirstChar -5 /LastChar 300");
+  ASSERT_TRUE(clamped->UpdateCharWidth());
+  EXPECT_EQ(clamped->Get_FirstChar()->GetInt(), 0);
+  EXPECT_EQ(clamped->Get_LastChar()->GetInt(), 255);
+  EXPECT_EQ(clamped->Get_Widths()->GetCount(), 256);
+
+  // With /Widths the clamped bounds are written with the new elements.
+  auto clampedWidths = Font("/BaseFont /Helvetica /FirstChar -5 /LastChar 300 /Widths [1]");
+  ASSERT_TRUE(clampedWidths->UpdateCharWidth());
+  EXPECT_EQ(clampedWidths->Get_FirstChar()->GetInt(), 0);
+  EXPECT_EQ(clampedWidths->Get_LastChar()->GetInt(), 255);
+  EXPECT_EQ(clampedWidths->Get_Widths()->GetCount(), 256);
+  EXPECT_EQ(Width(*clampedWidths, "H"), 722);
+
+  auto narrow = Font("/BaseFont /Helvetica /FirstChar 72 /LastChar 72");
+  ASSERT_TRUE(narrow->UpdateCharWidth());
+  EXPECT_EQ(Written(narrow->Get_Widths()), "[722]");
+}
+
+TEST_F(Type1FontTest, StandardDescriptorsAreBuiltFromTheMetricsOncePerDocument) {
+  CPDFType1Font helvetica;
+  ASSERT_TRUE(helvetica.Create(&doc_, "Helvetica"));
+  CPDFFontDesc* desc = helvetica.GetFontDescriptor();
+  ASSERT_TRUE(desc);
+  const std::string text = Written(desc);
+  EXPECT_EQ(text,
+            "<<\r\n/Ascent 718\n/CapHeight 718\n/Descent -207\n/Flags 32\n/FontBBox [-166 -225 "
+            "1000 931]\n/FontName /Helvetica\n/ItalicAngle 0\n/StemV 0\n/Type "
+            "/FontDescriptor\n/XHeight 523\n>>");
+  EXPECT_EQ(text.size(), 168u);
+  EXPECT_FALSE(helvetica.HasKey(CPDFType1Font::Key_FontDescriptor()));
+
+  CPDFType1Font courier;
+  ASSERT_TRUE(courier.Create(&doc_, "Courier"));
+  ASSERT_TRUE(courier.GetFontDescriptor());
+  EXPECT_EQ(courier.GetFontDescriptor()->Get_Flags()->GetInt(), 33);
+  EXPECT_EQ(courier.GetFontDescriptor()->Get_StemV()->GetInt(), 0);
+  CPDFType1Font symbol;
+  ASSERT_TRUE(symbol.Create(&doc_, "Symbol"));
+  ASSERT_TRUE(symbol.GetFontDescriptor());
+  EXPECT_EQ(symbol.GetFontDescriptor()->Get_Flags()->GetInt(), 4);
+
+  // A second font of the document gets the same object; the font's own
+  // /FontDescriptor is not consulted for a standard font.
+  auto again = Font("/BaseFont /Helvetica /FontDescriptor << /Type /FontDescriptor >>");
+  EXPECT_EQ(again->GetFontDescriptor(), desc);
+
+  // Another document has its own, which outlives the first document.
+  CPDFEnv& env = CPDFEnv::Global();
+  CPDFDoc* first = env.CreateDoc(false, true, 1, 3, nullptr);
+  CPDFDoc* second = env.CreateDoc(false, true, 1, 3, nullptr);
+  ASSERT_TRUE(first && second);
+  auto inFirst = std::make_unique<CPDFType1Font>();
+  auto inSecond = std::make_unique<CPDFType1Font>();
+  ASSERT_TRUE(inFirst->Create(first, "Helvetica"));
+  ASSERT_TRUE(inSecond->Create(second, "Helvetica"));
+  CPDFFontDesc* firstDesc = inFirst->GetFontDescriptor();
+  CPDFFontDesc* secondDesc = inSecond->GetFontDescriptor();
+  ASSERT_TRUE(firstDesc && secondDesc);
+  EXPECT_NE(firstDesc, secondDesc);
+  EXPECT_NE(firstDesc, desc);
+  EXPECT_EQ(secondDesc->GetDoc(), second);
+  inFirst.reset();
+  EXPECT_TRUE(env.CloseDoc(first));
+  EXPECT_EQ(Written(secondDesc), text);
+  EXPECT_EQ(inSecond->GetFontDescriptor(), secondDesc);
+  // A caller that wants it in the dictionary stores a copy.
+  std::unique_ptr<CPDFFontDesc> copy(secondDesc->Clone(second, second));
+  ASSERT_TRUE(copy);
+  ASSERT_TRUE(inSecond->Set_FontDescriptor(copy.release(), true));
+  EXPECT_EQ(inSecond->GetFontDescriptor(), secondDesc);
+  inSecond.reset();
+  EXPECT_TRUE(env.CloseDoc(second));
+}
+
+}  // namespace
