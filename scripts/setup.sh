@@ -6,6 +6,7 @@ PACKAGES=(
   cmake g++ make pkg-config tzdata
   libgtest-dev
   libtiff-dev libjpeg62-turbo-dev zlib1g-dev libmd-dev
+  libfontconfig-dev libfreetype-dev fonts-dejavu-core
   qt6-base-dev
   qpdf mupdf-tools
   fonts-noto-cjk qt6-translations-l10n

@@ -61,6 +61,7 @@ void CPDFEnv::ReleaseFontCaches() {
   afms_.RemoveAll();
   trueTypes_.RemoveAll();
   afmScanned_ = false;
+  trueTypeEnumerated_ = false;
 }
 
 void CPDFEnv::SetAFMDirectory(const char* path) {

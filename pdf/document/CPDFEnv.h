@@ -9,6 +9,7 @@
 // (the platform's work folder and prefix for the work files of stream
 // buffers and filters, platform/TempFile.h; CMap and AFM directories).
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "pdf/object/TempDict.h"
@@ -19,6 +20,8 @@ class CMapFile;
 class CPDFDoc;
 class CPDFException;
 class EncodingTable;
+class TrueTypeFontInfo;
+class TrueTypeFontSource;
 
 // Base of every object the environment's caches own.
 class CPDFEnvCacheItem {
@@ -90,8 +93,20 @@ class CPDFEnv {
     const char* dir = GetAFMSearchDirectory();
     return dir ? dir : "";
   }
-  // Frees everything in the four caches and forgets the AFM scan, so that
-  // the next lookups load again (tests; a host that changes directories).
+  // The metrics of an installed TrueType face by full name. The installed
+  // faces are enumerated once, through the font source (the system's fonts
+  // unless another source was set); then the name as given, then the name
+  // with a blank before every upper-case ASCII letter but the first
+  // ("TimesNewRoman" finds "Times New Roman"), then the fixed records of
+  // "HeiseiMin-W3" and "HeiseiKakuGo-W5". None for a name longer than 255
+  // bytes or one not found.
+  TrueTypeFontInfo* GetTrueTypeFontInfo(const char* name);
+  // Replaces the font source (none: the system's fonts again) and empties
+  // the TrueType cache, so that the next lookup enumerates the new source.
+  void SetTrueTypeFontSource(std::unique_ptr<TrueTypeFontSource> source);
+  // Frees everything in the four caches and forgets the AFM scan and the
+  // enumeration of the installed fonts, so that the next lookups load again
+  // (tests; a host that changes directories). The font source stays.
   void ReleaseFontCaches();
 
   Cache& EncodingCache() { return encodings_; }
@@ -116,4 +131,10 @@ class CPDFEnv {
   Cache afms_;
   Cache trueTypes_;
   bool afmScanned_ = false;  // the AFM search directory was scanned
+  // The font source is a font-layer class: it is made and deleted there.
+  struct FontSourceDeleter {
+    void operator()(TrueTypeFontSource* source) const;
+  };
+  std::unique_ptr<TrueTypeFontSource, FontSourceDeleter> fontSource_;
+  bool trueTypeEnumerated_ = false;  // the font source was enumerated
 };

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
+#include <map>
 #include <memory>
 #include <new>
 #include <string>
@@ -14,6 +16,8 @@
 #include "pdf/font/AFMFile.h"
 #include "pdf/font/CMapFile.h"
 #include "pdf/font/EncodingTable.h"
+#include "pdf/font/FontconfigFontSource.h"
+#include "pdf/font/TrueTypeFontInfo.h"
 
 namespace {
 
@@ -48,7 +52,58 @@ std::vector<std::string> RegularFiles(const std::string& folder) {
   return names;
 }
 
+// The longest name GetTrueTypeFontInfo accepts.
+constexpr size_t kMaxTrueTypeNameLength = 255;
+
+// The name with a blank before every upper-case ASCII letter but the first
+// character ("ArialBlack" gives "Arial Black"). Bytes of a multibyte name
+// are never letters here.
+bool SpacedName(const char* name, TempString& spaced) {
+  spaced.Clear();
+  for (const char* p = name; *p; ++p) {
+    const unsigned char byte = static_cast<unsigned char>(*p);
+    if (p != name && byte >= 'A' && byte <= 'Z' && !spaced.Append(1, ' ')) return false;
+    if (!spaced.Append(1, *p)) return false;
+  }
+  return true;
+}
+
+bool IsKeptCharSet(uint8_t charSet) {
+  return charSet == kAnsiCharSet || charSet == kMacCharSet || charSet == kShiftJISCharSet;
+}
+
+using FaceRecords = std::map<std::string, std::unique_ptr<TrueTypeFontInfo>>;
+
+// Inserts the records, in name order, middle first: the cache's tree is
+// not balanced, and names arriving in order would make it a list.
+void InsertBalanced(CPDFEnv::Cache& cache, FaceRecords& records) {
+  std::vector<FaceRecords::iterator> sorted;
+  sorted.reserve(records.size());
+  for (auto it = records.begin(); it != records.end(); ++it) sorted.push_back(it);
+  struct Span {
+    size_t begin;
+    size_t end;
+  };
+  std::vector<Span> spans{{0, sorted.size()}};
+  while (!spans.empty()) {
+    const Span span = spans.back();
+    spans.pop_back();
+    if (span.begin >= span.end) continue;
+    const size_t middle = span.begin + (span.end - span.begin) / 2;
+    Insert(cache, sorted[middle]->first.c_str(), std::move(sorted[middle]->second));
+    spans.push_back({middle + 1, span.end});
+    spans.push_back({span.begin, middle});
+  }
+}
+
+// The system's installed faces.
+std::unique_ptr<TrueTypeFontSource> MakeDefaultFontSource() {
+  return std::make_unique<FontconfigFontSource>();
+}
+
 }  // namespace
+
+void CPDFEnv::FontSourceDeleter::operator()(TrueTypeFontSource* source) const { delete source; }
 
 EncodingTable* CPDFEnv::GetEncoding(const char* name) {
   if (!name) return nullptr;
@@ -96,4 +151,44 @@ AFMFile* CPDFEnv::GetAFM(const char* name) {
   } catch (...) {
     return nullptr;
   }
+}
+
+TrueTypeFontInfo* CPDFEnv::GetTrueTypeFontInfo(const char* name) {
+  if (!name || std::strlen(name) > kMaxTrueTypeNameLength) return nullptr;
+  try {
+    if (!trueTypeEnumerated_) {
+      // Marked first: a source that fails part way is not asked again.
+      trueTypeEnumerated_ = true;
+      if (!fontSource_) fontSource_.reset(MakeDefaultFontSource().release());
+      // A record of the same full name, the same face under another
+      // character set, is replaced: the last one delivered stays.
+      FaceRecords records;
+      try {
+        fontSource_->Enumerate([&records](std::unique_ptr<TrueTypeFontInfo> info) {
+          if (!info || !IsKeptCharSet(info->logFont.lfCharSet)) return;
+          if (info->logFont.elfFullName.IsEmpty()) return;
+          std::string key = info->logFont.elfFullName.c_str();
+          records[std::move(key)] = std::move(info);
+        });
+      } catch (...) {
+        // What arrived before the failure is kept.
+      }
+      InsertBalanced(trueTypes_, records);
+    }
+    if (auto* hit = Cached<TrueTypeFontInfo>(trueTypes_, name)) return hit;
+    TempString spaced;
+    if (!SpacedName(name, spaced)) return nullptr;
+    if (auto* hit = Cached<TrueTypeFontInfo>(trueTypes_, spaced.c_str())) return hit;
+    std::unique_ptr<TrueTypeFontInfo> fixed = TrueTypeFontInfo::MakeFixed(name);
+    if (!fixed) return nullptr;
+    return Insert(trueTypes_, name, std::move(fixed));
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+void CPDFEnv::SetTrueTypeFontSource(std::unique_ptr<TrueTypeFontSource> source) {
+  trueTypes_.RemoveAll();
+  trueTypeEnumerated_ = false;
+  fontSource_.reset(source.release());
 }

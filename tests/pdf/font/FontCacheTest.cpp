@@ -2,15 +2,20 @@
 // so that the caches start empty.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "pdf/document/CPDFEnv.h"
 #include "pdf/font/AFMFile.h"
 #include "pdf/font/CMapFile.h"
 #include "pdf/font/EncodingTable.h"
+#include "pdf/font/TrueTypeFontInfo.h"
 #include "tests/pdf/font/CMapTestSupport.h"
+#include "tests/pdf/font/FakeFontSource.h"
 #include "tests/platform/ScopedTestState.h"
 
 namespace {
@@ -137,6 +142,240 @@ TEST_F(FontCacheTest, SingleFilesAreCachedUnderTheRequestedName) {
   env_.ReleaseFontCaches();
   EXPECT_EQ(env_.AFMCache().GetCount(), 0);
   EXPECT_FALSE(env_.GetAFM("Alias"));
+}
+
+// --- Installed TrueType faces, through a fake source ---
+
+using fonttest::FakeFace;
+using fonttest::FakeFontSource;
+
+// Installs a fake source with the faces; its enumerations are counted in
+// *count when given.
+void UseFaces(CPDFEnv& env, std::vector<FakeFace> faces, int* count = nullptr) {
+  env.SetTrueTypeFontSource(std::make_unique<FakeFontSource>(std::move(faces), count));
+}
+
+TEST_F(FontCacheTest, TrueTypeFacesAreFoundByFullOrSpacedName) {
+  UseFaces(env_, {{"Arial Black"},
+                  {"Times New Roman"},
+                  {"DejaVu Sans"},
+                  {"Greek Face", 161},
+                  {"Symbol Face", 2},
+                  {"\xC0\xC1 Sans", kShiftJISCharSet}});
+  TrueTypeFontInfo* black = env_.GetTrueTypeFontInfo("ArialBlack");
+  ASSERT_TRUE(black);
+  EXPECT_STREQ(black->logFont.elfFullName.c_str(), "Arial Black");
+  EXPECT_EQ(env_.GetTrueTypeFontInfo("Arial Black"), black);
+  ASSERT_TRUE(env_.GetTrueTypeFontInfo("TimesNewRoman"));
+  EXPECT_STREQ(env_.GetTrueTypeFontInfo("TimesNewRoman")->logFont.elfFullName.c_str(),
+               "Times New Roman");
+  // Every capital gets its blank: this one becomes "Deja Vu Sans".
+  EXPECT_FALSE(env_.GetTrueTypeFontInfo("DejaVuSans"));
+  EXPECT_FALSE(env_.GetTrueTypeFontInfo("arialblack"));
+  // Character sets other than ANSI, MAC and SHIFTJIS are not kept.
+  EXPECT_FALSE(env_.GetTrueTypeFontInfo("Greek Face"));
+  EXPECT_FALSE(env_.GetTrueTypeFontInfo("Symbol Face"));
+  // Bytes above 127 are never capitals.
+  EXPECT_TRUE(env_.GetTrueTypeFontInfo("\xC0\xC1Sans"));
+  EXPECT_FALSE(env_.GetTrueTypeFontInfo(nullptr));
+  EXPECT_FALSE(env_.GetTrueTypeFontInfo(""));
+  EXPECT_EQ(env_.TrueTypeCache().GetCount(), 4);  // misses are not remembered
+}
+
+TEST_F(FontCacheTest, LastRecordOfAFullNameStays) {
+  UseFaces(env_, {{"Dual Face", kShiftJISCharSet, 32, 223},
+                  {"Dual Face", kMacCharSet},
+                  {"Dual Face", kAnsiCharSet, 32, 255},
+                  {"Other Face", kAnsiCharSet},
+                  {"Other Face", kShiftJISCharSet}});
+  TrueTypeFontInfo* dual = env_.GetTrueTypeFontInfo("Dual Face");
+  ASSERT_TRUE(dual);
+  EXPECT_EQ(dual->logFont.lfCharSet, kAnsiCharSet);
+  EXPECT_EQ(dual->textMetric.tmLastChar, 255);
+  ASSERT_TRUE(env_.GetTrueTypeFontInfo("Other Face"));
+  EXPECT_EQ(env_.GetTrueTypeFontInfo("Other Face")->logFont.lfCharSet, kShiftJISCharSet);
+  EXPECT_EQ(env_.TrueTypeCache().GetCount(), 2);  // the replaced records are freed
+}
+
+TEST_F(FontCacheTest, SourceIsEnumeratedOnceUntilReplacedOrReleased) {
+  int first = 0;
+  UseFaces(env_, {{"Arial"}}, &first);
+  EXPECT_EQ(first, 0);
+  EXPECT_TRUE(env_.GetTrueTypeFontInfo("Arial"));
+  EXPECT_FALSE(env_.GetTrueTypeFontInfo("Missing"));
+  EXPECT_TRUE(env_.GetTrueTypeFontInfo("HeiseiMin-W3"));
+  EXPECT_TRUE(env_.GetTrueTypeFontInfo("Arial"));
+  EXPECT_EQ(first, 1);
+
+  // A new source empties the cache; the next lookup asks it, not the old one.
+  int second = 0;
+  UseFaces(env_, {{"Verdana"}}, &second);
+  EXPECT_EQ(env_.TrueTypeCache().GetCount(), 0);
+  EXPECT_FALSE(env_.GetTrueTypeFontInfo("Arial"));
+  EXPECT_TRUE(env_.GetTrueTypeFontInfo("Verdana"));
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(second, 1);
+
+  // Releasing the caches keeps the source and enumerates it again.
+  env_.ReleaseFontCaches();
+  EXPECT_EQ(env_.TrueTypeCache().GetCount(), 0);
+  EXPECT_TRUE(env_.GetTrueTypeFontInfo("Verdana"));
+  EXPECT_EQ(second, 2);
+
+  // A source without faces is not asked again on every lookup either.
+  int empty = 0;
+  UseFaces(env_, {}, &empty);
+  EXPECT_FALSE(env_.GetTrueTypeFontInfo("Verdana"));
+  EXPECT_FALSE(env_.GetTrueTypeFontInfo("Verdana"));
+  EXPECT_EQ(empty, 1);
+}
+
+// A source that runs out of memory after its first face.
+class FailingSource : public TrueTypeFontSource {
+ public:
+  void Enumerate(const AddRecord& add) override {
+    add(fonttest::MakeRecord({"Early Face"}));
+    throw std::bad_alloc();
+  }
+};
+
+TEST_F(FontCacheTest, FailingSourceKeepsWhatItDeliveredAndNothingThrows) {
+  env_.SetTrueTypeFontSource(std::make_unique<FailingSource>());
+  EXPECT_NO_THROW(EXPECT_FALSE(env_.GetTrueTypeFontInfo("Late Face")));
+  EXPECT_TRUE(env_.GetTrueTypeFontInfo("Early Face"));
+  EXPECT_TRUE(env_.GetTrueTypeFontInfo("HeiseiKakuGo-W5"));
+}
+
+TEST_F(FontCacheTest, NamesAreAcceptedUpTo255Bytes) {
+  const std::string longest(255, 'x');
+  const std::string tooLong(256, 'y');
+  UseFaces(env_, {{longest}, {tooLong}});
+  EXPECT_TRUE(env_.GetTrueTypeFontInfo(longest.c_str()));
+  EXPECT_FALSE(env_.GetTrueTypeFontInfo(tooLong.c_str()));
+  EXPECT_FALSE(env_.GetTrueTypeFontInfo(std::string(300, 'z').c_str()));
+  // The spaced name of a 255-byte name may be longer.
+  std::string capitals;
+  for (int i = 0; i < 85; ++i) capitals += "Abc";
+  std::string spaced;
+  for (int i = 0; i < 85; ++i) spaced += i ? " Abc" : "Abc";
+  UseFaces(env_, {{spaced}});
+  EXPECT_TRUE(env_.GetTrueTypeFontInfo(capitals.c_str()));
+}
+
+struct FixedValues {
+  const char* name;
+  TrueTypeRect box;
+  int32_t ascent;
+  int32_t descent;
+  uint8_t panose[10];
+};
+
+TEST_F(FontCacheTest, HeiseiFacesHaveFixedRecordsWithoutWidths) {
+  env_.SetTrueTypeFontSource(std::make_unique<EmptyTrueTypeFontSource>());
+  const FixedValues expected[] = {
+      {"HeiseiMin-W3", {-123, 910, 1001, -257}, 723, -241, {1, 5, 2, 2, 4, 0, 0, 0, 0, 0}},
+      {"HeiseiKakuGo-W5", {-92, 922, 1010, -250}, 752, -221, {8, 1, 2, 0x0B, 6, 0, 0, 0, 0, 0}},
+  };
+  for (const FixedValues& want : expected) {
+    SCOPED_TRACE(want.name);
+    TrueTypeFontInfo* info = env_.GetTrueTypeFontInfo(want.name);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(env_.GetTrueTypeFontInfo(want.name), info);
+    EXPECT_EQ(info->logFont.lfCharSet, kShiftJISCharSet);
+    EXPECT_STREQ(info->logFont.elfFullName.c_str(), want.name);
+    EXPECT_EQ(info->logFont.lfHeight, 0);
+    EXPECT_EQ(info->outlineMetric.otmrcFontBox.left, want.box.left);
+    EXPECT_EQ(info->outlineMetric.otmrcFontBox.top, want.box.top);
+    EXPECT_EQ(info->outlineMetric.otmrcFontBox.right, want.box.right);
+    EXPECT_EQ(info->outlineMetric.otmrcFontBox.bottom, want.box.bottom);
+    EXPECT_EQ(info->outlineMetric.otmMacAscent, want.ascent);
+    EXPECT_EQ(info->outlineMetric.otmMacDescent, want.descent);
+    EXPECT_EQ(info->outlineMetric.otmItalicAngle, 0);
+    EXPECT_EQ(std::memcmp(info->outlineMetric.otmPanoseNumber, want.panose, 10), 0);
+    EXPECT_EQ(info->textMetric.tmFirstChar, 0);
+    EXPECT_EQ(info->textMetric.tmLastChar, 0);
+    EXPECT_FALSE(info->HasWidths());
+    for (int code = 0; code < 256; ++code)
+      EXPECT_FALSE(info->GetABC(static_cast<uint8_t>(code))) << code;
+  }
+  EXPECT_EQ(env_.TrueTypeCache().GetCount(), 2);
+  // Exact names only; the spaced name of a fixed name is not fixed.
+  EXPECT_FALSE(env_.GetTrueTypeFontInfo("heiseimin-w3"));
+  EXPECT_FALSE(env_.GetTrueTypeFontInfo("HeiseiMin-W3 "));
+  EXPECT_FALSE(env_.GetTrueTypeFontInfo("HeiseiMin"));
+
+  // An installed face of that name comes first.
+  UseFaces(env_, {{"HeiseiMin-W3", kAnsiCharSet}});
+  ASSERT_TRUE(env_.GetTrueTypeFontInfo("HeiseiMin-W3"));
+  EXPECT_EQ(env_.GetTrueTypeFontInfo("HeiseiMin-W3")->logFont.lfCharSet, kAnsiCharSet);
+}
+
+TEST(TrueTypeFontInfoTest, WidthsCoverFirstToLastCodeOnly) {
+  TrueTypeFontInfo info;
+  EXPECT_FALSE(info.GetABC(0));  // first = last = 0 but no widths
+  info.textMetric.tmFirstChar = 32;
+  info.textMetric.tmLastChar = 126;
+  ASSERT_TRUE(info.AllocWidths());
+  EXPECT_FALSE(info.GetABC(0));
+  EXPECT_FALSE(info.GetABC(31));
+  EXPECT_FALSE(info.GetABC(127));
+  EXPECT_FALSE(info.GetABC(255));
+  ASSERT_TRUE(info.GetABC(32));
+  ASSERT_TRUE(info.GetABC(126));
+  info.GetABC(126)->B = 600;
+  EXPECT_EQ(info.GetABC(126)->B, 600u);
+  EXPECT_EQ(info.GetABC(32)->B, 0u);
+  // A range widened after the array was made reaches no further than it.
+  info.textMetric.tmLastChar = 255;
+  EXPECT_TRUE(info.GetABC(126));
+  EXPECT_FALSE(info.GetABC(127));
+
+  info.textMetric.tmFirstChar = 0;
+  ASSERT_TRUE(info.AllocWidths());  // all 256 codes
+  EXPECT_TRUE(info.GetABC(0));
+  EXPECT_TRUE(info.GetABC(255));
+  info.textMetric.tmFirstChar = 200;
+  info.textMetric.tmLastChar = 100;
+  EXPECT_FALSE(info.AllocWidths());
+  EXPECT_FALSE(info.HasWidths());
+  for (int code = 0; code < 256; ++code) EXPECT_FALSE(info.GetABC(static_cast<uint8_t>(code)));
+}
+
+TEST_F(FontCacheTest, FakedWidthsAnswerInsideTheirRange) {
+  UseFaces(env_, {{"Narrow", kAnsiCharSet, 65, 90}});
+  TrueTypeFontInfo* info = env_.GetTrueTypeFontInfo("Narrow");
+  ASSERT_TRUE(info);
+  EXPECT_FALSE(info->GetABC(64));
+  EXPECT_FALSE(info->GetABC(91));
+  ASSERT_TRUE(info->GetABC(72));
+  EXPECT_EQ(info->GetABC(72)->A + static_cast<int32_t>(info->GetABC(72)->B) + info->GetABC(72)->C,
+            72 + 15);
+}
+
+TEST_F(FontCacheTest, ReleaseEmptiesAllFourCaches) {
+  int enumerations = 0;
+  UseFaces(env_, {{"Arial"}}, &enumerations);
+  WriteFile(folder_.Folder() + "Alias.afm", AFMText("Alias"));
+  env_.SetAFMSearchDirectory(folder_.Folder().c_str());
+  ASSERT_TRUE(env_.GetEncoding("WinAnsiEncoding"));
+  ASSERT_TRUE(env_.GetCMap("Identity-H"));
+  ASSERT_TRUE(env_.GetAFM("Alias"));
+  ASSERT_TRUE(env_.GetTrueTypeFontInfo("Arial"));
+  ASSERT_TRUE(env_.GetTrueTypeFontInfo("HeiseiMin-W3"));
+
+  env_.ReleaseFontCaches();
+  EXPECT_EQ(env_.EncodingCache().GetCount(), 0);
+  EXPECT_EQ(env_.CMapCache().GetCount(), 0);
+  EXPECT_EQ(env_.AFMCache().GetCount(), 0);
+  EXPECT_EQ(env_.TrueTypeCache().GetCount(), 0);
+
+  // Everything loads again: the search directory is scanned anew.
+  WriteFile(folder_.Folder() + "Later.afm", AFMText("Later"));
+  EXPECT_TRUE(env_.GetEncoding("WinAnsiEncoding"));
+  EXPECT_TRUE(env_.GetCMap("Identity-H"));
+  EXPECT_TRUE(env_.GetAFM("Later"));
+  EXPECT_TRUE(env_.GetTrueTypeFontInfo("Arial"));
+  EXPECT_EQ(enumerations, 2);
 }
 
 }  // namespace
