@@ -46,6 +46,7 @@
 #include "pdf/document/CPDFResource.h"
 #include "pdf/document/CPDFSepInfoDict.h"
 #include "pdf/document/CPDFThumbnail.h"
+#include "pdf/font/CPDFCIDFont.h"
 #include "pdf/font/CPDFCIDSysInfo.h"
 #include "pdf/font/CPDFCMap.h"
 #include "pdf/font/CPDFEncoding.h"
@@ -185,6 +186,7 @@ std::vector<Row> Rows() {
       {"FontDesc", Typed<CPDFFontDesc>(), "<< /Type /FontDescriptor /Ascent @1 /CapHeight 718 /Descent -207 /Flags 32 /FontBBox [-166 -225 1000 931] /FontName /Helvetica /ItalicAngle 0 /StemV 88 /MissingWidth 250 /FontFile @2 /FontFile3 @3 /FD << /A @4 >> >>" + _ + "718" + _ + "<< /Length1 3 /Length2 0 /Length 3 >> stream\r\nabc\r\nendstream" + _ + kData + _ + "<< /Type /FontDescriptor /Ascent 1 /CapHeight 1 /Descent 0 /Flags 4 /FontBBox [0 0 1] /FontName /X /ItalicAngle 0 /StemV 0 >>", "<< /Type /FontDescriptor /Ascent 718 /CapHeight 718 /Descent -207 /Flags 32 /FontBBox [0 0 1 1] /FontName /Helvetica /ItalicAngle 0 >>"},
       {"FontFile", Typed<CPDFFontFile>(), "<< /Length1 @1 /Length3 0 /Subtype /Type1C /Length 3 >> stream\r\nabc\r\nendstream" + _ + "3", "<< /Length 3 >> stream\r\nabc\r\nendstream"},
       {"FontFamily", Family<&CPDFFont::CreateFont>(), kFont, "", kNoMember},
+      {"CIDFontFamily", Family<&CPDFCIDFont::CreateCIDFont>(), "<< /Type /Font /Subtype /CIDFontType0 /BaseFont /HeiseiMin-W3 /CIDSystemInfo @1 /FontDescriptor @2 /DW @3 /W [1 [500 @3] 10 20 700] /DW2 [880 -1000] >>" + _ + "<< /Registry (Adobe) /Ordering (Japan1) /Supplement 2 >>" + _ + "<< /Type /FontDescriptor /Ascent 880 /CapHeight 700 /Descent -120 /Flags 4 /FontBBox [0 -120 1000 880] /FontName /HeiseiMin-W3 /ItalicAngle 0 /StemV 80 >>" + _ + "1000", "<< /Type /Font /Subtype /CIDFontType0 /BaseFont /X /CIDSystemInfo << >> >>"},
       // pdf/graphics
       {"ExtGState", Typed<CPDFExtGState>(), "<< /Type /ExtGState /LW 2 /Font [@1 12] /OPM @2 /BG " + kTint + " /TR [@3 /Identity @5] /HT @4 /HTP [0 @2] /LC 1 /LJ 2 >>" + _ + kFont + _ + "1" + _ + kTint + _ + "<< /Type /Halftone /HalftoneType 1 /Frequency 60 /Angle 45 /SpotFunction " + kTint + " >>" + _ + kCalc, "<< /LW 2 >>"},
       {"Properties", Typed<CPDFProperties>(), "<< /Metadata @1 /A [1 2] >>" + _ + kData, ""},
