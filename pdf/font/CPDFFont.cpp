@@ -9,6 +9,7 @@
 #include "pdf/document/CPDFLoadDepth.h"
 #include "pdf/font/CMapFile.h"
 #include "pdf/font/CPDFEncoding.h"
+#include "pdf/font/CPDFType0Font.h"
 #include "pdf/font/EncodingTable.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFFamily.h"
@@ -26,6 +27,10 @@
 // and CreateFont answers none.
 
 namespace {
+
+constexpr CPDFFamilyMember<CPDFFont> kMembers[] = {
+    MakeFamilyMember<CPDFFont, CPDFType0Font, CPDFDict>(CPDFFont::kType0Font),
+};
 
 // The five cases of a conversion, in the order they are tried.
 enum class Case { kCMap, kHost, kNamed, kDict, kOther };
@@ -257,13 +262,7 @@ int32_t Convert(CPDFFont* font, const char* method, Body body) {
 }  // namespace
 
 CPDFFont* CPDFFont::CreateFont(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask) {
-  // No font kind yet: every object stays as read. With the member table
-  // (the nesting guard included):
-  //   return CreateNestedFamilyMember<kMembers>(doc, object, mask);
-  (void)doc;
-  (void)object;
-  (void)mask;
-  return nullptr;
+  return CreateNestedFamilyMember<kMembers>(doc, object, mask);
 }
 
 bool CPDFFont::Check(CPDFObjRegistry* doc, CPDFObject* object) {
