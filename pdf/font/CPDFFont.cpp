@@ -10,6 +10,7 @@
 #include "pdf/font/CMapFile.h"
 #include "pdf/font/CPDFEncoding.h"
 #include "pdf/font/CPDFTrueTypeFont.h"
+#include "pdf/font/CPDFType0Font.h"
 #include "pdf/font/CPDFType1Font.h"
 #include "pdf/font/CPDFType3Font.h"
 #include "pdf/font/EncodingTable.h"
@@ -27,6 +28,7 @@ constexpr CPDFFamilyMember<CPDFFont> kMembers[] = {
     MakeFamilyMember<CPDFFont, CPDFTrueTypeFont, CPDFDict>(CPDFFont::kTrueTypeFont),
     MakeFamilyMember<CPDFFont, CPDFMMType1Font, CPDFDict>(CPDFFont::kMMType1Font),
     MakeFamilyMember<CPDFFont, CPDFType3Font, CPDFDict>(CPDFFont::kType3Font),
+    MakeFamilyMember<CPDFFont, CPDFType0Font, CPDFDict>(CPDFFont::kType0Font),
 };
 
 // The five cases of a conversion, in the order they are tried.

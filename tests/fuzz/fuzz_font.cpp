@@ -10,8 +10,10 @@
 
 #include "pdf/document/CPDFDoc.h"
 #include "pdf/document/CPDFEnv.h"
+#include "pdf/font/CPDFCIDFont.h"
 #include "pdf/font/CPDFFont.h"
 #include "pdf/font/CPDFFontDesc.h"
+#include "pdf/font/CPDFType0Font.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFInStream.h"
 #include "pdf/object/CPDFObject.h"
@@ -86,6 +88,11 @@ void Dictionary(CPDFDict* dict) {
     Exercise(*font);
     return;
   }
+  std::unique_ptr<CPDFCIDFont> cidFont(CPDFCIDFont::CreateCIDFont(doc, dict, -1));
+  if (cidFont) {
+    Exercise(*cidFont);
+    return;
+  }
   BaseFont base;
   if (base.Load(doc, dict)) Exercise(base);
 }
@@ -100,6 +107,12 @@ void ToUnicodeStream(std::unique_ptr<CPDFObject> stream) {
     Exercise(font);
   }
   font.Remove(nullptr, CPDFFont::Key_ToUnicode());
+  // The same stream as the embedded encoding CMap of a Type 0 font.
+  CPDFType0Font type0;
+  if (type0.Create(doc, "Fuzz") && PDFSetRef(&type0, CPDFFont::Key_Encoding(), ref)) {
+    Exercise(type0);
+  }
+  type0.Remove(nullptr, CPDFFont::Key_Encoding());
   doc->DeleteObj(ref);
 }
 
@@ -157,6 +170,20 @@ void FuzzSeeds(FuzzSeedList& seeds) {
             "[0 0 750 750] /FontMatrix [0.001 0 0 0.001 0 0] /CharProcs << >> /Resources << "
             "/Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Symbol >> >> >> /Encoding "
             "<< /Type /Encoding /Differences [97 /a] >> >>");
+  const std::string cidFont =
+      "<< /Type /Font /Subtype /CIDFontType0 /BaseFont /HeiseiMin-W3 /CIDSystemInfo << /Registry "
+      "(Adobe) /Ordering (Japan1) /Supplement 2 >> /FontDescriptor << /Type /FontDescriptor "
+      "/Ascent 880 /CapHeight 700 /Descent -120 /Flags 4 /FontBBox [0 -120 1000 880] /FontName "
+      "/HeiseiMin-W3 /ItalicAngle 0 /StemV 80 >> /DW 1000 /W [1 [500 600] 10 20 700] >>";
+  seeds.Add("cid-font", cidFont);
+  seeds.Add("type0-identity",
+            "<< /Type /Font /Subtype /Type0 /BaseFont /HeiseiMin-W3 /Encoding "
+            "/Identity-H /DescendantFonts [" +
+                cidFont + "] >>");
+  seeds.Add("type0-encoding-cmap", stream("/Type /CMap /CMapName /Test-H ",
+                                          "%!PS-Adobe-3.0 Resource-CMap\n/CMapName /Test-H def\n"
+                                          "1 begincodespacerange\n<00> <FF>\nendcodespacerange\n"
+                                          "1 begincidrange\n<20> <7E> 1\nendcidrange\n"));
   seeds.Add("descriptor",
             "<< /Type /FontDescriptor /Ascent 718 /CapHeight 718 /Descent -207 /Flags 32 "
             "/FontBBox [-166 -225 1000 931] /FontName /Helvetica /ItalicAngle 0 /StemV 88 "

@@ -46,6 +46,7 @@
 #include "pdf/document/CPDFResource.h"
 #include "pdf/document/CPDFSepInfoDict.h"
 #include "pdf/document/CPDFThumbnail.h"
+#include "pdf/font/CPDFCIDFont.h"
 #include "pdf/font/CPDFCIDSysInfo.h"
 #include "pdf/font/CPDFCMap.h"
 #include "pdf/font/CPDFEncoding.h"
@@ -195,6 +196,8 @@ std::vector<Row> Rows() {
       {"TrueTypeFont", Typed<CPDFTrueTypeFont>(), "<< /Type /Font /Subtype /TrueType /BaseFont /Arial,Bold /FirstChar 32 /LastChar @1 /Widths @2 /Encoding /WinAnsiEncoding >>" + _ + "33" + _ + "[250 @1]", "<< /Type /Font /Subtype /Type1 /BaseFont /Arial >>"},
       {"MMType1Font", Typed<CPDFMMType1Font>(), "<< /Type /Font /Subtype /MMType1 /BaseFont /MM_400_ /FirstChar 32 /LastChar 32 /Widths [@1] /FontDescriptor << /Type /FontDescriptor >> >>" + _ + "212", "<< /Type /Font /Subtype /MMType1 /BaseFont /MM_400_ >>"},
       {"Type3Font", Typed<CPDFType3Font>(), "<< /Type /Font /Subtype /Type3 /FirstChar 97 /LastChar 97 /Widths [@1] /FontBBox @2 /FontMatrix [0.001 0 0 0.001 0 0] /CharProcs << /a @3 >> /Resources << /Font << /F1 @4 >> >> /Encoding << /Type /Encoding /Differences [97 /a] >> >>" + _ + "500" + _ + "[0 0 750 750]" + _ + kData + _ + kFont, "<< /Type /Font /Subtype /Type3 /FirstChar 97 /LastChar 97 /Widths [500] /FontBBox [0 0 1 1] /FontMatrix [1 0 0 1 0 0] /Encoding /StandardEncoding >>"},
+      {"Type0FontFamily", Family<&CPDFFont::CreateFont>(), "<< /Type /Font /Subtype /Type0 /BaseFont /HeiseiMin-W3 /Encoding /Identity-H /DescendantFonts [@1] >>" + _ + "<< /Type /Font /Subtype /CIDFontType2 /BaseFont /HeiseiMin-W3 /CIDSystemInfo << /Registry (Adobe) /Ordering (Japan1) /Supplement 2 >> /FontDescriptor << /Type /FontDescriptor /Ascent 880 /CapHeight 700 /Descent -120 /Flags 4 /FontBBox [0 -120 1000 880] /FontName /HeiseiMin-W3 /ItalicAngle 0 /StemV 80 >> /W [1 [500]] >>", "<< /Type /Font /Subtype /Type0 /BaseFont /X /Encoding /Identity-H >>"},
+      {"CIDFontFamily", Family<&CPDFCIDFont::CreateCIDFont>(), "<< /Type /Font /Subtype /CIDFontType0 /BaseFont /HeiseiMin-W3 /CIDSystemInfo @1 /FontDescriptor @2 /DW @3 /W [1 [500 @3] 10 20 700] /DW2 [880 -1000] >>" + _ + "<< /Registry (Adobe) /Ordering (Japan1) /Supplement 2 >>" + _ + "<< /Type /FontDescriptor /Ascent 880 /CapHeight 700 /Descent -120 /Flags 4 /FontBBox [0 -120 1000 880] /FontName /HeiseiMin-W3 /ItalicAngle 0 /StemV 80 >>" + _ + "1000", "<< /Type /Font /Subtype /CIDFontType0 /BaseFont /X /CIDSystemInfo << >> >>"},
       // pdf/graphics
       {"ExtGState", Typed<CPDFExtGState>(), "<< /Type /ExtGState /LW 2 /Font [@1 12] /OPM @2 /BG " + kTint + " /TR [@3 /Identity @5] /HT @4 /HTP [0 @2] /LC 1 /LJ 2 >>" + _ + kFont + _ + "1" + _ + kTint + _ + "<< /Type /Halftone /HalftoneType 1 /Frequency 60 /Angle 45 /SpotFunction " + kTint + " >>" + _ + kCalc, "<< /LW 2 >>"},
       {"Properties", Typed<CPDFProperties>(), "<< /Metadata @1 /A [1 2] >>" + _ + kData, ""},

@@ -1,0 +1,420 @@
+#include "pdf/font/CPDFType0Font.h"
+
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pdf/document/CPDFEnv.h"
+#include "pdf/font/CMapFile.h"
+#include "pdf/font/CPDFCMap.h"
+#include "pdf/object/CPDFException.h"
+#include "pdf/object/CPDFObjRegistry.h"
+
+namespace {
+
+constexpr const char* kClass = "CPDFType0Font";
+
+// CIDs 7887 to 8101 and 8264 to 8358: the CID each stands for (0: none).
+constexpr uint16_t kFirstTableStart = 7887;
+constexpr uint16_t kFirstTable[] = {
+    634,  635,  649,  650,  660,  661,  662,  665,  666,  667,  668,  669,  674,  675,  676,  677,
+    678,  679,  680,  681,  682,  683,  684,  685,  686,  687,  688,  689,  690,  691,  697,  842,
+    844,  846,  848,  850,  876,  908,  910,  912,  919,  925,  927,  929,  931,  933,  959,  991,
+    993,  995,  1002, 1009, 1010, 7585, 7586, 8038, 7588, 8040, 7590, 8042, 7592, 7593, 8044, 7595,
+    7596, 8043, 7598, 7599, 8047, 7608, 7609, 0,    852,  858,  1142, 1205, 1237, 1243, 1383, 1660,
+    1666, 1722, 1875, 2191, 2591, 2718, 2720, 2721, 2839, 3147, 3296, 3412, 3619, 3750, 4036, 4185,
+    4301, 4411, 4447, 4502, 4541, 4647, 4746, 4747, 4943, 5119, 5376, 5459, 5491, 5932, 6001, 6198,
+    6390, 6533, 6561, 6562, 7248, 7429, 8005, 8006, 8007, 0,    0,    0,    0,    0,    0,    0,
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
+    0,    0,    0,    0,    0,    0,    0,    8038, 0,    8040, 0,    8042, 8043, 8044, 0,    0,
+    8047, 0,    0,    0,    0,    0,    0,    0,    8055, 0,    0,    0,    0,    0,    0,    0,
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    8092, 8093, 8094,
+    8095, 8096, 8097, 8098, 8099, 8100, 8101};
+constexpr uint16_t kSecondTableStart = 8264;
+constexpr uint16_t kSecondTable[] = {
+    852,  858,  1133, 3056, 636,  0,    740,  0, 0,    0, 637,  670,  671, 672, 673, 672,
+    0,    670,  0,    0,    8284, 8285, 0,    0, 0,    0, 0,    0,    0,   0,   0,   0,
+    0,    0,    0,    0,    0,    0,    0,    0, 0,    0, 0,    0,    0,   0,   0,   739,
+    738,  0,    0,    0,    0,    2887, 2454, 0, 1991, 0, 0,    8323, 0,   0,   0,   0,
+    0,    8038, 0,    0,    0,    0,    0,    0, 0,    0, 8042, 8040, 0,   0,   0,   0,
+    8044, 0,    0,    0,    8043, 8047, 0,    0, 0,    0, 0,    0,    0,   0,   0};
+static_assert(std::size(kFirstTable) == 215, "CIDs 7887 to 8101");
+static_assert(std::size(kSecondTable) == 95, "CIDs 8264 to 8358");
+
+uint16_t FromTables(uint16_t cid) {
+  if (cid >= kFirstTableStart && cid < kFirstTableStart + std::size(kFirstTable)) {
+    return kFirstTable[cid - kFirstTableStart];
+  }
+  if (cid >= kSecondTableStart && cid < kSecondTableStart + std::size(kSecondTable)) {
+    return kSecondTable[cid - kSecondTableStart];
+  }
+  return cid;
+}
+
+uint16_t Normalized(uint16_t cid) {
+  if (cid >= 231 && cid <= 324) return static_cast<uint16_t>(cid - 230);
+  if (cid == 631) return 95;
+  return FromTables(cid);
+}
+
+uint16_t Denormalized(uint16_t cid) {
+  if (cid >= 1 && cid <= 94) return static_cast<uint16_t>(cid + 230);
+  if (cid == 95) return 631;
+  return FromTables(cid);
+}
+
+template <class Map>
+void Substitute(uint8_t* cids, int32_t length, Map map) {
+  if (!cids) return;
+  for (int32_t i = 0; i + 1 < length; i += 2) {
+    const uint16_t cid = map(static_cast<uint16_t>((cids[i] << 8) | cids[i + 1]));
+    cids[i] = static_cast<uint8_t>(cid >> 8);
+    cids[i + 1] = static_cast<uint8_t>(cid & 0xFF);
+  }
+}
+
+struct StepFailure {};
+[[noreturn]] void StepFailed() { throw StepFailure{}; }
+
+int32_t Capacity(size_t n) {
+  return n > static_cast<size_t>(std::numeric_limits<int32_t>::max())
+             ? std::numeric_limits<int32_t>::max()
+             : static_cast<int32_t>(n);
+}
+
+template <class Unit>
+int32_t Emit(Unit* out, int32_t capacity, const Unit* data, size_t n, const char* method) {
+  if (n > static_cast<size_t>(capacity < 0 ? 0 : capacity)) {
+    CPDFException::Throw(kClass, method, CPDFException::kStepFailed, "output buffer too small");
+  }
+  if (n > 0) std::memcpy(out, data, n * sizeof(Unit));
+  return static_cast<int32_t>(n);
+}
+
+size_t CodeLength(const uint8_t* text, int32_t length) {
+  if (length < 0 || (length > 0 && !text)) StepFailed();
+  return static_cast<size_t>(length);
+}
+
+template <class Unit>
+size_t TextLength(const Unit* text, int32_t length) {
+  if (!text) return 0;
+  size_t n = 0;
+  if (length < 0) {
+    while (text[n] != 0) ++n;
+  } else {
+    while (n < static_cast<size_t>(length) && text[n] != 0) ++n;
+  }
+  return n;
+}
+
+// The encoding CMap: a cached one by name, or one read from the embedded
+// stream for this call only.
+struct EncodingCMap {
+  CMapFile* cmap = nullptr;
+  std::unique_ptr<CMapFile> local;
+
+  bool IsIdentity() const {
+    const char* name = cmap->GetCMapName().c_str();
+    return std::strcmp(name, "Identity-H") == 0 || std::strcmp(name, "Identity-V") == 0;
+  }
+  const char* Suffix() const { return cmap->GetWMode() == 1 ? "-V" : "-H"; }
+};
+
+CMapFile* NamedCMap(const std::string& name, const char* method) {
+  CMapFile* cmap = CPDFEnv::Global().GetCMap(name.c_str());
+  if (!cmap) {
+    CPDFException::ThrowFormat(kClass, method, CPDFException::kUndefined, "undefined CMap: %s",
+                               name.c_str());
+  }
+  return cmap;
+}
+
+EncodingCMap LoadEncoding(CPDFType0Font* font, const char* method) {
+  EncodingCMap result;
+  CPDFObjRegistry* doc = font->GetDoc();
+  CPDFObject* encoding = font->Get_Encoding();
+  if (!encoding) {
+    CPDFException::Throw(kClass, method, CPDFException::kStepFailed,
+                         "CPDFType0Font::Get_Encoding()");
+  }
+  if (auto* name = dynamic_cast<CPDFName*>(encoding)) {
+    result.cmap = NamedCMap(name->c_str(), method);
+    return result;
+  }
+  if (auto* stream = dynamic_cast<CPDFStream*>(encoding)) {
+    CPDFStream local;
+    if (!stream->Duplicate(&local, nullptr, doc, true)) {
+      CPDFException::Throw(kClass, method, CPDFException::kStepFailed, "CPDFStream::Duplicate()");
+    }
+    CPDFException error;
+    if (!local.DecodeAllFilter(&error)) {
+      if (error.IsError()) throw new CPDFException(error);
+      StepFailed();
+    }
+    // The header line is required of an embedded encoding CMap too, and
+    // its failure carries the ToUnicode text of the shared reader. The
+    // stream's /UseCMap key is not consulted; only the program's usecmap.
+    result.local = std::make_unique<CMapFile>();
+    const char* data = local.GetData();
+    if (!data || !result.local->LoadStream(data, local.GetDataLength(), false)) {
+      CPDFException::Throw(kClass, method, CPDFException::kStepFailed, "invalid ToUnicode stream");
+    }
+    result.cmap = result.local.get();
+    return result;
+  }
+  CPDFException::ThrowFormat(kClass, method, CPDFException::kSyntax, "typecheck: %s",
+                             encoding->GetTypeName());
+}
+
+CMapFile* UnicodeCMap(const EncodingCMap& encoding, const char* method) {
+  return NamedCMap(std::string("UniJIS-UCS2") + encoding.Suffix(), method);
+}
+CMapFile* HostCMap(const EncodingCMap& encoding, const char* method) {
+  return NamedCMap(std::string("90ms-RKSJ") + encoding.Suffix(), method);
+}
+
+std::vector<uint8_t> CodesToCIDs(const CMapFile& cmap, const uint8_t* text, size_t n) {
+  std::vector<uint8_t> cids(n * 2);
+  const int32_t m = cmap.CodeToCID(cids.data(), Capacity(cids.size()), text, Capacity(n));
+  if (m < 0) StepFailed();
+  cids.resize(static_cast<size_t>(m));
+  return cids;
+}
+
+std::vector<uint8_t> CIDsToCodes(const CMapFile& cmap, const std::vector<uint8_t>& cids) {
+  std::vector<uint8_t> codes(cids.size());
+  const int32_t m =
+      cmap.CIDToCode(codes.data(), Capacity(codes.size()), cids.data(), Capacity(cids.size()));
+  if (m < 0) StepFailed();
+  codes.resize(static_cast<size_t>(m));
+  return codes;
+}
+
+// Each CID through the encoding CMap; a CID it has no code for is tried
+// once more as its substitute (an ASCII character reaches the Unicode and
+// host CMaps as a proportional CID that a half-width encoding lacks, and
+// the other way round).
+std::vector<uint8_t> EncodeCIDs(const CMapFile& cmap, const std::vector<uint8_t>& cids,
+                                uint16_t (*substitute)(uint16_t)) {
+  std::vector<uint8_t> codes;
+  codes.reserve(cids.size());
+  for (size_t i = 0; i + 1 < cids.size(); i += 2) {
+    uint8_t pair[2] = {cids[i], cids[i + 1]};
+    uint8_t code[2] = {0, 0};
+    int32_t m = cmap.CIDToCode(code, 2, pair, 2);
+    if (m <= 0) {
+      const uint16_t other = substitute(static_cast<uint16_t>((pair[0] << 8) | pair[1]));
+      pair[0] = static_cast<uint8_t>(other >> 8);
+      pair[1] = static_cast<uint8_t>(other & 0xFF);
+      m = cmap.CIDToCode(code, 2, pair, 2);
+    }
+    for (int32_t k = 0; k < m; ++k) codes.push_back(code[k]);
+  }
+  return codes;
+}
+
+template <class Body>
+auto Guarded(CPDFObjRegistry* doc, const char* method, Body body, decltype(body()) failure) {
+  CPDFException* record = doc ? &doc->GetError() : nullptr;
+  if (record) record->Clear();
+  try {
+    return body();
+  } catch (...) {
+    CPDFException::Absorb(record, kClass, method);
+  }
+  return failure;
+}
+
+}  // namespace
+
+bool CPDFType0Font::Check(CPDFObjRegistry* doc, CPDFObject* object) {
+  try {
+    if (!CPDFFont::Check(doc, object)) return false;
+    auto* dict = dynamic_cast<CPDFDict*>(object);
+    auto* subtype = PDFGetAs<CPDFName>(dict, doc, Key_Subtype());
+    if (!subtype || !subtype->IsEqual(SubtypeName())) return false;
+    CPDFObject* fonts = dict->Get(doc, Key_DescendantFonts());
+    if (!fonts || fonts->GetType() != kArray) return false;
+    CPDFObject* encoding = dict->Get(doc, Key_Encoding());
+    return encoding && encoding->IsType(kName | kStream);
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, kClass, "Check");
+  }
+}
+
+bool CPDFType0Font::Load(CPDFObjRegistry* doc, CPDFDict* source) {
+  return PDFLoadFrame(this, doc, source, [&] {
+    CPDFArray* fonts = Get_DescendantFonts();
+    if (!fonts) return false;
+    for (int32_t i = 0; i < fonts->GetCount(); ++i) {
+      if (!fonts->Get(doc, i)) return false;
+    }
+    return PDFTypeElements(fonts, doc, kDictionary, PDFFactory(&CPDFCIDFont::CreateCIDFont, doc)) &&
+           PDFTypeEntry<CPDFCMap>(this, doc, Key_Encoding());
+  });
+}
+
+CPDFType0Font* CPDFType0Font::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+  return PDFClone(this, doc, sourceDoc);
+}
+
+const CPDFName& CPDFType0Font::GetNamePrefix() {
+  static const CPDFName prefix("G");
+  return prefix;
+}
+
+CPDFCIDFont* CPDFType0Font::GetDescendantFont() {
+  CPDFArray* fonts = Get_DescendantFonts();
+  if (!fonts || fonts->GetCount() < 1) return nullptr;
+  return dynamic_cast<CPDFCIDFont*>(fonts->Get(GetDoc(), 0));
+}
+
+CPDFFontDesc* CPDFType0Font::GetFontDescriptor() {
+  CPDFCIDFont* font = GetDescendantFont();
+  return font ? font->GetFontDescriptor() : nullptr;
+}
+
+int32_t CPDFType0Font::SubstitutionTableSize(int32_t table) {
+  return table == 0 ? static_cast<int32_t>(std::size(kFirstTable))
+                    : static_cast<int32_t>(std::size(kSecondTable));
+}
+
+void CPDFType0Font::NormalizeCID(uint8_t* cids, int32_t length) {
+  Substitute(cids, length, Normalized);
+}
+
+void CPDFType0Font::DenormalizeCID(uint8_t* cids, int32_t length) {
+  Substitute(cids, length, Denormalized);
+}
+
+int32_t CPDFType0Font::ToUnicode(char16_t* out, int32_t capacity, const uint8_t* text,
+                                 int32_t length) {
+  if (HasKey(Key_ToUnicode())) return CPDFFont::ToUnicode(out, capacity, text, length);
+  static constexpr const char* kMethod = "ToUnicode";
+  return Guarded(
+      GetDoc(), kMethod,
+      [&]() -> int32_t {
+        const size_t n = CodeLength(text, length);
+        EncodingCMap encoding = LoadEncoding(this, kMethod);
+        CMapFile* unicode = UnicodeCMap(encoding, kMethod);
+        std::vector<uint8_t> cids = CodesToCIDs(*encoding.cmap, text, n);
+        NormalizeCID(cids.data(), Capacity(cids.size()));
+        const std::vector<uint8_t> pairs = CIDsToCodes(*unicode, cids);
+        std::vector<char16_t> units(pairs.size() / 2);
+        for (size_t i = 0; i < units.size(); ++i) {
+          units[i] = static_cast<char16_t>((pairs[2 * i] << 8) | pairs[2 * i + 1]);
+        }
+        return Emit(out, capacity, units.data(), units.size(), kMethod);
+      },
+      -1);
+}
+
+int32_t CPDFType0Font::ToHostEncoding(uint8_t* out, int32_t capacity, const uint8_t* text,
+                                      int32_t length) {
+  if (HasKey(Key_ToUnicode())) return CPDFFont::ToHostEncoding(out, capacity, text, length);
+  static constexpr const char* kMethod = "ToHostEncoding";
+  return Guarded(
+      GetDoc(), kMethod,
+      [&]() -> int32_t {
+        const size_t n = CodeLength(text, length);
+        EncodingCMap encoding = LoadEncoding(this, kMethod);
+        CMapFile* host = HostCMap(encoding, kMethod);
+        // A work copy: the caller's text stays as it is.
+        std::vector<uint8_t> cids = encoding.IsIdentity() ? std::vector<uint8_t>(text, text + n)
+                                                          : CodesToCIDs(*encoding.cmap, text, n);
+        DenormalizeCID(cids.data(), Capacity(cids.size()));
+        const std::vector<uint8_t> codes = CIDsToCodes(*host, cids);
+        return Emit(out, capacity, codes.data(), codes.size(), kMethod);
+      },
+      -1);
+}
+
+int32_t CPDFType0Font::FromUnicode(uint8_t* out, int32_t capacity, const char16_t* text,
+                                   int32_t length) {
+  if (HasKey(Key_ToUnicode())) return CPDFFont::FromUnicode(out, capacity, text, length);
+  static constexpr const char* kMethod = "FromUnicode";
+  return Guarded(
+      GetDoc(), kMethod,
+      [&]() -> int32_t {
+        const size_t n = TextLength(text, length);
+        EncodingCMap encoding = LoadEncoding(this, kMethod);
+        CMapFile* unicode = UnicodeCMap(encoding, kMethod);
+        std::vector<uint8_t> pairs(n * 2);
+        for (size_t i = 0; i < n; ++i) {
+          pairs[2 * i] = static_cast<uint8_t>(text[i] >> 8);
+          pairs[2 * i + 1] = static_cast<uint8_t>(text[i] & 0xFF);
+        }
+        const std::vector<uint8_t> cids = CodesToCIDs(*unicode, pairs.data(), pairs.size());
+        const std::vector<uint8_t> codes = EncodeCIDs(*encoding.cmap, cids, Denormalized);
+        return Emit(out, capacity, codes.data(), codes.size(), kMethod);
+      },
+      -1);
+}
+
+int32_t CPDFType0Font::FromHostEncoding(uint8_t* out, int32_t capacity, const uint8_t* text,
+                                        int32_t length) {
+  if (HasKey(Key_ToUnicode())) return CPDFFont::FromHostEncoding(out, capacity, text, length);
+  static constexpr const char* kMethod = "FromHostEncoding";
+  return Guarded(
+      GetDoc(), kMethod,
+      [&]() -> int32_t {
+        const size_t n = TextLength(text, length);
+        EncodingCMap encoding = LoadEncoding(this, kMethod);
+        CMapFile* host = HostCMap(encoding, kMethod);
+        const std::vector<uint8_t> cids = CodesToCIDs(*host, text, n);
+        if (encoding.IsIdentity()) return Emit(out, capacity, cids.data(), cids.size(), kMethod);
+        const std::vector<uint8_t> codes = EncodeCIDs(*encoding.cmap, cids, Normalized);
+        return Emit(out, capacity, codes.data(), codes.size(), kMethod);
+      },
+      -1);
+}
+
+int32_t CPDFType0Font::CalcStringWidth(const uint8_t* text, int32_t length) {
+  static constexpr const char* kMethod = "CalcStringWidth";
+  return Guarded(
+      GetDoc(), kMethod,
+      [&]() -> int32_t {
+        CPDFCIDFont* font = GetDescendantFont();
+        if (!font) {
+          CPDFException::Throw(kClass, kMethod, CPDFException::kStepFailed,
+                               "CPDFType0Font::GetDescendantFont()");
+        }
+        const size_t n = CodeLength(text, length);
+        EncodingCMap encoding = LoadEncoding(this, kMethod);
+        const std::vector<uint8_t> cids = CodesToCIDs(*encoding.cmap, text, n);
+        // The descendant fills the record itself when it answers -1.
+        return font->CalcStringWidth(cids.data(), Capacity(cids.size()));
+      },
+      -1);
+}
+
+bool CPDFType0Font::UpdateCharWidth() {
+  static constexpr const char* kMethod = "UpdateCharWidth";
+  CPDFObjRegistry* doc = GetDoc();
+  return Guarded(
+      doc, kMethod,
+      [&]() -> bool {
+        CPDFArray* fonts = Get_DescendantFonts();
+        if (!fonts) {
+          CPDFException::Throw(kClass, kMethod, CPDFException::kStepFailed,
+                               "CPDFType0Font::Get_DescendantFonts()");
+        }
+        for (int32_t i = 0; i < fonts->GetCount(); ++i) {
+          CPDFObjRef ref;
+          CPDFObject* element = fonts->Get(doc, i, &ref);
+          if (ref.IsDefined() && (!doc || !doc->UpdateObj(ref))) StepFailed();
+          // Only CID fonts: a dictionary Load left plain has no widths to write.
+          auto* font = dynamic_cast<CPDFCIDFont*>(element);
+          if (!font || !font->UpdateCharWidth()) {
+            CPDFException::Throw(kClass, kMethod, CPDFException::kStepFailed,
+                                 "CPDFCIDFont::UpdateCharWidth()");
+          }
+        }
+        return true;
+      },
+      false);
+}

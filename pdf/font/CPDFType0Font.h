@@ -1,0 +1,66 @@
+#pragma once
+// The composite font (/Subtype /Type0): an encoding CMap (a CMap name or an
+// embedded CMap stream) turns the bytes of a string into CIDs, and the
+// descendant CIDFont gives their widths. Text is converted between the
+// font's codes, Unicode and host text through three CMaps: the encoding
+// CMap, UniJIS-UCS2-H/-V and 90ms-RKSJ-H/-V (read from the CMap
+// directory), with the Adobe-Japan1 substitution between them.
+#include <cstdint>
+
+#include "pdf/font/CPDFCIDFont.h"
+#include "pdf/font/CPDFFont.h"
+#include "pdf/object/CPDFArray.h"
+#include "pdf/object/CPDFTypedStruct.h"
+
+class CPDFType0Font : public CPDFFont {
+ public:
+  CPDFType0Font() : CPDFFont(kType0Font, "Type0") {}
+  ~CPDFType0Font() override = default;
+
+  PDF_CONST_NAME(SubtypeName, "Type0")
+
+  // The font check, /Subtype /Type0, DescendantFonts an array and Encoding
+  // a name or a stream.
+  static bool Check(CPDFObjRegistry* doc, CPDFObject* object);
+  // Takes over the entries. DescendantFonts is required and each of its
+  // elements must resolve; a dictionary read from a file becomes a CID font
+  // when one accepts it (else it stays). An Encoding stream read from a
+  // file that passes the CMap check becomes a CPDFCMap. False, every entry
+  // given back, on failure.
+  bool Load(CPDFObjRegistry* doc, CPDFDict* source);
+  CPDFType0Font* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
+  const CPDFName& GetNamePrefix() override;
+
+  PDF_ACCESSOR(DescendantFonts, CPDFArray)
+
+  // The first descendant as a CID font; none when absent or left a plain
+  // dictionary.
+  CPDFCIDFont* GetDescendantFont();
+  CPDFFontDesc* GetFontDescriptor() override;
+
+  // The conversions (see CPDFFont). A font with /ToUnicode converts as the
+  // base does; otherwise through the CMaps. The caller's text is never
+  // changed.
+  int32_t ToUnicode(char16_t* out, int32_t capacity, const uint8_t* text, int32_t length) override;
+  int32_t ToHostEncoding(uint8_t* out, int32_t capacity, const uint8_t* text,
+                         int32_t length) override;
+  int32_t FromUnicode(uint8_t* out, int32_t capacity, const char16_t* text,
+                      int32_t length = -1) override;
+  int32_t FromHostEncoding(uint8_t* out, int32_t capacity, const uint8_t* text,
+                           int32_t length = -1) override;
+
+  // The text's CIDs (through the encoding CMap) measured by the descendant.
+  int32_t CalcStringWidth(const uint8_t* text, int32_t length) override;
+  // Runs UpdateCharWidth on every descendant (each must be a CID font).
+  bool UpdateCharWidth() override;
+
+  // The Adobe-Japan1 substitutions on big-endian CID pairs, in the buffer
+  // given (an odd trailing byte is left alone). NormalizeCID maps the
+  // proportional CIDs 231-324 and 631 to 1-95, and the CIDs 7887-8101 and
+  // 8264-8358 through their tables; DenormalizeCID maps 1-95 back and uses
+  // the same tables.
+  static void NormalizeCID(uint8_t* cids, int32_t length);
+  static void DenormalizeCID(uint8_t* cids, int32_t length);
+  // The sizes of the two substitution tables.
+  static int32_t SubstitutionTableSize(int32_t table);
+};
