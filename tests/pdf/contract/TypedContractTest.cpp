@@ -71,6 +71,7 @@
 #include "pdf/interactive/CPDFDestination.h"
 #include "pdf/interactive/CPDFMovieActiv.h"
 #include "pdf/interactive/CPDFMovieDict.h"
+#include "pdf/interactive/CPDFSigDict.h"
 #include "pdf/interactive/CPDFSound.h"
 #include "pdf/interactive/CPDFTransition.h"
 #include "pdf/interactive/CPDFWinLaunch.h"
@@ -222,6 +223,7 @@ std::vector<Row> Rows() {
       // pdf/interactive
       {"AcroFormDict", Typed<CPDFAcroFormDict>(), "<< /Fields [] /DR << /Font << /Helv @1 >> >> /DA (/Helv 0 Tf 0 g) >>" + _ + kFont, ""},
       {"AddActDict", Typed<CPDFAddActDict>(), "<< /O << /S /JavaScript /JS @1 >> /C << /S /Named /N /NextPage >> >>" + _ + "(app.alert\\(1\\))", ""},
+      {"SigDict", Typed<CPDFSigDict>(), "<< /Type /Sig /Filter /Example.Handler /ByteRange [0 @1 960 240] /Contents <00FF> /Name (Signer) /M @2 /Reason (ok) >>" + _ + "840" + _ + "(D:20260101120000Z)", "<< /Type /Sig /Contents <00FF> >>"},
       {"Sound", Typed<CPDFSound>(), "<< /Type /Sound /R 22050 /C @1 /B 16 /E /Signed /Length 3 >> stream\r\nxyz\r\nendstream" + _ + "2", "<< /Type /Sound /Length 1 >> stream\r\nx\r\nendstream"},
       {"MovieDict", Typed<CPDFMovieDict>(), "<< /F @1 /Aspect [640 480] /Rotate @2 /Poster @3 >>" + _ + "<< /Type /Filespec /F (movie.avi) /EF << /F @4 >> >>" + _ + "90" + _ + kImage + _ + kEmbedded, "<< /F 3 >>"},
       {"MovieActiv", Typed<CPDFMovieActiv>(), "<< /Start [10 @1] /Duration 5 /FWScale [2 1] /Mode /Once >>" + _ + "600", ""},
