@@ -232,10 +232,38 @@ bool ReadStripRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& la
   return true;
 }
 
-// Tiled images: each tile is decoded on its own and its rows, clipped to
-// the image, placed in the image's rows.
+// Decodes the tiles of the tile row starting at image row y0 (every plane of
+// each tile in turn) into `rows` output rows from `out` on.
+bool DecodeTileRow(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout,
+                   std::vector<uint8_t>& tile, uint32_t tileWidth, uint64_t tileRowBytes,
+                   uint32_t y0, uint32_t rows, uint8_t* out, std::string* error) {
+  const int planes = layout.planar ? layout.components : 1;
+  const tmsize_t size = static_cast<tmsize_t>(tile.size());
+  for (uint32_t x0 = 0; x0 < layout.width; x0 += tileWidth) {
+    const uint32_t columns = std::min(tileWidth, layout.width - x0);
+    for (int p = 0; p < planes; ++p) {
+      std::fill(tile.begin(), tile.end(), 0);
+      const uint32_t index = TIFFComputeTile(tiff, x0, y0, 0, static_cast<uint16_t>(p));
+      if (TIFFReadEncodedTile(tiff, index, tile.data(), size) < 0 || capture.HasError()) {
+        return Fail(error,
+                    "cannot decode tile" + (capture.HasError() ? ": " + capture.Text() : ""));
+      }
+      for (uint32_t r = 0; r < rows; ++r) {
+        ConvertRun(layout, tile.data() + r * tileRowBytes, columns, p,
+                   out + static_cast<uint64_t>(r) * layout.outRowBytes, x0);
+      }
+    }
+    if (layout.width - x0 <= tileWidth) break;  // x0 + tileWidth would wrap
+  }
+  return true;
+}
+
+// Tiled images: one row of tiles at a time is decoded, a tile at a time,
+// into a band of TileLength rows across the width, whose rows then go to the
+// sink. A band that does not fit in the decode budget beside its tile is
+// assembled in the image data instead, a tile at a time.
 bool ReadTileRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout,
-                  uint32_t length, uint8_t* image, std::string* error) {
+                  uint32_t length, ByteSink& sink, std::string* error) {
   uint32_t tileWidth = 0;
   uint32_t tileLength = 0;
   if (!TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth) ||
@@ -251,24 +279,32 @@ bool ReadTileRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& lay
     return Fail(error, "bad tile layout");
   if (static_cast<uint64_t>(size) > kImageDecodeBudget) return Fail(error, "tile too large");
   std::vector<uint8_t> tile(static_cast<size_t>(size));
-  const int planes = layout.planar ? layout.components : 1;
+  const uint64_t dataSize = layout.outRowBytes * length;
+  const uint64_t bandRows = std::min(tileLength, length);
+  const uint64_t bandBytes = layout.outRowBytes * bandRows;
+  if (bandBytes <= kImageDecodeBudget - static_cast<uint64_t>(size)) {
+    sink.Expect(static_cast<size_t>(dataSize));
+    std::vector<uint8_t> band(static_cast<size_t>(bandBytes));
+    for (uint32_t y0 = 0; y0 < length; y0 += tileLength) {
+      const uint32_t rows = std::min(tileLength, length - y0);
+      std::fill(band.begin(), band.end(), 0);
+      if (!DecodeTileRow(tiff, capture, layout, tile, tileWidth, tileRowBytes, y0, rows,
+                         band.data(), error)) {
+        return false;
+      }
+      if (!sink.Put(band.data(), static_cast<size_t>(layout.outRowBytes * rows)))
+        return Fail(error, "out of memory for the image data");
+      if (length - y0 <= tileLength) break;
+    }
+    return true;
+  }
+  uint8_t* image = sink.PutZeros(static_cast<size_t>(dataSize));
+  if (image == nullptr) return Fail(error, "out of memory for the image data");
   for (uint32_t y0 = 0; y0 < length; y0 += tileLength) {
     const uint32_t rows = std::min(tileLength, length - y0);
-    for (uint32_t x0 = 0; x0 < layout.width; x0 += tileWidth) {
-      const uint32_t columns = std::min(tileWidth, layout.width - x0);
-      for (int p = 0; p < planes; ++p) {
-        std::fill(tile.begin(), tile.end(), 0);
-        const uint32_t index = TIFFComputeTile(tiff, x0, y0, 0, static_cast<uint16_t>(p));
-        if (TIFFReadEncodedTile(tiff, index, tile.data(), size) < 0 || capture.HasError()) {
-          return Fail(error,
-                      "cannot decode tile" + (capture.HasError() ? ": " + capture.Text() : ""));
-        }
-        for (uint32_t r = 0; r < rows; ++r) {
-          ConvertRun(layout, tile.data() + r * tileRowBytes, columns, p,
-                     image + (static_cast<uint64_t>(y0) + r) * layout.outRowBytes, x0);
-        }
-      }
-      if (layout.width - x0 <= tileWidth) break;  // x0 + tileWidth would wrap
+    if (!DecodeTileRow(tiff, capture, layout, tile, tileWidth, tileRowBytes, y0, rows,
+                       image + static_cast<uint64_t>(y0) * layout.outRowBytes, error)) {
+      return false;
     }
     if (length - y0 <= tileLength) break;
   }
@@ -394,10 +430,11 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description,
     return true;
   }
 
-  // Nothing of the image's size is held twice: strips and rows of
-  // contiguous samples go to the sink as they are decoded, planar and tiled
-  // images are assembled in the image data a row or a tile at a time (at
-  // most kImageDecodeBudget bytes held besides).
+  // Nothing of the image's size is held twice: strips, rows of contiguous
+  // samples and rows of tiles go to the sink as they are decoded; planar
+  // strips (and rows of tiles above the budget) are assembled in the image
+  // data a row or a tile at a time (at most kImageDecodeBudget bytes held
+  // besides).
   if (!tiled && !planar && bits != 16 && samples == components) {
     uint64_t written = 0;
     if (!ReadDirectStrips(tiff, capture, sink, length, written, error)) return false;
@@ -406,9 +443,7 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description,
     if (!ReadStripRows(tiff, capture, layout, length, sink, error)) return false;
     result.dataSize = dataSize;
   } else {
-    uint8_t* image = sink.PutZeros(static_cast<size_t>(dataSize));
-    if (image == nullptr) return Fail(error, "out of memory for the image data");
-    if (!ReadTileRows(tiff, capture, layout, length, image, error)) return false;
+    if (!ReadTileRows(tiff, capture, layout, length, sink, error)) return false;
     result.dataSize = dataSize;
   }
   if (!Check(capture, error, "read")) return false;

@@ -573,6 +573,51 @@ TEST_F(TIFFReaderTest, TilesAreAssembledIntoRows) {
   }
 }
 
+TEST_F(TIFFReaderTest, TileRowsReachTheSinkInBands) {
+  // A sink that records each piece it is handed and offers no place to
+  // assemble in: a tiled image has to arrive a band of rows at a time.
+  class BandSink : public ByteSink {
+   public:
+    bool Put(const uint8_t* data, size_t size) override {
+      bytes.insert(bytes.end(), data, data + size);
+      pieces.push_back(size);
+      return true;
+    }
+    size_t Size() const override { return bytes.size(); }
+    std::vector<uint8_t> bytes;
+    std::vector<size_t> pieces;
+  };
+  TIFFSpec spec;
+  spec.width = 40;
+  spec.length = 50;
+  spec.samples = 3;
+  spec.photometric = PHOTOMETRIC_RGB;
+  spec.compression = COMPRESSION_ADOBE_DEFLATE;
+  spec.rowsPerStrip = 7;
+  const auto image = Pattern(spec);
+  const std::string untiled = folder.File("untiled.tif");
+  ASSERT_TRUE(WriteTIFF(untiled, spec, image));
+  VectorSink plain;
+  ASSERT_TRUE(ReadTIFFImage(untiled.c_str(), plain, description, &error)) << error;
+  plain.bytes.resize(image.size());  // the short last strip's zero rows
+  ASSERT_EQ(plain.bytes, image);
+
+  const uint64_t row = uint64_t{40} * 3;
+  for (uint16_t planar : {PLANARCONFIG_CONTIG, PLANARCONFIG_SEPARATE}) {
+    spec.planar = planar;
+    spec.tileWidth = 16;
+    spec.tileLength = 16;
+    const std::string tiled = folder.File("tiled.tif");
+    ASSERT_TRUE(WriteTIFF(tiled, spec, image));
+    BandSink bands;
+    ASSERT_TRUE(ReadTIFFImage(tiled.c_str(), bands, description, &error)) << planar << error;
+    EXPECT_EQ(bands.bytes, plain.bytes) << planar;
+    EXPECT_EQ(description.dataSize, image.size());
+    // Three whole rows of tiles, then the two rows left.
+    EXPECT_EQ(bands.pieces, (std::vector<size_t>{16 * row, 16 * row, 16 * row, 2 * row})) << planar;
+  }
+}
+
 TEST_F(TIFFReaderTest, PlanarDeepAndExtraSamplesAreInterleaved) {
   TIFFSpec spec;
   spec.width = 9;
