@@ -14,6 +14,7 @@
 #include "pdf/font/CPDFType1Font.h"
 #include "pdf/font/CPDFType3Font.h"
 #include "pdf/font/EncodingTable.h"
+#include "pdf/font/internal/FontText.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFFamily.h"
 #include "pdf/object/CPDFNumber.h"
@@ -34,48 +35,14 @@ constexpr CPDFFamilyMember<CPDFFont> kMembers[] = {
 // The five cases of a conversion, in the order they are tried.
 enum class Case { kCMap, kHost, kNamed, kDict, kOther };
 
-// A step that failed without an error of its own: recorded as code 5 with
-// no message (CPDFException::Absorb turns any other thrown value into that).
-struct StepFailure {};
+using fonttext::Capacity;
+using fonttext::CodeLength;
+using fonttext::StepFailed;
+using fonttext::TextLength;
 
-[[noreturn]] void StepFailed() { throw StepFailure{}; }
-
-// Copies n units into the caller's buffer, or fails when they do not fit.
 template <class Unit>
 int32_t Emit(Unit* out, int32_t capacity, const Unit* data, size_t n, const char* method) {
-  if (n > static_cast<size_t>(capacity < 0 ? 0 : capacity)) {
-    CPDFException::Throw("CPDFFont", method, CPDFException::kStepFailed, "output buffer too small");
-  }
-  if (n > 0) std::memcpy(out, data, n * sizeof(Unit));
-  return static_cast<int32_t>(n);
-}
-
-// The length of a text given with -1 (up to its terminating 0) or with a
-// count (up to its first 0 inside the count).
-template <class Unit>
-size_t TextLength(const Unit* text, int32_t length) {
-  if (!text) return 0;
-  size_t n = 0;
-  if (length < 0) {
-    while (text[n] != 0) ++n;
-  } else {
-    while (n < static_cast<size_t>(length) && text[n] != 0) ++n;
-  }
-  return n;
-}
-
-// The length of a code text, which may hold 0 bytes; a negative length is a
-// step failure.
-size_t CodeLength(const uint8_t* text, int32_t length) {
-  if (length < 0 || (length > 0 && !text)) StepFailed();
-  return static_cast<size_t>(length);
-}
-
-// An int32_t capacity for a work buffer of n elements.
-int32_t Capacity(size_t n) {
-  return n > static_cast<size_t>(std::numeric_limits<int32_t>::max())
-             ? std::numeric_limits<int32_t>::max()
-             : static_cast<int32_t>(n);
+  return fonttext::Emit("CPDFFont", method, out, capacity, data, n);
 }
 
 // Host text to UTF-16 through the host codec; a failure is a step failure.

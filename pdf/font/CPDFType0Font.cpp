@@ -9,6 +9,7 @@
 #include "pdf/document/CPDFEnv.h"
 #include "pdf/font/CMapFile.h"
 #include "pdf/font/CPDFCMap.h"
+#include "pdf/font/internal/FontText.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFObjRegistry.h"
 
@@ -76,39 +77,14 @@ void Substitute(uint8_t* cids, int32_t length, Map map) {
   }
 }
 
-struct StepFailure {};
-[[noreturn]] void StepFailed() { throw StepFailure{}; }
-
-int32_t Capacity(size_t n) {
-  return n > static_cast<size_t>(std::numeric_limits<int32_t>::max())
-             ? std::numeric_limits<int32_t>::max()
-             : static_cast<int32_t>(n);
-}
+using fonttext::Capacity;
+using fonttext::CodeLength;
+using fonttext::StepFailed;
+using fonttext::TextLength;
 
 template <class Unit>
 int32_t Emit(Unit* out, int32_t capacity, const Unit* data, size_t n, const char* method) {
-  if (n > static_cast<size_t>(capacity < 0 ? 0 : capacity)) {
-    CPDFException::Throw(kClass, method, CPDFException::kStepFailed, "output buffer too small");
-  }
-  if (n > 0) std::memcpy(out, data, n * sizeof(Unit));
-  return static_cast<int32_t>(n);
-}
-
-size_t CodeLength(const uint8_t* text, int32_t length) {
-  if (length < 0 || (length > 0 && !text)) StepFailed();
-  return static_cast<size_t>(length);
-}
-
-template <class Unit>
-size_t TextLength(const Unit* text, int32_t length) {
-  if (!text) return 0;
-  size_t n = 0;
-  if (length < 0) {
-    while (text[n] != 0) ++n;
-  } else {
-    while (n < static_cast<size_t>(length) && text[n] != 0) ++n;
-  }
-  return n;
+  return fonttext::Emit(kClass, method, out, capacity, data, n);
 }
 
 // The encoding CMap: a cached one by name, or one read from the embedded
