@@ -219,19 +219,10 @@ std::vector<uint8_t> HostToDictCodes(const Source& source, const uint8_t* text, 
   return codes;
 }
 
-// Runs one conversion: clears the record, and turns any failure into -1
-// with the record filled while it is still empty.
+// Runs one conversion: any failure is -1 with the record filled.
 template <class Body>
 int32_t Convert(CPDFFont* font, const char* method, Body body) {
-  CPDFObjRegistry* doc = font->GetDoc();
-  CPDFException* record = doc ? &doc->GetError() : nullptr;
-  if (record) record->Clear();
-  try {
-    return body();
-  } catch (...) {
-    CPDFException::Absorb(record, "CPDFFont", method);
-  }
-  return -1;
+  return fonttext::Guarded<int32_t>(font->GetDoc(), "CPDFFont", method, -1, body);
 }
 
 }  // namespace

@@ -195,14 +195,7 @@ std::vector<uint8_t> EncodeCIDs(const CMapFile& cmap, const std::vector<uint8_t>
 
 template <class Body>
 auto Guarded(CPDFObjRegistry* doc, const char* method, Body body, decltype(body()) failure) {
-  CPDFException* record = doc ? &doc->GetError() : nullptr;
-  if (record) record->Clear();
-  try {
-    return body();
-  } catch (...) {
-    CPDFException::Absorb(record, kClass, method);
-  }
-  return failure;
+  return fonttext::Guarded<decltype(body())>(doc, kClass, method, failure, body);
 }
 
 }  // namespace

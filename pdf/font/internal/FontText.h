@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "pdf/object/CPDFException.h"
+#include "pdf/object/CPDFObjRegistry.h"
 
 namespace fonttext {
 
@@ -53,6 +54,21 @@ inline int32_t Capacity(size_t n) {
   return n > static_cast<size_t>(std::numeric_limits<int32_t>::max())
              ? std::numeric_limits<int32_t>::max()
              : static_cast<int32_t>(n);
+}
+
+// Runs one font operation: clears the document's error record, and turns
+// any failure into `failed` with the record filled while it is still empty.
+template <class Result, class Body>
+Result Guarded(CPDFObjRegistry* doc, const char* cls, const char* method, Result failed,
+               Body body) {
+  CPDFException* record = doc ? &doc->GetError() : nullptr;
+  if (record) record->Clear();
+  try {
+    return body();
+  } catch (...) {
+    CPDFException::Absorb(record, cls, method);
+  }
+  return failed;
 }
 
 }  // namespace fonttext

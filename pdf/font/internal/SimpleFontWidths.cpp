@@ -6,6 +6,7 @@
 #include "pdf/font/CPDFEncoding.h"
 #include "pdf/font/CPDFFont.h"
 #include "pdf/font/CPDFFontDesc.h"
+#include "pdf/font/internal/FontText.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFNumber.h"
@@ -74,19 +75,10 @@ Range FindRange(CPDFFont* font, const Names& names, const char* method) {
   return range;
 }
 
-// Runs a width operation: clears the record, and turns any failure into
-// the fallback with the record filled while it is still empty.
+// Runs a width operation: any failure is the fallback with the record filled.
 template <class Result, class Body>
 Result Run(CPDFFont* font, const Names& names, const char* method, Result failed, Body body) {
-  CPDFObjRegistry* doc = font->GetDoc();
-  CPDFException* record = doc ? &doc->GetError() : nullptr;
-  if (record) record->Clear();
-  try {
-    return body();
-  } catch (...) {
-    CPDFException::Absorb(record, names.className, method);
-  }
-  return failed;
+  return fonttext::Guarded<Result>(font->GetDoc(), names.className, method, failed, body);
 }
 
 bool StoreInt(CPDFFont* font, const CPDFName& key, int32_t value) {
