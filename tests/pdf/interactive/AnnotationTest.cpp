@@ -106,8 +106,9 @@ TEST(AnnotationTest, TheFactoryPicksTheSubtypeByCheck) {
       {kCommon + " /Subtype /FileAttachment /FS (a.txt)", -1, "FileAttachment", 0x2000},
       {kCommon + " /Subtype /FileAttachment /FS 3", -1, nullptr, 0},
       {kCommon + " /Subtype /Popup", -1, "Popup", 0x4000},
-      // A widget is left to the field factory, which takes nothing yet.
-      {kCommon + " /Subtype /Widget /FT /Btn", -1, nullptr, 0},
+      // A widget is left to the field factory.
+      {kCommon + " /Subtype /Widget /FT /Btn", -1, "Widget", 0x10000},
+      {kCommon + " /Subtype /Widget /FT /Xx", -1, nullptr, 0},
       {kCommon + " /Subtype /Bogus", -1, nullptr, 0},
       // The shared Check: Type, a Rect array of any length, a number Page.
       {"/Type /Annot /Subtype /Square", -1, nullptr, 0},
