@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "pdf/interactive/CPDFFieldTypes.h"
+#include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFFamily.h"
 #include "pdf/object/CPDFName.h"
@@ -204,6 +205,19 @@ bool CPDFField::MoveEntry(CPDFDict* parent, const CPDFName& key, MoveWhen when, 
   return true;
 }
 
+void CPDFField::MarkChanged(CPDFDict* parent) {
+  CPDFObjRegistry* doc = GetDoc();
+  auto* kids = doc ? PDFGetAs<CPDFArray>(parent, doc, Key_Kids()) : nullptr;
+  if (!kids) return;
+  for (int32_t i = 0; i < kids->GetCount(); ++i) {
+    CPDFObjRef ref;
+    if (kids->Get(doc, i, &ref) == static_cast<CPDFObject*>(this) && ref.IsDefined()) {
+      doc->UpdateObj(ref);
+      return;
+    }
+  }
+}
+
 bool CPDFField::MoveUp(const MoveRule* rules, size_t count) {
   try {
     CPDFObjRef parentRef;
@@ -237,6 +251,7 @@ bool CPDFField::Uninherit() {
     CPDFAtom* atom = slot ? *slot : nullptr;
     RemoveKey(Key_T());
     delete atom;
+    MarkChanged(parent);
 
     static const MoveRule kRules[] = {
         {&Key_FT, MoveWhen::kEqualName},   {&Key_Ff, MoveWhen::kEqualInteger},

@@ -81,7 +81,8 @@ class CPDFField : public CPDFAnnotation {
   // reference: the object may be the parent's T too), and FT, Ff, DR, DA and
   // Q move when the parent lacks them or holds an equal value of the same
   // kind (DR only when the parent lacks it). A moved value keeps its object
-  // number. An indirect parent is marked changed for an incremental save.
+  // number. An indirect parent, and the field when the parent's Kids
+  // lists it by reference, are marked changed for an incremental save.
   // False when a store into the parent fails (what moved stays moved).
   virtual bool Uninherit();
 
@@ -111,6 +112,7 @@ class CPDFField : public CPDFAnnotation {
   PDF_ACCESSOR(OH, CPDFObject)
   PDF_ACCESSOR(MK, CPDFObject)
   PDF_CONST_NAME(Key_Parent, "Parent")
+  PDF_CONST_NAME(Key_Kids, "Kids")
   PDF_CONST_NAME(WidgetName, "Widget")
   // The parent field dictionary (own entry only; a value that is not a
   // dictionary answers none). There is no setter.
@@ -160,6 +162,9 @@ class CPDFField : public CPDFAnnotation {
   // reference atom. *moved tells whether it moved; false when the store
   // fails.
   bool MoveEntry(CPDFDict* parent, const CPDFName& key, MoveWhen when, bool* moved);
+  // The field itself changed: when the parent's Kids lists it by reference,
+  // that object is marked changed, so that an incremental save writes it.
+  void MarkChanged(CPDFDict* parent);
 
   uint32_t fieldTypeBit_ = 0;
   const char* fieldTypeName_ = "";
