@@ -2,7 +2,8 @@
 // writes the same small document (two pages, content streams plain and
 // Flate-encoded, a resource dictionary, nested containers, a stream whose
 // Length is indirect, the information dictionary; a third page with
-// annotations, a transition and additional actions that reading types),
+// annotations, form fields under a field tree, a transition and additional
+// actions that reading types),
 // releases every object it
 // can, puts the fuzzed bytes in place of the file and then loads every
 // object, every stream's data and every page, and saves the document to a
@@ -15,6 +16,7 @@
 #include "pdf/document/CPDFEnv.h"
 #include "pdf/document/CPDFPage.h"
 #include "pdf/document/CPDFXRef.h"
+#include "pdf/interactive/CPDFField.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFDict.h"
 #include "pdf/object/CPDFInStream.h"
@@ -45,6 +47,47 @@ CPDFObject* Parsed(CPDFDoc* doc, const std::string& text, CPDFObjRef* ref = null
 
 std::string Ref(const CPDFObjRef& ref) { return std::to_string(ref.GetNumber()) + " 0 R"; }
 
+// A field tree: a text widget whose parent gives it its kind and shares
+// its name (so that Uninherit has entries to move), a check box, a choice
+// with options, a signature field with its signature dictionary, and a
+// widget whose /Parent chain loops. Answers the widgets' references.
+std::string AddFieldTree(CPDFDoc* d) {
+  CPDFObjRef parent, text, check, choice, sig, value, loopA, loopB, looped;
+  const std::string widget = "<< /Type /Annot /Subtype /Widget /Rect [0 0 10 10] ";
+  Parsed(d, "<< /T (a) /FT /Tx /Ff 4096 /DR << /Font << >> >> /Kids [] >>", &parent);
+  Parsed(d, widget + "/Parent " + Ref(parent) + " /T (a) /DA (/Helv 0 Tf 0 g) /V (v) >>", &text);
+  auto* tree = dynamic_cast<CPDFDict*>(d->GetObj(parent));
+  FUZZ_CHECK(tree != nullptr);
+  FUZZ_CHECK(tree->Set(d, CPDFName("Kids"), Parsed(d, "[" + Ref(text) + "]"), false, nullptr));
+  Parsed(d, widget + "/FT /Btn /T (c) /V /Off /AS /Off >>", &check);
+  Parsed(d, widget + "/FT /Ch /T <FEFF0063> /Opt [(x) [(y) (Y)] 3] /V (x) /TopIndex 0 >>", &choice);
+  Parsed(d, "<< /Type /Sig /ByteRange [0 1 2 3] /Contents <00FF> /M (D:20200101) >>", &value);
+  Parsed(d, widget + "/FT /Sig /T (s) /V " + Ref(value) + " >>", &sig);
+  Parsed(d, "<< /T (l) /FT /Tx >>", &loopA);
+  Parsed(d, "<< /Parent " + Ref(loopA) + " >>", &loopB);
+  auto* top = dynamic_cast<CPDFDict*>(d->GetObj(loopA));
+  FUZZ_CHECK(top != nullptr);
+  FUZZ_CHECK(PDFSetRef(top, CPDFName("Parent"), loopB));
+  Parsed(d, widget + "/Parent " + Ref(loopB) + " /T (m) >>", &looped);
+  return " " + Ref(text) + " " + Ref(check) + " " + Ref(choice) + " " + Ref(sig) + " " +
+         Ref(looped);
+}
+
+// Walks the fields of a page read back: full names, inherited values, and
+// moving a field's shared entries into its parent.
+void VisitFields(CPDFDoc* doc, CPDFPage* page) {
+  CPDFArray* annots = page->Get_Annots();
+  for (int32_t i = 0; annots && i < annots->GetCount(); ++i) {
+    auto* field = dynamic_cast<CPDFField*>(annots->Get(doc, i));
+    if (!field) continue;
+    CPDFText name;
+    field->GetFullName(&name);
+    field->Get_DA();
+    field->Get_DR();
+    field->Uninherit();
+  }
+}
+
 // The third page: a link with an action chain, a square with its
 // appearance and border style, a file attachment with an embedded file, a
 // transition and additional actions.
@@ -70,9 +113,11 @@ void AddInteractivePage(CPDFDoc* d, CPDFPage* page) {
          &square);
   Parsed(d, "<< /Type /Annot /Subtype /FileAttachment /Rect [0 0 10 10] /FS " + Ref(spec) + " >>",
          &attachment);
-  FUZZ_CHECK(page->Set(d, CPDFName("Annots"),
-                       Parsed(d, "[" + Ref(link) + " " + Ref(square) + " " + Ref(attachment) + "]"),
-                       false, nullptr));
+  const std::string fields = AddFieldTree(d);
+  FUZZ_CHECK(page->Set(
+      d, CPDFName("Annots"),
+      Parsed(d, "[" + Ref(link) + " " + Ref(square) + " " + Ref(attachment) + fields + "]"), false,
+      nullptr));
   FUZZ_CHECK(page->Set(d, CPDFName("Trans"), Parsed(d, "<< /Type /Trans /S /Wipe /Di 90 >>"), false,
                        nullptr));
   FUZZ_CHECK(page->Set(d, CPDFName("AA"),
@@ -162,6 +207,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (CPDFPage* page = doc->GetPage(i)) {
         page->Get_MediaBox();
         page->Get_Resources();
+        VisitFields(doc.get(), page);
       }
     }
     const bool ok = doc->Save(saved.c_str(), false, false) && doc->Flush();
