@@ -3,15 +3,15 @@
 // Flate-encoded, a resource dictionary, nested containers, a stream whose
 // Length is indirect, the information dictionary; a third page with
 // annotations, form fields under a field tree, a transition and additional
-// actions that reading types),
-// releases every object it
-// can, puts the fuzzed bytes in place of the file and then loads every
-// object, every stream's data and every page, and saves the document to a
-// second file. Nothing may crash or hang; every failure fills the error
+// actions that reading types), releases every object but the catalog and
+// the page-tree root, puts the fuzzed bytes in place of the file, then reads
+// every page (walking its fields), every object and every stream's data,
+// and saves the document to a second file. Nothing may crash or hang; every failure fills the error
 // record; a save either succeeds or leaves no file behind.
 #include <memory>
 #include <string>
 
+#include "pdf/document/CPDFCatalog.h"
 #include "pdf/document/CPDFDoc.h"
 #include "pdf/document/CPDFEnv.h"
 #include "pdf/document/CPDFPage.h"
@@ -182,12 +182,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DocPtr doc = WriteDocument(path);
     const int32_t count = ObjectCount(doc.get());
     FUZZ_CHECK(count > 0);
+    // The catalog and the root of the page tree stay in memory as typed
+    // objects (released, they would be read back as plain dictionaries and
+    // the pages could not be found); the pages themselves and everything
+    // else are read again from the fuzzed bytes.
+    CPDFObjRef rootRef, pagesRef;
+    CPDFCatalog* catalog = doc->GetCatalog(&rootRef);
+    FUZZ_CHECK(catalog != nullptr && catalog->Get_Pages(&pagesRef) != nullptr);
     for (int32_t n = 1; n < count; ++n) {
+      if (n == rootRef.GetNumber() || n == pagesRef.GetNumber()) continue;
       if (const CPDFXRefEntry* entry = doc->FindEntry(n, true)) {
         doc->ReleaseObj(CPDFObjRef(n, entry->generation), true);
       }
     }
     fuzz::WorkFolder::Write(path, data, size);
+
+    // The pages first, so that reading them types what they hold (their
+    // annotations and form fields) before the walk below reads every other
+    // object as it stands.
+    const int32_t pages = doc->GetPageCount();
+    for (int32_t i = 0; i < pages; ++i) {
+      if (CPDFPage* page = doc->GetPage(i)) {
+        page->Get_MediaBox();
+        page->Get_Resources();
+        VisitFields(doc.get(), page);
+      }
+    }
 
     for (int32_t n = 1; n < count; ++n) {
       const CPDFXRefEntry* entry = doc->FindEntry(n, true);
@@ -200,14 +220,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (auto* stream = dynamic_cast<CPDFStream*>(object)) {
         stream->LoadData();
         stream->GetDataLength();
-      }
-    }
-    const int32_t pages = doc->GetPageCount();
-    for (int32_t i = 0; i < pages; ++i) {
-      if (CPDFPage* page = doc->GetPage(i)) {
-        page->Get_MediaBox();
-        page->Get_Resources();
-        VisitFields(doc.get(), page);
       }
     }
     const bool ok = doc->Save(saved.c_str(), false, false) && doc->Flush();
