@@ -8,9 +8,9 @@
 #include "pdf/object/CPDFInStream.h"
 #include "pdf/object/CPDFObjRegistry.h"
 #include "pdf/object/CPDFOutStream.h"
-#include "pdf/object/internal/CPDFParseDepth.h"
 #include "pdf/object/CPDFStream.h"
 #include "pdf/object/CPDFString.h"
+#include "pdf/object/internal/CPDFParseDepth.h"
 
 namespace {
 
@@ -45,14 +45,32 @@ bool CPDFDict::Set(CPDFObjRegistry* doc, const CPDFName& key, CPDFObject* value,
     if (!doc) return false;
     CPDFObjRef local;
     if (ref && ref->IsDefined()) local = *ref;
-    // The reference atom is made first: once registered, the object belongs
-    // to the document and must not be lost.
+    // Once registered, the object belongs to the document, so nothing may
+    // fail after the registration: the reference atom and, for a new key, the
+    // entry's slot are made first. A registration that fails takes the slot
+    // out again.
     std::unique_ptr<CPDFObjRef> stored(new CPDFObjRef);
-    if (!doc->RegistObj(value, &local)) return false;
+    if (Find(key).IsEnd()) {
+      if (!SetAt(key, stored.get())) return false;
+      CPDFObjRef* atom = stored.release();
+      bool registered = false;
+      try {
+        registered = doc->RegistObj(value, &local);
+      } catch (...) {
+        registered = false;
+      }
+      if (!registered) {
+        Erase(Find(key));
+        delete atom;
+        return false;
+      }
+      *atom = local;
+    } else {
+      if (!doc->RegistObj(value, &local)) return false;
+      *stored = local;
+      SetAt(key, stored.release());  // the key's slot exists: nothing is allocated
+    }
     if (ref) *ref = local;
-    *stored = local;
-    SetAt(key, stored.get());
-    stored.release();
     return true;
   } catch (...) {
     return CPDFException::Absorb(nullptr, "CPDFDict", "Set");
@@ -182,8 +200,8 @@ void CPDFDict::Serialize(CPDFObjRegistry* doc, CPDFInStream& in, const uint8_t* 
   open[0] = static_cast<char>(c1);
   open[1] = static_cast<char>(c2);
   if (std::strcmp(open, "<<") != 0) {
-    CPDFException::ThrowFormat("CPDFDict", "Serialize", CPDFException::kSyntax,
-                               "invalidtoken: %s", open);
+    CPDFException::ThrowFormat("CPDFDict", "Serialize", CPDFException::kSyntax, "invalidtoken: %s",
+                               open);
   }
   for (;;) {
     in.SkipWhiteSpaceAndComments();
@@ -196,8 +214,8 @@ void CPDFDict::Serialize(CPDFObjRegistry* doc, CPDFInStream& in, const uint8_t* 
     if (!key) CPDFParseDepth::ThrowInvalidToken("CPDFDict", in);
     auto* name = dynamic_cast<CPDFName*>(key.get());
     if (!name) {
-      CPDFException::ThrowFormat("CPDFDict", "Serialize", CPDFException::kSyntax,
-                                 "typecheck: %s", key->GetTypeName());
+      CPDFException::ThrowFormat("CPDFDict", "Serialize", CPDFException::kSyntax, "typecheck: %s",
+                                 key->GetTypeName());
     }
     in.SkipWhiteSpaceAndComments();
     std::unique_ptr<CPDFAtom> value(CPDFObjRef::SerializeObject(in));

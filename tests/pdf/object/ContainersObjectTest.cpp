@@ -5,7 +5,6 @@
 
 #include "TestDoc.h"
 #include "TestRegistry.h"
-#include "pdf/object/CPDFTypedStruct.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFBool.h"
 #include "pdf/object/CPDFDate.h"
@@ -17,6 +16,7 @@
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFOutStream.h"
 #include "pdf/object/CPDFString.h"
+#include "pdf/object/CPDFTypedStruct.h"
 #include "tests/pdf/object/WrittenText.h"
 
 namespace {
@@ -52,8 +52,8 @@ TEST(DictTest, ExactLayoutAndKeyOrder) {
   CPDFObjRef pagesRef;
   ASSERT_TRUE(catalog.Set(&doc, "Pages", new CPDFDict, true, &pagesRef));
   ASSERT_TRUE(pagesRef.IsDefined());
-  EXPECT_EQ(Written(catalog), "<<\r\n/Pages " + std::to_string(pagesRef.GetNumber()) +
-                                  " 0 R\n/Type /Catalog\n>>");
+  EXPECT_EQ(Written(catalog),
+            "<<\r\n/Pages " + std::to_string(pagesRef.GetNumber()) + " 0 R\n/Type /Catalog\n>>");
 
   CPDFDict image;
   for (const char* key : {"Width", "a", "Type", "Subtype", "Length", "Height", "Filter",
@@ -61,7 +61,8 @@ TEST(DictTest, ExactLayoutAndKeyOrder) {
     image.Set(nullptr, key, new CPDFNull);
   }
   std::string keys;
-  for (auto it = image.Begin(); !it.IsEnd(); it.Next()) keys += std::string(it.GetKey()->c_str()) + ",";
+  for (auto it = image.Begin(); !it.IsEnd(); it.Next())
+    keys += std::string(it.GetKey()->c_str()) + ",";
   EXPECT_EQ(keys, "BitsPerComponent,ColorSpace,Filter,Height,Length,Subtype,Type,Width,a,");
 }
 
@@ -110,6 +111,30 @@ TEST(DictTest, GetSetRemoveWithRegistry) {
   delete taken;
 }
 
+TEST(DictTest, AFailedIndirectStoreLeavesTheDictionaryAsItWas) {
+  TestRegistry doc;
+  CPDFDict dict;
+  ASSERT_TRUE(dict.Set(&doc, "Old", new CPDFInt(1)));
+  doc.failRegist = true;
+  // A new key: the slot made before the registration is taken out again.
+  auto* fresh = new CPDFInt(2);
+  EXPECT_FALSE(dict.Set(&doc, "New", fresh, true));
+  EXPECT_TRUE(dict.Find("New").IsEnd());
+  EXPECT_EQ(dict.GetCount(), 1);
+  // An existing key keeps its value.
+  auto* other = new CPDFInt(3);
+  EXPECT_FALSE(dict.Set(&doc, "Old", other, true));
+  EXPECT_EQ(Written(*dict.Get(&doc, "Old")), "1");
+  // Both values are still the caller's (a double delete or a leak shows
+  // under the sanitizer build).
+  delete fresh;
+  delete other;
+  doc.failRegist = false;
+  CPDFObjRef ref;
+  ASSERT_TRUE(dict.Set(&doc, "New", new CPDFInt(4), true, &ref));
+  EXPECT_EQ(Written(*dict.Get(&doc, "New")), "4");
+}
+
 TEST(ArrayTest, LayoutGetSetAndReferences) {
   TestDoc doc;
   CPDFArray array;
@@ -117,8 +142,8 @@ TEST(ArrayTest, LayoutGetSetAndReferences) {
   array.Push_Back(&doc, new CPDFInt(1));
   CPDFObjRef ref;
   array.Push_Back(&doc, new CPDFName("X"), true, &ref);
-  array.Push_Back(new CPDFObjRef());  // undefined reference, written null
-  array.Elements::Push_Back(nullptr);   // an empty slot
+  array.Push_Back(new CPDFObjRef());   // undefined reference, written null
+  array.Elements::Push_Back(nullptr);  // an empty slot
   const CPDFObjRef named = ref;
   EXPECT_EQ(Written(array), "[1 " + std::to_string(named.GetNumber()) + " 0 R null null]");
   EXPECT_EQ(array.Get(&doc, 1), doc.GetObj(ref));
@@ -284,7 +309,7 @@ TEST(DuplicateTest, SharedOnceSkipFlagAndCycles) {
   copy.Get(&dst, "A", &a);
   copy.Get(&dst, "B", &b);
   EXPECT_TRUE(a.IsDefined());
-  EXPECT_EQ(a, b);                 // two keys, one new object
+  EXPECT_EQ(a, b);                    // two keys, one new object
   EXPECT_FALSE(copy.HasKey("Page"));  // copy flag clear: skipped
   auto* newItem = dynamic_cast<CPDFDict*>(copy.Get(&dst, "Item"));
   ASSERT_TRUE(newItem);
@@ -338,9 +363,9 @@ namespace {
 // Random token soup: the parser answers an object, none, or a thrown
 // CPDFException*, never anything worse (checked under the sanitizers).
 TEST(ParserTest, RandomInputNeverCrashes) {
-  const char* pieces[] = {"<<", ">>", "[", "]", "(", ")", "<", ">", "/N", "/", "1", "0", "R",
-                          "-.5", "true", "null", "tru", "\\", "%c\n", " ", "\r", "#2",
-                          "(a\\", "<4", "{", "\x80", "stream", "1 0 R"};
+  const char* pieces[] = {"<<", ">>", "[",    "]",   "(",    ")",    "<",      ">",    "/N",   "/",
+                          "1",  "0",  "R",    "-.5", "true", "null", "tru",    "\\",   "%c\n", " ",
+                          "\r", "#2", "(a\\", "<4",  "{",    "\x80", "stream", "1 0 R"};
   uint32_t seed = 99;
   auto next = [&seed] {
     seed = seed * 1103515245u + 12345u;
