@@ -325,8 +325,9 @@ TEST_F(BMPReaderTest, RunLengthDataCutShortAreRefused) {
 
 TEST_F(BMPReaderTest, RunLengthDataDecodeIntoTheImageOnly) {
   // Two bytes of RLE8 (end of bitmap at once) for 3 x 452984834 pixels:
-  // 1.3 GB of blank image asks the sink for its size once, and nothing of
-  // that size is held by the reader (the sink here refuses above 1 MiB).
+  // 1.3 GB of blank image goes to the sink a band at a time, and nothing of
+  // that size is held by the reader (the sink here refuses above 1 MiB, so
+  // the read fails at the first band that does not fit).
   BMP bmp;
   bmp.width = 3;
   bmp.height = 452984834;
@@ -339,7 +340,7 @@ TEST_F(BMPReaderTest, RunLengthDataDecodeIntoTheImageOnly) {
   VectorSink small(1 << 20);
   EXPECT_FALSE(ReadBMPImage(path.c_str(), small, description, &error));
   EXPECT_EQ(error, "out of memory for the image data");
-  EXPECT_EQ(small.bytes.size(), 0u);
+  EXPECT_LE(small.bytes.size(), size_t{1} << 20);
 
   // Within what the sink takes, a blank image of any expansion converts:
   // 2048 x 1024 from two bytes, then from an end of line per row.
