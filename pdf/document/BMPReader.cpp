@@ -206,7 +206,7 @@ RLEStop RunCodes(RLEInput& in, int bits, uint32_t width, uint64_t stop, RLEState
 // Hands the run-length data's image to the sink a band of rows at a time,
 // top row first, so that the decoded image is never held whole. A bottom-up
 // bitmap decodes its top row last: a first pass over the codes notes where
-// each band's codes begin (a few hundred starting points at most), and the
+// each band's codes begin (about a thousand starting points at most), and the
 // bands are then decoded from there, last band of the file first. A
 // top-down bitmap is decoded in one pass. Rows the codes never reach go out
 // as zeros. The data are checked whole before anything reaches the sink.
