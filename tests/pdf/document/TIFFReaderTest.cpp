@@ -682,6 +682,35 @@ TEST_F(TIFFReaderTest, PlanarStripsReachTheSinkInBands) {
     EXPECT_EQ(whole.pieces, std::vector<size_t>{50 * row});
   }
 
+  // One strip per plane above the decoding budget (8192 x 8200 grey samples
+  // beside an alpha plane, 64.06 MiB a plane): read a row at a time into the
+  // image data instead, with the same bytes.
+  {
+    const uint32_t w = 8192;
+    const uint32_t h = 8200;
+    const std::string big = folder.File("big.tif");
+    TIFF* tiff = TIFFOpen(big.c_str(), "w");
+    ASSERT_NE(tiff, nullptr);
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, w);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, h);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 2);
+    const uint16_t alpha = EXTRASAMPLE_UNASSALPHA;
+    TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, &alpha);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_SEPARATE);
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, h);
+    std::vector<uint8_t> plane(size_t{w} * h, 0);
+    for (uint32_t y = 0; y < h; ++y) plane[size_t{y} * w + y % w] = static_cast<uint8_t>(y | 1);
+    ASSERT_GE(TIFFWriteEncodedStrip(tiff, 0, plane.data(), static_cast<tmsize_t>(plane.size())), 0);
+    std::vector<uint8_t> other(plane.size(), 0xA5);
+    ASSERT_GE(TIFFWriteEncodedStrip(tiff, 1, other.data(), static_cast<tmsize_t>(other.size())), 0);
+    TIFFClose(tiff);
+    ASSERT_TRUE(ReadFile(big)) << error;
+    EXPECT_TRUE(sink.bytes == plane);
+  }
+
   // A strip of one plane whose data are cut short fails the read, whichever
   // plane it belongs to.
   TIFFSpec spec;
