@@ -17,6 +17,10 @@ namespace {
 
 bool Fail(std::string* error, const char* text) { return ImageReadFail(error, text); }
 
+// Run-length images go to the sink in bands of rows of about this many bytes
+// (at least one row).
+constexpr uint64_t kRLEBandBytes = uint64_t{4} << 20;
+
 uint16_t LE16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 uint32_t LE32(const uint8_t* p) {
   return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
@@ -65,54 +69,97 @@ float AxisPoints(uint32_t pixels, int32_t pixelsPerMetre) {
 }
 
 // The compressed pixel data, read byte by byte through the file's buffer;
-// no more than their length is ever taken.
+// no more than their length is ever taken. Consumed() counts the bytes read
+// from the start of the data, where Seek can come back to.
 class RLEInput {
  public:
-  RLEInput(FILE* file, uint64_t length) : file_(file), left_(length) {}
+  RLEInput(FILE* file, uint64_t start, uint64_t length)
+      : file_(file), start_(start), length_(length) {}
+  bool Seek(uint64_t consumed) {
+    if (consumed > length_ || start_ + consumed > static_cast<uint64_t>(INT64_MAX)) return false;
+    if (fseeko(file_, static_cast<off_t>(start_ + consumed), SEEK_SET) != 0) return false;
+    consumed_ = consumed;
+    return true;
+  }
   bool Get(uint8_t& byte) {
-    if (left_ == 0) return false;
+    if (consumed_ == length_) return false;
     const int c = std::getc(file_);
     if (c == EOF) return false;
-    --left_;
+    ++consumed_;
     byte = static_cast<uint8_t>(c);
     return true;
   }
+  uint64_t Consumed() const { return consumed_; }
 
  private:
   FILE* file_;
-  uint64_t left_;
+  uint64_t start_;
+  uint64_t length_;
+  uint64_t consumed_ = 0;
 };
 
-// Run-length decoding of 8-bit (RLE8) or 4-bit (RLE4) pixel data straight
-// into the image's rows of rowBytes bytes, which start zero; the first row
-// decoded is the bottom row unless topDown. Pixels the codes skip (end of
-// line, delta, end of bitmap) stay index 0; pixels beyond the image are
-// dropped. False when the data end before an end-of-bitmap code while rows
-// remain, or inside a code: the file was cut short. Time grows with the
-// data, not with the image: every code covers at most 255 pixels.
-bool DecodeRLE(RLEInput& in, int bits, uint32_t width, uint32_t rows, uint64_t rowBytes, bool topDown,
-               uint8_t* image) {
-  auto put = [&](uint64_t x, uint64_t y, uint8_t index) {
-    if (x >= width || y >= rows) return;
-    const uint64_t imageRow = topDown ? y : rows - 1 - y;
-    uint8_t* row = image + imageRow * rowBytes;
-    if (bits == 8) {
-      row[x] = index;
-    } else if ((x & 1u) == 0) {
-      row[x / 2] = static_cast<uint8_t>((row[x / 2] & 0x0F) | (index << 4));
-    } else {
-      row[x / 2] = static_cast<uint8_t>((row[x / 2] & 0xF0) | (index & 0x0F));
-    }
-  };
+// Where the run-length decoder stands between two codes: the data read so
+// far and the pixel position, x across and y the row in file order (0 the
+// first row decoded, the bottom row unless the bitmap is top-down).
+struct RLEState {
+  uint64_t consumed = 0;
   uint64_t x = 0;
   uint64_t y = 0;
-  while (y < rows) {
+  bool entered = false;  // as a band's starting point: the codes reach the band
+};
+
+// Rows [first, first + count) of file order, held in image order (the
+// bottom-up file's last row first) in `count` rows of rowBytes bytes that
+// start zero.
+struct RLEBand {
+  uint8_t* data = nullptr;
+  uint64_t first = 0;
+  uint64_t count = 0;
+  uint64_t rowBytes = 0;
+  bool topDown = false;
+};
+
+enum class RLEStop { kRow, kEndOfBitmap, kCutShort };
+
+// Runs the codes of 8-bit (RLE8) or 4-bit (RLE4) data from the input's
+// position and `state` on while the row stays below `stop`: the run ends when
+// a code takes the row to `stop` or beyond, at the end-of-bitmap code, or,
+// when the data end before either or inside a code, cut short. With a band,
+// the pixels that fall in its rows are written there; pixels the codes skip
+// (end of line, delta, end of bitmap) stay index 0 and pixels beyond the
+// image's width are dropped. onRow(state) follows every change of row. Time
+// grows with the data, not with the image: every code covers at most 255
+// pixels.
+template <class OnRow>
+RLEStop RunCodes(RLEInput& in, int bits, uint32_t width, uint64_t stop, RLEState& state,
+                 const RLEBand* band, OnRow onRow) {
+  uint64_t& x = state.x;
+  uint64_t& y = state.y;
+  auto put = [&](uint64_t px, uint8_t index) {
+    if (band == nullptr || px >= width || y < band->first || y - band->first >= band->count) return;
+    const uint64_t inBand = band->topDown ? y - band->first : band->first + band->count - 1 - y;
+    uint8_t* row = band->data + inBand * band->rowBytes;
+    if (bits == 8) {
+      row[px] = index;
+    } else if ((px & 1u) == 0) {
+      row[px / 2] = static_cast<uint8_t>((row[px / 2] & 0x0F) | (index << 4));
+    } else {
+      row[px / 2] = static_cast<uint8_t>((row[px / 2] & 0xF0) | (index & 0x0F));
+    }
+  };
+  RLEStop result = RLEStop::kRow;
+  while (y < stop) {
     uint8_t count;
     uint8_t value;
-    if (!in.Get(count) || !in.Get(value)) return false;
+    if (!in.Get(count) || !in.Get(value)) {
+      result = RLEStop::kCutShort;
+      break;
+    }
     if (count > 0) {  // encoded run
-      for (unsigned i = 0; i < count; ++i) {
-        put(x + i, y, bits == 8 ? value : ((i & 1u) == 0 ? value >> 4 : value & 0x0F));
+      if (band != nullptr) {
+        for (unsigned i = 0; i < count; ++i) {
+          put(x + i, bits == 8 ? value : ((i & 1u) == 0 ? value >> 4 : value & 0x0F));
+        }
       }
       x += count;
       continue;
@@ -120,24 +167,130 @@ bool DecodeRLE(RLEInput& in, int bits, uint32_t width, uint32_t rows, uint64_t r
     if (value == 0) {  // end of line
       x = 0;
       ++y;
+      onRow(state);
     } else if (value == 1) {  // end of bitmap
-      return true;
+      result = RLEStop::kEndOfBitmap;
+      break;
     } else if (value == 2) {  // delta
       uint8_t right;
       uint8_t up;
-      if (!in.Get(right) || !in.Get(up)) return false;
+      if (!in.Get(right) || !in.Get(up)) {
+        result = RLEStop::kCutShort;
+        break;
+      }
       x += right;
       y += up;
+      if (up != 0) onRow(state);
     } else {  // absolute run of value pixels, padded to a 16-bit boundary
       const unsigned bytes = bits == 8 ? value : (value + 1u) / 2;
       uint8_t byte = 0;
+      bool cut = false;
       for (unsigned i = 0; i < value; ++i, ++x) {
-        if ((bits == 8 || (i & 1u) == 0) && !in.Get(byte)) return false;
-        put(x, y, bits == 8 ? byte : ((i & 1u) == 0 ? byte >> 4 : byte & 0x0F));
+        if ((bits == 8 || (i & 1u) == 0) && !in.Get(byte)) {
+          cut = true;
+          break;
+        }
+        put(x, bits == 8 ? byte : ((i & 1u) == 0 ? byte >> 4 : byte & 0x0F));
+      }
+      if (cut) {
+        result = RLEStop::kCutShort;
+        break;
       }
       if (bytes % 2 != 0) in.Get(byte);  // padding; a missing one ends the data anyway
     }
   }
+  state.consumed = in.Consumed();
+  return result;
+}
+
+// Hands the run-length data's image to the sink a band of rows at a time,
+// top row first, so that the decoded image is never held whole. A bottom-up
+// bitmap decodes its top row last: a first pass over the codes notes where
+// each band's codes begin (about a thousand starting points at most), and the
+// bands are then decoded from there, last band of the file first. A
+// top-down bitmap is decoded in one pass. Rows the codes never reach go out
+// as zeros. The data are checked whole before anything reaches the sink.
+bool ReadRLEBands(RLEInput& in, int bits, uint32_t width, uint32_t rows, uint64_t rowBytes,
+                  bool topDown, ByteSink& sink, std::string* error) {
+  const uint64_t bandRows =
+      std::min<uint64_t>(rows, std::max<uint64_t>(1, kRLEBandBytes / rowBytes));
+  const uint64_t bands = (rows + bandRows - 1) / bandRows;
+  std::vector<RLEState> starts(static_cast<size_t>(bands));
+  starts[0].entered = true;
+  if (!topDown) {
+    RLEState state;
+    const RLEStop stop = RunCodes(in, bits, width, rows, state, nullptr, [&](const RLEState& s) {
+      if (s.y >= rows) return;
+      RLEState& start = starts[static_cast<size_t>(s.y / bandRows)];
+      if (!start.entered) {
+        start = s;
+        start.consumed = in.Consumed();
+        start.entered = true;
+      }
+    });
+    if (stop == RLEStop::kCutShort) return Fail(error, "pixel data cut short");
+  }
+  std::vector<uint8_t> band(static_cast<size_t>(bandRows * rowBytes));
+  // Rows the codes never reach are handed on as zeros when the next decoded
+  // band (or the end) comes. A run of them before anything else, the top of
+  // a bitmap whose codes end early, goes in place when the sink offers that
+  // (PutZeros): storage that starts blank then holds it without a byte
+  // written. Later runs go from a block of zeros.
+  uint64_t blank = 0;
+  auto putBlank = [&]() {
+    if (blank == 0) return true;
+    if (sink.Size() == 0 && sink.PutZeros(static_cast<size_t>(blank)) != nullptr) {
+      blank = 0;
+      return true;
+    }
+    const std::vector<uint8_t> zeros(static_cast<size_t>(std::min<uint64_t>(blank, 1u << 16)), 0);
+    for (; blank > 0;) {
+      const size_t part = static_cast<size_t>(std::min<uint64_t>(blank, zeros.size()));
+      if (!sink.Put(zeros.data(), part)) return false;
+      blank -= part;
+    }
+    return true;
+  };
+  RLEState running;
+  bool ended = false;  // top-down: the end-of-bitmap code was met
+  bool expected = false;
+  for (uint64_t i = 0; i < bands; ++i) {
+    const uint64_t b = topDown ? i : bands - 1 - i;
+    RLEBand target;
+    target.data = band.data();
+    target.first = b * bandRows;
+    target.count = std::min<uint64_t>(bandRows, rows - target.first);
+    target.rowBytes = rowBytes;
+    target.topDown = topDown;
+    const size_t bytes = static_cast<size_t>(target.count * rowBytes);
+    const uint64_t stop = target.first + target.count;
+    if (topDown ? ended || running.y >= stop : !starts[static_cast<size_t>(b)].entered) {
+      blank += bytes;
+      continue;
+    }
+    std::fill(band.begin(), band.begin() + static_cast<std::ptrdiff_t>(bytes), 0);
+    if (topDown) {
+      const RLEStop result =
+          RunCodes(in, bits, width, stop, running, &target, [](const RLEState&) {});
+      if (result == RLEStop::kCutShort) return Fail(error, "pixel data cut short");
+      ended = result == RLEStop::kEndOfBitmap;
+    } else {
+      RLEState state = starts[static_cast<size_t>(b)];
+      // The data were read whole once; a file changed since fails here.
+      if (!in.Seek(state.consumed) || RunCodes(in, bits, width, stop, state, &target,
+                                               [](const RLEState&) {}) == RLEStop::kCutShort) {
+        return Fail(error, "pixel data cut short");
+      }
+    }
+    if (!putBlank()) return Fail(error, "out of memory for the image data");
+    if (!expected) {
+      // Once codes have been seen: the rest of the image follows in any case.
+      sink.Expect(static_cast<size_t>(rowBytes * rows - sink.Size()));
+      expected = true;
+    }
+    if (!sink.Put(band.data(), bytes)) return Fail(error, "out of memory for the image data");
+  }
+  if (!putBlank()) return Fail(error, "out of memory for the image data");
   return true;
 }
 
@@ -157,12 +310,14 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
     const uint64_t fileSize = file.Size();
 
     uint8_t fileHeader[14];
-    if (!ReadAt(file.Get(), 0, fileHeader, sizeof fileHeader)) return Fail(error, "file header cut short");
+    if (!ReadAt(file.Get(), 0, fileHeader, sizeof fileHeader))
+      return Fail(error, "file header cut short");
     if (fileHeader[0] != 'B' || fileHeader[1] != 'M') return Fail(error, "not a bitmap file");
     const uint32_t pixelOffsetField = LE32(fileHeader + 10);
 
     uint8_t header[40];
-    if (!ReadAt(file.Get(), 14, header, sizeof header)) return Fail(error, "information header cut short");
+    if (!ReadAt(file.Get(), 14, header, sizeof header))
+      return Fail(error, "information header cut short");
     const uint32_t headerSize = LE32(header);
     const int32_t width = static_cast<int32_t>(LE32(header + 4));
     const int32_t height = static_cast<int32_t>(LE32(header + 8));
@@ -174,10 +329,12 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
     const uint32_t coloursUsed = LE32(header + 32);
 
     if (headerSize < 40) return Fail(error, "unsupported information header");
-    if (14 + static_cast<uint64_t>(headerSize) > fileSize) return Fail(error, "information header cut short");
+    if (14 + static_cast<uint64_t>(headerSize) > fileSize)
+      return Fail(error, "information header cut short");
     if (width < 1) return Fail(error, "bad width");
     if (height == 0 || height == INT32_MIN) return Fail(error, "bad height");
-    const uint32_t rows = static_cast<uint32_t>(height < 0 ? -static_cast<int64_t>(height) : height);
+    const uint32_t rows =
+        static_cast<uint32_t>(height < 0 ? -static_cast<int64_t>(height) : height);
     const bool topDown = height < 0;
     const uint32_t columns = static_cast<uint32_t>(width);
 
@@ -189,7 +346,8 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
     const bool bitFields = compression == 3 || compression == 6;
     if (compression == 1 && bitCount != 8) return Fail(error, "RLE8 needs 8 bits per pixel");
     if (compression == 2 && bitCount != 4) return Fail(error, "RLE4 needs 4 bits per pixel");
-    if (bitFields && bitCount != 16 && bitCount != 32) return Fail(error, "bit fields need 16 or 32 bits");
+    if (bitFields && bitCount != 16 && bitCount != 32)
+      return Fail(error, "bit fields need 16 or 32 bits");
     if (compression > 3 && compression != 6) return Fail(error, "unsupported compression");
 
     // Colour masks of 16 and 32-bit pixels.
@@ -203,14 +361,16 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
     if (bitFields) {
       uint8_t maskBytes[12];
       if (headerSize >= 52) {
-        if (!ReadAt(file.Get(), 54, maskBytes, sizeof maskBytes)) return Fail(error, "colour masks cut short");
+        if (!ReadAt(file.Get(), 54, maskBytes, sizeof maskBytes))
+          return Fail(error, "colour masks cut short");
         for (int i = 0; i < 3; ++i) masks[i] = LE32(maskBytes + 4 * i);
       } else {
         // A 40-byte header is followed by the masks (and an alpha mask for
         // compression 6) when the pixel offset leaves room for them.
         const uint64_t maskBytesAfter = compression == 6 ? 16 : 12;
         if (pixelOffsetField >= 54 + maskBytesAfter && 54 + maskBytesAfter <= fileSize) {
-          if (!ReadAt(file.Get(), 54, maskBytes, sizeof maskBytes)) return Fail(error, "colour masks cut short");
+          if (!ReadAt(file.Get(), 54, maskBytes, sizeof maskBytes))
+            return Fail(error, "colour masks cut short");
           for (int i = 0; i < 3; ++i) masks[i] = LE32(maskBytes + 4 * i);
           paletteStart += maskBytesAfter;
         }
@@ -232,12 +392,14 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
       if (!ReadAt(file.Get(), paletteStart, entries.data(), entries.size())) {
         return Fail(error, "palette cut short");
       }
-    } else if (coloursUsed != 0 && paletteStart + static_cast<uint64_t>(coloursUsed) * 4 <= fileSize) {
+    } else if (coloursUsed != 0 &&
+               paletteStart + static_cast<uint64_t>(coloursUsed) * 4 <= fileSize) {
       // A colour table that true-colour pixels do not use still comes first.
       paletteEnd = paletteStart + static_cast<uint64_t>(coloursUsed) * 4;
     }
-    const uint64_t pixelOffset =
-        (pixelOffsetField >= paletteEnd && pixelOffsetField < fileSize) ? pixelOffsetField : paletteEnd;
+    const uint64_t pixelOffset = (pixelOffsetField >= paletteEnd && pixelOffsetField < fileSize)
+                                     ? pixelOffsetField
+                                     : paletteEnd;
 
     // What the image becomes.
     ImageDescription result;
@@ -284,20 +446,31 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
 
     if (rle) {
       // The compressed data run from the pixel offset to the image size given
-      // (or the end of the file). They are decoded straight into the image
-      // data, which start zero: a blank image from a few bytes costs no more
-      // than its size in the stream's storage.
+      // (or the end of the file).
       uint64_t available = fileSize - pixelOffset;
       if (imageSize > available) return Fail(error, "pixel data cut short");
       if (imageSize != 0) available = imageSize;
-      if (fseeko(file.Get(), static_cast<off_t>(pixelOffset), SEEK_SET) != 0) {
-        return Fail(error, "pixel data cut short");
-      }
-      uint8_t* image = sink.PutZeros(static_cast<size_t>(dataSize));
-      if (image == nullptr) return Fail(error, "out of memory for the image data");
-      RLEInput input(file.Get(), available);
-      if (!DecodeRLE(input, bitCount, columns, rows, outRowBytes, topDown, image)) {
-        return Fail(error, "pixel data cut short");
+      RLEInput input(file.Get(), pixelOffset, available);
+      if (!input.Seek(0)) return Fail(error, "pixel data cut short");
+      if (outRowBytes <= kImageDecodeBudget) {
+        if (!ReadRLEBands(input, bitCount, columns, rows, outRowBytes, topDown, sink, error))
+          return false;
+      } else {
+        // A row above the decode budget: the codes are decoded in one pass
+        // straight into the image data, which start zero, so a blank image
+        // from a few bytes costs no more than its size in the sink.
+        uint8_t* image = sink.PutZeros(static_cast<size_t>(dataSize));
+        if (image == nullptr) return Fail(error, "out of memory for the image data");
+        RLEBand whole;
+        whole.data = image;
+        whole.count = rows;
+        whole.rowBytes = outRowBytes;
+        whole.topDown = topDown;
+        RLEState state;
+        if (RunCodes(input, bitCount, columns, rows, state, &whole, [](const RLEState&) {}) ==
+            RLEStop::kCutShort) {
+          return Fail(error, "pixel data cut short");
+        }
       }
     } else {
       // Every row must be in the file; the last row may lack its padding.
@@ -332,7 +505,8 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
           }
           row = out.data();
         }
-        if (!sink.Put(row, static_cast<size_t>(outRowBytes))) return Fail(error, "out of memory for the image data");
+        if (!sink.Put(row, static_cast<size_t>(outRowBytes)))
+          return Fail(error, "out of memory for the image data");
       }
     }
 

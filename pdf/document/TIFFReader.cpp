@@ -189,10 +189,58 @@ bool ReadDirectStrips(TIFF* tiff, const TIFFErrorCapture& capture, ByteSink& sin
   return true;
 }
 
-// Strips of planar images, or with samples to convert: decoded one row at a
-// time. Rows of contiguous samples go to the sink as they are converted;
-// planes (one after another in the file) are assembled in the image data,
-// which the sink then offers in place (PutZeros).
+// Strips of planar images: for each strip row, the strip of every kept plane
+// is decoded and its rows interleaved into a band of RowsPerStrip rows,
+// which goes to the sink whole; each strip is decoded once. A strip of one
+// plane (rowSize bytes a row) and the band are held, within the decode
+// budget: when they would not fit, nothing is read and `fits` is false.
+bool ReadPlanarStrips(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout,
+                      uint32_t length, uint64_t rowSize, ByteSink& sink, bool& fits,
+                      std::string* error) {
+  fits = true;
+  uint32_t rowsPerStrip = 0;
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+  if (!Check(capture, error, "rows per strip")) return false;
+  if (rowsPerStrip == 0) return Fail(error, "bad strip layout");
+  const uint32_t bandRows = std::min(rowsPerStrip, length);
+  const uint64_t stripBytes = rowSize * bandRows;
+  const uint64_t bandBytes = layout.outRowBytes * bandRows;
+  if (stripBytes > kImageDecodeBudget || bandBytes > kImageDecodeBudget - stripBytes) {
+    fits = false;
+    return false;
+  }
+  sink.Expect(static_cast<size_t>(layout.outRowBytes * length));
+  std::vector<uint8_t> strip(static_cast<size_t>(stripBytes));
+  std::vector<uint8_t> band(static_cast<size_t>(bandBytes));
+  for (uint32_t y0 = 0; y0 < length; y0 += bandRows) {
+    const uint32_t rows = std::min(bandRows, length - y0);
+    const tmsize_t want = static_cast<tmsize_t>(rowSize * rows);
+    for (int p = 0; p < layout.components; ++p) {
+      const uint32_t index = TIFFComputeStrip(tiff, y0, static_cast<uint16_t>(p));
+      const tmsize_t n =
+          capture.HasError() ? -1 : TIFFReadEncodedStrip(tiff, index, strip.data(), want);
+      if (n < want || capture.HasError()) {
+        return Fail(error,
+                    "cannot decode strip" + (capture.HasError() ? ": " + capture.Text() : ""));
+      }
+      for (uint32_t r = 0; r < rows; ++r) {
+        ConvertRun(layout, strip.data() + r * rowSize, layout.width, p,
+                   band.data() + r * layout.outRowBytes, 0);
+      }
+    }
+    if (!sink.Put(band.data(), static_cast<size_t>(layout.outRowBytes * rows)))
+      return Fail(error, "out of memory for the image data");
+    if (length - y0 <= bandRows) break;  // y0 + bandRows would wrap
+  }
+  return true;
+}
+
+// Strips of planar images, or with samples to convert. Rows of contiguous
+// samples are decoded and converted one at a time and go to the sink as they
+// come; planar strips go to the sink a band at a time (ReadPlanarStrips).
+// Planar strips too large for the decode budget are read a row at a time
+// and assembled in the image data, which the sink then offers in place
+// (PutZeros).
 bool ReadStripRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout,
                    uint32_t length, ByteSink& sink, std::string* error) {
   const tmsize_t size = TIFFScanlineSize(tiff);
@@ -201,8 +249,14 @@ bool ReadStripRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& la
     return Fail(error, "bad strip layout");
   }
   if (static_cast<uint64_t>(size) > kImageDecodeBudget) return Fail(error, "row too large");
-  std::vector<uint8_t> row(static_cast<size_t>(size));
   const uint64_t dataSize = layout.outRowBytes * length;
+  if (layout.planar) {
+    bool fits = true;
+    const bool read = ReadPlanarStrips(tiff, capture, layout, length, static_cast<uint64_t>(size),
+                                       sink, fits, error);
+    if (fits) return read;
+  }
+  std::vector<uint8_t> row(static_cast<size_t>(size));
   if (!layout.planar) {
     sink.Expect(static_cast<size_t>(dataSize));
     std::vector<uint8_t> out(static_cast<size_t>(layout.outRowBytes));
@@ -431,10 +485,10 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description,
   }
 
   // Nothing of the image's size is held twice: strips, rows of contiguous
-  // samples and rows of tiles go to the sink as they are decoded; planar
-  // strips (and rows of tiles above the budget) are assembled in the image
-  // data a row or a tile at a time (at most kImageDecodeBudget bytes held
-  // besides).
+  // samples, bands of planar strips and rows of tiles go to the sink as they
+  // are decoded; only planar strips and rows of tiles above the budget are
+  // assembled in the image data a row or a tile at a time (at most
+  // kImageDecodeBudget bytes held besides).
   if (!tiled && !planar && bits != 16 && samples == components) {
     uint64_t written = 0;
     if (!ReadDirectStrips(tiff, capture, sink, length, written, error)) return false;

@@ -13,6 +13,34 @@ inline void AddImageSeeds(FuzzSeedList& seeds) {
   seeds.Add("bmp-24-5x3", imagefile::Bitmap(5, 3, 24, 2835));
   seeds.Add("bmp-8-palette-7x4", imagefile::Bitmap(7, 4, 8, 0, 16));
   seeds.Add("bmp-8-palette-2-colours", imagefile::Bitmap(3, 2, 8, 3780, 2));
+  // Run-length bitmaps: RLE8 bottom up with deltas and an absolute run,
+  // RLE4 top down ending early.
+  auto rle = [](int32_t w, int32_t h, int bits, const std::vector<uint8_t>& codes) {
+    const uint32_t colours = 1u << bits;
+    std::vector<uint8_t> b = {'B', 'M'};
+    const uint32_t offset = 14 + 40 + 4 * colours;
+    imagefile::Le(b, offset + static_cast<uint32_t>(codes.size()), 4);
+    imagefile::Le(b, 0, 4);
+    imagefile::Le(b, offset, 4);
+    imagefile::Le(b, 40, 4);
+    imagefile::Le(b, static_cast<uint32_t>(w), 4);
+    imagefile::Le(b, static_cast<uint32_t>(h), 4);
+    imagefile::Le(b, 1, 2);
+    imagefile::Le(b, static_cast<uint32_t>(bits), 2);
+    imagefile::Le(b, bits == 8 ? 1 : 2, 4);
+    imagefile::Le(b, static_cast<uint32_t>(codes.size()), 4);
+    imagefile::Le(b, 2835, 4);
+    imagefile::Le(b, 2835, 4);
+    imagefile::Le(b, 0, 4);
+    imagefile::Le(b, 0, 4);
+    for (uint32_t i = 0; i < colours; ++i) imagefile::Le(b, i * 0x010305u, 4);
+    b.insert(b.end(), codes.begin(), codes.end());
+    return b;
+  };
+  seeds.Add("bmp-rle8-bottom-up-deltas-9x6", rle(9, 6, 8, {3, 7, 0, 3, 1, 2, 3,  0, 0, 0, 0, 2,
+                                                           2, 2, 4, 9, 0, 0, 12, 5, 0, 0, 0, 1}));
+  seeds.Add("bmp-rle4-top-down-7x5-early-end",
+            rle(7, -5, 4, {5, 0x12, 0, 0, 0, 5, 0x34, 0x56, 0x70, 0, 0, 2, 1, 1, 3, 0xAB, 0, 1}));
   const WorkFolder& folder = WorkFolder::Get();
   const std::string path = folder.File("seed");
   auto add = [&](const std::string& name, bool made) {
@@ -36,6 +64,25 @@ inline void AddImageSeeds(FuzzSeedList& seeds) {
     std::vector<uint8_t> rows(12);
     for (size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<uint8_t>(i * 20);
     add("tiff-gray-4x3", imagefile::FinishTiff(tiff, rows));
+  }
+  {
+    // Planar RGB, 16 bits, LZW, strips of 2 rows (the last one short).
+    TIFF* tiff = imagefile::NewTiff(path, 7, 5, 16, 3, PHOTOMETRIC_RGB);
+    FUZZ_CHECK(tiff != nullptr);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_SEPARATE);
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 2);
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+    bool ok = true;
+    for (uint16_t plane = 0; plane < 3; ++plane) {
+      for (uint32_t y = 0; y < 5; ++y) {
+        uint16_t row[7];
+        for (uint32_t x = 0; x < 7; ++x)
+          row[x] = static_cast<uint16_t>(imagefile::Sample(x, y, plane) * 257);
+        ok = ok && TIFFWriteScanline(tiff, row, y, plane) >= 0;
+      }
+    }
+    TIFFClose(tiff);
+    add("tiff-planar-rgb-16-lzw-7x5", ok);
   }
   add("jpeg-rgb-jfif-16x8", imagefile::DenseJpeg(path, 16, 8, 72));
   JPEGSpec gray;

@@ -17,10 +17,14 @@ bool IsBMPFile(const char* path);
 // Accepts bit counts 1, 4, 8 (uncompressed, RLE8 for 8 and RLE4 for 4), 24
 // (uncompressed), 16 and 32 (uncompressed or with bit-field masks). Every
 // size is checked against the file's real length and against
-// kMaxImageDataSize. Run-length data are decoded straight into the image
-// data (the sink needs PutZeros): a blank image from a few bytes costs its
-// size in the sink and time in proportion to the data; data that end before
-// the image does are refused ("pixel data cut short"). On failure returns false with a reason in *error (when
+// kMaxImageDataSize. Run-length data go to the sink a band of rows at a
+// time, top first (a bottom-up bitmap after a first pass over its codes that
+// notes where each band begins and checks the data whole); rows the codes
+// never reach are zeros, handed on in place (PutZeros) when they come before
+// anything else and the sink offers that. A row above kImageDecodeBudget is
+// decoded into the image data in place instead (the sink then needs
+// PutZeros). Data that end before the image does are refused ("pixel data
+// cut short"). On failure returns false with a reason in *error (when
 // given); the sink may then hold part of the data and is to be discarded.
 bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& description,
                   std::string* error = nullptr);

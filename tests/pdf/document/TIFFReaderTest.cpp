@@ -618,6 +618,131 @@ TEST_F(TIFFReaderTest, TileRowsReachTheSinkInBands) {
   }
 }
 
+TEST_F(TIFFReaderTest, PlanarStripsReachTheSinkInBands) {
+  // A sink that records each piece it is handed and offers no place to
+  // assemble in: planar strips have to arrive a band of rows at a time,
+  // interleaved, with the same bytes as the contiguous file gives.
+  class BandSink : public ByteSink {
+   public:
+    bool Put(const uint8_t* data, size_t size) override {
+      bytes.insert(bytes.end(), data, data + size);
+      pieces.push_back(size);
+      return true;
+    }
+    size_t Size() const override { return bytes.size(); }
+    std::vector<uint8_t> bytes;
+    std::vector<size_t> pieces;
+  };
+  struct Case {
+    uint16_t samples;
+    uint16_t photometric;
+    uint16_t bits;
+    uint16_t extra;
+    uint16_t compression;
+    int components;
+  };
+  const Case cases[] = {
+      {3, PHOTOMETRIC_RGB, 8, 0, COMPRESSION_NONE, 3},
+      {3, PHOTOMETRIC_RGB, 16, 0, COMPRESSION_LZW, 3},
+      {4, PHOTOMETRIC_SEPARATED, 8, 0, COMPRESSION_ADOBE_DEFLATE, 4},
+      {4, PHOTOMETRIC_SEPARATED, 16, 0, COMPRESSION_PACKBITS, 4},
+      {4, PHOTOMETRIC_RGB, 8, 1, COMPRESSION_LZW, 3},
+      {2, PHOTOMETRIC_MINISWHITE, 16, 1, COMPRESSION_NONE, 1},
+  };
+  for (const Case& c : cases) {
+    TIFFSpec spec;
+    spec.width = 13;  // odd: no row is a multiple of any word
+    spec.length = 50;
+    spec.samples = c.samples;
+    spec.photometric = c.photometric;
+    spec.bits = c.bits;
+    spec.extraSamples = c.extra;
+    spec.compression = c.compression;
+    spec.rowsPerStrip = 7;
+    spec.planar = PLANARCONFIG_SEPARATE;
+    const auto image = Pattern(spec, c.samples + c.bits);
+    const std::string planar = folder.File("planar.tif");
+    ASSERT_TRUE(WriteTIFF(planar, spec, image));
+    BandSink bands;
+    ASSERT_TRUE(ReadTIFFImage(planar.c_str(), bands, description, &error)) << error;
+    EXPECT_EQ(bands.bytes, Expected(image, spec, c.components)) << c.samples << " " << c.bits;
+    EXPECT_EQ(description.dataSize, bands.bytes.size());
+    // Seven whole strips of 7 rows, then the last short one of 1 row.
+    const size_t row = size_t{13} * c.components;
+    std::vector<size_t> expected(7, 7 * row);
+    expected.push_back(row);
+    EXPECT_EQ(bands.pieces, expected) << c.samples << " " << c.bits;
+
+    // One strip per plane: the whole image is one band.
+    spec.rowsPerStrip = 0;
+    ASSERT_TRUE(WriteTIFF(planar, spec, image));
+    BandSink whole;
+    ASSERT_TRUE(ReadTIFFImage(planar.c_str(), whole, description, &error)) << error;
+    EXPECT_EQ(whole.bytes, bands.bytes);
+    EXPECT_EQ(whole.pieces, std::vector<size_t>{50 * row});
+  }
+
+  // One strip per plane above the decoding budget (8192 x 8200 grey samples
+  // beside an alpha plane, 64.06 MiB a plane): read a row at a time into the
+  // image data instead, with the same bytes.
+  {
+    const uint32_t w = 8192;
+    const uint32_t h = 8200;
+    const std::string big = folder.File("big.tif");
+    TIFF* tiff = TIFFOpen(big.c_str(), "w");
+    ASSERT_NE(tiff, nullptr);
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, w);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, h);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 2);
+    const uint16_t alpha = EXTRASAMPLE_UNASSALPHA;
+    TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, &alpha);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_SEPARATE);
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, h);
+    std::vector<uint8_t> plane(size_t{w} * h, 0);
+    for (uint32_t y = 0; y < h; ++y) plane[size_t{y} * w + y % w] = static_cast<uint8_t>(y | 1);
+    ASSERT_GE(TIFFWriteEncodedStrip(tiff, 0, plane.data(), static_cast<tmsize_t>(plane.size())), 0);
+    std::vector<uint8_t> other(plane.size(), 0xA5);
+    ASSERT_GE(TIFFWriteEncodedStrip(tiff, 1, other.data(), static_cast<tmsize_t>(other.size())), 0);
+    TIFFClose(tiff);
+    ASSERT_TRUE(ReadFile(big)) << error;
+    EXPECT_TRUE(sink.bytes == plane);
+  }
+
+  // A strip of one plane whose data are cut short fails the read, whichever
+  // plane it belongs to.
+  TIFFSpec spec;
+  spec.width = 16;
+  spec.length = 9;
+  spec.samples = 3;
+  spec.photometric = PHOTOMETRIC_RGB;
+  spec.planar = PLANARCONFIG_SEPARATE;
+  spec.rowsPerStrip = 3;
+  const auto image = Pattern(spec);
+  ASSERT_TRUE(Read(spec, image)) << error;
+  const std::vector<uint8_t> whole = TempFolder::Read(path);
+  // The strips of an uncompressed file lie one after another from offset 8:
+  // nine strips of 48 bytes (three per plane). Cutting the file inside the
+  // last strip of the last plane leaves it short.
+  ASSERT_GE(whole.size(), size_t{8 + 9 * 48});
+  std::vector<uint8_t> cut = whole;
+  const size_t offsetOfLastStrip = 8 + 8 * 48;
+  // Point the last strip's data past the end of the file instead of cutting
+  // the directory away: its byte count then cannot be read.
+  for (size_t i = 0; i + 4 <= cut.size(); ++i) {
+    uint32_t v = cut[i] | (cut[i + 1] << 8) | (cut[i + 2] << 16) | (uint32_t{cut[i + 3]} << 24);
+    if (v == offsetOfLastStrip && i > offsetOfLastStrip) {
+      const uint32_t past = static_cast<uint32_t>(whole.size() + 1000);
+      for (int k = 0; k < 4; ++k) cut[i + k] = static_cast<uint8_t>(past >> (8 * k));
+      break;
+    }
+  }
+  EXPECT_FALSE(ReadFile(folder.Write("cut.tif", cut)));
+  EXPECT_EQ(error.rfind("cannot decode strip", 0), 0u) << error;
+}
+
 TEST_F(TIFFReaderTest, PlanarDeepAndExtraSamplesAreInterleaved) {
   TIFFSpec spec;
   spec.width = 9;
