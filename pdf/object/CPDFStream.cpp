@@ -16,7 +16,7 @@
 namespace {
 
 constexpr int32_t kPiece = 4096;
-constexpr int32_t kMappedWritePart = int32_t{4} << 20;
+constexpr int32_t kMappedWritePart = int32_t{64} << 10;
 
 // Carries the stream's type code and name into its object part.
 class StreamTypeTag final : public CPDFObject {
@@ -258,20 +258,24 @@ void CPDFStream::WriteData(CPDFOutStream& out, const uint8_t* context) {
     std::vector<char> piece(kPiece);
     for (int32_t at = 0; at < length; at += kPiece) {
       const int32_t n = length - at < kPiece ? length - at : kPiece;
-      std::memcpy(piece.data(), data + at, static_cast<size_t>(n));
+      if (!data_->ReadAt(at, piece.data(), n)) throw this;
       crypt.Crypt(piece.data(), n);
       out.Write(piece.data(), n);
       last = piece[static_cast<size_t>(n - 1)];
     }
-  } else if (length > 0) {
-    // Mapped data are written a part at a time, each part's pages handed
-    // back once written, so a large stream does not stay resident.
-    const int32_t part = data_->IsMapped() ? kMappedWritePart : length;
-    for (int32_t at = 0; at < length; at += part) {
-      const int32_t n = length - at < part ? length - at : part;
-      out.WriteDirect(data + at, n);
-      data_->ReleasePages(at, at + n);
+  } else if (length > 0 && data_->IsMapped()) {
+    // Mapped data are read from their file a part at a time into one small
+    // buffer: the view's pages are never touched, so a large stream neither
+    // becomes resident nor costs a page fault per page.
+    std::vector<char> piece(kMappedWritePart);
+    for (int32_t at = 0; at < length; at += kMappedWritePart) {
+      const int32_t n = length - at < kMappedWritePart ? length - at : kMappedWritePart;
+      if (!data_->ReadAt(at, piece.data(), n)) throw this;
+      out.WriteDirect(piece.data(), n);
+      last = piece[static_cast<size_t>(n - 1)];
     }
+  } else if (length > 0) {
+    out.WriteDirect(data, length);
     last = data[length - 1];
   }
   if (length > 0 && !IsEndOfLine(last)) out.Write("\r\n", 2);
