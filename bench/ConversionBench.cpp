@@ -54,7 +54,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+double Seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
 
 // A cheap hash of a position: the noise of the "photos".
 inline uint32_t Noise(uint32_t x, uint32_t y, uint32_t seed) {
@@ -69,7 +71,9 @@ inline uint32_t Noise(uint32_t x, uint32_t y, uint32_t seed) {
 inline uint8_t PhotoSample(uint32_t x, uint32_t y, int c, uint32_t seed, int grain) {
   const int base = static_cast<int>((x * (3 + c) + y * (5 - c) + seed * 40) / 16 % 256);
   const int wave = static_cast<int>(((x / 40 + y / 30 + seed) % 7) * 12);
-  const int g = static_cast<int>(Noise(x, y * 3 + static_cast<uint32_t>(c), seed) % static_cast<uint32_t>(2 * grain + 1)) - grain;
+  const int g = static_cast<int>(Noise(x, y * 3 + static_cast<uint32_t>(c), seed) %
+                                 static_cast<uint32_t>(2 * grain + 1)) -
+                grain;
   const int v = (base + wave) / 2 + 64 + g;
   return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
 }
@@ -132,7 +136,8 @@ bool DecodeTiff(const std::string& path, std::vector<uint8_t>& pixels) {
   pixels.resize(static_cast<size_t>(stripSize) * strips);
   bool ok = true;
   for (uint32_t s = 0; s < strips && ok; ++s)
-    ok = TIFFReadEncodedStrip(tiff, s, pixels.data() + static_cast<size_t>(stripSize) * s, stripSize) >= 0;
+    ok = TIFFReadEncodedStrip(tiff, s, pixels.data() + static_cast<size_t>(stripSize) * s,
+                              stripSize) >= 0;
   TIFFClose(tiff);
   return ok;
 }
@@ -166,7 +171,17 @@ void WritePeak(const char* path) {
   std::ifstream status("/proc/self/status");
   std::string line;
   while (std::getline(status, line))
-    if (line.rfind("VmHWM:", 0) == 0) std::ofstream(path) << std::strtod(line.c_str() + 6, nullptr) / 1024.0 << "\n";
+    if (line.rfind("VmHWM:", 0) == 0)
+      std::ofstream(path) << std::strtod(line.c_str() + 6, nullptr) / 1024.0 << "\n";
+}
+
+// The system's load averages (1, 5, 15 minutes), as /proc/loadavg gives
+// them: on a shared machine they tell how far the times can be trusted.
+std::string LoadAverage() {
+  std::ifstream in("/proc/loadavg");
+  std::string one, five, fifteen;
+  in >> one >> five >> fifteen;
+  return in ? one + " " + five + " " + fifteen : std::string("unknown");
 }
 
 double ReadPeak(const std::string& path) {
@@ -213,7 +228,8 @@ bool OnPath(const char* program) {
 class QuietUi : public ostrel::ConverterUi {
  public:
   ostrel::ConversionResults results;
-  ostrel::MsgAnswer MessageBox(const std::string& text, ostrel::MsgButtons buttons, ostrel::MsgIcon) override {
+  ostrel::MsgAnswer MessageBox(const std::string& text, ostrel::MsgButtons buttons,
+                               ostrel::MsgIcon) override {
     std::fprintf(stderr, "message: %s\n", text.c_str());
     return buttons == ostrel::MsgButtons::Ok ? ostrel::MsgAnswer::Ok : ostrel::MsgAnswer::Yes;
   }
@@ -256,7 +272,8 @@ double CopyFolder(const std::string& in, const std::string& scratch) {
   const auto start = Clock::now();
   for (const std::string& f : FilesIn(in)) {
     if (!ReadInto(f, buffer)) return -1;
-    if (!WriteFile(scratch + "/" + fs::path(f).filename().string(), buffer.data(), buffer.size())) return -1;
+    if (!WriteFile(scratch + "/" + fs::path(f).filename().string(), buffer.data(), buffer.size()))
+      return -1;
   }
   return Seconds(start);
 }
@@ -332,15 +349,19 @@ bool Generate(const std::string& root, Inputs& in) {
     char name[64];
     std::snprintf(name, sizeof name, "/photo%02u.jpg", i);
     const std::string path = i == 0 ? in.jpeg : in.folder + name;
-    ok = e2e::WriteJpeg(path, jpeg, [i](uint32_t x, uint32_t y, int c) { return PhotoSample(x, y, c, i, 28); });
+    ok = e2e::WriteJpeg(path, jpeg,
+                        [i](uint32_t x, uint32_t y, int c) { return PhotoSample(x, y, c, i, 28); });
   }
   // One set of 2000 x 2000 noisy photo pixels as a bitmap and as TIFF files.
   const std::vector<e2e::RGB> none;
   auto rgb = [](uint32_t x, uint32_t y, int c) -> uint32_t { return PhotoSample(x, y, c, 1, 6); };
-  ok = ok && e2e::WriteBytes(in.bmp, e2e::MakeBitmap(2000, 2000, 24, false, none, nullptr, [&](uint32_t x, uint32_t y) {
-         return e2e::RGB{static_cast<uint8_t>(rgb(x, y, 0)), static_cast<uint8_t>(rgb(x, y, 1)),
-                         static_cast<uint8_t>(rgb(x, y, 2))};
-       }));
+  ok = ok &&
+       e2e::WriteBytes(
+           in.bmp,
+           e2e::MakeBitmap(2000, 2000, 24, false, none, nullptr, [&](uint32_t x, uint32_t y) {
+             return e2e::RGB{static_cast<uint8_t>(rgb(x, y, 0)), static_cast<uint8_t>(rgb(x, y, 1)),
+                             static_cast<uint8_t>(rgb(x, y, 2))};
+           }));
   e2e::TiffSpec tiff;
   tiff.width = tiff.height = 2000;
   tiff.samples = 3;
@@ -362,13 +383,15 @@ bool Generate(const std::string& root, Inputs& in) {
   // The pixels the floors deflate.
   std::vector<uint8_t> file;
   if (!ReadInto(in.bmp, file) || file.size() < 54) return false;
-  const size_t offset = file[10] | file[11] << 8 | file[12] << 16 | static_cast<size_t>(file[13]) << 24;
+  const size_t offset =
+      file[10] | file[11] << 8 | file[12] << 16 | static_cast<size_t>(file[13]) << 24;
   in.bmpPixels.assign(file.begin() + static_cast<long>(offset), file.end());
   if (!DecodeTiff(in.tiffNone, in.rgbPixels) || !DecodeTiff(in.g4, in.g4Pixels)) return false;
-  std::printf("generated the inputs in %.1f s: JPEG %.2f MB, BMP %.2f MB, TIFF %.2f MB (LZW %.2f MB), "
-              "G4 %.3f MB, folder of 20 JPEG files\n",
-              Seconds(start), FileSize(in.jpeg) / 1e6, FileSize(in.bmp) / 1e6, FileSize(in.tiffNone) / 1e6,
-              FileSize(in.tiffLzw) / 1e6, FileSize(in.g4) / 1e6);
+  std::printf(
+      "generated the inputs in %.1f s: JPEG %.2f MB, BMP %.2f MB, TIFF %.2f MB (LZW %.2f MB), "
+      "G4 %.3f MB, folder of 20 JPEG files\n",
+      Seconds(start), FileSize(in.jpeg) / 1e6, FileSize(in.bmp) / 1e6, FileSize(in.tiffNone) / 1e6,
+      FileSize(in.tiffLzw) / 1e6, FileSize(in.g4) / 1e6);
   return true;
 }
 
@@ -382,7 +405,8 @@ int main(int argc, char** argv) {
   }
   const int runs = argc > 1 ? std::atoi(argv[1]) : 7;
   if (runs < 1 || runs > 1000) {
-    std::fprintf(stderr, "usage: %s [runs [folder]]\n       %s --convert INPUT OUTPUT\n", argv[0], argv[0]);
+    std::fprintf(stderr, "usage: %s [runs [folder]]\n       %s --convert INPUT OUTPUT\n", argv[0],
+                 argv[0]);
     return 2;
   }
   std::string root;
@@ -422,7 +446,8 @@ int main(int argc, char** argv) {
   auto convert = [&](const std::string& input) {
     const std::string output = out + "/" + fs::path(input).stem().string() + ".pdf";
     const size_t i = m.size();
-    return add("converter", "conversion_bench --convert " + fs::path(input).filename().string() + " OUT",
+    return add("converter",
+               "conversion_bench --convert " + fs::path(input).filename().string() + " OUT",
                [&, input, output, i] {
                  const std::string peak = out + "/peak.txt";
                  const double s = RunProcess({self, "--convert", input, output, peak});
@@ -431,44 +456,53 @@ int main(int argc, char** argv) {
                });
   };
   auto tiff2pdf = [&](const std::string& input) {
-    return add("tiff2pdf -z", "tiff2pdf -z -o OUT " + fs::path(input).filename().string(), [&, input] {
-      return RunProcess({"tiff2pdf", "-z", "-o", out + "/peer.pdf", input});
-    });
+    return add("tiff2pdf -z", "tiff2pdf -z -o OUT " + fs::path(input).filename().string(),
+               [&, input] {
+                 return RunProcess({"tiff2pdf", "-z", "-o", out + "/peer.pdf", input});
+               });
   };
-  auto pixelFloors = [&](const char* format, size_t conv, const std::vector<uint8_t>& pixels, const std::string& tiff) {
+  auto pixelFloors = [&](const char* format, size_t conv, const std::vector<uint8_t>& pixels,
+                         const std::string& tiff) {
     const std::string to = out + "/floor.z";
-    lines.push_back({format, conv, add("zlib -6, 1 core", "deflate of the pixels in memory",
-                                       [&pixels, to] { return DeflateFloor(pixels, to, false); })});
-    lines.push_back({format, conv, add("zlib -6, " + std::to_string(cores) + " cores", "the same in 256 KiB pieces",
-                                       [&pixels, to] { return DeflateFloor(pixels, to, true); })});
+    lines.push_back({format, conv,
+                     add("zlib -6, 1 core", "deflate of the pixels in memory",
+                         [&pixels, to] { return DeflateFloor(pixels, to, false); })});
+    lines.push_back(
+        {format, conv,
+         add("zlib -6, " + std::to_string(cores) + " cores", "the same in 256 KiB pieces",
+             [&pixels, to] { return DeflateFloor(pixels, to, true); })});
     if (peer) lines.push_back({format, conv, tiff2pdf(tiff)});
   };
 
   {
     const size_t conv = convert(in.jpeg);
-    lines.push_back({"JPEG", conv, add("copy", "read and write the file in one process",
-                                       [&] { return CopyFile(in.jpeg, out + "/copy.jpg"); })});
-    lines.push_back({"JPEG", conv, add("cp", "cp photo.jpg OUT",
-                                       [&] { return RunProcess({"cp", in.jpeg, out + "/cp.jpg"}); })});
+    lines.push_back({"JPEG", conv, add("copy", "read and write the file in one process", [&] {
+                       return CopyFile(in.jpeg, out + "/copy.jpg");
+                     })});
+    lines.push_back({"JPEG", conv, add("cp", "cp photo.jpg OUT", [&] {
+                       return RunProcess({"cp", in.jpeg, out + "/cp.jpg"});
+                     })});
   }
   pixelFloors("BMP 24-bit", convert(in.bmp), in.bmpPixels, in.tiffNone);
   pixelFloors("TIFF RGB none", convert(in.tiffNone), in.rgbPixels, in.tiffNone);
   pixelFloors("TIFF RGB LZW", convert(in.tiffLzw), in.rgbPixels, in.tiffLzw);
   {
     const size_t conv = convert(in.g4);
-    lines.push_back({"TIFF G4 A4", conv, add("zlib -6, 1 core", "deflate of the 1-bit pixels in memory", [&] {
-                       return DeflateFloor(in.g4Pixels, out + "/floor.z", false);
-                     })});
+    lines.push_back({"TIFF G4 A4", conv,
+                     add("zlib -6, 1 core", "deflate of the 1-bit pixels in memory",
+                         [&] { return DeflateFloor(in.g4Pixels, out + "/floor.z", false); })});
     if (peer) lines.push_back({"TIFF G4 A4", conv, tiff2pdf(in.g4)});
   }
   {
     const size_t conv = add("driver", "20 JPEG files through the driver, in process",
                             [&] { return ConvertFolder(in.folder, out + "/folder"); });
-    lines.push_back({"JPEG folder", conv, add("copy", "read and write each file in one process",
-                                              [&] { return CopyFolder(in.folder, out + "/copies"); })});
+    lines.push_back({"JPEG folder", conv,
+                     add("copy", "read and write each file in one process",
+                         [&] { return CopyFolder(in.folder, out + "/copies"); })});
   }
 
   // Warm the page cache and the programs once, then measure.
+  const std::string loadBefore = LoadAverage();
   for (Measure& x : m) x.run();
   for (int r = 0; r < runs; ++r) {
     for (size_t k = 0; k < m.size(); ++k) {
@@ -482,10 +516,12 @@ int main(int argc, char** argv) {
     }
   }
 
-  std::printf("\n%d runs, %u cores; times are medians in ms; ratio = converter / floor, paired per run\n\n", runs,
-              cores);
-  std::printf("%-14s %9s %-18s %9s %7s %15s  %s\n", "format", "converter", "floor", "floor ms", "ratio",
-              "spread", "floor command");
+  std::printf(
+      "\n%d runs, %u cores, load average %s before and %s after; times are medians in ms;\n"
+      "ratio = converter / floor, paired per run\n\n",
+      runs, cores, loadBefore.c_str(), LoadAverage().c_str());
+  std::printf("%-14s %9s %-18s %9s %7s %15s  %s\n", "format", "converter", "floor", "floor ms",
+              "ratio", "spread", "floor command");
   for (const Line& l : lines) {
     const Measure& c = m[l.converter];
     const Measure& f = m[l.floor];
@@ -494,13 +530,15 @@ int main(int argc, char** argv) {
     const auto [lo, hi] = std::minmax_element(ratios.begin(), ratios.end());
     char spread[32];
     std::snprintf(spread, sizeof spread, "%.2f-%.2f", *lo, *hi);
-    std::printf("%-14s %9.1f %-18s %9.1f %7.2f %15s  %s\n", l.format.c_str(), Median(c.seconds) * 1e3,
-                f.label.c_str(), Median(f.seconds) * 1e3, Median(ratios), spread, f.command.c_str());
+    std::printf("%-14s %9.1f %-18s %9.1f %7.2f %15s  %s\n", l.format.c_str(),
+                Median(c.seconds) * 1e3, f.label.c_str(), Median(f.seconds) * 1e3, Median(ratios),
+                spread, f.command.c_str());
   }
   std::printf("\nconverter peak resident memory (last run): ");
   for (const Line& l : lines)
     if (&l == &lines.front() || l.converter != (&l - 1)->converter)
-      if (m[l.converter].peakMB > 0) std::printf("%s %.1f MB  ", l.format.c_str(), m[l.converter].peakMB);
+      if (m[l.converter].peakMB > 0)
+        std::printf("%s %.1f MB  ", l.format.c_str(), m[l.converter].peakMB);
   std::printf("\nconverter command: %s\n", m[lines.front().converter].command.c_str());
   if (!peer) std::printf("tiff2pdf is not installed: no peer lines\n");
 

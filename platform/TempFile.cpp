@@ -105,13 +105,6 @@ std::string UniqueLetters() {
   return letters;
 }
 
-void SyncFolder(const std::string& folder) {
-  const int fd = ::open(folder.c_str(), O_DIRECTORY | O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
-
 }  // namespace
 
 void SetWorkFolder(const std::string& folder) { SettingText(kFolder) = folder; }
@@ -246,7 +239,12 @@ bool ReplacementFile::LinkUnderTemporaryName(std::string& name) {
 
 bool ReplacementFile::Commit() {
   if (fd_ < 0) return Fail(EBADF);
-  if (::fsync(fd_) != 0) return Fail(errno);
+  // The bytes (and the size that reads them back) reach the device before
+  // the name does, so that after a crash the target holds either its old
+  // content or the complete new one, never a file cut short. The folder is
+  // not forced afterwards: that would only make the new name itself
+  // durable, and without it a crash loses nothing that was on disk.
+  if (::fdatasync(fd_) != 0) return Fail(errno);
   std::string name = openPath_;
   if (unnamed_ && !LinkUnderTemporaryName(name)) return false;
   if (::rename(name.c_str(), target_.c_str()) != 0) {
@@ -258,7 +256,6 @@ bool ReplacementFile::Commit() {
   fd_ = -1;
   openPath_.clear();
   unnamed_ = false;
-  SyncFolder(FolderOf(target_));
   return true;
 }
 

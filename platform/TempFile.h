@@ -53,8 +53,8 @@ mode_t NewFileMode();
 // It is made in the target's folder (after ResolveLinks, so a link stays a
 // link and the file it leads to is replaced), without a name where the file
 // system allows it, otherwise named "<prefix>XXXXXX<suffix>". Commit forces
-// the data to the device, renames the file over the target and forces the
-// folder; until then, and whenever Commit fails, the target is untouched.
+// the data to the device and renames the file over the target; until then,
+// and whenever Commit fails, the target is untouched.
 // Discard (also the destructor) drops the file.
 class ReplacementFile {
  public:

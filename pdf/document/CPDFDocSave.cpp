@@ -309,14 +309,16 @@ bool CPDFDoc::Flush() {
 
 // Stream data still lying in the document's file is read in before a full
 // save replaces that file: its offsets would not hold in the new one. An
-// incremental save keeps every byte where it was.
+// incremental save keeps every byte where it was. Data lying in another
+// file stay there unless the save replaces that file too.
 void CPDFDoc::LoadExternalData() {
   for (auto& body : bodies_) {
     for (int32_t n = 1; n <= body->GetCount(); ++n) {
       auto* stream = dynamic_cast<CPDFStream*>(body->GetSlot(n));
-      if (stream && stream->IsExternal() && !stream->LoadData()) {
-        Throw("Flush", 1, "CPDFStream::LoadData()");
-      }
+      if (!stream || !stream->IsExternal()) continue;
+      const std::string& other = stream->GetSourceFile();
+      if (!other.empty() && !SameFile(other, save_->file.Target())) continue;
+      if (!stream->LoadData()) Throw("Flush", 1, "CPDFStream::LoadData()");
     }
   }
 }

@@ -106,6 +106,19 @@ class FlateBufferSink : public ByteSink {
   size_t size_ = 0;  // samples compressed so far
 };
 
+// Counts the bytes and keeps none: for data that stay in their file.
+class CountingSink : public ByteSink {
+ public:
+  bool Put(const uint8_t*, size_t size) override {
+    size_ += size;
+    return true;
+  }
+  size_t Size() const override { return size_; }
+
+ private:
+  size_t size_ = 0;
+};
+
 // Takes no data: the readers stop at the description.
 class NoDataSink : public ByteSink {
  public:
@@ -191,9 +204,13 @@ CPDFDict* NoColourTransform(CPDFObjRegistry* doc) {
 
 // Reads the file with the reader into a new image XObject of the document;
 // with compress, the samples are compressed as they are read and the image
-// gets the filter FlateDecode. The matrix is set only on success.
+// gets the filter FlateDecode. With inPlace the reader still reads (and
+// checks) every byte, but the data, which are the file itself, stay in the
+// file and go from there to the output when the image is written. The
+// matrix is set only on success.
 CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                           ImageReader read, std::string* reason, bool withData, bool compress) {
+                           ImageReader read, std::string* reason, bool withData, bool compress,
+                           bool inPlace = false) {
   if (!path) return nullptr;
   CPDFObjRef lookupRef;
   try {
@@ -203,8 +220,10 @@ CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& m
     std::unique_ptr<FlateBufferSink> flate;
     if (withData && compress) flate = std::make_unique<FlateBufferSink>(image->GetBuffer());
     NoDataSink noData;
+    CountingSink counted;
     ByteSink& sink = !withData ? static_cast<ByteSink&>(noData)
                      : flate   ? static_cast<ByteSink&>(*flate)
+                     : inPlace ? static_cast<ByteSink&>(counted)
                                : static_cast<ByteSink&>(raw);
     if (!read(path, sink, d, reason)) return nullptr;
     if (withData && d.dataSize != sink.Size()) {
@@ -219,7 +238,8 @@ CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& m
                           : flate   ? static_cast<size_t>(image->GetBuffer().GetLength())
                                     : d.dataSize;
     if (d.width < 1 || d.width > INT32_MAX || d.height < 1 || d.height > INT32_MAX ||
-        length > INT32_MAX || !image->SetLength(static_cast<int32_t>(length))) {
+        length > INT32_MAX || !image->SetLength(static_cast<int32_t>(length)) ||
+        (withData && inPlace && !image->SetSourceFile(path, 0, static_cast<int32_t>(length)))) {
       if (reason) *reason = "bad image description";
       return nullptr;
     }
@@ -261,8 +281,8 @@ CPDFImageXObj* CreateBMPImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix
 
 CPDFImageXObj* CreateJPEGImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
                                std::string* reason, bool withData) {
-  // The data keep their own DCT encoding.
-  return ImportImage(doc, path, matrix, ReadJPEGImage, reason, withData, false);
+  // The data keep their own DCT encoding: the whole file, read in place.
+  return ImportImage(doc, path, matrix, ReadJPEGImage, reason, withData, false, true);
 }
 
 CPDFImageXObj* CreateTIFFImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,

@@ -1,5 +1,10 @@
 #include "pdf/object/CPDFStream.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -16,7 +21,7 @@
 namespace {
 
 constexpr int32_t kPiece = 4096;
-constexpr int32_t kMappedWritePart = int32_t{4} << 20;
+constexpr int32_t kMappedWritePart = int32_t{64} << 10;
 
 // Carries the stream's type code and name into its object part.
 class StreamTypeTag final : public CPDFObject {
@@ -81,6 +86,7 @@ bool CPDFStream::Assign(CPDFObjRegistry* doc, CPDFStream* source) {
   source->data_ = std::move(fresh);
   sourceOffset_ = source->sourceOffset_;
   sourceLength_ = source->sourceLength_;
+  sourceFile_.swap(source->sourceFile_);
   source->ResetExtent();
   return true;
 }
@@ -90,12 +96,24 @@ bool CPDFStream::SetExtent(int32_t offset, int32_t length) {
   data_->Free();
   sourceOffset_ = offset;
   sourceLength_ = length;
+  sourceFile_.clear();
   return true;
+}
+
+bool CPDFStream::SetSourceFile(const char* path, int32_t offset, int32_t length) {
+  if (!path || !*path || !SetExtent(offset, length)) return false;
+  sourceFile_ = path;
+  return true;
+}
+
+const char* CPDFStream::SourcePath() const {
+  if (!sourceFile_.empty()) return sourceFile_.c_str();
+  return doc_ ? doc_->GetFileName() : nullptr;
 }
 
 bool CPDFStream::LoadData() {
   if (!IsExternal()) return true;
-  const char* path = doc_ ? doc_->GetFileName() : nullptr;
+  const char* path = SourcePath();
   TempHugeString bytes;
   CPDFFileInStream file;
   // No file name means no file: standard input is never read here.
@@ -230,9 +248,9 @@ void CPDFStream::Write(CPDFOutStream& out, const uint8_t* context) {
 }
 
 void CPDFStream::WriteData(CPDFOutStream& out, const uint8_t* context) {
-  if (!context && IsExternal()) {
+  if (!context && IsExternal() && sourceFile_.empty()) {
     // Copied unchanged: it already ends where "endstream" stood.
-    const char* path = doc_ ? doc_->GetFileName() : nullptr;
+    const char* path = SourcePath();
     CPDFFileInStream file;
     if (!path || !*path || !file.Open(path, "rb", sourceOffset_, sourceLength_)) throw this;
     std::vector<char> piece(kPiece);
@@ -247,6 +265,29 @@ void CPDFStream::WriteData(CPDFOutStream& out, const uint8_t* context) {
     if (left > 0) throw this;  // the file is shorter than the extent
     return;
   }
+  if (!context && IsExternal()) {
+    // Bytes of another file go from there to the output in large pieces,
+    // without being held. Length, written before them, counts them, so the
+    // file must still hold them all.
+    const int fd = ::open(sourceFile_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw this;
+    std::vector<char> piece(kMappedWritePart);
+    int32_t done = 0;
+    char last = '\n';
+    while (done < sourceLength_) {
+      const size_t want = static_cast<size_t>(std::min(sourceLength_ - done, kMappedWritePart));
+      const ssize_t n = ::pread(fd, piece.data(), want, static_cast<off_t>(sourceOffset_) + done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      out.WriteDirect(piece.data(), static_cast<int32_t>(n));
+      last = piece[static_cast<size_t>(n - 1)];
+      done += static_cast<int32_t>(n);
+    }
+    ::close(fd);
+    if (done < sourceLength_) throw this;  // the file is shorter than the extent
+    if (done > 0 && !IsEndOfLine(last)) out.Write("\r\n", 2);
+    return;
+  }
   if (IsExternal() && !LoadData()) throw this;
   const int32_t length = GetDataLength();
   const char* data = data_->c_str();
@@ -258,20 +299,24 @@ void CPDFStream::WriteData(CPDFOutStream& out, const uint8_t* context) {
     std::vector<char> piece(kPiece);
     for (int32_t at = 0; at < length; at += kPiece) {
       const int32_t n = length - at < kPiece ? length - at : kPiece;
-      std::memcpy(piece.data(), data + at, static_cast<size_t>(n));
+      if (!data_->ReadAt(at, piece.data(), n)) throw this;
       crypt.Crypt(piece.data(), n);
       out.Write(piece.data(), n);
       last = piece[static_cast<size_t>(n - 1)];
     }
-  } else if (length > 0) {
-    // Mapped data are written a part at a time, each part's pages handed
-    // back once written, so a large stream does not stay resident.
-    const int32_t part = data_->IsMapped() ? kMappedWritePart : length;
-    for (int32_t at = 0; at < length; at += part) {
-      const int32_t n = length - at < part ? length - at : part;
-      out.WriteDirect(data + at, n);
-      data_->ReleasePages(at, at + n);
+  } else if (length > 0 && data_->IsMapped()) {
+    // Mapped data are read from their file a part at a time into one small
+    // buffer: the view's pages are never touched, so a large stream neither
+    // becomes resident nor costs a page fault per page.
+    std::vector<char> piece(kMappedWritePart);
+    for (int32_t at = 0; at < length; at += kMappedWritePart) {
+      const int32_t n = length - at < kMappedWritePart ? length - at : kMappedWritePart;
+      if (!data_->ReadAt(at, piece.data(), n)) throw this;
+      out.WriteDirect(piece.data(), n);
+      last = piece[static_cast<size_t>(n - 1)];
     }
+  } else if (length > 0) {
+    out.WriteDirect(data, length);
     last = data[length - 1];
   }
   if (length > 0 && !IsEndOfLine(last)) out.Write("\r\n", 2);
@@ -293,6 +338,9 @@ bool CPDFStream::Duplicate(CPDFStream* dest, CPDFObjRegistry* doc, CPDFObjRegist
   if (!dest || dest == this) return false;
   if (!CPDFDict::Duplicate(dest, doc, sourceDoc, overwrite)) return false;
   dest->SetDoc(doc);
+  if (IsExternal() && !sourceFile_.empty()) {
+    return dest->SetSourceFile(sourceFile_.c_str(), sourceOffset_, sourceLength_);
+  }
   if (doc == sourceDoc && IsExternal()) return dest->SetExtent(sourceOffset_, sourceLength_);
   // Loading external data changes only the cache of the bytes.
   auto* self = const_cast<CPDFStream*>(this);

@@ -20,6 +20,7 @@
 // (CPDFDocHolder, a virtual base of both).
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFDict.h"
@@ -51,18 +52,29 @@ class CPDFStream : public CPDFDict, public virtual CPDFDocHolder {
   // with a fresh empty buffer and no extent.
   bool Assign(CPDFObjRegistry* doc, CPDFStream* source);
 
-  // External data: the bytes still lie in the document's file.
+  // External data: the bytes still lie in a file, the document's own or
+  // (SetSourceFile) another one.
   bool IsExternal() const { return sourceOffset_ != -1 && sourceLength_ != -1; }
-  void ResetExtent() { sourceOffset_ = sourceLength_ = -1; }
+  void ResetExtent() {
+    sourceOffset_ = sourceLength_ = -1;
+    sourceFile_.clear();
+  }
   // Points the stream at an extent of the document's file and empties the
   // buffer (the document's loader and its save use this).
   bool SetExtent(int32_t offset, int32_t length);
+  // Points the stream at an extent of another file and empties the buffer:
+  // the bytes are read from there when they are needed, and a write copies
+  // them from there without holding them (an imported JPEG file, say, whose
+  // data go into the output unchanged). The file must still hold them then.
+  bool SetSourceFile(const char* path, int32_t offset, int32_t length);
+  // The file an external stream's bytes lie in: "" for the document's own.
+  const std::string& GetSourceFile() const { return sourceFile_; }
   int32_t GetSourceOffset() const { return sourceOffset_; }
   int32_t GetSourceLength() const { return sourceLength_; }
-  // Reads the extent from the document's file into the buffer and drops the
-  // extent; Length is not touched. False (buffer empty, extent kept) when
-  // the file cannot be opened or holds fewer bytes. True at once when the
-  // stream is not external.
+  // Reads the extent from its file into the buffer and drops the extent;
+  // Length is not touched. False (buffer empty, extent kept) when the file
+  // cannot be opened or holds fewer bytes. True at once when the stream is
+  // not external.
   bool LoadData();
 
   // The data bytes (external data loaded first); none when loading fails.
@@ -157,7 +169,11 @@ class CPDFStream : public CPDFDict, public virtual CPDFDocHolder {
   bool TrimToLength();
   void WriteData(CPDFOutStream& out, const uint8_t* context);
 
+  // The path the extent is read from: sourceFile_, or the document's file.
+  const char* SourcePath() const;
+
   std::unique_ptr<TempHugeString> data_;
   int32_t sourceOffset_ = -1;
   int32_t sourceLength_ = -1;
+  std::string sourceFile_;  // empty: the document's file
 };

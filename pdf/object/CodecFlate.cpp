@@ -92,7 +92,10 @@ constexpr unsigned kFlateMaxThreads = 32;
 // data ending on a byte boundary and the Adler-32 of its bytes. The bytes
 // lie in the caller's input or, for data fed in pieces, in the piece itself.
 struct PieceJob {
-  std::vector<uint8_t> owned;  // window and bytes, when the piece holds them
+  // Window and bytes, when the piece holds them. Storage that is written
+  // before it is read is left uninitialised: zeroing it first would touch
+  // every page twice.
+  std::unique_ptr<uint8_t[]> owned;
   const uint8_t* window = nullptr;
   size_t windowSize = 0;
   const uint8_t* data = nullptr;
@@ -100,7 +103,9 @@ struct PieceJob {
   bool last = false;
   bool taken = false;  // a thread compresses it (or has)
   bool done = false;
-  std::vector<uint8_t> out;
+  std::unique_ptr<uint8_t[]> out;  // outSize bytes, of which produced are the data
+  size_t outSize = 0;
+  size_t produced = 0;
   uLong adler = 0;
   std::string error;  // empty on success
 };
@@ -136,23 +141,27 @@ class PieceDeflater {
     zs.next_in = const_cast<Bytef*>(job.data);
     zs.avail_in = static_cast<uInt>(job.count);
     // The bound covers the data and the end of the stream; the full flush's
-    // empty block adds a few bytes, and a short buffer only means a round more.
-    job.out.resize(deflateBound(&zs, static_cast<uLong>(job.count)) + 64);
-    size_t produced = 0;
+    // empty block adds a few bytes, and a short buffer only means a round
+    // more. Only the pages deflate writes are touched.
+    job.outSize = deflateBound(&zs, static_cast<uLong>(job.count)) + 64;
+    job.out = std::make_unique_for_overwrite<uint8_t[]>(job.outSize);
+    job.produced = 0;
     const int flush = job.last ? Z_FINISH : Z_FULL_FLUSH;
     for (;;) {
-      zs.next_out = job.out.data() + produced;
-      zs.avail_out = static_cast<uInt>(job.out.size() - produced);
+      zs.next_out = job.out.get() + job.produced;
+      zs.avail_out = static_cast<uInt>(job.outSize - job.produced);
       ret = deflate(&zs, flush);
-      produced = job.out.size() - zs.avail_out;
+      job.produced = job.outSize - zs.avail_out;
       if (ret == Z_STREAM_ERROR) {
         job.error = ZlibText("deflate", ret, zs);
         return;
       }
       if (job.last ? ret == Z_STREAM_END : zs.avail_out != 0) break;
-      job.out.resize(job.out.size() + kFlateWindow);
+      auto larger = std::make_unique_for_overwrite<uint8_t[]>(job.outSize + kFlateWindow);
+      std::memcpy(larger.get(), job.out.get(), job.produced);
+      job.out = std::move(larger);
+      job.outSize += kFlateWindow;
     }
-    job.out.resize(produced);
     job.adler = adler32(adler32(0, Z_NULL, 0), job.data, static_cast<uInt>(job.count));
   }
 
@@ -202,12 +211,19 @@ class PieceEncoder {
     return CodecResult::Success();
   }
 
-  // Writes every queued piece and the checksum; the last piece queued must
-  // end the data.
-  CodecResult Finish() {
+  // Writes every queued piece: afterwards no piece refers to memory it does
+  // not own.
+  CodecResult Drain() {
     while (!queue_.empty()) {
       if (CodecResult r = WriteOldest(); !r.ok) return r;
     }
+    return CodecResult::Success();
+  }
+
+  // Writes every queued piece and the checksum; the last piece queued must
+  // end the data.
+  CodecResult Finish() {
+    if (CodecResult r = Drain(); !r.ok) return r;
     const uint8_t trailer[4] = {static_cast<uint8_t>(adler_ >> 24),
                                 static_cast<uint8_t>(adler_ >> 16),
                                 static_cast<uint8_t>(adler_ >> 8), static_cast<uint8_t>(adler_)};
@@ -240,7 +256,7 @@ class PieceEncoder {
     lock.unlock();
     changed_.notify_all();  // room in the queue for the workers
     if (!oldest->error.empty()) return CodecResult::Failure(oldest->error);
-    if (CodecResult r = output_.Put(oldest->out.data(), oldest->out.size()); !r.ok) return r;
+    if (CodecResult r = output_.Put(oldest->out.get(), oldest->produced); !r.ok) return r;
     adler_ = first_ ? oldest->adler
                     : adler32_combine(adler_, oldest->adler, static_cast<z_off_t>(oldest->count));
     first_ = false;
@@ -322,35 +338,72 @@ struct FlateEncoder::Impl {
   // A piece to fill, primed with the window that ends at `before`.
   static std::unique_ptr<PieceJob> NewPiece(const uint8_t* before) {
     auto job = std::make_unique<PieceJob>();
-    job->owned.resize(kFlateWindow + kFlatePieceSize);
-    std::memcpy(job->owned.data(), before - kFlateWindow, kFlateWindow);
-    job->window = job->owned.data();
+    job->owned = std::make_unique_for_overwrite<uint8_t[]>(kFlateWindow + kFlatePieceSize);
+    std::memcpy(job->owned.get(), before - kFlateWindow, kFlateWindow);
+    job->window = job->owned.get();
     job->windowSize = kFlateWindow;
-    job->data = job->owned.data() + kFlateWindow;
+    job->data = job->owned.get() + kFlateWindow;
+    return job;
+  }
+
+  // A full piece of the bytes at `bytes` (with the window before them
+  // unless it is the first piece), read where they lie.
+  static std::unique_ptr<PieceJob> BorrowedPiece(const uint8_t* bytes, bool first) {
+    auto job = std::make_unique<PieceJob>();
+    job->window = first ? nullptr : bytes - kFlateWindow;
+    job->windowSize = first ? 0 : kFlateWindow;
+    job->data = bytes;
+    job->count = kFlatePieceSize;
     return job;
   }
 
   // The held data have reached the threshold and more follow: they become
-  // the first pieces, compressed while the rest arrives.
+  // the first pieces, compressed while the rest arrives. The pieces read
+  // the held data in place, which therefore stay until the encoder ends.
   CodecResult StartPieces() {
     pieces = std::make_unique<PieceEncoder>(out, ThreadCount(threads));
     for (size_t start = 0; start < head.size(); start += kFlatePieceSize) {
-      auto job = std::make_unique<PieceJob>();
-      const size_t windowSize = start == 0 ? 0 : kFlateWindow;
-      job->owned.assign(head.begin() + static_cast<std::ptrdiff_t>(start - windowSize),
-                        head.begin() + static_cast<std::ptrdiff_t>(start + kFlatePieceSize));
-      job->window = job->owned.data();
-      job->windowSize = windowSize;
-      job->data = job->owned.data() + windowSize;
-      job->count = kFlatePieceSize;
-      if (CodecResult r = pieces->Add(std::move(job)); !r.ok) return r;
+      if (CodecResult r = pieces->Add(BorrowedPiece(head.data() + start, start == 0)); !r.ok)
+        return r;
     }
     current = NewPiece(head.data() + head.size());
-    std::vector<uint8_t>().swap(head);
     return CodecResult::Success();
   }
 
+  // The first data handed over pass the threshold on their own: every full
+  // piece but the last one is compressed from the caller's memory, and the
+  // call returns once they are done; the last piece, which more data may
+  // follow, is held. Nothing is copied but that piece.
+  CodecResult PutFirstLarge(const uint8_t* data, size_t n) {
+    // On every way out but success the workers are ended before the call
+    // returns: none may read the caller's memory afterwards.
+    CodecResult result;
+    try {
+      result = QueueFirstLarge(data, n);
+    } catch (...) {
+      pieces.reset();
+      throw;
+    }
+    if (!result.ok) pieces.reset();
+    return result;
+  }
+
+  CodecResult QueueFirstLarge(const uint8_t* data, size_t n) {
+    const size_t lastStart = (n - 1) / kFlatePieceSize * kFlatePieceSize;
+    const size_t count = lastStart / kFlatePieceSize + 1;
+    pieces = std::make_unique<PieceEncoder>(
+        out, static_cast<unsigned>(std::min<size_t>(ThreadCount(threads), count)));
+    current = NewPiece(data + lastStart);
+    current->count = n - lastStart;
+    std::memcpy(const_cast<uint8_t*>(current->data), data + lastStart, current->count);
+    for (size_t start = 0; start < lastStart; start += kFlatePieceSize) {
+      if (CodecResult r = pieces->Add(BorrowedPiece(data + start, start == 0)); !r.ok) return r;
+    }
+    return pieces->Drain();
+  }
+
   CodecResult Put(const uint8_t* data, size_t n) {
+    if (!pieces && head.empty() && n > kFlateParallelThreshold) return PutFirstLarge(data, n);
     while (n > 0) {
       size_t take = 0;
       if (!pieces) {
@@ -359,6 +412,9 @@ struct FlateEncoder::Impl {
           continue;
         }
         take = std::min(n, kFlateParallelThreshold - head.size());
+        // Room for all the held data at once: growing step by step would
+        // copy them and touch fresh pages at every step.
+        if (head.capacity() == 0) head.reserve(kFlateParallelThreshold);
         head.insert(head.end(), data, data + take);
       } else {
         if (current->count == kFlatePieceSize) {
@@ -386,7 +442,10 @@ struct FlateEncoder::Impl {
 
   ByteSink& out;
   unsigned threads;
-  std::vector<uint8_t> head;  // the data, until they pass the threshold
+  // The data, until they pass the threshold; then read by the first pieces,
+  // so declared before the encoder, which is ended (its workers joined)
+  // first.
+  std::vector<uint8_t> head;
   std::unique_ptr<PieceEncoder> pieces;
   std::unique_ptr<PieceJob> current;  // the piece being filled
 };

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -136,6 +137,46 @@ void FileMap::ReleasePages(size_t offset, size_t length) {
   // A shared mapping of a file keeps its bytes in the file: the pages are
   // only dropped from the process, written bytes included.
   if (end > first) ::madvise(view_ + first, end - first, MADV_DONTNEED);
+}
+
+bool FileMap::Write(size_t offset, const char* bytes, size_t size, bool terminate) {
+  static const char kNul = '\0';
+  const size_t total = size + (terminate ? 1 : 0);
+  if (fd_ < 0 || view_ == nullptr) return Refuse(EBADF);
+  if (offset > size_ || total > size_ - offset) return Refuse(EINVAL);
+  size_t done = 0;
+  while (done < total) {
+    iovec parts[2];
+    int count = 0;
+    if (done < size) parts[count++] = {const_cast<char*>(bytes) + done, size - done};
+    if (terminate) parts[count++] = {const_cast<char*>(&kNul), 1};
+    const ssize_t n = ::pwritev(fd_, parts, count, static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      platform::RecordSystemError();
+      return false;
+    }
+    if (n == 0) return Refuse(EIO);
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool FileMap::Read(size_t offset, char* into, size_t size) const {
+  if (fd_ < 0 || view_ == nullptr) return Refuse(EBADF);
+  if (offset > size_ || size > size_ - offset) return Refuse(EINVAL);
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::pread(fd_, into + done, size - done, static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      platform::RecordSystemError();
+      return false;
+    }
+    if (n == 0) return Refuse(EIO);  // the file is shorter than its map
+    done += static_cast<size_t>(n);
+  }
+  return true;
 }
 
 bool FileMap::Close(bool deleteFile) {

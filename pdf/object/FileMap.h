@@ -47,6 +47,18 @@ class FileMap {
   // with from counting in the process's resident memory.
   void ReleasePages(size_t offset, size_t length);
 
+  // Copies bytes into the file at offset, followed by a NUL when terminate
+  // is set, through the descriptor rather than the view: the view sees them
+  // at once (one page cache), and no page of the process is touched, which
+  // is what makes filling and draining large data cheap. The bytes must lie
+  // within the mapped size. False with errno on failure; bytes written
+  // before the failure may remain.
+  bool Write(size_t offset, const char* bytes, size_t size, bool terminate = false);
+  // Copies size bytes from the file at offset into the caller's memory, by
+  // the descriptor as above. False with errno when the range passes the
+  // mapped size or the read fails.
+  bool Read(size_t offset, char* into, size_t size) const;
+
   // Unmaps and closes; removes the file when deleteFile is set. Always true.
   bool Close(bool deleteFile);
 

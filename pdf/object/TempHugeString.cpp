@@ -31,6 +31,29 @@ bool TempHugeString::Assign(const char* bytes, int32_t length) {
   return TempString::Assign(bytes, length);
 }
 
+bool TempHugeString::Append(const char* bytes, int32_t length) {
+  if (length < 0) length = bytes ? static_cast<int32_t>(std::strlen(bytes)) : 0;
+  if (!bytes || length == 0) return true;
+  if (buffer_ && bytes >= buffer_ && bytes < buffer_ + capacity_) {
+    return TempString::Append(bytes, length);  // copies its source first
+  }
+  if (length > INT32_MAX - 1 - length_ || !Reserve(length_ + length + 1)) return false;
+  if (!map_) return TempString::Append(bytes, length);
+  if (!map_->Write(static_cast<size_t>(length_), bytes, static_cast<size_t>(length), true)) {
+    return false;
+  }
+  length_ += length;
+  return true;
+}
+
+bool TempHugeString::ReadAt(int32_t offset, char* into, int32_t n) const {
+  if (offset < 0 || n < 0 || offset > length_ || n > length_ - offset) return false;
+  if (n == 0) return true;
+  if (map_) return map_->Read(static_cast<size_t>(offset), into, static_cast<size_t>(n));
+  std::memcpy(into, buffer_ + offset, static_cast<size_t>(n));
+  return true;
+}
+
 void TempHugeString::Swap(TempHugeString& other) {
   TempString::Swap(other);
   map_.swap(other.map_);
@@ -83,14 +106,13 @@ bool TempHugeString::ReserveLarge(int32_t n) {
   if (!map->Create(platform::WorkFolder(), prefix, static_cast<size_t>(capacity))) {
     return false;  // the heap data, if any, stays as it was
   }
+  // The new file reads as zeros, so an empty buffer is already terminated.
   char* view = map->GetView();
   if (buffer_) {
-    std::memcpy(view, buffer_, static_cast<size_t>(capacity_));
+    if (!map->Write(0, buffer_, static_cast<size_t>(capacity_))) return false;
     const int32_t length = length_;
     FreeHeap();
     length_ = length;
-  } else {
-    view[0] = '\0';
   }
   map_ = std::move(map);
   buffer_ = view;

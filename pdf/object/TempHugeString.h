@@ -31,6 +31,15 @@ class TempHugeString : public TempString {
 
   // Like TempString::Assign, also when the bytes lie in this buffer.
   bool Assign(const char* bytes, int32_t length = -1);
+  // Like TempString::Append. Bytes for mapped storage go into the file by
+  // its descriptor, not through the view: fresh pages of the process cost
+  // a fault each, the file's own pages do not.
+  bool Append(const char* bytes, int32_t length = -1);
+  using TempString::Append;
+  // Copies n bytes from offset into the caller's memory (by the descriptor
+  // for mapped storage, so the view's pages stay untouched). False when the
+  // range passes the length or the read fails.
+  bool ReadAt(int32_t offset, char* into, int32_t n) const;
   // Exchanges buffers, mapped storage included.
   void Swap(TempHugeString& other);
 

@@ -187,6 +187,14 @@ TEST_F(ConvertOneTest, JPEGDataStayAsTheyAre) {
   EXPECT_NE(pdf.find("/Filter /DCTDecode"), std::string::npos);
   EXPECT_EQ(pdf.find("/FlateDecode"), std::string::npos);
   EXPECT_EQ(Raw(output, 5), Text(TempFolder::Read(input)));
+
+  // The data go from the input straight into the output, also when the
+  // output replaces the input itself.
+  const std::string same = folder.File("same.jpg");
+  ASSERT_TRUE(imagefile::DenseJpeg(same, 200, 100, 72));
+  const std::vector<uint8_t> original = TempFolder::Read(same);
+  EXPECT_NE(Convert(same, same).find("/Filter /DCTDecode"), std::string::npos);
+  EXPECT_EQ(Raw(same, 5), Text(original));
 }
 
 TEST_F(ConvertOneTest, FailuresLeaveNoFile) {

@@ -170,9 +170,9 @@ TEST(CPDFStreamTest, IndirectLengthIsConvertedInPlace) {
   TestDoc doc;
   CPDFObjRef ref;
   ASSERT_TRUE(doc.RegistObj(Parse("3").object.release(), &ref));
-  Parsed p = Parse("<</Length " + std::to_string(ref.GetNumber()) +
-                       " 0 R>>stream\nabc\nendstream\nendobj",
-                   &doc);
+  Parsed p =
+      Parse("<</Length " + std::to_string(ref.GetNumber()) + " 0 R>>stream\nabc\nendstream\nendobj",
+            &doc);
   ASSERT_TRUE(p.stream()) << p.error;
   CPDFObjRef got;
   ASSERT_TRUE(p.stream()->Get_Length(&got));
@@ -229,6 +229,66 @@ TEST_F(CPDFStreamFileTest, ExternalDataStaysInTheFileUntilNeeded) {
   EXPECT_EQ("hello!", Data(*s));
 }
 
+TEST_F(CPDFStreamFileTest, DataOfAnotherFileAreCopiedFromThereWhenWritten) {
+  // A body larger than one copy piece, ending without an end of line.
+  std::string body(200000, '\0');
+  for (size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>('a' + i % 23);
+  const std::string path = dir_ + "/image.bin";
+  const std::string file = "HEAD" + body + "TAIL";
+  FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_TRUE(f);
+  std::fwrite(file.data(), 1, file.size(), f);
+  std::fclose(f);
+
+  CPDFStream s(&doc_);
+  ASSERT_TRUE(s.SetLength(static_cast<int32_t>(body.size())));
+  EXPECT_FALSE(s.SetSourceFile("", 4, 10));
+  EXPECT_FALSE(s.SetSourceFile(path.c_str(), -1, 10));
+  ASSERT_TRUE(s.SetSourceFile(path.c_str(), 4, static_cast<int32_t>(body.size())));
+  EXPECT_TRUE(s.IsExternal());
+  EXPECT_EQ(path, s.GetSourceFile());
+  EXPECT_EQ(0, s.GetBuffer().GetLength());
+  const std::string expected = "<<\r\n/Length 200000\n>>\r\nstream\r\n" + body + "\r\nendstream";
+  EXPECT_EQ(expected, Written(s));
+  EXPECT_TRUE(s.IsExternal());  // nothing was held
+
+  // Copies keep the file, in any document; the document's own extent is
+  // another thing and clears it.
+  TestDoc other;
+  std::unique_ptr<CPDFObject> copy(s.Clone(&other, &doc_));
+  ASSERT_TRUE(copy);
+  auto* copied = static_cast<CPDFStream*>(copy.get());
+  EXPECT_EQ(path, copied->GetSourceFile());
+  EXPECT_EQ(body, Data(*copied));
+  EXPECT_FALSE(copied->IsExternal());
+  CPDFStream taken(&doc_);
+  ASSERT_TRUE(taken.Assign(&doc_, &s));
+  EXPECT_EQ(path, taken.GetSourceFile());
+  EXPECT_TRUE(s.GetSourceFile().empty());
+  ASSERT_TRUE(taken.SetExtent(0, 3));
+  EXPECT_TRUE(taken.GetSourceFile().empty());
+
+  // A file that has become shorter fails the write instead of giving a
+  // stream shorter than its Length.
+  CPDFStream cut(&doc_);
+  ASSERT_TRUE(cut.SetLength(static_cast<int32_t>(body.size())));
+  ASSERT_TRUE(cut.SetSourceFile(path.c_str(), 4, static_cast<int32_t>(body.size())));
+  ASSERT_EQ(0, ::truncate(path.c_str(), 100000));
+  CPDFStrOutStream out;
+  out.Open();
+  bool thrown = false;
+  try {
+    cut.Write(out, nullptr);
+  } catch (CPDFStream* failed) {
+    thrown = failed == &cut;
+  }
+  EXPECT_TRUE(thrown);
+  EXPECT_FALSE(cut.LoadData());
+  ::unlink(path.c_str());
+  EXPECT_FALSE(cut.LoadData());
+  EXPECT_TRUE(cut.IsExternal());
+}
+
 TEST_F(CPDFStreamFileTest, FailedLoadKeepsTheExtent) {
   std::unique_ptr<CPDFStream> s = ReadFromFile();
   ASSERT_TRUE(s);
@@ -282,15 +342,17 @@ TEST(CPDFStreamTest, RecordingFilters) {
   ASSERT_TRUE(p.stream());
   CPDFStream& s = *p.stream();
   ASSERT_TRUE(s.EncodeFilter(CPDFName("N"), nullptr));
-  EXPECT_EQ("<<\r\n/DecodeParms [null <<\r\n/X 1\n>>]\n/Filter [/N /A]\n/Length 0\n>>"
-            "\r\nstream\r\nendstream",
-            Written(s));
+  EXPECT_EQ(
+      "<<\r\n/DecodeParms [null <<\r\n/X 1\n>>]\n/Filter [/N /A]\n/Length 0\n>>"
+      "\r\nstream\r\nendstream",
+      Written(s));
   // Into existing arrays.
   CPDFDict* params = new CPDFDict;
   ASSERT_TRUE(s.EncodeFilter(CPDFName("M"), params));
-  EXPECT_EQ("<<\r\n/DecodeParms [<<\r\n>> null <<\r\n/X 1\n>>]\n/Filter [/M /N /A]\n/Length 0\n>>"
-            "\r\nstream\r\nendstream",
-            Written(s));
+  EXPECT_EQ(
+      "<<\r\n/DecodeParms [<<\r\n>> null <<\r\n/X 1\n>>]\n/Filter [/M /N /A]\n/Length 0\n>>"
+      "\r\nstream\r\nendstream",
+      Written(s));
 
   // Two encodes: the last one is read first.
   CPDFStream t;
@@ -335,7 +397,8 @@ TEST(CPDFStreamTest, IndirectFilterArraysAreMarkedChanged) {
 
 TEST(CPDFStreamTest, FilterErrors) {
   CPDFException error;
-  Parsed p = Parse("<</Filter [/FlateDecode] /DecodeParms <<>> /Length 3>>stream\nabc\nendstream endobj");
+  Parsed p =
+      Parse("<</Filter [/FlateDecode] /DecodeParms <<>> /Length 3>>stream\nabc\nendstream endobj");
   ASSERT_TRUE(p.stream());
   EXPECT_FALSE(p.stream()->DecodeAllFilter(&error));
   EXPECT_EQ(4, error.GetCode());
@@ -393,8 +456,8 @@ TEST(CPDFStreamTest, RandomBodiesNeverBreakTheReader) {
     const int n = static_cast<int>(rng() % 12);
     for (int i = 0; i < n; ++i) body += pieces[rng() % 9];
     const int length = static_cast<int>(rng() % 40) - 5;
-    std::string text = "<</Length " + std::to_string(length) + ">>stream" +
-                       (rng() % 2 ? "\r\n" : "\n");
+    std::string text =
+        "<</Length " + std::to_string(length) + ">>stream" + (rng() % 2 ? "\r\n" : "\n");
     const size_t start = text.size();
     text += body;
     if (rng() % 2) text += "\nendstream\nendobj";

@@ -278,6 +278,33 @@ TEST(CodecFlateStream, OutputEqualsTheOneCallEncoderForAnyParts) {
     EXPECT_EQ(Encode(data), EncodeInParts(data, 65536, threads)) << threads;
 }
 
+TEST(CodecFlateStream, TheCallersBytesAreFreeOnceAPutReturns) {
+  // A first part past the threshold is compressed where it lies: the call
+  // returns only when nothing reads it any more, so the caller may reuse it.
+  const size_t n = kFlateParallelThreshold + kFlatePieceSize + 777;
+  const Bytes data = RandomBytes(n + 5000, 51);
+  for (unsigned threads : {1u, 4u}) {
+    VectorSink sink;
+    FlateEncoder encoder(sink, threads);
+    Bytes scratch(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(n));
+    ASSERT_TRUE(encoder.Put(scratch.data(), scratch.size()).ok);
+    std::fill(scratch.begin(), scratch.end(), uint8_t{0xA5});
+    scratch.assign(data.begin() + static_cast<std::ptrdiff_t>(n), data.end());
+    ASSERT_TRUE(encoder.Put(scratch.data(), scratch.size()).ok);
+    scratch.assign(scratch.size(), uint8_t{0x5A});
+    ASSERT_TRUE(encoder.Finish().ok);
+    EXPECT_EQ(Encode(data), sink.bytes) << threads;
+  }
+  // A sink that fails while those pieces are written ends the call cleanly.
+  VectorSink small(1000);
+  FlateEncoder failing(small, 4);
+  Bytes scratch(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(n));
+  EXPECT_FALSE(failing.Put(scratch.data(), scratch.size()).ok);
+  scratch.clear();
+  scratch.shrink_to_fit();
+  EXPECT_FALSE(failing.Finish().ok);
+}
+
 TEST(CodecFlateStream, AFailureSticksAndNothingFollowsTheEnd) {
   const Bytes data = RandomBytes(8 * kFlatePieceSize, 43);
   VectorSink small(kFlatePieceSize);

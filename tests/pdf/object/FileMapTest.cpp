@@ -78,7 +78,10 @@ TEST_F(FileMapTest, NoDirectoryMeansTheSystemTemporaryDirectory) {
   ::setenv("TMPDIR", (dir_ + "/missing").c_str(), 1);
   FileMap fallback;
   const bool fellBack = fallback.Create("", "pn", 100);
-  if (old) ::setenv("TMPDIR", saved.c_str(), 1); else ::unsetenv("TMPDIR");
+  if (old)
+    ::setenv("TMPDIR", saved.c_str(), 1);
+  else
+    ::unsetenv("TMPDIR");
   ASSERT_TRUE(created);
   EXPECT_EQ(100, OpenFileSize());
   EXPECT_TRUE(Entries().empty());
@@ -209,4 +212,30 @@ TEST_F(FileMapTest, NoRoomForTheFileFailsCleanly) {
   EXPECT_EQ(EFBIG, growError);
   EXPECT_FALSE(map.IsOpen());
   EXPECT_TRUE(Entries().empty());
+}
+
+TEST_F(FileMapTest, WriteAndReadGoThroughTheFileWithinTheMap) {
+  FileMap map;
+  ASSERT_TRUE(map.Create(dir_, "pn", 10000));
+  ASSERT_TRUE(map.Write(9990, "abcdefghi", 9, true));
+  EXPECT_EQ(0, std::memcmp(map.GetView() + 9990, "abcdefghi", 10));  // the NUL too
+  map.GetView()[100] = 'v';
+  char back[4] = {};
+  ASSERT_TRUE(map.Read(99, back, 3));
+  EXPECT_EQ(0, std::memcmp(back, "\0v\0", 3));
+  ASSERT_TRUE(map.Write(0, "", 0));
+
+  // Nothing may pass the mapped size: the file would grow under the map.
+  platform::SetLastSystemError(0);
+  EXPECT_FALSE(map.Write(9991, "abcdefghi", 9, true));
+  EXPECT_EQ(EINVAL, platform::GetLastSystemError());
+  EXPECT_FALSE(map.Write(20000, "a", 1));
+  EXPECT_FALSE(map.Read(9999, back, 2));
+  EXPECT_TRUE(map.Read(10000, back, 0));
+  EXPECT_EQ(10000u, map.GetSize());
+
+  map.Close(true);
+  EXPECT_FALSE(map.Write(0, "a", 1));
+  EXPECT_EQ(EBADF, platform::GetLastSystemError());
+  EXPECT_FALSE(map.Read(0, back, 1));
 }

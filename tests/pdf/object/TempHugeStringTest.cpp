@@ -123,4 +123,50 @@ TEST_F(TempHugeStringMapTest, LargeSinkOutputKeepsItsBytesInLittleMoreRoom) {
   EXPECT_EQ(0, std::memcmp(part.data(), s.c_str() + (parts - 1) * part.size(), part.size()));
 }
 
+TEST_F(TempHugeStringMapTest, FileAndViewShowTheSameBytes) {
+  // Appends to mapped storage go through the file and bytes written through
+  // the view are read back by ReadAt: both are the one file.
+  TempHugeString s;
+  const std::string data = RandomBytes(120000, 11);
+  ASSERT_TRUE(s.Append(data.data(), 30000));
+  ASSERT_FALSE(s.IsMapped());
+  ASSERT_TRUE(s.Append(data.data() + 30000, 90000));
+  ASSERT_TRUE(s.IsMapped());
+  EXPECT_EQ(0, std::memcmp(data.data(), s.c_str(), data.size()));
+  EXPECT_EQ('\0', s.c_str()[data.size()]);
+  s.GetBuffer()[70000] = 'Z';
+  std::string back(50001, '?');
+  ASSERT_TRUE(s.ReadAt(69999, back.data(), 50001));
+  EXPECT_EQ('Z', back[1]);
+  EXPECT_EQ(0, std::memcmp(data.data() + 70001, back.data() + 2, 49999));
+  // Appending its own bytes copies them first; the terminator moves along.
+  ASSERT_TRUE(s.Append(s.c_str() + 5, 3));
+  EXPECT_EQ(0, std::memcmp(data.data() + 5, s.c_str() + 120000, 3));
+  EXPECT_EQ('\0', s.c_str()[120003]);
+
+  // Ranges outside the data are refused; an empty read is fine.
+  char one = 0;
+  EXPECT_FALSE(s.ReadAt(-1, &one, 1));
+  EXPECT_FALSE(s.ReadAt(120003, &one, 1));
+  EXPECT_FALSE(s.ReadAt(0, &one, -1));
+  EXPECT_TRUE(s.ReadAt(120003, &one, 0));
+  TempHugeString heap;
+  ASSERT_TRUE(heap.Append("abc"));
+  ASSERT_TRUE(heap.ReadAt(1, &one, 1));
+  EXPECT_EQ('b', one);
+  EXPECT_FALSE(heap.ReadAt(2, &one, 2));
+}
+
+TEST_F(TempHugeStringMapTest, MoveIntoAFileKeepsBytesFilledInPlace) {
+  // A writer may fill the heap buffer past its length before setting it;
+  // a move into a file in between keeps those bytes.
+  TempHugeString s;
+  ASSERT_TRUE(s.Reserve(40000));
+  std::memset(s.GetBuffer(), 'q', 39999);
+  ASSERT_TRUE(s.Reserve(80000));
+  ASSERT_TRUE(s.IsMapped());
+  ASSERT_TRUE(s.Truncate(39999));
+  EXPECT_EQ(std::string(39999, 'q'), std::string(s.c_str(), 39999));
+}
+
 }  // namespace
