@@ -1,6 +1,5 @@
 #include "pdf/font/FontconfigFontSource.h"
 
-#include <dlfcn.h>
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include <iconv.h>
@@ -15,62 +14,6 @@
 #include <tuple>
 
 namespace {
-
-// --- Loading the libraries ---
-
-// fontconfig and FreeType are loaded when fonts are first listed or
-// measured, not when the program starts: a process that only converts
-// images never uses them, and loading them with what they load in turn
-// took a good part of such a process's start. The names are the libraries'
-// run-time names of the versions whose headers this file is built with.
-#define PN_FONTCONFIG_FUNCTIONS(X)                                                  \
-  X(FcInitLoadConfigAndFonts)                                                       \
-  X(FcPatternCreate)                                                                \
-  X(FcObjectSetBuild) X(FcPatternAddString) X(FcFontList) X(FcObjectSetDestroy)     \
-      X(FcPatternDestroy) X(FcFontSetDestroy) X(FcConfigDestroy) X(FcFontSetCreate) \
-          X(FcFreeTypeQueryAll) X(FcPatternGetString) X(FcPatternGetInteger)
-#define PN_FREETYPE_FUNCTIONS(X)                                                               \
-  X(FT_Init_FreeType)                                                                          \
-  X(FT_Done_FreeType) X(FT_New_Face) X(FT_Done_Face) X(FT_Select_Charmap) X(FT_Get_Char_Index) \
-      X(FT_Load_Glyph) X(FT_Get_Sfnt_Table)
-
-struct FontLibraries {
-#define PN_DECLARE(name) decltype(&::name) name = nullptr;
-  PN_FONTCONFIG_FUNCTIONS(PN_DECLARE)
-  PN_FREETYPE_FUNCTIONS(PN_DECLARE)
-#undef PN_DECLARE
-  bool loaded = false;
-};
-
-FontLibraries LoadFontLibraries() {
-  FontLibraries libs;
-  void* fontconfig = dlopen("libfontconfig.so.1", RTLD_NOW | RTLD_LOCAL);
-  void* freetype = dlopen("libfreetype.so.6", RTLD_NOW | RTLD_LOCAL);
-  if (!fontconfig || !freetype) return libs;
-  bool all = true;
-#define PN_RESOLVE(library, name)                                         \
-  libs.name = reinterpret_cast<decltype(&::name)>(dlsym(library, #name)); \
-  all = all && libs.name != nullptr;
-#define PN_FROM_FONTCONFIG(name) PN_RESOLVE(fontconfig, name)
-#define PN_FROM_FREETYPE(name) PN_RESOLVE(freetype, name)
-  PN_FONTCONFIG_FUNCTIONS(PN_FROM_FONTCONFIG)
-  PN_FREETYPE_FUNCTIONS(PN_FROM_FREETYPE)
-#undef PN_FROM_FREETYPE
-#undef PN_FROM_FONTCONFIG
-#undef PN_RESOLVE
-  libs.loaded = all;  // the libraries stay loaded until the process ends
-  return libs;
-}
-
-// The loaded functions; none when a library or a function is missing, in
-// which case no font is found.
-const FontLibraries* LoadedFontLibraries() {
-  static const FontLibraries libs = LoadFontLibraries();
-  return libs.loaded ? &libs : nullptr;
-}
-
-// Only for code reached after LoadedFontLibraries answered.
-const FontLibraries& Lib() { return *LoadedFontLibraries(); }
 
 // --- Code pages ---
 
@@ -135,12 +78,12 @@ bool ToHost(const char* utf8, std::string& host) {
 // list langObject) is English, else the first; none when there is none.
 const char* EnglishString(FcPattern* pattern, const char* object, const char* langObject) {
   FcChar8* first = nullptr;
-  if (Lib().FcPatternGetString(pattern, object, 0, &first) != FcResultMatch) return nullptr;
+  if (FcPatternGetString(pattern, object, 0, &first) != FcResultMatch) return nullptr;
   for (int i = 0;; ++i) {
     FcChar8* value = nullptr;
     FcChar8* lang = nullptr;
-    if (Lib().FcPatternGetString(pattern, object, i, &value) != FcResultMatch) break;
-    if (Lib().FcPatternGetString(pattern, langObject, i, &lang) == FcResultMatch &&
+    if (FcPatternGetString(pattern, object, i, &value) != FcResultMatch) break;
+    if (FcPatternGetString(pattern, langObject, i, &lang) == FcResultMatch &&
         std::strcmp(reinterpret_cast<const char*>(lang), "en") == 0)
       return reinterpret_cast<const char*>(value);
   }
@@ -159,13 +102,13 @@ void AddFaces(const FcFontSet* set, std::vector<FaceEntry>& faces) {
   for (int i = 0; set && i < set->nfont; ++i) {
     FcPattern* font = set->fonts[i];
     FcChar8* format = nullptr;
-    if (Lib().FcPatternGetString(font, FC_FONTFORMAT, 0, &format) != FcResultMatch ||
+    if (FcPatternGetString(font, FC_FONTFORMAT, 0, &format) != FcResultMatch ||
         std::strcmp(reinterpret_cast<const char*>(format), "TrueType") != 0)
       continue;
     FcChar8* file = nullptr;
     int index = 0;
-    if (Lib().FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch) continue;
-    if (Lib().FcPatternGetInteger(font, FC_INDEX, 0, &index) != FcResultMatch) index = 0;
+    if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch) continue;
+    if (FcPatternGetInteger(font, FC_INDEX, 0, &index) != FcResultMatch) index = 0;
     const char* fullName = EnglishString(font, FC_FULLNAME, FC_FULLNAMELANG);
     if (!fullName || !*fullName) continue;
     const char* family = EnglishString(font, FC_FAMILY, FC_FAMILYLANG);
@@ -175,27 +118,26 @@ void AddFaces(const FcFontSet* set, std::vector<FaceEntry>& faces) {
 
 // The faces of the system's configuration.
 void ListConfiguredFaces(std::vector<FaceEntry>& faces) {
-  FcConfig* config = Lib().FcInitLoadConfigAndFonts();
+  FcConfig* config = FcInitLoadConfigAndFonts();
   if (!config) return;
-  FcPattern* pattern = Lib().FcPatternCreate();
-  FcObjectSet* objects = Lib().FcObjectSetBuild(FC_FILE, FC_INDEX, FC_FONTFORMAT, FC_FULLNAME,
-                                                FC_FULLNAMELANG, FC_FAMILY, FC_FAMILYLANG, nullptr);
+  FcPattern* pattern = FcPatternCreate();
+  FcObjectSet* objects = FcObjectSetBuild(FC_FILE, FC_INDEX, FC_FONTFORMAT, FC_FULLNAME,
+                                          FC_FULLNAMELANG, FC_FAMILY, FC_FAMILYLANG, nullptr);
   FcFontSet* set = nullptr;
   if (pattern && objects &&
-      Lib().FcPatternAddString(pattern, FC_FONTFORMAT,
-                               reinterpret_cast<const FcChar8*>("TrueType")))
-    set = Lib().FcFontList(config, pattern, objects);
-  if (objects) Lib().FcObjectSetDestroy(objects);
-  if (pattern) Lib().FcPatternDestroy(pattern);
+      FcPatternAddString(pattern, FC_FONTFORMAT, reinterpret_cast<const FcChar8*>("TrueType")))
+    set = FcFontList(config, pattern, objects);
+  if (objects) FcObjectSetDestroy(objects);
+  if (pattern) FcPatternDestroy(pattern);
   try {
     AddFaces(set, faces);
   } catch (...) {
-    if (set) Lib().FcFontSetDestroy(set);
-    Lib().FcConfigDestroy(config);
+    if (set) FcFontSetDestroy(set);
+    FcConfigDestroy(config);
     throw;
   }
-  if (set) Lib().FcFontSetDestroy(set);
-  Lib().FcConfigDestroy(config);
+  if (set) FcFontSetDestroy(set);
+  FcConfigDestroy(config);
 }
 
 // The faces of the regular files of a folder and its subfolders, read
@@ -207,17 +149,16 @@ void ListFolderFaces(const std::string& folder, std::vector<FaceEntry>& faces) {
   for (; !error && it != end; it.increment(error)) {
     if (!it->is_regular_file(error)) continue;
     const std::string file = it->path().string();
-    FcFontSet* set = Lib().FcFontSetCreate();
+    FcFontSet* set = FcFontSetCreate();
     if (!set) return;
-    Lib().FcFreeTypeQueryAll(reinterpret_cast<const FcChar8*>(file.c_str()), ~0u, nullptr, nullptr,
-                             set);
+    FcFreeTypeQueryAll(reinterpret_cast<const FcChar8*>(file.c_str()), ~0u, nullptr, nullptr, set);
     try {
       AddFaces(set, faces);
     } catch (...) {
-      Lib().FcFontSetDestroy(set);
+      FcFontSetDestroy(set);
       throw;
     }
-    Lib().FcFontSetDestroy(set);
+    FcFontSetDestroy(set);
   }
 }
 
@@ -236,10 +177,10 @@ void SortFaces(std::vector<FaceEntry>& faces) {
 // --- FreeType ---
 
 struct LibraryCloser {
-  void operator()(FT_Library library) const { Lib().FT_Done_FreeType(library); }
+  void operator()(FT_Library library) const { FT_Done_FreeType(library); }
 };
 struct FaceCloser {
-  void operator()(FT_Face face) const { Lib().FT_Done_Face(face); }
+  void operator()(FT_Face face) const { FT_Done_Face(face); }
 };
 using Library = std::unique_ptr<std::remove_pointer_t<FT_Library>, LibraryCloser>;
 using Face = std::unique_ptr<std::remove_pointer_t<FT_Face>, FaceCloser>;
@@ -261,9 +202,9 @@ bool HasCmap(FT_Face face, FT_UShort platform, FT_UShort encoding) {
 enum class GlyphLookup { kUnicode, kSymbol, kMacRoman, kNone };
 
 GlyphLookup SelectCharmap(FT_Face face) {
-  if (Lib().FT_Select_Charmap(face, FT_ENCODING_UNICODE) == 0) return GlyphLookup::kUnicode;
-  if (Lib().FT_Select_Charmap(face, FT_ENCODING_MS_SYMBOL) == 0) return GlyphLookup::kSymbol;
-  if (Lib().FT_Select_Charmap(face, FT_ENCODING_APPLE_ROMAN) == 0) return GlyphLookup::kMacRoman;
+  if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) == 0) return GlyphLookup::kUnicode;
+  if (FT_Select_Charmap(face, FT_ENCODING_MS_SYMBOL) == 0) return GlyphLookup::kSymbol;
+  if (FT_Select_Charmap(face, FT_ENCODING_APPLE_ROMAN) == 0) return GlyphLookup::kMacRoman;
   return GlyphLookup::kNone;
 }
 
@@ -271,13 +212,12 @@ FT_UInt GlyphOf(FT_Face face, GlyphLookup lookup, uint8_t charSet, uint8_t code)
   switch (lookup) {
     case GlyphLookup::kUnicode: {
       const uint32_t unicode = FontconfigFontSource::CodeToUnicode(charSet, code);
-      return unicode ? Lib().FT_Get_Char_Index(face, unicode) : 0;
+      return unicode ? FT_Get_Char_Index(face, unicode) : 0;
     }
     case GlyphLookup::kSymbol:
       // A symbol font places its glyphs at U+F000 and up.
-      return Lib().FT_Get_Char_Index(face, 0xF000 + code);
-    case GlyphLookup::kMacRoman:
-      return charSet == kMacCharSet ? Lib().FT_Get_Char_Index(face, code) : 0;
+      return FT_Get_Char_Index(face, 0xF000 + code);
+    case GlyphLookup::kMacRoman: return charSet == kMacCharSet ? FT_Get_Char_Index(face, code) : 0;
     case GlyphLookup::kNone: break;
   }
   return 0;
@@ -287,7 +227,7 @@ FT_UInt GlyphOf(FT_Face face, GlyphLookup lookup, uint8_t charSet, uint8_t code)
 // glyph cannot be loaded.
 ABC GlyphWidths(FT_Face face, FT_UInt glyph) {
   ABC abc;
-  if (Lib().FT_Load_Glyph(face, glyph, FT_LOAD_NO_SCALE) != 0) return abc;
+  if (FT_Load_Glyph(face, glyph, FT_LOAD_NO_SCALE) != 0) return abc;
   const FT_Glyph_Metrics& m = face->glyph->metrics;
   const FT_UShort upem = face->units_per_EM;
   abc.A = Scale(m.horiBearingX, upem);
@@ -302,16 +242,16 @@ void FillOutlineMetrics(FT_Face face, TrueTypeOutlineMetric& out) {
   const FT_UShort upem = face->units_per_EM;
   out.otmrcFontBox = {Scale(face->bbox.xMin, upem), Scale(face->bbox.yMax, upem),
                       Scale(face->bbox.xMax, upem), Scale(face->bbox.yMin, upem)};
-  if (auto* hhea = static_cast<TT_HoriHeader*>(Lib().FT_Get_Sfnt_Table(face, FT_SFNT_HHEA))) {
+  if (auto* hhea = static_cast<TT_HoriHeader*>(FT_Get_Sfnt_Table(face, FT_SFNT_HHEA))) {
     out.otmMacAscent = Scale(hhea->Ascender, upem);
     out.otmMacDescent = Scale(hhea->Descender, upem);
   }
-  if (auto* post = static_cast<TT_Postscript*>(Lib().FT_Get_Sfnt_Table(face, FT_SFNT_POST))) {
+  if (auto* post = static_cast<TT_Postscript*>(FT_Get_Sfnt_Table(face, FT_SFNT_POST))) {
     // 16.16 degrees to tenths of a degree.
     out.otmItalicAngle =
         static_cast<int32_t>(std::lround(static_cast<double>(post->italicAngle) * 10.0 / 65536.0));
   }
-  if (auto* os2 = static_cast<TT_OS2*>(Lib().FT_Get_Sfnt_Table(face, FT_SFNT_OS2)))
+  if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)))
     std::memcpy(out.otmPanoseNumber, os2->panose, sizeof out.otmPanoseNumber);
 }
 
@@ -319,7 +259,7 @@ void EnumerateOpenFace(FT_Face face, const char* fullName, const char* familyNam
                        const TrueTypeFontSource::AddRecord& add) {
   if (!FT_IS_SFNT(face) || !FT_IS_SCALABLE(face) || face->units_per_EM == 0) return;
   FontconfigFontSource::CharSetSource source;
-  auto* os2 = static_cast<TT_OS2*>(Lib().FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+  auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
   if (os2 && os2->version >= 1 && os2->version != 0xFFFF) {
     source.hasCodePages = true;
     source.codePageRange1 = static_cast<uint32_t>(os2->ulCodePageRange1);
@@ -356,14 +296,14 @@ void EnumerateOpenFace(FT_Face face, const char* fullName, const char* familyNam
 void EnumerateFile(FT_Library library, const char* file, int32_t index, const char* fullName,
                    const char* familyName, const TrueTypeFontSource::AddRecord& add) {
   FT_Face raw = nullptr;
-  if (Lib().FT_New_Face(library, file, index, &raw) != 0) return;
+  if (FT_New_Face(library, file, index, &raw) != 0) return;
   Face face(raw);
   EnumerateOpenFace(face.get(), fullName, familyName, add);
 }
 
 void EnumerateList(const std::vector<FaceEntry>& faces, const TrueTypeFontSource::AddRecord& add) {
   FT_Library raw = nullptr;
-  if (Lib().FT_Init_FreeType(&raw) != 0) return;
+  if (FT_Init_FreeType(&raw) != 0) return;
   Library library(raw);
   for (const FaceEntry& entry : faces) {
     std::string fullName;
@@ -405,15 +345,14 @@ uint32_t FontconfigFontSource::CodeToUnicode(uint8_t charSet, uint8_t code) {
 
 void FontconfigFontSource::EnumerateFace(const char* file, int32_t index, const char* fullName,
                                          const char* familyName, const AddRecord& add) {
-  if (!file || !fullName || !LoadedFontLibraries()) return;
+  if (!file || !fullName) return;
   FT_Library raw = nullptr;
-  if (Lib().FT_Init_FreeType(&raw) != 0) return;
+  if (FT_Init_FreeType(&raw) != 0) return;
   Library library(raw);
   EnumerateFile(library.get(), file, index, fullName, familyName ? familyName : "", add);
 }
 
 void FontconfigFontSource::Enumerate(const AddRecord& add) {
-  if (!LoadedFontLibraries()) return;
   std::vector<FaceEntry> faces;
   if (folder_.empty())
     ListConfiguredFaces(faces);
