@@ -134,6 +134,9 @@ bool CPDFField::Duplicate(CPDFField* dest, CPDFObjRegistry* doc, CPDFObjRegistry
       if (!form) return false;
       CPDFObjRef formDRRef;
       CPDFObject* formDR = form->Get(doc, Key_DR(), &formDRRef);
+      // Both indirect: the copy shares the form's DR, unless that
+      // reference does not resolve (a damaged file); then, as for a direct
+      // DR on either side, the source's DR is cloned.
       if (drRef.IsDefined() && formDRRef.IsDefined() && formDR) {
         if (!PDFSetRef(dest, Key_DR(), formDRRef)) return false;
       } else if (!CopyValue(dr, drRef, dest, Key_DR(), doc, sourceDoc)) {

@@ -259,11 +259,12 @@ TEST(FieldCopyTest, AFormTheCatalogHoldsIsKeptAsItIs) {
   ASSERT_NE(field, nullptr);
   const struct {
     const char* name;
-    bool indirectForm, indirectDR;
+    bool indirectForm, indirectDR, danglingDR;
   } cases[] = {
-      {"direct form", false, true},
-      {"indirect form", true, true},
-      {"form with a direct DR", true, false},
+      {"direct form", false, true, false},
+      {"indirect form", true, true, false},
+      {"form with a direct DR", true, false, false},
+      {"form whose DR does not resolve", true, false, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -273,6 +274,8 @@ TEST(FieldCopyTest, AFormTheCatalogHoldsIsKeptAsItIs) {
     if (c.indirectDR) {
       formDR = Put(dest, "<< /Font << >> >>");
       text += Ref(formDR) + " >>";
+    } else if (c.danglingDR) {
+      text += "99 0 R >>";
     } else {
       text += "<< /Font << >> >> >>";
     }
@@ -301,8 +304,10 @@ TEST(FieldCopyTest, AFormTheCatalogHoldsIsKeptAsItIs) {
       EXPECT_EQ(ref, formDR);
       EXPECT_EQ(ObjectCount(dest), count);
     } else {
-      // The source's DR is cloned, indirect as it was.
+      // The source's DR is cloned, indirect as it was (a DR that does not
+      // resolve is not shared).
       EXPECT_TRUE(ref.IsDefined());
+      EXPECT_NE(ref, CPDFObjRef(99, 0));
       EXPECT_EQ(ObjectCount(dest), count + 1);
     }
   }
