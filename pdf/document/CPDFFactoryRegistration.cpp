@@ -2,6 +2,9 @@
 
 #include <mutex>
 
+#include "pdf/document/CPDFCatalog.h"
+#include "pdf/document/CPDFCatalogHook.h"
+#include "pdf/document/CPDFDoc.h"
 #include "pdf/document/CPDFFileSpec.h"
 #include "pdf/font/FontFactories.h"
 #include "pdf/graphics/GraphicsFactories.h"
@@ -15,12 +18,22 @@ bool TypeStreamFileSpec(CPDFDict* dict, CPDFObjRegistry* doc) {
   return PDFTypeEntry<CPDFFileSpec>(dict, doc, CPDFStream::Key_F());
 }
 
+// The catalog of a document (a CPDFCatalog as Root); none for another
+// registry and for an FDF document, whose Root is an FDF catalog.
+CPDFDict* FindCatalog(CPDFObjRegistry* doc, CPDFObjRef* ref) {
+  auto* owner = dynamic_cast<CPDFDoc*>(doc);
+  CPDFCatalog* catalog = owner ? owner->GetCatalog(ref) : nullptr;
+  if (!catalog && ref) ref->Reset();
+  return catalog;
+}
+
 }  // namespace
 
 void PDFRegisterFactories() {
   static std::once_flag once;
   std::call_once(once, [] {
     PDFSetEntryFactory(CPDFTypedEntry::kStreamF, TypeStreamFileSpec);
+    PDFSetCatalogFinder(FindCatalog);
     PDFRegisterGraphicsFactories();
     PDFRegisterFontFactories();
   });

@@ -1,12 +1,16 @@
 #include "pdf/interactive/CPDFField.h"
 
 #include <algorithm>
+#include <memory>
 
+#include "pdf/document/CPDFCatalogHook.h"
+#include "pdf/interactive/CPDFAcroFormDict.h"
 #include "pdf/interactive/CPDFFieldTypes.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFFamily.h"
 #include "pdf/object/CPDFName.h"
+#include "pdf/object/CPDFNull.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFObjRegistry.h"
 
@@ -50,7 +54,127 @@ bool SameInteger(const CPDFObject* a, const CPDFObject* b) {
   return x && y && x->GetInt() == y->GetInt();
 }
 
+PDF_CONST_NAME(Key_AcroForm, "AcroForm")
+
+// Stores a clone of the value (none: nothing to do) in dest under the key,
+// indirect under a new number of doc exactly when the value was reached
+// through a reference. False when the value does not clone or the clone
+// does not store (it is then deleted).
+bool CopyValue(CPDFObject* value, const CPDFObjRef& ref, CPDFDict* dest, const CPDFName& key,
+               CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+  if (!value) return true;
+  std::unique_ptr<CPDFObject> copy(value->Clone(doc, sourceDoc));
+  return copy && dest->Set(doc, key, std::move(copy), ref.IsDefined(), nullptr);
+}
+
+// The interactive form of the catalog: the dictionary under /AcroForm, as
+// it is (typed or read from a file); without the key a new form, stored
+// indirect, with the catalog marked changed so that an incremental save
+// writes it. None when /AcroForm holds anything but a dictionary (or does
+// not resolve), or a new form cannot be made or stored.
+CPDFDict* FormOf(CPDFDict* catalog, const CPDFObjRef& catalogRef, CPDFObjRegistry* doc) {
+  if (catalog->HasKey(Key_AcroForm())) {
+    CPDFObject* value = catalog->Get(doc, Key_AcroForm());
+    return value && value->GetType() == CPDFObject::kDictionary ? dynamic_cast<CPDFDict*>(value)
+                                                                : nullptr;
+  }
+  auto form = std::make_unique<CPDFAcroFormDict>();
+  auto fields = std::make_unique<CPDFArray>();
+  const bool created = form->Create(doc, fields.get());
+  // The form owns the array once it holds it as its Fields.
+  if (form->Get(nullptr, CPDFAcroFormDict::Key_Fields()) == fields.get()) fields.release();
+  if (!created) return nullptr;
+  CPDFDict* made = form.get();
+  CPDFObjRef formRef;
+  if (!catalog->Set(doc, Key_AcroForm(), std::unique_ptr<CPDFObject>(std::move(form)), true,
+                    &formRef)) {
+    return nullptr;
+  }
+  if (catalogRef.IsDefined() && !doc->UpdateObj(catalogRef)) return nullptr;
+  return made;
+}
+
 }  // namespace
+
+bool CPDFField::Duplicate(CPDFField* dest, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
+  try {
+    if (!dest || dest == this || !CPDFStructBase::Duplicate(dest, doc, sourceDoc)) return false;
+    CPDFObjRef catalogRef;
+    CPDFDict* catalog = PDFFindCatalog(doc, &catalogRef);
+    if (!catalog) return false;
+
+    CPDFObject* type = Get_FT();
+    if (!type || !CopyValue(type, CPDFObjRef(), dest, Key_FT(), doc, sourceDoc)) return false;
+
+    auto made = std::make_unique<CPDFText>();
+    CPDFText* name = made.get();
+    if (!dest->Set(doc, Key_T(), std::move(made))) return false;
+    if (!GetFullName(name)) return false;
+
+    CPDFObjRef ref;
+    CPDFObject* value = Get_Ff(&ref);
+    if (!CopyValue(value, ref, dest, Key_Ff(), doc, sourceDoc)) return false;
+
+    // Placeholders that keep the annotation's copy below from taking the
+    // source's Kids and Parent; removed at the end.
+    if (!dest->Set(doc, Key_Kids(), std::make_unique<CPDFNull>()) ||
+        !dest->Set(doc, Key_Parent(), std::make_unique<CPDFNull>())) {
+      return false;
+    }
+
+    value = Get_TU(&ref);
+    if (!CopyValue(value, ref, dest, Key_TU(), doc, sourceDoc)) return false;
+    value = Get_TM(&ref);
+    if (!CopyValue(value, ref, dest, Key_TM(), doc, sourceDoc)) return false;
+
+    // DR whatever its class: one that stayed raw is a DR as well.
+    CPDFObjRef drRef;
+    if (CPDFObject* dr = GetOwnOrInherited(Key_DR(), &drRef)) {
+      CPDFDict* form = FormOf(catalog, catalogRef, doc);
+      if (!form) return false;
+      CPDFObjRef formDRRef;
+      CPDFObject* formDR = form->Get(doc, Key_DR(), &formDRRef);
+      // Both indirect: the copy shares the form's DR, unless that
+      // reference does not resolve (a damaged file); then, as for a direct
+      // DR on either side, the source's DR is cloned.
+      if (drRef.IsDefined() && formDRRef.IsDefined() && formDR) {
+        if (!PDFSetRef(dest, Key_DR(), formDRRef)) return false;
+      } else if (!CopyValue(dr, drRef, dest, Key_DR(), doc, sourceDoc)) {
+        return false;
+      }
+    }
+
+    value = Get_DA(&ref);
+    if (!CopyValue(value, ref, dest, Key_DA(), doc, sourceDoc)) return false;
+    value = Get_Q(&ref);
+    if (!CopyValue(value, ref, dest, Key_Q(), doc, sourceDoc)) return false;
+    value = Get_OH(&ref);
+    if (!CopyValue(value, ref, dest, Key_OH(), doc, sourceDoc)) return false;
+    value = Get_MK(&ref);
+    if (!CopyValue(value, ref, dest, Key_MK(), doc, sourceDoc)) return false;
+
+    if (!CPDFAnnotation::Duplicate(dest, doc, sourceDoc)) return false;
+    dest->Remove(doc, Key_Kids());
+    dest->Remove(doc, Key_Parent());
+    return true;
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, "CPDFField", "Duplicate");
+  }
+}
+
+bool CPDFField::CloneValues(CPDFField* copy, const MoveRule* rules, size_t count,
+                            const CPDFName* required, CPDFObjRegistry* doc,
+                            CPDFObjRegistry* sourceDoc) {
+  if (!copy) return false;
+  for (size_t i = 0; i < count; ++i) {
+    const CPDFName& key = rules[i].key();
+    CPDFObjRef ref;
+    CPDFObject* value = GetOwnOrInherited(key, &ref);
+    if (!value && &key == required) return false;
+    if (!CopyValue(value, ref, copy, key, doc, sourceDoc)) return false;
+  }
+  return true;
+}
 
 CPDFField* CPDFField::CreateField(CPDFObjRegistry* doc, CPDFDict* dict, int32_t mask) {
   static constexpr CPDFFamilyMember<CPDFField> kMembers[] = {

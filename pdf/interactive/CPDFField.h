@@ -101,6 +101,34 @@ class CPDFField : public CPDFAnnotation {
   // False when a store into the parent fails (what moved stays moved).
   virtual bool Uninherit();
 
+  // Makes dest (a new field of this field's kind, holding the kind's value
+  // entries already) a standalone copy of this field in doc, a document:
+  // - FT (own or inherited; required) and T, the fully qualified name, are
+  //   stored direct;
+  // - Ff, DA and Q (own or inherited) and TU, TM, OH and MK (own only) are
+  //   cloned, each indirect (under a new number of doc) exactly when this
+  //   field's entry is a reference;
+  // - DR (own or inherited) needs the interactive form of doc's catalog: a
+  //   form the catalog holds (typed, or a plain dictionary read from a file)
+  //   is used as it is; without /AcroForm a new form is made (Fields empty,
+  //   DR with the font Helv, DA "/Helv 0 Tf 0 g") and stored indirect, and
+  //   the catalog is marked changed. When both this field's DR and the
+  //   form's DR are references, dest refers to the form's DR (which holds
+  //   only Helv: a DA naming another font finds no such font there, and a
+  //   viewer falls back on its own); otherwise this field's DR is cloned,
+  //   indirect exactly when it is a reference;
+  // - every other own key that dest does not hold yet is copied as the
+  //   annotation's copy does (the page /P is skipped, its copy flag being
+  //   clear). Kids and Parent never reach dest, nor does a key this field
+  //   only inherits.
+  // The copy is added neither to the form's Fields nor to any page's
+  // /Annots: the caller places it.
+  // False when FT is absent, a value does not clone or store, doc is no
+  // document or an FDF document, or its /AcroForm is not a dictionary
+  // (which then stays). Nothing is rolled back: the caller deletes dest; a
+  // form already stored in the catalog stays.
+  bool Duplicate(CPDFField* dest, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc);
+
   // The field kind's bit in CreateField's mask (0 for none) and its name.
   uint32_t GetFieldType() const { return fieldTypeBit_; }
   const char* GetFieldTypeName() const { return fieldTypeName_; }
@@ -149,6 +177,14 @@ class CPDFField : public CPDFAnnotation {
   // parent changed when anything moved. False without a parent dictionary
   // or when a store fails.
   bool MoveUp(const MoveRule* rules, size_t count);
+
+  // Stores in copy a clone of each value key of the rules (in order), own
+  // or inherited, indirect under a new number of doc exactly when the value
+  // was reached through a reference. An absent key is skipped, except the
+  // required one (none for none). False when that key is absent or a value
+  // does not clone or store.
+  bool CloneValues(CPDFField* copy, const MoveRule* rules, size_t count, const CPDFName* required,
+                   CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc);
 
   // The nearest value of the key, own or from the first ancestor holding
   // it; none when absent everywhere or the walk stopped.

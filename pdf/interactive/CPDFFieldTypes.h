@@ -40,10 +40,20 @@ class CPDFFieldKind : public CPDFField {
     return PDFLoadFrame(this, doc, source,
                         [&] { return LoadEntries(doc) && Self::Read(doc, this); });
   }
-  // A field's copy needs the interactive-form dictionary of the target
-  // document (its fonts and resources), which is not built yet: until then
-  // a field is not copied. A page's copy skips its annotations anyway.
-  CPDFObject* Clone(CPDFObjRegistry*, CPDFObjRegistry*) override { return nullptr; }
+  // A standalone field of the kind in doc, a document: the kind's value
+  // keys, each own or inherited (a raw value too: a signature /V that was
+  // not typed is copied as it is), cloned into the copy, indirect under a
+  // new number exactly when the source's entry is a reference; then
+  // CPDFField::Duplicate. None when a required value (a choice's Opt) is
+  // absent everywhere, a value does not clone or store, or Duplicate fails.
+  // The copy is in no Fields array and on no page: the caller places it.
+  CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override {
+    return PDFClone(static_cast<Self*>(this), doc, sourceDoc, [&](Self* copy) {
+      return CloneValues(copy, Self::kValueRules, std::size(Self::kValueRules),
+                         Self::RequiredValue(), doc, sourceDoc) &&
+             Duplicate(copy, doc, sourceDoc);
+    });
+  }
 
   bool Uninherit() override {
     return CPDFField::Uninherit() && Self::MoveValues(static_cast<Self*>(this));
@@ -53,6 +63,8 @@ class CPDFFieldKind : public CPDFField {
   CPDFFieldKind() : CPDFField(Self::kFieldBit, Self::kFieldName) {}
 
   static bool CheckMore(CPDFObjRegistry*, CPDFDict*) { return true; }
+  // The value key a copy cannot do without (none: every one is optional).
+  static const CPDFName* RequiredValue() { return nullptr; }
   static bool Read(CPDFObjRegistry* doc, CPDFDict* dict) {
     return ReadChain(doc, dict, &Self::ReadOwnValues);
   }
@@ -109,6 +121,7 @@ class CPDFChField final : public CPDFFieldKind<CPDFChField> {
   friend class CPDFFieldKind<CPDFChField>;
   // The nearest /Opt is an array.
   static bool CheckMore(CPDFObjRegistry* doc, CPDFDict* dict);
+  static const CPDFName* RequiredValue() { return &Key_Opt(); }
   static bool ReadOwnValues(CPDFObjRegistry* doc, CPDFDict* dict);
   static const MoveRule kValueRules[4];
 };
