@@ -30,16 +30,29 @@ inline int CountTempFiles(const std::string& folder) {
   return count;
 }
 
+// What the command prints on both outputs; *status gets its exit status.
+inline std::string ToolOutput(const std::string& command, int* status = nullptr) {
+  std::string text;
+  int code = -1;
+  if (FILE* pipe = popen((command + " 2>&1").c_str(), "r")) {
+    char block[512];
+    size_t n;
+    while ((n = fread(block, 1, sizeof block, pipe)) > 0) text.append(block, n);
+    code = pclose(pipe);
+  }
+  if (status) *status = code;
+  return text;
+}
+
+// True when the command runs and exits with 0 (a tool check: "mutool -v").
+inline bool ToolInstalled(const std::string& command) {
+  return system((command + " > /dev/null 2>&1").c_str()) == 0;
+}
+
 // Runs qpdf --check; true when it reports no error or warning.
 inline bool QpdfAccepts(const std::string& path, std::string* report = nullptr) {
-  const std::string command = "qpdf --check '" + path + "' 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return false;
-  std::string text;
-  char block[512];
-  size_t n;
-  while ((n = fread(block, 1, sizeof block, pipe)) > 0) text.append(block, n);
-  const int status = pclose(pipe);
+  int status = -1;
+  const std::string text = ToolOutput("qpdf --check '" + path + "'", &status);
   if (report) *report = text;
   return status == 0 && text.find("WARNING") == std::string::npos &&
          text.find("No syntax or stream encoding errors found") != std::string::npos;

@@ -17,16 +17,7 @@
 
 namespace {
 
-std::string Output(const std::string& command) {
-  std::string text;
-  if (FILE* pipe = popen((command + " 2>&1").c_str(), "r")) {
-    char block[512];
-    size_t n;
-    while ((n = fread(block, 1, sizeof block, pipe)) > 0) text.append(block, n);
-    pclose(pipe);
-  }
-  return text;
-}
+std::string Output(const std::string& command) { return ToolOutput(command); }
 
 template <class T>
 T* Registered(TestDoc& doc, const std::string& text, CPDFObjRef* ref) {

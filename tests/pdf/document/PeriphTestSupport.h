@@ -39,9 +39,27 @@ inline int32_t Register(CPDFObjRegistry& doc, const std::string& text) {
   return ref.GetNumber();
 }
 
-inline std::string Written(CPDFObject* object) {
-  return object ? WrittenText(*object) : "<none>";
+// Parses the text as a file reader would and registers it; the reference
+// (undefined when the text does not parse or the store fails).
+inline CPDFObjRef Put(CPDFObjRegistry& doc, const std::string& text) {
+  CPDFObjRef ref;
+  std::unique_ptr<CPDFObject> object = Parse(text, &doc);
+  if (object && doc.RegistObj(object.get(), &ref)) object.release();
+  return ref;
 }
+
+// "n 0 R" for the reference.
+inline std::string RefText(const CPDFObjRef& ref) {
+  return std::to_string(ref.GetNumber()) + " 0 R";
+}
+
+// A stream object as a file holds it.
+inline std::string StreamText(const std::string& dict, const std::string& data) {
+  return "<< " + dict + " /Length " + std::to_string(data.size()) + " >> stream\r\n" + data +
+         "\r\nendstream\r\nendobj";
+}
+
+inline std::string Written(CPDFObject* object) { return object ? WrittenText(*object) : "<none>"; }
 
 // A typed T loaded from the raw object (none when the object is not a
 // Source or the load fails; the raw object stays the caller's).

@@ -18,43 +18,12 @@
 #include "tests/converter/core/EndToEndImages.h"
 #include "tests/pdf/document/DocTestSupport.h"
 #include "tests/pdf/document/PeriphTestSupport.h"
+#include "tests/pdf/interactive/InteractiveTestSupport.h"
 #include "tests/pdf/object/TestDoc.h"
 
 namespace {
 
 using periph::Written;
-
-std::string Output(const std::string& command) {
-  std::string text;
-  if (FILE* pipe = popen((command + " 2>&1").c_str(), "r")) {
-    char block[512];
-    size_t n;
-    while ((n = fread(block, 1, sizeof block, pipe)) > 0) text.append(block, n);
-    pclose(pipe);
-  }
-  return text;
-}
-
-bool Installed(const char* command) {
-  return system((std::string(command) + " > /dev/null 2>&1").c_str()) == 0;
-}
-
-std::string Ref(const CPDFObjRef& ref) { return std::to_string(ref.GetNumber()) + " 0 R"; }
-
-// Parses the text as a file reader would and registers it.
-CPDFObjRef Put(TestDoc& doc, const std::string& text) {
-  CPDFObjRef ref;
-  std::unique_ptr<CPDFObject> object = periph::Parse(text, &doc);
-  EXPECT_TRUE(object) << text;
-  if (object && doc.RegistObj(object.get(), &ref)) object.release();
-  return ref;
-}
-
-// A stream as a file holds it.
-std::string Stream(const std::string& dict, const std::string& data) {
-  return "<< " + dict + " /Length " + std::to_string(data.size()) + " >> stream\r\n" + data +
-         "\r\nendstream\r\nendobj";
-}
 
 struct Annot {
   const char* subtype;

@@ -24,23 +24,13 @@
 #include "pdf/object/CPDFStream.h"
 #include "pdf/object/CPDFString.h"
 #include "tests/pdf/document/PeriphTestSupport.h"
+#include "tests/pdf/interactive/InteractiveTestSupport.h"
 #include "tests/pdf/object/TestDoc.h"
 #include "tests/pdf/object/TestRegistry.h"
 
 namespace {
 
 using periph::Written;
-
-std::string Ref(const CPDFObjRef& ref) { return std::to_string(ref.GetNumber()) + " 0 R"; }
-
-// Parses the text as a file reader would and registers it.
-CPDFObjRef Put(CPDFDoc& doc, const std::string& text) {
-  CPDFObjRef ref;
-  std::unique_ptr<CPDFObject> object = periph::Parse(text, &doc);
-  EXPECT_TRUE(object) << text;
-  if (object && doc.RegistObj(object.get(), &ref)) object.release();
-  return ref;
-}
 
 std::string Widget(const std::string& entries) {
   return "<< /Type /Annot /Subtype /Widget /Rect [0 0 40 20] " + entries + " >>";
