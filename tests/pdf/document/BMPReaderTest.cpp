@@ -359,20 +359,6 @@ TEST_F(BMPReaderTest, RunLengthDataDecodeIntoTheImageOnly) {
   EXPECT_EQ(sink.bytes.size(), 2048u * 1024u);
 }
 
-// A sink that records each piece it is handed and offers no place to
-// assemble in (no PutZeros): an image has to arrive in pieces.
-class PieceSink : public ByteSink {
- public:
-  bool Put(const uint8_t* data, size_t size) override {
-    bytes.insert(bytes.end(), data, data + size);
-    pieces.push_back(size);
-    return true;
-  }
-  size_t Size() const override { return bytes.size(); }
-  std::vector<uint8_t> bytes;
-  std::vector<size_t> pieces;
-};
-
 // The image run-length codes describe, decoded the plain way into the whole
 // image at once: rows in PDF order (top first), skipped pixels index 0.
 std::vector<uint8_t> DecodeWhole(const std::vector<uint8_t>& codes, int bits, uint32_t width,

@@ -104,7 +104,8 @@ inline TIFF* NewTiff(const std::string& path, uint32_t w, uint32_t h, int bits, 
 
 // Writes the strip and closes the file.
 inline bool FinishTiff(TIFF* tiff, std::vector<uint8_t>& rows) {
-  const bool ok = TIFFWriteEncodedStrip(tiff, 0, rows.data(), static_cast<tmsize_t>(rows.size())) >= 0;
+  const bool ok =
+      TIFFWriteEncodedStrip(tiff, 0, rows.data(), static_cast<tmsize_t>(rows.size())) >= 0;
   TIFFClose(tiff);
   return ok;
 }

@@ -18,7 +18,8 @@ class TempFolder {
  public:
   TempFolder() {
     const char* base = getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/pnimgXXXXXX";
+    std::string pattern =
+        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/pnimgXXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (mkdtemp(buffer.data()) != nullptr) path_ = buffer.data();
@@ -50,7 +51,8 @@ class TempFolder {
     if (file == nullptr) return bytes;
     uint8_t block[4096];
     size_t n;
-    while ((n = std::fread(block, 1, sizeof block, file)) > 0) bytes.insert(bytes.end(), block, block + n);
+    while ((n = std::fread(block, 1, sizeof block, file)) > 0)
+      bytes.insert(bytes.end(), block, block + n);
     std::fclose(file);
     return bytes;
   }
@@ -60,6 +62,20 @@ class TempFolder {
 };
 
 // The "%f" text of a float, as the size would be written.
+// A sink that records each piece it is handed and offers no place to
+// assemble in (no PutZeros): an image has to arrive in pieces.
+class PieceSink : public ByteSink {
+ public:
+  bool Put(const uint8_t* data, size_t size) override {
+    bytes.insert(bytes.end(), data, data + size);
+    pieces.push_back(size);
+    return true;
+  }
+  size_t Size() const override { return bytes.size(); }
+  std::vector<uint8_t> bytes;
+  std::vector<size_t> pieces;
+};
+
 inline std::string FloatText(float value) {
   char text[64];
   std::snprintf(text, sizeof text, "%f", static_cast<double>(value));

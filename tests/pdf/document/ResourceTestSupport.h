@@ -11,7 +11,6 @@
 #include "pdf/object/CPDFOutStream.h"
 #include "tests/pdf/object/WrittenText.h"
 
-
 // Parses one object as the file reader would (values marked loaded).
 inline std::unique_ptr<CPDFObject> ParseText(const std::string& text,
                                              CPDFObjRegistry* doc = nullptr) {

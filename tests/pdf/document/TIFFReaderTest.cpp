@@ -574,19 +574,8 @@ TEST_F(TIFFReaderTest, TilesAreAssembledIntoRows) {
 }
 
 TEST_F(TIFFReaderTest, TileRowsReachTheSinkInBands) {
-  // A sink that records each piece it is handed and offers no place to
-  // assemble in: a tiled image has to arrive a band of rows at a time.
-  class BandSink : public ByteSink {
-   public:
-    bool Put(const uint8_t* data, size_t size) override {
-      bytes.insert(bytes.end(), data, data + size);
-      pieces.push_back(size);
-      return true;
-    }
-    size_t Size() const override { return bytes.size(); }
-    std::vector<uint8_t> bytes;
-    std::vector<size_t> pieces;
-  };
+  // The sink offers no place to assemble in: a tiled image has to arrive a
+  // band of rows at a time.
   TIFFSpec spec;
   spec.width = 40;
   spec.length = 50;
@@ -609,7 +598,7 @@ TEST_F(TIFFReaderTest, TileRowsReachTheSinkInBands) {
     spec.tileLength = 16;
     const std::string tiled = folder.File("tiled.tif");
     ASSERT_TRUE(WriteTIFF(tiled, spec, image));
-    BandSink bands;
+    PieceSink bands;
     ASSERT_TRUE(ReadTIFFImage(tiled.c_str(), bands, description, &error)) << planar << error;
     EXPECT_EQ(bands.bytes, plain.bytes) << planar;
     EXPECT_EQ(description.dataSize, image.size());
@@ -619,20 +608,9 @@ TEST_F(TIFFReaderTest, TileRowsReachTheSinkInBands) {
 }
 
 TEST_F(TIFFReaderTest, PlanarStripsReachTheSinkInBands) {
-  // A sink that records each piece it is handed and offers no place to
-  // assemble in: planar strips have to arrive a band of rows at a time,
-  // interleaved, with the same bytes as the contiguous file gives.
-  class BandSink : public ByteSink {
-   public:
-    bool Put(const uint8_t* data, size_t size) override {
-      bytes.insert(bytes.end(), data, data + size);
-      pieces.push_back(size);
-      return true;
-    }
-    size_t Size() const override { return bytes.size(); }
-    std::vector<uint8_t> bytes;
-    std::vector<size_t> pieces;
-  };
+  // The sink offers no place to assemble in: planar strips have to arrive a
+  // band of rows at a time, interleaved, with the same bytes as the
+  // contiguous file gives.
   struct Case {
     uint16_t samples;
     uint16_t photometric;
@@ -663,7 +641,7 @@ TEST_F(TIFFReaderTest, PlanarStripsReachTheSinkInBands) {
     const auto image = Pattern(spec, c.samples + c.bits);
     const std::string planar = folder.File("planar.tif");
     ASSERT_TRUE(WriteTIFF(planar, spec, image));
-    BandSink bands;
+    PieceSink bands;
     ASSERT_TRUE(ReadTIFFImage(planar.c_str(), bands, description, &error)) << error;
     EXPECT_EQ(bands.bytes, Expected(image, spec, c.components)) << c.samples << " " << c.bits;
     EXPECT_EQ(description.dataSize, bands.bytes.size());
@@ -676,7 +654,7 @@ TEST_F(TIFFReaderTest, PlanarStripsReachTheSinkInBands) {
     // One strip per plane: the whole image is one band.
     spec.rowsPerStrip = 0;
     ASSERT_TRUE(WriteTIFF(planar, spec, image));
-    BandSink whole;
+    PieceSink whole;
     ASSERT_TRUE(ReadTIFFImage(planar.c_str(), whole, description, &error)) << error;
     EXPECT_EQ(whole.bytes, bands.bytes);
     EXPECT_EQ(whole.pieces, std::vector<size_t>{50 * row});

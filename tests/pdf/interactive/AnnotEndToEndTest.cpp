@@ -157,18 +157,11 @@ TEST(AnnotEndToEndTest, EveryClassSurvivesReadingTypingAndWritingAgain) {
   }
 
   if (!Installed("mutool -v")) GTEST_SKIP() << "mutool is not installed";
-  const std::string script = folder.File("list.js");
-  {
-    FILE* out = fopen(script.c_str(), "w");
-    ASSERT_NE(out, nullptr);
-    fputs(
-        "var d = new PDFDocument(scriptArgs[0]); var p = d.loadPage(0); var a = "
-        "p.getAnnotations();\nfor (var i = 0; i < a.length; ++i) print(a[i].getType()); "
-        "print(\"links \" + p.getLinks().length);\n",
-        out);
-    fclose(out);
-  }
-  EXPECT_EQ(Output("mutool run '" + script + "' '" + b + "'"),
+  const std::string script =
+      "var d = new PDFDocument(scriptArgs[0]); var p = d.loadPage(0); var a = "
+      "p.getAnnotations();\nfor (var i = 0; i < a.length; ++i) print(a[i].getType()); "
+      "print(\"links \" + p.getLinks().length);\n";
+  EXPECT_EQ(MutoolRun(folder, script, b),
             "Text\nFreeText\nStamp\nLine\nSquare\nCircle\nStrikeOut\nHighlight\nUnderline\nInk\n"
             "FileAttachment\nSound\nMovie\nlinks 1\n");
 

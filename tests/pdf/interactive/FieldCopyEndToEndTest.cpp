@@ -25,23 +25,6 @@ namespace {
 
 using periph::Written;
 
-bool SetParsed(CPDFDoc& doc, CPDFDict* dict, const char* key, const std::string& text) {
-  return dict->Set(&doc, CPDFName(key), periph::Parse(text, &doc));
-}
-
-std::string Widget(int x, const std::string& entries) {
-  return "<< /Type /Annot /Subtype /Widget /Rect [" + std::to_string(x) + " 100 " +
-         std::to_string(x + 40) + " 120] /F 4 " + entries + " >>";
-}
-
-// A new document with one page of 300 by 300.
-CPDFPage* OnePage(CPDFDoc& doc, CPDFObjRef* ref) {
-  if (!doc.CreatePage(-1, 1)) return nullptr;
-  CPDFPage* page = doc.GetPage(0, ref);
-  if (page && !SetParsed(doc, page, "MediaBox", "[0 0 300 300]")) return nullptr;
-  return page;
-}
-
 // The catalog's interactive form, with its reference.
 CPDFDict* FormOf(CPDFDoc& doc, CPDFObjRef* ref = nullptr) {
   return dynamic_cast<CPDFDict*>(doc.GetCatalog()->Get(&doc, CPDFName("AcroForm"), ref));
@@ -103,34 +86,11 @@ TEST(FieldCopyEndToEndTest, FieldsReadFromAFileCopyIntoANewDocumentThatToolsRead
   ASSERT_NE(page, nullptr);
   const CPDFObjRef font = Put(source, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
   const CPDFObjRef dr = Put(source, "<< /Font << /Helv " + Ref(font) + " >> >>");
-  const std::string form = "/Type /XObject /Subtype /Form /BBox [0 0 40 20]";
-  const CPDFObjRef off = Put(source, Stream(form, "0 0 1 rg 0 0 40 20 re f"));
-  const CPDFObjRef yes = Put(source, Stream(form, "1 0 0 rg 0 0 40 20 re f"));
-  const CPDFObjRef signature =
-      Put(source,
-          "<< /Type /Sig /Filter /Example.Handler /ByteRange [0 840 960 240] /Contents <00FF> "
-          "/M (D:20260101120000Z) >>");
-  const CPDFObjRef person = Put(source, "<< /T (person) /FT /Tx /Kids [] /DR " + Ref(dr) + " >>");
-  const std::vector<CPDFObjRef> refs = {
-      Put(source, Widget(10, "/FT /Btn /T (check) /V /Off /AS /Off /AP << /N << /Off " + Ref(off) +
-                                 " /Yes " + Ref(yes) + " >> >>")),
-      Put(source, Widget(60,
-                         "/FT /Ch /T (combo) /Ff 131072 /Opt [(a) [(b) (B)] 3] /V (a) /DA "
-                         "(/Helv 0 Tf 0 g)")),
-      Put(source,
-          Widget(110, "/Parent " + Ref(person) + " /T (name) /V (Hello) /DA (/Helv 0 Tf 0 g)")),
-      Put(source, Widget(160, "/FT /Sig /T (sig) /V " + Ref(signature))),
-  };
-  ASSERT_TRUE(SetParsed(source, dynamic_cast<CPDFDict*>(source.GetObj(person)), "Kids",
-                        "[" + Ref(refs[2]) + "]"));
-  std::string annots = "[", fields = "[";
-  for (size_t i = 0; i < refs.size(); ++i) {
-    annots += " " + Ref(refs[i]);
-    fields += " " + Ref(i == 2 ? person : refs[i]);
-  }
-  ASSERT_TRUE(SetParsed(source, page, "Annots", annots + " ]"));
-  ASSERT_TRUE(SetParsed(source, source.GetCatalog(), "AcroForm",
-                        "<< /Fields " + fields + " ] /DR " + Ref(dr) + " /DA (/Helv 0 Tf 0 g) >>"));
+  FourFields four;
+  ASSERT_TRUE(PutFourFields(source, page, "/DR " + Ref(dr), Ref(dr), &four));
+  const CPDFObjRef person = four.person;
+  const CPDFObjRef signature = four.signature;
+  const std::vector<CPDFObjRef>& refs = four.widgets;
   ASSERT_TRUE(source.Save(a.c_str(), false, false)) << source.GetError().GetMessage();
   ASSERT_TRUE(source.ReleaseObj(pageRef, true));
   ASSERT_TRUE(source.ReleaseObj(person, true));
@@ -199,19 +159,11 @@ TEST(FieldCopyEndToEndTest, FieldsReadFromAFileCopyIntoANewDocumentThatToolsRead
   EXPECT_TRUE(QpdfAccepts(b, &report)) << report;
 
   if (!Installed("mutool -v")) GTEST_SKIP() << "mutool is not installed";
-  const std::string script = folder.File("list.js");
-  {
-    FILE* out = fopen(script.c_str(), "w");
-    ASSERT_NE(out, nullptr);
-    fputs(
-        "var d = new PDFDocument(scriptArgs[0]); var p = d.loadPage(0); var w = "
-        "p.getWidgets();\nfor (var i = 0; i < w.length; ++i) print(w[i].getFieldType());\n"
-        "print(w[2].getValue());\n",
-        out);
-    fclose(out);
-  }
-  EXPECT_EQ(Output("mutool run '" + script + "' '" + b + "'"),
-            "checkbox\ncombobox\ntext\nsignature\nHello\n");
+  const std::string script =
+      "var d = new PDFDocument(scriptArgs[0]); var p = d.loadPage(0); var w = "
+      "p.getWidgets();\nfor (var i = 0; i < w.length; ++i) print(w[i].getFieldType());\n"
+      "print(w[2].getValue());\n";
+  EXPECT_EQ(MutoolRun(folder, script, b), "checkbox\ncombobox\ntext\nsignature\nHello\n");
 }
 
 }  // namespace

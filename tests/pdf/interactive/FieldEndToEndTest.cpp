@@ -26,15 +26,6 @@ namespace {
 
 using periph::Written;
 
-bool SetParsed(TestDoc& doc, CPDFDict* dict, const char* key, const std::string& text) {
-  return dict->Set(&doc, CPDFName(key), periph::Parse(text, &doc).release(), false, nullptr);
-}
-
-std::string Widget(int x, const std::string& entries) {
-  return "<< /Type /Annot /Subtype /Widget /Rect [" + std::to_string(x) + " 100 " +
-         std::to_string(x + 40) + " 120] /F 4 " + entries + " >>";
-}
-
 TEST(FieldEndToEndTest, FourFieldKindsSurviveReadingTypingAndWritingAgain) {
   TempFolder folder;
   const std::string a = folder.File("a.pdf");
@@ -47,39 +38,16 @@ TEST(FieldEndToEndTest, FourFieldKindsSurviveReadingTypingAndWritingAgain) {
   ASSERT_TRUE(SetParsed(doc, page, "MediaBox", "[0 0 300 300]"));
 
   const CPDFObjRef font = Put(doc, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
-  const std::string form = "/Type /XObject /Subtype /Form /BBox [0 0 40 20]";
-  const CPDFObjRef off = Put(doc, Stream(form, "0 0 1 rg 0 0 40 20 re f"));
-  const CPDFObjRef yes = Put(doc, Stream(form, "1 0 0 rg 0 0 40 20 re f"));
-  const CPDFObjRef signature =
-      Put(doc,
-          "<< /Type /Sig /Filter /Example.Handler /ByteRange [0 840 960 240] /Contents <00FF> "
-          "/M (D:20260101120000Z) >>");
-  const CPDFObjRef person = Put(doc, "<< /T (person) /FT /Tx /Kids [] >>");
-  std::vector<CPDFObjRef> refs = {
-      Put(doc, Widget(10, "/FT /Btn /T (check) /V /Off /AS /Off /AP << /N << /Off " + Ref(off) +
-                              " /Yes " + Ref(yes) + " >> >>")),
-      Put(doc, Widget(60,
-                      "/FT /Ch /T (combo) /Ff 131072 /Opt [(a) [(b) (B)] 3] /V (a) /DA "
-                      "(/Helv 0 Tf 0 g)")),
-      Put(doc,
-          Widget(110, "/Parent " + Ref(person) + " /T (name) /V (Hello) /DA (/Helv 0 Tf 0 g)")),
-      Put(doc, Widget(160, "/FT /Sig /T (sig) /V " + Ref(signature))),
-  };
+  FourFields four;
+  ASSERT_TRUE(PutFourFields(doc, page, "", "<< /Font << /Helv " + Ref(font) + " >> >>", &four));
+  const CPDFObjRef person = four.person;
+  const CPDFObjRef signature = four.signature;
+  const std::vector<CPDFObjRef>& refs = four.widgets;
   auto* parent = dynamic_cast<CPDFDict*>(doc.GetObj(person));
   ASSERT_NE(parent, nullptr);
-  ASSERT_TRUE(SetParsed(doc, parent, "Kids", "[" + Ref(refs[2]) + "]"));
   std::vector<std::string> before;
-  std::string annots = "[", fields = "[";
-  for (size_t i = 0; i < refs.size(); ++i) {
-    before.push_back(Written(doc.GetObj(refs[i])));
-    annots += " " + Ref(refs[i]);
-    fields += " " + Ref(i == 2 ? person : refs[i]);
-  }
+  for (const CPDFObjRef& ref : refs) before.push_back(Written(doc.GetObj(ref)));
   const std::string parentBefore = Written(parent);
-  ASSERT_TRUE(SetParsed(doc, page, "Annots", annots + " ]"));
-  ASSERT_TRUE(SetParsed(doc, doc.GetCatalog(), "AcroForm",
-                        "<< /Fields " + fields + " ] /DR << /Font << /Helv " + Ref(font) +
-                            " >> >> /DA (/Helv 0 Tf 0 g) >>"));
 
   ASSERT_TRUE(doc.Save(a.c_str(), false, false)) << doc.GetError().GetMessage();
   ASSERT_TRUE(doc.ReleaseObj(pageRef, true));
@@ -130,18 +98,10 @@ TEST(FieldEndToEndTest, FourFieldKindsSurviveReadingTypingAndWritingAgain) {
   }
 
   if (!Installed("mutool -v")) GTEST_SKIP() << "mutool is not installed";
-  const std::string script = folder.File("list.js");
-  {
-    FILE* out = fopen(script.c_str(), "w");
-    ASSERT_NE(out, nullptr);
-    fputs(
-        "var d = new PDFDocument(scriptArgs[0]); var p = d.loadPage(0); var w = "
-        "p.getWidgets();\nfor (var i = 0; i < w.length; ++i) print(w[i].getFieldType());\n",
-        out);
-    fclose(out);
-  }
-  EXPECT_EQ(Output("mutool run '" + script + "' '" + b + "'"),
-            "checkbox\ncombobox\ntext\nsignature\n");
+  const std::string script =
+      "var d = new PDFDocument(scriptArgs[0]); var p = d.loadPage(0); var w = "
+      "p.getWidgets();\nfor (var i = 0; i < w.length; ++i) print(w[i].getFieldType());\n";
+  EXPECT_EQ(MutoolRun(folder, script, b), "checkbox\ncombobox\ntext\nsignature\n");
 }
 
 TEST(FieldEndToEndTest, AnIncrementalSaveAppendsTheParentWithTheMovedEntries) {
