@@ -12,7 +12,11 @@
 //                written to a file; and the peer `tiff2pdf -z` when it is
 //                installed (uncompressed TIFF of the same pixels for a BMP);
 //   JPEG folder  a folder of JPEG files through the conversion driver in this
-//                process, against copying each file in this process.
+//                process, against copying each file in this process; once
+//                into an empty folder and once over the files of the run
+//                before (a replaced file is forced to the device first).
+// Every other run writes new files: the outputs of the run before are
+// removed first, outside the measured time.
 // Each run measures every converter and floor once, in alternating order;
 // a ratio pairs the converter's time with the floor's time of the same run.
 // The table gives the medians of the times and of the ratios, and the
@@ -248,6 +252,12 @@ class QuietUi : public ostrel::ConverterUi {
   void ShowResultDialog(const ostrel::ConversionResults& r) override { results = r; }
 };
 
+// Empties a folder of output files (not measured).
+void Clear(const std::string& folder) {
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(folder, ec)) fs::remove_all(entry.path(), ec);
+}
+
 // A folder through the conversion driver in this process; -1 when a file
 // failed.
 double ConvertFolder(const std::string& in, const std::string& out) {
@@ -433,6 +443,8 @@ int main(int argc, char** argv) {
   const std::string out = root + "/out";
   fs::create_directories(out + "/folder");
   fs::create_directories(out + "/copies");
+  fs::create_directories(out + "/again");
+  fs::create_directories(out + "/again-copies");
   const std::string self = fs::canonical("/proc/self/exe").string();
   const bool peer = OnPath("tiff2pdf");
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
@@ -450,6 +462,7 @@ int main(int argc, char** argv) {
                "conversion_bench --convert " + fs::path(input).filename().string() + " OUT",
                [&, input, output, i] {
                  const std::string peak = out + "/peak.txt";
+                 ::unlink(output.c_str());
                  const double s = RunProcess({self, "--convert", input, output, peak});
                  m[i].peakMB = ReadPeak(peak);
                  return s;
@@ -458,6 +471,7 @@ int main(int argc, char** argv) {
   auto tiff2pdf = [&](const std::string& input) {
     return add("tiff2pdf -z", "tiff2pdf -z -o OUT " + fs::path(input).filename().string(),
                [&, input] {
+                 ::unlink((out + "/peer.pdf").c_str());
                  return RunProcess({"tiff2pdf", "-z", "-o", out + "/peer.pdf", input});
                });
   };
@@ -477,9 +491,11 @@ int main(int argc, char** argv) {
   {
     const size_t conv = convert(in.jpeg);
     lines.push_back({"JPEG", conv, add("copy", "read and write the file in one process", [&] {
+                       ::unlink((out + "/copy.jpg").c_str());
                        return CopyFile(in.jpeg, out + "/copy.jpg");
                      })});
     lines.push_back({"JPEG", conv, add("cp", "cp photo.jpg OUT", [&] {
+                       ::unlink((out + "/cp.jpg").c_str());
                        return RunProcess({"cp", in.jpeg, out + "/cp.jpg"});
                      })});
   }
@@ -494,11 +510,23 @@ int main(int argc, char** argv) {
     if (peer) lines.push_back({"TIFF G4 A4", conv, tiff2pdf(in.g4)});
   }
   {
-    const size_t conv = add("driver", "20 JPEG files through the driver, in process",
-                            [&] { return ConvertFolder(in.folder, out + "/folder"); });
+    const size_t conv = add("driver", "20 JPEG files through the driver, in process", [&] {
+      Clear(out + "/folder");
+      return ConvertFolder(in.folder, out + "/folder");
+    });
     lines.push_back({"JPEG folder", conv,
-                     add("copy", "read and write each file in one process",
-                         [&] { return CopyFolder(in.folder, out + "/copies"); })});
+                     add("copy", "read and write each file in one process", [&] {
+                       Clear(out + "/copies");
+                       return CopyFolder(in.folder, out + "/copies");
+                     })});
+  }
+  {
+    // The same over the files the run before wrote.
+    const size_t conv = add("driver", "the same, replacing the files of the run before",
+                            [&] { return ConvertFolder(in.folder, out + "/again"); });
+    lines.push_back({"JPEG replacing", conv,
+                     add("copy", "copy over the files of the run before",
+                         [&] { return CopyFolder(in.folder, out + "/again-copies"); })});
   }
 
   // Warm the page cache and the programs once, then measure.

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -239,11 +240,25 @@ bool ReplacementFile::LinkUnderTemporaryName(std::string& name) {
 
 bool ReplacementFile::Commit() {
   if (fd_ < 0) return Fail(EBADF);
-  // The bytes (and the size that reads them back) reach the device before
-  // the name does, so that after a crash the target holds either its old
-  // content or the complete new one, never a file cut short. The folder is
-  // not forced afterwards: that would only make the new name itself
-  // durable, and without it a crash loses nothing that was on disk.
+  // A target that does not exist yet gets the file's name at once, and
+  // only if it still does not exist: nothing is replaced, so nothing can be
+  // lost, and the data reach the device in the system's own time, as any
+  // newly written file's do.
+  if (unnamed_) {
+    if (::linkat(AT_FDCWD, openPath_.c_str(), AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) == 0)
+      return Finish();
+    if (errno != EEXIST) return Fail(errno);
+  } else {
+    if (::renameat2(AT_FDCWD, openPath_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) == 0)
+      return Finish();
+    // EEXIST, or a file system that cannot rename without replacing.
+    if (errno != EEXIST && errno != EINVAL && errno != ENOSYS) return Fail(errno);
+  }
+  // Replacing a file: the bytes (and the size that reads them back) reach
+  // the device before the name does, so that after a crash the target holds
+  // either its old content or the complete new one, never a file cut short.
+  // The folder is not forced afterwards: that would only make the new name
+  // itself durable, and without it a crash loses nothing that was on disk.
   if (::fdatasync(fd_) != 0) return Fail(errno);
   std::string name = openPath_;
   if (unnamed_ && !LinkUnderTemporaryName(name)) return false;
@@ -252,6 +267,10 @@ bool ReplacementFile::Commit() {
     if (unnamed_) ::unlink(name.c_str());
     return Fail(code);
   }
+  return Finish();
+}
+
+bool ReplacementFile::Finish() {
   ::close(fd_);
   fd_ = -1;
   openPath_.clear();

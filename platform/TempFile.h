@@ -52,9 +52,10 @@ mode_t NewFileMode();
 // A file that replaces (or creates) its target only when it is complete.
 // It is made in the target's folder (after ResolveLinks, so a link stays a
 // link and the file it leads to is replaced), without a name where the file
-// system allows it, otherwise named "<prefix>XXXXXX<suffix>". Commit forces
-// the data to the device and renames the file over the target; until then,
-// and whenever Commit fails, the target is untouched.
+// system allows it, otherwise named "<prefix>XXXXXX<suffix>". Commit gives a
+// target that does not exist the file's name; an existing target is replaced
+// by a rename after the data are forced to the device. Until then, and
+// whenever Commit fails, the target is untouched.
 // Discard (also the destructor) drops the file.
 class ReplacementFile {
  public:
@@ -81,6 +82,8 @@ class ReplacementFile {
 
  private:
   bool LinkUnderTemporaryName(std::string& name);
+  // Closes the committed file.
+  bool Finish();
 
   int fd_ = -1;
   bool unnamed_ = false;

@@ -1,6 +1,7 @@
 #include "pdf/object/CPDFOutStream.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdarg>
@@ -90,6 +91,11 @@ int32_t CPDFOutStream::Write(const void* bytes, int32_t n) {
   return n;
 }
 
+int64_t CPDFOutStream::CopyFromFile(int, int64_t, int64_t) {
+  Flush();
+  return 0;
+}
+
 CPDFOutStream& CPDFOutStream::endl(CPDFOutStream& out) {
   out.Write("\r\n", 2);
   return out;
@@ -163,6 +169,35 @@ bool CPDFFileOutStream::Flush() {
   const int32_t n = fill_;
   fill_ = 0;
   return DeviceWrite(buffer_, n) == n;
+}
+
+int64_t CPDFFileOutStream::CopyFromFile(int fd, int64_t offset, int64_t n) {
+  if (!Flush() || !file_ || n <= 0 || offset < 0) return 0;
+  if (std::fflush(file_) != 0) {
+    RecordError();
+    return 0;
+  }
+  const off_t at = ftello(file_);
+  if (at < 0) return 0;
+  // Both offsets are passed, so neither descriptor's position is used or
+  // moved; the stream is moved past the copy afterwards. A device or file
+  // system that cannot copy this way (a pipe, an appending file, another
+  // file system on an older kernel) answers at once, and the caller writes.
+  off_t from = static_cast<off_t>(offset);
+  off_t to = at;
+  int64_t done = 0;
+  while (done < n) {
+    const ssize_t k = ::copy_file_range(fd, &from, fileno(file_), &to,
+                                        static_cast<size_t>(n - done), 0);
+    if (k < 0 && errno == EINTR) continue;
+    if (k <= 0) break;
+    done += k;
+  }
+  if (done > 0 && fseeko(file_, at + static_cast<off_t>(done), SEEK_SET) != 0) {
+    RecordError();
+    return 0;
+  }
+  return done;
 }
 
 int32_t CPDFFileOutStream::GetPosition() {

@@ -38,6 +38,11 @@ class CPDFOutStream {
   // The buffered write every writer ends in; answers n (short device
   // writes are recorded as a failure).
   virtual int32_t Write(const void* bytes, int32_t n);
+  // Flushes, then copies up to n bytes of the open file `fd`, from
+  // `offset`, to the stream inside the kernel where the device allows it.
+  // Answers the count copied, which may be anything from 0 to n: the caller
+  // writes the rest itself. The base class copies nothing.
+  virtual int64_t CopyFromFile(int fd, int64_t offset, int64_t n);
 
   // Device operations.
   virtual bool Flush() = 0;
@@ -89,6 +94,7 @@ class CPDFFileOutStream : public CPDFOutStream {
   const char* GetPath() const { return path_.c_str(); }
 
   bool Flush() override;
+  int64_t CopyFromFile(int fd, int64_t offset, int64_t n) override;
   int32_t GetPosition() override;
   int32_t Seek(int32_t position) override;
   int32_t GetSize() override;

@@ -271,9 +271,14 @@ void CPDFStream::WriteData(CPDFOutStream& out, const uint8_t* context) {
     // file must still hold them all.
     const int fd = ::open(sourceFile_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw this;
-    std::vector<char> piece(kMappedWritePart);
-    int32_t done = 0;
+    // The kernel copies what it can; the rest goes through a buffer.
+    int32_t done = static_cast<int32_t>(out.CopyFromFile(fd, sourceOffset_, sourceLength_));
     char last = '\n';
+    if (done > 0 && ::pread(fd, &last, 1, static_cast<off_t>(sourceOffset_) + done - 1) != 1) {
+      ::close(fd);
+      throw this;
+    }
+    std::vector<char> piece(done < sourceLength_ ? kMappedWritePart : 0);
     while (done < sourceLength_) {
       const size_t want = static_cast<size_t>(std::min(sourceLength_ - done, kMappedWritePart));
       const ssize_t n = ::pread(fd, piece.data(), want, static_cast<off_t>(sourceOffset_) + done);

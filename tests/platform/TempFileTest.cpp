@@ -145,6 +145,29 @@ TEST(TempFile, ReplacementAppearsOnlyWhenCommitted) {
   ASSERT_EQ(0, stat(target.c_str(), &info));
   EXPECT_EQ(0640u, info.st_mode & 0777u);
 
+  // A target that does not exist yet is created with the file's name and
+  // mode, and nothing else is left in the folder.
+  const std::string fresh = (folder.Path() / "fresh.pdf").string();
+  ASSERT_TRUE(Replace(fresh, "first", 0600));
+  EXPECT_EQ("first", ReadAll(fresh));
+  ASSERT_EQ(0, stat(fresh.c_str(), &info));
+  EXPECT_EQ(0600u, info.st_mode & 0777u);
+  EXPECT_EQ(2u, Entries(folder.Path()).size());
+  ASSERT_EQ(0, ::unlink(fresh.c_str()));
+
+  // A target made by someone else between Create and Commit is replaced,
+  // not doubled.
+  {
+    platform::ReplacementFile file;
+    ASSERT_TRUE(file.Create(fresh, "pn", ".pdf", 0644));
+    ASSERT_TRUE(WriteAll(file.OpenPath(), "mine"));
+    ASSERT_TRUE(WriteAll(fresh, "theirs"));
+    ASSERT_TRUE(file.Commit());
+  }
+  EXPECT_EQ("mine", ReadAll(fresh));
+  EXPECT_EQ(2u, Entries(folder.Path()).size());
+  ASSERT_EQ(0, ::unlink(fresh.c_str()));
+
   // A commit that cannot rename (the target is a folder that is not empty)
   // fails, leaves the target as it was and nothing beside it.
   const fs::path busy = folder.Path() / "busy";

@@ -6,6 +6,8 @@
 #include <csignal>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
@@ -20,6 +22,11 @@
 #include "pdf/object/CPDFOutStream.h"
 
 namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 struct Parsed {
   std::unique_ptr<CPDFObject> object;
@@ -251,6 +258,23 @@ TEST_F(CPDFStreamFileTest, DataOfAnotherFileAreCopiedFromThereWhenWritten) {
   const std::string expected = "<<\r\n/Length 200000\n>>\r\nstream\r\n" + body + "\r\nendstream";
   EXPECT_EQ(expected, Written(s));
   EXPECT_TRUE(s.IsExternal());  // nothing was held
+
+  // Into a file the kernel copies the bytes; the stream's position and the
+  // bytes written before and after are kept, whether the output was
+  // opened to write (copied in the kernel) or to append (written).
+  for (const char* mode : {"wb", "ab"}) {
+    SCOPED_TRACE(mode);
+    const std::string outPath = dir_ + "/out.bin";
+    ::unlink(outPath.c_str());
+    CPDFFileOutStream fileOut;
+    ASSERT_TRUE(fileOut.Open(outPath.c_str(), mode, 16));
+    fileOut.Write("before", 6);  // held in the stream's buffer
+    s.Write(fileOut, nullptr);
+    EXPECT_EQ(static_cast<int32_t>(6 + expected.size()), fileOut.GetPosition());
+    fileOut.Write("after", 5);
+    ASSERT_TRUE(fileOut.Close());
+    EXPECT_EQ("before" + expected + "after", ReadFile(outPath));
+  }
 
   // Copies keep the file, in any document; the document's own extent is
   // another thing and clears it.
