@@ -4,9 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
-int ImageFile::OpenRegular(const char* path, uint64_t* size) {
+namespace {
+
+// Opens without ever waiting (see OpenRegular); -1 unless a regular file.
+int OpenRegularNonBlocking(const char* path, uint64_t* size) {
   if (path == nullptr) return -1;
   // Without O_NONBLOCK, opening a FIFO waits for a writer that may never
   // come; the type is known only once the file is open.
@@ -17,6 +21,15 @@ int ImageFile::OpenRegular(const char* path, uint64_t* size) {
     ::close(fd);
     return -1;
   }
+  if (size != nullptr) *size = static_cast<uint64_t>(info.st_size);
+  return fd;
+}
+
+}  // namespace
+
+int ImageFile::OpenRegular(const char* path, uint64_t* size) {
+  const int fd = OpenRegularNonBlocking(path, size);
+  if (fd < 0) return -1;
   // Reads of a regular file never wait anyway; the flag goes so that nothing
   // later mistakes it for a non-blocking stream.
   const int flags = fcntl(fd, F_GETFL);
@@ -24,7 +37,6 @@ int ImageFile::OpenRegular(const char* path, uint64_t* size) {
     ::close(fd);
     return -1;
   }
-  if (size != nullptr) *size = static_cast<uint64_t>(info.st_size);
   return fd;
 }
 
@@ -36,10 +48,17 @@ ImageFile::ImageFile(const char* path) {
 }
 
 bool ImageFile::StartsWith(const char* path, const char* const* signatures, size_t count) {
-  ImageFile file(path);
-  if (!file.IsOpen()) return false;
+  // The probe reads two bytes where they lie: no stream, no buffer, and the
+  // descriptor is never handed on, so its flag may stay.
+  const int fd = OpenRegularNonBlocking(path, nullptr);
+  if (fd < 0) return false;
   char bytes[2];
-  if (std::fread(bytes, 1, 2, file.Get()) != 2) return false;
+  ssize_t n = -1;
+  do {
+    n = ::pread(fd, bytes, 2, 0);
+  } while (n < 0 && errno == EINTR);
+  ::close(fd);
+  if (n != 2) return false;
   for (size_t i = 0; i < count; ++i) {
     if (std::memcmp(bytes, signatures[i], 2) == 0) return true;
   }

@@ -290,16 +290,19 @@ bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& descripti
     // The whole file, unchanged, is the image data; its marker structure is
     // checked on the way, so that a file cut short is refused.
     if (fseeko(file.Get(), 0, SEEK_SET) != 0) return Fail(error, "cannot read the file");
-    std::vector<uint8_t> block(65536);
+    // Large blocks: the whole file passes through, and every read is a
+    // system call.
+    const size_t blockSize = static_cast<size_t>(std::min<uint64_t>(fileSize, uint64_t{256} << 10));
+    const auto block = std::make_unique_for_overwrite<uint8_t[]>(blockSize);
     sink.Expect(static_cast<size_t>(fileSize));
     MarkerWalk walk;
     uint64_t copied = 0;
     while (copied < fileSize) {
-      const size_t want = static_cast<size_t>(std::min<uint64_t>(block.size(), fileSize - copied));
-      if (std::fread(block.data(), 1, want, file.Get()) != want) return Fail(error, "cannot read the file");
-      walk.Feed(block.data(), want);
+      const size_t want = static_cast<size_t>(std::min<uint64_t>(blockSize, fileSize - copied));
+      if (std::fread(block.get(), 1, want, file.Get()) != want) return Fail(error, "cannot read the file");
+      walk.Feed(block.get(), want);
       if (walk.Failed()) break;
-      if (!sink.Put(block.data(), want)) return Fail(error, "out of memory for the image data");
+      if (!sink.Put(block.get(), want)) return Fail(error, "out of memory for the image data");
       copied += want;
     }
     if (const char* problem = walk.Problem()) return Fail(error, problem);
