@@ -173,10 +173,17 @@ class PieceDeflater {
 // over all of them. The queue holds at most `ahead` pieces, so the memory
 // held stays bounded whatever the input size; the caller compresses pieces
 // itself while it waits, so it is never idle and one worker fewer is needed.
+//
+// An encoder made to hold its output compresses the pieces queued but writes
+// nothing, not even the header, until Write is called: the data may still
+// turn out too small for pieces, and the pieces are then dropped unwritten.
 class PieceEncoder {
  public:
-  PieceEncoder(ByteSink& out, unsigned threads)
-      : output_(out, kCodecMaxOutput), threads_(threads), ahead_(size_t{2} * threads) {}
+  PieceEncoder(ByteSink& out, unsigned threads, bool hold = false)
+      : output_(out, kCodecMaxOutput),
+        threads_(threads),
+        ahead_(size_t{2} * threads),
+        writing_(!hold) {}
 
   // Ends the workers on every way out: they stop taking pieces and are joined.
   ~PieceEncoder() {
@@ -190,14 +197,11 @@ class PieceEncoder {
   PieceEncoder(const PieceEncoder&) = delete;
   PieceEncoder& operator=(const PieceEncoder&) = delete;
 
-  // Queues the next piece; writes the oldest ones while the queue is full.
+  // Queues the next piece; writes the oldest ones while the queue is full
+  // (unless the output is held).
   CodecResult Add(std::unique_ptr<PieceJob> job) {
     if (!started_) {
       started_ = true;
-      // The zlib header of the default level: deflate, 32 KiB window, no
-      // dictionary, check bits making 0x789C a multiple of 31.
-      static const uint8_t header[2] = {0x78, 0x9C};
-      if (CodecResult r = output_.Put(header, sizeof header); !r.ok) return r;
       StartWorkers();
     }
     {
@@ -205,15 +209,19 @@ class PieceEncoder {
       queue_.push_back(std::move(job));
     }
     changed_.notify_all();
-    while (queue_.size() > ahead_) {
-      if (CodecResult r = WriteOldest(); !r.ok) return r;
-    }
-    return CodecResult::Success();
+    return WriteWhileFull();
+  }
+
+  // Ends the hold: the pieces' output goes to the sink from now on.
+  CodecResult Write() {
+    writing_ = true;
+    return WriteWhileFull();
   }
 
   // Writes every queued piece: afterwards no piece refers to memory it does
   // not own.
   CodecResult Drain() {
+    writing_ = true;
     while (!queue_.empty()) {
       if (CodecResult r = WriteOldest(); !r.ok) return r;
     }
@@ -240,25 +248,52 @@ class PieceEncoder {
     }
   }
 
+  CodecResult WriteWhileFull() {
+    while (writing_ && queue_.size() > ahead_) {
+      if (CodecResult r = WriteOldest(); !r.ok) return r;
+    }
+    return CodecResult::Success();
+  }
+
+  // The oldest piece nobody compresses yet; none when all are taken. Called
+  // with the mutex held.
+  PieceJob* Untaken() {
+    for (const auto& queued : queue_)
+      if (!queued->taken) return queued.get();
+    return nullptr;
+  }
+
+  // Waits for the oldest piece and writes it. While it is in work, the
+  // caller compresses the pieces nobody has taken (the last, short piece
+  // above all), rather than leave them until a worker is free.
   CodecResult WriteOldest() {
     std::unique_lock<std::mutex> lock(mutex_);
-    PieceJob* job = queue_.front().get();
-    if (!job->taken) {
-      job->taken = true;
-      lock.unlock();
-      own_.Run(*job);
-      lock.lock();
-      job->done = true;
+    PieceJob* oldest = queue_.front().get();
+    while (!oldest->done) {
+      if (PieceJob* job = Untaken()) {
+        job->taken = true;
+        lock.unlock();
+        own_.Run(*job);
+        lock.lock();
+        job->done = true;
+        continue;
+      }
+      changed_.wait(lock, [&] { return oldest->done || Untaken() != nullptr; });
     }
-    changed_.wait(lock, [&] { return job->done; });
-    std::unique_ptr<PieceJob> oldest = std::move(queue_.front());
+    std::unique_ptr<PieceJob> written = std::move(queue_.front());
     queue_.pop_front();
     lock.unlock();
     changed_.notify_all();  // room in the queue for the workers
-    if (!oldest->error.empty()) return CodecResult::Failure(oldest->error);
-    if (CodecResult r = output_.Put(oldest->out.get(), oldest->produced); !r.ok) return r;
-    adler_ = first_ ? oldest->adler
-                    : adler32_combine(adler_, oldest->adler, static_cast<z_off_t>(oldest->count));
+    if (!written->error.empty()) return CodecResult::Failure(written->error);
+    if (first_) {
+      // The zlib header of the default level: deflate, 32 KiB window, no
+      // dictionary, check bits making 0x789C a multiple of 31.
+      static const uint8_t header[2] = {0x78, 0x9C};
+      if (CodecResult r = output_.Put(header, sizeof header); !r.ok) return r;
+    }
+    if (CodecResult r = output_.Put(written->out.get(), written->produced); !r.ok) return r;
+    adler_ = first_ ? written->adler
+                    : adler32_combine(adler_, written->adler, static_cast<z_off_t>(written->count));
     first_ = false;
     return CodecResult::Success();
   }
@@ -268,16 +303,7 @@ class PieceEncoder {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
       PieceJob* job = nullptr;
-      changed_.wait(lock, [&] {
-        if (stop_) return true;
-        for (const auto& queued : queue_) {
-          if (!queued->taken) {
-            job = queued.get();
-            return true;
-          }
-        }
-        return false;
-      });
+      changed_.wait(lock, [&] { return stop_ || (job = Untaken()) != nullptr; });
       if (stop_) return;
       job->taken = true;
       lock.unlock();
@@ -291,6 +317,7 @@ class PieceEncoder {
   codec_detail::CodecOutput output_;
   unsigned threads_;
   size_t ahead_;
+  bool writing_;
   bool started_ = false;
   bool first_ = true;
   uLong adler_ = 0;
@@ -357,15 +384,43 @@ struct FlateEncoder::Impl {
     return job;
   }
 
-  // The held data have reached the threshold and more follow: they become
-  // the first pieces, compressed while the rest arrives. The pieces read
+  // Threads for the data: no more than the pieces announced, while the
+  // announcement holds; one per core when none was made or it fell short.
+  unsigned Threads() const {
+    if (expected == 0 || expected < total) return ThreadCount(threads);
+    const size_t count = (expected - 1) / kFlatePieceSize + 1;
+    return static_cast<unsigned>(std::min<size_t>(ThreadCount(threads), count));
+  }
+
+  // Queues the full pieces of the held data not queued yet. The pieces read
   // the held data in place, which therefore stay until the encoder ends.
-  CodecResult StartPieces() {
-    pieces = std::make_unique<PieceEncoder>(out, ThreadCount(threads));
-    for (size_t start = 0; start < head.size(); start += kFlatePieceSize) {
-      if (CodecResult r = pieces->Add(BorrowedPiece(head.data() + start, start == 0)); !r.ok)
+  CodecResult QueueHeld() {
+    while (head.size() - queued >= kFlatePieceSize) {
+      if (CodecResult r = pieces->Add(BorrowedPiece(head.data() + queued, queued == 0)); !r.ok)
         return r;
+      queued += kFlatePieceSize;
     }
+    return CodecResult::Success();
+  }
+
+  // The data announced pass the threshold: each full piece of the held data
+  // is compressed as soon as it is complete, its output held until the data
+  // do pass the threshold (or dropped at Finish if they do not). Such a
+  // piece is never the last one, since more data follow it then.
+  CodecResult CompressAhead() {
+    if (!pieces) {
+      if (Threads() < 2 || head.size() < kFlatePieceSize) return CodecResult::Success();
+      pieces = std::make_unique<PieceEncoder>(out, Threads(), true);
+    }
+    return QueueHeld();
+  }
+
+  // The held data have reached the threshold and more follow: they become
+  // the first pieces, compressed while the rest arrives.
+  CodecResult StartPieces() {
+    if (!pieces) pieces = std::make_unique<PieceEncoder>(out, Threads());
+    if (CodecResult r = QueueHeld(); !r.ok) return r;
+    if (CodecResult r = pieces->Write(); !r.ok) return r;
     current = NewPiece(head.data() + head.size());
     return CodecResult::Success();
   }
@@ -402,20 +457,27 @@ struct FlateEncoder::Impl {
     return pieces->Drain();
   }
 
+  void Expect(size_t more) { expected = more > SIZE_MAX - total ? SIZE_MAX : total + more; }
+
   CodecResult Put(const uint8_t* data, size_t n) {
-    if (!pieces && head.empty() && n > kFlateParallelThreshold) return PutFirstLarge(data, n);
+    total = n > SIZE_MAX - total ? SIZE_MAX : total + n;
+    if (!current && head.empty() && n > kFlateParallelThreshold) return PutFirstLarge(data, n);
     while (n > 0) {
       size_t take = 0;
-      if (!pieces) {
+      if (!current) {
         if (head.size() == kFlateParallelThreshold) {
           if (CodecResult r = StartPieces(); !r.ok) return r;
           continue;
         }
         take = std::min(n, kFlateParallelThreshold - head.size());
         // Room for all the held data at once: growing step by step would
-        // copy them and touch fresh pages at every step.
+        // copy them and touch fresh pages at every step, and would move
+        // the data that pieces compressed ahead read in place.
         if (head.capacity() == 0) head.reserve(kFlateParallelThreshold);
         head.insert(head.end(), data, data + take);
+        if (expected > kFlateParallelThreshold) {
+          if (CodecResult r = CompressAhead(); !r.ok) return r;
+        }
       } else {
         if (current->count == kFlatePieceSize) {
           // Full, and more data follow: it is not the last piece.
@@ -434,7 +496,13 @@ struct FlateEncoder::Impl {
   }
 
   CodecResult Finish() {
-    if (!pieces) return FlateEncodeBytes(head.data(), head.size(), out);
+    if (!current) {
+      // The data stayed within the threshold: one deflate call, as
+      // FlateEncodeBytes makes it. Pieces compressed ahead are dropped
+      // unwritten (their workers are ended before the held data go).
+      pieces.reset();
+      return FlateEncodeBytes(head.data(), head.size(), out);
+    }
     current->last = true;
     if (CodecResult r = pieces->Add(std::move(current)); !r.ok) return r;
     return pieces->Finish();
@@ -442,12 +510,15 @@ struct FlateEncoder::Impl {
 
   ByteSink& out;
   unsigned threads;
+  size_t total = 0;     // bytes handed over so far
+  size_t expected = 0;  // bytes announced in all, 0 when none were
   // The data, until they pass the threshold; then read by the first pieces,
   // so declared before the encoder, which is ended (its workers joined)
   // first.
   std::vector<uint8_t> head;
+  size_t queued = 0;  // bytes of head queued as pieces
   std::unique_ptr<PieceEncoder> pieces;
-  std::unique_ptr<PieceJob> current;  // the piece being filled
+  std::unique_ptr<PieceJob> current;  // the piece being filled, once past the threshold
 };
 
 FlateEncoder::FlateEncoder(ByteSink& out, unsigned threads) : impl_(new Impl(out, threads)) {}
@@ -464,6 +535,8 @@ CodecResult FlateEncoder::Put(const uint8_t* data, size_t n) {
   }
   return state_;
 }
+
+void FlateEncoder::Expect(size_t more) { impl_->Expect(more); }
 
 CodecResult FlateEncoder::Finish() {
   if (!state_.ok || finished_) return state_;
