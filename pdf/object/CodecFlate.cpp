@@ -87,6 +87,20 @@ constexpr size_t kFlateWindow = size_t{1} << MAX_WBITS;
 // More threads than this gain nothing on the pieces' sizes that occur.
 constexpr unsigned kFlateMaxThreads = 32;
 
+// Room for a piece's output beyond zlib's bound: the full flush's empty
+// block and the alignment to a byte.
+constexpr size_t kPieceOutSlack = 64;
+
+// The output buffer the encoder gives each piece: enough for any piece.
+size_t PieceOutSize() {
+  static const size_t size =
+      deflateBound(Z_NULL, static_cast<uLong>(kFlatePieceSize)) + kPieceOutSlack;
+  return size;
+}
+
+// The buffer of a piece that holds its bytes: the window, then the piece.
+constexpr size_t kPieceHeldSize = kFlateWindow + kFlatePieceSize;
+
 // One piece to compress: its bytes with the window before them (none for the
 // first piece), whether it ends the data, and once done its raw deflate
 // data ending on a byte boundary and the Adler-32 of its bytes. The bytes
@@ -103,7 +117,9 @@ struct PieceJob {
   bool last = false;
   bool taken = false;  // a thread compresses it (or has)
   bool done = false;
-  std::unique_ptr<uint8_t[]> out;  // outSize bytes, of which produced are the data
+  // outSize bytes, of which produced are the data; given by the encoder
+  // (PieceOutSize() bytes), or larger ones made by the deflater when needed.
+  std::unique_ptr<uint8_t[]> out;
   size_t outSize = 0;
   size_t produced = 0;
   uLong adler = 0;
@@ -143,8 +159,11 @@ class PieceDeflater {
     // The bound covers the data and the end of the stream; the full flush's
     // empty block adds a few bytes, and a short buffer only means a round
     // more. Only the pages deflate writes are touched.
-    job.outSize = deflateBound(&zs, static_cast<uLong>(job.count)) + 64;
-    job.out = std::make_unique_for_overwrite<uint8_t[]>(job.outSize);
+    const size_t bound = deflateBound(&zs, static_cast<uLong>(job.count)) + kPieceOutSlack;
+    if (!job.out || job.outSize < bound) {
+      job.outSize = bound;
+      job.out = std::make_unique_for_overwrite<uint8_t[]>(job.outSize);
+    }
     job.produced = 0;
     const int flush = job.last ? Z_FINISH : Z_FULL_FLUSH;
     for (;;) {
@@ -204,6 +223,10 @@ class PieceEncoder {
       started_ = true;
       StartWorkers();
     }
+    if (!job->out) {
+      job->out = Take(spareOut_, PieceOutSize());
+      job->outSize = PieceOutSize();
+    }
     {
       std::lock_guard<std::mutex> lock(mutex_);
       queue_.push_back(std::move(job));
@@ -238,6 +261,9 @@ class PieceEncoder {
     return output_.Put(trailer, sizeof trailer);
   }
 
+  // A buffer for a piece that holds its bytes (kPieceHeldSize bytes).
+  std::unique_ptr<uint8_t[]> TakeHeld() { return Take(spareHeld_, kPieceHeldSize); }
+
  private:
   // Starts up to threads - 1 workers; fewer when the system has no more
   // threads to give (the caller then compresses the pieces nobody took).
@@ -253,6 +279,22 @@ class PieceEncoder {
       if (CodecResult r = WriteOldest(); !r.ok) return r;
     }
     return CodecResult::Success();
+  }
+
+  // Buffers of written pieces are used again, by the caller only: new ones
+  // would be fresh pages, and handing them back to the system would change
+  // the page tables while the workers run.
+  static std::unique_ptr<uint8_t[]> Take(std::vector<std::unique_ptr<uint8_t[]>>& spare,
+                                         size_t size) {
+    if (spare.empty()) return std::make_unique_for_overwrite<uint8_t[]>(size);
+    std::unique_ptr<uint8_t[]> buffer = std::move(spare.back());
+    spare.pop_back();
+    return buffer;
+  }
+
+  void Recycle(PieceJob& job) {
+    if (job.out && job.outSize == PieceOutSize()) spareOut_.push_back(std::move(job.out));
+    if (job.owned) spareHeld_.push_back(std::move(job.owned));
   }
 
   // The oldest piece nobody compresses yet; none when all are taken. Called
@@ -295,6 +337,7 @@ class PieceEncoder {
     adler_ = first_ ? written->adler
                     : adler32_combine(adler_, written->adler, static_cast<z_off_t>(written->count));
     first_ = false;
+    Recycle(*written);
     return CodecResult::Success();
   }
 
@@ -326,11 +369,15 @@ class PieceEncoder {
   std::condition_variable changed_;
   std::deque<std::unique_ptr<PieceJob>> queue_;  // oldest first
   bool stop_ = false;
+  std::vector<std::unique_ptr<uint8_t[]>> spareOut_;
+  std::vector<std::unique_ptr<uint8_t[]>> spareHeld_;
   std::vector<std::thread> workers_;
 };
 
 unsigned ThreadCount(unsigned threads) {
-  if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+  // Asked once: the system reads it from a file at every call.
+  static const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  if (threads == 0) threads = cores;
   return std::min(threads, kFlateMaxThreads);
 }
 
@@ -363,9 +410,9 @@ struct FlateEncoder::Impl {
   Impl(ByteSink& sink, unsigned threadCount) : out(sink), threads(threadCount) {}
 
   // A piece to fill, primed with the window that ends at `before`.
-  static std::unique_ptr<PieceJob> NewPiece(const uint8_t* before) {
+  std::unique_ptr<PieceJob> NewPiece(const uint8_t* before) {
     auto job = std::make_unique<PieceJob>();
-    job->owned = std::make_unique_for_overwrite<uint8_t[]>(kFlateWindow + kFlatePieceSize);
+    job->owned = pieces->TakeHeld();
     std::memcpy(job->owned.get(), before - kFlateWindow, kFlateWindow);
     job->window = job->owned.get();
     job->windowSize = kFlateWindow;
