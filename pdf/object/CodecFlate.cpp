@@ -115,6 +115,10 @@ struct PieceJob {
   const uint8_t* data = nullptr;
   size_t count = 0;
   bool last = false;
+  // False while the caller still fills the piece (count then grows, and
+  // last is not known yet); set, with the final count and last, under the
+  // encoder's mutex.
+  bool complete = true;
   bool taken = false;  // a thread compresses it (or has)
   bool done = false;
   // outSize bytes, of which produced are the data; given by the encoder
@@ -129,18 +133,33 @@ struct PieceJob {
 // A raw deflate stream (no header, no checksum) that compresses piece after
 // piece. deflateReset makes each piece's output independent of the pieces
 // compressed before it with the same stream.
+// Where a deflater learns of the bytes of a piece still being filled.
+class PieceSource {
+ public:
+  // Waits until the piece holds more than `have` bytes or is complete;
+  // answers its byte count and whether it is complete. False when the
+  // encoder stops first.
+  virtual bool More(const PieceJob& job, size_t have, size_t& count, bool& complete) = 0;
+
+ protected:
+  ~PieceSource() = default;
+};
+
 class PieceDeflater {
  public:
-  void Run(PieceJob& job) {
+  // A piece that is not complete is compressed as its bytes come, asked
+  // of the source; deflate makes the same output whatever the parts its
+  // input comes in.
+  void Run(PieceJob& job, PieceSource* source = nullptr) {
     try {
-      Deflate(job);
+      Deflate(job, source);
     } catch (const std::bad_alloc&) {
       job.error = "deflate failed: out of memory";
     }
   }
 
  private:
-  void Deflate(PieceJob& job) {
+  void Deflate(PieceJob& job, PieceSource* source) {
     z_stream& zs = deflater_.zs();
     int ret = deflater_.Init(-MAX_WBITS);
     if (ret != Z_OK) {
@@ -154,34 +173,60 @@ class PieceDeflater {
         return;
       }
     }
-    zs.next_in = const_cast<Bytef*>(job.data);
-    zs.avail_in = static_cast<uInt>(job.count);
+    size_t count = 0;
+    bool complete = false;
+    if (!source) {
+      count = job.count;
+      complete = true;
+    } else if (!source->More(job, 0, count, complete)) {
+      job.error = "deflate failed: stopped";
+      return;
+    }
     // The bound covers the data and the end of the stream; the full flush's
     // empty block adds a few bytes, and a short buffer only means a round
     // more. Only the pages deflate writes are touched.
-    const size_t bound = deflateBound(&zs, static_cast<uLong>(job.count)) + kPieceOutSlack;
+    const size_t most = complete ? count : kFlatePieceSize;
+    const size_t bound = deflateBound(&zs, static_cast<uLong>(most)) + kPieceOutSlack;
     if (!job.out || job.outSize < bound) {
       job.outSize = bound;
       job.out = std::make_unique_for_overwrite<uint8_t[]>(job.outSize);
     }
     job.produced = 0;
-    const int flush = job.last ? Z_FINISH : Z_FULL_FLUSH;
+    size_t fed = 0;
+    for (;;) {
+      zs.next_in = const_cast<Bytef*>(job.data + fed);
+      zs.avail_in = static_cast<uInt>(count - fed);
+      fed = count;
+      const int flush = !complete ? Z_NO_FLUSH : job.last ? Z_FINISH : Z_FULL_FLUSH;
+      if (!Compress(job, flush)) return;
+      if (complete) break;
+      if (!source->More(job, fed, count, complete)) {
+        job.error = "deflate failed: stopped";
+        return;
+      }
+    }
+    job.adler = adler32(adler32(0, Z_NULL, 0), job.data, static_cast<uInt>(count));
+  }
+
+  // Runs deflate over the input given until it is taken in and, with a
+  // flush, the flush is complete; the output buffer grows when full.
+  bool Compress(PieceJob& job, int flush) {
+    z_stream& zs = deflater_.zs();
     for (;;) {
       zs.next_out = job.out.get() + job.produced;
       zs.avail_out = static_cast<uInt>(job.outSize - job.produced);
-      ret = deflate(&zs, flush);
+      const int ret = deflate(&zs, flush);
       job.produced = job.outSize - zs.avail_out;
       if (ret == Z_STREAM_ERROR) {
         job.error = ZlibText("deflate", ret, zs);
-        return;
+        return false;
       }
-      if (job.last ? ret == Z_STREAM_END : zs.avail_out != 0) break;
+      if (flush == Z_FINISH ? ret == Z_STREAM_END : zs.avail_out != 0) return true;
       auto larger = std::make_unique_for_overwrite<uint8_t[]>(job.outSize + kFlateWindow);
       std::memcpy(larger.get(), job.out.get(), job.produced);
       job.out = std::move(larger);
       job.outSize += kFlateWindow;
     }
-    job.adler = adler32(adler32(0, Z_NULL, 0), job.data, static_cast<uInt>(job.count));
   }
 
   Deflater deflater_;
@@ -196,7 +241,7 @@ class PieceDeflater {
 // An encoder made to hold its output compresses the pieces queued but writes
 // nothing, not even the header, until Write is called: the data may still
 // turn out too small for pieces, and the pieces are then dropped unwritten.
-class PieceEncoder {
+class PieceEncoder final : private PieceSource {
  public:
   PieceEncoder(ByteSink& out, unsigned threads, bool hold = false)
       : output_(out, kCodecMaxOutput),
@@ -211,6 +256,7 @@ class PieceEncoder {
       stop_ = true;
     }
     changed_.notify_all();
+    grown_.notify_all();
     for (std::thread& t : workers_) t.join();
   }
   PieceEncoder(const PieceEncoder&) = delete;
@@ -261,6 +307,24 @@ class PieceEncoder {
     return output_.Put(trailer, sizeof trailer);
   }
 
+  // Whether pieces may be queued before they are complete: only workers
+  // take them (the caller, which fills them, never waits on one).
+  bool Streams() const { return threads_ >= 2; }
+
+  // The piece queued open has `count` bytes now; with complete, that is all,
+  // and last says whether it ends the data.
+  void Extend(PieceJob* job, size_t count, bool complete, bool last = false) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      job->count = count;
+      job->complete = complete;
+      job->last = last;
+    }
+    // Only the worker on this piece waits for it; every other waiter is
+    // left asleep (the open piece was takeable already).
+    grown_.notify_all();
+  }
+
   // A buffer for a piece that holds its bytes (kPieceHeldSize bytes).
   std::unique_ptr<uint8_t[]> TakeHeld() { return Take(spareHeld_, kPieceHeldSize); }
 
@@ -297,12 +361,21 @@ class PieceEncoder {
     if (job.owned) spareHeld_.push_back(std::move(job.owned));
   }
 
-  // The oldest piece nobody compresses yet; none when all are taken. Called
-  // with the mutex held.
-  PieceJob* Untaken() {
+  // The oldest piece nobody compresses yet; none when all are taken. The
+  // caller takes complete pieces only. Called with the mutex held.
+  PieceJob* Untaken(bool completeOnly = false) {
     for (const auto& queued : queue_)
-      if (!queued->taken) return queued.get();
+      if (!queued->taken && (queued->complete || !completeOnly)) return queued.get();
     return nullptr;
+  }
+
+  bool More(const PieceJob& job, size_t have, size_t& count, bool& complete) override {
+    std::unique_lock<std::mutex> lock(mutex_);
+    grown_.wait(lock, [&] { return stop_ || job.count > have || job.complete; });
+    if (stop_) return false;
+    count = job.count;
+    complete = job.complete;
+    return true;
   }
 
   // Waits for the oldest piece and writes it. While it is in work, the
@@ -312,7 +385,7 @@ class PieceEncoder {
     std::unique_lock<std::mutex> lock(mutex_);
     PieceJob* oldest = queue_.front().get();
     while (!oldest->done) {
-      if (PieceJob* job = Untaken()) {
+      if (PieceJob* job = Untaken(true)) {
         job->taken = true;
         lock.unlock();
         own_.Run(*job);
@@ -320,7 +393,7 @@ class PieceEncoder {
         job->done = true;
         continue;
       }
-      changed_.wait(lock, [&] { return oldest->done || Untaken() != nullptr; });
+      changed_.wait(lock, [&] { return oldest->done || Untaken(true) != nullptr; });
     }
     std::unique_ptr<PieceJob> written = std::move(queue_.front());
     queue_.pop_front();
@@ -350,7 +423,7 @@ class PieceEncoder {
       if (stop_) return;
       job->taken = true;
       lock.unlock();
-      deflater.Run(*job);
+      deflater.Run(*job, this);
       lock.lock();
       job->done = true;
       changed_.notify_all();
@@ -367,6 +440,7 @@ class PieceEncoder {
   PieceDeflater own_;  // the caller's, for pieces it compresses itself
   std::mutex mutex_;
   std::condition_variable changed_;
+  std::condition_variable grown_;                // the open piece has more bytes, or is complete
   std::deque<std::unique_ptr<PieceJob>> queue_;  // oldest first
   bool stop_ = false;
   std::vector<std::unique_ptr<uint8_t[]>> spareOut_;
@@ -439,27 +513,70 @@ struct FlateEncoder::Impl {
     return static_cast<unsigned>(std::min<size_t>(ThreadCount(threads), count));
   }
 
-  // Queues the full pieces of the held data not queued yet. The pieces read
-  // the held data in place, which therefore stay until the encoder ends.
+  // Queues the pieces of the held data not queued yet: the full ones, and
+  // when the encoder streams, the one being filled, open (it is completed
+  // here once full). The pieces read the held data in place, which
+  // therefore stay until the encoder ends. A piece of the held data is never
+  // the last one: pieces are written only once more data follow them.
   CodecResult QueueHeld() {
-    while (head.size() - queued >= kFlatePieceSize) {
-      if (CodecResult r = pieces->Add(BorrowedPiece(head.data() + queued, queued == 0)); !r.ok)
-        return r;
-      queued += kFlatePieceSize;
+    for (;;) {
+      const size_t have = head.size() - queued;
+      if (open) {
+        if (have < kFlatePieceSize) {
+          if (have > open->count) pieces->Extend(open, have, false);
+          return CodecResult::Success();
+        }
+        pieces->Extend(open, kFlatePieceSize, true);
+        open = nullptr;
+        queued += kFlatePieceSize;
+        continue;
+      }
+      if (have == 0 || (have < kFlatePieceSize && !pieces->Streams()))
+        return CodecResult::Success();
+      std::unique_ptr<PieceJob> job = BorrowedPiece(head.data() + queued, queued == 0);
+      if (have < kFlatePieceSize) {
+        job->count = have;
+        job->complete = false;
+        open = job.get();
+      } else {
+        queued += kFlatePieceSize;
+      }
+      if (CodecResult r = pieces->Add(std::move(job)); !r.ok) return r;
     }
-    return CodecResult::Success();
   }
 
-  // The data announced pass the threshold: each full piece of the held data
-  // is compressed as soon as it is complete, its output held until the data
-  // do pass the threshold (or dropped at Finish if they do not). Such a
-  // piece is never the last one, since more data follow it then.
+  // The data announced pass the threshold: the held data are compressed as
+  // they come, their output held until the data do pass the threshold (or
+  // dropped at Finish if they do not).
   CodecResult CompressAhead() {
     if (!pieces) {
-      if (Threads() < 2 || head.size() < kFlatePieceSize) return CodecResult::Success();
+      if (Threads() < 2) return CodecResult::Success();
       pieces = std::make_unique<PieceEncoder>(out, Threads(), true);
     }
     return QueueHeld();
+  }
+
+  // Makes the piece the one being filled: queued at once, open, when the
+  // encoder streams.
+  CodecResult Fill(std::unique_ptr<PieceJob> job) {
+    if (!pieces->Streams()) {
+      current = std::move(job);
+      return CodecResult::Success();
+    }
+    job->complete = false;
+    open = job.get();
+    return pieces->Add(std::move(job));
+  }
+
+  // The piece being filled is complete; last when it ends the data.
+  CodecResult EndPiece(bool last) {
+    if (open) {
+      pieces->Extend(open, open->count, true, last);
+      open = nullptr;
+      return CodecResult::Success();
+    }
+    current->last = last;
+    return pieces->Add(std::move(current));
   }
 
   // The held data have reached the threshold and more follow: they become
@@ -468,8 +585,8 @@ struct FlateEncoder::Impl {
     if (!pieces) pieces = std::make_unique<PieceEncoder>(out, Threads());
     if (CodecResult r = QueueHeld(); !r.ok) return r;
     if (CodecResult r = pieces->Write(); !r.ok) return r;
-    current = NewPiece(head.data() + head.size());
-    return CodecResult::Success();
+    past = true;
+    return Fill(NewPiece(head.data() + head.size()));
   }
 
   // The first data handed over pass the threshold on their own: every full
@@ -495,6 +612,7 @@ struct FlateEncoder::Impl {
     const size_t count = lastStart / kFlatePieceSize + 1;
     pieces = std::make_unique<PieceEncoder>(
         out, static_cast<unsigned>(std::min<size_t>(ThreadCount(threads), count)));
+    past = true;
     current = NewPiece(data + lastStart);
     current->count = n - lastStart;
     std::memcpy(const_cast<uint8_t*>(current->data), data + lastStart, current->count);
@@ -508,10 +626,10 @@ struct FlateEncoder::Impl {
 
   CodecResult Put(const uint8_t* data, size_t n) {
     total = n > SIZE_MAX - total ? SIZE_MAX : total + n;
-    if (!current && head.empty() && n > kFlateParallelThreshold) return PutFirstLarge(data, n);
+    if (!past && head.empty() && n > kFlateParallelThreshold) return PutFirstLarge(data, n);
     while (n > 0) {
       size_t take = 0;
-      if (!current) {
+      if (!past) {
         if (head.size() == kFlateParallelThreshold) {
           if (CodecResult r = StartPieces(); !r.ok) return r;
           continue;
@@ -526,15 +644,23 @@ struct FlateEncoder::Impl {
           if (CodecResult r = CompressAhead(); !r.ok) return r;
         }
       } else {
-        if (current->count == kFlatePieceSize) {
-          // Full, and more data follow: it is not the last piece.
-          std::unique_ptr<PieceJob> next = NewPiece(current->data + current->count);
-          if (CodecResult r = pieces->Add(std::move(current)); !r.ok) return r;
-          current = std::move(next);
+        PieceJob* filling = open ? open : current.get();
+        if (filling->count == kFlatePieceSize) {
+          // Full, and more data follow: it is not the last piece. The next
+          // one takes its window before this one may be written.
+          std::unique_ptr<PieceJob> next = NewPiece(filling->data + filling->count);
+          if (CodecResult r = EndPiece(false); !r.ok) return r;
+          if (CodecResult r = Fill(std::move(next)); !r.ok) return r;
+          filling = open ? open : current.get();
         }
-        take = std::min(n, kFlatePieceSize - current->count);
-        std::memcpy(const_cast<uint8_t*>(current->data) + current->count, data, take);
-        current->count += take;
+        take = std::min(n, kFlatePieceSize - filling->count);
+        // Bytes past the count are the caller's own until Extend publishes them.
+        std::memcpy(const_cast<uint8_t*>(filling->data) + filling->count, data, take);
+        if (filling == open) {
+          pieces->Extend(open, filling->count + take, false);
+        } else {
+          filling->count += take;
+        }
       }
       data += take;
       n -= take;
@@ -543,15 +669,14 @@ struct FlateEncoder::Impl {
   }
 
   CodecResult Finish() {
-    if (!current) {
+    if (!past) {
       // The data stayed within the threshold: one deflate call, as
       // FlateEncodeBytes makes it. Pieces compressed ahead are dropped
       // unwritten (their workers are ended before the held data go).
       pieces.reset();
       return FlateEncodeBytes(head.data(), head.size(), out);
     }
-    current->last = true;
-    if (CodecResult r = pieces->Add(std::move(current)); !r.ok) return r;
+    if (CodecResult r = EndPiece(true); !r.ok) return r;
     return pieces->Finish();
   }
 
@@ -565,7 +690,12 @@ struct FlateEncoder::Impl {
   std::vector<uint8_t> head;
   size_t queued = 0;  // bytes of head queued as pieces
   std::unique_ptr<PieceEncoder> pieces;
-  std::unique_ptr<PieceJob> current;  // the piece being filled, once past the threshold
+  // Past the threshold, the piece being filled: held here (current), or,
+  // when the encoder streams, already queued (open). Before, open is the
+  // piece of the held data being filled, if queued.
+  std::unique_ptr<PieceJob> current;
+  PieceJob* open = nullptr;
+  bool past = false;  // the data passed the threshold
 };
 
 FlateEncoder::FlateEncoder(ByteSink& out, unsigned threads) : impl_(new Impl(out, threads)) {}

@@ -400,12 +400,23 @@ TEST(CodecFlateStream, AFailingSinkAfterAnAnnouncementFailsCleanly) {
     EXPECT_NE(std::string::npos, result.message.find("could not grow")) << result.message;
     EXPECT_FALSE(encoder.Finish().ok);
   }
-  // Dropped before anything is written: an encoder ended without Finish.
+  // Dropped before anything is written: an encoder ended without Finish,
+  // with whole pieces and one being filled that a worker waits on.
+  for (size_t n : {3 * kFlatePieceSize, 3 * kFlatePieceSize + 100}) {
+    VectorSink sink;
+    {
+      FlateEncoder encoder(sink, 4);
+      encoder.Expect(data.size());
+      ASSERT_TRUE(encoder.Put(data.data(), n).ok);
+    }
+    EXPECT_TRUE(sink.bytes.empty()) << n;
+  }
+  // Past the threshold, ended while a worker waits on the piece being
+  // filled: the encoder stops it and ends cleanly.
   VectorSink sink;
   {
     FlateEncoder encoder(sink, 4);
-    encoder.Expect(data.size());
-    ASSERT_TRUE(encoder.Put(data.data(), 3 * kFlatePieceSize).ok);
+    for (size_t at = 0; at < kFlateParallelThreshold + 5000; at += 5000)
+      ASSERT_TRUE(encoder.Put(data.data() + at, 5000).ok);
   }
-  EXPECT_TRUE(sink.bytes.empty());
 }
