@@ -241,6 +241,10 @@ class PieceDeflater {
 // An encoder made to hold its output compresses the pieces queued but writes
 // nothing, not even the header, until Write is called: the data may still
 // turn out too small for pieces, and the pieces are then dropped unwritten.
+//
+// With workers, a piece may be queued open, before all its bytes are there:
+// a worker compresses the bytes as the caller adds them (Extend), and the
+// caller, which fills it, never takes such a piece itself.
 class PieceEncoder final : private PieceSource {
  public:
   PieceEncoder(ByteSink& out, unsigned threads, bool hold = false)

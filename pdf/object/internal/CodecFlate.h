@@ -54,9 +54,10 @@ CodecResult FlateEncodePieces(const uint8_t* in, size_t n, ByteSink& out, unsign
 // The output goes to the sink as pieces complete. After a failure every
 // call answers the same failure; the sink may hold part of the output.
 //
-// A producer that knows how much data will follow says so (Expect): data
-// announced above the threshold have their pieces compressed as soon as each
-// is complete, rather than once the threshold is passed. The announcement
+// With more than one thread, a piece is compressed as its bytes come, not
+// once it is complete. A producer that knows how much data will follow says
+// so (Expect): data announced above the threshold are compressed from the
+// first byte, rather than once the threshold is passed. The announcement
 // changes when the work is done, never the output: pieces compressed ahead
 // are written only once the data do pass the threshold, and dropped when
 // Finish comes first.
