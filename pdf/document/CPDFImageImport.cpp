@@ -78,6 +78,12 @@ class FlateBufferSink : public ByteSink {
     return true;
   }
   size_t Size() const override { return size_ + static_cast<size_t>(scratch_.GetLength()); }
+  // The encoder starts on pieces early when it knows the data are large;
+  // samples held in scratch storage are still to come for it.
+  void Expect(size_t more) override {
+    const auto held = static_cast<size_t>(scratch_.GetLength());
+    encoder_.Expect(more > SIZE_MAX - held ? SIZE_MAX : held + more);
+  }
   uint8_t* PutZeros(size_t size) override {
     if (!CompressScratch()) return nullptr;
     return AppendZeros(scratch_, size);

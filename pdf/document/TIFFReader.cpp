@@ -138,13 +138,36 @@ bool PutZeros(ByteSink& sink, uint64_t n) {
   return true;
 }
 
+// Rows decoded in bands of about this many bytes go to the sink a band at a
+// time: the sink (a compressor) starts on the first rows while later ones
+// are still being decoded, and the band's buffer stays small.
+constexpr uint64_t kRowBandBytes = uint64_t{64} << 10;
+
+// Codecs whose row decoding gives the same bytes as their strip decoding,
+// whatever the data: both run the same decoder over the rows in order.
+bool DecodesRowsInOrder(uint16_t compression) {
+  switch (compression) {
+    case COMPRESSION_NONE:
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4:
+    case COMPRESSION_CCITTRLEW:
+    case COMPRESSION_LZW:
+    case COMPRESSION_PACKBITS:
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE: return true;
+    default: return false;
+  }
+}
+
 // Strips that are already rows in PDF order, handed to the sink one after
 // another as they are decoded. The data are sized to count x strip size: what
 // the strips do not fill (the rows missing from a short last strip) follows
-// as zeros. A strip above the decode budget (a whole image in one strip) is
-// decoded a row at a time instead, which gives the same bytes.
+// as zeros. A strip above the decode budget (a whole image in one strip), and
+// the one strip of an image in one strip when its codec allows, are decoded
+// in bands of rows instead, which gives the same bytes.
 bool ReadDirectStrips(TIFF* tiff, const TIFFErrorCapture& capture, ByteSink& sink, uint32_t length,
-                      uint64_t& written, std::string* error) {
+                      uint16_t compression, uint64_t& written, std::string* error) {
   const uint64_t count = TIFFNumberOfStrips(tiff);
   const tmsize_t size = TIFFStripSize(tiff);
   if (!Check(capture, error, "strip size")) return false;
@@ -155,7 +178,10 @@ bool ReadDirectStrips(TIFF* tiff, const TIFFErrorCapture& capture, ByteSink& sin
   }
   sink.Expect(static_cast<size_t>(total));
   uint64_t position = 0;
-  if (static_cast<uint64_t>(size) <= kImageDecodeBudget) {
+  const bool inBands = static_cast<uint64_t>(size) > kImageDecodeBudget ||
+                       (count == 1 && static_cast<uint64_t>(size) > kRowBandBytes &&
+                        DecodesRowsInOrder(compression));
+  if (!inBands) {
     std::vector<uint8_t> strip(static_cast<size_t>(size));
     for (uint64_t index = 0; index < count; ++index) {
       const tmsize_t n =
@@ -174,14 +200,26 @@ bool ReadDirectStrips(TIFF* tiff, const TIFFErrorCapture& capture, ByteSink& sin
     if (rowSize <= 0 || static_cast<uint64_t>(rowSize) * length > total)
       return Fail(error, "bad strip layout");
     if (static_cast<uint64_t>(rowSize) > kImageDecodeBudget) return Fail(error, "row too large");
-    std::vector<uint8_t> row(static_cast<size_t>(rowSize));
-    for (uint32_t y = 0; y < length; ++y) {
-      if (TIFFReadScanline(tiff, row.data(), y, 0) < 0 || capture.HasError()) {
-        return Fail(error,
-                    "cannot decode strip" + (capture.HasError() ? ": " + capture.Text() : ""));
+    const uint64_t rowBytes = static_cast<uint64_t>(rowSize);
+    const uint32_t bandRows =
+        static_cast<uint32_t>(std::clamp<uint64_t>(kRowBandBytes / rowBytes, 1, length));
+    std::vector<uint8_t> band(static_cast<size_t>(rowBytes * bandRows));
+    for (uint32_t y0 = 0; y0 < length; y0 += bandRows) {
+      const uint32_t rows = std::min(bandRows, length - y0);
+      // Decoders leave the bits they do not write (the padding after a
+      // row's last pixel) as they find them: the rows are decoded into
+      // cleared memory, as a whole strip is.
+      if (y0 > 0) std::fill(band.begin(), band.end(), 0);
+      for (uint32_t r = 0; r < rows; ++r) {
+        if (TIFFReadScanline(tiff, band.data() + r * rowBytes, y0 + r, 0) < 0)
+          return Fail(error,
+                      "cannot decode strip" + (capture.HasError() ? ": " + capture.Text() : ""));
+        if (!Check(capture, error, "strip")) return false;
       }
-      if (!sink.Put(row.data(), row.size())) return Fail(error, "out of memory for the image data");
-      position += row.size();
+      const size_t part = static_cast<size_t>(rowBytes * rows);
+      if (!sink.Put(band.data(), part)) return Fail(error, "out of memory for the image data");
+      position += part;
+      if (length - y0 <= bandRows) break;  // y0 + bandRows would wrap
     }
   }
   if (!PutZeros(sink, total - position)) return Fail(error, "out of memory for the image data");
@@ -491,7 +529,7 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description,
   // kImageDecodeBudget bytes held besides).
   if (!tiled && !planar && bits != 16 && samples == components) {
     uint64_t written = 0;
-    if (!ReadDirectStrips(tiff, capture, sink, length, written, error)) return false;
+    if (!ReadDirectStrips(tiff, capture, sink, length, compression, written, error)) return false;
     result.dataSize = written;
   } else if (!tiled) {
     if (!ReadStripRows(tiff, capture, layout, length, sink, error)) return false;

@@ -87,6 +87,20 @@ constexpr size_t kFlateWindow = size_t{1} << MAX_WBITS;
 // More threads than this gain nothing on the pieces' sizes that occur.
 constexpr unsigned kFlateMaxThreads = 32;
 
+// Room for a piece's output beyond zlib's bound: the full flush's empty
+// block and the alignment to a byte.
+constexpr size_t kPieceOutSlack = 64;
+
+// The output buffer the encoder gives each piece: enough for any piece.
+size_t PieceOutSize() {
+  static const size_t size =
+      deflateBound(Z_NULL, static_cast<uLong>(kFlatePieceSize)) + kPieceOutSlack;
+  return size;
+}
+
+// The buffer of a piece that holds its bytes: the window, then the piece.
+constexpr size_t kPieceHeldSize = kFlateWindow + kFlatePieceSize;
+
 // One piece to compress: its bytes with the window before them (none for the
 // first piece), whether it ends the data, and once done its raw deflate
 // data ending on a byte boundary and the Adler-32 of its bytes. The bytes
@@ -101,9 +115,15 @@ struct PieceJob {
   const uint8_t* data = nullptr;
   size_t count = 0;
   bool last = false;
+  // False while the caller still fills the piece (count then grows, and
+  // last is not known yet); set, with the final count and last, under the
+  // encoder's mutex.
+  bool complete = true;
   bool taken = false;  // a thread compresses it (or has)
   bool done = false;
-  std::unique_ptr<uint8_t[]> out;  // outSize bytes, of which produced are the data
+  // outSize bytes, of which produced are the data; given by the encoder
+  // (PieceOutSize() bytes), or larger ones made by the deflater when needed.
+  std::unique_ptr<uint8_t[]> out;
   size_t outSize = 0;
   size_t produced = 0;
   uLong adler = 0;
@@ -113,18 +133,33 @@ struct PieceJob {
 // A raw deflate stream (no header, no checksum) that compresses piece after
 // piece. deflateReset makes each piece's output independent of the pieces
 // compressed before it with the same stream.
+// Where a deflater learns of the bytes of a piece still being filled.
+class PieceSource {
+ public:
+  // Waits until the piece holds more than `have` bytes or is complete;
+  // answers its byte count and whether it is complete. False when the
+  // encoder stops first.
+  virtual bool More(const PieceJob& job, size_t have, size_t& count, bool& complete) = 0;
+
+ protected:
+  ~PieceSource() = default;
+};
+
 class PieceDeflater {
  public:
-  void Run(PieceJob& job) {
+  // A piece that is not complete is compressed as its bytes come, asked
+  // of the source; deflate makes the same output whatever the parts its
+  // input comes in.
+  void Run(PieceJob& job, PieceSource* source = nullptr) {
     try {
-      Deflate(job);
+      Deflate(job, source);
     } catch (const std::bad_alloc&) {
       job.error = "deflate failed: out of memory";
     }
   }
 
  private:
-  void Deflate(PieceJob& job) {
+  void Deflate(PieceJob& job, PieceSource* source) {
     z_stream& zs = deflater_.zs();
     int ret = deflater_.Init(-MAX_WBITS);
     if (ret != Z_OK) {
@@ -138,31 +173,60 @@ class PieceDeflater {
         return;
       }
     }
-    zs.next_in = const_cast<Bytef*>(job.data);
-    zs.avail_in = static_cast<uInt>(job.count);
+    size_t count = 0;
+    bool complete = false;
+    if (!source) {
+      count = job.count;
+      complete = true;
+    } else if (!source->More(job, 0, count, complete)) {
+      job.error = "deflate failed: stopped";
+      return;
+    }
     // The bound covers the data and the end of the stream; the full flush's
     // empty block adds a few bytes, and a short buffer only means a round
     // more. Only the pages deflate writes are touched.
-    job.outSize = deflateBound(&zs, static_cast<uLong>(job.count)) + 64;
-    job.out = std::make_unique_for_overwrite<uint8_t[]>(job.outSize);
+    const size_t most = complete ? count : kFlatePieceSize;
+    const size_t bound = deflateBound(&zs, static_cast<uLong>(most)) + kPieceOutSlack;
+    if (!job.out || job.outSize < bound) {
+      job.outSize = bound;
+      job.out = std::make_unique_for_overwrite<uint8_t[]>(job.outSize);
+    }
     job.produced = 0;
-    const int flush = job.last ? Z_FINISH : Z_FULL_FLUSH;
+    size_t fed = 0;
+    for (;;) {
+      zs.next_in = const_cast<Bytef*>(job.data + fed);
+      zs.avail_in = static_cast<uInt>(count - fed);
+      fed = count;
+      const int flush = !complete ? Z_NO_FLUSH : job.last ? Z_FINISH : Z_FULL_FLUSH;
+      if (!Compress(job, flush)) return;
+      if (complete) break;
+      if (!source->More(job, fed, count, complete)) {
+        job.error = "deflate failed: stopped";
+        return;
+      }
+    }
+    job.adler = adler32(adler32(0, Z_NULL, 0), job.data, static_cast<uInt>(count));
+  }
+
+  // Runs deflate over the input given until it is taken in and, with a
+  // flush, the flush is complete; the output buffer grows when full.
+  bool Compress(PieceJob& job, int flush) {
+    z_stream& zs = deflater_.zs();
     for (;;) {
       zs.next_out = job.out.get() + job.produced;
       zs.avail_out = static_cast<uInt>(job.outSize - job.produced);
-      ret = deflate(&zs, flush);
+      const int ret = deflate(&zs, flush);
       job.produced = job.outSize - zs.avail_out;
       if (ret == Z_STREAM_ERROR) {
         job.error = ZlibText("deflate", ret, zs);
-        return;
+        return false;
       }
-      if (job.last ? ret == Z_STREAM_END : zs.avail_out != 0) break;
+      if (flush == Z_FINISH ? ret == Z_STREAM_END : zs.avail_out != 0) return true;
       auto larger = std::make_unique_for_overwrite<uint8_t[]>(job.outSize + kFlateWindow);
       std::memcpy(larger.get(), job.out.get(), job.produced);
       job.out = std::move(larger);
       job.outSize += kFlateWindow;
     }
-    job.adler = adler32(adler32(0, Z_NULL, 0), job.data, static_cast<uInt>(job.count));
   }
 
   Deflater deflater_;
@@ -173,10 +237,21 @@ class PieceDeflater {
 // over all of them. The queue holds at most `ahead` pieces, so the memory
 // held stays bounded whatever the input size; the caller compresses pieces
 // itself while it waits, so it is never idle and one worker fewer is needed.
-class PieceEncoder {
+//
+// An encoder made to hold its output compresses the pieces queued but writes
+// nothing, not even the header, until Write is called: the data may still
+// turn out too small for pieces, and the pieces are then dropped unwritten.
+//
+// With workers, a piece may be queued open, before all its bytes are there:
+// a worker compresses the bytes as the caller adds them (Extend), and the
+// caller, which fills it, never takes such a piece itself.
+class PieceEncoder final : private PieceSource {
  public:
-  PieceEncoder(ByteSink& out, unsigned threads)
-      : output_(out, kCodecMaxOutput), threads_(threads), ahead_(size_t{2} * threads) {}
+  PieceEncoder(ByteSink& out, unsigned threads, bool hold = false)
+      : output_(out, kCodecMaxOutput),
+        threads_(threads),
+        ahead_(size_t{2} * threads),
+        writing_(!hold) {}
 
   // Ends the workers on every way out: they stop taking pieces and are joined.
   ~PieceEncoder() {
@@ -185,35 +260,41 @@ class PieceEncoder {
       stop_ = true;
     }
     changed_.notify_all();
+    grown_.notify_all();
     for (std::thread& t : workers_) t.join();
   }
   PieceEncoder(const PieceEncoder&) = delete;
   PieceEncoder& operator=(const PieceEncoder&) = delete;
 
-  // Queues the next piece; writes the oldest ones while the queue is full.
+  // Queues the next piece; writes the oldest ones while the queue is full
+  // (unless the output is held).
   CodecResult Add(std::unique_ptr<PieceJob> job) {
     if (!started_) {
       started_ = true;
-      // The zlib header of the default level: deflate, 32 KiB window, no
-      // dictionary, check bits making 0x789C a multiple of 31.
-      static const uint8_t header[2] = {0x78, 0x9C};
-      if (CodecResult r = output_.Put(header, sizeof header); !r.ok) return r;
       StartWorkers();
+    }
+    if (!job->out) {
+      job->out = Take(spareOut_, PieceOutSize());
+      job->outSize = PieceOutSize();
     }
     {
       std::lock_guard<std::mutex> lock(mutex_);
       queue_.push_back(std::move(job));
     }
     changed_.notify_all();
-    while (queue_.size() > ahead_) {
-      if (CodecResult r = WriteOldest(); !r.ok) return r;
-    }
-    return CodecResult::Success();
+    return WriteWhileFull();
+  }
+
+  // Ends the hold: the pieces' output goes to the sink from now on.
+  CodecResult Write() {
+    writing_ = true;
+    return WriteWhileFull();
   }
 
   // Writes every queued piece: afterwards no piece refers to memory it does
   // not own.
   CodecResult Drain() {
+    writing_ = true;
     while (!queue_.empty()) {
       if (CodecResult r = WriteOldest(); !r.ok) return r;
     }
@@ -230,6 +311,27 @@ class PieceEncoder {
     return output_.Put(trailer, sizeof trailer);
   }
 
+  // Whether pieces may be queued before they are complete: only workers
+  // take them (the caller, which fills them, never waits on one).
+  bool Streams() const { return threads_ >= 2; }
+
+  // The piece queued open has `count` bytes now; with complete, that is all,
+  // and last says whether it ends the data.
+  void Extend(PieceJob* job, size_t count, bool complete, bool last = false) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      job->count = count;
+      job->complete = complete;
+      job->last = last;
+    }
+    // Only the worker on this piece waits for it; every other waiter is
+    // left asleep (the open piece was takeable already).
+    grown_.notify_all();
+  }
+
+  // A buffer for a piece that holds its bytes (kPieceHeldSize bytes).
+  std::unique_ptr<uint8_t[]> TakeHeld() { return Take(spareHeld_, kPieceHeldSize); }
+
  private:
   // Starts up to threads - 1 workers; fewer when the system has no more
   // threads to give (the caller then compresses the pieces nobody took).
@@ -240,26 +342,79 @@ class PieceEncoder {
     }
   }
 
+  CodecResult WriteWhileFull() {
+    while (writing_ && queue_.size() > ahead_) {
+      if (CodecResult r = WriteOldest(); !r.ok) return r;
+    }
+    return CodecResult::Success();
+  }
+
+  // Buffers of written pieces are used again, by the caller only: new ones
+  // would be fresh pages, and handing them back to the system would change
+  // the page tables while the workers run.
+  static std::unique_ptr<uint8_t[]> Take(std::vector<std::unique_ptr<uint8_t[]>>& spare,
+                                         size_t size) {
+    if (spare.empty()) return std::make_unique_for_overwrite<uint8_t[]>(size);
+    std::unique_ptr<uint8_t[]> buffer = std::move(spare.back());
+    spare.pop_back();
+    return buffer;
+  }
+
+  void Recycle(PieceJob& job) {
+    if (job.out && job.outSize == PieceOutSize()) spareOut_.push_back(std::move(job.out));
+    if (job.owned) spareHeld_.push_back(std::move(job.owned));
+  }
+
+  // The oldest piece nobody compresses yet; none when all are taken. The
+  // caller takes complete pieces only. Called with the mutex held.
+  PieceJob* Untaken(bool completeOnly = false) {
+    for (const auto& queued : queue_)
+      if (!queued->taken && (queued->complete || !completeOnly)) return queued.get();
+    return nullptr;
+  }
+
+  bool More(const PieceJob& job, size_t have, size_t& count, bool& complete) override {
+    std::unique_lock<std::mutex> lock(mutex_);
+    grown_.wait(lock, [&] { return stop_ || job.count > have || job.complete; });
+    if (stop_) return false;
+    count = job.count;
+    complete = job.complete;
+    return true;
+  }
+
+  // Waits for the oldest piece and writes it. While it is in work, the
+  // caller compresses the pieces nobody has taken (the last, short piece
+  // above all), rather than leave them until a worker is free.
   CodecResult WriteOldest() {
     std::unique_lock<std::mutex> lock(mutex_);
-    PieceJob* job = queue_.front().get();
-    if (!job->taken) {
-      job->taken = true;
-      lock.unlock();
-      own_.Run(*job);
-      lock.lock();
-      job->done = true;
+    PieceJob* oldest = queue_.front().get();
+    while (!oldest->done) {
+      if (PieceJob* job = Untaken(true)) {
+        job->taken = true;
+        lock.unlock();
+        own_.Run(*job);
+        lock.lock();
+        job->done = true;
+        continue;
+      }
+      changed_.wait(lock, [&] { return oldest->done || Untaken(true) != nullptr; });
     }
-    changed_.wait(lock, [&] { return job->done; });
-    std::unique_ptr<PieceJob> oldest = std::move(queue_.front());
+    std::unique_ptr<PieceJob> written = std::move(queue_.front());
     queue_.pop_front();
     lock.unlock();
     changed_.notify_all();  // room in the queue for the workers
-    if (!oldest->error.empty()) return CodecResult::Failure(oldest->error);
-    if (CodecResult r = output_.Put(oldest->out.get(), oldest->produced); !r.ok) return r;
-    adler_ = first_ ? oldest->adler
-                    : adler32_combine(adler_, oldest->adler, static_cast<z_off_t>(oldest->count));
+    if (!written->error.empty()) return CodecResult::Failure(written->error);
+    if (first_) {
+      // The zlib header of the default level: deflate, 32 KiB window, no
+      // dictionary, check bits making 0x789C a multiple of 31.
+      static const uint8_t header[2] = {0x78, 0x9C};
+      if (CodecResult r = output_.Put(header, sizeof header); !r.ok) return r;
+    }
+    if (CodecResult r = output_.Put(written->out.get(), written->produced); !r.ok) return r;
+    adler_ = first_ ? written->adler
+                    : adler32_combine(adler_, written->adler, static_cast<z_off_t>(written->count));
     first_ = false;
+    Recycle(*written);
     return CodecResult::Success();
   }
 
@@ -268,20 +423,11 @@ class PieceEncoder {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
       PieceJob* job = nullptr;
-      changed_.wait(lock, [&] {
-        if (stop_) return true;
-        for (const auto& queued : queue_) {
-          if (!queued->taken) {
-            job = queued.get();
-            return true;
-          }
-        }
-        return false;
-      });
+      changed_.wait(lock, [&] { return stop_ || (job = Untaken()) != nullptr; });
       if (stop_) return;
       job->taken = true;
       lock.unlock();
-      deflater.Run(*job);
+      deflater.Run(*job, this);
       lock.lock();
       job->done = true;
       changed_.notify_all();
@@ -291,19 +437,25 @@ class PieceEncoder {
   codec_detail::CodecOutput output_;
   unsigned threads_;
   size_t ahead_;
+  bool writing_;
   bool started_ = false;
   bool first_ = true;
   uLong adler_ = 0;
   PieceDeflater own_;  // the caller's, for pieces it compresses itself
   std::mutex mutex_;
   std::condition_variable changed_;
+  std::condition_variable grown_;                // the open piece has more bytes, or is complete
   std::deque<std::unique_ptr<PieceJob>> queue_;  // oldest first
   bool stop_ = false;
+  std::vector<std::unique_ptr<uint8_t[]>> spareOut_;
+  std::vector<std::unique_ptr<uint8_t[]>> spareHeld_;
   std::vector<std::thread> workers_;
 };
 
 unsigned ThreadCount(unsigned threads) {
-  if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+  // Asked once: the system reads it from a file at every call.
+  static const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  if (threads == 0) threads = cores;
   return std::min(threads, kFlateMaxThreads);
 }
 
@@ -336,9 +488,9 @@ struct FlateEncoder::Impl {
   Impl(ByteSink& sink, unsigned threadCount) : out(sink), threads(threadCount) {}
 
   // A piece to fill, primed with the window that ends at `before`.
-  static std::unique_ptr<PieceJob> NewPiece(const uint8_t* before) {
+  std::unique_ptr<PieceJob> NewPiece(const uint8_t* before) {
     auto job = std::make_unique<PieceJob>();
-    job->owned = std::make_unique_for_overwrite<uint8_t[]>(kFlateWindow + kFlatePieceSize);
+    job->owned = pieces->TakeHeld();
     std::memcpy(job->owned.get(), before - kFlateWindow, kFlateWindow);
     job->window = job->owned.get();
     job->windowSize = kFlateWindow;
@@ -357,17 +509,88 @@ struct FlateEncoder::Impl {
     return job;
   }
 
-  // The held data have reached the threshold and more follow: they become
-  // the first pieces, compressed while the rest arrives. The pieces read
-  // the held data in place, which therefore stay until the encoder ends.
-  CodecResult StartPieces() {
-    pieces = std::make_unique<PieceEncoder>(out, ThreadCount(threads));
-    for (size_t start = 0; start < head.size(); start += kFlatePieceSize) {
-      if (CodecResult r = pieces->Add(BorrowedPiece(head.data() + start, start == 0)); !r.ok)
-        return r;
+  // Threads for the data: no more than the pieces announced, while the
+  // announcement holds; one per core when none was made or it fell short.
+  unsigned Threads() const {
+    if (expected == 0 || expected < total) return ThreadCount(threads);
+    const size_t count = (expected - 1) / kFlatePieceSize + 1;
+    return static_cast<unsigned>(std::min<size_t>(ThreadCount(threads), count));
+  }
+
+  // Queues the pieces of the held data not queued yet: the full ones, and
+  // when the encoder streams, the one being filled, open (it is completed
+  // here once full). The pieces read the held data in place, which
+  // therefore stay until the encoder ends. A piece of the held data is never
+  // the last one: pieces are written only once more data follow them.
+  CodecResult QueueHeld() {
+    for (;;) {
+      const size_t have = head.size() - queued;
+      if (open) {
+        if (have < kFlatePieceSize) {
+          if (have > open->count) pieces->Extend(open, have, false);
+          return CodecResult::Success();
+        }
+        pieces->Extend(open, kFlatePieceSize, true);
+        open = nullptr;
+        queued += kFlatePieceSize;
+        continue;
+      }
+      if (have == 0 || (have < kFlatePieceSize && !pieces->Streams()))
+        return CodecResult::Success();
+      std::unique_ptr<PieceJob> job = BorrowedPiece(head.data() + queued, queued == 0);
+      if (have < kFlatePieceSize) {
+        job->count = have;
+        job->complete = false;
+        open = job.get();
+      } else {
+        queued += kFlatePieceSize;
+      }
+      if (CodecResult r = pieces->Add(std::move(job)); !r.ok) return r;
     }
-    current = NewPiece(head.data() + head.size());
-    return CodecResult::Success();
+  }
+
+  // The data announced pass the threshold: the held data are compressed as
+  // they come, their output held until the data do pass the threshold (or
+  // dropped at Finish if they do not).
+  CodecResult CompressAhead() {
+    if (!pieces) {
+      if (Threads() < 2) return CodecResult::Success();
+      pieces = std::make_unique<PieceEncoder>(out, Threads(), true);
+    }
+    return QueueHeld();
+  }
+
+  // Makes the piece the one being filled: queued at once, open, when the
+  // encoder streams.
+  CodecResult Fill(std::unique_ptr<PieceJob> job) {
+    if (!pieces->Streams()) {
+      current = std::move(job);
+      return CodecResult::Success();
+    }
+    job->complete = false;
+    open = job.get();
+    return pieces->Add(std::move(job));
+  }
+
+  // The piece being filled is complete; last when it ends the data.
+  CodecResult EndPiece(bool last) {
+    if (open) {
+      pieces->Extend(open, open->count, true, last);
+      open = nullptr;
+      return CodecResult::Success();
+    }
+    current->last = last;
+    return pieces->Add(std::move(current));
+  }
+
+  // The held data have reached the threshold and more follow: they become
+  // the first pieces, compressed while the rest arrives.
+  CodecResult StartPieces() {
+    if (!pieces) pieces = std::make_unique<PieceEncoder>(out, Threads());
+    if (CodecResult r = QueueHeld(); !r.ok) return r;
+    if (CodecResult r = pieces->Write(); !r.ok) return r;
+    past = true;
+    return Fill(NewPiece(head.data() + head.size()));
   }
 
   // The first data handed over pass the threshold on their own: every full
@@ -393,6 +616,7 @@ struct FlateEncoder::Impl {
     const size_t count = lastStart / kFlatePieceSize + 1;
     pieces = std::make_unique<PieceEncoder>(
         out, static_cast<unsigned>(std::min<size_t>(ThreadCount(threads), count)));
+    past = true;
     current = NewPiece(data + lastStart);
     current->count = n - lastStart;
     std::memcpy(const_cast<uint8_t*>(current->data), data + lastStart, current->count);
@@ -402,30 +626,45 @@ struct FlateEncoder::Impl {
     return pieces->Drain();
   }
 
+  void Expect(size_t more) { expected = more > SIZE_MAX - total ? SIZE_MAX : total + more; }
+
   CodecResult Put(const uint8_t* data, size_t n) {
-    if (!pieces && head.empty() && n > kFlateParallelThreshold) return PutFirstLarge(data, n);
+    total = n > SIZE_MAX - total ? SIZE_MAX : total + n;
+    if (!past && head.empty() && n > kFlateParallelThreshold) return PutFirstLarge(data, n);
     while (n > 0) {
       size_t take = 0;
-      if (!pieces) {
+      if (!past) {
         if (head.size() == kFlateParallelThreshold) {
           if (CodecResult r = StartPieces(); !r.ok) return r;
           continue;
         }
         take = std::min(n, kFlateParallelThreshold - head.size());
         // Room for all the held data at once: growing step by step would
-        // copy them and touch fresh pages at every step.
+        // copy them and touch fresh pages at every step, and would move
+        // the data that pieces compressed ahead read in place.
         if (head.capacity() == 0) head.reserve(kFlateParallelThreshold);
         head.insert(head.end(), data, data + take);
-      } else {
-        if (current->count == kFlatePieceSize) {
-          // Full, and more data follow: it is not the last piece.
-          std::unique_ptr<PieceJob> next = NewPiece(current->data + current->count);
-          if (CodecResult r = pieces->Add(std::move(current)); !r.ok) return r;
-          current = std::move(next);
+        if (expected > kFlateParallelThreshold) {
+          if (CodecResult r = CompressAhead(); !r.ok) return r;
         }
-        take = std::min(n, kFlatePieceSize - current->count);
-        std::memcpy(const_cast<uint8_t*>(current->data) + current->count, data, take);
-        current->count += take;
+      } else {
+        PieceJob* filling = open ? open : current.get();
+        if (filling->count == kFlatePieceSize) {
+          // Full, and more data follow: it is not the last piece. The next
+          // one takes its window before this one may be written.
+          std::unique_ptr<PieceJob> next = NewPiece(filling->data + filling->count);
+          if (CodecResult r = EndPiece(false); !r.ok) return r;
+          if (CodecResult r = Fill(std::move(next)); !r.ok) return r;
+          filling = open ? open : current.get();
+        }
+        take = std::min(n, kFlatePieceSize - filling->count);
+        // Bytes past the count are the caller's own until Extend publishes them.
+        std::memcpy(const_cast<uint8_t*>(filling->data) + filling->count, data, take);
+        if (filling == open) {
+          pieces->Extend(open, filling->count + take, false);
+        } else {
+          filling->count += take;
+        }
       }
       data += take;
       n -= take;
@@ -434,20 +673,33 @@ struct FlateEncoder::Impl {
   }
 
   CodecResult Finish() {
-    if (!pieces) return FlateEncodeBytes(head.data(), head.size(), out);
-    current->last = true;
-    if (CodecResult r = pieces->Add(std::move(current)); !r.ok) return r;
+    if (!past) {
+      // The data stayed within the threshold: one deflate call, as
+      // FlateEncodeBytes makes it. Pieces compressed ahead are dropped
+      // unwritten (their workers are ended before the held data go).
+      pieces.reset();
+      return FlateEncodeBytes(head.data(), head.size(), out);
+    }
+    if (CodecResult r = EndPiece(true); !r.ok) return r;
     return pieces->Finish();
   }
 
   ByteSink& out;
   unsigned threads;
+  size_t total = 0;     // bytes handed over so far
+  size_t expected = 0;  // bytes announced in all, 0 when none were
   // The data, until they pass the threshold; then read by the first pieces,
   // so declared before the encoder, which is ended (its workers joined)
   // first.
   std::vector<uint8_t> head;
+  size_t queued = 0;  // bytes of head queued as pieces
   std::unique_ptr<PieceEncoder> pieces;
-  std::unique_ptr<PieceJob> current;  // the piece being filled
+  // Past the threshold, the piece being filled: held here (current), or,
+  // when the encoder streams, already queued (open). Before, open is the
+  // piece of the held data being filled, if queued.
+  std::unique_ptr<PieceJob> current;
+  PieceJob* open = nullptr;
+  bool past = false;  // the data passed the threshold
 };
 
 FlateEncoder::FlateEncoder(ByteSink& out, unsigned threads) : impl_(new Impl(out, threads)) {}
@@ -464,6 +716,8 @@ CodecResult FlateEncoder::Put(const uint8_t* data, size_t n) {
   }
   return state_;
 }
+
+void FlateEncoder::Expect(size_t more) { impl_->Expect(more); }
 
 CodecResult FlateEncoder::Finish() {
   if (!state_.ok || finished_) return state_;

@@ -53,6 +53,14 @@ CodecResult FlateEncodePieces(const uint8_t* in, size_t n, ByteSink& out, unsign
 // per core) while more data arrive, and only the pieces in work are held.
 // The output goes to the sink as pieces complete. After a failure every
 // call answers the same failure; the sink may hold part of the output.
+//
+// With more than one thread, a piece is compressed as its bytes come, not
+// once it is complete. A producer that knows how much data will follow says
+// so (Expect): data announced above the threshold are compressed from the
+// first byte, rather than once the threshold is passed. The announcement
+// changes when the work is done, never the output: pieces compressed ahead
+// are written only once the data do pass the threshold, and dropped when
+// Finish comes first.
 class FlateEncoder {
  public:
   explicit FlateEncoder(ByteSink& out, unsigned threads = 0);
@@ -60,6 +68,8 @@ class FlateEncoder {
   FlateEncoder(const FlateEncoder&) = delete;
   FlateEncoder& operator=(const FlateEncoder&) = delete;
 
+  // About `more` bytes follow the data handed over so far; only a hint.
+  void Expect(size_t more);
   CodecResult Put(const uint8_t* data, size_t n);
   // Compresses what is held and ends the stream; nothing may follow. No
   // data at all give no output, as FlateEncodeBytes does.

@@ -503,6 +503,78 @@ TEST_F(TIFFReaderTest, ShortLastStripLeavesZeroRows) {
       std::all_of(sink.bytes.begin() + 100, sink.bytes.end(), [](uint8_t b) { return b == 0; }));
 }
 
+TEST_F(TIFFReaderTest, OneStripReachesTheSinkInBandsWithTheSamePixels) {
+  // An image in one strip goes to the sink in bands of rows as it is
+  // decoded, so that a compressing sink starts early; the bytes are those of
+  // the image in many strips, padding bits after each row's last pixel
+  // included (cleared, whatever the band held before).
+  TIFFSpec fax;
+  fax.width = 2479;  // 310 bytes a row, the last one with 7 pixels
+  fax.length = 450;  // 139500 bytes: three bands
+  fax.bits = 1;
+  fax.photometric = PHOTOMETRIC_MINISWHITE;
+  const auto bilevel = Pattern(fax, 3);
+  // The fax codecs write pixels only; LZW gives back the padding written.
+  std::vector<uint8_t> faxPixels = bilevel;
+  for (size_t row = 0; row < fax.length; ++row) faxPixels[row * 310 + 309] &= 0xFE;
+  const auto readInPieces = [&](const TIFFSpec& spec, const std::vector<uint8_t>& image,
+                                PieceSink& pieces) {
+    path = folder.File("bands.tif");
+    ASSERT_TRUE(WriteTIFF(path, spec, image));
+    ASSERT_TRUE(ReadTIFFImage(path.c_str(), pieces, description, &error)) << error;
+  };
+  for (uint16_t compression : {COMPRESSION_CCITTFAX4, COMPRESSION_CCITTFAX3, COMPRESSION_LZW}) {
+    fax.compression = compression;
+    fax.rowsPerStrip = 0;
+    const std::vector<uint8_t>& expected = compression == COMPRESSION_LZW ? bilevel : faxPixels;
+    PieceSink one;
+    readInPieces(fax, bilevel, one);
+    EXPECT_EQ(one.bytes, expected) << compression;
+    EXPECT_EQ(description.dataSize, expected.size());
+    ASSERT_GE(one.pieces.size(), 3u) << compression;
+    EXPECT_LE(*std::max_element(one.pieces.begin(), one.pieces.end()), size_t{1} << 16);
+    fax.rowsPerStrip = 9;  // 50 strips, the same rows
+    PieceSink strips;
+    readInPieces(fax, bilevel, strips);
+    EXPECT_EQ(strips.bytes, expected) << compression;
+    EXPECT_EQ(strips.pieces.size(), 50u);
+  }
+
+  // Grey samples with a predictor, undone row by row as by strip.
+  TIFFSpec grey;
+  grey.width = 301;
+  grey.length = 700;
+  grey.compression = COMPRESSION_ADOBE_DEFLATE;
+  grey.predictor = 2;
+  const auto samples = Pattern(grey, 5);
+  PieceSink one;
+  readInPieces(grey, samples, one);
+  EXPECT_EQ(one.bytes, samples);
+  EXPECT_GE(one.pieces.size(), 4u);
+
+  // A codec that decodes whole strips only (JPEG) keeps the strip whole.
+  TIFFSpec jpeg;
+  jpeg.width = 320;
+  jpeg.length = 240;
+  jpeg.samples = 3;
+  jpeg.photometric = PHOTOMETRIC_RGB;
+  jpeg.compression = COMPRESSION_JPEG;
+  PieceSink whole;
+  readInPieces(jpeg, Smooth(jpeg), whole);
+  EXPECT_EQ(whole.pieces.size(), 1u);
+  EXPECT_EQ(whole.bytes.size(), size_t{320} * 240 * 3);
+
+  // Damaged data in a band are refused, with libtiff's reason.
+  fax.compression = COMPRESSION_CCITTFAX4;
+  fax.rowsPerStrip = 0;
+  path = folder.File("bands.tif");
+  ASSERT_TRUE(WriteTIFF(path, fax, bilevel));
+  std::vector<uint8_t> damaged = TempFolder::Read(path);
+  for (size_t i = 8 + 20000; i < 8 + 20040; ++i) damaged[i] ^= 0x5A;
+  EXPECT_FALSE(ReadFile(folder.Write("damaged.tif", damaged)));
+  EXPECT_NE(error.find("Fax4Decode"), std::string::npos) << error;
+}
+
 TEST_F(TIFFReaderTest, SizeInPoints) {
   TIFFSpec spec;
   spec.width = 1700;

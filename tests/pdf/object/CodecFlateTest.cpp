@@ -328,3 +328,95 @@ TEST(CodecFlateStream, AFailureSticksAndNothingFollowsTheEnd) {
   ASSERT_TRUE(Decode(sink.bytes, decoded).ok);
   EXPECT_EQ(Bytes(data.begin(), data.begin() + 10), decoded);
 }
+
+namespace {
+
+// The data fed in parts of `part` bytes after announcing `announced` bytes
+// (before the first part, or once `announceAt` bytes have gone).
+Bytes EncodeAnnounced(const Bytes& in, size_t announced, size_t part, unsigned threads,
+                      size_t announceAt = 0) {
+  VectorSink sink;
+  FlateEncoder encoder(sink, threads);
+  if (announceAt == 0) encoder.Expect(announced);
+  for (size_t at = 0; at < in.size(); at += part) {
+    if (announceAt != 0 && at == announceAt) encoder.Expect(announced);
+    EXPECT_TRUE(encoder.Put(in.data() + at, std::min(part, in.size() - at)).ok);
+  }
+  EXPECT_TRUE(encoder.Finish().ok);
+  return std::move(sink.bytes);
+}
+
+}  // namespace
+
+TEST(CodecFlateStream, AnAnnouncedSizeChangesNothingInTheOutput) {
+  // Pieces compressed ahead on an announcement are written only when the data
+  // do pass the threshold: a wrong announcement, in either direction and on
+  // either side of the threshold, still gives the output of the one-call
+  // encoder.
+  const size_t p = kFlatePieceSize;
+  const size_t t = kFlateParallelThreshold;
+  for (size_t n : {size_t{0}, size_t{1}, p + 7, t - 1, t, t + 1, t + p / 7, 5 * p + 3}) {
+    const Bytes data = Repeating(n, static_cast<uint32_t>(n + 11));
+    const Bytes whole = Encode(data);
+    for (size_t announced :
+         {n, n + 1, n > 0 ? n - 1 : 0, n / 2, 2 * n + p, t + 1, size_t{1} << 31, SIZE_MAX}) {
+      for (unsigned threads : {1u, 3u}) {
+        EXPECT_EQ(whole, EncodeAnnounced(data, announced, 65536, threads))
+            << n << " announced as " << announced << " on " << threads << " threads";
+      }
+    }
+    // Parts that are not whole rows of the pieces, and one part with it all.
+    EXPECT_EQ(whole, EncodeAnnounced(data, n, 4093, 4)) << n;
+    EXPECT_EQ(whole, EncodeAnnounced(data, n, n + 1, 4)) << n;
+  }
+  // Announced once part of the data has gone, as a reader that learns the
+  // size late does: what follows counts from there.
+  const Bytes data = Repeating(4 * p + 100, 71);
+  const Bytes whole = Encode(data);
+  EXPECT_EQ(whole, EncodeAnnounced(data, 3 * p + 100, 65536, 4, p));
+  EXPECT_EQ(whole, EncodeAnnounced(data, 10, 65536, 4, p));
+  // Data announced large that end within the threshold decode to the input.
+  const Bytes small = Repeating(3 * p + 5, 72);
+  const Bytes coded = EncodeAnnounced(small, 40 * p, 50000, 0);
+  Bytes decoded;
+  ASSERT_TRUE(Decode(coded, decoded).ok);
+  EXPECT_EQ(small, decoded);
+  EXPECT_EQ(Compress(small), coded);
+}
+
+TEST(CodecFlateStream, AFailingSinkAfterAnAnnouncementFailsCleanly) {
+  // Pieces compressed ahead hold their output: the sink sees the failure only
+  // once they are written, and every call then answers it.
+  const Bytes data = RandomBytes(6 * kFlatePieceSize, 73);
+  for (unsigned threads : {1u, 4u}) {
+    VectorSink small(kFlatePieceSize / 2);
+    FlateEncoder encoder(small, threads);
+    encoder.Expect(data.size());
+    CodecResult result;
+    for (size_t at = 0; at < data.size() && result.ok; at += 30000)
+      result = encoder.Put(data.data() + at, std::min<size_t>(30000, data.size() - at));
+    if (result.ok) result = encoder.Finish();
+    EXPECT_FALSE(result.ok) << threads;
+    EXPECT_NE(std::string::npos, result.message.find("could not grow")) << result.message;
+    EXPECT_FALSE(encoder.Finish().ok);
+  }
+  // Dropped before anything is written: an encoder ended without Finish,
+  // with whole pieces and one being filled that a worker waits on.
+  for (size_t n : {3 * kFlatePieceSize, 3 * kFlatePieceSize + 100}) {
+    VectorSink sink;
+    {
+      FlateEncoder encoder(sink, 4);
+      encoder.Expect(data.size());
+      ASSERT_TRUE(encoder.Put(data.data(), n).ok);
+    }
+    EXPECT_TRUE(sink.bytes.empty()) << n;
+  }
+  // Past the threshold, ended while a worker waits on the piece being
+  // filled: the encoder stops it and ends cleanly.
+  VectorSink sink;
+  {
+    FlateEncoder encoder(sink, 4);
+    for (size_t at = 0; at < kFlateParallelThreshold + 5000; at += 5000)
+      ASSERT_TRUE(encoder.Put(data.data() + at, 5000).ok);
+  }
+}
