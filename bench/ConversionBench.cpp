@@ -514,11 +514,11 @@ int main(int argc, char** argv) {
       Clear(out + "/folder");
       return ConvertFolder(in.folder, out + "/folder");
     });
-    lines.push_back({"JPEG folder", conv,
-                     add("copy", "read and write each file in one process", [&] {
-                       Clear(out + "/copies");
-                       return CopyFolder(in.folder, out + "/copies");
-                     })});
+    lines.push_back(
+        {"JPEG folder", conv, add("copy", "read and write each file in one process", [&] {
+           Clear(out + "/copies");
+           return CopyFolder(in.folder, out + "/copies");
+         })});
   }
   {
     // The same over the files the run before wrote.

@@ -94,12 +94,8 @@ class MarkerWalk {
     const uint8_t* end = data + size;
     while (p < end && state_ != State::kDone && state_ != State::kFailed) {
       switch (state_) {
-        case State::kStart0:
-          state_ = *p++ == 0xFF ? State::kStart1 : State::kFailed;
-          break;
-        case State::kStart1:
-          state_ = *p++ == 0xD8 ? State::kSeek : State::kFailed;
-          break;
+        case State::kStart0: state_ = *p++ == 0xFF ? State::kStart1 : State::kFailed; break;
+        case State::kStart1: state_ = *p++ == 0xD8 ? State::kSeek : State::kFailed; break;
         case State::kSeek: {
           const void* ff = std::memchr(p, 0xFF, static_cast<size_t>(end - p));
           if (ff == nullptr) {
@@ -143,14 +139,14 @@ class MarkerWalk {
           }
           break;
         case State::kSkip: {
-          const uint32_t n = static_cast<uint32_t>(std::min<size_t>(remaining_, static_cast<size_t>(end - p)));
+          const uint32_t n =
+              static_cast<uint32_t>(std::min<size_t>(remaining_, static_cast<size_t>(end - p)));
           p += n;
           remaining_ -= n;
           if (remaining_ == 0) state_ = State::kSeek;
           break;
         }
-        default:
-          break;
+        default: break;
       }
     }
   }
@@ -228,9 +224,11 @@ float AxisPoints(uint32_t pixels, double app13, uint8_t unit, uint16_t density) 
   const double p = static_cast<double>(pixels);
   const double points = static_cast<double>(72.0f);
   if (app13 > 0.0) return static_cast<float>(p / app13 * points);
-  if (density > 0 && unit == 1) return static_cast<float>(p / static_cast<double>(density) * points);
+  if (density > 0 && unit == 1)
+    return static_cast<float>(p / static_cast<double>(density) * points);
   if (density > 0 && unit == 2) {
-    return static_cast<float>(p / (static_cast<double>(density) * static_cast<double>(2.54f)) * points);
+    return static_cast<float>(p / (static_cast<double>(density) * static_cast<double>(2.54f)) *
+                              points);
   }
   return static_cast<float>(pixels);
 }
@@ -273,8 +271,10 @@ bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& descripti
         break;
       default: return Fail(error, "unsupported colour model");
     }
-    result.widthPoints = AxisPoints(header.width, header.app13X, header.densityUnit, header.xDensity);
-    result.heightPoints = AxisPoints(header.height, header.app13Y, header.densityUnit, header.yDensity);
+    result.widthPoints =
+        AxisPoints(header.width, header.app13X, header.densityUnit, header.xDensity);
+    result.heightPoints =
+        AxisPoints(header.height, header.app13Y, header.densityUnit, header.yDensity);
 
     // Three components that libjpeg takes as RGB without an Adobe marker
     // (component ids 'R', 'G', 'B') must not be converted from YCbCr, which
@@ -299,7 +299,8 @@ bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& descripti
     uint64_t copied = 0;
     while (copied < fileSize) {
       const size_t want = static_cast<size_t>(std::min<uint64_t>(blockSize, fileSize - copied));
-      if (std::fread(block.get(), 1, want, file.Get()) != want) return Fail(error, "cannot read the file");
+      if (std::fread(block.get(), 1, want, file.Get()) != want)
+        return Fail(error, "cannot read the file");
       walk.Feed(block.get(), want);
       if (walk.Failed()) break;
       if (!sink.Put(block.get(), want)) return Fail(error, "out of memory for the image data");

@@ -187,8 +187,8 @@ int64_t CPDFFileOutStream::CopyFromFile(int fd, int64_t offset, int64_t n) {
   off_t to = at;
   int64_t done = 0;
   while (done < n) {
-    const ssize_t k = ::copy_file_range(fd, &from, fileno(file_), &to,
-                                        static_cast<size_t>(n - done), 0);
+    const ssize_t k =
+        ::copy_file_range(fd, &from, fileno(file_), &to, static_cast<size_t>(n - done), 0);
     if (k < 0 && errno == EINTR) continue;
     if (k <= 0) break;
     done += k;

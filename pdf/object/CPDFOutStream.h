@@ -57,13 +57,34 @@ class CPDFOutStream {
   // The end-of-line manipulator: writes CR LF.
   static CPDFOutStream& endl(CPDFOutStream& out);
 
-  CPDFOutStream& operator<<(const char* text) { WriteText(text); return *this; }
-  CPDFOutStream& operator<<(char byte) { WriteByte(byte); return *this; }
-  CPDFOutStream& operator<<(float value) { WriteReal(value); return *this; }
-  CPDFOutStream& operator<<(double value) { WriteReal(static_cast<float>(value)); return *this; }
-  CPDFOutStream& operator<<(int32_t value) { WriteInt(value); return *this; }
-  CPDFOutStream& operator<<(bool value) { WriteBool(value); return *this; }
-  CPDFOutStream& operator<<(Manipulator m) { Apply(m); return *this; }
+  CPDFOutStream& operator<<(const char* text) {
+    WriteText(text);
+    return *this;
+  }
+  CPDFOutStream& operator<<(char byte) {
+    WriteByte(byte);
+    return *this;
+  }
+  CPDFOutStream& operator<<(float value) {
+    WriteReal(value);
+    return *this;
+  }
+  CPDFOutStream& operator<<(double value) {
+    WriteReal(static_cast<float>(value));
+    return *this;
+  }
+  CPDFOutStream& operator<<(int32_t value) {
+    WriteInt(value);
+    return *this;
+  }
+  CPDFOutStream& operator<<(bool value) {
+    WriteBool(value);
+    return *this;
+  }
+  CPDFOutStream& operator<<(Manipulator m) {
+    Apply(m);
+    return *this;
+  }
 
  protected:
   CPDFOutStream(int32_t kind, const char* kindName) : streamKind_(kind), kindName_(kindName) {}

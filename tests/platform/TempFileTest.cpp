@@ -29,7 +29,8 @@ std::vector<std::string> Entries(const fs::path& folder) {
 // Where the open descriptor's file lives (its folder), as the kernel sees it.
 std::string FolderOfDescriptor(int fd) {
   std::error_code ignored;
-  const std::string link = fs::read_symlink("/proc/self/fd/" + std::to_string(fd), ignored).string();
+  const std::string link =
+      fs::read_symlink("/proc/self/fd/" + std::to_string(fd), ignored).string();
   return link.substr(0, link.rfind('/'));
 }
 
@@ -102,7 +103,7 @@ TEST(TempFile, ResolveLinksFollowsChainsAndDanglingLinks) {
   const fs::path root = folder.Path();
   fs::create_directory(root / "real");
   ASSERT_TRUE(WriteAll((root / "real" / "file").string(), "x"));
-  fs::create_symlink("real/file", root / "one");         // relative to its folder
+  fs::create_symlink("real/file", root / "one");          // relative to its folder
   fs::create_symlink(root / "one", root / "two");         // absolute, to a link
   fs::create_symlink("../gone", root / "real" / "dead");  // target not there yet
   fs::create_symlink("loop", root / "loop");
