@@ -2,6 +2,7 @@
 
 #include "pdf/document/internal/ImageFile.h"
 
+#include <sys/stat.h>
 #include <tiffio.h>
 #include <unistd.h>
 
@@ -273,14 +274,70 @@ bool ReadPlanarStrips(TIFF* tiff, const TIFFErrorCapture& capture, const Layout&
   return true;
 }
 
+// Planar strips too large for the decode budget, a row at a time: every
+// plane after the first is read through a handle of its own on the same
+// file, so each handle reads its plane's rows in order (no strip is decoded
+// twice, none is held), and row y of every plane is interleaved and goes to
+// the sink before row y + 1 is read.
+bool ReadPlanarRows(const char* path, TIFF* tiff, const TIFFErrorCapture& capture,
+                    const Layout& layout, uint32_t length, tmsize_t rowSize, ByteSink& sink,
+                    std::string* error) {
+  struct stat first;
+  if (fstat(TIFFFileno(tiff), &first) != 0) return Fail(error, "cannot open the file");
+  std::vector<TIFFHandle> others;
+  std::vector<TIFF*> planes{tiff};
+  for (int p = 1; p < layout.components; ++p) {
+    const int fd = ImageFile::OpenRegular(path, nullptr);
+    if (fd < 0) return Fail(error, "cannot open the file");
+    struct stat again;
+    if (fstat(fd, &again) != 0 || again.st_dev != first.st_dev || again.st_ino != first.st_ino) {
+      ::close(fd);
+      return Fail(error, "the file changed while it was read");
+    }
+    TIFFHandle handle(TIFFFdOpen(fd, path, "rm"));
+    if (!handle) {
+      ::close(fd);
+      return Fail(error, capture.HasError() ? capture.Text() : "cannot open the file");
+    }
+    if (!Check(capture, error, "open")) return false;
+    // The row buffer is sized by the first handle: a file rewritten in
+    // place meanwhile must not give another handle longer rows.
+    uint32_t width = 0;
+    uint32_t rows = 0;
+    TIFFGetField(handle.get(), TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(handle.get(), TIFFTAG_IMAGELENGTH, &rows);
+    if (width != layout.width || rows != length || TIFFScanlineSize(handle.get()) != rowSize ||
+        !TIFFIsTiled(handle.get()) != !TIFFIsTiled(tiff)) {
+      return Fail(error, "the file changed while it was read");
+    }
+    planes.push_back(handle.get());
+    others.push_back(std::move(handle));
+  }
+  sink.Expect(static_cast<size_t>(layout.outRowBytes * length));
+  std::vector<uint8_t> row(static_cast<size_t>(rowSize));
+  std::vector<uint8_t> out(static_cast<size_t>(layout.outRowBytes));
+  for (uint32_t y = 0; y < length; ++y) {
+    for (int p = 0; p < layout.components; ++p) {
+      if (TIFFReadScanline(planes[static_cast<size_t>(p)], row.data(), y,
+                           static_cast<uint16_t>(p)) < 0 ||
+          capture.HasError()) {
+        return Fail(error,
+                    "cannot decode strip" + (capture.HasError() ? ": " + capture.Text() : ""));
+      }
+      ConvertRun(layout, row.data(), layout.width, p, out.data(), 0);
+    }
+    if (!sink.Put(out.data(), out.size())) return Fail(error, "out of memory for the image data");
+  }
+  return true;
+}
+
 // Strips of planar images, or with samples to convert. Rows of contiguous
 // samples are decoded and converted one at a time and go to the sink as they
-// come; planar strips go to the sink a band at a time (ReadPlanarStrips).
-// Planar strips too large for the decode budget are read a row at a time
-// and assembled in the image data, which the sink then offers in place
-// (PutZeros).
-bool ReadStripRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout,
-                   uint32_t length, ByteSink& sink, std::string* error) {
+// come; planar strips go to the sink a band at a time (ReadPlanarStrips), or
+// a row at a time when they are too large for the decode budget
+// (ReadPlanarRows).
+bool ReadStripRows(const char* path, TIFF* tiff, const TIFFErrorCapture& capture,
+                   const Layout& layout, uint32_t length, ByteSink& sink, std::string* error) {
   const tmsize_t size = TIFFScanlineSize(tiff);
   if (!Check(capture, error, "row size")) return false;
   if (size <= 0 || static_cast<uint64_t>(size) < PieceRowBytes(layout, layout.width)) {
@@ -293,33 +350,17 @@ bool ReadStripRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& la
     const bool read = ReadPlanarStrips(tiff, capture, layout, length, static_cast<uint64_t>(size),
                                        sink, fits, error);
     if (fits) return read;
+    return ReadPlanarRows(path, tiff, capture, layout, length, size, sink, error);
   }
+  sink.Expect(static_cast<size_t>(dataSize));
   std::vector<uint8_t> row(static_cast<size_t>(size));
-  if (!layout.planar) {
-    sink.Expect(static_cast<size_t>(dataSize));
-    std::vector<uint8_t> out(static_cast<size_t>(layout.outRowBytes));
-    for (uint32_t y = 0; y < length; ++y) {
-      if (TIFFReadScanline(tiff, row.data(), y, 0) < 0 || capture.HasError()) {
-        return Fail(error,
-                    "cannot decode strip" + (capture.HasError() ? ": " + capture.Text() : ""));
-      }
-      ConvertRun(layout, row.data(), layout.width, 0, out.data(), 0);
-      if (!sink.Put(out.data(), out.size())) return Fail(error, "out of memory for the image data");
+  std::vector<uint8_t> out(static_cast<size_t>(layout.outRowBytes));
+  for (uint32_t y = 0; y < length; ++y) {
+    if (TIFFReadScanline(tiff, row.data(), y, 0) < 0 || capture.HasError()) {
+      return Fail(error, "cannot decode strip" + (capture.HasError() ? ": " + capture.Text() : ""));
     }
-    return true;
-  }
-  uint8_t* image = sink.PutZeros(static_cast<size_t>(dataSize));
-  if (image == nullptr) return Fail(error, "out of memory for the image data");
-  // Rows are read in order within each plane, so no strip is decoded twice.
-  for (int p = 0; p < layout.components; ++p) {
-    for (uint32_t y = 0; y < length; ++y) {
-      if (TIFFReadScanline(tiff, row.data(), y, static_cast<uint16_t>(p)) < 0 ||
-          capture.HasError()) {
-        return Fail(error,
-                    "cannot decode strip" + (capture.HasError() ? ": " + capture.Text() : ""));
-      }
-      ConvertRun(layout, row.data(), layout.width, p, image + y * layout.outRowBytes, 0);
-    }
+    ConvertRun(layout, row.data(), layout.width, 0, out.data(), 0);
+    if (!sink.Put(out.data(), out.size())) return Fail(error, "out of memory for the image data");
   }
   return true;
 }
@@ -532,7 +573,7 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description,
     if (!ReadDirectStrips(tiff, capture, sink, length, compression, written, error)) return false;
     result.dataSize = written;
   } else if (!tiled) {
-    if (!ReadStripRows(tiff, capture, layout, length, sink, error)) return false;
+    if (!ReadStripRows(path, tiff, capture, layout, length, sink, error)) return false;
     result.dataSize = dataSize;
   } else {
     if (!ReadTileRows(tiff, capture, layout, length, sink, error)) return false;

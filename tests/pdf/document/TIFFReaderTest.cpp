@@ -733,8 +733,9 @@ TEST_F(TIFFReaderTest, PlanarStripsReachTheSinkInBands) {
   }
 
   // One strip per plane above the decoding budget (8192 x 8200 grey samples
-  // beside an alpha plane, 64.06 MiB a plane): read a row at a time into the
-  // image data instead, with the same bytes.
+  // beside an alpha plane, 64.06 MiB a plane): read a row at a time, each
+  // plane through a handle of its own, with the same bytes; the rows reach
+  // a sink that offers no place to assemble in, one at a time.
   {
     const uint32_t w = 8192;
     const uint32_t h = 8200;
@@ -757,8 +758,11 @@ TEST_F(TIFFReaderTest, PlanarStripsReachTheSinkInBands) {
     std::vector<uint8_t> other(plane.size(), 0xA5);
     ASSERT_GE(TIFFWriteEncodedStrip(tiff, 1, other.data(), static_cast<tmsize_t>(other.size())), 0);
     TIFFClose(tiff);
-    ASSERT_TRUE(ReadFile(big)) << error;
-    EXPECT_TRUE(sink.bytes == plane);
+    PieceSink rows;
+    ASSERT_TRUE(ReadTIFFImage(big.c_str(), rows, description, &error)) << error;
+    EXPECT_TRUE(rows.bytes == plane);
+    EXPECT_EQ(rows.pieces.size(), size_t{h});
+    EXPECT_EQ(*std::max_element(rows.pieces.begin(), rows.pieces.end()), size_t{w});
   }
 
   // A strip of one plane whose data are cut short fails the read, whichever
