@@ -248,13 +248,21 @@ TEST(CodecFlatePieces, AFullSinkStopsTheWorkers) {
 
 namespace {
 
-// The data fed to the streaming encoder in parts of `part` bytes.
-Bytes EncodeInParts(const Bytes& in, size_t part, unsigned threads) {
+// No announcement of the size to come.
+constexpr size_t kNever = SIZE_MAX;
+
+// The data fed to the streaming encoder in parts of `part` bytes, after
+// announcing `announced` bytes before the first part (announceAt 0), once
+// `announceAt` bytes have gone, or never (kNever).
+Bytes EncodeInParts(const Bytes& in, size_t part, unsigned threads, size_t announced = 0,
+                    size_t announceAt = kNever) {
   VectorSink sink;
   FlateEncoder encoder(sink, threads);
   for (size_t at = 0; at < in.size(); at += part) {
+    if (at == announceAt) encoder.Expect(announced);
     EXPECT_TRUE(encoder.Put(in.data() + at, std::min(part, in.size() - at)).ok);
   }
+  if (in.empty() && announceAt == 0) encoder.Expect(announced);
   EXPECT_TRUE(encoder.Finish().ok);
   return std::move(sink.bytes);
 }
@@ -329,25 +337,6 @@ TEST(CodecFlateStream, AFailureSticksAndNothingFollowsTheEnd) {
   EXPECT_EQ(Bytes(data.begin(), data.begin() + 10), decoded);
 }
 
-namespace {
-
-// The data fed in parts of `part` bytes after announcing `announced` bytes
-// (before the first part, or once `announceAt` bytes have gone).
-Bytes EncodeAnnounced(const Bytes& in, size_t announced, size_t part, unsigned threads,
-                      size_t announceAt = 0) {
-  VectorSink sink;
-  FlateEncoder encoder(sink, threads);
-  if (announceAt == 0) encoder.Expect(announced);
-  for (size_t at = 0; at < in.size(); at += part) {
-    if (announceAt != 0 && at == announceAt) encoder.Expect(announced);
-    EXPECT_TRUE(encoder.Put(in.data() + at, std::min(part, in.size() - at)).ok);
-  }
-  EXPECT_TRUE(encoder.Finish().ok);
-  return std::move(sink.bytes);
-}
-
-}  // namespace
-
 TEST(CodecFlateStream, AnAnnouncedSizeChangesNothingInTheOutput) {
   // Pieces compressed ahead on an announcement are written only when the data
   // do pass the threshold: a wrong announcement, in either direction and on
@@ -361,23 +350,23 @@ TEST(CodecFlateStream, AnAnnouncedSizeChangesNothingInTheOutput) {
     for (size_t announced :
          {n, n + 1, n > 0 ? n - 1 : 0, n / 2, 2 * n + p, t + 1, size_t{1} << 31, SIZE_MAX}) {
       for (unsigned threads : {1u, 3u}) {
-        EXPECT_EQ(whole, EncodeAnnounced(data, announced, 65536, threads))
+        EXPECT_EQ(whole, EncodeInParts(data, 65536, threads, announced, 0))
             << n << " announced as " << announced << " on " << threads << " threads";
       }
     }
     // Parts that are not whole rows of the pieces, and one part with it all.
-    EXPECT_EQ(whole, EncodeAnnounced(data, n, 4093, 4)) << n;
-    EXPECT_EQ(whole, EncodeAnnounced(data, n, n + 1, 4)) << n;
+    EXPECT_EQ(whole, EncodeInParts(data, 4093, 4, n, 0)) << n;
+    EXPECT_EQ(whole, EncodeInParts(data, n + 1, 4, n, 0)) << n;
   }
   // Announced once part of the data has gone, as a reader that learns the
   // size late does: what follows counts from there.
   const Bytes data = Repeating(4 * p + 100, 71);
   const Bytes whole = Encode(data);
-  EXPECT_EQ(whole, EncodeAnnounced(data, 3 * p + 100, 65536, 4, p));
-  EXPECT_EQ(whole, EncodeAnnounced(data, 10, 65536, 4, p));
+  EXPECT_EQ(whole, EncodeInParts(data, 65536, 4, 3 * p + 100, p));
+  EXPECT_EQ(whole, EncodeInParts(data, 65536, 4, 10, p));
   // Data announced large that end within the threshold decode to the input.
   const Bytes small = Repeating(3 * p + 5, 72);
-  const Bytes coded = EncodeAnnounced(small, 40 * p, 50000, 0);
+  const Bytes coded = EncodeInParts(small, 50000, 0, 40 * p, 0);
   Bytes decoded;
   ASSERT_TRUE(Decode(coded, decoded).ok);
   EXPECT_EQ(small, decoded);
