@@ -35,16 +35,6 @@ std::string CIDFontText(const std::string& extra, const char* subtype = "CIDFont
          " /CIDSystemInfo " + kInfo + " /FontDescriptor " + kDesc + " " + extra + " >>";
 }
 
-// A registry that remembers the objects reported as changed.
-class RecordingRegistry : public TestRegistry {
- public:
-  bool UpdateObj(const CPDFObjRef& ref) override {
-    updated.push_back(ref.GetNumber());
-    return true;
-  }
-  std::vector<int32_t> updated;
-};
-
 class CIDFontTest : public ::testing::Test {
  protected:
   void SetUp() override { CPDFEnv::Global().ReleaseFontCaches(); }
@@ -97,7 +87,7 @@ class CIDFontTest : public ::testing::Test {
     return Written(font->Get_W());
   }
 
-  RecordingRegistry doc_;
+  TestRegistry doc_;
   std::unique_ptr<CPDFObject> raw_;
   pntest::TempFolder folder_;
 };

@@ -46,12 +46,9 @@ TEST(AnnotEndToEndTest, EveryClassSurvivesReadingTypingAndWritingAgain) {
   const std::string a = folder.File("a.pdf");
   const std::string b = folder.File("b.pdf");
   TestDoc doc;
-  ASSERT_TRUE(doc.CreatePage(-1, 1));
   CPDFObjRef pageRef;
-  CPDFPage* page = doc.GetPage(0, &pageRef);
+  CPDFPage* page = OnePage(doc, &pageRef);
   ASSERT_NE(page, nullptr);
-  ASSERT_TRUE(page->Set(&doc, CPDFName("MediaBox"), periph::Parse("[0 0 300 300]", &doc).release(),
-                        false, nullptr));
 
   const CPDFObjRef sound = Put(doc, Stream("/Type /Sound /R 8000", "abcd"));
   const CPDFObjRef file = Put(doc, Stream("/Type /EmbeddedFile /Params << /Size 5 >>", "hello"));

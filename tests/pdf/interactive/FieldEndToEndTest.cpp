@@ -31,11 +31,9 @@ TEST(FieldEndToEndTest, FourFieldKindsSurviveReadingTypingAndWritingAgain) {
   const std::string a = folder.File("a.pdf");
   const std::string b = folder.File("b.pdf");
   TestDoc doc;
-  ASSERT_TRUE(doc.CreatePage(-1, 1));
   CPDFObjRef pageRef;
-  CPDFPage* page = doc.GetPage(0, &pageRef);
+  CPDFPage* page = OnePage(doc, &pageRef);
   ASSERT_NE(page, nullptr);
-  ASSERT_TRUE(SetParsed(doc, page, "MediaBox", "[0 0 300 300]"));
 
   const CPDFObjRef font = Put(doc, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
   FourFields four;
@@ -108,11 +106,9 @@ TEST(FieldEndToEndTest, AnIncrementalSaveAppendsTheParentWithTheMovedEntries) {
   TempFolder folder;
   const std::string path = folder.File("c.pdf");
   TestDoc doc;
-  ASSERT_TRUE(doc.CreatePage(-1, 1));
   CPDFObjRef pageRef;
-  CPDFPage* page = doc.GetPage(0, &pageRef);
+  CPDFPage* page = OnePage(doc, &pageRef);
   ASSERT_NE(page, nullptr);
-  ASSERT_TRUE(SetParsed(doc, page, "MediaBox", "[0 0 300 300]"));
   const CPDFObjRef parentRef = Put(doc, "<< /T (a) /FT /Tx /Kids [] >>");
   const CPDFObjRef kidRef = Put(
       doc, Widget(10, "/Parent " + Ref(parentRef) + " /T (a) /FT /Tx /DA (/Helv 0 Tf 0 g) /Q 1"));

@@ -21,18 +21,8 @@ std::string Widget(const std::string& entries) {
   return "<< /Type /Annot /Subtype /Widget /Rect [0 0 10 10] " + entries + " >>";
 }
 
-// Counts the objects marked changed.
-class UpdateRegistry : public TestRegistry {
- public:
-  bool UpdateObj(const CPDFObjRef& ref) override {
-    updated.push_back(ref.GetNumber());
-    return true;
-  }
-  std::vector<int32_t> updated;
-};
-
 struct Tree {
-  UpdateRegistry doc;
+  TestRegistry doc;
   std::unique_ptr<CPDFObject> raw;
   std::unique_ptr<CPDFField> kid;
   CPDFDict* parent = nullptr;

@@ -50,7 +50,7 @@ inline std::string Widget(int x, const std::string& entries) {
          std::to_string(x + 40) + " 120] /F 4 " + entries + " >>";
 }
 
-// A new page of 300 by 300 at the end of the document.
+// The page of a new document: one page of 300 by 300.
 inline CPDFPage* OnePage(CPDFDoc& doc, CPDFObjRef* ref) {
   if (!doc.CreatePage(-1, 1)) return nullptr;
   CPDFPage* page = doc.GetPage(0, ref);

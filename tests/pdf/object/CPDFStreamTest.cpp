@@ -400,14 +400,7 @@ TEST(CPDFStreamTest, RecordingFilters) {
 }
 
 TEST(CPDFStreamTest, IndirectFilterArraysAreMarkedChanged) {
-  class UpdateRegistry : public TestRegistry {
-   public:
-    bool UpdateObj(const CPDFObjRef& ref) override {
-      updated.push_back(ref.GetNumber());
-      return true;
-    }
-    std::vector<int32_t> updated;
-  } doc;
+  TestRegistry doc;
   CPDFObjRef filterRef, parmsRef;
   ASSERT_TRUE(doc.RegistObj(Parse("[/FlateDecode]").object.release(), &filterRef));
   ASSERT_TRUE(doc.RegistObj(Parse("[null]").object.release(), &parmsRef));

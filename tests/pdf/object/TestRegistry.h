@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "pdf/object/CPDFObjRefDict.h"
 #include "pdf/object/CPDFObjRegistry.h"
 #include "pdf/object/CPDFObject.h"
-#include "pdf/object/CPDFObjRefDict.h"
 
 class TestRegistry : public CPDFObjRegistry {
  public:
@@ -43,7 +43,10 @@ class TestRegistry : public CPDFObjRegistry {
     objects.erase(it);
     deleted.push_back(ref.GetNumber());
   }
-  bool UpdateObj(const CPDFObjRef&) override { return true; }
+  bool UpdateObj(const CPDFObjRef& ref) override {
+    updated.push_back(ref.GetNumber());
+    return true;
+  }
   bool ReleaseObj(const CPDFObjRef& ref, bool) override {
     released.push_back(ref.GetNumber());
     return true;
@@ -59,7 +62,7 @@ class TestRegistry : public CPDFObjRegistry {
   const char* GetFileName() const override { return ""; }
 
   std::map<int32_t, CPDFObject*> objects;
-  std::vector<int32_t> deleted, released, linearized;
+  std::vector<int32_t> deleted, released, linearized, updated;
   CPDFObjRefDict map;
   int32_t next = 1;
   bool failRegist = false;
