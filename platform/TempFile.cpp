@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -185,6 +186,16 @@ ReplacementFile::~ReplacementFile() { Discard(); }
 
 bool ReplacementFile::Create(const std::string& target, const std::string& prefix,
                              const std::string& suffix, mode_t mode) {
+  return Open(target, prefix, suffix, static_cast<int>(mode & 07777));
+}
+
+bool ReplacementFile::Create(const std::string& target, const std::string& prefix,
+                             const std::string& suffix) {
+  return Open(target, prefix, suffix, -1);
+}
+
+bool ReplacementFile::Open(const std::string& target, const std::string& prefix,
+                           const std::string& suffix, int mode) {
   Discard();
   if (target.empty() || prefix.find('/') != std::string::npos ||
       suffix.find('/') != std::string::npos) {
@@ -193,12 +204,20 @@ bool ReplacementFile::Create(const std::string& target, const std::string& prefi
   std::string resolved;
   if (!ResolveLinks(target, resolved)) return false;
   const std::string folder = FolderOf(resolved);
-  int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  // An unnamed file is made with the permissions it is to have, the kernel
+  // applying the umask (or the folder's default ACL) as for any new file:
+  // nobody can open it by a name before it has one.
+  const bool newFile = mode < 0;
+  int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, newFile ? 0666 : 0600);
+  bool modeSet = newFile;
   if (fd >= 0) {
     // The file is reopened and linked through its /proc entry; without
     // /proc it would have no way out, so it is made with a name instead.
+    // Once /proc has answered, it is taken to stay.
+    static std::atomic<bool> procAnswers{false};
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    if (::access(self.c_str(), F_OK) == 0) {
+    if (procAnswers.load(std::memory_order_relaxed) || ::access(self.c_str(), F_OK) == 0) {
+      procAnswers.store(true, std::memory_order_relaxed);
       unnamed_ = true;
       openPath_ = self;
     } else {
@@ -213,12 +232,13 @@ bool ReplacementFile::Create(const std::string& target, const std::string& prefi
     fd = mkostemps(pattern.data(), static_cast<int>(suffix.size()), O_CLOEXEC);
     if (fd < 0) return Fail(errno);
     openPath_ = pattern;
+    modeSet = false;
   }
   fd_ = fd;
   target_ = resolved;
   prefix_ = prefix;
   suffix_ = suffix;
-  if (::fchmod(fd_, mode & 07777) != 0) {
+  if (!modeSet && ::fchmod(fd_, newFile ? NewFileMode() : static_cast<mode_t>(mode)) != 0) {
     const int code = errno;
     Discard();
     return Fail(code);

@@ -67,6 +67,9 @@ class ReplacementFile {
   // Creates the file with the given permission bits for the target path.
   bool Create(const std::string& target, const std::string& prefix, const std::string& suffix,
               mode_t mode);
+  // Creates the file with the permissions any new file of the process gets
+  // in that folder (0666 less the umask, or the folder's default ACL).
+  bool Create(const std::string& target, const std::string& prefix, const std::string& suffix);
 
   // The open descriptor (read and write), -1 when there is no file.
   int Descriptor() const { return fd_; }
@@ -81,6 +84,9 @@ class ReplacementFile {
   void Discard();
 
  private:
+  // mode < 0: the permissions of a new file.
+  bool Open(const std::string& target, const std::string& prefix, const std::string& suffix,
+            int mode);
   bool LinkUnderTemporaryName(std::string& name);
   // Closes the committed file.
   bool Finish();

@@ -121,10 +121,14 @@ bool CPDFDoc::Save(const char* path, bool incremental, bool linearize) {
     // a symbolic link, which stays) and renamed over it by Flush; until
     // then it has no name there where the file system allows it, so an
     // interrupted save leaves nothing behind.
+    // A file it replaces keeps its permissions; a new one gets those of any
+    // new file there.
     struct stat existing {};
-    const mode_t mode = stat(state->target.c_str(), &existing) == 0 ? existing.st_mode & 07777
-                                                                    : platform::NewFileMode();
-    if (!state->file.Create(state->target, "pn", ".pdf", mode)) {
+    const bool created =
+        stat(state->target.c_str(), &existing) == 0
+            ? state->file.Create(state->target, "pn", ".pdf", existing.st_mode & 07777)
+            : state->file.Create(state->target, "pn", ".pdf");
+    if (!created) {
       ThrowErrno(kMethod, platform::GetLastSystemError());
     }
     const int error = incremental ? CopyInto(state->target, state->file.Descriptor()) : 0;

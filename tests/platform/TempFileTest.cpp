@@ -156,6 +156,22 @@ TEST(TempFile, ReplacementAppearsOnlyWhenCommitted) {
   EXPECT_EQ(2u, Entries(folder.Path()).size());
   ASSERT_EQ(0, ::unlink(fresh.c_str()));
 
+  // Without a mode the file gets what any new file of the process gets:
+  // 0666 less the umask.
+  {
+    const mode_t saved = ::umask(027);
+    platform::ReplacementFile file;
+    const bool created = file.Create(fresh, "pn", ".pdf");
+    ::umask(saved);
+    ASSERT_TRUE(created);
+    ASSERT_TRUE(WriteAll(file.OpenPath(), "new file"));
+    ASSERT_TRUE(file.Commit());
+  }
+  EXPECT_EQ("new file", ReadAll(fresh));
+  ASSERT_EQ(0, stat(fresh.c_str(), &info));
+  EXPECT_EQ(0640u, info.st_mode & 0777u);
+  ASSERT_EQ(0, ::unlink(fresh.c_str()));
+
   // A target made by someone else between Create and Commit is replaced,
   // not doubled.
   {
