@@ -296,10 +296,13 @@ bool ReadRLEBands(RLEInput& in, int bits, uint32_t width, uint32_t rows, uint64_
 
 }  // namespace
 
-bool IsBMPFile(const char* path) {
-  static const char* const kSignatures[] = {"BM"};
-  return ImageFile::StartsWith(path, kSignatures, 1);
-}
+namespace {
+const char* const kBMPSignatures[] = {"BM"};
+}  // namespace
+
+bool IsBMPFile(const ImageHead& head) { return ImageFile::StartsWith(head, kBMPSignatures, 1); }
+
+bool IsBMPFile(const char* path) { return IsBMPFile(ImageFile::ReadHead(path)); }
 
 bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& description,
                   std::string* error) {

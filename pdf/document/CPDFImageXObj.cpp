@@ -8,6 +8,7 @@
 #include "pdf/document/CPDFImageImport.h"
 #include "pdf/document/CPDFLoadDepth.h"
 #include "pdf/document/CPDFOPIDict.h"
+#include "pdf/document/internal/ImageFile.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFObjRegistry.h"
@@ -83,11 +84,13 @@ CPDFImageXObj* CPDFImageXObj::CreateImageXObj(CPDFObjRegistry* doc, const char* 
   CPDFImageXObj* image = nullptr;
   std::string reason;  // why a recognised file was refused
   if (path) {
-    if (IsTIFFFile(path)) {
+    // The first two bytes are read once for the three probes.
+    const ImageHead head = ImageFile::ReadHead(path);
+    if (IsTIFFFile(head)) {
       image = CreateTIFFImage(doc, path, matrix, &reason, withData, compress);
-    } else if (IsJPEGFile(path)) {
+    } else if (IsJPEGFile(head)) {
       image = CreateJPEGImage(doc, path, matrix, &reason, withData);
-    } else if (IsBMPFile(path)) {
+    } else if (IsBMPFile(head)) {
       image = CreateBMPImage(doc, path, matrix, &reason, withData, compress);
     }
   }

@@ -47,22 +47,31 @@ ImageFile::ImageFile(const char* path) {
   if (!file_) ::close(fd);
 }
 
-bool ImageFile::StartsWith(const char* path, const char* const* signatures, size_t count) {
+ImageHead ImageFile::ReadHead(const char* path) {
   // The probe reads two bytes where they lie: no stream, no buffer, and the
   // descriptor is never handed on, so its flag may stay.
+  ImageHead head;
   const int fd = OpenRegularNonBlocking(path, nullptr);
-  if (fd < 0) return false;
-  char bytes[2];
+  if (fd < 0) return head;
   ssize_t n = -1;
   do {
-    n = ::pread(fd, bytes, 2, 0);
+    n = ::pread(fd, head.bytes, 2, 0);
   } while (n < 0 && errno == EINTR);
   ::close(fd);
-  if (n != 2) return false;
+  head.read = n == 2;
+  return head;
+}
+
+bool ImageFile::StartsWith(const ImageHead& head, const char* const* signatures, size_t count) {
+  if (!head.read) return false;
   for (size_t i = 0; i < count; ++i) {
-    if (std::memcmp(bytes, signatures[i], 2) == 0) return true;
+    if (std::memcmp(head.bytes, signatures[i], 2) == 0) return true;
   }
   return false;
+}
+
+bool ImageFile::StartsWith(const char* path, const char* const* signatures, size_t count) {
+  return StartsWith(ReadHead(path), signatures, count);
 }
 
 bool ImageReadFail(std::string* error, const std::string& text) {

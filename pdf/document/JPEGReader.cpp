@@ -235,10 +235,13 @@ float AxisPoints(uint32_t pixels, double app13, uint8_t unit, uint16_t density) 
 
 }  // namespace
 
-bool IsJPEGFile(const char* path) {
-  static const char* const kSignatures[] = {"\xFF\xD8"};
-  return ImageFile::StartsWith(path, kSignatures, 1);
-}
+namespace {
+const char* const kJPEGSignatures[] = {"\xFF\xD8"};
+}  // namespace
+
+bool IsJPEGFile(const ImageHead& head) { return ImageFile::StartsWith(head, kJPEGSignatures, 1); }
+
+bool IsJPEGFile(const char* path) { return IsJPEGFile(ImageFile::ReadHead(path)); }
 
 bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& description,
                    std::string* error) {

@@ -589,10 +589,13 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description,
 
 }  // namespace
 
-bool IsTIFFFile(const char* path) {
-  static const char* const kSignatures[] = {"II", "MM"};
-  return ImageFile::StartsWith(path, kSignatures, 2);
-}
+namespace {
+const char* const kTIFFSignatures[] = {"II", "MM"};
+}  // namespace
+
+bool IsTIFFFile(const ImageHead& head) { return ImageFile::StartsWith(head, kTIFFSignatures, 2); }
+
+bool IsTIFFFile(const char* path) { return IsTIFFFile(ImageFile::ReadHead(path)); }
 
 bool ReadTIFFImage(const char* path, ByteSink& sink, ImageDescription& description,
                    std::string* error) {

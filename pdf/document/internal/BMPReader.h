@@ -6,7 +6,9 @@
 #include "pdf/object/internal/ByteSink.h"
 
 // True when the file can be opened and begins with "BM".
+struct ImageHead;
 bool IsBMPFile(const char* path);
+bool IsBMPFile(const ImageHead& head);
 
 // Reads a bitmap file: fills the description and writes the image data into
 // the sink in PDF order (rows from the top; palette images keep their bit

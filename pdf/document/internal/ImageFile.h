@@ -9,6 +9,12 @@
 #include <memory>
 #include <string>
 
+// The first two bytes of a file, read once for all the format probes.
+struct ImageHead {
+  bool read = false;  // false: no regular file, or shorter than two bytes
+  char bytes[2] = {};
+};
+
 class ImageFile {
  public:
   // Opens the file for reading ("rb") and learns its size; IsOpen() tells.
@@ -21,6 +27,8 @@ class ImageFile {
   // True when the file starts with the two bytes of one of the signatures
   // (each two bytes long); a missing or shorter file matches none.
   static bool StartsWith(const char* path, const char* const* signatures, size_t count);
+  static bool StartsWith(const ImageHead& head, const char* const* signatures, size_t count);
+  static ImageHead ReadHead(const char* path);
 
   // Opens a regular file read-only without ever waiting (a FIFO is opened
   // non-blocking and refused once its type is known) and learns its size.

@@ -8,7 +8,9 @@
 #include "pdf/object/internal/ByteSink.h"
 
 // True when the file can be opened and begins with FF D8.
+struct ImageHead;
 bool IsJPEGFile(const char* path);
+bool IsJPEGFile(const ImageHead& head);
 
 // Reads the JPEG header through libjpeg (a damaged header fails the call; it
 // never ends the process), fills the description (dctEncoded true) and copies

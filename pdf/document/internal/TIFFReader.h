@@ -7,7 +7,9 @@
 
 // True when the file can be opened and begins with "II" or "MM" (the number
 // 42 that follows is not tested).
+struct ImageHead;
 bool IsTIFFFile(const char* path);
+bool IsTIFFFile(const ImageHead& head);
 
 // Reads the first image of a TIFF file: fills the description and writes the
 // decoded samples into the sink.
