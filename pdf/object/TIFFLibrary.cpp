@@ -63,12 +63,14 @@ void PrintMessage(const char* module, const char* prefix, const char* format, va
 // The handlers the process starts with: libtiff's own once it is loaded;
 // before, they print as libtiff's defaults do.
 void DefaultError(const char* module, const char* format, va_list args) {
-  if (TIFFErrorHandler handler = g_libraryError.load()) return handler(module, format, args);
+  TIFFErrorHandler handler = g_libraryError.load();
+  if (handler != nullptr && handler != &DefaultError) return handler(module, format, args);
   PrintMessage(module, "", format, args);
 }
 
 void DefaultWarning(const char* module, const char* format, va_list args) {
-  if (TIFFErrorHandler handler = g_libraryWarning.load()) return handler(module, format, args);
+  TIFFErrorHandler handler = g_libraryWarning.load();
+  if (handler != nullptr && handler != &DefaultWarning) return handler(module, format, args);
   PrintMessage(module, "Warning, ", format, args);
 }
 
@@ -82,8 +84,9 @@ TIFFErrorHandler g_warning = &DefaultWarning;
 SetHandler g_setError = nullptr;
 SetHandler g_setWarning = nullptr;
 
-// Why libtiff cannot be used; set once, before Loaded() first answers.
-std::string* g_loadError = nullptr;
+// Why libtiff cannot be used; set once, before Loaded() first answers, and
+// never freed.
+const std::string* g_loadError = nullptr;
 
 std::string NotLoadedText(const std::string& reason) {
   return "libtiff (" + Library().Soname() + ") could not be loaded: " + reason;
@@ -143,30 +146,32 @@ void ReportMissing(const char* module, const std::string& text) {
 
 // --- Functions ---
 
-// One libtiff function, taken from the library at its first call.
+// One libtiff function, taken from the library at its first call. Nothing
+// to destroy: a TIFF may be closed by a destructor that runs at exit.
 template <typename F>
 struct Entry {
   F function = nullptr;
-  std::string error;  // why there is none
+  const std::string* error = nullptr;  // why there is none (never freed)
 };
 
 template <typename F>
 Entry<F> Resolve(const char* name) {
   Entry<F> entry;
   if (!Loaded()) {
-    entry.error = *g_loadError;
+    entry.error = g_loadError;
     return entry;
   }
   std::string error;
   entry.function = Library().Function<F>(name, &error);
-  if (entry.function == nullptr) entry.error = "libtiff (" + Library().Soname() + "): " + error;
+  if (entry.function == nullptr)
+    entry.error = new std::string("libtiff (" + Library().Soname() + "): " + error);
   return entry;
 }
 
 // The function, or none after reporting why under its name.
 template <typename F>
 F Get(const Entry<F>& entry, const char* name) {
-  if (entry.function == nullptr) ReportMissing(name, entry.error);
+  if (entry.function == nullptr) ReportMissing(name, *entry.error);
   return entry.function;
 }
 

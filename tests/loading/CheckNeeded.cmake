@@ -1,7 +1,11 @@
 # Fails when one of the programs given needs libtiff, fontconfig or FreeType
 # at start (a NEEDED entry): the library loads them at first use, and a
 # program that links them again pays for loading them in every process.
-#   cmake -DREADELF=<readelf> -DFILES=<file>|<file>... -P CheckNeeded.cmake
+# EXPORTING names a program linked with -rdynamic: it must not export the
+# library's definitions of their functions, which would then stand in for
+# the real ones in every other library of the process.
+#   cmake -DREADELF=<readelf> -DFILES=<file>|<file>... [-DEXPORTING=<file>]
+#         -P CheckNeeded.cmake
 string(REPLACE "|" ";" files "${FILES}")
 if(NOT files)
   message(FATAL_ERROR "no programs to check")
@@ -26,4 +30,21 @@ foreach(file IN LISTS files)
 endforeach()
 if(failed)
   message(FATAL_ERROR "loaded at start, not at first use:\n${failed}")
+endif()
+
+if(EXPORTING)
+  execute_process(COMMAND ${READELF} --dyn-syms -W ${EXPORTING} RESULT_VARIABLE result
+                  OUTPUT_VARIABLE symbols ERROR_VARIABLE errors)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "cannot read ${EXPORTING}: ${errors}")
+  endif()
+  if(NOT symbols MATCHES " main\n")
+    message(FATAL_ERROR "${EXPORTING} exports no main: not linked with -rdynamic?")
+  endif()
+  # A defined symbol has a section number where an undefined one has UND.
+  string(REGEX MATCHALL "\n[^\n]* [0-9]+ (TIFF|Fc|FT_)[A-Za-z_]*" exported "${symbols}")
+  if(exported)
+    message(FATAL_ERROR "${EXPORTING} exports the library's own definitions:${exported}")
+  endif()
+  message(STATUS "${EXPORTING}: exports none of their functions")
 endif()
