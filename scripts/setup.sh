@@ -3,7 +3,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  cmake g++ make pkg-config tzdata
+  cmake g++ make pkg-config tzdata binutils
   libgtest-dev
   libtiff-dev libjpeg62-turbo-dev zlib1g-dev libmd-dev
   libfontconfig-dev libfreetype-dev fonts-dejavu-core
