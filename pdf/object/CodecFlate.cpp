@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/PageArena.h"
+
 using codec_detail::CodecOutput;
 
 namespace {
@@ -27,7 +29,14 @@ std::string ZlibText(const char* step, int code, const z_stream& zs) {
 // Ends the zlib stream on every way out, and reports the end's own failure.
 class Deflater {
  public:
-  Deflater() : zs_{} {}
+  // With an arena, zlib's own memory comes from it (and goes with it).
+  explicit Deflater(platform::PageArena* arena = nullptr) : zs_{} {
+    if (arena != nullptr) {
+      zs_.zalloc = &ArenaAlloc;
+      zs_.zfree = &ArenaFree;
+      zs_.opaque = arena;
+    }
+  }
   ~Deflater() {
     if (open_) deflateEnd(&zs_);
   }
@@ -51,6 +60,16 @@ class Deflater {
   z_stream& zs() { return zs_; }
 
  private:
+  static voidpf ArenaAlloc(voidpf opaque, uInt items, uInt size) {
+    if (size != 0 && items > SIZE_MAX / size) return Z_NULL;
+    try {
+      return static_cast<platform::PageArena*>(opaque)->Allocate(size_t{items} * size);
+    } catch (const std::bad_alloc&) {
+      return Z_NULL;
+    }
+  }
+  static void ArenaFree(voidpf, voidpf) {}
+
   z_stream zs_;
   bool open_ = false;
 };
@@ -109,7 +128,7 @@ struct PieceJob {
   // Window and bytes, when the piece holds them. Storage that is written
   // before it is read is left uninitialised: zeroing it first would touch
   // every page twice.
-  std::unique_ptr<uint8_t[]> owned;
+  uint8_t* owned = nullptr;
   const uint8_t* window = nullptr;
   size_t windowSize = 0;
   const uint8_t* data = nullptr;
@@ -123,7 +142,8 @@ struct PieceJob {
   bool done = false;
   // outSize bytes, of which produced are the data; given by the encoder
   // (PieceOutSize() bytes), or larger ones made by the deflater when needed.
-  std::unique_ptr<uint8_t[]> out;
+  // Both buffers belong to the encoder's arena.
+  uint8_t* out = nullptr;
   size_t outSize = 0;
   size_t produced = 0;
   uLong adler = 0;
@@ -147,6 +167,8 @@ class PieceSource {
 
 class PieceDeflater {
  public:
+  explicit PieceDeflater(platform::PageArena& arena) : arena_(arena), deflater_(&arena) {}
+
   // A piece that is not complete is compressed as its bytes come, asked
   // of the source; deflate makes the same output whatever the parts its
   // input comes in.
@@ -189,7 +211,7 @@ class PieceDeflater {
     const size_t bound = deflateBound(&zs, static_cast<uLong>(most)) + kPieceOutSlack;
     if (!job.out || job.outSize < bound) {
       job.outSize = bound;
-      job.out = std::make_unique_for_overwrite<uint8_t[]>(job.outSize);
+      job.out = static_cast<uint8_t*>(arena_.Allocate(job.outSize));
     }
     job.produced = 0;
     size_t fed = 0;
@@ -213,7 +235,7 @@ class PieceDeflater {
   bool Compress(PieceJob& job, int flush) {
     z_stream& zs = deflater_.zs();
     for (;;) {
-      zs.next_out = job.out.get() + job.produced;
+      zs.next_out = job.out + job.produced;
       zs.avail_out = static_cast<uInt>(job.outSize - job.produced);
       const int ret = deflate(&zs, flush);
       job.produced = job.outSize - zs.avail_out;
@@ -222,13 +244,14 @@ class PieceDeflater {
         return false;
       }
       if (flush == Z_FINISH ? ret == Z_STREAM_END : zs.avail_out != 0) return true;
-      auto larger = std::make_unique_for_overwrite<uint8_t[]>(job.outSize + kFlateWindow);
-      std::memcpy(larger.get(), job.out.get(), job.produced);
-      job.out = std::move(larger);
+      auto* larger = static_cast<uint8_t*>(arena_.Allocate(job.outSize + kFlateWindow));
+      std::memcpy(larger, job.out, job.produced);
+      job.out = larger;
       job.outSize += kFlateWindow;
     }
   }
 
+  platform::PageArena& arena_;
   Deflater deflater_;
 };
 
@@ -247,8 +270,12 @@ class PieceDeflater {
 // caller, which fills it, never takes such a piece itself.
 class PieceEncoder final : private PieceSource {
  public:
-  PieceEncoder(ByteSink& out, unsigned threads, bool hold = false)
+  // The arena holds every buffer of the pieces and of the deflaters; it
+  // outlives the encoder.
+  PieceEncoder(ByteSink& out, platform::PageArena& arena, unsigned threads, bool hold = false)
       : output_(out, kCodecMaxOutput),
+        arena_(arena),
+        own_(arena),
         threads_(threads),
         ahead_(size_t{2} * threads),
         writing_(!hold) {}
@@ -330,7 +357,7 @@ class PieceEncoder final : private PieceSource {
   }
 
   // A buffer for a piece that holds its bytes (kPieceHeldSize bytes).
-  std::unique_ptr<uint8_t[]> TakeHeld() { return Take(spareHeld_, kPieceHeldSize); }
+  uint8_t* TakeHeld() { return Take(spareHeld_, kPieceHeldSize); }
 
  private:
   // Starts up to threads - 1 workers; fewer when the system has no more
@@ -352,17 +379,18 @@ class PieceEncoder final : private PieceSource {
   // Buffers of written pieces are used again, by the caller only: new ones
   // would be fresh pages, and handing them back to the system would change
   // the page tables while the workers run.
-  static std::unique_ptr<uint8_t[]> Take(std::vector<std::unique_ptr<uint8_t[]>>& spare,
-                                         size_t size) {
-    if (spare.empty()) return std::make_unique_for_overwrite<uint8_t[]>(size);
-    std::unique_ptr<uint8_t[]> buffer = std::move(spare.back());
+  uint8_t* Take(std::vector<uint8_t*>& spare, size_t size) {
+    if (spare.empty()) return static_cast<uint8_t*>(arena_.Allocate(size));
+    uint8_t* buffer = spare.back();
     spare.pop_back();
     return buffer;
   }
 
   void Recycle(PieceJob& job) {
-    if (job.out && job.outSize == PieceOutSize()) spareOut_.push_back(std::move(job.out));
-    if (job.owned) spareHeld_.push_back(std::move(job.owned));
+    if (job.out && job.outSize == PieceOutSize()) spareOut_.push_back(job.out);
+    if (job.owned) spareHeld_.push_back(job.owned);
+    job.out = nullptr;
+    job.owned = nullptr;
   }
 
   // The oldest piece nobody compresses yet; none when all are taken. The
@@ -410,7 +438,7 @@ class PieceEncoder final : private PieceSource {
       static const uint8_t header[2] = {0x78, 0x9C};
       if (CodecResult r = output_.Put(header, sizeof header); !r.ok) return r;
     }
-    if (CodecResult r = output_.Put(written->out.get(), written->produced); !r.ok) return r;
+    if (CodecResult r = output_.Put(written->out, written->produced); !r.ok) return r;
     adler_ = first_ ? written->adler
                     : adler32_combine(adler_, written->adler, static_cast<z_off_t>(written->count));
     first_ = false;
@@ -419,7 +447,7 @@ class PieceEncoder final : private PieceSource {
   }
 
   void Work() {
-    PieceDeflater deflater;
+    PieceDeflater deflater(arena_);
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
       PieceJob* job = nullptr;
@@ -435,20 +463,21 @@ class PieceEncoder final : private PieceSource {
   }
 
   codec_detail::CodecOutput output_;
+  platform::PageArena& arena_;
+  PieceDeflater own_;  // the caller's, for pieces it compresses itself
   unsigned threads_;
   size_t ahead_;
   bool writing_;
   bool started_ = false;
   bool first_ = true;
   uLong adler_ = 0;
-  PieceDeflater own_;  // the caller's, for pieces it compresses itself
   std::mutex mutex_;
   std::condition_variable changed_;
   std::condition_variable grown_;                // the open piece has more bytes, or is complete
   std::deque<std::unique_ptr<PieceJob>> queue_;  // oldest first
   bool stop_ = false;
-  std::vector<std::unique_ptr<uint8_t[]>> spareOut_;
-  std::vector<std::unique_ptr<uint8_t[]>> spareHeld_;
+  std::vector<uint8_t*> spareOut_;
+  std::vector<uint8_t*> spareHeld_;
   std::vector<std::thread> workers_;
 };
 
@@ -465,7 +494,9 @@ CodecResult FlateEncodePieces(const uint8_t* in, size_t n, ByteSink& out, unsign
   if (n == 0) return CodecResult::Success();
   const size_t count = (n - 1) / kFlatePieceSize + 1;
   try {
-    PieceEncoder encoder(out, static_cast<unsigned>(std::min<size_t>(ThreadCount(threads), count)));
+    platform::PageArena arena;
+    PieceEncoder encoder(out, arena,
+                         static_cast<unsigned>(std::min<size_t>(ThreadCount(threads), count)));
     for (size_t i = 0; i < count; ++i) {
       auto job = std::make_unique<PieceJob>();
       const size_t start = i * kFlatePieceSize;
@@ -484,6 +515,39 @@ CodecResult FlateEncodePieces(const uint8_t* in, size_t n, ByteSink& out, unsign
   }
 }
 
+// The data held until they pass the threshold, in one block with room for
+// all of them, so that they never move (pieces compressed ahead read them in
+// place). Data announced to pass the threshold take the block from the
+// arena; others (most streams are small) take it from the heap, whose pages
+// are only touched as the data come.
+class HeldData {
+ public:
+  const uint8_t* data() const { return block_ ? block_ : heap_.data(); }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  // n bytes more; size() + n stays within the threshold.
+  void Append(const uint8_t* bytes, size_t n, platform::PageArena* arena) {
+    if (!block_ && heap_.capacity() == 0) {
+      if (arena) {
+        block_ = static_cast<uint8_t*>(arena->Allocate(kFlateParallelThreshold));
+      } else {
+        heap_.reserve(kFlateParallelThreshold);
+      }
+    }
+    if (block_) {
+      std::memcpy(block_ + size_, bytes, n);
+    } else {
+      heap_.insert(heap_.end(), bytes, bytes + n);
+    }
+    size_ += n;
+  }
+
+ private:
+  uint8_t* block_ = nullptr;
+  std::vector<uint8_t> heap_;
+  size_t size_ = 0;
+};
+
 struct FlateEncoder::Impl {
   Impl(ByteSink& sink, unsigned threadCount) : out(sink), threads(threadCount) {}
 
@@ -491,10 +555,10 @@ struct FlateEncoder::Impl {
   std::unique_ptr<PieceJob> NewPiece(const uint8_t* before) {
     auto job = std::make_unique<PieceJob>();
     job->owned = pieces->TakeHeld();
-    std::memcpy(job->owned.get(), before - kFlateWindow, kFlateWindow);
-    job->window = job->owned.get();
+    std::memcpy(job->owned, before - kFlateWindow, kFlateWindow);
+    job->window = job->owned;
     job->windowSize = kFlateWindow;
-    job->data = job->owned.get() + kFlateWindow;
+    job->data = job->owned + kFlateWindow;
     return job;
   }
 
@@ -555,7 +619,7 @@ struct FlateEncoder::Impl {
   CodecResult CompressAhead() {
     if (!pieces) {
       if (Threads() < 2) return CodecResult::Success();
-      pieces = std::make_unique<PieceEncoder>(out, Threads(), true);
+      pieces = std::make_unique<PieceEncoder>(out, arena, Threads(), true);
     }
     return QueueHeld();
   }
@@ -586,7 +650,7 @@ struct FlateEncoder::Impl {
   // The held data have reached the threshold and more follow: they become
   // the first pieces, compressed while the rest arrives.
   CodecResult StartPieces() {
-    if (!pieces) pieces = std::make_unique<PieceEncoder>(out, Threads());
+    if (!pieces) pieces = std::make_unique<PieceEncoder>(out, arena, Threads());
     if (CodecResult r = QueueHeld(); !r.ok) return r;
     if (CodecResult r = pieces->Write(); !r.ok) return r;
     past = true;
@@ -615,7 +679,7 @@ struct FlateEncoder::Impl {
     const size_t lastStart = (n - 1) / kFlatePieceSize * kFlatePieceSize;
     const size_t count = lastStart / kFlatePieceSize + 1;
     pieces = std::make_unique<PieceEncoder>(
-        out, static_cast<unsigned>(std::min<size_t>(ThreadCount(threads), count)));
+        out, arena, static_cast<unsigned>(std::min<size_t>(ThreadCount(threads), count)));
     past = true;
     current = NewPiece(data + lastStart);
     current->count = n - lastStart;
@@ -639,11 +703,7 @@ struct FlateEncoder::Impl {
           continue;
         }
         take = std::min(n, kFlateParallelThreshold - head.size());
-        // Room for all the held data at once: growing step by step would
-        // copy them and touch fresh pages at every step, and would move
-        // the data that pieces compressed ahead read in place.
-        if (head.capacity() == 0) head.reserve(kFlateParallelThreshold);
-        head.insert(head.end(), data, data + take);
+        head.Append(data, take, expected > kFlateParallelThreshold ? &arena : nullptr);
         if (expected > kFlateParallelThreshold) {
           if (CodecResult r = CompressAhead(); !r.ok) return r;
         }
@@ -688,10 +748,13 @@ struct FlateEncoder::Impl {
   unsigned threads;
   size_t total = 0;     // bytes handed over so far
   size_t expected = 0;  // bytes announced in all, 0 when none were
+  // The memory of the pieces and of the held data: declared first, so that
+  // it is given back last.
+  platform::PageArena arena;
   // The data, until they pass the threshold; then read by the first pieces,
   // so declared before the encoder, which is ended (its workers joined)
   // first.
-  std::vector<uint8_t> head;
+  HeldData head;
   size_t queued = 0;  // bytes of head queued as pieces
   std::unique_ptr<PieceEncoder> pieces;
   // Past the threshold, the piece being filled: held here (current), or,
