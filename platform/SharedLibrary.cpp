@@ -1,7 +1,9 @@
 #include "platform/SharedLibrary.h"
 
 #include <dlfcn.h>
+#include <link.h>
 
+#include <cstring>
 #include <utility>
 
 namespace platform {
@@ -17,6 +19,27 @@ std::string DlError(const char* fallback) {
 // text, prefixed with "name: " unless it names it already.
 std::string Naming(const std::string& text, const std::string& name) {
   return text.find(name) != std::string::npos ? text : name + ": " + text;
+}
+
+// True when an object of the process was loaded under the soname (the last
+// part of its path). The list is read in memory: asking dlopen instead
+// (RTLD_NOLOAD) searches the library path and opens the file.
+bool LoadedUnder(const std::string& soname) {
+  struct Search {
+    const std::string* soname;
+    bool found;
+  } search{&soname, false};
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, size_t, void* data) -> int {
+        auto* s = static_cast<Search*>(data);
+        const char* name = info->dlpi_name;
+        if (name == nullptr || *name == '\0') return 0;
+        const char* slash = std::strrchr(name, '/');
+        s->found = *s->soname == (slash != nullptr ? slash + 1 : name);
+        return s->found ? 1 : 0;
+      },
+      &search);
+  return search.found;
 }
 
 }  // namespace
@@ -38,12 +61,9 @@ bool SharedLibrary::Load() {
 
 bool SharedLibrary::LoadIfPresent() {
   if (loaded_.load(std::memory_order_acquire)) return true;
-  // RTLD_NOLOAD answers the library only when it is loaded, and loads
-  // nothing; the reference it takes is kept, as every other.
-  if (dlopen(soname_.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD) == nullptr) {
-    dlerror();
-    return false;
-  }
+  // Loaded already: dlopen then finds it by its name among the loaded
+  // objects, and loads nothing.
+  if (!LoadedUnder(soname_)) return false;
   return Load();
 }
 
