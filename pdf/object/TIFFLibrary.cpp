@@ -217,35 +217,22 @@ PN_HIDDEN int TIFFFileno(TIFF* tiff) {
   return function ? function(tiff) : -1;
 }
 
-PN_HIDDEN int TIFFGetField(TIFF* tiff, uint32_t tag, ...) {
-  PN_TIFF_ENTRY(TIFFVGetField);
-  if (!function) return 0;
-  va_list args;
-  va_start(args, tag);
-  const int result = function(tiff, tag, args);
-  va_end(args);
-  return result;
-}
+// The field functions take their value arguments variadic; they are handed
+// on through libtiff's va_list versions.
+#define PN_TIFF_FIELD_FUNCTION(name, listName)        \
+  PN_HIDDEN int name(TIFF* tiff, uint32_t tag, ...) { \
+    PN_TIFF_ENTRY(listName);                          \
+    if (!function) return 0;                          \
+    va_list args;                                     \
+    va_start(args, tag);                              \
+    const int result = function(tiff, tag, args);     \
+    va_end(args);                                     \
+    return result;                                    \
+  }
 
-PN_HIDDEN int TIFFGetFieldDefaulted(TIFF* tiff, uint32_t tag, ...) {
-  PN_TIFF_ENTRY(TIFFVGetFieldDefaulted);
-  if (!function) return 0;
-  va_list args;
-  va_start(args, tag);
-  const int result = function(tiff, tag, args);
-  va_end(args);
-  return result;
-}
-
-PN_HIDDEN int TIFFSetField(TIFF* tiff, uint32_t tag, ...) {
-  PN_TIFF_ENTRY(TIFFVSetField);
-  if (!function) return 0;
-  va_list args;
-  va_start(args, tag);
-  const int result = function(tiff, tag, args);
-  va_end(args);
-  return result;
-}
+PN_TIFF_FIELD_FUNCTION(TIFFGetField, TIFFVGetField)
+PN_TIFF_FIELD_FUNCTION(TIFFGetFieldDefaulted, TIFFVGetFieldDefaulted)
+PN_TIFF_FIELD_FUNCTION(TIFFSetField, TIFFVSetField)
 
 PN_HIDDEN int TIFFIsTiled(TIFF* tiff) {
   PN_TIFF_ENTRY(TIFFIsTiled);
