@@ -3,15 +3,14 @@
 // folder, whether a library is in the process, and a libtiff error handler
 // that records what it is given.
 #include <dlfcn.h>
-#include <stdlib.h>
 
 #include <cstdarg>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "tests/converter/core/EndToEndImages.h"
+#include "tests/platform/ScopedTestState.h"
 
 namespace loading {
 
@@ -20,28 +19,11 @@ inline bool IsLoaded(const char* soname) {
   return dlopen(soname, RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD) != nullptr;
 }
 
-// A new folder under the system's temporary folder, removed with its files.
-class Folder {
+// The shared test folder, with names joined by '/'.
+class Folder : public pntest::TempFolder {
  public:
-  Folder() {
-    const char* base = getenv("TMPDIR");
-    std::string pattern =
-        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/pnloadXXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) != nullptr) path_ = buffer.data();
-  }
-  ~Folder() {
-    std::error_code error;
-    if (!path_.empty()) std::filesystem::remove_all(path_, error);
-  }
-  Folder(const Folder&) = delete;
-  Folder& operator=(const Folder&) = delete;
-  bool Ok() const { return !path_.empty(); }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
+  Folder() : pntest::TempFolder("pnload") {}
+  std::string operator/(const std::string& name) const { return (Path() / name).string(); }
 };
 
 // A small 24-bit bitmap file.

@@ -43,10 +43,7 @@ void ExpectNotLoaded(const std::string& text) {
 
 class MissingLibtiffTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(folder.Ok());
-    RecordedErrors().clear();
-  }
+  void SetUp() override { RecordedErrors().clear(); }
   loading::Folder folder;
 };
 
