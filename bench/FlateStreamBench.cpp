@@ -14,9 +14,9 @@
 #include <random>
 #include <vector>
 
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/composite/CPDFEnv.h"
 #include "pdf/object/CPDFStream.h"
-#include "pdf/object/internal/CodecFlate.h"
+#include "pdf/object/CodecFlate.h"
 
 namespace {
 

@@ -4,9 +4,10 @@
 # (tools/check-layers.cmake); CMakeLists.txt builds one target per layer from
 # the same table.
 #
-# A file belongs to the first layer whose folders hold it; a file of
-# pdf/document whose name (without extension) is listed under
-# PN_COMPOSITE_NAMES belongs to the document composites instead of the core.
+# A file belongs to the layer whose folders hold it: a folder is a layer.
+# A layer's `internal/` folders hold what it keeps to itself: no file of
+# another layer, nor of converter/ or launcher/, includes from them (tests,
+# fuzz targets and benchmarks may).
 
 set(PN_LAYERS platform object core features composites)
 
@@ -18,23 +19,12 @@ set(PN_LAYER_core_DIRS pdf/document)
 set(PN_LAYER_core_TITLE "the document core")
 set(PN_LAYER_features_DIRS pdf/graphics pdf/interactive pdf/font pdf/metrics)
 set(PN_LAYER_features_TITLE "the features layer")
-set(PN_LAYER_composites_DIRS)
+set(PN_LAYER_composites_DIRS pdf/composite)
 set(PN_LAYER_composites_TITLE "the document composites")
 
-# The parts of pdf/document that ask the feature factories or hold the
-# objects that do: the document, its save, the page tree, the catalogs and
-# the trailer, and the registration that fills the factory tables.
-set(PN_COMPOSITE_NAMES
-    CPDFCatalog
-    CPDFDoc
-    CPDFDocSave
-    CPDFEnvDocs
-    CPDFFactoryRegistration
-    CPDFFDFCatalog
-    CPDFPage
-    CPDFPageContents
-    CPDFPages
-    CPDFTrailer)
+# Folders outside the layers whose includes are checked too: they may use
+# any layer, but no layer's internal/ folder.
+set(PN_LAYER_CLIENT_DIRS converter launcher)
 
 # Includes that break the order, as "file>included header", each to be
 # removed when its fix lands. None today.
@@ -43,12 +33,6 @@ set(PN_LAYER_EXCEPTIONS)
 # Sets out to the layer of a path relative to the source root, or to "" when
 # the path lies in no layer.
 function(pn_layer_of path out)
-  get_filename_component(dir "${path}" DIRECTORY)
-  get_filename_component(name "${path}" NAME_WE)
-  if(dir STREQUAL "pdf/document" AND name IN_LIST PN_COMPOSITE_NAMES)
-    set(${out} composites PARENT_SCOPE)
-    return()
-  endif()
   foreach(layer IN LISTS PN_LAYERS)
     foreach(layerDir IN LISTS PN_LAYER_${layer}_DIRS)
       string(FIND "${path}" "${layerDir}/" at)
@@ -74,3 +58,4 @@ function(pn_layer_files root out)
   endforeach()
   set(${out} ${all} PARENT_SCOPE)
 endfunction()
+

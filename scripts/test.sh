@@ -21,3 +21,7 @@ cmake -S . -B "$BUILD" "${FLAGS[@]}"
 cmake --build "$BUILD" -j "$JOBS"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$BUILD" --output-on-failure -j "$JOBS"
+# One format for the whole tree (the sanitizer run reads the same files).
+if [ "$BUILD" = build ]; then
+  bash scripts/check-format.sh
+fi

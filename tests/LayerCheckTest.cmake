@@ -7,7 +7,8 @@ cmake_minimum_required(VERSION 3.22)
 
 file(REMOVE_RECURSE "${PN_WORK_DIR}")
 file(MAKE_DIRECTORY "${PN_WORK_DIR}/cmake" "${PN_WORK_DIR}/tools")
-file(COPY "${PN_SOURCE_DIR}/pdf" "${PN_SOURCE_DIR}/platform" DESTINATION "${PN_WORK_DIR}")
+file(COPY "${PN_SOURCE_DIR}/pdf" "${PN_SOURCE_DIR}/platform" "${PN_SOURCE_DIR}/converter"
+          "${PN_SOURCE_DIR}/launcher" DESTINATION "${PN_WORK_DIR}")
 file(COPY "${PN_SOURCE_DIR}/cmake/Layers.cmake" DESTINATION "${PN_WORK_DIR}/cmake")
 file(COPY "${PN_SOURCE_DIR}/tools/check-layers.cmake" DESTINATION "${PN_WORK_DIR}/tools")
 
@@ -52,16 +53,29 @@ endfunction()
 
 expect_rejected(pdf/object/CPDFName.cpp pdf/document/CPDFResource.h
                 "of the document core" "the object layer may include only object, platform")
-expect_rejected(pdf/object/CPDFDict.h pdf/document/CPDFDoc.h "of the document composites")
+expect_rejected(pdf/object/CPDFDict.h pdf/composite/CPDFDoc.h "of the document composites")
 expect_rejected(pdf/document/CPDFResDict.cpp pdf/graphics/CPDFShading.h
                 "of the features layer" "the document core may include only core, object, platform")
-expect_rejected(pdf/graphics/CPDFShading.cpp pdf/document/CPDFPage.h "of the document composites")
-expect_rejected(pdf/interactive/CPDFAnnotation.h pdf/document/CPDFDocSave.h
+expect_rejected(pdf/graphics/CPDFShading.cpp pdf/composite/CPDFPage.h "of the document composites")
+expect_rejected(pdf/interactive/CPDFAnnotation.h pdf/composite/CPDFDocSave.h
                 "the features layer may include only features, core, object, platform")
 expect_rejected(platform/Process.h pdf/object/CPDFObject.h "of the object layer")
 expect_rejected(pdf/document/CPDFColorSpace.cpp converter/Converter.h "which lies in no layer")
-# A header named without a folder is the one beside the including file.
-expect_rejected(pdf/document/CPDFColorSpace.cpp CPDFDoc.h "of the document composites")
+# What a layer keeps in internal/ is its own: another layer, even a higher
+# one, and the programs are refused; the layer's other folders are not.
+expect_rejected(pdf/font/AFMFile.cpp pdf/object/internal/CodecDCT.h
+                "kept to itself by the object layer")
+expect_rejected(pdf/composite/CPDFDoc.cpp pdf/document/internal/TIFFReader.h
+                "kept to itself by the document core")
+expect_rejected(converter/core/ConvertOne.cpp pdf/document/internal/BMPReader.h
+                "kept to itself by the document core")
+expect_rejected(launcher/core/InstallInfo.cpp pdf/font/internal/FontText.h
+                "kept to itself by the features layer")
+file(APPEND "${PN_WORK_DIR}/pdf/interactive/CPDFField.cpp" "\n#include \"pdf/font/internal/FontText.h\"\n")
+run_check(rc text)
+if(NOT rc EQUAL 0)
+  list(APPEND failures "a feature including the font folder's internal header fails: ${text}")
+endif()
 
 # A new folder of the features layer joins it without listing.
 file(WRITE "${PN_WORK_DIR}/pdf/font/CPDFFont.h" "#pragma once\n#include \"pdf/document/CPDFResource.h\"\n")

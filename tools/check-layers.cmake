@@ -35,19 +35,26 @@ endfunction()
 
 set(problems)
 set(seenExceptions)
+
+# The included path as written, with a name without a folder looked up
+# beside the including file.
+function(pn_included_path file line out)
+  string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\".*$" "\\1" written "${line}")
+  set(header "${written}")
+  if(NOT header MATCHES "/")
+    get_filename_component(dir "${file}" DIRECTORY)
+    set(header "${dir}/${header}")
+  endif()
+  set(${out} "${header}" PARENT_SCOPE)
+endfunction()
+
 pn_layer_files("${PN_LAYER_ROOT}" files)
 foreach(file IN LISTS files)
   pn_layer_of("${file}" layer)
   pn_layer_rank(${layer} rank)
   file(STRINGS "${PN_LAYER_ROOT}/${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
   foreach(line IN LISTS lines)
-    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\".*$" "\\1" written "${line}")
-    set(header "${written}")
-    if(NOT header MATCHES "/")
-      # A name without a folder is looked up beside the including file.
-      get_filename_component(dir "${file}" DIRECTORY)
-      set(header "${dir}/${header}")
-    endif()
+    pn_included_path("${file}" "${line}" header)
     if("${file}>${header}" IN_LIST PN_LAYER_EXCEPTIONS)
       list(APPEND seenExceptions "${file}>${header}")
       continue()
@@ -56,14 +63,34 @@ foreach(file IN LISTS files)
     pn_layer_allowed(${layer} allowed)
     if(target STREQUAL "")
       list(APPEND problems
-           "${file} includes \"${written}\", which lies in no layer: ${PN_LAYER_${layer}_TITLE} may include only ${allowed}")
+           "${file} includes \"${header}\", which lies in no layer: ${PN_LAYER_${layer}_TITLE} may include only ${allowed}")
       continue()
     endif()
     pn_layer_rank(${target} targetRank)
     if(targetRank GREATER rank)
       list(APPEND problems
-           "${file} includes \"${written}\" of ${PN_LAYER_${target}_TITLE}: ${PN_LAYER_${layer}_TITLE} may include only ${allowed}")
+           "${file} includes \"${header}\" of ${PN_LAYER_${target}_TITLE}: ${PN_LAYER_${layer}_TITLE} may include only ${allowed}")
+    elseif(header MATCHES "/internal/" AND NOT target STREQUAL layer)
+      list(APPEND problems
+           "${file} includes \"${header}\", kept to itself by ${PN_LAYER_${target}_TITLE}: only its own files include from internal/")
     endif()
+  endforeach()
+endforeach()
+
+# The programs may include any layer, but nothing a layer keeps to itself.
+foreach(clientDir IN LISTS PN_LAYER_CLIENT_DIRS)
+  file(GLOB_RECURSE clientFiles RELATIVE "${PN_LAYER_ROOT}" "${PN_LAYER_ROOT}/${clientDir}/*.h"
+       "${PN_LAYER_ROOT}/${clientDir}/*.cpp")
+  foreach(file IN LISTS clientFiles)
+    file(STRINGS "${PN_LAYER_ROOT}/${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    foreach(line IN LISTS lines)
+      pn_included_path("${file}" "${line}" header)
+      pn_layer_of("${header}" target)
+      if(NOT target STREQUAL "" AND header MATCHES "/internal/")
+        list(APPEND problems
+             "${file} includes \"${header}\", kept to itself by ${PN_LAYER_${target}_TITLE}: only its own files include from internal/")
+      endif()
+    endforeach()
   endforeach()
 endforeach()
 
@@ -71,14 +98,6 @@ endforeach()
 foreach(exception IN LISTS PN_LAYER_EXCEPTIONS)
   if(NOT exception IN_LIST seenExceptions)
     list(APPEND problems "the exception \"${exception}\" in cmake/Layers.cmake no longer occurs: remove it")
-  endif()
-endforeach()
-
-# Every listed composite must exist, or the list has gone stale.
-foreach(name IN LISTS PN_COMPOSITE_NAMES)
-  file(GLOB named "${PN_LAYER_ROOT}/pdf/document/${name}.*")
-  if(NOT named)
-    list(APPEND problems "PN_COMPOSITE_NAMES in cmake/Layers.cmake lists ${name}, but pdf/document has no such file")
   endif()
 endforeach()
 

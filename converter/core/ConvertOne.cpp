@@ -4,11 +4,11 @@
 #include <memory>
 
 #include "pdf/document/CPDFColorSpace.h"
-#include "pdf/document/CPDFDoc.h"
-#include "pdf/document/CPDFEnv.h"
-#include "pdf/document/CPDFGraphObjs.h"
+#include "pdf/composite/CPDFDoc.h"
+#include "pdf/composite/CPDFEnv.h"
+#include "pdf/object/CPDFGraphObjs.h"
 #include "pdf/document/CPDFImageXObj.h"
-#include "pdf/document/CPDFPage.h"
+#include "pdf/composite/CPDFPage.h"
 #include "pdf/document/CPDFResDict.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFMatrix.h"

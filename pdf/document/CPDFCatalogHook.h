@@ -5,7 +5,7 @@
 // finds or creates the document's interactive form there). Those features
 // cannot include the document's header, so the composites layer registers
 // one finder here, through PDFRegisterFactories
-// (pdf/document/CPDFFactoryRegistration.h). The catalog is answered as a
+// (pdf/composite/CPDFFactoryRegistration.h). The catalog is answered as a
 // plain dictionary: its entries are read and written with CPDFDict::Get and
 // CPDFDict::Set, as its typed accessors do.
 class CPDFDict;

@@ -12,8 +12,8 @@
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFObjRegistry.h"
-#include "pdf/object/internal/ByteSink.h"
-#include "pdf/object/internal/CodecFlate.h"
+#include "pdf/object/ByteSink.h"
+#include "pdf/object/CodecFlate.h"
 
 namespace {
 

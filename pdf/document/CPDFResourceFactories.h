@@ -4,7 +4,7 @@
 // lists and shadings (pdf/graphics, pdf/font). Those classes hold resource
 // dictionaries of their own (patterns, forms), so the resource dictionary
 // cannot include them; the features layer fills this table instead, through
-// PDFRegisterFactories (pdf/document/CPDFFactoryRegistration.h), which runs
+// PDFRegisterFactories (pdf/composite/CPDFFactoryRegistration.h), which runs
 // when the first document is made. Colour spaces, XObjects and procedure
 // sets belong to the core and are typed without the table. An empty slot
 // leaves the category's entries as read.

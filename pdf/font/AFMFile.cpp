@@ -7,7 +7,7 @@
 #include <string>
 
 #include "pdf/object/CPDFInStream.h"
-#include "pdf/object/internal/PDFSyntax.h"
+#include "pdf/object/PDFSyntax.h"
 
 namespace {
 
@@ -331,7 +331,7 @@ bool AFMFile::LoadFile(const char* path) {
 
 bool AFMFile::FindOrLoad(const char* name) {
   try {
-    const std::string& folder = CPDFEnv::AFMDirectorySetting();
+    const std::string& folder = FontResourceCache::AFMDirectory();
     if (IsSafeName(name) && !folder.empty()) {
       const std::string path = folder + name + ".afm";
       if (path.size() <= kMaxPathLength && LoadFile(path.c_str())) return true;

@@ -12,7 +12,7 @@
 #include <map>
 #include <memory>
 
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/font/FontResourceCache.h"
 #include "pdf/object/TempDict.h"
 #include "pdf/object/TempString.h"
 
@@ -31,7 +31,7 @@ class AFMCharMetric {
   int32_t B[4] = {0, 0, 0, 0};  // glyph box llx, lly, urx, ury
 };
 
-class AFMFile : public CPDFEnvCacheItem {
+class AFMFile : public FontCacheItem {
  public:
   // Limits on outside data.
   static constexpr int32_t kMaxFileSize = 16 * 1024 * 1024;  // an AFM file

@@ -7,7 +7,7 @@
 
 #include "pdf/font/internal/CMapIndex.h"
 #include "pdf/object/CPDFInStream.h"
-#include "pdf/object/internal/PDFSyntax.h"
+#include "pdf/object/PDFSyntax.h"
 
 namespace {
 
@@ -232,7 +232,7 @@ bool CMapFile::IsSafeName(const char* name) {
 bool CMapFile::Load(const char* name) {
   try {
     loadName_ = name ? name : "";
-    const std::string& folder = CPDFEnv::CMapDirectorySetting();
+    const std::string& folder = FontResourceCache::CMapDirectory();
     if (IsSafeName(name) && !folder.empty()) {
       if (LoadFile((folder + name).c_str(), false)) return true;
       Reset();

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/font/FontResourceCache.h"
 #include "pdf/object/TempString.h"
 
 class CPDFInStream;
@@ -73,7 +73,7 @@ class CMapBfRange : public CMapRange {
   CMapBfRange(const char* low, const char* high, const char* dest);
 };
 
-class CMapFile : public CPDFEnvCacheItem {
+class CMapFile : public FontCacheItem {
  public:
   // Limits on outside data.
   static constexpr int32_t kMaxDataSize = 16 * 1024 * 1024;  // a file or a decoded stream

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/font/FontResourceCache.h"
 #include "pdf/document/CPDFLoadDepth.h"
 #include "pdf/font/AFMFile.h"
 #include "pdf/object/CPDFException.h"
@@ -276,7 +276,7 @@ bool CPDFType0CIDFont::UpdateCharWidth() {
     CPDFObjRegistry* doc = GetDoc();
     CPDFName* baseFont = Get_BaseFont();
     if (!baseFont) return false;
-    AFMFile* metrics = CPDFEnv::Global().GetAFM(baseFont->c_str());
+    AFMFile* metrics = FontResourceCache::Global().GetAFM(baseFont->c_str());
     if (!metrics || !metrics->IsCIDFont) return false;
     if (!HasKey(Key_DW()) && !Set(doc, Key_DW(), std::make_unique<CPDFInt>(1000))) return false;
     CPDFNumber* number = Get_DW();

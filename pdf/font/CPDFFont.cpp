@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/font/FontResourceCache.h"
 #include "pdf/document/CPDFLoadDepth.h"
 #include "pdf/font/CMapFile.h"
 #include "pdf/font/CPDFEncoding.h"
@@ -101,7 +101,7 @@ std::vector<uint8_t> CMapUnitsToCodes(const CMapFile& cmap, const char16_t* unit
 }
 
 EncodingTable* FindEncoding(const char* name, const char* method) {
-  EncodingTable* table = CPDFEnv::Global().GetEncoding(name);
+  EncodingTable* table = FontResourceCache::Global().GetEncoding(name);
   if (!table) {
     CPDFException::ThrowFormat("CPDFFont", method, CPDFException::kUndefined,
                                "undefined Font Encoding: %s", name);

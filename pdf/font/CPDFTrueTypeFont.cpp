@@ -3,7 +3,7 @@
 #include <cstring>
 #include <memory>
 
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/font/FontResourceCache.h"
 #include "pdf/font/TrueTypeFontInfo.h"
 #include "pdf/font/internal/SimpleFontWidths.h"
 #include "pdf/object/CPDFException.h"
@@ -25,7 +25,7 @@ simplefont::CodeWidth InstalledWidths(CPDFTrueTypeFont* font, const char* method
   const char* baseFont = font->Get_BaseFont()->c_str();
   std::unique_ptr<CPDFName> infoName(CPDFTrueTypeFont::GetFontInfoName(baseFont));
   TrueTypeFontInfo* info =
-      infoName ? CPDFEnv::Global().GetTrueTypeFontInfo(infoName->c_str()) : nullptr;
+      infoName ? FontResourceCache::Global().GetTrueTypeFontInfo(infoName->c_str()) : nullptr;
   if (!info) {
     CPDFException::ThrowFormat(kClass, method, CPDFException::kUndefined,
                                "undefined TrueType font: %s",

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/font/FontResourceCache.h"
 #include "pdf/font/CMapFile.h"
 #include "pdf/font/CPDFCMap.h"
 #include "pdf/font/internal/FontText.h"
@@ -101,7 +101,7 @@ struct EncodingCMap {
 };
 
 CMapFile* NamedCMap(const std::string& name, const char* method) {
-  CMapFile* cmap = CPDFEnv::Global().GetCMap(name.c_str());
+  CMapFile* cmap = FontResourceCache::Global().GetCMap(name.c_str());
   if (!cmap) {
     CPDFException::ThrowFormat(kClass, method, CPDFException::kUndefined, "undefined CMap: %s",
                                name.c_str());

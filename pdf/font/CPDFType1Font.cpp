@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/font/FontResourceCache.h"
 #include "pdf/font/AFMFile.h"
 #include "pdf/font/EncodingTable.h"
 #include "pdf/font/internal/SimpleFontWidths.h"
@@ -32,7 +32,7 @@ const char kDescriptorsTag = 0;
 // names for a code, 0 when it names none or the metrics lack the glyph.
 simplefont::CodeWidth MetricWidths(CPDFType1Font* font, const char* method) {
   const char* baseFont = font->Get_BaseFont()->c_str();
-  AFMFile* metrics = CPDFEnv::Global().GetAFM(baseFont);
+  AFMFile* metrics = FontResourceCache::Global().GetAFM(baseFont);
   if (!metrics) {
     CPDFException::ThrowFormat(kClass, method, CPDFException::kUndefined, "undefined AFM: %s",
                                baseFont);
@@ -44,7 +44,7 @@ simplefont::CodeWidth MetricWidths(CPDFType1Font* font, const char* method) {
   }
   EncodingTable* table = nullptr;
   if (!font->HasKey(CPDFFont::Key_Encoding())) {
-    table = CPDFEnv::Global().GetEncoding("StandardEncoding");
+    table = FontResourceCache::Global().GetEncoding("StandardEncoding");
     if (!table) {
       CPDFException::Throw(kClass, method, CPDFException::kUndefined,
                            "undefined Font Encoding: StandardEncoding");
@@ -56,7 +56,7 @@ simplefont::CodeWidth MetricWidths(CPDFType1Font* font, const char* method) {
       CPDFException::ThrowFormat(kClass, method, CPDFException::kSyntax, "typecheck: %s",
                                  encoding ? encoding->GetTypeName() : "Null");
     }
-    table = CPDFEnv::Global().GetEncoding(name->c_str());
+    table = FontResourceCache::Global().GetEncoding(name->c_str());
     if (!table) {
       CPDFException::ThrowFormat(kClass, method, CPDFException::kUndefined,
                                  "undefined Font Encoding: %s", name->c_str());
@@ -142,7 +142,7 @@ CPDFFontDesc* CPDFType1Font::GetFontDescriptor() {
       auto it = cache->byName.find(baseFont->c_str());
       if (it != cache->byName.end()) return it->second.get();
     }
-    AFMFile* metrics = CPDFEnv::Global().GetAFM(baseFont->c_str());
+    AFMFile* metrics = FontResourceCache::Global().GetAFM(baseFont->c_str());
     if (!metrics || metrics->IsCIDFont) return nullptr;
     std::unique_ptr<CPDFFontDesc> desc(BuildFontDescriptor(doc, *metrics, baseFont->c_str()));
     if (!desc ||

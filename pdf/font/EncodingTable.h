@@ -14,10 +14,10 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/font/FontResourceCache.h"
 #include "pdf/object/TempString.h"
 
-class EncodingTable : public CPDFEnvCacheItem {
+class EncodingTable : public FontCacheItem {
  public:
   EncodingTable() = default;
   EncodingTable(const EncodingTable&) = delete;

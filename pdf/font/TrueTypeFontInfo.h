@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/font/FontResourceCache.h"
 #include "pdf/object/TempString.h"
 
 // The widths of one glyph: A the space before the ink, B the width of the
@@ -62,7 +62,7 @@ struct TrueTypeOutlineMetric {
   uint8_t otmPanoseNumber[10] = {};
 };
 
-class TrueTypeFontInfo : public CPDFEnvCacheItem {
+class TrueTypeFontInfo : public FontCacheItem {
  public:
   TrueTypeFontInfo() = default;
   TrueTypeFontInfo(const TrueTypeFontInfo&) = delete;

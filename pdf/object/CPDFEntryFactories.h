@@ -2,7 +2,7 @@
 // Typed entries that the object layer reads but whose classes live in a
 // higher layer. The object layer cannot include those classes, so a higher
 // layer fills this table with one factory per entry (PDFRegisterFactories in
-// pdf/document/CPDFFactoryRegistration.h does it when the first document is
+// pdf/composite/CPDFFactoryRegistration.h does it when the first document is
 // made). An empty slot leaves the entry as read.
 #include "pdf/object/CPDFObjRegistry.h"
 

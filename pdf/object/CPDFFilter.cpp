@@ -11,7 +11,7 @@
 #include "pdf/object/internal/CodecASCII.h"
 #include "pdf/object/internal/CodecCCITT.h"
 #include "pdf/object/internal/CodecDCT.h"
-#include "pdf/object/internal/CodecFlate.h"
+#include "pdf/object/CodecFlate.h"
 #include "pdf/object/internal/CodecRunLength.h"
 #include "platform/TempFile.h"
 

@@ -7,7 +7,7 @@
 #include <new>
 #include <vector>
 
-#include "pdf/object/internal/PDFSyntax.h"
+#include "pdf/object/PDFSyntax.h"
 #include "platform/SystemError.h"
 
 using pdfsyntax::IsDelimiter;

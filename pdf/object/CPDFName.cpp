@@ -6,7 +6,7 @@
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFInStream.h"
 #include "pdf/object/CPDFOutStream.h"
-#include "pdf/object/internal/PDFSyntax.h"
+#include "pdf/object/PDFSyntax.h"
 
 CPDFName& CPDFName::operator=(const CPDFName& other) {
   if (this != &other) {

@@ -7,7 +7,7 @@
 #include "pdf/object/CPDFInStream.h"
 #include "pdf/object/CPDFOutStream.h"
 #include "pdf/object/CPDFTypedStruct.h"
-#include "pdf/object/internal/PDFSyntax.h"
+#include "pdf/object/PDFSyntax.h"
 
 int32_t CPDFNumber::Truncate(double value) {
   if (std::isnan(value)) return 0;

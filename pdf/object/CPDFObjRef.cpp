@@ -6,7 +6,7 @@
 #include "pdf/object/CPDFObjRegistry.h"
 #include "pdf/object/CPDFObject.h"
 #include "pdf/object/CPDFOutStream.h"
-#include "pdf/object/internal/PDFSyntax.h"
+#include "pdf/object/PDFSyntax.h"
 
 void CPDFObjRef::Write(CPDFOutStream& out) const {
   // An undefined reference (a copied destination's page, not yet pointed at

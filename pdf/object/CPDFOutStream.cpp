@@ -8,7 +8,7 @@
 #include <cstring>
 #include <new>
 
-#include "pdf/object/internal/PDFSyntax.h"
+#include "pdf/object/PDFSyntax.h"
 #include "platform/SystemError.h"
 
 CPDFOutStream::~CPDFOutStream() { FreeBuffer(); }

@@ -7,7 +7,7 @@
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFInStream.h"
 #include "pdf/object/CPDFOutStream.h"
-#include "pdf/object/internal/PDFSyntax.h"
+#include "pdf/object/PDFSyntax.h"
 
 CPDFString& CPDFString::operator=(const CPDFString& other) {
   if (this != &other) {

@@ -1,4 +1,4 @@
-#include "pdf/object/internal/JPEGErrorManager.h"
+#include "pdf/object/JPEGErrorManager.h"
 
 #include <cstring>
 

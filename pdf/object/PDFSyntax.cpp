@@ -1,4 +1,4 @@
-#include "pdf/object/internal/PDFSyntax.h"
+#include "pdf/object/PDFSyntax.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "pdf/object/internal/TIFFErrorCapture.h"
+#include "pdf/object/TIFFErrorCapture.h"
 
 #include <cstdarg>
 #include <cstdio>

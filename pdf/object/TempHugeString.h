@@ -15,7 +15,7 @@
 #include <memory>
 
 #include "pdf/object/TempString.h"
-#include "pdf/object/internal/ByteSink.h"
+#include "pdf/object/ByteSink.h"
 
 class FileMap;
 

@@ -19,8 +19,8 @@
 #include <utility>
 #include <vector>
 
-#include "pdf/object/internal/ByteSink.h"
-#include "pdf/object/internal/CodecResult.h"
+#include "pdf/object/ByteSink.h"
+#include "pdf/object/CodecResult.h"
 
 namespace fuzz {
 

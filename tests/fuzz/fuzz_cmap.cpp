@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/composite/CPDFEnv.h"
 #include "pdf/font/CMapFile.h"
 #include "tests/fuzz/FuzzSupport.h"
 

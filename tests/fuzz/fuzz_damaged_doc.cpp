@@ -11,10 +11,10 @@
 #include <memory>
 #include <string>
 
-#include "pdf/document/CPDFCatalog.h"
-#include "pdf/document/CPDFDoc.h"
-#include "pdf/document/CPDFEnv.h"
-#include "pdf/document/CPDFPage.h"
+#include "pdf/composite/CPDFCatalog.h"
+#include "pdf/composite/CPDFDoc.h"
+#include "pdf/composite/CPDFEnv.h"
+#include "pdf/composite/CPDFPage.h"
 #include "pdf/document/CPDFXRef.h"
 #include "pdf/interactive/CPDFField.h"
 #include "pdf/object/CPDFArray.h"

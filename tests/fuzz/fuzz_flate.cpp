@@ -2,7 +2,7 @@
 // encode-decode round trips.
 #include <zlib.h>
 
-#include "pdf/object/internal/CodecFlate.h"
+#include "pdf/object/CodecFlate.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "pdf/document/CPDFDoc.h"
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/composite/CPDFDoc.h"
+#include "pdf/composite/CPDFEnv.h"
 #include "pdf/font/CPDFCIDFont.h"
 #include "pdf/font/CPDFFont.h"
 #include "pdf/font/CPDFFontDesc.h"

@@ -4,8 +4,8 @@
 // work file because the importers read files.
 #include <memory>
 
-#include "pdf/document/CPDFDoc.h"
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/composite/CPDFDoc.h"
+#include "pdf/composite/CPDFEnv.h"
 #include "pdf/document/CPDFImageXObj.h"
 #include "pdf/object/CPDFMatrix.h"
 #include "tests/fuzz/FuzzSupport.h"

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "pdf/document/CPDFDoc.h"
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/composite/CPDFDoc.h"
+#include "pdf/composite/CPDFEnv.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFInStream.h"
 #include "pdf/object/CPDFNumber.h"

@@ -1,6 +1,6 @@
 // What the library does on a system where libtiff, fontconfig or FreeType
 // cannot be loaded. This program compiles the library's loaders
-// (pdf/object/TIFFLibrary.cpp, pdf/font/FontLibrary.cpp) with sonames that
+// (pdf/object/internal/TIFFLibrary.cpp, pdf/font/FontLibrary.cpp) with sonames that
 // no system has, in place of the library's own: every use of the three
 // fails as it would there. A conversion of a TIFF then fails with a reason
 // that names libtiff, other conversions work, and the font source finds no

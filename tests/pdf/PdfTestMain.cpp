@@ -3,7 +3,7 @@
 // filled first, as the first document would fill them.
 #include <gtest/gtest.h>
 
-#include "pdf/document/CPDFFactoryRegistration.h"
+#include "pdf/composite/CPDFFactoryRegistration.h"
 
 int main(int argc, char** argv) {
   PDFRegisterFactories();

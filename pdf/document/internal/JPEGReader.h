@@ -5,7 +5,7 @@
 #include <string>
 
 #include "pdf/document/internal/ImageDescription.h"
-#include "pdf/object/internal/ByteSink.h"
+#include "pdf/object/ByteSink.h"
 
 // True when the file can be opened and begins with FF D8.
 struct ImageHead;

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "pdf/object/internal/ByteSink.h"
-#include "pdf/object/internal/CodecResult.h"
+#include "pdf/object/ByteSink.h"
+#include "pdf/object/CodecResult.h"
 
 // Every byte as two upper-case hexadecimal digits, no blanks or line breaks,
 // then ">": 2n + 1 bytes.

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string>
 
-#include "pdf/object/internal/ByteSink.h"
+#include "pdf/object/ByteSink.h"
 
 struct CCITTParameters {
   int64_t width = 0;             // /Width

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "pdf/object/internal/ByteSink.h"
+#include "pdf/object/ByteSink.h"
 
 struct DCTParameters {
   int64_t width = 0;             // /Width

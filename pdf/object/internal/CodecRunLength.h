@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "pdf/object/internal/ByteSink.h"
-#include "pdf/object/internal/CodecResult.h"
+#include "pdf/object/ByteSink.h"
+#include "pdf/object/CodecResult.h"
 
 // Each 4096-byte piece of the input is coded on its own (a run never crosses
 // a piece boundary): runs of 3 or more equal bytes become repeat pieces

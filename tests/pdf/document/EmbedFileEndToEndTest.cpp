@@ -9,7 +9,7 @@
 
 #include "DocTestSupport.h"
 #include "PeriphTestSupport.h"
-#include "pdf/document/CPDFCatalog.h"
+#include "pdf/composite/CPDFCatalog.h"
 #include "pdf/document/CPDFEmbedFile.h"
 #include "pdf/document/CPDFFileSpec.h"
 #include "pdf/object/CPDFStream.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "pdf/document/internal/ImageDescription.h"
-#include "pdf/object/internal/ByteSink.h"
+#include "pdf/object/ByteSink.h"
 
 class TempFolder {
  public:

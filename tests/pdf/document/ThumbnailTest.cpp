@@ -7,7 +7,7 @@
 #include "pdf/document/CPDFColorSpace.h"
 #include "pdf/document/CPDFImageXObj.h"
 #include "pdf/document/CPDFOPIDict.h"
-#include "pdf/document/CPDFPage.h"
+#include "pdf/composite/CPDFPage.h"
 #include "pdf/document/CPDFPieceInfoDict.h"
 #include "pdf/document/CPDFSepInfoDict.h"
 #include "pdf/document/CPDFThumbnail.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/composite/CPDFEnv.h"
 #include "pdf/font/AFMFile.h"
 #include "pdf/object/CPDFInStream.h"
 #include "tests/platform/ScopedTestState.h"

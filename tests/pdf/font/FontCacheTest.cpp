@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/composite/CPDFEnv.h"
 #include "pdf/font/AFMFile.h"
 #include "pdf/font/CMapFile.h"
 #include "pdf/font/EncodingTable.h"

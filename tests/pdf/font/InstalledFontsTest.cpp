@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/composite/CPDFEnv.h"
 #include "pdf/font/FontconfigFontSource.h"
 #include "pdf/font/TrueTypeFontInfo.h"
 #include "tests/platform/ScopedTestState.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/composite/CPDFEnv.h"
 #include "pdf/font/CPDFTrueTypeFont.h"
 #include "pdf/object/CPDFNumber.h"
 #include "tests/pdf/document/PeriphTestSupport.h"

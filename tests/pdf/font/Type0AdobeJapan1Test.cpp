@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/composite/CPDFEnv.h"
 #include "pdf/font/CPDFType0Font.h"
 #include "tests/pdf/document/PeriphTestSupport.h"
 #include "tests/pdf/object/TestRegistry.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/composite/CPDFEnv.h"
 #include "pdf/font/CPDFCIDFont.h"
 #include "pdf/font/CPDFCMap.h"
 #include "pdf/font/CPDFType0Font.h"

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "pdf/document/CPDFDoc.h"
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/composite/CPDFDoc.h"
+#include "pdf/composite/CPDFEnv.h"
 #include "pdf/font/CPDFEncoding.h"
 #include "pdf/font/CPDFType1Font.h"
 #include "pdf/object/CPDFNumber.h"

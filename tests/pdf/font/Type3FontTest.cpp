@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/composite/CPDFEnv.h"
 #include "pdf/document/CPDFResDict.h"
 #include "pdf/font/CPDFTrueTypeFont.h"
 #include "pdf/font/CPDFType1Font.h"

@@ -5,7 +5,7 @@
 #include <regex>
 #include <string>
 
-#include "pdf/document/CPDFPage.h"
+#include "pdf/composite/CPDFPage.h"
 #include "pdf/document/CPDFResDict.h"
 #include "pdf/document/DocTestSupport.h"
 #include "pdf/document/PeriphTestSupport.h"

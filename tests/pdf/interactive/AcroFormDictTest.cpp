@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "pdf/document/CPDFCatalog.h"
+#include "pdf/composite/CPDFCatalog.h"
 #include "pdf/font/CPDFEncoding.h"
 #include "pdf/font/CPDFType1Font.h"
 #include "pdf/interactive/CPDFAcroFormDict.h"

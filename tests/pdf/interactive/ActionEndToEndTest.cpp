@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "pdf/document/CPDFCatalog.h"
+#include "pdf/composite/CPDFCatalog.h"
 #include "pdf/interactive/CPDFAction.h"
 #include "pdf/interactive/CPDFActionTypes.h"
 #include "pdf/object/CPDFTypedStruct.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "pdf/document/CPDFPage.h"
+#include "pdf/composite/CPDFPage.h"
 #include "pdf/interactive/CPDFAddActDict.h"
 #include "pdf/interactive/CPDFAnnotTypes.h"
 #include "pdf/interactive/CPDFAnnotation.h"

@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "pdf/document/CPDFDoc.h"
+#include "pdf/composite/CPDFDoc.h"
 #include "pdf/document/CPDFFileSpec.h"
-#include "pdf/document/CPDFPage.h"
+#include "pdf/composite/CPDFPage.h"
 #include "pdf/interactive/CPDFAction.h"
 #include "pdf/interactive/CPDFAnnotTypes.h"
 #include "pdf/interactive/CPDFAnnotation.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "pdf/document/CPDFCatalog.h"
+#include "pdf/composite/CPDFCatalog.h"
 #include "pdf/interactive/CPDFDestination.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFName.h"

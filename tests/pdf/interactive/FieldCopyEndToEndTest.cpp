@@ -12,8 +12,8 @@
 #include <typeinfo>
 #include <vector>
 
-#include "pdf/document/CPDFCatalog.h"
-#include "pdf/document/CPDFPage.h"
+#include "pdf/composite/CPDFCatalog.h"
+#include "pdf/composite/CPDFPage.h"
 #include "pdf/interactive/CPDFField.h"
 #include "pdf/interactive/CPDFFieldTypes.h"
 #include "tests/pdf/document/DocTestSupport.h"

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "pdf/document/CPDFCatalog.h"
+#include "pdf/composite/CPDFCatalog.h"
 #include "pdf/document/CPDFResDict.h"
 #include "pdf/document/CPDFXRef.h"
 #include "pdf/interactive/CPDFAcroFormDict.h"

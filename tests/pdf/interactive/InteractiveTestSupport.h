@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "pdf/document/CPDFCatalog.h"
-#include "pdf/document/CPDFDoc.h"
-#include "pdf/document/CPDFPage.h"
+#include "pdf/composite/CPDFCatalog.h"
+#include "pdf/composite/CPDFDoc.h"
+#include "pdf/composite/CPDFPage.h"
 #include "pdf/object/CPDFObjRef.h"
 #include "pdf/object/CPDFObjRegistry.h"
 #include "tests/pdf/document/DocTestSupport.h"

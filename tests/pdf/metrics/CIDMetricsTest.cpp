@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/composite/CPDFEnv.h"
 #include "pdf/font/AFMFile.h"
 #include "tests/pdf/metrics/AllocationFailure.h"
 #include "tests/pdf/metrics/CIDMetricsTestSupport.h"

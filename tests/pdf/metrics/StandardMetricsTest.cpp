@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/composite/CPDFEnv.h"
 #include "pdf/font/AFMFile.h"
 #include "pdf/font/EncodingTable.h"
 #include "tests/pdf/metrics/AllocationFailure.h"

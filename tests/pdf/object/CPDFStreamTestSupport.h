@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "pdf/document/CPDFEnv.h"
+#include "pdf/composite/CPDFEnv.h"
 #include "pdf/object/CPDFOutStream.h"
 #include "pdf/object/CPDFStream.h"
 #include "tests/pdf/object/WrittenText.h"

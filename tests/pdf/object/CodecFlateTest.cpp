@@ -1,4 +1,4 @@
-#include "pdf/object/internal/CodecFlate.h"
+#include "pdf/object/CodecFlate.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

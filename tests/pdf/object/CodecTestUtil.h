@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "pdf/object/internal/ByteSink.h"
-#include "pdf/object/internal/CodecResult.h"
+#include "pdf/object/ByteSink.h"
+#include "pdf/object/CodecResult.h"
 
 namespace codec_test {
 

@@ -11,7 +11,7 @@
 
 #include "pdf/object/CPDFInStream.h"
 #include "pdf/object/CPDFOutStream.h"
-#include "pdf/object/internal/PDFSyntax.h"
+#include "pdf/object/PDFSyntax.h"
 
 namespace {
 

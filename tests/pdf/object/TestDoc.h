@@ -4,7 +4,7 @@
 // TestRegistry stays for tests that inject failures or count calls.
 #include <gtest/gtest.h>
 
-#include "pdf/document/CPDFDoc.h"
+#include "pdf/composite/CPDFDoc.h"
 
 class TestDoc : public CPDFDoc {
  public:

@@ -1,0 +1,19 @@
+#pragma once
+// The state of a save in progress: the replacement file in the target's
+// folder and the output stream on it.
+#include <memory>
+#include <string>
+
+#include "pdf/composite/CPDFDoc.h"
+#include "pdf/object/CPDFOutStream.h"
+#include "platform/TempFile.h"
+
+struct CPDFDoc::SaveState {
+  // The file the save replaces (or creates), as the caller named it.
+  std::string target;
+  // The new file; dropped unless the commit put it in place.
+  platform::ReplacementFile file;
+  std::unique_ptr<CPDFFileOutStream> out;
+
+  ~SaveState();
+};

@@ -1,0 +1,320 @@
+#include "pdf/document/internal/JPEGReader.h"
+
+#include "pdf/document/internal/ImageFile.h"
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <algorithm>
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "pdf/object/JPEGErrorManager.h"
+
+namespace {
+
+bool Fail(std::string* error, const std::string& text) { return ImageReadFail(error, text); }
+
+// APP13 markers are saved whole (a marker segment holds at most 65533 data
+// bytes); Photoshop puts captions and keywords before the resolution.
+constexpr unsigned kApp13Limit = 65533;
+
+// What the header says, gathered by a function that holds plain data only
+// (libjpeg errors jump back into it).
+struct Header {
+  uint32_t width;
+  uint32_t height;
+  int precision;
+  int components;
+  J_COLOR_SPACE fileSpace;
+  J_COLOR_SPACE outputSpace;
+  bool adobeMarker;
+  uint8_t densityUnit;
+  uint16_t xDensity;
+  uint16_t yDensity;
+  // Resolution in dots per inch from the first APP13 marker (0: none).
+  double app13X;
+  double app13Y;
+};
+
+uint16_t BE16(const JOCTET* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
+uint32_t BE32(const JOCTET* p) {
+  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+         (static_cast<uint32_t>(p[2]) << 8) | p[3];
+}
+
+// Reads the resolution of a "Photoshop 3.0" marker: its image resources are
+// walked to ResolutionInfo (0x03ED), whose horizontal and vertical values,
+// 16.16 fixed-point pixels per inch, lie at 0 and 8 of its data (the unit
+// fields that follow each name only the unit shown to the user). Each
+// resource is "8BIM", a 16-bit id, a name (length byte and text, padded to
+// an even length), a 32-bit data length and the data, padded to an even
+// length. A marker without that resource, or one cut inside it, gives no
+// resolution.
+void ReadApp13(const jpeg_saved_marker_ptr marker, Header* header) {
+  static const char kSignature[] = "Photoshop 3.0";  // with its NUL: 14 bytes
+  const JOCTET* data = marker->data;
+  const size_t length = marker->data_length;
+  if (length < sizeof kSignature || std::memcmp(data, kSignature, sizeof kSignature) != 0) return;
+  size_t pos = sizeof kSignature;
+  while (length - pos >= 12 && std::memcmp(data + pos, "8BIM", 4) == 0) {
+    const uint16_t id = BE16(data + pos + 4);
+    const size_t nameBytes = (static_cast<size_t>(data[pos + 6]) + 2) & ~static_cast<size_t>(1);
+    if (length - pos - 6 < nameBytes + 4) return;
+    pos += 6 + nameBytes;
+    const uint32_t size = BE32(data + pos);
+    pos += 4;
+    if (size > length - pos) return;
+    if (id == 0x03ED) {
+      if (size < 16) return;
+      header->app13X = BE32(data + pos) / 65536.0;
+      header->app13Y = BE32(data + pos + 8) / 65536.0;
+      return;
+    }
+    pos += size;
+    if (size % 2 != 0 && pos < length) ++pos;
+  }
+}
+
+// Checks the marker structure of a JPEG file fed to it in pieces: every
+// marker segment lies inside the file, at least one scan (SOS) comes, and
+// an EOI marker ends the entropy-coded data. Bytes after the EOI are not
+// looked at. Bytes outside segments are passed over up to the next marker,
+// as decoders do. A linear scan: the entropy-coded data are searched for
+// FF bytes only.
+class MarkerWalk {
+ public:
+  void Feed(const uint8_t* data, size_t size) {
+    const uint8_t* p = data;
+    const uint8_t* end = data + size;
+    while (p < end && state_ != State::kDone && state_ != State::kFailed) {
+      switch (state_) {
+        case State::kStart0: state_ = *p++ == 0xFF ? State::kStart1 : State::kFailed; break;
+        case State::kStart1: state_ = *p++ == 0xD8 ? State::kSeek : State::kFailed; break;
+        case State::kSeek: {
+          const void* ff = std::memchr(p, 0xFF, static_cast<size_t>(end - p));
+          if (ff == nullptr) {
+            p = end;
+          } else {
+            p = static_cast<const uint8_t*>(ff) + 1;
+            state_ = State::kCode;
+          }
+          break;
+        }
+        case State::kCode: {
+          const uint8_t code = *p++;
+          if (code == 0xFF) break;  // fill byte
+          if (code == 0x00 || code == 0x01 || (code >= 0xD0 && code <= 0xD7)) {
+            state_ = State::kSeek;  // stuffed byte, TEM, restart marker
+          } else if (code == 0xD8) {
+            Fail("a second start of image");
+          } else if (code == 0xD9) {
+            if (scans_ == 0) {
+              Fail("no scan before the end of image");
+            } else {
+              state_ = State::kDone;
+            }
+          } else {
+            if (code == 0xDA) ++scans_;
+            state_ = State::kLength0;
+          }
+          break;
+        }
+        case State::kLength0:
+          remaining_ = static_cast<uint32_t>(*p++) << 8;
+          state_ = State::kLength1;
+          break;
+        case State::kLength1:
+          remaining_ |= *p++;
+          if (remaining_ < 2) {
+            Fail("bad marker segment length");
+          } else {
+            remaining_ -= 2;
+            state_ = remaining_ == 0 ? State::kSeek : State::kSkip;
+          }
+          break;
+        case State::kSkip: {
+          const uint32_t n =
+              static_cast<uint32_t>(std::min<size_t>(remaining_, static_cast<size_t>(end - p)));
+          p += n;
+          remaining_ -= n;
+          if (remaining_ == 0) state_ = State::kSeek;
+          break;
+        }
+        default: break;
+      }
+    }
+  }
+  bool Failed() const { return state_ == State::kFailed; }
+  // The verdict once the whole file has been fed: nullptr when the structure
+  // is sound, else the reason.
+  const char* Problem() const {
+    switch (state_) {
+      case State::kDone: return nullptr;
+      case State::kFailed: return problem_;
+      case State::kLength0:
+      case State::kLength1:
+      case State::kSkip: return "marker segment cut short";
+      default: return scans_ == 0 ? "no scan in the file" : "scan data cut short (no end of image)";
+    }
+  }
+
+ private:
+  enum class State { kStart0, kStart1, kSeek, kCode, kLength0, kLength1, kSkip, kDone, kFailed };
+  void Fail(const char* why) {
+    state_ = State::kFailed;
+    problem_ = why;
+  }
+  State state_ = State::kStart0;
+  uint32_t remaining_ = 0;
+  uint32_t scans_ = 0;
+  const char* problem_ = nullptr;
+};
+
+bool ReadHeader(FILE* file, Header* header, char* message) {
+  jpeg_decompress_struct info;
+  JPEGErrorManager errors;
+  std::memset(&info, 0, sizeof info);
+  info.err = errors.Install();
+  if (setjmp(errors.jump)) {
+    jpeg_destroy_decompress(&info);
+    std::memcpy(message, errors.message, sizeof errors.message);
+    return false;
+  }
+  jpeg_create_decompress(&info);
+  jpeg_stdio_src(&info, file);
+  jpeg_save_markers(&info, JPEG_APP0 + 13, kApp13Limit);
+  if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) {
+    jpeg_destroy_decompress(&info);
+    std::strcpy(message, "no image in the file");
+    return false;
+  }
+  header->width = info.image_width;
+  header->height = info.image_height;
+  header->precision = info.data_precision;
+  header->components = info.num_components;
+  header->fileSpace = info.jpeg_color_space;
+  header->outputSpace = info.out_color_space;
+  header->adobeMarker = info.saw_Adobe_marker != 0;
+  header->densityUnit = info.density_unit;
+  header->xDensity = info.X_density;
+  header->yDensity = info.Y_density;
+  header->app13X = 0.0;
+  header->app13Y = 0.0;
+  // The first APP13 marker decides, whether it qualifies or not.
+  for (jpeg_saved_marker_ptr marker = info.marker_list; marker != nullptr; marker = marker->next) {
+    if (marker->marker != JPEG_APP0 + 13) continue;
+    ReadApp13(marker, header);
+    break;
+  }
+  jpeg_destroy_decompress(&info);
+  return true;
+}
+
+// Size in points of one axis: the APP13 resolution (dots per inch) when it
+// has one, else the JFIF density (dots per inch or per centimetre), else one
+// pixel per point. Double arithmetic with single-precision constants, rounded
+// once.
+float AxisPoints(uint32_t pixels, double app13, uint8_t unit, uint16_t density) {
+  const double p = static_cast<double>(pixels);
+  const double points = static_cast<double>(72.0f);
+  if (app13 > 0.0) return static_cast<float>(p / app13 * points);
+  if (density > 0 && unit == 1)
+    return static_cast<float>(p / static_cast<double>(density) * points);
+  if (density > 0 && unit == 2) {
+    return static_cast<float>(p / (static_cast<double>(density) * static_cast<double>(2.54f)) *
+                              points);
+  }
+  return static_cast<float>(pixels);
+}
+
+}  // namespace
+
+namespace {
+const char* const kJPEGSignatures[] = {"\xFF\xD8"};
+}  // namespace
+
+bool IsJPEGFile(const ImageHead& head) { return ImageFile::StartsWith(head, kJPEGSignatures, 1); }
+
+bool IsJPEGFile(const char* path) { return IsJPEGFile(ImageFile::ReadHead(path)); }
+
+bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& description,
+                   std::string* error) {
+  try {
+    if (path == nullptr) return Fail(error, "no file name");
+    ImageFile file(path);
+    if (!file.IsOpen()) return Fail(error, "cannot open the file");
+    const uint64_t fileSize = file.Size();
+    if (fileSize > kMaxImageDataSize) return Fail(error, "file too large");
+
+    Header header;
+    char message[JMSG_LENGTH_MAX] = {};
+    if (!ReadHeader(file.Get(), &header, message)) return Fail(error, message);
+    if (header.precision != 8) return Fail(error, "unsupported sample precision");
+    if (header.width == 0 || header.height == 0) return Fail(error, "bad image size");
+
+    ImageDescription result;
+    result.width = header.width;
+    result.height = header.height;
+    result.bitsPerComponent = header.precision;
+    result.dctEncoded = true;
+    switch (header.outputSpace) {
+      case JCS_GRAYSCALE: result.colour = ImageColour::DeviceGray; break;
+      case JCS_RGB: result.colour = ImageColour::DeviceRGB; break;
+      case JCS_CMYK:
+        result.colour = ImageColour::DeviceCMYK;
+        // YCCK files, and CMYK files written with an Adobe marker, hold
+        // inverted CMYK samples.
+        result.decodeInverted = header.fileSpace == JCS_YCCK || header.adobeMarker;
+        break;
+      default: return Fail(error, "unsupported colour model");
+    }
+    result.widthPoints =
+        AxisPoints(header.width, header.app13X, header.densityUnit, header.xDensity);
+    result.heightPoints =
+        AxisPoints(header.height, header.app13Y, header.densityUnit, header.yDensity);
+
+    // Three components that libjpeg takes as RGB without an Adobe marker
+    // (component ids 'R', 'G', 'B') must not be converted from YCbCr, which
+    // a PDF reader does to three-component data unless told otherwise.
+    result.rgbWithoutTransform = header.fileSpace == JCS_RGB && !header.adobeMarker;
+
+    if (!sink.WantsData()) {
+      result.dataSize = fileSize;
+      description = std::move(result);
+      return true;
+    }
+
+    // The whole file, unchanged, is the image data; its marker structure is
+    // checked on the way, so that a file cut short is refused.
+    if (fseeko(file.Get(), 0, SEEK_SET) != 0) return Fail(error, "cannot read the file");
+    // Blocks of 64 KiB: large enough that the system calls cost little,
+    // small enough that a new process does not pay a page fault for every
+    // 4 KiB of a buffer it touches once.
+    const size_t blockSize = static_cast<size_t>(std::min<uint64_t>(fileSize, uint64_t{64} << 10));
+    const auto block = std::make_unique_for_overwrite<uint8_t[]>(blockSize);
+    sink.Expect(static_cast<size_t>(fileSize));
+    MarkerWalk walk;
+    uint64_t copied = 0;
+    while (copied < fileSize) {
+      const size_t want = static_cast<size_t>(std::min<uint64_t>(blockSize, fileSize - copied));
+      if (std::fread(block.get(), 1, want, file.Get()) != want)
+        return Fail(error, "cannot read the file");
+      walk.Feed(block.get(), want);
+      if (walk.Failed()) break;
+      if (!sink.Put(block.get(), want)) return Fail(error, "out of memory for the image data");
+      copied += want;
+    }
+    if (const char* problem = walk.Problem()) return Fail(error, problem);
+    result.dataSize = fileSize;
+    description = std::move(result);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return Fail(error, "out of memory");
+  }
+}

@@ -1,0 +1,267 @@
+// The page tree, page contents and the environment's document factory.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "pdf/document/DocTestSupport.h"
+#include "pdf/composite/CPDFCatalog.h"
+#include "pdf/composite/CPDFDoc.h"
+#include "pdf/composite/CPDFEnv.h"
+#include "pdf/composite/CPDFPage.h"
+#include "pdf/composite/CPDFPages.h"
+#include "pdf/document/CPDFXRef.h"
+#include "pdf/object/CPDFRect.h"
+#include "pdf/object/CPDFStream.h"
+
+namespace {
+
+struct Tree {
+  std::unique_ptr<CPDFDoc> doc = std::make_unique<CPDFDoc>();
+  CPDFPages* root = nullptr;
+  CPDFObjRef rootRef;
+
+  Tree() {
+    EXPECT_TRUE(doc->Create(false, false, 1, 3));
+    root = doc->GetCatalog()->Get_Pages(&rootRef);
+  }
+  CPDFObjRef PageRef(int32_t index) {
+    CPDFObjRef ref;
+    doc->GetPage(index, &ref);
+    return ref;
+  }
+};
+
+std::string Data(CPDFStream& stream) {
+  return std::string(stream.GetData(), static_cast<size_t>(stream.GetDataLength()));
+}
+
+TEST(PagesTest, CreateInsertAndFindPages) {
+  Tree t;
+  ASSERT_TRUE(t.doc->CreatePage(-1, 1));
+  EXPECT_EQ(t.root->Get_Count()->GetInt(), 1);
+  ASSERT_EQ(t.root->Get_Kids()->GetCount(), 1);
+  CPDFObjRef first = t.PageRef(0);
+  CPDFPage* page = t.doc->GetPage(0);
+  ASSERT_NE(page, nullptr);
+  CPDFObjRef parent;
+  EXPECT_EQ(page->Get_Parent(&parent), t.root);
+  EXPECT_EQ(parent, t.rootRef);
+  EXPECT_NE(page->Get_Resources(), nullptr);
+  EXPECT_FALSE(page->IsTemplate());
+
+  ASSERT_TRUE(t.doc->CreatePage(0, 2));
+  EXPECT_EQ(t.doc->GetPageCount(), 3);
+  EXPECT_EQ(t.PageRef(2), first);
+  EXPECT_NE(t.PageRef(0), first);
+  EXPECT_EQ(t.root->GetPage(3), nullptr);
+  EXPECT_EQ(t.root->GetPage(-1), nullptr);
+  EXPECT_EQ(t.doc->GetPage(3), nullptr);
+  EXPECT_EQ(t.doc->GetError().GetCode(), 5);
+  EXPECT_STREQ(t.doc->GetError().GetMessage(), "CPDFPages::GetPage()");
+  EXPECT_FALSE(t.doc->CreatePage(9, 1));
+}
+
+TEST(PagesTest, NestedNodesCountAndRecordEveryChangedAncestor) {
+  Tree t;
+  ASSERT_TRUE(t.doc->CreatePage(-1, 1));
+  // A second level: root -> [page, node -> [page]].
+  auto* node = new CPDFPages;
+  ASSERT_TRUE(node->Create(t.doc.get(), t.rootRef));
+  CPDFObjRef nodeRef;
+  ASSERT_TRUE(t.root->Get_Kids()->Push_Back(t.doc.get(), node, true, &nodeRef));
+  auto* inner = new CPDFPage;
+  ASSERT_TRUE(inner->Create(t.doc.get()));
+  ASSERT_TRUE(node->InsertPage(-1, inner, nodeRef));
+  t.root->Get_Count()->SetInt(2);
+
+  TempFolder folder;
+  const std::string path = folder.File("tree.pdf");
+  ASSERT_TRUE(t.doc->Save(path.c_str(), false, false));
+  ASSERT_TRUE(t.doc->Flush());
+  // The new revision holds no entry for the tree yet.
+  EXPECT_EQ(t.doc->GetXRef()->GetEntry(t.rootRef.GetNumber()), nullptr);
+  ASSERT_TRUE(t.doc->CreatePage(-1, 1));
+  EXPECT_EQ(t.root->Get_Count()->GetInt(), 3);
+  EXPECT_EQ(node->Get_Count()->GetInt(), 2);
+  EXPECT_NE(t.doc->GetXRef()->GetEntry(t.rootRef.GetNumber()), nullptr);
+  EXPECT_NE(t.doc->GetXRef()->GetEntry(nodeRef.GetNumber()), nullptr);
+  CPDFObjRef parent;
+  t.doc->GetPage(2)->Get_Parent(&parent);
+  EXPECT_EQ(parent, nodeRef);
+
+  ASSERT_TRUE(t.doc->Save(path.c_str(), true, false));
+  ASSERT_TRUE(t.doc->Flush());
+  std::string report;
+  EXPECT_TRUE(QpdfAccepts(path, &report)) << report;
+}
+
+TEST(PagesTest, MalformedTreesFailInsteadOfHanging) {
+  Tree t;
+  // A node listing itself as its only kid.
+  auto* loop = new CPDFPages;
+  ASSERT_TRUE(loop->Create(t.doc.get(), t.rootRef));
+  CPDFObjRef loopRef;
+  ASSERT_TRUE(t.doc->RegistObj(loop, &loopRef));
+  loop->Get_Kids()->Insert(new CPDFObjRef(loopRef), 0);
+  loop->Get_Count()->SetInt(5);
+  t.root->Get_Kids()->Insert(new CPDFObjRef(loopRef), 0);
+  t.root->Get_Count()->SetInt(5);
+  EXPECT_EQ(t.doc->GetPage(0), nullptr);
+  auto* page = new CPDFPage;
+  ASSERT_TRUE(page->Create(t.doc.get()));
+  EXPECT_FALSE(t.root->InsertPage(0, page, t.rootRef));
+  delete page;
+
+  // A parent chain that loops ends the inherited lookup.
+  Tree u;
+  ASSERT_TRUE(u.doc->CreatePage(-1, 1));
+  u.root->SetParentRef(u.rootRef);
+  EXPECT_EQ(u.doc->GetPage(0)->Get_MediaBox(), nullptr);
+}
+
+TEST(PagesTest, RawKidsBecomeTypedWhenFound) {
+  Tree t;
+  auto* raw = new CPDFDict;
+  raw->Set(nullptr, CPDFName("Type"), new CPDFName("Page"));
+  raw->SetAt(CPDFName("Parent"), new CPDFObjRef(t.rootRef));
+  CPDFObjRef ref;
+  ASSERT_TRUE(t.root->Get_Kids()->Push_Back(t.doc.get(), raw, true, &ref));
+  t.root->Get_Count()->SetInt(1);
+  CPDFObjRef found;
+  CPDFPage* page = t.doc->GetPage(0, &found);
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(found, ref);
+  EXPECT_EQ(t.doc->GetObj(ref), page);
+
+  // Without a Parent dictionary a Page kid is refused.
+  Tree u;
+  auto* orphan = new CPDFDict;
+  orphan->Set(nullptr, CPDFName("Type"), new CPDFName("Page"));
+  ASSERT_TRUE(u.root->Get_Kids()->Push_Back(u.doc.get(), orphan, true));
+  u.root->Get_Count()->SetInt(1);
+  EXPECT_EQ(u.doc->GetPage(0), nullptr);
+}
+
+TEST(PagesTest, InheritedMediaBoxAndUninherit) {
+  Tree t;
+  ASSERT_TRUE(t.doc->CreatePage(-1, 1));
+  CPDFPage* page = t.doc->GetPage(0);
+  EXPECT_EQ(page->Get_MediaBox(), nullptr);
+  EXPECT_FALSE(page->Uninherit());
+  auto* box = new CPDFRect(0, 0, 595, 842);
+  CPDFObjRef boxRef;
+  ASSERT_TRUE(t.root->Set_MediaBox(box, true, &boxRef));
+  CPDFObjRef seen;
+  EXPECT_EQ(page->Get_MediaBox(&seen), box);
+  EXPECT_EQ(seen, boxRef);
+  ASSERT_TRUE(page->Uninherit());
+  CPDFRect* own = page->Get_MediaBox(&seen);
+  ASSERT_NE(own, nullptr);
+  EXPECT_NE(own, box);
+  EXPECT_TRUE(seen.IsDefined());
+  EXPECT_NE(seen, boxRef);
+  EXPECT_EQ(own->GetWidth(), 595.0);
+}
+
+TEST(PagesTest, AddAndGetContents) {
+  Tree t;
+  ASSERT_TRUE(t.doc->CreatePage(-1, 1));
+  CPDFPage* page = t.doc->GetPage(0);
+  CPDFStream out;
+  ASSERT_TRUE(page->GetContents(&out));
+  EXPECT_EQ(out.GetDataLength(), 0);
+  EXPECT_FALSE(page->GetContents(nullptr));
+
+  CPDFStream first;
+  first.SetData("q 1 0 0 1 0 0 cm Q", 18);
+  CPDFStream second;
+  second.SetData("BT ET", 5);
+  ASSERT_TRUE(second.FlateEncode());
+  ASSERT_TRUE(page->AddContents(&first));
+  CPDFObjRef ref;
+  page->Get_Contents(&ref);
+  ASSERT_TRUE(page->AddContents(&second));
+  CPDFObjRef again;
+  auto* contents = dynamic_cast<CPDFStream*>(page->Get_Contents(&again));
+  ASSERT_NE(contents, nullptr);
+  EXPECT_EQ(again, ref);
+  EXPECT_TRUE(contents->HasKey(CPDFStream::Key_Filter()));
+  ASSERT_TRUE(page->GetContents(&out));
+  EXPECT_EQ(Data(out), "BT ET");
+  EXPECT_EQ(Data(second).substr(0, 2), "\x78\x9C");  // the caller's stream is untouched
+
+  // An array of streams: read in order with a space after each.
+  auto* array = new CPDFArray;
+  auto* q = new CPDFStream(t.doc.get());
+  q->SetData("q", 1);
+  auto* bigQ = new CPDFStream(t.doc.get());
+  bigQ->SetData("Q", 1);
+  array->Push_Back(t.doc.get(), q, true);
+  array->Push_Back(t.doc.get(), bigQ, true);
+  ASSERT_TRUE(page->Set_Contents(array));
+  ASSERT_TRUE(page->GetContents(&out));
+  EXPECT_EQ(Data(out), "q Q ");
+  ASSERT_TRUE(page->AddContents(&first));
+  EXPECT_EQ(array->GetCount(), 1);
+  ASSERT_TRUE(page->GetContents(&out));
+  EXPECT_EQ(Data(out), "q 1 0 0 1 0 0 cm Q ");
+
+  // A stream that cannot be decoded is skipped and its error reported.
+  auto* bad = new CPDFStream(t.doc.get());
+  bad->SetData("not flate", 9);
+  bad->Set_Filter(new CPDFName("FlateDecode"));
+  array->Push_Back(t.doc.get(), bad, true);
+  EXPECT_FALSE(page->GetContents(&out));
+  EXPECT_NE(t.doc->GetError().GetCode(), 0);
+
+  TempFolder folder;
+  const std::string path = folder.File("contents.pdf");
+  array->Remove(t.doc.get(), 1);
+  ASSERT_TRUE(t.doc->Save(path.c_str(), false, false));
+  ASSERT_TRUE(t.doc->Flush()) << t.doc->GetError().GetMessage();
+  std::string report;
+  EXPECT_TRUE(QpdfAccepts(path, &report)) << report;
+}
+
+TEST(PagesTest, StreamsReadFromTheFileSurviveAFullSaveElsewhere) {
+  TempFolder folder;
+  const std::string a = folder.File("a.pdf");
+  const std::string b = folder.File("b.pdf");
+  Tree t;
+  ASSERT_TRUE(t.doc->CreatePage(-1, 1));
+  CPDFStream content;
+  content.SetData("0 0 m 10 10 l S", 15);
+  ASSERT_TRUE(t.doc->GetPage(0)->AddContents(&content));
+  CPDFObjRef ref;
+  t.doc->GetPage(0)->Get_Contents(&ref);
+  ASSERT_TRUE(t.doc->Save(a.c_str(), false, false));
+  ASSERT_TRUE(t.doc->ReleaseObj(ref, true));
+  ASSERT_TRUE(t.doc->Flush());
+  // Read again from a.pdf, where its bytes stay until needed.
+  auto* loaded = dynamic_cast<CPDFStream*>(t.doc->GetObj(ref));
+  ASSERT_NE(loaded, nullptr) << t.doc->GetError().GetMessage();
+  EXPECT_TRUE(loaded->IsExternal());
+  ASSERT_TRUE(t.doc->Save(b.c_str(), false, false));
+  ASSERT_TRUE(t.doc->Flush());
+  unlink(a.c_str());
+  EXPECT_EQ(Data(*loaded), "0 0 m 10 10 l S");
+  std::string report;
+  EXPECT_TRUE(QpdfAccepts(b, &report)) << report;
+}
+
+TEST(PagesTest, EnvironmentCreatesAndClosesDocuments) {
+  CPDFEnv& env = CPDFEnv::Global();
+  CPDFDoc* doc = env.CreateDoc(false, false, 1, 3, nullptr);
+  ASSERT_NE(doc, nullptr);
+  EXPECT_EQ(doc->GetPageCount(), 0);
+  EXPECT_TRUE(env.CloseDoc(doc));
+
+  CPDFException error;
+  EXPECT_EQ(env.CreateDoc(false, false, -1, 3, &error), nullptr);
+  EXPECT_EQ(error.GetCode(), 5);
+  EXPECT_STREQ(error.GetMessage(), "CPDFHeader::Create()");
+  EXPECT_EQ(env.CreateDoc(false, false, -1, 3, nullptr), nullptr);
+}
+
+}  // namespace
