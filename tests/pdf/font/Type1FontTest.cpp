@@ -142,6 +142,43 @@ TEST_F(Type1FontTest, WidthsFromTheBuiltInMetrics) {
   EXPECT_EQ(Width(*courier, "Hello"), 3000);
 }
 
+// The Euro sign, which WinAnsiEncoding (128) and PDFDocEncoding (160) reach,
+// has its AFM width in all twelve Latin fonts, so "€5" does not overprint.
+TEST_F(Type1FontTest, EuroHasItsWidthInEveryLatinFont) {
+  const std::pair<const char*, int32_t> kEuro[] = {{"Courier", 600},
+                                                   {"Courier-Bold", 600},
+                                                   {"Courier-BoldOblique", 600},
+                                                   {"Courier-Oblique", 600},
+                                                   {"Helvetica", 556},
+                                                   {"Helvetica-Bold", 556},
+                                                   {"Helvetica-BoldOblique", 556},
+                                                   {"Helvetica-Oblique", 556},
+                                                   {"Times-Roman", 500},
+                                                   {"Times-Bold", 500},
+                                                   {"Times-Italic", 500},
+                                                   {"Times-BoldItalic", 500}};
+  for (const auto& [name, euro] : kEuro) {
+    SCOPED_TRACE(name);
+    const std::string base = std::string("/BaseFont /") + name;
+    auto ansi = Font(base + " /Encoding /WinAnsiEncoding");
+    ASSERT_TRUE(ansi);
+    const int32_t five = Width(*ansi, "5");
+    EXPECT_EQ(Width(*ansi,
+                    "\x80"
+                    "5"),
+              euro + five);
+    auto pdfDoc = Font(base + " /Encoding /PDFDocEncoding");
+    EXPECT_EQ(Width(*pdfDoc, "\xA0"), euro);
+    // StandardEncoding has no Euro.
+    auto standard = Font(base);
+    EXPECT_EQ(Width(*standard, "\x80"), 0);
+    ASSERT_TRUE(ansi->UpdateCharWidth());
+    CPDFArray* widths = ansi->Get_Widths();
+    ASSERT_TRUE(widths && widths->GetCount() == 256);
+    EXPECT_EQ(dynamic_cast<CPDFNumber*>(widths->Get(&doc_, 128))->GetInt(), euro);
+  }
+}
+
 TEST_F(Type1FontTest, MeasuringFailuresAreRecorded) {
   struct Case {
     std::string entries;
