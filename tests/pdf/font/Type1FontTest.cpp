@@ -179,6 +179,44 @@ TEST_F(Type1FontTest, EuroHasItsWidthInEveryLatinFont) {
   }
 }
 
+// Symbol and ZapfDingbats are measured through their own encoding, the
+// codes of their metrics, whether /Encoding is absent or names a table.
+TEST_F(Type1FontTest, SymbolAndZapfDingbatsMeasureThroughTheirBuiltInEncoding) {
+  struct Case {
+    const char* entries;
+    std::string text;
+    int32_t width;
+  };
+  const Case cases[] = {
+      {"/BaseFont /Symbol", "Aa", 722 + 631},               // Alpha, alpha
+      {"/BaseFont /Symbol", " \xA0\xE5", 250 + 750 + 713},  // space, Euro, summation
+      {"/BaseFont /Symbol", "\x80\xF0", 0},                 // codes the font does not use
+      {"/BaseFont /Symbol /Encoding /WinAnsiEncoding", "Aa", 722 + 631},
+      {"/BaseFont /ZapfDingbats", " !An", 278 + 974 + 692 + 761},  // space a1 a10 a73
+      {"/BaseFont /ZapfDingbats", "\xA1\xFE", 732 + 918},          // a101 a191
+      {"/BaseFont /ZapfDingbats /Encoding /StandardEncoding", "!", 974},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.entries + (" " + c.text));
+    auto font = Font(c.entries);
+    ASSERT_TRUE(font);
+    EXPECT_EQ(Width(*font, c.text), c.width);
+    EXPECT_FALSE(doc_.GetError().IsError());
+    ASSERT_TRUE(font->UpdateCharWidth());
+    CPDFArray* widths = font->Get_Widths();
+    ASSERT_TRUE(widths && widths->GetCount() == 256);
+    int32_t sum = 0;
+    for (char ch : c.text) {
+      sum += dynamic_cast<CPDFNumber*>(widths->Get(&doc_, static_cast<uint8_t>(ch)))->GetInt();
+    }
+    EXPECT_EQ(sum, c.width);
+  }
+  // An unknown encoding name is still refused.
+  auto unknown = Font("/BaseFont /Symbol /Encoding /NoSuchEncoding");
+  EXPECT_EQ(Width(*unknown, "a"), -1);
+  EXPECT_STREQ(Message().c_str(), "undefined Font Encoding: NoSuchEncoding");
+}
+
 TEST_F(Type1FontTest, MeasuringFailuresAreRecorded) {
   struct Case {
     std::string entries;
@@ -186,8 +224,6 @@ TEST_F(Type1FontTest, MeasuringFailuresAreRecorded) {
     const char* message;
   };
   const Case cases[] = {
-      {"/BaseFont /Symbol", CPDFException::kUndefined, "invalid AFM: Symbol"},
-      {"/BaseFont /ZapfDingbats", CPDFException::kUndefined, "invalid AFM: ZapfDingbats"},
       {"/BaseFont /HeiseiMin-W3", CPDFException::kUndefined, "invalid AFM: HeiseiMin-W3"},
       {"/BaseFont /Foo", CPDFException::kUndefined, "undefined AFM: Foo"},
       {"/BaseFont /Helvetica /Encoding << /Type /Encoding >>", CPDFException::kSyntax,
