@@ -130,10 +130,14 @@ CPDFFontDesc* BuildFontDescriptor(CPDFObjRegistry* doc, const AFMFile& metrics,
   const CPDFRect box(
       static_cast<float>(metrics.FontBBox[0]), static_cast<float>(metrics.FontBBox[1]),
       static_cast<float>(metrics.FontBBox[2]), static_cast<float>(metrics.FontBBox[3]));
+  // The vertical stem width: an AFM's stemV when it gives one, else its
+  // StdVW (which every standard font's metrics carry), so that a reader
+  // substituting a font picks the right weight.
+  const int32_t stemV = metrics.stemV != 0 ? metrics.stemV : metrics.StdVW;
   try {
     auto desc = std::make_unique<CPDFFontDesc>();
     if (!desc->Create(doc, metrics.Ascender, metrics.CapHeight, metrics.Descender, flags, box,
-                      baseFont, metrics.ItalicAngle, metrics.stemV)) {
+                      baseFont, metrics.ItalicAngle, stemV)) {
       return nullptr;
     }
     return desc.release();

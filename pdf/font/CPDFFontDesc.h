@@ -75,7 +75,8 @@ class CPDFFontDesc : public CPDFDataStruct, public CPDFDict {
 
 // A new descriptor (the caller owns it) for a font of the metrics, named
 // baseFont: Ascent, CapHeight, Descent, ItalicAngle and StemV (the
-// lower-case stemV) from the metrics, the FontBBox integers as reals, and
+// lower-case stemV, or StdVW when that is 0) from the metrics, the FontBBox
+// integers as reals, and
 // Flags non-symbolic (symbolic for Symbol and ZapfDingbats), plus fixed
 // pitch when the metrics say so. None for the metrics of a CID font or on
 // failure.

@@ -4114,7 +4114,7 @@ constexpr StandardFontTable kStandardFontTables[kStandardFontCount] = {
     {{4201, 4201, 4201, 3812, {-180, -293, 1090, 1010}, 4208, 4216, {0, 0, 0, 0, 92, 85, -100, 50, 0}, 0x1f0},
      190, nullptr, nullptr, kSymbolRows},
     // ZapfDingbats
-    {{4229, 4242, 4242, 3812, {-1, -143, 981, 820}, 4260, 4216, {0, 0, 0, 0, 0, 0, -98, 54, 0}, 0x1c0},
+    {{4229, 4242, 4242, 3812, {-1, -143, 981, 820}, 4260, 4216, {0, 0, 0, 0, 0, 90, -98, 54, 0}, 0x1e0},
      202, nullptr, nullptr, kZapfDingbatsRows},
 };
 

@@ -340,16 +340,16 @@ TEST_F(Type1FontTest, StandardDescriptorsAreBuiltFromTheMetricsOncePerDocument) 
   const std::string text = Written(desc);
   EXPECT_EQ(text,
             "<<\r\n/Ascent 718\n/CapHeight 718\n/Descent -207\n/Flags 32\n/FontBBox [-166 -225 "
-            "1000 931]\n/FontName /Helvetica\n/ItalicAngle 0\n/StemV 0\n/Type "
+            "1000 931]\n/FontName /Helvetica\n/ItalicAngle 0\n/StemV 88\n/Type "
             "/FontDescriptor\n/XHeight 523\n>>");
-  EXPECT_EQ(text.size(), 168u);
+  EXPECT_EQ(text.size(), 169u);
   EXPECT_FALSE(helvetica.HasKey(CPDFType1Font::Key_FontDescriptor()));
 
   CPDFType1Font courier;
   ASSERT_TRUE(courier.Create(&doc_, "Courier"));
   ASSERT_TRUE(courier.GetFontDescriptor());
   EXPECT_EQ(courier.GetFontDescriptor()->Get_Flags()->GetInt(), 33);
-  EXPECT_EQ(courier.GetFontDescriptor()->Get_StemV()->GetInt(), 0);
+  EXPECT_EQ(courier.GetFontDescriptor()->Get_StemV()->GetInt(), 51);  // StdVW
   CPDFType1Font symbol;
   ASSERT_TRUE(symbol.Create(&doc_, "Symbol"));
   ASSERT_TRUE(symbol.GetFontDescriptor());

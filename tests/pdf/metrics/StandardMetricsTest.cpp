@@ -176,7 +176,7 @@ const ExpectedHeader kHeaders[] = {
      {-1, -143, 981, 820},
      "001.004",
      kFS,
-     {N, N, N, N, N, N, -98, 54, 0},
+     {N, N, N, N, N, 90, -98, 54, 0},
      false,
      202},
 };
