@@ -271,6 +271,13 @@ struct CMapFile::Indexes {
   bool stale = true;
 };
 
+struct CMapFile::RankedCodes {
+  CodeRank rank = nullptr;
+  bool complete = false;  // false: the ranges were too many to rank
+  // By CID: the code, its length in the top bits (0: none).
+  std::vector<uint32_t> codes;
+};
+
 CMapFile::CMapFile() : indexes_(std::make_unique<Indexes>()) {}
 CMapFile::~CMapFile() = default;
 
@@ -287,6 +294,7 @@ void CMapFile::Reset() {
   bfChars_.clear();
   bfRanges_.clear();
   indexes_->stale = true;
+  ranked_.reset();
 }
 
 bool CMapFile::IsSafeName(const char* name) {
@@ -610,6 +618,8 @@ void CMapFile::AddBfRangeArray(const char* low, const char* high, const char* co
 // ---------------------------------------------------------------- searches
 
 void CMapFile::Index() const {
+  if (!indexes_->stale) return;
+  ranked_.reset();
   indexes_->notdef.Build(SpansOf(notdefRanges_));
   indexes_->cid.Build(SpansOf(cidRanges_));
   indexes_->bfChar.Build(SpansOf(bfChars_));
@@ -758,4 +768,120 @@ int32_t CMapFile::UnicodeToCode(uint8_t* out, int32_t capacity, const uint8_t* i
     const CMapRange* r = FindBfCharByDest(value, 2);
     return r ? r : FindBfRangeByDest(value, 2);
   });
+}
+
+int32_t CMapFile::CodeToCIDOrNotdef(uint8_t* out, int32_t capacity, const uint8_t* in,
+                                    int32_t length, int32_t* replaced) const {
+  if (replaced) *replaced = 0;
+  if (!out || !in) return 0;
+  int32_t read = 0, written = 0;
+  try {
+    while (read < length && written + 2 <= capacity) {
+      const uint8_t* code = in + read;
+      const int32_t left = length - read;
+      const CMapRange* r = FindNotdefRange(code, left);
+      if (!r) r = FindCIDRange(code, left);
+      int32_t used = r ? r->Map(out + written, code) : 0;
+      if (used <= 0) {
+        // No CID: the code's length from the codespace, CID 0 in its place.
+        used = 1;
+        for (const CMapFile* m = this; m; m = m->parent_.get()) {
+          for (const CMapRange& space : m->codespaceRanges_) {
+            if (space.GetCodeLength() == 2 && space.ContainsCode(code, left)) used = 2;
+          }
+        }
+        out[written] = 0;
+        out[written + 1] = 0;
+        if (replaced) ++*replaced;
+      }
+      written += 2;
+      read += used;
+    }
+  } catch (...) {
+  }
+  return written;
+}
+
+int32_t CMapFile::CIDToCodeRanked(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t length,
+                                  CodeRank rank) const {
+  if (!rank) return CIDToCode(out, capacity, in, length);
+  Index();
+  if (!ranked_ || ranked_->rank != rank) {
+    // Every code of every CID range, this CMap's first: a CID keeps the
+    // first code of the lowest rank. The work is bounded, so that a CMap of
+    // huge overlapping ranges falls back to the plain search.
+    constexpr int64_t kMaxCodes = int64_t{1} << 22;
+    auto table = std::make_unique<RankedCodes>();
+    table->rank = rank;
+    table->codes.assign(65536, 0);
+    std::vector<int32_t> ranks(65536, 0);
+    int64_t budget = kMaxCodes;
+    table->complete = true;
+    for (const CMapFile* m = this; m && table->complete; m = m->parent_.get()) {
+      std::vector<bool> here(65536, false);
+      for (const CMapRange& r : m->cidRanges_) {
+        if (!r.IsUsable()) continue;
+        budget -= int64_t{r.GetHigh()} - r.GetLow() + 1;
+        if (budget < 0) {
+          table->complete = false;
+          break;
+        }
+        for (uint32_t code = r.GetLow(); code <= r.GetHigh(); ++code) {
+          const uint32_t cid = (code - r.GetLow() + r.GetDestStart()) & 0xFFFF;
+          uint32_t& slot = table->codes[cid];
+          const auto entry = static_cast<uint32_t>(r.GetCodeLength()) << 16 | code;
+          if (slot == 0) {
+            slot = entry;
+            here[cid] = true;
+            ranks[cid] = -1;  // ranked when a second code comes
+            continue;
+          }
+          if (!here[cid]) continue;  // a parent's code under this CMap's own
+          if (ranks[cid] < 0) ranks[cid] = rank(slot & 0xFFFF, static_cast<int32_t>(slot >> 16));
+          const int32_t other = rank(code, r.GetCodeLength());
+          if (other < ranks[cid]) {
+            slot = entry;
+            ranks[cid] = other;
+          }
+        }
+      }
+    }
+    ranked_ = std::move(table);
+  }
+  if (!ranked_->complete) return CIDToCode(out, capacity, in, length);
+  if (!out || !in) return 0;
+  int32_t written = 0;
+  for (int32_t read = 0; read + 2 <= length; read += 2) {
+    const uint32_t entry = ranked_->codes[static_cast<uint32_t>(in[read] << 8 | in[read + 1])];
+    if (entry == 0) continue;
+    const auto codeLength = static_cast<int32_t>(entry >> 16);
+    if (written + codeLength > capacity) break;
+    if (codeLength == 2) out[written++] = static_cast<uint8_t>(entry >> 8);
+    out[written++] = static_cast<uint8_t>(entry);
+  }
+  return written;
+}
+
+bool CMapFile::FindNotdefCode(uint8_t* out, int32_t& length) const {
+  if (!out) return false;
+  for (const CMapFile* m = this; m; m = m->parent_.get()) {
+    for (const CMapRange& space : m->codespaceRanges_) {
+      if (!space.IsUsable()) continue;
+      for (uint32_t code = space.GetLow(); code <= space.GetHigh(); ++code) {
+        uint8_t bytes[2];
+        const int32_t n = space.GetCodeLength();
+        if (n == 2) {
+          bytes[0] = static_cast<uint8_t>(code >> 8);
+          bytes[1] = static_cast<uint8_t>(code);
+        } else {
+          bytes[0] = static_cast<uint8_t>(code);
+        }
+        if (FindNotdefRange(bytes, n) || FindCIDRange(bytes, n)) continue;
+        std::memcpy(out, bytes, static_cast<size_t>(n));
+        length = n;
+        return true;
+      }
+    }
+  }
+  return false;
 }

@@ -143,6 +143,23 @@ class CMapFile : public CPDFEnvCacheItem {
   // Two-byte CIDs to codes of 1 or 2 bytes (CID ranges only); skips a CID
   // that no range covers and an odd trailing byte.
   int32_t CIDToCode(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t length) const;
+  // As CodeToCID, but a code that no range covers becomes CID 0 and the walk
+  // goes on: its length is that of the codespace range holding it (the
+  // longer when two do; 1 byte when none does). *replaced (when given) gets
+  // the number of codes so replaced.
+  int32_t CodeToCIDOrNotdef(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t length,
+                            int32_t* replaced) const;
+  // A rank of a code (lower is preferred) for CIDToCodeRanked.
+  using CodeRank = int32_t (*)(uint32_t code, int32_t codeLength);
+  // As CIDToCode, but where several codes map to one CID the code of the
+  // lowest rank is taken (the first in file order among equal ranks; this
+  // CMap's entries before its usecmap parent's). The choice for every CID
+  // is made once per rank function and kept.
+  int32_t CIDToCodeRanked(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t length,
+                          CodeRank rank) const;
+  // A code inside the codespace that no notdef or CID range covers, which a
+  // reader therefore shows as CID 0; false when there is none.
+  bool FindNotdefCode(uint8_t* out, int32_t& length) const;
   // Codes to two-byte Unicode values through bfchar, then bfrange entries.
   // The code length comes from the codespace ranges: 1 when a one-byte
   // range holds the leading byte, else 2; when no entry of that length
@@ -225,6 +242,9 @@ class CMapFile : public CPDFEnvCacheItem {
   // Search indexes, rebuilt on the first search after a change.
   struct Indexes;
   std::unique_ptr<Indexes> indexes_;
+  // The codes CIDToCodeRanked chose, by CID.
+  struct RankedCodes;
+  mutable std::unique_ptr<RankedCodes> ranked_;
 
   // The name Load was given, and the chain of CMaps being loaded.
   std::string loadName_;
