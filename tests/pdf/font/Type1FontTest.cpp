@@ -98,6 +98,68 @@ TEST_F(Type1FontTest, LoadTypesItsKeysAndWritesWhatItRead) {
   EXPECT_STREQ(font->GetNamePrefix().c_str(), "F");
 }
 
+// Values reached through their own key are typed without /Type when the
+// rest of their shape holds: a descriptor, an encoding dictionary, a
+// FontFile3 stream without Length1. The checks that guess a class from the
+// shape alone still want /Type (and Length1).
+TEST_F(Type1FontTest, KeyedValuesAreTypedWithoutType) {
+  const int32_t program =
+      Register(doc_, "<< /Length 3 /Subtype /Type1C >>\nstream\nabc\nendstream\nendobj");
+  ASSERT_GT(program, 0);
+  const std::string descriptor =
+      "/Ascent 718 /CapHeight 718 /Descent -207 /Flags 32 /FontBBox [0 0 1 1] /FontName /Foo "
+      "/ItalicAngle 0 /StemV 88";
+  std::unique_ptr<CPDFObject> raw =
+      Raw("/BaseFont /Foo /FirstChar 65 /LastChar 66 /Widths [722 600] /Encoding << /Differences "
+          "[65 /B] >> /FontDescriptor << " +
+          descriptor + " /FontFile3 " + std::to_string(program) + " 0 R >>");
+  ASSERT_TRUE(raw);
+  auto* dict = dynamic_cast<CPDFDict*>(raw.get());
+  CPDFObject* rawDesc = dict->Get(&doc_, CPDFType1Font::Key_FontDescriptor());
+  CPDFObject* rawEncoding = dict->Get(&doc_, CPDFFont::Key_Encoding());
+  EXPECT_FALSE(CPDFFontDesc::Check(&doc_, rawDesc));
+  EXPECT_TRUE(CPDFFontDesc::CheckKeyed(&doc_, rawDesc));
+  EXPECT_FALSE(CPDFEncoding::Check(&doc_, rawEncoding));
+  EXPECT_TRUE(CPDFEncoding::CheckKeyed(&doc_, rawEncoding));
+  EXPECT_FALSE(CPDFFontFile::Check(
+      &doc_, dynamic_cast<CPDFDict*>(rawDesc)->Get(&doc_, CPDFFontDesc::Key_FontFile3())));
+
+  const std::string read = Written(raw.get());
+  auto font = LoadAs<CPDFType1Font, CPDFDict>(&doc_, raw.get());
+  ASSERT_TRUE(font);
+  EXPECT_EQ(Written(font.get()), read);  // nothing added
+  EXPECT_TRUE(dynamic_cast<CPDFEncoding*>(font->Get_Encoding()));
+  CPDFFontDesc* desc = font->Get_FontDescriptor();
+  ASSERT_TRUE(desc);
+  EXPECT_TRUE(desc->Get_FontFile3());
+  EXPECT_FALSE(desc->Get_FontFile3()->Get_Length1());
+
+  // The shape must still hold: no StemV, /Type of another class, an
+  // encoding with neither key, a FontFile3 whose Length1 is a string.
+  const std::pair<std::string, std::string> untyped[] = {
+      {"/FontDescriptor << /Ascent 718 /CapHeight 718 /Descent -207 /Flags 32 /FontBBox [0 0 1 "
+       "1] /FontName /Foo /ItalicAngle 0 >>",
+       "FontDescriptor"},
+      {"/FontDescriptor << /Type /Font " + descriptor + " >>", "FontDescriptor"},
+      {"/Encoding << /Foo 1 >>", "Encoding"},
+      {"/Encoding << /Type /Font /Differences [65 /B] >>", "Encoding"},
+  };
+  for (const auto& [entries, key] : untyped) {
+    SCOPED_TRACE(entries);
+    auto plain = Font("/BaseFont /Foo /FirstChar 65 /LastChar 65 /Widths [1] " + entries);
+    ASSERT_TRUE(plain);
+    CPDFObject* value = plain->Get(&doc_, CPDFName(key.c_str()));
+    ASSERT_TRUE(value);
+    EXPECT_FALSE(dynamic_cast<CPDFDataStruct*>(value));
+  }
+  const int32_t badProgram =
+      Register(doc_, "<< /Length 3 /Length1 (3) >>\nstream\nabc\nendstream\nendobj");
+  auto bad = Font("/BaseFont /Foo /FirstChar 65 /LastChar 65 /Widths [1] /FontDescriptor << " +
+                  descriptor + " /FontFile3 " + std::to_string(badProgram) + " 0 R >>");
+  ASSERT_TRUE(bad && bad->Get_FontDescriptor());
+  EXPECT_FALSE(bad->Get_FontDescriptor()->Get_FontFile3());
+}
+
 TEST_F(Type1FontTest, LoadFailsOnAWidthThatDoesNotResolveAndGivesEverythingBack) {
   std::unique_ptr<CPDFObject> raw =
       Raw("/BaseFont /Helvetica /FirstChar 32 /LastChar 33 /Widths [250 999 0 R]");
