@@ -266,7 +266,7 @@ CMapBfRange::CMapBfRange(uint16_t code, int32_t codeLength, uint16_t dest)
 // ---------------------------------------------------------------- loading
 
 struct CMapFile::Indexes {
-  CMapListIndex notdef, cid, bfChar, bfRange;
+  CMapListIndex notdef, cid, bfChar, bfRange, codespace;
   bool oneByteCodespace[256] = {};
   bool stale = true;
 };
@@ -624,6 +624,7 @@ void CMapFile::Index() const {
   indexes_->cid.Build(SpansOf(cidRanges_));
   indexes_->bfChar.Build(SpansOf(bfChars_));
   indexes_->bfRange.Build(SpansOf(bfRanges_));
+  indexes_->codespace.Build(SpansOf(codespaceRanges_));
   std::fill(std::begin(indexes_->oneByteCodespace), std::end(indexes_->oneByteCodespace), false);
   for (const CMapRange& r : codespaceRanges_) {
     if (r.GetCodeLength() != 1) continue;
@@ -785,10 +786,9 @@ int32_t CMapFile::CodeToCIDOrNotdef(uint8_t* out, int32_t capacity, const uint8_
       if (used <= 0) {
         // No CID: the code's length from the codespace, CID 0 in its place.
         used = 1;
-        for (const CMapFile* m = this; m; m = m->parent_.get()) {
-          for (const CMapRange& space : m->codespaceRanges_) {
-            if (space.GetCodeLength() == 2 && space.ContainsCode(code, left)) used = 2;
-          }
+        for (const CMapFile* m = this; m && used == 1; m = m->parent_.get()) {
+          m->Index();
+          if (m->indexes_->codespace.FindCode(code, left, 2) >= 0) used = 2;
         }
         out[written] = 0;
         out[written + 1] = 0;
@@ -864,23 +864,34 @@ int32_t CMapFile::CIDToCodeRanked(uint8_t* out, int32_t capacity, const uint8_t*
 
 bool CMapFile::FindNotdefCode(uint8_t* out, int32_t& length) const {
   if (!out) return false;
+  // The codes of the codespace, one- and two-byte, each once however many
+  // ranges hold it: counts of the ranges that open and close at each code.
+  std::vector<int32_t> opens1(257, 0), opens2(65537, 0);
   for (const CMapFile* m = this; m; m = m->parent_.get()) {
     for (const CMapRange& space : m->codespaceRanges_) {
       if (!space.IsUsable()) continue;
-      for (uint32_t code = space.GetLow(); code <= space.GetHigh(); ++code) {
-        uint8_t bytes[2];
-        const int32_t n = space.GetCodeLength();
-        if (n == 2) {
-          bytes[0] = static_cast<uint8_t>(code >> 8);
-          bytes[1] = static_cast<uint8_t>(code);
-        } else {
-          bytes[0] = static_cast<uint8_t>(code);
-        }
-        if (FindNotdefRange(bytes, n) || FindCIDRange(bytes, n)) continue;
-        std::memcpy(out, bytes, static_cast<size_t>(n));
-        length = n;
-        return true;
+      std::vector<int32_t>& opens = space.GetCodeLength() == 1 ? opens1 : opens2;
+      ++opens[space.GetLow()];
+      --opens[static_cast<size_t>(space.GetHigh()) + 1];
+    }
+  }
+  for (int32_t n = 1; n <= 2; ++n) {
+    const std::vector<int32_t>& opens = n == 1 ? opens1 : opens2;
+    int32_t inside = 0;
+    for (uint32_t code = 0; code + 1 < opens.size(); ++code) {
+      inside += opens[code];
+      if (inside <= 0) continue;
+      uint8_t bytes[2];
+      if (n == 2) {
+        bytes[0] = static_cast<uint8_t>(code >> 8);
+        bytes[1] = static_cast<uint8_t>(code);
+      } else {
+        bytes[0] = static_cast<uint8_t>(code);
       }
+      if (FindNotdefRange(bytes, n) || FindCIDRange(bytes, n)) continue;
+      std::memcpy(out, bytes, static_cast<size_t>(n));
+      length = n;
+      return true;
     }
   }
   return false;
