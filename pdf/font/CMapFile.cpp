@@ -73,13 +73,75 @@ bool CodeOf(const TempString& bytes, uint32_t& code, int32_t& length) {
   return false;
 }
 
+constexpr uint32_t kReplacement = 0xFFFD;
+
+bool IsSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
+
 // The bf destination: the first two bytes big-endian (one byte: times 256).
+// A surrogate (the first half of a pair, or a lone one) cannot stand alone
+// in a two-byte value: it reads as U+FFFD.
 uint32_t BfDestOf(const char* text) {
   const TempString bytes = TokenBytes(text);
   const auto* b = reinterpret_cast<const uint8_t*>(bytes.c_str());
-  if (bytes.GetLength() >= 2) return static_cast<uint32_t>(b[0] << 8 | b[1]);
-  if (bytes.GetLength() == 1) return static_cast<uint32_t>(b[0] << 8);
-  return 0;
+  uint32_t value = 0;
+  if (bytes.GetLength() >= 2) {
+    value = static_cast<uint32_t>(b[0] << 8 | b[1]);
+  } else if (bytes.GetLength() == 1) {
+    value = static_cast<uint32_t>(b[0] << 8);
+  }
+  return IsSurrogate(value) ? kReplacement : value;
+}
+
+bool IsWhite(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\0';
+}
+
+bool IsDelimiter(char c) { return std::strchr("()<>[]{}/%", c) != nullptr; }
+
+// The tokens of one line as PDF syntax delimits them: white space ends a
+// token, and so do '<', '>', '[', ']', '(', ')', '{', '}' and '/', each
+// starting a token of its own; "<...>" and "(...)" (nested, with
+// backslash escapes) are one token each, "<<" and ">>" too; '%' starts a
+// comment that runs to the end of the line.
+std::vector<std::string> LineTokens(const char* line) {
+  std::vector<std::string> tokens;
+  const char* p = line;
+  while (*p) {
+    if (IsWhite(*p)) {
+      ++p;
+      continue;
+    }
+    const char* start = p;
+    if (*p == '%') break;
+    if (*p == '<' || *p == '>') {
+      const char c = *p++;
+      if (*p == c) {
+        ++p;
+      } else if (c == '<') {
+        while (*p && *p != '>') ++p;
+        if (*p) ++p;
+      }
+    } else if (*p == '(') {
+      int depth = 0;
+      while (*p) {
+        const char c = *p++;
+        if (c == '\\' && *p) {
+          ++p;
+        } else if (c == '(') {
+          ++depth;
+        } else if (c == ')' && --depth == 0) {
+          break;
+        }
+      }
+    } else if (std::strchr("[]{})", *p)) {
+      ++p;
+    } else {
+      if (*p == '/') ++p;
+      while (*p && !IsWhite(*p) && !IsDelimiter(*p)) ++p;
+    }
+    tokens.emplace_back(start, static_cast<size_t>(p - start));
+  }
+  return tokens;
 }
 
 // A name token ("/Name" with #XX escapes) as text; false for other tokens.
@@ -193,15 +255,27 @@ CMapBfRange::CMapBfRange(const char* low, const char* high, const char* dest) {
   int32_t lowLength = 0, highLength = 0;
   const bool ok = CodeOf(TokenBytes(low), lowCode, lowLength) &&
                   CodeOf(TokenBytes(high), highCode, highLength) && lowLength == highLength;
-  Set(lowCode, highCode, ok ? lowLength : 0, BfDestOf(dest), true);
+  // A range of characters beyond U+FFFF all read as U+FFFD.
+  const uint32_t first = BfDestOf(dest);
+  Set(lowCode, highCode, ok ? lowLength : 0, first, first != kReplacement);
 }
+
+CMapBfRange::CMapBfRange(uint16_t code, int32_t codeLength, uint16_t dest)
+    : CMapRange(code, code, codeLength, dest, false) {}
 
 // ---------------------------------------------------------------- loading
 
 struct CMapFile::Indexes {
-  CMapListIndex notdef, cid, bfChar, bfRange;
+  CMapListIndex notdef, cid, bfChar, bfRange, codespace;
   bool oneByteCodespace[256] = {};
   bool stale = true;
+};
+
+struct CMapFile::RankedCodes {
+  CodeRank rank = nullptr;
+  bool complete = false;  // false: the ranges were too many to rank
+  // By CID: the code, its length in the top bits (0: none).
+  std::vector<uint32_t> codes;
 };
 
 CMapFile::CMapFile() : indexes_(std::make_unique<Indexes>()) {}
@@ -220,6 +294,7 @@ void CMapFile::Reset() {
   bfChars_.clear();
   bfRanges_.clear();
   indexes_->stale = true;
+  ranked_.reset();
 }
 
 bool CMapFile::IsSafeName(const char* name) {
@@ -370,14 +445,11 @@ void CMapFile::ParseTitle(char* rest) {
 
 void CMapFile::ParseLine(char* line, int32_t& section, std::string& registry, std::string& ordering,
                          int32_t& supplement) {
-  // At most 127 tokens fit a line of 254 bytes.
-  char* tokens[kLineSize / 2 + 1];
-  int32_t count = 0;
-  char* state = nullptr;
-  for (char* t = pdfsyntax::NextBlankToken(line, &state); t && count < kLineSize / 2 + 1;
-       t = pdfsyntax::NextBlankToken(nullptr, &state)) {
-    tokens[count++] = t;
-  }
+  const std::vector<std::string> list = LineTokens(line);
+  std::vector<const char*> tokens;
+  tokens.reserve(list.size());
+  for (const std::string& t : list) tokens.push_back(t.c_str());
+  const auto count = static_cast<int32_t>(tokens.size());
   auto text = [](const char* token) {
     const TempString bytes = TokenBytes(token);
     return std::string(bytes.c_str(), static_cast<size_t>(bytes.GetLength()));
@@ -395,6 +467,15 @@ void CMapFile::ParseLine(char* line, int32_t& section, std::string& registry, st
       if (i + words->operands >= count) return;  // an entry cut by the end of the line
       const char* a = tokens[i + 1];
       const char* b = words->operands == 2 ? tokens[i + 2] : nullptr;
+      if (section == kBfRange && std::strcmp(b, "[") == 0) {
+        // One destination per code: <low> <high> [<dest> <dest> ...].
+        int32_t end = i + 3;
+        while (end < count && std::strcmp(tokens[end], "]") != 0) ++end;
+        if (end >= count) return;  // cut by the end of the line
+        AddBfRangeArray(token, a, tokens.data() + i + 3, end - (i + 3));
+        i = end + 1;
+        continue;
+      }
       switch (section) {
         case kCodespace: AddCodespaceRange(token, a); break;
         case kNotdef: AddNotdefRange(token, a, b); break;
@@ -516,14 +597,34 @@ void CMapFile::AddBfRange(const char* low, const char* high, const char* dest) {
   indexes_->stale = true;
 }
 
+void CMapFile::AddBfRangeArray(const char* low, const char* high, const char* const* dests,
+                               int32_t count) {
+  uint32_t lowCode = 0, highCode = 0;
+  int32_t lowLength = 0, highLength = 0;
+  if (!CodeOf(TokenBytes(low), lowCode, lowLength) ||
+      !CodeOf(TokenBytes(high), highCode, highLength) || lowLength != highLength ||
+      highCode < lowCode) {
+    return;
+  }
+  const int64_t n = std::min<int64_t>(int64_t{highCode} - lowCode + 1, count);
+  Reserve(bfChars_, static_cast<int32_t>(n));
+  for (int64_t k = 0; k < n; ++k) {
+    bfChars_.emplace_back(static_cast<uint16_t>(lowCode + k), lowLength,
+                          static_cast<uint16_t>(BfDestOf(dests[k])));
+  }
+  indexes_->stale = true;
+}
+
 // ---------------------------------------------------------------- searches
 
 void CMapFile::Index() const {
   if (!indexes_->stale) return;
+  ranked_.reset();
   indexes_->notdef.Build(SpansOf(notdefRanges_));
   indexes_->cid.Build(SpansOf(cidRanges_));
   indexes_->bfChar.Build(SpansOf(bfChars_));
   indexes_->bfRange.Build(SpansOf(bfRanges_));
+  indexes_->codespace.Build(SpansOf(codespaceRanges_));
   std::fill(std::begin(indexes_->oneByteCodespace), std::end(indexes_->oneByteCodespace), false);
   for (const CMapRange& r : codespaceRanges_) {
     if (r.GetCodeLength() != 1) continue;
@@ -645,14 +746,21 @@ int32_t CMapFile::CIDToCode(uint8_t* out, int32_t capacity, const uint8_t* in,
 
 int32_t CMapFile::CodeToUnicode(uint8_t* out, int32_t capacity, const uint8_t* in,
                                 int32_t length) const {
-  return MapCodes(
-      out, capacity, in, length, [this](const uint8_t* code, int32_t left) -> const CMapRange* {
-        Index();
-        const int32_t codeLength = BfCodeLength(code[0]);
-        if (left < codeLength) return nullptr;
-        const CMapRange* r = At(bfChars_, indexes_->bfChar.FindCode(code, codeLength, codeLength));
-        return r ? r : At(bfRanges_, indexes_->bfRange.FindCode(code, codeLength, codeLength));
-      });
+  return MapCodes(out, capacity, in, length,
+                  [this](const uint8_t* code, int32_t left) -> const CMapRange* {
+                    Index();
+                    const int32_t codeLength = BfCodeLength(code[0]);
+                    auto find = [&](int32_t n) -> const CMapRange* {
+                      if (left < n) return nullptr;
+                      const CMapRange* r = At(bfChars_, indexes_->bfChar.FindCode(code, n, n));
+                      return r ? r : At(bfRanges_, indexes_->bfRange.FindCode(code, n, n));
+                    };
+                    // Entries of the other length when none of the codespace's length
+                    // fits: some producers declare a two-byte codespace over one-byte
+                    // codes.
+                    const CMapRange* r = find(codeLength);
+                    return r ? r : find(3 - codeLength);
+                  });
 }
 
 int32_t CMapFile::UnicodeToCode(uint8_t* out, int32_t capacity, const uint8_t* in,
@@ -661,4 +769,130 @@ int32_t CMapFile::UnicodeToCode(uint8_t* out, int32_t capacity, const uint8_t* i
     const CMapRange* r = FindBfCharByDest(value, 2);
     return r ? r : FindBfRangeByDest(value, 2);
   });
+}
+
+int32_t CMapFile::CodeToCIDOrNotdef(uint8_t* out, int32_t capacity, const uint8_t* in,
+                                    int32_t length, int32_t* replaced) const {
+  if (replaced) *replaced = 0;
+  if (!out || !in) return 0;
+  int32_t read = 0, written = 0;
+  try {
+    while (read < length && written + 2 <= capacity) {
+      const uint8_t* code = in + read;
+      const int32_t left = length - read;
+      const CMapRange* r = FindNotdefRange(code, left);
+      if (!r) r = FindCIDRange(code, left);
+      int32_t used = r ? r->Map(out + written, code) : 0;
+      if (used <= 0) {
+        // No CID: the code's length from the codespace, CID 0 in its place.
+        used = 1;
+        for (const CMapFile* m = this; m && used == 1; m = m->parent_.get()) {
+          m->Index();
+          if (m->indexes_->codespace.FindCode(code, left, 2) >= 0) used = 2;
+        }
+        out[written] = 0;
+        out[written + 1] = 0;
+        if (replaced) ++*replaced;
+      }
+      written += 2;
+      read += used;
+    }
+  } catch (...) {
+  }
+  return written;
+}
+
+int32_t CMapFile::CIDToCodeRanked(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t length,
+                                  CodeRank rank) const {
+  if (!rank) return CIDToCode(out, capacity, in, length);
+  Index();
+  if (!ranked_ || ranked_->rank != rank) {
+    // Every code of every CID range, this CMap's first: a CID keeps the
+    // first code of the lowest rank. The work is bounded, so that a CMap of
+    // huge overlapping ranges falls back to the plain search.
+    constexpr int64_t kMaxCodes = int64_t{1} << 22;
+    auto table = std::make_unique<RankedCodes>();
+    table->rank = rank;
+    table->codes.assign(65536, 0);
+    std::vector<int32_t> ranks(65536, 0);
+    int64_t budget = kMaxCodes;
+    table->complete = true;
+    for (const CMapFile* m = this; m && table->complete; m = m->parent_.get()) {
+      std::vector<bool> here(65536, false);
+      for (const CMapRange& r : m->cidRanges_) {
+        if (!r.IsUsable()) continue;
+        budget -= int64_t{r.GetHigh()} - r.GetLow() + 1;
+        if (budget < 0) {
+          table->complete = false;
+          break;
+        }
+        for (uint32_t code = r.GetLow(); code <= r.GetHigh(); ++code) {
+          const uint32_t cid = (code - r.GetLow() + r.GetDestStart()) & 0xFFFF;
+          uint32_t& slot = table->codes[cid];
+          const auto entry = static_cast<uint32_t>(r.GetCodeLength()) << 16 | code;
+          if (slot == 0) {
+            slot = entry;
+            here[cid] = true;
+            ranks[cid] = -1;  // ranked when a second code comes
+            continue;
+          }
+          if (!here[cid]) continue;  // a parent's code under this CMap's own
+          if (ranks[cid] < 0) ranks[cid] = rank(slot & 0xFFFF, static_cast<int32_t>(slot >> 16));
+          const int32_t other = rank(code, r.GetCodeLength());
+          if (other < ranks[cid]) {
+            slot = entry;
+            ranks[cid] = other;
+          }
+        }
+      }
+    }
+    ranked_ = std::move(table);
+  }
+  if (!ranked_->complete) return CIDToCode(out, capacity, in, length);
+  if (!out || !in) return 0;
+  int32_t written = 0;
+  for (int32_t read = 0; read + 2 <= length; read += 2) {
+    const uint32_t entry = ranked_->codes[static_cast<uint32_t>(in[read] << 8 | in[read + 1])];
+    if (entry == 0) continue;
+    const auto codeLength = static_cast<int32_t>(entry >> 16);
+    if (written + codeLength > capacity) break;
+    if (codeLength == 2) out[written++] = static_cast<uint8_t>(entry >> 8);
+    out[written++] = static_cast<uint8_t>(entry);
+  }
+  return written;
+}
+
+bool CMapFile::FindNotdefCode(uint8_t* out, int32_t& length) const {
+  if (!out) return false;
+  // The codes of the codespace, one- and two-byte, each once however many
+  // ranges hold it: counts of the ranges that open and close at each code.
+  std::vector<int32_t> opens1(257, 0), opens2(65537, 0);
+  for (const CMapFile* m = this; m; m = m->parent_.get()) {
+    for (const CMapRange& space : m->codespaceRanges_) {
+      if (!space.IsUsable()) continue;
+      std::vector<int32_t>& opens = space.GetCodeLength() == 1 ? opens1 : opens2;
+      ++opens[space.GetLow()];
+      --opens[static_cast<size_t>(space.GetHigh()) + 1];
+    }
+  }
+  for (int32_t n = 1; n <= 2; ++n) {
+    const std::vector<int32_t>& opens = n == 1 ? opens1 : opens2;
+    int32_t inside = 0;
+    for (uint32_t code = 0; code + 1 < opens.size(); ++code) {
+      inside += opens[code];
+      if (inside <= 0) continue;
+      uint8_t bytes[2];
+      if (n == 2) {
+        bytes[0] = static_cast<uint8_t>(code >> 8);
+        bytes[1] = static_cast<uint8_t>(code);
+      } else {
+        bytes[0] = static_cast<uint8_t>(code);
+      }
+      if (FindNotdefRange(bytes, n) || FindCIDRange(bytes, n)) continue;
+      std::memcpy(out, bytes, static_cast<size_t>(n));
+      length = n;
+      return true;
+    }
+  }
+  return false;
 }

@@ -7,6 +7,9 @@
 // only read; a failed load leaves a partly filled object that the caller
 // deletes.
 //
+// The program is read line by line; tokens are split as PDF syntax
+// delimits them, so "<2e><32><002e>" is three tokens and "[<00AB>]" three.
+//
 // Codes and destinations are 16 bits. A range whose texts do not give 1- or
 // 2-byte codes of one length, whose high code lies below its low code, or
 // whose destinations leave 0..65535 is kept as an unusable entry (code
@@ -62,8 +65,12 @@ class CMapRange {
 };
 
 // One bfchar or bfrange mapping. The code keeps the length of its token (1
-// or 2 bytes); the destination is the big-endian value of the first two
-// bytes of its token (a one-byte token reads as that byte times 256).
+// or 2 bytes); the destination is one UTF-16 unit, the big-endian value of
+// the first two bytes of its token (a one-byte token reads as that byte
+// times 256; of a longer destination, a ligature's letters say, the first
+// unit is kept). A destination beyond U+FFFF, a surrogate pair, does not
+// fit one unit and reads as U+FFFD, never as half a pair; so does a lone
+// surrogate, and every code of a bfrange whose first destination is one.
 class CMapBfRange : public CMapRange {
  public:
   CMapBfRange() = default;
@@ -71,6 +78,8 @@ class CMapBfRange : public CMapRange {
   CMapBfRange(const char* code, const char* dest);
   // bfrange: low, high, first destination.
   CMapBfRange(const char* low, const char* high, const char* dest);
+  // bfchar from values: a code of 1 or 2 bytes and its destination.
+  CMapBfRange(uint16_t code, int32_t codeLength, uint16_t dest);
 };
 
 class CMapFile : public FontCacheItem {
@@ -122,6 +131,9 @@ class CMapFile : public FontCacheItem {
   void AddCIDRange(uint16_t low, uint16_t high, int32_t codeLength, uint16_t firstCID);
   void AddBfChar(const char* code, const char* dest);
   void AddBfRange(const char* low, const char* high, const char* dest);
+  // A bfrange with an array of destinations, one per code from low up
+  // (codes beyond the array are left out): kept as bfchar entries.
+  void AddBfRangeArray(const char* low, const char* high, const char* const* dests, int32_t count);
 
   // Lookups. Each writes at most capacity bytes and answers the bytes
   // written; never throws.
@@ -131,9 +143,28 @@ class CMapFile : public FontCacheItem {
   // Two-byte CIDs to codes of 1 or 2 bytes (CID ranges only); skips a CID
   // that no range covers and an odd trailing byte.
   int32_t CIDToCode(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t length) const;
+  // As CodeToCID, but a code that no range covers becomes CID 0 and the walk
+  // goes on: its length is that of the codespace range holding it (the
+  // longer when two do; 1 byte when none does). *replaced (when given) gets
+  // the number of codes so replaced.
+  int32_t CodeToCIDOrNotdef(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t length,
+                            int32_t* replaced) const;
+  // A rank of a code (lower is preferred) for CIDToCodeRanked.
+  using CodeRank = int32_t (*)(uint32_t code, int32_t codeLength);
+  // As CIDToCode, but where several codes map to one CID the code of the
+  // lowest rank is taken (the first in file order among equal ranks; this
+  // CMap's entries before its usecmap parent's). The choice for every CID
+  // is made once per rank function and kept.
+  int32_t CIDToCodeRanked(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t length,
+                          CodeRank rank) const;
+  // A code inside the codespace that no notdef or CID range covers, which a
+  // reader therefore shows as CID 0; false when there is none.
+  bool FindNotdefCode(uint8_t* out, int32_t& length) const;
   // Codes to two-byte Unicode values through bfchar, then bfrange entries.
   // The code length comes from the codespace ranges: 1 when a one-byte
-  // range holds the leading byte, else 2. Stops at an uncovered code.
+  // range holds the leading byte, else 2; when no entry of that length
+  // covers the code, entries of the other length are tried (a two-byte
+  // codespace declared over one-byte codes). Stops at an uncovered code.
   int32_t CodeToUnicode(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t length) const;
   // Two-byte values back to codes; skips uncovered values and an odd
   // trailing byte.
@@ -211,6 +242,9 @@ class CMapFile : public FontCacheItem {
   // Search indexes, rebuilt on the first search after a change.
   struct Indexes;
   std::unique_ptr<Indexes> indexes_;
+  // The codes CIDToCodeRanked chose, by CID.
+  struct RankedCodes;
+  mutable std::unique_ptr<RankedCodes> ranked_;
 
   // The name Load was given, and the chain of CMaps being loaded.
   std::string loadName_;

@@ -179,7 +179,7 @@ bool CPDFCIDFont::Load(CPDFObjRegistry* doc, CPDFDict* source) {
   return PDFLoadFrame(this, doc, source, [&] {
     return PDFTypeEntry<CPDFCIDSysInfo>(this, doc, Key_CIDSystemInfo(), PDFEntry::kRequired) &&
            TypedIfRead<CPDFCIDSysInfo>(this, doc, Key_CIDSystemInfo()) &&
-           PDFTypeEntry<CPDFFontDesc>(this, doc, Key_FontDescriptor(), PDFEntry::kRequired) &&
+           CPDFFontDesc::TypeKeyedEntry(this, doc, Key_FontDescriptor(), PDFEntry::kRequired) &&
            TypedIfRead<CPDFFontDesc>(this, doc, Key_FontDescriptor()) &&
            PDFTypeEntry<CPDFInt>(this, doc, Key_DW()) && IntegerElements(Get_W(), doc, true) &&
            IntegerElements(Get_W2(), doc, true) && IntegerElements(Get_DW2(), doc, false);

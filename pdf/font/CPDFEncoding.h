@@ -22,6 +22,15 @@ class CPDFEncoding : public CPDFDataStruct, public CPDFDict {
   // /Type is read as it stands: a reference does not pass, and nothing is
   // fetched.
   static bool Check(CPDFObjRegistry* doc, CPDFObject* object);
+  // Check for a value reached through a font's /Encoding, whose key already
+  // names its class: a dictionary whose /Type, when present, is Encoding,
+  // with a /BaseEncoding name or a /Differences array (each, when present,
+  // of that type). Check itself stays strict.
+  static bool CheckKeyed(CPDFObjRegistry* doc, CPDFObject* object);
+  // Types the value under the key (a font's /Encoding) as an encoding when
+  // it passes CheckKeyed, as PDFTypeEntry does.
+  static bool TypeKeyedEntry(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key,
+                             PDFEntry rule = PDFEntry::kOptional);
   // Sets the document and /Type /Encoding. False when /Type cannot be
   // stored.
   bool Create(CPDFObjRegistry* doc);

@@ -68,7 +68,7 @@ std::vector<uint8_t> UnitsToHost(const char16_t* units, size_t n) {
 struct Source {
   Case kind = Case::kOther;
   const char* typeName = "Null";               // case (e): the entry's type
-  std::unique_ptr<CMapFile> cmap;              // case (a)
+  std::shared_ptr<const CMapFile> cmap;        // case (a), the font's parsed CMap
   EncodingTable* table = nullptr;              // (c) the font table, (d) the base table
   std::unique_ptr<EncodingTable> differences;  // (d) with a Differences array
 };
@@ -109,11 +109,10 @@ EncodingTable* FindEncoding(const char* name, const char* method) {
   return table;
 }
 
-// The ToUnicode CMap, parsed afresh from a decoded copy of the stream. The
-// copy goes to no document, so that nothing it refers to is registered.
-std::unique_ptr<CMapFile> LoadToUnicode(CPDFFont* font, const char* method) {
+// The ToUnicode CMap, parsed from a decoded copy of the stream. The copy
+// goes to no document, so that nothing it refers to is registered.
+std::unique_ptr<CMapFile> LoadToUnicode(CPDFFont* font, CPDFStream* stream, const char* method) {
   CPDFObjRegistry* doc = font->GetDoc();
-  CPDFStream* stream = font->Get_ToUnicode();
   CPDFStream local;
   if (!stream || !stream->Duplicate(&local, nullptr, doc, true)) {
     CPDFException::Throw("CPDFFont", method, CPDFException::kStepFailed, "CPDFStream::Duplicate()");
@@ -140,7 +139,7 @@ Source Prepare(CPDFFont* font, const char* method, bool namedTable) {
   Source source;
   if (font->HasKey(CPDFFont::Key_ToUnicode())) {
     source.kind = Case::kCMap;
-    source.cmap = LoadToUnicode(font, method);
+    source.cmap = font->ParsedToUnicode(method);
     return source;
   }
   if (!font->HasKey(CPDFFont::Key_Encoding())) {
@@ -284,6 +283,22 @@ bool CPDFFont::ApplyDifferences(CPDFObjRegistry* doc, CPDFArray* differences,
     }
   }
   return true;
+}
+
+std::shared_ptr<const CMapFile> CPDFFont::ParsedToUnicode(const char* method) {
+  CPDFStream* stream = Get_ToUnicode();
+  // Parsed once; again only when /ToUnicode is another stream or its data
+  // changed length. A failed parse is not kept: it fails again, alike.
+  const int32_t length = stream ? stream->GetDataLength() : -1;
+  if (toUnicode_.cmap && toUnicode_.stream == stream && toUnicode_.length == length) {
+    return toUnicode_.cmap;
+  }
+  toUnicode_ = {};
+  std::shared_ptr<const CMapFile> cmap = LoadToUnicode(this, stream, method);
+  toUnicode_.cmap = cmap;
+  toUnicode_.stream = stream;
+  toUnicode_.length = length;
+  return cmap;
 }
 
 int32_t CPDFFont::ToUnicode(char16_t* out, int32_t capacity, const uint8_t* text, int32_t length) {

@@ -16,6 +16,7 @@
 // and is listed, under its kind bit, in the member table of CreateFont
 // (CPDFFont.cpp).
 #include <cstdint>
+#include <memory>
 
 #include "pdf/document/CPDFResource.h"
 #include "pdf/object/CPDFArray.h"
@@ -24,6 +25,7 @@
 #include "pdf/object/CPDFStream.h"
 #include "pdf/object/CPDFTypedStruct.h"
 
+class CMapFile;
 class CPDFFontDesc;
 class EncodingTable;
 
@@ -87,7 +89,9 @@ class CPDFFont : public CPDFResource, public CPDFDict {
 
   // The text conversions. Each clears the document's error record, then
   // follows the first case that fits: /ToUnicode present (its CMap, parsed
-  // afresh on every call), /Encoding absent (the text is host text), a name
+  // on the first call and kept by the font for the next ones while
+  // /ToUnicode stays the same stream), /Encoding absent (the text is host
+  // text), a name
   // (a predefined encoding), a dictionary (BaseEncoding and Differences), or
   // anything else. The answer is the count written (units for ToUnicode,
   // bytes otherwise), or -1 with the record filled (when it was still empty)
@@ -115,6 +119,11 @@ class CPDFFont : public CPDFResource, public CPDFDict {
   // Writes the font's widths; false in the base.
   virtual bool UpdateCharWidth() { return false; }
 
+  // The CMap of /ToUnicode, parsed once per font (see above); throws the
+  // conversions' failures ("CPDFStream::Duplicate()", "invalid ToUnicode
+  // stream", the stream's own decoding error) as CPDFException.
+  std::shared_ptr<const CMapFile> ParsedToUnicode(const char* method);
+
  protected:
   explicit CPDFFont(uint32_t kind = 0, const char* subtype = "")
       : CPDFResource(kFont), kind_(kind), subtype_(subtype ? subtype : "") {}
@@ -122,4 +131,12 @@ class CPDFFont : public CPDFResource, public CPDFDict {
  private:
   uint32_t kind_ = 0;
   const char* subtype_ = "";
+  // The parsed /ToUnicode CMap and the stream (and its data length) it
+  // was parsed from.
+  struct ParsedCMap {
+    std::shared_ptr<const CMapFile> cmap;
+    const CPDFStream* stream = nullptr;
+    int32_t length = -1;
+  };
+  ParsedCMap toUnicode_;
 };

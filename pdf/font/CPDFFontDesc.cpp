@@ -29,24 +29,48 @@ bool StoreInt(CPDFFontDesc* desc, const CPDFName& key, int32_t value) {
   return StoreNew(desc, key, std::make_unique<CPDFInt>(value));
 }
 
-}  // namespace
-
-bool CPDFFontDesc::Check(CPDFObjRegistry* doc, CPDFObject* object) {
+bool CheckShape(CPDFObjRegistry* doc, CPDFObject* object, bool typeRequired) {
   try {
     auto* dict = dynamic_cast<CPDFDict*>(object);
-    if (!dict || dict->IsType(kStream)) return false;
-    auto* type = PDFGetAs<CPDFName>(dict, doc, Key_Type());
-    if (!type || !type->IsEqual(TypeName())) return false;
-    if (!IsNumber(dict, doc, Key_Ascent()) || !IsNumber(dict, doc, Key_CapHeight()) ||
-        !IsNumber(dict, doc, Key_Descent()) || !IsNumber(dict, doc, Key_Flags())) {
+    if (!dict || dict->IsType(CPDFObject::kStream)) return false;
+    using D = CPDFFontDesc;
+    if (typeRequired || dict->Get(doc, D::Key_Type())) {
+      auto* type = PDFGetAs<CPDFName>(dict, doc, D::Key_Type());
+      if (!type || !type->IsEqual(D::TypeName())) return false;
+    }
+    if (!IsNumber(dict, doc, D::Key_Ascent()) || !IsNumber(dict, doc, D::Key_CapHeight()) ||
+        !IsNumber(dict, doc, D::Key_Descent()) || !IsNumber(dict, doc, D::Key_Flags())) {
       return false;
     }
-    if (!PDFGetAs<CPDFArray>(dict, doc, Key_FontBBox())) return false;
-    if (!PDFGetAs<CPDFName>(dict, doc, Key_FontName())) return false;
-    return IsNumber(dict, doc, Key_ItalicAngle()) && IsNumber(dict, doc, Key_StemV());
+    if (!PDFGetAs<CPDFArray>(dict, doc, D::Key_FontBBox())) return false;
+    if (!PDFGetAs<CPDFName>(dict, doc, D::Key_FontName())) return false;
+    return IsNumber(dict, doc, D::Key_ItalicAngle()) && IsNumber(dict, doc, D::Key_StemV());
   } catch (...) {
     return CPDFException::Absorb(nullptr, "CPDFFontDesc", "Check");
   }
+}
+
+}  // namespace
+
+bool CPDFFontDesc::CheckKeyed(CPDFObjRegistry* doc, CPDFObject* object) {
+  return CheckShape(doc, object, false);
+}
+
+bool CPDFFontDesc::TypeKeyedEntry(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key,
+                                  PDFEntry rule) {
+  return PDFTypeEntry(
+      dict, doc, key, kDictionary,
+      [doc](CPDFObject* value) -> CPDFFontDesc* {
+        if (!CheckKeyed(doc, value)) return nullptr;
+        auto typed = std::make_unique<CPDFFontDesc>();
+        if (!typed->Load(doc, static_cast<CPDFDict*>(value))) return nullptr;
+        return typed.release();
+      },
+      rule);
+}
+
+bool CPDFFontDesc::Check(CPDFObjRegistry* doc, CPDFObject* object) {
+  return CheckShape(doc, object, true);
 }
 
 bool CPDFFontDesc::Load(CPDFObjRegistry* doc, CPDFDict* source) {
@@ -65,7 +89,7 @@ bool CPDFFontDesc::Load(CPDFObjRegistry* doc, CPDFDict* source) {
         !PDFTypeEntry<CPDFInt>(this, doc, Key_AvgWidth()) ||
         !PDFTypeEntry<CPDFFontFile>(this, doc, Key_FontFile()) ||
         !PDFTypeEntry<CPDFFontFile>(this, doc, Key_FontFile2()) ||
-        !PDFTypeEntry<CPDFFontFile>(this, doc, Key_FontFile3()) ||
+        !CPDFFontFile::TypeKeyedEntry(this, doc, Key_FontFile3()) ||
         !PDFTypeEntry<CPDFInt>(this, doc, Key_Leading()) ||
         !PDFTypeEntry<CPDFInt>(this, doc, Key_MaxWidth()) ||
         !PDFTypeEntry<CPDFInt>(this, doc, Key_MissingWidth()) ||
@@ -130,10 +154,14 @@ CPDFFontDesc* BuildFontDescriptor(CPDFObjRegistry* doc, const AFMFile& metrics,
   const CPDFRect box(
       static_cast<float>(metrics.FontBBox[0]), static_cast<float>(metrics.FontBBox[1]),
       static_cast<float>(metrics.FontBBox[2]), static_cast<float>(metrics.FontBBox[3]));
+  // The vertical stem width: an AFM's stemV when it gives one, else its
+  // StdVW (which every standard font's metrics carry), so that a reader
+  // substituting a font picks the right weight.
+  const int32_t stemV = metrics.stemV != 0 ? metrics.stemV : metrics.StdVW;
   try {
     auto desc = std::make_unique<CPDFFontDesc>();
     if (!desc->Create(doc, metrics.Ascender, metrics.CapHeight, metrics.Descender, flags, box,
-                      baseFont, metrics.ItalicAngle, metrics.stemV)) {
+                      baseFont, metrics.ItalicAngle, stemV)) {
       return nullptr;
     }
     return desc.release();

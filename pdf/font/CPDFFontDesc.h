@@ -30,11 +30,21 @@ class CPDFFontDesc : public CPDFDataStruct, public CPDFDict {
   // memory does not count); FontBBox an array; FontName a name. References
   // are resolved.
   static bool Check(CPDFObjRegistry* doc, CPDFObject* object);
+  // Check for a value reached through a font's /FontDescriptor, whose key
+  // already names its class: /Type may be absent (when present it must be
+  // FontDescriptor); the rest of the shape is checked as in Check. Check
+  // itself, which guesses the class from the shape, stays strict.
+  static bool CheckKeyed(CPDFObjRegistry* doc, CPDFObject* object);
+  // Types the value under the key (a font's /FontDescriptor) as a
+  // descriptor when it passes CheckKeyed, as PDFTypeEntry does.
+  static bool TypeKeyedEntry(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key,
+                             PDFEntry rule = PDFEntry::kOptional);
   // Takes over the source's entries. The required Ascent, CapHeight,
   // Descent, Flags, ItalicAngle and StemV and the optional AvgWidth,
   // Leading, MaxWidth, MissingWidth, StemH and XHeight become integers;
-  // FontBBox (required) a rectangle when it holds four numbers; FontFile,
-  // FontFile2 and FontFile3 font files when they pass that Check; each
+  // FontBBox (required) a rectangle when it holds four numbers; FontFile
+  // and FontFile2 font files when they pass that Check, FontFile3 when it
+  // passes CPDFFontFile::CheckKeyed (Length1 is not its key); each
   // entry of FD a descriptor when it passes Check (unless the typed loads
   // already nest too deep: the entries then stay raw). False, every entry
   // given back, when a required key is absent or a conversion fails.
@@ -75,7 +85,8 @@ class CPDFFontDesc : public CPDFDataStruct, public CPDFDict {
 
 // A new descriptor (the caller owns it) for a font of the metrics, named
 // baseFont: Ascent, CapHeight, Descent, ItalicAngle and StemV (the
-// lower-case stemV) from the metrics, the FontBBox integers as reals, and
+// lower-case stemV, or StdVW when that is 0) from the metrics, the FontBBox
+// integers as reals, and
 // Flags non-symbolic (symbolic for Symbol and ZapfDingbats), plus fixed
 // pitch when the metrics say so. None for the metrics of a CID font or on
 // failure.

@@ -14,8 +14,17 @@ class CPDFFontFile : public CPDFDataStruct, public CPDFStream {
 
   // A stream whose Length1 is a number read from a file.
   static bool Check(CPDFObjRegistry* doc, CPDFObject* object);
-  // Takes over the stream (entries and data); Length1 (required), Length2
-  // and Length3 become integers. False, everything given back, on failure.
+  // Check for a stream reached through a descriptor's /FontFile3, whose key
+  // names its class and whose program has no Length1 to give: a stream
+  // whose Length1, when present, is a number read from a file.
+  static bool CheckKeyed(CPDFObjRegistry* doc, CPDFObject* object);
+  // Types the value under the key (/FontFile3) as a font file when it
+  // passes CheckKeyed, as PDFTypeEntry does.
+  static bool TypeKeyedEntry(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key,
+                             PDFEntry rule = PDFEntry::kOptional);
+  // Takes over the stream (entries and data); Length1, Length2 and Length3
+  // become integers (Length1 is there whenever Check passed). False,
+  // everything given back, on failure.
   bool Load(CPDFObjRegistry* doc, CPDFStream* source);
   CPDFFontFile* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
 

@@ -12,6 +12,7 @@
 #include "pdf/font/internal/FontText.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFObjRegistry.h"
+#include "platform/HostText.h"
 
 namespace {
 
@@ -75,6 +76,37 @@ void Substitute(uint8_t* cids, int32_t length, Map map) {
     cids[i] = static_cast<uint8_t>(cid >> 8);
     cids[i + 1] = static_cast<uint8_t>(cid & 0xFF);
   }
+}
+
+// The NEC row-13 duplicates of four symbols (host codes 8795, 8796, 8797,
+// 879B, 879C): CIDs that no Unicode value maps to, and the CID of the same
+// symbol that one does.
+constexpr uint16_t kNECDuplicates[][2] = {
+    {7626, 765}, {7627, 757}, {7628, 756}, {7631, 748}, {7632, 747}};
+
+uint16_t NECOriginal(uint16_t cid) {
+  for (const auto& pair : kNECDuplicates) {
+    if (pair[0] == cid) return pair[1];
+  }
+  return cid;
+}
+
+// Which Unicode value of a CID a reader expects, when several map to it
+// (lower is preferred): a character of the host encoding first, then any
+// other, then CJK compatibility ideographs and forms, last the Kangxi
+// radicals and the CJK radicals supplement (which share their CIDs with
+// the ideographs they look like).
+int32_t UnicodeRank(uint32_t code, int32_t codeLength) {
+  if (codeLength != 2) return 4;
+  if ((code >= 0x2E80 && code <= 0x2EFF) || (code >= 0x2F00 && code <= 0x2FDF)) return 3;
+  if ((code >= 0xF900 && code <= 0xFAFF) || (code >= 0xFE30 && code <= 0xFE4F)) return 2;
+  // A character of the host encoding: one that it encodes and decodes
+  // back to itself (not one it only folds onto another's code).
+  const auto unit = static_cast<char16_t>(code);
+  uint8_t host[4];
+  const int32_t n = code != 0 ? platform::Utf16ToHost(&unit, 1, host, 4) : -1;
+  char16_t back[2];
+  return n > 0 && platform::HostToUtf16(host, n, back, 2) == 1 && back[0] == unit ? 0 : 1;
 }
 
 using fonttext::Capacity;
@@ -153,12 +185,48 @@ CMapFile* HostCMap(const EncodingCMap& encoding, const char* method) {
   return NamedCMap(std::string("90ms-RKSJ") + encoding.Suffix(), method);
 }
 
+// Codes to CIDs; a code without a CID reads as CID 0 (.notdef), as a
+// reader shows it, and the rest of the text follows.
 std::vector<uint8_t> CodesToCIDs(const CMapFile& cmap, const uint8_t* text, size_t n) {
   std::vector<uint8_t> cids(n * 2);
-  const int32_t m = cmap.CodeToCID(cids.data(), Capacity(cids.size()), text, Capacity(n));
+  const int32_t m =
+      cmap.CodeToCIDOrNotdef(cids.data(), Capacity(cids.size()), text, Capacity(n), nullptr);
   if (m < 0) StepFailed();
   cids.resize(static_cast<size_t>(m));
   return cids;
+}
+
+// Host or Unicode codes to CIDs, a code without one becoming CID 0; adds
+// the number of such codes to *replaced.
+std::vector<uint8_t> CodesToCIDsOrNotdef(const CMapFile& cmap, const uint8_t* text, size_t n,
+                                         int32_t* replaced) {
+  std::vector<uint8_t> cids(n * 2);
+  int32_t count = 0;
+  const int32_t m =
+      cmap.CodeToCIDOrNotdef(cids.data(), Capacity(cids.size()), text, Capacity(n), &count);
+  if (m < 0) StepFailed();
+  cids.resize(static_cast<size_t>(m));
+  *replaced += count;
+  return cids;
+}
+
+// CIDs to Unicode values, the expected one where several map to a CID.
+std::vector<char16_t> CIDsToUnicode(const CMapFile& cmap, const std::vector<uint8_t>& cids) {
+  std::vector<char16_t> units;
+  units.reserve(cids.size() / 2);
+  for (size_t i = 0; i + 1 < cids.size(); i += 2) {
+    uint8_t pair[2] = {cids[i], cids[i + 1]};
+    uint8_t value[2];
+    int32_t m = cmap.CIDToCodeRanked(value, 2, pair, 2, UnicodeRank);
+    if (m <= 0) {
+      const uint16_t other = NECOriginal(static_cast<uint16_t>((pair[0] << 8) | pair[1]));
+      pair[0] = static_cast<uint8_t>(other >> 8);
+      pair[1] = static_cast<uint8_t>(other & 0xFF);
+      m = cmap.CIDToCodeRanked(value, 2, pair, 2, UnicodeRank);
+    }
+    if (m == 2) units.push_back(static_cast<char16_t>((value[0] << 8) | value[1]));
+  }
+  return units;
 }
 
 std::vector<uint8_t> CIDsToCodes(const CMapFile& cmap, const std::vector<uint8_t>& cids) {
@@ -178,10 +246,19 @@ std::vector<uint8_t> EncodeCIDs(const CMapFile& cmap, const std::vector<uint8_t>
                                 uint16_t (*substitute)(uint16_t)) {
   std::vector<uint8_t> codes;
   codes.reserve(cids.size());
+  // CID 0 (a character replaced) is written as a code that the CMap leaves
+  // without a CID, when it has no code for CID 0 itself.
+  uint8_t notdef[2] = {0, 0};
+  int32_t notdefLength = -1;
   for (size_t i = 0; i + 1 < cids.size(); i += 2) {
     uint8_t pair[2] = {cids[i], cids[i + 1]};
     uint8_t code[2] = {0, 0};
     int32_t m = cmap.CIDToCode(code, 2, pair, 2);
+    if (m <= 0 && pair[0] == 0 && pair[1] == 0) {
+      if (notdefLength < 0 && !cmap.FindNotdefCode(notdef, notdefLength)) notdefLength = 0;
+      for (int32_t k = 0; k < notdefLength; ++k) codes.push_back(notdef[k]);
+      continue;
+    }
     if (m <= 0) {
       const uint16_t other = substitute(static_cast<uint16_t>((pair[0] << 8) | pair[1]));
       pair[0] = static_cast<uint8_t>(other >> 8);
@@ -272,11 +349,7 @@ int32_t CPDFType0Font::ToUnicode(char16_t* out, int32_t capacity, const uint8_t*
         CMapFile* unicode = UnicodeCMap(encoding, kMethod);
         std::vector<uint8_t> cids = CodesToCIDs(*encoding.cmap, text, n);
         NormalizeCID(cids.data(), Capacity(cids.size()));
-        const std::vector<uint8_t> pairs = CIDsToCodes(*unicode, cids);
-        std::vector<char16_t> units(pairs.size() / 2);
-        for (size_t i = 0; i < units.size(); ++i) {
-          units[i] = static_cast<char16_t>((pairs[2 * i] << 8) | pairs[2 * i + 1]);
-        }
+        const std::vector<char16_t> units = CIDsToUnicode(*unicode, cids);
         return Emit(out, capacity, units.data(), units.size(), kMethod);
       },
       -1);
@@ -304,6 +377,7 @@ int32_t CPDFType0Font::ToHostEncoding(uint8_t* out, int32_t capacity, const uint
 
 int32_t CPDFType0Font::FromUnicode(uint8_t* out, int32_t capacity, const char16_t* text,
                                    int32_t length) {
+  replaced_ = 0;
   if (HasKey(Key_ToUnicode())) return CPDFFont::FromUnicode(out, capacity, text, length);
   static constexpr const char* kMethod = "FromUnicode";
   return Guarded(
@@ -317,7 +391,8 @@ int32_t CPDFType0Font::FromUnicode(uint8_t* out, int32_t capacity, const char16_
           pairs[2 * i] = static_cast<uint8_t>(text[i] >> 8);
           pairs[2 * i + 1] = static_cast<uint8_t>(text[i] & 0xFF);
         }
-        const std::vector<uint8_t> cids = CodesToCIDs(*unicode, pairs.data(), pairs.size());
+        const std::vector<uint8_t> cids =
+            CodesToCIDsOrNotdef(*unicode, pairs.data(), pairs.size(), &replaced_);
         const std::vector<uint8_t> codes = EncodeCIDs(*encoding.cmap, cids, Denormalized);
         return Emit(out, capacity, codes.data(), codes.size(), kMethod);
       },
@@ -326,6 +401,7 @@ int32_t CPDFType0Font::FromUnicode(uint8_t* out, int32_t capacity, const char16_
 
 int32_t CPDFType0Font::FromHostEncoding(uint8_t* out, int32_t capacity, const uint8_t* text,
                                         int32_t length) {
+  replaced_ = 0;
   if (HasKey(Key_ToUnicode())) return CPDFFont::FromHostEncoding(out, capacity, text, length);
   static constexpr const char* kMethod = "FromHostEncoding";
   return Guarded(
@@ -334,7 +410,7 @@ int32_t CPDFType0Font::FromHostEncoding(uint8_t* out, int32_t capacity, const ui
         const size_t n = TextLength(text, length);
         EncodingCMap encoding = LoadEncoding(this, kMethod);
         CMapFile* host = HostCMap(encoding, kMethod);
-        const std::vector<uint8_t> cids = CodesToCIDs(*host, text, n);
+        const std::vector<uint8_t> cids = CodesToCIDsOrNotdef(*host, text, n, &replaced_);
         if (encoding.IsIdentity()) return Emit(out, capacity, cids.data(), cids.size(), kMethod);
         const std::vector<uint8_t> codes = EncodeCIDs(*encoding.cmap, cids, Normalized);
         return Emit(out, capacity, codes.data(), codes.size(), kMethod);

@@ -41,6 +41,17 @@ class CPDFType0Font : public CPDFFont {
   // The conversions (see CPDFFont). A font with /ToUnicode converts as the
   // base does; otherwise through the CMaps. The caller's text is never
   // changed.
+  //
+  // ToUnicode: where several Unicode values map to one CID, the one a
+  // reader expects comes back: a character of the host encoding before
+  // others, and never a Kangxi radical, a CJK radicals supplement character
+  // or a compatibility ideograph while an ordinary one maps there too.
+  //
+  // FromUnicode and FromHostEncoding: a character that has no CID (the
+  // user-defined host codes F040-F9FC, say) does not end the conversion:
+  // it becomes CID 0 (.notdef), written as the encoding CMap's code for it,
+  // and the rest of the text follows. GetReplacedCount tells how many
+  // characters the last of these two calls replaced so.
   int32_t ToUnicode(char16_t* out, int32_t capacity, const uint8_t* text, int32_t length) override;
   int32_t ToHostEncoding(uint8_t* out, int32_t capacity, const uint8_t* text,
                          int32_t length) override;
@@ -48,6 +59,10 @@ class CPDFType0Font : public CPDFFont {
                       int32_t length = -1) override;
   int32_t FromHostEncoding(uint8_t* out, int32_t capacity, const uint8_t* text,
                            int32_t length = -1) override;
+
+  // The characters the last FromUnicode or FromHostEncoding replaced by
+  // CID 0 (0 after a call through /ToUnicode).
+  int32_t GetReplacedCount() const { return replaced_; }
 
   // The text's CIDs (through the encoding CMap) measured by the descendant.
   int32_t CalcStringWidth(const uint8_t* text, int32_t length) override;
@@ -63,4 +78,7 @@ class CPDFType0Font : public CPDFFont {
   static void DenormalizeCID(uint8_t* cids, int32_t length);
   // The sizes of the two substitution tables.
   static int32_t SubstitutionTableSize(int32_t table);
+
+ private:
+  int32_t replaced_ = 0;
 };

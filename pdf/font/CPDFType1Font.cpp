@@ -1,5 +1,6 @@
 #include "pdf/font/CPDFType1Font.h"
 
+#include <array>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -37,8 +38,11 @@ simplefont::CodeWidth MetricWidths(CPDFType1Font* font, const char* method) {
     CPDFException::ThrowFormat(kClass, method, CPDFException::kUndefined, "undefined AFM: %s",
                                baseFont);
   }
+  // Metrics with an encoding of their own (Symbol, ZapfDingbats): the glyph
+  // of a code is the one the metrics list under that code.
+  const bool builtIn = std::strcmp(metrics->EncodingScheme.c_str(), "FontSpecific") == 0;
   if (metrics->IsCIDFont ||
-      std::strcmp(metrics->EncodingScheme.c_str(), "AdobeStandardEncoding") != 0) {
+      (!builtIn && std::strcmp(metrics->EncodingScheme.c_str(), "AdobeStandardEncoding") != 0)) {
     CPDFException::ThrowFormat(kClass, method, CPDFException::kUndefined, "invalid AFM: %s",
                                baseFont);
   }
@@ -61,6 +65,16 @@ simplefont::CodeWidth MetricWidths(CPDFType1Font* font, const char* method) {
       CPDFException::ThrowFormat(kClass, method, CPDFException::kUndefined,
                                  "undefined Font Encoding: %s", name->c_str());
     }
+  }
+  if (builtIn) {
+    // A named /Encoding is still checked above, but such a font's glyphs
+    // carry no standard names: its codes are those of the metrics.
+    auto byCode = std::make_shared<std::array<int32_t, 256>>();
+    byCode->fill(0);
+    metrics->ForEachCharMetric([&](const AFMCharMetric& metric) {
+      if (metric.C >= 0 && metric.C < 256) (*byCode)[metric.C] = metric.WX;
+    });
+    return [byCode](uint8_t code) -> int32_t { return (*byCode)[code]; };
   }
   return [metrics, table](uint8_t code) -> int32_t {
     TempString glyph;

@@ -46,8 +46,11 @@ class CPDFType1Font : public CPDFFont {
   // it there stores a Clone). None without metrics or for CID metrics.
   CPDFFontDesc* GetFontDescriptor() override;
   // The width of the text from /Widths, or else from the AFM metrics of the
-  // BaseFont through /Encoding (StandardEncoding when absent). -1 on failure
-  // with the document's error record filled.
+  // BaseFont through /Encoding (StandardEncoding when absent). Metrics with
+  // an encoding of their own (EncodingScheme FontSpecific: Symbol,
+  // ZapfDingbats) are read through that built-in encoding, the code of each
+  // glyph in the metrics, whatever /Encoding names. -1 on failure with the
+  // document's error record filled.
   int32_t CalcStringWidth(const uint8_t* text, int32_t length) override;
   // Rewrites /Widths from the AFM metrics (a new indirect array, with
   // FirstChar 0 and LastChar 255 unless given, when there is none).

@@ -46,7 +46,7 @@ bool CPDFType3Font::Load(CPDFObjRegistry* doc, CPDFDict* source) {
            PDFTypeEntry<CPDFRect>(this, doc, Key_FontBBox()) &&
            PDFTypeEntry<CPDFMatrix>(this, doc, Key_FontMatrix()) &&
            PDFTypeEntry<CPDFResDict>(this, doc, Key_Resources()) &&
-           PDFTypeEntry<CPDFEncoding>(this, doc, Key_Encoding());
+           CPDFEncoding::TypeKeyedEntry(this, doc, Key_Encoding());
   });
 }
 

@@ -66,6 +66,38 @@ bool SpacedName(const char* name, TempString& spaced) {
   return true;
 }
 
+// The name without its blanks.
+std::string Unspaced(const char* name) {
+  std::string out;
+  for (const char* p = name; *p; ++p) {
+    if (*p != ' ') out += *p;
+  }
+  return out;
+}
+
+// A record known by another name than its full name: its PostScript name
+// ("DejaVuSans"), its full name without blanks ("DejaVuSansBold"), or its
+// family without blanks when the face is the family's regular one (full
+// name the family, or the family and "Regular"). Scans the records: only names that no full name
+// matched come here.
+TrueTypeFontInfo* FindByOtherName(CPDFEnv::Cache& cache, const char* name) {
+  if (!*name) return nullptr;
+  TrueTypeFontInfo* unspaced = nullptr;
+  TrueTypeFontInfo* family = nullptr;
+  for (auto it = cache.Begin(); !it.IsEnd(); it.Next()) {
+    auto* info = static_cast<TrueTypeFontInfo*>(*it.GetValue());
+    if (std::strcmp(info->postScriptName.c_str(), name) == 0) return info;
+    const std::string full = info->logFont.elfFullName.c_str();
+    if (!unspaced && Unspaced(full.c_str()) == name) unspaced = info;
+    const std::string familyName = info->logFont.lfFaceName.c_str();
+    if (!family && !familyName.empty() && Unspaced(familyName.c_str()) == name &&
+        (full == familyName || full == familyName + " Regular")) {
+      family = info;
+    }
+  }
+  return unspaced ? unspaced : family;
+}
+
 bool IsKeptCharSet(uint8_t charSet) {
   return charSet == kAnsiCharSet || charSet == kMacCharSet || charSet == kShiftJISCharSet;
 }
@@ -212,6 +244,7 @@ TrueTypeFontInfo* FontResourceCache::GetTrueTypeFontInfo(const char* name) {
     TempString spaced;
     if (!SpacedName(name, spaced)) return nullptr;
     if (auto* hit = Cached<TrueTypeFontInfo>(trueTypes_, spaced.c_str())) return hit;
+    if (auto* hit = FindByOtherName(trueTypes_, name)) return hit;
     std::unique_ptr<TrueTypeFontInfo> fixed = TrueTypeFontInfo::MakeFixed(name);
     if (!fixed) return nullptr;
     return Insert(trueTypes_, name, std::move(fixed));

@@ -95,6 +95,7 @@ struct FaceEntry {
   int32_t index = 0;
   std::string fullName;  // UTF-8
   std::string family;    // UTF-8
+  std::string postScriptName;
 };
 
 // Adds the faces of a font set that have TrueType outlines.
@@ -112,7 +113,12 @@ void AddFaces(const FcFontSet* set, std::vector<FaceEntry>& faces) {
     const char* fullName = EnglishString(font, FC_FULLNAME, FC_FULLNAMELANG);
     if (!fullName || !*fullName) continue;
     const char* family = EnglishString(font, FC_FAMILY, FC_FAMILYLANG);
-    faces.push_back({reinterpret_cast<const char*>(file), index, fullName, family ? family : ""});
+    FcChar8* postScript = nullptr;
+    if (FcPatternGetString(font, FC_POSTSCRIPT_NAME, 0, &postScript) != FcResultMatch) {
+      postScript = nullptr;
+    }
+    faces.push_back({reinterpret_cast<const char*>(file), index, fullName, family ? family : "",
+                     postScript ? reinterpret_cast<const char*>(postScript) : ""});
   }
 }
 
@@ -121,8 +127,9 @@ void ListConfiguredFaces(std::vector<FaceEntry>& faces) {
   FcConfig* config = FcInitLoadConfigAndFonts();
   if (!config) return;
   FcPattern* pattern = FcPatternCreate();
-  FcObjectSet* objects = FcObjectSetBuild(FC_FILE, FC_INDEX, FC_FONTFORMAT, FC_FULLNAME,
-                                          FC_FULLNAMELANG, FC_FAMILY, FC_FAMILYLANG, nullptr);
+  FcObjectSet* objects =
+      FcObjectSetBuild(FC_FILE, FC_INDEX, FC_FONTFORMAT, FC_FULLNAME, FC_FULLNAMELANG, FC_FAMILY,
+                       FC_FAMILYLANG, FC_POSTSCRIPT_NAME, nullptr);
   FcFontSet* set = nullptr;
   if (pattern && objects &&
       FcPatternAddString(pattern, FC_FONTFORMAT, reinterpret_cast<const FcChar8*>("TrueType")))
@@ -311,8 +318,13 @@ void EnumerateList(const std::vector<FaceEntry>& faces, const TrueTypeFontSource
     if (!ToHost(entry.fullName.c_str(), fullName)) continue;
     std::string family;
     if (!ToHost(entry.family.c_str(), family)) family.clear();
+    std::string postScript;
+    if (!ToHost(entry.postScriptName.c_str(), postScript)) postScript.clear();
     EnumerateFile(library.get(), entry.file.c_str(), entry.index, fullName.c_str(), family.c_str(),
-                  add);
+                  [&](std::unique_ptr<TrueTypeFontInfo> info) {
+                    if (info && !info->postScriptName.Assign(postScript.c_str())) return;
+                    add(std::move(info));
+                  });
   }
 }
 

@@ -87,6 +87,9 @@ class TrueTypeFontInfo : public FontCacheItem {
   }
 
   TrueTypeLogFont logFont;
+  // The face's PostScript name ("DejaVuSans-Bold"), in the host encoding;
+  // empty when the source does not know it.
+  TempString postScriptName;
   TrueTypeTextMetric textMetric;
   TrueTypeOutlineMetric outlineMetric;
 

@@ -96,7 +96,7 @@ struct StandardFontTable {
   const StandardSymbolicRow* rows;
 };
 
-inline constexpr int kLatinGlyphCount = 228;
+inline constexpr int kLatinGlyphCount = 229;
 
 extern const char kStandardFontStrings[];
 extern const StandardGlyph kLatinGlyphs[kLatinGlyphCount];

@@ -1,6 +1,6 @@
 // The CMap reader over any bytes (the first byte's low bit chooses between a
 // CMap file, whose header line is required, and stream data), with no CMap
-// directory, then the four lookups over the first 256 bytes into buffers of
+// directory, then the lookups over the first 256 bytes into buffers of
 // exactly the capacity they are given: every answer lies in 0..capacity.
 #include <algorithm>
 #include <memory>
@@ -53,7 +53,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check([&](uint8_t* o, int32_t c, const uint8_t* i,
               int32_t l) { return cmap.UnicodeToCode(o, c, i, l); },
           in, n, capacity);
+    Check(
+        [&](uint8_t* o, int32_t c, const uint8_t* i, int32_t l) {
+          int32_t replaced = -1;
+          const int32_t written = cmap.CodeToCIDOrNotdef(o, c, i, l, &replaced);
+          FUZZ_CHECK(replaced >= 0 && replaced <= l);
+          return written;
+        },
+        in, n, capacity);
+    Check(
+        [&](uint8_t* o, int32_t c, const uint8_t* i, int32_t l) {
+          return cmap.CIDToCodeRanked(o, c, i, l, [](uint32_t code, int32_t codeLength) {
+            return static_cast<int32_t>((code + static_cast<uint32_t>(codeLength)) % 7);
+          });
+        },
+        in, n, capacity);
   }
+  uint8_t notdef[2];
+  int32_t notdefLength = 0;
+  if (cmap.FindNotdefCode(notdef, notdefLength)) FUZZ_CHECK(notdefLength == 1 || notdefLength == 2);
   return 0;
 }
 
@@ -96,6 +114,15 @@ void FuzzSeeds(FuzzSeedList& seeds) {
   seeds.Add("stream-overlap",
             stream("4 begincidrange\n<0010> <0020> 100\n<0000> <00ff> 500\n<00> <ff> 900\n"
                    "<0018> <0030> 2000\nendcidrange\n"));
+  seeds.Add("stream-tounicode-producers",
+            stream("1 begincodespacerange<0000><ffff>endcodespacerange\n"
+                   "3 beginbfchar\n<2e><002e><32><0032><01><D835DC00>\nendbfchar\n"
+                   "2 beginbfrange\n<41> <42> [<00AB> <00BB>]\n<61><63>[<D83DDE00><0062>]\n"
+                   "endbfrange\n/CMapName/X def %comment <20> <0020>\n"));
+  seeds.Add("stream-notdef-gaps",
+            stream("2 begincodespacerange <00> <80> <8140> <9ffc> endcodespacerange\n"
+                   "1 beginnotdefrange <00> <1f> 231 endnotdefrange\n"
+                   "2 begincidrange <20> <7e> 1 <8140> <817e> 633 endcidrange\n"));
   seeds.Add("stream-long-line",
             stream("%" + std::string(253, 'x') + "1 begincidrange <20> <20> 7 endcidrange\n"));
 }

@@ -357,9 +357,20 @@ class Generator:
         if not font.rows or font.rows[0].name != "space" or font.rows[0].code != 32 \
                 or font.rows[0].box != [0, 0, 0, 0]:
             self.fail(font.name, "space", "first row", "is not space, 32, box 0 0 0 0")
+        allowed = set()
+        for where, args in self.rules_of("zero-box"):
+            if len(args) != 2:
+                raise InputError(f"{where}: zero-box FONTS GLYPHS")
+            if font in self.font_set(args[0], where):
+                allowed.update(args[1].split(","))
         for g in font.rows[1:]:
-            if g.box == [0, 0, 0, 0]:
-                self.fail(font.name, g.name, "zero box", "only space has the box 0 0 0 0")
+            if g.box == [0, 0, 0, 0] and g.name not in allowed:
+                self.fail(font.name, g.name, "zero box",
+                          "only space and the zero-box glyphs have the box 0 0 0 0")
+        for name in sorted(allowed):
+            g = font.glyph(name)
+            if g is None or g.box != [0, 0, 0, 0]:
+                self.fail(font.name, name, "zero box", "listed but has no such row or box")
         # The FontBBox is the union of the glyph boxes.
         if font.rows:
             union = [min(g.box[0] for g in font.rows), min(g.box[1] for g in font.rows),
@@ -392,6 +403,9 @@ class Generator:
 
     def rule_replace_box(self, where, *args):
         pass  # applied while building
+
+    def rule_zero_box(self, where, fonts, names):
+        pass  # checked with each table
 
     def rule_excluded(self, where, fonts, names):
         for font in self.font_set(fonts, where):
@@ -479,8 +493,10 @@ class Generator:
             for b in fonts[i + 1:]:
                 if frozenset((a.name, b.name)) in twins:
                     continue
+                # Glyphs without outline data (box 0 0 0 0) have no box to share.
                 shared = [g.name for g in a.rows if b.glyph(g.name)
-                          and b.glyph(g.name).box == g.box]
+                          and b.glyph(g.name).box == g.box
+                          and (g.name == "space" or g.box != [0, 0, 0, 0])]
                 if "space" not in shared or len(shared) > to_int(most, where):
                     self.fail(f"{a.name}/{b.name}", ",".join(shared), "own boxes",
                               f"{len(shared)} boxes shared, at most {most} with space")

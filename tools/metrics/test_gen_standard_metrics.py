@@ -81,11 +81,18 @@ class GeneratorTest(unittest.TestCase):
         self.assertRefused("Helvetica-Oblique: exclam: slanted twin: keeps the upright box",
                            "Helvetica-Oblique: exclam: telling box:")
 
-    def test_euro_left_in_the_latin_set(self):
-        self.inputs.replace(self.inputs.data, "latin-glyphs.txt", "-1 ecircumflex\n",
-                            "-1 ecircumflex\n-1 Euro\n")
-        self.assertRefused("Courier: Euro: glyph set: must not have a row",
-                           "Times-BoldItalic: *: glyph set: 149 + 80 rows, expected 149 + 79")
+    def test_euro_left_out_of_the_latin_set(self):
+        # WinAnsiEncoding and PDFDocEncoding reach Euro: without its row it
+        # would measure 0.
+        self.inputs.replace(self.inputs.data, "latin-glyphs.txt", "-1 ecircumflex\n-1 Euro\n",
+                            "-1 ecircumflex\n")
+        self.assertRefused("Courier: Euro: zero box: listed but has no such row or box",
+                           "Times-BoldItalic: *: glyph set: 149 + 79 rows, expected 149 + 80")
+
+    def test_a_second_glyph_without_a_box(self):
+        self.inputs.replace(self.inputs.afm, "Helvetica.afm",
+                            "N exclam ; B 90 0 187 718 ;", "N exclam ; B 0 0 0 0 ;")
+        self.assertRefused("Helvetica: exclam: zero box: only space and the zero-box glyphs")
 
     def test_a117_left_at_the_newer_left_side_bearing(self):
         self.inputs.replace(self.inputs.data, "standard-rules.txt",

@@ -91,8 +91,8 @@ bool TypeWidthKeys(CPDFDict* font, CPDFObjRegistry* doc, bool descriptor) {
   return PDFTypeEntry<CPDFInt>(font, doc, FirstCharKey()) &&
          PDFTypeEntry<CPDFInt>(font, doc, LastCharKey()) &&
          PDFTypeElements<CPDFInt>(PDFGetAs<CPDFArray>(font, doc, WidthsKey()), doc) &&
-         PDFTypeEntry<CPDFEncoding>(font, doc, CPDFFont::Key_Encoding()) &&
-         (!descriptor || PDFTypeEntry<CPDFFontDesc>(font, doc, FontDescriptorKey()));
+         CPDFEncoding::TypeKeyedEntry(font, doc, CPDFFont::Key_Encoding()) &&
+         (!descriptor || CPDFFontDesc::TypeKeyedEntry(font, doc, FontDescriptorKey()));
 }
 
 int32_t MeasureText(CPDFFont* font, const Names& names, const uint8_t* text, int32_t length,

@@ -265,67 +265,67 @@ constexpr char kStandardFontStrings[] =
     "atilde\0"  // 1560
     "Udieresis\0"  // 1567
     "ecircumflex\0"  // 1577
-    "universal\0"  // 1589
-    "existential\0"  // 1599
-    "suchthat\0"  // 1611
-    "asteriskmath\0"  // 1620
-    "congruent\0"  // 1633
-    "Alpha\0"  // 1643
-    "Beta\0"  // 1649
-    "Chi\0"  // 1654
-    "Delta\0"  // 1658
-    "Epsilon\0"  // 1664
-    "Phi\0"  // 1672
-    "Gamma\0"  // 1676
-    "Eta\0"  // 1682
-    "Iota\0"  // 1686
-    "theta1\0"  // 1691
-    "Kappa\0"  // 1698
-    "Lambda\0"  // 1704
-    "Mu\0"  // 1711
-    "Nu\0"  // 1714
-    "Omicron\0"  // 1717
-    "Pi\0"  // 1725
-    "Theta\0"  // 1728
-    "Rho\0"  // 1734
-    "Sigma\0"  // 1738
-    "Tau\0"  // 1744
-    "Upsilon\0"  // 1748
-    "sigma1\0"  // 1756
-    "Omega\0"  // 1763
-    "Xi\0"  // 1769
-    "Psi\0"  // 1772
-    "Zeta\0"  // 1776
-    "therefore\0"  // 1781
-    "perpendicular\0"  // 1791
-    "radicalex\0"  // 1805
-    "alpha\0"  // 1815
-    "beta\0"  // 1821
-    "chi\0"  // 1826
-    "delta\0"  // 1830
-    "epsilon\0"  // 1836
-    "phi\0"  // 1844
-    "gamma\0"  // 1848
-    "eta\0"  // 1854
-    "iota\0"  // 1858
-    "phi1\0"  // 1863
-    "kappa\0"  // 1868
-    "lambda\0"  // 1874
-    "nu\0"  // 1881
-    "omicron\0"  // 1884
-    "pi\0"  // 1892
-    "theta\0"  // 1895
-    "rho\0"  // 1901
-    "sigma\0"  // 1905
-    "tau\0"  // 1911
-    "upsilon\0"  // 1915
-    "omega1\0"  // 1923
-    "omega\0"  // 1930
-    "xi\0"  // 1936
-    "psi\0"  // 1939
-    "zeta\0"  // 1943
-    "similar\0"  // 1948
-    "Euro\0"  // 1956
+    "Euro\0"  // 1589
+    "universal\0"  // 1594
+    "existential\0"  // 1604
+    "suchthat\0"  // 1616
+    "asteriskmath\0"  // 1625
+    "congruent\0"  // 1638
+    "Alpha\0"  // 1648
+    "Beta\0"  // 1654
+    "Chi\0"  // 1659
+    "Delta\0"  // 1663
+    "Epsilon\0"  // 1669
+    "Phi\0"  // 1677
+    "Gamma\0"  // 1681
+    "Eta\0"  // 1687
+    "Iota\0"  // 1691
+    "theta1\0"  // 1696
+    "Kappa\0"  // 1703
+    "Lambda\0"  // 1709
+    "Mu\0"  // 1716
+    "Nu\0"  // 1719
+    "Omicron\0"  // 1722
+    "Pi\0"  // 1730
+    "Theta\0"  // 1733
+    "Rho\0"  // 1739
+    "Sigma\0"  // 1743
+    "Tau\0"  // 1749
+    "Upsilon\0"  // 1753
+    "sigma1\0"  // 1761
+    "Omega\0"  // 1768
+    "Xi\0"  // 1774
+    "Psi\0"  // 1777
+    "Zeta\0"  // 1781
+    "therefore\0"  // 1786
+    "perpendicular\0"  // 1796
+    "radicalex\0"  // 1810
+    "alpha\0"  // 1820
+    "beta\0"  // 1826
+    "chi\0"  // 1831
+    "delta\0"  // 1835
+    "epsilon\0"  // 1841
+    "phi\0"  // 1849
+    "gamma\0"  // 1853
+    "eta\0"  // 1859
+    "iota\0"  // 1863
+    "phi1\0"  // 1868
+    "kappa\0"  // 1873
+    "lambda\0"  // 1879
+    "nu\0"  // 1886
+    "omicron\0"  // 1889
+    "pi\0"  // 1897
+    "theta\0"  // 1900
+    "rho\0"  // 1906
+    "sigma\0"  // 1910
+    "tau\0"  // 1916
+    "upsilon\0"  // 1920
+    "omega1\0"  // 1928
+    "omega\0"  // 1935
+    "xi\0"  // 1941
+    "psi\0"  // 1944
+    "zeta\0"  // 1948
+    "similar\0"  // 1953
     "Upsilon1\0"  // 1961
     "minute\0"  // 1970
     "lessequal\0"  // 1977
@@ -650,7 +650,7 @@ constexpr char kStandardFontStrings[] =
     ;
 static_assert(sizeof(kStandardFontStrings) == 4269);
 
-static_assert(kLatinGlyphCount == 228);
+static_assert(kLatinGlyphCount == 229);
 static_assert(kStandardFontCount == 14);
 
 // The names and codes of the Latin rows, shared by the twelve text fonts.
@@ -883,6 +883,7 @@ constexpr StandardGlyph kLatinGlyphs[kLatinGlyphCount] = {
     {1560, -1},  // atilde
     {1567, -1},  // Udieresis
     {1577, -1},  // ecircumflex
+    {1589, -1},  // Euro
 };
 
 namespace {
@@ -1116,6 +1117,7 @@ constexpr StandardGlyphMetrics kCourierMetrics[kLatinGlyphCount] = {
     {600, 53, -15, 559, 606},  // atilde
     {600, 17, -18, 583, 753},  // Udieresis
     {600, 66, -15, 548, 654},  // ecircumflex
+    {600, 0, 0, 0, 0},  // Euro
 };
 
 constexpr StandardGlyphMetrics kCourierBoldMetrics[kLatinGlyphCount] = {
@@ -1347,6 +1349,7 @@ constexpr StandardGlyphMetrics kCourierBoldMetrics[kLatinGlyphCount] = {
     {600, 35, -15, 570, 636},  // atilde
     {600, 4, -18, 596, 761},  // Udieresis
     {600, 40, -15, 563, 657},  // ecircumflex
+    {600, 0, 0, 0, 0},  // Euro
 };
 
 constexpr StandardGlyphMetrics kCourierBoldObliqueMetrics[kLatinGlyphCount] = {
@@ -1578,6 +1581,7 @@ constexpr StandardGlyphMetrics kCourierBoldObliqueMetrics[kLatinGlyphCount] = {
     {600, 61, -15, 643, 636},  // atilde
     {600, 101, -18, 716, 761},  // Udieresis
     {600, 81, -15, 607, 657},  // ecircumflex
+    {600, 0, 0, 0, 0},  // Euro
 };
 
 constexpr StandardGlyphMetrics kCourierObliqueMetrics[kLatinGlyphCount] = {
@@ -1809,6 +1813,7 @@ constexpr StandardGlyphMetrics kCourierObliqueMetrics[kLatinGlyphCount] = {
     {600, 76, -15, 629, 606},  // atilde
     {600, 125, -18, 702, 753},  // Udieresis
     {600, 106, -15, 598, 654},  // ecircumflex
+    {600, 0, 0, 0, 0},  // Euro
 };
 
 constexpr StandardGlyphMetrics kHelveticaMetrics[kLatinGlyphCount] = {
@@ -2040,6 +2045,7 @@ constexpr StandardGlyphMetrics kHelveticaMetrics[kLatinGlyphCount] = {
     {556, 36, -15, 530, 722},  // atilde
     {722, 79, -19, 644, 901},  // Udieresis
     {556, 40, -15, 516, 734},  // ecircumflex
+    {556, 0, 0, 0, 0},  // Euro
 };
 
 constexpr StandardGlyphMetrics kHelveticaBoldMetrics[kLatinGlyphCount] = {
@@ -2271,6 +2277,7 @@ constexpr StandardGlyphMetrics kHelveticaBoldMetrics[kLatinGlyphCount] = {
     {556, 29, -14, 527, 737},  // atilde
     {722, 72, -19, 651, 915},  // Udieresis
     {556, 23, -14, 528, 750},  // ecircumflex
+    {556, 0, 0, 0, 0},  // Euro
 };
 
 constexpr StandardGlyphMetrics kHelveticaBoldObliqueMetrics[kLatinGlyphCount] = {
@@ -2502,6 +2509,7 @@ constexpr StandardGlyphMetrics kHelveticaBoldObliqueMetrics[kLatinGlyphCount] = 
     {556, 55, -14, 619, 737},  // atilde
     {722, 116, -19, 804, 915},  // Udieresis
     {556, 70, -14, 593, 750},  // ecircumflex
+    {556, 0, 0, 0, 0},  // Euro
 };
 
 constexpr StandardGlyphMetrics kHelveticaObliqueMetrics[kLatinGlyphCount] = {
@@ -2733,6 +2741,7 @@ constexpr StandardGlyphMetrics kHelveticaObliqueMetrics[kLatinGlyphCount] = {
     {556, 61, -15, 592, 722},  // atilde
     {722, 123, -19, 797, 901},  // Udieresis
     {556, 84, -15, 578, 734},  // ecircumflex
+    {556, 0, 0, 0, 0},  // Euro
 };
 
 constexpr StandardGlyphMetrics kTimesRomanMetrics[kLatinGlyphCount] = {
@@ -2964,6 +2973,7 @@ constexpr StandardGlyphMetrics kTimesRomanMetrics[kLatinGlyphCount] = {
     {444, 37, -10, 442, 638},  // atilde
     {722, 14, -14, 705, 835},  // Udieresis
     {444, 25, -10, 424, 674},  // ecircumflex
+    {500, 0, 0, 0, 0},  // Euro
 };
 
 constexpr StandardGlyphMetrics kTimesBoldMetrics[kLatinGlyphCount] = {
@@ -3195,6 +3205,7 @@ constexpr StandardGlyphMetrics kTimesBoldMetrics[kLatinGlyphCount] = {
     {500, 25, -14, 488, 674},  // atilde
     {722, 16, -19, 701, 877},  // Udieresis
     {444, 25, -14, 426, 704},  // ecircumflex
+    {500, 0, 0, 0, 0},  // Euro
 };
 
 constexpr StandardGlyphMetrics kTimesItalicMetrics[kLatinGlyphCount] = {
@@ -3426,6 +3437,7 @@ constexpr StandardGlyphMetrics kTimesItalicMetrics[kLatinGlyphCount] = {
     {500, 17, -11, 511, 624},  // atilde
     {722, 102, -18, 765, 818},  // Udieresis
     {444, 31, -11, 441, 661},  // ecircumflex
+    {500, 0, 0, 0, 0},  // Euro
 };
 
 constexpr StandardGlyphMetrics kTimesBoldItalicMetrics[kLatinGlyphCount] = {
@@ -3657,20 +3669,21 @@ constexpr StandardGlyphMetrics kTimesBoldItalicMetrics[kLatinGlyphCount] = {
     {500, -21, -14, 491, 655},  // atilde
     {722, 67, -18, 744, 862},  // Udieresis
     {444, 5, -13, 423, 690},  // ecircumflex
+    {500, 0, 0, 0, 0},  // Euro
 };
 
 constexpr StandardSymbolicRow kSymbolRows[] = {
     {{0, 32}, {250, 0, 0, 0, 0}},  // space
     {{6, 33}, {333, 128, -17, 240, 672}},  // exclam
-    {{1589, 34}, {713, 31, 0, 681, 705}},  // universal
+    {{1594, 34}, {713, 31, 0, 681, 705}},  // universal
     {{22, 35}, {500, 20, -16, 481, 673}},  // numbersign
-    {{1599, 36}, {549, 25, 0, 478, 707}},  // existential
+    {{1604, 36}, {549, 25, 0, 478, 707}},  // existential
     {{40, 37}, {833, 63, -36, 771, 655}},  // percent
     {{48, 38}, {778, 41, -18, 750, 661}},  // ampersand
-    {{1611, 39}, {439, 48, -17, 414, 500}},  // suchthat
+    {{1616, 39}, {439, 48, -17, 414, 500}},  // suchthat
     {{69, 40}, {333, 53, -191, 300, 673}},  // parenleft
     {{79, 41}, {333, 30, -191, 277, 673}},  // parenright
-    {{1620, 42}, {500, 65, 134, 427, 551}},  // asteriskmath
+    {{1625, 42}, {500, 65, 134, 427, 551}},  // asteriskmath
     {{99, 43}, {549, 10, 0, 539, 533}},  // plus
     {{104, 44}, {250, 56, -152, 194, 104}},  // comma
     {{922, 45}, {549, 11, 233, 535, 288}},  // minus
@@ -3692,70 +3705,70 @@ constexpr StandardSymbolicRow kSymbolRows[] = {
     {{201, 61}, {549, 11, 141, 537, 390}},  // equal
     {{207, 62}, {549, 26, 0, 523, 522}},  // greater
     {{215, 63}, {444, 70, -17, 412, 686}},  // question
-    {{1633, 64}, {549, 11, 0, 537, 475}},  // congruent
-    {{1643, 65}, {722, 4, 0, 684, 673}},  // Alpha
-    {{1649, 66}, {667, 29, 0, 592, 673}},  // Beta
-    {{1654, 67}, {722, -9, 0, 704, 673}},  // Chi
-    {{1658, 68}, {612, 6, 0, 608, 688}},  // Delta
-    {{1664, 69}, {611, 32, 0, 617, 673}},  // Epsilon
-    {{1672, 70}, {763, 26, 0, 741, 673}},  // Phi
-    {{1676, 71}, {603, 24, 0, 609, 673}},  // Gamma
-    {{1682, 72}, {722, 39, 0, 729, 673}},  // Eta
-    {{1686, 73}, {333, 32, 0, 316, 673}},  // Iota
-    {{1691, 74}, {631, 18, -18, 623, 689}},  // theta1
-    {{1698, 75}, {722, 35, 0, 722, 673}},  // Kappa
-    {{1704, 76}, {686, 6, 0, 680, 688}},  // Lambda
-    {{1711, 77}, {889, 28, 0, 887, 673}},  // Mu
-    {{1714, 78}, {722, 29, -8, 720, 673}},  // Nu
-    {{1717, 79}, {722, 41, -17, 715, 685}},  // Omicron
-    {{1725, 80}, {768, 25, 0, 745, 673}},  // Pi
-    {{1728, 81}, {741, 41, -17, 715, 685}},  // Theta
-    {{1734, 82}, {556, 28, 0, 563, 673}},  // Rho
-    {{1738, 83}, {592, 5, 0, 589, 673}},  // Sigma
-    {{1744, 84}, {611, 33, 0, 607, 673}},  // Tau
-    {{1748, 85}, {690, -8, 0, 694, 673}},  // Upsilon
-    {{1756, 86}, {439, 40, -233, 436, 500}},  // sigma1
-    {{1763, 87}, {768, 34, 0, 736, 688}},  // Omega
-    {{1769, 88}, {645, 40, 0, 599, 673}},  // Xi
-    {{1772, 89}, {795, 15, 0, 781, 684}},  // Psi
-    {{1776, 90}, {611, 44, 0, 636, 673}},  // Zeta
+    {{1638, 64}, {549, 11, 0, 537, 475}},  // congruent
+    {{1648, 65}, {722, 4, 0, 684, 673}},  // Alpha
+    {{1654, 66}, {667, 29, 0, 592, 673}},  // Beta
+    {{1659, 67}, {722, -9, 0, 704, 673}},  // Chi
+    {{1663, 68}, {612, 6, 0, 608, 688}},  // Delta
+    {{1669, 69}, {611, 32, 0, 617, 673}},  // Epsilon
+    {{1677, 70}, {763, 26, 0, 741, 673}},  // Phi
+    {{1681, 71}, {603, 24, 0, 609, 673}},  // Gamma
+    {{1687, 72}, {722, 39, 0, 729, 673}},  // Eta
+    {{1691, 73}, {333, 32, 0, 316, 673}},  // Iota
+    {{1696, 74}, {631, 18, -18, 623, 689}},  // theta1
+    {{1703, 75}, {722, 35, 0, 722, 673}},  // Kappa
+    {{1709, 76}, {686, 6, 0, 680, 688}},  // Lambda
+    {{1716, 77}, {889, 28, 0, 887, 673}},  // Mu
+    {{1719, 78}, {722, 29, -8, 720, 673}},  // Nu
+    {{1722, 79}, {722, 41, -17, 715, 685}},  // Omicron
+    {{1730, 80}, {768, 25, 0, 745, 673}},  // Pi
+    {{1733, 81}, {741, 41, -17, 715, 685}},  // Theta
+    {{1739, 82}, {556, 28, 0, 563, 673}},  // Rho
+    {{1743, 83}, {592, 5, 0, 589, 673}},  // Sigma
+    {{1749, 84}, {611, 33, 0, 607, 673}},  // Tau
+    {{1753, 85}, {690, -8, 0, 694, 673}},  // Upsilon
+    {{1761, 86}, {439, 40, -233, 436, 500}},  // sigma1
+    {{1768, 87}, {768, 34, 0, 736, 688}},  // Omega
+    {{1774, 88}, {645, 40, 0, 599, 673}},  // Xi
+    {{1777, 89}, {795, 15, 0, 781, 684}},  // Psi
+    {{1781, 90}, {611, 44, 0, 636, 673}},  // Zeta
     {{279, 91}, {333, 86, -155, 299, 674}},  // bracketleft
-    {{1781, 92}, {863, 163, 0, 701, 487}},  // therefore
+    {{1786, 92}, {863, 163, 0, 701, 487}},  // therefore
     {{301, 93}, {333, 33, -155, 246, 674}},  // bracketright
-    {{1791, 94}, {658, 15, 0, 652, 674}},  // perpendicular
+    {{1796, 94}, {658, 15, 0, 652, 674}},  // perpendicular
     {{326, 95}, {500, -2, -125, 502, -75}},  // underscore
-    {{1805, 96}, {500, 480, 881, 1090, 917}},  // radicalex
-    {{1815, 97}, {631, 41, -18, 622, 500}},  // alpha
-    {{1821, 98}, {549, 61, -223, 515, 741}},  // beta
-    {{1826, 99}, {549, 12, -231, 522, 499}},  // chi
-    {{1830, 100}, {494, 40, -19, 481, 740}},  // delta
-    {{1836, 101}, {439, 22, -19, 427, 502}},  // epsilon
-    {{1844, 102}, {521, 28, -224, 492, 673}},  // phi
-    {{1848, 103}, {411, 5, -225, 484, 499}},  // gamma
-    {{1854, 104}, {603, 0, -202, 527, 514}},  // eta
-    {{1858, 105}, {329, 0, -17, 301, 503}},  // iota
-    {{1863, 106}, {603, 36, -224, 587, 499}},  // phi1
-    {{1868, 107}, {549, 33, 0, 558, 501}},  // kappa
-    {{1874, 108}, {549, 24, -17, 548, 739}},  // lambda
+    {{1810, 96}, {500, 480, 881, 1090, 917}},  // radicalex
+    {{1820, 97}, {631, 41, -18, 622, 500}},  // alpha
+    {{1826, 98}, {549, 61, -223, 515, 741}},  // beta
+    {{1831, 99}, {549, 12, -231, 522, 499}},  // chi
+    {{1835, 100}, {494, 40, -19, 481, 740}},  // delta
+    {{1841, 101}, {439, 22, -19, 427, 502}},  // epsilon
+    {{1849, 102}, {521, 28, -224, 492, 673}},  // phi
+    {{1853, 103}, {411, 5, -225, 484, 499}},  // gamma
+    {{1859, 104}, {603, 0, -202, 527, 514}},  // eta
+    {{1863, 105}, {329, 0, -17, 301, 503}},  // iota
+    {{1868, 106}, {603, 36, -224, 587, 499}},  // phi1
+    {{1873, 107}, {549, 33, 0, 558, 501}},  // kappa
+    {{1879, 108}, {549, 24, -17, 548, 739}},  // lambda
     {{1070, 109}, {576, 33, -223, 567, 500}},  // mu
-    {{1881, 110}, {521, -9, -16, 475, 507}},  // nu
-    {{1884, 111}, {549, 35, -19, 501, 499}},  // omicron
-    {{1892, 112}, {549, 10, -19, 530, 487}},  // pi
-    {{1895, 113}, {521, 43, -17, 485, 690}},  // theta
-    {{1901, 114}, {549, 50, -230, 490, 499}},  // rho
-    {{1905, 115}, {603, 30, -21, 588, 500}},  // sigma
-    {{1911, 116}, {439, 10, -19, 418, 500}},  // tau
-    {{1915, 117}, {576, 7, -18, 535, 507}},  // upsilon
-    {{1923, 118}, {713, 12, -18, 671, 583}},  // omega1
-    {{1930, 119}, {686, 42, -17, 684, 500}},  // omega
-    {{1936, 120}, {493, 27, -224, 469, 766}},  // xi
-    {{1939, 121}, {686, 12, -228, 701, 500}},  // psi
-    {{1943, 122}, {494, 60, -225, 467, 756}},  // zeta
+    {{1886, 110}, {521, -9, -16, 475, 507}},  // nu
+    {{1889, 111}, {549, 35, -19, 501, 499}},  // omicron
+    {{1897, 112}, {549, 10, -19, 530, 487}},  // pi
+    {{1900, 113}, {521, 43, -17, 485, 690}},  // theta
+    {{1906, 114}, {549, 50, -230, 490, 499}},  // rho
+    {{1910, 115}, {603, 30, -21, 588, 500}},  // sigma
+    {{1916, 116}, {439, 10, -19, 418, 500}},  // tau
+    {{1920, 117}, {576, 7, -18, 535, 507}},  // upsilon
+    {{1928, 118}, {713, 12, -18, 671, 583}},  // omega1
+    {{1935, 119}, {686, 42, -17, 684, 500}},  // omega
+    {{1941, 120}, {493, 27, -224, 469, 766}},  // xi
+    {{1944, 121}, {686, 12, -228, 701, 500}},  // psi
+    {{1948, 122}, {494, 60, -225, 467, 756}},  // zeta
     {{399, 123}, {480, 58, -183, 397, 673}},  // braceleft
     {{409, 124}, {200, 65, -293, 135, 707}},  // bar
     {{413, 125}, {480, 79, -183, 418, 673}},  // braceright
-    {{1948, 126}, {549, 17, 203, 529, 307}},  // similar
-    {{1956, 160}, {750, 20, -12, 714, 685}},  // Euro
+    {{1953, 126}, {549, 17, 203, 529, 307}},  // similar
+    {{1589, 160}, {750, 20, -12, 714, 685}},  // Euro
     {{1961, 161}, {620, -2, 0, 610, 685}},  // Upsilon1
     {{1970, 162}, {247, 27, 459, 228, 735}},  // minute
     {{1977, 163}, {549, 29, 0, 526, 639}},  // lessequal
@@ -4101,7 +4114,7 @@ constexpr StandardFontTable kStandardFontTables[kStandardFontCount] = {
     {{4201, 4201, 4201, 3812, {-180, -293, 1090, 1010}, 4208, 4216, {0, 0, 0, 0, 92, 85, -100, 50, 0}, 0x1f0},
      190, nullptr, nullptr, kSymbolRows},
     // ZapfDingbats
-    {{4229, 4242, 4242, 3812, {-1, -143, 981, 820}, 4260, 4216, {0, 0, 0, 0, 0, 0, -98, 54, 0}, 0x1c0},
+    {{4229, 4242, 4242, 3812, {-1, -143, 981, 820}, 4260, 4216, {0, 0, 0, 0, 0, 90, -98, 54, 0}, 0x1e0},
      202, nullptr, nullptr, kZapfDingbatsRows},
 };
 

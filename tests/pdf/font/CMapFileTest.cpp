@@ -244,6 +244,93 @@ TEST(CMapReader, OneByteBfCodesStayOneByte) {
   EXPECT_EQ(UnicodeToCode(*mixed, {0x30, 0x01, 0x00, 0x41}), (Bytes{0x81, 0x41, 0x41}));
 }
 
+// ToUnicode CMaps as producers write them: tokens run together, array
+// destinations, characters beyond U+FFFF, one-byte codes under a two-byte
+// codespace.
+TEST(CMapReader, ToUnicodeFormsOfProducers) {
+  struct Case {
+    const char* name;
+    std::string program;
+    Bytes codes;
+    Bytes unicode;
+  };
+  const std::string one = "1 begincodespacerange <00> <ff> endcodespacerange\n";
+  const Case cases[] = {
+      {"tokens without blanks",
+       one + "2 beginbfchar\n<2e><002e>\n<32><0032>\nendbfchar\n",
+       {0x2e, 0x32},
+       {0x00, 0x2e, 0x00, 0x32}},
+      {"a bfrange without blanks",
+       one + "1 beginbfrange\n<41><43><0061>\nendbfrange\n",
+       {0x41, 0x43},
+       {0x00, 0x61, 0x00, 0x63}},
+      {"a codespace without blanks",
+       "1 begincodespacerange<00><ff>endcodespacerange\n"
+       "1 beginbfchar<20><0020>endbfchar\n",
+       {0x20},
+       {0x00, 0x20}},
+      {"an array destination",
+       one + "1 beginbfrange\n<41> <42> [<00AB> <00BB>]\nendbfrange\n",
+       {0x41, 0x42},
+       {0x00, 0xAB, 0x00, 0xBB}},
+      {"an array run together",
+       one + "1 beginbfrange <41><43>[<00AB><00BB><2019>] endbfrange\n",
+       {0x43, 0x41},
+       {0x20, 0x19, 0x00, 0xAB}},
+      {"an array shorter than the range",
+       one + "1 beginbfrange <41> <43> [<0078>] endbfrange\n",
+       {0x41, 0x42},
+       {0x00, 0x78}},
+      {"a surrogate pair",
+       one + "1 beginbfchar <01> <D835DC00> endbfchar\n"
+             "1 beginbfchar <02> <0041> endbfchar\n",
+       {0x01, 0x02},
+       {0xFF, 0xFD, 0x00, 0x41}},
+      {"a range of surrogate pairs",
+       one + "1 beginbfrange <01> <03> <D83DDE00> endbfrange\n",
+       {0x01, 0x03},
+       {0xFF, 0xFD, 0xFF, 0xFD}},
+      {"a surrogate pair in an array",
+       one + "1 beginbfrange <01> <02> [<D83DDE00> <0042>] "
+             "endbfrange\n",
+       {0x01, 0x02},
+       {0xFF, 0xFD, 0x00, 0x42}},
+      {"a ligature keeps its first letter",
+       one + "1 beginbfchar <05> <00660069> endbfchar\n",
+       {0x05},
+       {0x00, 0x66}},
+      {"one-byte codes under a two-byte codespace",
+       "1 begincodespacerange <0000> <FFFF> endcodespacerange\n"
+       "2 beginbfchar <20> <0020> <41> <0041> endbfchar\n",
+       {0x41, 0x20},
+       {0x00, 0x41, 0x00, 0x20}},
+      {"two-byte entries still come first",
+       "1 begincodespacerange <0000> <FFFF> endcodespacerange\n"
+       "2 beginbfchar <41> <0041> <4142> <3042> endbfchar\n",
+       {0x41, 0x42, 0x41},
+       {0x30, 0x42, 0x00, 0x41}},
+      {"a comment after an entry",
+       one + "1 beginbfchar <41> <0061>% note <42> <0062>\nendbfchar\n",
+       {0x41, 0x42},
+       {0x00, 0x61}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto cmap = FromText(c.program);
+    ASSERT_TRUE(cmap);
+    EXPECT_EQ(CodeToUnicode(*cmap, c.codes), c.unicode);
+  }
+  // An array not closed on its line is dropped like any cut entry.
+  auto cut = FromText(one + "1 beginbfrange <41> <42> [<0061>\n<0062>] endbfrange\n");
+  ASSERT_TRUE(cut);
+  EXPECT_EQ(CodeToUnicode(*cut, {0x41}), Bytes{});
+  // Names and strings run together with keys still read.
+  auto keys = FromText("/CMapName/Adobe-Identity-UCS def /WMode 1 def\n");
+  ASSERT_TRUE(keys);
+  EXPECT_STREQ(keys->GetCMapName().c_str(), "Adobe-Identity-UCS");
+  EXPECT_EQ(keys->GetWMode(), 1);
+}
+
 TEST(CMapReader, IdentityCMapsAreBuiltIn) {
   CMapFile h;
   ASSERT_TRUE(h.LoadPredefined("Identity-H"));

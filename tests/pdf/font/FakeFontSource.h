@@ -30,6 +30,7 @@ struct FakeFace {
   uint8_t last;
   std::function<ABC(uint8_t)> widths;  // none: A 10, B c, C 5
   std::string faceName;                // none: the full name
+  std::string postScriptName;          // none: not known
 };
 
 inline ABC DefaultWidths(uint8_t code) { return ABC{10, code, 5}; }
@@ -42,6 +43,7 @@ inline std::unique_ptr<TrueTypeFontInfo> MakeRecord(const FakeFace& face) {
   info->logFont.elfFullName.Assign(face.fullName.c_str());
   info->logFont.lfFaceName.Assign(face.faceName.empty() ? face.fullName.c_str()
                                                         : face.faceName.c_str());
+  info->postScriptName.Assign(face.postScriptName.c_str());
   info->textMetric.tmFirstChar = face.first;
   info->textMetric.tmLastChar = face.last;
   info->outlineMetric.otmrcFontBox = {-100, 900, 1000, -200};

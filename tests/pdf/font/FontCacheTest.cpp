@@ -135,7 +135,7 @@ TEST_F(FontCacheTest, SingleFilesAreCachedUnderTheRequestedName) {
   // A standard name without a file takes the built-in table and is cached.
   AFMFile* helvetica = env_.GetAFM("Helvetica");
   ASSERT_TRUE(helvetica);
-  EXPECT_EQ(helvetica->GetCharMetricCount(), 228);
+  EXPECT_EQ(helvetica->GetCharMetricCount(), 229);
   EXPECT_EQ(env_.GetAFM("Helvetica"), helvetica);
   EXPECT_EQ(env_.AFMCache().GetCount(), 2);
 
@@ -169,8 +169,10 @@ TEST_F(FontCacheTest, TrueTypeFacesAreFoundByFullOrSpacedName) {
   ASSERT_TRUE(env_.GetTrueTypeFontInfo("TimesNewRoman"));
   EXPECT_STREQ(env_.GetTrueTypeFontInfo("TimesNewRoman")->logFont.elfFullName.c_str(),
                "Times New Roman");
-  // Every capital gets its blank: this one becomes "Deja Vu Sans".
-  EXPECT_FALSE(env_.GetTrueTypeFontInfo("DejaVuSans"));
+  // Every capital gets its blank, "Deja Vu Sans", which no face has: the
+  // full name without blanks finds it.
+  ASSERT_TRUE(env_.GetTrueTypeFontInfo("DejaVuSans"));
+  EXPECT_STREQ(env_.GetTrueTypeFontInfo("DejaVuSans")->logFont.elfFullName.c_str(), "DejaVu Sans");
   EXPECT_FALSE(env_.GetTrueTypeFontInfo("arialblack"));
   // Character sets other than ANSI, MAC and SHIFTJIS are not kept.
   EXPECT_FALSE(env_.GetTrueTypeFontInfo("Greek Face"));
@@ -180,6 +182,36 @@ TEST_F(FontCacheTest, TrueTypeFacesAreFoundByFullOrSpacedName) {
   EXPECT_FALSE(env_.GetTrueTypeFontInfo(nullptr));
   EXPECT_FALSE(env_.GetTrueTypeFontInfo(""));
   EXPECT_EQ(env_.TrueTypeCache().GetCount(), 4);  // misses are not remembered
+}
+
+// Names a PDF gives a TrueType font beside the full name: the PostScript
+// name, the full name without blanks, the family of the regular face.
+TEST_F(FontCacheTest, TrueTypeFacesAreFoundByPostScriptAndFamilyName) {
+  fonttest::FakeFace bold("Noto Sans Bold");
+  bold.faceName = "Noto Sans";
+  bold.postScriptName = "NotoSans-Bold";
+  fonttest::FakeFace regular("Liberation Serif Regular");
+  regular.faceName = "Liberation Serif";
+  regular.postScriptName = "LiberationSerif";
+  fonttest::FakeFace italic("Liberation Serif Italic");
+  italic.faceName = "Liberation Serif";
+  UseFaces(env_, {bold, italic, regular, {"DejaVu Sans Mono"}});
+  const std::pair<const char*, const char*> found[] = {
+      {"NotoSans-Bold", "Noto Sans Bold"},
+      {"NotoSansBold", "Noto Sans Bold"},
+      {"LiberationSerif", "Liberation Serif Regular"},
+      {"LiberationSerifItalic", "Liberation Serif Italic"},
+      {"DejaVuSansMono", "DejaVu Sans Mono"},
+  };
+  for (const auto& [name, fullName] : found) {
+    TrueTypeFontInfo* info = env_.GetTrueTypeFontInfo(name);
+    ASSERT_TRUE(info) << name;
+    EXPECT_STREQ(info->logFont.elfFullName.c_str(), fullName) << name;
+  }
+  // A family's other faces are not its regular one.
+  EXPECT_FALSE(env_.GetTrueTypeFontInfo("NotoSans"));
+  EXPECT_FALSE(env_.GetTrueTypeFontInfo("notosans-bold"));
+  EXPECT_EQ(env_.TrueTypeCache().GetCount(), 4);
 }
 
 TEST_F(FontCacheTest, LastRecordOfAFullNameStays) {

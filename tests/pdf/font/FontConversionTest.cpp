@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "pdf/font/CMapFile.h"
 #include "pdf/font/CPDFFont.h"
 #include "pdf/font/EncodingTable.h"
 #include "pdf/object/CPDFNumber.h"
@@ -312,6 +313,30 @@ TEST(FontConversion, ToUnicodeCMap) {
   ASSERT_TRUE(notStream);
   EXPECT_EQ(ToHost(*notStream, "A"), "<fail>");
   EXPECT_EQ(Record(doc), "5 CPDFFont ToHostEncoding CPDFStream::Duplicate()");
+}
+
+// The CMap is parsed once per font: the font keeps it while /ToUnicode
+// stays the same stream and reads a new stream when the entry changes.
+TEST(FontConversion, ToUnicodeCMapIsParsedOncePerFont) {
+  TestRegistry doc;
+  std::unique_ptr<TestFont> font = FontOf(doc, FontText("/ToUnicode " + ToUnicodeRef(doc, kCMap)));
+  ASSERT_TRUE(font);
+  std::shared_ptr<const CMapFile> first = font->ParsedToUnicode("ToUnicode");
+  ASSERT_TRUE(first);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(ToUnicode(*font, "A"), u"A");
+    EXPECT_EQ(FromUnicode(*font, u"A"), "A");
+    EXPECT_EQ(font->ParsedToUnicode("ToUnicode"), first);
+  }
+  const std::string other =
+      "1 begincodespacerange\n<00> <FF>\nendcodespacerange\n1 beginbfchar\n<41> <0042>\n"
+      "endbfchar\n";
+  auto stream = std::make_unique<CPDFStream>(&doc);
+  ASSERT_TRUE(stream->SetData(other.data(), static_cast<int32_t>(other.size())));
+  ASSERT_TRUE(font->Set(&doc, CPDFFont::Key_ToUnicode(), std::move(stream)));
+  EXPECT_EQ(ToUnicode(*font, "A"), u"B");
+  EXPECT_NE(font->ParsedToUnicode("ToUnicode"), first);
+  EXPECT_EQ(Record(doc), "");
 }
 
 // The CMap is read from a private copy of the stream: nothing the stream

@@ -77,9 +77,9 @@ TEST(FontDesc, LoadTypesTheEntries) {
   ASSERT_TRUE(desc->Get_FontFile());
   EXPECT_TRUE(desc->Get_FontFile()->Get_Length1());
   EXPECT_EQ(desc->Get_FontFile()->Get_Length2(), nullptr);
-  // A FontFile3 without Length1 stays an untyped stream.
-  EXPECT_EQ(desc->Get_FontFile3(), nullptr);
-  EXPECT_TRUE(dynamic_cast<CPDFStream*>(desc->Get(&doc, CPDFFontDesc::Key_FontFile3())));
+  // A FontFile3 has no Length1 to give: it is typed all the same.
+  ASSERT_TRUE(desc->Get_FontFile3());
+  EXPECT_EQ(desc->Get_FontFile3()->Get_Length1(), nullptr);
   ASSERT_TRUE(desc->Get_FD());
   EXPECT_TRUE(dynamic_cast<CPDFFontDesc*>(desc->Get_FD()->Get(&doc, CPDFName("Sub"))));
   EXPECT_EQ(ClonedText(desc.get(), &doc), read);
@@ -174,7 +174,7 @@ TEST(FontDesc, BuiltFromMetrics) {
   auto flagsOf = [&](const std::string& header, const char* name) -> int32_t {
     std::unique_ptr<CPDFFontDesc> desc(BuildFontDescriptor(&doc, *Metrics(header), name));
     if (!desc || !desc->Get_Flags()) return -1;
-    EXPECT_EQ(desc->Get_StemV()->GetInt(), 0);  // StdVW is not the descriptor's StemV
+    EXPECT_EQ(desc->Get_StemV()->GetInt(), 51);  // StdVW, for want of a stemV
     return desc->Get_Flags()->GetInt();
   };
   EXPECT_EQ(flagsOf("FontName Courier\nIsFixedPitch true\n", "Courier"), 33);
@@ -188,8 +188,38 @@ TEST(FontDesc, BuiltFromMetrics) {
   ASSERT_TRUE(desc);
   EXPECT_EQ(Written(desc.get()),
             "<<\r\n/Ascent 629\n/CapHeight 562\n/Descent -157\n/Flags 33\n/FontBBox [-23 -250 "
-            "715 805]\n/FontName /Courier\n/ItalicAngle -12\n/StemV 0\n/Type "
+            "715 805]\n/FontName /Courier\n/ItalicAngle -12\n/StemV 51\n/Type "
             "/FontDescriptor\n>>");
+
+  // An AFM's own stemV wins over StdVW.
+  desc.reset(BuildFontDescriptor(&doc, *Metrics("FontName Courier\nstemV 70\n"), "Courier"));
+  ASSERT_TRUE(desc);
+  EXPECT_EQ(desc->Get_StemV()->GetInt(), 70);
+}
+
+TEST(FontDesc, StandardFontsTakeTheirStemVFromStdVW) {
+  TestRegistry doc;
+  const std::pair<const char*, int32_t> kStdVW[] = {{"Courier", 51},
+                                                    {"Courier-Bold", 106},
+                                                    {"Courier-BoldOblique", 106},
+                                                    {"Courier-Oblique", 51},
+                                                    {"Helvetica", 88},
+                                                    {"Helvetica-Bold", 140},
+                                                    {"Helvetica-BoldOblique", 140},
+                                                    {"Helvetica-Oblique", 88},
+                                                    {"Times-Roman", 84},
+                                                    {"Times-Bold", 139},
+                                                    {"Times-Italic", 76},
+                                                    {"Times-BoldItalic", 121},
+                                                    {"Symbol", 85},
+                                                    {"ZapfDingbats", 90}};
+  for (const auto& [name, stdVW] : kStdVW) {
+    AFMFile metrics;
+    ASSERT_TRUE(metrics.LoadBuiltIn(name)) << name;
+    std::unique_ptr<CPDFFontDesc> desc(BuildFontDescriptor(&doc, metrics, name));
+    ASSERT_TRUE(desc && desc->Get_StemV()) << name;
+    EXPECT_EQ(desc->Get_StemV()->GetInt(), stdVW) << name;
+  }
 }
 
 }  // namespace

@@ -115,8 +115,10 @@ TEST(FontconfigFontSourceTest, InstalledFacesAreFoundAndMeasured) {
   EXPECT_EQ(Measure(*sans, "Hello"), 2535);
   EXPECT_EQ(Measure(*sans, "A"), 684);
   EXPECT_GT(Advance(*sans, 0x80), 0);  // the euro sign of code page 1252
-  // The spaced name of "DejaVuSans" is "Deja Vu Sans".
-  EXPECT_FALSE(env.GetTrueTypeFontInfo("DejaVuSans"));
+  // The spaced name of "DejaVuSans" is "Deja Vu Sans"; the PostScript name
+  // finds the face.
+  EXPECT_EQ(env.GetTrueTypeFontInfo("DejaVuSans"), sans);
+  EXPECT_STREQ(sans->postScriptName.c_str(), "DejaVuSans");
 
   // CFF-flavoured OpenType faces are not TrueType.
   for (auto it = env.TrueTypeCache().Begin(); !it.IsEnd(); it.Next())

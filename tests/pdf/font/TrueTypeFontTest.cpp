@@ -162,9 +162,12 @@ TEST_F(InstalledTrueTypeFontTest, MeasuresWithTheInstalledDejaVuFaces) {
   auto sans = Font("/BaseFont /DejaVu#20Sans,Bold");
   EXPECT_EQ(Width(*sans, "Hello"), 2535);
   EXPECT_EQ(Width(*sans, "A"), 684);
+  // The PostScript name, as producers write it.
   auto joined = Font("/BaseFont /DejaVuSans");
-  EXPECT_EQ(Width(*joined, "A"), -1);
-  EXPECT_EQ(Message(), "undefined TrueType font: DejaVuSans");
+  EXPECT_EQ(Width(*joined, "A"), 684);
+  auto unknown = Font("/BaseFont /NoSuchFaceAnywhere");
+  EXPECT_EQ(Width(*unknown, "A"), -1);
+  EXPECT_EQ(Message(), "undefined TrueType font: NoSuchFaceAnywhere");
 }
 
 }  // namespace

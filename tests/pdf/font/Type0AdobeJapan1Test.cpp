@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "pdf/composite/CPDFEnv.h"
 #include "pdf/font/CPDFType0Font.h"
+#include "platform/HostText.h"
 #include "tests/pdf/document/PeriphTestSupport.h"
 #include "tests/pdf/object/TestRegistry.h"
 
@@ -118,6 +120,113 @@ TEST_F(Type0AdobeJapan1Test, ShiftJISFont) {
   auto vertical = Font("90ms-RKSJ-V");
   ASSERT_TRUE(vertical);
   EXPECT_EQ(ToUnicode(*vertical, {0x81, 0x41}), u"\u3001");
+}
+
+// Text read back from a Shift-JIS font is what the host decode of the
+// same bytes gives: ideographs, not the Kangxi radicals that share their
+// CIDs; the ideographic space, not an em space; the NEC duplicates too.
+TEST_F(Type0AdobeJapan1Test, ShiftJISTextReadsBackAsWritten) {
+  auto font = Font("90ms-RKSJ-H");
+  ASSERT_TRUE(font);
+  const std::pair<Bytes, char16_t> cases[] = {
+      {{0x93, 0xFA}, u'\u65E5'},  // 日, not U+2F47
+      {{0x88, 0xEA}, u'\u4E00'},  // 一, not U+2F00
+      {{0x89, 0x4A}, u'\u96E8'},  // 雨
+      {{0x81, 0x40}, u'\u3000'},  // not U+2003
+      {{0x81, 0x60}, u'\uFF5E'},  // not U+223C
+      {{0x81, 0xFC}, u'\u25EF'},  // not U+20DD
+      {{0x87, 0x95}, u'\u221A'},  // NEC duplicate of 81E3
+      {{0x87, 0x9C}, u'\u222A'},  // NEC duplicate of 81BE
+  };
+  for (const auto& [codes, unit] : cases) {
+    EXPECT_EQ(ToUnicode(*font, codes), std::u16string(1, unit)) << std::hex << codes[0];
+  }
+}
+
+// Every character of the host code page, converted to the font's codes and
+// read back, gives what the host decode gives. Exceptions: 5C, which the
+// font shows as the yen sign, and characters that the code page reaches
+// from two codes, which the font may unify with a variant.
+TEST_F(Type0AdobeJapan1Test, EveryHostCharacterRoundTrips) {
+  auto font = Font("90ms-RKSJ-H");
+  ASSERT_TRUE(font);
+  std::vector<Bytes> characters;
+  for (int b = 0x20; b < 0x7F; ++b) characters.push_back({static_cast<uint8_t>(b)});
+  for (int b = 0xA1; b < 0xE0; ++b) characters.push_back({static_cast<uint8_t>(b)});
+  for (int lead = 0x81; lead < 0xFD; ++lead) {
+    if (lead >= 0xA0 && lead < 0xE0) continue;
+    for (int trail = 0x40; trail < 0xFD; ++trail) {
+      if (trail != 0x7F)
+        characters.push_back({static_cast<uint8_t>(lead), static_cast<uint8_t>(trail)});
+    }
+  }
+  std::map<char16_t, int> decodedFrom;
+  std::vector<std::pair<Bytes, char16_t>> decoded;
+  for (const Bytes& c : characters) {
+    char16_t unit[2];
+    if (platform::HostToUtf16(c.data(), static_cast<int32_t>(c.size()), unit, 2) != 1) continue;
+    if (unit[0] >= 0xE000 && unit[0] <= 0xF8FF) continue;  // user-defined: no CID
+    decoded.emplace_back(c, unit[0]);
+    ++decodedFrom[unit[0]];
+  }
+  ASSERT_EQ(decoded.size(), 9762u - 1880u);
+  int checked = 0, differ = 0;
+  for (const auto& [host, unit] : decoded) {
+    // The code of the character's CID: a NEC duplicate comes back as the
+    // code of its original.
+    const Bytes codes = FromHost(*font, host);
+    ASSERT_FALSE(codes.empty());
+    EXPECT_EQ(font->GetReplacedCount(), 0);
+    const std::u16string back = ToUnicode(*font, codes);
+    if (host == Bytes{0x5C}) {
+      EXPECT_EQ(back, u"\u00A5");
+      continue;
+    }
+    if (decodedFrom[unit] > 1) {
+      EXPECT_EQ(back.size(), 1u) << std::hex << host[0] << host.back();
+      continue;
+    }
+    ++checked;
+    if (back != std::u16string(1, unit)) {
+      ++differ;
+      ADD_FAILURE() << std::hex << int(host[0]) << " " << int(host.back()) << ": U+" << int(unit)
+                    << " read back as U+" << (back.empty() ? 0 : int(back[0]));
+    }
+  }
+  EXPECT_GT(checked, 7000);
+  EXPECT_EQ(differ, 0);
+}
+
+// A character without a CID (user-defined F040-F9FC, a private-use value)
+// becomes CID 0 and the rest of the text follows; the count says so.
+TEST_F(Type0AdobeJapan1Test, CharactersWithoutACIDBecomeNotdef) {
+  auto sjis = Font("90ms-RKSJ-H");
+  ASSERT_TRUE(sjis);
+  const Bytes text = {0x81, 0x40, 0xF0, 0x40, 0x82, 0xA0};
+  const Bytes codes = FromHost(*sjis, text);
+  EXPECT_EQ(sjis->GetReplacedCount(), 1);
+  ASSERT_GE(codes.size(), 5u);
+  EXPECT_EQ(Bytes(codes.begin(), codes.begin() + 2), (Bytes{0x81, 0x40}));
+  EXPECT_EQ(Bytes(codes.end() - 2, codes.end()), (Bytes{0x82, 0xA0}));
+  // The middle code is one the CMap gives no CID, which a reader shows as
+  // .notdef.
+  const Bytes notdef(codes.begin() + 2, codes.end() - 2);
+  EXPECT_EQ(FromHost(*sjis, {0x41}), (Bytes{0x41}));
+  EXPECT_EQ(sjis->GetReplacedCount(), 0);
+  EXPECT_EQ(ToUnicode(*sjis, codes), u"\u3000\u3042");
+
+  auto identity = Font("Identity-H");
+  ASSERT_TRUE(identity);
+  EXPECT_EQ(FromHost(*identity, text), (Bytes{0x02, 0x79, 0x00, 0x00, 0x03, 0x4B}));
+  EXPECT_EQ(identity->GetReplacedCount(), 1);
+  EXPECT_EQ(FromUnicode(*identity, u"\uE000\uE001\u3042"),
+            (Bytes{0x00, 0x00, 0x00, 0x00, 0x03, 0x4B}));
+  EXPECT_EQ(identity->GetReplacedCount(), 2);
+  Bytes expected = {0x41};
+  expected.insert(expected.end(), notdef.begin(), notdef.end());
+  expected.push_back(0x42);
+  EXPECT_EQ(FromUnicode(*sjis, u"A\uE000B"), expected);
+  EXPECT_EQ(sjis->GetReplacedCount(), 1);
 }
 
 TEST_F(Type0AdobeJapan1Test, UnicodeEncodedFont) {

@@ -98,6 +98,68 @@ TEST_F(Type1FontTest, LoadTypesItsKeysAndWritesWhatItRead) {
   EXPECT_STREQ(font->GetNamePrefix().c_str(), "F");
 }
 
+// Values reached through their own key are typed without /Type when the
+// rest of their shape holds: a descriptor, an encoding dictionary, a
+// FontFile3 stream without Length1. The checks that guess a class from the
+// shape alone still want /Type (and Length1).
+TEST_F(Type1FontTest, KeyedValuesAreTypedWithoutType) {
+  const int32_t program =
+      Register(doc_, "<< /Length 3 /Subtype /Type1C >>\nstream\nabc\nendstream\nendobj");
+  ASSERT_GT(program, 0);
+  const std::string descriptor =
+      "/Ascent 718 /CapHeight 718 /Descent -207 /Flags 32 /FontBBox [0 0 1 1] /FontName /Foo "
+      "/ItalicAngle 0 /StemV 88";
+  std::unique_ptr<CPDFObject> raw =
+      Raw("/BaseFont /Foo /FirstChar 65 /LastChar 66 /Widths [722 600] /Encoding << /Differences "
+          "[65 /B] >> /FontDescriptor << " +
+          descriptor + " /FontFile3 " + std::to_string(program) + " 0 R >>");
+  ASSERT_TRUE(raw);
+  auto* dict = dynamic_cast<CPDFDict*>(raw.get());
+  CPDFObject* rawDesc = dict->Get(&doc_, CPDFType1Font::Key_FontDescriptor());
+  CPDFObject* rawEncoding = dict->Get(&doc_, CPDFFont::Key_Encoding());
+  EXPECT_FALSE(CPDFFontDesc::Check(&doc_, rawDesc));
+  EXPECT_TRUE(CPDFFontDesc::CheckKeyed(&doc_, rawDesc));
+  EXPECT_FALSE(CPDFEncoding::Check(&doc_, rawEncoding));
+  EXPECT_TRUE(CPDFEncoding::CheckKeyed(&doc_, rawEncoding));
+  EXPECT_FALSE(CPDFFontFile::Check(
+      &doc_, dynamic_cast<CPDFDict*>(rawDesc)->Get(&doc_, CPDFFontDesc::Key_FontFile3())));
+
+  const std::string read = Written(raw.get());
+  auto font = LoadAs<CPDFType1Font, CPDFDict>(&doc_, raw.get());
+  ASSERT_TRUE(font);
+  EXPECT_EQ(Written(font.get()), read);  // nothing added
+  EXPECT_TRUE(dynamic_cast<CPDFEncoding*>(font->Get_Encoding()));
+  CPDFFontDesc* desc = font->Get_FontDescriptor();
+  ASSERT_TRUE(desc);
+  EXPECT_TRUE(desc->Get_FontFile3());
+  EXPECT_FALSE(desc->Get_FontFile3()->Get_Length1());
+
+  // The shape must still hold: no StemV, /Type of another class, an
+  // encoding with neither key, a FontFile3 whose Length1 is a string.
+  const std::pair<std::string, std::string> untyped[] = {
+      {"/FontDescriptor << /Ascent 718 /CapHeight 718 /Descent -207 /Flags 32 /FontBBox [0 0 1 "
+       "1] /FontName /Foo /ItalicAngle 0 >>",
+       "FontDescriptor"},
+      {"/FontDescriptor << /Type /Font " + descriptor + " >>", "FontDescriptor"},
+      {"/Encoding << /Foo 1 >>", "Encoding"},
+      {"/Encoding << /Type /Font /Differences [65 /B] >>", "Encoding"},
+  };
+  for (const auto& [entries, key] : untyped) {
+    SCOPED_TRACE(entries);
+    auto plain = Font("/BaseFont /Foo /FirstChar 65 /LastChar 65 /Widths [1] " + entries);
+    ASSERT_TRUE(plain);
+    CPDFObject* value = plain->Get(&doc_, CPDFName(key.c_str()));
+    ASSERT_TRUE(value);
+    EXPECT_FALSE(dynamic_cast<CPDFDataStruct*>(value));
+  }
+  const int32_t badProgram =
+      Register(doc_, "<< /Length 3 /Length1 (3) >>\nstream\nabc\nendstream\nendobj");
+  auto bad = Font("/BaseFont /Foo /FirstChar 65 /LastChar 65 /Widths [1] /FontDescriptor << " +
+                  descriptor + " /FontFile3 " + std::to_string(badProgram) + " 0 R >>");
+  ASSERT_TRUE(bad && bad->Get_FontDescriptor());
+  EXPECT_FALSE(bad->Get_FontDescriptor()->Get_FontFile3());
+}
+
 TEST_F(Type1FontTest, LoadFailsOnAWidthThatDoesNotResolveAndGivesEverythingBack) {
   std::unique_ptr<CPDFObject> raw =
       Raw("/BaseFont /Helvetica /FirstChar 32 /LastChar 33 /Widths [250 999 0 R]");
@@ -142,6 +204,81 @@ TEST_F(Type1FontTest, WidthsFromTheBuiltInMetrics) {
   EXPECT_EQ(Width(*courier, "Hello"), 3000);
 }
 
+// The Euro sign, which WinAnsiEncoding (128) and PDFDocEncoding (160) reach,
+// has its AFM width in all twelve Latin fonts, so "€5" does not overprint.
+TEST_F(Type1FontTest, EuroHasItsWidthInEveryLatinFont) {
+  const std::pair<const char*, int32_t> kEuro[] = {{"Courier", 600},
+                                                   {"Courier-Bold", 600},
+                                                   {"Courier-BoldOblique", 600},
+                                                   {"Courier-Oblique", 600},
+                                                   {"Helvetica", 556},
+                                                   {"Helvetica-Bold", 556},
+                                                   {"Helvetica-BoldOblique", 556},
+                                                   {"Helvetica-Oblique", 556},
+                                                   {"Times-Roman", 500},
+                                                   {"Times-Bold", 500},
+                                                   {"Times-Italic", 500},
+                                                   {"Times-BoldItalic", 500}};
+  for (const auto& [name, euro] : kEuro) {
+    SCOPED_TRACE(name);
+    const std::string base = std::string("/BaseFont /") + name;
+    auto ansi = Font(base + " /Encoding /WinAnsiEncoding");
+    ASSERT_TRUE(ansi);
+    const int32_t five = Width(*ansi, "5");
+    EXPECT_EQ(Width(*ansi,
+                    "\x80"
+                    "5"),
+              euro + five);
+    auto pdfDoc = Font(base + " /Encoding /PDFDocEncoding");
+    EXPECT_EQ(Width(*pdfDoc, "\xA0"), euro);
+    // StandardEncoding has no Euro.
+    auto standard = Font(base);
+    EXPECT_EQ(Width(*standard, "\x80"), 0);
+    ASSERT_TRUE(ansi->UpdateCharWidth());
+    CPDFArray* widths = ansi->Get_Widths();
+    ASSERT_TRUE(widths && widths->GetCount() == 256);
+    EXPECT_EQ(dynamic_cast<CPDFNumber*>(widths->Get(&doc_, 128))->GetInt(), euro);
+  }
+}
+
+// Symbol and ZapfDingbats are measured through their own encoding, the
+// codes of their metrics, whether /Encoding is absent or names a table.
+TEST_F(Type1FontTest, SymbolAndZapfDingbatsMeasureThroughTheirBuiltInEncoding) {
+  struct Case {
+    const char* entries;
+    std::string text;
+    int32_t width;
+  };
+  const Case cases[] = {
+      {"/BaseFont /Symbol", "Aa", 722 + 631},               // Alpha, alpha
+      {"/BaseFont /Symbol", " \xA0\xE5", 250 + 750 + 713},  // space, Euro, summation
+      {"/BaseFont /Symbol", "\x80\xF0", 0},                 // codes the font does not use
+      {"/BaseFont /Symbol /Encoding /WinAnsiEncoding", "Aa", 722 + 631},
+      {"/BaseFont /ZapfDingbats", " !An", 278 + 974 + 692 + 761},  // space a1 a10 a73
+      {"/BaseFont /ZapfDingbats", "\xA1\xFE", 732 + 918},          // a101 a191
+      {"/BaseFont /ZapfDingbats /Encoding /StandardEncoding", "!", 974},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.entries + (" " + c.text));
+    auto font = Font(c.entries);
+    ASSERT_TRUE(font);
+    EXPECT_EQ(Width(*font, c.text), c.width);
+    EXPECT_FALSE(doc_.GetError().IsError());
+    ASSERT_TRUE(font->UpdateCharWidth());
+    CPDFArray* widths = font->Get_Widths();
+    ASSERT_TRUE(widths && widths->GetCount() == 256);
+    int32_t sum = 0;
+    for (char ch : c.text) {
+      sum += dynamic_cast<CPDFNumber*>(widths->Get(&doc_, static_cast<uint8_t>(ch)))->GetInt();
+    }
+    EXPECT_EQ(sum, c.width);
+  }
+  // An unknown encoding name is still refused.
+  auto unknown = Font("/BaseFont /Symbol /Encoding /NoSuchEncoding");
+  EXPECT_EQ(Width(*unknown, "a"), -1);
+  EXPECT_STREQ(Message().c_str(), "undefined Font Encoding: NoSuchEncoding");
+}
+
 TEST_F(Type1FontTest, MeasuringFailuresAreRecorded) {
   struct Case {
     std::string entries;
@@ -149,8 +286,6 @@ TEST_F(Type1FontTest, MeasuringFailuresAreRecorded) {
     const char* message;
   };
   const Case cases[] = {
-      {"/BaseFont /Symbol", CPDFException::kUndefined, "invalid AFM: Symbol"},
-      {"/BaseFont /ZapfDingbats", CPDFException::kUndefined, "invalid AFM: ZapfDingbats"},
       {"/BaseFont /HeiseiMin-W3", CPDFException::kUndefined, "invalid AFM: HeiseiMin-W3"},
       {"/BaseFont /Foo", CPDFException::kUndefined, "undefined AFM: Foo"},
       {"/BaseFont /Helvetica /Encoding << /Type /Encoding >>", CPDFException::kSyntax,
@@ -267,16 +402,16 @@ TEST_F(Type1FontTest, StandardDescriptorsAreBuiltFromTheMetricsOncePerDocument) 
   const std::string text = Written(desc);
   EXPECT_EQ(text,
             "<<\r\n/Ascent 718\n/CapHeight 718\n/Descent -207\n/Flags 32\n/FontBBox [-166 -225 "
-            "1000 931]\n/FontName /Helvetica\n/ItalicAngle 0\n/StemV 0\n/Type "
+            "1000 931]\n/FontName /Helvetica\n/ItalicAngle 0\n/StemV 88\n/Type "
             "/FontDescriptor\n/XHeight 523\n>>");
-  EXPECT_EQ(text.size(), 168u);
+  EXPECT_EQ(text.size(), 169u);
   EXPECT_FALSE(helvetica.HasKey(CPDFType1Font::Key_FontDescriptor()));
 
   CPDFType1Font courier;
   ASSERT_TRUE(courier.Create(&doc_, "Courier"));
   ASSERT_TRUE(courier.GetFontDescriptor());
   EXPECT_EQ(courier.GetFontDescriptor()->Get_Flags()->GetInt(), 33);
-  EXPECT_EQ(courier.GetFontDescriptor()->Get_StemV()->GetInt(), 0);
+  EXPECT_EQ(courier.GetFontDescriptor()->Get_StemV()->GetInt(), 51);  // StdVW
   CPDFType1Font symbol;
   ASSERT_TRUE(symbol.Create(&doc_, "Symbol"));
   ASSERT_TRUE(symbol.GetFontDescriptor());

@@ -1,0 +1,120 @@
+// End to end: a page with "€5" in Helvetica (WinAnsiEncoding) and "日本語"
+// in HeiseiMin-W3 (90ms-RKSJ-H), its codes and widths from the fonts, is
+// written and read back by an independent text extractor (skipped when
+// pdftotext or the Adobe-Japan1 CMaps are not installed).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "pdf/document/CPDFDoc.h"
+#include "pdf/document/CPDFEnv.h"
+#include "pdf/document/CPDFPage.h"
+#include "pdf/font/CPDFType0Font.h"
+#include "pdf/font/CPDFType1Font.h"
+#include "pdf/object/CPDFRect.h"
+#include "pdf/object/CPDFStream.h"
+#include "tests/pdf/document/DocTestSupport.h"
+#include "tests/pdf/document/PeriphTestSupport.h"
+
+namespace {
+
+constexpr char kCMapDir[] = "/usr/share/poppler/cMap/Adobe-Japan1";
+
+// A font from its dictionary's text, registered with the document.
+template <class Font>
+Font* RegisteredFont(CPDFDoc& doc, const std::string& text, CPDFObjRef* ref) {
+  std::unique_ptr<CPDFObject> raw = periph::Parse(text, &doc);
+  std::unique_ptr<CPDFFont> font(CPDFFont::CreateFont(&doc, raw.get(), -1));
+  auto* typed = dynamic_cast<Font*>(font.get());
+  if (!typed || !doc.RegistObj(font.get(), ref)) return nullptr;
+  font.release();
+  return typed;
+}
+
+std::string Hex(const uint8_t* bytes, int32_t n) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string out = "<";
+  for (int32_t i = 0; i < n; ++i) {
+    out += kDigits[bytes[i] >> 4];
+    out += kDigits[bytes[i] & 15];
+  }
+  return out + ">";
+}
+
+TEST(TextEndToEnd, EuroAndJapaneseReadBackAsWritten) {
+  if (!ToolInstalled("pdftotext -v")) GTEST_SKIP() << "pdftotext is not installed";
+  if (!std::filesystem::is_directory(kCMapDir)) GTEST_SKIP() << kCMapDir << " is absent";
+  CPDFEnv::Global().ReleaseFontCaches();
+  CPDFEnv::Global().Init(nullptr, kCMapDir, nullptr, nullptr);
+  struct Restore {
+    ~Restore() {
+      CPDFEnv::Global().ReleaseFontCaches();
+      CPDFEnv::Global().Init(nullptr, nullptr, nullptr, nullptr);
+    }
+  } restore;
+
+  TempFolder folder;
+  const std::string path = folder.File("text.pdf");
+  CPDFDoc doc;
+  ASSERT_TRUE(doc.Create(false, false, 1, 3));
+  ASSERT_TRUE(doc.CreatePage(-1, 1));
+  CPDFPage* page = doc.GetPage(0);
+  ASSERT_TRUE(page);
+  ASSERT_TRUE(page->Set_MediaBox(new CPDFRect(0, 0, 300, 150)));
+
+  CPDFObjRef helveticaRef, heiseiRef;
+  auto* helvetica = RegisteredFont<CPDFType1Font>(
+      doc, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>",
+      &helveticaRef);
+  ASSERT_TRUE(helvetica);
+  ASSERT_TRUE(helvetica->UpdateCharWidth()) << doc.GetError().GetMessage();
+  const uint8_t euro[] = {0x80, '5'};
+  EXPECT_EQ(helvetica->CalcStringWidth(euro, 2), 556 + 556);
+
+  auto* heisei = RegisteredFont<CPDFType0Font>(
+      doc,
+      "<< /Type /Font /Subtype /Type0 /BaseFont /HeiseiMin-W3-90ms-RKSJ-H /Encoding /90ms-RKSJ-H "
+      "/DescendantFonts [<< /Type /Font /Subtype /CIDFontType0 /BaseFont /HeiseiMin-W3 "
+      "/CIDSystemInfo << /Registry (Adobe) /Ordering (Japan1) /Supplement 2 >> /FontDescriptor "
+      "<< /Type /FontDescriptor /FontName /HeiseiMin-W3 /Flags 4 /FontBBox [-123 -257 1001 910] "
+      "/ItalicAngle 0 /Ascent 859 /Descent -141 /CapHeight 709 /StemV 69 >> /DW 1000 >>] >>",
+      &heiseiRef);
+  ASSERT_TRUE(heisei);
+  // 日本語 in the host encoding.
+  const uint8_t host[] = {0x93, 0xFA, 0x96, 0x7B, 0x8C, 0xEA};
+  uint8_t codes[16];
+  const int32_t n = heisei->FromHostEncoding(codes, sizeof codes, host, sizeof host);
+  ASSERT_EQ(n, 6);
+  EXPECT_EQ(heisei->GetReplacedCount(), 0);
+  EXPECT_EQ(heisei->CalcStringWidth(codes, n), 3000);
+  char16_t unicode[8];
+  ASSERT_EQ(heisei->ToUnicode(unicode, 8, codes, n), 3);
+  EXPECT_EQ(std::u16string(unicode, 3), u"日本語");
+
+  CPDFDict* resources = page->Get_Resources();
+  ASSERT_TRUE(resources);
+  std::unique_ptr<CPDFObject> fonts =
+      periph::Parse("<< /F1 " + std::to_string(helveticaRef.GetNumber()) + " 0 R /G1 " +
+                        std::to_string(heiseiRef.GetNumber()) + " 0 R >>",
+                    &doc);
+  ASSERT_TRUE(resources->Set(&doc, CPDFName("Font"), std::move(fonts)));
+  const std::string content = "BT /F1 36 Tf 20 90 Td " + Hex(euro, 2) +
+                              " Tj ET BT /G1 36 Tf 20 30 Td " + Hex(codes, n) + " Tj ET";
+  CPDFStream stream;
+  ASSERT_TRUE(stream.SetData(content.data(), static_cast<int32_t>(content.size())));
+  ASSERT_TRUE(page->AddContents(&stream));
+  ASSERT_TRUE(doc.Save(path.c_str(), false, false)) << doc.GetError().GetMessage();
+  ASSERT_TRUE(doc.Flush()) << doc.GetError().GetMessage();
+
+  const std::string text = ToolOutput("pdftotext -enc UTF-8 '" + path + "' -");
+  EXPECT_NE(text.find("€5"), std::string::npos) << text;
+  EXPECT_NE(text.find("日本語"), std::string::npos) << text;
+  if (const char* keep = std::getenv("PENNA_KEEP_TEXT_PDF")) {
+    std::filesystem::copy_file(path, keep, std::filesystem::copy_options::overwrite_existing);
+  }
+}
+
+}  // namespace
