@@ -91,8 +91,8 @@ DoomedName* AddDoomedName(const std::string& path) {
   if (copy == nullptr) return nullptr;
   DoomedName* entry = g_doomed.load();
   for (; entry != nullptr; entry = entry->next) {
-    bool free = false;
-    if (entry->taken.compare_exchange_strong(free, true)) break;
+    bool taken = false;
+    if (entry->taken.compare_exchange_strong(taken, true)) break;
   }
   if (entry == nullptr) {
     entry = new (std::nothrow) DoomedName;
