@@ -1,6 +1,8 @@
 #include "platform/TempFile.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,11 +15,137 @@
 #include <ctime>
 #include <fstream>
 #include <limits>
+#include <mutex>
 #include <vector>
 
 #include "platform/SystemError.h"
 
 namespace platform {
+
+// Names of files in the folders that the process is to remove when a signal
+// ends it: a list that only grows (entries are reused, never freed), read by
+// the signal handler without a lock. An entry's name is published whole,
+// with one atomic store, after it is written; it is taken back with one
+// exchange, and freed only when no handler is running (a handler that may
+// have read it has begun before the exchange and ends the process).
+struct DoomedName {
+  std::atomic<char*> path{nullptr};
+  std::atomic<pid_t> owner{0};  // a child made by fork must not remove them
+  std::atomic<bool> taken{true};
+  DoomedName* next = nullptr;  // fixed before the entry is published
+};
+
+namespace {
+
+std::atomic<DoomedName*> g_doomed{nullptr};
+std::atomic<int> g_handlersRunning{0};
+std::atomic<bool> g_unnamedRefused{false};
+
+constexpr int kFatalSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+static_assert(std::atomic<char*>::is_always_lock_free && std::atomic<pid_t>::is_always_lock_free &&
+                  std::atomic<int>::is_always_lock_free,
+              "the signal handler reads the list without locks");
+
+// Removes the process's named files, then ends the process by the signal's
+// default action. Only async-signal-safe calls.
+void RemoveNamesAndDie(int signal) {
+  g_handlersRunning.fetch_add(1);
+  const pid_t self = ::getpid();
+  for (DoomedName* entry = g_doomed.load(); entry != nullptr; entry = entry->next) {
+    const char* path = entry->path.load();
+    if (path != nullptr && entry->owner.load() == self) ::unlink(path);
+  }
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  sigemptyset(&fallback.sa_mask);
+  ::sigaction(signal, &fallback, nullptr);
+  // Blocked while this handler runs: delivered, with the default action, as
+  // it returns.
+  ::raise(signal);
+}
+
+// Installs the handler for the fatal signals whose action is the default:
+// a signal the program ignores or handles itself is left alone.
+void InstallRemovalHandlers() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    struct sigaction action {};
+    action.sa_handler = &RemoveNamesAndDie;
+    sigemptyset(&action.sa_mask);
+    for (int signal : kFatalSignals) sigaddset(&action.sa_mask, signal);
+    action.sa_flags = SA_RESTART;
+    for (int signal : kFatalSignals) {
+      struct sigaction current {};
+      if (::sigaction(signal, nullptr, &current) != 0) continue;
+      if ((current.sa_flags & SA_SIGINFO) == 0 && current.sa_handler == SIG_DFL)
+        ::sigaction(signal, &action, nullptr);
+    }
+  });
+}
+
+// Puts path on the list; none when out of memory.
+DoomedName* AddDoomedName(const std::string& path) {
+  InstallRemovalHandlers();
+  char* copy = ::strdup(path.c_str());
+  if (copy == nullptr) return nullptr;
+  DoomedName* entry = g_doomed.load();
+  for (; entry != nullptr; entry = entry->next) {
+    bool taken = false;
+    if (entry->taken.compare_exchange_strong(taken, true)) break;
+  }
+  if (entry == nullptr) {
+    entry = new (std::nothrow) DoomedName;
+    if (entry == nullptr) {
+      std::free(copy);
+      return nullptr;
+    }
+    entry->next = g_doomed.load();
+    while (!g_doomed.compare_exchange_weak(entry->next, entry)) {
+    }
+  }
+  entry->owner.store(::getpid());
+  entry->path.store(copy);
+  return entry;
+}
+
+// Takes path off the list (after the file is gone or renamed).
+void DropDoomedName(DoomedName*& entry) {
+  if (entry == nullptr) return;
+  char* path = entry->path.exchange(nullptr);
+  if (g_handlersRunning.load() == 0) std::free(path);
+  entry->taken.store(false);
+  entry = nullptr;
+}
+
+// Blocks the fatal signals in this thread for one scope, so that a file is
+// not left between being given a name and that name being listed.
+class FatalSignalsBlocked {
+ public:
+  FatalSignalsBlocked() {
+    sigset_t block;
+    sigemptyset(&block);
+    for (int signal : kFatalSignals) sigaddset(&block, signal);
+    pthread_sigmask(SIG_BLOCK, &block, &previous_);
+  }
+  ~FatalSignalsBlocked() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+  FatalSignalsBlocked(const FatalSignalsBlocked&) = delete;
+  FatalSignalsBlocked& operator=(const FatalSignalsBlocked&) = delete;
+
+ private:
+  sigset_t previous_;
+};
+
+// open(folder, O_TMPFILE ...), or EOPNOTSUPP when tests refuse it.
+int OpenUnnamed(const std::string& folder, int mode) {
+  if (g_unnamedRefused.load(std::memory_order_relaxed)) {
+    errno = EOPNOTSUPP;
+    return -1;
+  }
+  return ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+}
+
+}  // namespace
 
 namespace {
 
@@ -51,9 +179,10 @@ bool UnnamedUnsupported(int code) { return code == EOPNOTSUPP || code == EISDIR 
 
 // A file without a name in folder; -1 with errno.
 int CreateUnnamed(const std::string& folder, const std::string& prefix) {
-  int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  int fd = OpenUnnamed(folder, 0600);
   if (fd >= 0 || !UnnamedUnsupported(errno)) return fd;
   std::string pattern = Join(folder, prefix + "XXXXXX.tmp");
+  const FatalSignalsBlocked blocked;  // the name lives a moment only
   fd = mkostemps(pattern.data(), 4, O_CLOEXEC);
   if (fd >= 0) ::unlink(pattern.c_str());
   return fd;
@@ -108,6 +237,8 @@ std::string UniqueLetters() {
 }
 
 }  // namespace
+
+void SetUnnamedFilesRefusedForTesting(bool refused) { g_unnamedRefused.store(refused); }
 
 void SetWorkFolder(const std::string& folder) { SettingText(kFolder) = folder; }
 const std::string& WorkFolder() { return SettingText(kFolder); }
@@ -208,7 +339,7 @@ bool ReplacementFile::Open(const std::string& target, const std::string& prefix,
   // applying the umask (or the folder's default ACL) as for any new file:
   // nobody can open it by a name before it has one.
   const bool newFile = mode < 0;
-  int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, newFile ? 0666 : 0600);
+  int fd = OpenUnnamed(folder, newFile ? 0666 : 0600);
   bool modeSet = newFile;
   if (fd >= 0) {
     // The file is reopened and linked through its /proc entry; without
@@ -228,9 +359,18 @@ bool ReplacementFile::Open(const std::string& target, const std::string& prefix,
     return Fail(errno);
   }
   if (fd < 0) {
+    // The named file goes on the list of names a fatal signal removes
+    // before a signal can reach this thread.
+    const FatalSignalsBlocked blocked;
     std::string pattern = Join(folder, prefix + "XXXXXX" + suffix);
     fd = mkostemps(pattern.data(), static_cast<int>(suffix.size()), O_CLOEXEC);
     if (fd < 0) return Fail(errno);
+    doomed_ = AddDoomedName(pattern);
+    if (doomed_ == nullptr) {
+      ::unlink(pattern.c_str());
+      ::close(fd);
+      return Fail(ENOMEM);
+    }
     openPath_ = pattern;
     modeSet = false;
   }
@@ -246,12 +386,16 @@ bool ReplacementFile::Open(const std::string& target, const std::string& prefix,
   return true;
 }
 
-bool ReplacementFile::LinkUnderTemporaryName(std::string& name) {
+bool ReplacementFile::LinkUnderTemporaryName(std::string& name, DoomedName*& doomed) {
   const std::string folder = FolderOf(target_);
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     name = Join(folder, prefix_ + UniqueLetters() + suffix_);
+    const FatalSignalsBlocked blocked;
     if (::linkat(AT_FDCWD, openPath_.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-      return true;
+      doomed = AddDoomedName(name);
+      if (doomed != nullptr) return true;
+      ::unlink(name.c_str());
+      return Fail(ENOMEM);
     }
     if (errno != EEXIST) return Fail(errno);
   }
@@ -281,18 +425,23 @@ bool ReplacementFile::Commit() {
   // itself durable, and without it a crash loses nothing that was on disk.
   if (::fdatasync(fd_) != 0) return Fail(errno);
   std::string name = openPath_;
-  if (unnamed_ && !LinkUnderTemporaryName(name)) return false;
+  // The unnamed file's temporary name, removed on a fatal signal as well.
+  DoomedName* linked = nullptr;
+  if (unnamed_ && !LinkUnderTemporaryName(name, linked)) return false;
   if (::rename(name.c_str(), target_.c_str()) != 0) {
     const int code = errno;
     if (unnamed_) ::unlink(name.c_str());
+    DropDoomedName(linked);
     return Fail(code);
   }
+  DropDoomedName(linked);
   return Finish();
 }
 
 bool ReplacementFile::Finish() {
   ::close(fd_);
   fd_ = -1;
+  DropDoomedName(doomed_);  // the name is the target's now
   openPath_.clear();
   unnamed_ = false;
   return true;
@@ -301,6 +450,7 @@ bool ReplacementFile::Finish() {
 void ReplacementFile::Discard() {
   if (fd_ >= 0) ::close(fd_);
   if (!unnamed_ && !openPath_.empty()) ::unlink(openPath_.c_str());
+  DropDoomedName(doomed_);
   fd_ = -1;
   unnamed_ = false;
   openPath_.clear();

@@ -7,6 +7,12 @@
 // system lacks that, under a unique name that is removed at once (the
 // descriptor stays valid). A replacement file is written without a name in
 // the folder of its target and gets a name only for the final rename.
+// Where the folder's file system lacks O_TMPFILE (FUSE file systems) the
+// replacement file has a name while it is written: SIGTERM, SIGINT and
+// SIGHUP then remove it before the process ends by the signal's default
+// action (the handlers are installed at the first such file, for the
+// signals whose action is still the default). SIGKILL cannot be caught: a
+// process killed by it leaves the named file behind.
 //
 // Every failure answers false or -1 with errno set and recorded as the last
 // system error (platform/SystemError.h).
@@ -36,6 +42,10 @@ std::string SystemTempFolder();
 // file in the short time it has a name. The descriptor, or -1.
 int CreateWorkFile(const std::string& folder, const std::string& prefix, uint64_t reserve);
 
+// Tests: behave as if no file system offered O_TMPFILE (true), or as the
+// file systems say (false, the default).
+void SetUnnamedFilesRefusedForTesting(bool refused);
+
 // Follows the symbolic links at the end of path (a chain of them, relative
 // targets taken from the link's folder) to the file they lead to, which
 // need not exist yet. A path that is no link answers itself. False with
@@ -48,6 +58,9 @@ std::string FolderOf(const std::string& path);
 
 // The permission bits a new file of the process gets: 0666 less the umask.
 mode_t NewFileMode();
+
+// An entry of the list of names removed on a fatal signal (TempFile.cpp).
+struct DoomedName;
 
 // A file that replaces (or creates) its target only when it is complete.
 // It is made in the target's folder (after ResolveLinks, so a link stays a
@@ -87,7 +100,7 @@ class ReplacementFile {
   // mode < 0: the permissions of a new file.
   bool Open(const std::string& target, const std::string& prefix, const std::string& suffix,
             int mode);
-  bool LinkUnderTemporaryName(std::string& name);
+  bool LinkUnderTemporaryName(std::string& name, DoomedName*& doomed);
   // Closes the committed file.
   bool Finish();
 
@@ -97,6 +110,7 @@ class ReplacementFile {
   std::string openPath_;  // /proc/self/fd/N, or the temporary name
   std::string prefix_;
   std::string suffix_;
+  DoomedName* doomed_ = nullptr;  // while openPath_ is a name in the folder
 };
 
 }  // namespace platform

@@ -64,9 +64,8 @@ CPDFDict* CurrentParams(CPDFStream* stream, bool* wrongType = nullptr) {
     value = array->GetCount() > 0 ? array->Get(stream->GetDoc(), 0) : nullptr;
     if (!value && wrongType) *wrongType = true;
   }
-  auto* dict = value && value->GetType() == CPDFObject::kDictionary
-                   ? static_cast<CPDFDict*>(value)
-                   : nullptr;
+  auto* dict = value && value->GetType() == CPDFObject::kDictionary ? static_cast<CPDFDict*>(value)
+                                                                    : nullptr;
   if (value && !dict && !value->IsType(CPDFObject::kNull) && wrongType) *wrongType = true;
   return dict;
 }
@@ -77,6 +76,10 @@ bool ReadGeometry(CPDFStream* s, int64_t& width, int64_t& height, int64_t& bits,
   return IntEntry(s, doc, "Width", width) && IntEntry(s, doc, "Height", height) &&
          IntEntry(s, doc, "BitsPerComponent", bits) && NameEntry(s, doc, "ColorSpace", colorSpace);
 }
+
+// An empty stream decodes at once, as with every filter, whatever its
+// dictionary holds: there are no samples whose geometry would matter.
+bool EmptyData(CPDFStream* s) { return s->GetDataLength() == 0 && s->GetData(); }
 
 }  // namespace
 
@@ -114,6 +117,7 @@ bool CPDFDCTFilter::Encode(CPDFStream* s, int32_t quality) {
 
 bool CPDFDCTFilter::Decode(CPDFStream* s) {
   if (!s) return false;
+  if (EmptyData(s)) return true;
   DCTParameters p;
   if (!ReadGeometry(s, p.width, p.height, p.bitsPerComponent, p.colorSpace)) return false;
   return RunCodec(s, [&](const uint8_t* in, size_t n, ByteSink& out) {
@@ -164,10 +168,10 @@ bool CPDFCCITTFaxFilter::Encode(CPDFStream* s, int32_t k, CPDFDict* params) {
 bool CPDFCCITTFaxFilter::Decode(CPDFStream* s) {
   if (!s) return false;
   CPDFObjRegistry* doc = s->GetDoc();
+  if (EmptyData(s)) return true;
   CCITTParameters p;
   if (!ReadGeometry(s, p.width, p.height, p.bitsPerComponent, p.colorSpace)) return false;
   p.tempDirectory = platform::WorkFolder();
-  if (s->GetDataLength() == 0 && s->GetData()) return true;
   bool wrongType = false;
   CPDFDict* params = CurrentParams(s, &wrongType);
   if (!params || wrongType) return false;

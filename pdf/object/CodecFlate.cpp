@@ -1,8 +1,10 @@
 #include "pdf/object/CodecFlate.h"
 
+#include <sched.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -482,13 +484,39 @@ class PieceEncoder final : private PieceSource {
 };
 
 unsigned ThreadCount(unsigned threads) {
-  // Asked once: the system reads it from a file at every call.
-  static const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  if (threads == 0) threads = cores;
+  if (threads == 0) return FlateDefaultThreads();
   return std::min(threads, kFlateMaxThreads);
 }
 
+// The CPUs the calling thread may run on; 0 when the system does not say.
+unsigned UsableCPUs() {
+  cpu_set_t fixed;
+  CPU_ZERO(&fixed);
+  if (sched_getaffinity(0, sizeof fixed, &fixed) == 0)
+    return static_cast<unsigned>(CPU_COUNT(&fixed));
+  // More CPUs than a cpu_set_t holds: a larger mask.
+  for (int cpus = CPU_SETSIZE * 2; errno == EINVAL && cpus <= (1 << 20); cpus *= 2) {
+    cpu_set_t* set = CPU_ALLOC(cpus);
+    if (set == nullptr) return 0;
+    const size_t size = CPU_ALLOC_SIZE(cpus);
+    CPU_ZERO_S(size, set);
+    const bool known = sched_getaffinity(0, size, set) == 0;
+    const unsigned count = known ? static_cast<unsigned>(CPU_COUNT_S(size, set)) : 0;
+    CPU_FREE(set);
+    if (known) return count;
+  }
+  return 0;
+}
+
 }  // namespace
+
+unsigned FlateDefaultThreads() {
+  // Asked at every encoding (one system call): a process moved to other
+  // CPUs (taskset, a container's CPU set) is followed.
+  unsigned cpus = UsableCPUs();
+  if (cpus == 0) cpus = std::thread::hardware_concurrency();
+  return std::clamp(cpus, 1u, kFlateMaxThreads);
+}
 
 CodecResult FlateEncodePieces(const uint8_t* in, size_t n, ByteSink& out, unsigned threads) {
   if (n == 0) return CodecResult::Success();

@@ -24,20 +24,25 @@ struct FlateDecodeOptions {
   int predictor = 1;
 };
 
-// Data above this many bytes is compressed in pieces on all cores.
+// Data above this many bytes is compressed in pieces on all usable CPUs.
 inline constexpr size_t kFlateParallelThreshold = size_t{1} << 20;
 
 // The size of the pieces. It is fixed, so the output depends on the data only,
 // never on the number of threads.
 inline constexpr size_t kFlatePieceSize = size_t{256} << 10;
 
+// The threads compression uses when asked for 0: one per CPU the calling
+// thread may run on (its affinity: taskset, a container's CPU set), at most
+// 32; one per online CPU when the system does not say.
+unsigned FlateDefaultThreads();
+
 // Compresses at zlib's default level: header 78 9C, deflate data, Adler-32.
 // Above kFlateParallelThreshold the data goes through FlateEncodePieces with
-// one thread per core.
+// one thread per usable CPU (FlateDefaultThreads).
 CodecResult FlateEncodeBytes(const uint8_t* in, size_t n, ByteSink& out);
 
 // Compresses in pieces of kFlatePieceSize bytes, deflated independently on up
-// to `threads` threads (0: one per core), and joins them into one zlib data
+// to `threads` threads (0: FlateDefaultThreads), and joins them into one zlib data
 // stream at the default level with one Adler-32. Each piece is deflated with
 // the 32 KiB before it as its dictionary and ends on a full flush (the last
 // one on the stream's end), so the result is within a fraction of a percent
@@ -49,8 +54,8 @@ CodecResult FlateEncodePieces(const uint8_t* in, size_t n, ByteSink& out, unsign
 // never holds the whole (an image read row by row): the output is the same as
 // FlateEncodeBytes over the whole data, whatever the sizes of the parts. Up
 // to kFlateParallelThreshold bytes are held until Finish; past that, pieces
-// of kFlatePieceSize bytes are compressed on up to `threads` threads (0: one
-// per core) while more data arrive, and only the pieces in work are held.
+// of kFlatePieceSize bytes are compressed on up to `threads` threads (0: one per
+// usable CPU) while more data arrive, and only the pieces in work are held.
 // The output goes to the sink as pieces complete. After a failure every
 // call answers the same failure; the sink may hold part of the output.
 //

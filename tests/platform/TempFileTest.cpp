@@ -3,7 +3,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -123,7 +125,24 @@ TEST(TempFile, ResolveLinksFollowsChainsAndDanglingLinks) {
   EXPECT_EQ("a/b", platform::FolderOf("a/b/name.pdf"));
 }
 
-TEST(TempFile, ReplacementAppearsOnlyWhenCommitted) {
+// Behaves, for one scope, as on a file system without O_TMPFILE (FUSE).
+class UnnamedFilesRefused {
+ public:
+  explicit UnnamedFilesRefused(bool refused) {
+    platform::SetUnnamedFilesRefusedForTesting(refused);
+  }
+  ~UnnamedFilesRefused() { platform::SetUnnamedFilesRefusedForTesting(false); }
+  UnnamedFilesRefused(const UnnamedFilesRefused&) = delete;
+  UnnamedFilesRefused& operator=(const UnnamedFilesRefused&) = delete;
+};
+
+// With a file system with or without O_TMPFILE.
+class Replacement : public ::testing::TestWithParam<bool> {};
+
+INSTANTIATE_TEST_SUITE_P(TempFile, Replacement, ::testing::Values(false, true));
+
+TEST_P(Replacement, AppearsOnlyWhenCommitted) {
+  const UnnamedFilesRefused refused(GetParam());
   pntest::TempFolder folder;
   const std::string target = (folder.Path() / "out.pdf").string();
   ASSERT_TRUE(WriteAll(target, "old"));
@@ -132,6 +151,7 @@ TEST(TempFile, ReplacementAppearsOnlyWhenCommitted) {
     ASSERT_TRUE(file.Create(target, "pn", ".pdf", 0640));
     ASSERT_TRUE(WriteAll(file.OpenPath(), "new"));
     // Where the file system allows it the new file has no name yet.
+    EXPECT_EQ(!GetParam(), file.IsUnnamed());
     EXPECT_EQ(file.IsUnnamed() ? 1u : 2u, Entries(folder.Path()).size());
     EXPECT_EQ("old", ReadAll(target));
     // Dropped without a commit: the old file stays, nothing else.
@@ -202,6 +222,83 @@ TEST(TempFile, ReplacementAppearsOnlyWhenCommitted) {
   EXPECT_FALSE(file.Create((folder.Path() / "no" / "x.pdf").string(), "pn", ".pdf", 0644));
   EXPECT_EQ(ENOENT, platform::GetLastSystemError());
   EXPECT_FALSE(file.Commit());
+}
+
+// Makes a named replacement file in folder in a child process, which then
+// waits to be ended; the child's id, or -1 (with a test failure).
+pid_t ChildWithNamedFile(const std::string& folder) {
+  int ready[2];
+  if (pipe(ready) != 0) {
+    ADD_FAILURE() << "pipe";
+    return -1;
+  }
+  const pid_t child = fork();
+  if (child == 0) {
+    ::close(ready[0]);
+    platform::SetUnnamedFilesRefusedForTesting(true);
+    platform::ReplacementFile file;
+    const bool made = file.Create(folder + "/out.pdf", "pn", ".pdf") && !file.IsUnnamed() &&
+                      ::write(file.Descriptor(), "data", 4) == 4;
+    const char answer = made ? 'y' : 'n';
+    if (::write(ready[1], &answer, 1) != 1 || !made) _exit(1);
+    for (;;) ::pause();
+  }
+  ::close(ready[1]);
+  char answer = 'n';
+  const bool told = child > 0 && ::read(ready[0], &answer, 1) == 1;
+  ::close(ready[0]);
+  EXPECT_TRUE(told && answer == 'y') << "the child made no named file";
+  return child;
+}
+
+// True when the signal's action in this process is to be ignored (a run
+// under nohup, say): a process started so is not ended by it at all.
+bool Ignored(int signal) {
+  struct sigaction current {};
+  return sigaction(signal, nullptr, &current) == 0 && (current.sa_flags & SA_SIGINFO) == 0 &&
+         current.sa_handler == SIG_IGN;
+}
+
+TEST(TempFile, AFatalSignalRemovesTheNamedReplacementFile) {
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    if (Ignored(signal)) continue;
+    pntest::TempFolder folder;
+    const pid_t child = ChildWithNamedFile(folder.Path().string());
+    ASSERT_GT(child, 0);
+    const std::vector<std::string> named = Entries(folder.Path());
+    ASSERT_EQ(1u, named.size());
+    EXPECT_EQ(0u, named[0].rfind("pn", 0)) << named[0];
+    ASSERT_EQ(0, kill(child, signal));
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    // Ended by the signal itself, as without the handler.
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal << " " << status;
+    EXPECT_TRUE(Entries(folder.Path()).empty()) << signal;
+  }
+}
+
+TEST(TempFile, AChildMadeByForkLeavesItsParentsNamedFile) {
+  if (Ignored(SIGTERM)) GTEST_SKIP() << "SIGTERM is ignored";
+  const UnnamedFilesRefused refused(true);
+  pntest::TempFolder folder;
+  const std::string target = (folder.Path() / "out.pdf").string();
+  platform::ReplacementFile file;
+  ASSERT_TRUE(file.Create(target, "pn", ".pdf"));
+  ASSERT_FALSE(file.IsUnnamed());
+  const pid_t child = fork();
+  if (child == 0) {
+    for (;;) ::pause();
+  }
+  ASSERT_GT(child, 0);
+  ASSERT_EQ(0, kill(child, SIGTERM));
+  int status = 0;
+  ASSERT_EQ(child, waitpid(child, &status, 0));
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+  EXPECT_EQ(1u, Entries(folder.Path()).size());
+  ASSERT_TRUE(WriteAll(file.OpenPath(), "kept"));
+  ASSERT_TRUE(file.Commit());
+  EXPECT_EQ("kept", ReadAll(target));
+  EXPECT_EQ(std::vector<std::string>{"out.pdf"}, Entries(folder.Path()));
 }
 
 }  // namespace

@@ -304,6 +304,243 @@ bool IsBMPFile(const ImageHead& head) { return ImageFile::StartsWith(head, kBMPS
 
 bool IsBMPFile(const char* path) { return IsBMPFile(ImageFile::ReadHead(path)); }
 
+namespace {
+
+// What the file and information headers say, checked.
+struct BitmapHeader {
+  uint32_t pixelOffsetField = 0;  // the file header's offset of the pixels
+  uint32_t headerSize = 0;
+  uint32_t columns = 0;
+  uint32_t rows = 0;
+  bool topDown = false;  // negative height: rows stored from the top
+  uint16_t bitCount = 0;
+  uint32_t compression = 0;
+  uint32_t imageSize = 0;
+  int32_t xPixelsPerMetre = 0;
+  int32_t yPixelsPerMetre = 0;
+  uint32_t coloursUsed = 0;
+
+  bool Palette() const { return bitCount == 1 || bitCount == 4 || bitCount == 8; }
+  bool RunLength() const { return compression == 1 || compression == 2; }
+  bool BitFields() const { return compression == 3 || compression == 6; }
+};
+
+// Reads the 14-byte file header and the first 40 bytes of the information
+// header, and refuses what cannot be read: a header shorter than 40 bytes
+// or past the end of the file, an empty image, a bit count or compression
+// this reader does not take.
+bool ReadHeaders(FILE* file, uint64_t fileSize, BitmapHeader& h, std::string* error) {
+  uint8_t fileHeader[14];
+  if (!ReadAt(file, 0, fileHeader, sizeof fileHeader)) return Fail(error, "file header cut short");
+  if (fileHeader[0] != 'B' || fileHeader[1] != 'M') return Fail(error, "not a bitmap file");
+  h.pixelOffsetField = LE32(fileHeader + 10);
+
+  uint8_t header[40];
+  if (!ReadAt(file, 14, header, sizeof header)) return Fail(error, "information header cut short");
+  h.headerSize = LE32(header);
+  const int32_t width = static_cast<int32_t>(LE32(header + 4));
+  const int32_t height = static_cast<int32_t>(LE32(header + 8));
+  h.bitCount = LE16(header + 14);
+  h.compression = LE32(header + 16);
+  h.imageSize = LE32(header + 20);
+  h.xPixelsPerMetre = static_cast<int32_t>(LE32(header + 24));
+  h.yPixelsPerMetre = static_cast<int32_t>(LE32(header + 28));
+  h.coloursUsed = LE32(header + 32);
+
+  if (h.headerSize < 40) return Fail(error, "unsupported information header");
+  if (14 + static_cast<uint64_t>(h.headerSize) > fileSize)
+    return Fail(error, "information header cut short");
+  if (width < 1) return Fail(error, "bad width");
+  if (height == 0 || height == INT32_MIN) return Fail(error, "bad height");
+  h.rows = static_cast<uint32_t>(height < 0 ? -static_cast<int64_t>(height) : height);
+  h.topDown = height < 0;
+  h.columns = static_cast<uint32_t>(width);
+
+  if (!h.Palette() && h.bitCount != 16 && h.bitCount != 24 && h.bitCount != 32) {
+    return Fail(error, "unsupported bit count");
+  }
+  if (h.compression == 1 && h.bitCount != 8) return Fail(error, "RLE8 needs 8 bits per pixel");
+  if (h.compression == 2 && h.bitCount != 4) return Fail(error, "RLE4 needs 4 bits per pixel");
+  if (h.BitFields() && h.bitCount != 16 && h.bitCount != 32)
+    return Fail(error, "bit fields need 16 or 32 bits");
+  if (h.compression > 3 && h.compression != 6) return Fail(error, "unsupported compression");
+  return true;
+}
+
+// The colour masks of 16 and 32-bit pixels: the defaults of the bit count,
+// or the bit-field masks, read from a header that holds them or from the
+// bytes after a 40-byte header (which then move the palette's start on).
+bool ReadColourMasks(FILE* file, uint64_t fileSize, const BitmapHeader& h, uint32_t (&masks)[3],
+                     uint64_t& paletteStart, std::string* error) {
+  paletteStart = 14 + static_cast<uint64_t>(h.headerSize);
+  masks[0] = 0x7C00;
+  masks[1] = 0x03E0;
+  masks[2] = 0x001F;
+  if (h.bitCount == 32) {
+    masks[0] = 0x00FF0000;
+    masks[1] = 0x0000FF00;
+    masks[2] = 0x000000FF;
+  }
+  if (!h.BitFields()) return true;
+  uint8_t maskBytes[12];
+  if (h.headerSize >= 52) {
+    if (!ReadAt(file, 54, maskBytes, sizeof maskBytes))
+      return Fail(error, "colour masks cut short");
+    for (int i = 0; i < 3; ++i) masks[i] = LE32(maskBytes + 4 * i);
+    return true;
+  }
+  // A 40-byte header is followed by the masks (and an alpha mask for
+  // compression 6) when the pixel offset leaves room for them.
+  const uint64_t maskBytesAfter = h.compression == 6 ? 16 : 12;
+  if (h.pixelOffsetField >= 54 + maskBytesAfter && 54 + maskBytesAfter <= fileSize) {
+    if (!ReadAt(file, 54, maskBytes, sizeof maskBytes))
+      return Fail(error, "colour masks cut short");
+    for (int i = 0; i < 3; ++i) masks[i] = LE32(maskBytes + 4 * i);
+    paletteStart += maskBytesAfter;
+  }
+  return true;
+}
+
+// The palette entries (4 bytes each as stored) that the bit depth can
+// reach, and where the colour table ends in the file: a palette longer than
+// the depth can index keeps its place, and a colour table that true-colour
+// pixels do not use still comes before the pixels.
+bool ReadPalette(FILE* file, uint64_t fileSize, const BitmapHeader& h, uint64_t paletteStart,
+                 std::vector<uint8_t>& entries, uint64_t& paletteEnd, std::string* error) {
+  paletteEnd = paletteStart;
+  if (h.Palette()) {
+    const uint64_t count = h.coloursUsed != 0 ? h.coloursUsed : (1u << h.bitCount);
+    paletteEnd = paletteStart + count * 4;
+    if (paletteEnd > fileSize) return Fail(error, "palette cut short");
+    const uint64_t reachable = std::min<uint64_t>(count, 1u << h.bitCount);
+    entries.resize(static_cast<size_t>(reachable) * 4);
+    if (!ReadAt(file, paletteStart, entries.data(), entries.size())) {
+      return Fail(error, "palette cut short");
+    }
+  } else if (h.coloursUsed != 0 &&
+             paletteStart + static_cast<uint64_t>(h.coloursUsed) * 4 <= fileSize) {
+    paletteEnd = paletteStart + static_cast<uint64_t>(h.coloursUsed) * 4;
+  }
+  return true;
+}
+
+// The image the bitmap becomes: two-colour black-and-white palettes give
+// image masks, other palettes Indexed images, true colour 8-bit DeviceRGB;
+// with the size in points from the resolution (one pixel per point when
+// either axis has none). entries: as ReadPalette gives them.
+ImageDescription Describe(const BitmapHeader& h, const std::vector<uint8_t>& entries) {
+  ImageDescription result;
+  result.width = h.columns;
+  result.height = h.rows;
+  if (h.Palette()) {
+    const uint32_t entryCount = static_cast<uint32_t>(entries.size() / 4);
+    result.bitsPerComponent = h.bitCount;
+    const uint8_t* e0 = entries.data();
+    const uint8_t* e1 = entries.data() + 4;
+    auto is = [](const uint8_t* e, uint8_t v) { return e[0] == v && e[1] == v && e[2] == v; };
+    if (h.bitCount == 1 && entryCount >= 2 && is(e0, 0xFF) && is(e1, 0x00)) {
+      result.colour = ImageColour::ImageMask;
+      result.decodeInverted = true;
+    } else if (h.bitCount == 1 && entryCount >= 2 && is(e0, 0x00) && is(e1, 0xFF)) {
+      result.colour = ImageColour::ImageMask;
+    } else {
+      result.colour = ImageColour::Indexed;
+      result.hival = static_cast<int>(entryCount) - 1;
+      result.palette.resize(static_cast<size_t>(entryCount) * 3);
+      for (uint32_t i = 0; i < entryCount; ++i) {
+        result.palette[3 * i] = entries[4 * i + 2];
+        result.palette[3 * i + 1] = entries[4 * i + 1];
+        result.palette[3 * i + 2] = entries[4 * i];
+      }
+    }
+  } else {
+    result.bitsPerComponent = 8;
+    result.colour = ImageColour::DeviceRGB;
+  }
+  const bool resolution = h.xPixelsPerMetre > 0 && h.yPixelsPerMetre > 0;
+  result.widthPoints = AxisPoints(h.columns, resolution ? h.xPixelsPerMetre : 0);
+  result.heightPoints = AxisPoints(h.rows, resolution ? h.yPixelsPerMetre : 0);
+  return result;
+}
+
+// Decodes run-length data from the pixel offset (as long as the image size
+// says, or to the end of the file) into the sink: in bands of rows, or,
+// for a row above the decode budget, in one pass into the image data in
+// place, which start zero, so a blank image from a few bytes costs no more
+// than its size in the sink.
+bool ReadRunLengthPixels(FILE* file, uint64_t fileSize, const BitmapHeader& h, uint64_t pixelOffset,
+                         uint64_t outRowBytes, ByteSink& sink, std::string* error) {
+  uint64_t available = fileSize - pixelOffset;
+  if (h.imageSize > available) return Fail(error, "pixel data cut short");
+  if (h.imageSize != 0) available = h.imageSize;
+  RLEInput input(file, pixelOffset, available);
+  if (!input.Seek(0)) return Fail(error, "pixel data cut short");
+  if (outRowBytes <= kImageDecodeBudget) {
+    return ReadRLEBands(input, h.bitCount, h.columns, h.rows, outRowBytes, h.topDown, sink, error);
+  }
+  uint8_t* image = sink.PutZeros(static_cast<size_t>(outRowBytes * h.rows));
+  if (image == nullptr) return Fail(error, "out of memory for the image data");
+  RLEBand whole;
+  whole.data = image;
+  whole.count = h.rows;
+  whole.rowBytes = outRowBytes;
+  whole.topDown = h.topDown;
+  RLEState state;
+  if (RunCodes(input, h.bitCount, h.columns, h.rows, state, &whole, [](const RLEState&) {}) ==
+      RLEStop::kCutShort) {
+    return Fail(error, "pixel data cut short");
+  }
+  return true;
+}
+
+// Converts one row of 16, 24 or 32-bit pixels into red, green, blue bytes.
+void ConvertTrueColourRow(const uint8_t* row, uint32_t columns, uint16_t bitCount,
+                          const Channel (&channels)[3], uint8_t* out) {
+  for (uint32_t x = 0; x < columns; ++x, out += 3) {
+    if (bitCount == 24) {
+      out[0] = row[3 * x + 2];
+      out[1] = row[3 * x + 1];
+      out[2] = row[3 * x];
+    } else {
+      const uint32_t pixel = bitCount == 16 ? LE16(row + 2 * x) : LE32(row + 4 * x);
+      for (int c = 0; c < 3; ++c) out[c] = Scale(channels[c], pixel);
+    }
+  }
+}
+
+// Hands uncompressed rows to the sink from the top, one padded row read at
+// a time; palette rows as stored, true-colour rows converted. Every row
+// must be in the file; the last row may lack its padding.
+bool ReadUncompressedRows(FILE* file, uint64_t fileSize, const BitmapHeader& h,
+                          uint64_t pixelOffset, const uint32_t (&masks)[3], uint64_t outRowBytes,
+                          ByteSink& sink, std::string* error) {
+  const uint64_t inRowBytes = (static_cast<uint64_t>(h.columns) * h.bitCount + 7) / 8;
+  const uint64_t paddedRow = (inRowBytes + 3) / 4 * 4;
+  if (pixelOffset + paddedRow * (h.rows - 1) + inRowBytes > fileSize) {
+    return Fail(error, "pixel data cut short");
+  }
+  sink.Expect(static_cast<size_t>(outRowBytes * h.rows));
+  std::vector<uint8_t> in(static_cast<size_t>(inRowBytes));
+  std::vector<uint8_t> out(h.Palette() ? 0 : static_cast<size_t>(outRowBytes));
+  const Channel channels[3] = {MakeChannel(masks[0]), MakeChannel(masks[1]), MakeChannel(masks[2])};
+  for (uint32_t r = 0; r < h.rows; ++r) {
+    const uint32_t fileRow = h.topDown ? r : h.rows - 1 - r;
+    if (!ReadAt(file, pixelOffset + paddedRow * fileRow, in.data(), in.size())) {
+      return Fail(error, "pixel data cut short");
+    }
+    const uint8_t* row = in.data();
+    if (!h.Palette()) {
+      ConvertTrueColourRow(row, h.columns, h.bitCount, channels, out.data());
+      row = out.data();
+    }
+    if (!sink.Put(row, static_cast<size_t>(outRowBytes)))
+      return Fail(error, "out of memory for the image data");
+  }
+  return true;
+}
+
+}  // namespace
+
 bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& description,
                   std::string* error) {
   try {
@@ -312,207 +549,33 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
     if (!file.IsOpen()) return Fail(error, "cannot open the file");
     const uint64_t fileSize = file.Size();
 
-    uint8_t fileHeader[14];
-    if (!ReadAt(file.Get(), 0, fileHeader, sizeof fileHeader))
-      return Fail(error, "file header cut short");
-    if (fileHeader[0] != 'B' || fileHeader[1] != 'M') return Fail(error, "not a bitmap file");
-    const uint32_t pixelOffsetField = LE32(fileHeader + 10);
-
-    uint8_t header[40];
-    if (!ReadAt(file.Get(), 14, header, sizeof header))
-      return Fail(error, "information header cut short");
-    const uint32_t headerSize = LE32(header);
-    const int32_t width = static_cast<int32_t>(LE32(header + 4));
-    const int32_t height = static_cast<int32_t>(LE32(header + 8));
-    const uint16_t bitCount = LE16(header + 14);
-    const uint32_t compression = LE32(header + 16);
-    const uint32_t imageSize = LE32(header + 20);
-    const int32_t xPixelsPerMetre = static_cast<int32_t>(LE32(header + 24));
-    const int32_t yPixelsPerMetre = static_cast<int32_t>(LE32(header + 28));
-    const uint32_t coloursUsed = LE32(header + 32);
-
-    if (headerSize < 40) return Fail(error, "unsupported information header");
-    if (14 + static_cast<uint64_t>(headerSize) > fileSize)
-      return Fail(error, "information header cut short");
-    if (width < 1) return Fail(error, "bad width");
-    if (height == 0 || height == INT32_MIN) return Fail(error, "bad height");
-    const uint32_t rows =
-        static_cast<uint32_t>(height < 0 ? -static_cast<int64_t>(height) : height);
-    const bool topDown = height < 0;
-    const uint32_t columns = static_cast<uint32_t>(width);
-
-    const bool palette = bitCount == 1 || bitCount == 4 || bitCount == 8;
-    if (!palette && bitCount != 16 && bitCount != 24 && bitCount != 32) {
-      return Fail(error, "unsupported bit count");
-    }
-    const bool rle = compression == 1 || compression == 2;
-    const bool bitFields = compression == 3 || compression == 6;
-    if (compression == 1 && bitCount != 8) return Fail(error, "RLE8 needs 8 bits per pixel");
-    if (compression == 2 && bitCount != 4) return Fail(error, "RLE4 needs 4 bits per pixel");
-    if (bitFields && bitCount != 16 && bitCount != 32)
-      return Fail(error, "bit fields need 16 or 32 bits");
-    if (compression > 3 && compression != 6) return Fail(error, "unsupported compression");
-
-    // Colour masks of 16 and 32-bit pixels.
-    uint64_t paletteStart = 14 + static_cast<uint64_t>(headerSize);
-    uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
-    if (bitCount == 32) {
-      masks[0] = 0x00FF0000;
-      masks[1] = 0x0000FF00;
-      masks[2] = 0x000000FF;
-    }
-    if (bitFields) {
-      uint8_t maskBytes[12];
-      if (headerSize >= 52) {
-        if (!ReadAt(file.Get(), 54, maskBytes, sizeof maskBytes))
-          return Fail(error, "colour masks cut short");
-        for (int i = 0; i < 3; ++i) masks[i] = LE32(maskBytes + 4 * i);
-      } else {
-        // A 40-byte header is followed by the masks (and an alpha mask for
-        // compression 6) when the pixel offset leaves room for them.
-        const uint64_t maskBytesAfter = compression == 6 ? 16 : 12;
-        if (pixelOffsetField >= 54 + maskBytesAfter && 54 + maskBytesAfter <= fileSize) {
-          if (!ReadAt(file.Get(), 54, maskBytes, sizeof maskBytes))
-            return Fail(error, "colour masks cut short");
-          for (int i = 0; i < 3; ++i) masks[i] = LE32(maskBytes + 4 * i);
-          paletteStart += maskBytesAfter;
-        }
-      }
-    }
-
-    // Palette.
-    uint64_t paletteEnd = paletteStart;
-    std::vector<uint8_t> entries;  // 4 bytes per entry as stored
-    uint32_t entryCount = 0;
-    if (palette) {
-      const uint64_t count = coloursUsed != 0 ? coloursUsed : (1u << bitCount);
-      paletteEnd = paletteStart + count * 4;
-      if (paletteEnd > fileSize) return Fail(error, "palette cut short");
-      // A palette longer than the bit depth can index keeps its place in the
-      // file, but only its reachable entries make the lookup table.
-      entryCount = static_cast<uint32_t>(std::min<uint64_t>(count, 1u << bitCount));
-      entries.resize(static_cast<size_t>(entryCount) * 4);
-      if (!ReadAt(file.Get(), paletteStart, entries.data(), entries.size())) {
-        return Fail(error, "palette cut short");
-      }
-    } else if (coloursUsed != 0 &&
-               paletteStart + static_cast<uint64_t>(coloursUsed) * 4 <= fileSize) {
-      // A colour table that true-colour pixels do not use still comes first.
-      paletteEnd = paletteStart + static_cast<uint64_t>(coloursUsed) * 4;
-    }
-    const uint64_t pixelOffset = (pixelOffsetField >= paletteEnd && pixelOffsetField < fileSize)
-                                     ? pixelOffsetField
+    BitmapHeader h;
+    if (!ReadHeaders(file.Get(), fileSize, h, error)) return false;
+    uint32_t masks[3];
+    uint64_t paletteStart = 0;
+    if (!ReadColourMasks(file.Get(), fileSize, h, masks, paletteStart, error)) return false;
+    std::vector<uint8_t> entries;
+    uint64_t paletteEnd = 0;
+    if (!ReadPalette(file.Get(), fileSize, h, paletteStart, entries, paletteEnd, error))
+      return false;
+    const uint64_t pixelOffset = (h.pixelOffsetField >= paletteEnd && h.pixelOffsetField < fileSize)
+                                     ? h.pixelOffsetField
                                      : paletteEnd;
 
-    // What the image becomes.
-    ImageDescription result;
-    result.width = columns;
-    result.height = rows;
-    if (palette) {
-      result.bitsPerComponent = bitCount;
-      const uint8_t* e0 = entries.data();
-      const uint8_t* e1 = entries.data() + 4;
-      auto is = [](const uint8_t* e, uint8_t v) { return e[0] == v && e[1] == v && e[2] == v; };
-      if (bitCount == 1 && entryCount >= 2 && is(e0, 0xFF) && is(e1, 0x00)) {
-        result.colour = ImageColour::ImageMask;
-        result.decodeInverted = true;
-      } else if (bitCount == 1 && entryCount >= 2 && is(e0, 0x00) && is(e1, 0xFF)) {
-        result.colour = ImageColour::ImageMask;
-      } else {
-        result.colour = ImageColour::Indexed;
-        result.hival = static_cast<int>(entryCount) - 1;
-        result.palette.resize(static_cast<size_t>(entryCount) * 3);
-        for (uint32_t i = 0; i < entryCount; ++i) {
-          result.palette[3 * i] = entries[4 * i + 2];
-          result.palette[3 * i + 1] = entries[4 * i + 1];
-          result.palette[3 * i + 2] = entries[4 * i];
-        }
-      }
-    } else {
-      result.bitsPerComponent = 8;
-      result.colour = ImageColour::DeviceRGB;
-    }
-
-    const uint64_t inRowBytes = (static_cast<uint64_t>(columns) * bitCount + 7) / 8;
-    const uint64_t paddedRow = (inRowBytes + 3) / 4 * 4;
-    const uint64_t outRowBytes = palette ? inRowBytes : 3 * static_cast<uint64_t>(columns);
-    const uint64_t dataSize = outRowBytes * rows;
+    ImageDescription result = Describe(h, entries);
+    const uint64_t outRowBytes = h.Palette()
+                                     ? (static_cast<uint64_t>(h.columns) * h.bitCount + 7) / 8
+                                     : 3 * static_cast<uint64_t>(h.columns);
+    const uint64_t dataSize = outRowBytes * h.rows;
     if (dataSize > kMaxImageDataSize) return Fail(error, "image too large");
     result.dataSize = dataSize;
-    const bool resolution = xPixelsPerMetre > 0 && yPixelsPerMetre > 0;
-    result.widthPoints = AxisPoints(columns, resolution ? xPixelsPerMetre : 0);
-    result.heightPoints = AxisPoints(rows, resolution ? yPixelsPerMetre : 0);
-    if (!sink.WantsData()) {
-      description = std::move(result);
-      return true;
+    if (sink.WantsData()) {
+      const bool read = h.RunLength() ? ReadRunLengthPixels(file.Get(), fileSize, h, pixelOffset,
+                                                            outRowBytes, sink, error)
+                                      : ReadUncompressedRows(file.Get(), fileSize, h, pixelOffset,
+                                                             masks, outRowBytes, sink, error);
+      if (!read) return false;
     }
-
-    if (rle) {
-      // The compressed data run from the pixel offset to the image size given
-      // (or the end of the file).
-      uint64_t available = fileSize - pixelOffset;
-      if (imageSize > available) return Fail(error, "pixel data cut short");
-      if (imageSize != 0) available = imageSize;
-      RLEInput input(file.Get(), pixelOffset, available);
-      if (!input.Seek(0)) return Fail(error, "pixel data cut short");
-      if (outRowBytes <= kImageDecodeBudget) {
-        if (!ReadRLEBands(input, bitCount, columns, rows, outRowBytes, topDown, sink, error))
-          return false;
-      } else {
-        // A row above the decode budget: the codes are decoded in one pass
-        // straight into the image data, which start zero, so a blank image
-        // from a few bytes costs no more than its size in the sink.
-        uint8_t* image = sink.PutZeros(static_cast<size_t>(dataSize));
-        if (image == nullptr) return Fail(error, "out of memory for the image data");
-        RLEBand whole;
-        whole.data = image;
-        whole.count = rows;
-        whole.rowBytes = outRowBytes;
-        whole.topDown = topDown;
-        RLEState state;
-        if (RunCodes(input, bitCount, columns, rows, state, &whole, [](const RLEState&) {}) ==
-            RLEStop::kCutShort) {
-          return Fail(error, "pixel data cut short");
-        }
-      }
-    } else {
-      // Every row must be in the file; the last row may lack its padding.
-      if (pixelOffset + paddedRow * (rows - 1) + inRowBytes > fileSize) {
-        return Fail(error, "pixel data cut short");
-      }
-      sink.Expect(static_cast<size_t>(dataSize));
-      std::vector<uint8_t> in(static_cast<size_t>(inRowBytes));
-      std::vector<uint8_t> out(palette ? 0 : static_cast<size_t>(outRowBytes));
-      const Channel red = MakeChannel(masks[0]);
-      const Channel green = MakeChannel(masks[1]);
-      const Channel blue = MakeChannel(masks[2]);
-      for (uint32_t r = 0; r < rows; ++r) {
-        const uint32_t fileRow = topDown ? r : rows - 1 - r;
-        if (!ReadAt(file.Get(), pixelOffset + paddedRow * fileRow, in.data(), in.size())) {
-          return Fail(error, "pixel data cut short");
-        }
-        const uint8_t* row = in.data();
-        if (!palette) {
-          uint8_t* o = out.data();
-          for (uint32_t x = 0; x < columns; ++x, o += 3) {
-            if (bitCount == 24) {
-              o[0] = row[3 * x + 2];
-              o[1] = row[3 * x + 1];
-              o[2] = row[3 * x];
-            } else {
-              const uint32_t pixel = bitCount == 16 ? LE16(row + 2 * x) : LE32(row + 4 * x);
-              o[0] = Scale(red, pixel);
-              o[1] = Scale(green, pixel);
-              o[2] = Scale(blue, pixel);
-            }
-          }
-          row = out.data();
-        }
-        if (!sink.Put(row, static_cast<size_t>(outRowBytes)))
-          return Fail(error, "out of memory for the image data");
-      }
-    }
-
     description = std::move(result);
     return true;
   } catch (const std::bad_alloc&) {

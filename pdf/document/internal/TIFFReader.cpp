@@ -62,8 +62,34 @@ std::vector<uint8_t> PaletteBytes(const uint16_t* red, const uint16_t* green, co
   return palette;
 }
 
+// Uncompressed strips and tiles of a file that is read, not mapped, are
+// copied from the file as many bytes as the rows the tags promise, whatever
+// the piece's byte count says: libtiff then reads on past the piece into
+// the data that follow and answers success. (Mapped, or row by row, it finds
+// the data short and answers -1.) A piece whose byte count is below the
+// bytes it gave is cut short: a damaged RowsPerStrip or TileLength, or a
+// byte count that lies.
+bool HoldsWhatItGave(TIFF* tiff, uint16_t compression, uint32_t piece, tmsize_t given) {
+  return compression != COMPRESSION_NONE || given <= 0 ||
+         TIFFGetStrileByteCount(tiff, piece) >= static_cast<uint64_t>(given);
+}
+
+// The failure of a piece that libtiff could not decode, with libtiff's
+// reason when it gave one, or of a piece cut short.
+bool PieceFails(const TIFFErrorCapture& capture, std::string* error, const char* what,
+                bool cutShort = false) {
+  std::string text = std::string("cannot decode ") + what;
+  if (capture.HasError()) {
+    text += ": " + capture.Text();
+  } else if (cutShort) {
+    text += ": its data are shorter than its rows";
+  }
+  return Fail(error, text);
+}
+
 // How the samples of one decoded piece become output samples.
 struct Layout {
+  uint16_t compression;
   uint32_t width;
   int bits;        // bits per sample in the file
   int samples;     // samples per pixel in the file
@@ -187,10 +213,9 @@ bool ReadDirectStrips(TIFF* tiff, const TIFFErrorCapture& capture, ByteSink& sin
     for (uint64_t index = 0; index < count; ++index) {
       const tmsize_t n =
           TIFFReadEncodedStrip(tiff, static_cast<uint32_t>(index), strip.data(), size);
-      if (n < 0)
-        return Fail(error,
-                    "cannot decode strip" + (capture.HasError() ? ": " + capture.Text() : ""));
-      if (!Check(capture, error, "strip")) return false;
+      if (n < 0 || capture.HasError()) return PieceFails(capture, error, "strip");
+      if (!HoldsWhatItGave(tiff, compression, static_cast<uint32_t>(index), n))
+        return PieceFails(capture, error, "strip", true);
       const size_t part = static_cast<size_t>(std::min(n, size));
       if (!sink.Put(strip.data(), part)) return Fail(error, "out of memory for the image data");
       position += part;
@@ -212,10 +237,10 @@ bool ReadDirectStrips(TIFF* tiff, const TIFFErrorCapture& capture, ByteSink& sin
       // cleared memory, as a whole strip is.
       if (y0 > 0) std::fill(band.begin(), band.end(), 0);
       for (uint32_t r = 0; r < rows; ++r) {
-        if (TIFFReadScanline(tiff, band.data() + r * rowBytes, y0 + r, 0) < 0)
-          return Fail(error,
-                      "cannot decode strip" + (capture.HasError() ? ": " + capture.Text() : ""));
-        if (!Check(capture, error, "strip")) return false;
+        if (TIFFReadScanline(tiff, band.data() + r * rowBytes, y0 + r, 0) < 0 ||
+            capture.HasError()) {
+          return PieceFails(capture, error, "strip");
+        }
       }
       const size_t part = static_cast<size_t>(rowBytes * rows);
       if (!sink.Put(band.data(), part)) return Fail(error, "out of memory for the image data");
@@ -258,10 +283,9 @@ bool ReadPlanarStrips(TIFF* tiff, const TIFFErrorCapture& capture, const Layout&
       const uint32_t index = TIFFComputeStrip(tiff, y0, static_cast<uint16_t>(p));
       const tmsize_t n =
           capture.HasError() ? -1 : TIFFReadEncodedStrip(tiff, index, strip.data(), want);
-      if (n < want || capture.HasError()) {
-        return Fail(error,
-                    "cannot decode strip" + (capture.HasError() ? ": " + capture.Text() : ""));
-      }
+      if (n < want || capture.HasError()) return PieceFails(capture, error, "strip");
+      if (!HoldsWhatItGave(tiff, layout.compression, index, n))
+        return PieceFails(capture, error, "strip", true);
       for (uint32_t r = 0; r < rows; ++r) {
         ConvertRun(layout, strip.data() + r * rowSize, layout.width, p,
                    band.data() + r * layout.outRowBytes, 0);
@@ -321,8 +345,7 @@ bool ReadPlanarRows(const char* path, TIFF* tiff, const TIFFErrorCapture& captur
       if (TIFFReadScanline(planes[static_cast<size_t>(p)], row.data(), y,
                            static_cast<uint16_t>(p)) < 0 ||
           capture.HasError()) {
-        return Fail(error,
-                    "cannot decode strip" + (capture.HasError() ? ": " + capture.Text() : ""));
+        return PieceFails(capture, error, "strip");
       }
       ConvertRun(layout, row.data(), layout.width, p, out.data(), 0);
     }
@@ -357,7 +380,7 @@ bool ReadStripRows(const char* path, TIFF* tiff, const TIFFErrorCapture& capture
   std::vector<uint8_t> out(static_cast<size_t>(layout.outRowBytes));
   for (uint32_t y = 0; y < length; ++y) {
     if (TIFFReadScanline(tiff, row.data(), y, 0) < 0 || capture.HasError()) {
-      return Fail(error, "cannot decode strip" + (capture.HasError() ? ": " + capture.Text() : ""));
+      return PieceFails(capture, error, "strip");
     }
     ConvertRun(layout, row.data(), layout.width, 0, out.data(), 0);
     if (!sink.Put(out.data(), out.size())) return Fail(error, "out of memory for the image data");
@@ -377,10 +400,10 @@ bool DecodeTileRow(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& la
     for (int p = 0; p < planes; ++p) {
       std::fill(tile.begin(), tile.end(), 0);
       const uint32_t index = TIFFComputeTile(tiff, x0, y0, 0, static_cast<uint16_t>(p));
-      if (TIFFReadEncodedTile(tiff, index, tile.data(), size) < 0 || capture.HasError()) {
-        return Fail(error,
-                    "cannot decode tile" + (capture.HasError() ? ": " + capture.Text() : ""));
-      }
+      const tmsize_t n = TIFFReadEncodedTile(tiff, index, tile.data(), size);
+      if (n < 0 || capture.HasError()) return PieceFails(capture, error, "tile");
+      if (!HoldsWhatItGave(tiff, layout.compression, index, n))
+        return PieceFails(capture, error, "tile", true);
       for (uint32_t r = 0; r < rows; ++r) {
         ConvertRun(layout, tile.data() + r * tileRowBytes, columns, p,
                    out + static_cast<uint64_t>(r) * layout.outRowBytes, x0);
@@ -444,69 +467,83 @@ bool ReadTileRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& lay
   return true;
 }
 
-bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description,
-               std::string* error) {
-  TIFFErrorCapture capture;
-  const int fd = ImageFile::OpenRegular(path, nullptr);
-  if (fd < 0) return Fail(error, "cannot open the file");
-  // libtiff closes the descriptor with the handle, but not when the open fails.
-  // Read, not mapped ("m"): the strips pass through the decoder's buffers
-  // only, and the file's pages do not stay in the process's memory.
-  TIFFHandle handle(TIFFFdOpen(fd, path, "rm"));
-  if (!handle) {
-    ::close(fd);
-    return Fail(error, capture.HasError() ? capture.Text() : "cannot open the file");
-  }
-  if (!Check(capture, error, "open")) return false;
-  TIFF* tiff = handle.get();
-
+// The tags of the image that the reading needs.
+struct ImageTags {
   uint32_t width = 0;
   uint32_t length = 0;
   uint16_t compression = 0;
   uint16_t photometric = 0;
-  if (!TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width)) return Fail(error, "no ImageWidth");
-  if (!TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &length)) return Fail(error, "no ImageLength");
-  if (!TIFFGetField(tiff, TIFFTAG_COMPRESSION, &compression)) return Fail(error, "no Compression");
-  if (!TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric))
-    return Fail(error, "no PhotometricInterpretation");
+  bool hasX = false;
+  bool hasY = false;
   float xResolution = 0.0f;
   float yResolution = 0.0f;
-  const bool hasX = TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &xResolution) != 0;
-  const bool hasY = TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &yResolution) != 0;
   uint16_t planarConfig = PLANARCONFIG_CONTIG;
   uint16_t bits = 1;
   uint16_t samples = 1;
   uint16_t unit = RESUNIT_INCH;
   uint16_t sampleFormat = SAMPLEFORMAT_UINT;
-  TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planarConfig);
-  TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
-  TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
-  TIFFGetFieldDefaulted(tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
-  TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &sampleFormat);
+};
+
+// Opens the file through libtiff, reading rather than mapping it ("m"):
+// the strips pass through the decoder's buffers only, and the file's pages
+// do not stay in the process's memory.
+bool OpenImage(const char* path, const TIFFErrorCapture& capture, TIFFHandle& handle,
+               std::string* error) {
+  const int fd = ImageFile::OpenRegular(path, nullptr);
+  if (fd < 0) return Fail(error, "cannot open the file");
+  // libtiff closes the descriptor with the handle, but not when the open fails.
+  handle.reset(TIFFFdOpen(fd, path, "rm"));
+  if (!handle) {
+    ::close(fd);
+    return Fail(error, capture.HasError() ? capture.Text() : "cannot open the file");
+  }
+  return Check(capture, error, "open");
+}
+
+// Reads the required tags (the first one missing fails), the resolutions
+// and the defaulted ones, and refuses sizes, depths and sample formats this
+// reader does not take.
+bool ReadTags(TIFF* tiff, const TIFFErrorCapture& capture, ImageTags& t, std::string* error) {
+  if (!TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &t.width)) return Fail(error, "no ImageWidth");
+  if (!TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &t.length)) return Fail(error, "no ImageLength");
+  if (!TIFFGetField(tiff, TIFFTAG_COMPRESSION, &t.compression))
+    return Fail(error, "no Compression");
+  if (!TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &t.photometric))
+    return Fail(error, "no PhotometricInterpretation");
+  t.hasX = TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &t.xResolution) != 0;
+  t.hasY = TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &t.yResolution) != 0;
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &t.planarConfig);
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &t.bits);
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &t.samples);
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_RESOLUTIONUNIT, &t.unit);
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &t.sampleFormat);
   if (!Check(capture, error, "tags")) return false;
 
-  if (width == 0 || length == 0) return Fail(error, "bad image size");
-  if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16)
+  if (t.width == 0 || t.length == 0) return Fail(error, "bad image size");
+  if (t.bits != 1 && t.bits != 2 && t.bits != 4 && t.bits != 8 && t.bits != 16)
     return Fail(error, "unsupported bits per sample");
-  if (sampleFormat != SAMPLEFORMAT_UINT) return Fail(error, "unsupported sample format");
+  if (t.sampleFormat != SAMPLEFORMAT_UINT) return Fail(error, "unsupported sample format");
+  return true;
+}
 
-  ImageDescription result;
-  result.width = width;
-  result.height = length;
-  result.bitsPerComponent = bits == 16 ? 8 : bits;
-  int components = 1;
-  switch (photometric) {
+// Chooses the image's colour keys by the photometric interpretation (the
+// colour map of a palette image read here) and gives the number of colour
+// components kept of each pixel.
+bool ChooseColour(TIFF* tiff, const ImageTags& t, ImageDescription& result, int& components,
+                  std::string* error) {
+  components = 1;
+  switch (t.photometric) {
     case PHOTOMETRIC_MINISWHITE:
     case PHOTOMETRIC_MINISBLACK:
-      result.colour = bits == 1 ? ImageColour::ImageMask : ImageColour::DeviceGray;
-      result.decodeInverted = photometric == PHOTOMETRIC_MINISWHITE;
-      break;
+      result.colour = t.bits == 1 ? ImageColour::ImageMask : ImageColour::DeviceGray;
+      result.decodeInverted = t.photometric == PHOTOMETRIC_MINISWHITE;
+      return true;
     case PHOTOMETRIC_RGB:
       result.colour = ImageColour::DeviceRGB;
       components = 3;
-      break;
+      return true;
     case PHOTOMETRIC_PALETTE: {
-      if (bits > 8) return Fail(error, "palette deeper than 8 bits");
+      if (t.bits > 8) return Fail(error, "palette deeper than 8 bits");
       uint16_t* red = nullptr;
       uint16_t* green = nullptr;
       uint16_t* blue = nullptr;
@@ -514,71 +551,89 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description,
           green == nullptr || blue == nullptr) {
         return Fail(error, "no ColorMap");
       }
-      const int entries = 1 << bits;
+      const int entries = 1 << t.bits;
       result.colour = ImageColour::Indexed;
       result.hival = entries - 1;
       result.palette = PaletteBytes(red, green, blue, entries);
-      break;
+      return true;
     }
     case PHOTOMETRIC_SEPARATED:
-      if (samples != 4) return Fail(error, "separated image without four samples");
+      if (t.samples != 4) return Fail(error, "separated image without four samples");
       result.colour = ImageColour::DeviceCMYK;
       components = 4;
-      break;
+      return true;
     case PHOTOMETRIC_YCBCR:
       // JPEG-compressed YCbCr is converted to RGB by the codec itself.
-      if (compression != COMPRESSION_JPEG || samples != 3)
+      if (t.compression != COMPRESSION_JPEG || t.samples != 3)
         return Fail(error, "unsupported YCbCr image");
       if (!TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB))
         return Fail(error, "cannot convert YCbCr");
       result.colour = ImageColour::DeviceRGB;
       components = 3;
-      break;
+      return true;
     default: return Fail(error, "unsupported photometric interpretation");
   }
-  if (samples < components) return Fail(error, "too few samples per pixel");
-  const bool planar = planarConfig == PLANARCONFIG_SEPARATE && samples > 1;
-  if (bits < 8 && (planar || samples != components)) {
+}
+
+// Decodes the samples into the sink and gives the number of bytes written.
+// Nothing of the image's size is held twice: strips, rows of contiguous
+// samples, bands of planar strips and rows of tiles go to the sink as they
+// are decoded; only planar strips and rows of tiles above the budget are
+// assembled in the image data a row or a tile at a time (at most
+// kImageDecodeBudget bytes held besides).
+bool ReadSamples(const char* path, TIFF* tiff, const TIFFErrorCapture& capture, const ImageTags& t,
+                 const Layout& layout, ByteSink& sink, uint64_t& written, std::string* error) {
+  const bool tiled = TIFFIsTiled(tiff) != 0;
+  if (!tiled && !layout.planar && t.bits != 16 && t.samples == layout.components) {
+    return ReadDirectStrips(tiff, capture, sink, t.length, t.compression, written, error);
+  }
+  written = layout.outRowBytes * t.length;
+  if (!tiled) return ReadStripRows(path, tiff, capture, layout, t.length, sink, error);
+  return ReadTileRows(tiff, capture, layout, t.length, sink, error);
+}
+
+bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description,
+               std::string* error) {
+  TIFFErrorCapture capture;
+  TIFFHandle handle;
+  if (!OpenImage(path, capture, handle, error)) return false;
+  TIFF* tiff = handle.get();
+  ImageTags t;
+  if (!ReadTags(tiff, capture, t, error)) return false;
+
+  ImageDescription result;
+  result.width = t.width;
+  result.height = t.length;
+  result.bitsPerComponent = t.bits == 16 ? 8 : t.bits;
+  int components = 1;
+  if (!ChooseColour(tiff, t, result, components, error)) return false;
+  if (t.samples < components) return Fail(error, "too few samples per pixel");
+  const bool planar = t.planarConfig == PLANARCONFIG_SEPARATE && t.samples > 1;
+  if (t.bits < 8 && (planar || t.samples != components)) {
     return Fail(error, "planar or extra samples below 8 bits");
   }
   if (!Check(capture, error, "tags")) return false;
 
   Layout layout;
-  layout.width = width;
-  layout.bits = bits;
-  layout.samples = samples;
+  layout.compression = t.compression;
+  layout.width = t.width;
+  layout.bits = t.bits;
+  layout.samples = t.samples;
   layout.components = components;
   layout.planar = planar;
   layout.outRowBytes =
-      (static_cast<uint64_t>(width) * components * result.bitsPerComponent + 7) / 8;
-  const uint64_t dataSize = layout.outRowBytes * length;
+      (static_cast<uint64_t>(t.width) * components * result.bitsPerComponent + 7) / 8;
+  const uint64_t dataSize = layout.outRowBytes * t.length;
   if (dataSize > kMaxImageDataSize) return Fail(error, "image too large");
-  const bool tiled = TIFFIsTiled(tiff) != 0;
 
-  result.widthPoints = AxisPoints(width, hasX, xResolution, unit);
-  result.heightPoints = AxisPoints(length, hasY, yResolution, unit);
+  result.widthPoints = AxisPoints(t.width, t.hasX, t.xResolution, t.unit);
+  result.heightPoints = AxisPoints(t.length, t.hasY, t.yResolution, t.unit);
   if (!sink.WantsData()) {
     result.dataSize = dataSize;
     description = std::move(result);
     return true;
   }
-
-  // Nothing of the image's size is held twice: strips, rows of contiguous
-  // samples, bands of planar strips and rows of tiles go to the sink as they
-  // are decoded; only planar strips and rows of tiles above the budget are
-  // assembled in the image data a row or a tile at a time (at most
-  // kImageDecodeBudget bytes held besides).
-  if (!tiled && !planar && bits != 16 && samples == components) {
-    uint64_t written = 0;
-    if (!ReadDirectStrips(tiff, capture, sink, length, compression, written, error)) return false;
-    result.dataSize = written;
-  } else if (!tiled) {
-    if (!ReadStripRows(path, tiff, capture, layout, length, sink, error)) return false;
-    result.dataSize = dataSize;
-  } else {
-    if (!ReadTileRows(tiff, capture, layout, length, sink, error)) return false;
-    result.dataSize = dataSize;
-  }
+  if (!ReadSamples(path, tiff, capture, t, layout, sink, result.dataSize, error)) return false;
   if (!Check(capture, error, "read")) return false;
   handle.reset();
   if (!Check(capture, error, "close")) return false;

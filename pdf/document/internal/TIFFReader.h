@@ -30,9 +30,11 @@ bool IsTIFFFile(const ImageHead& head);
 // and tiled images are assembled in the image data a row or a tile at a
 // time (the sink needs PutZeros). A tile or row above kImageDecodeBudget
 // bytes is refused. A colour map whose entries all lie below 256 is taken as
-// 8-bit values. A missing resolution means one pixel per point. libtiff's errors fail
-// the call; the caller's libtiff handlers are in place again afterwards. On
-// failure returns false with a reason in *error (when given); the sink is
-// then to be discarded.
+// 8-bit values. A missing resolution means one pixel per point. libtiff's
+// errors fail the call, as does every read libtiff answers with -1 and an
+// uncompressed strip or tile whose data are shorter than its rows (which
+// libtiff would fill from the bytes after it); the caller's libtiff handlers
+// are in place again afterwards. On failure returns false with a reason in
+// *error (when given); the sink is then to be discarded.
 bool ReadTIFFImage(const char* path, ByteSink& sink, ImageDescription& description,
                    std::string* error = nullptr);

@@ -244,6 +244,11 @@ PN_HIDDEN uint32_t TIFFNumberOfStrips(TIFF* tiff) {
   return function ? function(tiff) : 0;
 }
 
+PN_HIDDEN uint64_t TIFFGetStrileByteCount(TIFF* tiff, uint32_t strile) {
+  PN_TIFF_ENTRY(TIFFGetStrileByteCount);
+  return function ? function(tiff, strile) : 0;
+}
+
 PN_HIDDEN uint32_t TIFFComputeStrip(TIFF* tiff, uint32_t row, uint16_t sample) {
   PN_TIFF_ENTRY(TIFFComputeStrip);
   return function ? function(tiff, row, sample) : 0;

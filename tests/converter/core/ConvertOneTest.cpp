@@ -1,4 +1,5 @@
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -7,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include <cstdio>
 #include <cstdlib>
@@ -50,10 +52,12 @@ std::vector<std::string> FolderEntries(const std::string& path) {
   return names;
 }
 
-// A conversion run in a child process, whose peak memory is its own; with a
-// file size limit (SIGXFSZ ignored) standing in for a full disk.
+// A conversion run in a program of its own (convert_one_child, started with
+// exec), whose peak memory is the conversion's alone: a child made by fork
+// only would count the test program's heap as well. With a file size limit
+// (SIGXFSZ ignored) standing in for a full disk.
 struct ChildConversion {
-  int status = -1;  // as wait4 gives it
+  int status = -1;  // as waitpid gives it
   long peakKilobytes = 0;
   bool Converted() const { return WIFEXITED(status) && WEXITSTATUS(status) == 0; }
   bool Failed() const { return WIFEXITED(status) && WEXITSTATUS(status) == 1; }
@@ -62,21 +66,45 @@ struct ChildConversion {
 ChildConversion ConvertInChild(const std::string& input, const std::string& output,
                                rlim_t fileLimit = 0) {
   ChildConversion result;
+  std::string program = PN_CONVERT_ONE_CHILD;
+  std::string in = input;
+  std::string out = output;
+  char* const argv[] = {program.data(), in.data(), out.data(), nullptr};
+  int report[2];
+  if (pipe2(report, O_CLOEXEC) != 0) return result;
   const pid_t child = fork();
-  if (child < 0) return result;
+  if (child < 0) {
+    close(report[0]);
+    close(report[1]);
+    return result;
+  }
   if (child == 0) {
-    alarm(120);
+    // Only calls that are safe between fork and exec.
+    if (dup2(report[1], STDOUT_FILENO) < 0) _exit(3);
+    alarm(120);  // kept across exec
     if (fileLimit > 0) {
       signal(SIGXFSZ, SIG_IGN);
       rlimit limit{};
       getrlimit(RLIMIT_FSIZE, &limit);
       limit.rlim_cur = fileLimit;
-      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(2);
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(3);
     }
-    _exit(ostrel::ConvertOne(input.c_str(), output.c_str()) == 0 ? 0 : 1);
+    execv(argv[0], argv);
+    _exit(4);
   }
-  struct rusage usage {};
-  if (wait4(child, &result.status, 0, &usage) == child) result.peakKilobytes = usage.ru_maxrss;
+  close(report[1]);
+  std::string said;
+  char block[256];
+  ssize_t n;
+  while ((n = read(report[0], block, sizeof block)) > 0 || (n < 0 && errno == EINTR)) {
+    if (n > 0) said.append(block, static_cast<size_t>(n));
+  }
+  close(report[0]);
+  while (waitpid(child, &result.status, 0) < 0 && errno == EINTR) {
+  }
+  const size_t at = said.find("peak-kilobytes ");
+  if (at != std::string::npos)
+    result.peakKilobytes = std::strtol(said.c_str() + at + 15, nullptr, 10);
   return result;
 }
 
@@ -223,6 +251,58 @@ TEST_F(ConvertOneTest, FailuresLeaveNoFile) {
   EXPECT_EQ(FolderEntries(folder.File("")).size(), 4u);
 }
 
+TEST_F(ConvertOneTest, ADamagedPlanarTIFFIsRefusedLeavingNothing) {
+  // A planar RGB image, uncompressed, in 39 strips of 29 rows (13 a plane),
+  // whose RowsPerStrip is then made 2^31 + 1: each plane reads as one
+  // strip of 374 rows that holds 29. It was converted into a scrambled
+  // page; it is refused, and no file is written.
+  const std::string input = folder.File("planar.tif");
+  const uint32_t width = 278;
+  const uint32_t height = 374;
+  TIFF* tiff = TIFFOpen(input.c_str(), "w");
+  ASSERT_NE(tiff, nullptr);
+  TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
+  TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height);
+  TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
+  TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+  TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
+  TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_SEPARATE);
+  TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 29u);
+  std::vector<uint8_t> row(width);
+  for (uint16_t plane = 0; plane < 3; ++plane) {
+    for (uint32_t y = 0; y < height; ++y) {
+      for (uint32_t x = 0; x < width; ++x) row[x] = static_cast<uint8_t>(x + 3 * y + 80 * plane);
+      ASSERT_GE(TIFFWriteScanline(tiff, row.data(), y, plane), 0);
+    }
+  }
+  TIFFClose(tiff);
+  const std::string output = folder.File("planar.pdf");
+  ASSERT_EQ(ostrel::ConvertOne(input.c_str(), output.c_str()), 0) << "the sound file converts";
+  ASSERT_EQ(0, unlink(output.c_str()));
+
+  // RowsPerStrip (278) as one LONG in the little-endian directory.
+  std::vector<uint8_t> bytes = TempFolder::Read(input);
+  ASSERT_GE(bytes.size(), 8u);
+  const uint32_t directory = bytes[4] | bytes[5] << 8 | bytes[6] << 16 | uint32_t{bytes[7]} << 24;
+  const uint32_t entries = bytes[directory] | bytes[directory + 1] << 8;
+  bool patched = false;
+  for (uint32_t i = 0; i < entries; ++i) {
+    uint8_t* entry = bytes.data() + directory + 2 + 12 * i;
+    if ((entry[0] | entry[1] << 8) != TIFFTAG_ROWSPERSTRIP) continue;
+    const uint8_t value[10] = {4, 0, 1, 0, 0, 0, 1, 0, 0, 0x80};  // LONG, 1, 0x80000001
+    std::copy(value, value + 10, entry + 2);
+    patched = true;
+  }
+  ASSERT_TRUE(patched);
+  folder.Write("planar.tif", bytes);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(ostrel::ConvertOne(input.c_str(), output.c_str()), -1);
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("cannot decode strip"), std::string::npos) << said;
+  EXPECT_EQ(FolderEntries(folder.File("")), std::vector<std::string>{"planar.tif"});
+}
+
 TEST_F(ConvertOneTest, BlankLargeScanConvertsInLittleMemory) {
   // The blank back of an A0 page scanned at 600 dpi in Group 4: 70 MB of
   // pixels in a few kilobytes. It converts, the pixels held once.
@@ -324,6 +404,7 @@ TEST_F(ConvertOneTest, LargeImagesConvertInMemoryThatStaysFlat) {
     const ChildConversion child = ConvertInChild(c.input, output);
     ASSERT_TRUE(child.Converted()) << c.input << " " << child.status;
     if (kPeakMeasurable) {
+      EXPECT_GT(child.peakKilobytes, 0) << c.input << ": no peak reported";
       EXPECT_LT(child.peakKilobytes, c.peakLimitKilobytes) << c.input << ": peak kilobytes";
     }
     EXPECT_GT(TempFolder::Read(output).size(), c.input == bomb ? 1000u : 40u << 20) << c.input;

@@ -192,6 +192,32 @@ std::vector<uint8_t> TinyTIFF(const std::vector<std::pair<uint16_t, uint32_t>>& 
   return bytes;
 }
 
+// Sets the value of a tag of the first directory of a little-endian TIFF
+// to one LONG; false when the tag is not there.
+bool PatchTag(std::vector<uint8_t>& bytes, uint16_t tag, uint32_t value) {
+  auto get = [&](size_t at, int size) {
+    uint32_t v = 0;
+    for (int i = 0; i < size; ++i) v |= static_cast<uint32_t>(bytes[at + i]) << (8 * i);
+    return v;
+  };
+  auto put = [&](size_t at, uint32_t v, int size) {
+    for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<uint8_t>(v >> (8 * i));
+  };
+  if (bytes.size() < 8 || bytes[0] != 'I') return false;
+  const size_t directory = get(4, 4);
+  if (directory + 2 > bytes.size()) return false;
+  const uint32_t count = get(directory, 2);
+  for (uint32_t i = 0; i < count && directory + 2 + 12 * (i + 1) <= bytes.size(); ++i) {
+    const size_t entry = directory + 2 + 12 * i;
+    if (get(entry, 2) != tag) continue;
+    put(entry + 2, 4, 2);  // LONG
+    put(entry + 4, 1, 4);
+    put(entry + 8, value, 4);
+    return true;
+  }
+  return false;
+}
+
 class TIFFReaderTest : public ImageReaderTest {
  protected:
   bool Read(const TIFFSpec& spec, const std::vector<uint8_t>& image) {
@@ -849,6 +875,72 @@ TEST_F(TIFFReaderTest, PlanarDeepAndExtraSamplesAreInterleaved) {
   spec.bits = 1;
   spec.samples = 2;
   EXPECT_FALSE(Read(spec, Pattern(spec)));
+}
+
+TEST_F(TIFFReaderTest, PiecesThatDoNotHoldTheirRowsNeverGiveAScrambledImage) {
+  // Uncompressed files whose RowsPerStrip (2^31 + 1) or TileLength was
+  // damaged after they were written in strips of 29 rows or tiles of 16:
+  // libtiff then takes each plane (or the image) as one strip of all the
+  // rows, or the tiles as twice as long, and the pieces' data hold less.
+  // Whichever way the pieces are read (whole strips, planar bands,
+  // contiguous rows converted, rows of a one-strip image, tiles), the file
+  // is refused, or gives exactly its image where libtiff can recover it (one
+  // contiguous strip: the byte count is taken from the image's size). A
+  // planar file, the one found converted into a scrambled page, is refused.
+  struct Case {
+    const char* name;
+    uint16_t planar;
+    uint16_t samples;
+    uint16_t bits;
+    uint32_t width;
+    uint32_t length;
+    uint32_t tile;  // 0: strips of 29 rows
+    bool refused;
+  };
+  const Case cases[] = {
+      {"planar RGB strips (the file found)", PLANARCONFIG_SEPARATE, 3, 8, 278, 374, 0, true},
+      {"planar RGB strips, 16 bits", PLANARCONFIG_SEPARATE, 3, 16, 60, 90, 0, true},
+      {"contiguous RGB, strips as stored", PLANARCONFIG_CONTIG, 3, 8, 100, 200, 0, false},
+      {"contiguous RGB, 16-bit rows converted", PLANARCONFIG_CONTIG, 3, 16, 278, 374, 0, false},
+      {"grey, one strip decoded in bands", PLANARCONFIG_CONTIG, 1, 8, 2000, 374, 0, false},
+      {"contiguous RGB tiles", PLANARCONFIG_CONTIG, 3, 8, 40, 40, 16, true},
+      {"planar RGB tiles", PLANARCONFIG_SEPARATE, 3, 8, 40, 40, 16, true},
+  };
+  for (const Case& c : cases) {
+    TIFFSpec spec;
+    spec.width = c.width;
+    spec.length = c.length;
+    spec.samples = c.samples;
+    spec.bits = c.bits;
+    spec.photometric = c.samples == 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
+    spec.planar = c.planar;
+    spec.rowsPerStrip = 29;
+    spec.tileWidth = c.tile;
+    spec.tileLength = c.tile;
+    const std::vector<uint8_t> image = Pattern(spec);
+    ASSERT_TRUE(Read(spec, image)) << c.name << ": " << error;
+    std::vector<uint8_t> bytes = TempFolder::Read(path);
+    ASSERT_TRUE(c.tile == 0 ? PatchTag(bytes, TIFFTAG_ROWSPERSTRIP, 0x80000001u)
+                            : PatchTag(bytes, TIFFTAG_TILELENGTH, 2 * c.tile))
+        << c.name;
+    const std::string damaged = folder.Write("damaged.tif", bytes);
+    const bool read = ReadFile(damaged);
+    EXPECT_EQ(read, !c.refused) << c.name << ": " << error;
+    if (read) {
+      // Strips as stored may end in the zeros of a short last strip.
+      std::vector<uint8_t> expected = Expected(image, spec, c.samples);
+      ASSERT_GE(sink.bytes.size(), expected.size()) << c.name;
+      expected.resize(sink.bytes.size(), 0);
+      EXPECT_TRUE(sink.bytes == expected) << c.name;
+    } else {
+      EXPECT_EQ(error.rfind("cannot decode ", 0), 0u) << c.name << ": " << error;
+    }
+    // A sink that takes pieces only, as the compressing sink does.
+    PieceSink pieces;
+    ImageDescription ignored;
+    std::string reason;
+    EXPECT_EQ(ReadTIFFImage(damaged.c_str(), pieces, ignored, &reason), !c.refused) << c.name;
+  }
 }
 
 int g_sentinelCalls = 0;

@@ -123,7 +123,8 @@ std::string BilevelRows(int width, int height) {
   std::string data(static_cast<size_t>(row * height), '\0');
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      if ((x / 3 + y / 2) % 3 == 0) data[static_cast<size_t>(y * row + x / 8)] |= char(0x80 >> (x % 8));
+      if ((x / 3 + y / 2) % 3 == 0)
+        data[static_cast<size_t>(y * row + x / 8)] |= char(0x80 >> (x % 8));
     }
   }
   return data;
@@ -242,6 +243,35 @@ TEST(CPDFDCTFilterTest, EncodingRulesAndDecoding) {
   EXPECT_FALSE(broken->DCTDecode(&error));
   EXPECT_STREQ("Decode()", error.GetMessage());
   EXPECT_EQ(damaged, Data(*broken));
+}
+
+TEST(CPDFFilterTest, AnEmptyStreamDecodesAtOnceWhateverItsDictionary) {
+  // No Width, Height, BitsPerComponent, ColorSpace or DecodeParms: with no
+  // data, every filter's decode succeeds and leaves the stream empty.
+  struct Case {
+    const char* filter;
+    bool (*decode)(CPDFStream*);
+  };
+  const Case cases[] = {
+      {"ASCIIHex", [](CPDFStream* s) { return CPDFASCIIHexFilter().Decode(s); }},
+      {"ASCII85", [](CPDFStream* s) { return CPDFASCII85Filter().Decode(s); }},
+      {"RunLength", [](CPDFStream* s) { return CPDFRunLengthFilter().Decode(s); }},
+      {"Flate", [](CPDFStream* s) { return CPDFFlateFilter().Decode(s); }},
+      {"CCITTFax", [](CPDFStream* s) { return CPDFCCITTFaxFilter().Decode(s); }},
+      {"DCT", [](CPDFStream* s) { return CPDFDCTFilter().Decode(s); }},
+  };
+  for (const Case& c : cases) {
+    auto s = StreamOf("x");
+    s->SetData("", 0);
+    EXPECT_TRUE(c.decode(s.get())) << c.filter;
+    EXPECT_EQ("", Data(*s)) << c.filter;
+    EXPECT_FALSE(s->HasKey(CPDFName("Decode"))) << c.filter;
+  }
+  // With data the geometry is still required.
+  auto s = StreamOf("x");
+  EXPECT_FALSE(CPDFCCITTFaxFilter().Decode(s.get()));
+  EXPECT_FALSE(CPDFDCTFilter().Decode(s.get()));
+  EXPECT_EQ("x", Data(*s));
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include "pdf/object/CodecFlate.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <zlib.h>
+
+#include <algorithm>
 
 #include "CodecTestUtil.h"
 
@@ -197,6 +200,29 @@ TEST(CodecFlatePieces, OutputIsTheSameForEveryThreadCount) {
   // Up to it, one deflate call over the whole data.
   const Bytes small = Repeating(kFlateParallelThreshold, 23);
   EXPECT_EQ(Compress(small), Encode(small));
+}
+
+TEST(CodecFlatePieces, WorkersNumberTheCPUsTheThreadMayUse) {
+  cpu_set_t all;
+  CPU_ZERO(&all);
+  ASSERT_EQ(0, sched_getaffinity(0, sizeof all, &all));
+  const int usable = CPU_COUNT(&all);
+  EXPECT_EQ(FlateDefaultThreads(), static_cast<unsigned>(std::min(usable, 32)));
+  // Limited as taskset or a container's CPU set limits it, to the first
+  // one, two and three of its CPUs.
+  for (int n = 1; n <= 3 && n <= usable; ++n) {
+    cpu_set_t fewer;
+    CPU_ZERO(&fewer);
+    for (int cpu = 0, taken = 0; cpu < CPU_SETSIZE && taken < n; ++cpu) {
+      if (CPU_ISSET(cpu, &all)) {
+        CPU_SET(cpu, &fewer);
+        ++taken;
+      }
+    }
+    ASSERT_EQ(0, sched_setaffinity(0, sizeof fewer, &fewer));
+    EXPECT_EQ(FlateDefaultThreads(), static_cast<unsigned>(n));
+  }
+  ASSERT_EQ(0, sched_setaffinity(0, sizeof all, &all));
 }
 
 TEST(CodecFlatePieces, DecodesAroundEveryPieceBoundary) {
