@@ -134,8 +134,11 @@ class MainDialog : public QDialog {
   void OnBrowseCommand(int id);
   void WatchForHelp(QWidget* root);
   void PostEnableControls();
-  // Opens a chooser at the folder of its path box's text and makes it wide
-  // enough to read its columns.
+  // Makes the checked naming option the group's only Tab stop.
+  void UpdateNamingTabStop();
+  // Opens a chooser at the folder of its path box's text (or where the last
+  // chooser was left, or at home) and makes it wide enough to read its
+  // columns.
   void PrepareChooser(QFileDialog* dialog, bool forInput);
   // The bytes of the input text (the original bytes of a path set with
   // SetInputBytes while its text is unchanged).
