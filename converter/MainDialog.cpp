@@ -30,6 +30,7 @@
 #include "converter/ConverterProfile.h"
 #include "converter/DialogStyle.h"
 #include "converter/FileFilter.h"
+#include "converter/HelpStatusBar.h"
 #include "converter/HistoryComboBox.h"
 #include "converter/core/PathOps.h"
 #include "platform/qt/DialogUnits.h"
@@ -121,8 +122,7 @@ void MainDialog::BuildControls() {
   convert_->setDefault(true);
   close_ = Identify(new QPushButton(QStringLiteral("終了(&X)"), this), kIdClose);
 
-  status_ = new QStatusBar(this);
-  status_->setSizeGripEnabled(false);
+  status_ = new HelpStatusBar(this);
 
   // Layout, in the order of the controls, in dialog units: margins of 7,
   // rows at least 3 apart. The height the rows do not need is shared out
@@ -208,6 +208,13 @@ void MainDialog::BuildControls() {
   connect(subFolder_, &QCheckBox::clicked, this, &MainDialog::OnSubFolder);
   connect(convert_, &QPushButton::clicked, this, &MainDialog::OnConvert);
   connect(close_, &QPushButton::clicked, this, &MainDialog::reject);
+
+  // The help line shows each text whole: the bar takes the lines the
+  // longest one needs at the dialog's width.
+  QStringList helpTexts;
+  for (int id = 0; id <= kIdDropped; ++id)
+    if (!HelpText(id).isEmpty()) helpTexts << HelpText(id);
+  status_->FitTexts(du.X(271), helpTexts);
 
   platform::MakeFixedDialog(this, 271, 287);
 }

@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QString>
 
+#include "converter/HelpStatusBar.h"
 #include "converter/QtConverterUi.h"
 #include "converter/core/ConversionDriver.h"
 #include "converter/core/ConverterSettings.h"
@@ -20,7 +21,6 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QRadioButton;
-class QStatusBar;
 
 namespace ostrel {
 
@@ -104,7 +104,7 @@ class MainDialog : public QDialog {
   BrowseButton* OutputBrowse() const { return outputBrowse_; }
   QPushButton* ConvertButton() const { return convert_; }
   QPushButton* CloseButton() const { return close_; }
-  QStatusBar* StatusBar() const { return status_; }
+  HelpStatusBar* StatusBar() const { return status_; }
 
  public slots:
   // Recomputes the enabling of the options from the classes of the input
@@ -173,7 +173,7 @@ class MainDialog : public QDialog {
   QCheckBox* neNoConf_ = nullptr;
   QPushButton* convert_ = nullptr;
   QPushButton* close_ = nullptr;
-  QStatusBar* status_ = nullptr;
+  HelpStatusBar* status_ = nullptr;
 };
 
 }  // namespace ostrel
