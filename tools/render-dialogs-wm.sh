@@ -4,18 +4,23 @@
 # look at the window frames: which title-bar buttons each window gets and
 # whether its title is shown whole.
 #   tools/render-dialogs-wm.sh [output-folder]
+#   WM=icewm tools/render-dialogs-wm.sh [output-folder]   (another manager)
 # Writes <name>.png (the window) and <name>-frame.png (the window with its
-# frame, taken from the screen). Needs xvfb and openbox, which the build does
-# not need and scripts/setup.sh does not install:
+# frame, taken from the screen), and frames.txt with the hints each window
+# gives and the actions the window manager allows it. Needs xvfb, x11-utils
+# and the window manager, which the build does not need and
+# scripts/setup.sh does not install:
 #   apt-get install xvfb openbox x11-utils
 set -euo pipefail
 cd "$(dirname "$0")/.."
 OUT="$(realpath -m "${1:-dialogs-wm}")"
 BUILD="${BUILD:-build}"
-for tool in Xvfb openbox xprop; do
+WM="${WM:-openbox}"
+for tool in Xvfb "$WM" xprop; do
   command -v "$tool" > /dev/null || { echo "$tool is missing (apt-get install xvfb openbox x11-utils)" >&2; exit 1; }
 done
 mkdir -p "$OUT"
+rm -f "$OUT/frames.txt"
 cmake --build "$BUILD" -j "$(nproc)" --target converter_tests
 
 # A display number no running server holds.
@@ -37,7 +42,7 @@ for _ in $(seq 50); do
   DISPLAY="$display" xprop -root > /dev/null 2>&1 && break
   sleep 0.1
 done
-DISPLAY="$display" openbox > "$OUT/openbox.log" 2>&1 &
+DISPLAY="$display" "$WM" > "$OUT/wm.log" 2>&1 &
 wm=$!
 # The window manager is up once it names itself on the root window.
 for _ in $(seq 50); do

@@ -6,10 +6,13 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -88,10 +91,43 @@ class GuiRenderTest : public GuiTest {
       ProcessEvents();
       QThread::msleep(20);
     }
-    const QRect frame = window->frameGeometry();
+    // The frame as the X server has it (Qt may not have learnt it yet): the
+    // window's place on the screen and the frame extents the manager gives.
+    const QString id = QString::number(window->winId());
+    QRect frame = window->frameGeometry();
+    const auto run = [](const QStringList& args) {
+      QProcess process;
+      process.start(args.front(), args.mid(1));
+      return process.waitForFinished(5000) ? QString::fromUtf8(process.readAllStandardOutput())
+                                           : QString();
+    };
+    int place[4] = {frame.x(), frame.y(), frame.width(), frame.height()};
+    const char* keys[4] = {"Absolute upper-left X:", "Absolute upper-left Y:", "Width:", "Height:"};
+    for (const QString& line : run({"xwininfo", "-id", id}).split('\n'))
+      for (int k = 0; k < 4; ++k)
+        if (line.trimmed().startsWith(keys[k]))
+          place[k] = line.trimmed().mid(qstrlen(keys[k])).trimmed().toInt();
+    const QString extents = run({"xprop", "-id", id, "_NET_FRAME_EXTENTS"}).section('=', 1);
+    const QStringList sides = extents.split(',');
+    if (sides.size() == 4) {
+      // left, right, top, bottom
+      frame = QRect(place[0], place[1], place[2], place[3])
+                  .adjusted(-sides[0].trimmed().toInt(), -sides[2].trimmed().toInt(),
+                            sides[1].trimmed().toInt(), sides[3].trimmed().toInt());
+    }
     const QPixmap shot =
         window->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
     EXPECT_TRUE(shot.save(file)) << file.toStdString();
+    // The hints the window gives and the actions the manager allows it.
+    QProcess xprop;
+    xprop.start("xprop", {"-id", QString::number(window->winId()), "_NET_WM_WINDOW_TYPE",
+                          "_MOTIF_WM_HINTS", "_NET_WM_ALLOWED_ACTIONS"});
+    if (xprop.waitForFinished(5000)) {
+      QFile log(QFileInfo(file).dir().filePath("frames.txt"));
+      if (log.open(QIODevice::Append))
+        log.write(QFileInfo(file).fileName().toUtf8() + "\n" + xprop.readAllStandardOutput() +
+                  "\n");
+    }
   }
 };
 
