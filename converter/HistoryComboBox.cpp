@@ -2,9 +2,12 @@
 
 #include <algorithm>
 
+#include <QAbstractItemView>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFocusEvent>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QUrl>
@@ -25,6 +28,16 @@ QString FirstDroppedPath(const QMimeData* mime) {
   return QString();
 }
 
+// A key pressed with Alt (and without Ctrl, which with Alt is AltGr on some
+// keyboards) that would type a character. Such a chord is an access key,
+// or no key at all when no control has it: it never types. Alt with a key
+// that types nothing (Alt+Down opens the list) is left alone.
+bool IsAltChord(const QKeyEvent* event) {
+  const Qt::KeyboardModifiers modifiers = event->modifiers();
+  return (modifiers & Qt::AltModifier) && !(modifiers & Qt::ControlModifier) &&
+         !event->text().isEmpty();
+}
+
 }  // namespace
 
 HistoryComboBox::HistoryComboBox(const QString& section, QWidget* parent)
@@ -40,6 +53,12 @@ HistoryComboBox::HistoryComboBox(const QString& section, QWidget* parent)
   // Drops on the edit field go to the combo box, which takes files, rather
   // than into the text as plain text.
   lineEdit()->setAcceptDrops(false);
+  // Keys can reach the edit field directly (the field passes the focus on
+  // to the box, but events sent to it do not pass through the box).
+  lineEdit()->installEventFilter(this);
+  // Watched after the list's own handling is set up, so this box sees the
+  // list's keys first.
+  view()->installEventFilter(this);
   connect(this, &QComboBox::editTextChanged, this, [this](const QString&) { RequestEnable(); });
   connect(this, &QComboBox::activated, this, [this](int) { RequestEnable(); });
 }
@@ -84,6 +103,47 @@ QStringList HistoryComboBox::Entries() const {
 }
 
 void HistoryComboBox::RequestEnable() { emit EnableControlsRequested(this); }
+
+void HistoryComboBox::showPopup() {
+  // The box's current entry can be stale: typing changes the text, not the
+  // entry. The list opens on the entry that is the text, or on none, so that
+  // Enter in it puts back no other path.
+  const int row = findText(currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+  QComboBox::showPopup();
+  QItemSelectionModel* selection = view()->selectionModel();
+  if (selection == nullptr) return;
+  if (row >= 0) {
+    selection->setCurrentIndex(model()->index(row, modelColumn(), rootModelIndex()),
+                               QItemSelectionModel::ClearAndSelect);
+  } else {
+    selection->clear();
+  }
+}
+
+void HistoryComboBox::keyPressEvent(QKeyEvent* event) {
+  if (IsAltChord(event)) {
+    event->ignore();
+    return;
+  }
+  QComboBox::keyPressEvent(event);
+}
+
+bool HistoryComboBox::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == lineEdit() && IsAltChord(key)) {
+      key->ignore();
+      return true;
+    }
+    // Enter in the list with no entry chosen closes it and keeps the text.
+    if (watched == view() && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+        !view()->currentIndex().isValid()) {
+      hidePopup();
+      return true;
+    }
+  }
+  return QComboBox::eventFilter(watched, event);
+}
 
 void HistoryComboBox::focusOutEvent(QFocusEvent* event) {
   QComboBox::focusOutEvent(event);

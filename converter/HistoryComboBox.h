@@ -2,7 +2,8 @@
 // An editable combo box that keeps a history of up to 20 paths, most recent
 // first, in a section of the profile. It accepts dropped files (the first one
 // becomes its text) and asks its dialog to recompute the enabling of the
-// controls whenever its text may have changed.
+// controls whenever its text may have changed. Its list opens on the entry
+// equal to the text, and an Alt chord never types into the text.
 #include <QComboBox>
 #include <QString>
 #include <QStringList>
@@ -31,6 +32,9 @@ class HistoryComboBox : public QComboBox {
   // The entries, most recent first.
   QStringList Entries() const;
 
+  // Opens the list on the entry equal to the text, or on none.
+  void showPopup() override;
+
  signals:
   // The text may have changed; connected queued, so the receiver runs after
   // the current event has been handled.
@@ -38,6 +42,8 @@ class HistoryComboBox : public QComboBox {
 
  protected:
   void focusOutEvent(QFocusEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;

@@ -26,9 +26,11 @@
 
 #include "converter/AboutDialog.h"
 #include "converter/BrowseButton.h"
+#include "converter/ChooserFolder.h"
 #include "converter/ConverterProfile.h"
 #include "converter/DialogStyle.h"
 #include "converter/FileFilter.h"
+#include "converter/HelpStatusBar.h"
 #include "converter/HistoryComboBox.h"
 #include "converter/core/PathOps.h"
 #include "platform/qt/DialogUnits.h"
@@ -49,17 +51,6 @@ W* Identify(W* widget, int id) {
 }
 
 std::string Bytes(const QString& text) { return QFile::encodeName(text).toStdString(); }
-
-// The folder a chooser opens in: the path of the field when it is a folder,
-// else the folder that holds it when that exists; empty (the chooser's own
-// choice) otherwise.
-QString StartFolder(const QString& path) {
-  if (path.isEmpty()) return QString();
-  const QFileInfo info(path);
-  if (info.isDir()) return info.absoluteFilePath();
-  const QFileInfo parent(info.absolutePath());
-  return parent.isDir() ? parent.absoluteFilePath() : QString();
-}
 
 }  // namespace
 
@@ -114,6 +105,7 @@ void MainDialog::BuildControls() {
   auto* nameButtons = new QButtonGroup(nameGroup);
   nameButtons->addButton(nameBase_, 0);
   nameButtons->addButton(nameWithExtension_, 1);
+  connect(nameButtons, &QButtonGroup::buttonToggled, this, &MainDialog::UpdateNamingTabStop);
   auto* nameLayout = new QVBoxLayout(nameGroup);
   nameLayout->addWidget(nameBase_);
   nameLayout->addWidget(nameWithExtension_);
@@ -130,8 +122,7 @@ void MainDialog::BuildControls() {
   convert_->setDefault(true);
   close_ = Identify(new QPushButton(QStringLiteral("終了(&X)"), this), kIdClose);
 
-  status_ = new QStatusBar(this);
-  status_->setSizeGripEnabled(false);
+  status_ = new HelpStatusBar(this);
 
   // Layout, in the order of the controls, in dialog units: margins of 7,
   // rows at least 3 apart. The height the rows do not need is shared out
@@ -218,6 +209,13 @@ void MainDialog::BuildControls() {
   connect(convert_, &QPushButton::clicked, this, &MainDialog::OnConvert);
   connect(close_, &QPushButton::clicked, this, &MainDialog::reject);
 
+  // The help line shows each text whole: the bar takes the lines the
+  // longest one needs at the dialog's width.
+  QStringList helpTexts;
+  for (int id = 0; id <= kIdDropped; ++id)
+    if (!HelpText(id).isEmpty()) helpTexts << HelpText(id);
+  status_->FitTexts(du.X(271), helpTexts);
+
   platform::MakeFixedDialog(this, 271, 287);
 }
 
@@ -272,6 +270,7 @@ void MainDialog::UpdateData(bool save) {
   objTIFF_->setChecked(settings_.ObjTIFF != 0);
   nameBase_->setChecked(settings_.OutFileName == 0);
   nameWithExtension_->setChecked(settings_.OutFileName != 0);
+  UpdateNamingTabStop();
   makeFolder_->setChecked(settings_.MakeFolder != 0);
   owNoConf_->setChecked(settings_.OwNoConf != 0);
   neNoConf_->setChecked(settings_.NeNoConf != 0);
@@ -292,11 +291,23 @@ void MainDialog::OnInitDialog() {
   dropped_->setVisible(droppedMode_);
   input_->setVisible(!droppedMode_);
   inputBrowse_->setVisible(!droppedMode_);
-  // Without the input box the label's mnemonic leads to the next control,
-  // as focus would move on past a hidden control.
-  inputLabel_->setBuddy(droppedMode_ ? static_cast<QWidget*>(subFolder_) : input_);
+  // Without the input box the label's access key leads to the label that
+  // stands in its place: it takes the focus and does nothing else, and Tab
+  // goes on from there as from the box. (A button as the buddy would be
+  // clicked: the sub-folder option would change.) The label is no Tab stop.
+  dropped_->setFocusPolicy(droppedMode_ ? Qt::ClickFocus : Qt::NoFocus);
+  inputLabel_->setBuddy(droppedMode_ ? static_cast<QWidget*>(dropped_) : input_);
   UpdateData(false);
   PostEnableControls();
+}
+
+void MainDialog::UpdateNamingTabStop() {
+  // As in a group of options on the desktop, Tab comes to the checked option
+  // only; the arrow keys move between the two. With neither checked both
+  // are Tab stops.
+  const bool none = !nameBase_->isChecked() && !nameWithExtension_->isChecked();
+  for (QRadioButton* option : {nameBase_, nameWithExtension_})
+    option->setFocusPolicy(none || option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 void MainDialog::PostEnableControls() {
@@ -382,8 +393,7 @@ void MainDialog::PrepareChooser(QFileDialog* dialog, bool forInput) {
     });
   }
   dialog->resize(platform::DialogUnits(dialog->font()).Size(420, 220));
-  const QString folder = StartFolder((forInput ? input_ : output_)->currentText());
-  if (!folder.isEmpty()) dialog->setDirectory(folder);
+  dialog->setDirectory(ChooserFolder::Start((forInput ? input_ : output_)->currentText()));
 }
 
 void MainDialog::ApplyBrowseResult(bool forInput, const QString& path) {
@@ -403,13 +413,17 @@ void MainDialog::OnFileBrowse() {
   const bool forInput = BrowseButton::LastClicked() == inputBrowse_;
   const auto dialog = MakeFileDialog(forInput);
   if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return;
-  ApplyBrowseResult(forInput, dialog->selectedFiles().first());
+  const QString chosen = dialog->selectedFiles().first();
+  ChooserFolder::Remember(QFileInfo(chosen).absolutePath());
+  ApplyBrowseResult(forInput, chosen);
 }
 
 void MainDialog::OnFolderBrowse() {
   const bool forInput = BrowseButton::LastClicked() == inputBrowse_;
   const auto dialog = MakeFolderDialog(forInput);
   if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return;
+  // The folder the chooser showed, in which the chosen one lies.
+  ChooserFolder::Remember(dialog->directory().absolutePath());
   ApplyBrowseResult(forInput, dialog->selectedFiles().first());
 }
 

@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QString>
 
+#include "converter/HelpStatusBar.h"
 #include "converter/QtConverterUi.h"
 #include "converter/core/ConversionDriver.h"
 #include "converter/core/ConverterSettings.h"
@@ -20,7 +21,6 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QRadioButton;
-class QStatusBar;
 
 namespace ostrel {
 
@@ -104,7 +104,7 @@ class MainDialog : public QDialog {
   BrowseButton* OutputBrowse() const { return outputBrowse_; }
   QPushButton* ConvertButton() const { return convert_; }
   QPushButton* CloseButton() const { return close_; }
-  QStatusBar* StatusBar() const { return status_; }
+  HelpStatusBar* StatusBar() const { return status_; }
 
  public slots:
   // Recomputes the enabling of the options from the classes of the input
@@ -134,8 +134,11 @@ class MainDialog : public QDialog {
   void OnBrowseCommand(int id);
   void WatchForHelp(QWidget* root);
   void PostEnableControls();
-  // Opens a chooser at the folder of its path box's text and makes it wide
-  // enough to read its columns.
+  // Makes the checked naming option the group's only Tab stop.
+  void UpdateNamingTabStop();
+  // Opens a chooser at the folder of its path box's text (or where the last
+  // chooser was left, or at home) and makes it wide enough to read its
+  // columns.
   void PrepareChooser(QFileDialog* dialog, bool forInput);
   // The bytes of the input text (the original bytes of a path set with
   // SetInputBytes while its text is unchanged).
@@ -170,7 +173,7 @@ class MainDialog : public QDialog {
   QCheckBox* neNoConf_ = nullptr;
   QPushButton* convert_ = nullptr;
   QPushButton* close_ = nullptr;
-  QStatusBar* status_ = nullptr;
+  HelpStatusBar* status_ = nullptr;
 };
 
 }  // namespace ostrel

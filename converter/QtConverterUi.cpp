@@ -1,8 +1,11 @@
 #include "converter/QtConverterUi.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
 
 #include "converter/DialogStyle.h"
 #include "converter/ProgressDialog.h"
@@ -67,7 +70,25 @@ std::unique_ptr<QMessageBox> QtConverterUi::MakeMessageBox(QWidget* parent, cons
       break;
     }
   }
+  KeepTitleWhole(box.get());
   return box;
+}
+
+void QtConverterUi::KeepTitleWhole(QMessageBox* box) {
+  // A window manager puts the title beside the window icon and up to three
+  // buttons (minimise, maximise, close) in a bold face; a box only as wide as
+  // a short message shows the title cut ("V..."). A row of no height at the
+  // bottom of the box's grid keeps it wide enough for all of them.
+  auto* grid = qobject_cast<QGridLayout*>(box->layout());
+  if (grid == nullptr) return;
+  QFont titleFont = box->font();
+  titleFont.setBold(true);
+  const QFontMetrics metrics(titleFont);
+  const int button = metrics.height() + 8;  // a square title-bar button with its gap
+  const int width =
+      metrics.horizontalAdvance(box->windowTitle()) + 4 * button + 4 * metrics.height();
+  grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), 0, 0, 1,
+                grid->columnCount());
 }
 
 MsgAnswer QtConverterUi::ShowMessage(QWidget* parent, const std::string& text, MsgButtons buttons,

@@ -59,6 +59,10 @@ class QtConverterUi : public ConverterUi {
   static std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const std::string& text,
                                                      MsgButtons buttons, MsgIcon icon);
 
+  // Makes a message box wide enough for its title to be shown whole in a
+  // window manager's title bar.
+  static void KeepTitleWhole(QMessageBox* box);
+
   // Text to show for a byte string: UTF-8, bad bytes replaced.
   static QString Display(const std::string& bytes);
 

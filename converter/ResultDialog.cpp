@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "converter/ChooserFolder.h"
 #include "converter/DialogStyle.h"
 #include "converter/FileFilter.h"
 #include "converter/QtConverterUi.h"
@@ -73,6 +75,7 @@ std::unique_ptr<QFileDialog> ResultDialog::MakeSaveDialog() {
   dialog->setFileMode(QFileDialog::AnyFile);
   dialog->setNameFilters(NameFilters(ReportFileFilter()));
   dialog->setDefaultSuffix(QStringLiteral("txt"));
+  dialog->setDirectory(ChooserFolder::Start());
   dialog->selectFile(QStringLiteral("result.txt"));
   return dialog;
 }
@@ -93,6 +96,8 @@ void ResultDialog::OnSave() {
   if (dialog->exec() != QDialog::Accepted) return;
   const QStringList files = dialog->selectedFiles();
   if (files.isEmpty()) return;
+  // The next save, and the next chooser, open where this one saved.
+  ChooserFolder::Remember(QFileInfo(files.first()).absolutePath());
   SaveTo(files.first());
 }
 

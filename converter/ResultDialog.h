@@ -30,7 +30,8 @@ class ResultDialog : public QDialog {
   QPushButton* CloseButton() const { return close_; }
 
   // The save dialog OnSave runs: default name "result.txt", extension
-  // "txt", the text-file filter, asking before it replaces a file.
+  // "txt", the text-file filter, asking before it replaces a file; it opens
+  // where the last chooser was left, or at home.
   std::unique_ptr<QFileDialog> MakeSaveDialog();
 
   // Writes the report to a path (".txt" added when the name has no

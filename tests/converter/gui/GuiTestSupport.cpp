@@ -13,6 +13,7 @@
 #include <QLabel>
 
 #include "converter/BrowseButton.h"
+#include "converter/ChooserFolder.h"
 #include "converter/ConverterProfile.h"
 
 namespace ostrel::guitest {
@@ -77,6 +78,7 @@ void GuiTest::SetUp() {
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, profileDir_.path());
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, profileDir_.path());
   BrowseButton::ResetLastClicked();
+  ChooserFolder::Reset();
 }
 
 void GuiTest::TearDown() {
