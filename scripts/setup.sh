@@ -12,6 +12,7 @@ PACKAGES=(
   fonts-noto-cjk qt6-translations-l10n
   poppler-data
   python3
+  dpkg-dev desktop-file-utils
 )
 
 missing=()
