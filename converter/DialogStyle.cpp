@@ -20,7 +20,7 @@ QFont DialogFont() {
   return font;
 }
 
-static QPixmap DrawIcon(int size) {
+QPixmap DrawAppIcon(int size) {
   QPixmap pixmap(size, size);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
@@ -47,7 +47,7 @@ static QPixmap DrawIcon(int size) {
 
 QIcon AppIcon() {
   QIcon icon;
-  for (int size : {16, 32, 48}) icon.addPixmap(DrawIcon(size));
+  for (int size : {16, 32, 48}) icon.addPixmap(DrawAppIcon(size));
   return icon;
 }
 

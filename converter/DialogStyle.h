@@ -3,6 +3,7 @@
 // icon and the application title used for window and message-box captions.
 #include <QFont>
 #include <QIcon>
+#include <QPixmap>
 #include <QString>
 
 namespace ostrel {
@@ -15,7 +16,12 @@ QString AppTitle();
 // first of the usual families that the system has.
 QFont DialogFont();
 
-// The program's icon, drawn at run time (a page with an arrow).
+// The program's icon, drawn at run time (a page with a picture above a band)
+// at 16, 32 and 48 pixels.
 QIcon AppIcon();
+
+// The same drawing at `size` x `size` pixels; the installed icon files are
+// made from it.
+QPixmap DrawAppIcon(int size);
 
 }  // namespace ostrel

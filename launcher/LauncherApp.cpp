@@ -3,7 +3,6 @@
 #include "launcher/LauncherDialog.h"
 #include "launcher/LauncherMessage.h"
 #include "launcher/core/ExitStatus.h"
-#include "launcher/core/InstallerCommand.h"
 #include "launcher/core/LauncherStrings.h"
 
 #include <utility>
@@ -21,6 +20,8 @@ void LauncherApp::SetProgramFolder(std::optional<std::string> folder) {
   programFolder_ = std::move(folder);
 }
 
+void LauncherApp::SetPrivilege(std::optional<Privilege> privilege) { privilege_ = privilege; }
+
 int LauncherApp::InitInstance() {
   std::string packagePath;
   {
@@ -35,7 +36,7 @@ int LauncherApp::InitInstance() {
   }
   processEvents();  // lets the closed window leave the screen before the wait
 
-  const InstallerRun run = RunInstaller(packagePath);
+  const InstallerRun run = RunInstaller(packagePath, privilege_.value_or(CurrentPrivilege()));
   if (!run.started) ShowStopMessage(nullptr, kIdsStartFailed);
   return kExitNormal;
 }

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "launcher/core/InstallerCommand.h"
+
 namespace launcher {
 
 class LauncherApp : public QApplication {
@@ -16,6 +18,10 @@ class LauncherApp : public QApplication {
   // instead of the executable's; none goes back to the executable's.
   void SetProgramFolder(std::optional<std::string> folder);
 
+  // Runs the installer as if the launcher ran with this privilege; none goes
+  // back to the process's own (its effective user id).
+  void SetPrivilege(std::optional<Privilege> privilege);
+
   // Runs the whole program once and answers its exit status: kExitNormal
   // after Cancel or after the installer ended (or could not be started,
   // after message 1001), kExitInstallInfoUnusable after message 1000.
@@ -23,6 +29,7 @@ class LauncherApp : public QApplication {
 
  private:
   std::optional<std::string> programFolder_;
+  std::optional<Privilege> privilege_;
 };
 
 }  // namespace launcher

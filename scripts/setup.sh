@@ -13,6 +13,7 @@ PACKAGES=(
   poppler-data
   python3
   clang-format-14
+  dpkg-dev desktop-file-utils
 )
 
 missing=()

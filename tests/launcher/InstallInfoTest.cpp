@@ -20,13 +20,13 @@ using launchertest::WriteFile;
 constexpr std::string_view kFolder = "/opt/setup/";
 
 TEST(ParseInstallInfo, SplitsCaptionPackageAndDescriptionWithEitherLineEnd) {
-  for (std::string_view text : {std::string_view("Cap\nsetup.msi\nA\nB"),
-                                std::string_view("Cap\r\nsetup.msi\r\nA\r\nB\r\n"),
-                                std::string_view("Cap\r\nsetup.msi\nA\r\nB")}) {
+  for (std::string_view text : {std::string_view("Cap\nsetup.deb\nA\nB"),
+                                std::string_view("Cap\r\nsetup.deb\r\nA\r\nB\r\n"),
+                                std::string_view("Cap\r\nsetup.deb\nA\r\nB")}) {
     std::optional<InstallInfo> info = ParseInstallInfo(text, kFolder);
     ASSERT_TRUE(info) << text;
     EXPECT_EQ("Cap", info->caption);
-    EXPECT_EQ("/opt/setup/setup.msi", info->packagePath);
+    EXPECT_EQ("/opt/setup/setup.deb", info->packagePath);
     EXPECT_EQ("A\r\nB\r\n", info->description);
   }
 }
@@ -57,9 +57,9 @@ TEST(ParseInstallInfo, EmptyLinesAreKept) {
 }
 
 TEST(ParseInstallInfo, PackageLineIsAlwaysTakenAsRelative) {
-  std::optional<InstallInfo> info = ParseInstallInfo("c\n/pkg/setup.msi\nd", kFolder);
+  std::optional<InstallInfo> info = ParseInstallInfo("c\n/pkg/setup.deb\nd", kFolder);
   ASSERT_TRUE(info);
-  EXPECT_EQ("/opt/setup//pkg/setup.msi", info->packagePath);
+  EXPECT_EQ("/opt/setup//pkg/setup.deb", info->packagePath);
 }
 
 TEST(ParseInstallInfo, OnlyACarriageReturnBeforeALineFeedEndsALine) {
@@ -71,7 +71,7 @@ TEST(ParseInstallInfo, OnlyACarriageReturnBeforeALineFeedEndsALine) {
 }
 
 TEST(ParseInstallInfo, NastyPackageLinesPassUnchanged) {
-  const std::string line = "my \"setup\" 日本語 files/x\" /qn \"y.msi";
+  const std::string line = "my \"setup\" 日本語 files/x\" /qn \"y.deb";
   std::optional<InstallInfo> info = ParseInstallInfo("c\n" + line + "\nd", kFolder);
   ASSERT_TRUE(info);
   EXPECT_EQ(std::string(kFolder) + line, info->packagePath);
@@ -136,17 +136,17 @@ class ReadInstallInfoFileTest : public ::testing::Test {
 };
 
 TEST_F(ReadInstallInfoFileTest, ReadsTheFileInTheFolder) {
-  WriteFile(InfoPath(), "製品名\r\nsetup dir/パッケージ.msi\r\n説明1\r\n説明2");
+  WriteFile(InfoPath(), "製品名\r\nsetup dir/パッケージ.deb\r\n説明1\r\n説明2");
   std::optional<InstallInfo> info = ReadInstallInfoFile(folder_.Folder());
   ASSERT_TRUE(info);
   EXPECT_EQ("製品名", info->caption);
-  EXPECT_EQ(folder_.Folder() + "setup dir/パッケージ.msi", info->packagePath);
+  EXPECT_EQ(folder_.Folder() + "setup dir/パッケージ.deb", info->packagePath);
   EXPECT_EQ("説明1\r\n説明2\r\n", info->description);
 }
 
 TEST_F(ReadInstallInfoFileTest, ConvertsACodePage932File) {
-  // "製品\n" "a.msi\n" "説明" in code page 932.
-  WriteFile(InfoPath(), "\x90\xBB\x95\x69\na.msi\n\x90\xE0\x96\xBE");
+  // "製品\n" "a.deb\n" "説明" in code page 932.
+  WriteFile(InfoPath(), "\x90\xBB\x95\x69\na.deb\n\x90\xE0\x96\xBE");
   std::optional<InstallInfo> info = ReadInstallInfoFile(folder_.Folder());
   ASSERT_TRUE(info);
   EXPECT_EQ("製品", info->caption);

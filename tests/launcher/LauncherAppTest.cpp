@@ -11,10 +11,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <utility>
 
 namespace {
 
 using launcher::LauncherDialog;
+using launcher::Privilege;
 using launchertest::AnswerMessageBox;
 using launchertest::FakeInstaller;
 using launchertest::ScopedEnv;
@@ -32,7 +34,10 @@ launcher::LauncherApp* App() {
 class LauncherAppTest : public ::testing::Test {
  protected:
   void SetUp() override { App()->SetProgramFolder(folder_.Folder()); }
-  void TearDown() override { App()->SetProgramFolder(std::nullopt); }
+  void TearDown() override {
+    App()->SetProgramFolder(std::nullopt);
+    App()->SetPrivilege(std::nullopt);
+  }
 
   void WriteInfo(const std::string& bytes) { WriteFile(folder_.Path() / "InstInfo.txt", bytes); }
 
@@ -57,32 +62,49 @@ class LauncherAppTest : public ::testing::Test {
   QString shownCaption_;
 };
 
-TEST_F(LauncherAppTest, StartRunsTheInstallerOnThePackageAndWaitsForIt) {
-  FakeInstaller installer(/*sleepSeconds=*/1);
-  const std::string line2 = "my setup/\"quoted\" name\" /qn \"x パッケージ.msi";
-  WriteInfo("製品\n" + line2 + "\n説明\n");
+TEST_F(LauncherAppTest, StartRunsThePackageInstallerOnThePackageAndWaitsForIt) {
+  // As root the launcher runs apt-get itself; as any other user through
+  // pkexec. A path with blanks, quotes and Japanese text is one argument.
+  const std::string line2 =
+      "my setup/\"quoted\" name\" --no-download \"x パッケージ_1.00_amd64.deb";
+  for (Privilege privilege : {Privilege::Root, Privilege::User}) {
+    SCOPED_TRACE(privilege == Privilege::Root ? "root" : "user");
+    messages_.clear();
+    dialogsShown_ = 0;
+    FakeInstaller installer(/*sleepSeconds=*/1);
+    App()->SetPrivilege(privilege);
+    WriteInfo("製品\n" + line2 + "\n説明\n");
 
-  const auto start = std::chrono::steady_clock::now();
-  const int status = Run("start");
-  const auto elapsed = std::chrono::steady_clock::now() - start;
+    const auto start = std::chrono::steady_clock::now();
+    const int status = Run("start");
+    const auto elapsed = std::chrono::steady_clock::now() - start;
 
-  // The installer's status 5 is not passed on.
-  EXPECT_EQ(launcher::kExitNormal, status);
-  EXPECT_EQ(1, dialogsShown_);
-  EXPECT_EQ(QStringLiteral("製品"), shownCaption_);
-  EXPECT_TRUE(messages_.empty());
-  ASSERT_TRUE(installer.Ran());
-  EXPECT_EQ((std::vector<std::string>{"/i", folder_.Folder() + line2, "ALLUSERS=2"}),
-            installer.Args());
-  EXPECT_TRUE(std::filesystem::exists(installer.FinishedPath()));
-  EXPECT_GE(elapsed, std::chrono::milliseconds(900));
-  // No window of the launcher is left while or after the installer runs.
-  for (QWidget* widget : QApplication::topLevelWidgets()) EXPECT_FALSE(widget->isVisible());
+    // The installer's status 5 is not passed on.
+    EXPECT_EQ(launcher::kExitNormal, status);
+    EXPECT_EQ(1, dialogsShown_);
+    EXPECT_EQ(QStringLiteral("製品"), shownCaption_);
+    EXPECT_TRUE(messages_.empty());
+    const std::vector<std::string> install{"install", "--yes", folder_.Folder() + line2};
+    ASSERT_TRUE(installer.Ran());
+    EXPECT_EQ(install, installer.Args());
+    if (privilege == Privilege::User) {
+      ASSERT_TRUE(installer.Elevated());
+      std::vector<std::string> elevated{"apt-get"};
+      elevated.insert(elevated.end(), install.begin(), install.end());
+      EXPECT_EQ(elevated, installer.ElevationArgs());
+    } else {
+      EXPECT_FALSE(installer.Elevated());
+    }
+    EXPECT_TRUE(std::filesystem::exists(installer.FinishedPath()));
+    EXPECT_GE(elapsed, std::chrono::milliseconds(900));
+    // No window of the launcher is left while or after the installer runs.
+    for (QWidget* widget : QApplication::topLevelWidgets()) EXPECT_FALSE(widget->isVisible());
+  }
 }
 
 TEST_F(LauncherAppTest, CancelStartsNothingAndSaysNothing) {
   FakeInstaller installer;
-  WriteInfo("c\np.msi\nd");
+  WriteInfo("c\np.deb\nd");
   EXPECT_EQ(launcher::kExitNormal, Run("cancel"));
   EXPECT_EQ(1, dialogsShown_);
   EXPECT_FALSE(installer.Ran());
@@ -90,20 +112,30 @@ TEST_F(LauncherAppTest, CancelStartsNothingAndSaysNothing) {
 }
 
 TEST_F(LauncherAppTest, AMissingInstallerGivesMessage1001AndANormalEnd) {
-  TempFolder empty;
-  ScopedEnv path("PATH", empty.Path().string());
-  WriteInfo("c\np.msi\nd");
-  EXPECT_EQ(launcher::kExitNormal, Run("start"));
-  ASSERT_EQ(1u, messages_.size());
-  EXPECT_EQ(QStringLiteral("インストールの開始に失敗しました。"), messages_[0].text);
-  EXPECT_EQ(QStringLiteral("launcher_tests"), messages_[0].title);
-  EXPECT_EQ(QMessageBox::Critical, messages_[0].icon);
-  EXPECT_FALSE(messages_[0].windowIcon.isNull());
+  // Root needs apt-get, any other user pkexec: without it nothing starts.
+  const std::pair<Privilege, const char*> cases[] = {{Privilege::Root, "apt-get"},
+                                                     {Privilege::User, "pkexec"}};
+  for (const auto& [privilege, missing] : cases) {
+    SCOPED_TRACE(missing);
+    messages_.clear();
+    FakeInstaller installer;
+    installer.Remove(missing);
+    ScopedEnv path("PATH", installer.Folder().string());
+    App()->SetPrivilege(privilege);
+    WriteInfo("c\np.deb\nd");
+    EXPECT_EQ(launcher::kExitNormal, Run("start"));
+    EXPECT_FALSE(installer.Ran());
+    ASSERT_EQ(1u, messages_.size());
+    EXPECT_EQ(QStringLiteral("インストールの開始に失敗しました。"), messages_[0].text);
+    EXPECT_EQ(QStringLiteral("launcher_tests"), messages_[0].title);
+    EXPECT_EQ(QMessageBox::Critical, messages_[0].icon);
+    EXPECT_FALSE(messages_[0].windowIcon.isNull());
+  }
 }
 
 TEST_F(LauncherAppTest, ATwoLineFileEndsWithMessage1000AndStatus3) {
   FakeInstaller installer;
-  WriteInfo("caption\npackage.msi\n");
+  WriteInfo("caption\npackage.deb\n");
   EXPECT_EQ(launcher::kExitInstallInfoUnusable, Run("start"));
   EXPECT_EQ(0, dialogsShown_);
   EXPECT_FALSE(installer.Ran());
@@ -121,7 +153,7 @@ TEST_F(LauncherAppTest, TheFileIsLookedForBesideTheProgramNotInTheCurrentFolder)
     GTEST_SKIP() << "an InstInfo.txt lies beside the test program";
   }
   FakeInstaller installer;
-  WriteInfo("c\np.msi\nd");
+  WriteInfo("c\np.deb\nd");
   const auto old = std::filesystem::current_path();
   std::filesystem::current_path(folder_.Path());
   const int status = Run("start");

@@ -39,13 +39,42 @@ TEST(ProgramLocation, SplitsFolderAndTitle) {
   EXPECT_EQ(".hidden", launcher::FileTitleOf("/a/.hidden"));
 }
 
-TEST(InstallerCommand, BuildsTheCommandTextAndTheArgumentVector) {
-  EXPECT_EQ("msiexec /i \"/opt/s/setup.msi\" ALLUSERS=2",
-            launcher::BuildCommandLine("/opt/s/setup.msi"));
-  const std::string nasty = "/opt/my dir/a\" /qn \"b.msi";
-  EXPECT_EQ("msiexec /i \"" + nasty + "\" ALLUSERS=2", launcher::BuildCommandLine(nasty));
-  EXPECT_EQ((std::vector<std::string>{"msiexec", "/i", nasty, "ALLUSERS=2"}),
-            launcher::BuildInstallerArguments(nasty));
+TEST(InstallerCommand, RootInstallsDirectlyAndAUserThroughPkexec) {
+  using launcher::Privilege;
+  const std::string nasty = "/opt/my dir/a\" --no-download \"b パッケージ.deb";
+  struct Case {
+    Privilege privilege;
+    std::vector<std::string> arguments;
+    std::string line;
+  };
+  const Case cases[] = {
+      {Privilege::Root,
+       {"apt-get", "install", "--yes", nasty},
+       "apt-get install --yes \"" + nasty + "\""},
+      {Privilege::User,
+       {"pkexec", "apt-get", "install", "--yes", nasty},
+       "pkexec apt-get install --yes \"" + nasty + "\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(c.arguments, launcher::BuildInstallerArguments(nasty, c.privilege));
+    EXPECT_EQ(c.line, launcher::BuildCommandLine(nasty, c.privilege));
+  }
+}
+
+TEST(InstallerCommand, APackagePathReachesTheInstallerAbsolute) {
+  TempFolder elsewhere;
+  const auto old = std::filesystem::current_path();
+  std::filesystem::current_path(elsewhere.Path());
+  const std::string current = std::filesystem::current_path().string();
+  // apt-get takes a bare file name for the name of a package to download.
+  EXPECT_EQ(current + "/velmora_1.00_amd64.deb",
+            launcher::AbsolutePackagePath("velmora_1.00_amd64.deb"));
+  EXPECT_EQ(current + "/sub/x.deb", launcher::AbsolutePackagePath("sub/x.deb"));
+  EXPECT_EQ((std::vector<std::string>{"apt-get", "install", "--yes", current + "/x.deb"}),
+            launcher::BuildInstallerArguments("x.deb", launcher::Privilege::Root));
+  std::filesystem::current_path(old);
+  EXPECT_EQ("/cd//abs/x.deb", launcher::AbsolutePackagePath("/cd//abs/x.deb"));
 }
 
 }  // namespace

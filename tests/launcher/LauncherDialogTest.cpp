@@ -69,7 +69,7 @@ TEST_F(LauncherDialogTest, ShowsTheTemplateTexts) {
 }
 
 TEST_F(LauncherDialogTest, InitFillsTheControlsFromTheFile) {
-  const std::string line2 = "my dir/\"quoted\" パッケージ.msi";
+  const std::string line2 = "my dir/\"quoted\" パッケージ.deb";
   const std::string longLine(100 * 1000, 'x');
   WriteInfo("製品 & <b>名</b>\r\n" + line2 + "\r\n説明の一行目\r\n\r\n" + longLine);
   LauncherDialog dialog;
@@ -104,7 +104,7 @@ TEST_F(LauncherDialogTest, EmptyLinesLeaveTheControlsEmpty) {
 }
 
 TEST_F(LauncherDialogTest, AnUnusableFileShowsMessage1000AndNoDialog) {
-  WriteInfo("caption\npackage.msi\n");
+  WriteInfo("caption\npackage.deb\n");
   std::vector<ShownMessage> shown;
   bool dialogShown = false;
   LauncherDialog dialog;
@@ -151,7 +151,7 @@ TEST_F(LauncherDialogTest, DialogsHaveTheirFixedSizesInDialogUnits) {
 }
 
 TEST_F(LauncherDialogTest, ButtonsKeysAndCloseEndTheDialog) {
-  WriteInfo("c\np.msi\nd\n");
+  WriteInfo("c\np.deb\nd\n");
   struct Case {
     const char* name;
     std::function<void(LauncherDialog*)> act;
@@ -188,7 +188,7 @@ TEST_F(LauncherDialogTest, ButtonsKeysAndCloseEndTheDialog) {
     });
     EXPECT_EQ(c.expected, dialog.DoModal()) << c.name;
     EXPECT_FALSE(driver.TimedOut()) << c.name;
-    EXPECT_EQ(folder_.Folder() + "p.msi", dialog.PackagePath()) << c.name;
+    EXPECT_EQ(folder_.Folder() + "p.deb", dialog.PackagePath()) << c.name;
   }
 }
 
@@ -233,7 +233,7 @@ TEST_F(LauncherDialogTest, WindowMenuCommand16OpensTheAboutBox) {
 }
 
 TEST_F(LauncherDialogTest, TheContextMenuOffersTheAboutItem) {
-  WriteInfo("c\np.msi\nd\n");
+  WriteInfo("c\np.deb\nd\n");
   LauncherDialog dialog;
   dialog.SetProgramFolder(folder_.Folder());
   AboutSeen seen;

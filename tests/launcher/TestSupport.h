@@ -44,27 +44,44 @@ inline std::string ReadFile(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// A stand-in "msiexec" in a folder of its own, put first on PATH for the
-// length of the object. It writes its arguments, each ended by a NUL byte, to
-// "args" in that folder, sleeps for `sleepSeconds`, writes "finished" and
-// exits with status 5.
+// Stand-ins for the package installer "apt-get" and for "pkexec", in a folder
+// of their own put first on PATH for the length of the object. Each writes its
+// arguments, each ended by a NUL byte, to "<name>.args" in that folder. The
+// "pkexec" stand-in then runs its arguments as a command, as the real one does
+// once the password is given. The "apt-get" stand-in sleeps for
+// `sleepSeconds`, writes "finished" and exits with status 5.
 class FakeInstaller {
  public:
   explicit FakeInstaller(int sleepSeconds = 0)
       : path_("PATH", folder_.Path().string() + ":/usr/bin:/bin") {
-    const fs::path script = folder_.Path() / "msiexec";
-    WriteFile(script, "#!/bin/sh\nprintf '%s\\0' \"$@\" > '" + ArgsPath().string() + "'\n" +
-                          "sleep " + std::to_string(sleepSeconds) + "\n" + "echo done > '" +
-                          FinishedPath().string() + "'\nexit 5\n");
+    WriteScript("apt-get", "/bin/sleep " + std::to_string(sleepSeconds) + "\necho done > '" +
+                               FinishedPath().string() + "'\nexit 5\n");
+    WriteScript("pkexec", "exec \"$@\"\n");
+  }
+  fs::path Folder() const { return folder_.Path(); }
+  fs::path FinishedPath() const { return folder_.Path() / "finished"; }
+  // Whether the installer, or the elevation program, was started.
+  bool Ran() const { return fs::exists(ArgsPath("apt-get")); }
+  bool Elevated() const { return fs::exists(ArgsPath("pkexec")); }
+  // The arguments each was given.
+  std::vector<std::string> Args() const { return ReadArgs("apt-get"); }
+  std::vector<std::string> ElevationArgs() const { return ReadArgs("pkexec"); }
+  // Takes one stand-in away; with PATH set to Folder() alone, the system then
+  // lacks that program.
+  void Remove(const std::string& name) const { fs::remove(folder_.Path() / name); }
+
+ private:
+  fs::path ArgsPath(const std::string& name) const { return folder_.Path() / (name + ".args"); }
+  void WriteScript(const std::string& name, const std::string& rest) const {
+    const fs::path script = folder_.Path() / name;
+    WriteFile(script,
+              "#!/bin/sh\nprintf '%s\\0' \"$@\" > '" + ArgsPath(name).string() + "'\n" + rest);
     fs::permissions(script, fs::perms::owner_all);
   }
-  fs::path ArgsPath() const { return folder_.Path() / "args"; }
-  fs::path FinishedPath() const { return folder_.Path() / "finished"; }
-  bool Ran() const { return fs::exists(ArgsPath()); }
-  std::vector<std::string> Args() const {
+  std::vector<std::string> ReadArgs(const std::string& name) const {
     std::vector<std::string> records;
     std::string current;
-    for (char c : ReadFile(ArgsPath())) {
+    for (char c : ReadFile(ArgsPath(name))) {
       if (c == '\0') {
         records.push_back(current);
         current.clear();
@@ -75,7 +92,6 @@ class FakeInstaller {
     return records;
   }
 
- private:
   TempFolder folder_;
   ScopedEnv path_;
 };
@@ -113,7 +129,8 @@ class WindowDriver {
     for (QWidget* widget : visible) {
       if (!handled_.contains(widget)) {
         // A later window may be built at the address of a destroyed one.
-        QObject::connect(widget, &QObject::destroyed, &timer_, [this, widget] { handled_.remove(widget); });
+        QObject::connect(widget, &QObject::destroyed, &timer_,
+                         [this, widget] { handled_.remove(widget); });
         handler_(widget);
       }
       handled.insert(widget);
