@@ -80,7 +80,7 @@ std::string Unspaced(const char* name) {
 // family without blanks when the face is the family's regular one (full
 // name the family, or the family and "Regular"). Scans the records: only names that no full name
 // matched come here.
-TrueTypeFontInfo* FindByOtherName(CPDFEnv::Cache& cache, const char* name) {
+TrueTypeFontInfo* FindByOtherName(FontResourceCache::Cache& cache, const char* name) {
   if (!*name) return nullptr;
   TrueTypeFontInfo* unspaced = nullptr;
   TrueTypeFontInfo* family = nullptr;

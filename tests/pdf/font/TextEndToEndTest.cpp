@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "pdf/document/CPDFDoc.h"
-#include "pdf/document/CPDFEnv.h"
-#include "pdf/document/CPDFPage.h"
+#include "pdf/composite/CPDFDoc.h"
+#include "pdf/composite/CPDFEnv.h"
+#include "pdf/composite/CPDFPage.h"
 #include "pdf/font/CPDFType0Font.h"
 #include "pdf/font/CPDFType1Font.h"
 #include "pdf/object/CPDFRect.h"
