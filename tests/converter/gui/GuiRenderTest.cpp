@@ -147,6 +147,22 @@ TEST_F(GuiRenderTest, MainDialogInBothModes) {
   }
 }
 
+// The picture of the README (tools/render-dialogs.sh --readme): a folder of
+// photos to be converted into a folder of PDF files. Neither folder exists,
+// so the picture does not change from run to run; the options stay enabled
+// as for existing folders.
+TEST_F(GuiRenderTest, MainDialogOfTheReadme) {
+  MainDialog dialog(NoConversion);
+  dialog.SetInputText(QStringLiteral("/home/user/写真"));
+  dialog.show();
+  ProcessEvents();
+  dialog.ApplyBrowseResult(false, QStringLiteral("/home/user/PDF"));
+  ProcessEvents();
+  Render(&dialog, "readme-main");
+  EXPECT_TRUE(dialog.findChild<QWidget*>(QStringLiteral("1006"))->isEnabled());
+  EXPECT_TRUE(dialog.findChild<QWidget*>(QStringLiteral("1015"))->isEnabled());
+}
+
 TEST_F(GuiRenderTest, HelpLineShowsEachTextWhole) {
   MainDialog dialog(NoConversion);
   dialog.show();
