@@ -1,6 +1,6 @@
 // Writes a one-page PDF with Pennaform: an image read from a file, scaled
 // to the width of the page, and a line of text under it in Helvetica, one of
-// the standard fonts, which every viewer has and no file embeds.
+// the standard fonts, which viewers provide, so no font file is embedded.
 //
 //   image_page IMAGE OUTPUT
 //
