@@ -430,6 +430,37 @@ void CPDFDoc::DeleteObj(const CPDFObjRef& ref) {
 
 bool CPDFDoc::ReleaseObj(const CPDFObjRef& ref, bool force) {
   static constexpr const char* kMethod = "ReleaseObj";
+  if (releaseFrame_) {
+    // Called from the Release of an object this walk is freeing: the
+    // reference is taken in order and released after that object, so a
+    // chain of references takes no stack frame per link.
+    try {
+      releaseFrame_->push_back(ref);
+      return true;
+    } catch (...) {
+      Fail(kMethod);
+      return false;
+    }
+  }
+  // Depth first, in the order the objects name their references: the
+  // objects are written in the order a recursive walk would write them.
+  std::vector<CPDFObjRef> pending;
+  std::vector<CPDFObjRef> frame;
+  CPDFObjRef next = ref;
+  bool forced = force;
+  for (;;) {
+    frame.clear();
+    if (!ReleaseOne(next, forced, &frame)) return false;
+    pending.insert(pending.end(), frame.rbegin(), frame.rend());
+    if (pending.empty()) return true;
+    next = pending.back();
+    pending.pop_back();
+    forced = false;
+  }
+}
+
+bool CPDFDoc::ReleaseOne(const CPDFObjRef& ref, bool force, std::vector<CPDFObjRef>* named) {
+  static constexpr const char* kMethod = "ReleaseObj";
   CPDFBody* holder = nullptr;
   CPDFObject* object = FindObj(ref, false, &holder);
   if (!object || (!force && !object->IsReleasable())) return true;
@@ -454,10 +485,15 @@ bool CPDFDoc::ReleaseObj(const CPDFObjRef& ref, bool force) {
                               entry->offset > 0 && !GetXRef()->GetEntry(ref.GetNumber());
       if (!reloadable) return true;
     }
+    // Taken out first: a reference back to it (a cycle) finds nothing.
     std::unique_ptr<CPDFObject> taken(holder->TakeObj(ref));
-    if (!taken->Release(this)) Throw(kMethod, 5, "CPDFObject::Release()");
+    releaseFrame_ = named;
+    const bool released = taken->Release(this);
+    releaseFrame_ = nullptr;
+    if (!released) Throw(kMethod, 5, "CPDFObject::Release()");
     return true;
   } catch (...) {
+    releaseFrame_ = nullptr;
     Fail(kMethod);
     return false;
   }

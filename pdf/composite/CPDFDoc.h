@@ -123,6 +123,9 @@ class CPDFDoc : public CPDFObjRegistry {
   void GatherRevisions();
   void StartRevision();
   void LoadExternalData();
+  // One step of ReleaseObj: writes (during a save) and frees the object;
+  // the references its Release names are added to *named, in order.
+  bool ReleaseOne(const CPDFObjRef& ref, bool force, std::vector<CPDFObjRef>* named);
 
   std::unique_ptr<CPDFHeader> header_;
   std::vector<std::unique_ptr<CPDFBody>> bodies_;
@@ -145,4 +148,7 @@ class CPDFDoc : public CPDFObjRegistry {
   std::set<int32_t> loading_;
   // Loads under way, nested (the guard of kMaxLoadDepth).
   int32_t loadDepth_ = 0;
+  // While a released object hands back what it refers to: where ReleaseObj
+  // collects those references instead of recursing.
+  std::vector<CPDFObjRef>* releaseFrame_ = nullptr;
 };

@@ -84,6 +84,95 @@ CPDFPage* CPDFPages::GetPage(int32_t index, CPDFObjRef* ref) {
   }
 }
 
+bool CPDFPages::ReadKid(CPDFArray* kids, int32_t i, Kid* kid) {
+  CPDFObjRegistry* doc = GetDoc();
+  kid->dict = dynamic_cast<CPDFDict*>(kids->Get(doc, i, &kid->ref));
+  kid->node = nullptr;
+  kid->pages = 1;
+  kid->kind = KidKind::kOther;
+  if (!kid->dict || !kid->ref.IsDefined()) return false;
+  const CPDFName* type = TypeOf(doc, kid->dict);
+  if (!type) return false;
+  if (type->IsEqual(CPDFPage::Name_Page())) {
+    kid->kind = KidKind::kPage;
+  } else if (type->IsEqual(Name_Pages())) {
+    kid->kind = KidKind::kNode;
+    kid->node = TypedKid<CPDFPages>(kids, doc, i, kid->dict, kid->ref);
+    if (!kid->node) return false;
+    CPDFNumber* count = kid->node->Get_Count();
+    if (!count) return false;
+    kid->pages = count->GetInt();
+  }
+  return true;
+}
+
+void CPDFPages::Forget() {
+  index_.spans.clear();
+  index_.firstOther = INT32_MAX;
+  index_.open = true;
+}
+
+void CPDFPages::SyncIndex(const CPDFArray* kids, int32_t total) {
+  if (index_.kids != kids || index_.total != total ||
+      kids->GetCount() < static_cast<int32_t>(index_.spans.size())) {
+    Forget();
+    index_.kids = kids;
+    index_.total = total;
+  }
+}
+
+void CPDFPages::Record(int32_t i, const Kid& kid, int32_t start) {
+  if (!index_.open || i != static_cast<int32_t>(index_.spans.size())) return;
+  if (kid.kind == KidKind::kNode && kid.pages < 0) {
+    index_.open = false;
+    return;
+  }
+  if (kid.kind == KidKind::kOther && index_.firstOther == INT32_MAX) index_.firstOther = i;
+  index_.spans.push_back(Span{start + kid.pages, kid.ref, kid.kind});
+}
+
+int32_t CPDFPages::SpanAt(int32_t position) const {
+  const std::vector<Span>& spans = index_.spans;
+  if (spans.empty() || position >= spans.back().end) return -1;
+  // Ends never fall (no span has a negative Count).
+  size_t low = 0;
+  size_t high = spans.size() - 1;
+  while (low < high) {
+    const size_t mid = low + (high - low) / 2;
+    if (spans[mid].end > position) {
+      high = mid;
+    } else {
+      low = mid + 1;
+    }
+  }
+  return static_cast<int32_t>(low);
+}
+
+bool CPDFPages::ReadSpan(CPDFArray* kids, int32_t i, Kid* kid) {
+  const Span& span = index_.spans[static_cast<size_t>(i)];
+  const int32_t pages = span.end - SpanStart(static_cast<size_t>(i));
+  CPDFAtom* atom = kids->GetAt(i);
+  const bool same = atom && atom->GetKind() == CPDFAtom::kIndirectReference &&
+                    static_cast<CPDFObjRef*>(atom)->IsEqual(span.ref) && ReadKid(kids, i, kid) &&
+                    kid->kind == span.kind && kid->pages == pages;
+  if (!same) Forget();
+  return same;
+}
+
+void CPDFPages::PageInserted(int32_t at, const CPDFObjRef& ref) {
+  std::vector<Span>& spans = index_.spans;
+  if (at > static_cast<int32_t>(spans.size())) return;
+  const Span span{SpanStart(static_cast<size_t>(at)) + 1, ref, KidKind::kPage};
+  spans.insert(spans.begin() + at, span);
+  for (size_t j = static_cast<size_t>(at) + 1; j < spans.size(); ++j) ++spans[j].end;
+  if (index_.firstOther != INT32_MAX && index_.firstOther >= at) ++index_.firstOther;
+}
+
+void CPDFPages::PageInsertedBelow(int32_t i) {
+  std::vector<Span>& spans = index_.spans;
+  for (size_t j = static_cast<size_t>(i); j < spans.size(); ++j) ++spans[j].end;
+}
+
 CPDFPage* CPDFPages::FindPage(int32_t index, CPDFObjRef* ref) {
   CPDFDepthGuard depth(g_treeDepth, kMaxDepth);
   CPDFObjRegistry* doc = GetDoc();
@@ -91,32 +180,37 @@ CPDFPage* CPDFPages::FindPage(int32_t index, CPDFObjRef* ref) {
   CPDFNumber* count = Get_Count();
   if (!kids || !count || depth.TooDeep()) return nullptr;
   if (index < 0 || index > count->GetInt() - 1) return nullptr;
-  int32_t running = 0;
-  for (int32_t i = 0; i < kids->GetCount(); ++i) {
-    CPDFObjRef kidRef;
-    auto* kid = dynamic_cast<CPDFDict*>(kids->Get(doc, i, &kidRef));
-    if (!kid || !kidRef.IsDefined()) return nullptr;
-    const CPDFName* type = TypeOf(doc, kid);
-    if (!type) return nullptr;
-    if (type->IsEqual(CPDFPage::Name_Page())) {
+  SyncIndex(kids, count->GetInt());
+
+  Kid kid;
+  if (const int32_t i = SpanAt(index); i >= 0 && ReadSpan(kids, i, &kid)) {
+    // A kid of another Type before it ends a walk from the start.
+    if (index_.firstOther <= i) return nullptr;
+    const int32_t start = SpanStart(static_cast<size_t>(i));
+    if (kid.kind == KidKind::kNode) return kid.node->FindPage(index - start, ref);
+    CPDFPage* page = TypedKid<CPDFPage>(kids, doc, i, kid.dict, kid.ref);
+    if (page && ref) *ref = kid.ref;
+    return page;
+  }
+  // On from where the index ends.
+  if (index_.firstOther != INT32_MAX) return nullptr;
+  const int32_t from = static_cast<int32_t>(index_.spans.size());
+  int32_t running = SpanStart(index_.spans.size());
+  for (int32_t i = from; i < kids->GetCount(); ++i) {
+    if (!ReadKid(kids, i, &kid)) return nullptr;
+    if (kid.kind == KidKind::kOther) return nullptr;
+    if (kid.kind == KidKind::kNode && kid.pages < 0) return nullptr;
+    Record(i, kid, running);
+    if (kid.kind == KidKind::kPage) {
       if (running == index) {
-        CPDFPage* page = TypedKid<CPDFPage>(kids, doc, i, kid, kidRef);
-        if (!page) return nullptr;
-        if (ref) *ref = kidRef;
+        CPDFPage* page = TypedKid<CPDFPage>(kids, doc, i, kid.dict, kid.ref);
+        if (page && ref) *ref = kid.ref;
         return page;
       }
       ++running;
-    } else if (type->IsEqual(Name_Pages())) {
-      CPDFPages* node = TypedKid<CPDFPages>(kids, doc, i, kid, kidRef);
-      if (!node) return nullptr;
-      CPDFNumber* kidCount = node->Get_Count();
-      if (!kidCount || kidCount->GetInt() < 0) return nullptr;
-      if (index < running + kidCount->GetInt()) {
-        return node->FindPage(index - running, ref);
-      }
-      running += kidCount->GetInt();
     } else {
-      return nullptr;
+      if (index < running + kid.pages) return kid.node->FindPage(index - running, ref);
+      running += kid.pages;
     }
   }
   return nullptr;
@@ -132,8 +226,7 @@ bool CPDFPages::InsertPage(int32_t position, CPDFPage* page, const CPDFObjRef& n
   }
 }
 
-bool CPDFPages::Insert(int32_t position, CPDFPage* page, const CPDFObjRef& node,
-                       CPDFObjRef* ref) {
+bool CPDFPages::Insert(int32_t position, CPDFPage* page, const CPDFObjRef& node, CPDFObjRef* ref) {
   CPDFDepthGuard depth(g_treeDepth, kMaxDepth);
   CPDFObjRegistry* doc = GetDoc();
   CPDFArray* kids = Get_Kids();
@@ -142,35 +235,61 @@ bool CPDFPages::Insert(int32_t position, CPDFPage* page, const CPDFObjRef& node,
   const int32_t total = count->GetInt();
   if (position == -1) position = total;
   if (position < 0 || position > total || total == INT32_MAX) return false;
+  SyncIndex(kids, total);
 
-  int32_t at = kids->GetCount();  // the Kids index that receives the page
-  int32_t running = 0;
-  for (int32_t i = 0; i < kids->GetCount(); ++i) {
-    CPDFObjRef kidRef;
-    auto* kid = dynamic_cast<CPDFDict*>(kids->Get(doc, i, &kidRef));
-    if (!kid || !kidRef.IsDefined()) return false;
-    const CPDFName* type = TypeOf(doc, kid);
-    if (!type) return false;
-    if (type->IsEqual(Name_Pages())) {
-      CPDFPages* child = TypedKid<CPDFPages>(kids, doc, i, kid, kidRef);
-      if (!child) return false;
-      CPDFNumber* childCount = child->Get_Count();
-      if (!childCount) return false;
-      if (position < running + childCount->GetInt() || i == kids->GetCount() - 1) {
-        if (!child->Insert(position - running, page, kidRef, ref)) return false;
-        // This node's Count grows too; record it for an incremental save.
-        if (!doc->UpdateObj(node)) return false;
-        count->SetInt(total + 1);
-        return true;
-      }
-      running += childCount->GetInt();
+  // The page goes below a node kid (its span then grows), or into this
+  // node's Kids at the index `at`.
+  Kid kid;
+  int32_t below = -1;  // the Kids index of the node that receives it
+  int32_t start = 0;   // the pages before that node
+  int32_t at = kids->GetCount();
+  const int32_t last = kids->GetCount() - 1;
+  const int32_t covered = static_cast<int32_t>(index_.spans.size());
+  int32_t hit = SpanAt(position);
+  // Past every span of a fully walked Kids: a walk would end at the last
+  // kid, which takes the page when it is a node.
+  if (hit < 0 && covered > 0 && covered == kids->GetCount() &&
+      index_.spans.back().kind == KidKind::kNode) {
+    hit = last;
+  }
+  if (hit >= 0 && ReadSpan(kids, hit, &kid)) {
+    start = SpanStart(static_cast<size_t>(hit));
+    if (kid.kind == KidKind::kNode) {
+      below = hit;
     } else {
-      if (running == position) {
-        at = i;
-        break;
-      }
-      ++running;
+      at = hit;
     }
+  } else {
+    // On from where the index ends (from the start when it was forgotten).
+    int32_t running = SpanStart(index_.spans.size());
+    for (int32_t i = static_cast<int32_t>(index_.spans.size()); i < kids->GetCount(); ++i) {
+      if (!ReadKid(kids, i, &kid)) return false;
+      Record(i, kid, running);
+      if (kid.kind == KidKind::kNode) {
+        if (position < running + kid.pages || i == last) {
+          below = i;
+          start = running;
+          break;
+        }
+        running += kid.pages;
+      } else {
+        if (running == position) {
+          at = i;
+          break;
+        }
+        ++running;
+      }
+    }
+  }
+
+  if (below >= 0) {
+    if (!kid.node->Insert(position - start, page, kid.ref, ref)) return false;
+    // This node's Count grows too; record it for an incremental save.
+    if (!doc->UpdateObj(node)) return false;
+    count->SetInt(total + 1);
+    index_.total = total + 1;
+    PageInsertedBelow(below);
+    return true;
   }
 
   if (!doc->UpdateObj(node)) return false;
@@ -187,6 +306,8 @@ bool CPDFPages::Insert(int32_t position, CPDFPage* page, const CPDFObjRef& node,
   }
   *placed = pageRef;
   count->SetInt(total + 1);
+  index_.total = total + 1;
+  PageInserted(at, pageRef);
   if (ref) *ref = pageRef;
   return true;
 }

@@ -2,6 +2,7 @@
 // A node of the page tree: Kids (references to nodes and pages), Count (the
 // pages below it) and the attributes its pages inherit.
 #include <cstdint>
+#include <vector>
 
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFDataStruct.h"
@@ -70,4 +71,61 @@ class CPDFPages : public CPDFDocStruct, public CPDFDict {
   // Both descend the tree recursively, at most kMaxDepth nodes deep.
   CPDFPage* FindPage(int32_t index, CPDFObjRef* ref);
   bool Insert(int32_t position, CPDFPage* page, const CPDFObjRef& node, CPDFObjRef* ref);
+
+  // One kid as a walk over Kids meets it.
+  enum class KidKind : uint8_t { kPage, kNode, kOther };
+  struct Kid {
+    CPDFDict* dict = nullptr;
+    CPDFPages* node = nullptr;  // kNode: the typed node
+    CPDFObjRef ref;
+    KidKind kind = KidKind::kOther;
+    int32_t pages = 1;  // kNode: its Count
+  };
+  // Fetches the kid at the Kids index as the walks do (a node is made
+  // typed); false when it is no dictionary reached through a reference,
+  // has no Type, or is a node that does not load or has no Count.
+  bool ReadKid(CPDFArray* kids, int32_t i, Kid* kid);
+
+  // Where the pages of the kids walked so far lie, so that finding a page
+  // and appending one do not walk Kids from the start each time. The kids
+  // are walked, and made typed, exactly as far as a walk from the start
+  // would have gone; later calls extend the index from where it ends.
+  // The index is forgotten when the node changes under it: another Kids
+  // array, fewer kids than it covers, a Count it did not see grow, or a kid
+  // that is not the one recorded (another reference, Type or Count).
+  struct Span {
+    int32_t end;  // the pages before this kid plus its own
+    CPDFObjRef ref;
+    KidKind kind;
+  };
+  struct PageIndex {
+    const CPDFArray* kids = nullptr;
+    int32_t total = -1;
+    // Kids 0 .. spans.size()-1.
+    std::vector<Span> spans;
+    // The first span of a kid of another Type (a page to an insertion, an
+    // end to a search).
+    int32_t firstOther = INT32_MAX;
+    // False once a kid that no span can describe (a node with a negative
+    // Count) was met: the walks then go on from the last span without
+    // recording.
+    bool open = true;
+  };
+  void Forget();
+  // Forgets the index unless it was made for these Kids and this Count.
+  void SyncIndex(const CPDFArray* kids, int32_t total);
+  // Records the kid at Kids index i when the index ends just before it.
+  void Record(int32_t i, const Kid& kid, int32_t start);
+  int32_t SpanStart(size_t i) const { return i == 0 ? 0 : index_.spans[i - 1].end; }
+  // The first span whose pages end after the position; -1 when none does.
+  int32_t SpanAt(int32_t position) const;
+  // Reads the kid of span i again; false (and the index forgotten) when
+  // it is not what the span recorded.
+  bool ReadSpan(CPDFArray* kids, int32_t i, Kid* kid);
+  // A page was inserted at Kids index at, or a page below the kid of span
+  // i: the spans after it move by one.
+  void PageInserted(int32_t at, const CPDFObjRef& ref);
+  void PageInsertedBelow(int32_t i);
+
+  PageIndex index_;
 };

@@ -56,6 +56,14 @@ bool SameInteger(const CPDFObject* a, const CPDFObject* b) {
 
 PDF_CONST_NAME(Key_AcroForm, "AcroForm")
 
+// The fields whose Clone is under way on this thread, outermost first (at
+// most CPDFCopyScope::kMaxDepth of them).
+thread_local std::vector<const CPDFObject*> g_copying;
+
+bool BeingCopied(const CPDFObject* object) {
+  return object && std::find(g_copying.begin(), g_copying.end(), object) != g_copying.end();
+}
+
 // Stores a clone of the value (none: nothing to do) in dest under the key,
 // indirect under a new number of doc exactly when the value was reached
 // through a reference. False when the value does not clone or the clone
@@ -63,6 +71,12 @@ PDF_CONST_NAME(Key_AcroForm, "AcroForm")
 bool CopyValue(CPDFObject* value, const CPDFObjRef& ref, CPDFDict* dest, const CPDFName& key,
                CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
   if (!value) return true;
+  if (BeingCopied(value)) {
+    // A cycle back to a field being copied: its new reference when an
+    // enclosing copy gave it one, else the copy fails.
+    CPDFObjRef mapped;
+    return CPDFCopyScope::Lookup(ref, &mapped) && PDFSetRef(dest, key, mapped);
+  }
   std::unique_ptr<CPDFObject> copy(value->Clone(doc, sourceDoc));
   return copy && dest->Set(doc, key, std::move(copy), ref.IsDefined(), nullptr);
 }
@@ -95,6 +109,23 @@ CPDFDict* FormOf(CPDFDict* catalog, const CPDFObjRef& catalogRef, CPDFObjRegistr
 }
 
 }  // namespace
+
+CPDFField::CloneStep::CloneStep(CPDFField* field) {
+  const CPDFObject* object = field;
+  if (level_.TooDeep() || IsCopying(object)) return;
+  try {
+    g_copying.push_back(object);
+  } catch (...) {
+    return;
+  }
+  allowed_ = true;
+}
+
+CPDFField::CloneStep::~CloneStep() {
+  if (allowed_) g_copying.pop_back();
+}
+
+bool CPDFField::CloneStep::IsCopying(const CPDFObject* object) { return BeingCopied(object); }
 
 bool CPDFField::Duplicate(CPDFField* dest, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
   try {

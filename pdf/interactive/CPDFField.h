@@ -24,6 +24,7 @@
 
 #include "pdf/document/CPDFResDict.h"
 #include "pdf/interactive/CPDFAnnotation.h"
+#include "pdf/object/CPDFCopyScope.h"
 #include "pdf/object/CPDFString.h"
 
 // Accessors of field entries that a field may inherit: the getter answers
@@ -185,6 +186,28 @@ class CPDFField : public CPDFAnnotation {
   // does not clone or store.
   bool CloneValues(CPDFField* copy, const MoveRule* rules, size_t count, const CPDFName* required,
                    CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc);
+
+  // One field on the way of a copy, for as long as its Clone runs: a level
+  // of the copy depth (CPDFCopyScope::kMaxDepth, shared with the nested
+  // Duplicates) and a mark that the field is being copied. A value that
+  // leads back to a marked field (a /V naming the field itself, two check
+  // boxes whose values name each other) is a cycle: it is not followed.
+  // Allowed is false when the copy is too deep or the field is marked
+  // already; the Clone then answers none.
+  class CloneStep {
+   public:
+    explicit CloneStep(CPDFField* field);
+    ~CloneStep();
+    CloneStep(const CloneStep&) = delete;
+    CloneStep& operator=(const CloneStep&) = delete;
+    bool Allowed() const { return allowed_; }
+    // True while the object's copy as a field is under way.
+    static bool IsCopying(const CPDFObject* object);
+
+   private:
+    CPDFCopyScope::Level level_;
+    bool allowed_ = false;
+  };
 
   // The nearest value of the key, own or from the first ancestor holding
   // it; none when absent everywhere or the walk stopped.

@@ -47,7 +47,13 @@ class CPDFFieldKind : public CPDFField {
   // CPDFField::Duplicate. None when a required value (a choice's Opt) is
   // absent everywhere, a value does not clone or store, or Duplicate fails.
   // The copy is in no Fields array and on no page: the caller places it.
+  // A value that leads back to a field being copied is not followed: the
+  // copy answers none, unless an enclosing copy of containers gave that
+  // field its new reference already, which the value then names (the
+  // cycle is copied as a cycle).
   CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override {
+    CloneStep step(this);
+    if (!step.Allowed()) return nullptr;
     return PDFClone(static_cast<Self*>(this), doc, sourceDoc, [&](Self* copy) {
       return CloneValues(copy, Self::kValueRules, std::size(Self::kValueRules),
                          Self::RequiredValue(), doc, sourceDoc) &&

@@ -27,6 +27,23 @@ class CPDFCopyScope {
   bool TooDeep() const { return depth_.TooDeep(); }
   CPDFObjRefDict& Map();
 
+  // One level of the same depth count without opening a scope (no map is
+  // made): for copies that recurse through their own steps (a field's
+  // values) so that they stop at the same depth as the nested Duplicates.
+  class Level {
+   public:
+    Level();
+    Level(const Level&) = delete;
+    Level& operator=(const Level&) = delete;
+    bool TooDeep() const { return depth_.TooDeep(); }
+
+   private:
+    CPDFDepthGuard depth_;
+  };
+  // The destination reference the open copy gave the source reference;
+  // false when none is open or the reference was not copied in it.
+  static bool Lookup(const CPDFObjRef& sourceRef, CPDFObjRef* mapped);
+
   // What to store for one source element.
   enum class Step { kSkip, kFail, kStoreRef, kStoreObject };
   struct Element {
@@ -59,10 +76,8 @@ class CPDFCopyScope {
     Element e = CopyElement(value, sourceRef, doc, sourceDoc);
     bool stored = false;
     switch (e.step) {
-      case Step::kSkip:
-        return true;
-      case Step::kFail:
-        return false;
+      case Step::kSkip: return true;
+      case Step::kFail: return false;
       case Step::kStoreRef: {
         std::unique_ptr<CPDFObjRef> ref(new CPDFObjRef(e.ref));
         stored = storeRef(ref.get());
