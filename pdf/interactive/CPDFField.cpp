@@ -71,12 +71,8 @@ bool BeingCopied(const CPDFObject* object) {
 bool CopyValue(CPDFObject* value, const CPDFObjRef& ref, CPDFDict* dest, const CPDFName& key,
                CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
   if (!value) return true;
-  if (BeingCopied(value)) {
-    // A cycle back to a field being copied: its new reference when an
-    // enclosing copy gave it one, else the copy fails.
-    CPDFObjRef mapped;
-    return CPDFCopyScope::Lookup(ref, &mapped) && PDFSetRef(dest, key, mapped);
-  }
+  // A cycle back to a field being copied is not followed: the copy fails.
+  if (BeingCopied(value)) return false;
   std::unique_ptr<CPDFObject> copy(value->Clone(doc, sourceDoc));
   return copy && dest->Set(doc, key, std::move(copy), ref.IsDefined(), nullptr);
 }
@@ -112,7 +108,7 @@ CPDFDict* FormOf(CPDFDict* catalog, const CPDFObjRef& catalogRef, CPDFObjRegistr
 
 CPDFField::CloneStep::CloneStep(CPDFField* field) {
   const CPDFObject* object = field;
-  if (level_.TooDeep() || IsCopying(object)) return;
+  if (level_.TooDeep() || BeingCopied(object)) return;
   try {
     g_copying.push_back(object);
   } catch (...) {
@@ -124,8 +120,6 @@ CPDFField::CloneStep::CloneStep(CPDFField* field) {
 CPDFField::CloneStep::~CloneStep() {
   if (allowed_) g_copying.pop_back();
 }
-
-bool CPDFField::CloneStep::IsCopying(const CPDFObject* object) { return BeingCopied(object); }
 
 bool CPDFField::Duplicate(CPDFField* dest, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
   try {

@@ -201,8 +201,6 @@ class CPDFField : public CPDFAnnotation {
     CloneStep(const CloneStep&) = delete;
     CloneStep& operator=(const CloneStep&) = delete;
     bool Allowed() const { return allowed_; }
-    // True while the object's copy as a field is under way.
-    static bool IsCopying(const CPDFObject* object);
 
    private:
     CPDFCopyScope::Level level_;

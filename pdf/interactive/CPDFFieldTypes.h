@@ -47,10 +47,9 @@ class CPDFFieldKind : public CPDFField {
   // CPDFField::Duplicate. None when a required value (a choice's Opt) is
   // absent everywhere, a value does not clone or store, or Duplicate fails.
   // The copy is in no Fields array and on no page: the caller places it.
-  // A value that leads back to a field being copied is not followed: the
-  // copy answers none, unless an enclosing copy of containers gave that
-  // field its new reference already, which the value then names (the
-  // cycle is copied as a cycle).
+  // A value that leads back to a field being copied (the field itself, or
+  // a field whose copy is under way further out) is not followed: the copy
+  // answers none. So does a chain of fields deeper than the copy depth.
   CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override {
     CloneStep step(this);
     if (!step.Allowed()) return nullptr;

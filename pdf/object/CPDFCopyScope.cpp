@@ -27,10 +27,6 @@ CPDFObjRefDict& CPDFCopyScope::Map() { return *g_map; }
 
 CPDFCopyScope::Level::Level() : depth_(g_depth, kMaxDepth) {}
 
-bool CPDFCopyScope::Lookup(const CPDFObjRef& sourceRef, CPDFObjRef* mapped) {
-  return g_map && sourceRef.IsDefined() && g_map->Lookup(sourceRef, mapped);
-}
-
 CPDFCopyScope::Element CPDFCopyScope::CopyElement(CPDFObject* value, const CPDFObjRef& sourceRef,
                                                   CPDFObjRegistry* doc,
                                                   CPDFObjRegistry* sourceDoc) {

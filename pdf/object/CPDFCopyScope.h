@@ -40,9 +40,6 @@ class CPDFCopyScope {
    private:
     CPDFDepthGuard depth_;
   };
-  // The destination reference the open copy gave the source reference;
-  // false when none is open or the reference was not copied in it.
-  static bool Lookup(const CPDFObjRef& sourceRef, CPDFObjRef* mapped);
 
   // What to store for one source element.
   enum class Step { kSkip, kFail, kStoreRef, kStoreObject };
