@@ -78,8 +78,7 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  std::printf("got each page once: %7.3f s wall, %7.3f s CPU\n", Seconds(wall),
-              CpuSeconds() - cpu);
+  std::printf("got each page once: %7.3f s wall, %7.3f s CPU\n", Seconds(wall), CpuSeconds() - cpu);
 
   wall = std::chrono::steady_clock::now();
   cpu = CpuSeconds();
@@ -87,8 +86,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "save: %s\n", doc.GetError().GetMessage());
     return 1;
   }
-  std::printf("saved:              %7.3f s wall, %7.3f s CPU\n", Seconds(wall),
-              CpuSeconds() - cpu);
+  std::printf("saved:              %7.3f s wall, %7.3f s CPU\n", Seconds(wall), CpuSeconds() - cpu);
 
   std::ifstream in(path, std::ios::binary);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

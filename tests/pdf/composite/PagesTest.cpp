@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "pdf/document/DocTestSupport.h"
 #include "pdf/composite/CPDFCatalog.h"
@@ -248,6 +249,129 @@ TEST(PagesTest, StreamsReadFromTheFileSurviveAFullSaveElsewhere) {
   EXPECT_EQ(Data(*loaded), "0 0 m 10 10 l S");
   std::string report;
   EXPECT_TRUE(QpdfAccepts(b, &report)) << report;
+}
+
+// The pages below a node in order, found by reading Kids from the start
+// (the reference the index must agree with).
+void WalkPages(CPDFDoc* doc, CPDFDict* node, std::vector<CPDFObjRef>* out) {
+  auto* kids = dynamic_cast<CPDFArray*>(node->Get(doc, CPDFName("Kids")));
+  ASSERT_NE(kids, nullptr);
+  for (int32_t i = 0; i < kids->GetCount(); ++i) {
+    CPDFObjRef ref;
+    auto* kid = dynamic_cast<CPDFDict*>(kids->Get(doc, i, &ref));
+    ASSERT_NE(kid, nullptr);
+    auto* type = dynamic_cast<CPDFName*>(kid->Get(doc, CPDFName("Type")));
+    ASSERT_NE(type, nullptr);
+    if (type->IsEqual(CPDFName("Pages"))) {
+      WalkPages(doc, kid, out);
+    } else {
+      out->push_back(ref);
+    }
+  }
+}
+
+// Every page got by index is the one a walk from the start finds, and the
+// index past the end finds none.
+void ExpectPagesInOrder(Tree& t, const char* step) {
+  SCOPED_TRACE(step);
+  std::vector<CPDFObjRef> expected;
+  WalkPages(t.doc.get(), t.root, &expected);
+  ASSERT_EQ(t.doc->GetPageCount(), static_cast<int32_t>(expected.size()));
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(t.PageRef(static_cast<int32_t>(i)), expected[i]) << i;
+  }
+  EXPECT_EQ(t.doc->GetPage(static_cast<int32_t>(expected.size())), nullptr);
+}
+
+// The newest registered object: the page CreatePage made last.
+CPDFObjRef Newest(Tree& t) { return CPDFObjRef(t.doc->GetXRef()->GetCount(), 0); }
+
+TEST(PagesTest, TheIndexOfPagesAnswersAsAWalkFromTheStart) {
+  Tree t;
+  for (int i = 0; i < 20; ++i) {
+    ASSERT_TRUE(t.doc->CreatePage(-1, 1));
+    // Appending after every lookup keeps the index whole.
+    EXPECT_EQ(t.PageRef(i), Newest(t)) << i;
+  }
+  ExpectPagesInOrder(t, "appended");
+  for (int32_t position : {0, 7, 22}) {
+    ASSERT_TRUE(t.doc->CreatePage(position, 1));
+    EXPECT_EQ(t.PageRef(position), Newest(t)) << position;
+  }
+  ExpectPagesInOrder(t, "inserted at the front, inside and at the end");
+
+  // A node the caller adds with three pages, and the root's Count set by
+  // hand: the index sees the Count change.
+  auto* node = new CPDFPages;
+  ASSERT_TRUE(node->Create(t.doc.get(), t.rootRef));
+  CPDFObjRef nodeRef;
+  ASSERT_TRUE(t.root->Get_Kids()->Insert(new CPDFObjRef, 5));
+  ASSERT_TRUE(t.doc->RegistObj(node, &nodeRef));
+  t.root->Get_Kids()->Elements::SetAt(5, new CPDFObjRef(nodeRef));
+  for (int i = 0; i < 3; ++i) {
+    auto* page = new CPDFPage;
+    ASSERT_TRUE(page->Create(t.doc.get()));
+    ASSERT_TRUE(node->InsertPage(-1, page, nodeRef));
+  }
+  t.root->Get_Count()->SetInt(t.root->Get_Count()->GetInt() + 3);
+  ExpectPagesInOrder(t, "a node added by hand");
+  // Into the node (its first page, inside), past its last page (the page
+  // kid after it takes it) and at the very end.
+  for (int32_t position : {5, 6, 10, 29}) {
+    ASSERT_TRUE(t.doc->CreatePage(position, 1));
+    EXPECT_EQ(t.PageRef(position), Newest(t)) << position;
+  }
+  EXPECT_EQ(node->Get_Count()->GetInt(), 5);
+  ExpectPagesInOrder(t, "inserted around the node");
+
+  // A kid the caller replaces by another page: the lookup notices.
+  auto* other = new CPDFPage;
+  ASSERT_TRUE(other->Create(t.doc.get(), false, t.rootRef));
+  CPDFObjRef otherRef;
+  ASSERT_TRUE(t.doc->RegistObj(other, &otherRef));
+  CPDFObjRef replaced = t.PageRef(2);
+  t.root->Get_Kids()->Elements::SetAt(2, new CPDFObjRef(otherRef));
+  EXPECT_EQ(t.PageRef(2), otherRef);
+  EXPECT_NE(t.PageRef(2), replaced);
+  ExpectPagesInOrder(t, "a kid replaced");
+  // A kid the caller removes, with the Count set by hand.
+  t.root->Get_Kids()->Remove(nullptr, 0);
+  t.root->Get_Count()->SetInt(t.root->Get_Count()->GetInt() - 1);
+  ExpectPagesInOrder(t, "a kid removed");
+}
+
+TEST(PagesTest, AKidOfAnotherTypeEndsASearchButTakesAnInsertionAsAPage) {
+  Tree t;
+  ASSERT_TRUE(t.doc->CreatePage(-1, 1));
+  auto* odd = new CPDFDict;
+  odd->TempDict::SetAt(CPDFName("Type"), new CPDFName("Foo"));
+  ASSERT_TRUE(t.root->Get_Kids()->Push_Back(t.doc.get(), odd, true));
+  ASSERT_TRUE(t.doc->CreatePage(-1, 1));
+  // The odd kid took the appended page before it, as a page would:
+  // Kids [page, page, Foo], then Count 3 by hand.
+  CPDFObjRef second;
+  t.root->Get_Kids()->Get(t.doc.get(), 1, &second);
+  EXPECT_EQ(second, Newest(t));
+  t.root->Get_Count()->SetInt(3);
+  for (int pass = 0; pass < 2; ++pass) {
+    SCOPED_TRACE(pass);
+    EXPECT_NE(t.doc->GetPage(0), nullptr);
+    EXPECT_NE(t.doc->GetPage(1), nullptr);
+    EXPECT_EQ(t.doc->GetPage(2), nullptr);
+  }
+  // Inside, just before the odd kid, and at the end (after it).
+  ASSERT_TRUE(t.doc->CreatePage(1, 1));
+  EXPECT_EQ(t.PageRef(1), Newest(t));
+  ASSERT_TRUE(t.doc->CreatePage(3, 1));
+  EXPECT_EQ(t.PageRef(3), Newest(t));
+  ASSERT_TRUE(t.doc->CreatePage(-1, 1));
+  CPDFObjRef last;
+  t.root->Get_Kids()->Get(t.doc.get(), 5, &last);
+  EXPECT_EQ(last, Newest(t));
+  // A search passing the odd kid finds nothing.
+  EXPECT_EQ(t.doc->GetPage(4), nullptr);
+  EXPECT_EQ(t.doc->GetPage(5), nullptr);
+  EXPECT_NE(t.doc->GetPage(2), nullptr);
 }
 
 TEST(PagesTest, EnvironmentCreatesAndClosesDocuments) {
