@@ -18,6 +18,8 @@
 #include "pdf/object/CPDFDict.h"
 #include "pdf/object/CPDFName.h"
 #include "pdf/object/CPDFObjRef.h"
+#include "tests/pdf/document/PeriphTestSupport.h"
+#include "tests/pdf/object/TestRegistry.h"
 
 namespace {
 
@@ -30,12 +32,11 @@ std::unique_ptr<CPDFDoc> NewPDF() {
 // Registers dictionaries that name the next one under each of the keys;
 // the last names the first when closed. The references, first to last.
 std::vector<CPDFObjRef> Chain(CPDFDoc& doc, int32_t links, bool closed,
-                              const std::vector<const char*>& keys, const char* extra = nullptr) {
+                              const std::vector<const char*>& keys) {
   std::vector<CPDFObjRef> refs(static_cast<size_t>(links));
   std::vector<CPDFDict*> dicts(static_cast<size_t>(links));
   for (int32_t i = 0; i < links; ++i) {
     auto* dict = new CPDFDict;
-    if (extra) dict->TempDict::SetAt(CPDFName(extra), new CPDFName("NextPage"));
     EXPECT_TRUE(doc.RegistObj(dict, &refs[static_cast<size_t>(i)]));
     dicts[static_cast<size_t>(i)] = dict;
   }
@@ -58,12 +59,8 @@ TEST(GraphWalksTest, AMillionLinkChainIsReleasedWrittenLinearisedAndReadBack) {
   const std::string path = folder.File("chain.pdf");
   auto doc = NewPDF();
   ASSERT_TRUE(doc->CreatePage(-1, 2));
-  // An action chain (/S /Named, /N /NextPage) that is also a chain of
-  // parent fields, closed into one cycle of a million links.
-  std::vector<CPDFObjRef> links = Chain(*doc, kLinks, true, {"Next", "Parent"}, "N");
-  for (size_t i = 0; i < links.size(); ++i) {
-    static_cast<CPDFDict*>(doc->GetObj(links[i]))->SetAt("S", new CPDFName("Named"));
-  }
+  // A chain of a million links closed into one cycle.
+  std::vector<CPDFObjRef> links = Chain(*doc, kLinks, true, {"Next"});
   CPDFObjRef secondPage;
   ASSERT_NE(doc->GetPage(1, &secondPage), nullptr);
   doc->GetPage(1)->SetAt("Chain", new CPDFObjRef(links[0]));
@@ -103,26 +100,56 @@ TEST(GraphWalksTest, AMillionLinkChainIsReleasedWrittenLinearisedAndReadBack) {
   CPDFObjRef next;
   last->Get(nullptr, CPDFName("Next"), &next);
   EXPECT_EQ(next, links[0]);
+}
 
+// A million links, each << /S /Named /N /NextPage /Next n+1 /Parent n+1 >>
+// as read from a file, the last naming the first, made only when a walk
+// reaches them.
+class LinkSource : public TestRegistry {
+ public:
+  static constexpr int32_t kLinks = 1000000;
+  CPDFObject* GetObj(const CPDFObjRef& ref) override {
+    if (CPDFObject* made = TestRegistry::GetObj(ref)) return made;
+    const int32_t n = ref.GetNumber();
+    if (n < 1 || n > kLinks) return nullptr;
+    const std::string next = std::to_string(n % kLinks + 1) + " 0 R";
+    std::unique_ptr<CPDFObject> link =
+        periph::Parse("<< /S /Named /N /NextPage /Next " + next + " /Parent " + next + " >>", this);
+    objects[n] = link.release();
+    ++made;
+    return objects[n];
+  }
+  int32_t made = 0;
+};
+
+TEST(GraphWalksTest, TypedLoadsAndTheParentWalkStopOnAMillionLinks) {
+  LinkSource source;
   // A widget under the parent chain: the parent walk stops, the widget is
   // no field.
   CPDFDict widget;
-  widget.SetAt("Type", new CPDFName("Annot"));
-  widget.SetAt("Subtype", new CPDFName("Widget"));
-  widget.SetAt("FT", new CPDFName("Tx"));
-  widget.SetAt("Parent", new CPDFObjRef(links[0]));
+  widget.TempDict::SetAt(CPDFName("Type"), new CPDFName("Annot"));
+  widget.TempDict::SetAt(CPDFName("Subtype"), new CPDFName("Widget"));
+  widget.TempDict::SetAt(CPDFName("FT"), new CPDFName("Tx"));
+  widget.TempDict::SetAt(CPDFName("Parent"), new CPDFObjRef(2000, 0));
   std::vector<CPDFDict*> chain;
-  EXPECT_FALSE(CPDFField::WalkParents(doc.get(), &widget, &chain));
+  EXPECT_FALSE(CPDFField::WalkParents(&source, &widget, &chain));
   EXPECT_EQ(static_cast<int32_t>(chain.size()), CPDFField::kMaxParentDepth);
-  // Typed loads of the chain stop at the typed-load limit: the actions
-  // below it stay raw.
-  auto* first = dynamic_cast<CPDFDict*>(doc->GetObj(links[0]));
-  ASSERT_NE(first, nullptr);
-  std::unique_ptr<CPDFAction> action(CPDFAction::CreateAction(doc.get(), first, -1));
+  EXPECT_EQ(CPDFField::CreateField(&source, &widget, -1), nullptr);
+
+  // Through the end of the chain, where the last link names the first.
+  CPDFDict near;
+  near.TempDict::SetAt(CPDFName("Parent"), new CPDFObjRef(LinkSource::kLinks - 1, 0));
+  EXPECT_FALSE(CPDFField::WalkParents(&source, &near, &chain));
+
+  // Typed loads of the action chain stop at the typed-load limit; the
+  // actions below it stay raw.
+  std::unique_ptr<CPDFAction> action(
+      CPDFAction::CreateAction(&source, source.GetObj(CPDFObjRef(1, 0)), -1));
   int32_t typed = 0;
   for (CPDFAction* at = action.get(); at && typed <= CPDFLoadDepth::kMaxDepth; ++typed) {
     at = dynamic_cast<CPDFAction*>(at->Get_Next());
   }
+  EXPECT_GT(typed, 0);
   EXPECT_LE(typed, CPDFLoadDepth::kMaxDepth);
 }
 
