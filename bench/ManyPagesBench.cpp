@@ -15,8 +15,8 @@
 #include <iterator>
 #include <string>
 
-#include "pdf/document/CPDFDoc.h"
-#include "pdf/document/CPDFPage.h"
+#include "pdf/composite/CPDFDoc.h"
+#include "pdf/composite/CPDFPage.h"
 
 namespace {
 

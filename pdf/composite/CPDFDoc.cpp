@@ -4,14 +4,14 @@
 #include <cstring>
 #include <memory>
 
-#include "pdf/document/CPDFBody.h"
 #include "pdf/composite/CPDFCatalog.h"
 #include "pdf/composite/CPDFDocSave.h"
 #include "pdf/composite/CPDFFactoryRegistration.h"
-#include "pdf/document/CPDFHeader.h"
 #include "pdf/composite/CPDFPage.h"
 #include "pdf/composite/CPDFPages.h"
 #include "pdf/composite/CPDFTrailer.h"
+#include "pdf/document/CPDFBody.h"
+#include "pdf/document/CPDFHeader.h"
 #include "pdf/document/CPDFXRef.h"
 #include "pdf/object/CPDFCrypt.h"
 #include "pdf/object/CPDFDepthGuard.h"
@@ -430,36 +430,34 @@ void CPDFDoc::DeleteObj(const CPDFObjRef& ref) {
 
 bool CPDFDoc::ReleaseObj(const CPDFObjRef& ref, bool force) {
   static constexpr const char* kMethod = "ReleaseObj";
-  if (releaseFrame_) {
-    // Called from the Release of an object this walk is freeing: the
-    // reference is taken in order and released after that object, so a
-    // chain of references takes no stack frame per link.
-    try {
-      releaseFrame_->push_back(ref);
+  try {
+    if (releaseFrame_) {
+      // Called from the Release of an object this walk is freeing: the
+      // reference is taken in order and released after that object, so a
+      // chain of references takes no stack frame per link.
+      releaseFrame_->emplace_back(ref, force);
       return true;
-    } catch (...) {
-      Fail(kMethod);
-      return false;
     }
-  }
-  // Depth first, in the order the objects name their references: the
-  // objects are written in the order a recursive walk would write them.
-  std::vector<CPDFObjRef> pending;
-  std::vector<CPDFObjRef> frame;
-  CPDFObjRef next = ref;
-  bool forced = force;
-  for (;;) {
-    frame.clear();
-    if (!ReleaseOne(next, forced, &frame)) return false;
-    pending.insert(pending.end(), frame.rbegin(), frame.rend());
-    if (pending.empty()) return true;
-    next = pending.back();
-    pending.pop_back();
-    forced = false;
+    // Depth first, in the order the objects name their references: the
+    // objects are written in the order a recursive walk would write them.
+    std::vector<ReleaseStep> pending;
+    std::vector<ReleaseStep> frame;
+    ReleaseStep next(ref, force);
+    for (;;) {
+      frame.clear();
+      if (!ReleaseOne(next.first, next.second, &frame)) return false;
+      pending.insert(pending.end(), frame.rbegin(), frame.rend());
+      if (pending.empty()) return true;
+      next = pending.back();
+      pending.pop_back();
+    }
+  } catch (...) {
+    Fail(kMethod);
+    return false;
   }
 }
 
-bool CPDFDoc::ReleaseOne(const CPDFObjRef& ref, bool force, std::vector<CPDFObjRef>* named) {
+bool CPDFDoc::ReleaseOne(const CPDFObjRef& ref, bool force, std::vector<ReleaseStep>* named) {
   static constexpr const char* kMethod = "ReleaseObj";
   CPDFBody* holder = nullptr;
   CPDFObject* object = FindObj(ref, false, &holder);

@@ -19,6 +19,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "pdf/object/CPDFObjRef.h"
@@ -123,9 +124,11 @@ class CPDFDoc : public CPDFObjRegistry {
   void GatherRevisions();
   void StartRevision();
   void LoadExternalData();
+  // A reference left for ReleaseObj, with its force flag.
+  using ReleaseStep = std::pair<CPDFObjRef, bool>;
   // One step of ReleaseObj: writes (during a save) and frees the object;
   // the references its Release names are added to *named, in order.
-  bool ReleaseOne(const CPDFObjRef& ref, bool force, std::vector<CPDFObjRef>* named);
+  bool ReleaseOne(const CPDFObjRef& ref, bool force, std::vector<ReleaseStep>* named);
 
   std::unique_ptr<CPDFHeader> header_;
   std::vector<std::unique_ptr<CPDFBody>> bodies_;
@@ -150,5 +153,5 @@ class CPDFDoc : public CPDFObjRegistry {
   int32_t loadDepth_ = 0;
   // While a released object hands back what it refers to: where ReleaseObj
   // collects those references instead of recursing.
-  std::vector<CPDFObjRef>* releaseFrame_ = nullptr;
+  std::vector<ReleaseStep>* releaseFrame_ = nullptr;
 };

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "DocTestSupport.h"
-#include "pdf/document/CPDFDoc.h"
+#include "pdf/composite/CPDFDoc.h"
+#include "pdf/composite/CPDFPage.h"
 #include "pdf/document/CPDFLoadDepth.h"
-#include "pdf/document/CPDFPage.h"
 #include "pdf/document/CPDFXRef.h"
+#include "pdf/document/DocTestSupport.h"
 #include "pdf/interactive/CPDFAction.h"
 #include "pdf/interactive/CPDFField.h"
 #include "pdf/object/CPDFDict.h"
