@@ -123,7 +123,8 @@ void CPDFPages::SyncIndex(const CPDFArray* kids, int32_t total) {
 
 void CPDFPages::Record(int32_t i, const Kid& kid, int32_t start) {
   if (!index_.open || i != static_cast<int32_t>(index_.spans.size())) return;
-  if (kid.kind == KidKind::kNode && kid.pages < 0) {
+  // A negative Count, or pages past the 32-bit range, have no span.
+  if (kid.pages < 0 || kid.pages > INT32_MAX - start) {
     index_.open = false;
     return;
   }

@@ -107,8 +107,8 @@ class CPDFPages : public CPDFDocStruct, public CPDFDict {
     // end to a search).
     int32_t firstOther = INT32_MAX;
     // False once a kid that no span can describe (a node with a negative
-    // Count) was met: the walks then go on from the last span without
-    // recording.
+    // Count, or pages beyond the 32-bit range) was met: the walks then go
+    // on from the last span without recording.
     bool open = true;
   };
   void Forget();

@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "pdf/document/DocTestSupport.h"
 #include "pdf/composite/CPDFCatalog.h"
 #include "pdf/composite/CPDFDoc.h"
 #include "pdf/composite/CPDFEnv.h"
 #include "pdf/composite/CPDFPage.h"
 #include "pdf/composite/CPDFPages.h"
 #include "pdf/document/CPDFXRef.h"
+#include "pdf/document/DocTestSupport.h"
 #include "pdf/object/CPDFRect.h"
 #include "pdf/object/CPDFStream.h"
 
@@ -372,6 +372,36 @@ TEST(PagesTest, AKidOfAnotherTypeEndsASearchButTakesAnInsertionAsAPage) {
   EXPECT_EQ(t.doc->GetPage(4), nullptr);
   EXPECT_EQ(t.doc->GetPage(5), nullptr);
   EXPECT_NE(t.doc->GetPage(2), nullptr);
+}
+
+TEST(PagesTest, ANodeWithANegativeCountEndsTheSearchesPastIt) {
+  Tree t;
+  ASSERT_TRUE(t.doc->CreatePage(-1, 2));
+  // Kids [page, page, node of Count -2, page] under Count 3, by hand.
+  auto* node = new CPDFPages;
+  ASSERT_TRUE(node->Create(t.doc.get(), t.rootRef));
+  node->Get_Count()->SetInt(-2);
+  ASSERT_TRUE(t.root->Get_Kids()->Push_Back(t.doc.get(), node, true));
+  auto* after = new CPDFPage;
+  ASSERT_TRUE(after->Create(t.doc.get(), false, t.rootRef));
+  ASSERT_TRUE(t.root->Get_Kids()->Push_Back(t.doc.get(), after, true));
+  t.root->Get_Count()->SetInt(3);
+  for (int pass = 0; pass < 2; ++pass) {
+    SCOPED_TRACE(pass);
+    EXPECT_NE(t.doc->GetPage(0), nullptr);
+    EXPECT_NE(t.doc->GetPage(1), nullptr);
+    EXPECT_EQ(t.doc->GetPage(2), nullptr);
+  }
+  // Insertions walk on past it with its Count as it stands: before the
+  // second page, and at the end after the last page.
+  ASSERT_TRUE(t.doc->CreatePage(1, 1));
+  EXPECT_EQ(t.PageRef(1), Newest(t));
+  ASSERT_TRUE(t.doc->CreatePage(-1, 1));
+  ASSERT_EQ(t.root->Get_Kids()->GetCount(), 6);
+  CPDFObjRef last;
+  t.root->Get_Kids()->Get(t.doc.get(), 5, &last);
+  EXPECT_EQ(last, Newest(t));
+  EXPECT_EQ(t.doc->GetPage(3), nullptr);
 }
 
 TEST(PagesTest, EnvironmentCreatesAndClosesDocuments) {
