@@ -1,7 +1,9 @@
 #pragma once
-// The library's counted array of pointers. Storage grows in blocks of 10
-// slots (also on the first allocation). A growth that fails leaves the array
-// unchanged and answers false. Dropped elements go to the Dispose policy.
+// The library's counted array of pointers. Storage is allocated in blocks of
+// 10 slots (also on the first allocation) and grows by at least half its
+// capacity at a time, so n appends cost O(log n) reallocations and O(n)
+// copies. A growth that fails leaves the array unchanged and answers false.
+// Dropped elements go to the Dispose policy.
 #include <cassert>
 #include <cstdint>
 #include <cstring>
@@ -138,7 +140,9 @@ class TempArray {
   virtual bool Reserve(int32_t n) {
     if (n < 0) return false;
     if (n <= capacity_) return true;
-    const int32_t capacity = RoundUp(n);
+    const int64_t grown = int64_t{capacity_} + capacity_ / 2;
+    const int32_t capacity =
+        RoundUp(grown > n && grown <= INT32_MAX ? static_cast<int32_t>(grown) : n);
     if (capacity < n || static_cast<size_t>(capacity) > SIZE_MAX / sizeof(T)) return false;
     T* fresh = new (std::nothrow) T[static_cast<size_t>(capacity)]();
     if (!fresh) return false;

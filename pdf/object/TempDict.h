@@ -4,7 +4,16 @@
 // on top); nothing else balances the tree. Erasing puts the in-order
 // predecessor in the erased node's place. Values that the map drops (a
 // replaced value, every value on RemoveAll) go to the Dispose policy.
+//
+// The tree may grow as deep as it has nodes (keys that arrive in ascending
+// order, the usual order of generated names, make a chain of about half
+// their count), so no operation descends it: a balanced index of the nodes
+// beside it finds a key, and the place of a new one, in logarithmic time,
+// and each node is threaded to its in-order neighbours, so that stepping,
+// the first and the last entry cost nothing. The tree's shape is the same
+// as without the index.
 #include <cstdint>
+#include <set>
 #include <type_traits>
 #include <utility>
 
@@ -40,6 +49,8 @@ class TempDict {
     Node* parent = nullptr;
     Node* left = nullptr;
     Node* right = nullptr;
+    Node* prev = nullptr;  // in-order neighbours
+    Node* next = nullptr;
   };
 
   // Holds one node; none is the end. Walks in key order.
@@ -71,51 +82,66 @@ class TempDict {
   const Node* GetRoot() const { return root_; }
 
   // Stores the value under the key. An existing key keeps its node: the old
-  // value is disposed of (unless it is the same) and replaced.
+  // value is disposed of (unless it is the same) and replaced. A new node
+  // goes where a descent from the root would end: the right child of its
+  // in-order predecessor when that has none, else the left child of its
+  // successor (one of two neighbours in key order is always an ancestor of
+  // the other).
   bool SetAt(const K& key, const V& value) {
-    Node* parent = nullptr;
-    Node* node = root_;
-    bool left = false;
-    while (node) {
-      if (Order::Equal(key, node->key)) {
-        if (!(node->value == value)) {
-          V old = node->value;
-          node->value = value;
-          DisposeValue(old);
-        }
-        return true;
+    auto at = index_.lower_bound(key);
+    if (at != index_.end() && Order::Equal(key, (*at)->key)) {
+      Node* node = *at;
+      if (!(node->value == value)) {
+        V old = node->value;
+        node->value = value;
+        DisposeValue(old);
       }
-      parent = node;
-      left = Order::Less(key, node->key);
-      node = left ? node->left : node->right;
+      return true;
     }
-    Node* fresh = new Node(key, value, parent);
+    Node* fresh = new Node(key, value, nullptr);
     // A string key whose copy could not get its memory comes out empty
     // rather than throwing: store nothing rather than under a wrong key.
     if (!Order::Equal(key, fresh->key)) {
       delete fresh;
       return false;
     }
-    if (!parent) {
+    Node* successor = at == index_.end() ? nullptr : *at;
+    Node* predecessor = at == index_.begin() ? nullptr : *std::prev(at);
+    try {
+      index_.insert(at, fresh);
+    } catch (...) {
+      delete fresh;
+      throw;
+    }
+    if (!predecessor && !successor) {
       root_ = fresh;
-    } else if (left) {
-      parent->left = fresh;
+    } else if (predecessor && !predecessor->right) {
+      fresh->parent = predecessor;
+      predecessor->right = fresh;
     } else {
-      parent->right = fresh;
+      fresh->parent = successor;
+      successor->left = fresh;
+    }
+    fresh->prev = predecessor;
+    fresh->next = successor;
+    if (predecessor) {
+      predecessor->next = fresh;
+    } else {
+      first_ = fresh;
+    }
+    if (successor) {
+      successor->prev = fresh;
+    } else {
+      last_ = fresh;
     }
     Restructure(fresh);
     ++count_;
-    UpdateEnds();
     return true;
   }
 
   Iterator Find(const K& key) const {
-    Node* node = root_;
-    while (node) {
-      if (Order::Equal(key, node->key)) return Iterator(node);
-      node = Order::Less(key, node->key) ? node->left : node->right;
-    }
-    return End();
+    auto at = index_.find(key);
+    return at == index_.end() ? End() : Iterator(*at);
   }
 
   // The value stored under the key, or none.
@@ -126,10 +152,10 @@ class TempDict {
   Iterator Erase(const Iterator& it) {
     Node* n = it.GetNode();
     if (!n) return End();
-    Node* next = Successor(n);
+    Node* next = n->next;
     if (n->left) {
-      Node* q = n->left;
-      while (q->right) q = q->right;
+      // The greatest key of the left subtree is n's in-order predecessor.
+      Node* q = n->prev;
       if (q != n->left) {
         q->parent->right = q->left;
         if (q->left) q->left->parent = q->parent;
@@ -142,9 +168,19 @@ class TempDict {
     } else {
       ReplaceInParent(n, n->right);
     }
+    if (n->prev) {
+      n->prev->next = n->next;
+    } else {
+      first_ = n->next;
+    }
+    if (n->next) {
+      n->next->prev = n->prev;
+    } else {
+      last_ = n->prev;
+    }
+    index_.erase(n);
     delete n;
     --count_;
-    UpdateEnds();
     return Iterator(next);
   }
 
@@ -156,16 +192,21 @@ class TempDict {
     return count_;
   }
 
-  // Disposes of every value and erases every entry.
+  // Disposes of every value, in key order, and erases every entry. The
+  // nodes are freed one after another along their threads, never by a walk
+  // down the tree, however deep it is.
   void RemoveAll() {
-    Iterator it = Begin();
-    while (!it.IsEnd()) {
-      V value = *it.GetValue();
-      it = Erase(it);
-      DisposeValue(value);
-    }
+    Node* node = first_;
+    index_.clear();
     root_ = first_ = last_ = nullptr;
     count_ = 0;
+    while (node) {
+      Node* next = node->next;
+      V value = node->value;
+      delete node;
+      DisposeValue(value);
+      node = next;
+    }
   }
 
   Iterator Begin() const { return Iterator(first_); }
@@ -177,24 +218,20 @@ class TempDict {
     std::swap(first_, other.first_);
     std::swap(last_, other.last_);
     std::swap(count_, other.count_);
+    index_.swap(other.index_);
   }
 
-  static Node* Successor(Node* node) {
-    if (!node) return nullptr;
-    if (node->right) {
-      node = node->right;
-      while (node->left) node = node->left;
-      return node;
-    }
-    Node* parent = node->parent;
-    while (parent && parent->right == node) {
-      node = parent;
-      parent = parent->parent;
-    }
-    return parent;
-  }
+  static Node* Successor(Node* node) { return node ? node->next : nullptr; }
 
  private:
+  // Orders nodes by key, and finds a node by a key alone.
+  struct NodeOrder {
+    using is_transparent = void;
+    bool operator()(const Node* a, const Node* b) const { return Order::Less(a->key, b->key); }
+    bool operator()(const Node* a, const K& b) const { return Order::Less(a->key, b); }
+    bool operator()(const K& a, const Node* b) const { return Order::Less(a, b->key); }
+  };
+
   template <class T>
   static void DisposeValue(T& value) {
     if constexpr (std::is_pointer_v<T>) {
@@ -254,16 +291,9 @@ class TempDict {
     }
   }
 
-  void UpdateEnds() {
-    first_ = last_ = root_;
-    if (first_) {
-      while (first_->left) first_ = first_->left;
-      while (last_->right) last_ = last_->right;
-    }
-  }
-
   Node* root_ = nullptr;
   Node* first_ = nullptr;
   Node* last_ = nullptr;
   int32_t count_ = 0;
+  std::set<Node*, NodeOrder> index_;
 };

@@ -86,7 +86,12 @@ const char* TempHugeString::GetFilePath() const { return map_ ? map_->GetPath().
 
 bool TempHugeString::ReserveLarge(int32_t n) {
   if (map_) {
-    const int32_t capacity = RoundUp(n);
+    // Each growth maps the file anew: by an eighth at least, so that data
+    // appended piece by piece (a stream read in 4096-byte pieces) remaps it
+    // O(log n) times, not once per piece.
+    const int64_t grown = int64_t{capacity_} + capacity_ / 8;
+    const int32_t capacity =
+        RoundUp(grown > n && grown <= INT32_MAX ? static_cast<int32_t>(grown) : n);
     if (capacity < n || !map_->Resize(static_cast<size_t>(capacity))) {
       // The map removed its file: the data is gone.
       Free();

@@ -210,7 +210,9 @@ bool TempString::ReserveOnHeap(int32_t n) {
     capacity_ = capacity;
     return true;
   }
-  const int32_t capacity = RoundUp(n);
+  const int64_t grown = int64_t{capacity_} + capacity_ / 4;
+  const int32_t capacity =
+      RoundUp(grown > n && grown <= INT32_MAX ? static_cast<int32_t>(grown) : n);
   if (capacity < n) return false;
   char* fresh = new (std::nothrow) char[static_cast<size_t>(capacity)];
   if (!fresh) return false;

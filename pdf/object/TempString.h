@@ -1,8 +1,10 @@
 #pragma once
 // The library's counted byte string: NUL-terminated, may hold NUL bytes
 // inside. The first allocation is the exact request (at least 10 bytes);
-// later growth rounds the capacity up by RoundUp (multiples of 100 here;
-// derived buffers change the rounding and the storage).
+// later growth asks for at least a quarter more than the capacity and rounds
+// that up by RoundUp (multiples of 100 here; derived buffers change the
+// rounding and the storage), so appending n bytes piece by piece costs
+// O(log n) reallocations and O(n) copying.
 //
 // A growth that fails leaves the string unchanged and answers false.
 #include <cstdarg>
@@ -67,7 +69,8 @@ class TempString {
 
  protected:
   // Heap growth shared by the family: first allocation exact (at least 10),
-  // later ones RoundUp(n), copying the old capacity.
+  // later ones RoundUp of n or a quarter more than the capacity, whichever
+  // is greater, copying the old capacity.
   bool ReserveOnHeap(int32_t n);
   // Releases a heap buffer only.
   void FreeHeap();

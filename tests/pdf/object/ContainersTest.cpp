@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <random>
 #include <string>
@@ -328,6 +329,299 @@ TEST(TempListTest, OrderOfIteration) {
     EXPECT_EQ(Counted::alive, 2);
   }
   EXPECT_EQ(Counted::alive, 0);
+}
+
+// Appending grows the storage by a fraction of its size each time, never by
+// a fixed block: a million appends cost a few dozen reallocations, and the
+// storage stays within that fraction of the count.
+TEST(ContainerGrowthTest, AMillionAppendsCostAFewDozenReallocations) {
+  constexpr int32_t kAppends = 1000000;
+  {
+    TempArray<int*> a;
+    int slot = 0;
+    int32_t reallocations = 0;
+    for (int32_t i = 0; i < kAppends; ++i) {
+      const int32_t before = a.GetCapacity();
+      ASSERT_TRUE(a.Push_Back(i % 7 ? &slot : nullptr));
+      if (a.GetCapacity() != before) ++reallocations;
+    }
+    EXPECT_LE(reallocations, 40);
+    EXPECT_LE(a.GetCapacity(), kAppends + kAppends / 2 + 10);
+    EXPECT_EQ(a.GetCount(), kAppends);
+    for (int32_t i = 0; i < kAppends; i += 99991) EXPECT_EQ(a.GetAt(i), i % 7 ? &slot : nullptr);
+    // Inserting in the middle grows the same way.
+    int32_t inserts = 0;
+    for (int32_t i = 0; i < 1000; ++i) {
+      const int32_t before = a.GetCapacity();
+      ASSERT_TRUE(a.Insert(&slot, 5));
+      if (a.GetCapacity() != before) ++inserts;
+    }
+    EXPECT_LE(inserts, 1);
+  }
+  {
+    TempString s;
+    int32_t reallocations = 0;
+    for (int32_t i = 0; i < kAppends; ++i) {
+      const int32_t before = s.GetCapacity();
+      const char c = static_cast<char>('a' + i % 26);
+      ASSERT_TRUE(s.Append(&c, 1));
+      if (s.GetCapacity() != before) ++reallocations;
+    }
+    EXPECT_LE(reallocations, 60);
+    EXPECT_LE(s.GetCapacity(), kAppends + kAppends / 4 + 101);
+    ASSERT_EQ(s.GetLength(), kAppends);
+    EXPECT_EQ(s.c_str()[kAppends - 1], static_cast<char>('a' + (kAppends - 1) % 26));
+    EXPECT_EQ(s.c_str()[kAppends], '\0');
+  }
+  {
+    // The stream buffer on the heap, up to its limit, rounds to its pages.
+    TempHugeString h;
+    int32_t reallocations = 0;
+    for (int32_t i = 0; i < TempHugeString::kHeapLimit - 1; ++i) {
+      const int32_t before = h.GetCapacity();
+      ASSERT_TRUE(h.Append(1, 'q'));
+      if (h.GetCapacity() != before) ++reallocations;
+    }
+    EXPECT_FALSE(h.IsMapped());
+    EXPECT_LE(reallocations, 10);
+    EXPECT_EQ(h.GetCapacity() % TempHugeString::kBlock, 0);
+  }
+}
+
+// The map as it was specified, without an index: every operation descends
+// the tree from the root. The indexed map must build the same tree.
+class ReferenceTree {
+ public:
+  struct Node {
+    int key;
+    Node* parent = nullptr;
+    Node* left = nullptr;
+    Node* right = nullptr;
+  };
+  ~ReferenceTree() {
+    std::vector<Node*> all{root_};
+    while (!all.empty()) {
+      Node* n = all.back();
+      all.pop_back();
+      if (!n) continue;
+      all.push_back(n->left);
+      all.push_back(n->right);
+      delete n;
+    }
+  }
+  void Insert(int key) {
+    Node* parent = nullptr;
+    Node** link = &root_;
+    while (*link) {
+      if ((*link)->key == key) return;
+      parent = *link;
+      link = key < parent->key ? &parent->left : &parent->right;
+    }
+    Node* n = new Node{key, parent};
+    *link = n;
+    Node* p = n->parent;
+    Node* g = p ? p->parent : nullptr;
+    if (!g || (p->left && p->right) || (g->left && g->right)) return;
+    const bool nLeft = p->left == n;
+    const bool pLeft = g->left == p;
+    Node* top = nLeft == pLeft ? p : n;
+    Node* lo = nLeft && pLeft ? n : (!nLeft && !pLeft ? g : (nLeft ? g : p));
+    Node* hi = nLeft && pLeft ? g : (!nLeft && !pLeft ? n : (nLeft ? p : g));
+    Node* above = g->parent;
+    const bool gWasLeft = above && above->left == g;
+    for (Node* x : {lo, hi, top}) x->left = x->right = nullptr;
+    top->left = lo;
+    top->right = hi;
+    lo->parent = hi->parent = top;
+    top->parent = above;
+    if (!above) {
+      root_ = top;
+    } else if (gWasLeft) {
+      above->left = top;
+    } else {
+      above->right = top;
+    }
+  }
+  void Erase(int key) {
+    Node* n = root_;
+    while (n && n->key != key) n = key < n->key ? n->left : n->right;
+    if (!n) return;
+    Node* q = n->right;
+    if (n->left) {
+      q = n->left;
+      while (q->right) q = q->right;
+      if (q != n->left) {
+        q->parent->right = q->left;
+        if (q->left) q->left->parent = q->parent;
+        q->left = n->left;
+        n->left->parent = q;
+      }
+      q->right = n->right;
+      if (n->right) n->right->parent = q;
+    }
+    if (q) q->parent = n->parent;
+    if (!n->parent) {
+      root_ = q;
+    } else if (n->parent->left == n) {
+      n->parent->left = q;
+    } else {
+      n->parent->right = q;
+    }
+    delete n;
+  }
+  const Node* Root() const { return root_; }
+
+ private:
+  Node* root_ = nullptr;
+};
+
+// The shape of a tree as text, walked without recursion (trees here may be
+// deep).
+template <class N>
+std::string ShapeOf(const N* root) {
+  std::string out;
+  std::vector<std::pair<const N*, int>> stack{{root, 0}};
+  while (!stack.empty()) {
+    auto [n, state] = stack.back();
+    stack.pop_back();
+    if (!n) {
+      out += '.';
+      continue;
+    }
+    if (state == 0) {
+      out += std::to_string(n->key) + "(";
+      stack.push_back({n, 1});
+      stack.push_back({n->right, 0});
+      stack.push_back({n->left, 0});
+    } else {
+      out += ')';
+    }
+  }
+  return out;
+}
+
+TEST(TempDictTest, TheIndexKeepsTheTreeAsWithoutIt) {
+  std::mt19937 rng(777);
+  const std::vector<std::function<int(int)>> orders = {
+      [](int i) { return i; },                                  // ascending
+      [](int i) { return -i; },                                 // descending
+      [](int i) { return i % 2 ? i : 100000 - i; },             // zig-zag
+      [&rng](int) { return static_cast<int>(rng() % 5000); }};  // random, with repeats
+  for (size_t o = 0; o < orders.size(); ++o) {
+    TempDict<int, int> m;
+    ReferenceTree ref;
+    for (int i = 0; i < 3000; ++i) {
+      const int key = orders[o](i);
+      m.SetAt(key, i);
+      ref.Insert(key);
+      if (i % 5 == 4) {
+        // Erase a key that is there about half the time.
+        const int gone = orders[o](static_cast<int>(rng() % static_cast<unsigned>(i + 1))) +
+                         static_cast<int>(rng() % 2);
+        m.RemoveKey(gone);
+        ref.Erase(gone);
+      }
+    }
+    EXPECT_EQ(ShapeOf(m.GetRoot()), ShapeOf(ref.Root())) << "order " << o;
+  }
+}
+
+// Counts the key comparisons that the map makes.
+struct CountedOrder {
+  static inline int64_t comparisons = 0;
+  static bool Less(const int& a, const int& b) {
+    ++comparisons;
+    return a < b;
+  }
+  static bool Equal(const int& a, const int& b) {
+    ++comparisons;
+    return a == b;
+  }
+};
+
+TEST(TempDictTest, KeysInOrderCostLogarithmicComparisons) {
+  // Ascending keys make the tree a chain of about half their count; no
+  // operation may descend it.
+  constexpr int kKeys = 100000;
+  using CountedMap = TempDict<int, Counted*, TempDeleteDispose, CountedOrder>;
+  {
+    CountedMap m;
+    CountedOrder::comparisons = 0;
+    for (int i = 0; i < kKeys; ++i) ASSERT_TRUE(m.SetAt(i, new Counted(i)));
+    EXPECT_LE(CountedOrder::comparisons, int64_t{kKeys} * 64);
+    CountedOrder::comparisons = 0;
+    for (int i = 0; i < kKeys; i += 7) ASSERT_EQ((*m.Lookup(i))->value, i);
+    EXPECT_FALSE(m.Find(kKeys).GetNode());
+    EXPECT_LE(CountedOrder::comparisons, int64_t{kKeys / 7 + 2} * 64);
+    // Replacing keeps the node and disposes of the old value.
+    ASSERT_TRUE(m.SetAt(kKeys / 2, new Counted(-1)));
+    EXPECT_EQ(Counted::alive, kKeys);
+    // Walking the whole map visits the keys in order, each step in constant
+    // time; the first and the last entry are at hand.
+    int expected = 0;
+    for (auto it = m.Begin(); !it.IsEnd(); it.Next()) ASSERT_EQ(*it.GetKey(), expected++);
+    EXPECT_EQ(expected, kKeys);
+    EXPECT_EQ(*m.Last().GetKey(), kKeys - 1);
+    // Erasing from both ends and the middle.
+    CountedOrder::comparisons = 0;
+    for (int i = 0; i < kKeys; i += 3) {
+      Counted* value = *m.Lookup(i);
+      m.RemoveKey(i);
+      delete value;
+    }
+    EXPECT_LE(CountedOrder::comparisons, int64_t{kKeys / 3 + 1} * 128);
+    EXPECT_EQ(*m.Begin().GetKey(), 1);
+    EXPECT_EQ(*m.Last().GetKey(), kKeys - 2);  // 99999 is a multiple of 3
+    EXPECT_EQ(m.GetCount(), kKeys - (kKeys + 2) / 3);
+    // The destructor frees the deep tree without descending it.
+  }
+  EXPECT_EQ(Counted::alive, 0);
+  {
+    // Descending keys: the mirror chain.
+    CountedMap m;
+    CountedOrder::comparisons = 0;
+    for (int i = kKeys; i > 0; --i) ASSERT_TRUE(m.SetAt(i, new Counted(i)));
+    EXPECT_LE(CountedOrder::comparisons, int64_t{kKeys} * 64);
+    EXPECT_EQ(*m.Begin().GetKey(), 1);
+    m.RemoveAll();
+    EXPECT_EQ(m.GetCount(), 0);
+    EXPECT_TRUE(m.Begin().IsEnd());
+    EXPECT_TRUE(m.Last().IsEnd());
+  }
+  EXPECT_EQ(Counted::alive, 0);
+}
+
+TEST(TempDictTest, ADeepTreeIsFreedAndSwappedWhole) {
+  // A million ascending keys: a tree about half a million levels deep.
+  TempDict<int, Counted*, TempDeleteDispose> a;
+  for (int i = 0; i < 1000000; ++i) ASSERT_TRUE(a.SetAt(i, new Counted(i)));
+  TempDict<int, Counted*, TempDeleteDispose> b;
+  b.SetAt(-5, new Counted(-5));
+  a.Swap(b);
+  EXPECT_EQ(a.GetCount(), 1);
+  EXPECT_EQ(b.GetCount(), 1000000);
+  EXPECT_NE(b.Find(123456).GetNode(), nullptr);
+  EXPECT_EQ(a.Find(123456).GetNode(), nullptr);
+  EXPECT_NE(a.Find(-5).GetNode(), nullptr);
+  b.RemoveAll();
+  EXPECT_EQ(Counted::alive, 1);
+  a.RemoveAll();
+  EXPECT_EQ(Counted::alive, 0);
+}
+
+TEST(CPDFObjRefDictTest, ManyReferencesInEitherOrder) {
+  CPDFObjRefDict m;
+  for (int32_t i = 0; i < 200000; ++i) m.Insert(CPDFObjRef(i, 0), CPDFObjRef(i + 1, 0));
+  for (int32_t i = 200000; i > 0; --i) m.Insert(CPDFObjRef(-i, 1), CPDFObjRef(i, 0));
+  EXPECT_EQ(m.GetCount(), 400000);
+  CPDFObjRef to;
+  ASSERT_TRUE(m.Lookup(CPDFObjRef(177777, 0), &to));
+  EXPECT_EQ(to.GetNumber(), 177778);
+  ASSERT_TRUE(m.Lookup(CPDFObjRef(-200000, 1), &to));
+  EXPECT_EQ(to.GetNumber(), 200000);
+  EXPECT_FALSE(m.Lookup(CPDFObjRef(177777, 1), &to));
+  EXPECT_EQ(m.Begin().GetKey()->GetNumber(), -200000);
+  EXPECT_EQ(m.Last().GetKey()->GetNumber(), 199999);
 }
 
 }  // namespace
