@@ -129,9 +129,11 @@ bool UnescapeName(TempString& out, const char* text, int32_t length) {
   if (!bytes.Reserve(length)) return false;
   for (int32_t i = 1; i < length; ++i) {
     char c = text[i];
-    if (c == '#') {
-      // An escape needs two more bytes; an incomplete one ends the name.
-      if (length - i - 1 < 2) break;
+    // Only "#" and two hexadecimal digits is an escape; any other "#" is
+    // the byte itself, so /Im# and /Im#1 stay two names (written back with
+    // #23).
+    if (c == '#' && length - i - 1 >= 2 && IsHexDigit(static_cast<unsigned char>(text[i + 1])) &&
+        IsHexDigit(static_cast<unsigned char>(text[i + 2]))) {
       c = static_cast<char>(HexToByte(text[i + 1], text[i + 2]));
       i += 2;
     }
@@ -212,8 +214,7 @@ bool UnescapeString(TempString& out, const char* text, int32_t length) {
         case '\r':
           if (i + 1 < end && text[i + 1] == '\n') ++i;
           continue;
-        case '\n':
-          continue;
+        case '\n': continue;
         default:
           if (c >= '0' && c <= '7') {
             // One to three octal digits; the low 8 bits are kept.

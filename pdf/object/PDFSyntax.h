@@ -8,14 +8,18 @@
 namespace pdfsyntax {
 
 // Space, TAB, CR, LF and FF (NUL is not white space).
-inline bool IsWhiteSpace(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+inline bool IsWhiteSpace(int c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
+}
 // ( ) < > [ ] / (braces are not delimiters here).
 inline bool IsDelimiter(int c) {
   return c == '(' || c == ')' || c == '<' || c == '>' || c == '[' || c == ']' || c == '/';
 }
 inline bool IsEndOfLine(int c) { return c == '\r' || c == '\n'; }
 // Digits, '-', '+' and '.'.
-inline bool IsNumberChar(int c) { return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.'; }
+inline bool IsNumberChar(int c) {
+  return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.';
+}
 inline bool IsHexDigit(int c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
@@ -37,9 +41,10 @@ uint8_t HexToByte(char high, char low);
 
 // Appends "/" and the name's bytes escaped with #XX where needed.
 bool EscapeName(TempString& out, const char* bytes, int32_t length = -1);
-// The bytes of a name text that begins with "/"; "#XX" escapes are decoded
-// and an incomplete escape ends the name. Answers false when the text does
-// not begin with "/".
+// The bytes of a name text that begins with "/"; "#XX" escapes (two
+// hexadecimal digits) are decoded, and a "#" not followed by two such digits
+// is kept as the byte "#". Answers false when the text does not begin with
+// "/".
 bool UnescapeName(TempString& out, const char* text, int32_t length = -1);
 // Appends <HEX> with upper-case digits.
 bool EscapeHexString(TempString& out, const char* bytes, int32_t length);

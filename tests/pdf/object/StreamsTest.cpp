@@ -25,9 +25,7 @@ struct TempFile {
     path = name;
   }
   ~TempFile() { std::remove(path.c_str()); }
-  void WriteAll(const std::string& bytes) const {
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
+  void WriteAll(const std::string& bytes) const { std::ofstream(path, std::ios::binary) << bytes; }
   std::string ReadAll() const {
     std::ifstream f(path, std::ios::binary);
     std::stringstream s;
@@ -68,13 +66,12 @@ TEST(OutStreamTest, TypedWritersAndRealFormat) {
   CPDFStrOutStream out;
   ASSERT_TRUE(out.Open());
   out << "x" << ' ' << int32_t{-42} << ' ' << true << ' ' << false << CPDFOutStream::endl;
-  for (float v : {0.5f, 1.0f, 612.0f, 1.25f, 0.0000001f, -0.0000001f, 100.0f, 0.1f, -3.75f,
-                  12345.678f}) {
+  for (float v :
+       {0.5f, 1.0f, 612.0f, 1.25f, 0.0000001f, -0.0000001f, 100.0f, 0.1f, -3.75f, 12345.678f}) {
     out << v << ' ';
   }
   out.Format("%s=%d", "n", 7);
-  EXPECT_EQ(Text(out),
-            "x -42 true false\r\n0.5 1 612 1.25 0 -0 100 0.1 -3.75 12345.677734 n=7");
+  EXPECT_EQ(Text(out), "x -42 true false\r\n0.5 1 612 1.25 0 -0 100 0.1 -3.75 12345.677734 n=7");
 }
 
 TEST(OutStreamTest, StringStreamSeekOverwritesInPlace) {
@@ -133,13 +130,29 @@ TEST(SyntaxTest, NameEscaping) {
   EXPECT_STREQ(out.c_str(), "/#7B~#7D#7F#80#25#28#29#3C#3E#5B#5D#2F");
 
   TempString bytes;
-  ASSERT_TRUE(pdfsyntax::UnescapeName(bytes, "/A#4"));
-  EXPECT_STREQ(bytes.c_str(), "A");
   ASSERT_TRUE(pdfsyntax::UnescapeName(bytes, "/#41#42"));
   EXPECT_STREQ(bytes.c_str(), "AB");
   ASSERT_TRUE(pdfsyntax::UnescapeName(bytes, "/a#2f"));
   EXPECT_STREQ(bytes.c_str(), "a/");
   EXPECT_FALSE(pdfsyntax::UnescapeName(bytes, "A"));
+
+  // A "#" that does not begin two hexadecimal digits is the byte itself.
+  const struct {
+    const char* text;
+    const char* bytes;
+  } kept[] = {{"/A#4", "A#4"}, {"/Im#", "Im#"},      {"/Im#1", "Im#1"}, {"/#", "#"},
+              {"/#G1", "#G1"}, {"/#4G", "#4G"},      {"/##41", "#A"},   {"/a#20#", "a #"},
+              {"/#2", "#2"},   {"/x#zz#41", "x#zzA"}};
+  for (const auto& c : kept) {
+    ASSERT_TRUE(pdfsyntax::UnescapeName(bytes, c.text)) << c.text;
+    EXPECT_STREQ(bytes.c_str(), c.bytes) << c.text;
+    // Written back, the kept "#" is escaped, and the text reads back the same.
+    TempString written;
+    ASSERT_TRUE(pdfsyntax::EscapeName(written, bytes.c_str(), bytes.GetLength()));
+    TempString again;
+    ASSERT_TRUE(pdfsyntax::UnescapeName(again, written.c_str()));
+    EXPECT_TRUE(again.IsEqual(bytes)) << c.text << " -> " << written.c_str();
+  }
 }
 
 TEST(SyntaxTest, StringEscaping) {
@@ -221,8 +234,8 @@ std::vector<std::string> Tokens(const std::string& text, int32_t size = 256) {
 TEST(InStreamTest, Tokenizer) {
   EXPECT_EQ(Tokens("/Type/Page"), (std::vector<std::string>{"/", "Type", "/", "Page"}));
   EXPECT_EQ(Tokens("% comment\r\n12"), (std::vector<std::string>{"12"}));
-  EXPECT_EQ(Tokens("[1 0 R]<<>>"), (std::vector<std::string>{"[", "1", "0", "R", "]", "<", "<",
-                                                              ">", ">"}));
+  EXPECT_EQ(Tokens("[1 0 R]<<>>"),
+            (std::vector<std::string>{"[", "1", "0", "R", "]", "<", "<", ">", ">"}));
   std::string longToken(300, 'k');
   auto t = Tokens(longToken);
   ASSERT_EQ(t.size(), 2u);
