@@ -449,8 +449,14 @@ void CPDFStream::Serialize(CPDFObjRegistry* doc, CPDFInStream& in, CPDFDict* dic
     CPDFObjRef ref;
     CPDFObject* length = Get(doc_, Key_Length(), &ref);
     if (!length) throw 0;
-    if (length->IsLoaded() && length->GetType() == kNumber) {
-      std::unique_ptr<CPDFInt> typed(new CPDFInt(static_cast<CPDFNumber*>(length)->GetInt()));
+    auto* number = dynamic_cast<CPDFNumber*>(length);
+    // A negative Length read from the file is a wrong one, like one that
+    // does not point at "endstream": the data run to "endstream", and
+    // Length becomes their count (else the data would read as empty and
+    // be saved as such).
+    const bool negative = number && length->IsLoaded() && number->GetInt() < 0;
+    if (negative || (length->IsLoaded() && length->GetType() == kNumber)) {
+      std::unique_ptr<CPDFInt> typed(new CPDFInt(negative ? count : number->GetInt()));
       if (!Set_Length(typed.get(), ref.IsDefined(), &ref)) throw 0;
       typed.release();
     }

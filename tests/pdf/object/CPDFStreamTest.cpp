@@ -188,6 +188,35 @@ TEST(CPDFStreamTest, IndirectLengthIsConvertedInPlace) {
   EXPECT_EQ("abc", Data(*p.stream()));
 }
 
+TEST(CPDFStreamTest, ANegativeLengthIsAWrongOneAndTheDataRunToEndstream) {
+  // Direct, or through a reference: the data are every byte before
+  // "endstream", and Length becomes their count, so they are written back
+  // whole.
+  for (const char* length : {"-5", "-1", "-2147483648", "-7.5"}) {
+    Parsed p = Parse(std::string("<</Length ") + length + ">>stream\nhello\nendstream\nendobj");
+    ASSERT_TRUE(p.stream()) << length << ": " << p.error;
+    EXPECT_EQ("hello\n", Data(*p.stream())) << length;
+    EXPECT_EQ(6, p.stream()->GetLength());
+    EXPECT_EQ("<<\r\n/Length 6\n>>\r\nstream\r\nhello\nendstream", Written(*p.stream()));
+  }
+  TestDoc doc;
+  CPDFObjRef ref;
+  ASSERT_TRUE(doc.RegistObj(Parse("-5").object.release(), &ref));
+  Parsed p = Parse(
+      "<</Length " + std::to_string(ref.GetNumber()) + " 0 R>>stream\r\nab\ncd endstream endobj",
+      &doc);
+  ASSERT_TRUE(p.stream()) << p.error;
+  EXPECT_EQ("ab\ncd ", Data(*p.stream()));
+  CPDFObjRef got;
+  ASSERT_TRUE(p.stream()->Get_Length(&got));
+  EXPECT_EQ(ref.GetNumber(), got.GetNumber());
+  EXPECT_EQ(6, static_cast<CPDFNumber*>(doc.GetObj(ref))->GetInt());
+  // Zero stays what it says: an empty stream.
+  p = Parse("<</Length 0>>stream\nabc\nendstream\nendobj");
+  ASSERT_TRUE(p.stream()) << p.error;
+  EXPECT_EQ("", Data(*p.stream()));
+}
+
 class CPDFStreamFileTest : public TempDirTest {
  protected:
   void SetUp() override {
@@ -234,6 +263,21 @@ TEST_F(CPDFStreamFileTest, ExternalDataStaysInTheFileUntilNeeded) {
   ASSERT_TRUE(s->Append("!", 1));
   EXPECT_FALSE(s->IsExternal());
   EXPECT_EQ("hello!", Data(*s));
+}
+
+TEST_F(CPDFStreamFileTest, ANegativeLengthInAFileKeepsEveryByte) {
+  text_ = "1 0 obj\n<</Length -5>>stream\r\nhello\r\nendstream\r\nendobj\r\n";
+  FILE* f = std::fopen(doc_.path.c_str(), "wb");
+  ASSERT_TRUE(f);
+  std::fwrite(text_.data(), 1, text_.size(), f);
+  std::fclose(f);
+  std::unique_ptr<CPDFStream> s = ReadFromFile();
+  ASSERT_TRUE(s);
+  EXPECT_TRUE(s->IsExternal());
+  EXPECT_EQ(7, s->GetLength());
+  EXPECT_EQ("<<\r\n/Length 7\n>>\r\nstream\r\nhello\r\nendstream", Written(*s));
+  EXPECT_EQ("hello\r\n", Data(*s));
+  EXPECT_EQ("<<\r\n/Length 7\n>>\r\nstream\r\nhello\r\nendstream", Written(*s));
 }
 
 TEST_F(CPDFStreamFileTest, DataOfAnotherFileAreCopiedFromThereWhenWritten) {
@@ -465,7 +509,8 @@ TEST(CPDFStreamTest, AssignTakesTheBufferAndLeavesAFreshOne) {
 TEST(CPDFStreamTest, RandomBodiesNeverBreakTheReader) {
   // Pieces that look like the end of a body, in random order and with
   // random Length values: the reader either fails cleanly or gives a stream
-  // whose data are a prefix of the body it found.
+  // whose data are a prefix of the body it found (all of it when Length is
+  // negative).
   const char* pieces[] = {"endstream", "endobj", "\r\n", "\n", "\r", " ", "stream", "x", "%c\n"};
   std::mt19937 rng(99);
   for (int round = 0; round < 2000; ++round) {
@@ -481,7 +526,11 @@ TEST(CPDFStreamTest, RandomBodiesNeverBreakTheReader) {
     Parsed p = Parse(text);
     if (!p.stream()) continue;
     const std::string data = Data(*p.stream());
-    EXPECT_LE(static_cast<int32_t>(data.size()), length < 0 ? 0 : length);
+    if (length < 0) {
+      EXPECT_EQ(static_cast<int32_t>(data.size()), p.stream()->GetBuffer().GetLength());
+    } else {
+      EXPECT_LE(static_cast<int32_t>(data.size()), length);
+    }
     EXPECT_EQ(data, text.substr(start, data.size()));
     const std::string again = Written(*p.stream());
     EXPECT_EQ(0u, again.find("<<\r\n/Length "));
