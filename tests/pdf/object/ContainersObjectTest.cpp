@@ -224,6 +224,79 @@ TEST(ParserTest, Errors) {
   EXPECT_TRUE(p.object);
 }
 
+TEST(ParserTest, NamesWithALoneNumberSignStayDistinct) {
+  // Two image resources whose names differ only after a '#' that is no
+  // escape: both survive, and each is written back with the '#' escaped.
+  Parsed p = Parse("<< /Im# 1 0 R /Im#1 2 0 R /Im#31 3 0 R /A#2 4 >>");
+  auto* dict = dynamic_cast<CPDFDict*>(p.object.get());
+  ASSERT_TRUE(dict) << p.error;
+  EXPECT_EQ(dict->GetCount(), 4);
+  EXPECT_TRUE(dict->HasKey(CPDFName("Im#")));
+  EXPECT_TRUE(dict->HasKey(CPDFName("Im#1")));
+  EXPECT_TRUE(dict->HasKey(CPDFName("Im1")));
+  EXPECT_TRUE(dict->HasKey(CPDFName("A#2")));
+  const std::string once = Written(*dict);
+  EXPECT_EQ(once, "<<\r\n/A#232 4\n/Im#23 1 0 R\n/Im#231 2 0 R\n/Im1 3 0 R\n>>");
+  Parsed again = Parse(once);
+  ASSERT_TRUE(again.object) << again.error;
+  EXPECT_EQ(Written(*again.object), once);
+}
+
+// An array that counts the growths of its storage while the parser fills it.
+class CountingArray : public CPDFArray {
+ public:
+  bool Reserve(int32_t n) override {
+    const int32_t before = GetCapacity();
+    const bool ok = CPDFArray::Reserve(n);
+    if (GetCapacity() != before) ++growths;
+    return ok;
+  }
+  int32_t growths = 0;
+};
+
+TEST(ParserTest, LargeArraysAndDictionariesReadWhole) {
+  // 400,000 elements, half of them references: the storage grows a few
+  // dozen times, not once per ten elements.
+  constexpr int kCount = 400000;
+  std::string text = "[";
+  for (int i = 0; i < kCount; ++i) text += i % 2 ? "0 " : std::to_string(i) + " 0 R ";
+  text += "]";
+  CountingArray array;
+  CPDFMemInStream in;
+  ASSERT_TRUE(in.Open(text.data(), static_cast<int32_t>(text.size()), 0));
+  array.Serialize(nullptr, in, nullptr);
+  EXPECT_EQ(array.GetCount(), kCount);
+  EXPECT_LE(array.growths, 40);
+  CPDFObjRef ref;
+  array.Get(nullptr, 123456, &ref);
+  EXPECT_EQ(ref.GetNumber(), 123456);
+  EXPECT_EQ(static_cast<CPDFNumber*>(array.Get(nullptr, kCount - 1))->GetInt(), 0);
+
+  // 100,000 keys in ascending order, as generated resource names come, and
+  // the same keys again: the later value wins, the order is the keys'.
+  text = "<<";
+  for (int i = 1; i <= 100000; ++i) text += "/Im" + std::to_string(i) + " " + std::to_string(i);
+  for (int i = 1; i <= 100000; i += 1000) text += "/Im" + std::to_string(i) + " -1";
+  text += ">>";
+  Parsed p = Parse(text);
+  auto* dict = dynamic_cast<CPDFDict*>(p.object.get());
+  ASSERT_TRUE(dict) << p.error;
+  EXPECT_EQ(dict->GetCount(), 100000);
+  EXPECT_EQ(static_cast<CPDFNumber*>(dict->Get(nullptr, CPDFName("Im99999")))->GetInt(), 99999);
+  EXPECT_EQ(static_cast<CPDFNumber*>(dict->Get(nullptr, CPDFName("Im1001")))->GetInt(), -1);
+  EXPECT_STREQ(dict->Begin().GetKey()->c_str(), "Im1");
+  EXPECT_STREQ(dict->Last().GetKey()->c_str(), "Im99999");
+  int32_t seen = 0;
+  const CPDFName* previous = nullptr;
+  for (auto it = dict->Begin(); !it.IsEnd(); it.Next(), ++seen) {
+    if (previous) {
+      ASSERT_TRUE(previous->IsLess(*it.GetKey()));
+    }
+    previous = it.GetKey();
+  }
+  EXPECT_EQ(seen, 100000);
+}
+
 // A typed dictionary built with the typed-structure kit; When must be a
 // date, so a string that is none fails the load.
 class Sample : public CPDFDataStruct, public CPDFDict {
