@@ -69,6 +69,20 @@ int32_t EndByLength(CPDFInStream& in, CPDFDict* dict, int32_t start) {
   return end;
 }
 
+// Removes the first n elements as CPDFArray::Remove would one by one (a
+// reference's object is dropped from the document), moving the rest once.
+void RemoveFront(CPDFObjRegistry* doc, CPDFArray* array, int32_t n) {
+  if (n <= 0) return;
+  for (int32_t i = 0; i < n; ++i) {
+    CPDFAtom* atom = array->GetAt(i);
+    if (atom && atom->GetKind() == CPDFAtom::kIndirectReference && doc) {
+      doc->DeleteObj(*static_cast<CPDFObjRef*>(atom));
+    }
+    array->Elements::SetAt(i, nullptr);  // deletes the atom, leaves the slot empty
+  }
+  array->EraseRange(0, n);
+}
+
 }  // namespace
 
 CPDFStream::CPDFStream(CPDFObjRegistry* doc) : data_(new TempHugeString) {
@@ -671,17 +685,39 @@ bool CPDFStream::DecodeAllFilter(CPDFException* error) {
                                      "typecheck: %s", value ? value->GetTypeName() : "null");
         }
       }
-      while (array->GetCount() > 0) {
-        auto* name = dynamic_cast<CPDFName*>(array->Get(doc_, 0));
+      // Each filter applied leaves both arrays one element shorter at the
+      // front, and a codec finds its own parameters as element 0. Removing
+      // the front element each time would move every other one per filter
+      // (quadratic in a long Filter array), so the filters are walked by
+      // index, the current parameters are swapped into slot 0 for their
+      // codec only, and the applied elements go in one step: the arrays
+      // end as one removal at a time would have left them.
+      const int32_t parmsCount = parms ? parms->GetCount() : 0;
+      int32_t applied = 0;
+      auto settle = [&] {
+        RemoveFront(doc_, array, applied);
+        if (parms) RemoveFront(doc_, parms, std::min(applied, parms->GetCount()));
+      };
+      for (; applied < array->GetCount(); ++applied) {
+        CPDFObject* element = array->Get(doc_, applied);
+        auto* name = dynamic_cast<CPDFName*>(element);
         if (!name) {
-          CPDFObject* odd = array->Get(doc_, 0);
+          settle();
           CPDFException::ThrowFormat("CPDFStream", "DecodeAllFilter", CPDFException::kSyntax,
-                                     "typecheck: %s", odd ? odd->GetTypeName() : "null");
+                                     "typecheck: %s", element ? element->GetTypeName() : "null");
         }
-        if (!DecodeFilter(*name, error)) return false;
-        array->Remove(doc_, 0);
-        if (parms && parms->GetCount() > 0) parms->Remove(doc_, 0);
+        // Past the last parameters the array has been emptied.
+        if (parms && applied == parmsCount) RemoveFront(doc_, parms, parmsCount);
+        const bool swapped = parms && applied < parmsCount && applied > 0;
+        if (swapped) parms->SwapSlots(0, applied);
+        const bool ok = DecodeFilter(*name, error);
+        if (swapped) parms->SwapSlots(0, applied);
+        if (!ok) {
+          settle();
+          return false;
+        }
       }
+      settle();
     }
     Remove(doc_, Key_Filter());
     Remove(doc_, Key_DecodeParms());

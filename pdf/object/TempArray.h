@@ -119,6 +119,22 @@ class TempArray {
     return true;
   }
 
+  // Removes n slots from the index on without disposing of their values,
+  // with one move of the slots behind them.
+  bool EraseRange(int32_t index, int32_t n) {
+    if (n < 0 || index < 0 || index > count_ || n > count_ - index) return false;
+    std::memmove(static_cast<void*>(data_ + index), static_cast<const void*>(data_ + index + n),
+                 sizeof(T) * static_cast<size_t>(count_ - index - n));
+    count_ -= n;
+    return true;
+  }
+  // Exchanges the values of two slots.
+  bool SwapSlots(int32_t a, int32_t b) {
+    if (!IsValidIndex(a) || !IsValidIndex(b)) return false;
+    std::swap(data_[a], data_[b]);
+    return true;
+  }
+
   // Disposes of every element and frees the storage.
   void RemoveAll() {
     for (int32_t i = 0; i < count_; ++i) {

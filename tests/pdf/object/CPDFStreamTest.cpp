@@ -456,6 +456,57 @@ TEST(CPDFStreamTest, IndirectFilterArraysAreMarkedChanged) {
   EXPECT_EQ("[null null]", Written(doc.GetObj(parmsRef)));
 }
 
+TEST(CPDFStreamTest, DecodingALongFilterArrayLeavesWhatOneRemovalAtATimeWould) {
+  // Each codec finds its own parameters as element 0: the Flate step sees
+  // its predictor (which it refuses) and fails; the two filters applied and
+  // their parameters are gone, the rest stays.
+  Parsed p = Parse(
+      "<</Filter [/ASCIIHexDecode /ASCIIHexDecode /FlateDecode /X] /DecodeParms [null <<>> "
+      "<</Predictor 12>> <</Y 1>>] /Length 10>>stream\n343134323E\nendstream endobj");
+  ASSERT_TRUE(p.stream()) << p.error;
+  EXPECT_FALSE(p.stream()->DecodeAllFilter());
+  EXPECT_EQ("AB", Data(*p.stream()).substr(0, 2));
+  EXPECT_EQ(0u, Written(*p.stream())
+                    .find("<<\r\n/DecodeParms [<<\r\n/Predictor 12\n>> <<\r\n/Y 1\n>>]\n"
+                          "/Filter [/FlateDecode /X]\n"));
+  // A shorter parameter array empties first; a name that is no filter
+  // stops the walk there.
+  p = Parse(
+      "<</Filter [/ASCIIHexDecode /ASCIIHexDecode /Bad] /DecodeParms [null] /Length 0>>"
+      "stream\nendstream endobj");
+  ASSERT_TRUE(p.stream()) << p.error;
+  CPDFException error;
+  EXPECT_FALSE(p.stream()->DecodeAllFilter(&error));
+  EXPECT_STREQ("unknown filter: Bad", error.GetMessage());
+  EXPECT_EQ(0u, Written(*p.stream()).find("<<\r\n/DecodeParms []\n/Filter [/Bad]\n"));
+  // A non-name stops it the same way.
+  p = Parse("<</Filter [/ASCIIHexDecode 5 /ASCIIHexDecode] /Length 0>>stream\nendstream endobj");
+  ASSERT_TRUE(p.stream()) << p.error;
+  error = CPDFException();
+  EXPECT_FALSE(p.stream()->DecodeAllFilter(&error));
+  EXPECT_STREQ("typecheck: Number", error.GetMessage());
+  EXPECT_EQ(0u, Written(*p.stream()).find("<<\r\n/Filter [5 /ASCIIHexDecode]\n"));
+
+  // 200,000 filters over empty data, each with its parameters: every one is
+  // applied and both arrays go, without moving the rest once per filter.
+  std::string filters, parms;
+  for (int i = 0; i < 200000; ++i) {
+    filters += "/ASCIIHexDecode ";
+    parms += "null ";
+  }
+  TestRegistry doc;
+  CPDFObjRef parmsRef;
+  ASSERT_TRUE(doc.RegistObj(Parse("[" + parms + "]").object.release(), &parmsRef));
+  p = Parse("<</Filter [" + filters + "] /DecodeParms [1 0 R " + parms +
+                "] /Length 0>>stream\nendstream endobj",
+            &doc);
+  ASSERT_TRUE(p.stream()) << p.error;
+  ASSERT_TRUE(p.stream()->DecodeAllFilter());
+  EXPECT_EQ("<<\r\n/Length 0\n>>\r\nstream\r\nendstream", Written(*p.stream()));
+  // A reference among the parameters dropped its object, as a removal does.
+  EXPECT_EQ(doc.GetObj(parmsRef), nullptr);
+}
+
 TEST(CPDFStreamTest, FilterErrors) {
   CPDFException error;
   Parsed p =
