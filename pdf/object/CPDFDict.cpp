@@ -221,10 +221,14 @@ void CPDFDict::Serialize(CPDFObjRegistry* doc, CPDFInStream& in, const uint8_t* 
     std::unique_ptr<CPDFAtom> value(CPDFObjRef::SerializeObject(in));
     if (!value) value.reset(CPDFObject::SerializeObject(doc, in, context));
     if (!value) CPDFParseDepth::ThrowInvalidToken("CPDFDict", in);
+    bool stored = false;
     try {
-      SetAt(*name, value.get());
+      stored = SetAt(*name, value.get());
     } catch (...) {
       CPDFException::Absorb(nullptr, "CPDFDict", "Serialize");
+    }
+    // A key that could not be stored leaves its value to be deleted here.
+    if (!stored) {
       CPDFException::Throw("CPDFDict", "Serialize", CPDFException::kStepFailed,
                            "CPDFDict::Insert()");
     }
