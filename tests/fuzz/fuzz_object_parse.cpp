@@ -62,9 +62,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int32_t bufferSize = size > 0 && data[0] % 2 ? 16 : 0;
   std::unique_ptr<CPDFObject> object = Parse(data, size, bufferSize);
   if (!object) return 0;
-  // In a file an object is always followed by something ("endobj"); a
-  // name or number at the very end of the bytes is refused.
-  const std::string text = Written(*object) + "\n";
+  // In a file an object is always followed by "endobj": a name or number
+  // at the very end of the bytes is refused, and a stream's end is
+  // "endstream" followed by "endobj".
+  const std::string text = Written(*object) + "\nendobj\n";
   std::unique_ptr<CPDFObject> again =
       Parse(reinterpret_cast<const uint8_t*>(text.data()), text.size(), 0);
   FUZZ_CHECK(again != nullptr);
@@ -81,14 +82,53 @@ void FuzzSeeds(FuzzSeedList& seeds) {
   seeds.Add("numbers", "[0 -0 007 2147483647 2147483648 -2147483649 1e5 .5 -.002 3.40282e38]");
   seeds.Add("keywords", "[true false null]");
   seeds.Add("refs", "[1 0 R 2 0 R 99 0 R 1 65535 R]");
-  seeds.Add("stream", "<< /Length 5 >>\nstream\r\nhello\nendstream");
-  seeds.Add("stream-indirect-length", "<< /Length 2 0 R >>\nstream\nhello\nendstream");
+  seeds.Add("stream", "<< /Length 5 >>\nstream\r\nhello\nendstream\nendobj");
+  seeds.Add("stream-indirect-length", "<< /Length 2 0 R >>\nstream\nhello\nendstream\nendobj");
   seeds.Add("stream-filters",
             "<< /Length 12 /Filter [/ASCIIHexDecode /FlateDecode] /DecodeParms [null << "
-            "/Predictor 1 >>] >>\nstream\n414243444546\nendstream");
-  seeds.Add("stream-external", "<< /Length 0 /F (data.bin) /FFilter /ASCIIHexDecode >>\nstream\n"
-                               "\nendstream");
+            "/Predictor 1 >>] >>\nstream\n414243444546\nendstream endobj");
+  seeds.Add("stream-external",
+            "<< /Length 0 /F (data.bin) /FFilter /ASCIIHexDecode >>\nstream\n"
+            "\nendstream\nendobj");
   seeds.Add("comments", "% a comment\n<< % inside\n/K 1 >>");
   seeds.Add("deep", std::string(600, '[') + std::string(600, ']'));
   seeds.Add("unterminated", "<< /A [1 2 (x");
+  seeds.Add("names-lone-number-sign", "<< /Im# 1 0 R /Im#1 2 0 R /Im#31 3 /#G0 /#4 /A#2 () >>");
+  seeds.Add("stream-negative-length", "<< /Length -5 >>\nstream\nhello\nendstream\nendobj");
+  seeds.Add("stream-negative-length-filters",
+            "<< /Length -3 /Filter [/ASCIIHexDecode /ASCIIHexDecode] /DecodeParms [null] >>\n"
+            "stream\n3431\nendstream\nendobj");
+  // Large containers (about 250 KB in all): arrays and dictionaries whose
+  // storage grows many times, keys in the orders that make the map's tree
+  // deepest, and long runs of references.
+  std::string zeros = "[";
+  for (int i = 0; i < 20000; ++i) zeros += "0 ";
+  seeds.Add("array-large", zeros + "]");
+  std::string refs = "[";
+  for (int i = 1; i <= 6000; ++i) refs += std::to_string(i) + " 0 R ";
+  seeds.Add("array-many-references", refs + "]");
+  std::string same = "<< /Type /Pages /Count 8000 /Kids [";
+  for (int i = 0; i < 8000; ++i) same += "3 0 R ";
+  seeds.Add("kids-one-page-many-times", same + "] >>");
+  std::string ascending = "<<";
+  std::string descending = "<<";
+  for (int i = 1; i <= 4000; ++i) {
+    ascending += " /Im" + std::to_string(i) + " " + std::to_string(i) + " 0 R";
+    descending += " /K" + std::to_string(100000 - i) + " " + std::to_string(i);
+  }
+  seeds.Add("dict-ascending-keys", ascending + " >>");
+  seeds.Add("dict-descending-keys", descending + " >>");
+  std::string zigzag = "<<";
+  for (int i = 0; i < 3000; ++i) {
+    zigzag += " /Z" + std::to_string(i % 2 ? 10000 + i : 20000 - i) + " " + std::to_string(i);
+  }
+  for (int i = 0; i < 3000; i += 7) zigzag += " /Z" + std::to_string(10000 + i) + " null";
+  seeds.Add("dict-zigzag-repeated-keys", zigzag + " >>");
+  // A chain of dictionaries linked by /Next, as deep as the parser allows,
+  // each holding a reference.
+  std::string chain;
+  for (int i = 0; i < 500; ++i) chain += "<< /S /Named /N " + std::to_string(i) + " 0 R /Next ";
+  chain += "null";
+  for (int i = 0; i < 500; ++i) chain += " >>";
+  seeds.Add("next-chain", chain);
 }
