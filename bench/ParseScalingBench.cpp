@@ -6,6 +6,7 @@
 // time, never much more. Not a test: it reports numbers.
 //
 //   bench/parse_scaling_bench [n]   (default 100000)
+#include <malloc.h>
 #include <time.h>
 
 #include <cstdio>
@@ -52,6 +53,9 @@ struct Timing {
 };
 
 // The best of a few runs, so that a busy machine disturbs the figures less.
+// The first run of a size also pays for the pages the process gets from the
+// system; later ones reuse them (see main), so the best run times the
+// parser.
 bool Measure(const std::string& text, int runs, Timing* best) {
   for (int run = 0; run < runs; ++run) {
     CPDFMemInStream in;
@@ -83,6 +87,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "n must be 1..20000000\n");
     return 2;
   }
+  // Freed memory stays with the process: the system's cost of handing out
+  // fresh pages would otherwise be paid again by every run of the larger
+  // sizes only, and drown the parser's figures.
+  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);  // the largest the allocator takes
   struct Case {
     const char* name;
     std::string (*make)(long);
@@ -97,7 +106,7 @@ int main(int argc, char** argv) {
     for (long size : {n, 2 * n, 4 * n}) {
       const std::string text = c.make(size);
       Timing t;
-      if (!Measure(text, 3, &t)) {
+      if (!Measure(text, 5, &t)) {
         std::fprintf(stderr, "%s: %ld entries failed\n", c.name, size);
         return 1;
       }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "CPDFStreamTestSupport.h"
@@ -167,6 +168,24 @@ TEST_F(TempHugeStringMapTest, MoveIntoAFileKeepsBytesFilledInPlace) {
   ASSERT_TRUE(s.IsMapped());
   ASSERT_TRUE(s.Truncate(39999));
   EXPECT_EQ(std::string(39999, 'q'), std::string(s.c_str(), 39999));
+}
+
+TEST_F(TempHugeStringMapTest, PiecesAppendedToAMappedBufferRemapItRarely) {
+  // A stream read in 4096-byte pieces: the file grows by an eighth at a
+  // time, not by one piece, and holds every byte.
+  TempHugeString s;
+  const std::string piece = RandomBytes(4096, 9);
+  int32_t growths = 0;
+  for (int i = 0; i < 2048; ++i) {
+    const int32_t before = s.GetCapacity();
+    ASSERT_TRUE(s.Append(piece.data(), static_cast<int32_t>(piece.size())));
+    if (s.GetCapacity() != before) ++growths;
+  }
+  ASSERT_TRUE(s.IsMapped());
+  EXPECT_EQ(8 << 20, s.GetLength());
+  EXPECT_LE(growths, 60);
+  EXPECT_LE(s.GetCapacity(), s.GetLength() + s.GetLength() / 8 + TempHugeString::kBlock);
+  EXPECT_EQ(0, std::memcmp(piece.data(), s.c_str() + (8 << 20) - 4096, 4096));
 }
 
 }  // namespace
