@@ -46,6 +46,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/BenchClock.h"
 #include "converter/core/ConversionDriver.h"
 #include "converter/core/ConvertOne.h"
 #include "tests/converter/core/EndToEndImages.h"
@@ -56,11 +57,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::CpuSeconds;
+using bench::Seconds;
 
-double Seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
+using Clock = std::chrono::steady_clock;
 
 // A cheap hash of a position: the noise of the "photos".
 inline uint32_t Noise(uint32_t x, uint32_t y, uint32_t seed) {

@@ -14,11 +14,15 @@
 #include <random>
 #include <vector>
 
+#include "bench/BenchClock.h"
 #include "pdf/composite/CPDFEnv.h"
 #include "pdf/object/CPDFStream.h"
 #include "pdf/object/CodecFlate.h"
 
 namespace {
+
+using bench::CpuSeconds;
+using bench::Seconds;
 
 // Moderately compressible bytes: short repeats over a small alphabet.
 std::vector<char> MakeData(size_t n) {
@@ -30,18 +34,6 @@ std::vector<char> MakeData(size_t n) {
     for (size_t k = 0; k < run && i < n; ++k) data[i++] = c;
   }
   return data;
-}
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-// CPU time of the process: unlike wall time, it does not count the time
-// other programs on a busy machine take from this one.
-double CpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
 // zlib alone, 4096-byte output pieces appended to a growing vector.
@@ -82,7 +74,8 @@ int main(int argc, char** argv) {
 
   t0 = std::chrono::steady_clock::now();
   VectorSink oneThread;
-  if (!FlateEncodePieces(reinterpret_cast<const uint8_t*>(data.data()), data.size(), oneThread, 1).ok) {
+  if (!FlateEncodePieces(reinterpret_cast<const uint8_t*>(data.data()), data.size(), oneThread, 1)
+           .ok) {
     std::fprintf(stderr, "FlateEncodePieces failed\n");
     return 1;
   }
@@ -104,8 +97,8 @@ int main(int argc, char** argv) {
 
   const double mbs = static_cast<double>(mb);
   std::printf("input           %ld MB\n", mb);
-  std::printf("zlib deflate    %.2f s  %.1f MB/s  -> %zu bytes\n", zlibSeconds,
-              mbs / zlibSeconds, zsize);
+  std::printf("zlib deflate    %.2f s  %.1f MB/s  -> %zu bytes\n", zlibSeconds, mbs / zlibSeconds,
+              zsize);
   std::printf("stream encode   %.2f s  %.1f MB/s  -> %d bytes\n", streamSeconds,
               mbs / streamSeconds, stream.GetLength());
   std::printf("pieces, 1 thread %.2f s  %.1f MB/s  -> %zu bytes\n", oneThreadSeconds,

@@ -15,21 +15,14 @@
 #include <iterator>
 #include <string>
 
+#include "bench/BenchClock.h"
 #include "pdf/composite/CPDFDoc.h"
 #include "pdf/composite/CPDFPage.h"
 
 namespace {
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-// CPU time of the process, which a busy machine does not inflate.
-double CpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
+using bench::CpuSeconds;
+using bench::Seconds;
 
 // FNV-1a over the file, each "(D:" date string taken as "(D:)".
 uint64_t MaskedDigest(const std::string& text) {

@@ -15,19 +15,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchClock.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFInStream.h"
 #include "pdf/object/CPDFObject.h"
 
 namespace {
 
-// CPU time of the process: unlike wall time, it does not count the time
-// other programs on a busy machine take from this one.
-double CpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
+using bench::CpuSeconds;
+using bench::Seconds;
 
 std::string Zeros(long n) {
   std::string text = "[";
