@@ -74,10 +74,6 @@ CPDFType1Pat* CPDFType1Pat::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceD
   return PDFClone(this, doc, sourceDoc);
 }
 
-bool CPDFType1Pat::Set_PatternType() {
-  return PDFSetTypeNumber(this, GetDoc(), Key_PatternType(), TypeValue());
-}
-
 // Shading patterns.
 
 const CPDFInt& CPDFType2Pat::TypeValue() {
@@ -107,8 +103,4 @@ CPDFType2Pat* CPDFType2Pat::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceD
 
 void CPDFType2Pat::Write(CPDFOutStream& out, const uint8_t* context) {
   CPDFDict::Write(out, context);
-}
-
-bool CPDFType2Pat::Set_PatternType() {
-  return PDFSetTypeNumber(this, GetDoc(), Key_PatternType(), TypeValue());
 }
