@@ -10,17 +10,14 @@ constexpr CPDFFamilyMember<CPDFPattern> kMembers[] = {
     MakeFamilyMember<CPDFPattern, CPDFType2Pat, CPDFDict>(CPDFType2Pat::kBit),
 };
 
-struct Required {
-  const char* key;
-  int32_t types;
-};
-
-constexpr Required kTiling[] = {
+// The keys each type's Check requires. Load requires a subset of them (see
+// each Load): a load may run without the check.
+constexpr PDFRequiredKey kTiling[] = {
     {"Resources", CPDFObject::kDictionary}, {"PaintType", CPDFObject::kNumber},
     {"TilingType", CPDFObject::kNumber},    {"BBox", CPDFObject::kArray},
     {"XStep", CPDFObject::kNumber},         {"YStep", CPDFObject::kNumber},
 };
-constexpr Required kShadingPattern[] = {
+constexpr PDFRequiredKey kShadingPattern[] = {
     {"Shading", CPDFObject::kDictionary},
     {"ExtGState", CPDFObject::kDictionary},
 };
