@@ -133,8 +133,10 @@ class CPDFField : public CPDFAnnotation {
   PDF_CONST_NAME(Key_Parent, "Parent")
   PDF_CONST_NAME(Key_Kids, "Kids")
   PDF_CONST_NAME(WidgetName, "Widget")
-  // The parent field dictionary (own entry only; a value that is not a
-  // dictionary answers none). There is no setter.
+  // The parent field dictionary (own entry only), or none. There is no
+  // setter. Written by hand: only a plain dictionary answers (a stream does
+  // not), and an answer of none resets the reference, as the parent walk
+  // does.
   CPDFDict* Get_Parent(CPDFObjRef* ref = nullptr);
 
  protected:
