@@ -31,8 +31,6 @@ class CPDFPage : public CPDFDocStruct, public CPDFDict {
   PDF_ACCESSOR(ArtBox, CPDFRect)
   PDF_ACCESSOR(TrimBox, CPDFRect)
   PDF_ACCESSOR(BleedBox, CPDFRect)
-  PDF_CONST_NAME(Key_MediaBox, "MediaBox")
-  PDF_CONST_NAME(Key_Resources, "Resources")
 
   // Type Page needs Parent to be a dictionary (and B, when present, an
   // array); Type Template needs nothing more; any other Type fails.
@@ -51,12 +49,8 @@ class CPDFPage : public CPDFDocStruct, public CPDFDict {
   // reference reported); none when no node has it.
   CPDFRect* Get_MediaBox(CPDFObjRef* ref = nullptr);
   CPDFDict* Get_Resources(CPDFObjRef* ref = nullptr);
-  bool Set_MediaBox(CPDFRect* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return PDFSetAs(this, GetDoc(), Key_MediaBox(), value, indirect, ref);
-  }
-  bool Set_Resources(CPDFDict* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return PDFSetAs(this, GetDoc(), Key_Resources(), value, indirect, ref);
-  }
+  PDF_SETTER(MediaBox, CPDFRect)
+  PDF_SETTER(Resources, CPDFDict)
   // Written by hand: stores the name Page or Template for the flag.
   bool Set_Type(bool isTemplate);
   // Written by hand: stores a copy of the parent reference; refused for a

@@ -5,13 +5,12 @@
 
 bool CPDFAltImageDict::Check(CPDFObjRegistry* doc, CPDFObject* object) {
   auto* dict = dynamic_cast<CPDFDict*>(object);
-  return dict && PDFGetAs<CPDFStream>(dict, doc, Key_Image()) != nullptr;
+  return dict && PDFHasRequired(dict, doc, kRequired);
 }
 
 bool CPDFAltImageDict::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  return PDFLoadFrame(this, doc, source, [&] {
-    return PDFTypeEntry<CPDFImageXObj>(this, doc, Key_Image(), PDFEntry::kRequired);
-  });
+  return PDFLoadFrame(this, doc, source, kRequired,
+                      [&] { return PDFTypeEntry<CPDFImageXObj>(this, doc, Key_Image()); });
 }
 
 CPDFObject* CPDFAltImageDict::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {

@@ -12,6 +12,9 @@ class CPDFAltImageDict : public CPDFDataStruct, public CPDFDict {
   CPDFAltImageDict() : CPDFDataStruct(kAlternateImage) {}
   ~CPDFAltImageDict() override = default;
 
+  // The required keys, read by Check and Load.
+  static constexpr PDFRequiredKey kRequired[] = {{"Image", kStream}};
+
   // True when Image is present (references resolved) and a stream.
   static bool Check(CPDFObjRegistry* doc, CPDFObject* object);
   // Takes over the entries; Image is required, and a raw image stream

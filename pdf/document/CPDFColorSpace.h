@@ -45,6 +45,8 @@ class CPDFColorDict : public CPDFDataStruct, public CPDFDict {
 
 class CPDFColorSpace : public CPDFResource, public CPDFArray {
  public:
+  // Loads of this class count against the nesting limit (CPDFLoadDepth).
+  static constexpr bool kNestedLoad = true;
   // Family bits, in the order the factory tries them.
   enum Family : int32_t {
     kDeviceGray = 1,

@@ -26,14 +26,8 @@ class CPDFFileSpec : public CPDFDataStruct, public CPDFDict {
   PDF_CONST_NAME(TypeName, "Filespec")
 
   // The embedded-file and related-file dictionaries as stored (no setters).
-  PDF_CONST_NAME(Key_EF, "EF")
-  PDF_CONST_NAME(Key_RF, "RF")
-  CPDFDict* Get_EF(CPDFObjRef* ref = nullptr) {
-    return PDFGetAs<CPDFDict>(this, GetDoc(), Key_EF(), ref);
-  }
-  CPDFDict* Get_RF(CPDFObjRef* ref = nullptr) {
-    return PDFGetAs<CPDFDict>(this, GetDoc(), Key_RF(), ref);
-  }
+  PDF_GETTER(EF, CPDFDict)
+  PDF_GETTER(RF, CPDFDict)
 
  private:
   bool TypeEmbeddedFiles(CPDFObjRegistry* doc);

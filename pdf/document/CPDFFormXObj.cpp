@@ -9,20 +9,17 @@
 #include "pdf/object/CPDFMatrix.h"
 #include "pdf/object/CPDFRect.h"
 
-namespace {
-
-const CPDFInt& FormTypeOne() {
+const CPDFInt& CPDFFormXObj::TypeValue() {
   static const CPDFInt one(1);
   return one;
 }
-
-}  // namespace
 
 bool CPDFFormXObj::Check(CPDFObjRegistry* doc, CPDFDict* dict) {
   if (!dict || !CPDFXObject::Check(doc, dict)) return false;
   auto* subtype = PDFGetAs<CPDFName>(dict, doc, Key_Subtype());
   if (!subtype || !subtype->IsEqual(SubtypeName())) return false;
-  if (!PDFCheckTypeNumber(dict, doc, Key_FormType(), FormTypeOne(), PDFTypeMatch::kValue)) {
+  if (!PDFCheckTypeNumber(dict, doc, Key_FormType(), CPDFFormXObj::TypeValue(),
+                          PDFTypeMatch::kValue)) {
     return false;
   }
   return PDFGetAs<CPDFArray>(dict, doc, Key_BBox()) && PDFGetAs<CPDFArray>(dict, doc, Key_Matrix());
@@ -48,10 +45,6 @@ CPDFFormXObj* CPDFFormXObj::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceD
 const CPDFName& CPDFFormXObj::GetNamePrefix() {
   static const CPDFName prefix("Fm");
   return prefix;
-}
-
-bool CPDFFormXObj::Set_FormType() {
-  return PDFSetTypeNumber(this, GetDoc(), Key_FormType(), FormTypeOne());
 }
 
 PDF_ACCESSOR_DEF(CPDFFormXObj, BBox, CPDFRect)

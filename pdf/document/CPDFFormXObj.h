@@ -40,7 +40,9 @@ class CPDFFormXObj : public CPDFXObject {
   PDF_ACCESSOR_DECL(LastModified, CPDFDate)
   // Stores a new integer 1 under FormType, replacing any value: a setter
   // without an argument, 1 is the only form type there is.
-  bool Set_FormType();
+  PDF_TYPE_SETTER(FormType, TypeValue)
+  // The FormType constant, 1.
+  static const CPDFInt& TypeValue();
 
   PDF_CONST_NAME(SubtypeName, "Form")
   PDF_CONST_NAME(Key_FormType, "FormType")

@@ -14,6 +14,8 @@
 
 class CPDFFunction : public CPDFDataStruct, public CPDFStream {
  public:
+  // Loads of this class count against the nesting limit (CPDFLoadDepth).
+  static constexpr bool kNestedLoad = true;
   enum TypeBit : int32_t { kType0 = 1, kType2 = 2, kType3 = 4, kType4 = 8 };
 
   ~CPDFFunction() override = default;

@@ -24,14 +24,6 @@ bool CPDFImageXObj::Check(CPDFObjRegistry* doc, CPDFDict* dict) {
   return true;
 }
 
-bool CPDFImageXObj::Set_Subtype() {
-  try {
-    return CPDFDict::Set(GetDoc(), Key_Subtype(), std::make_unique<CPDFName>(SubtypeName()));
-  } catch (...) {
-    return CPDFException::Absorb(nullptr, "CPDFImageXObj", "Set_Subtype");
-  }
-}
-
 bool CPDFImageXObj::Create(CPDFObjRegistry* doc, int32_t width, int32_t height,
                            int32_t bitsPerComponent) {
   if (!CPDFXObject::Create(doc)) return false;
@@ -46,9 +38,7 @@ bool CPDFImageXObj::Create(CPDFObjRegistry* doc, int32_t width, int32_t height,
 
 bool CPDFImageXObj::Load(CPDFObjRegistry* doc, CPDFStream* source) {
   // A Mask is loaded as an image in turn; masks that lead back to the
-  // image itself end here instead of overflowing the stack.
-  CPDFLoadDepth depth;
-  if (depth.TooDeep()) return false;
+  // image itself stay raw past the nesting limit (the frame keeps it).
   return PDFLoadFrame(this, doc, source, [&] { return TypeImageEntries(this, doc); });
 }
 

@@ -16,6 +16,8 @@ class CPDFOPIDict;
 
 class CPDFImageXObj : public CPDFXObject {
  public:
+  // Loads of this class count against the nesting limit (CPDFLoadDepth).
+  static constexpr bool kNestedLoad = true;
   // The deepest chain of image masks that Load follows.
   static constexpr int32_t kMaxLoadDepth = CPDFLoadDepth::kMaxDepth;
 
@@ -41,7 +43,7 @@ class CPDFImageXObj : public CPDFXObject {
 
   // Stores the name Image under Subtype (replacing any value): a setter
   // without an argument, the value is the class's constant.
-  bool Set_Subtype();
+  PDF_TYPE_SETTER(Subtype, SubtypeName)
 
   // The typed entries an image and a thumbnail share, on a dictionary whose
   // entries were taken over: Width, Height and BitsPerComponent (required)

@@ -1,37 +1,21 @@
 #pragma once
-// Nesting guard of the typed loads that call family factories recursively
-// (functions holding functions, colour spaces holding colour spaces or
-// functions, images holding masks or alternates). A file can make such
-// values refer back to themselves; past kMaxDepth nested loads the guard
-// reports TooDeep and the caller answers none, so the value stays raw
-// instead of the stack overflowing. One counter serves every family, so a
-// cycle that passes through several families ends as well.
+// The factory of a family whose members can hold members of a family in
+// turn (functions, colour spaces, shadings, patterns, halftones, fonts,
+// actions). The nesting limit itself (CPDFLoadDepth) is kept by the load
+// frame of the kit: each member's Load enters one level, and past the limit
+// the member is refused, so the factory answers none and the value stays
+// raw instead of the stack overflowing.
 #include <cstdint>
 #include <type_traits>
 
-#include "pdf/object/CPDFDepthGuard.h"
 #include "pdf/object/CPDFFamily.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
-class CPDFLoadDepth : public CPDFDepthGuard {
- public:
-  static constexpr int32_t kMaxDepth = 32;
-
-  CPDFLoadDepth() noexcept : CPDFDepthGuard(Depth(), kMaxDepth) {}
-
- private:
-  static int32_t& Depth() {
-    thread_local int32_t depth = 0;
-    return depth;
-  }
-};
-
-// The factory of a family whose members can hold members of a family in
-// turn (functions, colour spaces, shadings, halftones): the shared family
-// choice behind one level of the nesting guard; none past the limit.
+// The shared family choice for a family of nested loads; the family base
+// must declare kNestedLoad, so that every member's load frame counts.
 template <const auto& Members,
           class Base = typename std::remove_cvref_t<decltype(Members[0])>::BaseType>
 Base* CreateNestedFamilyMember(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask) {
-  CPDFLoadDepth depth;
-  if (depth.TooDeep()) return nullptr;
+  static_assert(pdf_kit::NestedLoad<Base>(), "the family base declares kNestedLoad");
   return CreateFamilyMember<Members>(doc, object, mask);
 }

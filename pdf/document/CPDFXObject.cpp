@@ -33,14 +33,6 @@ bool CPDFXObject::Duplicate(CPDFXObject* dest, CPDFObjRegistry* doc, CPDFObjRegi
   return CPDFStream::Duplicate(dest, doc, sourceDoc, overwrite);
 }
 
-bool CPDFXObject::Set_Type() {
-  try {
-    return CPDFDict::Set(GetDoc(), Key_Type(), std::make_unique<CPDFName>(TypeName()));
-  } catch (...) {
-    return CPDFException::Absorb(nullptr, "CPDFXObject", "Set_Type");
-  }
-}
-
 CPDFXObject* CPDFXObject::CreateXObject(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask) {
   static constexpr CPDFFamilyMember<CPDFXObject> kMembers[] = {
       MakeFamilyMember<CPDFXObject, CPDFImageXObj, CPDFStream>(kImage),

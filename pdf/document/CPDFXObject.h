@@ -28,7 +28,7 @@ class CPDFXObject : public CPDFResource, public CPDFStream {
                  bool overwrite) const;
   // Stores the name XObject under Type (replacing any value): a setter
   // without an argument, the value is the family's constant.
-  bool Set_Type();
+  PDF_TYPE_SETTER(Type, TypeName)
 
   // The family factory: the first member whose bit is in the mask and whose
   // Check accepts the object is built and loaded; none when nothing fits or

@@ -46,14 +46,8 @@ class CPDFCIDFont : public CPDFFont {
   PDF_ACCESSOR(FontDescriptor, CPDFFontDesc)
   PDF_ACCESSOR(DW, CPDFNumber, CPDFInt)
   PDF_ACCESSOR(W, CPDFArray)
-  PDF_CONST_NAME(Key_DW2, "DW2")
-  PDF_CONST_NAME(Key_W2, "W2")
-  CPDFArray* Get_DW2(CPDFObjRef* ref = nullptr) {
-    return PDFGetAs<CPDFArray>(this, GetDoc(), Key_DW2(), ref);
-  }
-  CPDFArray* Get_W2(CPDFObjRef* ref = nullptr) {
-    return PDFGetAs<CPDFArray>(this, GetDoc(), Key_W2(), ref);
-  }
+  PDF_GETTER(DW2, CPDFArray)
+  PDF_GETTER(W2, CPDFArray)
 
   CPDFFontDesc* GetFontDescriptor() override { return Get_FontDescriptor(); }
 

@@ -20,12 +20,12 @@ bool CPDFCMap::Check(CPDFObjRegistry* doc, CPDFObject* object) {
 
 bool CPDFCMap::Load(CPDFObjRegistry* doc, CPDFStream* source) {
   // A UseCMap stream loads as a CMap in turn; a chain of them (or one that
-  // refers back to itself) stays raw past the nesting limit.
-  CPDFLoadDepth depth;
+  // refers back to itself) stays raw past the nesting limit (kept by the
+  // frame).
   return PDFLoadFrame(this, doc, source, [&] {
     return PDFTypeEntry<CPDFCIDSysInfo>(this, doc, Key_CIDSystemInfo(), PDFEntry::kRequired) &&
            PDFTypeEntry<CPDFInt>(this, doc, Key_WMode()) &&
-           (depth.TooDeep() || PDFTypeEntry<CPDFCMap>(this, doc, Key_UseCMap()));
+           PDFTypeEntry<CPDFCMap>(this, doc, Key_UseCMap());
   });
 }
 

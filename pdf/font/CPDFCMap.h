@@ -8,6 +8,8 @@
 
 class CPDFCMap : public CPDFDataStruct, public CPDFStream {
  public:
+  // Loads of this class count against the nesting limit (CPDFLoadDepth).
+  static constexpr bool kNestedLoad = true;
   CPDFCMap() : CPDFDataStruct(kCMap) {}
   ~CPDFCMap() override = default;
 

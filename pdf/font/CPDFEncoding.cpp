@@ -61,11 +61,3 @@ const char* CPDFEncoding::Get_BaseEncoding() {
   const CPDFName* name = Get_BaseEncodingEntry();
   return name ? name->c_str() : "StandardEncoding";
 }
-
-bool CPDFEncoding::Set_Type() {
-  try {
-    return Set(GetDoc(), Key_Type(), std::make_unique<CPDFName>(TypeName()));
-  } catch (...) {
-    return CPDFException::Absorb(nullptr, "CPDFEncoding", "Set_Type");
-  }
-}

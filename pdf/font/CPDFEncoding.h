@@ -53,5 +53,5 @@ class CPDFEncoding : public CPDFDataStruct, public CPDFDict {
   // absent or not a name.
   const char* Get_BaseEncoding();
   // Stores a new name Encoding under /Type.
-  bool Set_Type();
+  PDF_TYPE_SETTER(Type, TypeName)
 };

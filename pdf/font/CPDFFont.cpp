@@ -254,14 +254,6 @@ bool CPDFFont::Create(CPDFObjRegistry* doc, const char* baseFont) {
   }
 }
 
-bool CPDFFont::Set_Type() {
-  try {
-    return Set(GetDoc(), Key_Type(), std::make_unique<CPDFName>(TypeName()));
-  } catch (...) {
-    return CPDFException::Absorb(nullptr, "CPDFFont", "Set_Type");
-  }
-}
-
 bool CPDFFont::ApplyDifferences(CPDFObjRegistry* doc, CPDFArray* differences,
                                 EncodingTable& table) {
   if (!differences || differences->GetCount() < 2) return true;

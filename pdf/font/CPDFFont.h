@@ -31,6 +31,8 @@ class EncodingTable;
 
 class CPDFFont : public CPDFResource, public CPDFDict {
  public:
+  // Loads of this class count against the nesting limit (CPDFLoadDepth).
+  static constexpr bool kNestedLoad = true;
   // The font kinds: the family bits of CreateFont.
   enum FontKind : uint32_t {
     kType1Font = 1,
@@ -76,7 +78,7 @@ class CPDFFont : public CPDFResource, public CPDFDict {
   bool Create(CPDFObjRegistry* doc, const char* baseFont);
 
   // Stores a new name Font under /Type.
-  bool Set_Type();
+  PDF_TYPE_SETTER(Type, TypeName)
 
   const CPDFName& GetCategoryName() override { return CategoryName(kFont); }
 

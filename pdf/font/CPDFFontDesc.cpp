@@ -15,11 +15,6 @@ constexpr int32_t kFixedPitch = 1;
 constexpr int32_t kSymbolic = 4;
 constexpr int32_t kNonsymbolic = 32;
 
-bool IsNumber(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key) {
-  CPDFObject* value = dict->Get(doc, key);
-  return value && value->IsType(CPDFObject::kNumber);
-}
-
 template <class T>
 bool StoreNew(CPDFFontDesc* desc, const CPDFName& key, std::unique_ptr<T> value) {
   return desc->Set(desc->GetDoc(), key, std::unique_ptr<CPDFObject>(value.release()));
@@ -38,13 +33,7 @@ bool CheckShape(CPDFObjRegistry* doc, CPDFObject* object, bool typeRequired) {
       auto* type = PDFGetAs<CPDFName>(dict, doc, D::Key_Type());
       if (!type || !type->IsEqual(D::TypeName())) return false;
     }
-    if (!IsNumber(dict, doc, D::Key_Ascent()) || !IsNumber(dict, doc, D::Key_CapHeight()) ||
-        !IsNumber(dict, doc, D::Key_Descent()) || !IsNumber(dict, doc, D::Key_Flags())) {
-      return false;
-    }
-    if (!PDFGetAs<CPDFArray>(dict, doc, D::Key_FontBBox())) return false;
-    if (!PDFGetAs<CPDFName>(dict, doc, D::Key_FontName())) return false;
-    return IsNumber(dict, doc, D::Key_ItalicAngle()) && IsNumber(dict, doc, D::Key_StemV());
+    return PDFHasRequired(dict, doc, D::kRequired);
   } catch (...) {
     return CPDFException::Absorb(nullptr, "CPDFFontDesc", "Check");
   }
@@ -74,18 +63,16 @@ bool CPDFFontDesc::Check(CPDFObjRegistry* doc, CPDFObject* object) {
 }
 
 bool CPDFFontDesc::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  // A descriptor of FD can list descriptors in turn (or itself): the walk
-  // stops one level past the nesting limit, leaving those entries raw.
-  CPDFLoadDepth depth;
-  return PDFLoadFrame(this, doc, source, [&] {
-    constexpr PDFEntry kRequired = PDFEntry::kRequired;
-    if (!PDFTypeEntry<CPDFInt>(this, doc, Key_Ascent(), kRequired) ||
-        !PDFTypeEntry<CPDFInt>(this, doc, Key_CapHeight(), kRequired) ||
-        !PDFTypeEntry<CPDFInt>(this, doc, Key_Descent(), kRequired) ||
-        !PDFTypeEntry<CPDFInt>(this, doc, Key_Flags(), kRequired) ||
-        !PDFTypeEntry<CPDFRect>(this, doc, Key_FontBBox(), kRequired) ||
-        !PDFTypeEntry<CPDFInt>(this, doc, Key_ItalicAngle(), kRequired) ||
-        !PDFTypeEntry<CPDFInt>(this, doc, Key_StemV(), kRequired) ||
+  // A descriptor of FD can list descriptors in turn (or itself): past the
+  // nesting limit (kept by the frame) those entries stay raw.
+  return PDFLoadFrame(this, doc, source, kRequired, [&] {
+    if (!PDFTypeEntry<CPDFInt>(this, doc, Key_Ascent()) ||
+        !PDFTypeEntry<CPDFInt>(this, doc, Key_CapHeight()) ||
+        !PDFTypeEntry<CPDFInt>(this, doc, Key_Descent()) ||
+        !PDFTypeEntry<CPDFInt>(this, doc, Key_Flags()) ||
+        !PDFTypeEntry<CPDFRect>(this, doc, Key_FontBBox()) ||
+        !PDFTypeEntry<CPDFInt>(this, doc, Key_ItalicAngle()) ||
+        !PDFTypeEntry<CPDFInt>(this, doc, Key_StemV()) ||
         !PDFTypeEntry<CPDFInt>(this, doc, Key_AvgWidth()) ||
         !PDFTypeEntry<CPDFFontFile>(this, doc, Key_FontFile()) ||
         !PDFTypeEntry<CPDFFontFile>(this, doc, Key_FontFile2()) ||
@@ -98,12 +85,12 @@ bool CPDFFontDesc::Load(CPDFObjRegistry* doc, CPDFDict* source) {
       return false;
     }
     CPDFDict* fd = Get_FD();
-    if (!fd || depth.TooDeep()) return true;
+    if (!fd) return true;
     // The keys first: typing an entry replaces its value.
     std::vector<CPDFName> keys;
     for (auto it = fd->Begin(); !it.IsEnd(); it.Next()) keys.push_back(*it.GetKey());
     for (const CPDFName& key : keys) {
-      if (!PDFTypeEntry<CPDFFontDesc>(fd, doc, key, kRequired)) return false;
+      if (!PDFTypeEntry<CPDFFontDesc>(fd, doc, key, PDFEntry::kRequired)) return false;
     }
     return true;
   });
@@ -132,14 +119,6 @@ bool CPDFFontDesc::Create(CPDFObjRegistry* doc, int32_t ascent, int32_t capHeigh
 
 CPDFFontDesc* CPDFFontDesc::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
   return PDFClone(this, doc, sourceDoc);
-}
-
-bool CPDFFontDesc::Set_Type() {
-  try {
-    return Set(GetDoc(), Key_Type(), std::make_unique<CPDFName>(TypeName()));
-  } catch (...) {
-    return CPDFException::Absorb(nullptr, "CPDFFontDesc", "Set_Type");
-  }
 }
 
 CPDFFontDesc* BuildFontDescriptor(CPDFObjRegistry* doc, const AFMFile& metrics,

@@ -17,13 +17,18 @@ class AFMFile;
 
 class CPDFFontDesc : public CPDFDataStruct, public CPDFDict {
  public:
+  // Loads of this class count against the nesting limit (CPDFLoadDepth).
+  static constexpr bool kNestedLoad = true;
   CPDFFontDesc() : CPDFDataStruct(kFontDescriptor) {}
   ~CPDFFontDesc() override = default;
 
   PDF_CONST_NAME(TypeName, "FontDescriptor")
   PDF_CONST_NAME(Key_Type, "Type")
-  PDF_CONST_NAME(Key_FontName, "FontName")
-  PDF_CONST_NAME(Key_FD, "FD")
+  // The required keys, read by Check (present, of these types) and Load
+  // (present).
+  static constexpr PDFRequiredKey kRequired[] = {
+      {"Ascent", kNumber},  {"CapHeight", kNumber}, {"Descent", kNumber},     {"Flags", kNumber},
+      {"FontBBox", kArray}, {"FontName", kName},    {"ItalicAngle", kNumber}, {"StemV", kNumber}};
 
   // Type the name FontDescriptor; Ascent, CapHeight, Descent, Flags,
   // ItalicAngle and StemV numbers read from a file (an integer made in
@@ -39,10 +44,11 @@ class CPDFFontDesc : public CPDFDataStruct, public CPDFDict {
   // descriptor when it passes CheckKeyed, as PDFTypeEntry does.
   static bool TypeKeyedEntry(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key,
                              PDFEntry rule = PDFEntry::kOptional);
-  // Takes over the source's entries. The required Ascent, CapHeight,
-  // Descent, Flags, ItalicAngle and StemV and the optional AvgWidth,
-  // Leading, MaxWidth, MissingWidth, StemH and XHeight become integers;
-  // FontBBox (required) a rectangle when it holds four numbers; FontFile
+  // Takes over the source's entries; fails (entries given back) when a key
+  // of kRequired is absent. Ascent, CapHeight, Descent, Flags, ItalicAngle
+  // and StemV and the optional AvgWidth, Leading, MaxWidth, MissingWidth,
+  // StemH and XHeight become integers; FontBBox a rectangle when it holds
+  // four numbers; FontFile
   // and FontFile2 font files when they pass that Check, FontFile3 when it
   // passes CPDFFontFile::CheckKeyed (Length1 is not its key); each
   // entry of FD a descriptor when it passes Check (unless the typed loads
@@ -73,14 +79,10 @@ class CPDFFontDesc : public CPDFDataStruct, public CPDFDict {
   PDF_ACCESSOR(FontFile2, CPDFFontFile)
   PDF_ACCESSOR(FontFile3, CPDFFontFile)
 
-  CPDFDict* Get_FD(CPDFObjRef* ref = nullptr) {
-    return PDFGetAs<CPDFDict>(this, GetDoc(), Key_FD(), ref);
-  }
-  bool Set_FontName(CPDFName* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return PDFSetAs(this, GetDoc(), Key_FontName(), value, indirect, ref);
-  }
+  PDF_GETTER(FD, CPDFDict)
+  PDF_SETTER(FontName, CPDFName)
   // Stores a new name FontDescriptor under /Type.
-  bool Set_Type();
+  PDF_TYPE_SETTER(Type, TypeName)
 };
 
 // A new descriptor (the caller owns it) for a font of the metrics, named

@@ -78,14 +78,6 @@ CPDFName* CPDFTrueTypeFont::GetFontInfoName(const char* baseFont) {
   return new CPDFName(name.c_str());
 }
 
-bool CPDFTrueTypeFont::Set_Subtype() {
-  try {
-    return Set(GetDoc(), Key_Subtype(), std::make_unique<CPDFName>(SubtypeName()));
-  } catch (...) {
-    return CPDFException::Absorb(nullptr, kClass, "Set_Subtype");
-  }
-}
-
 int32_t CPDFTrueTypeFont::CalcStringWidth(const uint8_t* text, int32_t length) {
   return simplefont::MeasureText(this, kNames, text, length,
                                  [&] { return InstalledWidths(this, "CalcStringWidth"); });

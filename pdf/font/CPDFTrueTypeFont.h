@@ -32,7 +32,7 @@ class CPDFTrueTypeFont : public CPDFFont {
   PDF_ACCESSOR(Widths, CPDFArray)
   PDF_ACCESSOR(FontDescriptor, CPDFFontDesc)
   // Stores a new name TrueType under /Subtype.
-  bool Set_Subtype();
+  PDF_TYPE_SETTER(Subtype, SubtypeName)
 
   // The /FontDescriptor entry.
   CPDFFontDesc* GetFontDescriptor() override { return Get_FontDescriptor(); }

@@ -136,14 +136,6 @@ const CPDFName& CPDFType1Font::GetNamePrefix() {
   return prefix;
 }
 
-bool CPDFType1Font::Set_Subtype() {
-  try {
-    return Set(GetDoc(), Key_Subtype(), std::make_unique<CPDFName>(SubtypeName()));
-  } catch (...) {
-    return CPDFException::Absorb(nullptr, kClass, "Set_Subtype");
-  }
-}
-
 CPDFFontDesc* CPDFType1Font::GetFontDescriptor() {
   try {
     CPDFName* baseFont = Get_BaseFont();

@@ -38,7 +38,7 @@ class CPDFType1Font : public CPDFFont {
   PDF_ACCESSOR(Widths, CPDFArray)
   PDF_ACCESSOR(FontDescriptor, CPDFFontDesc)
   // Stores a new name Type1 under /Subtype.
-  bool Set_Subtype();
+  PDF_TYPE_SETTER(Subtype, SubtypeName)
 
   // Not a standard font: the /FontDescriptor entry. A standard font: a
   // descriptor built from its metrics, made once per document and kept by

@@ -45,6 +45,5 @@ class CPDFExtGState : public CPDFResource, public CPDFDict {
   PDF_ACCESSOR(LC, CPDFObject, CPDFInt)
   PDF_ACCESSOR(LJ, CPDFObject, CPDFInt)
   // HTP has a getter only.
-  PDF_CONST_NAME(Key_HTP, "HTP")
-  CPDFObject* Get_HTP(CPDFObjRef* ref = nullptr) { return Get(GetDoc(), Key_HTP(), ref); }
+  PDF_GETTER(HTP, CPDFObject)
 };

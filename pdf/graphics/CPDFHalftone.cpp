@@ -22,16 +22,12 @@ enum class Rule { kNone, kNumber, kFunction, kHalftone };
 
 // What a halftone type checks and converts; unused slots have no key.
 struct TypeKeys {
-  struct Required {
-    const char* key;
-    int32_t types;
-  };
   struct Converted {
     const char* key;
     Rule rule;
     PDFEntry entry;
   };
-  Required required[3];
+  PDFRequiredKey required[3];
   Converted converted[6];
 };
 

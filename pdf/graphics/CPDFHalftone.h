@@ -15,6 +15,8 @@
 
 class CPDFHalftone : public CPDFDataStruct, public CPDFDict {
  public:
+  // Loads of this class count against the nesting limit (CPDFLoadDepth).
+  static constexpr bool kNestedLoad = true;
   static constexpr uint32_t kNamedBit = 0x20;
   // The mask of every type but 5 (the halftones a type 5 may hold).
   static constexpr int32_t kAllButType5 = -3;
@@ -85,9 +87,7 @@ class CPDFTypedHalftone : public CPDFHalftone {
   }
 
   // Stores a direct copy of the HalftoneType constant.
-  bool Set_HalftoneType() {
-    return PDFSetTypeNumber(this, GetDoc(), Key_HalftoneType(), TypeValue());
-  }
+  PDF_TYPE_SETTER(HalftoneType, TypeValue)
 
   // Functions (or a name, for SpotFunction) as stored.
   PDF_ACCESSOR_WHERE(N == 1, SpotFunction, CPDFObject, CPDFFunction)

@@ -10,17 +10,14 @@ constexpr CPDFFamilyMember<CPDFPattern> kMembers[] = {
     MakeFamilyMember<CPDFPattern, CPDFType2Pat, CPDFDict>(CPDFType2Pat::kBit),
 };
 
-struct Required {
-  const char* key;
-  int32_t types;
-};
-
-constexpr Required kTiling[] = {
+// The keys each type's Check requires. Load requires a subset of them (see
+// each Load): a load may run without the check.
+constexpr PDFRequiredKey kTiling[] = {
     {"Resources", CPDFObject::kDictionary}, {"PaintType", CPDFObject::kNumber},
     {"TilingType", CPDFObject::kNumber},    {"BBox", CPDFObject::kArray},
     {"XStep", CPDFObject::kNumber},         {"YStep", CPDFObject::kNumber},
 };
-constexpr Required kShadingPattern[] = {
+constexpr PDFRequiredKey kShadingPattern[] = {
     {"Shading", CPDFObject::kDictionary},
     {"ExtGState", CPDFObject::kDictionary},
 };
@@ -74,10 +71,6 @@ CPDFType1Pat* CPDFType1Pat::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceD
   return PDFClone(this, doc, sourceDoc);
 }
 
-bool CPDFType1Pat::Set_PatternType() {
-  return PDFSetTypeNumber(this, GetDoc(), Key_PatternType(), TypeValue());
-}
-
 // Shading patterns.
 
 const CPDFInt& CPDFType2Pat::TypeValue() {
@@ -107,8 +100,4 @@ CPDFType2Pat* CPDFType2Pat::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceD
 
 void CPDFType2Pat::Write(CPDFOutStream& out, const uint8_t* context) {
   CPDFDict::Write(out, context);
-}
-
-bool CPDFType2Pat::Set_PatternType() {
-  return PDFSetTypeNumber(this, GetDoc(), Key_PatternType(), TypeValue());
 }

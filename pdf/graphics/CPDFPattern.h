@@ -18,6 +18,8 @@
 
 class CPDFPattern : public CPDFResource, public CPDFStream {
  public:
+  // Loads of this class count against the nesting limit (CPDFLoadDepth).
+  static constexpr bool kNestedLoad = true;
   ~CPDFPattern() override = default;
 
   // The type class whose Check first accepts the object (bit 1 tiling, bit 2
@@ -98,7 +100,7 @@ class CPDFType1Pat : public CPDFPattern {
   CPDFType1Pat* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
 
   // Stores a direct copy of the PatternType constant.
-  bool Set_PatternType();
+  PDF_TYPE_SETTER(PatternType, TypeValue)
 
   PDF_ACCESSOR(Resources, CPDFResDict)
   PDF_ACCESSOR(PaintType, CPDFNumber, CPDFInt)
@@ -129,7 +131,7 @@ class CPDFType2Pat : public CPDFPattern {
   void Write(CPDFOutStream& out, const uint8_t* context) override;
 
   // Stores a direct copy of the PatternType constant.
-  bool Set_PatternType();
+  PDF_TYPE_SETTER(PatternType, TypeValue)
 
   PDF_ACCESSOR(Shading, CPDFShading)
   PDF_ACCESSOR(ExtGState, CPDFExtGState)

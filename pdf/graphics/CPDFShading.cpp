@@ -21,11 +21,7 @@ constexpr CPDFFamilyMember<CPDFShading> kMembers[] = {
 struct TypeKeys {
   // Keys Check requires beyond the base's and ShadingType, in order, each
   // with the object types it accepts; unused slots are null.
-  struct Required {
-    const char* key;
-    int32_t types;
-  };
-  Required required[4];
+  PDFRequiredKey required[4];
   // Keys Load makes integers (each required), in order; unused slots null.
   const char* integers[3];
   bool functionRequired;

@@ -17,6 +17,8 @@
 
 class CPDFShading : public CPDFResource, public CPDFDict {
  public:
+  // Loads of this class count against the nesting limit (CPDFLoadDepth).
+  static constexpr bool kNestedLoad = true;
   ~CPDFShading() override = default;
 
   // The type class whose Check first accepts the dictionary (types tried in
@@ -41,7 +43,7 @@ class CPDFShading : public CPDFResource, public CPDFDict {
 
   PDF_CONST_NAME(Key_ShadingType, "ShadingType")
   // A name, or an array (typed as a colour space when one accepts it).
-  PDF_ACCESSOR(ColorSpace, CPDFObject, CPDFColorSpace)
+  PDF_ACCESSOR(ColorSpace, CPDFObject)
   PDF_ACCESSOR(BBox, CPDFRect)
   // A function, or an array of functions, or a value no function takes.
   PDF_ACCESSOR(Function, CPDFObject, CPDFFunction)
@@ -83,9 +85,7 @@ class CPDFTypedShading : public CPDFShading {
   }
 
   // Stores a direct copy of the ShadingType constant.
-  bool Set_ShadingType() {
-    return PDFSetTypeNumber(this, GetDoc(), Key_ShadingType(), TypeValue());
-  }
+  PDF_TYPE_SETTER(ShadingType, TypeValue)
 
   // Type 1: the domain's mapping into the shading's space.
   PDF_ACCESSOR_WHERE(N == 1, Matrix, CPDFMatrix, CPDFMatrix)

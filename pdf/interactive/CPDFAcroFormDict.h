@@ -37,14 +37,8 @@ class CPDFAcroFormDict : public CPDFDocStruct, public CPDFDict {
     return PDFClone(this, doc, sourceDoc);
   }
 
-  PDF_CONST_NAME(Key_Fields, "Fields")
-  bool Set_Fields(CPDFArray* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return PDFSetAs(this, GetDoc(), Key_Fields(), value, indirect, ref);
-  }
+  PDF_SETTER(Fields, CPDFArray)
   // The getter answers none for a DR that is not a typed resource dictionary.
   PDF_ACCESSOR(DR, CPDFResDict)
-  PDF_CONST_NAME(Key_DA, "DA")
-  bool Set_DA(CPDFString* value, bool indirect = false, CPDFObjRef* ref = nullptr) {
-    return PDFSetAs(this, GetDoc(), Key_DA(), value, indirect, ref);
-  }
+  PDF_SETTER(DA, CPDFString)
 };

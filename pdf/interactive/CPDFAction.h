@@ -12,6 +12,8 @@
 
 class CPDFAction : public CPDFDocStruct, public CPDFDict {
  public:
+  // Loads of this class count against the nesting limit (CPDFLoadDepth).
+  static constexpr bool kNestedLoad = true;
   ~CPDFAction() override = default;
 
   // The type whose Check first accepts the dictionary, in ascending bit

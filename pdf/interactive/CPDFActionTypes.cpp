@@ -4,16 +4,15 @@
 #include "pdf/object/CPDFString.h"
 
 bool CPDFGoToAct::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  return PDFLoadFrame(this, doc, source, [&] {
-    return LoadNext(doc) && PDFTypeEntry<CPDFDestination>(this, doc, Key_D(), PDFEntry::kRequired);
+  return PDFLoadFrame(this, doc, source, kRequired, [&] {
+    return LoadNext(doc) && PDFTypeEntry<CPDFDestination>(this, doc, Key_D());
   });
 }
 
 bool CPDFGoToRAct::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  return PDFLoadFrame(this, doc, source, [&] {
-    return LoadNext(doc) &&
-           PDFTypeEntry<CPDFDestination>(this, doc, Key_D(), PDFEntry::kRequired) &&
-           PDFTypeEntry<CPDFFileSpec>(this, doc, Key_F(), PDFEntry::kRequired);
+  return PDFLoadFrame(this, doc, source, kRequired, [&] {
+    return LoadNext(doc) && PDFTypeEntry<CPDFDestination>(this, doc, Key_D()) &&
+           PDFTypeEntry<CPDFFileSpec>(this, doc, Key_F());
   });
 }
 
@@ -37,8 +36,8 @@ CPDFAction* CPDFThreadAct::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDo
 }
 
 bool CPDFSoundAct::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  return PDFLoadFrame(this, doc, source, [&] {
-    return LoadNext(doc) && PDFTypeEntry<CPDFSound>(this, doc, Key_Sound(), PDFEntry::kRequired);
+  return PDFLoadFrame(this, doc, source, kRequired, [&] {
+    return LoadNext(doc) && PDFTypeEntry<CPDFSound>(this, doc, Key_Sound());
   });
 }
 
@@ -54,8 +53,8 @@ CPDFAction* CPDFMovieAct::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc
 }
 
 bool CPDFSubmitFormAct::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  return PDFLoadFrame(this, doc, source, [&] {
-    return LoadNext(doc) && PDFTypeEntry<CPDFFileSpec>(this, doc, Key_F(), PDFEntry::kRequired) &&
+  return PDFLoadFrame(this, doc, source, kRequired, [&] {
+    return LoadNext(doc) && PDFTypeEntry<CPDFFileSpec>(this, doc, Key_F()) &&
            PDFTypeEntry<CPDFInt>(this, doc, Key_Flags());
   });
 }
@@ -79,7 +78,7 @@ CPDFAction* CPDFResetFormAct::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourc
 }
 
 bool CPDFImportDataAct::Load(CPDFObjRegistry* doc, CPDFDict* source) {
-  return PDFLoadFrame(this, doc, source, [&] {
-    return LoadNext(doc) && PDFTypeEntry<CPDFFileSpec>(this, doc, Key_F(), PDFEntry::kRequired);
+  return PDFLoadFrame(this, doc, source, kRequired, [&] {
+    return LoadNext(doc) && PDFTypeEntry<CPDFFileSpec>(this, doc, Key_F());
   });
 }

@@ -14,12 +14,9 @@
 #include "pdf/interactive/CPDFWinLaunch.h"
 #include "pdf/object/CPDFName.h"
 
-// A key a type's Check requires, with the object types it may have. A row
-// with no key ends a table.
-struct CPDFActionKey {
-  const char* key = nullptr;
-  int32_t types = 0;
-};
+// A key a type's Check requires (and its Load, when the type has a Load of
+// its own), with the object types it may have: a row of the kit's table.
+using CPDFActionKey = PDFRequiredKey;
 
 // Self declares kBit, kName and kRequired (its required keys, ending with
 // an empty row).

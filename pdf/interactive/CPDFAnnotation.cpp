@@ -1,7 +1,5 @@
 #include "pdf/interactive/CPDFAnnotation.h"
 
-#include <array>
-
 #include "pdf/interactive/CPDFAnnotTypes.h"
 #include "pdf/interactive/CPDFField.h"
 #include "pdf/object/CPDFException.h"
@@ -56,11 +54,8 @@ bool CPDFAnnotation::CheckSubtype(CPDFObjRegistry* doc, CPDFDict* dict, const CP
   if (!Check(doc, dict)) return false;
   auto* value = PDFGetAs<CPDFName>(dict, doc, Key_Subtype());
   if (!value || !value->IsEqual(subtype)) return false;
-  struct Required {
-    const char* key;
-    int32_t types;
-  };
-  return PDFHasRequired(dict, doc, std::array<Required, 1>{{{key, types}}});
+  const PDFRequiredKey required[] = {{key, types}};
+  return PDFHasRequired(dict, doc, required);
 }
 
 bool CPDFAnnotation::LoadEntries(CPDFObjRegistry* doc) {

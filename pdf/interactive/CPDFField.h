@@ -27,21 +27,6 @@
 #include "pdf/object/CPDFCopyScope.h"
 #include "pdf/object/CPDFString.h"
 
-// Accessors of field entries that a field may inherit: the getter answers
-// the own value when the field's dictionary holds the key, else the nearest
-// ancestor's (checked cast: a value of another class answers none); the
-// setter stores in the field's own dictionary.
-#define PDF_FIELD_GETTER(Key, GetType)                                  \
-  PDF_CONST_NAME(Key_##Key, #Key)                                       \
-  GetType* Get_##Key(CPDFObjRef* ref = nullptr) {                       \
-    return dynamic_cast<GetType*>(GetOwnOrInherited(Key_##Key(), ref)); \
-  }
-#define PDF_FIELD_ACCESSOR(Key, GetType, SetType)                                    \
-  PDF_FIELD_GETTER(Key, GetType)                                                     \
-  bool Set_##Key(SetType* value, bool indirect = false, CPDFObjRef* ref = nullptr) { \
-    return PDFSetAs(this, GetDoc(), Key_##Key(), value, indirect, ref);              \
-  }
-
 class CPDFField : public CPDFAnnotation {
  public:
   static constexpr uint32_t kBit = 0x10000;
@@ -136,11 +121,11 @@ class CPDFField : public CPDFAnnotation {
 
   // Own or inherited: FT (no setter), Ff, DR, DA, Q. Own only: TU, TM, OH,
   // MK; T is the annotation's.
-  PDF_FIELD_GETTER(FT, CPDFObject)
-  PDF_FIELD_ACCESSOR(Ff, CPDFObject, CPDFObject)
-  PDF_FIELD_ACCESSOR(DR, CPDFResDict, CPDFResDict)
-  PDF_FIELD_ACCESSOR(DA, CPDFObject, CPDFObject)
-  PDF_FIELD_ACCESSOR(Q, CPDFObject, CPDFObject)
+  PDF_INHERITED_GETTER(FT, CPDFObject)
+  PDF_INHERITED_ACCESSOR(Ff, CPDFObject)
+  PDF_INHERITED_ACCESSOR(DR, CPDFResDict)
+  PDF_INHERITED_ACCESSOR(DA, CPDFObject)
+  PDF_INHERITED_ACCESSOR(Q, CPDFObject)
   PDF_ACCESSOR(TU, CPDFObject)
   PDF_ACCESSOR(TM, CPDFObject)
   PDF_ACCESSOR(OH, CPDFObject)
@@ -148,8 +133,10 @@ class CPDFField : public CPDFAnnotation {
   PDF_CONST_NAME(Key_Parent, "Parent")
   PDF_CONST_NAME(Key_Kids, "Kids")
   PDF_CONST_NAME(WidgetName, "Widget")
-  // The parent field dictionary (own entry only; a value that is not a
-  // dictionary answers none). There is no setter.
+  // The parent field dictionary (own entry only), or none. There is no
+  // setter. Written by hand: only a plain dictionary answers (a stream does
+  // not), and an answer of none resets the reference, as the parent walk
+  // does.
   CPDFDict* Get_Parent(CPDFObjRef* ref = nullptr);
 
  protected:

@@ -89,8 +89,8 @@ class CPDFBtnField final : public CPDFFieldKind<CPDFBtnField> {
   // value of its own.
   static bool ReadBtnFieldValue(CPDFObjRegistry* doc, CPDFDict* dict) { return Read(doc, dict); }
 
-  PDF_FIELD_GETTER(V, CPDFObject)
-  PDF_FIELD_GETTER(DV, CPDFObject)
+  PDF_INHERITED_GETTER(V, CPDFObject)
+  PDF_INHERITED_GETTER(DV, CPDFObject)
 
  private:
   friend class CPDFFieldKind<CPDFBtnField>;
@@ -117,10 +117,10 @@ class CPDFChField final : public CPDFFieldKind<CPDFChField> {
   // TopIndex when the parent lacks it or holds an equal integer.
   bool Uninherit() override;
 
-  PDF_FIELD_GETTER(Opt, CPDFObject)
-  PDF_FIELD_GETTER(V, CPDFObject)
-  PDF_FIELD_GETTER(DV, CPDFObject)
-  PDF_FIELD_GETTER(TopIndex, CPDFObject)
+  PDF_INHERITED_GETTER(Opt, CPDFObject)
+  PDF_INHERITED_GETTER(V, CPDFObject)
+  PDF_INHERITED_GETTER(DV, CPDFObject)
+  PDF_INHERITED_GETTER(TopIndex, CPDFObject)
 
  private:
   friend class CPDFFieldKind<CPDFChField>;
@@ -141,9 +141,9 @@ class CPDFTxField final : public CPDFFieldKind<CPDFTxField> {
   // MaxLen (an integer).
   static bool ReadTxFieldValue(CPDFObjRegistry* doc, CPDFDict* dict) { return Read(doc, dict); }
 
-  PDF_FIELD_GETTER(V, CPDFObject)
-  PDF_FIELD_GETTER(DV, CPDFObject)
-  PDF_FIELD_GETTER(MaxLen, CPDFObject)
+  PDF_INHERITED_GETTER(V, CPDFObject)
+  PDF_INHERITED_GETTER(DV, CPDFObject)
+  PDF_INHERITED_GETTER(MaxLen, CPDFObject)
 
  private:
   friend class CPDFFieldKind<CPDFTxField>;
@@ -164,8 +164,8 @@ class CPDFSigField final : public CPDFFieldKind<CPDFSigField> {
   static bool ReadSigFieldValue(CPDFObjRegistry* doc, CPDFDict* dict) { return Read(doc, dict); }
 
   // Typed values only: a raw dictionary answers none.
-  PDF_FIELD_GETTER(V, CPDFSigDict)
-  PDF_FIELD_GETTER(DV, CPDFSigDict)
+  PDF_INHERITED_GETTER(V, CPDFSigDict)
+  PDF_INHERITED_GETTER(DV, CPDFSigDict)
 
  private:
   friend class CPDFFieldKind<CPDFSigField>;

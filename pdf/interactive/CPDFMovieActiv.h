@@ -17,17 +17,8 @@ class CPDFMovieActiv : public CPDFDocStruct, public CPDFDict {
   bool Load(CPDFObjRegistry* doc, CPDFDict* source);
   CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
 
-  PDF_CONST_NAME(Key_Start, "Start")
-  PDF_CONST_NAME(Key_Duration, "Duration")
-  PDF_CONST_NAME(Key_FWScale, "FWScale")
   // The stored values (no setters).
-  CPDFObject* Get_Start(CPDFObjRef* ref = nullptr) {
-    return PDFGetAs<CPDFObject>(this, GetDoc(), Key_Start(), ref);
-  }
-  CPDFObject* Get_Duration(CPDFObjRef* ref = nullptr) {
-    return PDFGetAs<CPDFObject>(this, GetDoc(), Key_Duration(), ref);
-  }
-  CPDFObject* Get_FWScale(CPDFObjRef* ref = nullptr) {
-    return PDFGetAs<CPDFObject>(this, GetDoc(), Key_FWScale(), ref);
-  }
+  PDF_GETTER(Start, CPDFObject)
+  PDF_GETTER(Duration, CPDFObject)
+  PDF_GETTER(FWScale, CPDFObject)
 };

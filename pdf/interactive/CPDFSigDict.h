@@ -28,12 +28,9 @@ class CPDFSigDict : public CPDFDocStruct, public CPDFDict {
 
   PDF_CONST_NAME(Key_Type, "Type")
   PDF_CONST_NAME(TypeName, "Sig")
-  PDF_CONST_NAME(Key_ByteRange, "ByteRange")
   // The byte ranges as stored (an array after a load); they are written by
   // the signing step, never set through this class.
-  CPDFObject* Get_ByteRange(CPDFObjRef* ref = nullptr) {
-    return PDFGetAs<CPDFObject>(this, GetDoc(), Key_ByteRange(), ref);
-  }
+  PDF_GETTER(ByteRange, CPDFObject)
   PDF_ACCESSOR(Name, CPDFObject)
   // A date only when the entry holds one (a raw string answers none).
   PDF_ACCESSOR(M, CPDFDate)

@@ -6,13 +6,13 @@
 CPDFTransition* CPDFTransition::CreateTransition(CPDFObjRegistry* doc, CPDFDict* dict,
                                                  int32_t mask) {
   static constexpr CPDFFamilyMember<CPDFTransition> kMembers[] = {
-      MakeFamilyMember<CPDFTransition, CPDFSplitTrans, CPDFDict>(kSplit),
-      MakeFamilyMember<CPDFTransition, CPDFBlindsTrans, CPDFDict>(kBlinds),
-      MakeFamilyMember<CPDFTransition, CPDFBoxTrans, CPDFDict>(kBox),
-      MakeFamilyMember<CPDFTransition, CPDFWipeTrans, CPDFDict>(kWipe),
-      MakeFamilyMember<CPDFTransition, CPDFDissolveTrans, CPDFDict>(kDissolve),
-      MakeFamilyMember<CPDFTransition, CPDFGlitterTrans, CPDFDict>(kGlitter),
-      MakeFamilyMember<CPDFTransition, CPDFReplaceTrans, CPDFDict>(kReplace),
+      MakeFamilyMember<CPDFTransition, CPDFSplitTrans, CPDFDict>(CPDFSplitTrans::kBit),
+      MakeFamilyMember<CPDFTransition, CPDFBlindsTrans, CPDFDict>(CPDFBlindsTrans::kBit),
+      MakeFamilyMember<CPDFTransition, CPDFBoxTrans, CPDFDict>(CPDFBoxTrans::kBit),
+      MakeFamilyMember<CPDFTransition, CPDFWipeTrans, CPDFDict>(CPDFWipeTrans::kBit),
+      MakeFamilyMember<CPDFTransition, CPDFDissolveTrans, CPDFDict>(CPDFDissolveTrans::kBit),
+      MakeFamilyMember<CPDFTransition, CPDFGlitterTrans, CPDFDict>(CPDFGlitterTrans::kBit),
+      MakeFamilyMember<CPDFTransition, CPDFReplaceTrans, CPDFDict>(CPDFReplaceTrans::kBit),
       MakeFamilyMember<CPDFTransition, CPDFTransition, CPDFDict>(kNoTransition),
   };
   // The low byte as a signed byte, widened again: 0x80 becomes -128, whose

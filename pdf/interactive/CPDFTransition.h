@@ -58,36 +58,75 @@ class CPDFTransition : public CPDFDocStruct, public CPDFDict {
   const char* styleName_;
 };
 
-// One style: its bit, the /S value that selects it and its style name.
-// Every style loads with CPDFTransition::Load.
-template <class Self, uint32_t Bit>
+// One style. Self declares its row: kBit (its bit in the factory mask),
+// kS (the /S value that selects it) and kName (its style name). The style
+// gets its constructor, Check and Clone from the row and loads with
+// CPDFTransition::Load.
+template <class Self>
 class CPDFTransStyle : public CPDFTransition {
  public:
+  // The /S value of the style.
+  static const CPDFName& StyleValue() {
+    static const CPDFName name(Self::kS);
+    return name;
+  }
   static bool Check(CPDFObjRegistry* doc, CPDFDict* dict) {
-    return CheckStyle(doc, dict, Self::StyleValue());
+    return CheckStyle(doc, dict, StyleValue());
   }
   CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override {
     return PDFClone(static_cast<Self*>(this), doc, sourceDoc);
   }
 
  protected:
-  explicit CPDFTransStyle(const char* name) : CPDFTransition(Bit, name) {}
+  CPDFTransStyle() : CPDFTransition(Self::kBit, Self::kName) {}
 };
 
-#define PDF_TRANSITION_STYLE(Class, Bit, Value, Name)                     \
-  class Class final : public CPDFTransStyle<Class, CPDFTransition::Bit> { \
-   public:                                                                \
-    Class() : CPDFTransStyle(Name) {}                                     \
-    PDF_CONST_NAME(StyleValue, Value)                                     \
-  };
+class CPDFSplitTrans final : public CPDFTransStyle<CPDFSplitTrans> {
+ public:
+  static constexpr uint32_t kBit = kSplit;
+  static constexpr const char* kS = "Split";
+  static constexpr const char* kName = "Split";
+};
 
-PDF_TRANSITION_STYLE(CPDFSplitTrans, kSplit, "Split", "Split")
-PDF_TRANSITION_STYLE(CPDFBlindsTrans, kBlinds, "Blinds", "Blinds")
-PDF_TRANSITION_STYLE(CPDFBoxTrans, kBox, "Box", "Box")
-PDF_TRANSITION_STYLE(CPDFWipeTrans, kWipe, "Wipe", "Wipe")
-PDF_TRANSITION_STYLE(CPDFDissolveTrans, kDissolve, "Dissolve", "Dissolve")
-PDF_TRANSITION_STYLE(CPDFGlitterTrans, kGlitter, "Glitter", "Glitter")
+class CPDFBlindsTrans final : public CPDFTransStyle<CPDFBlindsTrans> {
+ public:
+  static constexpr uint32_t kBit = kBlinds;
+  static constexpr const char* kS = "Blinds";
+  static constexpr const char* kName = "Blinds";
+};
+
+class CPDFBoxTrans final : public CPDFTransStyle<CPDFBoxTrans> {
+ public:
+  static constexpr uint32_t kBit = kBox;
+  static constexpr const char* kS = "Box";
+  static constexpr const char* kName = "Box";
+};
+
+class CPDFWipeTrans final : public CPDFTransStyle<CPDFWipeTrans> {
+ public:
+  static constexpr uint32_t kBit = kWipe;
+  static constexpr const char* kS = "Wipe";
+  static constexpr const char* kName = "Wipe";
+};
+
+class CPDFDissolveTrans final : public CPDFTransStyle<CPDFDissolveTrans> {
+ public:
+  static constexpr uint32_t kBit = kDissolve;
+  static constexpr const char* kS = "Dissolve";
+  static constexpr const char* kName = "Dissolve";
+};
+
+class CPDFGlitterTrans final : public CPDFTransStyle<CPDFGlitterTrans> {
+ public:
+  static constexpr uint32_t kBit = kGlitter;
+  static constexpr const char* kS = "Glitter";
+  static constexpr const char* kName = "Glitter";
+};
+
 // The replace style is selected by the one-letter /S value R.
-PDF_TRANSITION_STYLE(CPDFReplaceTrans, kReplace, "R", "Replace")
-
-#undef PDF_TRANSITION_STYLE
+class CPDFReplaceTrans final : public CPDFTransStyle<CPDFReplaceTrans> {
+ public:
+  static constexpr uint32_t kBit = kReplace;
+  static constexpr const char* kS = "R";
+  static constexpr const char* kName = "Replace";
+};

@@ -27,7 +27,20 @@ bool PDFCheckTypeNumber(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& ke
 
 bool PDFSetTypeNumber(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key,
                       const CPDFInt& value) {
-  return dict && dict->Set(doc, key, std::make_unique<CPDFInt>(value));
+  try {
+    return dict && dict->Set(doc, key, std::make_unique<CPDFInt>(value));
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, "CPDFDataStruct", "SetType");
+  }
+}
+
+bool PDFSetTypeName(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key,
+                    const CPDFName& value) {
+  try {
+    return dict && dict->Set(doc, key, std::make_unique<CPDFName>(value));
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, "CPDFDataStruct", "SetType");
+  }
 }
 
 namespace pdf_kit {

@@ -5,8 +5,9 @@
 //
 // Five verbs:
 //   PDFLoadFrame      the frame of a Load: take the raw object's content
-//                     over, run the conversions, give everything back to the
-//                     raw object when one fails or throws.
+//                     over, run the conversions, give the entries back to the
+//                     raw object when one fails or throws; it also keeps the
+//                     nesting limit and the class's required keys.
 //   PDFTypeEntry      type the value under one key: as class T (the kit
 //                     picks Check + Load or Assign from T), or through a
 //                     family factory.
@@ -35,6 +36,7 @@
 
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFDataStruct.h"
+#include "pdf/object/CPDFDepthGuard.h"
 #include "pdf/object/CPDFDict.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFName.h"
@@ -155,29 +157,106 @@ bool PDFSetElementAs(CPDFArray* array, CPDFObjRegistry* doc, int32_t index, T* v
     return PDFSetElementAs(this, GetDoc(), Index, value, indirect, ref);                      \
   }
 
+// One half of a pair, where the other half does not exist or is written by
+// hand because it does more than get or set:
+//   PDF_GETTER(HTP, CPDFObject)     Key_HTP() and Get_HTP(ref) only
+//   PDF_SETTER(DA, CPDFString)      Key_DA() and Set_DA(value, indirect, ref) only
+// Same contracts as the halves of PDF_ACCESSOR.
+#define PDF_GETTER(Key, GetType)                                \
+  PDF_CONST_NAME(Key_##Key, #Key)                               \
+  GetType* Get_##Key(CPDFObjRef* ref = nullptr) {               \
+    return PDFGetAs<GetType>(this, GetDoc(), Key_##Key(), ref); \
+  }
+
+#define PDF_SETTER(Key, SetType)                                                     \
+  PDF_CONST_NAME(Key_##Key, #Key)                                                    \
+  bool Set_##Key(SetType* value, bool indirect = false, CPDFObjRef* ref = nullptr) { \
+    return PDFSetAs(this, GetDoc(), Key_##Key(), value, indirect, ref);              \
+  }
+
+// An entry the class may inherit from an ancestor dictionary (the entries of
+// form fields). The class has a member
+//   CPDFObject* GetOwnOrInherited(const CPDFName& key, CPDFObjRef* ref)
+// answering its own value when its dictionary holds the key, else the
+// nearest ancestor's. The getter is a checked cast of that value; the setter
+// stores in the class's own dictionary, like PDF_ACCESSOR's.
+//   PDF_INHERITED_ACCESSOR(FT, CPDFName)                 getter and setter
+//   PDF_INHERITED_ACCESSOR(V, CPDFObject, CPDFString)    getter, setter type
+//   PDF_INHERITED_GETTER(DV, CPDFObject)                 getter only
+#define PDF_INHERITED_GETTER(Key, GetType)                              \
+  PDF_CONST_NAME(Key_##Key, #Key)                                       \
+  GetType* Get_##Key(CPDFObjRef* ref = nullptr) {                       \
+    return dynamic_cast<GetType*>(GetOwnOrInherited(Key_##Key(), ref)); \
+  }
+
+#define PDF_INHERITED_ACCESSOR(Key, ...)                                                     \
+  PDF_INHERITED_GETTER(Key, PDF_ACCESSOR_GET_(__VA_ARGS__))                                  \
+  bool Set_##Key(PDF_ACCESSOR_SET_(__VA_ARGS__, __VA_ARGS__) * value, bool indirect = false, \
+                 CPDFObjRef* ref = nullptr) {                                                \
+    return PDFSetAs(this, GetDoc(), Key_##Key(), value, indirect, ref);                      \
+  }
+
+// The setter of a constant type entry: Set_<Key>() stores a new direct copy
+// of the class's constant (a name such as TypeName() or SubtypeName(), or a
+// type number such as TypeValue()) under Key_<Key>(), which the class
+// declares. Never throws; false when the store fails.
+//   PDF_TYPE_SETTER(Type, TypeName)          bool Set_Type()
+//   PDF_TYPE_SETTER(PatternType, TypeValue)  bool Set_PatternType()
+#define PDF_TYPE_SETTER(Key, Constant) \
+  bool Set_##Key() { return PDFSetType(this, GetDoc(), Key_##Key(), Constant()); }
+
 // An accessor pair that only some members of a class template have (the
 // shading and halftone types, by their type number):
 //   PDF_ACCESSOR_WHERE(N == 1, Matrix, CPDFMatrix)
-#define PDF_ACCESSOR_WHERE(Cond, Key, ...)                                                  \
-  PDF_CONST_NAME(Key_##Key, #Key)                                                           \
-  PDF_ACCESSOR_GET_(__VA_ARGS__) * Get_##Key(CPDFObjRef* ref = nullptr) requires(Cond) {    \
-    return PDFGetAs<PDF_ACCESSOR_GET_(__VA_ARGS__)>(this, GetDoc(), Key_##Key(), ref);      \
-  }                                                                                         \
+#define PDF_ACCESSOR_WHERE(Cond, Key, ...)                                                   \
+  PDF_CONST_NAME(Key_##Key, #Key)                                                            \
+  PDF_ACCESSOR_GET_(__VA_ARGS__) * Get_##Key(CPDFObjRef* ref = nullptr) requires(Cond) {     \
+    return PDFGetAs<PDF_ACCESSOR_GET_(__VA_ARGS__)>(this, GetDoc(), Key_##Key(), ref);       \
+  }                                                                                          \
   bool Set_##Key(PDF_ACCESSOR_SET_(__VA_ARGS__, __VA_ARGS__) * value, bool indirect = false, \
-                 CPDFObjRef* ref = nullptr) requires(Cond) {                                \
-    return PDFSetAs(this, GetDoc(), Key_##Key(), value, indirect, ref);                     \
+                 CPDFObjRef* ref = nullptr) requires(Cond) {                                 \
+    return PDFSetAs(this, GetDoc(), Key_##Key(), value, indirect, ref);                      \
   }
 
-// True when every key of a table of required keys (rows with a key text,
-// or a null key ending the table early, and the type bits it must have) is
-// present in the dictionary with one of its types; references resolved.
+// ---------------------------------------------------------------- required keys
+
+// One row of a class's table of required keys: the key and the object types
+// its value may have (CPDFObject type bits). A row without a key ends the
+// table early (an empty table is {{}}). A class keeps one table,
+//   static constexpr PDFRequiredKey kRequired[] = {{"Ascent", kNumber}, ...};
+// which its Check reads with PDFHasRequired (present, of one of the types)
+// and its Load hands to PDFLoadFrame (present).
+struct PDFRequiredKey {
+  const char* key = nullptr;
+  int32_t types = 0;
+};
+
+// True when every key of the table is present in the dictionary with one of
+// its types; references resolved. Never throws.
 template <class Rows>
 bool PDFHasRequired(CPDFDict* dict, CPDFObjRegistry* doc, const Rows& rows) {
   if (!dict) return false;
+  try {
+    for (const auto& row : rows) {
+      if (!row.key) break;
+      CPDFObject* value = dict->Get(doc, CPDFName(row.key));
+      if (!value || !value->IsType(row.types)) return false;
+    }
+    return true;
+  } catch (...) {
+    return CPDFException::Absorb(nullptr, "CPDFDataStruct", "Check");
+  }
+}
+
+// True when every key of the table is present (its value fetched,
+// references resolved), whatever its type: what a Load requires. A value of
+// another type stays as read, as every conversion leaves it.
+template <class Rows>
+bool PDFHasRequiredKeys(CPDFDict* dict, CPDFObjRegistry* doc, const Rows& rows) {
+  if (!dict) return false;
   for (const auto& row : rows) {
     if (!row.key) break;
-    CPDFObject* value = dict->Get(doc, CPDFName(row.key));
-    if (!value || !value->IsType(row.types)) return false;
+    if (!dict->Get(doc, CPDFName(row.key))) return false;
   }
   return true;
 }
@@ -203,13 +282,67 @@ void PDFGiveBack(CPDFObject* typed, CPDFObject* raw, CPDFObjRegistry* doc);
 
 // ---------------------------------------------------------------- load frame
 
+// The nesting limit of typed loads that can reach a value of their own
+// family or class again (functions holding functions, colour spaces holding
+// colour spaces, images holding masks, descriptors listing descriptors, CMaps
+// using CMaps, actions followed by actions). A file can make such values refer
+// back to themselves. A class opts in by declaring
+//   static constexpr bool kNestedLoad = true;
+// (a family base declares it for all its members); each load frame of such a
+// class enters one level of one per-thread counter, shared by every family,
+// so a cycle that passes through several families ends as well.
+//
+// One behaviour at the limit: a value that would be loaded past kMaxDepth
+// levels stays as read. The frame refuses the load (false, the source
+// untouched), a family factory then answers none, and PDFTypeEntry /
+// PDFTypeElement(s) see the limit before they make the typed object; either
+// way the value stays raw and the load that holds it goes on.
+class CPDFLoadDepth : public CPDFDepthGuard {
+ public:
+  static constexpr int32_t kMaxDepth = 32;
+
+  CPDFLoadDepth() noexcept : CPDFDepthGuard(Depth(), kMaxDepth) {}
+
+  // True when one more level would lie beyond the limit.
+  static bool Full() noexcept { return Depth() >= kMaxDepth; }
+
+ private:
+  static int32_t& Depth() {
+    thread_local int32_t depth = 0;
+    return depth;
+  }
+};
+
+namespace pdf_kit {
+// Whether loads of T count against the nesting limit.
+template <class T>
+constexpr bool NestedLoad() {
+  if constexpr (requires { T::kNestedLoad; }) {
+    return T::kNestedLoad;
+  } else {
+    return false;
+  }
+}
+}  // namespace pdf_kit
+
 // The frame of a typed Load: sets the document, takes over the source's
 // content (Assign), then runs convert(). When convert answers false or
 // throws, the content goes back to the source and the answer is false.
-// Nothing is thrown.
+// A class of nested loads enters one level of the nesting limit for the
+// whole frame; past the limit the frame answers false and takes nothing
+// over. Nothing is thrown.
+//
+// What a failed load gives back: the source gets its entries again; an entry
+// that a conversion already typed before the failure stays typed (a typed
+// value is never turned back into a raw one). Only a Load that failed before
+// its first conversion leaves the source exactly as it was read.
 template <class Self, class Source, class Convert>
 bool PDFLoadFrame(Self* self, CPDFObjRegistry* doc, Source* source, Convert convert) {
   if (!self || !source) return false;
+  [[maybe_unused]] std::conditional_t<pdf_kit::NestedLoad<Self>(), CPDFLoadDepth, int> depth{};
+  if constexpr (pdf_kit::NestedLoad<Self>()) {
+    if (depth.TooDeep()) return false;
+  }
   try {
     self->SetDoc(doc);
     if (!self->Assign(doc, source)) return false;
@@ -238,6 +371,16 @@ bool PDFLoadFrame(Self* self, CPDFObjRegistry* doc, Source* source, Convert conv
 template <class Self, class Source>
 bool PDFLoadFrame(Self* self, CPDFObjRegistry* doc, Source* source) {
   return PDFLoadFrame(self, doc, source, [] { return true; });
+}
+
+// The frame of a class with a table of required keys: the load fails (the
+// entries given back) when a key of the table is absent or cannot be
+// fetched, before anything is converted.
+template <class Self, class Source, class Rows, class Convert>
+bool PDFLoadFrame(Self* self, CPDFObjRegistry* doc, Source* source, const Rows& required,
+                  Convert convert) {
+  return PDFLoadFrame(self, doc, source,
+                      [&] { return PDFHasRequiredKeys(self, doc, required) && convert(); });
 }
 
 // ---------------------------------------------------------------- typing
@@ -302,6 +445,9 @@ bool TypeSlot(const Slot& slot, CPDFObjRegistry* doc, PDFEntry rule) {
     if (!value->IsLoaded() || !value->IsType(RawOf<T>::kMask)) return true;
     auto* raw = dynamic_cast<Raw*>(value);
     if (!raw) return true;
+    if constexpr (NestedLoad<T>()) {
+      if (CPDFLoadDepth::Full()) return true;  // past the nesting limit: stays as read
+    }
     if constexpr (requires(Raw * r) { T::Check(doc, r); }) {
       if (!T::Check(doc, raw)) return true;
     }
@@ -447,6 +593,22 @@ bool PDFCheckTypeNumber(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& ke
 // unreferenced). False when the store fails.
 bool PDFSetTypeNumber(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key,
                       const CPDFInt& value);
+
+// Stores a new direct name equal to the constant under the key, replacing
+// what was there: a class's Type or Subtype name. False when the store fails;
+// never throws.
+bool PDFSetTypeName(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key,
+                    const CPDFName& value);
+
+// The store of PDF_TYPE_SETTER: a constant name or a constant type number.
+inline bool PDFSetType(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key,
+                       const CPDFName& value) {
+  return PDFSetTypeName(dict, doc, key, value);
+}
+inline bool PDFSetType(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName& key,
+                       const CPDFInt& value) {
+  return PDFSetTypeNumber(dict, doc, key, value);
+}
 
 // A family factory Create(doc, object, members) bound to the document and
 // the member mask: the make of PDFTypeEntry / PDFTypeElement(s), as in

@@ -14,6 +14,7 @@
 #include "pdf/document/CPDFColorSpace.h"
 #include "pdf/document/CPDFImageImport.h"
 #include "pdf/document/CPDFImageXObj.h"
+#include "pdf/document/CPDFLoadDepth.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFStream.h"
 #include "pdf/object/TestRegistry.h"
@@ -52,7 +53,8 @@ class ImageXObjTest : public ::testing::Test {
   CPDFMatrix matrix;
 
   std::unique_ptr<CPDFImageXObj> Import(const std::string& path) {
-    return std::unique_ptr<CPDFImageXObj>(CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix));
+    return std::unique_ptr<CPDFImageXObj>(
+        CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix));
   }
   void ExpectUnknown(const std::string& path) {
     doc.GetError().Clear();
@@ -86,7 +88,8 @@ TEST_F(ImageXObjTest, UnreadableFilesAreUnknownFormats) {
   EXPECT_EQ(std::string(doc.GetError().GetMessage()),
             "unknown file format: " + folder.File("cut.bmp") + " (pixel data cut short)");
   ExpectUnknown(folder.File("missing.bmp"));
-  EXPECT_EQ(std::string(doc.GetError().GetMessage()), "unknown file format: " + folder.File("missing.bmp"));
+  EXPECT_EQ(std::string(doc.GetError().GetMessage()),
+            "unknown file format: " + folder.File("missing.bmp"));
 }
 
 TEST_F(ImageXObjTest, SpecialFilesAreRefusedWithoutWaiting) {
@@ -96,7 +99,8 @@ TEST_F(ImageXObjTest, SpecialFilesAreRefusedWithoutWaiting) {
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   alarm(60);
   for (const std::string& path : {fifo, folder.File(""), std::string("/dev/null")}) {
-    EXPECT_FALSE(IsBMPFile(path.c_str()) || IsJPEGFile(path.c_str()) || IsTIFFFile(path.c_str())) << path;
+    EXPECT_FALSE(IsBMPFile(path.c_str()) || IsJPEGFile(path.c_str()) || IsTIFFFile(path.c_str()))
+        << path;
     VectorSink sink;
     ImageDescription d;
     EXPECT_FALSE(ReadBMPImage(path.c_str(), sink, d));
@@ -193,10 +197,14 @@ TEST_F(ImageXObjTest, TIFFImages) {
 }
 
 TEST_F(ImageXObjTest, CheckAndLoadOfParsedImages) {
-  const std::string head = "<< /Type /XObject /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8 ";
+  const std::string head =
+      "<< /Type /XObject /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8 ";
   const std::string body = " /Length 2 >>\nstream\r\nab\r\nendstream\nendobj";
-  auto parsed = ParseAs<CPDFStream>(head + "/ColorSpace [/Indexed /DeviceRGB 1 <000000FFFFFF>]"
-                                           " /Mask [0 1] /Decode [1 0]" + body, &doc);
+  auto parsed = ParseAs<CPDFStream>(head +
+                                        "/ColorSpace [/Indexed /DeviceRGB 1 <000000FFFFFF>]"
+                                        " /Mask [0 1] /Decode [1 0]" +
+                                        body,
+                                    &doc);
   ASSERT_TRUE(parsed);
   std::unique_ptr<CPDFXObject> x(CPDFXObject::CreateXObject(&doc, parsed.get(), -1));
   auto* image = dynamic_cast<CPDFImageXObj*>(x.get());
@@ -219,7 +227,8 @@ TEST_F(ImageXObjTest, CheckAndLoadOfParsedImages) {
   }
 
   // Without /Type, or outside the mask, nothing is made.
-  parsed = ParseAs<CPDFStream>("<< /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8" + body, &doc);
+  parsed =
+      ParseAs<CPDFStream>("<< /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8" + body, &doc);
   ASSERT_TRUE(parsed);
   EXPECT_EQ(CPDFXObject::CreateXObject(&doc, parsed.get(), -1), nullptr);
   parsed = ParseAs<CPDFStream>(head + body, &doc);
@@ -230,8 +239,9 @@ TEST_F(ImageXObjTest, CheckAndLoadOfParsedImages) {
   ASSERT_TRUE(made.Create(&doc, 2, 1, 8));
   EXPECT_FALSE(CPDFImageXObj::Check(&doc, &made));
   ASSERT_TRUE(made.SetData("ab", 2));
-  EXPECT_EQ(WrittenText(made), "<<\r\n/BitsPerComponent 8\n/Height 1\n/Length 2\n/Subtype /Image\n"
-                               "/Type /XObject\n/Width 2\n>>\r\nstream\r\nab\r\nendstream");
+  EXPECT_EQ(WrittenText(made),
+            "<<\r\n/BitsPerComponent 8\n/Height 1\n/Length 2\n/Subtype /Image\n"
+            "/Type /XObject\n/Width 2\n>>\r\nstream\r\nab\r\nendstream");
   std::unique_ptr<CPDFImageXObj> copy(made.Clone(&doc, &doc));
   ASSERT_TRUE(copy);
   EXPECT_EQ(WrittenText(*copy), WrittenText(made));
@@ -241,7 +251,8 @@ TEST_F(ImageXObjTest, ValuesThatCannotBeStoredBackStayAsRead) {
   // An indirect colour space and an indirect mask, converted but refused
   // when stored back under their references: each object keeps what the
   // file held, and so does the image's own stream.
-  const std::string head = "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 1 ";
+  const std::string head =
+      "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 1 ";
   const std::string body = " /Length 1 >>\nstream\r\nx\r\nendstream\nendobj";
   const std::string space = "[/CalGray << /WhitePoint [1 1 1] >>]";
   doc.objects[5] = ParseText(space + " ", &doc).release();
@@ -268,7 +279,8 @@ TEST_F(ImageXObjTest, ValuesThatCannotBeStoredBackStayAsRead) {
 }
 
 TEST_F(ImageXObjTest, MasksAreLoadedAsImagesAndLoopsEnd) {
-  const std::string head = "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 1 ";
+  const std::string head =
+      "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 1 ";
   const std::string body = " /Length 1 >>\nstream\r\nx\r\nendstream\nendobj";
   auto mask = ParseText(head + "/ImageMask true" + body, &doc);
   ASSERT_TRUE(mask);
@@ -292,6 +304,34 @@ TEST_F(ImageXObjTest, MasksAreLoadedAsImagesAndLoopsEnd) {
   SUCCEED();
 }
 
+// A chain of masks longer than the nesting limit: the image loads, the
+// masks are typed as deep as the limit allows and the rest stay raw streams
+// (the same answer every nested typed load gives at the limit).
+TEST_F(ImageXObjTest, MaskChainsPastTheNestingLimitStayRaw) {
+  const std::string head =
+      "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 1 ";
+  const std::string body = " /Length 1 >>\nstream\r\nx\r\nendstream\nendobj";
+  const int32_t kChain = CPDFLoadDepth::kMaxDepth + 8;
+  const int32_t first = 100;
+  for (int32_t i = 0; i < kChain; ++i) {
+    const std::string mask =
+        i + 1 < kChain ? "/Mask " + std::to_string(first + i + 1) + " 0 R" : "";
+    auto object = ParseText(head + mask + body, &doc);
+    ASSERT_TRUE(object);
+    doc.objects[first + i] = object.release();
+  }
+  auto parsed = ParseAs<CPDFStream>(head + "/Mask " + std::to_string(first) + " 0 R" + body, &doc);
+  ASSERT_TRUE(parsed);
+  std::unique_ptr<CPDFXObject> x(CPDFXObject::CreateXObject(&doc, parsed.get(), 1));
+  ASSERT_TRUE(x);
+  int32_t typed = 0;
+  CPDFObject* at = static_cast<CPDFImageXObj*>(x.get())->Get_Mask();
+  for (; auto* image = dynamic_cast<CPDFImageXObj*>(at); at = image->Get_Mask()) ++typed;
+  EXPECT_EQ(typed, CPDFLoadDepth::kMaxDepth - 1);
+  ASSERT_NE(at, nullptr);
+  EXPECT_TRUE(at->IsType(CPDFObject::kStream));
+}
+
 }  // namespace
 
 // An image read without its data has the dictionary and the size of the
@@ -300,9 +340,9 @@ TEST_F(ImageXObjTest, WithoutDataTheDescriptionIsTheSame) {
   const std::string jpeg = folder.File("a.jpg");
   ASSERT_TRUE(imagefile::DenseJpeg(jpeg, 600, 300, 300));
   ASSERT_TRUE(imagefile::RGBTiff(folder.File("rgb.tif"), 100, 50, 144));
-  const std::vector<std::string> paths = {folder.Write("a.bmp", imagefile::Bitmap(640, 480, 24, 2835)),
-                                          folder.Write("p.bmp", imagefile::Bitmap(5, 3, 8, 0, 16)), jpeg,
-                                          folder.File("rgb.tif")};
+  const std::vector<std::string> paths = {
+      folder.Write("a.bmp", imagefile::Bitmap(640, 480, 24, 2835)),
+      folder.Write("p.bmp", imagefile::Bitmap(5, 3, 8, 0, 16)), jpeg, folder.File("rgb.tif")};
   for (const std::string& path : paths) {
     auto full = Import(path);
     ASSERT_TRUE(full) << path;
@@ -311,7 +351,8 @@ TEST_F(ImageXObjTest, WithoutDataTheDescriptionIsTheSame) {
     const std::string length = "/Length " + std::to_string(full->GetLength());
     expected.replace(expected.find(length), length.size(), "/Length 0");
     matrix.SetIdentity();
-    std::unique_ptr<CPDFImageXObj> bare(CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, false));
+    std::unique_ptr<CPDFImageXObj> bare(
+        CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, false));
     ASSERT_TRUE(bare) << path;
     // A palette's lookup stream is another object of the same content.
     EXPECT_EQ(std::regex_replace(DictText(*bare), std::regex("\\d+ 0 R"), "R"),
@@ -329,9 +370,11 @@ TEST_F(ImageXObjTest, WithoutDataTheDescriptionIsTheSame) {
   bitmap.resize(bitmap.size() - 1000);
   std::vector<uint8_t> photo = TempFolder::Read(jpeg);
   photo.resize(photo.size() / 2);
-  for (const std::string& path : {folder.Write("cut.bmp", bitmap), folder.Write("cut.jpg", photo)}) {
+  for (const std::string& path :
+       {folder.Write("cut.bmp", bitmap), folder.Write("cut.jpg", photo)}) {
     EXPECT_EQ(Import(path), nullptr) << path;
-    std::unique_ptr<CPDFImageXObj> bare(CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, false));
+    std::unique_ptr<CPDFImageXObj> bare(
+        CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, false));
     EXPECT_TRUE(bare) << path;
   }
 }
