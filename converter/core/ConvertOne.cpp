@@ -3,14 +3,14 @@
 #include <cstdio>
 #include <memory>
 
-#include "pdf/document/CPDFColorSpace.h"
 #include "pdf/composite/CPDFDoc.h"
 #include "pdf/composite/CPDFEnv.h"
-#include "pdf/object/CPDFGraphObjs.h"
-#include "pdf/document/CPDFImageXObj.h"
 #include "pdf/composite/CPDFPage.h"
+#include "pdf/document/CPDFColorSpace.h"
+#include "pdf/document/CPDFImageXObj.h"
 #include "pdf/document/CPDFResDict.h"
 #include "pdf/object/CPDFException.h"
+#include "pdf/object/CPDFGraphObjs.h"
 #include "pdf/object/CPDFMatrix.h"
 #include "pdf/object/CPDFRect.h"
 #include "pdf/object/CPDFStream.h"

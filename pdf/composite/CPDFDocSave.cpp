@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "pdf/document/CPDFBody.h"
 #include "pdf/composite/CPDFDoc.h"
 #include "pdf/composite/CPDFDocSave.h"
+#include "pdf/composite/CPDFTrailer.h"
+#include "pdf/document/CPDFBody.h"
 #include "pdf/document/CPDFEncryptDict.h"
 #include "pdf/document/CPDFHeader.h"
 #include "pdf/document/CPDFInfoDict.h"
-#include "pdf/composite/CPDFTrailer.h"
 #include "pdf/document/CPDFXRef.h"
 #include "pdf/object/CPDFDate.h"
 #include "pdf/object/CPDFException.h"

@@ -3,8 +3,8 @@
 #include <mutex>
 
 #include "pdf/composite/CPDFCatalog.h"
-#include "pdf/document/CPDFCatalogHook.h"
 #include "pdf/composite/CPDFDoc.h"
+#include "pdf/document/CPDFCatalogHook.h"
 #include "pdf/document/CPDFFileSpec.h"
 #include "pdf/font/FontFactories.h"
 #include "pdf/graphics/GraphicsFactories.h"

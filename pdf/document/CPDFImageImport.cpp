@@ -6,13 +6,13 @@
 #include <string>
 
 #include "pdf/document/CPDFColorSpace.h"
+#include "pdf/object/ByteSink.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFBool.h"
 #include "pdf/object/CPDFDict.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFObjRegistry.h"
-#include "pdf/object/ByteSink.h"
 #include "pdf/object/CodecFlate.h"
 
 namespace {

@@ -6,10 +6,10 @@
 #include <cstdint>
 
 #include "pdf/document/CPDFResource.h"
-#include "pdf/object/CPDFTypedStruct.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFDataStruct.h"
 #include "pdf/object/CPDFDict.h"
+#include "pdf/object/CPDFTypedStruct.h"
 
 class CPDFResDict : public CPDFDataStruct, public CPDFDict {
  public:

@@ -75,8 +75,7 @@ void CPDFXRef::LinkFree(int32_t number) {
   if (at != free_.begin()) {
     entries_[static_cast<size_t>(*std::prev(at)) - 1].entry.offset = number;
   }
-  if (entries_[static_cast<size_t>(number) - 1].entry.generation <
-      CPDFXRefEntry::kMaxGeneration) {
+  if (entries_[static_cast<size_t>(number) - 1].entry.generation < CPDFXRefEntry::kMaxGeneration) {
     reusable_.insert(number);
   }
 }

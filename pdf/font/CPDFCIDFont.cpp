@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
-#include "pdf/font/FontResourceCache.h"
 #include "pdf/document/CPDFLoadDepth.h"
 #include "pdf/font/AFMFile.h"
+#include "pdf/font/FontResourceCache.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFFamily.h"
 #include "pdf/object/CPDFObjRegistry.h"

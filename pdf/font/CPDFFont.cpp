@@ -5,7 +5,6 @@
 #include <memory>
 #include <vector>
 
-#include "pdf/font/FontResourceCache.h"
 #include "pdf/document/CPDFLoadDepth.h"
 #include "pdf/font/CMapFile.h"
 #include "pdf/font/CPDFEncoding.h"
@@ -14,6 +13,7 @@
 #include "pdf/font/CPDFType1Font.h"
 #include "pdf/font/CPDFType3Font.h"
 #include "pdf/font/EncodingTable.h"
+#include "pdf/font/FontResourceCache.h"
 #include "pdf/font/internal/FontText.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFFamily.h"

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "pdf/font/FontResourceCache.h"
 #include "pdf/font/CMapFile.h"
 #include "pdf/font/CPDFCMap.h"
+#include "pdf/font/FontResourceCache.h"
 #include "pdf/font/internal/FontText.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFObjRegistry.h"

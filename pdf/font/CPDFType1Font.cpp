@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "pdf/font/FontResourceCache.h"
 #include "pdf/font/AFMFile.h"
 #include "pdf/font/EncodingTable.h"
+#include "pdf/font/FontResourceCache.h"
 #include "pdf/font/internal/SimpleFontWidths.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFObjRegistry.h"

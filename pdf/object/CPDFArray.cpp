@@ -46,8 +46,7 @@ bool CPDFArray::SetAt(CPDFObjRegistry* doc, int32_t index, CPDFObject* value, bo
   return Store(doc, index, value, indirect, ref);
 }
 
-bool CPDFArray::Push_Back(CPDFObjRegistry* doc, CPDFObject* value, bool indirect,
-                          CPDFObjRef* ref) {
+bool CPDFArray::Push_Back(CPDFObjRegistry* doc, CPDFObject* value, bool indirect, CPDFObjRef* ref) {
   return Store(doc, -1, value, indirect, ref);
 }
 
@@ -170,8 +169,8 @@ void CPDFArray::Serialize(CPDFObjRegistry* doc, CPDFInStream& in, const uint8_t*
   const int c = in.Get();
   if (c < 0) CPDFException::Throw("CPDFArray", "Serialize", CPDFException::kSyntax, "ioerror");
   if (c != '[') {
-    CPDFException::ThrowFormat("CPDFArray", "Serialize", CPDFException::kSyntax,
-                               "invalidtoken: %c", c);
+    CPDFException::ThrowFormat("CPDFArray", "Serialize", CPDFException::kSyntax, "invalidtoken: %c",
+                               c);
   }
   for (;;) {
     in.SkipWhiteSpaceAndComments();

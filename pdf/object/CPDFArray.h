@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "pdf/object/CPDFObject.h"
 #include "pdf/object/CPDFObjRef.h"
+#include "pdf/object/CPDFObject.h"
 #include "pdf/object/TempArray.h"
 
 class CPDFArray : public CPDFObject, public TempArray<CPDFAtom*, TempDeleteDispose> {
@@ -66,8 +66,7 @@ class CPDFArray : public CPDFObject, public TempArray<CPDFAtom*, TempDeleteDispo
   bool Duplicate(CPDFArray* dest, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc,
                  bool overwrite) const;
 
-  static CPDFArray* SerializeObject(CPDFObjRegistry* doc, CPDFInStream& in,
-                                    const uint8_t* context);
+  static CPDFArray* SerializeObject(CPDFObjRegistry* doc, CPDFInStream& in, const uint8_t* context);
   void Serialize(CPDFObjRegistry* doc, CPDFInStream& in, const uint8_t* context);
 
  protected:

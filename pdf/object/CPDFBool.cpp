@@ -48,8 +48,8 @@ void CPDFBool::Serialize(CPDFObjRegistry*, CPDFInStream& in, const uint8_t*) {
   } else if (std::strcmp(token, "false") == 0) {
     value_ = 0;
   } else {
-    CPDFException::ThrowFormat("CPDFBool", "Serialize", CPDFException::kSyntax,
-                               "invalidtoken: %s", token);
+    CPDFException::ThrowFormat("CPDFBool", "Serialize", CPDFException::kSyntax, "invalidtoken: %s",
+                               token);
   }
 }
 
@@ -81,7 +81,7 @@ void CPDFNull::Serialize(CPDFObjRegistry*, CPDFInStream& in, const uint8_t*) {
     CPDFException::Throw("CPDFNull", "Serialize", CPDFException::kSyntax, "ioerror");
   }
   if (std::strcmp(token, "null") != 0) {
-    CPDFException::ThrowFormat("CPDFNull", "Serialize", CPDFException::kSyntax,
-                               "invalidtoken: %s", token);
+    CPDFException::ThrowFormat("CPDFNull", "Serialize", CPDFException::kSyntax, "invalidtoken: %s",
+                               token);
   }
 }

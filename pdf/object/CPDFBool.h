@@ -21,8 +21,7 @@ class CPDFBool : public CPDFObject {
                  bool overwrite) const;
 
   // The parser's entry: "t" or "f" starts a boolean.
-  static CPDFBool* SerializeObject(CPDFObjRegistry* doc, CPDFInStream& in,
-                                   const uint8_t* context);
+  static CPDFBool* SerializeObject(CPDFObjRegistry* doc, CPDFInStream& in, const uint8_t* context);
   void Serialize(CPDFObjRegistry* doc, CPDFInStream& in, const uint8_t* context);
 
  private:

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "pdf/object/CPDFName.h"
-#include "pdf/object/CPDFObject.h"
 #include "pdf/object/CPDFObjRef.h"
+#include "pdf/object/CPDFObject.h"
 #include "pdf/object/TempDict.h"
 
 class CPDFDict : public CPDFObject, public TempDict<CPDFName, CPDFAtom*, TempDeleteDispose> {

@@ -60,8 +60,7 @@ void CPDFException::ThrowFormat(const char* className, const char* methodName, i
   throw new CPDFException(className, methodName, code, text.c_str());
 }
 
-bool CPDFException::Absorb(CPDFException* record, const char* className,
-                           const char* methodName) {
+bool CPDFException::Absorb(CPDFException* record, const char* className, const char* methodName) {
   const bool fill = record && !record->IsError();
   try {
     throw;

@@ -35,8 +35,8 @@ class CPDFException {
   void Set(const char* className, const char* methodName, int32_t code,
            const char* message = nullptr);
   // The same with a printf-style message.
-  void SetFormat(const char* className, const char* methodName, int32_t code,
-                 const char* format, ...) __attribute__((format(printf, 5, 6)));
+  void SetFormat(const char* className, const char* methodName, int32_t code, const char* format,
+                 ...) __attribute__((format(printf, 5, 6)));
   void Clear() { code_ = kNone; }
 
   const char* GetClassName() const { return className_.c_str(); }
@@ -48,8 +48,8 @@ class CPDFException {
   // Throws a new exception (the catcher deletes it).
   [[noreturn]] static void Throw(const char* className, const char* methodName, int32_t code,
                                  const char* message = nullptr);
-  [[noreturn]] static void ThrowFormat(const char* className, const char* methodName,
-                                       int32_t code, const char* format, ...)
+  [[noreturn]] static void ThrowFormat(const char* className, const char* methodName, int32_t code,
+                                       const char* format, ...)
       __attribute__((format(printf, 4, 5)));
 
   // To be called inside a catch (...) block. Classifies the exception in

@@ -7,14 +7,9 @@
 
 void CPDFExternalOperator::Write(CPDFOutStream& out) {
   switch (GetOperator()) {
-    case kDo:
-      WriteOperands(out, 1, "Do");
-      return;
-    case kPS:
-      WriteOperands(out, 1, "PS");
-      return;
-    default:
-      return;
+    case kDo: WriteOperands(out, 1, "Do"); return;
+    case kPS: WriteOperands(out, 1, "PS"); return;
+    default: return;
   }
 }
 

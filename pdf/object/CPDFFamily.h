@@ -39,30 +39,29 @@ struct CPDFFamilyMember {
 
 template <class Base, class Member, class Source = CPDFObject>
 constexpr CPDFFamilyMember<Base> MakeFamilyMember(uint32_t bit) {
-  return CPDFFamilyMember<Base>{
-      bit,
-      [](CPDFObjRegistry* doc, CPDFObject* object) -> bool {
-        try {
-          auto* source = dynamic_cast<Source*>(object);
-          return source && Member::Check(doc, source);
-        } catch (...) {
-          CPDFException::Absorb(nullptr, "", "");
-          return false;
-        }
-      },
-      [](CPDFObjRegistry* doc, CPDFObject* object) -> Base* {
-        auto* source = dynamic_cast<Source*>(object);
-        if (!source) return nullptr;
-        Member* member = nullptr;
-        try {
-          member = new Member;
-          if (member->Load(doc, source)) return member;
-        } catch (...) {
-          CPDFException::Absorb(nullptr, "", "");
-        }
-        delete member;
-        return nullptr;
-      }};
+  return CPDFFamilyMember<Base>{bit,
+                                [](CPDFObjRegistry* doc, CPDFObject* object) -> bool {
+                                  try {
+                                    auto* source = dynamic_cast<Source*>(object);
+                                    return source && Member::Check(doc, source);
+                                  } catch (...) {
+                                    CPDFException::Absorb(nullptr, "", "");
+                                    return false;
+                                  }
+                                },
+                                [](CPDFObjRegistry* doc, CPDFObject* object) -> Base* {
+                                  auto* source = dynamic_cast<Source*>(object);
+                                  if (!source) return nullptr;
+                                  Member* member = nullptr;
+                                  try {
+                                    member = new Member;
+                                    if (member->Load(doc, source)) return member;
+                                  } catch (...) {
+                                    CPDFException::Absorb(nullptr, "", "");
+                                  }
+                                  delete member;
+                                  return nullptr;
+                                }};
 }
 
 // True when the bits of the table rise strictly from member to member.
@@ -75,8 +74,8 @@ constexpr bool FamilyBitsAscending(const CPDFFamilyMember<Base> (&members)[N]) {
 }
 
 // kMembers: a constexpr table of CPDFFamilyMember (static storage).
-template <const auto& kMembers, class Base = typename std::remove_cvref_t<
-                                    decltype(kMembers[0])>::BaseType>
+template <const auto& kMembers,
+          class Base = typename std::remove_cvref_t<decltype(kMembers[0])>::BaseType>
 Base* CreateFamilyMember(CPDFObjRegistry* doc, CPDFObject* object, int32_t mask,
                          bool* tried = nullptr) {
   static_assert(FamilyBitsAscending(kMembers),

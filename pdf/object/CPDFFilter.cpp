@@ -8,10 +8,10 @@
 #include "pdf/object/CPDFBool.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFStream.h"
+#include "pdf/object/CodecFlate.h"
 #include "pdf/object/internal/CodecASCII.h"
 #include "pdf/object/internal/CodecCCITT.h"
 #include "pdf/object/internal/CodecDCT.h"
-#include "pdf/object/CodecFlate.h"
 #include "pdf/object/internal/CodecRunLength.h"
 #include "platform/TempFile.h"
 

@@ -4,14 +4,14 @@
 #include <memory>
 #include <new>
 
-#include "pdf/object/CPDFExternalOperator.h"
-#include "pdf/object/CPDFPageDescOp.h"
-#include "pdf/object/CPDFTextOperator.h"
 #include "pdf/object/CPDFBool.h"
+#include "pdf/object/CPDFExternalOperator.h"
 #include "pdf/object/CPDFMatrix.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFObject.h"
 #include "pdf/object/CPDFOutStream.h"
+#include "pdf/object/CPDFPageDescOp.h"
+#include "pdf/object/CPDFTextOperator.h"
 
 // ---- CPDFGraphOperator --------------------------------------------------
 
@@ -94,8 +94,7 @@ void CPDFGraphOperator::WriteOperands(CPDFOutStream& out, int32_t count,
   out.WriteText(keyword);
 }
 
-uint32_t CPDFGraphOperator::CategoryOf(int32_t kind,
-                                       std::initializer_list<CategoryRange> ranges) {
+uint32_t CPDFGraphOperator::CategoryOf(int32_t kind, std::initializer_list<CategoryRange> ranges) {
   if (kind < 0) return 0;
   for (const CategoryRange& range : ranges) {
     if (kind <= range.lastKind) return range.category;
@@ -156,8 +155,7 @@ CPDFTextObject* CPDFTextObject::AddET() {
 }
 
 CPDFTextObject* CPDFTextObject::AddFont(const char* fontName, float size) {
-  return AddOperator(
-      MakeOperator<CPDFTextOperator>([&](auto& op) { op.SetFont(fontName, size); }));
+  return AddOperator(MakeOperator<CPDFTextOperator>([&](auto& op) { op.SetFont(fontName, size); }));
 }
 
 CPDFTextObject* CPDFTextObject::AddRenderMode(int32_t mode) {

@@ -54,8 +54,8 @@ void CPDFName::Serialize(CPDFObjRegistry*, CPDFInStream& in, const uint8_t*) {
   int c = in.Get();
   if (c < 0) CPDFException::Throw("CPDFName", "Serialize", CPDFException::kSyntax, "ioerror");
   if (c != '/') {
-    CPDFException::ThrowFormat("CPDFName", "Serialize", CPDFException::kSyntax,
-                               "invalidtoken: %c", c);
+    CPDFException::ThrowFormat("CPDFName", "Serialize", CPDFException::kSyntax, "invalidtoken: %c",
+                               c);
   }
   // Collected with amortised growth; the blocks of TempString would make
   // a long name quadratic.

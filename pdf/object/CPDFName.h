@@ -23,8 +23,7 @@ class CPDFName : public CPDFObject, public TempString {
                  bool overwrite) const;
 
   // The parser's entry: a name when the next byte is "/", else none.
-  static CPDFName* SerializeObject(CPDFObjRegistry* doc, CPDFInStream& in,
-                                   const uint8_t* context);
+  static CPDFName* SerializeObject(CPDFObjRegistry* doc, CPDFInStream& in, const uint8_t* context);
   // Reads "/name". Errors: ("CPDFName", "Serialize", 4, "ioerror" or
   // "invalidtoken: %c"). "/" followed by a terminator is the empty name.
   void Serialize(CPDFObjRegistry* doc, CPDFInStream& in, const uint8_t* context);
@@ -32,8 +31,8 @@ class CPDFName : public CPDFObject, public TempString {
 
 // Declares a constant name built on first use, e.g. inside a class:
 //   PDF_CONST_NAME(Key_Type, "Type")  ->  static const CPDFName& Key_Type();
-#define PDF_CONST_NAME(function, text)     \
-  static const CPDFName& function() {      \
-    static const CPDFName name_(text);     \
-    return name_;                          \
+#define PDF_CONST_NAME(function, text) \
+  static const CPDFName& function() {  \
+    static const CPDFName name_(text); \
+    return name_;                      \
   }

@@ -19,7 +19,6 @@ class CPDFNull : public CPDFObject {
   }
 
   // The parser's entry: "n" starts a null.
-  static CPDFNull* SerializeObject(CPDFObjRegistry* doc, CPDFInStream& in,
-                                   const uint8_t* context);
+  static CPDFNull* SerializeObject(CPDFObjRegistry* doc, CPDFInStream& in, const uint8_t* context);
   void Serialize(CPDFObjRegistry* doc, CPDFInStream& in, const uint8_t* context);
 };

@@ -14,11 +14,10 @@ struct Entry {
 };
 
 constexpr Entry kTable[] = {
-    {"q", 0},   {"Q", 0},   {"cm", 6},  {"i", 1},   {"J", 1},   {"d", 2},   {"j", 1},
-    {"w", 1},   {"M", 1},   {"gs", 1},  {"g", 1},   {"G", 1},   {"rg", 3},  {"RG", 3},
-    {"k", 4},   {"K", 4},   {"cs", 1},  {"CS", 1},  {"sc", 4},  {"SC", 4},  {"scn", 0},
-    {"SCN", 0}, {"ri", 1},  {"BX", 0},  {"EX", 0},  {"BMC", 1}, {"BDC", 0}, {"EMC", 0},
-    {"MP", 1},  {"DP", 0},
+    {"q", 0},  {"Q", 0},   {"cm", 6},  {"i", 1},   {"J", 1},   {"d", 2},   {"j", 1},  {"w", 1},
+    {"M", 1},  {"gs", 1},  {"g", 1},   {"G", 1},   {"rg", 3},  {"RG", 3},  {"k", 4},  {"K", 4},
+    {"cs", 1}, {"CS", 1},  {"sc", 4},  {"SC", 4},  {"scn", 0}, {"SCN", 0}, {"ri", 1}, {"BX", 0},
+    {"EX", 0}, {"BMC", 1}, {"BDC", 0}, {"EMC", 0}, {"MP", 1},  {"DP", 0},
 };
 
 }  // namespace
@@ -59,9 +58,7 @@ void CPDFPageDescOp::Write(CPDFOutStream& out) {
       if (!WriteOperand(out, 1)) WriteOperand(out, 2);
       out.WriteText(entry.keyword);
       return;
-    default:
-      WriteOperands(out, entry.operands, entry.keyword);
-      return;
+    default: WriteOperands(out, entry.operands, entry.keyword); return;
   }
 }
 

@@ -9,36 +9,36 @@
 class CPDFPageDescOp : public CPDFGraphOperator {
  public:
   enum Kind : int32_t {
-    kGSave = 0,             // q
-    kGRestore = 1,          // Q
-    kConcat = 2,            // a b c d e f cm
-    kFlatness = 3,          // x i
-    kLineCap = 4,           // x J
-    kDash = 5,              // [array] phase d
-    kLineJoin = 6,          // x j
-    kLineWidth = 7,         // x w
-    kMiterLimit = 8,        // x M
-    kExtGState = 9,         // /name gs
-    kFillGray = 10,         // x g
-    kStrokeGray = 11,       // x G
-    kFillRGB = 12,          // r g b rg
-    kStrokeRGB = 13,        // r g b RG
-    kFillCMYK = 14,         // c m y k k
-    kStrokeCMYK = 15,       // c m y k K
-    kFillColorSpace = 16,   // /name cs
-    kStrokeColorSpace = 17, // /name CS
-    kFillColor = 18,        // 1 to 4 components sc (up to the first empty slot)
-    kStrokeColor = 19,      // 1 to 4 components SC (up to the first empty slot)
-    kFillColorN = 20,       // slot 0 an array of components, slot 1 a name: c1 .. cn /name scn
-    kStrokeColorN = 21,     // the same with SCN
-    kIntent = 22,           // /name ri
-    kBeginCompat = 23,      // BX
-    kEndCompat = 24,        // raw bytes, then " EX"
-    kBeginMarked = 25,      // /tag BMC
-    kBeginMarkedProps = 26, // slot 0 tag, slot 1 dictionary, else slot 2 name: /tag <<..>> BDC
-    kEndMarked = 27,        // EMC
-    kMarkPoint = 28,        // /tag MP
-    kMarkPointProps = 29,   // as kBeginMarkedProps with DP
+    kGSave = 0,              // q
+    kGRestore = 1,           // Q
+    kConcat = 2,             // a b c d e f cm
+    kFlatness = 3,           // x i
+    kLineCap = 4,            // x J
+    kDash = 5,               // [array] phase d
+    kLineJoin = 6,           // x j
+    kLineWidth = 7,          // x w
+    kMiterLimit = 8,         // x M
+    kExtGState = 9,          // /name gs
+    kFillGray = 10,          // x g
+    kStrokeGray = 11,        // x G
+    kFillRGB = 12,           // r g b rg
+    kStrokeRGB = 13,         // r g b RG
+    kFillCMYK = 14,          // c m y k k
+    kStrokeCMYK = 15,        // c m y k K
+    kFillColorSpace = 16,    // /name cs
+    kStrokeColorSpace = 17,  // /name CS
+    kFillColor = 18,         // 1 to 4 components sc (up to the first empty slot)
+    kStrokeColor = 19,       // 1 to 4 components SC (up to the first empty slot)
+    kFillColorN = 20,        // slot 0 an array of components, slot 1 a name: c1 .. cn /name scn
+    kStrokeColorN = 21,      // the same with SCN
+    kIntent = 22,            // /name ri
+    kBeginCompat = 23,       // BX
+    kEndCompat = 24,         // raw bytes, then " EX"
+    kBeginMarked = 25,       // /tag BMC
+    kBeginMarkedProps = 26,  // slot 0 tag, slot 1 dictionary, else slot 2 name: /tag <<..>> BDC
+    kEndMarked = 27,         // EMC
+    kMarkPoint = 28,         // /tag MP
+    kMarkPointProps = 29,    // as kBeginMarkedProps with DP
   };
 
   CPDFPageDescOp() : CPDFGraphOperator(kPageDescOp, "Page-Description Operator") {}
@@ -55,7 +55,5 @@ class CPDFPageDescOp : public CPDFGraphOperator {
   void SetLineWidth(float width);
   void SetStrokeGray(float gray);
   // EX with the bytes (copied) that stand before it.
-  void SetEndCompat(const char* bytes, int32_t length) {
-    ReplaceBytes(kEndCompat, bytes, length);
-  }
+  void SetEndCompat(const char* bytes, int32_t length) { ReplaceBytes(kEndCompat, bytes, length); }
 };

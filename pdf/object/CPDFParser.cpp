@@ -10,8 +10,8 @@
 #include "pdf/object/CPDFNull.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFObject.h"
-#include "pdf/object/internal/CPDFParseDepth.h"
 #include "pdf/object/CPDFString.h"
+#include "pdf/object/internal/CPDFParseDepth.h"
 
 namespace {
 thread_local int32_t g_parseDepth = 0;

@@ -80,8 +80,8 @@ namespace {
   CPDFException::Throw("CPDFString", "Serialize", CPDFException::kSyntax, "ioerror");
 }
 [[noreturn]] void InvalidToken(int c) {
-  CPDFException::ThrowFormat("CPDFString", "Serialize", CPDFException::kSyntax,
-                             "invalidtoken: %c", c);
+  CPDFException::ThrowFormat("CPDFString", "Serialize", CPDFException::kSyntax, "invalidtoken: %c",
+                             c);
 }
 }  // namespace
 
@@ -127,8 +127,7 @@ void CPDFString::Serialize(CPDFObjRegistry*, CPDFInStream& in, const uint8_t* co
   }
   TempString bytes;
   if (!pdfsyntax::UnescapeString(bytes, text.data(), static_cast<int32_t>(text.size()))) {
-    CPDFException::Throw("CPDFString", "Serialize", CPDFException::kStepFailed,
-                         "UnescapeString()");
+    CPDFException::Throw("CPDFString", "Serialize", CPDFException::kStepFailed, "UnescapeString()");
   }
   if (context && bytes.GetLength() > 0) {
     CPDFCrypt cipher(context);

@@ -18,9 +18,9 @@ struct Entry {
 
 // Kinds 15 and 16 have their own forms (see Write).
 constexpr Entry kTable[] = {
-    {"BT", 0}, {"ET", 0}, {"Tc", 1}, {"Tw", 1}, {"Tz", 1}, {"TL", 1}, {"Tf", 2}, {"Tr", 1},
-    {"Ts", 1}, {"Td", 2}, {"TD", 2}, {"Tm", 6}, {"T*", 0}, {"Tj", 1}, {"'", 1},  {"\"", 3},
-    {"TJ", 1},
+    {"BT", 0}, {"ET", 0}, {"Tc", 1}, {"Tw", 1}, {"Tz", 1}, {"TL", 1},
+    {"Tf", 2}, {"Tr", 1}, {"Ts", 1}, {"Td", 2}, {"TD", 2}, {"Tm", 6},
+    {"T*", 0}, {"Tj", 1}, {"'", 1},  {"\"", 3}, {"TJ", 1},
 };
 
 }  // namespace
@@ -45,9 +45,7 @@ void CPDFTextOperator::Write(CPDFOutStream& out) {
       if (GetFlag(1)) out.WriteText("T* ");
       WriteOperands(out, 1, "TJ");
       return;
-    default:
-      WriteOperands(out, kTable[kind].operands, kTable[kind].keyword);
-      return;
+    default: WriteOperands(out, kTable[kind].operands, kTable[kind].keyword); return;
   }
 }
 

@@ -27,7 +27,7 @@ class CPDFTextOperator : public CPDFGraphOperator {
     // true writes aw ac (string) ", false aw Tw ac Tc (string) Tj.
     kSpacingShow = 15,
     // Slot 0 the array, slot 1 a CPDFBool: true puts "T* " before it.
-    kShowArray = 16,     // [array] TJ
+    kShowArray = 16,  // [array] TJ
   };
 
   CPDFTextOperator() : CPDFGraphOperator(kTextOperator, "Text Operator") {}

@@ -14,8 +14,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "pdf/object/TempString.h"
 #include "pdf/object/ByteSink.h"
+#include "pdf/object/TempString.h"
 
 class FileMap;
 

@@ -35,8 +35,8 @@ using Bytes = std::vector<uint8_t>;
 }  // namespace fuzz
 
 // Stops the process when a property of the code under test does not hold.
-#define FUZZ_CHECK(cond) \
-  do {                                                   \
+#define FUZZ_CHECK(cond)                                  \
+  do {                                                    \
     if (!(cond)) ::fuzz::Fail(__FILE__, __LINE__, #cond); \
   } while (0)
 
@@ -134,7 +134,7 @@ void CheckLimitedSink(Decode decode, const Bytes& full, size_t limit) {
 // checks of the target's own.
 template <typename Decode, typename MaxDecoded, typename MaxEncoded>
 Bytes CheckCodec(const uint8_t* data, size_t size, CodecFunction encode, Decode decode,
-                MaxDecoded maxDecoded, MaxEncoded maxEncoded) {
+                 MaxDecoded maxDecoded, MaxEncoded maxEncoded) {
   VectorSink decodedSink;
   const CodecResult decoded = decode(data, size, decodedSink);
   FUZZ_CHECK(decoded.ok == decoded.message.empty());
@@ -144,8 +144,8 @@ Bytes CheckCodec(const uint8_t* data, size_t size, CodecFunction encode, Decode 
       // A limit from the input size: mostly below the output's size, now and
       // then equal to it (the call must then succeed).
       const size_t limit = size % (decodedSink.bytes.size() + 1);
-      CheckLimitedSink([&](ByteSink& sink) { return decode(data, size, sink); },
-                       decodedSink.bytes, limit);
+      CheckLimitedSink([&](ByteSink& sink) { return decode(data, size, sink); }, decodedSink.bytes,
+                       limit);
     }
   }
 

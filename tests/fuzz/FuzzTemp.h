@@ -73,7 +73,8 @@ class WorkFolder {
   WorkFolder() {
     struct stat info {};
     std::string base = "/tmp";
-    if (::stat("/dev/shm", &info) == 0 && S_ISDIR(info.st_mode) && ::access("/dev/shm", W_OK) == 0) {
+    if (::stat("/dev/shm", &info) == 0 && S_ISDIR(info.st_mode) &&
+        ::access("/dev/shm", W_OK) == 0) {
       base = "/dev/shm";
     } else if (const char* tmp = std::getenv("TMPDIR"); tmp && *tmp) {
       base = tmp;

@@ -105,8 +105,8 @@ bool CollectFiles(const fs::path& path, std::vector<fs::path>& files) {
 std::string FileName(const std::string& name) {
   std::string out;
   for (char c : name) {
-    const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                      (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';
+    const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                      c == '-' || c == '_' || c == '.';
     out += keep ? c : '_';
   }
   return out.empty() || out[0] == '.' ? "seed" + out : out;

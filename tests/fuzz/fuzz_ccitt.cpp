@@ -43,13 +43,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < rows.size(); ++i) rows[i] = rest[i % restSize];
     VectorSink coded;
     CCITTEncodeResult result;
-    FUZZ_CHECK(CodecCCITT::Encode(rows.data(), rows.size(), parameters, parameters.k, coded, result, &error));
+    FUZZ_CHECK(CodecCCITT::Encode(rows.data(), rows.size(), parameters, parameters.k, coded, result,
+                                  &error));
     CCITTParameters back = parameters;
     back.k = result.k;
     back.blackIs1 = result.blackIs1;
     VectorSink decoded;
     bool inverted = false;
-    FUZZ_CHECK(CodecCCITT::Decode(coded.bytes.data(), coded.bytes.size(), back, decoded, inverted, &error));
+    FUZZ_CHECK(CodecCCITT::Decode(coded.bytes.data(), coded.bytes.size(), back, decoded, inverted,
+                                  &error));
     FUZZ_CHECK(decoded.bytes.size() == rows.size());
   }
   // No work file is left behind.
@@ -69,7 +71,8 @@ void FuzzSeeds(FuzzSeedList& seeds) {
       parameters.tempDirectory = fuzz::WorkFolder::Get().Path();
       const size_t rowBytes = static_cast<size_t>(width + 7) / 8;
       fuzz::Bytes rows(rowBytes * static_cast<size_t>(height));
-      for (size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<uint8_t>((i * 37) ^ (i / rowBytes));
+      for (size_t i = 0; i < rows.size(); ++i)
+        rows[i] = static_cast<uint8_t>((i * 37) ^ (i / rowBytes));
       const int32_t kValue = k == 0 ? -1 : (k == 1 ? 0 : 1);
       VectorSink coded;
       CCITTEncodeResult result;

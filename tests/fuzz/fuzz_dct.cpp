@@ -40,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int space = data[3] % 3;
   parameters.colorSpace = kSpaces[space];
   parameters.quality = data[4] * 20;
-  const size_t needed =
-      static_cast<size_t>(parameters.width * parameters.height) * static_cast<size_t>(kComponents[space]);
+  const size_t needed = static_cast<size_t>(parameters.width * parameters.height) *
+                        static_cast<size_t>(kComponents[space]);
   fuzz::Bytes samples(needed);
   for (size_t i = 0; i < needed; ++i) samples[i] = data[5 + i % (size - 5)];
   VectorSink coded;
@@ -54,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // A cut copy fails with a message, never silently.
   VectorSink cutOut;
   error.clear();
-  const bool cutOk = CodecDCT::Decode(coded.bytes.data(), coded.bytes.size() / 2, parameters, cutOut, &error);
+  const bool cutOk =
+      CodecDCT::Decode(coded.bytes.data(), coded.bytes.size() / 2, parameters, cutOut, &error);
   FUZZ_CHECK(!cutOk && !error.empty());
   return 0;
 }

@@ -75,8 +75,8 @@ void FuzzSeeds(FuzzSeedList& seeds) {
     seeds.Add("fixed-" + name, Compress(bytes, 9, Z_FIXED));
     seeds.Add("huffman-only-" + name, Compress(bytes, 9, Z_HUFFMAN_ONLY));
   }
-  fuzz::Bytes trailing = Compress(fuzz::Text("data, then bytes after the stream"), 6,
-                                  Z_DEFAULT_STRATEGY);
+  fuzz::Bytes trailing =
+      Compress(fuzz::Text("data, then bytes after the stream"), 6, Z_DEFAULT_STRATEGY);
   trailing.insert(trailing.end(), {'e', 'n', 'd', 's', 't', 'r', 'e', 'a', 'm'});
   seeds.Add("trailing-bytes", trailing);
   fuzz::Bytes cut = Compress(fuzz::Bytes(5000, 'x'), 6, Z_DEFAULT_STRATEGY);

@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const fuzz::WorkFolder& folder = fuzz::WorkFolder::Get();
   const std::string path = folder.File(std::string(launcher::kInstallInfoFileName));
   fuzz::WorkFolder::Write(path, data, size);
-  const std::optional<launcher::InstallInfo> read = launcher::ReadInstallInfoFile(folder.Path() + "/");
+  const std::optional<launcher::InstallInfo> read =
+      launcher::ReadInstallInfoFile(folder.Path() + "/");
   FUZZ_CHECK(read.has_value() == parsed.has_value());
   if (read) {
     FUZZ_CHECK(read->caption == parsed->caption);
@@ -38,8 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
 void FuzzSeeds(FuzzSeedList& seeds) {
   seeds.Add("utf8", "Setup\nsetup/package.bin\nInstalls the program.\nSecond line.\n");
-  seeds.Add("utf8-bom-crlf", "\xEF\xBB\xBF" "Caption\r\npkg\r\n\r\n");
-  seeds.Add("japanese-utf8", "\xE3\x82\xBB\xE3\x83\x83\xE3\x83\x88\nsub/\xE5\x8C\x85.msi\n\xE8\xAA\xAC\xE6\x98\x8E");
+  seeds.Add("utf8-bom-crlf",
+            "\xEF\xBB\xBF"
+            "Caption\r\npkg\r\n\r\n");
+  seeds.Add("japanese-utf8",
+            "\xE3\x82\xBB\xE3\x83\x83\xE3\x83\x88\nsub/\xE5\x8C\x85.msi\n\xE8\xAA\xAC\xE6\x98\x8E");
   seeds.Add("cp932", "\x83\x5A\x83\x62\x83\x67\n\x95\x5C.msi\n\x90\xE0\x96\xBE\n");
   seeds.Add("two-lines", "Caption\npkg");
   seeds.Add("bad-cp932", "\x81\nx\n\xFF\xFE");

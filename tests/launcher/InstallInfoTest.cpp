@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <sys/stat.h>
+#include <chrono>
 #include <thread>
 
 namespace {
@@ -103,7 +103,8 @@ TEST(DecodeInstallText, ValidUtf8StandsAsItIs) {
   EXPECT_EQ("インストール\nabc", DecodeInstallText("インストール\nabc"));
   EXPECT_EQ("", DecodeInstallText(""));
   // A leading byte-order mark is an encoding marker, not part of the caption.
-  EXPECT_EQ("Cap\n", DecodeInstallText("\xEF\xBB\xBF" "Cap\n"));
+  EXPECT_EQ("Cap\n", DecodeInstallText("\xEF\xBB\xBF"
+                                       "Cap\n"));
 }
 
 TEST(DecodeInstallText, OtherTextIsReadAsCodePage932) {
@@ -117,7 +118,7 @@ TEST(DecodeInstallText, OtherTextIsReadAsCodePage932) {
 }
 
 TEST(DecodeInstallText, TextThatIsNeitherIsRefused) {
-  EXPECT_FALSE(DecodeInstallText("ok \x83"));       // cut-off two-byte character
+  EXPECT_FALSE(DecodeInstallText("ok \x83"));        // cut-off two-byte character
   EXPECT_FALSE(DecodeInstallText("\x81\x0A rest"));  // lead byte before a line feed
 }
 

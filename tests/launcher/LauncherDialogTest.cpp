@@ -78,7 +78,8 @@ TEST_F(LauncherDialogTest, InitFillsTheControlsFromTheFile) {
 
   EXPECT_EQ(folder_.Folder() + line2, dialog.PackagePath());
   EXPECT_EQ(QStringLiteral("製品 & <b>名</b>"), dialog.Caption());
-  EXPECT_EQ(QString::fromStdString("説明の一行目\r\n\r\n" + longLine + "\r\n"), dialog.Description());
+  EXPECT_EQ(QString::fromStdString("説明の一行目\r\n\r\n" + longLine + "\r\n"),
+            dialog.Description());
   // Shown as plain text, with one line per description line.
   auto* caption = Child<QLabel>(&dialog, "caption");
   EXPECT_EQ(QStringLiteral("製品 & <b>名</b>"), caption->text());
@@ -90,7 +91,8 @@ TEST_F(LauncherDialogTest, InitFillsTheControlsFromTheFile) {
 
   // Taking the texts back from the controls leaves the fields as they were.
   dialog.DoDataExchange(true);
-  EXPECT_EQ(QString::fromStdString("説明の一行目\r\n\r\n" + longLine + "\r\n"), dialog.Description());
+  EXPECT_EQ(QString::fromStdString("説明の一行目\r\n\r\n" + longLine + "\r\n"),
+            dialog.Description());
 }
 
 TEST_F(LauncherDialogTest, EmptyLinesLeaveTheControlsEmpty) {

@@ -5,20 +5,20 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -35,7 +35,8 @@ class TempFolder : public pntest::TempFolder {
 
 void WriteScript(const fs::path& path, const std::string& body, bool executable = true) {
   std::ofstream(path, std::ios::binary) << "#!/bin/sh\n" << body;
-  fs::permissions(path, executable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
+  fs::permissions(
+      path, executable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
 }
 
 std::string ReadFile(const fs::path& path) {
@@ -79,8 +80,8 @@ TEST_F(RecorderFixture, EveryArgumentArrivesWholeAndUnchanged) {
       "recorder",
       "/i",
       "/opt/my folder/\"quoted\" name.msi",
-      "a\" \"b",              // a quote pair that a command line would re-split
-      "",                      // an empty argument is still an argument
+      "a\" \"b",  // a quote pair that a command line would re-split
+      "",         // an empty argument is still an argument
       "$(touch injected) `touch injected2`; | & > x",
       "日本語 パッケージ.msi",
       "line\nbreak\ttab",
@@ -150,7 +151,8 @@ TEST_F(RecorderFixture, ChildGetsDefaultSignalsAndNoStrayDescriptors) {
   // without close-on-exec; none of that may reach the new program.
   const int fd = ::open("/dev/null", O_RDONLY);
   ASSERT_GE(fd, 3);
-  struct sigaction ignore {}, oldTerm {};
+  struct sigaction ignore {
+  }, oldTerm{};
   ignore.sa_handler = SIG_IGN;
   sigaction(SIGTERM, &ignore, &oldTerm);
   sigset_t block, oldMask;

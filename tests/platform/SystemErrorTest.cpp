@@ -1,8 +1,8 @@
 #include "platform/SystemError.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <cerrno>
 
 TEST(SystemError, RecordsTheFailingCallsErrno) {
   platform::SetLastSystemError(0);

@@ -157,7 +157,7 @@ CodecResult ASCII85DecodeBytes(const uint8_t* in, size_t n, ByteSink& out) {
   CodecOutput output(out, kCodecMaxOutput);
   uint8_t work[4 * kCodecPieceSize];
   uint8_t digits[5];
-  size_t pending = 0;  // digits of a group carried across pieces
+  size_t pending = 0;   // digits of a group carried across pieces
   bool marked = false;  // a '~' was seen
   bool ended = false;
   for (size_t start = 0; start < n && !ended; start += kCodecPieceSize) {

@@ -29,7 +29,8 @@ using TIFFHandle = std::unique_ptr<TIFF, TIFFCloser>;
 // copies of its descriptor, each read from the start.
 class WorkFile {
  public:
-  explicit WorkFile(const std::string& folder) : fd_(platform::CreateWorkFile(folder, platform::WorkFilePrefix(), 0)) {}
+  explicit WorkFile(const std::string& folder)
+      : fd_(platform::CreateWorkFile(folder, platform::WorkFilePrefix(), 0)) {}
   ~WorkFile() {
     if (fd_ >= 0) close(fd_);
   }
@@ -72,23 +73,27 @@ TIFF* OpenForWriting(const WorkFile& file, uint32_t width, uint32_t height, cons
   TIFF* tiff = file.Open("w");
   if (tiff == nullptr) return nullptr;
   TIFFHandle handle(tiff);
-  const bool ok = TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width) && TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height) &&
+  const bool ok = TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width) &&
+                  TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height) &&
                   TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 1) &&
                   TIFFSetField(tiff, TIFFTAG_COMPRESSION, scheme.compression) &&
                   TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE) &&
-                  TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1) && TIFFSetField(tiff, TIFFTAG_XRESOLUTION, 72.0f) &&
+                  TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1) &&
+                  TIFFSetField(tiff, TIFFTAG_XRESOLUTION, 72.0f) &&
                   TIFFSetField(tiff, TIFFTAG_YRESOLUTION, 72.0f) &&
                   TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
                   TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_NONE) &&
-                  TIFFSetField(tiff, scheme.compression == COMPRESSION_CCITTFAX4 ? TIFFTAG_GROUP4OPTIONS
-                                                                                : TIFFTAG_GROUP3OPTIONS,
+                  TIFFSetField(tiff,
+                               scheme.compression == COMPRESSION_CCITTFAX4 ? TIFFTAG_GROUP4OPTIONS
+                                                                           : TIFFTAG_GROUP3OPTIONS,
                                scheme.options) &&
                   TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, height);
   return ok ? handle.release() : nullptr;
 }
 
 // Checks the geometry; gives the bytes of one row and of the whole image.
-bool Geometry(const CCITTParameters& p, uint64_t& rowBytes, uint64_t& imageBytes, std::string* error) {
+bool Geometry(const CCITTParameters& p, uint64_t& rowBytes, uint64_t& imageBytes,
+              std::string* error) {
   if (p.bitsPerComponent != 1) return Fail(error, "BitsPerComponent must be 1");
   if (p.width <= 0 || p.height <= 0 || p.width > 0x7FFFFFFF || p.height > 0x7FFFFFFF) {
     return Fail(error, "bad image size");
@@ -129,9 +134,11 @@ bool DoEncode(const uint8_t* data, size_t size, const CCITTParameters& p, int32_
   WorkFile file(p.tempDirectory);
   if (!file.Ok()) return Fail(error, "cannot create a work file");
   {
-    TIFFHandle tiff(OpenForWriting(file, static_cast<uint32_t>(p.width), static_cast<uint32_t>(p.height), scheme));
+    TIFFHandle tiff(OpenForWriting(file, static_cast<uint32_t>(p.width),
+                                   static_cast<uint32_t>(p.height), scheme));
     if (!tiff) return Fail(error, LibraryError(capture, "cannot write the work file"));
-    if (TIFFWriteEncodedStrip(tiff.get(), 0, const_cast<uint8_t*>(data), static_cast<tmsize_t>(imageBytes)) < 0 ||
+    if (TIFFWriteEncodedStrip(tiff.get(), 0, const_cast<uint8_t*>(data),
+                              static_cast<tmsize_t>(imageBytes)) < 0 ||
         capture.HasError()) {
       return Fail(error, LibraryError(capture, "cannot code the image"));
     }
@@ -139,7 +146,8 @@ bool DoEncode(const uint8_t* data, size_t size, const CCITTParameters& p, int32_
     if (capture.HasError()) return Fail(error, LibraryError(capture, "cannot write the work file"));
   }
   TIFFHandle tiff(file.Open("r"));
-  if (!tiff || capture.HasError()) return Fail(error, LibraryError(capture, "cannot read the work file"));
+  if (!tiff || capture.HasError())
+    return Fail(error, LibraryError(capture, "cannot read the work file"));
   uint64_t* counts = nullptr;
   if (!TIFFGetField(tiff.get(), TIFFTAG_STRIPBYTECOUNTS, &counts) || counts == nullptr) {
     return Fail(error, LibraryError(capture, "no strip byte count"));
@@ -149,18 +157,20 @@ bool DoEncode(const uint8_t* data, size_t size, const CCITTParameters& p, int32_
   std::vector<uint8_t> buffer(static_cast<size_t>(coded));
   if (coded > 0) {
     const tmsize_t n = TIFFReadRawStrip(tiff.get(), 0, buffer.data(), static_cast<tmsize_t>(coded));
-    if (n < 0 || capture.HasError()) return Fail(error, LibraryError(capture, "cannot read the coded strip"));
+    if (n < 0 || capture.HasError())
+      return Fail(error, LibraryError(capture, "cannot read the coded strip"));
     buffer.resize(static_cast<size_t>(n));
   }
   tiff.reset();
   if (capture.HasError()) return Fail(error, LibraryError(capture, "cannot read the work file"));
-  if (!buffer.empty() && !out.Put(buffer.data(), buffer.size())) return Fail(error, "cannot store the coded data");
+  if (!buffer.empty() && !out.Put(buffer.data(), buffer.size()))
+    return Fail(error, "cannot store the coded data");
   result = changes;
   return true;
 }
 
-bool DoDecode(const uint8_t* data, size_t size, const CCITTParameters& p, ByteSink& out, bool& setDecodeInverted,
-              std::string* error) {
+bool DoDecode(const uint8_t* data, size_t size, const CCITTParameters& p, ByteSink& out,
+              bool& setDecodeInverted, std::string* error) {
   setDecodeInverted = false;
   if (size == 0) return true;
   uint64_t rowBytes = 0;
@@ -174,9 +184,11 @@ bool DoDecode(const uint8_t* data, size_t size, const CCITTParameters& p, ByteSi
   WorkFile file(p.tempDirectory);
   if (!file.Ok()) return Fail(error, "cannot create a work file");
   {
-    TIFFHandle tiff(OpenForWriting(file, static_cast<uint32_t>(p.width), static_cast<uint32_t>(p.height), scheme));
+    TIFFHandle tiff(OpenForWriting(file, static_cast<uint32_t>(p.width),
+                                   static_cast<uint32_t>(p.height), scheme));
     if (!tiff) return Fail(error, LibraryError(capture, "cannot write the work file"));
-    if (TIFFWriteRawStrip(tiff.get(), 0, const_cast<uint8_t*>(data), static_cast<tmsize_t>(size)) < 0 ||
+    if (TIFFWriteRawStrip(tiff.get(), 0, const_cast<uint8_t*>(data), static_cast<tmsize_t>(size)) <
+            0 ||
         capture.HasError()) {
       return Fail(error, LibraryError(capture, "cannot write the coded strip"));
     }
@@ -184,7 +196,8 @@ bool DoDecode(const uint8_t* data, size_t size, const CCITTParameters& p, ByteSi
     if (capture.HasError()) return Fail(error, LibraryError(capture, "cannot write the work file"));
   }
   TIFFHandle tiff(file.Open("r"));
-  if (!tiff || capture.HasError()) return Fail(error, LibraryError(capture, "cannot read the work file"));
+  if (!tiff || capture.HasError())
+    return Fail(error, LibraryError(capture, "cannot read the work file"));
   const tmsize_t stripSize = TIFFStripSize(tiff.get());
   if (stripSize <= 0 || static_cast<uint64_t>(stripSize) != imageBytes) {
     return Fail(error, LibraryError(capture, "bad strip size"));
@@ -202,8 +215,8 @@ bool DoDecode(const uint8_t* data, size_t size, const CCITTParameters& p, ByteSi
 
 }  // namespace
 
-bool CodecCCITT::Encode(const uint8_t* data, size_t size, const CCITTParameters& parameters, int32_t k,
-                        ByteSink& out, CCITTEncodeResult& result, std::string* error) {
+bool CodecCCITT::Encode(const uint8_t* data, size_t size, const CCITTParameters& parameters,
+                        int32_t k, ByteSink& out, CCITTEncodeResult& result, std::string* error) {
   try {
     return DoEncode(data, size, parameters, k, out, result, error);
   } catch (const std::bad_alloc&) {
@@ -211,8 +224,8 @@ bool CodecCCITT::Encode(const uint8_t* data, size_t size, const CCITTParameters&
   }
 }
 
-bool CodecCCITT::Decode(const uint8_t* data, size_t size, const CCITTParameters& parameters, ByteSink& out,
-                        bool& setDecodeInverted, std::string* error) {
+bool CodecCCITT::Decode(const uint8_t* data, size_t size, const CCITTParameters& parameters,
+                        ByteSink& out, bool& setDecodeInverted, std::string* error) {
   try {
     return DoDecode(data, size, parameters, out, setDecodeInverted, error);
   } catch (const std::bad_alloc&) {

@@ -2,8 +2,8 @@
 // The CCITT fax stream codec (Group 3 one- and two-dimensional, Group 4) for
 // 1-bit images. libtiff does the coding: the codec writes a one-strip TIFF
 // work file and reads it back. Work files have no name (platform/TempFile.h),
-// so nothing is left of them however the process ends. libtiff's errors fail the call (they are captured, never thrown
-// through libtiff); the caller's libtiff handlers are in place again
+// so nothing is left of them however the process ends. libtiff's errors fail the call (they are
+// captured, never thrown through libtiff); the caller's libtiff handlers are in place again
 // afterwards. The codec writes its output into a sink and reports the
 // dictionary changes in a result, so the caller changes the stream only on
 // success.
@@ -36,11 +36,11 @@ struct CCITTParameters {
 
 // What encoding changes in the dictionaries.
 struct CCITTEncodeResult {
-  int32_t k = 0;            // /K of the parameters: -1, 0 or 1
-  int64_t columns = 0;      // /Columns of the parameters: the width
-  bool blackIs1 = false;    // true: /BlackIs1 true in the parameters
+  int32_t k = 0;              // /K of the parameters: -1, 0 or 1
+  int64_t columns = 0;        // /Columns of the parameters: the width
+  bool blackIs1 = false;      // true: /BlackIs1 true in the parameters
   bool removeDecode = false;  // true: /Decode is removed from the stream
-  bool unchanged = false;   // true: the data were empty; nothing changes
+  bool unchanged = false;     // true: the data were empty; nothing changes
 };
 
 class CodecCCITT {
@@ -56,6 +56,6 @@ class CodecCCITT {
   // setDecodeInverted is true when the stream's /Decode must become [1 0]
   // (BlackIs1 absent or false). Empty data succeed with nothing written and
   // setDecodeInverted false.
-  static bool Decode(const uint8_t* data, size_t size, const CCITTParameters& parameters, ByteSink& out,
-                     bool& setDecodeInverted, std::string* error = nullptr);
+  static bool Decode(const uint8_t* data, size_t size, const CCITTParameters& parameters,
+                     ByteSink& out, bool& setDecodeInverted, std::string* error = nullptr);
 };

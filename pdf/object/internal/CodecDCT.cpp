@@ -93,8 +93,8 @@ void SkipInputData(j_decompress_ptr info, long count) {
 
 // The libjpeg work of each direction, in functions of plain data only: the
 // error manager jumps back into them.
-bool Compress(const uint8_t* data, uint32_t width, uint32_t height, int components, J_COLOR_SPACE space,
-              int quality, ByteSink* sink, char* message) {
+bool Compress(const uint8_t* data, uint32_t width, uint32_t height, int components,
+              J_COLOR_SPACE space, int quality, ByteSink* sink, char* message) {
   jpeg_compress_struct info;
   JPEGErrorManager errors;
   std::memset(&info, 0, sizeof info);
@@ -105,14 +105,14 @@ bool Compress(const uint8_t* data, uint32_t width, uint32_t height, int componen
     return false;
   }
   jpeg_create_compress(&info);
-  Destination* dest = static_cast<Destination*>(
-      (*info.mem->alloc_small)(reinterpret_cast<j_common_ptr>(&info), JPOOL_PERMANENT, sizeof(Destination)));
+  Destination* dest = static_cast<Destination*>((*info.mem->alloc_small)(
+      reinterpret_cast<j_common_ptr>(&info), JPOOL_PERMANENT, sizeof(Destination)));
   dest->pub.init_destination = &InitDestination;
   dest->pub.empty_output_buffer = &EmptyOutputBuffer;
   dest->pub.term_destination = &TermDestination;
   dest->sink = sink;
-  dest->buffer = static_cast<JOCTET*>(
-      (*info.mem->alloc_small)(reinterpret_cast<j_common_ptr>(&info), JPOOL_PERMANENT, CodecDCT::kBlockSize));
+  dest->buffer = static_cast<JOCTET*>((*info.mem->alloc_small)(
+      reinterpret_cast<j_common_ptr>(&info), JPOOL_PERMANENT, CodecDCT::kBlockSize));
   info.dest = &dest->pub;
 
   info.image_width = width;
@@ -145,8 +145,8 @@ bool Decompress(const uint8_t* data, size_t size, ByteSink* sink, char* message)
     return false;
   }
   jpeg_create_decompress(&info);
-  Source* src = static_cast<Source*>(
-      (*info.mem->alloc_small)(reinterpret_cast<j_common_ptr>(&info), JPOOL_PERMANENT, sizeof(Source)));
+  Source* src = static_cast<Source*>((*info.mem->alloc_small)(reinterpret_cast<j_common_ptr>(&info),
+                                                              JPOOL_PERMANENT, sizeof(Source)));
   src->pub.init_source = &InitSource;
   src->pub.fill_input_buffer = &FillInputBuffer;
   src->pub.skip_input_data = &SkipInputData;
@@ -158,8 +158,8 @@ bool Decompress(const uint8_t* data, size_t size, ByteSink* sink, char* message)
   src->size = size;
   src->position = 0;
   src->endInserted = false;
-  src->buffer = static_cast<JOCTET*>(
-      (*info.mem->alloc_small)(reinterpret_cast<j_common_ptr>(&info), JPOOL_PERMANENT, CodecDCT::kBlockSize));
+  src->buffer = static_cast<JOCTET*>((*info.mem->alloc_small)(
+      reinterpret_cast<j_common_ptr>(&info), JPOOL_PERMANENT, CodecDCT::kBlockSize));
   info.src = &src->pub;
 
   if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) {
@@ -178,7 +178,8 @@ bool Decompress(const uint8_t* data, size_t size, ByteSink* sink, char* message)
                                              static_cast<JDIMENSION>(stride), 1);
   while (info.output_scanline < info.output_height) {
     // The source never suspends, so every call gives a row.
-    if (jpeg_read_scanlines(&info, row, 1) != 1 || !sink->Put(row[0], static_cast<size_t>(stride))) {
+    if (jpeg_read_scanlines(&info, row, 1) != 1 ||
+        !sink->Put(row[0], static_cast<size_t>(stride))) {
       jpeg_destroy_decompress(&info);
       std::strcpy(message, "cannot store the samples");
       return false;
@@ -196,8 +197,8 @@ bool Decompress(const uint8_t* data, size_t size, ByteSink* sink, char* message)
 
 }  // namespace
 
-bool CodecDCT::Encode(const uint8_t* data, size_t size, const DCTParameters& parameters, ByteSink& out,
-                      std::string* error) {
+bool CodecDCT::Encode(const uint8_t* data, size_t size, const DCTParameters& parameters,
+                      ByteSink& out, std::string* error) {
   if (parameters.bitsPerComponent != 8) return Fail(error, "BitsPerComponent must be 8");
   int components;
   J_COLOR_SPACE space;
@@ -218,19 +219,22 @@ bool CodecDCT::Encode(const uint8_t* data, size_t size, const DCTParameters& par
       parameters.height > JPEG_MAX_DIMENSION) {
     return Fail(error, "bad image size");
   }
-  const uint64_t needed = static_cast<uint64_t>(parameters.width) * components * static_cast<uint64_t>(parameters.height);
+  const uint64_t needed = static_cast<uint64_t>(parameters.width) * components *
+                          static_cast<uint64_t>(parameters.height);
   if (size < needed) return Fail(error, "the data are shorter than the image");
-  int quality = parameters.quality < 0 ? 0 : (parameters.quality > 5000 ? 5000 : parameters.quality);
+  int quality =
+      parameters.quality < 0 ? 0 : (parameters.quality > 5000 ? 5000 : parameters.quality);
   char message[JMSG_LENGTH_MAX] = {};
-  if (!Compress(data, static_cast<uint32_t>(parameters.width), static_cast<uint32_t>(parameters.height), components,
-                space, quality, &out, message)) {
+  if (!Compress(data, static_cast<uint32_t>(parameters.width),
+                static_cast<uint32_t>(parameters.height), components, space, quality, &out,
+                message)) {
     return Fail(error, message);
   }
   return true;
 }
 
-bool CodecDCT::Decode(const uint8_t* data, size_t size, const DCTParameters& parameters, ByteSink& out,
-                      std::string* error) {
+bool CodecDCT::Decode(const uint8_t* data, size_t size, const DCTParameters& parameters,
+                      ByteSink& out, std::string* error) {
   if (parameters.bitsPerComponent != 8) return Fail(error, "BitsPerComponent must be 8");
   if (size == 0) return true;
   char message[JMSG_LENGTH_MAX] = {};

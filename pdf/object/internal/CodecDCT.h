@@ -30,14 +30,14 @@ class CodecDCT {
   // Compresses width x height rows of width x components bytes from the top
   // (size must hold them all) into JPEG data with an Adobe marker and no JFIF
   // marker. Empty input succeeds and writes nothing.
-  static bool Encode(const uint8_t* data, size_t size, const DCTParameters& parameters, ByteSink& out,
-                     std::string* error = nullptr);
+  static bool Encode(const uint8_t* data, size_t size, const DCTParameters& parameters,
+                     ByteSink& out, std::string* error = nullptr);
 
   // Decompresses JPEG data into rows of samples in libjpeg's default output
   // colour space. Data that end before the end-of-image marker fail (after
   // every row was produced). Only bitsPerComponent is read from the
   // parameters (the stream requires the other entries to be present but the
   // JPEG data carry the geometry). Empty input succeeds and writes nothing.
-  static bool Decode(const uint8_t* data, size_t size, const DCTParameters& parameters, ByteSink& out,
-                     std::string* error = nullptr);
+  static bool Decode(const uint8_t* data, size_t size, const DCTParameters& parameters,
+                     ByteSink& out, std::string* error = nullptr);
 };

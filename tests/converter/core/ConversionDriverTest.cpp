@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <new>
-#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <new>
+#include <stdexcept>
 
 #include "converter/core/ConversionDriver.h"
 #include "converter/core/PathOps.h"
@@ -19,482 +19,497 @@ using Calls = std::vector<std::pair<std::string, std::string>>;
 using Strings = std::vector<std::string>;
 
 class DriverTest : public ::testing::Test {
-protected:
-    test::TempDir tmp;
-    test::FakeConverterUi ui;
-    Calls calls;
-    // Writes the output like a converter would (failing where it cannot
-    // create the file) and fails inputs whose name holds "bad".
-    ConvertFunction convertHook;
-    ConversionDriver driver{ui, [this](const std::string& in, const std::string& out) -> int32_t {
-                                calls.emplace_back(in, out);
-                                if (convertHook) return convertHook(in, out);
-                                std::FILE* f = std::fopen(out.c_str(), "wb");
-                                if (!f) return -1;
-                                std::fputs(in.c_str(), f);
-                                std::fclose(f);
-                                return in.find("bad") != std::string::npos ? -1 : 0;
-                            }};
-    ConvertRequest req;
+ protected:
+  test::TempDir tmp;
+  test::FakeConverterUi ui;
+  Calls calls;
+  // Writes the output like a converter would (failing where it cannot
+  // create the file) and fails inputs whose name holds "bad".
+  ConvertFunction convertHook;
+  ConversionDriver driver{ui, [this](const std::string& in, const std::string& out) -> int32_t {
+                            calls.emplace_back(in, out);
+                            if (convertHook) return convertHook(in, out);
+                            std::FILE* f = std::fopen(out.c_str(), "wb");
+                            if (!f) return -1;
+                            std::fputs(in.c_str(), f);
+                            std::fclose(f);
+                            return in.find("bad") != std::string::npos ? -1 : 0;
+                          }};
+  ConvertRequest req;
 
-    // in/a.jpg a.tif b.BMP c.png x.tiff sub/d.jpeg sub2/ .hid/e.jpg, and an empty out/.
-    void MakeTree() {
-        for (const char* f : {"a.jpg", "a.tif", "b.BMP", "c.png", "x.tiff", "sub/d.jpeg", ".hid/e.jpg"})
-            tmp.File(std::string("in/") + f);
-        tmp.Dir("in/sub2");
-        tmp.Dir("out");
-        req.input = tmp / "in";
-        req.output = tmp / "out";
-    }
+  // in/a.jpg a.tif b.BMP c.png x.tiff sub/d.jpeg sub2/ .hid/e.jpg, and an empty out/.
+  void MakeTree() {
+    for (const char* f : {"a.jpg", "a.tif", "b.BMP", "c.png", "x.tiff", "sub/d.jpeg", ".hid/e.jpg"})
+      tmp.File(std::string("in/") + f);
+    tmp.Dir("in/sub2");
+    tmp.Dir("out");
+    req.input = tmp / "in";
+    req.output = tmp / "out";
+  }
 
-    std::string In(const std::string& rel) const { return tmp / ("in/" + rel); }
-    std::string Out(const std::string& rel) const { return tmp / ("out/" + rel); }
+  std::string In(const std::string& rel) const { return tmp / ("in/" + rel); }
+  std::string Out(const std::string& rel) const { return tmp / ("out/" + rel); }
 
-    // The map as (input relative to in/, relative output).
-    Calls MapRelative() const {
-        Calls out;
-        size_t cut = (tmp / "in").size();
-        for (const auto& [k, v] : driver.ConversionMap()) out.emplace_back(k.substr(cut), v);
-        return out;
-    }
+  // The map as (input relative to in/, relative output).
+  Calls MapRelative() const {
+    Calls out;
+    size_t cut = (tmp / "in").size();
+    for (const auto& [k, v] : driver.ConversionMap()) out.emplace_back(k.substr(cut), v);
+    return out;
+  }
 
-    Strings CalledOutputs() const {
-        Strings out;
-        size_t cut = (tmp / "out").size();
-        for (const auto& c : calls) out.push_back(c.second.substr(0, cut) == tmp / "out" ? c.second.substr(cut) : c.second);
-        return out;
-    }
+  Strings CalledOutputs() const {
+    Strings out;
+    size_t cut = (tmp / "out").size();
+    for (const auto& c : calls)
+      out.push_back(c.second.substr(0, cut) == tmp / "out" ? c.second.substr(cut) : c.second);
+    return out;
+  }
 
-    void ExpectDialogsClosed() const {
-        EXPECT_EQ(ui.searchOpen, 0);
-        EXPECT_EQ(ui.progressOpen, 0);
-    }
+  void ExpectDialogsClosed() const {
+    EXPECT_EQ(ui.searchOpen, 0);
+    EXPECT_EQ(ui.progressOpen, 0);
+  }
 };
 
 bool IsDir(const std::string& p) {
-    struct stat st;
-    return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  struct stat st;
+  return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 }  // namespace
 
 TEST_F(DriverTest, FolderTreeWithDefaults) {
-    MakeTree();
-    ui.answers = {MsgAnswer::Yes /* create out/sub */, MsgAnswer::Yes /* overwrite out/a.PDF */};
-    driver.OnConvert(req);
+  MakeTree();
+  ui.answers = {MsgAnswer::Yes /* create out/sub */, MsgAnswer::Yes /* overwrite out/a.PDF */};
+  driver.OnConvert(req);
 
-    EXPECT_EQ(MapRelative(), (Calls{{"/a.jpg", "/a.PDF"},
-                                    {"/a.tif", "/a.PDF"},
-                                    {"/b.BMP", "/b.PDF"},
-                                    {"/sub/d.jpeg", "/sub/d.PDF"},
-                                    {"/x.tiff", "/x.PDF"}}));
-    EXPECT_EQ(CalledOutputs(), (Strings{"/a.PDF", "/a.PDF", "/b.PDF", "/sub/d.PDF", "/x.PDF"}));
-    ASSERT_EQ(ui.boxes.size(), 2u);
-    EXPECT_EQ(ui.boxes[0].text, "フォルダ " + Out("sub") + " を作成します。\nよろしいですか？");
-    EXPECT_EQ(ui.boxes[0].buttons, MsgButtons::YesNo);
-    EXPECT_EQ(ui.boxes[0].icon, MsgIcon::Question);
-    EXPECT_EQ(ui.boxes[1].text, "ファイル " + Out("a.PDF") + " を上書きします。\nよろしいですか？");
-    EXPECT_EQ(ui.boxes[1].buttons, MsgButtons::YesNoCancel);
-    EXPECT_TRUE(IsDir(Out("sub")));
-    EXPECT_FALSE(IsDir(Out("sub2")));
+  EXPECT_EQ(MapRelative(), (Calls{{"/a.jpg", "/a.PDF"},
+                                  {"/a.tif", "/a.PDF"},
+                                  {"/b.BMP", "/b.PDF"},
+                                  {"/sub/d.jpeg", "/sub/d.PDF"},
+                                  {"/x.tiff", "/x.PDF"}}));
+  EXPECT_EQ(CalledOutputs(), (Strings{"/a.PDF", "/a.PDF", "/b.PDF", "/sub/d.PDF", "/x.PDF"}));
+  ASSERT_EQ(ui.boxes.size(), 2u);
+  EXPECT_EQ(ui.boxes[0].text, "フォルダ " + Out("sub") + " を作成します。\nよろしいですか？");
+  EXPECT_EQ(ui.boxes[0].buttons, MsgButtons::YesNo);
+  EXPECT_EQ(ui.boxes[0].icon, MsgIcon::Question);
+  EXPECT_EQ(ui.boxes[1].text, "ファイル " + Out("a.PDF") + " を上書きします。\nよろしいですか？");
+  EXPECT_EQ(ui.boxes[1].buttons, MsgButtons::YesNoCancel);
+  EXPECT_TRUE(IsDir(Out("sub")));
+  EXPECT_FALSE(IsDir(Out("sub2")));
 
-    // The search never enters sub2's image-less folder into the queue nor .hid at all.
-    for (const std::string& s : ui.stateTexts) EXPECT_EQ(s.find(".hid"), std::string::npos) << s;
-    ASSERT_EQ(ui.results.size(), 1u);
-    EXPECT_EQ(ui.results[0].converted,
-              (std::deque<std::string>{In("a.jpg"), In("a.tif"), In("b.BMP"), In("sub/d.jpeg"), In("x.tiff")}));
-    EXPECT_TRUE(ui.results[0].failed.empty());
-    EXPECT_EQ(ui.calls, (Strings{"ShowSearch", "HideSearch", "ShowProgress", "HideProgress", "ShowResult"}));
-    EXPECT_EQ(ui.fileTexts, (Strings{In("a.jpg"), In("a.tif"), In("b.BMP"), In("sub/d.jpeg"), In("x.tiff")}));
-    EXPECT_EQ(ui.ranges, (std::vector<std::pair<int32_t, int32_t>>{{INT32_MIN, INT32_MIN + 5}}));
-    EXPECT_EQ(ui.percentTexts, (Strings{"20%", "40%", "60%", "80%", "100%"}));
-    EXPECT_FALSE(driver.Running());
+  // The search never enters sub2's image-less folder into the queue nor .hid at all.
+  for (const std::string& s : ui.stateTexts) EXPECT_EQ(s.find(".hid"), std::string::npos) << s;
+  ASSERT_EQ(ui.results.size(), 1u);
+  EXPECT_EQ(ui.results[0].converted, (std::deque<std::string>{In("a.jpg"), In("a.tif"), In("b.BMP"),
+                                                              In("sub/d.jpeg"), In("x.tiff")}));
+  EXPECT_TRUE(ui.results[0].failed.empty());
+  EXPECT_EQ(ui.calls,
+            (Strings{"ShowSearch", "HideSearch", "ShowProgress", "HideProgress", "ShowResult"}));
+  EXPECT_EQ(ui.fileTexts,
+            (Strings{In("a.jpg"), In("a.tif"), In("b.BMP"), In("sub/d.jpeg"), In("x.tiff")}));
+  EXPECT_EQ(ui.ranges, (std::vector<std::pair<int32_t, int32_t>>{{INT32_MIN, INT32_MIN + 5}}));
+  EXPECT_EQ(ui.percentTexts, (Strings{"20%", "40%", "60%", "80%", "100%"}));
+  EXPECT_FALSE(driver.Running());
 }
 
 TEST_F(DriverTest, SearchOptions) {
-    MakeTree();
-    req.settings.OutFileName = 1;
-    driver.SetRequest(req);
-    bool found = false;
-    ASSERT_EQ(driver.FolderSearch(req.input, kPathExistingFolder, found, ""), 0);
-    EXPECT_TRUE(found);
-    EXPECT_EQ(MapRelative(), (Calls{{"/a.jpg", "/a_jpg.PDF"},
-                                    {"/a.tif", "/a_tif.PDF"},
-                                    {"/b.BMP", "/b_BMP.PDF"},
-                                    {"/sub/d.jpeg", "/sub/d_jpeg.PDF"},
-                                    {"/x.tiff", "/x_tiff.PDF"}}));
-    EXPECT_EQ(driver.FolderQueue(), (std::deque<std::string>{"/sub"}));
+  MakeTree();
+  req.settings.OutFileName = 1;
+  driver.SetRequest(req);
+  bool found = false;
+  ASSERT_EQ(driver.FolderSearch(req.input, kPathExistingFolder, found, ""), 0);
+  EXPECT_TRUE(found);
+  EXPECT_EQ(MapRelative(), (Calls{{"/a.jpg", "/a_jpg.PDF"},
+                                  {"/a.tif", "/a_tif.PDF"},
+                                  {"/b.BMP", "/b_BMP.PDF"},
+                                  {"/sub/d.jpeg", "/sub/d_jpeg.PDF"},
+                                  {"/x.tiff", "/x_tiff.PDF"}}));
+  EXPECT_EQ(driver.FolderQueue(), (std::deque<std::string>{"/sub"}));
 
-    test::FakeConverterUi ui2;
-    ConversionDriver d2(ui2, [](const std::string&, const std::string&) { return 0; });
-    ConvertRequest r2 = req;
-    r2.settings.ObjBMP = 0;
-    r2.settings.SubFolder = 0;
-    d2.SetRequest(r2);
-    found = false;
-    ASSERT_EQ(d2.FolderSearch(req.input, kPathExistingFolder, found, ""), 0);
-    EXPECT_EQ(d2.ConversionMap().size(), 3u);  // a.jpg a.tif x.tiff
-    EXPECT_EQ(d2.ConversionMap().count(In("b.BMP")), 0u);
-    EXPECT_TRUE(d2.FolderQueue().empty());
-    EXPECT_EQ(ui2.stateTexts, (Strings{req.input}));  // sub is never opened
+  test::FakeConverterUi ui2;
+  ConversionDriver d2(ui2, [](const std::string&, const std::string&) { return 0; });
+  ConvertRequest r2 = req;
+  r2.settings.ObjBMP = 0;
+  r2.settings.SubFolder = 0;
+  d2.SetRequest(r2);
+  found = false;
+  ASSERT_EQ(d2.FolderSearch(req.input, kPathExistingFolder, found, ""), 0);
+  EXPECT_EQ(d2.ConversionMap().size(), 3u);  // a.jpg a.tif x.tiff
+  EXPECT_EQ(d2.ConversionMap().count(In("b.BMP")), 0u);
+  EXPECT_TRUE(d2.FolderQueue().empty());
+  EXPECT_EQ(ui2.stateTexts, (Strings{req.input}));  // sub is never opened
 
-    // MakeFolder off: the outputs still name the sub-folder, and fail there.
-    req.settings = ConverterSettings{};
-    req.settings.MakeFolder = 0;
-    ui.answers = {MsgAnswer::Yes};  // overwrite out/a.PDF
-    driver.OnConvert(req);
-    ASSERT_EQ(ui.results.size(), 1u);
-    EXPECT_EQ(ui.results[0].failed, (std::deque<std::string>{In("sub/d.jpeg")}));
-    EXPECT_EQ(ui.results[0].converted.size(), 4u);
+  // MakeFolder off: the outputs still name the sub-folder, and fail there.
+  req.settings = ConverterSettings{};
+  req.settings.MakeFolder = 0;
+  ui.answers = {MsgAnswer::Yes};  // overwrite out/a.PDF
+  driver.OnConvert(req);
+  ASSERT_EQ(ui.results.size(), 1u);
+  EXPECT_EQ(ui.results[0].failed, (std::deque<std::string>{In("sub/d.jpeg")}));
+  EXPECT_EQ(ui.results[0].converted.size(), 4u);
 }
 
 TEST_F(DriverTest, ByteOrderOfKeysAndParentFoldersFirst) {
-    tmp.File("in/dir.jpg");
-    tmp.File("in/dir/a.jpg");
-    tmp.File("in/a.jpg");
-    tmp.File("in/A.jpg");
-    tmp.File("in/a/b/c.jpg");
-    tmp.Dir("out");
-    req.input = tmp / "in/";  // normalised to in/. and searched as in
-    req.output = tmp / "out/";
-    ui.answers = {MsgAnswer::Yes, MsgAnswer::Yes, MsgAnswer::Yes};
-    driver.OnConvert(req);
-    EXPECT_EQ(MapRelative(), (Calls{{"/A.jpg", "/A.PDF"},
-                                    {"/a.jpg", "/a.PDF"},
-                                    {"/a/b/c.jpg", "/a/b/c.PDF"},
-                                    {"/dir.jpg", "/dir.PDF"},
-                                    {"/dir/a.jpg", "/dir/a.PDF"}}));
-    // Created parent first though the search queued the child first.
-    EXPECT_EQ(ui.BoxTexts(), (Strings{LoadMessage1(kMsgCreateFolder, Out("a")),
-                                      LoadMessage1(kMsgCreateFolder, Out("a/b")),
-                                      LoadMessage1(kMsgCreateFolder, Out("dir"))}));
-    EXPECT_EQ(calls.front().second, Out("A.PDF"));  // no "/./" nor "//"
-    ASSERT_EQ(ui.results.size(), 1u);
-    EXPECT_EQ(ui.results[0].converted.size(), 5u);
+  tmp.File("in/dir.jpg");
+  tmp.File("in/dir/a.jpg");
+  tmp.File("in/a.jpg");
+  tmp.File("in/A.jpg");
+  tmp.File("in/a/b/c.jpg");
+  tmp.Dir("out");
+  req.input = tmp / "in/";  // normalised to in/. and searched as in
+  req.output = tmp / "out/";
+  ui.answers = {MsgAnswer::Yes, MsgAnswer::Yes, MsgAnswer::Yes};
+  driver.OnConvert(req);
+  EXPECT_EQ(MapRelative(), (Calls{{"/A.jpg", "/A.PDF"},
+                                  {"/a.jpg", "/a.PDF"},
+                                  {"/a/b/c.jpg", "/a/b/c.PDF"},
+                                  {"/dir.jpg", "/dir.PDF"},
+                                  {"/dir/a.jpg", "/dir/a.PDF"}}));
+  // Created parent first though the search queued the child first.
+  EXPECT_EQ(ui.BoxTexts(), (Strings{LoadMessage1(kMsgCreateFolder, Out("a")),
+                                    LoadMessage1(kMsgCreateFolder, Out("a/b")),
+                                    LoadMessage1(kMsgCreateFolder, Out("dir"))}));
+  EXPECT_EQ(calls.front().second, Out("A.PDF"));  // no "/./" nor "//"
+  ASSERT_EQ(ui.results.size(), 1u);
+  EXPECT_EQ(ui.results[0].converted.size(), 5u);
 }
 
 TEST_F(DriverTest, DecliningOrFailingFolderCreationEndsTheRun) {
-    MakeTree();
-    ui.answers = {MsgAnswer::No};
-    driver.OnConvert(req);
-    EXPECT_TRUE(calls.empty());
-    EXPECT_EQ(ui.BoxTexts(), (Strings{LoadMessage1(kMsgCreateFolder, Out("sub")), "異常終了。"}));
-    EXPECT_EQ(ui.boxes.back().icon, MsgIcon::Information);
-    EXPECT_TRUE(ui.results.empty());
+  MakeTree();
+  ui.answers = {MsgAnswer::No};
+  driver.OnConvert(req);
+  EXPECT_TRUE(calls.empty());
+  EXPECT_EQ(ui.BoxTexts(), (Strings{LoadMessage1(kMsgCreateFolder, Out("sub")), "異常終了。"}));
+  EXPECT_EQ(ui.boxes.back().icon, MsgIcon::Information);
+  EXPECT_TRUE(ui.results.empty());
 
-    // One level only: a missing parent cannot be made.
-    req.settings.NeNoConf = 1;
-    ui.boxes.clear();
-    EXPECT_EQ((driver.SetRequest(req), driver.EnsureFolder(tmp / "none/x")), 0);
-    EXPECT_TRUE(ui.boxes.empty());
-    EXPECT_EQ(driver.EnsureFolder(tmp / "made"), 1);
-    EXPECT_TRUE(IsDir(tmp / "made"));
-    EXPECT_EQ(driver.EnsureFolder(tmp / "made"), 1);
-    EXPECT_EQ(driver.EnsureFolder(""), 0);
+  // One level only: a missing parent cannot be made.
+  req.settings.NeNoConf = 1;
+  ui.boxes.clear();
+  EXPECT_EQ((driver.SetRequest(req), driver.EnsureFolder(tmp / "none/x")), 0);
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(driver.EnsureFolder(tmp / "made"), 1);
+  EXPECT_TRUE(IsDir(tmp / "made"));
+  EXPECT_EQ(driver.EnsureFolder(tmp / "made"), 1);
+  EXPECT_EQ(driver.EnsureFolder(""), 0);
 
-    // "new/." (typed as "new/") is made as "new".
-    EXPECT_EQ(driver.EnsureFolder(tmp / "typed/."), 1);
-    EXPECT_TRUE(IsDir(tmp / "typed"));
-    EXPECT_EQ(driver.EnsureFolder("/."), 1);
+  // "new/." (typed as "new/") is made as "new".
+  EXPECT_EQ(driver.EnsureFolder(tmp / "typed/."), 1);
+  EXPECT_TRUE(IsDir(tmp / "typed"));
+  EXPECT_EQ(driver.EnsureFolder("/."), 1);
 
-    // An output folder that does not exist is asked for before the run.
-    req.settings.NeNoConf = 0;
-    req.output = tmp / "newout";
-    ui.answers = {MsgAnswer::No};
-    driver.OnConvert(req);
-    EXPECT_EQ(ui.boxes.size(), 1u);  // the question only, no message after it
-    EXPECT_TRUE(calls.empty());
+  // An output folder that does not exist is asked for before the run.
+  req.settings.NeNoConf = 0;
+  req.output = tmp / "newout";
+  ui.answers = {MsgAnswer::No};
+  driver.OnConvert(req);
+  EXPECT_EQ(ui.boxes.size(), 1u);  // the question only, no message after it
+  EXPECT_TRUE(calls.empty());
 
-    // One that cannot be made ends the run with the message, and standard
-    // error tells why.
-    req.settings.NeNoConf = 1;
-    req.output = tmp / "none/newout";
-    ui.boxes.clear();
-    testing::internal::CaptureStderr();
-    driver.OnConvert(req);
-    const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(ui.BoxTexts(), (Strings{"異常終了。"}));
-    EXPECT_EQ(said.rfind(tmp / "none/newout: cannot create the folder: ", 0), 0u) << said;
-    EXPECT_TRUE(calls.empty());
+  // One that cannot be made ends the run with the message, and standard
+  // error tells why.
+  req.settings.NeNoConf = 1;
+  req.output = tmp / "none/newout";
+  ui.boxes.clear();
+  testing::internal::CaptureStderr();
+  driver.OnConvert(req);
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(ui.BoxTexts(), (Strings{"異常終了。"}));
+  EXPECT_EQ(said.rfind(tmp / "none/newout: cannot create the folder: ", 0), 0u) << said;
+  EXPECT_TRUE(calls.empty());
 }
 
 TEST_F(DriverTest, NewOutputFolderTypedWithSlash) {
-    MakeTree();
-    req.output = tmp / "fresh/";
-    ui.answers = {MsgAnswer::Yes, MsgAnswer::Yes, MsgAnswer::Yes};
-    driver.OnConvert(req);
-    EXPECT_EQ(ui.boxes[0].text, LoadMessage1(kMsgCreateFolder, tmp / "fresh"));
-    EXPECT_TRUE(IsDir(tmp / "fresh/sub"));
-    EXPECT_EQ(calls.front().second, tmp / "fresh/a.PDF");
-    ASSERT_EQ(ui.results.size(), 1u);
-    EXPECT_EQ(ui.results[0].converted.size(), 5u);
+  MakeTree();
+  req.output = tmp / "fresh/";
+  ui.answers = {MsgAnswer::Yes, MsgAnswer::Yes, MsgAnswer::Yes};
+  driver.OnConvert(req);
+  EXPECT_EQ(ui.boxes[0].text, LoadMessage1(kMsgCreateFolder, tmp / "fresh"));
+  EXPECT_TRUE(IsDir(tmp / "fresh/sub"));
+  EXPECT_EQ(calls.front().second, tmp / "fresh/a.PDF");
+  ASSERT_EQ(ui.results.size(), 1u);
+  EXPECT_EQ(ui.results[0].converted.size(), 5u);
 }
 
 TEST_F(DriverTest, OverwriteQuestionsInTheLoop) {
-    MakeTree();
-    req.settings.NeNoConf = 1;
-    tmp.File("out/b.PDF", "old");
-    // a.jpg -> a.PDF new; a.tif -> a.PDF exists now: No; b.BMP: Yes.
-    ui.answers = {MsgAnswer::No, MsgAnswer::Yes};
-    driver.OnConvert(req);
-    ASSERT_EQ(ui.results.size(), 1u);
-    const ConversionResults& r = ui.results[0];
-    EXPECT_EQ(r.converted, (std::deque<std::string>{In("a.jpg"), In("b.BMP"), In("sub/d.jpeg"), In("x.tiff")}));
-    EXPECT_TRUE(r.failed.empty());  // a.tif is on neither list
-    EXPECT_EQ(ui.progressTakes, 4);  // No skips the cancel test
-    EXPECT_EQ(ui.fileTexts.size(), 5u);
+  MakeTree();
+  req.settings.NeNoConf = 1;
+  tmp.File("out/b.PDF", "old");
+  // a.jpg -> a.PDF new; a.tif -> a.PDF exists now: No; b.BMP: Yes.
+  ui.answers = {MsgAnswer::No, MsgAnswer::Yes};
+  driver.OnConvert(req);
+  ASSERT_EQ(ui.results.size(), 1u);
+  const ConversionResults& r = ui.results[0];
+  EXPECT_EQ(r.converted,
+            (std::deque<std::string>{In("a.jpg"), In("b.BMP"), In("sub/d.jpeg"), In("x.tiff")}));
+  EXPECT_TRUE(r.failed.empty());   // a.tif is on neither list
+  EXPECT_EQ(ui.progressTakes, 4);  // No skips the cancel test
+  EXPECT_EQ(ui.fileTexts.size(), 5u);
 
-    // Cancel at the question ends the run: 15002 and no result dialog.
-    calls.clear();
-    ui = test::FakeConverterUi();
-    ui.answers = {MsgAnswer::Cancel};
-    driver.OnConvert(req);
-    EXPECT_TRUE(calls.empty());  // out/a.PDF already exists now
-    EXPECT_EQ(ui.BoxTexts(), (Strings{LoadMessage1(kMsgOverwrite, Out("a.PDF")), "変換を中断しました。"}));
-    EXPECT_TRUE(ui.results.empty());
-    ExpectDialogsClosed();
+  // Cancel at the question ends the run: 15002 and no result dialog.
+  calls.clear();
+  ui = test::FakeConverterUi();
+  ui.answers = {MsgAnswer::Cancel};
+  driver.OnConvert(req);
+  EXPECT_TRUE(calls.empty());  // out/a.PDF already exists now
+  EXPECT_EQ(ui.BoxTexts(),
+            (Strings{LoadMessage1(kMsgOverwrite, Out("a.PDF")), "変換を中断しました。"}));
+  EXPECT_TRUE(ui.results.empty());
+  ExpectDialogsClosed();
 
-    // OwNoConf: no question, the second a.PDF replaces the first.
-    calls.clear();
-    ui = test::FakeConverterUi();
-    req.settings.OwNoConf = 1;
-    driver.OnConvert(req);
-    EXPECT_TRUE(ui.boxes.empty());
-    EXPECT_EQ(calls.size(), 5u);
-    ASSERT_EQ(ui.results.size(), 1u);
-    EXPECT_EQ(ui.results[0].converted.size(), 5u);
+  // OwNoConf: no question, the second a.PDF replaces the first.
+  calls.clear();
+  ui = test::FakeConverterUi();
+  req.settings.OwNoConf = 1;
+  driver.OnConvert(req);
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(calls.size(), 5u);
+  ASSERT_EQ(ui.results.size(), 1u);
+  EXPECT_EQ(ui.results[0].converted.size(), 5u);
 }
 
 TEST_F(DriverTest, CancelDuringConversion) {
-    MakeTree();
-    req.settings.NeNoConf = 1;
-    req.settings.OwNoConf = 1;
-    // Cancel, then No: the run goes on, and the question is asked once.
-    ui.progressCancelAt = {1};
-    ui.answers = {MsgAnswer::No};
-    driver.OnConvert(req);
-    EXPECT_EQ(calls.size(), 5u);
-    EXPECT_EQ(ui.BoxTexts(), (Strings{"変換作業を中止しますか？"}));
-    EXPECT_EQ(ui.boxes[0].buttons, MsgButtons::YesNo);
-    ASSERT_EQ(ui.results.size(), 1u);
+  MakeTree();
+  req.settings.NeNoConf = 1;
+  req.settings.OwNoConf = 1;
+  // Cancel, then No: the run goes on, and the question is asked once.
+  ui.progressCancelAt = {1};
+  ui.answers = {MsgAnswer::No};
+  driver.OnConvert(req);
+  EXPECT_EQ(calls.size(), 5u);
+  EXPECT_EQ(ui.BoxTexts(), (Strings{"変換作業を中止しますか？"}));
+  EXPECT_EQ(ui.boxes[0].buttons, MsgButtons::YesNo);
+  ASSERT_EQ(ui.results.size(), 1u);
 
-    // Cancel, then Yes after the second file: what was converted stays.
-    calls.clear();
-    ui = test::FakeConverterUi();
-    ui.progressCancelAt = {2};
-    ui.answers = {MsgAnswer::Yes};
-    driver.OnConvert(req);
-    EXPECT_EQ(calls.size(), 2u);
-    EXPECT_EQ(ui.BoxTexts(), (Strings{"変換作業を中止しますか？", "変換を中断しました。"}));
-    EXPECT_TRUE(ui.results.empty());
-    ExpectDialogsClosed();
+  // Cancel, then Yes after the second file: what was converted stays.
+  calls.clear();
+  ui = test::FakeConverterUi();
+  ui.progressCancelAt = {2};
+  ui.answers = {MsgAnswer::Yes};
+  driver.OnConvert(req);
+  EXPECT_EQ(calls.size(), 2u);
+  EXPECT_EQ(ui.BoxTexts(), (Strings{"変換作業を中止しますか？", "変換を中断しました。"}));
+  EXPECT_TRUE(ui.results.empty());
+  ExpectDialogsClosed();
 }
 
 TEST_F(DriverTest, CancelDuringSearch) {
-    MakeTree();
-    ui.searchCancelAt = {1};
-    ui.answers = {MsgAnswer::Yes};
-    driver.OnConvert(req);
-    EXPECT_TRUE(calls.empty());
-    EXPECT_EQ(ui.BoxTexts(), (Strings{"変換作業を中止しますか？", "変換を中断しました。"}));
-    EXPECT_EQ(ui.calls, (Strings{"ShowSearch", "HideSearch"}));
-    EXPECT_TRUE(ui.results.empty());
+  MakeTree();
+  ui.searchCancelAt = {1};
+  ui.answers = {MsgAnswer::Yes};
+  driver.OnConvert(req);
+  EXPECT_TRUE(calls.empty());
+  EXPECT_EQ(ui.BoxTexts(), (Strings{"変換作業を中止しますか？", "変換を中断しました。"}));
+  EXPECT_EQ(ui.calls, (Strings{"ShowSearch", "HideSearch"}));
+  EXPECT_TRUE(ui.results.empty());
 
-    // Cancel deep in a sub-folder ends the whole search.
-    ui = test::FakeConverterUi();
-    req.settings.NeNoConf = 1;
-    for (int i = 0; i < 5; ++i) tmp.File("in/sub/z" + std::to_string(i) + ".jpg");
-    ui.searchCancelAt = {3};
-    ui.answers = {MsgAnswer::Yes};
-    driver.OnConvert(req);
-    EXPECT_TRUE(calls.empty());
-    EXPECT_EQ(ui.boxes.size(), 2u);
+  // Cancel deep in a sub-folder ends the whole search.
+  ui = test::FakeConverterUi();
+  req.settings.NeNoConf = 1;
+  for (int i = 0; i < 5; ++i) tmp.File("in/sub/z" + std::to_string(i) + ".jpg");
+  ui.searchCancelAt = {3};
+  ui.answers = {MsgAnswer::Yes};
+  driver.OnConvert(req);
+  EXPECT_TRUE(calls.empty());
+  EXPECT_EQ(ui.boxes.size(), 2u);
 
-    // Cancel answered No goes on.
-    ui = test::FakeConverterUi();
-    req.settings.OwNoConf = 1;
-    ui.searchCancelAt = {1};
-    ui.answers = {MsgAnswer::No};
-    driver.OnConvert(req);
-    EXPECT_EQ(calls.size(), 10u);
-    ASSERT_EQ(ui.results.size(), 1u);
+  // Cancel answered No goes on.
+  ui = test::FakeConverterUi();
+  req.settings.OwNoConf = 1;
+  ui.searchCancelAt = {1};
+  ui.answers = {MsgAnswer::No};
+  driver.OnConvert(req);
+  EXPECT_EQ(calls.size(), 10u);
+  ASSERT_EQ(ui.results.size(), 1u);
 }
 
 TEST_F(DriverTest, NothingFound) {
-    tmp.File("in/c.png");
-    tmp.File("in/.hid/e.jpg");
-    tmp.Dir("out");
-    req.input = tmp / "in";
-    req.output = tmp / "out";
-    driver.OnConvert(req);
-    EXPECT_EQ(ui.BoxTexts(), (Strings{"変換すべき画像ファイルが見つかりませんでした。", "異常終了。"}));
-    EXPECT_EQ(ui.boxes[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(ui.boxes[1].icon, MsgIcon::Information);
-    EXPECT_TRUE(calls.empty());
+  tmp.File("in/c.png");
+  tmp.File("in/.hid/e.jpg");
+  tmp.Dir("out");
+  req.input = tmp / "in";
+  req.output = tmp / "out";
+  driver.OnConvert(req);
+  EXPECT_EQ(ui.BoxTexts(),
+            (Strings{"変換すべき画像ファイルが見つかりませんでした。", "異常終了。"}));
+  EXPECT_EQ(ui.boxes[0].icon, MsgIcon::Exclamation);
+  EXPECT_EQ(ui.boxes[1].icon, MsgIcon::Information);
+  EXPECT_TRUE(calls.empty());
 }
 
 TEST_F(DriverTest, HandlerMessages) {
-    tmp.Dir("in");
-    tmp.File("a.jpg");
-    auto run = [&](const std::string& in, const std::string& out, ConverterSettings s = {}) {
-        ui = test::FakeConverterUi();
-        req.input = in;
-        req.output = out;
-        req.settings = s;
-        driver.OnConvert(req);
-        EXPECT_TRUE(calls.empty());
-        EXPECT_EQ(ui.boxes.size(), 1u);
-        return ui.boxes.empty() ? std::string() : ui.boxes[0].text;
-    };
-    EXPECT_EQ(run("", tmp / "out"), "入力のファイルまたはフォルダが、入力されていないか不正な文字が使われています。");
-    EXPECT_EQ(run(tmp / "nope.jpg", tmp / "out"), "入力に指定されたファイルまたはフォルダが存在しません。");
-    EXPECT_EQ(run(tmp / "nope", tmp / "out"), "入力に指定されたファイルまたはフォルダが存在しません。");
-    ConverterSettings none;
-    none.ObjBMP = none.ObjJPEG = none.ObjTIFF = 0;
-    EXPECT_EQ(run(tmp / "in", tmp / "out", none), "入力にフォルダが指定されているのに、対象が選択されていません。");
-    EXPECT_EQ(run(tmp / "in", tmp / "o.pdf"), "入力にフォルダを指定して、出力でファイルを選ぶことはできません。");
-    EXPECT_EQ(run(tmp / "in", tmp / "a.jpg"), "入力にフォルダを指定して、出力でファイルを選ぶことはできません。");
-    EXPECT_EQ(run(tmp / "a.jpg", ""), "出力のファイルまたはフォルダが、入力されていないか不正な文字が使われています。");
-    // A NUL byte is an invalid character, not the end of the path.
-    EXPECT_EQ(run(tmp / std::string("a.jpg\0x", 7), tmp / "out"),
-              "入力のファイルまたはフォルダが、入力されていないか不正な文字が使われています。");
-    EXPECT_EQ(run(tmp / "a.jpg", tmp / std::string("in\0x", 4)),
-              "出力のファイルまたはフォルダが、入力されていないか不正な文字が使われています。");
-    EXPECT_EQ(ui.boxes[0].icon, MsgIcon::Exclamation);
+  tmp.Dir("in");
+  tmp.File("a.jpg");
+  auto run = [&](const std::string& in, const std::string& out, ConverterSettings s = {}) {
+    ui = test::FakeConverterUi();
+    req.input = in;
+    req.output = out;
+    req.settings = s;
+    driver.OnConvert(req);
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(ui.boxes.size(), 1u);
+    return ui.boxes.empty() ? std::string() : ui.boxes[0].text;
+  };
+  EXPECT_EQ(run("", tmp / "out"),
+            "入力のファイルまたはフォルダが、入力されていないか不正な文字が使われています。");
+  EXPECT_EQ(run(tmp / "nope.jpg", tmp / "out"),
+            "入力に指定されたファイルまたはフォルダが存在しません。");
+  EXPECT_EQ(run(tmp / "nope", tmp / "out"),
+            "入力に指定されたファイルまたはフォルダが存在しません。");
+  ConverterSettings none;
+  none.ObjBMP = none.ObjJPEG = none.ObjTIFF = 0;
+  EXPECT_EQ(run(tmp / "in", tmp / "out", none),
+            "入力にフォルダが指定されているのに、対象が選択されていません。");
+  EXPECT_EQ(run(tmp / "in", tmp / "o.pdf"),
+            "入力にフォルダを指定して、出力でファイルを選ぶことはできません。");
+  EXPECT_EQ(run(tmp / "in", tmp / "a.jpg"),
+            "入力にフォルダを指定して、出力でファイルを選ぶことはできません。");
+  EXPECT_EQ(run(tmp / "a.jpg", ""),
+            "出力のファイルまたはフォルダが、入力されていないか不正な文字が使われています。");
+  // A NUL byte is an invalid character, not the end of the path.
+  EXPECT_EQ(run(tmp / std::string("a.jpg\0x", 7), tmp / "out"),
+            "入力のファイルまたはフォルダが、入力されていないか不正な文字が使われています。");
+  EXPECT_EQ(run(tmp / "a.jpg", tmp / std::string("in\0x", 4)),
+            "出力のファイルまたはフォルダが、入力されていないか不正な文字が使われています。");
+  EXPECT_EQ(ui.boxes[0].icon, MsgIcon::Exclamation);
 }
 
 TEST_F(DriverTest, OneInputFile) {
-    std::string in = tmp.File("a.jpg");
-    std::string dotted = tmp.File("photo.2020.jpg");
-    tmp.Dir("D");
-    auto run = [&](const std::string& input, const std::string& out) {
-        calls.clear();
-        ui = test::FakeConverterUi();
-        req.input = input;
-        req.output = out;
-        driver.OnConvert(req);
-        return calls.empty() ? std::string() : calls[0].second;
-    };
-    EXPECT_EQ(run(in, tmp / "out"), tmp / "out.PDF");
-    EXPECT_EQ(ui.calls, (Strings{"ShowResult"}));  // no search nor progress dialog
-    ASSERT_EQ(ui.results.size(), 1u);
-    EXPECT_EQ(ui.results[0].converted, (std::deque<std::string>{in}));
-    EXPECT_EQ(run(in, tmp / "o2.pdf"), tmp / "o2.pdf");
-    EXPECT_EQ(run(in, tmp / "out.txt"), tmp / "out.txt");
-    EXPECT_EQ(run(in, tmp / "D"), tmp / "D/a.PDF");
-    req.settings.OwNoConf = 1;  // D/a.PDF exists from here on
-    EXPECT_EQ(run(in, tmp / "D/"), tmp / "D/a.PDF");
-    EXPECT_EQ(run(dotted, tmp / "D"), tmp / "D/photo.2020.PDF");
-    req.settings.OutFileName = 1;
-    EXPECT_EQ(run(in, tmp / "D"), tmp / "D/a_jpg.PDF");
-    req.settings.OutFileName = 0;
-    req.settings.OwNoConf = 0;
-
-    // An existing target is asked for; No ends quietly.
-    ui = test::FakeConverterUi();
+  std::string in = tmp.File("a.jpg");
+  std::string dotted = tmp.File("photo.2020.jpg");
+  tmp.Dir("D");
+  auto run = [&](const std::string& input, const std::string& out) {
     calls.clear();
-    ui.answers = {MsgAnswer::No};
-    req.output = tmp / "out.PDF";
+    ui = test::FakeConverterUi();
+    req.input = input;
+    req.output = out;
     driver.OnConvert(req);
-    EXPECT_TRUE(calls.empty());
-    EXPECT_EQ(ui.BoxTexts(), (Strings{LoadMessage1(kMsgOverwrite, tmp / "out.PDF")}));
-    EXPECT_EQ(ui.boxes[0].buttons, MsgButtons::YesNo);
+    return calls.empty() ? std::string() : calls[0].second;
+  };
+  EXPECT_EQ(run(in, tmp / "out"), tmp / "out.PDF");
+  EXPECT_EQ(ui.calls, (Strings{"ShowResult"}));  // no search nor progress dialog
+  ASSERT_EQ(ui.results.size(), 1u);
+  EXPECT_EQ(ui.results[0].converted, (std::deque<std::string>{in}));
+  EXPECT_EQ(run(in, tmp / "o2.pdf"), tmp / "o2.pdf");
+  EXPECT_EQ(run(in, tmp / "out.txt"), tmp / "out.txt");
+  EXPECT_EQ(run(in, tmp / "D"), tmp / "D/a.PDF");
+  req.settings.OwNoConf = 1;  // D/a.PDF exists from here on
+  EXPECT_EQ(run(in, tmp / "D/"), tmp / "D/a.PDF");
+  EXPECT_EQ(run(dotted, tmp / "D"), tmp / "D/photo.2020.PDF");
+  req.settings.OutFileName = 1;
+  EXPECT_EQ(run(in, tmp / "D"), tmp / "D/a_jpg.PDF");
+  req.settings.OutFileName = 0;
+  req.settings.OwNoConf = 0;
 
-    // A failed file is listed as failed and the run still ends normally.
-    std::string bad = tmp.File("bad.bmp");
-    EXPECT_EQ(run(bad, tmp / "D"), tmp / "D/bad.PDF");
-    ASSERT_EQ(ui.results.size(), 1u);
-    EXPECT_EQ(ui.results[0].failed, (std::deque<std::string>{bad}));
+  // An existing target is asked for; No ends quietly.
+  ui = test::FakeConverterUi();
+  calls.clear();
+  ui.answers = {MsgAnswer::No};
+  req.output = tmp / "out.PDF";
+  driver.OnConvert(req);
+  EXPECT_TRUE(calls.empty());
+  EXPECT_EQ(ui.BoxTexts(), (Strings{LoadMessage1(kMsgOverwrite, tmp / "out.PDF")}));
+  EXPECT_EQ(ui.boxes[0].buttons, MsgButtons::YesNo);
 
-    // A FIFO is never opened.
-    ASSERT_EQ(::mkfifo((tmp / "pipe.jpg").c_str(), 0600), 0);
-    EXPECT_EQ(run(tmp / "pipe.jpg", tmp / "D"), "");
-    ASSERT_EQ(ui.results.size(), 1u);
-    EXPECT_EQ(ui.results[0].failed.size(), 1u);
+  // A failed file is listed as failed and the run still ends normally.
+  std::string bad = tmp.File("bad.bmp");
+  EXPECT_EQ(run(bad, tmp / "D"), tmp / "D/bad.PDF");
+  ASSERT_EQ(ui.results.size(), 1u);
+  EXPECT_EQ(ui.results[0].failed, (std::deque<std::string>{bad}));
+
+  // A FIFO is never opened.
+  ASSERT_EQ(::mkfifo((tmp / "pipe.jpg").c_str(), 0600), 0);
+  EXPECT_EQ(run(tmp / "pipe.jpg", tmp / "D"), "");
+  ASSERT_EQ(ui.results.size(), 1u);
+  EXPECT_EQ(ui.results[0].failed.size(), 1u);
 }
 
 TEST_F(DriverTest, DroppedItems) {
-    tmp.File("x/pics/p.jpg");
-    tmp.File("x/pics/deep/q.tif");
-    std::string file = tmp.File("y/photo.bmp");
-    tmp.File("y/skip.png");
-    tmp.Dir("out");
-    req.droppedMode = true;
-    req.droppedPaths = {tmp / "x/pics/", file, tmp / "y/skip.png", tmp / "gone"};
-    req.output = tmp / "out";
-    req.settings.NeNoConf = 1;
-    driver.OnConvert(req);
-    EXPECT_EQ(CalledOutputs(), (Strings{"/pics/deep/q.PDF", "/pics/p.PDF", "/photo.PDF"}));
-    EXPECT_TRUE(IsDir(Out("pics/deep")));
+  tmp.File("x/pics/p.jpg");
+  tmp.File("x/pics/deep/q.tif");
+  std::string file = tmp.File("y/photo.bmp");
+  tmp.File("y/skip.png");
+  tmp.Dir("out");
+  req.droppedMode = true;
+  req.droppedPaths = {tmp / "x/pics/", file, tmp / "y/skip.png", tmp / "gone"};
+  req.output = tmp / "out";
+  req.settings.NeNoConf = 1;
+  driver.OnConvert(req);
+  EXPECT_EQ(CalledOutputs(), (Strings{"/pics/deep/q.PDF", "/pics/p.PDF", "/photo.PDF"}));
+  EXPECT_TRUE(IsDir(Out("pics/deep")));
 
-    ASSERT_EQ(ui.results.size(), 1u);
-    EXPECT_EQ(ui.results[0].converted.size(), 3u);
+  ASSERT_EQ(ui.results.size(), 1u);
+  EXPECT_EQ(ui.results[0].converted.size(), 3u);
 
-    // A dropped folder without image files gets no output folder, even after
-    // one that had some.
-    calls.clear();
-    ui = test::FakeConverterUi();
-    tmp.File("z/empty/readme.txt");
-    req.settings.OwNoConf = 1;
-    req.droppedPaths = {tmp / "x/pics", tmp / "z/empty"};
-    driver.OnConvert(req);
-    EXPECT_EQ(calls.size(), 2u);
-    EXPECT_FALSE(IsDir(Out("empty")));
-    EXPECT_EQ(driver.ConversionMap().size(), 2u);
+  // A dropped folder without image files gets no output folder, even after
+  // one that had some.
+  calls.clear();
+  ui = test::FakeConverterUi();
+  tmp.File("z/empty/readme.txt");
+  req.settings.OwNoConf = 1;
+  req.droppedPaths = {tmp / "x/pics", tmp / "z/empty"};
+  driver.OnConvert(req);
+  EXPECT_EQ(calls.size(), 2u);
+  EXPECT_FALSE(IsDir(Out("empty")));
+  EXPECT_EQ(driver.ConversionMap().size(), 2u);
 }
 
 TEST_F(DriverTest, LinksLoopsAndSpecialFiles) {
-    tmp.File("in/a.jpg");
-    tmp.File("real/r.jpg");
-    tmp.Dir("out");
-    ASSERT_EQ(::symlink((tmp / "in").c_str(), (tmp / "in/loop").c_str()), 0);
-    ASSERT_EQ(::symlink((tmp / "real").c_str(), (tmp / "in/linked").c_str()), 0);
-    ASSERT_EQ(::mkfifo((tmp / "in/fifo.jpg").c_str(), 0600), 0);
-    ASSERT_EQ(::mkdir((tmp / "in/folder.jpg").c_str(), 0755), 0);
-    req.input = tmp / "in";
-    req.output = tmp / "out";
-    req.settings.NeNoConf = 1;
-    driver.OnConvert(req);
-    EXPECT_EQ(CalledOutputs(), (Strings{"/a.PDF", "/linked/r.PDF"}));
-    ExpectDialogsClosed();
+  tmp.File("in/a.jpg");
+  tmp.File("real/r.jpg");
+  tmp.Dir("out");
+  ASSERT_EQ(::symlink((tmp / "in").c_str(), (tmp / "in/loop").c_str()), 0);
+  ASSERT_EQ(::symlink((tmp / "real").c_str(), (tmp / "in/linked").c_str()), 0);
+  ASSERT_EQ(::mkfifo((tmp / "in/fifo.jpg").c_str(), 0600), 0);
+  ASSERT_EQ(::mkdir((tmp / "in/folder.jpg").c_str(), 0755), 0);
+  req.input = tmp / "in";
+  req.output = tmp / "out";
+  req.settings.NeNoConf = 1;
+  driver.OnConvert(req);
+  EXPECT_EQ(CalledOutputs(), (Strings{"/a.PDF", "/linked/r.PDF"}));
+  ExpectDialogsClosed();
 }
 
 TEST_F(DriverTest, ExceptionsCloseDialogsAndShowMessages) {
-    MakeTree();
-    req.settings.NeNoConf = 1;
-    convertHook = [](const std::string&, const std::string&) -> int32_t { throw std::runtime_error("boom"); };
-    driver.OnConvert(req);
-    EXPECT_EQ(ui.BoxTexts(), (Strings{"致命的なエラーが発生しました。"}));
-    EXPECT_EQ(ui.calls, (Strings{"ShowSearch", "HideSearch", "ShowProgress", "HideProgress"}));
-    ExpectDialogsClosed();
-    EXPECT_FALSE(driver.Running());
+  MakeTree();
+  req.settings.NeNoConf = 1;
+  convertHook = [](const std::string&, const std::string&) -> int32_t {
+    throw std::runtime_error("boom");
+  };
+  driver.OnConvert(req);
+  EXPECT_EQ(ui.BoxTexts(), (Strings{"致命的なエラーが発生しました。"}));
+  EXPECT_EQ(ui.calls, (Strings{"ShowSearch", "HideSearch", "ShowProgress", "HideProgress"}));
+  ExpectDialogsClosed();
+  EXPECT_FALSE(driver.Running());
 
-    ui = test::FakeConverterUi();
-    convertHook = [](const std::string&, const std::string&) -> int32_t { throw std::bad_alloc(); };
-    driver.OnConvert(req);
-    EXPECT_EQ(ui.BoxTexts(), (Strings{"メモリが足りません。"}));
-    ExpectDialogsClosed();
+  ui = test::FakeConverterUi();
+  convertHook = [](const std::string&, const std::string&) -> int32_t { throw std::bad_alloc(); };
+  driver.OnConvert(req);
+  EXPECT_EQ(ui.BoxTexts(), (Strings{"メモリが足りません。"}));
+  ExpectDialogsClosed();
 
-    // Thrown inside the search (from the pump).
-    ui = test::FakeConverterUi();
-    ui.onPump = [] { throw 7; };
-    driver.OnConvert(req);
-    EXPECT_EQ(ui.BoxTexts(), (Strings{"致命的なエラーが発生しました。"}));
-    EXPECT_EQ(ui.calls, (Strings{"ShowSearch", "HideSearch"}));
+  // Thrown inside the search (from the pump).
+  ui = test::FakeConverterUi();
+  ui.onPump = [] { throw 7; };
+  driver.OnConvert(req);
+  EXPECT_EQ(ui.BoxTexts(), (Strings{"致命的なエラーが発生しました。"}));
+  EXPECT_EQ(ui.calls, (Strings{"ShowSearch", "HideSearch"}));
 }
 
 TEST_F(DriverTest, ConvertFromThePumpIsIgnored) {
-    MakeTree();
-    req.settings.NeNoConf = 1;
-    req.settings.OwNoConf = 1;
-    int nested = 0;
-    ui.onPump = [&] {
-        ++nested;
-        EXPECT_TRUE(driver.Running());
-        driver.OnConvert(req);
-    };
+  MakeTree();
+  req.settings.NeNoConf = 1;
+  req.settings.OwNoConf = 1;
+  int nested = 0;
+  ui.onPump = [&] {
+    ++nested;
+    EXPECT_TRUE(driver.Running());
     driver.OnConvert(req);
-    EXPECT_GT(nested, 0);
-    EXPECT_EQ(calls.size(), 5u);
-    EXPECT_EQ(ui.results.size(), 1u);
+  };
+  driver.OnConvert(req);
+  EXPECT_GT(nested, 0);
+  EXPECT_EQ(calls.size(), 5u);
+  EXPECT_EQ(ui.results.size(), 1u);
 }

@@ -28,7 +28,8 @@ struct Corpus {
     for (const auto& [name, bytes] : seeds.Items()) {
       files.emplace_back(name, bytes);
       // Cut in half, and with a header byte changed.
-      files.emplace_back(name + "-half", fuzz::Bytes(bytes.begin(), bytes.begin() + bytes.size() / 2));
+      files.emplace_back(name + "-half",
+                         fuzz::Bytes(bytes.begin(), bytes.begin() + bytes.size() / 2));
       fuzz::Bytes flipped = bytes;
       if (flipped.size() > 20) flipped[18] ^= 0x7F;
       files.emplace_back(name + "-flipped", flipped);
@@ -41,8 +42,9 @@ struct Corpus {
     for (auto it = std::filesystem::recursive_directory_iterator(crashes, ec);
          !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
       if (!it->is_regular_file()) continue;
-      files.emplace_back(it->path().parent_path().filename().string() + "-" + it->path().filename().string(),
-                         fuzz::WorkFolder::Read(it->path().string()));
+      files.emplace_back(
+          it->path().parent_path().filename().string() + "-" + it->path().filename().string(),
+          fuzz::WorkFolder::Read(it->path().string()));
     }
   }
 };
@@ -56,7 +58,8 @@ TEST(CorpusConversionTest, EveryFileIsConvertedOrListedAsFailed) {
   size_t count = 0;
   for (const auto& [name, bytes] : corpus.files) {
     for (const char* extension : {".jpg", ".bmp", ".tif"}) {
-      tmp.File("in/" + name + "-" + (extension + 1) + extension, std::string(bytes.begin(), bytes.end()));
+      tmp.File("in/" + name + "-" + (extension + 1) + extension,
+               std::string(bytes.begin(), bytes.end()));
       ++count;
     }
   }
@@ -74,8 +77,10 @@ TEST(CorpusConversionTest, EveryFileIsConvertedOrListedAsFailed) {
   EXPECT_EQ(results.converted.size() + results.failed.size(), count);
   // The valid seeds convert whatever their extension says.
   for (const auto& [name, bytes] : corpus.files) {
-    if (name.find("-half") != std::string::npos || name.find("-flipped") != std::string::npos) continue;
-    const bool seed = name.rfind("bmp-", 0) == 0 || name.rfind("tiff-", 0) == 0 || name.rfind("jpeg-", 0) == 0;
+    if (name.find("-half") != std::string::npos || name.find("-flipped") != std::string::npos)
+      continue;
+    const bool seed =
+        name.rfind("bmp-", 0) == 0 || name.rfind("tiff-", 0) == 0 || name.rfind("jpeg-", 0) == 0;
     if (!seed) continue;
     for (const char* extension : {"jpg", "bmp", "tif"}) {
       const std::string pdf = tmp / ("out/" + name + "-" + extension + ".PDF");

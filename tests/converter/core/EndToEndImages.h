@@ -30,9 +30,12 @@ struct Raster {
   std::vector<uint8_t> pixels;
 
   Raster() = default;
-  Raster(uint32_t w, uint32_t h, int c) : width(w), height(h), channels(c), pixels(size_t{w} * h * c, 0) {}
+  Raster(uint32_t w, uint32_t h, int c)
+      : width(w), height(h), channels(c), pixels(size_t{w} * h * c, 0) {}
   uint8_t* At(uint32_t x, uint32_t y) { return &pixels[(size_t{y} * width + x) * channels]; }
-  const uint8_t* At(uint32_t x, uint32_t y) const { return &pixels[(size_t{y} * width + x) * channels]; }
+  const uint8_t* At(uint32_t x, uint32_t y) const {
+    return &pixels[(size_t{y} * width + x) * channels];
+  }
 };
 
 struct RGB {
@@ -56,7 +59,8 @@ inline std::vector<uint8_t> ReadBytes(const std::string& path) {
   if (f == nullptr) return bytes;
   uint8_t block[65536];
   size_t n;
-  while ((n = std::fread(block, 1, sizeof block, f)) > 0) bytes.insert(bytes.end(), block, block + n);
+  while ((n = std::fread(block, 1, sizeof block, f)) > 0)
+    bytes.insert(bytes.end(), block, block + n);
   std::fclose(f);
   return bytes;
 }
@@ -133,7 +137,8 @@ inline std::vector<uint8_t> MakeBitmap(uint32_t w, uint32_t h, int bits, bool to
 
 // A smooth true-colour pattern.
 inline RGB Pattern(uint32_t x, uint32_t y) {
-  return {static_cast<uint8_t>(x * 5 + y), static_cast<uint8_t>(y * 3 + 17), static_cast<uint8_t>((x ^ y) * 9)};
+  return {static_cast<uint8_t>(x * 5 + y), static_cast<uint8_t>(y * 3 + 17),
+          static_cast<uint8_t>((x ^ y) * 9)};
 }
 
 // ---------------------------------------------------------------- TIFF
@@ -145,11 +150,11 @@ struct TiffSpec {
   int samples = 1;
   int photometric = PHOTOMETRIC_MINISBLACK;
   int compression = COMPRESSION_NONE;
-  int predictor = 0;       // 2: horizontal differencing
-  uint32_t rowsPerStrip = 0;  // 0: one strip
-  uint32_t tile = 0;       // > 0: square tiles of this size instead of strips
-  bool planar = false;     // separate planes (one per sample)
-  float dpi = 0;           // > 0: resolution in dots per inch
+  int predictor = 0;                     // 2: horizontal differencing
+  uint32_t rowsPerStrip = 0;             // 0: one strip
+  uint32_t tile = 0;                     // > 0: square tiles of this size instead of strips
+  bool planar = false;                   // separate planes (one per sample)
+  float dpi = 0;                         // > 0: resolution in dots per inch
   std::vector<uint16_t> colourMap = {};  // palette images: red, green, blue ranges of 2^bits each
 };
 
@@ -164,7 +169,8 @@ inline bool WriteTiff(const std::string& path, const TiffSpec& spec,
   TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, spec.bits);
   TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, spec.samples);
   TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, spec.photometric);
-  TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, spec.planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
+  TIFFSetField(tiff, TIFFTAG_PLANARCONFIG,
+               spec.planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
   TIFFSetField(tiff, TIFFTAG_COMPRESSION, spec.compression);
   if (spec.photometric == PHOTOMETRIC_SEPARATED) TIFFSetField(tiff, TIFFTAG_INKSET, INKSET_CMYK);
   if (spec.predictor) TIFFSetField(tiff, TIFFTAG_PREDICTOR, spec.predictor);
@@ -180,7 +186,8 @@ inline bool WriteTiff(const std::string& path, const TiffSpec& spec,
   }
   const int perUnit = spec.planar ? 1 : spec.samples;  // samples in one packed pixel
   const int planes = spec.planar ? spec.samples : 1;
-  auto pack = [&](std::vector<uint8_t>& out, uint32_t x0, uint32_t y0, uint32_t w, uint32_t h, int plane) {
+  auto pack = [&](std::vector<uint8_t>& out, uint32_t x0, uint32_t y0, uint32_t w, uint32_t h,
+                  int plane) {
     const size_t rowBytes = (size_t{w} * perUnit * spec.bits + 7) / 8;
     out.assign(rowBytes * h, 0);
     for (uint32_t y = 0; y < h; ++y) {
@@ -223,7 +230,8 @@ inline bool WriteTiff(const std::string& path, const TiffSpec& spec,
         const uint32_t y0 = s * rows;
         const uint32_t h = std::min(rows, spec.height - y0);
         pack(buf, 0, y0, spec.width, h, p);
-        ok = TIFFWriteEncodedStrip(tiff, p * stripsPerPlane + s, buf.data(), static_cast<tmsize_t>(buf.size())) >= 0;
+        ok = TIFFWriteEncodedStrip(tiff, p * stripsPerPlane + s, buf.data(),
+                                   static_cast<tmsize_t>(buf.size())) >= 0;
       }
   }
   TIFFClose(tiff);
@@ -290,7 +298,8 @@ inline bool WriteJpeg(const std::string& path, const JpegSpec& spec,
   row.resize(size_t{spec.width} * components);
   while (c.next_scanline < c.image_height) {
     for (uint32_t x = 0; x < spec.width; ++x)
-      for (int k = 0; k < components; ++k) row[size_t{x} * components + k] = sample(x, c.next_scanline, k);
+      for (int k = 0; k < components; ++k)
+        row[size_t{x} * components + k] = sample(x, c.next_scanline, k);
     JSAMPROW rows[1] = {row.data()};
     jpeg_write_scanlines(&c, rows, 1);
   }
@@ -350,8 +359,8 @@ inline bool ReadPam(const std::string& path, Raster& out) {
       if (w <= 0 || h <= 0 || depth < 1 || depth > 4 || maxval != 255) return false;
       out = Raster(static_cast<uint32_t>(w), static_cast<uint32_t>(h), static_cast<int>(depth));
       if (bytes.size() - pos < out.pixels.size()) return false;
-      std::copy(bytes.begin() + static_cast<long>(pos), bytes.begin() + static_cast<long>(pos + out.pixels.size()),
-                out.pixels.begin());
+      std::copy(bytes.begin() + static_cast<long>(pos),
+                bytes.begin() + static_cast<long>(pos + out.pixels.size()), out.pixels.begin());
       return true;
     }
     const size_t space = l.find(' ');

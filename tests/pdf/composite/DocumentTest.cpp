@@ -5,15 +5,15 @@
 #include <memory>
 #include <string>
 
-#include "pdf/document/DocTestSupport.h"
-#include "pdf/document/CPDFBody.h"
 #include "pdf/composite/CPDFCatalog.h"
 #include "pdf/composite/CPDFDoc.h"
-#include "pdf/document/CPDFEncryptDict.h"
 #include "pdf/composite/CPDFFDFCatalog.h"
-#include "pdf/document/CPDFHeader.h"
 #include "pdf/composite/CPDFTrailer.h"
+#include "pdf/document/CPDFBody.h"
+#include "pdf/document/CPDFEncryptDict.h"
+#include "pdf/document/CPDFHeader.h"
 #include "pdf/document/CPDFXRef.h"
+#include "pdf/document/DocTestSupport.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFOutStream.h"

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "pdf/document/PeriphTestSupport.h"
-#include "pdf/document/CPDFInfoDict.h"
 #include "pdf/composite/CPDFPage.h"
+#include "pdf/document/CPDFInfoDict.h"
+#include "pdf/document/PeriphTestSupport.h"
 #include "pdf/interactive/CPDFAddActDict.h"
 #include "pdf/interactive/CPDFAnnotation.h"
 #include "pdf/interactive/CPDFTransition.h"

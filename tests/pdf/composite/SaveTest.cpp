@@ -17,16 +17,16 @@
 #include <string>
 #include <vector>
 
-#include "pdf/document/DocTestSupport.h"
-#include "pdf/document/ImageFileMaker.h"
 #include "pdf/composite/CPDFCatalog.h"
 #include "pdf/composite/CPDFDoc.h"
 #include "pdf/composite/CPDFEnv.h"
-#include "pdf/document/CPDFImageXObj.h"
-#include "pdf/document/CPDFInfoDict.h"
 #include "pdf/composite/CPDFPage.h"
 #include "pdf/composite/CPDFTrailer.h"
+#include "pdf/document/CPDFImageXObj.h"
+#include "pdf/document/CPDFInfoDict.h"
 #include "pdf/document/CPDFXRef.h"
+#include "pdf/document/DocTestSupport.h"
+#include "pdf/document/ImageFileMaker.h"
 #include "pdf/object/CPDFMatrix.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFRect.h"
@@ -379,7 +379,8 @@ std::vector<std::string> Names(const fs::path& folder) {
 
 bool IsCompletePdf(const std::string& path) {
   const std::string text = ReadText(path);
-  return text.rfind("%PDF-1.3", 0) == 0 && text.size() > 7 && text.substr(text.size() - 7) == "%%EOF\r\n";
+  return text.rfind("%PDF-1.3", 0) == 0 && text.size() > 7 &&
+         text.substr(text.size() - 7) == "%%EOF\r\n";
 }
 
 TEST(SaveTest, AnOutputThatIsASymbolicLinkIsWrittenThrough) {
@@ -389,11 +390,9 @@ TEST(SaveTest, AnOutputThatIsASymbolicLinkIsWrittenThrough) {
   fs::create_directory(links);
   fs::create_directory(files);
   const std::string old = "an earlier file";
-  {
-    std::ofstream(files / "old.pdf", std::ios::binary) << old;
-  }
+  { std::ofstream(files / "old.pdf", std::ios::binary) << old; }
   fs::create_symlink("../files/old.pdf", links / "old.pdf");  // relative
-  fs::create_symlink(files / "new.pdf", links / "new.pdf");    // target not there yet
+  fs::create_symlink(files / "new.pdf", links / "new.pdf");   // target not there yet
 
   for (const char* name : {"old.pdf", "new.pdf"}) {
     const std::string link = (links / name).string();
@@ -489,15 +488,16 @@ TEST(SaveTest, AKilledConversionLeavesNoFileBehind) {
   {
     const std::vector<uint8_t> bitmap = imagefile::Bitmap(2500, 2000);
     std::ofstream(image, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bitmap.data()), static_cast<std::streamsize>(bitmap.size()));
+        .write(reinterpret_cast<const char*>(bitmap.data()),
+               static_cast<std::streamsize>(bitmap.size()));
   }
-  const Case cases[] = {{Moment::Importing, SIGKILL},  {Moment::DataStored, SIGKILL},
-                        {Moment::Filtering, SIGKILL},
-                        {Moment::Saved, SIGKILL},      {Moment::Saved, SIGTERM},
-                        {Moment::Flushing, SIGKILL},   {Moment::Flushing, SIGTERM}};
+  const Case cases[] = {{Moment::Importing, SIGKILL}, {Moment::DataStored, SIGKILL},
+                        {Moment::Filtering, SIGKILL}, {Moment::Saved, SIGKILL},
+                        {Moment::Saved, SIGTERM},     {Moment::Flushing, SIGKILL},
+                        {Moment::Flushing, SIGTERM}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "moment " << static_cast<int>(c.moment) << " signal "
-                                    << c.signal);
+    SCOPED_TRACE(testing::Message()
+                 << "moment " << static_cast<int>(c.moment) << " signal " << c.signal);
     pntest::TempFolder root("pnkill");
     const fs::path tmp = root.Path() / "tmp";
     const fs::path output = root.Path() / "out";
@@ -505,9 +505,7 @@ TEST(SaveTest, AKilledConversionLeavesNoFileBehind) {
     fs::create_directory(output);
     const std::string out = (output / "out.pdf").string();
     const std::string old = "the good file of an earlier run";
-    {
-      std::ofstream(out, std::ios::binary) << old;
-    }
+    { std::ofstream(out, std::ios::binary) << old; }
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);
     const pid_t pid = fork();

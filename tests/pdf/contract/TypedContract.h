@@ -46,12 +46,16 @@ template <class C, class S>
 S* LoadSourceOf(bool (C::*)(CPDFObjRegistry*, S*));
 
 template <class T>
-concept HasLoad = requires { LoadSourceOf(&T::Load); };
+concept HasLoad = requires {
+  LoadSourceOf(&T::Load);
+};
 
 template <class T>
-concept HasCheck = requires(CPDFObjRegistry* doc, CPDFObject* o) { T::Check(doc, o); } ||
-                   requires(CPDFObjRegistry* doc, CPDFDict* o) { T::Check(doc, o); } ||
-                   requires(CPDFObjRegistry* doc, CPDFArray* o) { T::Check(doc, o); };
+concept HasCheck = requires(CPDFObjRegistry* doc, CPDFObject* o) {
+  T::Check(doc, o);
+}
+|| requires(CPDFObjRegistry* doc, CPDFDict* o) { T::Check(doc, o); }
+|| requires(CPDFObjRegistry* doc, CPDFArray* o) { T::Check(doc, o); };
 
 // The object class that T's Load reads (or that its object part assigns).
 template <class T>
@@ -142,7 +146,8 @@ class FaultRegistry : public TestRegistry {
   void Disarm() { Arm(0, 0); }
   // True when the armed call was reached.
   bool Hit() const {
-    return (failStoreAt_ && stores_ >= failStoreAt_) || (throwFetchAt_ && fetches_ >= throwFetchAt_);
+    return (failStoreAt_ && stores_ >= failStoreAt_) ||
+           (throwFetchAt_ && fetches_ >= throwFetchAt_);
   }
 
   bool RegistObj(CPDFObject* object, CPDFObjRef* ref) override {
@@ -212,7 +217,8 @@ inline World Build(CPDFObjRegistry* doc, const std::string& sample, size_t missi
     for (size_t i = world.refs.size(); i >= 1; --i) {
       const std::string mark = "@" + std::to_string(i);
       const std::string ref = std::to_string(world.refs[i - 1].GetNumber()) + " 0 R";
-      for (size_t at; (at = text.find(mark)) != std::string::npos;) text.replace(at, mark.size(), ref);
+      for (size_t at; (at = text.find(mark)) != std::string::npos;)
+        text.replace(at, mark.size(), ref);
     }
     return text;
   };

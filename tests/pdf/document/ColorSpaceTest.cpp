@@ -54,8 +54,7 @@ TEST(ColorSpaceTest, EveryFamilyLoadsAndWritesBackUnchanged) {
       {std::string("[/Separation /Spot /DeviceCMYK ") + kTint + "]", CPDFColorSpace::kSeparation},
       {std::string("[/Separation /Spot [/CalRGB ") + cal + "] " + kTint + "]",
        CPDFColorSpace::kSeparation},
-      {std::string("[/DeviceN [/Cyan /Spot] /DeviceCMYK ") + kTint + "]",
-       CPDFColorSpace::kDeviceN},
+      {std::string("[/DeviceN [/Cyan /Spot] /DeviceCMYK ") + kTint + "]", CPDFColorSpace::kDeviceN},
       {std::string("[/DeviceN [/Spot] /DeviceCMYK ") + kTint +
            " << /Colorants << /Spot [/Separation /Spot /DeviceCMYK " + kTint + "] >> >>]",
        CPDFColorSpace::kDeviceN},
@@ -82,7 +81,8 @@ TEST(ColorSpaceTest, EveryFamilyLoadsAndWritesBackUnchanged) {
     EXPECT_EQ(copy->GetFamily(), c.family);
     EXPECT_EQ(Written(copy.get()), raw);
     // The object slot reaches the same Clone.
-    std::unique_ptr<CPDFObject> viaObject(static_cast<CPDFArray*>(m.space.get())->Clone(&doc, &doc));
+    std::unique_ptr<CPDFObject> viaObject(
+        static_cast<CPDFArray*>(m.space.get())->Clone(&doc, &doc));
     EXPECT_NE(dynamic_cast<CPDFColorSpace*>(viaObject.get()), nullptr);
   }
 }
@@ -142,8 +142,8 @@ TEST(ColorSpaceTest, ElementsBecomeTyped) {
   EXPECT_TRUE(odd->IsLoaded());
 
   // Attributes that fail the check stay the dictionary that was read.
-  Made plain = Make(doc, std::string("[/DeviceN [/Spot] /DeviceCMYK ") + kTint +
-                             " << /Process << >> >>]");
+  Made plain =
+      Make(doc, std::string("[/DeviceN [/Spot] /DeviceCMYK ") + kTint + " << /Process << >> >>]");
   auto* pl = dynamic_cast<CPDFDeviceNCS*>(plain.space.get());
   ASSERT_NE(pl, nullptr);
   EXPECT_EQ(pl->Get_Attributes(), nullptr);
@@ -154,19 +154,15 @@ TEST(ColorSpaceTest, FactoryRefusals) {
   const std::string cal = "<< /WhitePoint [1 1 1] >>";
   // Nothing accepts these.
   for (const std::string& text : {
-           std::string("[/CalRGB << /Gamma [2.2 2.2 2.2] >>]"),
-           std::string("[/CalGray [1 1 1]]"),
-           std::string("[/Lab]"),
-           std::string("[]"),
-           std::string("[(DeviceRGB)]"),
+           std::string("[/CalRGB << /Gamma [2.2 2.2 2.2] >>]"), std::string("[/CalGray [1 1 1]]"),
+           std::string("[/Lab]"), std::string("[]"), std::string("[(DeviceRGB)]"),
            std::string("[/Unknown]"),
            std::string("[/Separation /Spot /DeviceCMYK]"),  // no tint transform
            std::string("[/Separation (Spot) /DeviceCMYK << >>]"),
            std::string("[/Separation /Spot 5 << >>]"),
            std::string("[/DeviceN /Spot /DeviceCMYK << >>]"),
            std::string("[/DeviceN [/Spot] /DeviceCMYK << >> [/x]]"),
-           std::string("[/Indexed /DeviceRGB (1) (abc)]"),
-           std::string("[/Indexed /DeviceRGB 1 2]"),
+           std::string("[/Indexed /DeviceRGB (1) (abc)]"), std::string("[/Indexed /DeviceRGB 1 2]"),
            std::string("[/Indexed /DeviceRGB 1]"),
            std::string("[/ICCBased << /N 3 >>]"),  // a dictionary, not a stream
        }) {
@@ -225,8 +221,7 @@ TEST(ColorSpaceTest, IndirectElements) {
 
   // A base that refers back to the colour space itself ends without a loop.
   Put(doc, 9, "[/Indexed 9 0 R 1 (abcdef)]");
-  std::unique_ptr<CPDFColorSpace> self(
-      CPDFColorSpace::CreateColorSpace(&doc, doc.objects[9], -1));
+  std::unique_ptr<CPDFColorSpace> self(CPDFColorSpace::CreateColorSpace(&doc, doc.objects[9], -1));
   ASSERT_NE(self, nullptr);
   EXPECT_EQ(Written(self.get()), "[/Indexed 9 0 R 1 (abcdef)]");
 
@@ -317,16 +312,16 @@ TEST(ColorSpaceTest, ColorDictCheckAndLoad) {
   CPDFObjRef ref;
   EXPECT_EQ(attributes.Get_Colorants()->Get(&doc, CPDFName("Spot"), &ref), doc.objects[4]);
   EXPECT_EQ(ref.GetNumber(), 4);
-  EXPECT_NE(dynamic_cast<CPDFSeparationCS*>(
-                attributes.Get_Colorants()->Get(&doc, CPDFName("Other"))),
-            nullptr);
+  EXPECT_NE(
+      dynamic_cast<CPDFSeparationCS*>(attributes.Get_Colorants()->Get(&doc, CPDFName("Other"))),
+      nullptr);
   std::unique_ptr<CPDFColorDict> copy(attributes.Clone(&doc, &doc));
   ASSERT_NE(copy, nullptr);
   EXPECT_NE(Written(copy.get()).find("/Separation"), std::string::npos);
 
-  for (const char* bad : {"<< /X 1 >>", "<< /Colorants [/Spot] >>",
-                          "<< /Colorants << /Spot /DeviceRGB >> >>",
-                          "<< /Colorants << /Spot 99 0 R >> >>"}) {
+  for (const char* bad :
+       {"<< /X 1 >>", "<< /Colorants [/Spot] >>", "<< /Colorants << /Spot /DeviceRGB >> >>",
+        "<< /Colorants << /Spot 99 0 R >> >>"}) {
     std::unique_ptr<CPDFDict> dict = ParseAs<CPDFDict>(bad, &doc);
     ASSERT_NE(dict, nullptr) << bad;
     EXPECT_FALSE(CPDFColorDict::Check(&doc, dict.get())) << bad;

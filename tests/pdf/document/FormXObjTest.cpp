@@ -77,8 +77,7 @@ TEST(FormXObjTest, CheckAndLoadFailures) {
   EXPECT_FALSE(CPDFFormXObj::Check(&doc, dynamic_cast<CPDFDict*>(noFormType.get())));
   EXPECT_FALSE(Create(doc, noFormType.get()));
   for (const char* entries : {"/FormType 2 /BBox [0 0 1 1] /Matrix [1 0 0 1 0 0]",
-                              "/FormType 1 /Matrix [1 0 0 1 0 0]",
-                              "/FormType 1 /BBox [0 0 1 1]"}) {
+                              "/FormType 1 /Matrix [1 0 0 1 0 0]", "/FormType 1 /BBox [0 0 1 1]"}) {
     auto raw = Parse(Form(entries, ""), &doc);
     EXPECT_FALSE(CPDFFormXObj::Check(&doc, dynamic_cast<CPDFDict*>(raw.get()))) << entries;
   }

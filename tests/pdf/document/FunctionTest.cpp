@@ -38,9 +38,9 @@ TEST(FunctionTest, EachTypeLoadsAndWritesBackUnchanged) {
     int32_t bit;
     bool stream;
   };
-  for (const Case& c : {Case{kType2, CPDFFunction::kType2, false},
-                        Case{kType0, CPDFFunction::kType0, true},
-                        Case{kType4, CPDFFunction::kType4, true}}) {
+  for (const Case& c :
+       {Case{kType2, CPDFFunction::kType2, false}, Case{kType0, CPDFFunction::kType0, true},
+        Case{kType4, CPDFFunction::kType4, true}}) {
     auto raw = Parse(c.text, &doc);
     ASSERT_TRUE(raw) << c.text;
     const std::string before = Written(raw.get());
@@ -73,12 +73,13 @@ TEST(FunctionTest, EachTypeLoadsAndWritesBackUnchanged) {
 TEST(FunctionTest, ChecksAndMasks) {
   TestRegistry doc;
   for (const char* text : {
-           "<< /FunctionType 0 /Domain [0 1] /BitsPerSample 8 /Length 0 >>stream\r\nendstream\nendobj",
-           "<< /FunctionType 2 /N 1 >>",                   // no Domain
-           "<< /FunctionType 1 /Domain [0 1] /N 1 >>",     // no such type
-           "<< /FunctionType 2 /Domain [0 1] >>",          // no N
-           "<< /Domain [0 1] /N 1 >>",                     // no FunctionType
-           "<< /FunctionType /Two /Domain [0 1] /N 1 >>",  // not a number
+           "<< /FunctionType 0 /Domain [0 1] /BitsPerSample 8 /Length 0 "
+           ">>stream\r\nendstream\nendobj",
+           "<< /FunctionType 2 /N 1 >>",                                    // no Domain
+           "<< /FunctionType 1 /Domain [0 1] /N 1 >>",                      // no such type
+           "<< /FunctionType 2 /Domain [0 1] >>",                           // no N
+           "<< /Domain [0 1] /N 1 >>",                                      // no FunctionType
+           "<< /FunctionType /Two /Domain [0 1] /N 1 >>",                   // not a number
            "<< /FunctionType 3 /Domain [0 1] /Functions [] /Bounds [] >>",  // no Encode
            "[/FunctionType 2]",
        }) {

@@ -15,12 +15,18 @@ using Bytes = std::vector<unsigned char>;
 // (length byte and text, padded to an even length), the data length and the
 // data (padded to an even length).
 Bytes Resource(uint16_t id, const Bytes& data, const std::string& name = "") {
-  Bytes r = {'8', 'B', 'I', 'M', static_cast<unsigned char>(id >> 8), static_cast<unsigned char>(id & 0xFF)};
+  Bytes r = {'8',
+             'B',
+             'I',
+             'M',
+             static_cast<unsigned char>(id >> 8),
+             static_cast<unsigned char>(id & 0xFF)};
   r.push_back(static_cast<unsigned char>(name.size()));
   r.insert(r.end(), name.begin(), name.end());
   if (r.size() % 2 != 0) r.push_back(0);
   const uint32_t size = static_cast<uint32_t>(data.size());
-  for (int shift = 24; shift >= 0; shift -= 8) r.push_back(static_cast<unsigned char>(size >> shift));
+  for (int shift = 24; shift >= 0; shift -= 8)
+    r.push_back(static_cast<unsigned char>(size >> shift));
   r.insert(r.end(), data.begin(), data.end());
   if (r.size() % 2 != 0) r.push_back(0);
   return r;
@@ -31,7 +37,8 @@ Bytes Resource(uint16_t id, const Bytes& data, const std::string& name = "") {
 Bytes Resolution(uint32_t x, uint32_t y) {
   Bytes d;
   for (uint32_t v : {x, y}) {
-    for (int shift = 24; shift >= 0; shift -= 8) d.push_back(static_cast<unsigned char>(v >> shift));
+    for (int shift = 24; shift >= 0; shift -= 8)
+      d.push_back(static_cast<unsigned char>(v >> shift));
     d.insert(d.end(), {0, 1, 0, 1});  // pixels per inch, shown in inches
   }
   return d;
@@ -153,10 +160,12 @@ TEST_F(JPEGReaderTest, PhotoshopResolutionResource) {
   spec.app13 = {App13({Resource(0x03ED, Resolution(72 * one, 72 * one))})};
   ASSERT_TRUE(Read(spec)) << error;
   EXPECT_EQ(Size(), "300.000000 150.000000");
-  spec.app13 = {App13({Resource(0x03E9, Bytes(120)), Resource(0x03ED, Resolution(300 * one, 600 * one))})};
+  spec.app13 = {
+      App13({Resource(0x03E9, Bytes(120)), Resource(0x03ED, Resolution(300 * one, 600 * one))})};
   ASSERT_TRUE(Read(spec)) << error;
   EXPECT_EQ(Size(), "72.000000 18.000000");
-  spec.app13 = {App13({Resource(0x0404, Bytes(38)), Resource(0x03ED, Resolution(144 * one, 36 * one))})};
+  spec.app13 = {
+      App13({Resource(0x0404, Bytes(38)), Resource(0x03ED, Resolution(144 * one, 36 * one))})};
   ASSERT_TRUE(Read(spec)) << error;
   EXPECT_EQ(Size(), "150.000000 300.000000");
 
@@ -169,9 +178,10 @@ TEST_F(JPEGReaderTest, PhotoshopResolutionResource) {
 
   // No resolution resource, one cut short, or one whose length runs past
   // the marker: the JFIF density.
-  for (const Bytes& marker : {App13({Resource(0x0404, Captions(200))}),
-                              App13({Resource(0x03ED, Bytes(8))}),
-                              App13({Resource(0x0404, Captions(40)), Bytes{'8', 'B', 'I', 'M', 3, 0xED, 0, 0, 0, 0, 1, 0}})}) {
+  for (const Bytes& marker :
+       {App13({Resource(0x0404, Captions(200))}), App13({Resource(0x03ED, Bytes(8))}),
+        App13({Resource(0x0404, Captions(40)),
+               Bytes{'8', 'B', 'I', 'M', 3, 0xED, 0, 0, 0, 0, 1, 0}})}) {
     spec.app13 = {marker};
     ASSERT_TRUE(Read(spec)) << error;
     EXPECT_EQ(Size(), "144.000000 72.000000");
@@ -228,8 +238,9 @@ TEST_F(JPEGReaderTest, MarkerStructureIsWalkedToTheEnd) {
   ASSERT_GT(sos, 0u);
   // Cut anywhere from the scan on (every seventh length, then the last
   // bytes one by one): refused, nothing decoded.
-  for (size_t length = sos; length < whole.size(); length += whole.size() - length > 8 ? 7 : 1) {
-    const std::string cut = folder.Write("cut.jpg", Bytes(whole.begin(), whole.begin() + static_cast<long>(length)));
+  for (size_t length = sos; length<whole.size(); length += whole.size() - length> 8 ? 7 : 1) {
+    const std::string cut =
+        folder.Write("cut.jpg", Bytes(whole.begin(), whole.begin() + static_cast<long>(length)));
     EXPECT_FALSE(RunReader(ReadJPEGImage, cut)) << length;
     EXPECT_FALSE(error.empty());
   }
@@ -268,7 +279,8 @@ TEST_F(JPEGReaderTest, DamagedFilesFailWithoutEndingTheProcess) {
   }
   ASSERT_GT(sos, 0u);
   for (size_t length = 2; length < sos; ++length) {
-    std::string cut = folder.Write("cut.jpg", std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<long>(length)));
+    std::string cut = folder.Write(
+        "cut.jpg", std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<long>(length)));
     VectorSink out;
     ImageDescription d;
     std::string why;

@@ -13,8 +13,10 @@ using periph::Written;
 namespace {
 
 const char* const k13 =
-    "/1.3 << /Type /OPI /Version 1.3 /F (proxy.tif) /CropRect [0 0 (x) 20] /Position [0 0 1 0 1 1 0 1] "
-    "/Size [100 200] /Comments (hello) /CropFixed [0 0 10 20] /ImageType [8 1] /Tags [1 (a) 2 (b)] >>";
+    "/1.3 << /Type /OPI /Version 1.3 /F (proxy.tif) /CropRect [0 0 (x) 20] /Position [0 0 1 0 1 1 "
+    "0 1] "
+    "/Size [100 200] /Comments (hello) /CropFixed [0 0 10 20] /ImageType [8 1] /Tags [1 (a) 2 (b)] "
+    ">>";
 const char* const k20 =
     "/2.0 << /Type /OPI /Version 2 /F (hires.eps) /IncludedImageDimensions [640 480] "
     "/Inks [/monochrome /Black 0.5 /Red 1] /Tags [3 (c)] >>";
@@ -47,23 +49,26 @@ TEST(OPIDictTest, VersionsAndTheirOrder) {
   auto v20 = Create(doc, std::string("<< ") + k20 + " >>");
   ASSERT_TRUE(v20);
   EXPECT_EQ(v20->GetVersionBit(), 2);
-  auto v130 = Create(doc, "<< /1.3 << /Type /OPI /Version 1.30 /F (a) /CropRect [] /Position [] /Size [] >> >>");
+  auto v130 = Create(
+      doc, "<< /1.3 << /Type /OPI /Version 1.30 /F (a) /CropRect [] /Position [] /Size [] >> >>");
   ASSERT_TRUE(v130);
   EXPECT_EQ(v130->GetVersionBit(), 1);
 }
 
 TEST(OPIDictTest, ChecksRefuseWhatDoesNotFit) {
   TestRegistry doc;
-  for (const char* text : {
-           "<< /1.3 << /Type /OPI /Version 1.3 /CropRect [] /Position [] /Size [] >> >>",      // no F
-           "<< /1.3 << /Type /OPX /Version 1.3 /F (a) /CropRect [] /Position [] /Size [] >> >>",  // Type
-           "<< /1.3 << /Type /OPI /Version 2 /F (a) /CropRect [] /Position [] /Size [] >> >>",    // Version
-           "<< /1.3 << /Type /OPI /Version 1.3 /F (a) /CropRect [] /Size [] >> >>",              // Position
-           "<< /1.3 << /Type /OPI /Version 1.3 /F 5 /CropRect [] /Position [] /Size [] >> >>",   // F type
-           "<< /2.0 << /Type /OPI /Version 2.5 /F (a) >> >>",
-           "<< /2.0 (not a dictionary) >>",
-           "<< /Type /OPI /Version 2 /F (a) >>",
-       }) {
+  for (
+      const char* text : {
+          "<< /1.3 << /Type /OPI /Version 1.3 /CropRect [] /Position [] /Size [] >> >>",  // no F
+          "<< /1.3 << /Type /OPX /Version 1.3 /F (a) /CropRect [] /Position [] /Size [] >> >>",  // Type
+          "<< /1.3 << /Type /OPI /Version 2 /F (a) /CropRect [] /Position [] /Size [] >> >>",  // Version
+          "<< /1.3 << /Type /OPI /Version 1.3 /F (a) /CropRect [] /Size [] >> >>",  // Position
+          "<< /1.3 << /Type /OPI /Version 1.3 /F 5 /CropRect [] /Position [] /Size [] >> >>",  // F
+                                                                                               // type
+          "<< /2.0 << /Type /OPI /Version 2.5 /F (a) >> >>",
+          "<< /2.0 (not a dictionary) >>",
+          "<< /Type /OPI /Version 2 /F (a) >>",
+      }) {
     auto raw = Parse(text, &doc);
     ASSERT_TRUE(raw) << text;
     EXPECT_FALSE(CPDFOPI13::Check(&doc, raw.get())) << text;
@@ -125,7 +130,8 @@ TEST(OPIDictTest, Version20InksAndFailedLoads) {
 
   // An ink name without its tint fails the load; the source keeps its
   // entries, and the factory answers none.
-  const std::string bad = "<< /2.0 << /Type /OPI /Version 2.0 /F (a) /Inks [/full_color /Cyan 0.5 /Magenta] >> >>";
+  const std::string bad =
+      "<< /2.0 << /Type /OPI /Version 2.0 /F (a) /Inks [/full_color /Cyan 0.5 /Magenta] >> >>";
   auto raw = Parse(bad, &doc);
   const std::string before = Written(raw.get());
   EXPECT_TRUE(CPDFOPI20::Check(&doc, raw.get()));
@@ -135,7 +141,9 @@ TEST(OPIDictTest, Version20InksAndFailedLoads) {
   EXPECT_TRUE(Create(doc, "<< /2.0 << /Type /OPI /Version 2.0 /F (a) /Inks /registration >> >>"));
 
   // A 1.3 entry whose Size is a broken reference fails to load.
-  auto broken = Parse("<< /1.3 << /Type /OPI /Version 1.3 /F (a) /CropRect [] /Position [] /Size [1 99 0 R] >> >>", &doc);
+  auto broken = Parse(
+      "<< /1.3 << /Type /OPI /Version 1.3 /F (a) /CropRect [] /Position [] /Size [1 99 0 R] >> >>",
+      &doc);
   EXPECT_EQ(CPDFOPIDict::CreateOPIDict(&doc, broken.get(), -1), nullptr);
   EXPECT_EQ(dynamic_cast<CPDFDict*>(broken.get())->GetCount(), 1);
 }

@@ -56,8 +56,9 @@ TEST(AppDataDictTest, LastModifiedIsRequiredAndKeepsItsNumber) {
 TEST(PieceInfoDictTest, TypesApplicationDataAndKeepsTheRest) {
   TestRegistry doc;
   const int32_t n = Register(doc, "<< /LastModified (D:2021) /Private [1 2] >>");
-  const std::string text = "<< /AppA << /LastModified (D:20200101) /Private 5 >> /AppB << /Private 1 >> /AppC " +
-                           std::to_string(n) + " 0 R /AppD 7 >>";
+  const std::string text =
+      "<< /AppA << /LastModified (D:20200101) /Private 5 >> /AppB << /Private 1 >> /AppC " +
+      std::to_string(n) + " 0 R /AppD 7 >>";
   auto raw = Parse(text, &doc);
   const std::string before = Written(raw.get());
   auto piece = LoadAs<CPDFPieceInfoDict, CPDFDict>(&doc, raw.get());
@@ -87,9 +88,11 @@ TEST(PieceInfoDictTest, TypesApplicationDataAndKeepsTheRest) {
   CPDFObjRef copiedRef;
   EXPECT_NE(dynamic_cast<CPDFAppDataDict*>(copied->Get(&other, "AppC", &copiedRef)), nullptr);
   EXPECT_TRUE(copiedRef.IsDefined());
-  EXPECT_EQ(Written(copy.get()),
-            "<<\r\n/AppA <<\r\n/LastModified (D:20200101)\n/Private 5\n>>\n/AppB <<\r\n/Private 1\n>>\n"
-            "/AppC " + std::to_string(copiedRef.GetNumber()) + " 0 R\n/AppD 7\n>>");
+  EXPECT_EQ(
+      Written(copy.get()),
+      "<<\r\n/AppA <<\r\n/LastModified (D:20200101)\n/Private 5\n>>\n/AppB <<\r\n/Private 1\n>>\n"
+      "/AppC " +
+          std::to_string(copiedRef.GetNumber()) + " 0 R\n/AppD 7\n>>");
 }
 
 TEST(PieceInfoDictTest, UnresolvableEntryFailsAndGivesTheEntriesBack) {

@@ -3,11 +3,11 @@
 #include <string>
 
 #include "PeriphTestSupport.h"
+#include "pdf/composite/CPDFPage.h"
 #include "pdf/document/CPDFAltImageDict.h"
 #include "pdf/document/CPDFColorSpace.h"
 #include "pdf/document/CPDFImageXObj.h"
 #include "pdf/document/CPDFOPIDict.h"
-#include "pdf/composite/CPDFPage.h"
 #include "pdf/document/CPDFPieceInfoDict.h"
 #include "pdf/document/CPDFSepInfoDict.h"
 #include "pdf/document/CPDFThumbnail.h"
@@ -124,8 +124,10 @@ TEST(ImageXObjPeripheryTest, OPIAndAlternatesAreTyped) {
   const int32_t alternate = Register(doc, kImage);
   const std::string text =
       "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 8 "
-      "/OPI << /1.3 << /Type /OPI /Version 1.3 /F (a.tif) /CropRect [0 0 1 1] /Position [0 0 1 0 1 1 0 1] "
-      "/Size [1 1] >> >> /Alternates [<< /Image " + Ref(alternate) + " >>] /Length 1 >>stream\r\nA\nendstream\nendobj";
+      "/OPI << /1.3 << /Type /OPI /Version 1.3 /F (a.tif) /CropRect [0 0 1 1] /Position [0 0 1 0 1 "
+      "1 0 1] "
+      "/Size [1 1] >> >> /Alternates [<< /Image " +
+      Ref(alternate) + " >>] /Length 1 >>stream\r\nA\nendstream\nendobj";
   auto raw = Parse(text, &doc);
   const std::string before = Written(raw.get());
   std::unique_ptr<CPDFXObject> image(CPDFXObject::CreateXObject(&doc, raw.get(), -1));

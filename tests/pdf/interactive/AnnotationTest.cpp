@@ -8,8 +8,8 @@
 #include <string>
 
 #include "pdf/composite/CPDFDoc.h"
-#include "pdf/document/CPDFFileSpec.h"
 #include "pdf/composite/CPDFPage.h"
+#include "pdf/document/CPDFFileSpec.h"
 #include "pdf/interactive/CPDFAction.h"
 #include "pdf/interactive/CPDFAnnotTypes.h"
 #include "pdf/interactive/CPDFAnnotation.h"

@@ -11,7 +11,6 @@
 #include "tests/pdf/metrics/AllocationFailure.h"
 #include "tests/pdf/metrics/CIDMetricsTestSupport.h"
 
-
 namespace {
 
 using cidtest::CIDs;

@@ -35,7 +35,8 @@ std::vector<uint8_t> Md5(const std::vector<uint8_t>& input) {
   for (size_t off = 0; off < msg.size(); off += 64) {
     uint32_t w[16];
     for (int i = 0; i < 16; ++i) {
-      w[i] = static_cast<uint32_t>(msg[off + 4 * i]) | static_cast<uint32_t>(msg[off + 4 * i + 1]) << 8 |
+      w[i] = static_cast<uint32_t>(msg[off + 4 * i]) |
+             static_cast<uint32_t>(msg[off + 4 * i + 1]) << 8 |
              static_cast<uint32_t>(msg[off + 4 * i + 2]) << 16 |
              static_cast<uint32_t>(msg[off + 4 * i + 3]) << 24;
     }
@@ -123,7 +124,8 @@ TEST(CPDFCryptTest, ObjectKeyStreamMatchesIndependentComputation) {
   for (int round = 0; round < 40; ++round) {
     uint8_t key[5];
     for (auto& b : key) b = static_cast<uint8_t>(rng());
-    const CPDFObjRef ref(static_cast<int32_t>(rng() & 0xFFFFFF), static_cast<int32_t>(rng() & 0xFFFF));
+    const CPDFObjRef ref(static_cast<int32_t>(rng() & 0xFFFFFF),
+                         static_cast<int32_t>(rng() & 0xFFFF));
     MakeObjKey(ctx, key, ref);
     const std::vector<uint8_t> c(ctx, ctx + kObjKeySize);
     const std::vector<uint8_t> d = Md5(c);

@@ -173,4 +173,3 @@ TEST(CodecASCII, EmptyInputProducesNothing) {
     EXPECT_EQ(0u, sink.Size());
   }
 }
-

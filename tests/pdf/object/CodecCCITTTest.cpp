@@ -17,7 +17,8 @@ class WorkFolder {
  public:
   WorkFolder() {
     const char* base = getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/pnccittXXXXXX";
+    std::string pattern =
+        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/pnccittXXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (mkdtemp(buffer.data()) != nullptr) path = buffer.data();
@@ -47,8 +48,10 @@ std::vector<uint8_t> Bilevel(int width, int height) {
   std::vector<uint8_t> rows(static_cast<size_t>(rowBytes * height), 0);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      const bool black = (x > y && x < 2 * y + 5) || ((x / 3 + y / 2) % 7 == 0) || (y == height / 2);
-      if (black) rows[static_cast<size_t>(y * rowBytes + x / 8)] |= static_cast<uint8_t>(0x80 >> (x % 8));
+      const bool black =
+          (x > y && x < 2 * y + 5) || ((x / 3 + y / 2) % 7 == 0) || (y == height / 2);
+      if (black)
+        rows[static_cast<size_t>(y * rowBytes + x / 8)] |= static_cast<uint8_t>(0x80 >> (x % 8));
     }
   }
   return rows;
@@ -77,7 +80,8 @@ TEST_F(CodecCCITTTest, RoundTripForEachScheme) {
     VectorSink coded;
     CCITTEncodeResult result;
     std::string error;
-    ASSERT_TRUE(CodecCCITT::Encode(rows.data(), rows.size(), p, k, coded, result, &error)) << k << " " << error;
+    ASSERT_TRUE(CodecCCITT::Encode(rows.data(), rows.size(), p, k, coded, result, &error))
+        << k << " " << error;
     EXPECT_EQ(result.k, k == -1 ? -1 : (k == 0 ? 0 : 1));
     EXPECT_EQ(result.columns, width);
     EXPECT_TRUE(result.blackIs1);  // no Decode given
@@ -91,14 +95,18 @@ TEST_F(CodecCCITTTest, RoundTripForEachScheme) {
     p.blackIs1 = result.blackIs1;
     VectorSink decoded;
     bool setDecode = true;
-    ASSERT_TRUE(CodecCCITT::Decode(coded.bytes.data(), coded.bytes.size(), p, decoded, setDecode, &error)) << error;
+    ASSERT_TRUE(
+        CodecCCITT::Decode(coded.bytes.data(), coded.bytes.size(), p, decoded, setDecode, &error))
+        << error;
     EXPECT_EQ(decoded.bytes, rows) << k;
     EXPECT_FALSE(setDecode);
 
     // Without BlackIs1 the rows come back the same and Decode becomes [1 0].
     p.blackIs1 = false;
     VectorSink again;
-    ASSERT_TRUE(CodecCCITT::Decode(coded.bytes.data(), coded.bytes.size(), p, again, setDecode, &error)) << error;
+    ASSERT_TRUE(
+        CodecCCITT::Decode(coded.bytes.data(), coded.bytes.size(), p, again, setDecode, &error))
+        << error;
     EXPECT_EQ(again.bytes, rows);
     EXPECT_TRUE(setDecode);
   }

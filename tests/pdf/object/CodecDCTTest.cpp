@@ -14,7 +14,8 @@ std::vector<uint8_t> Image(int width, int height, int components) {
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       for (int c = 0; c < components; ++c) {
-        data[static_cast<size_t>((y * width + x) * components + c)] = static_cast<uint8_t>(10 + x / 2 + y / 2 + 30 * c + (x * 7 + y * 13) % 16);
+        data[static_cast<size_t>((y * width + x) * components + c)] =
+            static_cast<uint8_t>(10 + x / 2 + y / 2 + 30 * c + (x * 7 + y * 13) % 16);
       }
     }
   }
@@ -54,7 +55,8 @@ TEST(CodecDCTTest, RoundTripsEveryColourSpace) {
     ASSERT_TRUE(CodecDCT::Decode(jpeg.data(), jpeg.size(), p, samples, &error)) << error;
     ASSERT_EQ(samples.bytes.size(), image.size()) << c.space;
     int worst = 0;
-    for (size_t i = 0; i < image.size(); ++i) worst = std::max(worst, std::abs(samples.bytes[i] - image[i]));
+    for (size_t i = 0; i < image.size(); ++i)
+      worst = std::max(worst, std::abs(samples.bytes[i] - image[i]));
     EXPECT_LE(worst, 6) << c.space;
   }
 }
@@ -71,9 +73,12 @@ TEST(CodecDCTTest, MarkersAndQualityClamping) {
   for (size_t i = 0; i + 1 < jpeg.size(); ++i) {
     EXPECT_FALSE(jpeg[i] == 0xFF && jpeg[i + 1] == 0xE0) << "JFIF marker at " << i;
   }
-  EXPECT_EQ(Encode(image, Params(32, 16, "DeviceRGB", -5)), Encode(image, Params(32, 16, "DeviceRGB", 0)));
-  EXPECT_EQ(Encode(image, Params(32, 16, "DeviceRGB", 9000)), Encode(image, Params(32, 16, "DeviceRGB", 5000)));
-  EXPECT_NE(Encode(image, Params(32, 16, "DeviceRGB", 10)), Encode(image, Params(32, 16, "DeviceRGB", 200)));
+  EXPECT_EQ(Encode(image, Params(32, 16, "DeviceRGB", -5)),
+            Encode(image, Params(32, 16, "DeviceRGB", 0)));
+  EXPECT_EQ(Encode(image, Params(32, 16, "DeviceRGB", 9000)),
+            Encode(image, Params(32, 16, "DeviceRGB", 5000)));
+  EXPECT_NE(Encode(image, Params(32, 16, "DeviceRGB", 10)),
+            Encode(image, Params(32, 16, "DeviceRGB", 200)));
 }
 
 TEST(CodecDCTTest, RefusesWhatItCannotCode) {

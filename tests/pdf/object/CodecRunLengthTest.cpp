@@ -118,8 +118,8 @@ TEST(CodecRunLength, LargeRepeatOutputIsFlushedInPieces) {
 
 TEST(CodecRunLength, RoundTrips) {
   for (size_t n : RoundTripSizes()) {
-    for (const Bytes& data : {RandomBytes(n, static_cast<uint32_t>(n)), RunnyBytes(n, 11),
-                              Bytes(n, 0x42)}) {
+    for (const Bytes& data :
+         {RandomBytes(n, static_cast<uint32_t>(n)), RunnyBytes(n, 11), Bytes(n, 0x42)}) {
       const Bytes coded = Encode(data);
       EXPECT_EQ(data, Decode(coded)) << n;
       if (n > 0) {

@@ -53,8 +53,8 @@ inline CodecResult RunCodec(CodecFunction codec, const Bytes& in, Bytes& out) {
 // The sizes every round trip covers: empty, tiny, around the 4096-byte
 // pieces, and above the 40960 bytes where stream data moves into a file.
 inline const std::vector<size_t>& RoundTripSizes() {
-  static const std::vector<size_t> sizes = {0,    1,    2,    3,     4,     5,     127,
-                                            128,  129,  4095, 4096,  4097,  8191,  8192,
+  static const std::vector<size_t> sizes = {0,    1,     2,     3,     4,     5,    127,
+                                            128,  129,   4095,  4096,  4097,  8191, 8192,
                                             8193, 12289, 40960, 40961, 100003};
   return sizes;
 }

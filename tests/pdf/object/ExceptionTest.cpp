@@ -5,8 +5,8 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "platform/SystemError.h"
 #include "pdf/object/CPDFException.h"
+#include "platform/SystemError.h"
 
 namespace {
 

@@ -83,15 +83,15 @@ int Create(int value, int32_t mask) {
 }
 
 TEST(FamilyFactoryTest, OrderMaskAndLoadFailure) {
-  EXPECT_EQ(Create(20, -1), 1);    // lowest bit first
-  EXPECT_EQ(Create(20, 4), 2);     // mask excludes the first match
-  EXPECT_EQ(Create(5, 1), 0);      // mask excludes the only match
-  EXPECT_EQ(Create(-5, -1), 0);    // nothing accepts
+  EXPECT_EQ(Create(20, -1), 1);  // lowest bit first
+  EXPECT_EQ(Create(20, 4), 2);   // mask excludes the first match
+  EXPECT_EQ(Create(5, 1), 0);    // mask excludes the only match
+  EXPECT_EQ(Create(-5, -1), 0);  // nothing accepts
   Trace::loads = 0;
-  EXPECT_EQ(Create(13, -1), 0);    // first match fails: no later member
+  EXPECT_EQ(Create(13, -1), 0);  // first match fails: no later member
   EXPECT_EQ(Trace::loads, 1);
-  EXPECT_EQ(Create(99, 4), 0);     // a throwing load answers none
-  EXPECT_EQ(Trace::alive, 0);      // every failed member was deleted
+  EXPECT_EQ(Create(99, 4), 0);  // a throwing load answers none
+  EXPECT_EQ(Trace::alive, 0);   // every failed member was deleted
 }
 
 TEST(ObjectModelTest, FlagsAndTypes) {

@@ -2,18 +2,18 @@
 
 #include <string>
 
-#include "pdf/object/CPDFExternalOperator.h"
-#include "pdf/object/CPDFGraphObjs.h"
-#include "pdf/object/CPDFPageDescOp.h"
-#include "pdf/object/CPDFTextOperator.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFBool.h"
 #include "pdf/object/CPDFDict.h"
+#include "pdf/object/CPDFExternalOperator.h"
+#include "pdf/object/CPDFGraphObjs.h"
 #include "pdf/object/CPDFMatrix.h"
 #include "pdf/object/CPDFName.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFOutStream.h"
+#include "pdf/object/CPDFPageDescOp.h"
 #include "pdf/object/CPDFString.h"
+#include "pdf/object/CPDFTextOperator.h"
 
 namespace {
 
@@ -79,8 +79,7 @@ TEST(GraphObjsTest, PageWithOneImage) {
   scaled.AddLineWidth(0.5f);
   scaled.AddStrokeGray(0.25f);
   scaled.AddTranslate(40000, -3);
-  EXPECT_EQ(Text(scaled),
-            "72.000145 0 0 36.000072 -1.5 2 cm 0.5 w 0.25 G 1 0 0 1 40000 -3 cm");
+  EXPECT_EQ(Text(scaled), "72.000145 0 0 36.000072 -1.5 2 cm 0.5 w 0.25 G 1 0 0 1 40000 -3 cm");
 
   scaled.Clear();
   EXPECT_TRUE(scaled.IsEmpty());
@@ -151,8 +150,7 @@ TEST(GraphObjsTest, TextWriterTable) {
   EXPECT_EQ(TextOp(T::kRise, {N(-2)}), "-2 Ts");
   EXPECT_EQ(TextOp(T::kMove, {N(100), N(700)}), "100 700 Td");
   EXPECT_EQ(TextOp(T::kMoveLeading, {N(0), N(-14)}), "0 -14 TD");
-  EXPECT_EQ(TextOp(T::kTextMatrix, {N(1), N(0), N(0), N(1), N(72), N(720)}),
-            "1 0 0 1 72 720 Tm");
+  EXPECT_EQ(TextOp(T::kTextMatrix, {N(1), N(0), N(0), N(1), N(72), N(720)}), "1 0 0 1 72 720 Tm");
   EXPECT_EQ(TextOp(T::kNextLine, {}), "T*");
   EXPECT_EQ(TextOp(T::kShow, {new CPDFString("abc")}), "(abc) Tj");
   EXPECT_EQ(TextOp(T::kNextLineShow, {new CPDFString("abc")}), "(abc) '");
@@ -210,8 +208,8 @@ TEST(GraphObjsTest, CategoryBits) {
     op.Set(c.kind, {});
     EXPECT_EQ(op.GetCategory(), c.category) << "page-description kind " << c.kind;
   }
-  const Case text[] = {{0, 0x100},  {1, 0x100},  {2, 0x200},  {6, 0x200}, {8, 0x200},
-                       {9, 0x400},  {12, 0x400}, {13, 0x800}, {16, 0x800}, {17, 0}};
+  const Case text[] = {{0, 0x100}, {1, 0x100},  {2, 0x200},  {6, 0x200},  {8, 0x200},
+                       {9, 0x400}, {12, 0x400}, {13, 0x800}, {16, 0x800}, {17, 0}};
   for (const Case& c : text) {
     CPDFTextOperator op;
     op.Set(c.kind, {});

@@ -22,7 +22,9 @@
 
 namespace {
 
-std::string Written(CPDFObject& o, const uint8_t* context = nullptr) { return WrittenText(o, context); }
+std::string Written(CPDFObject& o, const uint8_t* context = nullptr) {
+  return WrittenText(o, context);
+}
 
 // Runs a reader entry on the text; answers the object or the error message.
 template <class T>
@@ -218,9 +220,9 @@ TEST(DateTest, CheckAndNow) {
   };
   // 2001-02-03 04:05:06 UTC.
   const int64_t when = 981173106;
-  for (Zone z : {Zone{"UTC", "D:20010203040506Z00'00'"},
-                 Zone{"Asia/Tokyo", "D:20010203130506+09'00'"},
-                 Zone{"America/St_Johns", "D:20010203003506-03'30'"}}) {
+  for (Zone z :
+       {Zone{"UTC", "D:20010203040506Z00'00'"}, Zone{"Asia/Tokyo", "D:20010203130506+09'00'"},
+        Zone{"America/St_Johns", "D:20010203003506-03'30'"}}) {
     setenv("TZ", z.tz, 1);
     tzset();
     CPDFDate date;
@@ -257,7 +259,8 @@ TEST(CryptTest, ContextAndKnownVectors) {
   uint8_t a[kObjKeySize], b[kObjKeySize];
   MakeObjKey(a, key, CPDFObjRef(1, 0));
   MakeObjKey(b, key, CPDFObjRef(0x1000001, 0));
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(a), 10), std::string(reinterpret_cast<char*>(b), 10));
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(a), 10),
+            std::string(reinterpret_cast<char*>(b), 10));
   MakeObjKey(b, key, CPDFObjRef(1, 1));
   EXPECT_NE(a[8], b[8]);
 

@@ -3,9 +3,9 @@
 #include <memory>
 #include <string>
 
-#include "pdf/object/CPDFGraphObjs.h"
 #include "pdf/document/ResourceTestSupport.h"
 #include "pdf/object/CPDFException.h"
+#include "pdf/object/CPDFGraphObjs.h"
 #include "pdf/object/CPDFStream.h"
 #include "pdf/object/TestRegistry.h"
 
