@@ -1,9 +1,9 @@
 #pragma once
 // Shading resources: dictionaries with a ShadingType and a ColorSpace.
 // CreateShading turns a raw dictionary read from a file into the type class
-// that accepts it. The seven type classes are one template over the
-// ShadingType number: what each one checks and converts is a row of the
-// table in CPDFShading.cpp.
+// that accepts it. Each of the seven type classes is a row of constants over
+// CPDFShadingType: its ShadingType, the keys its Check requires and what its
+// Load converts.
 #include <cstdint>
 
 #include "pdf/document/CPDFColorSpace.h"
@@ -49,73 +49,161 @@ class CPDFShading : public CPDFResource, public CPDFDict {
   PDF_ACCESSOR(Function, CPDFObject, CPDFFunction)
 
  protected:
+  // What a type's Load converts after the base's keys: Matrix, the keys it
+  // makes integers (each required, in order; unused slots null) and
+  // Function (typed as a function or an array of functions).
+  struct TypeLoad {
+    bool matrix;
+    const char* integers[3];
+    PDFEntry function;
+  };
+  // The rows the axial and radial types share, and the free-form and both
+  // patch mesh types.
+  static constexpr int32_t kFunctionTypes = kArray | kDictionary | kStream;
+  static constexpr PDFRequiredKey kAxialRequired[] = {{"Coords", kArray},
+                                                      {"Function", kFunctionTypes}};
+  static constexpr TypeLoad kAxialLoad = {false, {}, PDFEntry::kRequired};
+  static constexpr PDFRequiredKey kMeshRequired[] = {{"BitsPerCoordinate", kNumber},
+                                                     {"BitsPerComponent", kNumber},
+                                                     {"BitsPerFlag", kNumber},
+                                                     {"Decode", kArray}};
+  static constexpr TypeLoad kMeshLoad = {
+      false, {"BitsPerCoordinate", "BitsPerComponent", "BitsPerFlag"}, PDFEntry::kOptional};
+
   CPDFShading(uint32_t typeBit, const char* typeName)
       : CPDFResource(kShading), typeBit_(typeBit), typeName_(typeName) {}
 
-  // The conversions every type runs first, inside its load frame: ColorSpace
-  // (required) and BBox.
-  bool LoadBase(CPDFObjRegistry* doc);
+  // The base check and ShadingType the given value.
+  static bool CheckType(CPDFObjRegistry* doc, CPDFDict* dict, const CPDFInt& type);
+  // The load frame of a type: ColorSpace (required) and BBox, the
+  // ShadingType constant stored, then the row's conversions.
+  bool LoadType(CPDFObjRegistry* doc, CPDFDict* source, const CPDFInt& type, const TypeLoad& load);
 
  private:
   uint32_t typeBit_ = 0;
   const char* typeName_ = "";
 };
 
-// The shading type classes CPDFType1Sh ... CPDFType7Sh.
-template <int32_t N>
-class CPDFTypedShading : public CPDFShading {
-  static_assert(N >= 1 && N <= 7, "ShadingType 1 to 7");
-
+// One shading type. Self declares its row: kType (its ShadingType), kBit
+// (its bit in the factory mask, 1 << (kType - 1)), kName ("Type2"),
+// kRequired (the keys Check requires beyond ColorSpace and ShadingType) and
+// kLoad. The type gets its constructor, Check, Load and Clone from the row.
+template <class Self>
+class CPDFShadingType : public CPDFShading {
  public:
-  static constexpr uint32_t kBit = 1u << (N - 1);
-
-  CPDFTypedShading() : CPDFShading(kBit, TypeNameOf()) {}
-  ~CPDFTypedShading() override = default;
-
   // The ShadingType constant.
   static const CPDFInt& TypeValue() {
-    static const CPDFInt value(static_cast<int>(N));
+    static const CPDFInt value(static_cast<int>(Self::kType));
     return value;
   }
 
-  static bool Check(CPDFObjRegistry* doc, CPDFDict* dict);
-  bool Load(CPDFObjRegistry* doc, CPDFDict* source);
-  CPDFTypedShading* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override {
-    return PDFClone(this, doc, sourceDoc);
+  static bool Check(CPDFObjRegistry* doc, CPDFDict* dict) {
+    return CheckType(doc, dict, TypeValue()) && PDFHasRequired(dict, doc, Self::kRequired);
+  }
+  bool Load(CPDFObjRegistry* doc, CPDFDict* source) {
+    return LoadType(doc, source, TypeValue(), Self::kLoad);
+  }
+  CPDFShading* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override {
+    return PDFClone(static_cast<Self*>(this), doc, sourceDoc);
   }
 
   // Stores a direct copy of the ShadingType constant.
   PDF_TYPE_SETTER(ShadingType, TypeValue)
 
-  // Type 1: the domain's mapping into the shading's space.
-  PDF_ACCESSOR_WHERE(N == 1, Matrix, CPDFMatrix, CPDFMatrix)
-  // The mesh types' integers: the getter answers the number as stored, the
-  // setter takes an integer.
-  PDF_ACCESSOR_WHERE(N >= 4, BitsPerCoordinate, CPDFNumber, CPDFInt)
-  PDF_ACCESSOR_WHERE(N >= 4, BitsPerComponent, CPDFNumber, CPDFInt)
-  PDF_ACCESSOR_WHERE(N >= 4 && N != 5, BitsPerFlag, CPDFNumber, CPDFInt)
-  PDF_ACCESSOR_WHERE(N == 5, VerticesPerRow, CPDFNumber, CPDFInt)
-
- private:
-  static constexpr const char* TypeNameOf() {
-    constexpr const char* kNames[] = {"Type1", "Type2", "Type3", "Type4",
-                                      "Type5", "Type6", "Type7"};
-    return kNames[N - 1];
+ protected:
+  CPDFShadingType() : CPDFShading(Self::kBit, Self::kName) {
+    static_assert(Self::kBit == 1u << (Self::kType - 1), "ShadingType n has bit 1 << (n - 1)");
   }
 };
 
-using CPDFType1Sh = CPDFTypedShading<1>;
-using CPDFType2Sh = CPDFTypedShading<2>;
-using CPDFType3Sh = CPDFTypedShading<3>;
-using CPDFType4Sh = CPDFTypedShading<4>;
-using CPDFType5Sh = CPDFTypedShading<5>;
-using CPDFType6Sh = CPDFTypedShading<6>;
-using CPDFType7Sh = CPDFTypedShading<7>;
+// Function-based: Matrix maps the domain into the shading's space.
+class CPDFType1Sh final : public CPDFShadingType<CPDFType1Sh> {
+ public:
+  static constexpr int32_t kType = 1;
+  static constexpr uint32_t kBit = 0x1;
+  static constexpr const char* kName = "Type1";
+  static constexpr PDFRequiredKey kRequired[] = {{"Function", kFunctionTypes}};
+  static constexpr TypeLoad kLoad = {true, {}, PDFEntry::kRequired};
+  PDF_ACCESSOR(Matrix, CPDFMatrix)
+};
 
-extern template class CPDFTypedShading<1>;
-extern template class CPDFTypedShading<2>;
-extern template class CPDFTypedShading<3>;
-extern template class CPDFTypedShading<4>;
-extern template class CPDFTypedShading<5>;
-extern template class CPDFTypedShading<6>;
-extern template class CPDFTypedShading<7>;
+// Axial.
+class CPDFType2Sh final : public CPDFShadingType<CPDFType2Sh> {
+ public:
+  static constexpr int32_t kType = 2;
+  static constexpr uint32_t kBit = 0x2;
+  static constexpr const char* kName = "Type2";
+  static constexpr const auto& kRequired = kAxialRequired;
+  static constexpr TypeLoad kLoad = kAxialLoad;
+};
+
+// Radial.
+class CPDFType3Sh final : public CPDFShadingType<CPDFType3Sh> {
+ public:
+  static constexpr int32_t kType = 3;
+  static constexpr uint32_t kBit = 0x4;
+  static constexpr const char* kName = "Type3";
+  static constexpr const auto& kRequired = kAxialRequired;
+  static constexpr TypeLoad kLoad = kAxialLoad;
+};
+
+// The mesh types' integers: the getters answer the number as stored, the
+// setters take an integer.
+
+// Free-form triangle mesh.
+class CPDFType4Sh final : public CPDFShadingType<CPDFType4Sh> {
+ public:
+  static constexpr int32_t kType = 4;
+  static constexpr uint32_t kBit = 0x8;
+  static constexpr const char* kName = "Type4";
+  static constexpr const auto& kRequired = kMeshRequired;
+  static constexpr TypeLoad kLoad = kMeshLoad;
+  PDF_ACCESSOR(BitsPerCoordinate, CPDFNumber, CPDFInt)
+  PDF_ACCESSOR(BitsPerComponent, CPDFNumber, CPDFInt)
+  PDF_ACCESSOR(BitsPerFlag, CPDFNumber, CPDFInt)
+};
+
+// Lattice-form triangle mesh: VerticesPerRow instead of BitsPerFlag.
+class CPDFType5Sh final : public CPDFShadingType<CPDFType5Sh> {
+ public:
+  static constexpr int32_t kType = 5;
+  static constexpr uint32_t kBit = 0x10;
+  static constexpr const char* kName = "Type5";
+  static constexpr PDFRequiredKey kRequired[] = {{"BitsPerCoordinate", kNumber},
+                                                 {"BitsPerComponent", kNumber},
+                                                 {"Decode", kArray},
+                                                 {"VerticesPerRow", kNumber}};
+  static constexpr TypeLoad kLoad = {
+      false, {"BitsPerCoordinate", "BitsPerComponent", "VerticesPerRow"}, PDFEntry::kOptional};
+  PDF_ACCESSOR(BitsPerCoordinate, CPDFNumber, CPDFInt)
+  PDF_ACCESSOR(BitsPerComponent, CPDFNumber, CPDFInt)
+  PDF_ACCESSOR(VerticesPerRow, CPDFNumber, CPDFInt)
+  // The key the other mesh types make an integer; type 5 leaves it as read.
+  PDF_CONST_NAME(Key_BitsPerFlag, "BitsPerFlag")
+};
+
+// Coons patch mesh.
+class CPDFType6Sh final : public CPDFShadingType<CPDFType6Sh> {
+ public:
+  static constexpr int32_t kType = 6;
+  static constexpr uint32_t kBit = 0x20;
+  static constexpr const char* kName = "Type6";
+  static constexpr const auto& kRequired = kMeshRequired;
+  static constexpr TypeLoad kLoad = kMeshLoad;
+  PDF_ACCESSOR(BitsPerCoordinate, CPDFNumber, CPDFInt)
+  PDF_ACCESSOR(BitsPerComponent, CPDFNumber, CPDFInt)
+  PDF_ACCESSOR(BitsPerFlag, CPDFNumber, CPDFInt)
+};
+
+// Tensor-product patch mesh.
+class CPDFType7Sh final : public CPDFShadingType<CPDFType7Sh> {
+ public:
+  static constexpr int32_t kType = 7;
+  static constexpr uint32_t kBit = 0x40;
+  static constexpr const char* kName = "Type7";
+  static constexpr const auto& kRequired = kMeshRequired;
+  static constexpr TypeLoad kLoad = kMeshLoad;
+  PDF_ACCESSOR(BitsPerCoordinate, CPDFNumber, CPDFInt)
+  PDF_ACCESSOR(BitsPerComponent, CPDFNumber, CPDFInt)
+  PDF_ACCESSOR(BitsPerFlag, CPDFNumber, CPDFInt)
+};
