@@ -2,10 +2,11 @@
 // Halftone dictionaries (/Type /Halftone). CreateHalftone turns a raw
 // dictionary read from a file into the type class that accepts it; a
 // halftone no type class takes (a named one, an unknown HalftoneType) is a
-// plain CPDFHalftone. The five type classes are one template over the
-// HalftoneType number: what each one checks and converts is a row of the
-// table in CPDFHalftone.cpp.
+// plain CPDFHalftone. Each of the five type classes is a row of constants
+// over CPDFHalftoneType: its HalftoneType, the keys its Check requires and
+// the keys its Load converts.
 #include <cstdint>
+#include <span>
 
 #include "pdf/document/CPDFFunction.h"
 #include "pdf/object/CPDFDataStruct.h"
@@ -46,74 +47,143 @@ class CPDFHalftone : public CPDFDataStruct, public CPDFDict {
   PDF_CONST_NAME(Key_HalftoneName, "HalftoneName")
 
  protected:
+  // How a type's Load converts a key: an integer from a number, a function
+  // (a name stays), or a halftone of any type but 5.
+  enum class Convert { kNumber, kFunction, kHalftone };
+  struct ConvertedKey {
+    const char* key;
+    Convert convert;
+    PDFEntry entry;
+  };
+
   CPDFHalftone(uint32_t typeBit, const char* typeName)
       : CPDFDataStruct(kHalftone), typeBit_(typeBit), typeName_(typeName) {}
 
   // The base check, no HalftoneName, and HalftoneType read from the file as
   // a number whose integer value is the value's.
   static bool CheckTyped(CPDFObjRegistry* doc, CPDFDict* dict, const CPDFInt& value);
+  // The load frame of a type: the HalftoneType constant stored, then the
+  // keys converted in order.
+  bool LoadTyped(CPDFObjRegistry* doc, CPDFDict* source, const CPDFInt& value,
+                 std::span<const ConvertedKey> keys);
 
  private:
+  // Converts one key of a type's row; false when that fails.
+  bool TypeKey(CPDFObjRegistry* doc, const ConvertedKey& what);
+
   uint32_t typeBit_ = 0;
   const char* typeName_ = "";
 };
 
-// The halftone type classes CPDFType1Ht, CPDFType5Ht, CPDFType6Ht,
-// CPDFType10Ht and CPDFType16Ht.
-template <int32_t N>
-class CPDFTypedHalftone : public CPDFHalftone {
-  static_assert(N == 1 || N == 5 || N == 6 || N == 10 || N == 16, "HalftoneType 1, 5, 6, 10, 16");
-
+// One halftone type. Self declares its row: kType (its HalftoneType), kBit
+// (its bit in the factory mask), kName ("Type1"), kRequired (the keys Check
+// requires) and kConverted (the keys Load converts). The type gets its
+// constructor, Check, Load and Clone from the row.
+template <class Self>
+class CPDFHalftoneType : public CPDFHalftone {
  public:
-  static constexpr uint32_t kBit = N == 1    ? 0x1
-                                   : N == 5  ? 0x2
-                                   : N == 6  ? 0x4
-                                   : N == 10 ? 0x8
-                                             : 0x10;
-
-  CPDFTypedHalftone() : CPDFHalftone(kBit, TypeNameOf()) {}
-  ~CPDFTypedHalftone() override = default;
-
   // The HalftoneType constant.
   static const CPDFInt& TypeValue() {
-    static const CPDFInt value(static_cast<int>(N));
+    static const CPDFInt value(static_cast<int>(Self::kType));
     return value;
   }
 
-  static bool Check(CPDFObjRegistry* doc, CPDFDict* dict);
-  bool Load(CPDFObjRegistry* doc, CPDFDict* source);
-  CPDFTypedHalftone* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override {
-    return PDFClone(this, doc, sourceDoc);
+  static bool Check(CPDFObjRegistry* doc, CPDFDict* dict) {
+    return CheckTyped(doc, dict, TypeValue()) && PDFHasRequired(dict, doc, Self::kRequired);
+  }
+  bool Load(CPDFObjRegistry* doc, CPDFDict* source) {
+    return LoadTyped(doc, source, TypeValue(), Self::kConverted);
+  }
+  CPDFHalftone* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override {
+    return PDFClone(static_cast<Self*>(this), doc, sourceDoc);
   }
 
   // Stores a direct copy of the HalftoneType constant.
   PDF_TYPE_SETTER(HalftoneType, TypeValue)
 
-  // Functions (or a name, for SpotFunction) as stored.
-  PDF_ACCESSOR_WHERE(N == 1, SpotFunction, CPDFObject, CPDFFunction)
-  PDF_ACCESSOR_WHERE(N != 5, TransferFunction, CPDFObject, CPDFFunction)
-  // Numbers as stored; the setters take integers.
-  PDF_ACCESSOR_WHERE(N == 6 || N == 16, Width, CPDFNumber, CPDFInt)
-  PDF_ACCESSOR_WHERE(N == 6 || N == 16, Height, CPDFNumber, CPDFInt)
-  PDF_ACCESSOR_WHERE(N == 16, Width2, CPDFNumber, CPDFInt)
-  PDF_ACCESSOR_WHERE(N == 16, Height2, CPDFNumber, CPDFInt)
-  PDF_ACCESSOR_WHERE(N == 10, Xsquare, CPDFNumber, CPDFInt)
-  PDF_ACCESSOR_WHERE(N == 10, Ysquare, CPDFNumber, CPDFInt)
-
- private:
-  static constexpr const char* TypeNameOf() {
-    return N == 1 ? "Type1" : N == 5 ? "Type5" : N == 6 ? "Type6" : N == 10 ? "Type10" : "Type16";
-  }
+ protected:
+  CPDFHalftoneType() : CPDFHalftone(Self::kBit, Self::kName) {}
 };
 
-using CPDFType1Ht = CPDFTypedHalftone<1>;
-using CPDFType5Ht = CPDFTypedHalftone<5>;
-using CPDFType6Ht = CPDFTypedHalftone<6>;
-using CPDFType10Ht = CPDFTypedHalftone<10>;
-using CPDFType16Ht = CPDFTypedHalftone<16>;
+// Functions (or a name, for SpotFunction) as stored; numbers as stored, the
+// setters taking integers.
 
-extern template class CPDFTypedHalftone<1>;
-extern template class CPDFTypedHalftone<5>;
-extern template class CPDFTypedHalftone<6>;
-extern template class CPDFTypedHalftone<10>;
-extern template class CPDFTypedHalftone<16>;
+class CPDFType1Ht final : public CPDFHalftoneType<CPDFType1Ht> {
+ public:
+  static constexpr int32_t kType = 1;
+  static constexpr uint32_t kBit = 0x1;
+  static constexpr const char* kName = "Type1";
+  static constexpr PDFRequiredKey kRequired[] = {
+      {"Frequency", kNumber},
+      {"Angle", kNumber},
+      {"SpotFunction", CPDFObject::kName | kDictionary | kStream}};
+  static constexpr ConvertedKey kConverted[] = {
+      {"SpotFunction", Convert::kFunction, PDFEntry::kRequired},
+      {"TransferFunction", Convert::kFunction, PDFEntry::kOptional}};
+  PDF_ACCESSOR(SpotFunction, CPDFObject, CPDFFunction)
+  PDF_ACCESSOR(TransferFunction, CPDFObject, CPDFFunction)
+};
+
+// Halftones per colourant, Default required.
+class CPDFType5Ht final : public CPDFHalftoneType<CPDFType5Ht> {
+ public:
+  static constexpr int32_t kType = 5;
+  static constexpr uint32_t kBit = 0x2;
+  static constexpr const char* kName = "Type5";
+  static constexpr PDFRequiredKey kRequired[] = {{"Default", kDictionary}};
+  static constexpr ConvertedKey kConverted[] = {
+      {"Cyan", Convert::kHalftone, PDFEntry::kOptional},
+      {"Magenta", Convert::kHalftone, PDFEntry::kOptional},
+      {"Yellow", Convert::kHalftone, PDFEntry::kOptional},
+      {"Black", Convert::kHalftone, PDFEntry::kOptional},
+      {"Default", Convert::kHalftone, PDFEntry::kRequired}};
+};
+
+class CPDFType6Ht final : public CPDFHalftoneType<CPDFType6Ht> {
+ public:
+  static constexpr int32_t kType = 6;
+  static constexpr uint32_t kBit = 0x4;
+  static constexpr const char* kName = "Type6";
+  static constexpr PDFRequiredKey kRequired[] = {{"Width", kNumber}, {"Height", kNumber}};
+  static constexpr ConvertedKey kConverted[] = {
+      {"Width", Convert::kNumber, PDFEntry::kRequired},
+      {"Height", Convert::kNumber, PDFEntry::kRequired},
+      {"TransferFunction", Convert::kFunction, PDFEntry::kOptional}};
+  PDF_ACCESSOR(TransferFunction, CPDFObject, CPDFFunction)
+  PDF_ACCESSOR(Width, CPDFNumber, CPDFInt)
+  PDF_ACCESSOR(Height, CPDFNumber, CPDFInt)
+};
+
+class CPDFType10Ht final : public CPDFHalftoneType<CPDFType10Ht> {
+ public:
+  static constexpr int32_t kType = 10;
+  static constexpr uint32_t kBit = 0x8;
+  static constexpr const char* kName = "Type10";
+  static constexpr PDFRequiredKey kRequired[] = {{"Xsquare", kNumber}, {"Ysquare", kNumber}};
+  static constexpr ConvertedKey kConverted[] = {
+      {"Xsquare", Convert::kNumber, PDFEntry::kRequired},
+      {"Ysquare", Convert::kNumber, PDFEntry::kRequired},
+      {"TransferFunction", Convert::kFunction, PDFEntry::kOptional}};
+  PDF_ACCESSOR(TransferFunction, CPDFObject, CPDFFunction)
+  PDF_ACCESSOR(Xsquare, CPDFNumber, CPDFInt)
+  PDF_ACCESSOR(Ysquare, CPDFNumber, CPDFInt)
+};
+
+class CPDFType16Ht final : public CPDFHalftoneType<CPDFType16Ht> {
+ public:
+  static constexpr int32_t kType = 16;
+  static constexpr uint32_t kBit = 0x10;
+  static constexpr const char* kName = "Type16";
+  static constexpr PDFRequiredKey kRequired[] = {{"Width", kNumber}, {"Height", kNumber}};
+  static constexpr ConvertedKey kConverted[] = {
+      {"Width", Convert::kNumber, PDFEntry::kRequired},
+      {"Height", Convert::kNumber, PDFEntry::kRequired},
+      {"Width2", Convert::kNumber, PDFEntry::kOptional},
+      {"Height2", Convert::kNumber, PDFEntry::kOptional},
+      {"TransferFunction", Convert::kFunction, PDFEntry::kOptional}};
+  PDF_ACCESSOR(TransferFunction, CPDFObject, CPDFFunction)
+  PDF_ACCESSOR(Width, CPDFNumber, CPDFInt)
+  PDF_ACCESSOR(Height, CPDFNumber, CPDFInt)
+  PDF_ACCESSOR(Width2, CPDFNumber, CPDFInt)
+  PDF_ACCESSOR(Height2, CPDFNumber, CPDFInt)
+};
