@@ -129,30 +129,64 @@ class CPDFColorSpace : public CPDFResource, public CPDFArray {
 // The families whose Load converts nothing: the device families
 // [/DeviceGray], [/DeviceRGB], [/DeviceCMYK], and the CIE-based families
 // [/CalGray <<..>>], [/CalRGB <<..>>], [/Lab <<..>>], whose element 1 is a
-// dictionary holding WhitePoint as an array.
-template <int32_t Bit, bool CIEBased>
+// dictionary holding WhitePoint as an array. Self declares its row: kBit
+// (its family bit, which names it) and kCIEBased. The family gets its
+// constructor, Check and Clone from the row and loads with
+// CPDFColorSpace::Load.
+template <class Self>
 class CPDFPlainCS : public CPDFColorSpace {
  public:
   static const CPDFName& FamilyName() {
-    static const CPDFName name(FamilyNameOf(Bit));
+    static const CPDFName name(FamilyNameOf(Self::kBit));
     return name;
   }
-  CPDFPlainCS() : CPDFColorSpace(Bit, FamilyNameOf(Bit)) {}
   static bool Check(CPDFObjRegistry* doc, CPDFArray* array) {
-    return CheckFamilyName(doc, array, FamilyName()) && (!CIEBased || CheckWhitePoint(doc, array));
+    return CheckFamilyName(doc, array, FamilyName()) &&
+           (!Self::kCIEBased || CheckWhitePoint(doc, array));
   }
-  bool Load(CPDFObjRegistry* doc, CPDFArray* source) { return CPDFColorSpace::Load(doc, source); }
-  CPDFPlainCS* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override {
-    return PDFClone(this, doc, sourceDoc);
+  CPDFColorSpace* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override {
+    return PDFClone(static_cast<Self*>(this), doc, sourceDoc);
   }
+
+ protected:
+  CPDFPlainCS() : CPDFColorSpace(Self::kBit, FamilyNameOf(Self::kBit)) {}
 };
 
-using CPDFDevGrayCS = CPDFPlainCS<CPDFColorSpace::kDeviceGray, false>;
-using CPDFDevRGBCS = CPDFPlainCS<CPDFColorSpace::kDeviceRGB, false>;
-using CPDFDevCMYKCS = CPDFPlainCS<CPDFColorSpace::kDeviceCMYK, false>;
-using CPDFCalGrayCS = CPDFPlainCS<CPDFColorSpace::kCalGray, true>;
-using CPDFCalRGBCS = CPDFPlainCS<CPDFColorSpace::kCalRGB, true>;
-using CPDFLabCS = CPDFPlainCS<CPDFColorSpace::kLab, true>;
+class CPDFDevGrayCS final : public CPDFPlainCS<CPDFDevGrayCS> {
+ public:
+  static constexpr int32_t kBit = kDeviceGray;
+  static constexpr bool kCIEBased = false;
+};
+
+class CPDFDevRGBCS final : public CPDFPlainCS<CPDFDevRGBCS> {
+ public:
+  static constexpr int32_t kBit = kDeviceRGB;
+  static constexpr bool kCIEBased = false;
+};
+
+class CPDFDevCMYKCS final : public CPDFPlainCS<CPDFDevCMYKCS> {
+ public:
+  static constexpr int32_t kBit = kDeviceCMYK;
+  static constexpr bool kCIEBased = false;
+};
+
+class CPDFCalGrayCS final : public CPDFPlainCS<CPDFCalGrayCS> {
+ public:
+  static constexpr int32_t kBit = kCalGray;
+  static constexpr bool kCIEBased = true;
+};
+
+class CPDFCalRGBCS final : public CPDFPlainCS<CPDFCalRGBCS> {
+ public:
+  static constexpr int32_t kBit = kCalRGB;
+  static constexpr bool kCIEBased = true;
+};
+
+class CPDFLabCS final : public CPDFPlainCS<CPDFLabCS> {
+ public:
+  static constexpr int32_t kBit = kLab;
+  static constexpr bool kCIEBased = true;
+};
 
 // [/ICCBased stream]: the stream's dictionary holds N as a number. Load
 // makes N an integer and converts an Alternate array (any family but
