@@ -205,19 +205,6 @@ bool PDFSetElementAs(CPDFArray* array, CPDFObjRegistry* doc, int32_t index, T* v
 #define PDF_TYPE_SETTER(Key, Constant) \
   bool Set_##Key() { return PDFSetType(this, GetDoc(), Key_##Key(), Constant()); }
 
-// An accessor pair that only some members of a class template have (the
-// shading and halftone types, by their type number):
-//   PDF_ACCESSOR_WHERE(N == 1, Matrix, CPDFMatrix)
-#define PDF_ACCESSOR_WHERE(Cond, Key, ...)                                                   \
-  PDF_CONST_NAME(Key_##Key, #Key)                                                            \
-  PDF_ACCESSOR_GET_(__VA_ARGS__) * Get_##Key(CPDFObjRef* ref = nullptr) requires(Cond) {     \
-    return PDFGetAs<PDF_ACCESSOR_GET_(__VA_ARGS__)>(this, GetDoc(), Key_##Key(), ref);       \
-  }                                                                                          \
-  bool Set_##Key(PDF_ACCESSOR_SET_(__VA_ARGS__, __VA_ARGS__) * value, bool indirect = false, \
-                 CPDFObjRef* ref = nullptr) requires(Cond) {                                 \
-    return PDFSetAs(this, GetDoc(), Key_##Key(), value, indirect, ref);                      \
-  }
-
 // ---------------------------------------------------------------- required keys
 
 // One row of a class's table of required keys: the key and the object types
