@@ -9,11 +9,6 @@
 #include "pdf/object/CPDFMatrix.h"
 #include "pdf/object/CPDFRect.h"
 
-const CPDFInt& CPDFFormXObj::TypeValue() {
-  static const CPDFInt one(1);
-  return one;
-}
-
 bool CPDFFormXObj::Check(CPDFObjRegistry* doc, CPDFDict* dict) {
   if (!dict || !CPDFXObject::Check(doc, dict)) return false;
   auto* subtype = PDFGetAs<CPDFName>(dict, doc, Key_Subtype());

@@ -42,7 +42,7 @@ class CPDFFormXObj : public CPDFXObject {
   // without an argument, 1 is the only form type there is.
   PDF_TYPE_SETTER(FormType, TypeValue)
   // The FormType constant, 1.
-  static const CPDFInt& TypeValue();
+  static const CPDFInt& TypeValue() { return PDFTypeNumber<1>(); }
 
   PDF_CONST_NAME(SubtypeName, "Form")
   PDF_CONST_NAME(Key_FormType, "FormType")

@@ -12,12 +12,6 @@ constexpr CPDFFamilyMember<CPDFFunction> kMembers[] = {
     MakeFamilyMember<CPDFFunction, CPDFType4Func, CPDFDict>(CPDFFunction::kType4),
 };
 
-// The FunctionType values the checks compare with.
-const CPDFInt& TypeValue(int32_t type) {
-  static const CPDFInt values[] = {CPDFInt(0), CPDFInt(2), CPDFInt(3), CPDFInt(4)};
-  return values[type == 0 ? 0 : type - 1];
-}
-
 bool HasArray(CPDFObjRegistry* doc, CPDFDict* dict, const CPDFName& key) {
   return PDFGetAs<CPDFArray>(dict, doc, key) != nullptr;
 }
@@ -79,7 +73,7 @@ void CPDFFunction::Write(CPDFOutStream& out, const uint8_t* context) {
 // Type 0.
 
 bool CPDFType0Func::Check(CPDFObjRegistry* doc, CPDFObject* object) {
-  if (!CheckType(doc, object, TypeValue(0))) return false;
+  if (!CheckType(doc, object, PDFTypeNumber<0>())) return false;
   auto* dict = static_cast<CPDFDict*>(object);
   return HasArray(doc, dict, Key_Size()) && HasNumber(doc, dict, Key_BitsPerSample());
 }
@@ -99,7 +93,7 @@ CPDFObject* CPDFType0Func::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDo
 // Type 2.
 
 bool CPDFType2Func::Check(CPDFObjRegistry* doc, CPDFObject* object) {
-  return CheckType(doc, object, TypeValue(2)) &&
+  return CheckType(doc, object, PDFTypeNumber<2>()) &&
          HasNumber(doc, static_cast<CPDFDict*>(object), Key_N());
 }
 
@@ -110,7 +104,7 @@ CPDFObject* CPDFType2Func::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDo
 // Type 3.
 
 bool CPDFType3Func::Check(CPDFObjRegistry* doc, CPDFObject* object) {
-  if (!CheckType(doc, object, TypeValue(3))) return false;
+  if (!CheckType(doc, object, PDFTypeNumber<3>())) return false;
   auto* dict = static_cast<CPDFDict*>(object);
   return HasArray(doc, dict, Key_Functions()) && HasArray(doc, dict, Key_Bounds()) &&
          HasArray(doc, dict, Key_Encode());
@@ -131,7 +125,7 @@ CPDFObject* CPDFType3Func::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDo
 // Type 4.
 
 bool CPDFType4Func::Check(CPDFObjRegistry* doc, CPDFObject* object) {
-  return CheckType(doc, object, TypeValue(4));
+  return CheckType(doc, object, PDFTypeNumber<4>());
 }
 
 CPDFObject* CPDFType4Func::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {

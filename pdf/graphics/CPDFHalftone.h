@@ -83,10 +83,7 @@ template <class Self>
 class CPDFHalftoneType : public CPDFHalftone {
  public:
   // The HalftoneType constant.
-  static const CPDFInt& TypeValue() {
-    static const CPDFInt value(static_cast<int>(Self::kType));
-    return value;
-  }
+  static const CPDFInt& TypeValue() { return PDFTypeNumber<Self::kType>(); }
 
   static bool Check(CPDFObjRegistry* doc, CPDFDict* dict) {
     return CheckTyped(doc, dict, TypeValue()) && PDFHasRequired(dict, doc, Self::kRequired);

@@ -49,11 +49,6 @@ const CPDFName& CPDFPattern::GetNamePrefix() {
 
 // Tiling patterns.
 
-const CPDFInt& CPDFType1Pat::TypeValue() {
-  static const CPDFInt value(1);
-  return value;
-}
-
 bool CPDFType1Pat::Check(CPDFObjRegistry* doc, CPDFDict* dict) {
   return CheckTyped(doc, dict, TypeValue(), kTiling);
 }
@@ -72,11 +67,6 @@ CPDFType1Pat* CPDFType1Pat::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceD
 }
 
 // Shading patterns.
-
-const CPDFInt& CPDFType2Pat::TypeValue() {
-  static const CPDFInt value(2);
-  return value;
-}
 
 bool CPDFType2Pat::Check(CPDFObjRegistry* doc, CPDFDict* dict) {
   return CheckTyped(doc, dict, TypeValue(), kShadingPattern);

@@ -87,7 +87,7 @@ class CPDFType1Pat : public CPDFPattern {
   CPDFType1Pat() : CPDFPattern(kBit, "Type1") {}
   ~CPDFType1Pat() override = default;
 
-  static const CPDFInt& TypeValue();
+  static const CPDFInt& TypeValue() { return PDFTypeNumber<1>(); }
   // The base check, PatternType 1, then Resources a dictionary, PaintType and
   // TilingType numbers, BBox an array, XStep and YStep numbers.
   static bool Check(CPDFObjRegistry* doc, CPDFDict* dict);
@@ -117,7 +117,7 @@ class CPDFType2Pat : public CPDFPattern {
   CPDFType2Pat() : CPDFPattern(kBit, "Type2") {}
   ~CPDFType2Pat() override = default;
 
-  static const CPDFInt& TypeValue();
+  static const CPDFInt& TypeValue() { return PDFTypeNumber<2>(); }
   // The base check, PatternType 2, then Shading and ExtGState dictionaries.
   static bool Check(CPDFObjRegistry* doc, CPDFDict* dict);
   // Shading (required) through the shading factory, none leaving it as

@@ -92,10 +92,7 @@ template <class Self>
 class CPDFShadingType : public CPDFShading {
  public:
   // The ShadingType constant.
-  static const CPDFInt& TypeValue() {
-    static const CPDFInt value(static_cast<int>(Self::kType));
-    return value;
-  }
+  static const CPDFInt& TypeValue() { return PDFTypeNumber<Self::kType>(); }
 
   static bool Check(CPDFObjRegistry* doc, CPDFDict* dict) {
     return CheckType(doc, dict, TypeValue()) && PDFHasRequired(dict, doc, Self::kRequired);

@@ -569,6 +569,14 @@ bool PDFTypeEntryOrElements(CPDFDict* dict, CPDFObjRegistry* doc, const CPDFName
 // is 2, 2.5 is nothing), or by its integer value only (6.5 is 6).
 enum class PDFTypeMatch { kValue, kInteger };
 
+// A class's constant type number (ShadingType 2, FormType 1), built on first
+// use: what PDFCheckTypeNumber compares with and PDF_TYPE_SETTER stores.
+template <int32_t N>
+const CPDFInt& PDFTypeNumber() {
+  static const CPDFInt value(static_cast<int>(N));
+  return value;
+}
+
 // True when the value under the key is a number as the parser makes it
 // (an integer made in memory is not: a typed object is never taken for raw
 // again) and equal to the constant as the match says.
