@@ -8,12 +8,12 @@ PACKAGES=(
   libtiff-dev libjpeg62-turbo-dev zlib1g-dev libmd-dev
   libfontconfig-dev libfreetype-dev fonts-dejavu-core
   qt6-base-dev
-  qpdf mupdf-tools
+  qpdf mupdf-tools poppler-utils
   fonts-noto-cjk qt6-translations-l10n
   poppler-data
   python3
   clang-format-14
-  dpkg-dev desktop-file-utils
+  dpkg-dev desktop-file-utils lintian man-db
 )
 
 missing=()

@@ -161,7 +161,7 @@ class ConvertOneTest : public ::testing::Test {
 };
 
 TEST_F(ConvertOneTest, BitmapPage) {
-  if (!HaveQpdf()) GTEST_SKIP() << "qpdf is not installed";
+  if (!HaveQpdf()) FAIL() << "qpdf is not installed (scripts/setup.sh installs it)";
   const std::string input = folder.Write("a.bmp", imagefile::Bitmap(100, 50));
   const std::string output = folder.File("a.pdf");
   const std::string pdf = Convert(input, output);
@@ -183,7 +183,7 @@ TEST_F(ConvertOneTest, BitmapPage) {
 }
 
 TEST_F(ConvertOneTest, PaletteImagesAndResolution) {
-  if (!HaveQpdf()) GTEST_SKIP() << "qpdf is not installed";
+  if (!HaveQpdf()) FAIL() << "qpdf is not installed (scripts/setup.sh installs it)";
   const std::string output = folder.File("p.pdf");
   std::string pdf = Convert(folder.Write("p.bmp", imagefile::Bitmap(30, 20, 8, 3780, 40)), output);
   EXPECT_NE(pdf.find("/MediaBox [0 0 22.497189 14.998125]"), std::string::npos);
@@ -206,7 +206,7 @@ TEST_F(ConvertOneTest, PaletteImagesAndResolution) {
 }
 
 TEST_F(ConvertOneTest, JPEGDataStayAsTheyAre) {
-  if (!HaveQpdf()) GTEST_SKIP() << "qpdf is not installed";
+  if (!HaveQpdf()) FAIL() << "qpdf is not installed (scripts/setup.sh installs it)";
   const std::string input = folder.File("j.jpg");
   ASSERT_TRUE(imagefile::DenseJpeg(input, 600, 300, 300));
   const std::string output = folder.File("j.pdf");

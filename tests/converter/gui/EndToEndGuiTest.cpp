@@ -61,7 +61,8 @@ class EndToEndGuiTest : public GuiTest {
 };
 
 TEST_F(EndToEndGuiTest, FolderOfRealImagesConvertedThroughTheDialog) {
-  if (std::system("command -v qpdf >/dev/null 2>&1") != 0) GTEST_SKIP() << "qpdf is not installed";
+  if (std::system("command -v qpdf >/dev/null 2>&1") != 0)
+    FAIL() << "qpdf is not installed (scripts/setup.sh installs it)";
   const std::vector<e2e::RGB> none;
   MakeFolder("in/sub");
   ASSERT_TRUE(e2e::WriteBytes(Path("in/a.bmp"),

@@ -45,8 +45,10 @@ std::string Hex(const uint8_t* bytes, int32_t n) {
 }
 
 TEST(TextEndToEnd, EuroAndJapaneseReadBackAsWritten) {
-  if (!ToolInstalled("pdftotext -v")) GTEST_SKIP() << "pdftotext is not installed";
-  if (!std::filesystem::is_directory(kCMapDir)) GTEST_SKIP() << kCMapDir << " is absent";
+  if (!ToolInstalled("pdftotext -v"))
+    FAIL() << "pdftotext is not installed (poppler-utils: scripts/setup.sh installs it)";
+  if (!std::filesystem::is_directory(kCMapDir))
+    FAIL() << kCMapDir << " is absent (poppler-data: scripts/setup.sh installs it)";
   CPDFEnv::Global().ReleaseFontCaches();
   CPDFEnv::Global().Init(nullptr, kCMapDir, nullptr, nullptr);
   struct Restore {
