@@ -25,7 +25,8 @@ if(PN_DESKTOP_FILE_VALIDATE)
   add_test(NAME Packaging.DesktopEntryIsValid
            COMMAND ${PN_DESKTOP_FILE_VALIDATE} ${PN_PACKAGING_DIR}/${PN_PACKAGE_NAME}.desktop)
 else()
-  message(WARNING "desktop-file-validate not found: the desktop entry is not checked")
+  message(WARNING "desktop-file-validate not found: the desktop entry's check fails")
+  pn_missing_tool_test(Packaging.DesktopEntryIsValid desktop-file-validate desktop-file-utils)
 endif()
 
 # The icon files are drawn by the converter's own icon code at build time.

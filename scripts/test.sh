@@ -1,5 +1,5 @@
 #!/bin/bash
-# Sets up, builds and runs every test.
+# Sets up, builds and runs every test; fails when a test fails or is skipped.
 #   scripts/test.sh             normal build in build/
 #   scripts/test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-san/
 set -euo pipefail
@@ -20,7 +20,16 @@ JOBS=$(nproc)
 cmake -S . -B "$BUILD" "${FLAGS[@]}"
 cmake --build "$BUILD" -j "$JOBS"
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$BUILD" --output-on-failure -j "$JOBS"
+# Every tool a test needs is installed above, so a skipped test is a fault
+# of the set-up or of the test: the run fails naming it.
+mkdir -p "$BUILD/Testing"
+LOG="$BUILD/Testing/test-sh.log"
+ctest --test-dir "$BUILD" --output-on-failure -j "$JOBS" 2>&1 | tee "$LOG"
+if grep -q '(Skipped)$' "$LOG"; then
+  echo "test.sh: tests were skipped:" >&2
+  grep '(Skipped)$' "$LOG" | sort -u >&2
+  exit 1
+fi
 # One format for the whole tree (the sanitizer run reads the same files).
 if [ "$BUILD" = build ]; then
   bash scripts/check-format.sh
