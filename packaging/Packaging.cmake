@@ -12,11 +12,64 @@ set(PN_PACKAGE_NAME velmora)
 # The version the About box shows.
 set(PN_PACKAGE_VERSION 1.00)
 
+# An installation builds what it installs, and only that (the programs, the
+# icons, the manual pages), in parallel (BuildInstalled.cmake): the install
+# and package targets do not first build everything, every test program
+# included, one file at a time.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+add_custom_target(PennaInstalled)
+install(CODE "set(PN_CMAKE \"${CMAKE_COMMAND}\")
+set(PN_BUILD_DIR \"${CMAKE_BINARY_DIR}\")
+include(\"${PN_PACKAGING_DIR}/BuildInstalled.cmake\")")
+
 install(TARGETS Ostrel Fennick RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The menu entry: the desktop hands the files and folders opened with it to
 # the converter as command-line paths.
 install(FILES ${PN_PACKAGING_DIR}/${PN_PACKAGE_NAME}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+
+# The manual pages (English, and Japanese under man/ja), the copyright
+# notice and the changelog, as Debian keeps them: man pages and changelog
+# compressed with gzip -9n (best compression, no name or time stamp, so the
+# same text always gives the same bytes).
+find_program(PN_GZIP gzip REQUIRED)
+set(PN_DOC_BUILD_DIR ${CMAKE_BINARY_DIR}/packaging/doc)
+set(_pn_docs)
+# Adds the rule that writes source compressed into out (both absolute).
+function(pn_gzip_file source out)
+  get_filename_component(folder ${out} DIRECTORY)
+  string(REGEX REPLACE "\\.gz$" "" plain ${out})
+  add_custom_command(
+    OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
+    COMMAND ${CMAKE_COMMAND} -E copy ${source} ${plain}
+    COMMAND ${PN_GZIP} -9nf ${plain}
+    DEPENDS ${source}
+    VERBATIM)
+endfunction()
+foreach(page IN ITEMS Ostrel.1 Fennick.1)
+  foreach(language IN ITEMS "" ja)
+    if(language)
+      set(from ${PN_PACKAGING_DIR}/man/${language}/${page})
+      set(to ${PN_DOC_BUILD_DIR}/man/${language}/man1/${page}.gz)
+      set(destination ${CMAKE_INSTALL_MANDIR}/${language}/man1)
+    else()
+      set(from ${PN_PACKAGING_DIR}/man/${page})
+      set(to ${PN_DOC_BUILD_DIR}/man/man1/${page}.gz)
+      set(destination ${CMAKE_INSTALL_MANDIR}/man1)
+    endif()
+    pn_gzip_file(${from} ${to})
+    list(APPEND _pn_docs ${to})
+    install(FILES ${to} DESTINATION ${destination})
+  endforeach()
+endforeach()
+# A package whose version has no Debian revision is Debian-native: its
+# changelog is changelog.gz.
+pn_gzip_file(${PN_PACKAGING_DIR}/changelog ${PN_DOC_BUILD_DIR}/changelog.gz)
+list(APPEND _pn_docs ${PN_DOC_BUILD_DIR}/changelog.gz)
+add_custom_target(PennaDocs ALL DEPENDS ${_pn_docs})
+install(FILES ${PN_PACKAGING_DIR}/copyright ${PN_DOC_BUILD_DIR}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${PN_PACKAGE_NAME})
 
 # The desktop entry keeps to the desktop-entry rules (scripts/setup.sh
 # installs the checker).
@@ -48,6 +101,8 @@ add_custom_command(
   VERBATIM)
 add_custom_target(PennaIcons ALL DEPENDS ${_pn_icons})
 install(DIRECTORY ${PN_ICON_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
+
+add_dependencies(PennaInstalled Ostrel Fennick PennaIcons PennaDocs)
 
 # The Debian package. Its dependencies: the packages of the libraries the
 # programs link (dpkg-shlibdeps), the packages of the three libraries loaded
@@ -85,7 +140,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${PN_PACKAGE_NAME})
 set(CPACK_PACKAGE_VERSION ${PN_PACKAGE_VERSION})
 set(CPACK_PACKAGE_VENDOR Tarnwick)
-set(CPACK_PACKAGE_CONTACT Tarnwick)
+set(CPACK_PACKAGE_CONTACT "Tarnwick <velmora@tarnwick.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "image-to-PDF converter with a Japanese interface")
 set(CPACK_PACKAGE_DESCRIPTION
     "Velmora converts BMP, JPEG and TIFF images into PDF files of one page\n"
@@ -118,3 +173,7 @@ add_custom_target(
   COMMENT "Laying out the distribution folder dist/"
   VERBATIM)
 add_dependencies(dist Ostrel Fennick PennaIcons)
+add_dependencies(dist PennaDocs)
+# Whatever else the distribution folder needs is installed too.
+get_target_property(_pn_dist_needs dist MANUALLY_ADDED_DEPENDENCIES)
+add_dependencies(PennaInstalled ${_pn_dist_needs})

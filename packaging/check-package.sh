@@ -24,6 +24,8 @@ trap 'rm -rf "$WORK"' EXIT
 
 # What the package and an installation hold.
 FILES=(bin/Ostrel bin/Fennick share/applications/$NAME.desktop)
+FILES+=(share/doc/$NAME/copyright share/doc/$NAME/changelog.gz)
+for page in Ostrel Fennick; do FILES+=("share/man/man1/$page.1.gz" "share/man/ja/man1/$page.1.gz"); done
 for size in "${SIZES[@]}"; do FILES+=("share/icons/hicolor/${size}x${size}/apps/$NAME.png"); done
 dpkg-deb -c "$DEB" > "$WORK/contents"
 for file in "${FILES[@]}"; do
@@ -51,6 +53,9 @@ done
 dpkg-deb -x "$DEB" "$WORK/root"
 desktop-file-validate "$WORK/root/usr/share/applications/$NAME.desktop"
 grep -qx 'Exec=Ostrel %F' "$WORK/root/usr/share/applications/$NAME.desktop" || fail "Exec"
+for key in 'Keywords' 'Keywords\[ja\]'; do
+  grep -Eq "^$key=.+" "$WORK/root/usr/share/applications/$NAME.desktop" || fail "no $key in the entry"
+done
 for size in "${SIZES[@]}"; do
   png="$WORK/root/usr/share/icons/hicolor/${size}x${size}/apps/$NAME.png"
   [ "$(head -c 8 "$png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "$png is no PNG"
@@ -65,6 +70,32 @@ iconv -f CP932 -t UTF-8 "$BUILD/dist/InstInfo.txt" > "$WORK/InstInfo.txt" ||
   fail "InstInfo.txt is not code page 932"
 [ "$(sed -n 2p "$WORK/InstInfo.txt")" = "$(basename "$DEB")" ] || fail "InstInfo.txt line 2"
 [ "$(wc -l < "$WORK/InstInfo.txt")" -ge 3 ] || fail "InstInfo.txt has no description"
+
+# The changelog's latest entry is this version.
+CHANGED="$(zcat "$WORK/root/usr/share/doc/$NAME/changelog.gz" | dpkg-parsechangelog -l- -SVersion)"
+[ "$CHANGED" = "$VERSION" ] || fail "the changelog's latest version is $CHANGED, not $VERSION"
+
+# Debian's package checker: no error and no warning, and none of its
+# hardening notes on any program the package holds, save the one on fortified
+# functions, which it also gives for a program built with them whose calls
+# all have sizes the compiler cannot know (Fennick); that the programs are
+# built with them shows in the fortified calls the package makes.
+lintian --fail-on none --display-info --pedantic "$DEB" > "$WORK/lintian" ||
+  fail "lintian did not run"
+sed 's/^/lintian: /' "$WORK/lintian"
+if grep -E '^[EW]: ' "$WORK/lintian" > /dev/null; then
+  fail "lintian reports errors or warnings"
+fi
+if grep -E '^[IP]: [^ ]+ hardening-' "$WORK/lintian" | grep -v ' hardening-no-fortify-functions '; then
+  fail "lintian reports a program built without a hardening feature"
+fi
+fortified=0
+while IFS= read -r -d '' file; do
+  [ "$(head -c 4 "$file" | od -An -tx1 | tr -d ' \n')" = 7f454c46 ] || continue
+  readelf --dyn-syms -W "$file" > "$WORK/symbols"
+  if grep -Eq ' UND __[a-z0-9_]+_chk(@|$)' "$WORK/symbols"; then fortified=1; fi
+done < <(find "$WORK/root" -type f -print0)
+[ "$fortified" = 1 ] || fail "no program of the package makes a fortified call (_FORTIFY_SOURCE)"
 
 echo "check-package: $DEB"
 echo "Depends: $DEPENDS"

@@ -1,0 +1,40 @@
+#!/bin/bash
+# The manual pages under packaging/man: each English page has its Japanese
+# one and the other way round, each names its program and section 1 in its
+# title, formats without a warning from man and groff (Japanese pages may
+# overrun a line, which groff cannot break without blanks), and has a NAME
+# line from which the whatis database can be made.
+#   ManualPagesTest.sh SOURCE-DIR
+set -euo pipefail
+MAN="$1/packaging/man"
+failures=0
+fail() {
+  echo "FAIL $*" >&2
+  failures=$((failures + 1))
+}
+
+pages=()
+for page in "$MAN"/*.1; do
+  pages+=("$page")
+  [ -f "$MAN/ja/$(basename "$page")" ] || fail "$page: no Japanese page"
+done
+for page in "$MAN"/ja/*.1; do
+  pages+=("$page")
+  [ -f "$MAN/$(basename "$page")" ] || fail "$page: no English page"
+done
+[ "${#pages[@]}" -ge 4 ] || fail "only ${#pages[@]} pages in $MAN"
+
+for page in "${pages[@]}"; do
+  program="$(basename "$page" .1)"
+  upper="$(tr '[:lower:]' '[:upper:]' <<< "$program")"
+  grep -Eq "^\.TH $upper 1 " "$page" || fail "$page: the title is not \"$upper 1\""
+  warnings="$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 > /dev/null)" ||
+    fail "$page: man failed"
+  if [[ "$page" == */ja/* ]]; then
+    warnings="$(grep -Ev "warning \[.*\]: (can't break|cannot adjust) line" <<< "$warnings" || true)"
+  fi
+  [ -z "$warnings" ] || fail "$page: $warnings"
+  whatis="$(lexgrog "$page" 2>&1)" || fail "$page: no whatis line: $whatis"
+  grep -qF ": \"$program - " <<< "$whatis" || fail "$page: whatis line $whatis"
+done
+[ "$failures" = 0 ]
