@@ -27,6 +27,7 @@ bool CPDFArray::Store(CPDFObjRegistry* doc, int32_t index, CPDFObject* value, bo
   if (!value) return false;
   if (index != -1 && !IsValidIndex(index)) return false;
   if (!indirect) {
+    if (value->GetHolder()) return RefuseHeldValue(doc, "CPDFArray", "SetAt");
     return index == -1 ? Elements::Push_Back(value) : Elements::SetAt(index, value);
   }
   if (!doc) return false;

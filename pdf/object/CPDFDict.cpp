@@ -41,7 +41,10 @@ bool CPDFDict::Set(CPDFObjRegistry* doc, const CPDFName& key, CPDFObject* value,
                    CPDFObjRef* ref) {
   if (!value) return false;
   try {
-    if (!indirect) return SetAt(key, value);
+    if (!indirect) {
+      if (value->GetHolder()) return RefuseHeldValue(doc, "CPDFDict", "Set");
+      return SetAt(key, value);
+    }
     if (!doc) return false;
     CPDFObjRef local;
     if (ref && ref->IsDefined()) local = *ref;

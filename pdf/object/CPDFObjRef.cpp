@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFInStream.h"
 #include "pdf/object/CPDFObjRegistry.h"
 #include "pdf/object/CPDFObject.h"
@@ -63,4 +64,12 @@ bool LinearizeElement(CPDFObjRegistry* doc, CPDFAtom* atom) {
     return !object->IsLinearizable() || object->Linearize(doc);
   }
   return true;
+}
+
+bool RefuseHeldValue(CPDFObjRegistry* doc, const char* className, const char* methodName) {
+  if (doc && !doc->GetError().IsError()) {
+    doc->GetError().Set(className, methodName, CPDFException::kStepFailed,
+                        "The object is an indirect object: it is stored by reference only.");
+  }
+  return false;
 }

@@ -56,4 +56,8 @@ class CPDFObjRef : public CPDFAtom {
 // number in the linear order); a direct object is walked in turn. False
 // when the document refuses or a reference meets no document.
 bool ReleaseElement(CPDFObjRegistry* doc, CPDFAtom* atom);
+// A container refuses to hold directly an object that a registry holds as
+// an indirect object (two owners would free it twice): records why in the
+// document's error record when it is empty, and answers false.
+bool RefuseHeldValue(CPDFObjRegistry* doc, const char* className, const char* methodName);
 bool LinearizeElement(CPDFObjRegistry* doc, CPDFAtom* atom);

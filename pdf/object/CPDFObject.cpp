@@ -1,5 +1,7 @@
 #include "pdf/object/CPDFObject.h"
 
+#include "pdf/object/CPDFObjRef.h"
+
 bool CPDFObject::Release(CPDFObjRegistry*) { return true; }
 
 bool CPDFObject::Linearize(CPDFObjRegistry*) { return true; }
@@ -20,4 +22,21 @@ void CPDFObject::AssignObject(const CPDFObject& source) {
   shared_ = source.shared_;
   releasable_ = source.releasable_;
   linearizable_ = source.linearizable_;
+}
+
+const CPDFObjRegistry* CPDFObject::GetHolder(CPDFObjRef* ref) const {
+  if (ref) {
+    if (holder_) {
+      ref->Set(heldNumber_, heldGeneration_);
+    } else {
+      ref->Reset();
+    }
+  }
+  return holder_;
+}
+
+void CPDFObject::SetHolder(const CPDFObjRegistry* holder, const CPDFObjRef& ref) {
+  holder_ = holder;
+  heldNumber_ = ref.GetNumber();
+  heldGeneration_ = ref.GetGeneration();
 }

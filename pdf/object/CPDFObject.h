@@ -10,6 +10,7 @@
 
 class CPDFOutStream;
 class CPDFInStream;
+class CPDFObjRef;
 class CPDFObjRegistry;
 
 class CPDFObject : public CPDFAtom {
@@ -46,6 +47,17 @@ class CPDFObject : public CPDFAtom {
   // The linearisation walk descends only into objects that have it set.
   bool IsLinearizable() const { return linearizable_ != 0; }
 
+  // The registry that holds this object as one of its indirect objects,
+  // and the reference it holds it under (*ref, reset when none); none for
+  // an object no registry holds. A document's bodies keep it as they store
+  // and hand out objects, so finding an object's reference costs O(1). A
+  // copy of an object is held by nobody.
+  const CPDFObjRegistry* GetHolder(CPDFObjRef* ref = nullptr) const;
+  // For the registries' bookkeeping only: the object is now held under ref,
+  // or (none) by nobody.
+  void SetHolder(const CPDFObjRegistry* holder, const CPDFObjRef& ref);
+  void ClearHolder() { holder_ = nullptr; }
+
   // Writes the object in PDF syntax. The encryption context (10 bytes, or
   // none) is used by strings and stream data; containers pass it on to
   // their direct elements.
@@ -79,8 +91,22 @@ class CPDFObject : public CPDFAtom {
  protected:
   CPDFObject(int32_t type, const char* typeName)
       : CPDFAtom(kObject, "Object"), type_(type), typeName_(typeName) {}
-  CPDFObject(const CPDFObject&) = default;
-  CPDFObject& operator=(const CPDFObject&) = default;
+  // A copy takes type and flags; the holder stays with the original.
+  CPDFObject(const CPDFObject& other)
+      : CPDFAtom(other),
+        type_(other.type_),
+        loaded_(other.loaded_),
+        shared_(other.shared_),
+        releasable_(other.releasable_),
+        linearizable_(other.linearizable_),
+        typeName_(other.typeName_) {}
+  CPDFObject& operator=(const CPDFObject& other) {
+    if (this != &other) {
+      CPDFAtom::operator=(other);
+      AssignObject(other);
+    }
+    return *this;
+  }
 
   // The first step of every reader.
   void Serialize() { loaded_ = 1; }
@@ -95,9 +121,12 @@ class CPDFObject : public CPDFAtom {
 
  private:
   int32_t type_ = 0;
-  const char* typeName_ = "";
   uint8_t loaded_ = 0;
   uint8_t shared_ = 1;
   uint8_t releasable_ = 1;
   uint8_t linearizable_ = 1;
+  const char* typeName_ = "";
+  const CPDFObjRegistry* holder_ = nullptr;
+  int32_t heldNumber_ = -1;
+  int32_t heldGeneration_ = -1;
 };
