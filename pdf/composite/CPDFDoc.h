@@ -94,7 +94,9 @@ class CPDFDoc : public CPDFObjRegistry {
   // to the document's own file) and writes the header. The file is built as
   // a temporary "pn??????.pdf" beside the path and only Flush puts it in
   // place, so a failure never harms an existing file. An empty path is
-  // refused.
+  // refused, and so is a trailer with an Encrypt entry that the document
+  // holds no key for (the objects would be written in clear under it, which
+  // readers take for ciphertext): nothing is written then.
   bool Save(const char* path, bool incremental, bool linearize);
   // Writes the information dictionary, every object, the cross-reference
   // table and the trailer, makes the file durable and renames it over the
