@@ -367,6 +367,12 @@ int32_t CPDFDoc::StoreObj(const CPDFObjRef& ref, CPDFObject* object) {
   try {
     if (!ref.IsDefined()) ThrowUndefined(kMethod);
     if (!object || !save_ || !save_->out) Throw(kMethod, 5, "no output");
+    // What the parser could not read back is not written.
+    if (object->NestingDepth(CPDFObject::kMaxNesting) > CPDFObject::kMaxNesting) {
+      CPDFException::ThrowFormat(
+          kClass, kMethod, 5, "Object %d %d nests arrays and dictionaries deeper than %d levels.",
+          ref.GetNumber(), ref.GetGeneration(), CPDFObject::kMaxNesting);
+    }
     CPDFFileOutStream& out = *save_->out;
     const int32_t offset = out.GetPosition();
     if (offset < 0) Throw(kMethod, 1, "the file would pass 2 GiB");

@@ -77,7 +77,11 @@ class CPDFDoc : public CPDFObjRegistry {
   // Reads the indirect object at the offset of the document's file; the
   // caller owns the result.
   CPDFObject* LoadObj(const CPDFObjRef& ref, int32_t offset);
-  // Writes the indirect object to the output; its offset, or -1.
+  // Writes the indirect object to the output; its offset, or -1. An object
+  // that nests arrays and dictionaries deeper than the parser reads
+  // (CPDFObject::kMaxNesting) is refused before a byte is written, so a
+  // save that holds one fails (record ("CPDFDoc", "StoreObj", 5, ...)) and
+  // leaves no file.
   int32_t StoreObj(const CPDFObjRef& ref, CPDFObject* object);
   // Search the sections from the newest (or the one before it) to the
   // oldest; report the section of the hit. The error record is untouched.

@@ -8,9 +8,9 @@
 #include "pdf/object/CPDFObject.h"
 #include "pdf/object/TempArray.h"
 
-class CPDFArray : public CPDFObject, public TempArray<CPDFAtom*, TempDeleteDispose> {
+class CPDFArray : public CPDFObject, public TempArray<CPDFAtom*, CPDFAtomDispose> {
  public:
-  using Elements = TempArray<CPDFAtom*, TempDeleteDispose>;
+  using Elements = TempArray<CPDFAtom*, CPDFAtomDispose>;
   using Elements::Push_Back;
   using Elements::SetAt;
 
@@ -59,6 +59,8 @@ class CPDFArray : public CPDFObject, public TempArray<CPDFAtom*, TempDeleteDispo
   bool Assign(CPDFObjRegistry* doc, CPDFArray* source);
 
   // "[" elements separated by the separator "]"; empty slots as "null".
+  // An array nested deeper than kMaxNesting in what is being written is
+  // written as "null" (see WriteLevel).
   void Write(CPDFOutStream& out, const uint8_t* context) override;
   CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
   bool Release(CPDFObjRegistry* doc) override;

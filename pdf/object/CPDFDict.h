@@ -11,9 +11,9 @@
 #include "pdf/object/CPDFObject.h"
 #include "pdf/object/TempDict.h"
 
-class CPDFDict : public CPDFObject, public TempDict<CPDFName, CPDFAtom*, TempDeleteDispose> {
+class CPDFDict : public CPDFObject, public TempDict<CPDFName, CPDFAtom*, CPDFAtomDispose> {
  public:
-  using Entries = TempDict<CPDFName, CPDFAtom*, TempDeleteDispose>;
+  using Entries = TempDict<CPDFName, CPDFAtom*, CPDFAtomDispose>;
 
   CPDFDict() : CPDFObject(kDictionary, "Dictionary") {}
   CPDFDict(const CPDFDict&) = delete;
@@ -56,6 +56,8 @@ class CPDFDict : public CPDFObject, public TempDict<CPDFName, CPDFAtom*, TempDel
   bool Assign(CPDFObjRegistry* doc, CPDFDict* source);
 
   // "<<" CR LF, then per entry "/Key value" and the terminator, then ">>".
+  // A dictionary nested deeper than kMaxNesting in what is being written is
+  // written as "null" (see WriteLevel).
   void Write(CPDFOutStream& out, const uint8_t* context) override;
   CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
   bool Release(CPDFObjRegistry* doc) override;

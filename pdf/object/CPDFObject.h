@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "pdf/object/CPDFAtom.h"
+#include "pdf/object/CPDFDepthGuard.h"
 
 class CPDFOutStream;
 class CPDFInStream;
@@ -87,6 +88,12 @@ class CPDFObject : public CPDFAtom {
                                      const uint8_t* context);
   // The deepest nesting of arrays and dictionaries the parser accepts.
   static constexpr int32_t kMaxNesting = 512;
+  // The levels of arrays and dictionaries (streams included) that nest in
+  // this object directly, itself included (a number 0, [1] 1, [[1]] 2),
+  // counted no further than limit + 1: a walk on a list of its own, without
+  // a stack frame per level. The document refuses to write an object above
+  // kMaxNesting, which could not be read back.
+  int32_t NestingDepth(int32_t limit);
 
  protected:
   CPDFObject(int32_t type, const char* typeName)
@@ -107,6 +114,22 @@ class CPDFObject : public CPDFAtom {
     }
     return *this;
   }
+
+  // One level of the writer's nesting, entered by every array and
+  // dictionary Write for as long as it runs (a thread's count). A level
+  // beyond kMaxNesting is not written (null stands in its place), so no
+  // write runs out of stack; a document checks NestingDepth before it
+  // writes and never gets there.
+  class WriteLevel {
+   public:
+    WriteLevel();
+    WriteLevel(const WriteLevel&) = delete;
+    WriteLevel& operator=(const WriteLevel&) = delete;
+    bool TooDeep() const { return guard_.TooDeep(); }
+
+   private:
+    CPDFDepthGuard guard_;
+  };
 
   // The first step of every reader.
   void Serialize() { loaded_ = 1; }
@@ -129,4 +152,12 @@ class CPDFObject : public CPDFAtom {
   const CPDFObjRegistry* holder_ = nullptr;
   int32_t heldNumber_ = -1;
   int32_t heldGeneration_ = -1;
+};
+
+// The disposal policy of arrays and dictionaries: a dropped element is
+// deleted. An array, dictionary or stream dropped while another is being
+// deleted waits on a list of the thread and is deleted after it, so
+// freeing an object nested at any depth takes no stack frame per level.
+struct CPDFAtomDispose {
+  void operator()(CPDFAtom* atom) const;
 };
