@@ -20,6 +20,7 @@
 #include "pdf/font/CPDFType1Font.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFMatrix.h"
+#include "pdf/object/CPDFName.h"
 #include "pdf/object/CPDFNull.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFRect.h"
@@ -148,6 +149,20 @@ TEST(OneOwnerTest, EveryIndirectStoreOfAHeldObjectStoresItsReference) {
   // The unique_ptr forms take nothing from the document either.
   EXPECT_TRUE(holder->Set(doc, CPDFName("C"), std::unique_ptr<CPDFObject>(value), true));
   EXPECT_EQ(doc->GetObj(ref), value);
+
+  // A copy of a held object is nobody's: it is stored directly, or
+  // registered under a number of its own.
+  auto* name = new CPDFName("Shared");
+  CPDFObjRef nameRef;
+  ASSERT_TRUE(doc->RegistObj(name, &nameRef));
+  EXPECT_EQ(name->GetHolder(), doc);
+  EXPECT_TRUE(holder->Set(doc, CPDFName("D"), std::make_unique<CPDFName>(*name)));
+  CPDFObjRef copyRef;
+  EXPECT_TRUE(holder->Set(doc, CPDFName("E"), std::make_unique<CPDFName>(*name), true, &copyRef));
+  EXPECT_NE(copyRef, nameRef);
+  // Deleted from the document, an object's number is free again.
+  holder->Remove(doc, CPDFName("E"));
+  EXPECT_EQ(doc->GetObj(copyRef), nullptr);
   EXPECT_TRUE(CPDFEnv::Global().CloseDoc(doc));
 }
 
