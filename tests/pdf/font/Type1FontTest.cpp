@@ -256,6 +256,9 @@ TEST_F(Type1FontTest, SymbolAndZapfDingbatsMeasureThroughTheirBuiltInEncoding) {
       {"/BaseFont /Symbol /Encoding /WinAnsiEncoding", "Aa", 722 + 631},
       {"/BaseFont /ZapfDingbats", " !An", 278 + 974 + 692 + 761},  // space a1 a10 a73
       {"/BaseFont /ZapfDingbats", "\xA1\xFE", 732 + 918},          // a101 a191
+      // 128 to 141, the codes real files use for these glyphs: a89 a88 a96.
+      {"/BaseFont /ZapfDingbats", "\x80\x8B\x8D", 390 + 234 + 334},
+      {"/BaseFont /ZapfDingbats", "\x7F\x8E\xA0\xF0\xFF", 0},  // no glyph there
       {"/BaseFont /ZapfDingbats /Encoding /StandardEncoding", "!", 974},
   };
   for (const Case& c : cases) {
