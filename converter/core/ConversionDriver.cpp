@@ -81,6 +81,20 @@ bool IsRegularFile(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// Whether a single input file is a regular file; one that is not (gone, or
+// a FIFO, which would block the program) fails after standard error has
+// said why.
+bool ReadableFile(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) {
+    std::fprintf(stderr, "%s: cannot read the file: %s\n", path.c_str(), std::strerror(errno));
+    return false;
+  }
+  if (S_ISREG(st.st_mode)) return true;
+  std::fprintf(stderr, "%s: cannot read the file: not a regular file\n", path.c_str());
+  return false;
+}
+
 // The system refuses a path of PATH_MAX bytes or more (its NUL included)
 // whole, whatever its folders: such a file cannot be opened or made by it.
 bool TooLongForSystem(const std::string& path) { return path.size() >= PATH_MAX; }
@@ -258,7 +272,8 @@ int32_t ConversionDriver::RunConversion(ConversionResults& results, int32_t inpu
     // One file, converted at once; the overwrite question was asked when
     // its output name was formed. Only a regular file is opened (a FIFO
     // would block the program).
-    if (IsRegularFile(inputPath) && convert_(inputPath, outputPath) == 0)
+    if (ReadableFile(inputPath) && !PathTooLong(inputPath, outputPath) &&
+        convert_(inputPath, outputPath) == 0)
       results.converted.push_back(inputPath);
     else
       results.failed.push_back(inputPath);

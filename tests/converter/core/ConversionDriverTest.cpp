@@ -425,11 +425,26 @@ TEST_F(DriverTest, OneInputFile) {
   ASSERT_EQ(ui.results.size(), 1u);
   EXPECT_EQ(ui.results[0].failed, (std::deque<std::string>{bad}));
 
-  // A FIFO is never opened.
+  // A FIFO is never opened; it fails and standard error says why.
   ASSERT_EQ(::mkfifo((tmp / "pipe.jpg").c_str(), 0600), 0);
+  testing::internal::CaptureStderr();
   EXPECT_EQ(run(tmp / "pipe.jpg", tmp / "D"), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            tmp / "pipe.jpg: cannot read the file: not a regular file\n");
   ASSERT_EQ(ui.results.size(), 1u);
   EXPECT_EQ(ui.results[0].failed.size(), 1u);
+
+  // An output name too long for the system fails before any conversion.
+  const std::string deep = tmp.Dir(std::string(250, 'd'));
+  std::string longName = deep;
+  while (longName.size() < PATH_MAX) longName += "/" + std::string(250, 'e');
+  longName += ".pdf";
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(run(in, longName), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            in + ": cannot write " + longName + ": " + std::strerror(ENAMETOOLONG) + "\n");
+  ASSERT_EQ(ui.results.size(), 1u);
+  EXPECT_EQ(ui.results[0].failed, (std::deque<std::string>{in}));
 }
 
 TEST_F(DriverTest, DroppedItems) {
