@@ -163,12 +163,23 @@ EncodingCMap LoadEncoding(CPDFType0Font* font, const char* method) {
       if (error.IsError()) throw new CPDFException(error);
       StepFailed();
     }
-    // The header line is required of an embedded encoding CMap too, and
-    // its failure carries the ToUnicode text of the shared reader. The
-    // stream's /UseCMap key is not consulted; only the program's usecmap.
-    result.local = std::make_unique<CMapFile>();
+    // A program with the resource header line is read as a CMap file is.
+    // Without it, producers' CMaps are read when the program parses and
+    // maps codes (CID or notdef ranges, or a usecmap), so that text that is
+    // no CMap still fails. A failure carries the text of the shared reader.
+    // The stream's /UseCMap key is not consulted; only the program's
+    // usecmap.
     const char* data = local.GetData();
-    if (!data || !result.local->LoadStream(data, local.GetDataLength(), false)) {
+    const int32_t length = local.GetDataLength();
+    result.local = std::make_unique<CMapFile>();
+    bool loaded = data && result.local->LoadStream(data, length, false);
+    if (data && !loaded) {
+      result.local = std::make_unique<CMapFile>();
+      const CMapFile& body = *result.local;
+      loaded = result.local->LoadStream(data, length, true) &&
+               (body.GetCIDRangeCount() > 0 || body.GetNotdefRangeCount() > 0 || body.GetParent());
+    }
+    if (!loaded) {
       CPDFException::Throw(kClass, method, CPDFException::kStepFailed, "invalid ToUnicode stream");
     }
     result.cmap = result.local.get();
