@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "pdf/composite/CPDFEnv.h"
 #include "pdf/font/CPDFType0Font.h"
 #include "platform/HostText.h"
@@ -326,6 +328,100 @@ TEST_F(Type0AdobeJapan1Test, VerticalTextKeepsCharactersWithoutAVerticalCode) {
   auto horizontal = Font("90ms-RKSJ-H");
   ASSERT_TRUE(horizontal);
   EXPECT_EQ(FromUnicode(*horizontal, u"\u6C17\u6E2925\u00B0"), temperature);
+}
+
+// Text with vertical forms written through a vertical encoding reads back
+// whole: the vertical CIDs that the substitution folds away are read as the
+// Unicode CMap names them, through ToUnicode and as host text.
+TEST_F(Type0AdobeJapan1Test, VerticalFormsReadBackWhole) {
+  const std::pair<const char*, std::u16string> cases[] = {
+      {"UniJIS-UCS2-V", u"\u6C17\u6E2925\u00B0\u2019\u201D\u2032\u2033\u309B\u309C"},
+      {"UniJIS-UCS2-HW-V", u"\u00B0\u2019\\\u3001"},
+      {"UniJIS-UTF16-V", u"\uFF1A\u337B\u00B0"},
+      {"Ext-RKSJ-V", u"\u309B\u309C\u00B0\u2032"},
+      {"Identity-V", u"\u6C17\u6E29\u00B0\u2019\u201D\u309B"},
+  };
+  for (const auto& [encoding, text] : cases) {
+    SCOPED_TRACE(encoding);
+    auto font = Font(encoding);
+    ASSERT_TRUE(font);
+    const Bytes codes = FromUnicode(*font, text);
+    EXPECT_EQ(font->GetReplacedCount(), 0);
+    EXPECT_EQ(ToUnicode(*font, codes), text);
+    Bytes host(text.size() * 2);
+    const int32_t n = platform::Utf16ToHost(text.data(), static_cast<int32_t>(text.size()),
+                                            host.data(), static_cast<int32_t>(host.size()));
+    ASSERT_GT(n, 0);
+    host.resize(static_cast<size_t>(n));
+    EXPECT_EQ(ToHost(*font, codes), host);
+  }
+}
+
+// Characters beyond the host code page (the supplement's parenthesised and
+// negative circled numbers, small Roman twelve, vertical two-way arrows)
+// read back through the Unicode encodings. As host text the first are left
+// out, without failing; the arrows come back as the arrows substituted for
+// them.
+TEST_F(Type0AdobeJapan1Test, CharactersBeyondTheHostCodePageReadBack) {
+  struct Case {
+    const char* encoding;
+    std::u16string text;
+    Bytes host;
+  };
+  const Case cases[] = {
+      {"UniJIS-UCS2-H", u"A\u2474\u2776\u217A", {0x41}},
+      {"UniJIS-UCS2-V", u"A\u2474\u21C4\u21C6", {0x41, 0x81, 0xA8, 0x81, 0xA9}},
+      {"Identity-H", u"A\u2474\u2776", {0x41}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.encoding);
+    auto font = Font(c.encoding);
+    ASSERT_TRUE(font);
+    const Bytes codes = FromUnicode(*font, c.text);
+    EXPECT_EQ(font->GetReplacedCount(), 0);
+    EXPECT_EQ(ToUnicode(*font, codes), c.text);
+    EXPECT_EQ(ToHost(*font, codes), c.host);
+  }
+}
+
+// Add-RKSJ-V gives the quote codes vertical forms that the Unicode CMap
+// names as the other quote of each pair. Each quote is still written with
+// its own host code and reads back as itself.
+TEST_F(Type0AdobeJapan1Test, AddVerticalQuotesKeepTheirCodes) {
+  auto font = Font("Add-RKSJ-V");
+  ASSERT_TRUE(font);
+  const Bytes codes = {0x81, 0x65, 0x81, 0x66, 0x81, 0x67, 0x81, 0x68};
+  EXPECT_EQ(FromUnicode(*font, u"\u2018\u2019\u201C\u201D"), codes);
+  EXPECT_EQ(FromHost(*font, codes), codes);
+  EXPECT_EQ(ToUnicode(*font, codes), u"\u2018\u2019\u201C\u201D");
+  EXPECT_EQ(ToHost(*font, codes), codes);
+}
+
+// A CID that the host CMap lacks is read back as host text through the
+// Unicode CMap; without the Unicode CMap files it is left out and the rest
+// converts, without failing.
+TEST_F(Type0AdobeJapan1Test, HostTextWithoutTheUnicodeCMaps) {
+  auto font = Font("Identity-V");
+  ASSERT_TRUE(font);
+  const Bytes cids = {0x03, 0x4B, 0x20, 0x4D, 0x00, 0x22};  // あ, vertical °, A
+  EXPECT_EQ(ToHost(*font, cids), (Bytes{0x82, 0xA0, 0x81, 0x8B, 0x41}));
+
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() /
+      ("pn-type0-host-" + std::to_string(static_cast<long>(::getpid())));
+  std::filesystem::create_directories(folder);
+  for (const char* name : {"90ms-RKSJ-H", "90ms-RKSJ-V"}) {
+    std::filesystem::copy_file(std::filesystem::path(kCMapDir) / name, folder / name,
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+  CPDFEnv::Global().ReleaseFontCaches();
+  CPDFEnv::Global().Init(nullptr, folder.string().c_str(), nullptr, nullptr);
+  auto bare = Font("Identity-V");
+  ASSERT_TRUE(bare);
+  EXPECT_EQ(ToHost(*bare, cids), (Bytes{0x82, 0xA0, 0x41}));
+  EXPECT_EQ(doc_.GetError().GetCode(), 0);
+  CPDFEnv::Global().ReleaseFontCaches();
+  std::filesystem::remove_all(folder);
 }
 
 // A character that has a CID but no code in the encoding, in neither
