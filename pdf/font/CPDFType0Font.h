@@ -60,10 +60,11 @@ class CPDFType0Font : public CPDFFont {
   // CMap has no code for is written through its substitute CID (the
   // proportional and half-width forms, a NEC duplicate's original) and, in
   // vertical writing, through its horizontal CID, whose code a reader then
-  // draws vertically; a code that the vertical CMap gives a vertical form
-  // of its own is written as the code of the character's horizontal CID,
-  // so that it reads back as that character. A character that has no CID (the user-defined host
-  // codes F040-F9FC, say) or no code at all does not end the conversion:
+  // draws vertically. In vertical writing, when the code of the
+  // character's horizontal CID is one the vertical CMap gives a vertical
+  // form of its own, that code is written, so that it reads back as the
+  // character. A character that has no CID (the user-defined host codes
+  // F040-F9FC, say) or no code at all does not end the conversion:
   // it becomes CID 0 (.notdef), written as the encoding CMap's code for it,
   // and the rest of the text follows. GetReplacedCount tells how many
   // characters the last of these two calls replaced so.
