@@ -66,6 +66,7 @@ bool CopyValue(CPDFObject* value, const CPDFObjRef& ref, CPDFDict* dest, const C
   // A cycle back to a field being copied is not followed: the copy fails,
   // here for the value itself, in the deep copy for a field met inside it.
   if (CPDFCopyScope::IsUnderCopy(value)) return false;
+  const CPDFCopyScope::ValueCopy strict;
   std::unique_ptr<CPDFObject> copy(value->Clone(doc, sourceDoc));
   return copy && dest->Set(doc, key, std::move(copy), ref.IsDefined(), nullptr);
 }

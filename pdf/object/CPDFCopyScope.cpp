@@ -13,6 +13,8 @@ thread_local int32_t g_depth = 0;
 // The objects under copy on this thread, outermost first: one per copy
 // that marks its object (a field's Clone), so no more than the copy depth.
 thread_local std::vector<const CPDFObject*> g_marked;
+// How many ValueCopy scopes are open on this thread.
+thread_local int32_t g_valueCopies = 0;
 }  // namespace
 
 CPDFCopyScope::CPDFCopyScope() : depth_(g_depth, kMaxDepth) {
@@ -47,6 +49,10 @@ CPDFCopyScope::Mark::~Mark() {
   if (marked_) g_marked.pop_back();
 }
 
+CPDFCopyScope::ValueCopy::ValueCopy() { ++g_valueCopies; }
+
+CPDFCopyScope::ValueCopy::~ValueCopy() { --g_valueCopies; }
+
 bool CPDFCopyScope::IsUnderCopy(const CPDFObject* object) {
   return object && std::find(g_marked.begin(), g_marked.end(), object) != g_marked.end();
 }
@@ -58,7 +64,7 @@ CPDFCopyScope::Element CPDFCopyScope::CopyElement(CPDFObject* value, const CPDFO
   if (!value) return e;
   if (!value->IsShared()) {
     // A way back into the copy under way is a cycle: the copy fails.
-    if (!g_marked.empty() && IsUnderCopy(value)) return e;
+    if (g_valueCopies > 0 && !g_marked.empty() && IsUnderCopy(value)) return e;
     e.step = Step::kSkip;
     return e;
   }

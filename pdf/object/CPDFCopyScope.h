@@ -42,10 +42,11 @@ class CPDFCopyScope {
   };
 
   // Marks an object as under copy for as long as the mark lives (a form
-  // field whose Clone runs). A copy that meets a marked object again, as a
-  // value or at any depth inside arrays and dictionaries, has found a cycle
-  // back into itself: CopyElement fails there instead of passing the value
-  // by as it passes other values whose copy flag is clear.
+  // field whose Clone runs). A copy of the field's values (ValueCopy) that
+  // meets a marked object again, as a value or at any depth inside arrays
+  // and dictionaries, has found a cycle back into itself: CopyElement fails
+  // there instead of passing the value by as it passes other values whose
+  // copy flag is clear.
   class Mark {
    public:
     explicit Mark(const CPDFObject* object);
@@ -61,6 +62,19 @@ class CPDFCopyScope {
   };
   // True while a Mark for the object lives on this thread.
   static bool IsUnderCopy(const CPDFObject* object);
+
+  // Makes a marked object met inside the copies made while it lives fail
+  // the copy (a field's own values: /V [self 1] is a cycle). Outside it a
+  // marked object met inside a value is passed by like any value whose copy
+  // flag is clear: the annotation entries a field shares with other
+  // annotations (an action naming its own field) copy as they always did.
+  class ValueCopy {
+   public:
+    ValueCopy();
+    ~ValueCopy();
+    ValueCopy(const ValueCopy&) = delete;
+    ValueCopy& operator=(const ValueCopy&) = delete;
+  };
 
   // What to store for one source element.
   enum class Step { kSkip, kFail, kStoreRef, kStoreObject };

@@ -116,6 +116,19 @@ TEST(FieldCopyCycleTest, AValueHoldingTheFieldStopsTheCopy) {
   std::unique_ptr<CPDFObject> copy(FieldAt(source, a)->Clone(&dest, &source));
   ASSERT_NE(copy, nullptr);
   EXPECT_EQ(periph::Written(dynamic_cast<CPDFDict*>(copy.get())->Get(&dest, CPDFName("V"))), "[1]");
+
+  // The entries a field shares with every annotation are no value of the
+  // field: a button whose action hides the button itself copies, the way
+  // back left out as before.
+  TestDoc hiding;
+  const CPDFObjRef button = PutField(hiding, Widget("/FT /Btn /T (b)"));
+  FieldAt(hiding, button)
+      ->TempDict::SetAt(
+          CPDFName("A"),
+          periph::Parse("<< /S /Hide /T " + periph::RefText(button) + " >>", &hiding).release());
+  TestDoc target;
+  copy.reset(FieldAt(hiding, button)->Clone(&target, &hiding));
+  EXPECT_NE(copy, nullptr);
 }
 
 TEST(FieldCopyCycleTest, CheckBoxesWhoseValuesNameEachOther) {
