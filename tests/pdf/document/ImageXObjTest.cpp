@@ -77,7 +77,6 @@ TEST_F(ImageXObjTest, UnreadableFilesAreUnknownFormats) {
   ExpectUnknown(folder.Write("one", {'B'}));
   ExpectUnknown(folder.Write("text.jpg", {'h', 'e', 'l', 'l', 'o'}));
   ExpectUnknown(folder.Write("fake.tif", {'I', 'I', 0, 0, 1, 2, 3}));
-  ExpectUnknown(folder.File("missing.bmp"));
   std::vector<uint8_t> twoBit = imagefile::Bitmap(4, 2);
   twoBit[28] = 2;  // bits per pixel
   ExpectUnknown(folder.Write("two.bmp", twoBit));
@@ -87,9 +86,33 @@ TEST_F(ImageXObjTest, UnreadableFilesAreUnknownFormats) {
   ExpectUnknown(folder.Write("cut.bmp", cut));
   EXPECT_EQ(std::string(doc.GetError().GetMessage()),
             "unknown file format: " + folder.File("cut.bmp") + " (pixel data cut short)");
-  ExpectUnknown(folder.File("missing.bmp"));
-  EXPECT_EQ(std::string(doc.GetError().GetMessage()),
-            "unknown file format: " + folder.File("missing.bmp"));
+}
+
+TEST_F(ImageXObjTest, FilesThatCannotBeOpenedSayWhy) {
+  // A missing file, or one that may not be read, is no unknown format: the
+  // record gives the system's reason, for the count as for the image.
+  const std::string missing = folder.File("missing.bmp");
+  const std::string locked = folder.Write("locked.jpg", {0xFF, 0xD8, 0xFF});
+  ASSERT_EQ(chmod(locked.c_str(), 0), 0);
+  const bool readable = access(locked.c_str(), R_OK) == 0;  // as root it still is
+  struct Case {
+    std::string path;
+    std::string reason;
+  };
+  std::vector<Case> cases = {{missing, "No such file or directory"}};
+  if (!readable) cases.push_back({locked, "Permission denied"});
+  for (const Case& c : cases) {
+    doc.GetError().Clear();
+    EXPECT_EQ(Import(c.path), nullptr);
+    EXPECT_EQ(doc.GetError().GetCode(), 2) << c.path;
+    EXPECT_STREQ(doc.GetError().GetMethodName(), "CreateImageXObj");
+    EXPECT_EQ(std::string(doc.GetError().GetMessage()), "cannot open " + c.path + ": " + c.reason);
+    doc.GetError().Clear();
+    EXPECT_EQ(CPDFImageXObj::CountImages(&doc, c.path.c_str()), -1);
+    EXPECT_STREQ(doc.GetError().GetMethodName(), "CountImages");
+    EXPECT_EQ(std::string(doc.GetError().GetMessage()), "cannot open " + c.path + ": " + c.reason);
+  }
+  EXPECT_TRUE(doc.objects.empty());
 }
 
 TEST_F(ImageXObjTest, SpecialFilesAreRefusedWithoutWaiting) {
