@@ -24,6 +24,12 @@ bool Refuse(int code) {
   return false;
 }
 
+// A folder as a reason names it: without a trailing '/'.
+std::string FolderName(std::string folder) {
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
 // The folder an open file lies in, as the system names it ("/tmp/#123
 // (deleted)" for a file without a name); the fallback when it cannot say.
 std::string FolderOfDescriptor(int fd, const std::string& fallback) {
@@ -65,7 +71,7 @@ bool FileMap::Create(const std::string& directory, const std::string& prefix, si
   Close(true);
   // Without a folder of its own the file goes to the system's temporary
   // folder, or to /tmp when that cannot take it: a failure names the first.
-  folder_ = directory.empty() ? platform::SystemTempFolder() : directory;
+  folder_ = FolderName(directory.empty() ? platform::SystemTempFolder() : directory);
   if (size == 0) return Refuse(EINVAL);
   // The work file has no name from the start, so nothing is left behind
   // however the process ends; its blocks are reserved as it is made.
