@@ -16,26 +16,9 @@ namespace {
 using tifftest::Layout;
 using tifftest::Samples;
 
-uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
-  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
-}
-void PutLe32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-// Where the directories of the main chain of a little-endian file lie.
-std::vector<uint32_t> Directories(const std::vector<uint8_t>& b) {
-  std::vector<uint32_t> offsets;
-  for (uint32_t at = Le32(b, 4); at != 0 && offsets.size() < 100;
-       at = Le32(b, at + 2 + 12 * (b[at] | b[at + 1] << 8))) {
-    offsets.push_back(at);
-  }
-  return offsets;
-}
-// Where the offset of the next directory lies in the directory at `at`.
-size_t NextField(const std::vector<uint8_t>& b, uint32_t at) {
-  return at + 2 + 12 * static_cast<size_t>(b[at] | b[at + 1] << 8);
-}
+using tifftest::Directories;
+using tifftest::NextField;
+using tifftest::PutLe32;
 
 // A little-endian file of n images of one grey pixel each (the value of
 // image i is i % 256), every directory after the pixels.

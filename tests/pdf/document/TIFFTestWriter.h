@@ -211,4 +211,34 @@ inline std::vector<uint8_t> Stored(const Samples& image, int bits, int component
   return out;
 }
 
+// --- Little-endian files taken apart ---
+
+inline uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
+  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
+}
+inline void PutLe32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+// Where the offset of the next directory lies in the directory at `at`.
+inline size_t NextField(const std::vector<uint8_t>& b, uint32_t at) {
+  return at + 2 + 12 * static_cast<size_t>(b[at] | b[at + 1] << 8);
+}
+// Where the directories of the main chain lie (at most 100).
+inline std::vector<uint32_t> Directories(const std::vector<uint8_t>& b) {
+  std::vector<uint32_t> offsets;
+  for (uint32_t at = Le32(b, 4); at != 0 && offsets.size() < 100; at = Le32(b, NextField(b, at)))
+    offsets.push_back(at);
+  return offsets;
+}
+// Where the value field of a tag's entry lies in the directory at `at`; 0
+// when the directory has no such entry.
+inline size_t ValueField(const std::vector<uint8_t>& b, uint32_t at, uint16_t tag) {
+  const size_t count = b[at] | b[at + 1] << 8;
+  for (size_t i = 0; i < count; ++i) {
+    const size_t entry = at + 2 + 12 * i;
+    if ((b[entry] | b[entry + 1] << 8) == tag) return entry + 8;
+  }
+  return 0;
+}
+
 }  // namespace tifftest
