@@ -531,6 +531,10 @@ struct ThreeImages {
     layouts[0].dpi = 144;
     layouts[1].bits = 4;
     layouts[1].rowsPerStrip = 2;
+    layouts[1].photometric = PHOTOMETRIC_PALETTE;
+    for (int table = 0; table < 3; ++table)
+      for (int i = 0; i < 16; ++i)
+        layouts[1].colourMap.push_back(static_cast<uint16_t>((i * 17 + table * 80) % 256 * 257));
     layouts[2].compression = COMPRESSION_LZW;
     layouts[2].orientation = ORIENTATION_RIGHTTOP;
   }
@@ -561,6 +565,24 @@ TEST_F(ConvertOneTest, EveryImageOfATIFFBecomesAPage) {
     EXPECT_EQ(Decoded(output, pages[i].image),
               Text(tifftest::Stored(image, three.layouts[i].bits, image.perPixel)));
   }
+  // The palette of the second page, written out with its image before the
+  // last page was made.
+  const std::string image =
+      Qpdf("--show-object=" + std::to_string(pages[1].image) + " '" + output + "'");
+  const size_t indexed = image.find("/Indexed /DeviceRGB 15 ");
+  ASSERT_NE(indexed, std::string::npos) << image;
+  std::string lookup;
+  for (int i = 0; i < 16; ++i)
+    for (int table = 0; table < 3; ++table)
+      lookup += static_cast<char>((i * 17 + table * 80) % 256);
+  // "N G R": the number and the generation (the number may have served the
+  // colour space of the image read for the page's size).
+  char* end = nullptr;
+  const long number = std::strtol(image.c_str() + indexed + 23, &end, 10);
+  const long generation = std::strtol(end, nullptr, 10);
+  EXPECT_EQ(Qpdf("--show-object=" + std::to_string(number) + "," + std::to_string(generation) +
+                 " --filtered-stream-data '" + output + "'"),
+            lookup);
 }
 
 TEST_F(ConvertOneTest, AFileWithAnImageThatCannotBeReadIsRefusedWhole) {
