@@ -49,30 +49,107 @@ void DropLookupStream(CPDFDoc* doc, CPDFImageXObj* image) {
   if (ref.IsDefined()) doc->DeleteObj(ref);
 }
 
-// Loads the image file as an image XObject of the document, lists it in the
-// resources under a new name and appends the operators that paint it with
-// its lower-left corner at (x, y). 0, or -1 when the image cannot be loaded
-// or listed.
+// How a page shows an image whose file asks for an orientation: the page
+// is turned clockwise by `rotate` degrees (/Rotate) and the image drawn
+// mirrored left to right when `mirror` is set. The stored image, mirrored
+// first and then turned, is the image the file means; the page keeps the
+// size of the stored image.
+struct PageTurn {
+  int32_t rotate = 0;
+  bool mirror = false;
+};
+
+PageTurn TurnFor(int32_t orientation) {
+  switch (orientation) {
+    case CPDFImageXObj::kTopRight: return {0, true};
+    case CPDFImageXObj::kBottomRight: return {180, false};
+    case CPDFImageXObj::kBottomLeft: return {180, true};
+    case CPDFImageXObj::kLeftTop: return {270, true};
+    case CPDFImageXObj::kRightTop: return {90, false};
+    case CPDFImageXObj::kRightBottom: return {90, true};
+    case CPDFImageXObj::kLeftBottom: return {270, false};
+    default: return {};
+  }
+}
+
+// Loads image `index` of the file as an image XObject of the document,
+// lists it in the resources under a new name and appends the operators
+// that paint it with its lower-left corner at (x, y), mirrored left to right
+// within its width when asked. 0 with the image's reference in *ref, or -1
+// when the image cannot be loaded or listed.
 int32_t DrawImage(CPDFDoc* doc, CPDFResDict* resources, CPDFGraphObjs& content, float x, float y,
-                  const char* path) {
+                  const char* path, int32_t index, bool mirror, CPDFObjRef* ref) {
   CPDFMatrix matrix;
   CPDFName name;
   // BMP and TIFF samples are compressed as they are read, so the image is
   // never held uncompressed; JPEG data keep their DCT encoding.
   std::unique_ptr<CPDFImageXObj> image(
-      CPDFImageXObj::CreateImageXObj(doc, path, matrix, true, true));
+      CPDFImageXObj::CreateImageXObj(doc, path, matrix, true, true, index));
   if (!image) return -1;
   if (!resources->MakeUniqueName(name, image.get())) return -1;
-  if (!resources->AddResource(name, image.get(), nullptr)) return -1;
+  if (!resources->AddResource(name, image.get(), ref)) return -1;
   CPDFImageXObj* listed = image.release();  // the document owns it now
   // Data without a filter are stored compressed. A failed compression
   // leaves the data as they were, which is still a valid image.
   if (!listed->Get_Filter()) listed->FlateEncode(nullptr);
   content.AddGSave();
   content.AddTranslate(x, y);
-  content.AddMatrix(matrix);
+  if (mirror) {
+    const CPDFNumber* width = matrix.GetA();
+    const CPDFNumber* height = matrix.GetD();
+    if (!width || !height) return -1;
+    content.AddMatrix(-width->GetFloat(), 0, 0, height->GetFloat(), width->GetFloat(), 0);
+  } else {
+    content.AddMatrix(matrix);
+  }
   content.AddXObject(name.c_str());
   content.AddGRestore();
+  return 0;
+}
+
+// Appends page `index` to the document, showing image `index` of the
+// input: its media box the image's size in points, turned and mirrored as
+// the file asks. With release the image is written to the output at once
+// and freed, so that the images of a file are held one at a time. 0 or -1.
+int32_t AddImagePage(CPDFDoc* doc, const char* inputPath, int32_t index, bool release) {
+  CPDFMatrix matrix;
+  CPDFGraphObjs content;
+  CPDFStream stream(nullptr);
+
+  if (!doc->CreatePage(-1, 1)) return -1;
+  CPDFPage* page = doc->GetPage(index, nullptr);
+  if (!page) return -1;
+  auto* resources = dynamic_cast<CPDFResDict*>(page->Get_Resources(nullptr));
+  if (!resources) return -1;
+
+  // The first image serves only to learn the size in points and how it is
+  // to be shown: it is read without its pixels.
+  int32_t orientation = CPDFImageXObj::kTopLeft;
+  {
+    std::unique_ptr<CPDFImageXObj> sizing(
+        CPDFImageXObj::CreateImageXObj(doc, inputPath, matrix, false, false, index, &orientation));
+    if (!sizing) return -1;
+    DropLookupStream(doc, sizing.get());
+  }
+  CPDFNumber* width = matrix.GetA();
+  CPDFNumber* height = matrix.GetD();
+  if (!width || !height) return -1;
+  std::unique_ptr<CPDFRect> mediaBox(new CPDFRect(0, 0, width->GetFloat(), height->GetFloat()));
+  if (!page->Set_MediaBox(mediaBox.get(), false, nullptr)) return -1;
+  mediaBox.release();
+  const PageTurn turn = TurnFor(orientation);
+  if (turn.rotate != 0 &&
+      !page->Set(doc, CPDFPage::Key_Rotate(), std::make_unique<CPDFInt>(turn.rotate))) {
+    return -1;
+  }
+
+  CPDFObjRef image;
+  if (DrawImage(doc, resources, content, 0, 0, inputPath, index, turn.mirror, &image) != 0)
+    return -1;
+  if (!stream.UpdateGraphObjs(&content, nullptr)) return -1;
+  if (!page->AddContents(&stream)) return -1;
+  resources->SetDefaultProcSet();
+  if (release && !doc->ReleaseObj(image, true)) return -1;
   return 0;
 }
 
@@ -89,39 +166,21 @@ void ReportFailure(const char* inputPath, const CPDFException& record) {
 }
 
 // The conversion into the document; 0 or -1, the document's error record
-// then telling why when the failing step recorded it.
+// then telling why when the failing step recorded it. Every image of the
+// input becomes a page, in file order; one that cannot be read fails the
+// whole conversion and nothing is written.
 int32_t ConvertInto(CPDFDoc* doc, const char* inputPath, const char* outputPath) {
-  CPDFMatrix matrix;
-  CPDFGraphObjs content;
-  CPDFStream stream(nullptr);
-
-  if (!doc->CreatePage(-1, 1)) return -1;
-  CPDFPage* page = doc->GetPage(0, nullptr);
-  if (!page) return -1;
-  auto* resources = dynamic_cast<CPDFResDict*>(page->Get_Resources(nullptr));
-  if (!resources) return -1;
-
-  // The first image serves only to learn the size in points: it is read
-  // without its pixels.
-  {
-    std::unique_ptr<CPDFImageXObj> sizing(
-        CPDFImageXObj::CreateImageXObj(doc, inputPath, matrix, false));
-    if (!sizing) return -1;
-    DropLookupStream(doc, sizing.get());
-  }
-  CPDFNumber* width = matrix.GetA();
-  CPDFNumber* height = matrix.GetD();
-  if (!width || !height) return -1;
-  std::unique_ptr<CPDFRect> mediaBox(new CPDFRect(0, 0, width->GetFloat(), height->GetFloat()));
-  if (!page->Set_MediaBox(mediaBox.get(), false, nullptr)) return -1;
-  mediaBox.release();
-
-  if (DrawImage(doc, resources, content, 0, 0, inputPath) != 0) return -1;
-  if (!stream.UpdateGraphObjs(&content, nullptr)) return -1;
-  if (!page->AddContents(&stream)) return -1;
-  resources->SetDefaultProcSet();
-
+  const int32_t images = CPDFImageXObj::CountImages(doc, inputPath);
+  if (images < 1) return -1;
+  // The output is begun first, so that the images of a file of many can be
+  // written out as their pages are made. It gets its name only when it is
+  // complete.
   if (!doc->Save(outputPath, false, false)) return -1;
+  for (int32_t index = 0; index < images; ++index) {
+    // Every image but the last is written at once; the last goes with the
+    // rest of the document, as the one image of a file of one.
+    if (AddImagePage(doc, inputPath, index, index + 1 < images) != 0) return -1;
+  }
   if (!doc->Flush()) return -1;
   return 0;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Converts one image file (BMP, JPEG or TIFF, recognised by content) into a
-// one-page PDF file, replacing a file of that name.
+// PDF file, replacing a file of that name: one page for each image of the
+// file (a TIFF file may hold several), in file order, each the size of its
+// image and showing it as the file's orientation asks.
 #include <cstdint>
 
 namespace ostrel {

@@ -1,11 +1,14 @@
 #include "pdf/document/CPDFImageImport.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "pdf/document/CPDFColorSpace.h"
+#include "pdf/document/internal/ImageFile.h"
 #include "pdf/object/ByteSink.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFBool.h"
@@ -14,8 +17,21 @@
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFObjRegistry.h"
 #include "pdf/object/CodecFlate.h"
+#include "platform/SystemError.h"
 
 namespace {
+
+// Why the image data could not be stored, when their storage (a mapped
+// work file) could not grow: a full temporary folder named as such, any
+// other failure with the system's reason. Empty when no storage failed.
+std::string StorageFailure(const TempHugeString& buffer) {
+  const int code = buffer.GetStorageError();
+  if (code == 0) return std::string();
+  const std::string& folder = buffer.GetStorageFolder();
+  if (code == ENOSPC || code == EDQUOT) return "the temporary folder " + folder + " is full";
+  return "cannot store the image data in the temporary folder " + folder + ": " +
+         platform::SystemErrorText(code);
+}
 
 // Appends size zero bytes to the buffer for a producer that fills them in
 // place; where they begin, or none when the buffer cannot grow. A first
@@ -90,6 +106,9 @@ class FlateBufferSink : public ByteSink {
   }
   // Ends the compressed data; false when they could not be completed.
   bool Finish() { return CompressScratch() && encoder_.Finish().ok; }
+  // Why the samples held for compression could not be stored, if they
+  // could not.
+  std::string ScratchFailure() const { return StorageFailure(scratch_); }
 
  private:
   bool CompressScratch() {
@@ -133,8 +152,8 @@ class NoDataSink : public ByteSink {
   bool WantsData() const override { return false; }
 };
 
-using ImageReader = bool (*)(const char* path, ByteSink& sink, ImageDescription& description,
-                             std::string* error);
+using ImageReader = std::function<bool(const char* path, ByteSink& sink,
+                                       ImageDescription& description, std::string* error)>;
 
 // The Indexed colour space [/Indexed /DeviceRGB hival lookup] of a palette;
 // the lookup stream is registered with the document (its reference goes to
@@ -212,11 +231,12 @@ CPDFDict* NoColourTransform(CPDFObjRegistry* doc) {
 // with compress, the samples are compressed as they are read and the image
 // gets the filter FlateDecode. With inPlace the reader still reads (and
 // checks) every byte, but the data, which are the file itself, stay in the
-// file and go from there to the output when the image is written. The
-// matrix is set only on success.
+// file and go from there to the output when the image is written (which
+// refuses a file changed since). The matrix and the orientation are set
+// only on success.
 CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                           ImageReader read, std::string* reason, bool withData, bool compress,
-                           bool inPlace = false) {
+                           const ImageReader& read, std::string* reason, bool withData,
+                           bool compress, int32_t* orientation, bool inPlace = false) {
   if (!path) return nullptr;
   CPDFObjRef lookupRef;
   try {
@@ -231,13 +251,26 @@ CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& m
                      : flate   ? static_cast<ByteSink&>(*flate)
                      : inPlace ? static_cast<ByteSink&>(counted)
                                : static_cast<ByteSink&>(raw);
-    if (!read(path, sink, d, reason)) return nullptr;
+    // A storage that could not grow is told apart from want of memory.
+    auto storageFailure = [&] {
+      std::string why = StorageFailure(image->GetBuffer());
+      if (why.empty() && flate) why = flate->ScratchFailure();
+      return why;
+    };
+    if (!read(path, sink, d, reason)) {
+      if (reason && *reason == kStorageFailed) {
+        const std::string why = storageFailure();
+        if (!why.empty()) *reason = why;
+      }
+      return nullptr;
+    }
     if (withData && d.dataSize != sink.Size()) {
       if (reason) *reason = "bad image description";
       return nullptr;
     }
     if (flate && !flate->Finish()) {
-      if (reason) *reason = "cannot compress the image data";
+      const std::string why = storageFailure();
+      if (reason) *reason = why.empty() ? "cannot compress the image data" : why;
       return nullptr;
     }
     const size_t length = !withData ? 0
@@ -245,7 +278,8 @@ CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& m
                                     : d.dataSize;
     if (d.width < 1 || d.width > INT32_MAX || d.height < 1 || d.height > INT32_MAX ||
         length > INT32_MAX || !image->SetLength(static_cast<int32_t>(length)) ||
-        (withData && inPlace && !image->SetSourceFile(path, 0, static_cast<int32_t>(length)))) {
+        (withData && inPlace &&
+         !image->SetSourceFile(path, 0, static_cast<int32_t>(length), d.source))) {
       if (reason) *reason = "bad image description";
       return nullptr;
     }
@@ -268,6 +302,7 @@ CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& m
     }
     matrix.SetIdentity();
     matrix.Scale(d.widthPoints, d.heightPoints);
+    if (orientation) *orientation = d.orientation;
     return image.release();
   } catch (...) {
     if (lookupRef.IsDefined() && doc) doc->DeleteObj(lookupRef);
@@ -280,18 +315,36 @@ CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& m
 
 }  // namespace
 
+// A reader of files that hold one image: any other index is refused.
+ImageReader SingleImage(bool (*read)(const char*, ByteSink&, ImageDescription&, std::string*),
+                        uint32_t index) {
+  return [read, index](const char* path, ByteSink& sink, ImageDescription& description,
+                       std::string* error) {
+    if (index != 0) return ImageReadFail(error, "the file holds one image");
+    return read(path, sink, description, error);
+  };
+}
+
 CPDFImageXObj* CreateBMPImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                              std::string* reason, bool withData, bool compress) {
-  return ImportImage(doc, path, matrix, ReadBMPImage, reason, withData, compress);
+                              std::string* reason, bool withData, bool compress, uint32_t index) {
+  return ImportImage(doc, path, matrix, SingleImage(ReadBMPImage, index), reason, withData,
+                     compress, nullptr);
 }
 
 CPDFImageXObj* CreateJPEGImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                               std::string* reason, bool withData) {
+                               std::string* reason, bool withData, uint32_t index,
+                               int32_t* orientation) {
   // The data keep their own DCT encoding: the whole file, read in place.
-  return ImportImage(doc, path, matrix, ReadJPEGImage, reason, withData, false, true);
+  return ImportImage(doc, path, matrix, SingleImage(ReadJPEGImage, index), reason, withData, false,
+                     orientation, true);
 }
 
 CPDFImageXObj* CreateTIFFImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                               std::string* reason, bool withData, bool compress) {
-  return ImportImage(doc, path, matrix, ReadTIFFImage, reason, withData, compress);
+                               std::string* reason, bool withData, bool compress, uint32_t index,
+                               int32_t* orientation) {
+  const ImageReader read = [index](const char* file, ByteSink& sink, ImageDescription& description,
+                                   std::string* error) {
+    return ReadTIFFImage(file, sink, description, error, index);
+  };
+  return ImportImage(doc, path, matrix, read, reason, withData, compress, orientation);
 }

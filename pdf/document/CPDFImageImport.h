@@ -10,7 +10,11 @@
 // pixel data are damaged may still be described. With compress, BMP and TIFF
 // samples are compressed as they are read (Filter FlateDecode; the data are
 // those FlateEncode would make of the samples), so the image is never held
-// uncompressed; JPEG data keep their DCT encoding either way.
+// uncompressed; JPEG data keep their DCT encoding either way. Index picks
+// the image of a file that holds several (TIFF); a BMP or JPEG file holds
+// one, and any other index is refused. The file's Orientation (1 to 8, see
+// ImageDescription) goes to *orientation when given; a bitmap has none.
+#include <cstdint>
 #include <string>
 
 #include "pdf/document/CPDFImageXObj.h"
@@ -20,9 +24,11 @@
 
 CPDFImageXObj* CreateBMPImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
                               std::string* reason = nullptr, bool withData = true,
-                              bool compress = false);
+                              bool compress = false, uint32_t index = 0);
 CPDFImageXObj* CreateJPEGImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                               std::string* reason = nullptr, bool withData = true);
+                               std::string* reason = nullptr, bool withData = true,
+                               uint32_t index = 0, int32_t* orientation = nullptr);
 CPDFImageXObj* CreateTIFFImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
                                std::string* reason = nullptr, bool withData = true,
-                               bool compress = false);
+                               bool compress = false, uint32_t index = 0,
+                               int32_t* orientation = nullptr);

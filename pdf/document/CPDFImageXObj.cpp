@@ -12,6 +12,7 @@
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFObjRegistry.h"
+#include "platform/SystemError.h"
 
 bool CPDFImageXObj::Check(CPDFObjRegistry* doc, CPDFDict* dict) {
   if (!CPDFXObject::Check(doc, dict)) return false;
@@ -69,25 +70,62 @@ const CPDFName& CPDFImageXObj::GetNamePrefix() {
   return prefix;
 }
 
+namespace {
+
+// Fills the error record of a failed import: a file that cannot be opened
+// with the system's reason, any other with "unknown file format" and the
+// reader's reason when it gave one.
+void RecordImportFailure(CPDFObjRegistry* doc, const char* method, const char* path,
+                         const ImageHead& head, std::string reason) {
+  if (!doc) return;
+  if (head.openFailure != 0 && head.openFailure != ImageFile::kNotRegular) {
+    doc->GetError().SetFormat("CPDFImageXObj", method, CPDFException::kSystem, "cannot open %s: %s",
+                              path, platform::SystemErrorText(head.openFailure).c_str());
+    return;
+  }
+  if (head.openFailure == ImageFile::kNotRegular && reason.empty()) reason = "not a regular file";
+  if (!reason.empty()) reason = " (" + reason + ")";
+  doc->GetError().SetFormat("CPDFImageXObj", method, CPDFException::kUndefined,
+                            "unknown file format: %s%s", path, reason.c_str());
+}
+
+}  // namespace
+
 CPDFImageXObj* CPDFImageXObj::CreateImageXObj(CPDFObjRegistry* doc, const char* path,
-                                              CPDFMatrix& matrix, bool withData, bool compress) {
+                                              CPDFMatrix& matrix, bool withData, bool compress,
+                                              int32_t index, int32_t* orientation) {
   CPDFImageXObj* image = nullptr;
   std::string reason;  // why a recognised file was refused
-  if (path) {
+  ImageHead head;
+  if (path && index >= 0) {
     // The first two bytes are read once for the three probes.
-    const ImageHead head = ImageFile::ReadHead(path);
+    head = ImageFile::ReadHead(path);
+    const auto which = static_cast<uint32_t>(index);
+    int32_t shown = kTopLeft;
     if (IsTIFFFile(head)) {
-      image = CreateTIFFImage(doc, path, matrix, &reason, withData, compress);
+      image = CreateTIFFImage(doc, path, matrix, &reason, withData, compress, which, &shown);
     } else if (IsJPEGFile(head)) {
-      image = CreateJPEGImage(doc, path, matrix, &reason, withData);
+      image = CreateJPEGImage(doc, path, matrix, &reason, withData, which, &shown);
     } else if (IsBMPFile(head)) {
-      image = CreateBMPImage(doc, path, matrix, &reason, withData, compress);
+      image = CreateBMPImage(doc, path, matrix, &reason, withData, compress, which);
+    }
+    if (image && orientation) *orientation = shown;
+  }
+  if (!image) RecordImportFailure(doc, "CreateImageXObj", path ? path : "", head, reason);
+  return image;
+}
+
+int32_t CPDFImageXObj::CountImages(CPDFObjRegistry* doc, const char* path) {
+  std::string reason;
+  ImageHead head;
+  if (path) {
+    head = ImageFile::ReadHead(path);
+    if (IsJPEGFile(head) || IsBMPFile(head)) return 1;
+    uint32_t count = 0;
+    if (IsTIFFFile(head) && CountTIFFImages(path, count, &reason)) {
+      return static_cast<int32_t>(count);
     }
   }
-  if (!image && doc) {
-    if (!reason.empty()) reason = " (" + reason + ")";
-    doc->GetError().SetFormat("CPDFImageXObj", "CreateImageXObj", CPDFException::kUndefined,
-                              "unknown file format: %s%s", path ? path : "", reason.c_str());
-  }
-  return image;
+  RecordImportFailure(doc, "CountImages", path ? path : "", head, reason);
+  return -1;
 }

@@ -72,10 +72,38 @@ class CPDFImageXObj : public CPDFXObject {
   // result. Otherwise none, and the document's error record holds
   // ("CPDFImageXObj", "CreateImageXObj", 3, "unknown file format: <path>"),
   // the reader's reason following in brackets when the file was of a known
-  // kind. Without data, the image has its dictionary only and no pixel is
-  // read: enough to learn the size. With compress, BMP and TIFF samples are
-  // compressed as they are read (Filter FlateDecode, the same data as a
-  // later FlateEncode), so the image is never held uncompressed.
+  // kind; a file that cannot be opened gets code 2 and "cannot open <path>:
+  // <the system's reason>" instead. Without data, the image has its
+  // dictionary only and no pixel is read: enough to learn the size. With
+  // compress, BMP and TIFF samples are compressed as they are read (Filter
+  // FlateDecode, the same data as a later FlateEncode), so the image is
+  // never held uncompressed. Index picks the image of a file that holds
+  // several (CountImages; the reason of a failure on a later one names it,
+  // "image 3: ..."). The file's Orientation goes to *orientation when
+  // given: 1 to 8 as TIFF and Exif define it (kTopLeft .. kLeftBottom), 1
+  // when the file has none.
   static CPDFImageXObj* CreateImageXObj(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                                        bool withData = true, bool compress = false);
+                                        bool withData = true, bool compress = false,
+                                        int32_t index = 0, int32_t* orientation = nullptr);
+
+  // The number of images the file at path holds: those of a TIFF file's
+  // main chain of directories, in file order; 1 for a JPEG or BMP file. -1
+  // when the file cannot be opened, is of no known kind, or a TIFF file's
+  // chain cannot be read whole, with the error record filled as
+  // CreateImageXObj fills it (method "CountImages"). A JPEG or BMP file is
+  // only recognised here; its image is read by CreateImageXObj.
+  static int32_t CountImages(CPDFObjRegistry* doc, const char* path);
+
+  // How a file asks for its image to be shown (TIFF and Exif Orientation):
+  // where the stored first row and first column belong.
+  enum Orientation : int32_t {
+    kTopLeft = 1,      // as stored
+    kTopRight = 2,     // mirrored left to right
+    kBottomRight = 3,  // turned half round
+    kBottomLeft = 4,   // mirrored top to bottom
+    kLeftTop = 5,      // mirrored across the main diagonal
+    kRightTop = 6,     // to be turned a quarter clockwise
+    kRightBottom = 7,  // mirrored across the other diagonal
+    kLeftBottom = 8,   // to be turned a quarter anticlockwise
+  };
 };

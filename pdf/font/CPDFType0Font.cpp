@@ -221,32 +221,127 @@ std::vector<uint8_t> CodesToCIDsOrNotdef(const CMapFile& cmap, const uint8_t* te
   return cids;
 }
 
-// CIDs to Unicode values, the expected one where several map to a CID.
-std::vector<char16_t> CIDsToUnicode(const CMapFile& cmap, const std::vector<uint8_t>& cids) {
-  std::vector<char16_t> units;
-  units.reserve(cids.size() / 2);
-  for (size_t i = 0; i + 1 < cids.size(); i += 2) {
-    uint8_t pair[2] = {cids[i], cids[i + 1]};
-    uint8_t value[2];
-    int32_t m = cmap.CIDToCodeRanked(value, 2, pair, 2, UnicodeRank);
-    if (m <= 0) {
-      const uint16_t other = NECOriginal(static_cast<uint16_t>((pair[0] << 8) | pair[1]));
-      pair[0] = static_cast<uint8_t>(other >> 8);
-      pair[1] = static_cast<uint8_t>(other & 0xFF);
-      m = cmap.CIDToCodeRanked(value, 2, pair, 2, UnicodeRank);
-    }
-    if (m == 2) units.push_back(static_cast<char16_t>((value[0] << 8) | value[1]));
-  }
-  return units;
+uint16_t CIDAt(const std::vector<uint8_t>& cids, size_t i) {
+  return static_cast<uint16_t>((cids[2 * i] << 8) | cids[2 * i + 1]);
 }
 
-std::vector<uint8_t> CIDsToCodes(const CMapFile& cmap, const std::vector<uint8_t>& cids) {
-  std::vector<uint8_t> codes(cids.size());
-  const int32_t m =
-      cmap.CIDToCode(codes.data(), Capacity(codes.size()), cids.data(), Capacity(cids.size()));
-  if (m < 0) StepFailed();
-  codes.resize(static_cast<size_t>(m));
-  return codes;
+// The Unicode value of a CID, the expected one where several map to it:
+// the value of its substitute (the ordinary CID of a proportional,
+// vertical or older form), else of a NEC duplicate's original, else of the
+// CID itself. A vertical form or a later supplement's character that the
+// substitution folds to CID 0 is named by the Unicode CMap itself (the
+// vertical degree sign of UniJIS-UCS2-V, say).
+bool UnicodeOfCID(const CMapFile& cmap, uint16_t cid, char16_t* unit) {
+  const uint16_t normal = Normalized(cid);
+  for (const uint16_t tried : {normal, NECOriginal(normal), cid}) {
+    const uint8_t pair[2] = {static_cast<uint8_t>(tried >> 8), static_cast<uint8_t>(tried & 0xFF)};
+    uint8_t value[2];
+    if (cmap.CIDToCodeRanked(value, 2, pair, 2, UnicodeRank) == 2) {
+      *unit = static_cast<char16_t>((value[0] << 8) | value[1]);
+      return true;
+    }
+  }
+  return false;
+}
+
+// The CIDs of a text through another CMap, one per code as `count` CIDs
+// (bytes) read it; empty when that CMap reads the text otherwise.
+std::vector<uint8_t> AlignedCIDs(const CMapFile& cmap, const uint8_t* text, size_t n,
+                                 size_t count) {
+  std::vector<uint8_t> cids = CodesToCIDs(cmap, text, n);
+  if (cids.size() != count) cids.clear();
+  return cids;
+}
+
+// The horizontal form of a vertical CMap: "X-H" for "X-V", when that is a
+// horizontal CMap of the CMap directory; none otherwise.
+const CMapFile* HorizontalForm(const CMapFile& cmap) {
+  if (cmap.GetWMode() != 1) return nullptr;
+  const std::string name = cmap.GetCMapName().c_str();
+  if (name.size() < 3 || name.compare(name.size() - 2, 2, "-V") != 0) return nullptr;
+  const CMapFile* form =
+      FontResourceCache::Global().GetCMap((name.substr(0, name.size() - 2) + "-H").c_str());
+  return form && form->GetWMode() != 1 ? form : nullptr;
+}
+
+// Whether the code (1 or 2 bytes) has a vertical form: the vertical CMap
+// gives it another CID than its horizontal form does.
+bool HasVerticalForm(const CMapFile& vertical, const CMapFile& horizontal, const uint8_t* code,
+                     int32_t length) {
+  uint8_t v[2], h[2];
+  return vertical.CodeToCID(v, 2, code, length) == 2 &&
+         horizontal.CodeToCID(h, 2, code, length) == 2 && (v[0] != h[0] || v[1] != h[1]);
+}
+
+// The Unicode CMaps a text is read through: that of the writing mode, and
+// the horizontal one (the same in horizontal writing).
+struct UnicodeCMaps {
+  const CMapFile* mode = nullptr;
+  const CMapFile* horizontal = nullptr;
+};
+
+// How the codes of a text read: the CIDs the encoding CMap gives them, one
+// per code, and (for a vertical CMap) the CIDs of its horizontal form and
+// (for a CMap built on another) the CIDs of that base.
+class CodeReading {
+ public:
+  CodeReading(const EncodingCMap& encoding, const uint8_t* text, size_t n)
+      : text_(text), n_(n), cids_(CodesToCIDs(*encoding.cmap, text, n)) {
+    if (encoding.IsIdentity()) return;
+    if (const CMapFile* form = HorizontalForm(*encoding.cmap)) {
+      horizontal_ = AlignedCIDs(*form, text, n, cids_.size());
+    }
+    base_ = encoding.cmap->GetParent();
+  }
+  // Identity: the text's byte pairs are its CIDs (an odd trailing byte is
+  // left out).
+  explicit CodeReading(std::vector<uint8_t> cids) : cids_(std::move(cids)) {
+    cids_.resize(cids_.size() / 2 * 2);
+  }
+
+  size_t Count() const { return cids_.size() / 2; }
+  uint16_t CID(size_t i) const { return CIDAt(cids_, i); }
+  // The CID of the code's horizontal form when the vertical CMap gives the
+  // code a vertical form of its own; 0 otherwise.
+  uint16_t HorizontalCID(size_t i) const {
+    if (horizontal_.empty()) return 0;
+    const uint16_t cid = CIDAt(horizontal_, i);
+    return cid != CID(i) ? cid : 0;
+  }
+
+  // The code's Unicode value. A vertical CMap only gives some codes the
+  // vertical form of their character, so such a code reads first as its
+  // horizontal form. A code whose CID no Unicode value names reads as the
+  // CMap it builds on reads it (the backslash of the half-width Unicode
+  // CMaps, whose proportional CID UniJIS-UCS2 does not name).
+  bool Read(size_t i, const UnicodeCMaps& maps, char16_t* unit) const {
+    const uint16_t turned = HorizontalCID(i);
+    if (turned != 0 && maps.horizontal && UnicodeOfCID(*maps.horizontal, turned, unit)) return true;
+    if (maps.mode && UnicodeOfCID(*maps.mode, CID(i), unit)) return true;
+    if (!base_) return false;
+    if (!baseRead_) {
+      baseRead_ = true;
+      baseCIDs_ = AlignedCIDs(*base_, text_, n_, cids_.size());
+    }
+    if (baseCIDs_.empty() || CIDAt(baseCIDs_, i) == CID(i)) return false;
+    const CMapFile* through = base_->GetWMode() == 1 ? maps.mode : maps.horizontal;
+    return through && UnicodeOfCID(*through, CIDAt(baseCIDs_, i), unit);
+  }
+
+ private:
+  const uint8_t* text_ = nullptr;
+  size_t n_ = 0;
+  std::vector<uint8_t> cids_;
+  std::vector<uint8_t> horizontal_;
+  const CMapFile* base_ = nullptr;
+  mutable bool baseRead_ = false;
+  mutable std::vector<uint8_t> baseCIDs_;
+};
+
+// The host code of a CID through the host CMap; 0 bytes when it has none.
+int32_t HostCodeOfCID(const CMapFile& host, uint16_t cid, uint8_t code[2]) {
+  const uint8_t pair[2] = {static_cast<uint8_t>(cid >> 8), static_cast<uint8_t>(cid & 0xFF)};
+  return host.CIDToCode(code, 2, pair, 2);
 }
 
 // The code of a CID in the encoding CMap, else of its substitute (an ASCII
@@ -269,25 +364,35 @@ int32_t CodeOfCID(const CMapFile& cmap, uint16_t cid, uint16_t (*substitute)(uin
 // reach (a Shift-JIS vertical CMap has no code for the vertical degree
 // sign or quotes): then the character's horizontal CID (the same index of
 // `horizontal`, when given) is written, whose code a reader draws in the
-// vertical form the CMap gives that code. CID 0 (a character already
-// replaced) and a character with no code at all are written as a code that
-// the CMap leaves without a CID (.notdef), when it has one; each of the
-// latter adds to *replaced.
+// vertical form the CMap gives that code. A code that the vertical CMap
+// gives a vertical form of its own stands for its horizontal character, as
+// a reader takes it: such a code of the horizontal CID itself (through
+// `horizontalForm`, the encoding's horizontal form) is written first, so
+// that a vertical CMap whose vertical forms differ from those of the
+// Unicode CMap (the quotes of Add-RKSJ-V) does not write another
+// character's code. CID 0 (a character already replaced) and a character
+// with no code at all are written as a code that the CMap leaves without a
+// CID (.notdef), when it has one; each of the latter adds to *replaced.
 std::vector<uint8_t> EncodeCIDs(const CMapFile& cmap, const std::vector<uint8_t>& cids,
                                 const std::vector<uint8_t>* horizontal,
-                                uint16_t (*substitute)(uint16_t), int32_t* replaced) {
+                                const CMapFile* horizontalForm, uint16_t (*substitute)(uint16_t),
+                                int32_t* replaced) {
   std::vector<uint8_t> codes;
   codes.reserve(cids.size());
   uint8_t notdef[2] = {0, 0};
   int32_t notdefLength = -1;
-  for (size_t i = 0; i + 1 < cids.size(); i += 2) {
-    const auto cid = static_cast<uint16_t>((cids[i] << 8) | cids[i + 1]);
+  for (size_t i = 0; i < cids.size() / 2; ++i) {
+    const uint16_t cid = CIDAt(cids, i);
+    const uint16_t flat = cid != 0 && horizontal ? CIDAt(*horizontal, i) : 0;
     uint8_t code[2] = {0, 0};
-    int32_t m = CodeOfCID(cmap, cid, substitute, code);
-    if (m <= 0 && cid != 0 && horizontal && i + 1 < horizontal->size()) {
-      const auto other = static_cast<uint16_t>(((*horizontal)[i] << 8) | (*horizontal)[i + 1]);
-      if (other != 0 && other != cid) m = CodeOfCID(cmap, other, substitute, code);
+    int32_t m = 0;
+    if (flat != 0 && horizontalForm) {
+      const uint8_t pair[2] = {static_cast<uint8_t>(flat >> 8), static_cast<uint8_t>(flat & 0xFF)};
+      m = horizontalForm->CIDToCode(code, 2, pair, 2);
+      if (m > 0 && !HasVerticalForm(cmap, *horizontalForm, code, m)) m = 0;
     }
+    if (m <= 0) m = CodeOfCID(cmap, cid, substitute, code);
+    if (m <= 0 && flat != 0 && flat != cid) m = CodeOfCID(cmap, flat, substitute, code);
     if (m <= 0) {
       if (cid != 0) ++*replaced;
       if (notdefLength < 0 && !cmap.FindNotdefCode(notdef, notdefLength)) notdefLength = 0;
@@ -391,10 +496,18 @@ int32_t CPDFType0Font::ToUnicode(char16_t* out, int32_t capacity, const uint8_t*
       [&]() -> int32_t {
         const size_t n = CodeLength(text, length);
         EncodingCMap encoding = LoadEncoding(this, kMethod);
-        CMapFile* unicode = UnicodeCMap(encoding, kMethod);
-        std::vector<uint8_t> cids = CodesToCIDs(*encoding.cmap, text, n);
-        NormalizeCID(cids.data(), Capacity(cids.size()));
-        const std::vector<char16_t> units = CIDsToUnicode(*unicode, cids);
+        UnicodeCMaps maps;
+        maps.mode = UnicodeCMap(encoding, kMethod);
+        maps.horizontal = encoding.cmap->GetWMode() == 1
+                              ? FontResourceCache::Global().GetCMap("UniJIS-UCS2-H")
+                              : maps.mode;
+        const CodeReading reading(encoding, text, n);
+        std::vector<char16_t> units;
+        units.reserve(reading.Count());
+        for (size_t i = 0; i < reading.Count(); ++i) {
+          char16_t unit = 0;
+          if (reading.Read(i, maps, &unit)) units.push_back(unit);
+        }
         return Emit(out, capacity, units.data(), units.size(), kMethod);
       },
       -1);
@@ -410,11 +523,43 @@ int32_t CPDFType0Font::ToHostEncoding(uint8_t* out, int32_t capacity, const uint
         const size_t n = CodeLength(text, length);
         EncodingCMap encoding = LoadEncoding(this, kMethod);
         CMapFile* host = HostCMap(encoding, kMethod);
+        const bool vertical = encoding.cmap->GetWMode() == 1;
+        FontResourceCache& cache = FontResourceCache::Global();
+        const CMapFile* hostH = vertical ? cache.GetCMap("90ms-RKSJ-H") : host;
         // A work copy: the caller's text stays as it is.
-        std::vector<uint8_t> cids = encoding.IsIdentity() ? std::vector<uint8_t>(text, text + n)
-                                                          : CodesToCIDs(*encoding.cmap, text, n);
-        DenormalizeCID(cids.data(), Capacity(cids.size()));
-        const std::vector<uint8_t> codes = CIDsToCodes(*host, cids);
+        const CodeReading reading = encoding.IsIdentity()
+                                        ? CodeReading(std::vector<uint8_t>(text, text + n))
+                                        : CodeReading(encoding, text, n);
+        // Looked up for the first CID that the host CMap has no code for.
+        UnicodeCMaps maps;
+        bool mapsFound = false;
+        std::vector<uint8_t> codes;
+        codes.reserve(reading.Count() * 2);
+        for (size_t i = 0; i < reading.Count(); ++i) {
+          // A code with a vertical form reads as its horizontal form; a CID
+          // through its substitute.
+          uint8_t code[4] = {0, 0, 0, 0};
+          int32_t m = 0;
+          const uint16_t turned = reading.HorizontalCID(i);
+          if (turned != 0 && hostH) m = HostCodeOfCID(*hostH, Denormalized(turned), code);
+          if (m <= 0) m = HostCodeOfCID(*host, Denormalized(reading.CID(i)), code);
+          if (m <= 0) {
+            // A CID the host CMap has no code for (a vertical form it lacks,
+            // a character of a later supplement or of another code page's
+            // repertoire): its character in the host code page, when that
+            // has it.
+            if (!mapsFound) {
+              mapsFound = true;
+              maps.mode = cache.GetCMap(vertical ? "UniJIS-UCS2-V" : "UniJIS-UCS2-H");
+              maps.horizontal = vertical ? cache.GetCMap("UniJIS-UCS2-H") : maps.mode;
+            }
+            char16_t unit = 0;
+            if (reading.Read(i, maps, &unit)) {
+              m = platform::Utf16ToHost(&unit, 1, code, static_cast<int32_t>(sizeof code));
+            }
+          }
+          if (m > 0) codes.insert(codes.end(), code, code + m);
+        }
         return Emit(out, capacity, codes.data(), codes.size(), kMethod);
       },
       -1);
@@ -440,8 +585,9 @@ int32_t CPDFType0Font::FromUnicode(uint8_t* out, int32_t capacity, const char16_
             CodesToCIDsOrNotdef(*unicode, pairs.data(), pairs.size(), &replaced_);
         const auto horizontal =
             HorizontalCIDs(encoding, "UniJIS-UCS2", pairs.data(), pairs.size(), cids);
+        const CMapFile* form = encoding.IsIdentity() ? nullptr : HorizontalForm(*encoding.cmap);
         const std::vector<uint8_t> codes =
-            EncodeCIDs(*encoding.cmap, cids, horizontal.get(), Denormalized, &replaced_);
+            EncodeCIDs(*encoding.cmap, cids, horizontal.get(), form, Denormalized, &replaced_);
         return Emit(out, capacity, codes.data(), codes.size(), kMethod);
       },
       -1);
@@ -462,7 +608,8 @@ int32_t CPDFType0Font::FromHostEncoding(uint8_t* out, int32_t capacity, const ui
         if (encoding.IsIdentity()) return Emit(out, capacity, cids.data(), cids.size(), kMethod);
         const auto horizontal = HorizontalCIDs(encoding, "90ms-RKSJ", text, n, cids);
         const std::vector<uint8_t> codes =
-            EncodeCIDs(*encoding.cmap, cids, horizontal.get(), Normalized, &replaced_);
+            EncodeCIDs(*encoding.cmap, cids, horizontal.get(), HorizontalForm(*encoding.cmap),
+                       Normalized, &replaced_);
         return Emit(out, capacity, codes.data(), codes.size(), kMethod);
       },
       -1);

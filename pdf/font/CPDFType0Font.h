@@ -45,14 +45,26 @@ class CPDFType0Font : public CPDFFont {
   // ToUnicode: where several Unicode values map to one CID, the one a
   // reader expects comes back: a character of the host encoding before
   // others, and never a Kangxi radical, a CJK radicals supplement character
-  // or a compatibility ideograph while an ordinary one maps there too.
+  // or a compatibility ideograph while an ordinary one maps there too. A
+  // code that a vertical CMap gives a vertical form of its own reads as its
+  // horizontal form; a CID that the substitution folds to CID 0 (a vertical
+  // form, a later supplement's character) reads as the Unicode CMap names
+  // it; a CID no Unicode value names reads as the CMap that the encoding
+  // builds on (usecmap) reads the code.
+  //
+  // ToHostEncoding: a CID the host CMap has no code for (a vertical form or
+  // a character Shift-JIS CMaps lack) gives its character's code in the
+  // host code page, when that has it, and is left out otherwise.
   //
   // FromUnicode and FromHostEncoding: a character whose CID the encoding
   // CMap has no code for is written through its substitute CID (the
   // proportional and half-width forms, a NEC duplicate's original) and, in
   // vertical writing, through its horizontal CID, whose code a reader then
-  // draws vertically. A character that has no CID (the user-defined host
-  // codes F040-F9FC, say) or no code at all does not end the conversion:
+  // draws vertically. In vertical writing, when the code of the
+  // character's horizontal CID is one the vertical CMap gives a vertical
+  // form of its own, that code is written, so that it reads back as the
+  // character. A character that has no CID (the user-defined host codes
+  // F040-F9FC, say) or no code at all does not end the conversion:
   // it becomes CID 0 (.notdef), written as the encoding CMap's code for it,
   // and the rest of the text follows. GetReplacedCount tells how many
   // characters the last of these two calls replaced so.

@@ -1,6 +1,7 @@
 #include "pdf/object/CPDFStream.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include "pdf/object/CPDFNull.h"
 #include "pdf/object/CPDFObjRegistry.h"
 #include "pdf/object/CPDFOutStream.h"
+#include "platform/SystemError.h"
 
 namespace {
 
@@ -102,6 +104,7 @@ bool CPDFStream::Assign(CPDFObjRegistry* doc, CPDFStream* source) {
   sourceOffset_ = source->sourceOffset_;
   sourceLength_ = source->sourceLength_;
   sourceFile_.swap(source->sourceFile_);
+  sourceStamp_ = source->sourceStamp_;
   source->ResetExtent();
   return true;
 }
@@ -112,12 +115,15 @@ bool CPDFStream::SetExtent(int32_t offset, int32_t length) {
   sourceOffset_ = offset;
   sourceLength_ = length;
   sourceFile_.clear();
+  sourceStamp_ = FileStamp();
   return true;
 }
 
-bool CPDFStream::SetSourceFile(const char* path, int32_t offset, int32_t length) {
+bool CPDFStream::SetSourceFile(const char* path, int32_t offset, int32_t length,
+                               const FileStamp& stamp) {
   if (!path || !*path || !SetExtent(offset, length)) return false;
   sourceFile_ = path;
+  sourceStamp_ = stamp;
   return true;
 }
 
@@ -131,9 +137,13 @@ bool CPDFStream::LoadData() {
   const char* path = SourcePath();
   TempHugeString bytes;
   CPDFFileInStream file;
-  // No file name means no file: standard input is never read here.
-  bool ok = path && *path && bytes.SetLength(sourceLength_) &&
-            file.Open(path, "rb", sourceOffset_, sourceLength_);
+  struct stat info;
+  // No file name means no file: standard input is never read here. A source
+  // file replaced or changed since it was read holds other bytes.
+  bool ok = path && *path &&
+            (!sourceStamp_.IsSet() ||
+             (::stat(path, &info) == 0 && FileStamp::Of(info) == sourceStamp_)) &&
+            bytes.SetLength(sourceLength_) && file.Open(path, "rb", sourceOffset_, sourceLength_);
   if (ok) {
     int32_t got = 0;
     while (got < sourceLength_) {
@@ -262,6 +272,12 @@ void CPDFStream::Write(CPDFOutStream& out, const uint8_t* context) {
   out.Write("endstream", 9);
 }
 
+void CPDFStream::ThrowSourceChanged() const {
+  CPDFException::ThrowFormat("CPDFStream", "Write", CPDFException::kStepFailed,
+                             "the file %s changed or was cut short after it was read",
+                             sourceFile_.c_str());
+}
+
 void CPDFStream::WriteData(CPDFOutStream& out, const uint8_t* context) {
   if (!context && IsExternal() && sourceFile_.empty()) {
     // Copied unchanged: it already ends where "endstream" stood.
@@ -283,9 +299,17 @@ void CPDFStream::WriteData(CPDFOutStream& out, const uint8_t* context) {
   if (!context && IsExternal()) {
     // Bytes of another file go from there to the output in large pieces,
     // without being held. Length, written before them, counts them, so the
-    // file must still hold them all.
+    // file must still hold them all, and be the file they were read from.
     const int fd = ::open(sourceFile_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw this;
+    if (fd < 0) {
+      CPDFException::ThrowFormat("CPDFStream", "Write", CPDFException::kRuntime,
+                                 "cannot open %s again: %s", sourceFile_.c_str(),
+                                 platform::SystemErrorText(errno).c_str());
+    }
+    if (sourceStamp_.IsSet() && FileStamp::OfDescriptor(fd) != sourceStamp_) {
+      ::close(fd);
+      ThrowSourceChanged();
+    }
     // The kernel copies what it can; the rest goes through a buffer.
     int32_t done = static_cast<int32_t>(out.CopyFromFile(fd, sourceOffset_, sourceLength_));
     char last = '\n';
@@ -304,7 +328,7 @@ void CPDFStream::WriteData(CPDFOutStream& out, const uint8_t* context) {
       done += static_cast<int32_t>(n);
     }
     ::close(fd);
-    if (done < sourceLength_) throw this;  // the file is shorter than the extent
+    if (done < sourceLength_) ThrowSourceChanged();  // the file is shorter than the extent
     if (done > 0 && !IsEndOfLine(last)) out.Write("\r\n", 2);
     return;
   }
@@ -359,7 +383,7 @@ bool CPDFStream::Duplicate(CPDFStream* dest, CPDFObjRegistry* doc, CPDFObjRegist
   if (!CPDFDict::Duplicate(dest, doc, sourceDoc, overwrite)) return false;
   dest->SetDoc(doc);
   if (IsExternal() && !sourceFile_.empty()) {
-    return dest->SetSourceFile(sourceFile_.c_str(), sourceOffset_, sourceLength_);
+    return dest->SetSourceFile(sourceFile_.c_str(), sourceOffset_, sourceLength_, sourceStamp_);
   }
   if (doc == sourceDoc && IsExternal()) return dest->SetExtent(sourceOffset_, sourceLength_);
   // Loading external data changes only the cache of the bytes.

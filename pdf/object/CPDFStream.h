@@ -28,6 +28,7 @@
 #include "pdf/object/CPDFName.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFTypedStruct.h"
+#include "pdf/object/FileStamp.h"
 #include "pdf/object/TempHugeString.h"
 
 class CPDFGraphObjs;
@@ -58,6 +59,7 @@ class CPDFStream : public CPDFDict, public virtual CPDFDocHolder {
   void ResetExtent() {
     sourceOffset_ = sourceLength_ = -1;
     sourceFile_.clear();
+    sourceStamp_ = FileStamp();
   }
   // Points the stream at an extent of the document's file and empties the
   // buffer (the document's loader and its save use this).
@@ -65,8 +67,11 @@ class CPDFStream : public CPDFDict, public virtual CPDFDocHolder {
   // Points the stream at an extent of another file and empties the buffer:
   // the bytes are read from there when they are needed, and a write copies
   // them from there without holding them (an imported JPEG file, say, whose
-  // data go into the output unchanged). The file must still hold them then.
-  bool SetSourceFile(const char* path, int32_t offset, int32_t length);
+  // data go into the output unchanged). The file must still hold them then;
+  // given the stamp of the file as it was read, it must still be that file
+  // too: reading or writing the data refuses one replaced or changed since.
+  bool SetSourceFile(const char* path, int32_t offset, int32_t length,
+                     const FileStamp& stamp = FileStamp());
   // The file an external stream's bytes lie in: "" for the document's own.
   const std::string& GetSourceFile() const { return sourceFile_; }
   int32_t GetSourceOffset() const { return sourceOffset_; }
@@ -168,6 +173,8 @@ class CPDFStream : public CPDFDict, public virtual CPDFDocHolder {
   // Cuts the buffer to the Length in force (surplus bytes after a read).
   bool TrimToLength();
   void WriteData(CPDFOutStream& out, const uint8_t* context);
+  // The source file no longer holds the data read from it.
+  [[noreturn]] void ThrowSourceChanged() const;
 
   // The path the extent is read from: sourceFile_, or the document's file.
   const char* SourcePath() const;
@@ -176,4 +183,5 @@ class CPDFStream : public CPDFDict, public virtual CPDFDocHolder {
   int32_t sourceOffset_ = -1;
   int32_t sourceLength_ = -1;
   std::string sourceFile_;  // empty: the document's file
+  FileStamp sourceStamp_;   // of sourceFile_ as it was read; unset: not known
 };

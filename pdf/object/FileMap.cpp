@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <limits>
+#include <string>
 #include <utility>
 
 #include "platform/SystemError.h"
@@ -22,12 +24,29 @@ bool Refuse(int code) {
   return false;
 }
 
+// A folder as a reason names it: without a trailing '/'.
+std::string FolderName(std::string folder) {
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
+// The folder an open file lies in, as the system names it ("/tmp/#123
+// (deleted)" for a file without a name); the fallback when it cannot say.
+std::string FolderOfDescriptor(int fd, const std::string& fallback) {
+  char link[PATH_MAX];
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  const ssize_t n = ::readlink(self.c_str(), link, sizeof link - 1);
+  if (n <= 0 || link[0] != '/') return fallback;
+  return platform::FolderOf(std::string(link, static_cast<size_t>(n)));
+}
+
 }  // namespace
 
 FileMap::~FileMap() { Close(true); }
 
 FileMap::FileMap(FileMap&& other) noexcept
     : path_(std::move(other.path_)),
+      folder_(std::move(other.folder_)),
       fd_(std::exchange(other.fd_, -1)),
       view_(std::exchange(other.view_, nullptr)),
       size_(std::exchange(other.size_, 0)) {
@@ -39,6 +58,7 @@ FileMap& FileMap::operator=(FileMap&& other) noexcept {
     Close(true);
     path_ = std::move(other.path_);
     other.path_.clear();
+    folder_ = std::move(other.folder_);
     fd_ = std::exchange(other.fd_, -1);
     view_ = std::exchange(other.view_, nullptr);
     size_ = std::exchange(other.size_, 0);
@@ -49,17 +69,22 @@ FileMap& FileMap::operator=(FileMap&& other) noexcept {
 bool FileMap::Create(const std::string& directory, const std::string& prefix, size_t size,
                      bool zero) {
   Close(true);
+  // Without a folder of its own the file goes to the system's temporary
+  // folder, or to /tmp when that cannot take it: a failure names the first.
+  folder_ = FolderName(directory.empty() ? platform::SystemTempFolder() : directory);
   if (size == 0) return Refuse(EINVAL);
   // The work file has no name from the start, so nothing is left behind
   // however the process ends; its blocks are reserved as it is made.
   const int fd = platform::CreateWorkFile(directory, prefix, size);
   if (fd < 0) return false;
   fd_ = fd;
+  if (directory.empty()) folder_ = FolderOfDescriptor(fd, folder_);
   return MapFile(size, zero, true);
 }
 
 bool FileMap::Open(const std::string& path, size_t size, bool zero) {
   Close(true);
+  folder_ = platform::FolderOf(path);
   if (path.empty()) return Refuse(ENOENT);
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (fd < 0) {

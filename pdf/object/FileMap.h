@@ -68,6 +68,9 @@ class FileMap {
   size_t GetSize() const { return size_; }
   // The file's path; empty while closed and for a work file of Create.
   const std::string& GetPath() const { return path_; }
+  // The folder the file lies in; for a Create or Open that failed, the
+  // folder it was to go to. Kept after Close.
+  const std::string& GetFolder() const { return folder_; }
   bool IsOpen() const { return fd_ >= 0; }
 
  private:
@@ -75,6 +78,7 @@ class FileMap {
   bool Fail();
 
   std::string path_;
+  std::string folder_;
   int fd_ = -1;
   char* view_ = nullptr;
   size_t size_ = 0;

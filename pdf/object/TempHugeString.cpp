@@ -1,9 +1,11 @@
 #include "pdf/object/TempHugeString.h"
 
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
 #include "pdf/object/FileMap.h"
+#include "platform/SystemError.h"
 #include "platform/TempFile.h"
 
 TempHugeString::TempHugeString() = default;
@@ -93,6 +95,7 @@ bool TempHugeString::ReserveLarge(int32_t n) {
     const int32_t capacity =
         RoundUp(grown > n && grown <= INT32_MAX ? static_cast<int32_t>(grown) : n);
     if (capacity < n || !map_->Resize(static_cast<size_t>(capacity))) {
+      if (capacity >= n) StorageFailed(*map_);
       // The map removed its file: the data is gone.
       Free();
       return false;
@@ -109,12 +112,12 @@ bool TempHugeString::ReserveLarge(int32_t n) {
   std::string prefix = platform::WorkFilePrefix();
   if (prefix.empty()) prefix = "pn";
   if (!map->Create(platform::WorkFolder(), prefix, static_cast<size_t>(capacity))) {
-    return false;  // the heap data, if any, stays as it was
+    return StorageFailed(*map);  // the heap data, if any, stays as it was
   }
   // The new file reads as zeros, so an empty buffer is already terminated.
   char* view = map->GetView();
   if (buffer_) {
-    if (!map->Write(0, buffer_, static_cast<size_t>(capacity_))) return false;
+    if (!map->Write(0, buffer_, static_cast<size_t>(capacity_))) return StorageFailed(*map);
     const int32_t length = length_;
     FreeHeap();
     length_ = length;
@@ -123,6 +126,15 @@ bool TempHugeString::ReserveLarge(int32_t n) {
   buffer_ = view;
   capacity_ = capacity;
   return true;
+}
+
+// Keeps why the map could not be made or grown (the system error its
+// failing call recorded) and where; false.
+bool TempHugeString::StorageFailed(const FileMap& map) {
+  storageError_ = platform::GetLastSystemError();
+  if (storageError_ == 0) storageError_ = EIO;
+  storageFolder_ = map.GetFolder();
+  return false;
 }
 
 void TempHugeString::FreeLarge() {

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "pdf/object/ByteSink.h"
 #include "pdf/object/TempString.h"
@@ -58,11 +59,20 @@ class TempHugeString : public TempString {
   // the buffer makes, which have no name.
   const char* GetFilePath() const;
 
+  // Why the last move into mapped storage, or growth of it, failed: the
+  // error number (0 while none failed; ENOSPC or EDQUOT for a full folder)
+  // and the folder the work file lies in or was to go to.
+  int GetStorageError() const { return storageError_; }
+  const std::string& GetStorageFolder() const { return storageFolder_; }
+
  private:
   bool ReserveLarge(int32_t n);
   void FreeLarge();
+  bool StorageFailed(const FileMap& map);
 
   std::unique_ptr<FileMap> map_;
+  int storageError_ = 0;
+  std::string storageFolder_;
 };
 
 // Lets producers of stream bytes (codecs, image readers) append straight to

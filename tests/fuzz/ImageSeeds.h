@@ -6,6 +6,7 @@
 #include "tests/fuzz/FuzzSupport.h"
 #include "tests/fuzz/FuzzTemp.h"
 #include "tests/pdf/document/ImageFileMaker.h"
+#include "tests/pdf/document/TIFFTestWriter.h"
 
 namespace fuzz {
 
@@ -84,7 +85,64 @@ inline void AddImageSeeds(FuzzSeedList& seeds) {
     TIFFClose(tiff);
     add("tiff-planar-rgb-16-lzw-7x5", ok);
   }
+  {
+    // Three images of other kinds in one file, the last to be turned.
+    std::vector<tifftest::Layout> layouts(3);
+    layouts[0].photometric = PHOTOMETRIC_RGB;
+    layouts[0].compression = COMPRESSION_LZW;
+    layouts[1].bits = 4;
+    layouts[1].rowsPerStrip = 2;
+    layouts[2].bits = 1;
+    layouts[2].photometric = PHOTOMETRIC_MINISWHITE;
+    layouts[2].compression = COMPRESSION_CCITTFAX4;
+    layouts[2].orientation = ORIENTATION_RIGHTTOP;
+    add("tiff-three-images",
+        tifftest::WriteFile(path, layouts,
+                            {tifftest::Varied(6, 5, 3, 8, 1), tifftest::Varied(7, 3, 1, 4, 2),
+                             tifftest::Varied(20, 4, 1, 1, 3)}));
+  }
+  {
+    // Depths and arrangements that are converted sample by sample.
+    struct Layout {
+      const char* name;
+      uint16_t bits;
+      int samples;
+      uint16_t photometric;
+      uint16_t planar;
+      uint16_t extra;  // 0: none
+      uint32_t tile;
+      bool bigEndian;
+    };
+    const Layout layouts[] = {
+        {"tiff-rgba-4bit-associated", 4, 4, PHOTOMETRIC_RGB, PLANARCONFIG_CONTIG,
+         EXTRASAMPLE_ASSOCALPHA, 0, false},
+        {"tiff-planar-rgb-2bit", 2, 3, PHOTOMETRIC_RGB, PLANARCONFIG_SEPARATE, 0, 0, false},
+        {"tiff-grey-6bit", 6, 1, PHOTOMETRIC_MINISBLACK, PLANARCONFIG_CONTIG, 0, 0, false},
+        {"tiff-grey-12bit-big-endian", 12, 1, PHOTOMETRIC_MINISBLACK, PLANARCONFIG_CONTIG, 0, 0,
+         true},
+        {"tiff-rgb-24bit-big-endian", 24, 3, PHOTOMETRIC_RGB, PLANARCONFIG_CONTIG, 0, 0, true},
+        {"tiff-planar-rgba-tiles-associated", 8, 4, PHOTOMETRIC_RGB, PLANARCONFIG_SEPARATE,
+         EXTRASAMPLE_ASSOCALPHA, 16, false},
+    };
+    for (const Layout& l : layouts) {
+      tifftest::Layout layout;
+      layout.bits = l.bits;
+      layout.photometric = l.photometric;
+      layout.planar = l.planar;
+      layout.tile = l.tile;
+      layout.rowsPerStrip = l.tile == 0 ? 2 : 0;
+      if (l.extra != 0) layout.extra = {l.extra};
+      add(l.name, tifftest::WriteFile(path, layout, tifftest::Varied(17, 5, l.samples, l.bits),
+                                      l.bigEndian));
+    }
+  }
   add("jpeg-rgb-jfif-16x8", imagefile::DenseJpeg(path, 16, 8, 72));
+  for (bool bigEndian : {false, true}) {
+    JPEGSpec exif;
+    exif.app1 = {ExifOrientation(bigEndian ? 8 : 6, bigEndian)};
+    add(bigEndian ? "jpeg-exif-orientation-8-big-endian" : "jpeg-exif-orientation-6",
+        WriteJPEG(path, exif));
+  }
   JPEGSpec gray;
   gray.input = JCS_GRAYSCALE;
   gray.components = 1;

@@ -3,7 +3,10 @@
 // the font base), a descriptor dictionary to the descriptor load, and a
 // stream becomes the /ToUnicode CMap of a font. Every font then runs the
 // four text conversions into buffers of exactly the room they promise: an
-// answer is -1 with the document's error record filled, or fits.
+// answer is -1 with the document's error record filled, or fits. The CMap
+// directory is poppler-data's Adobe-Japan1 folder when it is installed, so
+// that Type 0 fonts convert through the Unicode and host CMaps.
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +27,11 @@ namespace {
 
 CPDFDoc* Doc() {
   static CPDFDoc* doc = [] {
+    constexpr char kCMapDir[] = "/usr/share/poppler/cMap/Adobe-Japan1";
+    std::error_code error;
+    if (std::filesystem::is_directory(kCMapDir, error)) {
+      CPDFEnv::Global().SetCMapDirectory(kCMapDir);
+    }
     CPDFDoc* d = CPDFEnv::Global().CreateDoc(false, false, 1, 3, nullptr);
     FUZZ_CHECK(d != nullptr);
     return d;
@@ -192,6 +200,19 @@ void FuzzSeeds(FuzzSeedList& seeds) {
                                           "%!PS-Adobe-3.0 Resource-CMap\n/CMapName /Test-H def\n"
                                           "1 begincodespacerange\n<00> <FF>\nendcodespacerange\n"
                                           "1 begincidrange\n<20> <7E> 1\nendcidrange\n"));
+  seeds.Add("type0-vertical",
+            "<< /Type /Font /Subtype /Type0 /BaseFont /HeiseiMin-W3 /Encoding "
+            "/UniJIS-UCS2-V /DescendantFonts [" +
+                cidFont + "] >>");
+  seeds.Add("type0-add-vertical",
+            "<< /Type /Font /Subtype /Type0 /BaseFont /HeiseiMin-W3 /Encoding "
+            "/Add-RKSJ-V /DescendantFonts [" +
+                cidFont + "] >>");
+  seeds.Add("type0-vertical-cmap",
+            stream("/Type /CMap /CMapName /90ms-RKSJ-V ",
+                   "%!PS-Adobe-3.0 Resource-CMap\n/CMapName /90ms-RKSJ-V def\n/WMode 1 def\n"
+                   "/Ext-RKSJ-H usecmap\n"
+                   "1 begincidrange\n<8141> <8142> 7887\n<41> <41> 8269\nendcidrange\n"));
   seeds.Add("descriptor",
             "<< /Type /FontDescriptor /Ascent 718 /CapHeight 718 /Descent -207 /Flags 32 "
             "/FontBBox [-166 -225 1000 931] /FontName /Helvetica /ItalicAngle 0 /StemV 88 "

@@ -7,6 +7,7 @@
 #include "pdf/composite/CPDFDoc.h"
 #include "pdf/composite/CPDFEnv.h"
 #include "pdf/document/CPDFImageXObj.h"
+#include "pdf/document/internal/TIFFReader.h"
 #include "pdf/object/CPDFMatrix.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tests/fuzz/FuzzTemp.h"
@@ -26,6 +27,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(doc->GetError().GetCode() != 0);
   }
   image.reset();
+  // The images of the file: counted, and the last of several read with its
+  // orientation, which is always one of the eight.
+  const int32_t count = CPDFImageXObj::CountImages(doc, path.c_str());
+  FUZZ_CHECK(count <= static_cast<int32_t>(kMaxTIFFImages));
+  if (count < 1) {
+    FUZZ_CHECK(count == -1 && doc->GetError().GetCode() != 0);
+  } else if (count > 1) {
+    int32_t orientation = 0;
+    image.reset(CPDFImageXObj::CreateImageXObj(doc, path.c_str(), matrix, true, true, count - 1,
+                                               &orientation));
+    if (image) {
+      FUZZ_CHECK(orientation >= 1 && orientation <= 8);
+    } else {
+      FUZZ_CHECK(orientation == 0 && doc->GetError().GetCode() != 0);
+    }
+    image.reset();
+  }
   CPDFEnv::Global().CloseDoc(doc);
   ::unlink(path.c_str());
   FUZZ_CHECK(folder.Count() == 0);

@@ -74,7 +74,7 @@ TEST_F(MissingLibtiffTest, ReadingATIFFImageFailsWithTheReason) {
   std::string error;
   EXPECT_FALSE(ReadTIFFImage(path.c_str(), sink, description, &error));
   ExpectNotLoaded(error);
-  EXPECT_TRUE(Contains(error, "TIFFFdOpen")) << error;
+  EXPECT_TRUE(Contains(error, "TIFFClientOpen")) << error;
   // Captured by the reader, not passed on; the handler is the caller's again.
   EXPECT_TRUE(RecordedErrors().empty());
   EXPECT_EQ(TIFFSetErrorHandler(outer), &loading::RecordError);

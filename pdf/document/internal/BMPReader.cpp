@@ -282,15 +282,15 @@ bool ReadRLEBands(RLEInput& in, int bits, uint32_t width, uint32_t rows, uint64_
         return Fail(error, "pixel data cut short");
       }
     }
-    if (!putBlank()) return Fail(error, "out of memory for the image data");
+    if (!putBlank()) return Fail(error, kStorageFailed);
     if (!expected) {
       // Once codes have been seen: the rest of the image follows in any case.
       sink.Expect(static_cast<size_t>(rowBytes * rows - sink.Size()));
       expected = true;
     }
-    if (!sink.Put(band.data(), bytes)) return Fail(error, "out of memory for the image data");
+    if (!sink.Put(band.data(), bytes)) return Fail(error, kStorageFailed);
   }
-  if (!putBlank()) return Fail(error, "out of memory for the image data");
+  if (!putBlank()) return Fail(error, kStorageFailed);
   return true;
 }
 
@@ -479,7 +479,7 @@ bool ReadRunLengthPixels(FILE* file, uint64_t fileSize, const BitmapHeader& h, u
     return ReadRLEBands(input, h.bitCount, h.columns, h.rows, outRowBytes, h.topDown, sink, error);
   }
   uint8_t* image = sink.PutZeros(static_cast<size_t>(outRowBytes * h.rows));
-  if (image == nullptr) return Fail(error, "out of memory for the image data");
+  if (image == nullptr) return Fail(error, kStorageFailed);
   RLEBand whole;
   whole.data = image;
   whole.count = h.rows;
@@ -533,8 +533,7 @@ bool ReadUncompressedRows(FILE* file, uint64_t fileSize, const BitmapHeader& h,
       ConvertTrueColourRow(row, h.columns, h.bitCount, channels, out.data());
       row = out.data();
     }
-    if (!sink.Put(row, static_cast<size_t>(outRowBytes)))
-      return Fail(error, "out of memory for the image data");
+    if (!sink.Put(row, static_cast<size_t>(outRowBytes))) return Fail(error, kStorageFailed);
   }
   return true;
 }
@@ -546,7 +545,7 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
   try {
     if (path == nullptr) return Fail(error, "no file name");
     ImageFile file(path);
-    if (!file.IsOpen()) return Fail(error, "cannot open the file");
+    if (!file.IsOpen()) return ImageReadFail(error, ImageFile::OpenFailure(file.Failure()));
     const uint64_t fileSize = file.Size();
 
     BitmapHeader h;

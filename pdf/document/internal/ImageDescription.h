@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "pdf/object/FileStamp.h"
+
 // Images whose data would pass this many bytes are refused: stream lengths
 // and offsets in the library are 32-bit signed values.
 inline constexpr uint64_t kMaxImageDataSize = 0x7FFFFFFF;
@@ -53,8 +55,20 @@ struct ImageDescription {
   float widthPoints = 0.0f;
   float heightPoints = 0.0f;
 
+  // How the file asks for its image to be shown, as the Orientation of TIFF
+  // and Exif (tag 274) gives it: 1 rows from the top, columns from the left
+  // (as stored); 2 mirrored left to right; 3 turned half round; 4 mirrored
+  // top to bottom; 5 mirrored across the main diagonal; 6 to be turned a
+  // quarter clockwise; 7 mirrored across the other diagonal; 8 to be turned
+  // a quarter anticlockwise. The data stay as stored whatever it says.
+  int orientation = 1;
+
   // Number of bytes written into the sink.
   uint64_t dataSize = 0;
+
+  // The file as it was read, for data that stay in it until they are
+  // written (DCT data): the write checks that it has not changed since.
+  FileStamp source;
 
   // Colour components per pixel (1 for masks, grey and Indexed).
   int Components() const {

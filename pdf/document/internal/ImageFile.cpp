@@ -7,51 +7,76 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/SystemError.h"
+
 namespace {
 
-// Opens without ever waiting (see OpenRegular); -1 unless a regular file.
-int OpenRegularNonBlocking(const char* path, uint64_t* size) {
+// Opens without ever waiting (see OpenRegular); -1 unless a regular file,
+// with the reason in failure.
+int OpenRegularNonBlocking(const char* path, uint64_t* size, int& failure) {
+  failure = ENOENT;
   if (path == nullptr) return -1;
   // Without O_NONBLOCK, opening a FIFO waits for a writer that may never
   // come; the type is known only once the file is open.
   const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return -1;
+  if (fd < 0) {
+    failure = errno;
+    return -1;
+  }
   struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
+  if (fstat(fd, &info) != 0) {
+    failure = errno;
     ::close(fd);
     return -1;
   }
+  if (!S_ISREG(info.st_mode) || info.st_size < 0) {
+    failure = ImageFile::kNotRegular;
+    ::close(fd);
+    return -1;
+  }
+  failure = 0;
   if (size != nullptr) *size = static_cast<uint64_t>(info.st_size);
   return fd;
 }
 
 }  // namespace
 
-int ImageFile::OpenRegular(const char* path, uint64_t* size) {
-  const int fd = OpenRegularNonBlocking(path, size);
+int ImageFile::OpenRegular(const char* path, uint64_t* size, int* failure) {
+  int code = 0;
+  const int fd = OpenRegularNonBlocking(path, size, code);
+  if (failure != nullptr) *failure = code;
   if (fd < 0) return -1;
   // Reads of a regular file never wait anyway; the flag goes so that nothing
   // later mistakes it for a non-blocking stream.
   const int flags = fcntl(fd, F_GETFL);
   if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    if (failure != nullptr) *failure = errno;
     ::close(fd);
     return -1;
   }
   return fd;
 }
 
+std::string ImageFile::OpenFailure(int failure) {
+  if (failure == kNotRegular) return "not a regular file";
+  return "cannot open the file: " + platform::SystemErrorText(failure);
+}
+
 ImageFile::ImageFile(const char* path) {
-  const int fd = OpenRegular(path, &size_);
+  const int fd = OpenRegular(path, &size_, &failure_);
   if (fd < 0) return;
   file_.reset(fdopen(fd, "rb"));
-  if (!file_) ::close(fd);
+  if (!file_) {
+    failure_ = errno;
+    ::close(fd);
+  }
 }
 
 ImageHead ImageFile::ReadHead(const char* path) {
   // The probe reads two bytes where they lie: no stream, no buffer, and the
   // descriptor is never handed on, so its flag may stay.
   ImageHead head;
-  const int fd = OpenRegularNonBlocking(path, nullptr);
+  const int fd = OpenRegularNonBlocking(path, nullptr, head.openFailure);
   if (fd < 0) return head;
   ssize_t n = -1;
   do {

@@ -13,7 +13,14 @@
 struct ImageHead {
   bool read = false;  // false: no regular file, or shorter than two bytes
   char bytes[2] = {};
+  // Why the file could not be opened (see ImageFile::OpenFailure); 0 when
+  // it was.
+  int openFailure = 0;
 };
+
+// The reason a reader gives when the storage of the image data cannot grow;
+// the importer tells a full temporary folder from want of memory.
+inline constexpr const char* kStorageFailed = "out of memory for the image data";
 
 class ImageFile {
  public:
@@ -21,6 +28,8 @@ class ImageFile {
   // A path that does not name a regular file is not opened.
   explicit ImageFile(const char* path);
   bool IsOpen() const { return file_ != nullptr; }
+  // Why the file is not open (see OpenFailure).
+  int Failure() const { return failure_; }
   FILE* Get() const { return file_.get(); }
   uint64_t Size() const { return size_; }
 
@@ -33,8 +42,14 @@ class ImageFile {
   // Opens a regular file read-only without ever waiting (a FIFO is opened
   // non-blocking and refused once its type is known) and learns its size.
   // The descriptor, or -1 when the file cannot be opened or is not a
-  // regular file; the caller closes it.
-  static int OpenRegular(const char* path, uint64_t* size);
+  // regular file (why in *failure when given); the caller closes it.
+  static int OpenRegular(const char* path, uint64_t* size, int* failure = nullptr);
+
+  // A failure of OpenRegular: the errno of the open, or kNotRegular.
+  static constexpr int kNotRegular = -1;
+  // Its text: "cannot open the file: " and the system's reason, or "not a
+  // regular file".
+  static std::string OpenFailure(int failure);
 
  private:
   struct Closer {
@@ -42,6 +57,7 @@ class ImageFile {
   };
   std::unique_ptr<FILE, Closer> file_;
   uint64_t size_ = 0;
+  int failure_ = 0;
 };
 
 // Stores the reason (when asked for) and answers false.

@@ -81,6 +81,74 @@ void ReadApp13(const jpeg_saved_marker_ptr marker, Header* header) {
   }
 }
 
+// The Orientation (tag 274, a SHORT) of IFD0 of Exif data: the bytes of an
+// APP1 marker after "Exif\0\0", a TIFF header in either byte order and the
+// directories it points to. Every offset is checked against the bytes held;
+// 0 when the tag is missing, damaged or out of range.
+int ExifOrientation(const uint8_t* tiff, size_t size) {
+  if (size < 8) return 0;
+  const bool little = tiff[0] == 'I' && tiff[1] == 'I';
+  if (!little && !(tiff[0] == 'M' && tiff[1] == 'M')) return 0;
+  auto u16 = [&](size_t at) {
+    return little ? static_cast<uint32_t>(tiff[at] | tiff[at + 1] << 8)
+                  : static_cast<uint32_t>(tiff[at] << 8 | tiff[at + 1]);
+  };
+  auto u32 = [&](size_t at) {
+    return little ? u16(at) | u16(at + 2) << 16 : u16(at) << 16 | u16(at + 2);
+  };
+  if (u16(2) != 42) return 0;
+  const uint64_t directory = u32(4);
+  if (directory > size - 2) return 0;
+  const uint64_t entries = u16(static_cast<size_t>(directory));
+  for (uint64_t i = 0; i < entries; ++i) {
+    const uint64_t entry = directory + 2 + 12 * i;
+    if (entry > size - 12) return 0;
+    const size_t at = static_cast<size_t>(entry);
+    if (u16(at) != 274) continue;
+    // A SHORT holds its value in the entry itself, in the first two bytes.
+    if (u16(at + 2) != 3 || u32(at + 4) < 1) return 0;
+    const uint32_t value = u16(at + 8);
+    return value >= 1 && value <= 8 ? static_cast<int>(value) : 0;
+  }
+  return 0;
+}
+
+// The Orientation of the first Exif APP1 marker among the markers before
+// the first scan, read straight from the file (only the header segments
+// are walked, one read each); 0 when there is none or it cannot be read.
+int ReadOrientation(FILE* file, uint64_t fileSize) {
+  static const uint8_t kExif[6] = {'E', 'x', 'i', 'f', 0, 0};
+  uint64_t pos = 2;  // after SOI
+  while (pos + 4 <= fileSize) {
+    uint8_t marker[4];
+    if (fseeko(file, static_cast<off_t>(pos), SEEK_SET) != 0 ||
+        std::fread(marker, 1, 4, file) != 4 || marker[0] != 0xFF) {
+      return 0;
+    }
+    if (marker[1] == 0xFF) {  // a fill byte before the marker
+      ++pos;
+      continue;
+    }
+    // The scan, the end, or a marker without a segment: no more header.
+    if (marker[1] == 0xDA || marker[1] == 0xD9 || marker[1] == 0x01 || marker[1] == 0xD8 ||
+        (marker[1] >= 0xD0 && marker[1] <= 0xD7)) {
+      return 0;
+    }
+    const uint32_t length = static_cast<uint32_t>(marker[2] << 8 | marker[3]);
+    if (length < 2 || pos + 2 + length > fileSize) return 0;
+    uint8_t kind[sizeof kExif];
+    if (marker[1] == JPEG_APP0 + 1 && length - 2 >= sizeof kExif &&
+        std::fread(kind, 1, sizeof kind, file) == sizeof kind &&
+        std::memcmp(kind, kExif, sizeof kExif) == 0) {
+      std::vector<uint8_t> tiff(length - 2 - sizeof kExif);
+      if (std::fread(tiff.data(), 1, tiff.size(), file) != tiff.size()) return 0;
+      return ExifOrientation(tiff.data(), tiff.size());
+    }
+    pos += 2 + length;
+  }
+  return 0;
+}
+
 // Checks the marker structure of a JPEG file fed to it in pieces: every
 // marker segment lies inside the file, at least one scan (SOS) comes, and
 // an EOI marker ends the entropy-coded data. Bytes after the EOI are not
@@ -248,9 +316,12 @@ bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& descripti
   try {
     if (path == nullptr) return Fail(error, "no file name");
     ImageFile file(path);
-    if (!file.IsOpen()) return Fail(error, "cannot open the file");
+    if (!file.IsOpen()) return Fail(error, ImageFile::OpenFailure(file.Failure()));
     const uint64_t fileSize = file.Size();
     if (fileSize > kMaxImageDataSize) return Fail(error, "file too large");
+    // The data stay in the file until they are written: what was read is
+    // this file as it is now.
+    const FileStamp source = FileStamp::OfDescriptor(fileno(file.Get()));
 
     Header header;
     char message[JMSG_LENGTH_MAX] = {};
@@ -274,6 +345,9 @@ bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& descripti
         break;
       default: return Fail(error, "unsupported colour model");
     }
+    result.source = source;
+    const int orientation = ReadOrientation(file.Get(), fileSize);
+    if (orientation != 0) result.orientation = orientation;
     result.widthPoints =
         AxisPoints(header.width, header.app13X, header.densityUnit, header.xDensity);
     result.heightPoints =
@@ -307,7 +381,7 @@ bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& descripti
         return Fail(error, "cannot read the file");
       walk.Feed(block.get(), want);
       if (walk.Failed()) break;
-      if (!sink.Put(block.get(), want)) return Fail(error, "out of memory for the image data");
+      if (!sink.Put(block.get(), want)) return Fail(error, kStorageFailed);
       copied += want;
     }
     if (const char* problem = walk.Problem()) return Fail(error, problem);

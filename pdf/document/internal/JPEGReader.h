@@ -20,7 +20,11 @@ bool IsJPEGFile(const ImageHead& head);
 // DeviceCMYK, with the Decode inverted for YCCK files and files with an
 // Adobe marker. The size in points comes from the ResolutionInfo resource of
 // a "Photoshop 3.0" first APP13 marker, else from the JFIF density, else one
-// pixel per point, for each axis on its own.
+// pixel per point, for each axis on its own. The Orientation (1 to 8) comes
+// from the first Exif APP1 marker before the scan, when its IFD0 holds a
+// readable one. The description carries the file's stamp: the data are
+// copied from the file when they are written, which refuses a file that
+// changed since.
 //
 // The data are not decoded, but the copy walks the marker structure: a file
 // whose marker segments run past its end, that has no scan, or whose scan

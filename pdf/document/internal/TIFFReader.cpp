@@ -7,22 +7,20 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <unordered_set>
 #include <vector>
 
 #include "pdf/object/TIFFErrorCapture.h"
 
 namespace {
-
-struct TIFFCloser {
-  void operator()(TIFF* tiff) const { TIFFClose(tiff); }
-};
-using TIFFHandle = std::unique_ptr<TIFF, TIFFCloser>;
 
 bool Fail(std::string* error, const std::string& text) { return ImageReadFail(error, text); }
 
@@ -87,6 +85,78 @@ bool PieceFails(const TIFFErrorCapture& capture, std::string* error, const char*
   return Fail(error, text);
 }
 
+// --- Samples ---
+
+// Sample k of a row as libtiff hands it over: 16, 24 and 32-bit samples as
+// integers in the host's byte order (libtiff swaps them from the file's),
+// samples of any other depth packed from the high bit of each byte on.
+uint32_t GetSample(const uint8_t* row, uint64_t k, int bits) {
+  switch (bits) {
+    case 8: return row[k];
+    case 16: {
+      uint16_t v;
+      std::memcpy(&v, row + 2 * k, 2);
+      return v;
+    }
+    case 24: {
+      const uint8_t* p = row + 3 * k;
+      if constexpr (std::endian::native == std::endian::little) {
+        return p[0] | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16;
+      } else {
+        return static_cast<uint32_t>(p[0]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[2];
+      }
+    }
+    case 32: {
+      uint32_t v;
+      std::memcpy(&v, row + 4 * k, 4);
+      return v;
+    }
+    default: {
+      // At most 31 bits, so at most five bytes hold the sample.
+      const uint64_t first = k * static_cast<uint64_t>(bits);
+      const uint64_t last = first + static_cast<uint64_t>(bits) - 1;
+      uint64_t held = 0;
+      for (uint64_t b = first / 8; b <= last / 8; ++b) held = held << 8 | row[b];
+      const uint64_t mask = (uint64_t{1} << bits) - 1;
+      return static_cast<uint32_t>((held >> (7 - last % 8)) & mask);
+    }
+  }
+}
+
+// Stores sample k of an output row of 1, 2, 4 or 8 bits per sample; the
+// bytes of a row of fewer bits must start as zeros.
+void PutSample(uint8_t* row, uint64_t k, int bits, uint32_t value) {
+  if (bits == 8) {
+    row[k] = static_cast<uint8_t>(value);
+    return;
+  }
+  const uint64_t bit = k * static_cast<uint64_t>(bits);
+  row[bit / 8] |= static_cast<uint8_t>(value << (8 - bits - bit % 8));
+}
+
+// The depth the samples of a file of this depth are stored at: PDF takes 1,
+// 2, 4 and 8 bits per component; 6-bit samples are scaled up, deeper ones
+// cut to their high 8 bits.
+int StoredBits(int bits) { return bits == 1 || bits == 2 || bits == 4 ? bits : 8; }
+
+// A sample of the file's depth at the stored depth.
+uint32_t Reduce(uint32_t value, int bits) {
+  if (bits == 6) return (value * 255 + 31) / 63;
+  if (bits > 8) return value >> (bits - 8);
+  return value;
+}
+
+// A colour sample premultiplied by its alpha, divided out again at the
+// samples' full depth and rounded. Fully transparent pixels become 0; a
+// colour above its alpha (which premultiplied data cannot hold) is taken as
+// the full value.
+uint32_t Unpremultiply(uint32_t colour, uint32_t alpha, int bits) {
+  const uint64_t full = (uint64_t{1} << bits) - 1;
+  if (alpha == 0) return 0;
+  if (colour >= alpha) return static_cast<uint32_t>(full);
+  return static_cast<uint32_t>((colour * full + alpha / 2) / alpha);
+}
+
 // How the samples of one decoded piece become output samples.
 struct Layout {
   uint16_t compression;
@@ -94,18 +164,26 @@ struct Layout {
   int bits;        // bits per sample in the file
   int samples;     // samples per pixel in the file
   int components;  // colour components kept
-  bool planar;     // one plane per component
+  bool planar;     // one plane per sample
+  int alpha;       // the sample of an associated alpha, or -1
+  int outBits;     // bits per component stored
   uint64_t outRowBytes;
+
+  // Pixels stored as they are decoded: exactly the kept components, at a
+  // depth PDF takes.
+  bool Plain() const { return !planar && samples == components && outBits == bits; }
+  bool HasAlpha() const { return alpha >= 0; }
 };
 
 // Converts n pixels of one piece row (of plane `plane` when planar) into the
-// output row from pixel x0 on.
-void ConvertRun(const Layout& layout, const uint8_t* in, uint32_t n, int plane, uint8_t* out,
-                uint32_t x0) {
+// output row from pixel x0 on. With an associated alpha, `alphaRow` holds
+// the alpha plane's samples of the same pixels when planar.
+void ConvertRun(const Layout& layout, const uint8_t* in, const uint8_t* alphaRow, uint32_t n,
+                int plane, uint8_t* out, uint32_t x0) {
   const int comps = layout.components;
-  if (layout.bits < 8) {
-    // Neither planar nor with extra samples (refused before): whole bytes;
-    // x0 is 0 or a tile edge, a multiple of 16 pixels, so byte aligned.
+  if (layout.Plain()) {
+    // Whole bytes; below 8 bits x0 is 0 or a tile edge, a multiple of 16
+    // pixels, so byte aligned.
     const uint64_t bitsPerPixel = static_cast<uint64_t>(comps) * layout.bits;
     const uint64_t start = x0 * bitsPerPixel / 8;
     const uint64_t bytes = (n * bitsPerPixel + 7) / 8;
@@ -113,31 +191,24 @@ void ConvertRun(const Layout& layout, const uint8_t* in, uint32_t n, int plane, 
                 static_cast<size_t>(std::min<uint64_t>(bytes, layout.outRowBytes - start)));
     return;
   }
-  const int step = layout.bits / 8;
+  const int bits = layout.bits;
+  const uint64_t first = static_cast<uint64_t>(x0) * comps;
   if (layout.planar) {
     for (uint32_t i = 0; i < n; ++i) {
-      const uint8_t* s = in + static_cast<size_t>(i) * step;
-      uint8_t value = *s;
-      if (step == 2) {
-        uint16_t v;
-        std::memcpy(&v, s, 2);
-        value = static_cast<uint8_t>(v >> 8);
-      }
-      out[(static_cast<size_t>(x0) + i) * comps + plane] = value;
+      uint32_t v = GetSample(in, i, bits);
+      if (alphaRow != nullptr) v = Unpremultiply(v, GetSample(alphaRow, i, bits), bits);
+      PutSample(out, first + static_cast<uint64_t>(i) * comps + plane, layout.outBits,
+                Reduce(v, bits));
     }
     return;
   }
   for (uint32_t i = 0; i < n; ++i) {
-    const uint8_t* pixel = in + static_cast<size_t>(i) * layout.samples * step;
-    uint8_t* o = out + (static_cast<size_t>(x0) + i) * comps;
+    const uint64_t base = static_cast<uint64_t>(i) * layout.samples;
+    const uint32_t a = layout.HasAlpha() ? GetSample(in, base + layout.alpha, bits) : 0;
     for (int c = 0; c < comps; ++c) {
-      if (step == 1) {
-        o[c] = pixel[c];
-      } else {
-        uint16_t v;
-        std::memcpy(&v, pixel + 2 * c, 2);  // libtiff hands samples in host order
-        o[c] = static_cast<uint8_t>(v >> 8);
-      }
+      uint32_t v = GetSample(in, base + c, bits);
+      if (layout.HasAlpha()) v = Unpremultiply(v, a, bits);
+      PutSample(out, first + static_cast<uint64_t>(i) * comps + c, layout.outBits, Reduce(v, bits));
     }
   }
 }
@@ -187,21 +258,236 @@ bool DecodesRowsInOrder(uint16_t compression) {
   }
 }
 
+// --- Opening a file at one of its images ---
+
+// The identity and the directory offsets of the file whose chain of images
+// was walked last, in chain order: ConvertOne reads image after image of one
+// file, each through a handle of its own, and without them reaching image N
+// would walk N directories (libtiff's own seek does so on every new handle
+// too), quadratic in the images. One thread reads a file at a time; each
+// thread keeps its own.
+struct ImageChain {
+  FileStamp file;
+  std::vector<uint64_t> offsets;  // offsets[i]: where image i's directory lies
+  std::unordered_set<uint64_t> seen;
+  bool complete = false;  // the chain ends after the last offset
+};
+
+ImageChain& KnownChain() {
+  thread_local ImageChain chain;
+  return chain;
+}
+
+// A TIFF file opened through libtiff, read rather than mapped ("m"): the
+// strips pass through the decoder's buffers only, and the file's pages do
+// not stay in the process's memory. Opened at image N, libtiff is shown a
+// header whose first directory is image N's, so that it reads that
+// directory at once and nothing of the chain before it.
+class TIFFFile {
+ public:
+  TIFFFile() = default;
+  TIFFFile(const TIFFFile&) = delete;
+  TIFFFile& operator=(const TIFFFile&) = delete;
+  ~TIFFFile() {
+    if (tiff_ != nullptr) TIFFClose(tiff_);
+    if (fd_ >= 0) ::close(fd_);
+  }
+
+  // Opens the file; with a directory offset other than 0 that directory is
+  // read as the first.
+  bool Open(const char* path, uint64_t directory, const TIFFErrorCapture& capture,
+            std::string* error) {
+    int failure = 0;
+    fd_ = ImageFile::OpenRegular(path, nullptr, &failure);
+    if (fd_ < 0) return Fail(error, ImageFile::OpenFailure(failure));
+    if (directory != 0 && !PatchHeader(directory)) return Fail(error, "not a TIFF file");
+    tiff_ =
+        TIFFClientOpen(path, "rm", this, &Read, &Write, &Seek, &CloseNothing, &Size, &Map, &Unmap);
+    if (tiff_ == nullptr)
+      return Fail(error, capture.HasError() ? capture.Text() : "cannot read the file");
+    if (capture.HasError()) return Fail(error, "open: " + capture.Text());
+    return true;
+  }
+  TIFF* Get() const { return tiff_; }
+  int Descriptor() const { return fd_; }
+
+ private:
+  // The header as the file has it, with the offset of the first directory
+  // replaced (in the file's byte order; classic or BigTIFF).
+  bool PatchHeader(uint64_t directory) {
+    uint8_t head[16];
+    if (::pread(fd_, head, sizeof head, 0) != static_cast<ssize_t>(sizeof head)) return false;
+    const bool little = head[0] == 'I' && head[1] == 'I';
+    if (!little && !(head[0] == 'M' && head[1] == 'M')) return false;
+    const unsigned version = little ? head[2] | head[3] << 8 : head[2] << 8 | head[3];
+    if (version != 42 && version != 43) return false;
+    const int at = version == 43 ? 8 : 4;
+    const int size = version == 43 ? 8 : 4;
+    if (size == 4 && directory > UINT32_MAX) return false;
+    std::memcpy(header_, head, sizeof head);
+    for (int i = 0; i < size; ++i) {
+      const int shift = 8 * (little ? i : size - 1 - i);
+      header_[at + i] = static_cast<uint8_t>(directory >> shift);
+    }
+    headerSize_ = static_cast<uint64_t>(at + size);
+    return true;
+  }
+
+  static tmsize_t Read(thandle_t handle, void* buffer, tmsize_t size) {
+    auto* self = static_cast<TIFFFile*>(handle);
+    if (size < 0) return -1;
+    auto* bytes = static_cast<uint8_t*>(buffer);
+    tmsize_t done = 0;
+    while (done < size) {
+      const ssize_t n = ::pread(self->fd_, bytes + done, static_cast<size_t>(size - done),
+                                static_cast<off_t>(self->position_ + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += n;
+    }
+    // The replaced bytes of the header, wherever the read overlaps them.
+    for (uint64_t at = self->position_; at < self->headerSize_ && at < self->position_ + done;
+         ++at) {
+      bytes[at - self->position_] = self->header_[at];
+    }
+    self->position_ += static_cast<uint64_t>(done);
+    return done;
+  }
+  static tmsize_t Write(thandle_t, void*, tmsize_t) { return -1; }
+  static toff_t Seek(thandle_t handle, toff_t offset, int whence) {
+    auto* self = static_cast<TIFFFile*>(handle);
+    uint64_t base = 0;
+    if (whence == SEEK_CUR) {
+      base = self->position_;
+    } else if (whence == SEEK_END) {
+      struct stat info;
+      if (::fstat(self->fd_, &info) != 0) return static_cast<toff_t>(-1);
+      base = static_cast<uint64_t>(info.st_size);
+    }
+    if (offset > UINT64_MAX - base) return static_cast<toff_t>(-1);
+    self->position_ = base + offset;
+    return self->position_;
+  }
+  // The descriptor is closed by the destructor, after libtiff is done.
+  static int CloseNothing(thandle_t) { return 0; }
+  static toff_t Size(thandle_t handle) {
+    struct stat info;
+    if (::fstat(static_cast<TIFFFile*>(handle)->fd_, &info) != 0) return 0;
+    return static_cast<toff_t>(info.st_size);
+  }
+  static int Map(thandle_t, void**, toff_t*) { return 0; }
+  static void Unmap(thandle_t, void*, toff_t) {}
+
+  int fd_ = -1;
+  TIFF* tiff_ = nullptr;
+  uint64_t position_ = 0;
+  uint8_t header_[16] = {};
+  uint64_t headerSize_ = 0;  // 0: the header as it is
+};
+
+std::string ImageText(uint32_t index) { return "image " + std::to_string(index + 1); }
+
+// Reads the directories of the chain after the last one known, up to image
+// `index` (all of them when the chain is to be counted); the file is open
+// at image 0. False with the reason when one cannot be read; a chain that
+// ends (or leads back to a directory already read, which libtiff stops at)
+// before the image is no failure here.
+bool WalkChain(const char* path, const TIFFErrorCapture& capture, TIFFFile& file, ImageChain& chain,
+               uint32_t index, std::string* error) {
+  std::unique_ptr<TIFFFile> resumed;
+  TIFF* tiff = file.Get();
+  if (chain.offsets.size() > 1) {
+    resumed = std::make_unique<TIFFFile>();
+    if (!resumed->Open(path, chain.offsets.back(), capture, error)) return false;
+    tiff = resumed->Get();
+  }
+  while (!chain.complete && chain.offsets.size() <= index) {
+    const size_t next = chain.offsets.size();
+    if (!TIFFReadDirectory(tiff)) {
+      if (capture.HasError())
+        return Fail(error, ImageText(static_cast<uint32_t>(next)) + ": " + capture.Text());
+      chain.complete = true;
+      break;
+    }
+    if (capture.HasError())
+      return Fail(error, ImageText(static_cast<uint32_t>(next)) + ": " + capture.Text());
+    // A chain that leads back to a directory already read ends there, also
+    // when the walk was resumed past it (libtiff's own check starts anew).
+    const uint64_t offset = TIFFCurrentDirOffset(tiff);
+    if (!chain.seen.insert(offset).second) {
+      chain.complete = true;
+      break;
+    }
+    if (next >= kMaxTIFFImages) {
+      return Fail(error, "more than " + std::to_string(kMaxTIFFImages) + " images");
+    }
+    chain.offsets.push_back(offset);
+  }
+  return true;
+}
+
+// The chain known for the file open at image 0: the one walked before when
+// it is the same file, else a new one holding image 0 alone.
+ImageChain& ChainOf(TIFFFile& file) {
+  ImageChain& chain = KnownChain();
+  const FileStamp stamp = FileStamp::OfDescriptor(file.Descriptor());
+  const uint64_t first = TIFFCurrentDirOffset(file.Get());
+  if (!stamp.IsSet() || chain.file != stamp || chain.offsets.empty() ||
+      chain.offsets.front() != first) {
+    chain.file = stamp;
+    chain.offsets.assign(1, first);
+    chain.seen.clear();
+    chain.seen.insert(first);
+    chain.complete = false;
+  }
+  return chain;
+}
+
+// Opens the file at image `index`.
+bool OpenImage(const char* path, const TIFFErrorCapture& capture, uint32_t index,
+               std::unique_ptr<TIFFFile>& file, std::string* error) {
+  file = std::make_unique<TIFFFile>();
+  if (!file->Open(path, 0, capture, error)) return false;
+  if (index == 0) return true;
+  ImageChain& chain = ChainOf(*file);
+  if (!WalkChain(path, capture, *file, chain, index, error)) return false;
+  if (index >= chain.offsets.size()) return Fail(error, "the file holds no such image");
+  const uint64_t offset = chain.offsets[index];
+  file = std::make_unique<TIFFFile>();
+  return file->Open(path, offset, capture, error);
+}
+
+// --- Reading the samples ---
+
 // Strips that are already rows in PDF order, handed to the sink one after
-// another as they are decoded. The data are sized to count x strip size: what
-// the strips do not fill (the rows missing from a short last strip) follows
-// as zeros. A strip above the decode budget (a whole image in one strip), and
-// the one strip of an image in one strip when its codec allows, are decoded
-// in bands of rows instead, which gives the same bytes.
+// another as they are decoded. Each strip gives the bytes of its rows, the
+// last one those of the rows left: a strip that decodes to fewer is filled
+// with zeros, and the bytes a strip gives past its rows are dropped, so the
+// data hold exactly the image's rows. A strip above the decode budget (a
+// whole image in one strip), and the one strip of an image in one strip
+// when its codec allows, are decoded in bands of rows instead, which gives
+// the same bytes.
 bool ReadDirectStrips(TIFF* tiff, const TIFFErrorCapture& capture, ByteSink& sink, uint32_t length,
                       uint16_t compression, uint64_t& written, std::string* error) {
   const uint64_t count = TIFFNumberOfStrips(tiff);
   const tmsize_t size = TIFFStripSize(tiff);
   if (!Check(capture, error, "strip size")) return false;
-  if (count == 0 || size <= 0) return Fail(error, "bad strip layout");
-  const uint64_t total = count * static_cast<uint64_t>(size);
+  const tmsize_t rowSize = TIFFScanlineSize(tiff);
+  if (!Check(capture, error, "row size")) return false;
+  uint32_t rowsPerStrip = 0;
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+  if (!Check(capture, error, "rows per strip")) return false;
+  if (count == 0 || size <= 0 || rowSize <= 0 || rowsPerStrip == 0)
+    return Fail(error, "bad strip layout");
+  rowsPerStrip = std::min(rowsPerStrip, length);
+  const uint64_t rowBytes = static_cast<uint64_t>(rowSize);
+  const uint64_t total = rowBytes * length;
   if (static_cast<uint64_t>(size) > kMaxImageDataSize || total > kMaxImageDataSize) {
     return Fail(error, "image too large");
+  }
+  if (static_cast<uint64_t>(size) < rowBytes * rowsPerStrip ||
+      count < (uint64_t{length} + rowsPerStrip - 1) / rowsPerStrip) {
+    return Fail(error, "bad strip layout");
   }
   sink.Expect(static_cast<size_t>(total));
   uint64_t position = 0;
@@ -210,23 +496,21 @@ bool ReadDirectStrips(TIFF* tiff, const TIFFErrorCapture& capture, ByteSink& sin
                         DecodesRowsInOrder(compression));
   if (!inBands) {
     std::vector<uint8_t> strip(static_cast<size_t>(size));
-    for (uint64_t index = 0; index < count; ++index) {
+    for (uint64_t index = 0; position < total; ++index) {
       const tmsize_t n =
           TIFFReadEncodedStrip(tiff, static_cast<uint32_t>(index), strip.data(), size);
       if (n < 0 || capture.HasError()) return PieceFails(capture, error, "strip");
       if (!HoldsWhatItGave(tiff, compression, static_cast<uint32_t>(index), n))
         return PieceFails(capture, error, "strip", true);
-      const size_t part = static_cast<size_t>(std::min(n, size));
-      if (!sink.Put(strip.data(), part)) return Fail(error, "out of memory for the image data");
-      position += part;
+      const uint64_t rows = std::min<uint64_t>(rowsPerStrip, length - index * rowsPerStrip);
+      const uint64_t want = rows * rowBytes;
+      const size_t part = static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(n), want));
+      if (!sink.Put(strip.data(), part)) return Fail(error, kStorageFailed);
+      if (!PutZeros(sink, want - part)) return Fail(error, kStorageFailed);
+      position += want;
     }
   } else {
-    const tmsize_t rowSize = TIFFScanlineSize(tiff);
-    if (!Check(capture, error, "row size")) return false;
-    if (rowSize <= 0 || static_cast<uint64_t>(rowSize) * length > total)
-      return Fail(error, "bad strip layout");
-    if (static_cast<uint64_t>(rowSize) > kImageDecodeBudget) return Fail(error, "row too large");
-    const uint64_t rowBytes = static_cast<uint64_t>(rowSize);
+    if (rowBytes > kImageDecodeBudget) return Fail(error, "row too large");
     const uint32_t bandRows =
         static_cast<uint32_t>(std::clamp<uint64_t>(kRowBandBytes / rowBytes, 1, length));
     std::vector<uint8_t> band(static_cast<size_t>(rowBytes * bandRows));
@@ -243,20 +527,33 @@ bool ReadDirectStrips(TIFF* tiff, const TIFFErrorCapture& capture, ByteSink& sin
         }
       }
       const size_t part = static_cast<size_t>(rowBytes * rows);
-      if (!sink.Put(band.data(), part)) return Fail(error, "out of memory for the image data");
+      if (!sink.Put(band.data(), part)) return Fail(error, kStorageFailed);
       position += part;
       if (length - y0 <= bandRows) break;  // y0 + bandRows would wrap
     }
   }
-  if (!PutZeros(sink, total - position)) return Fail(error, "out of memory for the image data");
   written = total;
+  return true;
+}
+
+// Decodes plane `plane`'s strip holding `rows` rows from y0 on into `into`.
+bool ReadPlaneStrip(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout,
+                    uint64_t rowSize, uint32_t y0, uint32_t rows, int plane,
+                    std::vector<uint8_t>& into, std::string* error) {
+  const tmsize_t want = static_cast<tmsize_t>(rowSize * rows);
+  const uint32_t index = TIFFComputeStrip(tiff, y0, static_cast<uint16_t>(plane));
+  const tmsize_t n = capture.HasError() ? -1 : TIFFReadEncodedStrip(tiff, index, into.data(), want);
+  if (n < want || capture.HasError()) return PieceFails(capture, error, "strip");
+  if (!HoldsWhatItGave(tiff, layout.compression, index, n))
+    return PieceFails(capture, error, "strip", true);
   return true;
 }
 
 // Strips of planar images: for each strip row, the strip of every kept plane
 // is decoded and its rows interleaved into a band of RowsPerStrip rows,
-// which goes to the sink whole; each strip is decoded once. A strip of one
-// plane (rowSize bytes a row) and the band are held, within the decode
+// which goes to the sink whole; each strip is decoded once, the alpha
+// plane's (when it is divided out) first. The strips of one plane (rowSize
+// bytes a row), the alpha plane's and the band are held, within the decode
 // budget: when they would not fit, nothing is read and `fits` is false.
 bool ReadPlanarStrips(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout,
                       uint32_t length, uint64_t rowSize, ByteSink& sink, bool& fits,
@@ -268,88 +565,91 @@ bool ReadPlanarStrips(TIFF* tiff, const TIFFErrorCapture& capture, const Layout&
   if (rowsPerStrip == 0) return Fail(error, "bad strip layout");
   const uint32_t bandRows = std::min(rowsPerStrip, length);
   const uint64_t stripBytes = rowSize * bandRows;
+  const uint64_t held = stripBytes * (layout.HasAlpha() ? 2 : 1);
   const uint64_t bandBytes = layout.outRowBytes * bandRows;
-  if (stripBytes > kImageDecodeBudget || bandBytes > kImageDecodeBudget - stripBytes) {
+  if (held > kImageDecodeBudget || bandBytes > kImageDecodeBudget - held) {
     fits = false;
     return false;
   }
   sink.Expect(static_cast<size_t>(layout.outRowBytes * length));
   std::vector<uint8_t> strip(static_cast<size_t>(stripBytes));
+  std::vector<uint8_t> alpha(static_cast<size_t>(layout.HasAlpha() ? stripBytes : 0));
   std::vector<uint8_t> band(static_cast<size_t>(bandBytes));
   for (uint32_t y0 = 0; y0 < length; y0 += bandRows) {
     const uint32_t rows = std::min(bandRows, length - y0);
-    const tmsize_t want = static_cast<tmsize_t>(rowSize * rows);
+    std::fill(band.begin(), band.end(), 0);
+    if (layout.HasAlpha() &&
+        !ReadPlaneStrip(tiff, capture, layout, rowSize, y0, rows, layout.alpha, alpha, error)) {
+      return false;
+    }
     for (int p = 0; p < layout.components; ++p) {
-      const uint32_t index = TIFFComputeStrip(tiff, y0, static_cast<uint16_t>(p));
-      const tmsize_t n =
-          capture.HasError() ? -1 : TIFFReadEncodedStrip(tiff, index, strip.data(), want);
-      if (n < want || capture.HasError()) return PieceFails(capture, error, "strip");
-      if (!HoldsWhatItGave(tiff, layout.compression, index, n))
-        return PieceFails(capture, error, "strip", true);
+      if (!ReadPlaneStrip(tiff, capture, layout, rowSize, y0, rows, p, strip, error)) return false;
       for (uint32_t r = 0; r < rows; ++r) {
-        ConvertRun(layout, strip.data() + r * rowSize, layout.width, p,
+        ConvertRun(layout, strip.data() + r * rowSize,
+                   layout.HasAlpha() ? alpha.data() + r * rowSize : nullptr, layout.width, p,
                    band.data() + r * layout.outRowBytes, 0);
       }
     }
     if (!sink.Put(band.data(), static_cast<size_t>(layout.outRowBytes * rows)))
-      return Fail(error, "out of memory for the image data");
+      return Fail(error, kStorageFailed);
     if (length - y0 <= bandRows) break;  // y0 + bandRows would wrap
   }
   return true;
 }
 
 // Planar strips too large for the decode budget, a row at a time: every
-// plane after the first is read through a handle of its own on the same
-// file, so each handle reads its plane's rows in order (no strip is decoded
-// twice, none is held), and row y of every plane is interleaved and goes to
-// the sink before row y + 1 is read.
-bool ReadPlanarRows(const char* path, TIFF* tiff, const TIFFErrorCapture& capture,
-                    const Layout& layout, uint32_t length, tmsize_t rowSize, ByteSink& sink,
-                    std::string* error) {
-  struct stat first;
-  if (fstat(TIFFFileno(tiff), &first) != 0) return Fail(error, "cannot open the file");
-  std::vector<TIFFHandle> others;
+// plane after the first (the alpha plane too, when it is divided out) is
+// read through a handle of its own on the same file, so each handle reads
+// its plane's rows in order (no strip is decoded twice, none is held), and
+// row y of every plane is interleaved and goes to the sink before row y + 1
+// is read.
+bool ReadPlanarRows(const char* path, uint32_t image, TIFFFile& file,
+                    const TIFFErrorCapture& capture, const Layout& layout, uint32_t length,
+                    tmsize_t rowSize, ByteSink& sink, std::string* error) {
+  TIFF* tiff = file.Get();
+  const FileStamp first = FileStamp::OfDescriptor(file.Descriptor());
+  if (!first.IsSet()) return Fail(error, "cannot read the file");
+  std::vector<std::unique_ptr<TIFFFile>> others;
   std::vector<TIFF*> planes{tiff};
-  for (int p = 1; p < layout.components; ++p) {
-    const int fd = ImageFile::OpenRegular(path, nullptr);
-    if (fd < 0) return Fail(error, "cannot open the file");
-    struct stat again;
-    if (fstat(fd, &again) != 0 || again.st_dev != first.st_dev || again.st_ino != first.st_ino) {
-      ::close(fd);
-      return Fail(error, "the file changed while it was read");
-    }
-    TIFFHandle handle(TIFFFdOpen(fd, path, "rm"));
-    if (!handle) {
-      ::close(fd);
-      return Fail(error, capture.HasError() ? capture.Text() : "cannot open the file");
-    }
-    if (!Check(capture, error, "open")) return false;
+  std::vector<int> samples{0};
+  for (int p = 1; p < layout.components; ++p) samples.push_back(p);
+  if (layout.HasAlpha()) samples.push_back(layout.alpha);
+  for (size_t i = 1; i < samples.size(); ++i) {
+    std::unique_ptr<TIFFFile> other;
+    if (!OpenImage(path, capture, image, other, error)) return false;
     // The row buffer is sized by the first handle: a file rewritten in
     // place meanwhile must not give another handle longer rows.
     uint32_t width = 0;
     uint32_t rows = 0;
-    TIFFGetField(handle.get(), TIFFTAG_IMAGEWIDTH, &width);
-    TIFFGetField(handle.get(), TIFFTAG_IMAGELENGTH, &rows);
-    if (width != layout.width || rows != length || TIFFScanlineSize(handle.get()) != rowSize ||
-        !TIFFIsTiled(handle.get()) != !TIFFIsTiled(tiff)) {
+    TIFFGetField(other->Get(), TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(other->Get(), TIFFTAG_IMAGELENGTH, &rows);
+    const FileStamp again = FileStamp::OfDescriptor(other->Descriptor());
+    if (again.device != first.device || again.inode != first.inode || width != layout.width ||
+        rows != length || TIFFScanlineSize(other->Get()) != rowSize ||
+        !TIFFIsTiled(other->Get()) != !TIFFIsTiled(tiff)) {
       return Fail(error, "the file changed while it was read");
     }
-    planes.push_back(handle.get());
-    others.push_back(std::move(handle));
+    planes.push_back(other->Get());
+    others.push_back(std::move(other));
   }
   sink.Expect(static_cast<size_t>(layout.outRowBytes * length));
   std::vector<uint8_t> row(static_cast<size_t>(rowSize));
+  std::vector<uint8_t> alpha(static_cast<size_t>(layout.HasAlpha() ? rowSize : 0));
   std::vector<uint8_t> out(static_cast<size_t>(layout.outRowBytes));
+  auto readRow = [&](size_t i, uint32_t y, std::vector<uint8_t>& into) {
+    return TIFFReadScanline(planes[i], into.data(), y, static_cast<uint16_t>(samples[i])) >= 0 &&
+           !capture.HasError();
+  };
   for (uint32_t y = 0; y < length; ++y) {
+    std::fill(out.begin(), out.end(), 0);
+    if (layout.HasAlpha() && !readRow(samples.size() - 1, y, alpha))
+      return PieceFails(capture, error, "strip");
     for (int p = 0; p < layout.components; ++p) {
-      if (TIFFReadScanline(planes[static_cast<size_t>(p)], row.data(), y,
-                           static_cast<uint16_t>(p)) < 0 ||
-          capture.HasError()) {
-        return PieceFails(capture, error, "strip");
-      }
-      ConvertRun(layout, row.data(), layout.width, p, out.data(), 0);
+      if (!readRow(static_cast<size_t>(p), y, row)) return PieceFails(capture, error, "strip");
+      ConvertRun(layout, row.data(), layout.HasAlpha() ? alpha.data() : nullptr, layout.width, p,
+                 out.data(), 0);
     }
-    if (!sink.Put(out.data(), out.size())) return Fail(error, "out of memory for the image data");
+    if (!sink.Put(out.data(), out.size())) return Fail(error, kStorageFailed);
   }
   return true;
 }
@@ -359,8 +659,10 @@ bool ReadPlanarRows(const char* path, TIFF* tiff, const TIFFErrorCapture& captur
 // come; planar strips go to the sink a band at a time (ReadPlanarStrips), or
 // a row at a time when they are too large for the decode budget
 // (ReadPlanarRows).
-bool ReadStripRows(const char* path, TIFF* tiff, const TIFFErrorCapture& capture,
-                   const Layout& layout, uint32_t length, ByteSink& sink, std::string* error) {
+bool ReadStripRows(const char* path, uint32_t image, TIFFFile& file,
+                   const TIFFErrorCapture& capture, const Layout& layout, uint32_t length,
+                   ByteSink& sink, std::string* error) {
+  TIFF* tiff = file.Get();
   const tmsize_t size = TIFFScanlineSize(tiff);
   if (!Check(capture, error, "row size")) return false;
   if (size <= 0 || static_cast<uint64_t>(size) < PieceRowBytes(layout, layout.width)) {
@@ -373,7 +675,7 @@ bool ReadStripRows(const char* path, TIFF* tiff, const TIFFErrorCapture& capture
     const bool read = ReadPlanarStrips(tiff, capture, layout, length, static_cast<uint64_t>(size),
                                        sink, fits, error);
     if (fits) return read;
-    return ReadPlanarRows(path, tiff, capture, layout, length, size, sink, error);
+    return ReadPlanarRows(path, image, file, capture, layout, length, size, sink, error);
   }
   sink.Expect(static_cast<size_t>(dataSize));
   std::vector<uint8_t> row(static_cast<size_t>(size));
@@ -382,30 +684,44 @@ bool ReadStripRows(const char* path, TIFF* tiff, const TIFFErrorCapture& capture
     if (TIFFReadScanline(tiff, row.data(), y, 0) < 0 || capture.HasError()) {
       return PieceFails(capture, error, "strip");
     }
-    ConvertRun(layout, row.data(), layout.width, 0, out.data(), 0);
-    if (!sink.Put(out.data(), out.size())) return Fail(error, "out of memory for the image data");
+    std::fill(out.begin(), out.end(), 0);
+    ConvertRun(layout, row.data(), nullptr, layout.width, 0, out.data(), 0);
+    if (!sink.Put(out.data(), out.size())) return Fail(error, kStorageFailed);
   }
   return true;
 }
 
+// Decodes one tile into `tile`, cleared first.
+bool ReadTile(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout, uint32_t x0,
+              uint32_t y0, int plane, std::vector<uint8_t>& tile, std::string* error) {
+  std::fill(tile.begin(), tile.end(), 0);
+  const uint32_t index = TIFFComputeTile(tiff, x0, y0, 0, static_cast<uint16_t>(plane));
+  const tmsize_t n =
+      TIFFReadEncodedTile(tiff, index, tile.data(), static_cast<tmsize_t>(tile.size()));
+  if (n < 0 || capture.HasError()) return PieceFails(capture, error, "tile");
+  if (!HoldsWhatItGave(tiff, layout.compression, index, n))
+    return PieceFails(capture, error, "tile", true);
+  return true;
+}
+
 // Decodes the tiles of the tile row starting at image row y0 (every plane of
-// each tile in turn) into `rows` output rows from `out` on.
+// each tile in turn, the alpha plane's first when it is divided out) into
+// `rows` output rows from `out` on.
 bool DecodeTileRow(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout,
-                   std::vector<uint8_t>& tile, uint32_t tileWidth, uint64_t tileRowBytes,
-                   uint32_t y0, uint32_t rows, uint8_t* out, std::string* error) {
+                   std::vector<uint8_t>& tile, std::vector<uint8_t>& alpha, uint32_t tileWidth,
+                   uint64_t tileRowBytes, uint32_t y0, uint32_t rows, uint8_t* out,
+                   std::string* error) {
   const int planes = layout.planar ? layout.components : 1;
-  const tmsize_t size = static_cast<tmsize_t>(tile.size());
+  const bool alphaPlane = layout.planar && layout.HasAlpha();
   for (uint32_t x0 = 0; x0 < layout.width; x0 += tileWidth) {
     const uint32_t columns = std::min(tileWidth, layout.width - x0);
+    if (alphaPlane && !ReadTile(tiff, capture, layout, x0, y0, layout.alpha, alpha, error))
+      return false;
     for (int p = 0; p < planes; ++p) {
-      std::fill(tile.begin(), tile.end(), 0);
-      const uint32_t index = TIFFComputeTile(tiff, x0, y0, 0, static_cast<uint16_t>(p));
-      const tmsize_t n = TIFFReadEncodedTile(tiff, index, tile.data(), size);
-      if (n < 0 || capture.HasError()) return PieceFails(capture, error, "tile");
-      if (!HoldsWhatItGave(tiff, layout.compression, index, n))
-        return PieceFails(capture, error, "tile", true);
+      if (!ReadTile(tiff, capture, layout, x0, y0, p, tile, error)) return false;
       for (uint32_t r = 0; r < rows; ++r) {
-        ConvertRun(layout, tile.data() + r * tileRowBytes, columns, p,
+        ConvertRun(layout, tile.data() + r * tileRowBytes,
+                   alphaPlane ? alpha.data() + r * tileRowBytes : nullptr, columns, p,
                    out + static_cast<uint64_t>(r) * layout.outRowBytes, x0);
       }
     }
@@ -416,7 +732,7 @@ bool DecodeTileRow(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& la
 
 // Tiled images: one row of tiles at a time is decoded, a tile at a time,
 // into a band of TileLength rows across the width, whose rows then go to the
-// sink. A band that does not fit in the decode budget beside its tile is
+// sink. A band that does not fit in the decode budget beside its tiles is
 // assembled in the image data instead, a tile at a time.
 bool ReadTileRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout,
                   uint32_t length, ByteSink& sink, std::string* error) {
@@ -433,32 +749,35 @@ bool ReadTileRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& lay
   const uint64_t tileRowBytes = PieceRowBytes(layout, tileWidth);
   if (size <= 0 || tileRowBytes * tileLength > static_cast<uint64_t>(size))
     return Fail(error, "bad tile layout");
-  if (static_cast<uint64_t>(size) > kImageDecodeBudget) return Fail(error, "tile too large");
+  const bool alphaPlane = layout.planar && layout.HasAlpha();
+  const uint64_t held = static_cast<uint64_t>(size) * (alphaPlane ? 2 : 1);
+  if (held > kImageDecodeBudget) return Fail(error, "tile too large");
   std::vector<uint8_t> tile(static_cast<size_t>(size));
+  std::vector<uint8_t> alpha(static_cast<size_t>(alphaPlane ? size : 0));
   const uint64_t dataSize = layout.outRowBytes * length;
   const uint64_t bandRows = std::min(tileLength, length);
   const uint64_t bandBytes = layout.outRowBytes * bandRows;
-  if (bandBytes <= kImageDecodeBudget - static_cast<uint64_t>(size)) {
+  if (bandBytes <= kImageDecodeBudget - held) {
     sink.Expect(static_cast<size_t>(dataSize));
     std::vector<uint8_t> band(static_cast<size_t>(bandBytes));
     for (uint32_t y0 = 0; y0 < length; y0 += tileLength) {
       const uint32_t rows = std::min(tileLength, length - y0);
       std::fill(band.begin(), band.end(), 0);
-      if (!DecodeTileRow(tiff, capture, layout, tile, tileWidth, tileRowBytes, y0, rows,
+      if (!DecodeTileRow(tiff, capture, layout, tile, alpha, tileWidth, tileRowBytes, y0, rows,
                          band.data(), error)) {
         return false;
       }
       if (!sink.Put(band.data(), static_cast<size_t>(layout.outRowBytes * rows)))
-        return Fail(error, "out of memory for the image data");
+        return Fail(error, kStorageFailed);
       if (length - y0 <= tileLength) break;
     }
     return true;
   }
   uint8_t* image = sink.PutZeros(static_cast<size_t>(dataSize));
-  if (image == nullptr) return Fail(error, "out of memory for the image data");
+  if (image == nullptr) return Fail(error, kStorageFailed);
   for (uint32_t y0 = 0; y0 < length; y0 += tileLength) {
     const uint32_t rows = std::min(tileLength, length - y0);
-    if (!DecodeTileRow(tiff, capture, layout, tile, tileWidth, tileRowBytes, y0, rows,
+    if (!DecodeTileRow(tiff, capture, layout, tile, alpha, tileWidth, tileRowBytes, y0, rows,
                        image + static_cast<uint64_t>(y0) * layout.outRowBytes, error)) {
       return false;
     }
@@ -482,22 +801,15 @@ struct ImageTags {
   uint16_t samples = 1;
   uint16_t unit = RESUNIT_INCH;
   uint16_t sampleFormat = SAMPLEFORMAT_UINT;
+  uint16_t orientation = ORIENTATION_TOPLEFT;
+  uint16_t extraCount = 0;
+  bool firstExtraIsAssociatedAlpha = false;
 };
 
-// Opens the file through libtiff, reading rather than mapping it ("m"):
-// the strips pass through the decoder's buffers only, and the file's pages
-// do not stay in the process's memory.
-bool OpenImage(const char* path, const TIFFErrorCapture& capture, TIFFHandle& handle,
-               std::string* error) {
-  const int fd = ImageFile::OpenRegular(path, nullptr);
-  if (fd < 0) return Fail(error, "cannot open the file");
-  // libtiff closes the descriptor with the handle, but not when the open fails.
-  handle.reset(TIFFFdOpen(fd, path, "rm"));
-  if (!handle) {
-    ::close(fd);
-    return Fail(error, capture.HasError() ? capture.Text() : "cannot open the file");
-  }
-  return Check(capture, error, "open");
+// Depths whose samples can be stored: as they are (1, 2, 4, 8), scaled up
+// (6) or cut to their high 8 bits (9 to 32).
+bool DepthTaken(uint16_t bits) {
+  return bits == 1 || bits == 2 || bits == 4 || bits == 6 || (bits >= 8 && bits <= 32);
 }
 
 // Reads the required tags (the first one missing fails), the resolutions
@@ -517,12 +829,22 @@ bool ReadTags(TIFF* tiff, const TIFFErrorCapture& capture, ImageTags& t, std::st
   TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &t.samples);
   TIFFGetFieldDefaulted(tiff, TIFFTAG_RESOLUTIONUNIT, &t.unit);
   TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &t.sampleFormat);
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_ORIENTATION, &t.orientation);
+  uint16_t* extraKinds = nullptr;
+  if (TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &t.extraCount, &extraKinds) && t.extraCount > 0 &&
+      extraKinds != nullptr) {
+    t.firstExtraIsAssociatedAlpha = extraKinds[0] == EXTRASAMPLE_ASSOCALPHA;
+  } else {
+    t.extraCount = 0;
+  }
   if (!Check(capture, error, "tags")) return false;
 
   if (t.width == 0 || t.length == 0) return Fail(error, "bad image size");
-  if (t.bits != 1 && t.bits != 2 && t.bits != 4 && t.bits != 8 && t.bits != 16)
-    return Fail(error, "unsupported bits per sample");
-  if (t.sampleFormat != SAMPLEFORMAT_UINT) return Fail(error, "unsupported sample format");
+  if (!DepthTaken(t.bits)) return Fail(error, "unsupported bits per sample");
+  // Undefined sample data (SampleFormat 4) are read as unsigned integers,
+  // which is what every reader of such files does.
+  if (t.sampleFormat != SAMPLEFORMAT_UINT && t.sampleFormat != SAMPLEFORMAT_VOID)
+    return Fail(error, "unsupported sample format");
   return true;
 }
 
@@ -544,6 +866,7 @@ bool ChooseColour(TIFF* tiff, const ImageTags& t, ImageDescription& result, int&
       return true;
     case PHOTOMETRIC_PALETTE: {
       if (t.bits > 8) return Fail(error, "palette deeper than 8 bits");
+      if (StoredBits(t.bits) != t.bits) return Fail(error, "unsupported palette depth");
       uint16_t* red = nullptr;
       uint16_t* green = nullptr;
       uint16_t* blue = nullptr;
@@ -564,7 +887,7 @@ bool ChooseColour(TIFF* tiff, const ImageTags& t, ImageDescription& result, int&
       return true;
     case PHOTOMETRIC_YCBCR:
       // JPEG-compressed YCbCr is converted to RGB by the codec itself.
-      if (t.compression != COMPRESSION_JPEG || t.samples != 3)
+      if (t.compression != COMPRESSION_JPEG || t.samples != 3 || t.bits != 8)
         return Fail(error, "unsupported YCbCr image");
       if (!TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB))
         return Fail(error, "cannot convert YCbCr");
@@ -581,37 +904,38 @@ bool ChooseColour(TIFF* tiff, const ImageTags& t, ImageDescription& result, int&
 // are decoded; only planar strips and rows of tiles above the budget are
 // assembled in the image data a row or a tile at a time (at most
 // kImageDecodeBudget bytes held besides).
-bool ReadSamples(const char* path, TIFF* tiff, const TIFFErrorCapture& capture, const ImageTags& t,
-                 const Layout& layout, ByteSink& sink, uint64_t& written, std::string* error) {
+bool ReadSamples(const char* path, uint32_t image, TIFFFile& file, const TIFFErrorCapture& capture,
+                 const ImageTags& t, const Layout& layout, ByteSink& sink, uint64_t& written,
+                 std::string* error) {
+  TIFF* tiff = file.Get();
   const bool tiled = TIFFIsTiled(tiff) != 0;
-  if (!tiled && !layout.planar && t.bits != 16 && t.samples == layout.components) {
+  if (!tiled && layout.Plain()) {
     return ReadDirectStrips(tiff, capture, sink, t.length, t.compression, written, error);
   }
   written = layout.outRowBytes * t.length;
-  if (!tiled) return ReadStripRows(path, tiff, capture, layout, t.length, sink, error);
+  if (!tiled) return ReadStripRows(path, image, file, capture, layout, t.length, sink, error);
   return ReadTileRows(tiff, capture, layout, t.length, sink, error);
 }
 
-bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description,
+bool ReadImage(const char* path, uint32_t index, ByteSink& sink, ImageDescription& description,
                std::string* error) {
   TIFFErrorCapture capture;
-  TIFFHandle handle;
-  if (!OpenImage(path, capture, handle, error)) return false;
-  TIFF* tiff = handle.get();
+  std::unique_ptr<TIFFFile> file;
+  if (!OpenImage(path, capture, index, file, error)) return false;
+  TIFF* tiff = file->Get();
   ImageTags t;
   if (!ReadTags(tiff, capture, t, error)) return false;
 
   ImageDescription result;
   result.width = t.width;
   result.height = t.length;
-  result.bitsPerComponent = t.bits == 16 ? 8 : t.bits;
+  result.bitsPerComponent = StoredBits(t.bits);
+  result.orientation = t.orientation >= ORIENTATION_TOPLEFT && t.orientation <= ORIENTATION_LEFTBOT
+                           ? t.orientation
+                           : 1;
   int components = 1;
   if (!ChooseColour(tiff, t, result, components, error)) return false;
   if (t.samples < components) return Fail(error, "too few samples per pixel");
-  const bool planar = t.planarConfig == PLANARCONFIG_SEPARATE && t.samples > 1;
-  if (t.bits < 8 && (planar || t.samples != components)) {
-    return Fail(error, "planar or extra samples below 8 bits");
-  }
   if (!Check(capture, error, "tags")) return false;
 
   Layout layout;
@@ -620,9 +944,17 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description,
   layout.bits = t.bits;
   layout.samples = t.samples;
   layout.components = components;
-  layout.planar = planar;
-  layout.outRowBytes =
-      (static_cast<uint64_t>(t.width) * components * result.bitsPerComponent + 7) / 8;
+  layout.planar = t.planarConfig == PLANARCONFIG_SEPARATE && t.samples > 1;
+  // The extra samples follow the colours; an associated alpha among them
+  // has been multiplied into the colours. A palette's indices are no
+  // colours to divide.
+  const int firstExtra = t.samples - t.extraCount;
+  layout.alpha = t.firstExtraIsAssociatedAlpha && firstExtra >= components &&
+                         result.colour != ImageColour::Indexed
+                     ? firstExtra
+                     : -1;
+  layout.outBits = result.bitsPerComponent;
+  layout.outRowBytes = (static_cast<uint64_t>(t.width) * components * layout.outBits + 7) / 8;
   const uint64_t dataSize = layout.outRowBytes * t.length;
   if (dataSize > kMaxImageDataSize) return Fail(error, "image too large");
 
@@ -633,12 +965,23 @@ bool ReadImage(const char* path, ByteSink& sink, ImageDescription& description,
     description = std::move(result);
     return true;
   }
-  if (!ReadSamples(path, tiff, capture, t, layout, sink, result.dataSize, error)) return false;
+  if (!ReadSamples(path, index, *file, capture, t, layout, sink, result.dataSize, error))
+    return false;
   if (!Check(capture, error, "read")) return false;
-  handle.reset();
+  file.reset();
   if (!Check(capture, error, "close")) return false;
 
   description = std::move(result);
+  return true;
+}
+
+bool CountImages(const char* path, uint32_t& count, std::string* error) {
+  TIFFErrorCapture capture;
+  TIFFFile file;
+  if (!file.Open(path, 0, capture, error)) return false;
+  ImageChain& chain = ChainOf(file);
+  if (!WalkChain(path, capture, file, chain, UINT32_MAX, error)) return false;
+  count = static_cast<uint32_t>(chain.offsets.size());
   return true;
 }
 
@@ -652,12 +995,27 @@ bool IsTIFFFile(const ImageHead& head) { return ImageFile::StartsWith(head, kTIF
 
 bool IsTIFFFile(const char* path) { return IsTIFFFile(ImageFile::ReadHead(path)); }
 
-bool ReadTIFFImage(const char* path, ByteSink& sink, ImageDescription& description,
-                   std::string* error) {
+bool CountTIFFImages(const char* path, uint32_t& count, std::string* error) {
   if (path == nullptr) return Fail(error, "no file name");
   try {
-    return ReadImage(path, sink, description, error);
+    return CountImages(path, count, error);
   } catch (const std::bad_alloc&) {
     return Fail(error, "out of memory");
   }
+}
+
+bool ReadTIFFImage(const char* path, ByteSink& sink, ImageDescription& description,
+                   std::string* error, uint32_t index) {
+  if (path == nullptr) return Fail(error, "no file name");
+  std::string reason;
+  bool read = false;
+  try {
+    read = ReadImage(path, index, sink, description, &reason);
+  } catch (const std::bad_alloc&) {
+    reason = "out of memory";
+  }
+  if (read) return true;
+  // A failure on a later image names it, unless the walk to it already did.
+  if (index > 0 && reason.rfind("image ", 0) != 0) reason = ImageText(index) + ": " + reason;
+  return Fail(error, reason);
 }

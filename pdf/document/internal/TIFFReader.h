@@ -1,5 +1,6 @@
 #pragma once
 // Reading TIFF files for the image importer, through libtiff.
+#include <cstdint>
 #include <string>
 
 #include "pdf/document/internal/ImageDescription.h"
@@ -11,30 +12,50 @@ struct ImageHead;
 bool IsTIFFFile(const char* path);
 bool IsTIFFFile(const ImageHead& head);
 
-// Reads the first image of a TIFF file: fills the description and writes the
-// decoded samples into the sink.
+// The most images of one file that are read: a chain of directories longer
+// than this is taken as damaged.
+inline constexpr uint32_t kMaxTIFFImages = 10000;
+
+// Counts the images of the file: the directories of its main chain, in file
+// order (SubIFDs, which hold thumbnails and other versions of an image, are
+// not part of it). A chain that leads back to a directory already read ends
+// there. Every directory of the chain is read, so a file whose later
+// directory is damaged or cannot be reached fails here, the reason naming
+// the image ("image 3: ..."), as does a chain of more than kMaxTIFFImages.
+// Where the directories lie is kept for the file as read (its device, inode,
+// size and time), so that reading image N afterwards goes straight to it.
+bool CountTIFFImages(const char* path, uint32_t& count, std::string* error = nullptr);
+
+// Reads image `index` (0 the first) of a TIFF file: fills the description and
+// writes the decoded samples into the sink. The reason of a failure on an
+// image after the first names it ("image 3: ...").
 //
 // Photometric 0 and 1 give image masks (1 bit) or DeviceGray, with the Decode
 // inverted for 0; 2 gives DeviceRGB; 3 an Indexed image from the colour map
-// (at most 8 bits); 5 with four samples DeviceCMYK; JPEG-compressed YCbCr is
-// decoded to RGB. Others are refused, as are signed or floating-point
-// samples and depths other than 1, 2, 4, 8 and 16.
+// (1, 2, 4 or 8 bits); 5 with four samples DeviceCMYK; JPEG-compressed
+// YCbCr is decoded to RGB. Others are refused, as are signed or
+// floating-point samples (unsigned and undefined sample formats are read
+// alike) and depths other than 1, 2, 4, 6, 8 and 9 to 32 bits.
 //
-// Contiguous strips whose samples need no change are stored as decoded, strip
-// after strip, the whole sized as strip count x strip size (so a short last
-// strip leaves zero bytes at the end). Tiled and planar images are assembled
-// into rows, extra (alpha) samples are dropped and 16-bit samples reduced to
-// their high byte (8 bits per component); such images hold exactly their
-// rows. Strips and rows of contiguous samples go to the sink as they are
-// decoded (a strip above kImageDecodeBudget bytes a row at a time); planar
-// and tiled images are assembled in the image data a row or a tile at a
-// time (the sink needs PutZeros). A tile or row above kImageDecodeBudget
-// bytes is refused. A colour map whose entries all lie below 256 is taken as
-// 8-bit values. A missing resolution means one pixel per point. libtiff's
+// The data hold exactly the image's rows, each of width x components x bits
+// per component, padded to a byte. Samples of 1, 2, 4 and 8 bits keep their
+// depth; 6-bit samples are scaled to 8 bits (v x 255 / 63, rounded) and
+// deeper ones keep their high 8 bits. Extra samples are dropped; an
+// associated (premultiplied) alpha is first divided out of the colours at
+// their full depth, rounded (a colour under alpha 0 becomes 0). Contiguous
+// strips whose samples need no change are stored as decoded, a strip after
+// another; tiled and planar images are assembled into rows. Strips and rows
+// of contiguous samples go to the sink as they are decoded (a strip above
+// kImageDecodeBudget bytes a row at a time); planar and tiled images are
+// assembled in the image data a row or a tile at a time when a band of them
+// does not fit the budget (the sink needs PutZeros then). A tile or row
+// above kImageDecodeBudget bytes is refused. A colour map whose entries all
+// lie below 256 is taken as 8-bit values. A missing resolution means one
+// pixel per point; the Orientation tag goes to the description. libtiff's
 // errors fail the call, as does every read libtiff answers with -1 and an
 // uncompressed strip or tile whose data are shorter than its rows (which
 // libtiff would fill from the bytes after it); the caller's libtiff handlers
 // are in place again afterwards. On failure returns false with a reason in
 // *error (when given); the sink is then to be discarded.
 bool ReadTIFFImage(const char* path, ByteSink& sink, ImageDescription& description,
-                   std::string* error = nullptr);
+                   std::string* error = nullptr, uint32_t index = 0);

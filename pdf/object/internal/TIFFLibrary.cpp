@@ -207,6 +207,15 @@ PN_HIDDEN TIFF* TIFFFdOpen(int fd, const char* name, const char* mode) {
   return function ? function(fd, name, mode) : nullptr;
 }
 
+PN_HIDDEN TIFF* TIFFClientOpen(const char* name, const char* mode, thandle_t data,
+                               TIFFReadWriteProc read, TIFFReadWriteProc write, TIFFSeekProc seek,
+                               TIFFCloseProc close, TIFFSizeProc size, TIFFMapFileProc map,
+                               TIFFUnmapFileProc unmap) {
+  PN_TIFF_ENTRY(TIFFClientOpen);
+  return function ? function(name, mode, data, read, write, seek, close, size, map, unmap)
+                  : nullptr;
+}
+
 PN_HIDDEN void TIFFClose(TIFF* tiff) {
   PN_TIFF_ENTRY(TIFFClose);
   if (function) function(tiff);
@@ -309,4 +318,14 @@ PN_HIDDEN tmsize_t TIFFWriteTile(TIFF* tiff, void* buffer, uint32_t x, uint32_t 
                                  uint16_t sample) {
   PN_TIFF_ENTRY(TIFFWriteTile);
   return function ? function(tiff, buffer, x, y, z, sample) : -1;
+}
+
+PN_HIDDEN int TIFFReadDirectory(TIFF* tiff) {
+  PN_TIFF_ENTRY(TIFFReadDirectory);
+  return function ? function(tiff) : 0;
+}
+
+PN_HIDDEN uint64_t TIFFCurrentDirOffset(TIFF* tiff) {
+  PN_TIFF_ENTRY(TIFFCurrentDirOffset);
+  return function ? function(tiff) : 0;
 }

@@ -16,8 +16,10 @@
 #include <vector>
 
 #include "converter/core/ConvertOne.h"
+#include "converter/core/EndToEndImages.h"
 #include "pdf/document/ImageFileMaker.h"
 #include "pdf/document/ImageTestSupport.h"
+#include "pdf/document/TIFFTestWriter.h"
 
 namespace {
 
@@ -470,13 +472,15 @@ TEST_F(ConvertOneTest, DamagedAndSpecialInputsFailAtOnceSayingWhy) {
   const std::string fifo = folder.File("pipe.tif");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   alarm(60);
+  // The FIFO is refused as the images of the file are counted, the others
+  // as their image is read.
   for (const std::string& input : {jpeg, bitmap, fifo}) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(ostrel::ConvertOne(input.c_str(), output.c_str()), -1) << input;
     const std::string said = testing::internal::GetCapturedStderr();
+    const std::string method = input == fifo ? "CountImages" : "CreateImageXObj";
     EXPECT_EQ(
-        said.rfind(input + ": CPDFImageXObj::CreateImageXObj: unknown file format: " + input, 0),
-        0u)
+        said.rfind(input + ": CPDFImageXObj::" + method + ": unknown file format: " + input, 0), 0u)
         << said;
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
   }
@@ -489,6 +493,343 @@ TEST_F(ConvertOneTest, DamagedAndSpecialInputsFailAtOnceSayingWhy) {
       ostrel::ConvertOne(folder.Write("good.bmp", imagefile::Bitmap(4, 4)).c_str(), output.c_str()),
       0);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+// The pages of a converted file as qpdf lists them: the page's and its
+// image's object numbers.
+struct ListedPage {
+  int page = 0;
+  int image = 0;
+};
+
+std::vector<ListedPage> ListPages(const std::string& pdf) {
+  std::vector<ListedPage> pages;
+  const std::string listing = Qpdf("--show-pages --with-images '" + pdf + "'");
+  size_t at = 0;
+  while ((at = listing.find("page ", at)) != std::string::npos) {
+    ListedPage page;
+    const size_t colon = listing.find(": ", at);
+    page.page = std::atoi(listing.c_str() + colon + 2);
+    const size_t image = listing.find("/Im1: ", colon);
+    if (image != std::string::npos) page.image = std::atoi(listing.c_str() + image + 6);
+    pages.push_back(page);
+    at = colon;
+  }
+  return pages;
+}
+
+// What a file of several images is made of here: three of other kinds,
+// sizes and resolutions, the last to be shown turned a quarter clockwise.
+struct ThreeImages {
+  std::vector<tifftest::Layout> layouts = std::vector<tifftest::Layout>(3);
+  std::vector<tifftest::Samples> images = {tifftest::Varied(40, 30, 3, 8, 1),
+                                           tifftest::Varied(25, 10, 1, 4, 2),
+                                           tifftest::Varied(9, 4, 1, 8, 3)};
+  ThreeImages() {
+    layouts[0].photometric = PHOTOMETRIC_RGB;
+    layouts[0].compression = COMPRESSION_LZW;
+    layouts[0].dpi = 144;
+    layouts[1].bits = 4;
+    layouts[1].rowsPerStrip = 2;
+    layouts[1].photometric = PHOTOMETRIC_PALETTE;
+    for (int table = 0; table < 3; ++table)
+      for (int i = 0; i < 16; ++i)
+        layouts[1].colourMap.push_back(static_cast<uint16_t>((i * 17 + table * 80) % 256 * 257));
+    layouts[2].compression = COMPRESSION_LZW;
+    layouts[2].orientation = ORIENTATION_RIGHTTOP;
+  }
+  bool Write(const std::string& path) const { return tifftest::WriteFile(path, layouts, images); }
+};
+
+TEST_F(ConvertOneTest, EveryImageOfATIFFBecomesAPage) {
+  // A scan of three pages was a PDF of its first page, and reported as
+  // converted.
+  if (!HaveQpdf()) GTEST_SKIP() << "qpdf is not installed";
+  const ThreeImages three;
+  const std::string input = folder.File("three.tif");
+  ASSERT_TRUE(three.Write(input));
+  const std::string output = folder.File("three.pdf");
+  Convert(input, output);
+  EXPECT_EQ(Qpdf("--show-npages '" + output + "'"), "3\n");
+  const std::vector<ListedPage> pages = ListPages(output);
+  ASSERT_EQ(pages.size(), 3u);
+  const char* const boxes[] = {"/MediaBox [ 0 0 20 15 ]", "/MediaBox [ 0 0 25 10 ]",
+                               "/MediaBox [ 0 0 9 4 ]"};
+  for (size_t i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    const std::string page =
+        Qpdf("--show-object=" + std::to_string(pages[i].page) + " '" + output + "'");
+    EXPECT_NE(page.find(boxes[i]), std::string::npos) << page;
+    EXPECT_EQ(page.find("/Rotate 90") != std::string::npos, i == 2) << page;
+    const tifftest::Samples& image = three.images[i];
+    EXPECT_EQ(Decoded(output, pages[i].image),
+              Text(tifftest::Stored(image, three.layouts[i].bits, image.perPixel)));
+  }
+  // The palette of the second page, written out with its image before the
+  // last page was made.
+  const std::string image =
+      Qpdf("--show-object=" + std::to_string(pages[1].image) + " '" + output + "'");
+  const size_t indexed = image.find("/Indexed /DeviceRGB 15 ");
+  ASSERT_NE(indexed, std::string::npos) << image;
+  std::string lookup;
+  for (int i = 0; i < 16; ++i)
+    for (int table = 0; table < 3; ++table)
+      lookup += static_cast<char>((i * 17 + table * 80) % 256);
+  // "N G R": the number and the generation (the number may have served the
+  // colour space of the image read for the page's size).
+  char* end = nullptr;
+  const long number = std::strtol(image.c_str() + indexed + 23, &end, 10);
+  const long generation = std::strtol(end, nullptr, 10);
+  EXPECT_EQ(Qpdf("--show-object=" + std::to_string(number) + "," + std::to_string(generation) +
+                 " --filtered-stream-data '" + output + "'"),
+            lookup);
+}
+
+TEST_F(ConvertOneTest, AFileWithAnImageThatCannotBeReadIsRefusedWhole) {
+  // Whichever image fails, and whenever (counting the images, learning a
+  // page's size, reading its pixels after earlier pages were written out),
+  // the conversion fails naming the image and writes nothing; an existing
+  // output stays as it was.
+  const ThreeImages three;
+  const std::string input = folder.File("three.tif");
+  ASSERT_TRUE(three.Write(input));
+  const std::vector<uint8_t> whole = TempFolder::Read(input);
+  const std::vector<uint32_t> directories = tifftest::Directories(whole);
+  ASSERT_EQ(directories.size(), 3u);
+
+  std::vector<uint8_t> pastEnd = whole;
+  tifftest::PutLe32(pastEnd, tifftest::NextField(pastEnd, directories[2]), 0x7FFF0000u);
+  std::vector<uint8_t> fiveBits = whole;
+  const size_t bits = tifftest::ValueField(fiveBits, directories[2], TIFFTAG_BITSPERSAMPLE);
+  ASSERT_NE(bits, 0u);
+  fiveBits[bits] = 5;
+  std::vector<uint8_t> badData = whole;
+  const size_t strip = tifftest::ValueField(badData, directories[2], TIFFTAG_STRIPOFFSETS);
+  ASSERT_NE(strip, 0u);
+  const uint32_t data = tifftest::Le32(badData, strip);
+  for (uint32_t i = 0; i < 8; ++i) badData[data + i] = 0xFF;
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    std::string said;
+  };
+  const Case cases[] = {
+      {"a chain that leads past the end", pastEnd,
+       "CPDFImageXObj::CountImages: unknown file format: INPUT (image 4: "},
+      {"an image of 5 bits", fiveBits,
+       "CPDFImageXObj::CreateImageXObj: unknown file format: INPUT (image 3: unsupported bits "
+       "per sample)"},
+      {"damaged pixels of the last image", badData,
+       "CPDFImageXObj::CreateImageXObj: unknown file format: INPUT (image 3: cannot decode "
+       "strip: "},
+  };
+  const std::string output = folder.File("out.pdf");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string damaged = folder.Write("damaged.tif", c.bytes);
+    folder.Write("out.pdf", {'o', 'l', 'd'});
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ostrel::ConvertOne(damaged.c_str(), output.c_str()), -1);
+    const std::string said = testing::internal::GetCapturedStderr();
+    std::string expected = damaged + ": " + c.said;
+    expected.replace(expected.find("INPUT"), 5, damaged);
+    EXPECT_EQ(said.rfind(expected, 0), 0u) << said;
+    EXPECT_EQ(Text(TempFolder::Read(output)), "old");
+    EXPECT_EQ(FolderEntries(folder.File("")).size(), 3u) << "no file left behind";
+  }
+}
+
+// An upright picture, 64 x 40, white with a red block in its top left
+// corner and a green one in its top right corner.
+void UprightPixel(uint32_t x, uint32_t y, uint8_t* rgb) {
+  rgb[0] = rgb[1] = rgb[2] = 255;
+  if (x < 16 && y < 10) rgb[1] = rgb[2] = 0;
+  if (x >= 52 && y < 8) rgb[0] = rgb[2] = 0;
+}
+
+// Where pixel (x, y) of an image stored for the orientation given lies in
+// the upright picture (stored images of orientations 5 to 8 are 40 x 64).
+void UprightPlace(int orientation, uint32_t x, uint32_t y, uint32_t& ux, uint32_t& uy) {
+  const uint32_t w = orientation < 5 ? 64 : 40;
+  const uint32_t h = orientation < 5 ? 40 : 64;
+  switch (orientation) {
+    case 2: ux = w - 1 - x, uy = y; break;
+    case 3: ux = w - 1 - x, uy = h - 1 - y; break;
+    case 4: ux = x, uy = h - 1 - y; break;
+    case 5: ux = y, uy = x; break;
+    case 6: ux = h - 1 - y, uy = x; break;
+    case 7: ux = h - 1 - y, uy = w - 1 - x; break;
+    case 8: ux = y, uy = w - 1 - x; break;
+    default: ux = x, uy = y; break;
+  }
+}
+
+TEST_F(ConvertOneTest, PhotosAreShownUpright) {
+  // A photo whose file says how to turn or mirror it is shown as an image
+  // viewer shows it: the page turns (/Rotate) and the image is drawn
+  // mirrored where asked; the JPEG's bytes stay as they are and the media
+  // box is the stored image's size.
+  if (!HaveQpdf()) GTEST_SKIP() << "qpdf is not installed";
+  const bool render = std::system("mutool -v >/dev/null 2>&1") == 0;
+  struct Expected {
+    const char* rotate;
+    const char* matrix;
+  };
+  const Expected expected[9] = {{},
+                                {nullptr, "64 0 0 40 0 0"},
+                                {nullptr, "-64 0 0 40 64 0"},
+                                {"/Rotate 180", "64 0 0 40 0 0"},
+                                {"/Rotate 180", "-64 0 0 40 64 0"},
+                                {"/Rotate 270", "-40 0 0 64 40 0"},
+                                {"/Rotate 90", "40 0 0 64 0 0"},
+                                {"/Rotate 90", "-40 0 0 64 40 0"},
+                                {"/Rotate 270", "40 0 0 64 0 0"}};
+  for (int orientation = 1; orientation <= 8; ++orientation) {
+    for (bool tiff : {false, true}) {
+      SCOPED_TRACE(std::to_string(orientation) + (tiff ? " TIFF" : " JPEG"));
+      const uint32_t w = orientation < 5 ? 64 : 40;
+      const uint32_t h = orientation < 5 ? 40 : 64;
+      auto stored = [&](uint32_t x, uint32_t y, uint8_t* rgb) {
+        uint32_t ux = 0;
+        uint32_t uy = 0;
+        UprightPlace(orientation, x, y, ux, uy);
+        UprightPixel(ux, uy, rgb);
+      };
+      const std::string input = folder.File(tiff ? "photo.tif" : "photo.jpg");
+      if (tiff) {
+        tifftest::Samples image(w, h, 3);
+        for (uint32_t y = 0; y < h; ++y) {
+          for (uint32_t x = 0; x < w; ++x) {
+            uint8_t rgb[3];
+            stored(x, y, rgb);
+            for (int c = 0; c < 3; ++c) image.At(x, y, c) = rgb[c];
+          }
+        }
+        tifftest::Layout layout;
+        layout.photometric = PHOTOMETRIC_RGB;
+        layout.orientation = static_cast<uint16_t>(orientation);
+        ASSERT_TRUE(tifftest::WriteFile(input, layout, image));
+      } else {
+        JPEGSpec spec;
+        spec.width = static_cast<int>(w);
+        spec.height = static_cast<int>(h);
+        spec.app1 = {ExifOrientation(static_cast<uint32_t>(orientation), orientation % 2 == 0)};
+        spec.pixel = [&](int x, int y, unsigned char* rgb) {
+          stored(static_cast<uint32_t>(x), static_cast<uint32_t>(y), rgb);
+        };
+        ASSERT_TRUE(WriteJPEG(input, spec));
+      }
+      const std::string output = folder.File("photo.pdf");
+      const std::string pdf = Convert(input, output);
+      const Expected& e = expected[orientation];
+      EXPECT_EQ(pdf.find("/Rotate") != std::string::npos, e.rotate != nullptr);
+      if (e.rotate) {
+        EXPECT_NE(pdf.find(std::string(e.rotate) + "\n"), std::string::npos);
+      }
+      EXPECT_NE(pdf.find("/MediaBox [0 0 " + std::to_string(w) + " " + std::to_string(h) + "]"),
+                std::string::npos);
+      EXPECT_NE(pdf.find("q 1 0 0 1 0 0 cm " + std::string(e.matrix) + " cm /Im1 Do Q"),
+                std::string::npos);
+      if (!tiff) {
+        EXPECT_EQ(Raw(output, 5), Text(TempFolder::Read(input)));
+      }
+      if (!render) continue;
+      // Drawn as a viewer shows it: upright, 64 x 40, red top left, green
+      // top right.
+      const std::string pam = folder.File("photo.pam");
+      ASSERT_EQ(std::system(("mutool draw -q -A 0 -r 72 -c rgb -F pam -o '" + pam + "' '" + output +
+                             "' 1 2>/dev/null")
+                                .c_str()),
+                0);
+      e2e::Raster page;
+      ASSERT_TRUE(e2e::ReadPam(pam, page));
+      ASSERT_EQ(page.width, 64u);
+      ASSERT_EQ(page.height, 40u);
+      struct Probe {
+        uint32_t x, y;
+      };
+      for (const Probe& p :
+           {Probe{4, 4}, Probe{58, 3}, Probe{4, 35}, Probe{58, 35}, Probe{30, 20}}) {
+        uint8_t want[3];
+        UprightPixel(p.x, p.y, want);
+        const uint8_t* got = page.At(p.x, p.y);
+        for (int c = 0; c < 3; ++c)
+          EXPECT_NEAR(got[c], want[c], 40) << "(" << p.x << ", " << p.y << ") channel " << c;
+      }
+    }
+  }
+}
+
+// Runs the command in a shell; what it printed on both outputs, and whether
+// it exited 0.
+std::string Shell(const std::string& command, bool* ok) {
+  std::string out;
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (!pipe) return out;
+  char block[4096];
+  size_t n;
+  while ((n = std::fread(block, 1, sizeof block, pipe)) > 0) out.append(block, n);
+  *ok = pclose(pipe) == 0;
+  return out;
+}
+
+TEST_F(ConvertOneTest, FailuresSayWhatWentWrong) {
+  // A missing input is no unknown format: the system's reason is given.
+  const std::string missing = folder.File("missing.jpg");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(ostrel::ConvertOne(missing.c_str(), folder.File("out.pdf").c_str()), -1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            missing + ": CPDFImageXObj::CountImages: cannot open " + missing +
+                ": No such file or directory\n");
+
+  // A temporary folder that fills up while the samples are stored is named
+  // as full (not taken for want of memory). A small file system of its own
+  // stands in for it, where the system lets a process mount one.
+  const std::string small = folder.File("small");
+  ASSERT_EQ(mkdir(small.c_str(), 0700), 0);
+  bool ok = false;
+  Shell("unshare -r -m sh -c 'mount -t tmpfs -o size=1m none \"" + small + "\"'", &ok);
+  if (!ok) GTEST_SKIP() << "no file system of its own can be mounted here";
+  const std::string input = folder.File("noise.tif");
+  tifftest::Layout layout;
+  layout.photometric = PHOTOMETRIC_RGB;
+  ASSERT_TRUE(tifftest::WriteFile(input, layout, tifftest::Varied(1000, 1000, 3, 8)));
+  const std::string output = folder.File("noise.pdf");
+  const std::string said = Shell(
+      "unshare -r -m sh -c 'mount -t tmpfs -o size=1m none \"" + small + "\" && TMPDIR=\"" + small +
+          "\" exec \"" + PN_CONVERT_ONE_CHILD + "\" \"" + input + "\" \"" + output + "\"'",
+      &ok);
+  EXPECT_FALSE(ok);
+  EXPECT_NE(said.find(input + ": CPDFImageXObj::CreateImageXObj: unknown file format: " + input +
+                      " (the temporary folder " + small + " is full)"),
+            std::string::npos)
+      << said;
+  EXPECT_TRUE(TempFolder::Read(output).empty());
+}
+
+TEST_F(ConvertOneTest, ImagesOfAFileAreHeldOneAtATime) {
+  // Pages of 2.9 MB of noise each: every page but the last is written out
+  // as soon as it is drawn, so twelve pages take no more memory than one.
+  auto write = [&](const std::string& name, int pages) {
+    std::vector<tifftest::Layout> layouts(static_cast<size_t>(pages));
+    std::vector<tifftest::Samples> images;
+    for (int i = 0; i < pages; ++i) {
+      layouts[static_cast<size_t>(i)].photometric = PHOTOMETRIC_RGB;
+      images.push_back(tifftest::Varied(1000, 1000, 3, 8, static_cast<uint32_t>(i + 1)));
+    }
+    const std::string path = folder.File(name);
+    EXPECT_TRUE(tifftest::WriteFile(path, layouts, images));
+    return path;
+  };
+  const ChildConversion one = ConvertInChild(write("one.tif", 1), folder.File("one.pdf"));
+  ASSERT_TRUE(one.Converted()) << one.status;
+  const std::string output = folder.File("twelve.pdf");
+  const ChildConversion twelve = ConvertInChild(write("twelve.tif", 12), output);
+  ASSERT_TRUE(twelve.Converted()) << twelve.status;
+  if (kPeakMeasurable) {
+    EXPECT_LT(twelve.peakKilobytes, one.peakKilobytes + 4 * 1024) << "peak kilobytes";
+  }
+  EXPECT_GT(TempFolder::Read(output).size(), 12u * 3000000u);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 #include <regex>
 #include <string>
@@ -11,6 +12,9 @@
 #include "ImageFileMaker.h"
 #include "ImageTestSupport.h"
 #include "ResourceTestSupport.h"
+#include "TIFFTestWriter.h"
+#include "pdf/composite/CPDFDoc.h"
+#include "pdf/composite/CPDFEnv.h"
 #include "pdf/document/CPDFColorSpace.h"
 #include "pdf/document/CPDFImageImport.h"
 #include "pdf/document/CPDFImageXObj.h"
@@ -77,7 +81,6 @@ TEST_F(ImageXObjTest, UnreadableFilesAreUnknownFormats) {
   ExpectUnknown(folder.Write("one", {'B'}));
   ExpectUnknown(folder.Write("text.jpg", {'h', 'e', 'l', 'l', 'o'}));
   ExpectUnknown(folder.Write("fake.tif", {'I', 'I', 0, 0, 1, 2, 3}));
-  ExpectUnknown(folder.File("missing.bmp"));
   std::vector<uint8_t> twoBit = imagefile::Bitmap(4, 2);
   twoBit[28] = 2;  // bits per pixel
   ExpectUnknown(folder.Write("two.bmp", twoBit));
@@ -87,9 +90,196 @@ TEST_F(ImageXObjTest, UnreadableFilesAreUnknownFormats) {
   ExpectUnknown(folder.Write("cut.bmp", cut));
   EXPECT_EQ(std::string(doc.GetError().GetMessage()),
             "unknown file format: " + folder.File("cut.bmp") + " (pixel data cut short)");
-  ExpectUnknown(folder.File("missing.bmp"));
-  EXPECT_EQ(std::string(doc.GetError().GetMessage()),
-            "unknown file format: " + folder.File("missing.bmp"));
+}
+
+TEST_F(ImageXObjTest, FilesThatCannotBeOpenedSayWhy) {
+  // A missing file, or one that may not be read, is no unknown format: the
+  // record gives the system's reason, for the count as for the image.
+  const std::string missing = folder.File("missing.bmp");
+  const std::string locked = folder.Write("locked.jpg", {0xFF, 0xD8, 0xFF});
+  ASSERT_EQ(chmod(locked.c_str(), 0), 0);
+  const bool readable = access(locked.c_str(), R_OK) == 0;  // as root it still is
+  struct Case {
+    std::string path;
+    std::string reason;
+  };
+  std::vector<Case> cases = {{missing, "No such file or directory"}};
+  if (!readable) cases.push_back({locked, "Permission denied"});
+  for (const Case& c : cases) {
+    doc.GetError().Clear();
+    EXPECT_EQ(Import(c.path), nullptr);
+    EXPECT_EQ(doc.GetError().GetCode(), 2) << c.path;
+    EXPECT_STREQ(doc.GetError().GetMethodName(), "CreateImageXObj");
+    EXPECT_EQ(std::string(doc.GetError().GetMessage()), "cannot open " + c.path + ": " + c.reason);
+    doc.GetError().Clear();
+    EXPECT_EQ(CPDFImageXObj::CountImages(&doc, c.path.c_str()), -1);
+    EXPECT_STREQ(doc.GetError().GetMethodName(), "CountImages");
+    EXPECT_EQ(std::string(doc.GetError().GetMessage()), "cannot open " + c.path + ": " + c.reason);
+  }
+  EXPECT_TRUE(doc.objects.empty());
+}
+
+TEST_F(ImageXObjTest, ImagesOfAFileAreCountedAndPickedByIndex) {
+  const std::string bitmap = folder.Write("a.bmp", imagefile::Bitmap(3, 2));
+  const std::string jpeg = folder.File("a.jpg");
+  JPEGSpec spec;
+  spec.app1 = {ExifOrientation(6, true)};
+  ASSERT_TRUE(WriteJPEG(jpeg, spec));
+  const std::string tiff = folder.File("two.tif");
+  tifftest::Layout first;
+  tifftest::Layout second;
+  second.orientation = ORIENTATION_LEFTBOT;
+  second.dpi = 144;
+  ASSERT_TRUE(tifftest::WriteFile(tiff, {first, second},
+                                  {tifftest::Varied(4, 3, 1, 8), tifftest::Varied(6, 8, 1, 8)}));
+  EXPECT_EQ(CPDFImageXObj::CountImages(&doc, bitmap.c_str()), 1);
+  EXPECT_EQ(CPDFImageXObj::CountImages(&doc, jpeg.c_str()), 1);
+  EXPECT_EQ(CPDFImageXObj::CountImages(&doc, tiff.c_str()), 2);
+  EXPECT_FALSE(doc.GetError().IsError());
+
+  struct Case {
+    std::string path;
+    int32_t index;
+    int32_t orientation;  // 0: refused
+    std::string matrix;
+  };
+  const Case cases[] = {
+      {bitmap, 0, 1, "[3 0 0 2 0 0]"},
+      {bitmap, 1, 0, ""},
+      {jpeg, 0, 6, "[16 0 0 8 0 0]"},
+      {jpeg, 1, 0, ""},
+      {tiff, 0, 1, "[4 0 0 3 0 0]"},
+      {tiff, 1, 8, "[3 0 0 4 0 0]"},
+      {tiff, 2, 0, ""},
+      {tiff, -1, 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path + " " + std::to_string(c.index));
+    int32_t orientation = 0;
+    matrix.SetIdentity();
+    doc.GetError().Clear();
+    std::unique_ptr<CPDFImageXObj> image(CPDFImageXObj::CreateImageXObj(
+        &doc, c.path.c_str(), matrix, false, false, c.index, &orientation));
+    EXPECT_EQ(orientation, c.orientation);
+    if (c.orientation == 0) {
+      EXPECT_EQ(image, nullptr);
+      const std::string message = doc.GetError().GetMessage();
+      EXPECT_EQ(message.rfind("unknown file format: " + c.path, 0), 0u) << message;
+      if (c.index == 1 && c.path != tiff) {
+        EXPECT_EQ(message, "unknown file format: " + c.path + " (the file holds one image)");
+      }
+      if (c.index == 2) {
+        EXPECT_EQ(message,
+                  "unknown file format: " + c.path + " (image 3: the file holds no such image)");
+      }
+      continue;
+    }
+    ASSERT_NE(image, nullptr) << doc.GetError().GetMessage();
+    EXPECT_EQ(WrittenText(matrix), c.matrix);
+  }
+
+  // A file of no known kind, and a chain that cannot be read whole.
+  doc.GetError().Clear();
+  const std::string text = folder.Write("x.tif", {'h', 'i', '!'});
+  EXPECT_EQ(CPDFImageXObj::CountImages(&doc, text.c_str()), -1);
+  EXPECT_EQ(doc.GetError().GetCode(), 3);
+  EXPECT_STREQ(doc.GetError().GetMethodName(), "CountImages");
+  EXPECT_EQ(std::string(doc.GetError().GetMessage()), "unknown file format: " + text);
+  std::vector<uint8_t> bytes = TempFolder::Read(tiff);
+  const uint32_t second0 = bytes[4] | bytes[5] << 8 | bytes[6] << 16 | uint32_t{bytes[7]} << 24;
+  const size_t next =
+      second0 + 2 + 12 * static_cast<size_t>(bytes[second0] | bytes[second0 + 1] << 8);
+  bytes[next + 3] = 0x7F;  // the second directory lies past the end
+  const std::string broken = folder.Write("broken.tif", bytes);
+  doc.GetError().Clear();
+  EXPECT_EQ(CPDFImageXObj::CountImages(&doc, broken.c_str()), -1);
+  EXPECT_EQ(std::string(doc.GetError().GetMessage())
+                .rfind("unknown file format: " + broken + " (image 2: ", 0),
+            0u)
+      << doc.GetError().GetMessage();
+  EXPECT_TRUE(doc.objects.empty());
+}
+
+TEST_F(ImageXObjTest, StorageThatCannotGrowIsNamed) {
+  // Image data too large for the heap go to the work folder; one that
+  // cannot take them is named with the system's reason, not taken for want
+  // of memory.
+  // Noise, which compression does not bring below the heap's limit.
+  std::vector<uint8_t> noise = imagefile::Bitmap(200, 100);
+  uint32_t state = 7;
+  for (size_t i = 54; i < noise.size(); ++i) {
+    state = state * 1103515245u + 12345u;
+    noise[i] = static_cast<uint8_t>(state >> 24);
+  }
+  const std::string path = folder.Write("big.bmp", noise);
+  const std::string missing = folder.File("no-such-folder");
+  CPDFEnv::Global().Init(missing.c_str(), nullptr, nullptr, nullptr);
+  for (bool compress : {false, true}) {
+    doc.GetError().Clear();
+    std::unique_ptr<CPDFImageXObj> image(
+        CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, true, compress));
+    EXPECT_EQ(image, nullptr);
+    EXPECT_EQ(std::string(doc.GetError().GetMessage()),
+              "unknown file format: " + path +
+                  " (cannot store the image data in the temporary folder " + missing +
+                  ": No such file or directory)");
+  }
+  CPDFEnv::Global().Init(nullptr, nullptr, nullptr, nullptr);
+}
+
+TEST_F(ImageXObjTest, JPEGDataChangedBeforeTheyAreWrittenFailTheSave) {
+  // The data of a JPEG file stay in it until the document is written: a
+  // file cut short or replaced meanwhile fails the save, saying so, and
+  // leaves no file.
+  const std::string jpeg = folder.File("photo.jpg");
+  const std::string output = folder.File("out.pdf");
+  enum class Change { kNone, kCut, kReplaced, kRemoved };
+  for (Change change : {Change::kNone, Change::kCut, Change::kReplaced, Change::kRemoved}) {
+    SCOPED_TRACE(static_cast<int>(change));
+    ASSERT_TRUE(imagefile::DenseJpeg(jpeg, 64, 48, 72));
+    const std::vector<uint8_t> bytes = TempFolder::Read(jpeg);
+    CPDFDoc* pdf = CPDFEnv::Global().CreateDoc(false, false, 1, 3, nullptr);
+    ASSERT_NE(pdf, nullptr);
+    CPDFMatrix size;
+    CPDFImageXObj* image = CPDFImageXObj::CreateImageXObj(pdf, jpeg.c_str(), size);
+    ASSERT_NE(image, nullptr);
+    CPDFObjRef ref;
+    ASSERT_TRUE(pdf->RegistObj(image, &ref));
+    ASSERT_TRUE(pdf->Save(output.c_str(), false, false));
+    switch (change) {
+      case Change::kNone: break;
+      case Change::kCut: ASSERT_EQ(truncate(jpeg.c_str(), 100), 0); break;
+      case Change::kReplaced: {
+        // Another file of the same length and more, in its place.
+        ASSERT_EQ(unlink(jpeg.c_str()), 0);
+        std::vector<uint8_t> other = bytes;
+        other.push_back(0);
+        folder.Write("photo.jpg", other);
+        break;
+      }
+      case Change::kRemoved: ASSERT_EQ(unlink(jpeg.c_str()), 0); break;
+    }
+    const bool flushed = pdf->Flush();
+    const CPDFException record = pdf->GetError();
+    CPDFEnv::Global().CloseDoc(pdf);
+    if (change == Change::kNone) {
+      EXPECT_TRUE(flushed) << record.GetMessage();
+      const std::vector<uint8_t> written = TempFolder::Read(output);
+      EXPECT_NE(std::search(written.begin(), written.end(), bytes.begin(), bytes.end()),
+                written.end());
+      ASSERT_EQ(unlink(output.c_str()), 0);
+      continue;
+    }
+    EXPECT_FALSE(flushed);
+    EXPECT_STREQ(record.GetClassName(), "CPDFStream");
+    EXPECT_STREQ(record.GetMethodName(), "Write");
+    const std::string expected =
+        change == Change::kRemoved
+            ? "cannot open " + jpeg + " again: No such file or directory"
+            : "the file " + jpeg + " changed or was cut short after it was read";
+    EXPECT_EQ(std::string(record.GetMessage()), expected);
+    EXPECT_TRUE(TempFolder::Read(output).empty()) << "no output";
+  }
 }
 
 TEST_F(ImageXObjTest, SpecialFilesAreRefusedWithoutWaiting) {

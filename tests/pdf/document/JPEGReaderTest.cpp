@@ -307,4 +307,50 @@ TEST_F(JPEGReaderTest, DamagedFilesFailWithoutEndingTheProcess) {
   EXPECT_FALSE(ReadJPEGImage(folder.File("missing.jpg").c_str(), sink, description, &error));
 }
 
+TEST_F(JPEGReaderTest, ExifOrientationIsTakenWhenReadable) {
+  const Bytes xmp = {'h', 't', 't', 'p', ':', '/', '/', 'n', 's', '.', 0, '<', 'x', '>'};
+  auto withIFD0At = [](uint32_t offset) {
+    Bytes d = ExifOrientation(6);
+    for (int i = 0; i < 4; ++i) d[10 + i] = static_cast<unsigned char>(offset >> (8 * i));
+    return d;
+  };
+  Bytes cut = ExifOrientation(6);
+  cut.resize(cut.size() - 8);  // inside the Orientation entry
+  Bytes notTIFF = ExifOrientation(6);
+  notTIFF[8] = 43;  // not 42
+  struct Case {
+    const char* name;
+    std::vector<Bytes> app1;
+    int orientation;
+  };
+  std::vector<Case> cases;
+  for (uint32_t v = 1; v <= 8; ++v) {
+    cases.push_back({"little-endian", {ExifOrientation(v)}, static_cast<int>(v)});
+    cases.push_back({"big-endian", {ExifOrientation(v, true)}, static_cast<int>(v)});
+  }
+  cases.push_back({"after an XMP marker", {xmp, ExifOrientation(8, true)}, 8});
+  cases.push_back({"the first Exif marker decides", {ExifOrientation(3), ExifOrientation(6)}, 3});
+  cases.push_back({"no Exif", {xmp}, 1});
+  cases.push_back({"value 0", {ExifOrientation(0)}, 1});
+  cases.push_back({"value 9", {ExifOrientation(9, true)}, 1});
+  cases.push_back({"value 65535", {ExifOrientation(65535)}, 1});
+  cases.push_back({"a LONG", {ExifOrientation(6, false, 4)}, 1});
+  cases.push_back({"IFD0 past the marker", {withIFD0At(4000)}, 1});
+  cases.push_back({"IFD0 at the marker's last byte", {withIFD0At(37)}, 1});
+  cases.push_back({"IFD0 offset near 2^32", {withIFD0At(0xFFFFFFF0u)}, 1});
+  cases.push_back({"entry cut short", {cut}, 1});
+  cases.push_back({"no TIFF header", {notTIFF}, 1});
+  cases.push_back({"nothing after the name", {Bytes{'E', 'x', 'i', 'f', 0, 0}}, 1});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    JPEGSpec spec;
+    spec.app1 = c.app1;
+    ASSERT_TRUE(Read(spec)) << error;
+    EXPECT_EQ(description.orientation, c.orientation);
+    // The data stay the file, whatever the orientation.
+    EXPECT_EQ(sink.bytes, TempFolder::Read(path));
+    EXPECT_EQ(description.widthPoints, 16.0f);
+  }
+}
+
 }  // namespace

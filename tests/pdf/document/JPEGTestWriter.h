@@ -1,6 +1,8 @@
 #pragma once
 // Writes JPEG files for the tests with libjpeg's compressor.
+#include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,7 +22,44 @@ struct JPEGSpec {
   int adobe = -1;  // -1: libjpeg's choice; 0 or 1 forces the Adobe marker
   bool progressive = false;
   std::vector<std::vector<unsigned char>> app13;  // written in this order
+  std::vector<std::vector<unsigned char>> app1;   // written before the APP13 markers
+  // The samples of pixel (x, y); JPEGTestSample when not given.
+  std::function<void(int x, int y, unsigned char* samples)> pixel;
 };
+
+// The data of an Exif APP1 marker ("Exif\0\0" and a TIFF header in the byte
+// order asked for) whose IFD0 holds a Make entry and an Orientation entry
+// of the type given (3 SHORT) with the value given.
+inline std::vector<unsigned char> ExifOrientation(uint32_t value, bool bigEndian = false,
+                                                  uint16_t type = 3) {
+  std::vector<unsigned char> d = {'E', 'x', 'i', 'f', 0, 0};
+  auto put = [&](uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+      const int shift = 8 * (bigEndian ? bytes - 1 - i : i);
+      d.push_back(static_cast<unsigned char>(v >> shift));
+    }
+  };
+  d.push_back(bigEndian ? 'M' : 'I');
+  d.push_back(bigEndian ? 'M' : 'I');
+  put(42, 2);
+  put(8, 4);  // IFD0 right after the header
+  put(2, 2);
+  put(0x010F, 2);  // Make, ASCII, 4 bytes in the entry
+  put(2, 2);
+  put(4, 4);
+  d.insert(d.end(), {'c', 'a', 'm', 0});
+  put(274, 2);
+  put(type, 2);
+  put(1, 4);
+  if (type == 3) {
+    put(value, 2);
+    put(0, 2);
+  } else {
+    put(value, 4);
+  }
+  put(0, 4);  // no IFD1
+  return d;
+}
 
 // Pixel value of sample c of pixel (x, y): a smooth pattern.
 inline unsigned char JPEGTestSample(int x, int y, int c) {
@@ -48,15 +87,21 @@ inline bool WriteJPEG(const std::string& path, const JPEGSpec& spec) {
   if (spec.adobe >= 0) c.write_Adobe_marker = spec.adobe ? TRUE : FALSE;
   if (spec.progressive) jpeg_simple_progression(&c);
   jpeg_start_compress(&c, TRUE);
+  for (const auto& marker : spec.app1) {
+    jpeg_write_marker(&c, JPEG_APP0 + 1, marker.data(), static_cast<unsigned>(marker.size()));
+  }
   for (const auto& marker : spec.app13) {
     jpeg_write_marker(&c, JPEG_APP0 + 13, marker.data(), static_cast<unsigned>(marker.size()));
   }
   std::vector<unsigned char> row(static_cast<size_t>(spec.width * spec.components));
   while (c.next_scanline < c.image_height) {
     for (int x = 0; x < spec.width; ++x) {
-      for (int k = 0; k < spec.components; ++k) {
-        row[static_cast<size_t>(x * spec.components + k)] =
-            JPEGTestSample(x, static_cast<int>(c.next_scanline), k);
+      unsigned char* samples = &row[static_cast<size_t>(x * spec.components)];
+      const int y = static_cast<int>(c.next_scanline);
+      if (spec.pixel) {
+        spec.pixel(x, y, samples);
+      } else {
+        for (int k = 0; k < spec.components; ++k) samples[k] = JPEGTestSample(x, y, k);
       }
     }
     JSAMPROW rows[1] = {row.data()};

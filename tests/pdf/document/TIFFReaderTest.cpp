@@ -11,6 +11,14 @@
 
 namespace {
 
+// A sink that takes no data: the reader stops at the description.
+class NoDataSink : public ByteSink {
+ public:
+  bool Put(const uint8_t*, size_t) override { return false; }
+  size_t Size() const override { return 0; }
+  bool WantsData() const override { return false; }
+};
+
 // A TIFF file written with libtiff from an image given as contiguous rows
 // (each of width x samples x bits, packed, no padding between pixels).
 struct TIFFSpec {
@@ -228,7 +236,11 @@ class TIFFReaderTest : public ImageReaderTest {
     }
     return ReadFile(path);
   }
-  bool ReadFile(const std::string& file) { return RunReader(ReadTIFFImage, file); }
+  bool ReadFile(const std::string& file, uint32_t index = 0) {
+    return RunReader([index](const char* p, ByteSink& s, ImageDescription& d,
+                             std::string* e) { return ReadTIFFImage(p, s, d, e, index); },
+                     file);
+  }
 };
 
 TEST_F(TIFFReaderTest, ProbeAcceptsByteOrderMarks) {
@@ -337,11 +349,9 @@ TEST_F(TIFFReaderTest, CodecsDecodeToTheSameSamples) {
       spec.predictor = predictor;
       ASSERT_TRUE(Read(spec, image)) << compression << " " << error;
       EXPECT_EQ(description.colour, ImageColour::DeviceRGB);
-      // Strips of 5 rows: 4 strips, the last one short by 3 rows of zeros.
-      std::vector<uint8_t> expected = image;
-      expected.resize(4 * 5 * 33 * 3, 0);
-      EXPECT_EQ(sink.bytes, expected) << compression;
-      EXPECT_EQ(description.dataSize, expected.size());
+      // Strips of 5 rows, the last one of 2: exactly the image's rows.
+      EXPECT_EQ(sink.bytes, image) << compression;
+      EXPECT_EQ(description.dataSize, image.size());
     }
   }
   // Fax codecs on bilevel images.
@@ -512,21 +522,53 @@ TEST_F(TIFFReaderTest, SeparatedAndRefusedColourModels) {
   spec.sampleFormat = SAMPLEFORMAT_INT;
   EXPECT_FALSE(Read(spec, Pattern(spec)));
   spec.sampleFormat = SAMPLEFORMAT_UINT;
-  spec.bits = 12;
+  for (uint16_t bits : {3, 5, 7, 33}) {
+    spec.bits = bits;
+    EXPECT_FALSE(Read(spec, Pattern(spec))) << bits;
+    EXPECT_EQ(error, "unsupported bits per sample") << bits;
+  }
+  // A palette PDF cannot index at the depth given.
+  spec = TIFFSpec();
+  spec.bits = 6;
+  spec.photometric = PHOTOMETRIC_PALETTE;
+  spec.colourMap.assign(3 * 64, 0);
   EXPECT_FALSE(Read(spec, Pattern(spec)));
+  EXPECT_EQ(error, "unsupported palette depth");
 }
 
-TEST_F(TIFFReaderTest, ShortLastStripLeavesZeroRows) {
+TEST_F(TIFFReaderTest, StripsGiveExactlyTheImageRows) {
+  // A short last strip, or RowsPerStrip beyond the height, used to leave
+  // the data a whole strip long, padded with zeros: 278 x 374 RGB came out
+  // as 622,164 bytes (strips of 373 rows) or 315,252 (strips of 1000), not
+  // 311,916. The data hold the rows, whatever the strips, with and without
+  // a codec, and the size without data agrees.
+  for (uint32_t rowsPerStrip : {373u, 1000u, 7u, 374u, 1u}) {
+    for (uint16_t compression : {COMPRESSION_NONE, COMPRESSION_LZW}) {
+      TIFFSpec spec;
+      spec.width = 278;
+      spec.length = 374;
+      spec.samples = 3;
+      spec.photometric = PHOTOMETRIC_RGB;
+      spec.rowsPerStrip = rowsPerStrip;
+      spec.compression = compression;
+      const auto image = Pattern(spec);
+      ASSERT_TRUE(Read(spec, image)) << rowsPerStrip << ": " << error;
+      EXPECT_EQ(sink.bytes.size(), 311916u) << rowsPerStrip;
+      EXPECT_TRUE(sink.bytes == image) << rowsPerStrip << " " << compression;
+      EXPECT_EQ(description.dataSize, 311916u);
+      NoDataSink none;
+      ImageDescription sized;
+      ASSERT_TRUE(ReadTIFFImage(path.c_str(), none, sized));
+      EXPECT_EQ(sized.dataSize, 311916u);
+    }
+  }
   TIFFSpec spec;
   spec.width = 10;
   spec.length = 10;
   spec.rowsPerStrip = 3;
   const auto image = Pattern(spec);
   ASSERT_TRUE(Read(spec, image)) << error;
-  ASSERT_EQ(sink.bytes.size(), 4u * 30u);
-  EXPECT_TRUE(std::equal(image.begin(), image.end(), sink.bytes.begin()));
-  EXPECT_TRUE(
-      std::all_of(sink.bytes.begin() + 100, sink.bytes.end(), [](uint8_t b) { return b == 0; }));
+  EXPECT_EQ(sink.bytes, image);
 }
 
 TEST_F(TIFFReaderTest, OneStripReachesTheSinkInBandsWithTheSamePixels) {
@@ -871,10 +913,25 @@ TEST_F(TIFFReaderTest, PlanarDeepAndExtraSamplesAreInterleaved) {
   EXPECT_EQ(description.colour, ImageColour::DeviceGray);
   EXPECT_EQ(sink.bytes, Expected(image, spec, 1));
 
-  // Below 8 bits, planar or extra samples cannot be split into bytes.
+  // Below 8 bits the samples kept are packed again: a bilevel image with
+  // an alpha sample keeps its pixel bits.
+  spec = TIFFSpec();
+  spec.width = 11;
+  spec.length = 3;
   spec.bits = 1;
   spec.samples = 2;
-  EXPECT_FALSE(Read(spec, Pattern(spec)));
+  spec.extraSamples = 1;
+  image = Pattern(spec, 11);
+  ASSERT_TRUE(Read(spec, image)) << error;
+  EXPECT_EQ(description.colour, ImageColour::ImageMask);
+  std::vector<uint8_t> bits(2 * spec.length, 0);
+  for (uint32_t y = 0; y < spec.length; ++y) {
+    for (uint32_t x = 0; x < spec.width; ++x) {
+      const uint64_t in = y * spec.RowBytes() * 8 + 2 * x;
+      if (image[in / 8] & (0x80 >> in % 8)) bits[2 * y + x / 8] |= 0x80 >> x % 8;
+    }
+  }
+  EXPECT_EQ(sink.bytes, bits);
 }
 
 TEST_F(TIFFReaderTest, PiecesThatDoNotHoldTheirRowsNeverGiveAScrambledImage) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "pdf/composite/CPDFEnv.h"
 #include "pdf/font/CPDFType0Font.h"
 #include "platform/HostText.h"
@@ -144,13 +146,16 @@ TEST_F(Type0AdobeJapan1Test, ShiftJISTextReadsBackAsWritten) {
   }
 }
 
-// Every character of the host code page, converted to the font's codes and
-// read back, gives what the host decode gives. Exceptions: 5C, which the
-// font shows as the yen sign, and characters that the code page reaches
-// from two codes, which the font may unify with a variant.
+// Every character of the host code page, written through each predefined
+// Japanese encoding from host text and from Unicode, reads back as the host
+// decode gives it: through ToUnicode, and through ToHostEncoding as host
+// bytes that decode to it. A character that the encoding has no code for is
+// replaced and counted, and not read back; the rest must come back whole,
+// vertical forms and Unicode CMap quirks included. Exceptions: host 5C,
+// which the font shows as the yen sign; characters that the code page
+// reaches from two codes, which the font may unify with a variant; and the
+// tilde of the half-width Unicode CMaps, which they draw as the overline.
 TEST_F(Type0AdobeJapan1Test, EveryHostCharacterRoundTrips) {
-  auto font = Font("90ms-RKSJ-H");
-  ASSERT_TRUE(font);
   std::vector<Bytes> characters;
   for (int b = 0x20; b < 0x7F; ++b) characters.push_back({static_cast<uint8_t>(b)});
   for (int b = 0xA1; b < 0xE0; ++b) characters.push_back({static_cast<uint8_t>(b)});
@@ -171,31 +176,83 @@ TEST_F(Type0AdobeJapan1Test, EveryHostCharacterRoundTrips) {
     ++decodedFrom[unit[0]];
   }
   ASSERT_EQ(decoded.size(), 9762u - 1880u);
-  int checked = 0, differ = 0;
-  for (const auto& [host, unit] : decoded) {
-    // The code of the character's CID: a NEC duplicate comes back as the
-    // code of its original.
-    const Bytes codes = FromHost(*font, host);
-    ASSERT_FALSE(codes.empty());
-    EXPECT_EQ(font->GetReplacedCount(), 0);
-    const std::u16string back = ToUnicode(*font, codes);
-    if (host == Bytes{0x5C}) {
-      EXPECT_EQ(back, u"\u00A5");
-      continue;
+
+  // The encodings, with the fewest characters each must write of the
+  // 7882: the Shift-JIS, Unicode and Identity ones lack only the backslash
+  // and one of a unified pair; the older sets lack the NEC and IBM rows.
+  struct Case {
+    const char* encoding;
+    int minWritten;
+    bool tildeIsOverline;
+  };
+  const Case cases[] = {
+      {"90ms-RKSJ-H", 7870, false},
+      {"90ms-RKSJ-V", 7870, false},
+      {"90msp-RKSJ-H", 7870, false},
+      {"90msp-RKSJ-V", 7870, false},
+      {"83pv-RKSJ-H", 7100, false},
+      {"90pv-RKSJ-H", 7100, false},
+      {"Add-RKSJ-H", 6850, false},
+      {"Add-RKSJ-V", 6850, false},
+      {"Ext-RKSJ-H", 7500, false},
+      {"Ext-RKSJ-V", 7500, false},
+      {"EUC-H", 7000, false},
+      {"EUC-V", 7000, false},
+      {"H", 6850, false},
+      {"V", 6850, false},
+      {"UniJIS-UCS2-H", 7870, false},
+      {"UniJIS-UCS2-V", 7870, false},
+      {"UniJIS-UCS2-HW-H", 7870, true},
+      {"UniJIS-UCS2-HW-V", 7870, true},
+      {"UniJIS-UTF16-H", 7840, false},
+      {"UniJIS-UTF16-V", 7840, false},
+      {"Identity-H", 7870, false},
+      {"Identity-V", 7870, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.encoding);
+    auto font = Font(c.encoding);
+    ASSERT_TRUE(font);
+    int written = 0, checked = 0, differ = 0;
+    for (const auto& [host, unit] : decoded) {
+      const bool unified = decodedFrom[unit] > 1;
+      const char16_t shown = c.tildeIsOverline && unit == u'~' ? u'\u203E' : unit;
+      // Read back through ToUnicode (as `expected`) and through
+      // ToHostEncoding (as host bytes that decode to the character).
+      auto check = [&](const Bytes& codes, const char* from, char16_t expected) {
+        const std::u16string back = ToUnicode(*font, codes);
+        const Bytes hostBack = ToHost(*font, codes);
+        char16_t again[2] = {0, 0};
+        const int32_t m =
+            platform::HostToUtf16(hostBack.data(), static_cast<int32_t>(hostBack.size()), again, 2);
+        if (unified) {
+          EXPECT_EQ(back.size(), 1u) << from << std::hex << " U+" << int(unit);
+          EXPECT_EQ(m, 1) << from << std::hex << " U+" << int(unit);
+          return;
+        }
+        ++checked;
+        if (back != std::u16string(1, expected) || m != 1 || again[0] != unit) {
+          ++differ;
+          ADD_FAILURE() << from << std::hex << " U+" << int(unit) << " (host " << int(host[0])
+                        << " " << int(host.back()) << "): ToUnicode gives "
+                        << (back.empty() ? -1 : int(back[0])) << ", ToHostEncoding "
+                        << (m == 1 ? int(again[0]) : -1);
+        }
+      };
+      const Bytes fromUnicode = FromUnicode(*font, std::u16string(1, unit));
+      if (font->GetReplacedCount() == 0) {
+        ++written;
+        check(fromUnicode, "from Unicode", shown);
+      }
+      const Bytes fromHost = FromHost(*font, host);
+      if (font->GetReplacedCount() == 0) {
+        check(fromHost, "from host text", host == Bytes{0x5C} ? u'\u00A5' : shown);
+      }
     }
-    if (decodedFrom[unit] > 1) {
-      EXPECT_EQ(back.size(), 1u) << std::hex << host[0] << host.back();
-      continue;
-    }
-    ++checked;
-    if (back != std::u16string(1, unit)) {
-      ++differ;
-      ADD_FAILURE() << std::hex << int(host[0]) << " " << int(host.back()) << ": U+" << int(unit)
-                    << " read back as U+" << (back.empty() ? 0 : int(back[0]));
-    }
+    EXPECT_GE(written, c.minWritten);
+    EXPECT_GT(checked, c.minWritten);
+    EXPECT_EQ(differ, 0);
   }
-  EXPECT_GT(checked, 7000);
-  EXPECT_EQ(differ, 0);
 }
 
 // A character without a CID (user-defined F040-F9FC, a private-use value)
@@ -272,6 +329,100 @@ TEST_F(Type0AdobeJapan1Test, VerticalTextKeepsCharactersWithoutAVerticalCode) {
   auto horizontal = Font("90ms-RKSJ-H");
   ASSERT_TRUE(horizontal);
   EXPECT_EQ(FromUnicode(*horizontal, u"\u6C17\u6E2925\u00B0"), temperature);
+}
+
+// Text with vertical forms written through a vertical encoding reads back
+// whole: the vertical CIDs that the substitution folds away are read as the
+// Unicode CMap names them, through ToUnicode and as host text.
+TEST_F(Type0AdobeJapan1Test, VerticalFormsReadBackWhole) {
+  const std::pair<const char*, std::u16string> cases[] = {
+      {"UniJIS-UCS2-V", u"\u6C17\u6E2925\u00B0\u2019\u201D\u2032\u2033\u309B\u309C"},
+      {"UniJIS-UCS2-HW-V", u"\u00B0\u2019\\\u3001"},
+      {"UniJIS-UTF16-V", u"\uFF1A\u337B\u00B0"},
+      {"Ext-RKSJ-V", u"\u309B\u309C\u00B0\u2032"},
+      {"Identity-V", u"\u6C17\u6E29\u00B0\u2019\u201D\u309B"},
+  };
+  for (const auto& [encoding, text] : cases) {
+    SCOPED_TRACE(encoding);
+    auto font = Font(encoding);
+    ASSERT_TRUE(font);
+    const Bytes codes = FromUnicode(*font, text);
+    EXPECT_EQ(font->GetReplacedCount(), 0);
+    EXPECT_EQ(ToUnicode(*font, codes), text);
+    Bytes host(text.size() * 2);
+    const int32_t n = platform::Utf16ToHost(text.data(), static_cast<int32_t>(text.size()),
+                                            host.data(), static_cast<int32_t>(host.size()));
+    ASSERT_GT(n, 0);
+    host.resize(static_cast<size_t>(n));
+    EXPECT_EQ(ToHost(*font, codes), host);
+  }
+}
+
+// Characters beyond the host code page (the supplement's parenthesised and
+// negative circled numbers, small Roman twelve, vertical two-way arrows)
+// read back through the Unicode encodings. As host text the first are left
+// out, without failing; the arrows come back as the arrows substituted for
+// them.
+TEST_F(Type0AdobeJapan1Test, CharactersBeyondTheHostCodePageReadBack) {
+  struct Case {
+    const char* encoding;
+    std::u16string text;
+    Bytes host;
+  };
+  const Case cases[] = {
+      {"UniJIS-UCS2-H", u"A\u2474\u2776\u217A", {0x41}},
+      {"UniJIS-UCS2-V", u"A\u2474\u21C4\u21C6", {0x41, 0x81, 0xA8, 0x81, 0xA9}},
+      {"Identity-H", u"A\u2474\u2776", {0x41}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.encoding);
+    auto font = Font(c.encoding);
+    ASSERT_TRUE(font);
+    const Bytes codes = FromUnicode(*font, c.text);
+    EXPECT_EQ(font->GetReplacedCount(), 0);
+    EXPECT_EQ(ToUnicode(*font, codes), c.text);
+    EXPECT_EQ(ToHost(*font, codes), c.host);
+  }
+}
+
+// Add-RKSJ-V gives the quote codes vertical forms that the Unicode CMap
+// names as the other quote of each pair. Each quote is still written with
+// its own host code and reads back as itself.
+TEST_F(Type0AdobeJapan1Test, AddVerticalQuotesKeepTheirCodes) {
+  auto font = Font("Add-RKSJ-V");
+  ASSERT_TRUE(font);
+  const Bytes codes = {0x81, 0x65, 0x81, 0x66, 0x81, 0x67, 0x81, 0x68};
+  EXPECT_EQ(FromUnicode(*font, u"\u2018\u2019\u201C\u201D"), codes);
+  EXPECT_EQ(FromHost(*font, codes), codes);
+  EXPECT_EQ(ToUnicode(*font, codes), u"\u2018\u2019\u201C\u201D");
+  EXPECT_EQ(ToHost(*font, codes), codes);
+}
+
+// A CID that the host CMap lacks is read back as host text through the
+// Unicode CMap; without the Unicode CMap files it is left out and the rest
+// converts, without failing.
+TEST_F(Type0AdobeJapan1Test, HostTextWithoutTheUnicodeCMaps) {
+  auto font = Font("Identity-V");
+  ASSERT_TRUE(font);
+  const Bytes cids = {0x03, 0x4B, 0x20, 0x4D, 0x00, 0x22};  // あ, vertical °, A
+  EXPECT_EQ(ToHost(*font, cids), (Bytes{0x82, 0xA0, 0x81, 0x8B, 0x41}));
+
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() /
+      ("pn-type0-host-" + std::to_string(static_cast<long>(::getpid())));
+  std::filesystem::create_directories(folder);
+  for (const char* name : {"90ms-RKSJ-H", "90ms-RKSJ-V"}) {
+    std::filesystem::copy_file(std::filesystem::path(kCMapDir) / name, folder / name,
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+  CPDFEnv::Global().ReleaseFontCaches();
+  CPDFEnv::Global().Init(nullptr, folder.string().c_str(), nullptr, nullptr);
+  auto bare = Font("Identity-V");
+  ASSERT_TRUE(bare);
+  EXPECT_EQ(ToHost(*bare, cids), (Bytes{0x82, 0xA0, 0x41}));
+  EXPECT_EQ(doc_.GetError().GetCode(), 0);
+  CPDFEnv::Global().ReleaseFontCaches();
+  std::filesystem::remove_all(folder);
 }
 
 // A character that has a CID but no code in the encoding, in neither

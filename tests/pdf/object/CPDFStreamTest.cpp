@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -336,25 +338,61 @@ TEST_F(CPDFStreamFileTest, DataOfAnotherFileAreCopiedFromThereWhenWritten) {
   ASSERT_TRUE(taken.SetExtent(0, 3));
   EXPECT_TRUE(taken.GetSourceFile().empty());
 
-  // A file that has become shorter fails the write instead of giving a
-  // stream shorter than its Length.
+  // A file that has become shorter fails the write, saying so, instead of
+  // giving a stream shorter than its Length.
   CPDFStream cut(&doc_);
   ASSERT_TRUE(cut.SetLength(static_cast<int32_t>(body.size())));
   ASSERT_TRUE(cut.SetSourceFile(path.c_str(), 4, static_cast<int32_t>(body.size())));
   ASSERT_EQ(0, ::truncate(path.c_str(), 100000));
-  CPDFStrOutStream out;
-  out.Open();
-  bool thrown = false;
-  try {
-    cut.Write(out, nullptr);
-  } catch (CPDFStream* failed) {
-    thrown = failed == &cut;
-  }
-  EXPECT_TRUE(thrown);
+  auto failure = [](CPDFStream& stream) {
+    CPDFStrOutStream out;
+    out.Open();
+    std::string message;
+    try {
+      stream.Write(out, nullptr);
+    } catch (CPDFException* e) {
+      message = std::string(e->GetClassName()) + "::" + e->GetMethodName() + ": " + e->GetMessage();
+      delete e;
+    }
+    return message;
+  };
+  EXPECT_EQ(failure(cut),
+            "CPDFStream::Write: the file " + path + " changed or was cut short after it was read");
   EXPECT_FALSE(cut.LoadData());
   ::unlink(path.c_str());
   EXPECT_FALSE(cut.LoadData());
   EXPECT_TRUE(cut.IsExternal());
+  EXPECT_EQ(failure(cut).rfind("CPDFStream::Write: cannot open " + path + " again: ", 0), 0u);
+
+  // Given the stamp of the file as it was read, a file replaced since by
+  // one as long (or longer) is refused as well, and so is its copy; the
+  // file as it was is still copied.
+  auto write = [&](const std::string& bytes) {
+    FILE* out = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
+  };
+  write(file);
+  struct stat info;
+  ASSERT_EQ(0, ::stat(path.c_str(), &info));
+  CPDFStream stamped(&doc_);
+  ASSERT_TRUE(stamped.SetLength(static_cast<int32_t>(body.size())));
+  ASSERT_TRUE(stamped.SetSourceFile(path.c_str(), 4, static_cast<int32_t>(body.size()),
+                                    FileStamp::Of(info)));
+  EXPECT_EQ(failure(stamped), "");
+  std::unique_ptr<CPDFObject> stampedCopy(stamped.Clone(&doc_, &doc_));
+  ASSERT_TRUE(stampedCopy);
+  const std::string replacement = dir_ + "/replacement.bin";
+  ASSERT_EQ(0, ::rename(path.c_str(), replacement.c_str()));
+  write(file + "more");
+  EXPECT_EQ(failure(stamped),
+            "CPDFStream::Write: the file " + path + " changed or was cut short after it was read");
+  EXPECT_FALSE(stamped.LoadData());
+  EXPECT_TRUE(stamped.IsExternal());
+  EXPECT_EQ(failure(*static_cast<CPDFStream*>(stampedCopy.get())),
+            "CPDFStream::Write: the file " + path + " changed or was cut short after it was read");
+  ::unlink(path.c_str());
+  ::unlink(replacement.c_str());
 }
 
 TEST_F(CPDFStreamFileTest, FailedLoadKeepsTheExtent) {

@@ -87,6 +87,9 @@ TEST_F(FileMapTest, NoDirectoryMeansTheSystemTemporaryDirectory) {
   EXPECT_TRUE(Entries().empty());
   ASSERT_TRUE(fellBack);
   EXPECT_NE(nullptr, fallback.GetView());
+  // Each knows where its file went, though the file has no name.
+  EXPECT_EQ(map.GetFolder(), dir_);
+  EXPECT_EQ(fallback.GetFolder(), "/tmp");
 }
 
 TEST_F(FileMapTest, ResizeKeepsContentAndGrowsTheFile) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 
@@ -87,6 +88,30 @@ TEST_F(TempHugeStringMapTest, FreeRemovesFileAndUnusableDirectoryFailsCleanly) {
   EXPECT_EQ(1000, h.GetLength());
   EXPECT_FALSE(h.IsMapped());
   EXPECT_FALSE(TempHugeString().Reserve(60000));
+}
+
+TEST_F(TempHugeStringMapTest, StorageThatCannotGrowSaysWhyAndWhere) {
+  // A folder that does not exist, and one whose files may not grow past a
+  // limit (as on a full disk): the buffer keeps the system's error and the
+  // folder, for a reason that names them.
+  CPDFEnv::Global().Init((dir_ + "/missing").c_str(), nullptr, nullptr, nullptr);
+  TempHugeString nowhere;
+  EXPECT_EQ(0, nowhere.GetStorageError());
+  EXPECT_FALSE(nowhere.Reserve(60000));
+  EXPECT_EQ(ENOENT, nowhere.GetStorageError());
+  EXPECT_EQ(dir_ + "/missing", nowhere.GetStorageFolder());
+
+  CPDFEnv::Global().Init(dir_.c_str(), nullptr, nullptr, nullptr);
+  TempHugeString full;
+  ASSERT_TRUE(full.Reserve(60000));
+  FileSizeLimit limit(1 << 20);
+  ASSERT_TRUE(limit.IsSet());
+  const bool grown = full.Reserve(4 << 20);
+  limit.Lift();
+  EXPECT_FALSE(grown);
+  EXPECT_EQ(EFBIG, full.GetStorageError());
+  EXPECT_EQ(dir_, full.GetStorageFolder());
+  EXPECT_TRUE(OpenFiles().empty());
 }
 
 TEST_F(TempHugeStringMapTest, SinkAppends) {
