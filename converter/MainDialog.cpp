@@ -30,6 +30,7 @@
 #include "converter/ConverterProfile.h"
 #include "converter/DialogStyle.h"
 #include "converter/FileFilter.h"
+#include "converter/FocusLabel.h"
 #include "converter/HelpStatusBar.h"
 #include "converter/HistoryComboBox.h"
 #include "converter/core/PathOps.h"
@@ -71,8 +72,8 @@ void MainDialog::BuildControls() {
   auto* inputLabel = inputLabel_ = new QLabel(QStringLiteral("ファイル／フォルダ(&I)"), this);
   input_ = Identify(new HistoryComboBox(QStringLiteral("Src"), this), kIdInput);
   inputBrowse_ = Identify(new BrowseButton(this), kIdInputBrowse);
-  dropped_ = Identify(new QLabel(QStringLiteral("≪ ドロップされたファイルまたはフォルダ ≫"), this),
-                      kIdDropped);
+  dropped_ = Identify(
+      new FocusLabel(QStringLiteral("≪ ドロップされたファイルまたはフォルダ ≫"), this), kIdDropped);
   dropped_->setVisible(false);
   inputLabel->setBuddy(input_);
 
@@ -292,9 +293,10 @@ void MainDialog::OnInitDialog() {
   input_->setVisible(!droppedMode_);
   inputBrowse_->setVisible(!droppedMode_);
   // Without the input box the label's access key leads to the label that
-  // stands in its place: it takes the focus and does nothing else, and Tab
-  // goes on from there as from the box. (A button as the buddy would be
-  // clicked: the sub-folder option would change.) The label is no Tab stop.
+  // stands in its place: it takes the focus, shows it with a focus frame and
+  // does nothing else, and Tab goes on from there as from the box. (A button
+  // as the buddy would be clicked: the sub-folder option would change.) The
+  // label is no Tab stop.
   dropped_->setFocusPolicy(droppedMode_ ? Qt::ClickFocus : Qt::NoFocus);
   inputLabel_->setBuddy(droppedMode_ ? static_cast<QWidget*>(dropped_) : input_);
   UpdateData(false);

@@ -25,6 +25,7 @@ class QRadioButton;
 namespace ostrel {
 
 class BrowseButton;
+class FocusLabel;
 class HistoryComboBox;
 
 class MainDialog : public QDialog {
@@ -161,7 +162,7 @@ class MainDialog : public QDialog {
   BrowseButton* inputBrowse_ = nullptr;
   BrowseButton* outputBrowse_ = nullptr;
   QLabel* inputLabel_ = nullptr;
-  QLabel* dropped_ = nullptr;
+  FocusLabel* dropped_ = nullptr;
   QCheckBox* subFolder_ = nullptr;
   QCheckBox* objBMP_ = nullptr;
   QCheckBox* objJPEG_ = nullptr;

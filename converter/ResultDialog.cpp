@@ -29,6 +29,9 @@ ResultDialog::ResultDialog(const ConversionResults& results, QWidget* parent)
   edit_ = new QPlainTextEdit(this);
   edit_->setObjectName(QStringLiteral("1013"));
   edit_->setReadOnly(true);
+  // Read by keyboard as well: the caret shows where the text has the focus,
+  // and the arrow keys, Ctrl+Home and Ctrl+End move in it and select.
+  edit_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
   edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   edit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

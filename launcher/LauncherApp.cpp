@@ -3,7 +3,9 @@
 #include "launcher/LauncherDialog.h"
 #include "launcher/LauncherMessage.h"
 #include "launcher/core/ExitStatus.h"
+#include "launcher/core/InstallerProgram.h"
 #include "launcher/core/LauncherStrings.h"
+#include "launcher/core/ProgramLocation.h"
 
 #include <utility>
 
@@ -20,7 +22,9 @@ void LauncherApp::SetProgramFolder(std::optional<std::string> folder) {
   programFolder_ = std::move(folder);
 }
 
-void LauncherApp::SetPrivilege(std::optional<Privilege> privilege) { privilege_ = privilege; }
+void LauncherApp::SetInstallerProgram(std::optional<std::string> program) {
+  installerProgram_ = std::move(program);
+}
 
 int LauncherApp::InitInstance() {
   std::string packagePath;
@@ -36,7 +40,12 @@ int LauncherApp::InitInstance() {
   }
   processEvents();  // lets the closed window leave the screen before the wait
 
-  const InstallerRun run = RunInstaller(packagePath, privilege_.value_or(CurrentPrivilege()));
+  // The installer window shows the progress and the outcome; the launcher
+  // only waits for it.
+  std::optional<std::string> program = installerProgram_;
+  if (!program)
+    program = FindInstallerProgram(InstallerProgramFolders(ProgramFolder().value_or("")));
+  const InstallerRun run = program ? RunInstaller(*program, packagePath) : InstallerRun{};
   if (!run.started) ShowStopMessage(nullptr, kIdsStartFailed);
   return kExitNormal;
 }

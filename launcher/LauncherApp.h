@@ -1,11 +1,9 @@
 #pragma once
 // The launcher program: shows the install information and, on Start, runs
-// the installer on the package and waits for it to end.
+// the installer window on the package and waits for it to end.
 #include <QApplication>
 #include <optional>
 #include <string>
-
-#include "launcher/core/InstallerCommand.h"
 
 namespace launcher {
 
@@ -18,9 +16,9 @@ class LauncherApp : public QApplication {
   // instead of the executable's; none goes back to the executable's.
   void SetProgramFolder(std::optional<std::string> folder);
 
-  // Runs the installer as if the launcher ran with this privilege; none goes
-  // back to the process's own (its effective user id).
-  void SetPrivilege(std::optional<Privilege> privilege);
+  // Starts this program as the installer window; none goes back to the one
+  // found beside the executable or in the installation (InstallerProgram.h).
+  void SetInstallerProgram(std::optional<std::string> program);
 
   // Runs the whole program once and answers its exit status: kExitNormal
   // after Cancel or after the installer ended (or could not be started,
@@ -29,7 +27,7 @@ class LauncherApp : public QApplication {
 
  private:
   std::optional<std::string> programFolder_;
-  std::optional<Privilege> privilege_;
+  std::optional<std::string> installerProgram_;
 };
 
 }  // namespace launcher

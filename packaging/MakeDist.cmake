@@ -1,9 +1,10 @@
 # Makes the Debian package and lays out the distribution folder DIST: the
-# launcher LAUNCHER (stripped with STRIP when given), InstInfo.txt made from
-# INFO (UTF-8) in code page 932, and PACKAGE_FILE from BINARY_DIR.
-#   cmake -DCPACK=... -DBINARY_DIR=... -DPACKAGE_FILE=... -DLAUNCHER=... [-DSTRIP=...]
-#         -DINFO=... -DDIST=... -P MakeDist.cmake
-foreach(var IN ITEMS CPACK BINARY_DIR PACKAGE_FILE LAUNCHER INFO DIST)
+# launcher LAUNCHER and its installer window INSTALLER (both stripped with
+# STRIP when given), InstInfo.txt made from INFO (UTF-8) in code page 932, and
+# PACKAGE_FILE from BINARY_DIR.
+#   cmake -DCPACK=... -DBINARY_DIR=... -DPACKAGE_FILE=... -DLAUNCHER=... -DINSTALLER=...
+#         [-DSTRIP=...] -DINFO=... -DDIST=... -P MakeDist.cmake
+foreach(var IN ITEMS CPACK BINARY_DIR PACKAGE_FILE LAUNCHER INSTALLER INFO DIST)
   if(NOT DEFINED ${var} OR "${${var}}" STREQUAL "")
     message(FATAL_ERROR "MakeDist.cmake: ${var} is not given")
   endif()
@@ -18,15 +19,17 @@ endif()
 file(REMOVE_RECURSE ${DIST})
 file(MAKE_DIRECTORY ${DIST})
 file(COPY ${BINARY_DIR}/${PACKAGE_FILE} DESTINATION ${DIST})
-get_filename_component(launcherName ${LAUNCHER} NAME)
-if(STRIP)
-  execute_process(COMMAND ${STRIP} -o ${DIST}/${launcherName} ${LAUNCHER} RESULT_VARIABLE result)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "cannot strip ${LAUNCHER} into ${DIST}")
+foreach(program IN ITEMS ${LAUNCHER} ${INSTALLER})
+  get_filename_component(programName ${program} NAME)
+  if(STRIP)
+    execute_process(COMMAND ${STRIP} -o ${DIST}/${programName} ${program} RESULT_VARIABLE result)
+    if(NOT result EQUAL 0)
+      message(FATAL_ERROR "cannot strip ${program} into ${DIST}")
+    endif()
+  else()
+    file(COPY ${program} DESTINATION ${DIST})
   endif()
-else()
-  file(COPY ${LAUNCHER} DESTINATION ${DIST})
-endif()
+endforeach()
 
 find_program(ICONV iconv REQUIRED)
 execute_process(COMMAND ${ICONV} -f UTF-8 -t CP932 INPUT_FILE ${INFO}

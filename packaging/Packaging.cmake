@@ -13,6 +13,10 @@ set(PN_PACKAGE_NAME velmora)
 set(PN_PACKAGE_VERSION 1.00)
 
 install(TARGETS Ostrel Fennick RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The launcher's installer window is started by the launcher only: it goes
+# to the package's program folder, where the launcher finds it
+# (launcher/CMakeLists.txt), not on PATH.
+install(TARGETS FennickInstaller RUNTIME DESTINATION ${PN_INSTALLER_INSTALL_DIR})
 # The menu entry: the desktop hands the files and folders opened with it to
 # the converter as command-line paths.
 install(FILES ${PN_PACKAGING_DIR}/${PN_PACKAGE_NAME}.desktop
@@ -103,17 +107,19 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 include(CPack)
 
-# The distribution folder: the launcher, its InstInfo.txt (in code page 932,
-# the launcher's host encoding) and the package, side by side.
+# The distribution folder: the launcher with its installer window, its
+# InstInfo.txt (in code page 932, the launcher's host encoding) and the
+# package, side by side.
 configure_file(${PN_PACKAGING_DIR}/InstInfo.txt.in ${CMAKE_BINARY_DIR}/packaging/InstInfo.utf8.txt
                @ONLY)
 add_custom_target(
   dist
   COMMAND
     ${CMAKE_COMMAND} -DCPACK=${CMAKE_CPACK_COMMAND} -DBINARY_DIR=${CMAKE_BINARY_DIR}
-    -DPACKAGE_FILE=${PN_PACKAGE_FILE} -DLAUNCHER=$<TARGET_FILE:Fennick> -DSTRIP=${CMAKE_STRIP}
+    -DPACKAGE_FILE=${PN_PACKAGE_FILE} -DLAUNCHER=$<TARGET_FILE:Fennick>
+    -DINSTALLER=$<TARGET_FILE:FennickInstaller> -DSTRIP=${CMAKE_STRIP}
     -DINFO=${CMAKE_BINARY_DIR}/packaging/InstInfo.utf8.txt -DDIST=${CMAKE_BINARY_DIR}/dist -P
     ${PN_PACKAGING_DIR}/MakeDist.cmake
   COMMENT "Laying out the distribution folder dist/"
   VERBATIM)
-add_dependencies(dist Ostrel Fennick PennaIcons)
+add_dependencies(dist Ostrel Fennick FennickInstaller PennaIcons)

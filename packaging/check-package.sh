@@ -18,12 +18,13 @@ cmake --build "$BUILD" -j "$(nproc)" --target dist
 DEB="$BUILD/dist/${NAME}_${VERSION}_$(dpkg --print-architecture).deb"
 [ -f "$DEB" ] || fail "no package $DEB"
 [ -x "$BUILD/dist/Fennick" ] || fail "no launcher in $BUILD/dist"
+[ -x "$BUILD/dist/FennickInstaller" ] || fail "no installer window beside the launcher in $BUILD/dist"
 
 WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT
 
 # What the package and an installation hold.
-FILES=(bin/Ostrel bin/Fennick share/applications/$NAME.desktop)
+FILES=(bin/Ostrel bin/Fennick libexec/$NAME/FennickInstaller share/applications/$NAME.desktop)
 for size in "${SIZES[@]}"; do FILES+=("share/icons/hicolor/${size}x${size}/apps/$NAME.png"); done
 dpkg-deb -c "$DEB" > "$WORK/contents"
 for file in "${FILES[@]}"; do

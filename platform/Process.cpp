@@ -2,9 +2,11 @@
 
 #include "platform/SystemError.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -29,9 +31,17 @@ class SpawnSetup {
   SpawnSetup(const SpawnSetup&) = delete;
   SpawnSetup& operator=(const SpawnSetup&) = delete;
 
-  // Fills both records; answers 0 or an errno value.
-  int Prepare() {
+  // Fills both records; answers 0 or an errno value. With `pipes`, the new
+  // process reads /dev/null and writes its output and errors into the write
+  // ends given.
+  int Prepare(const ProcessOutput* pipes = nullptr) {
     if (!actionsReady_ || !attributesReady_) return ENOMEM;
+    if (pipes != nullptr) {
+      if (int rc = posix_spawn_file_actions_addopen(&actions_, 0, "/dev/null", O_RDONLY, 0))
+        return rc;
+      if (int rc = posix_spawn_file_actions_adddup2(&actions_, pipes->output, 1)) return rc;
+      if (int rc = posix_spawn_file_actions_adddup2(&actions_, pipes->error, 2)) return rc;
+    }
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
     // Only the standard streams are handed on; descriptors the caller opened
     // without close-on-exec stay with the caller.
@@ -66,9 +76,52 @@ ProcessStart Failed(int error) {
   return start;
 }
 
-}  // namespace
+// Closes a descriptor when the scope ends, unless it was released.
+class Descriptor {
+ public:
+  Descriptor() = default;
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int& Ref() { return fd_; }
+  int Get() const { return fd_; }
+  int Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
 
-ProcessStart StartProcess(const std::vector<std::string>& argv) {
+ private:
+  int fd_ = -1;
+};
+
+// Moves a descriptor above the three standard ones, which the new process's
+// redirections overwrite (a caller may run with one of them closed).
+int AboveStandard(Descriptor& fd) {
+  if (fd.Get() > 2) return 0;
+  const int moved = ::fcntl(fd.Get(), F_DUPFD_CLOEXEC, 3);
+  if (moved < 0) return errno;
+  ::close(fd.Get());
+  fd.Ref() = moved;
+  return 0;
+}
+
+// A pipe whose both ends are close-on-exec; the read end also non-blocking.
+int OpenPipe(Descriptor& readEnd, Descriptor& writeEnd) {
+  int ends[2];
+  if (::pipe2(ends, O_CLOEXEC) != 0) return errno;
+  readEnd.Ref() = ends[0];
+  writeEnd.Ref() = ends[1];
+  if (int rc = AboveStandard(readEnd)) return rc;
+  if (int rc = AboveStandard(writeEnd)) return rc;
+  const int flags = ::fcntl(readEnd.Get(), F_GETFL);
+  if (flags < 0 || ::fcntl(readEnd.Get(), F_SETFL, flags | O_NONBLOCK) != 0) return errno;
+  return 0;
+}
+
+ProcessStart Start(const std::vector<std::string>& argv, const ProcessOutput* pipes) {
   if (argv.empty()) return Failed(EINVAL);
   std::vector<char*> pointers;
   pointers.reserve(argv.size() + 1);
@@ -81,7 +134,7 @@ ProcessStart StartProcess(const std::vector<std::string>& argv) {
   if (argv.front().empty()) return Failed(ENOENT);
 
   SpawnSetup setup;
-  if (int rc = setup.Prepare()) return Failed(rc);
+  if (int rc = setup.Prepare(pipes)) return Failed(rc);
   pid_t pid = 0;
   const int rc = posix_spawnp(&pid, pointers.front(), setup.Actions(), setup.Attributes(),
                               pointers.data(), environ);
@@ -89,6 +142,80 @@ ProcessStart StartProcess(const std::vector<std::string>& argv) {
   ProcessStart start;
   start.pid = pid;
   return start;
+}
+
+ProcessEnd EndOf(int status) {
+  ProcessEnd end;
+  if (WIFEXITED(status)) {
+    end.kind = ProcessEnd::Kind::Exited;
+    end.code = WEXITSTATUS(status);
+  } else {
+    end.kind = ProcessEnd::Kind::Signalled;
+    end.code = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+  }
+  return end;
+}
+
+}  // namespace
+
+ProcessStart StartProcess(const std::vector<std::string>& argv) { return Start(argv, nullptr); }
+
+ProcessStart StartProcessWithOutput(const std::vector<std::string>& argv, ProcessOutput& pipes) {
+  pipes = ProcessOutput();
+  Descriptor outputRead, outputWrite, errorRead, errorWrite;
+  if (int rc = OpenPipe(outputRead, outputWrite)) return Failed(rc);
+  if (int rc = OpenPipe(errorRead, errorWrite)) return Failed(rc);
+  ProcessOutput writeEnds;
+  writeEnds.output = outputWrite.Get();
+  writeEnds.error = errorWrite.Get();
+  const ProcessStart start = Start(argv, &writeEnds);
+  // The write ends close here: the read ends see the end of the output once
+  // the new process (and whatever it handed them on to) has closed its own.
+  if (start.Started()) {
+    pipes.output = outputRead.Release();
+    pipes.error = errorRead.Release();
+  }
+  return start;
+}
+
+bool ReadAvailable(int fd, std::string& bytes, size_t maxBytes) {
+  char chunk[4096];
+  size_t taken = 0;
+  while (taken < maxBytes) {
+    const size_t want = std::min(sizeof chunk, maxBytes - taken);
+    const ssize_t got = ::read(fd, chunk, want);
+    if (got > 0) {
+      bytes.append(chunk, static_cast<size_t>(got));
+      taken += static_cast<size_t>(got);
+      continue;
+    }
+    if (got == 0) return false;
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return true;
+    SetLastSystemError(errno);
+    return false;
+  }
+  return true;
+}
+
+std::optional<ProcessEnd> PollProcess(pid_t pid) {
+  if (pid <= 0) {
+    SetLastSystemError(ECHILD);
+    ProcessEnd end;
+    end.code = ECHILD;
+    return end;
+  }
+  int status = 0;
+  for (;;) {
+    const pid_t waited = waitpid(pid, &status, WNOHANG);
+    if (waited == 0) return std::nullopt;
+    if (waited == pid) return EndOf(status);
+    if (waited < 0 && errno == EINTR) continue;
+    ProcessEnd end;
+    end.code = waited < 0 ? errno : ECHILD;
+    SetLastSystemError(end.code);
+    return end;
+  }
 }
 
 ProcessEnd WaitForProcess(pid_t pid) {
@@ -107,14 +234,7 @@ ProcessEnd WaitForProcess(pid_t pid) {
     SetLastSystemError(end.code);
     return end;
   }
-  if (WIFEXITED(status)) {
-    end.kind = ProcessEnd::Kind::Exited;
-    end.code = WEXITSTATUS(status);
-  } else {
-    end.kind = ProcessEnd::Kind::Signalled;
-    end.code = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-  }
-  return end;
+  return EndOf(status);
 }
 
 ProcessRun RunProcess(const std::vector<std::string>& argv) {

@@ -9,6 +9,8 @@
 // other open file descriptor; its signal mask is empty and every signal has its
 // default action.
 #include <sys/types.h>
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +45,30 @@ ProcessStart StartProcess(const std::vector<std::string>& argv);
 // and resumes of the process do not end the wait, and neither do interrupted
 // waits.
 ProcessEnd WaitForProcess(pid_t pid);
+
+// The read ends of the pipes into which a process started by
+// StartProcessWithOutput writes its standard output and its standard error:
+// non-blocking and close-on-exec; the caller closes them. -1 when the process
+// did not start.
+struct ProcessOutput {
+  int output = -1;
+  int error = -1;
+};
+
+// Starts argv like StartProcess, but the new process reads its standard input
+// from /dev/null and writes its standard output and standard error each into
+// a pipe of its own, whose read end `pipes` receives, so that the caller reads
+// them while it goes on with other work.
+ProcessStart StartProcessWithOutput(const std::vector<std::string>& argv, ProcessOutput& pipes);
+
+// Appends to `bytes` what the non-blocking descriptor `fd` holds now, at most
+// `maxBytes`, without waiting for more. True while more may come; false once
+// every writer has closed the pipe (end of file) or a read failed.
+bool ReadAvailable(int fd, std::string& bytes, size_t maxBytes);
+
+// Collects the process when it has ended, without waiting: none while it
+// still runs.
+std::optional<ProcessEnd> PollProcess(pid_t pid);
 
 // The whole run: StartProcess, then WaitForProcess when it started.
 struct ProcessRun {

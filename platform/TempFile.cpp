@@ -15,7 +15,6 @@
 #include <ctime>
 #include <fstream>
 #include <limits>
-#include <mutex>
 #include <vector>
 
 #include "platform/SystemError.h"
@@ -41,14 +40,40 @@ std::atomic<DoomedName*> g_doomed{nullptr};
 std::atomic<int> g_handlersRunning{0};
 std::atomic<bool> g_unnamedRefused{false};
 
-constexpr int kFatalSignals[] = {SIGTERM, SIGINT, SIGHUP};
+// The signals whose default action ends the process (with or without a core
+// dump) and that can be caught; the real-time signals are added at run time.
+constexpr int kFatalSignals[] = {
+    SIGHUP,    SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS,    SIGFPE,  SIGUSR1, SIGSEGV,
+    SIGUSR2,   SIGPIPE, SIGALRM, SIGTERM, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGIO,   SIGSYS,
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
+#endif
+#ifdef SIGPWR
+    SIGPWR,
+#endif
+};
 
 static_assert(std::atomic<char*>::is_always_lock_free && std::atomic<pid_t>::is_always_lock_free &&
                   std::atomic<int>::is_always_lock_free,
               "the signal handler reads the list without locks");
 
+// The fatal signals as a set, real-time signals included (those the C
+// library keeps for itself lie below SIGRTMIN and are not touched). Built
+// once, outside any handler.
+const sigset_t& FatalSignalSet() {
+  static const sigset_t set = [] {
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (int signal : kFatalSignals) sigaddset(&signals, signal);
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) sigaddset(&signals, signal);
+    return signals;
+  }();
+  return set;
+}
+
 // Removes the process's named files, then ends the process by the signal's
-// default action. Only async-signal-safe calls.
+// default action, so that the exit status (and a core dump where the signal
+// makes one) stay what they would have been. Only async-signal-safe calls.
 void RemoveNamesAndDie(int signal) {
   g_handlersRunning.fetch_add(1);
   const pid_t self = ::getpid();
@@ -61,27 +86,27 @@ void RemoveNamesAndDie(int signal) {
   sigemptyset(&fallback.sa_mask);
   ::sigaction(signal, &fallback, nullptr);
   // Blocked while this handler runs: delivered, with the default action, as
-  // it returns.
+  // it returns. A fault (SIGSEGV, SIGBUS, SIGFPE, SIGILL) that the handler
+  // returns to happens again, and then ends the process as well.
   ::raise(signal);
 }
 
-// Installs the handler for the fatal signals whose action is the default:
-// a signal the program ignores or handles itself is left alone.
+// Installs the handler for every fatal signal whose action is the default:
+// a signal the program ignores (SIGHUP under nohup, SIGPIPE ignored by a
+// parent) or handles itself is left alone. Run for every named file, so a
+// signal set back to the default later is covered again.
 void InstallRemovalHandlers() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    struct sigaction action {};
-    action.sa_handler = &RemoveNamesAndDie;
-    sigemptyset(&action.sa_mask);
-    for (int signal : kFatalSignals) sigaddset(&action.sa_mask, signal);
-    action.sa_flags = SA_RESTART;
-    for (int signal : kFatalSignals) {
-      struct sigaction current {};
-      if (::sigaction(signal, nullptr, &current) != 0) continue;
-      if ((current.sa_flags & SA_SIGINFO) == 0 && current.sa_handler == SIG_DFL)
-        ::sigaction(signal, &action, nullptr);
-    }
-  });
+  struct sigaction action {};
+  action.sa_handler = &RemoveNamesAndDie;
+  action.sa_mask = FatalSignalSet();
+  action.sa_flags = SA_RESTART;
+  for (int signal = 1; signal < NSIG; ++signal) {
+    if (sigismember(&action.sa_mask, signal) != 1) continue;
+    struct sigaction current {};
+    if (::sigaction(signal, nullptr, &current) != 0) continue;
+    if ((current.sa_flags & SA_SIGINFO) == 0 && current.sa_handler == SIG_DFL)
+      ::sigaction(signal, &action, nullptr);
+  }
 }
 
 // Puts path on the list; none when out of memory.
@@ -122,12 +147,7 @@ void DropDoomedName(DoomedName*& entry) {
 // not left between being given a name and that name being listed.
 class FatalSignalsBlocked {
  public:
-  FatalSignalsBlocked() {
-    sigset_t block;
-    sigemptyset(&block);
-    for (int signal : kFatalSignals) sigaddset(&block, signal);
-    pthread_sigmask(SIG_BLOCK, &block, &previous_);
-  }
+  FatalSignalsBlocked() { pthread_sigmask(SIG_BLOCK, &FatalSignalSet(), &previous_); }
   ~FatalSignalsBlocked() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
   FatalSignalsBlocked(const FatalSignalsBlocked&) = delete;
   FatalSignalsBlocked& operator=(const FatalSignalsBlocked&) = delete;

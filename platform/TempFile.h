@@ -8,11 +8,15 @@
 // descriptor stays valid). A replacement file is written without a name in
 // the folder of its target and gets a name only for the final rename.
 // Where the folder's file system lacks O_TMPFILE (FUSE file systems) the
-// replacement file has a name while it is written: SIGTERM, SIGINT and
-// SIGHUP then remove it before the process ends by the signal's default
-// action (the handlers are installed at the first such file, for the
-// signals whose action is still the default). SIGKILL cannot be caught: a
-// process killed by it leaves the named file behind.
+// replacement file has a name while it is written: every signal that ends
+// the process by default and can be caught (SIGTERM, SIGINT, SIGHUP,
+// SIGQUIT, SIGABRT, SIGSEGV and the other faults, the real-time signals,
+// ...) then removes it before the process ends by the signal's default
+// action, with the same exit status and core dump. The handlers are
+// installed when such a file is made, only for the signals whose action is
+// then the default: a signal the process ignores or handles itself is left
+// alone. SIGKILL cannot be caught: a process killed by it leaves the named
+// file behind.
 //
 // Every failure answers false or -1 with errno set and recorded as the last
 // system error (platform/SystemError.h).

@@ -1,8 +1,9 @@
 #!/bin/bash
-# Renders every dialog and message box of the converter on a virtual X
-# display under a window manager (Xvfb with openbox), so that a person can
-# look at the window frames: which title-bar buttons each window gets and
-# whether its title is shown whole.
+# Renders every dialog and message box of the converter, and the setup
+# launcher's installer window in each of its states (installer-*.png), on a
+# virtual X display under a window manager (Xvfb with openbox), so that a
+# person can look at the window frames: which title-bar buttons each window
+# gets and whether its title is shown whole.
 #   tools/render-dialogs-wm.sh [output-folder]
 #   WM=icewm tools/render-dialogs-wm.sh [output-folder]   (another manager)
 # Writes <name>.png (the window) and <name>-frame.png (the window with its
@@ -21,7 +22,7 @@ for tool in Xvfb "$WM" xprop; do
 done
 mkdir -p "$OUT"
 rm -f "$OUT/frames.txt"
-cmake --build "$BUILD" -j "$(nproc)" --target converter_tests
+cmake --build "$BUILD" -j "$(nproc)" --target converter_tests launcher_tests
 
 # A display number no running server holds.
 display=""
@@ -52,4 +53,6 @@ done
 
 DISPLAY="$display" QT_QPA_PLATFORM=xcb LANG=C.UTF-8 PN_RENDER_DIR="$OUT" PN_RENDER_FRAMES=1 \
   "./$BUILD/tests/converter_tests" --gtest_filter='GuiRender*'
+DISPLAY="$display" QT_QPA_PLATFORM=xcb LANG=C.UTF-8 PN_RENDER_DIR="$OUT" PN_RENDER_FRAMES=1 \
+  "./$BUILD/tests/launcher_tests" --gtest_filter='InstallerRender*'
 echo "Dialogs with their frames written to $OUT"

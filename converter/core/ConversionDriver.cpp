@@ -1,11 +1,15 @@
 #include "converter/core/ConversionDriver.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "converter/core/ExtensionTable.h"
@@ -75,6 +79,90 @@ std::string OutputBaseName(std::string_view name, size_t extLen, int32_t outFile
 bool IsRegularFile(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Whether a single input file is a regular file; one that is not (gone, or
+// a FIFO, which would block the program) fails after standard error has
+// said why.
+bool ReadableFile(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) {
+    std::fprintf(stderr, "%s: cannot read the file: %s\n", path.c_str(), std::strerror(errno));
+    return false;
+  }
+  if (S_ISREG(st.st_mode)) return true;
+  std::fprintf(stderr, "%s: cannot read the file: not a regular file\n", path.c_str());
+  return false;
+}
+
+// The system refuses a path of PATH_MAX bytes or more (its NUL included)
+// whole, whatever its folders: such a file cannot be opened or made by it.
+bool TooLongForSystem(const std::string& path) { return path.size() >= PATH_MAX; }
+
+// A file found by a path too long for the system, or whose output path is,
+// cannot be read or written by it: true after standard error has said so.
+bool PathTooLong(const std::string& input, const std::string& output) {
+  if (TooLongForSystem(input)) {
+    std::fprintf(stderr, "%s: cannot read the file: %s\n", input.c_str(),
+                 std::strerror(ENAMETOOLONG));
+    return true;
+  }
+  if (TooLongForSystem(output)) {
+    std::fprintf(stderr, "%s: cannot write %s: %s\n", input.c_str(), output.c_str(),
+                 std::strerror(ENAMETOOLONG));
+    return true;
+  }
+  return false;
+}
+
+// Whether a path inside this folder may be too long to be given whole.
+bool MayOutgrowPathMax(const std::string& folder) {
+  return folder.size() + 1 + NAME_MAX >= PATH_MAX;
+}
+
+struct DirCloser {
+  void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+// A folder on the search's way down: its entries, read at once and sorted,
+// and the next one to look at.
+struct SearchFrame {
+  SearchFrame(std::string folder, std::string relative, int level)
+      : path(std::move(folder)), relativeFolder(std::move(relative)), depth(level) {}
+
+  std::string path;  // as the search reached it
+  std::string relativeFolder;
+  int depth;
+  std::vector<std::string> names;
+  size_t next = 0;
+  bool found = false;  // an image file was found in it or below it
+  // Kept open only while paths inside may be too long to be given whole:
+  // its entries and sub-folders are then reached from it. Closed otherwise,
+  // so that a deep tree does not hold a descriptor per level.
+  std::unique_ptr<DIR, DirCloser> dir;
+};
+
+// Opens a folder (at relative to base, or a whole path with AT_FDCWD) and
+// reads its identity and its entries other than "." and "..", sorted in
+// byte order. False when it cannot be opened.
+bool ReadFolder(int base, const char* at, SearchFrame& frame, FolderId& id) {
+  const int fd = ::openat(base, at, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  DIR* dir = ::fstat(fd, &st) == 0 ? ::fdopendir(fd) : nullptr;
+  if (dir == nullptr) {
+    ::close(fd);
+    return false;
+  }
+  frame.dir.reset(dir);
+  while (dirent* entry = ::readdir(dir)) {
+    std::string_view name = entry->d_name;
+    if (name != "." && name != "..") frame.names.emplace_back(name);
+  }
+  std::sort(frame.names.begin(), frame.names.end());
+  if (!MayOutgrowPathMax(frame.path)) frame.dir.reset();
+  id = FolderId{st.st_dev, st.st_ino};
+  return true;
 }
 
 }  // namespace
@@ -184,7 +272,8 @@ int32_t ConversionDriver::RunConversion(ConversionResults& results, int32_t inpu
     // One file, converted at once; the overwrite question was asked when
     // its output name was formed. Only a regular file is opened (a FIFO
     // would block the program).
-    if (IsRegularFile(inputPath) && convert_(inputPath, outputPath) == 0)
+    if (ReadableFile(inputPath) && !PathTooLong(inputPath, outputPath) &&
+        convert_(inputPath, outputPath) == 0)
       results.converted.push_back(inputPath);
     else
       results.failed.push_back(inputPath);
@@ -193,6 +282,7 @@ int32_t ConversionDriver::RunConversion(ConversionResults& results, int32_t inpu
 
   map_.clear();
   folderQueue_.clear();
+  entered_.clear();
   int32_t result = 0;
   {
     SearchDialogScope search(ui_);
@@ -227,6 +317,9 @@ int32_t ConversionDriver::RunConversion(ConversionResults& results, int32_t inpu
   while (!folderQueue_.empty()) {
     std::string folder = AppendRelative(outputBase, folderQueue_.front());
     folderQueue_.pop_front();
+    // A folder the system cannot be given by its path is not made: the
+    // files meant for it have longer paths still and fail in the loop.
+    if (TooLongForSystem(folder)) continue;
     if (EnsureFolder(folder) == 0) return kRunAbnormal;
   }
 
@@ -238,16 +331,20 @@ int32_t ConversionDriver::RunConversion(ConversionResults& results, int32_t inpu
     ui_.SetProgressFileText(input);
     progress.StepIt();
     std::string outputFile = AppendRelative(outputBase, relative);
-    if (request_.settings.OwNoConf == 0 && ClassifyPath(outputFile, true) == kPathExistingFile) {
-      MsgAnswer answer = ui_.MessageBox(LoadMessage1(kMsgOverwrite, outputFile),
-                                        MsgButtons::YesNoCancel, MsgIcon::Question);
-      if (answer == MsgAnswer::Cancel) return kRunCancelled;
-      if (answer != MsgAnswer::Yes) continue;
-    }
-    if (convert_(input, outputFile) == 0)
-      results.converted.push_back(input);
-    else
+    if (PathTooLong(input, outputFile)) {
       results.failed.push_back(input);
+    } else {
+      if (request_.settings.OwNoConf == 0 && ClassifyPath(outputFile, true) == kPathExistingFile) {
+        MsgAnswer answer = ui_.MessageBox(LoadMessage1(kMsgOverwrite, outputFile),
+                                          MsgButtons::YesNoCancel, MsgIcon::Question);
+        if (answer == MsgAnswer::Cancel) return kRunCancelled;
+        if (answer != MsgAnswer::Yes) continue;
+      }
+      if (convert_(input, outputFile) == 0)
+        results.converted.push_back(input);
+      else
+        results.failed.push_back(input);
+    }
     if (ProgressCancelConfirmed()) return kRunCancelled;
   }
   return kRunDone;
@@ -269,10 +366,7 @@ bool ConversionDriver::ProgressCancelConfirmed() {
 
 int32_t ConversionDriver::FolderSearch(const std::string& path, int32_t pathClass, bool& found,
                                        const std::string& relativeFolder) {
-  if (pathClass == kPathExistingFolder) {
-    searchStack_.clear();
-    return SearchFolder(path, found, relativeFolder, 0);
-  }
+  if (pathClass == kPathExistingFolder) return SearchTree(path, found, relativeFolder);
   // A file searches for itself.
   ui_.SetSearchStateText(path);
   if (!IsRegularFile(path)) return 0;
@@ -285,62 +379,66 @@ int32_t ConversionDriver::FolderSearch(const std::string& path, int32_t pathClas
   return 0;
 }
 
-int32_t ConversionDriver::SearchFolder(const std::string& path, bool& found,
-                                       const std::string& relativeFolder, int depth) {
-  ui_.SetSearchStateText(path);
-  DIR* dir = ::opendir(path.c_str());
-  if (dir == nullptr) return 0;
-  struct stat self;
-  bool haveSelf = ::fstat(::dirfd(dir), &self) == 0;
-  std::vector<std::string> names;
-  while (dirent* entry = ::readdir(dir)) {
-    std::string_view name = entry->d_name;
-    if (name != "." && name != "..") names.emplace_back(name);
-  }
-  ::closedir(dir);
-  if (names.empty()) return 0;
-  std::sort(names.begin(), names.end());
-
-  // The folders on the current path, so that a link back to one of them
-  // does not make the search endless.
-  if (haveSelf) searchStack_.emplace_back(self.st_dev, self.st_ino);
-  struct StackPop {
-    std::vector<std::pair<dev_t, ino_t>>& stack;
-    bool pushed;
-    ~StackPop() {
-      if (pushed) stack.pop_back();
-    }
-  } pop{searchStack_, haveSelf};
-
+int32_t ConversionDriver::SearchTree(const std::string& root, bool& found,
+                                     const std::string& relativeFolder) {
   const ConverterSettings& s = request_.settings;
-  bool cancelled = false;
-  for (size_t i = 0; i < names.size(); ++i) {
-    const std::string& name = names[i];
-    std::string full = JoinPath(path, name);
-    struct stat st;
-    if (::stat(full.c_str(), &st) == 0) {
-      if (S_ISDIR(st.st_mode)) {
-        bool onPath = std::find(searchStack_.begin(), searchStack_.end(),
-                                std::make_pair(st.st_dev, st.st_ino)) != searchStack_.end();
-        if (s.SubFolder != 0 && name[0] != '.' && !onPath && depth < kMaxSearchDepth) {
-          bool childFound = false;
-          if (SearchFolder(full, childFound, JoinPath(relativeFolder, name), depth + 1) ==
-              kRunCancelled)
-            return kRunCancelled;
-          if (childFound) found = true;
+  // The folders from the root down to the one being looked at. A folder's
+  // entries are looked at in order; a sub-folder's whole tree comes in its
+  // place among them.
+  std::vector<SearchFrame> stack;
+  // Shows a folder, reads it and puts it on the stack, unless this run has
+  // entered it already (by another path).
+  const auto enter = [&](int base, const char* at, SearchFrame frame) {
+    ui_.SetSearchStateText(frame.path);
+    FolderId id{};
+    if (!ReadFolder(base, at, frame, id)) return false;
+    if (!entered_.insert(id).second) return false;
+    stack.push_back(std::move(frame));
+    return true;
+  };
+  if (!enter(AT_FDCWD, root.c_str(), SearchFrame(root, relativeFolder, 0))) return 0;
+
+  while (!stack.empty()) {
+    SearchFrame& frame = stack.back();
+    if (frame.next < frame.names.size()) {
+      const std::string name = frame.names[frame.next++];
+      const std::string full = JoinPath(frame.path, name);
+      // From the open folder when its paths may be too long to be given
+      // whole, else by the whole path.
+      const int base = frame.dir ? ::dirfd(frame.dir.get()) : AT_FDCWD;
+      const char* at = frame.dir ? name.c_str() : full.c_str();
+      struct stat st;
+      if (::fstatat(base, at, &st, 0) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+          if (s.SubFolder != 0 && name[0] != '.' && frame.depth < kMaxSearchDepth &&
+              entered_.count(FolderId{st.st_dev, st.st_ino}) == 0 &&
+              enter(base, at,
+                    SearchFrame(full, JoinPath(frame.relativeFolder, name), frame.depth + 1)))
+            continue;  // frame is not to be used: the stack has grown
+        } else if (S_ISREG(st.st_mode)) {
+          AddFile(full, name, frame.found, frame.relativeFolder);
         }
-      } else if (S_ISREG(st.st_mode)) {
-        AddFile(full, name, found, relativeFolder);
       }
+      if (frame.next < frame.names.size() && SearchCancelConfirmed()) return kRunCancelled;
+      continue;
     }
-    if (i + 1 < names.size() && SearchCancelConfirmed()) {
-      cancelled = true;
+
+    // Every entry looked at. A folder with image files in it, or with such
+    // a sub-folder, is made in the output (never the top, whose relative
+    // folder is empty).
+    if (s.MakeFolder != 0 && frame.found && !frame.relativeFolder.empty())
+      folderQueue_.push_back(frame.relativeFolder);
+    const bool folderFound = frame.found;
+    stack.pop_back();
+    if (stack.empty()) {
+      if (folderFound) found = true;
       break;
     }
+    SearchFrame& parent = stack.back();
+    if (folderFound) parent.found = true;
+    if (parent.next < parent.names.size() && SearchCancelConfirmed()) return kRunCancelled;
   }
-
-  if (s.MakeFolder != 0 && found && !relativeFolder.empty()) folderQueue_.push_back(relativeFolder);
-  return cancelled ? kRunCancelled : 0;
+  return 0;
 }
 
 void ConversionDriver::AddFile(const std::string& inputPath, std::string_view name, bool& found,

@@ -10,7 +10,7 @@
 #include <map>
 #include <string>
 #include <string_view>
-#include <utility>
+#include <unordered_set>
 #include <vector>
 
 #include "converter/core/ConverterSettings.h"
@@ -37,6 +37,22 @@ constexpr int32_t kRunCancelled = 2;
 
 // Folders nested deeper than this under a searched folder are not searched.
 constexpr int kMaxSearchDepth = 1024;
+
+// A folder's identity on the system: its device and inode numbers.
+struct FolderId {
+  dev_t device;
+  ino_t inode;
+  bool operator==(const FolderId& other) const {
+    return device == other.device && inode == other.inode;
+  }
+};
+
+struct FolderIdHash {
+  size_t operator()(const FolderId& id) const noexcept {
+    return std::hash<uint64_t>()(static_cast<uint64_t>(id.device) * 0x9E3779B97F4A7C15ull ^
+                                 static_cast<uint64_t>(id.inode));
+  }
+};
 
 class ConversionDriver {
  public:
@@ -65,6 +81,9 @@ class ConversionDriver {
   // files found into the conversion map under the relative output folder.
   // 0, or kRunCancelled when the user cancelled. Needs the search dialog
   // shown. Sets found when an image file was entered.
+  // Each folder is entered once per run, at the first path that reaches it
+  // (links and dropped folders lead to one folder by several paths); a
+  // folder reached again adds nothing, not even an output folder.
   int32_t FolderSearch(const std::string& path, int32_t pathClass, bool& found,
                        const std::string& relativeFolder);
 
@@ -81,13 +100,13 @@ class ConversionDriver {
   int32_t EnsureFolder(const std::string& folder);
 
   // The conversion map (input path to relative output path, in byte order)
-  // and the folder queue of the last search.
+  // and the folder queue of the last search. Both, and the folders entered,
+  // are emptied when a run starts searching.
   const std::map<std::string, std::string>& ConversionMap() const { return map_; }
   const std::deque<std::string>& FolderQueue() const { return folderQueue_; }
 
  private:
-  int32_t SearchFolder(const std::string& path, bool& found, const std::string& relativeFolder,
-                       int depth);
+  int32_t SearchTree(const std::string& path, bool& found, const std::string& relativeFolder);
   void AddFile(const std::string& inputPath, std::string_view name, bool& found,
                const std::string& relativeFolder);
   bool SearchCancelConfirmed();
@@ -99,7 +118,7 @@ class ConversionDriver {
   ConvertRequest request_;
   std::map<std::string, std::string> map_;
   std::deque<std::string> folderQueue_;
-  std::vector<std::pair<dev_t, ino_t>> searchStack_;  // folders on the current search path
+  std::unordered_set<FolderId, FolderIdHash> entered_;  // folders the search has entered
   bool running_ = false;
   bool folderFailed_ = false;  // the last EnsureFolder could not make its folder
 };

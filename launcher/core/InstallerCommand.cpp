@@ -1,7 +1,5 @@
 #include "launcher/core/InstallerCommand.h"
 
-#include "platform/Process.h"
-
 #include <unistd.h>
 #include <filesystem>
 #include <system_error>
@@ -23,28 +21,23 @@ std::vector<std::string> BuildInstallerArguments(const std::string& packagePath,
                                                  Privilege privilege) {
   std::vector<std::string> arguments;
   if (privilege == Privilege::User) arguments.emplace_back(kElevationProgram);
+  arguments.emplace_back(kEnvironmentProgram);
+  arguments.emplace_back(kNonInteractive);
   arguments.emplace_back(kInstallerProgram);
   arguments.emplace_back("install");
   arguments.emplace_back("--yes");
+  arguments.emplace_back("-o");
+  arguments.emplace_back("APT::Status-Fd=1");
   arguments.push_back(AbsolutePackagePath(packagePath));
   return arguments;
 }
 
 std::string BuildCommandLine(const std::string& packagePath, Privilege privilege) {
+  const std::vector<std::string> arguments = BuildInstallerArguments(packagePath, privilege);
   std::string line;
-  if (privilege == Privilege::User) line.append(kElevationProgram).append(" ");
-  line.append(kInstallerProgram).append(" install --yes \"");
-  line.append(AbsolutePackagePath(packagePath)).append("\"");
+  for (size_t i = 0; i + 1 < arguments.size(); ++i) line.append(arguments[i]).append(" ");
+  line.append("\"").append(arguments.back()).append("\"");
   return line;
-}
-
-InstallerRun RunInstaller(const std::string& packagePath, Privilege privilege) {
-  const platform::ProcessRun run =
-      platform::RunProcess(BuildInstallerArguments(packagePath, privilege));
-  InstallerRun result;
-  result.started = run.start.Started();
-  result.error = run.start.error;
-  return result;
 }
 
 }  // namespace launcher

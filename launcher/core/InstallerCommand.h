@@ -1,12 +1,14 @@
 #pragma once
-// The installer that the launcher runs on Start: the system's package
-// installer, apt-get, on the Debian package, installed for all users. That
-// takes the administrator: a launcher that runs as root starts
-//   apt-get install --yes <package>
-// itself; any other user's launcher starts the same command through pkexec,
-// which asks the desktop's user for an administrator's password first. Both
-// programs are found on PATH; the command is started without a shell and
-// waited for.
+// The command that installs the package: the system's package installer,
+// apt-get, on the Debian package, installed for all users. That takes the
+// administrator: run as root, the installer window starts
+//   env DEBIAN_FRONTEND=noninteractive apt-get install --yes -o APT::Status-Fd=1 <package>
+// itself; any other user's window starts the same command through pkexec,
+// which asks the desktop's user for an administrator's password first (pkexec
+// hands the command a clean environment, hence env for the front end).
+// Nothing may wait for an answer: --yes answers apt-get's questions and the
+// non-interactive front end those of the packages' configuration. The status
+// lines go to standard output with apt-get's other output.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,8 +17,11 @@ namespace launcher {
 
 inline constexpr std::string_view kInstallerProgram = "apt-get";
 inline constexpr std::string_view kElevationProgram = "pkexec";
+// Sets the environment of the command it starts; part of every system.
+inline constexpr std::string_view kEnvironmentProgram = "/usr/bin/env";
+inline constexpr std::string_view kNonInteractive = "DEBIAN_FRONTEND=noninteractive";
 
-// Whether the launcher runs as the administrator (effective user id 0).
+// Whether the installer runs as the administrator (effective user id 0).
 enum class Privilege { Root, User };
 Privilege CurrentPrivilege();
 
@@ -32,19 +37,9 @@ std::vector<std::string> BuildInstallerArguments(const std::string& packagePath,
 
 // The command as one line of text, as a person would type it, the package
 // path between double quotes:
-//   pkexec apt-get install --yes "<package path>"
+//   pkexec /usr/bin/env DEBIAN_FRONTEND=noninteractive apt-get ... "<package path>"
 // Nothing in the path is escaped, so this text is for showing only; the
 // process is always started from BuildInstallerArguments.
 std::string BuildCommandLine(const std::string& packagePath, Privilege privilege);
-
-// What became of one installer run.
-struct InstallerRun {
-  bool started = false;  // false: the process could not be created
-  int error = 0;         // errno value of the failed start
-};
-
-// Starts the installer on the package and waits without a time limit until it
-// has ended. Its exit status is not looked at.
-InstallerRun RunInstaller(const std::string& packagePath, Privilege privilege);
 
 }  // namespace launcher

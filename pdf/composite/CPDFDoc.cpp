@@ -164,6 +164,22 @@ bool CPDFDoc::RegistObj(CPDFObject* object, CPDFObjRef* ref) {
   try {
     if (!object) Throw(kMethod, 5, "no object");
     RequireSections(kMethod);
+    // An object has one owner: one this document holds already keeps its
+    // reference (a font shared by two pages is written once), and one
+    // another document holds is refused. Registered again under its own
+    // reference, it is replaced by itself below (a change of this revision).
+    CPDFObjRef held;
+    if (const CPDFObjRegistry* holder = object->GetHolder(&held)) {
+      if (holder != this) Throw(kMethod, 5, "The object belongs to another document.");
+      if (!ref || !ref->IsDefined()) {
+        if (ref) *ref = held;
+        return true;
+      }
+      if (!ref->IsEqual(held)) {
+        CPDFException::ThrowFormat(kClass, kMethod, 5, "The object is registered as %d %d already.",
+                                   held.GetNumber(), held.GetGeneration());
+      }
+    }
     CPDFBody* body = GetBody();
     CPDFXRef* xref = GetXRef();
     CPDFTrailer* trailer = GetTrailer();
@@ -351,6 +367,12 @@ int32_t CPDFDoc::StoreObj(const CPDFObjRef& ref, CPDFObject* object) {
   try {
     if (!ref.IsDefined()) ThrowUndefined(kMethod);
     if (!object || !save_ || !save_->out) Throw(kMethod, 5, "no output");
+    // What the parser could not read back is not written.
+    if (object->NestingDepth(CPDFObject::kMaxNesting) > CPDFObject::kMaxNesting) {
+      CPDFException::ThrowFormat(
+          kClass, kMethod, 5, "Object %d %d nests arrays and dictionaries deeper than %d levels.",
+          ref.GetNumber(), ref.GetGeneration(), CPDFObject::kMaxNesting);
+    }
     CPDFFileOutStream& out = *save_->out;
     const int32_t offset = out.GetPosition();
     if (offset < 0) Throw(kMethod, 1, "the file would pass 2 GiB");

@@ -85,7 +85,11 @@ class CPDFDoc : public CPDFObjRegistry {
   // Reads the indirect object at the offset of the document's file; the
   // caller owns the result.
   CPDFObject* LoadObj(const CPDFObjRef& ref, int32_t offset);
-  // Writes the indirect object to the output; its offset, or -1.
+  // Writes the indirect object to the output; its offset, or -1. An object
+  // that nests arrays and dictionaries deeper than the parser reads
+  // (CPDFObject::kMaxNesting) is refused before a byte is written, so a
+  // save that holds one fails (record ("CPDFDoc", "StoreObj", 5, ...)) and
+  // leaves no file.
   int32_t StoreObj(const CPDFObjRef& ref, CPDFObject* object);
   // Search the sections from the newest (or the one before it) to the
   // oldest; report the section of the hit. The error record is untouched.
@@ -102,7 +106,9 @@ class CPDFDoc : public CPDFObjRegistry {
   // to the document's own file) and writes the header. The file is built as
   // a temporary "pn??????.pdf" beside the path and only Flush puts it in
   // place, so a failure never harms an existing file. An empty path is
-  // refused.
+  // refused, and so is a trailer with an Encrypt entry that the document
+  // holds no key for (the objects would be written in clear under it, which
+  // readers take for ciphertext): nothing is written then.
   bool Save(const char* path, bool incremental, bool linearize);
   // Writes the information dictionary, every object, the cross-reference
   // table and the trailer, makes the file durable and renames it over the

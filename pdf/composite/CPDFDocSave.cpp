@@ -102,6 +102,15 @@ bool CPDFDoc::Save(const char* path, bool incremental, bool linearize) {
   try {
     RequireSections(kMethod);
     if (!path || !*path) Throw(kMethod, 3, "No file name was given.");
+    // Objects written in clear under an Encrypt entry read as ciphertext
+    // everywhere else: without a key to encrypt with, nothing is written.
+    const bool encrypted = GetTrailer()->HasKey(CPDFTrailer::Key_Encrypt());
+    const bool keyed =
+        !outKey_.empty() ||
+        (!docKey_.empty() && CPDFEncryptDict::IsStandardR2V1(this, GetTrailer()->Get_Encrypt()));
+    if (encrypted && !keyed) {
+      Throw(kMethod, 3, "The trailer has an Encrypt entry, but the document holds no key for it.");
+    }
     save_.reset();
     saveCalled_ = true;
     if (IsFDF()) {
@@ -109,10 +118,7 @@ bool CPDFDoc::Save(const char* path, bool incremental, bool linearize) {
     } else if (linearize || !outKey_.empty()) {
       incremental = false;
     }
-    if (outKey_.empty() && !docKey_.empty() &&
-        CPDFEncryptDict::IsStandardR2V1(this, GetTrailer()->Get_Encrypt())) {
-      outKey_ = docKey_;
-    }
+    if (outKey_.empty() && keyed) outKey_ = docKey_;
     auto state = std::make_unique<SaveState>();
     state->target = path;
     if (!SameFile(state->target, fileName_)) incremental = false;

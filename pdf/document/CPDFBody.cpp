@@ -49,6 +49,7 @@ bool CPDFBody::AddObj(CPDFObject* object, CPDFObjRef* ref) {
   slot.ref.Set(GetCount() + 1, 0);
   slot.object = object;
   slots_.push_back(slot);
+  if (object) object->SetHolder(GetDoc(), slot.ref);
   if (ref) *ref = slot.ref;
   return true;
 }
@@ -62,6 +63,7 @@ bool CPDFBody::SetObj(const CPDFObjRef& ref, CPDFObject* object) {
     delete slot->object;
     slot->object = object;
   }
+  if (object) object->SetHolder(GetDoc(), ref);
   return true;
 }
 
@@ -71,6 +73,7 @@ CPDFObject* CPDFBody::TakeObj(const CPDFObjRef& ref) {
   Slot* slot = SlotOf(ref.GetNumber());
   slot->object = nullptr;
   slot->ref.Reset();
+  object->ClearHolder();
   return object;
 }
 

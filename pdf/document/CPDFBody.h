@@ -3,6 +3,11 @@
 // object number minus 1. A slot is empty or holds the object's reference and
 // the object, which the body owns. The document writes the objects; the
 // body's own Serialize writes nothing.
+//
+// The body marks every object it holds with its document and reference
+// (CPDFObject::GetHolder) and clears the mark when it hands the object out,
+// so the document finds the reference of an object it holds without a
+// search.
 #include <cstdint>
 #include <vector>
 

@@ -195,20 +195,32 @@ bool CPDFResDict::MakeUniqueName(CPDFName& out, CPDFResource* resource) {
 }
 
 bool CPDFResDict::AddResource(const CPDFName& name, CPDFResource* resource, CPDFObjRef* ref) {
+  CPDFObjRegistry* doc = GetDoc();
+  // The document's error record tells only this call's reason.
+  if (doc) doc->GetError().Clear();
   if (!resource) return false;
   CPDFObject* object = resource->GetPDFObject();
-  CPDFObjRegistry* doc = GetDoc();
   if (!object || !doc) return false;
   const CPDFName& category = resource->GetCategoryName();
   if (!IsDictionaryCategory(category)) return false;
   try {
+    // The object whose bytes change is marked changed, so that an
+    // incremental save writes it: the category dictionary when it is
+    // indirect, else this dictionary when the document holds it.
+    CPDFObjRef own;
+    const bool ownIndirect = GetHolder(&own) == doc;
     CPDFDict* dict = nullptr;
     if (HasKey(category)) {
       CPDFObjRef categoryRef;
       dict = CategoryDict(category, &categoryRef);
       if (!dict) return false;
-      if (categoryRef.IsDefined() && !doc->UpdateObj(categoryRef)) return false;
+      if (categoryRef.IsDefined()) {
+        if (!doc->UpdateObj(categoryRef)) return false;
+      } else if (ownIndirect && !doc->UpdateObj(own)) {
+        return false;
+      }
     } else {
+      if (ownIndirect && !doc->UpdateObj(own)) return false;
       std::unique_ptr<CPDFDict> fresh(new CPDFDict);
       if (!Set(doc, category, fresh.get())) return false;
       dict = fresh.release();

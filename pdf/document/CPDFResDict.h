@@ -58,7 +58,12 @@ class CPDFResDict : public CPDFDataStruct, public CPDFDict {
   // name is replaced. The reference is copied to *ref when given. False for
   // procedure sets and categories outside the seven, when the category value
   // is not a dictionary, and when a store or the document update fails; the
-  // resource then stays the caller's.
+  // resource then stays the caller's. A resource the document holds already
+  // (a font listed on another page) keeps its reference: it is listed here
+  // too and written once. One that another document holds is refused (the
+  // document's error record says so). The dictionary that changes (the
+  // category's when it is indirect, else this one when it is) is marked
+  // changed, so that an incremental save writes it.
   bool AddResource(const CPDFName& name, CPDFResource* resource, CPDFObjRef* ref = nullptr);
   // Sets ProcSet to [/PDF], plus /Text when fonts are listed and /ImageB
   // /ImageC /ImageI when XObjects are listed.

@@ -47,10 +47,6 @@ const SectionWords* WordsOf(int32_t section) {
   return nullptr;
 }
 
-bool HasPrefix(const char* token, const char* key) {
-  return std::strncmp(token, key, std::strlen(key)) == 0;
-}
-
 // The bytes of a <hex> or (literal) token; none for other text.
 TempString TokenBytes(const char* text) {
   TempString bytes;
@@ -77,72 +73,145 @@ constexpr uint32_t kReplacement = 0xFFFD;
 
 bool IsSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
 
-// The bf destination: the first two bytes big-endian (one byte: times 256).
-// A surrogate (the first half of a pair, or a lone one) cannot stand alone
-// in a two-byte value: it reads as U+FFFD.
-uint32_t BfDestOf(const char* text) {
+// The bf destination: one UTF-16 unit, the first two bytes big-endian; a
+// one-byte destination is that byte's value. A surrogate (the first half of
+// a pair, or a lone one) cannot stand alone in a two-byte value: it reads
+// as U+FFFD. An empty destination, or a token that is no string, maps to
+// nothing: -1.
+int64_t BfDestOf(const char* text) {
   const TempString bytes = TokenBytes(text);
   const auto* b = reinterpret_cast<const uint8_t*>(bytes.c_str());
-  uint32_t value = 0;
-  if (bytes.GetLength() >= 2) {
-    value = static_cast<uint32_t>(b[0] << 8 | b[1]);
-  } else if (bytes.GetLength() == 1) {
-    value = static_cast<uint32_t>(b[0] << 8);
-  }
+  if (bytes.GetLength() <= 0) return -1;
+  const uint32_t value = bytes.GetLength() == 1 ? b[0] : static_cast<uint32_t>(b[0] << 8 | b[1]);
   return IsSurrogate(value) ? kReplacement : value;
 }
 
+// PDF white space (NUL included) and the bytes that end a regular token.
 bool IsWhite(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\0';
 }
-
-bool IsDelimiter(char c) { return std::strchr("()<>[]{}/%", c) != nullptr; }
-
-// The tokens of one line as PDF syntax delimits them: white space ends a
-// token, and so do '<', '>', '[', ']', '(', ')', '{', '}' and '/', each
-// starting a token of its own; "<...>" and "(...)" (nested, with
-// backslash escapes) are one token each, "<<" and ">>" too; '%' starts a
-// comment that runs to the end of the line.
-std::vector<std::string> LineTokens(const char* line) {
-  std::vector<std::string> tokens;
-  const char* p = line;
-  while (*p) {
-    if (IsWhite(*p)) {
-      ++p;
-      continue;
-    }
-    const char* start = p;
-    if (*p == '%') break;
-    if (*p == '<' || *p == '>') {
-      const char c = *p++;
-      if (*p == c) {
-        ++p;
-      } else if (c == '<') {
-        while (*p && *p != '>') ++p;
-        if (*p) ++p;
-      }
-    } else if (*p == '(') {
-      int depth = 0;
-      while (*p) {
-        const char c = *p++;
-        if (c == '\\' && *p) {
-          ++p;
-        } else if (c == '(') {
-          ++depth;
-        } else if (c == ')' && --depth == 0) {
-          break;
-        }
-      }
-    } else if (std::strchr("[]{})", *p)) {
-      ++p;
-    } else {
-      if (*p == '/') ++p;
-      while (*p && !IsWhite(*p) && !IsDelimiter(*p)) ++p;
-    }
-    tokens.emplace_back(start, static_cast<size_t>(p - start));
+bool IsDelimiter(char c) {
+  switch (c) {
+    case '(':
+    case ')':
+    case '<':
+    case '>':
+    case '[':
+    case ']':
+    case '{':
+    case '}':
+    case '/':
+    case '%': return true;
+    default: return false;
   }
-  return tokens;
 }
+bool IsEndOfLine(char c) { return c == '\r' || c == '\n'; }
+
+// The tokens of a CMap program over the whole data, as PDF syntax delimits
+// them; line breaks are white space like any other. White space ends a
+// token, and so do '<', '>', '[', ']', '(', ')', '{', '}' and '/', each
+// starting a token of its own; "<...>" and "(...)" (nested, with backslash
+// escapes) are one token each, white space and line breaks inside them
+// included, "<<" and ">>" too; '%' starts a comment that runs to the end of
+// its line. Two comments that begin a line are read: "%%Title:" gives its
+// rest, and "%%EOF" ends the program. A string not closed before the data
+// ends is a fault: the data does not parse.
+class ProgramTokens {
+ public:
+  enum Kind { kToken, kTitle, kEnd };
+
+  ProgramTokens(const char* data, size_t size) : begin_(data), p_(data), end_(data + size) {}
+
+  // Passes the first line (after any empty lines) when it is exactly the
+  // resource header; false otherwise.
+  bool SkipHeader() {
+    while (p_ < end_ && IsEndOfLine(*p_)) ++p_;
+    const char* eol = EndOfLine(p_);
+    if (std::string_view(p_, static_cast<size_t>(eol - p_)) != kHeader) return false;
+    p_ = eol;
+    return true;
+  }
+
+  // The next token (kToken), the rest of a title comment (kTitle), or the
+  // end of the program (kEnd: the end of the data, "%%EOF" or a fault).
+  Kind Next(std::string_view& text) {
+    while (p_ < end_) {
+      const char c = *p_;
+      if (IsWhite(c)) {
+        ++p_;
+        continue;
+      }
+      const char* start = p_;
+      if (c == '%') {
+        const bool lineStart = p_ == begin_ || IsEndOfLine(p_[-1]);
+        p_ = EndOfLine(p_);
+        if (!lineStart) continue;
+        const std::string_view comment(start, static_cast<size_t>(p_ - start));
+        if (comment == "%%EOF") {
+          p_ = end_;
+          return kEnd;
+        }
+        if (comment.substr(0, 8) == "%%Title:") {
+          text = comment.substr(8);
+          return kTitle;
+        }
+        continue;
+      }
+      ++p_;
+      if (c == '(') {
+        if (!SkipLiteral()) return Fail();
+      } else if (c == '<') {
+        if (p_ < end_ && *p_ == '<') {
+          ++p_;
+        } else {
+          const void* close = std::memchr(p_, '>', static_cast<size_t>(end_ - p_));
+          if (!close) return Fail();
+          p_ = static_cast<const char*>(close) + 1;
+        }
+      } else if (c == '>') {
+        if (p_ < end_ && *p_ == '>') ++p_;
+      } else if (c != '[' && c != ']' && c != '{' && c != '}' && c != ')') {
+        // A regular token, or a name: '/' and the regular bytes after it.
+        while (p_ < end_ && !IsWhite(*p_) && !IsDelimiter(*p_)) ++p_;
+      }
+      text = std::string_view(start, static_cast<size_t>(p_ - start));
+      return kToken;
+    }
+    return kEnd;
+  }
+
+  bool Failed() const { return failed_; }
+
+ private:
+  const char* EndOfLine(const char* p) const {
+    while (p < end_ && !IsEndOfLine(*p)) ++p;
+    return p;
+  }
+  // Past the ')' that closes the literal string whose '(' was just read.
+  bool SkipLiteral() {
+    for (int64_t depth = 1; p_ < end_;) {
+      const char c = *p_++;
+      if (c == '\\') {
+        if (p_ < end_) ++p_;
+      } else if (c == '(') {
+        ++depth;
+      } else if (c == ')' && --depth == 0) {
+        return true;
+      }
+    }
+    return false;
+  }
+  Kind Fail() {
+    failed_ = true;
+    p_ = end_;
+    return kEnd;
+  }
+
+  const char* begin_;
+  const char* p_;
+  const char* end_;
+  bool failed_ = false;
+};
 
 // A name token ("/Name" with #XX escapes) as text; false for other tokens.
 bool NameOf(const char* token, TempString& out) {
@@ -255,8 +324,9 @@ CMapBfRange::CMapBfRange(const char* low, const char* high, const char* dest) {
   int32_t lowLength = 0, highLength = 0;
   const bool ok = CodeOf(TokenBytes(low), lowCode, lowLength) &&
                   CodeOf(TokenBytes(high), highCode, highLength) && lowLength == highLength;
-  // A range of characters beyond U+FFFF all read as U+FFFD.
-  const uint32_t first = BfDestOf(dest);
+  // A range of characters beyond U+FFFF all read as U+FFFD; a range to an
+  // empty destination maps nothing.
+  const int64_t first = BfDestOf(dest);
   Set(lowCode, highCode, ok ? lowLength : 0, first, first != kReplacement);
 }
 
@@ -268,6 +338,9 @@ CMapBfRange::CMapBfRange(uint16_t code, int32_t codeLength, uint16_t dest)
 struct CMapFile::Indexes {
   CMapListIndex notdef, cid, bfChar, bfRange, codespace;
   bool oneByteCodespace[256] = {};
+  // Whether usable bf entries of one and of two bytes exist.
+  bool oneByteBf = false;
+  bool twoByteBf = false;
   bool stale = true;
 };
 
@@ -363,11 +436,7 @@ bool CMapFile::LoadFile(const char* path, bool stream) {
 bool CMapFile::LoadStream(const char* data, int32_t length, bool stream) {
   if (!data || length < 0 || length > kMaxDataSize) return false;
   try {
-    CPDFMemInStream in;
-    if (!in.Open(data, length)) return false;
-    const bool ok = Parse(in, stream);
-    in.Close();
-    return ok;
+    return ParseProgram(data, static_cast<size_t>(length), stream);
   } catch (...) {
     return false;
   }
@@ -399,34 +468,23 @@ bool CMapFile::LoadUseCMap() {
 
 bool CMapFile::Parse(CPDFInStream& in, bool stream) {
   if (in.GetSize() > kMaxDataSize) return false;
-  char line[kLineSize];
-  std::string registry, ordering;
-  int32_t supplement = -1;
-  int32_t section = kOutside;
-  if (!stream) {
-    if (in.ReadLine(line, kLineSize) <= 0 || std::strcmp(line, kHeader) != 0) return false;
+  // The program is read whole: a token may span any number of lines.
+  std::string data;
+  constexpr int32_t kPiece = 64 * 1024;
+  for (;;) {
+    const size_t have = data.size();
+    data.resize(have + kPiece);
+    const int32_t n = in.Read(data.data() + have, kPiece);
+    data.resize(have + static_cast<size_t>(n > 0 ? n : 0));
+    if (data.size() > static_cast<size_t>(kMaxDataSize)) return false;
+    if (n <= 0) break;
   }
-  while (in.ReadLine(line, kLineSize) > 0) {
-    if (std::strncmp(line, "%%Title:", 8) == 0) {
-      ParseTitle(line + 8);
-    } else if (std::strcmp(line, "%%EOF") == 0) {
-      break;
-    } else if (line[0] != '%') {
-      ParseLine(line, section, registry, ordering, supplement);
-    }
-  }
-  if (!registry.empty() && !ordering.empty() && supplement >= 0) {
-    registry_.Assign(registry.data(), static_cast<int32_t>(registry.size()));
-    ordering_.Assign(ordering.data(), static_cast<int32_t>(ordering.size()));
-    supplement_ = supplement;
-  }
-  indexes_->stale = true;
-  if (!useCMapName_.IsEmpty() && !LoadUseCMap()) return false;
-  return true;
+  return ParseProgram(data.data(), data.size(), stream);
 }
 
-void CMapFile::ParseTitle(char* rest) {
-  char* text = const_cast<char*>(pdfsyntax::SkipBlanks(rest));
+void CMapFile::ParseTitle(std::string_view rest) {
+  std::string copy(rest);
+  char* text = const_cast<char*>(pdfsyntax::SkipBlanks(copy.c_str()));
   if (!text || text[0] != '(') return;
   const size_t length = std::strlen(text);
   if (length < 2 || text[length - 1] != ')') return;
@@ -443,107 +501,196 @@ void CMapFile::ParseTitle(char* rest) {
   supplement_ = pdfsyntax::ParseLong(words[3]);
 }
 
-void CMapFile::ParseLine(char* line, int32_t& section, std::string& registry, std::string& ordering,
-                         int32_t& supplement) {
-  const std::vector<std::string> list = LineTokens(line);
-  std::vector<const char*> tokens;
-  tokens.reserve(list.size());
-  for (const std::string& t : list) tokens.push_back(t.c_str());
-  const auto count = static_cast<int32_t>(tokens.size());
-  auto text = [](const char* token) {
-    const TempString bytes = TokenBytes(token);
-    return std::string(bytes.c_str(), static_cast<size_t>(bytes.GetLength()));
-  };
-  int32_t i = 0;
-  while (i < count) {
-    const char* token = tokens[i];
+namespace {
+
+// The program's tokens with a look-ahead of up to two; title comments go to
+// the CMap as they are met.
+template <class OnTitle>
+class TokenQueue {
+ public:
+  TokenQueue(ProgramTokens& tokens, OnTitle onTitle) : tokens_(tokens), onTitle_(onTitle) {}
+
+  // The token n places ahead (0: the next), without taking it; false when
+  // the program ends first.
+  bool Peek(int32_t n, std::string_view& token) {
+    while (count_ <= n) {
+      std::string_view t;
+      if (!Read(t)) return false;
+      ahead_[(first_ + count_++) % 2] = t;
+    }
+    token = ahead_[(first_ + n) % 2];
+    return true;
+  }
+  bool Take(std::string_view& token) {
+    if (!Peek(0, token)) return false;
+    first_ = (first_ + 1) % 2;
+    --count_;
+    return true;
+  }
+
+ private:
+  bool Read(std::string_view& token) {
+    for (;;) {
+      switch (tokens_.Next(token)) {
+        case ProgramTokens::kToken: return true;
+        case ProgramTokens::kTitle: onTitle_(token); continue;
+        case ProgramTokens::kEnd: return false;
+      }
+    }
+  }
+
+  ProgramTokens& tokens_;
+  OnTitle onTitle_;
+  std::string_view ahead_[2];
+  int32_t first_ = 0;
+  int32_t count_ = 0;
+};
+
+bool HasPrefix(std::string_view token, std::string_view key) {
+  return token.substr(0, key.size()) == key;
+}
+
+// The token as a NUL-terminated text, in a buffer kept for reuse.
+const char* Text(std::string& buffer, std::string_view token) {
+  buffer.assign(token);
+  return buffer.c_str();
+}
+
+}  // namespace
+
+bool CMapFile::ParseProgram(const char* data, size_t size, bool stream) {
+  ProgramTokens program(data, size);
+  if (!stream && !program.SkipHeader()) return false;
+  TokenQueue tokens(program, [this](std::string_view rest) { ParseTitle(rest); });
+  std::string registry, ordering;
+  int32_t supplement = -1;
+  int32_t section = kOutside;
+  std::string a, b, c;  // operand texts
+  std::vector<std::string> dests;
+  std::string_view token;
+  while (tokens.Take(token)) {
     if (section != kOutside) {
       const SectionWords* words = WordsOf(section);
-      if (std::strcmp(token, words->end) == 0) {
+      // The end keyword closes the section, also where an entry's operand
+      // was due: the entry it cuts short is dropped.
+      std::string_view first, second, third;
+      if (token == words->end) {
         section = kOutside;
-        ++i;
         continue;
       }
-      if (i + words->operands >= count) return;  // an entry cut by the end of the line
-      const char* a = tokens[i + 1];
-      const char* b = words->operands == 2 ? tokens[i + 2] : nullptr;
-      if (section == kBfRange && std::strcmp(b, "[") == 0) {
+      if (!tokens.Take(second)) break;
+      if (second == words->end) {
+        section = kOutside;
+        continue;
+      }
+      first = token;
+      if (words->operands == 2) {
+        if (!tokens.Take(third)) break;
+        if (third == words->end) {
+          section = kOutside;
+          continue;
+        }
+      }
+      if (section == kBfRange && third == "[") {
         // One destination per code: <low> <high> [<dest> <dest> ...].
-        int32_t end = i + 3;
-        while (end < count && std::strcmp(tokens[end], "]") != 0) ++end;
-        if (end >= count) return;  // cut by the end of the line
-        AddBfRangeArray(token, a, tokens.data() + i + 3, end - (i + 3));
-        i = end + 1;
+        dests.clear();
+        std::string_view dest;
+        bool closed = false;
+        while (tokens.Take(dest)) {
+          if (dest == "]" || dest == words->end) {
+            closed = dest == "]";
+            break;
+          }
+          dests.emplace_back(dest);
+        }
+        if (!closed) {
+          section = kOutside;
+          continue;
+        }
+        std::vector<const char*> texts;
+        texts.reserve(dests.size());
+        for (const std::string& d : dests) texts.push_back(d.c_str());
+        AddBfRangeArray(Text(a, first), Text(b, second), texts.data(),
+                        static_cast<int32_t>(texts.size()));
         continue;
       }
       switch (section) {
-        case kCodespace: AddCodespaceRange(token, a); break;
-        case kNotdef: AddNotdefRange(token, a, b); break;
-        case kCIDRange: AddCIDRange(token, a, b); break;
-        case kCIDChar: AddCIDRange(token, token, a); break;
-        case kBfChar: AddBfChar(token, a); break;
-        case kBfRange: AddBfRange(token, a, b); break;
+        case kCodespace: AddCodespaceRange(Text(a, first), Text(b, second)); break;
+        case kNotdef: AddNotdefRange(Text(a, first), Text(b, second), Text(c, third)); break;
+        case kCIDRange: AddCIDRange(Text(a, first), Text(b, second), Text(c, third)); break;
+        case kCIDChar: AddCIDRange(Text(a, first), Text(a, first), Text(b, second)); break;
+        case kBfChar: AddBfChar(Text(a, first), Text(b, second)); break;
+        case kBfRange: AddBfRange(Text(a, first), Text(b, second), Text(c, third)); break;
         default: break;
       }
-      i += 1 + words->operands;
       continue;
     }
     // Keys with one value, no "def".
     if (HasPrefix(token, "/Registry") || HasPrefix(token, "/Ordering") ||
         HasPrefix(token, "/Supplement")) {
-      if (i + 1 >= count) return;
-      if (token[1] == 'R') {
-        registry = text(tokens[i + 1]);
-      } else if (token[1] == 'O') {
-        ordering = text(tokens[i + 1]);
+      std::string_view value;
+      if (!tokens.Take(value)) break;
+      if (token[1] == 'S') {
+        supplement = pdfsyntax::ParseLong(Text(a, value));
       } else {
-        supplement = pdfsyntax::ParseLong(tokens[i + 1]);
+        const TempString bytes = TokenBytes(Text(a, value));
+        (token[1] == 'R' ? registry : ordering)
+            .assign(bytes.c_str(), static_cast<size_t>(bytes.GetLength()));
       }
-      i += 2;
       continue;
     }
-    // Keys with a value and "def".
+    // Keys with a value and "def"; without the "def" the key alone is
+    // passed over.
     if (HasPrefix(token, "/CMapName") || HasPrefix(token, "/CMapVersion") ||
         HasPrefix(token, "/CMapMode") || HasPrefix(token, "/WMode")) {
-      if (i + 2 >= count) return;
-      const char* value = tokens[i + 1];
-      if (std::strcmp(tokens[i + 2], "def") == 0) {
-        if (HasPrefix(token, "/CMapName")) {
-          NameOf(value, cmapName_);
-        } else if (HasPrefix(token, "/CMapVersion")) {
-          cmapVersion_ = pdfsyntax::ParseLong(value);
-        } else if (HasPrefix(token, "/CMapMode")) {
-          cmapMode_ = pdfsyntax::ParseLong(value);
-        } else {
-          wmode_ = pdfsyntax::ParseLong(value);
-        }
+      std::string_view value, def;
+      if (!tokens.Peek(1, def)) break;
+      if (def != "def") continue;
+      tokens.Take(value);
+      tokens.Take(def);
+      if (HasPrefix(token, "/CMapName")) {
+        NameOf(Text(a, value), cmapName_);
+      } else if (HasPrefix(token, "/CMapVersion")) {
+        cmapVersion_ = pdfsyntax::ParseLong(Text(a, value));
+      } else if (HasPrefix(token, "/CMapMode")) {
+        cmapMode_ = pdfsyntax::ParseLong(Text(a, value));
+      } else {
+        wmode_ = pdfsyntax::ParseLong(Text(a, value));
       }
-      i += 3;
       continue;
     }
-    if (i + 1 >= count) return;
-    const char* next = tokens[i + 1];
-    if (std::strcmp(next, "usecmap") == 0) {
-      NameOf(token, useCMapName_);
-    } else {
-      for (const SectionWords& w : kSections) {
-        if (std::strcmp(next, w.begin) != 0) continue;
-        const int32_t n = pdfsyntax::ParseLong(token);
-        switch (w.section) {
-          case kCodespace: ReserveCodespaceRanges(n); break;
-          case kNotdef: ReserveNotdefRanges(n); break;
-          case kBfChar: ReserveBfChars(n); break;
-          case kBfRange: ReserveBfRanges(n); break;
-          default: ReserveCIDRanges(n); break;
-        }
-        section = w.section;
-        i += 2;
-        break;
-      }
-      if (section != kOutside) continue;
+    // Any other token is read with the one after it: a usecmap operand or
+    // the count of a section.
+    std::string_view next;
+    if (!tokens.Peek(0, next)) break;
+    if (next == "usecmap") {
+      NameOf(Text(a, token), useCMapName_);
+      continue;
     }
-    ++i;
+    for (const SectionWords& w : kSections) {
+      if (next != w.begin) continue;
+      tokens.Take(next);
+      const int32_t n = pdfsyntax::ParseLong(Text(a, token));
+      switch (w.section) {
+        case kCodespace: ReserveCodespaceRanges(n); break;
+        case kNotdef: ReserveNotdefRanges(n); break;
+        case kBfChar: ReserveBfChars(n); break;
+        case kBfRange: ReserveBfRanges(n); break;
+        default: ReserveCIDRanges(n); break;
+      }
+      section = w.section;
+      break;
+    }
   }
+  if (program.Failed()) return false;
+  if (!registry.empty() && !ordering.empty() && supplement >= 0) {
+    registry_.Assign(registry.data(), static_cast<int32_t>(registry.size()));
+    ordering_.Assign(ordering.data(), static_cast<int32_t>(ordering.size()));
+    supplement_ = supplement;
+  }
+  indexes_->stale = true;
+  if (!useCMapName_.IsEmpty() && !LoadUseCMap()) return false;
+  return true;
 }
 
 // ---------------------------------------------------------------- building
@@ -609,8 +756,10 @@ void CMapFile::AddBfRangeArray(const char* low, const char* high, const char* co
   const int64_t n = std::min<int64_t>(int64_t{highCode} - lowCode + 1, count);
   Reserve(bfChars_, static_cast<int32_t>(n));
   for (int64_t k = 0; k < n; ++k) {
+    const int64_t dest = BfDestOf(dests[k]);
+    if (dest < 0) continue;  // <> maps its code to nothing
     bfChars_.emplace_back(static_cast<uint16_t>(lowCode + k), lowLength,
-                          static_cast<uint16_t>(BfDestOf(dests[k])));
+                          static_cast<uint16_t>(dest));
   }
   indexes_->stale = true;
 }
@@ -629,6 +778,13 @@ void CMapFile::Index() const {
   for (const CMapRange& r : codespaceRanges_) {
     if (r.GetCodeLength() != 1) continue;
     for (uint32_t b = r.GetLow(); b <= r.GetHigh(); ++b) indexes_->oneByteCodespace[b] = true;
+  }
+  indexes_->oneByteBf = indexes_->twoByteBf = false;
+  for (const auto* list : {&bfChars_, &bfRanges_}) {
+    for (const CMapBfRange& r : *list) {
+      if (r.GetCodeLength() == 1) indexes_->oneByteBf = true;
+      if (r.GetCodeLength() == 2) indexes_->twoByteBf = true;
+    }
   }
   indexes_->stale = false;
 }
@@ -744,23 +900,61 @@ int32_t CMapFile::CIDToCode(uint8_t* out, int32_t capacity, const uint8_t* in,
                      [this](const uint8_t* cid) { return FindCIDRangeByCID(cid, 2); });
 }
 
+const CMapRange* CMapFile::FindBfCode(const uint8_t* code, int32_t left) const {
+  Index();
+  const int32_t codeLength = BfCodeLength(code[0]);
+  auto find = [&](int32_t n) -> const CMapRange* {
+    if (left < n) return nullptr;
+    const CMapRange* r = At(bfChars_, indexes_->bfChar.FindCode(code, n, n));
+    return r ? r : At(bfRanges_, indexes_->bfRange.FindCode(code, n, n));
+  };
+  // Entries of the other length when none of the codespace's length fits:
+  // some producers declare a two-byte codespace over one-byte codes.
+  const CMapRange* r = find(codeLength);
+  return r ? r : find(3 - codeLength);
+}
+
+int32_t CMapFile::SkipLength(const uint8_t* code, int32_t left) const {
+  Index();
+  const bool oneByteEntriesOnly = indexes_->oneByteBf && !indexes_->twoByteBf;
+  if (BfCodeLength(code[0]) == 1) return 1;
+  if (left >= 2) {
+    for (const CMapFile* m = this; m; m = m->parent_.get()) {
+      m->Index();
+      if (m->indexes_->codespace.FindCode(code, left, 2) >= 0) return oneByteEntriesOnly ? 1 : 2;
+    }
+  }
+  return left >= 2 && indexes_->twoByteBf ? 2 : 1;
+}
+
 int32_t CMapFile::CodeToUnicode(uint8_t* out, int32_t capacity, const uint8_t* in,
                                 int32_t length) const {
   return MapCodes(out, capacity, in, length,
-                  [this](const uint8_t* code, int32_t left) -> const CMapRange* {
-                    Index();
-                    const int32_t codeLength = BfCodeLength(code[0]);
-                    auto find = [&](int32_t n) -> const CMapRange* {
-                      if (left < n) return nullptr;
-                      const CMapRange* r = At(bfChars_, indexes_->bfChar.FindCode(code, n, n));
-                      return r ? r : At(bfRanges_, indexes_->bfRange.FindCode(code, n, n));
-                    };
-                    // Entries of the other length when none of the codespace's length
-                    // fits: some producers declare a two-byte codespace over one-byte
-                    // codes.
-                    const CMapRange* r = find(codeLength);
-                    return r ? r : find(3 - codeLength);
-                  });
+                  [this](const uint8_t* code, int32_t left) { return FindBfCode(code, left); });
+}
+
+int32_t CMapFile::CodeToUnicodeOrSkip(uint8_t* out, int32_t capacity, const uint8_t* in,
+                                      int32_t length, int32_t* skipped) const {
+  if (skipped) *skipped = 0;
+  if (!out || !in) return 0;
+  int32_t read = 0, written = 0;
+  try {
+    while (read < length && written + 2 <= capacity) {
+      const uint8_t* code = in + read;
+      const int32_t left = length - read;
+      const CMapRange* r = FindBfCode(code, left);
+      const int32_t used = r ? r->Map(out + written, code) : 0;
+      if (used > 0) {
+        written += 2;
+        read += used;
+        continue;
+      }
+      read += std::min(SkipLength(code, left), left);
+      if (skipped) ++*skipped;
+    }
+  } catch (...) {
+  }
+  return written;
 }
 
 int32_t CMapFile::UnicodeToCode(uint8_t* out, int32_t capacity, const uint8_t* in,

@@ -7,8 +7,11 @@
 // only read; a failed load leaves a partly filled object that the caller
 // deletes.
 //
-// The program is read line by line; tokens are split as PDF syntax
-// delimits them, so "<2e><32><002e>" is three tokens and "[<00AB>]" three.
+// The program is read whole as PDF syntax: tokens are split where the
+// syntax delimits them, so "<2e><32><002e>" is three tokens and "[<00AB>]"
+// three, and line breaks are white space like any other, so an entry, a
+// hex string or an array may run over several lines, and a line may be of
+// any length.
 //
 // Codes and destinations are 16 bits. A range whose texts do not give 1- or
 // 2-byte codes of one length, whose high code lies below its low code, or
@@ -17,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "pdf/font/FontResourceCache.h"
@@ -66,11 +70,12 @@ class CMapRange {
 
 // One bfchar or bfrange mapping. The code keeps the length of its token (1
 // or 2 bytes); the destination is one UTF-16 unit, the big-endian value of
-// the first two bytes of its token (a one-byte token reads as that byte
-// times 256; of a longer destination, a ligature's letters say, the first
-// unit is kept). A destination beyond U+FFFF, a surrogate pair, does not
-// fit one unit and reads as U+FFFD, never as half a pair; so does a lone
-// surrogate, and every code of a bfrange whose first destination is one.
+// the first two bytes of its token (a one-byte token is that byte's value;
+// of a longer destination, a ligature's letters say, the first unit is
+// kept). A destination beyond U+FFFF, a surrogate pair, does not fit one
+// unit and reads as U+FFFD, never as half a pair; so does a lone surrogate,
+// and every code of a bfrange whose first destination is one. An empty
+// destination <> maps its codes to nothing: the entry is kept unusable.
 class CMapBfRange : public CMapRange {
  public:
   CMapBfRange() = default;
@@ -89,7 +94,6 @@ class CMapFile : public FontCacheItem {
   static constexpr int32_t kMaxChain = 8;                    // CMaps in one usecmap chain
   static constexpr int32_t kMaxReserve = 10000;              // a section count reserves at most
   static constexpr int32_t kMaxNameLength = 255;             // bytes of a CMap name
-  static constexpr int32_t kLineSize = 255;                  // lines of at most 254 bytes
 
   CMapFile();
   ~CMapFile() override;
@@ -108,9 +112,12 @@ class CMapFile : public FontCacheItem {
   bool LoadFile(const char* path, bool stream);
   // Decoded bytes (at most kMaxDataSize).
   bool LoadStream(const char* data, int32_t length, bool stream);
-  // The reader. False on a missing header (files), data over the size
-  // limit or a usecmap that cannot be loaded. A failed allocation throws;
-  // the load operations catch it.
+  // The reader, over the rest of the input. False on a missing header
+  // (files: the first line must be exactly "%!PS-Adobe-3.0 Resource-CMap";
+  // a stream may have it or not), data that does not parse (a string or hex
+  // string left open at the end), data over the size limit or a usecmap
+  // that cannot be loaded. A failed allocation throws; the load operations
+  // catch it.
   bool Parse(CPDFInStream& in, bool stream);
   // Loads the CMap named by usecmap as the parent. False when the name is
   // already in the chain of CMaps being loaded, when the chain would hold
@@ -132,7 +139,8 @@ class CMapFile : public FontCacheItem {
   void AddBfChar(const char* code, const char* dest);
   void AddBfRange(const char* low, const char* high, const char* dest);
   // A bfrange with an array of destinations, one per code from low up
-  // (codes beyond the array are left out): kept as bfchar entries.
+  // (codes beyond the array, and codes whose destination is <>, are left
+  // out): kept as bfchar entries.
   void AddBfRangeArray(const char* low, const char* high, const char* const* dests, int32_t count);
 
   // Lookups. Each writes at most capacity bytes and answers the bytes
@@ -166,6 +174,15 @@ class CMapFile : public FontCacheItem {
   // covers the code, entries of the other length are tried (a two-byte
   // codespace declared over one-byte codes). Stops at an uncovered code.
   int32_t CodeToUnicode(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t length) const;
+  // As CodeToUnicode, but a code that no entry covers is passed over and the
+  // walk goes on. Its length is that of the codespace range holding it (1
+  // when a one-byte range holds the leading byte; else 2 when a two-byte
+  // range holds the pair, unless every bf entry is of one byte); a code that
+  // no codespace range holds is as long as the entries (2 when there are
+  // two-byte entries, else 1). *skipped (when given) gets the number of
+  // codes so passed over.
+  int32_t CodeToUnicodeOrSkip(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t length,
+                              int32_t* skipped) const;
   // Two-byte values back to codes; skips uncovered values and an odd
   // trailing byte.
   int32_t UnicodeToCode(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t length) const;
@@ -216,11 +233,14 @@ class CMapFile : public FontCacheItem {
   static void Reserve(std::vector<T>& list, int32_t n);
 
   void Reset();
-  void ParseLine(char* line, int32_t& section, std::string& registry, std::string& ordering,
-                 int32_t& supplement);
-  void ParseTitle(char* rest);
+  bool ParseProgram(const char* data, size_t size, bool stream);
+  void ParseTitle(std::string_view rest);
   // The code length CodeToUnicode takes for the leading byte.
   int32_t BfCodeLength(uint8_t lead) const;
+  // The bf entry of the code at the front (left bytes available), or none.
+  const CMapRange* FindBfCode(const uint8_t* code, int32_t left) const;
+  // How many bytes CodeToUnicodeOrSkip passes over for an uncovered code.
+  int32_t SkipLength(const uint8_t* code, int32_t left) const;
   // Builds the search indexes of lists that changed since the last build.
   void Index() const;
 

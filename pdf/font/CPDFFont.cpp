@@ -45,12 +45,25 @@ int32_t Emit(Unit* out, int32_t capacity, const Unit* data, size_t n, const char
   return fonttext::Emit("CPDFFont", method, out, capacity, data, n);
 }
 
-// Host text to UTF-16 through the host codec; a failure is a step failure.
+// Host text to UTF-16 through the host codec. A 0 byte is U+0000, as the
+// host code page has it, and the text goes on after it (the codec itself
+// ends a text there). A sequence the codec cannot read is a step failure.
 std::vector<char16_t> HostToUnits(const uint8_t* text, size_t n) {
-  std::vector<char16_t> units(n);
-  const int32_t count = platform::HostToUtf16(text, Capacity(n), units.data(), Capacity(n));
-  if (count < 0) StepFailed();
-  units.resize(static_cast<size_t>(count));
+  std::vector<char16_t> units(n);  // never more units than bytes
+  size_t written = 0;
+  for (size_t i = 0; i < n;) {
+    const auto* nul = static_cast<const uint8_t*>(std::memchr(text + i, 0, n - i));
+    const size_t end = nul ? static_cast<size_t>(nul - text) : n;
+    if (end > i) {
+      const int32_t count = platform::HostToUtf16(text + i, Capacity(end - i),
+                                                  units.data() + written, Capacity(n - written));
+      if (count < 0) StepFailed();
+      written += static_cast<size_t>(count);
+    }
+    if (nul) units[written++] = 0;
+    i = nul ? end + 1 : end;
+  }
+  units.resize(written);
   return units;
 }
 
@@ -64,6 +77,36 @@ std::vector<uint8_t> UnitsToHost(const char16_t* units, size_t n) {
   return bytes;
 }
 
+// The Unicode text of a ToUnicode CMap as host bytes: U+0000 is the byte 0,
+// and a character that the host code page cannot hold (an accented Latin
+// letter, U+FFFD) is left out while the rest converts.
+std::vector<uint8_t> CMapUnitsToHost(const std::vector<char16_t>& units) {
+  std::vector<uint8_t> bytes(units.size() * 2);  // at most two bytes a character
+  size_t written = 0;
+  auto convert = [&](const char16_t* from, size_t n) {
+    const int32_t count = platform::Utf16ToHost(from, Capacity(n), bytes.data() + written,
+                                                Capacity(bytes.size() - written));
+    if (count > 0) written += static_cast<size_t>(count);
+    return count >= 0;
+  };
+  for (size_t i = 0; i < units.size();) {
+    if (units[i] == 0) {
+      bytes[written++] = 0;
+      ++i;
+      continue;
+    }
+    size_t end = i;
+    while (end < units.size() && units[end] != 0) ++end;
+    // The run whole; when the codec refuses it, unit by unit.
+    if (!convert(units.data() + i, end - i)) {
+      for (size_t k = i; k < end; ++k) convert(units.data() + k, 1);
+    }
+    i = end;
+  }
+  bytes.resize(written);
+  return bytes;
+}
+
 // What a conversion works from: the case, and its CMap or tables.
 struct Source {
   Case kind = Case::kOther;
@@ -74,10 +117,12 @@ struct Source {
 };
 
 // Font codes to Unicode units through a ToUnicode CMap, and back; the CMap
-// lookups work in big-endian pairs.
+// lookups work in big-endian pairs. A code the CMap does not map is passed
+// over and the codes after it convert.
 std::vector<char16_t> CMapCodesToUnits(const CMapFile& cmap, const uint8_t* codes, size_t n) {
   std::vector<uint8_t> pairs(n * 2);
-  const int32_t m = cmap.CodeToUnicode(pairs.data(), Capacity(pairs.size()), codes, Capacity(n));
+  const int32_t m =
+      cmap.CodeToUnicodeOrSkip(pairs.data(), Capacity(pairs.size()), codes, Capacity(n), nullptr);
   if (m < 0) StepFailed();
   std::vector<char16_t> units(static_cast<size_t>(m) / 2);
   for (size_t i = 0; i < units.size(); ++i) {
@@ -324,7 +369,7 @@ int32_t CPDFFont::ToHostEncoding(uint8_t* out, int32_t capacity, const uint8_t* 
       case Case::kCMap: {
         // Font codes to Unicode through the CMap, then to host bytes.
         const std::vector<char16_t> units = CMapCodesToUnits(*source.cmap, text, n);
-        const std::vector<uint8_t> host = UnitsToHost(units.data(), units.size());
+        const std::vector<uint8_t> host = CMapUnitsToHost(units);
         return Emit(out, capacity, host.data(), host.size(), kMethod);
       }
       case Case::kDict:

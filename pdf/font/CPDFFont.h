@@ -99,8 +99,20 @@ class CPDFFont : public CPDFResource, public CPDFDict {
   // bytes otherwise), or -1 with the record filled (when it was still empty)
   // on failure, including an answer that would pass the capacity ("output
   // buffer too small"). Nothing is written past the capacity and no
-  // terminating 0 is written. A length of -1 reads up to the terminating 0;
-  // the text always ends at its first 0.
+  // terminating 0 is written.
+  //
+  // ToUnicode and ToHostEncoding read exactly length codes (never -1); a 0
+  // byte is a code like any other. A code that the CMap or the encoding does
+  // not map is left out and the codes after it convert (the answer counts
+  // what was written); a CMap destination beyond U+FFFF gives U+FFFD (see
+  // CMapBfRange), and of a ligature's letters the first. Without /Encoding
+  // a 0 byte is U+0000, as host text has it; bytes the host code page
+  // cannot read (a lead byte without its trail byte) are a failure. Through
+  // a CMap, ToHostEncoding leaves out a character the host code page cannot
+  // hold.
+  //
+  // FromUnicode and FromHostEncoding read text: a length of -1 reads up to
+  // the terminating 0, and the text always ends at its first 0.
   //
   // Room that always suffices: ToUnicode length units; ToHostEncoding twice
   // length bytes; FromUnicode twice the units; FromHostEncoding twice the

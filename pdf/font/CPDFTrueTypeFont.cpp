@@ -20,12 +20,13 @@ const simplefont::Names kNames{kClass, "CPDFTrueTypeFont::Get_BaseFont()",
 // Font-information names are limited to 255 bytes.
 constexpr size_t kMaxInfoName = 255;
 
-// The widths of the installed font named after the BaseFont.
+// The widths of the installed face the BaseFont names (its family, in the
+// style given after a comma when that face is installed).
 simplefont::CodeWidth InstalledWidths(CPDFTrueTypeFont* font, const char* method) {
   const char* baseFont = font->Get_BaseFont()->c_str();
   std::unique_ptr<CPDFName> infoName(CPDFTrueTypeFont::GetFontInfoName(baseFont));
   TrueTypeFontInfo* info =
-      infoName ? FontResourceCache::Global().GetTrueTypeFontInfo(infoName->c_str()) : nullptr;
+      infoName ? FontResourceCache::Global().GetTrueTypeFace(baseFont) : nullptr;
   if (!info) {
     CPDFException::ThrowFormat(kClass, method, CPDFException::kUndefined,
                                "undefined TrueType font: %s",

@@ -22,9 +22,10 @@ class CPDFTrueTypeFont : public CPDFFont {
   CPDFTrueTypeFont* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
   const CPDFName& GetNamePrefix() override;
 
-  // The name the installed font is looked up by: the BaseFont text up to
-  // its first comma ("Arial,Bold" gives "Arial"). A new name the caller
-  // owns; none for no text or a text of 256 bytes or more.
+  // The family the installed font is looked up by: the BaseFont text up to
+  // its first comma ("Arial,Bold" gives "Arial"; the style picks the face,
+  // see FontResourceCache::GetTrueTypeFace). A new name the caller owns;
+  // none for no text or a text of 256 bytes or more.
   static CPDFName* GetFontInfoName(const char* baseFont);
 
   PDF_ACCESSOR(FirstChar, CPDFNumber)
@@ -36,9 +37,10 @@ class CPDFTrueTypeFont : public CPDFFont {
 
   // The /FontDescriptor entry.
   CPDFFontDesc* GetFontDescriptor() override { return Get_FontDescriptor(); }
-  // The width of the text from /Widths, or else from the installed font's
-  // widths (A + B + C per code; 0 for a code it has no widths for). -1 on
-  // failure with the document's error record filled.
+  // The width of the text from /Widths, or else from the installed face's
+  // widths (A + B + C per code; 0 for a code it has no widths for): the
+  // face of the BaseFont's family in the style after its comma, a subset
+  // prefix ignored. -1 on failure with the document's error record filled.
   int32_t CalcStringWidth(const uint8_t* text, int32_t length) override;
   // Rewrites /Widths from the installed font's widths.
   bool UpdateCharWidth() override;

@@ -163,12 +163,23 @@ EncodingCMap LoadEncoding(CPDFType0Font* font, const char* method) {
       if (error.IsError()) throw new CPDFException(error);
       StepFailed();
     }
-    // The header line is required of an embedded encoding CMap too, and
-    // its failure carries the ToUnicode text of the shared reader. The
-    // stream's /UseCMap key is not consulted; only the program's usecmap.
-    result.local = std::make_unique<CMapFile>();
+    // A program with the resource header line is read as a CMap file is.
+    // Without it, producers' CMaps are read when the program parses and
+    // maps codes (CID or notdef ranges, or a usecmap), so that text that is
+    // no CMap still fails. A failure carries the text of the shared reader.
+    // The stream's /UseCMap key is not consulted; only the program's
+    // usecmap.
     const char* data = local.GetData();
-    if (!data || !result.local->LoadStream(data, local.GetDataLength(), false)) {
+    const int32_t length = local.GetDataLength();
+    result.local = std::make_unique<CMapFile>();
+    bool loaded = data && result.local->LoadStream(data, length, false);
+    if (data && !loaded) {
+      result.local = std::make_unique<CMapFile>();
+      const CMapFile& body = *result.local;
+      loaded = result.local->LoadStream(data, length, true) &&
+               (body.GetCIDRangeCount() > 0 || body.GetNotdefRangeCount() > 0 || body.GetParent());
+    }
+    if (!loaded) {
       CPDFException::Throw(kClass, method, CPDFException::kStepFailed, "invalid ToUnicode stream");
     }
     result.cmap = result.local.get();
@@ -238,36 +249,70 @@ std::vector<uint8_t> CIDsToCodes(const CMapFile& cmap, const std::vector<uint8_t
   return codes;
 }
 
-// Each CID through the encoding CMap; a CID it has no code for is tried
-// once more as its substitute (an ASCII character reaches the Unicode and
-// host CMaps as a proportional CID that a half-width encoding lacks, and
-// the other way round).
+// The code of a CID in the encoding CMap, else of its substitute (an ASCII
+// character reaches the Unicode and host CMaps as a proportional CID that a
+// half-width encoding lacks, and the other way round), else of the
+// original of a NEC duplicate (which only the host CMap reaches); 0 bytes
+// when none has one.
+int32_t CodeOfCID(const CMapFile& cmap, uint16_t cid, uint16_t (*substitute)(uint16_t),
+                  uint8_t code[2]) {
+  for (const uint16_t tried : {cid, substitute(cid), NECOriginal(cid)}) {
+    const uint8_t pair[2] = {static_cast<uint8_t>(tried >> 8), static_cast<uint8_t>(tried & 0xFF)};
+    const int32_t m = cmap.CIDToCode(code, 2, pair, 2);
+    if (m > 0) return m;
+  }
+  return 0;
+}
+
+// Each CID through the encoding CMap (CodeOfCID). In vertical writing a
+// character's CID is its vertical form, which the encoding CMap may not
+// reach (a Shift-JIS vertical CMap has no code for the vertical degree
+// sign or quotes): then the character's horizontal CID (the same index of
+// `horizontal`, when given) is written, whose code a reader draws in the
+// vertical form the CMap gives that code. CID 0 (a character already
+// replaced) and a character with no code at all are written as a code that
+// the CMap leaves without a CID (.notdef), when it has one; each of the
+// latter adds to *replaced.
 std::vector<uint8_t> EncodeCIDs(const CMapFile& cmap, const std::vector<uint8_t>& cids,
-                                uint16_t (*substitute)(uint16_t)) {
+                                const std::vector<uint8_t>* horizontal,
+                                uint16_t (*substitute)(uint16_t), int32_t* replaced) {
   std::vector<uint8_t> codes;
   codes.reserve(cids.size());
-  // CID 0 (a character replaced) is written as a code that the CMap leaves
-  // without a CID, when it has no code for CID 0 itself.
   uint8_t notdef[2] = {0, 0};
   int32_t notdefLength = -1;
   for (size_t i = 0; i + 1 < cids.size(); i += 2) {
-    uint8_t pair[2] = {cids[i], cids[i + 1]};
+    const auto cid = static_cast<uint16_t>((cids[i] << 8) | cids[i + 1]);
     uint8_t code[2] = {0, 0};
-    int32_t m = cmap.CIDToCode(code, 2, pair, 2);
-    if (m <= 0 && pair[0] == 0 && pair[1] == 0) {
-      if (notdefLength < 0 && !cmap.FindNotdefCode(notdef, notdefLength)) notdefLength = 0;
-      for (int32_t k = 0; k < notdefLength; ++k) codes.push_back(notdef[k]);
-      continue;
+    int32_t m = CodeOfCID(cmap, cid, substitute, code);
+    if (m <= 0 && cid != 0 && horizontal && i + 1 < horizontal->size()) {
+      const auto other = static_cast<uint16_t>(((*horizontal)[i] << 8) | (*horizontal)[i + 1]);
+      if (other != 0 && other != cid) m = CodeOfCID(cmap, other, substitute, code);
     }
     if (m <= 0) {
-      const uint16_t other = substitute(static_cast<uint16_t>((pair[0] << 8) | pair[1]));
-      pair[0] = static_cast<uint8_t>(other >> 8);
-      pair[1] = static_cast<uint8_t>(other & 0xFF);
-      m = cmap.CIDToCode(code, 2, pair, 2);
+      if (cid != 0) ++*replaced;
+      if (notdefLength < 0 && !cmap.FindNotdefCode(notdef, notdefLength)) notdefLength = 0;
+      codes.insert(codes.end(), notdef, notdef + notdefLength);
+      continue;
     }
-    for (int32_t k = 0; k < m; ++k) codes.push_back(code[k]);
+    codes.insert(codes.end(), code, code + m);
   }
   return codes;
+}
+
+// For vertical writing, the horizontal CIDs of the same codes through the
+// horizontal form of a CMap ("-H" for "-V"): one per CID of `vertical`, or
+// none when that CMap is missing or reads the text otherwise.
+std::unique_ptr<std::vector<uint8_t>> HorizontalCIDs(const EncodingCMap& encoding,
+                                                     const char* cmapName, const uint8_t* text,
+                                                     size_t n,
+                                                     const std::vector<uint8_t>& vertical) {
+  if (encoding.cmap->GetWMode() != 1) return nullptr;
+  CMapFile* cmap = FontResourceCache::Global().GetCMap((std::string(cmapName) + "-H").c_str());
+  if (!cmap) return nullptr;
+  int32_t unused = 0;
+  auto cids = std::make_unique<std::vector<uint8_t>>(CodesToCIDsOrNotdef(*cmap, text, n, &unused));
+  if (cids->size() != vertical.size()) return nullptr;
+  return cids;
 }
 
 template <class Body>
@@ -393,7 +438,10 @@ int32_t CPDFType0Font::FromUnicode(uint8_t* out, int32_t capacity, const char16_
         }
         const std::vector<uint8_t> cids =
             CodesToCIDsOrNotdef(*unicode, pairs.data(), pairs.size(), &replaced_);
-        const std::vector<uint8_t> codes = EncodeCIDs(*encoding.cmap, cids, Denormalized);
+        const auto horizontal =
+            HorizontalCIDs(encoding, "UniJIS-UCS2", pairs.data(), pairs.size(), cids);
+        const std::vector<uint8_t> codes =
+            EncodeCIDs(*encoding.cmap, cids, horizontal.get(), Denormalized, &replaced_);
         return Emit(out, capacity, codes.data(), codes.size(), kMethod);
       },
       -1);
@@ -412,7 +460,9 @@ int32_t CPDFType0Font::FromHostEncoding(uint8_t* out, int32_t capacity, const ui
         CMapFile* host = HostCMap(encoding, kMethod);
         const std::vector<uint8_t> cids = CodesToCIDsOrNotdef(*host, text, n, &replaced_);
         if (encoding.IsIdentity()) return Emit(out, capacity, cids.data(), cids.size(), kMethod);
-        const std::vector<uint8_t> codes = EncodeCIDs(*encoding.cmap, cids, Normalized);
+        const auto horizontal = HorizontalCIDs(encoding, "90ms-RKSJ", text, n, cids);
+        const std::vector<uint8_t> codes =
+            EncodeCIDs(*encoding.cmap, cids, horizontal.get(), Normalized, &replaced_);
         return Emit(out, capacity, codes.data(), codes.size(), kMethod);
       },
       -1);

@@ -47,8 +47,12 @@ class CPDFType0Font : public CPDFFont {
   // others, and never a Kangxi radical, a CJK radicals supplement character
   // or a compatibility ideograph while an ordinary one maps there too.
   //
-  // FromUnicode and FromHostEncoding: a character that has no CID (the
-  // user-defined host codes F040-F9FC, say) does not end the conversion:
+  // FromUnicode and FromHostEncoding: a character whose CID the encoding
+  // CMap has no code for is written through its substitute CID (the
+  // proportional and half-width forms, a NEC duplicate's original) and, in
+  // vertical writing, through its horizontal CID, whose code a reader then
+  // draws vertically. A character that has no CID (the user-defined host
+  // codes F040-F9FC, say) or no code at all does not end the conversion:
   // it becomes CID 0 (.notdef), written as the encoding CMap's code for it,
   // and the rest of the text follows. GetReplacedCount tells how many
   // characters the last of these two calls replaced so.

@@ -7,8 +7,10 @@
 #include <string>
 
 #include "pdf/font/AFMFile.h"
+#include "pdf/font/CPDFEncoding.h"
 #include "pdf/font/EncodingTable.h"
 #include "pdf/font/FontResourceCache.h"
+#include "pdf/font/internal/FontText.h"
 #include "pdf/font/internal/SimpleFontWidths.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFObjRegistry.h"
@@ -29,8 +31,57 @@ class StandardDescriptors : public CPDFRegistryAttachment {
 // The attachment tag: the address of this object.
 const char kDescriptorsTag = 0;
 
-// The widths of a font without /Widths: the WX of the glyph the encoding
-// names for a code, 0 when it names none or the metrics lack the glyph.
+EncodingTable* NamedEncoding(const char* name, const char* method) {
+  EncodingTable* table = FontResourceCache::Global().GetEncoding(name);
+  if (!table) {
+    CPDFException::ThrowFormat(kClass, method, CPDFException::kUndefined,
+                               "undefined Font Encoding: %s", name);
+  }
+  return table;
+}
+
+// How the font's codes reach glyph names: the Differences of an encoding
+// dictionary first, then the base table (the named encoding, the
+// dictionary's /BaseEncoding, else StandardEncoding).
+struct GlyphNames {
+  EncodingTable* base = nullptr;
+  std::unique_ptr<EncodingTable> differences;
+};
+
+GlyphNames FindGlyphNames(CPDFType1Font* font, const char* method) {
+  GlyphNames names;
+  if (!font->HasKey(CPDFFont::Key_Encoding())) {
+    names.base = NamedEncoding("StandardEncoding", method);
+    return names;
+  }
+  CPDFObject* encoding = font->Get_Encoding();
+  if (auto* name = dynamic_cast<CPDFName*>(encoding)) {
+    names.base = NamedEncoding(name->c_str(), method);
+    return names;
+  }
+  auto* dict = dynamic_cast<CPDFDict*>(encoding);
+  if (!dict || dict->GetType() != CPDFObject::kDictionary) {
+    CPDFException::ThrowFormat(kClass, method, CPDFException::kSyntax, "typecheck: %s",
+                               encoding ? encoding->GetTypeName() : "Null");
+  }
+  // Typed as an encoding or left a plain dictionary (no /Type): read alike.
+  // A /BaseEncoding that is not a name counts as absent, as in the text
+  // conversions.
+  CPDFObjRegistry* doc = font->GetDoc();
+  auto* base = PDFGetAs<CPDFName>(dict, doc, CPDFEncoding::Key_BaseEncoding());
+  names.base = NamedEncoding(base ? base->c_str() : "StandardEncoding", method);
+  if (auto* differences = PDFGetAs<CPDFArray>(dict, doc, CPDFEncoding::Key_Differences())) {
+    names.differences = std::make_unique<EncodingTable>();
+    if (!CPDFFont::ApplyDifferences(doc, differences, *names.differences)) {
+      fonttext::StepFailed();
+    }
+  }
+  return names;
+}
+
+// The widths of a font without /Widths: the WX of the glyph a code names,
+// 0 when it names none or the metrics lack the glyph. Each code is looked
+// up once per measurement.
 simplefont::CodeWidth MetricWidths(CPDFType1Font* font, const char* method) {
   const char* baseFont = font->Get_BaseFont()->c_str();
   AFMFile* metrics = FontResourceCache::Global().GetAFM(baseFont);
@@ -46,41 +97,44 @@ simplefont::CodeWidth MetricWidths(CPDFType1Font* font, const char* method) {
     CPDFException::ThrowFormat(kClass, method, CPDFException::kUndefined, "invalid AFM: %s",
                                baseFont);
   }
-  EncodingTable* table = nullptr;
-  if (!font->HasKey(CPDFFont::Key_Encoding())) {
-    table = FontResourceCache::Global().GetEncoding("StandardEncoding");
-    if (!table) {
-      CPDFException::Throw(kClass, method, CPDFException::kUndefined,
-                           "undefined Font Encoding: StandardEncoding");
-    }
-  } else {
-    CPDFObject* encoding = font->Get_Encoding();
-    auto* name = dynamic_cast<CPDFName*>(encoding);
-    if (!name) {
-      CPDFException::ThrowFormat(kClass, method, CPDFException::kSyntax, "typecheck: %s",
-                                 encoding ? encoding->GetTypeName() : "Null");
-    }
-    table = FontResourceCache::Global().GetEncoding(name->c_str());
-    if (!table) {
-      CPDFException::ThrowFormat(kClass, method, CPDFException::kUndefined,
-                                 "undefined Font Encoding: %s", name->c_str());
-    }
-  }
+  struct State {
+    GlyphNames names;
+    bool builtIn = false;
+    std::array<int32_t, 256> builtInWidth{};  // by the metrics' own codes
+    std::array<int32_t, 256> width{};
+    std::array<bool, 256> known{};
+  };
+  auto state = std::make_shared<State>();
+  state->names = FindGlyphNames(font, method);
+  state->builtIn = builtIn;
   if (builtIn) {
-    // A named /Encoding is still checked above, but such a font's glyphs
-    // carry no standard names: its codes are those of the metrics.
-    auto byCode = std::make_shared<std::array<int32_t, 256>>();
-    byCode->fill(0);
+    // The base encoding is still checked above, but such a font's glyphs
+    // carry no standard names: a code the Differences leave alone keeps the
+    // metrics' own glyph.
     metrics->ForEachCharMetric([&](const AFMCharMetric& metric) {
-      if (metric.C >= 0 && metric.C < 256) (*byCode)[metric.C] = metric.WX;
+      if (metric.C >= 0 && metric.C < 256) state->builtInWidth[metric.C] = metric.WX;
     });
-    return [byCode](uint8_t code) -> int32_t { return (*byCode)[code]; };
   }
-  return [metrics, table](uint8_t code) -> int32_t {
-    TempString glyph;
-    if (!table->GetGlyphName(code, glyph)) return 0;
-    const AFMCharMetric* metric = metrics->GetCharMetric(glyph.c_str());
-    return metric ? metric->WX : 0;
+  return [metrics, state](uint8_t code) -> int32_t {
+    if (state->known[code]) return state->width[code];
+    auto widthOf = [&](const char* glyph) {
+      const AFMCharMetric* metric = metrics->GetCharMetric(glyph);
+      return metric ? metric->WX : 0;
+    };
+    int32_t width = 0;
+    const char* different =
+        state->names.differences ? state->names.differences->FindGlyphName(code) : nullptr;
+    if (different) {
+      width = widthOf(different);
+    } else if (state->builtIn) {
+      width = state->builtInWidth[code];
+    } else {
+      TempString glyph;
+      if (state->names.base->GetGlyphName(code, glyph)) width = widthOf(glyph.c_str());
+    }
+    state->width[code] = width;
+    state->known[code] = true;
+    return width;
   };
 }
 

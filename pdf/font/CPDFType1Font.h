@@ -46,13 +46,18 @@ class CPDFType1Font : public CPDFFont {
   // it there stores a Clone). None without metrics or for CID metrics.
   CPDFFontDesc* GetFontDescriptor() override;
   // The width of the text from /Widths, or else from the AFM metrics of the
-  // BaseFont through /Encoding (StandardEncoding when absent). Metrics with
-  // an encoding of their own (EncodingScheme FontSpecific: Symbol,
-  // ZapfDingbats) are read through that built-in encoding, the code of each
-  // glyph in the metrics, whatever /Encoding names. -1 on failure with the
-  // document's error record filled.
+  // BaseFont: each code's glyph name, through /Encoding, gives the AFM
+  // width of that name (0 for a name the metrics lack or a code without
+  // one). /Encoding is a predefined encoding's name (StandardEncoding when
+  // absent) or an encoding dictionary: its /Differences, else its
+  // /BaseEncoding (else StandardEncoding). Metrics with an encoding of
+  // their own (EncodingScheme FontSpecific: Symbol, ZapfDingbats) read a
+  // code that no /Differences names through that built-in encoding, the
+  // code of each glyph in the metrics, whatever base encoding is named. -1
+  // on failure with the document's error record filled.
   int32_t CalcStringWidth(const uint8_t* text, int32_t length) override;
-  // Rewrites /Widths from the AFM metrics (a new indirect array, with
-  // FirstChar 0 and LastChar 255 unless given, when there is none).
+  // Rewrites /Widths from the AFM metrics, code by code as
+  // CalcStringWidth measures them (a new indirect array, with FirstChar 0
+  // and LastChar 255 unless given, when there is none).
   bool UpdateCharWidth() override;
 };

@@ -98,6 +98,22 @@ TrueTypeFontInfo* FindByOtherName(FontResourceCache::Cache& cache, const char* n
   return unspaced ? unspaced : family;
 }
 
+// The names a style after a comma is looked up by, joined to the family.
+std::vector<const char*> StyleWords(const char* style) {
+  if (std::strcmp(style, "Bold") == 0) return {"Bold"};
+  if (std::strcmp(style, "Italic") == 0) return {"Italic", "Oblique"};
+  if (std::strcmp(style, "BoldItalic") == 0) return {"BoldItalic", "BoldOblique"};
+  return {};
+}
+
+// The BaseFont without a subset prefix: six upper-case ASCII letters and '+'.
+const char* WithoutSubsetPrefix(const char* baseFont) {
+  for (int i = 0; i < 6; ++i) {
+    if (baseFont[i] < 'A' || baseFont[i] > 'Z') return baseFont;
+  }
+  return baseFont[6] == '+' ? baseFont + 7 : baseFont;
+}
+
 bool IsKeptCharSet(uint8_t charSet) {
   return charSet == kAnsiCharSet || charSet == kMacCharSet || charSet == kShiftJISCharSet;
 }
@@ -166,6 +182,7 @@ void FontResourceCache::Release() {
   encodings_.RemoveAll();
   cmaps_.RemoveAll();
   afms_.RemoveAll();
+  faces_.clear();
   trueTypes_.RemoveAll();
   afmScanned_ = false;
   trueTypeEnumerated_ = false;
@@ -253,7 +270,37 @@ TrueTypeFontInfo* FontResourceCache::GetTrueTypeFontInfo(const char* name) {
   }
 }
 
+TrueTypeFontInfo* FontResourceCache::GetTrueTypeFace(const char* baseFont) {
+  if (!baseFont || std::strlen(baseFont) > kMaxTrueTypeNameLength) return nullptr;
+  try {
+    const auto known = faces_.find(baseFont);
+    if (known != faces_.end()) return known->second;
+    const std::string name = WithoutSubsetPrefix(baseFont);
+    const size_t comma = name.find(',');
+    const std::string family = name.substr(0, comma);
+    TrueTypeFontInfo* face = nullptr;
+    if (comma != std::string::npos) {
+      // "DejaVu Sans" and "DejaVuSans" alike give "DejaVuSansBold", which
+      // finds the full name "DejaVu Sans Bold" without its blanks.
+      const std::string joined = Unspaced(family.c_str());
+      for (const char* word : StyleWords(name.c_str() + comma + 1)) {
+        for (const char* joint : {"", "-"}) {
+          face = GetTrueTypeFontInfo((joined + joint + word).c_str());
+          if (face) break;
+        }
+        if (face) break;
+      }
+    }
+    if (!face) face = GetTrueTypeFontInfo(family.c_str());
+    if (face) faces_[baseFont] = face;
+    return face;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
 void FontResourceCache::SetTrueTypeFontSource(std::unique_ptr<TrueTypeFontSource> source) {
+  faces_.clear();
   trueTypes_.RemoveAll();
   trueTypeEnumerated_ = false;
   fontSource_ = std::move(source);

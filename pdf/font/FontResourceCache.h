@@ -8,6 +8,7 @@
 // environment (CPDFEnv) holds that instance and forwards its lookups and
 // directory settings to it. A cache of one's own (tests) is an ordinary
 // object.
+#include <map>
 #include <memory>
 #include <string>
 
@@ -65,6 +66,16 @@ class FontResourceCache {
   // of "HeiseiMin-W3" and "HeiseiKakuGo-W5". None for a name longer than
   // 255 bytes or one not found.
   TrueTypeFontInfo* GetTrueTypeFontInfo(const char* name);
+  // The installed face a TrueType font's BaseFont names. A subset prefix,
+  // six upper-case letters and '+' ("ABCDEF+Arial"), is ignored. A style
+  // after the first comma (",Bold", ",Italic", ",BoldItalic") picks the
+  // family's face of that style, looked up as the family and the style
+  // joined, alone or with a hyphen ("ArialBold" finds "Arial Bold",
+  // "DejaVuSans-Bold" the PostScript name; Oblique stands in for Italic).
+  // Without such a face, or with any other text after the comma, the
+  // family's face as GetTrueTypeFontInfo finds it. None for a BaseFont
+  // longer than 255 bytes or a family not found.
+  TrueTypeFontInfo* GetTrueTypeFace(const char* baseFont);
 
   // Replaces the font source (none: the system's fonts again) and empties
   // the TrueType cache, so that the next lookup enumerates the new source.
@@ -87,4 +98,7 @@ class FontResourceCache {
   bool afmScanned_ = false;  // the AFM search folder was scanned
   std::unique_ptr<TrueTypeFontSource> fontSource_;
   bool trueTypeEnumerated_ = false;  // the font source was enumerated
+  // The faces GetTrueTypeFace found, by BaseFont; emptied with the TrueType
+  // cache, whose records they point to.
+  std::map<std::string, TrueTypeFontInfo*> faces_;
 };

@@ -56,14 +56,6 @@ bool SameInteger(const CPDFObject* a, const CPDFObject* b) {
 
 PDF_CONST_NAME(Key_AcroForm, "AcroForm")
 
-// The fields whose Clone is under way on this thread, outermost first (at
-// most CPDFCopyScope::kMaxDepth of them).
-thread_local std::vector<const CPDFObject*> g_copying;
-
-bool BeingCopied(const CPDFObject* object) {
-  return object && std::find(g_copying.begin(), g_copying.end(), object) != g_copying.end();
-}
-
 // Stores a clone of the value (none: nothing to do) in dest under the key,
 // indirect under a new number of doc exactly when the value was reached
 // through a reference. False when the value does not clone or the clone
@@ -71,8 +63,9 @@ bool BeingCopied(const CPDFObject* object) {
 bool CopyValue(CPDFObject* value, const CPDFObjRef& ref, CPDFDict* dest, const CPDFName& key,
                CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
   if (!value) return true;
-  // A cycle back to a field being copied is not followed: the copy fails.
-  if (BeingCopied(value)) return false;
+  // A cycle back to a field being copied is not followed: the copy fails,
+  // here for the value itself, in the deep copy for a field met inside it.
+  if (CPDFCopyScope::IsUnderCopy(value)) return false;
   std::unique_ptr<CPDFObject> copy(value->Clone(doc, sourceDoc));
   return copy && dest->Set(doc, key, std::move(copy), ref.IsDefined(), nullptr);
 }
@@ -106,20 +99,8 @@ CPDFDict* FormOf(CPDFDict* catalog, const CPDFObjRef& catalogRef, CPDFObjRegistr
 
 }  // namespace
 
-CPDFField::CloneStep::CloneStep(CPDFField* field) {
-  const CPDFObject* object = field;
-  if (level_.TooDeep() || BeingCopied(object)) return;
-  try {
-    g_copying.push_back(object);
-  } catch (...) {
-    return;
-  }
-  allowed_ = true;
-}
-
-CPDFField::CloneStep::~CloneStep() {
-  if (allowed_) g_copying.pop_back();
-}
+CPDFField::CloneStep::CloneStep(CPDFField* field)
+    : mark_(static_cast<const CPDFObject*>(field)), allowed_(!level_.TooDeep() && mark_.Marked()) {}
 
 bool CPDFField::Duplicate(CPDFField* dest, CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
   try {

@@ -176,21 +176,23 @@ class CPDFField : public CPDFAnnotation {
 
   // One field on the way of a copy, for as long as its Clone runs: a level
   // of the copy depth (CPDFCopyScope::kMaxDepth, shared with the nested
-  // Duplicates) and a mark that the field is being copied. A value that
-  // leads back to a marked field (a /V naming the field itself, two check
-  // boxes whose values name each other) is a cycle: it is not followed.
-  // Allowed is false when the copy is too deep or the field is marked
-  // already; the Clone then answers none.
+  // Duplicates) and a mark that the field is being copied
+  // (CPDFCopyScope::Mark). A value that leads back to a marked field, itself
+  // or at any depth inside arrays and dictionaries (a /V naming the field
+  // itself, /V [the field 1], two check boxes whose values name each
+  // other), is a cycle: it is not followed and the copy fails. Allowed is
+  // false when the copy is too deep or the field is marked already; the
+  // Clone then answers none.
   class CloneStep {
    public:
     explicit CloneStep(CPDFField* field);
-    ~CloneStep();
     CloneStep(const CloneStep&) = delete;
     CloneStep& operator=(const CloneStep&) = delete;
     bool Allowed() const { return allowed_; }
 
    private:
     CPDFCopyScope::Level level_;
+    CPDFCopyScope::Mark mark_;
     bool allowed_ = false;
   };
 

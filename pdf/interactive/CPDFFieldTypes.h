@@ -48,8 +48,9 @@ class CPDFFieldKind : public CPDFField {
   // absent everywhere, a value does not clone or store, or Duplicate fails.
   // The copy is in no Fields array and on no page: the caller places it.
   // A value that leads back to a field being copied (the field itself, or
-  // a field whose copy is under way further out) is not followed: the copy
-  // answers none. So does a chain of fields deeper than the copy depth.
+  // a field whose copy is under way further out), as the value or anywhere
+  // inside its arrays and dictionaries, is not followed: the copy answers
+  // none. So does a chain of fields deeper than the copy depth.
   CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override {
     CloneStep step(this);
     if (!step.Allowed()) return nullptr;

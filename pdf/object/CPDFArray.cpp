@@ -27,6 +27,7 @@ bool CPDFArray::Store(CPDFObjRegistry* doc, int32_t index, CPDFObject* value, bo
   if (!value) return false;
   if (index != -1 && !IsValidIndex(index)) return false;
   if (!indirect) {
+    if (value->GetHolder()) return RefuseHeldValue(doc, "CPDFArray", "SetAt");
     return index == -1 ? Elements::Push_Back(value) : Elements::SetAt(index, value);
   }
   if (!doc) return false;
@@ -67,6 +68,11 @@ bool CPDFArray::Assign(CPDFObjRegistry*, CPDFArray* source) {
 }
 
 void CPDFArray::Write(CPDFOutStream& out, const uint8_t* context) {
+  WriteLevel level;
+  if (level.TooDeep()) {
+    out.Write("null", 4);
+    return;
+  }
   out.WriteByte('[');
   for (int32_t i = 0; i < GetCount(); ++i) {
     if (i > 0) out.WriteByte(separator_);
@@ -97,10 +103,7 @@ CPDFObject* CPDFArray::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
 
 bool CPDFArray::Release(CPDFObjRegistry* doc) {
   try {
-    for (int32_t i = 0; i < GetCount(); ++i) {
-      if (!ReleaseElement(doc, data_[i])) return false;
-    }
-    return true;
+    return ReleaseElements(doc, this);
   } catch (...) {
     return CPDFException::Absorb(nullptr, "CPDFArray", "Release");
   }
@@ -108,10 +111,7 @@ bool CPDFArray::Release(CPDFObjRegistry* doc) {
 
 bool CPDFArray::Linearize(CPDFObjRegistry* doc) {
   try {
-    for (int32_t i = 0; i < GetCount(); ++i) {
-      if (!LinearizeElement(doc, data_[i])) return false;
-    }
-    return true;
+    return LinearizeElements(doc, this);
   } catch (...) {
     return CPDFException::Absorb(nullptr, "CPDFArray", "Linearize");
   }

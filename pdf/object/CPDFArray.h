@@ -8,9 +8,9 @@
 #include "pdf/object/CPDFObject.h"
 #include "pdf/object/TempArray.h"
 
-class CPDFArray : public CPDFObject, public TempArray<CPDFAtom*, TempDeleteDispose> {
+class CPDFArray : public CPDFObject, public TempArray<CPDFAtom*, CPDFAtomDispose> {
  public:
-  using Elements = TempArray<CPDFAtom*, TempDeleteDispose>;
+  using Elements = TempArray<CPDFAtom*, CPDFAtomDispose>;
   using Elements::Push_Back;
   using Elements::SetAt;
 
@@ -28,26 +28,29 @@ class CPDFArray : public CPDFObject, public TempArray<CPDFAtom*, TempDeleteDispo
   CPDFObject* Get(CPDFObjRegistry* doc, int32_t index, CPDFObjRef* ref = nullptr);
   // Replaces the element (the old one is disposed of). With the indirect
   // flag the value is registered with the document (under *ref when it is
-  // defined) and a reference stored. False outside 0..count-1, or with the
-  // flag but no document; the value then stays the caller's.
+  // defined) and a reference stored; a value the document holds already
+  // keeps its reference. False outside 0..count-1, with the flag but no
+  // document, when the document refuses the value (another document holds
+  // it), and without the flag for a value a document holds; the value then
+  // stays the caller's.
   bool SetAt(CPDFObjRegistry* doc, int32_t index, CPDFObject* value, bool indirect = false,
              CPDFObjRef* ref = nullptr);
   bool Push_Back(CPDFObjRegistry* doc, CPDFObject* value, bool indirect = false,
                  CPDFObjRef* ref = nullptr);
   // The same with the ownership in the signature: the array (or the
   // document) takes the value when the store succeeds; otherwise it is
-  // deleted here.
+  // deleted here, unless a document holds it.
   bool SetAt(CPDFObjRegistry* doc, int32_t index, std::unique_ptr<CPDFObject> value,
              bool indirect = false, CPDFObjRef* ref = nullptr) {
-    if (!SetAt(doc, index, value.get(), indirect, ref)) return false;
-    value.release();
-    return true;
+    const bool stored = SetAt(doc, index, value.get(), indirect, ref);
+    if (stored || (value && value->GetHolder())) value.release();
+    return stored;
   }
   bool Push_Back(CPDFObjRegistry* doc, std::unique_ptr<CPDFObject> value, bool indirect = false,
                  CPDFObjRef* ref = nullptr) {
-    if (!Push_Back(doc, value.get(), indirect, ref)) return false;
-    value.release();
-    return true;
+    const bool stored = Push_Back(doc, value.get(), indirect, ref);
+    if (stored || (value && value->GetHolder())) value.release();
+    return stored;
   }
   // Deletes the element (an indirect one is dropped from the document) and
   // erases its slot.
@@ -56,6 +59,8 @@ class CPDFArray : public CPDFObject, public TempArray<CPDFAtom*, TempDeleteDispo
   bool Assign(CPDFObjRegistry* doc, CPDFArray* source);
 
   // "[" elements separated by the separator "]"; empty slots as "null".
+  // An array nested deeper than kMaxNesting in what is being written is
+  // written as "null" (see WriteLevel).
   void Write(CPDFOutStream& out, const uint8_t* context) override;
   CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
   bool Release(CPDFObjRegistry* doc) override;

@@ -41,6 +41,27 @@ class CPDFCopyScope {
     CPDFDepthGuard depth_;
   };
 
+  // Marks an object as under copy for as long as the mark lives (a form
+  // field whose Clone runs). A copy that meets a marked object again, as a
+  // value or at any depth inside arrays and dictionaries, has found a cycle
+  // back into itself: CopyElement fails there instead of passing the value
+  // by as it passes other values whose copy flag is clear.
+  class Mark {
+   public:
+    explicit Mark(const CPDFObject* object);
+    ~Mark();
+    Mark(const Mark&) = delete;
+    Mark& operator=(const Mark&) = delete;
+    // False when the object was marked already (the copy came back to it)
+    // or the mark could not be made.
+    bool Marked() const { return marked_; }
+
+   private:
+    bool marked_ = false;
+  };
+  // True while a Mark for the object lives on this thread.
+  static bool IsUnderCopy(const CPDFObject* object);
+
   // What to store for one source element.
   enum class Step { kSkip, kFail, kStoreRef, kStoreObject };
   struct Element {
@@ -54,9 +75,10 @@ class CPDFCopyScope {
   };
   // Decides the copy of one element: value is the resolved source object,
   // sourceRef its reference (undefined for a direct value). A value whose
-  // copy flag is clear is skipped; a referenced value already copied in this
-  // scope gives its destination reference; otherwise it is cloned, and with
-  // a destination document a reference is reserved for it first.
+  // copy flag is clear is skipped, unless it is under copy (kFail); a
+  // referenced value already copied in this scope gives its destination
+  // reference; otherwise it is cloned, and with a destination document a
+  // reference is reserved for it first.
   Element CopyElement(CPDFObject* value, const CPDFObjRef& sourceRef, CPDFObjRegistry* doc,
                       CPDFObjRegistry* sourceDoc);
   // Drops a reservation after a failed store.

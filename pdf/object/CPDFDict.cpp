@@ -41,7 +41,10 @@ bool CPDFDict::Set(CPDFObjRegistry* doc, const CPDFName& key, CPDFObject* value,
                    CPDFObjRef* ref) {
   if (!value) return false;
   try {
-    if (!indirect) return SetAt(key, value);
+    if (!indirect) {
+      if (value->GetHolder()) return RefuseHeldValue(doc, "CPDFDict", "Set");
+      return SetAt(key, value);
+    }
     if (!doc) return false;
     CPDFObjRef local;
     if (ref && ref->IsDefined()) local = *ref;
@@ -95,6 +98,11 @@ bool CPDFDict::Assign(CPDFObjRegistry*, CPDFDict* source) {
 }
 
 void CPDFDict::Write(CPDFOutStream& out, const uint8_t* context) {
+  WriteLevel level;
+  if (level.TooDeep()) {
+    out.Write("null", 4);
+    return;
+  }
   out.Write("<<\r\n", 4);
   for (Iterator it = Begin(); !it.IsEnd(); it.Next()) {
     const_cast<CPDFName*>(it.GetKey())->Write(out, nullptr);
@@ -127,10 +135,7 @@ CPDFObject* CPDFDict::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
 
 bool CPDFDict::Release(CPDFObjRegistry* doc) {
   try {
-    for (Iterator it = Begin(); !it.IsEnd(); it.Next()) {
-      if (!ReleaseElement(doc, *it.GetValue())) return false;
-    }
-    return true;
+    return ReleaseElements(doc, this);
   } catch (...) {
     return CPDFException::Absorb(nullptr, "CPDFDict", "Release");
   }
@@ -138,10 +143,7 @@ bool CPDFDict::Release(CPDFObjRegistry* doc) {
 
 bool CPDFDict::Linearize(CPDFObjRegistry* doc) {
   try {
-    for (Iterator it = Begin(); !it.IsEnd(); it.Next()) {
-      if (!LinearizeElement(doc, *it.GetValue())) return false;
-    }
-    return true;
+    return LinearizeElements(doc, this);
   } catch (...) {
     return CPDFException::Absorb(nullptr, "CPDFDict", "Linearize");
   }

@@ -11,9 +11,9 @@
 #include "pdf/object/CPDFObject.h"
 #include "pdf/object/TempDict.h"
 
-class CPDFDict : public CPDFObject, public TempDict<CPDFName, CPDFAtom*, TempDeleteDispose> {
+class CPDFDict : public CPDFObject, public TempDict<CPDFName, CPDFAtom*, CPDFAtomDispose> {
  public:
-  using Entries = TempDict<CPDFName, CPDFAtom*, TempDeleteDispose>;
+  using Entries = TempDict<CPDFName, CPDFAtom*, CPDFAtomDispose>;
 
   CPDFDict() : CPDFObject(kDictionary, "Dictionary") {}
   CPDFDict(const CPDFDict&) = delete;
@@ -31,18 +31,22 @@ class CPDFDict : public CPDFObject, public TempDict<CPDFName, CPDFAtom*, TempDel
   // Stores the value (the old one is disposed of unless it is the same).
   // With the indirect flag the value is registered with the document (under
   // *ref when it holds a defined reference, else under a new number written
-  // to *ref) and a reference stored. False with the flag but no document,
-  // or for no value; the value then stays the caller's.
+  // to *ref) and a reference stored; a value the document holds already
+  // keeps its reference, so one object can be listed in many places. False
+  // with the flag but no document, for no value, when the document refuses
+  // the value (another document holds it), and without the flag for a value
+  // a document holds (a direct value has one owner, its container); the
+  // value then stays the caller's.
   bool Set(CPDFObjRegistry* doc, const CPDFName& key, CPDFObject* value, bool indirect = false,
            CPDFObjRef* ref = nullptr);
   // The same with the ownership in the signature: the dictionary (or the
   // document) takes the value when the store succeeds; otherwise it is
-  // deleted here.
+  // deleted here, unless a document holds it.
   bool Set(CPDFObjRegistry* doc, const CPDFName& key, std::unique_ptr<CPDFObject> value,
            bool indirect = false, CPDFObjRef* ref = nullptr) {
-    if (!Set(doc, key, value.get(), indirect, ref)) return false;
-    value.release();
-    return true;
+    const bool stored = Set(doc, key, value.get(), indirect, ref);
+    if (stored || (value && value->GetHolder())) value.release();
+    return stored;
   }
   // Erases the key: an indirect value is dropped from the document, a direct
   // one deleted. An absent key is no error.
@@ -52,6 +56,8 @@ class CPDFDict : public CPDFObject, public TempDict<CPDFName, CPDFAtom*, TempDel
   bool Assign(CPDFObjRegistry* doc, CPDFDict* source);
 
   // "<<" CR LF, then per entry "/Key value" and the terminator, then ">>".
+  // A dictionary nested deeper than kMaxNesting in what is being written is
+  // written as "null" (see WriteLevel).
   void Write(CPDFOutStream& out, const uint8_t* context) override;
   CPDFObject* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
   bool Release(CPDFObjRegistry* doc) override;

@@ -35,6 +35,13 @@ void CPDFException::Set(const char* className, const char* methodName, int32_t c
   errno = savedErrno;
 }
 
+void CPDFException::Clear() {
+  className_.Clear();
+  methodName_.Clear();
+  code_ = kNone;
+  message_.Clear();
+}
+
 void CPDFException::SetFormat(const char* className, const char* methodName, int32_t code,
                               const char* format, ...) {
   TempString text;

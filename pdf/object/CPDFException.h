@@ -37,7 +37,10 @@ class CPDFException {
   // The same with a printf-style message.
   void SetFormat(const char* className, const char* methodName, int32_t code, const char* format,
                  ...) __attribute__((format(printf, 5, 6)));
-  void Clear() { code_ = kNone; }
+  // Empties the record: no class, method or message, code 0. Documents
+  // call it at the start of each public operation, so a record never shows
+  // the reason of an earlier call.
+  void Clear();
 
   const char* GetClassName() const { return className_.c_str(); }
   const char* GetMethodName() const { return methodName_.c_str(); }

@@ -2,11 +2,13 @@
 
 #include <cstring>
 
+#include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFInStream.h"
 #include "pdf/object/CPDFObjRegistry.h"
 #include "pdf/object/CPDFObject.h"
 #include "pdf/object/CPDFOutStream.h"
 #include "pdf/object/PDFSyntax.h"
+#include "pdf/object/internal/CPDFDirectWalk.h"
 
 void CPDFObjRef::Write(CPDFOutStream& out) const {
   // An undefined reference (a copied destination's page, not yet pointed at
@@ -36,31 +38,42 @@ CPDFObjRef* CPDFObjRef::SerializeObject(CPDFInStream& in) {
   return new CPDFObjRef(pdfsyntax::ParseLong(number), pdfsyntax::ParseLong(generation));
 }
 
-bool ReleaseElement(CPDFObjRegistry* doc, CPDFAtom* atom) {
-  if (!atom) return true;
-  if (atom->GetKind() == CPDFAtom::kIndirectReference) {
-    return doc && doc->ReleaseObj(*static_cast<CPDFObjRef*>(atom), false);
-  }
-  if (auto* object = dynamic_cast<CPDFObject*>(atom)) return object->Release(doc);
-  return true;
+bool ReleaseElements(CPDFObjRegistry* doc, CPDFObject* container) {
+  return CPDFDirectWalk::Run(container, [doc](CPDFAtom* atom, int32_t) {
+    using Step = CPDFDirectWalk::Step;
+    if (atom->GetKind() == CPDFAtom::kIndirectReference) {
+      return doc && doc->ReleaseObj(*static_cast<CPDFObjRef*>(atom), false) ? Step::kNext
+                                                                            : Step::kStop;
+    }
+    return CPDFDirectWalk::IsContainer(atom) ? Step::kDescend : Step::kNext;
+  });
 }
 
-bool LinearizeElement(CPDFObjRegistry* doc, CPDFAtom* atom) {
-  if (!atom) return true;
-  if (atom->GetKind() == CPDFAtom::kIndirectReference) {
-    if (!doc) return false;
-    auto* ref = static_cast<CPDFObjRef*>(atom);
-    // Written as null: there is no object to put in the linear order.
-    if (!ref->IsDefined()) return true;
-    CPDFObjRef mapped;
-    if (doc->GetLinearRef(*ref, &mapped)) {
-      *ref = mapped;
-      return true;
+bool LinearizeElements(CPDFObjRegistry* doc, CPDFObject* container) {
+  return CPDFDirectWalk::Run(container, [doc](CPDFAtom* atom, int32_t) {
+    using Step = CPDFDirectWalk::Step;
+    if (atom->GetKind() == CPDFAtom::kIndirectReference) {
+      if (!doc) return Step::kStop;
+      auto* ref = static_cast<CPDFObjRef*>(atom);
+      // Written as null: there is no object to put in the linear order.
+      if (!ref->IsDefined()) return Step::kNext;
+      CPDFObjRef mapped;
+      if (doc->GetLinearRef(*ref, &mapped)) {
+        *ref = mapped;
+        return Step::kNext;
+      }
+      return doc->LinearizeObj(*ref, false) ? Step::kNext : Step::kStop;
     }
-    return doc->LinearizeObj(*ref, false);
+    const CPDFObject* object = CPDFDirectWalk::AsObject(atom);
+    return object && object->IsLinearizable() && CPDFDirectWalk::IsContainer(atom) ? Step::kDescend
+                                                                                   : Step::kNext;
+  });
+}
+
+bool RefuseHeldValue(CPDFObjRegistry* doc, const char* className, const char* methodName) {
+  if (doc && !doc->GetError().IsError()) {
+    doc->GetError().Set(className, methodName, CPDFException::kStepFailed,
+                        "The object is an indirect object: it is stored by reference only.");
   }
-  if (auto* object = dynamic_cast<CPDFObject*>(atom)) {
-    return !object->IsLinearizable() || object->Linearize(doc);
-  }
-  return true;
+  return false;
 }

@@ -7,6 +7,7 @@
 
 class CPDFOutStream;
 class CPDFInStream;
+class CPDFObject;
 class CPDFObjRegistry;
 
 class CPDFObjRef : public CPDFAtom {
@@ -51,9 +52,17 @@ class CPDFObjRef : public CPDFAtom {
   int32_t generation_ = -1;
 };
 
-// The per-element steps of an array's or dictionary's Release and Linearize:
-// a reference is handed to the document (released, or mapped to its new
-// number in the linear order); a direct object is walked in turn. False
-// when the document refuses or a reference meets no document.
-bool ReleaseElement(CPDFObjRegistry* doc, CPDFAtom* atom);
-bool LinearizeElement(CPDFObjRegistry* doc, CPDFAtom* atom);
+// The walks of an array's or dictionary's Release and Linearize over its
+// elements and over the containers nested in it directly, at any depth
+// without a stack frame per level: a reference is handed to the document
+// (released, or mapped to its new number in the linear order); the
+// linearisation enters only direct objects whose linearizable flag is set.
+// False when the document refuses or a reference meets no document; the
+// walk stops there.
+bool ReleaseElements(CPDFObjRegistry* doc, CPDFObject* container);
+bool LinearizeElements(CPDFObjRegistry* doc, CPDFObject* container);
+
+// A container refuses to hold directly an object that a registry holds as
+// an indirect object (two owners would free it twice): records why in the
+// document's error record when it is empty, and answers false.
+bool RefuseHeldValue(CPDFObjRegistry* doc, const char* className, const char* methodName);

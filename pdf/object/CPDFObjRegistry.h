@@ -25,10 +25,15 @@ class CPDFObjRegistry {
   // replaces the one registered under it (which the registry deletes);
   // otherwise it gets a new number, written to ref when one is given. On
   // success the registry owns the object; on false the caller keeps it.
+  // An object has one owner: a document answers true with the reference
+  // it holds an object under already (without ref, or with that same
+  // reference), and refuses an object held under another reference or by
+  // another document.
   virtual bool RegistObj(CPDFObject* object, CPDFObjRef* ref) = 0;
   // The same with the ownership in the signature: the registry takes the
-  // object on success; otherwise it is deleted here. A class that overrides
-  // RegistObj brings this overload in with a using-declaration.
+  // object on success; otherwise it is deleted here, unless a registry
+  // holds it (CPDFObject::GetHolder), which keeps it. A class that
+  // overrides RegistObj brings this overload in with a using-declaration.
   bool RegistObj(std::unique_ptr<CPDFObject> object, CPDFObjRef* ref);
   // The object registered under the reference (loaded on demand), or none.
   // The registry keeps ownership.

@@ -7,9 +7,11 @@
 #include <cstdint>
 
 #include "pdf/object/CPDFAtom.h"
+#include "pdf/object/CPDFDepthGuard.h"
 
 class CPDFOutStream;
 class CPDFInStream;
+class CPDFObjRef;
 class CPDFObjRegistry;
 
 class CPDFObject : public CPDFAtom {
@@ -46,6 +48,17 @@ class CPDFObject : public CPDFAtom {
   // The linearisation walk descends only into objects that have it set.
   bool IsLinearizable() const { return linearizable_ != 0; }
 
+  // The registry that holds this object as one of its indirect objects,
+  // and the reference it holds it under (*ref, reset when none); none for
+  // an object no registry holds. A document's bodies keep it as they store
+  // and hand out objects, so finding an object's reference costs O(1). A
+  // copy of an object is held by nobody.
+  const CPDFObjRegistry* GetHolder(CPDFObjRef* ref = nullptr) const;
+  // For the registries' bookkeeping only: the object is now held under ref,
+  // or (none) by nobody.
+  void SetHolder(const CPDFObjRegistry* holder, const CPDFObjRef& ref);
+  void ClearHolder() { holder_ = nullptr; }
+
   // Writes the object in PDF syntax. The encryption context (10 bytes, or
   // none) is used by strings and stream data; containers pass it on to
   // their direct elements.
@@ -75,12 +88,48 @@ class CPDFObject : public CPDFAtom {
                                      const uint8_t* context);
   // The deepest nesting of arrays and dictionaries the parser accepts.
   static constexpr int32_t kMaxNesting = 512;
+  // The levels of arrays and dictionaries (streams included) that nest in
+  // this object directly, itself included (a number 0, [1] 1, [[1]] 2),
+  // counted no further than limit + 1: a walk on a list of its own, without
+  // a stack frame per level. The document refuses to write an object above
+  // kMaxNesting, which could not be read back.
+  int32_t NestingDepth(int32_t limit);
 
  protected:
   CPDFObject(int32_t type, const char* typeName)
       : CPDFAtom(kObject, "Object"), type_(type), typeName_(typeName) {}
-  CPDFObject(const CPDFObject&) = default;
-  CPDFObject& operator=(const CPDFObject&) = default;
+  // A copy takes type and flags; the holder stays with the original.
+  CPDFObject(const CPDFObject& other)
+      : CPDFAtom(other),
+        type_(other.type_),
+        loaded_(other.loaded_),
+        shared_(other.shared_),
+        releasable_(other.releasable_),
+        linearizable_(other.linearizable_),
+        typeName_(other.typeName_) {}
+  CPDFObject& operator=(const CPDFObject& other) {
+    if (this != &other) {
+      CPDFAtom::operator=(other);
+      AssignObject(other);
+    }
+    return *this;
+  }
+
+  // One level of the writer's nesting, entered by every array and
+  // dictionary Write for as long as it runs (a thread's count). A level
+  // beyond kMaxNesting is not written (null stands in its place), so no
+  // write runs out of stack; a document checks NestingDepth before it
+  // writes and never gets there.
+  class WriteLevel {
+   public:
+    WriteLevel();
+    WriteLevel(const WriteLevel&) = delete;
+    WriteLevel& operator=(const WriteLevel&) = delete;
+    bool TooDeep() const { return guard_.TooDeep(); }
+
+   private:
+    CPDFDepthGuard guard_;
+  };
 
   // The first step of every reader.
   void Serialize() { loaded_ = 1; }
@@ -95,9 +144,20 @@ class CPDFObject : public CPDFAtom {
 
  private:
   int32_t type_ = 0;
-  const char* typeName_ = "";
   uint8_t loaded_ = 0;
   uint8_t shared_ = 1;
   uint8_t releasable_ = 1;
   uint8_t linearizable_ = 1;
+  const char* typeName_ = "";
+  const CPDFObjRegistry* holder_ = nullptr;
+  int32_t heldNumber_ = -1;
+  int32_t heldGeneration_ = -1;
+};
+
+// The disposal policy of arrays and dictionaries: a dropped element is
+// deleted. An array, dictionary or stream dropped while another is being
+// deleted waits on a list of the thread and is deleted after it, so
+// freeing an object nested at any depth takes no stack frame per level.
+struct CPDFAtomDispose {
+  void operator()(CPDFAtom* atom) const;
 };

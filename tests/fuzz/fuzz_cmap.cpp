@@ -1,7 +1,8 @@
 // The CMap reader over any bytes (the first byte's low bit chooses between a
 // CMap file, whose header line is required, and stream data), with no CMap
 // directory, then the lookups over the first 256 bytes into buffers of
-// exactly the capacity they are given: every answer lies in 0..capacity.
+// exactly the capacity they are given: every answer lies in 0..capacity,
+// and a code passed over is counted once at most.
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -53,6 +54,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check([&](uint8_t* o, int32_t c, const uint8_t* i,
               int32_t l) { return cmap.UnicodeToCode(o, c, i, l); },
           in, n, capacity);
+    Check(
+        [&](uint8_t* o, int32_t c, const uint8_t* i, int32_t l) {
+          int32_t skipped = -1;
+          const int32_t written = cmap.CodeToUnicodeOrSkip(o, c, i, l, &skipped);
+          FUZZ_CHECK(skipped >= 0 && skipped <= l);
+          return written;
+        },
+        in, n, capacity);
     Check(
         [&](uint8_t* o, int32_t c, const uint8_t* i, int32_t l) {
           int32_t replaced = -1;
@@ -125,4 +134,21 @@ void FuzzSeeds(FuzzSeedList& seeds) {
                    "2 begincidrange <20> <7e> 1 <8140> <817e> 633 endcidrange\n"));
   seeds.Add("stream-long-line",
             stream("%" + std::string(253, 'x') + "1 begincidrange <20> <20> 7 endcidrange\n"));
+  std::string wide = "1 begincodespacerange <00> <ff> endcodespacerange 40 beginbfchar";
+  for (int code = 0x41; code < 0x41 + 40; ++code) {
+    wide += " <" + std::to_string(code % 10) + std::to_string(code % 7) + "> <00" +
+            std::to_string(code) + ">";
+  }
+  seeds.Add("stream-400-byte-line", stream(wide + " endbfchar\n"));
+  seeds.Add("stream-split-entries",
+            stream("1 begincodespacerange\n<00>\n<ff>\nendcodespacerange\n1\nbeginbfchar\n<41>\n"
+                   "% a comment between operands\n<00\n41>\nendbfchar\n"
+                   "1 beginbfrange <61>\r<63>\r[<0061>\r<>\r<62>]\rendbfrange\n"
+                   "/CMapName\n/Split def /Registry\n(Ad\nobe)\n"));
+  seeds.Add("stream-no-header-encoding",
+            stream("/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+                   "/CMapName /Test-H def\n1 begincodespacerange <00> <ff> endcodespacerange\n"
+                   "1 begincidrange <41> <42> 1 endcidrange\nendcmap\n"));
+  seeds.Add("stream-open-string", stream("1 begincidrange <20> <20> 7 endcidrange\n(abc"));
+  seeds.Add("file-open-hex", file("1 begincidrange <20> <20> 7 endcidrange\n<4"));
 }

@@ -157,11 +157,19 @@ void FuzzSeeds(FuzzSeedList& seeds) {
   seeds.Add("cmap-usecmap", stream("", "/Nope usecmap\n"));
   seeds.Add("cmap-flate", stream("/Filter /FlateDecode ", "xxxxx"));
   seeds.Add("type1-standard", "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+  seeds.Add("type1-standard-dict",
+            "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding << /BaseEncoding "
+            "/WinAnsiEncoding /Differences [24 /breve 39 /quotesingle 128 /nosuchglyph] >> >>");
+  seeds.Add("zapfdingbats-dict",
+            "<< /Type /Font /Subtype /Type1 /BaseFont /ZapfDingbats /Encoding << /Differences "
+            "[65 /a1 /a89] >> >>");
   seeds.Add("type1-widths",
             font + "/FirstChar -5 /LastChar 300 /Widths [250 300] /FontDescriptor << >> >>");
   seeds.Add("truetype",
             "<< /Type /Font /Subtype /TrueType /BaseFont /DejaVu#20Sans,Bold /FirstChar 200 "
             "/LastChar 100 >>");
+  seeds.Add("truetype-subset-style",
+            "<< /Type /Font /Subtype /TrueType /BaseFont /ABCDEF+DejaVuSans,BoldItalic >>");
   seeds.Add("mmtype1",
             "<< /Type /Font /Subtype /MMType1 /BaseFont /MM_400_ /FirstChar 32 /LastChar 32 "
             "/Widths [212] /FontDescriptor << >> >>");

@@ -16,10 +16,8 @@
 namespace {
 
 using launcher::LauncherDialog;
-using launcher::Privilege;
 using launchertest::AnswerMessageBox;
-using launchertest::FakeInstaller;
-using launchertest::ScopedEnv;
+using launchertest::FakeInstallerWindow;
 using launchertest::ShownMessage;
 using launchertest::TempFolder;
 using launchertest::WindowDriver;
@@ -33,10 +31,13 @@ launcher::LauncherApp* App() {
 // pressing the button named `button` ("start" or "cancel") in the dialog.
 class LauncherAppTest : public ::testing::Test {
  protected:
-  void SetUp() override { App()->SetProgramFolder(folder_.Folder()); }
+  void SetUp() override {
+    App()->SetProgramFolder(folder_.Folder());
+    App()->SetInstallerProgram(installer_.Program());
+  }
   void TearDown() override {
     App()->SetProgramFolder(std::nullopt);
-    App()->SetPrivilege(std::nullopt);
+    App()->SetInstallerProgram(std::nullopt);
   }
 
   void WriteInfo(const std::string& bytes) { WriteFile(folder_.Path() / "InstInfo.txt", bytes); }
@@ -57,88 +58,68 @@ class LauncherAppTest : public ::testing::Test {
   }
 
   TempFolder folder_;
+  FakeInstallerWindow installer_{/*sleepSeconds=*/1};
   std::vector<ShownMessage> messages_;
   int dialogsShown_ = 0;
   QString shownCaption_;
 };
 
-TEST_F(LauncherAppTest, StartRunsThePackageInstallerOnThePackageAndWaitsForIt) {
-  // As root the launcher runs apt-get itself; as any other user through
-  // pkexec. A path with blanks, quotes and Japanese text is one argument.
+TEST_F(LauncherAppTest, StartRunsTheInstallerWindowOnThePackageAndWaitsForIt) {
+  // The package path is one argument, unchanged, whatever it holds.
   const std::string line2 =
       "my setup/\"quoted\" name\" --no-download \"x パッケージ_1.00_amd64.deb";
-  for (Privilege privilege : {Privilege::Root, Privilege::User}) {
-    SCOPED_TRACE(privilege == Privilege::Root ? "root" : "user");
-    messages_.clear();
-    dialogsShown_ = 0;
-    FakeInstaller installer(/*sleepSeconds=*/1);
-    App()->SetPrivilege(privilege);
-    WriteInfo("製品\n" + line2 + "\n説明\n");
+  WriteInfo("製品\n" + line2 + "\n説明\n");
 
-    const auto start = std::chrono::steady_clock::now();
-    const int status = Run("start");
-    const auto elapsed = std::chrono::steady_clock::now() - start;
+  const auto start = std::chrono::steady_clock::now();
+  const int status = Run("start");
+  const auto elapsed = std::chrono::steady_clock::now() - start;
 
-    // The installer's status 5 is not passed on.
-    EXPECT_EQ(launcher::kExitNormal, status);
-    EXPECT_EQ(1, dialogsShown_);
-    EXPECT_EQ(QStringLiteral("製品"), shownCaption_);
-    EXPECT_TRUE(messages_.empty());
-    const std::vector<std::string> install{"install", "--yes", folder_.Folder() + line2};
-    ASSERT_TRUE(installer.Ran());
-    EXPECT_EQ(install, installer.Args());
-    if (privilege == Privilege::User) {
-      ASSERT_TRUE(installer.Elevated());
-      std::vector<std::string> elevated{"apt-get"};
-      elevated.insert(elevated.end(), install.begin(), install.end());
-      EXPECT_EQ(elevated, installer.ElevationArgs());
-    } else {
-      EXPECT_FALSE(installer.Elevated());
-    }
-    EXPECT_TRUE(std::filesystem::exists(installer.FinishedPath()));
-    EXPECT_GE(elapsed, std::chrono::milliseconds(900));
-    // No window of the launcher is left while or after the installer runs.
-    for (QWidget* widget : QApplication::topLevelWidgets()) EXPECT_FALSE(widget->isVisible());
-  }
+  // The installer window's status 5 is not passed on.
+  EXPECT_EQ(launcher::kExitNormal, status);
+  EXPECT_EQ(1, dialogsShown_);
+  EXPECT_EQ(QStringLiteral("製品"), shownCaption_);
+  EXPECT_TRUE(messages_.empty());
+  ASSERT_TRUE(installer_.Ran());
+  EXPECT_EQ(std::vector<std::string>{folder_.Folder() + line2}, installer_.Args());
+  EXPECT_TRUE(std::filesystem::exists(installer_.FinishedPath()));
+  EXPECT_GE(elapsed, std::chrono::milliseconds(900));
+  // No window of the launcher is left while or after the installer runs.
+  for (QWidget* widget : QApplication::topLevelWidgets()) EXPECT_FALSE(widget->isVisible());
 }
 
 TEST_F(LauncherAppTest, CancelStartsNothingAndSaysNothing) {
-  FakeInstaller installer;
   WriteInfo("c\np.deb\nd");
   EXPECT_EQ(launcher::kExitNormal, Run("cancel"));
   EXPECT_EQ(1, dialogsShown_);
-  EXPECT_FALSE(installer.Ran());
+  EXPECT_FALSE(installer_.Ran());
   EXPECT_TRUE(messages_.empty());
 }
 
 TEST_F(LauncherAppTest, AMissingInstallerGivesMessage1001AndANormalEnd) {
-  // Root needs apt-get, any other user pkexec: without it nothing starts.
-  const std::pair<Privilege, const char*> cases[] = {{Privilege::Root, "apt-get"},
-                                                     {Privilege::User, "pkexec"}};
-  for (const auto& [privilege, missing] : cases) {
-    SCOPED_TRACE(missing);
+  // Missing, or there but not executable: nothing starts.
+  const std::string plain = (folder_.Path() / "plain").string();
+  launchertest::WriteFile(plain, "#!/bin/sh\nexit 0\n");
+  const std::string programs[] = {(folder_.Path() / "FennickInstaller").string(), plain};
+  for (const std::string& program : programs) {
+    SCOPED_TRACE(program);
     messages_.clear();
-    FakeInstaller installer;
-    installer.Remove(missing);
-    ScopedEnv path("PATH", installer.Folder().string());
-    App()->SetPrivilege(privilege);
+    App()->SetInstallerProgram(program);
     WriteInfo("c\np.deb\nd");
     EXPECT_EQ(launcher::kExitNormal, Run("start"));
-    EXPECT_FALSE(installer.Ran());
     ASSERT_EQ(1u, messages_.size());
     EXPECT_EQ(QStringLiteral("インストールの開始に失敗しました。"), messages_[0].text);
     EXPECT_EQ(QStringLiteral("launcher_tests"), messages_[0].title);
     EXPECT_EQ(QMessageBox::Critical, messages_[0].icon);
     EXPECT_FALSE(messages_[0].windowIcon.isNull());
   }
+  EXPECT_FALSE(installer_.Ran());
 }
 
 TEST_F(LauncherAppTest, ATwoLineFileEndsWithMessage1000AndStatus3) {
-  FakeInstaller installer;
   WriteInfo("caption\npackage.deb\n");
   EXPECT_EQ(launcher::kExitInstallInfoUnusable, Run("start"));
   EXPECT_EQ(0, dialogsShown_);
-  EXPECT_FALSE(installer.Ran());
+  EXPECT_FALSE(installer_.Ran());
   ASSERT_EQ(1u, messages_.size());
   EXPECT_EQ(QStringLiteral("インストール情報ファイルの読み込みに失敗しました。\n強制終了します。"),
             messages_[0].text);
@@ -152,7 +133,6 @@ TEST_F(LauncherAppTest, TheFileIsLookedForBesideTheProgramNotInTheCurrentFolder)
   if (std::filesystem::exists(*programFolder + "InstInfo.txt")) {
     GTEST_SKIP() << "an InstInfo.txt lies beside the test program";
   }
-  FakeInstaller installer;
   WriteInfo("c\np.deb\nd");
   const auto old = std::filesystem::current_path();
   std::filesystem::current_path(folder_.Path());
@@ -160,7 +140,7 @@ TEST_F(LauncherAppTest, TheFileIsLookedForBesideTheProgramNotInTheCurrentFolder)
   std::filesystem::current_path(old);
   EXPECT_EQ(launcher::kExitInstallInfoUnusable, status);
   EXPECT_EQ(0, dialogsShown_);
-  EXPECT_FALSE(installer.Ran());
+  EXPECT_FALSE(installer_.Ran());
   ASSERT_EQ(1u, messages_.size());
 }
 

@@ -1,4 +1,5 @@
 #include "launcher/core/InstallerCommand.h"
+#include "launcher/core/InstallerProgram.h"
 #include "launcher/core/ProgramLocation.h"
 
 #include "TestSupport.h"
@@ -42,18 +43,28 @@ TEST(ProgramLocation, SplitsFolderAndTitle) {
 TEST(InstallerCommand, RootInstallsDirectlyAndAUserThroughPkexec) {
   using launcher::Privilege;
   const std::string nasty = "/opt/my dir/a\" --no-download \"b パッケージ.deb";
+  // Nothing may wait for an answer, and the status lines come with the output.
+  const std::vector<std::string> command{"/usr/bin/env",
+                                         "DEBIAN_FRONTEND=noninteractive",
+                                         "apt-get",
+                                         "install",
+                                         "--yes",
+                                         "-o",
+                                         "APT::Status-Fd=1",
+                                         nasty};
+  const std::string line =
+      "/usr/bin/env DEBIAN_FRONTEND=noninteractive apt-get install --yes -o APT::Status-Fd=1 \"" +
+      nasty + "\"";
+  std::vector<std::string> elevated{"pkexec"};
+  elevated.insert(elevated.end(), command.begin(), command.end());
   struct Case {
     Privilege privilege;
     std::vector<std::string> arguments;
     std::string line;
   };
   const Case cases[] = {
-      {Privilege::Root,
-       {"apt-get", "install", "--yes", nasty},
-       "apt-get install --yes \"" + nasty + "\""},
-      {Privilege::User,
-       {"pkexec", "apt-get", "install", "--yes", nasty},
-       "pkexec apt-get install --yes \"" + nasty + "\""},
+      {Privilege::Root, command, line},
+      {Privilege::User, elevated, "pkexec " + line},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
@@ -71,10 +82,39 @@ TEST(InstallerCommand, APackagePathReachesTheInstallerAbsolute) {
   EXPECT_EQ(current + "/velmora_1.00_amd64.deb",
             launcher::AbsolutePackagePath("velmora_1.00_amd64.deb"));
   EXPECT_EQ(current + "/sub/x.deb", launcher::AbsolutePackagePath("sub/x.deb"));
-  EXPECT_EQ((std::vector<std::string>{"apt-get", "install", "--yes", current + "/x.deb"}),
-            launcher::BuildInstallerArguments("x.deb", launcher::Privilege::Root));
+  EXPECT_EQ(current + "/x.deb",
+            launcher::BuildInstallerArguments("x.deb", launcher::Privilege::Root).back());
   std::filesystem::current_path(old);
   EXPECT_EQ("/cd//abs/x.deb", launcher::AbsolutePackagePath("/cd//abs/x.deb"));
+}
+
+TEST(InstallerProgram, IsLookedForBesideTheLauncherThenInTheInstallation) {
+  const std::vector<std::string> folders = launcher::InstallerProgramFolders("/opt/x/bin/");
+  ASSERT_EQ(3u, folders.size());
+  EXPECT_EQ("/opt/x/bin/", folders[0]);
+  // The installation's folder relative to the launcher's, then the package's.
+  EXPECT_EQ("/opt/x/bin/../libexec/velmora/", folders[1]);
+  EXPECT_EQ("/usr/libexec/velmora/", folders[2]);
+  // Without a folder of its own, only the package's.
+  EXPECT_EQ(std::vector<std::string>{"/usr/libexec/velmora/"},
+            launcher::InstallerProgramFolders(""));
+}
+
+TEST(InstallerProgram, TheFirstFolderWithAnExecutableFileHasIt) {
+  TempFolder a, b, c, d;
+  const std::string name(launcher::kInstallerWindowProgram);
+  // a: a folder of that name; b: a file that cannot be run; c and d: programs.
+  std::filesystem::create_directory(a.Path() / name);
+  launchertest::WriteFile(b.Path() / name, "#!/bin/sh\n");
+  for (const TempFolder* folder : {&c, &d}) {
+    launchertest::WriteFile(folder->Path() / name, "#!/bin/sh\n");
+    std::filesystem::permissions(folder->Path() / name, std::filesystem::perms::owner_all);
+  }
+  const std::string missing = a.Folder() + "none/";
+  EXPECT_EQ(c.Folder() + name, launcher::FindInstallerProgram(
+                                   {missing, a.Folder(), b.Folder(), c.Folder(), d.Folder()}));
+  EXPECT_EQ(std::nullopt, launcher::FindInstallerProgram({missing, a.Folder(), b.Folder()}));
+  EXPECT_EQ(std::nullopt, launcher::FindInstallerProgram({}));
 }
 
 }  // namespace

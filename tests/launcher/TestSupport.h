@@ -44,19 +44,49 @@ inline std::string ReadFile(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// Splits the records that `printf '%s\0'` wrote, each ended by a NUL byte.
+inline std::vector<std::string> ReadRecords(const fs::path& path) {
+  std::vector<std::string> records;
+  std::string current;
+  for (char c : ReadFile(path)) {
+    if (c == '\0') {
+      records.push_back(current);
+      current.clear();
+    } else {
+      current += c;
+    }
+  }
+  return records;
+}
+
+// Writes an executable shell script that first writes its arguments, each
+// ended by a NUL byte, to `argsPath`, then runs `rest`.
+inline void WriteRecordingScript(const fs::path& script, const fs::path& argsPath,
+                                 const std::string& rest) {
+  WriteFile(script, "#!/bin/sh\nprintf '%s\\0' \"$@\" > '" + argsPath.string() + "'\n" + rest);
+  fs::permissions(script, fs::perms::owner_all);
+}
+
 // Stand-ins for the package installer "apt-get" and for "pkexec", in a folder
 // of their own put first on PATH for the length of the object. Each writes its
-// arguments, each ended by a NUL byte, to "<name>.args" in that folder. The
-// "pkexec" stand-in then runs its arguments as a command, as the real one does
-// once the password is given. The "apt-get" stand-in sleeps for
-// `sleepSeconds`, writes "finished" and exits with status 5.
+// arguments to "<name>.args" in that folder; apt-get also writes the value of
+// DEBIAN_FRONTEND it was given to "apt-get.env". Then each runs its shell
+// text. By default the "pkexec" stand-in runs its arguments as a command, as
+// the real one does once the password is given, and the "apt-get" stand-in
+// sleeps for `sleepSeconds`, writes "finished" and exits with status 5.
 class FakeInstaller {
  public:
   explicit FakeInstaller(int sleepSeconds = 0)
+      : FakeInstaller("/bin/sleep " + std::to_string(sleepSeconds) + "\necho done > '" +
+                          (fs::path("$FAKE_FOLDER") / "finished").string() + "'\nexit 5\n",
+                      "exec \"$@\"\n") {}
+  // "$FAKE_FOLDER" in either text stands for the stand-ins' folder.
+  FakeInstaller(const std::string& aptGet, const std::string& pkexec)
       : path_("PATH", folder_.Path().string() + ":/usr/bin:/bin") {
-    WriteScript("apt-get", "/bin/sleep " + std::to_string(sleepSeconds) + "\necho done > '" +
-                               FinishedPath().string() + "'\nexit 5\n");
-    WriteScript("pkexec", "exec \"$@\"\n");
+    WriteRecordingScript(folder_.Path() / "apt-get", ArgsPath("apt-get"),
+                         "printf '%s' \"$DEBIAN_FRONTEND\" > '" +
+                             (folder_.Path() / "apt-get.env").string() + "'\n" + Expand(aptGet));
+    WriteRecordingScript(folder_.Path() / "pkexec", ArgsPath("pkexec"), Expand(pkexec));
   }
   fs::path Folder() const { return folder_.Path(); }
   fs::path FinishedPath() const { return folder_.Path() / "finished"; }
@@ -64,36 +94,44 @@ class FakeInstaller {
   bool Ran() const { return fs::exists(ArgsPath("apt-get")); }
   bool Elevated() const { return fs::exists(ArgsPath("pkexec")); }
   // The arguments each was given.
-  std::vector<std::string> Args() const { return ReadArgs("apt-get"); }
-  std::vector<std::string> ElevationArgs() const { return ReadArgs("pkexec"); }
+  std::vector<std::string> Args() const { return ReadRecords(ArgsPath("apt-get")); }
+  std::vector<std::string> ElevationArgs() const { return ReadRecords(ArgsPath("pkexec")); }
+  // The DEBIAN_FRONTEND that apt-get was given.
+  std::string Frontend() const { return ReadFile(folder_.Path() / "apt-get.env"); }
   // Takes one stand-in away; with PATH set to Folder() alone, the system then
   // lacks that program.
   void Remove(const std::string& name) const { fs::remove(folder_.Path() / name); }
 
  private:
   fs::path ArgsPath(const std::string& name) const { return folder_.Path() / (name + ".args"); }
-  void WriteScript(const std::string& name, const std::string& rest) const {
-    const fs::path script = folder_.Path() / name;
-    WriteFile(script,
-              "#!/bin/sh\nprintf '%s\\0' \"$@\" > '" + ArgsPath(name).string() + "'\n" + rest);
-    fs::permissions(script, fs::perms::owner_all);
-  }
-  std::vector<std::string> ReadArgs(const std::string& name) const {
-    std::vector<std::string> records;
-    std::string current;
-    for (char c : ReadFile(ArgsPath(name))) {
-      if (c == '\0') {
-        records.push_back(current);
-        current.clear();
-      } else {
-        current += c;
-      }
-    }
-    return records;
+  std::string Expand(std::string text) const {
+    const std::string key = "$FAKE_FOLDER";
+    for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at))
+      text.replace(at, key.size(), folder_.Path().string());
+    return text;
   }
 
   TempFolder folder_;
   ScopedEnv path_;
+};
+
+// A stand-in for the installer window that the launcher starts: a program
+// that writes its arguments to "args" beside it, sleeps for `sleepSeconds`,
+// writes "finished" and exits with status 5.
+class FakeInstallerWindow {
+ public:
+  explicit FakeInstallerWindow(int sleepSeconds = 0) {
+    WriteRecordingScript(Program(), folder_.Path() / "args",
+                         "/bin/sleep " + std::to_string(sleepSeconds) + "\necho done > '" +
+                             FinishedPath().string() + "'\nexit 5\n");
+  }
+  std::string Program() const { return (folder_.Path() / "FennickInstaller").string(); }
+  fs::path FinishedPath() const { return folder_.Path() / "finished"; }
+  bool Ran() const { return fs::exists(folder_.Path() / "args"); }
+  std::vector<std::string> Args() const { return ReadRecords(folder_.Path() / "args"); }
+
+ private:
+  TempFolder folder_;
 };
 
 // Hands every top-level window that becomes visible to a handler, once, while

@@ -223,4 +223,121 @@ TEST(Process, AProgramGivenWithASlashIsNotLookedUp) {
   EXPECT_EQ(7, run.end.code);
 }
 
+// The descriptors the test process holds open.
+size_t OpenDescriptorCount() {
+  size_t count = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd")) ++count;
+  return count;
+}
+
+// Reads both pipes of a process started with its output piped until both end
+// and the process has ended.
+struct PipedRun {
+  std::string output;
+  std::string error;
+  platform::ProcessEnd end;
+};
+PipedRun FollowPipes(pid_t pid, platform::ProcessOutput pipes) {
+  PipedRun run;
+  bool outputOpen = true, errorOpen = true;
+  std::optional<platform::ProcessEnd> end;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while ((outputOpen || errorOpen || !end) && std::chrono::steady_clock::now() < deadline) {
+    if (outputOpen) outputOpen = platform::ReadAvailable(pipes.output, run.output, 1 << 20);
+    if (errorOpen) errorOpen = platform::ReadAvailable(pipes.error, run.error, 1 << 20);
+    if (!end) end = platform::PollProcess(pid);
+    ::usleep(10000);
+  }
+  EXPECT_FALSE(outputOpen) << "the output never ended";
+  EXPECT_FALSE(errorOpen) << "the errors never ended";
+  if (end) run.end = *end;
+  ::close(pipes.output);
+  ::close(pipes.error);
+  return run;
+}
+
+TEST_F(RecorderFixture, OutputAndErrorsComeThroughPipesOfTheirOwn) {
+  const fs::path input = folder_.Path() / "input";
+  SetUpRecorder("echo out; echo err >&2; cat > '" + input.string() +
+                "'; printf 'no line end'; exit 3\n");
+  ScopedEnv path("PATH", folder_.Path().string() + ":/usr/bin:/bin");
+  const size_t before = OpenDescriptorCount();
+  platform::ProcessOutput pipes;
+  const std::vector<std::string> argv = {"recorder", "a b", "\xff\xfe not UTF-8"};
+  const platform::ProcessStart start = platform::StartProcessWithOutput(argv, pipes);
+  ASSERT_TRUE(start.Started()) << platform::SystemErrorText(start.error);
+  ASSERT_GE(pipes.output, 3);
+  ASSERT_GE(pipes.error, 3);
+  // The caller's ends never wait, and no other program gets them.
+  for (int fd : {pipes.output, pipes.error}) {
+    EXPECT_TRUE(::fcntl(fd, F_GETFL) & O_NONBLOCK);
+    EXPECT_TRUE(::fcntl(fd, F_GETFD) & FD_CLOEXEC);
+  }
+  EXPECT_EQ(before + 2, OpenDescriptorCount());
+
+  const PipedRun run = FollowPipes(start.pid, pipes);
+  EXPECT_EQ("out\nno line end", run.output);
+  EXPECT_EQ("err\n", run.error);
+  EXPECT_EQ(platform::ProcessEnd::Kind::Exited, run.end.kind);
+  EXPECT_EQ(3, run.end.code);
+  // The standard input is empty: reading it ends at once.
+  EXPECT_TRUE(fs::exists(input));
+  EXPECT_EQ("", ReadFile(input));
+  // The arguments arrive unchanged, as with StartProcess.
+  const std::vector<std::string> recorded = RecordedArgs();
+  ASSERT_EQ(3u, recorded.size());
+  EXPECT_EQ(argv[1], recorded[1]);
+  EXPECT_EQ(argv[2], recorded[2]);
+  EXPECT_EQ(before, OpenDescriptorCount());
+}
+
+TEST_F(RecorderFixture, ReadingAndPollingNeverWait) {
+  SetUpRecorder("head -c 10000 /dev/zero; sleep 2\n");
+  ScopedEnv path("PATH", folder_.Path().string() + ":/usr/bin:/bin");
+  platform::ProcessOutput pipes;
+  const platform::ProcessStart start = platform::StartProcessWithOutput({"recorder"}, pipes);
+  ASSERT_TRUE(start.Started());
+  // Still running: polling answers none, reading an empty pipe answers at
+  // once that more may come.
+  EXPECT_EQ(std::nullopt, platform::PollProcess(start.pid));
+  std::string errors;
+  EXPECT_TRUE(platform::ReadAvailable(pipes.error, errors, 100));
+  EXPECT_EQ("", errors);
+  // Never more than asked for at a time.
+  std::string output;
+  while (output.empty()) {
+    EXPECT_TRUE(platform::ReadAvailable(pipes.output, output, 100));
+    ::usleep(10000);
+  }
+  EXPECT_EQ(100u, output.size());
+  const PipedRun rest = FollowPipes(start.pid, pipes);
+  EXPECT_EQ(9900u, rest.output.size());
+  EXPECT_EQ(0, rest.end.code);
+}
+
+TEST_F(RecorderFixture, AFailedStartWithPipesLeavesNothingOpen) {
+  ScopedEnv path("PATH", folder_.Path().string());
+  const size_t before = OpenDescriptorCount();
+  platform::ProcessOutput pipes;
+  pipes.output = 12345;
+  const platform::ProcessStart start =
+      platform::StartProcessWithOutput({"no-such-program-here"}, pipes);
+  EXPECT_FALSE(start.Started());
+  EXPECT_EQ(ENOENT, start.error);
+  EXPECT_EQ(-1, pipes.output);
+  EXPECT_EQ(-1, pipes.error);
+  EXPECT_EQ(EINVAL, platform::StartProcessWithOutput({}, pipes).error);
+  EXPECT_EQ(before, OpenDescriptorCount());
+}
+
+TEST(Process, PollingNoChildFails) {
+  std::optional<platform::ProcessEnd> end = platform::PollProcess(0);
+  ASSERT_TRUE(end);
+  EXPECT_EQ(platform::ProcessEnd::Kind::WaitFailed, end->kind);
+  end = platform::PollProcess(::getpid());
+  ASSERT_TRUE(end);
+  EXPECT_EQ(platform::ProcessEnd::Kind::WaitFailed, end->kind);
+  EXPECT_EQ(ECHILD, end->code);
+}
+
 }  // namespace

@@ -4,6 +4,10 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -224,32 +228,78 @@ TEST_P(Replacement, AppearsOnlyWhenCommitted) {
   EXPECT_FALSE(file.Commit());
 }
 
-// Makes a named replacement file in folder in a child process, which then
-// waits to be ended; the child's id, or -1 (with a test failure).
-pid_t ChildWithNamedFile(const std::string& folder) {
-  int ready[2];
-  if (pipe(ready) != 0) {
-    ADD_FAILURE() << "pipe";
-    return -1;
+// A child process with a named replacement file (as on a file system
+// without O_TMPFILE). Before it makes the file it sets its action for one
+// signal as asked and turns core dumps off; then it runs `then` (a fault,
+// say) or answers every byte the parent writes until it is ended.
+class ChildWithFile {
+ public:
+  explicit ChildWithFile(const std::string& folder, int signal = 0, void (*action)(int) = SIG_DFL,
+                         void (*then)() = nullptr) {
+    // A socket rather than a pipe: writing to a child that has ended fails
+    // without a SIGPIPE.
+    int ends[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
+      ADD_FAILURE() << "socketpair";
+      return;
+    }
+    pid_ = fork();
+    if (pid_ == 0) {
+      ::close(ends[0]);
+      const struct rlimit none {};
+      ::setrlimit(RLIMIT_CORE, &none);
+      if (signal != 0) ::signal(signal, action);
+      platform::SetUnnamedFilesRefusedForTesting(true);
+      platform::ReplacementFile file;
+      const bool made = file.Create(folder + "/out.pdf", "pn", ".pdf") && !file.IsUnnamed() &&
+                        ::write(file.Descriptor(), "data", 4) == 4;
+      ::prctl(PR_SET_DUMPABLE, 0);
+      const char answer = made ? 'y' : 'n';
+      if (::send(ends[1], &answer, 1, MSG_NOSIGNAL) != 1 || !made) _exit(1);
+      if (then != nullptr) then();
+      char byte = 0;
+      while (::recv(ends[1], &byte, 1, 0) == 1) {
+        if (::send(ends[1], &byte, 1, MSG_NOSIGNAL) != 1) break;
+      }
+      _exit(0);
+    }
+    ::close(ends[1]);
+    socket_ = ends[0];
+    char answer = 'n';
+    const bool told = pid_ > 0 && ::recv(socket_, &answer, 1, 0) == 1;
+    EXPECT_TRUE(told && answer == 'y') << "the child made no named file";
   }
-  const pid_t child = fork();
-  if (child == 0) {
-    ::close(ready[0]);
-    platform::SetUnnamedFilesRefusedForTesting(true);
-    platform::ReplacementFile file;
-    const bool made = file.Create(folder + "/out.pdf", "pn", ".pdf") && !file.IsUnnamed() &&
-                      ::write(file.Descriptor(), "data", 4) == 4;
-    const char answer = made ? 'y' : 'n';
-    if (::write(ready[1], &answer, 1) != 1 || !made) _exit(1);
-    for (;;) ::pause();
+  ~ChildWithFile() {
+    if (pid_ > 0 && !ended_) {
+      ::kill(pid_, SIGKILL);
+      Wait();
+    }
+    if (socket_ >= 0) ::close(socket_);
   }
-  ::close(ready[1]);
-  char answer = 'n';
-  const bool told = child > 0 && ::read(ready[0], &answer, 1) == 1;
-  ::close(ready[0]);
-  EXPECT_TRUE(told && answer == 'y') << "the child made no named file";
-  return child;
-}
+  ChildWithFile(const ChildWithFile&) = delete;
+  ChildWithFile& operator=(const ChildWithFile&) = delete;
+
+  pid_t Id() const { return pid_; }
+  // Whether the child still answers (it has taken every signal sent before).
+  bool Answers() {
+    const char byte = 'a';
+    char back = 0;
+    return ::send(socket_, &byte, 1, MSG_NOSIGNAL) == 1 && ::recv(socket_, &back, 1, 0) == 1 &&
+           back == byte;
+  }
+  // How the child ended.
+  int Wait() {
+    int status = 0;
+    if (::waitpid(pid_, &status, 0) != pid_) ADD_FAILURE() << "waitpid";
+    ended_ = true;
+    return status;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int socket_ = -1;
+  bool ended_ = false;
+};
 
 // True when the signal's action in this process is to be ignored (a run
 // under nohup, say): a process started so is not ended by it at all.
@@ -263,14 +313,13 @@ TEST(TempFile, AFatalSignalRemovesTheNamedReplacementFile) {
   for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
     if (Ignored(signal)) continue;
     pntest::TempFolder folder;
-    const pid_t child = ChildWithNamedFile(folder.Path().string());
-    ASSERT_GT(child, 0);
+    ChildWithFile child(folder.Path().string());
+    ASSERT_GT(child.Id(), 0);
     const std::vector<std::string> named = Entries(folder.Path());
     ASSERT_EQ(1u, named.size());
     EXPECT_EQ(0u, named[0].rfind("pn", 0)) << named[0];
-    ASSERT_EQ(0, kill(child, signal));
-    int status = 0;
-    ASSERT_EQ(child, waitpid(child, &status, 0));
+    ASSERT_EQ(0, kill(child.Id(), signal));
+    const int status = child.Wait();
     // Ended by the signal itself, as without the handler.
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal << " " << status;
     EXPECT_TRUE(Entries(folder.Path()).empty()) << signal;
@@ -299,6 +348,88 @@ TEST(TempFile, AChildMadeByForkLeavesItsParentsNamedFile) {
   ASSERT_TRUE(file.Commit());
   EXPECT_EQ("kept", ReadAll(target));
   EXPECT_EQ(std::vector<std::string>{"out.pdf"}, Entries(folder.Path()));
+}
+
+std::string SignalName(int signal) {
+  const char* text = strsignal(signal);
+  return std::to_string(signal) + " (" + (text ? text : "?") + ")";
+}
+
+TEST(TempFile, EverySignalThatEndsTheProcessRemovesTheNamedFile) {
+  std::vector<int> signals = {SIGHUP,  SIGINT,  SIGQUIT,   SIGILL,  SIGTRAP, SIGABRT, SIGBUS,
+                              SIGFPE,  SIGUSR1, SIGSEGV,   SIGUSR2, SIGPIPE, SIGALRM, SIGTERM,
+                              SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGIO,   SIGSYS};
+#ifdef SIGSTKFLT
+  signals.push_back(SIGSTKFLT);
+#endif
+#ifdef SIGPWR
+  signals.push_back(SIGPWR);
+#endif
+  for (int signal : {SIGRTMIN, SIGRTMIN + 1, (SIGRTMIN + SIGRTMAX) / 2, SIGRTMAX})
+    signals.push_back(signal);
+  for (int signal : signals) {
+    pntest::TempFolder folder;
+    ChildWithFile child(folder.Path().string(), signal, SIG_DFL);
+    ASSERT_GT(child.Id(), 0);
+    const std::vector<std::string> named = Entries(folder.Path());
+    ASSERT_EQ(1u, named.size()) << SignalName(signal);
+    EXPECT_EQ(0u, named[0].rfind("pn", 0)) << named[0];
+    ASSERT_EQ(0, kill(child.Id(), signal));
+    const int status = child.Wait();
+    // Ended by the signal itself, as without the handler.
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal)
+        << SignalName(signal) << " status " << status;
+    EXPECT_TRUE(Entries(folder.Path()).empty()) << SignalName(signal);
+  }
+}
+
+void WriteToAForbiddenPage() {
+  void* page = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (page != MAP_FAILED) *static_cast<volatile char*>(page) = 1;
+}
+
+void ReadPastTheEndOfAMappedFile() {
+  FILE* empty = tmpfile();
+  void* page = empty ? mmap(nullptr, 4096, PROT_READ, MAP_SHARED, fileno(empty), 0) : MAP_FAILED;
+  if (page != MAP_FAILED) (void)*static_cast<volatile char*>(page);
+}
+
+void Trap() { __builtin_trap(); }
+
+void Abort() { std::abort(); }
+
+TEST(TempFile, AFaultOrAnAbortRemovesTheNamedFile) {
+  const struct {
+    void (*fault)();
+    int signal;
+  } cases[] = {
+      {WriteToAForbiddenPage, SIGSEGV},
+      {ReadPastTheEndOfAMappedFile, SIGBUS},
+      {Trap, SIGILL},
+      {Abort, SIGABRT},
+  };
+  for (const auto& c : cases) {
+    pntest::TempFolder folder;
+    // The fault's signal has the default action in the child (not a
+    // sanitizer's handler).
+    ChildWithFile child(folder.Path().string(), c.signal, SIG_DFL, c.fault);
+    ASSERT_GT(child.Id(), 0);
+    const int status = child.Wait();
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal)
+        << SignalName(c.signal) << " status " << status;
+    EXPECT_TRUE(Entries(folder.Path()).empty()) << SignalName(c.signal);
+  }
+}
+
+TEST(TempFile, ASignalTheProcessIgnoresStaysIgnored) {
+  for (int signal : {SIGPIPE, SIGHUP, SIGQUIT, SIGINT}) {
+    pntest::TempFolder folder;
+    ChildWithFile child(folder.Path().string(), signal, SIG_IGN);
+    ASSERT_GT(child.Id(), 0);
+    ASSERT_EQ(0, kill(child.Id(), signal));
+    EXPECT_TRUE(child.Answers()) << SignalName(signal);
+    EXPECT_EQ(1u, Entries(folder.Path()).size()) << SignalName(signal);
+  }
 }
 
 }  // namespace

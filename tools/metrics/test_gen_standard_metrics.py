@@ -89,6 +89,15 @@ class GeneratorTest(unittest.TestCase):
         self.assertRefused("Courier: Euro: zero box: listed but has no such row or box",
                            "Times-BoldItalic: *: glyph set: 149 + 79 rows, expected 149 + 80")
 
+    def test_zapfdingbats_glyph_left_without_its_code(self):
+        # Real files use the codes 128 to 141: a glyph left unencoded there
+        # would measure 0 and overprint.
+        self.inputs.replace(self.inputs.data, "zapfdingbats-glyphs.txt", "\n128 a89\n",
+                            "\n-1 a89\n")
+        self.assertRefused("ZapfDingbats: a89: encoding: listed unencoded, the AFM gives code 128",
+                           "ZapfDingbats: *: encoding: no glyph has code 128",
+                           "ZapfDingbats: *: glyph set: 201 + 1 rows, expected 202 + 0")
+
     def test_a_second_glyph_without_a_box(self):
         self.inputs.replace(self.inputs.afm, "Helvetica.afm",
                             "N exclam ; B 90 0 187 718 ;", "N exclam ; B 0 0 0 0 ;")

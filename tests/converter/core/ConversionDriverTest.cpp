@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <filesystem>
 #include <new>
 #include <stdexcept>
 
@@ -419,11 +425,26 @@ TEST_F(DriverTest, OneInputFile) {
   ASSERT_EQ(ui.results.size(), 1u);
   EXPECT_EQ(ui.results[0].failed, (std::deque<std::string>{bad}));
 
-  // A FIFO is never opened.
+  // A FIFO is never opened; it fails and standard error says why.
   ASSERT_EQ(::mkfifo((tmp / "pipe.jpg").c_str(), 0600), 0);
+  testing::internal::CaptureStderr();
   EXPECT_EQ(run(tmp / "pipe.jpg", tmp / "D"), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            tmp / "pipe.jpg: cannot read the file: not a regular file\n");
   ASSERT_EQ(ui.results.size(), 1u);
   EXPECT_EQ(ui.results[0].failed.size(), 1u);
+
+  // An output name too long for the system fails before any conversion.
+  const std::string deep = tmp.Dir(std::string(250, 'd'));
+  std::string longName = deep;
+  while (longName.size() < PATH_MAX) longName += "/" + std::string(250, 'e');
+  longName += ".pdf";
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(run(in, longName), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            in + ": cannot write " + longName + ": " + std::strerror(ENAMETOOLONG) + "\n");
+  ASSERT_EQ(ui.results.size(), 1u);
+  EXPECT_EQ(ui.results[0].failed, (std::deque<std::string>{in}));
 }
 
 TEST_F(DriverTest, DroppedItems) {
@@ -512,4 +533,199 @@ TEST_F(DriverTest, ConvertFromThePumpIsIgnored) {
   EXPECT_GT(nested, 0);
   EXPECT_EQ(calls.size(), 5u);
   EXPECT_EQ(ui.results.size(), 1u);
+}
+
+namespace {
+
+std::string Link(const test::TempDir& tmp, const std::string& target, const std::string& rel) {
+  const std::string path = tmp / rel;
+  if (::symlink(target.c_str(), path.c_str()) != 0) ADD_FAILURE() << "cannot link " << path;
+  return path;
+}
+
+// The folders under a folder, at any depth (links not followed).
+size_t CountFolders(const std::string& root) {
+  size_t count = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
+    if (entry.is_directory() && !entry.is_symlink()) ++count;
+  return count;
+}
+
+}  // namespace
+
+TEST_F(DriverTest, EachFolderIsEnteredOnceWhateverLinksLeadToIt) {
+  // A diamond: a and b both lead to shared, which links back up to in.
+  tmp.File("in/shared/s.jpg");
+  tmp.File("in/top.jpg");
+  tmp.Dir("out");
+  Link(tmp, tmp / "in/shared", "in/a");
+  Link(tmp, "shared", "in/b");
+  Link(tmp, "..", "in/shared/up");
+  req.input = tmp / "in";
+  req.output = tmp / "out";
+  req.settings.NeNoConf = 1;
+  driver.OnConvert(req);
+  // The first path in the search's order (a before b and shared) is the one
+  // kept; the others add no file and no output folder.
+  EXPECT_EQ(MapRelative(), (Calls{{"/a/s.jpg", "/a/s.PDF"}, {"/top.jpg", "/top.PDF"}}));
+  EXPECT_EQ(CalledOutputs(), (Strings{"/a/s.PDF", "/top.PDF"}));
+  EXPECT_EQ(CountFolders(tmp / "out"), 1u);
+  ASSERT_EQ(ui.results.size(), 1u);
+  EXPECT_EQ(ui.results[0].converted.size(), 2u);
+
+  // Dropped items share the run's folders: shared dropped by two paths, and
+  // in, which holds it, are each searched once, in the order dropped.
+  calls.clear();
+  ui = test::FakeConverterUi();
+  req.droppedMode = true;
+  req.droppedPaths = {tmp / "in/shared", tmp / "in/b", tmp / "in"};
+  driver.OnConvert(req);
+  // Dropped first, shared leads up to in, which is entered there.
+  EXPECT_EQ(CalledOutputs(), (Strings{"/shared/s.PDF", "/shared/up/top.PDF"}));
+  EXPECT_TRUE(IsDir(Out("shared/up")));
+  EXPECT_FALSE(IsDir(Out("in")));
+  EXPECT_FALSE(IsDir(Out("b")));
+
+  // Without sub-folders too.
+  calls.clear();
+  ui = test::FakeConverterUi();
+  req.settings.SubFolder = 0;
+  req.settings.OwNoConf = 1;
+  req.droppedPaths = {tmp / "in/b", tmp / "in/a", tmp / "in/shared/"};
+  driver.OnConvert(req);
+  EXPECT_EQ(CalledOutputs(), (Strings{"/b/s.PDF"}));
+
+  // A new run searches afresh.
+  calls.clear();
+  ui = test::FakeConverterUi();
+  driver.OnConvert(req);
+  EXPECT_EQ(calls.size(), 1u);
+}
+
+TEST_F(DriverTest, AFolderTreeDoubledByLinksAtEveryLevelConvertsOnce) {
+  // 15 folders side by side, each of the first 14 holding two links to the
+  // next: 2^14 paths lead to the image in the last.
+  for (int i = 1; i <= 15; ++i) tmp.Dir("t/d" + std::to_string(i));
+  for (int i = 1; i < 15; ++i) {
+    const std::string next = "../d" + std::to_string(i + 1);
+    Link(tmp, next, "t/d" + std::to_string(i) + "/l");
+    Link(tmp, next, "t/d" + std::to_string(i) + "/r");
+  }
+  tmp.File("t/d15/img.jpg");
+  tmp.Dir("out");
+  req.input = tmp / "t/d1";
+  req.output = tmp / "out";
+  req.settings.NeNoConf = 1;
+  driver.OnConvert(req);
+  std::string relative;
+  for (int i = 1; i < 15; ++i) relative += "/l";
+  EXPECT_EQ(CalledOutputs(), (Strings{relative + "/img.PDF"}));
+  EXPECT_EQ(driver.FolderQueue().size(), 0u);  // all made
+  EXPECT_EQ(CountFolders(tmp / "out"), 14u);
+  ASSERT_EQ(ui.results.size(), 1u);
+  EXPECT_EQ(ui.results[0].converted.size(), 1u);
+  EXPECT_EQ(ui.stateTexts.size(), 15u);  // each folder shown once
+}
+
+namespace {
+
+// A chain of folders, each named `name` inside the one before, under base,
+// with a file x.jpg in each: made and removed by steps relative to the
+// folder above, as their paths outgrow what the system takes whole.
+class DeepTree {
+ public:
+  DeepTree(const std::string& base, const std::string& name, int levels)
+      : base_(base), name_(name), levels_(levels) {
+    int fd = ::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::string path = base;
+    for (int i = 0; i < levels && fd >= 0; ++i) {
+      path += "/" + name;
+      if (::mkdirat(fd, name.c_str(), 0755) != 0) ADD_FAILURE() << "mkdirat at level " << i;
+      const int inner = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      ::close(fd);
+      fd = inner;
+      const int file = ::openat(fd, "x.jpg", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+      if (file < 0 || ::write(file, "x", 1) != 1) ADD_FAILURE() << "file at level " << i;
+      if (file >= 0) ::close(file);
+      files_.push_back(path + "/x.jpg");
+    }
+    if (fd >= 0) ::close(fd);
+  }
+  ~DeepTree() {
+    std::vector<int> fds{::open(base_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    for (int i = 0; i < levels_ && fds.back() >= 0; ++i)
+      fds.push_back(::openat(fds.back(), name_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    for (size_t i = fds.size() - 1; i > 0; --i) {
+      if (fds[i] >= 0) {
+        ::unlinkat(fds[i], "x.jpg", 0);
+        ::close(fds[i]);
+      }
+      ::unlinkat(fds[i - 1], name_.c_str(), AT_REMOVEDIR);
+    }
+    if (fds[0] >= 0) ::close(fds[0]);
+  }
+  DeepTree(const DeepTree&) = delete;
+  DeepTree& operator=(const DeepTree&) = delete;
+
+  // The files' paths, top first.
+  const std::vector<std::string>& Files() const { return files_; }
+
+ private:
+  std::string base_;
+  std::string name_;
+  int levels_;
+  std::vector<std::string> files_;
+};
+
+}  // namespace
+
+TEST_F(DriverTest, EveryFileFoundIsListedEvenWherePathsOutgrowTheSystemsLimit) {
+  // Levels of 200-byte names until the files' paths are well past the
+  // limit; the output folder's longer name makes some files fail only for
+  // their output paths.
+  tmp.Dir("in");
+  const std::string output = tmp.Dir(std::string(250, 'o'));
+  const std::string name(200, 'n');
+  const int levels = static_cast<int>((PATH_MAX + 1000) / (name.size() + 1));
+  const DeepTree tree(tmp / "in", name, levels);
+  req.input = tmp / "in";
+  req.output = output;
+  req.settings.NeNoConf = 1;
+  testing::internal::CaptureStderr();
+  driver.OnConvert(req);
+  const std::string said = testing::internal::GetCapturedStderr();
+
+  // Converted in the order of the paths' bytes (the deepest first).
+  Strings files = tree.Files();
+  std::sort(files.begin(), files.end());
+  std::deque<std::string> converted, failed;
+  std::string reasons;
+  int unreadable = 0, unwritable = 0;
+  for (const std::string& input : files) {
+    const std::string out = output + input.substr((tmp / "in").size(), std::string::npos);
+    const std::string pdf = out.substr(0, out.size() - 4) + ".PDF";
+    if (input.size() >= PATH_MAX) {
+      ++unreadable;
+      failed.push_back(input);
+      reasons += input + ": cannot read the file: " + std::strerror(ENAMETOOLONG) + "\n";
+    } else if (pdf.size() >= PATH_MAX) {
+      ++unwritable;
+      failed.push_back(input);
+      reasons += input + ": cannot write " + pdf + ": " + std::strerror(ENAMETOOLONG) + "\n";
+    } else {
+      converted.push_back(input);
+    }
+  }
+  ASSERT_GT(unreadable, 0);
+  ASSERT_GT(unwritable, 0);
+  ASSERT_GT(converted.size(), 1u);
+  ASSERT_EQ(ui.results.size(), 1u) << ui.BoxTexts().size();
+  EXPECT_TRUE(ui.results[0].converted == converted);
+  EXPECT_TRUE(ui.results[0].failed == failed);
+  EXPECT_TRUE(said == reasons) << said.size() << " bytes said, " << reasons.size() << " expected";
+  // Only the files that could be written were handed to the conversion,
+  // into the output folders that could be made.
+  EXPECT_EQ(calls.size(), converted.size());
+  for (const auto& call : calls) EXPECT_LT(call.second.size(), size_t{PATH_MAX});
+  ExpectDialogsClosed();
 }

@@ -1,16 +1,20 @@
-// The main dialog as a keyboard user meets it: access keys, the history
-// lists, Alt chords in the path fields, Tab into the naming options, and the
-// folder the choosers open in.
+// The dialogs as a keyboard user meets them: the main dialog's access keys,
+// history lists, Alt chords in the path fields, Tab into the naming options
+// and the folder the choosers open in; the result dialog's report.
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QStyleHints>
 #include <QThread>
 
 #include "GuiTestSupport.h"
@@ -117,6 +121,81 @@ TEST_F(GuiKeyboardTest, InputAccessKeyNeverActsOnAnOption) {
   Press(dialog_.get(), Qt::Key_Tab);
   EXPECT_EQ(Focus(), subFolder);
   EXPECT_EQ(subFolder->isChecked(), checked);
+}
+
+TEST_F(GuiKeyboardTest, EveryAccessKeyLeavesTheFocusShown) {
+  // In dropped-items mode Alt+I leads to the label that stands for the
+  // hidden input box, which frames its text while it has the focus.
+  dialog_->SetDroppedItems({Path("a"), Path("b")});
+  ASSERT_TRUE(OpenActive()) << "the platform gives no active window";
+  auto* dropped = Control<QLabel>(MainDialog::kIdDropped);
+  const QImage unfocused = dropped->grab().toImage();
+  Alt(dialog_.get(), 'i');
+  ASSERT_EQ(Focus(), dropped);
+  EXPECT_NE(dropped->grab().toImage(), unfocused) << "no focus shown on the label";
+  Press(dialog_.get(), Qt::Key_Tab);
+  EXPECT_EQ(Focus(), Control(MainDialog::kIdSubFolder));
+  EXPECT_EQ(dropped->grab().toImage(), unfocused);
+
+  // Every access key but Close's leaves the focus on a control shown and
+  // enabled, changed by the keyboard (so the style draws its focus).
+  for (char key : {'i', 's', 'b', 'j', 't', 'o', '1', '2', 'm', 'n', 'e', 'i'}) {
+    Alt(dialog_.get(), key);
+    Settle(100);
+    ASSERT_NE(Focus(), nullptr) << key;
+    EXPECT_TRUE(Focus()->isVisible() && Focus()->isEnabled()) << key;
+    EXPECT_TRUE(dialog_->testAttribute(Qt::WA_KeyboardFocusChange)) << key;
+  }
+}
+
+TEST_F(GuiKeyboardTest, TheReportIsReadByKeyboard) {
+  ConversionResults results;
+  for (int i = 0; i < 100; ++i) results.converted.push_back("/in/" + std::to_string(i) + ".jpg");
+  results.failed.push_back("/in/bad.jpg");
+  ResultDialog result(results);
+  result.show();
+  result.activateWindow();
+  ProcessEvents();
+  ASSERT_EQ(QApplication::activeWindow(), &result) << "the platform gives no active window";
+  // A caret that does not blink, so that a picture shows it.
+  QStyleHints* hints = QGuiApplication::styleHints();
+  const int flashTime = hints->cursorFlashTime();
+  hints->setCursorFlashTime(0);
+  struct Restore {
+    QStyleHints* hints;
+    int time;
+    ~Restore() { hints->setCursorFlashTime(time); }
+  } restore{hints, flashTime};
+
+  QPlainTextEdit* report = result.ReportEdit();
+  ASSERT_EQ(Focus(), result.CloseButton());
+  const QImage unfocused = report->viewport()->grab().toImage();
+  // Tab from Close comes round to the report, which shows its caret.
+  Press(&result, Qt::Key_Tab);
+  ASSERT_EQ(Focus(), report);
+  EXPECT_NE(report->viewport()->grab().toImage(), unfocused) << "no caret in the report";
+
+  // Ctrl+End and Ctrl+Home move to its end and back, scrolling with it.
+  const QString text = report->toPlainText();
+  QScrollBar* bar = report->verticalScrollBar();
+  ASSERT_GT(bar->maximum(), 0);
+  Press(&result, Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(report->textCursor().position(), text.size());
+  EXPECT_GT(bar->value(), 0);
+  EXPECT_TRUE(report->viewport()->rect().contains(report->cursorRect()));
+  Press(&result, Qt::Key_Home, Qt::ControlModifier);
+  EXPECT_EQ(report->textCursor().position(), 0);
+  EXPECT_EQ(bar->value(), 0);
+  EXPECT_TRUE(report->viewport()->rect().contains(report->cursorRect()));
+
+  // Shift and the arrows select; typing changes nothing.
+  Press(&result, Qt::Key_Down, Qt::ShiftModifier);
+  EXPECT_EQ(report->textCursor().selectedText(), text.section('\n', 0, 0) + QChar(0x2029));
+  Press(&result, Qt::Key_X, Qt::NoModifier, "x");
+  Press(&result, Qt::Key_Delete);
+  EXPECT_EQ(report->toPlainText(), text);
+  EXPECT_TRUE(result.isVisible());
+  result.hide();
 }
 
 TEST_F(GuiKeyboardTest, HistoryListOpensOnTheEntryOfTheText) {

@@ -8,10 +8,12 @@
 #include "pdf/composite/CPDFCatalog.h"
 #include "pdf/composite/CPDFDoc.h"
 #include "pdf/composite/CPDFFDFCatalog.h"
+#include "pdf/composite/CPDFPage.h"
 #include "pdf/composite/CPDFTrailer.h"
 #include "pdf/document/CPDFBody.h"
 #include "pdf/document/CPDFEncryptDict.h"
 #include "pdf/document/CPDFHeader.h"
+#include "pdf/document/CPDFResDict.h"
 #include "pdf/document/CPDFXRef.h"
 #include "pdf/document/DocTestSupport.h"
 #include "pdf/object/CPDFArray.h"
@@ -244,6 +246,35 @@ TEST(DocumentTest, CreateAgainAfterClose) {
   EXPECT_FALSE(doc.Create(false, false, -1, 3));
   EXPECT_EQ(doc.GetError().GetCode(), 5);
   EXPECT_STREQ(doc.GetError().GetMessage(), "CPDFHeader::Create()");
+}
+
+// The record tells the last call's reason only: a call that succeeds, or
+// fails recording nothing, leaves it empty, not with an earlier failure's
+// class, method or message.
+TEST(DocumentTest, ErrorRecordHoldsNoStaleReason) {
+  TempFolder folder;
+  const std::string path = folder.File("out.pdf");
+  auto doc = NewPDF();
+  ASSERT_TRUE(doc->CreatePage(-1, 1));
+  auto* resources = dynamic_cast<CPDFResDict*>(doc->GetPage(0)->Get_Resources());
+  ASSERT_NE(resources, nullptr);
+  const auto expectEmpty = [&](const char* after) {
+    EXPECT_EQ(doc->GetError().GetCode(), 0) << after;
+    EXPECT_STREQ(doc->GetError().GetClassName(), "") << after;
+    EXPECT_STREQ(doc->GetError().GetMethodName(), "") << after;
+    EXPECT_STREQ(doc->GetError().GetMessage(), "") << after;
+  };
+  EXPECT_FALSE(doc->Flush());
+  EXPECT_STREQ(doc->GetError().GetMessage(), "CPDFDoc::Save() has not been called.");
+  EXPECT_NE(doc->GetPage(0), nullptr);
+  expectEmpty("a page got after a failed flush");
+  EXPECT_FALSE(doc->Flush());
+  ASSERT_TRUE(doc->Save(path.c_str(), false, false));
+  ASSERT_TRUE(doc->Flush());
+  expectEmpty("a flush after a failed flush");
+  EXPECT_FALSE(doc->Flush());
+  EXPECT_FALSE(resources->AddResource(CPDFName("F1"), nullptr));
+  expectEmpty("a resource of none after a failed flush");
 }
 
 }  // namespace

@@ -88,7 +88,7 @@ TEST(CMapReader, KeysAndCIDSystemInfo) {
   EXPECT_TRUE(cut->GetCMapName().IsEmpty());
 }
 
-TEST(CMapReader, EntriesShareLinesAndCutEntriesAreDropped) {
+TEST(CMapReader, EntriesShareLinesAndSpanLines) {
   auto cmap = FromText("1 begincidrange <8140> <817e> 633 endcidrange\n");
   ASSERT_TRUE(cmap);
   EXPECT_EQ(cmap->GetCIDRangeCount(), 1);
@@ -98,9 +98,9 @@ TEST(CMapReader, EntriesShareLinesAndCutEntriesAreDropped) {
       "3 begincidrange <01> <01> 5 <02> <03> 6 <04> <05>\n7\n<06> <06> 9 endcidrange\n"
       "%%EOF\n1 begincidrange <07> <07> 1 endcidrange\n");
   ASSERT_TRUE(several);
-  EXPECT_EQ(several->GetCIDRangeCount(), 3);  // <04> <05> / 7 was cut; after %%EOF nothing
+  EXPECT_EQ(several->GetCIDRangeCount(), 4);  // <04> <05> / 7 is one entry; after %%EOF nothing
   EXPECT_EQ(CodeToCID(*several, {0x01, 0x03, 0x06}), (Bytes{0, 5, 0, 7, 0, 9}));
-  EXPECT_EQ(CodeToCID(*several, {0x04}), Bytes{});
+  EXPECT_EQ(CodeToCID(*several, {0x04}), (Bytes{0, 7}));
   EXPECT_EQ(CodeToCID(*several, {0x07}), Bytes{});
 
   // A missing end keyword keeps the reader in the section; comments are
@@ -110,20 +110,32 @@ TEST(CMapReader, EntriesShareLinesAndCutEntriesAreDropped) {
   EXPECT_EQ(open->GetCodespaceRangeCount(), 2);
 }
 
-TEST(CMapReader, LongLineIsReadIn254BytePieces) {
-  // The first 254 bytes are a comment; the rest comes back as a line.
+TEST(CMapReader, LinesHaveNoLengthLimit) {
+  // A comment runs to the end of its line however long the line is.
   std::string line = "%" + std::string(253, 'x') + "1 begincidrange <20> <20> 7 endcidrange";
   line += std::string(300 - line.size(), ' ');
   ASSERT_EQ(line.size(), 300u);
-  auto cmap = FromText(line + "\n");
-  ASSERT_TRUE(cmap);
-  EXPECT_EQ(CodeToCID(*cmap, {0x20}), (Bytes{0x00, 0x07}));
+  auto comment = FromText(line + "\n1 begincidrange <21> <21> 8 endcidrange\n");
+  ASSERT_TRUE(comment);
+  EXPECT_EQ(CodeToCID(*comment, {0x20}), Bytes{});
+  EXPECT_EQ(CodeToCID(*comment, {0x21}), (Bytes{0x00, 0x08}));
 
-  // An entry across the cut is dropped.
+  // An entry past byte 254 of its line, and a 400-byte line of entries.
   std::string across = std::string(250, ' ') + "<20> <20> 7\n";
-  auto cut = FromText("1 begincidrange\n" + across + "endcidrange\n");
-  ASSERT_TRUE(cut);
-  EXPECT_EQ(cut->GetCIDRangeCount(), 0);
+  auto far = FromText("1 begincidrange\n" + across + "endcidrange\n");
+  ASSERT_TRUE(far);
+  EXPECT_EQ(CodeToCID(*far, {0x20}), (Bytes{0x00, 0x07}));
+  std::string entries = "40 beginbfchar ";
+  for (int code = 0x41; code < 0x41 + 40; ++code) {
+    char entry[16];
+    std::snprintf(entry, sizeof entry, "<%02X> <%04X> ", code, code + 0x20);
+    entries += entry;
+  }
+  ASSERT_GE(entries.size(), 400u);
+  auto wide = FromText(entries + "endbfchar\n");
+  ASSERT_TRUE(wide);
+  EXPECT_EQ(wide->GetBfCharCount(), 40);
+  EXPECT_EQ(CodeToUnicode(*wide, {0x41, 0x68}), (Bytes{0x00, 0x61, 0x00, 0x88}));
 }
 
 TEST(CMapReader, NotdefRangesComeFirst) {
@@ -320,15 +332,195 @@ TEST(CMapReader, ToUnicodeFormsOfProducers) {
     ASSERT_TRUE(cmap);
     EXPECT_EQ(CodeToUnicode(*cmap, c.codes), c.unicode);
   }
-  // An array not closed on its line is dropped like any cut entry.
-  auto cut = FromText(one + "1 beginbfrange <41> <42> [<0061>\n<0062>] endbfrange\n");
-  ASSERT_TRUE(cut);
-  EXPECT_EQ(CodeToUnicode(*cut, {0x41}), Bytes{});
+  // An array may run over lines; one left open ends at the section's end
+  // keyword and is dropped.
+  auto lines = FromText(one + "1 beginbfrange <41> <42> [<0061>\n<0062>] endbfrange\n");
+  ASSERT_TRUE(lines);
+  EXPECT_EQ(CodeToUnicode(*lines, {0x41, 0x42}), (Bytes{0x00, 0x61, 0x00, 0x62}));
+  auto open = FromText(one +
+                       "2 beginbfrange <41> <42> [<0061> endbfrange\n"
+                       "1 beginbfchar <43> <0063> endbfchar\n");
+  ASSERT_TRUE(open);
+  EXPECT_EQ(CodeToUnicode(*open, {0x41}), Bytes{});
+  EXPECT_EQ(CodeToUnicode(*open, {0x43}), (Bytes{0x00, 0x63}));
   // Names and strings run together with keys still read.
   auto keys = FromText("/CMapName/Adobe-Identity-UCS def /WMode 1 def\n");
   ASSERT_TRUE(keys);
   EXPECT_STREQ(keys->GetCMapName().c_str(), "Adobe-Identity-UCS");
   EXPECT_EQ(keys->GetWMode(), 1);
+}
+
+// The program is PDF syntax over the whole data: line breaks are white
+// space like any other, wherever they fall.
+TEST(CMapReader, EntriesAndKeysAcrossLines) {
+  struct Case {
+    const char* name;
+    std::string program;
+    Bytes codes;
+    Bytes unicode;
+  };
+  const std::string one = "1 begincodespacerange <00> <ff> endcodespacerange\n";
+  const Case cases[] = {
+      {"an entry split over two lines",
+       one + "1 beginbfchar\n<41>\n<0041>\nendbfchar\n",
+       {0x41},
+       {0x00, 0x41}},
+      {"a bfrange over three lines",
+       one + "1 beginbfrange\n<61>\n<63>\n<0041>\nendbfrange\n",
+       {0x63},
+       {0x00, 0x43}},
+      {"a comment between code and destination",
+       one + "1 beginbfchar <41> % the letter A\n<0041> endbfchar\n",
+       {0x41},
+       {0x00, 0x41}},
+      {"hex strings split by white space",
+       one + "1 beginbfchar <4\n1> <00 41> endbfchar\n"
+             "1 beginbfrange <61> <62> <30\r\n42> endbfrange\n",
+       {0x41, 0x62},
+       {0x00, 0x41, 0x30, 0x43}},
+      {"CR alone ends lines, TAB and FF separate",
+       one + "1 beginbfchar\r<41>\t<0041>\f\rendbfchar\r",
+       {0x41},
+       {0x00, 0x41}},
+      {"the count on the line before its keyword",
+       one + "1\nbeginbfchar <41> <0041> endbfchar\n",
+       {0x41},
+       {0x00, 0x41}},
+      {"an end keyword where an operand is due drops the entry",
+       one + "2 beginbfchar <41> <0041> <42>\nendbfchar\n1 beginbfchar <43> <0043> endbfchar\n",
+       {0x41, 0x42, 0x43},
+       {0x00, 0x41}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto cmap = FromText(c.program);
+    ASSERT_TRUE(cmap);
+    EXPECT_EQ(CodeToUnicode(*cmap, c.codes), c.unicode);
+  }
+  auto keys = FromText(
+      "/CMapName\n/Split-H\ndef /WMode\n1\ndef\n/CIDSystemInfo <<\n/Registry\n(Adobe)\n"
+      "/Ordering (Ja\npan1) /Supplement\n2 >> def\n");
+  ASSERT_TRUE(keys);
+  EXPECT_STREQ(keys->GetCMapName().c_str(), "Split-H");
+  EXPECT_EQ(keys->GetWMode(), 1);
+  EXPECT_STREQ(keys->GetRegistry().c_str(), "Adobe");
+  EXPECT_STREQ(keys->GetOrdering().c_str(), "Ja\npan1");
+  EXPECT_EQ(keys->GetSupplement(), 2);
+  // A key without its value is passed over; the next key still reads.
+  auto missing = FromText("/WMode\n/CMapName /Next def\n");
+  ASSERT_TRUE(missing);
+  EXPECT_STREQ(missing->GetCMapName().c_str(), "Next");
+  EXPECT_EQ(missing->GetWMode(), 0);
+}
+
+// A string or hex string left open is data that does not parse, in a file
+// and in a stream alike; stray closing delimiters are tokens like others.
+TEST(CMapReader, UnclosedStringsDoNotParse) {
+  const std::string entry = "1 begincidrange <20> <20> 7 endcidrange\n";
+  for (const char* tail : {"<41", "(abc", "(a(b)", "1 begincidrange <20> <2", "(\\)"}) {
+    SCOPED_TRACE(tail);
+    EXPECT_FALSE(FromText(entry + tail));
+    EXPECT_FALSE(FromText(std::string(kHeader) + entry + tail, false));
+  }
+  // After %%EOF nothing is read, so nothing there can fail.
+  EXPECT_TRUE(FromText(entry + "%%EOF\n<41"));
+  for (const char* tail : {")", ">", "]", "}", "% (<\n", "(a%b)", "(a\\)b)", "(x(y)z)"}) {
+    SCOPED_TRACE(tail);
+    auto cmap = FromText(entry + tail);
+    ASSERT_TRUE(cmap);
+    EXPECT_EQ(CodeToCID(*cmap, {0x20}), (Bytes{0x00, 0x07}));
+  }
+  // A '%' inside a string is no comment.
+  auto literal = FromText("/Registry (Ado%be) /Ordering (X) /Supplement 1\n");
+  ASSERT_TRUE(literal);
+  EXPECT_STREQ(literal->GetRegistry().c_str(), "Ado%be");
+}
+
+// <> maps a code to nothing; a one-byte destination is that byte's value.
+TEST(CMapReader, EmptyAndOneByteDestinations) {
+  auto cmap = FromText(
+      "1 begincodespacerange <00> <ff> endcodespacerange\n"
+      "3 beginbfchar <41> <> <42> <42> <43> <0043> endbfchar\n"
+      "3 beginbfrange <61> <62> <> <63> <64> <61> <70> <72> [<0078> <> <7A>] endbfrange\n");
+  ASSERT_TRUE(cmap);
+  EXPECT_EQ(CodeToUnicode(*cmap, {0x42, 0x43}), (Bytes{0x00, 0x42, 0x00, 0x43}));
+  EXPECT_EQ(CodeToUnicode(*cmap, {0x63, 0x64}), (Bytes{0x00, 0x61, 0x00, 0x62}));
+  EXPECT_EQ(CodeToUnicode(*cmap, {0x70, 0x72}), (Bytes{0x00, 0x78, 0x00, 0x7A}));
+  for (uint8_t code : {0x41, 0x61, 0x62, 0x71}) {
+    EXPECT_EQ(CodeToUnicode(*cmap, {code}), Bytes{}) << int(code);
+  }
+  // Nothing maps back to U+0000 or to a high byte.
+  EXPECT_EQ(UnicodeToCode(*cmap, {0x00, 0x00, 0x42, 0x00, 0x00, 0x61, 0x61, 0x00, 0x00, 0x42}),
+            (Bytes{0x63, 0x42}));
+}
+
+// The conversion the fonts use: an uncovered code is passed over, as long
+// as the codespace (or, without one, the entries) says, and the rest
+// follows.
+TEST(CMapReader, CodeToUnicodeOrSkipPassesOverUncoveredCodes) {
+  struct Case {
+    const char* name;
+    std::string program;
+    Bytes codes;
+    Bytes unicode;
+    int32_t skipped;
+  };
+  const Case cases[] = {
+      {"one-byte codespace",
+       "1 begincodespacerange <00> <ff> endcodespacerange\n"
+       "2 beginbfchar <41> <0041> <43> <0043> endbfchar\n",
+       {0x41, 0x42, 0x43, 0x00, 0x43},
+       {0x00, 0x41, 0x00, 0x43, 0x00, 0x43},
+       2},
+      {"two-byte codespace",
+       "1 begincodespacerange <0000> <ffff> endcodespacerange\n"
+       "2 beginbfchar <0041> <0041> <0043> <0043> endbfchar\n",
+       {0x00, 0x41, 0x00, 0x42, 0x00, 0x43, 0x00},
+       {0x00, 0x41, 0x00, 0x43},
+       2},
+      {"two-byte codespace over one-byte entries",
+       "1 begincodespacerange <0000> <ffff> endcodespacerange\n"
+       "2 beginbfchar <41> <0041> <43> <0043> endbfchar\n",
+       {0x41, 0x42, 0x43},
+       {0x00, 0x41, 0x00, 0x43},
+       1},
+      {"mixed codespace",
+       "2 begincodespacerange <00> <7f> <8140> <9ffc> endcodespacerange\n"
+       "2 beginbfchar <41> <0041> <8141> <3001> endbfchar\n",
+       {0x81, 0x40, 0x41, 0x20, 0x81, 0x41},
+       {0x00, 0x41, 0x30, 0x01},
+       2},
+      {"no codespace, two-byte entries",
+       "1 beginbfrange <0100> <01ff> <0061> endbfrange\n",
+       {0x00, 0x05, 0x01, 0x01},
+       {0x00, 0x62},
+       1},
+      {"no codespace, one-byte entries",
+       "1 beginbfchar <43> <0043> endbfchar\n",
+       {0x41, 0x42, 0x43},
+       {0x00, 0x43},
+       2},
+      {"an empty destination",
+       "1 begincodespacerange <00> <ff> endcodespacerange\n"
+       "2 beginbfchar <41> <> <42> <0042> endbfchar\n",
+       {0x41, 0x42},
+       {0x00, 0x42},
+       1},
+      {"nothing mapped", "", {0x41, 0x42}, {}, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto cmap = FromText(c.program);
+    ASSERT_TRUE(cmap);
+    Bytes out(c.codes.size() * 2 + 1);
+    int32_t skipped = -1;
+    const int32_t n =
+        cmap->CodeToUnicodeOrSkip(out.data(), static_cast<int32_t>(out.size()), c.codes.data(),
+                                  static_cast<int32_t>(c.codes.size()), &skipped);
+    ASSERT_GE(n, 0);
+    EXPECT_EQ(Bytes(out.begin(), out.begin() + n), c.unicode);
+    EXPECT_EQ(skipped, c.skipped);
+  }
 }
 
 TEST(CMapReader, IdentityCMapsAreBuiltIn) {
@@ -379,6 +571,7 @@ TEST(CMapReader, EveryLookupKeepsToItsCapacity) {
       {Lookup::kCodeToUnicode, {0x41, 0x81, 0x41}, 4},
       {Lookup::kUnicodeToCode, {0x30, 0x01, 0x00, 0x41}, 3},
       {Lookup::kUnicodeToCode, {0x00, 0x41, 0x30, 0x01}, 3},
+      {Lookup::kCodeToUnicodeOrSkip, {0x41, 0x20, 0x81, 0x41, 0x81, 0x42, 0x41}, 6},
   };
   for (const Case& c : cases) {
     const Bytes full = cmaptest::Run(*cmap, c.lookup, c.in);

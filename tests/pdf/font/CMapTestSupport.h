@@ -25,7 +25,7 @@ inline std::unique_ptr<CMapFile> FromText(const std::string& text, bool stream =
   return cmap;
 }
 
-enum class Lookup { kCodeToCID, kCIDToCode, kCodeToUnicode, kUnicodeToCode };
+enum class Lookup { kCodeToCID, kCIDToCode, kCodeToUnicode, kUnicodeToCode, kCodeToUnicodeOrSkip };
 
 // The lookup's output for the input, with the capacity given (-1: the
 // capacity the lookup can need at most), into a heap buffer of exactly
@@ -33,8 +33,10 @@ enum class Lookup { kCodeToCID, kCIDToCode, kCodeToUnicode, kUnicodeToCode };
 inline Bytes Run(const CMapFile& cmap, Lookup lookup, const Bytes& in, int32_t capacity = -1) {
   const auto length = static_cast<int32_t>(in.size());
   if (capacity < 0) {
-    capacity =
-        lookup == Lookup::kCodeToCID || lookup == Lookup::kCodeToUnicode ? 2 * length : length;
+    capacity = lookup == Lookup::kCodeToCID || lookup == Lookup::kCodeToUnicode ||
+                       lookup == Lookup::kCodeToUnicodeOrSkip
+                   ? 2 * length
+                   : length;
   }
   std::unique_ptr<uint8_t[]> out(new uint8_t[static_cast<size_t>(capacity) + (capacity == 0)]);
   int32_t n = 0;
@@ -46,6 +48,9 @@ inline Bytes Run(const CMapFile& cmap, Lookup lookup, const Bytes& in, int32_t c
       break;
     case Lookup::kUnicodeToCode:
       n = cmap.UnicodeToCode(out.get(), capacity, in.data(), length);
+      break;
+    case Lookup::kCodeToUnicodeOrSkip:
+      n = cmap.CodeToUnicodeOrSkip(out.get(), capacity, in.data(), length, nullptr);
       break;
   }
   EXPECT_GE(n, 0);

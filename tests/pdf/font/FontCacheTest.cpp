@@ -13,6 +13,7 @@
 #include "pdf/font/AFMFile.h"
 #include "pdf/font/CMapFile.h"
 #include "pdf/font/EncodingTable.h"
+#include "pdf/font/FontResourceCache.h"
 #include "pdf/font/TrueTypeFontInfo.h"
 #include "tests/pdf/font/CMapTestSupport.h"
 #include "tests/pdf/font/FakeFontSource.h"
@@ -212,6 +213,80 @@ TEST_F(FontCacheTest, TrueTypeFacesAreFoundByPostScriptAndFamilyName) {
   EXPECT_FALSE(env_.GetTrueTypeFontInfo("NotoSans"));
   EXPECT_FALSE(env_.GetTrueTypeFontInfo("notosans-bold"));
   EXPECT_EQ(env_.TrueTypeCache().GetCount(), 4);
+}
+
+// A TrueType font's BaseFont: the style after a comma picks the family's
+// face of that style, a subset prefix is ignored.
+TEST(TrueTypeFaceTest, StyleAfterTheCommaPicksTheFaceAndSubsetPrefixesAreIgnored) {
+  auto face = [](const char* fullName, const char* family, const char* postScript) {
+    FakeFace made(fullName);
+    made.faceName = family;
+    made.postScriptName = postScript;
+    return made;
+  };
+  FontResourceCache cache;
+  cache.SetTrueTypeFontSource(std::make_unique<FakeFontSource>(std::vector<FakeFace>{
+      face("Arial", "Arial", "ArialMT"), face("Arial Bold", "Arial", "Arial-BoldMT"),
+      face("Arial Italic", "Arial", "Arial-ItalicMT"),
+      face("Arial Bold Italic", "Arial", "Arial-BoldItalicMT"),
+      face("DejaVu Sans", "DejaVu Sans", "DejaVuSans"),
+      face("DejaVu Sans Oblique", "DejaVu Sans", "DejaVuSans-Oblique"),
+      face("DejaVu Sans Condensed Bold", "DejaVu Sans", "DejaVuSansCondensed-Bold"),
+      face("Mono Face", "Mono", "Mono-BoldItalic")}));
+  const std::pair<std::string, const char*> cases[] = {
+      {"Arial,Bold", "Arial Bold"},
+      {"Arial,Italic", "Arial Italic"},
+      {"Arial,BoldItalic", "Arial Bold Italic"},
+      {"Arial", "Arial"},
+      {"Arial-BoldMT", "Arial Bold"},
+      // Other texts after the comma give the family's face.
+      {"Arial,Black", "Arial"},
+      {"Arial,bold", "Arial"},
+      {"Arial,", "Arial"},
+      {"Arial,Bold,Italic", "Arial"},
+      // Oblique stands in for Italic; a face of another width is not the
+      // family's bold one, so the family's regular face is used.
+      {"DejaVuSans,Italic", "DejaVu Sans Oblique"},
+      {"DejaVu Sans,Italic", "DejaVu Sans Oblique"},
+      {"DejaVuSans,Bold", "DejaVu Sans"},
+      // The PostScript form, family and style joined by a hyphen.
+      {"Mono,BoldItalic", "Mono Face"},
+      {"ABCDEF+Arial", "Arial"},
+      {"ABCDEF+Arial,Bold", "Arial Bold"},
+      {"ZZZZZZ+DejaVuSans-Oblique", "DejaVu Sans Oblique"},
+      {"HeiseiMin-W3,Bold", "HeiseiMin-W3"},
+      // Not subset prefixes.
+      {"ABCDE+Arial", nullptr},
+      {"abcdef+Arial", nullptr},
+      {"ABCDEFG+Arial", nullptr},
+      {"ABCDEF+", nullptr},
+      {"Missing,Bold", nullptr},
+      {",Bold", nullptr},
+      {"", nullptr},
+      {std::string(256, 'A'), nullptr},
+  };
+  for (const auto& [baseFont, fullName] : cases) {
+    SCOPED_TRACE(baseFont);
+    TrueTypeFontInfo* info = cache.GetTrueTypeFace(baseFont.c_str());
+    if (!fullName) {
+      EXPECT_FALSE(info);
+      continue;
+    }
+    ASSERT_TRUE(info);
+    EXPECT_STREQ(info->logFont.elfFullName.c_str(), fullName);
+    EXPECT_EQ(cache.GetTrueTypeFace(baseFont.c_str()), info);
+  }
+  EXPECT_FALSE(cache.GetTrueTypeFace(nullptr));
+
+  // A new source: the faces found before are forgotten with their records.
+  cache.SetTrueTypeFontSource(std::make_unique<FakeFontSource>(
+      std::vector<FakeFace>{{"Arial"}, {"Arial Bold", kMacCharSet}}));
+  TrueTypeFontInfo* bold = cache.GetTrueTypeFace("Arial,Bold");
+  ASSERT_TRUE(bold);
+  EXPECT_EQ(bold->logFont.lfCharSet, kMacCharSet);
+  cache.Release();
+  EXPECT_FALSE(cache.GetTrueTypeFace("DejaVuSans,Italic"));
+  ASSERT_TRUE(cache.GetTrueTypeFace("Arial,Bold"));
 }
 
 TEST_F(FontCacheTest, LastRecordOfAFullNameStays) {

@@ -309,10 +309,82 @@ TEST(FontConversion, ToUnicodeCMap) {
   EXPECT_TRUE(doc.GetError().IsError());
   EXPECT_STRNE(doc.GetError().GetClassName(), "CPDFFont");
 
+  // A program left open does not parse.
+  std::unique_ptr<TestFont> open =
+      FontOf(doc, FontText("/ToUnicode " + ToUnicodeRef(doc, kCMap + "1 beginbfchar <42> <00")));
+  ASSERT_TRUE(open);
+  EXPECT_EQ(ToUnicode(*open, "A"), u"<fail>");
+  EXPECT_EQ(Record(doc), "5 CPDFFont ToUnicode invalid ToUnicode stream");
+
   std::unique_ptr<TestFont> notStream = FontOf(doc, FontText("/ToUnicode 5"));
   ASSERT_TRUE(notStream);
   EXPECT_EQ(ToHost(*notStream, "A"), "<fail>");
   EXPECT_EQ(Record(doc), "5 CPDFFont ToHostEncoding CPDFStream::Duplicate()");
+}
+
+// Codes the CMap does not map are left out and the text goes on; the CMap
+// is read as PDF syntax however its producer broke the lines.
+TEST(FontConversion, ToUnicodeGoesOnPastUnmappedCodes) {
+  TestRegistry doc;
+  std::string wide = "1 beginbfrange";
+  while (wide.size() < 400) wide += " <60> <60> <0060>";  // a 400-byte line
+  wide += " endbfrange\n";
+  const std::string program =
+      "1 begincodespacerange <00> <FF> endcodespacerange\n"
+      "4 beginbfchar\n<41> <0041>\n<43>\n<0043>\n<44> <>\n<45> <45>\nendbfchar\n" +
+      wide + "1 beginbfchar <46> <00E9> <47> <0000> endbfchar\n";
+  std::unique_ptr<TestFont> font =
+      FontOf(doc, FontText("/ToUnicode " + ToUnicodeRef(doc, program)));
+  ASSERT_TRUE(font);
+  struct Case {
+    std::string codes;
+    std::u16string unicode;
+    std::string host;
+  };
+  const Case cases[] = {
+      {"ABC", u"AC", "AC"},  // no <42>
+      {"BBB", u"", ""},      // nothing mapped is no failure
+      {"DE`", u"E`", "E`"},  // <> maps to nothing; <45> is U+0045
+      {std::string("FAG", 3), std::u16string(u"\u00E9A\0", 3), std::string("A\0", 2)},
+      {std::string("\0A", 2), u"A", "A"},  // code 0 is not in the CMap
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.codes);
+    EXPECT_EQ(ToUnicode(*font, c.codes), c.unicode);
+    EXPECT_EQ(ToHost(*font, c.codes), c.host);  // é has no host code
+    EXPECT_EQ(Record(doc), "");
+  }
+}
+
+// Without a CMap a 0 byte is a code like any other: host text (no
+// /Encoding) reads it as U+0000, an encoding by its glyph name.
+TEST(FontConversion, ZeroBytesDoNotEndTheText) {
+  TestRegistry doc;
+  const std::string text("A\0B\0", 4);
+  struct Case {
+    const char* entries;
+    std::u16string unicode;
+    std::string host;
+  };
+  const Case cases[] = {
+      {"", std::u16string(u"A\0B\0", 4), text},
+      {"/Encoding /WinAnsiEncoding", u"AB", text},
+      {"/Encoding << /Differences [0 /C] >>", u"ACBC", "ACBC"},
+      {"/Encoding << /Differences [1 /C] >>", u"AB", text},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.entries);
+    std::unique_ptr<TestFont> font = FontOf(doc, FontText(c.entries));
+    ASSERT_TRUE(font);
+    EXPECT_EQ(ToUnicode(*font, text), c.unicode);
+    EXPECT_EQ(ToHost(*font, text), c.host);
+    EXPECT_EQ(Record(doc), "");
+  }
+  // Host text around the 0 still has to read: a lead byte cut by it fails.
+  std::unique_ptr<TestFont> host = FontOf(doc, FontText(""));
+  ASSERT_TRUE(host);
+  EXPECT_EQ(ToUnicode(*host, std::string("\x82\0\xA0", 3)), u"<fail>");
+  EXPECT_EQ(ToUnicode(*host, std::string("\x82\xA0\0", 3)), std::u16string(u"\x3042\0", 2));
 }
 
 // The CMap is parsed once per font: the font keeps it while /ToUnicode

@@ -8,6 +8,8 @@
 
 #include "pdf/composite/CPDFEnv.h"
 #include "pdf/font/CPDFTrueTypeFont.h"
+#include "pdf/font/FontResourceCache.h"
+#include "pdf/font/TrueTypeFontInfo.h"
 #include "pdf/object/CPDFNumber.h"
 #include "tests/pdf/document/PeriphTestSupport.h"
 #include "tests/pdf/font/FakeFontSource.h"
@@ -138,6 +140,39 @@ TEST_F(TrueTypeFontTest, UpdateCharWidthWritesTheRangeAndTheWidths) {
   EXPECT_FALSE(inverted->UpdateCharWidth());
 }
 
+// The style after a comma measures with the family's face of that style
+// when the source has it, else with the family's face; a subset prefix is
+// not part of the name.
+TEST_F(TrueTypeFontTest, StyleAndSubsetPrefixPickTheFace) {
+  fonttest::FakeFace bold("Arial Bold");
+  bold.faceName = "Arial";
+  bold.widths = [](uint8_t c) { return ABC{0, static_cast<uint32_t>(2 * c), 0}; };
+  CPDFEnv::Global().SetTrueTypeFontSource(std::make_unique<fonttest::FakeFontSource>(
+      std::vector<fonttest::FakeFace>{{"Arial", kAnsiCharSet}, bold}));
+  struct Case {
+    const char* entries;
+    int32_t h;  // the width of H
+    int32_t i;  // the width of i
+  };
+  const Case cases[] = {
+      {"/BaseFont /Arial,Bold", 2 * 'H', 2 * 'i'},
+      {"/BaseFont /ABCDEF+Arial,Bold", 2 * 'H', 2 * 'i'},
+      {"/BaseFont /Arial,Italic", Advance('H'), Advance('i')},
+      {"/BaseFont /ABCDEF+Arial", Advance('H'), Advance('i')},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.entries);
+    auto font = Font(c.entries);
+    ASSERT_TRUE(font);
+    EXPECT_EQ(Width(*font, "Hi"), c.h + c.i);
+    ASSERT_TRUE(font->UpdateCharWidth());
+    EXPECT_EQ(dynamic_cast<CPDFNumber*>(font->Get_Widths()->Get(&doc_, 'H'))->GetInt(), c.h);
+  }
+  auto missing = Font("/BaseFont /ABCDEF+Foo,Bold");
+  EXPECT_EQ(Width(*missing, "Hi"), -1);
+  EXPECT_EQ(Message(), "undefined TrueType font: ABCDEF+Foo");
+}
+
 }  // namespace
 
 namespace {
@@ -159,12 +194,30 @@ TEST_F(InstalledTrueTypeFontTest, MeasuresWithTheInstalledDejaVuFaces) {
   auto mono = Font("/BaseFont /DejaVu#20Sans#20Mono");
   ASSERT_TRUE(mono);
   EXPECT_EQ(Width(*mono, "Hello"), 3010);
+  // The style after the comma picks the bold face.
   auto sans = Font("/BaseFont /DejaVu#20Sans,Bold");
-  EXPECT_EQ(Width(*sans, "Hello"), 2535);
-  EXPECT_EQ(Width(*sans, "A"), 684);
-  // The PostScript name, as producers write it.
+  EXPECT_EQ(Width(*sans, "Hello"), 2888);
+  EXPECT_EQ(Width(*sans, "A"), 774);
+  auto subsetBold = Font("/BaseFont /ABCDEF+DejaVuSans,Bold");
+  EXPECT_EQ(Width(*subsetBold, "Hello"), 2888);
+  // The PostScript name, as producers write it, with or without a subset
+  // prefix.
   auto joined = Font("/BaseFont /DejaVuSans");
+  EXPECT_EQ(Width(*joined, "Hello"), 2535);
   EXPECT_EQ(Width(*joined, "A"), 684);
+  auto subset = Font("/BaseFont /ABCDEF+DejaVuSans");
+  EXPECT_EQ(Width(*subset, "A"), 684);
+  const std::pair<const char*, const char*> faces[] = {
+      {"DejaVuSans,Italic", "DejaVu Sans Oblique"},
+      {"DejaVuSans,BoldItalic", "DejaVu Sans Bold Oblique"},
+      {"DejaVuSerif,Italic", "DejaVu Serif Italic"},
+      {"DejaVuSerif,BoldItalic", "DejaVu Serif Bold Italic"},
+      {"ABCDEF+DejaVuSans-Bold", "DejaVu Sans Bold"}};
+  for (const auto& [baseFont, fullName] : faces) {
+    TrueTypeFontInfo* info = FontResourceCache::Global().GetTrueTypeFace(baseFont);
+    ASSERT_TRUE(info) << baseFont;
+    EXPECT_STREQ(info->logFont.elfFullName.c_str(), fullName);
+  }
   auto unknown = Font("/BaseFont /NoSuchFaceAnywhere");
   EXPECT_EQ(Width(*unknown, "A"), -1);
   EXPECT_EQ(Message(), "undefined TrueType font: NoSuchFaceAnywhere");

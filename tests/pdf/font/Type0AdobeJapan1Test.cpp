@@ -229,6 +229,84 @@ TEST_F(Type0AdobeJapan1Test, CharactersWithoutACIDBecomeNotdef) {
   EXPECT_EQ(sjis->GetReplacedCount(), 1);
 }
 
+// Vertical writing: the Unicode CMap gives some characters a vertical CID
+// that a Shift-JIS vertical encoding has no code for (the degree sign, the
+// quotes, the primes, the sound marks). They are written with the code of
+// their horizontal form, which a reader draws vertically; nothing is lost
+// and nothing counts as replaced.
+TEST_F(Type0AdobeJapan1Test, VerticalTextKeepsCharactersWithoutAVerticalCode) {
+  auto vertical = Font("90ms-RKSJ-V");
+  ASSERT_TRUE(vertical);
+  const Bytes temperature = {0x8B, 0x43, 0x89, 0xB7, 0x32, 0x35, 0x81, 0x8B};  // 気温25°
+  EXPECT_EQ(FromUnicode(*vertical, u"\u6C17\u6E2925\u00B0"), temperature);
+  EXPECT_EQ(vertical->GetReplacedCount(), 0);
+  EXPECT_EQ(ToUnicode(*vertical, temperature), u"\u6C17\u6E2925\u00B0");
+
+  const std::pair<char16_t, Bytes> cases[] = {{u'\u309B', {0x81, 0x4A}},
+                                              {u'\u309C', {0x81, 0x4B}},
+                                              {u'\u2019', {0x81, 0x66}},
+                                              {u'\u201D', {0x81, 0x68}},
+                                              {u'\u00B0', {0x81, 0x8B}},
+                                              {u'\u2032', {0x81, 0x8C}},
+                                              {u'\u2033', {0x81, 0x8D}},
+                                              // Reached directly: the vertical CMap's own codes.
+                                              {u'\u3001', {0x81, 0x41}},
+                                              {u'\u2018', {0x81, 0x65}},
+                                              {u'\u30FC', {0x81, 0x5B}}};
+  for (const auto& [unit, code] : cases) {
+    SCOPED_TRACE(static_cast<int>(unit));
+    const std::u16string text = {u'A', unit, u'B'};
+    Bytes expected = {0x41};
+    expected.insert(expected.end(), code.begin(), code.end());
+    expected.push_back(0x42);
+    EXPECT_EQ(FromUnicode(*vertical, text), expected);
+    EXPECT_EQ(vertical->GetReplacedCount(), 0);
+    EXPECT_EQ(ToUnicode(*vertical, expected), text);
+    // The host text, through the vertical host CMap, gives the same codes.
+    EXPECT_EQ(FromHost(*vertical, expected), expected);
+    EXPECT_EQ(vertical->GetReplacedCount(), 0);
+  }
+
+  // The horizontal font writes the same codes.
+  auto horizontal = Font("90ms-RKSJ-H");
+  ASSERT_TRUE(horizontal);
+  EXPECT_EQ(FromUnicode(*horizontal, u"\u6C17\u6E2925\u00B0"), temperature);
+}
+
+// A character that has a CID but no code in the encoding, in neither
+// writing direction (a box-drawing dash Shift-JIS lacks), is replaced by
+// .notdef like one without a CID, counted, and the rest of the text follows.
+TEST_F(Type0AdobeJapan1Test, CharactersWithoutACodeAreReplacedAndCounted) {
+  for (const char* encoding : {"90ms-RKSJ-H", "90ms-RKSJ-V"}) {
+    SCOPED_TRACE(encoding);
+    auto font = Font(encoding);
+    ASSERT_TRUE(font);
+    const Bytes codes = FromUnicode(*font, u"A\u2504\u2504B");
+    EXPECT_EQ(font->GetReplacedCount(), 2);
+    ASSERT_GE(codes.size(), 4u);
+    EXPECT_EQ(codes.front(), 0x41);
+    EXPECT_EQ(codes.back(), 0x42);
+    // Each replacement is a code the CMap gives no CID, which reads back as
+    // nothing.
+    EXPECT_EQ((codes.size() - 2) % 2, 0u);
+    EXPECT_EQ(ToUnicode(*font, codes), u"AB");
+  }
+}
+
+// The NEC duplicates of the host code page (8795 √, 879B ∩, ...) reach a
+// CID that a Unicode encoding has no code for: the code of the symbol they
+// duplicate is written.
+TEST_F(Type0AdobeJapan1Test, NECDuplicatesReachAUnicodeEncoding) {
+  for (const char* encoding : {"UniJIS-UCS2-H", "UniJIS-UCS2-V"}) {
+    SCOPED_TRACE(encoding);
+    auto font = Font(encoding);
+    ASSERT_TRUE(font);
+    EXPECT_EQ(FromHost(*font, {0x87, 0x95, 0x87, 0x9B, 0x41}),
+              (Bytes{0x22, 0x1A, 0x22, 0x29, 0x00, 0x41}));
+    EXPECT_EQ(font->GetReplacedCount(), 0);
+  }
+}
+
 TEST_F(Type0AdobeJapan1Test, UnicodeEncodedFont) {
   auto font = Font("UniJIS-UCS2-H");
   ASSERT_TRUE(font);

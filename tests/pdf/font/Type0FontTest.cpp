@@ -123,10 +123,27 @@ TEST_F(Type0FontTest, EmbeddedEncodingCMap) {
   ASSERT_TRUE(font);
   EXPECT_TRUE(dynamic_cast<CPDFCMap*>(font->Get_Encoding()));
   EXPECT_EQ(font->CalcStringWidth(ab, 2), 1100);
+  // Without the header line the program is read when it parses and maps
+  // codes.
   auto headless = Create(Type0Text(std::to_string(bad) + " 0 R", "[" + kCIDFont + "]"));
   ASSERT_TRUE(headless);
-  EXPECT_EQ(headless->CalcStringWidth(ab, 2), -1);
-  EXPECT_EQ(Message(), "invalid ToUnicode stream");
+  EXPECT_EQ(headless->CalcStringWidth(ab, 2), 1100);
+  EXPECT_EQ(Message(), "");
+  const int32_t parent = Register(doc_, stream("/CMapName /Test-H def\n/Identity-H usecmap\n"));
+  auto used = Create(Type0Text(std::to_string(parent) + " 0 R", "[" + kCIDFont + "]"));
+  ASSERT_TRUE(used);
+  EXPECT_EQ(used->CalcStringWidth(kOneTwo.data(), 4), 1100);
+  // Text that is no CMap, or a program left open, still fails.
+  for (const std::string& body :
+       {std::string("not a CMap at all"), program + "1 begincidrange <43> <43> 3 <4",
+        "%!PS-Adobe-3.0 Resource-CMap\n" + program + "(open"}) {
+    SCOPED_TRACE(body);
+    const int32_t damaged = Register(doc_, stream(body));
+    auto font = Create(Type0Text(std::to_string(damaged) + " 0 R", "[" + kCIDFont + "]"));
+    ASSERT_TRUE(font);
+    EXPECT_EQ(font->CalcStringWidth(ab, 2), -1);
+    EXPECT_EQ(Message(), "invalid ToUnicode stream");
+  }
 }
 
 TEST_F(Type0FontTest, UpdateCharWidthChecksDescendants) {

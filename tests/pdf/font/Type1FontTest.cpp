@@ -11,6 +11,7 @@
 #include "pdf/composite/CPDFEnv.h"
 #include "pdf/font/CPDFEncoding.h"
 #include "pdf/font/CPDFType1Font.h"
+#include "pdf/interactive/CPDFAcroFormDict.h"
 #include "pdf/object/CPDFNumber.h"
 #include "tests/pdf/document/PeriphTestSupport.h"
 #include "tests/pdf/object/TestDoc.h"
@@ -256,6 +257,9 @@ TEST_F(Type1FontTest, SymbolAndZapfDingbatsMeasureThroughTheirBuiltInEncoding) {
       {"/BaseFont /Symbol /Encoding /WinAnsiEncoding", "Aa", 722 + 631},
       {"/BaseFont /ZapfDingbats", " !An", 278 + 974 + 692 + 761},  // space a1 a10 a73
       {"/BaseFont /ZapfDingbats", "\xA1\xFE", 732 + 918},          // a101 a191
+      // 128 to 141, the codes real files use for these glyphs: a89 a88 a96.
+      {"/BaseFont /ZapfDingbats", "\x80\x8B\x8D", 390 + 234 + 334},
+      {"/BaseFont /ZapfDingbats", "\x7F\x8E\xA0\xF0\xFF", 0},  // no glyph there
       {"/BaseFont /ZapfDingbats /Encoding /StandardEncoding", "!", 974},
   };
   for (const Case& c : cases) {
@@ -279,6 +283,83 @@ TEST_F(Type1FontTest, SymbolAndZapfDingbatsMeasureThroughTheirBuiltInEncoding) {
   EXPECT_STREQ(Message().c_str(), "undefined Font Encoding: NoSuchEncoding");
 }
 
+// An encoding dictionary, the form real files use most: each code's glyph
+// name comes from /Differences, else from /BaseEncoding (else
+// StandardEncoding), and the AFM width of that name is the code's width.
+// /Widths written by UpdateCharWidth give the same sums.
+TEST_F(Type1FontTest, EncodingDictionariesMeasureThroughTheirGlyphNames) {
+  struct Case {
+    const char* entries;
+    std::string text;
+    int32_t width;
+  };
+  const Case cases[] = {
+      {"/BaseFont /Helvetica /Encoding << /Type /Encoding /BaseEncoding /WinAnsiEncoding "
+       "/Differences [24 /breve 39 /quotesingle] >>",
+       "Hello", 2278},
+      // 24 breve, 39 quotesingle (Differences); 128 Euro (WinAnsiEncoding).
+      {"/BaseFont /Helvetica /Encoding << /Type /Encoding /BaseEncoding /WinAnsiEncoding "
+       "/Differences [24 /breve 39 /quotesingle] >>",
+       "\x18'\x80", 333 + 191 + 556},
+      // Without /BaseEncoding: StandardEncoding, whose 39 is quoteright.
+      {"/BaseFont /Helvetica /Encoding << /Type /Encoding /Differences [65 /i /m] >>", "ABC'",
+       222 + 833 + 722 + 222},
+      // A plain dictionary (no /Type) reads the same; a /BaseEncoding that
+      // is not a name counts as absent.
+      {"/BaseFont /Helvetica /Encoding << /BaseEncoding /WinAnsiEncoding >>", "'", 191},
+      {"/BaseFont /Helvetica /Encoding << /BaseEncoding 5 /Differences [65 /m] >>", "A'",
+       833 + 222},
+      // A name the metrics lack and a code no table names measure 0.
+      {"/BaseFont /Helvetica /Encoding << /Differences [65 /nosuchglyph] >>", "A\x80H", 722},
+      // Names before the first number have no code; codes wrap after 255.
+      {"/BaseFont /Times-Roman /Encoding << /Differences [/x 255 /i /m] >>",
+       std::string("\xFF\x00", 2), 278 + 778},
+      // Fonts with their own encoding: Differences first, else the metrics'
+      // codes, whatever base encoding is named.
+      {"/BaseFont /ZapfDingbats /Encoding << /Differences [65 /a1] >>", "A!\x80", 974 + 974 + 390},
+      {"/BaseFont /Symbol /Encoding << /BaseEncoding /WinAnsiEncoding /Differences [65 /beta] >>",
+       "Aa", 549 + 631},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.entries);
+    auto font = Font(c.entries);
+    ASSERT_TRUE(font);
+    EXPECT_EQ(Width(*font, c.text), c.width);
+    EXPECT_FALSE(doc_.GetError().IsError()) << Message();
+    ASSERT_TRUE(font->UpdateCharWidth());
+    CPDFArray* widths = font->Get_Widths();
+    ASSERT_TRUE(widths && widths->GetCount() == 256);
+    int32_t sum = 0;
+    for (char ch : c.text) {
+      sum += dynamic_cast<CPDFNumber*>(widths->Get(&doc_, static_cast<uint8_t>(ch)))->GetInt();
+    }
+    EXPECT_EQ(sum, c.width);
+  }
+}
+
+// The interactive form's default font Helv: Helvetica whose /Encoding is an
+// indirect encoding dictionary of PDFDocEncoding Differences.
+TEST_F(Type1FontTest, TheFormFontHelvIsMeasuredAndGetsItsWidths) {
+  CPDFAcroFormDict form;
+  ASSERT_TRUE(form.Create(&doc_, new CPDFArray));
+  auto* helv = dynamic_cast<CPDFType1Font*>(doc_.GetObj(CPDFObjRef(7, 0)));
+  ASSERT_TRUE(helv);
+  ASSERT_TRUE(dynamic_cast<CPDFEncoding*>(helv->Get_Encoding()));
+  EXPECT_EQ(Width(*helv, "Hello"), 2278);
+  // 24 breve, 128 bullet, 160 Euro in PDFDocEncoding.
+  EXPECT_EQ(Width(*helv, "\x18\x80\xA0"), 333 + 350 + 556);
+  ASSERT_TRUE(helv->UpdateCharWidth());
+  CPDFArray* widths = helv->Get_Widths();
+  ASSERT_TRUE(widths);
+  ASSERT_EQ(widths->GetCount(), 256);
+  auto at = [&](int32_t i) { return dynamic_cast<CPDFNumber*>(widths->Get(&doc_, i))->GetInt(); };
+  EXPECT_EQ(at('H'), 722);
+  EXPECT_EQ(at(0x18), 333);
+  EXPECT_EQ(at(0x80), 350);
+  EXPECT_EQ(at(0xA0), 556);
+  EXPECT_EQ(Width(*helv, "Hello"), 2278);
+}
+
 TEST_F(Type1FontTest, MeasuringFailuresAreRecorded) {
   struct Case {
     std::string entries;
@@ -288,8 +369,9 @@ TEST_F(Type1FontTest, MeasuringFailuresAreRecorded) {
   const Case cases[] = {
       {"/BaseFont /HeiseiMin-W3", CPDFException::kUndefined, "invalid AFM: HeiseiMin-W3"},
       {"/BaseFont /Foo", CPDFException::kUndefined, "undefined AFM: Foo"},
-      {"/BaseFont /Helvetica /Encoding << /Type /Encoding >>", CPDFException::kSyntax,
-       "typecheck: Dictionary"},
+      {"/BaseFont /Helvetica /Encoding << /Type /Encoding /BaseEncoding /NoSuchBase >>",
+       CPDFException::kUndefined, "undefined Font Encoding: NoSuchBase"},
+      {"/BaseFont /Helvetica /Encoding 7", CPDFException::kSyntax, "typecheck: Number"},
       {"/BaseFont /Helvetica /Encoding [1]", CPDFException::kSyntax, "typecheck: Array"},
       {"/BaseFont /Helvetica /Encoding /NoSuchEncoding", CPDFException::kUndefined,
        "undefined Font Encoding: NoSuchEncoding"},

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "pdf/document/CPDFXRef.h"
 #include "pdf/interactive/CPDFField.h"
 #include "pdf/interactive/CPDFFieldTypes.h"
 #include "pdf/object/CPDFCopyScope.h"
@@ -62,6 +63,59 @@ TEST(FieldCopyCycleTest, AValueLeadingBackToTheFieldStopsTheCopy) {
     copy.reset(FieldAt(source, ref)->Clone(&dest, &source));
     EXPECT_EQ(copy, nullptr);
   }
+}
+
+// The way back may lie anywhere inside the value: in an array, in a
+// dictionary, in an object reached through a reference, at any depth.
+TEST(FieldCopyCycleTest, AValueHoldingTheFieldStopsTheCopy) {
+  const struct {
+    const char* what;
+    const char* widget;
+    const char* key;
+    const char* value;  // SELF stands for a reference to the field
+  } cases[] = {
+      {"/V [self 1]", "/FT /Btn /T (a)", "V", "[SELF 1]"},
+      {"/DV [1 [self]]", "/FT /Tx /T (a)", "DV", "[1 [SELF]]"},
+      {"/V << /X self >>", "/FT /Tx /T (a)", "V", "<< /X SELF >>"},
+      {"/MK << /A [<< /B self >>] >>", "/FT /Tx /T (a)", "MK", "<< /A [<< /B SELF >>] >>"},
+      {"choice /Opt [(x) self]", "/FT /Ch /T (a) /Opt [(x)]", "Opt", "[(x) SELF]"},
+      {"an indirect array", "/FT /Tx /T (a)", "V", "INDIRECT"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestDoc source;
+    const CPDFObjRef ref = PutField(source, Widget(c.widget));
+    std::string text = c.value;
+    if (text == "INDIRECT") {
+      // /V 9 0 R, whose array holds the field.
+      const CPDFObjRef array = Put(source, "[1 " + periph::RefText(ref) + "]");
+      FieldAt(source, ref)->TempDict::SetAt(CPDFName(c.key), new CPDFObjRef(array));
+    } else {
+      text.replace(text.find("SELF"), 4, periph::RefText(ref));
+      FieldAt(source, ref)
+          ->TempDict::SetAt(CPDFName(c.key), periph::Parse(text, &source).release());
+    }
+    TestDoc dest;
+    const int32_t before = dest.GetXRef()->GetCount();
+    std::unique_ptr<CPDFObject> copy(FieldAt(source, ref)->Clone(&dest, &source));
+    EXPECT_EQ(copy, nullptr);
+    // What the failed copy reserved in the target is free again.
+    for (int32_t n = before + 1; n <= dest.GetXRef()->GetCount(); ++n) {
+      const CPDFXRefEntry* entry = dest.GetXRef()->GetEntry(n);
+      EXPECT_TRUE(!entry || !entry->inUse) << n;
+    }
+  }
+  // A field that is not under copy, held in a value, is passed by as
+  // before (its copy flag is clear): the copy goes on without it.
+  TestDoc source;
+  const CPDFObjRef a = PutField(source, Widget("/FT /Btn /T (a)"));
+  const CPDFObjRef b = PutField(source, Widget("/FT /Btn /T (b)"));
+  FieldAt(source, a)->TempDict::SetAt(
+      CPDFName("V"), periph::Parse("[" + periph::RefText(b) + " 1]", &source).release());
+  TestDoc dest;
+  std::unique_ptr<CPDFObject> copy(FieldAt(source, a)->Clone(&dest, &source));
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(periph::Written(dynamic_cast<CPDFDict*>(copy.get())->Get(&dest, CPDFName("V"))), "[1]");
 }
 
 TEST(FieldCopyCycleTest, CheckBoxesWhoseValuesNameEachOther) {

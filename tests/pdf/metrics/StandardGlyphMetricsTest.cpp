@@ -477,20 +477,26 @@ TEST(ZapfDingbatsMetrics, GlyphSetCodesAndSideBearings) {
   EXPECT_EQ(afm.GetCharMetricCount(), 202);
   const std::vector<std::string> order = TableOrder(standardmetrics::kZapfDingbats);
   ASSERT_EQ(order.size(), 202u);
-  EXPECT_EQ(order[187], "a191");
-  EXPECT_EQ(order[188], "a86");
-  EXPECT_EQ(order[201], "a88");
-  // The 14 glyphs the AFM file numbers 128 to 141 are unencoded.
-  const std::vector<std::string> unencoded(order.begin() + 188, order.end());
-  for (const std::string& name : unencoded)
-    EXPECT_EQ(Glyph("ZapfDingbats", name.c_str()).C, -1) << name;
+  // Every glyph has the code of the AFM file, the rows ascending by code;
+  // 128 to 141 are the glyphs real files use there.
+  EXPECT_EQ(order[94], "a100");
+  EXPECT_EQ(order[95], "a89");
+  EXPECT_EQ(order[108], "a96");
+  EXPECT_EQ(order[201], "a191");
+  const std::vector<std::string> high(order.begin() + 95, order.begin() + 109);
+  EXPECT_EQ(high, (std::vector<std::string>{"a89", "a90", "a93", "a94", "a91", "a92", "a205", "a85",
+                                            "a206", "a86", "a87", "a88", "a95", "a96"}));
+  for (size_t i = 0; i < high.size(); ++i)
+    EXPECT_EQ(Glyph("ZapfDingbats", high[i].c_str()).C, static_cast<int32_t>(128 + i)) << high[i];
   int encoded = 0;
   for (const AFMCharMetric* m : Entries(afm)) {
-    if (m->C == -1) continue;
+    EXPECT_NE(m->C, -1) << m->N.c_str();
     ++encoded;
-    EXPECT_TRUE((m->C >= 32 && m->C <= 126) || (m->C >= 161 && m->C <= 254 && m->C != 240)) << m->C;
+    EXPECT_TRUE((m->C >= 32 && m->C <= 126) || (m->C >= 128 && m->C <= 141) ||
+                (m->C >= 161 && m->C <= 254 && m->C != 240))
+        << m->C;
   }
-  EXPECT_EQ(encoded, 188);
+  EXPECT_EQ(encoded, 202);
   EXPECT_EQ(Glyph("ZapfDingbats", "a101").C, 161);
   EXPECT_EQ(Glyph("ZapfDingbats", "a201").C, 241);
   EXPECT_EQ(Glyph("ZapfDingbats", "a1").C, 33);
@@ -514,8 +520,8 @@ TEST(ZapfDingbatsMetrics, GlyphSetCodesAndSideBearings) {
                               {214, "a163", 1016, {34, 152, 981, 540}},
                               {215, "a164", 458, {35, -127, 422, 820}},
                               {254, "a191", 918, {34, 99, 884, 593}},
-                              {-1, "a86", 410, {35, 0, 375, 692}},
-                              {-1, "a88", 234, {35, -14, 199, 705}}});
+                              {137, "a86", 410, {35, 0, 375, 692}},
+                              {139, "a88", 234, {35, -14, 199, 705}}});
   // Side bearings of the glyphs other than space; a117 at the newer AFM
   // file's 34 would give 174 and 17.
   std::map<int32_t, int> llx;

@@ -42,6 +42,10 @@ TEST(CPDFExceptionTest, SyntaxCodeHasEmptyMessageAndAssignmentCopiesAll) {
   EXPECT_STREQ(f.GetMessage(), "typecheck: Number");
   f.Clear();
   EXPECT_FALSE(f.IsError());
+  // Cleared is empty: no stale class, method or message.
+  EXPECT_STREQ(f.GetClassName(), "");
+  EXPECT_STREQ(f.GetMethodName(), "");
+  EXPECT_STREQ(f.GetMessage(), "");
 }
 
 TEST(CPDFExceptionTest, TextsKeptExactly) {

@@ -1,0 +1,89 @@
+#pragma once
+// The installer window: installs one package through the system's package
+// installer and shows what it installs, the progress while the installer
+// runs, and the outcome: installed, failed with the installer's own reason,
+// or cancelled at the administrator's password prompt. The installer runs as
+// a separate process whose output the window reads as it comes, so the
+// window stays responsive throughout. It stays open until the user closes it.
+#include <sys/types.h>
+#include <QDialog>
+#include <optional>
+#include <string>
+
+#include "launcher/core/InstallerCommand.h"
+#include "launcher/installer/core/InstallRun.h"
+
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QSocketNotifier;
+class QTimer;
+
+namespace installer {
+
+class InstallerWindow : public QDialog {
+  Q_OBJECT
+ public:
+  // The window for the package at `packagePath`, as the command line gave it
+  // (bytes; relative to the current folder unless absolute), installed with
+  // the given privilege. Nothing runs until Start.
+  InstallerWindow(std::string packagePath, launcher::Privilege privilege,
+                  QWidget* parent = nullptr);
+  ~InstallerWindow() override;
+
+  // Starts the installer and returns at once; the window follows it from
+  // the event loop and shows the outcome when it has ended. Once only.
+  void Start();
+
+  // Started and not yet ended.
+  bool Running() const { return pid_ > 0; }
+
+  // The outcome; none before the installer has ended.
+  const std::optional<InstallOutcome>& Outcome() const { return outcome_; }
+
+ signals:
+  // The installer has ended (or could not be started); Outcome() holds what
+  // became of it.
+  void Finished();
+
+ public slots:
+  // Escape, the close button and the window's own close: the window closes
+  // once the installer has ended. While it runs nothing happens: an
+  // installation cut short could leave the system's packages half installed.
+  void reject() override;
+
+ private:
+  enum { kOutput = 0, kError = 1 };
+
+  void Read(int which);
+  void Poll();
+  void End(const CommandEnd& end);
+  // Feeds what the stream's pipe holds now, at most one chunk, to the run
+  // and the log; answers whether the pipe stays open, and sets `full` when a
+  // whole chunk came (more may wait).
+  bool Feed(int which, bool* full);
+  void CloseStream(int which);
+  void AddToLog(const std::vector<InstallRun::Line>& lines);
+  void ShowProgress();
+  void ShowOutcome();
+
+  std::string packagePath_;
+  launcher::Privilege privilege_;
+  InstallRun run_;
+  bool started_ = false;
+  pid_t pid_ = 0;
+  int fds_[2] = {-1, -1};
+  QSocketNotifier* notifiers_[2] = {nullptr, nullptr};
+  QTimer* poll_ = nullptr;
+  std::optional<InstallOutcome> outcome_;
+
+  QLabel* package_ = nullptr;
+  QLabel* step_ = nullptr;
+  QProgressBar* bar_ = nullptr;
+  QPlainTextEdit* reason_ = nullptr;
+  QPlainTextEdit* log_ = nullptr;
+  QPushButton* close_ = nullptr;
+};
+
+}  // namespace installer

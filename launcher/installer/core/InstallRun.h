@@ -1,0 +1,92 @@
+#pragma once
+// One run of the installation command (launcher/core/InstallerCommand.h) as
+// the installer window follows it: the command's output and errors as they
+// arrive, the progress they show, and the outcome once it has ended. It owns
+// no process: the window starts the command and feeds it what it reads.
+#include <cstddef>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "launcher/core/InstallerCommand.h"
+#include "launcher/installer/core/LineSplitter.h"
+
+namespace installer {
+
+// How the command ended.
+struct CommandEnd {
+  enum class Kind { NotStarted, Exited, Signalled };
+  Kind kind = Kind::NotStarted;
+  int code = 0;  // the exit status, the signal number, or the errno of the failed start
+};
+
+// What the installation came to.
+struct InstallOutcome {
+  enum class Kind {
+    Installed,   // the command ended with status 0
+    Failed,      // any other end
+    Cancelled,   // the administrator's password prompt was dismissed
+    NotStarted,  // the command could not be started
+  };
+  Kind kind = Kind::Failed;
+  // What the installer window ends with: the command's exit status; 128 plus
+  // the signal number after a signal; 127 when the command did not start.
+  int exitStatus = 0;
+  // Why it failed, in UTF-8 lines: apt-get's or pkexec's last error lines, or
+  // a text of the window's own when they said nothing. Empty otherwise.
+  std::vector<std::string> reason;
+};
+
+class InstallRun {
+ public:
+  enum class Stream { Output, Error };
+  // A line for the log, in UTF-8.
+  struct Line {
+    Stream stream;
+    std::string text;
+  };
+
+  // Lines kept of each kind (output, errors, package errors) to find the
+  // reason in, and the most the reason holds.
+  static constexpr size_t kKeptLines = 50;
+  static constexpr size_t kReasonLines = 5;
+
+  explicit InstallRun(launcher::Privilege privilege);
+
+  // Takes the next piece of the command's output or errors and answers the
+  // lines it completed, for the log. apt-get's status lines move the progress
+  // on; of those only the package errors go to the log, as
+  // "<package>: <message>".
+  std::vector<Line> Take(Stream stream, std::string_view bytes);
+
+  // The last lines that had no line end; called once the command has ended.
+  std::vector<Line> Flush();
+
+  // The progress in percent; -1 while no status line has given one.
+  int Percent() const { return percent_; }
+
+  // The step in work: the description of the last status line, else the last
+  // line of output; before either, waiting for the password (through pkexec)
+  // or starting.
+  std::string Step() const;
+
+  // The outcome of the command's end, from its status and what it wrote.
+  InstallOutcome Finish(const CommandEnd& end) const;
+
+ private:
+  void Add(Stream stream, const std::string& raw, std::vector<Line>& log);
+  std::vector<std::string> ErrorReason() const;
+
+  launcher::Privilege privilege_;
+  LineSplitter output_;
+  LineSplitter errors_;
+  int percent_ = -1;
+  std::string statusStep_;
+  std::string outputStep_;
+  std::deque<std::string> outputLines_;
+  std::deque<std::string> errorLines_;
+  std::deque<std::string> packageErrors_;
+};
+
+}  // namespace installer

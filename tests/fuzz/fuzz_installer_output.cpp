@@ -1,0 +1,90 @@
+// The installer window's reading of the package installer's output and
+// errors: any bytes, cut into pieces of any size on either stream, then every
+// kind of end. What it shows is UTF-8 without control characters, of bounded
+// size, and the progress stays a percentage.
+#include <string>
+#include <string_view>
+
+#include "launcher/core/InstallInfo.h"
+#include "launcher/installer/core/AptStatus.h"
+#include "launcher/installer/core/InstallRun.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+namespace {
+
+// A line shown: UTF-8 without control characters other than tab, and no
+// longer than an overlong line after every byte of it grew to three.
+void CheckShown(const std::string& text) {
+  FUZZ_CHECK(launcher::IsValidUtf8(text));
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    FUZZ_CHECK(byte >= 0x20 || c == '\t');
+    FUZZ_CHECK(byte != 0x7F);
+  }
+  FUZZ_CHECK(text.size() <= 3 * installer::LineSplitter::kMaxLineBytes + 2);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  const launcher::Privilege privilege =
+      data[0] & 1 ? launcher::Privilege::User : launcher::Privilege::Root;
+  const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+
+  // Each byte that starts a piece also gives its length and its stream.
+  installer::InstallRun run(privilege);
+  size_t at = 0;
+  while (at < bytes.size()) {
+    const auto head = static_cast<unsigned char>(bytes[at]);
+    const size_t length = std::min<size_t>(1 + head % 97, bytes.size() - at);
+    const auto stream =
+        head & 0x80 ? installer::InstallRun::Stream::Error : installer::InstallRun::Stream::Output;
+    for (const installer::InstallRun::Line& line : run.Take(stream, bytes.substr(at, length)))
+      CheckShown(line.text);
+    FUZZ_CHECK(run.Percent() >= -1 && run.Percent() <= 100);
+    at += length;
+  }
+  for (const installer::InstallRun::Line& line : run.Flush()) CheckShown(line.text);
+  CheckShown(run.Step());
+
+  // Every line on its own as a status line.
+  if (std::optional<installer::AptStatus> status = installer::ParseAptStatus(bytes)) {
+    FUZZ_CHECK(status->percent >= 0 && status->percent <= 100);
+    FUZZ_CHECK(!status->package.empty());
+  }
+
+  const installer::CommandEnd ends[] = {
+      {installer::CommandEnd::Kind::Exited, 0},    {installer::CommandEnd::Kind::Exited, 100},
+      {installer::CommandEnd::Kind::Exited, 126},  {installer::CommandEnd::Kind::Exited, 127},
+      {installer::CommandEnd::Kind::Signalled, 9}, {installer::CommandEnd::Kind::NotStarted, 2},
+  };
+  for (const installer::CommandEnd& end : ends) {
+    const installer::InstallOutcome outcome = run.Finish(end);
+    FUZZ_CHECK(outcome.reason.size() <= installer::InstallRun::kReasonLines);
+    FUZZ_CHECK((outcome.kind == installer::InstallOutcome::Kind::Installed) ==
+               (outcome.exitStatus == 0));
+    FUZZ_CHECK(outcome.kind == installer::InstallOutcome::Kind::Installed ||
+               outcome.kind == installer::InstallOutcome::Kind::Cancelled ||
+               !outcome.reason.empty());
+    for (const std::string& line : outcome.reason) CheckShown(line);
+  }
+  return 0;
+}
+
+void FuzzSeeds(FuzzSeedList& seeds) {
+  seeds.Add("root-install",
+            std::string("\x00", 1) +
+                "\x1bReading package lists...\n\x30pmstatus:velmora:amd64:40.0000:Unpacking\n");
+  seeds.Add("user-errors",
+            "\x01\x9a"
+            "E: Unsupported file /a b/x.deb given on commandline\nW: w\n");
+  seeds.Add("dismissed",
+            "\x01\xc0"
+            "Error executing command as another user: Request dismissed\n");
+  seeds.Add("cp932", std::string("\x00\x8a", 2) +
+                         "E: \x83p\x83"
+                         "b\x83P\x81[\x83W\n");
+  seeds.Add("pmerror", "\x01\x40pmerror:velmora:50:post-installation script failed\n");
+  seeds.Add("progress-cr", "\x01\x20(Reading database ... 5%\r(Reading database ... 10%\r");
+}

@@ -1,0 +1,134 @@
+// Draws the installer window in each of its states and checks that no text
+// is cut off and every control lies inside the window. With PN_RENDER_DIR
+// set, the pictures are written there as PNG files for a person to look at
+// ("installer-<state>.png"); with PN_RENDER_FRAMES set as well, on a display
+// with a window manager (tools/render-dialogs-wm.sh), also the window with
+// the frame the manager gave it ("installer-<state>-frame.png").
+#include "launcher/installer/InstallerWindow.h"
+
+#include "../TestSupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+namespace {
+
+using installer::InstallerWindow;
+using launcher::Privilege;
+using launchertest::FakeInstaller;
+using launchertest::TempFolder;
+
+// Runs the event loop until the condition holds (or a time limit passes).
+bool RunUntil(const std::function<bool()>& done) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done() && clock.elapsed() < 20000) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(5);
+  }
+  return done();
+}
+
+void SaveFramed(QWidget* window, const QString& file) {
+  window->raise();
+  window->activateWindow();
+  // The window manager frames the window, then draws its title bar.
+  RunUntil([&] { return window->frameGeometry() != window->geometry(); });
+  for (int i = 0; i < 25; ++i) {
+    QApplication::processEvents();
+    QThread::msleep(20);
+  }
+  const QRect frame = window->frameGeometry();
+  const QPixmap shot =
+      window->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+  EXPECT_TRUE(shot.save(file)) << file.toStdString();
+}
+
+// Checks the window's texts and writes its picture.
+void Render(InstallerWindow* window, const QString& name) {
+  QApplication::processEvents();
+  const QImage image = window->grab().toImage();
+  ASSERT_FALSE(image.isNull());
+  for (QWidget* child : window->findChildren<QWidget*>()) {
+    if (!child->isVisibleTo(window)) continue;
+    const QString what = name + "/" + child->objectName();
+    EXPECT_TRUE(window->rect().contains(child->geometry())) << what.toStdString();
+    if (auto* label = qobject_cast<QLabel*>(child)) {
+      const int need = label->fontMetrics().size(Qt::TextShowMnemonic, label->text()).width();
+      EXPECT_GE(label->contentsRect().width(), need) << what.toStdString();
+      EXPECT_GE(label->height(), label->minimumSizeHint().height()) << what.toStdString();
+    } else if (auto* button = qobject_cast<QPushButton*>(child)) {
+      const int need = button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).width();
+      EXPECT_GE(button->width(), need + 8) << what.toStdString();
+    }
+  }
+  const QString dir = qEnvironmentVariable("PN_RENDER_DIR");
+  if (dir.isEmpty()) return;
+  QDir().mkpath(dir);
+  EXPECT_TRUE(image.save(dir + "/installer-" + name + ".png"));
+  if (!qEnvironmentVariableIsEmpty("PN_RENDER_FRAMES"))
+    SaveFramed(window, dir + "/installer-" + name + "-frame.png");
+}
+
+TEST(InstallerRender, EveryStateOfTheWindow) {
+  TempFolder folder;
+  const std::string package = folder.Folder() + "velmora_1.00_amd64.deb";
+  const std::string aptOutput =
+      "echo 'Reading package lists...'\necho 'Building dependency tree...'\n"
+      "echo 'The following NEW packages will be installed:'\necho '  velmora'\n"
+      "echo 'pmstatus:velmora:amd64:40.0000:Unpacking velmora (amd64)'\n";
+  struct State {
+    const char* name;
+    Privilege privilege;
+    std::string aptGet;
+    std::string pkexec;
+    bool running;  // pictured while apt-get still runs
+  };
+  const State states[] = {
+      {"password", Privilege::User, "exit 0\n", "sleep 3\nexec \"$@\"\n", true},
+      {"progress", Privilege::Root, aptOutput + "sleep 3\n", "", true},
+      {"installed", Privilege::User,
+       aptOutput + "echo 'Setting up velmora (1.00) ...'\necho 'pmstatus:velmora:100:Installed'\n",
+       "exec \"$@\"\n", false},
+      {"failed", Privilege::Root,
+       "echo 'Reading package lists...'\necho \"E: Unsupported file $5 given on commandline\" "
+       ">&2\nexit 100\n",
+       "", false},
+      {"cancelled", Privilege::User, "exit 0\n",
+       "echo 'Error executing command as another user: Request dismissed' >&2\nexit 126\n", false},
+      {"no-authority", Privilege::User, "exit 0\n",
+       "echo 'Error getting authority: Error initializing authority: Could not connect: No such "
+       "file or directory' >&2\nexit 127\n",
+       false},
+  };
+  for (const State& state : states) {
+    SCOPED_TRACE(state.name);
+    FakeInstaller apt(state.aptGet, state.pkexec);
+    InstallerWindow window(package, state.privilege);
+    window.show();
+    window.Start();
+    if (state.running) {
+      // Once the first line is in, or the prompt is up.
+      QThread::msleep(300);
+      QApplication::processEvents();
+      ASSERT_TRUE(window.Running());
+    } else {
+      ASSERT_TRUE(RunUntil([&] { return window.Outcome().has_value(); }));
+    }
+    Render(&window, QString::fromLatin1(state.name));
+    RunUntil([&] { return window.Outcome().has_value(); });
+  }
+}
+
+}  // namespace

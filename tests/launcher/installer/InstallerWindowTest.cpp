@@ -1,0 +1,308 @@
+#include "launcher/installer/InstallerWindow.h"
+
+#include "../TestSupport.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+using installer::InstallerWindow;
+using installer::InstallOutcome;
+using launcher::Privilege;
+using launchertest::FakeInstaller;
+using launchertest::ScopedEnv;
+using launchertest::TempFolder;
+
+template <typename T>
+T* Child(QWidget* parent, const char* name) {
+  return parent->findChild<T*>(QString::fromLatin1(name));
+}
+
+// What a window showed once its installer had ended.
+struct Shown {
+  QString step;
+  QString package;
+  QString packageTip;
+  bool reasonVisible = false;
+  QString reason;
+  QString log;
+  int percent = 0;
+  bool closeEnabled = false;
+  bool closeFocused = false;
+  std::optional<InstallOutcome> outcome;
+};
+
+class InstallerWindowTest : public ::testing::Test {
+ protected:
+  // Shows a window for the package, starts it and waits (running the event
+  // loop) until its installer has ended.
+  Shown Install(const std::string& package, Privilege privilege) {
+    window_ = std::make_unique<InstallerWindow>(package, privilege);
+    window_->show();
+    QEventLoop loop;
+    QObject::connect(window_.get(), &InstallerWindow::Finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    window_->Start();
+    if (!window_->Outcome()) loop.exec();
+    EXPECT_TRUE(window_->Outcome()) << "the installer never ended";
+    Shown shown;
+    shown.step = Child<QLabel>(window_.get(), "step")->text();
+    shown.package = Child<QLabel>(window_.get(), "package")->text();
+    shown.packageTip = Child<QLabel>(window_.get(), "package")->toolTip();
+    auto* reason = Child<QPlainTextEdit>(window_.get(), "reason");
+    shown.reasonVisible = reason->isVisible();
+    shown.reason = reason->toPlainText();
+    shown.log = Child<QPlainTextEdit>(window_.get(), "log")->toPlainText();
+    shown.percent = Child<QProgressBar>(window_.get(), "progress")->value();
+    auto* close = Child<QPushButton>(window_.get(), "close");
+    shown.closeEnabled = close->isEnabled();
+    shown.closeFocused = close->hasFocus();
+    shown.outcome = window_->Outcome();
+    return shown;
+  }
+
+  static void PressEscape(QWidget* window) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(window, &press);
+  }
+
+  TempFolder folder_;
+  std::unique_ptr<InstallerWindow> window_;
+};
+
+TEST_F(InstallerWindowTest, ASuccessShowsTheProgressAndEndsInstalled) {
+  FakeInstaller apt(
+      "echo 'Reading package lists...'\n"
+      "echo 'pmstatus:velmora:amd64:50.0000:Unpacking velmora (amd64)'\n"
+      "echo 'N: Download is performed unsandboxed as root' >&2\n"
+      "echo 'Setting up velmora (1.00) ...'\nexit 0\n",
+      "exec \"$@\"\n");
+  const std::string package = folder_.Folder() + "velmora_1.00_amd64.deb";
+  for (Privilege privilege : {Privilege::Root, Privilege::User}) {
+    SCOPED_TRACE(privilege == Privilege::Root ? "root" : "user");
+    const Shown shown = Install(package, privilege);
+    ASSERT_TRUE(shown.outcome);
+    EXPECT_EQ(InstallOutcome::Kind::Installed, shown.outcome->kind);
+    EXPECT_EQ(0, shown.outcome->exitStatus);
+    EXPECT_EQ(QStringLiteral("velmora_1.00_amd64.deb"), shown.package);
+    EXPECT_EQ(QStringLiteral("インストールが完了しました。"), shown.step);
+    EXPECT_EQ(100, shown.percent);
+    EXPECT_FALSE(shown.reasonVisible);
+    // apt-get's output and errors, without its status lines.
+    EXPECT_TRUE(shown.log.contains(QStringLiteral("Reading package lists...")));
+    EXPECT_TRUE(shown.log.contains(QStringLiteral("Setting up velmora (1.00) ...")));
+    EXPECT_TRUE(shown.log.contains(QStringLiteral("N: Download is performed")));
+    EXPECT_FALSE(shown.log.contains(QStringLiteral("pmstatus")));
+    EXPECT_TRUE(shown.closeEnabled);
+    EXPECT_TRUE(shown.closeFocused);
+    // Non-interactive, and the status lines on the output.
+    EXPECT_EQ((std::vector<std::string>{"install", "--yes", "-o", "APT::Status-Fd=1", package}),
+              apt.Args());
+    EXPECT_EQ("noninteractive", apt.Frontend());
+    EXPECT_EQ(privilege == Privilege::User, apt.Elevated());
+    // Escape closes the window once the installer has ended.
+    PressEscape(window_.get());
+    EXPECT_FALSE(window_->isVisible());
+    EXPECT_EQ(QDialog::Rejected, window_->result());
+    apt.Remove("pkexec.args");
+  }
+}
+
+TEST_F(InstallerWindowTest, AFailureShowsAptGetsOwnReason) {
+  FakeInstaller apt(
+      "echo 'Reading package lists...'\n"
+      "echo 'W: a warning' >&2\n"
+      "echo \"E: Unsupported file $5 given on commandline\" >&2\nexit 100\n",
+      "exec \"$@\"\n");
+  const std::string package = folder_.Folder() + "missing.deb";
+  const Shown shown = Install(package, Privilege::Root);
+  ASSERT_TRUE(shown.outcome);
+  EXPECT_EQ(InstallOutcome::Kind::Failed, shown.outcome->kind);
+  EXPECT_EQ(100, shown.outcome->exitStatus);
+  EXPECT_EQ(QStringLiteral("インストールに失敗しました。"), shown.step);
+  EXPECT_TRUE(shown.reasonVisible);
+  EXPECT_EQ("E: Unsupported file " + package + " given on commandline", shown.reason.toStdString());
+  EXPECT_TRUE(shown.log.contains(QStringLiteral("W: a warning")));
+  EXPECT_TRUE(shown.closeFocused);
+}
+
+TEST_F(InstallerWindowTest, PkexecsEndsAreTold) {
+  struct Case {
+    const char* what;
+    std::string pkexec;
+    InstallOutcome::Kind kind;
+    int status;
+    QString step;
+    QString reason;
+  };
+  const Case cases[] = {
+      {"prompt dismissed",
+       "echo 'Error executing command as another user: Request dismissed' >&2\nexit 126\n",
+       InstallOutcome::Kind::Cancelled, 126, QStringLiteral("インストールは取り消されました。"),
+       QString()},
+      {"no polkit authority",
+       "echo 'Error getting authority: Error initializing authority: Could not connect: No such "
+       "file or directory' >&2\nexit 127\n",
+       InstallOutcome::Kind::Failed, 127, QStringLiteral("インストールに失敗しました。"),
+       QStringLiteral("Error getting authority: Error initializing authority: Could not "
+                      "connect: No such file or directory")},
+      {"not authorised",
+       "echo 'Error executing command as another user: Not authorized' >&2\n"
+       "printf '\\nThis incident has been reported.\\n' >&2\nexit 127\n",
+       InstallOutcome::Kind::Failed, 127, QStringLiteral("インストールに失敗しました。"),
+       QStringLiteral("Error executing command as another user: Not authorized\n"
+                      "This incident has been reported.")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeInstaller apt("exit 0\n", c.pkexec);
+    const Shown shown = Install(folder_.Folder() + "velmora.deb", Privilege::User);
+    ASSERT_TRUE(shown.outcome);
+    EXPECT_EQ(c.kind, shown.outcome->kind);
+    EXPECT_EQ(c.status, shown.outcome->exitStatus);
+    EXPECT_EQ(c.step, shown.step);
+    EXPECT_EQ(!c.reason.isEmpty(), shown.reasonVisible);
+    EXPECT_EQ(c.reason, shown.reason);
+    EXPECT_FALSE(apt.Ran());
+  }
+}
+
+TEST_F(InstallerWindowTest, APathWithBlanksAndJapaneseReachesAptGetWhole) {
+  FakeInstaller apt("exit 0\n", "exec \"$@\"\n");
+  const std::string utf8 = folder_.Folder() + "my setup/\"q\" パッケージ 1.00.deb";
+  // The same name in code page 932, as a folder copied from the original
+  // platform may have it: passed on byte for byte, shown as text.
+  const std::string cp932 = folder_.Folder() +
+                            "\x83p\x83"
+                            "b\x83P\x81[\x83W.deb";
+  const std::pair<std::string, QString> cases[] = {
+      {utf8, QStringLiteral("\"q\" パッケージ 1.00.deb")},
+      {cp932, QStringLiteral("パッケージ.deb")},
+  };
+  for (const auto& [package, name] : cases) {
+    const Shown shown = Install(package, Privilege::User);
+    ASSERT_TRUE(shown.outcome);
+    EXPECT_EQ(InstallOutcome::Kind::Installed, shown.outcome->kind);
+    EXPECT_EQ(name, shown.package);
+    ASSERT_FALSE(apt.Args().empty());
+    EXPECT_EQ(package, apt.Args().back());
+  }
+
+  // A relative path is taken from the current folder.
+  const auto old = std::filesystem::current_path();
+  std::filesystem::current_path(folder_.Path());
+  const Shown relative = Install("sub dir/x.deb", Privilege::Root);
+  std::filesystem::current_path(old);
+  ASSERT_FALSE(apt.Args().empty());
+  EXPECT_EQ(std::filesystem::canonical(folder_.Path()).string() + "/sub dir/x.deb",
+            apt.Args().back());
+
+  // A very long name is shortened in the middle, and whole in the tool tip.
+  const std::string longName = std::string(300, 'a') + "_1.00_amd64.deb";
+  const Shown shortened = Install(folder_.Folder() + longName, Privilege::Root);
+  EXPECT_LT(shortened.package.size(), int(longName.size()));
+  EXPECT_TRUE(shortened.package.endsWith(QStringLiteral("amd64.deb")));
+  EXPECT_EQ(QString::fromStdString(longName), shortened.packageTip);
+}
+
+TEST_F(InstallerWindowTest, WhileAptRunsTheWindowAnswersButDoesNotClose) {
+  FakeInstaller apt(
+      "echo 'pmstatus:velmora:30:Unpacking velmora'\n"
+      "sleep 1\necho 'pmstatus:velmora:60:Setting up velmora'\nexit 0\n",
+      "exec \"$@\"\n");
+  InstallerWindow window(folder_.Folder() + "velmora.deb", Privilege::Root);
+  window.show();
+  window.Start();
+  auto* close = Child<QPushButton>(&window, "close");
+  auto* step = Child<QLabel>(&window, "step");
+  auto* bar = Child<QProgressBar>(&window, "progress");
+  // The event loop keeps running while apt-get does: timers fire, the first
+  // status line shows, and Escape and closing leave the window open.
+  int ticks = 0;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+  timer.start(10);
+  bool sawFirstStep = false;
+  QElapsedTimer clock;
+  clock.start();
+  while (window.Running() && clock.elapsed() < 20000) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (step->text() == QStringLiteral("Unpacking velmora")) {
+      sawFirstStep = true;
+      EXPECT_EQ(30, bar->value());
+      EXPECT_FALSE(close->isEnabled());
+      PressEscape(&window);
+      window.close();
+      EXPECT_TRUE(window.isVisible());
+    }
+  }
+  EXPECT_TRUE(sawFirstStep);
+  EXPECT_GT(ticks, 20);
+  ASSERT_TRUE(window.Outcome());
+  EXPECT_EQ(InstallOutcome::Kind::Installed, window.Outcome()->kind);
+  EXPECT_TRUE(window.isVisible());
+  // Closing now works.
+  close->click();
+  EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(InstallerWindowTest, AProgramLeftRunningDoesNotHoldTheWindow) {
+  // apt-get ends at once but leaves a program behind that holds its output
+  // open for longer than the test waits.
+  FakeInstaller apt("echo done\nsleep 30 &\necho $! > '$FAKE_FOLDER/left'\nexit 0\n",
+                    "exec \"$@\"\n");
+  const auto start = std::chrono::steady_clock::now();
+  const Shown shown = Install(folder_.Folder() + "velmora.deb", Privilege::Root);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
+  ASSERT_TRUE(shown.outcome);
+  EXPECT_EQ(InstallOutcome::Kind::Installed, shown.outcome->kind);
+  EXPECT_TRUE(shown.log.contains(QStringLiteral("done")));
+  const int left = std::atoi(launchertest::ReadFile(apt.Folder() / "left").c_str());
+  if (left > 0) ::kill(left, SIGTERM);
+}
+
+TEST_F(InstallerWindowTest, AMissingPkexecOrAptGetIsAFailureWithItsReason) {
+  {
+    SCOPED_TRACE("no pkexec");
+    FakeInstaller apt("exit 0\n", "exit 0\n");
+    apt.Remove("pkexec");
+    ScopedEnv path("PATH", apt.Folder().string());
+    const Shown shown = Install(folder_.Folder() + "velmora.deb", Privilege::User);
+    ASSERT_TRUE(shown.outcome);
+    EXPECT_EQ(InstallOutcome::Kind::NotStarted, shown.outcome->kind);
+    EXPECT_EQ(127, shown.outcome->exitStatus);
+    EXPECT_EQ(QStringLiteral("インストールを開始できませんでした。"), shown.step);
+    EXPECT_TRUE(shown.reason.startsWith(QStringLiteral("pkexec: ")));
+    EXPECT_TRUE(shown.closeEnabled);
+  }
+  {
+    SCOPED_TRACE("no apt-get");
+    FakeInstaller apt("exit 0\n", "exit 0\n");
+    apt.Remove("apt-get");
+    ScopedEnv path("PATH", apt.Folder().string());
+    const Shown shown = Install(folder_.Folder() + "velmora.deb", Privilege::Root);
+    ASSERT_TRUE(shown.outcome);
+    EXPECT_EQ(InstallOutcome::Kind::Failed, shown.outcome->kind);
+    EXPECT_EQ(127, shown.outcome->exitStatus);
+    EXPECT_TRUE(shown.reason.contains(QStringLiteral("apt-get"))) << shown.reason.toStdString();
+  }
+}
+
+}  // namespace

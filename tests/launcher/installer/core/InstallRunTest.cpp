@@ -1,0 +1,251 @@
+#include "launcher/installer/core/InstallRun.h"
+
+#include "platform/SystemError.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+namespace {
+
+using installer::CommandEnd;
+using installer::InstallOutcome;
+using installer::InstallRun;
+using launcher::Privilege;
+using Lines = std::vector<std::string>;
+
+std::vector<std::string> Texts(const std::vector<InstallRun::Line>& lines) {
+  std::vector<std::string> texts;
+  for (const InstallRun::Line& line : lines) texts.push_back(line.text);
+  return texts;
+}
+
+TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
+  using K = InstallOutcome::Kind;
+  const CommandEnd exited0{CommandEnd::Kind::Exited, 0};
+  const std::string dismissed = "Error executing command as another user: Request dismissed\n";
+  const std::string noAuthority =
+      "Error getting authority: Error initializing authority: Could not connect: No such file "
+      "or directory\n";
+  struct Case {
+    const char* what;
+    Privilege privilege;
+    std::string output;
+    std::string errors;
+    CommandEnd end;
+    K kind;
+    int exitStatus;
+    Lines reason;
+  };
+  const Case cases[] = {
+      {"installed",
+       Privilege::User,
+       "Setting up velmora (1.00) ...\n",
+       "N: Download is performed unsandboxed as root\n",
+       exited0,
+       K::Installed,
+       0,
+       {}},
+      {"apt-get's errors, not its warnings",
+       Privilege::Root,
+       "Reading package lists...\n",
+       "W: a warning\nE: Unsupported file /a b/x.deb given on commandline\nN: a note\n",
+       {CommandEnd::Kind::Exited, 100},
+       K::Failed,
+       100,
+       {"E: Unsupported file /a b/x.deb given on commandline"}},
+      {"the last five errors",
+       Privilege::Root,
+       "",
+       "E: 1\nE: 2\nE: 3\nE: 4\nE: 5\nE: 6\nE: 7",
+       {CommandEnd::Kind::Exited, 100},
+       K::Failed,
+       100,
+       {"E: 3", "E: 4", "E: 5", "E: 6", "E: 7"}},
+      {"a package that failed",
+       Privilege::Root,
+       "pmstatus:velmora:80:Configuring velmora\npmerror:velmora:90:post-installation script "
+       "failed\n",
+       "W: a warning\n",
+       {CommandEnd::Kind::Exited, 100},
+       K::Failed,
+       100,
+       {"velmora: post-installation script failed"}},
+      {"password prompt dismissed",
+       Privilege::User,
+       "",
+       dismissed,
+       {CommandEnd::Kind::Exited, 126},
+       K::Cancelled,
+       126,
+       {}},
+      // As root there is no prompt: 126 is env's, which could not run apt-get.
+      {"126 as root",
+       Privilege::Root,
+       "",
+       "/usr/bin/env: 'apt-get': Permission denied\n",
+       {CommandEnd::Kind::Exited, 126},
+       K::Failed,
+       126,
+       {"/usr/bin/env: 'apt-get': Permission denied"}},
+      {"126 through pkexec, not dismissed",
+       Privilege::User,
+       "",
+       "/usr/bin/env: 'apt-get': Permission denied\n",
+       {CommandEnd::Kind::Exited, 126},
+       K::Failed,
+       126,
+       {"/usr/bin/env: 'apt-get': Permission denied"}},
+      {"no polkit authority",
+       Privilege::User,
+       "",
+       noAuthority,
+       {CommandEnd::Kind::Exited, 127},
+       K::Failed,
+       127,
+       {"Error getting authority: Error initializing authority: Could not connect: No such file "
+        "or directory"}},
+      {"not authorised",
+       Privilege::User,
+       "",
+       "Error executing command as another user: Not authorized\n\nThis incident has been "
+       "reported.\n",
+       {CommandEnd::Kind::Exited, 127},
+       K::Failed,
+       127,
+       {"Error executing command as another user: Not authorized",
+        "This incident has been reported."}},
+      {"only notes",
+       Privilege::Root,
+       "",
+       "N: a note",
+       {CommandEnd::Kind::Exited, 1},
+       K::Failed,
+       1,
+       {"N: a note"}},
+      {"only output",
+       Privilege::Root,
+       "one\ntwo\n",
+       "",
+       {CommandEnd::Kind::Exited, 1},
+       K::Failed,
+       1,
+       {"one", "two"}},
+      {"nothing said",
+       Privilege::Root,
+       "pmstatus:velmora:5:x\n",
+       "",
+       {CommandEnd::Kind::Exited, 3},
+       K::Failed,
+       3,
+       {"終了コード 3 で終了しました。"}},
+      {"a signal",
+       Privilege::Root,
+       "",
+       "",
+       {CommandEnd::Kind::Signalled, 9},
+       K::Failed,
+       137,
+       {"シグナル 9 で終了しました。"}},
+      {"a signal after errors",
+       Privilege::Root,
+       "",
+       "E: x\n",
+       {CommandEnd::Kind::Signalled, 15},
+       K::Failed,
+       143,
+       {"E: x"}},
+      {"pkexec missing",
+       Privilege::User,
+       "",
+       "",
+       {CommandEnd::Kind::NotStarted, ENOENT},
+       K::NotStarted,
+       127,
+       {"pkexec: " + platform::SystemErrorText(ENOENT)}},
+      {"env missing",
+       Privilege::Root,
+       "",
+       "",
+       {CommandEnd::Kind::NotStarted, EACCES},
+       K::NotStarted,
+       127,
+       {"/usr/bin/env: " + platform::SystemErrorText(EACCES)}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    InstallRun run(c.privilege);
+    // In pieces of three bytes, as pipes may hand them over.
+    for (size_t at = 0; at < c.output.size(); at += 3)
+      run.Take(InstallRun::Stream::Output, c.output.substr(at, 3));
+    for (size_t at = 0; at < c.errors.size(); at += 3)
+      run.Take(InstallRun::Stream::Error, c.errors.substr(at, 3));
+    run.Flush();
+    const InstallOutcome outcome = run.Finish(c.end);
+    EXPECT_EQ(c.kind, outcome.kind);
+    EXPECT_EQ(c.exitStatus, outcome.exitStatus);
+    EXPECT_EQ(c.reason, outcome.reason);
+  }
+}
+
+TEST(InstallRun, StatusLinesMoveTheProgressAndStayOutOfTheLog) {
+  InstallRun run(Privilege::User);
+  EXPECT_EQ(-1, run.Percent());
+  EXPECT_EQ("管理者の認証を待っています...", run.Step());
+  EXPECT_EQ("インストールを開始しています...", InstallRun(Privilege::Root).Step());
+
+  auto log = run.Take(InstallRun::Stream::Output, "Reading package lists...\n  velmora\n");
+  EXPECT_EQ((Lines{"Reading package lists...", "  velmora"}), Texts(log));
+  EXPECT_EQ("velmora", run.Step());
+  EXPECT_EQ(-1, run.Percent());
+
+  log = run.Take(InstallRun::Stream::Output, "pmstatus:velmora:amd64:40.0000:Unpacking velmora\n");
+  EXPECT_TRUE(log.empty());
+  EXPECT_EQ(40, run.Percent());
+  EXPECT_EQ("Unpacking velmora", run.Step());
+
+  // Plain output does not take the step back from a status line.
+  run.Take(InstallRun::Stream::Output, "Setting up velmora (1.00) ...\n");
+  EXPECT_EQ("Unpacking velmora", run.Step());
+
+  log = run.Take(InstallRun::Stream::Output, "pmerror:velmora:50:it broke\n");
+  ASSERT_EQ(1u, log.size());
+  EXPECT_EQ(InstallRun::Stream::Error, log[0].stream);
+  EXPECT_EQ("velmora: it broke", log[0].text);
+  EXPECT_EQ(40, run.Percent());
+
+  // Errors go to the log as they are; a last line without an end comes with
+  // the flush.
+  log = run.Take(InstallRun::Stream::Error, "E: one\nE: tw");
+  EXPECT_EQ((Lines{"E: one"}), Texts(log));
+  log = run.Flush();
+  ASSERT_EQ(1u, log.size());
+  EXPECT_EQ(InstallRun::Stream::Error, log[0].stream);
+  EXPECT_EQ("E: tw", log[0].text);
+  EXPECT_TRUE(run.Flush().empty());
+}
+
+TEST(InstallRun, OutputInTheHostCodePageIsShownAsText) {
+  InstallRun run(Privilege::Root);
+  // "パッケージ" in code page 932 on the errors, in UTF-8 on a status line.
+  run.Take(InstallRun::Stream::Error,
+           "E: \x83p\x83"
+           "b\x83P\x81[\x83W\n");
+  run.Take(InstallRun::Stream::Output, "pmstatus:velmora:10:パッケージを展開\n");
+  EXPECT_EQ("パッケージを展開", run.Step());
+  EXPECT_EQ((Lines{"E: パッケージ"}), run.Finish({CommandEnd::Kind::Exited, 100}).reason);
+}
+
+TEST(InstallRun, EndlessOutputKeepsOnlyItsLastLines) {
+  InstallRun run(Privilege::Root);
+  for (int i = 0; i < 10000; ++i) {
+    run.Take(InstallRun::Stream::Error, "E: line " + std::to_string(i) + "\n");
+    run.Take(InstallRun::Stream::Output, "output " + std::to_string(i) + "\n");
+  }
+  EXPECT_EQ((Lines{"E: line 9995", "E: line 9996", "E: line 9997", "E: line 9998", "E: line 9999"}),
+            run.Finish({CommandEnd::Kind::Exited, 100}).reason);
+}
+
+}  // namespace

@@ -1,0 +1,144 @@
+#include "launcher/installer/core/AptStatus.h"
+#include "launcher/installer/core/DisplayText.h"
+#include "launcher/installer/core/LineSplitter.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using installer::AptStatus;
+using installer::LineSplitter;
+using Lines = std::vector<std::string>;
+
+// Feeds the pieces one after another and collects every line.
+Lines Split(const std::vector<std::string>& pieces) {
+  LineSplitter splitter;
+  Lines lines;
+  for (const std::string& piece : pieces) {
+    for (std::string& line : splitter.Take(piece)) lines.push_back(std::move(line));
+  }
+  if (std::optional<std::string> last = splitter.Finish()) lines.push_back(*last);
+  return lines;
+}
+
+TEST(LineSplitter, LinesEndAtLfOrCrWhereverThePiecesAreCut) {
+  struct Case {
+    std::vector<std::string> pieces;
+    Lines lines;
+  };
+  const Case cases[] = {
+      {{"a\nb\n"}, {"a", "b"}},
+      {{"a", "b\nc", "d\n"}, {"ab", "cd"}},
+      {{"a\r", "\nb\r\n"}, {"a", "b"}},                // CR LF, even cut between the two
+      {{"50%\r60%\rdone\n"}, {"50%", "60%", "done"}},  // progress written over itself
+      {{"\n\n\r\na\n\n"}, {"a"}},                      // empty lines are left out
+      {{"last without end"}, {"last without end"}},
+      {{"x\n", ""}, {"x"}},
+      {{}, {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.lines, Split(c.pieces));
+  }
+}
+
+TEST(LineSplitter, AnOverlongLineKeepsItsStartAndTheNextLineIsWhole) {
+  const size_t max = LineSplitter::kMaxLineBytes;
+  LineSplitter splitter;
+  // Far more than the limit, in pieces, without a line end.
+  for (int i = 0; i < 100; ++i) EXPECT_TRUE(splitter.Take(std::string(max / 3, 'x')).empty());
+  const Lines lines = splitter.Take("yyy\nnext\n");
+  ASSERT_EQ(2u, lines.size());
+  EXPECT_EQ(std::string(max, 'x'), lines[0]);
+  EXPECT_EQ("next", lines[1]);
+  EXPECT_EQ(std::nullopt, splitter.Finish());
+}
+
+TEST(AptStatus, ReadsTheStatusLinesOfTheDownloadAndTheInstallation) {
+  struct Case {
+    const char* line;
+    AptStatus::Kind kind;
+    const char* package;
+    int percent;
+    const char* text;
+  };
+  using K = AptStatus::Kind;
+  const Case cases[] = {
+      {"pmstatus:velmora:20.0000:Preparing velmora", K::Install, "velmora", 20,
+       "Preparing velmora"},
+      // The package with its architecture; the description with ':'.
+      {"pmstatus:velmora:amd64:37.5:Unpacking velmora (amd64): a:b", K::Install, "velmora:amd64",
+       37, "Unpacking velmora (amd64): a:b"},
+      {"pmstatus:dpkg-exec:0:Running dpkg", K::Install, "dpkg-exec", 0, "Running dpkg"},
+      {"pmstatus:velmora:100:Installed velmora", K::Install, "velmora", 100, "Installed velmora"},
+      {"pmstatus:velmora:100.000:", K::Install, "velmora", 100, ""},
+      {"dlstatus:1:9.99:Retrieving file 1 of 3", K::Download, "1", 9, "Retrieving file 1 of 3"},
+      {"pmerror:velmora:50:subprocess installed post-installation script returned error exit "
+       "status 1",
+       K::Error, "velmora", 50,
+       "subprocess installed post-installation script returned error exit status 1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    const std::optional<AptStatus> status = installer::ParseAptStatus(c.line);
+    ASSERT_TRUE(status);
+    EXPECT_EQ(c.kind, status->kind);
+    EXPECT_EQ(c.package, status->package);
+    EXPECT_EQ(c.percent, status->percent);
+    EXPECT_EQ(c.text, status->text);
+  }
+}
+
+TEST(AptStatus, AnyOtherLineIsNoStatus) {
+  const char* lines[] = {
+      "Reading package lists...",
+      "E: Unsupported file /x.deb given on commandline",
+      "pmstatus:",
+      "pmstatus:velmora",
+      "pmstatus:velmora:20",          // no text field
+      "pmstatus::20:text",            // no package
+      "pmstatus:velmora:abc:text",    // no percent at all
+      "pmstatus:velmora:100.5:text",  // above 100
+      "pmstatus:velmora:1000:text",
+      "pmstatus:velmora:-5:text",
+      "pmstatus:velmora:5.:text",
+      "pmstatus:velmora:.5:text",
+      "pmconffile:/etc/x:/etc/x.dpkg-new:1:1:text",
+      "media-change: insert disc",
+      " pmstatus:velmora:20:text",  // not at the line's start
+  };
+  for (const char* line : lines) {
+    EXPECT_FALSE(installer::ParseAptStatus(line)) << line;
+  }
+}
+
+TEST(DisplayText, ShowsUtf8AndCodePage932AndReplacesTheRest) {
+  struct Case {
+    std::string bytes;
+    std::string shown;
+  };
+  const Case cases[] = {
+      {"パッケージ_1.00.deb", "パッケージ_1.00.deb"},
+      // パッケージ in code page 932.
+      {"\x83p\x83"
+       "b\x83P\x81[\x83W.deb",
+       "パッケージ.deb"},
+      // Neither: each stray byte becomes U+FFFD, the rest stays.
+      {"a\xff"
+       "b\xe3\x81"
+       "c",
+       "a\xEF\xBF\xBD"
+       "b\xEF\xBF\xBD\xEF\xBF\xBD"
+       "c"},
+      // Control characters are left out, tabs kept.
+      {"\x1b[31mred\x1b[0m\tx\x7f\r", "[31mred[0m\tx"},
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.shown, installer::DisplayText(c.bytes)) << c.bytes;
+  }
+}
+
+}  // namespace
