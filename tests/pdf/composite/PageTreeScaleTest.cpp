@@ -20,6 +20,7 @@
 #include "pdf/object/CPDFName.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/TempArray.h"
+#include "pdf/object/TestRegistry.h"
 
 namespace {
 
@@ -284,6 +285,47 @@ TEST(PageTreeScaleTest, PagesBeyondTheDepthLimitAreNotCounted) {
   EXPECT_EQ(t.doc->GetPageCount(), CPDFPages::kMaxDepth);
   EXPECT_NE(t.doc->GetPage(CPDFPages::kMaxDepth - 1), nullptr);
   EXPECT_EQ(t.doc->GetPage(CPDFPages::kMaxDepth), nullptr);
+}
+
+// A registry whose record of a change fails for one object.
+class RefusingRegistry : public TestRegistry {
+ public:
+  bool UpdateObj(const CPDFObjRef& ref) override {
+    return ref.GetNumber() != refused && TestRegistry::UpdateObj(ref);
+  }
+  int32_t refused = -1;
+};
+
+TEST(PageTreeScaleTest, AnInsertionThatCannotRecordAnAncestorChangesNothing) {
+  // root -> [A -> []]: the page goes below A, but the root cannot be
+  // recorded as changed. Nothing is inserted and the page stays the
+  // caller's (before, it was already registered and listed in A).
+  RefusingRegistry doc;
+  auto* root = new CPDFPages;
+  CPDFObjRef rootRef;
+  ASSERT_TRUE(doc.RegistObj(root, &rootRef));
+  ASSERT_TRUE(root->Create(&doc, CPDFObjRef()));
+  auto* a = new CPDFPages;
+  CPDFObjRef aRef;
+  ASSERT_TRUE(doc.RegistObj(a, &aRef));
+  ASSERT_TRUE(a->Create(&doc, rootRef));
+  ASSERT_TRUE(root->Get_Kids()->Elements::Push_Back(new CPDFObjRef(aRef)));
+  doc.refused = rootRef.GetNumber();
+  auto page = std::make_unique<CPDFPage>();
+  ASSERT_TRUE(page->Create(&doc));
+  const size_t objects = doc.objects.size();
+  EXPECT_FALSE(root->InsertPage(0, page.get(), rootRef));
+  EXPECT_EQ(doc.objects.size(), objects);
+  EXPECT_EQ(a->Get_Kids()->GetCount(), 0);
+  EXPECT_EQ(a->Get_Count()->GetInt(), 0);
+  EXPECT_EQ(root->Get_Count()->GetInt(), 0);
+  // With the record allowed, the same page goes in and is the registry's.
+  doc.refused = -1;
+  CPDFObjRef pageRef;
+  ASSERT_TRUE(root->InsertPage(0, page.get(), rootRef, &pageRef));
+  EXPECT_EQ(doc.GetObj(pageRef), page.release());
+  EXPECT_EQ(a->Get_Count()->GetInt(), 1);
+  EXPECT_EQ(root->Get_Count()->GetInt(), 1);
 }
 
 }  // namespace
