@@ -29,26 +29,44 @@ if(NOT rc EQUAL 0)
   list(APPEND failures "the unchanged tree fails the check: ${text}")
 endif()
 
-# Adds one include to a file of the copy, expects the check to fail with the
-# given words in its message, and puts the file back.
-function(expect_rejected file header words)
+# Adds one include line to a file of the copy, expects the check to fail
+# with the file and the given words in its message, and puts the file back.
+function(expect_line_rejected file line words)
   set(path "${PN_WORK_DIR}/${file}")
   file(READ "${path}" original)
-  file(APPEND "${path}" "\n#include \"${header}\"\n")
+  file(APPEND "${path}" "\n${line}\n")
   run_check(rc text)
   file(WRITE "${path}" "${original}")
   if(rc EQUAL 0)
-    set(failures ${failures} "${file} including ${header} passed the check" PARENT_SCOPE)
+    set(failures ${failures} "${file} with ${line} passed the check" PARENT_SCOPE)
     return()
   endif()
-  foreach(word IN ITEMS "${file}" "\"${header}\"" ${words})
+  foreach(word IN ITEMS "${file}" ${words})
     string(FIND "${text}" "${word}" at)
     if(at LESS 0)
-      set(failures ${failures} "${file} including ${header}: no \"${word}\" in: ${text}"
-          PARENT_SCOPE)
+      set(failures ${failures} "${file} with ${line}: no \"${word}\" in: ${text}" PARENT_SCOPE)
       return()
     endif()
   endforeach()
+  set(failures ${failures} PARENT_SCOPE)
+endfunction()
+
+# The same for #include "header", the message naming it so.
+function(expect_rejected file header words)
+  expect_line_rejected("${file}" "#include \"${header}\"" "\"${header}\"" ${words})
+  set(failures ${failures} PARENT_SCOPE)
+endfunction()
+
+# Adds one include line, expects the check to pass, and puts the file back.
+function(expect_line_accepted file line)
+  set(path "${PN_WORK_DIR}/${file}")
+  file(READ "${path}" original)
+  file(APPEND "${path}" "\n${line}\n")
+  run_check(rc text)
+  file(WRITE "${path}" "${original}")
+  if(NOT rc EQUAL 0)
+    set(failures ${failures} "${file} with ${line} fails the check: ${text}" PARENT_SCOPE)
+  endif()
 endfunction()
 
 expect_rejected(pdf/object/CPDFName.cpp pdf/document/CPDFResource.h
@@ -60,7 +78,33 @@ expect_rejected(pdf/graphics/CPDFShading.cpp pdf/composite/CPDFPage.h "of the do
 expect_rejected(pdf/interactive/CPDFAnnotation.h pdf/composite/CPDFDocSave.h
                 "the features layer may include only features, core, object, platform")
 expect_rejected(platform/Process.h pdf/object/CPDFObject.h "of the object layer")
-expect_rejected(pdf/document/CPDFColorSpace.cpp converter/Converter.h "which lies in no layer")
+expect_rejected(pdf/document/CPDFColorSpace.cpp converter/MainDialog.h "which lies in no layer")
+# Includes are read as the compiler reads them: angle brackets search from
+# the root too, and "." and ".." are resolved, beside the including file or
+# from the root.
+expect_line_rejected(pdf/object/CPDFDict.h "#include <pdf/composite/CPDFDoc.h>"
+                     "\"pdf/composite/CPDFDoc.h\" (written <pdf/composite/CPDFDoc.h>)"
+                     "of the document composites")
+expect_line_rejected(pdf/object/CPDFName.cpp "#include \"pdf/object/../composite/CPDFPage.h\""
+                     "\"pdf/composite/CPDFPage.h\" (written \"pdf/object/../composite/CPDFPage.h\")"
+                     "of the document composites")
+expect_line_rejected(pdf/object/CPDFName.cpp "#include \"../document/CPDFResource.h\""
+                     "\"pdf/document/CPDFResource.h\"" "of the document core")
+expect_line_rejected(pdf/object/CPDFName.cpp "#include \"./../../pdf/font/CPDFFont.h\""
+                     "\"pdf/font/CPDFFont.h\"" "of the features layer")
+expect_line_rejected(pdf/graphics/CPDFShading.cpp "  #  include <pdf/composite/CPDFPage.h>"
+                     "of the document composites")
+expect_line_rejected(converter/core/ConvertOne.cpp "#include <pdf/document/internal/BMPReader.h>"
+                     "kept to itself by the document core")
+expect_line_rejected(platform/Process.h "#include \"../pdf/object/CPDFObject.h\""
+                     "of the object layer")
+# A name beside the including file is that file; system headers, and names
+# that are no file of the tree, are no layer's.
+expect_line_accepted(pdf/composite/CPDFDoc.cpp "#include \"CPDFPage.h\"")
+expect_line_accepted(pdf/object/CPDFName.cpp "#include \"./CPDFName.h\"")
+expect_line_accepted(pdf/object/CPDFName.cpp "#include <cstdint>")
+expect_line_accepted(pdf/object/CPDFName.cpp "#include \"tiffio.h\"")
+expect_line_accepted(pdf/object/CPDFName.cpp "#include \"CPDFPage.h\"")
 # What a layer keeps in internal/ is its own: another layer, even a higher
 # one, and the programs are refused; the layer's other folders are not.
 expect_rejected(pdf/font/AFMFile.cpp pdf/object/internal/CodecDCT.h

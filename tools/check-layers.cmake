@@ -1,6 +1,10 @@
 # Checks that every file of the library includes only headers of its own
 # layer and of the layers below it (cmake/Layers.cmake). Run by the build
 # before any layer compiles; fails naming each file, include and rule broken.
+# An include is checked as the compiler resolves it: quotes or angle
+# brackets, a path beside the including file or from the root, "." and ".."
+# resolved; a header that is no file of the tree (the system's) is not a
+# layer's.
 #
 #   cmake -DPN_LAYER_ROOT=<source root> [-DPN_LAYER_STAMP=<file>] -P tools/check-layers.cmake
 #
@@ -36,43 +40,82 @@ endfunction()
 set(problems)
 set(seenExceptions)
 
-# The included path as written, with a name without a folder looked up
-# beside the including file.
-function(pn_included_path file line out)
-  string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\".*$" "\\1" written "${line}")
-  set(header "${written}")
-  if(NOT header MATCHES "/")
+# The header an include line makes the compiler read, as a path relative to
+# the root; "" when it is no file of the tree (a system or library header).
+# The search is the compiler's: "x" beside the including file first, then
+# from the root (the one include folder of the build); <x> from the root
+# only. "." and ".." are resolved, so "pdf/object/../composite/X.h" is
+# pdf/composite/X.h. The written form is set in written.
+function(pn_included_path file line out written_out)
+  string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*([<\"])([^\">]*)[\">].*$" "\\1;\\2" parts
+                       "${line}")
+  list(GET parts 0 form)
+  list(GET parts 1 written)
+  set(candidates)
+  if(form STREQUAL "\"")
     get_filename_component(dir "${file}" DIRECTORY)
-    set(header "${dir}/${header}")
+    list(APPEND candidates "${PN_LAYER_ROOT}/${dir}/${written}")
   endif()
-  set(${out} "${header}" PARENT_SCOPE)
+  list(APPEND candidates "${PN_LAYER_ROOT}/${written}")
+  set(found "")
+  foreach(candidate IN LISTS candidates)
+    get_filename_component(absolute "${candidate}" ABSOLUTE)
+    if(EXISTS "${absolute}" AND NOT IS_DIRECTORY "${absolute}")
+      file(RELATIVE_PATH relative "${PN_LAYER_ROOT}" "${absolute}")
+      if(NOT relative MATCHES "^\\.\\./")
+        set(found "${relative}")
+      endif()
+      break()
+    endif()
+  endforeach()
+  if(form STREQUAL "<")
+    set(written "<${written}>")
+  else()
+    set(written "\"${written}\"")
+  endif()
+  set(${out} "${found}" PARENT_SCOPE)
+  set(${written_out} "${written}" PARENT_SCOPE)
+endfunction()
+
+# How a problem names the include: the header, and the line as written when
+# that differs.
+function(pn_include_text header written out)
+  if(written STREQUAL "\"${header}\"")
+    set(${out} "${written}" PARENT_SCOPE)
+  else()
+    set(${out} "\"${header}\" (written ${written})" PARENT_SCOPE)
+  endif()
 endfunction()
 
 pn_layer_files("${PN_LAYER_ROOT}" files)
 foreach(file IN LISTS files)
   pn_layer_of("${file}" layer)
   pn_layer_rank(${layer} rank)
-  file(STRINGS "${PN_LAYER_ROOT}/${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+  file(STRINGS "${PN_LAYER_ROOT}/${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
   foreach(line IN LISTS lines)
-    pn_included_path("${file}" "${line}" header)
+    pn_included_path("${file}" "${line}" header written)
+    if(header STREQUAL "")
+      continue()
+    endif()
     if("${file}>${header}" IN_LIST PN_LAYER_EXCEPTIONS)
       list(APPEND seenExceptions "${file}>${header}")
       continue()
     endif()
+    pn_include_text("${header}" "${written}" included)
     pn_layer_of("${header}" target)
     pn_layer_allowed(${layer} allowed)
     if(target STREQUAL "")
       list(APPEND problems
-           "${file} includes \"${header}\", which lies in no layer: ${PN_LAYER_${layer}_TITLE} may include only ${allowed}")
+           "${file} includes ${included}, which lies in no layer: ${PN_LAYER_${layer}_TITLE} may include only ${allowed}")
       continue()
     endif()
     pn_layer_rank(${target} targetRank)
     if(targetRank GREATER rank)
       list(APPEND problems
-           "${file} includes \"${header}\" of ${PN_LAYER_${target}_TITLE}: ${PN_LAYER_${layer}_TITLE} may include only ${allowed}")
+           "${file} includes ${included} of ${PN_LAYER_${target}_TITLE}: ${PN_LAYER_${layer}_TITLE} may include only ${allowed}")
     elseif(header MATCHES "/internal/" AND NOT target STREQUAL layer)
       list(APPEND problems
-           "${file} includes \"${header}\", kept to itself by ${PN_LAYER_${target}_TITLE}: only its own files include from internal/")
+           "${file} includes ${included}, kept to itself by ${PN_LAYER_${target}_TITLE}: only its own files include from internal/")
     endif()
   endforeach()
 endforeach()
@@ -82,13 +125,14 @@ foreach(clientDir IN LISTS PN_LAYER_CLIENT_DIRS)
   file(GLOB_RECURSE clientFiles RELATIVE "${PN_LAYER_ROOT}" "${PN_LAYER_ROOT}/${clientDir}/*.h"
        "${PN_LAYER_ROOT}/${clientDir}/*.cpp")
   foreach(file IN LISTS clientFiles)
-    file(STRINGS "${PN_LAYER_ROOT}/${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    file(STRINGS "${PN_LAYER_ROOT}/${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
     foreach(line IN LISTS lines)
-      pn_included_path("${file}" "${line}" header)
+      pn_included_path("${file}" "${line}" header written)
       pn_layer_of("${header}" target)
       if(NOT target STREQUAL "" AND header MATCHES "/internal/")
+        pn_include_text("${header}" "${written}" included)
         list(APPEND problems
-             "${file} includes \"${header}\", kept to itself by ${PN_LAYER_${target}_TITLE}: only its own files include from internal/")
+             "${file} includes ${included}, kept to itself by ${PN_LAYER_${target}_TITLE}: only its own files include from internal/")
       endif()
     endforeach()
   endforeach()

@@ -569,9 +569,10 @@ int32_t CPDFDoc::GetPageCount() {
   GetError().Clear();
   try {
     if (IsFDF()) Throw(kMethod, 3, kNoFDFPages);
-    CPDFNumber* count = PageRoot(this, kMethod, nullptr)->Get_Count();
-    if (!count) Throw(kMethod, 5, "CPDFPages::Get_Count()");
-    return count->GetInt();
+    CPDFPages* root = PageRoot(this, kMethod, nullptr);
+    if (!root->Get_Count()) Throw(kMethod, 5, "CPDFPages::Get_Count()");
+    // Count, or the pages a search reaches when the tree loops.
+    return root->CountPages();
   } catch (...) {
     Fail(kMethod);
     return -1;

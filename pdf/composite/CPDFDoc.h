@@ -6,14 +6,22 @@
 // Every public operation clears the error record (GetError) first and on
 // failure fills it while it is still empty, then answers false, none or -1.
 //
-// Typical use:
-//   CPDFDoc* doc = CPDFEnv::CreateDoc(0, 0, 1, 3, nullptr);   // PDF 1.3
-//   doc->CreatePage(-1, 1);
-//   CPDFObjRef ref;
-//   CPDFPage* page = doc->GetPage(0, &ref);
-//   ... fill the page ...
-//   if (!doc->Save(path, false, false) || !doc->Flush()) report(doc->GetError());
-//   CPDFEnv::CloseDoc(doc);
+// Typical use (examples/image_page.cpp fills a page with an image and text):
+//   #include <cstdio>
+//   #include "pdf/composite/CPDFEnv.h"
+//
+//   bool WriteOnePage(const char* path) {
+//     CPDFEnv& env = CPDFEnv::Global();
+//     CPDFDoc* doc = env.CreateDoc(false, false, 1, 3, nullptr);  // PDF 1.3
+//     if (!doc) return false;
+//     CPDFObjRef ref;
+//     CPDFPage* page = doc->CreatePage(-1, 1) ? doc->GetPage(0, &ref) : nullptr;
+//     // ... fill the page: media box, resources, contents ...
+//     const bool ok = page && doc->Save(path, false, false) && doc->Flush();
+//     if (!ok) std::fprintf(stderr, "%s\n", doc->GetError().GetMessage());
+//     env.CloseDoc(doc);  // frees the document and every object it owns
+//     return ok;
+//   }
 #include <cstdint>
 #include <map>
 #include <memory>

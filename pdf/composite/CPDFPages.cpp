@@ -1,17 +1,12 @@
 #include "pdf/composite/CPDFPages.h"
 
 #include <memory>
+#include <vector>
 
 #include "pdf/composite/CPDFPage.h"
 #include "pdf/document/CPDFResDict.h"
-#include "pdf/object/CPDFDepthGuard.h"
 #include "pdf/object/CPDFException.h"
 #include "pdf/object/CPDFObjRegistry.h"
-
-namespace {
-// Nodes of the page tree being descended (FindPage, Insert).
-thread_local int32_t g_treeDepth = 0;
-}  // namespace
 
 const CPDFName* CPDFPages::TypeOf(CPDFObjRegistry* doc, CPDFDict* dict) {
   return dict ? PDFGetAs<CPDFName>(dict, doc, Key_Type()) : nullptr;
@@ -74,6 +69,45 @@ T* TypedKid(CPDFArray* kids, CPDFObjRegistry* doc, int32_t index, CPDFDict* kid,
 
 }  // namespace
 
+// The nodes a walk down the tree has entered, each marked while it is on
+// the way, so that a kid leading back to one of them is known for a loop.
+// At most kMaxDepth nodes.
+class CPDFPages::Path {
+ public:
+  Path() = default;
+  Path(const Path&) = delete;
+  Path& operator=(const Path&) = delete;
+  ~Path() {
+    for (CPDFPages* node : nodes_) node->onPath_ = false;
+  }
+  // False when the node is on the way already or the walk is too deep.
+  bool Enter(CPDFPages* node) {
+    if (node->onPath_ || nodes_.size() >= static_cast<size_t>(kMaxDepth)) return false;
+    nodes_.push_back(node);
+    node->onPath_ = true;
+    return true;
+  }
+  // The node entered last is left (the walk goes back up from it).
+  void Leave() {
+    nodes_.back()->onPath_ = false;
+    nodes_.pop_back();
+  }
+  static bool Loops(CPDFPages* node) { return node->onPath_; }
+  // Every node entered forgets its count: the tree below it holds a loop.
+  void ForgetCounts() {
+    for (CPDFPages* node : nodes_) node->index_.counted = false;
+  }
+  size_t Depth() const { return nodes_.size(); }
+
+ private:
+  std::vector<CPDFPages*> nodes_;
+};
+
+int64_t& CPDFPages::KidsRead() {
+  static thread_local int64_t read = 0;
+  return read;
+}
+
 CPDFPage* CPDFPages::GetPage(int32_t index, CPDFObjRef* ref) {
   if (ref) ref->Reset();
   try {
@@ -85,18 +119,19 @@ CPDFPage* CPDFPages::GetPage(int32_t index, CPDFObjRef* ref) {
 }
 
 bool CPDFPages::ReadKid(CPDFArray* kids, int32_t i, Kid* kid) {
+  ++KidsRead();
   CPDFObjRegistry* doc = GetDoc();
   kid->dict = dynamic_cast<CPDFDict*>(kids->Get(doc, i, &kid->ref));
   kid->node = nullptr;
   kid->pages = 1;
-  kid->kind = KidKind::kOther;
+  kid->kind = Kind::kOther;
   if (!kid->dict || !kid->ref.IsDefined()) return false;
   const CPDFName* type = TypeOf(doc, kid->dict);
   if (!type) return false;
   if (type->IsEqual(CPDFPage::Name_Page())) {
-    kid->kind = KidKind::kPage;
+    kid->kind = Kind::kPage;
   } else if (type->IsEqual(Name_Pages())) {
-    kid->kind = KidKind::kNode;
+    kid->kind = Kind::kNode;
     kid->node = TypedKid<CPDFPages>(kids, doc, i, kid->dict, kid->ref);
     if (!kid->node) return false;
     CPDFNumber* count = kid->node->Get_Count();
@@ -107,14 +142,14 @@ bool CPDFPages::ReadKid(CPDFArray* kids, int32_t i, Kid* kid) {
 }
 
 void CPDFPages::Forget() {
-  index_.spans.clear();
+  index_.spans.Clear();
   index_.firstOther = INT32_MAX;
   index_.open = true;
+  index_.counted = false;
 }
 
 void CPDFPages::SyncIndex(const CPDFArray* kids, int32_t total) {
-  if (index_.kids != kids || index_.total != total ||
-      kids->GetCount() < static_cast<int32_t>(index_.spans.size())) {
+  if (index_.kids != kids || index_.total != total || kids->GetCount() < index_.spans.Size()) {
     Forget();
     index_.kids = kids;
     index_.total = total;
@@ -122,99 +157,95 @@ void CPDFPages::SyncIndex(const CPDFArray* kids, int32_t total) {
 }
 
 void CPDFPages::Record(int32_t i, const Kid& kid, int32_t start) {
-  if (!index_.open || i != static_cast<int32_t>(index_.spans.size())) return;
+  if (!index_.open || i != index_.spans.Size()) return;
   // A negative Count, or pages past the 32-bit range, have no span.
-  if (kid.pages < 0 || kid.pages > INT32_MAX - start) {
+  if (kid.pages < 0 || kid.pages > INT32_MAX - start ||
+      !index_.spans.Insert(i, PageSpans::Span{kid.ref, kid.pages, kid.kind})) {
     index_.open = false;
     return;
   }
-  if (kid.kind == KidKind::kOther && index_.firstOther == INT32_MAX) index_.firstOther = i;
-  index_.spans.push_back(Span{start + kid.pages, kid.ref, kid.kind});
-}
-
-int32_t CPDFPages::SpanAt(int32_t position) const {
-  const std::vector<Span>& spans = index_.spans;
-  if (spans.empty() || position >= spans.back().end) return -1;
-  // Ends never fall (no span has a negative Count).
-  size_t low = 0;
-  size_t high = spans.size() - 1;
-  while (low < high) {
-    const size_t mid = low + (high - low) / 2;
-    if (spans[mid].end > position) {
-      high = mid;
-    } else {
-      low = mid + 1;
-    }
-  }
-  return static_cast<int32_t>(low);
+  if (kid.kind == Kind::kOther && index_.firstOther == INT32_MAX) index_.firstOther = i;
 }
 
 bool CPDFPages::ReadSpan(CPDFArray* kids, int32_t i, Kid* kid) {
-  const Span& span = index_.spans[static_cast<size_t>(i)];
-  const int32_t pages = span.end - SpanStart(static_cast<size_t>(i));
+  const PageSpans::Span& span = index_.spans.At(i);
   CPDFAtom* atom = kids->GetAt(i);
+  // A loop's kid reads as the node it is.
+  const Kind kind = span.kind == Kind::kLoop ? Kind::kNode : span.kind;
   const bool same = atom && atom->GetKind() == CPDFAtom::kIndirectReference &&
                     static_cast<CPDFObjRef*>(atom)->IsEqual(span.ref) && ReadKid(kids, i, kid) &&
-                    kid->kind == span.kind && kid->pages == pages;
+                    kid->kind == kind && kid->pages == span.pages;
   if (!same) Forget();
   return same;
 }
 
-void CPDFPages::PageInserted(int32_t at, const CPDFObjRef& ref) {
-  std::vector<Span>& spans = index_.spans;
-  if (at > static_cast<int32_t>(spans.size())) return;
-  const Span span{SpanStart(static_cast<size_t>(at)) + 1, ref, KidKind::kPage};
-  spans.insert(spans.begin() + at, span);
-  for (size_t j = static_cast<size_t>(at) + 1; j < spans.size(); ++j) ++spans[j].end;
-  if (index_.firstOther != INT32_MAX && index_.firstOther >= at) ++index_.firstOther;
+void CPDFPages::MarkLoop(int32_t i) {
+  if (i < index_.spans.Size()) {
+    index_.spans.SetKind(i, Kind::kLoop);
+    if (i < index_.firstOther) index_.firstOther = i;
+  }
+  index_.counted = false;
 }
 
-void CPDFPages::PageInsertedBelow(int32_t i) {
-  std::vector<Span>& spans = index_.spans;
-  for (size_t j = static_cast<size_t>(i); j < spans.size(); ++j) ++spans[j].end;
+bool CPDFPages::Locate(CPDFArray* kids, int32_t position, int32_t* at, int32_t* start, Kid* kid) {
+  if (const int32_t i = index_.spans.Find(position); i >= 0) {
+    // A kid of another Type or a loop before it ends a walk from the start.
+    if (index_.firstOther <= i) return false;
+    if (ReadSpan(kids, i, kid)) {
+      *at = i;
+      *start = SpanStart(i);
+      return true;
+    }
+  }
+  // On from where the index ends (from the start when it was forgotten).
+  if (index_.firstOther != INT32_MAX) return false;
+  int32_t running = SpanStart(index_.spans.Size());
+  for (int32_t i = index_.spans.Size(); i < kids->GetCount(); ++i) {
+    if (!ReadKid(kids, i, kid)) return false;
+    if (kid->kind == Kind::kOther) {
+      Record(i, *kid, running);
+      return false;
+    }
+    if (kid->kind == Kind::kNode && kid->pages < 0) return false;
+    Record(i, *kid, running);
+    const int32_t pages = kid->kind == Kind::kPage ? 1 : kid->pages;
+    if (position < running + pages) {
+      *at = i;
+      *start = running;
+      return true;
+    }
+    running += pages;
+  }
+  return false;
 }
 
 CPDFPage* CPDFPages::FindPage(int32_t index, CPDFObjRef* ref) {
-  CPDFDepthGuard depth(g_treeDepth, kMaxDepth);
-  CPDFObjRegistry* doc = GetDoc();
-  CPDFArray* kids = Get_Kids();
-  CPDFNumber* count = Get_Count();
-  if (!kids || !count || depth.TooDeep()) return nullptr;
-  if (index < 0 || index > count->GetInt() - 1) return nullptr;
-  SyncIndex(kids, count->GetInt());
-
-  Kid kid;
-  if (const int32_t i = SpanAt(index); i >= 0 && ReadSpan(kids, i, &kid)) {
-    // A kid of another Type before it ends a walk from the start.
-    if (index_.firstOther <= i) return nullptr;
-    const int32_t start = SpanStart(static_cast<size_t>(i));
-    if (kid.kind == KidKind::kNode) return kid.node->FindPage(index - start, ref);
-    CPDFPage* page = TypedKid<CPDFPage>(kids, doc, i, kid.dict, kid.ref);
-    if (page && ref) *ref = kid.ref;
-    return page;
-  }
-  // On from where the index ends.
-  if (index_.firstOther != INT32_MAX) return nullptr;
-  const int32_t from = static_cast<int32_t>(index_.spans.size());
-  int32_t running = SpanStart(index_.spans.size());
-  for (int32_t i = from; i < kids->GetCount(); ++i) {
-    if (!ReadKid(kids, i, &kid)) return nullptr;
-    if (kid.kind == KidKind::kOther) return nullptr;
-    if (kid.kind == KidKind::kNode && kid.pages < 0) return nullptr;
-    Record(i, kid, running);
-    if (kid.kind == KidKind::kPage) {
-      if (running == index) {
-        CPDFPage* page = TypedKid<CPDFPage>(kids, doc, i, kid.dict, kid.ref);
-        if (page && ref) *ref = kid.ref;
-        return page;
-      }
-      ++running;
-    } else {
-      if (index < running + kid.pages) return kid.node->FindPage(index - running, ref);
-      running += kid.pages;
+  Path path;
+  CPDFPages* node = this;
+  for (;;) {
+    if (!path.Enter(node)) return nullptr;
+    CPDFArray* kids = node->Get_Kids();
+    CPDFNumber* count = node->Get_Count();
+    if (!kids || !count) return nullptr;
+    if (index < 0 || index > count->GetInt() - 1) return nullptr;
+    node->SyncIndex(kids, count->GetInt());
+    Kid kid;
+    int32_t at = 0;
+    int32_t start = 0;
+    if (!node->Locate(kids, index, &at, &start, &kid)) return nullptr;
+    if (kid.kind == Kind::kPage) {
+      CPDFPage* page = TypedKid<CPDFPage>(kids, node->GetDoc(), at, kid.dict, kid.ref);
+      if (page && ref) *ref = kid.ref;
+      return page;
     }
+    if (Path::Loops(kid.node)) {
+      node->MarkLoop(at);
+      path.ForgetCounts();
+      return nullptr;
+    }
+    node = kid.node;
+    index -= start;
   }
-  return nullptr;
 }
 
 bool CPDFPages::InsertPage(int32_t position, CPDFPage* page, const CPDFObjRef& node,
@@ -227,74 +258,105 @@ bool CPDFPages::InsertPage(int32_t position, CPDFPage* page, const CPDFObjRef& n
   }
 }
 
-bool CPDFPages::Insert(int32_t position, CPDFPage* page, const CPDFObjRef& node, CPDFObjRef* ref) {
-  CPDFDepthGuard depth(g_treeDepth, kMaxDepth);
-  CPDFObjRegistry* doc = GetDoc();
-  CPDFArray* kids = Get_Kids();
-  CPDFNumber* count = Get_Count();
-  if (!doc || !kids || !count || depth.TooDeep()) return false;
-  const int32_t total = count->GetInt();
-  if (position == -1) position = total;
-  if (position < 0 || position > total || total == INT32_MAX) return false;
-  SyncIndex(kids, total);
-
-  // The page goes below a node kid (its span then grows), or into this
-  // node's Kids at the index `at`.
-  Kid kid;
-  int32_t below = -1;  // the Kids index of the node that receives it
-  int32_t start = 0;   // the pages before that node
-  int32_t at = kids->GetCount();
+bool CPDFPages::PlaceInsertion(CPDFArray* kids, int32_t position, int32_t* below, int32_t* start,
+                               int32_t* at, Kid* kid) {
+  *below = -1;
+  *start = 0;
+  *at = kids->GetCount();
   const int32_t last = kids->GetCount() - 1;
-  const int32_t covered = static_cast<int32_t>(index_.spans.size());
-  int32_t hit = SpanAt(position);
+  const int32_t covered = index_.spans.Size();
+  int32_t hit = index_.spans.Find(position);
   // Past every span of a fully walked Kids: a walk would end at the last
   // kid, which takes the page when it is a node.
   if (hit < 0 && covered > 0 && covered == kids->GetCount() &&
-      index_.spans.back().kind == KidKind::kNode) {
+      index_.spans.At(covered - 1).kind != Kind::kPage &&
+      index_.spans.At(covered - 1).kind != Kind::kOther) {
     hit = last;
   }
-  if (hit >= 0 && ReadSpan(kids, hit, &kid)) {
-    start = SpanStart(static_cast<size_t>(hit));
-    if (kid.kind == KidKind::kNode) {
-      below = hit;
+  if (hit >= 0 && ReadSpan(kids, hit, kid)) {
+    *start = SpanStart(hit);
+    if (kid->kind == Kind::kNode) {
+      *below = hit;
     } else {
-      at = hit;
+      *at = hit;
     }
-  } else {
-    // On from where the index ends (from the start when it was forgotten).
-    int32_t running = SpanStart(index_.spans.size());
-    for (int32_t i = static_cast<int32_t>(index_.spans.size()); i < kids->GetCount(); ++i) {
-      if (!ReadKid(kids, i, &kid)) return false;
-      Record(i, kid, running);
-      if (kid.kind == KidKind::kNode) {
-        if (position < running + kid.pages || i == last) {
-          below = i;
-          start = running;
-          break;
-        }
-        running += kid.pages;
-      } else {
-        if (running == position) {
-          at = i;
-          break;
-        }
-        ++running;
-      }
-    }
-  }
-
-  if (below >= 0) {
-    if (!kid.node->Insert(position - start, page, kid.ref, ref)) return false;
-    // This node's Count grows too; record it for an incremental save.
-    if (!doc->UpdateObj(node)) return false;
-    count->SetInt(total + 1);
-    index_.total = total + 1;
-    PageInsertedBelow(below);
     return true;
   }
+  // On from where the index ends (from the start when it was forgotten).
+  int32_t running = SpanStart(index_.spans.Size());
+  for (int32_t i = index_.spans.Size(); i < kids->GetCount(); ++i) {
+    if (!ReadKid(kids, i, kid)) return false;
+    Record(i, *kid, running);
+    if (kid->kind == Kind::kNode) {
+      if (position < running + kid->pages || i == last) {
+        *below = i;
+        *start = running;
+        return true;
+      }
+      running += kid->pages;
+    } else {
+      if (running == position) {
+        *at = i;
+        *start = running;
+        return true;
+      }
+      ++running;
+    }
+  }
+  return true;
+}
 
-  if (!doc->UpdateObj(node)) return false;
-  if (!page->Set_Parent(node)) return false;
+bool CPDFPages::Insert(int32_t position, CPDFPage* page, const CPDFObjRef& nodeRef,
+                       CPDFObjRef* ref) {
+  CPDFObjRegistry* doc = GetDoc();
+  if (!doc) return false;
+  // The nodes down to the one that takes the page, each with the Kids index
+  // of the node kid the page goes below and its Count before.
+  struct Step {
+    CPDFPages* node;
+    CPDFObjRef ref;
+    int32_t below;
+    CPDFNumber* count;
+    int32_t total;
+  };
+  std::vector<Step> steps;
+  Path path;
+  CPDFPages* node = this;
+  CPDFObjRef nodeAt = nodeRef;
+  int32_t at = 0;
+  for (;;) {
+    if (!path.Enter(node)) return false;
+    CPDFArray* kids = node->Get_Kids();
+    CPDFNumber* count = node->Get_Count();
+    if (!kids || !count) return false;
+    const int32_t total = count->GetInt();
+    if (position == -1) position = total;
+    if (position < 0 || position > total || total == INT32_MAX) return false;
+    node->SyncIndex(kids, total);
+    Kid kid;
+    int32_t below = -1;
+    int32_t start = 0;
+    if (!node->PlaceInsertion(kids, position, &below, &start, &at, &kid)) return false;
+    steps.push_back(Step{node, nodeAt, below, count, total});
+    if (below < 0) break;
+    if (Path::Loops(kid.node)) {
+      node->MarkLoop(below);
+      path.ForgetCounts();
+      return false;
+    }
+    node = kid.node;
+    nodeAt = kid.ref;
+    position -= start;
+  }
+
+  // Every node whose Count grows is recorded as changed (for an
+  // incremental save) before anything changes.
+  for (const Step& step : steps) {
+    if (!doc->UpdateObj(step.ref)) return false;
+  }
+  CPDFPages* target = steps.back().node;
+  CPDFArray* kids = target->Get_Kids();
+  if (!page->Set_Parent(steps.back().ref)) return false;
   // The slot is made before the page is registered: once registered the
   // page is the document's and must end up in the tree.
   std::unique_ptr<CPDFObjRef> slot(new CPDFObjRef);
@@ -306,9 +368,128 @@ bool CPDFPages::Insert(int32_t position, CPDFPage* page, const CPDFObjRef& node,
     return false;
   }
   *placed = pageRef;
-  count->SetInt(total + 1);
-  index_.total = total + 1;
-  PageInserted(at, pageRef);
+  for (const Step& step : steps) {
+    PageIndex& index = step.node->index_;
+    step.count->SetInt(step.total + 1);
+    index.total = step.total + 1;
+    // A count taken of a tree without loops stays right: the new page is
+    // one more reachable.
+    if (index.counted && !index.cut) {
+      index.reachable = step.total + 1;
+    } else {
+      index.counted = false;
+    }
+    if (step.below >= 0) {
+      if (step.below < index.spans.Size()) index.spans.AddPages(step.below, 1);
+    } else if (at <= index.spans.Size()) {
+      // The new page kid at Kids index `at`: the spans after it move by one.
+      if (!index.spans.Insert(at, PageSpans::Span{pageRef, 1, Kind::kPage})) {
+        step.node->Forget();
+        index.total = step.total + 1;
+      } else if (index.firstOther != INT32_MAX && index.firstOther >= at) {
+        ++index.firstOther;
+      }
+    }
+  }
   if (ref) *ref = pageRef;
   return true;
+}
+
+int32_t CPDFPages::CountPages() {
+  CPDFArray* rootKids = Get_Kids();
+  CPDFNumber* rootCount = Get_Count();
+  if (!rootCount) return -1;
+  if (!rootKids) return rootCount->GetInt();
+  SyncIndex(rootKids, rootCount->GetInt());
+  if (index_.counted) return index_.reachable;
+
+  // Depth first, with a stack of the nodes being counted; each node's kids
+  // are walked as a search from the start would walk them (and recorded in
+  // its index), and a node already counted answers from its count.
+  struct Frame {
+    CPDFPages* node;
+    int32_t next;   // the Kids index to look at next
+    int64_t pages;  // reachable pages of the kids before it
+    bool cut;       // a kid before it holds a loop or lies too deep
+    bool done;      // the walk met a kid that ends it
+  };
+  Path path;
+  std::vector<Frame> stack;
+  path.Enter(this);
+  stack.push_back(Frame{this, 0, 0, false, false});
+  int32_t answer = 0;
+  while (!stack.empty()) {
+    Frame& frame = stack.back();
+    CPDFPages* node = frame.node;
+    CPDFArray* kids = node->Get_Kids();
+    CPDFNumber* count = node->Get_Count();
+    const int32_t total = count ? count->GetInt() : 0;
+    if (kids && count) node->SyncIndex(kids, total);
+    if (kids && count && !frame.done && frame.next >= node->index_.firstOther) {
+      // A search ends at the kid of another Type or the loop recorded there.
+      frame.done = true;
+      if (node->index_.spans.At(node->index_.firstOther).kind == Kind::kLoop) frame.cut = true;
+    }
+    if (!kids || !count || frame.done || frame.next >= kids->GetCount()) {
+      // This node is counted: Count, unless a loop lies below it.
+      PageIndex& index = node->index_;
+      index.counted = true;
+      index.cut = frame.cut;
+      const int64_t limit = total < 0 ? 0 : total;
+      index.reachable =
+          frame.cut ? static_cast<int32_t>(frame.pages < limit ? frame.pages : limit) : total;
+      const bool cut = frame.cut;
+      const int32_t reachable = index.reachable;
+      stack.pop_back();
+      path.Leave();
+      if (stack.empty()) {
+        answer = reachable;
+      } else {
+        Frame& parent = stack.back();
+        parent.pages += reachable < 0 ? 0 : reachable;
+        parent.cut = parent.cut || cut;
+      }
+      continue;
+    }
+    const int32_t i = frame.next++;
+    Kid kid;
+    const bool known = i < node->index_.spans.Size();
+    if (known && node->index_.spans.At(i).kind == Kind::kPage) {
+      // A page recorded: no need to read it.
+      frame.pages += 1;
+      continue;
+    }
+    if (known ? !node->ReadSpan(kids, i, &kid) : !node->ReadKid(kids, i, &kid)) {
+      // Not what the index recorded (it is forgotten: start this node
+      // again), or no kid a search can pass.
+      if (known) {
+        frame.next = 0;
+        frame.pages = 0;
+        frame.cut = false;
+      } else {
+        frame.done = true;
+      }
+      continue;
+    }
+    if (!known) node->Record(i, kid, static_cast<int32_t>(node->index_.spans.Pages()));
+    if (kid.kind == Kind::kPage) {
+      frame.pages += 1;
+    } else if (kid.kind == Kind::kOther || kid.pages < 0) {
+      frame.done = true;
+    } else if (Path::Loops(kid.node) || path.Depth() >= static_cast<size_t>(kMaxDepth)) {
+      // Back into a node being counted, or too deep: no page below it is
+      // reachable.
+      if (Path::Loops(kid.node)) node->MarkLoop(i);
+      frame.cut = true;
+      frame.done = true;
+    } else if (kid.node->index_.counted && kid.node->Get_Kids() == kid.node->index_.kids &&
+               kid.node->index_.total == kid.pages) {
+      frame.pages += kid.node->index_.reachable;
+      frame.cut = frame.cut || kid.node->index_.cut;
+    } else {
+      path.Enter(kid.node);
+      stack.push_back(Frame{kid.node, 0, 0, false, false});
+    }
+  }
+  return answer;
 }

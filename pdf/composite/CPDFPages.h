@@ -2,8 +2,8 @@
 // A node of the page tree: Kids (references to nodes and pages), Count (the
 // pages below it) and the attributes its pages inherit.
 #include <cstdint>
-#include <vector>
 
+#include "pdf/composite/internal/PageSpans.h"
 #include "pdf/object/CPDFArray.h"
 #include "pdf/object/CPDFDataStruct.h"
 #include "pdf/object/CPDFDict.h"
@@ -51,13 +51,21 @@ class CPDFPages : public CPDFDocStruct, public CPDFDict {
 
   // The page at the 0-based index below this node (raw kids on the way are
   // made typed and stored back), its reference reported; none for an index
-  // outside 0..Count-1 or a malformed tree.
+  // outside 0..Count-1 or a malformed tree. A kid that leads back into a
+  // node above it (a looping tree) is found once and ends every later
+  // search that reaches it at once.
   CPDFPage* GetPage(int32_t index, CPDFObjRef* ref = nullptr);
   // Inserts the page before the page now at the position (-1: append) and
   // registers it; every node whose Count grows is recorded as changed.
   // node is this node's reference. On failure the page stays the caller's.
   bool InsertPage(int32_t position, CPDFPage* page, const CPDFObjRef& node,
                   CPDFObjRef* ref = nullptr);
+  // The pages below this node: Count, unless the tree below leads back into
+  // itself (or lies deeper than kMaxDepth), and then the pages a search can
+  // reach. The first call walks every kid once (as a search for the last
+  // page would); later ones answer from what it found while the tree does
+  // not change. -1 when Count is absent.
+  int32_t CountPages();
 
   // The Type name of a kid dictionary, or none.
   static const CPDFName* TypeOf(CPDFObjRegistry* doc, CPDFDict* dict);
@@ -67,18 +75,18 @@ class CPDFPages : public CPDFDocStruct, public CPDFDict {
   // loaded or stored.
   static bool TypeInheritable(CPDFDict* dict, CPDFObjRegistry* doc);
 
- private:
-  // Both descend the tree recursively, at most kMaxDepth nodes deep.
-  CPDFPage* FindPage(int32_t index, CPDFObjRef* ref);
-  bool Insert(int32_t position, CPDFPage* page, const CPDFObjRef& node, CPDFObjRef* ref);
+  // Kids read by the searches, insertions and counts of this thread (for
+  // the tests of their cost).
+  static int64_t& KidsRead();
 
+ private:
+  using Kind = PageSpans::Kind;
   // One kid as a walk over Kids meets it.
-  enum class KidKind : uint8_t { kPage, kNode, kOther };
   struct Kid {
     CPDFDict* dict = nullptr;
     CPDFPages* node = nullptr;  // kNode: the typed node
     CPDFObjRef ref;
-    KidKind kind = KidKind::kOther;
+    Kind kind = Kind::kOther;
     int32_t pages = 1;  // kNode: its Count
   };
   // Fetches the kid at the Kids index as the walks do (a node is made
@@ -87,45 +95,58 @@ class CPDFPages : public CPDFDocStruct, public CPDFDict {
   bool ReadKid(CPDFArray* kids, int32_t i, Kid* kid);
 
   // Where the pages of the kids walked so far lie, so that finding a page
-  // and appending one do not walk Kids from the start each time. The kids
+  // and inserting one do not walk Kids from the start each time. The kids
   // are walked, and made typed, exactly as far as a walk from the start
   // would have gone; later calls extend the index from where it ends.
   // The index is forgotten when the node changes under it: another Kids
   // array, fewer kids than it covers, a Count it did not see grow, or a kid
   // that is not the one recorded (another reference, Type or Count).
-  struct Span {
-    int32_t end;  // the pages before this kid plus its own
-    CPDFObjRef ref;
-    KidKind kind;
-  };
   struct PageIndex {
     const CPDFArray* kids = nullptr;
     int32_t total = -1;
-    // Kids 0 .. spans.size()-1.
-    std::vector<Span> spans;
-    // The first span of a kid of another Type (a page to an insertion, an
-    // end to a search).
+    // Kids 0 .. spans.Size()-1.
+    PageSpans spans;
+    // The first span of a kid of another Type or of a loop (a page to an
+    // insertion, an end to a search).
     int32_t firstOther = INT32_MAX;
     // False once a kid that no span can describe (a node with a negative
     // Count, or pages beyond the 32-bit range) was met: the walks then go
     // on from the last span without recording.
     bool open = true;
+    // CountPages' answer for this node while counted; cut: the tree below
+    // holds a loop, or nodes too deep to search.
+    bool counted = false;
+    bool cut = false;
+    int32_t reachable = 0;
   };
   void Forget();
   // Forgets the index unless it was made for these Kids and this Count.
   void SyncIndex(const CPDFArray* kids, int32_t total);
   // Records the kid at Kids index i when the index ends just before it.
   void Record(int32_t i, const Kid& kid, int32_t start);
-  int32_t SpanStart(size_t i) const { return i == 0 ? 0 : index_.spans[i - 1].end; }
-  // The first span whose pages end after the position; -1 when none does.
-  int32_t SpanAt(int32_t position) const;
+  int32_t SpanStart(int32_t i) const { return static_cast<int32_t>(index_.spans.Start(i)); }
   // Reads the kid of span i again; false (and the index forgotten) when
   // it is not what the span recorded.
   bool ReadSpan(CPDFArray* kids, int32_t i, Kid* kid);
-  // A page was inserted at Kids index at, or a page below the kid of span
-  // i: the spans after it move by one.
-  void PageInserted(int32_t at, const CPDFObjRef& ref);
-  void PageInsertedBelow(int32_t i);
+  // The kid that holds the page position: its Kids index, the pages before
+  // it and the kid; false when the position lies past a kid of another
+  // Type, a loop or the end.
+  bool Locate(CPDFArray* kids, int32_t position, int32_t* at, int32_t* start, Kid* kid);
+  // The kid at Kids index i leads back into a node being walked.
+  void MarkLoop(int32_t i);
+
+  // The walks (FindPage, Insert, Count) go down the tree in a loop, at most
+  // kMaxDepth nodes deep; a node on the way down is marked so that a kid
+  // leading back to it is known for a loop.
+  class Path;
+  CPDFPage* FindPage(int32_t index, CPDFObjRef* ref);
+  bool Insert(int32_t position, CPDFPage* page, const CPDFObjRef& node, CPDFObjRef* ref);
+  // Where an insertion at the position goes in this node: below the node
+  // kid at Kids index *below (the pages before it in *start), or into Kids
+  // at *at. False when the kids cannot be read.
+  bool PlaceInsertion(CPDFArray* kids, int32_t position, int32_t* below, int32_t* start,
+                      int32_t* at, Kid* kid);
+  bool onPath_ = false;
 
   PageIndex index_;
 };

@@ -126,6 +126,8 @@ int32_t CPDFImageXObj::CountImages(CPDFObjRegistry* doc, const char* path) {
       return static_cast<int32_t>(count);
     }
   }
-  RecordImportFailure(doc, "CountImages", path ? path : "", head, reason);
+  // The record is the factory's own: counting is the first step of
+  // reading an image file, and callers report it as the import's failure.
+  RecordImportFailure(doc, "CreateImageXObj", path ? path : "", head, reason);
   return -1;
 }

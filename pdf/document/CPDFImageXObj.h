@@ -90,7 +90,7 @@ class CPDFImageXObj : public CPDFXObject {
   // main chain of directories, in file order; 1 for a JPEG or BMP file. -1
   // when the file cannot be opened, is of no known kind, or a TIFF file's
   // chain cannot be read whole, with the error record filled as
-  // CreateImageXObj fills it (method "CountImages"). A JPEG or BMP file is
+  // CreateImageXObj fills it (method "CreateImageXObj"). A JPEG or BMP file is
   // only recognised here; its image is read by CreateImageXObj.
   static int32_t CountImages(CPDFObjRegistry* doc, const char* path);
 

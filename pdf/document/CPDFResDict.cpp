@@ -144,11 +144,52 @@ bool CPDFResDict::HasResource(const CPDFName& category, const CPDFName& name) {
 bool CPDFResDict::MakeUniqueName(CPDFName& out, CPDFResource* resource) {
   if (!resource) return false;
   const CPDFName& category = resource->GetCategoryName();
+  const CPDFName& prefix = resource->GetNamePrefix();
+  CPDFDict* dict = IsDictionaryCategory(category) ? CategoryDict(category, nullptr) : nullptr;
+  const int32_t entries = dict ? dict->GetCount() : 0;
+
+  // One cursor per category and prefix (a handful in all). Searching from
+  // where the last search ended keeps naming n resources O(n log n) instead
+  // of quadratic; fewer entries than then may mean a freed lower name.
+  const std::string categoryText(category.c_str(), static_cast<size_t>(category.GetLength()));
+  const std::string prefixText(prefix.c_str(), static_cast<size_t>(prefix.GetLength()));
+  NameCursor* cursor = nullptr;
+  for (NameCursor& c : nameCursors_) {
+    if (c.category == categoryText && c.prefix == prefixText) cursor = &c;
+  }
+  if (!cursor) {
+    nameCursors_.push_back(NameCursor{categoryText, prefixText});
+    cursor = &nameCursors_.back();
+  }
   // A name counts as taken while its key is listed, typed or not, so a raw
   // entry read from a file is never overwritten.
-  for (int32_t n = 1; n <= kMaxGeneratedNames; ++n) {
-    resource->MakeName(n, out);
-    if (!HasResource(category, out)) return true;
+  auto taken = [&](int64_t n) {
+    resource->MakeName(static_cast<int32_t>(n), out);
+    return dict && dict->HasKey(out);
+  };
+  int64_t n = 1;
+  if (cursor->dict == dict) {
+    // The name given last is usually listed by now, and then counts as one
+    // entry more; fewer entries than that mean one was removed.
+    n = cursor->next;
+    const bool given = taken(n);
+    if (!given) {
+      if (entries >= cursor->entries) {
+        cursor->entries = entries;
+        return true;
+      }
+      n = 1;
+    } else {
+      n = entries < cursor->entries + 1 ? 1 : n + 1;
+    }
+  }
+  cursor->dict = dict;
+  cursor->entries = entries;
+  for (; n <= INT32_MAX; ++n) {
+    if (!taken(n)) {
+      cursor->next = static_cast<int32_t>(n);
+      return true;
+    }
   }
   return false;
 }

@@ -4,6 +4,8 @@
 // dictionary from resource name to resource, and under ProcSet an array of
 // procedure-set names.
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "pdf/document/CPDFResource.h"
 #include "pdf/object/CPDFArray.h"
@@ -13,9 +15,6 @@
 
 class CPDFResDict : public CPDFDataStruct, public CPDFDict {
  public:
-  // The most names generated per category (Im1 .. Im4095).
-  static constexpr int32_t kMaxGeneratedNames = 4095;
-
   CPDFResDict() : CPDFDataStruct(kResDict) {}
   ~CPDFResDict() override = default;
 
@@ -46,9 +45,13 @@ class CPDFResDict : public CPDFDataStruct, public CPDFDict {
   // True when the category dictionary holds the name, typed or not.
   bool HasResource(const CPDFName& category, const CPDFName& name);
 
-  // The first name "<prefix>N", N = 1 .. 4095, not yet listed in the
-  // resource's category. False when all are taken (out then holds the name
-  // for 4095).
+  // A name "<prefix>N" (N from 1) not yet listed in the resource's category,
+  // typed or not: the lowest free one, as long as no entry of the category
+  // was removed and another added between two calls (the search for a
+  // prefix goes on from the last name it gave, and starts at 1 again when
+  // the category has fewer entries than then). So a fresh dictionary gets
+  // Im1, Im2, ..., and the n-th name costs what the first did. False only
+  // when every N up to 2^31-1 is taken.
   bool MakeUniqueName(CPDFName& out, CPDFResource* resource);
   // Lists the resource under its category and the name, registered as an
   // indirect object (the document owns it from then on); an entry of that
@@ -70,4 +73,14 @@ class CPDFResDict : public CPDFDataStruct, public CPDFDict {
   bool LoadCategories();
   // The category value as a dictionary, or none; *ref receives its reference.
   CPDFDict* CategoryDict(const CPDFName& category, CPDFObjRef* ref);
+
+  // Where MakeUniqueName's search for one category and prefix stands.
+  struct NameCursor {
+    std::string category;
+    std::string prefix;
+    const CPDFDict* dict = nullptr;  // the category dictionary searched
+    int32_t entries = 0;             // its entries then
+    int32_t next = 1;                // every number below it was taken then
+  };
+  std::vector<NameCursor> nameCursors_;
 };

@@ -77,8 +77,9 @@ bool ReadGeometry(CPDFStream* s, int64_t& width, int64_t& height, int64_t& bits,
          IntEntry(s, doc, "BitsPerComponent", bits) && NameEntry(s, doc, "ColorSpace", colorSpace);
 }
 
-// An empty stream decodes at once, as with every filter, whatever its
-// dictionary holds: there are no samples whose geometry would matter.
+// An empty stream encodes and decodes at once, as with every filter,
+// whatever its dictionary holds: there are no samples whose geometry would
+// matter.
 bool EmptyData(CPDFStream* s) { return s->GetDataLength() == 0 && s->GetData(); }
 
 }  // namespace
@@ -107,6 +108,7 @@ bool CPDFFlateFilter::Decode(CPDFStream* s) {
 
 bool CPDFDCTFilter::Encode(CPDFStream* s, int32_t quality) {
   if (!s) return false;
+  if (EmptyData(s)) return true;
   DCTParameters p;
   if (!ReadGeometry(s, p.width, p.height, p.bitsPerComponent, p.colorSpace)) return false;
   p.quality = quality;
@@ -127,6 +129,7 @@ bool CPDFDCTFilter::Decode(CPDFStream* s) {
 
 bool CPDFCCITTFaxFilter::Encode(CPDFStream* s, int32_t k, CPDFDict* params) {
   if (!s || !params) return false;
+  if (EmptyData(s)) return true;
   CPDFObjRegistry* doc = s->GetDoc();
   CCITTParameters p;
   if (!ReadGeometry(s, p.width, p.height, p.bitsPerComponent, p.colorSpace)) return false;

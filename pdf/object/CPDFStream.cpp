@@ -71,6 +71,16 @@ int32_t EndByLength(CPDFInStream& in, CPDFDict* dict, int32_t start) {
   return end;
 }
 
+// The end-of-line bytes (CR LF, LF or CR) that end [start, end) of the
+// input: 0, 1 or 2. Moves the input's position.
+int32_t EndOfLineBefore(CPDFInStream& in, int32_t start, int32_t end) {
+  const int32_t n = end - start < 2 ? end - start : 2;
+  char last[2];
+  if (n <= 0 || in.Seek(end - n) != 0 || in.Read(last, n) != n) return 0;
+  if (last[n - 1] == '\n') return n == 2 && last[0] == '\r' ? 2 : 1;
+  return last[n - 1] == '\r' ? 1 : 0;
+}
+
 // Removes the first n elements as CPDFArray::Remove would one by one (a
 // reference's object is dropped from the document), moving the rest once.
 void RemoveFront(CPDFObjRegistry* doc, CPDFArray* array, int32_t n) {
@@ -457,8 +467,11 @@ void CPDFStream::Serialize(CPDFObjRegistry* doc, CPDFInStream& in, CPDFDict* dic
     }
   }
 
-  if (in.Seek(start) != 0) ThrowSerialize("ioerror");
+  // What a wrong Length is replaced by: the bytes before the end of line
+  // that precedes "endstream" (that marker is no data).
   const int32_t count = end - start;
+  const int32_t counted = count - EndOfLineBefore(in, start, end);
+  if (in.Seek(start) != 0) ThrowSerialize("ioerror");
   if (context || in.GetStreamKind() == CPDFInStream::kString) {
     CPDFCrypt crypt(context);
     std::vector<char> piece(kPiece);
@@ -489,12 +502,12 @@ void CPDFStream::Serialize(CPDFObjRegistry* doc, CPDFInStream& in, CPDFDict* dic
     if (!length) throw 0;
     auto* number = dynamic_cast<CPDFNumber*>(length);
     // A negative Length read from the file is a wrong one, like one that
-    // does not point at "endstream": the data run to "endstream", and
-    // Length becomes their count (else the data would read as empty and
-    // be saved as such).
+    // does not point at "endstream": the data run to the end of line before
+    // "endstream", and Length becomes their count (else the data would read
+    // as empty and be saved as such).
     const bool negative = number && length->IsLoaded() && number->GetInt() < 0;
     if (negative || (length->IsLoaded() && length->GetType() == kNumber)) {
-      std::unique_ptr<CPDFInt> typed(new CPDFInt(negative ? count : number->GetInt()));
+      std::unique_ptr<CPDFInt> typed(new CPDFInt(negative ? counted : number->GetInt()));
       if (!Set_Length(typed.get(), ref.IsDefined(), &ref)) throw 0;
       typed.release();
     }

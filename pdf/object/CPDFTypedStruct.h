@@ -3,20 +3,31 @@
 // stream class needs to read its entries, type them, copy itself and offer
 // Get_/Set_ accessors. docs/typed-classes.md shows a class written with it.
 //
-// Five verbs:
-//   PDFLoadFrame      the frame of a Load: take the raw object's content
-//                     over, run the conversions, give the entries back to the
-//                     raw object when one fails or throws; it also keeps the
-//                     nesting limit and the class's required keys.
-//   PDFTypeEntry      type the value under one key: as class T (the kit
-//                     picks Check + Load or Assign from T), or through a
-//                     family factory.
-//   PDFTypeElement    the same for one element of an array.
-//   PDFTypeElements   the same for every element of an array (or every
-//                     step-th from first).
-//   PDFClone          the Clone of a typed structure: a new object, the
-//                     shared copy step (or the class's own), none on failure.
-//                     Never throws.
+// The kit's functions, by what they do:
+//   Loading      PDFLoadFrame: the frame of a Load: take the raw object's
+//                content over, run the conversions, give the entries back to
+//                the raw object when one fails or throws; it also keeps the
+//                nesting limit and the class's required keys.
+//                PDFHasRequired (Check's half of the required keys) and
+//                PDFHasRequiredKeys (Load's half).
+//   Typing       PDFTypeEntry: type the value under one key, as class T (the
+//                kit picks Check + Load or Assign from T) or through a family
+//                factory. PDFTypeElement: the same for one element of an
+//                array; PDFTypeElements: for every element (or every step-th
+//                from first); PDFTypeEntryOrElements: for a key holding one
+//                value or an array of them. PDFStoreTypedElement: store a
+//                typed element outside a Load. PDFGiveBack: the give-back rule
+//                below.
+//   Type values  PDFTypeNumber (a constant type number), PDFCheckTypeNumber,
+//                PDFSetTypeNumber, PDFSetTypeName, PDFSetType.
+//   Accessors    PDFGetAs, PDFSetAs, PDFGetElementAs, PDFSetElementAs,
+//                PDFSetRef; the PDF_..._ACCESSOR, _GETTER and _SETTER macros
+//                are written with them.
+//   Copying      PDFClone: the Clone of a typed structure: a new object, the
+//                shared copy step (or the class's own), none on failure;
+//                never throws. PDFCloneLeaving: the same without some keys.
+//   Factories    PDFFactory: a family factory bound to a document, for the
+//                factory forms of the typing functions.
 //
 // One give-back rule: when a typed object took over a raw object's content
 // (the Assign exchange of dictionaries, arrays and streams) and is then not

@@ -1,12 +1,14 @@
 // Replays inputs through a fuzz target without libFuzzer, so the normal test
 // build (and CI) runs the seed corpus and every input that once crashed.
 //
-//   fuzz_replay_<name> [--seeds] [--write-seeds DIR] [--allow-missing]
-//                      [--timeout SECONDS] PATH...
+//   fuzz_replay_<name> [--seeds] [--write-seeds DIR] [--max-len BYTES]
+//                      [--allow-missing] [--timeout SECONDS] PATH...
 //
 // --seeds          also runs the target's own seed list (FuzzSeeds)
 // --write-seeds    writes the seed list as files into DIR (made if missing)
 //                  before running the paths; alone, it runs nothing
+// --max-len        the target's largest fuzzer input: a seed longer than
+//                  this fails the run (the fuzzer would cut it)
 // --allow-missing  a PATH that does not exist is passed over (a target with
 //                  no kept crash inputs has no folder for them)
 // --timeout        an input running longer than this many seconds (default
@@ -137,10 +139,22 @@ bool WriteSeeds(const FuzzSeedList& seeds, const fs::path& dir) {
   return true;
 }
 
+// False, naming them, when seeds are longer than the limit.
+bool SeedsFit(const FuzzSeedList& seeds, size_t limit) {
+  bool fit = true;
+  for (const auto& [name, bytes] : seeds.Items()) {
+    if (bytes.size() <= limit) continue;
+    std::fprintf(stderr, "replay: seed %s has %zu bytes, more than the target's %zu\n",
+                 name.c_str(), bytes.size(), limit);
+    fit = false;
+  }
+  return fit;
+}
+
 int Usage() {
   std::fprintf(stderr,
-               "usage: fuzz_replay_<name> [--seeds] [--write-seeds DIR] [--allow-missing]\n"
-               "                          [--timeout SECONDS] PATH...\n");
+               "usage: fuzz_replay_<name> [--seeds] [--write-seeds DIR] [--max-len BYTES]\n"
+               "                          [--allow-missing] [--timeout SECONDS] PATH...\n");
   return 2;
 }
 
@@ -150,6 +164,7 @@ int main(int argc, char** argv) {
   bool runSeeds = false;
   bool allowMissing = false;
   std::string writeDir;
+  size_t maxLen = 0;
   std::vector<std::string> paths;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -159,6 +174,10 @@ int main(int argc, char** argv) {
       allowMissing = true;
     } else if (arg == "--write-seeds" && i + 1 < argc) {
       writeDir = argv[++i];
+    } else if (arg == "--max-len" && i + 1 < argc) {
+      const long value = std::atol(argv[++i]);
+      if (value <= 0) return Usage();
+      maxLen = static_cast<size_t>(value);
     } else if (arg == "--timeout" && i + 1 < argc) {
       const int value = std::atoi(argv[++i]);
       if (value <= 0) return Usage();
@@ -173,6 +192,7 @@ int main(int argc, char** argv) {
 
   FuzzSeedList seeds;
   if (runSeeds || !writeDir.empty()) FuzzSeeds(seeds);
+  if (maxLen > 0 && !SeedsFit(seeds, maxLen)) return 1;
   if (!writeDir.empty() && !WriteSeeds(seeds, writeDir)) return 1;
 
   if (LLVMFuzzerInitialize) LLVMFuzzerInitialize(&argc, &argv);

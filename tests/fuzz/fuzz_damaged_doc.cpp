@@ -235,7 +235,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 void FuzzSeeds(FuzzSeedList& seeds) {
   const fuzz::WorkFolder& folder = fuzz::WorkFolder::Get();
   const std::string path = folder.File("seed.pdf");
-  WriteDocument(path).reset();
-  seeds.Add("written", fuzz::WorkFolder::Read(path));
+  DocPtr doc = WriteDocument(path);
+  CPDFObjRef rootRef, pageRef;
+  FUZZ_CHECK(doc->GetCatalog()->Get_Pages(&rootRef) != nullptr);
+  FUZZ_CHECK(doc->GetPage(0, &pageRef) != nullptr);
+  doc.reset();
+  const fuzz::Bytes written = fuzz::WorkFolder::Read(path);
+  seeds.Add("written", written);
   ::unlink(path.c_str());
+
+  // The same file with the first page turned into a node whose only kid is
+  // the root of the tree, in the page's own bytes (every offset stays): a
+  // loop, under a Count far above the pages there are.
+  std::string text(written.begin(), written.end());
+  const size_t object = text.find("\n" + std::to_string(pageRef.GetNumber()) + " 0 obj");
+  const size_t open = text.find("<<", object);
+  const size_t end = text.find("endobj", open);
+  const size_t close = end == std::string::npos ? end : text.rfind(">>", end);
+  const std::string node =
+      "<</Type/Pages/Count 1000000/Kids[" + std::to_string(rootRef.GetNumber()) + " 0 R]";
+  FUZZ_CHECK(object != std::string::npos && open < close && close - open >= node.size());
+  text.replace(open, close - open, node + std::string(close - open - node.size(), ' '));
+  seeds.Add("written-page-tree-loop", fuzz::Bytes(text.begin(), text.end()));
 }

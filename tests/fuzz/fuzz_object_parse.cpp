@@ -98,37 +98,39 @@ void FuzzSeeds(FuzzSeedList& seeds) {
   seeds.Add("stream-negative-length-filters",
             "<< /Length -3 /Filter [/ASCIIHexDecode /ASCIIHexDecode] /DecodeParms [null] >>\n"
             "stream\n3431\nendstream\nendobj");
-  // Large containers (about 250 KB in all): arrays and dictionaries whose
-  // storage grows many times, keys in the orders that make the map's tree
-  // deepest, and long runs of references.
+  // Large containers, each within the target's 4096-byte inputs: arrays and
+  // dictionaries whose storage grows many times, keys in the orders that make
+  // the map's tree deepest, and long runs of references.
   std::string zeros = "[";
-  for (int i = 0; i < 20000; ++i) zeros += "0 ";
+  for (int i = 0; i < 2000; ++i) zeros += "0 ";
   seeds.Add("array-large", zeros + "]");
   std::string refs = "[";
-  for (int i = 1; i <= 6000; ++i) refs += std::to_string(i) + " 0 R ";
+  for (int i = 1; i <= 450; ++i) refs += std::to_string(i) + " 0 R ";
   seeds.Add("array-many-references", refs + "]");
-  std::string same = "<< /Type /Pages /Count 8000 /Kids [";
-  for (int i = 0; i < 8000; ++i) same += "3 0 R ";
+  std::string same = "<< /Type /Pages /Count 650 /Kids [";
+  for (int i = 0; i < 650; ++i) same += "3 0 R ";
   seeds.Add("kids-one-page-many-times", same + "] >>");
   std::string ascending = "<<";
-  std::string descending = "<<";
-  for (int i = 1; i <= 4000; ++i) {
+  for (int i = 1; i <= 250; ++i) {
     ascending += " /Im" + std::to_string(i) + " " + std::to_string(i) + " 0 R";
-    descending += " /K" + std::to_string(100000 - i) + " " + std::to_string(i);
   }
   seeds.Add("dict-ascending-keys", ascending + " >>");
+  std::string descending = "<<";
+  for (int i = 1; i <= 300; ++i) {
+    descending += " /K" + std::to_string(100000 - i) + " " + std::to_string(i);
+  }
   seeds.Add("dict-descending-keys", descending + " >>");
   std::string zigzag = "<<";
-  for (int i = 0; i < 3000; ++i) {
+  for (int i = 0; i < 250; ++i) {
     zigzag += " /Z" + std::to_string(i % 2 ? 10000 + i : 20000 - i) + " " + std::to_string(i);
   }
-  for (int i = 0; i < 3000; i += 7) zigzag += " /Z" + std::to_string(10000 + i) + " null";
+  for (int i = 0; i < 250; i += 7) zigzag += " /Z" + std::to_string(10000 + i) + " null";
   seeds.Add("dict-zigzag-repeated-keys", zigzag + " >>");
-  // A chain of dictionaries linked by /Next, as deep as the parser allows,
-  // each holding a reference.
+  // A chain of dictionaries linked by /N, as deep as the parser allows, every
+  // eighth holding a reference.
   std::string chain;
-  for (int i = 0; i < 500; ++i) chain += "<< /S /Named /N " + std::to_string(i) + " 0 R /Next ";
-  chain += "null";
-  for (int i = 0; i < 500; ++i) chain += " >>";
+  for (int i = 0; i < 500; ++i) chain += i % 8 ? "<</N" : "<</R 9 0 R/N";
+  chain += " null";
+  for (int i = 0; i < 500; ++i) chain += ">>";
   seeds.Add("next-chain", chain);
 }

@@ -473,14 +473,14 @@ TEST_F(ConvertOneTest, DamagedAndSpecialInputsFailAtOnceSayingWhy) {
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   alarm(60);
   // The FIFO is refused as the images of the file are counted, the others
-  // as their image is read.
+  // as their image is read: the record names the import either way.
   for (const std::string& input : {jpeg, bitmap, fifo}) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(ostrel::ConvertOne(input.c_str(), output.c_str()), -1) << input;
     const std::string said = testing::internal::GetCapturedStderr();
-    const std::string method = input == fifo ? "CountImages" : "CreateImageXObj";
     EXPECT_EQ(
-        said.rfind(input + ": CPDFImageXObj::" + method + ": unknown file format: " + input, 0), 0u)
+        said.rfind(input + ": CPDFImageXObj::CreateImageXObj: unknown file format: " + input, 0),
+        0u)
         << said;
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
   }
@@ -615,7 +615,7 @@ TEST_F(ConvertOneTest, AFileWithAnImageThatCannotBeReadIsRefusedWhole) {
   };
   const Case cases[] = {
       {"a chain that leads past the end", pastEnd,
-       "CPDFImageXObj::CountImages: unknown file format: INPUT (image 4: "},
+       "CPDFImageXObj::CreateImageXObj: unknown file format: INPUT (image 4: "},
       {"an image of 5 bits", fiveBits,
        "CPDFImageXObj::CreateImageXObj: unknown file format: INPUT (image 3: unsupported bits "
        "per sample)"},
@@ -779,7 +779,7 @@ TEST_F(ConvertOneTest, FailuresSayWhatWentWrong) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(ostrel::ConvertOne(missing.c_str(), folder.File("out.pdf").c_str()), -1);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            missing + ": CPDFImageXObj::CountImages: cannot open " + missing +
+            missing + ": CPDFImageXObj::CreateImageXObj: cannot open " + missing +
                 ": No such file or directory\n");
 
   // A temporary folder that fills up while the samples are stored is named

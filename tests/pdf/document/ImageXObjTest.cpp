@@ -113,7 +113,7 @@ TEST_F(ImageXObjTest, FilesThatCannotBeOpenedSayWhy) {
     EXPECT_EQ(std::string(doc.GetError().GetMessage()), "cannot open " + c.path + ": " + c.reason);
     doc.GetError().Clear();
     EXPECT_EQ(CPDFImageXObj::CountImages(&doc, c.path.c_str()), -1);
-    EXPECT_STREQ(doc.GetError().GetMethodName(), "CountImages");
+    EXPECT_STREQ(doc.GetError().GetMethodName(), "CreateImageXObj");
     EXPECT_EQ(std::string(doc.GetError().GetMessage()), "cannot open " + c.path + ": " + c.reason);
   }
   EXPECT_TRUE(doc.objects.empty());
@@ -183,7 +183,7 @@ TEST_F(ImageXObjTest, ImagesOfAFileAreCountedAndPickedByIndex) {
   const std::string text = folder.Write("x.tif", {'h', 'i', '!'});
   EXPECT_EQ(CPDFImageXObj::CountImages(&doc, text.c_str()), -1);
   EXPECT_EQ(doc.GetError().GetCode(), 3);
-  EXPECT_STREQ(doc.GetError().GetMethodName(), "CountImages");
+  EXPECT_STREQ(doc.GetError().GetMethodName(), "CreateImageXObj");
   EXPECT_EQ(std::string(doc.GetError().GetMessage()), "unknown file format: " + text);
   std::vector<uint8_t> bytes = TempFolder::Read(tiff);
   const uint32_t second0 = bytes[4] | bytes[5] << 8 | bytes[6] << 16 | uint32_t{bytes[7]} << 24;

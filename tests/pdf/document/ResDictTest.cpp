@@ -45,19 +45,20 @@ TEST(ResDictTest, NamesAreCountedPerCategoryAndReused) {
   EXPECT_STREQ(name.c_str(), "Im3");
 }
 
-TEST(ResDictTest, AllNamesTaken) {
+TEST(ResDictTest, NamesGoOnPastEveryTakenOne) {
+  // No cap: with Im1 .. Im4095 listed, the next name is Im4096.
   TestRegistry doc;
   CPDFResDict res;
   res.SetDoc(&doc);
   auto* xobjects = new CPDFDict;
   ASSERT_TRUE(res.Set_XObject(xobjects));
-  for (int i = 1; i <= CPDFResDict::kMaxGeneratedNames; ++i) {
+  for (int i = 1; i <= 4095; ++i) {
     ASSERT_TRUE(xobjects->Set(&doc, ("Im" + std::to_string(i)).c_str(), new CPDFInt(i)));
   }
   std::unique_ptr<TestResource> probe(Image());
   CPDFName name;
-  EXPECT_FALSE(res.MakeUniqueName(name, probe.get()));
-  EXPECT_STREQ(name.c_str(), "Im4095");
+  EXPECT_TRUE(res.MakeUniqueName(name, probe.get()));
+  EXPECT_STREQ(name.c_str(), "Im4096");
 }
 
 TEST(ResDictTest, AddResourceRegistersReplacesAndRefuses) {

@@ -274,4 +274,41 @@ TEST(CPDFFilterTest, AnEmptyStreamDecodesAtOnceWhateverItsDictionary) {
   EXPECT_EQ("x", Data(*s));
 }
 
+TEST(CPDFFilterTest, AnEmptyStreamEncodesToEmptyDataUnderEveryFilter) {
+  // As the decoders do: no geometry is read, the data stay empty, and the
+  // slot records its filter, so the stream decodes back to nothing.
+  struct Case {
+    const char* filter;
+    bool (*encode)(CPDFStream*, CPDFException*);
+  };
+  const Case cases[] = {
+      {"/ASCIIHexDecode", [](CPDFStream* s, CPDFException* e) { return s->ASCIIHexEncode(e); }},
+      {"/ASCII85Decode", [](CPDFStream* s, CPDFException* e) { return s->ASCII85Encode(e); }},
+      {"/RunLengthDecode", [](CPDFStream* s, CPDFException* e) { return s->RunLengthEncode(e); }},
+      {"/CCITTFaxDecode", [](CPDFStream* s, CPDFException* e) { return s->CCITTFaxEncode(-1, e); }},
+      {"/DCTDecode", [](CPDFStream* s, CPDFException* e) { return s->DCTEncode(75, e); }},
+      {"/FlateDecode", [](CPDFStream* s, CPDFException* e) { return s->FlateEncode(e); }},
+  };
+  for (const Case& c : cases) {
+    auto s = StreamOf("x");
+    s->SetData("", 0);
+    CPDFException error;
+    ASSERT_TRUE(c.encode(s.get(), &error)) << c.filter << ": " << error.GetMessage();
+    EXPECT_EQ("", Data(*s)) << c.filter;
+    EXPECT_EQ(0, s->GetLength()) << c.filter;
+    EXPECT_EQ(c.filter, Written(s->Get_Filter()));
+    ASSERT_TRUE(s->DecodeAllFilter(&error)) << c.filter << ": " << error.GetMessage();
+    EXPECT_EQ("", Data(*s)) << c.filter;
+    EXPECT_FALSE(s->HasKey(CPDFName("Filter"))) << c.filter;
+  }
+  // With data the geometry is still required.
+  auto s = StreamOf("x");
+  CPDFException error;
+  EXPECT_FALSE(s->CCITTFaxEncode(0, &error));
+  EXPECT_STREQ("Encode", error.GetMessage());
+  EXPECT_FALSE(s->DCTEncode(75, &error));
+  EXPECT_EQ("x", Data(*s));
+  EXPECT_FALSE(s->HasKey(CPDFName("Filter")));
+}
+
 }  // namespace
