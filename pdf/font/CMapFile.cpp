@@ -847,23 +847,40 @@ int32_t CMapFile::BfCodeLength(uint8_t lead) const {
 
 namespace {
 
+// What a walk over codes does with a code that has no entry: how many bytes
+// it takes (none ends the walk) and whether a value was written for it.
+struct Missed {
+  int32_t used = 0;
+  bool wrote = false;
+};
+
 // Codes to two-byte values: find(code, bytes left) answers the entry of
-// the code at the front, or none, which ends the walk.
-template <class Find>
-int32_t MapCodes(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t length, Find find) {
+// the code at the front, or none; miss(code, bytes left, where its value
+// goes) then says what becomes of that code.
+template <class Find, class Miss>
+int32_t MapCodes(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t length, Find find,
+                 Miss miss) {
   if (!out || !in) return 0;
   int32_t read = 0, written = 0;
   try {
     while (read < length && written + 2 <= capacity) {
       const CMapRange* r = find(in + read, length - read);
-      const int32_t used = r ? r->Map(out + written, in + read) : 0;
-      if (used <= 0) break;
-      written += 2;
-      read += used;
+      Missed step{r ? r->Map(out + written, in + read) : 0, true};
+      if (step.used <= 0) step = miss(in + read, length - read, out + written);
+      if (step.used <= 0) break;
+      if (step.wrote) written += 2;
+      read += step.used;
     }
   } catch (...) {
   }
   return written;
+}
+
+// The same, ending at the first code without an entry.
+template <class Find>
+int32_t MapCodes(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t length, Find find) {
+  return MapCodes(out, capacity, in, length, find,
+                  [](const uint8_t*, int32_t, uint8_t*) { return Missed{}; });
 }
 
 // Two-byte values back to codes: find(value) answers the entry, or none,
@@ -936,25 +953,13 @@ int32_t CMapFile::CodeToUnicode(uint8_t* out, int32_t capacity, const uint8_t* i
 int32_t CMapFile::CodeToUnicodeOrSkip(uint8_t* out, int32_t capacity, const uint8_t* in,
                                       int32_t length, int32_t* skipped) const {
   if (skipped) *skipped = 0;
-  if (!out || !in) return 0;
-  int32_t read = 0, written = 0;
-  try {
-    while (read < length && written + 2 <= capacity) {
-      const uint8_t* code = in + read;
-      const int32_t left = length - read;
-      const CMapRange* r = FindBfCode(code, left);
-      const int32_t used = r ? r->Map(out + written, code) : 0;
-      if (used > 0) {
-        written += 2;
-        read += used;
-        continue;
-      }
-      read += std::min(SkipLength(code, left), left);
-      if (skipped) ++*skipped;
-    }
-  } catch (...) {
-  }
-  return written;
+  return MapCodes(
+      out, capacity, in, length,
+      [this](const uint8_t* code, int32_t left) { return FindBfCode(code, left); },
+      [&](const uint8_t* code, int32_t left, uint8_t*) {
+        if (skipped) ++*skipped;
+        return Missed{std::min(SkipLength(code, left), left), false};
+      });
 }
 
 int32_t CMapFile::UnicodeToCode(uint8_t* out, int32_t capacity, const uint8_t* in,
@@ -968,32 +973,24 @@ int32_t CMapFile::UnicodeToCode(uint8_t* out, int32_t capacity, const uint8_t* i
 int32_t CMapFile::CodeToCIDOrNotdef(uint8_t* out, int32_t capacity, const uint8_t* in,
                                     int32_t length, int32_t* replaced) const {
   if (replaced) *replaced = 0;
-  if (!out || !in) return 0;
-  int32_t read = 0, written = 0;
-  try {
-    while (read < length && written + 2 <= capacity) {
-      const uint8_t* code = in + read;
-      const int32_t left = length - read;
-      const CMapRange* r = FindNotdefRange(code, left);
-      if (!r) r = FindCIDRange(code, left);
-      int32_t used = r ? r->Map(out + written, code) : 0;
-      if (used <= 0) {
+  return MapCodes(
+      out, capacity, in, length,
+      [this](const uint8_t* code, int32_t left) {
+        const CMapRange* r = FindNotdefRange(code, left);
+        return r ? r : FindCIDRange(code, left);
+      },
+      [&](const uint8_t* code, int32_t left, uint8_t* value) {
         // No CID: the code's length from the codespace, CID 0 in its place.
-        used = 1;
+        int32_t used = 1;
         for (const CMapFile* m = this; m && used == 1; m = m->parent_.get()) {
           m->Index();
           if (m->indexes_->codespace.FindCode(code, left, 2) >= 0) used = 2;
         }
-        out[written] = 0;
-        out[written + 1] = 0;
+        value[0] = 0;
+        value[1] = 0;
         if (replaced) ++*replaced;
-      }
-      written += 2;
-      read += used;
-    }
-  } catch (...) {
-  }
-  return written;
+        return Missed{used, true};
+      });
 }
 
 int32_t CMapFile::CIDToCodeRanked(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t length,

@@ -796,7 +796,8 @@ TEST_F(ConvertOneTest, FailuresSayWhatWentWrong) {
   // Any other failure to store them gives the system's reason: here a limit
   // on the size of a file (the signal it raises is ignored, so the write
   // itself fails), below the 3 MB the samples take.
-  std::string said = Shell("trap '' XFSZ; ulimit -f 2048; TMPDIR=\"" + work + "\" exec " + convert, &ok);
+  std::string said =
+      Shell("trap '' XFSZ; ulimit -f 2048; TMPDIR=\"" + work + "\" exec " + convert, &ok);
   EXPECT_FALSE(ok);
   EXPECT_NE(said.find(input + ": CPDFImageXObj::CreateImageXObj: unknown file format: " + input +
                       " (cannot store the image data in the temporary folder " + work +
@@ -816,8 +817,8 @@ TEST_F(ConvertOneTest, FailuresSayWhatWentWrong) {
     std::printf("no file system of its own can be mounted here: a full folder is not tried\n");
     return;
   }
-  said = Shell("unshare -r -m sh -c 'mount -t tmpfs -o size=1m none \"" + small + "\" && TMPDIR=\"" +
-                   small + "\" exec " + convert + "'",
+  said = Shell("unshare -r -m sh -c 'mount -t tmpfs -o size=1m none \"" + small +
+                   "\" && TMPDIR=\"" + small + "\" exec " + convert + "'",
                &ok);
   EXPECT_FALSE(ok);
   EXPECT_NE(said.find(input + ": CPDFImageXObj::CreateImageXObj: unknown file format: " + input +

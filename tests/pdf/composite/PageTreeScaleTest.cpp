@@ -21,23 +21,11 @@
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/TempArray.h"
 #include "pdf/object/TestRegistry.h"
+#include "tests/pdf/composite/PageTreeFixture.h"
 
 namespace {
 
-struct Tree {
-  std::unique_ptr<CPDFDoc> doc = std::make_unique<CPDFDoc>();
-  CPDFPages* root = nullptr;
-  CPDFObjRef rootRef;
-
-  Tree() {
-    EXPECT_TRUE(doc->Create(false, false, 1, 3));
-    root = doc->GetCatalog()->Get_Pages(&rootRef);
-  }
-  CPDFObjRef PageRef(int32_t index) {
-    CPDFObjRef ref;
-    doc->GetPage(index, &ref);
-    return ref;
-  }
+struct Tree : pagetest::Tree {
   // The newest registered object: the page CreatePage made last.
   CPDFObjRef Newest() { return CPDFObjRef(doc->GetXRef()->GetCount(), 0); }
   // A new node under the parent reference, registered; Kids and Count empty.

@@ -14,24 +14,11 @@
 #include "pdf/document/DocTestSupport.h"
 #include "pdf/object/CPDFRect.h"
 #include "pdf/object/CPDFStream.h"
+#include "tests/pdf/composite/PageTreeFixture.h"
 
 namespace {
 
-struct Tree {
-  std::unique_ptr<CPDFDoc> doc = std::make_unique<CPDFDoc>();
-  CPDFPages* root = nullptr;
-  CPDFObjRef rootRef;
-
-  Tree() {
-    EXPECT_TRUE(doc->Create(false, false, 1, 3));
-    root = doc->GetCatalog()->Get_Pages(&rootRef);
-  }
-  CPDFObjRef PageRef(int32_t index) {
-    CPDFObjRef ref;
-    doc->GetPage(index, &ref);
-    return ref;
-  }
-};
+using pagetest::Tree;
 
 std::string Data(CPDFStream& stream) {
   return std::string(stream.GetData(), static_cast<size_t>(stream.GetDataLength()));
