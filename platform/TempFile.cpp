@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -91,6 +92,39 @@ void RemoveNamesAndDie(int signal) {
   ::raise(signal);
 }
 
+// A stack overflow's SIGSEGV finds no room on the stack that overflowed to
+// run the handler: a thread that makes a named file gets a stack of its own
+// for the handlers, kept until the thread ends. A thread that has one
+// already (a sanitizer's, say) keeps it.
+class AlternateStack {
+ public:
+  AlternateStack() {
+    stack_t current{};
+    if (::sigaltstack(nullptr, &current) != 0 || (current.ss_flags & SS_DISABLE) == 0) return;
+    const size_t size = std::max<size_t>(size_t{64} * 1024, static_cast<size_t>(SIGSTKSZ));
+    memory_ = std::malloc(size);
+    if (memory_ == nullptr) return;
+    stack_t stack{};
+    stack.ss_sp = memory_;
+    stack.ss_size = size;
+    if (::sigaltstack(&stack, nullptr) != 0) {
+      std::free(memory_);
+      memory_ = nullptr;
+    }
+  }
+  ~AlternateStack() {
+    if (memory_ == nullptr) return;
+    stack_t off{};
+    off.ss_flags = SS_DISABLE;
+    if (::sigaltstack(&off, nullptr) == 0) std::free(memory_);
+  }
+  AlternateStack(const AlternateStack&) = delete;
+  AlternateStack& operator=(const AlternateStack&) = delete;
+
+ private:
+  void* memory_ = nullptr;
+};
+
 // Installs the handler for every fatal signal whose action is the default:
 // a signal the program ignores (SIGHUP under nohup, SIGPIPE ignored by a
 // parent) or handles itself is left alone. Run for every named file, so a
@@ -99,7 +133,7 @@ void InstallRemovalHandlers() {
   struct sigaction action {};
   action.sa_handler = &RemoveNamesAndDie;
   action.sa_mask = FatalSignalSet();
-  action.sa_flags = SA_RESTART;
+  action.sa_flags = SA_RESTART | SA_ONSTACK;
   for (int signal = 1; signal < NSIG; ++signal) {
     if (sigismember(&action.sa_mask, signal) != 1) continue;
     struct sigaction current {};
@@ -111,6 +145,7 @@ void InstallRemovalHandlers() {
 
 // Puts path on the list; none when out of memory.
 DoomedName* AddDoomedName(const std::string& path) {
+  thread_local const AlternateStack handlerStack;
   InstallRemovalHandlers();
   char* copy = ::strdup(path.c_str());
   if (copy == nullptr) return nullptr;

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -394,6 +395,18 @@ void ReadPastTheEndOfAMappedFile() {
   if (page != MAP_FAILED) (void)*static_cast<volatile char*>(page);
 }
 
+// Calls itself until the stack is gone; the limit is never reached, but
+// the compiler cannot know that.
+volatile int g_depthLimit = std::numeric_limits<int>::max();
+int Recurse(int depth) {
+  volatile char frame[512];
+  frame[0] = static_cast<char>(depth);
+  if (depth >= g_depthLimit) return frame[0];
+  return Recurse(depth + 1) + frame[0];
+}
+
+void OverflowTheStack() { (void)Recurse(0); }
+
 void Trap() { __builtin_trap(); }
 
 void Abort() { std::abort(); }
@@ -404,6 +417,7 @@ TEST(TempFile, AFaultOrAnAbortRemovesTheNamedFile) {
     int signal;
   } cases[] = {
       {WriteToAForbiddenPage, SIGSEGV},
+      {OverflowTheStack, SIGSEGV},
       {ReadPastTheEndOfAMappedFile, SIGBUS},
       {Trap, SIGILL},
       {Abort, SIGABRT},
