@@ -847,9 +847,9 @@ int32_t CMapFile::BfCodeLength(uint8_t lead) const {
 
 namespace {
 
-// What a walk over codes does with a code that has no entry: how many bytes
-// it takes (none ends the walk) and whether a value was written for it.
-struct Missed {
+// One step of a walk over codes: how many bytes the code took (none ends
+// the walk) and whether a value was written for it.
+struct CodeStep {
   int32_t used = 0;
   bool wrote = false;
 };
@@ -865,7 +865,7 @@ int32_t MapCodes(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t leng
   try {
     while (read < length && written + 2 <= capacity) {
       const CMapRange* r = find(in + read, length - read);
-      Missed step{r ? r->Map(out + written, in + read) : 0, true};
+      CodeStep step{r ? r->Map(out + written, in + read) : 0, true};
       if (step.used <= 0) step = miss(in + read, length - read, out + written);
       if (step.used <= 0) break;
       if (step.wrote) written += 2;
@@ -880,7 +880,7 @@ int32_t MapCodes(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t leng
 template <class Find>
 int32_t MapCodes(uint8_t* out, int32_t capacity, const uint8_t* in, int32_t length, Find find) {
   return MapCodes(out, capacity, in, length, find,
-                  [](const uint8_t*, int32_t, uint8_t*) { return Missed{}; });
+                  [](const uint8_t*, int32_t, uint8_t*) { return CodeStep{}; });
 }
 
 // Two-byte values back to codes: find(value) answers the entry, or none,
@@ -958,7 +958,7 @@ int32_t CMapFile::CodeToUnicodeOrSkip(uint8_t* out, int32_t capacity, const uint
       [this](const uint8_t* code, int32_t left) { return FindBfCode(code, left); },
       [&](const uint8_t* code, int32_t left, uint8_t*) {
         if (skipped) ++*skipped;
-        return Missed{std::min(SkipLength(code, left), left), false};
+        return CodeStep{std::min(SkipLength(code, left), left), false};
       });
 }
 
@@ -989,7 +989,7 @@ int32_t CMapFile::CodeToCIDOrNotdef(uint8_t* out, int32_t capacity, const uint8_
         value[0] = 0;
         value[1] = 0;
         if (replaced) ++*replaced;
-        return Missed{used, true};
+        return CodeStep{used, true};
       });
 }
 
