@@ -320,7 +320,7 @@ ImageReader SingleImage(bool (*read)(const char*, ByteSink&, ImageDescription&, 
                         uint32_t index) {
   return [read, index](const char* path, ByteSink& sink, ImageDescription& description,
                        std::string* error) {
-    if (index != 0) return ImageReadFail(error, "the file holds one image");
+    if (index != 0) return ImageReadFail(error, NoSuchImage(index, 1));
     return read(path, sink, description, error);
   };
 }

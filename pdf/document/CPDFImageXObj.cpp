@@ -83,6 +83,11 @@ void RecordImportFailure(CPDFObjRegistry* doc, const char* method, const char* p
                               path, platform::SystemErrorText(head.openFailure).c_str());
     return;
   }
+  if (IsNoSuchImage(reason)) {
+    doc->GetError().SetFormat("CPDFImageXObj", method, CPDFException::kUndefined, "%s: %s", path,
+                              reason.c_str());
+    return;
+  }
   if (head.openFailure == ImageFile::kNotRegular && reason.empty()) reason = "not a regular file";
   if (!reason.empty()) reason = " (" + reason + ")";
   doc->GetError().SetFormat("CPDFImageXObj", method, CPDFException::kUndefined,

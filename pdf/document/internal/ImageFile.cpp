@@ -103,3 +103,15 @@ bool ImageReadFail(std::string* error, const std::string& text) {
   if (error != nullptr) *error = text;
   return false;
 }
+
+namespace {
+const char kHolds[] = "the file holds ";
+}  // namespace
+
+std::string NoSuchImage(uint32_t index, uint32_t count) {
+  const std::string which =
+      count == 1 ? " image (index 0)" : " images (indices 0 to " + std::to_string(count - 1) + ")";
+  return kHolds + std::to_string(count) + which + ", none at index " + std::to_string(index);
+}
+
+bool IsNoSuchImage(const std::string& reason) { return reason.rfind(kHolds, 0) == 0; }

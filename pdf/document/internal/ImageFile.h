@@ -62,3 +62,10 @@ class ImageFile {
 
 // Stores the reason (when asked for) and answers false.
 bool ImageReadFail(std::string* error, const std::string& text);
+
+// The reason a reader gives for an image index past the file's images,
+// counted from 0 as the callers count: "the file holds 3 images (indices 0
+// to 2), none at index 3". The importer reports it as such, not as a file
+// of unknown format.
+std::string NoSuchImage(uint32_t index, uint32_t count);
+bool IsNoSuchImage(const std::string& reason);

@@ -10,6 +10,7 @@
 #include <bit>
 #include <cerrno>
 #include <cmath>
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -146,15 +147,26 @@ uint32_t Reduce(uint32_t value, int bits) {
   return value;
 }
 
-// A colour sample premultiplied by its alpha, divided out again at the
-// samples' full depth and rounded. Fully transparent pixels become 0; a
-// colour above its alpha (which premultiplied data cannot hold) is taken as
-// the full value.
+// A sample of the file's depth scaled to 8 bits (255 the full value).
+uint32_t ToEightBits(uint32_t value, int bits) {
+  if (bits < 8 && bits != 6) return value * 255 / ((1u << bits) - 1);
+  return Reduce(value, bits);
+}
+
+// A colour sample premultiplied by its alpha, divided out again at 8 bits,
+// whatever the samples' depth: the quotient needs the precision however
+// few bits the file gave, so colour and alpha are scaled to 8 bits first
+// and the colour is stored at 8 bits, round(255 x colour / alpha). 1-bit
+// samples stay 1 bit, where the division is exact. Fully transparent
+// pixels become 0; a colour above its alpha (which premultiplied data
+// cannot hold) is taken as the full value.
 uint32_t Unpremultiply(uint32_t colour, uint32_t alpha, int bits) {
-  const uint64_t full = (uint64_t{1} << bits) - 1;
-  if (alpha == 0) return 0;
-  if (colour >= alpha) return static_cast<uint32_t>(full);
-  return static_cast<uint32_t>((colour * full + alpha / 2) / alpha);
+  if (bits == 1) return alpha == 0 ? 0 : colour;
+  const uint32_t c = ToEightBits(colour, bits);
+  const uint32_t a = ToEightBits(alpha, bits);
+  if (a == 0) return 0;
+  if (c >= a) return 255;
+  return (c * 255 + a / 2) / a;
 }
 
 // How the samples of one decoded piece become output samples.
@@ -195,10 +207,10 @@ void ConvertRun(const Layout& layout, const uint8_t* in, const uint8_t* alphaRow
   const uint64_t first = static_cast<uint64_t>(x0) * comps;
   if (layout.planar) {
     for (uint32_t i = 0; i < n; ++i) {
-      uint32_t v = GetSample(in, i, bits);
-      if (alphaRow != nullptr) v = Unpremultiply(v, GetSample(alphaRow, i, bits), bits);
+      const uint32_t v = GetSample(in, i, bits);
       PutSample(out, first + static_cast<uint64_t>(i) * comps + plane, layout.outBits,
-                Reduce(v, bits));
+                alphaRow != nullptr ? Unpremultiply(v, GetSample(alphaRow, i, bits), bits)
+                                    : Reduce(v, bits));
     }
     return;
   }
@@ -206,9 +218,9 @@ void ConvertRun(const Layout& layout, const uint8_t* in, const uint8_t* alphaRow
     const uint64_t base = static_cast<uint64_t>(i) * layout.samples;
     const uint32_t a = layout.HasAlpha() ? GetSample(in, base + layout.alpha, bits) : 0;
     for (int c = 0; c < comps; ++c) {
-      uint32_t v = GetSample(in, base + c, bits);
-      if (layout.HasAlpha()) v = Unpremultiply(v, a, bits);
-      PutSample(out, first + static_cast<uint64_t>(i) * comps + c, layout.outBits, Reduce(v, bits));
+      const uint32_t v = GetSample(in, base + c, bits);
+      PutSample(out, first + static_cast<uint64_t>(i) * comps + c, layout.outBits,
+                layout.HasAlpha() ? Unpremultiply(v, a, bits) : Reduce(v, bits));
     }
   }
 }
@@ -260,18 +272,29 @@ bool DecodesRowsInOrder(uint16_t compression) {
 
 // --- Opening a file at one of its images ---
 
-// The identity and the directory offsets of the file whose chain of images
-// was walked last, in chain order: ConvertOne reads image after image of one
+// The identity and the image directories of the file whose chain was
+// walked last, in chain order: ConvertOne reads image after image of one
 // file, each through a handle of its own, and without them reaching image N
 // would walk N directories (libtiff's own seek does so on every new handle
 // too), quadratic in the images. One thread reads a file at a time; each
 // thread keeps its own.
 struct ImageChain {
   FileStamp file;
+  uint64_t first = 0;             // where the first directory lies
   std::vector<uint64_t> offsets;  // offsets[i]: where image i's directory lies
+  uint64_t last = 0;              // the last directory read
+  uint32_t directories = 0;       // directories read, images or not
   std::unordered_set<uint64_t> seen;
-  bool complete = false;  // the chain ends after the last offset
+  bool complete = false;  // the chain ends after the last directory read
 };
+
+// A directory that holds a reduced-resolution version of an image (a
+// thumbnail, an overview of a large scan): NewSubfileType bit 0. It is no
+// image of its own.
+bool IsReduced(TIFF* tiff) {
+  uint32_t type = 0;
+  return TIFFGetField(tiff, TIFFTAG_SUBFILETYPE, &type) != 0 && (type & FILETYPE_REDUCEDIMAGE) != 0;
+}
 
 ImageChain& KnownChain() {
   thread_local ImageChain chain;
@@ -301,6 +324,7 @@ class TIFFFile {
     fd_ = ImageFile::OpenRegular(path, nullptr, &failure);
     if (fd_ < 0) return Fail(error, ImageFile::OpenFailure(failure));
     if (directory != 0 && !PatchHeader(directory)) return Fail(error, "not a TIFF file");
+    WatchTagValues();
     tiff_ =
         TIFFClientOpen(path, "rm", this, &Read, &Write, &Seek, &CloseNothing, &Size, &Map, &Unmap);
     if (tiff_ == nullptr)
@@ -368,6 +392,53 @@ class TIFFFile {
     self->position_ = base + offset;
     return self->position_;
   }
+  // libtiff refuses a value outside the range of a tag it knows as an
+  // error, which would refuse the whole file for a value the image does
+  // not depend on. The tag methods of every directory of these files pass
+  // such values on in range instead: an Orientation outside 1 to 8 is not
+  // set (the image is shown as stored), a ResolutionUnit outside 1 to 3
+  // becomes 1 (no unit) and a FillOrder outside 1 and 2 becomes 1. The
+  // methods are installed through libtiff's tag extender, which runs for
+  // every directory before its tags are read; other users' files are left
+  // to the extender that was there before.
+  static void WatchTagValues() {
+    static const bool installed = (Previous() = TIFFSetTagExtender(&Extend), true);
+    (void)installed;
+  }
+  static TIFFExtendProc& Previous() {
+    static TIFFExtendProc previous = nullptr;
+    return previous;
+  }
+  static void Extend(TIFF* tiff) {
+    if (Previous() != nullptr) Previous()(tiff);
+    if (TIFFGetReadProc(tiff) != &Read) return;
+    auto* self = static_cast<TIFFFile*>(TIFFClientdata(tiff));
+    TIFFTagMethods* methods = TIFFAccessTagMethods(tiff);
+    if (self == nullptr || methods == nullptr || methods->vsetfield == &SetField) return;
+    self->setField_ = methods->vsetfield;
+    methods->vsetfield = &SetField;
+  }
+  static int SetField(TIFF* tiff, uint32_t tag, va_list args) {
+    auto* self = static_cast<TIFFFile*>(TIFFClientdata(tiff));
+    int highest = 0;
+    if (tag == TIFFTAG_ORIENTATION) highest = ORIENTATION_LEFTBOT;
+    if (tag == TIFFTAG_RESOLUTIONUNIT) highest = RESUNIT_CENTIMETER;
+    if (tag == TIFFTAG_FILLORDER) highest = FILLORDER_LSB2MSB;
+    if (highest != 0) {
+      // Short values reach libtiff promoted to int.
+      va_list copy;
+      va_copy(copy, args);
+      const int value = va_arg(copy, int);
+      va_end(copy);
+      if (value < 1 || value > highest) {
+        if (tag == TIFFTAG_ORIENTATION) return 1;
+        return TIFFSetField(tiff, tag,
+                            tag == TIFFTAG_RESOLUTIONUNIT ? RESUNIT_NONE : FILLORDER_MSB2LSB);
+      }
+    }
+    return self->setField_(tiff, tag, args);
+  }
+
   // The descriptor is closed by the destructor, after libtiff is done.
   static int CloseNothing(thandle_t) { return 0; }
   static toff_t Size(thandle_t handle) {
@@ -382,35 +453,45 @@ class TIFFFile {
   TIFF* tiff_ = nullptr;
   uint64_t position_ = 0;
   uint8_t header_[16] = {};
-  uint64_t headerSize_ = 0;  // 0: the header as it is
+  uint64_t headerSize_ = 0;            // 0: the header as it is
+  TIFFVSetMethod setField_ = nullptr;  // the tag methods' own, which SetField passes on to
 };
 
 std::string ImageText(uint32_t index) { return "image " + std::to_string(index + 1); }
 
-// Reads the directories of the chain after the last one known, up to image
-// `index` (all of them when the chain is to be counted); the file is open
-// at image 0. False with the reason when one cannot be read; a chain that
-// ends (or leads back to a directory already read, which libtiff stops at)
-// before the image is no failure here.
+// True when the reason begins by naming an image as ImageText does ("image
+// 3: "); "image too large" does not.
+bool NamesAnImage(const std::string& reason) {
+  const size_t digits = reason.find_first_not_of("0123456789", 6);
+  return reason.rfind("image ", 0) == 0 && digits > 6 && digits != std::string::npos &&
+         reason.compare(digits, 2, ": ") == 0;
+}
+
+// Reads the directories of the chain after the last one known until image
+// `index` is known (all of them when the chain is to be counted); the file
+// is open at its first directory. Reduced-resolution directories are read
+// and passed over; a chain of nothing else has its first directory as its
+// one image. False with the reason when a directory cannot be read; a chain
+// that ends (or leads back to a directory already read, which libtiff stops
+// at) before the image is no failure here.
 bool WalkChain(const char* path, const TIFFErrorCapture& capture, TIFFFile& file, ImageChain& chain,
                uint32_t index, std::string* error) {
   std::unique_ptr<TIFFFile> resumed;
   TIFF* tiff = file.Get();
-  if (chain.offsets.size() > 1) {
+  if (chain.last != chain.first) {
     resumed = std::make_unique<TIFFFile>();
-    if (!resumed->Open(path, chain.offsets.back(), capture, error)) return false;
+    if (!resumed->Open(path, chain.last, capture, error)) return false;
     tiff = resumed->Get();
   }
   while (!chain.complete && chain.offsets.size() <= index) {
-    const size_t next = chain.offsets.size();
+    // A directory that cannot be read is named as the image it would be.
+    const std::string image = ImageText(static_cast<uint32_t>(chain.offsets.size()));
     if (!TIFFReadDirectory(tiff)) {
-      if (capture.HasError())
-        return Fail(error, ImageText(static_cast<uint32_t>(next)) + ": " + capture.Text());
+      if (capture.HasError()) return Fail(error, image + ": " + capture.Text());
       chain.complete = true;
       break;
     }
-    if (capture.HasError())
-      return Fail(error, ImageText(static_cast<uint32_t>(next)) + ": " + capture.Text());
+    if (capture.HasError()) return Fail(error, image + ": " + capture.Text());
     // A chain that leads back to a directory already read ends there, also
     // when the walk was resumed past it (libtiff's own check starts anew).
     const uint64_t offset = TIFFCurrentDirOffset(tiff);
@@ -418,24 +499,31 @@ bool WalkChain(const char* path, const TIFFErrorCapture& capture, TIFFFile& file
       chain.complete = true;
       break;
     }
-    if (next >= kMaxTIFFImages) {
+    if (chain.directories >= kMaxTIFFImages) {
       return Fail(error, "more than " + std::to_string(kMaxTIFFImages) + " images");
     }
-    chain.offsets.push_back(offset);
+    ++chain.directories;
+    chain.last = offset;
+    if (!IsReduced(tiff)) chain.offsets.push_back(offset);
   }
+  if (chain.complete && chain.offsets.empty()) chain.offsets.push_back(chain.first);
   return true;
 }
 
-// The chain known for the file open at image 0: the one walked before when
-// it is the same file, else a new one holding image 0 alone.
+// The chain known for the file open at its first directory: the one walked
+// before when it is the same file, else a new one holding that directory
+// alone.
 ImageChain& ChainOf(TIFFFile& file) {
   ImageChain& chain = KnownChain();
   const FileStamp stamp = FileStamp::OfDescriptor(file.Descriptor());
   const uint64_t first = TIFFCurrentDirOffset(file.Get());
-  if (!stamp.IsSet() || chain.file != stamp || chain.offsets.empty() ||
-      chain.offsets.front() != first) {
+  if (!stamp.IsSet() || chain.file != stamp || chain.directories == 0 || chain.first != first) {
     chain.file = stamp;
-    chain.offsets.assign(1, first);
+    chain.first = first;
+    chain.last = first;
+    chain.directories = 1;
+    chain.offsets.clear();
+    if (!IsReduced(file.Get())) chain.offsets.push_back(first);
     chain.seen.clear();
     chain.seen.insert(first);
     chain.complete = false;
@@ -443,15 +531,18 @@ ImageChain& ChainOf(TIFFFile& file) {
   return chain;
 }
 
-// Opens the file at image `index`.
+// Opens the file at image `index`. The first directory is image 0 unless it
+// is a reduced one; the walk is needed only then or for a later image.
 bool OpenImage(const char* path, const TIFFErrorCapture& capture, uint32_t index,
                std::unique_ptr<TIFFFile>& file, std::string* error) {
   file = std::make_unique<TIFFFile>();
   if (!file->Open(path, 0, capture, error)) return false;
-  if (index == 0) return true;
+  if (index == 0 && !IsReduced(file->Get())) return true;
   ImageChain& chain = ChainOf(*file);
   if (!WalkChain(path, capture, *file, chain, index, error)) return false;
-  if (index >= chain.offsets.size()) return Fail(error, "the file holds no such image");
+  if (index >= chain.offsets.size()) {
+    return Fail(error, NoSuchImage(index, static_cast<uint32_t>(chain.offsets.size())));
+  }
   const uint64_t offset = chain.offsets[index];
   file = std::make_unique<TIFFFile>();
   return file->Open(path, offset, capture, error);
@@ -953,6 +1044,8 @@ bool ReadImage(const char* path, uint32_t index, ByteSink& sink, ImageDescriptio
                          result.colour != ImageColour::Indexed
                      ? firstExtra
                      : -1;
+  // Colours divided by their alpha are stored at 8 bits (1-bit ones stay).
+  if (layout.HasAlpha() && t.bits > 1) result.bitsPerComponent = 8;
   layout.outBits = result.bitsPerComponent;
   layout.outRowBytes = (static_cast<uint64_t>(t.width) * components * layout.outBits + 7) / 8;
   const uint64_t dataSize = layout.outRowBytes * t.length;
@@ -1016,6 +1109,7 @@ bool ReadTIFFImage(const char* path, ByteSink& sink, ImageDescription& descripti
   }
   if (read) return true;
   // A failure on a later image names it, unless the walk to it already did.
-  if (index > 0 && reason.rfind("image ", 0) != 0) reason = ImageText(index) + ": " + reason;
+  if (index > 0 && !NamesAnImage(reason) && !IsNoSuchImage(reason))
+    reason = ImageText(index) + ": " + reason;
   return Fail(error, reason);
 }

@@ -329,3 +329,25 @@ PN_HIDDEN uint64_t TIFFCurrentDirOffset(TIFF* tiff) {
   PN_TIFF_ENTRY(TIFFCurrentDirOffset);
   return function ? function(tiff) : 0;
 }
+
+// Reports nothing when libtiff cannot be loaded: the open that follows the
+// setting of an extender tells why.
+PN_HIDDEN TIFFExtendProc TIFFSetTagExtender(TIFFExtendProc extender) {
+  static const auto entry = Resolve<decltype(&::TIFFSetTagExtender)>("TIFFSetTagExtender");
+  return entry.function ? entry.function(extender) : nullptr;
+}
+
+PN_HIDDEN TIFFTagMethods* TIFFAccessTagMethods(TIFF* tiff) {
+  PN_TIFF_ENTRY(TIFFAccessTagMethods);
+  return function ? function(tiff) : nullptr;
+}
+
+PN_HIDDEN thandle_t TIFFClientdata(TIFF* tiff) {
+  PN_TIFF_ENTRY(TIFFClientdata);
+  return function ? function(tiff) : nullptr;
+}
+
+PN_HIDDEN TIFFReadWriteProc TIFFGetReadProc(TIFF* tiff) {
+  PN_TIFF_ENTRY(TIFFGetReadProc);
+  return function ? function(tiff) : nullptr;
+}

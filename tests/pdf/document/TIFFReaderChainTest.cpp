@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "pdf/document/internal/ImageFile.h"
 #include "pdf/document/internal/TIFFReader.h"
 #include "tests/pdf/document/ImageTestSupport.h"
 #include "tests/pdf/document/TIFFTestWriter.h"
@@ -104,9 +105,10 @@ TEST_F(TIFFReaderChainTest, EveryImageOfTheChainIsReadInTurn) {
     ASSERT_EQ(Count(path), 3) << error;
     for (uint32_t index : {0u, 1u, 2u, 2u, 0u, 1u}) ExpectImage(index);
     EXPECT_FALSE(ReadAt(path, 3));
-    EXPECT_EQ(error, "image 4: the file holds no such image");
+    EXPECT_EQ(error, "the file holds 3 images (indices 0 to 2), none at index 3");
     EXPECT_FALSE(ReadAt(path, kMaxTIFFImages + 5));
-    EXPECT_EQ(error.rfind("image ", 0), 0u);
+    EXPECT_EQ(error, "the file holds 3 images (indices 0 to 2), none at index " +
+                         std::to_string(kMaxTIFFImages + 5));
   }
   // Another file in the same place is read as itself, counted or not.
   MakeThree(false);
@@ -142,6 +144,47 @@ TEST_F(TIFFReaderChainTest, SubIFDsAreNoImagesOfTheChain) {
   for (uint32_t i = 0; i < 2; ++i) {
     ASSERT_TRUE(ReadAt(path, i)) << error;
     EXPECT_TRUE(sink.bytes == tifftest::Stored(page[i], 8, 1)) << i;
+  }
+}
+
+TEST_F(TIFFReaderChainTest, ReducedResolutionDirectoriesAreNoImages) {
+  // Directories marked reduced-resolution (thumbnails, overviews) in the
+  // main chain: 'R' reduced, 'F' a full image. The images are the full
+  // ones in chain order; a chain of reduced ones alone has its first.
+  struct Case {
+    const char* chain;
+    std::vector<uint32_t> images;  // the directories that are images
+  };
+  const Case cases[] = {
+      {"FRRRR", {0}}, {"FRF", {0, 2}}, {"RF", {1}}, {"RR", {0}}, {"RFRRFR", {1, 4}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.chain);
+    layouts.clear();
+    images.clear();
+    for (size_t i = 0; c.chain[i] != 0; ++i) {
+      Layout layout;
+      layout.subfileType = c.chain[i] == 'R' ? FILETYPE_REDUCEDIMAGE : 0;
+      layout.dpi = 72;
+      const uint32_t side = c.chain[i] == 'R' ? 4 : 9;
+      images.push_back(
+          tifftest::Varied(side + static_cast<uint32_t>(i), side, 1, 8, static_cast<uint32_t>(i)));
+      layouts.push_back(layout);
+    }
+    path = folder.File("reduced.tif");
+    ASSERT_TRUE(tifftest::WriteFile(path, layouts, images));
+    const auto count = static_cast<uint32_t>(c.images.size());
+    // Read before the count and after it, in either order.
+    for (int pass = 0; pass < 2; ++pass) {
+      for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t index = pass == 0 ? i : count - 1 - i;
+        ASSERT_TRUE(ReadAt(path, index)) << error;
+        EXPECT_TRUE(sink.bytes == tifftest::Stored(images[c.images[index]], 8, 1)) << index;
+      }
+      EXPECT_FALSE(ReadAt(path, count));
+      EXPECT_EQ(error, NoSuchImage(count, count));
+      ASSERT_EQ(Count(path), count) << error;
+    }
   }
 }
 

@@ -57,12 +57,16 @@ TEST_F(TIFFReaderLayoutTest, EveryDepthAndArrangementGivesItsSamples) {
   const uint16_t uint = SAMPLEFORMAT_UINT;
   const Case cases[] = {
       {"RGBA 4 bits", 4, 4, rgb, contig, alpha, 0, 0, false, uint, 3, -1, 4},
-      {"RGBA 4 bits, associated alpha", 4, 4, rgb, contig, associated, 5, 0, false, uint, 3, 3, 4},
+      {"RGBA 4 bits, associated alpha", 4, 4, rgb, contig, associated, 5, 0, false, uint, 3, 3, 8},
+      {"grey and alpha 2 bits, associated", 2, 2, grey, contig, associated, 4, 0, false, uint, 1, 1,
+       8},
+      {"grey and alpha 1 bit, associated", 1, 2, grey, contig, associated, 0, 0, false, uint, 1, 1,
+       1},
       {"grey and alpha 2 bits", 2, 2, grey, contig, alpha, 3, 0, false, uint, 1, -1, 2},
       {"planar RGB 2 bits", 2, 3, rgb, separate, {}, 4, 0, false, uint, 3, -1, 2},
       {"planar RGB 4 bits", 4, 3, rgb, separate, {}, 3, 0, false, uint, 3, -1, 4},
       {"planar RGBA 4 bits in tiles, associated", 4, 4, rgb, separate, associated, 0, 16, false,
-       uint, 3, 3, 4},
+       uint, 3, 3, 8},
       {"planar RGBA 8 bits, associated", 8, 4, rgb, separate, associated, 2, 0, false, uint, 3, 3,
        8},
       {"grey, undefined sample format",
@@ -164,6 +168,34 @@ TEST_F(TIFFReaderLayoutTest, AssociatedAlphaIsDividedOut) {
                                          0,   230, 255, 26,  36,  73,  109};
   EXPECT_EQ(sink.bytes, expected);
 
+  // Below 8 bits the colours are divided at 8 bits and stored so: every
+  // colour under every alpha of 2 and 4-bit samples is within 1 of
+  // round(255 x c / a) (colour 1 under alpha 2 of 3 is 128, not 170).
+  for (uint16_t bits : {2, 4}) {
+    SCOPED_TRACE(bits);
+    const uint32_t full = (1u << bits) - 1;
+    Samples premultiplied(full + 1, full + 1, 2);
+    for (uint32_t a = 0; a <= full; ++a)
+      for (uint32_t c = 0; c <= full; ++c) {
+        premultiplied.At(c, a, 0) = std::min(c, a);
+        premultiplied.At(c, a, 1) = a;
+      }
+    Layout grey;
+    grey.bits = bits;
+    grey.extra = {EXTRASAMPLE_ASSOCALPHA};
+    ASSERT_TRUE(ReadImage(grey, premultiplied)) << error;
+    EXPECT_EQ(description.bitsPerComponent, 8);
+    ASSERT_EQ(sink.bytes.size(), size_t{full + 1} * (full + 1));
+    for (uint32_t a = 0; a <= full; ++a)
+      for (uint32_t c = 0; c <= full; ++c) {
+        const double want = a == 0 ? 0 : std::round(255.0 * std::min(c, a) / a);
+        EXPECT_NEAR(sink.bytes[a * (full + 1) + c], want, 1) << c << " under " << a;
+      }
+    if (bits == 2) {
+      EXPECT_EQ(sink.bytes[2 * 4 + 1], 128);
+    }
+  }
+
   // The same pixels with an unassociated alpha keep their colours.
   layout.extra = {EXTRASAMPLE_UNASSALPHA};
   ASSERT_TRUE(ReadImage(layout, image)) << error;
@@ -250,6 +282,56 @@ TEST_F(TIFFReaderLayoutTest, OrientationIsTaken) {
   layout.orientation = 0;
   ASSERT_TRUE(ReadImage(layout, image)) << error;
   EXPECT_EQ(description.orientation, 1);
+}
+
+TEST_F(TIFFReaderLayoutTest, TagValuesOutOfRangeDoNotRefuseTheImage) {
+  // An Orientation outside 1 to 8 is ignored, a ResolutionUnit outside 1 to
+  // 3 means no unit, a FillOrder outside 1 and 2 means 1; the samples are
+  // read as stored. The file has Orientation 6, 144 dots per inch and
+  // FillOrder 1 before one of them is changed.
+  struct Case {
+    uint16_t tag;
+    uint16_t value;
+    int orientation;
+    const char* size;
+  };
+  const Case cases[] = {
+      {TIFFTAG_ORIENTATION, 0, 1, "10.000000 5.000000"},
+      {TIFFTAG_ORIENTATION, 9, 1, "10.000000 5.000000"},
+      {TIFFTAG_ORIENTATION, 65535, 1, "10.000000 5.000000"},
+      {TIFFTAG_RESOLUTIONUNIT, 0, 6, "20.000000 10.000000"},
+      {TIFFTAG_RESOLUTIONUNIT, 4, 6, "20.000000 10.000000"},
+      {TIFFTAG_FILLORDER, 0, 6, "10.000000 5.000000"},
+      {TIFFTAG_FILLORDER, 7, 6, "10.000000 5.000000"},
+  };
+  const Samples image = tifftest::Varied(20, 10, 1, 1, 4);
+  Layout layout;
+  layout.bits = 1;
+  layout.orientation = ORIENTATION_RIGHTTOP;
+  layout.dpi = 144;
+  path = folder.File("tags.tif");
+  TIFF* tiff = TIFFOpen(path.c_str(), "wl");
+  ASSERT_NE(tiff, nullptr);
+  TIFFSetField(tiff, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB);
+  ASSERT_TRUE(tifftest::WriteImage(tiff, layout, image));
+  TIFFClose(tiff);
+  const std::vector<uint8_t> whole = TempFolder::Read(path);
+  const uint32_t directory = tifftest::Directories(whole).at(0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.tag) + " " + std::to_string(c.value));
+    std::vector<uint8_t> changed = whole;
+    const size_t at = tifftest::ValueField(changed, directory, c.tag);
+    ASSERT_NE(at, 0u);
+    changed[at] = static_cast<uint8_t>(c.value);
+    changed[at + 1] = static_cast<uint8_t>(c.value >> 8);
+    ASSERT_TRUE(RunReader([](const char* p, ByteSink& s, ImageDescription& d,
+                             std::string* e) { return ReadTIFFImage(p, s, d, e); },
+                          folder.Write("changed.tif", changed)))
+        << error;
+    EXPECT_EQ(description.orientation, c.orientation);
+    EXPECT_EQ(Size(), c.size);
+    EXPECT_EQ(sink.bytes, tifftest::Stored(image, 1, 1));
+  }
 }
 
 }  // namespace

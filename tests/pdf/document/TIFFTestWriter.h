@@ -89,6 +89,7 @@ struct Layout {
   uint16_t orientation = 0;         // 0: no Orientation tag
   float dpi = 0;                    // 0: no resolution
   std::vector<uint16_t> colourMap;  // red, green, blue tables one after another
+  uint32_t subfileType = 0;         // NewSubfileType, when not 0
 };
 
 // Sets the tags of a new image and writes its samples into the open file;
@@ -107,6 +108,7 @@ inline bool WriteImage(TIFF* tiff, const Layout& layout, const Samples& image) {
                  layout.extra.data());
   }
   if (layout.orientation != 0) TIFFSetField(tiff, TIFFTAG_ORIENTATION, layout.orientation);
+  if (layout.subfileType != 0) TIFFSetField(tiff, TIFFTAG_SUBFILETYPE, layout.subfileType);
   if (layout.dpi > 0) {
     TIFFSetField(tiff, TIFFTAG_XRESOLUTION, layout.dpi);
     TIFFSetField(tiff, TIFFTAG_YRESOLUTION, layout.dpi);
@@ -183,25 +185,32 @@ inline bool WriteFile(const std::string& path, const Layout& layout, const Sampl
 }
 
 // What the reader stores of the samples: the first `components` of each
-// pixel, an associated alpha (the sample `alpha`, -1 for none) divided out
-// first at the full depth (rounded; 0 under alpha 0), then 6-bit values
-// scaled to 8 bits and deeper ones cut to their high 8 bits; rows packed
-// at 1, 2, 4 or 8 bits a component, each to a whole byte.
+// pixel; 6-bit values scaled to 8 bits and deeper ones cut to their high 8
+// bits; with an associated alpha (the sample `alpha`, -1 for none) colour
+// and alpha scaled to 8 bits first and the colour divided out at 8 bits
+// (rounded; 0 under alpha 0), 1-bit samples staying 1 bit; rows packed at
+// 1, 2, 4 or 8 bits a component, each to a whole byte.
 inline std::vector<uint8_t> Stored(const Samples& image, int bits, int components, int alpha = -1) {
-  const int outBits = bits == 1 || bits == 2 || bits == 4 ? bits : 8;
-  const long double full = std::ldexp(1.0L, bits) - 1;
+  const bool divided = alpha >= 0 && bits > 1;
+  const int outBits = (bits == 1 || bits == 2 || bits == 4) && !divided ? bits : 8;
+  auto eight = [bits](long double v) {
+    if (bits == 6 || bits < 8) return std::roundl(v * 255 / (std::ldexp(1.0L, bits) - 1));
+    return std::floor(v / std::ldexp(1.0L, bits - 8));
+  };
   std::vector<uint8_t> out;
   for (uint32_t y = 0; y < image.length; ++y) {
     std::vector<uint32_t> row;
     for (uint32_t x = 0; x < image.width; ++x) {
       for (int c = 0; c < components; ++c) {
         long double v = image.At(x, y, c);
-        if (alpha >= 0) {
-          const long double a = image.At(x, y, alpha);
-          v = a == 0 ? 0 : v >= a ? full : std::roundl(v * full / a);
+        if (divided) {
+          const long double a = eight(image.At(x, y, alpha));
+          v = eight(v);
+          v = a == 0 ? 0 : v >= a ? 255 : std::roundl(v * 255 / a);
+        } else {
+          if (alpha >= 0 && image.At(x, y, alpha) == 0) v = 0;
+          if (bits == 6 || bits > 8) v = eight(v);
         }
-        if (bits == 6) v = std::roundl(v * 255 / 63);
-        if (bits > 8) v = std::floor(v / std::ldexp(1.0L, bits - 8));
         row.push_back(static_cast<uint32_t>(v));
       }
     }
