@@ -102,6 +102,39 @@ inline void AddImageSeeds(FuzzSeedList& seeds) {
                              tifftest::Varied(20, 4, 1, 1, 3)}));
   }
   {
+    // An image, its overview, another image and a thumbnail: the reduced
+    // directories are no pages.
+    std::vector<tifftest::Layout> layouts(4);
+    layouts[1].subfileType = FILETYPE_REDUCEDIMAGE;
+    layouts[3].subfileType = FILETYPE_REDUCEDIMAGE;
+    layouts[2].bits = 2;
+    add("tiff-images-and-overviews",
+        tifftest::WriteFile(path, layouts,
+                            {tifftest::Varied(8, 6, 1, 8, 1), tifftest::Varied(4, 3, 1, 8, 2),
+                             tifftest::Varied(9, 5, 1, 2, 3), tifftest::Varied(3, 2, 1, 8, 4)}));
+  }
+  {
+    // Orientation, ResolutionUnit and FillOrder outside their ranges.
+    tifftest::Layout layout;
+    layout.orientation = ORIENTATION_TOPLEFT;
+    layout.dpi = 150;
+    TIFF* tiff = TIFFOpen(path.c_str(), "wl");
+    FUZZ_CHECK(tiff != nullptr);
+    TIFFSetField(tiff, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB);
+    const bool written = tifftest::WriteImage(tiff, layout, tifftest::Varied(6, 4, 1, 8, 5));
+    TIFFClose(tiff);
+    FUZZ_CHECK(written);
+    std::vector<uint8_t> bytes = WorkFolder::Read(path);
+    const uint32_t directory = tifftest::Directories(bytes).at(0);
+    for (uint16_t tag : {TIFFTAG_ORIENTATION, TIFFTAG_RESOLUTIONUNIT, TIFFTAG_FILLORDER}) {
+      const size_t at = tifftest::ValueField(bytes, directory, tag);
+      FUZZ_CHECK(at != 0);
+      bytes[at] = 0;
+    }
+    seeds.Add("tiff-tag-values-out-of-range", bytes);
+    ::unlink(path.c_str());
+  }
+  {
     // Depths and arrangements that are converted sample by sample.
     struct Layout {
       const char* name;

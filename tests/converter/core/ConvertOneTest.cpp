@@ -585,6 +585,36 @@ TEST_F(ConvertOneTest, EveryImageOfATIFFBecomesAPage) {
             lookup);
 }
 
+TEST_F(ConvertOneTest, ThumbnailsAndOverviewsAreNoPages) {
+  // Directories marked reduced-resolution: an image with four overviews is
+  // one page, and of three directories whose second is reduced the other
+  // two are pages.
+  if (!HaveQpdf()) FAIL() << "qpdf is not installed (scripts/setup.sh installs it)";
+  struct Case {
+    std::vector<uint32_t> sides;  // of square images
+    const char* chain;            // per image: 'R' reduced, 'F' full
+    const char* pages;
+  };
+  const Case cases[] = {{{40, 20, 10, 5, 2}, "FRRRR", "1\n"}, {{30, 8, 20}, "FRF", "2\n"}};
+  for (const Case& c : cases) {
+    std::vector<tifftest::Layout> layouts(c.sides.size());
+    std::vector<tifftest::Samples> images;
+    for (size_t i = 0; i < c.sides.size(); ++i) {
+      if (c.chain[i] == 'R') layouts[i].subfileType = FILETYPE_REDUCEDIMAGE;
+      images.push_back(tifftest::Varied(c.sides[i], c.sides[i], 1, 8, static_cast<uint32_t>(i)));
+    }
+    const std::string input = folder.File("reduced.tif");
+    ASSERT_TRUE(tifftest::WriteFile(input, layouts, images));
+    const std::string output = folder.File("reduced.pdf");
+    Convert(input, output);
+    EXPECT_EQ(Qpdf("--show-npages '" + output + "'"), c.pages);
+    const std::string last = Qpdf("--show-object=" + std::to_string(ListPages(output).back().page) +
+                                  " '" + output + "'");
+    const std::string side = std::to_string(c.sides.size() == 3 ? 20 : 40);
+    EXPECT_NE(last.find("/MediaBox [ 0 0 " + side + " " + side + " ]"), std::string::npos) << last;
+  }
+}
+
 TEST_F(ConvertOneTest, AFileWithAnImageThatCannotBeReadIsRefusedWhole) {
   // Whichever image fails, and whenever (counting the images, learning a
   // page's size, reading its pixels after earlier pages were written out),
@@ -608,12 +638,21 @@ TEST_F(ConvertOneTest, AFileWithAnImageThatCannotBeReadIsRefusedWhole) {
   ASSERT_NE(strip, 0u);
   const uint32_t data = tifftest::Le32(badData, strip);
   for (uint32_t i = 0; i < 8; ++i) badData[data + i] = 0xFF;
+  std::vector<uint8_t> tooLarge = whole;
+  for (uint16_t tag : {TIFFTAG_IMAGEWIDTH, TIFFTAG_IMAGELENGTH, TIFFTAG_ROWSPERSTRIP}) {
+    const size_t at = tifftest::ValueField(tooLarge, directories[2], tag);
+    ASSERT_NE(at, 0u);
+    tooLarge[at] = 0x60;  // 60000
+    tooLarge[at + 1] = 0xEA;
+  }
   struct Case {
     const char* name;
     std::vector<uint8_t> bytes;
     std::string said;
   };
   const Case cases[] = {
+      {"a last image too large", tooLarge,
+       "CPDFImageXObj::CreateImageXObj: unknown file format: INPUT (image 3: image too large)"},
       {"a chain that leads past the end", pastEnd,
        "CPDFImageXObj::CreateImageXObj: unknown file format: INPUT (image 4: "},
       {"an image of 5 bits", fiveBits,
