@@ -79,7 +79,9 @@ class CPDFImageXObj : public CPDFXObject {
   // FlateDecode, the same data as a later FlateEncode), so the image is
   // never held uncompressed. Index picks the image of a file that holds
   // several (CountImages; the reason of a failure on a later one names it,
-  // "image 3: ..."). The file's Orientation goes to *orientation when
+  // "image 3: ..."); an index past the file's images is recorded as
+  // "<path>: the file holds 3 images (indices 0 to 2), none at index 3"
+  // (code 3). The file's Orientation goes to *orientation when
   // given: 1 to 8 as TIFF and Exif define it (kTopLeft .. kLeftBottom), 1
   // when the file has none.
   static CPDFImageXObj* CreateImageXObj(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
@@ -87,7 +89,9 @@ class CPDFImageXObj : public CPDFXObject {
                                         int32_t index = 0, int32_t* orientation = nullptr);
 
   // The number of images the file at path holds: those of a TIFF file's
-  // main chain of directories, in file order; 1 for a JPEG or BMP file. -1
+  // main chain of directories, in file order, reduced-resolution ones (a
+  // thumbnail, an overview) not counted unless the chain holds nothing
+  // else; 1 for a JPEG or BMP file. -1
   // when the file cannot be opened, is of no known kind, or a TIFF file's
   // chain cannot be read whole, with the error record filled as
   // CreateImageXObj fills it (method "CreateImageXObj"). A JPEG or BMP file is

@@ -18,17 +18,24 @@ inline constexpr uint32_t kMaxTIFFImages = 10000;
 
 // Counts the images of the file: the directories of its main chain, in file
 // order (SubIFDs, which hold thumbnails and other versions of an image, are
-// not part of it). A chain that leads back to a directory already read ends
-// there. Every directory of the chain is read, so a file whose later
-// directory is damaged or cannot be reached fails here, the reason naming
-// the image ("image 3: ..."), as does a chain of more than kMaxTIFFImages.
+// not part of it), but for those marked reduced-resolution (NewSubfileType
+// bit 0: thumbnails and overviews in the chain); a chain of nothing else
+// has its first directory as its one image. A chain that leads back to a
+// directory already read ends there. Every directory of the chain is read,
+// so a file whose later directory is damaged or cannot be reached fails
+// here, the reason naming the image ("image 3: ..."), as does a chain of
+// more than kMaxTIFFImages directories.
 // Where the directories lie is kept for the file as read (its device, inode,
 // size and time), so that reading image N afterwards goes straight to it.
 bool CountTIFFImages(const char* path, uint32_t& count, std::string* error = nullptr);
 
-// Reads image `index` (0 the first) of a TIFF file: fills the description and
-// writes the decoded samples into the sink. The reason of a failure on an
-// image after the first names it ("image 3: ...").
+// Reads image `index` (0 the first, counted as CountTIFFImages counts) of a
+// TIFF file: fills the description and writes the decoded samples into the
+// sink. The reason of a failure on an image after the first names it
+// ("image 3: ..."); an index past the images is refused with NoSuchImage.
+// An Orientation outside 1 to 8 is ignored, a ResolutionUnit outside 1 to 3
+// is taken as no unit and a FillOrder outside 1 and 2 as 1, where libtiff
+// itself would refuse the file.
 //
 // Photometric 0 and 1 give image masks (1 bit) or DeviceGray, with the Decode
 // inverted for 0; 2 gives DeviceRGB; 3 an Indexed image from the colour map
@@ -42,7 +49,9 @@ bool CountTIFFImages(const char* path, uint32_t& count, std::string* error = nul
 // depth; 6-bit samples are scaled to 8 bits (v x 255 / 63, rounded) and
 // deeper ones keep their high 8 bits. Extra samples are dropped; an
 // associated (premultiplied) alpha is first divided out of the colours at
-// their full depth, rounded (a colour under alpha 0 becomes 0). Contiguous
+// 8 bits whatever the depth (both scaled to 8 bits, then round(255 x c /
+// a); a colour under alpha 0 becomes 0), and such colours are stored at 8
+// bits (1-bit ones stay 1 bit, where the division is exact). Contiguous
 // strips whose samples need no change are stored as decoded, a strip after
 // another; tiled and planar images are assembled into rows. Strips and rows
 // of contiguous samples go to the sink as they are decoded (a strip above
