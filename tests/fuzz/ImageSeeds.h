@@ -114,27 +114,6 @@ inline void AddImageSeeds(FuzzSeedList& seeds) {
                              tifftest::Varied(9, 5, 1, 2, 3), tifftest::Varied(3, 2, 1, 8, 4)}));
   }
   {
-    // Orientation, ResolutionUnit and FillOrder outside their ranges.
-    tifftest::Layout layout;
-    layout.orientation = ORIENTATION_TOPLEFT;
-    layout.dpi = 150;
-    TIFF* tiff = TIFFOpen(path.c_str(), "wl");
-    FUZZ_CHECK(tiff != nullptr);
-    TIFFSetField(tiff, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB);
-    const bool written = tifftest::WriteImage(tiff, layout, tifftest::Varied(6, 4, 1, 8, 5));
-    TIFFClose(tiff);
-    FUZZ_CHECK(written);
-    std::vector<uint8_t> bytes = WorkFolder::Read(path);
-    const uint32_t directory = tifftest::Directories(bytes).at(0);
-    for (uint16_t tag : {TIFFTAG_ORIENTATION, TIFFTAG_RESOLUTIONUNIT, TIFFTAG_FILLORDER}) {
-      const size_t at = tifftest::ValueField(bytes, directory, tag);
-      FUZZ_CHECK(at != 0);
-      bytes[at] = 0;
-    }
-    seeds.Add("tiff-tag-values-out-of-range", bytes);
-    ::unlink(path.c_str());
-  }
-  {
     // Depths and arrangements that are converted sample by sample.
     struct Layout {
       const char* name;

@@ -585,36 +585,6 @@ TEST_F(ConvertOneTest, EveryImageOfATIFFBecomesAPage) {
             lookup);
 }
 
-TEST_F(ConvertOneTest, ThumbnailsAndOverviewsAreNoPages) {
-  // Directories marked reduced-resolution: an image with four overviews is
-  // one page, and of three directories whose second is reduced the other
-  // two are pages.
-  if (!HaveQpdf()) FAIL() << "qpdf is not installed (scripts/setup.sh installs it)";
-  struct Case {
-    std::vector<uint32_t> sides;  // of square images
-    const char* chain;            // per image: 'R' reduced, 'F' full
-    const char* pages;
-  };
-  const Case cases[] = {{{40, 20, 10, 5, 2}, "FRRRR", "1\n"}, {{30, 8, 20}, "FRF", "2\n"}};
-  for (const Case& c : cases) {
-    std::vector<tifftest::Layout> layouts(c.sides.size());
-    std::vector<tifftest::Samples> images;
-    for (size_t i = 0; i < c.sides.size(); ++i) {
-      if (c.chain[i] == 'R') layouts[i].subfileType = FILETYPE_REDUCEDIMAGE;
-      images.push_back(tifftest::Varied(c.sides[i], c.sides[i], 1, 8, static_cast<uint32_t>(i)));
-    }
-    const std::string input = folder.File("reduced.tif");
-    ASSERT_TRUE(tifftest::WriteFile(input, layouts, images));
-    const std::string output = folder.File("reduced.pdf");
-    Convert(input, output);
-    EXPECT_EQ(Qpdf("--show-npages '" + output + "'"), c.pages);
-    const std::string last = Qpdf("--show-object=" + std::to_string(ListPages(output).back().page) +
-                                  " '" + output + "'");
-    const std::string side = std::to_string(c.sides.size() == 3 ? 20 : 40);
-    EXPECT_NE(last.find("/MediaBox [ 0 0 " + side + " " + side + " ]"), std::string::npos) << last;
-  }
-}
-
 TEST_F(ConvertOneTest, AFileWithAnImageThatCannotBeReadIsRefusedWhole) {
   // Whichever image fails, and whenever (counting the images, learning a
   // page's size, reading its pixels after earlier pages were written out),

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "pdf/document/internal/ImageFile.h"
@@ -148,43 +149,29 @@ TEST_F(TIFFReaderChainTest, SubIFDsAreNoImagesOfTheChain) {
 }
 
 TEST_F(TIFFReaderChainTest, ReducedResolutionDirectoriesAreNoImages) {
-  // Directories marked reduced-resolution (thumbnails, overviews) in the
-  // main chain: 'R' reduced, 'F' a full image. The images are the full
-  // ones in chain order; a chain of reduced ones alone has its first.
-  struct Case {
-    const char* chain;
-    std::vector<uint32_t> images;  // the directories that are images
-  };
-  const Case cases[] = {
-      {"FRRRR", {0}}, {"FRF", {0, 2}}, {"RF", {1}}, {"RR", {0}}, {"RFRRFR", {1, 4}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.chain);
-    layouts.clear();
+  // Thumbnails and overviews in the main chain ('R', a full image 'F') are
+  // no images; a chain of them alone has its first.
+  const std::pair<const char*, std::vector<uint32_t>> cases[] = {
+      {"FRRRR", {0}}, {"FRF", {0, 2}}, {"RF", {1}}, {"RR", {0}}};
+  for (const auto& [chain, full] : cases) {
+    SCOPED_TRACE(chain);
+    const size_t n = std::string(chain).size();
+    layouts.assign(n, Layout());
     images.clear();
-    for (size_t i = 0; c.chain[i] != 0; ++i) {
-      Layout layout;
-      layout.subfileType = c.chain[i] == 'R' ? FILETYPE_REDUCEDIMAGE : 0;
-      layout.dpi = 72;
-      const uint32_t side = c.chain[i] == 'R' ? 4 : 9;
-      images.push_back(
-          tifftest::Varied(side + static_cast<uint32_t>(i), side, 1, 8, static_cast<uint32_t>(i)));
-      layouts.push_back(layout);
+    for (uint32_t i = 0; i < n; ++i) {
+      if (chain[i] == 'R') layouts[i].subfileType = FILETYPE_REDUCEDIMAGE;
+      images.push_back(tifftest::Varied(9 - i, 5, 1, 8, i));
     }
-    path = folder.File("reduced.tif");
+    path = folder.File(std::string(chain) + ".tif");
     ASSERT_TRUE(tifftest::WriteFile(path, layouts, images));
-    const auto count = static_cast<uint32_t>(c.images.size());
-    // Read before the count and after it, in either order.
-    for (int pass = 0; pass < 2; ++pass) {
-      for (uint32_t i = 0; i < count; ++i) {
-        const uint32_t index = pass == 0 ? i : count - 1 - i;
-        ASSERT_TRUE(ReadAt(path, index)) << error;
-        EXPECT_TRUE(sink.bytes == tifftest::Stored(images[c.images[index]], 8, 1)) << index;
-      }
-      EXPECT_FALSE(ReadAt(path, count));
-      EXPECT_EQ(error, NoSuchImage(count, count));
-      ASSERT_EQ(Count(path), count) << error;
+    const auto count = static_cast<uint32_t>(full.size());
+    for (uint32_t index = count; index-- > 0;) {
+      ASSERT_TRUE(ReadAt(path, index)) << error;
+      EXPECT_TRUE(sink.bytes == tifftest::Stored(images[full[index]], 8, 1)) << index;
     }
+    EXPECT_EQ(Count(path), count) << error;
+    EXPECT_FALSE(ReadAt(path, count));
+    EXPECT_EQ(error, NoSuchImage(count, count));
   }
 }
 
