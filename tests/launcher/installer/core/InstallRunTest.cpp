@@ -29,6 +29,11 @@ TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
   const std::string noAuthority =
       "Error getting authority: Error initializing authority: Could not connect: No such file "
       "or directory\n";
+  const std::string useSudo =
+      "認証エージェントの動くデスクトップで開くか、端末から sudo で root として実行してください。";
+  const std::string noAuthorityText = "管理者の認証を行う polkit が動いていません。";
+  const std::string noAgentText =
+      "管理者のパスワードを尋ねる認証エージェント (polkit) が動いていません。";
   struct Case {
     const char* what;
     Privilege privilege;
@@ -51,11 +56,64 @@ TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
       {"apt-get's errors, not its warnings",
        Privilege::Root,
        "Reading package lists...\n",
-       "W: a warning\nE: Unsupported file /a b/x.deb given on commandline\nN: a note\n",
+       "W: a warning\nE: Could not open lock file /var/lib/dpkg/lock-frontend\nN: a note\n",
        {CommandEnd::Kind::Exited, 100},
        K::Failed,
        100,
-       {"E: Unsupported file /a b/x.deb given on commandline"}},
+       {"E: Could not open lock file /var/lib/dpkg/lock-frontend"}},
+      {"a file apt-get cannot take",
+       Privilege::Root,
+       "",
+       "E: Unsupported file /a b/x.deb given on commandline\n",
+       {CommandEnd::Kind::Exited, 100},
+       K::Failed,
+       100,
+       {"パッケージファイル /a b/x.deb を読み込めません。"}},
+      {"a file apt-get cannot take, in Japanese",
+       Privilege::Root,
+       "",
+       "E: コマンドラインで指定されたファイル /x.deb はサポートされていません\n",
+       {CommandEnd::Kind::Exited, 100},
+       K::Failed,
+       100,
+       {"パッケージファイル /x.deb を読み込めません。"}},
+      // The cause stands in the output; apt-get's error says only that
+      // packages are broken.
+      {"unmet dependencies",
+       Privilege::User,
+       "The following packages have unmet dependencies:\n"
+       " velmora : Depends: libfoo1 (>= 2.0) but it is not installable\n"
+       "           PreDepends: libbar but it is not going to be installed or\n"
+       "                       libbaz but it is a virtual package\n"
+       "           Depends: libfoo1 (>= 2.0) but it is not installable\n"
+       "           Depends: libqux but 1.0 is to be installed\n",
+       "E: Unable to correct problems, you have held broken packages.\n",
+       {CommandEnd::Kind::Exited, 100},
+       K::Failed,
+       100,
+       {"必要なパッケージ libfoo1 (>= 2.0) をインストールできません。",
+        "必要なパッケージ libbar | libbaz をインストールできません。",
+        "必要なパッケージ libqux をインストールできません。"}},
+      {"unmet dependencies, in Japanese",
+       Privilege::Root,
+       "以下のパッケージには満たせない依存関係があります:\n"
+       " velmora : 依存: libfoo1 (>= 2.0) しかし、インストールすることができません\n"
+       "           先行依存: libbar しかし、インストールされようとしていません または\n"
+       "                     libbaz しかし、インストールすることができません\n",
+       "E: 問題を解決することができません。壊れた変更禁止パッケージがあります。\n",
+       {CommandEnd::Kind::Exited, 100},
+       K::Failed,
+       100,
+       {"必要なパッケージ libfoo1 (>= 2.0) をインストールできません。",
+        "必要なパッケージ libbar | libbaz をインストールできません。"}},
+      {"installed already",
+       Privilege::Root,
+       "velmora is already the newest version (1.00).\n",
+       "",
+       exited0,
+       K::AlreadyInstalled,
+       0,
+       {}},
       {"the last five errors",
        Privilege::Root,
        "",
@@ -105,8 +163,15 @@ TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
        {CommandEnd::Kind::Exited, 127},
        K::Failed,
        127,
-       {"Error getting authority: Error initializing authority: Could not connect: No such file "
-        "or directory"}},
+       {noAuthorityText, useSudo}},
+      {"no authentication agent",
+       Privilege::User,
+       "",
+       "Error executing command as another user: No authentication agent found.\n",
+       {CommandEnd::Kind::Exited, 127},
+       K::Failed,
+       127,
+       {noAgentText, useSudo}},
       {"not authorised",
        Privilege::User,
        "",
@@ -115,8 +180,7 @@ TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
        {CommandEnd::Kind::Exited, 127},
        K::Failed,
        127,
-       {"Error executing command as another user: Not authorized",
-        "This incident has been reported."}},
+       {"管理者として実行することが認められませんでした。", useSudo}},
       {"only notes",
        Privilege::Root,
        "",
@@ -164,7 +228,15 @@ TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
        {CommandEnd::Kind::NotStarted, ENOENT},
        K::NotStarted,
        127,
-       {"pkexec: " + platform::SystemErrorText(ENOENT)}},
+       {"管理者の認証を行う pkexec がインストールされていません。", useSudo}},
+      {"pkexec not to be run",
+       Privilege::User,
+       "",
+       "",
+       {CommandEnd::Kind::NotStarted, EACCES},
+       K::NotStarted,
+       127,
+       {"pkexec: " + platform::SystemErrorText(EACCES)}},
       {"env missing",
        Privilege::Root,
        "",
@@ -188,6 +260,39 @@ TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
     EXPECT_EQ(c.exitStatus, outcome.exitStatus);
     EXPECT_EQ(c.reason, outcome.reason);
   }
+}
+
+TEST(InstallRun, TheHeadingSaysWhatItCameTo) {
+  struct Case {
+    std::string output;
+    CommandEnd end;
+    std::string heading;
+  };
+  const Case cases[] = {
+      {"Setting up velmora (1.00) ...\n",
+       {CommandEnd::Kind::Exited, 0},
+       "インストールが完了しました。"},
+      {"velmora is already the newest version (1:1.00~rc1).\n",
+       {CommandEnd::Kind::Exited, 0},
+       "velmora (バージョン 1:1.00~rc1) はすでにインストールされています。"},
+      {"velmora はすでに最新バージョン (1.00) です。\n",
+       {CommandEnd::Kind::Exited, 0},
+       "velmora (バージョン 1.00) はすでにインストールされています。"},
+      // Not at the line's end: no such line.
+      {"velmora is already the newest version (1.00). x\n",
+       {CommandEnd::Kind::Exited, 0},
+       "インストールが完了しました。"},
+      {"velmora is already the newest version (1.00).\n",
+       {CommandEnd::Kind::Exited, 100},
+       "インストールに失敗しました。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.output);
+    InstallRun run(Privilege::Root);
+    run.Take(InstallRun::Stream::Output, c.output);
+    EXPECT_EQ(c.heading, run.Finish(c.end).heading);
+  }
+  EXPECT_EQ("インストールを開始できませんでした。", InstallRun::NotStarted({"x"}).heading);
 }
 
 TEST(InstallRun, StatusLinesMoveTheProgressAndStayOutOfTheLog) {
