@@ -146,6 +146,8 @@ InstallerWindow::~InstallerWindow() {
 void InstallerWindow::Start() {
   if (started_) return;
   started_ = true;
+  // A file that cannot be installed is named as such, before any password is
+  // asked for.
   std::vector<std::string> problem =
       PackageFileProblem(launcher::AbsolutePackagePath(packagePath_));
   if (!problem.empty()) {

@@ -102,21 +102,18 @@ void FuzzSeeds(FuzzSeedList& seeds) {
   seeds.Add("progress-cr", "\x01\x20(Reading database ... 5%\r(Reading database ... 10%\r");
   seeds.Add("unmet-dependencies",
             std::string("\x00\x60", 2) +
-                " velmora : Depends: libfoo1 (>= 2) but it is not installable or\n\x40"
-                "                    libbar but it is not going to be installed\n\x20"
+                " velmora : Depends: libfoo1 (>= 2) but it is not installable or\n"
+                "                    libbar but it is not going to be installed\n"
                 "           PreDepends: libbaz but 1.0 is to be installed\n");
   seeds.Add("unmet-dependencies-ja",
             "\x01\x60"
-            " velmora : 依存: libfoo1 (>= 2) しかし、インストールすることができません または\n\x30"
+            " velmora : 依存: libfoo1 (>= 2) しかし、インストールすることができません または\n"
             "   libbar しかし、インストールされようとしていません\n");
   seeds.Add("already-newest", std::string("\x00\x30", 2) +
-                                  "velmora is already the newest version (1.00).\n\x20"
+                                  "velmora is already the newest version (1.00).\n"
                                   "velmora はすでに最新バージョン (1.00) です。\n");
-  seeds.Add("unsupported-file",
+  seeds.Add("unsupported-file-no-agent",
             "\x01\xb0"
-            "E: Unsupported file /x.deb given on commandline\n\x90"
-            "E: コマンドラインで指定されたファイル /y.deb はサポートされていません\n");
-  seeds.Add("no-agent",
-            "\x01\xc0"
+            "E: コマンドラインで指定されたファイル /y.deb はサポートされていません\n"
             "Error executing command as another user: No authentication agent found.\n");
 }

@@ -11,7 +11,7 @@ struct Words {
   std::string_view orEnd;
 };
 // English, then Japanese.
-constexpr std::array<Words, 2> kWords = {{{"but ", " or"}, {"しかし、", " または"}}};
+constexpr std::array<Words, 2> kWords = {{{" but ", " or"}, {" しかし、", " または"}}};
 constexpr std::string_view kDependencyTypes[] = {
     "Depends: ", "PreDepends: ", "依存: ", "先行依存: "};
 
@@ -43,7 +43,7 @@ std::optional<AptMessage> ParseDependency(std::string_view text) {
   }
   const std::string_view rest = text.substr(end);
   for (const Words& words : kWords) {
-    if (!StartsWith(rest, std::string(" ").append(words.but))) continue;
+    if (!StartsWith(rest, words.but)) continue;
     AptMessage message;
     message.package = text.substr(0, end);
     message.moreAlternatives = EndsWith(rest, words.orEnd);

@@ -139,7 +139,7 @@ TEST_F(InstallerWindowTest, ASuccessShowsTheProgressAndEndsInstalled) {
 }
 
 TEST_F(InstallerWindowTest, TheOutcomeNamesItsCause) {
-  enum class File { Package, Missing, NotAPackage, Folder };
+  enum class File { Package, Missing, NotAPackage };
   const std::string failed = "インストールに失敗しました。";
   struct Case {
     const char* what;
@@ -177,8 +177,6 @@ TEST_F(InstallerWindowTest, TheOutcomeNamesItsCause) {
       {"no package in the file", Privilege::User, File::NotAPackage, "exit 0\n",
        InstallOutcome::Kind::NotStarted, 127, "インストールを開始できませんでした。",
        "%1 は Debian パッケージのファイルではありません。"},
-      {"a folder", Privilege::Root, File::Folder, "exit 0\n", InstallOutcome::Kind::NotStarted, 127,
-       "インストールを開始できませんでした。", "%1 は Debian パッケージのファイルではありません。"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -186,7 +184,6 @@ TEST_F(InstallerWindowTest, TheOutcomeNamesItsCause) {
     const std::string package = folder_.Folder() + "velmora_1.00_amd64.deb";
     std::filesystem::remove_all(package);
     if (c.file == File::NotAPackage) launchertest::WriteFile(package, "<html>\n");
-    if (c.file == File::Folder) std::filesystem::create_directory(package);
     const Shown shown = Install(package, c.privilege, c.file == File::Package);
     ASSERT_TRUE(shown.outcome);
     EXPECT_EQ(c.kind, shown.outcome->kind);
