@@ -163,7 +163,11 @@ TEST_F(LauncherDialogTest, DialogsHaveTheirFixedSizesInDialogUnits) {
 // "launcher-<font>-<size>.png" and "about-<font>-<size>.png" for a person to
 // look at.
 TEST_F(LauncherDialogTest, ButtonsKeepTheirWholeTextInTheUsualJapaneseFonts) {
-  const QFont old = QApplication::font();
+  // The application's font comes back however the test ends.
+  struct RestoreFont {
+    QFont font = QApplication::font();
+    ~RestoreFont() { QApplication::setFont(font); }
+  } restore;
   const QString dir = qEnvironmentVariable("PN_RENDER_DIR");
   // fonts-vlgothic, fonts-ipafont-gothic, fonts-noto-cjk (scripts/setup.sh).
   for (const char* family : {"VL Gothic", "IPAGothic", "Noto Sans CJK JP"}) {
@@ -207,7 +211,6 @@ TEST_F(LauncherDialogTest, ButtonsKeepTheirWholeTextInTheUsualJapaneseFonts) {
       }
     }
   }
-  QApplication::setFont(old);
 }
 
 TEST_F(LauncherDialogTest, ButtonsKeysAndCloseEndTheDialog) {
