@@ -1,5 +1,6 @@
 #include "launcher/LauncherAboutDialog.h"
 
+#include "launcher/ButtonSize.h"
 #include "launcher/LauncherIcon.h"
 #include "platform/qt/DialogUnits.h"
 
@@ -36,7 +37,9 @@ LauncherAboutDialog::LauncherAboutDialog(QWidget* parent) : QDialog(parent) {
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setObjectName(QStringLiteral("ok"));
   ok->setDefault(true);
-  ok->setGeometry(du.Rect(62, 40, 50, 14));
+  // At the template's place, grown about its middle where its text needs more.
+  const QSize okSize = ButtonSize(ok, du.Size(50, 14));
+  ok->setGeometry(QRect(QPoint(du.X(87) - okSize.width() / 2, du.Y(40)), okSize));
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 

@@ -1,5 +1,6 @@
 #include "launcher/LauncherDialog.h"
 
+#include "launcher/ButtonSize.h"
 #include "launcher/LauncherAboutDialog.h"
 #include "launcher/LauncherIcon.h"
 #include "launcher/LauncherMessage.h"
@@ -14,6 +15,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -55,13 +57,21 @@ LauncherDialog::LauncherDialog(QWidget* parent) : QDialog(parent, platform::Fixe
   startButton_ = new QPushButton(QStringLiteral("開始(&S)"), this);
   startButton_->setObjectName(QStringLiteral("start"));
   startButton_->setDefault(true);
-  startButton_->setGeometry(du.Rect(137, 190, 50, 14));
   connect(startButton_, &QPushButton::clicked, this, &QDialog::accept);
 
   cancelButton_ = new QPushButton(QStringLiteral("キャンセル(&C)"), this);
   cancelButton_->setObjectName(QStringLiteral("cancel"));
-  cancelButton_->setGeometry(du.Rect(190, 190, 50, 14));
   connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
+
+  // The two buttons at the template's places (Start at 137, Cancel at 190, 50
+  // wide, the right edge at 240), grown leftwards where their texts need more
+  // in the desktop's font.
+  const QSize cancelSize = ButtonSize(cancelButton_, du.Size(50, 14));
+  const QSize startSize = ButtonSize(startButton_, du.Size(50, 14));
+  const int cancelLeft = std::min(du.X(190), du.X(240) - cancelSize.width());
+  cancelButton_->setGeometry(QRect(QPoint(cancelLeft, du.Y(190)), cancelSize));
+  const int startLeft = std::min(du.X(137), cancelLeft - du.X(3) - startSize.width());
+  startButton_->setGeometry(QRect(QPoint(startLeft, du.Y(190)), startSize));
 
   // The window menu of the desktop cannot be extended here, so the About item
   // lives in the dialog's own context menu.

@@ -10,6 +10,7 @@ PACKAGES=(
   qt6-base-dev
   qpdf mupdf-tools poppler-utils
   fonts-noto-cjk qt6-translations-l10n
+  fonts-vlgothic fonts-ipafont-gothic
   poppler-data
   python3
   clang-format-14

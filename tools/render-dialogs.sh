@@ -1,6 +1,8 @@
 #!/bin/bash
-# Renders every dialog of the converter offscreen into PNG files so that a
-# person can look at them: tools/render-dialogs.sh [output-folder]
+# Renders every dialog of the converter, the setup launcher's dialogs in the
+# usual Japanese fonts and its installer window in each of its states
+# offscreen into PNG files so that a person can look at them:
+#   tools/render-dialogs.sh [output-folder]
 # With --readme, writes only the two pictures the README shows, into
 # docs/images/ (converter-main.png, converter-result.png).
 set -euo pipefail
@@ -16,8 +18,10 @@ fi
 mkdir -p "$OUT"
 bash scripts/setup.sh
 cmake -S . -B build
-cmake --build build -j "$(nproc)" --target converter_tests
+cmake --build build -j "$(nproc)" --target converter_tests launcher_tests
 PN_RENDER_DIR="$OUT" QT_QPA_PLATFORM=offscreen ./build/tests/converter_tests --gtest_filter='GuiRender*'
+PN_RENDER_DIR="$OUT" QT_QPA_PLATFORM=offscreen ./build/tests/launcher_tests \
+  --gtest_filter='InstallerRender*:*JapaneseFonts*'
 if [ -n "$README" ]; then
   mkdir -p "$README"
   cp "$OUT/readme-main.png" "$README/converter-main.png"

@@ -20,10 +20,14 @@ std::string AbsolutePackagePath(const std::string& packagePath) {
 std::vector<std::string> BuildInstallerArguments(const std::string& packagePath,
                                                  Privilege privilege) {
   std::vector<std::string> arguments;
-  if (privilege == Privilege::User) arguments.emplace_back(kElevationProgram);
-  arguments.emplace_back(kEnvironmentProgram);
-  arguments.emplace_back(kNonInteractive);
-  arguments.emplace_back(kInstallerProgram);
+  if (privilege == Privilege::User) {
+    arguments.emplace_back(kElevationProgram);
+    arguments.emplace_back(kInstallerProgramPath);
+  } else {
+    arguments.emplace_back(kEnvironmentProgram);
+    arguments.emplace_back(kNonInteractive);
+    arguments.emplace_back(kInstallerProgram);
+  }
   arguments.emplace_back("install");
   arguments.emplace_back("--yes");
   arguments.emplace_back("-o");

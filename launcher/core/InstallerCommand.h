@@ -2,13 +2,17 @@
 // The command that installs the package: the system's package installer,
 // apt-get, on the Debian package, installed for all users. That takes the
 // administrator: run as root, the installer window starts
-//   env DEBIAN_FRONTEND=noninteractive apt-get install --yes -o APT::Status-Fd=1 <package>
-// itself; any other user's window starts the same command through pkexec,
-// which asks the desktop's user for an administrator's password first (pkexec
-// hands the command a clean environment, hence env for the front end).
-// Nothing may wait for an answer: --yes answers apt-get's questions and the
-// non-interactive front end those of the packages' configuration. The status
-// lines go to standard output with apt-get's other output.
+//   /usr/bin/env DEBIAN_FRONTEND=noninteractive apt-get install --yes -o APT::Status-Fd=1 <package>
+// itself; any other user's window starts apt-get itself through pkexec,
+//   pkexec /usr/bin/apt-get install --yes -o APT::Status-Fd=1 <package>
+// which asks the desktop's user for an administrator's password first, and
+// whose prompt then names the package installer and the package file rather
+// than a program that only sets the environment. pkexec hands the command a
+// clean environment, so the front end goes unset there; the packages'
+// configuration then finds no terminal (its input is /dev/null) and takes its
+// default answers. Nothing may wait for an answer: --yes answers apt-get's
+// questions. The status lines go to standard output with apt-get's other
+// output.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +20,9 @@
 namespace launcher {
 
 inline constexpr std::string_view kInstallerProgram = "apt-get";
+// The package installer as pkexec is given it: pkexec wants the full path,
+// and one fixed path cannot be taken for another program found on PATH.
+inline constexpr std::string_view kInstallerProgramPath = "/usr/bin/apt-get";
 inline constexpr std::string_view kElevationProgram = "pkexec";
 // Sets the environment of the command it starts; part of every system.
 inline constexpr std::string_view kEnvironmentProgram = "/usr/bin/env";
@@ -37,7 +44,7 @@ std::vector<std::string> BuildInstallerArguments(const std::string& packagePath,
 
 // The command as one line of text, as a person would type it, the package
 // path between double quotes:
-//   pkexec /usr/bin/env DEBIAN_FRONTEND=noninteractive apt-get ... "<package path>"
+//   pkexec /usr/bin/apt-get install ... "<package path>"
 // Nothing in the path is escaped, so this text is for showing only; the
 // process is always started from BuildInstallerArguments.
 std::string BuildCommandLine(const std::string& packagePath, Privilege privilege);

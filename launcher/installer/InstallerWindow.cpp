@@ -2,6 +2,7 @@
 
 #include "launcher/installer/core/DisplayText.h"
 #include "launcher/installer/core/InstallerStrings.h"
+#include "launcher/installer/core/PackageFile.h"
 #include "platform/Process.h"
 #include "platform/qt/DialogUnits.h"
 
@@ -145,6 +146,16 @@ InstallerWindow::~InstallerWindow() {
 void InstallerWindow::Start() {
   if (started_) return;
   started_ = true;
+  // A file that cannot be installed is named as such, before any password is
+  // asked for.
+  std::vector<std::string> problem =
+      PackageFileProblem(launcher::AbsolutePackagePath(packagePath_));
+  if (!problem.empty()) {
+    outcome_ = InstallRun::NotStarted(std::move(problem));
+    ShowOutcome();
+    emit Finished();
+    return;
+  }
   const std::vector<std::string> arguments =
       launcher::BuildInstallerArguments(packagePath_, privilege_);
   AddToLog({{InstallRun::Stream::Output,
@@ -251,20 +262,15 @@ void InstallerWindow::ShowProgress() {
 }
 
 void InstallerWindow::ShowOutcome() {
-  std::string_view heading = kTextFailed;
-  switch (outcome_->kind) {
-    case InstallOutcome::Kind::Installed: heading = kTextInstalled; break;
-    case InstallOutcome::Kind::Failed: heading = kTextFailed; break;
-    case InstallOutcome::Kind::Cancelled: heading = kTextCancelled; break;
-    case InstallOutcome::Kind::NotStarted: heading = kTextNotStarted; break;
-  }
   QFont bold = step_->font();
   bold.setBold(true);
   step_->setFont(bold);
-  SetElidedText(step_, Text(heading), Qt::ElideRight);
+  SetElidedText(step_, Text(outcome_->heading), Qt::ElideRight);
   const int value = bar_->maximum() == 0 ? 0 : bar_->value();
   bar_->setRange(0, 100);
-  bar_->setValue(outcome_->kind == InstallOutcome::Kind::Installed ? 100 : value);
+  const bool installed = outcome_->kind == InstallOutcome::Kind::Installed ||
+                         outcome_->kind == InstallOutcome::Kind::AlreadyInstalled;
+  bar_->setValue(installed ? 100 : value);
   if (!outcome_->reason.empty()) {
     QStringList lines;
     for (const std::string& line : outcome_->reason) lines.append(Text(line));

@@ -1,10 +1,13 @@
 #pragma once
 // The installer window: installs one package through the system's package
 // installer and shows what it installs, the progress while the installer
-// runs, and the outcome: installed, failed with the installer's own reason,
-// or cancelled at the administrator's password prompt. The installer runs as
-// a separate process whose output the window reads as it comes, so the
-// window stays responsive throughout. It stays open until the user closes it.
+// runs, and the outcome: installed, installed already at that version,
+// failed with the cause in its own words or the installer's own reason, or
+// cancelled at the administrator's password prompt. A package file that is
+// missing or cannot be read is named before anything is started. The
+// installer runs as a separate process whose output the window reads as it
+// comes, so the window stays responsive throughout. It stays open until the
+// user closes it.
 #include <sys/types.h>
 #include <QDialog>
 #include <optional>

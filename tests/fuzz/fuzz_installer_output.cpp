@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "launcher/core/InstallInfo.h"
+#include "launcher/installer/core/AptMessage.h"
 #include "launcher/installer/core/AptStatus.h"
 #include "launcher/installer/core/InstallRun.h"
 #include "tests/fuzz/FuzzSupport.h"
@@ -13,7 +14,8 @@
 namespace {
 
 // A line shown: UTF-8 without control characters other than tab, and no
-// longer than an overlong line after every byte of it grew to three.
+// longer than an overlong line after every byte of it grew to three, with a
+// sentence of the window's own around it.
 void CheckShown(const std::string& text) {
   FUZZ_CHECK(launcher::IsValidUtf8(text));
   for (char c : text) {
@@ -21,7 +23,7 @@ void CheckShown(const std::string& text) {
     FUZZ_CHECK(byte >= 0x20 || c == '\t');
     FUZZ_CHECK(byte != 0x7F);
   }
-  FUZZ_CHECK(text.size() <= 3 * installer::LineSplitter::kMaxLineBytes + 2);
+  FUZZ_CHECK(text.size() <= 3 * installer::LineSplitter::kMaxLineBytes + 256);
 }
 
 }  // namespace
@@ -48,10 +50,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const installer::InstallRun::Line& line : run.Flush()) CheckShown(line.text);
   CheckShown(run.Step());
 
-  // Every line on its own as a status line.
+  // The bytes on their own as a status line, and as one of apt-get's
+  // messages, first or further alternative.
   if (std::optional<installer::AptStatus> status = installer::ParseAptStatus(bytes)) {
     FUZZ_CHECK(status->percent >= 0 && status->percent <= 100);
     FUZZ_CHECK(!status->package.empty());
+  }
+  for (bool alternative : {false, true}) {
+    if (std::optional<installer::AptMessage> message =
+            installer::ParseAptMessage(bytes, alternative)) {
+      FUZZ_CHECK(!message->package.empty());
+      FUZZ_CHECK(message->package.size() <= bytes.size());
+    }
   }
 
   const installer::CommandEnd ends[] = {
@@ -62,9 +72,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const installer::CommandEnd& end : ends) {
     const installer::InstallOutcome outcome = run.Finish(end);
     FUZZ_CHECK(outcome.reason.size() <= installer::InstallRun::kReasonLines);
-    FUZZ_CHECK((outcome.kind == installer::InstallOutcome::Kind::Installed) ==
-               (outcome.exitStatus == 0));
+    const bool installed = outcome.kind == installer::InstallOutcome::Kind::Installed ||
+                           outcome.kind == installer::InstallOutcome::Kind::AlreadyInstalled;
+    FUZZ_CHECK(installed == (outcome.exitStatus == 0));
+    CheckShown(outcome.heading);
     FUZZ_CHECK(outcome.kind == installer::InstallOutcome::Kind::Installed ||
+               outcome.kind == installer::InstallOutcome::Kind::AlreadyInstalled ||
                outcome.kind == installer::InstallOutcome::Kind::Cancelled ||
                !outcome.reason.empty());
     for (const std::string& line : outcome.reason) CheckShown(line);
@@ -87,4 +100,20 @@ void FuzzSeeds(FuzzSeedList& seeds) {
                          "b\x83P\x81[\x83W\n");
   seeds.Add("pmerror", "\x01\x40pmerror:velmora:50:post-installation script failed\n");
   seeds.Add("progress-cr", "\x01\x20(Reading database ... 5%\r(Reading database ... 10%\r");
+  seeds.Add("unmet-dependencies",
+            std::string("\x00\x60", 2) +
+                " velmora : Depends: libfoo1 (>= 2) but it is not installable or\n"
+                "                    libbar but it is not going to be installed\n"
+                "           PreDepends: libbaz but 1.0 is to be installed\n");
+  seeds.Add("unmet-dependencies-ja",
+            "\x01\x60"
+            " velmora : 依存: libfoo1 (>= 2) しかし、インストールすることができません または\n"
+            "   libbar しかし、インストールされようとしていません\n");
+  seeds.Add("already-newest", std::string("\x00\x30", 2) +
+                                  "velmora is already the newest version (1.00).\n"
+                                  "velmora はすでに最新バージョン (1.00) です。\n");
+  seeds.Add("unsupported-file-no-agent",
+            "\x01\xb0"
+            "E: コマンドラインで指定されたファイル /y.deb はサポートされていません\n"
+            "Error executing command as another user: No authentication agent found.\n");
 }

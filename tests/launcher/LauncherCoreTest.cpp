@@ -55,8 +55,11 @@ TEST(InstallerCommand, RootInstallsDirectlyAndAUserThroughPkexec) {
   const std::string line =
       "/usr/bin/env DEBIAN_FRONTEND=noninteractive apt-get install --yes -o APT::Status-Fd=1 \"" +
       nasty + "\"";
-  std::vector<std::string> elevated{"pkexec"};
-  elevated.insert(elevated.end(), command.begin(), command.end());
+  // Through pkexec, apt-get itself, so that the password prompt names it.
+  const std::vector<std::string> elevated{"pkexec", "/usr/bin/apt-get", "install", "--yes",
+                                          "-o",     "APT::Status-Fd=1", nasty};
+  const std::string elevatedLine =
+      "pkexec /usr/bin/apt-get install --yes -o APT::Status-Fd=1 \"" + nasty + "\"";
   struct Case {
     Privilege privilege;
     std::vector<std::string> arguments;
@@ -64,7 +67,7 @@ TEST(InstallerCommand, RootInstallsDirectlyAndAUserThroughPkexec) {
   };
   const Case cases[] = {
       {Privilege::Root, command, line},
-      {Privilege::User, elevated, "pkexec " + line},
+      {Privilege::User, elevated, elevatedLine},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);

@@ -1,18 +1,23 @@
 #include "launcher/LauncherAboutDialog.h"
 #include "launcher/LauncherDialog.h"
 #include "launcher/LauncherIcon.h"
+#include "launcher/installer/InstallerWindow.h"
 #include "platform/qt/DialogUnits.h"
 
 #include "TestSupport.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QDir>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 #include <gtest/gtest.h>
 
@@ -149,6 +154,62 @@ TEST_F(LauncherDialogTest, DialogsHaveTheirFixedSizesInDialogUnits) {
     EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint)) << name;
     EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint)) << name;
     EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint)) << name;
+  }
+}
+
+// The buttons of the launcher's two dialogs and of the installer window keep
+// their whole text in the Japanese fonts of the usual desktops, at the sizes
+// desktops use; with PN_RENDER_DIR set, the dialogs are written there as
+// "launcher-<font>-<size>.png" and "about-<font>-<size>.png" for a person to
+// look at.
+TEST_F(LauncherDialogTest, ButtonsKeepTheirWholeTextInTheUsualJapaneseFonts) {
+  // The application's font comes back however the test ends.
+  struct RestoreFont {
+    QFont font = QApplication::font();
+    ~RestoreFont() { QApplication::setFont(font); }
+  } restore;
+  const QString dir = qEnvironmentVariable("PN_RENDER_DIR");
+  // fonts-vlgothic, fonts-ipafont-gothic, fonts-noto-cjk (scripts/setup.sh).
+  for (const char* family : {"VL Gothic", "IPAGothic", "Noto Sans CJK JP"}) {
+    for (int points : {9, 11, 14}) {
+      const QString name = QStringLiteral("%1-%2").arg(QString::fromLatin1(family)).arg(points);
+      SCOPED_TRACE(name.toStdString());
+      QFont font{QString::fromLatin1(family), points};
+      ASSERT_EQ(QString::fromLatin1(family), QFontInfo(font).family()) << "font not installed";
+      QApplication::setFont(font);
+      LauncherDialog dialog;
+      launcher::LauncherAboutDialog about(&dialog);
+      installer::InstallerWindow window("velmora_1.00_amd64.deb", launcher::Privilege::User);
+      for (QWidget* shown : {static_cast<QWidget*>(&dialog), static_cast<QWidget*>(&about),
+                             static_cast<QWidget*>(&window)}) {
+        shown->show();
+        QApplication::processEvents();
+        for (QPushButton* button : shown->findChildren<QPushButton*>()) {
+          const QString what = name + "/" + button->objectName();
+          // The text as drawn inside the button's frame and margins.
+          QStyleOptionButton option;
+          option.initFrom(button);
+          option.text = button->text();
+          const QRect inside =
+              button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+          const QSize text = button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
+          EXPECT_GE(inside.width(), text.width()) << what.toStdString();
+          EXPECT_GE(inside.height(), text.height()) << what.toStdString();
+          EXPECT_TRUE(shown->rect().contains(button->geometry())) << what.toStdString();
+        }
+        shown->hide();
+      }
+      auto* start = Child<QPushButton>(&dialog, "start");
+      auto* cancel = Child<QPushButton>(&dialog, "cancel");
+      EXPECT_LT(start->geometry().right(), cancel->geometry().left());
+      EXPECT_LT(Child<QPlainTextEdit>(&dialog, "description")->geometry().bottom(),
+                start->geometry().top());
+      if (!dir.isEmpty()) {
+        QDir().mkpath(dir);
+        EXPECT_TRUE(dialog.grab().save(dir + "/launcher-" + name + ".png"));
+        EXPECT_TRUE(about.grab().save(dir + "/about-" + name + ".png"));
+      }
+    }
   }
 }
 

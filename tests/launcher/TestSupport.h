@@ -86,7 +86,12 @@ class FakeInstaller {
     WriteRecordingScript(folder_.Path() / "apt-get", ArgsPath("apt-get"),
                          "printf '%s' \"$DEBIAN_FRONTEND\" > '" +
                              (folder_.Path() / "apt-get.env").string() + "'\n" + Expand(aptGet));
-    WriteRecordingScript(folder_.Path() / "pkexec", ArgsPath("pkexec"), Expand(pkexec));
+    // pkexec is given the system's apt-get by its full path; the stand-in
+    // runs the stand-in apt-get in its place.
+    WriteRecordingScript(folder_.Path() / "pkexec", ArgsPath("pkexec"),
+                         "if [ \"$1\" = /usr/bin/apt-get ]; then shift; set -- '" +
+                             (folder_.Path() / "apt-get").string() + "' \"$@\"; fi\n" +
+                             Expand(pkexec));
   }
   fs::path Folder() const { return folder_.Path(); }
   fs::path FinishedPath() const { return folder_.Path() / "finished"; }

@@ -1,13 +1,16 @@
 #include "launcher/installer/core/InstallRun.h"
 
+#include "launcher/installer/core/AptMessage.h"
 #include "launcher/installer/core/AptStatus.h"
 #include "launcher/installer/core/DisplayText.h"
 #include "launcher/installer/core/InstallerStrings.h"
 #include "platform/SystemError.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace installer {
 
@@ -69,6 +72,7 @@ void InstallRun::Add(Stream stream, const std::string& raw, std::vector<Line>& l
   }
   std::string text = DisplayText(raw);
   if (text.empty()) return;
+  Read(text);
   if (stream == Stream::Output) {
     std::string step = TrimLeft(text);
     if (!step.empty()) outputStep_ = std::move(step);
@@ -77,6 +81,30 @@ void InstallRun::Add(Stream stream, const std::string& raw, std::vector<Line>& l
     Keep(errorLines_, text);
   }
   log.push_back({stream, std::move(text)});
+}
+
+void InstallRun::Read(const std::string& text) {
+  const bool alternative = std::exchange(alternativeFollows_, false);
+  const std::optional<AptMessage> message = ParseAptMessage(text, alternative);
+  if (!message) return;
+  switch (message->kind) {
+    case AptMessage::Kind::UnmetDependency:
+      if (alternative) {
+        // Alternatives join their first, within the length of one line.
+        if (lastKept_ && missing_.back().size() < LineSplitter::kMaxLineBytes)
+          missing_.back().append(" | ").append(message->package);
+      } else {
+        lastKept_ = missing_.size() < kReasonLines &&
+                    std::find(missing_.begin(), missing_.end(), message->package) == missing_.end();
+        if (lastKept_) missing_.push_back(message->package);
+      }
+      alternativeFollows_ = message->moreAlternatives;
+      break;
+    case AptMessage::Kind::AlreadyNewest:
+      alreadyNewest_.emplace(message->package, message->version);
+      break;
+    case AptMessage::Kind::UnsupportedFile: unsupportedFile_ = message->package; break;
+  }
 }
 
 std::string InstallRun::Step() const {
@@ -114,23 +142,57 @@ std::vector<std::string> InstallRun::ErrorReason() const {
   return {};
 }
 
+std::vector<std::string> InstallRun::KnownReason(const CommandEnd& end) const {
+  std::vector<std::string> reason;
+  for (const std::string& package : missing_)
+    reason.push_back(FormatText(kTextMissingDependency, package));
+  if (!reason.empty()) return reason;
+  if (!unsupportedFile_.empty()) return {FormatText(kTextPackageUnreadable, unsupportedFile_)};
+  // pkexec ends with 127 when it could ask no one for the password, or the
+  // answer was no.
+  if (privilege_ != launcher::Privilege::User || end.kind != CommandEnd::Kind::Exited ||
+      end.code != 127)
+    return {};
+  const std::pair<std::string_view, std::string_view> causes[] = {
+      {"No authentication agent found", kTextNoAgent},
+      {"Error getting authority", kTextNoAuthority},
+      {"Not authorized", kTextNotAuthorized},
+  };
+  for (const auto& cause : causes) {
+    if (std::any_of(errorLines_.begin(), errorLines_.end(),
+                    [&](const std::string& line) { return Mentions(line, cause.first); }))
+      return {std::string(cause.second), std::string(kTextUseSudo)};
+  }
+  return {};
+}
+
+InstallOutcome InstallRun::NotStarted(std::vector<std::string> reason) {
+  InstallOutcome outcome;
+  outcome.kind = InstallOutcome::Kind::NotStarted;
+  outcome.exitStatus = 127;
+  outcome.heading = kTextNotStarted;
+  outcome.reason = std::move(reason);
+  return outcome;
+}
+
 InstallOutcome InstallRun::Finish(const CommandEnd& end) const {
   using Kind = InstallOutcome::Kind;
   InstallOutcome outcome;
+  outcome.heading = kTextFailed;
   switch (end.kind) {
     case CommandEnd::Kind::NotStarted: {
-      outcome.kind = Kind::NotStarted;
-      outcome.exitStatus = 127;
+      if (privilege_ == launcher::Privilege::User && end.code == ENOENT)
+        return NotStarted({std::string(kTextNoPkexec), std::string(kTextUseSudo)});
       const std::string_view program = privilege_ == launcher::Privilege::User
                                            ? launcher::kElevationProgram
                                            : launcher::kEnvironmentProgram;
-      outcome.reason.push_back(std::string(program) + ": " + platform::SystemErrorText(end.code));
-      return outcome;
+      return NotStarted({std::string(program) + ": " + platform::SystemErrorText(end.code)});
     }
     case CommandEnd::Kind::Signalled:
       outcome.kind = Kind::Failed;
       outcome.exitStatus = 128 + end.code;
-      outcome.reason = ErrorReason();
+      outcome.reason = KnownReason(end);
+      if (outcome.reason.empty()) outcome.reason = ErrorReason();
       if (outcome.reason.empty())
         outcome.reason.push_back(FormatText(kTextSignal, std::to_string(end.code)));
       return outcome;
@@ -138,21 +200,26 @@ InstallOutcome InstallRun::Finish(const CommandEnd& end) const {
   }
   outcome.exitStatus = end.code;
   if (end.code == 0) {
-    outcome.kind = Kind::Installed;
+    outcome.kind = alreadyNewest_ ? Kind::AlreadyInstalled : Kind::Installed;
+    outcome.heading = alreadyNewest_ ? FormatText(kTextAlreadyInstalled, alreadyNewest_->first,
+                                                  alreadyNewest_->second)
+                                     : std::string(kTextInstalled);
     return outcome;
   }
   // pkexec ends with 126 when its password prompt was dismissed and with 127
   // when it was refused or found no authority; the command it runs can end
-  // with either as well (env: 126 for a program it cannot run), so only
-  // pkexec's own word makes the run cancelled.
+  // with either as well (a program it cannot run), so only pkexec's own word
+  // makes the run cancelled.
   if (privilege_ == launcher::Privilege::User && end.code == 126 &&
       std::any_of(errorLines_.begin(), errorLines_.end(),
                   [](const std::string& line) { return Mentions(line, "dismissed"); })) {
     outcome.kind = Kind::Cancelled;
+    outcome.heading = kTextCancelled;
     return outcome;
   }
   outcome.kind = Kind::Failed;
-  outcome.reason = ErrorReason();
+  outcome.reason = KnownReason(end);
+  if (outcome.reason.empty()) outcome.reason = ErrorReason();
   if (outcome.reason.empty())
     outcome.reason.push_back(FormatText(kTextExitStatus, std::to_string(end.code)));
   return outcome;

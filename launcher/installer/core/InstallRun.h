@@ -5,8 +5,10 @@
 // no process: the window starts the command and feeds it what it reads.
 #include <cstddef>
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "launcher/core/InstallerCommand.h"
@@ -24,17 +26,23 @@ struct CommandEnd {
 // What the installation came to.
 struct InstallOutcome {
   enum class Kind {
-    Installed,   // the command ended with status 0
-    Failed,      // any other end
-    Cancelled,   // the administrator's password prompt was dismissed
-    NotStarted,  // the command could not be started
+    Installed,         // the command ended with status 0
+    AlreadyInstalled,  // ended with status 0, the package being installed at that version
+    Failed,            // any other end
+    Cancelled,         // the administrator's password prompt was dismissed
+    NotStarted,        // the command could not be started, or the package file is unusable
   };
   Kind kind = Kind::Failed;
+  // What the window says it came to, in UTF-8.
+  std::string heading;
   // What the installer window ends with: the command's exit status; 128 plus
   // the signal number after a signal; 127 when the command did not start.
   int exitStatus = 0;
-  // Why it failed, in UTF-8 lines: apt-get's or pkexec's last error lines, or
-  // a text of the window's own when they said nothing. Empty otherwise.
+  // Why it failed, in UTF-8 lines: the cause in the window's own words where
+  // it knows it from what apt-get or pkexec wrote (a dependency that cannot
+  // be installed, a package file apt-get could not take, no password prompt
+  // to be had), else their last error lines, else a text of the window's own
+  // when they said nothing. Empty otherwise.
   std::vector<std::string> reason;
 };
 
@@ -74,8 +82,13 @@ class InstallRun {
   // The outcome of the command's end, from its status and what it wrote.
   InstallOutcome Finish(const CommandEnd& end) const;
 
+  // The outcome when the command is not started for the reason given.
+  static InstallOutcome NotStarted(std::vector<std::string> reason);
+
  private:
   void Add(Stream stream, const std::string& raw, std::vector<Line>& log);
+  void Read(const std::string& text);
+  std::vector<std::string> KnownReason(const CommandEnd& end) const;
   std::vector<std::string> ErrorReason() const;
 
   launcher::Privilege privilege_;
@@ -87,6 +100,14 @@ class InstallRun {
   std::deque<std::string> outputLines_;
   std::deque<std::string> errorLines_;
   std::deque<std::string> packageErrors_;
+  // What apt-get's plain output told: the dependencies it could not meet
+  // (the first kReasonLines), a file it could not take, the package it found
+  // installed already at that version ("<package>", "<version>").
+  std::vector<std::string> missing_;
+  bool alternativeFollows_ = false;
+  bool lastKept_ = false;  // the last dependency is in missing_
+  std::string unsupportedFile_;
+  std::optional<std::pair<std::string, std::string>> alreadyNewest_;
 };
 
 }  // namespace installer

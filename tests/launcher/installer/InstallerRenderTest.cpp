@@ -84,6 +84,7 @@ void Render(InstallerWindow* window, const QString& name) {
 TEST(InstallerRender, EveryStateOfTheWindow) {
   TempFolder folder;
   const std::string package = folder.Folder() + "velmora_1.00_amd64.deb";
+  launchertest::WriteFile(package, "!<arch>\n");
   const std::string aptOutput =
       "echo 'Reading package lists...'\necho 'Building dependency tree...'\n"
       "echo 'The following NEW packages will be installed:'\necho '  velmora'\n"
@@ -105,6 +106,12 @@ TEST(InstallerRender, EveryStateOfTheWindow) {
        "echo 'Reading package lists...'\necho \"E: Unsupported file $5 given on commandline\" "
        ">&2\nexit 100\n",
        "", false},
+      {"already-installed", Privilege::User,
+       "echo 'velmora is already the newest version (1.00).'\n", "exec \"$@\"\n", false},
+      {"dependency", Privilege::User,
+       "echo ' velmora : Depends: libfoo1 (>= 2) but it is not installable'\n"
+       "echo '           Depends: libbar but it is not going to be installed'\nexit 100\n",
+       "exec \"$@\"\n", false},
       {"cancelled", Privilege::User, "exit 0\n",
        "echo 'Error executing command as another user: Request dismissed' >&2\nexit 126\n", false},
       {"no-authority", Privilege::User, "exit 0\n",

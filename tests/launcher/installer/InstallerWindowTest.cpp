@@ -1,4 +1,5 @@
 #include "launcher/installer/InstallerWindow.h"
+#include "launcher/installer/core/InstallerStrings.h"
 
 #include "../TestSupport.h"
 
@@ -52,8 +53,10 @@ struct Shown {
 class InstallerWindowTest : public ::testing::Test {
  protected:
   // Shows a window for the package, starts it and waits (running the event
-  // loop) until its installer has ended.
-  Shown Install(const std::string& package, Privilege privilege) {
+  // loop) until its installer has ended. The package file is made first
+  // unless `makePackage` is false.
+  Shown Install(const std::string& package, Privilege privilege, bool makePackage = true) {
+    if (makePackage) MakePackage(package);
     window_ = std::make_unique<InstallerWindow>(package, privilege);
     window_->show();
     QEventLoop loop;
@@ -76,6 +79,13 @@ class InstallerWindowTest : public ::testing::Test {
     shown.closeFocused = close->hasFocus();
     shown.outcome = window_->Outcome();
     return shown;
+  }
+
+  // A file that begins as a Debian package does.
+  static void MakePackage(const std::string& package) {
+    const std::filesystem::path path = std::filesystem::absolute(package);
+    std::filesystem::create_directories(path.parent_path());
+    launchertest::WriteFile(path, "!<arch>\ndebian-binary   ");
   }
 
   static void PressEscape(QWidget* window) {
@@ -115,7 +125,10 @@ TEST_F(InstallerWindowTest, ASuccessShowsTheProgressAndEndsInstalled) {
     // Non-interactive, and the status lines on the output.
     EXPECT_EQ((std::vector<std::string>{"install", "--yes", "-o", "APT::Status-Fd=1", package}),
               apt.Args());
-    EXPECT_EQ("noninteractive", apt.Frontend());
+    // As root the window sets the front end (pkexec would clear it).
+    if (privilege == Privilege::Root) {
+      EXPECT_EQ("noninteractive", apt.Frontend());
+    }
     EXPECT_EQ(privilege == Privilege::User, apt.Elevated());
     // Escape closes the window once the installer has ended.
     PressEscape(window_.get());
@@ -125,25 +138,73 @@ TEST_F(InstallerWindowTest, ASuccessShowsTheProgressAndEndsInstalled) {
   }
 }
 
-TEST_F(InstallerWindowTest, AFailureShowsAptGetsOwnReason) {
-  FakeInstaller apt(
-      "echo 'Reading package lists...'\n"
-      "echo 'W: a warning' >&2\n"
-      "echo \"E: Unsupported file $5 given on commandline\" >&2\nexit 100\n",
-      "exec \"$@\"\n");
-  const std::string package = folder_.Folder() + "missing.deb";
-  const Shown shown = Install(package, Privilege::Root);
-  ASSERT_TRUE(shown.outcome);
-  EXPECT_EQ(InstallOutcome::Kind::Failed, shown.outcome->kind);
-  EXPECT_EQ(100, shown.outcome->exitStatus);
-  EXPECT_EQ(QStringLiteral("インストールに失敗しました。"), shown.step);
-  EXPECT_TRUE(shown.reasonVisible);
-  EXPECT_EQ("E: Unsupported file " + package + " given on commandline", shown.reason.toStdString());
-  EXPECT_TRUE(shown.log.contains(QStringLiteral("W: a warning")));
-  EXPECT_TRUE(shown.closeFocused);
+TEST_F(InstallerWindowTest, TheOutcomeNamesItsCause) {
+  enum class File { Package, Missing, NotAPackage };
+  const std::string failed = "インストールに失敗しました。";
+  struct Case {
+    const char* what;
+    Privilege privilege;
+    File file;
+    std::string aptGet;
+    InstallOutcome::Kind kind;
+    int status;
+    std::string step;
+    std::string reason;  // "%1" stands for the package path
+  };
+  const Case cases[] = {
+      {"apt-get's own error", Privilege::Root, File::Package,
+       "echo 'Reading package lists...'\necho 'W: a warning' >&2\n"
+       "echo 'E: Could not get lock /var/lib/dpkg/lock-frontend' >&2\nexit 100\n",
+       InstallOutcome::Kind::Failed, 100, failed,
+       "E: Could not get lock /var/lib/dpkg/lock-frontend"},
+      {"a dependency that cannot be installed", Privilege::User, File::Package,
+       "echo 'The following packages have unmet dependencies:'\n"
+       "echo ' velmora : Depends: libfoo1 (>= 2) but it is not installable'\n"
+       "echo 'E: Unable to correct problems, you have held broken packages.' >&2\nexit 100\n",
+       InstallOutcome::Kind::Failed, 100, failed,
+       "必要なパッケージ libfoo1 (>= 2) をインストールできません。"},
+      {"installed already", Privilege::User, File::Package,
+       "echo 'velmora is already the newest version (1.00).'\n"
+       "echo '0 upgraded, 0 newly installed, 0 to remove and 0 not upgraded.'\n",
+       InstallOutcome::Kind::AlreadyInstalled, 0,
+       "velmora (バージョン 1.00) はすでにインストールされています。", ""},
+      {"a file apt-get cannot take", Privilege::Root, File::Package,
+       "echo \"E: Unsupported file $5 given on commandline\" >&2\nexit 100\n",
+       InstallOutcome::Kind::Failed, 100, failed, "パッケージファイル %1 を読み込めません。"},
+      {"no package file", Privilege::User, File::Missing, "exit 0\n",
+       InstallOutcome::Kind::NotStarted, 127, "インストールを開始できませんでした。",
+       "パッケージファイル %1 が見つかりません。"},
+      {"no package in the file", Privilege::User, File::NotAPackage, "exit 0\n",
+       InstallOutcome::Kind::NotStarted, 127, "インストールを開始できませんでした。",
+       "%1 は Debian パッケージのファイルではありません。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeInstaller apt(c.aptGet, "exec \"$@\"\n");
+    const std::string package = folder_.Folder() + "velmora_1.00_amd64.deb";
+    std::filesystem::remove_all(package);
+    if (c.file == File::NotAPackage) launchertest::WriteFile(package, "<html>\n");
+    const Shown shown = Install(package, c.privilege, c.file == File::Package);
+    ASSERT_TRUE(shown.outcome);
+    EXPECT_EQ(c.kind, shown.outcome->kind);
+    EXPECT_EQ(c.status, shown.outcome->exitStatus);
+    EXPECT_EQ(c.step, shown.step.toStdString());
+    EXPECT_EQ(!c.reason.empty(), shown.reasonVisible);
+    EXPECT_EQ(installer::FormatText(c.reason, package), shown.reason.toStdString());
+    // Nothing is started, and no password asked for, for a file that is no
+    // package.
+    EXPECT_EQ(c.file == File::Package, apt.Ran());
+    EXPECT_EQ(c.kind == InstallOutcome::Kind::AlreadyInstalled, shown.percent == 100);
+    EXPECT_TRUE(shown.closeEnabled);
+    if (c.file == File::Package) {
+      EXPECT_TRUE(shown.closeFocused);
+    }
+  }
 }
 
 TEST_F(InstallerWindowTest, PkexecsEndsAreTold) {
+  const QString useSudo = QStringLiteral(
+      "認証エージェントの動くデスクトップで開くか、端末から sudo で root として実行してください。");
   struct Case {
     const char* what;
     std::string pkexec;
@@ -161,14 +222,18 @@ TEST_F(InstallerWindowTest, PkexecsEndsAreTold) {
        "echo 'Error getting authority: Error initializing authority: Could not connect: No such "
        "file or directory' >&2\nexit 127\n",
        InstallOutcome::Kind::Failed, 127, QStringLiteral("インストールに失敗しました。"),
-       QStringLiteral("Error getting authority: Error initializing authority: Could not "
-                      "connect: No such file or directory")},
+       QStringLiteral("管理者の認証を行う polkit が動いていません。\n") + useSudo},
+      {"no authentication agent",
+       "echo 'Error executing command as another user: No authentication agent found.' >&2\n"
+       "exit 127\n",
+       InstallOutcome::Kind::Failed, 127, QStringLiteral("インストールに失敗しました。"),
+       QStringLiteral("管理者のパスワードを尋ねる認証エージェント (polkit) が動いていません。\n") +
+           useSudo},
       {"not authorised",
        "echo 'Error executing command as another user: Not authorized' >&2\n"
        "printf '\\nThis incident has been reported.\\n' >&2\nexit 127\n",
        InstallOutcome::Kind::Failed, 127, QStringLiteral("インストールに失敗しました。"),
-       QStringLiteral("Error executing command as another user: Not authorized\n"
-                      "This incident has been reported.")},
+       QStringLiteral("管理者として実行することが認められませんでした。\n") + useSudo},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -227,6 +292,7 @@ TEST_F(InstallerWindowTest, WhileAptRunsTheWindowAnswersButDoesNotClose) {
       "echo 'pmstatus:velmora:30:Unpacking velmora'\n"
       "sleep 1\necho 'pmstatus:velmora:60:Setting up velmora'\nexit 0\n",
       "exec \"$@\"\n");
+  MakePackage(folder_.Folder() + "velmora.deb");
   InstallerWindow window(folder_.Folder() + "velmora.deb", Privilege::Root);
   window.show();
   window.Start();
@@ -289,7 +355,8 @@ TEST_F(InstallerWindowTest, AMissingPkexecOrAptGetIsAFailureWithItsReason) {
     EXPECT_EQ(InstallOutcome::Kind::NotStarted, shown.outcome->kind);
     EXPECT_EQ(127, shown.outcome->exitStatus);
     EXPECT_EQ(QStringLiteral("インストールを開始できませんでした。"), shown.step);
-    EXPECT_TRUE(shown.reason.startsWith(QStringLiteral("pkexec: ")));
+    EXPECT_TRUE(shown.reason.startsWith(
+        QStringLiteral("管理者の認証を行う pkexec がインストールされていません。\n")));
     EXPECT_TRUE(shown.closeEnabled);
   }
   {

@@ -29,6 +29,11 @@ TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
   const std::string noAuthority =
       "Error getting authority: Error initializing authority: Could not connect: No such file "
       "or directory\n";
+  const std::string useSudo =
+      "認証エージェントの動くデスクトップで開くか、端末から sudo で root として実行してください。";
+  const std::string noAuthorityText = "管理者の認証を行う polkit が動いていません。";
+  const std::string noAgentText =
+      "管理者のパスワードを尋ねる認証エージェント (polkit) が動いていません。";
   struct Case {
     const char* what;
     Privilege privilege;
@@ -51,11 +56,51 @@ TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
       {"apt-get's errors, not its warnings",
        Privilege::Root,
        "Reading package lists...\n",
-       "W: a warning\nE: Unsupported file /a b/x.deb given on commandline\nN: a note\n",
+       "W: a warning\nE: Could not open lock file /var/lib/dpkg/lock-frontend\nN: a note\n",
        {CommandEnd::Kind::Exited, 100},
        K::Failed,
        100,
-       {"E: Unsupported file /a b/x.deb given on commandline"}},
+       {"E: Could not open lock file /var/lib/dpkg/lock-frontend"}},
+      {"a file apt-get cannot take, in Japanese",
+       Privilege::Root,
+       "",
+       "E: コマンドラインで指定されたファイル /x.deb はサポートされていません\n",
+       {CommandEnd::Kind::Exited, 100},
+       K::Failed,
+       100,
+       {"パッケージファイル /x.deb を読み込めません。"}},
+      // The cause stands in the output; apt-get's error says only that
+      // packages are broken.
+      {"unmet dependencies",
+       Privilege::User,
+       "The following packages have unmet dependencies:\n"
+       " velmora : Depends: libfoo1 (>= 2.0) but it is not installable\n"
+       "           PreDepends: libbar but it is not going to be installed or\n"
+       "                       libbaz but it is a virtual package\n"
+       "           Depends: libfoo1 (>= 2.0) but it is not installable\n"
+       "           Depends: libqux but 1.0 is to be installed\n"
+       // apt-get's words in Japanese.
+       " velmora : 依存: libja1 (>= 2.0) しかし、インストールすることができません\n"
+       "           先行依存: libja2 しかし、インストールされようとしていません または\n"
+       "                     libja3 しかし、インストールすることができません\n",
+       "E: Unable to correct problems, you have held broken packages.\n",
+       {CommandEnd::Kind::Exited, 100},
+       K::Failed,
+       100,
+       {"必要なパッケージ libfoo1 (>= 2.0) をインストールできません。",
+        "必要なパッケージ libbar | libbaz をインストールできません。",
+        "必要なパッケージ libqux をインストールできません。",
+        "必要なパッケージ libja1 (>= 2.0) をインストールできません。",
+        "必要なパッケージ libja2 | libja3 をインストールできません。"}},
+      // In English in the window's test.
+      {"installed already, in Japanese",
+       Privilege::Root,
+       "velmora はすでに最新バージョン (1.00) です。\n",
+       "",
+       exited0,
+       K::AlreadyInstalled,
+       0,
+       {}},
       {"the last five errors",
        Privilege::Root,
        "",
@@ -105,8 +150,15 @@ TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
        {CommandEnd::Kind::Exited, 127},
        K::Failed,
        127,
-       {"Error getting authority: Error initializing authority: Could not connect: No such file "
-        "or directory"}},
+       {noAuthorityText, useSudo}},
+      {"no authentication agent",
+       Privilege::User,
+       "",
+       "Error executing command as another user: No authentication agent found.\n",
+       {CommandEnd::Kind::Exited, 127},
+       K::Failed,
+       127,
+       {noAgentText, useSudo}},
       {"not authorised",
        Privilege::User,
        "",
@@ -115,8 +167,7 @@ TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
        {CommandEnd::Kind::Exited, 127},
        K::Failed,
        127,
-       {"Error executing command as another user: Not authorized",
-        "This incident has been reported."}},
+       {"管理者として実行することが認められませんでした。", useSudo}},
       {"only notes",
        Privilege::Root,
        "",
@@ -164,7 +215,7 @@ TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
        {CommandEnd::Kind::NotStarted, ENOENT},
        K::NotStarted,
        127,
-       {"pkexec: " + platform::SystemErrorText(ENOENT)}},
+       {"管理者の認証を行う pkexec がインストールされていません。", useSudo}},
       {"env missing",
        Privilege::Root,
        "",
