@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "pdf/document/ImageFileMaker.h"
 #include "pdf/document/ImageTestSupport.h"
 #include "pdf/document/TIFFTestWriter.h"
+#include "pdf/document/internal/ImageFile.h"
 
 namespace {
 
@@ -583,6 +585,72 @@ TEST_F(ConvertOneTest, EveryImageOfATIFFBecomesAPage) {
   EXPECT_EQ(Qpdf("--show-object=" + std::to_string(number) + "," + std::to_string(generation) +
                  " --filtered-stream-data '" + output + "'"),
             lookup);
+}
+
+TEST_F(ConvertOneTest, AFileChangedBetweenItsReadsIsRefusedAtWhicheverReadFindsIt) {
+  // A JPEG replaced between the read for its size and the read for its
+  // data gave a page of one file's size showing the other. After each open
+  // of the input in turn (counting, each image for its size and for its
+  // data), the file is replaced by another or rewritten in place with its
+  // bytes: a later read, or the copy of data left in the file, refuses it.
+  const std::string input = folder.File("in.img");
+  const std::string output = folder.File("out.pdf");
+  const std::string other = folder.File("other.img");
+  const ThreeImages three;
+  struct Kind {
+    const char* name;
+    std::function<bool(const std::string&)> make;
+    std::function<bool(const std::string&)> makeOther;
+  };
+  const Kind kinds[] = {
+      {"JPEG", [](const std::string& p) { return imagefile::DenseJpeg(p, 64, 48, 72); },
+       [](const std::string& p) { return imagefile::DenseJpeg(p, 30, 90, 72); }},
+      {"TIFF of three images", [&](const std::string& p) { return three.Write(p); },
+       [](const std::string& p) { return imagefile::RGBTiff(p, 30, 90); }},
+  };
+  enum class Change { kRenamedOver, kRewritten };
+  int opens = 0;
+  std::function<void()> change;
+  ImageFile::SetOpenedHookForTesting([&](const char* path) {
+    if (path == input && --opens == 0 && change) change();
+  });
+  for (const Kind& kind : kinds) {
+    SCOPED_TRACE(kind.name);
+    ASSERT_TRUE(kind.make(input));
+    ASSERT_TRUE(kind.makeOther(other));
+    const std::vector<uint8_t> otherBytes = TempFolder::Read(other);
+    change = nullptr;
+    opens = 0;
+    ASSERT_EQ(ostrel::ConvertOne(input.c_str(), output.c_str()), 0);
+    const int total = -opens;
+    ASSERT_GE(total, 5);
+    for (int at = 1; at <= total; ++at) {
+      for (Change how : {Change::kRenamedOver, Change::kRewritten}) {
+        SCOPED_TRACE(testing::Message() << "after open " << at << " of " << total << ", "
+                                        << (how == Change::kRewritten ? "rewritten" : "replaced"));
+        ASSERT_TRUE(kind.make(input));
+        ASSERT_EQ(unlink(output.c_str()), 0);
+        opens = at;
+        change = [&] {
+          if (how == Change::kRewritten) {
+            folder.Write("in.img", otherBytes);
+          } else {
+            folder.Write("new.img", otherBytes);
+            rename(folder.File("new.img").c_str(), input.c_str());
+          }
+        };
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(ostrel::ConvertOne(input.c_str(), output.c_str()), -1);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find("the file " + input + " changed or was cut short after it was read"),
+                  std::string::npos)
+            << said;
+        EXPECT_TRUE(TempFolder::Read(output).empty()) << "no output";
+        folder.Write("out.pdf", {'x'});
+      }
+    }
+  }
+  ImageFile::SetOpenedHookForTesting(nullptr);
 }
 
 TEST_F(ConvertOneTest, AFileWithAnImageThatCannotBeReadIsRefusedWhole) {
