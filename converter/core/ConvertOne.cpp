@@ -6,7 +6,6 @@
 #include "pdf/composite/CPDFDoc.h"
 #include "pdf/composite/CPDFEnv.h"
 #include "pdf/composite/CPDFPage.h"
-#include "pdf/document/CPDFColorSpace.h"
 #include "pdf/document/CPDFImageXObj.h"
 #include "pdf/document/CPDFResDict.h"
 #include "pdf/object/CPDFException.h"
@@ -38,16 +37,6 @@ class DocumentScope {
  private:
   CPDFDoc* doc_;
 };
-
-// The palette image made only to learn the size has registered its lookup
-// stream with the document; nothing refers to it once the image is gone.
-void DropLookupStream(CPDFDoc* doc, CPDFImageXObj* image) {
-  auto* indexed = dynamic_cast<CPDFIndexedCS*>(image->Get_ColorSpace());
-  if (!indexed) return;
-  CPDFObjRef ref;
-  indexed->Get(doc, 3, &ref);
-  if (ref.IsDefined()) doc->DeleteObj(ref);
-}
 
 // How a page shows an image whose file asks for an orientation: the page
 // is turned clockwise by `rotate` degrees (/Rotate) and the image drawn
@@ -131,7 +120,9 @@ int32_t AddImagePage(CPDFDoc* doc, const char* inputPath, int32_t index, bool re
     std::unique_ptr<CPDFImageXObj> sizing(CPDFImageXObj::CreateImageXObj(
         doc, inputPath, matrix, false, false, index, &orientation, state));
     if (!sizing) return -1;
-    DropLookupStream(doc, sizing.get());
+    // Its palette's lookup stream, registered with the document, is not
+    // used: the image drawn makes its own.
+    CPDFImageXObj::DropLookupStream(doc, sizing.get());
   }
   CPDFNumber* width = matrix.GetA();
   CPDFNumber* height = matrix.GetD();

@@ -122,6 +122,7 @@ CPDFImageXObj* CPDFImageXObj::CreateImageXObj(CPDFObjRegistry* doc, const char* 
     }
     if (oneState && oneState->Changed()) {
       // Whatever was made of it mixes two files, or a file and its remains.
+      if (image) DropLookupStream(doc, image);
       delete image;
       RecordChangedFile(doc, path);
       return nullptr;
@@ -130,6 +131,14 @@ CPDFImageXObj* CPDFImageXObj::CreateImageXObj(CPDFObjRegistry* doc, const char* 
   }
   if (!image) RecordImportFailure(doc, "CreateImageXObj", path ? path : "", head, reason);
   return image;
+}
+
+void CPDFImageXObj::DropLookupStream(CPDFObjRegistry* doc, CPDFImageXObj* image) {
+  auto* indexed = dynamic_cast<CPDFIndexedCS*>(image->Get_ColorSpace());
+  if (!indexed || !doc) return;
+  CPDFObjRef ref;
+  indexed->Get(doc, 3, &ref);
+  if (ref.IsDefined()) doc->DeleteObj(ref);
 }
 
 int32_t CPDFImageXObj::CountImages(CPDFObjRegistry* doc, const char* path, FileStamp* state) {

@@ -104,6 +104,11 @@ class CPDFImageXObj : public CPDFXObject {
   // is set and checked as by CreateImageXObj.
   static int32_t CountImages(CPDFObjRegistry* doc, const char* path, FileStamp* state = nullptr);
 
+  // For an image made by CreateImageXObj that is discarded unused: drops
+  // the lookup stream its Indexed colour space has registered with the
+  // document, which nothing else refers to.
+  static void DropLookupStream(CPDFObjRegistry* doc, CPDFImageXObj* image);
+
   // How a file asks for its image to be shown (TIFF and Exif Orientation):
   // where the stored first row and first column belong.
   enum Orientation : int32_t {
