@@ -117,6 +117,19 @@ int ExifOrientation(const uint8_t* tiff, size_t size) {
   return 0;
 }
 
+// Reads up to size bytes at offset `at`; how many were read (fewer only at
+// the end of the file or on a read error).
+size_t ReadAt(int fd, uint8_t* to, size_t size, uint64_t at) {
+  size_t got = 0;
+  while (got < size) {
+    const ssize_t r = ::pread(fd, to + got, size - got, static_cast<off_t>(at + got));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) break;
+    got += static_cast<size_t>(r);
+  }
+  return got;
+}
+
 // The first byte from p on that is not 0xFF (a fill byte), or end: eight
 // bytes at a time, as runs of fill bytes may fill a file.
 const uint8_t* SkipFill(const uint8_t* p, const uint8_t* end) {
@@ -142,13 +155,8 @@ class FileWindow {
     if (pos < start_ || pos + want > start_ + length_) {
       if (pos >= size_) return nullptr;
       const size_t n = static_cast<size_t>(std::min<uint64_t>(sizeof buffer_, size_ - pos));
-      size_t got = 0;
-      while (got < n) {
-        const ssize_t r = ::pread(fd_, buffer_ + got, n - got, static_cast<off_t>(pos + got));
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return nullptr;
-        got += static_cast<size_t>(r);
-      }
+      const size_t got = ReadAt(fd_, buffer_, n, pos);
+      if (got < n) return nullptr;
       start_ = pos;
       length_ = got;
     }
@@ -195,14 +203,7 @@ int ReadOrientation(int fd, uint64_t fileSize) {
       if (kind != nullptr && held >= sizeof kExif && std::memcmp(kind, kExif, sizeof kExif) == 0) {
         std::vector<uint8_t> tiff(length - 2 - sizeof kExif);
         const uint64_t at = pos + 4 + sizeof kExif;
-        size_t got = 0;
-        while (got < tiff.size()) {
-          const ssize_t r =
-              ::pread(fd, tiff.data() + got, tiff.size() - got, static_cast<off_t>(at + got));
-          if (r < 0 && errno == EINTR) continue;
-          if (r <= 0) return 0;
-          got += static_cast<size_t>(r);
-        }
+        if (ReadAt(fd, tiff.data(), tiff.size(), at) < tiff.size()) return 0;
         return ExifOrientation(tiff.data(), tiff.size());
       }
     }
@@ -349,13 +350,10 @@ struct HeaderSource {
     while (self->kept.empty() && self->pos < self->size) {
       const size_t want =
           static_cast<size_t>(std::min<uint64_t>(self->block.size(), self->size - self->pos));
-      ssize_t n = -1;
-      do {
-        n = ::pread(self->fd, self->block.data(), want, static_cast<off_t>(self->pos));
-      } while (n < 0 && errno == EINTR);
-      if (n <= 0) break;
-      self->pos += static_cast<uint64_t>(n);
-      self->walk.Feed(self->block.data(), static_cast<size_t>(n), &self->kept);
+      const size_t n = ReadAt(self->fd, self->block.data(), want, self->pos);
+      if (n == 0) break;
+      self->pos += n;
+      self->walk.Feed(self->block.data(), n, &self->kept);
     }
     if (self->kept.empty()) {
       if (self->pos == 0) ERREXIT(info, JERR_INPUT_EMPTY);
