@@ -1,6 +1,7 @@
 #include "pdf/document/CPDFImageXObj.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "pdf/document/CPDFAltImageDict.h"
@@ -106,8 +107,8 @@ CPDFImageXObj* CPDFImageXObj::CreateImageXObj(CPDFObjRegistry* doc, const char* 
   CPDFImageXObj* image = nullptr;
   std::string reason;  // why a recognised file was refused
   ImageHead head;
-  std::unique_ptr<ImageFile::OneState> oneState;
-  if (path && state) oneState = std::make_unique<ImageFile::OneState>(path, state);
+  std::optional<ImageFile::OneState> oneState;
+  if (path && state) oneState.emplace(path, state);
   if (path && index >= 0) {
     // The first two bytes are read once for the three probes.
     head = ImageFile::ReadHead(path);
@@ -145,8 +146,8 @@ int32_t CPDFImageXObj::CountImages(CPDFObjRegistry* doc, const char* path, FileS
   std::string reason;
   ImageHead head;
   if (path) {
-    std::unique_ptr<ImageFile::OneState> oneState;
-    if (state) oneState = std::make_unique<ImageFile::OneState>(path, state);
+    std::optional<ImageFile::OneState> oneState;
+    if (state) oneState.emplace(path, state);
     head = ImageFile::ReadHead(path);
     int32_t count = -1;
     uint32_t counted = 0;
