@@ -7,6 +7,9 @@
 // the process's start and end. The floors are what a conversion cannot avoid:
 //   JPEG         the file copied (its data go into the PDF unchanged), in
 //                this process, and the peer `cp` as a process;
+//   JPEG fill    a small photo whose header holds 10 MB of fill bytes (0xFF
+//                before a marker, which a reader must pass over), against
+//                `cp` of the file: reading the markers is linear in the file;
 //   BMP, TIFF    the pixels (already decoded, in memory) deflated at zlib's
 //                default level on one core and on all cores, the result
 //                written to a file; and the peer `tiff2pdf -z` when it is
@@ -335,7 +338,7 @@ uint32_t PageBit(uint32_t x, uint32_t y) {
 }
 
 struct Inputs {
-  std::string jpeg, bmp, tiffNone, tiffLzw, g4, folder;
+  std::string jpeg, fill, bmp, tiffNone, tiffLzw, g4, folder;
   std::vector<uint8_t> bmpPixels, rgbPixels, g4Pixels;
 };
 
@@ -343,6 +346,7 @@ bool Generate(const std::string& root, Inputs& in) {
   const std::string dir = root + "/in";
   fs::create_directories(dir + "/folder");
   in.jpeg = dir + "/photo.jpg";
+  in.fill = dir + "/fill.jpg";
   in.bmp = dir + "/scan.bmp";
   in.tiffNone = dir + "/scan-none.tif";
   in.tiffLzw = dir + "/scan-lzw.tif";
@@ -389,7 +393,19 @@ bool Generate(const std::string& root, Inputs& in) {
   page.compression = COMPRESSION_CCITTFAX4;
   page.dpi = 300;
   ok = ok && e2e::WriteTiff(in.g4, page, [](uint32_t x, uint32_t y, int) { return PageBit(x, y); });
-  if (!ok) return false;
+  // A small photo with 10 MB of fill bytes before its first marker after SOI.
+  e2e::JpegSpec small;
+  small.width = 64;
+  small.height = 48;
+  ok = ok && e2e::WriteJpeg(in.fill, small, [](uint32_t x, uint32_t y, int c) {
+         return PhotoSample(x, y, c, 3, 8);
+       });
+  std::vector<uint8_t> photo;
+  if (!ok || !ReadInto(in.fill, photo) || photo.size() < 2) return false;
+  std::vector<uint8_t> filled(photo.begin(), photo.begin() + 2);
+  filled.resize(filled.size() + (size_t{10} << 20), 0xFF);
+  filled.insert(filled.end(), photo.begin() + 2, photo.end());
+  if (!WriteFile(in.fill, filled.data(), filled.size())) return false;
   // The pixels the floors deflate.
   std::vector<uint8_t> file;
   if (!ReadInto(in.bmp, file) || file.size() < 54) return false;
@@ -499,6 +515,10 @@ int main(int argc, char** argv) {
                        return RunProcess({"cp", in.jpeg, out + "/cp.jpg"});
                      })});
   }
+  lines.push_back({"JPEG fill", convert(in.fill), add("cp", "cp fill.jpg OUT", [&] {
+                     ::unlink((out + "/cp.jpg").c_str());
+                     return RunProcess({"cp", in.fill, out + "/cp.jpg"});
+                   })});
   pixelFloors("BMP 24-bit", convert(in.bmp), in.bmpPixels, in.tiffNone);
   pixelFloors("TIFF RGB none", convert(in.tiffNone), in.rgbPixels, in.tiffNone);
   pixelFloors("TIFF RGB LZW", convert(in.tiffLzw), in.rgbPixels, in.tiffLzw);

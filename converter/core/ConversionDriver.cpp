@@ -120,6 +120,26 @@ bool MayOutgrowPathMax(const std::string& folder) {
   return folder.size() + 1 + NAME_MAX >= PATH_MAX;
 }
 
+// The output folders a run has made, removed again when the run ends if
+// they are still empty then: made only for files that failed (an output
+// path too long, an image that cannot be read) or that were never
+// converted. Deepest first, so that a folder whose sub-folders all go goes
+// too. A folder that existed before is not listed, and one that holds
+// anything stays.
+class MadeFolders {
+ public:
+  MadeFolders() = default;
+  MadeFolders(const MadeFolders&) = delete;
+  MadeFolders& operator=(const MadeFolders&) = delete;
+  ~MadeFolders() {
+    for (auto it = made_.rbegin(); it != made_.rend(); ++it) ::rmdir(it->c_str());
+  }
+  void Add(std::string path) { made_.push_back(std::move(path)); }
+
+ private:
+  std::vector<std::string> made_;
+};
+
 struct DirCloser {
   void operator()(DIR* dir) const { ::closedir(dir); }
 };
@@ -314,13 +334,16 @@ int32_t ConversionDriver::RunConversion(ConversionResults& results, int32_t inpu
   // Byte order puts every folder after its parent.
   std::sort(folderQueue_.begin(), folderQueue_.end());
   const std::string outputBase = CutTrailingDot(outputPath);
+  MadeFolders made;
   while (!folderQueue_.empty()) {
     std::string folder = AppendRelative(outputBase, folderQueue_.front());
     folderQueue_.pop_front();
     // A folder the system cannot be given by its path is not made: the
     // files meant for it have longer paths still and fail in the loop.
     if (TooLongForSystem(folder)) continue;
-    if (EnsureFolder(folder) == 0) return kRunAbnormal;
+    std::string madePath;
+    if (EnsureFolder(folder, &madePath) == 0) return kRunAbnormal;
+    if (!madePath.empty()) made.Add(std::move(madePath));
   }
 
   ProgressDialogScope progressDialog(ui_);
@@ -473,7 +496,7 @@ int32_t ConversionDriver::MakeOutputName(const std::string& output, std::string&
   return 1;
 }
 
-int32_t ConversionDriver::EnsureFolder(const std::string& folder) {
+int32_t ConversionDriver::EnsureFolder(const std::string& folder, std::string* made) {
   folderFailed_ = false;
   int32_t cls = ClassifyPath(folder, true);
   if (cls == kPathEmpty) return 0;
@@ -485,7 +508,10 @@ int32_t ConversionDriver::EnsureFolder(const std::string& folder) {
       ui_.MessageBox(LoadMessage1(kMsgCreateFolder, path), MsgButtons::YesNo, MsgIcon::Question) !=
           MsgAnswer::Yes)
     return 0;
-  if (::mkdir(path.c_str(), 0777) == 0) return 1;
+  if (::mkdir(path.c_str(), 0777) == 0) {
+    if (made != nullptr) *made = path;
+    return 1;
+  }
   folderFailed_ = true;
   std::fprintf(stderr, "%s: cannot create the folder: %s\n", path.c_str(), std::strerror(errno));
   return 0;

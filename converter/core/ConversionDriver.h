@@ -95,9 +95,10 @@ class ConversionDriver {
                          const std::string& inputFile);
 
   // Makes sure a folder exists, creating it (one level) after asking unless
-  // NeNoConf is set. 1 the folder exists or was made, 0 otherwise; a folder
-  // that cannot be made is named with the reason on standard error.
-  int32_t EnsureFolder(const std::string& folder);
+  // NeNoConf is set. 1 the folder exists or was made (its path then in
+  // *made when given), 0 otherwise; a folder that cannot be made is named
+  // with the reason on standard error.
+  int32_t EnsureFolder(const std::string& folder, std::string* made = nullptr);
 
   // The conversion map (input path to relative output path, in byte order)
   // and the folder queue of the last search. Both, and the folders entered,

@@ -6,7 +6,6 @@
 #include "pdf/composite/CPDFDoc.h"
 #include "pdf/composite/CPDFEnv.h"
 #include "pdf/composite/CPDFPage.h"
-#include "pdf/document/CPDFColorSpace.h"
 #include "pdf/document/CPDFImageXObj.h"
 #include "pdf/document/CPDFResDict.h"
 #include "pdf/object/CPDFException.h"
@@ -39,16 +38,6 @@ class DocumentScope {
   CPDFDoc* doc_;
 };
 
-// The palette image made only to learn the size has registered its lookup
-// stream with the document; nothing refers to it once the image is gone.
-void DropLookupStream(CPDFDoc* doc, CPDFImageXObj* image) {
-  auto* indexed = dynamic_cast<CPDFIndexedCS*>(image->Get_ColorSpace());
-  if (!indexed) return;
-  CPDFObjRef ref;
-  indexed->Get(doc, 3, &ref);
-  if (ref.IsDefined()) doc->DeleteObj(ref);
-}
-
 // How a page shows an image whose file asks for an orientation: the page
 // is turned clockwise by `rotate` degrees (/Rotate) and the image drawn
 // mirrored left to right when `mirror` is set. The stored image, mirrored
@@ -78,13 +67,13 @@ PageTurn TurnFor(int32_t orientation) {
 // within its width when asked. 0 with the image's reference in *ref, or -1
 // when the image cannot be loaded or listed.
 int32_t DrawImage(CPDFDoc* doc, CPDFResDict* resources, CPDFGraphObjs& content, float x, float y,
-                  const char* path, int32_t index, bool mirror, CPDFObjRef* ref) {
+                  const char* path, int32_t index, bool mirror, FileStamp* state, CPDFObjRef* ref) {
   CPDFMatrix matrix;
   CPDFName name;
   // BMP and TIFF samples are compressed as they are read, so the image is
   // never held uncompressed; JPEG data keep their DCT encoding.
   std::unique_ptr<CPDFImageXObj> image(
-      CPDFImageXObj::CreateImageXObj(doc, path, matrix, true, true, index));
+      CPDFImageXObj::CreateImageXObj(doc, path, matrix, true, true, index, nullptr, state));
   if (!image) return -1;
   if (!resources->MakeUniqueName(name, image.get())) return -1;
   if (!resources->AddResource(name, image.get(), ref)) return -1;
@@ -110,8 +99,10 @@ int32_t DrawImage(CPDFDoc* doc, CPDFResDict* resources, CPDFGraphObjs& content, 
 // Appends page `index` to the document, showing image `index` of the
 // input: its media box the image's size in points, turned and mirrored as
 // the file asks. With release the image is written to the output at once
-// and freed, so that the images of a file are held one at a time. 0 or -1.
-int32_t AddImagePage(CPDFDoc* doc, const char* inputPath, int32_t index, bool release) {
+// and freed, so that the images of a file are held one at a time. Every
+// read of the input finds it in the state given. 0 or -1.
+int32_t AddImagePage(CPDFDoc* doc, const char* inputPath, int32_t index, bool release,
+                     FileStamp* state) {
   CPDFMatrix matrix;
   CPDFGraphObjs content;
   CPDFStream stream(nullptr);
@@ -126,10 +117,12 @@ int32_t AddImagePage(CPDFDoc* doc, const char* inputPath, int32_t index, bool re
   // to be shown: it is read without its pixels.
   int32_t orientation = CPDFImageXObj::kTopLeft;
   {
-    std::unique_ptr<CPDFImageXObj> sizing(
-        CPDFImageXObj::CreateImageXObj(doc, inputPath, matrix, false, false, index, &orientation));
+    std::unique_ptr<CPDFImageXObj> sizing(CPDFImageXObj::CreateImageXObj(
+        doc, inputPath, matrix, false, false, index, &orientation, state));
     if (!sizing) return -1;
-    DropLookupStream(doc, sizing.get());
+    // Its palette's lookup stream, registered with the document, is not
+    // used: the image drawn makes its own.
+    CPDFImageXObj::DropLookupStream(doc, sizing.get());
   }
   CPDFNumber* width = matrix.GetA();
   CPDFNumber* height = matrix.GetD();
@@ -144,7 +137,7 @@ int32_t AddImagePage(CPDFDoc* doc, const char* inputPath, int32_t index, bool re
   }
 
   CPDFObjRef image;
-  if (DrawImage(doc, resources, content, 0, 0, inputPath, index, turn.mirror, &image) != 0)
+  if (DrawImage(doc, resources, content, 0, 0, inputPath, index, turn.mirror, state, &image) != 0)
     return -1;
   if (!stream.UpdateGraphObjs(&content, nullptr)) return -1;
   if (!page->AddContents(&stream)) return -1;
@@ -168,9 +161,13 @@ void ReportFailure(const char* inputPath, const CPDFException& record) {
 // The conversion into the document; 0 or -1, the document's error record
 // then telling why when the failing step recorded it. Every image of the
 // input becomes a page, in file order; one that cannot be read fails the
-// whole conversion and nothing is written.
+// whole conversion and nothing is written. The input is read in one state
+// throughout: counted, each image read for its size and for its data, and
+// data that stay in it copied at the end; a file replaced or changed
+// between any two of these fails the conversion.
 int32_t ConvertInto(CPDFDoc* doc, const char* inputPath, const char* outputPath) {
-  const int32_t images = CPDFImageXObj::CountImages(doc, inputPath);
+  FileStamp state;
+  const int32_t images = CPDFImageXObj::CountImages(doc, inputPath, &state);
   if (images < 1) return -1;
   // The output is begun first, so that the images of a file of many can be
   // written out as their pages are made. It gets its name only when it is
@@ -179,7 +176,7 @@ int32_t ConvertInto(CPDFDoc* doc, const char* inputPath, const char* outputPath)
   for (int32_t index = 0; index < images; ++index) {
     // Every image but the last is written at once; the last goes with the
     // rest of the document, as the one image of a file of one.
-    if (AddImagePage(doc, inputPath, index, index + 1 < images) != 0) return -1;
+    if (AddImagePage(doc, inputPath, index, index + 1 < images, &state) != 0) return -1;
   }
   if (!doc->Flush()) return -1;
   return 0;

@@ -1,6 +1,7 @@
 #include "pdf/document/CPDFImageXObj.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "pdf/document/CPDFAltImageDict.h"
@@ -94,14 +95,25 @@ void RecordImportFailure(CPDFObjRegistry* doc, const char* method, const char* p
                             "unknown file format: %s%s", path, reason.c_str());
 }
 
+// Fills the error record of an import that found its file in another state
+// than the one it was to be read in.
+void RecordChangedFile(CPDFObjRegistry* doc, const char* path) {
+  if (!doc) return;
+  doc->GetError().SetFormat("CPDFImageXObj", "CreateImageXObj", CPDFException::kStepFailed,
+                            "the file %s changed or was cut short after it was read", path);
+}
+
 }  // namespace
 
 CPDFImageXObj* CPDFImageXObj::CreateImageXObj(CPDFObjRegistry* doc, const char* path,
                                               CPDFMatrix& matrix, bool withData, bool compress,
-                                              int32_t index, int32_t* orientation) {
+                                              int32_t index, int32_t* orientation,
+                                              FileStamp* state) {
   CPDFImageXObj* image = nullptr;
   std::string reason;  // why a recognised file was refused
   ImageHead head;
+  std::optional<ImageFile::OneState> oneState;
+  if (path && state) oneState.emplace(path, state);
   if (path && index >= 0) {
     // The first two bytes are read once for the three probes.
     head = ImageFile::ReadHead(path);
@@ -114,22 +126,46 @@ CPDFImageXObj* CPDFImageXObj::CreateImageXObj(CPDFObjRegistry* doc, const char* 
     } else if (IsBMPFile(head)) {
       image = CreateBMPImage(doc, path, matrix, &reason, withData, compress, which);
     }
+    if (oneState && oneState->Changed()) {
+      // Whatever was made of it mixes two files, or a file and its remains.
+      if (image) DropLookupStream(doc, image);
+      delete image;
+      RecordChangedFile(doc, path);
+      return nullptr;
+    }
     if (image && orientation) *orientation = shown;
   }
   if (!image) RecordImportFailure(doc, "CreateImageXObj", path ? path : "", head, reason);
   return image;
 }
 
-int32_t CPDFImageXObj::CountImages(CPDFObjRegistry* doc, const char* path) {
+void CPDFImageXObj::DropLookupStream(CPDFObjRegistry* doc, CPDFImageXObj* image) {
+  auto* indexed = dynamic_cast<CPDFIndexedCS*>(image->Get_ColorSpace());
+  if (!indexed || !doc) return;
+  CPDFObjRef ref;
+  indexed->Get(doc, 3, &ref);
+  if (ref.IsDefined()) doc->DeleteObj(ref);
+}
+
+int32_t CPDFImageXObj::CountImages(CPDFObjRegistry* doc, const char* path, FileStamp* state) {
   std::string reason;
   ImageHead head;
   if (path) {
+    std::optional<ImageFile::OneState> oneState;
+    if (state) oneState.emplace(path, state);
     head = ImageFile::ReadHead(path);
-    if (IsJPEGFile(head) || IsBMPFile(head)) return 1;
-    uint32_t count = 0;
-    if (IsTIFFFile(head) && CountTIFFImages(path, count, &reason)) {
-      return static_cast<int32_t>(count);
+    int32_t count = -1;
+    uint32_t counted = 0;
+    if (IsJPEGFile(head) || IsBMPFile(head)) {
+      count = 1;
+    } else if (IsTIFFFile(head) && CountTIFFImages(path, counted, &reason)) {
+      count = static_cast<int32_t>(counted);
     }
+    if (oneState && oneState->Changed()) {
+      RecordChangedFile(doc, path);
+      return -1;
+    }
+    if (count >= 0) return count;
   }
   // The record is the factory's own: counting is the first step of
   // reading an image file, and callers report it as the import's failure.

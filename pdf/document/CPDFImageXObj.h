@@ -11,6 +11,7 @@
 #include "pdf/object/CPDFMatrix.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFTypedStruct.h"
+#include "pdf/object/FileStamp.h"
 
 class CPDFOPIDict;
 
@@ -84,9 +85,17 @@ class CPDFImageXObj : public CPDFXObject {
   // (code 3). The file's Orientation goes to *orientation when
   // given: 1 to 8 as TIFF and Exif define it (kTopLeft .. kLeftBottom), 1
   // when the file has none.
+  // Given a state, the file is read only as it stands there: an unset one
+  // is set to the file as it is first opened, and a file found in another
+  // state (replaced, cut, rewritten) at any open or at the end fails with
+  // ("CPDFImageXObj", "CreateImageXObj", 5, "the file <path> changed or was
+  // cut short after it was read"). The calls that read one file in steps
+  // (CountImages, then images for their size and for their data) share one
+  // state; image data that stay in the file are written only from it too.
   static CPDFImageXObj* CreateImageXObj(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
                                         bool withData = true, bool compress = false,
-                                        int32_t index = 0, int32_t* orientation = nullptr);
+                                        int32_t index = 0, int32_t* orientation = nullptr,
+                                        FileStamp* state = nullptr);
 
   // The number of images the file at path holds: those of a TIFF file's
   // main chain of directories, in file order, reduced-resolution ones (a
@@ -95,8 +104,14 @@ class CPDFImageXObj : public CPDFXObject {
   // when the file cannot be opened, is of no known kind, or a TIFF file's
   // chain cannot be read whole, with the error record filled as
   // CreateImageXObj fills it (method "CreateImageXObj"). A JPEG or BMP file is
-  // only recognised here; its image is read by CreateImageXObj.
-  static int32_t CountImages(CPDFObjRegistry* doc, const char* path);
+  // only recognised here; its image is read by CreateImageXObj. A state
+  // is set and checked as by CreateImageXObj.
+  static int32_t CountImages(CPDFObjRegistry* doc, const char* path, FileStamp* state = nullptr);
+
+  // For an image made by CreateImageXObj that is discarded unused: drops
+  // the lookup stream its Indexed colour space has registered with the
+  // document, which nothing else refers to.
+  static void DropLookupStream(CPDFObjRegistry* doc, CPDFImageXObj* image);
 
   // How a file asks for its image to be shown (TIFF and Exif Orientation):
   // where the stored first row and first column belong.

@@ -337,8 +337,10 @@ void CPDFStream::WriteData(CPDFOutStream& out, const uint8_t* context) {
       last = piece[static_cast<size_t>(n - 1)];
       done += static_cast<int32_t>(n);
     }
+    // A file rewritten while it was copied gave bytes of two versions.
+    const bool rewritten = sourceStamp_.IsSet() && FileStamp::OfDescriptor(fd) != sourceStamp_;
     ::close(fd);
-    if (done < sourceLength_) ThrowSourceChanged();  // the file is shorter than the extent
+    if (done < sourceLength_ || rewritten) ThrowSourceChanged();  // shorter than the extent
     if (done > 0 && !IsEndOfLine(last)) out.Write("\r\n", 2);
     return;
   }

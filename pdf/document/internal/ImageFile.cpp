@@ -11,6 +11,49 @@
 
 namespace {
 
+thread_local ImageFile::OneState* g_state = nullptr;
+
+std::function<void(const char*)>& OpenedHook() {
+  static std::function<void(const char*)> hook;
+  return hook;
+}
+
+}  // namespace
+
+bool ImageFile::OneState::Admits(const char* path, const struct stat& info) {
+  OneState* scope = g_state;
+  if (scope == nullptr || scope->path_ != path) return true;
+  const FileStamp stamp = FileStamp::Of(info);
+  if (!scope->state_->IsSet()) {
+    *scope->state_ = stamp;
+    return true;
+  }
+  if (stamp == *scope->state_) return true;
+  scope->changed_ = true;
+  return false;
+}
+
+ImageFile::OneState::OneState(const char* path, FileStamp* state)
+    : path_(path ? path : ""), state_(state), outer_(g_state) {
+  g_state = this;
+}
+
+ImageFile::OneState::~OneState() { g_state = outer_; }
+
+bool ImageFile::OneState::Changed() const {
+  if (changed_) return true;
+  struct stat info;
+  if (state_->IsSet() && ::stat(path_.c_str(), &info) == 0 && FileStamp::Of(info) != *state_)
+    changed_ = true;
+  return changed_;
+}
+
+void ImageFile::SetOpenedHookForTesting(std::function<void(const char* path)> hook) {
+  OpenedHook() = std::move(hook);
+}
+
+namespace {
+
 // Opens without ever waiting (see OpenRegular); -1 unless a regular file,
 // with the reason in failure.
 int OpenRegularNonBlocking(const char* path, uint64_t* size, int& failure) {
@@ -34,6 +77,12 @@ int OpenRegularNonBlocking(const char* path, uint64_t* size, int& failure) {
     ::close(fd);
     return -1;
   }
+  if (!ImageFile::OneState::Admits(path, info)) {
+    failure = ImageFile::kChanged;
+    ::close(fd);
+    return -1;
+  }
+  if (OpenedHook()) OpenedHook()(path);
   failure = 0;
   if (size != nullptr) *size = static_cast<uint64_t>(info.st_size);
   return fd;
@@ -59,6 +108,7 @@ int ImageFile::OpenRegular(const char* path, uint64_t* size, int* failure) {
 
 std::string ImageFile::OpenFailure(int failure) {
   if (failure == kNotRegular) return "not a regular file";
+  if (failure == kChanged) return "the file changed or was cut short after it was read";
   return "cannot open the file: " + platform::SystemErrorText(failure);
 }
 

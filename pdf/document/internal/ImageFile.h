@@ -6,8 +6,11 @@
 // at once instead of blocking or reading without end.
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
+
+#include "pdf/object/FileStamp.h"
 
 // The first two bytes of a file, read once for all the format probes.
 struct ImageHead {
@@ -45,11 +48,43 @@ class ImageFile {
   // regular file (why in *failure when given); the caller closes it.
   static int OpenRegular(const char* path, uint64_t* size, int* failure = nullptr);
 
-  // A failure of OpenRegular: the errno of the open, or kNotRegular.
+  // A failure of OpenRegular: the errno of the open, kNotRegular, or
+  // kChanged (see OneState).
   static constexpr int kNotRegular = -1;
-  // Its text: "cannot open the file: " and the system's reason, or "not a
-  // regular file".
+  static constexpr int kChanged = -2;
+  // Its text: "cannot open the file: " and the system's reason, "not a
+  // regular file", or that the file changed.
   static std::string OpenFailure(int failure);
+
+  // One state of a file for every read of it: while a OneState lives on
+  // this thread, each open of its path here must find the file as *state
+  // says (the first open sets an unset state), else the open fails with
+  // kChanged. A reader that opens its file several times, or a caller that
+  // reads one file in several steps, so never mixes two versions of it.
+  class OneState {
+   public:
+    OneState(const char* path, FileStamp* state);
+    OneState(const OneState&) = delete;
+    OneState& operator=(const OneState&) = delete;
+    ~OneState();
+    // An open found the file in another state, or the file is in another
+    // state now (a file rewritten while it was read). A file that is gone
+    // now is not called changed here: the next open tells.
+    bool Changed() const;
+    // The check of every open here: true unless the scope of the opened
+    // path finds the file in another state (which it then remembers).
+    static bool Admits(const char* path, const struct stat& info);
+
+   private:
+    std::string path_;
+    FileStamp* state_;
+    OneState* outer_;
+    mutable bool changed_ = false;
+  };
+
+  // Tests: called with the path after every open of an image file here,
+  // before anything is read (none: nothing is called).
+  static void SetOpenedHookForTesting(std::function<void(const char* path)> hook);
 
  private:
   struct Closer {

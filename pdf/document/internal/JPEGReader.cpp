@@ -4,8 +4,10 @@
 
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
@@ -15,6 +17,8 @@
 #include <vector>
 
 #include "pdf/object/JPEGErrorManager.h"
+
+#include <jerror.h>
 
 namespace {
 
@@ -113,36 +117,95 @@ int ExifOrientation(const uint8_t* tiff, size_t size) {
   return 0;
 }
 
+// Reads up to size bytes at offset `at`; how many were read (fewer only at
+// the end of the file or on a read error).
+size_t ReadAt(int fd, uint8_t* to, size_t size, uint64_t at) {
+  size_t got = 0;
+  while (got < size) {
+    const ssize_t r = ::pread(fd, to + got, size - got, static_cast<off_t>(at + got));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) break;
+    got += static_cast<size_t>(r);
+  }
+  return got;
+}
+
+// The first byte from p on that is not 0xFF (a fill byte), or end: eight
+// bytes at a time, as runs of fill bytes may fill a file.
+const uint8_t* SkipFill(const uint8_t* p, const uint8_t* end) {
+  while (end - p >= 8) {
+    uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    if (word != ~uint64_t{0}) break;
+    p += 8;
+  }
+  while (p < end && *p == 0xFF) ++p;
+  return p;
+}
+
+// Reads a file forward through a window of its bytes, one read per window:
+// fill bytes and short segments are passed over inside the window, a
+// segment longer than what is left of it by moving the window past it.
+class FileWindow {
+ public:
+  FileWindow(int fd, uint64_t fileSize) : fd_(fd), size_(fileSize) {}
+  // The bytes from pos on, at least `want` of them (fewer only at the end
+  // of the file); nullptr when the file cannot be read there.
+  const uint8_t* At(uint64_t pos, size_t want, size_t* held) {
+    if (pos < start_ || pos + want > start_ + length_) {
+      if (pos >= size_) return nullptr;
+      const size_t n = static_cast<size_t>(std::min<uint64_t>(sizeof buffer_, size_ - pos));
+      const size_t got = ReadAt(fd_, buffer_, n, pos);
+      if (got < n) return nullptr;
+      start_ = pos;
+      length_ = got;
+    }
+    *held = static_cast<size_t>(start_ + length_ - pos);
+    return buffer_ + (pos - start_);
+  }
+
+ private:
+  int fd_;
+  uint64_t size_;
+  uint64_t start_ = 0;
+  size_t length_ = 0;
+  uint8_t buffer_[64 << 10];
+};
+
 // The Orientation of the first Exif APP1 marker among the markers before
-// the first scan, read straight from the file (only the header segments
-// are walked, one read each); 0 when there is none or it cannot be read.
-int ReadOrientation(FILE* file, uint64_t fileSize) {
+// the first scan, read straight from the file through a window, so that a
+// header costs one read per window and one per Exif segment whatever fill
+// bytes it holds; 0 when there is none or it cannot be read.
+int ReadOrientation(int fd, uint64_t fileSize) {
   static const uint8_t kExif[6] = {'E', 'x', 'i', 'f', 0, 0};
+  auto window = std::make_unique<FileWindow>(fd, fileSize);
   uint64_t pos = 2;  // after SOI
   while (pos + 4 <= fileSize) {
-    uint8_t marker[4];
-    if (fseeko(file, static_cast<off_t>(pos), SEEK_SET) != 0 ||
-        std::fread(marker, 1, 4, file) != 4 || marker[0] != 0xFF) {
-      return 0;
-    }
-    if (marker[1] == 0xFF) {  // a fill byte before the marker
-      ++pos;
+    size_t held = 0;
+    const uint8_t* p = window->At(pos, 4, &held);
+    if (p == nullptr || held < 4 || p[0] != 0xFF) return 0;
+    // Fill bytes before the marker: passed over within the window.
+    const size_t fill = static_cast<size_t>(SkipFill(p + 1, p + held - 1) - (p + 1));
+    if (fill > 0) {
+      pos += fill;
       continue;
     }
+    const uint8_t code = p[1];
     // The scan, the end, or a marker without a segment: no more header.
-    if (marker[1] == 0xDA || marker[1] == 0xD9 || marker[1] == 0x01 || marker[1] == 0xD8 ||
-        (marker[1] >= 0xD0 && marker[1] <= 0xD7)) {
+    if (code == 0xDA || code == 0xD9 || code == 0x01 || code == 0xD8 ||
+        (code >= 0xD0 && code <= 0xD7)) {
       return 0;
     }
-    const uint32_t length = static_cast<uint32_t>(marker[2] << 8 | marker[3]);
+    const uint32_t length = static_cast<uint32_t>(p[2] << 8 | p[3]);
     if (length < 2 || pos + 2 + length > fileSize) return 0;
-    uint8_t kind[sizeof kExif];
-    if (marker[1] == JPEG_APP0 + 1 && length - 2 >= sizeof kExif &&
-        std::fread(kind, 1, sizeof kind, file) == sizeof kind &&
-        std::memcmp(kind, kExif, sizeof kExif) == 0) {
-      std::vector<uint8_t> tiff(length - 2 - sizeof kExif);
-      if (std::fread(tiff.data(), 1, tiff.size(), file) != tiff.size()) return 0;
-      return ExifOrientation(tiff.data(), tiff.size());
+    if (code == JPEG_APP0 + 1 && length - 2 >= sizeof kExif) {
+      const uint8_t* kind = window->At(pos + 4, sizeof kExif, &held);
+      if (kind != nullptr && held >= sizeof kExif && std::memcmp(kind, kExif, sizeof kExif) == 0) {
+        std::vector<uint8_t> tiff(length - 2 - sizeof kExif);
+        const uint64_t at = pos + 4 + sizeof kExif;
+        if (ReadAt(fd, tiff.data(), tiff.size(), at) < tiff.size()) return 0;
+        return ExifOrientation(tiff.data(), tiff.size());
+      }
     }
     pos += 2 + length;
   }
@@ -157,9 +220,13 @@ int ReadOrientation(FILE* file, uint64_t fileSize) {
 // FF bytes only.
 class MarkerWalk {
  public:
-  void Feed(const uint8_t* data, size_t size) {
+  // With kept, the bytes fed go there, less the fill bytes before each
+  // marker up to the first scan: what a header reader needs, the same
+  // markers without the runs it would pass over one by one.
+  void Feed(const uint8_t* data, size_t size, std::vector<uint8_t>* kept = nullptr) {
     const uint8_t* p = data;
     const uint8_t* end = data + size;
+    const uint8_t* keptFrom = data;
     while (p < end && state_ != State::kDone && state_ != State::kFailed) {
       switch (state_) {
         case State::kStart0: state_ = *p++ == 0xFF ? State::kStart1 : State::kFailed; break;
@@ -175,8 +242,14 @@ class MarkerWalk {
           break;
         }
         case State::kCode: {
+          const uint8_t* fill = p;
+          p = SkipFill(p, end);  // fill bytes
+          if (kept != nullptr && scans_ == 0 && p != fill) {
+            kept->insert(kept->end(), keptFrom, fill);
+            keptFrom = p;
+          }
+          if (p == end) break;
           const uint8_t code = *p++;
-          if (code == 0xFF) break;  // fill byte
           if (code == 0x00 || code == 0x01 || (code >= 0xD0 && code <= 0xD7)) {
             state_ = State::kSeek;  // stuffed byte, TEM, restart marker
           } else if (code == 0xD8) {
@@ -217,6 +290,7 @@ class MarkerWalk {
         default: break;
       }
     }
+    if (kept != nullptr) kept->insert(kept->end(), keptFrom, end);
   }
   bool Failed() const { return state_ == State::kFailed; }
   // The verdict once the whole file has been fed: nullptr when the structure
@@ -244,7 +318,66 @@ class MarkerWalk {
   const char* problem_ = nullptr;
 };
 
-bool ReadHeader(FILE* file, Header* header, char* message) {
+// The file as libjpeg reads its header from it: in blocks, less the fill
+// bytes before its markers (MarkerWalk), which libjpeg would otherwise pass
+// over one call at a time. Past the end of the file it sees an end of
+// image, as from its own file source.
+struct HeaderSource {
+  jpeg_source_mgr pub;  // first: libjpeg sees only this
+  int fd = -1;
+  uint64_t size = 0;
+  uint64_t pos = 0;
+  MarkerWalk walk;
+  std::vector<uint8_t> block;
+  std::vector<uint8_t> kept;
+
+  HeaderSource(int descriptor, uint64_t fileSize)
+      : fd(descriptor),
+        size(fileSize),
+        block(static_cast<size_t>(
+            std::min<uint64_t>(std::max<uint64_t>(fileSize, 1), uint64_t{64} << 10))) {
+    std::memset(&pub, 0, sizeof pub);
+    pub.init_source = [](j_decompress_ptr) {};
+    pub.fill_input_buffer = &Fill;
+    pub.skip_input_data = &Skip;
+    pub.resync_to_restart = jpeg_resync_to_restart;
+    pub.term_source = [](j_decompress_ptr) {};
+  }
+
+  static boolean Fill(j_decompress_ptr info) {
+    auto* self = reinterpret_cast<HeaderSource*>(info->src);
+    self->kept.clear();
+    while (self->kept.empty() && self->pos < self->size) {
+      const size_t want =
+          static_cast<size_t>(std::min<uint64_t>(self->block.size(), self->size - self->pos));
+      const size_t n = ReadAt(self->fd, self->block.data(), want, self->pos);
+      if (n == 0) break;
+      self->pos += n;
+      self->walk.Feed(self->block.data(), n, &self->kept);
+    }
+    if (self->kept.empty()) {
+      if (self->pos == 0) ERREXIT(info, JERR_INPUT_EMPTY);
+      WARNMS(info, JWRN_JPEG_EOF);
+      self->kept = {0xFF, JPEG_EOI};
+    }
+    self->pub.next_input_byte = self->kept.data();
+    self->pub.bytes_in_buffer = self->kept.size();
+    return TRUE;
+  }
+
+  static void Skip(j_decompress_ptr info, long count) {
+    if (count <= 0) return;
+    jpeg_source_mgr* src = info->src;
+    while (count > static_cast<long>(src->bytes_in_buffer)) {
+      count -= static_cast<long>(src->bytes_in_buffer);
+      Fill(info);
+    }
+    src->next_input_byte += count;
+    src->bytes_in_buffer -= static_cast<size_t>(count);
+  }
+};
+
+bool ReadHeader(HeaderSource& source, Header* header, char* message) {
   jpeg_decompress_struct info;
   JPEGErrorManager errors;
   std::memset(&info, 0, sizeof info);
@@ -255,7 +388,7 @@ bool ReadHeader(FILE* file, Header* header, char* message) {
     return false;
   }
   jpeg_create_decompress(&info);
-  jpeg_stdio_src(&info, file);
+  info.src = &source.pub;
   jpeg_save_markers(&info, JPEG_APP0 + 13, kApp13Limit);
   if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) {
     jpeg_destroy_decompress(&info);
@@ -325,7 +458,8 @@ bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& descripti
 
     Header header;
     char message[JMSG_LENGTH_MAX] = {};
-    if (!ReadHeader(file.Get(), &header, message)) return Fail(error, message);
+    HeaderSource headerSource(fileno(file.Get()), fileSize);
+    if (!ReadHeader(headerSource, &header, message)) return Fail(error, message);
     if (header.precision != 8) return Fail(error, "unsupported sample precision");
     if (header.width == 0 || header.height == 0) return Fail(error, "bad image size");
 
@@ -346,7 +480,7 @@ bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& descripti
       default: return Fail(error, "unsupported colour model");
     }
     result.source = source;
-    const int orientation = ReadOrientation(file.Get(), fileSize);
+    const int orientation = ReadOrientation(fileno(file.Get()), fileSize);
     if (orientation != 0) result.orientation = orientation;
     result.widthPoints =
         AxisPoints(header.width, header.app13X, header.densityUnit, header.xDensity);

@@ -227,6 +227,38 @@ TEST_F(DriverTest, DecliningOrFailingFolderCreationEndsTheRun) {
   EXPECT_TRUE(calls.empty());
 }
 
+TEST_F(DriverTest, FoldersMadeOnlyForFailedFilesAreRemovedAgain) {
+  // Inputs named "bad" fail and leave no file, as a conversion does.
+  for (const char* f : {"ok/a.jpg", "fail/bad.jpg", "fail/deep/bad.jpg", "mixed/a.jpg",
+                        "mixed/bad.jpg", "before/bad.jpg", "mixed/failing/bad.jpg"})
+    tmp.File(std::string("in/") + f);
+  tmp.Dir("out/before");
+  req.input = tmp / "in";
+  req.output = tmp / "out";
+  req.settings.NeNoConf = 1;
+  convertHook = [](const std::string& in, const std::string& out) -> int32_t {
+    if (in.find("bad") != std::string::npos) return -1;
+    std::FILE* f = std::fopen(out.c_str(), "wb");
+    return f && std::fclose(f) == 0 ? 0 : -1;
+  };
+  driver.OnConvert(req);
+  ASSERT_EQ(ui.results.size(), 1u);
+  EXPECT_EQ(ui.results[0].failed.size(), 5u);
+  // Kept: folders with a result, and the one that was there before.
+  for (const char* kept : {"ok", "mixed", "before"}) EXPECT_TRUE(IsDir(Out(kept))) << kept;
+  for (const char* gone : {"fail", "mixed/failing"}) EXPECT_FALSE(IsDir(Out(gone))) << gone;
+  // So also when the run ends early: folders made before a folder that
+  // cannot be made go again.
+  ui.results.clear();
+  std::filesystem::remove_all(tmp / "out");
+  tmp.Dir("out");
+  tmp.File("out/mixed/failing", "a file where a folder must be made");
+  driver.OnConvert(req);
+  EXPECT_TRUE(ui.results.empty());
+  EXPECT_FALSE(IsDir(Out("fail")));
+  EXPECT_FALSE(IsDir(Out("fail/deep")));
+}
+
 TEST_F(DriverTest, NewOutputFolderTypedWithSlash) {
   MakeTree();
   req.output = tmp / "fresh/";
@@ -727,5 +759,12 @@ TEST_F(DriverTest, EveryFileFoundIsListedEvenWherePathsOutgrowTheSystemsLimit) {
   // into the output folders that could be made.
   EXPECT_EQ(calls.size(), converted.size());
   for (const auto& call : calls) EXPECT_LT(call.second.size(), size_t{PATH_MAX});
+  // No folder stays behind that was made only for files that could not be
+  // written: each one left holds a result.
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(output)) {
+    if (entry.is_directory()) {
+      EXPECT_FALSE(std::filesystem::is_empty(entry.path()));
+    }
+  }
   ExpectDialogsClosed();
 }

@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "pdf/document/ImageFileMaker.h"
 #include "pdf/document/ImageTestSupport.h"
 #include "pdf/document/TIFFTestWriter.h"
+#include "pdf/document/internal/ImageFile.h"
 
 namespace {
 
@@ -583,6 +585,51 @@ TEST_F(ConvertOneTest, EveryImageOfATIFFBecomesAPage) {
   EXPECT_EQ(Qpdf("--show-object=" + std::to_string(number) + "," + std::to_string(generation) +
                  " --filtered-stream-data '" + output + "'"),
             lookup);
+}
+
+TEST_F(ConvertOneTest, AFileChangedBetweenItsReadsIsRefusedAtWhicheverReadFindsIt) {
+  // A JPEG replaced between the read for its size and the read for its
+  // data gave a page of one file's size showing the other. After each open
+  // of the input in turn (counting, each image for its size and for its
+  // data), another file is renamed over it or its bytes written into it: a
+  // later read, or the copy of data left in the file, refuses it.
+  const std::string input = folder.File("in.img");
+  const std::string output = folder.File("out.pdf");
+  const std::string other = folder.File("other.jpg");
+  ASSERT_TRUE(imagefile::DenseJpeg(other, 30, 90, 72));
+  const std::vector<uint8_t> otherBytes = TempFolder::Read(other);
+  const ThreeImages three;
+  const std::function<bool()> kinds[] = {[&] { return imagefile::DenseJpeg(input, 64, 48, 72); },
+                                         [&] { return three.Write(input); }};
+  int opens = 0;
+  bool rename = false;
+  ImageFile::SetOpenedHookForTesting([&](const char* path) {
+    if (path != input || --opens != 0) return;
+    folder.Write(rename ? "new.img" : "in.img", otherBytes);
+    if (rename) std::rename(folder.File("new.img").c_str(), input.c_str());
+  });
+  for (const auto& make : kinds) {
+    ASSERT_TRUE(make());
+    opens = 0;
+    ASSERT_EQ(ostrel::ConvertOne(input.c_str(), output.c_str()), 0);
+    ASSERT_EQ(unlink(output.c_str()), 0);
+    const int total = -opens;
+    ASSERT_GE(total, 5);
+    for (int at = 1; at <= 2 * total; ++at) {
+      SCOPED_TRACE(testing::Message() << "after open " << (at + 1) / 2 << " of " << total);
+      ASSERT_TRUE(make());
+      opens = (at + 1) / 2;
+      rename = at % 2 == 0;
+      testing::internal::CaptureStderr();
+      EXPECT_EQ(ostrel::ConvertOne(input.c_str(), output.c_str()), -1);
+      const std::string said = testing::internal::GetCapturedStderr();
+      EXPECT_NE(said.find("the file " + input + " changed or was cut short after it was read"),
+                std::string::npos)
+          << said;
+      EXPECT_NE(access(output.c_str(), F_OK), 0) << "no output";
+    }
+  }
+  ImageFile::SetOpenedHookForTesting(nullptr);
 }
 
 TEST_F(ConvertOneTest, AFileWithAnImageThatCannotBeReadIsRefusedWhole) {

@@ -263,6 +263,45 @@ TEST_F(JPEGReaderTest, MarkerStructureIsWalkedToTheEnd) {
   ASSERT_TRUE(Read(spec)) << error;
 }
 
+// The file with `count` fill bytes (0xFF) before each marker after SOI up
+// to the first scan's.
+Bytes WithFill(const Bytes& file, size_t count) {
+  Bytes out(file.begin(), file.begin() + 2);
+  size_t pos = 2;
+  while (pos + 4 <= file.size()) {
+    out.insert(out.end(), count, 0xFF);
+    const bool scan = file[pos + 1] == 0xDA;
+    const size_t next = scan ? file.size() : pos + 2 + (file[pos + 2] << 8 | file[pos + 3]);
+    out.insert(out.end(), file.begin() + static_cast<long>(pos),
+               file.begin() + static_cast<long>(next));
+    pos = next;
+  }
+  return out;
+}
+
+TEST_F(JPEGReaderTest, FillBytesBeforeMarkersArePassedOver) {
+  // Runs of every length around a word, and one past the reading window;
+  // fill bytes inside a marker's data are data (a resource of 0xFF bytes
+  // before the resolution).
+  JPEGSpec spec;
+  spec.width = 300;
+  spec.height = 150;
+  spec.app1 = {ExifOrientation(6, true)};
+  const uint32_t one = 65536;
+  spec.app13 = {App13(
+      {Resource(0x0404, Bytes(301, 0xFF)), Resource(0x03ED, Resolution(144 * one, 36 * one))})};
+  ASSERT_TRUE(Read(spec)) << error;
+  const Bytes plain = TempFolder::Read(path);
+  for (size_t count : {1, 7, 8, 9, 70000}) {
+    SCOPED_TRACE(count);
+    const Bytes filled = WithFill(plain, count);
+    ASSERT_TRUE(RunReader(ReadJPEGImage, folder.Write("filled.jpg", filled))) << error;
+    EXPECT_EQ(description.orientation, 6);
+    EXPECT_EQ(Size(), "150.000000 300.000000");
+    EXPECT_EQ(sink.bytes, filled);
+  }
+}
+
 TEST_F(JPEGReaderTest, DamagedFilesFailWithoutEndingTheProcess) {
   JPEGSpec spec;
   spec.width = 40;
