@@ -2,6 +2,7 @@
 // system's CMap folder (skipped when it is not installed).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -152,9 +153,10 @@ TEST_F(Type0AdobeJapan1Test, ShiftJISTextReadsBackAsWritten) {
 // bytes that decode to it. A character that the encoding has no code for is
 // replaced and counted, and not read back; the rest must come back whole,
 // vertical forms and Unicode CMap quirks included. Exceptions: host 5C,
-// which the font shows as the yen sign; characters that the code page
-// reaches from two codes, which the font may unify with a variant; and the
-// tilde of the half-width Unicode CMaps, which they draw as the overline.
+// which a font of a host encoding shows as the yen sign (a Unicode
+// encoding writes the backslash as its own code); and characters that the
+// code page reaches from two codes, which the font may unify with a
+// variant.
 TEST_F(Type0AdobeJapan1Test, EveryHostCharacterRoundTrips) {
   std::vector<Bytes> characters;
   for (int b = 0x20; b < 0x7F; ++b) characters.push_back({static_cast<uint8_t>(b)});
@@ -183,7 +185,7 @@ TEST_F(Type0AdobeJapan1Test, EveryHostCharacterRoundTrips) {
   struct Case {
     const char* encoding;
     int minWritten;
-    bool tildeIsOverline;
+    bool unicodeCodes;  // a Unicode encoding: each code is its character
   };
   const Case cases[] = {
       {"90ms-RKSJ-H", 7870, false},
@@ -200,12 +202,12 @@ TEST_F(Type0AdobeJapan1Test, EveryHostCharacterRoundTrips) {
       {"EUC-V", 7000, false},
       {"H", 6850, false},
       {"V", 6850, false},
-      {"UniJIS-UCS2-H", 7870, false},
-      {"UniJIS-UCS2-V", 7870, false},
+      {"UniJIS-UCS2-H", 7870, true},
+      {"UniJIS-UCS2-V", 7870, true},
       {"UniJIS-UCS2-HW-H", 7870, true},
       {"UniJIS-UCS2-HW-V", 7870, true},
-      {"UniJIS-UTF16-H", 7840, false},
-      {"UniJIS-UTF16-V", 7840, false},
+      {"UniJIS-UTF16-H", 7840, true},
+      {"UniJIS-UTF16-V", 7840, true},
       {"Identity-H", 7870, false},
       {"Identity-V", 7870, false},
   };
@@ -216,7 +218,7 @@ TEST_F(Type0AdobeJapan1Test, EveryHostCharacterRoundTrips) {
     int written = 0, checked = 0, differ = 0;
     for (const auto& [host, unit] : decoded) {
       const bool unified = decodedFrom[unit] > 1;
-      const char16_t shown = c.tildeIsOverline && unit == u'~' ? u'\u203E' : unit;
+      const char16_t shown = unit;
       // Read back through ToUnicode (as `expected`) and through
       // ToHostEncoding (as host bytes that decode to the character).
       auto check = [&](const Bytes& codes, const char* from, char16_t expected) {
@@ -246,7 +248,8 @@ TEST_F(Type0AdobeJapan1Test, EveryHostCharacterRoundTrips) {
       }
       const Bytes fromHost = FromHost(*font, host);
       if (font->GetReplacedCount() == 0) {
-        check(fromHost, "from host text", host == Bytes{0x5C} ? u'\u00A5' : shown);
+        check(fromHost, "from host text",
+              host == Bytes{0x5C} && !c.unicodeCodes ? u'\u00A5' : shown);
       }
     }
     EXPECT_GE(written, c.minWritten);
@@ -285,6 +288,66 @@ TEST_F(Type0AdobeJapan1Test, CharactersWithoutACIDBecomeNotdef) {
   expected.push_back(0x42);
   EXPECT_EQ(FromUnicode(*sjis, u"A\uE000B"), expected);
   EXPECT_EQ(sjis->GetReplacedCount(), 1);
+
+  // A character beyond U+FFFF (a surrogate pair) and a lone surrogate are
+  // one character each: replaced once, the rest of the text kept.
+  const std::pair<std::u16string, Bytes> beyond[] = {
+      {u"\U00020BB7\u91CE\u5BB6", {0x96, 0xEC, 0x89, 0xC6}},
+      {u"A\U0001D44FBCDE", {0x41, 0x42, 0x43, 0x44, 0x45}},
+      {{u'A', char16_t{0xD800}, u'B'}, {0x41, 0x42}},
+      {{u'A', char16_t{0xDC00}, u'B'}, {0x41, 0x42}}};
+  for (const auto& [text, kept] : beyond) {
+    const Bytes codes = FromUnicode(*sjis, text);
+    EXPECT_EQ(sjis->GetReplacedCount(), 1);
+    EXPECT_EQ(codes.size(), kept.size() + notdef.size());
+    Bytes without = codes;
+    const auto at = std::search(without.begin(), without.end(), notdef.begin(), notdef.end());
+    ASSERT_NE(at, without.end());
+    without.erase(at, at + static_cast<std::ptrdiff_t>(notdef.size()));
+    EXPECT_EQ(without, kept);
+  }
+}
+
+// A character is written as itself or counted as replaced: the paired
+// arrows are never written as the single arrows their vertical forms look
+// like; a Unicode encoding writes each character it maps as its own code
+// (UniJIS-UTF16-H the quotes whose CIDs differ from those of UniJIS-UCS2,
+// UniJIS-UCS2-H the ideograph, not the Kangxi radical of the same CID).
+TEST_F(Type0AdobeJapan1Test, CharactersAreWrittenAsThemselves) {
+  for (const char* encoding : {"90ms-RKSJ-H", "90ms-RKSJ-V"}) {
+    SCOPED_TRACE(encoding);
+    auto font = Font(encoding);
+    ASSERT_TRUE(font);
+    const Bytes codes = FromUnicode(*font, u"\u21C4\u21C5\u21C6");
+    EXPECT_EQ(font->GetReplacedCount(), 3);
+    EXPECT_EQ(ToUnicode(*font, codes), u"");
+  }
+  struct Case {
+    const char* encoding;
+    std::u16string text;
+  };
+  const Case cases[] = {
+      {"UniJIS-UTF16-H", u"\u2018\u2019\u201C\u201D\uFA11"},
+      {"UniJIS-UCS2-H", u"\u65E5\u6708\u6728\u4EBA\u4E00\u5B50\u5C71\u9AD8\u2F47"},
+      {"UniJIS-UCS2-V", u"\u21C4\u21C6\u65E5"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.encoding);
+    auto font = Font(c.encoding);
+    ASSERT_TRUE(font);
+    Bytes own;
+    for (const char16_t unit : c.text) {
+      own.push_back(static_cast<uint8_t>(unit >> 8));
+      own.push_back(static_cast<uint8_t>(unit & 0xFF));
+    }
+    EXPECT_EQ(FromUnicode(*font, c.text), own);
+    EXPECT_EQ(font->GetReplacedCount(), 0);
+    EXPECT_EQ(ToUnicode(*font, own), c.text);
+  }
+  // Host text through a Unicode encoding: each host character's own code.
+  auto ucs2 = Font("UniJIS-UCS2-H");
+  ASSERT_TRUE(ucs2);
+  EXPECT_EQ(FromHost(*ucs2, {0x93, 0xFA, 0x20, 0x7C}), (Bytes{0x65, 0xE5, 0x00, 0x20, 0x00, 0x7C}));
 }
 
 // Vertical writing: the Unicode CMap gives some characters a vertical CID
@@ -361,8 +424,8 @@ TEST_F(Type0AdobeJapan1Test, VerticalFormsReadBackWhole) {
 // Characters beyond the host code page (the supplement's parenthesised and
 // negative circled numbers, small Roman twelve, vertical two-way arrows)
 // read back through the Unicode encodings. As host text the first are left
-// out, without failing; the arrows come back as the arrows substituted for
-// them.
+// out, without failing, and so are the paired arrows: never as the single
+// arrows whose glyphs the vertical forms resemble.
 TEST_F(Type0AdobeJapan1Test, CharactersBeyondTheHostCodePageReadBack) {
   struct Case {
     const char* encoding;
@@ -371,7 +434,7 @@ TEST_F(Type0AdobeJapan1Test, CharactersBeyondTheHostCodePageReadBack) {
   };
   const Case cases[] = {
       {"UniJIS-UCS2-H", u"A\u2474\u2776\u217A", {0x41}},
-      {"UniJIS-UCS2-V", u"A\u2474\u21C4\u21C6", {0x41, 0x81, 0xA8, 0x81, 0xA9}},
+      {"UniJIS-UCS2-V", u"A\u2474\u21C4\u21C6", {0x41}},
       {"Identity-H", u"A\u2474\u2776", {0x41}},
   };
   for (const Case& c : cases) {
