@@ -529,4 +529,60 @@ TEST_F(Type0AdobeJapan1Test, UnicodeEncodedFont) {
   EXPECT_EQ(ToUnicode(*font, {0x30, 0x42}), u"\u3042");
 }
 
+// The substitution tables put some CIDs under another character that only
+// looks alike (the vertical forms of the paired arrows under single
+// arrows, small kana under full-size ones). A character of such a CID,
+// written through the Shift-JIS encodings, is replaced (and counted) or
+// reads back as a character of its own CID, never as the look-alike.
+TEST_F(Type0AdobeJapan1Test, NoCharacterIsWrittenAsALookAlike) {
+  // The characters of each CID through UniJIS-UCS2-H and -V (the Identity
+  // fonts write those CIDs).
+  std::map<uint16_t, std::vector<char16_t>> characters;
+  for (const char* identity : {"Identity-H", "Identity-V"}) {
+    auto font = Font(identity);
+    ASSERT_TRUE(font);
+    for (uint32_t u = 0x20; u < 0xFFFE; ++u) {
+      if (u >= 0xD800 && u <= 0xDFFF) continue;
+      const Bytes cid = FromUnicode(*font, std::u16string(1, static_cast<char16_t>(u)));
+      if (font->GetReplacedCount() != 0 || cid.size() != 2) continue;
+      characters[static_cast<uint16_t>(cid[0] << 8 | cid[1])].push_back(static_cast<char16_t>(u));
+    }
+  }
+  auto shared = [&](uint16_t a, uint16_t b) {
+    for (const char16_t u : characters[a]) {
+      const auto& other = characters[b];
+      if (std::find(other.begin(), other.end(), u) != other.end()) return true;
+    }
+    return false;
+  };
+  std::vector<uint16_t> lookAlikes;
+  for (const auto& [first, size] : {std::pair<uint16_t, int32_t>{7887, 215}, {8264, 95}}) {
+    for (uint16_t cid = first; cid < first + size; ++cid) {
+      uint8_t pair[2] = {static_cast<uint8_t>(cid >> 8), static_cast<uint8_t>(cid & 0xFF)};
+      CPDFType0Font::NormalizeCID(pair, 2);
+      const auto substitute = static_cast<uint16_t>(pair[0] << 8 | pair[1]);
+      if (substitute == 0 || substitute == cid || characters[cid].empty()) continue;
+      if (!shared(cid, substitute)) lookAlikes.push_back(cid);
+    }
+  }
+  // U+5653 under U+5618 and the two arrows (the small kana have no UCS-2
+  // value).
+  EXPECT_EQ(lookAlikes, (std::vector<uint16_t>{7963, 8311, 8312}));
+  for (const char* encoding : {"90ms-RKSJ-H", "90ms-RKSJ-V"}) {
+    SCOPED_TRACE(encoding);
+    auto font = Font(encoding);
+    ASSERT_TRUE(font);
+    for (const uint16_t cid : lookAlikes) {
+      for (const char16_t unit : characters[cid]) {
+        const Bytes codes = FromUnicode(*font, std::u16string(1, unit));
+        if (font->GetReplacedCount() != 0) continue;
+        const std::u16string back = ToUnicode(*font, codes);
+        const auto& own = characters[cid];
+        EXPECT_TRUE(back.size() == 1 && std::find(own.begin(), own.end(), back[0]) != own.end())
+            << std::hex << "U+" << int(unit) << " (CID " << std::dec << cid << ")";
+      }
+    }
+  }
+}
+
 }  // namespace
