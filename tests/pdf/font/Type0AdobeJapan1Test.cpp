@@ -206,8 +206,8 @@ TEST_F(Type0AdobeJapan1Test, EveryHostCharacterRoundTrips) {
       {"UniJIS-UCS2-V", 7870, true},
       {"UniJIS-UCS2-HW-H", 7870, true},
       {"UniJIS-UCS2-HW-V", 7870, true},
-      {"UniJIS-UTF16-H", 7840, true},
-      {"UniJIS-UTF16-V", 7840, true},
+      {"UniJIS-UTF16-H", 7870, true},
+      {"UniJIS-UTF16-V", 7870, true},
       {"Identity-H", 7870, false},
       {"Identity-V", 7870, false},
   };
