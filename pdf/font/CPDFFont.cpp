@@ -45,36 +45,68 @@ int32_t Emit(Unit* out, int32_t capacity, const Unit* data, size_t n, const char
   return fonttext::Emit("CPDFFont", method, out, capacity, data, n);
 }
 
-// Host text to UTF-16 through the host codec. A 0 byte is U+0000, as the
-// host code page has it, and the text goes on after it (the codec itself
-// ends a text there). A sequence the codec cannot read is a step failure.
+// Host text to UTF-16 through the host codec, appended to units. A run the
+// codec refuses is read character by character: a byte that starts no
+// character the code page holds (a lead byte without its trail byte, a
+// Latin letter of another code page) is passed over and the text goes on.
+void AppendHostRun(const uint8_t* text, size_t n, std::vector<char16_t>& units) {
+  const size_t start = units.size();
+  units.resize(start + n);  // never more units than bytes
+  const int32_t count = platform::HostToUtf16(text, Capacity(n), units.data() + start, Capacity(n));
+  if (count >= 0) {
+    units.resize(start + static_cast<size_t>(count));
+    return;
+  }
+  size_t written = start;
+  for (size_t i = 0; i < n;) {
+    const uint8_t lead = text[i];
+    const size_t length = ((lead >= 0x81 && lead <= 0x9F) || lead >= 0xE0) && i + 1 < n ? 2 : 1;
+    char16_t unit[2];
+    const int32_t m = platform::HostToUtf16(text + i, Capacity(length), unit, 2);
+    if (m == 1) {
+      units[written++] = unit[0];
+      i += length;
+    } else {
+      ++i;
+    }
+  }
+  units.resize(written);
+}
+
+// Host text to UTF-16. A 0 byte is U+0000, as the host code page has it,
+// and the text goes on after it (the codec itself ends a text there).
 std::vector<char16_t> HostToUnits(const uint8_t* text, size_t n) {
-  std::vector<char16_t> units(n);  // never more units than bytes
-  size_t written = 0;
+  std::vector<char16_t> units;
+  units.reserve(n);
   for (size_t i = 0; i < n;) {
     const auto* nul = static_cast<const uint8_t*>(std::memchr(text + i, 0, n - i));
     const size_t end = nul ? static_cast<size_t>(nul - text) : n;
-    if (end > i) {
-      const int32_t count = platform::HostToUtf16(text + i, Capacity(end - i),
-                                                  units.data() + written, Capacity(n - written));
-      if (count < 0) StepFailed();
-      written += static_cast<size_t>(count);
-    }
-    if (nul) units[written++] = 0;
+    if (end > i) AppendHostRun(text + i, end - i, units);
+    if (nul) units.push_back(0);
     i = nul ? end + 1 : end;
   }
-  units.resize(written);
   return units;
 }
 
-// UTF-16 to host bytes (at most two per unit); a failure is a step failure.
-std::vector<uint8_t> UnitsToHost(const char16_t* units, size_t n) {
+// UTF-16 to host bytes (at most two per unit). A character the host code
+// page has no code for fails, named in the message.
+std::vector<uint8_t> UnitsToHost(const char16_t* units, size_t n, const char* method) {
   std::vector<uint8_t> bytes(n * 2);
   const int32_t count =
       platform::Utf16ToHost(units, Capacity(n), bytes.data(), Capacity(bytes.size()));
-  if (count < 0) StepFailed();
-  bytes.resize(static_cast<size_t>(count));
-  return bytes;
+  if (count >= 0) {
+    bytes.resize(static_cast<size_t>(count));
+    return bytes;
+  }
+  for (size_t i = 0; i < n;) {
+    const fonttext::Character c = fonttext::CharacterAt(units, n, i);
+    uint8_t host[4];
+    if (c.lone || platform::Utf16ToHost(units + i, Capacity(c.units), host, 4) < 0) {
+      fonttext::NoCodeFor("CPDFFont", method, c);
+    }
+    i += c.units;
+  }
+  StepFailed("the text does not convert to host text");
 }
 
 // The Unicode text of a ToUnicode CMap as host bytes: U+0000 is the byte 0,
@@ -123,7 +155,7 @@ std::vector<char16_t> CMapCodesToUnits(const CMapFile& cmap, const uint8_t* code
   std::vector<uint8_t> pairs(n * 2);
   const int32_t m =
       cmap.CodeToUnicodeOrSkip(pairs.data(), Capacity(pairs.size()), codes, Capacity(n), nullptr);
-  if (m < 0) StepFailed();
+  if (m < 0) StepFailed("codes do not convert through the ToUnicode CMap");
   std::vector<char16_t> units(static_cast<size_t>(m) / 2);
   for (size_t i = 0; i < units.size(); ++i) {
     units[i] = static_cast<char16_t>((pairs[2 * i] << 8) | pairs[2 * i + 1]);
@@ -140,7 +172,7 @@ std::vector<uint8_t> CMapUnitsToCodes(const CMapFile& cmap, const char16_t* unit
   std::vector<uint8_t> codes(pairs.size());
   const int32_t m = cmap.UnicodeToCode(codes.data(), Capacity(codes.size()), pairs.data(),
                                        Capacity(pairs.size()));
-  if (m < 0) StepFailed();
+  if (m < 0) StepFailed("text does not convert through the ToUnicode CMap");
   codes.resize(static_cast<size_t>(m));
   return codes;
 }
@@ -165,7 +197,7 @@ std::unique_ptr<CMapFile> LoadToUnicode(CPDFFont* font, CPDFStream* stream, cons
   CPDFException error;
   if (!local.DecodeAllFilter(&error)) {
     if (error.IsError()) throw new CPDFException(error);
-    StepFailed();
+    StepFailed("the ToUnicode stream does not decode");
   }
   auto cmap = std::make_unique<CMapFile>();
   const char* data = local.GetData();
@@ -205,7 +237,9 @@ Source Prepare(CPDFFont* font, const char* method, bool namedTable) {
     source.table = FindEncoding(base ? base->c_str() : "StandardEncoding", method);
     if (auto* differences = PDFGetAs<CPDFArray>(dict, doc, CPDFEncoding::Key_Differences())) {
       source.differences = std::make_unique<EncodingTable>();
-      if (!CPDFFont::ApplyDifferences(doc, differences, *source.differences)) StepFailed();
+      if (!CPDFFont::ApplyDifferences(doc, differences, *source.differences)) {
+        StepFailed("the Differences array is not applied");
+      }
     }
     return source;
   }
@@ -219,32 +253,61 @@ Source Prepare(CPDFFont* font, const char* method, bool namedTable) {
                              source.typeName);
 }
 
-// The code the table gives the byte's glyph name, if any.
-bool Recode(const EncodingTable& names, const EncodingTable& codes, uint8_t byte, uint8_t& out) {
-  TempString name;
-  return names.GetGlyphName(byte, name) && codes.GetCode(name.c_str(), out);
+// The glyph name of a font code: in case (d) the differences' name, else
+// the base table's; in case (c) the font table's. False when it has none.
+bool GlyphNameOf(const Source& source, uint8_t byte, TempString& name) {
+  if (source.differences && source.differences->GetGlyphName(byte, name)) return true;
+  return source.table->GetGlyphName(byte, name);
 }
 
-// Font codes to host bytes through the tables: case (c) keeps the bytes the
-// font table names (as their codes), case (d) maps a byte the differences
-// name to the base code of that name (nothing when the base has none) and
-// other bytes through the base table; bytes without a name are dropped.
-std::vector<uint8_t> CodesToHost(const Source& source, const uint8_t* text, size_t n) {
+// Font codes to Unicode through the tables: a code whose glyph name stands
+// for a character (the Latin glyph names, "uniXXXX") gives it; a code with
+// another name is read as host text in the code the base (or font) table
+// gives that name, or dropped when it gives none; a code without a name is
+// dropped.
+std::vector<char16_t> CodesToUnits(const Source& source, const uint8_t* text, size_t n) {
+  std::vector<char16_t> units;
+  units.reserve(n);
   std::vector<uint8_t> host;
-  host.reserve(n);
+  auto flush = [&] {
+    const std::vector<char16_t> read = HostToUnits(host.data(), host.size());
+    units.insert(units.end(), read.begin(), read.end());
+    host.clear();
+  };
   for (size_t i = 0; i < n; ++i) {
-    const uint8_t byte = text[i];
+    TempString name;
+    if (!GlyphNameOf(source, text[i], name)) continue;
+    char16_t unit = 0;
     uint8_t code = 0;
-    if (source.differences) {
-      TempString name;
-      if (source.differences->GetGlyphName(byte, name)) {
-        if (source.table->GetCode(name.c_str(), code)) host.push_back(code);
-        continue;
-      }
+    if (EncodingTable::UnicodeOfGlyph(name.c_str(), unit)) {
+      flush();
+      units.push_back(unit);
+    } else if (source.table->GetCode(name.c_str(), code)) {
+      host.push_back(code);
     }
-    if (Recode(*source.table, *source.table, byte, code)) host.push_back(code);
   }
-  return host;
+  flush();
+  return units;
+}
+
+// The font code of a character in cases (c) and (d): the code at which the
+// font's encoding holds a glyph name of the character (in case (d) a code
+// of the differences, or a code of the base table that the differences
+// leave as it is). False when the encoding holds none.
+bool CodeOfCharacter(const Source& source, char16_t unit, uint8_t& code) {
+  auto holds = [](const EncodingTable& table, const std::string& name, uint8_t& at) {
+    TempString there;
+    return table.GetCode(name.c_str(), at) && table.GetGlyphName(at, there) &&
+           name == there.c_str();
+  };
+  for (const std::string& name : EncodingTable::GlyphsOfUnicode(unit)) {
+    if (source.differences && holds(*source.differences, name, code)) return true;
+    if (holds(*source.table, name, code) &&
+        !(source.differences && source.differences->FindGlyphName(code))) {
+      return true;
+    }
+  }
+  return false;
 }
 
 // Host bytes to font codes in case (d): a byte the base table names gets the
@@ -348,11 +411,7 @@ int32_t CPDFFont::ToUnicode(char16_t* out, int32_t capacity, const uint8_t* text
       case Case::kCMap: units = CMapCodesToUnits(*source.cmap, text, n); break;
       case Case::kHost: units = HostToUnits(text, n); break;
       case Case::kNamed:
-      case Case::kDict: {
-        const std::vector<uint8_t> host = CodesToHost(source, text, n);
-        units = HostToUnits(host.data(), host.size());
-        break;
-      }
+      case Case::kDict: units = CodesToUnits(source, text, n); break;
       case Case::kOther: TypeCheck(source, kMethod);
     }
     return Emit(out, capacity, units.data(), units.size(), kMethod);
@@ -394,7 +453,7 @@ int32_t CPDFFont::ToHostEncoding(uint8_t* out, int32_t capacity, const uint8_t* 
       case Case::kNamed:
       case Case::kOther: return Emit(out, capacity, text, n, kMethod);
     }
-    StepFailed();
+    StepFailed("the font's encoding is of no known kind");
   });
 }
 
@@ -407,21 +466,22 @@ int32_t CPDFFont::FromUnicode(uint8_t* out, int32_t capacity, const char16_t* te
     std::vector<uint8_t> codes;
     switch (source.kind) {
       case Case::kCMap: codes = CMapUnitsToCodes(*source.cmap, text, n); break;
-      case Case::kHost: codes = UnitsToHost(text, n); break;
-      case Case::kNamed: {
-        // Host bytes the font table names, as their codes.
-        const std::vector<uint8_t> host = UnitsToHost(text, n);
-        for (const uint8_t byte : host) {
+      case Case::kHost: codes = UnitsToHost(text, n, kMethod); break;
+      case Case::kNamed:
+      case Case::kDict:
+        // Each character by its glyph name, never through host bytes: a
+        // double-byte host character is no pair of font codes.
+        codes.reserve(n);
+        for (size_t i = 0; i < n;) {
+          const fonttext::Character c = fonttext::CharacterAt(text, n, i);
           uint8_t code = 0;
-          if (Recode(*source.table, *source.table, byte, code)) codes.push_back(code);
+          if (c.units != 1 || c.lone || !CodeOfCharacter(source, text[i], code)) {
+            fonttext::NoCodeFor("CPDFFont", kMethod, c);
+          }
+          codes.push_back(code);
+          i += c.units;
         }
         break;
-      }
-      case Case::kDict: {
-        const std::vector<uint8_t> host = UnitsToHost(text, n);
-        codes = HostToDictCodes(source, host.data(), host.size());
-        break;
-      }
       case Case::kOther: TypeCheck(source, kMethod);
     }
     return Emit(out, capacity, codes.data(), codes.size(), kMethod);
@@ -450,7 +510,7 @@ int32_t CPDFFont::FromHostEncoding(uint8_t* out, int32_t capacity, const uint8_t
       case Case::kNamed:
       case Case::kOther: return Emit(out, capacity, text, n, kMethod);
     }
-    StepFailed();
+    StepFailed("the font's encoding is of no known kind");
   });
 }
 

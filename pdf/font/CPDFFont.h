@@ -96,23 +96,33 @@ class CPDFFont : public CPDFResource, public CPDFDict {
   // text), a name
   // (a predefined encoding), a dictionary (BaseEncoding and Differences), or
   // anything else. The answer is the count written (units for ToUnicode,
-  // bytes otherwise), or -1 with the record filled (when it was still empty)
-  // on failure, including an answer that would pass the capacity ("output
+  // bytes otherwise), or -1 with the record filled (when it was still empty,
+  // always with a message) on failure, including an answer that would pass the capacity ("output
   // buffer too small"). Nothing is written past the capacity and no
   // terminating 0 is written.
   //
-  // ToUnicode and ToHostEncoding read exactly length codes (never -1); a 0
-  // byte is a code like any other. A code that the CMap or the encoding does
-  // not map is left out and the codes after it convert (the answer counts
-  // what was written); a CMap destination beyond U+FFFF gives U+FFFD (see
+  // ToUnicode and ToHostEncoding read exactly length codes; a 0 byte is a
+  // code like any other. A code that the CMap or the encoding does not map
+  // is left out and the codes after it convert (the answer counts what was
+  // written); a CMap destination beyond U+FFFF gives U+FFFD (see
   // CMapBfRange), and of a ligature's letters the first. Without /Encoding
-  // a 0 byte is U+0000, as host text has it; bytes the host code page
-  // cannot read (a lead byte without its trail byte) are a failure. Through
-  // a CMap, ToHostEncoding leaves out a character the host code page cannot
-  // hold.
+  // a 0 byte is U+0000, as host text has it. Under an encoding, ToUnicode
+  // reads a code by its glyph name when the name stands for a character
+  // (the Latin glyph names, "uniXXXX"), and as host text otherwise. Bytes
+  // the host code page cannot read (a lead byte without its trail byte, a
+  // Latin letter of another code page) are passed over and the text goes
+  // on. Through a CMap, ToHostEncoding leaves out a character the host code
+  // page cannot hold.
   //
   // FromUnicode and FromHostEncoding read text: a length of -1 reads up to
-  // the terminating 0, and the text always ends at its first 0.
+  // the terminating 0, and the text always ends at its first 0. FromUnicode
+  // takes a surrogate pair as one character. Under an encoding it writes
+  // each character as the code at which the encoding holds a glyph name of
+  // it, never through host bytes; without /Encoding as host text. A
+  // character the encoding (or the host code page) cannot hold, a lone
+  // surrogate among them, is a failure whose message names it ("U+00E9 has
+  // no code in the font's encoding"). Through a ToUnicode CMap a character
+  // that no code maps to is left out.
   //
   // Room that always suffices: ToUnicode length units; ToHostEncoding twice
   // length bytes; FromUnicode twice the units; FromHostEncoding twice the

@@ -1,6 +1,8 @@
 #include "pdf/font/CPDFType0Font.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <string>
@@ -68,6 +70,23 @@ uint16_t Denormalized(uint16_t cid) {
   return FromTables(cid);
 }
 
+// CIDs whose table entry is another character that only looks alike: the
+// small kana U+3095 and U+3096 (at two CIDs each) are not ka and ke, U+5653
+// is not U+5618, and the vertical forms of the paired arrows U+21C4 and
+// U+21C6 (drawn as U+21C5 and U+21F5) are not the single arrows down and
+// up. The text conversions keep these CIDs as they are, so that no
+// character is read or written as another.
+constexpr uint16_t kOtherCharacter[] = {7959, 7960, 7963, 8264, 8265, 8311, 8312};
+
+bool IsOtherCharacter(uint16_t cid) {
+  return std::find(std::begin(kOtherCharacter), std::end(kOtherCharacter), cid) !=
+         std::end(kOtherCharacter);
+}
+
+// The substitutions as the text conversions apply them.
+uint16_t TextNormalized(uint16_t cid) { return IsOtherCharacter(cid) ? cid : Normalized(cid); }
+uint16_t TextDenormalized(uint16_t cid) { return IsOtherCharacter(cid) ? cid : Denormalized(cid); }
+
 template <class Map>
 void Substitute(uint8_t* cids, int32_t length, Map map) {
   if (!cids) return;
@@ -130,6 +149,12 @@ struct EncodingCMap {
     return std::strcmp(name, "Identity-H") == 0 || std::strcmp(name, "Identity-V") == 0;
   }
   const char* Suffix() const { return cmap->GetWMode() == 1 ? "-V" : "-H"; }
+  // A Unicode encoding (UCS-2 or UTF-16): a character's code is the
+  // character itself.
+  bool IsUnicode() const {
+    const std::string name = cmap->GetCMapName().c_str();
+    return name.find("UCS2") != std::string::npos || name.find("UTF16") != std::string::npos;
+  }
 };
 
 CMapFile* NamedCMap(const std::string& name, const char* method) {
@@ -161,7 +186,7 @@ EncodingCMap LoadEncoding(CPDFType0Font* font, const char* method) {
     CPDFException error;
     if (!local.DecodeAllFilter(&error)) {
       if (error.IsError()) throw new CPDFException(error);
-      StepFailed();
+      StepFailed("the encoding CMap stream does not decode");
     }
     // A program with the resource header line is read as a CMap file is.
     // Without it, producers' CMaps are read when the program parses and
@@ -202,7 +227,7 @@ std::vector<uint8_t> CodesToCIDs(const CMapFile& cmap, const uint8_t* text, size
   std::vector<uint8_t> cids(n * 2);
   const int32_t m =
       cmap.CodeToCIDOrNotdef(cids.data(), Capacity(cids.size()), text, Capacity(n), nullptr);
-  if (m < 0) StepFailed();
+  if (m < 0) StepFailed("codes do not convert to CIDs");
   cids.resize(static_cast<size_t>(m));
   return cids;
 }
@@ -215,7 +240,7 @@ std::vector<uint8_t> CodesToCIDsOrNotdef(const CMapFile& cmap, const uint8_t* te
   int32_t count = 0;
   const int32_t m =
       cmap.CodeToCIDOrNotdef(cids.data(), Capacity(cids.size()), text, Capacity(n), &count);
-  if (m < 0) StepFailed();
+  if (m < 0) StepFailed("codes do not convert to CIDs");
   cids.resize(static_cast<size_t>(m));
   *replaced += count;
   return cids;
@@ -232,7 +257,7 @@ uint16_t CIDAt(const std::vector<uint8_t>& cids, size_t i) {
 // substitution folds to CID 0 is named by the Unicode CMap itself (the
 // vertical degree sign of UniJIS-UCS2-V, say).
 bool UnicodeOfCID(const CMapFile& cmap, uint16_t cid, char16_t* unit) {
-  const uint16_t normal = Normalized(cid);
+  const uint16_t normal = TextNormalized(cid);
   for (const uint16_t tried : {normal, NECOriginal(normal), cid}) {
     const uint8_t pair[2] = {static_cast<uint8_t>(tried >> 8), static_cast<uint8_t>(tried & 0xFF)};
     uint8_t value[2];
@@ -288,6 +313,7 @@ class CodeReading {
   CodeReading(const EncodingCMap& encoding, const uint8_t* text, size_t n)
       : text_(text), n_(n), cids_(CodesToCIDs(*encoding.cmap, text, n)) {
     if (encoding.IsIdentity()) return;
+    ownCodes_ = encoding.IsUnicode() && cids_.size() == n;
     if (const CMapFile* form = HorizontalForm(*encoding.cmap)) {
       horizontal_ = AlignedCIDs(*form, text, n, cids_.size());
     }
@@ -314,7 +340,19 @@ class CodeReading {
   // horizontal form. A code whose CID no Unicode value names reads as the
   // CMap it builds on reads it (the backslash of the half-width Unicode
   // CMaps, whose proportional CID UniJIS-UCS2 does not name).
+  // Through a Unicode encoding, a code that the encoding maps reads as
+  // itself, the character it is (also where the Unicode CMap does not name
+  // its CID, a character of a later supplement).
   bool Read(size_t i, const UnicodeCMaps& maps, char16_t* unit) const {
+    if (ownCodes_ && CID(i) != 0) {
+      *unit = static_cast<char16_t>((text_[2 * i] << 8) | text_[2 * i + 1]);
+      return true;
+    }
+    return ReadCID(i, maps, unit);
+  }
+
+ private:
+  bool ReadCID(size_t i, const UnicodeCMaps& maps, char16_t* unit) const {
     const uint16_t turned = HorizontalCID(i);
     if (turned != 0 && maps.horizontal && UnicodeOfCID(*maps.horizontal, turned, unit)) return true;
     if (maps.mode && UnicodeOfCID(*maps.mode, CID(i), unit)) return true;
@@ -328,8 +366,8 @@ class CodeReading {
     return through && UnicodeOfCID(*through, CIDAt(baseCIDs_, i), unit);
   }
 
- private:
   const uint8_t* text_ = nullptr;
+  bool ownCodes_ = false;  // a Unicode encoding whose codes are all two bytes
   size_t n_ = 0;
   std::vector<uint8_t> cids_;
   std::vector<uint8_t> horizontal_;
@@ -349,14 +387,29 @@ int32_t HostCodeOfCID(const CMapFile& host, uint16_t cid, uint8_t code[2]) {
 // half-width encoding lacks, and the other way round), else of the
 // original of a NEC duplicate (which only the host CMap reaches); 0 bytes
 // when none has one.
-int32_t CodeOfCID(const CMapFile& cmap, uint16_t cid, uint16_t (*substitute)(uint16_t),
+// Where a Unicode encoding (`ranked`) has several codes for the CID, the
+// code of the character a reader expects (UnicodeRank): the ideograph, not
+// the Kangxi radical of the same glyph.
+int32_t CodeOfCID(const CMapFile& cmap, uint16_t cid, uint16_t (*substitute)(uint16_t), bool ranked,
                   uint8_t code[2]) {
+  int32_t best = 0, bestRank = 0;
   for (const uint16_t tried : {cid, substitute(cid), NECOriginal(cid)}) {
     const uint8_t pair[2] = {static_cast<uint8_t>(tried >> 8), static_cast<uint8_t>(tried & 0xFF)};
-    const int32_t m = cmap.CIDToCode(code, 2, pair, 2);
-    if (m > 0) return m;
+    uint8_t found[2];
+    const int32_t m = ranked ? cmap.CIDToCodeRanked(found, 2, pair, 2, UnicodeRank)
+                             : cmap.CIDToCode(found, 2, pair, 2);
+    if (m <= 0) continue;
+    // Through a Unicode encoding, the best ranked of the candidates' codes.
+    const int32_t rank =
+        ranked ? UnicodeRank(m == 2 ? (found[0] << 8 | found[1]) : found[0], m) : 0;
+    if (best == 0 || rank < bestRank) {
+      best = m;
+      bestRank = rank;
+      std::memcpy(code, found, 2);
+    }
+    if (!ranked) break;
   }
-  return 0;
+  return best;
 }
 
 // Each CID through the encoding CMap (CodeOfCID). In vertical writing a
@@ -373,15 +426,26 @@ int32_t CodeOfCID(const CMapFile& cmap, uint16_t cid, uint16_t (*substitute)(uin
 // character's code. CID 0 (a character already replaced) and a character
 // with no code at all are written as a code that the CMap leaves without a
 // CID (.notdef), when it has one; each of the latter adds to *replaced.
+// A character that `own` marks (through a Unicode encoding that maps the
+// character's own code, given in `ownCodes`) is written as that code.
+struct OwnCodes {
+  std::vector<uint8_t> codes;  // a big-endian pair per character
+  std::vector<bool> mapped;    // whether the encoding maps that code
+};
+
 std::vector<uint8_t> EncodeCIDs(const CMapFile& cmap, const std::vector<uint8_t>& cids,
                                 const std::vector<uint8_t>* horizontal,
                                 const CMapFile* horizontalForm, uint16_t (*substitute)(uint16_t),
-                                int32_t* replaced) {
+                                bool ranked, const OwnCodes* own, int32_t* replaced) {
   std::vector<uint8_t> codes;
   codes.reserve(cids.size());
   uint8_t notdef[2] = {0, 0};
   int32_t notdefLength = -1;
   for (size_t i = 0; i < cids.size() / 2; ++i) {
+    if (own && i < own->mapped.size() && own->mapped[i]) {
+      codes.insert(codes.end(), own->codes.begin() + 2 * i, own->codes.begin() + 2 * i + 2);
+      continue;
+    }
     const uint16_t cid = CIDAt(cids, i);
     const uint16_t flat = cid != 0 && horizontal ? CIDAt(*horizontal, i) : 0;
     uint8_t code[2] = {0, 0};
@@ -391,8 +455,8 @@ std::vector<uint8_t> EncodeCIDs(const CMapFile& cmap, const std::vector<uint8_t>
       m = horizontalForm->CIDToCode(code, 2, pair, 2);
       if (m > 0 && !HasVerticalForm(cmap, *horizontalForm, code, m)) m = 0;
     }
-    if (m <= 0) m = CodeOfCID(cmap, cid, substitute, code);
-    if (m <= 0 && flat != 0 && flat != cid) m = CodeOfCID(cmap, flat, substitute, code);
+    if (m <= 0) m = CodeOfCID(cmap, cid, substitute, ranked, code);
+    if (m <= 0 && flat != 0 && flat != cid) m = CodeOfCID(cmap, flat, substitute, ranked, code);
     if (m <= 0) {
       if (cid != 0) ++*replaced;
       if (notdefLength < 0 && !cmap.FindNotdefCode(notdef, notdefLength)) notdefLength = 0;
@@ -402,6 +466,28 @@ std::vector<uint8_t> EncodeCIDs(const CMapFile& cmap, const std::vector<uint8_t>
     codes.insert(codes.end(), code, code + m);
   }
   return codes;
+}
+
+// The characters of host text as codes of a Unicode encoding, one per host
+// code as the host CMap reads it (a lead byte and its trail byte, or one
+// byte), marked where the encoding maps them; none when the host text reads
+// as another number of codes than `count`.
+OwnCodes HostOwnCodes(const CMapFile& encoding, const uint8_t* text, size_t n, size_t count) {
+  OwnCodes own;
+  for (size_t i = 0; i < n;) {
+    const uint8_t lead = text[i];
+    const size_t length = ((lead >= 0x81 && lead <= 0x9F) || lead >= 0xE0) && i + 1 < n ? 2 : 1;
+    char16_t unit[2] = {0, 0};
+    const bool one = platform::HostToUtf16(text + i, static_cast<int32_t>(length), unit, 2) == 1;
+    const uint8_t pair[2] = {static_cast<uint8_t>(unit[0] >> 8),
+                             static_cast<uint8_t>(unit[0] & 0xFF)};
+    uint8_t cid[2];
+    own.codes.insert(own.codes.end(), pair, pair + 2);
+    own.mapped.push_back(one && encoding.CodeToCID(cid, 2, pair, 2) == 2);
+    i += length;
+  }
+  if (own.mapped.size() != count) own = OwnCodes{};
+  return own;
 }
 
 // For vertical writing, the horizontal CIDs of the same codes through the
@@ -541,8 +627,8 @@ int32_t CPDFType0Font::ToHostEncoding(uint8_t* out, int32_t capacity, const uint
           uint8_t code[4] = {0, 0, 0, 0};
           int32_t m = 0;
           const uint16_t turned = reading.HorizontalCID(i);
-          if (turned != 0 && hostH) m = HostCodeOfCID(*hostH, Denormalized(turned), code);
-          if (m <= 0) m = HostCodeOfCID(*host, Denormalized(reading.CID(i)), code);
+          if (turned != 0 && hostH) m = HostCodeOfCID(*hostH, TextDenormalized(turned), code);
+          if (m <= 0) m = HostCodeOfCID(*host, TextDenormalized(reading.CID(i)), code);
           if (m <= 0) {
             // A CID the host CMap has no code for (a vertical form it lacks,
             // a character of a later supplement or of another code page's
@@ -576,18 +662,51 @@ int32_t CPDFType0Font::FromUnicode(uint8_t* out, int32_t capacity, const char16_
         const size_t n = TextLength(text, length);
         EncodingCMap encoding = LoadEncoding(this, kMethod);
         CMapFile* unicode = UnicodeCMap(encoding, kMethod);
-        std::vector<uint8_t> pairs(n * 2);
-        for (size_t i = 0; i < n; ++i) {
-          pairs[2 * i] = static_cast<uint8_t>(text[i] >> 8);
-          pairs[2 * i + 1] = static_cast<uint8_t>(text[i] & 0xFF);
+        // One big-endian pair per character. A character beyond U+FFFF and
+        // a lone surrogate, which a UCS-2 CMap cannot read, stand as one
+        // U+FFFF each and are replaced once, as one character.
+        std::vector<uint8_t> pairs;
+        std::vector<size_t> beyond;
+        pairs.reserve(n * 2);
+        for (size_t i = 0; i < n;) {
+          const fonttext::Character c = fonttext::CharacterAt(text, n, i);
+          const char16_t unit = c.units == 1 && !c.lone ? text[i] : u'\uFFFF';
+          if (unit == u'\uFFFF') beyond.push_back(pairs.size() / 2);
+          pairs.push_back(static_cast<uint8_t>(unit >> 8));
+          pairs.push_back(static_cast<uint8_t>(unit & 0xFF));
+          i += c.units;
         }
-        const std::vector<uint8_t> cids =
+        std::vector<uint8_t> cids =
             CodesToCIDsOrNotdef(*unicode, pairs.data(), pairs.size(), &replaced_);
-        const auto horizontal =
-            HorizontalCIDs(encoding, "UniJIS-UCS2", pairs.data(), pairs.size(), cids);
+        auto horizontal = HorizontalCIDs(encoding, "UniJIS-UCS2", pairs.data(), pairs.size(), cids);
+        for (const size_t at : beyond) {
+          if (2 * at + 1 >= cids.size()) continue;
+          if (CIDAt(cids, at) != 0) ++replaced_;
+          cids[2 * at] = cids[2 * at + 1] = 0;
+          if (horizontal) (*horizontal)[2 * at] = (*horizontal)[2 * at + 1] = 0;
+        }
+        // Through a Unicode encoding a character is written as its own
+        // code wherever the encoding maps that code.
+        OwnCodes own;
+        const bool unicodeEncoding = !encoding.IsIdentity() && encoding.IsUnicode();
+        if (unicodeEncoding) {
+          own.codes = pairs;
+          own.mapped.assign(pairs.size() / 2, false);
+          size_t next = 0;
+          for (size_t i = 0; i < own.mapped.size(); ++i) {
+            if (next < beyond.size() && beyond[next] == i) {
+              ++next;
+              continue;
+            }
+            uint8_t cid[2];
+            own.mapped[i] = encoding.cmap->CodeToCID(cid, 2, pairs.data() + 2 * i, 2) == 2;
+            if (own.mapped[i] && CIDAt(cids, i) == 0) --replaced_;
+          }
+        }
         const CMapFile* form = encoding.IsIdentity() ? nullptr : HorizontalForm(*encoding.cmap);
         const std::vector<uint8_t> codes =
-            EncodeCIDs(*encoding.cmap, cids, horizontal.get(), form, Denormalized, &replaced_);
+            EncodeCIDs(*encoding.cmap, cids, horizontal.get(), form, TextDenormalized,
+                       unicodeEncoding, unicodeEncoding ? &own : nullptr, &replaced_);
         return Emit(out, capacity, codes.data(), codes.size(), kMethod);
       },
       -1);
@@ -607,9 +726,14 @@ int32_t CPDFType0Font::FromHostEncoding(uint8_t* out, int32_t capacity, const ui
         const std::vector<uint8_t> cids = CodesToCIDsOrNotdef(*host, text, n, &replaced_);
         if (encoding.IsIdentity()) return Emit(out, capacity, cids.data(), cids.size(), kMethod);
         const auto horizontal = HorizontalCIDs(encoding, "90ms-RKSJ", text, n, cids);
+        // Through a Unicode encoding each host character is written as its
+        // own code wherever the encoding maps it.
+        OwnCodes own;
+        const bool unicodeEncoding = encoding.IsUnicode();
+        if (unicodeEncoding) own = HostOwnCodes(*encoding.cmap, text, n, cids.size() / 2);
         const std::vector<uint8_t> codes =
             EncodeCIDs(*encoding.cmap, cids, horizontal.get(), HorizontalForm(*encoding.cmap),
-                       Normalized, &replaced_);
+                       TextNormalized, unicodeEncoding, &own, &replaced_);
         return Emit(out, capacity, codes.data(), codes.size(), kMethod);
       },
       -1);

@@ -56,6 +56,20 @@ class CPDFType0Font : public CPDFFont {
   // a character Shift-JIS CMaps lack) gives its character's code in the
   // host code page, when that has it, and is left out otherwise.
   //
+  // Through a Unicode encoding CMap (UCS-2 or UTF-16) a character is its
+  // own code: FromUnicode and FromHostEncoding write the character's code
+  // wherever the encoding maps it (the ideograph, not the Kangxi radical of
+  // the same CID), and ToUnicode and ToHostEncoding read such a code as
+  // that character.
+  //
+  // The Adobe-Japan1 substitution never turns a character into another one
+  // that only looks alike (the paired arrows into single arrows, the small
+  // kana into full-size ones): such CIDs are read and written as they are.
+  //
+  // FromUnicode takes a surrogate pair as one character; one beyond U+FFFF
+  // (which the Unicode CMaps cannot read) and a lone surrogate are replaced
+  // once each, as below.
+  //
   // FromUnicode and FromHostEncoding: a character whose CID the encoding
   // CMap has no code for is written through its substitute CID (the
   // proportional and half-width forms, a NEC duplicate's original) and, in

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "pdf/font/FontResourceCache.h"
 #include "pdf/object/TempString.h"
@@ -52,6 +53,13 @@ class EncodingTable : public FontCacheItem {
   // name answers false and changes nothing. A fill that runs out of memory
   // answers false and keeps the rows it added.
   bool LoadStandard(const char* encodingName);
+  // The character a glyph name stands for: the names of the Latin
+  // encodings (WinAnsi, MacRoman, PDFDoc and Standard) and the Latin glyphs
+  // of the standard fonts, and "uniXXXX". False for any other name.
+  static bool UnicodeOfGlyph(const char* glyphName, char16_t& unit);
+  // The way back: every such name of the character ("uniXXXX" last).
+  static std::vector<std::string> GlyphsOfUnicode(char16_t unit);
+
   // The encoding cache's entry; the same as LoadStandard.
   bool LoadByName(const char* encodingName) { return LoadStandard(encodingName); }
 

@@ -53,13 +53,16 @@ class BaseFont : public CPDFFont {
 
 void CheckAnswer(int32_t n, int32_t capacity) {
   FUZZ_CHECK(n == -1 || (n >= 0 && n <= capacity));
-  if (n == -1) FUZZ_CHECK(Doc()->GetError().IsError());
+  // A failure always says why.
+  if (n == -1) FUZZ_CHECK(Doc()->GetError().IsError() && *Doc()->GetError().GetMessage() != 0);
 }
 
 void Exercise(CPDFFont& font) {
-  static const uint8_t kCodes[] = {'A', 0x00, 0x82, 0xA0, 0xFF, 0x41, 0xC8};
+  static const uint8_t kCodes[] = {'A', 0x00, 0x82, 0xA0, 0xFF, 0x41, 0xC8, 0xE9, '!'};
   static const uint8_t kHost[] = {'A', 0x82, 0xA0, 'b', 0xB1};
-  static const char16_t kUnits[] = {u'A', u'\x3042', u'\xFF71', u'b'};
+  // A surrogate pair and a lone surrogate among them.
+  static const char16_t kUnits[] = {u'A',   u'\x3042', u'\xFF71', u'b',
+                                    0xD842, 0xDFB7,    0xDC00,    u'\xE9'};
   const int32_t codes = static_cast<int32_t>(sizeof kCodes);
   const int32_t host = static_cast<int32_t>(sizeof kHost);
   const int32_t units = static_cast<int32_t>(sizeof kUnits / sizeof kUnits[0]);
@@ -154,6 +157,8 @@ void FuzzSeeds(FuzzSeedList& seeds) {
   seeds.Add("plain-dict",
             font + "/Encoding << /BaseEncoding /StandardEncoding /Differences [254 /a /b /c] >>");
   seeds.Add("array", font + "/Encoding [1 2] >>");
+  seeds.Add("glyph-names",
+            font + "/Encoding << /Differences [65 /uni00E9 /eacute /G41 /uniD800] >>");
   seeds.Add("not-stream", font + "/ToUnicode 5 >>");
   auto stream = [](const std::string& entries, const std::string& data) {
     return "<< " + entries + "/Length " + std::to_string(data.size()) + " >>\nstream\n" + data +

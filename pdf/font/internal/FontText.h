@@ -13,9 +13,12 @@
 namespace fonttext {
 
 // A step that failed without an error of its own: recorded as code 5 with
-// no message (CPDFException::Absorb turns any other thrown value into that).
-struct StepFailure {};
-[[noreturn]] inline void StepFailed() { throw StepFailure{}; }
+// the message that names what failed.
+struct StepFailure {
+  const char* message;
+};
+[[noreturn]] inline void StepFailed(const char* message) { throw StepFailure{message}; }
+[[noreturn]] inline void StepFailed() { StepFailed("a step failed"); }
 
 // Copies n units into the caller's buffer, or fails when they do not fit.
 template <class Unit>
@@ -42,11 +45,41 @@ size_t TextLength(const Unit* text, int32_t length) {
   return n;
 }
 
-// The length of a code text, which may hold 0 bytes; a negative length is a
-// step failure.
+// The length of a code text, which may hold 0 bytes; a negative length, or
+// a length without text, is a step failure.
 inline size_t CodeLength(const uint8_t* text, int32_t length) {
-  if (length < 0 || (length > 0 && !text)) StepFailed();
+  if (length < 0) StepFailed("negative length");
+  if (length > 0 && !text) StepFailed("no text");
   return static_cast<size_t>(length);
+}
+
+// One character of a UTF-16 text: a surrogate pair is one character (two
+// units), a lone surrogate one character that no encoding holds.
+struct Character {
+  uint32_t value = 0;
+  size_t units = 1;
+  bool lone = false;
+};
+
+inline Character CharacterAt(const char16_t* text, size_t n, size_t i) {
+  Character c;
+  c.value = text[i];
+  if (c.value >= 0xD800 && c.value <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 &&
+      text[i + 1] <= 0xDFFF) {
+    c.value = 0x10000 + ((c.value - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
+    c.units = 2;
+  } else if (c.value >= 0xD800 && c.value <= 0xDFFF) {
+    c.lone = true;
+  }
+  return c;
+}
+
+// Fails naming the character that the font's encoding has no code for.
+[[noreturn]] inline void NoCodeFor(const char* cls, const char* method, const Character& c) {
+  CPDFException::ThrowFormat(
+      cls, method, CPDFException::kStepFailed,
+      c.lone ? "lone surrogate U+%04X: no character" : "U+%04X has no code in the font's encoding",
+      static_cast<unsigned>(c.value));
 }
 
 // An int32_t capacity for a work buffer of n elements.
@@ -65,6 +98,10 @@ Result Guarded(CPDFObjRegistry* doc, const char* cls, const char* method, Result
   if (record) record->Clear();
   try {
     return body();
+  } catch (const StepFailure& failure) {
+    if (record && !record->IsError()) {
+      record->Set(cls, method, CPDFException::kStepFailed, failure.message);
+    }
   } catch (...) {
     CPDFException::Absorb(record, cls, method);
   }

@@ -209,10 +209,20 @@ TEST(FontConversion, NamedEncoding) {
   EXPECT_EQ(FromUnicode(*font, u"AB"), "AB");
   EXPECT_EQ(FromHost(*font, "A\x1F"), "A\x1F");
   EXPECT_EQ(Record(doc), "");
-  // Latin text goes through the host code page: E9 starts a double-byte
-  // character there, and the text ends inside it.
-  EXPECT_EQ(ToUnicode(*font, "caf\xE9"), u"<fail>");
-  EXPECT_EQ(Record(doc), "5 CPDFFont ToUnicode ");
+  // Latin letters go by their glyph names, never through host bytes: a
+  // double-byte host character is no pair of font codes.
+  const std::pair<std::u16string, std::string> latin[] = {
+      {u"caf\u00E9", "caf\xE9"}, {u"\u20AC", "\x80"}, {u"\u00A3", "\xA3"}};
+  for (const auto& [text, codes] : latin) {
+    EXPECT_EQ(FromUnicode(*font, text), codes);
+    EXPECT_EQ(ToUnicode(*font, codes), text);
+    EXPECT_EQ(Record(doc), "");
+  }
+  // A character the encoding cannot hold fails, named.
+  EXPECT_EQ(FromUnicode(*font, u"A\u3042"), "<fail>");
+  EXPECT_EQ(Record(doc), "5 CPDFFont FromUnicode U+3042 has no code in the font's encoding");
+  EXPECT_EQ(FromUnicode(*font, u"\U00020BB7"), "<fail>");
+  EXPECT_EQ(Record(doc), "5 CPDFFont FromUnicode U+20BB7 has no code in the font's encoding");
 
   std::unique_ptr<TestFont> unknown = FontOf(doc, FontText("/Encoding /FooEncoding"));
   ASSERT_TRUE(unknown);
@@ -272,13 +282,17 @@ TEST(FontConversion, NoEncodingIsHostText) {
   EXPECT_EQ(FromUnicode(*font, u"\x3042"), "\x82\xA0");
   EXPECT_EQ(ToHost(*font, "\x82\xA0"), "\x82\xA0");
   EXPECT_EQ(Record(doc), "");
-  EXPECT_EQ(ToUnicode(*font, "\x80"), u"<fail>");
-  EXPECT_EQ(Record(doc), "5 CPDFFont ToUnicode ");
+  // Bytes that are no host text are passed over, and the text goes on.
+  EXPECT_EQ(ToUnicode(*font, "\x80"), u"");
+  EXPECT_EQ(ToUnicode(*font, "caf\xE9!\x82\xA0"), u"caf!\x3042");
+  EXPECT_EQ(Record(doc), "");
+  EXPECT_EQ(FromUnicode(*font, u"caf\u00E9"), "<fail>");
+  EXPECT_EQ(Record(doc), "5 CPDFFont FromUnicode U+00E9 has no code in the font's encoding");
   // The next conversion starts with a clean record.
   EXPECT_EQ(ToUnicode(*font, "A"), u"A");
   EXPECT_EQ(Record(doc), "");
   EXPECT_EQ(FromUnicode(*font, u"\xD800"), "<fail>");
-  EXPECT_EQ(Record(doc), "5 CPDFFont FromUnicode ");
+  EXPECT_EQ(Record(doc), "5 CPDFFont FromUnicode lone surrogate U+D800: no character");
 }
 
 TEST(FontConversion, ToUnicodeCMap) {
@@ -380,10 +394,10 @@ TEST(FontConversion, ZeroBytesDoNotEndTheText) {
     EXPECT_EQ(ToHost(*font, text), c.host);
     EXPECT_EQ(Record(doc), "");
   }
-  // Host text around the 0 still has to read: a lead byte cut by it fails.
+  // A lead byte cut by the 0 is passed over, and so is the lone trail byte.
   std::unique_ptr<TestFont> host = FontOf(doc, FontText(""));
   ASSERT_TRUE(host);
-  EXPECT_EQ(ToUnicode(*host, std::string("\x82\0\xA0", 3)), u"<fail>");
+  EXPECT_EQ(ToUnicode(*host, std::string("\x82\0\xA0", 3)), std::u16string(u"\0", 1));
   EXPECT_EQ(ToUnicode(*host, std::string("\x82\xA0\0", 3)), std::u16string(u"\x3042\0", 2));
 }
 
@@ -438,7 +452,7 @@ TEST(FontConversion, ToUnicodeLeavesTheDocumentAlone) {
 TEST(FontConversion, CapacityIsNeverPassed) {
   TestRegistry doc;
   const std::vector<std::string> fonts = {FontText(""), FontText("/Encoding /WinAnsiEncoding"),
-                                          FontText("/Encoding << /Differences [65 /B] >>"),
+                                          FontText("/Encoding << /Differences [66 /A] >>"),
                                           FontText("/ToUnicode " + ToUnicodeRef(doc, kCMap))};
   for (const std::string& text : fonts) {
     SCOPED_TRACE(text);

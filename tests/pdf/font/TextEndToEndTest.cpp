@@ -1,6 +1,7 @@
-// End to end: a page with "€5" in Helvetica (WinAnsiEncoding) and "日本語"
-// in HeiseiMin-W3 (90ms-RKSJ-H), its codes and widths from the fonts, is
-// written and read back by an independent text extractor (skipped when
+// End to end: a page with "€5" and "café £" in Helvetica (WinAnsiEncoding)
+// and Japanese in HeiseiMin-W3 (90ms-RKSJ-H, UniJIS-UCS2-H, UniJIS-UTF16-H),
+// its codes and widths from the fonts, is written and read back by an
+// independent text extractor (skipped when
 // pdftotext or the Adobe-Japan1 CMaps are not installed).
 #include <gtest/gtest.h>
 
@@ -76,15 +77,23 @@ TEST(TextEndToEnd, EuroAndJapaneseReadBackAsWritten) {
   const uint8_t euro[] = {0x80, '5'};
   EXPECT_EQ(helvetica->CalcStringWidth(euro, 2), 556 + 556);
 
-  auto* heisei = RegisteredFont<CPDFType0Font>(
-      doc,
-      "<< /Type /Font /Subtype /Type0 /BaseFont /HeiseiMin-W3-90ms-RKSJ-H /Encoding /90ms-RKSJ-H "
-      "/DescendantFonts [<< /Type /Font /Subtype /CIDFontType0 /BaseFont /HeiseiMin-W3 "
-      "/CIDSystemInfo << /Registry (Adobe) /Ordering (Japan1) /Supplement 2 >> /FontDescriptor "
-      "<< /Type /FontDescriptor /FontName /HeiseiMin-W3 /Flags 4 /FontBBox [-123 -257 1001 910] "
-      "/ItalicAngle 0 /Ascent 859 /Descent -141 /CapHeight 709 /StemV 69 >> /DW 1000 >>] >>",
-      &heiseiRef);
-  ASSERT_TRUE(heisei);
+  auto heiseiFont = [&](const char* encoding, CPDFObjRef* ref) {
+    return RegisteredFont<CPDFType0Font>(
+        doc,
+        std::string("<< /Type /Font /Subtype /Type0 /BaseFont /HeiseiMin-W3 /Encoding /") +
+            encoding +
+            " /DescendantFonts [<< /Type /Font /Subtype /CIDFontType0 /BaseFont /HeiseiMin-W3 "
+            "/CIDSystemInfo << /Registry (Adobe) /Ordering (Japan1) /Supplement 2 >> "
+            "/FontDescriptor << /Type /FontDescriptor /FontName /HeiseiMin-W3 /Flags 4 /FontBBox "
+            "[-123 -257 1001 910] /ItalicAngle 0 /Ascent 859 /Descent -141 /CapHeight 709 /StemV "
+            "69 >> /DW 1000 >>] >>",
+        ref);
+  };
+  CPDFObjRef ucs2Ref, utf16Ref;
+  auto* heisei = heiseiFont("90ms-RKSJ-H", &heiseiRef);
+  auto* ucs2 = heiseiFont("UniJIS-UCS2-H", &ucs2Ref);
+  auto* utf16 = heiseiFont("UniJIS-UTF16-H", &utf16Ref);
+  ASSERT_TRUE(heisei && ucs2 && utf16);
   // 日本語 in the host encoding.
   const uint8_t host[] = {0x93, 0xFA, 0x96, 0x7B, 0x8C, 0xEA};
   uint8_t codes[16];
@@ -96,15 +105,37 @@ TEST(TextEndToEnd, EuroAndJapaneseReadBackAsWritten) {
   ASSERT_EQ(heisei->ToUnicode(unicode, 8, codes, n), 3);
   EXPECT_EQ(std::u16string(unicode, 3), u"日本語");
 
+  // Lines written from Unicode: Latin letters by their glyph names; a
+  // character beyond U+FFFF replaced once and the rest kept; the codes of
+  // Unicode encodings the characters themselves.
+  auto fromUnicode = [](CPDFFont* font, const std::u16string& text) {
+    uint8_t out[64];
+    const int32_t m = font->FromUnicode(out, sizeof out, text.c_str());
+    EXPECT_GT(m, 0) << font->GetDoc()->GetError().GetMessage();
+    return Hex(out, m < 0 ? 0 : m);
+  };
+  const std::string latin = fromUnicode(helvetica, u"caf\u00E9 \u00A3");
+  EXPECT_EQ(latin, "<636166E920A3>");
+  const std::string beyond = fromUnicode(heisei, u"\U00020BB7\u91CE\u5BB6");
+  EXPECT_EQ(heisei->GetReplacedCount(), 1);
+  const std::string kanji = fromUnicode(ucs2, u"\u65E5\u6708");
+  EXPECT_EQ(kanji, "<65E56708>");
+  const std::string quotes = fromUnicode(utf16, u"\u201C\u5F15\u201D");
+  EXPECT_EQ(utf16->GetReplacedCount(), 0);
+
   CPDFDict* resources = page->Get_Resources();
   ASSERT_TRUE(resources);
+  auto ref = [](const CPDFObjRef& r) { return std::to_string(r.GetNumber()) + " 0 R"; };
   std::unique_ptr<CPDFObject> fonts =
-      periph::Parse("<< /F1 " + std::to_string(helveticaRef.GetNumber()) + " 0 R /G1 " +
-                        std::to_string(heiseiRef.GetNumber()) + " 0 R >>",
+      periph::Parse("<< /F1 " + ref(helveticaRef) + " /G1 " + ref(heiseiRef) + " /G2 " +
+                        ref(ucs2Ref) + " /G3 " + ref(utf16Ref) + " >>",
                     &doc);
   ASSERT_TRUE(resources->Set(&doc, CPDFName("Font"), std::move(fonts)));
-  const std::string content = "BT /F1 36 Tf 20 90 Td " + Hex(euro, 2) +
-                              " Tj ET BT /G1 36 Tf 20 30 Td " + Hex(codes, n) + " Tj ET";
+  const std::string content =
+      "BT /F1 36 Tf 20 110 Td " + Hex(euro, 2) + " Tj ET BT /G1 36 Tf 20 70 Td " + Hex(codes, n) +
+      " Tj ET BT /F1 12 Tf 20 40 Td " + latin + " Tj ET BT /G1 12 Tf 120 40 Td " + beyond +
+      " Tj ET BT /G2 12 Tf 20 15 Td " + kanji + " Tj ET BT /G3 12 Tf 120 15 Td " + quotes +
+      " Tj ET";
   CPDFStream stream;
   ASSERT_TRUE(stream.SetData(content.data(), static_cast<int32_t>(content.size())));
   ASSERT_TRUE(page->AddContents(&stream));
@@ -114,6 +145,9 @@ TEST(TextEndToEnd, EuroAndJapaneseReadBackAsWritten) {
   const std::string text = ToolOutput("pdftotext -enc UTF-8 '" + path + "' -");
   EXPECT_NE(text.find("€5"), std::string::npos) << text;
   EXPECT_NE(text.find("日本語"), std::string::npos) << text;
+  for (const char* line : {"café £", "野家", "日月", "“引”"}) {
+    EXPECT_NE(text.find(line), std::string::npos) << line << " in " << text;
+  }
   if (const char* keep = std::getenv("PENNA_KEEP_TEXT_PDF")) {
     std::filesystem::copy_file(path, keep, std::filesystem::copy_options::overwrite_existing);
   }

@@ -2,6 +2,7 @@
 // system's CMap folder (skipped when it is not installed).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -152,9 +153,10 @@ TEST_F(Type0AdobeJapan1Test, ShiftJISTextReadsBackAsWritten) {
 // bytes that decode to it. A character that the encoding has no code for is
 // replaced and counted, and not read back; the rest must come back whole,
 // vertical forms and Unicode CMap quirks included. Exceptions: host 5C,
-// which the font shows as the yen sign; characters that the code page
-// reaches from two codes, which the font may unify with a variant; and the
-// tilde of the half-width Unicode CMaps, which they draw as the overline.
+// which a font of a host encoding shows as the yen sign (a Unicode
+// encoding writes the backslash as its own code); and characters that the
+// code page reaches from two codes, which the font may unify with a
+// variant.
 TEST_F(Type0AdobeJapan1Test, EveryHostCharacterRoundTrips) {
   std::vector<Bytes> characters;
   for (int b = 0x20; b < 0x7F; ++b) characters.push_back({static_cast<uint8_t>(b)});
@@ -183,7 +185,7 @@ TEST_F(Type0AdobeJapan1Test, EveryHostCharacterRoundTrips) {
   struct Case {
     const char* encoding;
     int minWritten;
-    bool tildeIsOverline;
+    bool unicodeCodes;  // a Unicode encoding: each code is its character
   };
   const Case cases[] = {
       {"90ms-RKSJ-H", 7870, false},
@@ -200,12 +202,12 @@ TEST_F(Type0AdobeJapan1Test, EveryHostCharacterRoundTrips) {
       {"EUC-V", 7000, false},
       {"H", 6850, false},
       {"V", 6850, false},
-      {"UniJIS-UCS2-H", 7870, false},
-      {"UniJIS-UCS2-V", 7870, false},
+      {"UniJIS-UCS2-H", 7870, true},
+      {"UniJIS-UCS2-V", 7870, true},
       {"UniJIS-UCS2-HW-H", 7870, true},
       {"UniJIS-UCS2-HW-V", 7870, true},
-      {"UniJIS-UTF16-H", 7840, false},
-      {"UniJIS-UTF16-V", 7840, false},
+      {"UniJIS-UTF16-H", 7870, true},
+      {"UniJIS-UTF16-V", 7870, true},
       {"Identity-H", 7870, false},
       {"Identity-V", 7870, false},
   };
@@ -216,7 +218,7 @@ TEST_F(Type0AdobeJapan1Test, EveryHostCharacterRoundTrips) {
     int written = 0, checked = 0, differ = 0;
     for (const auto& [host, unit] : decoded) {
       const bool unified = decodedFrom[unit] > 1;
-      const char16_t shown = c.tildeIsOverline && unit == u'~' ? u'\u203E' : unit;
+      const char16_t shown = unit;
       // Read back through ToUnicode (as `expected`) and through
       // ToHostEncoding (as host bytes that decode to the character).
       auto check = [&](const Bytes& codes, const char* from, char16_t expected) {
@@ -246,7 +248,8 @@ TEST_F(Type0AdobeJapan1Test, EveryHostCharacterRoundTrips) {
       }
       const Bytes fromHost = FromHost(*font, host);
       if (font->GetReplacedCount() == 0) {
-        check(fromHost, "from host text", host == Bytes{0x5C} ? u'\u00A5' : shown);
+        check(fromHost, "from host text",
+              host == Bytes{0x5C} && !c.unicodeCodes ? u'\u00A5' : shown);
       }
     }
     EXPECT_GE(written, c.minWritten);
@@ -285,6 +288,56 @@ TEST_F(Type0AdobeJapan1Test, CharactersWithoutACIDBecomeNotdef) {
   expected.push_back(0x42);
   EXPECT_EQ(FromUnicode(*sjis, u"A\uE000B"), expected);
   EXPECT_EQ(sjis->GetReplacedCount(), 1);
+
+  // A character beyond U+FFFF (a surrogate pair) and a lone surrogate are
+  // one character each: replaced once, the rest of the text kept.
+  const std::pair<std::u16string, Bytes> beyond[] = {
+      {u"\U00020BB7\u91CE\u5BB6", {0x96, 0xEC, 0x89, 0xC6}},
+      {u"A\U0001D44FBCDE", {0x41, 0x42, 0x43, 0x44, 0x45}},
+      {{u'A', char16_t{0xD800}, u'B'}, {0x41, 0x42}},
+      {{u'A', char16_t{0xDC00}, u'B'}, {0x41, 0x42}}};
+  for (const auto& [text, kept] : beyond) {
+    const Bytes codes = FromUnicode(*sjis, text);
+    EXPECT_EQ(sjis->GetReplacedCount(), 1);
+    EXPECT_EQ(codes.size(), kept.size() + notdef.size());
+    Bytes without = codes;
+    const auto at = std::search(without.begin(), without.end(), notdef.begin(), notdef.end());
+    ASSERT_NE(at, without.end());
+    without.erase(at, at + static_cast<std::ptrdiff_t>(notdef.size()));
+    EXPECT_EQ(without, kept);
+  }
+}
+
+// A Unicode encoding writes each character it maps as its own code
+// (UniJIS-UTF16-H the quotes whose CIDs differ from those of UniJIS-UCS2,
+// UniJIS-UCS2-H the ideograph, not the Kangxi radical of the same CID).
+TEST_F(Type0AdobeJapan1Test, CharactersAreWrittenAsThemselves) {
+  struct Case {
+    const char* encoding;
+    std::u16string text;
+  };
+  const Case cases[] = {
+      {"UniJIS-UTF16-H", u"\u2018\u2019\u201C\u201D\uFA11"},
+      {"UniJIS-UCS2-H", u"\u65E5\u6708\u6728\u4EBA\u4E00\u5B50\u5C71\u9AD8\u2F47"},
+      {"UniJIS-UCS2-V", u"\u21C4\u21C6\u65E5"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.encoding);
+    auto font = Font(c.encoding);
+    ASSERT_TRUE(font);
+    Bytes own;
+    for (const char16_t unit : c.text) {
+      own.push_back(static_cast<uint8_t>(unit >> 8));
+      own.push_back(static_cast<uint8_t>(unit & 0xFF));
+    }
+    EXPECT_EQ(FromUnicode(*font, c.text), own);
+    EXPECT_EQ(font->GetReplacedCount(), 0);
+    EXPECT_EQ(ToUnicode(*font, own), c.text);
+  }
+  // Host text through a Unicode encoding: each host character's own code.
+  auto ucs2 = Font("UniJIS-UCS2-H");
+  ASSERT_TRUE(ucs2);
+  EXPECT_EQ(FromHost(*ucs2, {0x93, 0xFA, 0x20, 0x7C}), (Bytes{0x65, 0xE5, 0x00, 0x20, 0x00, 0x7C}));
 }
 
 // Vertical writing: the Unicode CMap gives some characters a vertical CID
@@ -361,8 +414,8 @@ TEST_F(Type0AdobeJapan1Test, VerticalFormsReadBackWhole) {
 // Characters beyond the host code page (the supplement's parenthesised and
 // negative circled numbers, small Roman twelve, vertical two-way arrows)
 // read back through the Unicode encodings. As host text the first are left
-// out, without failing; the arrows come back as the arrows substituted for
-// them.
+// out, without failing, and so are the paired arrows: never as the single
+// arrows whose glyphs the vertical forms resemble.
 TEST_F(Type0AdobeJapan1Test, CharactersBeyondTheHostCodePageReadBack) {
   struct Case {
     const char* encoding;
@@ -371,7 +424,7 @@ TEST_F(Type0AdobeJapan1Test, CharactersBeyondTheHostCodePageReadBack) {
   };
   const Case cases[] = {
       {"UniJIS-UCS2-H", u"A\u2474\u2776\u217A", {0x41}},
-      {"UniJIS-UCS2-V", u"A\u2474\u21C4\u21C6", {0x41, 0x81, 0xA8, 0x81, 0xA9}},
+      {"UniJIS-UCS2-V", u"A\u2474\u21C4\u21C6", {0x41}},
       {"Identity-H", u"A\u2474\u2776", {0x41}},
   };
   for (const Case& c : cases) {
@@ -426,21 +479,26 @@ TEST_F(Type0AdobeJapan1Test, HostTextWithoutTheUnicodeCMaps) {
 }
 
 // A character that has a CID but no code in the encoding, in neither
-// writing direction (a box-drawing dash Shift-JIS lacks), is replaced by
-// .notdef like one without a CID, counted, and the rest of the text follows.
+// writing direction (a box-drawing dash Shift-JIS lacks; the paired arrows,
+// never written as the single arrows their vertical forms look like), is
+// replaced by .notdef like one without a CID, counted, and the rest of the
+// text follows.
 TEST_F(Type0AdobeJapan1Test, CharactersWithoutACodeAreReplacedAndCounted) {
-  for (const char* encoding : {"90ms-RKSJ-H", "90ms-RKSJ-V"}) {
+  const std::pair<const char*, std::u16string> cases[] = {{"90ms-RKSJ-H", u"A\u2504\u2504B"},
+                                                          {"90ms-RKSJ-V", u"A\u2504\u2504B"},
+                                                          {"90ms-RKSJ-H", u"A\u21C4\u21C5\u21C6B"},
+                                                          {"90ms-RKSJ-V", u"A\u21C4\u21C5\u21C6B"}};
+  for (const auto& [encoding, text] : cases) {
     SCOPED_TRACE(encoding);
     auto font = Font(encoding);
     ASSERT_TRUE(font);
-    const Bytes codes = FromUnicode(*font, u"A\u2504\u2504B");
-    EXPECT_EQ(font->GetReplacedCount(), 2);
+    const Bytes codes = FromUnicode(*font, text);
+    EXPECT_EQ(font->GetReplacedCount(), static_cast<int32_t>(text.size()) - 2);
     ASSERT_GE(codes.size(), 4u);
     EXPECT_EQ(codes.front(), 0x41);
     EXPECT_EQ(codes.back(), 0x42);
     // Each replacement is a code the CMap gives no CID, which reads back as
     // nothing.
-    EXPECT_EQ((codes.size() - 2) % 2, 0u);
     EXPECT_EQ(ToUnicode(*font, codes), u"AB");
   }
 }
@@ -464,6 +522,62 @@ TEST_F(Type0AdobeJapan1Test, UnicodeEncodedFont) {
   ASSERT_TRUE(font);
   EXPECT_EQ(FromHost(*font, {'A'}), (Bytes{0x00, 0x41}));
   EXPECT_EQ(ToUnicode(*font, {0x30, 0x42}), u"\u3042");
+}
+
+// The substitution tables put some CIDs under another character that only
+// looks alike (the vertical forms of the paired arrows under single
+// arrows, small kana under full-size ones). A character of such a CID,
+// written through the Shift-JIS encodings, is replaced (and counted) or
+// reads back as a character of its own CID, never as the look-alike.
+TEST_F(Type0AdobeJapan1Test, NoCharacterIsWrittenAsALookAlike) {
+  // The characters of each CID through UniJIS-UCS2-H and -V (the Identity
+  // fonts write those CIDs).
+  std::map<uint16_t, std::vector<char16_t>> characters;
+  for (const char* identity : {"Identity-H", "Identity-V"}) {
+    auto font = Font(identity);
+    ASSERT_TRUE(font);
+    for (uint32_t u = 0x20; u < 0xFFFE; ++u) {
+      if (u >= 0xD800 && u <= 0xDFFF) continue;
+      const Bytes cid = FromUnicode(*font, std::u16string(1, static_cast<char16_t>(u)));
+      if (font->GetReplacedCount() != 0 || cid.size() != 2) continue;
+      characters[static_cast<uint16_t>(cid[0] << 8 | cid[1])].push_back(static_cast<char16_t>(u));
+    }
+  }
+  auto shared = [&](uint16_t a, uint16_t b) {
+    for (const char16_t u : characters[a]) {
+      const auto& other = characters[b];
+      if (std::find(other.begin(), other.end(), u) != other.end()) return true;
+    }
+    return false;
+  };
+  std::vector<uint16_t> lookAlikes;
+  for (const auto& [first, size] : {std::pair<uint16_t, int32_t>{7887, 215}, {8264, 95}}) {
+    for (uint16_t cid = first; cid < first + size; ++cid) {
+      uint8_t pair[2] = {static_cast<uint8_t>(cid >> 8), static_cast<uint8_t>(cid & 0xFF)};
+      CPDFType0Font::NormalizeCID(pair, 2);
+      const auto substitute = static_cast<uint16_t>(pair[0] << 8 | pair[1]);
+      if (substitute == 0 || substitute == cid || characters[cid].empty()) continue;
+      if (!shared(cid, substitute)) lookAlikes.push_back(cid);
+    }
+  }
+  // U+5653 under U+5618 and the two arrows (the small kana have no UCS-2
+  // value).
+  EXPECT_EQ(lookAlikes, (std::vector<uint16_t>{7963, 8311, 8312}));
+  for (const char* encoding : {"90ms-RKSJ-H", "90ms-RKSJ-V"}) {
+    SCOPED_TRACE(encoding);
+    auto font = Font(encoding);
+    ASSERT_TRUE(font);
+    for (const uint16_t cid : lookAlikes) {
+      for (const char16_t unit : characters[cid]) {
+        const Bytes codes = FromUnicode(*font, std::u16string(1, unit));
+        if (font->GetReplacedCount() != 0) continue;
+        const std::u16string back = ToUnicode(*font, codes);
+        const auto& own = characters[cid];
+        EXPECT_TRUE(back.size() == 1 && std::find(own.begin(), own.end(), back[0]) != own.end())
+            << std::hex << "U+" << int(unit) << " (CID " << std::dec << cid << ")";
+      }
+    }
+  }
 }
 
 }  // namespace
