@@ -147,8 +147,9 @@ set(CPACK_PACKAGE_VENDOR Tarnwick)
 set(CPACK_PACKAGE_CONTACT "Tarnwick <velmora@tarnwick.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "image-to-PDF converter with a Japanese interface")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Velmora converts BMP, JPEG and TIFF images into PDF files of one page\n"
-    "each: one file, a folder with its sub-folders, or files dropped on it.\n"
+    "Velmora converts BMP, JPEG and TIFF images into PDF files, one page for\n"
+    "each image of a file (a TIFF file may hold several): one file, a folder\n"
+    "with its sub-folders, or files dropped on it.\n"
     "The package also holds Fennick, the setup launcher.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
