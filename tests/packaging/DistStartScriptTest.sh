@@ -16,8 +16,7 @@ fail() {
 STICK="$WORK/my stick/setup"
 mkdir -p "$STICK/lib" "$WORK/tmp"
 cp "$1/packaging/Fennick.sh" "$STICK/"
-echo caption > "$STICK/InstInfo.txt"
-echo library > "$STICK/lib/libQt6Core.so.6"
+touch "$STICK/InstInfo.txt" "$STICK/lib/libQt6Core.so.6"
 # The fake launcher says where it runs, whether the folder's files lie
 # beside it, and what it was given; it ends with status 7.
 cat > "$STICK/Fennick" <<'FAKE'
@@ -39,11 +38,11 @@ run() {
   grep -qx 'args a b c' <<< "$output" || fail "$1: arguments: $output"
 }
 
-chmod +x "$STICK/Fennick" "$STICK/FennickInstaller"
+chmod +x "$STICK/Fennick"*
 run "with execute bits"
 grep -qxF "in $STICK" <<< "$output" || fail "with execute bits, not run in place: $output"
 
-chmod a-x "$STICK/Fennick" "$STICK/FennickInstaller"
+chmod a-x "$STICK/Fennick"*
 run "without execute bits"
 grep -Eq "^in $WORK/tmp/velmora-setup\.[A-Za-z0-9]+$" <<< "$output" ||
   fail "without execute bits, not run from a copy: $output"
