@@ -147,8 +147,9 @@ set(CPACK_PACKAGE_VENDOR Tarnwick)
 set(CPACK_PACKAGE_CONTACT "Tarnwick <velmora@tarnwick.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "image-to-PDF converter with a Japanese interface")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Velmora converts BMP, JPEG and TIFF images into PDF files of one page\n"
-    "each: one file, a folder with its sub-folders, or files dropped on it.\n"
+    "Velmora converts BMP, JPEG and TIFF images into PDF files, one page for\n"
+    "each image of a file (a TIFF file may hold several): one file, a folder\n"
+    "with its sub-folders, or files dropped on it.\n"
     "The package also holds Fennick, the setup launcher.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
@@ -164,18 +165,30 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 include(CPack)
 
 # The distribution folder: the launcher with its installer window, its
-# InstInfo.txt (in code page 932, the launcher's host encoding) and the
-# package, side by side.
+# InstInfo.txt (in code page 932, the launcher's host encoding), the package,
+# the start script and the toolkit the two programs need (the xcb platform
+# plugin and the libraries outside dist-base-libraries.txt), side by side;
+# packed as velmora-1.00-setup.tar.gz, which keeps the execute bits.
 configure_file(${PN_PACKAGING_DIR}/InstInfo.txt.in ${CMAKE_BINARY_DIR}/packaging/InstInfo.utf8.txt
                @ONLY)
+find_program(PN_TAR tar REQUIRED)
+# The xcb platform plugin's target, which the toolkit's Gui package does not
+# load by itself here.
+if(NOT TARGET Qt6::QXcbIntegrationPlugin)
+  find_package(Qt6QXcbIntegrationPlugin REQUIRED CONFIG PATHS ${Qt6Gui_DIR} NO_DEFAULT_PATH)
+endif()
+set(PN_DIST_ROOT ${PN_PACKAGE_NAME}-${PN_PACKAGE_VERSION}-setup)
 add_custom_target(
   dist
   COMMAND
     ${CMAKE_COMMAND} -DCPACK=${CMAKE_CPACK_COMMAND} -DBINARY_DIR=${CMAKE_BINARY_DIR}
     -DPACKAGE_FILE=${PN_PACKAGE_FILE} -DLAUNCHER=$<TARGET_FILE:Fennick>
     -DINSTALLER=$<TARGET_FILE:FennickInstaller> -DSTRIP=${CMAKE_STRIP}
-    -DINFO=${CMAKE_BINARY_DIR}/packaging/InstInfo.utf8.txt -DDIST=${CMAKE_BINARY_DIR}/dist -P
-    ${PN_PACKAGING_DIR}/MakeDist.cmake
+    -DINFO=${CMAKE_BINARY_DIR}/packaging/InstInfo.utf8.txt -DSTART=${PN_PACKAGING_DIR}/Fennick.sh
+    -DPLUGIN=$<TARGET_FILE:Qt6::QXcbIntegrationPlugin>
+    -DBASE=${PN_PACKAGING_DIR}/dist-base-libraries.txt -DDIST=${CMAKE_BINARY_DIR}/dist
+    -DTAR=${PN_TAR} -DARCHIVE=${CMAKE_BINARY_DIR}/${PN_DIST_ROOT}.tar.gz
+    -DARCHIVE_ROOT=${PN_DIST_ROOT} -P ${PN_PACKAGING_DIR}/MakeDist.cmake
   COMMENT "Laying out the distribution folder dist/"
   VERBATIM)
 add_dependencies(dist Ostrel Fennick FennickInstaller PennaIcons)

@@ -72,6 +72,44 @@ iconv -f CP932 -t UTF-8 "$BUILD/dist/InstInfo.txt" > "$WORK/InstInfo.txt" ||
 [ "$(sed -n 2p "$WORK/InstInfo.txt")" = "$(basename "$DEB")" ] || fail "InstInfo.txt line 2"
 [ "$(wc -l < "$WORK/InstInfo.txt")" -ge 3 ] || fail "InstInfo.txt has no description"
 
+# The distribution folder runs where the toolkit is not installed. The
+# programs search lib/ beside them and nothing else; with that, every library
+# they, the libraries of lib/ and the xcb platform plugin need is found in
+# lib/ or is one of the base set (dist-base-libraries.txt); qt.conf points
+# the toolkit to the folder's plugin. The archive keeps the execute bits.
+DIST="$(realpath "$BUILD/dist")"
+mapfile -t BASE < <(sed -n 's/^\([^# ][^ ]*\) .*/\1/p' packaging/dist-base-libraries.txt)
+[ "${#BASE[@]}" -gt 10 ] || fail "packaging/dist-base-libraries.txt names ${#BASE[@]} libraries"
+for program in Fennick FennickInstaller; do
+  rpath="$(readelf -d "$DIST/$program" | sed -n 's/.*(RPATH).*\[\(.*\)\]$/\1/p')"
+  [ "$rpath" = '$ORIGIN/lib' ] || fail "$program searches '$rpath' for libraries, not \$ORIGIN/lib"
+done
+[ -f "$DIST/plugins/platforms/libqxcb.so" ] || fail "no xcb platform plugin in $DIST/plugins/platforms"
+grep -qx 'Plugins=plugins' "$DIST/qt.conf" || fail "qt.conf does not name the folder's plugins"
+elves=0
+while IFS= read -r -d '' file; do
+  [ "$(head -c 4 "$file" | od -An -tx1 | tr -d ' \n')" = 7f454c46 ] || continue
+  elves=$((elves + 1))
+  case "$file" in
+    "$DIST/Fennick" | "$DIST/FennickInstaller") search=() ;;
+    *) search=(env LD_LIBRARY_PATH="$DIST/lib") ;;
+  esac
+  "${search[@]}" ldd "$file" > "$WORK/ldd" || fail "ldd $file"
+  while read -r name arrow path _; do
+    [ "$arrow" = "=>" ] || continue
+    [ "$path" != "not" ] || fail "$file: $name is not found"
+    [[ "$path" == "$DIST/lib/"* ]] && continue
+    printf '%s\n' "${BASE[@]}" | grep -qxF "$name" ||
+      fail "$file needs $name from $path, neither in the folder nor in the base set"
+  done < "$WORK/ldd"
+done < <(find "$DIST" -type f -print0)
+[ "$elves" -gt 3 ] || fail "only $elves programs and libraries in $DIST"
+tar -tvzf "$BUILD/$NAME-$VERSION-setup.tar.gz" > "$WORK/archive" || fail "no archive of $DIST"
+for program in Fennick FennickInstaller Fennick.sh; do
+  grep -Eq "^-rwxr-xr-x .* $NAME-$VERSION-setup/$program\$" "$WORK/archive" ||
+    fail "the archive lacks $program with its execute bits"
+done
+
 # The changelog's latest entry is this version.
 CHANGED="$(zcat "$WORK/root/usr/share/doc/$NAME/changelog.gz" | dpkg-parsechangelog -l- -SVersion)"
 [ "$CHANGED" = "$VERSION" ] || fail "the changelog's latest version is $CHANGED, not $VERSION"

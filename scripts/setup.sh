@@ -6,7 +6,7 @@ PACKAGES=(
   cmake g++ make pkg-config tzdata binutils
   libgtest-dev
   libtiff-dev libjpeg62-turbo-dev zlib1g-dev libmd-dev
-  libfontconfig-dev libfreetype-dev fonts-dejavu-core
+  libfontconfig-dev libfreetype-dev fonts-dejavu-core fonts-dejavu-extra
   qt6-base-dev
   qpdf mupdf-tools poppler-utils
   fonts-noto-cjk qt6-translations-l10n
