@@ -1,8 +1,9 @@
 # Runs the example extractor on a header and a page made here and checks what
-# it collects: the indented code after a "Typical use ...:" or "Example ...:"
-# comment, and ```cpp blocks; no other comment or block; include lines moved
-# to the top; each example in a namespace of its own, with #line directives
-# naming the documentation file.
+# it writes: one source per example, the indented code after a "Typical use
+# ...:" or "Example ...:" comment, and ```cpp blocks; no other comment or
+# block; the example's own include lines first and no others; the code in a
+# namespace of its own, with #line directives naming the documentation file;
+# a count that differs from the build's is refused.
 set(dir ${WORK}/extract-examples-check)
 file(REMOVE_RECURSE ${dir})
 file(MAKE_DIRECTORY ${dir})
@@ -31,26 +32,52 @@ plain text, not compiled
 struct FromPage {};
 ```
 ]=])
-execute_process(COMMAND ${PROGRAM} ${dir}/out.cpp ${dir}/Umbrella.h ${dir}/Sample.h ${dir}/page.md
-                RESULT_VARIABLE result ERROR_VARIABLE err)
+function(extract input count)
+  execute_process(COMMAND ${PROGRAM} ${dir}/${input} ${count} ${dir}/${input}_
+                  RESULT_VARIABLE result ERROR_VARIABLE err)
+  set(result ${result} PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
+endfunction()
+function(expect file)
+  file(READ ${dir}/${file} text)
+  foreach(expected IN LISTS ARGN)
+    string(FIND "${text}" "${expected}" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "${file} lacks:\n${expected}\n--- it is:\n${text}")
+    endif()
+  endforeach()
+  foreach(unexpected "NotCode" "Other" "plain text" "#include \"")
+    string(FIND "${text}" "${unexpected}" at)
+    if(NOT at EQUAL -1)
+      message(FATAL_ERROR "${file} holds '${unexpected}':\n${text}")
+    endif()
+  endforeach()
+endfunction()
+
+extract(Sample.h 2)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "extract_examples failed (${result}): ${err}")
 endif()
-file(READ ${dir}/out.cpp text)
-foreach(expected
-        "#include \"${dir}/Umbrella.h\""
-        "#line 6 \"${dir}/Sample.h\"\n#include <cstdio>\nnamespace doc_example_0"
-        "namespace doc_example_0 {\n#line 6 \"${dir}/Sample.h\"\n\nint Twice(int x) {\n  return 2 * x;\n}\n\nint Thrice(int x) { return 3 * x; }\n}"
-        "namespace doc_example_1 {\n#line 14 \"${dir}/Sample.h\"\nstruct Shown {};\n}"
-        "namespace doc_example_2 {\n#line 6 \"${dir}/page.md\"\nstruct FromPage {};\n}")
-  string(FIND "${text}" "${expected}" at)
-  if(at EQUAL -1)
-    message(FATAL_ERROR "the extracted examples lack:\n${expected}\n--- they are:\n${text}")
-  endif()
-endforeach()
-foreach(unexpected "NotCode" "Other" "plain text" "doc_example_3")
-  string(FIND "${text}" "${unexpected}" at)
-  if(NOT at EQUAL -1)
-    message(FATAL_ERROR "the extracted examples hold '${unexpected}':\n${text}")
-  endif()
-endforeach()
+extract(page.md 1)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "extract_examples failed (${result}): ${err}")
+endif()
+expect(Sample.h_0.cpp
+       "#line 6 \"${dir}/Sample.h\"\n#include <cstdio>\nnamespace doc_example {"
+       "namespace doc_example {\n#line 6 \"${dir}/Sample.h\"\n\nint Twice(int x) {\n  return 2 * x;\n}\n\nint Thrice(int x) { return 3 * x; }\n}")
+expect(Sample.h_1.cpp "namespace doc_example {\n#line 14 \"${dir}/Sample.h\"\nstruct Shown {};\n}")
+expect(page.md_0.cpp "namespace doc_example {\n#line 6 \"${dir}/page.md\"\nstruct FromPage {};\n}")
+file(READ ${dir}/Sample.h_1.cpp second)
+string(FIND "${second}" "cstdio" at)
+if(NOT at EQUAL -1)
+  message(FATAL_ERROR "the second example holds the first one's include:\n${second}")
+endif()
+if(EXISTS ${dir}/Sample.h_2.cpp OR EXISTS ${dir}/page.md_1.cpp)
+  message(FATAL_ERROR "more sources than examples")
+endif()
+
+# An example added since the build counted them.
+extract(page.md 0)
+if(result EQUAL 0 OR NOT err MATCHES "holds 1 examples where the build counted 0; configure")
+  message(FATAL_ERROR "a count that differs was not refused (${result}): ${err}")
+endif()
