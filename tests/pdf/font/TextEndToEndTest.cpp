@@ -12,10 +12,17 @@
 #include "pdf/composite/CPDFDoc.h"
 #include "pdf/composite/CPDFEnv.h"
 #include "pdf/composite/CPDFPage.h"
+#include "pdf/font/CPDFCIDFont.h"
+#include "pdf/font/CPDFCIDSysInfo.h"
+#include "pdf/font/CPDFFontDesc.h"
 #include "pdf/font/CPDFType0Font.h"
 #include "pdf/font/CPDFType1Font.h"
+#include "pdf/object/CPDFArray.h"
+#include "pdf/object/CPDFName.h"
+#include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFRect.h"
 #include "pdf/object/CPDFStream.h"
+#include "pdf/object/CPDFString.h"
 #include "tests/pdf/document/DocTestSupport.h"
 #include "tests/pdf/document/PeriphTestSupport.h"
 
@@ -44,19 +51,33 @@ std::string Hex(const uint8_t* bytes, int32_t n) {
   return out + ">";
 }
 
-TEST(TextEndToEnd, EuroAndJapaneseReadBackAsWritten) {
-  if (!ToolInstalled("pdftotext -v"))
-    FAIL() << "pdftotext is not installed (poppler-utils: scripts/setup.sh installs it)";
-  if (!std::filesystem::is_directory(kCMapDir))
-    FAIL() << kCMapDir << " is absent (poppler-data: scripts/setup.sh installs it)";
-  CPDFEnv::Global().ReleaseFontCaches();
-  CPDFEnv::Global().Init(nullptr, kCMapDir, nullptr, nullptr);
-  struct Restore {
-    ~Restore() {
-      CPDFEnv::Global().ReleaseFontCaches();
-      CPDFEnv::Global().Init(nullptr, nullptr, nullptr, nullptr);
+// pdftotext and the CMaps are there; the environment reads the CMaps until
+// the object goes.
+struct TextTools {
+  TextTools() {
+    CPDFEnv::Global().ReleaseFontCaches();
+    CPDFEnv::Global().Init(nullptr, kCMapDir, nullptr, nullptr);
+  }
+  ~TextTools() {
+    CPDFEnv::Global().ReleaseFontCaches();
+    CPDFEnv::Global().Init(nullptr, nullptr, nullptr, nullptr);
+  }
+  static bool Missing() {
+    if (!ToolInstalled("pdftotext -v")) {
+      ADD_FAILURE() << "pdftotext is not installed (poppler-utils: scripts/setup.sh installs it)";
+      return true;
     }
-  } restore;
+    if (!std::filesystem::is_directory(kCMapDir)) {
+      ADD_FAILURE() << kCMapDir << " is absent (poppler-data: scripts/setup.sh installs it)";
+      return true;
+    }
+    return false;
+  }
+};
+
+TEST(TextEndToEnd, EuroAndJapaneseReadBackAsWritten) {
+  if (TextTools::Missing()) return;
+  TextTools tools;
 
   TempFolder folder;
   const std::string path = folder.File("text.pdf");
@@ -114,6 +135,102 @@ TEST(TextEndToEnd, EuroAndJapaneseReadBackAsWritten) {
   const std::string text = ToolOutput("pdftotext -enc UTF-8 '" + path + "' -");
   EXPECT_NE(text.find("€5"), std::string::npos) << text;
   EXPECT_NE(text.find("日本語"), std::string::npos) << text;
+  if (const char* keep = std::getenv("PENNA_KEEP_TEXT_PDF")) {
+    std::filesystem::copy_file(path, keep, std::filesystem::copy_options::overwrite_existing);
+  }
+}
+
+// Fonts made through the library, not parsed: the composite font and its
+// CID font carry the /Subtype their Create wrote, and Helvetica with
+// Central European Differences gets the widths of its AFM files.
+TEST(TextEndToEnd, FontsMadeThroughTheLibraryReadBack) {
+  if (TextTools::Missing()) return;
+  TextTools tools;
+  TempFolder folder;
+  const std::string path = folder.File("made.pdf");
+  CPDFDoc doc;
+  ASSERT_TRUE(doc.Create(false, false, 1, 3));
+  ASSERT_TRUE(doc.CreatePage(-1, 1));
+  CPDFPage* page = doc.GetPage(0);
+  ASSERT_TRUE(page && page->Set_MediaBox(new CPDFRect(0, 0, 500, 150)));
+
+  auto cid = std::make_unique<CPDFType2CIDFont>();
+  ASSERT_TRUE(cid->Create(&doc, "HeiseiKakuGo-W5"));
+  auto type0Cid = std::make_unique<CPDFType0CIDFont>();
+  ASSERT_TRUE(type0Cid->Create(&doc, "HeiseiMin-W3"));
+  for (CPDFCIDFont* font :
+       {static_cast<CPDFCIDFont*>(cid.get()), static_cast<CPDFCIDFont*>(type0Cid.get())}) {
+    auto* subtype = dynamic_cast<CPDFName*>(font->Get(&doc, CPDFFont::Key_Subtype()));
+    ASSERT_TRUE(subtype);
+    EXPECT_STREQ(subtype->c_str(), font == cid.get() ? "CIDFontType2" : "CIDFontType0");
+  }
+  auto info = std::make_unique<CPDFCIDSysInfo>();
+  ASSERT_TRUE(
+      info->Set(&doc, CPDFCIDSysInfo::Key_Registry(), std::make_unique<CPDFString>("Adobe")));
+  ASSERT_TRUE(
+      info->Set(&doc, CPDFCIDSysInfo::Key_Ordering(), std::make_unique<CPDFString>("Japan1")));
+  ASSERT_TRUE(info->Set_Supplement(new CPDFInt(2)));
+  ASSERT_TRUE(type0Cid->Set_CIDSystemInfo(info.release()));
+  auto desc = std::make_unique<CPDFFontDesc>();
+  ASSERT_TRUE(desc->Create(&doc, 859, 709, -141, 4, CPDFRect(-123, -257, 1001, 910), "HeiseiMin-W3",
+                           0, 69));
+  ASSERT_TRUE(type0Cid->Set_FontDescriptor(desc.release(), true));
+  ASSERT_TRUE(type0Cid->UpdateCharWidth()) << doc.GetError().GetMessage();
+
+  CPDFObjRef minchoRef, helveticaRef;
+  auto mincho = std::make_unique<CPDFType0Font>();
+  ASSERT_TRUE(mincho->Create(&doc, "HeiseiMin-W3-UniJIS-UCS2-H"));
+  EXPECT_FALSE(CPDFType0Font::Check(&doc, mincho.get()));  // no Encoding yet
+  auto descendants = std::make_unique<CPDFArray>();
+  ASSERT_TRUE(descendants->Push_Back(&doc, std::move(type0Cid)));
+  ASSERT_TRUE(mincho->Set_DescendantFonts(descendants.release()));
+  ASSERT_TRUE(mincho->Set_Encoding(new CPDFName("UniJIS-UCS2-H")));
+  EXPECT_TRUE(CPDFType0Font::Check(&doc, mincho.get()));
+  CPDFType0Font* type0 = mincho.get();
+  ASSERT_TRUE(doc.RegistObj(mincho.release(), &minchoRef));
+  uint8_t codes[32];
+  const int32_t n = type0->FromUnicode(codes, sizeof codes, u"東京都");
+  ASSERT_EQ(n, 6) << doc.GetError().GetMessage();
+  EXPECT_EQ(type0->CalcStringWidth(codes, n), 3000);
+
+  auto helvetica = std::make_unique<CPDFType1Font>();
+  ASSERT_TRUE(helvetica->Create(&doc, "Helvetica"));
+  std::unique_ptr<CPDFObject> encoding = periph::Parse(
+      "<< /Type /Encoding /BaseEncoding /WinAnsiEncoding /Differences [128 /Lslash /zacute "
+      "/nacute /Zdotaccent /lslash /cacute /rcaron] >>",
+      &doc);
+  ASSERT_TRUE(helvetica->Set(&doc, CPDFFont::Key_Encoding(), std::move(encoding)));
+  CPDFType1Font* latin = helvetica.get();
+  ASSERT_TRUE(doc.RegistObj(helvetica.release(), &helveticaRef));
+  ASSERT_TRUE(latin->UpdateCharWidth()) << doc.GetError().GetMessage();
+  CPDFArray* widths = latin->Get_Widths();
+  ASSERT_TRUE(widths);
+  for (auto [code, width] : {std::pair{0x80, 556}, {0x81, 500}, {0x82, 556}, {0x86, 333}}) {
+    EXPECT_EQ(dynamic_cast<CPDFNumber*>(widths->Get(&doc, code))->GetInt(), width) << code;
+  }
+  const std::string line =
+      "\x80\xF3"
+      "d\x81 Gda\x82sk \x83\xF3\x84\x85 Dvo\x86\xE1k";
+
+  std::unique_ptr<CPDFObject> fonts =
+      periph::Parse("<< /F1 " + std::to_string(helveticaRef.GetNumber()) + " 0 R /G1 " +
+                        std::to_string(minchoRef.GetNumber()) + " 0 R >>",
+                    &doc);
+  ASSERT_TRUE(page->Get_Resources()->Set(&doc, CPDFName("Font"), std::move(fonts)));
+  const std::string content =
+      "BT /F1 30 Tf 20 90 Td " +
+      Hex(reinterpret_cast<const uint8_t*>(line.data()), static_cast<int32_t>(line.size())) +
+      " Tj ET BT /G1 36 Tf 20 30 Td " + Hex(codes, n) + " Tj ET";
+  CPDFStream stream;
+  ASSERT_TRUE(stream.SetData(content.data(), static_cast<int32_t>(content.size())));
+  ASSERT_TRUE(page->AddContents(&stream));
+  ASSERT_TRUE(doc.Save(path.c_str(), false, false)) << doc.GetError().GetMessage();
+  ASSERT_TRUE(doc.Flush()) << doc.GetError().GetMessage();
+
+  const std::string text = ToolOutput("pdftotext -enc UTF-8 '" + path + "' - 2>&1");
+  EXPECT_NE(text.find("Łódź Gdańsk Żółć Dvořák"), std::string::npos) << text;
+  EXPECT_NE(text.find("東京都"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Unknown font type"), std::string::npos) << text;
   if (const char* keep = std::getenv("PENNA_KEEP_TEXT_PDF")) {
     std::filesystem::copy_file(path, keep, std::filesystem::copy_options::overwrite_existing);
   }
