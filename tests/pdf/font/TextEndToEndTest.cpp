@@ -51,6 +51,35 @@ std::string Hex(const uint8_t* bytes, int32_t n) {
   return out + ">";
 }
 
+// Lists the fonts as F1 and G1, draws the Latin codes in F1 above the
+// composite font's codes in G1, saves the document and answers what
+// pdftotext reads from the file, its messages included ("" when a step
+// fails). PENNA_KEEP_TEXT_PDF names a copy to keep.
+std::string WriteAndExtract(CPDFDoc& doc, CPDFPage* page, const CPDFObjRef& f1,
+                            const CPDFObjRef& g1, const std::string& latin, const uint8_t* codes,
+                            int32_t n, const std::string& path) {
+  std::unique_ptr<CPDFObject> fonts =
+      periph::Parse("<< /F1 " + std::to_string(f1.GetNumber()) + " 0 R /G1 " +
+                        std::to_string(g1.GetNumber()) + " 0 R >>",
+                    &doc);
+  const std::string content =
+      "BT /F1 30 Tf 20 90 Td " +
+      Hex(reinterpret_cast<const uint8_t*>(latin.data()), static_cast<int32_t>(latin.size())) +
+      " Tj ET BT /G1 36 Tf 20 30 Td " + Hex(codes, n) + " Tj ET";
+  CPDFStream stream;
+  if (!page->Get_Resources() ||
+      !page->Get_Resources()->Set(&doc, CPDFName("Font"), std::move(fonts)) ||
+      !stream.SetData(content.data(), static_cast<int32_t>(content.size())) ||
+      !page->AddContents(&stream) || !doc.Save(path.c_str(), false, false) || !doc.Flush()) {
+    ADD_FAILURE() << doc.GetError().GetMessage();
+    return "";
+  }
+  if (const char* keep = std::getenv("PENNA_KEEP_TEXT_PDF")) {
+    std::filesystem::copy_file(path, keep, std::filesystem::copy_options::overwrite_existing);
+  }
+  return ToolOutput("pdftotext -enc UTF-8 '" + path + "' - 2>&1");
+}
+
 // pdftotext and the CMaps are there; the environment reads the CMaps until
 // the object goes.
 struct TextTools {
@@ -75,19 +104,27 @@ struct TextTools {
   }
 };
 
-TEST(TextEndToEnd, EuroAndJapaneseReadBackAsWritten) {
-  if (TextTools::Missing()) return;
-  TextTools tools;
-
-  TempFolder folder;
-  const std::string path = folder.File("text.pdf");
+// A document with one page of 500 by 150 points, to be written as
+// text.pdf of a new folder.
+class TextEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (TextTools::Missing()) GTEST_SKIP();
+    tools_ = std::make_unique<TextTools>();
+    ASSERT_TRUE(doc.Create(false, false, 1, 3));
+    ASSERT_TRUE(doc.CreatePage(-1, 1));
+    page = doc.GetPage(0);
+    ASSERT_TRUE(page && page->Set_MediaBox(new CPDFRect(0, 0, 500, 150)));
+    path = folder_.File("text.pdf");
+  }
+  std::unique_ptr<TextTools> tools_;
+  TempFolder folder_;
   CPDFDoc doc;
-  ASSERT_TRUE(doc.Create(false, false, 1, 3));
-  ASSERT_TRUE(doc.CreatePage(-1, 1));
-  CPDFPage* page = doc.GetPage(0);
-  ASSERT_TRUE(page);
-  ASSERT_TRUE(page->Set_MediaBox(new CPDFRect(0, 0, 300, 150)));
+  CPDFPage* page = nullptr;
+  std::string path;
+};
 
+TEST_F(TextEndToEnd, EuroAndJapaneseReadBackAsWritten) {
   CPDFObjRef helveticaRef, heiseiRef;
   auto* helvetica = RegisteredFont<CPDFType1Font>(
       doc, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>",
@@ -117,43 +154,17 @@ TEST(TextEndToEnd, EuroAndJapaneseReadBackAsWritten) {
   ASSERT_EQ(heisei->ToUnicode(unicode, 8, codes, n), 3);
   EXPECT_EQ(std::u16string(unicode, 3), u"日本語");
 
-  CPDFDict* resources = page->Get_Resources();
-  ASSERT_TRUE(resources);
-  std::unique_ptr<CPDFObject> fonts =
-      periph::Parse("<< /F1 " + std::to_string(helveticaRef.GetNumber()) + " 0 R /G1 " +
-                        std::to_string(heiseiRef.GetNumber()) + " 0 R >>",
-                    &doc);
-  ASSERT_TRUE(resources->Set(&doc, CPDFName("Font"), std::move(fonts)));
-  const std::string content = "BT /F1 36 Tf 20 90 Td " + Hex(euro, 2) +
-                              " Tj ET BT /G1 36 Tf 20 30 Td " + Hex(codes, n) + " Tj ET";
-  CPDFStream stream;
-  ASSERT_TRUE(stream.SetData(content.data(), static_cast<int32_t>(content.size())));
-  ASSERT_TRUE(page->AddContents(&stream));
-  ASSERT_TRUE(doc.Save(path.c_str(), false, false)) << doc.GetError().GetMessage();
-  ASSERT_TRUE(doc.Flush()) << doc.GetError().GetMessage();
-
-  const std::string text = ToolOutput("pdftotext -enc UTF-8 '" + path + "' -");
+  const std::string text =
+      WriteAndExtract(doc, page, helveticaRef, heiseiRef,
+                      std::string(reinterpret_cast<const char*>(euro), 2), codes, n, path);
   EXPECT_NE(text.find("€5"), std::string::npos) << text;
   EXPECT_NE(text.find("日本語"), std::string::npos) << text;
-  if (const char* keep = std::getenv("PENNA_KEEP_TEXT_PDF")) {
-    std::filesystem::copy_file(path, keep, std::filesystem::copy_options::overwrite_existing);
-  }
 }
 
 // Fonts made through the library, not parsed: the composite font and its
 // CID font carry the /Subtype their Create wrote, and Helvetica with
 // Central European Differences gets the widths of its AFM files.
-TEST(TextEndToEnd, FontsMadeThroughTheLibraryReadBack) {
-  if (TextTools::Missing()) return;
-  TextTools tools;
-  TempFolder folder;
-  const std::string path = folder.File("made.pdf");
-  CPDFDoc doc;
-  ASSERT_TRUE(doc.Create(false, false, 1, 3));
-  ASSERT_TRUE(doc.CreatePage(-1, 1));
-  CPDFPage* page = doc.GetPage(0);
-  ASSERT_TRUE(page && page->Set_MediaBox(new CPDFRect(0, 0, 500, 150)));
-
+TEST_F(TextEndToEnd, FontsMadeThroughTheLibraryReadBack) {
   auto cid = std::make_unique<CPDFType2CIDFont>();
   ASSERT_TRUE(cid->Create(&doc, "HeiseiKakuGo-W5"));
   auto type0Cid = std::make_unique<CPDFType0CIDFont>();
@@ -212,28 +223,11 @@ TEST(TextEndToEnd, FontsMadeThroughTheLibraryReadBack) {
       "\x80\xF3"
       "d\x81 Gda\x82sk \x83\xF3\x84\x85 Dvo\x86\xE1k";
 
-  std::unique_ptr<CPDFObject> fonts =
-      periph::Parse("<< /F1 " + std::to_string(helveticaRef.GetNumber()) + " 0 R /G1 " +
-                        std::to_string(minchoRef.GetNumber()) + " 0 R >>",
-                    &doc);
-  ASSERT_TRUE(page->Get_Resources()->Set(&doc, CPDFName("Font"), std::move(fonts)));
-  const std::string content =
-      "BT /F1 30 Tf 20 90 Td " +
-      Hex(reinterpret_cast<const uint8_t*>(line.data()), static_cast<int32_t>(line.size())) +
-      " Tj ET BT /G1 36 Tf 20 30 Td " + Hex(codes, n) + " Tj ET";
-  CPDFStream stream;
-  ASSERT_TRUE(stream.SetData(content.data(), static_cast<int32_t>(content.size())));
-  ASSERT_TRUE(page->AddContents(&stream));
-  ASSERT_TRUE(doc.Save(path.c_str(), false, false)) << doc.GetError().GetMessage();
-  ASSERT_TRUE(doc.Flush()) << doc.GetError().GetMessage();
-
-  const std::string text = ToolOutput("pdftotext -enc UTF-8 '" + path + "' - 2>&1");
+  const std::string text =
+      WriteAndExtract(doc, page, helveticaRef, minchoRef, line, codes, n, path);
   EXPECT_NE(text.find("Łódź Gdańsk Żółć Dvořák"), std::string::npos) << text;
   EXPECT_NE(text.find("東京都"), std::string::npos) << text;
   EXPECT_EQ(text.find("Unknown font type"), std::string::npos) << text;
-  if (const char* keep = std::getenv("PENNA_KEEP_TEXT_PDF")) {
-    std::filesystem::copy_file(path, keep, std::filesystem::copy_options::overwrite_existing);
-  }
 }
 
 }  // namespace
