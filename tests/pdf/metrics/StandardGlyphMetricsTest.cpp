@@ -128,11 +128,8 @@ TEST(LatinGlyphSet, EveryFontHasTheSameRowsWithTheStandardCodes) {
     // Every name of PDFDocEncoding, and the Central European letters and
     // signs that encodings with Differences name.
     for (const std::string& name : docNames) EXPECT_EQ(names.count(name), 1u) << name;
-    for (const char* name :
-         {"nacute", "zacute", "Zdotaccent", "scaron", "rcaron", "Lcaron", "abreve", "tcommaaccent",
-          "gbreve", "Idotaccent", "Delta", "notequal", "lozenge", "summation"}) {
+    for (const char* name : {"nacute", "Zdotaccent", "rcaron", "gbreve", "Delta", "lozenge"})
       EXPECT_EQ(names.count(name), 1u) << name;
-    }
     EXPECT_EQ(Glyph(font, "Euro").C, -1);
     EXPECT_FALSE(afm.GetCharMetric("apple"));
     for (auto [code, name] : std::map<int, const char*>{{39, "quoteright"},
@@ -265,11 +262,8 @@ TEST(LatinMetrics, WidthsFollowTheFamilyRules) {
         const bool wider = std::strncmp(font, "Courier", 7) != 0 &&
                            (name == "dcaron" || name == "lcaron" || name == "tcaron" ||
                             (name == "Lcaron" && std::string(font) == "Times-Italic"));
-        if (wider) {
-          EXPECT_GT(m->WX, Width(font, base.c_str())) << name;
-        } else {
-          EXPECT_EQ(m->WX, Width(font, base.c_str())) << name;
-        }
+        EXPECT_EQ(m->WX > Width(font, base.c_str()), wider) << name;
+        if (!wider) EXPECT_EQ(m->WX, Width(font, base.c_str())) << name;
       }
     }
     EXPECT_EQ(accented, 88);
