@@ -8,7 +8,9 @@
 //
 // Typical use (examples/image_page.cpp fills a page with an image and text):
 //   #include <cstdio>
+//   #include "pdf/composite/CPDFDoc.h"
 //   #include "pdf/composite/CPDFEnv.h"
+//   #include "pdf/composite/CPDFPage.h"
 //
 //   bool WriteOnePage(const char* path) {
 //     CPDFEnv& env = CPDFEnv::Global();

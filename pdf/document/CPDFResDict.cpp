@@ -11,6 +11,21 @@
 
 namespace {
 
+constexpr const char* kClass = "CPDFResDict";
+
+[[noreturn]] void Fail(const char* method, int32_t code, const char* message) {
+  CPDFException::Throw(kClass, method, code, message);
+}
+
+// The object of a resource handed to a call; a null resource, or one
+// without an object, is refused with its reason.
+CPDFObject* ResourceObject(CPDFResource* resource, const char* method) {
+  if (!resource) Fail(method, CPDFException::kSyntax, "typecheck: Null");
+  CPDFObject* object = resource->GetPDFObject();
+  if (!object) Fail(method, CPDFException::kStepFailed, "CPDFResource::GetPDFObject()");
+  return object;
+}
+
 // Makes the typed resource for one raw entry of a category, or none when no
 // class of the category accepts it (the entry then stays as read).
 using MakeTyped = CPDFResourceFactory;
@@ -142,7 +157,13 @@ bool CPDFResDict::HasResource(const CPDFName& category, const CPDFName& name) {
 }
 
 bool CPDFResDict::MakeUniqueName(CPDFName& out, CPDFResource* resource) {
-  if (!resource) return false;
+  CPDFObjRegistry* doc = GetDoc();
+  if (doc) doc->GetError().Clear();
+  try {
+    ResourceObject(resource, "MakeUniqueName");
+  } catch (...) {
+    return CPDFException::Absorb(doc ? &doc->GetError() : nullptr, kClass, "MakeUniqueName");
+  }
   const CPDFName& category = resource->GetCategoryName();
   const CPDFName& prefix = resource->GetNamePrefix();
   CPDFDict* dict = IsDictionaryCategory(category) ? CategoryDict(category, nullptr) : nullptr;
@@ -191,67 +212,93 @@ bool CPDFResDict::MakeUniqueName(CPDFName& out, CPDFResource* resource) {
       return true;
     }
   }
+  if (doc) {
+    doc->GetError().SetFormat(kClass, "MakeUniqueName", CPDFException::kStepFailed,
+                              "every name %sN of %s is taken", prefixText.c_str(),
+                              categoryText.c_str());
+  }
   return false;
 }
 
 bool CPDFResDict::AddResource(const CPDFName& name, CPDFResource* resource, CPDFObjRef* ref) {
+  static constexpr const char* kMethod = "AddResource";
   CPDFObjRegistry* doc = GetDoc();
   // The document's error record tells only this call's reason.
   if (doc) doc->GetError().Clear();
-  if (!resource) return false;
-  CPDFObject* object = resource->GetPDFObject();
-  if (!object || !doc) return false;
-  const CPDFName& category = resource->GetCategoryName();
-  if (!IsDictionaryCategory(category)) return false;
   try {
+    CPDFObject* object = ResourceObject(resource, kMethod);
+    if (!doc) Fail(kMethod, CPDFException::kStepFailed, "CPDFResDict::GetDoc()");
+    const CPDFName& category = resource->GetCategoryName();
+    if (!IsDictionaryCategory(category)) {
+      CPDFException::ThrowFormat(kClass, kMethod, CPDFException::kUndefined,
+                                 "not a category of named resources: %s", category.c_str());
+    }
     // The object whose bytes change is marked changed, so that an
     // incremental save writes it: the category dictionary when it is
     // indirect, else this dictionary when the document holds it.
     CPDFObjRef own;
     const bool ownIndirect = GetHolder(&own) == doc;
+    auto update = [&](const CPDFObjRef& changed) {
+      if (!doc->UpdateObj(changed))
+        Fail(kMethod, CPDFException::kStepFailed, "CPDFDoc::UpdateObj()");
+    };
     CPDFDict* dict = nullptr;
     if (HasKey(category)) {
       CPDFObjRef categoryRef;
       dict = CategoryDict(category, &categoryRef);
-      if (!dict) return false;
+      if (!dict) {
+        CPDFObject* value = Get(doc, category);
+        CPDFException::ThrowFormat(kClass, kMethod, CPDFException::kSyntax, "typecheck: %s",
+                                   value ? value->GetTypeName() : "Null");
+      }
       if (categoryRef.IsDefined()) {
-        if (!doc->UpdateObj(categoryRef)) return false;
-      } else if (ownIndirect && !doc->UpdateObj(own)) {
-        return false;
+        update(categoryRef);
+      } else if (ownIndirect) {
+        update(own);
       }
     } else {
-      if (ownIndirect && !doc->UpdateObj(own)) return false;
+      if (ownIndirect) update(own);
       std::unique_ptr<CPDFDict> fresh(new CPDFDict);
-      if (!Set(doc, category, fresh.get())) return false;
+      if (!Set(doc, category, fresh.get()))
+        Fail(kMethod, CPDFException::kStepFailed, "CPDFDict::Set()");
       dict = fresh.release();
     }
     CPDFObjRef stored;
-    if (!dict->Set(doc, name, object, true, &stored)) return false;
+    if (!dict->Set(doc, name, object, true, &stored)) {
+      Fail(kMethod, CPDFException::kStepFailed, "CPDFDict::Set()");
+    }
     if (ref) *ref = stored;
     return true;
   } catch (...) {
-    return CPDFException::Absorb(nullptr, "CPDFResDict", "AddResource");
+    return CPDFException::Absorb(doc ? &doc->GetError() : nullptr, kClass, kMethod);
   }
 }
 
 void CPDFResDict::SetDefaultProcSet() {
+  static constexpr const char* kMethod = "SetDefaultProcSet";
   CPDFObjRegistry* doc = GetDoc();
+  if (doc) doc->GetError().Clear();
   try {
     CPDFObjRef ref;
     CPDFArray* procSet = Get_ProcSet(&ref);
     if (!procSet) {
       // Absent, or a value of another type: a new direct array replaces it.
       std::unique_ptr<CPDFArray> fresh(new CPDFArray);
-      if (!Set_ProcSet(fresh.get())) return;
+      if (!Set_ProcSet(fresh.get()))
+        Fail(kMethod, CPDFException::kStepFailed, "CPDFResDict::Set_ProcSet()");
       procSet = fresh.release();
     } else {
-      if (ref.IsDefined() && (!doc || !doc->UpdateObj(ref))) return;
+      if (ref.IsDefined() && (!doc || !doc->UpdateObj(ref))) {
+        Fail(kMethod, CPDFException::kStepFailed, "CPDFDoc::UpdateObj()");
+      }
       procSet->RemoveAll();
     }
     auto append = [&](const char* text) {
       std::unique_ptr<CPDFProcSet> element(new CPDFProcSet(text));
       element->SetDoc(doc);
-      procSet->Push_Back(doc, std::move(element));
+      if (!procSet->Push_Back(doc, std::move(element))) {
+        Fail(kMethod, CPDFException::kStepFailed, "CPDFArray::Push_Back()");
+      }
     };
     append("PDF");
     CPDFDict* fonts = CategoryDict(CPDFResource::CategoryName(CPDFResource::kFont), nullptr);
@@ -263,6 +310,6 @@ void CPDFResDict::SetDefaultProcSet() {
       append("ImageI");
     }
   } catch (...) {
-    CPDFException::Absorb(nullptr, "CPDFResDict", "SetDefaultProcSet");
+    CPDFException::Absorb(doc ? &doc->GetError() : nullptr, kClass, kMethod);
   }
 }

@@ -51,7 +51,8 @@ class CPDFResDict : public CPDFDataStruct, public CPDFDict {
   // prefix goes on from the last name it gave, and starts at 1 again when
   // the category has fewer entries than then). So a fresh dictionary gets
   // Im1, Im2, ..., and the n-th name costs what the first did. False only
-  // when every N up to 2^31-1 is taken.
+  // when every N up to 2^31-1 is taken, or for a null resource, with the
+  // reason in the document's error record.
   bool MakeUniqueName(CPDFName& out, CPDFResource* resource);
   // Lists the resource under its category and the name, registered as an
   // indirect object (the document owns it from then on); an entry of that
@@ -63,10 +64,14 @@ class CPDFResDict : public CPDFDataStruct, public CPDFDict {
   // too and written once. One that another document holds is refused (the
   // document's error record says so). The dictionary that changes (the
   // category's when it is indirect, else this one when it is) is marked
-  // changed, so that an incremental save writes it.
+  // changed, so that an incremental save writes it. Every refusal leaves
+  // its reason in the document's error record ("typecheck: Null" for no
+  // resource, "not a category of named resources: ProcSet", "typecheck: %s"
+  // for a category value of another type, or the step that failed).
   bool AddResource(const CPDFName& name, CPDFResource* resource, CPDFObjRef* ref = nullptr);
   // Sets ProcSet to [/PDF], plus /Text when fonts are listed and /ImageB
-  // /ImageC /ImageI when XObjects are listed.
+  // /ImageC /ImageI when XObjects are listed. A failed step leaves its
+  // reason in the document's error record.
   void SetDefaultProcSet();
 
  private:

@@ -186,6 +186,12 @@ bool CPDFCIDFont::Load(CPDFObjRegistry* doc, CPDFDict* source) {
   });
 }
 
+bool CPDFCIDFont::Create(CPDFObjRegistry* doc, const char* baseFont) {
+  return CPDFFont::Create(doc, baseFont) &&
+         PDFSetType(this, doc, Key_Subtype(),
+                    cidKind_ == kType2CID ? SubtypeType2() : SubtypeType0());
+}
+
 int32_t CPDFCIDFont::CalcStringWidth(const uint8_t* cids, int32_t length) {
   CPDFObjRegistry* doc = GetDoc();
   CPDFException* record = doc ? &doc->GetError() : nullptr;

@@ -33,6 +33,10 @@ class CPDFCIDFont : public CPDFFont {
   // their arrays) and of DW2 becomes an integer. False, every entry given
   // back, on any failure (an element that cannot be fetched among them).
   bool Load(CPDFObjRegistry* doc, CPDFDict* source);
+  // A new CID font of the document: /Type, /BaseFont and the member's
+  // /Subtype (CIDFontType0 or CIDFontType2). The caller adds CIDSystemInfo
+  // and FontDescriptor, which the font requires.
+  bool Create(CPDFObjRegistry* doc, const char* baseFont);
 
   // 0 in the base, 1 for CIDFontType0, 2 for CIDFontType2, and its name.
   int32_t GetCIDKind() const { return cidKind_; }

@@ -540,6 +540,10 @@ bool CPDFType0Font::Load(CPDFObjRegistry* doc, CPDFDict* source) {
   });
 }
 
+bool CPDFType0Font::Create(CPDFObjRegistry* doc, const char* baseFont) {
+  return CPDFFont::Create(doc, baseFont) && Set_Subtype();
+}
+
 CPDFType0Font* CPDFType0Font::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
   return PDFClone(this, doc, sourceDoc);
 }

@@ -28,6 +28,11 @@ class CPDFType0Font : public CPDFFont {
   // file that passes the CMap check becomes a CPDFCMap. False, every entry
   // given back, on failure.
   bool Load(CPDFObjRegistry* doc, CPDFDict* source);
+  // A new composite font of the document: /Type, /BaseFont and /Subtype
+  // Type0. The caller adds /Encoding and /DescendantFonts.
+  bool Create(CPDFObjRegistry* doc, const char* baseFont);
+  // Stores a new name Type0 under /Subtype.
+  PDF_TYPE_SETTER(Subtype, SubtypeName)
   CPDFType0Font* Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) override;
   const CPDFName& GetNamePrefix() override;
 

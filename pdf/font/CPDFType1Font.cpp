@@ -81,8 +81,11 @@ GlyphNames FindGlyphNames(CPDFType1Font* font, const char* method) {
 
 // The widths of a font without /Widths: the WX of the glyph a code names,
 // 0 when it names none or the metrics lack the glyph. Each code is looked
-// up once per measurement.
-simplefont::CodeWidth MetricWidths(CPDFType1Font* font, const char* method) {
+// up once per measurement. With forWidths, a glyph that /Differences names
+// and the metrics lack is a failure instead: 0 written into /Widths would
+// make viewers overprint the next glyph, where without /Widths they measure
+// the glyph themselves.
+simplefont::CodeWidth MetricWidths(CPDFType1Font* font, const char* method, bool forWidths) {
   const char* baseFont = font->Get_BaseFont()->c_str();
   AFMFile* metrics = FontResourceCache::Global().GetAFM(baseFont);
   if (!metrics) {
@@ -115,27 +118,33 @@ simplefont::CodeWidth MetricWidths(CPDFType1Font* font, const char* method) {
       if (metric.C >= 0 && metric.C < 256) state->builtInWidth[metric.C] = metric.WX;
     });
   }
-  return [metrics, state](uint8_t code) -> int32_t {
-    if (state->known[code]) return state->width[code];
-    auto widthOf = [&](const char* glyph) {
-      const AFMCharMetric* metric = metrics->GetCharMetric(glyph);
-      return metric ? metric->WX : 0;
-    };
-    int32_t width = 0;
-    const char* different =
-        state->names.differences ? state->names.differences->FindGlyphName(code) : nullptr;
-    if (different) {
-      width = widthOf(different);
-    } else if (state->builtIn) {
-      width = state->builtInWidth[code];
-    } else {
-      TempString glyph;
-      if (state->names.base->GetGlyphName(code, glyph)) width = widthOf(glyph.c_str());
-    }
-    state->width[code] = width;
-    state->known[code] = true;
-    return width;
-  };
+  return
+      [metrics, state, method, forWidths, font = std::string(baseFont)](uint8_t code) -> int32_t {
+        if (state->known[code]) return state->width[code];
+        auto widthOf = [&](const char* glyph) {
+          const AFMCharMetric* metric = metrics->GetCharMetric(glyph);
+          return metric ? metric->WX : 0;
+        };
+        int32_t width = 0;
+        const char* different =
+            state->names.differences ? state->names.differences->FindGlyphName(code) : nullptr;
+        if (different) {
+          if (forWidths && std::strcmp(different, ".notdef") != 0 &&
+              !metrics->GetCharMetric(different)) {
+            CPDFException::ThrowFormat(kClass, method, CPDFException::kUndefined,
+                                       "no metrics for glyph %s of %s", different, font.c_str());
+          }
+          width = widthOf(different);
+        } else if (state->builtIn) {
+          width = state->builtInWidth[code];
+        } else {
+          TempString glyph;
+          if (state->names.base->GetGlyphName(code, glyph)) width = widthOf(glyph.c_str());
+        }
+        state->width[code] = width;
+        state->known[code] = true;
+        return width;
+      };
 }
 
 }  // namespace
@@ -225,10 +234,10 @@ CPDFFontDesc* CPDFType1Font::GetFontDescriptor() {
 
 int32_t CPDFType1Font::CalcStringWidth(const uint8_t* text, int32_t length) {
   return simplefont::MeasureText(this, kNames, text, length,
-                                 [&] { return MetricWidths(this, "CalcStringWidth"); });
+                                 [&] { return MetricWidths(this, "CalcStringWidth", false); });
 }
 
 bool CPDFType1Font::UpdateCharWidth() {
   return simplefont::UpdateWidths(this, kNames, "UpdateCharWidth",
-                                  [&] { return MetricWidths(this, "UpdateCharWidth"); });
+                                  [&] { return MetricWidths(this, "UpdateCharWidth", true); });
 }

@@ -58,6 +58,9 @@ class CPDFType1Font : public CPDFFont {
   int32_t CalcStringWidth(const uint8_t* text, int32_t length) override;
   // Rewrites /Widths from the AFM metrics, code by code as
   // CalcStringWidth measures them (a new indirect array, with FirstChar 0
-  // and LastChar 255 unless given, when there is none).
+  // and LastChar 255 unless given, when there is none). A glyph that
+  // /Differences names and the metrics lack fails it with "no metrics for
+  // glyph %s of %s" and leaves the dictionary unchanged, rather than write
+  // a width of 0 that viewers would take as the glyph's.
   bool UpdateCharWidth() override;
 };

@@ -96,7 +96,7 @@ struct StandardFontTable {
   const StandardSymbolicRow* rows;
 };
 
-inline constexpr int kLatinGlyphCount = 229;
+inline constexpr int kLatinGlyphCount = 315;
 
 extern const char kStandardFontStrings[];
 extern const StandardGlyph kLatinGlyphs[kLatinGlyphCount];

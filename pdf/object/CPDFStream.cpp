@@ -503,13 +503,15 @@ void CPDFStream::Serialize(CPDFObjRegistry* doc, CPDFInStream& in, CPDFDict* dic
     CPDFObject* length = Get(doc_, Key_Length(), &ref);
     if (!length) throw 0;
     auto* number = dynamic_cast<CPDFNumber*>(length);
-    // A negative Length read from the file is a wrong one, like one that
-    // does not point at "endstream": the data run to the end of line before
+    // A Length read from the file that is negative, or longer than the
+    // bytes before "endstream", is a wrong one, like one that does not
+    // point at "endstream": the data run to the end of line before
     // "endstream", and Length becomes their count (else the data would read
-    // as empty and be saved as such).
-    const bool negative = number && length->IsLoaded() && number->GetInt() < 0;
-    if (negative || (length->IsLoaded() && length->GetType() == kNumber)) {
-      std::unique_ptr<CPDFInt> typed(new CPDFInt(negative ? counted : number->GetInt()));
+    // as empty, or keep that end of line, and be saved so).
+    const bool wrong =
+        number && length->IsLoaded() && (number->GetInt() < 0 || number->GetInt() > count);
+    if (wrong || (length->IsLoaded() && length->GetType() == kNumber)) {
+      std::unique_ptr<CPDFInt> typed(new CPDFInt(wrong ? counted : number->GetInt()));
       if (!Set_Length(typed.get(), ref.IsDefined(), &ref)) throw 0;
       typed.release();
     }

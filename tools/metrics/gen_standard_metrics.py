@@ -514,6 +514,10 @@ class Generator:
         exceptions = {}
         for _, args in self.rules_of("accented-base"):
             exceptions[args[1]] = args[2]
+        wider = set()
+        for at, args in self.rules_of("accented-wider"):
+            for font in self.font_set(args[0], at):
+                wider.update((font.name, name) for name in args[1].split(","))
         for font in self.font_set(fonts, where):
             found = 0
             for g in font.rows:
@@ -522,7 +526,11 @@ class Generator:
                     if g.name.endswith(accent) and letter and font.glyph(letter):
                         found += 1
                         base = font.glyph(exceptions.get(letter, letter))
-                        if base is None or base.wx != g.wx:
+                        if (font.name, g.name) in wider:
+                            if base is not None and g.wx <= base.wx:
+                                self.fail(font.name, g.name, "accented letter",
+                                          f"WX {g.wx}, not wider than its base {base.wx}")
+                        elif base is None or base.wx != g.wx:
                             self.fail(font.name, g.name, "accented letter",
                                       f"WX {g.wx}, its base {base.name if base else '?'} "
                                       f"{base.wx if base else '?'}")
@@ -531,6 +539,9 @@ class Generator:
                           f"{found} accented letters, expected {count}")
 
     def rule_accented_base(self, where, fonts, letter, base):
+        pass  # read by rule_accented
+
+    def rule_accented_wider(self, where, fonts, names):
         pass  # read by rule_accented
 
     def rule_width(self, where, fonts, names, width):

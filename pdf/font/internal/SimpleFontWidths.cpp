@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "pdf/font/CPDFEncoding.h"
 #include "pdf/font/CPDFFont.h"
@@ -129,7 +130,13 @@ bool UpdateWidths(CPDFFont* font, const Names& names, const char* method,
     CPDFObjRegistry* doc = font->GetDoc();
     Range range = FindRange(font, names, method);
     if (range.first > range.last) StepFailed();
+    // Every width is found before anything changes: a code without one
+    // leaves the dictionary as it was.
     const CodeWidth width = widthsOf();
+    std::vector<int32_t> values;
+    for (int32_t c = range.first; c <= range.last; ++c) {
+      values.push_back(width(static_cast<uint8_t>(c)));
+    }
     CPDFArray* widths = range.widths;
     if (widths) {
       if (range.widthsRef.IsDefined() && (!doc || !doc->UpdateObj(range.widthsRef))) {
@@ -152,10 +159,8 @@ bool UpdateWidths(CPDFFont* font, const Names& names, const char* method,
         StepFailed();
       }
     }
-    for (int32_t c = range.first; c <= range.last; ++c) {
-      if (!widths->Push_Back(doc, std::make_unique<CPDFInt>(width(static_cast<uint8_t>(c))))) {
-        StepFailed();
-      }
+    for (int32_t value : values) {
+      if (!widths->Push_Back(doc, std::make_unique<CPDFInt>(value))) StepFailed();
     }
     return true;
   });

@@ -41,8 +41,9 @@ int32_t MeasureText(CPDFFont* font, const Names& names, const uint8_t* text, int
 // (clamped to 0..255; FirstChar above LastChar fails). An indirect /Widths
 // is reported to the document as changed and refilled in place; without
 // /Widths a new indirect array is stored, together with the FirstChar and
-// LastChar it covers as direct integers. False on failure, recorded as
-// above.
+// LastChar it covers as direct integers. Every width is found first: when
+// widthsOf() or one of its widths throws, nothing changes. False on
+// failure, recorded as above.
 bool UpdateWidths(CPDFFont* font, const Names& names, const char* method,
                   const std::function<CodeWidth()>& widthsOf);
 

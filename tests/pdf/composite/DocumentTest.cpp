@@ -248,9 +248,9 @@ TEST(DocumentTest, CreateAgainAfterClose) {
   EXPECT_STREQ(doc.GetError().GetMessage(), "CPDFHeader::Create()");
 }
 
-// The record tells the last call's reason only: a call that succeeds, or
-// fails recording nothing, leaves it empty, not with an earlier failure's
-// class, method or message.
+// The record tells the last call's reason only: a call that succeeds
+// leaves it empty, and one that fails holds its own reason, not an earlier
+// failure's class, method or message.
 TEST(DocumentTest, ErrorRecordHoldsNoStaleReason) {
   TempFolder folder;
   const std::string path = folder.File("out.pdf");
@@ -273,8 +273,10 @@ TEST(DocumentTest, ErrorRecordHoldsNoStaleReason) {
   ASSERT_TRUE(doc->Flush());
   expectEmpty("a flush after a failed flush");
   EXPECT_FALSE(doc->Flush());
+  // A refusal records its own reason, not the failed flush's.
   EXPECT_FALSE(resources->AddResource(CPDFName("F1"), nullptr));
-  expectEmpty("a resource of none after a failed flush");
+  EXPECT_STREQ(doc->GetError().GetMethodName(), "AddResource");
+  EXPECT_STREQ(doc->GetError().GetMessage(), "typecheck: Null");
 }
 
 }  // namespace

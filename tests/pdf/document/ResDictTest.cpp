@@ -80,12 +80,28 @@ TEST(ResDictTest, AddResourceRegistersReplacesAndRefuses) {
   EXPECT_EQ(res.Get_XObject()->GetCount(), 1);
 
   // Procedure sets are not added this way; neither is anything into a
-  // category value that is not a dictionary.
+  // category value that is not a dictionary, nor no resource at all. Each
+  // refusal says why.
+  auto refused = [&](const char* method, int32_t code, const char* message) {
+    EXPECT_STREQ(doc.GetError().GetClassName(), "CPDFResDict");
+    EXPECT_STREQ(doc.GetError().GetMethodName(), method);
+    EXPECT_EQ(doc.GetError().GetCode(), code);
+    EXPECT_STREQ(doc.GetError().GetMessage(), message);
+  };
   CPDFProcSet procSet("PDF");
   EXPECT_FALSE(res.AddResource("P", &procSet));
+  refused("AddResource", CPDFException::kUndefined, "not a category of named resources: ProcSet");
   ASSERT_TRUE(res.Set(&doc, "Font", new CPDFInt(3)));
   std::unique_ptr<TestResource> font(new TestResource(CPDFResource::kFont, "F"));
   EXPECT_FALSE(res.AddResource("F1", font.get()));
+  refused("AddResource", CPDFException::kSyntax, "typecheck: Integer");
+  EXPECT_FALSE(res.AddResource("F1", nullptr));
+  refused("AddResource", CPDFException::kSyntax, "typecheck: Null");
+  CPDFName unused;
+  EXPECT_FALSE(res.MakeUniqueName(unused, nullptr));
+  refused("MakeUniqueName", CPDFException::kSyntax, "typecheck: Null");
+  ASSERT_TRUE(res.AddResource("Im2", Image()));
+  EXPECT_FALSE(doc.GetError().IsError());
   EXPECT_EQ(res.GetResource("ProcSet", "PDF"), nullptr);
   EXPECT_EQ(res.GetResource("Nonsense", "Im1"), nullptr);
 }

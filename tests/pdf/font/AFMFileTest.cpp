@@ -302,7 +302,7 @@ TEST_F(AFMDirectoryTest, FailedFileLeavesAFreshRecordForTheBuiltIns) {
   AFMFile afm;
   EXPECT_TRUE(afm.FindOrLoad("Helvetica"));  // the built-in table, on a fresh record
   EXPECT_FALSE(afm.GetCharMetric("zzz"));
-  EXPECT_EQ(afm.GetCharMetricCount(), 229);
+  EXPECT_EQ(afm.GetCharMetricCount(), 315);
   EXPECT_EQ(afm.GetCIDMetricCount(), 0);
   EXPECT_FALSE(afm.IsCIDFont);
   EXPECT_FALSE(afm.IsFixedPitch);

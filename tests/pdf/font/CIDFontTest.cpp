@@ -236,6 +236,25 @@ TEST_F(CIDFontTest, Type2WidthsAreFixed) {
   EXPECT_FALSE(font->HasKey(CPDFCIDFont::Key_DW()));
 }
 
+// A CID font made through the library writes its own /Subtype, and once it
+// has its collection and descriptor the factory takes it as that member.
+TEST_F(CIDFontTest, CreateWritesTheMembersSubtype) {
+  CPDFType0CIDFont mincho;
+  CPDFType2CIDFont gothic;
+  ASSERT_TRUE(mincho.Create(&doc_, "HeiseiMin-W3"));
+  ASSERT_TRUE(gothic.Create(&doc_, "HeiseiKakuGo-W5"));
+  EXPECT_EQ(Written(&mincho),
+            "<<\r\n/BaseFont /HeiseiMin-W3\n/Subtype /CIDFontType0\n/Type /Font\n>>");
+  for (CPDFCIDFont* font :
+       {static_cast<CPDFCIDFont*>(&mincho), static_cast<CPDFCIDFont*>(&gothic)}) {
+    ASSERT_TRUE(font->Set(&doc_, CPDFCIDFont::Key_CIDSystemInfo(), Parse(kInfo, &doc_)));
+    ASSERT_TRUE(font->Set(&doc_, CPDFCIDFont::Key_FontDescriptor(), Parse(kDesc, &doc_)));
+    std::unique_ptr<CPDFCIDFont> typed(CPDFCIDFont::CreateCIDFont(&doc_, font, -1));
+    ASSERT_TRUE(typed);
+    EXPECT_EQ(typed->GetCIDKind(), font->GetCIDKind());
+  }
+}
+
 // The built-in metrics have no gaps: their W has the run form throughout.
 TEST_F(CIDFontTest, BuiltInHeiseiMetricsGiveWidthArrays) {
   for (const char* name : {"HeiseiMin-W3", "HeiseiKakuGo-W5"}) {

@@ -136,7 +136,7 @@ TEST_F(FontCacheTest, SingleFilesAreCachedUnderTheRequestedName) {
   // A standard name without a file takes the built-in table and is cached.
   AFMFile* helvetica = env_.GetAFM("Helvetica");
   ASSERT_TRUE(helvetica);
-  EXPECT_EQ(helvetica->GetCharMetricCount(), 229);
+  EXPECT_EQ(helvetica->GetCharMetricCount(), 315);
   EXPECT_EQ(env_.GetAFM("Helvetica"), helvetica);
   EXPECT_EQ(env_.AFMCache().GetCount(), 2);
 

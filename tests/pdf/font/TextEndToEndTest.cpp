@@ -1,7 +1,7 @@
-// End to end: a page with "€5" and "café £" in Helvetica (WinAnsiEncoding)
-// and Japanese in HeiseiMin-W3 (90ms-RKSJ-H, UniJIS-UCS2-H, UniJIS-UTF16-H),
-// its codes and widths from the fonts, is written and read back by an
-// independent text extractor (skipped when
+// End to end: a page with "€5 Łódź Gdańsk Żółć Dvořák" and "café £" in
+// Helvetica (WinAnsiEncoding with Differences) and Japanese in HeiseiMin-W3
+// (90ms-RKSJ-H, UniJIS-UCS2-H, UniJIS-UTF16-H), its codes and widths from
+// the fonts, is written and read back by an independent text extractor (skipped when
 // pdftotext or the Adobe-Japan1 CMaps are not installed).
 #include <gtest/gtest.h>
 
@@ -66,16 +66,27 @@ TEST(TextEndToEnd, EuroAndJapaneseReadBackAsWritten) {
   ASSERT_TRUE(doc.CreatePage(-1, 1));
   CPDFPage* page = doc.GetPage(0);
   ASSERT_TRUE(page);
-  ASSERT_TRUE(page->Set_MediaBox(new CPDFRect(0, 0, 300, 150)));
+  ASSERT_TRUE(page->Set_MediaBox(new CPDFRect(0, 0, 400, 150)));
 
+  // Helvetica made through the library, with Central European letters in
+  // its Differences: their widths come from the built-in metrics.
   CPDFObjRef helveticaRef, heiseiRef;
-  auto* helvetica = RegisteredFont<CPDFType1Font>(
-      doc, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>",
-      &helveticaRef);
-  ASSERT_TRUE(helvetica);
+  auto made = std::make_unique<CPDFType1Font>();
+  ASSERT_TRUE(made->Create(&doc, "Helvetica"));
+  ASSERT_TRUE(made->Set(&doc, CPDFFont::Key_Encoding(),
+                        periph::Parse("<< /BaseEncoding /WinAnsiEncoding /Differences [1 /Lslash "
+                                      "/zacute /nacute /Zdotaccent /lslash /cacute /rcaron] >>",
+                                      &doc)));
+  CPDFType1Font* helvetica = made.get();
+  ASSERT_TRUE(doc.RegistObj(made.release(), &helveticaRef));
   ASSERT_TRUE(helvetica->UpdateCharWidth()) << doc.GetError().GetMessage();
-  const uint8_t euro[] = {0x80, '5'};
+  const std::string latin =
+      "\x80"
+      "5 \x01\xF3"
+      "d\x02 Gda\x03sk \x04\xF3\x05\x06 Dvo\x07\xE1k";
+  const auto* euro = reinterpret_cast<const uint8_t*>(latin.data());
   EXPECT_EQ(helvetica->CalcStringWidth(euro, 2), 556 + 556);
+  EXPECT_EQ(helvetica->CalcStringWidth(euro + 3, static_cast<int32_t>(latin.size()) - 3), 11504);
 
   auto heiseiFont = [&](const char* encoding, CPDFObjRef* ref) {
     return RegisteredFont<CPDFType0Font>(
@@ -114,8 +125,8 @@ TEST(TextEndToEnd, EuroAndJapaneseReadBackAsWritten) {
     EXPECT_GT(m, 0) << font->GetDoc()->GetError().GetMessage();
     return Hex(out, m < 0 ? 0 : m);
   };
-  const std::string latin = fromUnicode(helvetica, u"caf\u00E9 \u00A3");
-  EXPECT_EQ(latin, "<636166E920A3>");
+  const std::string cafe = fromUnicode(helvetica, u"caf\u00E9 \u00A3");
+  EXPECT_EQ(cafe, "<636166E920A3>");
   const std::string beyond = fromUnicode(heisei, u"\U00020BB7\u91CE\u5BB6");
   EXPECT_EQ(heisei->GetReplacedCount(), 1);
   const std::string kanji = fromUnicode(ucs2, u"\u65E5\u6708");
@@ -132,10 +143,10 @@ TEST(TextEndToEnd, EuroAndJapaneseReadBackAsWritten) {
                     &doc);
   ASSERT_TRUE(resources->Set(&doc, CPDFName("Font"), std::move(fonts)));
   const std::string content =
-      "BT /F1 36 Tf 20 110 Td " + Hex(euro, 2) + " Tj ET BT /G1 36 Tf 20 70 Td " + Hex(codes, n) +
-      " Tj ET BT /F1 12 Tf 20 40 Td " + latin + " Tj ET BT /G1 12 Tf 120 40 Td " + beyond +
-      " Tj ET BT /G2 12 Tf 20 15 Td " + kanji + " Tj ET BT /G3 12 Tf 120 15 Td " + quotes +
-      " Tj ET";
+      "BT /F1 24 Tf 20 110 Td " + Hex(euro, static_cast<int32_t>(latin.size())) +
+      " Tj ET BT /G1 36 Tf 20 70 Td " + Hex(codes, n) + " Tj ET BT /F1 12 Tf 20 40 Td " + cafe +
+      " Tj ET BT /G1 12 Tf 120 40 Td " + beyond + " Tj ET BT /G2 12 Tf 20 15 Td " + kanji +
+      " Tj ET BT /G3 12 Tf 120 15 Td " + quotes + " Tj ET";
   CPDFStream stream;
   ASSERT_TRUE(stream.SetData(content.data(), static_cast<int32_t>(content.size())));
   ASSERT_TRUE(page->AddContents(&stream));
@@ -143,7 +154,7 @@ TEST(TextEndToEnd, EuroAndJapaneseReadBackAsWritten) {
   ASSERT_TRUE(doc.Flush()) << doc.GetError().GetMessage();
 
   const std::string text = ToolOutput("pdftotext -enc UTF-8 '" + path + "' -");
-  EXPECT_NE(text.find("€5"), std::string::npos) << text;
+  EXPECT_NE(text.find("€5 Łódź Gdańsk Żółć Dvořák"), std::string::npos) << text;
   EXPECT_NE(text.find("日本語"), std::string::npos) << text;
   for (const char* line : {"café £", "野家", "日月", "“引”"}) {
     EXPECT_NE(text.find(line), std::string::npos) << line << " in " << text;

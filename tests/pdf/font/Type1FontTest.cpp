@@ -309,8 +309,20 @@ TEST_F(Type1FontTest, EncodingDictionariesMeasureThroughTheirGlyphNames) {
       {"/BaseFont /Helvetica /Encoding << /BaseEncoding /WinAnsiEncoding >>", "'", 191},
       {"/BaseFont /Helvetica /Encoding << /BaseEncoding 5 /Differences [65 /m] >>", "A'",
        833 + 222},
-      // A name the metrics lack and a code no table names measure 0.
-      {"/BaseFont /Helvetica /Encoding << /Differences [65 /nosuchglyph] >>", "A\x80H", 722},
+      // A code no table names measures 0, as .notdef does.
+      {"/BaseFont /Helvetica /Encoding << /Differences [65 /.notdef] >>", "A\x80H", 722},
+      // Central European letters and signs of the AFM files beyond the
+      // glyphs of the standard encodings.
+      {"/BaseFont /Helvetica /Encoding << /Differences [128 /nacute /zacute /Lslash] >>",
+       "\x80\x81\x82", 556 + 500 + 556},
+      {"/BaseFont /Helvetica /Encoding << /BaseEncoding /WinAnsiEncoding /Differences [128 "
+       "/Lslash /zacute /nacute /Zdotaccent /lslash /cacute /rcaron] >>",
+       "\x80\xF3"
+       "d\x81 Gda\x82sk \x83\xF3\x84\x85 Dvo\x86\xE1k",
+       11504},
+      {"/BaseFont /Times-Roman /Encoding << /Differences [1 /scaron /Delta /notequal /lozenge "
+       "/dcaron /tcommaaccent] >>",
+       "\x01\x02\x03\x04\x05\x06", 389 + 612 + 549 + 471 + 588 + 278},
       // Names before the first number have no code; codes wrap after 255.
       {"/BaseFont /Times-Roman /Encoding << /Differences [/x 255 /i /m] >>",
        std::string("\xFF\x00", 2), 278 + 778},
@@ -335,6 +347,19 @@ TEST_F(Type1FontTest, EncodingDictionariesMeasureThroughTheirGlyphNames) {
     }
     EXPECT_EQ(sum, c.width);
   }
+}
+
+// A glyph the metrics lack, named by /Differences, measures 0 but gets no
+// /Widths: viewers then measure it themselves.
+TEST_F(Type1FontTest, AGlyphWithoutMetricsLeavesWidthsOut) {
+  auto font = Font("/BaseFont /Helvetica /Encoding << /Differences [65 /nosuchglyph] >>");
+  ASSERT_TRUE(font);
+  EXPECT_EQ(Width(*font, "A\x80H"), 722);
+  EXPECT_FALSE(font->UpdateCharWidth());
+  EXPECT_EQ(Code(), CPDFException::kUndefined);
+  EXPECT_STREQ(Message().c_str(), "no metrics for glyph nosuchglyph of Helvetica");
+  for (const char* key : {"Widths", "FirstChar", "LastChar"})
+    EXPECT_FALSE(font->HasKey(CPDFName(key)));
 }
 
 // The interactive form's default font Helv: Helvetica whose /Encoding is an

@@ -108,7 +108,7 @@ TEST(LatinGlyphSet, EveryFontHasTheSameRowsWithTheStandardCodes) {
     SCOPED_TRACE(font);
     ExpectCommonForm(font);
     const AFMFile& afm = Font(font);
-    EXPECT_EQ(afm.GetCharMetricCount(), 229);
+    EXPECT_EQ(afm.GetCharMetricCount(), 315);
     std::set<std::string> names;
     int encoded = 0;
     for (const AFMCharMetric* m : Entries(afm)) {
@@ -125,7 +125,11 @@ TEST(LatinGlyphSet, EveryFontHasTheSameRowsWithTheStandardCodes) {
     }
     EXPECT_EQ(encoded, standardCodes);
     EXPECT_EQ(encoded, 149);
-    EXPECT_EQ(names, docNames);
+    // Every name of PDFDocEncoding, and the Central European letters and
+    // signs that encodings with Differences name.
+    for (const std::string& name : docNames) EXPECT_EQ(names.count(name), 1u) << name;
+    for (const char* name : {"nacute", "Zdotaccent", "rcaron", "gbreve", "Delta", "lozenge"})
+      EXPECT_EQ(names.count(name), 1u) << name;
     EXPECT_EQ(Glyph(font, "Euro").C, -1);
     EXPECT_FALSE(afm.GetCharMetric("apple"));
     for (auto [code, name] : std::map<int, const char*>{{39, "quoteright"},
@@ -153,6 +157,8 @@ TEST(LatinGlyphSet, SharedListKeepsItsRowOrder) {
   EXPECT_EQ(kLatinGlyphs[149].code, -1);
   EXPECT_STREQ(name(228), "ecircumflex");
   EXPECT_STREQ(name(229), "Euro");
+  EXPECT_STREQ(name(230), "abreve");
+  EXPECT_STREQ(name(315), "imacron");
   // Encoded rows ascend, then every row is unencoded.
   for (int i = 1; i < kLatinGlyphCount; ++i) {
     if (i < 149) {
@@ -251,10 +257,16 @@ TEST(LatinMetrics, WidthsFollowTheFamilyRules) {
         ++accented;
         EXPECT_EQ(m->C, -1) << name;
         if (base == "i") base = "dotlessi";
-        EXPECT_EQ(m->WX, Width(font, base.c_str())) << name;
+        // The carons of d, l and t (and of L in Times-Italic) stand beside
+        // the letter and widen it, but for the fixed pitch.
+        const bool wider = std::strncmp(font, "Courier", 7) != 0 &&
+                           (name == "dcaron" || name == "lcaron" || name == "tcaron" ||
+                            (name == "Lcaron" && std::string(font) == "Times-Italic"));
+        EXPECT_EQ(m->WX > Width(font, base.c_str()), wider) << name;
+        if (!wider) EXPECT_EQ(m->WX, Width(font, base.c_str())) << name;
       }
     }
-    EXPECT_EQ(accented, 58);
+    EXPECT_EQ(accented, 88);
     const bool narrowI =
         std::string(font) == "Helvetica" || std::string(font) == "Helvetica-Oblique";
     EXPECT_EQ(Width(font, "i") == Width(font, "dotlessi"), !narrowI);
@@ -302,7 +314,8 @@ TEST(LatinMetrics, FamiliesHaveWidthSetsAndBoxTablesOfTheirOwn) {
         shared += std::strcmp(m->N.c_str(), "Euro") != 0 &&
                   BoxOf(*m) == BoxOf(kLatinFonts[j], m->N.c_str());
       EXPECT_GE(shared, 1);  // space
-      EXPECT_LE(shared, 10) << kLatinFonts[i] << " " << kLatinFonts[j];
+      // Times-Bold and Times-BoldItalic share their mathematical signs.
+      EXPECT_LE(shared, 18) << kLatinFonts[i] << " " << kLatinFonts[j];
     }
   }
 }
@@ -316,12 +329,14 @@ TEST(LatinMetrics, SlantedTwinsAreTheirUprightFontsSlanted) {
     const char* upright;
     std::set<std::string> kept;
   } pairs[] = {
-      {"Courier-Oblique", "Courier", {"space", "Euro"}},
-      {"Courier-BoldOblique", "Courier-Bold", {"space", "Euro"}},
+      {"Courier-Oblique", "Courier", {"space", "Euro", "Delta"}},
+      {"Courier-BoldOblique", "Courier-Bold", {"space", "Euro", "Delta"}},
       {"Helvetica-Oblique",
        "Helvetica",
-       {"space", "Euro", "A", "Aring", "Agrave", "Acircumflex", "Adieresis"}},
-      {"Helvetica-BoldOblique", "Helvetica-Bold", {"space", "Euro", "A", "Aring", "Agrave"}},
+       {"space", "Euro", "Delta", "A", "Aring", "Agrave", "Acircumflex", "Adieresis", "Aogonek"}},
+      {"Helvetica-BoldOblique",
+       "Helvetica-Bold",
+       {"space", "Euro", "Delta", "A", "Aring", "Agrave"}},
   };
   const double tangent = std::tan(12.0 * M_PI / 180.0);
   for (const auto& pair : pairs) {
@@ -380,8 +395,11 @@ TEST(LatinMetrics, TellingBoxesAndTheGlyphsOnTheFontBoxEdges) {
   EXPECT_EQ(BoxOf("Courier", "trademark"), (Box{-23, 263, 623, 562}));
   EXPECT_EQ(BoxOf("Courier", "exclam"), (Box{236, -15, 364, 572}));
   EXPECT_EQ(BoxOf("Times-BoldItalic", "germandbls"), (Box{-200, -200, 473, 705}));
-  for (const char* font : {"Courier-Bold", "Courier-BoldOblique", "Courier-Oblique"}) {
+  for (const char* font : {"Courier-Bold", "Courier-BoldOblique"}) {
     EXPECT_EQ(Glyph(font, "trademark").B[2], Font(font).FontBBox[2]) << font;
+  }
+  for (const char* font : {"Courier", "Courier-Oblique"}) {
+    EXPECT_EQ(Glyph(font, "dcaron").B[2], Font(font).FontBBox[2]) << font;
   }
   for (const char* font : {"Helvetica", "Helvetica-Bold", "Helvetica-BoldOblique",
                            "Helvetica-Oblique", "Times-Roman", "Times-Bold", "Times-Italic"}) {

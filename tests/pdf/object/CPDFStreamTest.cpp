@@ -194,8 +194,9 @@ TEST(CPDFStreamTest, IndirectLengthIsConvertedInPlace) {
 TEST(CPDFStreamTest, ANegativeLengthIsAWrongOneAndTheDataRunToEndstream) {
   // Direct, or through a reference: the data are every byte before the end
   // of line that precedes "endstream", and Length becomes their count, so
-  // they are written back whole and nothing more.
-  for (const char* length : {"-5", "-1", "-2147483648", "-7.5"}) {
+  // they are written back whole and nothing more. A Length longer than the
+  // bytes before "endstream" is as wrong.
+  for (const char* length : {"-5", "-1", "-2147483648", "-7.5", "7", "100", "2147483647"}) {
     Parsed p = Parse(std::string("<</Length ") + length + ">>stream\nhello\nendstream\nendobj");
     ASSERT_TRUE(p.stream()) << length << ": " << p.error;
     EXPECT_EQ("hello", Data(*p.stream())) << length;
@@ -216,11 +217,18 @@ TEST(CPDFStreamTest, ANegativeLengthIsAWrongOneAndTheDataRunToEndstream) {
                 {"\r\n", ""},
                 {"\n\r", "\n"}};
   for (const auto& c : bodies) {
-    Parsed p = Parse(std::string("<</Length -1>>stream\n") + c.body + "endstream\nendobj");
-    ASSERT_TRUE(p.stream()) << c.body << ": " << p.error;
-    EXPECT_EQ(c.data, Data(*p.stream())) << c.body;
-    EXPECT_EQ(static_cast<int32_t>(std::strlen(c.data)), p.stream()->GetLength()) << c.body;
+    for (const char* length : {"-1", "9"}) {
+      Parsed p =
+          Parse(std::string("<</Length ") + length + ">>stream\n" + c.body + "endstream\nendobj");
+      ASSERT_TRUE(p.stream()) << c.body << ": " << p.error;
+      EXPECT_EQ(c.data, Data(*p.stream())) << c.body << length;
+      EXPECT_EQ(static_cast<int32_t>(std::strlen(c.data)), p.stream()->GetLength()) << c.body;
+    }
   }
+  // A Length that reaches "endstream" exactly stays, whatever its last byte.
+  Parsed exact = Parse("<</Length 5>>stream\nABCD\nendstream\nendobj");
+  ASSERT_TRUE(exact.stream()) << exact.error;
+  EXPECT_EQ("ABCD\n", Data(*exact.stream()));
   TestDoc doc;
   CPDFObjRef ref;
   ASSERT_TRUE(doc.RegistObj(Parse("-5").object.release(), &ref));
