@@ -263,7 +263,9 @@ TEST(LatinMetrics, WidthsFollowTheFamilyRules) {
                            (name == "dcaron" || name == "lcaron" || name == "tcaron" ||
                             (name == "Lcaron" && std::string(font) == "Times-Italic"));
         EXPECT_EQ(m->WX > Width(font, base.c_str()), wider) << name;
-        if (!wider) EXPECT_EQ(m->WX, Width(font, base.c_str())) << name;
+        if (!wider) {
+          EXPECT_EQ(m->WX, Width(font, base.c_str())) << name;
+        }
       }
     }
     EXPECT_EQ(accented, 88);
