@@ -147,10 +147,12 @@ uint32_t Reduce(uint32_t value, int bits) {
   return value;
 }
 
-// A sample of the file's depth scaled to 8 bits (255 the full value).
+// A sample of the file's depth scaled to 8 bits (255 the full value),
+// rounded to the nearest.
 uint32_t ToEightBits(uint32_t value, int bits) {
-  if (bits < 8 && bits != 6) return value * 255 / ((1u << bits) - 1);
-  return Reduce(value, bits);
+  if (bits >= 8) return Reduce(value, bits);
+  const uint32_t full = (1u << bits) - 1;
+  return (value * 255 + full / 2) / full;
 }
 
 // A colour sample premultiplied by its alpha, divided out again at 8 bits,
