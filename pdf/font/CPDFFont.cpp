@@ -59,8 +59,7 @@ void AppendHostRun(const uint8_t* text, size_t n, std::vector<char16_t>& units) 
   }
   size_t written = start;
   for (size_t i = 0; i < n;) {
-    const uint8_t lead = text[i];
-    const size_t length = ((lead >= 0x81 && lead <= 0x9F) || lead >= 0xE0) && i + 1 < n ? 2 : 1;
+    const size_t length = fonttext::HostCharacterLength(text, n, i);
     char16_t unit[2];
     const int32_t m = platform::HostToUtf16(text + i, Capacity(length), unit, 2);
     if (m == 1) {

@@ -475,8 +475,7 @@ std::vector<uint8_t> EncodeCIDs(const CMapFile& cmap, const std::vector<uint8_t>
 OwnCodes HostOwnCodes(const CMapFile& encoding, const uint8_t* text, size_t n, size_t count) {
   OwnCodes own;
   for (size_t i = 0; i < n;) {
-    const uint8_t lead = text[i];
-    const size_t length = ((lead >= 0x81 && lead <= 0x9F) || lead >= 0xE0) && i + 1 < n ? 2 : 1;
+    const size_t length = fonttext::HostCharacterLength(text, n, i);
     char16_t unit[2] = {0, 0};
     const bool one = platform::HostToUtf16(text + i, static_cast<int32_t>(length), unit, 2) == 1;
     const uint8_t pair[2] = {static_cast<uint8_t>(unit[0] >> 8),

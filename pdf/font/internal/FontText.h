@@ -53,6 +53,13 @@ inline size_t CodeLength(const uint8_t* text, int32_t length) {
   return static_cast<size_t>(length);
 }
 
+// The bytes of the host character at text[i]: a lead byte of code page 932
+// with a byte after it starts a character of two, any other byte one.
+inline size_t HostCharacterLength(const uint8_t* text, size_t n, size_t i) {
+  const uint8_t lead = text[i];
+  return ((lead >= 0x81 && lead <= 0x9F) || lead >= 0xE0) && i + 1 < n ? 2 : 1;
+}
+
 // One character of a UTF-16 text: a surrogate pair is one character (two
 // units), a lone surrogate one character that no encoding holds.
 struct Character {
