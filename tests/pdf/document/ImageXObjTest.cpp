@@ -159,7 +159,8 @@ TEST_F(ImageXObjTest, ImagesOfAFileAreCountedAndPickedByIndex) {
     matrix.SetIdentity();
     doc.GetError().Clear();
     std::unique_ptr<CPDFImageXObj> image(CPDFImageXObj::CreateImageXObj(
-        &doc, c.path.c_str(), matrix, false, false, c.index, &orientation));
+        &doc, c.path.c_str(), matrix,
+        {.withData = false, .index = c.index, .orientation = &orientation}));
     EXPECT_EQ(orientation, c.orientation);
     if (c.orientation == 0) {
       EXPECT_EQ(image, nullptr);
@@ -218,7 +219,7 @@ TEST_F(ImageXObjTest, StorageThatCannotGrowIsNamed) {
   for (bool compress : {false, true}) {
     doc.GetError().Clear();
     std::unique_ptr<CPDFImageXObj> image(
-        CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, true, compress));
+        CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, {.compress = compress}));
     EXPECT_EQ(image, nullptr);
     EXPECT_EQ(std::string(doc.GetError().GetMessage()),
               "unknown file format: " + path +
@@ -543,7 +544,7 @@ TEST_F(ImageXObjTest, WithoutDataTheDescriptionIsTheSame) {
     expected.replace(expected.find(length), length.size(), "/Length 0");
     matrix.SetIdentity();
     std::unique_ptr<CPDFImageXObj> bare(
-        CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, false));
+        CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, {.withData = false}));
     ASSERT_TRUE(bare) << path;
     // A palette's lookup stream is another object of the same content.
     EXPECT_EQ(std::regex_replace(DictText(*bare), std::regex("\\d+ 0 R"), "R"),
@@ -565,7 +566,7 @@ TEST_F(ImageXObjTest, WithoutDataTheDescriptionIsTheSame) {
        {folder.Write("cut.bmp", bitmap), folder.Write("cut.jpg", photo)}) {
     EXPECT_EQ(Import(path), nullptr) << path;
     std::unique_ptr<CPDFImageXObj> bare(
-        CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, false));
+        CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, {.withData = false}));
     EXPECT_TRUE(bare) << path;
   }
 }

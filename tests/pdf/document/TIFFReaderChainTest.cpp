@@ -171,7 +171,7 @@ TEST_F(TIFFReaderChainTest, ReducedResolutionDirectoriesAreNoImages) {
     }
     EXPECT_EQ(Count(path), count) << error;
     EXPECT_FALSE(ReadAt(path, count));
-    EXPECT_EQ(error, NoSuchImage(count, count));
+    EXPECT_EQ(error, NoSuchImage(count, count).text);
   }
 }
 
