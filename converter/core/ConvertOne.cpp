@@ -72,8 +72,8 @@ int32_t DrawImage(CPDFDoc* doc, CPDFResDict* resources, CPDFGraphObjs& content, 
   CPDFName name;
   // BMP and TIFF samples are compressed as they are read, so the image is
   // never held uncompressed; JPEG data keep their DCT encoding.
-  std::unique_ptr<CPDFImageXObj> image(
-      CPDFImageXObj::CreateImageXObj(doc, path, matrix, {.compress = true, .index = index, .state = state}));
+  std::unique_ptr<CPDFImageXObj> image(CPDFImageXObj::CreateImageXObj(
+      doc, path, matrix, {.compress = true, .index = index, .state = state}));
   if (!image) return -1;
   if (!resources->MakeUniqueName(name, image.get())) return -1;
   if (!resources->AddResource(name, image.get(), ref)) return -1;

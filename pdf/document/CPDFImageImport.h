@@ -20,8 +20,8 @@
 #include <string>
 
 #include "pdf/document/CPDFImageXObj.h"
-#include "pdf/document/internal/ImageFile.h"
 #include "pdf/document/internal/BMPReader.h"
+#include "pdf/document/internal/ImageFile.h"
 #include "pdf/document/internal/JPEGReader.h"
 #include "pdf/document/internal/TIFFReader.h"
 

@@ -110,8 +110,7 @@ class CPDFImageXObj : public CPDFXObject {
   static CPDFImageXObj* CreateImageXObj(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
                                         const ImportOptions& options);
   // With the default options: the first image, its data uncompressed.
-  static CPDFImageXObj* CreateImageXObj(CPDFObjRegistry* doc, const char* path,
-                                        CPDFMatrix& matrix);
+  static CPDFImageXObj* CreateImageXObj(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix);
 
   // The number of images the file at path holds: those of a TIFF file's
   // main chain of directories, in file order, reduced-resolution ones (a

@@ -2,19 +2,14 @@
 
 #include "pdf/document/internal/ImageFile.h"
 
-#include <sys/stat.h>
 #include <sys/types.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
-#include <vector>
 
 #include "pdf/object/JPEGErrorManager.h"
 

@@ -1120,5 +1120,6 @@ bool ReadTIFFImage(const char* path, ByteSink& sink, ImageDescription& descripti
 }
 
 bool CountTIFFImages(const char* path, uint32_t& count, std::string* error) {
-  return ImageReadWithText(error, [&](ImageError* why) { return CountTIFFImages(path, count, why); });
+  return ImageReadWithText(error,
+                           [&](ImageError* why) { return CountTIFFImages(path, count, why); });
 }

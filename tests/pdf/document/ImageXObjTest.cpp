@@ -73,7 +73,8 @@ class ImageXObjTest : public ::testing::Test {
     EXPECT_EQ(doc.GetError().GetCode(), 3);
     const std::string message = doc.GetError().GetMessage();
     if (format.empty()) {
-      EXPECT_EQ(message, "unknown file format: " + path + (cause.empty() ? "" : " (" + cause + ")"));
+      EXPECT_EQ(message,
+                "unknown file format: " + path + (cause.empty() ? "" : " (" + cause + ")"));
     } else if (cause.empty()) {
       EXPECT_EQ(message.rfind(path + ": " + format + " file refused (", 0), 0u) << message;
     } else {
@@ -211,9 +212,9 @@ TEST_F(ImageXObjTest, ImagesOfAFileAreCountedAndPickedByIndex) {
   const std::string broken = folder.Write("broken.tif", bytes);
   doc.GetError().Clear();
   EXPECT_EQ(CPDFImageXObj::CountImages(&doc, broken.c_str()), -1);
-  EXPECT_EQ(std::string(doc.GetError().GetMessage())
-                .rfind(broken + ": TIFF file refused (image 2: ", 0),
-            0u)
+  EXPECT_EQ(
+      std::string(doc.GetError().GetMessage()).rfind(broken + ": TIFF file refused (image 2: ", 0),
+      0u)
       << doc.GetError().GetMessage();
   EXPECT_TRUE(doc.objects.empty());
 }
