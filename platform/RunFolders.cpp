@@ -84,8 +84,7 @@ void RemoveIfMade(const MadeFolder& made) noexcept {
   if (parent < 0) return;
   struct stat info;
   if (::fstat(parent, &info) == 0 && SameFolder(info, made.parentDevice, made.parentInode)) {
-    const int folder =
-        ::openat(parent, made.name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int folder = ::openat(parent, made.name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (folder >= 0) {
       // A folder another run is writing into is locked shared; where the
       // file system has no locks, emptiness alone decides.
@@ -129,8 +128,9 @@ RunFolders::~RunFolders() {
 
 bool RunFolders::Make(const std::string& path) {
   const size_t slash = path.rfind('/');
-  const std::string parentPath =
-      slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const std::string parentPath = slash == std::string::npos ? "."
+                                 : slash == 0               ? "/"
+                                                            : path.substr(0, slash);
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   if (name.empty() || name == "." || name == "..") return Fail(EINVAL);
 

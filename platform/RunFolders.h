@@ -65,8 +65,8 @@ class RunFolders {
  private:
   friend struct RunFoldersList;
   std::atomic<MadeFolder*> newest_{nullptr};
-  std::atomic<int> held_{-1};  // the held folder's descriptor
-  pid_t owner_;                // a child made by fork leaves the folders alone
+  std::atomic<int> held_{-1};               // the held folder's descriptor
+  pid_t owner_;                             // a child made by fork leaves the folders alone
   std::atomic<RunFolders*> next_{nullptr};  // on the list of runs, changed under its lock
 };
 

@@ -380,7 +380,7 @@ bool ConversionDriver::HoldOutputFolder(platform::RunFolders& made, const std::s
   for (int round = 0; round < 4; ++round) {
     if (made.Hold(folder)) return true;
     if (errno != ENOENT || !remade) return false;
-    for (size_t at = relativeFolder.find('/', 1); ; at = relativeFolder.find('/', at + 1)) {
+    for (size_t at = relativeFolder.find('/', 1);; at = relativeFolder.find('/', at + 1)) {
       const std::string level = AppendRelative(outputBase, relativeFolder.substr(0, at));
       if (!IsFolder(level) && !made.Make(level) && errno != EEXIST) return false;
       if (at == std::string::npos) break;
