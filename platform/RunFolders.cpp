@@ -5,9 +5,11 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -19,15 +21,24 @@
 
 namespace platform {
 
+// What tells a folder from another made in its place: its device and inode
+// numbers, and the time it was made where the file system records it (an
+// inode number freed can be given to the next folder made at once).
+struct FolderIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  int64_t bornSeconds = 0;
+  uint32_t bornNanoseconds = 0;
+  bool born = false;
+};
+
 // A folder made: where it was made and what it was. Every field is fixed
 // before the entry is published on its run's list, and never changed.
 struct MadeFolder {
   char* parent = nullptr;  // the parent's path and the folder's name, in one block
   const char* name = nullptr;
-  dev_t parentDevice = 0;
-  ino_t parentInode = 0;
-  dev_t device = 0;
-  ino_t inode = 0;
+  FolderIdentity parentIdentity;
+  FolderIdentity identity;
   MadeFolder* older = nullptr;
 
   ~MadeFolder() { std::free(parent); }
@@ -73,25 +84,44 @@ bool Fail(int code) {
   return false;
 }
 
-bool SameFolder(const struct stat& info, dev_t device, ino_t inode) {
-  return S_ISDIR(info.st_mode) && info.st_dev == device && info.st_ino == inode;
+// The identity of the folder at name in dir (the descriptor itself for an
+// empty name), not following a link; false when it is no folder.
+// Async-signal-safe.
+bool IdentityOf(int dir, const char* name, FolderIdentity& id) noexcept {
+  struct statx info;
+  const int flags = AT_SYMLINK_NOFOLLOW | (*name == '\0' ? AT_EMPTY_PATH : 0);
+  if (::statx(dir, name, flags, STATX_TYPE | STATX_INO | STATX_BTIME, &info) != 0) return false;
+  if ((info.stx_mask & STATX_TYPE) == 0 || !S_ISDIR(info.stx_mode)) return false;
+  id.device = makedev(info.stx_dev_major, info.stx_dev_minor);
+  id.inode = info.stx_ino;
+  id.born = (info.stx_mask & STATX_BTIME) != 0;
+  id.bornSeconds = id.born ? info.stx_btime.tv_sec : 0;
+  id.bornNanoseconds = id.born ? info.stx_btime.tv_nsec : 0;
+  return true;
+}
+
+bool IsFolder(int dir, const char* name, const FolderIdentity& made) noexcept {
+  FolderIdentity now;
+  if (!IdentityOf(dir, name, now)) return false;
+  if (now.device != made.device || now.inode != made.inode) return false;
+  return !now.born || !made.born ||
+         (now.bornSeconds == made.bornSeconds && now.bornNanoseconds == made.bornNanoseconds);
 }
 
 // Removes the folder when it is still the one made, empty and held by
-// nobody. Only async-signal-safe calls (flock is a plain system call).
+// nobody. Only async-signal-safe calls (flock and statx are plain system
+// calls).
 void RemoveIfMade(const MadeFolder& made) noexcept {
   const int parent = ::open(made.parent, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (parent < 0) return;
-  struct stat info;
-  if (::fstat(parent, &info) == 0 && SameFolder(info, made.parentDevice, made.parentInode)) {
+  if (IsFolder(parent, "", made.parentIdentity)) {
     const int folder = ::openat(parent, made.name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (folder >= 0) {
       // A folder another run is writing into is locked shared; where the
       // file system has no locks, emptiness alone decides.
       const bool unheld = ::flock(folder, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
-      if (unheld && ::fstat(folder, &info) == 0 && SameFolder(info, made.device, made.inode) &&
-          ::fstatat(parent, made.name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-          SameFolder(info, made.device, made.inode)) {
+      if (unheld && IsFolder(folder, "", made.identity) &&
+          IsFolder(parent, made.name, made.identity)) {
         ::unlinkat(parent, made.name, AT_REMOVEDIR);
       }
       ::close(folder);
@@ -147,14 +177,11 @@ bool RunFolders::Make(const std::string& path) {
 
   const int parent = ::open(made->parent, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (parent < 0) return Fail(errno);
-  struct stat info;
-  if (::fstat(parent, &info) != 0) {
+  if (!IdentityOf(parent, "", made->parentIdentity)) {
     const int code = errno;
     ::close(parent);
     return Fail(code);
   }
-  made->parentDevice = info.st_dev;
-  made->parentInode = info.st_ino;
   PrepareRemovalOnSignal();
   {
     const SignalsBlocked blocked;
@@ -165,10 +192,7 @@ bool RunFolders::Make(const std::string& path) {
     }
     // Gone again at once (another run removing it): listed with an
     // identity nothing has, so nothing is removed for it.
-    if (::fstatat(parent, made->name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
-      made->device = info.st_dev;
-      made->inode = info.st_ino;
-    }
+    IdentityOf(parent, made->name, made->identity);
     made->older = newest_.load();
     newest_.store(made.release());
   }
@@ -188,8 +212,8 @@ bool RunFolders::Hold(const std::string& path) {
   // to another folder.
   struct stat held;
   struct stat now;
-  if (::fstat(fd, &held) != 0 || ::stat(path.c_str(), &now) != 0 ||
-      !SameFolder(now, held.st_dev, held.st_ino)) {
+  if (::fstat(fd, &held) != 0 || ::stat(path.c_str(), &now) != 0 || now.st_dev != held.st_dev ||
+      now.st_ino != held.st_ino) {
     ::close(fd);
     return Fail(ENOENT);
   }

@@ -7,9 +7,9 @@
 // parent is opened by the path it was made under and must be the same
 // folder (device and inode) as then, and the folder is reached from the
 // parent's descriptor without following a link, must be a folder with the
-// device and inode it was made with, and is removed through the parent
-// (unlinkat). A folder swapped for a link, or removed and made again by
-// someone else, stays.
+// device and inode it was made with (and the same time of making, where the
+// file system records it), and is removed through the parent (unlinkat). A folder swapped for a
+// link, or removed and made again by someone else, stays.
 //
 // Runs share output folders: a run writing into a folder holds it (a shared
 // lock on the folder, platform-wide among the processes that use this
