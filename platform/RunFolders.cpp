@@ -1,8 +1,6 @@
 #include "platform/RunFolders.h"
 
 #include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -134,19 +132,6 @@ void RemoveList(const MadeFolder* newest) noexcept {
   for (const MadeFolder* made = newest; made != nullptr; made = made->older) RemoveIfMade(*made);
 }
 
-// Blocks the fatal signals in this thread for one scope, so that a folder
-// is never made without being listed.
-class SignalsBlocked {
- public:
-  SignalsBlocked() { pthread_sigmask(SIG_BLOCK, &FatalSignalSet(), &previous_); }
-  ~SignalsBlocked() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
-  SignalsBlocked(const SignalsBlocked&) = delete;
-  SignalsBlocked& operator=(const SignalsBlocked&) = delete;
-
- private:
-  sigset_t previous_;
-};
-
 }  // namespace
 
 RunFolders::RunFolders() : owner_(::getpid()) { RunFoldersList::Add(this); }
@@ -184,7 +169,7 @@ bool RunFolders::Make(const std::string& path) {
   }
   PrepareRemovalOnSignal();
   {
-    const SignalsBlocked blocked;
+    const FatalSignalsBlocked blocked;  // never made without being listed
     if (::mkdirat(parent, made->name, 0777) != 0) {
       const int code = errno;
       ::close(parent);

@@ -149,6 +149,12 @@ void InstallRemovalHandlers() {
 
 }  // namespace
 
+FatalSignalsBlocked::FatalSignalsBlocked() {
+  pthread_sigmask(SIG_BLOCK, &FatalSignalSet(), &previous_);
+}
+
+FatalSignalsBlocked::~FatalSignalsBlocked() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+
 void PrepareRemovalOnSignal() {
   thread_local const AlternateStack handlerStack;
   InstallRemovalHandlers();
@@ -189,19 +195,6 @@ void DropDoomedName(DoomedName*& entry) {
   entry->taken.store(false);
   entry = nullptr;
 }
-
-// Blocks the fatal signals in this thread for one scope, so that a file is
-// not left between being given a name and that name being listed.
-class FatalSignalsBlocked {
- public:
-  FatalSignalsBlocked() { pthread_sigmask(SIG_BLOCK, &FatalSignalSet(), &previous_); }
-  ~FatalSignalsBlocked() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
-  FatalSignalsBlocked(const FatalSignalsBlocked&) = delete;
-  FatalSignalsBlocked& operator=(const FatalSignalsBlocked&) = delete;
-
- private:
-  sigset_t previous_;
-};
 
 // open(folder, O_TMPFILE ...), or EOPNOTSUPP when tests refuse it.
 int OpenUnnamed(const std::string& folder, int mode) {

@@ -74,6 +74,19 @@ const sigset_t& FatalSignalSet();
 // before anything is made that the handler is to remove.
 void PrepareRemovalOnSignal();
 
+// Blocks the fatal signals in this thread for one scope, so that nothing is
+// left between being made and being listed for removal.
+class FatalSignalsBlocked {
+ public:
+  FatalSignalsBlocked();
+  ~FatalSignalsBlocked();
+  FatalSignalsBlocked(const FatalSignalsBlocked&) = delete;
+  FatalSignalsBlocked& operator=(const FatalSignalsBlocked&) = delete;
+
+ private:
+  sigset_t previous_;
+};
+
 // An entry of the list of names removed on a fatal signal (TempFile.cpp).
 struct DoomedName;
 
