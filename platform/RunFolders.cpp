@@ -187,6 +187,8 @@ bool RunFolders::Make(const std::string& path) {
 
 bool RunFolders::Hold(const std::string& path) {
   Release();
+  // A signal finds every lock of the process's published, to let go of it.
+  const FatalSignalsBlocked blocked;
   const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return Fail(errno);
   // A run removing the folder holds it for a moment only; a file system
@@ -207,6 +209,7 @@ bool RunFolders::Hold(const std::string& path) {
 }
 
 void RunFolders::Release() {
+  const FatalSignalsBlocked blocked;
   const int fd = held_.exchange(-1);
   if (fd >= 0) ::close(fd);
 }
