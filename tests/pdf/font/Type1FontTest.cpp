@@ -283,6 +283,96 @@ TEST_F(Type1FontTest, SymbolAndZapfDingbatsMeasureThroughTheirBuiltInEncoding) {
   EXPECT_STREQ(Message().c_str(), "undefined Font Encoding: NoSuchEncoding");
 }
 
+// A standard font without /Encoding converts by the encoding it draws
+// (StandardEncoding for the Latin fonts, the metrics' codes for Symbol and
+// ZapfDingbats), by glyph names: a character it lacks fails, named. An
+// embedded program's encoding is unknown: its text stays host text.
+TEST_F(Type1FontTest, StandardFontsWithoutEncodingConvertByTheirBuiltInEncoding) {
+  auto made = [&](const char* baseFont) {
+    auto font = std::make_unique<CPDFType1Font>();
+    EXPECT_TRUE(font->Create(&doc_, baseFont));
+    return font;
+  };
+  auto fromUnicode = [&](CPDFFont& font, const std::u16string& text) {
+    uint8_t out[64];
+    const int32_t n = font.FromUnicode(out, sizeof out, text.c_str());
+    return n < 0 ? "<fail> " + Message() : std::string(out, out + n);
+  };
+  auto fromHost = [&](CPDFFont& font, const std::string& text) {
+    uint8_t out[64];
+    const int32_t n =
+        font.FromHostEncoding(out, sizeof out, reinterpret_cast<const uint8_t*>(text.c_str()));
+    return n < 0 ? "<fail> " + Message() : std::string(out, out + n);
+  };
+  auto toUnicode = [&](CPDFFont& font, const std::string& codes) {
+    char16_t out[64];
+    const int32_t n = font.ToUnicode(out, 64, reinterpret_cast<const uint8_t*>(codes.data()),
+                                     static_cast<int32_t>(codes.size()));
+    return n < 0 ? u"<fail>" : std::u16string(out, static_cast<size_t>(n));
+  };
+  auto toHost = [&](CPDFFont& font, const std::string& codes) {
+    uint8_t out[64];
+    const int32_t n =
+        font.ToHostEncoding(out, sizeof out, reinterpret_cast<const uint8_t*>(codes.data()),
+                            static_cast<int32_t>(codes.size()));
+    return n < 0 ? "<fail>" : std::string(out, out + n);
+  };
+  struct Case {
+    const char* baseFont;
+    std::u16string text;
+    std::string codes;  // or "<fail> " and the message
+  };
+  const Case cases[] = {
+      // StandardEncoding: quotesingle at A9, quoteright at 27, fi at AE.
+      {"Helvetica", u"'q'", "\xA9q\xA9"},
+      {"Courier-Bold", u"\u2019\u2018\uFB01\u2013\u00DF", "'`\xAE\xB1\xFB"},
+      {"Times-Roman", u"\u00E9", "<fail> U+00E9 has no code in the font's encoding"},
+      {"Helvetica", u"\u0394=5", "<fail> U+0394 has no code in the font's encoding"},
+      {"Helvetica", u"\uFF71", "<fail> U+FF71 has no code in the font's encoding"},
+      {"Symbol", u"\u03B1\u2211 \u2206", "a\xE5 D"},
+      {"Symbol", u"\u20AC\uF8E8", "\xA0\xE2"},  // Euro, registersans
+      {"Symbol", u"A", "<fail> U+0041 has no code in the font's encoding"},
+      {"ZapfDingbats", u"\u2701\u2764\u27BE ", "!\xA4\xFE "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.baseFont);
+    auto font = made(c.baseFont);
+    EXPECT_EQ(fromUnicode(*font, c.text), c.codes);
+    if (c.codes.rfind("<fail>", 0) == 0) continue;
+    EXPECT_EQ(toUnicode(*font, c.codes), c.text);
+  }
+  // Host text goes by its characters too: a double-byte character is no
+  // pair of codes, and the host backslash is the backslash.
+  auto helvetica = made("Helvetica");
+  EXPECT_EQ(fromHost(*helvetica, "'q' \\"), "\xA9q\xA9 \\");
+  EXPECT_EQ(fromHost(*helvetica, "\x83\xA2=5 \x91\xAA 'q'"),
+            "<fail> U+0394 has no code in the font's encoding");
+  EXPECT_EQ(toHost(*helvetica, "\xA9q'\xB1"), "'q\x81\x66");  // endash: no host code
+  auto symbol = made("Symbol");
+  EXPECT_EQ(fromHost(*symbol, "\x83\xBF"), "a");  // the host's alpha
+  EXPECT_EQ(toHost(*symbol, "ab"), "\x83\xBF\x83\xC0");
+
+  // An encoding dictionary without /BaseEncoding starts from the same table.
+  auto differences = Font("/BaseFont /Symbol /Encoding << /Differences [128 /uni0144] >>");
+  ASSERT_TRUE(differences);
+  EXPECT_EQ(toUnicode(*differences, "a\x80"), u"\u03B1\u0144");
+  EXPECT_EQ(fromUnicode(*differences, u"\u03B2\u0144"), "b\x80");
+
+  // Embedded, or not a standard font: host text, as before.
+  for (const char* entries :
+       {"/BaseFont /Helvetica /FontDescriptor << /Type /FontDescriptor /FontName /Helvetica "
+        "/FontFile 5 >>",
+        "/BaseFont /Frutiger /FirstChar 32 /LastChar 32 /Widths [278] /FontDescriptor << /Type "
+        "/FontDescriptor >>"}) {
+    SCOPED_TRACE(entries);
+    auto font = Font(entries);
+    ASSERT_TRUE(font);
+    EXPECT_EQ(font->BuiltInEncoding(), nullptr);
+    EXPECT_EQ(fromHost(*font, "\x83\xA2'"), "\x83\xA2'");
+    EXPECT_EQ(toUnicode(*font, "\x83\xA2'"), u"\u0394'");
+  }
+}
+
 // An encoding dictionary, the form real files use most: each code's glyph
 // name comes from /Differences, else from /BaseEncoding (else
 // StandardEncoding), and the AFM width of that name is the code's width.
@@ -320,6 +410,9 @@ TEST_F(Type1FontTest, EncodingDictionariesMeasureThroughTheirGlyphNames) {
        "\x80\xF3"
        "d\x81 Gda\x82sk \x83\xF3\x84\x85 Dvo\x86\xE1k",
        11504},
+      // uniXXXX and uXXXX name the metrics' glyph of their character.
+      {"/BaseFont /Helvetica /Encoding << /Differences [128 /uni0144 /u017A /uni0141] >>",
+       "\x80\x81\x82", 556 + 500 + 556},
       {"/BaseFont /Times-Roman /Encoding << /Differences [1 /scaron /Delta /notequal /lozenge "
        "/dcaron /tcommaaccent] >>",
        "\x01\x02\x03\x04\x05\x06", 389 + 612 + 549 + 471 + 588 + 278},
