@@ -252,6 +252,30 @@ TEST(FontConversion, EncodingDictionary) {
     EXPECT_EQ(ToHost(*moved, "\xC8"), "A");
     EXPECT_EQ(Record(doc), "");
   }
+  // A code the Differences take over stands for its new glyph only: the
+  // base's character there has no code left, and fails, named.
+  struct Taken {
+    std::u16string text;
+    std::string codes;  // or "<fail>" and the record
+  };
+  std::unique_ptr<TestFont> taken =
+      FontOf(doc, FontText("/Encoding << /BaseEncoding /WinAnsiEncoding /Differences [233 "
+                           "/Lslash 128 /uni0144 /u017A] >>"));
+  ASSERT_TRUE(taken);
+  const Taken cases[] = {
+      {u"\u0141\u00E8", "\xE9\xE8"},
+      {u"\u0144\u017A", "\x80\x81"},
+      {u"\u00E9", "<fail>5 CPDFFont FromUnicode U+00E9 has no code in the font's encoding"},
+      {u"\u20AC", "<fail>5 CPDFFont FromUnicode U+20AC has no code in the font's encoding"},
+      {u"\u0179", "<fail>5 CPDFFont FromUnicode U+0179 has no code in the font's encoding"},
+  };
+  for (const Taken& c : cases) {
+    const std::string codes = FromUnicode(*taken, c.text);
+    EXPECT_EQ(codes == "<fail>" ? codes + Record(doc) : codes, c.codes);
+    if (codes != "<fail>") {
+      EXPECT_EQ(ToUnicode(*taken, codes), c.text);
+    }
+  }
   // Without Differences the host directions copy.
   std::unique_ptr<TestFont> plain =
       FontOf(doc, FontText("/Encoding << /BaseEncoding /WinAnsiEncoding >>"));
