@@ -123,9 +123,9 @@ class CPDFFont : public CPDFResource, public CPDFDict {
   // takes a surrogate pair as one character. Under an encoding it writes
   // each character as the code at which the encoding holds a glyph name of
   // it, never through host bytes (FromHostEncoding under a built-in
-  // encoding reads the host text as characters first); without /Encoding
-  // and a built-in encoding as host text. A
-  // character the encoding (or the host code page) cannot hold, a lone
+  // encoding reads the host text as characters first); a font with neither
+  // /Encoding nor a known built-in encoding takes host text. A character
+  // the encoding (or the host code page) cannot hold, a lone
   // surrogate among them, is a failure whose message names it ("U+00E9 has
   // no code in the font's encoding"). Through a ToUnicode CMap a character
   // that no code maps to is left out.

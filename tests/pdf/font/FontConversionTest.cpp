@@ -260,7 +260,7 @@ TEST(FontConversion, EncodingDictionary) {
   };
   std::unique_ptr<TestFont> taken =
       FontOf(doc, FontText("/Encoding << /BaseEncoding /WinAnsiEncoding /Differences [233 "
-                           "/Lslash 128 /uni0144 /u017A] >>"));
+                           "/Lslash 128 /uni0144 /u017A /u1F600] >>"));
   ASSERT_TRUE(taken);
   const Taken cases[] = {
       {u"\u0141\u00E8", "\xE9\xE8"},
@@ -276,6 +276,10 @@ TEST(FontConversion, EncodingDictionary) {
       EXPECT_EQ(ToUnicode(*taken, codes), c.text);
     }
   }
+  // A character beyond U+FFFF is written by its name and read back, one
+  // unit a code, as U+FFFD.
+  EXPECT_EQ(FromUnicode(*taken, u"\U0001F600"), "\x82");
+  EXPECT_EQ(ToUnicode(*taken, "\x82"), u"\uFFFD");
   // Without Differences the host directions copy.
   std::unique_ptr<TestFont> plain =
       FontOf(doc, FontText("/Encoding << /BaseEncoding /WinAnsiEncoding >>"));
