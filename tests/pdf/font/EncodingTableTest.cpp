@@ -317,9 +317,8 @@ std::string CharacterOf(const char* name) {
 // The glyph table against the lists it is generated from: every name of
 // both reads as its character, and the character leads back to the name.
 TEST(GlyphNames, EveryListedNameReadsAsItsCharacterAndBack) {
-  // tests/pdf/font/ of the source tree.
   const std::filesystem::path data =
-      std::filesystem::path(__FILE__).parent_path() / "../../../tools/glyphs/data";
+      std::filesystem::path(PN_TEST_SOURCE_DIR) / "tools/glyphs/data";
   int listed = 0;
   for (const char* list : {"glyphlist.txt", "zapfdingbats.txt"}) {
     std::ifstream in(data / list);
