@@ -27,10 +27,11 @@ std::vector<std::string> Unreadable(const std::string& shown, int error) {
   return {FormatText(kTextPackageUnreadable, shown), platform::SystemErrorText(error)};
 }
 
-// The reader's errors kept for the details; its output (the files' archive)
-// is read and dropped.
+// Read from a pipe at a time.
 constexpr size_t kReadChunk = 64 * 1024;
 
+// How the reader ended: its last error lines are kept for the details; its
+// output (the control data told, the files' archive) is read and dropped.
 struct ReaderEnd {
   bool failed = false;  // it ended by itself with a status other than 0
   std::deque<std::string> errors;
@@ -84,10 +85,10 @@ std::vector<std::string> PackageArchiveProblem(const std::string& path,
     const std::optional<ReaderEnd> end = RunReader({kArchiveReader, what, path});
     if (!end) return {};
     if (!end->failed) continue;
-    details.push_back(std::string("$ ") + kArchiveReader + " " + what + " \"" +
-                      DisplayText(path) + "\"");
+    const std::string shown = DisplayText(path);
+    details.push_back(std::string("$ ") + kArchiveReader + " " + what + " \"" + shown + "\"");
     details.insert(details.end(), end->errors.begin(), end->errors.end());
-    return {FormatText(kTextPackageDamaged, DisplayText(path))};
+    return {FormatText(kTextPackageDamaged, shown)};
   }
   return {};
 }

@@ -98,7 +98,7 @@ TEST(InstallerRender, EveryStateOfTheWindow) {
     Privilege privilege;
     std::string aptGet;
     std::string pkexec;
-    bool running;  // pictured while apt-get still runs
+    bool running;          // pictured while apt-get still runs
     bool damaged = false;  // the package is the one cut short
   };
   const State states[] = {
