@@ -253,10 +253,6 @@ TEST_F(InstallerWindowTest, PkexecsEndsAreTold) {
        "echo \"Error creating textual authentication agent: Error opening current controlling "
        "terminal for the process (\\`/dev/tty'): No such device or address\" >&2\nexit 127\n",
        InstallOutcome::Kind::Failed, 127, failed, noAgent},
-      {"no login session",
-       "echo 'Error registering local authentication agent: GDBus.Error:org.freedesktop."
-       "PolicyKit1.Error.Failed: Cannot determine session the caller is in' >&2\nexit 127\n",
-       InstallOutcome::Kind::Failed, 127, failed, noAgent},
       // An agent whose helper fails; pkexec then says it was not authorised.
       {"an agent that fails",
        "echo 'polkit-agent-helper-1: error response to PolicyKit daemon: GDBus.Error:org."

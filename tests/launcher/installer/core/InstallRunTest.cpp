@@ -170,11 +170,11 @@ TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
        K::Failed,
        127,
        {"管理者として実行することが認められませんでした。", useSudo}},
-      {"the agent's helper not setuid",
+      {"no login session for pkexec's own agent",
        Privilege::User,
        "",
-       "polkit-agent-helper-1: needs to be setuid root\n"
-       "Error executing command as another user: Not authorized\n",
+       "Error registering local authentication agent: GDBus.Error:org.freedesktop.PolicyKit1."
+       "Error.Failed: Cannot determine session the caller is in\n",
        {CommandEnd::Kind::Exited, 127},
        K::Failed,
        127,
