@@ -73,8 +73,8 @@ inline const std::string& PackageBytes() {
     WriteFile(root / "usr/share/doc/velmora-test/notes", std::string(4000, 'n'));
     const fs::path deb = folder.Path() / "velmora-test.deb";
     // Whatever PATH a test has set.
-    const std::string command = "PATH=/usr/bin:/bin dpkg-deb --root-owner-group --build '" + root.string() + "' '" +
-                                deb.string() + "' > /dev/null";
+    const std::string command = "PATH=/usr/bin:/bin dpkg-deb --root-owner-group --build '" +
+                                root.string() + "' '" + deb.string() + "' > /dev/null";
     if (std::system(command.c_str()) != 0) throw std::runtime_error("dpkg-deb --build failed");
     return ReadFile(deb);
   }();
