@@ -194,17 +194,6 @@ TEST_F(TIFFReaderLayoutTest, AssociatedAlphaIsDividedOut) {
     EXPECT_EQ(sink.bytes, low.stored);
   }
 
-  // The 16-bit pixel in RGB, big-endian and planar alike.
-  Samples deep(1, 1, 4);
-  deep.values = {152, 77, 41, 193};
-  Layout deepLayout = layout;
-  deepLayout.bits = 16;
-  for (uint16_t planar : {PLANARCONFIG_CONTIG, PLANARCONFIG_SEPARATE}) {
-    deepLayout.planar = planar;
-    ASSERT_TRUE(ReadImage(deepLayout, deep, planar == PLANARCONFIG_CONTIG)) << error;
-    EXPECT_EQ(sink.bytes, (std::vector<uint8_t>{201, 102, 54})) << planar;
-  }
-
   // The same pixels with an unassociated alpha keep their colours.
   layout.extra = {EXTRASAMPLE_UNASSALPHA};
   ASSERT_TRUE(ReadImage(layout, image)) << error;
