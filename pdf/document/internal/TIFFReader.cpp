@@ -474,9 +474,10 @@ bool NamesAnImage(const std::string& reason) {
 // `index` is known (all of them when the chain is to be counted); the file
 // is open at its first directory. Reduced-resolution and mask directories
 // are read and passed over, counted only against kMaxTIFFDirectories; a
-// chain of nothing else has its first directory as its one image. False with the reason when a
-// directory cannot be read; a chain that ends (or leads back to a directory already read, which
-// libtiff stops at) before the image is no failure here.
+// chain of nothing else has its first directory as its one image. False
+// with the reason when a directory cannot be read; a chain that ends (or
+// leads back to a directory already read, which libtiff stops at) before
+// the image is no failure here.
 bool WalkChain(const char* path, const TIFFErrorCapture& capture, TIFFFile& file, ImageChain& chain,
                uint32_t index, std::string* error) {
   std::unique_ptr<TIFFFile> resumed;
@@ -539,7 +540,8 @@ ImageChain& ChainOf(TIFFFile& file) {
 }
 
 // Opens the file at image `index`. The first directory is image 0 unless it
-// is a reduced or mask one; the walk is needed only then or for a later image.
+// is a reduced or mask one; the walk is needed only then or for a later
+// image.
 bool OpenImage(const char* path, const TIFFErrorCapture& capture, uint32_t index,
                std::unique_ptr<TIFFFile>& file, std::string* error) {
   file = std::make_unique<TIFFFile>();
