@@ -399,13 +399,13 @@ uint16_t RomanFolded(uint16_t cid) {
 // substitution gives it: the vertical em and en dashes are not the
 // horizontal bar and the hyphen.
 char16_t HorizontalCharacter(char16_t unit) {
-  static constexpr char16_t kFE10[] = {u',', u'\u3001', u'\u3002', u':',       u';',
-                                       u'!', u'?',       u'\u3016', u'\u3017', u'\u2026'};
-  static constexpr char16_t kFE30[] = {
-      u'\u2025', u'\u2014', u'\u2013', u'_',       u'_',       u'(',       u')',
-      u'{',       u'}',       u'\u3014', u'\u3015', u'\u3010', u'\u3011', u'\u300A',
-      u'\u300B', u'\u3008', u'\u3009', u'\u300C', u'\u300D', u'\u300E', u'\u300F',
-      0,          0,          u'[',       u']'};
+  static constexpr char16_t kFE10[] = {u',', u'\u3001', u'\u3002', u':',      u';',
+                                       u'!', u'?',      u'\u3016', u'\u3017', u'\u2026'};
+  static constexpr char16_t kFE30[] = {u'\u2025', u'\u2014', u'\u2013', u'_',      u'_',
+                                       u'(',      u')',      u'{',      u'}',      u'\u3014',
+                                       u'\u3015', u'\u3010', u'\u3011', u'\u300A', u'\u300B',
+                                       u'\u3008', u'\u3009', u'\u300C', u'\u300D', u'\u300E',
+                                       u'\u300F', 0,         0,         u'[',      u']'};
   if (unit >= 0xFE10 && unit < 0xFE10 + std::size(kFE10)) return kFE10[unit - 0xFE10];
   if (unit >= 0xFE30 && unit < 0xFE30 + std::size(kFE30)) return kFE30[unit - 0xFE30];
   return 0;
@@ -454,8 +454,8 @@ class CodeCheck {
     char16_t unit = 0;
     if (w.unit == 0 || !reading.Read(0, maps_, &unit)) return false;
     return unit == w.unit ||
-           (w.form != 0 && (unit == w.form || (w.form >= 0x21 && w.form <= 0x7E &&
-                                               unit == w.form + 0xFEE0)));
+           (w.form != 0 &&
+            (unit == w.form || (w.form >= 0x21 && w.form <= 0x7E && unit == w.form + 0xFEE0)));
   }
 
  private:
