@@ -58,10 +58,16 @@ uint16_t FromTables(uint16_t cid) {
   return cid;
 }
 
-uint16_t Normalized(uint16_t cid) {
+// The proportional and half-width forms of one Roman character are one
+// character: CIDs 231-324 and 631 stand as 1-95 do.
+uint16_t RomanFolded(uint16_t cid) {
   if (cid >= 231 && cid <= 324) return static_cast<uint16_t>(cid - 230);
-  if (cid == 631) return 95;
-  return FromTables(cid);
+  return cid == 631 ? 95 : cid;
+}
+
+uint16_t Normalized(uint16_t cid) {
+  const uint16_t folded = RomanFolded(cid);
+  return folded != cid ? folded : FromTables(cid);
 }
 
 uint16_t Denormalized(uint16_t cid) {
@@ -386,13 +392,6 @@ class CodeReading {
   mutable std::vector<uint8_t> baseCIDs_;
 };
 
-// The proportional and half-width forms of one Roman character are one
-// character: CIDs 231-324 and 631 stand as 1-95 do.
-uint16_t RomanFolded(uint16_t cid) {
-  if (cid >= 231 && cid <= 324) return static_cast<uint16_t>(cid - 230);
-  return cid == 631 ? 95 : cid;
-}
-
 // The character a presentation form for vertical writing (U+FE10-FE19,
 // U+FE30-FE48) stands for in horizontal text; 0 for any other character.
 // Not every form is the vertical form of the glyph that the Adobe-Japan1
@@ -431,10 +430,11 @@ struct Written {
 // codes are characters), the code's CID is the very glyph that the Unicode
 // or host CMap gives the character (so the Kangxi radical that shares its
 // ideograph's CID is written with that CID's code), the proportional and
-// half-width forms of a Roman character counting as one. A code whose CID
-// the Adobe-Japan1 substitution only folds onto the character's own (the
-// horizontal ellipsis for the vertical one, the horizontal bar for its
-// vertical form) does not.
+// half-width forms of a Roman character counting as one. The code of the
+// CID that the Adobe-Japan1 substitution folds the character's CID onto
+// (the horizontal ellipsis's for the vertical ellipsis, the horizontal
+// bar's for the vertical em dash) stands for it only when it reads back as
+// it.
 class CodeCheck {
  public:
   CodeCheck(const EncodingCMap& encoding, UnicodeCMaps maps, std::vector<Written> written)
