@@ -413,15 +413,13 @@ char16_t HorizontalCharacter(char16_t unit) {
 // What a character to be written stands for: its Unicode value (or, for
 // host text, the value code page 932 gives it; 0 when none), the character
 // a vertical presentation form stands for in horizontal text (whose code,
-// or whose full-width form's code, may be written for it), and the CIDs the
-// Unicode or host CMap gives it in the writing mode and (in vertical
-// writing) in horizontal writing; 0 where there is none or where only the
+// or whose full-width form's code, may be written for it), and the CID the
+// Unicode or host CMap gives it; 0 where there is none or where only the
 // value counts.
 struct Written {
   char16_t unit = 0;
   char16_t form = 0;
   uint16_t cid = 0;
-  uint16_t horizontal = 0;
 };
 
 // Whether the code chosen for a character stands for that character: the
@@ -448,9 +446,6 @@ class CodeCheck {
     const uint16_t cid = reading.CID(0);
     if (cid == 0) return false;
     if (w.cid != 0 && RomanFolded(cid) == RomanFolded(w.cid)) return true;
-    const uint16_t turned = reading.HorizontalCID(0);
-    if (w.horizontal != 0 && RomanFolded(turned != 0 ? turned : cid) == RomanFolded(w.horizontal))
-      return true;
     char16_t unit = 0;
     if (w.unit == 0 || !reading.Read(0, maps_, &unit)) return false;
     return unit == w.unit ||
@@ -503,17 +498,16 @@ int32_t CodeOfCID(const CMapFile& cmap, uint16_t cid, uint16_t (*substitute)(uin
 // What each character stands for (Written): its value from `units` (a
 // big-endian pair per character; none when the text read as another number
 // of characters), and, unless the encoding is a Unicode one (whose codes
-// are characters), the character of a vertical presentation form, its CID
-// and (in vertical writing) its horizontal CID.
+// are characters), the character of a vertical presentation form and its
+// CID.
 std::vector<Written> Characters(const std::vector<uint8_t>& units, const std::vector<uint8_t>& cids,
-                                const std::vector<uint8_t>* horizontal, bool unicodeEncoding) {
+                                bool unicodeEncoding) {
   std::vector<Written> written(cids.size() / 2);
   for (size_t i = 0; i < written.size(); ++i) {
     if (units.size() == cids.size()) written[i].unit = CIDAt(units, i);
     if (unicodeEncoding) continue;
     written[i].form = HorizontalCharacter(written[i].unit);
     written[i].cid = CIDAt(cids, i);
-    if (horizontal) written[i].horizontal = CIDAt(*horizontal, i);
   }
   return written;
 }
@@ -821,7 +815,7 @@ int32_t CPDFType0Font::FromUnicode(uint8_t* out, int32_t capacity, const char16_
           }
         }
         const CodeCheck check(encoding, ReadingCMaps(encoding, unicode),
-                              Characters(pairs, cids, horizontal.get(), unicodeEncoding));
+                              Characters(pairs, cids, unicodeEncoding));
         const CMapFile* form = encoding.IsIdentity() ? nullptr : HorizontalForm(*encoding.cmap);
         const std::vector<uint8_t> codes =
             EncodeCIDs(*encoding.cmap, cids, horizontal.get(), form, TextDenormalized,
@@ -850,7 +844,7 @@ int32_t CPDFType0Font::FromHostEncoding(uint8_t* out, int32_t capacity, const ui
         const bool unicodeEncoding = encoding.IsUnicode();
         const OwnCodes own = HostOwnCodes(*encoding.cmap, text, n, cids.size() / 2);
         const CodeCheck check(encoding, ReadingCMaps(encoding),
-                              Characters(own.codes, cids, horizontal.get(), unicodeEncoding));
+                              Characters(own.codes, cids, unicodeEncoding));
         const std::vector<uint8_t> codes = EncodeCIDs(
             *encoding.cmap, cids, horizontal.get(), HorizontalForm(*encoding.cmap), TextNormalized,
             unicodeEncoding, unicodeEncoding ? &own : nullptr, check, &replaced_);
