@@ -110,6 +110,15 @@ for program in Fennick FennickInstaller Fennick.sh; do
     fail "the archive lacks $program with its execute bits"
 done
 
+# The Japanese manual pages as installed, looked up as a Japanese user does:
+# no blank inside their sentences.
+for page in Ostrel Fennick; do
+  MANPATH="$WORK/root/usr/share/man" LC_ALL=C.UTF-8 man -L ja "$page" > "$WORK/man-$page" \
+    2> /dev/null || fail "man -L ja $page"
+  head -1 "$WORK/man-$page" | grep -q 'ユーザーコマンド' || fail "man -L ja $page shows no Japanese page"
+  ! grep -n '、 \|。 ' "$WORK/man-$page" || fail "blanks inside the Japanese sentences of $page(1)"
+done
+
 # The changelog's latest entry is this version.
 CHANGED="$(zcat "$WORK/root/usr/share/doc/$NAME/changelog.gz" | dpkg-parsechangelog -l- -SVersion)"
 [ "$CHANGED" = "$VERSION" ] || fail "the changelog's latest version is $CHANGED, not $VERSION"

@@ -18,6 +18,7 @@
 #include <limits>
 #include <vector>
 
+#include "platform/RunFolders.h"
 #include "platform/SystemError.h"
 
 namespace platform {
@@ -58,9 +59,8 @@ static_assert(std::atomic<char*>::is_always_lock_free && std::atomic<pid_t>::is_
                   std::atomic<int>::is_always_lock_free,
               "the signal handler reads the list without locks");
 
-// The fatal signals as a set, real-time signals included (those the C
-// library keeps for itself lie below SIGRTMIN and are not touched). Built
-// once, outside any handler.
+}  // namespace
+
 const sigset_t& FatalSignalSet() {
   static const sigset_t set = [] {
     sigset_t signals;
@@ -72,7 +72,10 @@ const sigset_t& FatalSignalSet() {
   return set;
 }
 
-// Removes the process's named files, then ends the process by the signal's
+namespace {
+
+// Removes the process's named files and then the empty folders its runs
+// made (platform/RunFolders.h), then ends the process by the signal's
 // default action, so that the exit status (and a core dump where the signal
 // makes one) stay what they would have been. Only async-signal-safe calls.
 void RemoveNamesAndDie(int signal) {
@@ -82,6 +85,7 @@ void RemoveNamesAndDie(int signal) {
     const char* path = entry->path.load();
     if (path != nullptr && entry->owner.load() == self) ::unlink(path);
   }
+  RunFolders::RemoveAllOnSignal();
   struct sigaction fallback {};
   fallback.sa_handler = SIG_DFL;
   sigemptyset(&fallback.sa_mask);
@@ -143,10 +147,24 @@ void InstallRemovalHandlers() {
   }
 }
 
-// Puts path on the list; none when out of memory.
-DoomedName* AddDoomedName(const std::string& path) {
+}  // namespace
+
+FatalSignalsBlocked::FatalSignalsBlocked() {
+  pthread_sigmask(SIG_BLOCK, &FatalSignalSet(), &previous_);
+}
+
+FatalSignalsBlocked::~FatalSignalsBlocked() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+
+void PrepareRemovalOnSignal() {
   thread_local const AlternateStack handlerStack;
   InstallRemovalHandlers();
+}
+
+namespace {
+
+// Puts path on the list; none when out of memory.
+DoomedName* AddDoomedName(const std::string& path) {
+  PrepareRemovalOnSignal();
   char* copy = ::strdup(path.c_str());
   if (copy == nullptr) return nullptr;
   DoomedName* entry = g_doomed.load();
@@ -177,19 +195,6 @@ void DropDoomedName(DoomedName*& entry) {
   entry->taken.store(false);
   entry = nullptr;
 }
-
-// Blocks the fatal signals in this thread for one scope, so that a file is
-// not left between being given a name and that name being listed.
-class FatalSignalsBlocked {
- public:
-  FatalSignalsBlocked() { pthread_sigmask(SIG_BLOCK, &FatalSignalSet(), &previous_); }
-  ~FatalSignalsBlocked() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
-  FatalSignalsBlocked(const FatalSignalsBlocked&) = delete;
-  FatalSignalsBlocked& operator=(const FatalSignalsBlocked&) = delete;
-
- private:
-  sigset_t previous_;
-};
 
 // open(folder, O_TMPFILE ...), or EOPNOTSUPP when tests refuse it.
 int OpenUnnamed(const std::string& folder, int mode) {

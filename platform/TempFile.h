@@ -20,6 +20,7 @@
 //
 // Every failure answers false or -1 with errno set and recorded as the last
 // system error (platform/SystemError.h).
+#include <signal.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -62,6 +63,29 @@ std::string FolderOf(const std::string& path);
 
 // The permission bits a new file of the process gets: 0666 less the umask.
 mode_t NewFileMode();
+
+// The fatal signals that the removal above covers, real-time signals
+// included (those the C library keeps for itself lie below SIGRTMIN and are
+// not touched). Built once, outside any handler.
+const sigset_t& FatalSignalSet();
+
+// Installs the removal on the fatal signals whose action is then the
+// default, and gives this thread a stack of its own for the handler. Run
+// before anything is made that the handler is to remove.
+void PrepareRemovalOnSignal();
+
+// Blocks the fatal signals in this thread for one scope, so that nothing is
+// left between being made and being listed for removal.
+class FatalSignalsBlocked {
+ public:
+  FatalSignalsBlocked();
+  ~FatalSignalsBlocked();
+  FatalSignalsBlocked(const FatalSignalsBlocked&) = delete;
+  FatalSignalsBlocked& operator=(const FatalSignalsBlocked&) = delete;
+
+ private:
+  sigset_t previous_;
+};
 
 // An entry of the list of names removed on a fatal signal (TempFile.cpp).
 struct DoomedName;

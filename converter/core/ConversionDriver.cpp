@@ -81,6 +81,11 @@ bool IsRegularFile(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool IsFolder(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 // Whether a single input file is a regular file; one that is not (gone, or
 // a FIFO, which would block the program) fails after standard error has
 // said why.
@@ -119,26 +124,6 @@ bool PathTooLong(const std::string& input, const std::string& output) {
 bool MayOutgrowPathMax(const std::string& folder) {
   return folder.size() + 1 + NAME_MAX >= PATH_MAX;
 }
-
-// The output folders a run has made, removed again when the run ends if
-// they are still empty then: made only for files that failed (an output
-// path too long, an image that cannot be read) or that were never
-// converted. Deepest first, so that a folder whose sub-folders all go goes
-// too. A folder that existed before is not listed, and one that holds
-// anything stays.
-class MadeFolders {
- public:
-  MadeFolders() = default;
-  MadeFolders(const MadeFolders&) = delete;
-  MadeFolders& operator=(const MadeFolders&) = delete;
-  ~MadeFolders() {
-    for (auto it = made_.rbegin(); it != made_.rend(); ++it) ::rmdir(it->c_str());
-  }
-  void Add(std::string path) { made_.push_back(std::move(path)); }
-
- private:
-  std::vector<std::string> made_;
-};
 
 struct DirCloser {
   void operator()(DIR* dir) const { ::closedir(dir); }
@@ -334,16 +319,17 @@ int32_t ConversionDriver::RunConversion(ConversionResults& results, int32_t inpu
   // Byte order puts every folder after its parent.
   std::sort(folderQueue_.begin(), folderQueue_.end());
   const std::string outputBase = CutTrailingDot(outputPath);
-  MadeFolders made;
+  // Folders made for this run go again at its end, on every way out, while
+  // they are empty: made only for files that failed (an output path too
+  // long, an image that cannot be read) or that were never converted.
+  platform::RunFolders made;
   while (!folderQueue_.empty()) {
     std::string folder = AppendRelative(outputBase, folderQueue_.front());
     folderQueue_.pop_front();
     // A folder the system cannot be given by its path is not made: the
     // files meant for it have longer paths still and fail in the loop.
     if (TooLongForSystem(folder)) continue;
-    std::string madePath;
-    if (EnsureFolder(folder, &madePath) == 0) return kRunAbnormal;
-    if (!madePath.empty()) made.Add(std::move(madePath));
+    if (EnsureFolder(folder, &made) == 0) return kRunAbnormal;
   }
 
   ProgressDialogScope progressDialog(ui_);
@@ -363,7 +349,10 @@ int32_t ConversionDriver::RunConversion(ConversionResults& results, int32_t inpu
         if (answer == MsgAnswer::Cancel) return kRunCancelled;
         if (answer != MsgAnswer::Yes) continue;
       }
-      if (convert_(input, outputFile) == 0)
+      const bool held = HoldOutputFolder(made, outputBase, relative);
+      const int32_t converted = convert_(input, outputFile);
+      if (held) made.Release();
+      if (converted == 0)
         results.converted.push_back(input);
       else
         results.failed.push_back(input);
@@ -371,6 +360,33 @@ int32_t ConversionDriver::RunConversion(ConversionResults& results, int32_t inpu
     if (ProgressCancelConfirmed()) return kRunCancelled;
   }
   return kRunDone;
+}
+
+// Holds the folder an output file goes into while it is written, so that
+// no run removes it meanwhile. One of the run's own output folders that is
+// gone (another run, which had made it, removed it as empty) is made again,
+// with the folders above it, and is then this run's. False when the folder
+// is not held (it is not there and is no folder of the run's).
+bool ConversionDriver::HoldOutputFolder(platform::RunFolders& made, const std::string& outputBase,
+                                        const std::string& relativeFile) {
+  const size_t slash = relativeFile.rfind('/');
+  const std::string relativeFolder =
+      slash == std::string::npos ? std::string() : relativeFile.substr(0, slash);
+  const std::string folder =
+      relativeFolder.empty() ? outputBase : AppendRelative(outputBase, relativeFolder);
+  const bool remade = request_.settings.MakeFolder != 0 && !relativeFolder.empty();
+  // A folder removed between being made and being held is made once more;
+  // a few rounds only, a run removing it over and over is not waited out.
+  for (int round = 0; round < 4; ++round) {
+    if (made.Hold(folder)) return true;
+    if (errno != ENOENT || !remade) return false;
+    for (size_t at = relativeFolder.find('/', 1);; at = relativeFolder.find('/', at + 1)) {
+      const std::string level = AppendRelative(outputBase, relativeFolder.substr(0, at));
+      if (!IsFolder(level) && !made.Make(level) && errno != EEXIST) return false;
+      if (at == std::string::npos) break;
+    }
+  }
+  return false;
 }
 
 bool ConversionDriver::SearchCancelConfirmed() {
@@ -496,7 +512,7 @@ int32_t ConversionDriver::MakeOutputName(const std::string& output, std::string&
   return 1;
 }
 
-int32_t ConversionDriver::EnsureFolder(const std::string& folder, std::string* made) {
+int32_t ConversionDriver::EnsureFolder(const std::string& folder, platform::RunFolders* made) {
   folderFailed_ = false;
   int32_t cls = ClassifyPath(folder, true);
   if (cls == kPathEmpty) return 0;
@@ -508,10 +524,7 @@ int32_t ConversionDriver::EnsureFolder(const std::string& folder, std::string* m
       ui_.MessageBox(LoadMessage1(kMsgCreateFolder, path), MsgButtons::YesNo, MsgIcon::Question) !=
           MsgAnswer::Yes)
     return 0;
-  if (::mkdir(path.c_str(), 0777) == 0) {
-    if (made != nullptr) *made = path;
-    return 1;
-  }
+  if (made != nullptr ? made->Make(path) : ::mkdir(path.c_str(), 0777) == 0) return 1;
   folderFailed_ = true;
   std::fprintf(stderr, "%s: cannot create the folder: %s\n", path.c_str(), std::strerror(errno));
   return 0;

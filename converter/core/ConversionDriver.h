@@ -15,6 +15,7 @@
 
 #include "converter/core/ConverterSettings.h"
 #include "converter/core/ConverterUi.h"
+#include "platform/RunFolders.h"
 
 namespace ostrel {
 
@@ -95,10 +96,11 @@ class ConversionDriver {
                          const std::string& inputFile);
 
   // Makes sure a folder exists, creating it (one level) after asking unless
-  // NeNoConf is set. 1 the folder exists or was made (its path then in
-  // *made when given), 0 otherwise; a folder that cannot be made is named
-  // with the reason on standard error.
-  int32_t EnsureFolder(const std::string& folder, std::string* made = nullptr);
+  // NeNoConf is set. 1 the folder exists or was made (then listed in *made
+  // when given, to go again at the end of the run while empty), 0
+  // otherwise; a folder that cannot be made is named with the reason on
+  // standard error.
+  int32_t EnsureFolder(const std::string& folder, platform::RunFolders* made = nullptr);
 
   // The conversion map (input path to relative output path, in byte order)
   // and the folder queue of the last search. Both, and the folders entered,
@@ -110,6 +112,8 @@ class ConversionDriver {
   int32_t SearchTree(const std::string& path, bool& found, const std::string& relativeFolder);
   void AddFile(const std::string& inputPath, std::string_view name, bool& found,
                const std::string& relativeFolder);
+  bool HoldOutputFolder(platform::RunFolders& made, const std::string& outputBase,
+                        const std::string& relativeFile);
   bool SearchCancelConfirmed();
   bool ProgressCancelConfirmed();
   void ShowMessage(const std::string& text, MsgIcon icon);

@@ -147,9 +147,16 @@ void InstallerWindow::Start() {
   if (started_) return;
   started_ = true;
   // A file that cannot be installed is named as such, before any password is
-  // asked for.
-  std::vector<std::string> problem =
-      PackageFileProblem(launcher::AbsolutePackagePath(packagePath_));
+  // asked for; what the archive reader wrote goes to the details.
+  const std::string absolutePath = launcher::AbsolutePackagePath(packagePath_);
+  std::vector<std::string> problem = PackageFileProblem(absolutePath);
+  if (problem.empty()) {
+    std::vector<std::string> details;
+    problem = PackageArchiveProblem(absolutePath, details);
+    std::vector<InstallRun::Line> lines;
+    for (std::string& line : details) lines.push_back({InstallRun::Stream::Error, std::move(line)});
+    AddToLog(lines);
+  }
   if (!problem.empty()) {
     outcome_ = InstallRun::NotStarted(std::move(problem));
     ShowOutcome();

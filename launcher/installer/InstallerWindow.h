@@ -35,8 +35,10 @@ class InstallerWindow : public QDialog {
                   QWidget* parent = nullptr);
   ~InstallerWindow() override;
 
-  // Starts the installer and returns at once; the window follows it from
-  // the event loop and shows the outcome when it has ended. Once only.
+  // Checks the package file (its archive read through, which takes as long
+  // as reading the file), then starts the installer and returns; the window
+  // follows it from the event loop and shows the outcome when it has ended.
+  // Once only.
   void Start();
 
   // Started and not yet ended.

@@ -375,7 +375,7 @@ int32_t CPDFDoc::StoreObj(const CPDFObjRef& ref, CPDFObject* object) {
     }
     CPDFFileOutStream& out = *save_->out;
     const int32_t offset = out.GetPosition();
-    if (offset < 0) Throw(kMethod, 1, "the file would pass 2 GiB");
+    if (offset < 0) save_->ThrowWriteError(kMethod, "the file would pass 2 GiB");
     out.WriteInt(ref.GetNumber());
     out.WriteByte(' ');
     out.WriteInt(ref.GetGeneration());
@@ -388,8 +388,8 @@ int32_t CPDFDoc::StoreObj(const CPDFObjRef& ref, CPDFObject* object) {
     }
     object->Write(out, key);
     out.Write("\r\nendobj\r\n", 10);
-    if (out.Failed()) Throw(kMethod, 1, out.GetErrorText());
-    if (out.GetPosition() < 0) Throw(kMethod, 1, "the file would pass 2 GiB");
+    if (out.Failed()) save_->ThrowWriteError(kMethod, out.GetErrorText());
+    if (out.GetPosition() < 0) save_->ThrowWriteError(kMethod, "the file would pass 2 GiB");
     return offset;
   } catch (...) {
     Fail(kMethod);

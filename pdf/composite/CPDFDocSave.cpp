@@ -38,12 +38,6 @@ constexpr const char* kProducer = "Pennaform";
   CPDFException::Throw(kClass, method, code, message);
 }
 
-// Code 1 with the text of the error number.
-[[noreturn]] void ThrowErrno(const char* method, int error) {
-  platform::SetLastSystemError(error);
-  Throw(method, 1, platform::SystemErrorText(error).c_str());
-}
-
 // Copies the whole file into the descriptor; the error number, or 0.
 int CopyInto(const std::string& path, int fd) {
   const int in = open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -90,6 +84,17 @@ CPDFDoc::SaveState::~SaveState() {
   file.Discard();
 }
 
+void CPDFDoc::SaveState::ThrowWriteError(const char* method, int error) const {
+  platform::SetLastSystemError(error);
+  ThrowWriteError(method, platform::SystemErrorText(error).c_str());
+}
+
+void CPDFDoc::SaveState::ThrowWriteError(const char* method, const char* reason) const {
+  CPDFException::ThrowFormat(kClass, method, CPDFException::kRuntime,
+                             "cannot write the output file %s: %s", target.c_str(),
+                             reason ? reason : "");
+}
+
 void CPDFDoc::ResetSave() {
   saveCalled_ = false;
   save_.reset();
@@ -134,22 +139,20 @@ bool CPDFDoc::Save(const char* path, bool incremental, bool linearize) {
         stat(state->target.c_str(), &existing) == 0
             ? state->file.Create(state->target, "pn", ".pdf", existing.st_mode & 07777)
             : state->file.Create(state->target, "pn", ".pdf");
-    if (!created) {
-      ThrowErrno(kMethod, platform::GetLastSystemError());
-    }
+    if (!created) state->ThrowWriteError(kMethod, platform::GetLastSystemError());
     const int error = incremental ? CopyInto(state->target, state->file.Descriptor()) : 0;
     save_ = std::move(state);
-    if (error) ThrowErrno(kMethod, error);
+    if (error) save_->ThrowWriteError(kMethod, error);
 
     incremental_ = incremental;
     linearize_ = linearize;
     save_->out = std::make_unique<CPDFFileOutStream>();
     if (!save_->out->Open(save_->file.OpenPath().c_str(), incremental ? "ab" : "wb")) {
-      ThrowErrno(kMethod, save_->out->GetLastError());
+      save_->ThrowWriteError(kMethod, save_->out->GetLastError());
     }
     if (!IsFDF() && !incremental) GatherRevisions();
     if (!incremental) header_->Serialize(*save_->out);
-    if (save_->out->Failed()) ThrowErrno(kMethod, save_->out->GetLastError());
+    if (save_->out->Failed()) save_->ThrowWriteError(kMethod, save_->out->GetLastError());
     return true;
   } catch (...) {
     Fail(kMethod);
@@ -213,12 +216,18 @@ bool CPDFDoc::Serialize(CPDFOutStream& out) {
       if (offset < 0) Throw(kMethod, 5, "CPDFDoc::StoreObj()");
       entry->offset = offset;
     }
+    // The save's own stream names its file in the reason.
+    const SaveState* writing = save_ && save_->out.get() == &out ? save_.get() : nullptr;
+    const auto fail = [&](const char* reason) {
+      if (writing) writing->ThrowWriteError(kMethod, reason);
+      Throw(kMethod, 1, reason);
+    };
     const int32_t start = out.GetPosition();
-    if (start < 0) Throw(kMethod, 1, "the file would pass 2 GiB");
+    if (start < 0) fail("the file would pass 2 GiB");
     if (writeXRef_) xref->Serialize(out);
     trailer->SetStartXRef(start);
     trailer->Serialize(out);
-    if (out.Failed()) Throw(kMethod, 1, out.GetErrorText());
+    if (out.Failed()) fail(out.GetErrorText());
     return true;
   } catch (...) {
     Fail(kMethod);
@@ -283,11 +292,11 @@ bool CPDFDoc::Flush() {
     if (!Serialize(*save_->out)) Throw(kMethod, 5, "CPDFDoc::Serialize()");
     // Every write and the close must have reached the file, and the file
     // the device, before it may replace anything.
-    if (save_->out->Failed()) ThrowErrno(kMethod, save_->out->GetLastError());
-    if (!save_->out->Close()) ThrowErrno(kMethod, save_->out->GetLastError());
+    if (save_->out->Failed()) save_->ThrowWriteError(kMethod, save_->out->GetLastError());
+    if (!save_->out->Close()) save_->ThrowWriteError(kMethod, save_->out->GetLastError());
     save_->out.reset();
     if (!incremental_) LoadExternalData();
-    if (!save_->file.Commit()) ThrowErrno(kMethod, platform::GetLastSystemError());
+    if (!save_->file.Commit()) save_->ThrowWriteError(kMethod, platform::GetLastSystemError());
 
     released_.reset();
     if (input_) input_->Close();

@@ -16,4 +16,10 @@ struct CPDFDoc::SaveState {
   std::unique_ptr<CPDFFileOutStream> out;
 
   ~SaveState();
+
+  // Throws code 1 for a failure to write the file: the message names the
+  // output file by the target's path and gives the reason (the text of the
+  // error number, or the text given).
+  [[noreturn]] void ThrowWriteError(const char* method, int error) const;
+  [[noreturn]] void ThrowWriteError(const char* method, const char* reason) const;
 };

@@ -2,9 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "pdf/font/EncodingTable.h"
 
 #include "pdf/object/CPDFInStream.h"
 #include "pdf/object/PDFSyntax.h"
@@ -136,7 +141,11 @@ bool AFMFile::IsSafeName(const char* name) {
   return std::strpbrk(name, "/\\") == nullptr;
 }
 
+AFMFile::AFMFile() = default;
+AFMFile::~AFMFile() = default;
+
 void AFMFile::Reset() {
+  codeEncoding_.reset();
   for (TempString* s : {&FontName, &FullName, &FamilyName, &Weight, &Version, &Notice,
                         &EncodingScheme, &CharacterSet}) {
     s->Clear();
@@ -160,6 +169,39 @@ AFMCharMetric* AFMFile::GetCharMetric(const char* name) const {
   return found ? *found : nullptr;
 }
 
+AFMCharMetric* AFMFile::FindGlyph(const char* name) const {
+  if (AFMCharMetric* metric = GetCharMetric(name)) return metric;
+  char32_t character = 0;
+  if (!EncodingTable::UnicodeOfGlyph(name, character)) return nullptr;
+  for (const std::string& other : EncodingTable::GlyphsOfUnicode(character)) {
+    if (AFMCharMetric* metric = GetCharMetric(other.c_str())) return metric;
+  }
+  return nullptr;
+}
+
+EncodingTable* AFMFile::CodeEncoding() const {
+  if (codeEncoding_) return codeEncoding_.get();
+  try {
+    std::vector<std::pair<int32_t, const char*>> coded;
+    ForEachCharMetric([&](const AFMCharMetric& metric) {
+      if (metric.C >= 0 && metric.C <= 255) coded.emplace_back(metric.C, metric.N.c_str());
+    });
+    // From the highest code down: a glyph at several codes ends at the
+    // lowest, as in the predefined encodings.
+    std::sort(coded.begin(), coded.end(), [](const auto& a, const auto& b) {
+      return a.first != b.first ? a.first > b.first : std::strcmp(a.second, b.second) > 0;
+    });
+    auto table = std::make_unique<EncodingTable>();
+    for (const auto& [code, name] : coded) {
+      if (!table->Add(static_cast<uint8_t>(code), name)) return nullptr;
+    }
+    codeEncoding_ = std::move(table);
+    return codeEncoding_.get();
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
 AFMCharMetric* AFMFile::GetCIDMetric(int32_t cid) const {
   const auto it = byCID_.find(cid);
   return it == byCID_.end() ? nullptr : it->second.get();
@@ -169,6 +211,7 @@ bool AFMFile::AddCharMetric(const char* key, int32_t C, int32_t WX, int32_t WY, 
                             int32_t vvy, const char* N, int32_t llx, int32_t lly, int32_t urx,
                             int32_t ury) {
   if (!key) return false;
+  codeEncoding_.reset();
   try {
     auto metric = MakeMetric(C, WX, WY, vvx, vvy, N, llx, lly, urx, ury);
     TempString name;

@@ -17,6 +17,7 @@
 #include "pdf/object/TempString.h"
 
 class CPDFInStream;
+class EncodingTable;
 
 // One glyph.
 class AFMCharMetric {
@@ -41,10 +42,10 @@ class AFMFile : public FontCacheItem {
 
   using NameMap = TempDict<TempString, AFMCharMetric*, TempDeleteDispose>;
 
-  AFMFile() = default;
+  AFMFile();
   AFMFile(const AFMFile&) = delete;
   AFMFile& operator=(const AFMFile&) = delete;
-  ~AFMFile() override = default;
+  ~AFMFile() override;
 
   // Reads an AFM text. True when it is complete (a "StartFontMetrics" first
   // line, a FontName and a FontBBox that is not all zero); false on any
@@ -68,6 +69,14 @@ class AFMFile : public FontCacheItem {
 
   // The entry of a glyph name, or none.
   AFMCharMetric* GetCharMetric(const char* name) const;
+  // The entry of a glyph name, else of a name the metrics hold for the
+  // character the name stands for ("uni0144" finds nacute), or none.
+  AFMCharMetric* FindGlyph(const char* name) const;
+  // The encoding of the metrics' own codes: each glyph with a code from 0
+  // to 255 at that code (the lowest code of a glyph listed at several).
+  // Built on the first call and kept until the record changes. None when
+  // memory runs out.
+  EncodingTable* CodeEncoding() const;
   int32_t GetCharMetricCount() const { return byName_.GetCount(); }
   // Calls f(const AFMCharMetric&) for every by-name entry in name order.
   template <class F>
@@ -145,4 +154,5 @@ class AFMFile : public FontCacheItem {
 
   NameMap byName_;
   std::map<int32_t, std::unique_ptr<AFMCharMetric>> byCID_;
+  mutable std::unique_ptr<EncodingTable> codeEncoding_;  // CodeEncoding, once built
 };

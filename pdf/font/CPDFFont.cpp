@@ -32,8 +32,9 @@ constexpr CPDFFamilyMember<CPDFFont> kMembers[] = {
     MakeFamilyMember<CPDFFont, CPDFType0Font, CPDFDict>(CPDFFont::kType0Font),
 };
 
-// The five cases of a conversion, in the order they are tried.
-enum class Case { kCMap, kHost, kNamed, kDict, kOther };
+// The cases of a conversion, in the order they are tried: without
+// /Encoding the font's built-in encoding when it is known, else host text.
+enum class Case { kCMap, kBuiltIn, kHost, kNamed, kDict, kOther };
 
 using fonttext::Capacity;
 using fonttext::CodeLength;
@@ -143,7 +144,7 @@ struct Source {
   Case kind = Case::kOther;
   const char* typeName = "Null";               // case (e): the entry's type
   std::shared_ptr<const CMapFile> cmap;        // case (a), the font's parsed CMap
-  EncodingTable* table = nullptr;              // (c) the font table, (d) the base table
+  EncodingTable* table = nullptr;              // the built-in or named table, (d) the base table
   std::unique_ptr<EncodingTable> differences;  // (d) with a Differences array
 };
 
@@ -219,7 +220,8 @@ Source Prepare(CPDFFont* font, const char* method, bool namedTable) {
     return source;
   }
   if (!font->HasKey(CPDFFont::Key_Encoding())) {
-    source.kind = Case::kHost;
+    source.table = font->BuiltInEncoding();
+    source.kind = source.table ? Case::kBuiltIn : Case::kHost;
     return source;
   }
   CPDFObject* encoding = font->Get_Encoding();
@@ -232,8 +234,12 @@ Source Prepare(CPDFFont* font, const char* method, bool namedTable) {
   if (dict && dict->GetType() == CPDFObject::kDictionary) {
     // Typed as an encoding dictionary or left plain (no /Type): read alike.
     source.kind = Case::kDict;
+    // Without /BaseEncoding the font's own encoding is the base (Symbol's
+    // codes draw Symbol's glyphs), else StandardEncoding.
     auto* base = PDFGetAs<CPDFName>(dict, doc, CPDFEncoding::Key_BaseEncoding());
-    source.table = FindEncoding(base ? base->c_str() : "StandardEncoding", method);
+    source.table = base ? nullptr : font->BuiltInEncoding();
+    if (!source.table)
+      source.table = FindEncoding(base ? base->c_str() : "StandardEncoding", method);
     if (auto* differences = PDFGetAs<CPDFArray>(dict, doc, CPDFEncoding::Key_Differences())) {
       source.differences = std::make_unique<EncodingTable>();
       if (!CPDFFont::ApplyDifferences(doc, differences, *source.differences)) {
@@ -260,7 +266,8 @@ bool GlyphNameOf(const Source& source, uint8_t byte, TempString& name) {
 }
 
 // Font codes to Unicode through the tables: a code whose glyph name stands
-// for a character (the Latin glyph names, "uniXXXX") gives it; a code with
+// for a character (a name of the glyph lists, "uniXXXX", "uXXXX") gives it,
+// U+FFFD for one beyond U+FFFF (a code gives one unit); a code with
 // another name is read as host text in the code the base (or font) table
 // gives that name, or dropped when it gives none; a code without a name is
 // dropped.
@@ -276,11 +283,11 @@ std::vector<char16_t> CodesToUnits(const Source& source, const uint8_t* text, si
   for (size_t i = 0; i < n; ++i) {
     TempString name;
     if (!GlyphNameOf(source, text[i], name)) continue;
-    char16_t unit = 0;
+    char32_t character = 0;
     uint8_t code = 0;
-    if (EncodingTable::UnicodeOfGlyph(name.c_str(), unit)) {
+    if (EncodingTable::UnicodeOfGlyph(name.c_str(), character)) {
       flush();
-      units.push_back(unit);
+      units.push_back(character > 0xFFFF ? u'\uFFFD' : static_cast<char16_t>(character));
     } else if (source.table->GetCode(name.c_str(), code)) {
       host.push_back(code);
     }
@@ -293,13 +300,13 @@ std::vector<char16_t> CodesToUnits(const Source& source, const uint8_t* text, si
 // font's encoding holds a glyph name of the character (in case (d) a code
 // of the differences, or a code of the base table that the differences
 // leave as it is). False when the encoding holds none.
-bool CodeOfCharacter(const Source& source, char16_t unit, uint8_t& code) {
+bool CodeOfCharacter(const Source& source, char32_t character, uint8_t& code) {
   auto holds = [](const EncodingTable& table, const std::string& name, uint8_t& at) {
     TempString there;
     return table.GetCode(name.c_str(), at) && table.GetGlyphName(at, there) &&
            name == there.c_str();
   };
-  for (const std::string& name : EncodingTable::GlyphsOfUnicode(unit)) {
+  for (const std::string& name : EncodingTable::GlyphsOfUnicode(character)) {
     if (source.differences && holds(*source.differences, name, code)) return true;
     if (holds(*source.table, name, code) &&
         !(source.differences && source.differences->FindGlyphName(code))) {
@@ -307,6 +314,25 @@ bool CodeOfCharacter(const Source& source, char16_t unit, uint8_t& code) {
     }
   }
   return false;
+}
+
+// UTF-16 text to font codes through the tables, each character by its glyph
+// name, never through host bytes (a double-byte host character is no pair
+// of font codes). A character the encoding does not hold fails, named.
+std::vector<uint8_t> UnitsToCodes(const Source& source, const char16_t* text, size_t n,
+                                  const char* method) {
+  std::vector<uint8_t> codes;
+  codes.reserve(n);
+  for (size_t i = 0; i < n;) {
+    const fonttext::Character c = fonttext::CharacterAt(text, n, i);
+    uint8_t code = 0;
+    if (c.lone || !CodeOfCharacter(source, c.value, code)) {
+      fonttext::NoCodeFor("CPDFFont", method, c);
+    }
+    codes.push_back(code);
+    i += c.units;
+  }
+  return codes;
 }
 
 // Host bytes to font codes in case (d): a byte the base table names gets the
@@ -409,6 +435,7 @@ int32_t CPDFFont::ToUnicode(char16_t* out, int32_t capacity, const uint8_t* text
     switch (source.kind) {
       case Case::kCMap: units = CMapCodesToUnits(*source.cmap, text, n); break;
       case Case::kHost: units = HostToUnits(text, n); break;
+      case Case::kBuiltIn:
       case Case::kNamed:
       case Case::kDict: units = CodesToUnits(source, text, n); break;
       case Case::kOther: TypeCheck(source, kMethod);
@@ -428,6 +455,11 @@ int32_t CPDFFont::ToHostEncoding(uint8_t* out, int32_t capacity, const uint8_t* 
         // Font codes to Unicode through the CMap, then to host bytes.
         const std::vector<char16_t> units = CMapCodesToUnits(*source.cmap, text, n);
         const std::vector<uint8_t> host = CMapUnitsToHost(units);
+        return Emit(out, capacity, host.data(), host.size(), kMethod);
+      }
+      case Case::kBuiltIn: {
+        // The codes by their glyph names, then to host bytes.
+        const std::vector<uint8_t> host = CMapUnitsToHost(CodesToUnits(source, text, n));
         return Emit(out, capacity, host.data(), host.size(), kMethod);
       }
       case Case::kDict:
@@ -466,21 +498,9 @@ int32_t CPDFFont::FromUnicode(uint8_t* out, int32_t capacity, const char16_t* te
     switch (source.kind) {
       case Case::kCMap: codes = CMapUnitsToCodes(*source.cmap, text, n); break;
       case Case::kHost: codes = UnitsToHost(text, n, kMethod); break;
+      case Case::kBuiltIn:
       case Case::kNamed:
-      case Case::kDict:
-        // Each character by its glyph name, never through host bytes: a
-        // double-byte host character is no pair of font codes.
-        codes.reserve(n);
-        for (size_t i = 0; i < n;) {
-          const fonttext::Character c = fonttext::CharacterAt(text, n, i);
-          uint8_t code = 0;
-          if (c.units != 1 || c.lone || !CodeOfCharacter(source, text[i], code)) {
-            fonttext::NoCodeFor("CPDFFont", kMethod, c);
-          }
-          codes.push_back(code);
-          i += c.units;
-        }
-        break;
+      case Case::kDict: codes = UnitsToCodes(source, text, n, kMethod); break;
       case Case::kOther: TypeCheck(source, kMethod);
     }
     return Emit(out, capacity, codes.data(), codes.size(), kMethod);
@@ -499,6 +519,13 @@ int32_t CPDFFont::FromHostEncoding(uint8_t* out, int32_t capacity, const uint8_t
         const std::vector<char16_t> units = HostToUnits(text, n);
         const std::vector<uint8_t> codes =
             CMapUnitsToCodes(*source.cmap, units.data(), units.size());
+        return Emit(out, capacity, codes.data(), codes.size(), kMethod);
+      }
+      case Case::kBuiltIn: {
+        // The host characters by their glyph names in the built-in encoding.
+        const std::vector<char16_t> units = HostToUnits(text, n);
+        const std::vector<uint8_t> codes =
+            UnitsToCodes(source, units.data(), units.size(), kMethod);
         return Emit(out, capacity, codes.data(), codes.size(), kMethod);
       }
       case Case::kDict: {

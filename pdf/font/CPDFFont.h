@@ -92,14 +92,15 @@ class CPDFFont : public CPDFResource, public CPDFDict {
   // The text conversions. Each clears the document's error record, then
   // follows the first case that fits: /ToUnicode present (its CMap, parsed
   // on the first call and kept by the font for the next ones while
-  // /ToUnicode stays the same stream), /Encoding absent (the text is host
-  // text), a name
-  // (a predefined encoding), a dictionary (BaseEncoding and Differences), or
-  // anything else. The answer is the count written (units for ToUnicode,
-  // bytes otherwise), or -1 with the record filled (when it was still empty,
-  // always with a message) on failure, including an answer that would pass the capacity ("output
-  // buffer too small"). Nothing is written past the capacity and no
-  // terminating 0 is written.
+  // /ToUnicode stays the same stream), /Encoding absent (the font's
+  // built-in encoding when BuiltInEncoding knows it, read by glyph names
+  // as a named encoding is; otherwise the text is host text), a name (a
+  // predefined encoding), a dictionary (BaseEncoding, else the built-in
+  // encoding or StandardEncoding, and Differences), or anything else. The answer is the count
+  // written (units for ToUnicode, bytes otherwise), or -1 with the record filled (when it was still
+  // empty, always with a message) on failure, including an answer that would pass the capacity
+  // ("output buffer too small"). Nothing is written past the capacity and no terminating 0 is
+  // written.
   //
   // ToUnicode and ToHostEncoding read exactly length codes; a 0 byte is a
   // code like any other. A code that the CMap or the encoding does not map
@@ -108,7 +109,10 @@ class CPDFFont : public CPDFResource, public CPDFDict {
   // CMapBfRange), and of a ligature's letters the first. Without /Encoding
   // a 0 byte is U+0000, as host text has it. Under an encoding, ToUnicode
   // reads a code by its glyph name when the name stands for a character
-  // (the Latin glyph names, "uniXXXX"), and as host text otherwise. Bytes
+  // (the names of the Adobe Glyph List and of the ZapfDingbats list,
+  // "uniXXXX", "uXXXX"; one beyond U+FFFF gives U+FFFD), and as host text
+  // otherwise. ToHostEncoding under a built-in encoding reads the codes so
+  // and leaves out a character the host code page cannot hold. Bytes
   // the host code page cannot read (a lead byte without its trail byte, a
   // Latin letter of another code page) are passed over and the text goes
   // on. Through a CMap, ToHostEncoding leaves out a character the host code
@@ -118,8 +122,10 @@ class CPDFFont : public CPDFResource, public CPDFDict {
   // the terminating 0, and the text always ends at its first 0. FromUnicode
   // takes a surrogate pair as one character. Under an encoding it writes
   // each character as the code at which the encoding holds a glyph name of
-  // it, never through host bytes; without /Encoding as host text. A
-  // character the encoding (or the host code page) cannot hold, a lone
+  // it, never through host bytes (FromHostEncoding under a built-in
+  // encoding reads the host text as characters first); a font with neither
+  // /Encoding nor a known built-in encoding takes host text. A character
+  // the encoding (or the host code page) cannot hold, a lone
   // surrogate among them, is a failure whose message names it ("U+00E9 has
   // no code in the font's encoding"). Through a ToUnicode CMap a character
   // that no code maps to is left out.
@@ -134,6 +140,12 @@ class CPDFFont : public CPDFResource, public CPDFDict {
                               int32_t length = -1);
   virtual int32_t FromHostEncoding(uint8_t* out, int32_t capacity, const uint8_t* text,
                                    int32_t length = -1);
+
+  // The encoding the font program itself has, when the library knows it
+  // (the standard fonts, not embedded); none in the base. It serves where
+  // /Encoding is absent and as the base of an encoding dictionary without
+  // /BaseEncoding.
+  virtual EncodingTable* BuiltInEncoding() { return nullptr; }
 
   // The font's descriptor; none in the base.
   virtual CPDFFontDesc* GetFontDescriptor() { return nullptr; }

@@ -58,10 +58,16 @@ uint16_t FromTables(uint16_t cid) {
   return cid;
 }
 
-uint16_t Normalized(uint16_t cid) {
+// The proportional and half-width forms of one Roman character are one
+// character: CIDs 231-324 and 631 stand as 1-95 do.
+uint16_t RomanFolded(uint16_t cid) {
   if (cid >= 231 && cid <= 324) return static_cast<uint16_t>(cid - 230);
-  if (cid == 631) return 95;
-  return FromTables(cid);
+  return cid == 631 ? 95 : cid;
+}
+
+uint16_t Normalized(uint16_t cid) {
+  const uint16_t folded = RomanFolded(cid);
+  return folded != cid ? folded : FromTables(cid);
 }
 
 uint16_t Denormalized(uint16_t cid) {
@@ -305,6 +311,16 @@ struct UnicodeCMaps {
   const CMapFile* horizontal = nullptr;
 };
 
+// The Unicode CMaps of the encoding's writing mode; `mode` the one given,
+// else looked up (none when missing).
+UnicodeCMaps ReadingCMaps(const EncodingCMap& encoding, const CMapFile* mode = nullptr) {
+  FontResourceCache& cache = FontResourceCache::Global();
+  UnicodeCMaps maps;
+  maps.mode = mode ? mode : cache.GetCMap((std::string("UniJIS-UCS2") + encoding.Suffix()).c_str());
+  maps.horizontal = encoding.cmap->GetWMode() == 1 ? cache.GetCMap("UniJIS-UCS2-H") : maps.mode;
+  return maps;
+}
+
 // How the codes of a text read: the CIDs the encoding CMap gives them, one
 // per code, and (for a vertical CMap) the CIDs of its horizontal form and
 // (for a CMap built on another) the CIDs of that base.
@@ -376,6 +392,73 @@ class CodeReading {
   mutable std::vector<uint8_t> baseCIDs_;
 };
 
+// The character a presentation form for vertical writing (U+FE10-FE19,
+// U+FE30-FE48) stands for in horizontal text; 0 for any other character.
+// Not every form is the vertical form of the glyph that the Adobe-Japan1
+// substitution gives it: the vertical em and en dashes are not the
+// horizontal bar and the hyphen.
+char16_t HorizontalCharacter(char16_t unit) {
+  static constexpr char16_t kFE10[] = {u',', u'\u3001', u'\u3002', u':',      u';',
+                                       u'!', u'?',      u'\u3016', u'\u3017', u'\u2026'};
+  static constexpr char16_t kFE30[] = {u'\u2025', u'\u2014', u'\u2013', u'_',      u'_',
+                                       u'(',      u')',      u'{',      u'}',      u'\u3014',
+                                       u'\u3015', u'\u3010', u'\u3011', u'\u300A', u'\u300B',
+                                       u'\u3008', u'\u3009', u'\u300C', u'\u300D', u'\u300E',
+                                       u'\u300F', 0,         0,         u'[',      u']'};
+  if (unit >= 0xFE10 && unit < 0xFE10 + std::size(kFE10)) return kFE10[unit - 0xFE10];
+  if (unit >= 0xFE30 && unit < 0xFE30 + std::size(kFE30)) return kFE30[unit - 0xFE30];
+  return 0;
+}
+
+// What a character to be written stands for: its Unicode value (or, for
+// host text, the value code page 932 gives it; 0 when none), the character
+// a vertical presentation form stands for in horizontal text (whose code,
+// or whose full-width form's code, may be written for it), and the CID the
+// Unicode or host CMap gives it; 0 where there is none or where only the
+// value counts.
+struct Written {
+  char16_t unit = 0;
+  char16_t form = 0;
+  uint16_t cid = 0;
+};
+
+// Whether the code chosen for a character stands for that character: the
+// code, read back as ToUnicode reads it, gives the character; or, through
+// an encoding whose codes stand for CIDs (not a Unicode encoding, whose
+// codes are characters), the code's CID is the very glyph that the Unicode
+// or host CMap gives the character (so the Kangxi radical that shares its
+// ideograph's CID is written with that CID's code), the proportional and
+// half-width forms of a Roman character counting as one. The code of the
+// CID that the Adobe-Japan1 substitution folds the character's CID onto
+// (the horizontal ellipsis's for the vertical ellipsis, the horizontal
+// bar's for the vertical em dash) stands for it only when it reads back as
+// it.
+class CodeCheck {
+ public:
+  CodeCheck(const EncodingCMap& encoding, UnicodeCMaps maps, std::vector<Written> written)
+      : encoding_(encoding), maps_(maps), written_(std::move(written)) {}
+
+  bool StandsFor(size_t i, const uint8_t* code, int32_t length) const {
+    if (i >= written_.size()) return false;
+    const Written& w = written_[i];
+    const CodeReading reading(encoding_, code, static_cast<size_t>(length));
+    if (reading.Count() != 1) return false;
+    const uint16_t cid = reading.CID(0);
+    if (cid == 0) return false;
+    if (w.cid != 0 && RomanFolded(cid) == RomanFolded(w.cid)) return true;
+    char16_t unit = 0;
+    if (w.unit == 0 || !reading.Read(0, maps_, &unit)) return false;
+    return unit == w.unit ||
+           (w.form != 0 &&
+            (unit == w.form || (w.form >= 0x21 && w.form <= 0x7E && unit == w.form + 0xFEE0)));
+  }
+
+ private:
+  const EncodingCMap& encoding_;
+  UnicodeCMaps maps_;
+  std::vector<Written> written_;
+};
+
 // The host code of a CID through the host CMap; 0 bytes when it has none.
 int32_t HostCodeOfCID(const CMapFile& host, uint16_t cid, uint8_t code[2]) {
   const uint8_t pair[2] = {static_cast<uint8_t>(cid >> 8), static_cast<uint8_t>(cid & 0xFF)};
@@ -412,6 +495,23 @@ int32_t CodeOfCID(const CMapFile& cmap, uint16_t cid, uint16_t (*substitute)(uin
   return best;
 }
 
+// What each character stands for (Written): its value from `units` (a
+// big-endian pair per character; none when the text read as another number
+// of characters), and, unless the encoding is a Unicode one (whose codes
+// are characters), the character of a vertical presentation form and its
+// CID.
+std::vector<Written> Characters(const std::vector<uint8_t>& units, const std::vector<uint8_t>& cids,
+                                bool unicodeEncoding) {
+  std::vector<Written> written(cids.size() / 2);
+  for (size_t i = 0; i < written.size(); ++i) {
+    if (units.size() == cids.size()) written[i].unit = CIDAt(units, i);
+    if (unicodeEncoding) continue;
+    written[i].form = HorizontalCharacter(written[i].unit);
+    written[i].cid = CIDAt(cids, i);
+  }
+  return written;
+}
+
 // Each CID through the encoding CMap (CodeOfCID). In vertical writing a
 // character's CID is its vertical form, which the encoding CMap may not
 // reach (a Shift-JIS vertical CMap has no code for the vertical degree
@@ -427,7 +527,9 @@ int32_t CodeOfCID(const CMapFile& cmap, uint16_t cid, uint16_t (*substitute)(uin
 // with no code at all are written as a code that the CMap leaves without a
 // CID (.notdef), when it has one; each of the latter adds to *replaced.
 // A character that `own` marks (through a Unicode encoding that maps the
-// character's own code, given in `ownCodes`) is written as that code.
+// character's own code, given in `ownCodes`) is written as that code. Every
+// other code is written only when `check` finds that it stands for the
+// character; a character no code of which does is replaced.
 struct OwnCodes {
   std::vector<uint8_t> codes;  // a big-endian pair per character
   std::vector<bool> mapped;    // whether the encoding maps that code
@@ -436,7 +538,8 @@ struct OwnCodes {
 std::vector<uint8_t> EncodeCIDs(const CMapFile& cmap, const std::vector<uint8_t>& cids,
                                 const std::vector<uint8_t>* horizontal,
                                 const CMapFile* horizontalForm, uint16_t (*substitute)(uint16_t),
-                                bool ranked, const OwnCodes* own, int32_t* replaced) {
+                                bool ranked, const OwnCodes* own, const CodeCheck& check,
+                                int32_t* replaced) {
   std::vector<uint8_t> codes;
   codes.reserve(cids.size());
   uint8_t notdef[2] = {0, 0};
@@ -450,13 +553,21 @@ std::vector<uint8_t> EncodeCIDs(const CMapFile& cmap, const std::vector<uint8_t>
     const uint16_t flat = cid != 0 && horizontal ? CIDAt(*horizontal, i) : 0;
     uint8_t code[2] = {0, 0};
     int32_t m = 0;
+    // CID 0, a character already replaced, is written as the code the
+    // CMap gives CID 0 when it has one (Identity's 0000).
+    const auto checked = [&](int32_t length) {
+      return length > 0 && (cid == 0 || check.StandsFor(i, code, length)) ? length : 0;
+    };
     if (flat != 0 && horizontalForm) {
       const uint8_t pair[2] = {static_cast<uint8_t>(flat >> 8), static_cast<uint8_t>(flat & 0xFF)};
       m = horizontalForm->CIDToCode(code, 2, pair, 2);
       if (m > 0 && !HasVerticalForm(cmap, *horizontalForm, code, m)) m = 0;
+      m = checked(m);
     }
-    if (m <= 0) m = CodeOfCID(cmap, cid, substitute, ranked, code);
-    if (m <= 0 && flat != 0 && flat != cid) m = CodeOfCID(cmap, flat, substitute, ranked, code);
+    if (m <= 0) m = checked(CodeOfCID(cmap, cid, substitute, ranked, code));
+    if (m <= 0 && flat != 0 && flat != cid) {
+      m = checked(CodeOfCID(cmap, flat, substitute, ranked, code));
+    }
     if (m <= 0) {
       if (cid != 0) ++*replaced;
       if (notdefLength < 0 && !cmap.FindNotdefCode(notdef, notdefLength)) notdefLength = 0;
@@ -470,14 +581,16 @@ std::vector<uint8_t> EncodeCIDs(const CMapFile& cmap, const std::vector<uint8_t>
 
 // The characters of host text as codes of a Unicode encoding, one per host
 // code as the host CMap reads it (a lead byte and its trail byte, or one
-// byte), marked where the encoding maps them; none when the host text reads
-// as another number of codes than `count`.
+// byte), marked where the encoding maps them; 0000 for a host code that
+// does not decode to one character; none when the host text reads as
+// another number of codes than `count`.
 OwnCodes HostOwnCodes(const CMapFile& encoding, const uint8_t* text, size_t n, size_t count) {
   OwnCodes own;
   for (size_t i = 0; i < n;) {
     const size_t length = fonttext::HostCharacterLength(text, n, i);
     char16_t unit[2] = {0, 0};
     const bool one = platform::HostToUtf16(text + i, static_cast<int32_t>(length), unit, 2) == 1;
+    if (!one) unit[0] = 0;
     const uint8_t pair[2] = {static_cast<uint8_t>(unit[0] >> 8),
                              static_cast<uint8_t>(unit[0] & 0xFF)};
     uint8_t cid[2];
@@ -585,11 +698,7 @@ int32_t CPDFType0Font::ToUnicode(char16_t* out, int32_t capacity, const uint8_t*
       [&]() -> int32_t {
         const size_t n = CodeLength(text, length);
         EncodingCMap encoding = LoadEncoding(this, kMethod);
-        UnicodeCMaps maps;
-        maps.mode = UnicodeCMap(encoding, kMethod);
-        maps.horizontal = encoding.cmap->GetWMode() == 1
-                              ? FontResourceCache::Global().GetCMap("UniJIS-UCS2-H")
-                              : maps.mode;
+        const UnicodeCMaps maps = ReadingCMaps(encoding, UnicodeCMap(encoding, kMethod));
         const CodeReading reading(encoding, text, n);
         std::vector<char16_t> units;
         units.reserve(reading.Count());
@@ -639,8 +748,7 @@ int32_t CPDFType0Font::ToHostEncoding(uint8_t* out, int32_t capacity, const uint
             // has it.
             if (!mapsFound) {
               mapsFound = true;
-              maps.mode = cache.GetCMap(vertical ? "UniJIS-UCS2-V" : "UniJIS-UCS2-H");
-              maps.horizontal = vertical ? cache.GetCMap("UniJIS-UCS2-H") : maps.mode;
+              maps = ReadingCMaps(encoding);
             }
             char16_t unit = 0;
             if (reading.Read(i, maps, &unit)) {
@@ -706,10 +814,12 @@ int32_t CPDFType0Font::FromUnicode(uint8_t* out, int32_t capacity, const char16_
             if (own.mapped[i] && CIDAt(cids, i) == 0) --replaced_;
           }
         }
+        const CodeCheck check(encoding, ReadingCMaps(encoding, unicode),
+                              Characters(pairs, cids, unicodeEncoding));
         const CMapFile* form = encoding.IsIdentity() ? nullptr : HorizontalForm(*encoding.cmap);
         const std::vector<uint8_t> codes =
             EncodeCIDs(*encoding.cmap, cids, horizontal.get(), form, TextDenormalized,
-                       unicodeEncoding, unicodeEncoding ? &own : nullptr, &replaced_);
+                       unicodeEncoding, unicodeEncoding ? &own : nullptr, check, &replaced_);
         return Emit(out, capacity, codes.data(), codes.size(), kMethod);
       },
       -1);
@@ -731,12 +841,13 @@ int32_t CPDFType0Font::FromHostEncoding(uint8_t* out, int32_t capacity, const ui
         const auto horizontal = HorizontalCIDs(encoding, "90ms-RKSJ", text, n, cids);
         // Through a Unicode encoding each host character is written as its
         // own code wherever the encoding maps it.
-        OwnCodes own;
         const bool unicodeEncoding = encoding.IsUnicode();
-        if (unicodeEncoding) own = HostOwnCodes(*encoding.cmap, text, n, cids.size() / 2);
-        const std::vector<uint8_t> codes =
-            EncodeCIDs(*encoding.cmap, cids, horizontal.get(), HorizontalForm(*encoding.cmap),
-                       TextNormalized, unicodeEncoding, &own, &replaced_);
+        const OwnCodes own = HostOwnCodes(*encoding.cmap, text, n, cids.size() / 2);
+        const CodeCheck check(encoding, ReadingCMaps(encoding),
+                              Characters(own.codes, cids, unicodeEncoding));
+        const std::vector<uint8_t> codes = EncodeCIDs(
+            *encoding.cmap, cids, horizontal.get(), HorizontalForm(*encoding.cmap), TextNormalized,
+            unicodeEncoding, unicodeEncoding ? &own : nullptr, check, &replaced_);
         return Emit(out, capacity, codes.data(), codes.size(), kMethod);
       },
       -1);

@@ -87,6 +87,20 @@ class CPDFType0Font : public CPDFFont {
   // it becomes CID 0 (.notdef), written as the encoding CMap's code for it,
   // and the rest of the text follows. GetReplacedCount tells how many
   // characters the last of these two calls replaced so.
+  //
+  // A character is written only as a code that stands for it, and is
+  // replaced and counted otherwise, never written as another character's
+  // code: through a Unicode encoding only as its own code (so U+22EE, which
+  // UniJIS-UTF16-H lacks, is not written as U+2026, whose CID it shares);
+  // through any other encoding as a code that reads back as the character,
+  // or whose CID is one the Unicode CMap (for host text, the host CMap)
+  // gives the character, the proportional and half-width forms of a Roman
+  // character counting as one. A CID that the substitution only folds onto
+  // another character's (the vertical ellipsis onto the horizontal one, the
+  // vertical dashes onto the bar and the hyphen) is no such code; a vertical
+  // presentation form (U+FE30 and on) may be written as the code of the
+  // character it stands for in horizontal text, or of that character's
+  // full-width form.
   int32_t ToUnicode(char16_t* out, int32_t capacity, const uint8_t* text, int32_t length) override;
   int32_t ToHostEncoding(uint8_t* out, int32_t capacity, const uint8_t* text,
                          int32_t length) override;

@@ -48,10 +48,16 @@ struct GlyphNames {
   std::unique_ptr<EncodingTable> differences;
 };
 
+// The font's built-in encoding, else StandardEncoding.
+EncodingTable* ImplicitEncoding(CPDFType1Font* font, const char* method) {
+  EncodingTable* builtIn = font->BuiltInEncoding();
+  return builtIn ? builtIn : NamedEncoding("StandardEncoding", method);
+}
+
 GlyphNames FindGlyphNames(CPDFType1Font* font, const char* method) {
   GlyphNames names;
   if (!font->HasKey(CPDFFont::Key_Encoding())) {
-    names.base = NamedEncoding("StandardEncoding", method);
+    names.base = ImplicitEncoding(font, method);
     return names;
   }
   CPDFObject* encoding = font->Get_Encoding();
@@ -69,7 +75,7 @@ GlyphNames FindGlyphNames(CPDFType1Font* font, const char* method) {
   // conversions.
   CPDFObjRegistry* doc = font->GetDoc();
   auto* base = PDFGetAs<CPDFName>(dict, doc, CPDFEncoding::Key_BaseEncoding());
-  names.base = NamedEncoding(base ? base->c_str() : "StandardEncoding", method);
+  names.base = base ? NamedEncoding(base->c_str(), method) : ImplicitEncoding(font, method);
   if (auto* differences = PDFGetAs<CPDFArray>(dict, doc, CPDFEncoding::Key_Differences())) {
     names.differences = std::make_unique<EncodingTable>();
     if (!CPDFFont::ApplyDifferences(doc, differences, *names.differences)) {
@@ -79,8 +85,9 @@ GlyphNames FindGlyphNames(CPDFType1Font* font, const char* method) {
   return names;
 }
 
-// The widths of a font without /Widths: the WX of the glyph a code names,
-// 0 when it names none or the metrics lack the glyph. Each code is looked
+// The widths of a font without /Widths: the WX of the glyph a code names
+// (or of the metrics' glyph of the character the name stands for, as
+// nacute for uni0144), 0 when it names none or the metrics lack the glyph. Each code is looked
 // up once per measurement. With forWidths, a glyph that /Differences names
 // and the metrics lack is a failure instead: 0 written into /Widths would
 // make viewers overprint the next glyph, where without /Widths they measure
@@ -118,33 +125,32 @@ simplefont::CodeWidth MetricWidths(CPDFType1Font* font, const char* method, bool
       if (metric.C >= 0 && metric.C < 256) state->builtInWidth[metric.C] = metric.WX;
     });
   }
-  return
-      [metrics, state, method, forWidths, font = std::string(baseFont)](uint8_t code) -> int32_t {
-        if (state->known[code]) return state->width[code];
-        auto widthOf = [&](const char* glyph) {
-          const AFMCharMetric* metric = metrics->GetCharMetric(glyph);
-          return metric ? metric->WX : 0;
-        };
-        int32_t width = 0;
-        const char* different =
-            state->names.differences ? state->names.differences->FindGlyphName(code) : nullptr;
-        if (different) {
-          if (forWidths && std::strcmp(different, ".notdef") != 0 &&
-              !metrics->GetCharMetric(different)) {
-            CPDFException::ThrowFormat(kClass, method, CPDFException::kUndefined,
-                                       "no metrics for glyph %s of %s", different, font.c_str());
-          }
-          width = widthOf(different);
-        } else if (state->builtIn) {
-          width = state->builtInWidth[code];
-        } else {
-          TempString glyph;
-          if (state->names.base->GetGlyphName(code, glyph)) width = widthOf(glyph.c_str());
-        }
-        state->width[code] = width;
-        state->known[code] = true;
-        return width;
-      };
+  return [metrics, state, method, forWidths,
+          font = std::string(baseFont)](uint8_t code) -> int32_t {
+    if (state->known[code]) return state->width[code];
+    auto widthOf = [&](const char* glyph) {
+      const AFMCharMetric* metric = metrics->FindGlyph(glyph);
+      return metric ? metric->WX : 0;
+    };
+    int32_t width = 0;
+    const char* different =
+        state->names.differences ? state->names.differences->FindGlyphName(code) : nullptr;
+    if (different) {
+      if (forWidths && std::strcmp(different, ".notdef") != 0 && !metrics->FindGlyph(different)) {
+        CPDFException::ThrowFormat(kClass, method, CPDFException::kUndefined,
+                                   "no metrics for glyph %s of %s", different, font.c_str());
+      }
+      width = widthOf(different);
+    } else if (state->builtIn) {
+      width = state->builtInWidth[code];
+    } else {
+      TempString glyph;
+      if (state->names.base->GetGlyphName(code, glyph)) width = widthOf(glyph.c_str());
+    }
+    state->width[code] = width;
+    state->known[code] = true;
+    return width;
+  };
 }
 
 }  // namespace
@@ -192,6 +198,27 @@ bool CPDFType1Font::Create(CPDFObjRegistry* doc, const char* baseFont) {
 
 CPDFType1Font* CPDFType1Font::Clone(CPDFObjRegistry* doc, CPDFObjRegistry* sourceDoc) {
   return PDFClone(this, doc, sourceDoc);
+}
+
+EncodingTable* CPDFType1Font::BuiltInEncoding() {
+  CPDFName* baseFont = Get_BaseFont();
+  if (!baseFont || !IsStandardFont(baseFont->c_str())) return nullptr;
+  // An embedded program has an encoding of its own, which only the program
+  // tells.
+  if (auto* desc = PDFGetAs<CPDFDict>(this, GetDoc(), Key_FontDescriptor())) {
+    if (desc->HasKey(CPDFFontDesc::Key_FontFile()) || desc->HasKey(CPDFFontDesc::Key_FontFile2()) ||
+        desc->HasKey(CPDFFontDesc::Key_FontFile3())) {
+      return nullptr;
+    }
+  }
+  // Metrics with codes of their own (EncodingScheme FontSpecific: Symbol,
+  // ZapfDingbats) give their encoding; the Latin fonts draw StandardEncoding.
+  AFMFile* metrics = FontResourceCache::Global().GetAFM(baseFont->c_str());
+  if (metrics && !metrics->IsCIDFont &&
+      std::strcmp(metrics->EncodingScheme.c_str(), "FontSpecific") == 0) {
+    return metrics->CodeEncoding();
+  }
+  return FontResourceCache::Global().GetEncoding("StandardEncoding");
 }
 
 const CPDFName& CPDFType1Font::GetNamePrefix() {

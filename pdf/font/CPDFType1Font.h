@@ -45,12 +45,19 @@ class CPDFType1Font : public CPDFFont {
   // the document (never stored in the font's dictionary; a caller that wants
   // it there stores a Clone). None without metrics or for CID metrics.
   CPDFFontDesc* GetFontDescriptor() override;
+  // A standard font that is not embedded (its /FontDescriptor, when there
+  // is one, holds no font file): StandardEncoding for the twelve Latin
+  // fonts, the codes of the metrics for Symbol and ZapfDingbats. None for
+  // any other font.
+  EncodingTable* BuiltInEncoding() override;
   // The width of the text from /Widths, or else from the AFM metrics of the
   // BaseFont: each code's glyph name, through /Encoding, gives the AFM
   // width of that name (0 for a name the metrics lack or a code without
-  // one). /Encoding is a predefined encoding's name (StandardEncoding when
-  // absent) or an encoding dictionary: its /Differences, else its
-  // /BaseEncoding (else StandardEncoding). Metrics with an encoding of
+  // one). /Encoding is a predefined encoding's name (the built-in encoding
+  // when absent) or an encoding dictionary: its /Differences, else its
+  // /BaseEncoding (else the built-in encoding, else StandardEncoding). A
+  // name the metrics lack is measured by their glyph of the same character
+  // ("uni0144" as nacute). Metrics with an encoding of
   // their own (EncodingScheme FontSpecific: Symbol, ZapfDingbats) read a
   // code that no /Differences names through that built-in encoding, the
   // code of each glyph in the metrics, whatever base encoding is named. -1

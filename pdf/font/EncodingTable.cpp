@@ -1,7 +1,10 @@
 #include "pdf/font/EncodingTable.h"
 
+#include <cstdio>
 #include <new>
 #include <utility>
+
+#include "pdf/font/internal/GlyphList.h"
 
 namespace {
 
@@ -54,4 +57,53 @@ bool EncodingTable::GetCode(const char* glyphName, uint8_t& out) const {
 
 const char* EncodingTable::FindGlyphName(uint8_t code) const {
   return defined_[code] ? names_[code].c_str() : nullptr;
+}
+
+namespace {
+
+// "uniXXXX" (four upper-case hexadecimal digits) and "uXXXX" to "uXXXXXX"
+// (four to six): the character XXXX, when it is one (no surrogate, at most
+// U+10FFFF).
+bool CharacterOfCodeName(std::string_view name, char32_t& character) {
+  std::string_view digits;
+  if (name.size() == 7 && name.substr(0, 3) == "uni") {
+    digits = name.substr(3);
+  } else if (name.size() >= 5 && name.size() <= 7 && name[0] == 'u') {
+    digits = name.substr(1);
+  } else {
+    return false;
+  }
+  uint32_t value = 0;
+  for (const char c : digits) {
+    // Upper-case digits only: "uni00e9" is no such name.
+    if (c >= 'a' && c <= 'f') return false;
+    const int digit = HexValue(c);
+    if (digit < 0) return false;
+    value = value * 16 + static_cast<uint32_t>(digit);
+  }
+  if ((value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF) return false;
+  character = value;
+  return true;
+}
+
+}  // namespace
+
+bool EncodingTable::UnicodeOfGlyph(const char* glyphName, char32_t& character) {
+  if (!glyphName) return false;
+  const std::string_view name(glyphName);
+  return glyphlist::CharacterOfName(name, character) || CharacterOfCodeName(name, character);
+}
+
+std::vector<std::string> EncodingTable::GlyphsOfUnicode(char32_t character) {
+  std::vector<std::string> names;
+  glyphlist::ForEachNameOf(character, [&](const char* name) { names.emplace_back(name); });
+  if ((character >= 0xD800 && character <= 0xDFFF) || character > 0x10FFFF) return names;
+  char name[16];
+  if (character <= 0xFFFF) {
+    std::snprintf(name, sizeof name, "uni%04X", static_cast<unsigned>(character));
+    names.emplace_back(name);
+  }
+  std::snprintf(name, sizeof name, "u%04X", static_cast<unsigned>(character));
+  names.emplace_back(name);
+  return names;
 }

@@ -53,12 +53,14 @@ class EncodingTable : public FontCacheItem {
   // name answers false and changes nothing. A fill that runs out of memory
   // answers false and keeps the rows it added.
   bool LoadStandard(const char* encodingName);
-  // The character a glyph name stands for: the names of the Latin
-  // encodings (WinAnsi, MacRoman, PDFDoc and Standard) and the Latin glyphs
-  // of the standard fonts, and "uniXXXX". False for any other name.
-  static bool UnicodeOfGlyph(const char* glyphName, char16_t& unit);
-  // The way back: every such name of the character ("uniXXXX" last).
-  static std::vector<std::string> GlyphsOfUnicode(char16_t unit);
+  // The character a glyph name stands for: a name of the Adobe Glyph List
+  // or of the ZapfDingbats list (a1 ... a191), "uniXXXX" (four upper-case
+  // hexadecimal digits) or "uXXXX" to "uXXXXXX" (four to six), never a
+  // surrogate. False for any other name.
+  static bool UnicodeOfGlyph(const char* glyphName, char32_t& character);
+  // The way back: every such name of the character, the listed names in
+  // name order, then "uniXXXX" (for a character of 16 bits) and "uXXXX".
+  static std::vector<std::string> GlyphsOfUnicode(char32_t character);
 
   // The encoding cache's entry; the same as LoadStandard.
   bool LoadByName(const char* encodingName) { return LoadStandard(encodingName); }

@@ -114,6 +114,20 @@ inline void AddImageSeeds(FuzzSeedList& seeds) {
                              tifftest::Varied(9, 5, 1, 2, 3), tifftest::Varied(3, 2, 1, 8, 4)}));
   }
   {
+    // An image with its transparency mask after it, and one of photometric
+    // 4: the masks are no pages.
+    std::vector<tifftest::Layout> layouts(3);
+    layouts[1].subfileType = FILETYPE_MASK;
+    layouts[1].photometric = PHOTOMETRIC_MASK;
+    layouts[1].bits = 1;
+    layouts[2].photometric = PHOTOMETRIC_MASK;
+    layouts[2].bits = 1;
+    add("tiff-image-and-masks",
+        tifftest::WriteFile(path, layouts,
+                            {tifftest::Varied(8, 6, 1, 8, 1), tifftest::Varied(8, 6, 1, 1, 2),
+                             tifftest::Varied(8, 6, 1, 1, 3)}));
+  }
+  {
     // Depths and arrangements that are converted sample by sample.
     struct Layout {
       const char* name;
@@ -135,6 +149,8 @@ inline void AddImageSeeds(FuzzSeedList& seeds) {
         {"tiff-rgb-24bit-big-endian", 24, 3, PHOTOMETRIC_RGB, PLANARCONFIG_CONTIG, 0, 0, true},
         {"tiff-planar-rgba-tiles-associated", 8, 4, PHOTOMETRIC_RGB, PLANARCONFIG_SEPARATE,
          EXTRASAMPLE_ASSOCALPHA, 16, false},
+        {"tiff-rgba-16bit-associated", 16, 4, PHOTOMETRIC_RGB, PLANARCONFIG_CONTIG,
+         EXTRASAMPLE_ASSOCALPHA, 0, false},
     };
     for (const Layout& l : layouts) {
       tifftest::Layout layout;

@@ -60,9 +60,10 @@ void CheckAnswer(int32_t n, int32_t capacity) {
 void Exercise(CPDFFont& font) {
   static const uint8_t kCodes[] = {'A', 0x00, 0x82, 0xA0, 0xFF, 0x41, 0xC8, 0xE9, '!'};
   static const uint8_t kHost[] = {'A', 0x82, 0xA0, 'b', 0xB1};
-  // A surrogate pair and a lone surrogate among them.
-  static const char16_t kUnits[] = {u'A',   u'\x3042', u'\xFF71', u'b',
-                                    0xD842, 0xDFB7,    0xDC00,    u'\xE9'};
+  // A surrogate pair and a lone surrogate among them; alpha and a dingbat,
+  // which Symbol and ZapfDingbats hold.
+  static const char16_t kUnits[] = {u'A',   u'\x3042', u'\xFF71', u'b',     0xD842,
+                                    0xDFB7, 0xDC00,    u'\xE9',   u'\x3B1', u'\x2701'};
   const int32_t codes = static_cast<int32_t>(sizeof kCodes);
   const int32_t host = static_cast<int32_t>(sizeof kHost);
   const int32_t units = static_cast<int32_t>(sizeof kUnits / sizeof kUnits[0]);
@@ -173,6 +174,14 @@ void FuzzSeeds(FuzzSeedList& seeds) {
   seeds.Add("type1-standard-dict",
             "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding << /BaseEncoding "
             "/WinAnsiEncoding /Differences [24 /breve 39 /quotesingle 128 /nosuchglyph] >> >>");
+  seeds.Add("symbol-standard", "<< /Type /Font /Subtype /Type1 /BaseFont /Symbol >>");
+  seeds.Add("zapfdingbats-standard", "<< /Type /Font /Subtype /Type1 /BaseFont /ZapfDingbats >>");
+  seeds.Add("standard-embedded",
+            "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /FontDescriptor << /Type "
+            "/FontDescriptor /FontName /Helvetica /FontFile 5 >> >>");
+  seeds.Add("code-names",
+            "<< /Type /Font /Subtype /Type1 /BaseFont /Symbol /Encoding << /Differences [128 "
+            "/uni0144 /u0144 /u1F600 /u110000 /uni00e9 /a191] >> >>");
   seeds.Add("zapfdingbats-dict",
             "<< /Type /Font /Subtype /Type1 /BaseFont /ZapfDingbats /Encoding << /Differences "
             "[65 /a1 /a89] >> >>");

@@ -116,4 +116,16 @@ void FuzzSeeds(FuzzSeedList& seeds) {
             "\x01\xb0"
             "E: コマンドラインで指定されたファイル /y.deb はサポートされていません\n"
             "Error executing command as another user: No authentication agent found.\n");
+  seeds.Add("damaged-file",
+            "\x01\xd0"
+            "E: 不正なアーカイブメンバーヘッダ\nE: Could not read meta data from /a b/x.deb\n");
+  seeds.Add("no-terminal-agent",
+            "\x01\xe0"
+            "Error creating textual authentication agent: Error opening current controlling "
+            "terminal for the process (`/dev/tty'): No such device or address\n");
+  seeds.Add("agent-fails",
+            "\x01\xf0"
+            "polkit-agent-helper-1: error response to PolicyKit daemon: GDBus.Error:x\n"
+            "==== AUTHENTICATION FAILED ====\n"
+            "Error executing command as another user: Not authorized\n");
 }

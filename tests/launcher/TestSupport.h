@@ -59,6 +59,28 @@ inline std::vector<std::string> ReadRecords(const fs::path& path) {
   return records;
 }
 
+// The bytes of a small whole Debian package (one control file, one file of
+// data), built once with dpkg-deb.
+inline const std::string& PackageBytes() {
+  static const std::string bytes = [] {
+    const TempFolder folder;
+    const fs::path root = folder.Path() / "root";
+    fs::create_directories(root / "DEBIAN");
+    fs::create_directories(root / "usr/share/doc/velmora-test");
+    WriteFile(root / "DEBIAN/control",
+              "Package: velmora-test\nVersion: 1.00\nArchitecture: all\n"
+              "Maintainer: Test <test@example.org>\nDescription: test package\n");
+    WriteFile(root / "usr/share/doc/velmora-test/notes", std::string(4000, 'n'));
+    const fs::path deb = folder.Path() / "velmora-test.deb";
+    // Whatever PATH a test has set.
+    const std::string command = "PATH=/usr/bin:/bin dpkg-deb --root-owner-group --build '" +
+                                root.string() + "' '" + deb.string() + "' > /dev/null";
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("dpkg-deb --build failed");
+    return ReadFile(deb);
+  }();
+  return bytes;
+}
+
 // Writes an executable shell script that first writes its arguments, each
 // ended by a NUL byte, to `argsPath`, then runs `rest`.
 inline void WriteRecordingScript(const fs::path& script, const fs::path& argsPath,

@@ -3,7 +3,9 @@
 # one and the other way round, each names its program and section 1 in its
 # title, formats without a warning from man and groff (Japanese pages may
 # overrun a line, which groff cannot break without blanks), and has a NAME
-# line from which the whatis database can be made.
+# line from which the whatis database can be made. A Japanese page shows no
+# blank inside its sentences: none after 、 or 。 and none between two
+# Japanese characters, as a source line end without \c would give.
 #   ManualPagesTest.sh SOURCE-DIR
 set -euo pipefail
 MAN="$1/packaging/man"
@@ -34,6 +36,11 @@ for page in "${pages[@]}"; do
     warnings="$(grep -Ev "warning \[.*\]: (can't break|cannot adjust) line" <<< "$warnings" || true)"
   fi
   [ -z "$warnings" ] || fail "$page: $warnings"
+  if [[ "$page" == */ja/* ]]; then
+    blanks="$(LC_ALL=C.UTF-8 MANWIDTH=80 man -E UTF-8 -l "$page" 2> /dev/null |
+      LC_ALL=C.UTF-8 grep -nP '[、。] |[^\x00-\x7f] [^\x00-\x7f]' || true)"
+    [ -z "$blanks" ] || fail "$page: blanks inside Japanese sentences:"$'\n'"$blanks"
+  fi
   whatis="$(lexgrog "$page" 2>&1)" || fail "$page: no whatis line: $whatis"
   grep -qF ": \"$program - " <<< "$whatis" || fail "$page: whatis line $whatis"
 done

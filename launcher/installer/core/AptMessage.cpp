@@ -70,18 +70,30 @@ std::optional<AptMessage> ParseAlreadyNewest(std::string_view line) {
   return std::nullopt;
 }
 
-// "E: Unsupported file <path> given on commandline"
-std::optional<AptMessage> ParseUnsupportedFile(std::string_view line) {
-  constexpr std::pair<std::string_view, std::string_view> kForms[] = {
-      {"E: Unsupported file ", " given on commandline"},
-      {"E: コマンドラインで指定されたファイル ", " はサポートされていません"}};
-  for (const auto& [start, end] : kForms) {
-    if (!StartsWith(line, start) || !EndsWith(line, end) ||
-        line.size() <= start.size() + end.size())
+// The errors that name a package file: "E: Unsupported file <path> given on
+// commandline", and "E: Could not read meta data from <path>" after the
+// lines that say which archive member apt-get could not read (that one
+// apt-get writes in English whatever the language).
+std::optional<AptMessage> ParseFileError(std::string_view line) {
+  struct Form {
+    std::string_view start;
+    std::string_view end;
+    AptMessage::Kind kind;
+  };
+  constexpr Form kForms[] = {
+      {"E: Unsupported file ", " given on commandline", AptMessage::Kind::UnsupportedFile},
+      {"E: コマンドラインで指定されたファイル ", " はサポートされていません",
+       AptMessage::Kind::UnsupportedFile},
+      {"E: Could not read meta data from ", "", AptMessage::Kind::DamagedFile},
+  };
+  for (const Form& form : kForms) {
+    if (!StartsWith(line, form.start) || !EndsWith(line, form.end) ||
+        line.size() <= form.start.size() + form.end.size())
       continue;
     AptMessage message;
-    message.kind = AptMessage::Kind::UnsupportedFile;
-    message.package = line.substr(start.size(), line.size() - start.size() - end.size());
+    message.kind = form.kind;
+    message.package =
+        line.substr(form.start.size(), line.size() - form.start.size() - form.end.size());
     return message;
   }
   return std::nullopt;
@@ -101,7 +113,7 @@ std::optional<AptMessage> ParseAptMessage(std::string_view line, bool alternativ
     return ParseDependency(text.substr(at + type.size()));
   }
   if (std::optional<AptMessage> message = ParseAlreadyNewest(text)) return message;
-  return ParseUnsupportedFile(text);
+  return ParseFileError(text);
 }
 
 }  // namespace installer

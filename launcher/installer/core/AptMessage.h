@@ -8,6 +8,7 @@
 //   "                       libbaz but it is not installable"
 //   "velmora is already the newest version (1.00)."
 //   "E: Unsupported file /x.deb given on commandline"
+//   "E: Could not read meta data from /x.deb"
 // A dependency line that ends with " or" (" または") is followed by one line per
 // further alternative, which names the package alone.
 #include <optional>
@@ -21,6 +22,7 @@ struct AptMessage {
     UnmetDependency,  // `package` names the dependency, with its version bound
     AlreadyNewest,    // `package` at `version` is installed already
     UnsupportedFile,  // `package` is the file apt-get could not take
+    DamagedFile,      // `package` is the file whose archive members apt-get could not read
   };
   Kind kind = Kind::UnmetDependency;
   std::string package;

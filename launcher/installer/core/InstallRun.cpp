@@ -104,6 +104,7 @@ void InstallRun::Read(const std::string& text) {
       alreadyNewest_.emplace(message->package, message->version);
       break;
     case AptMessage::Kind::UnsupportedFile: unsupportedFile_ = message->package; break;
+    case AptMessage::Kind::DamagedFile: damagedFile_ = message->package; break;
   }
 }
 
@@ -147,14 +148,28 @@ std::vector<std::string> InstallRun::KnownReason(const CommandEnd& end) const {
   for (const std::string& package : missing_)
     reason.push_back(FormatText(kTextMissingDependency, package));
   if (!reason.empty()) return reason;
+  if (!damagedFile_.empty()) return {FormatText(kTextPackageDamaged, damagedFile_)};
   if (!unsupportedFile_.empty()) return {FormatText(kTextPackageUnreadable, unsupportedFile_)};
   // pkexec ends with 127 when it could ask no one for the password, or the
   // answer was no.
   if (privilege_ != launcher::Privilege::User || end.kind != CommandEnd::Kind::Exited ||
       end.code != 127)
     return {};
+  // Where no agent can ask, pkexec says so, or tries an agent of its own on
+  // the controlling terminal, which fails without one ("Error creating
+  // textual authentication agent: Error opening current controlling terminal
+  // ...") or outside a login session ("Error registering local ..."); an
+  // agent whose helper cannot check the password at all writes why before
+  // pkexec's "Not authorized" (a wrong password is a refusal: "pam_authenticate
+  // failed"). Those come first, as pkexec's word follows them.
   const std::pair<std::string_view, std::string_view> causes[] = {
       {"No authentication agent found", kTextNoAgent},
+      {"Error creating textual authentication agent", kTextNoAgent},
+      {"Error registering local authentication agent", kTextNoAgent},
+      {"error response to PolicyKit daemon", kTextNoAgent},
+      {"polkit-agent-helper-1: pam_start failed", kTextNoAgent},
+      {"needs to be setuid root", kTextNoAgent},
+      {"Got unexpected EOF while reading from controlling terminal", kTextNoAgent},
       {"Error getting authority", kTextNoAuthority},
       {"Not authorized", kTextNotAuthorized},
   };

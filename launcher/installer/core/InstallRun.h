@@ -101,12 +101,14 @@ class InstallRun {
   std::deque<std::string> errorLines_;
   std::deque<std::string> packageErrors_;
   // What apt-get's plain output told: the dependencies it could not meet
-  // (the first kReasonLines), a file it could not take, the package it found
-  // installed already at that version ("<package>", "<version>").
+  // (the first kReasonLines), a file it could not take, a file whose archive
+  // it could not read, the package it found installed already at that
+  // version ("<package>", "<version>").
   std::vector<std::string> missing_;
   bool alternativeFollows_ = false;
   bool lastKept_ = false;  // the last dependency is in missing_
   std::string unsupportedFile_;
+  std::string damagedFile_;
   std::optional<std::pair<std::string, std::string>> alreadyNewest_;
 };
 

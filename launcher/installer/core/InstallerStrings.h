@@ -35,9 +35,11 @@ inline constexpr std::string_view kTextPackageUnreadable =
     "パッケージファイル %1 を読み込めません。";
 inline constexpr std::string_view kTextNotAPackage =
     "%1 は Debian パッケージのファイルではありません。";
+inline constexpr std::string_view kTextPackageDamaged =
+    "パッケージファイル %1 が壊れています。もう一度コピーしてください。";
 // Where no password prompt can be shown, what is missing, then what to do.
 inline constexpr std::string_view kTextNoAgent =
-    "管理者のパスワードを尋ねる認証エージェント (polkit) が動いていません。";
+    "管理者のパスワードを尋ねられる認証エージェント (polkit) がありません。";
 inline constexpr std::string_view kTextNotAuthorized =
     "管理者として実行することが認められませんでした。";
 inline constexpr std::string_view kTextNoAuthority = "管理者の認証を行う polkit が動いていません。";

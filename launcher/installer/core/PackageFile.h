@@ -12,4 +12,18 @@ namespace installer {
 // or does not begin as a Debian package does. Empty when it can be.
 std::vector<std::string> PackageFileProblem(const std::string& path);
 
+// The program that reads a package's archive members, without root and
+// without writing anything.
+inline constexpr const char* kArchiveReader = "dpkg-deb";
+
+// Why the package file at `path` (absolute, one that PackageFileProblem
+// passed) cannot be installed although it begins as a package does: the
+// archive reader could not read its control data or its files, as a file cut
+// short or changed in a copy is. What the reader wrote on its errors is
+// added to `details`, after the command, in UTF-8 lines. Empty when the file
+// is whole, and when the reader is not there or did not end by itself: the
+// installation then finds what it finds.
+std::vector<std::string> PackageArchiveProblem(const std::string& path,
+                                               std::vector<std::string>& details);
+
 }  // namespace installer

@@ -147,28 +147,21 @@ uint32_t Reduce(uint32_t value, int bits) {
   return value;
 }
 
-// A sample of the file's depth scaled to 8 bits (255 the full value),
-// rounded to the nearest.
-uint32_t ToEightBits(uint32_t value, int bits) {
-  if (bits >= 8) return Reduce(value, bits);
-  const uint32_t full = (1u << bits) - 1;
-  return (value * 255 + full / 2) / full;
-}
-
-// A colour sample premultiplied by its alpha, divided out again at 8 bits,
-// whatever the samples' depth: the quotient needs the precision however
-// few bits the file gave, so colour and alpha are scaled to 8 bits first
-// and the colour is stored at 8 bits, round(255 x colour / alpha). 1-bit
-// samples stay 1 bit, where the division is exact. Fully transparent
-// pixels become 0; a colour above its alpha (which premultiplied data
-// cannot hold) is taken as the full value.
+// A colour sample premultiplied by its alpha, divided out again at the
+// samples' own depth and stored at 8 bits: round(255 x colour / alpha),
+// colour and alpha of the same maximum, so the quotient keeps its
+// precision however few or many bits the file gave. 1-bit samples stay 1
+// bit, where the division is exact. Under alpha 0 the colour is the one
+// stored, scaled to 8 bits as under the full alpha: a premultiplied file
+// stores 0 there, and one that stores a colour means it to be seen. A
+// colour above its alpha (which premultiplied data cannot hold) is taken as
+// the full value.
 uint32_t Unpremultiply(uint32_t colour, uint32_t alpha, int bits) {
-  if (bits == 1) return alpha == 0 ? 0 : colour;
-  const uint32_t c = ToEightBits(colour, bits);
-  const uint32_t a = ToEightBits(alpha, bits);
-  if (a == 0) return 0;
-  if (c >= a) return 255;
-  return (c * 255 + a / 2) / a;
+  if (bits == 1) return colour;
+  const uint64_t full = (uint64_t{1} << bits) - 1;
+  const uint64_t a = alpha == 0 ? full : alpha;
+  if (colour >= a) return 255;
+  return static_cast<uint32_t>((uint64_t{colour} * 255 + a / 2) / a);
 }
 
 // How the samples of one decoded piece become output samples.
@@ -290,12 +283,20 @@ struct ImageChain {
   bool complete = false;  // the chain ends after the last directory read
 };
 
-// A directory that holds a reduced-resolution version of an image (a
-// thumbnail, an overview of a large scan): NewSubfileType bit 0. It is no
-// image of its own.
-bool IsReduced(TIFF* tiff) {
+// A directory of the chain that is no image of its own: a
+// reduced-resolution version of an image (NewSubfileType bit 0: a
+// thumbnail, an overview of a large scan) or an image's transparency mask
+// (NewSubfileType bit 2, or PhotometricInterpretation 4), which the page
+// does without.
+bool IsNoImage(TIFF* tiff) {
   uint32_t type = 0;
-  return TIFFGetField(tiff, TIFFTAG_SUBFILETYPE, &type) != 0 && (type & FILETYPE_REDUCEDIMAGE) != 0;
+  if (TIFFGetField(tiff, TIFFTAG_SUBFILETYPE, &type) != 0 &&
+      (type & (FILETYPE_REDUCEDIMAGE | FILETYPE_MASK)) != 0) {
+    return true;
+  }
+  uint16_t photometric = 0;
+  return TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric) != 0 &&
+         photometric == PHOTOMETRIC_MASK;
 }
 
 ImageChain& KnownChain() {
@@ -468,11 +469,12 @@ ImageError OfImage(const std::string& image, const std::string& text) {
 
 // Reads the directories of the chain after the last one known until image
 // `index` is known (all of them when the chain is to be counted); the file
-// is open at its first directory. Reduced-resolution directories are read
-// and passed over; a chain of nothing else has its first directory as its
-// one image. False with the reason when a directory cannot be read; a chain
-// that ends (or leads back to a directory already read, which libtiff stops
-// at) before the image is no failure here.
+// is open at its first directory. Reduced-resolution and mask directories
+// are read and passed over, counted only against kMaxTIFFDirectories; a
+// chain of nothing else has its first directory as its one image. False
+// with the reason when a directory cannot be read; a chain that ends (or
+// leads back to a directory already read, which libtiff stops at) before
+// the image is no failure here.
 bool WalkChain(const char* path, const TIFFErrorCapture& capture, TIFFFile& file, ImageChain& chain,
                uint32_t index, ImageError* error) {
   std::unique_ptr<TIFFFile> resumed;
@@ -498,12 +500,16 @@ bool WalkChain(const char* path, const TIFFErrorCapture& capture, TIFFFile& file
       chain.complete = true;
       break;
     }
-    if (chain.directories >= kMaxTIFFImages) {
-      return Fail(error, "more than " + std::to_string(kMaxTIFFImages) + " images");
+    if (chain.directories >= kMaxTIFFDirectories) {
+      return Fail(error, "more than " + std::to_string(kMaxTIFFDirectories) + " directories");
     }
     ++chain.directories;
     chain.last = offset;
-    if (!IsReduced(tiff)) chain.offsets.push_back(offset);
+    if (IsNoImage(tiff)) continue;
+    if (chain.offsets.size() >= kMaxTIFFImages) {
+      return Fail(error, "more than " + std::to_string(kMaxTIFFImages) + " images");
+    }
+    chain.offsets.push_back(offset);
   }
   if (chain.complete && chain.offsets.empty()) chain.offsets.push_back(chain.first);
   return true;
@@ -522,7 +528,7 @@ ImageChain& ChainOf(TIFFFile& file) {
     chain.last = first;
     chain.directories = 1;
     chain.offsets.clear();
-    if (!IsReduced(file.Get())) chain.offsets.push_back(first);
+    if (!IsNoImage(file.Get())) chain.offsets.push_back(first);
     chain.seen.clear();
     chain.seen.insert(first);
     chain.complete = false;
@@ -531,12 +537,13 @@ ImageChain& ChainOf(TIFFFile& file) {
 }
 
 // Opens the file at image `index`. The first directory is image 0 unless it
-// is a reduced one; the walk is needed only then or for a later image.
+// is a reduced or mask one; the walk is needed only then or for a later
+// image.
 bool OpenImage(const char* path, const TIFFErrorCapture& capture, uint32_t index,
                std::unique_ptr<TIFFFile>& file, ImageError* error) {
   file = std::make_unique<TIFFFile>();
   if (!file->Open(path, 0, capture, error)) return false;
-  if (index == 0 && !IsReduced(file->Get())) return true;
+  if (index == 0 && !IsNoImage(file->Get())) return true;
   ImageChain& chain = ChainOf(*file);
   if (!WalkChain(path, capture, *file, chain, index, error)) return false;
   if (index >= chain.offsets.size()) {
@@ -931,6 +938,11 @@ bool ReadTags(TIFF* tiff, const TIFFErrorCapture& capture, ImageTags& t, ImageEr
 
   if (t.width == 0 || t.length == 0) return Fail(error, "bad image size");
   if (!DepthTaken(t.bits)) return Fail(error, "unsupported bits per sample");
+  // The JPEG codec decodes 8-bit samples only (12-bit JPEG data need a
+  // libjpeg built for them).
+  if (t.compression == COMPRESSION_JPEG && t.bits != 8) {
+    return Fail(error, std::to_string(t.bits) + "-bit JPEG data in a TIFF file is not supported");
+  }
   // Undefined sample data (SampleFormat 4) are read as unsigned integers,
   // which is what every reader of such files does.
   if (t.sampleFormat != SAMPLEFORMAT_UINT && t.sampleFormat != SAMPLEFORMAT_VOID)

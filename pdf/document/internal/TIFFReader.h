@@ -13,19 +13,22 @@ struct ImageError;
 bool IsTIFFFile(const char* path);
 bool IsTIFFFile(const ImageHead& head);
 
-// The most images of one file that are read: a chain of directories longer
-// than this is taken as damaged.
+// The most images of one file that are read, and the most directories of
+// its chain, images or not: a file beyond either is taken as damaged.
 inline constexpr uint32_t kMaxTIFFImages = 10000;
+inline constexpr uint32_t kMaxTIFFDirectories = 10 * kMaxTIFFImages;
 
 // Counts the images of the file: the directories of its main chain, in file
 // order (SubIFDs, which hold thumbnails and other versions of an image, are
 // not part of it), but for those marked reduced-resolution (NewSubfileType
-// bit 0: thumbnails and overviews in the chain); a chain of nothing else
-// has its first directory as its one image. A chain that leads back to a
-// directory already read ends there. Every directory of the chain is read,
-// so a file whose later directory is damaged or cannot be reached fails
-// here, the reason naming the image ("image 3: ..."), as does a chain of
-// more than kMaxTIFFImages directories.
+// bit 0: thumbnails and overviews in the chain) and transparency masks
+// (NewSubfileType bit 2, or PhotometricInterpretation 4), which belong to an
+// image and are no pages; a chain of nothing else has its first directory
+// as its one image. A chain that leads back to a directory already read
+// ends there. Every directory of the chain is read, so a file whose later
+// directory is damaged or cannot be reached fails here, the reason naming
+// the image ("image 3: ..."), as does a chain of more than kMaxTIFFImages
+// images or kMaxTIFFDirectories directories.
 // Where the directories lie is kept for the file as read (its device, inode,
 // size and time), so that reading image N afterwards goes straight to it.
 bool CountTIFFImages(const char* path, uint32_t& count, ImageError* error);
@@ -51,9 +54,11 @@ bool CountTIFFImages(const char* path, uint32_t& count, std::string* error = nul
 // depth; 6-bit samples are scaled to 8 bits (v x 255 / 63, rounded) and
 // deeper ones keep their high 8 bits. Extra samples are dropped; an
 // associated (premultiplied) alpha is first divided out of the colours at
-// 8 bits whatever the depth (both scaled to 8 bits, then round(255 x c /
-// a); a colour under alpha 0 becomes 0), and such colours are stored at 8
-// bits (1-bit ones stay 1 bit, where the division is exact). Contiguous
+// their own depth, round(255 x c / a) of colour c and alpha a, clipped to
+// 255 (a colour under alpha 0 is the one stored, scaled to 8 bits), and
+// such colours are stored at 8 bits (1-bit ones stay 1 bit, where the
+// division is exact). A JPEG-compressed image of other than 8 bits is
+// refused. Contiguous
 // strips whose samples need no change are stored as decoded, a strip after
 // another; tiled and planar images are assembled into rows. Strips and rows
 // of contiguous samples go to the sink as they are decoded (a strip above

@@ -1,15 +1,21 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <condition_variable>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <new>
 #include <stdexcept>
+#include <thread>
 
 #include "converter/core/ConversionDriver.h"
 #include "converter/core/PathOps.h"
@@ -257,6 +263,145 @@ TEST_F(DriverTest, FoldersMadeOnlyForFailedFilesAreRemovedAgain) {
   EXPECT_TRUE(ui.results.empty());
   EXPECT_FALSE(IsDir(Out("fail")));
   EXPECT_FALSE(IsDir(Out("fail/deep")));
+}
+
+// Two runs into one output folder, each on a thread of its own: run A
+// makes out/bad for a file that fails; run B finds out/bad there and is to
+// write a good file into it when A ends and removes what it made.
+TEST_F(DriverTest, TwoRunsIntoOneOutputFolderBothConvertEveryGoodFile) {
+  for (const char* f : {"a/bad/bad.jpg", "a/z.jpg", "b/a.jpg", "b/bad/good.jpg"})
+    tmp.File(std::string("in/") + f);
+  struct Round {
+    const char* when;
+    bool duringWrite;  // A ends while B writes into out/bad, else just before
+  };
+  for (const Round& round : {Round{"between B's files", false}, Round{"during B's write", true}}) {
+    SCOPED_TRACE(round.when);
+    std::filesystem::remove_all(tmp / "out");
+    tmp.Dir("out");
+    std::mutex lock;
+    std::condition_variable changed;
+    int step = 0;  // 1: A waits at its last file, 2: B waits for A, 3: A has ended
+    const auto reach = [&](int to) {
+      std::lock_guard<std::mutex> guard(lock);
+      step = to;
+      changed.notify_all();
+    };
+    const auto await = [&](int at) {
+      std::unique_lock<std::mutex> guard(lock);
+      changed.wait(guard, [&] { return step >= at; });
+    };
+    const auto write = [](const std::string& out) {
+      std::FILE* f = std::fopen(out.c_str(), "wb");
+      return f && std::fclose(f) == 0 ? 0 : -1;
+    };
+    test::FakeConverterUi uiA;
+    ConversionDriver runA(uiA, [&](const std::string& in, const std::string& out) -> int32_t {
+      if (in.find("bad") != std::string::npos) return -1;
+      reach(1);
+      await(2);
+      return write(out);
+    });
+    ConversionDriver runB(ui, [&](const std::string&, const std::string& out) -> int32_t {
+      const bool intoBad = out.find("/bad/") != std::string::npos;
+      if (intoBad == round.duringWrite) {
+        reach(2);
+        await(3);
+      }
+      return write(out);
+    });
+    ConvertRequest a = req;
+    a.input = tmp / "in/a";
+    a.output = tmp / "out";
+    a.settings.NeNoConf = 1;
+    ConvertRequest b = a;
+    b.input = tmp / "in/b";
+    ui.results.clear();
+    std::thread first([&] {
+      runA.OnConvert(a);
+      reach(3);
+    });
+    await(1);
+    runB.OnConvert(b);
+    first.join();
+    ASSERT_EQ(uiA.results.size(), 1u);
+    EXPECT_EQ(uiA.results[0].converted.size(), 1u);
+    ASSERT_EQ(ui.results.size(), 1u);
+    EXPECT_EQ(ui.results[0].converted.size(), 2u);
+    EXPECT_TRUE(ui.results[0].failed.empty());
+    EXPECT_TRUE(std::filesystem::exists(Out("bad/good.PDF")));
+  }
+}
+
+TEST_F(DriverTest, AFolderNoLongerTheOneMadeStays) {
+  // The folder made for a failing file is replaced while the run goes on.
+  struct Case {
+    const char* what;
+    std::function<void(const std::string& made)> replace;
+  };
+  const std::string elsewhere = tmp / "elsewhere";
+  const Case cases[] = {
+      {"swapped for a link",
+       [&](const std::string& made) {
+         std::filesystem::rename(made, elsewhere);
+         std::filesystem::create_directory_symlink(elsewhere, made);
+       }},
+      {"removed and made again",
+       [&](const std::string& made) {
+         std::filesystem::remove(made);
+         std::filesystem::create_directory(made);
+       }},
+  };
+  tmp.File("in/fail/bad.jpg");
+  req.input = tmp / "in";
+  req.output = tmp / "out";
+  req.settings.NeNoConf = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(tmp / "out");
+    std::filesystem::remove_all(elsewhere);
+    tmp.Dir("out");
+    convertHook = [&](const std::string&, const std::string&) -> int32_t {
+      c.replace(Out("fail"));
+      return -1;
+    };
+    driver.OnConvert(req);
+    EXPECT_TRUE(IsDir(Out("fail")));
+    // A link is left as it is, and the folder made, which it leads to.
+    EXPECT_EQ(IsDir(elsewhere), std::filesystem::is_symlink(Out("fail")));
+  }
+}
+
+TEST_F(DriverTest, ASignalRemovesTheEmptyFoldersTheRunMade) {
+  // Ended by a signal while a file is written into a folder it made (and
+  // holds): the run's empty folders go, the folder there before stays.
+  for (const char* f : {"before/bad.jpg", "made/bad.jpg", "made/deep/x.jpg"})
+    tmp.File(std::string("in/") + f);
+  req.input = tmp / "in";
+  req.output = tmp / "out";
+  req.settings.NeNoConf = 1;
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    SCOPED_TRACE(strsignal(signal));
+    std::filesystem::remove_all(tmp / "out");
+    tmp.Dir("out/before");
+    const pid_t child = fork();
+    if (child == 0) {
+      rlimit noCore{0, 0};
+      setrlimit(RLIMIT_CORE, &noCore);
+      convertHook = [&](const std::string& in, const std::string&) -> int32_t {
+        if (in.find("/deep/") != std::string::npos) raise(signal);
+        return -1;
+      };
+      driver.OnConvert(req);
+      _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+    EXPECT_TRUE(IsDir(Out("before")));
+    EXPECT_FALSE(IsDir(Out("made/deep")));
+    EXPECT_FALSE(IsDir(Out("made")));
+  }
 }
 
 TEST_F(DriverTest, NewOutputFolderTypedWithSlash) {

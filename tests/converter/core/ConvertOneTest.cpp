@@ -850,6 +850,15 @@ TEST_F(ConvertOneTest, FailuresSayWhatWentWrong) {
       "\"" + std::string(PN_CONVERT_ONE_CHILD) + "\" \"" + input + "\" \"" + output + "\"";
   bool ok = true;
 
+  // A write that fails names the output file as such: here its folder is
+  // not there.
+  const std::string nowhere = folder.File("gone/noise.pdf");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(ostrel::ConvertOne(input.c_str(), nowhere.c_str()), -1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            input + ": CPDFDoc::Save: cannot write the output file " + nowhere +
+                ": No such file or directory\n");
+
   // Any other failure to store them gives the system's reason: here a limit
   // on the size of a file (the signal it raises is ignored, so the write
   // itself fails), below the 3 MB the samples take.
@@ -884,6 +893,19 @@ TEST_F(ConvertOneTest, FailuresSayWhatWentWrong) {
             std::string::npos)
       << said;
   EXPECT_TRUE(TempFolder::Read(output).empty());
+
+  // An output file that fills its disk (the samples do not compress to
+  // less than the 1 MB there) is named as the output.
+  const std::string full = small + "/noise.pdf";
+  said = Shell("unshare -r -m sh -c 'mount -t tmpfs -o size=1m none \"" + small +
+                   "\" && TMPDIR=\"" + work + "\" exec \"" + PN_CONVERT_ONE_CHILD + "\" \"" +
+                   input + "\" \"" + full + "\"'",
+               &ok);
+  EXPECT_FALSE(ok);
+  EXPECT_NE(said.find(input + ": CPDFDoc::StoreObj: cannot write the output file " + full +
+                      ": No space left on device\n"),
+            std::string::npos)
+      << said;
 }
 
 TEST_F(ConvertOneTest, ImagesOfAFileAreHeldOneAtATime) {

@@ -21,6 +21,7 @@ namespace {
 // The seed list is defined by each fuzz target; this program has none of its own.
 struct Corpus {
   std::vector<std::pair<std::string, fuzz::Bytes>> files;
+  size_t kept = 0;  // inputs read from tests/fuzz/crashes
 
   Corpus() {
     FuzzSeedList seeds;
@@ -35,9 +36,8 @@ struct Corpus {
       files.emplace_back(name + "-flipped", flipped);
     }
     files.emplace_back("empty", fuzz::Bytes{});
-    const char* source = std::getenv("PN_TEST_SOURCE_DIR");
     const std::filesystem::path crashes =
-        std::filesystem::path(source ? source : ".") / "tests/fuzz/crashes";
+        std::filesystem::path(PN_TEST_SOURCE_DIR) / "tests/fuzz/crashes";
     std::error_code ec;
     for (auto it = std::filesystem::recursive_directory_iterator(crashes, ec);
          !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
@@ -45,6 +45,7 @@ struct Corpus {
       files.emplace_back(
           it->path().parent_path().filename().string() + "-" + it->path().filename().string(),
           fuzz::WorkFolder::Read(it->path().string()));
+      ++kept;
     }
   }
 };
@@ -75,6 +76,7 @@ TEST(CorpusConversionTest, EveryFileIsConvertedOrListedAsFailed) {
   ASSERT_EQ(ui.results.size(), 1u);
   const ConversionResults& results = ui.results[0];
   EXPECT_EQ(results.converted.size() + results.failed.size(), count);
+  EXPECT_GT(corpus.kept, 0u) << "no input of tests/fuzz/crashes was read";
   // The valid seeds convert whatever their extension says.
   for (const auto& [name, bytes] : corpus.files) {
     if (name.find("-half") != std::string::npos || name.find("-flipped") != std::string::npos)

@@ -84,7 +84,11 @@ void Render(InstallerWindow* window, const QString& name) {
 TEST(InstallerRender, EveryStateOfTheWindow) {
   TempFolder folder;
   const std::string package = folder.Folder() + "velmora_1.00_amd64.deb";
-  launchertest::WriteFile(package, "!<arch>\n");
+  launchertest::WriteFile(package, launchertest::PackageBytes());
+  // The same package cut short behind its archive's header.
+  const std::string cut = folder.Folder() + "cut/velmora_1.00_amd64.deb";
+  std::filesystem::create_directories(folder.Path() / "cut");
+  launchertest::WriteFile(cut, launchertest::PackageBytes().substr(0, 100));
   const std::string aptOutput =
       "echo 'Reading package lists...'\necho 'Building dependency tree...'\n"
       "echo 'The following NEW packages will be installed:'\necho '  velmora'\n"
@@ -94,7 +98,8 @@ TEST(InstallerRender, EveryStateOfTheWindow) {
     Privilege privilege;
     std::string aptGet;
     std::string pkexec;
-    bool running;  // pictured while apt-get still runs
+    bool running;          // pictured while apt-get still runs
+    bool damaged = false;  // the package is the one cut short
   };
   const State states[] = {
       {"password", Privilege::User, "exit 0\n", "sleep 3\nexec \"$@\"\n", true},
@@ -118,11 +123,16 @@ TEST(InstallerRender, EveryStateOfTheWindow) {
        "echo 'Error getting authority: Error initializing authority: Could not connect: No such "
        "file or directory' >&2\nexit 127\n",
        false},
+      {"no-agent", Privilege::User, "exit 0\n",
+       "echo \"Error creating textual authentication agent: Error opening current controlling "
+       "terminal for the process (\\`/dev/tty'): No such device or address\" >&2\nexit 127\n",
+       false},
+      {"damaged", Privilege::User, "exit 0\n", "exec \"$@\"\n", false, true},
   };
   for (const State& state : states) {
     SCOPED_TRACE(state.name);
     FakeInstaller apt(state.aptGet, state.pkexec);
-    InstallerWindow window(package, state.privilege);
+    InstallerWindow window(state.damaged ? cut : package, state.privilege);
     window.show();
     window.Start();
     if (state.running) {

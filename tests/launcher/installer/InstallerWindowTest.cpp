@@ -81,11 +81,12 @@ class InstallerWindowTest : public ::testing::Test {
     return shown;
   }
 
-  // A file that begins as a Debian package does.
-  static void MakePackage(const std::string& package) {
+  // A small whole package, or one cut short behind its archive's header.
+  static void MakePackage(const std::string& package, bool cut = false) {
     const std::filesystem::path path = std::filesystem::absolute(package);
     std::filesystem::create_directories(path.parent_path());
-    launchertest::WriteFile(path, "!<arch>\ndebian-binary   ");
+    const std::string& bytes = launchertest::PackageBytes();
+    launchertest::WriteFile(path, cut ? bytes.substr(0, bytes.size() - 200) : bytes);
   }
 
   static void PressEscape(QWidget* window) {
@@ -139,7 +140,7 @@ TEST_F(InstallerWindowTest, ASuccessShowsTheProgressAndEndsInstalled) {
 }
 
 TEST_F(InstallerWindowTest, TheOutcomeNamesItsCause) {
-  enum class File { Package, Missing, NotAPackage };
+  enum class File { Package, Missing, NotAPackage, Cut };
   const std::string failed = "インストールに失敗しました。";
   struct Case {
     const char* what;
@@ -171,6 +172,15 @@ TEST_F(InstallerWindowTest, TheOutcomeNamesItsCause) {
       {"a file apt-get cannot take", Privilege::Root, File::Package,
        "echo \"E: Unsupported file $5 given on commandline\" >&2\nexit 100\n",
        InstallOutcome::Kind::Failed, 100, failed, "パッケージファイル %1 を読み込めません。"},
+      {"a file whose members apt-get cannot read", Privilege::User, File::Package,
+       "echo 'E: 不正なアーカイブメンバーヘッダ' >&2\n"
+       "echo \"E: Could not read meta data from $5\" >&2\n"
+       "echo 'E: The package lists or status file could not be parsed or opened.' >&2\nexit 100\n",
+       InstallOutcome::Kind::Failed, 100, failed,
+       "パッケージファイル %1 が壊れています。もう一度コピーしてください。"},
+      {"a package cut short", Privilege::User, File::Cut, "exit 0\n",
+       InstallOutcome::Kind::NotStarted, 127, "インストールを開始できませんでした。",
+       "パッケージファイル %1 が壊れています。もう一度コピーしてください。"},
       {"no package file", Privilege::User, File::Missing, "exit 0\n",
        InstallOutcome::Kind::NotStarted, 127, "インストールを開始できませんでした。",
        "パッケージファイル %1 が見つかりません。"},
@@ -184,6 +194,7 @@ TEST_F(InstallerWindowTest, TheOutcomeNamesItsCause) {
     const std::string package = folder_.Folder() + "velmora_1.00_amd64.deb";
     std::filesystem::remove_all(package);
     if (c.file == File::NotAPackage) launchertest::WriteFile(package, "<html>\n");
+    if (c.file == File::Cut) MakePackage(package, true);
     const Shown shown = Install(package, c.privilege, c.file == File::Package);
     ASSERT_TRUE(shown.outcome);
     EXPECT_EQ(c.kind, shown.outcome->kind);
@@ -191,6 +202,12 @@ TEST_F(InstallerWindowTest, TheOutcomeNamesItsCause) {
     EXPECT_EQ(c.step, shown.step.toStdString());
     EXPECT_EQ(!c.reason.empty(), shown.reasonVisible);
     EXPECT_EQ(installer::FormatText(c.reason, package), shown.reason.toStdString());
+    // What apt-get or the archive reader said stays in the details.
+    if (c.reason.find("壊れて") != std::string::npos) {
+      EXPECT_TRUE(shown.log.contains(c.file == File::Cut ? QStringLiteral("dpkg-deb: error")
+                                                         : QStringLiteral("Could not read meta")))
+          << shown.log.toStdString();
+    }
     // Nothing is started, and no password asked for, for a file that is no
     // package.
     EXPECT_EQ(c.file == File::Package, apt.Ran());
@@ -205,6 +222,10 @@ TEST_F(InstallerWindowTest, TheOutcomeNamesItsCause) {
 TEST_F(InstallerWindowTest, PkexecsEndsAreTold) {
   const QString useSudo = QStringLiteral(
       "認証エージェントの動くデスクトップで開くか、端末から sudo で root として実行してください。");
+  const QString failed = QStringLiteral("インストールに失敗しました。");
+  const QString noAgent =
+      QStringLiteral("管理者のパスワードを尋ねられる認証エージェント (polkit) がありません。\n") +
+      useSudo;
   struct Case {
     const char* what;
     std::string pkexec;
@@ -226,9 +247,20 @@ TEST_F(InstallerWindowTest, PkexecsEndsAreTold) {
       {"no authentication agent",
        "echo 'Error executing command as another user: No authentication agent found.' >&2\n"
        "exit 127\n",
-       InstallOutcome::Kind::Failed, 127, QStringLiteral("インストールに失敗しました。"),
-       QStringLiteral("管理者のパスワードを尋ねる認証エージェント (polkit) が動いていません。\n") +
-           useSudo},
+       InstallOutcome::Kind::Failed, 127, failed, noAgent},
+      // pkexec's own agent, on a controlling terminal there is none of.
+      {"no controlling terminal",
+       "echo \"Error creating textual authentication agent: Error opening current controlling "
+       "terminal for the process (\\`/dev/tty'): No such device or address\" >&2\nexit 127\n",
+       InstallOutcome::Kind::Failed, 127, failed, noAgent},
+      // An agent whose helper fails; pkexec then says it was not authorised.
+      {"an agent that fails",
+       "echo 'polkit-agent-helper-1: error response to PolicyKit daemon: GDBus.Error:org."
+       "freedesktop.PolicyKit1.Error.Failed: No session for cookie' >&2\n"
+       "echo '==== AUTHENTICATION FAILED ====' >&2\n"
+       "echo 'Error executing command as another user: Not authorized' >&2\n"
+       "printf '\\nThis incident has been reported.\\n' >&2\nexit 127\n",
+       InstallOutcome::Kind::Failed, 127, failed, noAgent},
       {"not authorised",
        "echo 'Error executing command as another user: Not authorized' >&2\n"
        "printf '\\nThis incident has been reported.\\n' >&2\nexit 127\n",
@@ -245,6 +277,10 @@ TEST_F(InstallerWindowTest, PkexecsEndsAreTold) {
     EXPECT_EQ(c.step, shown.step);
     EXPECT_EQ(!c.reason.isEmpty(), shown.reasonVisible);
     EXPECT_EQ(c.reason, shown.reason);
+    // pkexec's own words stay in the details.
+    if (!c.reason.isEmpty()) {
+      EXPECT_TRUE(shown.log.contains(QStringLiteral("Error "))) << shown.log.toStdString();
+    }
     EXPECT_FALSE(apt.Ran());
   }
 }

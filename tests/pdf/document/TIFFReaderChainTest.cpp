@@ -23,15 +23,16 @@ using tifftest::NextField;
 using tifftest::PutLe32;
 
 // A little-endian file of n images of one grey pixel each (the value of
-// image i is i % 256), every directory after the pixels.
-std::vector<uint8_t> ManyImages(uint32_t n) {
+// image i is i % 256), every directory after the pixels; with `thumbnails`
+// every image after the first is marked reduced-resolution.
+std::vector<uint8_t> ManyImages(uint32_t n, bool thumbnails = false) {
   std::vector<uint8_t> b = {'I', 'I', 42, 0, 0, 0, 0, 0};
   const uint32_t pixels = 8;
   for (uint32_t i = 0; i < n; ++i) b.push_back(static_cast<uint8_t>(i));
   if (b.size() % 2 != 0) b.push_back(0);
   PutLe32(b, 4, static_cast<uint32_t>(b.size()));
   const std::vector<std::pair<uint16_t, uint32_t>> entries = {
-      {256, 1}, {257, 1}, {258, 8}, {262, 1}, {273, 0}, {278, 1}, {279, 1}};
+      {254, 0}, {256, 1}, {257, 1}, {258, 8}, {262, 1}, {273, 0}, {278, 1}, {279, 1}};
   for (uint32_t i = 0; i < n; ++i) {
     const size_t start = b.size();
     b.resize(start + 2 + 12 * entries.size() + 4, 0);
@@ -39,12 +40,15 @@ std::vector<uint8_t> ManyImages(uint32_t n) {
     for (size_t e = 0; e < entries.size(); ++e) {
       const size_t at = start + 2 + 12 * e;
       const uint16_t tag = entries[e].first;
-      const bool isLong = tag == 273 || tag == 279;
+      const bool isLong = tag == 254 || tag == 273 || tag == 279;
       b[at] = static_cast<uint8_t>(tag);
       b[at + 1] = static_cast<uint8_t>(tag >> 8);
       b[at + 2] = isLong ? 4 : 3;
       b[at + 4] = 1;
-      PutLe32(b, at + 8, tag == 273 ? pixels + i : entries[e].second);
+      uint32_t value = entries[e].second;
+      if (tag == 273) value = pixels + i;
+      if (tag == 254 && thumbnails && i > 0) value = FILETYPE_REDUCEDIMAGE;
+      PutLe32(b, at + 8, value);
     }
     const size_t next = start + 2 + 12 * entries.size();
     if (i + 1 < n) PutLe32(b, next, static_cast<uint32_t>(b.size()));
@@ -148,11 +152,13 @@ TEST_F(TIFFReaderChainTest, SubIFDsAreNoImagesOfTheChain) {
   }
 }
 
-TEST_F(TIFFReaderChainTest, ReducedResolutionDirectoriesAreNoImages) {
-  // Thumbnails and overviews in the main chain ('R', a full image 'F') are
-  // no images; a chain of them alone has its first.
+TEST_F(TIFFReaderChainTest, ReducedAndMaskDirectoriesAreNoImages) {
+  // Thumbnails and overviews in the main chain ('R', a full image 'F') and
+  // transparency masks (marked 'M' or of photometric 4 'P') are no images;
+  // a chain of them alone has its first.
   const std::pair<const char*, std::vector<uint32_t>> cases[] = {
-      {"FRRRR", {0}}, {"FRF", {0, 2}}, {"RF", {1}}, {"RR", {0}}};
+      {"FRRRR", {0}}, {"FRF", {0, 2}}, {"RF", {1}},      {"RR", {0}},
+      {"FM", {0}},    {"FP", {0}},     {"FMFP", {0, 2}}, {"MRFRM", {2}}};
   for (const auto& [chain, full] : cases) {
     SCOPED_TRACE(chain);
     const size_t n = std::string(chain).size();
@@ -160,7 +166,10 @@ TEST_F(TIFFReaderChainTest, ReducedResolutionDirectoriesAreNoImages) {
     images.clear();
     for (uint32_t i = 0; i < n; ++i) {
       if (chain[i] == 'R') layouts[i].subfileType = FILETYPE_REDUCEDIMAGE;
-      images.push_back(tifftest::Varied(9 - i, 5, 1, 8, i));
+      if (chain[i] == 'M') layouts[i].subfileType = FILETYPE_MASK;
+      if (chain[i] == 'P') layouts[i].photometric = PHOTOMETRIC_MASK;
+      if (chain[i] == 'M' || chain[i] == 'P') layouts[i].bits = 1;
+      images.push_back(tifftest::Varied(9 - i, 5, 1, layouts[i].bits, i));
     }
     path = folder.File(std::string(chain) + ".tif");
     ASSERT_TRUE(tifftest::WriteFile(path, layouts, images));
@@ -222,6 +231,15 @@ TEST_F(TIFFReaderChainTest, ChainsBeyondTheLimitAreRefused) {
   path = folder.Write("more.tif", ManyImages(kMaxTIFFImages + 1));
   EXPECT_EQ(Count(path), -1);
   EXPECT_EQ(error, "more than " + std::to_string(kMaxTIFFImages) + " images");
+  // Only the images that become pages count: one image and as many
+  // thumbnails is one image; the directories have a bound of their own.
+  path = folder.Write("thumbnails.tif", ManyImages(kMaxTIFFImages + 1, true));
+  ASSERT_EQ(Count(path), 1) << error;
+  ASSERT_TRUE(ReadAt(path, 0)) << error;
+  EXPECT_EQ(sink.bytes, std::vector<uint8_t>{0});
+  path = folder.Write("directories.tif", ManyImages(kMaxTIFFDirectories + 1, true));
+  EXPECT_EQ(Count(path), -1);
+  EXPECT_EQ(error, "more than " + std::to_string(kMaxTIFFDirectories) + " directories");
 }
 
 }  // namespace

@@ -149,36 +149,50 @@ TEST_F(TIFFReaderLayoutTest, PlanarAndExtraSamplesBelow8BitsEqualTheirContiguous
 
 TEST_F(TIFFReaderLayoutTest, AssociatedAlphaIsDividedOut) {
   // Colours premultiplied by their alpha come back whole: half-transparent
-  // white is white again, not grey. Fully transparent pixels become 0; a
-  // colour above its alpha (which premultiplied data cannot hold) is full.
-  Samples image(5, 1, 4);
-  const uint32_t pixels[5][4] = {
+  // white is white again, not grey. Under alpha 0 the stored colour stays;
+  // a colour above its alpha (which premultiplied data cannot hold) is full.
+  Samples image(6, 1, 4);
+  const uint32_t pixels[6][4] = {
       {128, 64, 0, 128},     // white, red-grey, black at half alpha
       {255, 255, 255, 255},  // opaque white
       {0, 0, 0, 0},          // transparent
       {90, 200, 10, 100},    // green above its alpha
       {1, 2, 3, 7},          // rounding: 36.4, 72.9, 109.3
+      {255, 128, 7, 0},      // a colour stored under alpha 0
   };
-  for (uint32_t x = 0; x < 5; ++x)
+  for (uint32_t x = 0; x < 6; ++x)
     for (int s = 0; s < 4; ++s) image.At(x, 0, s) = pixels[x][s];
   Layout layout;
   layout.photometric = PHOTOMETRIC_RGB;
   layout.extra = {EXTRASAMPLE_ASSOCALPHA};
   ASSERT_TRUE(ReadImage(layout, image)) << error;
-  const std::vector<uint8_t> expected = {255, 128, 0,   255, 255, 255, 0,  0,
-                                         0,   230, 255, 26,  36,  73,  109};
+  const std::vector<uint8_t> expected = {255, 128, 0,  255, 255, 255, 0,   0,   0,
+                                         230, 255, 26, 36,  73,  109, 255, 128, 7};
   EXPECT_EQ(sink.bytes, expected);
 
-  // Below 8 bits too the colours are divided at 8 bits: 2-bit colour 1
-  // under alpha 2 is 128 (170 when divided at 2 bits), under alpha 3 85.
-  Samples low(3, 1, 2);
-  low.values = {1, 2, 1, 3, 2, 0};
-  Layout grey;
-  grey.bits = 2;
-  grey.extra = {EXTRASAMPLE_ASSOCALPHA};
-  ASSERT_TRUE(ReadImage(grey, low)) << error;
-  EXPECT_EQ(description.bitsPerComponent, 8);
-  EXPECT_EQ(sink.bytes, (std::vector<uint8_t>{128, 85, 0}));
+  // The division keeps the file's precision: at 2 bits colour 1 under
+  // alpha 2 is 128 and under alpha 3 85; 16-bit colours under an alpha
+  // below 256 are not lost to their high byte.
+  struct Low {
+    uint16_t bits;
+    std::vector<uint32_t> values;  // colour, alpha, pixel after pixel
+    std::vector<uint8_t> stored;
+  };
+  const Low lows[] = {
+      {2, {1, 2, 1, 3, 2, 0, 3, 1}, {128, 85, 170, 255}},
+      {16, {152, 193, 77, 193, 41, 193, 65535, 0, 32896, 65535}, {201, 102, 54, 255, 128}},
+  };
+  for (const Low& low : lows) {
+    SCOPED_TRACE(low.bits);
+    Samples grey(static_cast<uint32_t>(low.values.size() / 2), 1, 2);
+    grey.values = low.values;
+    Layout greyLayout;
+    greyLayout.bits = low.bits;
+    greyLayout.extra = {EXTRASAMPLE_ASSOCALPHA};
+    ASSERT_TRUE(ReadImage(greyLayout, grey)) << error;
+    EXPECT_EQ(description.bitsPerComponent, 8);
+    EXPECT_EQ(sink.bytes, low.stored);
+  }
 
   // The same pixels with an unassociated alpha keep their colours.
   layout.extra = {EXTRASAMPLE_UNASSALPHA};

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "tests/pdf/document/ImageTestSupport.h"
+#include "tests/pdf/document/TIFFTestWriter.h"
 
 namespace {
 
@@ -512,6 +513,20 @@ TEST_F(TIFFReaderTest, SeparatedAndRefusedColourModels) {
   EXPECT_FALSE(Read(spec, Pattern(spec)));
   spec.photometric = PHOTOMETRIC_MASK;
   EXPECT_FALSE(Read(spec, Pattern(spec)));
+  // 12-bit JPEG data, which the JPEG codec cannot decode, are named as such
+  // (the samples are never read: uncompressed ones marked JPEG serve).
+  tifftest::Layout twelve;
+  twelve.bits = 12;
+  twelve.photometric = PHOTOMETRIC_YCBCR;
+  path = folder.File("twelve.tif");
+  ASSERT_TRUE(tifftest::WriteFile(path, twelve, tifftest::Varied(8, 8, 3, 12)));
+  std::vector<uint8_t> bytes = TempFolder::Read(path);
+  const size_t at =
+      tifftest::ValueField(bytes, tifftest::Directories(bytes).at(0), TIFFTAG_COMPRESSION);
+  ASSERT_NE(at, 0u);
+  bytes[at] = COMPRESSION_JPEG;
+  EXPECT_FALSE(ReadFile(folder.Write("twelve.tif", bytes)));
+  EXPECT_EQ(error, "12-bit JPEG data in a TIFF file is not supported");
 
   // Floating-point, signed and odd depths are refused.
   spec = TIFFSpec();

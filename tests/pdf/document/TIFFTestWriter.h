@@ -186,17 +186,15 @@ inline bool WriteFile(const std::string& path, const Layout& layout, const Sampl
 
 // What the reader stores of the samples: the first `components` of each
 // pixel; 6-bit values scaled to 8 bits and deeper ones cut to their high 8
-// bits; with an associated alpha (the sample `alpha`, -1 for none) colour
-// and alpha scaled to 8 bits first and the colour divided out at 8 bits
-// (rounded; 0 under alpha 0), 1-bit samples staying 1 bit; rows packed at
-// 1, 2, 4 or 8 bits a component, each to a whole byte.
+// bits; with an associated alpha (the sample `alpha`, -1 for none) the
+// colour divided out at the file's depth and stored at 8 bits (rounded,
+// clipped to 255; alpha 0 taken as the full alpha), 1-bit samples staying
+// 1 bit; rows packed at 1, 2, 4 or 8 bits a component, each to a whole
+// byte.
 inline std::vector<uint8_t> Stored(const Samples& image, int bits, int components, int alpha = -1) {
   const bool divided = alpha >= 0 && bits > 1;
   const int outBits = (bits == 1 || bits == 2 || bits == 4) && !divided ? bits : 8;
-  auto eight = [bits](long double v) {
-    if (bits == 6 || bits < 8) return std::roundl(v * 255 / (std::ldexp(1.0L, bits) - 1));
-    return std::floor(v / std::ldexp(1.0L, bits - 8));
-  };
+  const long double full = std::ldexp(1.0L, bits) - 1;
   std::vector<uint8_t> out;
   for (uint32_t y = 0; y < image.length; ++y) {
     std::vector<uint32_t> row;
@@ -204,12 +202,12 @@ inline std::vector<uint8_t> Stored(const Samples& image, int bits, int component
       for (int c = 0; c < components; ++c) {
         long double v = image.At(x, y, c);
         if (divided) {
-          const long double a = eight(image.At(x, y, alpha));
-          v = eight(v);
-          v = a == 0 ? 0 : v >= a ? 255 : std::roundl(v * 255 / a);
-        } else {
-          if (alpha >= 0 && image.At(x, y, alpha) == 0) v = 0;
-          if (bits == 6 || bits > 8) v = eight(v);
+          const long double a = image.At(x, y, alpha) == 0 ? full : image.At(x, y, alpha);
+          v = v >= a ? 255 : std::roundl(v * 255 / a);
+        } else if (bits == 6) {
+          v = std::roundl(v * 255 / full);
+        } else if (bits > 8) {
+          v = std::floor(v / std::ldexp(1.0L, bits - 8));
         }
         row.push_back(static_cast<uint32_t>(v));
       }

@@ -1,10 +1,14 @@
 // Encoding tables: the five predefined encodings row by row (through a
 // digest of their text), the facts of the published tables, the fill order,
-// and the "G%02X" names every table understands.
+// the "G%02X" names every table understands, and the glyph names that
+// stand for characters.
 #include <gtest/gtest.h>
 #include <md5.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -290,3 +294,87 @@ TEST(EncodingTableLoad, SecondLoadAddsToTheTable) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string NamesOf(char32_t character) {
+  std::string names;
+  for (const std::string& name : EncodingTable::GlyphsOfUnicode(character)) names += name + " ";
+  return names;
+}
+
+// The character of a glyph name as "U+XXXX", "-" for none.
+std::string CharacterOf(const char* name) {
+  char32_t character = 0;
+  if (!EncodingTable::UnicodeOfGlyph(name, character)) return "-";
+  char text[16];
+  std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(character));
+  return text;
+}
+
+}  // namespace
+
+// The glyph table against the lists it is generated from: every name of
+// both reads as its character, and the character leads back to the name.
+TEST(GlyphNames, EveryListedNameReadsAsItsCharacterAndBack) {
+  const std::filesystem::path data =
+      std::filesystem::path(PN_TEST_SOURCE_DIR) / "tools/glyphs/data";
+  int listed = 0;
+  for (const char* list : {"glyphlist.txt", "zapfdingbats.txt"}) {
+    std::ifstream in(data / list);
+    ASSERT_TRUE(in) << list;
+    std::string line;
+    while (std::getline(in, line)) {
+      const size_t semicolon = line.find(';');
+      if (line.empty() || line[0] == '#' || semicolon == std::string::npos) continue;
+      const std::string name = line.substr(0, semicolon);
+      const std::string value = line.substr(semicolon + 1);
+      if (value.find(' ') != std::string::npos) continue;  // a sequence: not in the table
+      ++listed;
+      EXPECT_EQ(CharacterOf(name.c_str()), "U+" + value) << name;
+      EXPECT_NE(NamesOf(static_cast<char32_t>(std::stoul(value, nullptr, 16))).find(name + " "),
+                std::string::npos)
+          << name;
+    }
+  }
+  EXPECT_EQ(listed, 4200 + 201);
+}
+
+TEST(GlyphNames, SpotNamesAndCodeNames) {
+  const std::pair<const char*, const char*> spots[] = {
+      {"zacute", "U+017A"},
+      {"Zacute", "U+0179"},
+      {"lslash", "U+0142"},
+      {"Lslash", "U+0141"},
+      {"alpha", "U+03B1"},
+      {"Delta", "U+2206"},
+      {"a1", "U+2701"},
+      {"a191", "U+27BE"},
+      {"uni0144", "U+0144"},
+      {"u0144", "U+0144"},
+      {"u1F600", "U+1F600"},
+      {"u10FFFF", "U+10FFFF"},
+      // Upper-case digits only, four after uni, four to six after u, no
+      // surrogate, nothing past U+10FFFF.
+      {"uni00e9", "-"},
+      {"uni00E", "-"},
+      {"uni00E9A", "-"},
+      {"u12", "-"},
+      {"u1234567", "-"},
+      {"uniD800", "-"},
+      {"uDFFF", "-"},
+      {"u110000", "-"},
+      {"G41", "-"},
+      {"", "-"},
+  };
+  for (const auto& [name, character] : spots) EXPECT_EQ(CharacterOf(name), character) << name;
+  EXPECT_EQ(CharacterOf(nullptr), "-");
+
+  // The way back: the listed names in name order, then the code names.
+  EXPECT_EQ(NamesOf(0x017A), "zacute uni017A u017A ");
+  EXPECT_EQ(NamesOf(0x0179), "Zacute uni0179 u0179 ");
+  EXPECT_EQ(NamesOf(0x2206), "Delta increment uni2206 u2206 ");
+  EXPECT_EQ(NamesOf(0x2701), "a1 uni2701 u2701 ");
+  EXPECT_EQ(NamesOf(0x1F600), "u1F600 ");
+  EXPECT_EQ(NamesOf(0xD800), "");
+}

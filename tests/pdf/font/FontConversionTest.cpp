@@ -1,6 +1,7 @@
 // The font base: its Check, Load and Create, the Differences walk, and the
-// four text conversions of single-byte fonts over each kind of /Encoding and
-// over a /ToUnicode CMap.
+// four text conversions of single-byte fonts over each kind of /Encoding
+// (none: a standard font's built-in encoding, else host text) and over a
+// /ToUnicode CMap.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -9,6 +10,7 @@
 
 #include "pdf/font/CMapFile.h"
 #include "pdf/font/CPDFFont.h"
+#include "pdf/font/CPDFType1Font.h"
 #include "pdf/font/EncodingTable.h"
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFStream.h"
@@ -252,6 +254,34 @@ TEST(FontConversion, EncodingDictionary) {
     EXPECT_EQ(ToHost(*moved, "\xC8"), "A");
     EXPECT_EQ(Record(doc), "");
   }
+  // A code the Differences take over stands for its new glyph only: the
+  // base's character there has no code left, and fails, named.
+  struct Taken {
+    std::u16string text;
+    std::string codes;  // or "<fail>" and the record
+  };
+  std::unique_ptr<TestFont> taken =
+      FontOf(doc, FontText("/Encoding << /BaseEncoding /WinAnsiEncoding /Differences [233 "
+                           "/Lslash 128 /uni0144 /u017A /u1F600] >>"));
+  ASSERT_TRUE(taken);
+  const Taken cases[] = {
+      {u"\u0141\u00E8", "\xE9\xE8"},
+      {u"\u0144\u017A", "\x80\x81"},
+      {u"\u00E9", "<fail>5 CPDFFont FromUnicode U+00E9 has no code in the font's encoding"},
+      {u"\u20AC", "<fail>5 CPDFFont FromUnicode U+20AC has no code in the font's encoding"},
+      {u"\u0179", "<fail>5 CPDFFont FromUnicode U+0179 has no code in the font's encoding"},
+  };
+  for (const Taken& c : cases) {
+    const std::string codes = FromUnicode(*taken, c.text);
+    EXPECT_EQ(codes == "<fail>" ? codes + Record(doc) : codes, c.codes);
+    if (codes != "<fail>") {
+      EXPECT_EQ(ToUnicode(*taken, codes), c.text);
+    }
+  }
+  // A character beyond U+FFFF is written by its name and read back, one
+  // unit a code, as U+FFFD.
+  EXPECT_EQ(FromUnicode(*taken, u"\U0001F600"), "\x82");
+  EXPECT_EQ(ToUnicode(*taken, "\x82"), u"\uFFFD");
   // Without Differences the host directions copy.
   std::unique_ptr<TestFont> plain =
       FontOf(doc, FontText("/Encoding << /BaseEncoding /WinAnsiEncoding >>"));
@@ -293,6 +323,84 @@ TEST(FontConversion, NoEncodingIsHostText) {
   EXPECT_EQ(Record(doc), "");
   EXPECT_EQ(FromUnicode(*font, u"\xD800"), "<fail>");
   EXPECT_EQ(Record(doc), "5 CPDFFont FromUnicode lone surrogate U+D800: no character");
+}
+
+// A standard font without /Encoding converts by the encoding it draws
+// (StandardEncoding for the Latin fonts, the metrics' codes for Symbol and
+// ZapfDingbats), by glyph names: a character it lacks fails, named. An
+// embedded program's encoding is unknown: its text stays host text.
+TEST(FontConversion, StandardFontsWithoutEncodingUseTheirBuiltInEncoding) {
+  TestRegistry doc;
+  auto made = [&](const char* baseFont) {
+    auto font = std::make_unique<CPDFType1Font>();
+    EXPECT_TRUE(font->Create(&doc, baseFont));
+    return font;
+  };
+  auto failed = [](const char* character) {
+    return std::string("<fail>5 CPDFFont FromUnicode U+") + character +
+           " has no code in the font's encoding";
+  };
+  struct Case {
+    const char* baseFont;
+    std::u16string text;
+    std::string codes;  // or "<fail>" and the record
+  };
+  const Case cases[] = {
+      // StandardEncoding: quotesingle at A9, quoteright at 27, fi at AE.
+      {"Helvetica", u"'q'", "\xA9q\xA9"},
+      {"Courier-Bold", u"\u2019\u2018\uFB01\u2013\u00DF", "'`\xAE\xB1\xFB"},
+      {"Times-Roman", u"\u00E9", failed("00E9")},
+      {"Helvetica", u"\u0394=5", failed("0394")},
+      {"Helvetica", u"\uFF71", failed("FF71")},
+      {"Symbol", u"\u03B1\u2211 \u2206", "a\xE5 D"},
+      {"Symbol", u"\u20AC\uF8E8", "\xA0\xE2"},  // Euro, registersans
+      {"Symbol", u"A", failed("0041")},
+      {"ZapfDingbats", u"\u2701\u2764\u27BE ", "!\xA4\xFE "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.baseFont);
+    auto font = made(c.baseFont);
+    const std::string codes = FromUnicode(*font, c.text);
+    EXPECT_EQ(codes == "<fail>" ? codes + Record(doc) : codes, c.codes);
+    if (codes != "<fail>") {
+      EXPECT_EQ(ToUnicode(*font, codes), c.text);
+    }
+  }
+  // Host text goes by its characters too: a double-byte character is no
+  // pair of codes, and the host backslash is the backslash.
+  auto helvetica = made("Helvetica");
+  EXPECT_EQ(FromHost(*helvetica, "'q' \\"), "\xA9q\xA9 \\");
+  EXPECT_EQ(FromHost(*helvetica, "\x83\xA2=5 \x91\xAA 'q'"), "<fail>");
+  EXPECT_EQ(Record(doc), "5 CPDFFont FromHostEncoding U+0394 has no code in the font's encoding");
+  EXPECT_EQ(ToHost(*helvetica, "\xA9q'\xB1"), "'q\x81\x66");  // endash: no host code
+  auto symbol = made("Symbol");
+  EXPECT_EQ(FromHost(*symbol, "\x83\xBF"), "a");  // the host's alpha
+  EXPECT_EQ(ToHost(*symbol, "ab"), "\x83\xBF\x83\xC0");
+
+  // An encoding dictionary without /BaseEncoding starts from the same table.
+  auto type1 = [&](const std::string& entries) {
+    std::unique_ptr<CPDFObject> raw =
+        Parse("<< /Type /Font /Subtype /Type1 " + entries + " >>", &doc);
+    auto font = std::make_unique<CPDFType1Font>();
+    EXPECT_TRUE(font->Load(&doc, dynamic_cast<CPDFDict*>(raw.get())));
+    return font;
+  };
+  auto differences = type1("/BaseFont /Symbol /Encoding << /Differences [128 /uni0144] >>");
+  EXPECT_EQ(ToUnicode(*differences, "a\x80"), u"\u03B1\u0144");
+  EXPECT_EQ(FromUnicode(*differences, u"\u03B2\u0144"), "b\x80");
+
+  // Embedded, or not a standard font: host text, as before.
+  for (const char* entries :
+       {"/BaseFont /Helvetica /FontDescriptor << /Type /FontDescriptor /FontName /Helvetica "
+        "/FontFile 5 >>",
+        "/BaseFont /Frutiger /FirstChar 32 /LastChar 32 /Widths [278] /FontDescriptor << /Type "
+        "/FontDescriptor >>"}) {
+    SCOPED_TRACE(entries);
+    auto font = type1(entries);
+    EXPECT_EQ(font->BuiltInEncoding(), nullptr);
+    EXPECT_EQ(FromHost(*font, "\x83\xA2'"), "\x83\xA2'");
+    EXPECT_EQ(ToUnicode(*font, "\x83\xA2'"), u"\u0394'");
+  }
 }
 
 TEST(FontConversion, ToUnicodeCMap) {

@@ -1,5 +1,7 @@
 // End to end: a page with "€5 Łódź Gdańsk Żółć Dvořák" and "café £" in
-// Helvetica (WinAnsiEncoding with Differences) and Japanese in HeiseiMin-W3
+// Helvetica (WinAnsiEncoding with Differences), "'q' ‘x’ – ß \" in
+// Helvetica without /Encoding (StandardEncoding), Greek and signs in Symbol
+// and dingbats in ZapfDingbats, and Japanese in HeiseiMin-W3
 // (90ms-RKSJ-H, UniJIS-UCS2-H, UniJIS-UTF16-H), its codes and widths from
 // the fonts, is written and read back by an independent text extractor (skipped when
 // pdftotext or the Adobe-Japan1 CMaps are not installed).
@@ -134,19 +136,40 @@ TEST(TextEndToEnd, EuroAndJapaneseReadBackAsWritten) {
   const std::string quotes = fromUnicode(utf16, u"\u201C\u5F15\u201D");
   EXPECT_EQ(utf16->GetReplacedCount(), 0);
 
+  // Standard fonts made without /Encoding: their built-in encodings.
+  CPDFObjRef standardRef, symbolRef, dingbatsRef;
+  auto standardFont = [&](const char* baseFont, CPDFObjRef* ref) {
+    auto font = std::make_unique<CPDFType1Font>();
+    EXPECT_TRUE(font->Create(&doc, baseFont));
+    CPDFType1Font* registered = font.get();
+    EXPECT_TRUE(doc.RegistObj(font.release(), ref));
+    return registered;
+  };
+  const std::string standard =
+      fromUnicode(standardFont("Helvetica", &standardRef), u"'q' \u2018x\u2019 \u2013 \u00DF \\");
+  EXPECT_EQ(standard, "<A971A92060782720B120FB205C>");
+  const std::string greek = fromUnicode(standardFont("Symbol", &symbolRef), u"\u03B1\u2211\u03B2");
+  EXPECT_EQ(greek, "<61E562>");
+  const std::string dingbats =
+      fromUnicode(standardFont("ZapfDingbats", &dingbatsRef), u"\u2701\u2764");
+  EXPECT_EQ(dingbats, "<21A4>");
+
   CPDFDict* resources = page->Get_Resources();
   ASSERT_TRUE(resources);
   auto ref = [](const CPDFObjRef& r) { return std::to_string(r.GetNumber()) + " 0 R"; };
   std::unique_ptr<CPDFObject> fonts =
       periph::Parse("<< /F1 " + ref(helveticaRef) + " /G1 " + ref(heiseiRef) + " /G2 " +
-                        ref(ucs2Ref) + " /G3 " + ref(utf16Ref) + " >>",
+                        ref(ucs2Ref) + " /G3 " + ref(utf16Ref) + " /F2 " + ref(standardRef) +
+                        " /F3 " + ref(symbolRef) + " /F4 " + ref(dingbatsRef) + " >>",
                     &doc);
   ASSERT_TRUE(resources->Set(&doc, CPDFName("Font"), std::move(fonts)));
   const std::string content =
       "BT /F1 24 Tf 20 110 Td " + Hex(euro, static_cast<int32_t>(latin.size())) +
       " Tj ET BT /G1 36 Tf 20 70 Td " + Hex(codes, n) + " Tj ET BT /F1 12 Tf 20 40 Td " + cafe +
       " Tj ET BT /G1 12 Tf 120 40 Td " + beyond + " Tj ET BT /G2 12 Tf 20 15 Td " + kanji +
-      " Tj ET BT /G3 12 Tf 120 15 Td " + quotes + " Tj ET";
+      " Tj ET BT /G3 12 Tf 120 15 Td " + quotes + " Tj ET BT /F2 12 Tf 220 40 Td " + standard +
+      " Tj ET BT /F3 12 Tf 220 15 Td " + greek + " Tj ET BT /F4 12 Tf 300 15 Td " + dingbats +
+      " Tj ET";
   CPDFStream stream;
   ASSERT_TRUE(stream.SetData(content.data(), static_cast<int32_t>(content.size())));
   ASSERT_TRUE(page->AddContents(&stream));
@@ -156,7 +179,7 @@ TEST(TextEndToEnd, EuroAndJapaneseReadBackAsWritten) {
   const std::string text = ToolOutput("pdftotext -enc UTF-8 '" + path + "' -");
   EXPECT_NE(text.find("€5 Łódź Gdańsk Żółć Dvořák"), std::string::npos) << text;
   EXPECT_NE(text.find("日本語"), std::string::npos) << text;
-  for (const char* line : {"café £", "野家", "日月", "“引”"}) {
+  for (const char* line : {"café £", "野家", "日月", "“引”", "'q' ‘x’ – ß \\", "α∑β", "✁❤"}) {
     EXPECT_NE(text.find(line), std::string::npos) << line << " in " << text;
   }
   if (const char* keep = std::getenv("PENNA_KEEP_TEXT_PDF")) {

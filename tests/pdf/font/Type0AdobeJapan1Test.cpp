@@ -12,7 +12,9 @@
 #include <unistd.h>
 
 #include "pdf/composite/CPDFEnv.h"
+#include "pdf/font/CMapFile.h"
 #include "pdf/font/CPDFType0Font.h"
+#include "pdf/font/FontResourceCache.h"
 #include "platform/HostText.h"
 #include "tests/pdf/document/PeriphTestSupport.h"
 #include "tests/pdf/object/TestRegistry.h"
@@ -157,7 +159,15 @@ TEST_F(Type0AdobeJapan1Test, ShiftJISTextReadsBackAsWritten) {
 // encoding writes the backslash as its own code); and characters that the
 // code page reaches from two codes, which the font may unify with a
 // variant.
-TEST_F(Type0AdobeJapan1Test, EveryHostCharacterRoundTrips) {
+// Every character that a Unicode CMap maps is written as a code that stands
+// for it, or replaced and counted: through a Unicode encoding its own code,
+// wherever the encoding maps it (each of the 9772 characters of UniJIS-UCS2
+// and the 15359 of UniJIS-UTF16); through the others a code that reads back
+// as the character, or whose CID UniJIS-UCS2 gives the character too (the
+// Kangxi radical that shares its ideograph's glyph), or for a vertical
+// presentation form the code of the character it stands for in horizontal
+// text or of that character's full-width form.
+TEST_F(Type0AdobeJapan1Test, EveryCharacterRoundTrips) {
   std::vector<Bytes> characters;
   for (int b = 0x20; b < 0x7F; ++b) characters.push_back({static_cast<uint8_t>(b)});
   for (int b = 0xA1; b < 0xE0; ++b) characters.push_back({static_cast<uint8_t>(b)});
@@ -178,36 +188,72 @@ TEST_F(Type0AdobeJapan1Test, EveryHostCharacterRoundTrips) {
     ++decodedFrom[unit[0]];
   }
   ASSERT_EQ(decoded.size(), 9762u - 1880u);
+  FontResourceCache& cache = FontResourceCache::Global();
+  // A code's CID (0: none), a half-width Roman CID (231-324, 631) as its
+  // proportional one (1-95): the same character.
+  auto cidOf = [](const CMapFile* cmap, const Bytes& code) -> uint16_t {
+    uint8_t bytes[4];
+    if (cmap->CodeToCID(bytes, 4, code.data(), static_cast<int32_t>(code.size())) != 2) return 0;
+    const auto cid = static_cast<uint16_t>(bytes[0] << 8 | bytes[1]);
+    return cid >= 231 && cid <= 324 ? cid - 230 : cid == 631 ? 95 : cid;
+  };
+  auto own = [](char16_t u) {
+    return Bytes{static_cast<uint8_t>(u >> 8), static_cast<uint8_t>(u & 0xFF)};
+  };
+  const CMapFile* ucs2H = cache.GetCMap("UniJIS-UCS2-H");
+  const CMapFile* ucs2V = cache.GetCMap("UniJIS-UCS2-V");
+  const CMapFile* utf16 = cache.GetCMap("UniJIS-UTF16-H");
+  ASSERT_TRUE(ucs2H && ucs2V && utf16);
+  std::vector<char16_t> mapped;
+  int ucs2Count = 0, utf16Count = 0;
+  for (char16_t u = 0x20; u < 0xFFFE; ++u) {
+    const bool inUCS2 = cidOf(ucs2H, own(u)) != 0, inUTF16 = cidOf(utf16, own(u)) != 0;
+    ucs2Count += inUCS2;
+    utf16Count += inUTF16;
+    if (inUCS2 || inUTF16) mapped.push_back(u);
+  }
+  EXPECT_EQ(ucs2Count, 9772);
+  EXPECT_EQ(utf16Count, 15359);
+  // What the vertical presentation forms U+FE30-FE44 stand for.
+  const std::u16string ofForm =
+      u"\u2025\u2014\u2013__(){}\u3014\u3015\u3010\u3011\u300A\u300B"
+      u"\u3008\u3009\u300C\u300D\u300E\u300F";
 
   // The encodings, with the fewest characters each must write of the
   // 7882: the Shift-JIS, Unicode and Identity ones lack only the backslash
   // and one of a unified pair; the older sets lack the NEC and IBM rows.
+  // And the characters each must replace, having no code that stands for
+  // them: in horizontal writing the vertical ellipsis and dashes, whose
+  // CIDs the substitution folds onto the horizontal ellipsis, the bar and
+  // the hyphen; characters that UniJIS-UTF16 has no code of their own for,
+  // which share a CID with another character's code (U+22EF with U+2026).
   struct Case {
     const char* encoding;
     int minWritten;
     bool unicodeCodes;  // a Unicode encoding: each code is its character
+    std::u16string replaced = u"";
   };
   const Case cases[] = {
-      {"90ms-RKSJ-H", 7870, false},
+      {"90ms-RKSJ-H", 7870, false, u"\u22EE\uFE31\uFE32"},
       {"90ms-RKSJ-V", 7870, false},
-      {"90msp-RKSJ-H", 7870, false},
+      {"90msp-RKSJ-H", 7870, false, u"\u22EE\uFE31\uFE32"},
       {"90msp-RKSJ-V", 7870, false},
       {"83pv-RKSJ-H", 7100, false},
       {"90pv-RKSJ-H", 7100, false},
       {"Add-RKSJ-H", 6850, false},
       {"Add-RKSJ-V", 6850, false},
-      {"Ext-RKSJ-H", 7500, false},
+      {"Ext-RKSJ-H", 7500, false, u"\u22EE\uFE31\uFE32"},
       {"Ext-RKSJ-V", 7500, false},
-      {"EUC-H", 7000, false},
+      {"EUC-H", 7000, false, u"\u22EE\uFE31\uFE32"},
       {"EUC-V", 7000, false},
-      {"H", 6850, false},
+      {"H", 6850, false, u"\u22EE\uFE31\uFE32"},
       {"V", 6850, false},
       {"UniJIS-UCS2-H", 7870, true},
       {"UniJIS-UCS2-V", 7870, true},
       {"UniJIS-UCS2-HW-H", 7870, true},
       {"UniJIS-UCS2-HW-V", 7870, true},
-      {"UniJIS-UTF16-H", 7870, true},
-      {"UniJIS-UTF16-V", 7870, true},
+      {"UniJIS-UTF16-H", 7870, true, u"\u22EE\u22EF\u01C0\u2195\u229D\u2300\u2612"},
+      {"UniJIS-UTF16-V", 7870, true, u"\u22EE\u22EF\u01C0\u2195\u229D\u2300\u2612"},
       {"Identity-H", 7870, false},
       {"Identity-V", 7870, false},
   };
@@ -255,6 +301,43 @@ TEST_F(Type0AdobeJapan1Test, EveryHostCharacterRoundTrips) {
     EXPECT_GE(written, c.minWritten);
     EXPECT_GT(checked, c.minWritten);
     EXPECT_EQ(differ, 0);
+
+    // Every character the Unicode CMaps map, written or replaced.
+    const CMapFile* encoding = cache.GetCMap(c.encoding);
+    ASSERT_TRUE(encoding);
+    const CMapFile* unicode = encoding->GetWMode() == 1 ? ucs2V : ucs2H;
+    int wrong = 0;
+    for (const char16_t u : mapped) {
+      const Bytes codes = FromUnicode(*font, std::u16string(1, u));
+      const bool replaced = font->GetReplacedCount() != 0;
+      bool right;
+      if (c.unicodeCodes) {
+        right = cidOf(encoding, own(u)) != 0 ? !replaced && codes == own(u) : replaced;
+      } else {
+        const std::u16string back = ToUnicode(*font, codes);
+        const uint16_t cid = cidOf(unicode, own(u));
+        const char16_t h = u >= 0xFE30 && u < 0xFE30 + ofForm.size() ? ofForm[u - 0xFE30] : 0;
+        right = replaced || back == std::u16string(1, u) ||
+                (cid != 0 && cidOf(encoding, codes) == cid) ||
+                (h != 0 && back.size() == 1 && (back[0] == h || back[0] == h + 0xFEE0));
+      }
+      if (!right && ++wrong <= 20) {
+        ADD_FAILURE() << std::hex << "U+" << int(u) << (replaced ? " replaced" : " written as ")
+                      << int(codes[0]) << " " << int(codes.back());
+      }
+    }
+    EXPECT_EQ(wrong, 0);
+    // The characters that must be replaced are, and read back as nothing;
+    // of the ellipses, dashes, a Kangxi radical and a vertical parenthesis,
+    // the others are written.
+    for (const char16_t u : c.replaced + u"\u22EE\u22EF\uFE31\uFE32\u2F00\uFE35") {
+      const Bytes codes = FromUnicode(*font, std::u16string{u'\u3042', u, u'\u3044'});
+      const bool replaced = c.replaced.find(u) != std::u16string::npos;
+      EXPECT_EQ(font->GetReplacedCount(), replaced ? 1 : 0) << std::hex << "U+" << int(u);
+      if (replaced) {
+        EXPECT_EQ(ToUnicode(*font, codes), u"\u3042\u3044") << std::hex << "U+" << int(u);
+      }
+    }
   }
 }
 

@@ -320,6 +320,9 @@ TEST_F(Type1FontTest, EncodingDictionariesMeasureThroughTheirGlyphNames) {
        "\x80\xF3"
        "d\x81 Gda\x82sk \x83\xF3\x84\x85 Dvo\x86\xE1k",
        11504},
+      // uniXXXX and uXXXX name the metrics' glyph of their character.
+      {"/BaseFont /Helvetica /Encoding << /Differences [128 /uni0144 /u017A /uni0141] >>",
+       "\x80\x81\x82", 556 + 500 + 556},
       {"/BaseFont /Times-Roman /Encoding << /Differences [1 /scaron /Delta /notequal /lozenge "
        "/dcaron /tcommaaccent] >>",
        "\x01\x02\x03\x04\x05\x06", 389 + 612 + 549 + 471 + 588 + 278},

@@ -33,7 +33,7 @@ TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
       "認証エージェントの動くデスクトップで開くか、端末から sudo で root として実行してください。";
   const std::string noAuthorityText = "管理者の認証を行う polkit が動いていません。";
   const std::string noAgentText =
-      "管理者のパスワードを尋ねる認証エージェント (polkit) が動いていません。";
+      "管理者のパスワードを尋ねられる認証エージェント (polkit) がありません。";
   struct Case {
     const char* what;
     Privilege privilege;
@@ -159,6 +159,35 @@ TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
        K::Failed,
        127,
        {noAgentText, useSudo}},
+      // A wrong password given to pkexec's own agent is a refusal.
+      {"wrong password",
+       Privilege::User,
+       "",
+       "polkit-agent-helper-1: pam_authenticate failed: Authentication failure\n"
+       "==== AUTHENTICATION FAILED ====\n"
+       "Error executing command as another user: Not authorized\n",
+       {CommandEnd::Kind::Exited, 127},
+       K::Failed,
+       127,
+       {"管理者として実行することが認められませんでした。", useSudo}},
+      {"no login session for pkexec's own agent",
+       Privilege::User,
+       "",
+       "Error registering local authentication agent: GDBus.Error:org.freedesktop.PolicyKit1."
+       "Error.Failed: Cannot determine session the caller is in\n",
+       {CommandEnd::Kind::Exited, 127},
+       K::Failed,
+       127,
+       {noAgentText, useSudo}},
+      {"a damaged file",
+       Privilege::Root,
+       "Reading package lists...\n",
+       "E: Invalid archive member header\nE: Could not read meta data from /a b/x.deb\n"
+       "E: The package lists or status file could not be parsed or opened.\n",
+       {CommandEnd::Kind::Exited, 100},
+       K::Failed,
+       100,
+       {"パッケージファイル /a b/x.deb が壊れています。もう一度コピーしてください。"}},
       {"not authorised",
        Privilege::User,
        "",

@@ -1,6 +1,9 @@
 #include "launcher/installer/core/AptStatus.h"
 #include "launcher/installer/core/DisplayText.h"
 #include "launcher/installer/core/LineSplitter.h"
+#include "launcher/installer/core/PackageFile.h"
+
+#include "../../TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -139,6 +142,49 @@ TEST(DisplayText, ShowsUtf8AndCodePage932AndReplacesTheRest) {
   for (const Case& c : cases) {
     EXPECT_EQ(c.shown, installer::DisplayText(c.bytes)) << c.bytes;
   }
+}
+
+TEST(PackageFile, APackageCutShortOrChangedIsFoundDamaged) {
+  const launchertest::TempFolder folder;
+  const std::string& whole = launchertest::PackageBytes();
+  const std::string path = folder.Folder() + "velmora_1.00_amd64.deb";
+  const std::string damaged =
+      "パッケージファイル " + path + " が壊れています。もう一度コピーしてください。";
+  std::string changed = whole;
+  changed[changed.size() - 40] ^= 0x55;  // in the compressed files
+  struct Case {
+    const char* what;
+    std::string bytes;
+    bool whole;
+  };
+  const Case cases[] = {
+      {"whole", whole, true},
+      {"cut in the first member's header", whole.substr(0, 30), false},
+      {"cut in the control data", whole.substr(0, 200), false},
+      {"cut in the files", whole.substr(0, whole.size() - 100), false},
+      {"a byte changed in the files", changed, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    launchertest::WriteFile(path, c.bytes);
+    ASSERT_TRUE(installer::PackageFileProblem(path).empty());
+    std::vector<std::string> details;
+    const std::vector<std::string> problem = installer::PackageArchiveProblem(path, details);
+    EXPECT_EQ(c.whole ? Lines{} : Lines{damaged}, problem);
+    // The command, then what dpkg-deb said.
+    if (c.whole) {
+      EXPECT_TRUE(details.empty());
+    } else {
+      ASSERT_GE(details.size(), 2u);
+      EXPECT_EQ(0u, details[0].rfind("$ dpkg-deb --", 0)) << details[0];
+      EXPECT_NE(std::string::npos, details[1].find("dpkg-deb")) << details[1];
+    }
+  }
+  // Without dpkg-deb the installation is left to find out.
+  const launchertest::ScopedEnv path_("PATH", folder.Path().string());
+  std::vector<std::string> details;
+  EXPECT_TRUE(installer::PackageArchiveProblem(path, details).empty());
+  EXPECT_TRUE(details.empty());
 }
 
 }  // namespace
