@@ -59,7 +59,7 @@ int WritePage(CPDFDoc* doc, const char* imagePath, const char* outputPath) {
   // which owns it from then on.
   CPDFMatrix size;
   std::unique_ptr<CPDFImageXObj> image(
-      CPDFImageXObj::CreateImageXObj(doc, imagePath, size, true, true));
+      CPDFImageXObj::CreateImageXObj(doc, imagePath, size, {.compress = true}));
   if (!image) return Fail(doc, "CreateImageXObj");
   CPDFName imageName;
   if (!resources->MakeUniqueName(imageName, image.get()) ||

@@ -72,8 +72,8 @@ int32_t DrawImage(CPDFDoc* doc, CPDFResDict* resources, CPDFGraphObjs& content, 
   CPDFName name;
   // BMP and TIFF samples are compressed as they are read, so the image is
   // never held uncompressed; JPEG data keep their DCT encoding.
-  std::unique_ptr<CPDFImageXObj> image(
-      CPDFImageXObj::CreateImageXObj(doc, path, matrix, true, true, index, nullptr, state));
+  std::unique_ptr<CPDFImageXObj> image(CPDFImageXObj::CreateImageXObj(
+      doc, path, matrix, {.compress = true, .index = index, .state = state}));
   if (!image) return -1;
   if (!resources->MakeUniqueName(name, image.get())) return -1;
   if (!resources->AddResource(name, image.get(), ref)) return -1;
@@ -118,7 +118,8 @@ int32_t AddImagePage(CPDFDoc* doc, const char* inputPath, int32_t index, bool re
   int32_t orientation = CPDFImageXObj::kTopLeft;
   {
     std::unique_ptr<CPDFImageXObj> sizing(CPDFImageXObj::CreateImageXObj(
-        doc, inputPath, matrix, false, false, index, &orientation, state));
+        doc, inputPath, matrix,
+        {.withData = false, .index = index, .orientation = &orientation, .state = state}));
     if (!sizing) return -1;
     // Its palette's lookup stream, registered with the document, is not
     // used: the image drawn makes its own.

@@ -153,7 +153,7 @@ class NoDataSink : public ByteSink {
 };
 
 using ImageReader = std::function<bool(const char* path, ByteSink& sink,
-                                       ImageDescription& description, std::string* error)>;
+                                       ImageDescription& description, ImageError* error)>;
 
 // The Indexed colour space [/Indexed /DeviceRGB hival lookup] of a palette;
 // the lookup stream is registered with the document (its reference goes to
@@ -235,9 +235,11 @@ CPDFDict* NoColourTransform(CPDFObjRegistry* doc) {
 // refuses a file changed since). The matrix and the orientation are set
 // only on success.
 CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                           const ImageReader& read, std::string* reason, bool withData,
-                           bool compress, int32_t* orientation, bool inPlace = false) {
+                           const ImageReader& read, ImageError* reason,
+                           const CPDFImageXObj::ImportOptions& options, bool inPlace = false) {
   if (!path) return nullptr;
+  const bool withData = options.withData;
+  const bool compress = options.compress && !inPlace;
   CPDFObjRef lookupRef;
   try {
     std::unique_ptr<CPDFImageXObj> image(new CPDFImageXObj);
@@ -258,9 +260,9 @@ CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& m
       return why;
     };
     if (!read(path, sink, d, reason)) {
-      if (reason && *reason == kStorageFailed) {
-        const std::string why = storageFailure();
-        if (!why.empty()) *reason = why;
+      if (reason && reason->kind == ImageError::Kind::kStorage) {
+        std::string why = storageFailure();
+        if (!why.empty()) reason->text = std::move(why);
       }
       return nullptr;
     }
@@ -302,7 +304,7 @@ CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& m
     }
     matrix.SetIdentity();
     matrix.Scale(d.widthPoints, d.heightPoints);
-    if (orientation) *orientation = d.orientation;
+    if (options.orientation) *options.orientation = d.orientation;
     return image.release();
   } catch (...) {
     if (lookupRef.IsDefined() && doc) doc->DeleteObj(lookupRef);
@@ -316,35 +318,36 @@ CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& m
 }  // namespace
 
 // A reader of files that hold one image: any other index is refused.
-ImageReader SingleImage(bool (*read)(const char*, ByteSink&, ImageDescription&, std::string*),
-                        uint32_t index) {
+ImageReader SingleImage(bool (*read)(const char*, ByteSink&, ImageDescription&, ImageError*),
+                        int32_t index) {
   return [read, index](const char* path, ByteSink& sink, ImageDescription& description,
-                       std::string* error) {
-    if (index != 0) return ImageReadFail(error, NoSuchImage(index, 1));
+                       ImageError* error) {
+    if (index != 0) return ImageReadFail(error, NoSuchImage(static_cast<uint32_t>(index), 1));
     return read(path, sink, description, error);
   };
 }
 
 CPDFImageXObj* CreateBMPImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                              std::string* reason, bool withData, bool compress, uint32_t index) {
-  return ImportImage(doc, path, matrix, SingleImage(ReadBMPImage, index), reason, withData,
-                     compress, nullptr);
+                              const CPDFImageXObj::ImportOptions& options, ImageError* reason) {
+  CPDFImageXObj::ImportOptions bitmap = options;
+  bitmap.orientation = nullptr;  // a bitmap has none
+  return ImportImage(doc, path, matrix, SingleImage(ReadBMPImage, options.index), reason, bitmap);
 }
 
 CPDFImageXObj* CreateJPEGImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                               std::string* reason, bool withData, uint32_t index,
-                               int32_t* orientation) {
+                               const CPDFImageXObj::ImportOptions& options, ImageError* reason) {
   // The data keep their own DCT encoding: the whole file, read in place.
-  return ImportImage(doc, path, matrix, SingleImage(ReadJPEGImage, index), reason, withData, false,
-                     orientation, true);
+  return ImportImage(doc, path, matrix, SingleImage(ReadJPEGImage, options.index), reason, options,
+                     true);
 }
 
 CPDFImageXObj* CreateTIFFImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                               std::string* reason, bool withData, bool compress, uint32_t index,
-                               int32_t* orientation) {
+                               const CPDFImageXObj::ImportOptions& options, ImageError* reason) {
+  if (options.index < 0) return nullptr;
+  const auto index = static_cast<uint32_t>(options.index);
   const ImageReader read = [index](const char* file, ByteSink& sink, ImageDescription& description,
-                                   std::string* error) {
+                                   ImageError* error) {
     return ReadTIFFImage(file, sink, description, error, index);
   };
-  return ImportImage(doc, path, matrix, read, reason, withData, compress, orientation);
+  return ImportImage(doc, path, matrix, read, reason, options);
 }

@@ -3,7 +3,8 @@
 // image file into a new image XObject of the document and sets the matrix to
 // the identity scaled by the image's size in points. None on any failure
 // (nothing recorded, the matrix unchanged; the reader's reason in *reason
-// when given); the caller owns the result.
+// when given); the caller owns the result. The options are those of
+// CreateImageXObj; the state is the caller's to keep.
 // Palette images get an Indexed colour space whose lookup stream is
 // registered with the document. Without data (withData false) the image has
 // its dictionary and no data: no pixel is read or decoded, and a file whose
@@ -13,22 +14,23 @@
 // uncompressed; JPEG data keep their DCT encoding either way. Index picks
 // the image of a file that holds several (TIFF); a BMP or JPEG file holds
 // one, and any other index is refused. The file's Orientation (1 to 8, see
-// ImageDescription) goes to *orientation when given; a bitmap has none.
+// ImageDescription) goes to *orientation when given, on success only; a
+// bitmap has none.
 #include <cstdint>
 #include <string>
 
 #include "pdf/document/CPDFImageXObj.h"
 #include "pdf/document/internal/BMPReader.h"
+#include "pdf/document/internal/ImageFile.h"
 #include "pdf/document/internal/JPEGReader.h"
 #include "pdf/document/internal/TIFFReader.h"
 
 CPDFImageXObj* CreateBMPImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                              std::string* reason = nullptr, bool withData = true,
-                              bool compress = false, uint32_t index = 0);
+                              const CPDFImageXObj::ImportOptions& options = {},
+                              ImageError* reason = nullptr);
 CPDFImageXObj* CreateJPEGImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                               std::string* reason = nullptr, bool withData = true,
-                               uint32_t index = 0, int32_t* orientation = nullptr);
+                               const CPDFImageXObj::ImportOptions& options = {},
+                               ImageError* reason = nullptr);
 CPDFImageXObj* CreateTIFFImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                               std::string* reason = nullptr, bool withData = true,
-                               bool compress = false, uint32_t index = 0,
-                               int32_t* orientation = nullptr);
+                               const CPDFImageXObj::ImportOptions& options = {},
+                               ImageError* reason = nullptr);

@@ -73,26 +73,29 @@ const CPDFName& CPDFImageXObj::GetNamePrefix() {
 
 namespace {
 
-// Fills the error record of a failed import: a file that cannot be opened
-// with the system's reason, any other with "unknown file format" and the
-// reader's reason when it gave one.
+// Fills the error record of a failed import (see CreateImageXObj): a file
+// that cannot be opened with the system's reason, a file of a known format
+// (given) with the format and the reader's reason, any other as of unknown
+// format.
 void RecordImportFailure(CPDFObjRegistry* doc, const char* method, const char* path,
-                         const ImageHead& head, std::string reason) {
+                         const ImageHead& head, const char* format, const ImageError& reason) {
   if (!doc) return;
+  CPDFException& record = doc->GetError();
   if (head.openFailure != 0 && head.openFailure != ImageFile::kNotRegular) {
-    doc->GetError().SetFormat("CPDFImageXObj", method, CPDFException::kSystem, "cannot open %s: %s",
-                              path, platform::SystemErrorText(head.openFailure).c_str());
-    return;
+    record.SetFormat("CPDFImageXObj", method, CPDFException::kSystem, "cannot open %s: %s", path,
+                     platform::SystemErrorText(head.openFailure).c_str());
+  } else if (format && reason.kind == ImageError::Kind::kNoSuchImage) {
+    record.SetFormat("CPDFImageXObj", method, CPDFException::kUndefined, "%s: %s", path,
+                     reason.text.c_str());
+  } else if (format) {
+    const std::string cause = reason.text.empty() ? "unreadable" : reason.text;
+    record.SetFormat("CPDFImageXObj", method, CPDFException::kUndefined, "%s: %s file refused (%s)",
+                     path, format, cause.c_str());
+  } else {
+    record.SetFormat("CPDFImageXObj", method, CPDFException::kUndefined,
+                     "unknown file format: %s%s", path,
+                     head.openFailure == ImageFile::kNotRegular ? " (not a regular file)" : "");
   }
-  if (IsNoSuchImage(reason)) {
-    doc->GetError().SetFormat("CPDFImageXObj", method, CPDFException::kUndefined, "%s: %s", path,
-                              reason.c_str());
-    return;
-  }
-  if (head.openFailure == ImageFile::kNotRegular && reason.empty()) reason = "not a regular file";
-  if (!reason.empty()) reason = " (" + reason + ")";
-  doc->GetError().SetFormat("CPDFImageXObj", method, CPDFException::kUndefined,
-                            "unknown file format: %s%s", path, reason.c_str());
 }
 
 // Fills the error record of an import that found its file in another state
@@ -106,25 +109,33 @@ void RecordChangedFile(CPDFObjRegistry* doc, const char* path) {
 }  // namespace
 
 CPDFImageXObj* CPDFImageXObj::CreateImageXObj(CPDFObjRegistry* doc, const char* path,
-                                              CPDFMatrix& matrix, bool withData, bool compress,
-                                              int32_t index, int32_t* orientation,
-                                              FileStamp* state) {
+                                              CPDFMatrix& matrix) {
+  return CreateImageXObj(doc, path, matrix, ImportOptions{});
+}
+
+CPDFImageXObj* CPDFImageXObj::CreateImageXObj(CPDFObjRegistry* doc, const char* path,
+                                              CPDFMatrix& matrix, const ImportOptions& options) {
   CPDFImageXObj* image = nullptr;
-  std::string reason;  // why a recognised file was refused
+  ImageError reason;  // why a recognised file was refused
+  const char* format = nullptr;
   ImageHead head;
   std::optional<ImageFile::OneState> oneState;
-  if (path && state) oneState.emplace(path, state);
-  if (path && index >= 0) {
+  if (path && options.state) oneState.emplace(path, options.state);
+  if (path && options.index >= 0) {
     // The first two bytes are read once for the three probes.
     head = ImageFile::ReadHead(path);
-    const auto which = static_cast<uint32_t>(index);
     int32_t shown = kTopLeft;
+    ImportOptions read = options;
+    read.orientation = &shown;
     if (IsTIFFFile(head)) {
-      image = CreateTIFFImage(doc, path, matrix, &reason, withData, compress, which, &shown);
+      format = "TIFF";
+      image = CreateTIFFImage(doc, path, matrix, read, &reason);
     } else if (IsJPEGFile(head)) {
-      image = CreateJPEGImage(doc, path, matrix, &reason, withData, which, &shown);
+      format = "JPEG";
+      image = CreateJPEGImage(doc, path, matrix, read, &reason);
     } else if (IsBMPFile(head)) {
-      image = CreateBMPImage(doc, path, matrix, &reason, withData, compress, which);
+      format = "BMP";
+      image = CreateBMPImage(doc, path, matrix, read, &reason);
     }
     if (oneState && oneState->Changed()) {
       // Whatever was made of it mixes two files, or a file and its remains.
@@ -133,9 +144,9 @@ CPDFImageXObj* CPDFImageXObj::CreateImageXObj(CPDFObjRegistry* doc, const char* 
       RecordChangedFile(doc, path);
       return nullptr;
     }
-    if (image && orientation) *orientation = shown;
+    if (image && options.orientation) *options.orientation = shown;
   }
-  if (!image) RecordImportFailure(doc, "CreateImageXObj", path ? path : "", head, reason);
+  if (!image) RecordImportFailure(doc, "CreateImageXObj", path ? path : "", head, format, reason);
   return image;
 }
 
@@ -148,7 +159,8 @@ void CPDFImageXObj::DropLookupStream(CPDFObjRegistry* doc, CPDFImageXObj* image)
 }
 
 int32_t CPDFImageXObj::CountImages(CPDFObjRegistry* doc, const char* path, FileStamp* state) {
-  std::string reason;
+  ImageError reason;
+  const char* format = nullptr;
   ImageHead head;
   if (path) {
     std::optional<ImageFile::OneState> oneState;
@@ -158,8 +170,9 @@ int32_t CPDFImageXObj::CountImages(CPDFObjRegistry* doc, const char* path, FileS
     uint32_t counted = 0;
     if (IsJPEGFile(head) || IsBMPFile(head)) {
       count = 1;
-    } else if (IsTIFFFile(head) && CountTIFFImages(path, counted, &reason)) {
-      count = static_cast<int32_t>(counted);
+    } else if (IsTIFFFile(head)) {
+      format = "TIFF";
+      if (CountTIFFImages(path, counted, &reason)) count = static_cast<int32_t>(counted);
     }
     if (oneState && oneState->Changed()) {
       RecordChangedFile(doc, path);
@@ -169,6 +182,6 @@ int32_t CPDFImageXObj::CountImages(CPDFObjRegistry* doc, const char* path, FileS
   }
   // The record is the factory's own: counting is the first step of
   // reading an image file, and callers report it as the import's failure.
-  RecordImportFailure(doc, "CreateImageXObj", path ? path : "", head, reason);
+  RecordImportFailure(doc, "CreateImageXObj", path ? path : "", head, format, reason);
   return -1;
 }

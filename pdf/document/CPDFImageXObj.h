@@ -67,24 +67,39 @@ class CPDFImageXObj : public CPDFXObject {
 
   PDF_CONST_NAME(SubtypeName, "Image")
 
+  // How CreateImageXObj reads a file.
+  struct ImportOptions {
+    // False: the image has its dictionary only and no pixel is read,
+    // enough to learn the size.
+    bool withData = true;
+    // BMP and TIFF samples are compressed as they are read (Filter
+    // FlateDecode, the same data as a later FlateEncode), so the image is
+    // never held uncompressed.
+    bool compress = false;
+    // The image of a file that holds several (CountImages).
+    int32_t index = 0;
+    // When given, receives the file's Orientation: 1 to 8 as TIFF and Exif
+    // define it (kTopLeft .. kLeftBottom), 1 when the file has none.
+    int32_t* orientation = nullptr;
+    // When given, the file is read only as it stands there (see below).
+    FileStamp* state = nullptr;
+  };
+
   // Reads the image file at path through the importer its first two bytes
   // select (TIFF, JPEG, BMP). On success the matrix is the identity scaled
   // by the image's width and height in points and the caller owns the
   // result. Otherwise none, and the document's error record holds
-  // ("CPDFImageXObj", "CreateImageXObj", 3, "unknown file format: <path>"),
-  // the reader's reason following in brackets when the file was of a known
-  // kind; a file that cannot be opened gets code 2 and "cannot open <path>:
-  // <the system's reason>" instead. Without data, the image has its
-  // dictionary only and no pixel is read: enough to learn the size. With
-  // compress, BMP and TIFF samples are compressed as they are read (Filter
-  // FlateDecode, the same data as a later FlateEncode), so the image is
-  // never held uncompressed. Index picks the image of a file that holds
-  // several (CountImages; the reason of a failure on a later one names it,
-  // "image 3: ..."); an index past the file's images is recorded as
-  // "<path>: the file holds 3 images (indices 0 to 2), none at index 3"
-  // (code 3). The file's Orientation goes to *orientation when
-  // given: 1 to 8 as TIFF and Exif define it (kTopLeft .. kLeftBottom), 1
-  // when the file has none.
+  // ("CPDFImageXObj", "CreateImageXObj", code, message) with one of:
+  // - code 3, "unknown file format: <path>" for a file no reader knows
+  //   (" (not a regular file)" following for a FIFO, a device or a folder);
+  // - code 3, "<path>: <format> file refused (<cause>)" for a file of a
+  //   known format that is refused, <format> "TIFF", "JPEG" or "BMP" and
+  //   the cause as the reader gives it ("image too large"); the cause of a
+  //   failure on a later image of a file names it ("image 3: ...");
+  // - code 3, "<path>: the file holds 3 images (indices 0 to 2), none at
+  //   index 3" for an index past the file's images;
+  // - code 2, "cannot open <path>: <the system's reason>" for a file that
+  //   cannot be opened.
   // Given a state, the file is read only as it stands there: an unset one
   // is set to the file as it is first opened, and a file found in another
   // state (replaced, cut, rewritten) at any open or at the end fails with
@@ -93,9 +108,9 @@ class CPDFImageXObj : public CPDFXObject {
   // (CountImages, then images for their size and for their data) share one
   // state; image data that stay in the file are written only from it too.
   static CPDFImageXObj* CreateImageXObj(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix,
-                                        bool withData = true, bool compress = false,
-                                        int32_t index = 0, int32_t* orientation = nullptr,
-                                        FileStamp* state = nullptr);
+                                        const ImportOptions& options);
+  // With the default options: the first image, its data uncompressed.
+  static CPDFImageXObj* CreateImageXObj(CPDFObjRegistry* doc, const char* path, CPDFMatrix& matrix);
 
   // The number of images the file at path holds: those of a TIFF file's
   // main chain of directories, in file order, reduced-resolution ones (a

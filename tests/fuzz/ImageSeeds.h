@@ -189,6 +189,16 @@ inline void AddImageSeeds(FuzzSeedList& seeds) {
   progressive.progressive = true;
   progressive.app13.push_back(std::vector<unsigned char>(200, 'P'));
   add("jpeg-progressive-app13-16x8", WriteJPEG(path, progressive));
+  {
+    // Segments whose length field is below 2, before the scan and after it.
+    FUZZ_CHECK(imagefile::DenseJpeg(path, 8, 8, 72));
+    std::vector<uint8_t> bytes = WorkFolder::Read(path);
+    FUZZ_CHECK(bytes.size() > 4);
+    bytes.insert(bytes.end() - 2, {0xFF, 0xFE, 0x00, 0x01});
+    bytes.insert(bytes.begin() + 2, {0xFF, 0xFE, 0x00, 0x00, 0xFF, 0xE1, 0x00, 0x01});
+    seeds.Add("jpeg-short-segment-lengths", bytes);
+    ::unlink(path.c_str());
+  }
 }
 
 }  // namespace fuzz

@@ -35,8 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(count == -1 && doc->GetError().GetCode() != 0);
   } else if (count > 1) {
     int32_t orientation = 0;
-    image.reset(CPDFImageXObj::CreateImageXObj(doc, path.c_str(), matrix, true, true, count - 1,
-                                               &orientation));
+    image.reset(CPDFImageXObj::CreateImageXObj(
+        doc, path.c_str(), matrix,
+        {.compress = true, .index = count - 1, .orientation = &orientation}));
     if (image) {
       FUZZ_CHECK(orientation >= 1 && orientation <= 8);
     } else {

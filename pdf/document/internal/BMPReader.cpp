@@ -15,7 +15,7 @@
 
 namespace {
 
-bool Fail(std::string* error, const char* text) { return ImageReadFail(error, text); }
+bool Fail(ImageError* error, ImageError why) { return ImageReadFail(error, std::move(why)); }
 
 // Run-length images go to the sink in bands of rows of about this many bytes
 // (at least one row).
@@ -211,7 +211,7 @@ RLEStop RunCodes(RLEInput& in, int bits, uint32_t width, uint64_t stop, RLEState
 // top-down bitmap is decoded in one pass. Rows the codes never reach go out
 // as zeros. The data are checked whole before anything reaches the sink.
 bool ReadRLEBands(RLEInput& in, int bits, uint32_t width, uint32_t rows, uint64_t rowBytes,
-                  bool topDown, ByteSink& sink, std::string* error) {
+                  bool topDown, ByteSink& sink, ImageError* error) {
   const uint64_t bandRows =
       std::min<uint64_t>(rows, std::max<uint64_t>(1, kRLEBandBytes / rowBytes));
   const uint64_t bands = (rows + bandRows - 1) / bandRows;
@@ -329,7 +329,7 @@ struct BitmapHeader {
 // header, and refuses what cannot be read: a header shorter than 40 bytes
 // or past the end of the file, an empty image, a bit count or compression
 // this reader does not take.
-bool ReadHeaders(FILE* file, uint64_t fileSize, BitmapHeader& h, std::string* error) {
+bool ReadHeaders(FILE* file, uint64_t fileSize, BitmapHeader& h, ImageError* error) {
   uint8_t fileHeader[14];
   if (!ReadAt(file, 0, fileHeader, sizeof fileHeader)) return Fail(error, "file header cut short");
   if (fileHeader[0] != 'B' || fileHeader[1] != 'M') return Fail(error, "not a bitmap file");
@@ -371,7 +371,7 @@ bool ReadHeaders(FILE* file, uint64_t fileSize, BitmapHeader& h, std::string* er
 // or the bit-field masks, read from a header that holds them or from the
 // bytes after a 40-byte header (which then move the palette's start on).
 bool ReadColourMasks(FILE* file, uint64_t fileSize, const BitmapHeader& h, uint32_t (&masks)[3],
-                     uint64_t& paletteStart, std::string* error) {
+                     uint64_t& paletteStart, ImageError* error) {
   paletteStart = 14 + static_cast<uint64_t>(h.headerSize);
   masks[0] = 0x7C00;
   masks[1] = 0x03E0;
@@ -406,7 +406,7 @@ bool ReadColourMasks(FILE* file, uint64_t fileSize, const BitmapHeader& h, uint3
 // the depth can index keeps its place, and a colour table that true-colour
 // pixels do not use still comes before the pixels.
 bool ReadPalette(FILE* file, uint64_t fileSize, const BitmapHeader& h, uint64_t paletteStart,
-                 std::vector<uint8_t>& entries, uint64_t& paletteEnd, std::string* error) {
+                 std::vector<uint8_t>& entries, uint64_t& paletteEnd, ImageError* error) {
   paletteEnd = paletteStart;
   if (h.Palette()) {
     const uint64_t count = h.coloursUsed != 0 ? h.coloursUsed : (1u << h.bitCount);
@@ -469,7 +469,7 @@ ImageDescription Describe(const BitmapHeader& h, const std::vector<uint8_t>& ent
 // place, which start zero, so a blank image from a few bytes costs no more
 // than its size in the sink.
 bool ReadRunLengthPixels(FILE* file, uint64_t fileSize, const BitmapHeader& h, uint64_t pixelOffset,
-                         uint64_t outRowBytes, ByteSink& sink, std::string* error) {
+                         uint64_t outRowBytes, ByteSink& sink, ImageError* error) {
   uint64_t available = fileSize - pixelOffset;
   if (h.imageSize > available) return Fail(error, "pixel data cut short");
   if (h.imageSize != 0) available = h.imageSize;
@@ -513,7 +513,7 @@ void ConvertTrueColourRow(const uint8_t* row, uint32_t columns, uint16_t bitCoun
 // must be in the file; the last row may lack its padding.
 bool ReadUncompressedRows(FILE* file, uint64_t fileSize, const BitmapHeader& h,
                           uint64_t pixelOffset, const uint32_t (&masks)[3], uint64_t outRowBytes,
-                          ByteSink& sink, std::string* error) {
+                          ByteSink& sink, ImageError* error) {
   const uint64_t inRowBytes = (static_cast<uint64_t>(h.columns) * h.bitCount + 7) / 8;
   const uint64_t paddedRow = (inRowBytes + 3) / 4 * 4;
   if (pixelOffset + paddedRow * (h.rows - 1) + inRowBytes > fileSize) {
@@ -541,7 +541,7 @@ bool ReadUncompressedRows(FILE* file, uint64_t fileSize, const BitmapHeader& h,
 }  // namespace
 
 bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& description,
-                  std::string* error) {
+                  ImageError* error) {
   try {
     if (path == nullptr) return Fail(error, "no file name");
     ImageFile file(path);
@@ -580,4 +580,10 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
   } catch (const std::bad_alloc&) {
     return Fail(error, "out of memory");
   }
+}
+
+bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& description,
+                  std::string* error) {
+  return ImageReadWithText(
+      error, [&](ImageError* why) { return ReadBMPImage(path, sink, description, why); });
 }

@@ -7,6 +7,7 @@
 
 // True when the file can be opened and begins with "BM".
 struct ImageHead;
+struct ImageError;
 bool IsBMPFile(const char* path);
 bool IsBMPFile(const ImageHead& head);
 
@@ -28,5 +29,8 @@ bool IsBMPFile(const ImageHead& head);
 // PutZeros). Data that end before the image does are refused ("pixel data
 // cut short"). On failure returns false with a reason in *error (when
 // given); the sink may then hold part of the data and is to be discarded.
+bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& description,
+                  ImageError* error);
+// The same, for a caller that wants the reason's text only.
 bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& description,
                   std::string* error = nullptr);

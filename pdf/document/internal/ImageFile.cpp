@@ -149,19 +149,14 @@ bool ImageFile::StartsWith(const char* path, const char* const* signatures, size
   return StartsWith(ReadHead(path), signatures, count);
 }
 
-bool ImageReadFail(std::string* error, const std::string& text) {
-  if (error != nullptr) *error = text;
+bool ImageReadFail(ImageError* error, ImageError why) {
+  if (error != nullptr) *error = std::move(why);
   return false;
 }
 
-namespace {
-const char kHolds[] = "the file holds ";
-}  // namespace
-
-std::string NoSuchImage(uint32_t index, uint32_t count) {
+ImageError NoSuchImage(uint32_t index, uint32_t count) {
   const std::string which =
       count == 1 ? " image (index 0)" : " images (indices 0 to " + std::to_string(count - 1) + ")";
-  return kHolds + std::to_string(count) + which + ", none at index " + std::to_string(index);
+  return {ImageError::Kind::kNoSuchImage, "the file holds " + std::to_string(count) + which +
+                                              ", none at index " + std::to_string(index)};
 }
-
-bool IsNoSuchImage(const std::string& reason) { return reason.rfind(kHolds, 0) == 0; }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "pdf/object/FileStamp.h"
 
@@ -21,9 +22,31 @@ struct ImageHead {
   int openFailure = 0;
 };
 
-// The reason a reader gives when the storage of the image data cannot grow;
+// Why a reader refused a file: what kind of failure it is, which tells the
+// importer how to report it, and the text that says what was wrong.
+struct ImageError {
+  enum class Kind {
+    kRefused,      // the file is of the reader's kind but cannot be read
+    kNoSuchImage,  // an index past the file's images
+    kStorage,      // the storage of the image data could not grow
+  };
+  Kind kind = Kind::kRefused;
+  std::string text;
+  // The text names the image it is about already ("image 3: ..."), as a
+  // failure in the walk to an image does.
+  bool namesImage = false;
+
+  ImageError() = default;
+  ImageError(const char* why) : text(why) {}
+  ImageError(std::string why) : text(std::move(why)) {}
+  ImageError(Kind what, std::string why, bool named = false)
+      : kind(what), text(std::move(why)), namesImage(named) {}
+};
+
+// The failure of a reader when the storage of the image data cannot grow;
 // the importer tells a full temporary folder from want of memory.
-inline constexpr const char* kStorageFailed = "out of memory for the image data";
+inline const ImageError kStorageFailed{ImageError::Kind::kStorage,
+                                       "out of memory for the image data"};
 
 class ImageFile {
  public:
@@ -96,11 +119,19 @@ class ImageFile {
 };
 
 // Stores the reason (when asked for) and answers false.
-bool ImageReadFail(std::string* error, const std::string& text);
+bool ImageReadFail(ImageError* error, ImageError why);
+
+// Runs read (a call that takes an ImageError*) for a caller that wants the
+// reason's text only.
+template <typename Read>
+bool ImageReadWithText(std::string* text, Read read) {
+  ImageError why;
+  const bool ok = read(&why);
+  if (!ok && text != nullptr) *text = std::move(why.text);
+  return ok;
+}
 
 // The reason a reader gives for an image index past the file's images,
 // counted from 0 as the callers count: "the file holds 3 images (indices 0
-// to 2), none at index 3". The importer reports it as such, not as a file
-// of unknown format.
-std::string NoSuchImage(uint32_t index, uint32_t count);
-bool IsNoSuchImage(const std::string& reason);
+// to 2), none at index 3", of kind kNoSuchImage.
+ImageError NoSuchImage(uint32_t index, uint32_t count);

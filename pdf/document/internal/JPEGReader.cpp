@@ -2,19 +2,14 @@
 
 #include "pdf/document/internal/ImageFile.h"
 
-#include <sys/stat.h>
 #include <sys/types.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
-#include <vector>
 
 #include "pdf/object/JPEGErrorManager.h"
 
@@ -22,11 +17,7 @@
 
 namespace {
 
-bool Fail(std::string* error, const std::string& text) { return ImageReadFail(error, text); }
-
-// APP13 markers are saved whole (a marker segment holds at most 65533 data
-// bytes); Photoshop puts captions and keywords before the resolution.
-constexpr unsigned kApp13Limit = 65533;
+bool Fail(ImageError* error, ImageError why) { return ImageReadFail(error, std::move(why)); }
 
 // What the header says, gathered by a function that holds plain data only
 // (libjpeg errors jump back into it).
@@ -44,6 +35,8 @@ struct Header {
   // Resolution in dots per inch from the first APP13 marker (0: none).
   double app13X;
   double app13Y;
+  // The Orientation of the first Exif APP1 marker (0: none readable).
+  int orientation;
 };
 
 uint16_t BE16(const JOCTET* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
@@ -60,10 +53,8 @@ uint32_t BE32(const JOCTET* p) {
 // an even length), a 32-bit data length and the data, padded to an even
 // length. A marker without that resource, or one cut inside it, gives no
 // resolution.
-void ReadApp13(const jpeg_saved_marker_ptr marker, Header* header) {
+void ReadApp13(const JOCTET* data, size_t length, Header* header) {
   static const char kSignature[] = "Photoshop 3.0";  // with its NUL: 14 bytes
-  const JOCTET* data = marker->data;
-  const size_t length = marker->data_length;
   if (length < sizeof kSignature || std::memcmp(data, kSignature, sizeof kSignature) != 0) return;
   size_t pos = sizeof kSignature;
   while (length - pos >= 12 && std::memcmp(data + pos, "8BIM", 4) == 0) {
@@ -117,19 +108,6 @@ int ExifOrientation(const uint8_t* tiff, size_t size) {
   return 0;
 }
 
-// Reads up to size bytes at offset `at`; how many were read (fewer only at
-// the end of the file or on a read error).
-size_t ReadAt(int fd, uint8_t* to, size_t size, uint64_t at) {
-  size_t got = 0;
-  while (got < size) {
-    const ssize_t r = ::pread(fd, to + got, size - got, static_cast<off_t>(at + got));
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) break;
-    got += static_cast<size_t>(r);
-  }
-  return got;
-}
-
 // The first byte from p on that is not 0xFF (a fill byte), or end: eight
 // bytes at a time, as runs of fill bytes may fill a file.
 const uint8_t* SkipFill(const uint8_t* p, const uint8_t* end) {
@@ -143,94 +121,19 @@ const uint8_t* SkipFill(const uint8_t* p, const uint8_t* end) {
   return p;
 }
 
-// Reads a file forward through a window of its bytes, one read per window:
-// fill bytes and short segments are passed over inside the window, a
-// segment longer than what is left of it by moving the window past it.
-class FileWindow {
- public:
-  FileWindow(int fd, uint64_t fileSize) : fd_(fd), size_(fileSize) {}
-  // The bytes from pos on, at least `want` of them (fewer only at the end
-  // of the file); nullptr when the file cannot be read there.
-  const uint8_t* At(uint64_t pos, size_t want, size_t* held) {
-    if (pos < start_ || pos + want > start_ + length_) {
-      if (pos >= size_) return nullptr;
-      const size_t n = static_cast<size_t>(std::min<uint64_t>(sizeof buffer_, size_ - pos));
-      const size_t got = ReadAt(fd_, buffer_, n, pos);
-      if (got < n) return nullptr;
-      start_ = pos;
-      length_ = got;
-    }
-    *held = static_cast<size_t>(start_ + length_ - pos);
-    return buffer_ + (pos - start_);
-  }
-
- private:
-  int fd_;
-  uint64_t size_;
-  uint64_t start_ = 0;
-  size_t length_ = 0;
-  uint8_t buffer_[64 << 10];
-};
-
-// The Orientation of the first Exif APP1 marker among the markers before
-// the first scan, read straight from the file through a window, so that a
-// header costs one read per window and one per Exif segment whatever fill
-// bytes it holds; 0 when there is none or it cannot be read.
-int ReadOrientation(int fd, uint64_t fileSize) {
-  static const uint8_t kExif[6] = {'E', 'x', 'i', 'f', 0, 0};
-  auto window = std::make_unique<FileWindow>(fd, fileSize);
-  uint64_t pos = 2;  // after SOI
-  while (pos + 4 <= fileSize) {
-    size_t held = 0;
-    const uint8_t* p = window->At(pos, 4, &held);
-    if (p == nullptr || held < 4 || p[0] != 0xFF) return 0;
-    // Fill bytes before the marker: passed over within the window.
-    const size_t fill = static_cast<size_t>(SkipFill(p + 1, p + held - 1) - (p + 1));
-    if (fill > 0) {
-      pos += fill;
-      continue;
-    }
-    const uint8_t code = p[1];
-    // The scan, the end, or a marker without a segment: no more header.
-    if (code == 0xDA || code == 0xD9 || code == 0x01 || code == 0xD8 ||
-        (code >= 0xD0 && code <= 0xD7)) {
-      return 0;
-    }
-    const uint32_t length = static_cast<uint32_t>(p[2] << 8 | p[3]);
-    if (length < 2 || pos + 2 + length > fileSize) return 0;
-    if (code == JPEG_APP0 + 1 && length - 2 >= sizeof kExif) {
-      const uint8_t* kind = window->At(pos + 4, sizeof kExif, &held);
-      if (kind != nullptr && held >= sizeof kExif && std::memcmp(kind, kExif, sizeof kExif) == 0) {
-        std::vector<uint8_t> tiff(length - 2 - sizeof kExif);
-        const uint64_t at = pos + 4 + sizeof kExif;
-        if (ReadAt(fd, tiff.data(), tiff.size(), at) < tiff.size()) return 0;
-        return ExifOrientation(tiff.data(), tiff.size());
-      }
-    }
-    pos += 2 + length;
-  }
-  return 0;
-}
-
-// Checks the marker structure of a JPEG file fed to it in pieces: every
-// marker segment lies inside the file, at least one scan (SOS) comes, and
-// an EOI marker ends the entropy-coded data. Bytes after the EOI are not
-// looked at. Bytes outside segments are passed over up to the next marker,
-// as decoders do. A linear scan: the entropy-coded data are searched for
-// FF bytes only.
+// Checks the marker structure of a JPEG file from its first scan on, fed
+// to it in pieces: every marker segment lies inside the file and an EOI
+// marker ends the entropy-coded data. Bytes after the EOI are not looked
+// at. Bytes outside segments are passed over up to the next marker, as
+// decoders do. A linear scan: the entropy-coded data are searched for FF
+// bytes only.
 class MarkerWalk {
  public:
-  // With kept, the bytes fed go there, less the fill bytes before each
-  // marker up to the first scan: what a header reader needs, the same
-  // markers without the runs it would pass over one by one.
-  void Feed(const uint8_t* data, size_t size, std::vector<uint8_t>* kept = nullptr) {
+  void Feed(const uint8_t* data, size_t size) {
     const uint8_t* p = data;
     const uint8_t* end = data + size;
-    const uint8_t* keptFrom = data;
     while (p < end && state_ != State::kDone && state_ != State::kFailed) {
       switch (state_) {
-        case State::kStart0: state_ = *p++ == 0xFF ? State::kStart1 : State::kFailed; break;
-        case State::kStart1: state_ = *p++ == 0xD8 ? State::kSeek : State::kFailed; break;
         case State::kSeek: {
           const void* ff = std::memchr(p, 0xFF, static_cast<size_t>(end - p));
           if (ff == nullptr) {
@@ -242,26 +145,16 @@ class MarkerWalk {
           break;
         }
         case State::kCode: {
-          const uint8_t* fill = p;
           p = SkipFill(p, end);  // fill bytes
-          if (kept != nullptr && scans_ == 0 && p != fill) {
-            kept->insert(kept->end(), keptFrom, fill);
-            keptFrom = p;
-          }
           if (p == end) break;
-          const uint8_t code = *p++;
-          if (code == 0x00 || code == 0x01 || (code >= 0xD0 && code <= 0xD7)) {
+          code_ = *p++;
+          if (code_ == 0x00 || code_ == 0x01 || (code_ >= 0xD0 && code_ <= 0xD7)) {
             state_ = State::kSeek;  // stuffed byte, TEM, restart marker
-          } else if (code == 0xD8) {
+          } else if (code_ == 0xD8) {
             Fail("a second start of image");
-          } else if (code == 0xD9) {
-            if (scans_ == 0) {
-              Fail("no scan before the end of image");
-            } else {
-              state_ = State::kDone;
-            }
+          } else if (code_ == 0xD9) {
+            state_ = State::kDone;
           } else {
-            if (code == 0xDA) ++scans_;
             state_ = State::kLength0;
           }
           break;
@@ -272,12 +165,17 @@ class MarkerWalk {
           break;
         case State::kLength1:
           remaining_ |= *p++;
-          if (remaining_ < 2) {
-            Fail("bad marker segment length");
-          } else {
+          if (remaining_ >= 2) {
             remaining_ -= 2;
-            state_ = remaining_ == 0 ? State::kSeek : State::kSkip;
+          } else if (SkippedWhole(code_)) {
+            // Read as libjpeg reads it: the length field alone, and the
+            // search for the next marker goes on right after it.
+            remaining_ = 0;
+          } else {
+            Fail("bad marker segment length");
+            break;
           }
+          state_ = remaining_ == 0 ? State::kSeek : State::kSkip;
           break;
         case State::kSkip: {
           const uint32_t n =
@@ -290,7 +188,6 @@ class MarkerWalk {
         default: break;
       }
     }
-    if (kept != nullptr) kept->insert(kept->end(), keptFrom, end);
   }
   bool Failed() const { return state_ == State::kFailed; }
   // The verdict once the whole file has been fed: nullptr when the structure
@@ -302,82 +199,109 @@ class MarkerWalk {
       case State::kLength0:
       case State::kLength1:
       case State::kSkip: return "marker segment cut short";
-      default: return scans_ == 0 ? "no scan in the file" : "scan data cut short (no end of image)";
+      default: return "scan data cut short (no end of image)";
     }
   }
 
  private:
-  enum class State { kStart0, kStart1, kSeek, kCode, kLength0, kLength1, kSkip, kDone, kFailed };
+  enum class State { kSeek, kCode, kLength0, kLength1, kSkip, kDone, kFailed };
+  // The markers whose segments libjpeg skips by their length (APPn, COM,
+  // DNL), so that a length below 2 skips nothing; it refuses any other
+  // segment of such a length.
+  static bool SkippedWhole(uint8_t code) {
+    return (code >= JPEG_APP0 && code <= JPEG_APP0 + 15) || code == JPEG_COM || code == 0xDC;
+  }
   void Fail(const char* why) {
     state_ = State::kFailed;
     problem_ = why;
   }
-  State state_ = State::kStart0;
+  State state_ = State::kSeek;
+  uint8_t code_ = 0;
   uint32_t remaining_ = 0;
-  uint32_t scans_ = 0;
   const char* problem_ = nullptr;
 };
 
-// The file as libjpeg reads its header from it: in blocks, less the fill
-// bytes before its markers (MarkerWalk), which libjpeg would otherwise pass
-// over one call at a time. Past the end of the file it sees an end of
-// image, as from its own file source.
-struct HeaderSource {
-  jpeg_source_mgr pub;  // first: libjpeg sees only this
-  int fd = -1;
-  uint64_t size = 0;
-  uint64_t pos = 0;
-  MarkerWalk walk;
-  std::vector<uint8_t> block;
-  std::vector<uint8_t> kept;
-
-  HeaderSource(int descriptor, uint64_t fileSize)
-      : fd(descriptor),
-        size(fileSize),
-        block(static_cast<size_t>(
-            std::min<uint64_t>(std::max<uint64_t>(fileSize, 1), uint64_t{64} << 10))) {
-    std::memset(&pub, 0, sizeof pub);
-    pub.init_source = [](j_decompress_ptr) {};
-    pub.fill_input_buffer = &Fill;
-    pub.skip_input_data = &Skip;
-    pub.resync_to_restart = jpeg_resync_to_restart;
-    pub.term_source = [](j_decompress_ptr) {};
-  }
-
-  static boolean Fill(j_decompress_ptr info) {
-    auto* self = reinterpret_cast<HeaderSource*>(info->src);
-    self->kept.clear();
-    while (self->kept.empty() && self->pos < self->size) {
-      const size_t want =
-          static_cast<size_t>(std::min<uint64_t>(self->block.size(), self->size - self->pos));
-      const size_t n = ReadAt(self->fd, self->block.data(), want, self->pos);
-      if (n == 0) break;
-      self->pos += n;
-      self->walk.Feed(self->block.data(), n, &self->kept);
-    }
-    if (self->kept.empty()) {
-      if (self->pos == 0) ERREXIT(info, JERR_INPUT_EMPTY);
-      WARNMS(info, JWRN_JPEG_EOF);
-      self->kept = {0xFF, JPEG_EOI};
-    }
-    self->pub.next_input_byte = self->kept.data();
-    self->pub.bytes_in_buffer = self->kept.size();
-    return TRUE;
-  }
-
-  static void Skip(j_decompress_ptr info, long count) {
-    if (count <= 0) return;
-    jpeg_source_mgr* src = info->src;
-    while (count > static_cast<long>(src->bytes_in_buffer)) {
-      count -= static_cast<long>(src->bytes_in_buffer);
-      Fill(info);
-    }
-    src->next_input_byte += count;
-    src->bytes_in_buffer -= static_cast<size_t>(count);
-  }
+// What the header reading keeps besides libjpeg's record: the header found
+// and the source's own fill function, which it wraps to learn whether the
+// source ran past the end of the file.
+struct HeaderRead {
+  Header header;
+  boolean (*fill)(j_decompress_ptr) = nullptr;
+  bool pastEnd = false;
+  bool sawApp13 = false;
+  bool sawExif = false;
 };
 
-bool ReadHeader(HeaderSource& source, Header* header, char* message) {
+HeaderRead& ReadOf(j_decompress_ptr info) { return *static_cast<HeaderRead*>(info->client_data); }
+
+// libjpeg's file source, noting when it gives an end of image of its own
+// because the file ended (it warns as it does).
+boolean FillNotingEnd(j_decompress_ptr info) {
+  HeaderRead& read = ReadOf(info);
+  const long warnings = info->err->num_warnings;
+  const boolean filled = (*read.fill)(info);
+  if (info->err->num_warnings != warnings) read.pastEnd = true;
+  return filled;
+}
+
+// Reads n bytes of a marker segment through the source (which never
+// suspends: at the end of the file it gives an end-of-image marker).
+void SegmentBytes(j_decompress_ptr info, JOCTET* to, size_t n) {
+  jpeg_source_mgr* src = info->src;
+  while (n > 0) {
+    if (src->bytes_in_buffer == 0) (*src->fill_input_buffer)(info);
+    const size_t part = std::min(n, src->bytes_in_buffer);
+    std::memcpy(to, src->next_input_byte, part);
+    src->next_input_byte += part;
+    src->bytes_in_buffer -= part;
+    to += part;
+    n -= part;
+  }
+}
+
+// The data of the rest of a segment, from libjpeg's image pool (freed with
+// its record).
+JOCTET* SegmentData(j_decompress_ptr info, size_t n) {
+  auto* data = static_cast<JOCTET*>(
+      (*info->mem->alloc_large)(reinterpret_cast<j_common_ptr>(info), JPOOL_IMAGE, n + 1));
+  SegmentBytes(info, data, n);
+  return data;
+}
+
+// Reads an APP1 or APP13 marker as libjpeg's own processor would, keeping
+// what the image needs: the resolution of the first APP13 marker (which
+// decides whether it qualifies or not) and the Orientation of the first
+// Exif APP1 marker. The data of other markers are skipped unread, so that
+// a file of many markers costs no memory. A length below 2 holds no data,
+// as libjpeg takes it.
+boolean ReadAppMarker(j_decompress_ptr info) {
+  static const JOCTET kExif[6] = {'E', 'x', 'i', 'f', 0, 0};
+  HeaderRead& read = ReadOf(info);
+  JOCTET field[2];
+  SegmentBytes(info, field, sizeof field);
+  size_t left = BE16(field) >= 2 ? BE16(field) - 2u : 0u;
+  if (info->unread_marker == JPEG_APP0 + 13 && !read.sawApp13) {
+    read.sawApp13 = true;
+    ReadApp13(SegmentData(info, left), left, &read.header);
+    left = 0;
+  } else if (info->unread_marker == JPEG_APP0 + 1 && !read.sawExif && left >= sizeof kExif) {
+    JOCTET kind[sizeof kExif];
+    SegmentBytes(info, kind, sizeof kind);
+    left -= sizeof kind;
+    if (std::memcmp(kind, kExif, sizeof kExif) == 0) {
+      read.sawExif = true;
+      read.header.orientation = ExifOrientation(SegmentData(info, left), left);
+      left = 0;
+    }
+  }
+  if (left > 0) (*info->src->skip_input_data)(info, static_cast<long>(left));
+  return TRUE;
+}
+
+// Reads the header of the file through libjpeg's file source, which stops
+// after the first scan's header; where that is, as an offset in the file,
+// goes to *scanStart. Plain data only: libjpeg errors jump back here.
+bool ReadHeader(FILE* file, HeaderRead* read, uint64_t* scanStart, char* message) {
   jpeg_decompress_struct info;
   JPEGErrorManager errors;
   std::memset(&info, 0, sizeof info);
@@ -388,31 +312,40 @@ bool ReadHeader(HeaderSource& source, Header* header, char* message) {
     return false;
   }
   jpeg_create_decompress(&info);
-  info.src = &source.pub;
-  jpeg_save_markers(&info, JPEG_APP0 + 13, kApp13Limit);
+  info.client_data = read;
+  jpeg_stdio_src(&info, file);
+  read->fill = info.src->fill_input_buffer;
+  info.src->fill_input_buffer = &FillNotingEnd;
+  jpeg_set_marker_processor(&info, JPEG_APP0 + 1, &ReadAppMarker);
+  jpeg_set_marker_processor(&info, JPEG_APP0 + 13, &ReadAppMarker);
   if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) {
     jpeg_destroy_decompress(&info);
     std::strcpy(message, "no image in the file");
     return false;
   }
-  header->width = info.image_width;
-  header->height = info.image_height;
-  header->precision = info.data_precision;
-  header->components = info.num_components;
-  header->fileSpace = info.jpeg_color_space;
-  header->outputSpace = info.out_color_space;
-  header->adobeMarker = info.saw_Adobe_marker != 0;
-  header->densityUnit = info.density_unit;
-  header->xDensity = info.X_density;
-  header->yDensity = info.Y_density;
-  header->app13X = 0.0;
-  header->app13Y = 0.0;
-  // The first APP13 marker decides, whether it qualifies or not.
-  for (jpeg_saved_marker_ptr marker = info.marker_list; marker != nullptr; marker = marker->next) {
-    if (marker->marker != JPEG_APP0 + 13) continue;
-    ReadApp13(marker, header);
-    break;
+  if (read->pastEnd) {
+    jpeg_destroy_decompress(&info);
+    std::strcpy(message, "marker segment cut short");
+    return false;
   }
+  const off_t at = ftello(file);
+  if (at < 0 || static_cast<uint64_t>(at) < info.src->bytes_in_buffer) {
+    jpeg_destroy_decompress(&info);
+    std::strcpy(message, "cannot read the file");
+    return false;
+  }
+  *scanStart = static_cast<uint64_t>(at) - info.src->bytes_in_buffer;
+  Header& header = read->header;
+  header.width = info.image_width;
+  header.height = info.image_height;
+  header.precision = info.data_precision;
+  header.components = info.num_components;
+  header.fileSpace = info.jpeg_color_space;
+  header.outputSpace = info.out_color_space;
+  header.adobeMarker = info.saw_Adobe_marker != 0;
+  header.densityUnit = info.density_unit;
+  header.xDensity = info.X_density;
+  header.yDensity = info.Y_density;
   jpeg_destroy_decompress(&info);
   return true;
 }
@@ -445,7 +378,7 @@ bool IsJPEGFile(const ImageHead& head) { return ImageFile::StartsWith(head, kJPE
 bool IsJPEGFile(const char* path) { return IsJPEGFile(ImageFile::ReadHead(path)); }
 
 bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& description,
-                   std::string* error) {
+                   ImageError* error) {
   try {
     if (path == nullptr) return Fail(error, "no file name");
     ImageFile file(path);
@@ -456,10 +389,11 @@ bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& descripti
     // this file as it is now.
     const FileStamp source = FileStamp::OfDescriptor(fileno(file.Get()));
 
-    Header header;
+    HeaderRead read{};
     char message[JMSG_LENGTH_MAX] = {};
-    HeaderSource headerSource(fileno(file.Get()), fileSize);
-    if (!ReadHeader(headerSource, &header, message)) return Fail(error, message);
+    uint64_t scanStart = 0;
+    if (!ReadHeader(file.Get(), &read, &scanStart, message)) return Fail(error, message);
+    const Header& header = read.header;
     if (header.precision != 8) return Fail(error, "unsupported sample precision");
     if (header.width == 0 || header.height == 0) return Fail(error, "bad image size");
 
@@ -480,8 +414,7 @@ bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& descripti
       default: return Fail(error, "unsupported colour model");
     }
     result.source = source;
-    const int orientation = ReadOrientation(fileno(file.Get()), fileSize);
-    if (orientation != 0) result.orientation = orientation;
+    if (header.orientation != 0) result.orientation = header.orientation;
     result.widthPoints =
         AxisPoints(header.width, header.app13X, header.densityUnit, header.xDensity);
     result.heightPoints =
@@ -498,8 +431,9 @@ bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& descripti
       return true;
     }
 
-    // The whole file, unchanged, is the image data; its marker structure is
-    // checked on the way, so that a file cut short is refused.
+    // The whole file, unchanged, is the image data; its marker structure
+    // from the first scan on, where libjpeg stopped, is checked on the way,
+    // so that a file cut short is refused.
     if (fseeko(file.Get(), 0, SEEK_SET) != 0) return Fail(error, "cannot read the file");
     // Blocks of 64 KiB: large enough that the system calls cost little,
     // small enough that a new process does not pay a page fault for every
@@ -513,8 +447,11 @@ bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& descripti
       const size_t want = static_cast<size_t>(std::min<uint64_t>(blockSize, fileSize - copied));
       if (std::fread(block.get(), 1, want, file.Get()) != want)
         return Fail(error, "cannot read the file");
-      walk.Feed(block.get(), want);
-      if (walk.Failed()) break;
+      if (copied + want > scanStart) {
+        const size_t skip = copied >= scanStart ? 0 : static_cast<size_t>(scanStart - copied);
+        walk.Feed(block.get() + skip, want - skip);
+        if (walk.Failed()) break;
+      }
       if (!sink.Put(block.get(), want)) return Fail(error, kStorageFailed);
       copied += want;
     }
@@ -525,4 +462,10 @@ bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& descripti
   } catch (const std::bad_alloc&) {
     return Fail(error, "out of memory");
   }
+}
+
+bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& description,
+                   std::string* error) {
+  return ImageReadWithText(
+      error, [&](ImageError* why) { return ReadJPEGImage(path, sink, description, why); });
 }

@@ -9,6 +9,7 @@
 
 // True when the file can be opened and begins with FF D8.
 struct ImageHead;
+struct ImageError;
 bool IsJPEGFile(const char* path);
 bool IsJPEGFile(const ImageHead& head);
 
@@ -26,11 +27,17 @@ bool IsJPEGFile(const ImageHead& head);
 // copied from the file when they are written, which refuses a file that
 // changed since.
 //
-// The data are not decoded, but the copy walks the marker structure: a file
-// whose marker segments run past its end, that has no scan, or whose scan
-// data end without an EOI marker (a file cut short) is refused; bytes after
-// the EOI are allowed. Files larger than kMaxImageDataSize are refused. On
+// The markers up to the first scan are read once, by libjpeg's own file
+// source; the data are not decoded, but the copy walks the marker structure
+// on from there: a file whose marker segments run past its end, that has
+// no scan, or whose scan data end without an EOI marker (a file cut short)
+// is refused; bytes after the EOI are allowed. A segment is read as libjpeg
+// reads it: an APPn, COM or DNL segment whose length field is below 2 is
+// the length field alone, any other is refused. Files larger than kMaxImageDataSize are refused. On
 // failure returns false with a reason in *error (when given); the sink is
 // then to be discarded.
+bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& description,
+                   ImageError* error);
+// The same, for a caller that wants the reason's text only.
 bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& description,
                    std::string* error = nullptr);

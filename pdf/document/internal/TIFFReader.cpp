@@ -23,7 +23,7 @@
 
 namespace {
 
-bool Fail(std::string* error, const std::string& text) { return ImageReadFail(error, text); }
+bool Fail(ImageError* error, ImageError why) { return ImageReadFail(error, std::move(why)); }
 
 // Size in points of one axis by the resolution unit: 2 inch, 3 centimetre,
 // any other one pixel per point, as is a missing, zero, negative or
@@ -75,7 +75,7 @@ bool HoldsWhatItGave(TIFF* tiff, uint16_t compression, uint32_t piece, tmsize_t 
 
 // The failure of a piece that libtiff could not decode, with libtiff's
 // reason when it gave one, or of a piece cut short.
-bool PieceFails(const TIFFErrorCapture& capture, std::string* error, const char* what,
+bool PieceFails(const TIFFErrorCapture& capture, ImageError* error, const char* what,
                 bool cutShort = false) {
   std::string text = std::string("cannot decode ") + what;
   if (capture.HasError()) {
@@ -226,7 +226,7 @@ uint64_t PieceRowBytes(const Layout& layout, uint64_t pixels) {
   return (pixels * perPixel * layout.bits + 7) / 8;
 }
 
-bool Check(const TIFFErrorCapture& capture, std::string* error, const char* what) {
+bool Check(const TIFFErrorCapture& capture, ImageError* error, const char* what) {
   if (!capture.HasError()) return true;
   return Fail(error, std::string(what) + ": " + capture.Text());
 }
@@ -322,7 +322,7 @@ class TIFFFile {
   // Opens the file; with a directory offset other than 0 that directory is
   // read as the first.
   bool Open(const char* path, uint64_t directory, const TIFFErrorCapture& capture,
-            std::string* error) {
+            ImageError* error) {
     int failure = 0;
     fd_ = ImageFile::OpenRegular(path, nullptr, &failure);
     if (fd_ < 0) return Fail(error, ImageFile::OpenFailure(failure));
@@ -462,12 +462,9 @@ class TIFFFile {
 
 std::string ImageText(uint32_t index) { return "image " + std::to_string(index + 1); }
 
-// True when the reason begins by naming an image as ImageText does ("image
-// 3: "); "image too large" does not.
-bool NamesAnImage(const std::string& reason) {
-  const size_t digits = reason.find_first_not_of("0123456789", 6);
-  return reason.rfind("image ", 0) == 0 && digits > 6 && digits != std::string::npos &&
-         reason.compare(digits, 2, ": ") == 0;
+// A failure that names the image it is about.
+ImageError OfImage(const std::string& image, const std::string& text) {
+  return {ImageError::Kind::kRefused, image + ": " + text, true};
 }
 
 // Reads the directories of the chain after the last one known until image
@@ -479,7 +476,7 @@ bool NamesAnImage(const std::string& reason) {
 // leads back to a directory already read, which libtiff stops at) before
 // the image is no failure here.
 bool WalkChain(const char* path, const TIFFErrorCapture& capture, TIFFFile& file, ImageChain& chain,
-               uint32_t index, std::string* error) {
+               uint32_t index, ImageError* error) {
   std::unique_ptr<TIFFFile> resumed;
   TIFF* tiff = file.Get();
   if (chain.last != chain.first) {
@@ -491,11 +488,11 @@ bool WalkChain(const char* path, const TIFFErrorCapture& capture, TIFFFile& file
     // A directory that cannot be read is named as the image it would be.
     const std::string image = ImageText(static_cast<uint32_t>(chain.offsets.size()));
     if (!TIFFReadDirectory(tiff)) {
-      if (capture.HasError()) return Fail(error, image + ": " + capture.Text());
+      if (capture.HasError()) return Fail(error, OfImage(image, capture.Text()));
       chain.complete = true;
       break;
     }
-    if (capture.HasError()) return Fail(error, image + ": " + capture.Text());
+    if (capture.HasError()) return Fail(error, OfImage(image, capture.Text()));
     // A chain that leads back to a directory already read ends there, also
     // when the walk was resumed past it (libtiff's own check starts anew).
     const uint64_t offset = TIFFCurrentDirOffset(tiff);
@@ -543,7 +540,7 @@ ImageChain& ChainOf(TIFFFile& file) {
 // is a reduced or mask one; the walk is needed only then or for a later
 // image.
 bool OpenImage(const char* path, const TIFFErrorCapture& capture, uint32_t index,
-               std::unique_ptr<TIFFFile>& file, std::string* error) {
+               std::unique_ptr<TIFFFile>& file, ImageError* error) {
   file = std::make_unique<TIFFFile>();
   if (!file->Open(path, 0, capture, error)) return false;
   if (index == 0 && !IsNoImage(file->Get())) return true;
@@ -568,7 +565,7 @@ bool OpenImage(const char* path, const TIFFErrorCapture& capture, uint32_t index
 // when its codec allows, are decoded in bands of rows instead, which gives
 // the same bytes.
 bool ReadDirectStrips(TIFF* tiff, const TIFFErrorCapture& capture, ByteSink& sink, uint32_t length,
-                      uint16_t compression, uint64_t& written, std::string* error) {
+                      uint16_t compression, uint64_t& written, ImageError* error) {
   const uint64_t count = TIFFNumberOfStrips(tiff);
   const tmsize_t size = TIFFStripSize(tiff);
   if (!Check(capture, error, "strip size")) return false;
@@ -639,7 +636,7 @@ bool ReadDirectStrips(TIFF* tiff, const TIFFErrorCapture& capture, ByteSink& sin
 // Decodes plane `plane`'s strip holding `rows` rows from y0 on into `into`.
 bool ReadPlaneStrip(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout,
                     uint64_t rowSize, uint32_t y0, uint32_t rows, int plane,
-                    std::vector<uint8_t>& into, std::string* error) {
+                    std::vector<uint8_t>& into, ImageError* error) {
   const tmsize_t want = static_cast<tmsize_t>(rowSize * rows);
   const uint32_t index = TIFFComputeStrip(tiff, y0, static_cast<uint16_t>(plane));
   const tmsize_t n = capture.HasError() ? -1 : TIFFReadEncodedStrip(tiff, index, into.data(), want);
@@ -657,7 +654,7 @@ bool ReadPlaneStrip(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& l
 // budget: when they would not fit, nothing is read and `fits` is false.
 bool ReadPlanarStrips(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout,
                       uint32_t length, uint64_t rowSize, ByteSink& sink, bool& fits,
-                      std::string* error) {
+                      ImageError* error) {
   fits = true;
   uint32_t rowsPerStrip = 0;
   TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
@@ -705,7 +702,7 @@ bool ReadPlanarStrips(TIFF* tiff, const TIFFErrorCapture& capture, const Layout&
 // is read.
 bool ReadPlanarRows(const char* path, uint32_t image, TIFFFile& file,
                     const TIFFErrorCapture& capture, const Layout& layout, uint32_t length,
-                    tmsize_t rowSize, ByteSink& sink, std::string* error) {
+                    tmsize_t rowSize, ByteSink& sink, ImageError* error) {
   TIFF* tiff = file.Get();
   const FileStamp first = FileStamp::OfDescriptor(file.Descriptor());
   if (!first.IsSet()) return Fail(error, "cannot read the file");
@@ -761,7 +758,7 @@ bool ReadPlanarRows(const char* path, uint32_t image, TIFFFile& file,
 // (ReadPlanarRows).
 bool ReadStripRows(const char* path, uint32_t image, TIFFFile& file,
                    const TIFFErrorCapture& capture, const Layout& layout, uint32_t length,
-                   ByteSink& sink, std::string* error) {
+                   ByteSink& sink, ImageError* error) {
   TIFF* tiff = file.Get();
   const tmsize_t size = TIFFScanlineSize(tiff);
   if (!Check(capture, error, "row size")) return false;
@@ -793,7 +790,7 @@ bool ReadStripRows(const char* path, uint32_t image, TIFFFile& file,
 
 // Decodes one tile into `tile`, cleared first.
 bool ReadTile(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout, uint32_t x0,
-              uint32_t y0, int plane, std::vector<uint8_t>& tile, std::string* error) {
+              uint32_t y0, int plane, std::vector<uint8_t>& tile, ImageError* error) {
   std::fill(tile.begin(), tile.end(), 0);
   const uint32_t index = TIFFComputeTile(tiff, x0, y0, 0, static_cast<uint16_t>(plane));
   const tmsize_t n =
@@ -810,7 +807,7 @@ bool ReadTile(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout,
 bool DecodeTileRow(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout,
                    std::vector<uint8_t>& tile, std::vector<uint8_t>& alpha, uint32_t tileWidth,
                    uint64_t tileRowBytes, uint32_t y0, uint32_t rows, uint8_t* out,
-                   std::string* error) {
+                   ImageError* error) {
   const int planes = layout.planar ? layout.components : 1;
   const bool alphaPlane = layout.planar && layout.HasAlpha();
   for (uint32_t x0 = 0; x0 < layout.width; x0 += tileWidth) {
@@ -835,7 +832,7 @@ bool DecodeTileRow(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& la
 // sink. A band that does not fit in the decode budget beside its tiles is
 // assembled in the image data instead, a tile at a time.
 bool ReadTileRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout,
-                  uint32_t length, ByteSink& sink, std::string* error) {
+                  uint32_t length, ByteSink& sink, ImageError* error) {
   uint32_t tileWidth = 0;
   uint32_t tileLength = 0;
   if (!TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth) ||
@@ -915,7 +912,7 @@ bool DepthTaken(uint16_t bits) {
 // Reads the required tags (the first one missing fails), the resolutions
 // and the defaulted ones, and refuses sizes, depths and sample formats this
 // reader does not take.
-bool ReadTags(TIFF* tiff, const TIFFErrorCapture& capture, ImageTags& t, std::string* error) {
+bool ReadTags(TIFF* tiff, const TIFFErrorCapture& capture, ImageTags& t, ImageError* error) {
   if (!TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &t.width)) return Fail(error, "no ImageWidth");
   if (!TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &t.length)) return Fail(error, "no ImageLength");
   if (!TIFFGetField(tiff, TIFFTAG_COMPRESSION, &t.compression))
@@ -957,7 +954,7 @@ bool ReadTags(TIFF* tiff, const TIFFErrorCapture& capture, ImageTags& t, std::st
 // colour map of a palette image read here) and gives the number of colour
 // components kept of each pixel.
 bool ChooseColour(TIFF* tiff, const ImageTags& t, ImageDescription& result, int& components,
-                  std::string* error) {
+                  ImageError* error) {
   components = 1;
   switch (t.photometric) {
     case PHOTOMETRIC_MINISWHITE:
@@ -1011,7 +1008,7 @@ bool ChooseColour(TIFF* tiff, const ImageTags& t, ImageDescription& result, int&
 // kImageDecodeBudget bytes held besides).
 bool ReadSamples(const char* path, uint32_t image, TIFFFile& file, const TIFFErrorCapture& capture,
                  const ImageTags& t, const Layout& layout, ByteSink& sink, uint64_t& written,
-                 std::string* error) {
+                 ImageError* error) {
   TIFF* tiff = file.Get();
   const bool tiled = TIFFIsTiled(tiff) != 0;
   if (!tiled && layout.Plain()) {
@@ -1023,7 +1020,7 @@ bool ReadSamples(const char* path, uint32_t image, TIFFFile& file, const TIFFErr
 }
 
 bool ReadImage(const char* path, uint32_t index, ByteSink& sink, ImageDescription& description,
-               std::string* error) {
+               ImageError* error) {
   TIFFErrorCapture capture;
   std::unique_ptr<TIFFFile> file;
   if (!OpenImage(path, capture, index, file, error)) return false;
@@ -1082,7 +1079,7 @@ bool ReadImage(const char* path, uint32_t index, ByteSink& sink, ImageDescriptio
   return true;
 }
 
-bool CountImages(const char* path, uint32_t& count, std::string* error) {
+bool CountImages(const char* path, uint32_t& count, ImageError* error) {
   TIFFErrorCapture capture;
   TIFFFile file;
   if (!file.Open(path, 0, capture, error)) return false;
@@ -1102,7 +1099,7 @@ bool IsTIFFFile(const ImageHead& head) { return ImageFile::StartsWith(head, kTIF
 
 bool IsTIFFFile(const char* path) { return IsTIFFFile(ImageFile::ReadHead(path)); }
 
-bool CountTIFFImages(const char* path, uint32_t& count, std::string* error) {
+bool CountTIFFImages(const char* path, uint32_t& count, ImageError* error) {
   if (path == nullptr) return Fail(error, "no file name");
   try {
     return CountImages(path, count, error);
@@ -1112,9 +1109,9 @@ bool CountTIFFImages(const char* path, uint32_t& count, std::string* error) {
 }
 
 bool ReadTIFFImage(const char* path, ByteSink& sink, ImageDescription& description,
-                   std::string* error, uint32_t index) {
+                   ImageError* error, uint32_t index) {
   if (path == nullptr) return Fail(error, "no file name");
-  std::string reason;
+  ImageError reason;
   bool read = false;
   try {
     read = ReadImage(path, index, sink, description, &reason);
@@ -1123,7 +1120,18 @@ bool ReadTIFFImage(const char* path, ByteSink& sink, ImageDescription& descripti
   }
   if (read) return true;
   // A failure on a later image names it, unless the walk to it already did.
-  if (index > 0 && !NamesAnImage(reason) && !IsNoSuchImage(reason))
-    reason = ImageText(index) + ": " + reason;
-  return Fail(error, reason);
+  if (index > 0 && !reason.namesImage && reason.kind != ImageError::Kind::kNoSuchImage)
+    reason.text = ImageText(index) + ": " + reason.text;
+  return Fail(error, std::move(reason));
+}
+
+bool ReadTIFFImage(const char* path, ByteSink& sink, ImageDescription& description,
+                   std::string* error, uint32_t index) {
+  return ImageReadWithText(
+      error, [&](ImageError* why) { return ReadTIFFImage(path, sink, description, why, index); });
+}
+
+bool CountTIFFImages(const char* path, uint32_t& count, std::string* error) {
+  return ImageReadWithText(error,
+                           [&](ImageError* why) { return CountTIFFImages(path, count, why); });
 }

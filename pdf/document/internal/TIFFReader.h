@@ -9,6 +9,7 @@
 // True when the file can be opened and begins with "II" or "MM" (the number
 // 42 that follows is not tested).
 struct ImageHead;
+struct ImageError;
 bool IsTIFFFile(const char* path);
 bool IsTIFFFile(const ImageHead& head);
 
@@ -30,6 +31,7 @@ inline constexpr uint32_t kMaxTIFFDirectories = 10 * kMaxTIFFImages;
 // images or kMaxTIFFDirectories directories.
 // Where the directories lie is kept for the file as read (its device, inode,
 // size and time), so that reading image N afterwards goes straight to it.
+bool CountTIFFImages(const char* path, uint32_t& count, ImageError* error);
 bool CountTIFFImages(const char* path, uint32_t& count, std::string* error = nullptr);
 
 // Reads image `index` (0 the first, counted as CountTIFFImages counts) of a
@@ -71,5 +73,8 @@ bool CountTIFFImages(const char* path, uint32_t& count, std::string* error = nul
 // libtiff would fill from the bytes after it); the caller's libtiff handlers
 // are in place again afterwards. On failure returns false with a reason in
 // *error (when given); the sink is then to be discarded.
+bool ReadTIFFImage(const char* path, ByteSink& sink, ImageDescription& description,
+                   ImageError* error, uint32_t index = 0);
+// The same, for a caller that wants the reason's text only.
 bool ReadTIFFImage(const char* path, ByteSink& sink, ImageDescription& description,
                    std::string* error = nullptr, uint32_t index = 0);

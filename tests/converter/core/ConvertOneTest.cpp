@@ -476,14 +476,15 @@ TEST_F(ConvertOneTest, DamagedAndSpecialInputsFailAtOnceSayingWhy) {
   alarm(60);
   // The FIFO is refused as the images of the file are counted, the others
   // as their image is read: the record names the import either way.
-  for (const std::string& input : {jpeg, bitmap, fifo}) {
+  const std::pair<std::string, std::string> refusals[] = {
+      {jpeg, jpeg + ": JPEG file refused ("},
+      {bitmap, bitmap + ": BMP file refused ("},
+      {fifo, "unknown file format: " + fifo + " (not a regular file)"}};
+  for (const auto& [input, record] : refusals) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(ostrel::ConvertOne(input.c_str(), output.c_str()), -1) << input;
     const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(
-        said.rfind(input + ": CPDFImageXObj::CreateImageXObj: unknown file format: " + input, 0),
-        0u)
-        << said;
+    EXPECT_EQ(said.rfind(input + ": CPDFImageXObj::CreateImageXObj: " + record, 0), 0u) << said;
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
   }
   alarm(0);
@@ -669,14 +670,14 @@ TEST_F(ConvertOneTest, AFileWithAnImageThatCannotBeReadIsRefusedWhole) {
   };
   const Case cases[] = {
       {"a last image too large", tooLarge,
-       "CPDFImageXObj::CreateImageXObj: unknown file format: INPUT (image 3: image too large)"},
+       "CPDFImageXObj::CreateImageXObj: INPUT: TIFF file refused (image 3: image too large)"},
       {"a chain that leads past the end", pastEnd,
-       "CPDFImageXObj::CreateImageXObj: unknown file format: INPUT (image 4: "},
+       "CPDFImageXObj::CreateImageXObj: INPUT: TIFF file refused (image 4: "},
       {"an image of 5 bits", fiveBits,
-       "CPDFImageXObj::CreateImageXObj: unknown file format: INPUT (image 3: unsupported bits "
+       "CPDFImageXObj::CreateImageXObj: INPUT: TIFF file refused (image 3: unsupported bits "
        "per sample)"},
       {"damaged pixels of the last image", badData,
-       "CPDFImageXObj::CreateImageXObj: unknown file format: INPUT (image 3: cannot decode "
+       "CPDFImageXObj::CreateImageXObj: INPUT: TIFF file refused (image 3: cannot decode "
        "strip: "},
   };
   const std::string output = folder.File("out.pdf");
@@ -864,9 +865,10 @@ TEST_F(ConvertOneTest, FailuresSayWhatWentWrong) {
   std::string said =
       Shell("trap '' XFSZ; ulimit -f 2048; TMPDIR=\"" + work + "\" exec " + convert, &ok);
   EXPECT_FALSE(ok);
-  EXPECT_NE(said.find(input + ": CPDFImageXObj::CreateImageXObj: unknown file format: " + input +
-                      " (cannot store the image data in the temporary folder " + work +
-                      ": File too large)"),
+  EXPECT_NE(said.find(input + ": CPDFImageXObj::CreateImageXObj: " + input +
+                      ": TIFF file refused (cannot store the image data in the temporary "
+                      "folder " +
+                      work + ": File too large)"),
             std::string::npos)
       << said;
   EXPECT_TRUE(TempFolder::Read(output).empty());
@@ -886,8 +888,8 @@ TEST_F(ConvertOneTest, FailuresSayWhatWentWrong) {
                    "\" && TMPDIR=\"" + small + "\" exec " + convert + "'",
                &ok);
   EXPECT_FALSE(ok);
-  EXPECT_NE(said.find(input + ": CPDFImageXObj::CreateImageXObj: unknown file format: " + input +
-                      " (the temporary folder " + small + " is full)"),
+  EXPECT_NE(said.find(input + ": CPDFImageXObj::CreateImageXObj: " + input +
+                      ": TIFF file refused (the temporary folder " + small + " is full)"),
             std::string::npos)
       << said;
   EXPECT_TRUE(TempFolder::Read(output).empty());

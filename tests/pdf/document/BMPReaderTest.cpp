@@ -607,7 +607,7 @@ TEST_F(BMPReaderTest, TruncatedFilesFailCleanly) {
     std::string cutPath = folder.Write("cut.bmp", cut);
     VectorSink out;
     ImageDescription d;
-    EXPECT_FALSE(ReadBMPImage(cutPath.c_str(), out, d, nullptr)) << length;
+    EXPECT_FALSE(ReadBMPImage(cutPath.c_str(), out, d)) << length;
   }
   // Every header, palette and first-row byte set to 0x00 and to 0xFF in turn:
   // a clean failure, or a result of exactly the size described.
@@ -618,7 +618,7 @@ TEST_F(BMPReaderTest, TruncatedFilesFailCleanly) {
       std::string changedPath = folder.Write("changed.bmp", changed);
       VectorSink out;
       ImageDescription d;
-      if (ReadBMPImage(changedPath.c_str(), out, d, nullptr)) {
+      if (ReadBMPImage(changedPath.c_str(), out, d)) {
         EXPECT_EQ(out.bytes.size(), d.dataSize) << i;
       }
     }
@@ -638,7 +638,7 @@ TEST_F(BMPReaderTest, TruncatedFilesFailCleanly) {
     std::string cutPath = folder.Write("cutrle.bmp", cut);
     VectorSink out;
     ImageDescription d;
-    bool ok = ReadBMPImage(cutPath.c_str(), out, d, nullptr);
+    bool ok = ReadBMPImage(cutPath.c_str(), out, d);
     EXPECT_EQ(ok, length == rleBytes.size()) << length;
     if (ok) {
       EXPECT_EQ(out.bytes.size(), 15u);

@@ -91,6 +91,10 @@ inline std::string FloatText(float value) {
 class ImageReaderTest : public ::testing::Test {
  protected:
   // Runs the reader on the file with a fresh sink and error text.
+  bool RunReader(bool (*read)(const char*, ByteSink&, ImageDescription&, std::string*),
+                 const std::string& file) {
+    return RunReader<decltype(read)>(read, file);
+  }
   template <class Reader>
   bool RunReader(Reader read, const std::string& file) {
     sink = VectorSink();

@@ -60,36 +60,53 @@ class ImageXObjTest : public ::testing::Test {
     return std::unique_ptr<CPDFImageXObj>(
         CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix));
   }
-  void ExpectUnknown(const std::string& path) {
+  // The record of a refused file: "unknown file format: <path>" when no
+  // reader knows it (the cause, when given, in brackets), else the format
+  // and the reader's reason (expected as given, or any when empty).
+  void ExpectRefused(const std::string& path, const std::string& format,
+                     const std::string& cause = "") {
     doc.GetError().Clear();
     matrix.SetIdentity();
     EXPECT_EQ(Import(path), nullptr) << path;
     EXPECT_STREQ(doc.GetError().GetClassName(), "CPDFImageXObj");
     EXPECT_STREQ(doc.GetError().GetMethodName(), "CreateImageXObj");
     EXPECT_EQ(doc.GetError().GetCode(), 3);
-    // A file of a known kind that the reader refused gets the reason after
-    // the path.
     const std::string message = doc.GetError().GetMessage();
-    EXPECT_EQ(message.substr(0, message.find(" (")), "unknown file format: " + path);
+    if (format.empty()) {
+      EXPECT_EQ(message,
+                "unknown file format: " + path + (cause.empty() ? "" : " (" + cause + ")"));
+    } else if (cause.empty()) {
+      EXPECT_EQ(message.rfind(path + ": " + format + " file refused (", 0), 0u) << message;
+    } else {
+      EXPECT_EQ(message, path + ": " + format + " file refused (" + cause + ")");
+    }
     EXPECT_EQ(WrittenText(matrix), "[1 0 0 1 0 0]");
     EXPECT_TRUE(doc.objects.empty()) << "nothing may stay registered";
   }
 };
 
-TEST_F(ImageXObjTest, UnreadableFilesAreUnknownFormats) {
-  ExpectUnknown(folder.Write("empty", {}));
-  ExpectUnknown(folder.Write("one", {'B'}));
-  ExpectUnknown(folder.Write("text.jpg", {'h', 'e', 'l', 'l', 'o'}));
-  ExpectUnknown(folder.Write("fake.tif", {'I', 'I', 0, 0, 1, 2, 3}));
+TEST_F(ImageXObjTest, RefusedFilesNameTheirFormatAndCause) {
   std::vector<uint8_t> twoBit = imagefile::Bitmap(4, 2);
   twoBit[28] = 2;  // bits per pixel
-  ExpectUnknown(folder.Write("two.bmp", twoBit));
   // A palette bitmap whose rows end early.
   std::vector<uint8_t> cut = imagefile::Bitmap(8, 8, 8);
   cut.resize(cut.size() - 10);
-  ExpectUnknown(folder.Write("cut.bmp", cut));
-  EXPECT_EQ(std::string(doc.GetError().GetMessage()),
-            "unknown file format: " + folder.File("cut.bmp") + " (pixel data cut short)");
+  struct Case {
+    std::string name;
+    std::vector<uint8_t> bytes;
+    std::string format;  // empty: no reader knows the file
+    std::string cause;
+  };
+  const std::vector<Case> cases = {
+      {"empty", {}, "", ""},
+      {"one", {'B'}, "", ""},
+      {"text.jpg", {'h', 'e', 'l', 'l', 'o'}, "", ""},
+      {"fake.tif", {'I', 'I', 0, 0, 1, 2, 3}, "TIFF", ""},
+      {"header.jpg", {0xFF, 0xD8, 0xFF}, "JPEG", ""},
+      {"two.bmp", twoBit, "BMP", "unsupported bit count"},
+      {"cut.bmp", cut, "BMP", "pixel data cut short"},
+  };
+  for (const Case& c : cases) ExpectRefused(folder.Write(c.name, c.bytes), c.format, c.cause);
 }
 
 TEST_F(ImageXObjTest, FilesThatCannotBeOpenedSayWhy) {
@@ -159,7 +176,8 @@ TEST_F(ImageXObjTest, ImagesOfAFileAreCountedAndPickedByIndex) {
     matrix.SetIdentity();
     doc.GetError().Clear();
     std::unique_ptr<CPDFImageXObj> image(CPDFImageXObj::CreateImageXObj(
-        &doc, c.path.c_str(), matrix, false, false, c.index, &orientation));
+        &doc, c.path.c_str(), matrix,
+        {.withData = false, .index = c.index, .orientation = &orientation}));
     EXPECT_EQ(orientation, c.orientation);
     if (c.orientation == 0) {
       EXPECT_EQ(image, nullptr);
@@ -194,9 +212,9 @@ TEST_F(ImageXObjTest, ImagesOfAFileAreCountedAndPickedByIndex) {
   const std::string broken = folder.Write("broken.tif", bytes);
   doc.GetError().Clear();
   EXPECT_EQ(CPDFImageXObj::CountImages(&doc, broken.c_str()), -1);
-  EXPECT_EQ(std::string(doc.GetError().GetMessage())
-                .rfind("unknown file format: " + broken + " (image 2: ", 0),
-            0u)
+  EXPECT_EQ(
+      std::string(doc.GetError().GetMessage()).rfind(broken + ": TIFF file refused (image 2: ", 0),
+      0u)
       << doc.GetError().GetMessage();
   EXPECT_TRUE(doc.objects.empty());
 }
@@ -218,12 +236,11 @@ TEST_F(ImageXObjTest, StorageThatCannotGrowIsNamed) {
   for (bool compress : {false, true}) {
     doc.GetError().Clear();
     std::unique_ptr<CPDFImageXObj> image(
-        CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, true, compress));
+        CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, {.compress = compress}));
     EXPECT_EQ(image, nullptr);
     EXPECT_EQ(std::string(doc.GetError().GetMessage()),
-              "unknown file format: " + path +
-                  " (cannot store the image data in the temporary folder " + missing +
-                  ": No such file or directory)");
+              path + ": BMP file refused (cannot store the image data in the temporary folder " +
+                  missing + ": No such file or directory)");
   }
   CPDFEnv::Global().Init(nullptr, nullptr, nullptr, nullptr);
 }
@@ -297,7 +314,7 @@ TEST_F(ImageXObjTest, SpecialFilesAreRefusedWithoutWaiting) {
     EXPECT_FALSE(ReadBMPImage(path.c_str(), sink, d));
     EXPECT_FALSE(ReadJPEGImage(path.c_str(), sink, d));
     EXPECT_FALSE(ReadTIFFImage(path.c_str(), sink, d));
-    ExpectUnknown(path);
+    ExpectRefused(path, "", "not a regular file");
   }
   alarm(0);
 }
@@ -543,7 +560,7 @@ TEST_F(ImageXObjTest, WithoutDataTheDescriptionIsTheSame) {
     expected.replace(expected.find(length), length.size(), "/Length 0");
     matrix.SetIdentity();
     std::unique_ptr<CPDFImageXObj> bare(
-        CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, false));
+        CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, {.withData = false}));
     ASSERT_TRUE(bare) << path;
     // A palette's lookup stream is another object of the same content.
     EXPECT_EQ(std::regex_replace(DictText(*bare), std::regex("\\d+ 0 R"), "R"),
@@ -565,7 +582,7 @@ TEST_F(ImageXObjTest, WithoutDataTheDescriptionIsTheSame) {
        {folder.Write("cut.bmp", bitmap), folder.Write("cut.jpg", photo)}) {
     EXPECT_EQ(Import(path), nullptr) << path;
     std::unique_ptr<CPDFImageXObj> bare(
-        CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, false));
+        CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, {.withData = false}));
     EXPECT_TRUE(bare) << path;
   }
 }

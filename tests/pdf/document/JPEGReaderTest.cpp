@@ -254,13 +254,52 @@ TEST_F(JPEGReaderTest, MarkerStructureIsWalkedToTheEnd) {
   segment.insert(segment.end(), {0xFF, 0xFE, 0x01, 0x00, 'c', 'u', 't', 0xFF, 0xD9});
   EXPECT_FALSE(RunReader(ReadJPEGImage, folder.Write("segment.jpg", segment)));
   EXPECT_EQ(error, "marker segment cut short");
-  // A bad segment length.
-  Bytes length(whole.begin(), whole.end() - 2);
-  length.insert(length.end(), {0xFF, 0xFE, 0x00, 0x01, 0xFF, 0xD9});
-  EXPECT_FALSE(RunReader(ReadJPEGImage, folder.Write("length.jpg", length)));
   // Progressive files: many scans, tables between them.
   spec.progressive = true;
   ASSERT_TRUE(Read(spec)) << error;
+}
+
+TEST_F(JPEGReaderTest, ShortSegmentLengthsAreReadAsLibjpegReadsThem) {
+  // An APPn or COM segment whose length field is below 2 is that field
+  // alone (what follows up to the next marker is passed over); any other
+  // segment of such a length is refused, as libjpeg refuses it. Before the
+  // scan and after it alike; the data stay the file.
+  JPEGSpec spec;
+  spec.width = 300;
+  spec.height = 150;
+  spec.app1 = {ExifOrientation(6, true)};
+  ASSERT_TRUE(Read(spec)) << error;
+  const Bytes plain = TempFolder::Read(path);
+  struct Case {
+    const char* name;
+    Bytes segment;
+    bool afterScan;
+    bool read;
+  };
+  const Case cases[] = {
+      {"a comment of length 0", {0xFF, 0xFE, 0x00, 0x00}, false, true},
+      {"a comment of length 1 and text", {0xFF, 0xFE, 0x00, 0x01, 'a', 'b'}, false, true},
+      {"APP0 of length 0", {0xFF, 0xE0, 0x00, 0x00}, false, true},
+      {"APP1 of length 1", {0xFF, 0xE1, 0x00, 0x01}, false, true},
+      {"APP13 of length 0", {0xFF, 0xED, 0x00, 0x00}, false, true},
+      {"APP14 of length 1", {0xFF, 0xEE, 0x00, 0x01}, false, true},
+      {"quantisation tables of length 1", {0xFF, 0xDB, 0x00, 0x01}, false, false},
+      {"a comment of length 0 after the scan", {0xFF, 0xFE, 0x00, 0x00}, true, true},
+      {"APP5 of length 1 after the scan", {0xFF, 0xE5, 0x00, 0x01}, true, true},
+      {"Huffman tables of length 0 after the scan", {0xFF, 0xC4, 0x00, 0x00}, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes file = plain;
+    const auto at = c.afterScan ? file.end() - 2 : file.begin() + 2;
+    file.insert(at, c.segment.begin(), c.segment.end());
+    const bool read = RunReader(ReadJPEGImage, folder.Write("short.jpg", file));
+    EXPECT_EQ(read, c.read) << error;
+    if (!read) continue;
+    EXPECT_EQ(sink.bytes, file);
+    EXPECT_EQ(description.orientation, 6);
+    EXPECT_EQ(Size(), "300.000000 150.000000");
+  }
 }
 
 // The file with `count` fill bytes (0xFF) before each marker after SOI up

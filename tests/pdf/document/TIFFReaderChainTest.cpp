@@ -180,7 +180,7 @@ TEST_F(TIFFReaderChainTest, ReducedAndMaskDirectoriesAreNoImages) {
     }
     EXPECT_EQ(Count(path), count) << error;
     EXPECT_FALSE(ReadAt(path, count));
-    EXPECT_EQ(error, NoSuchImage(count, count));
+    EXPECT_EQ(error, NoSuchImage(count, count).text);
   }
 }
 
