@@ -272,7 +272,10 @@ CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& m
     }
     if (flate && !flate->Finish()) {
       const std::string why = storageFailure();
-      if (reason) *reason = why.empty() ? "cannot compress the image data" : why;
+      if (reason) {
+        *reason = why.empty() ? ImageError("cannot compress the image data")
+                              : ImageError(ImageError::Kind::kStorage, why);
+      }
       return nullptr;
     }
     const size_t length = !withData ? 0

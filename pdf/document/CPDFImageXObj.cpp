@@ -75,8 +75,8 @@ namespace {
 
 // Fills the error record of a failed import (see CreateImageXObj): a file
 // that cannot be opened with the system's reason, a file of a known format
-// (given) with the format and the reader's reason, any other as of unknown
-// format.
+// (given) with the format and the reader's reason, or the reason alone when
+// the file is not at fault, any other as of unknown format.
 void RecordImportFailure(CPDFObjRegistry* doc, const char* method, const char* path,
                          const ImageHead& head, const char* format, const ImageError& reason) {
   if (!doc) return;
@@ -84,7 +84,9 @@ void RecordImportFailure(CPDFObjRegistry* doc, const char* method, const char* p
   if (head.openFailure != 0 && head.openFailure != ImageFile::kNotRegular) {
     record.SetFormat("CPDFImageXObj", method, CPDFException::kSystem, "cannot open %s: %s", path,
                      platform::SystemErrorText(head.openFailure).c_str());
-  } else if (format && reason.kind == ImageError::Kind::kNoSuchImage) {
+  } else if (format && reason.kind != ImageError::Kind::kRefused) {
+    // No image at that index, or no room for the image data: the file
+    // itself is not at fault.
     record.SetFormat("CPDFImageXObj", method, CPDFException::kUndefined, "%s: %s", path,
                      reason.text.c_str());
   } else if (format) {

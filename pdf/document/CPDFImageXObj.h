@@ -98,6 +98,9 @@ class CPDFImageXObj : public CPDFXObject {
   //   failure on a later image of a file names it ("image 3: ...");
   // - code 3, "<path>: the file holds 3 images (indices 0 to 2), none at
   //   index 3" for an index past the file's images;
+  // - code 3, "<path>: the temporary folder <dir> is full" (or another
+  //   reason the image data could not be stored) when the file is sound
+  //   but there is no room for its data;
   // - code 2, "cannot open <path>: <the system's reason>" for a file that
   //   cannot be opened.
   // Given a state, the file is read only as it stands there: an unset one

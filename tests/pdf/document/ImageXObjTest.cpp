@@ -239,8 +239,8 @@ TEST_F(ImageXObjTest, StorageThatCannotGrowIsNamed) {
         CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, {.compress = compress}));
     EXPECT_EQ(image, nullptr);
     EXPECT_EQ(std::string(doc.GetError().GetMessage()),
-              path + ": BMP file refused (cannot store the image data in the temporary folder " +
-                  missing + ": No such file or directory)");
+              path + ": cannot store the image data in the temporary folder " + missing +
+                  ": No such file or directory");
   }
   CPDFEnv::Global().Init(nullptr, nullptr, nullptr, nullptr);
 }
