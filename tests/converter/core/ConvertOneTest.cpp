@@ -872,6 +872,53 @@ TEST_F(ConvertOneTest, FailuresSayWhatWentWrong) {
       << said;
   EXPECT_TRUE(TempFolder::Read(output).empty());
 
+  // A limit that the output passes, with its signal ignored or at its
+  // default action (which would end the process without a word): the
+  // conversion fails as any failed write does, naming the output, keeps the
+  // old output and leaves nothing beside it. So too where the image store
+  // passes the limit first, with the signal at its default action.
+  const std::string photo = folder.File("photo.jpg");
+  ASSERT_TRUE(imagefile::DenseJpeg(photo, 1000, 1000, 72));
+  const std::string pages = folder.File("pages.tif");
+  {
+    std::vector<tifftest::Layout> layouts(3);
+    std::vector<tifftest::Samples> images;
+    for (uint32_t i = 0; i < 3; ++i) {
+      layouts[i].photometric = PHOTOMETRIC_RGB;
+      images.push_back(tifftest::Varied(400, 400, 3, 8, i + 1));  // 480 kB of noise each
+    }
+    ASSERT_TRUE(tifftest::WriteFile(pages, layouts, images));
+  }
+  const std::string limited = folder.File("limited");
+  ASSERT_EQ(mkdir(limited.c_str(), 0700), 0);
+  const std::string kept = limited + "/out.pdf";
+  const std::string unwritten = "CPDFDoc::StoreObj: cannot write the output file " + kept;
+  const struct LimitCase {
+    const std::string& input;
+    const char* signal;  // the shell's command for SIGXFSZ
+    const char* blocks;  // of 512 bytes
+    std::string said;
+  } limits[] = {
+      {photo, "trap '' XFSZ", "100", unwritten + ": File too large\n"},
+      {photo, ":", "100", unwritten + ": File too large\n"},
+      {pages, "trap '' XFSZ", "2048", unwritten + ": File too large\n"},
+      {pages, ":", "2048", unwritten + ": File too large\n"},
+      {input, ":", "2048", ": File too large\n"},
+  };
+  for (const LimitCase& c : limits) {
+    SCOPED_TRACE(c.input + ", " + c.signal);
+    folder.Write("limited/out.pdf", {'o', 'l', 'd'});
+    said = Shell("{ " + std::string(c.signal) + "; ulimit -f " + c.blocks + "; TMPDIR=\"" + work +
+                     "\" \"" + PN_CONVERT_ONE_CHILD + "\" \"" + c.input + "\" \"" + kept +
+                     "\"; echo \"exit $?\"; }",
+                 &ok);
+    EXPECT_NE(said.find(c.input + ": "), std::string::npos) << said;
+    EXPECT_NE(said.find(c.said), std::string::npos) << said;
+    EXPECT_NE(said.find("exit 1\n"), std::string::npos) << said;
+    EXPECT_EQ("old", Text(TempFolder::Read(kept)));
+    EXPECT_EQ(std::vector<std::string>{"out.pdf"}, FolderEntries(limited));
+  }
+
   // A temporary folder that fills up while the samples are stored is named
   // as full (not taken for want of memory). A small file system of its own
   // stands in for it, where the system lets a process mount one; where it
