@@ -86,14 +86,26 @@ bool IsFolder(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// Rounds of making a folder again that another run removes meanwhile: a
+// few only, a run removing it over and over is not waited out.
+constexpr int kRemakeRounds = 4;
+
 // Makes the folder at path (one level), listed in *made when given. A
 // folder that another run made there between the look and the mkdir
 // (EEXIST) is taken as one that was there before: it is written into and
-// is not this run's, so never removed by it. False with errno.
+// is not this run's, so never removed by it; one that the other run has
+// removed again since is made once more. False with errno.
 bool MakeFolder(const std::string& path, platform::RunFolders* made) {
-  if (made != nullptr ? made->Make(path) : ::mkdir(path.c_str(), 0777) == 0) return true;
-  if (errno != EEXIST) return false;
-  if (IsFolder(path)) return true;
+  for (int round = 0; round < kRemakeRounds; ++round) {
+    if (made != nullptr ? made->Make(path) : ::mkdir(path.c_str(), 0777) == 0) return true;
+    if (errno != EEXIST) return false;
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0) {
+      if (S_ISDIR(st.st_mode)) return true;
+      break;
+    }
+    if (errno != ENOENT) break;
+  }
   errno = EEXIST;
   return false;
 }
@@ -108,10 +120,6 @@ bool MakeLevels(platform::RunFolders& made, const std::string& base,
     if (at == std::string::npos) return true;
   }
 }
-
-// Rounds of making a folder again that another run removes meanwhile: a
-// few only, a run removing it over and over is not waited out.
-constexpr int kRemakeRounds = 4;
 
 // Whether a single input file is a regular file; one that is not (gone, or
 // a FIFO, which would block the program) fails after standard error has

@@ -10,7 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <condition_variable>
@@ -94,35 +93,57 @@ bool IsDir(const std::string& p) {
   return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// A conversion that writes the output of a good file and fails a file whose
-// name holds "bad" without writing anything, as a real conversion does.
+// Writes a good file's output; fails a file whose name holds "bad" and
+// writes nothing, as a conversion does.
 int32_t WriteGoodFailBad(const std::string& in, const std::string& out) {
-  if (in.find("bad") != std::string::npos) return -1;
-  std::FILE* f = std::fopen(out.c_str(), "wb");
+  std::FILE* f = in.find("bad") == std::string::npos ? std::fopen(out.c_str(), "wb") : nullptr;
   return f && std::fclose(f) == 0 ? 0 : -1;
 }
 
-// The folder code's test hooks, for one scope.
-class FolderHooks {
- public:
-  explicit FolderHooks(const platform::RunFolders::TestHooks& hooks) {
-    platform::RunFolders::SetTestHooks(hooks);
-  }
-  ~FolderHooks() { platform::RunFolders::SetTestHooks({}); }
-  FolderHooks(const FolderHooks&) = delete;
-  FolderHooks& operator=(const FolderHooks&) = delete;
-};
+// Another run, played in the folder code: it makes ok and mixed/failing
+// between this run's look and its mkdir, and removes fail (empty, once)
+// just before fail/deep is made.
+void AnotherRunMeanwhile(const char* path) {
+  static bool removed = false;
+  const std::string folder = path;
+  const std::string name = folder.substr(folder.rfind('/') + 1);
+  if (name == "ok" || name == "failing") ::mkdir(path, 0777);
+  if (name == "deep" && !removed)
+    removed = ::rmdir(folder.substr(0, folder.rfind('/')).c_str()) == 0;
+}
 
-// Waits up to `seconds` for a child to end; false (and the child killed)
-// when it does not.
-bool AwaitChild(pid_t child, int& status, int seconds) {
-  for (int tick = 0; tick < seconds * 100; ++tick) {
-    if (waitpid(child, &status, WNOHANG) == child) return true;
+int g_waitNotice = -1;
+
+// flock, telling the test once that a run finds a folder's lock kept.
+int NoticingLock(int fd, int operation) {
+  const int result = ::flock(fd, operation);
+  if (result != 0 && errno == EWOULDBLOCK && g_waitNotice >= 0)
+    (void)!::write(g_waitNotice, "w", 1), g_waitNotice = -1, errno = EWOULDBLOCK;
+  return result;
+}
+
+int g_signal = 0;
+pthread_t g_other;
+
+// In the middle of the removal of made/deep, its lock taken: the signal on
+// this thread, or on another one while this one stays there.
+void SignalHere(const char* name) {
+  if (std::strcmp(name, "deep") == 0) raise(g_signal);
+}
+void SignalOnAnotherThread(const char* name) {
+  if (std::strcmp(name, "deep") != 0) return;
+  pthread_kill(g_other, g_signal);
+  for (;;) pause();
+}
+
+// How a child ended, killed when it has not within 20 seconds.
+int AwaitChild(pid_t child) {
+  int status = 0;
+  for (int tick = 0; tick < 2000 && waitpid(child, &status, WNOHANG) != child; ++tick) {
+    if (tick == 1999) kill(child, SIGKILL), waitpid(child, &status, 0);
     usleep(10000);
   }
-  kill(child, SIGKILL);
-  waitpid(child, &status, 0);
-  return false;
+  return status;
 }
 
 }  // namespace
@@ -299,190 +320,108 @@ TEST_F(DriverTest, FoldersMadeOnlyForFailedFilesAreRemovedAgain) {
   EXPECT_TRUE(ui.results.empty());
   EXPECT_FALSE(IsDir(Out("fail")));
   EXPECT_FALSE(IsDir(Out("fail/deep")));
-  // Where a folder's lock cannot be had (a file system whose locks fail),
-  // no folder is removed: files go in without the hold.
-  platform::RunFolders::TestHooks failingLocks;
-  failingLocks.lock = [](int, int) {
-    errno = ENOLCK;
-    return -1;
-  };
-  const FolderHooks hooks(failingLocks);
-  std::filesystem::remove_all(tmp / "out");
-  tmp.Dir("out");
-  driver.OnConvert(req);
-  ASSERT_EQ(ui.results.size(), 1u);
-  EXPECT_EQ(ui.results[0].converted.size(), 2u);
-  for (const char* kept : {"ok", "mixed", "fail/deep", "mixed/failing"})
-    EXPECT_TRUE(IsDir(Out(kept))) << kept;
-}
-
-namespace {
-std::atomic<bool> g_removedOnce{false};
-}  // namespace
-
-// Another run makes a folder between this run's look and its mkdir, or
-// removes as empty a folder above one this run is about to make (played by
-// a hook in the folder code): the run converts into the tree all the same,
-// and a folder another run made is not this run's to remove.
-TEST_F(DriverTest, FoldersAnotherRunMakesOrRemovesMeanwhileAreWrittenInto) {
-  for (const char* f : {"first/a.jpg", "firstbad/bad.jpg", "gone/deeper/a.jpg"})
-    tmp.File(std::string("in/") + f);
-  tmp.Dir("out/gone");  // there when the run looks, gone when gone/deeper is made
-  req.input = tmp / "in";
-  req.output = tmp / "out";
-  req.settings.NeNoConf = 1;
-  convertHook = WriteGoodFailBad;
-  g_removedOnce = false;
-  platform::RunFolders::TestHooks otherRun;
-  otherRun.beforeMake = [](const char* path) {
-    const std::string folder = path;
-    const std::string name = folder.substr(folder.rfind('/') + 1);
-    if (name == "first" || name == "firstbad") ::mkdir(path, 0777);
-    if (name == "deeper" && !g_removedOnce.exchange(true))
-      ::rmdir(folder.substr(0, folder.rfind('/')).c_str());
-  };
-  const FolderHooks hooks(otherRun);
-  driver.OnConvert(req);
-  ASSERT_EQ(ui.results.size(), 1u) << ui.BoxTexts().back();
-  EXPECT_EQ(ui.results[0].converted,
-            (std::deque<std::string>{In("first/a.jpg"), In("gone/deeper/a.jpg")}));
-  EXPECT_EQ(ui.results[0].failed, (std::deque<std::string>{In("firstbad/bad.jpg")}));
-  EXPECT_TRUE(std::filesystem::exists(Out("first/a.PDF")));
-  EXPECT_TRUE(std::filesystem::exists(Out("gone/deeper/a.PDF")));
-  EXPECT_TRUE(IsDir(Out("firstbad")));  // the other run's, empty
+  // Another run that makes and removes folders meanwhile: the run writes
+  // into its tree all the same, makes fail again, and leaves the other
+  // run's empty folder alone. A file system whose locks fail (ENOLCK): no
+  // folder is removed.
+  const struct Pass {
+    platform::RunFolders::TestHooks hooks;
+    std::vector<const char*> kept, gone;
+  } passes[] = {
+      {{.beforeMake = AnotherRunMeanwhile}, {"ok", "mixed/failing"}, {"fail", "before"}},
+      {{.lock = [](int, int) { return errno = ENOLCK, -1; }}, {"fail/deep", "before"}, {}}};
+  for (const Pass& pass : passes) {
+    ui.results.clear();
+    std::filesystem::remove_all(tmp / "out");
+    tmp.Dir("out");
+    platform::RunFolders::SetTestHooks(pass.hooks);
+    driver.OnConvert(req);
+    platform::RunFolders::SetTestHooks({});
+    ASSERT_EQ(ui.results.size(), 1u);
+    EXPECT_EQ(ui.results[0].converted.size(), 2u);
+    for (const char* kept : pass.kept) EXPECT_TRUE(IsDir(Out(kept))) << kept;
+    for (const char* gone : pass.gone) EXPECT_FALSE(IsDir(Out(gone))) << gone;
+  }
 }
 
 // Four runs at once, each a process of its own, into one output tree whose
-// folders they share: each may find a folder made by another between its
-// look and its mkdir, or removed as empty when that run ends. In every
-// round every good file is converted, and no folder holding a file goes (a
-// folder made only for failed files may stay: another run held it to write
-// its failed file when the run that made it ended).
+// folders they share, ten rounds: every good file is converted (a folder
+// made only for failed files may stay, held by another run for its file).
 TEST_F(DriverTest, FourRunsAtOnceIntoOneOutputTreeConvertEveryGoodFile) {
-  constexpr int kRuns = 4;
-  std::vector<std::string> good;
-  for (int run = 0; run < kRuns; ++run) {
-    const std::string n = std::to_string(run);
-    for (const std::string& f : {"shared/a" + n + ".jpg", "deep/er/b" + n + ".jpg",
-                                 std::string(run % 2 ? "odd/c" : "even/c") + n + ".jpg"}) {
-      tmp.File("in" + n + "/" + f);
-      good.push_back(f.substr(0, f.size() - 4) + ".PDF");
-    }
-    for (const char* f : {"shared/bad.jpg", "onlybad/bad.jpg", "deep/bad.jpg", "odd/bad.jpg"})
-      tmp.File("in" + n + "/" + f);
+  for (int run = 0; run < 4; ++run) {
+    for (std::string f : {"shared/a.jpg", "shared/bad.jpg", "onlybad/bad.jpg", "deep/er/b.jpg",
+                          "deep/bad.jpg", run % 2 ? "odd/c.jpg" : "even/c.jpg", "odd/bad.jpg"})
+      tmp.File("in/" + std::to_string(run) + "/" + f.insert(f.rfind('/') + 1, 1, char('0' + run)));
   }
   req.output = tmp / "out";
   req.settings.NeNoConf = 1;
   convertHook = WriteGoodFailBad;
   for (int round = 0; round < 10; ++round) {
-    SCOPED_TRACE("round " + std::to_string(round));
     std::filesystem::remove_all(tmp / "out");
     tmp.Dir("out");
     int start[2];
     ASSERT_EQ(pipe(start), 0);
-    std::vector<pid_t> runs;
-    for (int run = 0; run < kRuns; ++run) {
-      const pid_t child = fork();
-      if (child == 0) {
-        // All begin together, when the test closes its end.
+    pid_t runs[4];
+    for (int run = 0; run < 4; ++run) {
+      if ((runs[run] = fork()) == 0) {
         ::close(start[1]);
         char byte;
-        (void)!::read(start[0], &byte, 1);
-        req.input = tmp / ("in" + std::to_string(run));
+        (void)!::read(start[0], &byte, 1);  // all begin when the test closes its end
+        req.input = tmp / ("in/" + std::to_string(run));
         driver.OnConvert(req);
         _exit(ui.results.size() == 1 && ui.results[0].converted.size() == 3 ? 0 : 1);
       }
-      runs.push_back(child);
     }
     ::close(start[0]);
     ::close(start[1]);
-    for (pid_t child : runs) {
-      int status = 0;
-      ASSERT_TRUE(AwaitChild(child, status, 60));
-      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    }
-    for (const std::string& file : good) EXPECT_TRUE(std::filesystem::exists(Out(file))) << file;
+    for (pid_t child : runs) EXPECT_EQ(AwaitChild(child), 0) << "round " << round;
   }
 }
 
-namespace {
-
-int g_waitNotice = -1;
-
-// flock, telling the test (once) that a run finds a folder's lock kept.
-int NoticingLock(int fd, int operation) {
-  const int result = ::flock(fd, operation);
-  if (result != 0 && errno == EWOULDBLOCK && (operation & LOCK_SH) != 0 && g_waitNotice >= 0) {
-    const int code = errno;
-    (void)!::write(g_waitNotice, "w", 1);
-    ::close(g_waitNotice);
-    g_waitNotice = -1;
-    errno = code;
-  }
-  return result;
-}
-
-}  // namespace
-
-// A run stopped (Ctrl-Z) while its removal of a folder holds the folder's
-// lock, played by a process that takes the lock and stops, holds up no other
-// run: one that waits for the lock ends at once on SIGTERM, and one left
-// alone writes into the folder without the hold after a moment.
+// A run stopped (Ctrl-Z) while its removal holds a folder's lock, played by
+// a process that takes the lock and stops, holds up no other run: one that
+// waits for the lock ends at once on SIGTERM, its empty folder removed, and
+// one left alone writes into the folder without the hold after a moment.
 TEST_F(DriverTest, ARunStoppedInItsRemovalHoldsUpNoOtherRun) {
   for (const char* f : {"mine/bad.jpg", "shared/a.jpg", "shared/b.jpg"})
     tmp.File(std::string("in/") + f);
-  tmp.Dir("out/shared");
+  const std::string shared = tmp.Dir("out/shared");
   req.input = tmp / "in";
   req.output = tmp / "out";
   req.settings.NeNoConf = 1;
   convertHook = WriteGoodFailBad;
   const pid_t stopped = fork();
   if (stopped == 0) {
-    const int fd = ::open(Out("shared").c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0 || ::flock(fd, LOCK_EX) != 0) _exit(1);
-    ::raise(SIGSTOP);
-    _exit(0);
+    const int fd = ::open(shared.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0 && ::flock(fd, LOCK_EX) == 0) ::raise(SIGSTOP);
+    _exit(1);
   }
-  struct Reaper {
-    pid_t pid;
-    ~Reaper() {
-      kill(pid, SIGKILL);
-      waitpid(pid, nullptr, 0);
-    }
-  } reaper{stopped};
   int status = 0;
   ASSERT_EQ(waitpid(stopped, &status, WUNTRACED), stopped);
   ASSERT_TRUE(WIFSTOPPED(status)) << status;
-
   int notice[2];
   ASSERT_EQ(pipe2(notice, O_CLOEXEC), 0);
   const pid_t waiting = fork();
   if (waiting == 0) {
-    ::close(notice[0]);
     g_waitNotice = notice[1];
-    platform::RunFolders::TestHooks noticing;
-    noticing.lock = &NoticingLock;
-    platform::RunFolders::SetTestHooks(noticing);
+    platform::RunFolders::SetTestHooks({.lock = NoticingLock});
     driver.OnConvert(req);
     _exit(0);
   }
   ::close(notice[1]);
   pollfd told{notice[0], POLLIN, 0};
-  char byte = 0;
-  const bool waited = poll(&told, 1, 20000) == 1 && ::read(notice[0], &byte, 1) == 1;
+  EXPECT_EQ(poll(&told, 1, 20000), 1) << "the run never waited for the lock";
   ::close(notice[0]);
-  EXPECT_TRUE(waited) << "the run did not wait for the lock";
-  ASSERT_EQ(kill(waiting, SIGTERM), 0);
-  ASSERT_TRUE(AwaitChild(waiting, status, 20)) << "SIGTERM did not end the waiting run";
+  kill(waiting, SIGTERM);
+  status = AwaitChild(waiting);
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
-  EXPECT_FALSE(IsDir(Out("mine")));  // its own, empty: gone with the signal
-  EXPECT_FALSE(std::filesystem::exists(Out("shared/a.PDF")));
-
+  EXPECT_FALSE(IsDir(Out("mine")));
   driver.OnConvert(req);
+  kill(stopped, SIGKILL);
+  waitpid(stopped, nullptr, 0);
   ASSERT_EQ(ui.results.size(), 1u);
   EXPECT_EQ(ui.results[0].converted,
             (std::deque<std::string>{In("shared/a.jpg"), In("shared/b.jpg")}));
-  EXPECT_TRUE(std::filesystem::exists(Out("shared/b.PDF")));
 }
 
 // Two runs into one output folder, each on a thread of its own: run A
@@ -592,72 +531,47 @@ TEST_F(DriverTest, AFolderNoLongerTheOneMadeStays) {
   }
 }
 
-namespace {
-
-int g_fatalSignal = 0;
-pthread_t g_otherThread;
-
-// In the middle of the removal of made/deep, its lock taken: the signal on
-// this thread, or on another one while this one stays there.
-void SignalHere(const char* name) {
-  if (std::strcmp(name, "deep") == 0) raise(g_fatalSignal);
-}
-void SignalOnAnotherThread(const char* name) {
-  if (std::strcmp(name, "deep") != 0) return;
-  pthread_kill(g_otherThread, g_fatalSignal);
-  for (;;) pause();
-}
-
-}  // namespace
-
 TEST_F(DriverTest, ASignalRemovesTheEmptyFoldersTheRunMade) {
   // Ended by a signal while a file is written into a folder it made (and
-  // holds), or while it removes one at its end: the run's empty folders go,
-  // the folder there before stays.
+  // holds), or while it removes one (on its thread or another): the run's
+  // empty folders go, the folder there before stays.
   for (const char* f : {"before/bad.jpg", "made/bad.jpg", "made/deep/x.jpg"})
     tmp.File(std::string("in/") + f);
   req.input = tmp / "in";
   req.output = tmp / "out";
   req.settings.NeNoConf = 1;
-  struct Moment {
-    const char* when;
-    void (*removing)(const char* name);  // none: while the file in made/deep is written
-  };
-  for (const Moment& moment : {Moment{"while writing", nullptr}, Moment{"removing", &SignalHere},
-                               Moment{"removing, on another thread", &SignalOnAnotherThread}}) {
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
-      SCOPED_TRACE(std::string(moment.when) + ", " + strsignal(signal));
-      std::filesystem::remove_all(tmp / "out");
-      tmp.Dir("out/before");
-      const pid_t child = fork();
-      if (child == 0) {
-        rlimit noCore{0, 0};
-        setrlimit(RLIMIT_CORE, &noCore);
-        g_fatalSignal = signal;
-        pthread_create(
-            &g_otherThread, nullptr,
-            [](void*) -> void* {
-              for (;;) pause();
-            },
-            nullptr);
-        platform::RunFolders::TestHooks hooks;
-        hooks.removing = moment.removing;
-        platform::RunFolders::SetTestHooks(hooks);
-        const bool whileWriting = moment.removing == nullptr;
-        convertHook = [&](const std::string& in, const std::string&) -> int32_t {
-          if (whileWriting && in.find("/deep/") != std::string::npos) raise(signal);
-          return -1;
-        };
-        driver.OnConvert(req);
-        _exit(0);
-      }
-      int status = 0;
-      ASSERT_TRUE(AwaitChild(child, status, 60));
-      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
-      EXPECT_TRUE(IsDir(Out("before")));
-      EXPECT_FALSE(IsDir(Out("made/deep")));
-      EXPECT_FALSE(IsDir(Out("made")));
+  void (*const removing[])(const char*) = {nullptr, SignalHere, SignalOnAnotherThread};
+  const int signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+  for (int at = 0; at < 12; ++at) {
+    const int signal = signals[at % 4];
+    SCOPED_TRACE(std::string(strsignal(signal)) + " at " + std::to_string(at / 4));
+    std::filesystem::remove_all(tmp / "out");
+    tmp.Dir("out/before");
+    const pid_t child = fork();
+    if (child == 0) {
+      rlimit noCore{0, 0};
+      setrlimit(RLIMIT_CORE, &noCore);
+      g_signal = signal;
+      pthread_create(
+          &g_other, nullptr,
+          [](void*) -> void* {
+            for (;;) pause();
+          },
+          nullptr);
+      platform::RunFolders::SetTestHooks({.removing = removing[at / 4]});
+      convertHook = [&](const std::string& in, const std::string&) -> int32_t {
+        if (at < 4 && in.find("/deep/") != std::string::npos) raise(signal);
+        return -1;
+      };
+      driver.OnConvert(req);
+      _exit(0);
     }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+    EXPECT_TRUE(IsDir(Out("before")));
+    EXPECT_FALSE(IsDir(Out("made/deep")));
+    EXPECT_FALSE(IsDir(Out("made")));
   }
 }
 

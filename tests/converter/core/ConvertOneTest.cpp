@@ -872,51 +872,35 @@ TEST_F(ConvertOneTest, FailuresSayWhatWentWrong) {
       << said;
   EXPECT_TRUE(TempFolder::Read(output).empty());
 
-  // A limit that the output passes, with its signal ignored or at its
-  // default action (which would end the process without a word): the
-  // conversion fails as any failed write does, naming the output, keeps the
-  // old output and leaves nothing beside it. So too where the image store
-  // passes the limit first, with the signal at its default action.
+  // Where the output passes the limit instead, and where the signal has
+  // its default action (which would end the process without a word), the
+  // conversion fails as any failed write does, names what it could not
+  // write, keeps the old output and leaves nothing beside it.
   const std::string photo = folder.File("photo.jpg");
   ASSERT_TRUE(imagefile::DenseJpeg(photo, 1000, 1000, 72));
-  const std::string pages = folder.File("pages.tif");
-  {
-    std::vector<tifftest::Layout> layouts(3);
-    std::vector<tifftest::Samples> images;
-    for (uint32_t i = 0; i < 3; ++i) {
-      layouts[i].photometric = PHOTOMETRIC_RGB;
-      images.push_back(tifftest::Varied(400, 400, 3, 8, i + 1));  // 480 kB of noise each
+  const std::string pages = folder.File("pages.tif");  // three of 480 kB of noise
+  ASSERT_TRUE(
+      tifftest::WriteFile(pages, std::vector<tifftest::Layout>(3, layout),
+                          {tifftest::Varied(400, 400, 3, 8, 1), tifftest::Varied(400, 400, 3, 8, 2),
+                           tifftest::Varied(400, 400, 3, 8, 3)}));
+  ASSERT_EQ(mkdir(folder.File("limited").c_str(), 0700), 0);
+  const std::string kept = folder.File("limited/out.pdf");
+  for (const std::string& in : {photo, pages, input}) {
+    for (const std::string signal : {"trap '' XFSZ", ":"}) {
+      SCOPED_TRACE(in + ", " + signal);
+      folder.Write("limited/out.pdf", {'o', 'l', 'd'});
+      said = Shell("{ " + signal + "; ulimit -f " + (in == photo ? "100" : "2048") + "; TMPDIR=\"" +
+                       work + "\" \"" + PN_CONVERT_ONE_CHILD + "\" \"" + in + "\" \"" + kept +
+                       "\"; echo \"exit $?\"; }",
+                   &ok);
+      const std::string what =
+          in == input ? "" : "CPDFDoc::StoreObj: cannot write the output file " + kept;
+      EXPECT_NE(said.find(in + ": "), std::string::npos) << said;
+      EXPECT_NE(said.find(what + ": File too large\n"), std::string::npos) << said;
+      EXPECT_NE(said.find("exit 1\n"), std::string::npos) << said;
+      EXPECT_EQ("old", Text(TempFolder::Read(kept)));
+      EXPECT_EQ(std::vector<std::string>{"out.pdf"}, FolderEntries(folder.File("limited")));
     }
-    ASSERT_TRUE(tifftest::WriteFile(pages, layouts, images));
-  }
-  const std::string limited = folder.File("limited");
-  ASSERT_EQ(mkdir(limited.c_str(), 0700), 0);
-  const std::string kept = limited + "/out.pdf";
-  const std::string unwritten = "CPDFDoc::StoreObj: cannot write the output file " + kept;
-  const struct LimitCase {
-    const std::string& input;
-    const char* signal;  // the shell's command for SIGXFSZ
-    const char* blocks;  // of 512 bytes
-    std::string said;
-  } limits[] = {
-      {photo, "trap '' XFSZ", "100", unwritten + ": File too large\n"},
-      {photo, ":", "100", unwritten + ": File too large\n"},
-      {pages, "trap '' XFSZ", "2048", unwritten + ": File too large\n"},
-      {pages, ":", "2048", unwritten + ": File too large\n"},
-      {input, ":", "2048", ": File too large\n"},
-  };
-  for (const LimitCase& c : limits) {
-    SCOPED_TRACE(c.input + ", " + c.signal);
-    folder.Write("limited/out.pdf", {'o', 'l', 'd'});
-    said = Shell("{ " + std::string(c.signal) + "; ulimit -f " + c.blocks + "; TMPDIR=\"" + work +
-                     "\" \"" + PN_CONVERT_ONE_CHILD + "\" \"" + c.input + "\" \"" + kept +
-                     "\"; echo \"exit $?\"; }",
-                 &ok);
-    EXPECT_NE(said.find(c.input + ": "), std::string::npos) << said;
-    EXPECT_NE(said.find(c.said), std::string::npos) << said;
-    EXPECT_NE(said.find("exit 1\n"), std::string::npos) << said;
-    EXPECT_EQ("old", Text(TempFolder::Read(kept)));
-    EXPECT_EQ(std::vector<std::string>{"out.pdf"}, FolderEntries(limited));
   }
 
   // A temporary folder that fills up while the samples are stored is named
