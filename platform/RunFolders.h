@@ -11,26 +11,30 @@
 // file system records it), and is removed through the parent (unlinkat). A folder swapped for a
 // link, or removed and made again by someone else, stays.
 //
-// Runs share output folders: a run writing into a folder holds it (a shared
-// lock on the folder, platform-wide among the processes that use this
-// class), and a folder is removed only when nobody holds it (an exclusive
-// lock that is not waited for). A run that finds a folder of its output
-// gone makes it again (Make), and the folder is then its own.
+// Runs share output folders: a run writing into a folder holds it (Hold: a
+// shared lock on the folder, platform-wide among the processes that use
+// this class), and a folder is removed only when its exclusive lock is had
+// at once. So a folder stays while any run holds it, while another run is
+// removing it, and wherever its lock fails (ENOLCK, say). No run waits long
+// on another: a folder that another run keeps locked for its removal past a
+// short wait (a run stopped in the middle of it, by Ctrl-Z say) is written
+// into without the hold. A run that finds a folder of its output gone makes
+// it again (Make), and the folder is then its own.
 //
-// A fatal signal that ends the process (SIGINT, SIGTERM, SIGHUP, SIGQUIT and
-// the others platform/TempFile.h lists) removes the empty folders of every
-// run, as it removes the named work files: the list is kept in memory that
-// the handler reads without locks or allocation, and the removal uses only
-// calls that are safe in a handler. SIGKILL cannot be caught.
+// A fatal signal that ends the process removes the empty folders of every
+// run of the process (platform/FatalSignalCleanup.h), also when it comes
+// during a removal: the handler takes the folder's lock through the
+// removal's own descriptor. SIGKILL cannot be caught.
 #include <sys/types.h>
 
-#include <atomic>
 #include <string>
+
+#include "platform/FatalSignalCleanup.h"
 
 namespace platform {
 
-// One folder made, on its run's list (RunFolders.cpp).
-struct MadeFolder;
+// What the fatal-signal cleanup reads of a run (RunFolders.cpp).
+struct RunRecord;
 
 class RunFolders {
  public:
@@ -45,29 +49,50 @@ class RunFolders {
   // there already: then it is not this run's).
   bool Make(const std::string& path);
 
-  // Holds the folder at path for writing into it, until Release (or the
-  // next Hold): it is not removed meanwhile by any run. False with errno
-  // (ENOENT when no folder is there, or when the folder found went before
-  // it could be held).
-  bool Hold(const std::string& path);
-  void Release();
-
   // Removes every folder listed, newest first (so a folder whose
   // sub-folders all go goes too), that is still empty, still the folder
   // made and not held, and empties the list.
   void RemoveEmpty();
 
-  // Removes the empty folders of every run of this process, as RemoveEmpty
-  // does but without changing the lists. For the fatal-signal handler:
-  // async-signal-safe.
-  static void RemoveAllOnSignal() noexcept;
+  // A folder held for writing into it: no run removes it while it is held.
+  // Held from Take until the next Take, Release or the end of the scope.
+  class Hold {
+   public:
+    explicit Hold(RunFolders& run) : run_(run) {}
+    ~Hold() { Release(); }
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+
+    // Holds the folder at path. True when a folder is there to write into:
+    // held, or not held where its lock fails or another run keeps it locked
+    // for its removal past a short wait (not waited for again in this run).
+    // False with errno when none is there (ENOENT, also when the folder
+    // found went before it could be held).
+    bool Take(const std::string& path);
+    void Release();
+    bool Held() const { return slot_ != nullptr; }
+
+   private:
+    RunFolders& run_;
+    int fd_ = -1;
+    FatalSignalCleanup::Slot* slot_ = nullptr;  // lets go of the lock on a fatal signal
+  };
+
+  // Tests: calls at moments of the folder code, to play another run or a
+  // file system there. Null members call nothing (flock for lock).
+  struct TestHooks {
+    void (*beforeMake)(const char* path) = nullptr;  // just before a folder is made
+    void (*removing)(const char* name) = nullptr;    // a folder locked for removal, not yet removed
+    int (*lock)(int fd, int operation) = nullptr;    // in place of flock, also in the handler
+  };
+  static void SetTestHooks(const TestHooks& hooks);
 
  private:
-  friend struct RunFoldersList;
-  std::atomic<MadeFolder*> newest_{nullptr};
-  std::atomic<int> held_{-1};               // the held folder's descriptor
-  pid_t owner_;                             // a child made by fork leaves the folders alone
-  std::atomic<RunFolders*> next_{nullptr};  // on the list of runs, changed under its lock
+  RunRecord* record_;
+  FatalSignalCleanup::Slot* slot_ = nullptr;
+  // A folder found locked past the wait, not waited for again.
+  dev_t stalledDevice_ = 0;
+  ino_t stalledInode_ = 0;
 };
 
 }  // namespace platform

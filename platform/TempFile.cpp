@@ -1,8 +1,6 @@
 #include "platform/TempFile.h"
 
 #include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,182 +16,33 @@
 #include <limits>
 #include <vector>
 
-#include "platform/RunFolders.h"
 #include "platform/SystemError.h"
 
 namespace platform {
 
-// Names of files in the folders that the process is to remove when a signal
-// ends it: a list that only grows (entries are reused, never freed), read by
-// the signal handler without a lock. An entry's name is published whole,
-// with one atomic store, after it is written; it is taken back with one
-// exchange, and freed only when no handler is running (a handler that may
-// have read it has begun before the exchange and ends the process).
-struct DoomedName {
-  std::atomic<char*> path{nullptr};
-  std::atomic<pid_t> owner{0};  // a child made by fork must not remove them
-  std::atomic<bool> taken{true};
-  DoomedName* next = nullptr;  // fixed before the entry is published
-};
-
 namespace {
 
-std::atomic<DoomedName*> g_doomed{nullptr};
-std::atomic<int> g_handlersRunning{0};
 std::atomic<bool> g_unnamedRefused{false};
 
-// The signals whose default action ends the process (with or without a core
-// dump) and that can be caught; the real-time signals are added at run time.
-constexpr int kFatalSignals[] = {
-    SIGHUP,    SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS,    SIGFPE,  SIGUSR1, SIGSEGV,
-    SIGUSR2,   SIGPIPE, SIGALRM, SIGTERM, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGIO,   SIGSYS,
-#ifdef SIGSTKFLT
-    SIGSTKFLT,
-#endif
-#ifdef SIGPWR
-    SIGPWR,
-#endif
-};
+// The cleanup of a named file: removes it. Async-signal-safe.
+void RemoveNamedFile(void* path) noexcept { ::unlink(static_cast<const char*>(path)); }
 
-static_assert(std::atomic<char*>::is_always_lock_free && std::atomic<pid_t>::is_always_lock_free &&
-                  std::atomic<int>::is_always_lock_free,
-              "the signal handler reads the list without locks");
-
-}  // namespace
-
-const sigset_t& FatalSignalSet() {
-  static const sigset_t set = [] {
-    sigset_t signals;
-    sigemptyset(&signals);
-    for (int signal : kFatalSignals) sigaddset(&signals, signal);
-    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) sigaddset(&signals, signal);
-    return signals;
-  }();
-  return set;
-}
-
-namespace {
-
-// Removes the process's named files and then the empty folders its runs
-// made (platform/RunFolders.h), then ends the process by the signal's
-// default action, so that the exit status (and a core dump where the signal
-// makes one) stay what they would have been. Only async-signal-safe calls.
-void RemoveNamesAndDie(int signal) {
-  g_handlersRunning.fetch_add(1);
-  const pid_t self = ::getpid();
-  for (DoomedName* entry = g_doomed.load(); entry != nullptr; entry = entry->next) {
-    const char* path = entry->path.load();
-    if (path != nullptr && entry->owner.load() == self) ::unlink(path);
-  }
-  RunFolders::RemoveAllOnSignal();
-  struct sigaction fallback {};
-  fallback.sa_handler = SIG_DFL;
-  sigemptyset(&fallback.sa_mask);
-  ::sigaction(signal, &fallback, nullptr);
-  // Blocked while this handler runs: delivered, with the default action, as
-  // it returns. A fault (SIGSEGV, SIGBUS, SIGFPE, SIGILL) that the handler
-  // returns to happens again, and then ends the process as well.
-  ::raise(signal);
-}
-
-// A stack overflow's SIGSEGV finds no room on the stack that overflowed to
-// run the handler: a thread that makes a named file gets a stack of its own
-// for the handlers, kept until the thread ends. A thread that has one
-// already (a sanitizer's, say) keeps it.
-class AlternateStack {
- public:
-  AlternateStack() {
-    stack_t current{};
-    if (::sigaltstack(nullptr, &current) != 0 || (current.ss_flags & SS_DISABLE) == 0) return;
-    const size_t size = std::max<size_t>(size_t{64} * 1024, static_cast<size_t>(SIGSTKSZ));
-    memory_ = std::malloc(size);
-    if (memory_ == nullptr) return;
-    stack_t stack{};
-    stack.ss_sp = memory_;
-    stack.ss_size = size;
-    if (::sigaltstack(&stack, nullptr) != 0) {
-      std::free(memory_);
-      memory_ = nullptr;
-    }
-  }
-  ~AlternateStack() {
-    if (memory_ == nullptr) return;
-    stack_t off{};
-    off.ss_flags = SS_DISABLE;
-    if (::sigaltstack(&off, nullptr) == 0) std::free(memory_);
-  }
-  AlternateStack(const AlternateStack&) = delete;
-  AlternateStack& operator=(const AlternateStack&) = delete;
-
- private:
-  void* memory_ = nullptr;
-};
-
-// Installs the handler for every fatal signal whose action is the default:
-// a signal the program ignores (SIGHUP under nohup, SIGPIPE ignored by a
-// parent) or handles itself is left alone. Run for every named file, so a
-// signal set back to the default later is covered again.
-void InstallRemovalHandlers() {
-  struct sigaction action {};
-  action.sa_handler = &RemoveNamesAndDie;
-  action.sa_mask = FatalSignalSet();
-  action.sa_flags = SA_RESTART | SA_ONSTACK;
-  for (int signal = 1; signal < NSIG; ++signal) {
-    if (sigismember(&action.sa_mask, signal) != 1) continue;
-    struct sigaction current {};
-    if (::sigaction(signal, nullptr, &current) != 0) continue;
-    if ((current.sa_flags & SA_SIGINFO) == 0 && current.sa_handler == SIG_DFL)
-      ::sigaction(signal, &action, nullptr);
-  }
-}
-
-}  // namespace
-
-FatalSignalsBlocked::FatalSignalsBlocked() {
-  pthread_sigmask(SIG_BLOCK, &FatalSignalSet(), &previous_);
-}
-
-FatalSignalsBlocked::~FatalSignalsBlocked() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
-
-void PrepareRemovalOnSignal() {
-  thread_local const AlternateStack handlerStack;
-  InstallRemovalHandlers();
-}
-
-namespace {
-
-// Puts path on the list; none when out of memory.
-DoomedName* AddDoomedName(const std::string& path) {
-  PrepareRemovalOnSignal();
+// Registers the removal of path on a fatal signal; none when out of memory.
+FatalSignalCleanup::Slot* AddDoomedName(const std::string& path) {
   char* copy = ::strdup(path.c_str());
   if (copy == nullptr) return nullptr;
-  DoomedName* entry = g_doomed.load();
-  for (; entry != nullptr; entry = entry->next) {
-    bool taken = false;
-    if (entry->taken.compare_exchange_strong(taken, true)) break;
-  }
-  if (entry == nullptr) {
-    entry = new (std::nothrow) DoomedName;
-    if (entry == nullptr) {
-      std::free(copy);
-      return nullptr;
-    }
-    entry->next = g_doomed.load();
-    while (!g_doomed.compare_exchange_weak(entry->next, entry)) {
-    }
-  }
-  entry->owner.store(::getpid());
-  entry->path.store(copy);
-  return entry;
+  FatalSignalCleanup::Slot* slot =
+      FatalSignalCleanup::Add(&RemoveNamedFile, FatalSignalCleanup::kContents, copy);
+  if (slot == nullptr) std::free(copy);
+  return slot;
 }
 
-// Takes path off the list (after the file is gone or renamed).
-void DropDoomedName(DoomedName*& entry) {
-  if (entry == nullptr) return;
-  char* path = entry->path.exchange(nullptr);
-  if (g_handlersRunning.load() == 0) std::free(path);
-  entry->taken.store(false);
-  entry = nullptr;
+// Takes path's removal back (after the file is gone or renamed).
+void DropDoomedName(FatalSignalCleanup::Slot*& slot) {
+  if (slot == nullptr) return;
+  void* path = FatalSignalCleanup::Remove(slot);
+  if (FatalSignalCleanup::MayFree()) std::free(path);
+  slot = nullptr;
 }
 
 // open(folder, O_TMPFILE ...), or EOPNOTSUPP when tests refuse it.
@@ -204,10 +53,6 @@ int OpenUnnamed(const std::string& folder, int mode) {
   }
   return ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
 }
-
-}  // namespace
-
-namespace {
 
 constexpr char kFallbackFolder[] = "/tmp";
 constexpr int kMaxLinks = 40;
@@ -242,7 +87,7 @@ int CreateUnnamed(const std::string& folder, const std::string& prefix) {
   int fd = OpenUnnamed(folder, 0600);
   if (fd >= 0 || !UnnamedUnsupported(errno)) return fd;
   std::string pattern = Join(folder, prefix + "XXXXXX.tmp");
-  const FatalSignalsBlocked blocked;  // the name lives a moment only
+  const FatalSignalCleanup::Blocked blocked;  // the name lives a moment only
   fd = mkostemps(pattern.data(), 4, O_CLOEXEC);
   if (fd >= 0) ::unlink(pattern.c_str());
   return fd;
@@ -421,7 +266,7 @@ bool ReplacementFile::Open(const std::string& target, const std::string& prefix,
   if (fd < 0) {
     // The named file goes on the list of names a fatal signal removes
     // before a signal can reach this thread.
-    const FatalSignalsBlocked blocked;
+    const FatalSignalCleanup::Blocked blocked;
     std::string pattern = Join(folder, prefix + "XXXXXX" + suffix);
     fd = mkostemps(pattern.data(), static_cast<int>(suffix.size()), O_CLOEXEC);
     if (fd < 0) return Fail(errno);
@@ -446,11 +291,11 @@ bool ReplacementFile::Open(const std::string& target, const std::string& prefix,
   return true;
 }
 
-bool ReplacementFile::LinkUnderTemporaryName(std::string& name, DoomedName*& doomed) {
+bool ReplacementFile::LinkUnderTemporaryName(std::string& name, FatalSignalCleanup::Slot*& doomed) {
   const std::string folder = FolderOf(target_);
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     name = Join(folder, prefix_ + UniqueLetters() + suffix_);
-    const FatalSignalsBlocked blocked;
+    const FatalSignalCleanup::Blocked blocked;
     if (::linkat(AT_FDCWD, openPath_.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
       doomed = AddDoomedName(name);
       if (doomed != nullptr) return true;
@@ -486,7 +331,7 @@ bool ReplacementFile::Commit() {
   if (::fdatasync(fd_) != 0) return Fail(errno);
   std::string name = openPath_;
   // The unnamed file's temporary name, removed on a fatal signal as well.
-  DoomedName* linked = nullptr;
+  FatalSignalCleanup::Slot* linked = nullptr;
   if (unnamed_ && !LinkUnderTemporaryName(name, linked)) return false;
   if (::rename(name.c_str(), target_.c_str()) != 0) {
     const int code = errno;

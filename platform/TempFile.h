@@ -9,22 +9,20 @@
 // the folder of its target and gets a name only for the final rename.
 // Where the folder's file system lacks O_TMPFILE (FUSE file systems) the
 // replacement file has a name while it is written: every signal that ends
-// the process by default and can be caught (SIGTERM, SIGINT, SIGHUP,
-// SIGQUIT, SIGABRT, SIGSEGV and the other faults, the real-time signals,
-// ...) then removes it before the process ends by the signal's default
-// action, with the same exit status and core dump. The handlers are
-// installed when such a file is made, only for the signals whose action is
-// then the default: a signal the process ignores or handles itself is left
-// alone. SIGKILL cannot be caught: a process killed by it leaves the named
-// file behind.
+// the process by default and can be caught then removes it before the
+// process ends by the signal's default action (platform/FatalSignalCleanup.h:
+// the handlers are installed when such a file is made, only for the signals
+// whose action is then the default). SIGKILL cannot be caught: a process
+// killed by it leaves the named file behind.
 //
 // Every failure answers false or -1 with errno set and recorded as the last
 // system error (platform/SystemError.h).
-#include <signal.h>
 #include <sys/types.h>
 
 #include <cstdint>
 #include <string>
+
+#include "platform/FatalSignalCleanup.h"
 
 namespace platform {
 
@@ -64,32 +62,6 @@ std::string FolderOf(const std::string& path);
 // The permission bits a new file of the process gets: 0666 less the umask.
 mode_t NewFileMode();
 
-// The fatal signals that the removal above covers, real-time signals
-// included (those the C library keeps for itself lie below SIGRTMIN and are
-// not touched). Built once, outside any handler.
-const sigset_t& FatalSignalSet();
-
-// Installs the removal on the fatal signals whose action is then the
-// default, and gives this thread a stack of its own for the handler. Run
-// before anything is made that the handler is to remove.
-void PrepareRemovalOnSignal();
-
-// Blocks the fatal signals in this thread for one scope, so that nothing is
-// left between being made and being listed for removal.
-class FatalSignalsBlocked {
- public:
-  FatalSignalsBlocked();
-  ~FatalSignalsBlocked();
-  FatalSignalsBlocked(const FatalSignalsBlocked&) = delete;
-  FatalSignalsBlocked& operator=(const FatalSignalsBlocked&) = delete;
-
- private:
-  sigset_t previous_;
-};
-
-// An entry of the list of names removed on a fatal signal (TempFile.cpp).
-struct DoomedName;
-
 // A file that replaces (or creates) its target only when it is complete.
 // It is made in the target's folder (after ResolveLinks, so a link stays a
 // link and the file it leads to is replaced), without a name where the file
@@ -128,7 +100,7 @@ class ReplacementFile {
   // mode < 0: the permissions of a new file.
   bool Open(const std::string& target, const std::string& prefix, const std::string& suffix,
             int mode);
-  bool LinkUnderTemporaryName(std::string& name, DoomedName*& doomed);
+  bool LinkUnderTemporaryName(std::string& name, FatalSignalCleanup::Slot*& doomed);
   // Closes the committed file.
   bool Finish();
 
@@ -138,7 +110,7 @@ class ReplacementFile {
   std::string openPath_;  // /proc/self/fd/N, or the temporary name
   std::string prefix_;
   std::string suffix_;
-  DoomedName* doomed_ = nullptr;  // while openPath_ is a name in the folder
+  FatalSignalCleanup::Slot* doomed_ = nullptr;  // while openPath_ is a name in the folder
 };
 
 }  // namespace platform

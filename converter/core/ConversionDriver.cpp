@@ -86,6 +86,41 @@ bool IsFolder(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// Rounds of making a folder again that another run removes meanwhile: a
+// few only, a run removing it over and over is not waited out.
+constexpr int kRemakeRounds = 4;
+
+// Makes the folder at path (one level), listed in *made when given. A
+// folder that another run made there between the look and the mkdir
+// (EEXIST) is taken as one that was there before: it is written into and
+// is not this run's, so never removed by it; one that the other run has
+// removed again since is made once more. False with errno.
+bool MakeFolder(const std::string& path, platform::RunFolders* made) {
+  for (int round = 0; round < kRemakeRounds; ++round) {
+    if (made != nullptr ? made->Make(path) : ::mkdir(path.c_str(), 0777) == 0) return true;
+    if (errno != EEXIST) return false;
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0) {
+      if (S_ISDIR(st.st_mode)) return true;
+      break;
+    }
+    if (errno != ENOENT) break;
+  }
+  errno = EEXIST;
+  return false;
+}
+
+// Makes the missing folders of a relative folder ("/a/b") under base, top
+// first. False with errno.
+bool MakeLevels(platform::RunFolders& made, const std::string& base,
+                const std::string& relativeFolder) {
+  for (size_t at = relativeFolder.find('/', 1);; at = relativeFolder.find('/', at + 1)) {
+    const std::string level = AppendRelative(base, relativeFolder.substr(0, at));
+    if (!IsFolder(level) && !MakeFolder(level, &made)) return false;
+    if (at == std::string::npos) return true;
+  }
+}
+
 // Whether a single input file is a regular file; one that is not (gone, or
 // a FIFO, which would block the program) fails after standard error has
 // said why.
@@ -324,12 +359,16 @@ int32_t ConversionDriver::RunConversion(ConversionResults& results, int32_t inpu
   // long, an image that cannot be read) or that were never converted.
   platform::RunFolders made;
   while (!folderQueue_.empty()) {
-    std::string folder = AppendRelative(outputBase, folderQueue_.front());
+    const std::string relative = folderQueue_.front();
     folderQueue_.pop_front();
+    const std::string folder = AppendRelative(outputBase, relative);
     // A folder the system cannot be given by its path is not made: the
     // files meant for it have longer paths still and fail in the loop.
     if (TooLongForSystem(folder)) continue;
-    if (EnsureFolder(folder, &made) == 0) return kRunAbnormal;
+    const size_t slash = relative.rfind('/');
+    const std::string above =
+        slash == std::string::npos || slash == 0 ? std::string() : relative.substr(0, slash);
+    if (EnsureFolder(folder, &made, outputBase, above) == 0) return kRunAbnormal;
   }
 
   ProgressDialogScope progressDialog(ui_);
@@ -349,9 +388,9 @@ int32_t ConversionDriver::RunConversion(ConversionResults& results, int32_t inpu
         if (answer == MsgAnswer::Cancel) return kRunCancelled;
         if (answer != MsgAnswer::Yes) continue;
       }
-      const bool held = HoldOutputFolder(made, outputBase, relative);
+      platform::RunFolders::Hold hold(made);
+      HoldOutputFolder(hold, made, outputBase, relative);
       const int32_t converted = convert_(input, outputFile);
-      if (held) made.Release();
       if (converted == 0)
         results.converted.push_back(input);
       else
@@ -365,9 +404,10 @@ int32_t ConversionDriver::RunConversion(ConversionResults& results, int32_t inpu
 // Holds the folder an output file goes into while it is written, so that
 // no run removes it meanwhile. One of the run's own output folders that is
 // gone (another run, which had made it, removed it as empty) is made again,
-// with the folders above it, and is then this run's. False when the folder
-// is not held (it is not there and is no folder of the run's).
-bool ConversionDriver::HoldOutputFolder(platform::RunFolders& made, const std::string& outputBase,
+// with the folders above it, and is then this run's. A folder that is not
+// there and is no folder of the run's is not held.
+void ConversionDriver::HoldOutputFolder(platform::RunFolders::Hold& hold,
+                                        platform::RunFolders& made, const std::string& outputBase,
                                         const std::string& relativeFile) {
   const size_t slash = relativeFile.rfind('/');
   const std::string relativeFolder =
@@ -375,18 +415,10 @@ bool ConversionDriver::HoldOutputFolder(platform::RunFolders& made, const std::s
   const std::string folder =
       relativeFolder.empty() ? outputBase : AppendRelative(outputBase, relativeFolder);
   const bool remade = request_.settings.MakeFolder != 0 && !relativeFolder.empty();
-  // A folder removed between being made and being held is made once more;
-  // a few rounds only, a run removing it over and over is not waited out.
-  for (int round = 0; round < 4; ++round) {
-    if (made.Hold(folder)) return true;
-    if (errno != ENOENT || !remade) return false;
-    for (size_t at = relativeFolder.find('/', 1);; at = relativeFolder.find('/', at + 1)) {
-      const std::string level = AppendRelative(outputBase, relativeFolder.substr(0, at));
-      if (!IsFolder(level) && !made.Make(level) && errno != EEXIST) return false;
-      if (at == std::string::npos) break;
-    }
+  for (int round = 0; round < kRemakeRounds; ++round) {
+    if (hold.Take(folder)) return;
+    if (errno != ENOENT || !remade || !MakeLevels(made, outputBase, relativeFolder)) return;
   }
-  return false;
 }
 
 bool ConversionDriver::SearchCancelConfirmed() {
@@ -513,6 +545,11 @@ int32_t ConversionDriver::MakeOutputName(const std::string& output, std::string&
 }
 
 int32_t ConversionDriver::EnsureFolder(const std::string& folder, platform::RunFolders* made) {
+  return EnsureFolder(folder, made, std::string(), std::string());
+}
+
+int32_t ConversionDriver::EnsureFolder(const std::string& folder, platform::RunFolders* made,
+                                       const std::string& base, const std::string& above) {
   folderFailed_ = false;
   int32_t cls = ClassifyPath(folder, true);
   if (cls == kPathEmpty) return 0;
@@ -524,7 +561,15 @@ int32_t ConversionDriver::EnsureFolder(const std::string& folder, platform::RunF
       ui_.MessageBox(LoadMessage1(kMsgCreateFolder, path), MsgButtons::YesNo, MsgIcon::Question) !=
           MsgAnswer::Yes)
     return 0;
-  if (made != nullptr ? made->Make(path) : ::mkdir(path.c_str(), 0777) == 0) return 1;
+  bool done = MakeFolder(path, made);
+  // A folder above it that was there when the run looked is gone: another
+  // run, which had made it, removed it as empty meanwhile. It is made again.
+  for (int round = 0;
+       !done && errno == ENOENT && made != nullptr && !above.empty() && round < kRemakeRounds;
+       ++round) {
+    done = MakeLevels(*made, base, above) && MakeFolder(path, made);
+  }
+  if (done) return 1;
   folderFailed_ = true;
   std::fprintf(stderr, "%s: cannot create the folder: %s\n", path.c_str(), std::strerror(errno));
   return 0;

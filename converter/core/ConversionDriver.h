@@ -99,7 +99,8 @@ class ConversionDriver {
   // NeNoConf is set. 1 the folder exists or was made (then listed in *made
   // when given, to go again at the end of the run while empty), 0
   // otherwise; a folder that cannot be made is named with the reason on
-  // standard error.
+  // standard error. A folder that another run makes in the meantime is
+  // taken as one that existed: 1, and it is not listed.
   int32_t EnsureFolder(const std::string& folder, platform::RunFolders* made = nullptr);
 
   // The conversion map (input path to relative output path, in byte order)
@@ -112,8 +113,13 @@ class ConversionDriver {
   int32_t SearchTree(const std::string& path, bool& found, const std::string& relativeFolder);
   void AddFile(const std::string& inputPath, std::string_view name, bool& found,
                const std::string& relativeFolder);
-  bool HoldOutputFolder(platform::RunFolders& made, const std::string& outputBase,
-                        const std::string& relativeFile);
+  // EnsureFolder for a folder of the output tree under base: the folders
+  // above it ("/a" for "/a/b", "" for none) that are gone again are made
+  // again first.
+  int32_t EnsureFolder(const std::string& folder, platform::RunFolders* made,
+                       const std::string& base, const std::string& above);
+  void HoldOutputFolder(platform::RunFolders::Hold& hold, platform::RunFolders& made,
+                        const std::string& outputBase, const std::string& relativeFile);
   bool SearchCancelConfirmed();
   bool ProgressCancelConfirmed();
   void ShowMessage(const std::string& text, MsgIcon icon);

@@ -13,6 +13,7 @@
 #include "pdf/object/CPDFMatrix.h"
 #include "pdf/object/CPDFRect.h"
 #include "pdf/object/CPDFStream.h"
+#include "platform/FileSizeLimitScope.h"
 
 namespace ostrel {
 
@@ -186,6 +187,9 @@ int32_t ConvertInto(CPDFDoc* doc, const char* inputPath, const char* outputPath)
 }  // namespace
 
 int32_t ConvertOne(const char* inputPath, const char* outputPath) {
+  // An output or a work file that would pass a file-size limit fails as
+  // any write that fails does, named, instead of ending the process.
+  const platform::FileSizeLimitScope fileSizeLimit;
   // Text conversion goes through an explicit code page and numbers are
   // written independently of the locale, so the locale is left alone.
   CPDFEnv& env = CPDFEnv::Global();

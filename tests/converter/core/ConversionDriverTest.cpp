@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -20,6 +23,7 @@
 #include "converter/core/ConversionDriver.h"
 #include "converter/core/PathOps.h"
 #include "converter/core/StringTable.h"
+#include "platform/RunFolders.h"
 #include "tests/converter/core/FakeConverterUi.h"
 
 using namespace ostrel;
@@ -87,6 +91,59 @@ class DriverTest : public ::testing::Test {
 bool IsDir(const std::string& p) {
   struct stat st;
   return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Writes a good file's output; fails a file whose name holds "bad" and
+// writes nothing, as a conversion does.
+int32_t WriteGoodFailBad(const std::string& in, const std::string& out) {
+  std::FILE* f = in.find("bad") == std::string::npos ? std::fopen(out.c_str(), "wb") : nullptr;
+  return f && std::fclose(f) == 0 ? 0 : -1;
+}
+
+// Another run, played in the folder code: it makes ok and mixed/failing
+// between this run's look and its mkdir, and removes fail (empty, once)
+// just before fail/deep is made.
+void AnotherRunMeanwhile(const char* path) {
+  static bool removed = false;
+  const std::string folder = path;
+  const std::string name = folder.substr(folder.rfind('/') + 1);
+  if (name == "ok" || name == "failing") ::mkdir(path, 0777);
+  if (name == "deep" && !removed)
+    removed = ::rmdir(folder.substr(0, folder.rfind('/')).c_str()) == 0;
+}
+
+int g_waitNotice = -1;
+
+// flock, telling the test once that a run finds a folder's lock kept.
+int NoticingLock(int fd, int operation) {
+  const int result = ::flock(fd, operation);
+  if (result != 0 && errno == EWOULDBLOCK && g_waitNotice >= 0)
+    (void)!::write(g_waitNotice, "w", 1), g_waitNotice = -1, errno = EWOULDBLOCK;
+  return result;
+}
+
+int g_signal = 0;
+pthread_t g_other;
+
+// In the middle of the removal of made/deep, its lock taken: the signal on
+// this thread, or on another one while this one stays there.
+void SignalHere(const char* name) {
+  if (std::strcmp(name, "deep") == 0) raise(g_signal);
+}
+void SignalOnAnotherThread(const char* name) {
+  if (std::strcmp(name, "deep") != 0) return;
+  pthread_kill(g_other, g_signal);
+  for (;;) pause();
+}
+
+// How a child ended, killed when it has not within 20 seconds.
+int AwaitChild(pid_t child) {
+  int status = 0;
+  for (int tick = 0; tick < 2000 && waitpid(child, &status, WNOHANG) != child; ++tick) {
+    if (tick == 1999) kill(child, SIGKILL), waitpid(child, &status, 0);
+    usleep(10000);
+  }
+  return status;
 }
 
 }  // namespace
@@ -263,6 +320,108 @@ TEST_F(DriverTest, FoldersMadeOnlyForFailedFilesAreRemovedAgain) {
   EXPECT_TRUE(ui.results.empty());
   EXPECT_FALSE(IsDir(Out("fail")));
   EXPECT_FALSE(IsDir(Out("fail/deep")));
+  // Another run that makes and removes folders meanwhile: the run writes
+  // into its tree all the same, makes fail again, and leaves the other
+  // run's empty folder alone. A file system whose locks fail (ENOLCK): no
+  // folder is removed.
+  const struct Pass {
+    platform::RunFolders::TestHooks hooks;
+    std::vector<const char*> kept, gone;
+  } passes[] = {
+      {{.beforeMake = AnotherRunMeanwhile}, {"ok", "mixed/failing"}, {"fail", "before"}},
+      {{.lock = [](int, int) { return errno = ENOLCK, -1; }}, {"fail/deep", "before"}, {}}};
+  for (const Pass& pass : passes) {
+    ui.results.clear();
+    std::filesystem::remove_all(tmp / "out");
+    tmp.Dir("out");
+    platform::RunFolders::SetTestHooks(pass.hooks);
+    driver.OnConvert(req);
+    platform::RunFolders::SetTestHooks({});
+    ASSERT_EQ(ui.results.size(), 1u);
+    EXPECT_EQ(ui.results[0].converted.size(), 2u);
+    for (const char* kept : pass.kept) EXPECT_TRUE(IsDir(Out(kept))) << kept;
+    for (const char* gone : pass.gone) EXPECT_FALSE(IsDir(Out(gone))) << gone;
+  }
+}
+
+// Four runs at once, each a process of its own, into one output tree whose
+// folders they share, ten rounds: every good file is converted (a folder
+// made only for failed files may stay, held by another run for its file).
+TEST_F(DriverTest, FourRunsAtOnceIntoOneOutputTreeConvertEveryGoodFile) {
+  for (int run = 0; run < 4; ++run) {
+    for (std::string f : {"shared/a.jpg", "shared/bad.jpg", "onlybad/bad.jpg", "deep/er/b.jpg",
+                          "deep/bad.jpg", run % 2 ? "odd/c.jpg" : "even/c.jpg", "odd/bad.jpg"})
+      tmp.File("in/" + std::to_string(run) + "/" + f.insert(f.rfind('/') + 1, 1, char('0' + run)));
+  }
+  req.output = tmp / "out";
+  req.settings.NeNoConf = 1;
+  convertHook = WriteGoodFailBad;
+  for (int round = 0; round < 10; ++round) {
+    std::filesystem::remove_all(tmp / "out");
+    tmp.Dir("out");
+    int start[2];
+    ASSERT_EQ(pipe(start), 0);
+    pid_t runs[4];
+    for (int run = 0; run < 4; ++run) {
+      if ((runs[run] = fork()) == 0) {
+        ::close(start[1]);
+        char byte;
+        (void)!::read(start[0], &byte, 1);  // all begin when the test closes its end
+        req.input = tmp / ("in/" + std::to_string(run));
+        driver.OnConvert(req);
+        _exit(ui.results.size() == 1 && ui.results[0].converted.size() == 3 ? 0 : 1);
+      }
+    }
+    ::close(start[0]);
+    ::close(start[1]);
+    for (pid_t child : runs) EXPECT_EQ(AwaitChild(child), 0) << "round " << round;
+  }
+}
+
+// A run stopped (Ctrl-Z) while its removal holds a folder's lock, played by
+// a process that takes the lock and stops, holds up no other run: one that
+// waits for the lock ends at once on SIGTERM, its empty folder removed, and
+// one left alone writes into the folder without the hold after a moment.
+TEST_F(DriverTest, ARunStoppedInItsRemovalHoldsUpNoOtherRun) {
+  for (const char* f : {"mine/bad.jpg", "shared/a.jpg", "shared/b.jpg"})
+    tmp.File(std::string("in/") + f);
+  const std::string shared = tmp.Dir("out/shared");
+  req.input = tmp / "in";
+  req.output = tmp / "out";
+  req.settings.NeNoConf = 1;
+  convertHook = WriteGoodFailBad;
+  const pid_t stopped = fork();
+  if (stopped == 0) {
+    const int fd = ::open(shared.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0 && ::flock(fd, LOCK_EX) == 0) ::raise(SIGSTOP);
+    _exit(1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(stopped, &status, WUNTRACED), stopped);
+  ASSERT_TRUE(WIFSTOPPED(status)) << status;
+  int notice[2];
+  ASSERT_EQ(pipe2(notice, O_CLOEXEC), 0);
+  const pid_t waiting = fork();
+  if (waiting == 0) {
+    g_waitNotice = notice[1];
+    platform::RunFolders::SetTestHooks({.lock = NoticingLock});
+    driver.OnConvert(req);
+    _exit(0);
+  }
+  ::close(notice[1]);
+  pollfd told{notice[0], POLLIN, 0};
+  EXPECT_EQ(poll(&told, 1, 20000), 1) << "the run never waited for the lock";
+  ::close(notice[0]);
+  kill(waiting, SIGTERM);
+  status = AwaitChild(waiting);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+  EXPECT_FALSE(IsDir(Out("mine")));
+  driver.OnConvert(req);
+  kill(stopped, SIGKILL);
+  waitpid(stopped, nullptr, 0);
+  ASSERT_EQ(ui.results.size(), 1u);
+  EXPECT_EQ(ui.results[0].converted,
+            (std::deque<std::string>{In("shared/a.jpg"), In("shared/b.jpg")}));
 }
 
 // Two runs into one output folder, each on a thread of its own: run A
@@ -374,22 +533,34 @@ TEST_F(DriverTest, AFolderNoLongerTheOneMadeStays) {
 
 TEST_F(DriverTest, ASignalRemovesTheEmptyFoldersTheRunMade) {
   // Ended by a signal while a file is written into a folder it made (and
-  // holds): the run's empty folders go, the folder there before stays.
+  // holds), or while it removes one (on its thread or another): the run's
+  // empty folders go, the folder there before stays.
   for (const char* f : {"before/bad.jpg", "made/bad.jpg", "made/deep/x.jpg"})
     tmp.File(std::string("in/") + f);
   req.input = tmp / "in";
   req.output = tmp / "out";
   req.settings.NeNoConf = 1;
-  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
-    SCOPED_TRACE(strsignal(signal));
+  void (*const removing[])(const char*) = {nullptr, SignalHere, SignalOnAnotherThread};
+  const int signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+  for (int at = 0; at < 12; ++at) {
+    const int signal = signals[at % 4];
+    SCOPED_TRACE(std::string(strsignal(signal)) + " at " + std::to_string(at / 4));
     std::filesystem::remove_all(tmp / "out");
     tmp.Dir("out/before");
     const pid_t child = fork();
     if (child == 0) {
       rlimit noCore{0, 0};
       setrlimit(RLIMIT_CORE, &noCore);
+      g_signal = signal;
+      pthread_create(
+          &g_other, nullptr,
+          [](void*) -> void* {
+            for (;;) pause();
+          },
+          nullptr);
+      platform::RunFolders::SetTestHooks({.removing = removing[at / 4]});
       convertHook = [&](const std::string& in, const std::string&) -> int32_t {
-        if (in.find("/deep/") != std::string::npos) raise(signal);
+        if (at < 4 && in.find("/deep/") != std::string::npos) raise(signal);
         return -1;
       };
       driver.OnConvert(req);

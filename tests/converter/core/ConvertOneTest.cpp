@@ -872,6 +872,37 @@ TEST_F(ConvertOneTest, FailuresSayWhatWentWrong) {
       << said;
   EXPECT_TRUE(TempFolder::Read(output).empty());
 
+  // Where the output passes the limit instead, and where the signal has
+  // its default action (which would end the process without a word), the
+  // conversion fails as any failed write does, names what it could not
+  // write, keeps the old output and leaves nothing beside it.
+  const std::string photo = folder.File("photo.jpg");
+  ASSERT_TRUE(imagefile::DenseJpeg(photo, 1000, 1000, 72));
+  const std::string pages = folder.File("pages.tif");  // three of 480 kB of noise
+  ASSERT_TRUE(
+      tifftest::WriteFile(pages, std::vector<tifftest::Layout>(3, layout),
+                          {tifftest::Varied(400, 400, 3, 8, 1), tifftest::Varied(400, 400, 3, 8, 2),
+                           tifftest::Varied(400, 400, 3, 8, 3)}));
+  ASSERT_EQ(mkdir(folder.File("limited").c_str(), 0700), 0);
+  const std::string kept = folder.File("limited/out.pdf");
+  for (const std::string& in : {photo, pages, input}) {
+    for (const std::string signal : {"trap '' XFSZ", ":"}) {
+      SCOPED_TRACE(in + ", " + signal);
+      folder.Write("limited/out.pdf", {'o', 'l', 'd'});
+      said = Shell("{ " + signal + "; ulimit -f " + (in == photo ? "100" : "2048") + "; TMPDIR=\"" +
+                       work + "\" \"" + PN_CONVERT_ONE_CHILD + "\" \"" + in + "\" \"" + kept +
+                       "\"; echo \"exit $?\"; }",
+                   &ok);
+      const std::string what =
+          in == input ? "" : "CPDFDoc::StoreObj: cannot write the output file " + kept;
+      EXPECT_NE(said.find(in + ": "), std::string::npos) << said;
+      EXPECT_NE(said.find(what + ": File too large\n"), std::string::npos) << said;
+      EXPECT_NE(said.find("exit 1\n"), std::string::npos) << said;
+      EXPECT_EQ("old", Text(TempFolder::Read(kept)));
+      EXPECT_EQ(std::vector<std::string>{"out.pdf"}, FolderEntries(folder.File("limited")));
+    }
+  }
+
   // A temporary folder that fills up while the samples are stored is named
   // as full (not taken for want of memory). A small file system of its own
   // stands in for it, where the system lets a process mount one; where it
