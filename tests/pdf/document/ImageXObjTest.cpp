@@ -22,6 +22,7 @@
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFStream.h"
 #include "pdf/object/TestRegistry.h"
+#include "tests/pdf/object/CPDFStreamTestSupport.h"
 
 namespace {
 
@@ -243,6 +244,17 @@ TEST_F(ImageXObjTest, StorageThatCannotGrowIsNamed) {
                   ": No such file or directory");
   }
   CPDFEnv::Global().Init(nullptr, nullptr, nullptr, nullptr);
+  // A file size limit (SIGXFSZ ignored) is named, not the temporary folder.
+  FileSizeLimit limit(16 << 10);
+  ASSERT_TRUE(limit.IsSet());
+  for (bool compress : {false, true}) {
+    doc.GetError().Clear();
+    std::unique_ptr<CPDFImageXObj> image(
+        CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, {.compress = compress}));
+    EXPECT_EQ(image, nullptr);
+    EXPECT_EQ(std::string(doc.GetError().GetMessage()),
+              path + ": cannot store the image data: File too large (the limit of a file's size)");
+  }
 }
 
 TEST_F(ImageXObjTest, JPEGDataChangedBeforeTheyAreWrittenFailTheSave) {
@@ -366,6 +378,16 @@ TEST_F(ImageXObjTest, JPEGDataAreTheFile) {
   // The file's size is known before its bytes are copied: the storage grows
   // once, to the data and the terminating zero.
   EXPECT_EQ(image->GetBuffer().GetCapacity(), static_cast<int32_t>(file.size()) + 1);
+
+  // Restart markers in the scan, passed through as they are.
+  JPEGSpec restarts;
+  restarts.width = 64;
+  restarts.height = 48;
+  restarts.restartInterval = 1;
+  ASSERT_TRUE(WriteJPEG(path, restarts));
+  image = Import(path);
+  ASSERT_TRUE(image);
+  EXPECT_EQ(DataOf(*image), Bytes(TempFolder::Read(path)));
 
   // Red, green and blue components are not to be converted from YCbCr.
   JPEGSpec spec;
