@@ -295,10 +295,14 @@ CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& m
                           : flate   ? static_cast<size_t>(image->GetBuffer().GetLength())
                                     : d.dataSize;
     if (d.width < 1 || d.width > INT32_MAX || d.height < 1 || d.height > INT32_MAX ||
-        length > INT32_MAX || !image->SetLength(static_cast<int32_t>(length)) ||
+        length > INT32_MAX) {
+      if (reason) *reason = {ImageError::Kind::kRefused, "bad image description"};
+      return nullptr;
+    }
+    if (!image->SetLength(static_cast<int32_t>(length)) ||
         (withData && inPlace &&
          !image->SetSourceFile(path, 0, static_cast<int32_t>(length), d.source))) {
-      if (reason) *reason = {ImageError::Kind::kRefused, "bad image description"};
+      if (reason) *reason = {ImageError::Kind::kStep, "cannot build the image object"};
       return nullptr;
     }
     bool ok = image->Create(doc, static_cast<int32_t>(d.width), static_cast<int32_t>(d.height),

@@ -22,6 +22,7 @@
 #include "pdf/object/CPDFNumber.h"
 #include "pdf/object/CPDFStream.h"
 #include "pdf/object/TestRegistry.h"
+#include "tests/pdf/metrics/AllocationFailure.h"
 #include "tests/pdf/object/CPDFStreamTestSupport.h"
 
 namespace {
@@ -254,6 +255,40 @@ TEST_F(ImageXObjTest, StorageThatCannotGrowIsNamed) {
     EXPECT_EQ(image, nullptr);
     EXPECT_EQ(std::string(doc.GetError().GetMessage()),
               path + ": cannot store the image data: File too large (the limit of a file's size)");
+  }
+}
+
+TEST_F(ImageXObjTest, WantOfMemoryIsNoRefusal) {
+  // Whichever allocation of an import fails, the record says that memory
+  // ran out or which step failed, never that the file was refused.
+  const std::string bitmap = folder.Write("a.bmp", imagefile::Bitmap(8, 8, 8));
+  const std::string tiff = folder.File("a.tif");
+  ASSERT_TRUE(imagefile::RGBTiff(tiff, 20, 10, 72));
+  const std::string jpeg = folder.File("a.jpg");
+  ASSERT_TRUE(imagefile::DenseJpeg(jpeg, 32, 16, 72));
+  for (const std::string& path : {bitmap, tiff, jpeg}) {
+    SCOPED_TRACE(path);
+    long total = 0;
+    {
+      pntest::CountAllocations count;
+      ASSERT_TRUE(Import(path));
+      total = count.Count();
+    }
+    int failed = 0;
+    for (long k = 0; k < total; ++k) {
+      doc.GetError().Clear();
+      std::unique_ptr<CPDFImageXObj> image;
+      {
+        pntest::FailAllocation failure(k);
+        image = Import(path);
+      }
+      if (image) continue;
+      ++failed;
+      const std::string message = doc.GetError().GetMessage();
+      EXPECT_EQ(message.find("refused"), std::string::npos) << k << ": " << message;
+      EXPECT_EQ(doc.GetError().GetCode(), CPDFException::kStepFailed) << k << ": " << message;
+    }
+    EXPECT_GT(failed, 0);
   }
 }
 
