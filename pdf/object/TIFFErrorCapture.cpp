@@ -71,17 +71,17 @@ const char* JPEGEndedEarlyText() {
 }
 
 // The warnings that tell of a JPEG strip or tile decoded short (see
-// HasError); module and format are libtiff's, the message as formatted.
+// HasError), by libtiff's module and the message as formatted.
 bool TellsOfAShortJPEGPiece(const char* module, const char* format, va_list args) {
-  static const char kImproperSize[] = "Improper JPEG strip/tile size";
-  if (std::strcmp(module, "JPEGPreDecode") == 0)
-    return std::strncmp(format, kImproperSize, sizeof kImproperSize - 1) == 0;
-  if (std::strcmp(module, "JPEGLib") != 0) return false;
+  const bool predecode = std::strcmp(module, "JPEGPreDecode") == 0;
+  if (!predecode && std::strcmp(module, "JPEGLib") != 0) return false;
   char text[TIFFErrorCapture::kFieldSize];
   va_list copy;
   va_copy(copy, args);
   std::vsnprintf(text, sizeof text, format, copy);
   va_end(copy);
+  static const char kImproperSize[] = "Improper JPEG strip/tile size";
+  if (predecode) return std::strncmp(text, kImproperSize, sizeof kImproperSize - 1) == 0;
   return std::strcmp(text, JPEGEndedEarlyText()) == 0;
 }
 
