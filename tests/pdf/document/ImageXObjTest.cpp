@@ -233,29 +233,25 @@ TEST_F(ImageXObjTest, StorageThatCannotGrowIsNamed) {
     noise[i] = static_cast<uint8_t>(state >> 24);
   }
   const std::string path = folder.Write("big.bmp", noise);
+  // Each import fails with the reason given, compressed or not.
+  auto expectSaid = [&](const std::string& reason) {
+    for (bool compress : {false, true}) {
+      doc.GetError().Clear();
+      std::unique_ptr<CPDFImageXObj> image(
+          CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, {.compress = compress}));
+      EXPECT_EQ(image, nullptr);
+      EXPECT_EQ(std::string(doc.GetError().GetMessage()), path + ": " + reason);
+    }
+  };
   const std::string missing = folder.File("no-such-folder");
   CPDFEnv::Global().Init(missing.c_str(), nullptr, nullptr, nullptr);
-  for (bool compress : {false, true}) {
-    doc.GetError().Clear();
-    std::unique_ptr<CPDFImageXObj> image(
-        CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, {.compress = compress}));
-    EXPECT_EQ(image, nullptr);
-    EXPECT_EQ(std::string(doc.GetError().GetMessage()),
-              path + ": cannot store the image data in the temporary folder " + missing +
-                  ": No such file or directory");
-  }
+  expectSaid("cannot store the image data in the temporary folder " + missing +
+             ": No such file or directory");
   CPDFEnv::Global().Init(nullptr, nullptr, nullptr, nullptr);
   // A file size limit (SIGXFSZ ignored) is named, not the temporary folder.
   FileSizeLimit limit(16 << 10);
   ASSERT_TRUE(limit.IsSet());
-  for (bool compress : {false, true}) {
-    doc.GetError().Clear();
-    std::unique_ptr<CPDFImageXObj> image(
-        CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, {.compress = compress}));
-    EXPECT_EQ(image, nullptr);
-    EXPECT_EQ(std::string(doc.GetError().GetMessage()),
-              path + ": cannot store the image data: File too large (the limit of a file's size)");
-  }
+  expectSaid("cannot store the image data: File too large (the limit of a file's size)");
 }
 
 TEST_F(ImageXObjTest, WantOfMemoryIsNoRefusal) {
