@@ -410,16 +410,6 @@ TEST_F(ImageXObjTest, JPEGDataAreTheFile) {
   // once, to the data and the terminating zero.
   EXPECT_EQ(image->GetBuffer().GetCapacity(), static_cast<int32_t>(file.size()) + 1);
 
-  // Restart markers in the scan, passed through as they are.
-  JPEGSpec restarts;
-  restarts.width = 64;
-  restarts.height = 48;
-  restarts.restartInterval = 1;
-  ASSERT_TRUE(WriteJPEG(path, restarts));
-  image = Import(path);
-  ASSERT_TRUE(image);
-  EXPECT_EQ(DataOf(*image), Bytes(TempFolder::Read(path)));
-
   // Red, green and blue components are not to be converted from YCbCr.
   JPEGSpec spec;
   spec.setFileSpace = true;
