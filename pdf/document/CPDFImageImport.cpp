@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "pdf/document/CPDFColorSpace.h"
@@ -22,13 +23,19 @@
 namespace {
 
 // Why the image data could not be stored, when their storage (a mapped
-// work file) could not grow: a full temporary folder named as such, any
-// other failure with the system's reason. Empty when no storage failed.
+// work file) could not grow: a full temporary folder named as such, a file
+// size limit (EFBIG, under `ulimit -f` with SIGXFSZ ignored) as the limit,
+// which no folder is to blame for, any other failure with the system's
+// reason. Empty when no storage failed.
 std::string StorageFailure(const TempHugeString& buffer) {
   const int code = buffer.GetStorageError();
   if (code == 0) return std::string();
   const std::string& folder = buffer.GetStorageFolder();
   if (code == ENOSPC || code == EDQUOT) return "the temporary folder " + folder + " is full";
+  if (code == EFBIG) {
+    return "cannot store the image data: " + platform::SystemErrorText(code) +
+           " (the limit of a file's size)";
+  }
   return "cannot store the image data in the temporary folder " + folder + ": " +
          platform::SystemErrorText(code);
 }
@@ -261,20 +268,26 @@ CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& m
     };
     if (!read(path, sink, d, reason)) {
       if (reason && reason->kind == ImageError::Kind::kStorage) {
+        // No work file failed: the heap did.
         std::string why = storageFailure();
-        if (!why.empty()) reason->text = std::move(why);
+        if (why.empty()) {
+          reason->kind = ImageError::Kind::kMemory;
+        } else {
+          reason->text = std::move(why);
+        }
       }
       return nullptr;
     }
     if (withData && d.dataSize != sink.Size()) {
-      if (reason) *reason = "bad image description";
+      if (reason) *reason = {ImageError::Kind::kRefused, "bad image description"};
       return nullptr;
     }
     if (flate && !flate->Finish()) {
       const std::string why = storageFailure();
       if (reason) {
-        *reason = why.empty() ? ImageError("cannot compress the image data")
-                              : ImageError(ImageError::Kind::kStorage, why);
+        *reason = why.empty()
+                      ? ImageError(ImageError::Kind::kStep, "cannot compress the image data")
+                      : ImageError(ImageError::Kind::kStorage, why);
       }
       return nullptr;
     }
@@ -282,10 +295,14 @@ CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& m
                           : flate   ? static_cast<size_t>(image->GetBuffer().GetLength())
                                     : d.dataSize;
     if (d.width < 1 || d.width > INT32_MAX || d.height < 1 || d.height > INT32_MAX ||
-        length > INT32_MAX || !image->SetLength(static_cast<int32_t>(length)) ||
+        length > INT32_MAX) {
+      if (reason) *reason = {ImageError::Kind::kRefused, "bad image description"};
+      return nullptr;
+    }
+    if (!image->SetLength(static_cast<int32_t>(length)) ||
         (withData && inPlace &&
          !image->SetSourceFile(path, 0, static_cast<int32_t>(length), d.source))) {
-      if (reason) *reason = "bad image description";
+      if (reason) *reason = {ImageError::Kind::kStep, "cannot build the image object"};
       return nullptr;
     }
     bool ok = image->Create(doc, static_cast<int32_t>(d.width), static_cast<int32_t>(d.height),
@@ -302,18 +319,24 @@ CPDFImageXObj* ImportImage(CPDFObjRegistry* doc, const char* path, CPDFMatrix& m
       // The lookup stream belongs to the document once registered: it is
       // dropped there, not deleted here.
       if (lookupRef.IsDefined() && doc) doc->DeleteObj(lookupRef);
-      if (reason) *reason = "cannot build the image object";
+      if (reason) *reason = {ImageError::Kind::kStep, "cannot build the image object"};
       return nullptr;
     }
     matrix.SetIdentity();
     matrix.Scale(d.widthPoints, d.heightPoints);
     if (options.orientation) *options.orientation = d.orientation;
     return image.release();
+  } catch (const std::bad_alloc&) {
+    if (lookupRef.IsDefined() && doc) doc->DeleteObj(lookupRef);
+    if (reason) *reason = kOutOfMemory;
+    return nullptr;
   } catch (...) {
     if (lookupRef.IsDefined() && doc) doc->DeleteObj(lookupRef);
     CPDFException record;
     CPDFException::Absorb(&record, "CPDFImageXObj", "Import");
-    if (reason) *reason = record.GetMessage();
+    const std::string why = record.GetMessage();
+    if (reason)
+      *reason = {ImageError::Kind::kStep, why.empty() ? "cannot build the image object" : why};
     return nullptr;
   }
 }

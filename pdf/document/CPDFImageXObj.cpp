@@ -75,8 +75,9 @@ namespace {
 
 // Fills the error record of a failed import (see CreateImageXObj): a file
 // that cannot be opened with the system's reason, a file of a known format
-// (given) with the format and the reader's reason, or the reason alone when
-// the file is not at fault, any other as of unknown format.
+// (given) that its reader refused with the format and the reader's reason,
+// any other failure of a reader by its kind with its own text (the file is
+// not at fault), a file no reader knows as of unknown format.
 void RecordImportFailure(CPDFObjRegistry* doc, const char* method, const char* path,
                          const ImageHead& head, const char* format, const ImageError& reason) {
   if (!doc) return;
@@ -85,10 +86,11 @@ void RecordImportFailure(CPDFObjRegistry* doc, const char* method, const char* p
     record.SetFormat("CPDFImageXObj", method, CPDFException::kSystem, "cannot open %s: %s", path,
                      platform::SystemErrorText(head.openFailure).c_str());
   } else if (format && reason.kind != ImageError::Kind::kRefused) {
-    // No image at that index, or no room for the image data: the file
-    // itself is not at fault.
-    record.SetFormat("CPDFImageXObj", method, CPDFException::kUndefined, "%s: %s", path,
-                     reason.text.c_str());
+    int32_t code = CPDFException::kUndefined;  // no image at that index, no room for the data
+    if (reason.kind == ImageError::Kind::kSystem) code = CPDFException::kSystem;
+    if (reason.kind == ImageError::Kind::kMemory || reason.kind == ImageError::Kind::kStep)
+      code = CPDFException::kStepFailed;
+    record.SetFormat("CPDFImageXObj", method, code, "%s: %s", path, reason.text.c_str());
   } else if (format) {
     const std::string cause = reason.text.empty() ? "unreadable" : reason.text;
     record.SetFormat("CPDFImageXObj", method, CPDFException::kUndefined, "%s: %s file refused (%s)",

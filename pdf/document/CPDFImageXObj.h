@@ -99,10 +99,15 @@ class CPDFImageXObj : public CPDFXObject {
   // - code 3, "<path>: the file holds 3 images (indices 0 to 2), none at
   //   index 3" for an index past the file's images;
   // - code 3, "<path>: the temporary folder <dir> is full" (or another
-  //   reason the image data could not be stored) when the file is sound
-  //   but there is no room for its data;
+  //   reason the image data could not be stored: "cannot store the image
+  //   data: File too large (the limit of a file's size)" under a file size
+  //   limit) when the file is sound but there is no room for its data;
+  // - code 5, "<path>: out of memory" (or "out of memory for the image
+  //   data") when memory ran out, and "<path>: <what>" when a step after
+  //   the reading failed ("cannot compress the image data");
   // - code 2, "cannot open <path>: <the system's reason>" for a file that
-  //   cannot be opened.
+  //   cannot be opened, and "<path>: <the reason>" for one that could not
+  //   be opened or read again after the probe ("cannot read the file").
   // Given a state, the file is read only as it stands there: an unset one
   // is set to the file as it is first opened, and a file found in another
   // state (replaced, cut, rewritten) at any open or at the end fails with

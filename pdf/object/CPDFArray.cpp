@@ -31,14 +31,17 @@ bool CPDFArray::Store(CPDFObjRegistry* doc, int32_t index, CPDFObject* value, bo
     return index == -1 ? Elements::Push_Back(value) : Elements::SetAt(index, value);
   }
   if (!doc) return false;
-  // Room first, so that a registered object is never left unreferenced.
+  // Room and the reference atom first, so that a registered object is never
+  // left unreferenced (the document owns it once registered).
   if (index == -1 && !Reserve(GetCount() + 1)) return false;
+  auto stored = std::make_unique<CPDFObjRef>();
   CPDFObjRef local;
   if (ref && ref->IsDefined()) local = *ref;
   if (!doc->RegistObj(value, &local)) return false;
   if (ref) *ref = local;
-  CPDFObjRef* stored = new CPDFObjRef(local);
-  return index == -1 ? Elements::Push_Back(stored) : Elements::SetAt(index, stored);
+  *stored = local;
+  return index == -1 ? Elements::Push_Back(stored.release())
+                     : Elements::SetAt(index, stored.release());
 }
 
 bool CPDFArray::SetAt(CPDFObjRegistry* doc, int32_t index, CPDFObject* value, bool indirect,

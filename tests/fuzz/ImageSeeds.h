@@ -143,6 +143,7 @@ inline void AddImageSeeds(FuzzSeedList& seeds) {
         {"tiff-rgba-4bit-associated", 4, 4, PHOTOMETRIC_RGB, PLANARCONFIG_CONTIG,
          EXTRASAMPLE_ASSOCALPHA, 0, false},
         {"tiff-planar-rgb-2bit", 2, 3, PHOTOMETRIC_RGB, PLANARCONFIG_SEPARATE, 0, 0, false},
+        {"tiff-grey-3bit", 3, 1, PHOTOMETRIC_MINISBLACK, PLANARCONFIG_CONTIG, 0, 0, false},
         {"tiff-grey-6bit", 6, 1, PHOTOMETRIC_MINISBLACK, PLANARCONFIG_CONTIG, 0, 0, false},
         {"tiff-grey-12bit-big-endian", 12, 1, PHOTOMETRIC_MINISBLACK, PLANARCONFIG_CONTIG, 0, 0,
          true},
@@ -164,7 +165,30 @@ inline void AddImageSeeds(FuzzSeedList& seeds) {
                                       l.bigEndian));
     }
   }
+  {
+    // JPEG strips of 8 rows in a grey TIFF.
+    tifftest::Layout layout;
+    layout.compression = COMPRESSION_JPEG;
+    layout.rowsPerStrip = 8;
+    add("tiff-jpeg-grey-strips-16x24",
+        tifftest::WriteFile(path, layout, tifftest::Varied(16, 24, 1, 8)));
+  }
   add("jpeg-rgb-jfif-16x8", imagefile::DenseJpeg(path, 16, 8, 72));
+  {
+    // A restart marker after every MCU; an empty APP13 marker before the
+    // Photoshop one that holds the resolution (150 pixels per inch).
+    JPEGSpec restarts;
+    restarts.width = 48;
+    restarts.height = 16;
+    restarts.restartInterval = 1;
+    std::vector<unsigned char> photoshop = {'P', 'h',  'o', 't', 'o', 's', 'h', 'o', 'p',
+                                            ' ', '3',  '.', '0', 0,   '8', 'B', 'I', 'M',
+                                            3,   0xED, 0,   0,   0,   0,   0,   16};
+    for (int axis = 0; axis < 2; ++axis)
+      photoshop.insert(photoshop.end(), {0, 150, 0, 0, 0, 1, 0, 1});
+    restarts.app13 = {{}, photoshop};
+    add("jpeg-restarts-empty-app13-48x16", WriteJPEG(path, restarts));
+  }
   for (bool bigEndian : {false, true}) {
     JPEGSpec exif;
     exif.app1 = {ExifOrientation(bigEndian ? 8 : 6, bigEndian)};

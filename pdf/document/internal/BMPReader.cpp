@@ -16,6 +16,7 @@
 namespace {
 
 bool Fail(ImageError* error, ImageError why) { return ImageReadFail(error, std::move(why)); }
+bool Refuse(ImageError* error, std::string why) { return ImageRefuse(error, std::move(why)); }
 
 // Run-length images go to the sink in bands of rows of about this many bytes
 // (at least one row).
@@ -228,7 +229,7 @@ bool ReadRLEBands(RLEInput& in, int bits, uint32_t width, uint32_t rows, uint64_
         start.entered = true;
       }
     });
-    if (stop == RLEStop::kCutShort) return Fail(error, "pixel data cut short");
+    if (stop == RLEStop::kCutShort) return Refuse(error, "pixel data cut short");
   }
   std::vector<uint8_t> band(static_cast<size_t>(bandRows * rowBytes));
   // Rows the codes never reach are handed on as zeros when the next decoded
@@ -272,14 +273,14 @@ bool ReadRLEBands(RLEInput& in, int bits, uint32_t width, uint32_t rows, uint64_
     if (topDown) {
       const RLEStop result =
           RunCodes(in, bits, width, stop, running, &target, [](const RLEState&) {});
-      if (result == RLEStop::kCutShort) return Fail(error, "pixel data cut short");
+      if (result == RLEStop::kCutShort) return Refuse(error, "pixel data cut short");
       ended = result == RLEStop::kEndOfBitmap;
     } else {
       RLEState state = starts[static_cast<size_t>(b)];
       // The data were read whole once; a file changed since fails here.
       if (!in.Seek(state.consumed) || RunCodes(in, bits, width, stop, state, &target,
                                                [](const RLEState&) {}) == RLEStop::kCutShort) {
-        return Fail(error, "pixel data cut short");
+        return Refuse(error, "pixel data cut short");
       }
     }
     if (!putBlank()) return Fail(error, kStorageFailed);
@@ -331,12 +332,14 @@ struct BitmapHeader {
 // this reader does not take.
 bool ReadHeaders(FILE* file, uint64_t fileSize, BitmapHeader& h, ImageError* error) {
   uint8_t fileHeader[14];
-  if (!ReadAt(file, 0, fileHeader, sizeof fileHeader)) return Fail(error, "file header cut short");
-  if (fileHeader[0] != 'B' || fileHeader[1] != 'M') return Fail(error, "not a bitmap file");
+  if (!ReadAt(file, 0, fileHeader, sizeof fileHeader))
+    return Refuse(error, "file header cut short");
+  if (fileHeader[0] != 'B' || fileHeader[1] != 'M') return Refuse(error, "not a bitmap file");
   h.pixelOffsetField = LE32(fileHeader + 10);
 
   uint8_t header[40];
-  if (!ReadAt(file, 14, header, sizeof header)) return Fail(error, "information header cut short");
+  if (!ReadAt(file, 14, header, sizeof header))
+    return Refuse(error, "information header cut short");
   h.headerSize = LE32(header);
   const int32_t width = static_cast<int32_t>(LE32(header + 4));
   const int32_t height = static_cast<int32_t>(LE32(header + 8));
@@ -347,23 +350,23 @@ bool ReadHeaders(FILE* file, uint64_t fileSize, BitmapHeader& h, ImageError* err
   h.yPixelsPerMetre = static_cast<int32_t>(LE32(header + 28));
   h.coloursUsed = LE32(header + 32);
 
-  if (h.headerSize < 40) return Fail(error, "unsupported information header");
+  if (h.headerSize < 40) return Refuse(error, "unsupported information header");
   if (14 + static_cast<uint64_t>(h.headerSize) > fileSize)
-    return Fail(error, "information header cut short");
-  if (width < 1) return Fail(error, "bad width");
-  if (height == 0 || height == INT32_MIN) return Fail(error, "bad height");
+    return Refuse(error, "information header cut short");
+  if (width < 1) return Refuse(error, "bad width");
+  if (height == 0 || height == INT32_MIN) return Refuse(error, "bad height");
   h.rows = static_cast<uint32_t>(height < 0 ? -static_cast<int64_t>(height) : height);
   h.topDown = height < 0;
   h.columns = static_cast<uint32_t>(width);
 
   if (!h.Palette() && h.bitCount != 16 && h.bitCount != 24 && h.bitCount != 32) {
-    return Fail(error, "unsupported bit count");
+    return Refuse(error, "unsupported bit count");
   }
-  if (h.compression == 1 && h.bitCount != 8) return Fail(error, "RLE8 needs 8 bits per pixel");
-  if (h.compression == 2 && h.bitCount != 4) return Fail(error, "RLE4 needs 4 bits per pixel");
+  if (h.compression == 1 && h.bitCount != 8) return Refuse(error, "RLE8 needs 8 bits per pixel");
+  if (h.compression == 2 && h.bitCount != 4) return Refuse(error, "RLE4 needs 4 bits per pixel");
   if (h.BitFields() && h.bitCount != 16 && h.bitCount != 32)
-    return Fail(error, "bit fields need 16 or 32 bits");
-  if (h.compression > 3 && h.compression != 6) return Fail(error, "unsupported compression");
+    return Refuse(error, "bit fields need 16 or 32 bits");
+  if (h.compression > 3 && h.compression != 6) return Refuse(error, "unsupported compression");
   return true;
 }
 
@@ -385,7 +388,7 @@ bool ReadColourMasks(FILE* file, uint64_t fileSize, const BitmapHeader& h, uint3
   uint8_t maskBytes[12];
   if (h.headerSize >= 52) {
     if (!ReadAt(file, 54, maskBytes, sizeof maskBytes))
-      return Fail(error, "colour masks cut short");
+      return Refuse(error, "colour masks cut short");
     for (int i = 0; i < 3; ++i) masks[i] = LE32(maskBytes + 4 * i);
     return true;
   }
@@ -394,7 +397,7 @@ bool ReadColourMasks(FILE* file, uint64_t fileSize, const BitmapHeader& h, uint3
   const uint64_t maskBytesAfter = h.compression == 6 ? 16 : 12;
   if (h.pixelOffsetField >= 54 + maskBytesAfter && 54 + maskBytesAfter <= fileSize) {
     if (!ReadAt(file, 54, maskBytes, sizeof maskBytes))
-      return Fail(error, "colour masks cut short");
+      return Refuse(error, "colour masks cut short");
     for (int i = 0; i < 3; ++i) masks[i] = LE32(maskBytes + 4 * i);
     paletteStart += maskBytesAfter;
   }
@@ -411,11 +414,11 @@ bool ReadPalette(FILE* file, uint64_t fileSize, const BitmapHeader& h, uint64_t 
   if (h.Palette()) {
     const uint64_t count = h.coloursUsed != 0 ? h.coloursUsed : (1u << h.bitCount);
     paletteEnd = paletteStart + count * 4;
-    if (paletteEnd > fileSize) return Fail(error, "palette cut short");
+    if (paletteEnd > fileSize) return Refuse(error, "palette cut short");
     const uint64_t reachable = std::min<uint64_t>(count, 1u << h.bitCount);
     entries.resize(static_cast<size_t>(reachable) * 4);
     if (!ReadAt(file, paletteStart, entries.data(), entries.size())) {
-      return Fail(error, "palette cut short");
+      return Refuse(error, "palette cut short");
     }
   } else if (h.coloursUsed != 0 &&
              paletteStart + static_cast<uint64_t>(h.coloursUsed) * 4 <= fileSize) {
@@ -471,10 +474,10 @@ ImageDescription Describe(const BitmapHeader& h, const std::vector<uint8_t>& ent
 bool ReadRunLengthPixels(FILE* file, uint64_t fileSize, const BitmapHeader& h, uint64_t pixelOffset,
                          uint64_t outRowBytes, ByteSink& sink, ImageError* error) {
   uint64_t available = fileSize - pixelOffset;
-  if (h.imageSize > available) return Fail(error, "pixel data cut short");
+  if (h.imageSize > available) return Refuse(error, "pixel data cut short");
   if (h.imageSize != 0) available = h.imageSize;
   RLEInput input(file, pixelOffset, available);
-  if (!input.Seek(0)) return Fail(error, "pixel data cut short");
+  if (!input.Seek(0)) return Refuse(error, "pixel data cut short");
   if (outRowBytes <= kImageDecodeBudget) {
     return ReadRLEBands(input, h.bitCount, h.columns, h.rows, outRowBytes, h.topDown, sink, error);
   }
@@ -488,7 +491,7 @@ bool ReadRunLengthPixels(FILE* file, uint64_t fileSize, const BitmapHeader& h, u
   RLEState state;
   if (RunCodes(input, h.bitCount, h.columns, h.rows, state, &whole, [](const RLEState&) {}) ==
       RLEStop::kCutShort) {
-    return Fail(error, "pixel data cut short");
+    return Refuse(error, "pixel data cut short");
   }
   return true;
 }
@@ -517,7 +520,7 @@ bool ReadUncompressedRows(FILE* file, uint64_t fileSize, const BitmapHeader& h,
   const uint64_t inRowBytes = (static_cast<uint64_t>(h.columns) * h.bitCount + 7) / 8;
   const uint64_t paddedRow = (inRowBytes + 3) / 4 * 4;
   if (pixelOffset + paddedRow * (h.rows - 1) + inRowBytes > fileSize) {
-    return Fail(error, "pixel data cut short");
+    return Refuse(error, "pixel data cut short");
   }
   sink.Expect(static_cast<size_t>(outRowBytes * h.rows));
   std::vector<uint8_t> in(static_cast<size_t>(inRowBytes));
@@ -526,7 +529,7 @@ bool ReadUncompressedRows(FILE* file, uint64_t fileSize, const BitmapHeader& h,
   for (uint32_t r = 0; r < h.rows; ++r) {
     const uint32_t fileRow = h.topDown ? r : h.rows - 1 - r;
     if (!ReadAt(file, pixelOffset + paddedRow * fileRow, in.data(), in.size())) {
-      return Fail(error, "pixel data cut short");
+      return Refuse(error, "pixel data cut short");
     }
     const uint8_t* row = in.data();
     if (!h.Palette()) {
@@ -543,9 +546,9 @@ bool ReadUncompressedRows(FILE* file, uint64_t fileSize, const BitmapHeader& h,
 bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& description,
                   ImageError* error) {
   try {
-    if (path == nullptr) return Fail(error, "no file name");
+    if (path == nullptr) return Refuse(error, "no file name");
     ImageFile file(path);
-    if (!file.IsOpen()) return ImageReadFail(error, ImageFile::OpenFailure(file.Failure()));
+    if (!file.IsOpen()) return Fail(error, ImageFile::OpenError(file.Failure()));
     const uint64_t fileSize = file.Size();
 
     BitmapHeader h;
@@ -566,7 +569,7 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
                                      ? (static_cast<uint64_t>(h.columns) * h.bitCount + 7) / 8
                                      : 3 * static_cast<uint64_t>(h.columns);
     const uint64_t dataSize = outRowBytes * h.rows;
-    if (dataSize > kMaxImageDataSize) return Fail(error, "image too large");
+    if (dataSize > kMaxImageDataSize) return Refuse(error, "image too large");
     result.dataSize = dataSize;
     if (sink.WantsData()) {
       const bool read = h.RunLength() ? ReadRunLengthPixels(file.Get(), fileSize, h, pixelOffset,
@@ -578,7 +581,7 @@ bool ReadBMPImage(const char* path, ByteSink& sink, ImageDescription& descriptio
     description = std::move(result);
     return true;
   } catch (const std::bad_alloc&) {
-    return Fail(error, "out of memory");
+    return Fail(error, kOutOfMemory);
   }
 }
 

@@ -112,6 +112,10 @@ std::string ImageFile::OpenFailure(int failure) {
   return "cannot open the file: " + platform::SystemErrorText(failure);
 }
 
+ImageError ImageFile::OpenError(int failure) {
+  return {ImageError::Kind::kSystem, OpenFailure(failure)};
+}
+
 ImageFile::ImageFile(const char* path) {
   const int fd = OpenRegular(path, &size_, &failure_);
   if (fd < 0) return;
@@ -152,6 +156,10 @@ bool ImageFile::StartsWith(const char* path, const char* const* signatures, size
 bool ImageReadFail(ImageError* error, ImageError why) {
   if (error != nullptr) *error = std::move(why);
   return false;
+}
+
+bool ImageRefuse(ImageError* error, std::string why) {
+  return ImageReadFail(error, {ImageError::Kind::kRefused, std::move(why)});
 }
 
 ImageError NoSuchImage(uint32_t index, uint32_t count) {

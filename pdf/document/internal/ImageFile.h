@@ -22,14 +22,20 @@ struct ImageHead {
   int openFailure = 0;
 };
 
-// Why a reader refused a file: what kind of failure it is, which tells the
-// importer how to report it, and the text that says what was wrong.
+// Why a reader failed: what kind of failure it is, which tells the importer
+// how to report it, and the text that says what was wrong. Every failure
+// states its kind; only a refusal blames the file.
 struct ImageError {
   enum class Kind {
-    kRefused,      // the file is of the reader's kind but cannot be read
+    kRefused,      // the file is of the reader's kind but cannot be read as one
     kNoSuchImage,  // an index past the file's images
     kStorage,      // the storage of the image data could not grow
+    kMemory,       // want of memory
+    kSystem,       // the file could not be opened or read: the system's reason
+    kStep,         // a step of the import after the reading failed (no fault of the file)
   };
+  // An ImageError made empty holds no failure yet: a reader that fails
+  // stores one of a kind.
   Kind kind = Kind::kRefused;
   std::string text;
   // The text names the image it is about already ("image 3: ..."), as a
@@ -37,8 +43,6 @@ struct ImageError {
   bool namesImage = false;
 
   ImageError() = default;
-  ImageError(const char* why) : text(why) {}
-  ImageError(std::string why) : text(std::move(why)) {}
   ImageError(Kind what, std::string why, bool named = false)
       : kind(what), text(std::move(why)), namesImage(named) {}
 };
@@ -47,6 +51,8 @@ struct ImageError {
 // the importer tells a full temporary folder from want of memory.
 inline const ImageError kStorageFailed{ImageError::Kind::kStorage,
                                        "out of memory for the image data"};
+// The failure of a reader that ran out of memory.
+inline const ImageError kOutOfMemory{ImageError::Kind::kMemory, "out of memory"};
 
 class ImageFile {
  public:
@@ -76,8 +82,10 @@ class ImageFile {
   static constexpr int kNotRegular = -1;
   static constexpr int kChanged = -2;
   // Its text: "cannot open the file: " and the system's reason, "not a
-  // regular file", or that the file changed.
+  // regular file", or that the file changed; as a failure of the system
+  // (kSystem), since the probes found a regular file there before.
   static std::string OpenFailure(int failure);
+  static ImageError OpenError(int failure);
 
   // One state of a file for every read of it: while a OneState lives on
   // this thread, each open of its path here must find the file as *state
@@ -120,6 +128,8 @@ class ImageFile {
 
 // Stores the reason (when asked for) and answers false.
 bool ImageReadFail(ImageError* error, ImageError why);
+// The same for a refusal of the file (kRefused), with its reason.
+bool ImageRefuse(ImageError* error, std::string why);
 
 // Runs read (a call that takes an ImageError*) for a caller that wants the
 // reason's text only.

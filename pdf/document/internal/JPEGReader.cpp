@@ -18,6 +18,11 @@
 namespace {
 
 bool Fail(ImageError* error, ImageError why) { return ImageReadFail(error, std::move(why)); }
+bool Refuse(ImageError* error, std::string why) { return ImageRefuse(error, std::move(why)); }
+
+// A read of the file that the system failed (or that found it shorter than
+// it was when opened).
+const ImageError kCannotRead{ImageError::Kind::kSystem, "cannot read the file"};
 
 // What the header says, gathered by a function that holds plain data only
 // (libjpeg errors jump back into it).
@@ -32,7 +37,8 @@ struct Header {
   uint8_t densityUnit;
   uint16_t xDensity;
   uint16_t yDensity;
-  // Resolution in dots per inch from the first APP13 marker (0: none).
+  // Resolution in dots per inch from the first Photoshop APP13 marker (0:
+  // none).
   double app13X;
   double app13Y;
   // The Orientation of the first Exif APP1 marker (0: none readable).
@@ -45,18 +51,16 @@ uint32_t BE32(const JOCTET* p) {
          (static_cast<uint32_t>(p[2]) << 8) | p[3];
 }
 
-// Reads the resolution of a "Photoshop 3.0" marker: its image resources are
-// walked to ResolutionInfo (0x03ED), whose horizontal and vertical values,
-// 16.16 fixed-point pixels per inch, lie at 0 and 8 of its data (the unit
-// fields that follow each name only the unit shown to the user). Each
-// resource is "8BIM", a 16-bit id, a name (length byte and text, padded to
-// an even length), a 32-bit data length and the data, padded to an even
-// length. A marker without that resource, or one cut inside it, gives no
-// resolution.
+// Reads the resolution of the image resources of a "Photoshop 3.0" marker
+// (its data after the signature): they are walked to ResolutionInfo
+// (0x03ED), whose horizontal and vertical values, 16.16 fixed-point pixels
+// per inch, lie at 0 and 8 of its data (the unit fields that follow each
+// name only the unit shown to the user). Each resource is "8BIM", a 16-bit
+// id, a name (length byte and text, padded to an even length), a 32-bit data
+// length and the data, padded to an even length. Resources without that
+// one, or cut inside it, give no resolution.
 void ReadApp13(const JOCTET* data, size_t length, Header* header) {
-  static const char kSignature[] = "Photoshop 3.0";  // with its NUL: 14 bytes
-  if (length < sizeof kSignature || std::memcmp(data, kSignature, sizeof kSignature) != 0) return;
-  size_t pos = sizeof kSignature;
+  size_t pos = 0;
   while (length - pos >= 12 && std::memcmp(data + pos, "8BIM", 4) == 0) {
     const uint16_t id = BE16(data + pos + 4);
     const size_t nameBytes = (static_cast<size_t>(data[pos + 6]) + 2) & ~static_cast<size_t>(1);
@@ -259,31 +263,47 @@ void SegmentBytes(j_decompress_ptr info, JOCTET* to, size_t n) {
   }
 }
 
-// The data of the rest of a segment, from libjpeg's image pool (freed with
-// its record).
-JOCTET* SegmentData(j_decompress_ptr info, size_t n) {
+// The data of the rest of a segment (n bytes), after `kept` bytes of it
+// already read (`head`), from libjpeg's image pool (freed with its record).
+JOCTET* SegmentData(j_decompress_ptr info, size_t n, const JOCTET* head = nullptr,
+                    size_t kept = 0) {
   auto* data = static_cast<JOCTET*>(
-      (*info->mem->alloc_large)(reinterpret_cast<j_common_ptr>(info), JPOOL_IMAGE, n + 1));
-  SegmentBytes(info, data, n);
+      (*info->mem->alloc_large)(reinterpret_cast<j_common_ptr>(info), JPOOL_IMAGE, kept + n + 1));
+  if (kept > 0) std::memcpy(data, head, kept);
+  SegmentBytes(info, data + kept, n);
   return data;
 }
 
 // Reads an APP1 or APP13 marker as libjpeg's own processor would, keeping
-// what the image needs: the resolution of the first APP13 marker (which
-// decides whether it qualifies or not) and the Orientation of the first
-// Exif APP1 marker. The data of other markers are skipped unread, so that
+// what the image needs: the resolution of the first APP13 marker that holds
+// Photoshop resources ("Photoshop 3.0", its NUL and a first "8BIM"; it
+// decides whether it has one or not) and the Orientation of the first Exif
+// APP1 marker. Other markers, empty APP13 markers and APP13 markers of other
+// kinds among them, are passed over and their data skipped unread, so that
 // a file of many markers costs no memory. A length below 2 holds no data,
 // as libjpeg takes it.
 boolean ReadAppMarker(j_decompress_ptr info) {
   static const JOCTET kExif[6] = {'E', 'x', 'i', 'f', 0, 0};
+  static const JOCTET kPhotoshop[14] = {'P', 'h', 'o', 't', 'o', 's', 'h',
+                                        'o', 'p', ' ', '3', '.', '0', 0};
+  static const JOCTET kResource[4] = {'8', 'B', 'I', 'M'};
   HeaderRead& read = ReadOf(info);
   JOCTET field[2];
   SegmentBytes(info, field, sizeof field);
   size_t left = BE16(field) >= 2 ? BE16(field) - 2u : 0u;
-  if (info->unread_marker == JPEG_APP0 + 13 && !read.sawApp13) {
-    read.sawApp13 = true;
-    ReadApp13(SegmentData(info, left), left, &read.header);
-    left = 0;
+  if (info->unread_marker == JPEG_APP0 + 13 && !read.sawApp13 &&
+      left >= sizeof kPhotoshop + sizeof kResource) {
+    JOCTET kind[sizeof kPhotoshop + sizeof kResource];
+    SegmentBytes(info, kind, sizeof kind);
+    left -= sizeof kind;
+    if (std::memcmp(kind, kPhotoshop, sizeof kPhotoshop) == 0 &&
+        std::memcmp(kind + sizeof kPhotoshop, kResource, sizeof kResource) == 0) {
+      read.sawApp13 = true;
+      // The resources from the first one's "8BIM" on.
+      ReadApp13(SegmentData(info, left, kResource, sizeof kResource), sizeof kResource + left,
+                &read.header);
+      left = 0;
+    }
   } else if (info->unread_marker == JPEG_APP0 + 1 && !read.sawExif && left >= sizeof kExif) {
     JOCTET kind[sizeof kExif];
     SegmentBytes(info, kind, sizeof kind);
@@ -380,11 +400,11 @@ bool IsJPEGFile(const char* path) { return IsJPEGFile(ImageFile::ReadHead(path))
 bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& description,
                    ImageError* error) {
   try {
-    if (path == nullptr) return Fail(error, "no file name");
+    if (path == nullptr) return Refuse(error, "no file name");
     ImageFile file(path);
-    if (!file.IsOpen()) return Fail(error, ImageFile::OpenFailure(file.Failure()));
+    if (!file.IsOpen()) return Fail(error, ImageFile::OpenError(file.Failure()));
     const uint64_t fileSize = file.Size();
-    if (fileSize > kMaxImageDataSize) return Fail(error, "file too large");
+    if (fileSize > kMaxImageDataSize) return Refuse(error, "file too large");
     // The data stay in the file until they are written: what was read is
     // this file as it is now.
     const FileStamp source = FileStamp::OfDescriptor(fileno(file.Get()));
@@ -392,10 +412,10 @@ bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& descripti
     HeaderRead read{};
     char message[JMSG_LENGTH_MAX] = {};
     uint64_t scanStart = 0;
-    if (!ReadHeader(file.Get(), &read, &scanStart, message)) return Fail(error, message);
+    if (!ReadHeader(file.Get(), &read, &scanStart, message)) return Refuse(error, message);
     const Header& header = read.header;
-    if (header.precision != 8) return Fail(error, "unsupported sample precision");
-    if (header.width == 0 || header.height == 0) return Fail(error, "bad image size");
+    if (header.precision != 8) return Refuse(error, "unsupported sample precision");
+    if (header.width == 0 || header.height == 0) return Refuse(error, "bad image size");
 
     ImageDescription result;
     result.width = header.width;
@@ -411,7 +431,7 @@ bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& descripti
         // inverted CMYK samples.
         result.decodeInverted = header.fileSpace == JCS_YCCK || header.adobeMarker;
         break;
-      default: return Fail(error, "unsupported colour model");
+      default: return Refuse(error, "unsupported colour model");
     }
     result.source = source;
     if (header.orientation != 0) result.orientation = header.orientation;
@@ -434,7 +454,7 @@ bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& descripti
     // The whole file, unchanged, is the image data; its marker structure
     // from the first scan on, where libjpeg stopped, is checked on the way,
     // so that a file cut short is refused.
-    if (fseeko(file.Get(), 0, SEEK_SET) != 0) return Fail(error, "cannot read the file");
+    if (fseeko(file.Get(), 0, SEEK_SET) != 0) return Fail(error, kCannotRead);
     // Blocks of 64 KiB: large enough that the system calls cost little,
     // small enough that a new process does not pay a page fault for every
     // 4 KiB of a buffer it touches once.
@@ -445,8 +465,7 @@ bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& descripti
     uint64_t copied = 0;
     while (copied < fileSize) {
       const size_t want = static_cast<size_t>(std::min<uint64_t>(blockSize, fileSize - copied));
-      if (std::fread(block.get(), 1, want, file.Get()) != want)
-        return Fail(error, "cannot read the file");
+      if (std::fread(block.get(), 1, want, file.Get()) != want) return Fail(error, kCannotRead);
       if (copied + want > scanStart) {
         const size_t skip = copied >= scanStart ? 0 : static_cast<size_t>(scanStart - copied);
         walk.Feed(block.get() + skip, want - skip);
@@ -455,12 +474,12 @@ bool ReadJPEGImage(const char* path, ByteSink& sink, ImageDescription& descripti
       if (!sink.Put(block.get(), want)) return Fail(error, kStorageFailed);
       copied += want;
     }
-    if (const char* problem = walk.Problem()) return Fail(error, problem);
+    if (const char* problem = walk.Problem()) return Refuse(error, problem);
     result.dataSize = fileSize;
     description = std::move(result);
     return true;
   } catch (const std::bad_alloc&) {
-    return Fail(error, "out of memory");
+    return Fail(error, kOutOfMemory);
   }
 }
 

@@ -20,8 +20,10 @@ bool IsJPEGFile(const ImageHead& head);
 // rather than YCbCr and no Adobe marker says so), four-component files
 // DeviceCMYK, with the Decode inverted for YCCK files and files with an
 // Adobe marker. The size in points comes from the ResolutionInfo resource of
-// a "Photoshop 3.0" first APP13 marker, else from the JFIF density, else one
-// pixel per point, for each axis on its own. The Orientation (1 to 8) comes
+// the first APP13 marker that holds Photoshop resources ("Photoshop 3.0", its
+// NUL and "8BIM"; empty APP13 markers and those of other kinds are passed
+// over), else from the JFIF density, else one pixel per point, for each axis
+// on its own. The Orientation (1 to 8) comes
 // from the first Exif APP1 marker before the scan, when its IFD0 holds a
 // readable one. The description carries the file's stamp: the data are
 // copied from the file when they are written, which refuses a file that

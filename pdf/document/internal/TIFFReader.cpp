@@ -24,6 +24,7 @@
 namespace {
 
 bool Fail(ImageError* error, ImageError why) { return ImageReadFail(error, std::move(why)); }
+bool Refuse(ImageError* error, std::string why) { return ImageRefuse(error, std::move(why)); }
 
 // Size in points of one axis by the resolution unit: 2 inch, 3 centimetre,
 // any other one pixel per point, as is a missing, zero, negative or
@@ -73,17 +74,20 @@ bool HoldsWhatItGave(TIFF* tiff, uint16_t compression, uint32_t piece, tmsize_t 
          TIFFGetStrileByteCount(tiff, piece) >= static_cast<uint64_t>(given);
 }
 
-// The failure of a piece that libtiff could not decode, with libtiff's
-// reason when it gave one, or of a piece cut short.
+// The failure of a piece (strip or tile `piece`, counted from 0 as libtiff
+// counts them and named counted from 1, as images are) that libtiff could
+// not decode or decoded short (a JPEG piece of fewer rows than it declares,
+// or whose data end early), with libtiff's reason when it gave one, or of a
+// piece cut short.
 bool PieceFails(const TIFFErrorCapture& capture, ImageError* error, const char* what,
-                bool cutShort = false) {
-  std::string text = std::string("cannot decode ") + what;
+                uint64_t piece, bool cutShort = false) {
+  std::string text = std::string("cannot decode ") + what + " " + std::to_string(piece + 1);
   if (capture.HasError()) {
     text += ": " + capture.Text();
   } else if (cutShort) {
     text += ": its data are shorter than its rows";
   }
-  return Fail(error, text);
+  return Refuse(error, text);
 }
 
 // --- Samples ---
@@ -136,15 +140,17 @@ void PutSample(uint8_t* row, uint64_t k, int bits, uint32_t value) {
 }
 
 // The depth the samples of a file of this depth are stored at: PDF takes 1,
-// 2, 4 and 8 bits per component; 6-bit samples are scaled up, deeper ones
-// cut to their high 8 bits.
+// 2, 4 and 8 bits per component; 3, 5, 6 and 7-bit samples are scaled up,
+// deeper ones cut to their high 8 bits.
 int StoredBits(int bits) { return bits == 1 || bits == 2 || bits == 4 ? bits : 8; }
 
-// A sample of the file's depth at the stored depth.
+// A sample of the file's depth at the stored depth: of 3, 5, 6 or 7 bits
+// round(255 v / (2^n - 1)), the level a reader draws a sample of n bits at.
 uint32_t Reduce(uint32_t value, int bits) {
-  if (bits == 6) return (value * 255 + 31) / 63;
   if (bits > 8) return value >> (bits - 8);
-  return value;
+  if (bits == 8 || StoredBits(bits) == bits) return value;
+  const uint32_t full = (uint32_t{1} << bits) - 1;
+  return (value * 255 + full / 2) / full;
 }
 
 // A colour sample premultiplied by its alpha, divided out again at the
@@ -228,7 +234,7 @@ uint64_t PieceRowBytes(const Layout& layout, uint64_t pixels) {
 
 bool Check(const TIFFErrorCapture& capture, ImageError* error, const char* what) {
   if (!capture.HasError()) return true;
-  return Fail(error, std::string(what) + ": " + capture.Text());
+  return Refuse(error, std::string(what) + ": " + capture.Text());
 }
 
 // Hands n zero bytes to the sink, a block at a time.
@@ -325,14 +331,14 @@ class TIFFFile {
             ImageError* error) {
     int failure = 0;
     fd_ = ImageFile::OpenRegular(path, nullptr, &failure);
-    if (fd_ < 0) return Fail(error, ImageFile::OpenFailure(failure));
-    if (directory != 0 && !PatchHeader(directory)) return Fail(error, "not a TIFF file");
+    if (fd_ < 0) return Fail(error, ImageFile::OpenError(failure));
+    if (directory != 0 && !PatchHeader(directory)) return Refuse(error, "not a TIFF file");
     WatchTagValues();
     tiff_ =
         TIFFClientOpen(path, "rm", this, &Read, &Write, &Seek, &CloseNothing, &Size, &Map, &Unmap);
     if (tiff_ == nullptr)
-      return Fail(error, capture.HasError() ? capture.Text() : "cannot read the file");
-    if (capture.HasError()) return Fail(error, "open: " + capture.Text());
+      return Refuse(error, capture.HasError() ? capture.Text() : "cannot read the file");
+    if (capture.HasError()) return Refuse(error, "open: " + capture.Text());
     return true;
   }
   TIFF* Get() const { return tiff_; }
@@ -501,13 +507,13 @@ bool WalkChain(const char* path, const TIFFErrorCapture& capture, TIFFFile& file
       break;
     }
     if (chain.directories >= kMaxTIFFDirectories) {
-      return Fail(error, "more than " + std::to_string(kMaxTIFFDirectories) + " directories");
+      return Refuse(error, "more than " + std::to_string(kMaxTIFFDirectories) + " directories");
     }
     ++chain.directories;
     chain.last = offset;
     if (IsNoImage(tiff)) continue;
     if (chain.offsets.size() >= kMaxTIFFImages) {
-      return Fail(error, "more than " + std::to_string(kMaxTIFFImages) + " images");
+      return Refuse(error, "more than " + std::to_string(kMaxTIFFImages) + " images");
     }
     chain.offsets.push_back(offset);
   }
@@ -575,16 +581,16 @@ bool ReadDirectStrips(TIFF* tiff, const TIFFErrorCapture& capture, ByteSink& sin
   TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
   if (!Check(capture, error, "rows per strip")) return false;
   if (count == 0 || size <= 0 || rowSize <= 0 || rowsPerStrip == 0)
-    return Fail(error, "bad strip layout");
+    return Refuse(error, "bad strip layout");
   rowsPerStrip = std::min(rowsPerStrip, length);
   const uint64_t rowBytes = static_cast<uint64_t>(rowSize);
   const uint64_t total = rowBytes * length;
   if (static_cast<uint64_t>(size) > kMaxImageDataSize || total > kMaxImageDataSize) {
-    return Fail(error, "image too large");
+    return Refuse(error, "image too large");
   }
   if (static_cast<uint64_t>(size) < rowBytes * rowsPerStrip ||
       count < (uint64_t{length} + rowsPerStrip - 1) / rowsPerStrip) {
-    return Fail(error, "bad strip layout");
+    return Refuse(error, "bad strip layout");
   }
   sink.Expect(static_cast<size_t>(total));
   uint64_t position = 0;
@@ -596,9 +602,9 @@ bool ReadDirectStrips(TIFF* tiff, const TIFFErrorCapture& capture, ByteSink& sin
     for (uint64_t index = 0; position < total; ++index) {
       const tmsize_t n =
           TIFFReadEncodedStrip(tiff, static_cast<uint32_t>(index), strip.data(), size);
-      if (n < 0 || capture.HasError()) return PieceFails(capture, error, "strip");
+      if (n < 0 || capture.HasError()) return PieceFails(capture, error, "strip", index);
       if (!HoldsWhatItGave(tiff, compression, static_cast<uint32_t>(index), n))
-        return PieceFails(capture, error, "strip", true);
+        return PieceFails(capture, error, "strip", index, true);
       const uint64_t rows = std::min<uint64_t>(rowsPerStrip, length - index * rowsPerStrip);
       const uint64_t want = rows * rowBytes;
       const size_t part = static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(n), want));
@@ -607,7 +613,7 @@ bool ReadDirectStrips(TIFF* tiff, const TIFFErrorCapture& capture, ByteSink& sin
       position += want;
     }
   } else {
-    if (rowBytes > kImageDecodeBudget) return Fail(error, "row too large");
+    if (rowBytes > kImageDecodeBudget) return Refuse(error, "row too large");
     const uint32_t bandRows =
         static_cast<uint32_t>(std::clamp<uint64_t>(kRowBandBytes / rowBytes, 1, length));
     std::vector<uint8_t> band(static_cast<size_t>(rowBytes * bandRows));
@@ -620,7 +626,7 @@ bool ReadDirectStrips(TIFF* tiff, const TIFFErrorCapture& capture, ByteSink& sin
       for (uint32_t r = 0; r < rows; ++r) {
         if (TIFFReadScanline(tiff, band.data() + r * rowBytes, y0 + r, 0) < 0 ||
             capture.HasError()) {
-          return PieceFails(capture, error, "strip");
+          return PieceFails(capture, error, "strip", TIFFComputeStrip(tiff, y0 + r, 0));
         }
       }
       const size_t part = static_cast<size_t>(rowBytes * rows);
@@ -640,9 +646,9 @@ bool ReadPlaneStrip(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& l
   const tmsize_t want = static_cast<tmsize_t>(rowSize * rows);
   const uint32_t index = TIFFComputeStrip(tiff, y0, static_cast<uint16_t>(plane));
   const tmsize_t n = capture.HasError() ? -1 : TIFFReadEncodedStrip(tiff, index, into.data(), want);
-  if (n < want || capture.HasError()) return PieceFails(capture, error, "strip");
+  if (n < want || capture.HasError()) return PieceFails(capture, error, "strip", index);
   if (!HoldsWhatItGave(tiff, layout.compression, index, n))
-    return PieceFails(capture, error, "strip", true);
+    return PieceFails(capture, error, "strip", index, true);
   return true;
 }
 
@@ -659,7 +665,7 @@ bool ReadPlanarStrips(TIFF* tiff, const TIFFErrorCapture& capture, const Layout&
   uint32_t rowsPerStrip = 0;
   TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
   if (!Check(capture, error, "rows per strip")) return false;
-  if (rowsPerStrip == 0) return Fail(error, "bad strip layout");
+  if (rowsPerStrip == 0) return Refuse(error, "bad strip layout");
   const uint32_t bandRows = std::min(rowsPerStrip, length);
   const uint64_t stripBytes = rowSize * bandRows;
   const uint64_t held = stripBytes * (layout.HasAlpha() ? 2 : 1);
@@ -705,7 +711,7 @@ bool ReadPlanarRows(const char* path, uint32_t image, TIFFFile& file,
                     tmsize_t rowSize, ByteSink& sink, ImageError* error) {
   TIFF* tiff = file.Get();
   const FileStamp first = FileStamp::OfDescriptor(file.Descriptor());
-  if (!first.IsSet()) return Fail(error, "cannot read the file");
+  if (!first.IsSet()) return Fail(error, {ImageError::Kind::kSystem, "cannot read the file"});
   std::vector<std::unique_ptr<TIFFFile>> others;
   std::vector<TIFF*> planes{tiff};
   std::vector<int> samples{0};
@@ -724,7 +730,7 @@ bool ReadPlanarRows(const char* path, uint32_t image, TIFFFile& file,
     if (again.device != first.device || again.inode != first.inode || width != layout.width ||
         rows != length || TIFFScanlineSize(other->Get()) != rowSize ||
         !TIFFIsTiled(other->Get()) != !TIFFIsTiled(tiff)) {
-      return Fail(error, "the file changed while it was read");
+      return Refuse(error, "the file changed while it was read");
     }
     planes.push_back(other->Get());
     others.push_back(std::move(other));
@@ -734,15 +740,16 @@ bool ReadPlanarRows(const char* path, uint32_t image, TIFFFile& file,
   std::vector<uint8_t> alpha(static_cast<size_t>(layout.HasAlpha() ? rowSize : 0));
   std::vector<uint8_t> out(static_cast<size_t>(layout.outRowBytes));
   auto readRow = [&](size_t i, uint32_t y, std::vector<uint8_t>& into) {
-    return TIFFReadScanline(planes[i], into.data(), y, static_cast<uint16_t>(samples[i])) >= 0 &&
-           !capture.HasError();
+    const auto sample = static_cast<uint16_t>(samples[i]);
+    if (TIFFReadScanline(planes[i], into.data(), y, sample) >= 0 && !capture.HasError())
+      return true;
+    return PieceFails(capture, error, "strip", TIFFComputeStrip(planes[i], y, sample));
   };
   for (uint32_t y = 0; y < length; ++y) {
     std::fill(out.begin(), out.end(), 0);
-    if (layout.HasAlpha() && !readRow(samples.size() - 1, y, alpha))
-      return PieceFails(capture, error, "strip");
+    if (layout.HasAlpha() && !readRow(samples.size() - 1, y, alpha)) return false;
     for (int p = 0; p < layout.components; ++p) {
-      if (!readRow(static_cast<size_t>(p), y, row)) return PieceFails(capture, error, "strip");
+      if (!readRow(static_cast<size_t>(p), y, row)) return false;
       ConvertRun(layout, row.data(), layout.HasAlpha() ? alpha.data() : nullptr, layout.width, p,
                  out.data(), 0);
     }
@@ -763,9 +770,9 @@ bool ReadStripRows(const char* path, uint32_t image, TIFFFile& file,
   const tmsize_t size = TIFFScanlineSize(tiff);
   if (!Check(capture, error, "row size")) return false;
   if (size <= 0 || static_cast<uint64_t>(size) < PieceRowBytes(layout, layout.width)) {
-    return Fail(error, "bad strip layout");
+    return Refuse(error, "bad strip layout");
   }
-  if (static_cast<uint64_t>(size) > kImageDecodeBudget) return Fail(error, "row too large");
+  if (static_cast<uint64_t>(size) > kImageDecodeBudget) return Refuse(error, "row too large");
   const uint64_t dataSize = layout.outRowBytes * length;
   if (layout.planar) {
     bool fits = true;
@@ -779,7 +786,7 @@ bool ReadStripRows(const char* path, uint32_t image, TIFFFile& file,
   std::vector<uint8_t> out(static_cast<size_t>(layout.outRowBytes));
   for (uint32_t y = 0; y < length; ++y) {
     if (TIFFReadScanline(tiff, row.data(), y, 0) < 0 || capture.HasError()) {
-      return PieceFails(capture, error, "strip");
+      return PieceFails(capture, error, "strip", TIFFComputeStrip(tiff, y, 0));
     }
     std::fill(out.begin(), out.end(), 0);
     ConvertRun(layout, row.data(), nullptr, layout.width, 0, out.data(), 0);
@@ -795,9 +802,9 @@ bool ReadTile(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& layout,
   const uint32_t index = TIFFComputeTile(tiff, x0, y0, 0, static_cast<uint16_t>(plane));
   const tmsize_t n =
       TIFFReadEncodedTile(tiff, index, tile.data(), static_cast<tmsize_t>(tile.size()));
-  if (n < 0 || capture.HasError()) return PieceFails(capture, error, "tile");
+  if (n < 0 || capture.HasError()) return PieceFails(capture, error, "tile", index);
   if (!HoldsWhatItGave(tiff, layout.compression, index, n))
-    return PieceFails(capture, error, "tile", true);
+    return PieceFails(capture, error, "tile", index, true);
   return true;
 }
 
@@ -837,18 +844,18 @@ bool ReadTileRows(TIFF* tiff, const TIFFErrorCapture& capture, const Layout& lay
   uint32_t tileLength = 0;
   if (!TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth) ||
       !TIFFGetField(tiff, TIFFTAG_TILELENGTH, &tileLength) || tileWidth == 0 || tileLength == 0) {
-    return Fail(error, "bad tile layout");
+    return Refuse(error, "bad tile layout");
   }
   // Tiles narrower than 16 pixels could start inside a byte at low depths.
-  if (layout.bits < 8 && tileWidth % 16 != 0) return Fail(error, "bad tile width");
+  if (layout.bits < 8 && tileWidth % 16 != 0) return Refuse(error, "bad tile width");
   const tmsize_t size = TIFFTileSize(tiff);
   if (!Check(capture, error, "tile size")) return false;
   const uint64_t tileRowBytes = PieceRowBytes(layout, tileWidth);
   if (size <= 0 || tileRowBytes * tileLength > static_cast<uint64_t>(size))
-    return Fail(error, "bad tile layout");
+    return Refuse(error, "bad tile layout");
   const bool alphaPlane = layout.planar && layout.HasAlpha();
   const uint64_t held = static_cast<uint64_t>(size) * (alphaPlane ? 2 : 1);
-  if (held > kImageDecodeBudget) return Fail(error, "tile too large");
+  if (held > kImageDecodeBudget) return Refuse(error, "tile too large");
   std::vector<uint8_t> tile(static_cast<size_t>(size));
   std::vector<uint8_t> alpha(static_cast<size_t>(alphaPlane ? size : 0));
   const uint64_t dataSize = layout.outRowBytes * length;
@@ -904,21 +911,19 @@ struct ImageTags {
 };
 
 // Depths whose samples can be stored: as they are (1, 2, 4, 8), scaled up
-// (6) or cut to their high 8 bits (9 to 32).
-bool DepthTaken(uint16_t bits) {
-  return bits == 1 || bits == 2 || bits == 4 || bits == 6 || (bits >= 8 && bits <= 32);
-}
+// (3, 5, 6, 7) or cut to their high 8 bits (9 to 32).
+bool DepthTaken(uint16_t bits) { return bits >= 1 && bits <= 32; }
 
 // Reads the required tags (the first one missing fails), the resolutions
 // and the defaulted ones, and refuses sizes, depths and sample formats this
 // reader does not take.
 bool ReadTags(TIFF* tiff, const TIFFErrorCapture& capture, ImageTags& t, ImageError* error) {
-  if (!TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &t.width)) return Fail(error, "no ImageWidth");
-  if (!TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &t.length)) return Fail(error, "no ImageLength");
+  if (!TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &t.width)) return Refuse(error, "no ImageWidth");
+  if (!TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &t.length)) return Refuse(error, "no ImageLength");
   if (!TIFFGetField(tiff, TIFFTAG_COMPRESSION, &t.compression))
-    return Fail(error, "no Compression");
+    return Refuse(error, "no Compression");
   if (!TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &t.photometric))
-    return Fail(error, "no PhotometricInterpretation");
+    return Refuse(error, "no PhotometricInterpretation");
   t.hasX = TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &t.xResolution) != 0;
   t.hasY = TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &t.yResolution) != 0;
   TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &t.planarConfig);
@@ -936,17 +941,17 @@ bool ReadTags(TIFF* tiff, const TIFFErrorCapture& capture, ImageTags& t, ImageEr
   }
   if (!Check(capture, error, "tags")) return false;
 
-  if (t.width == 0 || t.length == 0) return Fail(error, "bad image size");
-  if (!DepthTaken(t.bits)) return Fail(error, "unsupported bits per sample");
+  if (t.width == 0 || t.length == 0) return Refuse(error, "bad image size");
+  if (!DepthTaken(t.bits)) return Refuse(error, "unsupported bits per sample");
   // The JPEG codec decodes 8-bit samples only (12-bit JPEG data need a
   // libjpeg built for them).
   if (t.compression == COMPRESSION_JPEG && t.bits != 8) {
-    return Fail(error, std::to_string(t.bits) + "-bit JPEG data in a TIFF file is not supported");
+    return Refuse(error, std::to_string(t.bits) + "-bit JPEG data in a TIFF file is not supported");
   }
   // Undefined sample data (SampleFormat 4) are read as unsigned integers,
   // which is what every reader of such files does.
   if (t.sampleFormat != SAMPLEFORMAT_UINT && t.sampleFormat != SAMPLEFORMAT_VOID)
-    return Fail(error, "unsupported sample format");
+    return Refuse(error, "unsupported sample format");
   return true;
 }
 
@@ -967,14 +972,14 @@ bool ChooseColour(TIFF* tiff, const ImageTags& t, ImageDescription& result, int&
       components = 3;
       return true;
     case PHOTOMETRIC_PALETTE: {
-      if (t.bits > 8) return Fail(error, "palette deeper than 8 bits");
-      if (StoredBits(t.bits) != t.bits) return Fail(error, "unsupported palette depth");
+      if (t.bits > 8) return Refuse(error, "palette deeper than 8 bits");
+      if (StoredBits(t.bits) != t.bits) return Refuse(error, "unsupported palette depth");
       uint16_t* red = nullptr;
       uint16_t* green = nullptr;
       uint16_t* blue = nullptr;
       if (!TIFFGetField(tiff, TIFFTAG_COLORMAP, &red, &green, &blue) || red == nullptr ||
           green == nullptr || blue == nullptr) {
-        return Fail(error, "no ColorMap");
+        return Refuse(error, "no ColorMap");
       }
       const int entries = 1 << t.bits;
       result.colour = ImageColour::Indexed;
@@ -983,20 +988,20 @@ bool ChooseColour(TIFF* tiff, const ImageTags& t, ImageDescription& result, int&
       return true;
     }
     case PHOTOMETRIC_SEPARATED:
-      if (t.samples != 4) return Fail(error, "separated image without four samples");
+      if (t.samples != 4) return Refuse(error, "separated image without four samples");
       result.colour = ImageColour::DeviceCMYK;
       components = 4;
       return true;
     case PHOTOMETRIC_YCBCR:
       // JPEG-compressed YCbCr is converted to RGB by the codec itself.
       if (t.compression != COMPRESSION_JPEG || t.samples != 3 || t.bits != 8)
-        return Fail(error, "unsupported YCbCr image");
+        return Refuse(error, "unsupported YCbCr image");
       if (!TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB))
-        return Fail(error, "cannot convert YCbCr");
+        return Refuse(error, "cannot convert YCbCr");
       result.colour = ImageColour::DeviceRGB;
       components = 3;
       return true;
-    default: return Fail(error, "unsupported photometric interpretation");
+    default: return Refuse(error, "unsupported photometric interpretation");
   }
 }
 
@@ -1037,7 +1042,7 @@ bool ReadImage(const char* path, uint32_t index, ByteSink& sink, ImageDescriptio
                            : 1;
   int components = 1;
   if (!ChooseColour(tiff, t, result, components, error)) return false;
-  if (t.samples < components) return Fail(error, "too few samples per pixel");
+  if (t.samples < components) return Refuse(error, "too few samples per pixel");
   if (!Check(capture, error, "tags")) return false;
 
   Layout layout;
@@ -1060,7 +1065,7 @@ bool ReadImage(const char* path, uint32_t index, ByteSink& sink, ImageDescriptio
   layout.outBits = result.bitsPerComponent;
   layout.outRowBytes = (static_cast<uint64_t>(t.width) * components * layout.outBits + 7) / 8;
   const uint64_t dataSize = layout.outRowBytes * t.length;
-  if (dataSize > kMaxImageDataSize) return Fail(error, "image too large");
+  if (dataSize > kMaxImageDataSize) return Refuse(error, "image too large");
 
   result.widthPoints = AxisPoints(t.width, t.hasX, t.xResolution, t.unit);
   result.heightPoints = AxisPoints(t.length, t.hasY, t.yResolution, t.unit);
@@ -1100,23 +1105,23 @@ bool IsTIFFFile(const ImageHead& head) { return ImageFile::StartsWith(head, kTIF
 bool IsTIFFFile(const char* path) { return IsTIFFFile(ImageFile::ReadHead(path)); }
 
 bool CountTIFFImages(const char* path, uint32_t& count, ImageError* error) {
-  if (path == nullptr) return Fail(error, "no file name");
+  if (path == nullptr) return Refuse(error, "no file name");
   try {
     return CountImages(path, count, error);
   } catch (const std::bad_alloc&) {
-    return Fail(error, "out of memory");
+    return Fail(error, kOutOfMemory);
   }
 }
 
 bool ReadTIFFImage(const char* path, ByteSink& sink, ImageDescription& description,
                    ImageError* error, uint32_t index) {
-  if (path == nullptr) return Fail(error, "no file name");
+  if (path == nullptr) return Refuse(error, "no file name");
   ImageError reason;
   bool read = false;
   try {
     read = ReadImage(path, index, sink, description, &reason);
   } catch (const std::bad_alloc&) {
-    reason = "out of memory";
+    reason = kOutOfMemory;
   }
   if (read) return true;
   // A failure on a later image names it, unless the walk to it already did.

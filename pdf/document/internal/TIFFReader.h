@@ -47,18 +47,16 @@ bool CountTIFFImages(const char* path, uint32_t& count, std::string* error = nul
 // (1, 2, 4 or 8 bits); 5 with four samples DeviceCMYK; JPEG-compressed
 // YCbCr is decoded to RGB. Others are refused, as are signed or
 // floating-point samples (unsigned and undefined sample formats are read
-// alike) and depths other than 1, 2, 4, 6, 8 and 9 to 32 bits.
+// alike) and depths above 32 bits.
 //
 // The data hold exactly the image's rows, each of width x components x bits
 // per component, padded to a byte. Samples of 1, 2, 4 and 8 bits keep their
-// depth; 6-bit samples are scaled to 8 bits (v x 255 / 63, rounded) and
-// deeper ones keep their high 8 bits. Extra samples are dropped; an
-// associated (premultiplied) alpha is first divided out of the colours at
-// their own depth, round(255 x c / a) of colour c and alpha a, clipped to
-// 255 (a colour under alpha 0 is the one stored, scaled to 8 bits), and
-// such colours are stored at 8 bits (1-bit ones stay 1 bit, where the
-// division is exact). A JPEG-compressed image of other than 8 bits is
-// refused. Contiguous
+// depth; 3, 5, 6 and 7-bit samples are scaled to 8 bits (round(255 x v /
+// (2^n - 1)) of value v of n bits) and deeper ones keep their high 8 bits. Extra samples are
+// dropped; an associated (premultiplied) alpha is first divided out of the colours at their own
+// depth, round(255 x c / a) of colour c and alpha a, clipped to 255 (a colour under alpha 0 is the
+// one stored, scaled to 8 bits), and such colours are stored at 8 bits (1-bit ones stay 1 bit,
+// where the division is exact). A JPEG-compressed image of other than 8 bits is refused. Contiguous
 // strips whose samples need no change are stored as decoded, a strip after
 // another; tiled and planar images are assembled into rows. Strips and rows
 // of contiguous samples go to the sink as they are decoded (a strip above
@@ -68,11 +66,14 @@ bool CountTIFFImages(const char* path, uint32_t& count, std::string* error = nul
 // above kImageDecodeBudget bytes is refused. A colour map whose entries all
 // lie below 256 is taken as 8-bit values. A missing resolution means one
 // pixel per point; the Orientation tag goes to the description. libtiff's
-// errors fail the call, as does every read libtiff answers with -1 and an
+// errors fail the call, as does every read libtiff answers with -1, an
 // uncompressed strip or tile whose data are shorter than its rows (which
-// libtiff would fill from the bytes after it); the caller's libtiff handlers
-// are in place again afterwards. On failure returns false with a reason in
-// *error (when given); the sink is then to be discarded.
+// libtiff would fill from the bytes after it) and a JPEG strip or tile whose
+// JPEG data hold fewer rows or columns than it declares or end before its
+// rows do (which libtiff decodes as whole, see TIFFErrorCapture), the reason
+// naming the piece ("cannot decode strip 3: ...", counted from 1); the
+// caller's libtiff handlers are in place again afterwards. On failure returns false with a reason
+// in *error (when given); the sink is then to be discarded.
 bool ReadTIFFImage(const char* path, ByteSink& sink, ImageDescription& description,
                    ImageError* error, uint32_t index = 0);
 // The same, for a caller that wants the reason's text only.

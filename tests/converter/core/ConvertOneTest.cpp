@@ -647,10 +647,10 @@ TEST_F(ConvertOneTest, AFileWithAnImageThatCannotBeReadIsRefusedWhole) {
 
   std::vector<uint8_t> pastEnd = whole;
   tifftest::PutLe32(pastEnd, tifftest::NextField(pastEnd, directories[2]), 0x7FFF0000u);
-  std::vector<uint8_t> fiveBits = whole;
-  const size_t bits = tifftest::ValueField(fiveBits, directories[2], TIFFTAG_BITSPERSAMPLE);
+  std::vector<uint8_t> deep = whole;
+  const size_t bits = tifftest::ValueField(deep, directories[2], TIFFTAG_BITSPERSAMPLE);
   ASSERT_NE(bits, 0u);
-  fiveBits[bits] = 5;
+  deep[bits] = 33;
   std::vector<uint8_t> badData = whole;
   const size_t strip = tifftest::ValueField(badData, directories[2], TIFFTAG_STRIPOFFSETS);
   ASSERT_NE(strip, 0u);
@@ -673,12 +673,12 @@ TEST_F(ConvertOneTest, AFileWithAnImageThatCannotBeReadIsRefusedWhole) {
        "CPDFImageXObj::CreateImageXObj: INPUT: TIFF file refused (image 3: image too large)"},
       {"a chain that leads past the end", pastEnd,
        "CPDFImageXObj::CreateImageXObj: INPUT: TIFF file refused (image 4: "},
-      {"an image of 5 bits", fiveBits,
+      {"an image of 33 bits", deep,
        "CPDFImageXObj::CreateImageXObj: INPUT: TIFF file refused (image 3: unsupported bits "
        "per sample)"},
       {"damaged pixels of the last image", badData,
        "CPDFImageXObj::CreateImageXObj: INPUT: TIFF file refused (image 3: cannot decode "
-       "strip: "},
+       "strip 1: "},
   };
   const std::string output = folder.File("out.pdf");
   for (const Case& c : cases) {
@@ -859,15 +859,15 @@ TEST_F(ConvertOneTest, FailuresSayWhatWentWrong) {
             input + ": CPDFDoc::Save: cannot write the output file " + nowhere +
                 ": No such file or directory\n");
 
-  // Any other failure to store them gives the system's reason: here a limit
-  // on the size of a file (the signal it raises is ignored, so the write
-  // itself fails), below the 3 MB the samples take.
+  // A limit on the size of a file (the signal it raises is ignored, so the
+  // write itself fails), below the 3 MB the samples take, is named as the
+  // limit, not as a failure of the temporary folder.
   std::string said =
       Shell("trap '' XFSZ; ulimit -f 2048; TMPDIR=\"" + work + "\" exec " + convert, &ok);
   EXPECT_FALSE(ok);
   EXPECT_NE(said.find(input + ": CPDFImageXObj::CreateImageXObj: " + input +
-                      ": cannot store the image data in the temporary folder " + work +
-                      ": File too large"),
+                      ": cannot store the image data: File too large (the limit of a file's "
+                      "size)"),
             std::string::npos)
       << said;
   EXPECT_TRUE(TempFolder::Read(output).empty());

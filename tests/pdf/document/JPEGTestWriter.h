@@ -21,6 +21,7 @@ struct JPEGSpec {
   int yDensity = 1;
   int adobe = -1;  // -1: libjpeg's choice; 0 or 1 forces the Adobe marker
   bool progressive = false;
+  unsigned restartInterval = 0;                   // MCUs between restart markers; 0: none
   std::vector<std::vector<unsigned char>> app13;  // written in this order
   std::vector<std::vector<unsigned char>> app1;   // written before the APP13 markers
   // The samples of pixel (x, y); JPEGTestSample when not given.
@@ -86,6 +87,7 @@ inline bool WriteJPEG(const std::string& path, const JPEGSpec& spec) {
   c.Y_density = static_cast<UINT16>(spec.yDensity);
   if (spec.adobe >= 0) c.write_Adobe_marker = spec.adobe ? TRUE : FALSE;
   if (spec.progressive) jpeg_simple_progression(&c);
+  c.restart_interval = spec.restartInterval;
   jpeg_start_compress(&c, TRUE);
   for (const auto& marker : spec.app1) {
     jpeg_write_marker(&c, JPEG_APP0 + 1, marker.data(), static_cast<unsigned>(marker.size()));

@@ -83,7 +83,11 @@ TEST_F(TIFFReaderLayoutTest, EveryDepthAndArrangementGivesItsSamples) {
        1,
        -1,
        8},
+      {"grey 3 bits", 3, 1, grey, contig, {}, 0, 0, false, uint, 1, -1, 8},
+      {"grey 5 bits in tiles", 5, 1, grey, contig, {}, 0, 16, false, uint, 1, -1, 8},
       {"grey 6 bits", 6, 1, grey, contig, {}, 2, 0, false, uint, 1, -1, 8},
+      {"grey 7 bits, big-endian", 7, 1, grey, contig, {}, 5, 0, true, uint, 1, -1, 8},
+      {"planar RGB 3 bits", 3, 3, rgb, separate, {}, 4, 0, false, uint, 3, -1, 8},
       {"grey 10 bits", 10, 1, grey, contig, {}, 0, 0, false, uint, 1, -1, 8},
       {"RGB 12 bits in tiles", 12, 3, rgb, contig, {}, 0, 16, false, uint, 3, -1, 8},
       {"planar RGB 14 bits", 14, 3, rgb, separate, {}, 3, 0, false, uint, 3, -1, 8},
@@ -114,6 +118,13 @@ TEST_F(TIFFReaderLayoutTest, EveryDepthAndArrangementGivesItsSamples) {
     EXPECT_EQ(description.dataSize, expected.size());
     EXPECT_TRUE(sink.bytes == expected);
   }
+  // Value v of n bits is drawn at round(255 v / (2^n - 1)): 3-bit 5 is 182.
+  Samples levels(8, 1, 1);
+  levels.values = {0, 1, 2, 3, 4, 5, 6, 7};
+  Layout three;
+  three.bits = 3;
+  ASSERT_TRUE(ReadImage(three, levels)) << error;
+  EXPECT_EQ(sink.bytes, (std::vector<uint8_t>{0, 36, 73, 109, 146, 182, 219, 255}));
 }
 
 TEST_F(TIFFReaderLayoutTest, PlanarAndExtraSamplesBelow8BitsEqualTheirContiguousTwins) {

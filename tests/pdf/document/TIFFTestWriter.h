@@ -185,7 +185,7 @@ inline bool WriteFile(const std::string& path, const Layout& layout, const Sampl
 }
 
 // What the reader stores of the samples: the first `components` of each
-// pixel; 6-bit values scaled to 8 bits and deeper ones cut to their high 8
+// pixel; 3, 5, 6 and 7-bit values scaled to 8 bits and deeper ones cut to their high 8
 // bits; with an associated alpha (the sample `alpha`, -1 for none) the
 // colour divided out at the file's depth and stored at 8 bits (rounded,
 // clipped to 255; alpha 0 taken as the full alpha), 1-bit samples staying
@@ -204,7 +204,7 @@ inline std::vector<uint8_t> Stored(const Samples& image, int bits, int component
         if (divided) {
           const long double a = image.At(x, y, alpha) == 0 ? full : image.At(x, y, alpha);
           v = v >= a ? 255 : std::roundl(v * 255 / a);
-        } else if (bits == 6) {
+        } else if (bits == 3 || bits == 5 || bits == 6 || bits == 7) {
           v = std::roundl(v * 255 / full);
         } else if (bits > 8) {
           v = std::floor(v / std::ldexp(1.0L, bits - 8));

@@ -48,6 +48,29 @@ TEST(TIFFErrorCaptureTest, RecordsTheFirstErrorAndRestoresHandlers) {
   EXPECT_EQ(TIFFSetWarningHandler(previousWarning), &CountWarning);
 }
 
+TEST(TIFFErrorCaptureTest, OnlyTheWarningsOfAJPEGPieceDecodedShortAreErrors) {
+  struct Case {
+    const char* module;
+    const char* text;
+    bool error;
+  };
+  const Case cases[] = {
+      {"JPEGPreDecode", "Improper JPEG strip/tile size, expected 32x16, got 32x8", true},
+      {"JPEGLib", "Premature end of JPEG file", true},
+      {"JPEGPreDecode", "JPEG strip size exceeds expected dimensions, expected 32x8, got 32x16",
+       false},
+      {"JPEGLib", "Corrupt JPEG data: 2 extraneous bytes before marker 0xd9", false},
+  };
+  for (const Case& c : cases) {
+    TIFFErrorCapture capture;
+    TIFFWarning(c.module, "%s", c.text);
+    EXPECT_EQ(capture.HasError(), c.error) << c.text;
+    if (c.error) {
+      EXPECT_EQ(capture.Text(), std::string(c.module) + ": " + c.text);
+    }
+  }
+}
+
 TEST(TIFFErrorCaptureTest, NestedCapturesEachGetTheirOwnErrors) {
   TIFFErrorCapture outer;
   {
