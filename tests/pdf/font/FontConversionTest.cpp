@@ -45,15 +45,6 @@ std::unique_ptr<TestFont> FontOf(TestRegistry& doc, const std::string& text) {
   return font;
 }
 
-// A font of the kind that takes the dictionary, else of the base.
-std::unique_ptr<CPDFFont> AnyFontOf(TestRegistry& doc, const std::string& text) {
-  std::unique_ptr<CPDFObject> raw = Parse(text, &doc);
-  if (CPDFFont* font = CPDFFont::CreateFont(&doc, raw.get(), -1)) {
-    return std::unique_ptr<CPDFFont>(font);
-  }
-  return FontOf(doc, text);
-}
-
 std::string Bytes(const std::vector<uint8_t>& bytes, int32_t n) {
   if (n < 0) return "<fail>";
   return std::string(bytes.begin(), bytes.begin() + n);
@@ -264,53 +255,29 @@ TEST(FontConversion, EncodingDictionary) {
     EXPECT_EQ(Record(doc), "");
   }
   // A code the Differences take over stands for its new glyph only: the
-  // base's character there has no code left, and fails, named. A name
-  // stands for a character by the font's glyph list: a dingbat name only in
-  // a ZapfDingbats font (elsewhere it reads as nothing), and Delta, Omega
-  // and mu are written for the Greek letters as well as for the signs they
-  // read as. A row without text only reads its codes.
+  // base's character there has no code left, and fails, named.
   struct Taken {
-    std::string font;
     std::u16string text;
-    std::string codes;         // or "<fail>" and the record
-    std::u16string read = {};  // what the codes read as, when not the text
+    std::string codes;  // or "<fail>" and the record
   };
-  const std::string takenText = FontText(
-      "/Encoding << /BaseEncoding /WinAnsiEncoding /Differences [233 /Lslash 128 "
-      "/uni0144 /u017A /u1F600] >>");
-  const std::string dingbats = " /Encoding << /Differences [65 /a1 /a65] >> >>";
-  const std::string helvetica = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica" + dingbats;
+  std::unique_ptr<TestFont> taken =
+      FontOf(doc, FontText("/Encoding << /BaseEncoding /WinAnsiEncoding /Differences [233 "
+                           "/Lslash 128 /uni0144 /u017A /u1F600] >>"));
+  ASSERT_TRUE(taken);
   const Taken cases[] = {
-      {takenText, u"\u0141\u00E8", "\xE9\xE8"},
-      {takenText, u"\u0144\u017A", "\x80\x81"},
-      {takenText, u"\u00E9",
-       "<fail>5 CPDFFont FromUnicode U+00E9 has no code in the font's encoding"},
-      {takenText, u"\u20AC",
-       "<fail>5 CPDFFont FromUnicode U+20AC has no code in the font's encoding"},
-      {takenText, u"\u0179",
-       "<fail>5 CPDFFont FromUnicode U+0179 has no code in the font's encoding"},
-      {helvetica, u"", "AB", u""},
-      {helvetica, u"\u2701",
-       "<fail>5 CPDFFont FromUnicode U+2701 has no code in the font's encoding"},
-      {"<< /Type /Font /BaseFont /ABCDEF+ZapfDingbats" + dingbats, u"\u2701\u2746", "AB"},
-      {"<< /Type /Font /Subtype /Type3 /FirstChar 0 /LastChar 1 /Widths [9 9] /FontBBox [0 0 9 9] "
-       "/FontMatrix [1 0 0 1 0 0] /CharProcs << >> /Encoding << /Differences [0 /a0 /a1] >> >>",
-       u"", std::string("\0\1", 2), u""},
-      {FontText("/Encoding << /Differences [65 /Delta /Omega /mu] >>"),
-       u"\u0394\u03A9\u03BC\u2206\u2126\u00B5", "ABCABC", u"\u2206\u2126\u00B5\u2206\u2126\u00B5"},
+      {u"\u0141\u00E8", "\xE9\xE8"},
+      {u"\u0144\u017A", "\x80\x81"},
+      {u"\u00E9", "<fail>5 CPDFFont FromUnicode U+00E9 has no code in the font's encoding"},
+      {u"\u20AC", "<fail>5 CPDFFont FromUnicode U+20AC has no code in the font's encoding"},
+      {u"\u0179", "<fail>5 CPDFFont FromUnicode U+0179 has no code in the font's encoding"},
   };
   for (const Taken& c : cases) {
-    SCOPED_TRACE(c.font);
-    std::unique_ptr<CPDFFont> font = AnyFontOf(doc, c.font);
-    ASSERT_TRUE(font);
-    const std::string codes = c.text.empty() ? c.codes : FromUnicode(*font, c.text);
+    const std::string codes = FromUnicode(*taken, c.text);
     EXPECT_EQ(codes == "<fail>" ? codes + Record(doc) : codes, c.codes);
     if (codes != "<fail>") {
-      EXPECT_EQ(ToUnicode(*font, codes), c.read.empty() ? c.text : c.read);
+      EXPECT_EQ(ToUnicode(*taken, codes), c.text);
     }
   }
-  std::unique_ptr<TestFont> taken = FontOf(doc, takenText);
-  ASSERT_TRUE(taken);
   // A character beyond U+FFFF is written by its name and read back, one
   // unit a code, as U+FFFD.
   EXPECT_EQ(FromUnicode(*taken, u"\U0001F600"), "\x82");
@@ -361,7 +328,10 @@ TEST(FontConversion, NoEncodingIsHostText) {
 // A standard font without /Encoding converts by the encoding it draws
 // (StandardEncoding for the Latin fonts, the metrics' codes for Symbol and
 // ZapfDingbats), by glyph names: a character it lacks fails, named. An
-// embedded program's encoding is unknown: its text stays host text.
+// embedded program's encoding is unknown: its text stays host text. A name
+// stands for a character by the font's glyph list: a dingbat name only in a
+// ZapfDingbats font, and Delta, Omega and mu for the Greek letters too (a
+// row without text only reads).
 TEST(FontConversion, StandardFontsWithoutEncodingUseTheirBuiltInEncoding) {
   TestRegistry doc;
   auto made = [&](const char* baseFont) {
@@ -374,11 +344,12 @@ TEST(FontConversion, StandardFontsWithoutEncodingUseTheirBuiltInEncoding) {
            " has no code in the font's encoding";
   };
   struct Case {
-    const char* baseFont;
+    std::string font;  // a base font name, or a font dictionary
     std::u16string text;
     std::string codes;         // or "<fail>" and the record
     std::u16string read = {};  // what the codes read as, when not the text
   };
+  const std::string a1a65 = " /Encoding << /Differences [65 /a1 /a65] >> >>";
   const Case cases[] = {
       // StandardEncoding: quotesingle at A9, quoteright at 27, fi at AE.
       {"Helvetica", u"'q'", "\xA9q\xA9"},
@@ -387,17 +358,27 @@ TEST(FontConversion, StandardFontsWithoutEncodingUseTheirBuiltInEncoding) {
       {"Helvetica", u"\u0394=5", failed("0394")},
       {"Helvetica", u"\uFF71", failed("FF71")},
       {"Symbol", u"\u03B1\u2211 \u2206", "a\xE5 D"},
-      // Delta, Omega and mu stand for the Greek letters too, and read as the
-      // signs.
-      {"Symbol", u"\u0394\u03A9\u03BC\u2126\u00B5", "DWmWm", u"\u2206\u2126\u00B5\u2126\u00B5"},
       {"Symbol", u"\u20AC\uF8E8", "\xA0\xE2"},  // Euro, registersans
       {"Symbol", u"A", failed("0041")},
       {"ZapfDingbats", u"\u2701\u2764\u27BE ", "!\xA4\xFE "},
+      {"Symbol", u"\u0394\u03A9\u03BC\u2126\u00B5", "DWmWm", u"\u2206\u2126\u00B5\u2126\u00B5"},
+      {"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding << /Differences [65 /Delta "
+       "/Omega /mu] >> >>",
+       u"\u0394\u03A9\u03BC\u2206", "ABCA", u"\u2206\u2126\u00B5\u2206"},
+      {"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica" + a1a65, u"", "AB", u""},
+      {"<< /Type /Font /Subtype /TrueType /BaseFont /ABCDEF+ZapfDingbats" + a1a65, u"\u2701\u2746",
+       "AB"},
+      {"<< /Type /Font /Subtype /Type3 /FirstChar 0 /LastChar 1 /Widths [9 9] /FontBBox [0 0 9 9] "
+       "/FontMatrix [1 0 0 1 0 0] /CharProcs << >> /Encoding << /Differences [0 /a0 /a1] >> >>",
+       u"", std::string("\0\1", 2), u""},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.baseFont);
-    auto font = made(c.baseFont);
-    const std::string codes = FromUnicode(*font, c.text);
+    SCOPED_TRACE(c.font);
+    std::unique_ptr<CPDFFont> font(c.font[0] == '<'
+                                       ? CPDFFont::CreateFont(&doc, Parse(c.font, &doc).get(), -1)
+                                       : made(c.font.c_str()).release());
+    ASSERT_TRUE(font);
+    const std::string codes = c.text.empty() ? c.codes : FromUnicode(*font, c.text);
     EXPECT_EQ(codes == "<fail>" ? codes + Record(doc) : codes, c.codes);
     if (codes != "<fail>") {
       EXPECT_EQ(ToUnicode(*font, codes), c.read.empty() ? c.text : c.read);
