@@ -118,8 +118,16 @@ def reason(info, changed):
 read = [f for f, e in fonts.items() if "whole" not in e]
 changed = [f for f in read if fonts[f]["changed"]]
 unexpected = 0
-print("fonts read code by code: %d (%d codes); composite or taken by no kind: %d"
-      % (len(read), sum(fonts[f]["codes"] for f in read), len(fonts) - len(read)))
+print("fonts read code by code: %d (%d codes); not read code by code: %d composite, %d that no "
+      "font kind takes"
+      % (len(read), sum(fonts[f]["codes"] for f in read),
+         sum(fonts[f].get("whole") == "composite" for f in fonts),
+         sum(fonts[f].get("whole", "composite") != "composite" for f in fonts)))
+for label, test in (("ZapfDingbats or Dingbats", lambda base: "Dingbats" in base),
+                    ("Symbol", lambda base: "Symbol" in base)):
+    some = [f for f in read if test(fonts[f]["info"][1])]
+    print("  of them %s: %d, changed: %d"
+          % (label, len(some), sum(bool(fonts[f]["changed"]) for f in some)))
 print("fonts changed: %d; codes changed: %d"
       % (len(changed), sum(len(fonts[f]["changed"]) for f in changed)))
 for font in changed:

@@ -97,9 +97,8 @@ class FileObjects : public CPDFObjRegistry {
       char n[CPDFInStream::kTokenSize];
       char g[CPDFInStream::kTokenSize];
       char keyword[CPDFInStream::kTokenSize];
-      if (in_.Seek(at->second) == 0 && in_.ReadToken(n, sizeof n) &&
-          in_.ReadToken(g, sizeof g) && in_.ReadToken(keyword, sizeof keyword) &&
-          std::strcmp(keyword, "obj") == 0) {
+      if (in_.Seek(at->second) == 0 && in_.ReadToken(n, sizeof n) && in_.ReadToken(g, sizeof g) &&
+          in_.ReadToken(keyword, sizeof keyword) && std::strcmp(keyword, "obj") == 0) {
         object = CPDFObject::SerializeObject(this, in_, nullptr);
       }
     } catch (...) {
