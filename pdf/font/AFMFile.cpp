@@ -169,12 +169,13 @@ AFMCharMetric* AFMFile::GetCharMetric(const char* name) const {
   return found ? *found : nullptr;
 }
 
-AFMCharMetric* AFMFile::FindGlyph(const char* name) const {
+AFMCharMetric* AFMFile::FindGlyph(const char* name, GlyphNameList list) const {
   if (AFMCharMetric* metric = GetCharMetric(name)) return metric;
   char32_t character = 0;
-  if (!EncodingTable::UnicodeOfGlyph(name, character)) return nullptr;
-  for (const std::string& other : EncodingTable::GlyphsOfUnicode(character)) {
-    if (AFMCharMetric* metric = GetCharMetric(other.c_str())) return metric;
+  if (!EncodingTable::UnicodeOfGlyph(name, list, character)) return nullptr;
+  EncodingTable::GlyphNamesOf others(character, list);
+  while (const char* other = others.Next()) {
+    if (AFMCharMetric* metric = GetCharMetric(other)) return metric;
   }
   return nullptr;
 }

@@ -18,6 +18,7 @@
 
 class CPDFInStream;
 class EncodingTable;
+enum class GlyphNameList : uint8_t;
 
 // One glyph.
 class AFMCharMetric {
@@ -70,8 +71,10 @@ class AFMFile : public FontCacheItem {
   // The entry of a glyph name, or none.
   AFMCharMetric* GetCharMetric(const char* name) const;
   // The entry of a glyph name, else of a name the metrics hold for the
-  // character the name stands for ("uni0144" finds nacute), or none.
-  AFMCharMetric* FindGlyph(const char* name) const;
+  // character the name stands for in a font whose names go by the list
+  // ("uni0144" finds nacute, "uni0394" Symbol's Delta, "uni2701" a1 in
+  // ZapfDingbats), or none.
+  AFMCharMetric* FindGlyph(const char* name, GlyphNameList list) const;
   // The encoding of the metrics' own codes: each glyph with a code from 0
   // to 255 at that code (the lowest code of a glyph listed at several).
   // Built on the first call and kept until the record changes. None when

@@ -146,6 +146,7 @@ struct Source {
   std::shared_ptr<const CMapFile> cmap;        // case (a), the font's parsed CMap
   EncodingTable* table = nullptr;              // the built-in or named table, (d) the base table
   std::unique_ptr<EncodingTable> differences;  // (d) with a Differences array
+  GlyphNameList list = GlyphNameList::kAdobe;  // the glyph list the font's names go by
 };
 
 // Font codes to Unicode units through a ToUnicode CMap, and back; the CMap
@@ -214,6 +215,8 @@ std::unique_ptr<CMapFile> LoadToUnicode(CPDFFont* font, CPDFStream* stream, cons
 Source Prepare(CPDFFont* font, const char* method, bool namedTable) {
   CPDFObjRegistry* doc = font->GetDoc();
   Source source;
+  const CPDFName* baseFont = font->Get_BaseFont();
+  source.list = EncodingTable::ListOfFont(baseFont ? baseFont->c_str() : nullptr);
   if (font->HasKey(CPDFFont::Key_ToUnicode())) {
     source.kind = Case::kCMap;
     source.cmap = font->ParsedToUnicode(method);
@@ -266,11 +269,12 @@ bool GlyphNameOf(const Source& source, uint8_t byte, TempString& name) {
 }
 
 // Font codes to Unicode through the tables: a code whose glyph name stands
-// for a character (a name of the glyph lists, "uniXXXX", "uXXXX") gives it,
-// U+FFFD for one beyond U+FFFF (a code gives one unit); a code with
-// another name is read as host text in the code the base (or font) table
-// gives that name, or dropped when it gives none; a code without a name is
-// dropped.
+// for a character in the font (a name of the glyph lists it reads,
+// "uniXXXX", "uXXXX") gives it, U+FFFD for one beyond U+FFFF (a code gives
+// one unit); a code with another name (a dingbat name outside
+// ZapfDingbats among them) is read as host text in the code the base (or
+// font) table gives that name, or dropped when it gives none; a code
+// without a name is dropped.
 std::vector<char16_t> CodesToUnits(const Source& source, const uint8_t* text, size_t n) {
   std::vector<char16_t> units;
   units.reserve(n);
@@ -285,7 +289,7 @@ std::vector<char16_t> CodesToUnits(const Source& source, const uint8_t* text, si
     if (!GlyphNameOf(source, text[i], name)) continue;
     char32_t character = 0;
     uint8_t code = 0;
-    if (EncodingTable::UnicodeOfGlyph(name.c_str(), character)) {
+    if (EncodingTable::UnicodeOfGlyph(name.c_str(), source.list, character)) {
       flush();
       units.push_back(character > 0xFFFF ? u'\uFFFD' : static_cast<char16_t>(character));
     } else if (source.table->GetCode(name.c_str(), code)) {
@@ -299,14 +303,18 @@ std::vector<char16_t> CodesToUnits(const Source& source, const uint8_t* text, si
 // The font code of a character in cases (c) and (d): the code at which the
 // font's encoding holds a glyph name of the character (in case (d) a code
 // of the differences, or a code of the base table that the differences
-// leave as it is). False when the encoding holds none.
+// leave as it is). False when the encoding holds none. The names are walked
+// in place: nothing is allocated per character.
 bool CodeOfCharacter(const Source& source, char32_t character, uint8_t& code) {
-  auto holds = [](const EncodingTable& table, const std::string& name, uint8_t& at) {
-    TempString there;
-    return table.GetCode(name.c_str(), at) && table.GetGlyphName(at, there) &&
-           name == there.c_str();
+  // The code at which the table holds the name now. A name of the walk is
+  // never a "G%02X" name, so only the table's own names count.
+  auto holds = [](const EncodingTable& table, const char* name, uint8_t& at) {
+    const char* there = nullptr;
+    return table.GetCode(name, at) && (there = table.FindGlyphName(at)) != nullptr &&
+           std::strcmp(name, there) == 0;
   };
-  for (const std::string& name : EncodingTable::GlyphsOfUnicode(character)) {
+  EncodingTable::GlyphNamesOf names(character, source.list);
+  while (const char* name = names.Next()) {
     if (source.differences && holds(*source.differences, name, code)) return true;
     if (holds(*source.table, name, code) &&
         !(source.differences && source.differences->FindGlyphName(code))) {

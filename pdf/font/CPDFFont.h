@@ -109,7 +109,8 @@ class CPDFFont : public CPDFResource, public CPDFDict {
   // CMapBfRange), and of a ligature's letters the first. Without /Encoding
   // a 0 byte is U+0000, as host text has it. Under an encoding, ToUnicode
   // reads a code by its glyph name when the name stands for a character
-  // (the names of the Adobe Glyph List and of the ZapfDingbats list,
+  // (the names of the Adobe Glyph List, in a font whose base font name says
+  // it is ZapfDingbats or Dingbats those of the ZapfDingbats list too,
   // "uniXXXX", "uXXXX"; one beyond U+FFFF gives U+FFFD), and as host text
   // otherwise. ToHostEncoding under a built-in encoding reads the codes so
   // and leaves out a character the host code page cannot hold. Bytes
@@ -122,9 +123,11 @@ class CPDFFont : public CPDFResource, public CPDFDict {
   // the terminating 0, and the text always ends at its first 0. FromUnicode
   // takes a surrogate pair as one character. Under an encoding it writes
   // each character as the code at which the encoding holds a glyph name of
-  // it, never through host bytes (FromHostEncoding under a built-in
-  // encoding reads the host text as characters first); a font with neither
-  // /Encoding nor a known built-in encoding takes host text. A character
+  // it (each character of a name that stands for several: U+0394 and
+  // U+2206 both as Symbol's Delta), never through host bytes
+  // (FromHostEncoding under a built-in encoding reads the host text as
+  // characters first); a font with neither /Encoding nor a known built-in
+  // encoding takes host text. A character
   // the encoding (or the host code page) cannot hold, a lone
   // surrogate among them, is a failure whose message names it ("U+00E9 has
   // no code in the font's encoding"). Through a ToUnicode CMap a character

@@ -116,6 +116,9 @@ simplefont::CodeWidth MetricWidths(CPDFType1Font* font, const char* method, bool
   };
   auto state = std::make_shared<State>();
   state->names = FindGlyphNames(font, method);
+  // The glyph list the font's names go by: a dingbat name is a glyph of
+  // ZapfDingbats only.
+  const GlyphNameList list = EncodingTable::ListOfFont(baseFont);
   state->builtIn = builtIn;
   if (builtIn) {
     // The base encoding is still checked above, but such a font's glyphs
@@ -125,18 +128,19 @@ simplefont::CodeWidth MetricWidths(CPDFType1Font* font, const char* method, bool
       if (metric.C >= 0 && metric.C < 256) state->builtInWidth[metric.C] = metric.WX;
     });
   }
-  return [metrics, state, method, forWidths,
+  return [metrics, state, method, forWidths, list,
           font = std::string(baseFont)](uint8_t code) -> int32_t {
     if (state->known[code]) return state->width[code];
     auto widthOf = [&](const char* glyph) {
-      const AFMCharMetric* metric = metrics->FindGlyph(glyph);
+      const AFMCharMetric* metric = metrics->FindGlyph(glyph, list);
       return metric ? metric->WX : 0;
     };
     int32_t width = 0;
     const char* different =
         state->names.differences ? state->names.differences->FindGlyphName(code) : nullptr;
     if (different) {
-      if (forWidths && std::strcmp(different, ".notdef") != 0 && !metrics->FindGlyph(different)) {
+      if (forWidths && std::strcmp(different, ".notdef") != 0 &&
+          !metrics->FindGlyph(different, list)) {
         CPDFException::ThrowFormat(kClass, method, CPDFException::kUndefined,
                                    "no metrics for glyph %s of %s", different, font.c_str());
       }

@@ -1,6 +1,7 @@
 #include "pdf/font/EncodingTable.h"
 
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -88,22 +89,57 @@ bool CharacterOfCodeName(std::string_view name, char32_t& character) {
 
 }  // namespace
 
-bool EncodingTable::UnicodeOfGlyph(const char* glyphName, char32_t& character) {
-  if (!glyphName) return false;
-  const std::string_view name(glyphName);
-  return glyphlist::CharacterOfName(name, character) || CharacterOfCodeName(name, character);
+GlyphNameList EncodingTable::ListOfFont(const char* baseFont) {
+  if (baseFont && std::strstr(baseFont, "Dingbats")) return GlyphNameList::kZapfDingbats;
+  return GlyphNameList::kAdobe;
 }
 
-std::vector<std::string> EncodingTable::GlyphsOfUnicode(char32_t character) {
-  std::vector<std::string> names;
-  glyphlist::ForEachNameOf(character, [&](const char* name) { names.emplace_back(name); });
-  if ((character >= 0xD800 && character <= 0xDFFF) || character > 0x10FFFF) return names;
-  char name[16];
-  if (character <= 0xFFFF) {
-    std::snprintf(name, sizeof name, "uni%04X", static_cast<unsigned>(character));
-    names.emplace_back(name);
+bool EncodingTable::UnicodeOfGlyph(const char* glyphName, GlyphNameList list, char32_t& character) {
+  if (!glyphName) return false;
+  const std::string_view name(glyphName);
+  return glyphlist::CharacterOfName(name, list, character) || CharacterOfCodeName(name, character);
+}
+
+EncodingTable::GlyphNamesOf::GlyphNamesOf(char32_t character, GlyphNameList list)
+    : character_(character), list_(list) {
+  if ((character >= 0xD800 && character <= 0xDFFF) || character > 0x10FFFF) {
+    step_ = Step::kDone;
+    return;
   }
-  std::snprintf(name, sizeof name, "u%04X", static_cast<unsigned>(character));
-  names.emplace_back(name);
-  return names;
+  glyphlist::OwnRows(character, at_, end_);
+}
+
+const char* EncodingTable::GlyphNamesOf::Next() {
+  for (;;) {
+    switch (step_) {
+      case Step::kOwn:
+        while (at_ < end_) {
+          const glyphlist::GlyphEntry& entry = glyphlist::kEntries[glyphlist::kByCharacter[at_++]];
+          if (glyphlist::Reads(list_, entry.list)) return glyphlist::NameOf(entry);
+        }
+        glyphlist::FurtherRows(character_, at_, end_);
+        step_ = Step::kFurther;
+        break;
+      case Step::kFurther:
+        while (at_ < end_) {
+          const glyphlist::GlyphEntry& entry =
+              glyphlist::kEntries[glyphlist::kFurther[at_++].entry];
+          if (glyphlist::Reads(list_, entry.list)) return glyphlist::NameOf(entry);
+        }
+        step_ = Step::kUni;
+        break;
+      case Step::kUni:
+        step_ = Step::kU;
+        if (character_ <= 0xFFFF) {
+          std::snprintf(code_, sizeof code_, "uni%04X", static_cast<unsigned>(character_));
+          return code_;
+        }
+        break;
+      case Step::kU:
+        step_ = Step::kDone;
+        std::snprintf(code_, sizeof code_, "u%04X", static_cast<unsigned>(character_));
+        return code_;
+      case Step::kDone: return nullptr;
+    }
+  }
 }

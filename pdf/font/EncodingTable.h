@@ -8,15 +8,21 @@
 // not define the code: "G%02X" (G and two hexadecimal digits) is
 // understood by every table.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <vector>
 
 #include "pdf/font/FontResourceCache.h"
 #include "pdf/object/TempString.h"
+
+// The glyph lists by which glyph names stand for characters. As the list a
+// name comes from: the Adobe Glyph List, or ZapfDingbats' own list
+// (a1 ... a191). As the list a font's names go by: every font reads the
+// Adobe Glyph List; a ZapfDingbats font reads its own list too, first.
+enum class GlyphNameList : uint8_t { kAdobe, kZapfDingbats };
 
 class EncodingTable : public FontCacheItem {
  public:
@@ -53,14 +59,42 @@ class EncodingTable : public FontCacheItem {
   // name answers false and changes nothing. A fill that runs out of memory
   // answers false and keeps the rows it added.
   bool LoadStandard(const char* encodingName);
-  // The character a glyph name stands for: a name of the Adobe Glyph List
-  // or of the ZapfDingbats list (a1 ... a191), "uniXXXX" (four upper-case
-  // hexadecimal digits) or "uXXXX" to "uXXXXXX" (four to six), never a
-  // surrogate. False for any other name.
-  static bool UnicodeOfGlyph(const char* glyphName, char32_t& character);
-  // The way back: every such name of the character, the listed names in
-  // name order, then "uniXXXX" (for a character of 16 bits) and "uXXXX".
-  static std::vector<std::string> GlyphsOfUnicode(char32_t character);
+  // The list a font's glyph names go by, chosen once where the font is
+  // known: ZapfDingbats' for a base font name with "Dingbats" in it (the
+  // standard ZapfDingbats, "ABCDEF+ZapfDingbats", "Dingbats"), the Adobe
+  // Glyph List for any other name or none.
+  static GlyphNameList ListOfFont(const char* baseFont);
+  // The character a glyph name stands for in a font whose names go by the
+  // list: a name of the lists the font reads (a dingbat name a1 ... a191
+  // only in ZapfDingbats), "uniXXXX" (four upper-case hexadecimal digits)
+  // or "uXXXX" to "uXXXXXX" (four to six), never a surrogate. A name the
+  // Adobe Glyph List gives a further character (Delta, Omega, mu) reads as
+  // its own (U+2206, U+2126, U+00B5). False for any other name.
+  static bool UnicodeOfGlyph(const char* glyphName, GlyphNameList list, char32_t& character);
+
+  // The way back, without a copy: each name that stands for the character
+  // in a font whose names go by the list. First the listed names whose own
+  // character it is, in name order; then those that stand for it besides
+  // their own (U+0394: Deltagreek, then Delta); then "uniXXXX" (for a
+  // character of 16 bits) and "uXXXX". None for a surrogate or a value past
+  // U+10FFFF.
+  //   for (EncodingTable::GlyphNamesOf names(c, list); const char* name = names.Next();) ...
+  class GlyphNamesOf {
+   public:
+    GlyphNamesOf(char32_t character, GlyphNameList list);
+    // The next name, or none after the last. A code name is valid until the
+    // next call, a listed name for good.
+    const char* Next();
+
+   private:
+    enum class Step : uint8_t { kOwn, kFurther, kUni, kU, kDone };
+    char32_t character_;
+    GlyphNameList list_;
+    Step step_ = Step::kOwn;
+    size_t at_ = 0;
+    size_t end_ = 0;
+    char code_[12] = {};  // "uniXXXX" or "uXXXXXX" and its NUL
+  };
 
   // The encoding cache's entry; the same as LoadStandard.
   bool LoadByName(const char* encodingName) { return LoadStandard(encodingName); }

@@ -4,12 +4,12 @@
 
 namespace glyphlist {
 
-bool CharacterOfName(std::string_view name, char32_t& character) {
+bool CharacterOfName(std::string_view name, GlyphNameList list, char32_t& character) {
   const GlyphEntry* end = kEntries + kEntryCount;
   const GlyphEntry* entry = std::lower_bound(
       kEntries, end, name,
       [](const GlyphEntry& e, std::string_view n) { return std::string_view(NameOf(e)) < n; });
-  if (entry == end || name != NameOf(*entry)) return false;
+  if (entry == end || name != NameOf(*entry) || !Reads(list, entry->list)) return false;
   character = entry->character;
   return true;
 }
@@ -26,13 +26,29 @@ struct ByCharacter {
   }
 };
 
+// Orders kFurther's rows against a character, both ways.
+struct ByFurther {
+  bool operator()(const FurtherCharacter& row, char32_t character) const {
+    return row.character < character;
+  }
+  bool operator()(char32_t character, const FurtherCharacter& row) const {
+    return character < row.character;
+  }
+};
+
 }  // namespace
 
-void NamesOf(char32_t character, const uint16_t*& first, const uint16_t*& last) {
+void OwnRows(char32_t character, size_t& first, size_t& last) {
   const auto range =
       std::equal_range(kByCharacter, kByCharacter + kEntryCount, character, ByCharacter{});
-  first = range.first;
-  last = range.second;
+  first = static_cast<size_t>(range.first - kByCharacter);
+  last = static_cast<size_t>(range.second - kByCharacter);
+}
+
+void FurtherRows(char32_t character, size_t& first, size_t& last) {
+  const auto range = std::equal_range(kFurther, kFurther + kFurtherCount, character, ByFurther{});
+  first = static_cast<size_t>(range.first - kFurther);
+  last = static_cast<size_t>(range.second - kFurther);
 }
 
 }  // namespace glyphlist

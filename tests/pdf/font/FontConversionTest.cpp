@@ -328,7 +328,10 @@ TEST(FontConversion, NoEncodingIsHostText) {
 // A standard font without /Encoding converts by the encoding it draws
 // (StandardEncoding for the Latin fonts, the metrics' codes for Symbol and
 // ZapfDingbats), by glyph names: a character it lacks fails, named. An
-// embedded program's encoding is unknown: its text stays host text.
+// embedded program's encoding is unknown: its text stays host text. A name
+// stands for a character by the font's glyph list: a dingbat name only in a
+// ZapfDingbats font, and Delta, Omega and mu for the Greek letters too (a
+// row without text only reads).
 TEST(FontConversion, StandardFontsWithoutEncodingUseTheirBuiltInEncoding) {
   TestRegistry doc;
   auto made = [&](const char* baseFont) {
@@ -341,10 +344,12 @@ TEST(FontConversion, StandardFontsWithoutEncodingUseTheirBuiltInEncoding) {
            " has no code in the font's encoding";
   };
   struct Case {
-    const char* baseFont;
+    std::string font;  // a base font name, or a font dictionary
     std::u16string text;
-    std::string codes;  // or "<fail>" and the record
+    std::string codes;         // or "<fail>" and the record
+    std::u16string read = {};  // what the codes read as, when not the text
   };
+  const std::string a1a65 = " /Encoding << /Differences [65 /a1 /a65] >> >>";
   const Case cases[] = {
       // StandardEncoding: quotesingle at A9, quoteright at 27, fi at AE.
       {"Helvetica", u"'q'", "\xA9q\xA9"},
@@ -356,14 +361,27 @@ TEST(FontConversion, StandardFontsWithoutEncodingUseTheirBuiltInEncoding) {
       {"Symbol", u"\u20AC\uF8E8", "\xA0\xE2"},  // Euro, registersans
       {"Symbol", u"A", failed("0041")},
       {"ZapfDingbats", u"\u2701\u2764\u27BE ", "!\xA4\xFE "},
+      {"Symbol", u"\u0394\u03A9\u03BC\u2126\u00B5", "DWmWm", u"\u2206\u2126\u00B5\u2126\u00B5"},
+      {"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding << /Differences [65 /Delta "
+       "/Omega /mu] >> >>",
+       u"\u0394\u03A9\u03BC\u2206", "ABCA", u"\u2206\u2126\u00B5\u2206"},
+      {"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica" + a1a65, u"", "AB", u""},
+      {"<< /Type /Font /Subtype /TrueType /BaseFont /ABCDEF+ZapfDingbats" + a1a65, u"\u2701\u2746",
+       "AB"},
+      {"<< /Type /Font /Subtype /Type3 /FirstChar 0 /LastChar 1 /Widths [9 9] /FontBBox [0 0 9 9] "
+       "/FontMatrix [1 0 0 1 0 0] /CharProcs << >> /Encoding << /Differences [0 /a0 /a1] >> >>",
+       u"", std::string("\0\1", 2), u""},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.baseFont);
-    auto font = made(c.baseFont);
-    const std::string codes = FromUnicode(*font, c.text);
+    SCOPED_TRACE(c.font);
+    std::unique_ptr<CPDFFont> font(c.font[0] == '<'
+                                       ? CPDFFont::CreateFont(&doc, Parse(c.font, &doc).get(), -1)
+                                       : made(c.font.c_str()).release());
+    ASSERT_TRUE(font);
+    const std::string codes = c.text.empty() ? c.codes : FromUnicode(*font, c.text);
     EXPECT_EQ(codes == "<fail>" ? codes + Record(doc) : codes, c.codes);
     if (codes != "<fail>") {
-      EXPECT_EQ(ToUnicode(*font, codes), c.text);
+      EXPECT_EQ(ToUnicode(*font, codes), c.read.empty() ? c.text : c.read);
     }
   }
   // Host text goes by its characters too: a double-byte character is no

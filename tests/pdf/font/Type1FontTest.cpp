@@ -332,6 +332,10 @@ TEST_F(Type1FontTest, EncodingDictionariesMeasureThroughTheirGlyphNames) {
       // Fonts with their own encoding: Differences first, else the metrics'
       // codes, whatever base encoding is named.
       {"/BaseFont /ZapfDingbats /Encoding << /Differences [65 /a1] >>", "A!\x80", 974 + 974 + 390},
+      // A code name measures as the font's glyph of its character: a1 in
+      // ZapfDingbats, Symbol's Delta and Omega.
+      {"/BaseFont /ZapfDingbats /Encoding << /Differences [65 /uni2701] >>", "A", 974},
+      {"/BaseFont /Symbol /Encoding << /Differences [65 /uni0394 /uni2126] >>", "AB", 612 + 768},
       {"/BaseFont /Symbol /Encoding << /BaseEncoding /WinAnsiEncoding /Differences [65 /beta] >>",
        "Aa", 549 + 631},
   };
