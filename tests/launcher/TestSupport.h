@@ -8,15 +8,19 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QSet>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -60,25 +64,49 @@ inline std::vector<std::string> ReadRecords(const fs::path& path) {
 }
 
 // The bytes of a small whole Debian package (one control file, one file of
-// data), built once with dpkg-deb.
-inline const std::string& PackageBytes() {
-  static const std::string bytes = [] {
-    const TempFolder folder;
-    const fs::path root = folder.Path() / "root";
-    fs::create_directories(root / "DEBIAN");
-    fs::create_directories(root / "usr/share/doc/velmora-test");
-    WriteFile(root / "DEBIAN/control",
-              "Package: velmora-test\nVersion: 1.00\nArchitecture: all\n"
-              "Maintainer: Test <test@example.org>\nDescription: test package\n");
-    WriteFile(root / "usr/share/doc/velmora-test/notes", std::string(4000, 'n'));
-    const fs::path deb = folder.Path() / "velmora-test.deb";
-    // Whatever PATH a test has set.
-    const std::string command = "PATH=/usr/bin:/bin dpkg-deb --root-owner-group --build '" +
-                                root.string() + "' '" + deb.string() + "' > /dev/null";
-    if (std::system(command.c_str()) != 0) throw std::runtime_error("dpkg-deb --build failed");
-    return ReadFile(deb);
-  }();
+// data) built for the architecture given, built once each with dpkg-deb.
+inline const std::string& PackageBytes(const std::string& architecture = "all") {
+  static std::map<std::string, std::string> built;
+  std::string& bytes = built[architecture];
+  if (!bytes.empty()) return bytes;
+  const TempFolder folder;
+  const fs::path root = folder.Path() / "root";
+  fs::create_directories(root / "DEBIAN");
+  fs::create_directories(root / "usr/share/doc/velmora-test");
+  WriteFile(root / "DEBIAN/control",
+            "Package: velmora-test\nVersion: 1.00\nArchitecture: " + architecture +
+                "\nMaintainer: Test <test@example.org>\nDescription: test package\n");
+  WriteFile(root / "usr/share/doc/velmora-test/notes", std::string(4000, 'n'));
+  const fs::path deb = folder.Path() / "velmora-test.deb";
+  // Whatever PATH a test has set.
+  const std::string command = "PATH=/usr/bin:/bin dpkg-deb --root-owner-group --build '" +
+                              root.string() + "' '" + deb.string() + "' > /dev/null";
+  if (std::system(command.c_str()) != 0) throw std::runtime_error("dpkg-deb --build failed");
+  bytes = ReadFile(deb);
   return bytes;
+}
+
+// The computer's architecture as dpkg tells it, and one that is neither it
+// nor one of its foreign architectures.
+inline std::vector<std::string> KnownArchitectures() {
+  const TempFolder folder;
+  const fs::path listed = folder.Path() / "architectures";
+  const std::string command = "PATH=/usr/bin:/bin; dpkg --print-architecture > '" +
+                              listed.string() + "' && dpkg --print-foreign-architectures >> '" +
+                              listed.string() + "'";
+  if (std::system(command.c_str()) != 0) throw std::runtime_error("dpkg failed");
+  std::vector<std::string> names;
+  std::istringstream in(ReadFile(listed));
+  for (std::string name; in >> name;) names.push_back(name);
+  return names;
+}
+inline std::string ThisArchitecture() { return KnownArchitectures().at(0); }
+inline std::string OtherArchitecture() {
+  const std::vector<std::string> known = KnownArchitectures();
+  for (const char* other : {"arm64", "amd64", "m68k"}) {
+    if (std::find(known.begin(), known.end(), other) == known.end()) return other;
+  }
+  throw std::runtime_error("no other architecture");
 }
 
 // Writes an executable shell script that first writes its arguments, each
@@ -160,6 +188,18 @@ class FakeInstallerWindow {
  private:
   TempFolder folder_;
 };
+
+// Runs the event loop until the condition holds (or a time limit passes);
+// whether it holds.
+inline bool RunUntil(const std::function<bool()>& done, int milliseconds = 20000) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done() && clock.elapsed() < milliseconds) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(5);
+  }
+  return done();
+}
 
 // Hands every top-level window that becomes visible to a handler, once, while
 // modal loops run. Handlers must not block: they queue their clicks. After a

@@ -30,20 +30,22 @@ std::vector<std::string> Unreadable(const std::string& shown, int error) {
 // Read from a pipe at a time.
 constexpr size_t kReadChunk = 64 * 1024;
 
-// How the reader ended: its last error lines are kept for the details; its
-// output (the control data told, the files' archive) is read and dropped.
-struct ReaderEnd {
+// How a tool ended: its last error lines are kept for the details; its
+// output is kept when asked for, as far as a line's length (a field's value,
+// a list of architectures), else read and dropped (the files' archive).
+struct ToolEnd {
   bool failed = false;  // it ended by itself with a status other than 0
+  std::string output;
   std::deque<std::string> errors;
 };
 
-// Runs the reader on its arguments to the end, reading both pipes as they
-// fill; none when it could not be started or was ended by a signal.
-std::optional<ReaderEnd> RunReader(const std::vector<std::string>& arguments) {
+// Runs a tool on its arguments to the end, reading both pipes as they fill;
+// none when it could not be started or was ended by a signal.
+std::optional<ToolEnd> RunTool(const std::vector<std::string>& arguments, bool keepOutput) {
   platform::ProcessOutput pipes;
   const platform::ProcessStart start = platform::StartProcessWithOutput(arguments, pipes);
   if (!start.Started()) return std::nullopt;
-  ReaderEnd result;
+  ToolEnd result;
   LineSplitter errors;
   const auto keep = [&result](const std::string& line) {
     result.errors.push_back(DisplayText(line));
@@ -59,6 +61,8 @@ std::optional<ReaderEnd> RunReader(const std::vector<std::string>& arguments) {
       const bool open = platform::ReadAvailable(fds[i], bytes, kReadChunk);
       if (i == 1) {
         for (const std::string& line : errors.Take(bytes)) keep(line);
+      } else if (keepOutput && result.output.size() < LineSplitter::kMaxLineBytes) {
+        result.output.append(bytes, 0, LineSplitter::kMaxLineBytes - result.output.size());
       }
       if (!open) {
         ::close(fds[i]);
@@ -76,21 +80,61 @@ std::optional<ReaderEnd> RunReader(const std::vector<std::string>& arguments) {
   return result;
 }
 
+// The words of a tool's output, one a line, without blanks.
+std::vector<std::string> Words(const std::string& output) {
+  std::vector<std::string> words;
+  size_t at = 0;
+  while (at < output.size()) {
+    const size_t first = output.find_first_not_of(" \t\r\n", at);
+    if (first == std::string::npos) break;
+    at = output.find_first_of(" \t\r\n", first);
+    words.push_back(output.substr(first, at - first));
+  }
+  return words;
+}
+
+// Why a package built for `architecture` cannot be installed here.
+std::vector<std::string> ArchitectureProblem(const std::string& architecture) {
+  if (architecture.empty() || architecture == "all") return {};
+  const std::optional<ToolEnd> native = RunTool({kPackageManager, "--print-architecture"}, true);
+  if (!native || native->failed) return {};
+  const std::vector<std::string> computer = Words(native->output);
+  if (computer.empty() || computer.front() == architecture) return {};
+  const std::optional<ToolEnd> foreign =
+      RunTool({kPackageManager, "--print-foreign-architectures"}, true);
+  if (foreign && !foreign->failed) {
+    for (const std::string& other : Words(foreign->output)) {
+      if (other == architecture) return {};
+    }
+  }
+  return {
+      FormatText(kTextWrongArchitecture, DisplayText(architecture), DisplayText(computer.front()))};
+}
+
 }  // namespace
 
 std::vector<std::string> PackageArchiveProblem(const std::string& path,
                                                std::vector<std::string>& details) {
-  // The control data, as the installer reads it first, then the files.
-  for (const char* what : {"--info", "--fsys-tarfile"}) {
-    const std::optional<ReaderEnd> end = RunReader({kArchiveReader, what, path});
+  // The control data, as the installer reads it first, with the
+  // architecture; then the files.
+  std::string architecture;
+  for (const char* what : {"--field", "--fsys-tarfile"}) {
+    const bool field = std::string_view(what) == "--field";
+    std::vector<std::string> arguments{kArchiveReader, what, path};
+    if (field) arguments.emplace_back("Architecture");
+    const std::optional<ToolEnd> end = RunTool(arguments, field);
     if (!end) return {};
-    if (!end->failed) continue;
+    if (!end->failed) {
+      if (field && !Words(end->output).empty()) architecture = Words(end->output).front();
+      continue;
+    }
     const std::string shown = DisplayText(path);
-    details.push_back(std::string("$ ") + kArchiveReader + " " + what + " \"" + shown + "\"");
+    details.push_back(std::string("$ ") + kArchiveReader + " " + what + " \"" + shown + "\"" +
+                      (field ? " Architecture" : ""));
     details.insert(details.end(), end->errors.begin(), end->errors.end());
     return {FormatText(kTextPackageDamaged, shown)};
   }
-  return {};
+  return ArchitectureProblem(architecture);
 }
 
 std::vector<std::string> PackageFileProblem(const std::string& path) {

@@ -27,18 +27,8 @@ namespace {
 using installer::InstallerWindow;
 using launcher::Privilege;
 using launchertest::FakeInstaller;
+using launchertest::RunUntil;
 using launchertest::TempFolder;
-
-// Runs the event loop until the condition holds (or a time limit passes).
-bool RunUntil(const std::function<bool()>& done) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < 20000) {
-    QApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(5);
-  }
-  return done();
-}
 
 void SaveFramed(QWidget* window, const QString& file) {
   window->raise();

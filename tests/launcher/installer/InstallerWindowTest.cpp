@@ -17,8 +17,10 @@
 
 #include <signal.h>
 
+#include <fcntl.h>
 #include <chrono>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,7 @@ using launcher::Privilege;
 using launchertest::FakeInstaller;
 using launchertest::ScopedEnv;
 using launchertest::TempFolder;
+namespace fs = std::filesystem;
 
 template <typename T>
 T* Child(QWidget* parent, const char* name) {
@@ -82,10 +85,11 @@ class InstallerWindowTest : public ::testing::Test {
   }
 
   // A small whole package, or one cut short behind its archive's header.
-  static void MakePackage(const std::string& package, bool cut = false) {
+  static void MakePackage(const std::string& package, bool cut = false,
+                          const std::string& architecture = "all") {
     const std::filesystem::path path = std::filesystem::absolute(package);
     std::filesystem::create_directories(path.parent_path());
-    const std::string& bytes = launchertest::PackageBytes();
+    const std::string& bytes = launchertest::PackageBytes(architecture);
     launchertest::WriteFile(path, cut ? bytes.substr(0, bytes.size() - 200) : bytes);
   }
 
@@ -99,7 +103,11 @@ class InstallerWindowTest : public ::testing::Test {
 };
 
 TEST_F(InstallerWindowTest, ASuccessShowsTheProgressAndEndsInstalled) {
+  // apt-get notes its process group, session and controlling terminal, and
+  // what its input is.
   FakeInstaller apt(
+      "read -r stat < /proc/$$/stat; echo $$ ${stat#*) } > '$FAKE_FOLDER/stat'\n"
+      "readlink /proc/$$/fd/0 >> '$FAKE_FOLDER/stat'\n"
       "echo 'Reading package lists...'\n"
       "echo 'pmstatus:velmora:amd64:50.0000:Unpacking velmora (amd64)'\n"
       "echo 'N: Download is performed unsandboxed as root' >&2\n"
@@ -123,9 +131,22 @@ TEST_F(InstallerWindowTest, ASuccessShowsTheProgressAndEndsInstalled) {
     EXPECT_FALSE(shown.log.contains(QStringLiteral("pmstatus")));
     EXPECT_TRUE(shown.closeEnabled);
     EXPECT_TRUE(shown.closeFocused);
-    // Non-interactive, and the status lines on the output.
-    EXPECT_EQ((std::vector<std::string>{"install", "--yes", "-o", "APT::Status-Fd=1", package}),
+    // Non-interactive, the status lines on the output, waiting for a busy
+    // package system.
+    EXPECT_EQ((std::vector<std::string>{"install", "--yes", "-o", "APT::Status-Fd=1", "-o",
+                                        "DPkg::Lock::Timeout=300", package}),
               apt.Args());
+    // In a session and process group of its own, without a terminal: there
+    // pkexec could ask for no password.
+    std::istringstream stat(launchertest::ReadFile(apt.Folder() / "stat"));
+    std::string pid, state, parent, group, session, terminal, input;
+    stat >> pid >> state >> parent >> group >> session >> terminal;
+    std::getline(stat, input);  // the rest of the first line
+    std::getline(stat, input);
+    EXPECT_EQ(pid, group);
+    EXPECT_EQ(pid, session);
+    EXPECT_EQ("0", terminal);
+    EXPECT_EQ("/dev/null", input);
     // As root the window sets the front end (pkexec would clear it).
     if (privilege == Privilege::Root) {
       EXPECT_EQ("noninteractive", apt.Frontend());
@@ -140,7 +161,7 @@ TEST_F(InstallerWindowTest, ASuccessShowsTheProgressAndEndsInstalled) {
 }
 
 TEST_F(InstallerWindowTest, TheOutcomeNamesItsCause) {
-  enum class File { Package, Missing, NotAPackage, Cut };
+  enum class File { Package, Missing, NotAPackage, Cut, OtherArchitecture };
   const std::string failed = "インストールに失敗しました。";
   struct Case {
     const char* what;
@@ -155,9 +176,28 @@ TEST_F(InstallerWindowTest, TheOutcomeNamesItsCause) {
   const Case cases[] = {
       {"apt-get's own error", Privilege::Root, File::Package,
        "echo 'Reading package lists...'\necho 'W: a warning' >&2\n"
-       "echo 'E: Could not get lock /var/lib/dpkg/lock-frontend' >&2\nexit 100\n",
+       "echo 'E: Could not open lock file /var/lib/dpkg/lock-frontend' >&2\nexit 100\n",
        InstallOutcome::Kind::Failed, 100, failed,
-       "E: Could not get lock /var/lib/dpkg/lock-frontend"},
+       "E: Could not open lock file /var/lib/dpkg/lock-frontend"},
+      {"another program's lock, waited for in vain", Privilege::User, File::Package,
+       "echo 'Waiting for cache lock: Could not get lock /var/lib/dpkg/lock-frontend. It is held "
+       "by process 29817 (unattended-upgr)...'\necho 'E: Unable to acquire the dpkg frontend "
+       "lock (/var/lib/dpkg/lock-frontend), is another process using it?' >&2\nexit 100\n",
+       InstallOutcome::Kind::Failed, 100, failed,
+       "別のプログラムがソフトウェアをインストールしていて、待っている間に終わりませんでした。\n"
+       "そのプログラムが終わってから、もう一度インストールしてください。"},
+      {"a full disk", Privilege::User, File::Package,
+       "echo 'Unpacking velmora (1.00) ...'\necho \"dpkg: error processing archive $7 "
+       "(--unpack):\" >&2\necho \" cannot copy extracted data for './usr/bin/x' to "
+       "'/usr/bin/x.dpkg-new': failed to write (No space left on device)\" >&2\n"
+       "echo 'E: Sub-process /usr/bin/dpkg returned an error code (1)' >&2\nexit 100\n",
+       InstallOutcome::Kind::Failed, 100, failed,
+       "パッケージを展開する場所のディスクに空き領域がありません。\n"
+       "不要なファイルを削除して空き領域を作ってから、もう一度インストールしてください。"},
+      {"a package built for another architecture", Privilege::User, File::OtherArchitecture,
+       "exit 0\n", InstallOutcome::Kind::NotStarted, 127, "インストールを開始できませんでした。",
+       "このパッケージは " + launchertest::OtherArchitecture() + " 用のため、このコンピュータ (" +
+           launchertest::ThisArchitecture() + ") にはインストールできません。"},
       {"a dependency that cannot be installed", Privilege::User, File::Package,
        "echo 'The following packages have unmet dependencies:'\n"
        "echo ' velmora : Depends: libfoo1 (>= 2) but it is not installable'\n"
@@ -170,11 +210,11 @@ TEST_F(InstallerWindowTest, TheOutcomeNamesItsCause) {
        InstallOutcome::Kind::AlreadyInstalled, 0,
        "velmora (バージョン 1.00) はすでにインストールされています。", ""},
       {"a file apt-get cannot take", Privilege::Root, File::Package,
-       "echo \"E: Unsupported file $5 given on commandline\" >&2\nexit 100\n",
+       "echo \"E: Unsupported file $7 given on commandline\" >&2\nexit 100\n",
        InstallOutcome::Kind::Failed, 100, failed, "パッケージファイル %1 を読み込めません。"},
       {"a file whose members apt-get cannot read", Privilege::User, File::Package,
        "echo 'E: 不正なアーカイブメンバーヘッダ' >&2\n"
-       "echo \"E: Could not read meta data from $5\" >&2\n"
+       "echo \"E: Could not read meta data from $7\" >&2\n"
        "echo 'E: The package lists or status file could not be parsed or opened.' >&2\nexit 100\n",
        InstallOutcome::Kind::Failed, 100, failed,
        "パッケージファイル %1 が壊れています。もう一度コピーしてください。"},
@@ -195,6 +235,8 @@ TEST_F(InstallerWindowTest, TheOutcomeNamesItsCause) {
     std::filesystem::remove_all(package);
     if (c.file == File::NotAPackage) launchertest::WriteFile(package, "<html>\n");
     if (c.file == File::Cut) MakePackage(package, true);
+    if (c.file == File::OtherArchitecture)
+      MakePackage(package, false, launchertest::OtherArchitecture());
     const Shown shown = Install(package, c.privilege, c.file == File::Package);
     ASSERT_TRUE(shown.outcome);
     EXPECT_EQ(c.kind, shown.outcome->kind);
@@ -202,15 +244,19 @@ TEST_F(InstallerWindowTest, TheOutcomeNamesItsCause) {
     EXPECT_EQ(c.step, shown.step.toStdString());
     EXPECT_EQ(!c.reason.empty(), shown.reasonVisible);
     EXPECT_EQ(installer::FormatText(c.reason, package), shown.reason.toStdString());
-    // What apt-get or the archive reader said stays in the details.
+    // What apt-get, dpkg or the archive reader said stays in the details.
+    if (c.reason.find("空き領域") != std::string::npos) {
+      EXPECT_TRUE(shown.log.contains(QStringLiteral("(No space left on device)")));
+    }
     if (c.reason.find("壊れて") != std::string::npos) {
       EXPECT_TRUE(shown.log.contains(c.file == File::Cut ? QStringLiteral("dpkg-deb: error")
                                                          : QStringLiteral("Could not read meta")))
           << shown.log.toStdString();
     }
     // Nothing is started, and no password asked for, for a file that is no
-    // package.
+    // package for this computer.
     EXPECT_EQ(c.file == File::Package, apt.Ran());
+    EXPECT_EQ(c.file == File::Package && c.privilege == Privilege::User, apt.Elevated());
     EXPECT_EQ(c.kind == InstallOutcome::Kind::AlreadyInstalled, shown.percent == 100);
     EXPECT_TRUE(shown.closeEnabled);
     if (c.file == File::Package) {
@@ -238,7 +284,7 @@ TEST_F(InstallerWindowTest, PkexecsEndsAreTold) {
       {"prompt dismissed",
        "echo 'Error executing command as another user: Request dismissed' >&2\nexit 126\n",
        InstallOutcome::Kind::Cancelled, 126, QStringLiteral("インストールは取り消されました。"),
-       QString()},
+       QStringLiteral("パスワードの入力画面が閉じられたため、何もインストールしていません。")},
       {"no polkit authority",
        "echo 'Error getting authority: Error initializing authority: Could not connect: No such "
        "file or directory' >&2\nexit 127\n",
@@ -265,7 +311,8 @@ TEST_F(InstallerWindowTest, PkexecsEndsAreTold) {
        "echo 'Error executing command as another user: Not authorized' >&2\n"
        "printf '\\nThis incident has been reported.\\n' >&2\nexit 127\n",
        InstallOutcome::Kind::Failed, 127, QStringLiteral("インストールに失敗しました。"),
-       QStringLiteral("管理者として実行することが認められませんでした。\n") + useSudo},
+       QStringLiteral("パスワードが受け付けられませんでした。\nこのコンピュータを管理できるユー"
+                      "ザー (通常はご自分) のパスワードを入力してください。")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -363,6 +410,117 @@ TEST_F(InstallerWindowTest, WhileAptRunsTheWindowAnswersButDoesNotClose) {
   // Closing now works.
   close->click();
   EXPECT_FALSE(window.isVisible());
+}
+
+// Whether the process has ended (gone, or a zombie left to be collected).
+bool Gone(const std::string& pid) {
+  const std::string stat = launchertest::ReadFile("/proc/" + pid + "/stat");
+  const size_t end = stat.rfind(") ");
+  return stat.empty() || (end != std::string::npos && stat.substr(end + 2, 1) == "Z");
+}
+
+TEST_F(InstallerWindowTest, ClosingWhileItWaitsEndsTheWaitAndInstallsNothing) {
+  // A lock that the test holds, as another program that installs would.
+  const std::string lockFile = folder_.Folder() + "lock";
+  launchertest::WriteFile(lockFile, "");
+  const int lock = ::open(lockFile.c_str(), O_RDWR | O_CLOEXEC);
+  struct flock whole {};
+  whole.l_type = F_WRLCK;
+  ASSERT_EQ(0, ::fcntl(lock, F_SETLK, &whole));
+  const std::string waiting = "別のプログラムのインストールが終わるのを待っています...";
+  // apt-get says once that it waits; a program it started sleeps on.
+  const std::string aptWaits =
+      "echo 'Waiting for cache lock: Could not get lock /var/lib/dpkg/lock-frontend. It is held "
+      "by process 29817 (unattended-upgr)...'\n";
+  const std::string sleeps = "sleep 30 &\necho $! > '$FAKE_FOLDER/sleep'\nwait $!\n";
+  struct Case {
+    const char* what;
+    Privilege privilege;
+    std::string aptGet;
+    std::string pkexec;
+    bool locked;  // the test's lock is watched
+    std::string step;
+    bool closable;
+  };
+  const Case cases[] = {
+      {"for another program, before anything starts", Privilege::User, "exit 0\n", "exec \"$@\"\n",
+       true, waiting, true},
+      {"for the password", Privilege::User, "exit 0\n", sleeps + "exec \"$@\"\n", false,
+       "管理者の認証を待っています...", true},
+      {"as root, apt-get for another program", Privilege::Root, aptWaits + sleeps, "", false,
+       waiting, true},
+      // Through pkexec apt-get runs as root, which the window cannot end.
+      {"through pkexec, apt-get for another program", Privilege::User, aptWaits + "sleep 1\n",
+       "exec \"$@\"\n", false, waiting, false},
+  };
+  const std::string package = folder_.Folder() + "velmora.deb";
+  MakePackage(package);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeInstaller apt(c.aptGet, c.pkexec);
+    const fs::path sleeper = apt.Folder() / "sleep";
+    InstallerWindow window(package, c.privilege);
+    window.WatchLocks(c.locked ? std::vector<std::string>{lockFile} : std::vector<std::string>{},
+                      std::chrono::seconds(20));
+    window.show();
+    window.Start();
+    auto* step = Child<QLabel>(&window, "step");
+    ASSERT_TRUE(launchertest::RunUntil([&] {
+      return step->text().toStdString() == c.step &&
+             (c.locked || !c.closable || fs::exists(sleeper));
+    }));
+    EXPECT_EQ(c.closable, Child<QPushButton>(&window, "close")->isEnabled());
+    PressEscape(&window);
+    if (!c.closable) {
+      EXPECT_TRUE(window.isVisible());
+      ASSERT_TRUE(launchertest::RunUntil([&] { return window.Outcome().has_value(); }));
+      EXPECT_EQ(InstallOutcome::Kind::Installed, window.Outcome()->kind);
+      continue;
+    }
+    ASSERT_TRUE(launchertest::RunUntil([&] { return !window.isVisible(); }));
+    ASSERT_TRUE(window.Outcome());
+    EXPECT_EQ(InstallOutcome::Kind::Cancelled, window.Outcome()->kind);
+    EXPECT_EQ(126, window.Outcome()->exitStatus);
+    EXPECT_EQ(c.privilege == Privilege::Root, apt.Ran());
+    // The whole process group has ended, down to what it started.
+    if (!c.locked) {
+      EXPECT_TRUE(launchertest::RunUntil([&] { return Gone(launchertest::ReadFile(sleeper)); }));
+    }
+  }
+  ::close(lock);
+}
+
+TEST_F(InstallerWindowTest, AnotherProgramsLockIsWaitedForAWhile) {
+  const std::string lockFile = folder_.Folder() + "lock";
+  launchertest::WriteFile(lockFile, "");
+  const std::string package = folder_.Folder() + "velmora.deb";
+  MakePackage(package);
+  // Let go of after a moment, then not at all.
+  for (bool released : {true, false}) {
+    SCOPED_TRACE(released ? "released" : "held");
+    FakeInstaller apt("exit 0\n", "exec \"$@\"\n");
+    const int lock = ::open(lockFile.c_str(), O_RDWR | O_CLOEXEC);
+    struct flock whole {};
+    whole.l_type = F_WRLCK;
+    ASSERT_EQ(0, ::fcntl(lock, F_SETLK, &whole));
+    InstallerWindow window(package, Privilege::User);
+    window.WatchLocks({"/nonexistent/lock", lockFile}, std::chrono::milliseconds(1500));
+    window.Start();
+    if (released) QTimer::singleShot(300, [lock] { ::close(lock); });
+    ASSERT_TRUE(launchertest::RunUntil([&] { return window.Outcome().has_value(); }));
+    EXPECT_EQ(released, apt.Elevated());
+    if (released) {
+      EXPECT_EQ(InstallOutcome::Kind::Installed, window.Outcome()->kind);
+    } else {
+      EXPECT_EQ(InstallOutcome::Kind::NotStarted, window.Outcome()->kind);
+      EXPECT_EQ((std::vector<std::string>{
+                    "別のプログラムがソフトウェアをインストールしていて、待っている間に終わりま"
+                    "せんでした。",
+                    "そのプログラムが終わってから、もう一度インストールしてください。"}),
+                window.Outcome()->reason);
+      ::close(lock);
+    }
+  }
 }
 
 TEST_F(InstallerWindowTest, AProgramLeftRunningDoesNotHoldTheWindow) {

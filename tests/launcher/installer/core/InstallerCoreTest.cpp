@@ -1,5 +1,6 @@
 #include "launcher/installer/core/AptStatus.h"
 #include "launcher/installer/core/DisplayText.h"
+#include "launcher/installer/core/KnownMessage.h"
 #include "launcher/installer/core/LineSplitter.h"
 #include "launcher/installer/core/PackageFile.h"
 
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -117,6 +119,44 @@ TEST(AptStatus, AnyOtherLineIsNoStatus) {
   }
 }
 
+TEST(KnownMessage, AFormMatchesAWholeLineAndGivesItsValuesInArgumentOrder) {
+  struct Case {
+    const char* form;
+    const char* line;
+    std::optional<Lines> values;
+  };
+  const Case cases[] = {
+      {"E: Unsupported file %s given on commandline",
+       "E: Unsupported file /a b/x.deb given on commandline", Lines{"/a b/x.deb"}},
+      {"copy '%.255s' to '%.255s': %s", "copy 'a' to 'b': c: d", Lines{"a", "b", "c: d"}},
+      {"held by process %d (%s)", "held by process 42 (apt)", Lines{"42", "apt"}},
+      {"held by process %d (%s)", "held by process x (apt)", std::nullopt},  // no number
+      {"%2$s を %1$s に", "b を a に", Lines{"a", "b"}},
+      {"100%% done", "100% done", Lines{}},
+      {"100%% done", "100% done!", std::nullopt},
+      {"Not authorized", "Not authorized.", std::nullopt},
+      {"%s: No space left on device", "x: No space left on device", Lines{"x"}},
+      {"%s: No space left on device", "No space left on device", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.values, installer::MatchForm(c.form, c.line)) << c.form << " / " << c.line;
+  }
+  // Each row matches its own form with values put in, itself or a row before
+  // it that gives the same.
+  const auto rows = installer::KnownMessages();
+  for (size_t i = 0; i < rows.size(); ++i) {
+    std::string line(rows[i].form);
+    for (const char* conversion : {"%.255s", "%s", "%d", "%i"}) {
+      for (size_t at = line.find(conversion); at != std::string::npos; at = line.find(conversion))
+        line.replace(at, std::strlen(conversion),
+                     conversion[1] == 's' || conversion[1] == '.' ? "v" : "7");
+    }
+    const auto match = installer::MatchKnownMessage(rows[i].stream, "  " + line);
+    ASSERT_TRUE(match) << line;
+    EXPECT_EQ(rows[i].text, rows[match->row].text) << line;
+  }
+}
+
 TEST(DisplayText, ShowsUtf8AndCodePage932AndReplacesTheRest) {
   struct Case {
     std::string bytes;
@@ -179,6 +219,24 @@ TEST(PackageFile, APackageCutShortOrChangedIsFoundDamaged) {
       EXPECT_EQ(0u, details[0].rfind("$ dpkg-deb --", 0)) << details[0];
       EXPECT_NE(std::string::npos, details[1].find("dpkg-deb")) << details[1];
     }
+  }
+  // Built for another architecture than the computer's (as dpkg tells it
+  // here: amd64, with armhf foreign) and not "all".
+  const launchertest::TempFolder tools;
+  launchertest::WriteFile(
+      tools.Path() / "dpkg",
+      "#!/bin/sh\n[ \"$1\" = --print-architecture ] && echo amd64 || echo armhf\n");
+  std::filesystem::permissions(tools.Path() / "dpkg", std::filesystem::perms::owner_all);
+  const launchertest::ScopedEnv fakeDpkg("PATH", tools.Folder() + ":/usr/bin:/bin");
+  for (const char* architecture : {"all", "amd64", "armhf", "arm64"}) {
+    launchertest::WriteFile(path, launchertest::PackageBytes(architecture));
+    std::vector<std::string> details;
+    EXPECT_EQ(architecture == std::string("arm64")
+                  ? Lines{"このパッケージは arm64 用のため、このコンピュータ (amd64) "
+                          "にはインストールできません。"}
+                  : Lines{},
+              installer::PackageArchiveProblem(path, details))
+        << architecture;
   }
   // Without dpkg-deb the installation is left to find out.
   const launchertest::ScopedEnv path_("PATH", folder.Path().string());
