@@ -64,9 +64,10 @@ void SetElidedText(QLabel* label, const QString& text, Qt::TextElideMode mode) {
   label->setToolTip(shown == text ? QString() : text);
 }
 
-// The height at which the box shows the text whole, without a scroll bar,
-// its lines wrapped as the box wraps them; at most kReasonMaxLines lines.
-int ReasonHeight(const QPlainTextEdit* box, const QString& text) {
+// Sets the box's height to show the text whole, its lines wrapped as the box
+// wraps them across its whole width, without a scroll bar; a text of more
+// than kReasonMaxLines lines gets that many and the scroll bar.
+void FitHeight(QPlainTextEdit* box, const QString& text) {
   const QTextDocument* document = box->document();
   const qreal margin = document->documentMargin();
   const qreal width = box->width() - 2 * box->frameWidth() - 2 * margin;
@@ -83,8 +84,10 @@ int ReasonHeight(const QPlainTextEdit* box, const QString& text) {
     }
     layout.endLayout();
   }
+  box->setVerticalScrollBarPolicy(height > most ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
   // The box leaves the margin above and below the text, and a pixel more.
-  return int(std::ceil(std::min(height, most) + 2 * margin)) + 1 + 2 * box->frameWidth();
+  box->setFixedHeight(int(std::ceil(std::min(height, most) + 2 * margin)) + 1 +
+                      2 * box->frameWidth());
 }
 
 }  // namespace
@@ -371,7 +374,7 @@ void InstallerWindow::ShowOutcome() {
     QStringList lines;
     for (const std::string& line : outcome_->reason) lines.append(Text(line));
     const QString text = lines.join(QLatin1Char('\n'));
-    reason_->setFixedHeight(ReasonHeight(reason_, text));
+    FitHeight(reason_, text);
     reason_->setPlainText(text);
     reason_->show();
   }

@@ -1,9 +1,12 @@
-// Draws the installer window in each of its states and checks that no text
-// is cut off and every control lies inside the window. With PN_RENDER_DIR
+// Draws the installer window in each of its states, in the application's
+// font and in the Japanese fonts of the usual desktops at the sizes desktops
+// use, and checks that no text is cut off, the reason shows whole without
+// scrolling, and every control lies inside the window. With PN_RENDER_DIR
 // set, the pictures are written there as PNG files for a person to look at
-// ("installer-<state>.png"); with PN_RENDER_FRAMES set as well, on a display
-// with a window manager (tools/render-dialogs-wm.sh), also the window with
-// the frame the manager gave it ("installer-<state>-frame.png").
+// ("installer-<state>.png", "installer-<state>-<font>-<size>.png"); with
+// PN_RENDER_FRAMES set as well, on a display with a window manager
+// (tools/render-dialogs-wm.sh), also the window with the frame the manager
+// gave it ("installer-<state>-frame.png").
 #include "launcher/installer/InstallerWindow.h"
 
 #include "../TestSupport.h"
@@ -11,13 +14,18 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFontInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <functional>
 #include <string>
@@ -61,44 +69,70 @@ void Render(InstallerWindow* window, const QString& name) {
     } else if (auto* button = qobject_cast<QPushButton*>(child)) {
       const int need = button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).width();
       EXPECT_GE(button->width(), need + 8) << what.toStdString();
+    } else if (auto* box = qobject_cast<QPlainTextEdit*>(child);
+               box && box->objectName() == "reason") {
+      EXPECT_EQ(0, box->verticalScrollBar()->maximum()) << what.toStdString();
     }
   }
   const QString dir = qEnvironmentVariable("PN_RENDER_DIR");
   if (dir.isEmpty()) return;
   QDir().mkpath(dir);
   EXPECT_TRUE(image.save(dir + "/installer-" + name + ".png"));
-  if (!qEnvironmentVariableIsEmpty("PN_RENDER_FRAMES"))
+  if (!qEnvironmentVariableIsEmpty("PN_RENDER_FRAMES") && !name.contains(QLatin1Char(' ')))
     SaveFramed(window, dir + "/installer-" + name + "-frame.png");
 }
 
 TEST(InstallerRender, EveryStateOfTheWindow) {
+  // The application's font comes back however the test ends.
+  struct RestoreFont {
+    QFont font = QApplication::font();
+    ~RestoreFont() { QApplication::setFont(font); }
+  } restore;
   TempFolder folder;
   const std::string package = folder.Folder() + "velmora_1.00_amd64.deb";
   launchertest::WriteFile(package, launchertest::PackageBytes());
-  // The same package cut short behind its archive's header.
-  const std::string cut = folder.Folder() + "cut/velmora_1.00_amd64.deb";
+  // The same package cut short behind its archive's header, and one built
+  // for another architecture.
   std::filesystem::create_directories(folder.Path() / "cut");
+  const std::string cut = folder.Folder() + "cut/velmora_1.00_amd64.deb";
   launchertest::WriteFile(cut, launchertest::PackageBytes().substr(0, 100));
+  std::filesystem::create_directories(folder.Path() / "other");
+  const std::string other = folder.Folder() + "other/velmora_1.00_arm64.deb";
+  launchertest::WriteFile(other, launchertest::PackageBytes(launchertest::OtherArchitecture()));
+  // A lock the test holds, as another program that installs would.
+  const std::string lockFile = folder.Folder() + "lock";
+  launchertest::WriteFile(lockFile, "");
+  const int lock = ::open(lockFile.c_str(), O_RDWR | O_CLOEXEC);
+  struct flock whole {};
+  whole.l_type = F_WRLCK;
+  ASSERT_EQ(0, ::fcntl(lock, F_SETLK, &whole));
   const std::string aptOutput =
       "echo 'Reading package lists...'\necho 'Building dependency tree...'\n"
       "echo 'The following NEW packages will be installed:'\necho '  velmora'\n"
       "echo 'pmstatus:velmora:amd64:40.0000:Unpacking velmora (amd64)'\n";
+  const std::string aptWaits =
+      "echo 'Waiting for cache lock: Could not get lock /var/lib/dpkg/lock-frontend. It is held "
+      "by process 29817 (unattended-upgr)...'\n";
+  const std::string pkexecSays = "echo 'Error executing command as another user: ";
+  enum class File { Package, Cut, Other, Locked };
   struct State {
     const char* name;
     Privilege privilege;
     std::string aptGet;
     std::string pkexec;
-    bool running;          // pictured while apt-get still runs
-    bool damaged = false;  // the package is the one cut short
+    bool running;  // pictured while it waits or apt-get runs
+    File file = File::Package;
   };
   const State states[] = {
       {"password", Privilege::User, "exit 0\n", "sleep 3\nexec \"$@\"\n", true},
-      {"progress", Privilege::Root, aptOutput + "sleep 3\n", "", true},
+      {"lock", Privilege::User, "exit 0\n", "exec \"$@\"\n", true, File::Locked},
+      {"lock-apt", Privilege::Root, aptWaits + "sleep 3\n", "", true},
+      {"progress", Privilege::Root, aptOutput + "sleep 1\n", "", true},
       {"installed", Privilege::User,
        aptOutput + "echo 'Setting up velmora (1.00) ...'\necho 'pmstatus:velmora:100:Installed'\n",
        "exec \"$@\"\n", false},
       {"failed", Privilege::Root,
-       "echo 'Reading package lists...'\necho \"E: Unsupported file $5 given on commandline\" "
+       "echo 'Reading package lists...'\necho \"E: Unsupported file $7 given on commandline\" "
        ">&2\nexit 100\n",
        "", false},
       {"already-installed", Privilege::User,
@@ -107,8 +141,25 @@ TEST(InstallerRender, EveryStateOfTheWindow) {
        "echo ' velmora : Depends: libfoo1 (>= 2) but it is not installable'\n"
        "echo '           Depends: libbar but it is not going to be installed'\nexit 100\n",
        "exec \"$@\"\n", false},
-      {"cancelled", Privilege::User, "exit 0\n",
-       "echo 'Error executing command as another user: Request dismissed' >&2\nexit 126\n", false},
+      {"lock-timeout", Privilege::User,
+       aptWaits +
+           "echo 'E: Unable to acquire the dpkg frontend lock (/var/lib/dpkg/lock-frontend), "
+           "is another process using it?' >&2\nexit 100\n",
+       "exec \"$@\"\n", false},
+      {"full-disk", Privilege::User,
+       "echo 'dpkg: error processing archive /tmp/velmora_1.00_amd64.deb (--unpack):' >&2\n"
+       "echo \" cannot copy extracted data for './usr/share/doc/velmora/copyright' to "
+       "'/usr/share/doc/velmora/copyright.dpkg-new': failed to write (No space left on "
+       "device)\" >&2\necho 'E: Sub-process /usr/bin/dpkg returned an error code (1)' >&2\n"
+       "exit 100\n",
+       "exec \"$@\"\n", false},
+      {"architecture", Privilege::User, "exit 0\n", "exec \"$@\"\n", false, File::Other},
+      {"dismissed", Privilege::User, "exit 0\n", pkexecSays + "Request dismissed' >&2\nexit 126\n",
+       false},
+      {"wrong-password", Privilege::User, "exit 0\n",
+       pkexecSays + "Not authorized' >&2\nprintf '\\nThis incident has been reported.\\n' "
+                    ">&2\nexit 127\n",
+       false},
       {"no-authority", Privilege::User, "exit 0\n",
        "echo 'Error getting authority: Error initializing authority: Could not connect: No such "
        "file or directory' >&2\nexit 127\n",
@@ -117,25 +168,49 @@ TEST(InstallerRender, EveryStateOfTheWindow) {
        "echo \"Error creating textual authentication agent: Error opening current controlling "
        "terminal for the process (\\`/dev/tty'): No such device or address\" >&2\nexit 127\n",
        false},
-      {"damaged", Privilege::User, "exit 0\n", "exec \"$@\"\n", false, true},
+      {"damaged", Privilege::User, "exit 0\n", "exec \"$@\"\n", false, File::Cut},
   };
-  for (const State& state : states) {
-    SCOPED_TRACE(state.name);
-    FakeInstaller apt(state.aptGet, state.pkexec);
-    InstallerWindow window(state.damaged ? cut : package, state.privilege);
-    window.show();
-    window.Start();
-    if (state.running) {
-      // Once the first line is in, or the prompt is up.
-      QThread::msleep(300);
-      QApplication::processEvents();
-      ASSERT_TRUE(window.Running());
-    } else {
-      ASSERT_TRUE(RunUntil([&] { return window.Outcome().has_value(); }));
+  // The application's font, then VL Gothic and Noto Sans CJK at 9, 11 and
+  // 14 points (fonts-vlgothic, fonts-noto-cjk: scripts/setup.sh).
+  std::vector<std::pair<QString, QFont>> fonts = {{QString(), QApplication::font()}};
+  for (const char* family : {"VL Gothic", "Noto Sans CJK JP"}) {
+    for (int points : {9, 11, 14}) {
+      QFont font{QString::fromLatin1(family), points};
+      ASSERT_EQ(QString::fromLatin1(family), QFontInfo(font).family()) << "font not installed";
+      fonts.emplace_back(QStringLiteral("-%1-%2").arg(QString::fromLatin1(family)).arg(points),
+                         font);
     }
-    Render(&window, QString::fromLatin1(state.name));
-    RunUntil([&] { return window.Outcome().has_value(); });
   }
+  for (const auto& [fontName, font] : fonts) {
+    QApplication::setFont(font);
+    for (const State& state : states) {
+      const QString name = QString::fromLatin1(state.name) + fontName;
+      SCOPED_TRACE(name.toStdString());
+      FakeInstaller apt(state.aptGet, state.pkexec);
+      const std::string& file = state.file == File::Cut     ? cut
+                                : state.file == File::Other ? other
+                                                            : package;
+      InstallerWindow window(file, state.privilege);
+      window.WatchLocks(state.file == File::Locked ? std::vector<std::string>{lockFile}
+                                                   : std::vector<std::string>{},
+                        std::chrono::seconds(20));
+      window.show();
+      window.Start();
+      if (state.running) {
+        // Once the first line is in, or the prompt is up.
+        QThread::msleep(300);
+        QApplication::processEvents();
+        ASSERT_FALSE(window.Outcome());
+      } else {
+        ASSERT_TRUE(RunUntil([&] { return window.Outcome().has_value(); }));
+      }
+      Render(&window, name);
+      // A wait ends with the window.
+      window.reject();
+      RunUntil([&] { return window.Outcome().has_value(); });
+    }
+  }
+  ::close(lock);
 }
 
 }  // namespace
