@@ -9,7 +9,6 @@
 
 #include <signal.h>
 #include <unistd.h>
-#include <QAbstractTextDocumentLayout>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,7 +18,6 @@
 #include <QScrollBar>
 #include <QSocketNotifier>
 #include <QStyle>
-#include <QTextBlock>
 #include <QTextLayout>
 #include <QTimer>
 #include <QVBoxLayout>
