@@ -12,7 +12,10 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <algorithm>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -108,6 +111,32 @@ inline std::string OtherArchitecture() {
   }
   throw std::runtime_error("no other architecture");
 }
+
+// A file that the test holds a write lock on, as another program that
+// installs software does on the package system's lock files; until Release
+// or the end of the object.
+class HeldLock {
+ public:
+  explicit HeldLock(const fs::path& path) : path_(path.string()) {
+    WriteFile(path, "");
+    fd_ = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
+    struct flock whole {};
+    whole.l_type = F_WRLCK;
+    if (fd_ < 0 || ::fcntl(fd_, F_SETLK, &whole) != 0) throw std::runtime_error("no lock");
+  }
+  ~HeldLock() { Release(); }
+  HeldLock(const HeldLock&) = delete;
+  HeldLock& operator=(const HeldLock&) = delete;
+  const std::string& Path() const { return path_; }
+  void Release() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  std::string path_;
+  int fd_ = -1;
+};
 
 // Writes an executable shell script that first writes its arguments, each
 // ended by a NUL byte, to `argsPath`, then runs `rest`.

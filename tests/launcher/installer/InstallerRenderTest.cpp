@@ -24,9 +24,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <functional>
 #include <string>
 
@@ -100,12 +97,7 @@ TEST(InstallerRender, EveryStateOfTheWindow) {
   const std::string other = folder.Folder() + "other/velmora_1.00_arm64.deb";
   launchertest::WriteFile(other, launchertest::PackageBytes(launchertest::OtherArchitecture()));
   // A lock the test holds, as another program that installs would.
-  const std::string lockFile = folder.Folder() + "lock";
-  launchertest::WriteFile(lockFile, "");
-  const int lock = ::open(lockFile.c_str(), O_RDWR | O_CLOEXEC);
-  struct flock whole {};
-  whole.l_type = F_WRLCK;
-  ASSERT_EQ(0, ::fcntl(lock, F_SETLK, &whole));
+  const launchertest::HeldLock lock(folder.Path() / "lock");
   const std::string aptOutput =
       "echo 'Reading package lists...'\necho 'Building dependency tree...'\n"
       "echo 'The following NEW packages will be installed:'\necho '  velmora'\n"
@@ -191,7 +183,7 @@ TEST(InstallerRender, EveryStateOfTheWindow) {
                                 : state.file == File::Other ? other
                                                             : package;
       InstallerWindow window(file, state.privilege);
-      window.WatchLocks(state.file == File::Locked ? std::vector<std::string>{lockFile}
+      window.WatchLocks(state.file == File::Locked ? std::vector<std::string>{lock.Path()}
                                                    : std::vector<std::string>{},
                         std::chrono::seconds(20));
       window.show();
@@ -210,7 +202,6 @@ TEST(InstallerRender, EveryStateOfTheWindow) {
       RunUntil([&] { return window.Outcome().has_value(); });
     }
   }
-  ::close(lock);
 }
 
 }  // namespace

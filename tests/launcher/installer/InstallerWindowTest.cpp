@@ -17,7 +17,6 @@
 
 #include <signal.h>
 
-#include <fcntl.h>
 #include <chrono>
 #include <cstdlib>
 #include <sstream>
@@ -421,12 +420,7 @@ bool Gone(const std::string& pid) {
 
 TEST_F(InstallerWindowTest, ClosingWhileItWaitsEndsTheWaitAndInstallsNothing) {
   // A lock that the test holds, as another program that installs would.
-  const std::string lockFile = folder_.Folder() + "lock";
-  launchertest::WriteFile(lockFile, "");
-  const int lock = ::open(lockFile.c_str(), O_RDWR | O_CLOEXEC);
-  struct flock whole {};
-  whole.l_type = F_WRLCK;
-  ASSERT_EQ(0, ::fcntl(lock, F_SETLK, &whole));
+  const launchertest::HeldLock lock(folder_.Path() / "lock");
   const std::string waiting = "別のプログラムのインストールが終わるのを待っています...";
   // apt-get says once that it waits; a program it started sleeps on.
   const std::string aptWaits =
@@ -460,7 +454,7 @@ TEST_F(InstallerWindowTest, ClosingWhileItWaitsEndsTheWaitAndInstallsNothing) {
     FakeInstaller apt(c.aptGet, c.pkexec);
     const fs::path sleeper = apt.Folder() / "sleep";
     InstallerWindow window(package, c.privilege);
-    window.WatchLocks(c.locked ? std::vector<std::string>{lockFile} : std::vector<std::string>{},
+    window.WatchLocks(c.locked ? std::vector<std::string>{lock.Path()} : std::vector<std::string>{},
                       std::chrono::seconds(20));
     window.show();
     window.Start();
@@ -487,26 +481,20 @@ TEST_F(InstallerWindowTest, ClosingWhileItWaitsEndsTheWaitAndInstallsNothing) {
       EXPECT_TRUE(launchertest::RunUntil([&] { return Gone(launchertest::ReadFile(sleeper)); }));
     }
   }
-  ::close(lock);
 }
 
 TEST_F(InstallerWindowTest, AnotherProgramsLockIsWaitedForAWhile) {
-  const std::string lockFile = folder_.Folder() + "lock";
-  launchertest::WriteFile(lockFile, "");
   const std::string package = folder_.Folder() + "velmora.deb";
   MakePackage(package);
   // Let go of after a moment, then not at all.
   for (bool released : {true, false}) {
     SCOPED_TRACE(released ? "released" : "held");
     FakeInstaller apt("exit 0\n", "exec \"$@\"\n");
-    const int lock = ::open(lockFile.c_str(), O_RDWR | O_CLOEXEC);
-    struct flock whole {};
-    whole.l_type = F_WRLCK;
-    ASSERT_EQ(0, ::fcntl(lock, F_SETLK, &whole));
+    launchertest::HeldLock lock(folder_.Path() / "lock");
     InstallerWindow window(package, Privilege::User);
-    window.WatchLocks({"/nonexistent/lock", lockFile}, std::chrono::milliseconds(1500));
+    window.WatchLocks({"/nonexistent/lock", lock.Path()}, std::chrono::milliseconds(1500));
     window.Start();
-    if (released) QTimer::singleShot(300, [lock] { ::close(lock); });
+    if (released) QTimer::singleShot(300, &window, [&lock] { lock.Release(); });
     ASSERT_TRUE(launchertest::RunUntil([&] { return window.Outcome().has_value(); }));
     EXPECT_EQ(released, apt.Elevated());
     if (released) {
@@ -518,7 +506,6 @@ TEST_F(InstallerWindowTest, AnotherProgramsLockIsWaitedForAWhile) {
                     "せんでした。",
                     "そのプログラムが終わってから、もう一度インストールしてください。"}),
                 window.Outcome()->reason);
-      ::close(lock);
     }
   }
 }
