@@ -14,8 +14,8 @@
 
 #include <fcntl.h>
 #include <unistd.h>
-#include <algorithm>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -67,49 +67,46 @@ inline std::vector<std::string> ReadRecords(const fs::path& path) {
 }
 
 // The bytes of a small whole Debian package (one control file, one file of
-// data) built for the architecture given, built once each with dpkg-deb.
+// data), built once for each architecture with dpkg-deb.
 inline const std::string& PackageBytes(const std::string& architecture = "all") {
   static std::map<std::string, std::string> built;
+  const auto build = [&] {
+    const TempFolder folder;
+    const fs::path root = folder.Path() / "root";
+    fs::create_directories(root / "DEBIAN");
+    fs::create_directories(root / "usr/share/doc/velmora-test");
+    WriteFile(root / "DEBIAN/control",
+              "Package: velmora-test\nVersion: 1.00\nArchitecture: " + architecture +
+                  "\nMaintainer: Test <test@example.org>\nDescription: test package\n");
+    WriteFile(root / "usr/share/doc/velmora-test/notes", std::string(4000, 'n'));
+    const fs::path deb = folder.Path() / "velmora-test.deb";
+    // Whatever PATH a test has set.
+    const std::string command = "PATH=/usr/bin:/bin dpkg-deb --root-owner-group --build '" +
+                                root.string() + "' '" + deb.string() + "' > /dev/null";
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("dpkg-deb --build failed");
+    return ReadFile(deb);
+  };
   std::string& bytes = built[architecture];
-  if (!bytes.empty()) return bytes;
-  const TempFolder folder;
-  const fs::path root = folder.Path() / "root";
-  fs::create_directories(root / "DEBIAN");
-  fs::create_directories(root / "usr/share/doc/velmora-test");
-  WriteFile(root / "DEBIAN/control",
-            "Package: velmora-test\nVersion: 1.00\nArchitecture: " + architecture +
-                "\nMaintainer: Test <test@example.org>\nDescription: test package\n");
-  WriteFile(root / "usr/share/doc/velmora-test/notes", std::string(4000, 'n'));
-  const fs::path deb = folder.Path() / "velmora-test.deb";
-  // Whatever PATH a test has set.
-  const std::string command = "PATH=/usr/bin:/bin dpkg-deb --root-owner-group --build '" +
-                              root.string() + "' '" + deb.string() + "' > /dev/null";
-  if (std::system(command.c_str()) != 0) throw std::runtime_error("dpkg-deb --build failed");
-  bytes = ReadFile(deb);
+  if (bytes.empty()) bytes = build();
   return bytes;
 }
 
-// The computer's architecture as dpkg tells it, and one that is neither it
-// nor one of its foreign architectures.
+// The computer's architecture as dpkg tells it, then its foreign ones.
 inline std::vector<std::string> KnownArchitectures() {
   const TempFolder folder;
-  const fs::path listed = folder.Path() / "architectures";
-  const std::string command = "PATH=/usr/bin:/bin; dpkg --print-architecture > '" +
-                              listed.string() + "' && dpkg --print-foreign-architectures >> '" +
-                              listed.string() + "'";
+  const std::string listed = (folder.Path() / "listed").string();
+  const std::string command =
+      "PATH=/usr/bin:/bin; (dpkg --print-architecture && "
+      "dpkg --print-foreign-architectures) > '" +
+      listed + "'";
   if (std::system(command.c_str()) != 0) throw std::runtime_error("dpkg failed");
-  std::vector<std::string> names;
   std::istringstream in(ReadFile(listed));
-  for (std::string name; in >> name;) names.push_back(name);
-  return names;
+  return {std::istream_iterator<std::string>(in), {}};
 }
-inline std::string ThisArchitecture() { return KnownArchitectures().at(0); }
+// An architecture that is none of those.
 inline std::string OtherArchitecture() {
   const std::vector<std::string> known = KnownArchitectures();
-  for (const char* other : {"arm64", "amd64", "m68k"}) {
-    if (std::find(known.begin(), known.end(), other) == known.end()) return other;
-  }
-  throw std::runtime_error("no other architecture");
+  return std::find(known.begin(), known.end(), "arm64") == known.end() ? "arm64" : "m68k";
 }
 
 // A file that the test holds a write lock on, as another program that
@@ -122,21 +119,23 @@ class HeldLock {
     fd_ = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
     struct flock whole {};
     whole.l_type = F_WRLCK;
-    if (fd_ < 0 || ::fcntl(fd_, F_SETLK, &whole) != 0) throw std::runtime_error("no lock");
+    if (::fcntl(fd_, F_SETLK, &whole) != 0) throw std::runtime_error("no lock on " + path_);
   }
   ~HeldLock() { Release(); }
-  HeldLock(const HeldLock&) = delete;
-  HeldLock& operator=(const HeldLock&) = delete;
   const std::string& Path() const { return path_; }
-  void Release() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
+  void Release() { ::close(std::exchange(fd_, -1)); }
 
  private:
   std::string path_;
   int fd_ = -1;
 };
+
+// apt-get's stand-in as dpkg, which it runs, finds the disk full.
+inline const std::string kDpkgFindsTheDiskFull =
+    "echo 'Unpacking velmora (1.00) ...'\necho 'dpkg: error processing archive x.deb (--unpack):' "
+    ">&2\necho \" cannot copy extracted data for './usr/bin/x' to '/usr/bin/x.dpkg-new': failed "
+    "to write (No space left on device)\" >&2\n"
+    "echo 'E: Sub-process /usr/bin/dpkg returned an error code (1)' >&2\nexit 100\n";
 
 // Writes an executable shell script that first writes its arguments, each
 // ended by a NUL byte, to `argsPath`, then runs `rest`.

@@ -126,16 +126,12 @@ TEST(KnownMessage, AFormMatchesAWholeLineAndGivesItsValuesInArgumentOrder) {
     std::optional<Lines> values;
   };
   const Case cases[] = {
-      {"E: Unsupported file %s given on commandline",
-       "E: Unsupported file /a b/x.deb given on commandline", Lines{"/a b/x.deb"}},
       {"copy '%.255s' to '%.255s': %s", "copy 'a' to 'b': c: d", Lines{"a", "b", "c: d"}},
       {"held by process %d (%s)", "held by process 42 (apt)", Lines{"42", "apt"}},
       {"held by process %d (%s)", "held by process x (apt)", std::nullopt},  // no number
       {"%2$s を %1$s に", "b を a に", Lines{"a", "b"}},
       {"100%% done", "100% done", Lines{}},
-      {"100%% done", "100% done!", std::nullopt},
       {"Not authorized", "Not authorized.", std::nullopt},
-      {"%s: No space left on device", "x: No space left on device", Lines{"x"}},
       {"%s: No space left on device", "No space left on device", std::nullopt},
   };
   for (const Case& c : cases) {
@@ -222,21 +218,17 @@ TEST(PackageFile, APackageCutShortOrChangedIsFoundDamaged) {
   }
   // Built for another architecture than the computer's (as dpkg tells it
   // here: amd64, with armhf foreign) and not "all".
-  const launchertest::TempFolder tools;
-  launchertest::WriteFile(
-      tools.Path() / "dpkg",
-      "#!/bin/sh\n[ \"$1\" = --print-architecture ] && echo amd64 || echo armhf\n");
-  std::filesystem::permissions(tools.Path() / "dpkg", std::filesystem::perms::owner_all);
-  const launchertest::ScopedEnv fakeDpkg("PATH", tools.Folder() + ":/usr/bin:/bin");
+  launchertest::WriteRecordingScript(
+      folder.Path() / "dpkg", folder.Path() / "dpkg.args",
+      "[ \"$1\" = --print-architecture ] && echo amd64 || echo armhf\n");
+  const launchertest::ScopedEnv fakeDpkg("PATH", folder.Folder() + ":/usr/bin:/bin");
   for (const char* architecture : {"all", "amd64", "armhf", "arm64"}) {
     launchertest::WriteFile(path, launchertest::PackageBytes(architecture));
     std::vector<std::string> details;
-    EXPECT_EQ(architecture == std::string("arm64")
-                  ? Lines{"このパッケージは arm64 用のため、このコンピュータ (amd64) "
-                          "にはインストールできません。"}
-                  : Lines{},
-              installer::PackageArchiveProblem(path, details))
-        << architecture;
+    const std::string refused =
+        "このパッケージは arm64 用のため、このコンピュータ (amd64) にはインストールできません。";
+    EXPECT_EQ(architecture == std::string("arm64") ? Lines{refused} : Lines{},
+              installer::PackageArchiveProblem(path, details));
   }
   // Without dpkg-deb the installation is left to find out.
   const launchertest::ScopedEnv path_("PATH", folder.Path().string());
