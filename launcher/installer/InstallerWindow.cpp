@@ -96,7 +96,6 @@ InstallerWindow::InstallerWindow(std::string packagePath, launcher::Privilege pr
       packagePath_(std::move(packagePath)),
       privilege_(privilege),
       run_(privilege),
-      lockFiles_(std::begin(kPackageLockFiles), std::end(kPackageLockFiles)),
       lockWait_(std::chrono::seconds(launcher::kLockWaitSeconds)) {
   setWindowTitle(Text(kTextTitle));
   setWindowIcon(style()->standardIcon(QStyle::SP_ComputerIcon, nullptr, this));
@@ -194,6 +193,7 @@ void InstallerWindow::WatchLocks(std::vector<std::string> lockFiles,
 void InstallerWindow::Start() {
   if (started_) return;
   started_ = true;
+  if (!lockFiles_) lockFiles_ = PackageLockFiles();
   // A file that cannot be installed is named as such, before any password is
   // asked for; what the archive reader wrote goes to the details.
   const std::string absolutePath = launcher::AbsolutePackagePath(packagePath_);
@@ -212,7 +212,7 @@ void InstallerWindow::Start() {
     Finish(InstallRun::NotStarted(std::move(problem)));
     return;
   }
-  if (!PackageSystemBusy(lockFiles_)) {
+  if (!PackageSystemBusy(*lockFiles_)) {
     StartInstaller();
     return;
   }
@@ -224,7 +224,7 @@ void InstallerWindow::Start() {
 }
 
 void InstallerWindow::WatchTick() {
-  if (!PackageSystemBusy(lockFiles_)) {
+  if (!PackageSystemBusy(*lockFiles_)) {
     watch_->stop();
     StartInstaller();
   } else if (std::chrono::milliseconds(watchClock_.elapsed()) >= lockWait_) {

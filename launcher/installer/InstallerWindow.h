@@ -44,8 +44,8 @@ class InstallerWindow : public QDialog {
 
   // The lock files that tell that another program installs software, and
   // how long the window waits for them at most before it starts the
-  // installer (kPackageLockFiles and launcher::kLockWaitSeconds unless set);
-  // before Start.
+  // installer (PackageLockFiles() and launcher::kLockWaitSeconds unless
+  // set); before Start.
   void WatchLocks(std::vector<std::string> lockFiles, std::chrono::milliseconds limit);
 
   // Checks the package file (its archive read through, which takes as long
@@ -101,7 +101,7 @@ class InstallerWindow : public QDialog {
   QTimer* poll_ = nullptr;
   std::optional<InstallOutcome> outcome_;
   // The wait for another program's locks before the start.
-  std::vector<std::string> lockFiles_;
+  std::optional<std::vector<std::string>> lockFiles_;
   std::chrono::milliseconds lockWait_;
   QTimer* watch_ = nullptr;
   QElapsedTimer watchClock_;

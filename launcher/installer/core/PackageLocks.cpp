@@ -1,9 +1,13 @@
 #include "launcher/installer/core/PackageLocks.h"
 
+#include "launcher/installer/core/ToolEnd.h"
+
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <fstream>
+#include <optional>
 #include <sstream>
+#include <string_view>
 
 namespace installer {
 
@@ -26,6 +30,31 @@ bool ParseFileId(const std::string& word, FileId& id) {
 }
 
 }  // namespace
+
+std::vector<std::string> PackageLockFiles() {
+  // "S='/var/lib/dpkg/status'" and "A='/var/cache/apt/archives/'", a quote in
+  // a value written as '\''.
+  const std::optional<ToolEnd> end = RunTool(
+      {kAptConfigProgram, "shell", "S", "Dir::State::status/f", "A", "Dir::Cache::archives/d"},
+      true);
+  if (!end || end->failed) return {};
+  std::string status, archives;
+  std::istringstream lines(end->output);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.size() < 4 || line.substr(1, 2) != "='" || line.back() != '\'') continue;
+    const std::string_view quoted = std::string_view(line).substr(3, line.size() - 4);
+    std::string value;
+    for (size_t i = 0; i < quoted.size(); ++i) {
+      value += quoted[i];
+      if (quoted.substr(i, 4) == "'\\''") i += 3;
+    }
+    (line[0] == 'S' ? status : archives) = std::move(value);
+  }
+  const size_t slash = status.rfind('/');
+  if (slash == std::string::npos || archives.empty() || archives.back() != '/') return {};
+  const std::string admin = status.substr(0, slash + 1);
+  return {admin + "lock-frontend", admin + "lock", archives + "lock"};
+}
 
 bool PackageSystemBusy(const std::vector<std::string>& lockFiles) {
   std::vector<FileId> watched;

@@ -3,6 +3,7 @@
 #include "launcher/installer/core/KnownMessage.h"
 #include "launcher/installer/core/LineSplitter.h"
 #include "launcher/installer/core/PackageFile.h"
+#include "launcher/installer/core/PackageLocks.h"
 
 #include "../../TestSupport.h"
 
@@ -238,3 +239,15 @@ TEST(PackageFile, APackageCutShortOrChangedIsFoundDamaged) {
 }
 
 }  // namespace
+
+TEST(PackageLocks, AptsConfigurationPlacesTheLockFiles) {
+  EXPECT_EQ(
+      (Lines{"/var/lib/dpkg/lock-frontend", "/var/lib/dpkg/lock", "/var/cache/apt/archives/lock"}),
+      installer::PackageLockFiles());
+  // Folders with a quote, as apt-config writes them.
+  const launchertest::TempFolder folder;
+  launchertest::WriteRecordingScript(folder.Path() / "apt-config", folder.Path() / "args",
+                                     "echo \"S='/a'\\\\''b/status'\"; echo \"A='/c/'\"\n");
+  const launchertest::ScopedEnv path("PATH", folder.Folder() + ":/usr/bin:/bin");
+  EXPECT_EQ((Lines{"/a'b/lock-frontend", "/a'b/lock", "/c/lock"}), installer::PackageLockFiles());
+}
