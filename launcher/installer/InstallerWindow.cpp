@@ -193,7 +193,6 @@ void InstallerWindow::WatchLocks(std::vector<std::string> lockFiles,
 void InstallerWindow::Start() {
   if (started_) return;
   started_ = true;
-  if (!lockFiles_) lockFiles_ = PackageLockFiles();
   // A file that cannot be installed is named as such, before any password is
   // asked for; what the archive reader wrote goes to the details.
   const std::string absolutePath = launcher::AbsolutePackagePath(packagePath_);
@@ -212,6 +211,7 @@ void InstallerWindow::Start() {
     Finish(InstallRun::NotStarted(std::move(problem)));
     return;
   }
+  if (!lockFiles_) lockFiles_ = PackageLockFiles();
   if (!PackageSystemBusy(*lockFiles_)) {
     StartInstaller();
     return;
