@@ -1,6 +1,8 @@
 #include "launcher/core/InstallerCommand.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -17,9 +19,28 @@ std::string AbsolutePackagePath(const std::string& packagePath) {
   return (current / packagePath).string();
 }
 
+bool ProgramOnPath(std::string_view name) {
+  const char* path = std::getenv("PATH");
+  // execvp's search path where PATH is unset.
+  std::string_view rest = path != nullptr ? path : "/bin:/usr/bin";
+  for (;;) {
+    const size_t colon = rest.find(':');
+    const std::string_view folder = rest.substr(0, colon);
+    // An empty entry is the current folder.
+    const std::string file =
+        (folder.empty() ? std::string(".") : std::string(folder)) + "/" + std::string(name);
+    struct stat status {};
+    if (::stat(file.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+        ::access(file.c_str(), X_OK) == 0)
+      return true;
+    if (colon == std::string_view::npos) return false;
+    rest.remove_prefix(colon + 1);
+  }
+}
+
 std::vector<std::string> BuildInstallerArguments(const std::string& packagePath,
                                                  Privilege privilege) {
-  std::vector<std::string> arguments;
+  std::vector<std::string> arguments{std::string(kSessionProgram)};
   if (privilege == Privilege::User) {
     arguments.emplace_back(kElevationProgram);
     arguments.emplace_back(kInstallerProgramPath);
@@ -32,6 +53,8 @@ std::vector<std::string> BuildInstallerArguments(const std::string& packagePath,
   arguments.emplace_back("--yes");
   arguments.emplace_back("-o");
   arguments.emplace_back("APT::Status-Fd=1");
+  arguments.emplace_back("-o");
+  arguments.emplace_back("DPkg::Lock::Timeout=" + std::to_string(kLockWaitSeconds));
   arguments.push_back(AbsolutePackagePath(packagePath));
   return arguments;
 }

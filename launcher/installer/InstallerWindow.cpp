@@ -3,9 +3,11 @@
 #include "launcher/installer/core/DisplayText.h"
 #include "launcher/installer/core/InstallerStrings.h"
 #include "launcher/installer/core/PackageFile.h"
+#include "launcher/installer/core/PackageLocks.h"
 #include "platform/Process.h"
 #include "platform/qt/DialogUnits.h"
 
+#include <signal.h>
 #include <unistd.h>
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -16,8 +18,11 @@
 #include <QScrollBar>
 #include <QSocketNotifier>
 #include <QStyle>
+#include <QTextLayout>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cerrno>
+#include <cmath>
 #include <utility>
 
 namespace installer {
@@ -33,6 +38,12 @@ constexpr int kDrainChunks = 16;
 constexpr int kPollMilliseconds = 50;
 // Lines the log keeps; older ones are dropped.
 constexpr int kLogLines = 2000;
+// How often the window looks whether the other program has let go of the
+// package system.
+constexpr int kWatchMilliseconds = 500;
+// The reason box grows to show the whole reason up to this many lines; a
+// longer one scrolls.
+constexpr int kReasonMaxLines = 10;
 
 QString Text(std::string_view utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -51,6 +62,32 @@ void SetElidedText(QLabel* label, const QString& text, Qt::TextElideMode mode) {
   label->setToolTip(shown == text ? QString() : text);
 }
 
+// Sets the box's height to show the text whole, its lines wrapped as the box
+// wraps them across its whole width, without a scroll bar; a text of more
+// than kReasonMaxLines lines gets that many and the scroll bar.
+void FitHeight(QPlainTextEdit* box, const QString& text) {
+  const QTextDocument* document = box->document();
+  const qreal margin = document->documentMargin();
+  const qreal width = box->width() - 2 * box->frameWidth() - 2 * margin;
+  const qreal most = kReasonMaxLines * QFontMetricsF(box->font()).lineSpacing();
+  qreal height = 0;
+  for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+    QTextLayout layout(paragraph, box->font());
+    layout.setTextOption(document->defaultTextOption());
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+      line.setLeadingIncluded(true);
+      line.setLineWidth(width);
+      height += line.height();
+    }
+    layout.endLayout();
+  }
+  box->setVerticalScrollBarPolicy(height > most ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+  // The box leaves the margin above and below the text, and a pixel more.
+  box->setFixedHeight(int(std::ceil(std::min(height, most) + 2 * margin)) + 1 +
+                      2 * box->frameWidth());
+}
+
 }  // namespace
 
 InstallerWindow::InstallerWindow(std::string packagePath, launcher::Privilege privilege,
@@ -58,7 +95,8 @@ InstallerWindow::InstallerWindow(std::string packagePath, launcher::Privilege pr
     : QDialog(parent, platform::FixedDialogFlags()),
       packagePath_(std::move(packagePath)),
       privilege_(privilege),
-      run_(privilege) {
+      run_(privilege),
+      lockWait_(std::chrono::seconds(launcher::kLockWaitSeconds)) {
   setWindowTitle(Text(kTextTitle));
   setWindowIcon(style()->standardIcon(QStyle::SP_ComputerIcon, nullptr, this));
   const platform::DialogUnits du(font());
@@ -83,7 +121,7 @@ InstallerWindow::InstallerWindow(std::string packagePath, launcher::Privilege pr
   bar_->setValue(0);
 
   // The reason of a failure: a few lines, to be read and copied; shown only
-  // once there is one.
+  // once there is one, as high as it needs.
   reason_ = new QPlainTextEdit(this);
   reason_->setObjectName(QStringLiteral("reason"));
   reason_->setReadOnly(true);
@@ -132,6 +170,9 @@ InstallerWindow::InstallerWindow(std::string packagePath, launcher::Privilege pr
   poll_ = new QTimer(this);
   poll_->setInterval(kPollMilliseconds);
   connect(poll_, &QTimer::timeout, this, &InstallerWindow::Poll);
+  watch_ = new QTimer(this);
+  watch_->setInterval(kWatchMilliseconds);
+  connect(watch_, &QTimer::timeout, this, &InstallerWindow::WatchTick);
   ShowProgress();
   log_->setFocus(Qt::OtherFocusReason);
 }
@@ -141,6 +182,12 @@ InstallerWindow::~InstallerWindow() {
   // the window's to stop.
   CloseStream(kOutput);
   CloseStream(kError);
+}
+
+void InstallerWindow::WatchLocks(std::vector<std::string> lockFiles,
+                                 std::chrono::milliseconds limit) {
+  lockFiles_ = std::move(lockFiles);
+  lockWait_ = limit;
 }
 
 void InstallerWindow::Start() {
@@ -157,12 +204,37 @@ void InstallerWindow::Start() {
     for (std::string& line : details) lines.push_back({InstallRun::Stream::Error, std::move(line)});
     AddToLog(lines);
   }
+  if (problem.empty() && privilege_ == launcher::Privilege::User &&
+      !launcher::ProgramOnPath(launcher::kElevationProgram))
+    problem = {std::string(kTextNoPkexec), std::string(kTextUseSudo)};
   if (!problem.empty()) {
-    outcome_ = InstallRun::NotStarted(std::move(problem));
-    ShowOutcome();
-    emit Finished();
+    Finish(InstallRun::NotStarted(std::move(problem)));
     return;
   }
+  if (!lockFiles_) lockFiles_ = PackageLockFiles();
+  if (!PackageSystemBusy(*lockFiles_)) {
+    StartInstaller();
+    return;
+  }
+  // Another program installs software: the window waits for it, nothing
+  // started yet, and can be closed meanwhile.
+  watchClock_.start();
+  watch_->start();
+  ShowProgress();
+}
+
+void InstallerWindow::WatchTick() {
+  if (!PackageSystemBusy(*lockFiles_)) {
+    watch_->stop();
+    StartInstaller();
+  } else if (std::chrono::milliseconds(watchClock_.elapsed()) >= lockWait_) {
+    watch_->stop();
+    Finish(InstallRun::NotStarted(
+        {std::string(kTextPackageSystemBusy), std::string(kTextTryAfterOther)}));
+  }
+}
+
+void InstallerWindow::StartInstaller() {
   const std::vector<std::string> arguments =
       launcher::BuildInstallerArguments(packagePath_, privilege_);
   AddToLog({{InstallRun::Stream::Output,
@@ -181,6 +253,7 @@ void InstallerWindow::Start() {
     connect(notifiers_[which], &QSocketNotifier::activated, this, [this, which] { Read(which); });
   }
   poll_->start();
+  ShowProgress();
 }
 
 bool InstallerWindow::Feed(int which, bool* full) {
@@ -243,7 +316,18 @@ void InstallerWindow::Poll() {
 }
 
 void InstallerWindow::End(const CommandEnd& end) {
-  outcome_ = run_.Finish(end);
+  // Ended by the window: the wait is over and nothing was installed. The
+  // command's own end, had it ended just before, tells what it did.
+  if (closing_ && end.kind == CommandEnd::Kind::Signalled && end.code == SIGTERM) {
+    Finish(InstallRun::Closed());
+  } else {
+    Finish(run_.Finish(end));
+  }
+  if (closing_) QDialog::reject();
+}
+
+void InstallerWindow::Finish(InstallOutcome outcome) {
+  outcome_ = std::move(outcome);
   ShowOutcome();
   emit Finished();
 }
@@ -257,8 +341,14 @@ void InstallerWindow::AddToLog(const std::vector<InstallRun::Line>& lines) {
   if (atEnd) scroll->setValue(scroll->maximum());
 }
 
+bool InstallerWindow::Closable() const {
+  return !started_ || outcome_ || watch_->isActive() || (Running() && run_.Endable());
+}
+
 void InstallerWindow::ShowProgress() {
-  SetElidedText(step_, Text(run_.Step()), Qt::ElideRight);
+  close_->setEnabled(Closable());
+  SetElidedText(step_, Text(watch_->isActive() ? std::string(kTextWaitingForLock) : run_.Step()),
+                Qt::ElideRight);
   const int percent = run_.Percent();
   if (percent < 0) {
     bar_->setRange(0, 0);  // busy until the installer tells how far it is
@@ -281,7 +371,9 @@ void InstallerWindow::ShowOutcome() {
   if (!outcome_->reason.empty()) {
     QStringList lines;
     for (const std::string& line : outcome_->reason) lines.append(Text(line));
-    reason_->setPlainText(lines.join(QLatin1Char('\n')));
+    const QString text = lines.join(QLatin1Char('\n'));
+    FitHeight(reason_, text);
+    reason_->setPlainText(text);
     reason_->show();
   }
   close_->setEnabled(true);
@@ -290,8 +382,29 @@ void InstallerWindow::ShowOutcome() {
 }
 
 void InstallerWindow::reject() {
-  if (started_ && !outcome_) return;
-  QDialog::reject();
+  if (!started_ || outcome_) {
+    QDialog::reject();
+    return;
+  }
+  if (watch_->isActive()) {
+    watch_->stop();
+    Finish(InstallRun::Closed());
+    QDialog::reject();
+    return;
+  }
+  if (!Running() || closing_) return;
+  // What the command wrote last may say that it has stopped waiting.
+  for (int which : {kOutput, kError}) {
+    if (fds_[which] >= 0) Read(which);
+  }
+  if (!run_.Endable()) return;
+  // The command runs in a process group of its own (setsid), which ends
+  // whole: pkexec, or apt-get, with what they started. Through pkexec, once
+  // the password was given, apt-get runs as root, and the window may not end
+  // it: it then goes on.
+  if (::kill(-pid_, SIGTERM) != 0 && (errno != ESRCH || ::kill(pid_, SIGTERM) != 0)) return;
+  closing_ = true;
+  close_->setEnabled(false);
 }
 
 }  // namespace installer

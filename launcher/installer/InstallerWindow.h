@@ -4,14 +4,21 @@
 // runs, and the outcome: installed, installed already at that version,
 // failed with the cause in its own words or the installer's own reason, or
 // cancelled at the administrator's password prompt. A package file that is
-// missing or cannot be read is named before anything is started. The
-// installer runs as a separate process whose output the window reads as it
-// comes, so the window stays responsive throughout. It stays open until the
-// user closes it.
+// missing, cannot be read or is built for another architecture is named
+// before anything is started; while another program installs software, the
+// window waits for it before it starts. The installer runs as a separate
+// process whose output the window reads as it comes, so the window stays
+// responsive throughout. It stays open until the user closes it; while it
+// waits (for the other program, for the password, or as root for apt-get's
+// wait for the other program) closing it ends the wait and installs
+// nothing.
 #include <sys/types.h>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "launcher/core/InstallerCommand.h"
 #include "launcher/installer/core/InstallRun.h"
@@ -35,10 +42,16 @@ class InstallerWindow : public QDialog {
                   QWidget* parent = nullptr);
   ~InstallerWindow() override;
 
+  // The lock files that tell that another program installs software, and
+  // how long the window waits for them at most before it starts the
+  // installer (PackageLockFiles() and launcher::kLockWaitSeconds unless
+  // set); before Start.
+  void WatchLocks(std::vector<std::string> lockFiles, std::chrono::milliseconds limit);
+
   // Checks the package file (its archive read through, which takes as long
-  // as reading the file), then starts the installer and returns; the window
-  // follows it from the event loop and shows the outcome when it has ended.
-  // Once only.
+  // as reading the file), waits while another program holds the package
+  // system, then starts the installer and returns; the window follows it
+  // from the event loop and shows the outcome when it has ended. Once only.
   void Start();
 
   // Started and not yet ended.
@@ -54,13 +67,17 @@ class InstallerWindow : public QDialog {
 
  public slots:
   // Escape, the close button and the window's own close: the window closes
-  // once the installer has ended. While it runs nothing happens: an
-  // installation cut short could leave the system's packages half installed.
+  // once the installer has ended, and while it waits (the wait ends, nothing
+  // is installed). While it installs nothing happens: an installation cut
+  // short could leave the system's packages half installed.
   void reject() override;
 
  private:
   enum { kOutput = 0, kError = 1 };
 
+  void WatchTick();
+  void StartInstaller();
+  void Finish(InstallOutcome outcome);
   void Read(int which);
   void Poll();
   void End(const CommandEnd& end);
@@ -72,6 +89,7 @@ class InstallerWindow : public QDialog {
   void AddToLog(const std::vector<InstallRun::Line>& lines);
   void ShowProgress();
   void ShowOutcome();
+  bool Closable() const;
 
   std::string packagePath_;
   launcher::Privilege privilege_;
@@ -82,6 +100,13 @@ class InstallerWindow : public QDialog {
   QSocketNotifier* notifiers_[2] = {nullptr, nullptr};
   QTimer* poll_ = nullptr;
   std::optional<InstallOutcome> outcome_;
+  // The wait for another program's locks before the start.
+  std::optional<std::vector<std::string>> lockFiles_;
+  std::chrono::milliseconds lockWait_;
+  QTimer* watch_ = nullptr;
+  QElapsedTimer watchClock_;
+  // The window was closed while it waited, and the installer ended for it.
+  bool closing_ = false;
 
   QLabel* package_ = nullptr;
   QLabel* step_ = nullptr;

@@ -50,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const installer::InstallRun::Line& line : run.Flush()) CheckShown(line.text);
   CheckShown(run.Step());
 
-  // The bytes on their own as a status line, and as one of apt-get's
-  // messages, first or further alternative.
+  // The bytes on their own as a status line, and as an unmet dependency of
+  // apt-get's, first or further alternative.
   if (std::optional<installer::AptStatus> status = installer::ParseAptStatus(bytes)) {
     FUZZ_CHECK(status->percent >= 0 && status->percent <= 100);
     FUZZ_CHECK(!status->package.empty());
@@ -123,6 +123,11 @@ void FuzzSeeds(FuzzSeedList& seeds) {
             "\x01\xe0"
             "Error creating textual authentication agent: Error opening current controlling "
             "terminal for the process (`/dev/tty'): No such device or address\n");
+  seeds.Add("lock-full-disk-architecture",
+            "\x01\x60Waiting for cache lock: Could not get lock /var/lib/dpkg/lock. It is held "
+            "by process 1 (x)...\n\xc0 cannot copy extracted data for './x' to '/x.dpkg-new': "
+            "failed to write (No space left on device)\n\xb0 package architecture (arm64) does "
+            "not match system (amd64)\n");
   seeds.Add("agent-fails",
             "\x01\xf0"
             "polkit-agent-helper-1: error response to PolicyKit daemon: GDBus.Error:x\n"

@@ -43,23 +43,23 @@ TEST(ProgramLocation, SplitsFolderAndTitle) {
 TEST(InstallerCommand, RootInstallsDirectlyAndAUserThroughPkexec) {
   using launcher::Privilege;
   const std::string nasty = "/opt/my dir/a\" --no-download \"b パッケージ.deb";
-  // Nothing may wait for an answer, and the status lines come with the output.
-  const std::vector<std::string> command{"/usr/bin/env",
-                                         "DEBIAN_FRONTEND=noninteractive",
-                                         "apt-get",
-                                         "install",
-                                         "--yes",
-                                         "-o",
-                                         "APT::Status-Fd=1",
-                                         nasty};
-  const std::string line =
-      "/usr/bin/env DEBIAN_FRONTEND=noninteractive apt-get install --yes -o APT::Status-Fd=1 \"" +
-      nasty + "\"";
+  // In a session of its own; nothing may wait for an answer, the status
+  // lines come with the output, and a busy package system is waited for.
+  const std::vector<std::string> options{"install",          "--yes", "-o",
+                                         "APT::Status-Fd=1", "-o",    "DPkg::Lock::Timeout=300"};
+  std::vector<std::string> command{"/usr/bin/setsid", "/usr/bin/env",
+                                   "DEBIAN_FRONTEND=noninteractive", "apt-get"};
+  command.insert(command.end(), options.begin(), options.end());
+  command.push_back(nasty);
+  const std::string optionsLine = "install --yes -o APT::Status-Fd=1 -o DPkg::Lock::Timeout=300 \"";
+  const std::string line = "/usr/bin/setsid /usr/bin/env DEBIAN_FRONTEND=noninteractive apt-get " +
+                           optionsLine + nasty + "\"";
   // Through pkexec, apt-get itself, so that the password prompt names it.
-  const std::vector<std::string> elevated{"pkexec", "/usr/bin/apt-get", "install", "--yes",
-                                          "-o",     "APT::Status-Fd=1", nasty};
+  std::vector<std::string> elevated{"/usr/bin/setsid", "pkexec", "/usr/bin/apt-get"};
+  elevated.insert(elevated.end(), options.begin(), options.end());
+  elevated.push_back(nasty);
   const std::string elevatedLine =
-      "pkexec /usr/bin/apt-get install --yes -o APT::Status-Fd=1 \"" + nasty + "\"";
+      "/usr/bin/setsid pkexec /usr/bin/apt-get " + optionsLine + nasty + "\"";
   struct Case {
     Privilege privilege;
     std::vector<std::string> arguments;

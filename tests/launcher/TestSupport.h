@@ -8,15 +8,22 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QSet>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -60,16 +67,17 @@ inline std::vector<std::string> ReadRecords(const fs::path& path) {
 }
 
 // The bytes of a small whole Debian package (one control file, one file of
-// data), built once with dpkg-deb.
-inline const std::string& PackageBytes() {
-  static const std::string bytes = [] {
+// data), built once for each architecture with dpkg-deb.
+inline const std::string& PackageBytes(const std::string& architecture = "all") {
+  static std::map<std::string, std::string> built;
+  const auto build = [&] {
     const TempFolder folder;
     const fs::path root = folder.Path() / "root";
     fs::create_directories(root / "DEBIAN");
     fs::create_directories(root / "usr/share/doc/velmora-test");
     WriteFile(root / "DEBIAN/control",
-              "Package: velmora-test\nVersion: 1.00\nArchitecture: all\n"
-              "Maintainer: Test <test@example.org>\nDescription: test package\n");
+              "Package: velmora-test\nVersion: 1.00\nArchitecture: " + architecture +
+                  "\nMaintainer: Test <test@example.org>\nDescription: test package\n");
     WriteFile(root / "usr/share/doc/velmora-test/notes", std::string(4000, 'n'));
     const fs::path deb = folder.Path() / "velmora-test.deb";
     // Whatever PATH a test has set.
@@ -77,9 +85,57 @@ inline const std::string& PackageBytes() {
                                 root.string() + "' '" + deb.string() + "' > /dev/null";
     if (std::system(command.c_str()) != 0) throw std::runtime_error("dpkg-deb --build failed");
     return ReadFile(deb);
-  }();
+  };
+  std::string& bytes = built[architecture];
+  if (bytes.empty()) bytes = build();
   return bytes;
 }
+
+// The computer's architecture as dpkg tells it, then its foreign ones.
+inline std::vector<std::string> KnownArchitectures() {
+  const TempFolder folder;
+  const std::string listed = (folder.Path() / "listed").string();
+  const std::string command =
+      "PATH=/usr/bin:/bin; (dpkg --print-architecture && "
+      "dpkg --print-foreign-architectures) > '" +
+      listed + "'";
+  if (std::system(command.c_str()) != 0) throw std::runtime_error("dpkg failed");
+  std::istringstream in(ReadFile(listed));
+  return {std::istream_iterator<std::string>(in), {}};
+}
+// An architecture that is none of those.
+inline std::string OtherArchitecture() {
+  const std::vector<std::string> known = KnownArchitectures();
+  return std::find(known.begin(), known.end(), "arm64") == known.end() ? "arm64" : "m68k";
+}
+
+// A file that the test holds a write lock on, as another program that
+// installs software does on the package system's lock files; until Release
+// or the end of the object.
+class HeldLock {
+ public:
+  explicit HeldLock(const fs::path& path) : path_(path.string()) {
+    WriteFile(path, "");
+    fd_ = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
+    struct flock whole {};
+    whole.l_type = F_WRLCK;
+    if (::fcntl(fd_, F_SETLK, &whole) != 0) throw std::runtime_error("no lock on " + path_);
+  }
+  ~HeldLock() { Release(); }
+  const std::string& Path() const { return path_; }
+  void Release() { ::close(std::exchange(fd_, -1)); }
+
+ private:
+  std::string path_;
+  int fd_ = -1;
+};
+
+// apt-get's stand-in as dpkg, which it runs, finds the disk full.
+inline const std::string kDpkgFindsTheDiskFull =
+    "echo 'Unpacking velmora (1.00) ...'\necho 'dpkg: error processing archive x.deb (--unpack):' "
+    ">&2\necho \" cannot copy extracted data for './usr/bin/x' to '/usr/bin/x.dpkg-new': failed "
+    "to write (No space left on device)\" >&2\n"
+    "echo 'E: Sub-process /usr/bin/dpkg returned an error code (1)' >&2\nexit 100\n";
 
 // Writes an executable shell script that first writes its arguments, each
 // ended by a NUL byte, to `argsPath`, then runs `rest`.
@@ -160,6 +216,18 @@ class FakeInstallerWindow {
  private:
   TempFolder folder_;
 };
+
+// Runs the event loop until the condition holds (or a time limit passes);
+// whether it holds.
+inline bool RunUntil(const std::function<bool()>& done, int milliseconds = 20000) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done() && clock.elapsed() < milliseconds) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(5);
+  }
+  return done();
+}
 
 // Hands every top-level window that becomes visible to a handler, once, while
 // modal loops run. Handlers must not block: they queue their clicks. After a

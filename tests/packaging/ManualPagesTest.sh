@@ -1,9 +1,10 @@
 #!/bin/bash
 # The manual pages under packaging/man: each English page has its Japanese
 # one and the other way round, each names its program and section 1 in its
-# title, formats without a warning from man and groff (Japanese pages may
-# overrun a line, which groff cannot break without blanks), and has a NAME
-# line from which the whatis database can be made. A Japanese page shows no
+# title, formats without a warning from man and groff (groff may warn that it
+# cannot break or adjust a line of a Japanese page, which has no blanks) and
+# with no line wider than the 80 columns of a terminal, and has a NAME line
+# from which the whatis database can be made. A Japanese page shows no
 # blank inside its sentences: none after 、 or 。 and none between two
 # Japanese characters, as a source line end without \c would give.
 #   ManualPagesTest.sh SOURCE-DIR
@@ -36,6 +37,8 @@ for page in "${pages[@]}"; do
     warnings="$(grep -Ev "warning \[.*\]: (can't break|cannot adjust) line" <<< "$warnings" || true)"
   fi
   [ -z "$warnings" ] || fail "$page: $warnings"
+  width="$(LC_ALL=C.UTF-8 MANWIDTH=80 man -E UTF-8 -l "$page" 2> /dev/null | LC_ALL=C.UTF-8 wc -L)"
+  [ "$width" -le 80 ] || fail "$page: a line $width columns wide at 80 columns"
   if [[ "$page" == */ja/* ]]; then
     blanks="$(LC_ALL=C.UTF-8 MANWIDTH=80 man -E UTF-8 -l "$page" 2> /dev/null |
       LC_ALL=C.UTF-8 grep -nP '[、。] |[^\x00-\x7f] [^\x00-\x7f]' || true)"

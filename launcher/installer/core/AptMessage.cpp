@@ -1,6 +1,7 @@
 #include "launcher/installer/core/AptMessage.h"
 
 #include <array>
+#include <optional>
 
 namespace installer {
 
@@ -52,53 +53,6 @@ std::optional<AptMessage> ParseDependency(std::string_view text) {
   return std::nullopt;
 }
 
-// "<package> is already the newest version (<version>)."
-std::optional<AptMessage> ParseAlreadyNewest(std::string_view line) {
-  constexpr std::pair<std::string_view, std::string_view> kForms[] = {
-      {" is already the newest version (", ")."}, {" はすでに最新バージョン (", ") です。"}};
-  for (const auto& [middle, end] : kForms) {
-    const size_t at = line.find(middle);
-    if (at == 0 || at == std::string_view::npos || !EndsWith(line, end)) continue;
-    const size_t versionAt = at + middle.size();
-    if (versionAt + end.size() >= line.size()) continue;
-    AptMessage message;
-    message.kind = AptMessage::Kind::AlreadyNewest;
-    message.package = line.substr(0, at);
-    message.version = line.substr(versionAt, line.size() - end.size() - versionAt);
-    return message;
-  }
-  return std::nullopt;
-}
-
-// The errors that name a package file: "E: Unsupported file <path> given on
-// commandline", and "E: Could not read meta data from <path>" after the
-// lines that say which archive member apt-get could not read (that one
-// apt-get writes in English whatever the language).
-std::optional<AptMessage> ParseFileError(std::string_view line) {
-  struct Form {
-    std::string_view start;
-    std::string_view end;
-    AptMessage::Kind kind;
-  };
-  constexpr Form kForms[] = {
-      {"E: Unsupported file ", " given on commandline", AptMessage::Kind::UnsupportedFile},
-      {"E: コマンドラインで指定されたファイル ", " はサポートされていません",
-       AptMessage::Kind::UnsupportedFile},
-      {"E: Could not read meta data from ", "", AptMessage::Kind::DamagedFile},
-  };
-  for (const Form& form : kForms) {
-    if (!StartsWith(line, form.start) || !EndsWith(line, form.end) ||
-        line.size() <= form.start.size() + form.end.size())
-      continue;
-    AptMessage message;
-    message.kind = form.kind;
-    message.package =
-        line.substr(form.start.size(), line.size() - form.start.size() - form.end.size());
-    return message;
-  }
-  return std::nullopt;
-}
-
 }  // namespace
 
 std::optional<AptMessage> ParseAptMessage(std::string_view line, bool alternative) {
@@ -112,8 +66,7 @@ std::optional<AptMessage> ParseAptMessage(std::string_view line, bool alternativ
     if (at != 0 && (at < 4 || text.substr(at - 3, 3) != " : ")) continue;
     return ParseDependency(text.substr(at + type.size()));
   }
-  if (std::optional<AptMessage> message = ParseAlreadyNewest(text)) return message;
-  return ParseFileError(text);
+  return std::nullopt;
 }
 
 }  // namespace installer

@@ -7,7 +7,6 @@
 #include "platform/SystemError.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -23,13 +22,6 @@ void Keep(std::deque<std::string>& lines, std::string line) {
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
-}
-
-// Whether the text holds the word, ASCII letters compared without case.
-bool Mentions(std::string_view text, std::string_view word) {
-  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-  return std::search(text.begin(), text.end(), word.begin(), word.end(),
-                     [&](char a, char b) { return lower(a) == lower(b); }) != text.end();
 }
 
 std::string TrimLeft(std::string text) {
@@ -56,8 +48,10 @@ std::vector<InstallRun::Line> InstallRun::Flush() {
 }
 
 void InstallRun::Add(Stream stream, const std::string& raw, std::vector<Line>& log) {
+  heard_ = true;
   if (stream == Stream::Output) {
     if (std::optional<AptStatus> status = ParseAptStatus(raw)) {
+      waiting_ = false;
       std::string text = DisplayText(status->text);
       if (status->kind == AptStatus::Kind::Error) {
         std::string line = DisplayText(status->package) + ": " + text;
@@ -72,9 +66,9 @@ void InstallRun::Add(Stream stream, const std::string& raw, std::vector<Line>& l
   }
   std::string text = DisplayText(raw);
   if (text.empty()) return;
-  Read(text);
+  Read(stream, text);
   if (stream == Stream::Output) {
-    std::string step = TrimLeft(text);
+    std::string step = waiting_ ? std::string(kTextWaitingForLock) : TrimLeft(text);
     if (!step.empty()) outputStep_ = std::move(step);
     Keep(outputLines_, text);
   } else {
@@ -83,29 +77,29 @@ void InstallRun::Add(Stream stream, const std::string& raw, std::vector<Line>& l
   log.push_back({stream, std::move(text)});
 }
 
-void InstallRun::Read(const std::string& text) {
+void InstallRun::Read(Stream stream, const std::string& text) {
+  if (std::optional<MessageMatch> match = MatchKnownMessage(stream, text)) {
+    const KnownMessage::Effect effect = KnownMessages()[match->row].effect;
+    if (stream == Stream::Output) waiting_ = effect == KnownMessage::Effect::Waiting;
+    if (std::none_of(known_.begin(), known_.end(),
+                     [&](const MessageMatch& kept) { return kept.row == match->row; }))
+      known_.push_back(std::move(*match));
+    return;
+  }
+  if (stream == Stream::Output) waiting_ = false;
   const bool alternative = std::exchange(alternativeFollows_, false);
   const std::optional<AptMessage> message = ParseAptMessage(text, alternative);
   if (!message) return;
-  switch (message->kind) {
-    case AptMessage::Kind::UnmetDependency:
-      if (alternative) {
-        // Alternatives join their first, within the length of one line.
-        if (lastKept_ && missing_.back().size() < LineSplitter::kMaxLineBytes)
-          missing_.back().append(" | ").append(message->package);
-      } else {
-        lastKept_ = missing_.size() < kReasonLines &&
-                    std::find(missing_.begin(), missing_.end(), message->package) == missing_.end();
-        if (lastKept_) missing_.push_back(message->package);
-      }
-      alternativeFollows_ = message->moreAlternatives;
-      break;
-    case AptMessage::Kind::AlreadyNewest:
-      alreadyNewest_.emplace(message->package, message->version);
-      break;
-    case AptMessage::Kind::UnsupportedFile: unsupportedFile_ = message->package; break;
-    case AptMessage::Kind::DamagedFile: damagedFile_ = message->package; break;
+  if (alternative) {
+    // Alternatives join their first, within the length of one line.
+    if (lastKept_ && missing_.back().size() < LineSplitter::kMaxLineBytes)
+      missing_.back().append(" | ").append(message->package);
+  } else {
+    lastKept_ = missing_.size() < kReasonLines &&
+                std::find(missing_.begin(), missing_.end(), message->package) == missing_.end();
+    if (lastKept_) missing_.push_back(message->package);
   }
+  alternativeFollows_ = message->moreAlternatives;
 }
 
 std::string InstallRun::Step() const {
@@ -113,6 +107,11 @@ std::string InstallRun::Step() const {
   if (!outputStep_.empty()) return outputStep_;
   return std::string(privilege_ == launcher::Privilege::User ? kTextWaitingForPassword
                                                              : kTextStarting);
+}
+
+bool InstallRun::Endable() const {
+  if (privilege_ == launcher::Privilege::User) return !heard_;
+  return waiting_;
 }
 
 std::vector<std::string> InstallRun::ErrorReason() const {
@@ -143,42 +142,38 @@ std::vector<std::string> InstallRun::ErrorReason() const {
   return {};
 }
 
-std::vector<std::string> InstallRun::KnownReason(const CommandEnd& end) const {
-  std::vector<std::string> reason;
-  for (const std::string& package : missing_)
-    reason.push_back(FormatText(kTextMissingDependency, package));
-  if (!reason.empty()) return reason;
-  if (!damagedFile_.empty()) return {FormatText(kTextPackageDamaged, damagedFile_)};
-  if (!unsupportedFile_.empty()) return {FormatText(kTextPackageUnreadable, unsupportedFile_)};
-  // pkexec ends with 127 when it could ask no one for the password, or the
-  // answer was no.
-  if (privilege_ != launcher::Privilege::User || end.kind != CommandEnd::Kind::Exited ||
-      end.code != 127)
-    return {};
-  // Where no agent can ask, pkexec says so, or tries an agent of its own on
-  // the controlling terminal, which fails without one ("Error creating
-  // textual authentication agent: Error opening current controlling terminal
-  // ...") or outside a login session ("Error registering local ..."); an
-  // agent whose helper cannot check the password at all writes why before
-  // pkexec's "Not authorized" (a wrong password is a refusal: "pam_authenticate
-  // failed"). Those come first, as pkexec's word follows them.
-  const std::pair<std::string_view, std::string_view> causes[] = {
-      {"No authentication agent found", kTextNoAgent},
-      {"Error creating textual authentication agent", kTextNoAgent},
-      {"Error registering local authentication agent", kTextNoAgent},
-      {"error response to PolicyKit daemon", kTextNoAgent},
-      {"polkit-agent-helper-1: pam_start failed", kTextNoAgent},
-      {"needs to be setuid root", kTextNoAgent},
-      {"Got unexpected EOF while reading from controlling terminal", kTextNoAgent},
-      {"Error getting authority", kTextNoAuthority},
-      {"Not authorized", kTextNotAuthorized},
-  };
-  for (const auto& cause : causes) {
-    if (std::any_of(errorLines_.begin(), errorLines_.end(),
-                    [&](const std::string& line) { return Mentions(line, cause.first); }))
-      return {std::string(cause.second), std::string(kTextUseSudo)};
+std::optional<InstallOutcome> InstallRun::KnownOutcome(const CommandEnd& end) const {
+  using Effect = KnownMessage::Effect;
+  const bool success = end.kind == CommandEnd::Kind::Exited && end.code == 0;
+  const std::span<const KnownMessage> rows = KnownMessages();
+  const MessageMatch* found = nullptr;
+  for (const MessageMatch& match : known_) {
+    const KnownMessage& row = rows[match.row];
+    const bool fits = success
+                          ? row.effect == Effect::InstalledAlready
+                          : (row.effect == Effect::Failure || row.effect == Effect::Cancellation) &&
+                                (row.status == KnownMessage::kAnyStatus ||
+                                 (end.kind == CommandEnd::Kind::Exited && end.code == row.status));
+    if (fits && (found == nullptr || match.row < found->row)) found = &match;
   }
-  return {};
+  if (found == nullptr) return std::nullopt;
+  const KnownMessage& row = rows[found->row];
+  const auto value = [&](size_t i) {
+    return i < found->values.size() ? std::string_view(found->values[i]) : std::string_view();
+  };
+  const std::string text = FormatText(row.text, value(0), value(1));
+  InstallOutcome outcome;
+  if (row.effect == Effect::InstalledAlready) {
+    outcome.kind = InstallOutcome::Kind::AlreadyInstalled;
+    outcome.heading = text;
+    return outcome;
+  }
+  const bool cancelled = row.effect == Effect::Cancellation;
+  outcome.kind = cancelled ? InstallOutcome::Kind::Cancelled : InstallOutcome::Kind::Failed;
+  outcome.heading = cancelled ? kTextCancelled : kTextFailed;
+  outcome.reason.push_back(text);
+  if (!row.advice.empty()) outcome.reason.push_back(FormatText(row.advice, value(0), value(1)));
+  return outcome;
 }
 
 InstallOutcome InstallRun::NotStarted(std::vector<std::string> reason) {
@@ -190,54 +185,46 @@ InstallOutcome InstallRun::NotStarted(std::vector<std::string> reason) {
   return outcome;
 }
 
-InstallOutcome InstallRun::Finish(const CommandEnd& end) const {
-  using Kind = InstallOutcome::Kind;
+InstallOutcome InstallRun::Closed() {
   InstallOutcome outcome;
-  outcome.heading = kTextFailed;
-  switch (end.kind) {
-    case CommandEnd::Kind::NotStarted: {
-      if (privilege_ == launcher::Privilege::User && end.code == ENOENT)
-        return NotStarted({std::string(kTextNoPkexec), std::string(kTextUseSudo)});
-      const std::string_view program = privilege_ == launcher::Privilege::User
-                                           ? launcher::kElevationProgram
-                                           : launcher::kEnvironmentProgram;
-      return NotStarted({std::string(program) + ": " + platform::SystemErrorText(end.code)});
-    }
-    case CommandEnd::Kind::Signalled:
-      outcome.kind = Kind::Failed;
-      outcome.exitStatus = 128 + end.code;
-      outcome.reason = KnownReason(end);
-      if (outcome.reason.empty()) outcome.reason = ErrorReason();
-      if (outcome.reason.empty())
-        outcome.reason.push_back(FormatText(kTextSignal, std::to_string(end.code)));
-      return outcome;
-    case CommandEnd::Kind::Exited: break;
-  }
-  outcome.exitStatus = end.code;
-  if (end.code == 0) {
-    outcome.kind = alreadyNewest_ ? Kind::AlreadyInstalled : Kind::Installed;
-    outcome.heading = alreadyNewest_ ? FormatText(kTextAlreadyInstalled, alreadyNewest_->first,
-                                                  alreadyNewest_->second)
-                                     : std::string(kTextInstalled);
-    return outcome;
-  }
-  // pkexec ends with 126 when its password prompt was dismissed and with 127
-  // when it was refused or found no authority; the command it runs can end
-  // with either as well (a program it cannot run), so only pkexec's own word
-  // makes the run cancelled.
-  if (privilege_ == launcher::Privilege::User && end.code == 126 &&
-      std::any_of(errorLines_.begin(), errorLines_.end(),
-                  [](const std::string& line) { return Mentions(line, "dismissed"); })) {
-    outcome.kind = Kind::Cancelled;
-    outcome.heading = kTextCancelled;
-    return outcome;
-  }
-  outcome.kind = Kind::Failed;
-  outcome.reason = KnownReason(end);
-  if (outcome.reason.empty()) outcome.reason = ErrorReason();
-  if (outcome.reason.empty())
-    outcome.reason.push_back(FormatText(kTextExitStatus, std::to_string(end.code)));
+  outcome.kind = InstallOutcome::Kind::Cancelled;
+  outcome.exitStatus = 126;
+  outcome.heading = kTextCancelled;
   return outcome;
+}
+
+InstallOutcome InstallRun::Finish(const CommandEnd& end) const {
+  if (end.kind == CommandEnd::Kind::NotStarted) {
+    return NotStarted(
+        {std::string(launcher::kSessionProgram) + ": " + platform::SystemErrorText(end.code)});
+  }
+  const bool signalled = end.kind == CommandEnd::Kind::Signalled;
+  const int exitStatus = signalled ? 128 + end.code : end.code;
+  // A row of the table tells the outcome; pkexec's rows only after its own
+  // exit statuses, which the command it runs can end with as well (a program
+  // it cannot run).
+  std::optional<InstallOutcome> outcome = KnownOutcome(end);
+  if (!outcome) {
+    outcome.emplace();
+    if (exitStatus == 0) {
+      outcome->kind = InstallOutcome::Kind::Installed;
+      outcome->heading = kTextInstalled;
+    } else {
+      // The dependencies that cannot be installed, else the last errors.
+      outcome->kind = InstallOutcome::Kind::Failed;
+      outcome->heading = kTextFailed;
+      for (const std::string& package : missing_)
+        outcome->reason.push_back(FormatText(kTextMissingDependency, package));
+      if (outcome->reason.empty()) outcome->reason = ErrorReason();
+      if (outcome->reason.empty()) {
+        outcome->reason.push_back(signalled
+                                      ? FormatText(kTextSignal, std::to_string(end.code))
+                                      : FormatText(kTextExitStatus, std::to_string(end.code)));
+      }
+    }
+  }
+  outcome->exitStatus = exitStatus;
+  return *outcome;
 }
 
 }  // namespace installer

@@ -8,10 +8,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "launcher/core/InstallerCommand.h"
+#include "launcher/installer/core/KnownMessage.h"
 #include "launcher/installer/core/LineSplitter.h"
 
 namespace installer {
@@ -29,26 +29,27 @@ struct InstallOutcome {
     Installed,         // the command ended with status 0
     AlreadyInstalled,  // ended with status 0, the package being installed at that version
     Failed,            // any other end
-    Cancelled,         // the administrator's password prompt was dismissed
+    Cancelled,         // the password prompt was dismissed, or the window closed while it waited
     NotStarted,        // the command could not be started, or the package file is unusable
   };
   Kind kind = Kind::Failed;
   // What the window says it came to, in UTF-8.
   std::string heading;
   // What the installer window ends with: the command's exit status; 128 plus
-  // the signal number after a signal; 127 when the command did not start.
+  // the signal number after a signal; 127 when the command did not start;
+  // 126 when the window was closed while it waited.
   int exitStatus = 0;
-  // Why it failed, in UTF-8 lines: the cause in the window's own words where
-  // it knows it from what apt-get or pkexec wrote (a dependency that cannot
-  // be installed, a package file apt-get could not take, no password prompt
-  // to be had), else their last error lines, else a text of the window's own
+  // Why it failed or was cancelled, in UTF-8 lines: the cause in the
+  // window's own words, with what to do, where it knows it from what the
+  // command wrote (a row of KnownMessages(), a dependency that cannot be
+  // installed), else their last error lines, else a text of the window's own
   // when they said nothing. Empty otherwise.
   std::vector<std::string> reason;
 };
 
 class InstallRun {
  public:
-  enum class Stream { Output, Error };
+  using Stream = CommandStream;
   // A line for the log, in UTF-8.
   struct Line {
     Stream stream;
@@ -75,9 +76,17 @@ class InstallRun {
   int Percent() const { return percent_; }
 
   // The step in work: the description of the last status line, else the last
-  // line of output; before either, waiting for the password (through pkexec)
-  // or starting.
+  // line of output (in the window's words where a row of KnownMessages()
+  // says the command waits); before either, waiting for the password
+  // (through pkexec) or starting.
   std::string Step() const;
+
+  // Whether ending the command now installs nothing, and is the window's to
+  // do: through pkexec, while nothing has been read (pkexec waits for the
+  // password, as the window's own user); as root, also while apt-get's last
+  // output says that it waits for another program (through pkexec apt-get
+  // then runs as root, which the window cannot end).
+  bool Endable() const;
 
   // The outcome of the command's end, from its status and what it wrote.
   InstallOutcome Finish(const CommandEnd& end) const;
@@ -85,10 +94,14 @@ class InstallRun {
   // The outcome when the command is not started for the reason given.
   static InstallOutcome NotStarted(std::vector<std::string> reason);
 
+  // The outcome when the window is closed while it waits, before the
+  // command has done anything.
+  static InstallOutcome Closed();
+
  private:
   void Add(Stream stream, const std::string& raw, std::vector<Line>& log);
-  void Read(const std::string& text);
-  std::vector<std::string> KnownReason(const CommandEnd& end) const;
+  void Read(Stream stream, const std::string& text);
+  std::optional<InstallOutcome> KnownOutcome(const CommandEnd& end) const;
   std::vector<std::string> ErrorReason() const;
 
   launcher::Privilege privilege_;
@@ -100,16 +113,15 @@ class InstallRun {
   std::deque<std::string> outputLines_;
   std::deque<std::string> errorLines_;
   std::deque<std::string> packageErrors_;
-  // What apt-get's plain output told: the dependencies it could not meet
-  // (the first kReasonLines), a file it could not take, a file whose archive
-  // it could not read, the package it found installed already at that
-  // version ("<package>", "<version>").
+  bool heard_ = false;    // a line has come on either stream
+  bool waiting_ = false;  // the last output matched a row that waits
+  // The rows of KnownMessages() that lines matched, each once, with the
+  // values of its first match.
+  std::vector<MessageMatch> known_;
+  // The dependencies apt-get could not meet (the first kReasonLines).
   std::vector<std::string> missing_;
   bool alternativeFollows_ = false;
   bool lastKept_ = false;  // the last dependency is in missing_
-  std::string unsupportedFile_;
-  std::string damagedFile_;
-  std::optional<std::pair<std::string, std::string>> alreadyNewest_;
 };
 
 }  // namespace installer

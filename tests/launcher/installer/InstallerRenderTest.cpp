@@ -3,7 +3,9 @@
 // set, the pictures are written there as PNG files for a person to look at
 // ("installer-<state>.png"); with PN_RENDER_FRAMES set as well, on a display
 // with a window manager (tools/render-dialogs-wm.sh), also the window with
-// the frame the manager gave it ("installer-<state>-frame.png").
+// the frame the manager gave it ("installer-<state>-frame.png"). The same in
+// the usual Japanese fonts ("installer-<state>-<font>-<size>.png"), where the
+// reason shows whole, without scrolling, as well.
 #include "launcher/installer/InstallerWindow.h"
 
 #include "../TestSupport.h"
@@ -11,10 +13,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFontInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -27,18 +31,8 @@ namespace {
 using installer::InstallerWindow;
 using launcher::Privilege;
 using launchertest::FakeInstaller;
+using launchertest::RunUntil;
 using launchertest::TempFolder;
-
-// Runs the event loop until the condition holds (or a time limit passes).
-bool RunUntil(const std::function<bool()>& done) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < 20000) {
-    QApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(5);
-  }
-  return done();
-}
 
 void SaveFramed(QWidget* window, const QString& file) {
   window->raise();
@@ -71,17 +65,25 @@ void Render(InstallerWindow* window, const QString& name) {
     } else if (auto* button = qobject_cast<QPushButton*>(child)) {
       const int need = button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).width();
       EXPECT_GE(button->width(), need + 8) << what.toStdString();
+    } else if (auto* box = qobject_cast<QPlainTextEdit*>(child);
+               box && box->objectName() == "reason") {
+      EXPECT_EQ(0, box->verticalScrollBar()->maximum()) << what.toStdString();
     }
   }
   const QString dir = qEnvironmentVariable("PN_RENDER_DIR");
   if (dir.isEmpty()) return;
   QDir().mkpath(dir);
   EXPECT_TRUE(image.save(dir + "/installer-" + name + ".png"));
-  if (!qEnvironmentVariableIsEmpty("PN_RENDER_FRAMES"))
+  if (!qEnvironmentVariableIsEmpty("PN_RENDER_FRAMES") && !name.contains(QLatin1Char(' ')))
     SaveFramed(window, dir + "/installer-" + name + "-frame.png");
 }
 
 TEST(InstallerRender, EveryStateOfTheWindow) {
+  // The application's font comes back however the test ends.
+  struct RestoreFont {
+    QFont font = QApplication::font();
+    ~RestoreFont() { QApplication::setFont(font); }
+  } restore;
   TempFolder folder;
   const std::string package = folder.Folder() + "velmora_1.00_amd64.deb";
   launchertest::WriteFile(package, launchertest::PackageBytes());
@@ -89,26 +91,38 @@ TEST(InstallerRender, EveryStateOfTheWindow) {
   const std::string cut = folder.Folder() + "cut/velmora_1.00_amd64.deb";
   std::filesystem::create_directories(folder.Path() / "cut");
   launchertest::WriteFile(cut, launchertest::PackageBytes().substr(0, 100));
+  std::filesystem::create_directories(folder.Path() / "other");
+  const std::string other = folder.Folder() + "other/velmora_1.00_arm64.deb";
+  launchertest::WriteFile(other, launchertest::PackageBytes(launchertest::OtherArchitecture()));
+  // A lock the test holds, as another program that installs would.
+  const launchertest::HeldLock lock(folder.Path() / "lock");
   const std::string aptOutput =
       "echo 'Reading package lists...'\necho 'Building dependency tree...'\n"
       "echo 'The following NEW packages will be installed:'\necho '  velmora'\n"
       "echo 'pmstatus:velmora:amd64:40.0000:Unpacking velmora (amd64)'\n";
+  const std::string aptWaits =
+      "echo 'Waiting for cache lock: Could not get lock /var/lib/dpkg/lock-frontend. It is held "
+      "by process 29817 (unattended-upgr)...'\n";
+  const std::string pkexecSays = "echo 'Error executing command as another user: ";
+  enum class File { Package, Cut, Other, Locked };
   struct State {
     const char* name;
     Privilege privilege;
     std::string aptGet;
     std::string pkexec;
-    bool running;          // pictured while apt-get still runs
-    bool damaged = false;  // the package is the one cut short
+    bool running;  // pictured while it waits or apt-get runs
+    File file = File::Package;
   };
   const State states[] = {
       {"password", Privilege::User, "exit 0\n", "sleep 3\nexec \"$@\"\n", true},
-      {"progress", Privilege::Root, aptOutput + "sleep 3\n", "", true},
+      {"lock", Privilege::User, "exit 0\n", "exec \"$@\"\n", true, File::Locked},
+      {"lock-apt", Privilege::Root, aptWaits + "sleep 3\n", "", true},
+      {"progress", Privilege::Root, aptOutput + "sleep 1\n", "", true},
       {"installed", Privilege::User,
        aptOutput + "echo 'Setting up velmora (1.00) ...'\necho 'pmstatus:velmora:100:Installed'\n",
        "exec \"$@\"\n", false},
       {"failed", Privilege::Root,
-       "echo 'Reading package lists...'\necho \"E: Unsupported file $5 given on commandline\" "
+       "echo 'Reading package lists...'\necho \"E: Unsupported file $7 given on commandline\" "
        ">&2\nexit 100\n",
        "", false},
       {"already-installed", Privilege::User,
@@ -117,8 +131,19 @@ TEST(InstallerRender, EveryStateOfTheWindow) {
        "echo ' velmora : Depends: libfoo1 (>= 2) but it is not installable'\n"
        "echo '           Depends: libbar but it is not going to be installed'\nexit 100\n",
        "exec \"$@\"\n", false},
-      {"cancelled", Privilege::User, "exit 0\n",
-       "echo 'Error executing command as another user: Request dismissed' >&2\nexit 126\n", false},
+      {"lock-timeout", Privilege::User,
+       aptWaits +
+           "echo 'E: Unable to acquire the dpkg frontend lock (/var/lib/dpkg/lock-frontend), "
+           "is another process using it?' >&2\nexit 100\n",
+       "exec \"$@\"\n", false},
+      {"full-disk", Privilege::User, launchertest::kDpkgFindsTheDiskFull, "exec \"$@\"\n", false},
+      {"architecture", Privilege::User, "exit 0\n", "exec \"$@\"\n", false, File::Other},
+      {"dismissed", Privilege::User, "exit 0\n", pkexecSays + "Request dismissed' >&2\nexit 126\n",
+       false},
+      {"wrong-password", Privilege::User, "exit 0\n",
+       pkexecSays + "Not authorized' >&2\nprintf '\\nThis incident has been reported.\\n' "
+                    ">&2\nexit 127\n",
+       false},
       {"no-authority", Privilege::User, "exit 0\n",
        "echo 'Error getting authority: Error initializing authority: Could not connect: No such "
        "file or directory' >&2\nexit 127\n",
@@ -127,24 +152,47 @@ TEST(InstallerRender, EveryStateOfTheWindow) {
        "echo \"Error creating textual authentication agent: Error opening current controlling "
        "terminal for the process (\\`/dev/tty'): No such device or address\" >&2\nexit 127\n",
        false},
-      {"damaged", Privilege::User, "exit 0\n", "exec \"$@\"\n", false, true},
+      {"damaged", Privilege::User, "exit 0\n", "exec \"$@\"\n", false, File::Cut},
   };
-  for (const State& state : states) {
-    SCOPED_TRACE(state.name);
-    FakeInstaller apt(state.aptGet, state.pkexec);
-    InstallerWindow window(state.damaged ? cut : package, state.privilege);
-    window.show();
-    window.Start();
-    if (state.running) {
-      // Once the first line is in, or the prompt is up.
-      QThread::msleep(300);
-      QApplication::processEvents();
-      ASSERT_TRUE(window.Running());
-    } else {
-      ASSERT_TRUE(RunUntil([&] { return window.Outcome().has_value(); }));
+  // The application's font, then VL Gothic and Noto Sans CJK at 9, 11 and
+  // 14 points (fonts-vlgothic, fonts-noto-cjk: scripts/setup.sh).
+  std::vector<std::pair<QString, QFont>> fonts = {{QString(), QApplication::font()}};
+  for (const char* family : {"VL Gothic", "Noto Sans CJK JP"}) {
+    for (int points : {9, 11, 14}) {
+      QFont font{QString::fromLatin1(family), points};
+      ASSERT_EQ(QString::fromLatin1(family), QFontInfo(font).family()) << "font not installed";
+      fonts.emplace_back(QStringLiteral("-%1-%2").arg(QString::fromLatin1(family)).arg(points),
+                         font);
     }
-    Render(&window, QString::fromLatin1(state.name));
-    RunUntil([&] { return window.Outcome().has_value(); });
+  }
+  for (const auto& [fontName, font] : fonts) {
+    QApplication::setFont(font);
+    for (const State& state : states) {
+      const QString name = QString::fromLatin1(state.name) + fontName;
+      SCOPED_TRACE(name.toStdString());
+      FakeInstaller apt(state.aptGet, state.pkexec);
+      const std::string& file = state.file == File::Cut     ? cut
+                                : state.file == File::Other ? other
+                                                            : package;
+      InstallerWindow window(file, state.privilege);
+      window.WatchLocks(state.file == File::Locked ? std::vector<std::string>{lock.Path()}
+                                                   : std::vector<std::string>{},
+                        std::chrono::seconds(20));
+      window.show();
+      window.Start();
+      if (state.running) {
+        // Once the first line is in, or the prompt is up.
+        QThread::msleep(300);
+        QApplication::processEvents();
+        ASSERT_FALSE(window.Outcome());
+      } else {
+        ASSERT_TRUE(RunUntil([&] { return window.Outcome().has_value(); }));
+      }
+      Render(&window, name);
+      // A wait ends with the window.
+      window.reject();
+      RunUntil([&] { return window.Outcome().has_value(); });
+    }
   }
 }
 

@@ -30,6 +30,7 @@ using launcher::Privilege;
 using launchertest::FakeInstaller;
 using launchertest::ScopedEnv;
 using launchertest::TempFolder;
+namespace fs = std::filesystem;
 
 template <typename T>
 T* Child(QWidget* parent, const char* name) {
@@ -82,10 +83,11 @@ class InstallerWindowTest : public ::testing::Test {
   }
 
   // A small whole package, or one cut short behind its archive's header.
-  static void MakePackage(const std::string& package, bool cut = false) {
+  static void MakePackage(const std::string& package, bool cut = false,
+                          const std::string& architecture = "all") {
     const std::filesystem::path path = std::filesystem::absolute(package);
     std::filesystem::create_directories(path.parent_path());
-    const std::string& bytes = launchertest::PackageBytes();
+    const std::string& bytes = launchertest::PackageBytes(architecture);
     launchertest::WriteFile(path, cut ? bytes.substr(0, bytes.size() - 200) : bytes);
   }
 
@@ -99,7 +101,11 @@ class InstallerWindowTest : public ::testing::Test {
 };
 
 TEST_F(InstallerWindowTest, ASuccessShowsTheProgressAndEndsInstalled) {
+  // apt-get notes whether it leads its process group and session, its
+  // controlling terminal, and what its input is.
   FakeInstaller apt(
+      "read -r s < /proc/$$/stat; set -- ${s#*) }\necho $(($3 == $$)) $(($4 == $$)) $5 "
+      "$(readlink /proc/$$/fd/0) > '$FAKE_FOLDER/session'\n"
       "echo 'Reading package lists...'\n"
       "echo 'pmstatus:velmora:amd64:50.0000:Unpacking velmora (amd64)'\n"
       "echo 'N: Download is performed unsandboxed as root' >&2\n"
@@ -123,9 +129,14 @@ TEST_F(InstallerWindowTest, ASuccessShowsTheProgressAndEndsInstalled) {
     EXPECT_FALSE(shown.log.contains(QStringLiteral("pmstatus")));
     EXPECT_TRUE(shown.closeEnabled);
     EXPECT_TRUE(shown.closeFocused);
-    // Non-interactive, and the status lines on the output.
-    EXPECT_EQ((std::vector<std::string>{"install", "--yes", "-o", "APT::Status-Fd=1", package}),
+    // Non-interactive, the status lines on the output, waiting for a busy
+    // package system.
+    EXPECT_EQ((std::vector<std::string>{"install", "--yes", "-o", "APT::Status-Fd=1", "-o",
+                                        "DPkg::Lock::Timeout=300", package}),
               apt.Args());
+    // In a session and process group of its own, without a terminal where
+    // pkexec could ask for the password.
+    EXPECT_EQ("1 1 0 /dev/null\n", launchertest::ReadFile(apt.Folder() / "session"));
     // As root the window sets the front end (pkexec would clear it).
     if (privilege == Privilege::Root) {
       EXPECT_EQ("noninteractive", apt.Frontend());
@@ -140,7 +151,7 @@ TEST_F(InstallerWindowTest, ASuccessShowsTheProgressAndEndsInstalled) {
 }
 
 TEST_F(InstallerWindowTest, TheOutcomeNamesItsCause) {
-  enum class File { Package, Missing, NotAPackage, Cut };
+  enum class File { Package, Missing, NotAPackage, Cut, OtherArchitecture };
   const std::string failed = "インストールに失敗しました。";
   struct Case {
     const char* what;
@@ -155,9 +166,17 @@ TEST_F(InstallerWindowTest, TheOutcomeNamesItsCause) {
   const Case cases[] = {
       {"apt-get's own error", Privilege::Root, File::Package,
        "echo 'Reading package lists...'\necho 'W: a warning' >&2\n"
-       "echo 'E: Could not get lock /var/lib/dpkg/lock-frontend' >&2\nexit 100\n",
+       "echo 'E: Could not open lock file /var/lib/dpkg/lock-frontend' >&2\nexit 100\n",
        InstallOutcome::Kind::Failed, 100, failed,
-       "E: Could not get lock /var/lib/dpkg/lock-frontend"},
+       "E: Could not open lock file /var/lib/dpkg/lock-frontend"},
+      {"a full disk", Privilege::User, File::Package, launchertest::kDpkgFindsTheDiskFull,
+       InstallOutcome::Kind::Failed, 100, failed,
+       "パッケージを展開する場所のディスクに空き領域がありません。\n"
+       "不要なファイルを削除して空き領域を作ってから、もう一度インストールしてください。"},
+      {"a package built for another architecture", Privilege::User, File::OtherArchitecture,
+       "exit 0\n", InstallOutcome::Kind::NotStarted, 127, "インストールを開始できませんでした。",
+       "このパッケージは " + launchertest::OtherArchitecture() + " 用のため、このコンピュータ (" +
+           launchertest::KnownArchitectures().at(0) + ") にはインストールできません。"},
       {"a dependency that cannot be installed", Privilege::User, File::Package,
        "echo 'The following packages have unmet dependencies:'\n"
        "echo ' velmora : Depends: libfoo1 (>= 2) but it is not installable'\n"
@@ -170,11 +189,11 @@ TEST_F(InstallerWindowTest, TheOutcomeNamesItsCause) {
        InstallOutcome::Kind::AlreadyInstalled, 0,
        "velmora (バージョン 1.00) はすでにインストールされています。", ""},
       {"a file apt-get cannot take", Privilege::Root, File::Package,
-       "echo \"E: Unsupported file $5 given on commandline\" >&2\nexit 100\n",
+       "echo \"E: Unsupported file $7 given on commandline\" >&2\nexit 100\n",
        InstallOutcome::Kind::Failed, 100, failed, "パッケージファイル %1 を読み込めません。"},
       {"a file whose members apt-get cannot read", Privilege::User, File::Package,
        "echo 'E: 不正なアーカイブメンバーヘッダ' >&2\n"
-       "echo \"E: Could not read meta data from $5\" >&2\n"
+       "echo \"E: Could not read meta data from $7\" >&2\n"
        "echo 'E: The package lists or status file could not be parsed or opened.' >&2\nexit 100\n",
        InstallOutcome::Kind::Failed, 100, failed,
        "パッケージファイル %1 が壊れています。もう一度コピーしてください。"},
@@ -195,6 +214,8 @@ TEST_F(InstallerWindowTest, TheOutcomeNamesItsCause) {
     std::filesystem::remove_all(package);
     if (c.file == File::NotAPackage) launchertest::WriteFile(package, "<html>\n");
     if (c.file == File::Cut) MakePackage(package, true);
+    if (c.file == File::OtherArchitecture)
+      MakePackage(package, false, launchertest::OtherArchitecture());
     const Shown shown = Install(package, c.privilege, c.file == File::Package);
     ASSERT_TRUE(shown.outcome);
     EXPECT_EQ(c.kind, shown.outcome->kind);
@@ -202,15 +223,19 @@ TEST_F(InstallerWindowTest, TheOutcomeNamesItsCause) {
     EXPECT_EQ(c.step, shown.step.toStdString());
     EXPECT_EQ(!c.reason.empty(), shown.reasonVisible);
     EXPECT_EQ(installer::FormatText(c.reason, package), shown.reason.toStdString());
-    // What apt-get or the archive reader said stays in the details.
+    // What apt-get, dpkg or the archive reader said stays in the details.
+    if (c.reason.find("空き領域") != std::string::npos) {
+      EXPECT_TRUE(shown.log.contains(QStringLiteral("(No space left on device)")));
+    }
     if (c.reason.find("壊れて") != std::string::npos) {
       EXPECT_TRUE(shown.log.contains(c.file == File::Cut ? QStringLiteral("dpkg-deb: error")
                                                          : QStringLiteral("Could not read meta")))
           << shown.log.toStdString();
     }
     // Nothing is started, and no password asked for, for a file that is no
-    // package.
+    // package for this computer.
     EXPECT_EQ(c.file == File::Package, apt.Ran());
+    EXPECT_EQ(c.file == File::Package && c.privilege == Privilege::User, apt.Elevated());
     EXPECT_EQ(c.kind == InstallOutcome::Kind::AlreadyInstalled, shown.percent == 100);
     EXPECT_TRUE(shown.closeEnabled);
     if (c.file == File::Package) {
@@ -238,7 +263,7 @@ TEST_F(InstallerWindowTest, PkexecsEndsAreTold) {
       {"prompt dismissed",
        "echo 'Error executing command as another user: Request dismissed' >&2\nexit 126\n",
        InstallOutcome::Kind::Cancelled, 126, QStringLiteral("インストールは取り消されました。"),
-       QString()},
+       QStringLiteral("パスワードの入力画面が閉じられたため、何もインストールしていません。")},
       {"no polkit authority",
        "echo 'Error getting authority: Error initializing authority: Could not connect: No such "
        "file or directory' >&2\nexit 127\n",
@@ -265,7 +290,8 @@ TEST_F(InstallerWindowTest, PkexecsEndsAreTold) {
        "echo 'Error executing command as another user: Not authorized' >&2\n"
        "printf '\\nThis incident has been reported.\\n' >&2\nexit 127\n",
        InstallOutcome::Kind::Failed, 127, QStringLiteral("インストールに失敗しました。"),
-       QStringLiteral("管理者として実行することが認められませんでした。\n") + useSudo},
+       QStringLiteral("パスワードが受け付けられませんでした。\nこのコンピュータを管理できるユー"
+                      "ザー (通常はご自分) のパスワードを入力してください。")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -363,6 +389,84 @@ TEST_F(InstallerWindowTest, WhileAptRunsTheWindowAnswersButDoesNotClose) {
   // Closing now works.
   close->click();
   EXPECT_FALSE(window.isVisible());
+}
+
+// Whether the process has ended (gone, or a zombie left to be collected).
+bool Gone(const std::string& pid) {
+  const std::string stat =
+      launchertest::ReadFile("/proc/" + std::to_string(std::atoi(pid.c_str())) + "/stat");
+  const size_t end = stat.rfind(") ");
+  return stat.empty() || (end != std::string::npos && stat.substr(end + 2, 1) == "Z");
+}
+
+TEST_F(InstallerWindowTest, AWaitEndsWhenTheWindowClosesOrTheOtherProgramLetsGo) {
+  const std::string waiting(installer::kTextWaitingForLock);
+  // apt-get says once that it waits; a program it started sleeps on.
+  const std::string aptWaits =
+      "echo 'Waiting for cache lock: Could not get lock /var/lib/dpkg/lock-frontend. It is held "
+      "by process 29817 (unattended-upgr)...'\n";
+  const std::string sleeps = "sleep 30 &\necho $! > '$FAKE_FOLDER/sleep'\nwait $!\n";
+  const std::string runs = "exec \"$@\"\n";
+  enum class Act { Close, Release, Nothing };
+  using K = InstallOutcome::Kind;
+  struct Case {
+    const char* what;
+    Privilege privilege;
+    std::string aptGet;
+    std::string pkexec;
+    bool locked;  // by the test, before the start
+    std::string step;
+    Act act;
+    K kind;
+  };
+  const Case cases[] = {
+      {"for another program, closed", Privilege::User, "", runs, true, waiting, Act::Close,
+       K::Cancelled},
+      {"for another program, which lets go", Privilege::User, "", runs, true, waiting, Act::Release,
+       K::Installed},
+      {"for another program, in vain", Privilege::User, "", runs, true, waiting, Act::Nothing,
+       K::NotStarted},
+      {"for the password, closed", Privilege::User, "", sleeps + runs, false,
+       std::string(installer::kTextWaitingForPassword), Act::Close, K::Cancelled},
+      {"as root, apt-get for another program, closed", Privilege::Root, aptWaits + sleeps, "",
+       false, waiting, Act::Close, K::Cancelled},
+      // Through pkexec apt-get runs as root, which the window cannot end.
+      {"through pkexec, apt-get for another program", Privilege::User, aptWaits + "sleep 1\n", runs,
+       false, waiting, Act::Close, K::Installed},
+  };
+  const std::string package = folder_.Folder() + "velmora.deb";
+  MakePackage(package);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeInstaller apt(c.aptGet, c.pkexec);
+    launchertest::HeldLock lock(folder_.Path() / "lock");
+    const fs::path sleeper = apt.Folder() / "sleep";
+    InstallerWindow window(package, c.privilege);
+    window.WatchLocks(c.locked ? std::vector<std::string>{lock.Path()} : std::vector<std::string>{},
+                      std::chrono::milliseconds(c.act == Act::Nothing ? 1000 : 20000));
+    window.show();
+    window.Start();
+    ASSERT_TRUE(launchertest::RunUntil([&] {
+      return Child<QLabel>(&window, "step")->text().toStdString() == c.step &&
+             ((c.aptGet + c.pkexec).find("sleep 30") == std::string::npos ||
+              !launchertest::ReadFile(sleeper).empty());
+    }));
+    EXPECT_EQ(c.locked || c.kind == K::Cancelled,
+              Child<QPushButton>(&window, "close")->isEnabled());
+    if (c.act == Act::Close) PressEscape(&window);
+    if (c.act == Act::Release) lock.Release();
+    ASSERT_TRUE(launchertest::RunUntil([&] { return window.Outcome().has_value(); }));
+    EXPECT_EQ(c.kind, window.Outcome()->kind);
+    EXPECT_EQ(c.kind != K::Cancelled, window.isVisible());
+    EXPECT_EQ(c.kind == K::Installed || c.privilege == Privilege::Root, apt.Ran());
+    if (c.kind == K::NotStarted) {
+      EXPECT_EQ(std::string(installer::kTextPackageSystemBusy), window.Outcome()->reason.at(0));
+    }
+    // Closed: the whole process group has ended, down to what it started.
+    if (c.kind == K::Cancelled && !launchertest::ReadFile(sleeper).empty()) {
+      EXPECT_TRUE(launchertest::RunUntil([&] { return Gone(launchertest::ReadFile(sleeper)); }));
+    }
+  }
 }
 
 TEST_F(InstallerWindowTest, AProgramLeftRunningDoesNotHoldTheWindow) {

@@ -1,4 +1,5 @@
 #include "launcher/installer/core/InstallRun.h"
+#include "launcher/installer/core/InstallerStrings.h"
 
 #include "platform/SystemError.h"
 
@@ -34,6 +35,12 @@ TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
   const std::string noAuthorityText = "管理者の認証を行う polkit が動いていません。";
   const std::string noAgentText =
       "管理者のパスワードを尋ねられる認証エージェント (polkit) がありません。";
+  using namespace installer;
+  const Lines wrongPassword{std::string(kTextWrongPassword), std::string(kTextOwnPassword)};
+  const Lines busy{std::string(kTextPackageSystemBusy), std::string(kTextTryAfterOther)};
+  const Lines noSpace{std::string(kTextNoSpace), std::string(kTextFreeSpace)};
+  const CommandEnd exited100{CommandEnd::Kind::Exited, 100};
+  const std::string notAuthorized = "Error executing command as another user: Not authorized";
   struct Case {
     const char* what;
     Privilege privilege;
@@ -125,7 +132,44 @@ TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
        {CommandEnd::Kind::Exited, 126},
        K::Cancelled,
        126,
-       {}},
+       {"パスワードの入力画面が閉じられたため、何もインストールしていません。"}},
+      // apt-get waited for another program's lock until it gave up, or
+      // could not lock the package system at all, in English or Japanese.
+      {"the lock's wait ran out", Privilege::Root,
+       "Waiting for cache lock: Could not get lock /var/lib/dpkg/lock-frontend. It is held by "
+       "process 29817 (unattended-upgr)...\n",
+       "E: Unable to acquire the dpkg frontend lock (/var/lib/dpkg/lock-frontend), is another "
+       "process using it?\n",
+       exited100, K::Failed, 100, busy},
+      {"the lock held, in Japanese", Privilege::Root, "",
+       "E: ロック /var/lib/dpkg/lock が取得できませんでした - open (11: "
+       "リソースが一時的に利用できません)\n"
+       "E: 管理用ディレクトリ (/var/lib/dpkg/) "
+       "をロックできません。これを使う別のプロセスが動いていませんか?\n",
+       exited100, K::Failed, 100, busy},
+      // dpkg's lines; apt-get's error names only dpkg.
+      {"a full disk", Privilege::Root, "Unpacking velmora (1.00) ...\n",
+       "dpkg: error processing archive /x.deb (--unpack):\n cannot copy extracted data for "
+       "'./usr/bin/x' to '/usr/bin/x.dpkg-new': failed to write (No space left on device)\n"
+       "E: Sub-process /usr/bin/dpkg returned an error code (1)\n",
+       exited100, K::Failed, 100, noSpace},
+      {"dpkg refuses another architecture",
+       Privilege::Root,
+       "",
+       " package architecture (arm64) does not match system (amd64)\n",
+       exited100,
+       K::Failed,
+       100,
+       {"このパッケージは arm64 用のため、このコンピュータ (amd64) にはインストールできません。"}},
+      // pkexec's words count after its own exit statuses only.
+      {"pkexec's words after another status",
+       Privilege::User,
+       "",
+       notAuthorized + "\n",
+       exited100,
+       K::Failed,
+       100,
+       {notAuthorized}},
       // As root there is no prompt: 126 is env's, which could not run apt-get.
       {"126 as root",
        Privilege::Root,
@@ -169,7 +213,7 @@ TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
        {CommandEnd::Kind::Exited, 127},
        K::Failed,
        127,
-       {"管理者として実行することが認められませんでした。", useSudo}},
+       wrongPassword},
       {"no login session for pkexec's own agent",
        Privilege::User,
        "",
@@ -196,7 +240,7 @@ TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
        {CommandEnd::Kind::Exited, 127},
        K::Failed,
        127,
-       {"管理者として実行することが認められませんでした。", useSudo}},
+       wrongPassword},
       {"only notes",
        Privilege::Root,
        "",
@@ -237,22 +281,14 @@ TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
        K::Failed,
        143,
        {"E: x"}},
-      {"pkexec missing",
+      {"not started",
        Privilege::User,
-       "",
-       "",
-       {CommandEnd::Kind::NotStarted, ENOENT},
-       K::NotStarted,
-       127,
-       {"管理者の認証を行う pkexec がインストールされていません。", useSudo}},
-      {"env missing",
-       Privilege::Root,
        "",
        "",
        {CommandEnd::Kind::NotStarted, EACCES},
        K::NotStarted,
        127,
-       {"/usr/bin/env: " + platform::SystemErrorText(EACCES)}},
+       {"/usr/bin/setsid: " + platform::SystemErrorText(EACCES)}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -275,7 +311,6 @@ TEST(InstallRun, StatusLinesMoveTheProgressAndStayOutOfTheLog) {
   EXPECT_EQ(-1, run.Percent());
   EXPECT_EQ("管理者の認証を待っています...", run.Step());
   EXPECT_EQ("インストールを開始しています...", InstallRun(Privilege::Root).Step());
-
   auto log = run.Take(InstallRun::Stream::Output, "Reading package lists...\n  velmora\n");
   EXPECT_EQ((Lines{"Reading package lists...", "  velmora"}), Texts(log));
   EXPECT_EQ("velmora", run.Step());

@@ -1,12 +1,15 @@
 #include "launcher/installer/core/AptStatus.h"
 #include "launcher/installer/core/DisplayText.h"
+#include "launcher/installer/core/KnownMessage.h"
 #include "launcher/installer/core/LineSplitter.h"
 #include "launcher/installer/core/PackageFile.h"
+#include "launcher/installer/core/PackageLocks.h"
 
 #include "../../TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -117,6 +120,40 @@ TEST(AptStatus, AnyOtherLineIsNoStatus) {
   }
 }
 
+TEST(KnownMessage, AFormMatchesAWholeLineAndGivesItsValuesInArgumentOrder) {
+  struct Case {
+    const char* form;
+    const char* line;
+    std::optional<Lines> values;
+  };
+  const Case cases[] = {
+      {"copy '%.255s' to '%.255s': %s", "copy 'a' to 'b': c: d", Lines{"a", "b", "c: d"}},
+      {"held by process %d (%s)", "held by process 42 (apt)", Lines{"42", "apt"}},
+      {"held by process %d (%s)", "held by process x (apt)", std::nullopt},  // no number
+      {"%2$s を %1$s に", "b を a に", Lines{"a", "b"}},
+      {"100%% done", "100% done", Lines{}},
+      {"Not authorized", "Not authorized.", std::nullopt},
+      {"%s: No space left on device", "No space left on device", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.values, installer::MatchForm(c.form, c.line)) << c.form << " / " << c.line;
+  }
+  // Each row matches its own form with values put in, itself or a row before
+  // it that gives the same.
+  const auto rows = installer::KnownMessages();
+  for (size_t i = 0; i < rows.size(); ++i) {
+    std::string line(rows[i].form);
+    for (const char* conversion : {"%.255s", "%s", "%d", "%i"}) {
+      for (size_t at = line.find(conversion); at != std::string::npos; at = line.find(conversion))
+        line.replace(at, std::strlen(conversion),
+                     conversion[1] == 's' || conversion[1] == '.' ? "v" : "7");
+    }
+    const auto match = installer::MatchKnownMessage(rows[i].stream, "  " + line);
+    ASSERT_TRUE(match) << line;
+    EXPECT_EQ(rows[i].text, rows[match->row].text) << line;
+  }
+}
+
 TEST(DisplayText, ShowsUtf8AndCodePage932AndReplacesTheRest) {
   struct Case {
     std::string bytes;
@@ -180,6 +217,20 @@ TEST(PackageFile, APackageCutShortOrChangedIsFoundDamaged) {
       EXPECT_NE(std::string::npos, details[1].find("dpkg-deb")) << details[1];
     }
   }
+  // Built for another architecture than the computer's (as dpkg tells it
+  // here: amd64, with armhf foreign) and not "all".
+  launchertest::WriteRecordingScript(
+      folder.Path() / "dpkg", folder.Path() / "dpkg.args",
+      "[ \"$1\" = --print-architecture ] && echo amd64 || echo armhf\n");
+  const launchertest::ScopedEnv fakeDpkg("PATH", folder.Folder() + ":/usr/bin:/bin");
+  for (const char* architecture : {"all", "amd64", "armhf", "arm64"}) {
+    launchertest::WriteFile(path, launchertest::PackageBytes(architecture));
+    std::vector<std::string> details;
+    const std::string refused =
+        "このパッケージは arm64 用のため、このコンピュータ (amd64) にはインストールできません。";
+    EXPECT_EQ(architecture == std::string("arm64") ? Lines{refused} : Lines{},
+              installer::PackageArchiveProblem(path, details));
+  }
   // Without dpkg-deb the installation is left to find out.
   const launchertest::ScopedEnv path_("PATH", folder.Path().string());
   std::vector<std::string> details;
@@ -188,3 +239,15 @@ TEST(PackageFile, APackageCutShortOrChangedIsFoundDamaged) {
 }
 
 }  // namespace
+
+TEST(PackageLocks, AptsConfigurationPlacesTheLockFiles) {
+  EXPECT_EQ(
+      (Lines{"/var/lib/dpkg/lock-frontend", "/var/lib/dpkg/lock", "/var/cache/apt/archives/lock"}),
+      installer::PackageLockFiles());
+  // Folders with a quote, as apt-config writes them.
+  const launchertest::TempFolder folder;
+  launchertest::WriteRecordingScript(folder.Path() / "apt-config", folder.Path() / "args",
+                                     "echo \"S='/a'\\\\''b/status'\"; echo \"A='/c/'\"\n");
+  const launchertest::ScopedEnv path("PATH", folder.Folder() + ":/usr/bin:/bin");
+  EXPECT_EQ((Lines{"/a'b/lock-frontend", "/a'b/lock", "/c/lock"}), installer::PackageLockFiles());
+}
