@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -233,58 +234,47 @@ TEST_F(ImageXObjTest, StorageThatCannotGrowIsNamed) {
     noise[i] = static_cast<uint8_t>(state >> 24);
   }
   const std::string path = folder.Write("big.bmp", noise);
-  // Each import fails with the reason given, compressed or not.
-  auto expectSaid = [&](const std::string& reason) {
-    for (bool compress : {false, true}) {
-      doc.GetError().Clear();
-      std::unique_ptr<CPDFImageXObj> image(
-          CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, {.compress = compress}));
-      EXPECT_EQ(image, nullptr);
-      EXPECT_EQ(std::string(doc.GetError().GetMessage()), path + ": " + reason);
-    }
-  };
   const std::string missing = folder.File("no-such-folder");
   CPDFEnv::Global().Init(missing.c_str(), nullptr, nullptr, nullptr);
-  expectSaid("cannot store the image data in the temporary folder " + missing +
-             ": No such file or directory");
+  std::string reason = "cannot store the image data in the temporary folder " + missing +
+                       ": No such file or directory";
+  std::optional<FileSizeLimit> limit;
+  for (int run = 0; run < 4; ++run) {  // compressed or not
+    if (run == 2) {  // a file size limit (SIGXFSZ ignored) is named, not the folder
+      CPDFEnv::Global().Init(nullptr, nullptr, nullptr, nullptr);
+      ASSERT_TRUE(limit.emplace(16 << 10).IsSet());
+      reason = "cannot store the image data: File too large (the limit of a file's size)";
+    }
+    doc.GetError().Clear();
+    std::unique_ptr<CPDFImageXObj> image(
+        CPDFImageXObj::CreateImageXObj(&doc, path.c_str(), matrix, {.compress = run % 2 == 1}));
+    EXPECT_EQ(image, nullptr);
+    EXPECT_EQ(std::string(doc.GetError().GetMessage()), path + ": " + reason);
+  }
   CPDFEnv::Global().Init(nullptr, nullptr, nullptr, nullptr);
-  // A file size limit (SIGXFSZ ignored) is named, not the temporary folder.
-  FileSizeLimit limit(16 << 10);
-  ASSERT_TRUE(limit.IsSet());
-  expectSaid("cannot store the image data: File too large (the limit of a file's size)");
 }
 
 TEST_F(ImageXObjTest, WantOfMemoryIsNoRefusal) {
-  // Whichever allocation of an import fails, the record says that memory
-  // ran out or which step failed, never that the file was refused.
-  const std::string bitmap = folder.Write("a.bmp", imagefile::Bitmap(8, 8, 8));
-  const std::string tiff = folder.File("a.tif");
-  ASSERT_TRUE(imagefile::RGBTiff(tiff, 20, 10, 72));
-  const std::string jpeg = folder.File("a.jpg");
-  ASSERT_TRUE(imagefile::DenseJpeg(jpeg, 32, 16, 72));
-  for (const std::string& path : {bitmap, tiff, jpeg}) {
-    SCOPED_TRACE(path);
-    long total = 0;
-    {
+  // Whichever allocation of an import fails, the record says a step failed,
+  // never that the file was refused (nor is an object deleted twice).
+  const std::string tiff = folder.File("a.tif"), jpeg = folder.File("a.jpg");
+  ASSERT_TRUE(imagefile::RGBTiff(tiff, 20, 10, 72) && imagefile::DenseJpeg(jpeg, 32, 16, 72));
+  for (const std::string& path : {folder.Write("a.bmp", imagefile::Bitmap(8, 8, 8)), tiff, jpeg}) {
+    const long total = [&] {
       pntest::CountAllocations count;
-      ASSERT_TRUE(Import(path));
-      total = count.Count();
-    }
+      EXPECT_TRUE(Import(path));
+      return count.Count();
+    }();
     int failed = 0;
     for (long k = 0; k < total; ++k) {
       doc.GetError().Clear();
-      std::unique_ptr<CPDFImageXObj> image;
-      {
-        pntest::FailAllocation failure(k);
-        image = Import(path);
-      }
-      if (image) continue;
+      pntest::FailAllocation failure(k);
+      if (Import(path)) continue;
       ++failed;
-      const std::string message = doc.GetError().GetMessage();
-      EXPECT_EQ(message.find("refused"), std::string::npos) << k << ": " << message;
-      EXPECT_EQ(doc.GetError().GetCode(), CPDFException::kStepFailed) << k << ": " << message;
+      EXPECT_EQ(doc.GetError().GetCode(), CPDFException::kStepFailed)
+          << path << " " << k << ": " << doc.GetError().GetMessage();
     }
-    EXPECT_GT(failed, 0);
+    EXPECT_GT(failed, 0) << path;
   }
 }
 

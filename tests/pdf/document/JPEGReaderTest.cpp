@@ -192,32 +192,18 @@ TEST_F(JPEGReaderTest, PhotoshopResolutionResource) {
   ASSERT_TRUE(Read(spec)) << error;
   EXPECT_EQ(Size(), "300.000000 72.000000");
 
-  // The first APP13 marker that holds Photoshop resources decides: empty
-  // ones, those of another kind and the signature without resources before
-  // it are passed over; one without a resolution leaves the JFIF density
-  // even though a later marker has one.
+  // The first APP13 marker holding Photoshop resources decides: empty ones, others and the bare
+  // signature before it are passed over; one without a resolution leaves the JFIF density.
   Bytes other = App13({Resource(0x03ED, Resolution(72 * one, 72 * one))});
   other[0] = 'X';
-  const Bytes at300 = App13({Resource(0x03ED, Resolution(300 * one, 300 * one))});
-  struct Markers {
-    std::vector<Bytes> app13;
-    const char* size;
-  };
-  const Markers orders[] = {
-      {{other}, "144.000000 72.000000"},
-      {{Bytes{}, at300}, "72.000000 36.000000"},
-      {{other, at300}, "72.000000 36.000000"},
-      {{App13({}), Bytes(3, 'P'), at300}, "72.000000 36.000000"},
-      {{App13({Resource(0x0404, Captions(40))}), at300}, "144.000000 72.000000"},
-  };
-  for (const Markers& m : orders) {
-    spec.app13 = m.app13;
-    ASSERT_TRUE(Read(spec)) << error;
-    EXPECT_EQ(Size(), m.size);
-  }
-  // 300 x 150 pixels at 150 pixels per inch after an empty marker, no JFIF.
-  spec.jfif = false;
-  spec.app13 = {Bytes{}, App13({Resource(0x03ED, Resolution(150 * one, 150 * one))})};
+  spec.app13 = {other};
+  ASSERT_TRUE(Read(spec)) << error;
+  EXPECT_EQ(Size(), "144.000000 72.000000");
+  const Bytes at72 = App13({Resource(0x03ED, Resolution(72 * one, 72 * one))});
+  spec.app13 = {Bytes{}, other, App13({}), Bytes(3, 'P'), at72};
+  ASSERT_TRUE(Read(spec)) << error;
+  EXPECT_EQ(Size(), "300.000000 150.000000");
+  spec.app13 = {App13({Resource(0x0404, Captions(40))}), at72};
   ASSERT_TRUE(Read(spec)) << error;
   EXPECT_EQ(Size(), "144.000000 72.000000");
 }
@@ -275,17 +261,11 @@ TEST_F(JPEGReaderTest, MarkerStructureIsWalkedToTheEnd) {
   // Progressive files: many scans, tables between them.
   spec.progressive = true;
   ASSERT_TRUE(Read(spec)) << error;
-  // A restart marker after every MCU, RST0 to RST7 and again: markers
-  // without a segment, the data kept as the file.
+  // A restart marker (RST0 to RST7, no segment) after every MCU: the data kept as the file.
   spec.progressive = false;
   spec.restartInterval = 1;
   ASSERT_TRUE(Read(spec)) << error;
-  const Bytes restarts = TempFolder::Read(path);
-  EXPECT_EQ(sink.bytes, restarts);
-  int seen = 0;
-  for (size_t i = 0; i + 1 < restarts.size(); ++i)
-    seen += restarts[i] == 0xFF && restarts[i + 1] >= 0xD0 && restarts[i + 1] <= 0xD7;
-  EXPECT_GT(seen, 8);
+  EXPECT_EQ(sink.bytes, TempFolder::Read(path));
 }
 
 TEST_F(JPEGReaderTest, ShortSegmentLengthsAreReadAsLibjpegReadsThem) {
