@@ -70,7 +70,9 @@ inline std::vector<std::string> ReadRecords(const fs::path& path) {
 // data), built once for each architecture with dpkg-deb.
 inline const std::string& PackageBytes(const std::string& architecture = "all") {
   static std::map<std::string, std::string> built;
-  const auto build = [&] {
+  std::string& bytes = built[architecture];
+  if (!bytes.empty()) return bytes;
+  bytes = [&] {
     const TempFolder folder;
     const fs::path root = folder.Path() / "root";
     fs::create_directories(root / "DEBIAN");
@@ -85,51 +87,46 @@ inline const std::string& PackageBytes(const std::string& architecture = "all") 
                                 root.string() + "' '" + deb.string() + "' > /dev/null";
     if (std::system(command.c_str()) != 0) throw std::runtime_error("dpkg-deb --build failed");
     return ReadFile(deb);
-  };
-  std::string& bytes = built[architecture];
-  if (bytes.empty()) bytes = build();
+  }();
   return bytes;
 }
 
-// The computer's architecture as dpkg tells it, then its foreign ones.
-inline std::vector<std::string> KnownArchitectures() {
+// The computer's architecture as dpkg tells it, and one whose packages it
+// cannot install (neither its own nor a foreign one).
+inline std::pair<std::string, std::string> Architectures() {
   const TempFolder folder;
-  const std::string listed = (folder.Path() / "listed").string();
+  const fs::path listed = folder.Path() / "listed";
   const std::string command =
       "PATH=/usr/bin:/bin; (dpkg --print-architecture && "
       "dpkg --print-foreign-architectures) > '" +
-      listed + "'";
+      listed.string() + "'";
   if (std::system(command.c_str()) != 0) throw std::runtime_error("dpkg failed");
   std::istringstream in(ReadFile(listed));
-  return {std::istream_iterator<std::string>(in), {}};
-}
-// An architecture that is none of those.
-inline std::string OtherArchitecture() {
-  const std::vector<std::string> known = KnownArchitectures();
-  return std::find(known.begin(), known.end(), "arm64") == known.end() ? "arm64" : "m68k";
+  const std::vector<std::string> known{std::istream_iterator<std::string>(in), {}};
+  return {known.at(0), std::count(known.begin(), known.end(), "arm64") ? "m68k" : "arm64"};
 }
 
-// A file that the test holds a write lock on, as another program that
-// installs software does on the package system's lock files; until Release
-// or the end of the object.
+// A write lock the test holds on the file, as another program that installs
+// software does on the package system's lock files; until Release.
 class HeldLock {
  public:
-  explicit HeldLock(const fs::path& path) : path_(path.string()) {
-    WriteFile(path, "");
-    fd_ = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
+  explicit HeldLock(const fs::path& path)
+      : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
     struct flock whole {};
     whole.l_type = F_WRLCK;
-    if (::fcntl(fd_, F_SETLK, &whole) != 0) throw std::runtime_error("no lock on " + path_);
+    if (::fcntl(fd_, F_SETLK, &whole) != 0) throw std::runtime_error("no lock on " + path.string());
   }
   ~HeldLock() { Release(); }
-  const std::string& Path() const { return path_; }
   void Release() { ::close(std::exchange(fd_, -1)); }
 
  private:
-  std::string path_;
-  int fd_ = -1;
+  int fd_;
 };
 
+// apt-get's stand-in says once that it waits for another program's lock.
+inline const std::string kAptWaitsForTheLock =
+    "echo 'Waiting for cache lock: Could not get lock /var/lib/dpkg/lock-frontend. It is held by "
+    "process 29817 (unattended-upgr)...'\n";
 // apt-get's stand-in as dpkg, which it runs, finds the disk full.
 inline const std::string kDpkgFindsTheDiskFull =
     "echo 'Unpacking velmora (1.00) ...'\necho 'dpkg: error processing archive x.deb (--unpack):' "
@@ -217,8 +214,7 @@ class FakeInstallerWindow {
   TempFolder folder_;
 };
 
-// Runs the event loop until the condition holds (or a time limit passes);
-// whether it holds.
+// Runs the event loop until the condition holds (or a time passes); whether it holds.
 inline bool RunUntil(const std::function<bool()>& done, int milliseconds = 20000) {
   QElapsedTimer clock;
   clock.start();

@@ -38,7 +38,6 @@ TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
   using namespace installer;
   const Lines wrongPassword{std::string(kTextWrongPassword), std::string(kTextOwnPassword)};
   const Lines busy{std::string(kTextPackageSystemBusy), std::string(kTextTryAfterOther)};
-  const Lines noSpace{std::string(kTextNoSpace), std::string(kTextFreeSpace)};
   const CommandEnd exited100{CommandEnd::Kind::Exited, 100};
   const std::string notAuthorized = "Error executing command as another user: Not authorized";
   struct Case {
@@ -133,8 +132,7 @@ TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
        K::Cancelled,
        126,
        {"パスワードの入力画面が閉じられたため、何もインストールしていません。"}},
-      // apt-get waited for another program's lock until it gave up, or
-      // could not lock the package system at all, in English or Japanese.
+      // Another program's lock: apt-get's wait ran out, or it waited for none.
       {"the lock's wait ran out", Privilege::Root,
        "Waiting for cache lock: Could not get lock /var/lib/dpkg/lock-frontend. It is held by "
        "process 29817 (unattended-upgr)...\n",
@@ -147,29 +145,13 @@ TEST(InstallRun, TheOutcomeComesFromTheStatusAndTheLastErrorLines) {
        "E: 管理用ディレクトリ (/var/lib/dpkg/) "
        "をロックできません。これを使う別のプロセスが動いていませんか?\n",
        exited100, K::Failed, 100, busy},
-      // dpkg's lines; apt-get's error names only dpkg.
-      {"a full disk", Privilege::Root, "Unpacking velmora (1.00) ...\n",
-       "dpkg: error processing archive /x.deb (--unpack):\n cannot copy extracted data for "
-       "'./usr/bin/x' to '/usr/bin/x.dpkg-new': failed to write (No space left on device)\n"
-       "E: Sub-process /usr/bin/dpkg returned an error code (1)\n",
-       exited100, K::Failed, 100, noSpace},
-      {"dpkg refuses another architecture",
-       Privilege::Root,
-       "",
-       " package architecture (arm64) does not match system (amd64)\n",
-       exited100,
-       K::Failed,
-       100,
-       {"このパッケージは arm64 用のため、このコンピュータ (amd64) にはインストールできません。"}},
+      {"dpkg refuses another architecture", Privilege::Root, "",
+       " package architecture (arm64) does not match system (amd64)\n", exited100, K::Failed, 100,
+       Lines{"このパッケージは arm64 用のため、このコンピュータ (amd64) "
+             "にはインストールできません。"}},
       // pkexec's words count after its own exit statuses only.
-      {"pkexec's words after another status",
-       Privilege::User,
-       "",
-       notAuthorized + "\n",
-       exited100,
-       K::Failed,
-       100,
-       {notAuthorized}},
+      {"pkexec's words after another status", Privilege::User, "", notAuthorized + "\n", exited100,
+       K::Failed, 100, Lines{notAuthorized}},
       // As root there is no prompt: 126 is env's, which could not run apt-get.
       {"126 as root",
        Privilege::Root,
