@@ -4,7 +4,6 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -13,7 +12,6 @@
 #include <filesystem>
 #include <string>
 #include <thread>
-#include <utility>
 
 #include "platform/FileSizeLimitScope.h"
 #include "platform/RunFolders.h"
@@ -23,48 +21,48 @@ namespace {
 
 using platform::FatalSignalCleanup;
 
-int g_report = -1;  // where a child says what happened
+// What a child says, on standard error, which its death test matches.
+void Say(const char* text) noexcept { (void)!::write(2, text, std::strlen(text)); }
 
-void Say(const char* text) noexcept { (void)!::write(g_report, text, std::strlen(text)); }
-
-// Cleanups of two kinds that say their context, with "!" when the handler
-// keeps what it may read (MayFree false).
+// A cleanup that says its context, with "!" when the handler keeps what it
+// may read (MayFree false).
 void SayContext(void* context) noexcept {
   Say(static_cast<const char*>(context));
   if (!FatalSignalCleanup::MayFree()) Say("!");
 }
-void SayAgain(void* context) noexcept { SayContext(context); }
 
-// Runs body in a child that then raises SIGTERM: what the child said, and
-// the signal that ended it (-1 for none).
-std::pair<std::string, int> InChild(void (*body)()) {
-  int ends[2];
-  if (pipe(ends) != 0) return {};
-  const pid_t child = fork();
-  if (child == 0) {
-    g_report = ends[1];
-    body();
-    raise(SIGTERM);
-    _exit(0);
-  }
-  ::close(ends[1]);
-  std::string said;
-  for (char c; ::read(ends[0], &c, 1) == 1;) said += c;
-  ::close(ends[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  return {said, WIFSIGNALED(status) ? WTERMSIG(status) : -1};
+std::atomic<int> g_step{0};  // 1: the handler is in the run's cleanup, 2: the run has ended
+
+// flock, through which the handler, in the middle of a run's folders, lets
+// the run on the other thread end, and waits until it has.
+int LockLettingTheRunEnd(int fd, int operation) {
+  if (!FatalSignalCleanup::MayFree() && g_step.exchange(1) == 0)
+    for (long spins = 0; g_step.load() != 2 && spins < (1L << 32);) ++spins;
+  return ::flock(fd, operation);
 }
 
-TEST(FatalSignalCleanup, CleanupsRunStageByStageFromReusedSlots) {
-  const auto [said, signal] = InChild([] {
+// One child: its cleanups run stage by stage from reused slots, and a run
+// ending on another thread while the handler reads it leaves it what it
+// reads (the address sanitizer would end the child with its report).
+TEST(FatalSignalCleanup, CleanupsRunByStageFromReusedSlotsAndKeepWhatTheyRead) {
+  pntest::TempFolder temp;
+  const std::string made = (temp.Path() / "made").string();
+  const auto body = [&] {
     static char folder[] = "folder;", gone[] = "gone;", file[] = "file;";
-    FatalSignalCleanup::Add(&SayAgain, FatalSignalCleanup::kContainers, folder);
     FatalSignalCleanup::Slot* slot =
         FatalSignalCleanup::Add(&SayContext, FatalSignalCleanup::kContents, gone);
     if (FatalSignalCleanup::Remove(slot) == gone && FatalSignalCleanup::MayFree() &&
         FatalSignalCleanup::Add(&SayContext, FatalSignalCleanup::kContents, file) == slot)
       Say("reused;");
+    FatalSignalCleanup::Add(&SayContext, FatalSignalCleanup::kContainers, folder);  // run last
+    platform::RunFolders::SetTestHooks({.lock = LockLettingTheRunEnd});
+    auto* run = new platform::RunFolders;
+    if (!run->Make(made) || !run->Make(made + "/inner")) Say("not made;");
+    std::thread([run] {
+      while (g_step.load() != 1) std::this_thread::yield();
+      delete run;
+      g_step.store(2);
+    }).detach();
     // A write past the file-size limit fails, also where the handler would
     // end the process by the limit's signal.
     const rlimit limit{4096, RLIM_INFINITY};
@@ -74,49 +72,10 @@ TEST(FatalSignalCleanup, CleanupsRunStageByStageFromReusedSlots) {
     if (setrlimit(RLIMIT_FSIZE, &limit) == 0 && ::write(fd, bytes, sizeof bytes) == 4096 &&
         ::write(fd, bytes, 1) < 0 && errno == EFBIG)
       Say("too large;");
-  });
-  EXPECT_EQ(SIGTERM, signal);
-  EXPECT_EQ("reused;too large;file;!folder;!", said);
-}
-
-std::atomic<int> g_step{0};  // 1: the handler is in the run's cleanup, 2: the run has ended
-
-// flock, through which the handler, in the middle of a run's folders, lets
-// the run on the other thread end, and waits until it has.
-int LockLettingTheRunEnd(int fd, int operation) {
-  int expected = 0;
-  if (!FatalSignalCleanup::MayFree() && g_step.compare_exchange_strong(expected, 1)) {
-    for (long spins = 0; g_step.load() != 2 && spins < (1L << 32); ++spins) {
-    }
-  }
-  return ::flock(fd, operation);
-}
-
-std::string g_made;
-
-TEST(FatalSignalCleanup, ARunEndingWhileAHandlerReadsItLeavesItWhatItReads) {
-  // The address sanitizer would end the child with its report on a read of
-  // freed memory, not by the signal.
-  pntest::TempFolder folder;
-  g_made = (folder.Path() / "made").string();
-  const auto [said, signal] = InChild([] {
-    platform::RunFolders::SetTestHooks({.lock = LockLettingTheRunEnd});
-    std::atomic<int> made{0};
-    std::thread([&made] {
-      {
-        platform::RunFolders run;
-        made = run.Make(g_made) && run.Make(g_made + "/inner") ? 1 : 2;
-        while (g_step.load() != 1) std::this_thread::yield();
-      }
-      g_step.store(2);
-      for (;;) pause();
-    }).detach();
-    while (made.load() == 0) std::this_thread::yield();
-    if (made.load() != 1) Say("not made");
-  });
-  EXPECT_EQ(SIGTERM, signal);
-  EXPECT_EQ("", said);
-  EXPECT_FALSE(std::filesystem::exists(g_made));
+  };
+  EXPECT_EXIT((body(), raise(SIGTERM)), testing::KilledBySignal(SIGTERM),
+              "^reused;too large;file;!folder;!$");
+  EXPECT_FALSE(std::filesystem::exists(made));
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <poll.h>
-#include <pthread.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -93,47 +91,30 @@ bool IsDir(const std::string& p) {
   return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Writes a good file's output; fails a file whose name holds "bad" and
-// writes nothing, as a conversion does.
+// Writes a good file's output, and nothing for one named "bad", which fails.
 int32_t WriteGoodFailBad(const std::string& in, const std::string& out) {
   std::FILE* f = in.find("bad") == std::string::npos ? std::fopen(out.c_str(), "wb") : nullptr;
   return f && std::fclose(f) == 0 ? 0 : -1;
 }
 
-// Another run, played in the folder code: it makes ok and mixed/failing
-// between this run's look and its mkdir, and removes fail (empty, once)
-// just before fail/deep is made.
+// Another run, played before each mkdir: it makes ok and mixed/failing
+// first, and removes fail (empty, once) just before fail/deep is made.
 void AnotherRunMeanwhile(const char* path) {
   static bool removed = false;
-  const std::string folder = path;
-  const std::string name = folder.substr(folder.rfind('/') + 1);
-  if (name == "ok" || name == "failing") ::mkdir(path, 0777);
-  if (name == "deep" && !removed)
-    removed = ::rmdir(folder.substr(0, folder.rfind('/')).c_str()) == 0;
-}
-
-int g_waitNotice = -1;
-
-// flock, telling the test once that a run finds a folder's lock kept.
-int NoticingLock(int fd, int operation) {
-  const int result = ::flock(fd, operation);
-  if (result != 0 && errno == EWOULDBLOCK && g_waitNotice >= 0)
-    (void)!::write(g_waitNotice, "w", 1), g_waitNotice = -1, errno = EWOULDBLOCK;
-  return result;
+  const std::filesystem::path folder = path;
+  if (folder.filename() == "ok" || folder.filename() == "failing") ::mkdir(path, 0777);
+  if (folder.filename() == "deep" && !removed) removed = ::rmdir(folder.parent_path().c_str()) == 0;
 }
 
 int g_signal = 0;
-pthread_t g_other;
+bool g_elsewhere = false;
 
 // In the middle of the removal of made/deep, its lock taken: the signal on
 // this thread, or on another one while this one stays there.
-void SignalHere(const char* name) {
-  if (std::strcmp(name, "deep") == 0) raise(g_signal);
-}
-void SignalOnAnotherThread(const char* name) {
+void SignalInTheRemoval(const char* name) {
   if (std::strcmp(name, "deep") != 0) return;
-  pthread_kill(g_other, g_signal);
-  for (;;) pause();
+  if (!g_elsewhere) raise(g_signal);
+  std::thread([] { raise(g_signal); }).join();
 }
 
 // How a child ended, killed when it has not within 20 seconds.
@@ -320,10 +301,9 @@ TEST_F(DriverTest, FoldersMadeOnlyForFailedFilesAreRemovedAgain) {
   EXPECT_TRUE(ui.results.empty());
   EXPECT_FALSE(IsDir(Out("fail")));
   EXPECT_FALSE(IsDir(Out("fail/deep")));
-  // Another run that makes and removes folders meanwhile: the run writes
-  // into its tree all the same, makes fail again, and leaves the other
-  // run's empty folder alone. A file system whose locks fail (ENOLCK): no
-  // folder is removed.
+  // Another run making and removing folders meanwhile: the run writes into
+  // its tree, makes fail again and leaves the other's empty folder. Locks
+  // that fail (ENOLCK): no folder is removed.
   const struct Pass {
     platform::RunFolders::TestHooks hooks;
     std::vector<const char*> kept, gone;
@@ -344,15 +324,13 @@ TEST_F(DriverTest, FoldersMadeOnlyForFailedFilesAreRemovedAgain) {
   }
 }
 
-// Four runs at once, each a process of its own, into one output tree whose
-// folders they share, ten rounds: every good file is converted (a folder
-// made only for failed files may stay, held by another run for its file).
+// Four runs at once, each a process, into one output tree, ten rounds: every
+// good file is converted (a folder made only for failed files may stay).
 TEST_F(DriverTest, FourRunsAtOnceIntoOneOutputTreeConvertEveryGoodFile) {
-  for (int run = 0; run < 4; ++run) {
+  for (int run = 0; run < 4; ++run)
     for (std::string f : {"shared/a.jpg", "shared/bad.jpg", "onlybad/bad.jpg", "deep/er/b.jpg",
                           "deep/bad.jpg", run % 2 ? "odd/c.jpg" : "even/c.jpg", "odd/bad.jpg"})
       tmp.File("in/" + std::to_string(run) + "/" + f.insert(f.rfind('/') + 1, 1, char('0' + run)));
-  }
   req.output = tmp / "out";
   req.settings.NeNoConf = 1;
   convertHook = WriteGoodFailBad;
@@ -362,7 +340,7 @@ TEST_F(DriverTest, FourRunsAtOnceIntoOneOutputTreeConvertEveryGoodFile) {
     int start[2];
     ASSERT_EQ(pipe(start), 0);
     pid_t runs[4];
-    for (int run = 0; run < 4; ++run) {
+    for (int run = 0; run < 4; ++run)
       if ((runs[run] = fork()) == 0) {
         ::close(start[1]);
         char byte;
@@ -371,54 +349,41 @@ TEST_F(DriverTest, FourRunsAtOnceIntoOneOutputTreeConvertEveryGoodFile) {
         driver.OnConvert(req);
         _exit(ui.results.size() == 1 && ui.results[0].converted.size() == 3 ? 0 : 1);
       }
-    }
     ::close(start[0]);
     ::close(start[1]);
     for (pid_t child : runs) EXPECT_EQ(AwaitChild(child), 0) << "round " << round;
   }
 }
 
-// A run stopped (Ctrl-Z) while its removal holds a folder's lock, played by
-// a process that takes the lock and stops, holds up no other run: one that
-// waits for the lock ends at once on SIGTERM, its empty folder removed, and
-// one left alone writes into the folder without the hold after a moment.
+// A run stopped (Ctrl-Z) in its removal, played by the test holding the lock,
+// holds up no other run: one finding the lock kept ends at once on SIGTERM,
+// its empty folder removed; one left alone writes unheld after a moment.
 TEST_F(DriverTest, ARunStoppedInItsRemovalHoldsUpNoOtherRun) {
   for (const char* f : {"mine/bad.jpg", "shared/a.jpg", "shared/b.jpg"})
     tmp.File(std::string("in/") + f);
-  const std::string shared = tmp.Dir("out/shared");
+  const int stopped = ::open(tmp.Dir("out/shared").c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_EQ(::flock(stopped, LOCK_EX), 0);
   req.input = tmp / "in";
   req.output = tmp / "out";
   req.settings.NeNoConf = 1;
   convertHook = WriteGoodFailBad;
-  const pid_t stopped = fork();
-  if (stopped == 0) {
-    const int fd = ::open(shared.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0 && ::flock(fd, LOCK_EX) == 0) ::raise(SIGSTOP);
-    _exit(1);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(stopped, &status, WUNTRACED), stopped);
-  ASSERT_TRUE(WIFSTOPPED(status)) << status;
-  int notice[2];
-  ASSERT_EQ(pipe2(notice, O_CLOEXEC), 0);
   const pid_t waiting = fork();
   if (waiting == 0) {
-    g_waitNotice = notice[1];
-    platform::RunFolders::SetTestHooks({.lock = NoticingLock});
+    platform::RunFolders::SetTestHooks({.lock = [](int fd, int operation) {
+      static bool refused = false;  // SIGTERM at the first refusal, taken before a second
+      const int result = ::flock(fd, operation);
+      if (result != 0 && errno == EWOULDBLOCK && refused) _exit(1);
+      if (result != 0 && errno == EWOULDBLOCK) raise(SIGTERM), refused = true, errno = EWOULDBLOCK;
+      return result;
+    }});
     driver.OnConvert(req);
     _exit(0);
   }
-  ::close(notice[1]);
-  pollfd told{notice[0], POLLIN, 0};
-  EXPECT_EQ(poll(&told, 1, 20000), 1) << "the run never waited for the lock";
-  ::close(notice[0]);
-  kill(waiting, SIGTERM);
-  status = AwaitChild(waiting);
-  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+  const int status = AwaitChild(waiting);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
   EXPECT_FALSE(IsDir(Out("mine")));
   driver.OnConvert(req);
-  kill(stopped, SIGKILL);
-  waitpid(stopped, nullptr, 0);
+  ::close(stopped);
   ASSERT_EQ(ui.results.size(), 1u);
   EXPECT_EQ(ui.results[0].converted,
             (std::deque<std::string>{In("shared/a.jpg"), In("shared/b.jpg")}));
@@ -533,16 +498,14 @@ TEST_F(DriverTest, AFolderNoLongerTheOneMadeStays) {
 
 TEST_F(DriverTest, ASignalRemovesTheEmptyFoldersTheRunMade) {
   // Ended by a signal while a file is written into a folder it made (and
-  // holds), or while it removes one (on its thread or another): the run's
-  // empty folders go, the folder there before stays.
+  // holds): the run's empty folders go, the folder there before stays.
   for (const char* f : {"before/bad.jpg", "made/bad.jpg", "made/deep/x.jpg"})
     tmp.File(std::string("in/") + f);
   req.input = tmp / "in";
   req.output = tmp / "out";
   req.settings.NeNoConf = 1;
-  void (*const removing[])(const char*) = {nullptr, SignalHere, SignalOnAnotherThread};
   const int signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-  for (int at = 0; at < 12; ++at) {
+  for (int at = 0; at < 12; ++at) {  // in a write, in a removal, or on another thread in one
     const int signal = signals[at % 4];
     SCOPED_TRACE(std::string(strsignal(signal)) + " at " + std::to_string(at / 4));
     std::filesystem::remove_all(tmp / "out");
@@ -552,13 +515,8 @@ TEST_F(DriverTest, ASignalRemovesTheEmptyFoldersTheRunMade) {
       rlimit noCore{0, 0};
       setrlimit(RLIMIT_CORE, &noCore);
       g_signal = signal;
-      pthread_create(
-          &g_other, nullptr,
-          [](void*) -> void* {
-            for (;;) pause();
-          },
-          nullptr);
-      platform::RunFolders::SetTestHooks({.removing = removing[at / 4]});
+      g_elsewhere = at >= 8;
+      platform::RunFolders::SetTestHooks({.removing = at < 4 ? nullptr : SignalInTheRemoval});
       convertHook = [&](const std::string& in, const std::string&) -> int32_t {
         if (at < 4 && in.find("/deep/") != std::string::npos) raise(signal);
         return -1;

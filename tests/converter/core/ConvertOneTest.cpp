@@ -859,12 +859,10 @@ TEST_F(ConvertOneTest, FailuresSayWhatWentWrong) {
             input + ": CPDFDoc::Save: cannot write the output file " + nowhere +
                 ": No such file or directory\n");
 
-  // Under a limit on the size of a file, whether its signal is ignored (the
-  // write itself fails) or has its default action (which would end the
-  // process without a word), the conversion fails as any failed write does,
-  // names what it could not write (the output, or the image store, whose
-  // failure is the limit and not the temporary folder), keeps the old output
-  // and leaves nothing beside it.
+  // Under a file-size limit, its signal ignored or at its default action
+  // (which would end the process without a word), the conversion fails
+  // naming what it could not write (the output, or the image store: the
+  // limit, not the temporary folder), keeps the old output, leaves nothing.
   const std::string photo = folder.File("photo.jpg");
   ASSERT_TRUE(imagefile::DenseJpeg(photo, 1000, 1000, 72));
   const std::string pages = folder.File("pages.tif");  // three of 480 kB of noise
@@ -872,13 +870,12 @@ TEST_F(ConvertOneTest, FailuresSayWhatWentWrong) {
       tifftest::WriteFile(pages, std::vector<tifftest::Layout>(3, layout),
                           {tifftest::Varied(400, 400, 3, 8, 1), tifftest::Varied(400, 400, 3, 8, 2),
                            tifftest::Varied(400, 400, 3, 8, 3)}));
-  ASSERT_EQ(mkdir(folder.File("limited").c_str(), 0700), 0);
-  const std::string kept = folder.File("limited/out.pdf");
+  const std::string kept = work + "/out.pdf";
   std::string said;
-  for (const std::string& in : {photo, pages, input}) {
+  for (const std::string& in : {photo, pages, input})
     for (const std::string signal : {"trap '' XFSZ", ":"}) {
       SCOPED_TRACE(in + ", " + signal);
-      folder.Write("limited/out.pdf", {'o', 'l', 'd'});
+      folder.Write("work/out.pdf", {'o', 'l', 'd'});
       said = Shell("{ " + signal + "; ulimit -f " + (in == photo ? "100" : "2048") + "; TMPDIR=\"" +
                        work + "\" \"" + PN_CONVERT_ONE_CHILD + "\" \"" + in + "\" \"" + kept +
                        "\"; echo \"exit $?\"; }",
@@ -892,9 +889,8 @@ TEST_F(ConvertOneTest, FailuresSayWhatWentWrong) {
       EXPECT_NE(said.find(in + ": " + what), std::string::npos) << said;
       EXPECT_NE(said.find("exit 1\n"), std::string::npos) << said;
       EXPECT_EQ("old", Text(TempFolder::Read(kept)));
-      EXPECT_EQ(std::vector<std::string>{"out.pdf"}, FolderEntries(folder.File("limited")));
+      EXPECT_EQ(std::vector<std::string>{"out.pdf"}, FolderEntries(work));
     }
-  }
 
   // A temporary folder that fills up while the samples are stored is named
   // as full (not taken for want of memory). A small file system of its own
